@@ -1,0 +1,48 @@
+// TISOImage: reads an ISO 9660 image file: sector layout, volume descriptors, the primary directory tree,
+// file data and single-file extraction.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kiwi/iso/DataTree.h"
+
+class TImageFileHandler;
+class TBootRecordVolumeDescriptor;
+class TPrimaryVolumeDescriptor;
+class TSupplementaryVolumeDescriptor;
+
+class TISOImage {
+public:
+    // log: a caller's list that receives "Method(): message" lines, or nullptr.
+    explicit TISOImage(const std::string& fileName, std::vector<std::string>* log = nullptr);
+    ~TISOImage();
+
+    // Opens the image and builds the tree of the primary volume descriptor. Raises the EISOLib…
+    // exceptions on a missing file, an unknown layout or a broken descriptor set; returns false for
+    // images whose sector data size is not 2048.
+    bool OpenImage();
+    void ParseDirectory(bool usePrimary = true);
+    void CloseImage();
+    // Copies a file's data to target; false (and no partial target left) on any failure.
+    bool ExtractFile(const TFileEntry* entry, const std::string& targetFileName);
+
+    const std::string& FileName() const { return fileName_; }
+    TDataTree* Tree() const { return tree_.get(); }
+
+    // Reads a file's bytes at a position inside the file, clamped to its data length; returns the count
+    // delivered. Thread-safe (positionless reads of the image file); one read per call for 2048-byte
+    // sector images. Raises EReadError on an I/O failure.
+    int64_t ReadFileData(const TFileEntry& entry, int64_t position, void* buffer, int64_t count) const;
+
+private:
+    std::vector<std::string>* log_;
+    std::string fileName_;
+    std::unique_ptr<TImageFileHandler> handler_;
+    std::unique_ptr<TBootRecordVolumeDescriptor> bootRecord_;
+    std::unique_ptr<TPrimaryVolumeDescriptor> primary_;
+    std::unique_ptr<TSupplementaryVolumeDescriptor> supplementary_;
+    std::unique_ptr<TDataTree> tree_;
+};
