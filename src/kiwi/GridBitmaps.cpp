@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "kiwi/WindowsColor.h"
+
 namespace {
 
 constexpr int CellSize = 32;
@@ -34,10 +36,6 @@ QImage makeGrid(int columns, int rows, int markedColumn, int markedRow, QRgb bac
     return image;
 }
 
-QRgb fromWindowsColor(TLN_Color color) {
-    return qRgb(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
-}
-
 } // namespace
 
 QImage MakeGridBitmap(uint8_t columns, uint8_t rows, uint8_t markedColumn, uint8_t markedRow) {
@@ -55,6 +53,6 @@ QImage MakeColorSwatch(TLN_Color color) {
     QImage image(Side, Side, QImage::Format_RGB32);
     image.fill(White);
     fillRect(image, 0, 0, Square, Square, Black);
-    fillRect(image, 1, 1, Square - 2, Square - 2, fromWindowsColor(color));
+    fillRect(image, 1, 1, Square - 2, Square - 2, winColor(color).rgb());
     return image;
 }
