@@ -119,7 +119,25 @@ void TISOImage::ParseDirectory(bool usePrimary) {
     const TDirectoryRecordHeader root = descriptor->RootDirectoryRecord();
     Log("ParseDirectory", "directory sector " + std::to_string(DirectoryRecordExtent(root)));
     WalkState state;
-    WalkDirectory(tree_->Root(), root, 0, state);
+    if (MayWalk("root directory", root, state)) WalkDirectory(tree_->Root(), root, 0, state);
+}
+
+// A directory is walked once, and only when its extent lies inside the image; otherwise the branch
+// stops here and is logged.
+bool TISOImage::MayWalk(const std::string& label, const TDirectoryRecordHeader& record, WalkState& state) {
+    const uint32_t extent = DirectoryRecordExtent(record);
+    const uint32_t length = DirectoryRecordDataLength(record);
+    if (state.visitedExtents.count(extent)) {
+        Log("ParseDirectory", label + " skipped: extent " + std::to_string(extent) + " already visited");
+        return false;
+    }
+    if (!handler_->SectorsInImage(extent, SectorCount(length))) {
+        Log("ParseDirectory", label + " skipped: extent " + std::to_string(extent) + " with " +
+                                  std::to_string(length) + " bytes lies beyond the image");
+        return false;
+    }
+    state.visitedExtents.insert(extent);
+    return true;
 }
 
 // Walks one directory's own sectors with a buffer of its own, so a sub-directory's walk leaves the
@@ -127,18 +145,8 @@ void TISOImage::ParseDirectory(bool usePrimary) {
 void TISOImage::WalkDirectory(TDirectoryEntry* directory, const TDirectoryRecordHeader& record, int depth,
                               WalkState& state) {
     const uint32_t extent = DirectoryRecordExtent(record);
-    const uint32_t length = DirectoryRecordDataLength(record);
+    const uint64_t sectors = SectorCount(DirectoryRecordDataLength(record));
     const std::string label = directory->Parent() ? "directory \"" + directory->Name() + "\"" : "root directory";
-    if (!state.visitedExtents.insert(extent).second) {
-        Log("ParseDirectory", label + " skipped: extent " + std::to_string(extent) + " already visited");
-        return;
-    }
-    const uint64_t sectors = SectorCount(length);
-    if (!handler_->SectorsInImage(extent, sectors)) {
-        Log("ParseDirectory", label + " skipped: extent " + std::to_string(extent) + " with " +
-                                  std::to_string(length) + " bytes lies beyond the image");
-        return;
-    }
     std::vector<uint8_t> buffer(SectorSize);
     std::string multiExtentName; // a multi-extent file's records share one name; the last lacks the flag
     for (uint64_t s = 0; s < sectors && !state.stopped; ++s) {
@@ -194,6 +202,7 @@ void TISOImage::AddRecord(TDirectoryEntry* parent, const std::string& name, cons
                                       std::to_string(MaxDirectoryDepth) + " levels");
             return;
         }
+        if (!MayWalk("directory \"" + name + "\"", header, state)) return;
         ++state.entries;
         TDirectoryEntry* entry = TDirectoryEntry::Create(parent->Tree(), parent, fileName, header);
         WalkDirectory(entry, header, depth + 1, state);

@@ -46,6 +46,7 @@ private:
     struct WalkState;
     void Log(const char* method, const std::string& message) const;
     void ReadVolumeDescriptors();
+    bool MayWalk(const std::string& label, const TDirectoryRecordHeader& record, WalkState& state);
     void WalkDirectory(TDirectoryEntry* directory, const TDirectoryRecordHeader& record, int depth,
                        WalkState& state);
     void AddRecord(TDirectoryEntry* parent, const std::string& name, const TDirectoryRecordHeader& header,
