@@ -44,7 +44,7 @@ TDirectoryEntry* TDirectoryEntry::Create(TDataTree* tree, TDirectoryEntry* paren
 }
 
 void TDirectoryEntry::AddDirectory(std::unique_ptr<TDirectoryEntry> entry) {
-    // The listed flag makes the check constant-time: directories of a million entries are built here.
+    // The listed flag keeps the check constant-time: a directory may hold a million entries.
     if (entry->listed_ && entry->parent_ == this) {
         (void)entry.release();
         throw EISOLibContainerException("directory entry already added");

@@ -18,7 +18,9 @@ constexpr uint8_t DirectoryFlag = 0x02;
 constexpr uint8_t MultiExtentFlag = 0x80;
 constexpr uint8_t TerminatorType = 255;
 
-uint64_t SectorCount(uint32_t length) { return (uint64_t(length) + SectorSize - 1) / SectorSize; }
+uint64_t SectorCount(uint32_t length) {
+    return (uint64_t(length) + SectorSize - 1) / SectorSize;
+}
 } // namespace
 
 struct TISOImage::WalkState {
@@ -50,10 +52,13 @@ bool TISOImage::OpenImage() {
 
         Log("OpenImage", handler_->Format() == TImageFileHandler::FormatRaw ? "image contains RAW data"
                                                                             : "image contains sector data");
-        Log("OpenImage", handler_->Mode() == TImageFileHandler::Mode1 ? "image contains yellow book mode 1 data"
-                                                                      : "image contains yellow book mode 2 data");
-        Log("OpenImage", "user data sector size is " + std::to_string(handler_->GetSectorDataSize()) + " bytes");
-        Log("OpenImage", "image data offset in image file is " + std::to_string(handler_->ImageOffset()) + " bytes");
+        Log("OpenImage", handler_->Mode() == TImageFileHandler::Mode1
+                             ? "image contains yellow book mode 1 data"
+                             : "image contains yellow book mode 2 data");
+        Log("OpenImage",
+            "user data sector size is " + std::to_string(handler_->GetSectorDataSize()) + " bytes");
+        Log("OpenImage",
+            "image data offset in image file is " + std::to_string(handler_->ImageOffset()) + " bytes");
         if (handler_->GetSectorDataSize() != SectorSize) {
             Log("OpenImage", "sorry, but sector size other than 2048 bytes are not yet supported...");
             handler_.reset();
@@ -146,7 +151,8 @@ void TISOImage::WalkDirectory(TDirectoryEntry* directory, const TDirectoryRecord
                               WalkState& state) {
     const uint32_t extent = DirectoryRecordExtent(record);
     const uint64_t sectors = SectorCount(DirectoryRecordDataLength(record));
-    const std::string label = directory->Parent() ? "directory \"" + directory->Name() + "\"" : "root directory";
+    const std::string label =
+        directory->Parent() ? "directory \"" + directory->Name() + "\"" : "root directory";
     std::vector<uint8_t> buffer(SectorSize);
     std::string multiExtentName; // a multi-extent file's records share one name; the last lacks the flag
     for (uint64_t s = 0; s < sectors && !state.stopped; ++s) {
@@ -169,7 +175,8 @@ void TISOImage::WalkDirectory(TDirectoryEntry* directory, const TDirectoryRecord
 
             const bool isDirectory = header[25] & DirectoryFlag;
             if (!isDirectory && (header[25] & MultiExtentFlag)) {
-                if (name != multiExtentName) Log("ParseDirectory", "multi-extent file \"" + name + "\" not listed");
+                if (name != multiExtentName)
+                    Log("ParseDirectory", "multi-extent file \"" + name + "\" not listed");
                 multiExtentName = name;
                 continue;
             }
@@ -183,8 +190,8 @@ void TISOImage::WalkDirectory(TDirectoryEntry* directory, const TDirectoryRecord
     }
 }
 
-void TISOImage::AddRecord(TDirectoryEntry* parent, const std::string& name, const TDirectoryRecordHeader& header,
-                          int depth, WalkState& state) {
+void TISOImage::AddRecord(TDirectoryEntry* parent, const std::string& name,
+                          const TDirectoryRecordHeader& header, int depth, WalkState& state) {
     if (name.empty()) return;
     const bool isDirectory = header[25] & DirectoryFlag;
     if (isDirectory && (name == std::string(1, '\0') || name == std::string(1, '\1'))) return;
@@ -208,7 +215,8 @@ void TISOImage::AddRecord(TDirectoryEntry* parent, const std::string& name, cons
         WalkDirectory(entry, header, depth + 1, state);
         return;
     }
-    if (!handler_->SectorsInImage(DirectoryRecordExtent(header), SectorCount(DirectoryRecordDataLength(header)))) {
+    if (!handler_->SectorsInImage(DirectoryRecordExtent(header),
+                                  SectorCount(DirectoryRecordDataLength(header)))) {
         Log("ParseDirectory", "file \"" + fileName + "\" skipped: its data lies beyond the image");
         return;
     }
@@ -225,7 +233,8 @@ void TISOImage::CloseImage() {
     fileName_.clear();
 }
 
-int64_t TISOImage::ReadFileData(const TFileEntry& entry, int64_t position, void* buffer, int64_t count) const {
+int64_t TISOImage::ReadFileData(const TFileEntry& entry, int64_t position, void* buffer,
+                                int64_t count) const {
     if (!handler_) throw EISOLibImageException("image file not opened");
     const int64_t length = entry.DataLength();
     if (position < 0 || count <= 0 || position >= length) return 0;
@@ -241,8 +250,8 @@ int64_t TISOImage::ReadFileData(const TFileEntry& entry, int64_t position, void*
         const int64_t at = position + done;
         const int64_t within = at % SectorSize;
         const int64_t part = std::min<int64_t>(SectorSize - within, wanted - done);
-        const int64_t imagePosition =
-            handler_->CalcSectorOffset(extent + uint64_t(at / SectorSize)) + handler_->CalcUserDataOffset() + within;
+        const int64_t imagePosition = handler_->CalcSectorOffset(extent + uint64_t(at / SectorSize)) +
+                                      handler_->CalcUserDataOffset() + within;
         const int64_t got = handler_->ReadImageBytes(imagePosition, out + done, part);
         done += got;
         if (got < part) break;

@@ -22,8 +22,9 @@ TEST(DataTree, EntriesAreAddedOnceAndToOneParent) {
                     StrEq("directory entry already added - use MoveDirTo() instead!")));
     EXPECT_THAT([&] { a->AddFile(std::unique_ptr<TFileEntry>(file)); },
                 ThrowsMessage<EISOLibContainerException>(StrEq("file entry already added")));
-    EXPECT_THAT([&] { b->AddFile(std::unique_ptr<TFileEntry>(file)); },
-                ThrowsMessage<EISOLibContainerException>(StrEq("file entry already listed in different directory")));
+    EXPECT_THAT(
+        [&] { b->AddFile(std::unique_ptr<TFileEntry>(file)); },
+        ThrowsMessage<EISOLibContainerException>(StrEq("file entry already listed in different directory")));
     EXPECT_EQ(root->DirectoryCount(), 2);
     EXPECT_EQ(a->FileCount(), 1);
     EXPECT_EQ(b->FileCount(), 0);

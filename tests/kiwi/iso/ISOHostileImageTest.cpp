@@ -37,7 +37,8 @@ struct OpenedImage {
     std::unique_ptr<TISOImage> image;
     const TDirectoryEntry* root() const { return image->Tree()->Root(); }
     bool logHas(const std::string& text) const {
-        return std::any_of(log.begin(), log.end(), [&](const std::string& l) { return l.find(text) != l.npos; });
+        return std::any_of(log.begin(), log.end(),
+                           [&](const std::string& l) { return l.find(text) != l.npos; });
     }
 };
 
@@ -86,8 +87,7 @@ TEST(ISOHostileImage, HandMadeTreeListsAndExtracts) {
 
 TEST(ISOHostileImage, DirectoriesPointingBackAreSkipped) {
     auto iso = imageWithRoot(30, {{"A", 19, 2048, Dir}, {"LOOP", 18, 2048, Dir}});
-    iso.directory(19, 18, 2048,
-                  {{"BACK", 18, 2048, Dir}, {"SELF", 19, 2048, Dir}, {"FILE.TXT;1", 20, 5}});
+    iso.directory(19, 18, 2048, {{"BACK", 18, 2048, Dir}, {"SELF", 19, 2048, Dir}, {"FILE.TXT;1", 20, 5}});
     auto opened = openImage(iso.bytes());
     EXPECT_EQ(directoryNames(opened->root()), std::vector<std::string>{"A"});
     const TDirectoryEntry* a = opened->root()->GetDirectory(0);
@@ -148,7 +148,8 @@ TEST(ISOHostileImage, ExtentsBeyondTheImageStopTheirBranch) {
     auto opened = openImage(iso.bytes());
     EXPECT_EQ(fileNames(opened->root()), std::vector<std::string>{"OK.BIN"});
     EXPECT_TRUE(opened->root()->DirectoryCount() == 0);
-    EXPECT_TRUE(opened->logHas("directory \"HUGE\" skipped: extent 19 with 4294967295 bytes lies beyond the image"));
+    EXPECT_TRUE(
+        opened->logHas("directory \"HUGE\" skipped: extent 19 with 4294967295 bytes lies beyond the image"));
     EXPECT_TRUE(opened->logHas("file \"FAR.BIN\" skipped"));
     EXPECT_TRUE(opened->logHas("file \"EDGE.BIN\" skipped"));
 
@@ -225,7 +226,8 @@ TEST(ISOHostileImage, BrokenDescriptorSetsFailToOpen) {
         fixture::writeFile(path, c.bytes);
         std::vector<std::string> log;
         TISOImage image(path, &log);
-        EXPECT_THAT([&] { image.OpenImage(); }, ThrowsMessage<EISOLibImageException>(StrEq(c.message))) << c.what;
+        EXPECT_THAT([&] { image.OpenImage(); }, ThrowsMessage<EISOLibImageException>(StrEq(c.message)))
+            << c.what;
         EXPECT_LE(log.size(), 5u + TISOImage::MaxVolumeDescriptors) << c.what;
         EXPECT_EQ(image.Tree()->Root()->FileCount(), 0) << c.what;
     }
@@ -238,7 +240,8 @@ TEST(ISOHostileImage, ShortFilesAreUnknownFormats) {
     bytes.pop_back(); // 32773 bytes: the identifier is one byte short of complete
     fixture::writeFile(path, bytes);
     TISOImage image(path);
-    EXPECT_THAT([&] { image.OpenImage(); }, ThrowsMessage<EISOImageHandlerException>(StrEq("unkown image format!")));
+    EXPECT_THAT([&] { image.OpenImage(); },
+                ThrowsMessage<EISOImageHandlerException>(StrEq("unkown image format!")));
 }
 
 TEST(ISOHostileImage, EntryCountIsBounded) {
