@@ -1,0 +1,10 @@
+// Everything of the byte-level model in one include: big-endian I/O, unit conversions, formatters,
+// primitive records, parcel numbers and the map text code pages.
+#pragma once
+
+#include "kiwi/BigEndianIO.h"
+#include "kiwi/KiwiConversions.h"
+#include "kiwi/KiwiFormat.h"
+#include "kiwi/KiwiPrimitives.h"
+#include "kiwi/MapCodePage.h"
+#include "kiwi/ParcelNumber.h"
