@@ -11,6 +11,7 @@
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/iso/ISOImage.h"
 #include "support/FixtureWriter.h"
+#include "support/IsoFixture.h"
 #include "support/StreamContract.h"
 
 namespace {
@@ -26,35 +27,29 @@ std::vector<uint8_t> fileContent(size_t size, uint32_t seed) {
     return v;
 }
 
-// Writes the files below a fresh folder and makes an ISO 9660 image of it with xorriso.
+// Writes the files below a fresh folder and makes an ISO 9660 image of it with xorriso (Joliet and
+// Rock Ridge present; the stream reads the primary tree).
 std::string buildImage(const FileTree& files, const std::string& name = "image") {
     const std::string dir =
         fixture::scratchDir("image-stream-" + name + "-" + std::to_string(scratchCounter++));
     for (const auto& [path, bytes] : files)
         fixture::writeFile(dir + "/tree/" + path, bytes);
     const std::string image = dir + "/" + name + ".iso";
-    std::string output;
-    const int status = fixture::runCommand(
-        "xorriso -as mkisofs -quiet -V KIWI -o '" + image + "' '" + dir + "/tree' 2>&1", &output);
-    if (status != 0) throw std::runtime_error("xorriso failed: " + output);
+    fixture::makeIsoWithXorriso(dir + "/tree", image);
     return image;
 }
 
-// The same image in raw 2352-byte mode 1 sectors, behind a 307200-byte leading block: every sector's
+// The image itself and copies in the other stored layouts that mount: in raw sectors every sector's
 // user data moves, so only a per-sector read gets the bytes right.
-std::string wrapRawMode1(const std::string& image) {
+std::vector<std::string> imageLayouts(const std::string& image) {
+    std::vector<std::string> images{image};
     const auto plain = fixture::readFile(image);
-    fixture::ByteWriter w;
-    w.fill(307200, 0x5A);
-    for (size_t sector = 0; sector * 2048 < plain.size(); ++sector) {
-        w.u8(0).fill(10, 0xFF).u8(0);
-        w.u8(uint32_t(sector >> 16)).u8(uint32_t(sector >> 8)).u8(uint32_t(sector)).u8(1);
-        w.raw(plain.data() + sector * 2048, 2048);
-        w.fill(288, 0xC3);
+    for (const auto layout : {fixture::IsoLayout::LeadingBlock, fixture::IsoLayout::RawMode1,
+                              fixture::IsoLayout::RawMode1LeadingBlock}) {
+        images.push_back(image + "." + fixture::layoutName(layout));
+        fixture::writeFile(images.back(), fixture::wrapIsoImage(plain, layout));
     }
-    const std::string raw = image + ".raw";
-    fixture::writeFile(raw, w.bytes());
-    return raw;
+    return images;
 }
 
 std::vector<uint8_t> readWhole(TLN_Stream& s) {
@@ -97,7 +92,7 @@ TEST_F(ImageFileStreamTest, EveryFileEqualsItsSource) {
     files["A/B/NEXT.KWI"] = fileContent(12, ++seed);
     files["OTHER/ALLDATA1.KWI"] = fileContent(6000, ++seed);
     const std::string image = buildImage(files, "all");
-    for (const std::string& mounted : {image, wrapRawMode1(image)}) {
+    for (const std::string& mounted : imageLayouts(image)) {
         ASSERT_TRUE(OpenISOImage(mounted)) << mounted;
         EXPECT_EQ(GetISOImageFileName(), mounted);
         for (const auto& [path, bytes] : files) {
@@ -123,7 +118,7 @@ TEST_F(ImageFileStreamTest, EveryFileEqualsItsSource) {
 TEST_F(ImageFileStreamTest, ReadAtTheEndOfAFileIsShort) {
     const std::string image = buildImage(
         {{"DATA/A.BIN", fileContent(3000, 3)}, {"DATA/B.BIN", std::vector<uint8_t>(6000, 0xEE)}}, "end");
-    for (const std::string& mounted : {image, wrapRawMode1(image)}) {
+    for (const std::string& mounted : imageLayouts(image)) {
         ASSERT_TRUE(OpenISOImage(mounted));
         TLN_FileStream s("DATA/A.BIN");
         std::vector<uint8_t> buf(5000, 0x11);
@@ -268,8 +263,12 @@ TEST_F(ImageFileStreamTest, FailedMountLeavesNothingMounted) {
     auto cut = fixture::readFile(good);
     cut.resize(16 * 2048 + 100); // the primary descriptor itself is cut off
     fixture::writeFile(folder + "/cut.iso", cut);
-    for (const std::string bad : {folder + "/missing.iso", folder, folder + "/empty.iso",
-                                  folder + "/zeros.iso", folder + "/noise.iso", folder + "/cut.iso"}) {
+    // 2336-byte sectors are recognised but not read: such an image does not mount.
+    fixture::writeFile(folder + "/mode2.iso",
+                       fixture::wrapIsoImage(fixture::readFile(good), fixture::IsoLayout::Mode2));
+    for (const std::string bad :
+         {folder + "/missing.iso", folder, folder + "/empty.iso", folder + "/zeros.iso",
+          folder + "/noise.iso", folder + "/cut.iso", folder + "/mode2.iso"}) {
         SCOPED_TRACE(bad);
         ASSERT_TRUE(OpenISOImage(good));
         EXPECT_FALSE(OpenISOImage(bad));
