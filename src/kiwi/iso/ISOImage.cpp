@@ -26,6 +26,9 @@ uint64_t SectorCount(uint32_t length) {
 struct TISOImage::WalkState {
     std::unordered_set<uint32_t> visitedExtents;
     int64_t entries = 0;
+    // Directories whose extents overlap could make the walk read the image many times over; a sound
+    // tree reads each directory sector once, so the walk reads at most the image's sector count.
+    uint64_t sectorBudget = 0;
     bool stopped = false;
 };
 
@@ -124,6 +127,7 @@ void TISOImage::ParseDirectory(bool usePrimary) {
     const TDirectoryRecordHeader root = descriptor->RootDirectoryRecord();
     Log("ParseDirectory", "directory sector " + std::to_string(DirectoryRecordExtent(root)));
     WalkState state;
+    state.sectorBudget = uint64_t(handler_->ImageSize()) / SectorSize + 1;
     if (MayWalk("root directory", root, state)) WalkDirectory(tree_->Root(), root, 0, state);
 }
 
@@ -156,6 +160,12 @@ void TISOImage::WalkDirectory(TDirectoryEntry* directory, const TDirectoryRecord
     std::vector<uint8_t> buffer(SectorSize);
     std::string multiExtentName; // a multi-extent file's records share one name; the last lacks the flag
     for (uint64_t s = 0; s < sectors && !state.stopped; ++s) {
+        if (state.sectorBudget == 0) {
+            Log("ParseDirectory", "more directory sectors than the image holds: walk stopped");
+            state.stopped = true;
+            return;
+        }
+        --state.sectorBudget;
         if (!handler_->ReadSectorDataAt(extent + s, buffer.data(), int64_t(buffer.size()))) {
             Log("ParseDirectory", label + ": sector " + std::to_string(extent + s) + " could not be read");
             return;

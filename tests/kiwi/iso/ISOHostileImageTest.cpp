@@ -169,6 +169,19 @@ TEST(ISOHostileImage, ExtentsBeyondTheImageStopTheirBranch) {
     EXPECT_EQ(opened->image->ReadFileData(*far, 0, buffer, 100), 0);
 }
 
+TEST(ISOHostileImage, OverlappingDirectoriesCannotMultiplyTheWork) {
+    // Sixty directories starting one sector apart, each running to the end of the image: walked in
+    // full they would read its sectors sixty times over.
+    constexpr uint32_t Sectors = 200;
+    std::vector<Record> root;
+    for (uint32_t i = 0; i < 60; ++i)
+        root.push_back({"D" + std::to_string(i), 30 + i, (Sectors - 30 - i) * 2048, Dir});
+    auto opened = openImage(imageWithRoot(Sectors, root).bytes());
+    EXPECT_LT(opened->root()->DirectoryCount(), 60);
+    EXPECT_GT(opened->root()->DirectoryCount(), 0);
+    EXPECT_TRUE(opened->logHas("more directory sectors than the image holds: walk stopped"));
+}
+
 TEST(ISOHostileImage, RootBeyondTheImageGivesAnEmptyTree) {
     IsoWriter iso(20);
     iso.primary(16, 18, 0xFFFFFFFFu);
