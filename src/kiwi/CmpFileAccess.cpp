@@ -1,12 +1,13 @@
-// File access for compressed files: plain files for now, the mounted image once the file stream has it.
+// File access for compressed files through the mounted image's module and TLN_FileStream.
 #include "kiwi/CmpFileAccess.h"
 
-#include "kiwi/HandleStream.h"
+#include "kiwi/FileManager.h"
+#include "kiwi/FileStream.h"
 
-bool cmpImageMounted() { return false; }
+bool cmpImageMounted() { return IsISOImageOpen(); }
 
-bool cmpImageFileExists(const std::string&) { return false; }
+bool cmpImageFileExists(const std::string& path) { return ISOFileExists(path); }
 
-std::string cmpImageFileName() { return {}; }
+std::string cmpImageFileName() { return GetISOImageFileName(); }
 
-std::shared_ptr<TLN_Stream> cmpOpenFile(const std::string& path) { return TLN_HandleStream::OpenForReading(path); }
+std::shared_ptr<TLN_Stream> cmpOpenFile(const std::string& path) { return std::make_shared<TLN_FileStream>(path); }

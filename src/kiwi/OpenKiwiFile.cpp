@@ -1,5 +1,5 @@
 // Opening a KIWI file by name: always through the decompressing stream, which reads the file unchanged
-// when no CMP list names it.
+// (through TLN_FileStream) when no CMP list names it.
 #include "kiwi/OpenKiwiFile.h"
 
 #include "kiwi/DecompFileStream.h"

@@ -37,7 +37,20 @@ public:
     // sector images. Raises EReadError on an I/O failure.
     int64_t ReadFileData(const TFileEntry& entry, int64_t position, void* buffer, int64_t count) const;
 
+    // Limits of the directory walk: nesting depth, entries listed, volume descriptors read.
+    static constexpr int MaxDirectoryDepth = 64;
+    static constexpr int64_t MaxDirectoryEntries = 1000000;
+    static constexpr int MaxVolumeDescriptors = 64;
+
 private:
+    struct WalkState;
+    void Log(const char* method, const std::string& message) const;
+    void ReadVolumeDescriptors();
+    void WalkDirectory(TDirectoryEntry* directory, const TDirectoryRecordHeader& record, int depth,
+                       WalkState& state);
+    void AddRecord(TDirectoryEntry* parent, const std::string& name, const TDirectoryRecordHeader& header,
+                   int depth, WalkState& state);
+
     std::vector<std::string>* log_;
     std::string fileName_;
     std::unique_ptr<TImageFileHandler> handler_;
