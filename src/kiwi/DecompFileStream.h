@@ -56,6 +56,8 @@ public:
     bool ListFound() const { return list_ != nullptr; }
     const TLN_CompressionManager* List() const { return list_.get(); }
     int SlotCount() const { return slotCount_; }
+    // The stream on the file itself (compressed bytes when listed).
+    TLN_Stream& DataStream() const { return *data_; }
     // "13.CMP" blocks longer than 65536 bytes that were read as stored and cut.
     std::vector<int64_t> SuspectBlocks() const;
 

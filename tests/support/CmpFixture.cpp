@@ -230,4 +230,58 @@ std::vector<uint8_t> buildCmp13DataFile(const std::vector<uint8_t>& content, uin
     return w.take();
 }
 
+const char* cmpLayoutName(CmpLayout layout) {
+    switch (layout) {
+    case CmpLayout::Gzip05: return "Gzip05";
+    case CmpLayout::GzipWithStored: return "GzipWithStored";
+    case CmpLayout::Bpe05: return "Bpe05";
+    case CmpLayout::Type1In06: return "Type1In06";
+    case CmpLayout::Segmented258: return "Segmented258";
+    case CmpLayout::Segmented514: return "Segmented514";
+    case CmpLayout::Segmented770: return "Segmented770";
+    case CmpLayout::Zlib13: return "Zlib13";
+    case CmpLayout::Zlib13Stored: return "Zlib13Stored";
+    }
+    return "?";
+}
+
+CmpLayoutFiles writeCmpLayout(const std::string& root, CmpLayout layout, const std::string& relativeName,
+                              const std::vector<uint8_t>& content) {
+    CmpLayoutFiles files;
+    files.content = content;
+    files.dataPath = root + "/" + relativeName;
+    if (layout == CmpLayout::Zlib13 || layout == CmpLayout::Zlib13Stored) {
+        files.listPath = root + "/13.CMP";
+        writeFile(files.listPath, buildCmp13List({{1, relativeName}}));
+        writeFile(files.dataPath, layout == CmpLayout::Zlib13 ? buildCmp13DataFile(content)
+                                                              : buildCmp13DataFile(content, 10, {1}));
+        return files;
+    }
+    CmpListEntrySpec spec;
+    spec.name = relativeName;
+    std::vector<BlockCoding> coding;
+    std::string listName = "05.CMP";
+    switch (layout) {
+    case CmpLayout::Bpe05: spec.type = 1; break;
+    case CmpLayout::Segmented258: spec.type = 258; break;
+    case CmpLayout::Segmented514: spec.type = 514; break;
+    case CmpLayout::Segmented770: spec.type = 770; break;
+    case CmpLayout::GzipWithStored:
+        spec.type = 2;
+        for (size_t k = 0; k * blockSize < content.size(); ++k)
+            coding.push_back(k % 2 ? BlockCoding::Stored : BlockCoding::Listed);
+        break;
+    default: spec.type = 2; break;
+    }
+    const auto data = buildCmpDataFile(content, spec, coding);
+    if (layout == CmpLayout::Type1In06) {
+        spec.type = 1;
+        listName = "06.CMP";
+    }
+    files.listPath = root + "/" + listName;
+    writeFile(files.listPath, buildCmpList({spec}));
+    writeFile(files.dataPath, data);
+    return files;
+}
+
 } // namespace fixture

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,5 +58,30 @@ std::vector<uint8_t> buildCmpDataFile(const std::vector<uint8_t>& content, CmpLi
 // blocks; blocks listed in storedBlocks are written raw (64 KiB exactly). base is added to the offsets.
 std::vector<uint8_t> buildCmp13DataFile(const std::vector<uint8_t>& content, uint32_t base = 0,
                                         const std::vector<size_t>& storedBlocks = {});
+
+// Complete layouts: a list and one listed data file, for table-driven stream tests.
+enum class CmpLayout {
+    Gzip05,         // "05.CMP", type 2
+    GzipWithStored, // type 2, every other block stored
+    Bpe05,          // type 1
+    Type1In06,      // "06.CMP" entry of type 1 over gzip blocks
+    Segmented258,
+    Segmented514,
+    Segmented770,
+    Zlib13,         // "13.CMP", zlib blocks
+    Zlib13Stored,   // "13.CMP" with a stored 64 KiB block and a non-zero base
+};
+const char* cmpLayoutName(CmpLayout layout);
+inline void PrintTo(CmpLayout layout, std::ostream* os) { *os << cmpLayoutName(layout); }
+
+struct CmpLayoutFiles {
+    std::string listPath;
+    std::string dataPath;
+    std::vector<uint8_t> content;
+};
+
+// Writes the list at root and the data file at root/relativeName ("/" separated), the list naming it.
+CmpLayoutFiles writeCmpLayout(const std::string& root, CmpLayout layout, const std::string& relativeName,
+                              const std::vector<uint8_t>& content);
 
 } // namespace fixture
