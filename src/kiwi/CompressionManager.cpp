@@ -147,7 +147,8 @@ void TLN_CompressionManager::fillEntry(const CmpListEntry& entry, TLN_Compressio
         record.tableValid = true;
         return;
     }
-    if (record.compressionType != CompressionType::None) record.tableValid = fillFromTable(record);
+    // An uncompressed entry has no table to damage.
+    record.tableValid = record.compressionType == CompressionType::None || fillFromTable(record);
 }
 
 bool TLN_CompressionManager::fillFromTable(TLN_Compression_Record& record) {
