@@ -75,7 +75,8 @@ bool buildFiles(int64_t sizeMiB) {
     }
     fixture::ByteWriter h;
     h.text("CMP").u8(0).u32(0).u16(2).u32(uint32_t(bench.size)).u16(4096).u16(uint32_t(blocks));
-    for (const auto& block : bench.zlibBlocks) h.u32(uint32_t(block.first));
+    for (const auto& block : bench.zlibBlocks)
+        h.u32(uint32_t(block.first));
     std::fseek(zlibFile, 0, SEEK_SET);
     if (!append(zlibFile, h.bytes())) return false;
     if (std::fclose(gzipFile) != 0 || std::fclose(zlibFile) != 0) return false;
@@ -93,7 +94,8 @@ void readThroughStream(benchmark::State& state, const std::string& path) {
     std::vector<uint8_t> buffer(readSize);
     for (auto _ : state) {
         for (int64_t position = 0; position < bench.size; position += readSize) {
-            if (stream->ReadAt(position, buffer.data(), readSize) != std::min(readSize, bench.size - position))
+            if (stream->ReadAt(position, buffer.data(), readSize) !=
+                std::min(readSize, bench.size - position))
                 state.SkipWithError("short read");
             benchmark::DoNotOptimize(buffer.data());
         }
@@ -126,10 +128,18 @@ void inflateRaw(benchmark::State& state, const std::string& path, bool gzip) {
     state.SetBytesProcessed(state.iterations() * bench.size);
 }
 
-void BM_GzipRawZlib(benchmark::State& state) { inflateRaw(state, bench.folder + "/GZIP.KWI", true); }
-void BM_GzipStream(benchmark::State& state) { readThroughStream(state, bench.folder + "/GZIP.KWI"); }
-void BM_Zlib13RawZlib(benchmark::State& state) { inflateRaw(state, bench.folder + "/13/ZLIB.KWI", false); }
-void BM_Zlib13Stream(benchmark::State& state) { readThroughStream(state, bench.folder + "/13/ZLIB.KWI"); }
+void BM_GzipRawZlib(benchmark::State& state) {
+    inflateRaw(state, bench.folder + "/GZIP.KWI", true);
+}
+void BM_GzipStream(benchmark::State& state) {
+    readThroughStream(state, bench.folder + "/GZIP.KWI");
+}
+void BM_Zlib13RawZlib(benchmark::State& state) {
+    inflateRaw(state, bench.folder + "/13/ZLIB.KWI", false);
+}
+void BM_Zlib13Stream(benchmark::State& state) {
+    readThroughStream(state, bench.folder + "/13/ZLIB.KWI");
+}
 
 class RatioReporter : public benchmark::ConsoleReporter {
   public:

@@ -6,10 +6,12 @@
 BlockCache::BlockCache(int slots) : slots_(size_t(std::max(slots, 1))) {
     order_.resize(slots_.size());
     // Entry k starts with slot slots-1-k.
-    for (size_t k = 0; k < order_.size(); ++k) order_[k] = int(order_.size() - 1 - k);
+    for (size_t k = 0; k < order_.size(); ++k)
+        order_[k] = int(order_.size() - 1 - k);
 }
 
 bool BlockCache::Touch(int64_t block) {
+    if (block < 0) return false; // empty slots hold -1
     if (Front().block == block) return true;
     for (size_t k = 1; k < order_.size(); ++k) {
         if (slots_[size_t(order_[k])].block == block) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 class BlockCache {
-public:
+  public:
     static constexpr int64_t blockSize = 65536;
 
     struct Slot {
@@ -28,7 +28,7 @@ public:
     // empty first, so a failed decode leaves nothing stale behind. Allocates its memory when needed.
     Slot& Claim();
 
-private:
+  private:
     std::vector<Slot> slots_;
     // MRU entries: slot indices, entry 0 the most recently used.
     std::vector<int> order_;

@@ -12,7 +12,9 @@
 #endif
 
 namespace {
-bool gzipMagicAt(const uint8_t* data, size_t size) { return size >= 2 && data[0] == 0x1F && data[1] == 0x8B; }
+bool gzipMagicAt(const uint8_t* data, size_t size) {
+    return size >= 2 && data[0] == 0x1F && data[1] == 0x8B;
+}
 
 [[noreturn]] void gzreadError(const char* text) {
     throw ECompressionError(std::string("gzipopen error: can't gzread: ") + text);
@@ -69,7 +71,8 @@ bool BlockInflater::gunzipFast(const uint8_t* input, size_t inputSize, uint8_t* 
 
 size_t BlockInflater::gunzipZlib(const uint8_t* input, size_t inputSize, uint8_t* output, size_t capacity) {
     if (!gzipReady_) {
-        if (inflateInit2(&gzip_, 16 + MAX_WBITS) != Z_OK) throw ECompressionError("gzipopen error: can't gzopen");
+        if (inflateInit2(&gzip_, 16 + MAX_WBITS) != Z_OK)
+            throw ECompressionError("gzipopen error: can't gzopen");
         gzipReady_ = true;
     } else if (inflateReset(&gzip_) != Z_OK) {
         throw ECompressionError("gzipopen error: can't gzopen");

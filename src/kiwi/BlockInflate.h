@@ -10,7 +10,7 @@
 struct libdeflate_decompressor;
 
 class BlockInflater {
-public:
+  public:
     BlockInflater();
     ~BlockInflater();
     BlockInflater(const BlockInflater&) = delete;
@@ -29,9 +29,10 @@ public:
     // Turns the libdeflate path off (tests compare both paths).
     void SetFastPathEnabled(bool enabled) { fastEnabled_ = enabled; }
 
-private:
+  private:
     size_t gunzipZlib(const uint8_t* input, size_t inputSize, uint8_t* output, size_t capacity);
-    bool gunzipFast(const uint8_t* input, size_t inputSize, uint8_t* output, size_t capacity, size_t& produced);
+    bool gunzipFast(const uint8_t* input, size_t inputSize, uint8_t* output, size_t capacity,
+                    size_t& produced);
 
     z_stream gzip_{};
     bool gzipReady_ = false;

@@ -4,7 +4,9 @@
 #include "kiwi/KiwiErrors.h"
 
 namespace {
-[[noreturn]] void tableReadError() { throw ECompressionError("File read error!"); }
+[[noreturn]] void tableReadError() {
+    throw ECompressionError("File read error!");
+}
 } // namespace
 
 size_t BpeDecoder::Decode(const uint8_t* input, size_t inputSize, uint8_t* output, size_t capacity) {
@@ -13,7 +15,8 @@ size_t BpeDecoder::Decode(const uint8_t* input, size_t inputSize, uint8_t* outpu
     uint8_t stack[maxStack];
     while (in < inputSize) {
         // The pair table: every code starts as a literal.
-        for (int code = 0; code < 256; ++code) left_[code] = uint8_t(code);
+        for (int code = 0; code < 256; ++code)
+            left_[code] = uint8_t(code);
         int c = 0;
         for (int countBytes = 0; countBytes < 255 && c < 256; ++countBytes) {
             if (in >= inputSize) tableReadError();
@@ -47,7 +50,8 @@ size_t BpeDecoder::Decode(const uint8_t* input, size_t inputSize, uint8_t* outpu
             uint8_t code = input[in + k];
             for (;;) {
                 if (left_[code] == code) {
-                    if (out >= capacity) throw ECompressionError("Byte-pair data expands past the block size");
+                    if (out >= capacity)
+                        throw ECompressionError("Byte-pair data expands past the block size");
                     output[out++] = code;
                     if (depth == 0) break;
                     code = stack[--depth];

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 class BpeDecoder {
-public:
+  public:
     // Deepest chain of pending right halves; a longer one can only come from a cyclic table.
     static constexpr size_t maxStack = 512;
 
@@ -15,7 +15,7 @@ public:
     // needs more than capacity bytes or a deeper stack than maxStack (a cyclic pair table).
     size_t Decode(const uint8_t* input, size_t inputSize, uint8_t* output, size_t capacity);
 
-private:
+  private:
     // Per code: left and right halves; a literal has left == its own code.
     uint8_t left_[256] = {};
     uint8_t right_[256] = {};

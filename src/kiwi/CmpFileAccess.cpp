@@ -4,10 +4,18 @@
 #include "kiwi/FileManager.h"
 #include "kiwi/FileStream.h"
 
-bool cmpImageMounted() { return IsISOImageOpen(); }
+bool cmpImageMounted() {
+    return IsISOImageOpen();
+}
 
-bool cmpImageFileExists(const std::string& path) { return ISOFileExists(path); }
+bool cmpImageFileExists(const std::string& path) {
+    return ISOFileExists(path);
+}
 
-std::string cmpImageFileName() { return GetISOImageFileName(); }
+std::string cmpImageFileName() {
+    return GetISOImageFileName();
+}
 
-std::shared_ptr<TLN_Stream> cmpOpenFile(const std::string& path) { return std::make_shared<TLN_FileStream>(path); }
+std::shared_ptr<TLN_Stream> cmpOpenFile(const std::string& path) {
+    return std::make_shared<TLN_FileStream>(path);
+}

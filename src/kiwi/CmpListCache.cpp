@@ -14,7 +14,7 @@ constexpr char magic13[8] = {'M', 'C', 'M', 0, 'C', 'M', 'P', 0};
 // Reads a list front to back through a 64 KiB window, so a list of thousands of entries costs a few
 // reads instead of two per entry.
 class ListWindow {
-public:
+  public:
     ListWindow(TLN_Stream& stream, int64_t size) : stream_(stream), size_(size) {}
 
     // Copies count bytes at position; false when they are not all inside the list.
@@ -32,7 +32,7 @@ public:
         return true;
     }
 
-private:
+  private:
     static constexpr size_t windowSize = 65536;
     TLN_Stream& stream_;
     int64_t size_;
@@ -49,7 +49,8 @@ std::string cutAtNul(const char* data, size_t count) {
 void parse0506(ListWindow& window, ParsedCmpList& list) {
     uint8_t header[8];
     if (!window.get(0, 4, header)) return; // shorter than its count field: not a list
-    list.entryCount = uint32_t(header[0]) << 24 | uint32_t(header[1]) << 16 | uint32_t(header[2]) << 8 | header[3];
+    list.entryCount =
+        uint32_t(header[0]) << 24 | uint32_t(header[1]) << 16 | uint32_t(header[2]) << 8 | header[3];
     list.valid = list.entryCount < maxEntries0506;
     if (!list.valid) return;
     int64_t position = 4;
@@ -61,8 +62,8 @@ void parse0506(ListWindow& window, ParsedCmpList& list) {
         }
         CmpListEntry entry;
         entry.entryPosition = position;
-        entry.tablePosition =
-            int64_t(uint32_t(header[0]) << 24 | uint32_t(header[1]) << 16 | uint32_t(header[2]) << 8 | header[3]);
+        entry.tablePosition = int64_t(uint32_t(header[0]) << 24 | uint32_t(header[1]) << 16 |
+                                      uint32_t(header[2]) << 8 | header[3]);
         entry.compressionType = uint16_t(header[4] << 8 | header[5]);
         entry.nameLength = uint16_t(header[6] << 8 | header[7]);
         name.resize(entry.nameLength);
@@ -128,8 +129,10 @@ std::shared_ptr<const ParsedCmpList> parseCmpList(TLN_Stream& stream, CmpListKin
     list->kind = kind;
     list->listSize = stream.Size();
     ListWindow window(stream, list->listSize);
-    if (kind == CmpListKind::List05 || kind == CmpListKind::List06) parse0506(window, *list);
-    else if (kind == CmpListKind::List13) parse13(window, *list);
+    if (kind == CmpListKind::List05 || kind == CmpListKind::List06)
+        parse0506(window, *list);
+    else if (kind == CmpListKind::List13)
+        parse13(window, *list);
     return list;
 }
 

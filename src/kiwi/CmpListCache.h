@@ -46,7 +46,7 @@ std::shared_ptr<const ParsedCmpList> parseCmpList(TLN_Stream& stream, CmpListKin
 std::string upperAscii(std::string text);
 
 class CmpListCache {
-public:
+  public:
     static CmpListCache& instance();
 
     // The parsed list for this identity, modification time and size, or nullptr.
@@ -57,7 +57,7 @@ public:
     void forget(const std::string& identity);
     void clear();
 
-private:
+  private:
     struct Slot {
         int64_t modified = 0;
         int64_t size = 0;

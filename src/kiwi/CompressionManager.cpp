@@ -19,7 +19,9 @@ constexpr uint32_t maxBlocks = 65536;
 uint32_t be32(const uint8_t* p) {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
-uint16_t be16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
+uint16_t be16(const uint8_t* p) {
+    return uint16_t(p[0] << 8 | p[1]);
+}
 
 std::string withSlashes(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -73,7 +75,9 @@ std::string TLN_CompressionManager::cacheIdentity(int64_t& modified, int64_t& si
     struct stat st {};
     if (cmpImageMounted()) {
         const std::string image = cmpImageFileName();
-        modified = ::stat(image.c_str(), &st) == 0 ? int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec : 0;
+        modified = ::stat(image.c_str(), &st) == 0
+                       ? int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec
+                       : 0;
         size = listStream_->Size();
         return "image:" + image + "|" + upperAscii(withSlashes(listFileName_));
     }
@@ -163,7 +167,8 @@ bool TLN_CompressionManager::fillFromTable(TLN_Compression_Record& record) {
     record.fileSize = int64_t(be32(header + 8));
     const int64_t left = listSize - table;
     const int64_t count = record.blockCount;
-    if (record.compressionType == CompressionType::BytePair || record.compressionType == CompressionType::Gzip)
+    if (record.compressionType == CompressionType::BytePair ||
+        record.compressionType == CompressionType::Gzip)
         return count <= maxBlocks && 12 + 6 * count <= left;
     if (CompressionType::isSegmented(record.compressionType)) {
         if (got < 16) return false;
@@ -216,10 +221,11 @@ void TLN_CompressionManager::LoadBlockTable(const TLN_Compression_Record& record
     const int64_t table = record.tablePosition;
     const size_t count = checked.blockCount;
     std::vector<uint8_t> bytes;
-    if (checked.compressionType == CompressionType::BytePair || checked.compressionType == CompressionType::Gzip) {
+    if (checked.compressionType == CompressionType::BytePair ||
+        checked.compressionType == CompressionType::Gzip) {
         bytes.resize(6 * count);
-        const int64_t got =
-            underLock(lock_, [&] { return listStream_->ReadAt(table + 12, bytes.data(), int64_t(bytes.size())); });
+        const int64_t got = underLock(
+            lock_, [&] { return listStream_->ReadAt(table + 12, bytes.data(), int64_t(bytes.size())); });
         if (got != int64_t(bytes.size())) return;
         sectors_.resize(count);
         sizes_.resize(count);
@@ -250,7 +256,8 @@ void TLN_CompressionManager::LoadBlockTable(const TLN_Compression_Record& record
     for (size_t i = 0; i < count; ++i) {
         const uint16_t offset = be16(&bytes[2 * i]);
         // The next segment starts at a block whose offset is 0 and whose index is that segment's first.
-        if (offset == 0 && current + 1 < usedSegments && be32(&segmentBytes[8 * (current + 1)]) == i) ++current;
+        if (offset == 0 && current + 1 < usedSegments && be32(&segmentBytes[8 * (current + 1)]) == i)
+            ++current;
         const uint64_t base = usedSegments ? be32(&segmentBytes[8 * current + 4]) : 0;
         sectors_[i] = base + offset;
     }

@@ -13,7 +13,7 @@
 #include "kiwi/Stream.h"
 
 class TLN_CompressionManager {
-public:
+  public:
     // Opens the list at listPath (on disk, or inside the mounted image). Never raises on bad list data:
     // an unknown name, a missing file, a count at or over its limit or a wrong magic leave it invalid.
     explicit TLN_CompressionManager(const std::string& listPath);
@@ -59,7 +59,7 @@ public:
     // Frees the write stream and forgets what was read from the list, so later lookups see the writes.
     void CloseWriting();
 
-private:
+  private:
     void load();
     bool fillFromTable(TLN_Compression_Record& record);
     void fillEntry(const CmpListEntry& entry, TLN_Compression_Record& record, bool describedByDataFile);

@@ -9,13 +9,15 @@
 #include "kiwi/KiwiErrors.h"
 
 namespace {
-constexpr int64_t oneSlotLimit = 0x400000;      // 4 MiB
+constexpr int64_t oneSlotLimit = 0x400000;       // 4 MiB
 constexpr int64_t sixteenSlotLimit = 0x40000000; // 1 GiB
 
 uint32_t be32(const uint8_t* p) {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
-uint16_t be16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
+uint16_t be16(const uint8_t* p) {
+    return uint16_t(p[0] << 8 | p[1]);
+}
 } // namespace
 
 TLN_DecompFileStream::TLN_DecompFileStream(const std::string& fileName, std::mutex* lock)
@@ -45,14 +47,15 @@ std::unique_ptr<TLN_DecompFileStream> TLN_DecompFileStream::CreateLocked(const s
 
 void TLN_DecompFileStream::open(bool lockedVariant) {
     data_ = cmpOpenFile(fileName_);
-    auto match =
-        findCmpListFor(fileName_, lockedVariant ? CmpListSearchMode::LockedStream : CmpListSearchMode::AllLists);
+    auto match = findCmpListFor(fileName_, lockedVariant ? CmpListSearchMode::LockedStream
+                                                         : CmpListSearchMode::AllLists);
     if (!match) return;
     list_ = std::move(match->list);
     entry_ = match->entry;
     uint16_t type = entry_.compressionType;
     if (CompressionType::isSegmented(type)) type = CompressionType::GzipSegmented;
-    if (type == CompressionType::BytePair && list_->Kind() == CmpListKind::List06) type = CompressionType::Gzip;
+    if (type == CompressionType::BytePair && list_->Kind() == CmpListKind::List06)
+        type = CompressionType::Gzip;
     decodedType_ = type;
     listed_ = type == CompressionType::BytePair || type == CompressionType::Gzip ||
               type == CompressionType::GzipSegmented || (type == CompressionType::Zlib && !lockedVariant);
@@ -70,7 +73,8 @@ void TLN_DecompFileStream::open(bool lockedVariant) {
 bool TLN_DecompFileStream::readZlibHeader() {
     uint8_t header[18];
     if (data_->ReadAt(0, header, 18) != 18) return false;
-    if (std::memcmp(header, "CMP\0", 4) != 0 || be16(header + 8) != 2 || be16(header + 14) != 4096) return false;
+    if (std::memcmp(header, "CMP\0", 4) != 0 || be16(header + 8) != 2 || be16(header + 14) != 4096)
+        return false;
     const int64_t base = be32(header + 4);
     const int64_t size = be32(header + 10);
     const size_t count = be16(header + 16);
@@ -170,13 +174,14 @@ int64_t TLN_DecompFileStream::decodeBlock(int64_t block, uint8_t* destination) {
     if (decodedType_ == CompressionType::Zlib) {
         if (block < 0 || block >= int64_t(blockOffsets_.size())) throw missing();
         offset = blockOffsets_[size_t(block)];
-        const int64_t end = size_t(block) + 1 < blockOffsets_.size() ? blockOffsets_[size_t(block) + 1] : dataSize_;
+        const int64_t end =
+            size_t(block) + 1 < blockOffsets_.size() ? blockOffsets_[size_t(block) + 1] : dataSize_;
         const int64_t length = end - offset;
         if (length == 0) throw ECompressionError("Zlib error");
         if (length < blockSize) {
             size = length;
-        } else if (length > blockSize && std::find(suspectBlocks_.begin(), suspectBlocks_.end(), block) ==
-                                             suspectBlocks_.end()) {
+        } else if (length > blockSize &&
+                   std::find(suspectBlocks_.begin(), suspectBlocks_.end(), block) == suspectBlocks_.end()) {
             // Read as stored and cut at 65536 bytes, but remembered as suspect.
             suspectBlocks_.push_back(block);
         }
@@ -204,8 +209,11 @@ int64_t TLN_DecompFileStream::decodeBlock(int64_t block, uint8_t* destination) {
     case CompressionType::BytePair:
         return int64_t(bpe_.Decode(compressed, size_t(got), destination, size_t(blockSize)));
     case CompressionType::Zlib:
-        return limit == 0 ? 0 : int64_t(inflater_.Uncompress(compressed, size_t(got), destination, size_t(limit)));
+        return limit == 0
+                   ? 0
+                   : int64_t(inflater_.Uncompress(compressed, size_t(got), destination, size_t(limit)));
     default:
-        return limit == 0 ? 0 : int64_t(inflater_.Gunzip(compressed, size_t(got), destination, size_t(limit)));
+        return limit == 0 ? 0
+                          : int64_t(inflater_.Gunzip(compressed, size_t(got), destination, size_t(limit)));
     }
 }

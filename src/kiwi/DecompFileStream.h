@@ -16,7 +16,7 @@
 #include "kiwi/Stream.h"
 
 class TLN_DecompFileStream : public TLN_Stream {
-public:
+  public:
     static constexpr int64_t blockSize = BlockCache::blockSize;
 
     // Opens the file (inside the mounted image, as a volume set or plain) and looks for a list naming it.
@@ -61,7 +61,7 @@ public:
     // "13.CMP" blocks longer than 65536 bytes that were read as stored and cut.
     std::vector<int64_t> SuspectBlocks() const;
 
-private:
+  private:
     TLN_DecompFileStream(const std::string& fileName, std::mutex* lock);
     void open(bool lockedVariant);
     bool readZlibHeader();

@@ -26,15 +26,18 @@ std::string errorOf(const std::function<void()>& f) {
 }
 
 // A packet whose table makes every code a literal except those given, then the packed bytes.
-std::vector<uint8_t> packet(const std::vector<std::array<uint8_t, 3>>& pairs, const std::vector<uint8_t>& packed) {
+std::vector<uint8_t> packet(const std::vector<std::array<uint8_t, 3>>& pairs,
+                            const std::vector<uint8_t>& packed) {
     fixture::ByteWriter w;
     // One entry per code, in runs of at most 128: count byte n-1, then n entries.
     for (int start = 0; start < 256; start += 128) {
         w.u8(127);
         for (int c = start; c < start + 128; ++c) {
             auto it = std::find_if(pairs.begin(), pairs.end(), [&](const auto& p) { return p[0] == c; });
-            if (it == pairs.end()) w.u8(uint32_t(c));
-            else w.u8((*it)[1]).u8((*it)[2]);
+            if (it == pairs.end())
+                w.u8(uint32_t(c));
+            else
+                w.u8((*it)[1]).u8((*it)[2]);
         }
     }
     w.u16(uint32_t(packed.size())).raw(packed);
@@ -55,8 +58,8 @@ TEST(BpeDecoder, SkipCountsAndLiteralEntries) {
     // A single count byte 255 jumps to 128 and reads one entry there; further count bytes finish the
     // table at exactly 256, so a packed size follows.
     fixture::ByteWriter w;
-    w.u8(255).u8(0x41).u8(0x42);           // code 128 = "AB"
-    w.u8(253).u8(255);                    // skip 126 codes to 255, whose entry keeps it a literal
+    w.u8(255).u8(0x41).u8(0x42); // code 128 = "AB"
+    w.u8(253).u8(255);           // skip 126 codes to 255, whose entry keeps it a literal
     // c is now 256: packed size and data.
     w.u16(3).u8(0x80).u8(0x44).u8(0x80);
     EXPECT_EQ(decodeBpe(w.bytes()), (std::vector<uint8_t>{'A', 'B', 'D', 'A', 'B'}));
@@ -71,13 +74,17 @@ TEST(BpeDecoder, HostileTablesRaise) {
     // 5 -> (6, 6), 6 -> (5, 5): a cycle that would recurse forever.
     EXPECT_EQ(errorOf([&] { decodeBpe(packet({{5, 6, 6}, {6, 5, 5}}, {5})); }), "Byte-pair table is cyclic");
     // A cycle through right halves only grows the output instead of the stack.
-    EXPECT_EQ(errorOf([&] { decodeBpe(packet({{5, 65, 6}, {6, 66, 5}}, {5})); }),
+    EXPECT_EQ(errorOf([&] {
+                  decodeBpe(packet({{5, 65, 6}, {6, 66, 5}}, {5}));
+              }),
               "Byte-pair data expands past the block size");
     // A legal table whose output doubles 17 times: 128 KiB from one byte.
     std::vector<std::array<uint8_t, 3>> doubling{{128, 'A', 'A'}};
-    for (uint8_t c = 129; c < 145; ++c) doubling.push_back({c, uint8_t(c - 1), uint8_t(c - 1)});
+    for (uint8_t c = 129; c < 145; ++c)
+        doubling.push_back({c, uint8_t(c - 1), uint8_t(c - 1)});
     EXPECT_EQ(decodeBpe(packet(doubling, {143})).size(), 65536u); // 2^16 exactly fits
-    EXPECT_EQ(errorOf([&] { decodeBpe(packet(doubling, {144})); }), "Byte-pair data expands past the block size");
+    EXPECT_EQ(errorOf([&] { decodeBpe(packet(doubling, {144})); }),
+              "Byte-pair data expands past the block size");
     // A table cut short: the Part's message text.
     auto cut = packet({{200, 1, 2}}, {200});
     cut.resize(100);
@@ -89,7 +96,7 @@ TEST(BpeDecoder, HostileTablesRaise) {
 }
 
 class BlockInflate : public ::testing::TestWithParam<bool> {
-protected:
+  protected:
     BlockInflater inflater;
     void SetUp() override { inflater.SetFastPathEnabled(GetParam()); }
     std::vector<uint8_t> gunzip(const std::vector<uint8_t>& in, size_t capacity = 65536) {

@@ -83,14 +83,17 @@ TEST(CompressionManager, CountsAndMagicDecideValidity) {
         EXPECT_TRUE(empty.IsValid());
         EXPECT_FALSE(empty.FindEntry(dir + "/A.KWI", record));
     }
-    EXPECT_FALSE(TLN_CompressionManager(writeList(dir + "/a", "06.CMP", fixture::buildCmpList({}, 10000))).IsValid());
+    EXPECT_FALSE(
+        TLN_CompressionManager(writeList(dir + "/a", "06.CMP", fixture::buildCmpList({}, 10000))).IsValid());
     // 9999 declared entries over a short file: valid, the missing entries are simply not found.
-    TLN_CompressionManager cut(writeList(dir + "/b", "06.CMP", fixture::buildCmpList({gzipEntry("A", 1, 1)}, 9999)));
+    TLN_CompressionManager cut(
+        writeList(dir + "/b", "06.CMP", fixture::buildCmpList({gzipEntry("A", 1, 1)}, 9999)));
     EXPECT_TRUE(cut.IsValid());
     EXPECT_TRUE(cut.FindEntry(dir + "/b/A", record));
     EXPECT_EQ(cut.Kind(), CmpListKind::List06);
 
-    EXPECT_FALSE(TLN_CompressionManager(writeList(dir + "/c", "07.CMP", fixture::buildCmpList({}))).IsValid());
+    EXPECT_FALSE(
+        TLN_CompressionManager(writeList(dir + "/c", "07.CMP", fixture::buildCmpList({}))).IsValid());
     EXPECT_FALSE(TLN_CompressionManager(dir + "/nothing/05.CMP").IsValid());
     EXPECT_EQ(TLN_CompressionManager(writeList(dir + "/d", "05.cmp", fixture::buildCmpList({}))).Kind(),
               CmpListKind::List05);
@@ -99,9 +102,11 @@ TEST(CompressionManager, CountsAndMagicDecideValidity) {
     bad13[3] = 'X';
     EXPECT_FALSE(TLN_CompressionManager(writeList(dir + "/e", "13.CMP", bad13)).IsValid());
     std::vector<std::pair<uint8_t, std::string>> many(100, {0, "N"});
-    EXPECT_FALSE(TLN_CompressionManager(writeList(dir + "/f", "13.CMP", fixture::buildCmp13List(many))).IsValid());
+    EXPECT_FALSE(
+        TLN_CompressionManager(writeList(dir + "/f", "13.CMP", fixture::buildCmp13List(many))).IsValid());
     many.pop_back();
-    EXPECT_TRUE(TLN_CompressionManager(writeList(dir + "/g", "13.CMP", fixture::buildCmp13List(many))).IsValid());
+    EXPECT_TRUE(
+        TLN_CompressionManager(writeList(dir + "/g", "13.CMP", fixture::buildCmp13List(many))).IsValid());
 }
 
 TEST(CompressionManager, Cmp13MatchesByPrefixButNeverOnEmptyNames) {
@@ -131,7 +136,8 @@ TEST(CompressionManager, SegmentedTableFollowsTheSegmentRule) {
         e.fileSize = 5 * 65536;
         e.segments = {{0, 100}, {3, 5000}};
         e.offsets = {0, 2, 4, 0, 6};
-        TLN_CompressionManager manager(writeList(dir + "/" + std::to_string(type), "05.CMP", fixture::buildCmpList({e})));
+        TLN_CompressionManager manager(
+            writeList(dir + "/" + std::to_string(type), "05.CMP", fixture::buildCmpList({e})));
         TLN_Compression_Record record;
         ASSERT_TRUE(manager.FindEntry(dir + "/" + std::to_string(type) + "/F.KWI", record));
         std::vector<int64_t> offsets;
@@ -141,7 +147,8 @@ TEST(CompressionManager, SegmentedTableFollowsTheSegmentRule) {
             EXPECT_EQ(info.size, 0u);
             offsets.push_back(info.offset);
         }
-        EXPECT_EQ(offsets, (std::vector<int64_t>{100 * 2048, 102 * 2048, 104 * 2048, 5000 * 2048, 5006 * 2048}));
+        EXPECT_EQ(offsets,
+                  (std::vector<int64_t>{100 * 2048, 102 * 2048, 104 * 2048, 5000 * 2048, 5006 * 2048}));
         TLN_Block_Info past;
         manager.GetBlockInfo(record, 5, past);
         EXPECT_EQ(past.offset, -1);

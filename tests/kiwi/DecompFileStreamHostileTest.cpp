@@ -75,8 +75,8 @@ TEST(DecompFileStreamHostile, TruncatedDataIsAnErrorNotStaleBytes) {
         const std::string root = freshDir("truncated");
         auto f = gzipFile(root, 2 * 65536 + 40000);
         if (storedLast) {
-            std::vector<fixture::BlockCoding> coding{fixture::BlockCoding::Listed, fixture::BlockCoding::Listed,
-                                                     fixture::BlockCoding::Stored};
+            std::vector<fixture::BlockCoding> coding{
+                fixture::BlockCoding::Listed, fixture::BlockCoding::Listed, fixture::BlockCoding::Stored};
             f.data = fixture::buildCmpDataFile(f.content, f.spec, coding);
         }
         f.data.resize(f.data.size() - 1000);
@@ -84,8 +84,10 @@ TEST(DecompFileStreamHostile, TruncatedDataIsAnErrorNotStaleBytes) {
         auto s = TLN_DecompFileStream::Create(f.path);
         EXPECT_EQ(readRange(*s, 0, 2 * 65536), slice(f.content, 0, 2 * 65536));
         // A stored block delivers what is there; a gzip block cannot be decoded at all.
-        if (storedLast) EXPECT_EQ(readRange(*s, 65536 * 2, 100), slice(f.content, 65536 * 2, 100));
-        else EXPECT_THROW(readRange(*s, 65536 * 2, 100), ECompressionError);
+        if (storedLast)
+            EXPECT_EQ(readRange(*s, 65536 * 2, 100), slice(f.content, 65536 * 2, 100));
+        else
+            EXPECT_THROW(readRange(*s, 65536 * 2, 100), ECompressionError);
         EXPECT_THROW(readRange(*s, 65536 * 2 + 39990, 10), ECompressionError) << storedLast;
     }
 }
@@ -107,8 +109,10 @@ TEST(DecompFileStreamHostile, AbsurdCountsLeaveTheFileUnlisted) {
     for (const bool segments : {false, true}) {
         const std::string root = freshDir("absurd");
         auto f = gzipFile(root, 100000, segments ? 258 : 2);
-        if (segments) f.spec.segmentCountField = 0xFFFFFFFF;
-        else f.spec.blockCount = 0xFFFFFFFF;
+        if (segments)
+            f.spec.segmentCountField = 0xFFFFFFFF;
+        else
+            f.spec.blockCount = 0xFFFFFFFF;
         write(f, root);
         auto s = TLN_DecompFileStream::Create(f.path);
         EXPECT_FALSE(s->Listed());
@@ -149,11 +153,12 @@ TEST(DecompFileStreamHostile, BadZlibHeadersReadUnchanged) {
     };
     EXPECT_TRUE(variant([](auto&) {})->Listed());
     // Descending offsets: block 2 before block 1.
-    auto descending = variant([](auto& d) { std::swap_ranges(d.begin() + 22, d.begin() + 26, d.begin() + 26); });
+    auto descending =
+        variant([](auto& d) { std::swap_ranges(d.begin() + 22, d.begin() + 26, d.begin() + 26); });
     EXPECT_FALSE(descending->Listed());
     EXPECT_EQ(descending->Size(), int64_t(good.size()));
-    EXPECT_FALSE(variant([](auto& d) { d[18 + 4 * 3] = 0x7F; })->Listed());   // an offset past the file
-    EXPECT_FALSE(variant([](auto& d) { d[17] = 3; })->Listed());               // too few blocks for the size
+    EXPECT_FALSE(variant([](auto& d) { d[18 + 4 * 3] = 0x7F; })->Listed()); // an offset past the file
+    EXPECT_FALSE(variant([](auto& d) { d[17] = 3; })->Listed());            // too few blocks for the size
     EXPECT_FALSE(variant([](auto& d) { d[17] = 0xFF, d[16] = 0xFF; })->Listed()); // table past the file
     EXPECT_FALSE(variant([](auto& d) { d[9] = 3; })->Listed());
     EXPECT_FALSE(variant([](auto& d) { d[15] = 1; })->Listed());

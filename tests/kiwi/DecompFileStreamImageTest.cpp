@@ -53,7 +53,7 @@ TEST(DecompFileStreamImage, ListAtTheImageRootNamesFilesInFolders) {
     for (int k = 0; k < 4; ++k) {
         for (const std::string prefix : {"", "/", "data/"}) {
             const std::string name = prefix == "data/" ? "data/f" + std::to_string(k) + ".kwi"
-                                                        : prefix + "DATA/F" + std::to_string(k) + ".KWI";
+                                                       : prefix + "DATA/F" + std::to_string(k) + ".KWI";
             auto s = TLN_DecompFileStream::Create(name);
             ASSERT_TRUE(s->Listed()) << name;
             std::vector<uint8_t> out(f.contents[size_t(k)].size());
@@ -80,7 +80,8 @@ TEST(DecompFileStreamImage, SixteenLockedWorkersReadOneImage) {
             try {
                 const int k = t % files;
                 const auto& content = f.contents[size_t(k)];
-                auto s = TLN_DecompFileStream::CreateLocked("DATA/F" + std::to_string(k) + ".KWI", &imageLock);
+                auto s =
+                    TLN_DecompFileStream::CreateLocked("DATA/F" + std::to_string(k) + ".KWI", &imageLock);
                 if (!s->Listed() || s->Size() != int64_t(content.size())) ++unlisted;
                 // Half the workers unpack block by block, the others read in odd-sized pieces.
                 std::vector<uint8_t> out;
@@ -104,7 +105,8 @@ TEST(DecompFileStreamImage, SixteenLockedWorkersReadOneImage) {
             }
         });
     }
-    for (auto& w : workers) w.join();
+    for (auto& w : workers)
+        w.join();
     EXPECT_EQ(unlisted.load(), 0);
     EXPECT_EQ(mismatches.load(), 0);
     EXPECT_EQ(errors.load(), 0);
@@ -130,6 +132,7 @@ TEST(DecompFileStreamImage, OneSharedStreamServesManyThreads) {
             }
         });
     }
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
     EXPECT_EQ(mismatches.load(), 0);
 }

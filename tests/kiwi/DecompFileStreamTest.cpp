@@ -48,9 +48,11 @@ TEST_P(DecompLayout, ReadsExactlyTheOriginalBytes) {
         const int64_t count = int64_t((seed >> 45) % 150000);
         std::vector<uint8_t> out(static_cast<size_t>(count));
         const int64_t got = stream->ReadAt(position, out.data(), count);
-        const int64_t expected = std::max<int64_t>(0, std::min<int64_t>(count, int64_t(content.size()) - position));
+        const int64_t expected =
+            std::max<int64_t>(0, std::min<int64_t>(count, int64_t(content.size()) - position));
         ASSERT_EQ(got, expected) << position << " " << count;
-        ASSERT_TRUE(std::equal(out.begin(), out.begin() + got, content.begin() + std::min<int64_t>(position, int64_t(content.size()))));
+        ASSERT_TRUE(std::equal(out.begin(), out.begin() + got,
+                               content.begin() + std::min<int64_t>(position, int64_t(content.size()))));
     }
     // 10 bytes at 65530: 6 of block 0 and 4 of block 1 in one call.
     uint8_t ten[10];
@@ -67,15 +69,17 @@ TEST_P(DecompLayout, ReadsExactlyTheOriginalBytes) {
         const int64_t n = stream->LoadBlock(b);
         const uint8_t* data = stream->CurrentBlockData();
         ASSERT_NE(data, nullptr);
-        unpacked.insert(unpacked.end(), data, data + std::min<int64_t>(n, int64_t(content.size() - unpacked.size())));
+        unpacked.insert(unpacked.end(), data,
+                        data + std::min<int64_t>(n, int64_t(content.size() - unpacked.size())));
     }
     EXPECT_EQ(unpacked, content);
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, DecompLayout,
                          ::testing::Values(CmpLayout::Gzip05, CmpLayout::GzipWithStored, CmpLayout::Bpe05,
-                                           CmpLayout::Type1In06, CmpLayout::Segmented258, CmpLayout::Segmented514,
-                                           CmpLayout::Segmented770, CmpLayout::Zlib13, CmpLayout::Zlib13Stored),
+                                           CmpLayout::Type1In06, CmpLayout::Segmented258,
+                                           CmpLayout::Segmented514, CmpLayout::Segmented770,
+                                           CmpLayout::Zlib13, CmpLayout::Zlib13Stored),
                          [](const auto& info) { return fixture::cmpLayoutName(info.param); });
 
 TEST(DecompFileStream, TypesAreNormalisedForDecoding) {
@@ -153,7 +157,8 @@ TEST(DecompFileStream, SlotCountFollowsTheFileSize) {
     } cases[] = {{0x400000, 1}, {0x400001, 16}, {0x40000000, 16}, {0x40000001, 256}};
     const std::string root = freshDir("slots");
     std::vector<uint8_t> stored(2048 + 65536);
-    for (size_t i = 0; i < stored.size(); ++i) stored[i] = fixture::positionByte(i);
+    for (size_t i = 0; i < stored.size(); ++i)
+        stored[i] = fixture::positionByte(i);
     fixture::writeFile(root + "/DATA.BIN", stored);
     std::vector<fixture::CmpListEntrySpec> entries;
     for (const auto& c : cases) {
@@ -176,7 +181,9 @@ TEST(DecompFileStream, SlotCountFollowsTheFileSize) {
         uint8_t last[3];
         EXPECT_EQ(s->ReadAt(int64_t(c.size) - 1, last, 3), 1);
         EXPECT_EQ(last[0], stored[2048 + (c.size - 1) % 65536]);
-        EXPECT_EQ(TLN_DecompFileStream::CreateLocked(root + "/F" + std::to_string(c.size), nullptr)->SlotCount(), 1);
+        EXPECT_EQ(
+            TLN_DecompFileStream::CreateLocked(root + "/F" + std::to_string(c.size), nullptr)->SlotCount(),
+            1);
     }
 }
 

@@ -14,7 +14,7 @@ namespace {
 constexpr size_t blockSize = 65536;
 constexpr size_t sectorSize = 2048;
 
-const char* const vocabulary[] = {"MAIN ST",  "HIGH ST",   "STATION RD", "RIVER",     "PARK",
+const char* const vocabulary[] = {"MAIN ST",   "HIGH ST",   "STATION RD", "RIVER",      "PARK",
                                   "CHURCH LN", "MILL LANE", "A road",     "MOTORWAY 7", "BRIDGE"};
 
 std::vector<uint8_t> deflateWith(const uint8_t* data, size_t size, int level, int windowBits) {
@@ -38,8 +38,10 @@ void bpePacket(const uint8_t* data, size_t size, ByteWriter& out) {
     std::vector<int> buffer(data, data + size);
     std::array<uint8_t, 256> left{}, right{};
     std::array<bool, 256> used{};
-    for (int c = 0; c < 256; ++c) left[c] = uint8_t(c);
-    for (size_t i = 0; i < size; ++i) used[data[i]] = true;
+    for (int c = 0; c < 256; ++c)
+        left[c] = uint8_t(c);
+    for (size_t i = 0; i < size; ++i)
+        used[data[i]] = true;
     std::vector<int> counts(65536, 0);
     for (;;) {
         int best = -1, bestCount = 2;
@@ -47,7 +49,8 @@ void bpePacket(const uint8_t* data, size_t size, ByteWriter& out) {
             const int pair = buffer[i] << 8 | buffer[i + 1];
             if (++counts[size_t(pair)] > bestCount) bestCount = counts[size_t(pair)], best = pair;
         }
-        for (size_t i = 0; i + 1 < buffer.size(); ++i) counts[size_t(buffer[i] << 8 | buffer[i + 1])] = 0;
+        for (size_t i = 0; i + 1 < buffer.size(); ++i)
+            counts[size_t(buffer[i] << 8 | buffer[i + 1])] = 0;
         int code = -1;
         for (int c = 0; c < 256 && code < 0; ++c)
             if (!used[size_t(c)]) code = c;
@@ -76,20 +79,24 @@ void bpePacket(const uint8_t* data, size_t size, ByteWriter& out) {
         if (left[size_t(c)] == c) {
             // A run of literals is skipped with one count byte >= 128, then one entry follows.
             int run = 1;
-            while (run < 128 && c + run < 256 && left[size_t(c + run)] == c + run) ++run;
+            while (run < 128 && c + run < 256 && left[size_t(c + run)] == c + run)
+                ++run;
             out.u8(uint32_t(127 + run));
             c += run;
             if (c == 256) break;
             entry(c++);
         } else {
             int run = 1;
-            while (run < 128 && c + run < 256 && left[size_t(c + run)] != c + run) ++run;
+            while (run < 128 && c + run < 256 && left[size_t(c + run)] != c + run)
+                ++run;
             out.u8(uint32_t(run - 1));
-            for (int k = 0; k < run; ++k) entry(c++);
+            for (int k = 0; k < run; ++k)
+                entry(c++);
         }
     }
     out.u16(uint32_t(buffer.size()));
-    for (int code : buffer) out.u8(uint32_t(code));
+    for (int code : buffer)
+        out.u8(uint32_t(code));
 }
 } // namespace
 
@@ -121,9 +128,11 @@ std::vector<uint8_t> mapLikeContent(size_t size, uint32_t seed) {
             }
         }
         const char* name = vocabulary[next() % 10];
-        while (*name) out.push_back(uint8_t(*name++));
+        while (*name)
+            out.push_back(uint8_t(*name++));
         out.push_back(0);
-        while (out.size() % 4) out.push_back(0xFF);
+        while (out.size() % 4)
+            out.push_back(0xFF);
         ++record;
     }
     out.resize(size);
@@ -140,7 +149,8 @@ std::vector<uint8_t> zlibStream(const uint8_t* data, size_t size, int level) {
 
 std::vector<uint8_t> bpeEncode(const uint8_t* data, size_t size) {
     ByteWriter out;
-    for (size_t at = 0; at < size; at += 4096) bpePacket(data + at, std::min<size_t>(4096, size - at), out);
+    for (size_t at = 0; at < size; at += 4096)
+        bpePacket(data + at, std::min<size_t>(4096, size - at), out);
     return out.take();
 }
 
@@ -160,12 +170,16 @@ std::vector<uint8_t> buildCmpList(const std::vector<CmpListEntrySpec>& entries, 
         w.patchU32(tableFields[i], uint32_t(w.size()));
         w.fixedText(e.tag, 4).u32(e.blockCount).u32(e.fileSize);
         if (e.type == 1 || e.type == 2) {
-            for (uint32_t s : e.sectors) w.u32(s);
-            for (uint16_t s : e.sizes) w.u16(s);
+            for (uint32_t s : e.sectors)
+                w.u32(s);
+            for (uint16_t s : e.sizes)
+                w.u16(s);
         } else if (e.type == 258 || e.type == 514 || e.type == 770) {
             w.u32(e.segmentCountField >= 0 ? uint32_t(e.segmentCountField) : uint32_t(e.segments.size()));
-            for (const auto& [first, base] : e.segments) w.u32(first).u32(base);
-            for (uint16_t o : e.offsets) w.u16(o);
+            for (const auto& [first, base] : e.segments)
+                w.u32(first).u32(base);
+            for (uint16_t o : e.offsets)
+                w.u16(o);
         }
     }
     return w.take();
@@ -174,7 +188,8 @@ std::vector<uint8_t> buildCmpList(const std::vector<CmpListEntrySpec>& entries, 
 std::vector<uint8_t> buildCmp13List(const std::vector<std::pair<uint8_t, std::string>>& entries) {
     ByteWriter w;
     w.raw("MCM\0CMP\0", 8).u16(uint32_t(entries.size()));
-    for (const auto& [value, name] : entries) w.u8(value).u8(uint32_t(name.size())).text(name);
+    for (const auto& [value, name] : entries)
+        w.u8(value).u8(uint32_t(name.size())).text(name);
     return w.take();
 }
 
@@ -207,8 +222,10 @@ std::vector<uint8_t> buildCmpDataFile(const std::vector<uint8_t>& content, CmpLi
             spec.sectors.push_back(sector);
             spec.sizes.push_back(stored ? 0 : uint16_t(packed.size()));
         }
-        if (stored) w.raw(chunk, length);
-        else w.raw(packed);
+        if (stored)
+            w.raw(chunk, length);
+        else
+            w.raw(packed);
     }
     return w.take();
 }
@@ -224,23 +241,34 @@ std::vector<uint8_t> buildCmp13DataFile(const std::vector<uint8_t>& content, uin
         w.patchU32(table + 4 * k, uint32_t(w.size() - base));
         const uint8_t* chunk = content.data() + k * blockSize;
         const size_t length = std::min(blockSize, content.size() - k * blockSize);
-        if (std::find(storedBlocks.begin(), storedBlocks.end(), k) != storedBlocks.end()) w.raw(chunk, length);
-        else w.raw(zlibStream(chunk, length));
+        if (std::find(storedBlocks.begin(), storedBlocks.end(), k) != storedBlocks.end())
+            w.raw(chunk, length);
+        else
+            w.raw(zlibStream(chunk, length));
     }
     return w.take();
 }
 
 const char* cmpLayoutName(CmpLayout layout) {
     switch (layout) {
-    case CmpLayout::Gzip05: return "Gzip05";
-    case CmpLayout::GzipWithStored: return "GzipWithStored";
-    case CmpLayout::Bpe05: return "Bpe05";
-    case CmpLayout::Type1In06: return "Type1In06";
-    case CmpLayout::Segmented258: return "Segmented258";
-    case CmpLayout::Segmented514: return "Segmented514";
-    case CmpLayout::Segmented770: return "Segmented770";
-    case CmpLayout::Zlib13: return "Zlib13";
-    case CmpLayout::Zlib13Stored: return "Zlib13Stored";
+    case CmpLayout::Gzip05:
+        return "Gzip05";
+    case CmpLayout::GzipWithStored:
+        return "GzipWithStored";
+    case CmpLayout::Bpe05:
+        return "Bpe05";
+    case CmpLayout::Type1In06:
+        return "Type1In06";
+    case CmpLayout::Segmented258:
+        return "Segmented258";
+    case CmpLayout::Segmented514:
+        return "Segmented514";
+    case CmpLayout::Segmented770:
+        return "Segmented770";
+    case CmpLayout::Zlib13:
+        return "Zlib13";
+    case CmpLayout::Zlib13Stored:
+        return "Zlib13Stored";
     }
     return "?";
 }
@@ -262,16 +290,26 @@ CmpLayoutFiles writeCmpLayout(const std::string& root, CmpLayout layout, const s
     std::vector<BlockCoding> coding;
     std::string listName = "05.CMP";
     switch (layout) {
-    case CmpLayout::Bpe05: spec.type = 1; break;
-    case CmpLayout::Segmented258: spec.type = 258; break;
-    case CmpLayout::Segmented514: spec.type = 514; break;
-    case CmpLayout::Segmented770: spec.type = 770; break;
+    case CmpLayout::Bpe05:
+        spec.type = 1;
+        break;
+    case CmpLayout::Segmented258:
+        spec.type = 258;
+        break;
+    case CmpLayout::Segmented514:
+        spec.type = 514;
+        break;
+    case CmpLayout::Segmented770:
+        spec.type = 770;
+        break;
     case CmpLayout::GzipWithStored:
         spec.type = 2;
         for (size_t k = 0; k * blockSize < content.size(); ++k)
             coding.push_back(k % 2 ? BlockCoding::Stored : BlockCoding::Listed);
         break;
-    default: spec.type = 2; break;
+    default:
+        spec.type = 2;
+        break;
     }
     const auto data = buildCmpDataFile(content, spec, coding);
     if (layout == CmpLayout::Type1In06) {

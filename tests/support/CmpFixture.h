@@ -68,11 +68,13 @@ enum class CmpLayout {
     Segmented258,
     Segmented514,
     Segmented770,
-    Zlib13,         // "13.CMP", zlib blocks
-    Zlib13Stored,   // "13.CMP" with a stored 64 KiB block and a non-zero base
+    Zlib13,       // "13.CMP", zlib blocks
+    Zlib13Stored, // "13.CMP" with a stored 64 KiB block and a non-zero base
 };
 const char* cmpLayoutName(CmpLayout layout);
-inline void PrintTo(CmpLayout layout, std::ostream* os) { *os << cmpLayoutName(layout); }
+inline void PrintTo(CmpLayout layout, std::ostream* os) {
+    *os << cmpLayoutName(layout);
+}
 
 struct CmpLayoutFiles {
     std::string listPath;

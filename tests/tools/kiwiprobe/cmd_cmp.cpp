@@ -24,8 +24,9 @@ int cmpListCommand(const probe::Args& args) {
         return 1;
     }
     for (const TLN_Compression_Record& entry : list.Entries()) {
-        std::printf("%s\t%s\t%u\t%lld%s\n", entry.name.c_str(), CompressionTypeName(entry.compressionType).c_str(),
-                    entry.blockCount, (long long)entry.fileSize, entry.tableValid ? "" : "\tdamaged");
+        std::printf("%s\t%s\t%u\t%lld%s\n", entry.name.c_str(),
+                    CompressionTypeName(entry.compressionType).c_str(), entry.blockCount,
+                    (long long)entry.fileSize, entry.tableValid ? "" : "\tdamaged");
     }
     return 0;
 }
