@@ -7,7 +7,8 @@
 #include "kiwi/RegionManager.h"
 #include "platform/MulDiv.h"
 
-TLN_Region::TLN_Region(const TLN_RegionManager& manager, int level, int region) : level_(level), region_(region) {
+TLN_Region::TLN_Region(const TLN_RegionManager& manager, int level, int region)
+    : level_(level), region_(region) {
     if (!manager.GetLevelRecord(level, levelRecord_)) return;
     if (!manager.ReadRegionRecord(level, region, record_)) return;
     if (record_.FrameSize == 0 || record_.FramePosition <= 0) return;
@@ -37,7 +38,8 @@ void TLN_Region::load(const TLN_RegionManager& manager) {
     // The frames lie one after another from the node data frame: copy as many bytes as their sizes add up to
     // (at most nine × 128 KiB), or what the stream still holds.
     int64_t total = 0;
-    for (const auto& frame : header_.Frames) total += frame.ByteSize();
+    for (const auto& frame : header_.Frames)
+        total += frame.ByteSize();
     auto stream = manager.FrameStream(header_.FrameFile);
     if (!stream) return;
     bytesPosition_ = nodeFrame.Position;
@@ -117,10 +119,11 @@ int TLN_Region::GetNodeLinks(int node, std::array<TLN_RP_Node_Link, kRPMaxLinks>
     int64_t offset = 0;
     if (!nodeOffset(node, offset)) return 0;
     TLN_RP_Node_Record record;
-    if (!DecodeRPNodeRecord(cursor(frames_[RP_NodeFrame]).sub(offset, kRPNodeRecordSize), 0, record)) return 0;
+    if (!DecodeRPNodeRecord(cursor(frames_[RP_NodeFrame]).sub(offset, kRPNodeRecordSize), 0, record))
+        return 0;
     const int step = record.Boundary ? 8 : 6;
-    const BeCursor table = cursor(frames_[RP_LinkFrame]).sub(int64_t(record.LinkTableOffset) * 2,
-                                                              int64_t(record.LinkCount) * step);
+    const BeCursor table = cursor(frames_[RP_LinkFrame])
+                               .sub(int64_t(record.LinkTableOffset) * 2, int64_t(record.LinkCount) * step);
     if (table.size() == 0) return 0;
     for (int i = 0; i < record.LinkCount; ++i) {
         out[i].Node = table.u16(i * step) & 0x1FFF;
@@ -164,18 +167,23 @@ bool TLN_Region::ReadNode(int node, TLN_RP_Node_Record& out) const {
         out.Links.push_back(link);
     }
     // Regulations follow the links, between-links cost records follow the regulations, each at steps of its
-    // record size; the counts are bytes, so the loops stay short, and each record is checked against the frame.
+    // record size; the counts are bytes, so the loops stay short, and each record is checked against the
+    // frame.
     const int64_t regulationStep = int64_t(levelRecord_.RegulationRecordSize) * 2;
     for (int i = 0; inTable && i < out.RegulationCount; ++i, at += regulationStep) {
         TLN_RP_Regulation_Record regulation;
-        if (!DecodeRPRegulationRecord(linkFrame.sub(at, 2), positionOf(links, at), regulation)) inTable = false;
-        else out.Regulations.push_back(regulation);
+        if (!DecodeRPRegulationRecord(linkFrame.sub(at, 2), positionOf(links, at), regulation))
+            inTable = false;
+        else
+            out.Regulations.push_back(regulation);
     }
     const int64_t betweenStep = int64_t(levelRecord_.BetweenLinksRecordSize) * 2;
     for (int i = 0; inTable && i < out.BetweenLinksCount; ++i, at += betweenStep) {
         TLN_RP_Between_Links_Record between;
-        if (!DecodeRPBetweenLinksRecord(linkFrame.sub(at, 4), positionOf(links, at), between)) inTable = false;
-        else out.BetweenLinks.push_back(between);
+        if (!DecodeRPBetweenLinksRecord(linkFrame.sub(at, 4), positionOf(links, at), between))
+            inTable = false;
+        else
+            out.BetweenLinks.push_back(between);
     }
     out.Complete = inTable && costsRead;
     return true;

@@ -15,9 +15,9 @@ class TLN_RegionManager;
 
 // A node's link as the route planning overlay draws it.
 struct TLN_RP_Node_Link {
-    uint16_t Node = 0;      // Adjacent Node ID Number
-    uint16_t Region = 0;    // the neighbouring region's number (links of boundary nodes only)
-    bool Boundary = false;  // the link leads into another region
+    uint16_t Node = 0;     // Adjacent Node ID Number
+    uint16_t Region = 0;   // the neighbouring region's number (links of boundary nodes only)
+    bool Boundary = false; // the link leads into another region
     bool operator==(const TLN_RP_Node_Link&) const = default;
 };
 
@@ -51,7 +51,8 @@ public:
     int NodeRecordCount() const;
     // Node k's position from the node coordinate table; false when the entry or its grid cell is missing.
     bool GetNodePosition(int node, TLN_Point& out) const;
-    // Node k's link count with its links filled in; 0 when the node or its link table lies outside the frames.
+    // Node k's link count with its links filled in; 0 when the node or its link table lies outside the
+    // frames.
     int GetNodeLinks(int node, std::array<TLN_RP_Node_Link, kRPMaxLinks>& out) const;
     // Node k with its links and their link costs, regulations, between-links costs and coordinate. False when
     // the node is not available; Complete is false when a link, link cost, regulation or between-links record
@@ -65,8 +66,12 @@ private:
     };
     void load(const TLN_RegionManager& manager);
     Span clip(int64_t position, int64_t size, const Span& within) const;
-    BeCursor cursor(const Span& span) const { return BeCursor(bytes_.data() + span.offset, size_t(span.size)); }
-    int64_t positionOf(const Span& span, int64_t offset) const { return bytesPosition_ + span.offset + offset; }
+    BeCursor cursor(const Span& span) const {
+        return BeCursor(bytes_.data() + span.offset, size_t(span.size));
+    }
+    int64_t positionOf(const Span& span, int64_t offset) const {
+        return bytesPosition_ + span.offset + offset;
+    }
     bool nodeOffset(int node, int64_t& offset) const;
     bool withTime() const { return !nodeHeader_.Ranks.empty() && nodeHeader_.Ranks[0].AverageTimeFlag; }
 

@@ -9,8 +9,8 @@ std::shared_ptr<const TLN_Region> TLN_RegionCache::Find(int level, int region) {
     return found->second->value;
 }
 
-std::shared_ptr<const TLN_Region> TLN_RegionCache::Insert(int level, int region,
-                                                          std::shared_ptr<const TLN_Region> value, int64_t bytes) {
+std::shared_ptr<const TLN_Region>
+TLN_RegionCache::Insert(int level, int region, std::shared_ptr<const TLN_Region> value, int64_t bytes) {
     std::lock_guard lock(mutex_);
     const Key key{level, region};
     if (const auto found = index_.find(key); found != index_.end()) {

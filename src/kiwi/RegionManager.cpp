@@ -3,18 +3,22 @@
 
 #include <algorithm>
 
+#include "kiwi/FileManager.h"
 #include "kiwi/FileNames.h"
 #include "kiwi/KiwiConversions.h"
 #include "kiwi/OpenKiwiFile.h"
 
-TLN_RegionManager::TLN_RegionManager(const std::string& fileName) : TLN_Manager(fileName) { readHeader(); }
+TLN_RegionManager::TLN_RegionManager(const std::string& fileName) : TLN_Manager(fileName) {
+    readHeader();
+}
 
 TLN_RegionManager::TLN_RegionManager(std::shared_ptr<TLN_Stream> stream, int64_t offset)
     : TLN_Manager(std::move(stream), offset) {
     readHeader();
 }
 
-void TLN_RegionManager::readBytes(TLN_Stream& stream, int64_t position, int64_t count, std::vector<uint8_t>& out) {
+void TLN_RegionManager::readBytes(TLN_Stream& stream, int64_t position, int64_t count,
+                                  std::vector<uint8_t>& out) {
     out.clear();
     if (position < 0 || count <= 0) return;
     try {
@@ -67,9 +71,18 @@ bool TLN_RegionManager::GetLevelRecord(int i, TLN_Region_Level_Record& out) cons
 std::string TLN_RegionManager::resolveFrameFile(const std::string& name) const {
     const std::string own = GetFileName();
     if (own.empty() || !safeBareName(name)) return {};
-    const std::optional<std::string> path = resolveInFolder(folderPart(own), name);
-    if (!path || !FrameStream(*path)) return {};
-    return *path;
+    // Beside the reader's file: in the mounted image (whose lookup ignores case), else on disk, exact name
+    // first, then ignoring case.
+    std::string path;
+    if (IsISOImageOpen()) {
+        path = joinPath(folderPart(own), name);
+        if (!ISOFileExists(path)) return {};
+    } else {
+        const std::optional<std::string> found = resolveInFolder(folderPart(own), name);
+        if (!found) return {};
+        path = *found;
+    }
+    return FrameStream(path) ? path : std::string();
 }
 
 std::shared_ptr<TLN_Stream> TLN_RegionManager::FrameStream(const std::string& frameFile) const {
@@ -100,8 +113,10 @@ bool TLN_RegionManager::ReadRegionRecord(int level, int region, TLN_Region_Manag
     const int64_t offset = KiwiAddressToOffset(out.FrameAddress);
     if (!out.FileName.empty()) out.FrameFile = resolveFrameFile(out.FileName);
     // A frame in its own file counts from that file's start; otherwise it lies in the region data.
-    if (offset < 0) out.FramePosition = -1;
-    else out.FramePosition = out.FrameFile.empty() ? base_ + offset : offset;
+    if (offset < 0)
+        out.FramePosition = -1;
+    else
+        out.FramePosition = out.FrameFile.empty() ? base_ + offset : offset;
     return true;
 }
 

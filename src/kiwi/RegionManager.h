@@ -1,6 +1,6 @@
-// TLN_RegionManager: the reader of the route planning data (REGION.KWI, its volume set, or the region part
-// inside ALLDATA at a base offset): header, level and region management records, route planning frames,
-// and a bounded cache of regions. Safe to use from several threads at once.
+// TLN_RegionManager: the reader of the route planning data (REGION.KWI, the REGION1.KWI volume set, or the
+// region part inside ALLDATA at a base offset): header, level and region management records, route planning
+// frames, and a bounded cache of regions. Safe to use from several threads at once.
 #pragma once
 
 #include <cstdint>

@@ -48,7 +48,8 @@ bool DecodeRegionLevelRecord(const BeCursor& c, int64_t position, TLN_Region_Lev
     return true;
 }
 
-bool DecodeRegionRecord(const BeCursor& c, int64_t position, bool withFileName, TLN_Region_Manag_Record& out) {
+bool DecodeRegionRecord(const BeCursor& c, int64_t position, bool withFileName,
+                        TLN_Region_Manag_Record& out) {
     if (!c.fits(0, withFileName ? kRegionRecordNamedReadSize : kRegionRecordReadSize)) return false;
     out = {};
     out.Position = position;

@@ -78,4 +78,5 @@ struct TLN_Region_Manag_Record {
 // record's own stream position). They return false when the span cannot hold the record.
 bool DecodeRegionHeader(const BeCursor& span, int64_t base, TLN_Region_Header& out);
 bool DecodeRegionLevelRecord(const BeCursor& span, int64_t position, TLN_Region_Level_Record& out);
-bool DecodeRegionRecord(const BeCursor& span, int64_t position, bool withFileName, TLN_Region_Manag_Record& out);
+bool DecodeRegionRecord(const BeCursor& span, int64_t position, bool withFileName,
+                        TLN_Region_Manag_Record& out);

@@ -25,7 +25,8 @@ bool DecodeRPDistributionHeader(const BeCursor& c, int64_t position, int extende
         f.Position = WordOffsetToPosition(f.Offset, position);
         return f;
     };
-    for (int i = 0; i < kRPFrameCount; ++i) out.Frames[i] = frame(8 + 6 * i);
+    for (int i = 0; i < kRPFrameCount; ++i)
+        out.Frames[i] = frame(8 + 6 * i);
     // The extended records follow only as far as the span holds them.
     for (int i = 0; i < extendedCount && c.fits(kRPHeaderFixedSize + 6 * i, 6); ++i)
         out.Extended.push_back(frame(kRPHeaderFixedSize + 6 * i));
@@ -143,7 +144,8 @@ bool DecodeRPBetweenLinksRecord(const BeCursor& c, int64_t position, TLN_RP_Betw
     return true;
 }
 
-bool DecodeRPLinkCostRecord(const BeCursor& c, int64_t position, bool withTime, TLN_RP_Link_Cost_Record& out) {
+bool DecodeRPLinkCostRecord(const BeCursor& c, int64_t position, bool withTime,
+                            TLN_RP_Link_Cost_Record& out) {
     if (!c.fits(0, kRPLinkCostRecordSize)) return false;
     out = {};
     out.Position = position;

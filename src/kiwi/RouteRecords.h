@@ -44,8 +44,8 @@ struct TLN_RP_Frame_Reference {
 struct TLN_RP_Node_Coord_Header {
     bool Valid = false;
     int64_t Position = -1;
-    uint16_t HeaderSize = 0;     // words
-    int32_t LatitudeWidth = 0;   // of the reference grid area, 1/8 arc-second
+    uint16_t HeaderSize = 0;   // words
+    int32_t LatitudeWidth = 0; // of the reference grid area, 1/8 arc-second
     int32_t LongitudeWidth = 0;
     uint8_t LatitudeGridCount = 0;
     uint8_t LongitudeGridCount = 0;
@@ -59,8 +59,8 @@ struct TLN_RP_Node_Coord_Header {
 
 // Route planning distribution header at the start of a route planning data frame.
 struct TLN_RP_Distribution_Header {
-    int64_t Position = -1;  // the frame start
-    std::string FrameFile;  // the stream it was read from: "" = the reader's own stream
+    int64_t Position = -1;   // the frame start
+    std::string FrameFile;   // the stream it was read from: "" = the reader's own stream
     uint16_t HeaderSize = 0; // words
     uint16_t RegionNumber = 0;
     uint32_t PracticalCode = 0;
@@ -109,20 +109,20 @@ struct TLN_RP_Link_Cost_Record {
     uint16_t ConnectedNode = 0;
     uint16_t TimeWord = 0;
     int32_t AverageTravelingTime = -1; // -1 when the rank's average traveling time flag is clear
-    uint8_t RoadStatus = 0;  // bits 7-6
-    uint8_t SpeedLimits = 0; // bits 7-4
-    uint8_t SublinkType = 0; // bits 15-11
+    uint8_t RoadStatus = 0;            // bits 7-6
+    uint8_t SpeedLimits = 0;           // bits 7-4
+    uint8_t SublinkType = 0;           // bits 15-11
 };
 
 struct TLN_RP_Link_Record {
     int64_t Position = -1;
-    uint16_t AdjacentNode = 0;    // bits 12-0
-    uint16_t LinkCostNumber = 0;  // bits 14-0
-    bool CitySuburbs = false;     // bit 15
+    uint16_t AdjacentNode = 0;     // bits 12-0
+    uint16_t LinkCostNumber = 0;   // bits 14-0
+    bool CitySuburbs = false;      // bit 15
     bool SemiUrbanHighway = false; // bit 14
-    bool ForwardReverse = false;  // bit 13
+    bool ForwardReverse = false;   // bit 13
     uint8_t FollowingSameRoad = 0; // bits 12-9
-    bool HasRegionNumber = false; // only links of boundary nodes carry it
+    bool HasRegionNumber = false;  // only links of boundary nodes carry it
     uint16_t RegionNumber = 0;
     bool CostRead = false;
     TLN_RP_Link_Cost_Record Cost;
@@ -130,8 +130,8 @@ struct TLN_RP_Link_Record {
 
 struct TLN_RP_Regulation_Record {
     int64_t Position = -1;
-    uint8_t InNumber = 0;  // bits 15-12
-    uint8_t OutNumber = 0; // bits 11-8
+    uint8_t InNumber = 0;      // bits 15-12
+    uint8_t OutNumber = 0;     // bits 11-8
     bool RegulationID = false; // bit 3
     uint8_t PassageCode = 0;   // bits 2-0
 };
@@ -140,10 +140,10 @@ struct TLN_RP_Between_Links_Record {
     int64_t Position = -1;
     uint8_t InNumber = 0;
     uint8_t OutNumber = 0;
-    uint8_t NonFollowingNodes = 0;     // bits 6-5
+    uint8_t NonFollowingNodes = 0;       // bits 6-5
     bool AggregatedIntersection = false; // bit 3
-    uint8_t LengthMultiplier = 0;      // bits 3-2
-    uint8_t TimeMultiplier = 0;        // bits 1-0
+    uint8_t LengthMultiplier = 0;        // bits 3-2
+    uint8_t TimeMultiplier = 0;          // bits 1-0
     uint8_t LinkLength = 0;
     uint8_t AverageTravelingTime = 0;
 };
@@ -151,9 +151,9 @@ struct TLN_RP_Between_Links_Record {
 // A node with everything that hangs on it. Complete is false when one of its records lay outside its frame.
 struct TLN_RP_Node_Record {
     int64_t Position = -1;
-    uint32_t Flags = 0; // the first u32 as stored
-    bool UpperTableExists = false;  // bit 29
-    uint8_t UppermostLevel = 0;     // bits 29-27
+    uint32_t Flags = 0;            // the first u32 as stored
+    bool UpperTableExists = false; // bit 29
+    uint8_t UppermostLevel = 0;    // bits 29-27
     bool AggregatedIntersection = false;
     bool Boundary = false;
     uint8_t LinkCount = 0; // bits 24-21 + 1
@@ -188,4 +188,5 @@ bool DecodeRPNodeRecord(const BeCursor& span, int64_t position, TLN_RP_Node_Reco
 bool DecodeRPLinkRecord(const BeCursor& span, int64_t position, bool boundary, TLN_RP_Link_Record& out);
 bool DecodeRPRegulationRecord(const BeCursor& span, int64_t position, TLN_RP_Regulation_Record& out);
 bool DecodeRPBetweenLinksRecord(const BeCursor& span, int64_t position, TLN_RP_Between_Links_Record& out);
-bool DecodeRPLinkCostRecord(const BeCursor& span, int64_t position, bool withTime, TLN_RP_Link_Cost_Record& out);
+bool DecodeRPLinkCostRecord(const BeCursor& span, int64_t position, bool withTime,
+                            TLN_RP_Link_Cost_Record& out);

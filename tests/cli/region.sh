@@ -19,6 +19,20 @@ diff -u "$golden/region-nodes.txt" "$work/region-nodes.txt"
 "$KIWIPROBE" region "$work/data/ALLDATA.KWI" --offset 0x12340 --nodes >"$work/region-embedded.txt"
 diff -u "$golden/region-nodes.txt" "$work/region-embedded.txt"
 
+# The volume set: REGION1.KWI and REGION2.KWI, split inside the first region's frames.
+mkdir -p "$work/data/set"
+split -b 512 -d -a 1 --numeric-suffixes=1 --additional-suffix=.KWI "$work/data/REGION.KWI" "$work/data/set/REGION"
+[ "$(stat -c %s "$work/data/set/REGION2.KWI")" -gt 0 ]
+"$KIWIPROBE" region "$work/data/set/REGION1.KWI" --nodes >"$work/region-set.txt"
+diff -u "$golden/region-nodes.txt" "$work/region-set.txt"
+
+# Inside an ISO image made by xorriso, looked up by a disc path.
+mkdir -p "$work/tree/DATA"
+cp "$work/data/REGION.KWI" "$work/tree/DATA/REGION.KWI"
+xorriso -as mkisofs -quiet -o "$work/disc.iso" "$work/tree" 2>/dev/null
+"$KIWIPROBE" region 'D:\DATA\REGION.KWI' --image "$work/disc.iso" --nodes >"$work/region-image.txt"
+diff -u "$golden/region-nodes.txt" "$work/region-image.txt"
+
 # Read from the start of the larger file there is no valid header.
 if "$KIWIPROBE" region "$work/data/ALLDATA.KWI" >"$work/invalid.txt"; then
     echo "ALLDATA.KWI read as region data at base 0"

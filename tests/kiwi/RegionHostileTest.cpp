@@ -68,7 +68,8 @@ std::string readEverything(TLN_RegionManager& manager, bool throughHeader = true
                 if (region->GetNodePosition(k, p)) out << " p" << p.X << "," << p.Y;
                 std::array<TLN_RP_Node_Link, kRPMaxLinks> links{};
                 const int n = region->GetNodeLinks(k, links);
-                for (int j = 0; j < n; ++j) out << " " << links[j].Node << "@" << links[j].Region;
+                for (int j = 0; j < n; ++j)
+                    out << " " << links[j].Node << "@" << links[j].Region;
                 TLN_RP_Node_Record node;
                 if (region->ReadNode(k, node)) {
                     out << " N" << node.Complete << node.Links.size() << node.Regulations.size()
@@ -172,7 +173,8 @@ TEST(RegionHostile, OffsetsOutsideTheirFramesAreNotAvailable) {
          [](const TLN_Region* r) { EXPECT_LE(r->Grid().size(), 52u / 6); }},
         {"frame sizes of 128 KiB each past the end of the file",
          [&](auto& b) {
-             for (int i = 0; i < 9; ++i) put16(b, m.frameStart + 12 + 6 * i, 0xFFFF);
+             for (int i = 0; i < 9; ++i)
+                 put16(b, m.frameStart + 12 + 6 * i, 0xFFFF);
          },
          [](const TLN_Region* r) {
              ASSERT_NE(r, nullptr);
@@ -206,8 +208,8 @@ TEST(RegionHostile, OffsetsOutsideTheirFramesAreNotAvailable) {
 
 TEST(RegionHostile, RegionCountsAndTablesOutsideTheFile) {
     std::vector<uint8_t> bytes = sample().bytes;
-    put16(bytes, 50 + 2, 0xFFFF);         // level 0 announces 65535 regions
-    put32(bytes, 8, 0x00FFFF00);          // the region table lies far past the end
+    put16(bytes, 50 + 2, 0xFFFF); // level 0 announces 65535 regions
+    put32(bytes, 8, 0x00FFFF00);  // the region table lies far past the end
     const auto manager = managerOf(bytes);
     ASSERT_TRUE(manager->IsValid());
     TLN_Region_Manag_Record record;
@@ -264,6 +266,7 @@ TEST(RegionHostile, TwoThreadsReadingOneReaderSeeTheSame) {
                 if (round % 8 == 7) manager->ClearRegions();
             }
         });
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads)
+        thread.join();
     EXPECT_EQ(mismatches, 0);
 }

@@ -4,10 +4,12 @@
 
 #include <memory>
 
+#include "kiwi/FileManager.h"
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/MemoryStream.h"
 #include "kiwi/RegionManager.h"
 #include "support/FixtureWriter.h"
+#include "support/IsoFixture.h"
 #include "support/RegionFixture.h"
 
 namespace {
@@ -17,7 +19,8 @@ const fixture::RegionImage& sample() {
     return image;
 }
 
-std::unique_ptr<TLN_RegionManager> managerAt(int64_t base, const std::vector<uint8_t>& data = sample().bytes) {
+std::unique_ptr<TLN_RegionManager> managerAt(int64_t base,
+                                             const std::vector<uint8_t>& data = sample().bytes) {
     auto stream = std::make_shared<TLN_MemoryStream>(fixture::embedRegionData(data, base));
     return std::make_unique<TLN_RegionManager>(stream, base);
 }
@@ -116,7 +119,8 @@ TEST_P(RegionManagerAtBase, ReadsRoutePlanningFramesAndNodes) {
     EXPECT_FALSE(manager->ReadLinkCostRecord(true, cost, manager->Stream().Size() - 19));
 }
 
-INSTANTIATE_TEST_SUITE_P(Bases, RegionManagerAtBase, testing::Values(int64_t(0), int64_t(0x12340), int64_t(7)));
+INSTANTIATE_TEST_SUITE_P(Bases, RegionManagerAtBase,
+                         testing::Values(int64_t(0), int64_t(0x12340), int64_t(7)));
 
 TEST(RegionManager, OpensByFileNameAndFromAStreamAtTheSameData) {
     const std::string folder = fixture::scratchDir("region-manager");
@@ -134,7 +138,8 @@ TEST(RegionManager, OpensByFileNameAndFromAStreamAtTheSameData) {
 TEST(RegionManager, LevelCountOneToNineIsValid) {
     for (int levels : {0, 1, 9, 10, 255}) {
         fixture::RegionFileSpec spec;
-        for (int i = 0; i < std::max(levels, 1); ++i) spec.levels.push_back({});
+        for (int i = 0; i < std::max(levels, 1); ++i)
+            spec.levels.push_back({});
         std::vector<uint8_t> bytes = fixture::buildRegionData(spec).bytes;
         bytes[46] = uint8_t(levels);
         TLN_RegionManager manager(std::make_shared<TLN_MemoryStream>(bytes), 0);
@@ -184,4 +189,30 @@ TEST(RegionManager, FramesOfType100RecordsAreReadFromTheNamedFile) {
     TLN_RegionManager fromMemory(std::make_shared<TLN_MemoryStream>(image.bytes), 0);
     ASSERT_TRUE(fromMemory.ReadRegionRecord(0, 0, record));
     EXPECT_EQ(record.FrameFile, "");
+}
+
+TEST(RegionManager, FrameFilesBesideRegionDataInTheMountedImage) {
+    if (!fixture::xorrisoAvailable()) GTEST_SKIP() << "xorriso is not installed";
+    fixture::RegionFileSpec spec = fixture::sampleRegionSpec();
+    spec.levels[1].regions[1].fileName = "RPDATA.KWI";
+    spec.levels[1].regions[1].frameInFile = true;
+    const fixture::RegionImage image = fixture::buildRegionData(spec);
+    const std::string folder = fixture::scratchDir("region-image");
+    fixture::writeRegionData(image, folder + "/tree/DATA");
+    fixture::makeIsoWithXorriso(folder + "/tree", folder + "/disc.iso");
+
+    ASSERT_TRUE(OpenISOImage(folder + "/disc.iso"));
+    {
+        TLN_RegionManager manager("D:\\DATA\\REGION.KWI");
+        ASSERT_TRUE(manager.IsValid());
+        TLN_Region_Manag_Record record;
+        ASSERT_TRUE(manager.ReadRegionRecord(1, 1, record));
+        EXPECT_NE(record.FrameFile, "");
+        EXPECT_EQ(record.FramePosition, image.regions[1][1].frameStart);
+        const auto region = manager.GetRegion(1, 1);
+        ASSERT_NE(region, nullptr);
+        EXPECT_EQ(region->RPHeader().PracticalCode, 0xCAFE0002u);
+        EXPECT_EQ(region->GetNodeCount(), 2);
+    }
+    CloseISOImage();
 }

@@ -8,7 +8,9 @@
 #include "kiwi/RouteRecords.h"
 
 namespace {
-BeCursor span(const std::vector<uint8_t>& bytes) { return BeCursor(bytes.data(), bytes.size()); }
+BeCursor span(const std::vector<uint8_t>& bytes) {
+    return BeCursor(bytes.data(), bytes.size());
+}
 } // namespace
 
 TEST(RegionRecords, ScaledLinkCostValues) {
@@ -17,9 +19,10 @@ TEST(RegionRecords, ScaledLinkCostValues) {
         int32_t value;
     };
     // bits 11-0 × 4^(bits 14-12); bit 15 is not part of the value.
-    const Case cases[] = {{0x3005, 320},  {0x1064, 400},      {0x0000, 0},     {0x0FFF, 4095},
-                          {0x7001, 16384}, {0x7FFF, 67092480}, {0x8003, 3},    {0x4005, 1280}};
-    for (const Case& c : cases) EXPECT_EQ(ScaledLinkCostValue(c.word), c.value) << std::hex << c.word;
+    const Case cases[] = {{0x3005, 320},   {0x1064, 400},      {0x0000, 0}, {0x0FFF, 4095},
+                          {0x7001, 16384}, {0x7FFF, 67092480}, {0x8003, 3}, {0x4005, 1280}};
+    for (const Case& c : cases)
+        EXPECT_EQ(ScaledLinkCostValue(c.word), c.value) << std::hex << c.word;
 }
 
 TEST(RegionRecords, LinkCostRecordFromBytes) {
@@ -33,7 +36,8 @@ TEST(RegionRecords, LinkCostRecordFromBytes) {
     EXPECT_EQ(c.UppermostLevel, 5);
     EXPECT_TRUE(c.Toll);
     EXPECT_TRUE(c.Bypass);
-    EXPECT_TRUE(c.ForwardPassage && c.ReversePassage && c.CenterLine && c.SameCostApplied && c.StatisticsCost);
+    EXPECT_TRUE(c.ForwardPassage && c.ReversePassage && c.CenterLine && c.SameCostApplied &&
+                c.StatisticsCost);
     EXPECT_EQ(c.LanesAndWidth, 5);
     EXPECT_EQ(c.LinkClass, 3);
     EXPECT_EQ(c.RoadClass, 7);
@@ -75,8 +79,8 @@ TEST(RegionRecords, NodeWordReadsOverlappingFieldsAsStored) {
         {0xC0000000, false, 0, false, false, 1, false, false, false, 0}, // bits 31-30 belong to nothing
     };
     for (const Case& c : cases) {
-        const std::vector<uint8_t> bytes = {uint8_t(c.word >> 24), uint8_t(c.word >> 16), uint8_t(c.word >> 8),
-                                            uint8_t(c.word), 7, 9};
+        const std::vector<uint8_t> bytes = {
+            uint8_t(c.word >> 24), uint8_t(c.word >> 16), uint8_t(c.word >> 8), uint8_t(c.word), 7, 9};
         TLN_RP_Node_Record n;
         ASSERT_TRUE(DecodeRPNodeRecord(span(bytes), 0, n));
         SCOPED_TRACE(testing::Message() << std::hex << c.word);
@@ -181,7 +185,8 @@ TEST(RegionRecords, DistributionHeaderFramesAndExtendedRecords) {
     // Node frame at word offset 0x22, size 0x1E words; link frame all ones (none).
     bytes[8 + 3] = 0x22;
     bytes[12 + 1] = 0x1E;
-    for (int i = 0; i < 4; ++i) bytes[14 + i] = 0xFF;
+    for (int i = 0; i < 4; ++i)
+        bytes[14 + i] = 0xFF;
     bytes[62 + 3] = 0x40; // extended 0 at word 0x40
     bytes[62 + 5] = 2;
     TLN_RP_Distribution_Header h;

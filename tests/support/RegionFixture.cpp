@@ -12,7 +12,8 @@ namespace {
 // One route planning data frame, positions relative to its start. The frames follow one another from the
 // node data frame: node, link, link cost, upper level node, (no upper level link), passage code, (no
 // statistical cost), node coordinate, road reference, then the extended frames.
-std::vector<uint8_t> buildFrame(const RegionLevelSpec& level, const RegionFrameSpec& f, RegionFrameManifest& m) {
+std::vector<uint8_t> buildFrame(const RegionLevelSpec& level, const RegionFrameSpec& f,
+                                RegionFrameManifest& m) {
     const size_t headerBytes = 62 + 6 * size_t(level.extendedFrames);
     ByteWriter w;
     w.u16(uint32_t(headerBytes / 2)).u16(f.regionNumber).u32(f.practicalCode);
@@ -37,21 +38,31 @@ std::vector<uint8_t> buildFrame(const RegionLevelSpec& level, const RegionFrameS
         }
         for (const auto& between : node.betweenLinks) {
             const size_t start = links.size();
-            links.u16(between.word).u8(between.length).u8(between.time).padTo(start + level.betweenLinksRecordSize * 2u);
+            links.u16(between.word)
+                .u8(between.length)
+                .u8(between.time)
+                .padTo(start + level.betweenLinksRecordSize * 2u);
         }
     }
 
     // Node data frame: node distribution header with ranks, then the node records.
     const size_t nodeFrame = w.size();
     size_t totalLinks = 0;
-    for (const RegionNodeSpec& node : f.nodes) totalLinks += node.links.size();
+    for (const RegionNodeSpec& node : f.nodes)
+        totalLinks += node.links.size();
     w.u16(uint32_t((8 + 10 * f.ranks.size()) / 2)).u16(uint32_t(f.nodes.size())).u16(uint32_t(totalLinks));
     w.u16(uint32_t(f.ranks.size()));
     for (const RegionRankSpec& rank : f.ranks)
-        w.u16(rank.nodes).u16(rank.boundaryNodes).u16(rank.links).u16(rank.roadClass).u8(0xEE).u8(rank.lastByte);
+        w.u16(rank.nodes)
+            .u16(rank.boundaryNodes)
+            .u16(rank.links)
+            .u16(rank.roadClass)
+            .u8(0xEE)
+            .u8(rank.lastByte);
     for (size_t k = 0; k < f.nodes.size(); ++k) {
         const RegionNodeSpec& node = f.nodes[k];
-        if (node.links.empty() || node.links.size() > 16) throw std::invalid_argument("1 to 16 links per node");
+        if (node.links.empty() || node.links.size() > 16)
+            throw std::invalid_argument("1 to 16 links per node");
         const size_t start = w.size();
         m.nodeRecords.push_back(int64_t(start));
         uint32_t flags = node.extraFlags | uint32_t(linkTables[k] / 2);
@@ -67,7 +78,8 @@ std::vector<uint8_t> buildFrame(const RegionLevelSpec& level, const RegionFrameS
     w.raw(links.bytes());
     setFrame(1, linkFrame, w.size());
     m.linkFrame = int64_t(linkFrame);
-    for (size_t table : linkTables) m.linkTables.push_back(int64_t(linkFrame + table));
+    for (size_t table : linkTables)
+        m.linkTables.push_back(int64_t(linkFrame + table));
 
     const size_t costFrame = w.size();
     for (const RegionCostSpec& c : f.costs) {
@@ -96,7 +108,8 @@ std::vector<uint8_t> buildFrame(const RegionLevelSpec& level, const RegionFrameS
         w.u16(9).u16(gridWords).u16(9 + gridWords).u16(uint32_t(f.nodes.size() * 2));
         for (const auto& [latitude, longitude] : f.grid)
             w.u24(signMagnitude24(latitude)).u24(signMagnitude24(longitude));
-        for (const RegionNodeSpec& node : f.nodes) w.u32(node.coordinate);
+        for (const RegionNodeSpec& node : f.nodes)
+            w.u32(node.coordinate);
         setFrame(7, coordinates, w.size());
         m.coordinateFrame = int64_t(coordinates);
     }
@@ -122,7 +135,8 @@ RegionImage buildRegionData(const RegionFileSpec& spec) {
     const size_t levelBytes = spec.levelRecordSize * 2u;
     w.u16(uint32_t((50 + spec.levels.size() * levelBytes) / 2)).u16(spec.typeCode);
     size_t total = 0;
-    for (const auto& level : spec.levels) total += level.regions.size();
+    for (const auto& level : spec.levels)
+        total += level.regions.size();
     w.u32(uint32_t(total));
     const size_t tableAddressAt = w.size();
     w.u32(0).u16(0).fixedText("REGION.KWI", 12);
@@ -170,7 +184,8 @@ RegionImage buildRegionData(const RegionFileSpec& spec) {
             if (region.frameInFile) {
                 // A frame file holds position-derived filler up to its first frame.
                 std::vector<uint8_t>& file = image.frameFiles[region.fileName];
-                while (file.size() < 2048 || file.size() % 32) file.push_back(positionByte(file.size()));
+                while (file.size() < 2048 || file.size() % 32)
+                    file.push_back(positionByte(file.size()));
                 start = file.size();
                 file.insert(file.end(), frame.begin(), frame.end());
                 m.file = region.fileName;
@@ -182,8 +197,10 @@ RegionImage buildRegionData(const RegionFileSpec& spec) {
             m.frameStart = int64_t(start);
             for (int64_t* p : {&m.nodeFrame, &m.linkFrame, &m.costFrame, &m.coordinateFrame})
                 if (*p >= 0) *p += int64_t(start);
-            for (int64_t& p : m.nodeRecords) p += int64_t(start);
-            for (int64_t& p : m.linkTables) p += int64_t(start);
+            for (int64_t& p : m.nodeRecords)
+                p += int64_t(start);
+            for (int64_t& p : m.linkTables)
+                p += int64_t(start);
             w.patchU32(size_t(m.recordPosition) + 18, kiwiAddress(start));
             w.patchU16(size_t(m.recordPosition) + 22, uint32_t((frame.size() + 31) / 32));
         }
@@ -191,7 +208,8 @@ RegionImage buildRegionData(const RegionFileSpec& spec) {
     w.align(32);
     image.bytes = w.take();
     for (auto& [name, file] : image.frameFiles)
-        while (file.size() % 32) file.push_back(0);
+        while (file.size() % 32)
+            file.push_back(0);
     return image;
 }
 
@@ -327,16 +345,19 @@ RegionFileSpec sampleRegionSpec() {
 std::vector<uint8_t> embedRegionData(const std::vector<uint8_t>& regionData, int64_t base, size_t trailer) {
     std::vector<uint8_t> out;
     out.reserve(size_t(base) + regionData.size() + trailer);
-    for (int64_t p = 0; p < base; ++p) out.push_back(positionByte(uint64_t(p)));
+    for (int64_t p = 0; p < base; ++p)
+        out.push_back(positionByte(uint64_t(p)));
     out.insert(out.end(), regionData.begin(), regionData.end());
-    for (size_t i = 0; i < trailer; ++i) out.push_back(positionByte(out.size()));
+    for (size_t i = 0; i < trailer; ++i)
+        out.push_back(positionByte(out.size()));
     return out;
 }
 
 std::string writeRegionData(const RegionImage& image, const std::string& folder, const std::string& name) {
     const std::string path = folder + "/" + name;
     writeFile(path, image.bytes);
-    for (const auto& [file, bytes] : image.frameFiles) writeFile(folder + "/" + file, bytes);
+    for (const auto& [file, bytes] : image.frameFiles)
+        writeFile(folder + "/" + file, bytes);
     return path;
 }
 

@@ -18,8 +18,8 @@ struct RegionLinkSpec {
 
 struct RegionNodeSpec {
     bool boundary = false;
-    uint32_t extraFlags = 0;  // other bits of the node's first u32 (29-26, 20-18)
-    uint32_t coordinate = 0;  // grid index << 24 | longitude offset << 12 | latitude offset
+    uint32_t extraFlags = 0; // other bits of the node's first u32 (29-26, 20-18)
+    uint32_t coordinate = 0; // grid index << 24 | longitude offset << 12 | latitude offset
     std::vector<RegionLinkSpec> links;
     std::vector<uint16_t> regulations;
     struct Between {
@@ -70,7 +70,7 @@ struct RegionSpec {
     uint16_t higher = 0, lowerFirst = 0, lowerCount = 0;
     bool hasFrame = true;
     RegionFrameSpec frame;
-    std::string fileName;   // the 12-byte name of a type-100 record
+    std::string fileName;     // the 12-byte name of a type-100 record
     bool frameInFile = false; // write the frame into fileName (beside REGION.KWI) instead of the region data
 };
 
@@ -105,7 +105,7 @@ struct RegionFrameManifest {
 };
 
 struct RegionImage {
-    std::vector<uint8_t> bytes;                              // the region data
+    std::vector<uint8_t> bytes;                             // the region data
     std::map<std::string, std::vector<uint8_t>> frameFiles; // files beside it, by name
     int64_t regionTable = 0;
     std::vector<std::vector<RegionFrameManifest>> regions; // [level][region]
@@ -119,7 +119,8 @@ RegionImage buildRegionData(const RegionFileSpec& spec);
 RegionFileSpec sampleRegionSpec();
 
 // The region data embedded at base inside a larger file (position-derived filler before and after).
-std::vector<uint8_t> embedRegionData(const std::vector<uint8_t>& regionData, int64_t base, size_t trailer = 4096);
+std::vector<uint8_t> embedRegionData(const std::vector<uint8_t>& regionData, int64_t base,
+                                     size_t trailer = 4096);
 
 // Writes REGION.KWI (and its frame files) into folder; returns the REGION.KWI path.
 std::string writeRegionData(const RegionImage& image, const std::string& folder,
