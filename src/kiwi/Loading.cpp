@@ -129,7 +129,8 @@ void TLN_Loading::readFileList(TLN_Unit_Record_AISIN& unit, int64_t size) {
         count = std::max<int64_t>(fits, 0);
         unit.FileListTruncated = true;
     }
-    for (int64_t j = 0; j < count; ++j) unit.Files.push_back(readEntry(listPosition + 4 + j * kFileEntryBytes));
+    for (int64_t j = 0; j < count; ++j)
+        unit.Files.push_back(readEntry(listPosition + 4 + j * kFileEntryBytes));
 }
 
 bool TLN_Loading::ReadIdentification(int64_t position, TLN_Unit_Identification& out) const {

@@ -36,7 +36,8 @@ void DecodeCdiSoundGroup(const uint8_t* group, AdpcmHistory& history, std::vecto
 
 void DecodeCdiAdpcm(const uint8_t* data, size_t size, AdpcmHistory& history, std::vector<int16_t>& out) {
     const size_t groups = size / kCdiGroupBytes;
-    for (size_t g = 0; g < groups; ++g) DecodeCdiSoundGroup(data + g * kCdiGroupBytes, history, out);
+    for (size_t g = 0; g < groups; ++g)
+        DecodeCdiSoundGroup(data + g * kCdiGroupBytes, history, out);
 }
 
 void DecodeMeBlock(const uint8_t* block, AdpcmHistory& history, std::vector<int16_t>& out) {
@@ -51,5 +52,6 @@ void DecodeMeBlock(const uint8_t* block, AdpcmHistory& history, std::vector<int1
 
 void DecodeMeAdpcm(const uint8_t* data, size_t size, AdpcmHistory& history, std::vector<int16_t>& out) {
     const size_t blocks = size / kMeBlockBytes;
-    for (size_t b = 0; b < blocks; ++b) DecodeMeBlock(data + b * kMeBlockBytes, history, out);
+    for (size_t b = 0; b < blocks; ++b)
+        DecodeMeBlock(data + b * kMeBlockBytes, history, out);
 }

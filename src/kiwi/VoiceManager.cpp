@@ -19,7 +19,9 @@ constexpr int64_t kGroupsPerRead = 512;
 constexpr size_t kMaxDecodedSamples = size_t(kMaxDecodedPcmBytes / 2);
 } // namespace
 
-TLN_VoiceManager::TLN_VoiceManager(const std::string& fileName) : TLN_Manager(fileName) { readHeader(); }
+TLN_VoiceManager::TLN_VoiceManager(const std::string& fileName) : TLN_Manager(fileName) {
+    readHeader();
+}
 
 TLN_VoiceManager::TLN_VoiceManager(std::shared_ptr<TLN_Stream> stream, int64_t base)
     : TLN_Manager(std::move(stream), base) {
@@ -116,7 +118,8 @@ bool TLN_VoiceManager::appendDecoded(int64_t position, int64_t size, std::vector
     bool complete = available >= size;
     const int64_t bytes = std::max<int64_t>(0, std::min(size, available));
     int64_t groups = bytes / int64_t(kCdiGroupBytes);
-    const int64_t room = int64_t((kMaxDecodedSamples - std::min(out.size(), kMaxDecodedSamples)) / kCdiGroupSamples);
+    const int64_t room =
+        int64_t((kMaxDecodedSamples - std::min(out.size(), kMaxDecodedSamples)) / kCdiGroupSamples);
     if (groups > room) {
         groups = room;
         complete = false;
@@ -151,7 +154,8 @@ std::vector<int16_t> TLN_VoiceManager::DecodePhrases(int64_t position, bool* tru
     return samples;
 }
 
-std::vector<int16_t> TLN_VoiceManager::DecodeVoiceData(int64_t position, int64_t size, bool* truncated) const {
+std::vector<int16_t> TLN_VoiceManager::DecodeVoiceData(int64_t position, int64_t size,
+                                                       bool* truncated) const {
     std::vector<int16_t> samples;
     const bool complete = valid_ && appendDecoded(position, size, samples);
     if (truncated) *truncated = !complete;

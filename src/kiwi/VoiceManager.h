@@ -15,14 +15,14 @@ class VoicePlayer;
 // Voice offset management record (26 bytes).
 struct TLN_Voice_Offset_Management_Record {
     int64_t Position = 0;
-    TLN_PointRecord Maker;             // manufacturer identification
-    uint16_t UsageIdentification = 0;  // +12
-    uint8_t SpeakerCode = 0;           // +14
-    uint8_t ReproductionMethod = 0;    // +15
-    uint16_t NumberOfVoices = 0;       // +16
-    uint32_t TableWordOffset = 0;      // +18, from the base
-    int64_t TablePosition = -1;        // base + 2 × TableWordOffset; -1 when none
-    uint32_t TableWordSize = 0;        // +22
+    TLN_PointRecord Maker;            // manufacturer identification
+    uint16_t UsageIdentification = 0; // +12
+    uint8_t SpeakerCode = 0;          // +14
+    uint8_t ReproductionMethod = 0;   // +15
+    uint16_t NumberOfVoices = 0;      // +16
+    uint32_t TableWordOffset = 0;     // +18, from the base
+    int64_t TablePosition = -1;       // base + 2 × TableWordOffset; -1 when none
+    uint32_t TableWordSize = 0;       // +22
 };
 
 // A language block: its record count and records.
@@ -54,7 +54,7 @@ struct TLN_Voice_Offset_Table {
 constexpr uint32_t kVoiceDataSampleRate = 18900;
 
 class TLN_VoiceManager : public TLN_Manager {
-public:
+  public:
     explicit TLN_VoiceManager(const std::string& fileName);
     TLN_VoiceManager(std::shared_ptr<TLN_Stream> stream, int64_t base);
 
@@ -85,7 +85,7 @@ public:
     bool PlayPhrases(int64_t position, VoicePlayer& player) const;
     bool PlayVoiceData(int64_t position, int64_t size, VoicePlayer& player) const;
 
-private:
+  private:
     void readHeader();
     // Appends the decoded samples of [position, position + size), clipped to the stream and the cap.
     bool appendDecoded(int64_t position, int64_t size, std::vector<int16_t>& out) const;

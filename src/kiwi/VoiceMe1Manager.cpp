@@ -18,7 +18,9 @@ constexpr int64_t kBlocksPerRead = 4096;
 constexpr size_t kMaxDecodedSamples = size_t(kMaxDecodedPcmBytes / 2);
 } // namespace
 
-TLN_VoiceMe1Manager::TLN_VoiceMe1Manager(const std::string& fileName) : TLN_Manager(fileName) { readHeader(); }
+TLN_VoiceMe1Manager::TLN_VoiceMe1Manager(const std::string& fileName) : TLN_Manager(fileName) {
+    readHeader();
+}
 
 TLN_VoiceMe1Manager::TLN_VoiceMe1Manager(std::shared_ptr<TLN_Stream> stream, int64_t base)
     : TLN_Manager(std::move(stream), base) {

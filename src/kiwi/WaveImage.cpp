@@ -1,15 +1,18 @@
 // Builds the RIFF/WAVE image of 16-bit PCM samples, little-endian as the format requires.
 #include "kiwi/WaveImage.h"
 
-
 namespace {
 void putLE(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(uint8_t(value >> (8 * i)));
 }
-void putTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void putTag(std::vector<uint8_t>& out, const char* tag) {
+    out.insert(out.end(), tag, tag + 4);
+}
 } // namespace
 
-std::vector<uint8_t> BuildWaveImage(const std::vector<int16_t>& samples, uint16_t channels, uint32_t sampleRate) {
+std::vector<uint8_t> BuildWaveImage(const std::vector<int16_t>& samples, uint16_t channels,
+                                    uint32_t sampleRate) {
     size_t sampleCount = samples.size();
     if (channels > 1) sampleCount -= sampleCount % channels;
     const uint32_t dataBytes = uint32_t(sampleCount * 2);
@@ -31,6 +34,7 @@ std::vector<uint8_t> BuildWaveImage(const std::vector<int16_t>& samples, uint16_
     putLE(image, 0, 2); // no extra format bytes
     putTag(image, "data");
     putLE(image, dataBytes, 4);
-    for (size_t i = 0; i < sampleCount; ++i) putLE(image, uint16_t(samples[i]), 2);
+    for (size_t i = 0; i < sampleCount; ++i)
+        putLE(image, uint16_t(samples[i]), 2);
     return image;
 }

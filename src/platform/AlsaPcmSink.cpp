@@ -15,7 +15,9 @@ void silentErrorHandler(const char*, int, const char*, int, const char*, ...) {}
 constexpr unsigned kLatencyMicroseconds = 100000;
 } // namespace
 
-AlsaPcmSink::~AlsaPcmSink() { close(); }
+AlsaPcmSink::~AlsaPcmSink() {
+    close();
+}
 
 bool AlsaPcmSink::open(unsigned channels, unsigned sampleRate) {
     static std::once_flag quiet;

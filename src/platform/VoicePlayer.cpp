@@ -8,7 +8,8 @@
 namespace {
 uint32_t readLE(const std::vector<uint8_t>& image, size_t at, int bytes) {
     uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | image[at + size_t(i)];
+    for (int i = bytes - 1; i >= 0; --i)
+        value = value << 8 | image[at + size_t(i)];
     return value;
 }
 bool tagAt(const std::vector<uint8_t>& image, size_t at, const char* tag) {
@@ -51,7 +52,9 @@ bool IsPlayableWave(const WaveFormat& format) {
 
 ThreadedVoicePlayer::ThreadedVoicePlayer(SinkFactory factory) : factory_(std::move(factory)) {}
 
-ThreadedVoicePlayer::~ThreadedVoicePlayer() { stop(); }
+ThreadedVoicePlayer::~ThreadedVoicePlayer() {
+    stop();
+}
 
 void ThreadedVoicePlayer::play(std::vector<uint8_t> waveImage) {
     std::lock_guard lock(mutex_);

@@ -23,7 +23,9 @@ check() {
     [ "$(soxi -b "$file")" = "16" ] || { echo "$file: bits $(soxi -b "$file")"; exit 1; }
     [ "$(soxi -s "$file")" = "$samples" ] || { echo "$file: samples $(soxi -s "$file"), want $samples"; exit 1; }
     # sox must be able to read every sample, not only the header.
-    sox "$file" -n stat 2>&1 | grep -q "Samples read"
+    local stat
+    stat=$(sox "$file" -n stat 2>&1)
+    grep -q "Samples read: *$((samples * channels))\$" <<<"$stat" || { echo "$file: $stat"; exit 1; }
 }
 
 # Table 0: phrases of 300 and 228 bytes decode as 2 + 1 groups (the remainders are not sound).

@@ -9,7 +9,8 @@
 #include "support/LoadingFixtures.h"
 
 namespace {
-std::string coverageFolder(const std::string& name, const std::vector<std::pair<uint16_t, std::string>>& records) {
+std::string coverageFolder(const std::string& name,
+                           const std::vector<std::pair<uint16_t, std::string>>& records) {
     const std::string root = fixture::scratchDir(name);
     fixture::writeFile(root + "/disc/COVERAGE.BIN", fixture::buildCoverage(records));
     return root;
@@ -18,7 +19,8 @@ std::string coverageFolder(const std::string& name, const std::vector<std::pair<
 
 TEST(Coverage, ReadsItemsAndLoadsPictures) {
     const std::string root = coverageFolder(
-        "coverage", {{0x0101, "AREA1.BMP"}, {0x0202, "../secret.bmp"}, {0x0303, "missing.bmp"}, {0x0404, "text.bmp"}});
+        "coverage",
+        {{0x0101, "AREA1.BMP"}, {0x0202, "../secret.bmp"}, {0x0303, "missing.bmp"}, {0x0404, "text.bmp"}});
     fixture::writeFile(root + "/disc/area1.bmp", fixture::buildBmp(5, 3, fixture::coveragePictureColour));
     fixture::writeFile(root + "/secret.bmp", fixture::buildBmp(2, 2, fixture::coveragePictureColour));
     fixture::writeFile(root + "/disc/text.bmp", {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c'});
@@ -42,8 +44,9 @@ TEST(Coverage, ReadsItemsAndLoadsPictures) {
         for (int x = 0; x < 5; ++x)
             EXPECT_EQ(picture.pixel(x, y) & 0xFFFFFF, fixture::coveragePictureColour(x, y)) << x << "," << y;
 
-    for (const std::string& name : {std::string("../secret.bmp"), std::string("missing.bmp"), std::string("text.bmp"),
-                                    std::string(""), std::string("/etc/passwd"), std::string("..")}) {
+    for (const std::string& name :
+         {std::string("../secret.bmp"), std::string("missing.bmp"), std::string("text.bmp"), std::string(""),
+          std::string("/etc/passwd"), std::string("..")}) {
         QImage kept(1, 1, QImage::Format_RGB32);
         EXPECT_FALSE(coverage.LoadPicture(name, kept)) << name;
         EXPECT_EQ(kept.width(), 1) << name;

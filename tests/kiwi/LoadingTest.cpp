@@ -15,7 +15,8 @@ TLN_Loading load(std::vector<uint8_t> bytes) {
 std::vector<uint8_t> systemsFile(const std::vector<int>& units, size_t size = 2048) {
     fixture::ByteWriter w;
     w.u16(uint32_t(units.size())).u16(0);
-    for (int u : units) w.coordinate(1).coordinate(2).u8(0).u8(0).u16(0).u16(uint32_t(u)).u16(0);
+    for (int u : units)
+        w.coordinate(1).coordinate(2).u8(0).u8(0).u16(0).u16(uint32_t(u)).u16(0);
     w.padTo(size);
     return w.take();
 }
@@ -165,7 +166,8 @@ TEST(Loading, FileListsAreBoundedByTheirSpace) {
 
     // All ones is no module.
     bytes = fx.bytes;
-    for (int i = 0; i < 4; ++i) bytes[fx.aisinModule0 + 250 + size_t(i)] = 0xFF;
+    for (int i = 0; i < 4; ++i)
+        bytes[fx.aisinModule0 + 250 + size_t(i)] = 0xFF;
     TLN_Loading none = load(bytes);
     EXPECT_EQ(none.Systems()[0].Units[0].ModuleAddress, -1);
     EXPECT_TRUE(none.Systems()[0].Units[0].Files.empty());

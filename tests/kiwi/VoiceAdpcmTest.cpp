@@ -32,17 +32,16 @@ TEST(VoiceAdpcm, NibbleStepTable) {
         int expected;
     };
     const Case cases[] = {
-        {7, 0, 12, 0, 0, 7},          // range 12: shift 0
-        {7, 0, 0, 0, 0, 28672},       // range 0: shift 12
-        {8, 0, 0, 0, 0, -32768},      // nibble 8 is -8
-        {15, 0, 11, 0, 0, -2},        // -1 << 1
-        {0, 2, 12, 100, 50, 139},     // + (115 × 100) div 64 = 179, - (52 × 50) div 64 = 40
-        {0, 1, 12, -1, 0, 0},         // 60 × -1 / 64 truncates toward zero (an arithmetic shift gives -1)
-        {0, 3, 12, -100, -100, -68},  // -153 + 85
-        {0, 0, 13, 0, 0, 0},          // ranges above 12: no delta at all
-        {7, 1, 14, 64, 0, 60},        // only the prediction remains
-        {8, 0, 15, 0, 0, 0},
-        {7, 1, 0, 40000, 0, 32767},   // clamped output
+        {7, 0, 12, 0, 0, 7},         // range 12: shift 0
+        {7, 0, 0, 0, 0, 28672},      // range 0: shift 12
+        {8, 0, 0, 0, 0, -32768},     // nibble 8 is -8
+        {15, 0, 11, 0, 0, -2},       // -1 << 1
+        {0, 2, 12, 100, 50, 139},    // + (115 × 100) div 64 = 179, - (52 × 50) div 64 = 40
+        {0, 1, 12, -1, 0, 0},        // 60 × -1 / 64 truncates toward zero (an arithmetic shift gives -1)
+        {0, 3, 12, -100, -100, -68}, // -153 + 85
+        {0, 0, 13, 0, 0, 0},         // ranges above 12: no delta at all
+        {7, 1, 14, 64, 0, 60},       // only the prediction remains
+        {8, 0, 15, 0, 0, 0},          {7, 1, 0, 40000, 0, 32767}, // clamped output
         {8, 1, 0, -40000, 0, -32768},
     };
     for (const Case& c : cases) {
@@ -56,13 +55,15 @@ TEST(VoiceAdpcm, NibbleStepTable) {
 TEST(VoiceAdpcm, HistoryKeepsTheUnclampedValue) {
     // Filter 2, shift 12, unit 0 nibbles 7,7,7,7,8,8,8,8: a decoder that clamps its history would give
     // 28672, 32767, 32767, 32767, -513, -32768, ...
-    const std::vector<uint8_t> group = cdiGroup(0x20, [](int unit, int row) { return unit == 0 && row < 4 ? 7 : 8; });
+    const std::vector<uint8_t> group =
+        cdiGroup(0x20, [](int unit, int row) { return unit == 0 && row < 4 ? 7 : 8; });
     AdpcmHistory history;
     std::vector<int16_t> out;
     DecodeCdiSoundGroup(group.data(), history, out);
     ASSERT_EQ(out.size(), 224u);
     EXPECT_EQ(out[0], 28672);
-    for (int i = 1; i < 8; ++i) EXPECT_EQ(out[size_t(i)], 32767) << i;
+    for (int i = 1; i < 8; ++i)
+        EXPECT_EQ(out[size_t(i)], 32767) << i;
 }
 
 TEST(VoiceAdpcm, CdiUnitsTakeLowNibblesForEvenUnits) {
@@ -72,7 +73,8 @@ TEST(VoiceAdpcm, CdiUnitsTakeLowNibblesForEvenUnits) {
     DecodeCdiSoundGroup(group.data(), history, out);
     ASSERT_EQ(out.size(), 224u);
     for (int unit = 0; unit < 8; ++unit)
-        for (int row = 0; row < 28; ++row) ASSERT_EQ(out[size_t(unit * 28 + row)], (unit + row) % 8) << unit << "/" << row;
+        for (int row = 0; row < 28; ++row)
+            ASSERT_EQ(out[size_t(unit * 28 + row)], (unit + row) % 8) << unit << "/" << row;
 }
 
 TEST(VoiceAdpcm, MeBlocksTakeHighNibblesFirst) {
@@ -82,7 +84,8 @@ TEST(VoiceAdpcm, MeBlocksTakeHighNibblesFirst) {
     DecodeMeBlock(block.data(), history, out);
     ASSERT_EQ(out.size(), 30u);
     const int expected[] = {1, 2, 3, 4, 5, 6, 7, 0};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(out[size_t(i)], expected[i]);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(out[size_t(i)], expected[i]);
     EXPECT_EQ(out[28], -1);
     EXPECT_EQ(out[29], 1);
     // Filter in bits 1-0, range in bits 7-4: 0x02 is filter 2 with shift 12.
@@ -116,7 +119,8 @@ TEST(VoiceAdpcm, DecodesEncodedWavesSampleBySample) {
     DecodeCdiAdpcm(cdi.bytes.data(), cdi.bytes.size(), history, out);
     ASSERT_EQ(out, cdi.decoded);
     int worst = 0;
-    for (size_t i = 0; i < wave.size(); ++i) worst = std::max(worst, std::abs(out[i] - wave[i]));
+    for (size_t i = 0; i < wave.size(); ++i)
+        worst = std::max(worst, std::abs(out[i] - wave[i]));
     EXPECT_LT(worst, 1500); // a real encoding of the wave, not noise
 
     const fixture::EncodedAdpcm me = fixture::encodeMeBlocks(wave);

@@ -56,7 +56,8 @@ TEST(VoiceMe1Manager, DecodesVoicesSampleBySample) {
             bool truncated = true;
             EXPECT_EQ(reader.DecodeVoiceSamples(voice.entry, voice.voice, &truncated), voice.samples);
             EXPECT_FALSE(truncated);
-            const fixture::WaveHeader h = fixture::readWaveHeader(reader.BuildVoiceWave(voice.entry, voice.voice));
+            const fixture::WaveHeader h =
+                fixture::readWaveHeader(reader.BuildVoiceWave(voice.entry, voice.voice));
             EXPECT_EQ(h.channels, voice.channels);
             EXPECT_EQ(h.sampleRate, voice.sampleRate);
             EXPECT_EQ(h.byteRate, uint32_t(voice.channels) * 2 * voice.sampleRate);
@@ -89,7 +90,7 @@ TEST(VoiceMe1Manager, EntryCountLimit) {
         int entries;
     };
     const Case cases[] = {
-        {1, true, 0}, {0, true, 0}, {(2 + 31 * 64) / 2, true, 31}, {(2 + 32 * 64) / 2, false, 0},
+        {1, true, 0},       {0, true, 0}, {(2 + 31 * 64) / 2, true, 31}, {(2 + 32 * 64) / 2, false, 0},
         {0xFFFF, false, 0},
     };
     for (const Case& c : cases) {

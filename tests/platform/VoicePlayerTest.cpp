@@ -19,7 +19,8 @@ std::vector<uint8_t> wave(uint16_t channels, uint32_t rate, const std::vector<in
     w.text("fmt ").u32le(18).u16le(1).u16le(channels).u32le(rate).u32le(rate * channels * 2);
     w.u16le(channels * 2).u16le(bits).u16le(0);
     w.text("data").u32le(dataBytes);
-    for (int16_t s : samples) w.u16le(uint16_t(s));
+    for (int16_t s : samples)
+        w.u16le(uint16_t(s));
     return w.take();
 }
 
@@ -49,7 +50,7 @@ struct SinkLog {
 };
 
 class FakeSink : public PcmSink {
-public:
+  public:
     FakeSink(SinkLog& log, std::string name, bool opens = true, int writeDelayMs = 0)
         : log_(log), name_(std::move(name)), opens_(opens), delay_(writeDelayMs) {}
     bool open(unsigned channels, unsigned rate) override {
@@ -67,7 +68,7 @@ public:
     void finish(const std::atomic<bool>&) override { log_.add(name_ + " finish"); }
     void close() override { log_.add(name_ + " close"); }
 
-private:
+  private:
     SinkLog& log_;
     std::string name_;
     bool opens_;
@@ -180,7 +181,8 @@ TEST(DefaultVoicePlayer, PlaysOrStaysQuiet) {
     // With or without a sound device: no exception, no hang, a prompt stop.
     std::unique_ptr<VoicePlayer> player = CreateDefaultVoicePlayer();
     std::vector<int16_t> samples(18900 / 10);
-    for (size_t i = 0; i < samples.size(); ++i) samples[i] = int16_t((i % 40) * 100);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = int16_t((i % 40) * 100);
     player->play(wave(1, 18900, samples));
     player->play(wave(0, 18900, samples));
     player->play(wave(1, 18900, std::vector<int16_t>(18900 * 5)));

@@ -90,14 +90,16 @@ EncodedAdpcm encodeCdiGroups(const std::vector<int16_t>& samples, const std::vec
         uint8_t group[128] = {};
         for (int unit = 0; unit < 8; ++unit) {
             int filter = 0, range = 0;
-            const UnitResult r =
-                bestUnit(input.data() + g * 224 + unit * 28, 28, state, findForced(forced, g, unit), filter, range);
+            const UnitResult r = bestUnit(input.data() + g * 224 + unit * 28, 28, state,
+                                          findForced(forced, g, unit), filter, range);
             state = r.state;
             const uint8_t parameter = uint8_t((filter & 3) << 4 | (range & 15));
             group[4 + unit] = parameter;
             // Bytes 0-3 and 12-15 repeat the parameters, as CD-ROM XA groups do; readers ignore them.
-            if (unit < 4) group[unit] = parameter;
-            else group[8 + unit] = parameter;
+            if (unit < 4)
+                group[unit] = parameter;
+            else
+                group[8 + unit] = parameter;
             for (int row = 0; row < 28; ++row) {
                 uint8_t& byte = group[16 + 4 * row + unit / 2];
                 byte = uint8_t((unit & 1) ? (byte & 0x0F) | (r.nibbles[size_t(row)] << 4)
@@ -117,13 +119,15 @@ EncodedAdpcm encodeMeBlocks(const std::vector<int16_t>& samples, const std::vect
     AdpcmState state;
     for (size_t b = 0; b * 30 < input.size(); ++b) {
         int filter = 0, range = 0;
-        const UnitResult r = bestUnit(input.data() + b * 30, 30, state, findForced(forced, b, 0), filter, range);
+        const UnitResult r =
+            bestUnit(input.data() + b * 30, 30, state, findForced(forced, b, 0), filter, range);
         state = r.state;
         uint8_t block[16] = {};
         block[0] = uint8_t((range & 15) << 4 | (filter & 3));
         for (int i = 0; i < 30; ++i) {
             uint8_t& byte = block[1 + i / 2];
-            byte = uint8_t((i & 1) ? (byte & 0xF0) | r.nibbles[size_t(i)] : (byte & 0x0F) | (r.nibbles[size_t(i)] << 4));
+            byte = uint8_t((i & 1) ? (byte & 0xF0) | r.nibbles[size_t(i)]
+                                   : (byte & 0x0F) | (r.nibbles[size_t(i)] << 4));
         }
         out.decoded.insert(out.decoded.end(), r.decoded.begin(), r.decoded.end());
         out.bytes.insert(out.bytes.end(), block, block + 16);

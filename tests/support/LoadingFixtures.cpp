@@ -33,12 +33,12 @@ LoadingFixture buildLoading() {
     fixture.aisinModule1Address = 8192 + 64;
     fixture.aisinModule0 = w.size();
     moduleHead(w, 0x0102, 0x0304, "MAIN PROGRAM");
-    w.u16(1).u16(0);                          // a first entry follows
-    fileEntry(w, "FILELIST", 0x10, 0x40);     // the list at module address + 32
+    w.u16(1).u16(0);                      // a first entry follows
+    fileEntry(w, "FILELIST", 0x10, 0x40); // the list at module address + 32
     w.padTo(fixture.aisinModule0 + 250).u32(kiwiAddress(fixture.aisinModule0Address)).u16(2);
     fixture.aisinModule1 = w.size();
     moduleHead(w, 0x0506, 0x0708, "MAP DATA");
-    w.u16(2).u16(0);                          // two entries in the record itself
+    w.u16(2).u16(0); // two entries in the record itself
     fileEntry(w, "A.DAT", 0, 16);
     fileEntry(w, "B.DAT", 0x20, 32);
     w.padTo(fixture.aisinModule1 + 250).u32(kiwiAddress(fixture.aisinModule1Address)).u16(1);
@@ -61,7 +61,12 @@ LoadingFixture buildLoading() {
     const size_t id = w.size();
     // The texts at +0, +6, +16 and +48 overlap; each ends at its CR LF.
     w.text("NAVP\r\n").text("V1.02\r\n").padTo(id + 16).text("2004-05-06\r\n");
-    w.padTo(id + 48).text("(C) NAV CO\r\nLTD").padTo(id + 112).u32(0x00200000).u32(0x00012345).u32(0xDEADBEEF);
+    w.padTo(id + 48)
+        .text("(C) NAV CO\r\nLTD")
+        .padTo(id + 112)
+        .u32(0x00200000)
+        .u32(0x00012345)
+        .u32(0xDEADBEEF);
     w.padTo(16384);
     fixture.bytes = w.take();
     return fixture;
@@ -70,7 +75,8 @@ LoadingFixture buildLoading() {
 std::vector<uint8_t> buildCoverage(const std::vector<std::pair<uint16_t, std::string>>& records) {
     ByteWriter w;
     w.u16(uint32_t(records.size()));
-    for (const auto& [code, name] : records) w.u16(code).u8(uint32_t(name.size())).text(name);
+    for (const auto& [code, name] : records)
+        w.u16(code).u8(uint32_t(name.size())).text(name);
     return w.take();
 }
 
@@ -93,6 +99,8 @@ std::vector<uint8_t> buildBmp(int width, int height, uint32_t (*colour)(int x, i
     return w.take();
 }
 
-uint32_t coveragePictureColour(int x, int y) { return uint32_t(x * 40) << 16 | uint32_t(y * 60) << 8 | 0x80; }
+uint32_t coveragePictureColour(int x, int y) {
+    return uint32_t(x * 40) << 16 | uint32_t(y * 60) << 8 | 0x80;
+}
 
 } // namespace fixture

@@ -17,8 +17,8 @@ struct LoadingFixture {
     std::vector<uint8_t> bytes;
     // Where things were written (absolute positions).
     uint64_t aisinModule0 = 0, aisinModule1 = 0, densoModule = 0; // module records
-    uint64_t aisinModule0Address = 0, aisinModule1Address = 0;     // module contents
-    uint64_t fileListAt = 0;      // the list the first entry of module 0 points to
+    uint64_t aisinModule0Address = 0, aisinModule1Address = 0;    // module contents
+    uint64_t fileListAt = 0;       // the list the first entry of module 0 points to
     uint64_t identificationAt = 0; // the identification record of "PROG.BIN"
 };
 

@@ -32,7 +32,8 @@ std::vector<int16_t> stereoWave(size_t frames) {
 VoiceDatFixture buildVoiceDat(uint64_t base) {
     const std::vector<std::vector<RecordPlan>> languages = {
         {
-            {{"VA01", {{sineWave(448, 440, 18900, 8000), 44, {}}, {sineWave(224, 1000, 18900, 12000), 100, {}}}},
+            {{"VA01",
+              {{sineWave(448, 440, 18900, 8000), 44, {}}, {sineWave(224, 1000, 18900, 12000), 100, {}}}},
              {"VA02", {{sineWave(672, 300, 18900, 20000), 0, {}}}}},
             {{"VB01", {{sineWave(224, 2000, 18900, 4000), 2, {}}}}},
         },
@@ -95,7 +96,8 @@ VoiceDatFixture buildVoiceDat(uint64_t base) {
     for (size_t l = 0, m = 0; l < languages.size(); ++l)
         for (size_t r = 0; r < languages[l].size(); ++r)
             for (size_t t = 0; t < languages[l][r].size(); ++t, ++m)
-                for (size_t p = 0; p < languages[l][r][t].phrases.size(); ++p) slots[slot++].table = &fixture.tables[m];
+                for (size_t p = 0; p < languages[l][r][t].phrases.size(); ++p)
+                    slots[slot++].table = &fixture.tables[m];
 
     for (const PhraseSlot& s : slots) {
         const EncodedAdpcm encoded = encodeCdiGroups(s.plan->wave, s.plan->forced);
@@ -137,7 +139,8 @@ VoiceMeFixture buildVoiceMe(uint64_t base) {
         fixture.languageIds.push_back(uint8_t(e + 1));
         fixture.voicesPerEntry.push_back(int(entries[e].size()));
         w.u8(uint32_t(e + 1)).u8(uint32_t(0x20 + e));
-        for (int t = 0; t < 4; ++t) w.u32(0).u32(0);
+        for (int t = 0; t < 4; ++t)
+            w.u32(0).u32(0);
         w.fill(64 - 34);
     }
     for (size_t e = 0; e < entries.size(); ++e) {
@@ -196,10 +199,13 @@ WaveHeader readWaveHeader(const std::vector<uint8_t>& image) {
     if (image.size() < 46) return h;
     const auto le = [&](size_t at, int bytes) {
         uint32_t v = 0;
-        for (int i = bytes - 1; i >= 0; --i) v = v << 8 | image[at + size_t(i)];
+        for (int i = bytes - 1; i >= 0; --i)
+            v = v << 8 | image[at + size_t(i)];
         return v;
     };
-    const auto tag = [&](size_t at) { return std::string(image.begin() + long(at), image.begin() + long(at) + 4); };
+    const auto tag = [&](size_t at) {
+        return std::string(image.begin() + long(at), image.begin() + long(at) + 4);
+    };
     h.riff = tag(0);
     h.riffSize = le(4, 4);
     h.wave = tag(8);

@@ -12,9 +12,9 @@ namespace fixture {
 struct VoiceDatTableManifest {
     int language = 0;
     int record = 0;
-    int table = 0;           // index among the record's tables
-    uint64_t position = 0;   // absolute position of the voice offset table
-    std::string id;          // the four bytes at the table's start
+    int table = 0;         // index among the record's tables
+    uint64_t position = 0; // absolute position of the voice offset table
+    std::string id;        // the four bytes at the table's start
     std::vector<uint32_t> phraseBytes;
     std::vector<int16_t> samples; // every phrase decoded, one after another
 };

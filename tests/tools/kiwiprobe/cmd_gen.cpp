@@ -29,8 +29,9 @@ int genLoadingCommand(const probe::Args& args) {
     }
     const std::string& dir = folders[0];
     fixture::writeFile(dir + "/LOADING.KWI", fixture::buildLoading().bytes);
-    fixture::writeFile(dir + "/disc/COVERAGE.BIN",
-                       fixture::buildCoverage({{0x0101, "AREA1.BMP"}, {0x0202, "../secret.bmp"}, {0x0303, "none.bmp"}}));
+    fixture::writeFile(
+        dir + "/disc/COVERAGE.BIN",
+        fixture::buildCoverage({{0x0101, "AREA1.BMP"}, {0x0202, "../secret.bmp"}, {0x0303, "none.bmp"}}));
     fixture::writeFile(dir + "/disc/area1.bmp", fixture::buildBmp(5, 3, fixture::coveragePictureColour));
     fixture::writeFile(dir + "/secret.bmp", fixture::buildBmp(2, 2, fixture::coveragePictureColour));
     return 0;

@@ -31,11 +31,12 @@ int loadingCommand(const probe::Args& args) {
                         "first-entry %d truncated %d files %zu\n",
                         (long long)unit.ModulePosition, unit.ModuleWord1, unit.ModuleWord2,
                         probe::quoted(unit.ModuleName).c_str(), unit.ModuleAddressValue,
-                        (long long)unit.ModuleAddress, unit.ModuleSize, unit.HasFirstEntry, unit.FileListTruncated,
-                        unit.Files.size());
+                        (long long)unit.ModuleAddress, unit.ModuleSize, unit.HasFirstEntry,
+                        unit.FileListTruncated, unit.Files.size());
             for (const TLN_Module_Info& file : unit.Files)
-                std::printf("file %s offset 0x%08X position %lld size 0x%08X\n", probe::quoted(file.Name).c_str(),
-                            file.WordOffset, (long long)file.Position, file.Size);
+                std::printf("file %s offset 0x%08X position %lld size 0x%08X\n",
+                            probe::quoted(file.Name).c_str(), file.WordOffset, (long long)file.Position,
+                            file.Size);
         }
     }
     if (probe::hasFlag(args, "--id")) {
@@ -44,11 +45,12 @@ int loadingCommand(const probe::Args& args) {
         if (!loading.ReadIdentification(position, id)) {
             std::printf("identification at %lld none\n", position);
         } else {
-            std::printf("identification at %lld name %s version %s date %s copyright %s ram 0x%08X size 0x%08X "
-                        "checksum 0x%08X\n",
-                        position, probe::quoted(id.Name).c_str(), probe::quoted(id.Version).c_str(),
-                        probe::quoted(id.Date).c_str(), probe::quoted(id.Copyright).c_str(), id.RamOffset, id.Size,
-                        id.Checksum);
+            std::printf(
+                "identification at %lld name %s version %s date %s copyright %s ram 0x%08X size 0x%08X "
+                "checksum 0x%08X\n",
+                position, probe::quoted(id.Name).c_str(), probe::quoted(id.Version).c_str(),
+                probe::quoted(id.Date).c_str(), probe::quoted(id.Copyright).c_str(), id.RamOffset, id.Size,
+                id.Checksum);
         }
     }
     return 0;
@@ -61,8 +63,8 @@ int coverageCommand(const probe::Args& args) {
         return 2;
     }
     const TLN_Coverage coverage(files[0]);
-    std::printf("coverage %s valid %d items %d truncated %d\n", fileNamePart(files[0]).c_str(), coverage.IsValid(),
-                coverage.Count(), coverage.IsTruncated());
+    std::printf("coverage %s valid %d items %d truncated %d\n", fileNamePart(files[0]).c_str(),
+                coverage.IsValid(), coverage.Count(), coverage.IsTruncated());
     for (int i = 0; i < coverage.Count(); ++i) {
         const TLN_CoverageBMP item = coverage.GetItem(i);
         QImage picture;

@@ -43,12 +43,13 @@ int voiceCommand(const probe::Args& args) {
         for (size_t r = 0; r < language.Records.size(); ++r) {
             const TLN_Voice_Offset_Management_Record& record = language.Records[r];
             if (!one)
-                std::printf("record %zu at %lld lat %d lon %d floor %u date 0x%04X usage 0x%04X speaker 0x%02X "
-                            "method 0x%02X voices %u table %lld words %u\n",
-                            r, (long long)record.Position, record.Maker.Y, record.Maker.X, record.Maker.ByteValue,
-                            record.Maker.WordValue, record.UsageIdentification, record.SpeakerCode,
-                            record.ReproductionMethod, record.NumberOfVoices, (long long)record.TablePosition,
-                            record.TableWordSize);
+                std::printf(
+                    "record %zu at %lld lat %d lon %d floor %u date 0x%04X usage 0x%04X speaker 0x%02X "
+                    "method 0x%02X voices %u table %lld words %u\n",
+                    r, (long long)record.Position, record.Maker.Y, record.Maker.X, record.Maker.ByteValue,
+                    record.Maker.WordValue, record.UsageIdentification, record.SpeakerCode,
+                    record.ReproductionMethod, record.NumberOfVoices, (long long)record.TablePosition,
+                    record.TableWordSize);
             int64_t position = record.TablePosition;
             for (int t = 0; t < record.NumberOfVoices && position >= 0; ++t, ++index) {
                 TLN_Voice_Offset_Table table;
@@ -102,13 +103,14 @@ int voiceMeCommand(const probe::Args& args) {
         }
         return writeWave(wav, image) ? 0 : 1;
     }
-    std::printf("voice-me %s valid %d header-words %u entries %d truncated %d\n", fileNamePart(files[0]).c_str(),
-                voice.IsValid(), voice.HeaderWordSize(), voice.EntryCount(), voice.EntriesTruncated());
+    std::printf("voice-me %s valid %d header-words %u entries %d truncated %d\n",
+                fileNamePart(files[0]).c_str(), voice.IsValid(), voice.HeaderWordSize(), voice.EntryCount(),
+                voice.EntriesTruncated());
     for (int e = 0; e < voice.EntryCount(); ++e) {
         TLN_VoiceMe1_Entry entry;
         voice.ReadEntry(e, entry);
-        std::printf("entry %d at %lld language 0x%02X voice 0x%02X", e, (long long)entry.Position, entry.LanguageId,
-                    entry.VoiceId);
+        std::printf("entry %d at %lld language 0x%02X voice 0x%02X", e, (long long)entry.Position,
+                    entry.LanguageId, entry.VoiceId);
         for (const TLN_VoiceMe1_Table& table : entry.Tables)
             std::printf(" table %lld words %u", (long long)table.Position, table.WordSize);
         std::printf(" voices %d\n", voice.GetVoiceCount(e));
@@ -117,16 +119,18 @@ int voiceMeCommand(const probe::Args& args) {
             voice.ReadVoiceHeader(e, v, header);
             bool truncated = false;
             const size_t samples = voice.DecodeVoiceSamples(e, v, &truncated).size();
-            std::printf("voice %d at %lld language 0x%04X id 0x%08X data %lld words %u method 0x%02X channels %u "
-                        "rate %u samples %zu truncated %d\n",
-                        v, (long long)header.Position, header.LanguageId, header.VoiceDataId,
-                        (long long)header.DataPosition, header.DataWordSize, header.ReproductionMethod,
-                        header.Channels, header.SampleRate, samples, truncated);
+            std::printf(
+                "voice %d at %lld language 0x%04X id 0x%08X data %lld words %u method 0x%02X channels %u "
+                "rate %u samples %zu truncated %d\n",
+                v, (long long)header.Position, header.LanguageId, header.VoiceDataId,
+                (long long)header.DataPosition, header.DataWordSize, header.ReproductionMethod,
+                header.Channels, header.SampleRate, samples, truncated);
         }
     }
     return 0;
 }
 
 probe::Register voiceReg("voice", "VOICEDAT.KWI [--base B] [--table N [--wav OUT]]", voiceCommand);
-probe::Register voiceMeReg("voice-me", "VOICE001.ME [--base B] [--entry E --voice V --wav OUT]", voiceMeCommand);
+probe::Register voiceMeReg("voice-me", "VOICE001.ME [--base B] [--entry E --voice V --wav OUT]",
+                           voiceMeCommand);
 } // namespace
