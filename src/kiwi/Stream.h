@@ -8,7 +8,7 @@
 enum class SeekOrigin { Begin, Current, End };
 
 class TLN_Stream {
-  public:
+public:
     TLN_Stream() = default;
     TLN_Stream(const TLN_Stream&) = delete;
     TLN_Stream& operator=(const TLN_Stream&) = delete;
@@ -41,6 +41,6 @@ class TLN_Stream {
     // Reads exactly count bytes at the position or raises EReadError("File read error!").
     void ReadExactAt(int64_t position, void* buffer, int64_t count);
 
-  private:
+private:
     int64_t position_ = 0;
 };

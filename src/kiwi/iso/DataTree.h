@@ -18,7 +18,7 @@ uint32_t DirectoryRecordExtent(const TDirectoryRecordHeader& header);
 uint32_t DirectoryRecordDataLength(const TDirectoryRecordHeader& header);
 
 class TFileEntry {
-  public:
+public:
     // A file entry created for a directory adds itself to it (the directory owns it).
     static TFileEntry* Create(TDirectoryEntry* directory, const std::string& name,
                               const TDirectoryRecordHeader& header);
@@ -33,7 +33,7 @@ class TFileEntry {
     // The folder names from below the root down to the entry's folder, each followed by "\".
     std::string GetDirectoryPath() const;
 
-  private:
+private:
     friend class TDirectoryEntry;
     TFileEntry(TDirectoryEntry* directory, std::string name, const TDirectoryRecordHeader& header)
         : directory_(directory), name_(std::move(name)), header_(header) {}
@@ -43,7 +43,7 @@ class TFileEntry {
 };
 
 class TDirectoryEntry {
-  public:
+public:
     TDirectoryEntry(TDataTree* tree, TDirectoryEntry* parent, std::string name,
                     const TDirectoryRecordHeader& header);
     // A directory created with a parent adds itself to that parent, which then owns it.
@@ -67,7 +67,7 @@ class TDirectoryEntry {
     uint32_t DataLength() const { return DirectoryRecordDataLength(header_); }
     uint8_t Flags[2] = {0, 0};
 
-  private:
+private:
     TDataTree* tree_;
     TDirectoryEntry* parent_;
     std::string name_;
@@ -77,10 +77,10 @@ class TDirectoryEntry {
 };
 
 class TDataTree {
-  public:
+public:
     TDataTree();
     TDirectoryEntry* Root() const { return root_.get(); }
 
-  private:
+private:
     std::unique_ptr<TDirectoryEntry> root_;
 };

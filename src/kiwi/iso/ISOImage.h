@@ -15,7 +15,7 @@ class TPrimaryVolumeDescriptor;
 class TSupplementaryVolumeDescriptor;
 
 class TISOImage {
-  public:
+public:
     // log: a caller's list that receives "Method(): message" lines, or nullptr.
     explicit TISOImage(const std::string& fileName, std::vector<std::string>* log = nullptr);
     ~TISOImage();
@@ -37,7 +37,7 @@ class TISOImage {
     // sector images. Raises EReadError on an I/O failure.
     int64_t ReadFileData(const TFileEntry& entry, int64_t position, void* buffer, int64_t count) const;
 
-  private:
+private:
     std::vector<std::string>* log_;
     std::string fileName_;
     std::unique_ptr<TImageFileHandler> handler_;
