@@ -5,16 +5,26 @@
 #include "ProbeCommand.h"
 #include "ProbeText.h"
 #include "kiwi/Coverage.h"
+#include "kiwi/FileManager.h"
 #include "kiwi/FileNames.h"
 #include "kiwi/Loading.h"
 
 namespace {
+// Mounts the image given with --image, so that names are looked up inside it.
+bool mountImage(const probe::Args& args, const char* command) {
+    const std::string image = probe::option(args, "--image");
+    if (image.empty() || OpenISOImage(image)) return true;
+    std::fprintf(stderr, "%s: cannot mount %s\n", command, image.c_str());
+    return false;
+}
+
 int loadingCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--id"});
+    const probe::Args files = probe::positional(args, {"--id", "--image"});
     if (files.size() != 1) {
         std::fprintf(stderr, "loading: give LOADING.KWI\n");
         return 2;
     }
+    if (!mountImage(args, "loading")) return 1;
     const TLN_Loading loading(files[0]);
     std::printf("loading %s valid %d systems %d\n", fileNamePart(files[0]).c_str(), loading.IsValid(),
                 loading.SystemCount());
@@ -57,11 +67,12 @@ int loadingCommand(const probe::Args& args) {
 }
 
 int coverageCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args);
+    const probe::Args files = probe::positional(args, {"--image"});
     if (files.size() != 1) {
         std::fprintf(stderr, "coverage: give COVERAGE.BIN\n");
         return 2;
     }
+    if (!mountImage(args, "coverage")) return 1;
     const TLN_Coverage coverage(files[0]);
     std::printf("coverage %s valid %d items %d truncated %d\n", fileNamePart(files[0]).c_str(),
                 coverage.IsValid(), coverage.Count(), coverage.IsTruncated());
@@ -79,6 +90,6 @@ int coverageCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register loadingReg("loading", "LOADING.KWI [--id POSITION]", loadingCommand);
-probe::Register coverageReg("coverage", "COVERAGE.BIN", coverageCommand);
+probe::Register loadingReg("loading", "LOADING.KWI [--id POSITION] [--image IMAGE]", loadingCommand);
+probe::Register coverageReg("coverage", "COVERAGE.BIN [--image IMAGE]", coverageCommand);
 } // namespace
