@@ -13,7 +13,7 @@ struct TLN_CoverageBMP {
 };
 
 class TLN_Coverage {
-  public:
+public:
     // Reads the list and closes the file; raises EFOpenError when it cannot be opened.
     explicit TLN_Coverage(const std::string& fileName);
 
@@ -32,7 +32,7 @@ class TLN_Coverage {
     // safe bare name, the file is missing or it is not a readable image within the size limits.
     bool LoadPicture(const std::string& name, QImage& picture) const;
 
-  private:
+private:
     std::string fileName_;
     std::string folder_;
     bool valid_ = false;

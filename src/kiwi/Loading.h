@@ -58,7 +58,7 @@ struct TLN_Unit_Identification {
 };
 
 class TLN_Loading {
-  public:
+public:
     // Reads the whole file. Raises EFOpenError when it cannot be opened; bad contents clear IsValid.
     explicit TLN_Loading(const std::string& fileName);
     // Reads from a stream that someone else opened (tests, files inside images).
@@ -77,7 +77,7 @@ class TLN_Loading {
     // The unit identification at position; false when the record does not lie inside the file.
     bool ReadIdentification(int64_t position, TLN_Unit_Identification& out) const;
 
-  private:
+private:
     void read();
     void readFileList(TLN_Unit_Record_AISIN& unit, int64_t size);
 

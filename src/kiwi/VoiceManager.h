@@ -54,7 +54,7 @@ struct TLN_Voice_Offset_Table {
 constexpr uint32_t kVoiceDataSampleRate = 18900;
 
 class TLN_VoiceManager : public TLN_Manager {
-  public:
+public:
     explicit TLN_VoiceManager(const std::string& fileName);
     TLN_VoiceManager(std::shared_ptr<TLN_Stream> stream, int64_t base);
 
@@ -85,7 +85,7 @@ class TLN_VoiceManager : public TLN_Manager {
     bool PlayPhrases(int64_t position, VoicePlayer& player) const;
     bool PlayVoiceData(int64_t position, int64_t size, VoicePlayer& player) const;
 
-  private:
+private:
     void readHeader();
     // Appends the decoded samples of [position, position + size), clipped to the stream and the cap.
     bool appendDecoded(int64_t position, int64_t size, std::vector<int16_t>& out) const;

@@ -41,7 +41,7 @@ struct TLN_VoiceMe1_Voice_Header {
 };
 
 class TLN_VoiceMe1Manager : public TLN_Manager {
-  public:
+public:
     explicit TLN_VoiceMe1Manager(const std::string& fileName);
     TLN_VoiceMe1Manager(std::shared_ptr<TLN_Stream> stream, int64_t base);
 
@@ -64,7 +64,7 @@ class TLN_VoiceMe1Manager : public TLN_Manager {
     std::vector<uint8_t> BuildVoiceWave(int entry, int voice) const;
     bool PlayVoice(int entry, int voice, VoicePlayer& player) const;
 
-  private:
+private:
     void readHeader();
 
     uint16_t headerWordSize_ = 0;

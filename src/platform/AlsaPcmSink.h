@@ -6,14 +6,14 @@
 typedef struct _snd_pcm snd_pcm_t;
 
 class AlsaPcmSink : public PcmSink {
-  public:
+public:
     ~AlsaPcmSink() override;
     bool open(unsigned channels, unsigned sampleRate) override;
     bool write(const int16_t* samples, size_t frames) override;
     void finish(const std::atomic<bool>& stopping) override;
     void close() override;
 
-  private:
+private:
     snd_pcm_t* pcm_ = nullptr;
     unsigned channels_ = 0;
 };

@@ -13,7 +13,7 @@
 #include <vector>
 
 class VoicePlayer {
-  public:
+public:
     virtual ~VoicePlayer() = default;
     // Starts playing the image and returns at once; a sound still playing is stopped first.
     // The player keeps the image until playback ends, is replaced or is stopped.
@@ -39,7 +39,7 @@ bool IsPlayableWave(const WaveFormat& format);
 
 // Where a threaded player sends its frames; used by one playback thread at a time.
 class PcmSink {
-  public:
+public:
     virtual ~PcmSink() = default;
     // Opens the output for interleaved signed 16-bit samples; false when no device takes them.
     virtual bool open(unsigned channels, unsigned sampleRate) = 0;
@@ -53,7 +53,7 @@ class PcmSink {
 
 // Plays each image on its own thread through a sink made for that playback.
 class ThreadedVoicePlayer : public VoicePlayer {
-  public:
+public:
     using SinkFactory = std::function<std::unique_ptr<PcmSink>()>;
     explicit ThreadedVoicePlayer(SinkFactory factory);
     ~ThreadedVoicePlayer() override;
@@ -61,7 +61,7 @@ class ThreadedVoicePlayer : public VoicePlayer {
     void play(std::vector<uint8_t> waveImage) override;
     void stop() override;
 
-  private:
+private:
     void stopLocked();
     static void run(PcmSink* sink, const std::vector<uint8_t>* image, WaveFormat format,
                     const std::atomic<bool>* stopping);
@@ -76,14 +76,14 @@ class ThreadedVoicePlayer : public VoicePlayer {
 
 // Plays nothing and keeps every image handed to it, for tests.
 class RecordingVoicePlayer : public VoicePlayer {
-  public:
+public:
     void play(std::vector<uint8_t> waveImage) override;
     void stop() override;
 
     std::vector<std::vector<uint8_t>> Played() const;
     int StopCount() const;
 
-  private:
+private:
     mutable std::mutex mutex_;
     std::vector<std::vector<uint8_t>> played_;
     int stops_ = 0;

@@ -50,7 +50,7 @@ struct SinkLog {
 };
 
 class FakeSink : public PcmSink {
-  public:
+public:
     FakeSink(SinkLog& log, std::string name, bool opens = true, int writeDelayMs = 0)
         : log_(log), name_(std::move(name)), opens_(opens), delay_(writeDelayMs) {}
     bool open(unsigned channels, unsigned rate) override {
@@ -68,7 +68,7 @@ class FakeSink : public PcmSink {
     void finish(const std::atomic<bool>&) override { log_.add(name_ + " finish"); }
     void close() override { log_.add(name_ + " close"); }
 
-  private:
+private:
     SinkLog& log_;
     std::string name_;
     bool opens_;
