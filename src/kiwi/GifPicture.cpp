@@ -3,6 +3,7 @@
 #include "kiwi/GifPicture.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -15,15 +16,23 @@ struct StreamSource {
     TLN_Stream* stream;
     int64_t position;
     int64_t end;
+    // An exception must not unwind through giflib's C frames: it is held here and raised afterwards.
+    std::exception_ptr failure;
 };
 
 int readFromStream(GifFileType* gif, GifByteType* buffer, int count) {
     auto* source = static_cast<StreamSource*>(gif->UserData);
     const int64_t wanted = std::min<int64_t>(count, source->end - source->position);
-    if (wanted <= 0) return 0;
-    const int64_t delivered = source->stream->ReadAt(source->position, buffer, wanted);
-    source->position += std::max<int64_t>(delivered, 0);
-    return int(std::max<int64_t>(delivered, 0));
+    if (wanted <= 0 || source->failure) return 0;
+    try {
+        const int64_t delivered =
+            std::max<int64_t>(source->stream->ReadAt(source->position, buffer, wanted), 0);
+        source->position += delivered;
+        return int(delivered);
+    } catch (...) {
+        source->failure = std::current_exception();
+        return 0;
+    }
 }
 
 struct GifCloser {
@@ -77,9 +86,8 @@ bool paintFrame(GifFileType* gif, QImage& image, int transparentIndex) {
 }
 } // namespace
 
-QImage DecodeGifPicture(TLN_Stream& stream, int64_t start, int64_t end) {
-    if (start < 0 || end <= start) return {};
-    StreamSource source{&stream, start, std::min(end, stream.Size())};
+namespace {
+QImage decodeFromSource(StreamSource& source) {
     int error = 0;
     GifHandle gif(DGifOpen(&source, readFromStream, &error));
     if (!gif) return {};
@@ -120,4 +128,13 @@ QImage DecodeGifPicture(TLN_Stream& stream, int64_t start, int64_t end) {
         if (!paintFrame(gif.get(), image, transparentIndex)) return {};
         return image;
     }
+}
+} // namespace
+
+QImage DecodeGifPicture(TLN_Stream& stream, int64_t start, int64_t end) {
+    if (start < 0 || end <= start) return {};
+    StreamSource source{&stream, start, std::min(end, stream.Size()), nullptr};
+    QImage image = decodeFromSource(source);
+    if (source.failure) std::rethrow_exception(source.failure);
+    return image;
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "kiwi/GifPicture.h"
+#include "kiwi/KiwiErrors.h"
 #include "kiwi/MemoryStream.h"
 #include "support/FixtureWriter.h"
 #include "support/PictureFixture.h"
@@ -78,4 +79,30 @@ TEST(GifPicture, FrameOutsideAnEmptyScreenSetsTheSize) {
     const QImage image = decode(gif);
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), QSize(5, 3));
+}
+
+namespace {
+// Delivers the first bytes, then fails like a disc read error.
+class FailingStream : public TLN_Stream {
+  public:
+    FailingStream(std::vector<uint8_t> bytes, int64_t failAt) : bytes_(std::move(bytes)), failAt_(failAt) {}
+    int64_t Size() override { return int64_t(bytes_.size()); }
+    int64_t ReadAt(int64_t position, void* buffer, int64_t count) override {
+        if (position + count > failAt_) throw EReadError("File read error!");
+        std::copy_n(bytes_.begin() + position, count, static_cast<uint8_t*>(buffer));
+        return count;
+    }
+
+  private:
+    std::vector<uint8_t> bytes_;
+    int64_t failAt_;
+};
+} // namespace
+
+TEST(GifPicture, ReadErrorsAreRaisedAfterGiflibIsClosed) {
+    const auto gif = fixture::makeGif(6, 6, pattern(6, 6), kColours, 0);
+    for (int64_t failAt : {int64_t(3), int64_t(20), int64_t(gif.size()) - 3}) {
+        FailingStream stream(gif, failAt);
+        EXPECT_THROW(DecodeGifPicture(stream, 0, int64_t(gif.size())), EReadError) << "fail at " << failAt;
+    }
 }

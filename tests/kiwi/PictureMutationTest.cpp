@@ -64,7 +64,7 @@ TEST(PictureMutation, MutatedPictureFilesReadSafely) {
                                                          fixture::buildPictureFile(set.second)};
     std::mt19937 random(20240611);
     int roundsWithImages = 0;
-    const int rounds = 2000;
+    const int rounds = 10000;
     for (int round = 0; round < rounds; ++round) {
         const auto& original = originals[size_t(round % 2)];
         roundsWithImages += readEverything(mutate(original, random)) > 0;
