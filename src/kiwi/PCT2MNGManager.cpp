@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "kiwi/BeCursor.h"
+#include "kiwi/FileManager.h"
 #include "kiwi/FileNames.h"
 #include "kiwi/KiwiErrors.h"
 
@@ -62,6 +63,11 @@ std::string TLN_PCT2MNGManager::ManagementFilePath(int i) const {
 std::string FindPictureManagementFile(const std::string& folder, const std::string& name) {
     const auto bare = safeBareName(name);
     if (!bare) return {};
+    // While an image is mounted every file is opened from it, so that is where the file must be.
+    if (IsISOImageOpen()) {
+        const std::string path = joinPath(folder, *bare);
+        return ISOFileExists(path) ? path : std::string();
+    }
     if (auto found = resolveInFolder(folder, *bare)) return *found;
     return {};
 }

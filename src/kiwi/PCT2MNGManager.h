@@ -20,7 +20,7 @@ struct TLN_PictureManagement {
 };
 
 class TLN_PCT2MNGManager : public TLN_Manager {
-  public:
+public:
     // Raises EFOpenError when the file cannot be opened. Valid when the file begins 00 03 00 0C and its
     // entry count is 1 to 19.
     explicit TLN_PCT2MNGManager(const std::string& fileName);
@@ -36,14 +36,14 @@ class TLN_PCT2MNGManager : public TLN_Manager {
     // The path of entry i's file (see FindPictureManagementFile), "" when there is none.
     std::string ManagementFilePath(int i) const;
 
-  private:
+private:
     void readList();
     int storedCount_ = 0;
     bool truncated_ = false;
     std::vector<TLN_PictureManagement> items_;
 };
 
-// Where a file named in a management list is found: beside the list in folder (exact name first, then
-// ignoring case) or, when an image is mounted, in the image under that folder. "" when name is no safe
-// bare file name or the file is in neither place.
+// Where a file named in a management list is found: while an image is mounted, in the image under folder
+// (where every file is then opened from); otherwise beside the list in folder (exact name first, then
+// ignoring case). "" when name is no safe bare file name or the file is not there.
 std::string FindPictureManagementFile(const std::string& folder, const std::string& name);

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "kiwi/EXPCTManager.h"
+#include "kiwi/FileManager.h"
+#include "kiwi/GraphicManager.h"
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/MemoryStream.h"
 #include "kiwi/PCT2MNGManager.h"
 #include "support/FixtureWriter.h"
+#include "support/IsoFixture.h"
 #include "support/PictureFixture.h"
 
 namespace {
@@ -79,6 +82,27 @@ TEST(PCT2MNGManager, FindsListedFilesBesideTheListOnly) {
     EXPECT_EQ(list.ManagementFilePath(5), "");
     EXPECT_EQ(FindPictureManagementFile(folder, ""), "");
     EXPECT_THROW(TLN_PCT2MNGManager(folder + "/NOPE.KWI"), EFOpenError);
+}
+
+TEST(PCT2MNGManager, FindsListedFilesInTheMountedImage) {
+    if (!fixture::xorrisoAvailable()) GTEST_SKIP() << "xorriso not installed";
+    const std::string folder = fixture::scratchDir("pct2mng-image");
+    fixture::writeStandardPictureSet(folder + "/tree/DATA");
+    fixture::makeIsoWithXorriso(folder + "/tree", folder + "/pictures.iso");
+    ASSERT_TRUE(OpenISOImage(folder + "/pictures.iso"));
+    struct Unmount {
+        ~Unmount() { CloseISOImage(); }
+    } unmount;
+    TLN_PCT2MNGManager list("DATA/PCT2MNG.KWI");
+    ASSERT_TRUE(list.IsValid());
+    EXPECT_EQ(list.ManagementFilePath(0), "DATA/PICT0001.KWI");
+    EXPECT_EQ(list.ManagementFilePath(2), "");
+    EXPECT_EQ(list.ManagementFilePath(4), "");
+    TLN_GraphicManager pictures(list.ManagementFilePath(0));
+    EXPECT_EQ(pictures.DecodeImage(0, 0), fixture::standardPictureSet().mainImages[0].expected);
+    // Files on disk beside the image are not where a mounted disc's files are looked for.
+    fixture::writeFile(folder + "/PICT0001.KWI", {1});
+    EXPECT_EQ(FindPictureManagementFile(folder, "PICT0001.KWI"), "");
 }
 
 TEST(EXPCTManager, ReadsTheHeader) {
