@@ -20,14 +20,14 @@ struct TLN_EXPCT_Header {
 };
 
 class TLN_EXPCTManager : public TLN_Manager {
-  public:
+public:
     // Raises EFOpenError when the file cannot be opened; a file shorter than the header is invalid.
     explicit TLN_EXPCTManager(const std::string& fileName);
     TLN_EXPCTManager(std::shared_ptr<TLN_Stream> stream, int64_t base);
 
     const TLN_EXPCT_Header& Header() const { return header_; }
 
-  private:
+private:
     void readHeader();
     TLN_EXPCT_Header header_;
 };

@@ -63,7 +63,7 @@ struct TLN_ImageDataRecord {
 using TLN_PaletteSet = std::array<uint8_t, 4>;
 
 class TLN_GraphicManager : public TLN_Manager {
-  public:
+public:
     // Opens the named picture data file (base 0); raises EFOpenError when it cannot be opened.
     explicit TLN_GraphicManager(const std::string& fileName);
     // A picture part inside another stream, at base.
@@ -97,7 +97,7 @@ class TLN_GraphicManager : public TLN_Manager {
     // Image i's data decoded as a GIF; a null image on any error.
     QImage LoadGIFImage(int i) const;
 
-  private:
+private:
     void readHeader();
     int64_t framePosition(uint32_t wordOffset) const;
     int64_t frameEnd(int64_t position, int64_t sizeBytes) const;

@@ -84,7 +84,7 @@ TEST(GifPicture, FrameOutsideAnEmptyScreenSetsTheSize) {
 namespace {
 // Delivers the first bytes, then fails like a disc read error.
 class FailingStream : public TLN_Stream {
-  public:
+public:
     FailingStream(std::vector<uint8_t> bytes, int64_t failAt) : bytes_(std::move(bytes)), failAt_(failAt) {}
     int64_t Size() override { return int64_t(bytes_.size()); }
     int64_t ReadAt(int64_t position, void* buffer, int64_t count) override {
@@ -93,7 +93,7 @@ class FailingStream : public TLN_Stream {
         return count;
     }
 
-  private:
+private:
     std::vector<uint8_t> bytes_;
     int64_t failAt_;
 };
