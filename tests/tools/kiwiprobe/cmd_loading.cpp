@@ -10,21 +10,13 @@
 #include "kiwi/Loading.h"
 
 namespace {
-// Mounts the image given with --image, so that names are looked up inside it.
-bool mountImage(const probe::Args& args, const char* command) {
-    const std::string image = probe::option(args, "--image");
-    if (image.empty() || OpenISOImage(image)) return true;
-    std::fprintf(stderr, "%s: cannot mount %s\n", command, image.c_str());
-    return false;
-}
-
 int loadingCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, {"--id", "--image"});
     if (files.size() != 1) {
         std::fprintf(stderr, "loading: give LOADING.KWI\n");
         return 2;
     }
-    if (!mountImage(args, "loading")) return 1;
+    if (!probe::mountImageOption(args, "loading")) return 1;
     const TLN_Loading loading(files[0]);
     std::printf("loading %s valid %d systems %d\n", fileNamePart(files[0]).c_str(), loading.IsValid(),
                 loading.SystemCount());
@@ -72,7 +64,7 @@ int coverageCommand(const probe::Args& args) {
         std::fprintf(stderr, "coverage: give COVERAGE.BIN\n");
         return 2;
     }
-    if (!mountImage(args, "coverage")) return 1;
+    if (!probe::mountImageOption(args, "coverage")) return 1;
     const TLN_Coverage coverage(files[0]);
     std::printf("coverage %s valid %d items %d truncated %d\n", fileNamePart(files[0]).c_str(),
                 coverage.IsValid(), coverage.Count(), coverage.IsTruncated());

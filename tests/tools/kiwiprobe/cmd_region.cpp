@@ -179,11 +179,7 @@ int regionCommand(const probe::Args& args) {
         std::fprintf(stderr, "region: give one file\n");
         return 2;
     }
-    const std::string image = probe::option(args, "--image");
-    if (!image.empty() && !OpenISOImage(image)) {
-        std::fprintf(stderr, "region: cannot mount %s\n", image.c_str());
-        return 1;
-    }
+    if (!probe::mountImageOption(args, "region")) return 1;
     std::unique_ptr<TLN_RegionManager> manager;
     Printer p;
     if (probe::hasFlag(args, "--offset")) {
