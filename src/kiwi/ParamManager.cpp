@@ -104,9 +104,10 @@ bool TLN_ParamManager::ReadLandmarkDataFrame(int64_t position, TLN_LandmarkDataF
     for (int i = 0; i < record.NumberOfPatternTables; ++i) {
         const auto size = bounded::readRecord<2>(*stream_, p);
         const int64_t advance = int64_t(size.cursor().u16(0)) * 2;
-        // A record of size 0 would never advance; one past the end cannot be read.
-        if (!size.complete() || advance == 0) return true;
+        if (!size.complete()) return true;
         record.TablePositions.push_back(p);
+        // A record of size 0 never advances: the tables after it cannot be found.
+        if (advance == 0) return true;
         p += advance;
         if (p >= streamSize) return true;
     }
