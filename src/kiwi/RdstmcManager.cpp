@@ -112,15 +112,16 @@ bool TLN_RdstmcManager::ReadRegionDataInfo(int64_t region, TLN_TmcRegion& record
     record.LocationDataPosition = WordOffsetToPosition(c.u32(20), tmcHeader_.LocationFramePosition);
     record.LocationDataSize = int64_t(c.u32(24)) * 2;
     record.NamePosition = WordOffsetToPosition(c.u32(28), header_.TextFramePosition);
+    record.ReadableGroups = bounded::recordsThatFit(
+        record.NumberOfGroups, record.GroupDataPosition, record.GroupRecordSize, kGroupBytes,
+        bounded::frameEnd(stream_->Size(), tmcHeader_.GroupFramePosition, tmcHeader_.GroupFrameSize));
     return bytes.complete();
 }
 
 bool TLN_RdstmcManager::ReadGroupInfo(int64_t region, int group, TLN_TmcGroup& record) const {
     record = {};
     TLN_TmcRegion owner;
-    if (!ReadRegionDataInfo(region, owner) || group < 0 || group >= owner.NumberOfGroups ||
-        owner.GroupDataPosition < 0)
-        return false;
+    if (!ReadRegionDataInfo(region, owner) || group < 0 || group >= owner.ReadableGroups) return false;
     const int64_t p = owner.GroupDataPosition + group * owner.GroupRecordSize;
     const auto bytes = bounded::readRecord<kGroupBytes>(*stream_, p);
     const BeCursor c = bytes.cursor();
@@ -129,6 +130,9 @@ bool TLN_RdstmcManager::ReadGroupInfo(int64_t region, int group, TLN_TmcGroup& r
     record.LastLocationNumber = c.u16(2);
     record.NumberOfLocations = c.u16(4);
     record.LocationInfoPosition = WordOffsetToPosition(c.u32(6), owner.LocationInfoPosition);
+    record.ReadableLocations = bounded::recordsThatFit(
+        record.NumberOfLocations, record.LocationInfoPosition, owner.LocationInfoRecordSize, kLocationInfoBytes,
+        bounded::frameEnd(stream_->Size(), tmcHeader_.LocationInfoFramePosition, tmcHeader_.LocationInfoFrameSize));
     return bytes.complete();
 }
 
@@ -138,7 +142,7 @@ bool TLN_RdstmcManager::ReadLocationInfo(int64_t region, int group, int location
     TLN_TmcRegion owner;
     TLN_TmcGroup parent;
     if (!ReadRegionDataInfo(region, owner) || !ReadGroupInfo(region, group, parent) || location < 0 ||
-        location >= parent.NumberOfLocations || parent.LocationInfoPosition < 0)
+        location >= parent.ReadableLocations)
         return false;
     const int64_t p = parent.LocationInfoPosition + location * owner.LocationInfoRecordSize;
     const auto bytes = bounded::readRecord<kLocationInfoBytes>(*stream_, p);

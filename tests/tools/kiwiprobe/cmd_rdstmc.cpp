@@ -59,13 +59,13 @@ int rdstmcCommand(const probe::Args& args) {
                     region.NumberOfLocationInfos, (long long)region.LocationInfoPosition,
                     (long long)region.LocationInfoRecordSize, (long long)region.LocationDataPosition,
                     (long long)region.LocationDataSize, quoted(r.ReadText(region.NamePosition, language)).c_str());
-        for (int g = 0; g < region.NumberOfGroups; ++g) {
+        for (int g = 0; g < region.ReadableGroups; ++g) {
             TLN_TmcGroup group;
             if (!r.ReadGroupInfo(i, g, group)) continue;
             std::printf("group %d @%lld first=%d last=%d locations=%d infos=@%lld\n", g, (long long)group.Position,
                         group.FirstLocationNumber, group.LastLocationNumber, group.NumberOfLocations,
                         (long long)group.LocationInfoPosition);
-            for (int k = 0; k < group.NumberOfLocations; ++k) {
+            for (int k = 0; k < group.ReadableLocations; ++k) {
                 TLN_TmcLocationInfo info;
                 TLN_TmcLocationData d;
                 r.ReadLocationInfo(i, g, k, info);
