@@ -52,8 +52,9 @@ QImage decodePattern(const uint8_t* bytes, int width, int height, int64_t rowByt
         switch (bitsPerPixel) {
         case 1:
         case 8:
-            // Qt rows are 4-byte aligned; the pattern's rows are not: copy row by row.
-            std::memcpy(line, row, size_t(rowBytes));
+            // Qt rows are 4-byte aligned; the pattern's rows are not: copy row by row. A 1 bpp
+            // pattern narrower than 8 pixels has rows of 0 bytes and stays index 0.
+            if (rowBytes > 0) std::memcpy(line, row, size_t(rowBytes));
             break;
         case 4:
             for (int x = 0; x < width && x / 2 < rowBytes; ++x)

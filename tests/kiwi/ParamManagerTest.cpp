@@ -204,6 +204,16 @@ TEST(ParamManager, HostileLandmarkFrames) {
     EXPECT_TRUE(part.reader->CreateColorPalette(0, 4, -1).isEmpty());
 }
 
+TEST(ParamManager, NarrowOneBitPatternsHaveEmptyRows) {
+    // 7 pixels at 1 bpp: 7 div 8 = 0 bytes per row and per pattern; nothing is read, all index 0.
+    fixture::ParamPartSpec spec = fixture::standardParamSpec();
+    spec.drawingLandmarks.tables = {{.flags = 0x0000, .sizeX = 7, .sizeY = 3, .identifiers = {1, 2}, .patterns = {}}};
+    const Part part = open(spec);
+    const TLN_LandmarkImageList list = images(part, 0);
+    ASSERT_EQ(list.Images.size(), 2);
+    EXPECT_EQ(pixels(list.Images[1]), std::vector<QRgb>(21, kClear));
+}
+
 TEST(ParamManager, PixelLimitPerPatternList) {
     // 1100 entries of 255 × 255 pixels all pointing at one pattern: the list stops at 64 Mi pixels.
     fixture::ParamPartSpec spec = fixture::standardParamSpec();

@@ -187,7 +187,7 @@ TEST(PartMutation, FileConTables) {
     const std::string folder = fixture::scratchDir("filecon-mutation");
     fixture::FileConSpec spec;
     spec.entries = fixture::fileConEntries(5);
-    runMutants(fixture::buildFileCon(spec), 1106, 500, [&](const std::vector<uint8_t>& bytes) {
+    runMutants(fixture::buildFileCon(spec), 1106, 120, [&](const std::vector<uint8_t>& bytes) {
         try {
             walkFileCon(bytes, folder);
         } catch (const KiwiError&) {
