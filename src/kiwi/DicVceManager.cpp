@@ -59,7 +59,8 @@ void TLN_DicVceManager::ReadHeaders() {
     }
 }
 
-bool TLN_DicVceManager::ReadLanguageRecord(int language, int64_t recordSize, TLN_DicVceLangRec& record) const {
+bool TLN_DicVceManager::ReadLanguageRecord(int language, int64_t recordSize,
+                                           TLN_DicVceLangRec& record) const {
     record = {};
     const int64_t p = header_.PhonemeFramePosition;
     if (!valid_ || p < 0 || language < 0 || language >= phonemeHeader_.NumberOfLanguages || recordSize < 0)
@@ -126,8 +127,10 @@ bool TLN_DicVceManager::ReadDictionaryHeader(int64_t position, TLN_DictionaryHea
     // Identifiers and offsets are two lists of c entries: both must be in the stream for a group to count.
     const int64_t streamSize = stream_->Size();
     const int64_t c64 = record.NumberOfGroups;
-    const int64_t identifiers = bounded::recordsThatFit(record.NumberOfGroups, position + 12, 4, 4, streamSize);
-    const int64_t offsets = bounded::recordsThatFit(record.NumberOfGroups, position + 12 + 4 * c64, 4, 4, streamSize);
+    const int64_t identifiers =
+        bounded::recordsThatFit(record.NumberOfGroups, position + 12, 4, 4, streamSize);
+    const int64_t offsets =
+        bounded::recordsThatFit(record.NumberOfGroups, position + 12 + 4 * c64, 4, 4, streamSize);
     record.ReadableGroups = std::min(identifiers, offsets);
     const auto size = bounded::readRecord<4>(*stream_, position + 12 + 8 * c64);
     if (size.complete()) record.InfoDataSize = int64_t(size.cursor().u32(0)) * 2;
@@ -141,8 +144,8 @@ bool TLN_DicVceManager::GetGroupOffset(int64_t headerPosition, int64_t group,
     if (!ReadDictionaryHeader(headerPosition, header) || group < 0 || group >= header.ReadableGroups)
         return false;
     const auto identifier = bounded::readRecord<4>(*stream_, headerPosition + 12 + 4 * group);
-    const auto position =
-        bounded::readRecord<4>(*stream_, headerPosition + 12 + 4 * int64_t(header.NumberOfGroups) + 4 * group);
+    const auto position = bounded::readRecord<4>(
+        *stream_, headerPosition + 12 + 4 * int64_t(header.NumberOfGroups) + 4 * group);
     offset.Identifier = identifier.cursor().u32(0);
     offset.Position = WordOffsetToPosition(position.cursor().u32(0), headerPosition);
     return identifier.complete() && position.complete();
@@ -195,7 +198,8 @@ TLN_PartText TLN_DicVceManager::ReadStringEntry(const TLN_DictionaryGroupData& g
         const int64_t length = 2 * int64_t(2 * j + 2 < delivered ? buffer[2 * j + 2] : 0);
         const int64_t end = std::min(start + length, delivered);
         if (end <= start) return DecodePartText({});
-        return DecodePartText(QByteArray(reinterpret_cast<const char*>(buffer + start), qsizetype(end - start)));
+        return DecodePartText(
+            QByteArray(reinterpret_cast<const char*>(buffer + start), qsizetype(end - start)));
     }
     return {};
 }

@@ -9,7 +9,7 @@
 #include "kiwi/PartText.h"
 
 class TLN_DicVceManager : public TLN_Manager {
-public:
+  public:
     static constexpr int64_t kHeaderBytes = 52;
     static constexpr uint16_t kMaxLanguages = 99;
     static constexpr uint32_t kMaxTypes = 29;
@@ -37,7 +37,7 @@ public:
     // The English text of string entry item of the group; empty without an "EN" mark.
     TLN_PartText ReadStringEntry(const TLN_DictionaryGroupData& group, int64_t item) const;
 
-private:
+  private:
     void ReadHeaders();
 
     TLN_DicVceHeader header_;

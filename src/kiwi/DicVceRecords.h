@@ -83,7 +83,7 @@ struct TLN_DictionaryHeader {
     uint32_t NumberOfGroups = 0; // as stored
     int64_t ReadableGroups = 0;  // groups whose identifier and offset lie in the stream
     uint32_t DataTypeCode = 0;
-    int64_t InfoDataSize = 0;    // 0 when the group table does not lie in the stream
+    int64_t InfoDataSize = 0; // 0 when the group table does not lie in the stream
 };
 
 struct TLN_DictionaryGroupOffset {

@@ -30,7 +30,8 @@ void TLN_FileConManager::ReadTable() {
             valid_ = false;
             return;
         }
-        const int64_t fit = bounded::recordsThatFit(count, headerSize_, kRecordBytes, kRecordBytes, streamSize);
+        const int64_t fit =
+            bounded::recordsThatFit(count, headerSize_, kRecordBytes, kRecordBytes, streamSize);
         truncated_ = fit < count;
         for (int64_t i = 0; i < fit; ++i) {
             const auto bytes = bounded::readRecord<kRecordBytes>(*stream_, headerSize_ + kRecordBytes * i);

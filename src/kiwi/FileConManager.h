@@ -17,7 +17,7 @@ struct TLN_FileConRecord {
 };
 
 class TLN_FileConManager : public TLN_Manager {
-public:
+  public:
     static constexpr int kRecordBytes = 32;
     static constexpr int kNameBytes = 12;
     static constexpr int kMaxRecords = 99;
@@ -46,7 +46,7 @@ public:
     // be created or committed, EWriteError when writing fails, and on an invalid table.
     void SaveToFile(const std::string& path) const;
 
-private:
+  private:
     void ReadTable();
 
     int headerSize_ = 0;

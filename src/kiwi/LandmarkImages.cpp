@@ -14,16 +14,22 @@ namespace {
 
 QImage::Format formatFor(uint32_t bitsPerPixel) {
     switch (bitsPerPixel) {
-    case 1: return QImage::Format_Mono;
+    case 1:
+        return QImage::Format_Mono;
     case 4:
-    case 8: return QImage::Format_Indexed8;
+    case 8:
+        return QImage::Format_Indexed8;
     case 16:
-    case 32: return QImage::Format_ARGB32;
-    default: return QImage::Format_Invalid;
+    case 32:
+        return QImage::Format_ARGB32;
+    default:
+        return QImage::Format_Invalid;
     }
 }
 
-uint8_t expand5(uint32_t v) { return uint8_t(v << 3 | v >> 2); }
+uint8_t expand5(uint32_t v) {
+    return uint8_t(v << 3 | v >> 2);
+}
 
 // The colour table of an indexed image: the palette's first 2^bpp colours, padded with a grey ramp
 // where the palette is shorter (or missing), key colours made transparent.
@@ -31,7 +37,9 @@ QVector<QRgb> colorTableFor(uint32_t bitsPerPixel, const QVector<QRgb>& palette,
     const int size = 1 << bitsPerPixel;
     QVector<QRgb> table(size);
     for (int i = 0; i < size; ++i) {
-        QRgb colour = i < palette.size() ? palette[i] : qRgb(i * 255 / (size - 1), i * 255 / (size - 1), i * 255 / (size - 1));
+        QRgb colour = i < palette.size()
+                          ? palette[i]
+                          : qRgb(i * 255 / (size - 1), i * 255 / (size - 1), i * 255 / (size - 1));
         if ((colour & 0xFFFFFF) == (key & 0xFFFFFF)) colour &= 0x00FFFFFF;
         table[i] = colour;
     }
@@ -64,14 +72,16 @@ QImage decodePattern(const uint8_t* bytes, int width, int height, int64_t rowByt
             for (int x = 0; x < width; ++x) {
                 const uint32_t v = uint32_t(row[2 * x]) | uint32_t(row[2 * x + 1]) << 8;
                 const QRgb colour = qRgb(expand5((v >> 10) & 31), expand5((v >> 5) & 31), expand5(v & 31));
-                reinterpret_cast<QRgb*>(line)[x] = (colour & 0xFFFFFF) == (key & 0xFFFFFF) ? colour & 0xFFFFFF : colour;
+                reinterpret_cast<QRgb*>(line)[x] =
+                    (colour & 0xFFFFFF) == (key & 0xFFFFFF) ? colour & 0xFFFFFF : colour;
             }
             break;
         case 32:
             for (int x = 0; x < width; ++x) {
                 const uint8_t* p = row + 4 * x;
                 const QRgb colour = qRgb(p[2], p[1], p[0]);
-                reinterpret_cast<QRgb*>(line)[x] = (colour & 0xFFFFFF) == (key & 0xFFFFFF) ? colour & 0xFFFFFF : colour;
+                reinterpret_cast<QRgb*>(line)[x] =
+                    (colour & 0xFFFFFF) == (key & 0xFFFFFF) ? colour & 0xFFFFFF : colour;
             }
             break;
         }
@@ -81,7 +91,8 @@ QImage decodePattern(const uint8_t* bytes, int width, int height, int64_t rowByt
 
 } // namespace
 
-QVector<QRgb> TLN_ParamManager::CreateColorPalette(int paletteNumber, int colorCount, int64_t tablePosition) const {
+QVector<QRgb> TLN_ParamManager::CreateColorPalette(int paletteNumber, int colorCount,
+                                                   int64_t tablePosition) const {
     if (paletteNumber < 0 || colorCount <= 0 || colorCount > 0xFFFF || tablePosition < 0) return {};
     const int64_t start = tablePosition + 4 * int64_t(colorCount) * paletteNumber;
     const int64_t bytes = 4 * int64_t(colorCount);
@@ -89,7 +100,8 @@ QVector<QRgb> TLN_ParamManager::CreateColorPalette(int paletteNumber, int colorC
     std::vector<uint8_t> raw(static_cast<size_t>(bytes));
     if (stream_->ReadAt(start, raw.data(), bytes) != bytes) return {};
     QVector<QRgb> palette(colorCount);
-    for (int j = 0; j < colorCount; ++j) palette[j] = qRgb(raw[4 * j + 1], raw[4 * j + 2], raw[4 * j + 3]);
+    for (int j = 0; j < colorCount; ++j)
+        palette[j] = qRgb(raw[4 * j + 1], raw[4 * j + 2], raw[4 * j + 3]);
     return palette;
 }
 
@@ -105,11 +117,13 @@ TLN_LandmarkImageList TLN_ParamManager::LoadLandmarkImages(const TLN_DrawingPara
     // The day palette, only when its number names a palette of the table.
     QVector<QRgb> palette;
     if (table.DayPalette < frame.NumberOfPalettes)
-        palette = CreateColorPalette(table.DayPalette, frame.ColorsPerPalette, frame.ColorPaletteTablePosition);
+        palette =
+            CreateColorPalette(table.DayPalette, frame.ColorsPerPalette, frame.ColorPaletteTablePosition);
     list.HasPalette = !palette.isEmpty();
     list.TransparentColor = list.HasPalette ? palette[0] : qRgb(0, 0, 0);
-    const QVector<QRgb> colorTable =
-        table.BitsPerPixel <= 8 ? colorTableFor(table.BitsPerPixel, palette, list.TransparentColor) : QVector<QRgb>();
+    const QVector<QRgb> colorTable = table.BitsPerPixel <= 8
+                                         ? colorTableFor(table.BitsPerPixel, palette, list.TransparentColor)
+                                         : QVector<QRgb>();
 
     const int64_t rowBytes = table.BytesPerRow();
     const int64_t readBytes = rowBytes * height; // never more than the pattern size

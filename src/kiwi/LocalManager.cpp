@@ -30,7 +30,8 @@ void TLN_LocalManager::ReadFrame() {
 
         const int64_t streamSize = stream_->Size();
         const int64_t languagesStart = base_ + kLanguagesStart;
-        const int64_t languages = bounded::recordsThatFit(numberOfLanguages_, languagesStart, 3, 3, streamSize);
+        const int64_t languages =
+            bounded::recordsThatFit(numberOfLanguages_, languagesStart, 3, 3, streamSize);
         for (int64_t i = 0; i < languages; ++i) {
             const auto text = bounded::readRecord<3>(*stream_, languagesStart + 3 * i);
             languages_.push_back(text.cursor().fixedString(0, 3));

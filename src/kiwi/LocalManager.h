@@ -21,7 +21,7 @@ struct TLN_Area {
 };
 
 class TLN_LocalManager : public TLN_Manager {
-public:
+  public:
     static constexpr int kMaxLanguages = 49;
     static constexpr int kMaxAreas = 99;
 
@@ -43,7 +43,7 @@ public:
     // The toponym of the first area with that code, upper-cased (ASCII); empty when no area has it.
     std::string GetAreaName(int areaCode) const;
 
-private:
+  private:
     void ReadFrame();
 
     int64_t managementHeaderSize_ = 0;

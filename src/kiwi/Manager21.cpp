@@ -30,7 +30,8 @@ void TLN_Manager21::ReadHeader() {
         const bool longForm = headerSize_ == 44;
         secondTableSize_ = int64_t(longForm ? c.u16(36) : c.u32(36)) * 2;
         const int64_t next = longForm ? 38 : 40;
-        for (int i = 0; i < 3; ++i) properties_[3 + i] = c.u16(next + 2 * i);
+        for (int i = 0; i < 3; ++i)
+            properties_[3 + i] = c.u16(next + 2 * i);
     } catch (const KiwiError&) {
         valid_ = false;
     }

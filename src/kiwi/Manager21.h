@@ -8,7 +8,7 @@
 #include "kiwi/Manager.h"
 
 class TLN_Manager21 : public TLN_Manager {
-public:
+  public:
     // The header at offset of a shared stream; valid when the stream reaches beyond offset.
     TLN_Manager21(std::shared_ptr<TLN_Stream> stream, int64_t offset);
 
@@ -28,7 +28,7 @@ public:
     int64_t SecondTablePosition() const { return secondTablePosition_; }
     int64_t SecondTableSize() const { return secondTableSize_; }
 
-private:
+  private:
     void ReadHeader();
 
     int64_t headerSize_ = 0;

@@ -157,7 +157,8 @@ bool TLN_ParamManager::ReadPatternTable13(int layout, int tableIndex, int64_t fr
     int64_t listStart = 18;
     int64_t entryBytes = record.PatternOffsetFlag ? 6 : 2;
     if (layout == 3) {
-        for (int k = 0; k < 6; ++k) record.DisplayValues[size_t(k)] = c.u16(8 + 2 * k);
+        for (int k = 0; k < 6; ++k)
+            record.DisplayValues[size_t(k)] = c.u16(8 + 2 * k);
         record.PatternTablePosition = WordOffsetToPosition(c.u32(20), framePosition);
         record.PatternTableSize = int64_t(c.u32(24)) * 2;
         record.NumberOfPatterns = c.u16(28);
@@ -184,9 +185,10 @@ bool TLN_ParamManager::ReadPatternTable13(int layout, int tableIndex, int64_t fr
             TLN_LandmarkPattern pattern;
             pattern.Identifier = l.u16(i * entryBytes);
             if (record.PatternTablePosition >= 0) {
-                pattern.Position = record.PatternOffsetFlag
-                                       ? WordOffsetToPosition(l.u32(i * entryBytes + 2), record.PatternTablePosition)
-                                       : record.PatternTablePosition + patternSize * i;
+                pattern.Position =
+                    record.PatternOffsetFlag
+                        ? WordOffsetToPosition(l.u32(i * entryBytes + 2), record.PatternTablePosition)
+                        : record.PatternTablePosition + patternSize * i;
             }
             record.Patterns.push_back(pattern);
         }

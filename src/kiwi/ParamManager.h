@@ -23,7 +23,7 @@ struct TLN_LandmarkImageList {
 };
 
 class TLN_ParamManager : public TLN_Manager {
-public:
+  public:
     // More pattern tables than this end the landmark frame reading.
     static constexpr int kMaxPatternTables = 100;
     static constexpr int64_t kMaxPixelsPerImage = 16ll << 20;
@@ -45,7 +45,8 @@ public:
     bool ReadFrameReference(int64_t position, TLN_FrameReference& record) const;
     bool ReadLandmarkDataFrame(int64_t position, TLN_LandmarkDataFrame& record) const;
     // Pattern table tableIndex of the landmark frame at framePosition, in layout 1, 2 or 3.
-    bool ReadLandmarkPatternTable(int tableIndex, int64_t framePosition, TLN_LandmarkPatternTable& record) const;
+    bool ReadLandmarkPatternTable(int tableIndex, int64_t framePosition,
+                                  TLN_LandmarkPatternTable& record) const;
     bool ReadLandmarkPatternTable2(int tableIndex, int64_t framePosition,
                                    TLN_LandmarkPatternTable2& record) const;
     bool ReadLandmarkPatternTable3(int tableIndex, int64_t framePosition,
@@ -60,7 +61,7 @@ public:
     TLN_LandmarkImageList LoadLandmarkImages(const TLN_DrawingParamHeader& frame,
                                              const TLN_LandmarkPatternTable& table) const;
 
-private:
+  private:
     void ReadHeader();
     int64_t FindPatternTable(int tableIndex, int64_t framePosition) const;
     bool ReadPatternTable13(int layout, int tableIndex, int64_t framePosition,

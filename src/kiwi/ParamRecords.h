@@ -11,14 +11,14 @@
 // Parameters management information pointer (20 bytes) joined with the management information record
 // it points to. Positions are absolute byte positions (-1 = none), sizes are in bytes.
 struct TLN_ParamManagementPointer {
-    TLN_PointRecord Point;           // user classification: coordinate pair, floor byte, date word
+    TLN_PointRecord Point;               // user classification: coordinate pair, floor byte, date word
     uint16_t DataClassificationCode = 0; // the middle two bytes of the 32-bit field at 12
     int64_t RecordPosition = -1;
     int64_t RecordSize = 0;
     int64_t DataFramePosition = -1;
     int64_t DataFrameSize = 0;
-    bool LineStylePaletteTableExists = false;     // flags bit 7
-    bool MapElementParametersExist = false;       // flags bit 6
+    bool LineStylePaletteTableExists = false; // flags bit 7
+    bool MapElementParametersExist = false;   // flags bit 6
 };
 
 // Drawing parameter distribution header (at a data frame position).
@@ -71,19 +71,20 @@ struct TLN_LandmarkPatternTable {
     int64_t Position = -1;
     int64_t Size = 0;
     uint16_t Flags = 0;
-    uint8_t FormatFlag = 0;        // bits 15..12
+    uint8_t FormatFlag = 0;         // bits 15..12
     bool PatternOffsetFlag = false; // bit 4
-    uint32_t BitsPerPixel = 1;     // 1 shl bits 3..0
+    uint32_t BitsPerPixel = 1;      // 1 shl bits 3..0
     uint8_t SizeX = 0;
     uint8_t SizeY = 0;
     uint8_t DayPalette = 0;
     uint8_t NightPalette = 0;
-    std::array<uint16_t, 6> DisplayValues{}; // layout 3 only: character display code X/Y, start X/Y, width, height
+    std::array<uint16_t, 6>
+        DisplayValues{}; // layout 3 only: character display code X/Y, start X/Y, width, height
     int64_t PatternTablePosition = -1;
     int64_t PatternTableSize = 0;
-    uint16_t NumberOfPatterns = 0;   // as stored
+    uint16_t NumberOfPatterns = 0;             // as stored
     std::vector<TLN_LandmarkPattern> Patterns; // the entries the stream holds (at most the stored count)
-    int32_t UseCode = -1;            // the u16 after the list when the record has room for it, else -1
+    int32_t UseCode = -1; // the u16 after the list when the record has room for it, else -1
 
     // Pattern size in bytes: X × Y × bits per pixel div 8.
     int64_t PatternSize() const { return int64_t(SizeX) * SizeY * BitsPerPixel / 8; }

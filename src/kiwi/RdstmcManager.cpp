@@ -80,7 +80,8 @@ void TLN_RdstmcManager::ReadHeaders() {
         for (int p = 0; p < 3; ++p) {
             const int64_t start = eventsHeader_.PartitionPosition[p];
             const int64_t tableEnd = bounded::frameEnd(eventsEnd, start, eventsHeader_.PartitionSize[p]);
-            messageCount_[p] = bounded::recordsThatFit(UINT64_MAX, start, kMessageBytes[p], kMessageBytes[p], tableEnd);
+            messageCount_[p] =
+                bounded::recordsThatFit(UINT64_MAX, start, kMessageBytes[p], kMessageBytes[p], tableEnd);
         }
     } catch (const KiwiError&) {
         valid_ = false;
@@ -94,8 +95,7 @@ int64_t TLN_RdstmcManager::MessageCount(int partition) const {
 bool TLN_RdstmcManager::ReadRegionDataInfo(int64_t region, TLN_TmcRegion& record) const {
     record = {};
     if (!valid_ || region < 0 || region >= regionCount_) return false;
-    const int64_t p =
-        header_.TmcFramePosition + tmcHeader_.HeaderSize + region * tmcHeader_.RegionRecordSize;
+    const int64_t p = header_.TmcFramePosition + tmcHeader_.HeaderSize + region * tmcHeader_.RegionRecordSize;
     const auto bytes = bounded::readRecord<kRegionBytes>(*stream_, p);
     const BeCursor c = bytes.cursor();
     record.Position = p;
@@ -130,9 +130,11 @@ bool TLN_RdstmcManager::ReadGroupInfo(int64_t region, int group, TLN_TmcGroup& r
     record.LastLocationNumber = c.u16(2);
     record.NumberOfLocations = c.u16(4);
     record.LocationInfoPosition = WordOffsetToPosition(c.u32(6), owner.LocationInfoPosition);
-    record.ReadableLocations = bounded::recordsThatFit(
-        record.NumberOfLocations, record.LocationInfoPosition, owner.LocationInfoRecordSize, kLocationInfoBytes,
-        bounded::frameEnd(stream_->Size(), tmcHeader_.LocationInfoFramePosition, tmcHeader_.LocationInfoFrameSize));
+    record.ReadableLocations =
+        bounded::recordsThatFit(record.NumberOfLocations, record.LocationInfoPosition,
+                                owner.LocationInfoRecordSize, kLocationInfoBytes,
+                                bounded::frameEnd(stream_->Size(), tmcHeader_.LocationInfoFramePosition,
+                                                  tmcHeader_.LocationInfoFrameSize));
     return bytes.complete();
 }
 

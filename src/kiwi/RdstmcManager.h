@@ -8,7 +8,7 @@
 #include "kiwi/RdstmcRecords.h"
 
 class TLN_RdstmcManager : public TLN_Manager {
-public:
+  public:
     static constexpr int64_t kEventsHeaderBytes = 74;
     // Record sizes of the three message layouts (partitions 0, 1 and 2).
     static constexpr int64_t kMessageBytes[3] = {14, 8, 6};
@@ -38,7 +38,7 @@ public:
     // The character string at position in the given text language; position -1 gives an empty text.
     TLN_PartText ReadText(int64_t position, int language = 0) const;
 
-private:
+  private:
     void ReadHeaders();
     bool ReadMessage(int partition, int64_t index, TLN_TmcMessage& record) const;
 

@@ -52,8 +52,8 @@ struct TLN_TmcRegion {
     uint8_t AreaCode = 0;
     uint8_t ExtendedCountryCode = 0;
     int64_t GroupDataPosition = -1;
-    uint16_t NumberOfGroups = 0;   // as stored
-    int64_t ReadableGroups = 0;    // the groups whose records lie inside the group data frame
+    uint16_t NumberOfGroups = 0; // as stored
+    int64_t ReadableGroups = 0;  // the groups whose records lie inside the group data frame
     int64_t GroupRecordSize = 0;
     int64_t LocationInfoPosition = -1;
     uint16_t NumberOfLocationInfos = 0;

@@ -40,7 +40,8 @@ Chain follow(const TLN_DicVceManager& reader) {
 }
 
 void patch32(std::vector<uint8_t>& bytes, int64_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[size_t(at + i)] = uint8_t(value >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes[size_t(at + i)] = uint8_t(value >> (24 - 8 * i));
 }
 
 } // namespace
@@ -57,9 +58,9 @@ TEST(DicVceManager, StringEntriesInEveryCodePage) {
     const QString spb = QString::fromUtf8("Санкт-Петербург");
     for (auto [codePage, recordBytes, prefix] : {std::tuple{65001, 44, 0}, {1251, 44, 8}, {1200, 46, 40}}) {
         CodePageScope scope(codePage);
-        const TLN_DicVceManager reader =
-            open(fixture::buildDicVce({.codePage = codePage, .languageRecordBytes = recordBytes}, size_t(prefix)),
-                 prefix);
+        const TLN_DicVceManager reader = open(
+            fixture::buildDicVce({.codePage = codePage, .languageRecordBytes = recordBytes}, size_t(prefix)),
+            prefix);
         ASSERT_TRUE(reader.IsValid()) << codePage;
         TLN_DicVceLangRec language;
         ASSERT_TRUE(reader.ReadLanguageRecord(1, reader.PhonemeHeader().LanguageRecordSize, language));

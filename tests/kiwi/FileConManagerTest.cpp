@@ -32,8 +32,12 @@ TLN_FileConRecord recordOf(const fixture::FileConEntry& e) {
 } // namespace
 
 TEST(FileConManager, HeaderSizeAndCountDecideValidity) {
-    for (auto [headerSize, count, valid] :
-         {std::tuple{16, 2, true}, {8, 2, true}, {4, 2, false}, {0, 0, false}, {16, 99, true}, {16, 100, false}}) {
+    for (auto [headerSize, count, valid] : {std::tuple{16, 2, true},
+                                            {8, 2, true},
+                                            {4, 2, false},
+                                            {0, 0, false},
+                                            {16, 99, true},
+                                            {16, 100, false}}) {
         TLN_FileConManager reader(write("filecon-valid", specWith(uint16_t(headerSize), count)));
         EXPECT_EQ(reader.IsValid(), valid) << headerSize << " " << count;
         EXPECT_EQ(reader.Count(), valid ? count : 0);
@@ -75,17 +79,22 @@ TEST(FileConManager, EditsSaveByteExact) {
     const std::vector<Case> cases = {
         {"unchanged", 16, [](TLN_FileConManager&) {}, entries},
         {"delete first", 16, [](TLN_FileConManager& r) { r.Delete(0); }, {entries[1], entries[2]}},
-        {"insert first", 16, [&](TLN_FileConManager& r) { r.Insert(0, recordOf(added)); },
+        {"insert first",
+         16,
+         [&](TLN_FileConManager& r) { r.Insert(0, recordOf(added)); },
          {added, entries[0], entries[1], entries[2]}},
-        {"insert last, delete middle", 8,
+        {"insert last, delete middle",
+         8,
          [&](TLN_FileConManager& r) {
              r.Insert(3, recordOf(added));
              r.Delete(1);
          },
          {entries[0], entries[2], added}},
-        {"delete all", 16,
+        {"delete all",
+         16,
          [](TLN_FileConManager& r) {
-             for (int i = 0; i < 3; ++i) r.Delete(0);
+             for (int i = 0; i < 3; ++i)
+                 r.Delete(0);
          },
          {}},
     };

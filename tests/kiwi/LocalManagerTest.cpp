@@ -89,7 +89,8 @@ TEST(Manager21, HeaderFormsBySize) {
         EXPECT_EQ(reader.SecondTablePosition(), 10 + 0xA0);
         // 44 bytes: a 16-bit size and the properties from 38; otherwise 32 bits and from 40.
         EXPECT_EQ(reader.SecondTableSize(), headerBytes == 44 ? 0x20 : 0x2468A);
-        for (int i = 0; i < 6; ++i) EXPECT_EQ(reader.Property(i), 0x1101 + i) << headerBytes;
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(reader.Property(i), 0x1101 + i) << headerBytes;
     }
     const auto bytes = fixture::buildManager21Part(46);
     EXPECT_FALSE(TLN_Manager21(memory(bytes), int64_t(bytes.size())).IsValid());

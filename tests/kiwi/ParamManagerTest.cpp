@@ -22,7 +22,8 @@ Part open(const fixture::ParamPartSpec& spec, size_t prefix = 0) {
     part.stream = std::make_shared<TLN_MemoryStream>(fixture::buildParamPart(spec, prefix));
     part.reader = std::make_unique<TLN_ParamManager>(part.stream, int64_t(prefix));
     if (part.reader->IsValid()) {
-        part.reader->ReadManagementRecord(part.reader->GetManagementPointer(0).DataFramePosition, part.drawing);
+        part.reader->ReadManagementRecord(part.reader->GetManagementPointer(0).DataFramePosition,
+                                          part.drawing);
         part.reader->ReadLandmarkDataFrame(part.drawing.LandmarkFramePosition, part.frame);
     }
     return part;
@@ -37,7 +38,8 @@ TLN_LandmarkImageList images(const Part& part, int table) {
 std::vector<QRgb> pixels(const QImage& image) {
     std::vector<QRgb> result;
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) result.push_back(image.pixel(x, y));
+        for (int x = 0; x < image.width(); ++x)
+            result.push_back(image.pixel(x, y));
     return result;
 }
 
@@ -84,7 +86,8 @@ TEST(ParamManager, PointersAndHeadersAtAnyBase) {
                   (QVector<QRgb>{0xFF000000, 0xFFFFFFFF, 0xFF808080, 0xFFFFFF00}));
 
         TLN_FrameReference reference;
-        ASSERT_TRUE(part.reader->ReadFrameReference(part.reader->GetManagementPointer(1).DataFramePosition, reference));
+        ASSERT_TRUE(part.reader->ReadFrameReference(part.reader->GetManagementPointer(1).DataFramePosition,
+                                                    reference));
         EXPECT_EQ(reference.HeaderSize, 12);
         TLN_LandmarkPatternTable2 groups;
         ASSERT_TRUE(part.reader->ReadLandmarkPatternTable2(0, reference.FramePosition, groups));
@@ -96,7 +99,10 @@ TEST(ParamManager, PointersAndHeadersAtAnyBase) {
 
 TEST(ParamManager, FlagsAndPatternSizes) {
     fixture::ParamPartSpec spec = fixture::standardParamSpec();
-    spec.drawingLandmarks.tables = {{.flags = 0x1013, .sizeX = 16, .sizeY = 16, .identifiers = {7},
+    spec.drawingLandmarks.tables = {{.flags = 0x1013,
+                                     .sizeX = 16,
+                                     .sizeY = 16,
+                                     .identifiers = {7},
                                      .patterns = {std::vector<uint8_t>(256, 1)}}};
     const Part part = open(spec);
     TLN_LandmarkPatternTable table;
@@ -118,9 +124,10 @@ TEST(ParamManager, LandmarkPixelsOfEveryDepth) {
     ASSERT_EQ(list.Images.size(), 2);
     EXPECT_EQ(list.Images[0].format(), QImage::Format_Mono);
     EXPECT_EQ(list.TransparentColor & 0xFFFFFF, 0xFF00FFu);
-    EXPECT_EQ(pixels(list.Images[0]),
-              (std::vector<QRgb>{kRed, kClear, kRed, kClear, kClear, kClear, kClear, kClear, kClear, kClear,
-                                 kClear, kRed, kClear, kRed, kRed, kRed, kRed, kRed, kClear, kClear}));
+    EXPECT_EQ(
+        pixels(list.Images[0]),
+        (std::vector<QRgb>{kRed,   kClear, kRed,   kClear, kClear, kClear, kClear, kClear, kClear, kClear,
+                           kClear, kRed,   kClear, kRed,   kRed,   kRed,   kRed,   kRed,   kClear, kClear}));
     EXPECT_EQ(list.Identifiers, (QList<uint16_t>{0x0101, 0x0102}));
 
     // 4 bpp by offset: high nibble first; patterns are found through the list, not in storage order.
@@ -156,7 +163,8 @@ TEST(ParamManager, LandmarkPixelsOfEveryDepth) {
 TEST(ParamManager, RouteNumberTablesUseLayoutThree) {
     const Part part = open(fixture::standardParamSpec());
     TLN_FrameReference reference;
-    ASSERT_TRUE(part.reader->ReadFrameReference(part.reader->GetManagementPointer(2).DataFramePosition, reference));
+    ASSERT_TRUE(
+        part.reader->ReadFrameReference(part.reader->GetManagementPointer(2).DataFramePosition, reference));
     TLN_LandmarkPatternTable table;
     ASSERT_TRUE(part.reader->ReadLandmarkPatternTable3(0, reference.FramePosition, table));
     EXPECT_EQ(table.DisplayValues, (std::array<uint16_t, 6>{1, 2, 3, 4, 5, 6}));
@@ -207,7 +215,8 @@ TEST(ParamManager, HostileLandmarkFrames) {
 TEST(ParamManager, NarrowOneBitPatternsHaveEmptyRows) {
     // 7 pixels at 1 bpp: 7 div 8 = 0 bytes per row and per pattern; nothing is read, all index 0.
     fixture::ParamPartSpec spec = fixture::standardParamSpec();
-    spec.drawingLandmarks.tables = {{.flags = 0x0000, .sizeX = 7, .sizeY = 3, .identifiers = {1, 2}, .patterns = {}}};
+    spec.drawingLandmarks.tables = {
+        {.flags = 0x0000, .sizeX = 7, .sizeY = 3, .identifiers = {1, 2}, .patterns = {}}};
     const Part part = open(spec);
     const TLN_LandmarkImageList list = images(part, 0);
     ASSERT_EQ(list.Images.size(), 2);

@@ -61,8 +61,10 @@ void walkParam(const std::vector<uint8_t>& bytes) {
 
 void walkLocal(const std::vector<uint8_t>& bytes) {
     TLN_LocalManager reader(memory(bytes), 0);
-    for (int i = 0; i < reader.AreaCount(); ++i) reader.GetAreaName(reader.GetArea(i).AreaCode);
-    for (int i = 0; i < reader.LanguageCount(); ++i) reader.GetLanguageName(i);
+    for (int i = 0; i < reader.AreaCount(); ++i)
+        reader.GetAreaName(reader.GetArea(i).AreaCode);
+    for (int i = 0; i < reader.LanguageCount(); ++i)
+        reader.GetLanguageName(i);
     TLN_Manager21 m21(memory(bytes), 0);
 }
 
@@ -121,7 +123,8 @@ void walkFileCon(const std::vector<uint8_t>& bytes, const std::string& folder) {
     fixture::writeFile(folder + "/FILECON.MNG", bytes);
     TLN_FileConManager reader(folder + "/FILECON.MNG");
     if (!reader.IsValid()) return;
-    for (int i = 0; i < reader.Count(); ++i) reader.GetRecord(i);
+    for (int i = 0; i < reader.Count(); ++i)
+        reader.GetRecord(i);
     if (reader.Count() > 0) reader.Delete(0);
     reader.Serialize();
 }
@@ -140,7 +143,8 @@ std::vector<uint8_t> mutate(const std::vector<uint8_t>& original, std::mt19937& 
     return bytes;
 }
 
-template <typename Walk> void runMutants(const std::vector<uint8_t>& original, uint32_t seed, int count, Walk walk) {
+template <typename Walk>
+void runMutants(const std::vector<uint8_t>& original, uint32_t seed, int count, Walk walk) {
     std::mt19937 random(seed);
     for (int i = 0; i < count; ++i) {
         const std::vector<uint8_t> bytes = mutate(original, random);
@@ -172,7 +176,8 @@ TEST(PartMutation, LocalisationAndManager21) {
 TEST(PartMutation, RdstmcParts) {
     for (int codePage : {1251, 1200}) {
         CodePageScope scope(codePage);
-        runMutants(fixture::buildRdstmcPart({.codePage = codePage}), 1104 + uint32_t(codePage), 2500, walkRdstmc);
+        runMutants(fixture::buildRdstmcPart({.codePage = codePage}), 1104 + uint32_t(codePage), 2500,
+                   walkRdstmc);
     }
 }
 

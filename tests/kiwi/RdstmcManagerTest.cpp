@@ -24,7 +24,8 @@ TLN_RdstmcManager open(const fixture::RdstmcSpec& spec, size_t prefix = 0) {
 } // namespace
 
 TEST(RdstmcManager, UsageCodeDecidesValidity) {
-    for (auto [code, valid] : {std::pair{44880, true}, {65297, true}, {0, false}, {1234, false}, {44881, false}}) {
+    for (auto [code, valid] :
+         {std::pair{44880, true}, {65297, true}, {0, false}, {1234, false}, {44881, false}}) {
         EXPECT_EQ(open({.usageCode = uint16_t(code)}).IsValid(), valid) << code;
     }
 }
@@ -100,7 +101,8 @@ TEST(RdstmcManager, HostileCountsAndLengths) {
     EXPECT_EQ(many.TmcHeader().NumberOfRegions, 0xFFFFFFFFu);
     EXPECT_LE(many.RegionCount(), many.Header().TmcFrameSize / 32);
     TLN_TmcRegion region;
-    for (int64_t i = 0; i < many.RegionCount(); ++i) many.ReadRegionDataInfo(i, region);
+    for (int64_t i = 0; i < many.RegionCount(); ++i)
+        many.ReadRegionDataInfo(i, region);
 
     // A text whose stored length runs past the end of the file is cut at the end.
     const TLN_RdstmcManager cut = open({.codePage = 1200, .lastStringPastEnd = true});
@@ -109,5 +111,6 @@ TEST(RdstmcManager, HostileCountsAndLengths) {
     EXPECT_EQ(cut.ReadText(m.TextPosition, 1).Text, "Roadworks");
     // A language beyond the string's table reads neighbouring words but stays within the stream.
     cut.ReadText(m.TextPosition, 40000);
-    EXPECT_TRUE(cut.ReadText(cut.Header().TextFramePosition + cut.Header().TextFrameSize + 100000).Text.isEmpty());
+    EXPECT_TRUE(
+        cut.ReadText(cut.Header().TextFramePosition + cut.Header().TextFrameSize + 100000).Text.isEmpty());
 }

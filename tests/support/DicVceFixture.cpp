@@ -52,7 +52,8 @@ std::vector<std::vector<uint8_t>> entries(int codePage) {
     result.push_back(entry(b3.bytes(), 300));
     ByteWriter b4;
     const auto hidden = text("Hidden");
-    for (int i = 1; i < 260; ++i) b4.u16(0x2020);
+    for (int i = 1; i < 260; ++i)
+        b4.u16(0x2020);
     part(b4, "EN", hidden, uint32_t(hidden.size() / 2));
     result.push_back(entry(b4.bytes(), 300));
     ByteWriter b5;
@@ -71,7 +72,8 @@ std::vector<uint8_t> buildDicVce(const DicVceSpec& spec, size_t prefix) {
     const size_t b = w.size();
     w.coordinate(1589820).coordinate(-3947658).u8(1).u8(0).u16(0x2007);
     w.u32(0).u32(spec.headerWords);
-    for (int i = 0; i < 8; ++i) w.u32(0);
+    for (int i = 0; i < 8; ++i)
+        w.u32(0);
     w.patchU32(b + 44, 0xFFFFFFFF);
 
     // Phoneme data frame: header, language records, the dictionary data header, its type data, groups.
@@ -91,12 +93,14 @@ std::vector<uint8_t> buildDicVce(const DicVceSpec& spec, size_t prefix) {
         w.padTo(start + size_t(spec.languageRecordBytes));
     }
     const size_t r = w.size();
-    for (size_t field : frameFields) w.patchU32(field, uint32_t((r - p) / 2));
+    for (size_t field : frameFields)
+        w.patchU32(field, uint32_t((r - p) / 2));
     const uint32_t types = 2;
     w.u32(0).u32(0xFFFFFFFF).u32(0).u32(0xFFFFFFFF).u32(0).u32(0xD1C7).u32(spec.declaredTypes);
     w.text("CITY").text("STRT");
     const size_t typeEntries = w.size();
-    for (uint32_t i = 0; i < types; ++i) w.u32(0).u32(16).u32(0);
+    for (uint32_t i = 0; i < types; ++i)
+        w.u32(0).u32(16).u32(0);
     w.patchU32(r, uint32_t((w.size() - r) / 2));
 
     // "CITY": two groups; "STRT": none.
@@ -119,7 +123,8 @@ std::vector<uint8_t> buildDicVce(const DicVceSpec& spec, size_t prefix) {
         w.u32(g == 0 ? uint32_t(strings.size()) : 2).u32(0);
         w.u32(uint32_t((48 + 4 * strings.size() - 8) / 2)).u32(8);
         // The string entry offset list (word offsets from the text page), patched below.
-        for (size_t i = 0; i < strings.size(); ++i) w.u32(0);
+        for (size_t i = 0; i < strings.size(); ++i)
+            w.u32(0);
         w.u32(0x50484F4E).u32(0x45544943); // phonetic data
     }
     w.patchU32(h + 28, uint32_t((w.size() - h) / 2));

@@ -9,11 +9,11 @@
 namespace fixture {
 
 struct DicVceSpec {
-    int codePage = 65001;          // code page of every text (1200 = UTF-16BE)
-    int languageRecordBytes = 44;  // 44, or 46 for records whose fields sit two bytes later
-    int declaredLanguages = -1;    // the stored language count when >= 0
-    uint32_t headerWords = 26;     // the distribution header's own size field
-    uint32_t declaredTypes = 2;    // the stored number of dictionary types
+    int codePage = 65001;         // code page of every text (1200 = UTF-16BE)
+    int languageRecordBytes = 44; // 44, or 46 for records whose fields sit two bytes later
+    int declaredLanguages = -1;   // the stored language count when >= 0
+    uint32_t headerWords = 26;    // the distribution header's own size field
+    uint32_t declaredTypes = 2;   // the stored number of dictionary types
 };
 
 // Language 0 "ENG" (ID 0x1001, code 0x2001), language 1 "RUS". The dictionary data header has types

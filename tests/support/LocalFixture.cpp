@@ -25,7 +25,8 @@ std::vector<uint8_t> buildLocalPart(const LocalSpec& spec, size_t prefix) {
     w.fill(3).u8(spec.areaRecordSize);
     w.u8(spec.declaredAreas >= 0 ? uint32_t(spec.declaredAreas) : uint32_t(spec.areas.size())).u8(0);
     w.u8(spec.declaredLanguages >= 0 ? uint32_t(spec.declaredLanguages) : uint32_t(spec.languages.size()));
-    for (const std::string& language : spec.languages) w.fixedText(language, 3);
+    for (const std::string& language : spec.languages)
+        w.fixedText(language, 3);
     w.patchU16(b, uint32_t((w.size() - b + 1) / 2));
     for (const AreaSpec& a : spec.areas) {
         const size_t start = w.size();

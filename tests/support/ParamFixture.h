@@ -10,10 +10,10 @@
 namespace fixture {
 
 struct PatternTableSpec {
-    int layout = 1;      // 1, 2 or 3
-    uint16_t flags = 0;  // format flag << 12 | pattern offset flag << 4 | log2(bits per pixel)
+    int layout = 1;     // 1, 2 or 3
+    uint16_t flags = 0; // format flag << 12 | pattern offset flag << 4 | log2(bits per pixel)
     uint8_t sizeX = 0, sizeY = 0, dayPalette = 0, nightPalette = 0;
-    uint16_t groups = 0;                    // layout 2
+    uint16_t groups = 0;                     // layout 2
     std::array<uint16_t, 6> displayValues{}; // layout 3
     std::vector<uint16_t> identifiers;
     // Raw bytes of each pattern. With the pattern offset flag they are stored in reverse order and

@@ -18,9 +18,10 @@ namespace fixture {
 namespace {
 
 const std::pair<const char*, const char*> kStrings[] = {
-    {"Москва", "Moscow"},        {"Тверь", "Tver"},    {"М10", "M10"},
-    {"Ленинградское шоссе", "Leningradskoye"}, {"МКАД", "MKAD"}, {"Пробка", "Jam"},
-    {"Авария", "Accident"},      {"Ремонт", "Roadworks"}};
+    {"Москва", "Moscow"},   {"Тверь", "Tver"},
+    {"М10", "M10"},         {"Ленинградское шоссе", "Leningradskoye"},
+    {"МКАД", "MKAD"},       {"Пробка", "Jam"},
+    {"Авария", "Accident"}, {"Ремонт", "Roadworks"}};
 
 // The text frame: each string is {u16 language count, u16 word offset per language}, then per
 // language {byte, a, b, byte, 2 (a + b) bytes of text}. Returns word offsets of the strings.
@@ -36,7 +37,8 @@ std::vector<uint32_t> writeStrings(ByteWriter& x, const RdstmcSpec& spec) {
         for (int language = 0; language < 2; ++language) {
             x.align(2);
             x.patchU16(s + 2 + 2 * size_t(language), uint32_t((x.size() - s) / 2));
-            std::vector<uint8_t> text = encodeText(language ? kStrings[i].second : kStrings[i].first, charset);
+            std::vector<uint8_t> text =
+                encodeText(language ? kStrings[i].second : kStrings[i].first, charset);
             if (text.size() % 2) text.push_back(0);
             const uint32_t words = uint32_t(text.size() / 2);
             const bool pastEnd = spec.lastStringPastEnd && i + 1 == count && language == 1;
@@ -59,7 +61,8 @@ std::vector<uint8_t> buildRdstmcPart(const RdstmcSpec& spec, size_t prefix) {
     const size_t m = b + 16;
     w.coordinate(1600000).coordinate(1100000).u8(2).u8(0).u16(0x2010);
     w.u16(spec.usageCode).u16(0xBEEF).u16(13);
-    for (int i = 0; i < 6; ++i) w.u32(0);
+    for (int i = 0; i < 6; ++i)
+        w.u32(0);
     auto frame = [&](int index, size_t start) {
         w.patchU32(b + 18 + 8 * size_t(index), uint32_t((start - m) / 2));
         w.patchU32(b + 22 + 8 * size_t(index), uint32_t((w.size() - start) / 2));
@@ -68,7 +71,8 @@ std::vector<uint8_t> buildRdstmcPart(const RdstmcSpec& spec, size_t prefix) {
     // TMC data frame: header, two regions, then the group, location info and location frames.
     const size_t t = w.size();
     w.u16(0x5A5A).u32(19).u32(spec.declaredRegions >= 0 ? uint32_t(spec.declaredRegions) : 2).u32(16);
-    for (int i = 0; i < 6; ++i) w.u32(0);
+    for (int i = 0; i < 6; ++i)
+        w.u32(0);
     const size_t regions = w.size();
     w.fill(64);
     const size_t groupFrame = w.size();
@@ -78,7 +82,8 @@ std::vector<uint8_t> buildRdstmcPart(const RdstmcSpec& spec, size_t prefix) {
         w.u16(groups[g][0]).u16(groups[g][1]).u16(groups[g][2]).u32(groupInfoOffsets[g] / 2);
     const size_t infoFrame = w.size();
     const uint32_t dataOffsets[4] = {0, 50, 100, 0}; // bytes from the region's location data
-    for (int k = 0; k < 4; ++k) w.u16(100 + k).u16(0x1000 + k).u8(1 + k).u8(0x20 + k).u32(dataOffsets[k] / 2);
+    for (int k = 0; k < 4; ++k)
+        w.u16(100 + k).u16(0x1000 + k).u8(1 + k).u8(0x20 + k).u32(dataOffsets[k] / 2);
     const size_t dataFrame = w.size();
     for (int k = 0; k < 4; ++k) {
         w.u32(0xA000 + k).u16(0x4444).u32(text[2]).u32(k == 0 ? text[3] : 0xFFFFFFFF);
@@ -86,12 +91,13 @@ std::vector<uint8_t> buildRdstmcPart(const RdstmcSpec& spec, size_t prefix) {
         w.u32(0xB000 + k).u32(0xC000 + k).u32(0xD000 + k).coordinate(1600000 + k).coordinate(1100000 - k);
     }
     // Region records: region 0 owns groups 0-1, infos 0-2, data 0-2; region 1 group 2, info 3, data 3.
-    auto region = [&](int i, uint8_t area, uint32_t group, uint16_t groupCount, uint32_t info, uint16_t infoCount,
-                      uint32_t data, uint32_t dataSize, uint32_t name) {
+    auto region = [&](int i, uint8_t area, uint32_t group, uint16_t groupCount, uint32_t info,
+                      uint16_t infoCount, uint32_t data, uint32_t dataSize, uint32_t name) {
         ByteWriter r;
         r.u8(0x0C).u8(0x11).u8(area).u8(0xE0).u32(group / 2).u16(groupCount).u16(5);
         r.u32(info / 2).u16(infoCount).u16(5).u32(data / 2).u32(dataSize / 2).u32(name);
-        for (size_t k = 0; k < r.size(); ++k) w.patchU8(regions + 32 * size_t(i) + k, r.bytes()[k]);
+        for (size_t k = 0; k < r.size(); ++k)
+            w.patchU8(regions + 32 * size_t(i) + k, r.bytes()[k]);
     };
     region(0, 2, 0, 2, 0, 3, 0, 150, text[0]);
     region(1, 7, 20, 1, 30, 1, 150, 50, text[1]);

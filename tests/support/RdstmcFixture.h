@@ -9,9 +9,9 @@
 namespace fixture {
 
 struct RdstmcSpec {
-    int codePage = 1251;       // the code page of every string (1200 = UTF-16BE)
+    int codePage = 1251; // the code page of every string (1200 = UTF-16BE)
     uint16_t usageCode = 44880;
-    int64_t declaredRegions = -1; // the stored region count when >= 0
+    int64_t declaredRegions = -1;   // the stored region count when >= 0
     bool lastStringPastEnd = false; // the last string's length runs past the end of the file
 };
 

@@ -33,8 +33,8 @@ int localCommand(const probe::Args& args) {
     TLN_LocalManager reader(OpenKiwiFile(file), offset);
     std::printf("local valid=%d header=%lld center=%d,%d recordsize=%d areas=%d/%d languages=%d/%d\n",
                 reader.IsValid(), (long long)reader.ManagementHeaderSize(), reader.MainMapCentralPoint().Y,
-                reader.MainMapCentralPoint().X, reader.AreaRecordSize(), reader.AreaCount(), reader.NumberOfAreas(),
-                reader.LanguageCount(), reader.NumberOfLanguages());
+                reader.MainMapCentralPoint().X, reader.AreaRecordSize(), reader.AreaCount(),
+                reader.NumberOfAreas(), reader.LanguageCount(), reader.NumberOfLanguages());
     for (int i = 0; i < reader.LanguageCount(); ++i)
         std::printf("language %d %s\n", i, reader.GetLanguageName(i).c_str());
     for (int i = 0; i < reader.AreaCount(); ++i) {
@@ -52,22 +52,25 @@ int manager21Command(const probe::Args& args) {
     int64_t offset = 0;
     if (!fileAndOffset(args, "manager21", file, offset)) return 2;
     TLN_Manager21 r(OpenKiwiFile(file), offset);
-    std::printf("manager21 valid=%d header=%lld lowerleft=%d,%d upperright=%d,%d level=0x%04X bits=%d bytes=%d "
-                "records=%d\n",
-                r.IsValid(), (long long)r.HeaderSize(), r.CoverageLowerLeft().Y, r.CoverageLowerLeft().X,
-                r.CoverageUpperRight().Y, r.CoverageUpperRight().X, r.LevelCode(), r.BitMaskBits(),
-                r.BitMaskBytes(), r.MainTableRecordCount());
+    std::printf(
+        "manager21 valid=%d header=%lld lowerleft=%d,%d upperright=%d,%d level=0x%04X bits=%d bytes=%d "
+        "records=%d\n",
+        r.IsValid(), (long long)r.HeaderSize(), r.CoverageLowerLeft().Y, r.CoverageLowerLeft().X,
+        r.CoverageUpperRight().Y, r.CoverageUpperRight().X, r.LevelCode(), r.BitMaskBits(), r.BitMaskBytes(),
+        r.MainTableRecordCount());
     std::printf("tables main=@%lld size=%lld second=@%lld size=%lld\n", (long long)r.MainTablePosition(),
-                (long long)r.MainTableSize(), (long long)r.SecondTablePosition(), (long long)r.SecondTableSize());
+                (long long)r.MainTableSize(), (long long)r.SecondTablePosition(),
+                (long long)r.SecondTableSize());
     std::printf("properties");
-    for (int i = 0; i < 6; ++i) std::printf(" 0x%04X", r.Property(i));
+    for (int i = 0; i < 6; ++i)
+        std::printf(" 0x%04X", r.Property(i));
     std::printf("\n");
     return 0;
 }
 
 void printFileCon(const TLN_FileConManager& r) {
-    std::printf("filecon valid=%d header=%d value=0x%08X count=%d truncated=%d\n", r.IsValid(), r.HeaderSize(),
-                r.HeaderValue(), r.Count(), r.Truncated());
+    std::printf("filecon valid=%d header=%d value=0x%08X count=%d truncated=%d\n", r.IsValid(),
+                r.HeaderSize(), r.HeaderValue(), r.Count(), r.Truncated());
     for (int i = 0; i < r.Count(); ++i) {
         const TLN_FileConRecord& record = r.GetRecord(i);
         std::printf("record %d number=%d physical=%s logical=%s size=%u\n", i, record.Number,
@@ -75,7 +78,8 @@ void printFileCon(const TLN_FileConManager& r) {
     }
 }
 
-// filecon FILE [--delete P]... [--insert P:NUMBER:PHYSICAL:LOGICAL:SIZE]... [--save OUT]: edits apply in order.
+// filecon FILE [--delete P]... [--insert P:NUMBER:PHYSICAL:LOGICAL:SIZE]... [--save OUT]: edits apply in
+// order.
 int fileconCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, {"--delete", "--insert", "--save"});
     if (files.size() != 1) {
@@ -110,8 +114,11 @@ int generateCommand(const probe::Args& args) {
     fixture::writeFile(dir + "/LOCALOFS.KWI", fixture::buildLocalPart(fixture::standardLocalSpec(), 33));
     fixture::writeFile(dir + "/M21_44.KWI", fixture::buildManager21Part(44));
     fixture::writeFile(dir + "/M21_46.KWI", fixture::buildManager21Part(46));
-    for (auto [name, headerSize, count] : {std::tuple{"FC16.MNG", 16, 3}, {"FC8.MNG", 8, 3}, {"FC4.MNG", 4, 3},
-                                           {"FC99.MNG", 16, 99}, {"FC100.MNG", 16, 100}}) {
+    for (auto [name, headerSize, count] : {std::tuple{"FC16.MNG", 16, 3},
+                                           {"FC8.MNG", 8, 3},
+                                           {"FC4.MNG", 4, 3},
+                                           {"FC99.MNG", 16, 99},
+                                           {"FC100.MNG", 16, 100}}) {
         fixture::FileConSpec spec;
         spec.headerSize = uint16_t(headerSize);
         spec.entries = fixture::fileConEntries(count);
