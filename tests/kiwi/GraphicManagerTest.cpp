@@ -177,3 +177,17 @@ TEST(GraphicManager, OpensFilesByName) {
     EXPECT_TRUE(reader.OwnsStream());
     EXPECT_EQ(reader.DecodeImage(2, 0), fixture::standardPictureSet().mainImages[2].expected);
 }
+
+TEST(GraphicManager, AllOnesRouteDataOffsetMeansNone) {
+    fixture::PictureFile file;
+    file.paletteSets = {{0, 0, 0, 0}};
+    file.tables = {{0, 0xFFFF, {0x112233}}};
+    file.images.push_back({0, 1, true, 0xFFFFFFFF, 0, 1, 1, 0, 0, {0x00}});
+    TLN_GraphicManager reader(streamOf(fixture::buildPictureFile(file)), 0);
+    TLN_ImageDataRecord record;
+    ASSERT_TRUE(reader.ReadImageRecord(0, record));
+    EXPECT_TRUE(record.RouteDataExists);
+    EXPECT_EQ(record.RouteDataOffset, 0xFFFFFFFFu);
+    EXPECT_EQ(record.RouteDataPosition, -1);
+    EXPECT_EQ(record.DataPosition, record.Position + 18);
+}
