@@ -39,7 +39,7 @@ TLN_GraphicManager::TLN_GraphicManager(std::shared_ptr<TLN_Stream> stream, int64
 }
 
 int64_t TLN_GraphicManager::framePosition(uint32_t wordOffset) const {
-    const int64_t position = base_ + 2 * int64_t(wordOffset);
+    const int64_t position = WordOffsetToPosition(wordOffset, base_);
     return position < streamSize_ ? position : -1;
 }
 

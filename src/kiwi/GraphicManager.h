@@ -76,7 +76,7 @@ public:
     int ColorTableCount() const { return colorTableCount_; }
     int ImageCount() const { return imageCount_; }
 
-    // Byte positions of the three frames (-1 when the frame lies outside the stream).
+    // Byte positions of the three frames (-1 for an all-ones offset or a frame outside the stream).
     int64_t PaletteSetFramePosition() const { return paletteSetFrame_; }
     int64_t ColorTableFramePosition() const { return colorTableFrame_; }
     int64_t ImageDataFramePosition() const { return imageFrame_; }

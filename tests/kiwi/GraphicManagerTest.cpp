@@ -191,3 +191,38 @@ TEST(GraphicManager, AllOnesRouteDataOffsetMeansNone) {
     EXPECT_EQ(record.RouteDataPosition, -1);
     EXPECT_EQ(record.DataPosition, record.Position + 18);
 }
+
+namespace {
+// A 16 GiB stream: the given bytes at its start, then bytes of 0x01 (no storage behind them).
+class LargeStream : public TLN_Stream {
+  public:
+    explicit LargeStream(std::vector<uint8_t> head) : head_(std::move(head)) {}
+    int64_t Size() override { return int64_t(16) << 30; }
+    int64_t ReadAt(int64_t position, void* buffer, int64_t count) override {
+        if (position < 0 || count <= 0 || position >= Size()) return 0;
+        count = std::min(count, Size() - position);
+        auto* out = static_cast<uint8_t*>(buffer);
+        for (int64_t i = 0; i < count; ++i)
+            out[i] = uint64_t(position + i) < head_.size() ? head_[size_t(position + i)] : 0x01;
+        return count;
+    }
+
+  private:
+    std::vector<uint8_t> head_;
+};
+} // namespace
+
+TEST(GraphicManager, AllOnesFrameOffsetsMeanNoFrameInLargeStreams) {
+    auto bytes = fixture::buildPictureFile(fixture::standardPictureSet().main);
+    for (int at : {10, 16, 22})
+        for (int k = 0; k < 4; ++k)
+            bytes[size_t(at + k)] = 0xFF;
+    TLN_GraphicManager reader(std::make_shared<LargeStream>(bytes), 0);
+    ASSERT_TRUE(reader.IsValid());
+    EXPECT_EQ(reader.PaletteSetFramePosition(), -1);
+    EXPECT_EQ(reader.ColorTableFramePosition(), -1);
+    EXPECT_EQ(reader.ImageDataFramePosition(), -1);
+    EXPECT_EQ(reader.PaletteSetCount(), 0);
+    EXPECT_EQ(reader.ColorTableCount(), 0);
+    EXPECT_EQ(reader.ImageCount(), 0);
+}
