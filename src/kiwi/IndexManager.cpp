@@ -213,10 +213,11 @@ TLN_Additional_Address TLN_IndexManager::readAddress(const FileContext& file, ui
     const BeCursor c = index_span::cursor(head);
     const int64_t nameBytes = int64_t(c.u16(4)) * 2;
     const std::vector<uint8_t> name = index_span::read(*file.stream, position + 6, nameBytes);
-    if (int64_t(name.size()) < nameBytes) return address;
+    if (nameBytes == 0 || int64_t(name.size()) < nameBytes) return address;
     address.ItemPosition = position;
     address.FileName = index_span::cursor(name).fixedString(0, nameBytes);
-    address.DataPosition = WordOffsetToPosition(c.u32(0), 0);
+    // An empty name would stand for the index file itself; a file address without a file leads nowhere.
+    if (!address.FileName.empty()) address.DataPosition = WordOffsetToPosition(c.u32(0), 0);
     return address;
 }
 
@@ -225,7 +226,7 @@ TLN_Additional_Address TLN_IndexManager::namedOrLocal(const FileContext& file, c
     TLN_Additional_Address address;
     if (type == "FNME") {
         address.FileName = name;
-        address.DataPosition = WordOffsetToPosition(wordOffset, 0);
+        if (!name.empty()) address.DataPosition = WordOffsetToPosition(wordOffset, 0);
     } else {
         address.FileName = file.fileName;
         address.DataPosition = WordOffsetToPosition(wordOffset, file.base);

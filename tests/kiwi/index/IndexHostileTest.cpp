@@ -155,6 +155,7 @@ TEST(IndexHostile, TitleAndRepresentationsStopAtTheEnd) {
 
 TEST(IndexHostile, FileAddressItemsOutsideTheFileLeadNowhere) {
     for (const auto& [at, value] : {std::pair<uint32_t, uint32_t>{kVolume0Item + 4, 0xFFFF},  // name past the end
+                                    {kVolume0Item + 4, 0},                                    // no name
                                     {kVolume0Item, 0xFFFFFFFF},                               // offset none
                                     {kVolumeRecords + 44, (kIndexSize - 4) / 2}}) {          // item cut
         DamagedIndex damaged("items");
@@ -169,6 +170,18 @@ TEST(IndexHostile, FileAddressItemsOutsideTheFileLeadNowhere) {
         TLN_Search_Frame_Header frame;
         EXPECT_FALSE(index.ReadSearchFrameHeader(record.FrameAddress, true, frame));
     }
+}
+
+TEST(IndexHostile, FileAddressWithoutANameLeadsNowhere) {
+    DamagedIndex damaged("empty-name");
+    damaged.index().at(kExpansionRecord0 + 24) = 0; // "FNME" with a name of length 0
+    TLN_IndexManager& index = damaged.open();
+    TLN_Index_Expansion_Rec record;
+    ASSERT_TRUE(index.ReadExpansionRecord(0, record));
+    EXPECT_EQ(record.FileName, "");
+    EXPECT_FALSE(record.Data.Exists());
+    TLN_Character_Info_Frame frame;
+    EXPECT_FALSE(index.ReadCharacterInfoFrame(record.Data, frame));
 }
 
 TEST(IndexHostile, NamedFilesOutsideTheFolderAreNeverOpened) {
