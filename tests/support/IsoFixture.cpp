@@ -16,7 +16,9 @@ constexpr size_t RawSize = 2352;
 constexpr size_t Mode2Size = 2336;
 constexpr size_t LeadingBlock = 307200;
 
-uint8_t bcd(unsigned value) { return uint8_t((value / 10) << 4 | value % 10); }
+uint8_t bcd(unsigned value) {
+    return uint8_t((value / 10) << 4 | value % 10);
+}
 
 // A raw sector header: 12 sync bytes, the sector's address as minutes/seconds/frames (BCD, counted
 // from the 150-frame pre-gap), then the mode byte.
@@ -40,11 +42,16 @@ std::string shellQuote(const std::string& text) {
 
 const char* layoutName(IsoLayout layout) {
     switch (layout) {
-    case IsoLayout::Plain: return "Plain";
-    case IsoLayout::LeadingBlock: return "LeadingBlock";
-    case IsoLayout::RawMode1: return "RawMode1";
-    case IsoLayout::RawMode1LeadingBlock: return "RawMode1LeadingBlock";
-    case IsoLayout::Mode2: return "Mode2";
+    case IsoLayout::Plain:
+        return "Plain";
+    case IsoLayout::LeadingBlock:
+        return "LeadingBlock";
+    case IsoLayout::RawMode1:
+        return "RawMode1";
+    case IsoLayout::RawMode1LeadingBlock:
+        return "RawMode1LeadingBlock";
+    case IsoLayout::Mode2:
+        return "Mode2";
     }
     return "?";
 }
@@ -66,11 +73,13 @@ std::vector<uint8_t> wrapIsoImage(const std::vector<uint8_t>& plain, IsoLayout l
     return out;
 }
 
-bool xorrisoAvailable() { return runCommand("xorriso -version >/dev/null 2>&1") == 0; }
+bool xorrisoAvailable() {
+    return runCommand("xorriso -version >/dev/null 2>&1") == 0;
+}
 
 void makeIsoWithXorriso(const std::string& sourceFolder, const std::string& image) {
-    const std::string command = "xorriso -as mkisofs -quiet -J -R -o " + shellQuote(image) + " " +
-                                shellQuote(sourceFolder) + " 2>&1";
+    const std::string command =
+        "xorriso -as mkisofs -quiet -J -R -o " + shellQuote(image) + " " + shellQuote(sourceFolder) + " 2>&1";
     std::string output;
     if (runCommand(command, &output) != 0) throw std::runtime_error("xorriso failed: " + output);
 }

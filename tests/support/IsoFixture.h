@@ -18,11 +18,14 @@ enum class IsoLayout {
     Mode2,                // 2336-byte sectors: 2048 data bytes, then zero fill
 };
 const char* layoutName(IsoLayout layout);
-inline void PrintTo(IsoLayout layout, std::ostream* os) { *os << layoutName(layout); }
+inline void PrintTo(IsoLayout layout, std::ostream* os) {
+    *os << layoutName(layout);
+}
 
 // Rewrites a 2048-byte sector image in another layout. rawModeByte is what raw sector headers carry
 // at byte 15 (1 for mode 1; any other value to test mode detection).
-std::vector<uint8_t> wrapIsoImage(const std::vector<uint8_t>& plain, IsoLayout layout, uint8_t rawModeByte = 1);
+std::vector<uint8_t> wrapIsoImage(const std::vector<uint8_t>& plain, IsoLayout layout,
+                                  uint8_t rawModeByte = 1);
 
 // One file as listed from an image: folder path ("DATA\SUB\", "" at the root), name, size in bytes.
 struct IsoListedFile {

@@ -36,8 +36,8 @@ size_t IsoWriter::recordLength(const std::string& name, size_t extraBytes) {
     return 33 + name.size() + (name.size() % 2 == 0 ? 1 : 0) + extraBytes;
 }
 
-size_t IsoWriter::record(uint64_t at, const std::string& name, uint32_t extent, uint32_t length, uint8_t flags,
-                         size_t extraBytes) {
+size_t IsoWriter::record(uint64_t at, const std::string& name, uint32_t extent, uint32_t length,
+                         uint8_t flags, size_t extraBytes) {
     const size_t size = recordLength(name, extraBytes);
     if (size > 255) throw std::invalid_argument("directory record too long");
     std::fill_n(bytes_.begin() + long(at), size, 0);

@@ -18,12 +18,17 @@ constexpr uint8_t DirectoryFlag = 0x02;
 constexpr uint8_t MultiExtentFlag = 0x80;
 constexpr uint8_t TerminatorType = 255;
 
-uint64_t SectorCount(uint32_t length) { return (uint64_t(length) + SectorSize - 1) / SectorSize; }
+uint64_t SectorCount(uint32_t length) {
+    return (uint64_t(length) + SectorSize - 1) / SectorSize;
+}
 } // namespace
 
 struct TISOImage::WalkState {
     std::unordered_set<uint32_t> visitedExtents;
     int64_t entries = 0;
+    // Directories whose extents overlap could make the walk read the image many times over; a sound
+    // tree reads each directory sector once, so the walk reads at most the image's sector count.
+    uint64_t sectorBudget = 0;
     bool stopped = false;
 };
 
@@ -50,10 +55,13 @@ bool TISOImage::OpenImage() {
 
         Log("OpenImage", handler_->Format() == TImageFileHandler::FormatRaw ? "image contains RAW data"
                                                                             : "image contains sector data");
-        Log("OpenImage", handler_->Mode() == TImageFileHandler::Mode1 ? "image contains yellow book mode 1 data"
-                                                                      : "image contains yellow book mode 2 data");
-        Log("OpenImage", "user data sector size is " + std::to_string(handler_->GetSectorDataSize()) + " bytes");
-        Log("OpenImage", "image data offset in image file is " + std::to_string(handler_->ImageOffset()) + " bytes");
+        Log("OpenImage", handler_->Mode() == TImageFileHandler::Mode1
+                             ? "image contains yellow book mode 1 data"
+                             : "image contains yellow book mode 2 data");
+        Log("OpenImage",
+            "user data sector size is " + std::to_string(handler_->GetSectorDataSize()) + " bytes");
+        Log("OpenImage",
+            "image data offset in image file is " + std::to_string(handler_->ImageOffset()) + " bytes");
         if (handler_->GetSectorDataSize() != SectorSize) {
             Log("OpenImage", "sorry, but sector size other than 2048 bytes are not yet supported...");
             handler_.reset();
@@ -119,7 +127,26 @@ void TISOImage::ParseDirectory(bool usePrimary) {
     const TDirectoryRecordHeader root = descriptor->RootDirectoryRecord();
     Log("ParseDirectory", "directory sector " + std::to_string(DirectoryRecordExtent(root)));
     WalkState state;
-    WalkDirectory(tree_->Root(), root, 0, state);
+    state.sectorBudget = uint64_t(handler_->ImageSize()) / SectorSize + 1;
+    if (MayWalk("root directory", root, state)) WalkDirectory(tree_->Root(), root, 0, state);
+}
+
+// A directory is walked once, and only when its extent lies inside the image; otherwise the branch
+// stops here and is logged.
+bool TISOImage::MayWalk(const std::string& label, const TDirectoryRecordHeader& record, WalkState& state) {
+    const uint32_t extent = DirectoryRecordExtent(record);
+    const uint32_t length = DirectoryRecordDataLength(record);
+    if (state.visitedExtents.count(extent)) {
+        Log("ParseDirectory", label + " skipped: extent " + std::to_string(extent) + " already visited");
+        return false;
+    }
+    if (!handler_->SectorsInImage(extent, SectorCount(length))) {
+        Log("ParseDirectory", label + " skipped: extent " + std::to_string(extent) + " with " +
+                                  std::to_string(length) + " bytes lies beyond the image");
+        return false;
+    }
+    state.visitedExtents.insert(extent);
+    return true;
 }
 
 // Walks one directory's own sectors with a buffer of its own, so a sub-directory's walk leaves the
@@ -127,21 +154,18 @@ void TISOImage::ParseDirectory(bool usePrimary) {
 void TISOImage::WalkDirectory(TDirectoryEntry* directory, const TDirectoryRecordHeader& record, int depth,
                               WalkState& state) {
     const uint32_t extent = DirectoryRecordExtent(record);
-    const uint32_t length = DirectoryRecordDataLength(record);
-    const std::string label = directory->Parent() ? "directory \"" + directory->Name() + "\"" : "root directory";
-    if (!state.visitedExtents.insert(extent).second) {
-        Log("ParseDirectory", label + " skipped: extent " + std::to_string(extent) + " already visited");
-        return;
-    }
-    const uint64_t sectors = SectorCount(length);
-    if (!handler_->SectorsInImage(extent, sectors)) {
-        Log("ParseDirectory", label + " skipped: extent " + std::to_string(extent) + " with " +
-                                  std::to_string(length) + " bytes lies beyond the image");
-        return;
-    }
+    const uint64_t sectors = SectorCount(DirectoryRecordDataLength(record));
+    const std::string label =
+        directory->Parent() ? "directory \"" + directory->Name() + "\"" : "root directory";
     std::vector<uint8_t> buffer(SectorSize);
     std::string multiExtentName; // a multi-extent file's records share one name; the last lacks the flag
     for (uint64_t s = 0; s < sectors && !state.stopped; ++s) {
+        if (state.sectorBudget == 0) {
+            Log("ParseDirectory", "more directory sectors than the image holds: walk stopped");
+            state.stopped = true;
+            return;
+        }
+        --state.sectorBudget;
         if (!handler_->ReadSectorDataAt(extent + s, buffer.data(), int64_t(buffer.size()))) {
             Log("ParseDirectory", label + ": sector " + std::to_string(extent + s) + " could not be read");
             return;
@@ -161,7 +185,8 @@ void TISOImage::WalkDirectory(TDirectoryEntry* directory, const TDirectoryRecord
 
             const bool isDirectory = header[25] & DirectoryFlag;
             if (!isDirectory && (header[25] & MultiExtentFlag)) {
-                if (name != multiExtentName) Log("ParseDirectory", "multi-extent file \"" + name + "\" not listed");
+                if (name != multiExtentName)
+                    Log("ParseDirectory", "multi-extent file \"" + name + "\" not listed");
                 multiExtentName = name;
                 continue;
             }
@@ -175,8 +200,8 @@ void TISOImage::WalkDirectory(TDirectoryEntry* directory, const TDirectoryRecord
     }
 }
 
-void TISOImage::AddRecord(TDirectoryEntry* parent, const std::string& name, const TDirectoryRecordHeader& header,
-                          int depth, WalkState& state) {
+void TISOImage::AddRecord(TDirectoryEntry* parent, const std::string& name,
+                          const TDirectoryRecordHeader& header, int depth, WalkState& state) {
     if (name.empty()) return;
     const bool isDirectory = header[25] & DirectoryFlag;
     if (isDirectory && (name == std::string(1, '\0') || name == std::string(1, '\1'))) return;
@@ -194,12 +219,14 @@ void TISOImage::AddRecord(TDirectoryEntry* parent, const std::string& name, cons
                                       std::to_string(MaxDirectoryDepth) + " levels");
             return;
         }
+        if (!MayWalk("directory \"" + name + "\"", header, state)) return;
         ++state.entries;
         TDirectoryEntry* entry = TDirectoryEntry::Create(parent->Tree(), parent, fileName, header);
         WalkDirectory(entry, header, depth + 1, state);
         return;
     }
-    if (!handler_->SectorsInImage(DirectoryRecordExtent(header), SectorCount(DirectoryRecordDataLength(header)))) {
+    if (!handler_->SectorsInImage(DirectoryRecordExtent(header),
+                                  SectorCount(DirectoryRecordDataLength(header)))) {
         Log("ParseDirectory", "file \"" + fileName + "\" skipped: its data lies beyond the image");
         return;
     }
@@ -216,7 +243,8 @@ void TISOImage::CloseImage() {
     fileName_.clear();
 }
 
-int64_t TISOImage::ReadFileData(const TFileEntry& entry, int64_t position, void* buffer, int64_t count) const {
+int64_t TISOImage::ReadFileData(const TFileEntry& entry, int64_t position, void* buffer,
+                                int64_t count) const {
     if (!handler_) throw EISOLibImageException("image file not opened");
     const int64_t length = entry.DataLength();
     if (position < 0 || count <= 0 || position >= length) return 0;
@@ -232,8 +260,8 @@ int64_t TISOImage::ReadFileData(const TFileEntry& entry, int64_t position, void*
         const int64_t at = position + done;
         const int64_t within = at % SectorSize;
         const int64_t part = std::min<int64_t>(SectorSize - within, wanted - done);
-        const int64_t imagePosition =
-            handler_->CalcSectorOffset(extent + uint64_t(at / SectorSize)) + handler_->CalcUserDataOffset() + within;
+        const int64_t imagePosition = handler_->CalcSectorOffset(extent + uint64_t(at / SectorSize)) +
+                                      handler_->CalcUserDataOffset() + within;
         const int64_t got = handler_->ReadImageBytes(imagePosition, out + done, part);
         done += got;
         if (got < part) break;

@@ -16,7 +16,9 @@ const char StandardIdentifier[] = "CD001";
 TImageFileHandler::TImageFileHandler() = default;
 TImageFileHandler::~TImageFileHandler() = default;
 
-int64_t TImageFileHandler::ImageSize() const { return stream_ ? stream_->Size() : 0; }
+int64_t TImageFileHandler::ImageSize() const {
+    return stream_ ? stream_->Size() : 0;
+}
 
 int64_t TImageFileHandler::ReadImageBytes(int64_t position, void* buffer, int64_t count) const {
     if (!stream_) return 0;
@@ -44,9 +46,12 @@ void TImageFileHandler::DetectImageFormat() {
                 mode_ = Mode2;
             } else if (matchAt(offset + DescriptorSector * RawSectorSize, 17, 22, bytes)) {
                 // Byte 15 of a raw sector header is its mode byte.
-                if (bytes[15] == 1) mode_ = Mode1;
-                else if (bytes[15] == 2) mode_ = Mode2;
-                else throw EISOImageHandlerException("unkown Yellow Book mode!");
+                if (bytes[15] == 1)
+                    mode_ = Mode1;
+                else if (bytes[15] == 2)
+                    mode_ = Mode2;
+                else
+                    throw EISOImageHandlerException("unkown Yellow Book mode!");
                 format_ = FormatRaw;
             } else {
                 continue;
@@ -112,7 +117,8 @@ bool TImageFileHandler::SectorsInImage(uint64_t first, uint64_t count) const {
 
 void TImageFileHandler::SeekSector(uint64_t sector, bool allowPastEnd) {
     if (!allowPastEnd && !SectorsInImage(sector, 1))
-        throw EISOImageHandlerException("sector " + std::to_string(sector) + " lies past the end of the image");
+        throw EISOImageHandlerException("sector " + std::to_string(sector) +
+                                        " lies past the end of the image");
     (void)CalcSectorOffset(sector); // raises for an undetermined layout
     currentSector_ = sector;
 }

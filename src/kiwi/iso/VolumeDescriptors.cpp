@@ -32,7 +32,9 @@ void TDirectoryVolumeDescriptor::InitialiseNew() {
     data_[881] = 1; // file structure version
 }
 
-TPrimaryVolumeDescriptor::TPrimaryVolumeDescriptor() : TDirectoryVolumeDescriptor(Type) { InitialiseNew(); }
+TPrimaryVolumeDescriptor::TPrimaryVolumeDescriptor() : TDirectoryVolumeDescriptor(Type) {
+    InitialiseNew();
+}
 TPrimaryVolumeDescriptor::TPrimaryVolumeDescriptor(const TVolumeDescriptorBytes& data)
     : TDirectoryVolumeDescriptor(data, Type) {}
 

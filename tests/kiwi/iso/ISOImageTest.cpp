@@ -35,10 +35,15 @@ const XorrisoImage& xorrisoImage() {
         XorrisoImage built;
         const std::string root = fixture::scratchDir("iso-xorriso");
         built.sourceFolder = root + "/source";
-        const std::vector<std::pair<std::string, size_t>> files = {
-            {"README.TXT", 6},          {"EMPTY.BIN", 0},           {"LARGE.BIN", 1572864 + 7},
-            {"DATA/BIG.BIN", 10000},    {"DATA/EXACT.BIN", 4096},   {"DATA/SUB/NOTE.TXT", 100},
-            {"DATA/SUB/DEEP/LEVEL4/X.KWI", 5000}, {"TOP2/ONE.BIN", 2049}, {"lower/mixed.txt", 33}};
+        const std::vector<std::pair<std::string, size_t>> files = {{"README.TXT", 6},
+                                                                   {"EMPTY.BIN", 0},
+                                                                   {"LARGE.BIN", 1572864 + 7},
+                                                                   {"DATA/BIG.BIN", 10000},
+                                                                   {"DATA/EXACT.BIN", 4096},
+                                                                   {"DATA/SUB/NOTE.TXT", 100},
+                                                                   {"DATA/SUB/DEEP/LEVEL4/X.KWI", 5000},
+                                                                   {"TOP2/ONE.BIN", 2049},
+                                                                   {"lower/mixed.txt", 33}};
         uint32_t seed = 1;
         for (const auto& [name, size] : files)
             fixture::writeFile(built.sourceFolder + "/" + name, fixture::patternBytes(size, seed++));
@@ -50,7 +55,8 @@ const XorrisoImage& xorrisoImage() {
         const QString source = QString::fromStdString(built.sourceFolder);
         for (QDirIterator it(source, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
             const QString path = it.next();
-            built.sourceByIsoPath[QDir(source).relativeFilePath(path).toUpper().toStdString()] = path.toStdString();
+            built.sourceByIsoPath[QDir(source).relativeFilePath(path).toUpper().toStdString()] =
+                path.toStdString();
         }
         const std::string imagePath = root + "/plain.iso";
         fixture::makeIsoWithXorriso(built.sourceFolder, imagePath);
@@ -159,18 +165,28 @@ TEST_P(XorrisoLayout, PositionedReadsStayInsideTheFile) {
         struct Slice {
             int64_t position, count, delivered;
         };
-        const std::vector<Slice> slices = {
-            {0, 1, 1},       {2040, 20, 20},  {2047, 2050, 2050},         {0, length, length},
-            {length - 5, 100, 5}, {length, 10, 0}, {length + 5000, 10, 0}, {-1, 10, 0}, {3, 0, 0}};
+        const std::vector<Slice> slices = {{0, 1, 1},
+                                           {2040, 20, 20},
+                                           {2047, 2050, 2050},
+                                           {0, length, length},
+                                           {length - 5, 100, 5},
+                                           {length, 10, 0},
+                                           {length + 5000, 10, 0},
+                                           {-1, 10, 0},
+                                           {3, 0, 0}};
         for (const Slice& s : slices) {
             if (s.position + s.delivered > length) continue; // slices sized for the larger files
             std::vector<uint8_t> buffer(size_t(std::max<int64_t>(s.count, 1)), 0xEE);
             EXPECT_EQ(image.ReadFileData(*entry, s.position, buffer.data(), s.count), s.delivered)
                 << name << " at " << s.position;
-            if (s.delivered > 0)
-                EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + s.delivered, source.begin() + s.position))
+            if (s.delivered > 0) {
+                EXPECT_TRUE(
+                    std::equal(buffer.begin(), buffer.begin() + s.delivered, source.begin() + s.position))
                     << name << " at " << s.position;
-            if (s.count > s.delivered) EXPECT_EQ(buffer[size_t(s.delivered)], 0xEE) << "wrote past the file";
+            }
+            if (s.count > s.delivered) {
+                EXPECT_EQ(buffer[size_t(s.delivered)], 0xEE) << "wrote past the file";
+            }
         }
     }
 }
@@ -186,7 +202,8 @@ TEST_P(XorrisoLayout, ConcurrentReadsShareNoPosition) {
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&, t] {
             std::vector<uint8_t> buffer(3000);
-            for (int64_t position = t * 977; position + 3000 <= int64_t(source.size()); position += 4 * 5003) {
+            for (int64_t position = t * 977; position + 3000 <= int64_t(source.size());
+                 position += 4 * 5003) {
                 if (image.ReadFileData(*entry, position, buffer.data(), 3000) != 3000 ||
                     !std::equal(buffer.begin(), buffer.end(), source.begin() + position))
                     ++mismatches[size_t(t)];
@@ -207,7 +224,8 @@ protected:
         if (!fixture::xorrisoAvailable()) GTEST_SKIP() << "xorriso not installed";
     }
     std::string writeLayout(IsoLayout layout) {
-        const std::string path = fixture::scratchDir("iso-image") + "/" + fixture::layoutName(layout) + ".img";
+        const std::string path =
+            fixture::scratchDir("iso-image") + "/" + fixture::layoutName(layout) + ".img";
         fixture::writeFile(path, fixture::wrapIsoImage(xorrisoImage().plain, layout));
         return path;
     }
@@ -219,20 +237,22 @@ TEST_F(XorrisoImageTest, OpenLogDescribesTheLayout) {
         const char* data;
         const char* offset;
     };
-    for (const Case& c : {Case{IsoLayout::Plain, "sector", "0"}, Case{IsoLayout::LeadingBlock, "sector", "307200"},
-                          Case{IsoLayout::RawMode1, "RAW", "0"}}) {
+    for (const Case& c :
+         {Case{IsoLayout::Plain, "sector", "0"}, Case{IsoLayout::LeadingBlock, "sector", "307200"},
+          Case{IsoLayout::RawMode1, "RAW", "0"}}) {
         const std::string path = writeLayout(c.layout);
         std::vector<std::string> log;
         TISOImage image(path, &log);
         ASSERT_TRUE(image.OpenImage());
         ASSERT_GE(log.size(), 9u);
         const std::vector<std::string> head(log.begin(), log.begin() + 5);
-        EXPECT_EQ(head, (std::vector<std::string>{
-                            "OpenImage(): file \"" + path + "\" opened...",
-                            std::string("OpenImage(): image contains ") + c.data + " data",
-                            "OpenImage(): image contains yellow book mode 1 data",
-                            "OpenImage(): user data sector size is 2048 bytes",
-                            std::string("OpenImage(): image data offset in image file is ") + c.offset + " bytes"}));
+        EXPECT_EQ(head,
+                  (std::vector<std::string>{"OpenImage(): file \"" + path + "\" opened...",
+                                            std::string("OpenImage(): image contains ") + c.data + " data",
+                                            "OpenImage(): image contains yellow book mode 1 data",
+                                            "OpenImage(): user data sector size is 2048 bytes",
+                                            std::string("OpenImage(): image data offset in image file is ") +
+                                                c.offset + " bytes"}));
         EXPECT_EQ(log[5], "OpenImage(): Primary Volume Descriptor found");
         EXPECT_EQ(log[6], "OpenImage(): Supplementary Volume Descriptor found"); // Joliet, present but unused
         EXPECT_EQ(log[7], "ParseDirectory(): parsing directory using primary volume descriptor...");
@@ -255,13 +275,15 @@ TEST_F(XorrisoImageTest, Mode2ImagesAreRefusedAfterTheLayoutLines) {
 TEST_F(XorrisoImageTest, VersionSuffixesAreCutAndLongDirectoriesRead) {
     const auto& plain = xorrisoImage().plain;
     const char stored[] = "README.TXT;1";
-    EXPECT_NE(std::search(plain.begin(), plain.end(), stored, stored + 12), plain.end()); // as the image holds it
+    EXPECT_NE(std::search(plain.begin(), plain.end(), stored, stored + 12),
+              plain.end()); // as the image holds it
     TISOImage image(writeLayout(IsoLayout::Plain));
     ASSERT_TRUE(image.OpenImage());
     EXPECT_NE(findFile(image.Tree()->Root(), "", "README.TXT"), nullptr);
     const TDirectoryEntry* maps = nullptr;
     for (int i = 0; i < image.Tree()->Root()->DirectoryCount(); ++i)
-        if (image.Tree()->Root()->GetDirectory(i)->Name() == "MAPS") maps = image.Tree()->Root()->GetDirectory(i);
+        if (image.Tree()->Root()->GetDirectory(i)->Name() == "MAPS")
+            maps = image.Tree()->Root()->GetDirectory(i);
     ASSERT_NE(maps, nullptr);
     EXPECT_GT(maps->DataLength(), 2048u);
     EXPECT_EQ(maps->FileCount(), 120);

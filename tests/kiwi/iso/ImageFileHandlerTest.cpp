@@ -41,7 +41,9 @@ struct LayoutCase {
     int64_t sector19Offset;
 };
 
-void PrintTo(const LayoutCase& c, std::ostream* os) { *os << fixture::layoutName(c.layout); }
+void PrintTo(const LayoutCase& c, std::ostream* os) {
+    *os << fixture::layoutName(c.layout);
+}
 
 class HandlerLayout : public testing::TestWithParam<LayoutCase> {};
 
@@ -65,17 +67,16 @@ TEST_P(HandlerLayout, DetectsLayoutAndReadsSectorData) {
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, HandlerLayout,
-    testing::Values(
-        LayoutCase{IsoLayout::Plain, TImageFileHandler::FormatSectorData, TImageFileHandler::Mode1, 0, 2048, 0,
-                   19 * 2048},
-        LayoutCase{IsoLayout::LeadingBlock, TImageFileHandler::FormatSectorData, TImageFileHandler::Mode1, 307200,
-                   2048, 0, 307200 + 19 * 2048},
-        LayoutCase{IsoLayout::RawMode1, TImageFileHandler::FormatRaw, TImageFileHandler::Mode1, 0, 2048, 16,
-                   19 * 2352},
-        LayoutCase{IsoLayout::RawMode1LeadingBlock, TImageFileHandler::FormatRaw, TImageFileHandler::Mode1, 307200,
-                   2048, 16, 307200 + 19 * 2352},
-        LayoutCase{IsoLayout::Mode2, TImageFileHandler::FormatSectorData, TImageFileHandler::Mode2, 0, 2336, 0,
-                   19 * 2336}),
+    testing::Values(LayoutCase{IsoLayout::Plain, TImageFileHandler::FormatSectorData,
+                               TImageFileHandler::Mode1, 0, 2048, 0, 19 * 2048},
+                    LayoutCase{IsoLayout::LeadingBlock, TImageFileHandler::FormatSectorData,
+                               TImageFileHandler::Mode1, 307200, 2048, 0, 307200 + 19 * 2048},
+                    LayoutCase{IsoLayout::RawMode1, TImageFileHandler::FormatRaw, TImageFileHandler::Mode1, 0,
+                               2048, 16, 19 * 2352},
+                    LayoutCase{IsoLayout::RawMode1LeadingBlock, TImageFileHandler::FormatRaw,
+                               TImageFileHandler::Mode1, 307200, 2048, 16, 307200 + 19 * 2352},
+                    LayoutCase{IsoLayout::Mode2, TImageFileHandler::FormatSectorData,
+                               TImageFileHandler::Mode2, 0, 2336, 0, 19 * 2336}),
     [](const auto& info) { return std::string(fixture::layoutName(info.param.layout)); });
 
 TEST(ImageFileHandler, RawModeByteSelectsTheMode) {
@@ -85,7 +86,8 @@ TEST(ImageFileHandler, RawModeByteSelectsTheMode) {
     EXPECT_EQ(mode2.Mode(), TImageFileHandler::Mode2);
     EXPECT_EQ(mode2.GetSectorDataSize(), 2336);
 
-    const std::string bad = writeImage("raw3.img", fixture::wrapIsoImage(smallImage(), IsoLayout::RawMode1, 3));
+    const std::string bad =
+        writeImage("raw3.img", fixture::wrapIsoImage(smallImage(), IsoLayout::RawMode1, 3));
     EXPECT_THAT([&] { TImageFileHandler().Create(bad); },
                 ThrowsMessage<EISOImageHandlerException>(StrEq("unkown Yellow Book mode!")));
 }
@@ -95,9 +97,12 @@ TEST(ImageFileHandler, UnrecognisedFilesAreUnknownFormats) {
     identifierOnly[32768] = 1; // a descriptor type byte, but the file ends before "CD001"
     std::vector<uint8_t> truncatedRaw = fixture::wrapIsoImage(smallImage(), IsoLayout::RawMode1);
     truncatedRaw.resize(16 * 2352 + 20); // the raw identifier is cut in the middle
-    const std::vector<std::vector<uint8_t>> files = {
-        {}, std::vector<uint8_t>(1000, 0), std::vector<uint8_t>(32768, 0), identifierOnly,
-        std::vector<uint8_t>(400000, 0), truncatedRaw};
+    const std::vector<std::vector<uint8_t>> files = {{},
+                                                     std::vector<uint8_t>(1000, 0),
+                                                     std::vector<uint8_t>(32768, 0),
+                                                     identifierOnly,
+                                                     std::vector<uint8_t>(400000, 0),
+                                                     truncatedRaw};
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string path = writeImage("unknown" + std::to_string(i) + ".img", files[i]);
         EXPECT_THAT([&] { TImageFileHandler().Create(path); },
@@ -110,22 +115,31 @@ TEST(ImageFileHandler, UnrecognisedFilesAreUnknownFormats) {
 
 TEST(ImageFileHandler, UndeterminedLayoutRefusesArithmetic) {
     TImageFileHandler handler;
-    EXPECT_THAT([&] { (void)handler.CalcSectorOffset(1); },
-                ThrowsMessage<EISOImageHandlerException>(StrEq("can not calculate sector with auto settings")));
-    EXPECT_THAT([&] { (void)handler.CalcUserDataOffset(); },
-                ThrowsMessage<EISOImageHandlerException>(StrEq("can not calculate sector offset with auto values!")));
-    EXPECT_THAT([&] { (void)handler.GetSectorDataSize(); },
-                ThrowsMessage<EISOImageHandlerException>(StrEq("can not figure out sector data size on auto type")));
+    EXPECT_THAT(
+        [&] { (void)handler.CalcSectorOffset(1); },
+        ThrowsMessage<EISOImageHandlerException>(StrEq("can not calculate sector with auto settings")));
+    EXPECT_THAT(
+        [&] { (void)handler.CalcUserDataOffset(); },
+        ThrowsMessage<EISOImageHandlerException>(StrEq("can not calculate sector offset with auto values!")));
+    EXPECT_THAT(
+        [&] { (void)handler.GetSectorDataSize(); },
+        ThrowsMessage<EISOImageHandlerException>(StrEq("can not figure out sector data size on auto type")));
 }
 
 TEST(ImageFileHandler, CreateNewNeedsAFullLayout) {
     const std::string path = fixture::scratchDir("image-handler-new") + "/new.img";
-    EXPECT_THAT([&] { TImageFileHandler().CreateNew(path, TImageFileHandler::FormatRaw,
-                                                   TImageFileHandler::ModeUndetermined); },
-                ThrowsMessage<EISOImageHandlerException>(StrEq("yellow book format has to be defined!")));
-    EXPECT_THAT([&] { TImageFileHandler().CreateNew(path, TImageFileHandler::FormatUndetermined,
-                                                   TImageFileHandler::Mode1); },
-                ThrowsMessage<EISOImageHandlerException>(StrEq("image format has to be defined!")));
+    EXPECT_THAT(
+        [&] {
+            TImageFileHandler().CreateNew(path, TImageFileHandler::FormatRaw,
+                                          TImageFileHandler::ModeUndetermined);
+        },
+        ThrowsMessage<EISOImageHandlerException>(StrEq("yellow book format has to be defined!")));
+    EXPECT_THAT(
+        [&] {
+            TImageFileHandler().CreateNew(path, TImageFileHandler::FormatUndetermined,
+                                          TImageFileHandler::Mode1);
+        },
+        ThrowsMessage<EISOImageHandlerException>(StrEq("image format has to be defined!")));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
 
     TImageFileHandler handler;

@@ -19,7 +19,7 @@ TEST(VolumeDescriptors, ReadingChecksTheDescriptorType) {
     EXPECT_THROW(TBootRecordVolumeDescriptor{bytes}, EVolumeDescriptorException);
     bytes[0] = 1;
     bytes[156] = 34;
-    bytes[158] = 20; // root extent, little-endian half
+    bytes[158] = 20;   // root extent, little-endian half
     bytes[167] = 0x08; // root length 2048, little-endian half
     const TPrimaryVolumeDescriptor primary(bytes);
     EXPECT_EQ(primary.Data(), bytes);
@@ -31,14 +31,16 @@ TEST(VolumeDescriptors, NewDescriptorsCarryTheirFixedFields) {
     const TPrimaryVolumeDescriptor primary;
     const TSupplementaryVolumeDescriptor supplementary;
     const TBootRecordVolumeDescriptor boot;
-    for (const TVolumeDescriptor* d : std::initializer_list<const TVolumeDescriptor*>{&primary, &supplementary, &boot}) {
+    for (const TVolumeDescriptor* d :
+         std::initializer_list<const TVolumeDescriptor*>{&primary, &supplementary, &boot}) {
         EXPECT_EQ(std::memcmp(&d->Data()[1], "CD001", 5), 0);
         EXPECT_EQ(d->Data()[6], 1);
     }
     EXPECT_EQ(primary.DescriptorType(), 1);
     EXPECT_EQ(supplementary.DescriptorType(), 2);
     EXPECT_EQ(boot.DescriptorType(), 0);
-    for (const TVolumeDescriptor* d : std::initializer_list<const TVolumeDescriptor*>{&primary, &supplementary}) {
+    for (const TVolumeDescriptor* d :
+         std::initializer_list<const TVolumeDescriptor*>{&primary, &supplementary}) {
         EXPECT_EQ(d->Data()[120], 1); // volume set size, both byte orders
         EXPECT_EQ(d->Data()[123], 1);
         EXPECT_EQ(d->Data()[881], 1); // file structure version

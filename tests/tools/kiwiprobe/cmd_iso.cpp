@@ -10,7 +10,8 @@ namespace {
 void listDirectory(const TDirectoryEntry* directory) {
     for (int i = 0; i < directory->FileCount(); ++i) {
         const TFileEntry* file = directory->GetFile(i);
-        std::printf("%s\t%s\t%u\n", file->GetDirectoryPath().c_str(), file->Name().c_str(), file->DataLength());
+        std::printf("%s\t%s\t%u\n", file->GetDirectoryPath().c_str(), file->Name().c_str(),
+                    file->DataLength());
     }
     for (int i = 0; i < directory->DirectoryCount(); ++i) listDirectory(directory->GetDirectory(i));
 }
@@ -45,7 +46,8 @@ const TFileEntry* findFile(const TDirectoryEntry* directory, const std::string& 
         }
         const TDirectoryEntry* next = nullptr;
         for (int i = 0; i < directory->DirectoryCount() && !next; ++i)
-            if (equalsIgnoreCase(directory->GetDirectory(i)->Name(), component)) next = directory->GetDirectory(i);
+            if (equalsIgnoreCase(directory->GetDirectory(i)->Name(), component))
+                next = directory->GetDirectory(i);
         if (!next) return nullptr;
         directory = next;
     }
