@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # kiwiprobe index over the generated INDEXDAT.KWI fixture: the index alone, as a part at a base inside a
-# larger file with a lower-case data file name, inside an ISO image, and data files that do not exist.
+# larger file with a lower-case data file name, with a CMP-listed data file, inside an ISO image, and data
+# files that do not exist.
 set -euo pipefail
 : "${KIWIPROBE:?}" "${KIWI_SOURCE_DIR:?}" "${KIWI_WORK_DIR:?}"
 work="$KIWI_WORK_DIR"
@@ -21,6 +22,14 @@ mkdir -p based
 probe gen-index based --base 0x800 --data-name srch0001.kwi > /dev/null
 probe index based/INDEXDAT.KWI --base 0x800 --records > index-base.txt
 diff -u "$golden/index-base.txt" index-base.txt
+
+# The data file compressed and named by a "05.CMP" list: the reader sees the same records.
+mkdir -p listed
+probe gen-index listed --listed > /dev/null
+[ -f listed/05.CMP ]
+if cmp -s listed/SRCH0001.KWI plain/SRCH0001.KWI; then echo "listed data file is not compressed"; exit 1; fi
+probe index listed/INDEXDAT.KWI --records > index-listed.txt
+diff -u "$golden/index.txt" index-listed.txt
 
 # Opening data files by name: present, missing, and names that must never leave the folder.
 {

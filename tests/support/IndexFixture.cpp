@@ -191,4 +191,11 @@ std::string writeIndexFixture(const std::string& folder, const IndexFixture& fix
     return index;
 }
 
+std::string writeListedIndexFixture(const std::string& folder, const IndexFixture& fixture, CmpLayout layout) {
+    const std::string index = folder + "/INDEXDAT.KWI";
+    writeFile(index, fixture.index);
+    writeCmpLayout(folder, layout, "SRCH0001.KWI", fixture.dataFile);
+    return index;
+}
+
 } // namespace fixture

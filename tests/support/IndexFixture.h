@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/CmpFixture.h"
+
 namespace fixture {
 
 // Byte positions of what the fixture writes; index positions count from the index base.
@@ -63,5 +65,8 @@ IndexFixture buildIndexFixture(int64_t base = 0);
 // name on disk, e.g. to test case-insensitive lookup). Returns the index file's path.
 std::string writeIndexFixture(const std::string& folder, const IndexFixture& fixture,
                               const std::string& dataFileName = "SRCH0001.KWI");
+
+// The same, with SRCH0001.KWI compressed in the given layout and named by a CMP list in the folder.
+std::string writeListedIndexFixture(const std::string& folder, const IndexFixture& fixture, CmpLayout layout);
 
 } // namespace fixture

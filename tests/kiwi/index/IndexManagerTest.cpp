@@ -263,3 +263,36 @@ TEST(IndexNames, SearchKinds) {
     };
     for (const auto& [code, name] : table) EXPECT_EQ(GetSearchKindName(code), name) << code;
 }
+
+// A data file named by a CMP list is read decompressed: the same records as from the plain file.
+class IndexListedDataFile : public ::testing::TestWithParam<fixture::CmpLayout> {};
+
+TEST_P(IndexListedDataFile, ReadsTheSameRecords) {
+    const std::string folder = fixture::scratchDir(std::string("index-listed-") + cmpLayoutName(GetParam()));
+    const fixture::IndexFixture files = fixture::buildIndexFixture();
+    auto index = TLN_IndexManager::Create(fixture::writeListedIndexFixture(folder, files, GetParam()));
+    ASSERT_NE(fixture::readFile(folder + "/SRCH0001.KWI"), files.dataFile);
+    EXPECT_EQ(index->OpenDataFile("SRCH0001.KWI")->Size(), int64_t(files.dataFile.size()));
+
+    TLN_Volume_Management_Record volume;
+    ASSERT_TRUE(index->ReadVolumeRecord(0, volume));
+    TLN_Search_Frame_Header frame;
+    ASSERT_TRUE(index->ReadSearchFrameHeader(volume.FrameAddress, true, frame));
+    EXPECT_EQ(frame.RecordsDeclaration, "DSR1");
+    TLN_Detailed_Info_Rec record;
+    ASSERT_TRUE(index->ReadDetailedSearchRecord(frame, 0, record));
+    EXPECT_EQ(record.DefaultPOISerialNumber, 77u);
+    TLN_Definition_Frame definition;
+    ASSERT_TRUE(index->ReadDataDefinition(record.CategoryDefinition, definition, 2 * record.CategoryDefinitionSize));
+    EXPECT_EQ(definition.Columns.size(), 3u);
+    TLN_Index_Expansion_Rec expansion;
+    ASSERT_TRUE(index->ReadExpansionRecord(0, expansion));
+    TLN_Character_Info_Frame characters;
+    ASSERT_TRUE(index->ReadCharacterInfoFrame(expansion.Data, characters));
+    ASSERT_EQ(characters.Entries.size(), 2u);
+    EXPECT_EQ(characters.Entries[1].Position, kCharacterEntry1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, IndexListedDataFile,
+                         ::testing::Values(fixture::CmpLayout::Gzip05, fixture::CmpLayout::Bpe05,
+                                           fixture::CmpLayout::Zlib13));

@@ -128,7 +128,9 @@ TEST(IndexMutation, TheUnchangedFixtureIsReadInFull) {
 }
 
 TEST(IndexMutation, RandomByteChangesAreReadSafely) {
-    const std::string folder = fixture::scratchDir("index-mutation");
+    // Nested, so that the CMP list search in the data file's folder and its two parents stays in small
+    // folders of this test's own.
+    const std::string folder = fixture::scratchDir("index-mutation") + "/disc/data/search";
     std::mt19937 random(20240131);
     constexpr int kRounds = 600;
     size_t found = 0;

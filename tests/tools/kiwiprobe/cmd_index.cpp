@@ -245,6 +245,12 @@ int generateCommand(const probe::Args& args) {
         return 2;
     }
     const auto fixture = fixture::buildIndexFixture(probe::parseNumber(probe::option(args, "--base", "0")));
+    if (probe::hasFlag(args, "--listed")) {
+        // The data file gzip-compressed in 64 KiB blocks and named by a "05.CMP" list beside it.
+        std::printf("%s\n",
+                    fixture::writeListedIndexFixture(folders[0], fixture, fixture::CmpLayout::Gzip05).c_str());
+        return 0;
+    }
     std::printf("%s\n", fixture::writeIndexFixture(folders[0], fixture,
                                                    probe::option(args, "--data-name", "SRCH0001.KWI"))
                             .c_str());
@@ -252,6 +258,6 @@ int generateCommand(const probe::Args& args) {
 }
 
 probe::Register reg("index", "INDEXDAT.KWI [--records] [--base N] [--image IMAGE] [--open NAME]", indexCommand);
-probe::Register regGenerate("gen-index", "DIR [--base N] [--data-name NAME]", generateCommand);
+probe::Register regGenerate("gen-index", "DIR [--base N] [--data-name NAME | --listed]", generateCommand);
 
 } // namespace
