@@ -51,7 +51,8 @@ bool TLN_IndexManager::ReadDetailedSearchRecord(const TLN_Search_Frame_Header& f
     const int64_t position = frame.RecordPosition(i, TLN_Detailed_Info_Rec::Length);
     if (!valid_ || position < 0) return false;
     const FileContext file = contextFor(frame.Frame.FileName);
-    const std::vector<uint8_t> bytes = index_span::read(*file.stream, position, TLN_Detailed_Info_Rec::Length);
+    const std::vector<uint8_t> bytes =
+        index_span::read(*file.stream, position, TLN_Detailed_Info_Rec::Length);
     if (int64_t(bytes.size()) < TLN_Detailed_Info_Rec::Length) return false;
     const BeCursor c = index_span::cursor(bytes);
     const bool named = frame.UsesFileAddresses;
@@ -88,8 +89,8 @@ bool TLN_IndexManager::ReadDetailedSearchRecord(const TLN_Search_Frame_Header& f
     // The representation string follows the fixed fields when the record's stride leaves room for it.
     const int64_t stride = int64_t(frame.RecordSize) * 2;
     if (stride >= TLN_Detailed_Info_Rec::Length + 2)
-        out.Representation = index_span::readRepresentation(*file.stream, position + TLN_Detailed_Info_Rec::Length,
-                                                            position + stride);
+        out.Representation = index_span::readRepresentation(
+            *file.stream, position + TLN_Detailed_Info_Rec::Length, position + stride);
     return true;
 }
 
@@ -162,7 +163,8 @@ bool TLN_IndexManager::ReadDataDefinition(const TLN_Additional_Address& at, TLN_
     return true;
 }
 
-bool TLN_IndexManager::ReadCharacterInfoFrame(const TLN_Additional_Address& at, TLN_Character_Info_Frame& out) {
+bool TLN_IndexManager::ReadCharacterInfoFrame(const TLN_Additional_Address& at,
+                                              TLN_Character_Info_Frame& out) {
     out = TLN_Character_Info_Frame{};
     if (!valid_ || !at.Exists()) return false;
     const FileContext file = contextFor(at.FileName);
@@ -179,7 +181,8 @@ bool TLN_IndexManager::ReadCharacterInfoFrame(const TLN_Additional_Address& at, 
     const int64_t size = stream.Size();
     int64_t entry = position + kFrameHeaderLength;
     const int64_t fitting = std::max<int64_t>(0, (size - entry) / kShortestCharacterEntry);
-    const uint32_t count = uint32_t(std::min<int64_t>({int64_t(out.EntryCount), fitting, kCharacterEntryLimit}));
+    const uint32_t count =
+        uint32_t(std::min<int64_t>({int64_t(out.EntryCount), fitting, kCharacterEntryLimit}));
     out.Truncated = count < out.EntryCount;
     out.Entries.reserve(count);
     for (uint32_t i = 0; i < count; ++i) {

@@ -82,8 +82,9 @@ void TLN_IndexManager::readHeader() {
         if (h.TitleOffset > 0)
             h.Title = index_span::readRepresentation(stream, base_ + 92 + int64_t(h.TitleOffset) * 2);
 
-        volumeCount_ = UsableRecordCount(h.VolumeRecordCount, WordOffsetToPosition(h.VolumeRecordOffset, base_),
-                                         int64_t(h.VolumeRecordSize) * 2, kManagementRecordLength, size);
+        volumeCount_ =
+            UsableRecordCount(h.VolumeRecordCount, WordOffsetToPosition(h.VolumeRecordOffset, base_),
+                              int64_t(h.VolumeRecordSize) * 2, kManagementRecordLength, size);
         poiCount_ = UsableRecordCount(h.POIRecordCount, WordOffsetToPosition(h.POIRecordOffset, base_),
                                       int64_t(h.POIRecordSize) * 2, kManagementRecordLength, size);
         locateExpansionRecords();
@@ -112,7 +113,8 @@ void TLN_IndexManager::locateExpansionRecords() {
     const int64_t end = std::min(size, start + int64_t(h.ExpansionFieldSize) * 2);
     int64_t position = start + 16;
     const int64_t room = std::max<int64_t>(0, end - position);
-    expansionPositions_.reserve(size_t(std::min<int64_t>(h.ExpansionRecordCount, room / kShortestExpansionRecord)));
+    expansionPositions_.reserve(
+        size_t(std::min<int64_t>(h.ExpansionRecordCount, room / kShortestExpansionRecord)));
     for (uint32_t i = 0; i < h.ExpansionRecordCount; ++i) {
         const std::vector<uint8_t> lengthByte = index_span::read(stream, position + 24, 1);
         if (lengthByte.empty() || position + 25 + int64_t(lengthByte[0]) + 4 > end) {
@@ -147,7 +149,8 @@ bool TLN_IndexManager::readManagementRecord(uint32_t i, uint32_t count, uint32_t
     out.RepresentationOffset = c.u32(48);
     const FileContext index{stream_, std::string(), base_};
     out.FrameAddress = readAddress(index, out.FrameAddressField, out.UsesFileAddresses());
-    out.Representation = index_span::readRepresentation(stream, WordOffsetToPosition(out.RepresentationOffset, base_));
+    out.Representation =
+        index_span::readRepresentation(stream, WordOffsetToPosition(out.RepresentationOffset, base_));
     return true;
 }
 
@@ -159,7 +162,8 @@ std::string TLN_IndexManager::readRecordID(uint32_t i, uint32_t count, uint32_t 
 }
 
 bool TLN_IndexManager::ReadVolumeRecord(uint32_t i, TLN_Volume_Management_Record& out) {
-    return readManagementRecord(i, volumeCount_, header_.VolumeRecordSize, header_.VolumeRecordOffset, true, out);
+    return readManagementRecord(i, volumeCount_, header_.VolumeRecordSize, header_.VolumeRecordOffset, true,
+                                out);
 }
 
 bool TLN_IndexManager::ReadPOIManagementRecord(uint32_t i, TLN_POI_Management_Record& out) {
@@ -199,7 +203,8 @@ bool TLN_IndexManager::ReadExpansionRecord(uint32_t i, TLN_Index_Expansion_Rec& 
     return true;
 }
 
-TLN_Additional_Address TLN_IndexManager::readAddress(const FileContext& file, uint32_t field, bool fileAddress) {
+TLN_Additional_Address TLN_IndexManager::readAddress(const FileContext& file, uint32_t field,
+                                                     bool fileAddress) {
     TLN_Additional_Address address;
     const int64_t position = WordOffsetToPosition(field, file.base);
     if (!fileAddress) {
@@ -276,6 +281,10 @@ QString TLN_IndexManager::GetZoneName(uint32_t code) const {
     return "Zone " + QString::number(code);
 }
 
-void TLN_IndexManager::AddZoneName(uint32_t code, const QString& name) { zoneNames_.emplace_back(code, name); }
+void TLN_IndexManager::AddZoneName(uint32_t code, const QString& name) {
+    zoneNames_.emplace_back(code, name);
+}
 
-void TLN_IndexManager::ClearZoneNames() { zoneNames_.clear(); }
+void TLN_IndexManager::ClearZoneNames() {
+    zoneNames_.clear();
+}

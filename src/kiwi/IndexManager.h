@@ -32,7 +32,8 @@ public:
     TLN_IndexManager(std::shared_ptr<TLN_Stream> stream, int64_t base);
 
     static std::unique_ptr<TLN_IndexManager> Create(const std::string& fileName);
-    static std::unique_ptr<TLN_IndexManager> CreateFromStream(std::shared_ptr<TLN_Stream> stream, int64_t base);
+    static std::unique_ptr<TLN_IndexManager> CreateFromStream(std::shared_ptr<TLN_Stream> stream,
+                                                              int64_t base);
 
     // The header as read; valid is cleared when its 96 bytes are not all in the stream.
     const TLN_Data_Management_Frame_Header& Header() const { return header_; }
@@ -68,19 +69,23 @@ public:
     // The management frame header of a search frame or POI information frame; found only when its 16
     // bytes are inside the file. fileAddresses: the owning record's Address Description Declaration is
     // "FNME", so the detailed records' addresses are "FNME" items.
-    bool ReadSearchFrameHeader(const TLN_Additional_Address& at, bool fileAddresses, TLN_Search_Frame_Header& out);
-    bool ReadDetailedSearchRecord(const TLN_Search_Frame_Header& frame, uint32_t i, TLN_Detailed_Info_Rec& out);
-    bool ReadDetailedPOIRecord(const TLN_Search_Frame_Header& frame, uint32_t i, TLN_Detailed_POIInfo_Rec& out);
+    bool ReadSearchFrameHeader(const TLN_Additional_Address& at, bool fileAddresses,
+                               TLN_Search_Frame_Header& out);
+    bool ReadDetailedSearchRecord(const TLN_Search_Frame_Header& frame, uint32_t i,
+                                  TLN_Detailed_Info_Rec& out);
+    bool ReadDetailedPOIRecord(const TLN_Search_Frame_Header& frame, uint32_t i,
+                               TLN_Detailed_POIInfo_Rec& out);
     // The data definition at an address; frameBytes > 0 limits the columns to that many bytes from it.
-    bool ReadDataDefinition(const TLN_Additional_Address& at, TLN_Definition_Frame& out, int64_t frameBytes = 0);
+    bool ReadDataDefinition(const TLN_Additional_Address& at, TLN_Definition_Frame& out,
+                            int64_t frameBytes = 0);
 
     // The 13-byte record header at a position; not found unless all 13 bytes are inside the stream.
     static bool ReadRecordHeader(TLN_Stream& stream, TLN_Index_Record_Header& out, int64_t position);
     // The key of the record at position as upper-case hexadecimal text, one value per key column in order
     // ("UB" 2 digits, "UW"/"WD" 4, "UL"/"LG" 8); a column of another type ends the key. width is the key's
     // length in bytes; no key column gives "----" and width 0.
-    static void ReadKeyText(TLN_Stream& stream, int64_t position, const std::vector<TLN_Definition_Column>& columns,
-                            int& width, std::string& text);
+    static void ReadKeyText(TLN_Stream& stream, int64_t position,
+                            const std::vector<TLN_Definition_Column>& columns, int& width, std::string& text);
 
     // "Zone " + the zone's name from the zone list, else "Zone " + the code in decimal.
     QString GetZoneName(uint32_t code) const;

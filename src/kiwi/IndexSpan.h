@@ -25,10 +25,14 @@ inline std::vector<uint8_t> read(TLN_Stream& stream, int64_t position, int64_t c
     return bytes;
 }
 
-inline BeCursor cursor(const std::vector<uint8_t>& bytes) { return BeCursor(bytes.data(), bytes.size()); }
+inline BeCursor cursor(const std::vector<uint8_t>& bytes) {
+    return BeCursor(bytes.data(), bytes.size());
+}
 
 // A 4-character declaration, cut at the first NUL.
-inline std::string code4(const BeCursor& c, int64_t offset) { return c.fixedString(offset, 4); }
+inline std::string code4(const BeCursor& c, int64_t offset) {
+    return c.fixedString(offset, 4);
+}
 
 // A representation item at position: u16 length in words, then the text; the text stops at limit (an
 // absolute position, or the stream's end when limit < 0).

@@ -15,7 +15,8 @@ constexpr int32_t kDegree = 28800;
 
 // Pads to a planned position; a layout that overruns it is a fault of the fixture itself.
 void at(ByteWriter& w, uint32_t position) {
-    if (w.size() > position) throw std::logic_error("index fixture overruns position " + std::to_string(position));
+    if (w.size() > position)
+        throw std::logic_error("index fixture overruns position " + std::to_string(position));
     w.padTo(position);
 }
 
@@ -39,10 +40,14 @@ void column(ByteWriter& w, const std::string& name, uint32_t value4, const std::
 
 void managementRecord(ByteWriter& w, const std::string& declaration, const std::string& kind,
                       const std::string& address, uint32_t expansionSize, uint32_t expansionOffset,
-                      const std::string& keyboard, int32_t minLat, int32_t minLon, int32_t maxLat, int32_t maxLon,
-                      uint32_t frameSize, uint32_t frameField, uint32_t representationField) {
+                      const std::string& keyboard, int32_t minLat, int32_t minLon, int32_t maxLat,
+                      int32_t maxLon, uint32_t frameSize, uint32_t frameField, uint32_t representationField) {
     const size_t start = w.size();
-    w.fixedText(declaration, 4).fixedText(kind, 4).fixedText(address, 4).u32(expansionSize).u32(expansionOffset);
+    w.fixedText(declaration, 4)
+        .fixedText(kind, 4)
+        .fixedText(address, 4)
+        .u32(expansionSize)
+        .u32(expansionOffset);
     w.fixedText(keyboard, 4).coordinate(minLat).coordinate(minLon).coordinate(maxLat).coordinate(maxLon);
     w.u32(frameSize).u32(frameField).u32(representationField);
     w.padTo(start + kManagementRecordSize, 0xEE); // the unused tail of the record
@@ -52,7 +57,7 @@ std::vector<uint8_t> buildIndex() {
     ByteWriter w;
     // Data management frame header.
     w.text("INDX").fixedText("V1.00", 8).u32(0x20240131).u32(0x12345600).fixedText("(C) FIXTURE", 32);
-    w.u32(0).u32(0);                                       // user field
+    w.u32(0).u32(0); // user field
     w.u32(kExpansionFieldSize / 2).u32(kExpansionField / 2);
     w.u32(2).u32(kManagementRecordSize / 2).u32(kVolumeRecords / 2);
     w.u32(1).u32(kManagementRecordSize / 2).u32(kPOIRecords / 2);
@@ -118,7 +123,13 @@ std::vector<uint8_t> buildDataFile() {
     at(w, kSearchFrame);
     w.text("MFSF").u32(2).u32(kDetailedRecordSize / 2).u32((kDetailedRecords - kSearchFrame) / 2);
     // Detailed record 0: every address an "FNME" item (volume 0 names FNME).
-    w.text("DSR1").u32(0).u32(0).u32(0x20).u32(kCategoryDefinitionItem / 2).u32(0x20).u32(kCategoryDataItem / 2);
+    w.text("DSR1")
+        .u32(0)
+        .u32(0)
+        .u32(0x20)
+        .u32(kCategoryDefinitionItem / 2)
+        .u32(0x20)
+        .u32(kCategoryDataItem / 2);
     w.text("KB11").u32(2).u32(3).u32(4).u32(5).u32(6).text("KB12");
     w.u32(0x10).u32(kMatchingDefinitionItem / 2).u32(0x30).u32(0xFFFFFFFF).u32(4).u32(9).u32(77);
     w.u32(0x40).u32(kNextLevelItem / 2);
@@ -176,7 +187,8 @@ std::vector<uint8_t> buildDataFile() {
 IndexFixture buildIndexFixture(int64_t base) {
     IndexFixture fixture;
     fixture.base = base;
-    for (int64_t p = 0; p < base; ++p) fixture.index.push_back(positionByte(uint64_t(p)));
+    for (int64_t p = 0; p < base; ++p)
+        fixture.index.push_back(positionByte(uint64_t(p)));
     const std::vector<uint8_t> index = buildIndex();
     fixture.index.insert(fixture.index.end(), index.begin(), index.end());
     fixture.dataFile = buildDataFile();
@@ -191,7 +203,8 @@ std::string writeIndexFixture(const std::string& folder, const IndexFixture& fix
     return index;
 }
 
-std::string writeListedIndexFixture(const std::string& folder, const IndexFixture& fixture, CmpLayout layout) {
+std::string writeListedIndexFixture(const std::string& folder, const IndexFixture& fixture,
+                                    CmpLayout layout) {
     const std::string index = folder + "/INDEXDAT.KWI";
     writeFile(index, fixture.index);
     writeCmpLayout(folder, layout, "SRCH0001.KWI", fixture.dataFile);

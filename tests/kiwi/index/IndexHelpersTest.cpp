@@ -87,7 +87,8 @@ TEST(IndexKeyText, HexDigitsByColumnType) {
     };
     for (const Case& c : cases) {
         std::vector<TLN_Definition_Column> columns;
-        for (const std::string& type : c.types) columns.push_back(column(type));
+        for (const std::string& type : c.types)
+            columns.push_back(column(type));
         int width = -1;
         std::string text = "old";
         TLN_IndexManager::ReadKeyText(stream, c.position, columns, width, text);

@@ -12,7 +12,8 @@ using namespace fixture::index_layout;
 namespace {
 
 void put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes.at(at + size_t(i)) = uint8_t(value >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes.at(at + size_t(i)) = uint8_t(value >> (24 - 8 * i));
 }
 void put16(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
     bytes.at(at) = uint8_t(value >> 8);
@@ -51,9 +52,11 @@ TLN_Search_Frame_Header volumeFrame(TLN_IndexManager& index, uint32_t volume) {
 
 TEST(IndexHostile, ShortOrMissingHeaderLeavesTheReaderInvalid) {
     std::vector<uint8_t> bytes = fixture::buildIndexFixture().index;
-    for (const auto& [size, base] : {std::pair<size_t, int64_t>{95, 0}, {0, 0}, {200, 150}, {200, 200}, {200, -1}}) {
+    for (const auto& [size, base] :
+         {std::pair<size_t, int64_t>{95, 0}, {0, 0}, {200, 150}, {200, 200}, {200, -1}}) {
         SCOPED_TRACE(size);
-        auto stream = std::make_shared<TLN_MemoryStream>(std::vector<uint8_t>(bytes.begin(), bytes.begin() + size));
+        auto stream =
+            std::make_shared<TLN_MemoryStream>(std::vector<uint8_t>(bytes.begin(), bytes.begin() + size));
         TLN_IndexManager index(stream, base);
         EXPECT_FALSE(index.IsValid());
         EXPECT_EQ(index.VolumeCount(), 0u);
@@ -94,7 +97,8 @@ TEST(IndexHostile, ManagementRecordCountsAreBoundedByTheFile) {
         ASSERT_TRUE(index.IsValid());
         EXPECT_EQ(index.VolumeCount(), c.usable);
         TLN_Volume_Management_Record record;
-        for (uint32_t i = 0; i < index.VolumeCount(); ++i) EXPECT_TRUE(index.ReadVolumeRecord(i, record));
+        for (uint32_t i = 0; i < index.VolumeCount(); ++i)
+            EXPECT_TRUE(index.ReadVolumeRecord(i, record));
         EXPECT_FALSE(index.ReadVolumeRecord(c.usable, record));
     }
 }
@@ -154,10 +158,11 @@ TEST(IndexHostile, TitleAndRepresentationsStopAtTheEnd) {
 }
 
 TEST(IndexHostile, FileAddressItemsOutsideTheFileLeadNowhere) {
-    for (const auto& [at, value] : {std::pair<uint32_t, uint32_t>{kVolume0Item + 4, 0xFFFF},  // name past the end
-                                    {kVolume0Item + 4, 0},                                    // no name
-                                    {kVolume0Item, 0xFFFFFFFF},                               // offset none
-                                    {kVolumeRecords + 44, (kIndexSize - 4) / 2}}) {          // item cut
+    for (const auto& [at, value] :
+         {std::pair<uint32_t, uint32_t>{kVolume0Item + 4, 0xFFFF}, // name past the end
+          {kVolume0Item + 4, 0},                                   // no name
+          {kVolume0Item, 0xFFFFFFFF},                              // offset none
+          {kVolumeRecords + 44, (kIndexSize - 4) / 2}}) {          // item cut
         DamagedIndex damaged("items");
         if (at == kVolume0Item + 4)
             put16(damaged.index(), at, value);
@@ -215,7 +220,8 @@ TEST(IndexHostile, SearchFramesAreBoundedByTheirFile) {
         EXPECT_TRUE(index.ReadDetailedSearchRecord(frame, usable - 1, record));
         EXPECT_FALSE(index.ReadDetailedSearchRecord(frame, usable, record));
         EXPECT_FALSE(index.ReadDetailedSearchRecord(frame, 0xFFFFFFFF, record));
-        for (uint32_t i = 0; i < usable; ++i) index.ReadDetailedSearchRecord(frame, i, record);
+        for (uint32_t i = 0; i < usable; ++i)
+            index.ReadDetailedSearchRecord(frame, i, record);
     }
     {
         DamagedIndex damaged("frame-offset");
@@ -251,9 +257,10 @@ TEST(IndexHostile, DefinitionColumnsAreBoundedByFileAndFrame) {
     ASSERT_TRUE(index.ReadDataDefinition(at, definition, 64));
     EXPECT_EQ(definition.Columns.size(), 3u);
     // A definition whose header is not in the file, or whose position is beyond 32-bit range.
-    EXPECT_FALSE(index.ReadDataDefinition(TLN_Additional_Address{-1, kDataFileSize - 15, "SRCH0001.KWI"},
-                                          definition));
-    EXPECT_FALSE(index.ReadDataDefinition(TLN_Additional_Address{-1, 0x1FFFFFFFCll, "SRCH0001.KWI"}, definition));
+    EXPECT_FALSE(
+        index.ReadDataDefinition(TLN_Additional_Address{-1, kDataFileSize - 15, "SRCH0001.KWI"}, definition));
+    EXPECT_FALSE(
+        index.ReadDataDefinition(TLN_Additional_Address{-1, 0x1FFFFFFFCll, "SRCH0001.KWI"}, definition));
 }
 
 TEST(IndexHostile, CharacterEntriesAreBoundedByTheFile) {
@@ -261,7 +268,8 @@ TEST(IndexHostile, CharacterEntriesAreBoundedByTheFile) {
     put32(damaged.data(), kCharacterFrame + 12, 0xFFFFFFFF);
     TLN_IndexManager& index = damaged.open();
     TLN_Character_Info_Frame frame;
-    ASSERT_TRUE(index.ReadCharacterInfoFrame(TLN_Additional_Address{-1, kCharacterFrame, "SRCH0001.KWI"}, frame));
+    ASSERT_TRUE(
+        index.ReadCharacterInfoFrame(TLN_Additional_Address{-1, kCharacterFrame, "SRCH0001.KWI"}, frame));
     EXPECT_TRUE(frame.Truncated);
     EXPECT_GE(frame.Entries.size(), 2u);
     EXPECT_LE(frame.Entries.size(), (kDataFileSize - kCharacterEntry0) / 17);

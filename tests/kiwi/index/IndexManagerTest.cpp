@@ -238,8 +238,13 @@ TEST(IndexDataFiles, NamesThatLeaveTheFolderNeverExist) {
     const std::string path = fixture::writeIndexFixture(folder + "/DATA", fixture::buildIndexFixture());
     fixture::writeFile(folder + "/OUTSIDE.KWI", {1, 2, 3});
     auto index = TLN_IndexManager::Create(path);
-    const std::vector<std::string> names = {"../OUTSIDE.KWI", "/etc/passwd", "DATA/SRCH0001.KWI", "", "..",
-                                            "A\\B", std::string("SRCH0001.KWI\0x", 14)};
+    const std::vector<std::string> names = {"../OUTSIDE.KWI",
+                                            "/etc/passwd",
+                                            "DATA/SRCH0001.KWI",
+                                            "",
+                                            "..",
+                                            "A\\B",
+                                            std::string("SRCH0001.KWI\0x", 14)};
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(index->DataFileExists(name));
@@ -249,19 +254,33 @@ TEST(IndexDataFiles, NamesThatLeaveTheFolderNeverExist) {
 
 TEST(IndexNames, SearchKinds) {
     const std::pair<const char*, const char*> table[] = {
-        {"FSLZ", "Zone Selection"},          {"FSAD", "Street Address Search"},
-        {"FITS", "Intersection Search"},     {"FSIS", "Intersection Search"},
-        {"FFRW", "Freeway Search"},          {"FPOI", "POI Search"},
-        {"FARG", "Q-POI Genre Search"},      {"FAGE", "Q-POI Genre Search"},
-        {"FMES", "Mesh Search"},             {"FWM1", "Wide-boundary Mesh Search"},
-        {"FWM2", "Wide-boundary Mesh Search"}, {"FWM3", "Wide-boundary Mesh Search"},
-        {"FMNC", "Surrounding City Mesh Search"}, {"FZIP", "Zip Code Search"},
-        {"FTEL", "Telephone Number Search"}, {"PKNR", "POI Normal"},
-        {"PKSA", "POI Street Address"},      {"PKIT", "POI Intersection"},
-        {"PKFW", "POI Freeway"},             {"PKPC", "POI Post Code"},
-        {"fslz", ""}, {"FSL", ""}, {"", ""}, {"SRHA", ""},
+        {"FSLZ", "Zone Selection"},
+        {"FSAD", "Street Address Search"},
+        {"FITS", "Intersection Search"},
+        {"FSIS", "Intersection Search"},
+        {"FFRW", "Freeway Search"},
+        {"FPOI", "POI Search"},
+        {"FARG", "Q-POI Genre Search"},
+        {"FAGE", "Q-POI Genre Search"},
+        {"FMES", "Mesh Search"},
+        {"FWM1", "Wide-boundary Mesh Search"},
+        {"FWM2", "Wide-boundary Mesh Search"},
+        {"FWM3", "Wide-boundary Mesh Search"},
+        {"FMNC", "Surrounding City Mesh Search"},
+        {"FZIP", "Zip Code Search"},
+        {"FTEL", "Telephone Number Search"},
+        {"PKNR", "POI Normal"},
+        {"PKSA", "POI Street Address"},
+        {"PKIT", "POI Intersection"},
+        {"PKFW", "POI Freeway"},
+        {"PKPC", "POI Post Code"},
+        {"fslz", ""},
+        {"FSL", ""},
+        {"", ""},
+        {"SRHA", ""},
     };
-    for (const auto& [code, name] : table) EXPECT_EQ(GetSearchKindName(code), name) << code;
+    for (const auto& [code, name] : table)
+        EXPECT_EQ(GetSearchKindName(code), name) << code;
 }
 
 // A data file named by a CMP list is read decompressed: the same records as from the plain file.
@@ -283,7 +302,8 @@ TEST_P(IndexListedDataFile, ReadsTheSameRecords) {
     ASSERT_TRUE(index->ReadDetailedSearchRecord(frame, 0, record));
     EXPECT_EQ(record.DefaultPOISerialNumber, 77u);
     TLN_Definition_Frame definition;
-    ASSERT_TRUE(index->ReadDataDefinition(record.CategoryDefinition, definition, 2 * record.CategoryDefinitionSize));
+    ASSERT_TRUE(
+        index->ReadDataDefinition(record.CategoryDefinition, definition, 2 * record.CategoryDefinitionSize));
     EXPECT_EQ(definition.Columns.size(), 3u);
     TLN_Index_Expansion_Rec expansion;
     ASSERT_TRUE(index->ReadExpansionRecord(0, expansion));

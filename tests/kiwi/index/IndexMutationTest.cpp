@@ -109,10 +109,18 @@ void mutate(std::vector<uint8_t>& bytes, std::mt19937& random) {
     for (int i = 0; i < changes; ++i) {
         const size_t at = random() % bytes.size();
         switch (random() % 4) {
-        case 0: bytes[at] = uint8_t(random()); break;
-        case 1: bytes[at] = 0xFF; break;
-        case 2: bytes[at] = 0x00; break;
-        default: bytes[at] ^= uint8_t(1u << (random() % 8)); break;
+        case 0:
+            bytes[at] = uint8_t(random());
+            break;
+        case 1:
+            bytes[at] = 0xFF;
+            break;
+        case 2:
+            bytes[at] = 0x00;
+            break;
+        default:
+            bytes[at] ^= uint8_t(1u << (random() % 8));
+            break;
         }
     }
 }
@@ -143,9 +151,10 @@ TEST(IndexMutation, RandomByteChangesAreReadSafely) {
         const std::string path = fixture::writeIndexFixture(folder, damaged);
         try {
             std::unique_ptr<TLN_IndexManager> index =
-                damaged.base == 0 ? TLN_IndexManager::Create(path)
-                                  : TLN_IndexManager::CreateFromStream(
-                                        std::make_shared<TLN_MemoryStream>(damaged.index, path), damaged.base);
+                damaged.base == 0
+                    ? TLN_IndexManager::Create(path)
+                    : TLN_IndexManager::CreateFromStream(
+                          std::make_shared<TLN_MemoryStream>(damaged.index, path), damaged.base);
             found += IndexWalker(*index).walk();
         } catch (const KiwiError&) {
         }

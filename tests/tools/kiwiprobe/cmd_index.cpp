@@ -20,12 +20,15 @@ std::string hex(int64_t value) {
     return text;
 }
 
-std::string quoted(const QString& text) { return "\"" + text.toStdString() + "\""; }
+std::string quoted(const QString& text) {
+    return "\"" + text.toStdString() + "\"";
+}
 
 // "file:0xPOS" ("index" for the index file itself), "-" when there is nothing.
 std::string where(const TLN_Additional_Address& address) {
     if (!address.Exists()) return "-";
-    return (address.FileName.empty() ? std::string("index") : address.FileName) + ":" + hex(address.DataPosition);
+    return (address.FileName.empty() ? std::string("index") : address.FileName) + ":" +
+           hex(address.DataPosition);
 }
 
 std::string area(const TLN_Point& point) {
@@ -38,15 +41,15 @@ public:
 
     void header() {
         const TLN_Data_Management_Frame_Header& h = index_.Header();
-        std::printf("header valid=%d declaration=%s version=%s date=%016llX copyright=\"%s\"\n", index_.IsValid(),
-                    h.DataDeclaration.c_str(), h.DataFormatVersion.c_str(), (unsigned long long)h.CreationDate(),
-                    h.Copyright.c_str());
+        std::printf("header valid=%d declaration=%s version=%s date=%016llX copyright=\"%s\"\n",
+                    index_.IsValid(), h.DataDeclaration.c_str(), h.DataFormatVersion.c_str(),
+                    (unsigned long long)h.CreationDate(), h.Copyright.c_str());
         std::printf("fields user=%u@%u expansion=%u@%u volumes=%u/%u@%u poi=%u/%u@%u usable=%u,%u\n",
                     h.UserFieldSize, h.UserFieldOffset, h.ExpansionFieldSize, h.ExpansionFieldOffset,
-                    h.VolumeRecordCount, h.VolumeRecordSize, h.VolumeRecordOffset, h.POIRecordCount, h.POIRecordSize,
-                    h.POIRecordOffset, index_.VolumeCount(), index_.POICount());
-        std::printf("title size=%u offset=%u at=%s %s\n", h.TitleSize, h.TitleOffset, hex(h.Title.Position).c_str(),
-                    quoted(h.Title.Text.text).c_str());
+                    h.VolumeRecordCount, h.VolumeRecordSize, h.VolumeRecordOffset, h.POIRecordCount,
+                    h.POIRecordSize, h.POIRecordOffset, index_.VolumeCount(), index_.POICount());
+        std::printf("title size=%u offset=%u at=%s %s\n", h.TitleSize, h.TitleOffset,
+                    hex(h.Title.Position).c_str(), quoted(h.Title.Text.text).c_str());
         if (h.HasExpansionField)
             std::printf("expansion-field declaration=%s records=%u usable=%u truncated=%d\n",
                         h.ExpansionDataDeclaration.c_str(), h.ExpansionRecordCount, index_.ExpansionCount(),
@@ -57,19 +60,20 @@ public:
         std::printf("%s %u at=%s declaration=%s kind=%s \"%s\" address=%s expansion=%u@%u keyboard=%s min=%s "
                     "max=%s frame=%u field=%s to=%s item=%s representation=%s\n",
                     label, i, hex(r.Position).c_str(), r.DataDeclaration.c_str(), r.KindDeclaration.c_str(),
-                    GetSearchKindName(r.KindDeclaration).c_str(), r.AddressDeclaration.c_str(), r.ExpansionFieldSize,
-                    r.ExpansionFieldOffset, r.KeyboardDesignation.c_str(), area(r.CoveredMinimum).c_str(),
-                    area(r.CoveredMaximum).c_str(), r.FrameSize, hex(r.FrameAddressField).c_str(),
-                    where(r.FrameAddress).c_str(), hex(r.FrameAddress.ItemPosition).c_str(),
-                    quoted(r.Representation.Text.text).c_str());
+                    GetSearchKindName(r.KindDeclaration).c_str(), r.AddressDeclaration.c_str(),
+                    r.ExpansionFieldSize, r.ExpansionFieldOffset, r.KeyboardDesignation.c_str(),
+                    area(r.CoveredMinimum).c_str(), area(r.CoveredMaximum).c_str(), r.FrameSize,
+                    hex(r.FrameAddressField).c_str(), where(r.FrameAddress).c_str(),
+                    hex(r.FrameAddress.ItemPosition).c_str(), quoted(r.Representation.Text.text).c_str());
     }
 
     void expansionRecord(uint32_t i, const TLN_Index_Expansion_Rec& r) {
         std::printf("expansion %u at=%s length=%lld declaration=%s maker=%d,%d,%u,%s size=%u address=%s "
                     "name=\"%s\" offset=%u to=%s\n",
-                    i, hex(r.Position).c_str(), (long long)r.Length, r.DataDeclaration.c_str(), r.ManufacturerID.Y,
-                    r.ManufacturerID.X, r.ManufacturerID.ByteValue, hex(r.ManufacturerID.WordValue).c_str(), r.Size,
-                    r.AddressDeclaration.c_str(), r.FileName.c_str(), r.DataOffset, where(r.Data).c_str());
+                    i, hex(r.Position).c_str(), (long long)r.Length, r.DataDeclaration.c_str(),
+                    r.ManufacturerID.Y, r.ManufacturerID.X, r.ManufacturerID.ByteValue,
+                    hex(r.ManufacturerID.WordValue).c_str(), r.Size, r.AddressDeclaration.c_str(),
+                    r.FileName.c_str(), r.DataOffset, where(r.Data).c_str());
     }
 
     // Follows an address only into files that exist; a missing one is reported, not opened.
@@ -96,12 +100,12 @@ public:
             return;
         }
         std::printf("    %s at=%s declaration=%s name=%s columns=%u read=%zu truncated=%d\n", label,
-                    where(at).c_str(), d.DataDeclaration.c_str(), d.Name.c_str(), d.ColumnCount, d.Columns.size(),
-                    d.Truncated);
+                    where(at).c_str(), d.DataDeclaration.c_str(), d.Name.c_str(), d.ColumnCount,
+                    d.Columns.size(), d.Truncated);
         for (const TLN_Definition_Column& c : d.Columns)
-            std::printf("      column %s value4=%s type=%s count=%u count-code=%s value12=%s\n", c.Name.c_str(),
-                        hex(c.Value4).c_str(), c.TypeCode.c_str(), c.ElementCount, c.CountCode().c_str(),
-                        hex(c.Value12).c_str());
+            std::printf("      column %s value4=%s type=%s count=%u count-code=%s value12=%s\n",
+                        c.Name.c_str(), hex(c.Value4).c_str(), c.TypeCode.c_str(), c.ElementCount,
+                        c.CountCode().c_str(), hex(c.Value12).c_str());
     }
 
     void searchRecords(uint32_t owner, const TLN_Search_Frame_Header& f) {
@@ -112,20 +116,21 @@ public:
                 std::printf("    search %u.%u not found\n", owner, i);
                 continue;
             }
-            std::printf("    search %u.%u at=%s declaration=%s expansion=%u@%u category-definition=%u:%s "
-                        "category-data=%u:%s keyboard=%s parent=%u option=%u first-level=%u items=%u offset=%u "
-                        "keyboard1=%s\n",
-                        owner, i, hex(r.Position).c_str(), r.DataDeclaration.c_str(), r.ExpansionFieldSize,
-                        r.ExpansionFieldOffset, r.CategoryDefinitionSize, where(r.CategoryDefinition).c_str(),
-                        r.CategoryDataSize, where(r.CategoryData).c_str(), r.KeyboardDesignation.c_str(),
-                        r.CategoryParentRecordSize, r.CategoryOptionRecordSize, r.FirstLevelCategorySize,
-                        r.FirstLevelOptionCount, r.FirstLevelCategoryOffset, r.FirstLevelKeyboardDesignation.c_str());
+            std::printf(
+                "    search %u.%u at=%s declaration=%s expansion=%u@%u category-definition=%u:%s "
+                "category-data=%u:%s keyboard=%s parent=%u option=%u first-level=%u items=%u offset=%u "
+                "keyboard1=%s\n",
+                owner, i, hex(r.Position).c_str(), r.DataDeclaration.c_str(), r.ExpansionFieldSize,
+                r.ExpansionFieldOffset, r.CategoryDefinitionSize, where(r.CategoryDefinition).c_str(),
+                r.CategoryDataSize, where(r.CategoryData).c_str(), r.KeyboardDesignation.c_str(),
+                r.CategoryParentRecordSize, r.CategoryOptionRecordSize, r.FirstLevelCategorySize,
+                r.FirstLevelOptionCount, r.FirstLevelCategoryOffset, r.FirstLevelKeyboardDesignation.c_str());
             std::printf("    search %u.%u matching-definition=%u:%s matching-data=%u:%s record-size=%u "
                         "records=%u poi-serial=%u next-level=%u:%s representation=%s\n",
-                        owner, i, r.MatchingDefinitionSize, where(r.MatchingDefinition).c_str(), r.MatchingDataSize,
-                        where(r.MatchingData).c_str(), r.MatchingRecordSize, r.MatchingRecordCount,
-                        r.DefaultPOISerialNumber, r.NextLevelSize, where(r.NextLevel).c_str(),
-                        quoted(r.Representation.Text.text).c_str());
+                        owner, i, r.MatchingDefinitionSize, where(r.MatchingDefinition).c_str(),
+                        r.MatchingDataSize, where(r.MatchingData).c_str(), r.MatchingRecordSize,
+                        r.MatchingRecordCount, r.DefaultPOISerialNumber, r.NextLevelSize,
+                        where(r.NextLevel).c_str(), quoted(r.Representation.Text.text).c_str());
             definition("category-definition", r.CategoryDefinition, r.CategoryDefinitionSize);
             definition("matching-definition", r.MatchingDefinition, r.MatchingDefinitionSize);
             reachable("    ", "category-data", r.CategoryData);
@@ -140,11 +145,12 @@ public:
                 std::printf("    poi-record %u.%u not found\n", owner, i);
                 continue;
             }
-            std::printf("    poi-record %u.%u at=%s declaration=%s expansion=%u@%u definition=%u:%s data=%u:%s "
-                        "record-size=%u records=%u\n",
-                        owner, i, hex(r.Position).c_str(), r.DataDeclaration.c_str(), r.ExpansionFieldSize,
-                        r.ExpansionFieldOffset, r.DefinitionSize, where(r.Definition).c_str(), r.DataSize,
-                        where(r.Data).c_str(), r.RecordSize, r.RecordCount);
+            std::printf(
+                "    poi-record %u.%u at=%s declaration=%s expansion=%u@%u definition=%u:%s data=%u:%s "
+                "record-size=%u records=%u\n",
+                owner, i, hex(r.Position).c_str(), r.DataDeclaration.c_str(), r.ExpansionFieldSize,
+                r.ExpansionFieldOffset, r.DefinitionSize, where(r.Definition).c_str(), r.DataSize,
+                where(r.Data).c_str(), r.RecordSize, r.RecordCount);
             definition("poi-definition", r.Definition, r.DefinitionSize);
             reachable("    ", "poi-data", r.Data);
         }
@@ -176,8 +182,8 @@ public:
                     frame.DataDeclaration.c_str(), frame.EntryCount, frame.Entries.size(), frame.Truncated);
         for (const TLN_Character_Info_Entry& e : frame.Entries)
             std::printf("    entry at=%s id=%s value=%s type=%s name=\"%s\" offset=%u to=%s\n",
-                        hex(e.Position).c_str(), e.ID.c_str(), hex(e.Value).c_str(), e.Type.c_str(), e.Name.c_str(),
-                        e.DataOffset, where(e.Data).c_str());
+                        hex(e.Position).c_str(), e.ID.c_str(), hex(e.Value).c_str(), e.Type.c_str(),
+                        e.Name.c_str(), e.DataOffset, where(e.Data).c_str());
     }
 
     void all(bool records) {
@@ -247,8 +253,9 @@ int generateCommand(const probe::Args& args) {
     const auto fixture = fixture::buildIndexFixture(probe::parseNumber(probe::option(args, "--base", "0")));
     if (probe::hasFlag(args, "--listed")) {
         // The data file gzip-compressed in 64 KiB blocks and named by a "05.CMP" list beside it.
-        std::printf("%s\n",
-                    fixture::writeListedIndexFixture(folders[0], fixture, fixture::CmpLayout::Gzip05).c_str());
+        std::printf(
+            "%s\n",
+            fixture::writeListedIndexFixture(folders[0], fixture, fixture::CmpLayout::Gzip05).c_str());
         return 0;
     }
     std::printf("%s\n", fixture::writeIndexFixture(folders[0], fixture,
@@ -257,7 +264,8 @@ int generateCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register reg("index", "INDEXDAT.KWI [--records] [--base N] [--image IMAGE] [--open NAME]", indexCommand);
+probe::Register reg("index", "INDEXDAT.KWI [--records] [--base N] [--image IMAGE] [--open NAME]",
+                    indexCommand);
 probe::Register regGenerate("gen-index", "DIR [--base N] [--data-name NAME | --listed]", generateCommand);
 
 } // namespace
