@@ -195,7 +195,7 @@ TEST(GraphicManager, AllOnesRouteDataOffsetMeansNone) {
 namespace {
 // A 16 GiB stream: the given bytes at its start, then bytes of 0x01 (no storage behind them).
 class LargeStream : public TLN_Stream {
-  public:
+public:
     explicit LargeStream(std::vector<uint8_t> head) : head_(std::move(head)) {}
     int64_t Size() override { return int64_t(16) << 30; }
     int64_t ReadAt(int64_t position, void* buffer, int64_t count) override {
@@ -207,7 +207,7 @@ class LargeStream : public TLN_Stream {
         return count;
     }
 
-  private:
+private:
     std::vector<uint8_t> head_;
 };
 } // namespace
