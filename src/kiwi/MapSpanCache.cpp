@@ -19,10 +19,16 @@ MapSpanCache::Span MapSpanCache::Find(const TLN_Stream* stream, int64_t position
     return found->second->span;
 }
 
+void MapSpanCache::SetCapacity(size_t capacityBytes) {
+    std::lock_guard lock(mutex_);
+    capacity_ = capacityBytes;
+    evict();
+}
+
 void MapSpanCache::Insert(const std::shared_ptr<TLN_Stream>& stream, int64_t position, Kind kind, Span span,
                           uint32_t tag) {
-    if (!span || span->size() > capacity_ / 4) return;
     std::lock_guard lock(mutex_);
+    if (!span || span->size() > capacity_ / 4) return;
     const Key key{stream.get(), position, kind, tag};
     if (index_.count(key)) return; // another thread read it meanwhile; both spans hold the same bytes
     entries_.push_front(Entry{key, stream, span});
@@ -45,6 +51,11 @@ void MapSpanCache::Clear() {
     entries_.clear();
     index_.clear();
     held_ = 0;
+}
+
+size_t MapSpanCache::Capacity() const {
+    std::lock_guard lock(mutex_);
+    return capacity_;
 }
 
 size_t MapSpanCache::HeldBytes() const {

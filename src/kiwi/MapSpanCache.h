@@ -27,9 +27,11 @@ public:
     void Insert(const std::shared_ptr<TLN_Stream>& stream, int64_t position, Kind kind, Span span,
                 uint32_t tag = 0);
     void Clear();
+    // Changes the bound, dropping the least recently used spans that no longer fit.
+    void SetCapacity(size_t capacityBytes);
 
     size_t HeldBytes() const;
-    size_t Capacity() const { return capacity_; }
+    size_t Capacity() const;
 
 private:
     struct Key {
