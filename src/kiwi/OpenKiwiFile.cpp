@@ -1,9 +1,9 @@
-// Opening a KIWI file by name. For now plain files only; the file stream and the decompressing
-// stream take this over.
+// Opening a KIWI file by name: always through the decompressing stream, which reads the file unchanged
+// (through TLN_FileStream) when no CMP list names it.
 #include "kiwi/OpenKiwiFile.h"
 
-#include "kiwi/HandleStream.h"
+#include "kiwi/DecompFileStream.h"
 
 std::shared_ptr<TLN_Stream> OpenKiwiFile(const std::string& fileName) {
-    return TLN_HandleStream::OpenForReading(fileName);
+    return TLN_DecompFileStream::Create(fileName);
 }
