@@ -3,18 +3,28 @@
 #include <iostream>
 
 #include "ProbeCommand.h"
+#include "kiwi/FileManager.h"
 #include "kiwi/KiwiMap.h"
 #include "support/CountingStream.h"
 #include "support/MapWalk.h"
 
 namespace {
 
+// Mounts the image of --image, when given; false (with a message) when it cannot be mounted.
+bool mountImage(const probe::Args& args, const char* command) {
+    const std::string image = probe::option(args, "--image");
+    if (image.empty() || OpenISOImage(image)) return true;
+    std::fprintf(stderr, "%s: cannot mount %s\n", command, image.c_str());
+    return false;
+}
+
 int mapCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--limit"});
+    const probe::Args files = probe::positional(args, {"--limit", "--image"});
     if (files.size() != 1) {
         std::fprintf(stderr, "map: give the path of ALLDATA.KWI\n");
         return 2;
     }
+    if (!mountImage(args, "map")) return 1;
     ReadCounter counter;
     const bool countReads = probe::hasFlag(args, "--reads");
     TLN_KiwiMap map(files[0], countReads ? counter.Opener() : TLN_KiwiMap::StreamOpener());
@@ -40,13 +50,14 @@ void printNumber(const char* label, const TLN_ParcelNumber& number) {
 }
 
 int locateCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--level", "--xy"});
+    const probe::Args files = probe::positional(args, {"--level", "--xy", "--image"});
     const std::string xy = probe::option(args, "--xy");
     const size_t comma = xy.find(',');
     if (files.size() != 1 || comma == std::string::npos || !probe::hasFlag(args, "--level")) {
         std::fprintf(stderr, "locate: give ALLDATA.KWI --level L --xy X,Y\n");
         return 2;
     }
+    if (!mountImage(args, "locate")) return 1;
     const long long level = probe::parseNumber(probe::option(args, "--level"));
     const long long x = probe::parseNumber(xy.substr(0, comma));
     const long long y = probe::parseNumber(xy.substr(comma + 1));
@@ -61,7 +72,7 @@ int locateCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register mapReg("map", "ALLDATA.KWI [--walk] [--limit N] [--reads]", mapCommand);
-probe::Register locateReg("locate", "ALLDATA.KWI --level L --xy X,Y", locateCommand);
+probe::Register mapReg("map", "ALLDATA.KWI [--walk] [--limit N] [--reads] [--image IMAGE]", mapCommand);
+probe::Register locateReg("locate", "ALLDATA.KWI --level L --xy X,Y [--image IMAGE]", locateCommand);
 
 } // namespace
