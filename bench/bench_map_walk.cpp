@@ -40,7 +40,8 @@ size_t walkParcels(TLN_KiwiMap& map) {
                 for (uint32_t p = 0; p < info.RecordCount; ++p) {
                     TLN_MM_Parcel_Managenent_Record parcel;
                     TLN_MM_Distribution_Header header;
-                    if (!map.ReadParcel(block.Stream, level, p, parcel, false, block.Address) || parcel.IsDivided())
+                    if (!map.ReadParcel(block.Stream, level, p, parcel, false, block.Address) ||
+                        parcel.IsDivided())
                         continue;
                     if (map.ReadMainMapHeader(parcel.Stream, level, header, true, parcel.Address)) ++parcels;
                 }
@@ -75,7 +76,8 @@ void BM_WalkEveryParcel(benchmark::State& state) {
         reads += counter.Reads();
     }
     double sequential = 0;
-    for (int i = 0; i < 5; ++i) sequential += sequentialReadSeconds(path);
+    for (int i = 0; i < 5; ++i)
+        sequential += sequentialReadSeconds(path);
     state.counters["parcels/s"] = benchmark::Counter(double(parcels), benchmark::Counter::kIsRate);
     state.counters["reads/parcel"] = double(reads) / double(parcels);
     state.counters["walk_ms"] = 1000 * walkSeconds / double(state.iterations());

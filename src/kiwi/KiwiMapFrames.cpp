@@ -24,7 +24,8 @@ bool TLN_KiwiMap::ReadMainMapHeader(const std::shared_ptr<TLN_Stream>& stream, u
     const int basic = record->MainMapBasicCount;
     const int extended = record->MainMapExtendedCount;
     const int64_t end = MainMapHeaderTablesEnd(out, basic, extended);
-    if (end > int64_t(span->size()) && span->size() == size_t(first)) span = readSpan(*stream, frameStart, end);
+    if (end > int64_t(span->size()) && span->size() == size_t(first))
+        span = readSpan(*stream, frameStart, end);
     const BeCursor cursor(span->data(), span->size());
     DecodeMainMapHeaderTables(cursor, frameStart, basic, extended, out);
 
@@ -51,7 +52,8 @@ bool TLN_KiwiMap::ReadMainMapFrameTable(const std::shared_ptr<TLN_Stream>& strea
     if (!stream || !record || frameStart < 0) return false;
     Span span = readSpan(*stream, frameStart, kFirstHeaderRead);
     if (span->size() < size_t(kMainMapHeaderFixedSize)) return false;
-    const int count = std::min(record->MainMapBasicCount + record->MainMapExtendedCount, kFrameTableReferenceCount);
+    const int count =
+        std::min(record->MainMapBasicCount + record->MainMapExtendedCount, kFrameTableReferenceCount);
     const int64_t regions = BeCursor(span->data(), span->size()).u16(34);
     const int64_t end = kMainMapHeaderFixedSize + 4 * regions + 6 * int64_t(count);
     if (end > int64_t(span->size()) && span->size() == size_t(kFirstHeaderRead))
@@ -85,7 +87,8 @@ bool TLN_KiwiMap::ReadRouteGuidanceHeader(const std::shared_ptr<TLN_Stream>& str
     if (!stream || !record || frameStart <= 0) return false;
     const int basic = record->RouteGuidanceBasicCount;
     const int extended = record->RouteGuidanceExtendedCount;
-    const Span span = readSpan(*stream, frameStart, kRouteGuidanceHeaderFixedSize + 6 * int64_t(basic + extended));
+    const Span span =
+        readSpan(*stream, frameStart, kRouteGuidanceHeaderFixedSize + 6 * int64_t(basic + extended));
     if (span->size() < size_t(kRouteGuidanceHeaderFixedSize)) return false;
     DecodeRouteGuidanceHeader(BeCursor(span->data(), span->size()), frameStart, basic, extended, out);
     return true;

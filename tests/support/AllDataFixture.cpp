@@ -10,7 +10,9 @@ namespace fixture {
 
 AllDataBuilder::AllDataBuilder(const AllDataSpec& spec) : spec_(spec) {}
 
-ByteWriter& AllDataBuilder::partWriter() { return spec_.mainMapFile.empty() ? all_ : fileWriter(spec_.mainMapFile); }
+ByteWriter& AllDataBuilder::partWriter() {
+    return spec_.mainMapFile.empty() ? all_ : fileWriter(spec_.mainMapFile);
+}
 
 ByteWriter& AllDataBuilder::fileWriter(const std::string& name) {
     if (name.empty()) return partWriter();
@@ -18,7 +20,8 @@ ByteWriter& AllDataBuilder::fileWriter(const std::string& name) {
     if (found == files_.end()) {
         // Data files start with filler so that nothing of interest sits at position 0.
         found = files_.emplace(name, ByteWriter()).first;
-        for (uint64_t p = 0; p < 2048; ++p) found->second.u8(positionByte(p));
+        for (uint64_t p = 0; p < 2048; ++p)
+            found->second.u8(positionByte(p));
     }
     return found->second;
 }
@@ -33,7 +36,8 @@ AllDataImage AllDataBuilder::build() {
     writeHeaderTable();
     writeManagementData();
     image_.allData = all_.take();
-    for (auto& [name, writer] : files_) image_.files[name] = writer.take();
+    for (auto& [name, writer] : files_)
+        image_.files[name] = writer.take();
     return std::move(image_);
 }
 
@@ -87,7 +91,8 @@ void AllDataBuilder::writeHeaderTable() {
     }
     // Filler for the area header 2 points at.
     all_.padTo(4096);
-    for (uint64_t p = 4096; p < 4096 + 96; ++p) all_.u8(positionByte(p));
+    for (uint64_t p = 4096; p < 4096 + 96; ++p)
+        all_.u8(positionByte(p));
 }
 
 void AllDataBuilder::writeManagementData() {
@@ -98,7 +103,8 @@ void AllDataBuilder::writeManagementData() {
     const int levelBytes = spec_.levelRecordBytes;
     const int blockBytes = spec_.fileNameDesignation ? 18 : 6;
     int totalBlockSets = 0;
-    for (const LevelSpec& level : spec_.levels) totalBlockSets += level.blockSets.x * level.blockSets.y;
+    for (const LevelSpec& level : spec_.levels)
+        totalBlockSets += level.blockSets.x * level.blockSets.y;
 
     // Main map data management header (30 bytes).
     part.u16(15).u16(0).u16(spec_.fileNameDesignation ? 1 : 0).u16(0);
@@ -113,9 +119,10 @@ void AllDataBuilder::writeManagementData() {
         image_.levelRecords.push_back(int64_t(start));
         part.u8(l.codeByte).u8(l.integrationByte);
         part.u16(uint32_t(l.basic << 12 | l.extended << 8 | l.routeBasic << 4 | l.routeExtended));
-        for (uint32_t scale : l.scales) part.u32(scale);
-        for (const CountPair& pair : {l.blockSets, l.blocks, l.parcels, l.divisions[0], l.divisions[1],
-                                      l.divisions[2]})
+        for (uint32_t scale : l.scales)
+            part.u32(scale);
+        for (const CountPair& pair :
+             {l.blockSets, l.blocks, l.parcels, l.divisions[0], l.divisions[1], l.divisions[2]})
             part.u8(uint32_t(pair.y - 1)).u8(uint32_t(pair.x - 1));
         tableOffsetAt.push_back(part.size());
         part.u16(0xFFFF).u16(l.nodeRecordWords);
@@ -123,7 +130,8 @@ void AllDataBuilder::writeManagementData() {
             part.u16(uint32_t((l.roadClasses.size() - 1) << 10 | (l.backgroundClasses.size() - 1) << 5 |
                               (l.nameClasses.size() - 1)));
             for (const auto* list : {&l.roadClasses, &l.backgroundClasses, &l.nameClasses})
-                for (uint16_t code : *list) part.u16(code);
+                for (uint16_t code : *list)
+                    part.u16(code);
         }
         if (part.size() > start + size_t(levelBytes)) throw std::logic_error("level record too small");
         part.padTo(start + size_t(levelBytes));
@@ -158,7 +166,8 @@ void AllDataBuilder::writeManagementData() {
         for (int block = 0; block < count; ++block) {
             blocks.push_back({pending.level, pending.set, block, part.size()});
             part.u32(0xFFFFFFFFu).u16(0);
-            if (spec_.fileNameDesignation) part.fixedText(blockSpec(pending.level, pending.set, block).blockFile, 12);
+            if (spec_.fileNameDesignation)
+                part.fixedText(blockSpec(pending.level, pending.set, block).blockFile, 12);
         }
     }
     const size_t managementEnd = part.size();
@@ -173,8 +182,9 @@ void AllDataBuilder::writeManagementData() {
     // Management header 0: the part's address and its size in logical sectors.
     const int64_t partBytes = int64_t(managementEnd) - base;
     all_.patchU32(headerZero_, kiwiAddress(uint64_t(base)));
-    all_.patchU16(headerZero_ + 4, uint32_t(std::min<int64_t>(
-                                       0xFFFF, (partBytes + spec_.logicalSectorSize - 1) / spec_.logicalSectorSize)));
+    all_.patchU16(headerZero_ + 4,
+                  uint32_t(std::min<int64_t>(0xFFFF, (partBytes + spec_.logicalSectorSize - 1) /
+                                                         spec_.logicalSectorSize)));
 }
 
 const BlockSetSpec& AllDataBuilder::blockSetSpec(int level, int set) const {
@@ -189,12 +199,15 @@ const BlockSpec& AllDataBuilder::blockSpec(int level, int set, int block) const 
     return size_t(block) < blocks.size() ? blocks[size_t(block)] : regular;
 }
 
-AllDataImage buildAllData(const AllDataSpec& spec) { return AllDataBuilder(spec).build(); }
+AllDataImage buildAllData(const AllDataSpec& spec) {
+    return AllDataBuilder(spec).build();
+}
 
 std::string writeAllData(const AllDataImage& image, const std::string& folder) {
     const std::string path = folder + "/ALLDATA.KWI";
     writeFile(path, image.allData);
-    for (const auto& [name, bytes] : image.files) writeFile(folder + "/" + name, bytes);
+    for (const auto& [name, bytes] : image.files)
+        writeFile(folder + "/" + name, bytes);
     return path;
 }
 
@@ -202,8 +215,10 @@ std::string writeAllDataVolumes(const AllDataImage& image, const std::string& fo
     const size_t split = std::min(firstPartBytes, image.allData.size());
     writeFile(folder + "/ALLDATA1.KWI",
               std::vector<uint8_t>(image.allData.begin(), image.allData.begin() + long(split)));
-    writeFile(folder + "/ALLDATA2.KWI", std::vector<uint8_t>(image.allData.begin() + long(split), image.allData.end()));
-    for (const auto& [name, bytes] : image.files) writeFile(folder + "/" + name, bytes);
+    writeFile(folder + "/ALLDATA2.KWI",
+              std::vector<uint8_t>(image.allData.begin() + long(split), image.allData.end()));
+    for (const auto& [name, bytes] : image.files)
+        writeFile(folder + "/" + name, bytes);
     return folder + "/ALLDATA1.KWI";
 }
 

@@ -19,7 +19,8 @@ int recordSizeOf(int listType) {
 }
 
 void patchText(ByteWriter& writer, size_t at, const std::string& text, size_t length) {
-    for (size_t i = 0; i < length; ++i) writer.patchU8(at + i, i < text.size() ? uint8_t(text[i]) : 0);
+    for (size_t i = 0; i < length; ++i)
+        writer.patchU8(at + i, i < text.size() ? uint8_t(text[i]) : 0);
 }
 
 } // namespace
@@ -62,7 +63,8 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
         list.align(2);
         routeList = list.size();
         list.patchU16(pmi + 2, uint32_t((routeList - pmi) / 2));
-        for (int i = 0; i < count; ++i) list.u32(0xFFFFFFFFu).u16(0);
+        for (int i = 0; i < count; ++i)
+            list.u32(0xFFFFFFFFu).u16(0);
     }
     const int64_t pmiBytes = int64_t(list.size() - pmi);
 
@@ -78,9 +80,11 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
         list.patchU32(at, kiwiAddress(uint64_t(frame)));
         list.patchU16(at + 4, sectors);
         if (b.listType == 1) list.patchU16(at + 6, uint32_t(0x1000 + index));
-        if (b.listType == 100) patchText(list, at + 6, parcel.recordFile.empty() ? b.dataFile : parcel.recordFile, 12);
+        if (b.listType == 100)
+            patchText(list, at + 6, parcel.recordFile.empty() ? b.dataFile : parcel.recordFile, 12);
     };
-    auto record = [&](int index, int sub, const WrittenFrame& frame, uint8_t identifier, const std::string& file) {
+    auto record = [&](int index, int sub, const WrittenFrame& frame, uint8_t identifier,
+                      const std::string& file) {
         ParcelEntry entry;
         entry.level = level;
         entry.blockSet = set;
@@ -189,14 +193,16 @@ AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, cons
     writer.u16(uint32_t(headerBytes / 2));
     writer.coordinate(spec_.south + identity.row * 250).coordinate(spec_.west + identity.column * 250);
     writer.u8(identity.locationY).u8(identity.locationX);
-    writer.u16(uint32_t(identity.identifier << 14 | (identity.adjacent ? 1 : 0) << 13 | identity.typeNumber << 8 |
-                        (identity.latitudinal & 15) << 4 | (identity.longitudinal & 15)));
+    writer.u16(uint32_t(identity.identifier << 14 | (identity.adjacent ? 1 : 0) << 13 |
+                        identity.typeNumber << 8 | (identity.latitudinal & 15) << 4 |
+                        (identity.longitudinal & 15)));
     writer.u32(uint32_t(0x20 + identity.level) << 24 | uint32_t(counter));
     writer.u16(identity.level == 0 ? 0x4005 : 0x0005).u16(0x8003).u16(0x0003).u16(480).u16(70);
     const size_t routeAt = writer.size();
     writer.u32(0xFFFFFFFFu).u16(0);
     writer.u16(uint32_t(regions));
-    for (int r = 0; r < regions; ++r) writer.u16(uint32_t((identity.level + 1) << 10 | r)).u16(uint32_t(100 + counter + r));
+    for (int r = 0; r < regions; ++r)
+        writer.u16(uint32_t((identity.level + 1) << 10 | r)).u16(uint32_t(100 + counter + r));
     for (int j = 0; j < references; ++j) {
         if (j == l.basic + 1)
             writer.u32(0xFFFFFFFFu).u16(0); // the second extended frame is absent
@@ -216,7 +222,8 @@ AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, cons
         writer.u32(self).u16(sectors).u32(self).u16(sectors);
     }
     if (identity.extension) writer.fill(8, 0xEE);
-    for (int64_t i = 0; i < body; ++i) writer.u8(positionByte(uint64_t(start + size_t(headerBytes + i))));
+    for (int64_t i = 0; i < body; ++i)
+        writer.u8(positionByte(uint64_t(start + size_t(headerBytes + i))));
     writer.align(32);
 
     WrittenFrame frame{int64_t(start), sectors, regions, -1};
@@ -240,7 +247,8 @@ int64_t AllDataBuilder::writeRouteGuidanceFrame(ByteWriter& writer, const FrameI
     // Bit 13 set: no adjacent parcel information (the route guidance header reads the bit inverted).
     writer.u16(uint32_t(identity.identifier << 14 | 1u << 13));
     writer.u32(0x00C0FFEEu).u16(0xC123);
-    for (int j = 0; j < references; ++j) writer.u32(uint32_t((headerBytes + 4 * j) / 2)).u16(2);
+    for (int j = 0; j < references; ++j)
+        writer.u32(uint32_t((headerBytes + 4 * j) / 2)).u16(2);
     // The whole frame stays within one 32-byte sector (its size in the main header is 1 sector).
     writer.padTo(start + 32, 0x5A);
     return int64_t(start);

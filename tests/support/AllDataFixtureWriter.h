@@ -43,11 +43,13 @@ private:
     const BlockSetSpec& blockSetSpec(int level, int set) const;
     const BlockSpec& blockSpec(int level, int set, int block) const;
 
-    void writeNamedPoint(int32_t latitude, int32_t longitude, uint8_t floor, uint16_t date, const std::string& text);
+    void writeNamedPoint(int32_t latitude, int32_t longitude, uint8_t floor, uint16_t date,
+                         const std::string& text);
     void writeDataVolume();
     void writeHeaderTable();
     void writeManagementData();
-    // Writes a block's parcel management information, its sub-lists and frames; returns its position and size.
+    // Writes a block's parcel management information, its sub-lists and frames; returns its position and
+    // size.
     std::pair<int64_t, int64_t> writeBlock(int level, int set, int block);
     WrittenFrame writeFrame(ByteWriter& writer, const FrameIdentity& identity, bool routeGuidance);
     int64_t writeRouteGuidanceFrame(ByteWriter& writer, const FrameIdentity& identity);

@@ -3,9 +3,9 @@
 
 #include <set>
 
+#include "MapTestSupport.h"
 #include "kiwi/FileNames.h"
 #include "kiwi/KiwiErrors.h"
-#include "MapTestSupport.h"
 #include "support/FixtureWriter.h"
 
 using maptest::numberOf;
@@ -91,7 +91,8 @@ TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
         ASSERT_TRUE(record.Stream);
         EXPECT_EQ(fileNamePart(record.Stream->FileName()), entry.file);
         TLN_MM_Distribution_Header header;
-        ASSERT_TRUE(map->ReadMainMapHeader(record.Stream, uint8_t(entry.level), header, true, record.Address));
+        ASSERT_TRUE(
+            map->ReadMainMapHeader(record.Stream, uint8_t(entry.level), header, true, record.Address));
         EXPECT_EQ(header.Identifier, entry.identifier);
         EXPECT_EQ(header.RouteGuidancePosition, entry.routeGuidanceFrame);
         EXPECT_EQ(int(header.Regions.size()), entry.regions);
@@ -121,8 +122,8 @@ TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
                     entry.parcel = parcel;
                     TLN_MM_Parcel_Managenent_Record record;
                     if (map->FindParcel(numberOf(spec, entry), false, record))
-                        found.insert(std::to_string(l) + "/" + std::to_string(set) + "/" + std::to_string(block) +
-                                     "/" + std::to_string(parcel));
+                        found.insert(std::to_string(l) + "/" + std::to_string(set) + "/" +
+                                     std::to_string(block) + "/" + std::to_string(parcel));
                 }
     }
     expected.insert(divided.begin(), divided.end());
@@ -233,7 +234,7 @@ TEST(KiwiMap, LevelRecordOfFortyBytesHasNoClassLists) {
 
 TEST(KiwiMap, CoverageAcrossTheDateLine) {
     auto spec = fixture::smallAllDataSpec();
-    spec.west = 5000000; // 173.6 degrees east
+    spec.west = 5000000;  // 173.6 degrees east
     spec.east = -5000000; // 173.6 degrees west
     const auto map = openMap(fixture::buildAllData(spec));
     EXPECT_EQ(map->Coverage().Left, 5000000);

@@ -13,7 +13,8 @@ namespace maptest {
 inline const char* const kMemoryAllData = "/nonexistent-kiwi-fixture/ALLDATA.KWI";
 
 inline std::unique_ptr<TLN_KiwiMap> openMap(const fixture::AllDataImage& image) {
-    return std::make_unique<TLN_KiwiMap>(kMemoryAllData, fixture::memoryOpener(fixture::memoryFilesOf(image)));
+    return std::make_unique<TLN_KiwiMap>(kMemoryAllData,
+                                         fixture::memoryOpener(fixture::memoryFilesOf(image)));
 }
 
 inline std::unique_ptr<TLN_KiwiMap> openMap(const fixture::MemoryFiles& files) {

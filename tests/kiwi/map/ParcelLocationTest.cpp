@@ -11,8 +11,12 @@ struct Place {
     uint8_t blockSet, block, parcel, position;
 };
 
-Place placeX(const TLN_ParcelNumber& n) { return {n.BlockSetX, n.BlockX, n.ParcelX, n.PositionX}; }
-Place placeY(const TLN_ParcelNumber& n) { return {n.BlockSetY, n.BlockY, n.ParcelY, n.PositionY}; }
+Place placeX(const TLN_ParcelNumber& n) {
+    return {n.BlockSetX, n.BlockX, n.ParcelX, n.PositionX};
+}
+Place placeY(const TLN_ParcelNumber& n) {
+    return {n.BlockSetY, n.BlockY, n.ParcelY, n.PositionY};
+}
 bool operator==(const Place& a, const Place& b) {
     return a.blockSet == b.blockSet && a.block == b.block && a.parcel == b.parcel && a.position == b.position;
 }
@@ -146,7 +150,8 @@ TEST(ParcelLocation, LocateParcelFillsKindAndDivisions) {
         EXPECT_EQ(number.PositionY, before.PositionY);
     }
     // Parcels without a frame are not located.
-    for (const auto& [x, y] : {std::pair<int64_t, int64_t>{4096 + 100, 4096 + 100}, {16384 + 8192 + 100, 4096 + 100}}) {
+    for (const auto& [x, y] :
+         {std::pair<int64_t, int64_t>{4096 + 100, 4096 + 100}, {16384 + 8192 + 100, 4096 + 100}}) {
         TLN_ParcelNumber number;
         map->PointToParcelNumber(0, x, number, y);
         EXPECT_FALSE(map->LocateParcel(number));

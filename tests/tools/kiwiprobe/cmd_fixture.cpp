@@ -14,23 +14,26 @@ int makeFixtureCommand(const probe::Args& args) {
         return 2;
     }
     const std::string folder = rest[1];
-    fixture::AllDataSpec spec = probe::hasFlag(args, "--large")
-                                    ? fixture::largeAllDataSpec(int(probe::parseNumber(probe::option(args, "--large"))))
-                                    : fixture::smallAllDataSpec();
+    fixture::AllDataSpec spec =
+        probe::hasFlag(args, "--large")
+            ? fixture::largeAllDataSpec(int(probe::parseNumber(probe::option(args, "--large"))))
+            : fixture::smallAllDataSpec();
     if (probe::hasFlag(args, "--system")) spec.systemText = probe::option(args, "--system");
     const fixture::AllDataImage image = fixture::buildAllData(spec);
     const std::string path =
         probe::hasFlag(args, "--volumes")
-            ? fixture::writeAllDataVolumes(image, folder, size_t(probe::parseNumber(probe::option(args, "--volumes"))))
+            ? fixture::writeAllDataVolumes(image, folder,
+                                           size_t(probe::parseNumber(probe::option(args, "--volumes"))))
             : fixture::writeAllData(image, folder);
     std::cout << "wrote " << path << " bytes " << image.allData.size() << "\n";
-    for (const auto& [name, bytes] : image.files) std::cout << "wrote " << name << " bytes " << bytes.size() << "\n";
+    for (const auto& [name, bytes] : image.files)
+        std::cout << "wrote " << name << " bytes " << bytes.size() << "\n";
     if (probe::hasFlag(args, "--manifest"))
         for (const fixture::ParcelEntry& e : image.parcels)
             std::cout << "manifest " << e.level << "/" << e.blockSet << "/" << e.block << "/" << e.parcel
                       << (e.sub >= 0 ? "/" + std::to_string(e.sub) : std::string()) << " file " << e.file
-                      << " frame " << e.frame << " size " << e.frameSize << " id " << int(e.identifier) << " route "
-                      << e.routeGuidanceFrame << " regions " << e.regions << "\n";
+                      << " frame " << e.frame << " size " << e.frameSize << " id " << int(e.identifier)
+                      << " route " << e.routeGuidanceFrame << " regions " << e.regions << "\n";
     return 0;
 }
 

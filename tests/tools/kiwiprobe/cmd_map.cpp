@@ -37,15 +37,16 @@ int mapCommand(const probe::Args& args) {
         result = walkMap(map, std::cout, options);
     }
     if (countReads)
-        std::cout << "reads " << counter.Reads() << " bytes " << counter.Bytes() << " parcels " << result.parcels
-                  << "\n";
+        std::cout << "reads " << counter.Reads() << " bytes " << counter.Bytes() << " parcels "
+                  << result.parcels << "\n";
     return map.IsValid() ? 0 : 1;
 }
 
 void printNumber(const char* label, const TLN_ParcelNumber& number) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(&number);
     std::cout << label;
-    for (size_t i = 0; i < sizeof number; ++i) std::cout << " " << int(bytes[i]);
+    for (size_t i = 0; i < sizeof number; ++i)
+        std::cout << " " << int(bytes[i]);
     std::cout << "\n";
 }
 
