@@ -75,8 +75,8 @@ public:
     // packed into the bytes of one word.
     TLN_Division GetLevelWord(uint8_t level, int type) const;
 
-    uint32_t NameLanguage() const { return nameLanguage_; }
-    void SetNameLanguage(uint32_t language) { nameLanguage_ = language; }
+    uint32_t NameLanguage() const { return nameLanguage_.load(); }
+    void SetNameLanguage(uint32_t language) { nameLanguage_.store(language); }
     int AnsiCodePage() const { return ansiCodePage_; }
     int TextCodePage() const { return textCodePage_; }
 
@@ -182,7 +182,7 @@ private:
     uint16_t blockSetRecordCount_ = 0;
     int64_t partBase_ = -1;
     std::vector<TLN_Level_Management_Record> levels_;
-    uint32_t nameLanguage_ = 0;
+    std::atomic<uint32_t> nameLanguage_{0};
     int ansiCodePage_ = 0;
     int textCodePage_ = 65001;
     TLN_Rect coverage_;
