@@ -18,7 +18,7 @@ namespace {
 // 8 x 8 block sets of 4 x 4 blocks of 4 x 4 parcels: a 128 x 128-parcel level, 16384 parcels.
 const std::string& largeMapPath() {
     static const std::string path = [] {
-        const auto image = fixture::buildAllData(fixture::largeAllDataSpec(8));
+        const auto image = fixture::buildAllData(fixture::largeAllDataPlan(8));
         return fixture::writeAllData(image, fixture::scratchDir("bench-map-walk"));
     }();
     return path;

@@ -17,7 +17,7 @@ struct CountPair {
     int y = 1;
 };
 
-struct ParcelSpec {
+struct ParcelPlan {
     enum class Kind {
         Regular,
         // The record holds an all-ones address and size 0: no frame.
@@ -43,7 +43,7 @@ struct ParcelSpec {
     bool selfReference = false;
 };
 
-struct BlockSpec {
+struct BlockPlan {
     bool absent = false;
     // 0, 1, 100, 202 (202 names dataFile in its information unless noName is set).
     int listType = 0;
@@ -55,16 +55,16 @@ struct BlockSpec {
     // Writes a route guidance parcel list (list type 0 only).
     bool routeGuidance = false;
     // Parcels by index (row-major, index = y × parcels.x + x); the others are regular.
-    std::map<int, ParcelSpec> parcels;
+    std::map<int, ParcelPlan> parcels;
 };
 
-struct BlockSetSpec {
+struct BlockSetPlan {
     bool absent = false;
     // One per block of the set (row-major); missing entries are regular list-type-0 blocks.
-    std::vector<BlockSpec> blocks;
+    std::vector<BlockPlan> blocks;
 };
 
-struct LevelSpec {
+struct LevelPlan {
     uint8_t codeByte = 0x04;
     // High nibble n: 2^n parcels integrated on the next-higher level; low nibble m: divided on the lower.
     uint8_t integrationByte = 0x21;
@@ -83,10 +83,10 @@ struct LevelSpec {
     std::vector<uint16_t> backgroundClasses = {1, 40};
     std::vector<uint16_t> nameClasses = {5};
     // One per block set (row-major); missing entries are full sets of regular blocks.
-    std::vector<BlockSetSpec> sets;
+    std::vector<BlockSetPlan> sets;
 };
 
-struct AllDataSpec {
+struct AllDataPlan {
     // The maker's system-specific identification text.
     std::string systemText = "AFEU:2.05";
     uint16_t logicalSectorSize = 32;
@@ -101,7 +101,7 @@ struct AllDataSpec {
     int32_t north = 1500000, south = 1400000, west = -40000, east = 60000;
     // Bytes of frame data after each distribution header.
     int frameBodyBytes = 128;
-    std::vector<LevelSpec> levels;
+    std::vector<LevelPlan> levels;
 };
 
 // Where one parcel record's frame was written.
@@ -134,11 +134,11 @@ struct AllDataImage {
 
 // Two levels, several block sets and blocks, list types 0, 1, 100 and 202 (with and without a data file),
 // regular, empty, divided and integrated parcels, adjacent tables, route guidance frames.
-AllDataSpec smallAllDataSpec(const std::string& systemText = "AFEU:2.05");
+AllDataPlan smallAllDataPlan(const std::string& systemText = "AFEU:2.05");
 // One level of side × side block sets of 4 × 4 blocks of 4 × 4 parcels, list type 0, regular parcels.
-AllDataSpec largeAllDataSpec(int blockSetsPerSide = 4);
+AllDataPlan largeAllDataPlan(int blockSetsPerSide = 4);
 
-AllDataImage buildAllData(const AllDataSpec& spec);
+AllDataImage buildAllData(const AllDataPlan& plan);
 // Writes "ALLDATA.KWI" and the data files into folder; returns the path of "ALLDATA.KWI".
 std::string writeAllData(const AllDataImage& image, const std::string& folder);
 // Writes "ALLDATA1.KWI" (the first firstPartBytes bytes) and "ALLDATA2.KWI" (the rest) and the data files.

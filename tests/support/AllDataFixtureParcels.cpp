@@ -26,8 +26,8 @@ void patchText(ByteWriter& writer, size_t at, const std::string& text, size_t le
 } // namespace
 
 std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int block) {
-    const LevelSpec& l = spec_.levels[size_t(level)];
-    const BlockSpec& b = blockSpec(level, set, block);
+    const LevelPlan& l = plan_.levels[size_t(level)];
+    const BlockPlan& b = blockPlan(level, set, block);
     ByteWriter& list = fileWriter(b.blockFile);
     const std::string listFile = fileNameOf(b.blockFile);
     const int recordSize = recordSizeOf(b.listType);
@@ -47,7 +47,7 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
     // The sub-parcels' own information of each divided parcel (list type 0, in the same stream).
     std::map<int, size_t> subLists;
     for (const auto& [index, parcel] : b.parcels) {
-        if (parcel.kind != ParcelSpec::Kind::Divided) continue;
+        if (parcel.kind != ParcelPlan::Kind::Divided) continue;
         list.align(2);
         const size_t sub = list.size();
         subLists[index] = sub;
@@ -75,7 +75,7 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
     const int blockX = block % l.blocks.x, blockY = block / l.blocks.x;
     const int perSetX = l.blocks.x * l.parcels.x, perSetY = l.blocks.y * l.parcels.y;
 
-    auto patchRecord = [&](int index, int64_t frame, uint32_t sectors, const ParcelSpec& parcel) {
+    auto patchRecord = [&](int index, int64_t frame, uint32_t sectors, const ParcelPlan& parcel) {
         const size_t at = records + size_t(index * recordSize);
         list.patchU32(at, kiwiAddress(uint64_t(frame)));
         list.patchU16(at + 4, sectors);
@@ -102,7 +102,7 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
 
     for (int index = 0; index < count; ++index) {
         const auto found = b.parcels.find(index);
-        const ParcelSpec parcel = found == b.parcels.end() ? ParcelSpec{} : found->second;
+        const ParcelPlan parcel = found == b.parcels.end() ? ParcelPlan{} : found->second;
         const int parcelX = index % l.parcels.x, parcelY = index / l.parcels.x;
         FrameIdentity identity;
         identity.level = level;
@@ -114,15 +114,15 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
         identity.extension = parcel.extension;
 
         switch (parcel.kind) {
-        case ParcelSpec::Kind::Empty: {
+        case ParcelPlan::Kind::Empty: {
             const size_t at = records + size_t(index * recordSize);
             list.patchU32(at, 0xFFFFFFFFu);
             list.patchU16(at + 4, 0);
             break;
         }
-        case ParcelSpec::Kind::IntegratedMember:
+        case ParcelPlan::Kind::IntegratedMember:
             break;
-        case ParcelSpec::Kind::Regular: {
+        case ParcelPlan::Kind::Regular: {
             const WrittenFrame frame = writeFrame(frames, identity, routeGuidance);
             if (!parcel.recordFile.empty()) { // names a file that is not written: the record is not found
                 patchRecord(index, 2048, frame.sectors, parcel);
@@ -136,7 +136,7 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
             record(index, -1, frame, 0, frameFile);
             break;
         }
-        case ParcelSpec::Kind::Integrated: {
+        case ParcelPlan::Kind::Integrated: {
             identity.identifier = 2;
             identity.latitudinal = uint8_t(parcel.integrated.y - 1);
             identity.longitudinal = uint8_t(parcel.integrated.x - 1);
@@ -154,7 +154,7 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
             }
             break;
         }
-        case ParcelSpec::Kind::Divided: {
+        case ParcelPlan::Kind::Divided: {
             if (parcel.selfReference) break;
             const CountPair& division = l.divisions[parcel.divisionType - 1];
             const size_t sub = subLists[index];
@@ -178,20 +178,20 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
 
 AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, const FrameIdentity& identity,
                                                         bool routeGuidance) {
-    const LevelSpec& l = spec_.levels[size_t(identity.level)];
+    const LevelPlan& l = plan_.levels[size_t(identity.level)];
     const int counter = frameCounter_++;
     const int regions = counter % 3;
     const int references = l.basic + l.extended;
     const int64_t tables = 36 + 4 * regions + 6 * references + (identity.adjacent ? 48 : 0);
     const int64_t listBytes = identity.adjacent ? 12 : 0;
     const int64_t headerBytes = tables + listBytes + (identity.extension ? 8 : 0);
-    const int64_t body = std::max<int64_t>(spec_.frameBodyBytes, 16 * references);
+    const int64_t body = std::max<int64_t>(plan_.frameBodyBytes, 16 * references);
     const uint32_t sectors = uint32_t((headerBytes + body + 31) / 32);
 
     writer.align(32);
     const size_t start = writer.size();
     writer.u16(uint32_t(headerBytes / 2));
-    writer.coordinate(spec_.south + identity.row * 250).coordinate(spec_.west + identity.column * 250);
+    writer.coordinate(plan_.south + identity.row * 250).coordinate(plan_.west + identity.column * 250);
     writer.u8(identity.locationY).u8(identity.locationX);
     writer.u16(uint32_t(identity.identifier << 14 | (identity.adjacent ? 1 : 0) << 13 |
                         identity.typeNumber << 8 | (identity.latitudinal & 15) << 4 |
@@ -236,13 +236,13 @@ AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, cons
 }
 
 int64_t AllDataBuilder::writeRouteGuidanceFrame(ByteWriter& writer, const FrameIdentity& identity) {
-    const LevelSpec& l = spec_.levels[size_t(identity.level)];
+    const LevelPlan& l = plan_.levels[size_t(identity.level)];
     const int references = l.routeBasic + l.routeExtended;
     const int64_t headerBytes = 20 + 6 * references;
     writer.align(32);
     const size_t start = writer.size();
     writer.u16(uint32_t(headerBytes / 2));
-    writer.coordinate(spec_.south + identity.row * 250).coordinate(spec_.west + identity.column * 250);
+    writer.coordinate(plan_.south + identity.row * 250).coordinate(plan_.west + identity.column * 250);
     writer.u8(identity.locationY).u8(identity.locationX);
     // Bit 13 set: no adjacent parcel information (the route guidance header reads the bit inverted).
     writer.u16(uint32_t(identity.identifier << 14 | 1u << 13));

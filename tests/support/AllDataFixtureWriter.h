@@ -1,4 +1,4 @@
-// The ALLDATA fixture builder's internals: one builder object that writes the files of one AllDataSpec.
+// The ALLDATA fixture builder's internals: one builder object that writes the files of one AllDataPlan.
 #pragma once
 
 #include <map>
@@ -12,7 +12,7 @@ namespace fixture {
 
 class AllDataBuilder {
 public:
-    explicit AllDataBuilder(const AllDataSpec& spec);
+    explicit AllDataBuilder(const AllDataPlan& plan);
     AllDataImage build();
 
 private:
@@ -40,8 +40,8 @@ private:
     ByteWriter& partWriter();
     ByteWriter& fileWriter(const std::string& name);
     std::string fileNameOf(const std::string& name) const;
-    const BlockSetSpec& blockSetSpec(int level, int set) const;
-    const BlockSpec& blockSpec(int level, int set, int block) const;
+    const BlockSetPlan& blockSetPlan(int level, int set) const;
+    const BlockPlan& blockPlan(int level, int set, int block) const;
 
     void writeNamedPoint(int32_t latitude, int32_t longitude, uint8_t floor, uint16_t date,
                          const std::string& text);
@@ -54,7 +54,7 @@ private:
     WrittenFrame writeFrame(ByteWriter& writer, const FrameIdentity& identity, bool routeGuidance);
     int64_t writeRouteGuidanceFrame(ByteWriter& writer, const FrameIdentity& identity);
 
-    const AllDataSpec& spec_;
+    const AllDataPlan& plan_;
     AllDataImage image_;
     ByteWriter all_;
     std::map<std::string, ByteWriter> files_;

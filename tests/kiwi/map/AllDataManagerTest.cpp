@@ -12,7 +12,7 @@ std::shared_ptr<TLN_Stream> streamOf(std::vector<uint8_t> bytes) {
 }
 
 std::vector<uint8_t> smallAllData(const std::string& systemText = "AFEU:2.05") {
-    return fixture::buildAllData(fixture::smallAllDataSpec(systemText)).allData;
+    return fixture::buildAllData(fixture::smallAllDataPlan(systemText)).allData;
 }
 
 } // namespace
@@ -85,9 +85,9 @@ TEST(AllDataManager, ReadsTheDataVolume) {
 }
 
 TEST(AllDataManager, LogicalSectorSizeOtherThan32IsInvalid) {
-    auto spec = fixture::smallAllDataSpec();
-    spec.logicalSectorSize = 64;
-    TLN_AllDataManager manager(streamOf(fixture::buildAllData(spec).allData));
+    auto plan = fixture::smallAllDataPlan();
+    plan.logicalSectorSize = 64;
+    TLN_AllDataManager manager(streamOf(fixture::buildAllData(plan).allData));
     EXPECT_FALSE(manager.IsValid());
     EXPECT_EQ(manager.LogicalSectorSize(), 64);
     TLN_AllDataManager empty(streamOf({}));

@@ -12,7 +12,7 @@ using maptest::numberOf;
 using maptest::openMap;
 
 TEST(KiwiMap, ReadsTheHeaderAndLevels) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     ASSERT_TRUE(map->IsValid());
     ASSERT_TRUE(map->LevelsLoaded());
     EXPECT_EQ(map->PartBase(), 8192);
@@ -66,8 +66,8 @@ TEST(KiwiMap, ReadsTheHeaderAndLevels) {
 }
 
 TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
-    const auto spec = fixture::smallAllDataSpec();
-    const auto image = fixture::buildAllData(spec);
+    const auto plan = fixture::smallAllDataPlan();
+    const auto image = fixture::buildAllData(plan);
     const auto map = openMap(image);
     std::set<std::string> expected;
     for (const fixture::ParcelEntry& entry : image.parcels) {
@@ -75,7 +75,7 @@ TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
                      std::to_string(entry.block) + "/" + std::to_string(entry.parcel) + "/" +
                      std::to_string(entry.sub));
         TLN_MM_Parcel_Managenent_Record record;
-        ASSERT_TRUE(map->FindParcel(numberOf(spec, entry), false, record));
+        ASSERT_TRUE(map->FindParcel(numberOf(plan, entry), false, record));
         if (entry.sub >= 0) {
             ASSERT_TRUE(record.IsDivided());
             TLN_MM_Parcel_Managenent_Record sub;
@@ -98,7 +98,7 @@ TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
         EXPECT_EQ(int(header.Regions.size()), entry.regions);
         if (entry.routeGuidanceFrame >= 0) {
             TLN_MM_Parcel_Managenent_Record route;
-            ASSERT_TRUE(map->FindParcel(numberOf(spec, entry), true, route));
+            ASSERT_TRUE(map->FindParcel(numberOf(plan, entry), true, route));
             EXPECT_EQ(route.Address, entry.routeGuidanceFrame);
             EXPECT_EQ(route.Size, 32u);
         }
@@ -110,8 +110,8 @@ TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
             divided.insert(std::to_string(entry.level) + "/" + std::to_string(entry.blockSet) + "/" +
                            std::to_string(entry.block) + "/" + std::to_string(entry.parcel));
     std::set<std::string> found;
-    for (size_t l = 0; l < spec.levels.size(); ++l) {
-        const auto& level = spec.levels[l];
+    for (size_t l = 0; l < plan.levels.size(); ++l) {
+        const auto& level = plan.levels[l];
         for (int set = 0; set < level.blockSets.x * level.blockSets.y; ++set)
             for (int block = 0; block < level.blocks.x * level.blocks.y; ++block)
                 for (int parcel = 0; parcel < level.parcels.x * level.parcels.y; ++parcel) {
@@ -121,7 +121,7 @@ TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
                     entry.block = block;
                     entry.parcel = parcel;
                     TLN_MM_Parcel_Managenent_Record record;
-                    if (map->FindParcel(numberOf(spec, entry), false, record))
+                    if (map->FindParcel(numberOf(plan, entry), false, record))
                         found.insert(std::to_string(l) + "/" + std::to_string(set) + "/" +
                                      std::to_string(block) + "/" + std::to_string(parcel));
                 }
@@ -135,18 +135,18 @@ TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
 }
 
 TEST(KiwiMap, DataFilesAreOpenedOnceEach) {
-    const auto image = fixture::buildAllData(fixture::smallAllDataSpec());
+    const auto image = fixture::buildAllData(fixture::smallAllDataPlan());
     std::map<std::string, int> opens;
     auto inner = fixture::memoryOpener(fixture::memoryFilesOf(image));
     TLN_KiwiMap map(maptest::kMemoryAllData, [&](const std::string& path) {
         ++opens[fileNamePart(path)];
         return inner(path);
     });
-    const auto spec = fixture::smallAllDataSpec();
+    const auto plan = fixture::smallAllDataPlan();
     for (int pass = 0; pass < 2; ++pass)
         for (const fixture::ParcelEntry& entry : image.parcels) {
             TLN_MM_Parcel_Managenent_Record record;
-            map.FindParcel(numberOf(spec, entry), false, record);
+            map.FindParcel(numberOf(plan, entry), false, record);
         }
     EXPECT_EQ(opens["MAP100.DAT"], 1);
     EXPECT_EQ(opens["MAP202.DAT"], 1);
@@ -161,7 +161,7 @@ TEST(KiwiMap, DataFilesAreOpenedOnceEach) {
 }
 
 TEST(KiwiMap, DataFileNamesStayInsideTheFolder) {
-    const auto image = fixture::buildAllData(fixture::smallAllDataSpec());
+    const auto image = fixture::buildAllData(fixture::smallAllDataPlan());
     const std::string folder = fixture::scratchDir("kiwimap-names");
     fixture::writeAllData(image, folder + "/disc");
     fixture::writeFile(folder + "/OUTSIDE.DAT", {1, 2, 3});
@@ -182,14 +182,14 @@ TEST(KiwiMap, DataFileNamesStayInsideTheFolder) {
 TEST(KiwiMap, MissingFileRaisesAndBadVolumesGiveInvalidOrEmptyMaps) {
     EXPECT_THROW(TLN_KiwiMap("/nonexistent-kiwi-fixture/ALLDATA.KWI"), EFOpenError);
 
-    auto spec = fixture::smallAllDataSpec();
-    spec.logicalSectorSize = 16;
-    const auto invalid = openMap(fixture::buildAllData(spec));
+    auto plan = fixture::smallAllDataPlan();
+    plan.logicalSectorSize = 16;
+    const auto invalid = openMap(fixture::buildAllData(plan));
     EXPECT_FALSE(invalid->IsValid());
     EXPECT_EQ(invalid->LevelCount(), 0u);
     EXPECT_FALSE(invalid->PartStream());
 
-    auto image = fixture::buildAllData(fixture::smallAllDataSpec());
+    auto image = fixture::buildAllData(fixture::smallAllDataPlan());
     image.allData[2048 + 4] = 0; // management header 0: size 0
     image.allData[2048 + 5] = 0;
     const auto empty = openMap(image);
@@ -200,16 +200,16 @@ TEST(KiwiMap, MissingFileRaisesAndBadVolumesGiveInvalidOrEmptyMaps) {
 }
 
 TEST(KiwiMap, ManagementPartInItsOwnFile) {
-    auto spec = fixture::smallAllDataSpec();
-    spec.mainMapFile = "MAINMAP.KWI";
-    const auto image = fixture::buildAllData(spec);
+    auto plan = fixture::smallAllDataPlan();
+    plan.mainMapFile = "MAINMAP.KWI";
+    const auto image = fixture::buildAllData(plan);
     const auto map = openMap(image);
     ASSERT_EQ(map->LevelCount(), 2u);
     EXPECT_TRUE(map->OwnsPartStream());
     EXPECT_EQ(map->PartStream()->FileName(), "MAINMAP.KWI");
     for (const fixture::ParcelEntry& entry : image.parcels) {
         TLN_MM_Parcel_Managenent_Record record;
-        ASSERT_TRUE(map->FindParcel(numberOf(spec, entry), false, record));
+        ASSERT_TRUE(map->FindParcel(numberOf(plan, entry), false, record));
         if (entry.sub < 0) {
             EXPECT_EQ(record.Address, entry.frame);
         }
@@ -217,9 +217,9 @@ TEST(KiwiMap, ManagementPartInItsOwnFile) {
 }
 
 TEST(KiwiMap, LevelRecordOfFortyBytesHasNoClassLists) {
-    auto spec = fixture::smallAllDataSpec();
-    spec.levelRecordBytes = 40;
-    const auto image = fixture::buildAllData(spec);
+    auto plan = fixture::smallAllDataPlan();
+    plan.levelRecordBytes = 40;
+    const auto image = fixture::buildAllData(plan);
     const auto map = openMap(image);
     const TLN_Level_Management_Record level = map->GetLevel(0);
     EXPECT_FALSE(level.HasClassLists);
@@ -229,21 +229,21 @@ TEST(KiwiMap, LevelRecordOfFortyBytesHasNoClassLists) {
     EXPECT_TRUE(level.RoadClassCodes.empty());
     EXPECT_EQ(map->GetLevel(1).Position, 8192 + 30 + 40);
     TLN_MM_Parcel_Managenent_Record record;
-    EXPECT_TRUE(map->FindParcel(numberOf(spec, image.parcels.back()), false, record));
+    EXPECT_TRUE(map->FindParcel(numberOf(plan, image.parcels.back()), false, record));
 }
 
 TEST(KiwiMap, CoverageAcrossTheDateLine) {
-    auto spec = fixture::smallAllDataSpec();
-    spec.west = 5000000;  // 173.6 degrees east
-    spec.east = -5000000; // 173.6 degrees west
-    const auto map = openMap(fixture::buildAllData(spec));
+    auto plan = fixture::smallAllDataPlan();
+    plan.west = 5000000;  // 173.6 degrees east
+    plan.east = -5000000; // 173.6 degrees west
+    const auto map = openMap(fixture::buildAllData(plan));
     EXPECT_EQ(map->Coverage().Left, 5000000);
     EXPECT_EQ(map->Coverage().Right, -5000000 + 10368000);
     EXPECT_EQ(map->GetLevel(0).ParcelWidth, 368000 / 8);
 }
 
 TEST(KiwiMap, ParcelSizesOnlyForVariantsBelowThree) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec("BXXXX1")));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan("BXXXX1")));
     EXPECT_EQ(map->SystemVariant(), 3);
     EXPECT_EQ(map->GetLevel(0).ParcelWidth, 0);
     EXPECT_EQ(map->GetLevel(0).ParcelHeight, 0);

@@ -48,7 +48,7 @@ TEST(MainMapFrame, ScaleAndLengthWords) {
 }
 
 TEST(MainMapFrame, FixedFieldsAndParcelKinds) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     struct Case {
         uint16_t flags;
         uint8_t identifier, type, latitudinal, longitudinal;
@@ -83,7 +83,7 @@ TEST(MainMapFrame, FixedFieldsAndParcelKinds) {
 }
 
 TEST(MainMapFrame, TablesFollowTheLevelCounts) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     // Level 0: 3 basic and 2 extended references; the adjacent flag is clear, so no adjacent entries.
     HeaderBytes bytes;
     bytes.regions = {{0x0401, 17}, {0x0800, 18}};
@@ -111,7 +111,7 @@ TEST(MainMapFrame, TablesFollowTheLevelCounts) {
 }
 
 TEST(MainMapFrame, AdjacentParcelsWithADividedNeighbourFarAway) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     HeaderBytes bytes;
     bytes.flags = 0x2000;
     bytes.references = {{30, 8}, {38, 8}, {42, 8}, {46, 4}, {50, 4}};
@@ -152,7 +152,7 @@ TEST(MainMapFrame, AdjacentParcelsWithADividedNeighbourFarAway) {
 }
 
 TEST(MainMapFrame, TablesCutByTheEndOfTheStream) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     HeaderBytes bytes;
     bytes.regions = {{0x0401, 1}};
     auto stream = headerStream(bytes, 0);
@@ -177,7 +177,7 @@ TEST(MainMapFrame, TablesCutByTheEndOfTheStream) {
 }
 
 TEST(MainMapFrame, FrameTableHoldsOnlyTheLevelsReferences) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     HeaderBytes bytes;
     bytes.flags = 0x4123;
     for (uint16_t i = 0; i < 7; ++i)
@@ -203,7 +203,7 @@ TEST(MainMapFrame, FrameTableHoldsOnlyTheLevelsReferences) {
 }
 
 TEST(MainMapFrame, RouteGuidanceHeader) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     for (const uint16_t flags : {0x0000, 0x2000}) {
         fixture::ByteWriter w;
         w.fill(32, 0xEE);
@@ -228,7 +228,7 @@ TEST(MainMapFrame, RouteGuidanceHeader) {
 }
 
 TEST(MainMapFrame, ReferencePointAndAreaCode) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     const auto stream = headerStream(HeaderBytes{});
     TLN_Point point;
     ASSERT_TRUE(map->ReadReferencePoint(stream, point, 64));

@@ -24,7 +24,7 @@ uint8_t interestingByte(std::mt19937& random) {
 } // namespace
 
 TEST(MapRobustness, SeededMutationsWalkCompletely) {
-    const auto image = fixture::buildAllData(fixture::smallAllDataSpec());
+    const auto image = fixture::buildAllData(fixture::smallAllDataPlan());
     const fixture::MemoryFiles original = fixture::memoryFilesOf(image);
     std::vector<std::string> names;
     for (const auto& entry : original)
@@ -71,7 +71,7 @@ TEST(MapRobustness, SeededMutationsWalkCompletely) {
 }
 
 TEST(MapRobustness, TwoThreadsWalkOneMapAlike) {
-    const auto image = fixture::buildAllData(fixture::smallAllDataSpec());
+    const auto image = fixture::buildAllData(fixture::smallAllDataPlan());
     const std::string folder = fixture::scratchDir("map-threads");
     const std::string path = fixture::writeAllData(image, folder);
     for (const bool smallCache : {false, true}) {

@@ -37,8 +37,8 @@ TEST(ParcelList, OneTableOfListTypes) {
 }
 
 TEST(ParcelList, IndicesPastTheirCountsAreNotFound) {
-    const auto spec = fixture::smallAllDataSpec();
-    const auto map = openMap(fixture::buildAllData(spec));
+    const auto plan = fixture::smallAllDataPlan();
+    const auto map = openMap(fixture::buildAllData(plan));
     TLN_BlockSet_Management_Record set;
     // Level 0 has 2 block sets; the next record in the file is level 1's first block set.
     EXPECT_TRUE(map->ReadBlockSet(0, 1, set));
@@ -83,8 +83,8 @@ TEST(ParcelList, IndicesPastTheirCountsAreNotFound) {
 }
 
 TEST(ParcelList, ListTypes) {
-    const auto spec = fixture::smallAllDataSpec();
-    const auto map = openMap(fixture::buildAllData(spec));
+    const auto plan = fixture::smallAllDataPlan();
+    const auto map = openMap(fixture::buildAllData(plan));
     TLN_Block_Management_Record block;
     TLN_Parcel_Management_Info info;
     TLN_MM_Parcel_Managenent_Record parcel;
@@ -124,7 +124,7 @@ TEST(ParcelList, ListTypes) {
 }
 
 TEST(ParcelList, UnknownListTypeFindsNothing) {
-    auto image = fixture::buildAllData(fixture::smallAllDataSpec());
+    auto image = fixture::buildAllData(fixture::smallAllDataPlan());
     auto map = openMap(image);
     TLN_Block_Management_Record block;
     ASSERT_TRUE(map->ReadBlock(0, 0, 1, block));
@@ -139,8 +139,8 @@ TEST(ParcelList, UnknownListTypeFindsNothing) {
 }
 
 TEST(ParcelList, DividedParcels) {
-    const auto spec = fixture::smallAllDataSpec();
-    const auto map = openMap(fixture::buildAllData(spec));
+    const auto plan = fixture::smallAllDataPlan();
+    const auto map = openMap(fixture::buildAllData(plan));
     TLN_ParcelNumber number;
     number.ParcelX = 1; // level 0, block 0/0/0, parcel 1: divided with division type 1 (2 x 2)
     TLN_MM_Parcel_Managenent_Record parcel;
@@ -167,21 +167,21 @@ TEST(ParcelList, DividedParcels) {
 namespace {
 // One level of one block set and one block of 256 x 1 parcels (count bytes FF and 00), division type 1
 // of 256 x 256.
-fixture::AllDataSpec wideSpec() {
-    fixture::AllDataSpec spec = fixture::smallAllDataSpec();
-    spec.frameBodyBytes = 32;
-    fixture::LevelSpec level;
+fixture::AllDataPlan widePlan() {
+    fixture::AllDataPlan plan = fixture::smallAllDataPlan();
+    plan.frameBodyBytes = 32;
+    fixture::LevelPlan level;
     level.parcels = {256, 1};
     level.divisions[0] = {256, 256};
     level.routeBasic = level.routeExtended = 0;
-    spec.levels = {level};
-    return spec;
+    plan.levels = {level};
+    return plan;
 }
 } // namespace
 
 TEST(ParcelList, CountByte255Means256) {
-    const auto spec = wideSpec();
-    const auto image = fixture::buildAllData(spec);
+    const auto plan = widePlan();
+    const auto image = fixture::buildAllData(plan);
     // The fixture stores the counts minus 1: the parcel count byte is FF.
     EXPECT_EQ(image.allData[size_t(image.levelRecords[0]) + 29], 0xFF);
     const auto map = openMap(image);

@@ -14,12 +14,12 @@ int makeFixtureCommand(const probe::Args& args) {
         return 2;
     }
     const std::string folder = rest[1];
-    fixture::AllDataSpec spec =
+    fixture::AllDataPlan plan =
         probe::hasFlag(args, "--large")
-            ? fixture::largeAllDataSpec(int(probe::parseNumber(probe::option(args, "--large"))))
-            : fixture::smallAllDataSpec();
-    if (probe::hasFlag(args, "--system")) spec.systemText = probe::option(args, "--system");
-    const fixture::AllDataImage image = fixture::buildAllData(spec);
+            ? fixture::largeAllDataPlan(int(probe::parseNumber(probe::option(args, "--large"))))
+            : fixture::smallAllDataPlan();
+    if (probe::hasFlag(args, "--system")) plan.systemText = probe::option(args, "--system");
+    const fixture::AllDataImage image = fixture::buildAllData(plan);
     const std::string path =
         probe::hasFlag(args, "--volumes")
             ? fixture::writeAllDataVolumes(image, folder,
