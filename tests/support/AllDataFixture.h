@@ -45,7 +45,7 @@ struct ParcelPlan {
 
 struct BlockPlan {
     bool absent = false;
-    // 0, 1, 100, 202 (202 names dataFile in its information unless noName is set).
+    // 0, 1, 2, 100, 202, 204 or 206 (the last three name dataFile in their information unless noName is set).
     int listType = 0;
     bool noName = false;
     // Where the frames of list types 100 and 202 go.

@@ -10,6 +10,7 @@ namespace {
 int recordSizeOf(int listType) {
     switch (listType) {
     case 0:
+    case 204:
         return 6;
     case 100:
         return 18;
@@ -21,6 +22,10 @@ int recordSizeOf(int listType) {
 void patchText(ByteWriter& writer, size_t at, const std::string& text, size_t length) {
     for (size_t i = 0; i < length; ++i)
         writer.patchU8(at + i, i < text.size() ? uint8_t(text[i]) : 0);
+}
+
+bool namesItsFile(int listType) {
+    return listType == 202 || listType == 204 || listType == 206;
 }
 
 } // namespace
@@ -37,7 +42,7 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
     list.align(32);
     const size_t pmi = list.size();
     list.u8(0).u8(uint32_t(b.listType)).u16(0xFFFF);
-    if (b.listType == 202) {
+    if (namesItsFile(b.listType)) {
         list.u16(b.noName ? 2 : 1);
         if (!b.noName) list.fixedText(b.dataFile, 12);
     }
@@ -68,7 +73,7 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
     }
     const int64_t pmiBytes = int64_t(list.size() - pmi);
 
-    const bool inDataFile = b.listType == 100 || (b.listType == 202 && !b.noName);
+    const bool inDataFile = b.listType == 100 || (namesItsFile(b.listType) && !b.noName);
     ByteWriter& frames = inDataFile ? fileWriter(b.dataFile) : list;
     const std::string frameFile = inDataFile ? b.dataFile : listFile;
     const int setX = set % l.blockSets.x, setY = set / l.blockSets.x;

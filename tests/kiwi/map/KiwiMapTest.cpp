@@ -6,6 +6,7 @@
 #include "MapTestSupport.h"
 #include "kiwi/FileNames.h"
 #include "kiwi/KiwiErrors.h"
+#include "support/CountingStream.h"
 #include "support/FixtureWriter.h"
 
 using maptest::numberOf;
@@ -247,4 +248,23 @@ TEST(KiwiMap, ParcelSizesOnlyForVariantsBelowThree) {
     EXPECT_EQ(map->SystemVariant(), 3);
     EXPECT_EQ(map->GetLevel(0).ParcelWidth, 0);
     EXPECT_EQ(map->GetLevel(0).ParcelHeight, 0);
+}
+
+TEST(KiwiMap, WalkingParcelsCostsAboutOneReadEach) {
+    const auto plan = fixture::largeAllDataPlan(2); // 32 x 32 parcels
+    const auto image = fixture::buildAllData(plan);
+    const std::string path = fixture::writeAllData(image, fixture::scratchDir("kiwimap-reads"));
+    ReadCounter counter;
+    TLN_KiwiMap map(path, counter.Opener());
+    counter.Reset();
+    for (const fixture::ParcelEntry& entry : image.parcels) {
+        TLN_MM_Parcel_Managenent_Record record;
+        TLN_MM_Distribution_Header header;
+        ASSERT_TRUE(map.FindParcel(numberOf(plan, entry), false, record));
+        ASSERT_TRUE(map.ReadMainMapHeader(record.Stream, 0, header, true, record.Address));
+    }
+    // One read per header, plus each block set table, block table and parcel list once.
+    const uint64_t tables = 1 + 4 + 4 * 16;
+    EXPECT_EQ(image.parcels.size(), 1024u);
+    EXPECT_LE(counter.Reads(), image.parcels.size() + tables);
 }

@@ -123,6 +123,33 @@ TEST(ParcelList, ListTypes) {
     EXPECT_EQ(parcel.Position, block.Address + 6);
 }
 
+TEST(ParcelList, EveryListTypeFindsItsFrames) {
+    for (const int listType : {2, 204, 206}) {
+        SCOPED_TRACE(listType);
+        auto plan = fixture::smallAllDataPlan();
+        // Block 0/0/3 (a named data file) and block 0/1/2 (no name) take the list type.
+        plan.levels[0].sets[0].blocks[3].listType = listType;
+        plan.levels[0].sets[1].blocks[2].listType = listType;
+        const auto image = fixture::buildAllData(plan);
+        const auto map = openMap(image);
+        int checked = 0;
+        for (const fixture::ParcelEntry& entry : image.parcels) {
+            if (entry.level != 0 ||
+                !((entry.blockSet == 0 && entry.block == 3) || (entry.blockSet == 1 && entry.block == 2)))
+                continue;
+            TLN_MM_Parcel_Managenent_Record record;
+            ASSERT_TRUE(map->FindParcel(numberOf(plan, entry), false, record));
+            EXPECT_EQ(record.Address, entry.frame);
+            EXPECT_EQ(record.ListType, listType);
+            EXPECT_EQ(fileNamePart(record.Stream->FileName()), entry.file);
+            TLN_MM_Distribution_Header header;
+            EXPECT_TRUE(map->ReadMainMapHeader(record.Stream, 0, header, true, record.Address));
+            ++checked;
+        }
+        EXPECT_EQ(checked, 8);
+    }
+}
+
 TEST(ParcelList, UnknownListTypeFindsNothing) {
     auto image = fixture::buildAllData(fixture::smallAllDataPlan());
     auto map = openMap(image);
