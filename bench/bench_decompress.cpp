@@ -4,6 +4,8 @@
 // value gives a quick run).
 #include <benchmark/benchmark.h>
 
+#include "BenchRatio.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -141,19 +143,6 @@ void BM_Zlib13Stream(benchmark::State& state) {
     readThroughStream(state, bench.folder + "/13/ZLIB.KWI");
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    std::map<std::string, double> bytesPerSecond;
-    void ReportRuns(const std::vector<Run>& reports) override {
-        for (const auto& run : reports) {
-            const auto counter = run.counters.find("bytes_per_second");
-            if (counter != run.counters.end() && run.run_type == Run::RT_Iteration)
-                bytesPerSecond[run.benchmark_name().substr(0, run.benchmark_name().find('/'))] =
-                    counter->second.value;
-        }
-        ConsoleReporter::ReportRuns(reports);
-    }
-};
 } // namespace
 
 BENCHMARK(BM_GzipRawZlib)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);

@@ -15,11 +15,7 @@ int catCommand(const probe::Args& args) {
         std::fprintf(stderr, "cat: give one FILE\n");
         return 2;
     }
-    const std::string image = probe::option(args, "--image");
-    if (!image.empty() && !OpenISOImage(image)) {
-        std::fprintf(stderr, "cat: cannot mount %s\n", image.c_str());
-        return 1;
-    }
+    if (!probe::mountImageOption(args, "cat")) return 1;
     auto opened = TLN_DecompFileStream::Create(names[0]);
     TLN_Stream& stream = *opened;
     const int64_t offset = probe::parseNumber(probe::option(args, "--offset", "0"));

@@ -13,11 +13,7 @@ int cmpListCommand(const probe::Args& args) {
         std::fprintf(stderr, "cmp-ls: give one LIST\n");
         return 2;
     }
-    const std::string image = probe::option(args, "--image");
-    if (!image.empty() && !OpenISOImage(image)) {
-        std::fprintf(stderr, "cmp-ls: cannot mount %s\n", image.c_str());
-        return 1;
-    }
+    if (!probe::mountImageOption(args, "cmp-ls")) return 1;
     TLN_CompressionManager list(names[0]);
     if (!list.IsValid()) {
         std::fprintf(stderr, "cmp-ls: %s is not a valid CMP list\n", names[0].c_str());
