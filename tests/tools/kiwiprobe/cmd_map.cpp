@@ -3,20 +3,11 @@
 #include <iostream>
 
 #include "ProbeCommand.h"
-#include "kiwi/FileManager.h"
 #include "kiwi/KiwiMap.h"
 #include "support/CountingStream.h"
 #include "support/MapWalk.h"
 
 namespace {
-
-// Mounts the image of --image, when given; false (with a message) when it cannot be mounted.
-bool mountImage(const probe::Args& args, const char* command) {
-    const std::string image = probe::option(args, "--image");
-    if (image.empty() || OpenISOImage(image)) return true;
-    std::fprintf(stderr, "%s: cannot mount %s\n", command, image.c_str());
-    return false;
-}
 
 int mapCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, {"--limit", "--image"});
@@ -24,7 +15,7 @@ int mapCommand(const probe::Args& args) {
         std::fprintf(stderr, "map: give the path of ALLDATA.KWI\n");
         return 2;
     }
-    if (!mountImage(args, "map")) return 1;
+    if (!probe::mountImageOption(args, "map")) return 1;
     ReadCounter counter;
     const bool countReads = probe::hasFlag(args, "--reads");
     TLN_KiwiMap map(files[0], countReads ? counter.Opener() : TLN_KiwiMap::StreamOpener());
@@ -58,7 +49,7 @@ int locateCommand(const probe::Args& args) {
         std::fprintf(stderr, "locate: give ALLDATA.KWI --level L --xy X,Y\n");
         return 2;
     }
-    if (!mountImage(args, "locate")) return 1;
+    if (!probe::mountImageOption(args, "locate")) return 1;
     const long long level = probe::parseNumber(probe::option(args, "--level"));
     const long long x = probe::parseNumber(xy.substr(0, comma));
     const long long y = probe::parseNumber(xy.substr(comma + 1));

@@ -1,4 +1,4 @@
-// kiwiprobe make-fixture: writes the test builder's files so that shell tests can use them.
+// kiwiprobe gen-alldata: writes the test builder's "ALLDATA.KWI" and its data files for shell tests.
 #include <cstdio>
 #include <iostream>
 
@@ -9,11 +9,11 @@ namespace {
 
 int makeFixtureCommand(const probe::Args& args) {
     const probe::Args rest = probe::positional(args, {"--system", "--large", "--volumes"});
-    if (rest.size() != 2 || rest[0] != "alldata") {
-        std::fprintf(stderr, "make-fixture: give alldata DIR\n");
+    if (rest.size() != 1) {
+        std::fprintf(stderr, "gen-alldata: give a folder\n");
         return 2;
     }
-    const std::string folder = rest[1];
+    const std::string folder = rest[0];
     fixture::AllDataPlan plan =
         probe::hasFlag(args, "--large")
             ? fixture::largeAllDataPlan(int(probe::parseNumber(probe::option(args, "--large"))))
@@ -37,7 +37,7 @@ int makeFixtureCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register reg("make-fixture", "alldata DIR [--system TEXT] [--large N] [--volumes BYTES] [--manifest]",
+probe::Register reg("gen-alldata", "DIR [--system TEXT] [--large N] [--volumes BYTES] [--manifest]",
                     makeFixtureCommand);
 
 } // namespace
