@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "kiwi/KiwiConversions.h"
 #include "kiwi/RegionManager.h"
 #include "platform/MulDiv.h"
 
@@ -11,7 +12,10 @@ TLN_Region::TLN_Region(const TLN_RegionManager& manager, int level, int region)
     : level_(level), region_(region) {
     if (!manager.GetLevelRecord(level, levelRecord_)) return;
     if (!manager.ReadRegionRecord(level, region, record_)) return;
-    if (record_.FrameSize == 0 || record_.FramePosition <= 0) return;
+    // The stored address must be above 0: address 0 is no frame, also in a part at a base above 0.
+    if (record_.FrameSize == 0 || KiwiAddressToOffset(record_.FrameAddress) <= 0 ||
+        record_.FramePosition <= 0)
+        return;
     if (!manager.ReadRPDistributionHeader(level, header_, record_.FramePosition, record_.FrameFile)) return;
     load(manager);
 }

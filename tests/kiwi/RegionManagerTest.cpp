@@ -119,6 +119,18 @@ TEST_P(RegionManagerAtBase, ReadsRoutePlanningFramesAndNodes) {
     EXPECT_FALSE(manager->ReadLinkCostRecord(true, cost, manager->Stream().Size() - 19));
 }
 
+TEST_P(RegionManagerAtBase, FrameAddressZeroIsNoFrame) {
+    // Address 0 names no frame, whatever the base: it would be the region header itself.
+    const int64_t base = GetParam();
+    std::vector<uint8_t> data = sample().bytes;
+    const size_t at = size_t(sample().regions[1][1].recordPosition) + 18;
+    data[at] = data[at + 1] = data[at + 2] = data[at + 3] = 0;
+    const auto manager = managerAt(base, data);
+    ASSERT_TRUE(manager->IsValid());
+    EXPECT_EQ(manager->GetRegion(1, 1), nullptr);
+    EXPECT_NE(manager->GetRegion(0, 1), nullptr);
+}
+
 INSTANTIATE_TEST_SUITE_P(Bases, RegionManagerAtBase,
                          testing::Values(int64_t(0), int64_t(0x12340), int64_t(7)));
 

@@ -105,6 +105,37 @@ TEST(Region, WholeNodeRecords) {
     EXPECT_FALSE(region->ReadNode(4, node));
 }
 
+TEST(Region, RegulationAndBetweenLinksStepsAreTheLevelsRecordSizes) {
+    // Record sizes above the bytes read: a reader stepping by 2 and 4 bytes would read the padding.
+    fixture::RegionFileSpec spec = fixture::sampleRegionSpec();
+    fixture::RegionLevelSpec& level = spec.levels[0];
+    level.regulationRecordSize = 2;
+    level.betweenLinksRecordSize = 3;
+    fixture::RegionNodeSpec& n0 = level.regions[0].frame.nodes[0];
+    n0.regulations = {0x320D, 0x1102};
+    n0.betweenLinks = {{0x126E, 0x20, 0x05}, {0x2341, 0x07, 0x09}};
+    const fixture::RegionImage image = fixture::buildRegionData(spec);
+    TLN_RegionManager manager(std::make_shared<TLN_MemoryStream>(image.bytes), 0);
+    const auto region = manager.GetRegion(0, 0);
+    ASSERT_NE(region, nullptr);
+    TLN_RP_Node_Record node;
+    ASSERT_TRUE(region->ReadNode(0, node));
+    EXPECT_TRUE(node.Complete);
+    ASSERT_EQ(node.Regulations.size(), 2u);
+    const int64_t links = image.regions[0][0].linkTables[0];
+    EXPECT_EQ(node.Regulations[0].Position, links + 12);
+    EXPECT_EQ(node.Regulations[1].Position, links + 16);
+    EXPECT_EQ(node.Regulations[1].InNumber, 1);
+    EXPECT_EQ(node.Regulations[1].PassageCode, 2);
+    ASSERT_EQ(node.BetweenLinks.size(), 2u);
+    EXPECT_EQ(node.BetweenLinks[0].Position, links + 20);
+    EXPECT_EQ(node.BetweenLinks[1].Position, links + 26);
+    EXPECT_EQ(node.BetweenLinks[1].InNumber, 2);
+    EXPECT_EQ(node.BetweenLinks[1].OutNumber, 3);
+    EXPECT_EQ(node.BetweenLinks[1].LinkLength, 7);
+    EXPECT_EQ(node.BetweenLinks[1].AverageTravelingTime, 9);
+}
+
 TEST(Region, CacheIsKeyedByLevelAndRegion) {
     const auto manager = sampleManager();
     // Region number 1 exists on both levels with different contents.
