@@ -1,4 +1,5 @@
-// ALSA playback for the voice player: "default" device, blocking writes, underrun recovery.
+// ALSA playback for the voice player: "default" device, non-blocking writes that wait in short steps,
+// underrun recovery.
 #include "platform/AlsaPcmSink.h"
 
 #include <alsa/asoundlib.h>
@@ -11,8 +12,12 @@
 namespace {
 // alsa-lib reports a missing device on stderr by default; a machine without sound stays quiet.
 void silentErrorHandler(const char*, int, const char*, int, const char*, ...) {}
-// Latency asked of the device: also the longest a stop waits for a blocked write.
+// Latency asked of the device.
 constexpr unsigned kLatencyMicroseconds = 100000;
+// A write waits for room in steps of this many milliseconds, and gives the sound up when a stalled device
+// has taken no frames for this many steps, so that stop and a new play never hang on it.
+constexpr int kWaitStepMilliseconds = 100;
+constexpr int kMaxIdleSteps = 20;
 } // namespace
 
 AlsaPcmSink::~AlsaPcmSink() {
@@ -23,13 +28,12 @@ bool AlsaPcmSink::open(unsigned channels, unsigned sampleRate) {
     static std::once_flag quiet;
     std::call_once(quiet, [] { snd_lib_error_set_handler(silentErrorHandler); });
     close();
-    // Opened non-blocking so that a busy device fails instead of waiting; writes then block.
+    // Non-blocking: a busy device fails instead of waiting, and a stalled one cannot hold a write forever.
     if (snd_pcm_open(&pcm_, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) {
         pcm_ = nullptr;
         return false;
     }
-    if (snd_pcm_nonblock(pcm_, 0) < 0 ||
-        snd_pcm_set_params(pcm_, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, channels, sampleRate,
+    if (snd_pcm_set_params(pcm_, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, channels, sampleRate,
                            1, kLatencyMicroseconds) < 0) {
         close();
         return false;
@@ -39,14 +43,19 @@ bool AlsaPcmSink::open(unsigned channels, unsigned sampleRate) {
 }
 
 bool AlsaPcmSink::write(const int16_t* samples, size_t frames) {
+    int idleSteps = 0;
     while (pcm_ && frames > 0) {
         snd_pcm_sframes_t written = snd_pcm_writei(pcm_, samples, frames);
-        if (written == -EAGAIN) continue;
+        if (written == -EAGAIN || written == 0) {
+            if (snd_pcm_wait(pcm_, kWaitStepMilliseconds) == 0 && ++idleSteps > kMaxIdleSteps) return false;
+            continue;
+        }
         if (written < 0) {
             // Underruns (-EPIPE) and suspends (-ESTRPIPE) are recovered; anything else ends the sound.
             if (snd_pcm_recover(pcm_, int(written), 1) < 0) return false;
             continue;
         }
+        idleSteps = 0;
         samples += size_t(written) * channels_;
         frames -= size_t(written);
     }
