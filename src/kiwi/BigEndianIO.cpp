@@ -1,6 +1,7 @@
 // Big-endian readers and writers over the stream interface.
 #include "kiwi/BigEndianIO.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -83,9 +84,13 @@ TLN_Color ReadColorRGB(TLN_Stream& stream, int64_t position) {
     return TLN_Color(b[1]) | TLN_Color(b[2]) << 8 | TLN_Color(b[3]) << 16;
 }
 
-TLN_Color ReadBytes3(TLN_Stream& stream, int64_t position) { return ReadColorRGB(stream, position); }
+TLN_Color ReadBytes3(TLN_Stream& stream, int64_t position) {
+    return ReadColorRGB(stream, position);
+}
 
-void WriteByteAt(TLN_Stream& stream, uint8_t value, int64_t position) { stream.WriteAt(position, &value, 1); }
+void WriteByteAt(TLN_Stream& stream, uint8_t value, int64_t position) {
+    stream.WriteAt(position, &value, 1);
+}
 
 void WriteWordBE(TLN_Stream& stream, uint16_t value, int64_t position) {
     const uint8_t b[2] = {uint8_t(value >> 8), uint8_t(value)};

@@ -1,9 +1,9 @@
-// Opening a KIWI file by name. For now plain files only; the file stream and the decompressing
-// stream take this over.
+// Opening a KIWI file by name through TLN_FileStream; the decompressing stream takes this over for files
+// that a CMP list names.
 #include "kiwi/OpenKiwiFile.h"
 
-#include "kiwi/HandleStream.h"
+#include "kiwi/FileStream.h"
 
 std::shared_ptr<TLN_Stream> OpenKiwiFile(const std::string& fileName) {
-    return TLN_HandleStream::OpenForReading(fileName);
+    return std::make_shared<TLN_FileStream>(fileName);
 }

@@ -36,5 +36,6 @@ struct TLN_PID {
 };
 
 // True when level, block set, block and parcel agree and, for a divided b, a's in-parcel position
-// falls in b's sub-parcel. A divided b with a division count of 0 never matches.
+// falls in b's sub-parcel (the last one for a remainder of a count that does not divide 256).
+// A divided b with a division count of 0 never matches.
 bool ParcelNumberMatches(const TLN_ParcelNumber& a, const TLN_ParcelNumber& b);

@@ -33,7 +33,7 @@ public:
     virtual std::string FileName() const { return {}; }
 
     // Stateful access for a single owner (not thread-safe): the position moves with each call.
-    int64_t Seek(int64_t offset, SeekOrigin origin = SeekOrigin::Begin);
+    virtual int64_t Seek(int64_t offset, SeekOrigin origin = SeekOrigin::Begin);
     int64_t Position() const { return position_; }
     int64_t Read(void* buffer, int64_t count);
     void Write(const void* buffer, int64_t count);

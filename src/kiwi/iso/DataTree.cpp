@@ -44,30 +44,31 @@ TDirectoryEntry* TDirectoryEntry::Create(TDataTree* tree, TDirectoryEntry* paren
 }
 
 void TDirectoryEntry::AddDirectory(std::unique_ptr<TDirectoryEntry> entry) {
-    for (const auto& d : directories_)
-        if (d.get() == entry.get()) {
-            (void)entry.release();
-            throw EISOLibContainerException("directory entry already added");
-        }
+    // The listed flag keeps the check constant-time: a directory may hold a million entries.
+    if (entry->listed_ && entry->parent_ == this) {
+        (void)entry.release();
+        throw EISOLibContainerException("directory entry already added");
+    }
     if (entry->parent_ && entry->parent_ != this) {
         (void)entry.release();
         throw EISOLibContainerException("directory entry already added - use MoveDirTo() instead!");
     }
     entry->parent_ = this;
+    entry->listed_ = true;
     directories_.push_back(std::move(entry));
 }
 
 void TDirectoryEntry::AddFile(std::unique_ptr<TFileEntry> entry) {
-    for (const auto& f : files_)
-        if (f.get() == entry.get()) {
-            (void)entry.release();
-            throw EISOLibContainerException("file entry already added");
-        }
+    if (entry->listed_ && entry->directory_ == this) {
+        (void)entry.release();
+        throw EISOLibContainerException("file entry already added");
+    }
     if (entry->directory_ && entry->directory_ != this) {
         (void)entry.release();
         throw EISOLibContainerException("file entry already listed in different directory");
     }
     entry->directory_ = this;
+    entry->listed_ = true;
     files_.push_back(std::move(entry));
 }
 

@@ -40,6 +40,7 @@ private:
     TDirectoryEntry* directory_;
     std::string name_;
     TDirectoryRecordHeader header_;
+    bool listed_ = false; // owned by its directory's list
 };
 
 class TDirectoryEntry {
@@ -72,6 +73,7 @@ private:
     TDirectoryEntry* parent_;
     std::string name_;
     TDirectoryRecordHeader header_;
+    bool listed_ = false; // owned by its parent's list
     std::vector<std::unique_ptr<TDirectoryEntry>> directories_;
     std::vector<std::unique_ptr<TFileEntry>> files_;
 };

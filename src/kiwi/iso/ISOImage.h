@@ -33,11 +33,26 @@ public:
     TDataTree* Tree() const { return tree_.get(); }
 
     // Reads a file's bytes at a position inside the file, clamped to its data length; returns the count
-    // delivered. Thread-safe (positionless reads of the image file); one read per call for 2048-byte
-    // sector images. Raises EReadError on an I/O failure.
+    // delivered (short where the image file ends early). Thread-safe (positionless reads of the image
+    // file); one read per call for 2048-byte sector images, one per sector for raw sectors. Raises
+    // EReadError on an I/O failure and EISOLibImageException when no image is open.
     int64_t ReadFileData(const TFileEntry& entry, int64_t position, void* buffer, int64_t count) const;
 
+    // Limits of the directory walk: nesting depth, entries listed, volume descriptors read.
+    static constexpr int MaxDirectoryDepth = 64;
+    static constexpr int64_t MaxDirectoryEntries = 1000000;
+    static constexpr int MaxVolumeDescriptors = 64;
+
 private:
+    struct WalkState;
+    void Log(const char* method, const std::string& message) const;
+    void ReadVolumeDescriptors();
+    bool MayWalk(const std::string& label, const TDirectoryRecordHeader& record, WalkState& state);
+    void WalkDirectory(TDirectoryEntry* directory, const TDirectoryRecordHeader& record, int depth,
+                       WalkState& state);
+    void AddRecord(TDirectoryEntry* parent, const std::string& name, const TDirectoryRecordHeader& header,
+                   int depth, WalkState& state);
+
     std::vector<std::string>* log_;
     std::string fileName_;
     std::unique_ptr<TImageFileHandler> handler_;

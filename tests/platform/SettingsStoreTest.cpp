@@ -1,0 +1,230 @@
+// Settings file: typed round trips, the on-disk text, damaged files, and concurrent writers that must
+// not lose each other's values.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "platform/SettingsStore.h"
+#include "support/FixtureWriter.h"
+#include "support/ScopedEnvironment.h"
+
+namespace {
+
+QString storePath(const std::string& scratchName) {
+    return QString::fromStdString(fixture::scratchDir(scratchName)) + "/Strovane/settings.txt";
+}
+
+void writeText(const QString& path, const QByteArray& text) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+QByteArray allByteValues() {
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.append(char(i));
+    return bytes;
+}
+
+} // namespace
+
+TEST(SettingsStore, ValuesRoundTripWithTheirTypes) {
+    const SettingsValue values[] = {
+        QString("C:\\Maps\\ALLDATA1.KWI"),
+        QString(),
+        QString("with spaces, % signs\nand a new line"),
+        QString::fromUtf8("Straße 東京 \xF0\x9F\x9A\x97"),
+        int32_t(0),
+        int32_t(-1),
+        int32_t(INT32_MIN),
+        int32_t(INT32_MAX),
+        QByteArray(),
+        allByteValues(),
+        QByteArray(1000, '\0'),
+    };
+    SettingsStore store(storePath("settings-roundtrip"));
+    for (size_t i = 0; i < std::size(values); ++i)
+        ASSERT_TRUE(store.write(QString("Value%1").arg(i), values[i]));
+    SettingsStore reopened(store.filePath());
+    for (size_t i = 0; i < std::size(values); ++i) {
+        const auto read = reopened.read(QString("Value%1").arg(i));
+        ASSERT_TRUE(read.has_value()) << i;
+        EXPECT_EQ(read->index(), values[i].index()) << i;
+        EXPECT_EQ(*read, values[i]) << i;
+    }
+}
+
+TEST(SettingsStore, MissingFileReadsEmptyAndReadsCreateNothing) {
+    const QString path = storePath("settings-missing");
+    SettingsStore store(path);
+    EXPECT_FALSE(store.exists());
+    EXPECT_FALSE(store.read("DrawGrid").has_value());
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(path).absolutePath()));
+
+    ASSERT_TRUE(store.write("DrawGrid", int32_t(1)));
+    EXPECT_TRUE(store.exists());
+    EXPECT_FALSE(store.read("Folder").has_value());
+}
+
+TEST(SettingsStore, RewritingReplacesValueAndTypeAndNamesIgnoreCase) {
+    SettingsStore store(storePath("settings-rewrite"));
+    ASSERT_TRUE(store.write("MapCodePage", int32_t(1251)));
+    ASSERT_TRUE(store.write("mapcodepage", QString("1250")));
+    EXPECT_EQ(store.read("MAPCODEPAGE"), SettingsValue(QString("1250")));
+    ASSERT_TRUE(store.write("Disk", QByteArray("\x01\x02", 2)));
+    EXPECT_EQ(store.read("disk"), SettingsValue(QByteArray("\x01\x02", 2)));
+}
+
+TEST(SettingsStore, OnDiskTextKeepsBinaryBytesInOrder) {
+    SettingsStore store(storePath("settings-text"));
+    ASSERT_TRUE(store.write("RoadColors", QByteArray("\x00\x00\xFF\x00\x80\x80\x80\x00", 8)));
+    ASSERT_TRUE(store.write("Version", int32_t(-7)));
+    ASSERT_TRUE(store.write("File name", QString("a b")));
+    QFile file(store.filePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("StrovaneSettings 1\n"
+                                         "B RoadColors 0000ff0080808000\n"
+                                         "I Version -7\n"
+                                         "S File%20name a%20b\n"));
+}
+
+TEST(SettingsStore, DamagedFilesReadAsEmptyOrKeepTheirGoodLines) {
+    struct Case {
+        const char* what;
+        QByteArray content;
+        bool versionSurvives;
+    } cases[] = {
+        {"empty file", "", false},
+        {"binary garbage", QByteArray("\xFF\x00\x13\x37garbage\n\x01", 13), false},
+        {"no header", "I Version 3\n", false},
+        {"other header", "StrovaneSettings 2\nI Version 3\n", false},
+        {"header only", "StrovaneSettings 1\n", false},
+        {"cut in the middle of a line", "StrovaneSettings 1\nI Version 3\nB Disk 0a0", true},
+        {"odd hex", "StrovaneSettings 1\nB Disk 0a0\nI Version 3\n", true},
+        {"hex with junk", "StrovaneSettings 1\nB Disk zz\nI Version 3\n", true},
+        {"integer overflow", "StrovaneSettings 1\nI Disk 2147483648\nI Version 3\n", true},
+        {"integer not a number", "StrovaneSettings 1\nI Disk 12x\nI Disk\nI Version 3\n", true},
+        {"unknown type", "StrovaneSettings 1\nQ Disk 1\nSS Disk 1\nI Version 3\n", true},
+        {"too many fields", "StrovaneSettings 1\nS Disk a b\nI Version 3\r\n", true},
+    };
+    for (const auto& c : cases) {
+        const QString path = storePath("settings-damaged");
+        writeText(path, c.content);
+        SettingsStore store(path);
+        EXPECT_FALSE(store.read("Disk").has_value()) << c.what;
+        EXPECT_EQ(store.read("Version").has_value(), c.versionSurvives) << c.what;
+        if (c.versionSurvives) {
+            EXPECT_EQ(store.read("Version"), SettingsValue(int32_t(3))) << c.what;
+        }
+
+        // Writing over a damaged file leaves a sound one.
+        ASSERT_TRUE(store.write("Disk", QString("D:")));
+        EXPECT_EQ(store.read("Disk"), SettingsValue(QString("D:"))) << c.what;
+        EXPECT_EQ(store.read("Version").has_value(), c.versionSurvives) << c.what;
+    }
+}
+
+TEST(SettingsStore, OversizedOrUnreadableFilesReadAsEmpty) {
+    const QString path = storePath("settings-oversized");
+    writeText(path, "StrovaneSettings 1\nI Version 3\n");
+    QFile(path).resize(SettingsStore::MaximumFileSize + 1); // sparse: quick to make
+    EXPECT_FALSE(SettingsStore(path).read("Version").has_value());
+
+    // A folder where the file should be: nothing to read, nothing written, no crash.
+    const QString folderPath = storePath("settings-folder");
+    QDir().mkpath(folderPath);
+    SettingsStore store(folderPath);
+    EXPECT_FALSE(store.exists());
+    EXPECT_FALSE(store.read("Version").has_value());
+    EXPECT_FALSE(store.write("Version", int32_t(1)));
+
+    // No place for the folder: a regular file stands in its way.
+    const std::string blocker = fixture::scratchDir("settings-blocked") + "/file";
+    fixture::writeFile(blocker, {1});
+    SettingsStore blocked(QString::fromStdString(blocker) + "/Strovane/settings.txt");
+    EXPECT_FALSE(blocked.write("Version", int32_t(1)));
+    EXPECT_FALSE(SettingsStore(QString()).write("Version", int32_t(1)));
+}
+
+TEST(SettingsStore, TooBigAValueIsNotSaved) {
+    SettingsStore store(storePath("settings-too-big"));
+    ASSERT_TRUE(store.write("Version", int32_t(5)));
+    EXPECT_FALSE(store.write("Huge", QByteArray(SettingsStore::MaximumFileSize / 2 + 1, 'x')));
+    EXPECT_EQ(store.read("Version"), SettingsValue(int32_t(5)));
+    EXPECT_FALSE(store.read("Huge").has_value());
+}
+
+TEST(SettingsStore, UserFileLiesInTheXdgConfigFolder) {
+    const std::string folder = fixture::scratchDir("settings-xdg");
+    fixture::ScopedEnvironment environment("XDG_CONFIG_HOME", QByteArray::fromStdString(folder));
+    EXPECT_EQ(SettingsStore::userFilePath(), QString::fromStdString(folder) + "/Strovane/settings.txt");
+    EXPECT_EQ(SettingsStore::forUser().filePath(), SettingsStore::userFilePath());
+}
+
+TEST(SettingsStore, TwoStoresInThreadsLoseNothing) {
+    const QString path = storePath("settings-threads");
+    auto writer = [&](const QString& prefix) {
+        SettingsStore store(path);
+        for (int i = 0; i < 40; ++i)
+            EXPECT_TRUE(store.write(prefix + QString::number(i), int32_t(i)));
+    };
+    std::thread first(writer, QString("First"));
+    std::thread second(writer, QString("Second"));
+    first.join();
+    second.join();
+    SettingsStore store(path);
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(store.read("First" + QString::number(i)), SettingsValue(int32_t(i)));
+        EXPECT_EQ(store.read("Second" + QString::number(i)), SettingsValue(int32_t(i)));
+    }
+}
+
+TEST(SettingsStore, TwoProcessesLoseNothing) {
+    const QString path = storePath("settings-processes");
+    auto writeMany = [&](const QString& prefix) {
+        SettingsStore store(path);
+        bool allSaved = true;
+        for (int i = 0; i < 40; ++i)
+            allSaved &= store.write(prefix + QString::number(i), QString::number(i));
+        return allSaved;
+    };
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) _exit(writeMany("Child") ? 0 : 1);
+    const bool parentSaved = writeMany("Parent");
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(parentSaved);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    SettingsStore store(path);
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(store.read("Child" + QString::number(i)), SettingsValue(QString::number(i)));
+        EXPECT_EQ(store.read("Parent" + QString::number(i)), SettingsValue(QString::number(i)));
+    }
+}
+
+TEST(SettingsStore, LockLeftByACrashedInstanceDoesNotBlockWrites) {
+    const QString path = storePath("settings-stale-lock");
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        QLockFile lock(path + ".lock");
+        _exit(lock.tryLock(0) ? 0 : 1); // ends without unlocking, like a crash
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(QFileInfo::exists(path + ".lock"));
+
+    SettingsStore store(path);
+    EXPECT_TRUE(store.write("Version", int32_t(2)));
+    EXPECT_EQ(store.read("Version"), SettingsValue(int32_t(2)));
+}

@@ -1,0 +1,38 @@
+// kiwiprobe cat: writes a file's raw bytes as TLN_FileStream delivers them (plain, volume set, or inside
+// an image mounted first with --image).
+#include <cstdio>
+#include <vector>
+
+#include "ProbeCommand.h"
+#include "kiwi/FileManager.h"
+#include "kiwi/FileStream.h"
+
+namespace {
+int catCommand(const probe::Args& args) {
+    const probe::Args names = probe::positional(args, {"--offset", "--count", "--image"});
+    if (names.size() != 1) {
+        std::fprintf(stderr, "cat: give one FILE\n");
+        return 2;
+    }
+    const std::string image = probe::option(args, "--image");
+    if (!image.empty() && !OpenISOImage(image)) {
+        std::fprintf(stderr, "cat: cannot mount %s\n", image.c_str());
+        return 1;
+    }
+    TLN_FileStream stream(names[0]);
+    const int64_t offset = probe::parseNumber(probe::option(args, "--offset", "0"));
+    int64_t left = probe::hasFlag(args, "--count") ? probe::parseNumber(probe::option(args, "--count"))
+                                                   : stream.Size() - offset;
+    std::vector<char> buffer(1 << 20);
+    for (int64_t position = offset; left > 0;) {
+        const int64_t got =
+            stream.ReadAt(position, buffer.data(), std::min<int64_t>(left, int64_t(buffer.size())));
+        if (got <= 0) break;
+        if (std::fwrite(buffer.data(), 1, size_t(got), stdout) != size_t(got)) return 1;
+        position += got;
+        left -= got;
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+probe::Register reg("cat", "FILE [--offset N --count N] [--image IMAGE]", catCommand);
+} // namespace
