@@ -101,6 +101,10 @@ struct AllDataSpec {
     int32_t north = 1500000, south = 1400000, west = -40000, east = 60000;
     // Bytes of frame data after each distribution header.
     int frameBodyBytes = 128;
+    // Writes parcel data frames (the frame fixture) in place of filler after each distribution header,
+    // with texts in textCodePage.
+    bool frames = false;
+    int textCodePage = 65001;
     std::vector<LevelSpec> levels;
 };
 
@@ -137,6 +141,8 @@ struct AllDataImage {
 AllDataSpec smallAllDataSpec(const std::string& systemText = "AFEU:2.05");
 // One level of side × side block sets of 4 × 4 blocks of 4 × 4 parcels, list type 0, regular parcels.
 AllDataSpec largeAllDataSpec(int blockSetsPerSide = 4);
+// The small map with parcel data frames; wide: system number 8 ("AFEU:8.05"), texts in UTF-16 (1200).
+AllDataSpec framesAllDataSpec(bool wide = false);
 
 AllDataImage buildAllData(const AllDataSpec& spec);
 // Writes "ALLDATA.KWI" and the data files into folder; returns the path of "ALLDATA.KWI".

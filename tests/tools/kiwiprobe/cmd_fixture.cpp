@@ -17,6 +17,11 @@ int makeFixtureCommand(const probe::Args& args) {
     fixture::AllDataSpec spec = probe::hasFlag(args, "--large")
                                     ? fixture::largeAllDataSpec(int(probe::parseNumber(probe::option(args, "--large"))))
                                     : fixture::smallAllDataSpec();
+    if (probe::hasFlag(args, "--frames")) {
+        const bool large = probe::hasFlag(args, "--large");
+        if (!large) spec = fixture::framesAllDataSpec(probe::hasFlag(args, "--wide"));
+        spec.frames = true;
+    }
     if (probe::hasFlag(args, "--system")) spec.systemText = probe::option(args, "--system");
     const fixture::AllDataImage image = fixture::buildAllData(spec);
     const std::string path =
@@ -34,7 +39,7 @@ int makeFixtureCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register reg("make-fixture", "alldata DIR [--system TEXT] [--large N] [--volumes BYTES] [--manifest]",
+probe::Register reg("make-fixture", "alldata DIR [--system TEXT] [--large N] [--frames [--wide]] [--volumes BYTES] [--manifest]",
                     makeFixtureCommand);
 
 } // namespace
