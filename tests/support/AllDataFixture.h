@@ -102,8 +102,9 @@ struct AllDataSpec {
     // Bytes of frame data after each distribution header.
     int frameBodyBytes = 128;
     // Writes parcel data frames (the frame fixture) in place of filler after each distribution header,
-    // with texts in textCodePage.
-    bool frames = false;
+    // with texts in textCodePage: every record kind in every parcel, or in every tenth (the others small).
+    enum class Frames { None, Sampled, Full };
+    Frames frames = Frames::None;
     int textCodePage = 65001;
     std::vector<LevelSpec> levels;
 };

@@ -183,8 +183,8 @@ AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, cons
     const int64_t listBytes = identity.adjacent ? 12 : 0;
     const int64_t headerBytes = tables + listBytes + (identity.extension ? 8 : 0);
     FrameBody frames;
-    if (spec_.frames) frames = buildMainMapFrames(frameOptions(identity.level, counter), l.basic, l.extended);
-    const int64_t body = spec_.frames ? int64_t(frames.bytes.size())
+    if (spec_.frames != AllDataSpec::Frames::None) frames = buildMainMapFrames(frameOptions(identity.level, counter), l.basic, l.extended);
+    const int64_t body = spec_.frames != AllDataSpec::Frames::None ? int64_t(frames.bytes.size())
                                       : std::max<int64_t>(spec_.frameBodyBytes, 16 * references);
     const uint32_t sectors = uint32_t((headerBytes + body + 31) / 32);
 
@@ -202,7 +202,7 @@ AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, cons
     writer.u16(uint32_t(regions));
     for (int r = 0; r < regions; ++r) writer.u16(uint32_t((identity.level + 1) << 10 | r)).u16(uint32_t(100 + counter + r));
     for (int j = 0; j < references; ++j) {
-        if (spec_.frames) {
+        if (spec_.frames != AllDataSpec::Frames::None) {
             const auto& [offset, size] = frames.references[size_t(j)];
             if (offset < 0)
                 writer.u32(0xFFFFFFFFu).u16(0);
@@ -226,7 +226,7 @@ AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, cons
         writer.u32(self).u16(sectors).u32(self).u16(sectors);
     }
     if (identity.extension) writer.fill(8, 0xEE);
-    if (spec_.frames)
+    if (spec_.frames != AllDataSpec::Frames::None)
         writer.raw(frames.bytes);
     else
         for (int64_t i = 0; i < body; ++i) writer.u8(positionByte(uint64_t(start + size_t(headerBytes + i))));
@@ -254,7 +254,7 @@ int64_t AllDataBuilder::writeRouteGuidanceFrame(ByteWriter& writer, const FrameI
     // Bit 13 set: no adjacent parcel information (the route guidance header reads the bit inverted).
     writer.u16(uint32_t(identity.identifier << 14 | 1u << 13));
     writer.u32(0x00C0FFEEu).u16(0xC123);
-    if (spec_.frames) {
+    if (spec_.frames != AllDataSpec::Frames::None) {
         const FrameBody frames =
             buildRouteGuidanceFrames(frameOptions(identity.level, counter), l.routeBasic, l.routeExtended);
         for (const auto& [offset, size] : frames.references)

@@ -22,6 +22,8 @@ FrameOptions AllDataBuilder::frameOptions(int level, int counter) const {
     options.wide = systemNumberOf(spec_.systemText) >= 8;
     options.textCodePage = spec_.textCodePage;
     options.nodeRecordBytes = 2 * l.nodeRecordWords;
+    // A few parcels carry every record kind; the others a small frame set.
+    options.full = spec_.frames == AllDataSpec::Frames::Full || counter % 10 == 0;
     const bool lists = spec_.levelRecordBytes > 40;
     options.backgroundClasses = lists ? int(l.backgroundClasses.size()) : 32;
     options.nameClasses = lists ? int(l.nameClasses.size()) : 16;
@@ -30,7 +32,7 @@ FrameOptions AllDataBuilder::frameOptions(int level, int counter) const {
 
 AllDataSpec framesAllDataSpec(bool wide) {
     AllDataSpec spec = smallAllDataSpec(wide ? "AFEU:8.05" : "AFEU:2.05");
-    spec.frames = true;
+    spec.frames = AllDataSpec::Frames::Sampled;
     spec.textCodePage = wide ? 1200 : 65001;
     spec.levelRecordBytes = 60; // room for 3 + 2 + 3 class codes
     for (LevelSpec& level : spec.levels) {

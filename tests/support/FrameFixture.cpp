@@ -142,9 +142,9 @@ std::vector<uint8_t> backgroundFrame(const FrameOptions& options, int64_t nameRe
     // Class 0's element unit: points, lines and areas.
     const size_t unit = w.size();
     const size_t unitHeader = options.wide ? 10 : 4;
-    w.u16(3);
+    w.u16(options.full ? 3 : 1);
     std::vector<size_t> headers;
-    for (int j = 0; j < 3; ++j) {
+    for (int j = 0; j < (options.full ? 3 : 1); ++j) {
         headers.push_back(w.size());
         w.fill(unitHeader, 0);
     }
@@ -153,6 +153,7 @@ std::vector<uint8_t> backgroundFrame(const FrameOptions& options, int64_t nameRe
         uint16_t records;
     };
     const Unit units[3] = {{0, 2}, {1, 1}, {2, 1}};
+
     auto writeHeader = [&](int j, size_t records) {
         const size_t at = headers[size_t(j)];
         const uint32_t offset = uint32_t((records - unit) / 2);
@@ -167,27 +168,32 @@ std::vector<uint8_t> backgroundFrame(const FrameOptions& options, int64_t nameRe
             w.patchU16(at + 2, shape | units[j].records);
         }
     };
-    // Points: one with a name and auxiliary data, one with a pen up word and the underground attribute.
-    writeHeader(0, w.size());
-    size_t at = w.size();
-    w.u16(0x4000).u16(0x10u << 11).u16(1124).u16(1u << 12 | 1u << 11 | 5);
-    w.u16(uint32_t(1u << 13 | (400 + c))).u16(500);
-    w.u16(uint32_t(nameRecordWordOffset)).u16(13).u32(0x01020304u);
-    w.patchU16(at, 0x4000 | uint32_t((w.size() - at) / 2));
-    at = w.size();
-    w.u16(0).u16(0x04u << 11).u16(640).u16(1u << 10 | 1u << 9);
-    w.u16(600).u16(uint32_t(2u << 13 | 700));
-    w.u16(0xABCD).u32(0);
-    w.patchU16(at, uint32_t((w.size() - at) / 2));
-    // A line of 3 offsets with pen up runs of 2 and 2 (3 + 1 points), a name, multiplication constant 2.
-    writeHeader(1, w.size());
-    at = w.size();
-    w.u16(0).u16(0x18u << 11 | 3).u16(321).u16(1u << 12 | 1u << 10 | 2);
-    w.u16(uint32_t(1000 + c)).u16(1100);
-    w.u16(0x0A0B).u16(0xF6F5).u16(0x0102);
-    w.u32(2u << 16 | 0x00AA).u32(0xF000u << 16 | 2u << 16 | 0x00BB);
-    w.u16(uint32_t(nameRecordWordOffset)).u32(0);
-    w.patchU16(at, uint32_t((w.size() - at) / 2));
+    // A small frame holds the area alone.
+    if (!options.full) headers = {headers[0], 0, headers[0]};
+    size_t at = 0;
+    if (options.full) {
+        // Points: one with a name and auxiliary data, one with a pen up word and the underground attribute.
+        writeHeader(0, w.size());
+        at = w.size();
+        w.u16(0x4000).u16(0x10u << 11).u16(1124).u16(1u << 12 | 1u << 11 | 5);
+        w.u16(uint32_t(1u << 13 | (400 + c))).u16(500);
+        w.u16(uint32_t(nameRecordWordOffset)).u16(13).u32(0x01020304u);
+        w.patchU16(at, 0x4000 | uint32_t((w.size() - at) / 2));
+        at = w.size();
+        w.u16(0).u16(0x04u << 11).u16(640).u16(1u << 10 | 1u << 9);
+        w.u16(600).u16(uint32_t(2u << 13 | 700));
+        w.u16(0xABCD).u32(0);
+        w.patchU16(at, uint32_t((w.size() - at) / 2));
+        // A line of 3 offsets with pen up runs of 2 and 2 (3 + 1 points), a name, multiplication constant 2.
+        writeHeader(1, w.size());
+        at = w.size();
+        w.u16(0).u16(0x18u << 11 | 3).u16(321).u16(1u << 12 | 1u << 10 | 2);
+        w.u16(uint32_t(1000 + c)).u16(1100);
+        w.u16(0x0A0B).u16(0xF6F5).u16(0x0102);
+        w.u32(2u << 16 | 0x00AA).u32(0xF000u << 16 | 2u << 16 | 0x00BB);
+        w.u16(uint32_t(nameRecordWordOffset)).u32(0);
+        w.patchU16(at, uint32_t((w.size() - at) / 2));
+    }
     // An area of 4 offsets with a building ID, extended data flag.
     writeHeader(2, w.size());
     at = w.size();
@@ -270,6 +276,11 @@ std::vector<uint8_t> nameFrame(const FrameOptions& options, std::vector<int64_t>
     six.y = uint16_t(2600 + c);
     six.typeWord = 1u << 12; // below the anchor
     six.string = characterString(nameText(c, 3), cp);
+    if (!options.full) {
+        list(0, {one});
+        if (nameRecords) *nameRecords = positions;
+        return w.take();
+    }
     list(0, {one, two, four, five, six});
 
     NameRecordSpec unknown;
@@ -427,9 +438,9 @@ FrameBody buildMainMapFrames(const FrameOptions& options, int basic, int extende
             place(filler(16, uint8_t(j)));
     }
     for (int j = 0; j < extended; ++j) {
-        if (j == 0)
+        if (j == 0 && options.full)
             place(infraLinkFrame(options, multiLinks));
-        else if (j == 1)
+        else if (j <= 1)
             body.references.push_back({-1, 0});
         else
             place(filler(16, uint8_t(0x40 + j)));

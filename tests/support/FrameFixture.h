@@ -21,6 +21,9 @@ struct FrameOptions {
     int nodeRecordBytes = 8;
     int backgroundClasses = 2;
     int nameClasses = 3;
+    // Every record kind; otherwise a small frame set (one multilink, one area, one name, no
+    // infrastructure links) that keeps a map's text short.
+    bool full = true;
 };
 
 // Frames laid out one after another; references are {offset from the body's start, size} in bytes, with

@@ -185,13 +185,15 @@ std::vector<uint8_t> roadFrame(const FrameOptions& options, std::vector<int64_t>
 
     std::vector<int64_t> positions;
     // Class 0: display scale flags 11111, two multilinks.
-    w.patchU16(classes, uint32_t(w.size() / 2));
-    w.patchU16(classes + 2, 0xF000 | 2);
-    w.u16(0x1F << 11 | 0x7FF);
-    positions.push_back(int64_t(w.size()));
-    writeMultiLink(w, a, options.nodeRecordBytes);
-    positions.push_back(int64_t(w.size()));
-    writeMultiLink(w, b, options.nodeRecordBytes);
+    if (options.full) {
+        w.patchU16(classes, uint32_t(w.size() / 2));
+        w.patchU16(classes + 2, 0xF000 | 2);
+        w.u16(0x1F << 11 | 0x7FF);
+        positions.push_back(int64_t(w.size()));
+        writeMultiLink(w, a, options.nodeRecordBytes);
+        positions.push_back(int64_t(w.size()));
+        writeMultiLink(w, b, options.nodeRecordBytes);
+    }
     // Class 2: display scale flags 00100, one multilink.
     w.patchU16(classes + 8, uint32_t(w.size() / 2));
     w.patchU16(classes + 10, 1);

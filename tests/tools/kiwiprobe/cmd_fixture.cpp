@@ -20,7 +20,7 @@ int makeFixtureCommand(const probe::Args& args) {
     if (probe::hasFlag(args, "--frames")) {
         const bool large = probe::hasFlag(args, "--large");
         if (!large) spec = fixture::framesAllDataSpec(probe::hasFlag(args, "--wide"));
-        spec.frames = true;
+        if (large) spec.frames = fixture::AllDataSpec::Frames::Full;
     }
     if (probe::hasFlag(args, "--system")) spec.systemText = probe::option(args, "--system");
     const fixture::AllDataImage image = fixture::buildAllData(spec);
