@@ -21,13 +21,11 @@ TLN_TextPages TLN_TextPages::Current() {
 
 KiwiText ConvertText(const TLN_FrameSpan& frame, int64_t byteCount, int64_t position, const TLN_TextPages& pages,
                      bool keepRaw, bool* found) {
-    if (found) *found = byteCount <= 0 || frame.Contains(position, byteCount);
-    if (byteCount <= 0) return {};
+    const bool inside = byteCount <= 0 || frame.Contains(position, byteCount);
+    if (found) *found = inside;
+    // A string that runs past its frame is not there: no part of it is shown.
+    if (byteCount <= 0 || !inside) return {};
     const BeCursor c = frame.At(position, byteCount);
-    if (c.size() == 0) {
-        if (found) *found = false;
-        return {};
-    }
     const QByteArrayView bytes(reinterpret_cast<const char*>(c.data()), qsizetype(c.size()));
     KiwiText result;
     result.text = DecodeMapText(bytes, pages.Text, pages.Ansi);

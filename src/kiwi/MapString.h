@@ -17,8 +17,8 @@ struct TLN_TextPages {
     static TLN_TextPages Current();
 };
 
-// Bytes of a stored string as the conversion takes them: count bytes at position, cut at the frame's end.
-// The text has one trailing NUL cut; the raw bytes, when keepRaw is set, have every trailing NUL removed
+// Bytes of a stored string as the conversion takes them: count bytes at position; a string that does not
+// lie wholly in the frame is not found and gives nothing. The text has one trailing NUL cut; the raw bytes, when keepRaw is set, have every trailing NUL removed
 // (every trailing zero 16-bit unit in UTF-16). found is false when the bytes are not all in the frame.
 KiwiText ConvertText(const TLN_FrameSpan& frame, int64_t byteCount, int64_t position, const TLN_TextPages& pages,
                      bool keepRaw = true, bool* found = nullptr);
