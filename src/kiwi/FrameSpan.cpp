@@ -18,13 +18,6 @@ TLN_FrameSpan TLN_FrameSpan::FromBytes(std::vector<uint8_t> bytes, int64_t posit
     return TLN_FrameSpan(std::make_shared<const std::vector<uint8_t>>(std::move(bytes)), position, position, size);
 }
 
-BeCursor TLN_FrameSpan::At(int64_t position, int64_t limit) const {
-    if (!Contains(position, 0) || position == End()) return {};
-    int64_t count = End() - position;
-    if (limit >= 0) count = std::min(count, limit);
-    return BeCursor(buffer_->data() + (position - bufferPosition_), size_t(count));
-}
-
 TLN_FrameSpan TLN_FrameSpan::Sub(int64_t position, int64_t size) const {
     if (!Contains(position, 0) || position == End() || size <= 0) return {};
     return TLN_FrameSpan(buffer_, bufferPosition_, position, std::min(size, End() - position));

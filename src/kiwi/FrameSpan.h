@@ -36,7 +36,12 @@ public:
     }
     // A cursor whose byte 0 is position, running to the end of the frame (or for at most limit bytes);
     // empty when position lies outside the frame.
-    BeCursor At(int64_t position, int64_t limit = -1) const;
+    BeCursor At(int64_t position, int64_t limit = -1) const {
+        if (size_ <= 0 || position < position_ || position >= End()) return {};
+        int64_t count = End() - position;
+        if (limit >= 0 && limit < count) count = limit;
+        return BeCursor(buffer_->data() + (position - bufferPosition_), size_t(count));
+    }
     // The part [position, position + size) of this frame, cut at its end; empty when position is outside.
     TLN_FrameSpan Sub(int64_t position, int64_t size) const;
 

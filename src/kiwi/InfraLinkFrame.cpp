@@ -71,8 +71,13 @@ int InfraLinkMeshCount(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& h
 bool ReadMeshInfo(const TLN_FrameSpan& frame, int area, TLN_TmcMeshInfoRec& out, int mesh) {
     out = {};
     TLN_Infra_Link_Frame header;
-    if (!ReadInfraLinkFrame(frame, header) || mesh < 0 || mesh >= InfraLinkMeshCount(frame, header, area))
-        return false;
+    return ReadInfraLinkFrame(frame, header) && ReadMeshInfo(frame, header, area, out, mesh);
+}
+
+bool ReadMeshInfo(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header, int area, TLN_TmcMeshInfoRec& out,
+                  int mesh) {
+    out = {};
+    if (!header.Accepted || mesh < 0 || mesh >= InfraLinkMeshCount(frame, header, area)) return false;
     const int64_t position = areaPosition(header, area) + 6 + int64_t(mesh) * header.MeshRecordSize;
     const BeCursor c = frame.At(position, header.MeshRecordSize);
     out.Position = position;
@@ -117,18 +122,24 @@ bool ReadInfraLinkData(const TLN_FrameSpan& frame, int area, int mesh, uint32_t 
     out = {};
     TLN_Infra_Link_Frame header;
     TLN_TmcMeshInfoRec info;
-    if (!ReadInfraLinkFrame(frame, header) || !ReadMeshInfo(frame, area, info, mesh)) return false;
-    if (record >= info.Total() || header.LinkRecordSize == 0) return false;
-    const int64_t start = header.Areas[size_t(area)].DataPosition;
-    if (start < 0) return false;
+    if (!ReadInfraLinkFrame(frame, header) || !ReadMeshInfo(frame, header, area, info, mesh)) return false;
     // The records of the earlier meshes of the area come first.
     int64_t before = 0;
     for (int m = 0; m < mesh; ++m) {
         TLN_TmcMeshInfoRec earlier;
-        ReadMeshInfo(frame, area, earlier, m);
+        ReadMeshInfo(frame, header, area, earlier, m);
         before += earlier.Total();
     }
-    const int64_t position = start + int64_t(header.LinkRecordSize) * (before + record);
+    return ReadInfraLinkData(frame, header, area, info, before, record, out);
+}
+
+bool ReadInfraLinkData(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header, int area,
+                       const TLN_TmcMeshInfoRec& mesh, int64_t recordsBefore, uint32_t record, TLN_Infra_Link_Data& out) {
+    out = {};
+    if (area < 0 || area >= kInfraLinkAreaCount || record >= mesh.Total() || header.LinkRecordSize == 0) return false;
+    const int64_t start = header.Areas[size_t(area)].DataPosition;
+    if (start < 0) return false;
+    const int64_t position = start + int64_t(header.LinkRecordSize) * (recordsBefore + record);
     if (!frame.Contains(position, header.LinkRecordSize) ||
         !ReadInfraLinkRecord(frame, header.LinkRecordSize, out.Record, position))
         return false;

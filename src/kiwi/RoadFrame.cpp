@@ -201,13 +201,21 @@ bool ReadLinkNodeConnection(const TLN_FrameSpan& frame, int node, TLN_Link_Node_
         at += kLinkShapeFixedSize + 2 * int64_t(frame.At(at).u16(0) & 0x3FF);
     }
     decodeShape(frame, at, limit, out.Shape);
+    return ReadMultiLinkNode(frame, out.Header, node, level, out.Node, out.Additional);
+}
+
+bool ReadMultiLinkNode(const TLN_FrameSpan& frame, const TLN_MultiLink_Data_Record& multiLink, int node,
+                       const TLN_Level_Management_Record& level, TLN_MultiLink_Node_Record& out,
+                       TLN_Node_Additional_Info& additional) {
+    out = {};
+    additional = {};
+    if (node < 0 || node >= multiLink.NodeCount) return false;
     const uint32_t recordSize = std::max<uint32_t>(level.NodeRecordSize, uint32_t(kNodeRecordMinimumSize));
-    const int64_t record = out.Header.NodeRecordsPosition() + int64_t(node) * recordSize;
+    const int64_t record = multiLink.NodeRecordsPosition() + int64_t(node) * recordSize;
     if (!frame.Contains(record, kNodeRecordMinimumSize)) return false;
-    decodeNode(frame.At(record, recordSize), record, level.NodeRecordSize, out.Node);
-    if (out.Node.AdditionalOffset != 0xFFFF)
-        ReadNodeAdditionalInfo(frame, out.Node, out.Additional,
-                               frame.Position() + 2 * int64_t(out.Node.AdditionalOffset));
+    decodeNode(frame.At(record, recordSize), record, level.NodeRecordSize, out);
+    if (out.AdditionalOffset != 0xFFFF)
+        ReadNodeAdditionalInfo(frame, out, additional, frame.Position() + 2 * int64_t(out.AdditionalOffset));
     return true;
 }
 

@@ -203,6 +203,11 @@ std::vector<int64_t> MultiLinkPositions(const TLN_FrameSpan& frame, const TLN_Ro
 // Node k of the multilink at M: header, shape data, node record and additional information.
 bool ReadLinkNodeConnection(const TLN_FrameSpan& frame, int node, TLN_Link_Node_Connection& out,
                             const TLN_Level_Management_Record& level, int64_t position);
+// Node k's record and additional information of a multilink read by ReadMultiLink (no second walk of its
+// shape data); false when the node record is not in the frame.
+bool ReadMultiLinkNode(const TLN_FrameSpan& frame, const TLN_MultiLink_Data_Record& multiLink, int node,
+                       const TLN_Level_Management_Record& level, TLN_MultiLink_Node_Record& out,
+                       TLN_Node_Additional_Info& additional);
 // The additional node information of node at position (its flags decide the fields).
 bool ReadNodeAdditionalInfo(const TLN_FrameSpan& frame, const TLN_MultiLink_Node_Record& node,
                             TLN_Node_Additional_Info& out, int64_t position);

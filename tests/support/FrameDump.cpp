@@ -108,7 +108,7 @@ private:
                       << int(shape.RelativeY) << ":" << shape.Y << " points " << shape.StoredPointCount << " "
                       << words(shape.Points) << "\n";
             TLN_Link_Node_Connection connection;
-            if (!ReadLinkNodeConnection(frame, int(k), connection, level_, position)) continue;
+            if (!ReadMultiLinkNode(frame, m, int(k), level_, connection.Node, connection.Additional)) continue;
             node(connection, int(k));
             if (m.StreetAddressFlag && connection.Node.StreetAddress()) {
                 TLN_Street_Address_Record street;
@@ -270,23 +270,26 @@ private:
                 *out_ << "infra-area " << a << " position " << area.Position << " data " << area.DataPosition
                       << " size " << area.Size << "\n";
             const int meshes = InfraLinkMeshCount(frame, f, a);
+            int64_t before = 0;
             for (int m = 0; m < meshes; ++m) {
                 TLN_TmcMeshInfoRec mesh;
-                if (!ReadMeshInfo(frame, a, mesh, m)) continue;
+                if (!ReadMeshInfo(frame, f, a, mesh, m)) continue;
                 ++records_;
                 if (out_)
                     *out_ << "mesh " << a << "/" << m << " position " << mesh.Position << " code " << hex(mesh.MeshCode)
                           << " counts " << words(mesh.Counts) << "\n";
                 for (uint32_t j = 0; j < mesh.Total(); ++j) {
                     TLN_Infra_Link_Data data;
-                    if (!ReadInfraLinkData(frame, a, m, j, data)) break;
-                    infraLink(frame, data, a, m, j);
+                    if (!ReadInfraLinkData(frame, f, a, mesh, before, j, data)) break;
+                    infraLink(frame, f, data, a, m, j);
                 }
+                before += mesh.Total();
             }
         }
     }
 
-    void infraLink(const TLN_FrameSpan& frame, const TLN_Infra_Link_Data& data, int a, int m, uint32_t j) {
+    void infraLink(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header, const TLN_Infra_Link_Data& data,
+                   int a, int m, uint32_t j) {
         const TLN_Infra_Link_Record& r = data.Record;
         ++records_;
         if (out_)
@@ -295,8 +298,6 @@ private:
                   << " length " << r.Length << " records " << r.FirstNumber << "/" << r.SecondNumber << " distances "
                   << r.OriginDistance << "/" << r.EndDistance << " long " << r.HasLongNumber << ":"
                   << hex(r.LongNumber) << " roadlinks " << data.RoadLinkPosition << "x" << data.RoadLinkCount << "\n";
-        TLN_Infra_Link_Frame header;
-        ReadInfraLinkFrame(frame, header);
         for (uint16_t k = 0; k < data.RoadLinkCount; ++k) {
             TLN_Road_Link_Corresponding_Rec link;
             if (!ReadRoadLinkCorrespondence(frame, link, data.RoadLinkPosition + int64_t(k) * header.RoadLinkRecordSize))
