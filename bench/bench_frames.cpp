@@ -26,8 +26,8 @@ struct BenchMap {
 
 bool buildMap(int side) {
     bench.folder = fixture::scratchDir("bench-frames");
-    fixture::AllDataSpec spec = fixture::largeAllDataSpec(side);
-    spec.frames = fixture::AllDataSpec::Frames::Full;
+    fixture::AllDataPlan spec = fixture::largeAllDataPlan(side);
+    spec.frames = fixture::AllDataPlan::Frames::Full;
     const std::string path = fixture::writeAllData(fixture::buildAllData(spec), bench.folder);
     bench.map = std::make_unique<TLN_KiwiMap>(path);
     TLN_KiwiMap& map = *bench.map;

@@ -3,6 +3,8 @@
 // MiB (1024 by default; a small value gives a quick run).
 #include <benchmark/benchmark.h>
 
+#include "BenchRatio.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -92,20 +94,6 @@ void BM_ImageFilePread(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * bench.fileSize);
 }
 
-// Keeps each benchmark's throughput so that the ratio can be printed after the run.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    std::map<std::string, double> bytesPerSecond;
-    void ReportRuns(const std::vector<Run>& reports) override {
-        for (const auto& run : reports) {
-            const auto counter = run.counters.find("bytes_per_second");
-            if (counter != run.counters.end() && run.run_type == Run::RT_Iteration)
-                bytesPerSecond[run.benchmark_name().substr(0, run.benchmark_name().find('/'))] =
-                    counter->second.value;
-        }
-        ConsoleReporter::ReportRuns(reports);
-    }
-};
 } // namespace
 
 // xorriso has just written the image, so both find it in the page cache: the ratio measures the stream's

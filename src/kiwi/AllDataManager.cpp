@@ -4,9 +4,12 @@
 #include <exception>
 #include <vector>
 
-TLN_AllDataManager::TLN_AllDataManager(const std::string& fileName) : TLN_Manager(fileName) { load(); }
+TLN_AllDataManager::TLN_AllDataManager(const std::string& fileName) : TLN_Manager(fileName) {
+    load();
+}
 
-TLN_AllDataManager::TLN_AllDataManager(std::shared_ptr<TLN_Stream> stream) : TLN_Manager(std::move(stream), 0) {
+TLN_AllDataManager::TLN_AllDataManager(std::shared_ptr<TLN_Stream> stream)
+    : TLN_Manager(std::move(stream), 0) {
     load();
 }
 
@@ -34,7 +37,9 @@ bool TLN_AllDataManager::ReadDataVolume(TLN_Data_Volume& volume) {
     return logicalSectorSize_ == 32;
 }
 
-std::string TLN_AllDataManager::GetSystemCode() const { return volume_.Maker.Name.substr(0, 6); }
+std::string TLN_AllDataManager::GetSystemCode() const {
+    return volume_.Maker.Name.substr(0, 6);
+}
 
 TLN_Management_Header TLN_AllDataManager::ReadManagementHeaderRecord(int index, int64_t tablePosition) const {
     TLN_Management_Header header;
@@ -57,9 +62,13 @@ TLN_Management_Header TLN_AllDataManager::GetManagementHeader(int index) const {
 }
 
 namespace {
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 // The character at a 1-based place, or NUL when the text is shorter.
-char at(const std::string& s, size_t place) { return place >= 1 && place <= s.size() ? s[place - 1] : '\0'; }
+char at(const std::string& s, size_t place) {
+    return place >= 1 && place <= s.size() ? s[place - 1] : '\0';
+}
 } // namespace
 
 uint16_t TLN_AllDataManager::ParseSystemNumber(const std::string& s) {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "kiwi/DataVolume.h"
-#include "kiwi/Manager.h"
 #include "kiwi/ManagementHeader.h"
+#include "kiwi/Manager.h"
 
 class TLN_AllDataManager : public TLN_Manager {
 public:

@@ -53,7 +53,8 @@ TLN_KiwiMap::~TLN_KiwiMap() {
 }
 
 void TLN_KiwiMap::load() {
-    for (int i = 0; i < kManagementHeaderCount; ++i) headers_.push_back(allData_->GetManagementHeader(i));
+    for (int i = 0; i < kManagementHeaderCount; ++i)
+        headers_.push_back(allData_->GetManagementHeader(i));
     const TLN_Management_Header& part = headers_[0];
     if (part.Size == 0 || part.Address < 0) return;
     if (part.Name.empty()) {
@@ -122,7 +123,8 @@ void TLN_KiwiMap::readMainMapHeader() {
     const int64_t streamSize = partStream_->Size();
     uint32_t count = std::min<uint32_t>(levelRecordCount_, kMaxLevels);
     // Records that the stream cannot hold are not levels.
-    while (count > 0 && first + int64_t(count - 1) * levelRecordSize_ + 40 > streamSize) --count;
+    while (count > 0 && first + int64_t(count - 1) * levelRecordSize_ + 40 > streamSize)
+        --count;
     const int64_t total = count == 0 ? 0 : int64_t(count - 1) * levelRecordSize_ + recordSpan;
     const Span all = total <= kMaxLevelSpan ? readSpan(*partStream_, first, total) : nullptr;
     const bool computeParcelSize = systemVariant_ < 3;
@@ -134,10 +136,10 @@ void TLN_KiwiMap::readMainMapHeader() {
             own = readSpan(*partStream_, first + offset, recordSpan);
             at = 0;
         }
-        const BeCursor record = BeCursor(own->data(), own->size()).sub(at, std::min<int64_t>(
-                                                                                recordSpan, int64_t(own->size()) - at));
-        levels_.push_back(DecodeLevelRecord(record, levelRecordSize_, partBase_, first + offset, coverageWidth,
-                                            coverageHeight, computeParcelSize));
+        const BeCursor record = BeCursor(own->data(), own->size())
+                                    .sub(at, std::min<int64_t>(recordSpan, int64_t(own->size()) - at));
+        levels_.push_back(DecodeLevelRecord(record, levelRecordSize_, partBase_, first + offset,
+                                            coverageWidth, coverageHeight, computeParcelSize));
     }
     levelsLoaded_ = true;
 }

@@ -75,8 +75,8 @@ public:
     // packed into the bytes of one word.
     TLN_Division GetLevelWord(uint8_t level, int type) const;
 
-    uint32_t NameLanguage() const { return nameLanguage_; }
-    void SetNameLanguage(uint32_t language) { nameLanguage_ = language; }
+    uint32_t NameLanguage() const { return nameLanguage_.load(); }
+    void SetNameLanguage(uint32_t language) { nameLanguage_.store(language); }
     int AnsiCodePage() const { return ansiCodePage_; }
     int TextCodePage() const { return textCodePage_; }
 
@@ -96,9 +96,9 @@ public:
                     TLN_MM_Parcel_Managenent_Record& out, bool routeGuidance, int64_t position);
     // As ReadParcel; lists whose frames lie in a data file that the information does not name take
     // fileName instead.
-    bool ReadParcelInFile(const std::shared_ptr<TLN_Stream>& stream, uint8_t level, const std::string& fileName,
-                          TLN_MM_Parcel_Managenent_Record& out, bool routeGuidance, uint32_t index,
-                          int64_t position);
+    bool ReadParcelInFile(const std::shared_ptr<TLN_Stream>& stream, uint8_t level,
+                          const std::string& fileName, TLN_MM_Parcel_Managenent_Record& out,
+                          bool routeGuidance, uint32_t index, int64_t position);
     // The parcel record of a parcel number (undivided); indices beyond the level's counts are not found.
     bool FindParcel(const TLN_ParcelNumber& number, bool routeGuidance, TLN_MM_Parcel_Managenent_Record& out);
 
@@ -113,8 +113,8 @@ public:
     bool ReadMainMapHeader(const std::shared_ptr<TLN_Stream>& stream, uint8_t level,
                            TLN_MM_Distribution_Header& out, bool withTables, int64_t frameStart);
     // The frame table: flags, up to 5 regions, and the level's basic and extended references.
-    bool ReadMainMapFrameTable(const std::shared_ptr<TLN_Stream>& stream, uint8_t level, TLN_MM_Frame_Table& out,
-                               int64_t frameStart);
+    bool ReadMainMapFrameTable(const std::shared_ptr<TLN_Stream>& stream, uint8_t level,
+                               TLN_MM_Frame_Table& out, int64_t frameStart);
     // The first byte of the Area Code word; 0 when it cannot be read.
     uint8_t ReadAreaCodeByte(const std::shared_ptr<TLN_Stream>& stream, int64_t frameStart);
     // The lower left reference point; false (out untouched) for a negative frame start or a short read.
@@ -151,8 +151,9 @@ private:
     Span cachedSpan(const std::shared_ptr<TLN_Stream>& stream, int64_t position, int64_t count,
                     MapSpanCache::Kind kind, uint32_t tag = 0);
     // The information's header and whole parcel list, decoded into info.
-    Span parcelManagementSpan(const std::shared_ptr<TLN_Stream>& stream, const TLN_Level_Management_Record& level,
-                              int64_t position, TLN_Parcel_Management_Info& info);
+    Span parcelManagementSpan(const std::shared_ptr<TLN_Stream>& stream,
+                              const TLN_Level_Management_Record& level, int64_t position,
+                              TLN_Parcel_Management_Info& info);
     bool readParcel(const std::shared_ptr<TLN_Stream>& stream, uint8_t level, uint32_t index,
                     TLN_MM_Parcel_Managenent_Record& out, bool routeGuidance, int64_t position,
                     const std::string* fallbackFileName);
@@ -181,7 +182,7 @@ private:
     uint16_t blockSetRecordCount_ = 0;
     int64_t partBase_ = -1;
     std::vector<TLN_Level_Management_Record> levels_;
-    uint32_t nameLanguage_ = 0;
+    std::atomic<uint32_t> nameLanguage_{0};
     int ansiCodePage_ = 0;
     int textCodePage_ = 65001;
     TLN_Rect coverage_;

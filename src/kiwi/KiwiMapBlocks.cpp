@@ -12,7 +12,8 @@ constexpr int64_t kNamedBlockRecordBytes = 18;
 // Tables larger than this are read record by record instead of being cached whole.
 constexpr int64_t kMaxTableSpan = 1 << 20;
 
-void decodeBlockSet(const BeCursor& span, int64_t offset, int64_t partBase, TLN_BlockSet_Management_Record& out) {
+void decodeBlockSet(const BeCursor& span, int64_t offset, int64_t partBase,
+                    TLN_BlockSet_Management_Record& out) {
     out.LevelCode = uint8_t(span.u8(offset) >> 2);
     out.BlockSetNumber = span.u8(offset + 1);
     out.BlockTablePosition = WordOffsetToPosition(span.u32(offset + 2), partBase);
@@ -46,10 +47,9 @@ bool TLN_KiwiMap::ReadBlockSet(uint8_t level, uint32_t index, TLN_BlockSet_Manag
     const uint32_t count = uint32_t(record->BlockSetCount());
     if (index >= count) return false;
     const int64_t tableBytes = int64_t(count - 1) * blockSetRecordSize_ + kBlockSetRecordBytes;
-    if (tableBytes > kMaxTableSpan)
-        return ReadBlockSetAt(index, out, record->BlockSetTablePosition);
-    const Span table =
-        cachedSpan(partStream_, record->BlockSetTablePosition, tableBytes, MapSpanCache::Kind::BlockSetTable, level);
+    if (tableBytes > kMaxTableSpan) return ReadBlockSetAt(index, out, record->BlockSetTablePosition);
+    const Span table = cachedSpan(partStream_, record->BlockSetTablePosition, tableBytes,
+                                  MapSpanCache::Kind::BlockSetTable, level);
     const BeCursor cursor(table->data(), table->size());
     const int64_t offset = int64_t(index) * blockSetRecordSize_;
     if (!cursor.fits(offset, kBlockSetRecordBytes)) return false;
@@ -58,7 +58,8 @@ bool TLN_KiwiMap::ReadBlockSet(uint8_t level, uint32_t index, TLN_BlockSet_Manag
     return out.BlockTablePosition > 0;
 }
 
-bool TLN_KiwiMap::ReadBlock(uint8_t level, uint32_t blockSet, uint32_t block, TLN_Block_Management_Record& out) {
+bool TLN_KiwiMap::ReadBlock(uint8_t level, uint32_t blockSet, uint32_t block,
+                            TLN_Block_Management_Record& out) {
     out = {};
     TLN_BlockSet_Management_Record set;
     if (!ReadBlockSet(level, blockSet, set)) return false;
@@ -72,7 +73,8 @@ bool TLN_KiwiMap::ReadBlock(uint8_t level, uint32_t blockSet, uint32_t block, TL
     Span table;
     int64_t at = offset;
     if (tableBytes <= kMaxTableSpan) {
-        table = cachedSpan(partStream_, set.BlockTablePosition, tableBytes, MapSpanCache::Kind::BlockTable, level);
+        table = cachedSpan(partStream_, set.BlockTablePosition, tableBytes, MapSpanCache::Kind::BlockTable,
+                           level);
     } else {
         table = readSpan(*partStream_, set.BlockTablePosition + offset, recordBytes);
         at = 0;

@@ -43,8 +43,8 @@ int64_t informationBytes(const TLN_Parcel_Management_Info& info) {
 } // namespace
 
 TLN_KiwiMap::Span TLN_KiwiMap::parcelManagementSpan(const std::shared_ptr<TLN_Stream>& stream,
-                                                    const TLN_Level_Management_Record& level, int64_t position,
-                                                    TLN_Parcel_Management_Info& info) {
+                                                    const TLN_Level_Management_Record& level,
+                                                    int64_t position, TLN_Parcel_Management_Info& info) {
     const uint32_t tag = uint32_t(&level - levels_.data());
     const auto kind = MapSpanCache::Kind::ParcelManagement;
     Span span = cache_.Find(stream.get(), position, kind, tag);

@@ -16,8 +16,8 @@ TLN_Division countPair(const BeCursor& span, int64_t offset) {
     return TLN_Division{uint16_t(span.u8(offset + 1) + 1), uint16_t(span.u8(offset) + 1)};
 }
 
-void readClassList(const BeCursor& span, int64_t& offset, int count, int modulus, std::vector<uint16_t>& codes,
-                   std::array<int16_t, 32>& reverse) {
+void readClassList(const BeCursor& span, int64_t& offset, int count, int modulus,
+                   std::vector<uint16_t>& codes, std::array<int16_t, 32>& reverse) {
     for (int i = 0; i < count; ++i) {
         // Codes past the end of the record are not part of it.
         if (!span.fits(offset, 2)) return;
@@ -52,7 +52,8 @@ TLN_Level_Management_Record DecodeLevelRecord(const BeCursor& span, uint32_t rec
     level.Blocks = countPair(span, 26);
     level.Parcels = countPair(span, 28);
     level.Divisions[0] = level.Parcels;
-    for (int type = 1; type <= 3; ++type) level.Divisions[size_t(type)] = countPair(span, 28 + 2 * type);
+    for (int type = 1; type <= 3; ++type)
+        level.Divisions[size_t(type)] = countPair(span, 28 + 2 * type);
     level.BlockSetTablePosition = WordOffset16ToPosition(span.u16(36), partBase);
     level.NodeRecordSize = 2u * span.u16(38);
 

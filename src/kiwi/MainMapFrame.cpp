@@ -5,9 +5,13 @@
 
 #include "kiwi/KiwiConversions.h"
 
-uint32_t DataSourceScale(uint16_t word) { return uint32_t(word & 0x3FFF) * ((word & 0x4000) ? 10000u : 100u); }
+uint32_t DataSourceScale(uint16_t word) {
+    return uint32_t(word & 0x3FFF) * ((word & 0x4000) ? 10000u : 100u);
+}
 
-uint32_t RealLengthMetres(uint16_t word) { return uint32_t(word & 0x7FFF) * ((word & 0x8000) ? 100u : 1u); }
+uint32_t RealLengthMetres(uint16_t word) {
+    return uint32_t(word & 0x7FFF) * ((word & 0x8000) ? 100u : 1u);
+}
 
 namespace {
 
@@ -59,8 +63,8 @@ void DecodeMainMapHeaderFixed(const BeCursor& span, TLN_MM_Distribution_Header& 
 }
 
 int64_t MainMapHeaderTablesEnd(const TLN_MM_Distribution_Header& header, int basicCount, int extendedCount) {
-    return kMainMapHeaderFixedSize + 4 * int64_t(header.RegionCount) + 6 * int64_t(basicCount + extendedCount) +
-           (header.AdjacentFlag ? 6 * kAdjacentParcelCount : 0);
+    return kMainMapHeaderFixedSize + 4 * int64_t(header.RegionCount) +
+           6 * int64_t(basicCount + extendedCount) + (header.AdjacentFlag ? 6 * kAdjacentParcelCount : 0);
 }
 
 void DecodeMainMapHeaderTables(const BeCursor& span, int64_t frameStart, int basicCount, int extendedCount,

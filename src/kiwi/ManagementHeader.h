@@ -1,4 +1,5 @@
-// The management header record of "ALLDATA.KWI": where one KIWI part lies, inside the file or in a file beside it.
+// The management header record of "ALLDATA.KWI": where one KIWI part lies, inside the file or in a file
+// beside it.
 #pragma once
 
 #include <cstdint>

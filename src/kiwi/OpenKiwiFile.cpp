@@ -1,9 +1,9 @@
-// Opening a KIWI file by name through TLN_FileStream; the decompressing stream takes this over for files
-// that a CMP list names.
+// Opening a KIWI file by name: always through the decompressing stream, which reads the file unchanged
+// (through TLN_FileStream) when no CMP list names it.
 #include "kiwi/OpenKiwiFile.h"
 
-#include "kiwi/FileStream.h"
+#include "kiwi/DecompFileStream.h"
 
 std::shared_ptr<TLN_Stream> OpenKiwiFile(const std::string& fileName) {
-    return std::make_shared<TLN_FileStream>(fileName);
+    return TLN_DecompFileStream::Create(fileName);
 }

@@ -76,7 +76,8 @@ int TLN_KiwiMap::SubParcelIndex(const TLN_Division& division, uint8_t positionX,
     return row * division.X + column;
 }
 
-bool TLN_KiwiMap::ReadParcelHeader(uint8_t level, const TLN_ParcelNumber& number, TLN_MM_Distribution_Header& out) {
+bool TLN_KiwiMap::ReadParcelHeader(uint8_t level, const TLN_ParcelNumber& number,
+                                   TLN_MM_Distribution_Header& out) {
     out = {};
     TLN_ParcelNumber parcelNumber = number;
     parcelNumber.Level = level;

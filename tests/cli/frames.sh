@@ -8,17 +8,17 @@ work="$KIWI_WORK_DIR"
 rm -rf "$work" && mkdir -p "$work"
 golden="$KIWI_SOURCE_DIR/tests/cli/golden"
 
-"$KIWIPROBE" make-fixture alldata "$work/plain" --frames > /dev/null
+"$KIWIPROBE" gen-alldata "$work/plain" --frames > /dev/null
 "$KIWIPROBE" frames "$work/plain/ALLDATA.KWI" --all > "$work/plain.txt"
 diff -u "$golden/frames.txt" "$work/plain.txt"
 
-"$KIWIPROBE" make-fixture alldata "$work/wide" --frames --wide > /dev/null
+"$KIWIPROBE" gen-alldata "$work/wide" --frames --wide > /dev/null
 "$KIWIPROBE" frames "$work/wide/ALLDATA.KWI" --all --codepage 1200 > "$work/wide.txt"
 diff -u "$golden/frames-wide.txt" "$work/wide.txt"
 
 # A volume set: the first part ends inside the parcel frames, so some frames cross into the second part.
 mkdir -p "$work/volumes"
-"$KIWIPROBE" make-fixture alldata "$work/volumes" --frames --volumes 9000 > /dev/null
+"$KIWIPROBE" gen-alldata "$work/volumes" --frames --volumes 9000 > /dev/null
 "$KIWIPROBE" frames "$work/volumes/ALLDATA1.KWI" --all > "$work/volumes.txt"
 diff -u "$golden/frames.txt" "$work/volumes.txt"
 

@@ -7,6 +7,7 @@
 
 #include "kiwi/FileManager.h"
 #include "kiwi/FileNames.h"
+#include "kiwi/DecompFileStream.h"
 #include "kiwi/FileStream.h"
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/OpenKiwiFile.h"
@@ -86,15 +87,20 @@ TEST_F(FileStreamTest, PlainFileModeAndName) {
     EXPECT_THROW(TLN_FileStream(path + ".missing"), EFOpenError);
 }
 
-TEST_F(FileStreamTest, OpenKiwiFileGivesAFileStream) {
+TEST_F(FileStreamTest, OpenKiwiFileReadsThroughAFileStream) {
     const std::string folder = freshDir("open");
     writeSet(folder, {"ALLDATA1.KWI", "ALLDATA2.KWI"}, {100, 50});
     auto stream = OpenKiwiFile(folder + "/ALLDATA1.KWI");
-    auto* fileStream = dynamic_cast<TLN_FileStream*>(stream.get());
+    // Readers get the decompressing stream, which reads an unlisted file through TLN_FileStream.
+    auto* decompressing = dynamic_cast<TLN_DecompFileStream*>(stream.get());
+    ASSERT_NE(decompressing, nullptr);
+    EXPECT_FALSE(decompressing->Listed());
+    auto* fileStream = dynamic_cast<TLN_FileStream*>(&decompressing->DataStream());
     ASSERT_NE(fileStream, nullptr);
     EXPECT_TRUE(fileStream->IsMultiVolume());
     EXPECT_EQ(stream->Size(), 150);
-    EXPECT_EQ(stream->FileName(), "");
+    EXPECT_EQ(fileStream->FileName(), "");
+    EXPECT_EQ(stream->FileName(), folder + "/ALLDATA1.KWI"); // the decompressing stream keeps the name
 }
 
 // Which names start a set: the file-name component, exactly and case-sensitively.

@@ -266,7 +266,7 @@ TEST_F(ImageFileStreamTest, FailedMountLeavesNothingMounted) {
     // 2336-byte sectors are recognised but not read: such an image does not mount.
     fixture::writeFile(folder + "/mode2.iso",
                        fixture::wrapIsoImage(fixture::readFile(good), fixture::IsoLayout::Mode2));
-    for (const std::string bad :
+    for (const std::string& bad :
          {folder + "/missing.iso", folder, folder + "/empty.iso", folder + "/zeros.iso",
           folder + "/noise.iso", folder + "/cut.iso", folder + "/mode2.iso"}) {
         SCOPED_TRACE(bad);

@@ -17,7 +17,7 @@ struct CountPair {
     int y = 1;
 };
 
-struct ParcelSpec {
+struct ParcelPlan {
     enum class Kind {
         Regular,
         // The record holds an all-ones address and size 0: no frame.
@@ -43,9 +43,9 @@ struct ParcelSpec {
     bool selfReference = false;
 };
 
-struct BlockSpec {
+struct BlockPlan {
     bool absent = false;
-    // 0, 1, 100, 202 (202 names dataFile in its information unless noName is set).
+    // 0, 1, 2, 100, 202, 204 or 206 (the last three name dataFile in their information unless noName is set).
     int listType = 0;
     bool noName = false;
     // Where the frames of list types 100 and 202 go.
@@ -55,16 +55,16 @@ struct BlockSpec {
     // Writes a route guidance parcel list (list type 0 only).
     bool routeGuidance = false;
     // Parcels by index (row-major, index = y × parcels.x + x); the others are regular.
-    std::map<int, ParcelSpec> parcels;
+    std::map<int, ParcelPlan> parcels;
 };
 
-struct BlockSetSpec {
+struct BlockSetPlan {
     bool absent = false;
     // One per block of the set (row-major); missing entries are regular list-type-0 blocks.
-    std::vector<BlockSpec> blocks;
+    std::vector<BlockPlan> blocks;
 };
 
-struct LevelSpec {
+struct LevelPlan {
     uint8_t codeByte = 0x04;
     // High nibble n: 2^n parcels integrated on the next-higher level; low nibble m: divided on the lower.
     uint8_t integrationByte = 0x21;
@@ -83,10 +83,10 @@ struct LevelSpec {
     std::vector<uint16_t> backgroundClasses = {1, 40};
     std::vector<uint16_t> nameClasses = {5};
     // One per block set (row-major); missing entries are full sets of regular blocks.
-    std::vector<BlockSetSpec> sets;
+    std::vector<BlockSetPlan> sets;
 };
 
-struct AllDataSpec {
+struct AllDataPlan {
     // The maker's system-specific identification text.
     std::string systemText = "AFEU:2.05";
     uint16_t logicalSectorSize = 32;
@@ -106,7 +106,7 @@ struct AllDataSpec {
     enum class Frames { None, Sampled, Full };
     Frames frames = Frames::None;
     int textCodePage = 65001;
-    std::vector<LevelSpec> levels;
+    std::vector<LevelPlan> levels;
 };
 
 // Where one parcel record's frame was written.
@@ -139,13 +139,13 @@ struct AllDataImage {
 
 // Two levels, several block sets and blocks, list types 0, 1, 100 and 202 (with and without a data file),
 // regular, empty, divided and integrated parcels, adjacent tables, route guidance frames.
-AllDataSpec smallAllDataSpec(const std::string& systemText = "AFEU:2.05");
+AllDataPlan smallAllDataPlan(const std::string& systemText = "AFEU:2.05");
 // One level of side × side block sets of 4 × 4 blocks of 4 × 4 parcels, list type 0, regular parcels.
-AllDataSpec largeAllDataSpec(int blockSetsPerSide = 4);
+AllDataPlan largeAllDataPlan(int blockSetsPerSide = 4);
 // The small map with parcel data frames; wide: system number 8 ("AFEU:8.05"), texts in UTF-16 (1200).
-AllDataSpec framesAllDataSpec(bool wide = false);
+AllDataPlan framesAllDataPlan(bool wide = false);
 
-AllDataImage buildAllData(const AllDataSpec& spec);
+AllDataImage buildAllData(const AllDataPlan& plan);
 // Writes "ALLDATA.KWI" and the data files into folder; returns the path of "ALLDATA.KWI".
 std::string writeAllData(const AllDataImage& image, const std::string& folder);
 // Writes "ALLDATA1.KWI" (the first firstPartBytes bytes) and "ALLDATA2.KWI" (the rest) and the data files.

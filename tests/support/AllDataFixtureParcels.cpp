@@ -11,6 +11,7 @@ namespace {
 int recordSizeOf(int listType) {
     switch (listType) {
     case 0:
+    case 204:
         return 6;
     case 100:
         return 18;
@@ -20,14 +21,19 @@ int recordSizeOf(int listType) {
 }
 
 void patchText(ByteWriter& writer, size_t at, const std::string& text, size_t length) {
-    for (size_t i = 0; i < length; ++i) writer.patchU8(at + i, i < text.size() ? uint8_t(text[i]) : 0);
+    for (size_t i = 0; i < length; ++i)
+        writer.patchU8(at + i, i < text.size() ? uint8_t(text[i]) : 0);
+}
+
+bool namesItsFile(int listType) {
+    return listType == 202 || listType == 204 || listType == 206;
 }
 
 } // namespace
 
 std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int block) {
-    const LevelSpec& l = spec_.levels[size_t(level)];
-    const BlockSpec& b = blockSpec(level, set, block);
+    const LevelPlan& l = plan_.levels[size_t(level)];
+    const BlockPlan& b = blockPlan(level, set, block);
     ByteWriter& list = fileWriter(b.blockFile);
     const std::string listFile = fileNameOf(b.blockFile);
     const int recordSize = recordSizeOf(b.listType);
@@ -37,7 +43,7 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
     list.align(32);
     const size_t pmi = list.size();
     list.u8(0).u8(uint32_t(b.listType)).u16(0xFFFF);
-    if (b.listType == 202) {
+    if (namesItsFile(b.listType)) {
         list.u16(b.noName ? 2 : 1);
         if (!b.noName) list.fixedText(b.dataFile, 12);
     }
@@ -47,7 +53,7 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
     // The sub-parcels' own information of each divided parcel (list type 0, in the same stream).
     std::map<int, size_t> subLists;
     for (const auto& [index, parcel] : b.parcels) {
-        if (parcel.kind != ParcelSpec::Kind::Divided) continue;
+        if (parcel.kind != ParcelPlan::Kind::Divided) continue;
         list.align(2);
         const size_t sub = list.size();
         subLists[index] = sub;
@@ -63,25 +69,28 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
         list.align(2);
         routeList = list.size();
         list.patchU16(pmi + 2, uint32_t((routeList - pmi) / 2));
-        for (int i = 0; i < count; ++i) list.u32(0xFFFFFFFFu).u16(0);
+        for (int i = 0; i < count; ++i)
+            list.u32(0xFFFFFFFFu).u16(0);
     }
     const int64_t pmiBytes = int64_t(list.size() - pmi);
 
-    const bool inDataFile = b.listType == 100 || (b.listType == 202 && !b.noName);
+    const bool inDataFile = b.listType == 100 || (namesItsFile(b.listType) && !b.noName);
     ByteWriter& frames = inDataFile ? fileWriter(b.dataFile) : list;
     const std::string frameFile = inDataFile ? b.dataFile : listFile;
     const int setX = set % l.blockSets.x, setY = set / l.blockSets.x;
     const int blockX = block % l.blocks.x, blockY = block / l.blocks.x;
     const int perSetX = l.blocks.x * l.parcels.x, perSetY = l.blocks.y * l.parcels.y;
 
-    auto patchRecord = [&](int index, int64_t frame, uint32_t sectors, const ParcelSpec& parcel) {
+    auto patchRecord = [&](int index, int64_t frame, uint32_t sectors, const ParcelPlan& parcel) {
         const size_t at = records + size_t(index * recordSize);
         list.patchU32(at, kiwiAddress(uint64_t(frame)));
         list.patchU16(at + 4, sectors);
         if (b.listType == 1) list.patchU16(at + 6, uint32_t(0x1000 + index));
-        if (b.listType == 100) patchText(list, at + 6, parcel.recordFile.empty() ? b.dataFile : parcel.recordFile, 12);
+        if (b.listType == 100)
+            patchText(list, at + 6, parcel.recordFile.empty() ? b.dataFile : parcel.recordFile, 12);
     };
-    auto record = [&](int index, int sub, const WrittenFrame& frame, uint8_t identifier, const std::string& file) {
+    auto record = [&](int index, int sub, const WrittenFrame& frame, uint8_t identifier,
+                      const std::string& file) {
         ParcelEntry entry;
         entry.level = level;
         entry.blockSet = set;
@@ -99,7 +108,7 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
 
     for (int index = 0; index < count; ++index) {
         const auto found = b.parcels.find(index);
-        const ParcelSpec parcel = found == b.parcels.end() ? ParcelSpec{} : found->second;
+        const ParcelPlan parcel = found == b.parcels.end() ? ParcelPlan{} : found->second;
         const int parcelX = index % l.parcels.x, parcelY = index / l.parcels.x;
         FrameIdentity identity;
         identity.level = level;
@@ -111,15 +120,15 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
         identity.extension = parcel.extension;
 
         switch (parcel.kind) {
-        case ParcelSpec::Kind::Empty: {
+        case ParcelPlan::Kind::Empty: {
             const size_t at = records + size_t(index * recordSize);
             list.patchU32(at, 0xFFFFFFFFu);
             list.patchU16(at + 4, 0);
             break;
         }
-        case ParcelSpec::Kind::IntegratedMember:
+        case ParcelPlan::Kind::IntegratedMember:
             break;
-        case ParcelSpec::Kind::Regular: {
+        case ParcelPlan::Kind::Regular: {
             const WrittenFrame frame = writeFrame(frames, identity, routeGuidance);
             if (!parcel.recordFile.empty()) { // names a file that is not written: the record is not found
                 patchRecord(index, 2048, frame.sectors, parcel);
@@ -133,7 +142,7 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
             record(index, -1, frame, 0, frameFile);
             break;
         }
-        case ParcelSpec::Kind::Integrated: {
+        case ParcelPlan::Kind::Integrated: {
             identity.identifier = 2;
             identity.latitudinal = uint8_t(parcel.integrated.y - 1);
             identity.longitudinal = uint8_t(parcel.integrated.x - 1);
@@ -151,7 +160,7 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
             }
             break;
         }
-        case ParcelSpec::Kind::Divided: {
+        case ParcelPlan::Kind::Divided: {
             if (parcel.selfReference) break;
             const CountPair& division = l.divisions[parcel.divisionType - 1];
             const size_t sub = subLists[index];
@@ -175,34 +184,37 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
 
 AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, const FrameIdentity& identity,
                                                         bool routeGuidance) {
-    const LevelSpec& l = spec_.levels[size_t(identity.level)];
+    const LevelPlan& l = plan_.levels[size_t(identity.level)];
     const int counter = frameCounter_++;
     const int regions = counter % 3;
     const int references = l.basic + l.extended;
     const int64_t tables = 36 + 4 * regions + 6 * references + (identity.adjacent ? 48 : 0);
     const int64_t listBytes = identity.adjacent ? 12 : 0;
     const int64_t headerBytes = tables + listBytes + (identity.extension ? 8 : 0);
+    const bool withFrames = plan_.frames != AllDataPlan::Frames::None;
     FrameBody frames;
-    if (spec_.frames != AllDataSpec::Frames::None) frames = buildMainMapFrames(frameOptions(identity.level, counter), l.basic, l.extended);
-    const int64_t body = spec_.frames != AllDataSpec::Frames::None ? int64_t(frames.bytes.size())
-                                      : std::max<int64_t>(spec_.frameBodyBytes, 16 * references);
+    if (withFrames) frames = buildMainMapFrames(frameOptions(identity.level, counter), l.basic, l.extended);
+    const int64_t body =
+        withFrames ? int64_t(frames.bytes.size()) : std::max<int64_t>(plan_.frameBodyBytes, 16 * references);
     const uint32_t sectors = uint32_t((headerBytes + body + 31) / 32);
 
     writer.align(32);
     const size_t start = writer.size();
     writer.u16(uint32_t(headerBytes / 2));
-    writer.coordinate(spec_.south + identity.row * 250).coordinate(spec_.west + identity.column * 250);
+    writer.coordinate(plan_.south + identity.row * 250).coordinate(plan_.west + identity.column * 250);
     writer.u8(identity.locationY).u8(identity.locationX);
-    writer.u16(uint32_t(identity.identifier << 14 | (identity.adjacent ? 1 : 0) << 13 | identity.typeNumber << 8 |
-                        (identity.latitudinal & 15) << 4 | (identity.longitudinal & 15)));
+    writer.u16(uint32_t(identity.identifier << 14 | (identity.adjacent ? 1 : 0) << 13 |
+                        identity.typeNumber << 8 | (identity.latitudinal & 15) << 4 |
+                        (identity.longitudinal & 15)));
     writer.u32(uint32_t(0x20 + identity.level) << 24 | uint32_t(counter));
     writer.u16(identity.level == 0 ? 0x4005 : 0x0005).u16(0x8003).u16(0x0003).u16(480).u16(70);
     const size_t routeAt = writer.size();
     writer.u32(0xFFFFFFFFu).u16(0);
     writer.u16(uint32_t(regions));
-    for (int r = 0; r < regions; ++r) writer.u16(uint32_t((identity.level + 1) << 10 | r)).u16(uint32_t(100 + counter + r));
+    for (int r = 0; r < regions; ++r)
+        writer.u16(uint32_t((identity.level + 1) << 10 | r)).u16(uint32_t(100 + counter + r));
     for (int j = 0; j < references; ++j) {
-        if (spec_.frames != AllDataSpec::Frames::None) {
+        if (withFrames) {
             const auto& [offset, size] = frames.references[size_t(j)];
             if (offset < 0)
                 writer.u32(0xFFFFFFFFu).u16(0);
@@ -226,10 +238,11 @@ AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, cons
         writer.u32(self).u16(sectors).u32(self).u16(sectors);
     }
     if (identity.extension) writer.fill(8, 0xEE);
-    if (spec_.frames != AllDataSpec::Frames::None)
+    if (withFrames)
         writer.raw(frames.bytes);
     else
-        for (int64_t i = 0; i < body; ++i) writer.u8(positionByte(uint64_t(start + size_t(headerBytes + i))));
+        for (int64_t i = 0; i < body; ++i)
+            writer.u8(positionByte(uint64_t(start + size_t(headerBytes + i))));
     writer.align(32);
 
     WrittenFrame frame{int64_t(start), sectors, regions, -1};
@@ -243,18 +256,18 @@ AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, cons
 
 int64_t AllDataBuilder::writeRouteGuidanceFrame(ByteWriter& writer, const FrameIdentity& identity, int counter,
                                                 uint32_t& sectors) {
-    const LevelSpec& l = spec_.levels[size_t(identity.level)];
+    const LevelPlan& l = plan_.levels[size_t(identity.level)];
     const int references = l.routeBasic + l.routeExtended;
     const int64_t headerBytes = 20 + 6 * references;
     writer.align(32);
     const size_t start = writer.size();
     writer.u16(uint32_t(headerBytes / 2));
-    writer.coordinate(spec_.south + identity.row * 250).coordinate(spec_.west + identity.column * 250);
+    writer.coordinate(plan_.south + identity.row * 250).coordinate(plan_.west + identity.column * 250);
     writer.u8(identity.locationY).u8(identity.locationX);
     // Bit 13 set: no adjacent parcel information (the route guidance header reads the bit inverted).
     writer.u16(uint32_t(identity.identifier << 14 | 1u << 13));
     writer.u32(0x00C0FFEEu).u16(0xC123);
-    if (spec_.frames != AllDataSpec::Frames::None) {
+    if (plan_.frames != AllDataPlan::Frames::None) {
         const FrameBody frames =
             buildRouteGuidanceFrames(frameOptions(identity.level, counter), l.routeBasic, l.routeExtended);
         for (const auto& [offset, size] : frames.references)
@@ -263,7 +276,8 @@ int64_t AllDataBuilder::writeRouteGuidanceFrame(ByteWriter& writer, const FrameI
         sectors = uint32_t((writer.size() - start) / 32);
         return int64_t(start);
     }
-    for (int j = 0; j < references; ++j) writer.u32(uint32_t((headerBytes + 4 * j) / 2)).u16(2);
+    for (int j = 0; j < references; ++j)
+        writer.u32(uint32_t((headerBytes + 4 * j) / 2)).u16(2);
     // The whole frame stays within one 32-byte sector (its size in the main header is 1 sector).
     writer.padTo(start + 32, 0x5A);
     sectors = 1;

@@ -1,4 +1,4 @@
-// The ALLDATA fixture builder's internals: one builder object that writes the files of one AllDataSpec.
+// The ALLDATA fixture builder's internals: one builder object that writes the files of one AllDataPlan.
 #pragma once
 
 #include <map>
@@ -14,7 +14,7 @@ struct FrameOptions;
 
 class AllDataBuilder {
 public:
-    explicit AllDataBuilder(const AllDataSpec& spec);
+    explicit AllDataBuilder(const AllDataPlan& plan);
     AllDataImage build();
 
 private:
@@ -43,14 +43,16 @@ private:
     ByteWriter& partWriter();
     ByteWriter& fileWriter(const std::string& name);
     std::string fileNameOf(const std::string& name) const;
-    const BlockSetSpec& blockSetSpec(int level, int set) const;
-    const BlockSpec& blockSpec(int level, int set, int block) const;
+    const BlockSetPlan& blockSetPlan(int level, int set) const;
+    const BlockPlan& blockPlan(int level, int set, int block) const;
 
-    void writeNamedPoint(int32_t latitude, int32_t longitude, uint8_t floor, uint16_t date, const std::string& text);
+    void writeNamedPoint(int32_t latitude, int32_t longitude, uint8_t floor, uint16_t date,
+                         const std::string& text);
     void writeDataVolume();
     void writeHeaderTable();
     void writeManagementData();
-    // Writes a block's parcel management information, its sub-lists and frames; returns its position and size.
+    // Writes a block's parcel management information, its sub-lists and frames; returns its position and
+    // size.
     std::pair<int64_t, int64_t> writeBlock(int level, int set, int block);
     WrittenFrame writeFrame(ByteWriter& writer, const FrameIdentity& identity, bool routeGuidance);
     int64_t writeRouteGuidanceFrame(ByteWriter& writer, const FrameIdentity& identity, int counter,
@@ -59,7 +61,7 @@ private:
     // What the frame fixture writes for a parcel of level (see FrameFixture.h).
     FrameOptions frameOptions(int level, int counter) const;
 
-    const AllDataSpec& spec_;
+    const AllDataPlan& plan_;
     AllDataImage image_;
     ByteWriter all_;
     std::map<std::string, ByteWriter> files_;

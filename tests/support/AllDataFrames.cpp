@@ -1,4 +1,4 @@
-// The ALLDATA fixture with parcel data frames: the frame fixture's options per parcel and the map spec.
+// The ALLDATA fixture with parcel data frames: the frame fixture's options per parcel and the map plan.
 #include "support/AllDataFixtureWriter.h"
 #include "support/FrameFixture.h"
 
@@ -15,34 +15,34 @@ int systemNumberOf(const std::string& text) {
 } // namespace
 
 FrameOptions AllDataBuilder::frameOptions(int level, int counter) const {
-    const LevelSpec& l = spec_.levels[size_t(level)];
+    const LevelPlan& l = plan_.levels[size_t(level)];
     FrameOptions options;
     options.counter = counter;
     options.level = level;
-    options.wide = systemNumberOf(spec_.systemText) >= 8;
-    options.textCodePage = spec_.textCodePage;
+    options.wide = systemNumberOf(plan_.systemText) >= 8;
+    options.textCodePage = plan_.textCodePage;
     options.nodeRecordBytes = 2 * l.nodeRecordWords;
     // A few parcels carry every record kind; the others a small frame set.
-    options.full = spec_.frames == AllDataSpec::Frames::Full || counter % 10 == 0;
-    const bool lists = spec_.levelRecordBytes > 40;
+    options.full = plan_.frames == AllDataPlan::Frames::Full || counter % 10 == 0;
+    const bool lists = plan_.levelRecordBytes > 40;
     options.backgroundClasses = lists ? int(l.backgroundClasses.size()) : 32;
     options.nameClasses = lists ? int(l.nameClasses.size()) : 16;
     return options;
 }
 
-AllDataSpec framesAllDataSpec(bool wide) {
-    AllDataSpec spec = smallAllDataSpec(wide ? "AFEU:8.05" : "AFEU:2.05");
-    spec.frames = AllDataSpec::Frames::Sampled;
-    spec.textCodePage = wide ? 1200 : 65001;
-    spec.levelRecordBytes = 60; // room for 3 + 2 + 3 class codes
-    for (LevelSpec& level : spec.levels) {
+AllDataPlan framesAllDataPlan(bool wide) {
+    AllDataPlan plan = smallAllDataPlan(wide ? "AFEU:8.05" : "AFEU:2.05");
+    plan.frames = AllDataPlan::Frames::Sampled;
+    plan.textCodePage = wide ? 1200 : 65001;
+    plan.levelRecordBytes = 60; // room for 3 + 2 + 3 class codes
+    for (LevelPlan& level : plan.levels) {
         level.nameClasses = {5, 6, 7};
         level.roadClasses = {3, 17, 9};
         // Guidance data and character strings.
         if (level.routeBasic > 0) level.routeBasic = 2;
         if (wide) level.nodeRecordWords = 5;
     }
-    return spec;
+    return plan;
 }
 
 } // namespace fixture

@@ -28,14 +28,16 @@ std::function<std::shared_ptr<TLN_Stream>(const std::string&)> ReadCounter::Open
 uint64_t ReadCounter::Reads() const {
     std::lock_guard lock(state_->mutex);
     uint64_t total = 0;
-    for (const auto& stream : state_->streams) total += stream->Reads();
+    for (const auto& stream : state_->streams)
+        total += stream->Reads();
     return total - state_->readsBefore;
 }
 
 uint64_t ReadCounter::Bytes() const {
     std::lock_guard lock(state_->mutex);
     uint64_t total = 0;
-    for (const auto& stream : state_->streams) total += stream->Bytes();
+    for (const auto& stream : state_->streams)
+        total += stream->Bytes();
     return total - state_->bytesBefore;
 }
 

@@ -40,7 +40,8 @@ public:
         : map_(map), out_(out), options_(options) {}
 
     MapWalkResult run() {
-        for (uint32_t level = 0; level < map_.LevelCount() && more(); ++level) walkLevel(uint8_t(level));
+        for (uint32_t level = 0; level < map_.LevelCount() && more(); ++level)
+            walkLevel(uint8_t(level));
         return result_;
     }
 
@@ -62,17 +63,20 @@ private:
              << pair(l.Divisions[3]) << " integrated " << l.IntegratedCount << " divided " << l.DividedCount
              << " frames " << int(l.MainMapBasicCount) << "+" << int(l.MainMapExtendedCount) << " route "
              << int(l.RouteGuidanceBasicCount) << "+" << int(l.RouteGuidanceExtendedCount) << " scales";
-        for (size_t i = 0; i < 5; ++i) out_ << (i ? "," : " ") << l.Scales[i] << quoted(l.ScaleLabels[i]);
+        for (size_t i = 0; i < 5; ++i)
+            out_ << (i ? "," : " ") << l.Scales[i] << quoted(l.ScaleLabels[i]);
         out_ << " table " << l.BlockSetTablePosition << " node " << l.NodeRecordSize << " size "
              << l.ParcelWidth << "x" << l.ParcelHeight << " classes " << int(l.RoadClassCount) << "/"
              << int(l.BackgroundClassCount) << "/" << int(l.NameClassCount);
         for (const auto* codes : {&l.RoadClassCodes, &l.BackgroundClassCodes, &l.NameClassCodes}) {
             out_ << " [";
-            for (size_t i = 0; i < codes->size(); ++i) out_ << (i ? " " : "") << (*codes)[i];
+            for (size_t i = 0; i < codes->size(); ++i)
+                out_ << (i ? " " : "") << (*codes)[i];
             out_ << "]";
         }
         out_ << "\n";
-        for (int32_t set = 0; set < l.BlockSetCount() && more(); ++set) walkBlockSet(level, l, uint32_t(set));
+        for (int32_t set = 0; set < l.BlockSetCount() && more(); ++set)
+            walkBlockSet(level, l, uint32_t(set));
     }
 
     void walkBlockSet(uint8_t level, const TLN_Level_Management_Record& l, uint32_t set) {
@@ -120,8 +124,8 @@ private:
              << quoted(info.FileName);
     }
 
-    void walkParcel(uint8_t level, const TLN_Block_Management_Record& block, const TLN_Parcel_Management_Info& info,
-                    uint32_t index, const std::string& name) {
+    void walkParcel(uint8_t level, const TLN_Block_Management_Record& block,
+                    const TLN_Parcel_Management_Info& info, uint32_t index, const std::string& name) {
         ++result_.records;
         TLN_MM_Parcel_Managenent_Record record;
         if (!map_.ReadParcel(block.Stream, level, index, record, false, block.Address)) {
@@ -156,8 +160,8 @@ private:
                 return;
             }
             TLN_RG_Distribution_Header header;
-            out_ << "route " << name << " position " << route.Position << " frame " << route.Address << " size "
-                 << route.Size;
+            out_ << "route " << name << " position " << route.Position << " frame " << route.Address
+                 << " size " << route.Size;
             if (map_.ReadRouteGuidanceHeader(route.Stream, level, header, route.Address))
                 out_ << " header " << header.HeaderSize << " id " << int(header.Identifier) << " adjacent "
                      << header.AdjacentFlag << " code " << header.PracticalManagementCode << " height "
@@ -173,9 +177,9 @@ private:
     void printParcel(const char* kind, const std::string& name, uint8_t level,
                      const TLN_MM_Parcel_Managenent_Record& record) {
         ++result_.parcels;
-        out_ << kind << " " << name << " position " << record.Position << " frame " << record.Address << " size "
-             << record.Size << " list " << int(record.ListType) << " word " << record.ExtraWord << " file "
-             << quoted(record.FileName) << "\n";
+        out_ << kind << " " << name << " position " << record.Position << " frame " << record.Address
+             << " size " << record.Size << " list " << int(record.ListType) << " word " << record.ExtraWord
+             << " file " << quoted(record.FileName) << "\n";
         TLN_MM_Distribution_Header h;
         if (!map_.ReadMainMapHeader(record.Stream, level, h, true, record.Address)) {
             out_ << "header " << name << " not found\n";
@@ -185,9 +189,9 @@ private:
              << h.ReferenceY << " location " << int(h.LocationCodeX) << "," << int(h.LocationCodeY) << " id "
              << int(h.Identifier) << " type " << int(h.TypeNumber) << " numbers " << int(h.LongitudinalNumber)
              << "x" << int(h.LatitudinalNumber) << " area " << h.AreaCodeWord << " scale " << h.Scale
-             << " length " << h.RealLengthX << "x" << h.RealLengthY << " geomagnetic " << h.GeomagneticStrength
-             << "/" << h.GeomagneticDeclination << " route " << h.RouteGuidancePosition << ":"
-             << h.RouteGuidanceSize << " regions [";
+             << " length " << h.RealLengthX << "x" << h.RealLengthY << " geomagnetic "
+             << h.GeomagneticStrength << "/" << h.GeomagneticDeclination << " route "
+             << h.RouteGuidancePosition << ":" << h.RouteGuidanceSize << " regions [";
         for (size_t i = 0; i < h.Regions.size(); ++i)
             out_ << (i ? " " : "") << int(h.Regions[i].LevelCode) << ":" << h.Regions[i].RegionNumber;
         out_ << "] basic " << references(h.Basic) << " extended " << references(h.Extended) << " inside "
@@ -231,9 +235,9 @@ void printMapSummary(TLN_KiwiMap& map, std::ostream& out) {
     const TLN_Rect& coverage = map.Coverage();
     out << "map valid " << map.IsValid() << " levels " << map.LevelCount() << " base " << map.PartBase()
         << " header " << map.HeaderSize() << " names " << map.FileNameDesignation() << " coverage "
-        << coverage.Left << "," << coverage.Bottom << "," << coverage.Right << "," << coverage.Top << " records "
-        << map.LevelRecordSize() << "/" << map.BlockSetRecordSize() << "/" << map.BlockRecordSize()
-        << " blocksets " << map.BlockSetRecordCount() << "\n";
+        << coverage.Left << "," << coverage.Bottom << "," << coverage.Right << "," << coverage.Top
+        << " records " << map.LevelRecordSize() << "/" << map.BlockSetRecordSize() << "/"
+        << map.BlockRecordSize() << " blocksets " << map.BlockSetRecordCount() << "\n";
 }
 
 MapWalkResult walkMap(TLN_KiwiMap& map, std::ostream& out, const MapWalkOptions& options) {

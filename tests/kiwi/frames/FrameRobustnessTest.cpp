@@ -13,7 +13,7 @@ TEST(FrameRobustness, SeededMutationsOfTheFrames) {
     std::mt19937 random(20240611);
     size_t records = 0;
     for (const bool wide : {false, true}) {
-        const auto image = fixture::buildAllData(fixture::framesAllDataSpec(wide));
+        const auto image = fixture::buildAllData(fixture::framesAllDataPlan(wide));
         const fixture::MemoryFiles original = fixture::memoryFilesOf(image);
         // Only parcels whose frames carry every record kind, so that every reader meets damage.
         std::vector<fixture::ParcelEntry> targets;

@@ -14,7 +14,7 @@
 
 namespace {
 
-std::shared_ptr<const TLN_Parcel_Frames> load(TLN_KiwiMap& map, const fixture::AllDataSpec& spec,
+std::shared_ptr<const TLN_Parcel_Frames> load(TLN_KiwiMap& map, const fixture::AllDataPlan& spec,
                                               const fixture::ParcelEntry& entry) {
     TLN_MM_Parcel_Managenent_Record record;
     if (entry.sub >= 0) {
@@ -31,7 +31,7 @@ std::shared_ptr<const TLN_Parcel_Frames> load(TLN_KiwiMap& map, const fixture::A
 } // namespace
 
 TEST(ParcelFrames, EveryParcelOfTheFixtureOnceFromTheCache) {
-    const fixture::AllDataSpec spec = fixture::framesAllDataSpec();
+    const fixture::AllDataPlan spec = fixture::framesAllDataPlan();
     const auto image = fixture::buildAllData(spec);
     const std::string path = fixture::writeAllData(image, fixture::scratchDir("parcel-frames"));
     ReadCounter counter;
@@ -71,7 +71,7 @@ TEST(ParcelFrames, EveryParcelOfTheFixtureOnceFromTheCache) {
 }
 
 TEST(ParcelFrames, ReferencesOutsideTheParcelAreNotFound) {
-    const fixture::AllDataSpec spec = fixture::framesAllDataSpec();
+    const fixture::AllDataPlan spec = fixture::framesAllDataPlan();
     auto image = fixture::buildAllData(spec);
     const fixture::ParcelEntry& entry = image.parcels.front();
     ASSERT_EQ(entry.file, "ALLDATA.KWI");
@@ -94,7 +94,7 @@ TEST(ParcelFrames, ReferencesOutsideTheParcelAreNotFound) {
 TEST(ParcelFrames, TextsInTheMapTextCodePage) {
     for (const int codePage : {65001, 1251, 1200}) {
         SCOPED_TRACE(codePage);
-        fixture::AllDataSpec spec = fixture::framesAllDataSpec();
+        fixture::AllDataPlan spec = fixture::framesAllDataPlan();
         spec.textCodePage = codePage;
         const auto image = fixture::buildAllData(spec);
         const auto map = maptest::openMap(image);
@@ -115,7 +115,7 @@ TEST(ParcelFrames, TextsInTheMapTextCodePage) {
 TEST(ParcelFrames, WideVariantWalksLikeTheNarrowOne) {
     size_t records[2] = {0, 0};
     for (const bool wide : {false, true}) {
-        const auto image = fixture::buildAllData(fixture::framesAllDataSpec(wide));
+        const auto image = fixture::buildAllData(fixture::framesAllDataPlan(wide));
         const auto map = maptest::openMap(image);
         EXPECT_EQ(map->SystemNumber(), wide ? 8u : 2u);
         FrameWalkOptions options;

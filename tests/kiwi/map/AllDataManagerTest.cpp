@@ -12,7 +12,7 @@ std::shared_ptr<TLN_Stream> streamOf(std::vector<uint8_t> bytes) {
 }
 
 std::vector<uint8_t> smallAllData(const std::string& systemText = "AFEU:2.05") {
-    return fixture::buildAllData(fixture::smallAllDataSpec(systemText)).allData;
+    return fixture::buildAllData(fixture::smallAllDataPlan(systemText)).allData;
 }
 
 } // namespace
@@ -30,13 +30,18 @@ TEST(AllDataManager, SystemNumbersAndVariants) {
         {"AFEU", 0, 0, "AFEU", 4},   // no ":" at all
         {"AFE:2", 2, 0, "AFE:2", 0},
         {"AFUS:4.64", 4, 64, "AFUS:4", 1},
-        {"AF:2.05", 0, 0, "AF:2.0", 4}, // ":" and "." before their first searched places
+        {"AF:2.05", 0, 0, "AF:2.0", 4},   // ":" and "." before their first searched places
         {"AFEU:X.AB", 0, 0, "AFEU:X", 4}, // not digits
         {"AFEU:8.10", 8, 10, "AFEU:8", 2},
         {"BXXXX1", 0, 0, "BXXXX1", 3},
         {"BXXXX2", 0, 0, "BXXXX2", 4},
-        {"\xC0" "FEU:2.05", 2, 5, "\xC0" "FEU:2", 0}, // Cyrillic capital A in code page 1251
-        {"AFEU:2.", 2, 0, "AFEU:2", 0},              // a dot without two characters after it
+        {"\xC0"
+         "FEU:2.05",
+         2, 5,
+         "\xC0"
+         "FEU:2",
+         0},                            // Cyrillic capital A in code page 1251
+        {"AFEU:2.", 2, 0, "AFEU:2", 0}, // a dot without two characters after it
         {"", 0, 0, "", 4},
     };
     for (const Case& c : cases) {
@@ -80,9 +85,9 @@ TEST(AllDataManager, ReadsTheDataVolume) {
 }
 
 TEST(AllDataManager, LogicalSectorSizeOtherThan32IsInvalid) {
-    auto spec = fixture::smallAllDataSpec();
-    spec.logicalSectorSize = 64;
-    TLN_AllDataManager manager(streamOf(fixture::buildAllData(spec).allData));
+    auto plan = fixture::smallAllDataPlan();
+    plan.logicalSectorSize = 64;
+    TLN_AllDataManager manager(streamOf(fixture::buildAllData(plan).allData));
     EXPECT_FALSE(manager.IsValid());
     EXPECT_EQ(manager.LogicalSectorSize(), 64);
     TLN_AllDataManager empty(streamOf({}));
@@ -119,7 +124,8 @@ TEST(AllDataManager, ManagementHeaders) {
 TEST(AllDataManager, ManagementHeaderNamesAreKeptAsStored) {
     std::vector<uint8_t> bytes = smallAllData();
     const std::string name = "../x";
-    for (size_t i = 0; i < 12; ++i) bytes[2048 + 18 * 7 + 6 + i] = i < name.size() ? uint8_t(name[i]) : 0;
+    for (size_t i = 0; i < 12; ++i)
+        bytes[2048 + 18 * 7 + 6 + i] = i < name.size() ? uint8_t(name[i]) : 0;
     bytes[2048 + 18 * 7 + 5] = 1;
     TLN_AllDataManager manager(streamOf(bytes));
     // The reader reports the name; whoever opens it checks it as a bare name first.

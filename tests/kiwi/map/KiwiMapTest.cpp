@@ -3,16 +3,17 @@
 
 #include <set>
 
+#include "MapTestSupport.h"
 #include "kiwi/FileNames.h"
 #include "kiwi/KiwiErrors.h"
-#include "MapTestSupport.h"
+#include "support/CountingStream.h"
 #include "support/FixtureWriter.h"
 
 using maptest::numberOf;
 using maptest::openMap;
 
 TEST(KiwiMap, ReadsTheHeaderAndLevels) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     ASSERT_TRUE(map->IsValid());
     ASSERT_TRUE(map->LevelsLoaded());
     EXPECT_EQ(map->PartBase(), 8192);
@@ -66,8 +67,8 @@ TEST(KiwiMap, ReadsTheHeaderAndLevels) {
 }
 
 TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
-    const auto spec = fixture::smallAllDataSpec();
-    const auto image = fixture::buildAllData(spec);
+    const auto plan = fixture::smallAllDataPlan();
+    const auto image = fixture::buildAllData(plan);
     const auto map = openMap(image);
     std::set<std::string> expected;
     for (const fixture::ParcelEntry& entry : image.parcels) {
@@ -75,7 +76,7 @@ TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
                      std::to_string(entry.block) + "/" + std::to_string(entry.parcel) + "/" +
                      std::to_string(entry.sub));
         TLN_MM_Parcel_Managenent_Record record;
-        ASSERT_TRUE(map->FindParcel(numberOf(spec, entry), false, record));
+        ASSERT_TRUE(map->FindParcel(numberOf(plan, entry), false, record));
         if (entry.sub >= 0) {
             ASSERT_TRUE(record.IsDivided());
             TLN_MM_Parcel_Managenent_Record sub;
@@ -91,13 +92,14 @@ TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
         ASSERT_TRUE(record.Stream);
         EXPECT_EQ(fileNamePart(record.Stream->FileName()), entry.file);
         TLN_MM_Distribution_Header header;
-        ASSERT_TRUE(map->ReadMainMapHeader(record.Stream, uint8_t(entry.level), header, true, record.Address));
+        ASSERT_TRUE(
+            map->ReadMainMapHeader(record.Stream, uint8_t(entry.level), header, true, record.Address));
         EXPECT_EQ(header.Identifier, entry.identifier);
         EXPECT_EQ(header.RouteGuidancePosition, entry.routeGuidanceFrame);
         EXPECT_EQ(int(header.Regions.size()), entry.regions);
         if (entry.routeGuidanceFrame >= 0) {
             TLN_MM_Parcel_Managenent_Record route;
-            ASSERT_TRUE(map->FindParcel(numberOf(spec, entry), true, route));
+            ASSERT_TRUE(map->FindParcel(numberOf(plan, entry), true, route));
             EXPECT_EQ(route.Address, entry.routeGuidanceFrame);
             EXPECT_EQ(route.Size, 32u);
         }
@@ -109,8 +111,8 @@ TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
             divided.insert(std::to_string(entry.level) + "/" + std::to_string(entry.blockSet) + "/" +
                            std::to_string(entry.block) + "/" + std::to_string(entry.parcel));
     std::set<std::string> found;
-    for (size_t l = 0; l < spec.levels.size(); ++l) {
-        const auto& level = spec.levels[l];
+    for (size_t l = 0; l < plan.levels.size(); ++l) {
+        const auto& level = plan.levels[l];
         for (int set = 0; set < level.blockSets.x * level.blockSets.y; ++set)
             for (int block = 0; block < level.blocks.x * level.blocks.y; ++block)
                 for (int parcel = 0; parcel < level.parcels.x * level.parcels.y; ++parcel) {
@@ -120,9 +122,9 @@ TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
                     entry.block = block;
                     entry.parcel = parcel;
                     TLN_MM_Parcel_Managenent_Record record;
-                    if (map->FindParcel(numberOf(spec, entry), false, record))
-                        found.insert(std::to_string(l) + "/" + std::to_string(set) + "/" + std::to_string(block) +
-                                     "/" + std::to_string(parcel));
+                    if (map->FindParcel(numberOf(plan, entry), false, record))
+                        found.insert(std::to_string(l) + "/" + std::to_string(set) + "/" +
+                                     std::to_string(block) + "/" + std::to_string(parcel));
                 }
     }
     expected.insert(divided.begin(), divided.end());
@@ -134,18 +136,18 @@ TEST(KiwiMap, FindsEveryParcelTheFixtureWroteAndNothingElse) {
 }
 
 TEST(KiwiMap, DataFilesAreOpenedOnceEach) {
-    const auto image = fixture::buildAllData(fixture::smallAllDataSpec());
+    const auto image = fixture::buildAllData(fixture::smallAllDataPlan());
     std::map<std::string, int> opens;
     auto inner = fixture::memoryOpener(fixture::memoryFilesOf(image));
     TLN_KiwiMap map(maptest::kMemoryAllData, [&](const std::string& path) {
         ++opens[fileNamePart(path)];
         return inner(path);
     });
-    const auto spec = fixture::smallAllDataSpec();
+    const auto plan = fixture::smallAllDataPlan();
     for (int pass = 0; pass < 2; ++pass)
         for (const fixture::ParcelEntry& entry : image.parcels) {
             TLN_MM_Parcel_Managenent_Record record;
-            map.FindParcel(numberOf(spec, entry), false, record);
+            map.FindParcel(numberOf(plan, entry), false, record);
         }
     EXPECT_EQ(opens["MAP100.DAT"], 1);
     EXPECT_EQ(opens["MAP202.DAT"], 1);
@@ -160,7 +162,7 @@ TEST(KiwiMap, DataFilesAreOpenedOnceEach) {
 }
 
 TEST(KiwiMap, DataFileNamesStayInsideTheFolder) {
-    const auto image = fixture::buildAllData(fixture::smallAllDataSpec());
+    const auto image = fixture::buildAllData(fixture::smallAllDataPlan());
     const std::string folder = fixture::scratchDir("kiwimap-names");
     fixture::writeAllData(image, folder + "/disc");
     fixture::writeFile(folder + "/OUTSIDE.DAT", {1, 2, 3});
@@ -181,14 +183,14 @@ TEST(KiwiMap, DataFileNamesStayInsideTheFolder) {
 TEST(KiwiMap, MissingFileRaisesAndBadVolumesGiveInvalidOrEmptyMaps) {
     EXPECT_THROW(TLN_KiwiMap("/nonexistent-kiwi-fixture/ALLDATA.KWI"), EFOpenError);
 
-    auto spec = fixture::smallAllDataSpec();
-    spec.logicalSectorSize = 16;
-    const auto invalid = openMap(fixture::buildAllData(spec));
+    auto plan = fixture::smallAllDataPlan();
+    plan.logicalSectorSize = 16;
+    const auto invalid = openMap(fixture::buildAllData(plan));
     EXPECT_FALSE(invalid->IsValid());
     EXPECT_EQ(invalid->LevelCount(), 0u);
     EXPECT_FALSE(invalid->PartStream());
 
-    auto image = fixture::buildAllData(fixture::smallAllDataSpec());
+    auto image = fixture::buildAllData(fixture::smallAllDataPlan());
     image.allData[2048 + 4] = 0; // management header 0: size 0
     image.allData[2048 + 5] = 0;
     const auto empty = openMap(image);
@@ -199,16 +201,16 @@ TEST(KiwiMap, MissingFileRaisesAndBadVolumesGiveInvalidOrEmptyMaps) {
 }
 
 TEST(KiwiMap, ManagementPartInItsOwnFile) {
-    auto spec = fixture::smallAllDataSpec();
-    spec.mainMapFile = "MAINMAP.KWI";
-    const auto image = fixture::buildAllData(spec);
+    auto plan = fixture::smallAllDataPlan();
+    plan.mainMapFile = "MAINMAP.KWI";
+    const auto image = fixture::buildAllData(plan);
     const auto map = openMap(image);
     ASSERT_EQ(map->LevelCount(), 2u);
     EXPECT_TRUE(map->OwnsPartStream());
     EXPECT_EQ(map->PartStream()->FileName(), "MAINMAP.KWI");
     for (const fixture::ParcelEntry& entry : image.parcels) {
         TLN_MM_Parcel_Managenent_Record record;
-        ASSERT_TRUE(map->FindParcel(numberOf(spec, entry), false, record));
+        ASSERT_TRUE(map->FindParcel(numberOf(plan, entry), false, record));
         if (entry.sub < 0) {
             EXPECT_EQ(record.Address, entry.frame);
         }
@@ -216,9 +218,9 @@ TEST(KiwiMap, ManagementPartInItsOwnFile) {
 }
 
 TEST(KiwiMap, LevelRecordOfFortyBytesHasNoClassLists) {
-    auto spec = fixture::smallAllDataSpec();
-    spec.levelRecordBytes = 40;
-    const auto image = fixture::buildAllData(spec);
+    auto plan = fixture::smallAllDataPlan();
+    plan.levelRecordBytes = 40;
+    const auto image = fixture::buildAllData(plan);
     const auto map = openMap(image);
     const TLN_Level_Management_Record level = map->GetLevel(0);
     EXPECT_FALSE(level.HasClassLists);
@@ -228,22 +230,41 @@ TEST(KiwiMap, LevelRecordOfFortyBytesHasNoClassLists) {
     EXPECT_TRUE(level.RoadClassCodes.empty());
     EXPECT_EQ(map->GetLevel(1).Position, 8192 + 30 + 40);
     TLN_MM_Parcel_Managenent_Record record;
-    EXPECT_TRUE(map->FindParcel(numberOf(spec, image.parcels.back()), false, record));
+    EXPECT_TRUE(map->FindParcel(numberOf(plan, image.parcels.back()), false, record));
 }
 
 TEST(KiwiMap, CoverageAcrossTheDateLine) {
-    auto spec = fixture::smallAllDataSpec();
-    spec.west = 5000000; // 173.6 degrees east
-    spec.east = -5000000; // 173.6 degrees west
-    const auto map = openMap(fixture::buildAllData(spec));
+    auto plan = fixture::smallAllDataPlan();
+    plan.west = 5000000;  // 173.6 degrees east
+    plan.east = -5000000; // 173.6 degrees west
+    const auto map = openMap(fixture::buildAllData(plan));
     EXPECT_EQ(map->Coverage().Left, 5000000);
     EXPECT_EQ(map->Coverage().Right, -5000000 + 10368000);
     EXPECT_EQ(map->GetLevel(0).ParcelWidth, 368000 / 8);
 }
 
 TEST(KiwiMap, ParcelSizesOnlyForVariantsBelowThree) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec("BXXXX1")));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan("BXXXX1")));
     EXPECT_EQ(map->SystemVariant(), 3);
     EXPECT_EQ(map->GetLevel(0).ParcelWidth, 0);
     EXPECT_EQ(map->GetLevel(0).ParcelHeight, 0);
+}
+
+TEST(KiwiMap, WalkingParcelsCostsAboutOneReadEach) {
+    const auto plan = fixture::largeAllDataPlan(2); // 32 x 32 parcels
+    const auto image = fixture::buildAllData(plan);
+    const std::string path = fixture::writeAllData(image, fixture::scratchDir("kiwimap-reads"));
+    ReadCounter counter;
+    TLN_KiwiMap map(path, counter.Opener());
+    counter.Reset();
+    for (const fixture::ParcelEntry& entry : image.parcels) {
+        TLN_MM_Parcel_Managenent_Record record;
+        TLN_MM_Distribution_Header header;
+        ASSERT_TRUE(map.FindParcel(numberOf(plan, entry), false, record));
+        ASSERT_TRUE(map.ReadMainMapHeader(record.Stream, 0, header, true, record.Address));
+    }
+    // One read per header, plus each block set table, block table and parcel list once.
+    const uint64_t tables = 1 + 4 + 4 * 16;
+    EXPECT_EQ(image.parcels.size(), 1024u);
+    EXPECT_LE(counter.Reads(), image.parcels.size() + tables);
 }

@@ -21,14 +21,19 @@ struct HeaderBytes {
 // A main map distribution header at position 64 of a stream of positionByte filler.
 std::shared_ptr<TLN_Stream> headerStream(const HeaderBytes& h, size_t tail = 64) {
     fixture::ByteWriter w;
-    for (uint64_t p = 0; p < 64; ++p) w.u8(fixture::positionByte(p));
+    for (uint64_t p = 0; p < 64; ++p)
+        w.u8(fixture::positionByte(p));
     w.u16(h.headerWords).coordinate(-1400000).coordinate(503000).u8(7).u8(9).u16(h.flags);
     w.u32(0x21000005).u16(0x4005).u16(0x8003).u16(0x0003).u16(480).u16(70);
     w.u32(fixture::kiwiAddress(4096)).u16(2).u16(uint32_t(h.regions.size()));
-    for (const auto& [code, number] : h.regions) w.u16(code).u16(number);
-    for (const auto& [offset, size] : h.references) w.u32(offset).u16(size);
-    for (const auto& [address, size] : h.adjacent) w.u32(address).u16(size);
-    for (size_t i = 0; i < tail; ++i) w.u8(0xA5);
+    for (const auto& [code, number] : h.regions)
+        w.u16(code).u16(number);
+    for (const auto& [offset, size] : h.references)
+        w.u32(offset).u16(size);
+    for (const auto& [address, size] : h.adjacent)
+        w.u32(address).u16(size);
+    for (size_t i = 0; i < tail; ++i)
+        w.u8(0xA5);
     return std::make_shared<TLN_MemoryStream>(w.take(), "FRAME");
 }
 
@@ -43,7 +48,7 @@ TEST(MainMapFrame, ScaleAndLengthWords) {
 }
 
 TEST(MainMapFrame, FixedFieldsAndParcelKinds) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     struct Case {
         uint16_t flags;
         uint8_t identifier, type, latitudinal, longitudinal;
@@ -78,7 +83,7 @@ TEST(MainMapFrame, FixedFieldsAndParcelKinds) {
 }
 
 TEST(MainMapFrame, TablesFollowTheLevelCounts) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     // Level 0: 3 basic and 2 extended references; the adjacent flag is clear, so no adjacent entries.
     HeaderBytes bytes;
     bytes.regions = {{0x0401, 17}, {0x0800, 18}};
@@ -106,21 +111,26 @@ TEST(MainMapFrame, TablesFollowTheLevelCounts) {
 }
 
 TEST(MainMapFrame, AdjacentParcelsWithADividedNeighbourFarAway) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     HeaderBytes bytes;
     bytes.flags = 0x2000;
     bytes.references = {{30, 8}, {38, 8}, {42, 8}, {46, 4}, {50, 4}};
     // The divided neighbour's list lies 400 words after the frame start: beyond the first read.
     const uint32_t divided = 400u << 16 | 0x1200 | 2; // divisions 2 and 3, three entries
     bytes.adjacent = {{fixture::kiwiAddress(8192), 5}, {0xFFFFFFFFu, 0}, {divided, 0}, {0, 1},
-                      {fixture::kiwiAddress(2048), 2}, {0, 0}, {0, 0}, {0, 0}};
+                      {fixture::kiwiAddress(2048), 2}, {0, 0},           {0, 0},       {0, 0}};
     bytes.headerWords = uint16_t((36 + 30 + 48) / 2);
     fixture::ByteWriter w;
     const auto base = headerStream(bytes, 0);
     std::vector<uint8_t> all(size_t(base->Size()));
     base->ReadAt(0, all.data(), base->Size());
     w.raw(all).padTo(64 + 800);
-    w.u32(fixture::kiwiAddress(32 * 100)).u16(1).u32(fixture::kiwiAddress(32 * 200)).u16(2).u32(0xFFFFFFFFu).u16(0);
+    w.u32(fixture::kiwiAddress(32 * 100))
+        .u16(1)
+        .u32(fixture::kiwiAddress(32 * 200))
+        .u16(2)
+        .u32(0xFFFFFFFFu)
+        .u16(0);
     const auto stream = std::make_shared<TLN_MemoryStream>(w.take(), "FRAME");
     TLN_MM_Distribution_Header h;
     ASSERT_TRUE(map->ReadMainMapHeader(stream, 0, h, true, 64));
@@ -142,7 +152,7 @@ TEST(MainMapFrame, AdjacentParcelsWithADividedNeighbourFarAway) {
 }
 
 TEST(MainMapFrame, TablesCutByTheEndOfTheStream) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     HeaderBytes bytes;
     bytes.regions = {{0x0401, 1}};
     auto stream = headerStream(bytes, 0);
@@ -157,7 +167,8 @@ TEST(MainMapFrame, TablesCutByTheEndOfTheStream) {
     TLN_MM_Frame_Table table;
     ASSERT_TRUE(map->ReadMainMapFrameTable(stream, 0, table, 64));
     EXPECT_EQ(table.RegionCount, 60000);
-    for (const TLN_Frame_Reference& reference : table.References) EXPECT_EQ(reference.Position, -1);
+    for (const TLN_Frame_Reference& reference : table.References)
+        EXPECT_EQ(reference.Position, -1);
     // Fewer than the 36 fixed bytes: not found.
     EXPECT_FALSE(map->ReadMainMapHeader(stream, 0, h, false, stream->Size() - 35));
     EXPECT_FALSE(map->ReadMainMapHeader(stream, 0, h, false, -1));
@@ -166,10 +177,11 @@ TEST(MainMapFrame, TablesCutByTheEndOfTheStream) {
 }
 
 TEST(MainMapFrame, FrameTableHoldsOnlyTheLevelsReferences) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     HeaderBytes bytes;
     bytes.flags = 0x4123;
-    for (uint16_t i = 0; i < 7; ++i) bytes.regions.push_back({uint16_t(0x0400 * (i + 1)), uint16_t(10 + i)});
+    for (uint16_t i = 0; i < 7; ++i)
+        bytes.regions.push_back({uint16_t(0x0400 * (i + 1)), uint16_t(10 + i)});
     bytes.references = {{30, 8}, {38, 8}, {0xFFFFFFFFu, 0}, {46, 4}, {50, 4}};
     // What follows the level's five references is not a reference.
     bytes.adjacent = {{60, 8}, {70, 9}};
@@ -186,11 +198,12 @@ TEST(MainMapFrame, FrameTableHoldsOnlyTheLevelsReferences) {
     EXPECT_EQ(table.References[0], (TLN_Frame_Reference{64 + 60, 16}));
     EXPECT_EQ(table.References[2], (TLN_Frame_Reference{-1, 0}));
     EXPECT_EQ(table.References[4], (TLN_Frame_Reference{64 + 100, 8}));
-    for (int i = 5; i < kFrameTableReferenceCount; ++i) EXPECT_EQ(table.References[size_t(i)], TLN_Frame_Reference{});
+    for (int i = 5; i < kFrameTableReferenceCount; ++i)
+        EXPECT_EQ(table.References[size_t(i)], TLN_Frame_Reference{});
 }
 
 TEST(MainMapFrame, RouteGuidanceHeader) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     for (const uint16_t flags : {0x0000, 0x2000}) {
         fixture::ByteWriter w;
         w.fill(32, 0xEE);
@@ -215,7 +228,7 @@ TEST(MainMapFrame, RouteGuidanceHeader) {
 }
 
 TEST(MainMapFrame, ReferencePointAndAreaCode) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     const auto stream = headerStream(HeaderBytes{});
     TLN_Point point;
     ASSERT_TRUE(map->ReadReferencePoint(stream, point, 64));

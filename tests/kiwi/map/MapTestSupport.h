@@ -13,7 +13,8 @@ namespace maptest {
 inline const char* const kMemoryAllData = "/nonexistent-kiwi-fixture/ALLDATA.KWI";
 
 inline std::unique_ptr<TLN_KiwiMap> openMap(const fixture::AllDataImage& image) {
-    return std::make_unique<TLN_KiwiMap>(kMemoryAllData, fixture::memoryOpener(fixture::memoryFilesOf(image)));
+    return std::make_unique<TLN_KiwiMap>(kMemoryAllData,
+                                         fixture::memoryOpener(fixture::memoryFilesOf(image)));
 }
 
 inline std::unique_ptr<TLN_KiwiMap> openMap(const fixture::MemoryFiles& files) {
@@ -21,8 +22,8 @@ inline std::unique_ptr<TLN_KiwiMap> openMap(const fixture::MemoryFiles& files) {
 }
 
 // The parcel number of a manifest entry's parcel (position 0 inside it).
-inline TLN_ParcelNumber numberOf(const fixture::AllDataSpec& spec, const fixture::ParcelEntry& entry) {
-    const fixture::LevelSpec& level = spec.levels[size_t(entry.level)];
+inline TLN_ParcelNumber numberOf(const fixture::AllDataPlan& plan, const fixture::ParcelEntry& entry) {
+    const fixture::LevelPlan& level = plan.levels[size_t(entry.level)];
     TLN_ParcelNumber number;
     number.Level = uint8_t(entry.level);
     number.BlockSetX = uint8_t(entry.blockSet % level.blockSets.x);

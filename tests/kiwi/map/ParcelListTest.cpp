@@ -37,8 +37,8 @@ TEST(ParcelList, OneTableOfListTypes) {
 }
 
 TEST(ParcelList, IndicesPastTheirCountsAreNotFound) {
-    const auto spec = fixture::smallAllDataSpec();
-    const auto map = openMap(fixture::buildAllData(spec));
+    const auto plan = fixture::smallAllDataPlan();
+    const auto map = openMap(fixture::buildAllData(plan));
     TLN_BlockSet_Management_Record set;
     // Level 0 has 2 block sets; the next record in the file is level 1's first block set.
     EXPECT_TRUE(map->ReadBlockSet(0, 1, set));
@@ -83,8 +83,8 @@ TEST(ParcelList, IndicesPastTheirCountsAreNotFound) {
 }
 
 TEST(ParcelList, ListTypes) {
-    const auto spec = fixture::smallAllDataSpec();
-    const auto map = openMap(fixture::buildAllData(spec));
+    const auto plan = fixture::smallAllDataPlan();
+    const auto map = openMap(fixture::buildAllData(plan));
     TLN_Block_Management_Record block;
     TLN_Parcel_Management_Info info;
     TLN_MM_Parcel_Managenent_Record parcel;
@@ -123,8 +123,35 @@ TEST(ParcelList, ListTypes) {
     EXPECT_EQ(parcel.Position, block.Address + 6);
 }
 
+TEST(ParcelList, EveryListTypeFindsItsFrames) {
+    for (const int listType : {2, 204, 206}) {
+        SCOPED_TRACE(listType);
+        auto plan = fixture::smallAllDataPlan();
+        // Block 0/0/3 (a named data file) and block 0/1/2 (no name) take the list type.
+        plan.levels[0].sets[0].blocks[3].listType = listType;
+        plan.levels[0].sets[1].blocks[2].listType = listType;
+        const auto image = fixture::buildAllData(plan);
+        const auto map = openMap(image);
+        int checked = 0;
+        for (const fixture::ParcelEntry& entry : image.parcels) {
+            if (entry.level != 0 ||
+                !((entry.blockSet == 0 && entry.block == 3) || (entry.blockSet == 1 && entry.block == 2)))
+                continue;
+            TLN_MM_Parcel_Managenent_Record record;
+            ASSERT_TRUE(map->FindParcel(numberOf(plan, entry), false, record));
+            EXPECT_EQ(record.Address, entry.frame);
+            EXPECT_EQ(record.ListType, listType);
+            EXPECT_EQ(fileNamePart(record.Stream->FileName()), entry.file);
+            TLN_MM_Distribution_Header header;
+            EXPECT_TRUE(map->ReadMainMapHeader(record.Stream, 0, header, true, record.Address));
+            ++checked;
+        }
+        EXPECT_EQ(checked, 8);
+    }
+}
+
 TEST(ParcelList, UnknownListTypeFindsNothing) {
-    auto image = fixture::buildAllData(fixture::smallAllDataSpec());
+    auto image = fixture::buildAllData(fixture::smallAllDataPlan());
     auto map = openMap(image);
     TLN_Block_Management_Record block;
     ASSERT_TRUE(map->ReadBlock(0, 0, 1, block));
@@ -139,8 +166,8 @@ TEST(ParcelList, UnknownListTypeFindsNothing) {
 }
 
 TEST(ParcelList, DividedParcels) {
-    const auto spec = fixture::smallAllDataSpec();
-    const auto map = openMap(fixture::buildAllData(spec));
+    const auto plan = fixture::smallAllDataPlan();
+    const auto map = openMap(fixture::buildAllData(plan));
     TLN_ParcelNumber number;
     number.ParcelX = 1; // level 0, block 0/0/0, parcel 1: divided with division type 1 (2 x 2)
     TLN_MM_Parcel_Managenent_Record parcel;
@@ -167,21 +194,21 @@ TEST(ParcelList, DividedParcels) {
 namespace {
 // One level of one block set and one block of 256 x 1 parcels (count bytes FF and 00), division type 1
 // of 256 x 256.
-fixture::AllDataSpec wideSpec() {
-    fixture::AllDataSpec spec = fixture::smallAllDataSpec();
-    spec.frameBodyBytes = 32;
-    fixture::LevelSpec level;
+fixture::AllDataPlan widePlan() {
+    fixture::AllDataPlan plan = fixture::smallAllDataPlan();
+    plan.frameBodyBytes = 32;
+    fixture::LevelPlan level;
     level.parcels = {256, 1};
     level.divisions[0] = {256, 256};
     level.routeBasic = level.routeExtended = 0;
-    spec.levels = {level};
-    return spec;
+    plan.levels = {level};
+    return plan;
 }
 } // namespace
 
 TEST(ParcelList, CountByte255Means256) {
-    const auto spec = wideSpec();
-    const auto image = fixture::buildAllData(spec);
+    const auto plan = widePlan();
+    const auto image = fixture::buildAllData(plan);
     // The fixture stores the counts minus 1: the parcel count byte is FF.
     EXPECT_EQ(image.allData[size_t(image.levelRecords[0]) + 29], 0xFF);
     const auto map = openMap(image);

@@ -11,8 +11,12 @@ struct Place {
     uint8_t blockSet, block, parcel, position;
 };
 
-Place placeX(const TLN_ParcelNumber& n) { return {n.BlockSetX, n.BlockX, n.ParcelX, n.PositionX}; }
-Place placeY(const TLN_ParcelNumber& n) { return {n.BlockSetY, n.BlockY, n.ParcelY, n.PositionY}; }
+Place placeX(const TLN_ParcelNumber& n) {
+    return {n.BlockSetX, n.BlockX, n.ParcelX, n.PositionX};
+}
+Place placeY(const TLN_ParcelNumber& n) {
+    return {n.BlockSetY, n.BlockY, n.ParcelY, n.PositionY};
+}
 bool operator==(const Place& a, const Place& b) {
     return a.blockSet == b.blockSet && a.block == b.block && a.parcel == b.parcel && a.position == b.position;
 }
@@ -21,7 +25,7 @@ bool operator==(const Place& a, const Place& b) {
 
 TEST(ParcelLocation, PointToParcelNumberEdges) {
     // Level 0: block sets 2 x 1, blocks 2 x 2, parcels 2 x 2: 32768 units wide, 16384 high.
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     struct Case {
         int64_t x, y;
         bool result;
@@ -59,12 +63,12 @@ TEST(ParcelLocation, PointToParcelNumberEdges) {
 
 TEST(ParcelLocation, LevelWidePositionsNeedSixtyFourBits) {
     // 256 block sets of 256 blocks of 256 parcels: 2^36 units across; every block set absent.
-    fixture::AllDataSpec spec = fixture::smallAllDataSpec();
-    fixture::LevelSpec level;
+    fixture::AllDataPlan plan = fixture::smallAllDataPlan();
+    fixture::LevelPlan level;
     level.blockSets = level.blocks = level.parcels = {256, 256};
-    level.sets.assign(256 * 256, fixture::BlockSetSpec{true, {}});
-    spec.levels = {level};
-    const auto map = openMap(fixture::buildAllData(spec));
+    level.sets.assign(256 * 256, fixture::BlockSetPlan{true, {}});
+    plan.levels = {level};
+    const auto map = openMap(fixture::buildAllData(plan));
     ASSERT_EQ(map->LevelCount(), 1u);
     EXPECT_EQ(map->GetLevel(0).LevelWidth(), int64_t(1) << 36);
     TLN_ParcelNumber number;
@@ -106,7 +110,7 @@ TEST(ParcelLocation, SubParcelIndex) {
 }
 
 TEST(ParcelLocation, LocateParcelFillsKindAndDivisions) {
-    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataSpec()));
+    const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
     struct Case {
         const char* name;
         uint8_t level;
@@ -146,7 +150,8 @@ TEST(ParcelLocation, LocateParcelFillsKindAndDivisions) {
         EXPECT_EQ(number.PositionY, before.PositionY);
     }
     // Parcels without a frame are not located.
-    for (const auto& [x, y] : {std::pair<int64_t, int64_t>{4096 + 100, 4096 + 100}, {16384 + 8192 + 100, 4096 + 100}}) {
+    for (const auto& [x, y] :
+         {std::pair<int64_t, int64_t>{4096 + 100, 4096 + 100}, {16384 + 8192 + 100, 4096 + 100}}) {
         TLN_ParcelNumber number;
         map->PointToParcelNumber(0, x, number, y);
         EXPECT_FALSE(map->LocateParcel(number));
@@ -156,7 +161,7 @@ TEST(ParcelLocation, LocateParcelFillsKindAndDivisions) {
 }
 
 TEST(ParcelLocation, IdentifierThreeClearsTheDivisionBytes) {
-    auto image = fixture::buildAllData(fixture::smallAllDataSpec());
+    auto image = fixture::buildAllData(fixture::smallAllDataPlan());
     image.allData[size_t(image.parcels[0].frame) + 12] |= 0xC0;
     const auto map = openMap(image);
     TLN_ParcelNumber number;
@@ -168,9 +173,9 @@ TEST(ParcelLocation, IdentifierThreeClearsTheDivisionBytes) {
 }
 
 TEST(ParcelLocation, DivisionThatDoesNotDivide256) {
-    auto spec = fixture::smallAllDataSpec();
-    spec.levels[0].divisions[0] = {3, 3};
-    const auto map = openMap(fixture::buildAllData(spec));
+    auto plan = fixture::smallAllDataPlan();
+    plan.levels[0].divisions[0] = {3, 3};
+    const auto map = openMap(fixture::buildAllData(plan));
     TLN_ParcelNumber number;
     // The last strip of the divided parcel (positions 255) lies in the last sub-parcel, row 2, column 2.
     map->PointToParcelNumber(0, 4096 + 4095, number, 4095);

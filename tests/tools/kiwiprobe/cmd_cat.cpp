@@ -1,11 +1,12 @@
-// kiwiprobe cat: writes a file's raw bytes as TLN_FileStream delivers them (plain, volume set, or inside
-// an image mounted first with --image).
+// kiwiprobe cat: writes a file's bytes as the readers see them: through the decompressing stream, so a
+// file that a CMP list names comes out decompressed (plain, volume set, or inside an image mounted first
+// with --image).
 #include <cstdio>
 #include <vector>
 
 #include "ProbeCommand.h"
 #include "kiwi/FileManager.h"
-#include "kiwi/FileStream.h"
+#include "kiwi/DecompFileStream.h"
 
 namespace {
 int catCommand(const probe::Args& args) {
@@ -14,12 +15,9 @@ int catCommand(const probe::Args& args) {
         std::fprintf(stderr, "cat: give one FILE\n");
         return 2;
     }
-    const std::string image = probe::option(args, "--image");
-    if (!image.empty() && !OpenISOImage(image)) {
-        std::fprintf(stderr, "cat: cannot mount %s\n", image.c_str());
-        return 1;
-    }
-    TLN_FileStream stream(names[0]);
+    if (!probe::mountImageOption(args, "cat")) return 1;
+    auto opened = TLN_DecompFileStream::Create(names[0]);
+    TLN_Stream& stream = *opened;
     const int64_t offset = probe::parseNumber(probe::option(args, "--offset", "0"));
     int64_t left = probe::hasFlag(args, "--count") ? probe::parseNumber(probe::option(args, "--count"))
                                                    : stream.Size() - offset;

@@ -5,7 +5,6 @@
 #include <iostream>
 
 #include "ProbeCommand.h"
-#include "kiwi/FileManager.h"
 #include "kiwi/KiwiMap.h"
 #include "support/CountingStream.h"
 #include "support/FrameWalk.h"
@@ -18,11 +17,7 @@ int framesCommand(const probe::Args& args) {
         std::fprintf(stderr, "frames: give the path of ALLDATA.KWI\n");
         return 2;
     }
-    const std::string image = probe::option(args, "--image");
-    if (!image.empty() && !OpenISOImage(image)) {
-        std::fprintf(stderr, "frames: cannot mount %s\n", image.c_str());
-        return 1;
-    }
+    if (!probe::mountImageOption(args, "frames")) return 1;
     ReadCounter counter;
     const bool countReads = probe::hasFlag(args, "--reads");
     TLN_KiwiMap map(files[0], countReads ? counter.Opener() : TLN_KiwiMap::StreamOpener());

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "ProbeCommand.h"
+#include "kiwi/FileManager.h"
 
 namespace probe {
 
@@ -40,6 +41,13 @@ Args positional(const Args& args, const std::vector<std::string>& valued) {
         result.push_back(a);
     }
     return result;
+}
+
+bool mountImageOption(const Args& args, const std::string& command) {
+    const std::string image = option(args, "--image");
+    if (image.empty() || OpenISOImage(image)) return true;
+    std::fprintf(stderr, "%s: cannot mount %s\n", command.c_str(), image.c_str());
+    return false;
 }
 
 long long parseNumber(const std::string& text) {

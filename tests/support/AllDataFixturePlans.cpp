@@ -4,20 +4,20 @@
 namespace fixture {
 
 namespace {
-ParcelSpec parcelOf(ParcelSpec::Kind kind, int divisionType = 0) {
-    ParcelSpec parcel;
+ParcelPlan parcelOf(ParcelPlan::Kind kind, int divisionType = 0) {
+    ParcelPlan parcel;
     parcel.kind = kind;
     parcel.divisionType = divisionType;
     return parcel;
 }
 } // namespace
 
-AllDataSpec smallAllDataSpec(const std::string& systemText) {
-    using Kind = ParcelSpec::Kind;
-    AllDataSpec spec;
-    spec.systemText = systemText;
+AllDataPlan smallAllDataPlan(const std::string& systemText) {
+    using Kind = ParcelPlan::Kind;
+    AllDataPlan plan;
+    plan.systemText = systemText;
 
-    LevelSpec low;
+    LevelPlan low;
     low.codeByte = 0x04;
     low.integrationByte = 0x21;
     low.blockSets = {2, 1};
@@ -31,7 +31,7 @@ AllDataSpec smallAllDataSpec(const std::string& systemText) {
     low.routeBasic = 1;
     low.routeExtended = 0;
 
-    BlockSetSpec first;
+    BlockSetPlan first;
     first.blocks.resize(4);
     // Block 0: list type 0 with a route guidance list, a divided parcel, an adjacent table, an empty record.
     first.blocks[0].routeGuidance = true;
@@ -50,7 +50,7 @@ AllDataSpec smallAllDataSpec(const std::string& systemText) {
     first.blocks[3].dataFile = "MAP202.DAT";
     first.blocks[3].parcels[0].adjacent = true;
 
-    BlockSetSpec second;
+    BlockSetPlan second;
     second.blocks.resize(4);
     // Block 0: its information lies in a file the block record names; one parcel divided 4 x 4.
     second.blocks[0].blockFile = "BLOCK10.PMI";
@@ -64,7 +64,7 @@ AllDataSpec smallAllDataSpec(const std::string& systemText) {
     second.blocks[3].parcels[2].selfReference = true;
     low.sets = {first, second};
 
-    LevelSpec high;
+    LevelPlan high;
     high.codeByte = 0x08;
     high.integrationByte = 0x10;
     high.blockSets = {1, 1};
@@ -77,7 +77,7 @@ AllDataSpec smallAllDataSpec(const std::string& systemText) {
     high.extended = 1;
     high.routeBasic = 0;
     high.routeExtended = 0;
-    BlockSetSpec only;
+    BlockSetPlan only;
     only.blocks.resize(2);
     // Block 0: parcels 0 and 1 integrated 2 x 1.
     only.blocks[0].parcels[0] = parcelOf(Kind::Integrated);
@@ -87,22 +87,22 @@ AllDataSpec smallAllDataSpec(const std::string& systemText) {
     only.blocks[1].parcels[3] = parcelOf(Kind::Divided, 3);
     high.sets = {only};
 
-    spec.levels = {low, high};
-    return spec;
+    plan.levels = {low, high};
+    return plan;
 }
 
-AllDataSpec largeAllDataSpec(int blockSetsPerSide) {
-    AllDataSpec spec;
-    spec.frameBodyBytes = 1024;
-    LevelSpec level;
+AllDataPlan largeAllDataPlan(int blockSetsPerSide) {
+    AllDataPlan plan;
+    plan.frameBodyBytes = 1024;
+    LevelPlan level;
     level.blockSets = {blockSetsPerSide, blockSetsPerSide};
     level.blocks = {4, 4};
     level.parcels = {4, 4};
     level.divisions[0] = {2, 2};
     level.routeBasic = 0;
     level.routeExtended = 0;
-    spec.levels = {level};
-    return spec;
+    plan.levels = {level};
+    return plan;
 }
 
 } // namespace fixture

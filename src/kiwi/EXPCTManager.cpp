@@ -1,0 +1,43 @@
+// Expansion picture header reader.
+#include "kiwi/EXPCTManager.h"
+
+#include "kiwi/BeCursor.h"
+#include "kiwi/KiwiErrors.h"
+
+namespace {
+constexpr int kHeaderBytes = 24;
+}
+
+TLN_EXPCTManager::TLN_EXPCTManager(const std::string& fileName) : TLN_Manager(fileName) {
+    readHeader();
+}
+
+TLN_EXPCTManager::TLN_EXPCTManager(std::shared_ptr<TLN_Stream> stream, int64_t base)
+    : TLN_Manager(std::move(stream), base) {
+    readHeader();
+}
+
+void TLN_EXPCTManager::readHeader() {
+    if (!valid_) return;
+    try {
+        uint8_t bytes[kHeaderBytes];
+        if (stream_->ReadAt(base_, bytes, kHeaderBytes) != kHeaderBytes) {
+            valid_ = false;
+            return;
+        }
+        const BeCursor c(bytes, sizeof bytes);
+        // The point record: latitude field first, then longitude.
+        header_.UserClassification.Y = c.coordinate(0);
+        header_.UserClassification.X = c.coordinate(4);
+        header_.UserClassification.ByteValue = c.u8(8);
+        header_.UserClassification.WordValue = c.u16(10);
+        header_.UsageClassificationCode = c.u16(12);
+        header_.DataClassificationCode = c.u16(14);
+        header_.EquipmentClassificationCode = c.u16(16);
+        header_.PictureDataOffset = c.u32(18);
+        header_.PictureDataSize = c.u16(22);
+        header_.PictureDataPosition = base_ + 2 * int64_t(header_.PictureDataOffset);
+    } catch (const KiwiError&) {
+        valid_ = false;
+    }
+}

@@ -1,0 +1,30 @@
+// kiwiprobe cmp-ls: the entries of a CMP list, one per line: name, type name, block count, file size.
+#include <cstdio>
+
+#include "ProbeCommand.h"
+#include "kiwi/CompressionManager.h"
+#include "kiwi/FileManager.h"
+#include "kiwi/KiwiFormat.h"
+
+namespace {
+int cmpListCommand(const probe::Args& args) {
+    const probe::Args names = probe::positional(args, {"--image"});
+    if (names.size() != 1) {
+        std::fprintf(stderr, "cmp-ls: give one LIST\n");
+        return 2;
+    }
+    if (!probe::mountImageOption(args, "cmp-ls")) return 1;
+    TLN_CompressionManager list(names[0]);
+    if (!list.IsValid()) {
+        std::fprintf(stderr, "cmp-ls: %s is not a valid CMP list\n", names[0].c_str());
+        return 1;
+    }
+    for (const TLN_Compression_Record& entry : list.Entries()) {
+        std::printf("%s\t%s\t%u\t%lld%s\n", entry.name.c_str(),
+                    CompressionTypeName(entry.compressionType).c_str(), entry.blockCount,
+                    (long long)entry.fileSize, entry.tableValid ? "" : "\tdamaged");
+    }
+    return 0;
+}
+probe::Register reg("cmp-ls", "LIST [--image IMAGE]", cmpListCommand);
+} // namespace

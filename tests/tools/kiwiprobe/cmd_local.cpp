@@ -1,0 +1,141 @@
+// kiwiprobe local, manager21, filecon and gen-local: the localisation frame, the Manager21 header and
+// FILECON.MNG as their readers see them, and their fixture files.
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+
+#include "ProbeCommand.h"
+#include "kiwi/FileConManager.h"
+#include "kiwi/LocalManager.h"
+#include "kiwi/Manager21.h"
+#include "kiwi/OpenKiwiFile.h"
+#include "support/FileConFixture.h"
+#include "support/FixtureWriter.h"
+#include "support/LocalFixture.h"
+
+namespace {
+
+bool fileAndOffset(const probe::Args& args, const char* name, std::string& file, int64_t& offset) {
+    const probe::Args files = probe::positional(args, {"--offset"});
+    if (files.size() != 1) {
+        std::fprintf(stderr, "%s: give FILE [--offset N]\n", name);
+        return false;
+    }
+    file = files[0];
+    offset = probe::parseNumber(probe::option(args, "--offset", "0"));
+    return true;
+}
+
+int localCommand(const probe::Args& args) {
+    std::string file;
+    int64_t offset = 0;
+    if (!fileAndOffset(args, "local", file, offset)) return 2;
+    TLN_LocalManager reader(OpenKiwiFile(file), offset);
+    std::printf("local valid=%d header=%lld center=%d,%d recordsize=%d areas=%d/%d languages=%d/%d\n",
+                reader.IsValid(), (long long)reader.ManagementHeaderSize(), reader.MainMapCentralPoint().Y,
+                reader.MainMapCentralPoint().X, reader.AreaRecordSize(), reader.AreaCount(),
+                reader.NumberOfAreas(), reader.LanguageCount(), reader.NumberOfLanguages());
+    for (int i = 0; i < reader.LanguageCount(); ++i)
+        std::printf("language %d %s\n", i, reader.GetLanguageName(i).c_str());
+    for (int i = 0; i < reader.AreaCount(); ++i) {
+        const TLN_Area& a = reader.GetArea(i);
+        std::printf("area %d code=%d toponym=%s name=%s property1=0x%08X city=%d,%d property2=0x%04X "
+                    "property3=0x%02X language=%s\n",
+                    i, a.AreaCode, a.Toponym.c_str(), reader.GetAreaName(a.AreaCode).c_str(), a.Property1,
+                    a.MainCity.Y, a.MainCity.X, a.Property2, a.Property3, a.Language.c_str());
+    }
+    return 0;
+}
+
+int manager21Command(const probe::Args& args) {
+    std::string file;
+    int64_t offset = 0;
+    if (!fileAndOffset(args, "manager21", file, offset)) return 2;
+    TLN_Manager21 r(OpenKiwiFile(file), offset);
+    std::printf(
+        "manager21 valid=%d header=%lld lowerleft=%d,%d upperright=%d,%d level=0x%04X bits=%d bytes=%d "
+        "records=%d\n",
+        r.IsValid(), (long long)r.HeaderSize(), r.CoverageLowerLeft().Y, r.CoverageLowerLeft().X,
+        r.CoverageUpperRight().Y, r.CoverageUpperRight().X, r.LevelCode(), r.BitMaskBits(), r.BitMaskBytes(),
+        r.MainTableRecordCount());
+    std::printf("tables main=@%lld size=%lld second=@%lld size=%lld\n", (long long)r.MainTablePosition(),
+                (long long)r.MainTableSize(), (long long)r.SecondTablePosition(),
+                (long long)r.SecondTableSize());
+    std::printf("properties");
+    for (int i = 0; i < 6; ++i)
+        std::printf(" 0x%04X", r.Property(i));
+    std::printf("\n");
+    return 0;
+}
+
+void printFileCon(const TLN_FileConManager& r) {
+    std::printf("filecon valid=%d header=%d value=0x%08X count=%d truncated=%d\n", r.IsValid(),
+                r.HeaderSize(), r.HeaderValue(), r.Count(), r.Truncated());
+    for (int i = 0; i < r.Count(); ++i) {
+        const TLN_FileConRecord& record = r.GetRecord(i);
+        std::printf("record %d number=%d physical=%s logical=%s size=%u\n", i, record.Number,
+                    record.PhysicalName.c_str(), record.LogicalName.c_str(), record.FileSize);
+    }
+}
+
+// filecon FILE [--delete P]... [--insert P:NUMBER:PHYSICAL:LOGICAL:SIZE]... [--save OUT]: edits apply in
+// order.
+int fileconCommand(const probe::Args& args) {
+    const probe::Args files = probe::positional(args, {"--delete", "--insert", "--save"});
+    if (files.size() != 1) {
+        std::fprintf(stderr, "filecon: give FILE\n");
+        return 2;
+    }
+    TLN_FileConManager reader(files[0]);
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "--delete") reader.Delete(int(probe::parseNumber(args[i + 1])));
+        if (args[i] == "--insert") {
+            const QStringList f = QString::fromStdString(args[i + 1]).split(':');
+            if (f.size() != 5) throw std::invalid_argument("--insert P:NUMBER:PHYSICAL:LOGICAL:SIZE");
+            reader.Insert(f[0].toInt(), {uint8_t(f[1].toUInt()), f[3].toStdString(), f[2].toStdString(),
+                                         uint32_t(f[4].toUInt())});
+        }
+    }
+    printFileCon(reader);
+    const std::string out = probe::option(args, "--save");
+    if (!out.empty()) reader.SaveToFile(out);
+    return 0;
+}
+
+// Writes LOCAL.KWI (frame at 0), LOCALOFS.KWI (at 33), M21_44.KWI, M21_46.KWI and FILECON files with
+// header sizes 16, 8 and 4 and 99 and 100 records.
+int generateCommand(const probe::Args& args) {
+    if (args.size() != 1) {
+        std::fprintf(stderr, "gen-local: give DIR\n");
+        return 2;
+    }
+    const std::string dir = args[0];
+    fixture::writeFile(dir + "/LOCAL.KWI", fixture::buildLocalPart(fixture::standardLocalSpec()));
+    fixture::writeFile(dir + "/LOCALOFS.KWI", fixture::buildLocalPart(fixture::standardLocalSpec(), 33));
+    fixture::writeFile(dir + "/M21_44.KWI", fixture::buildManager21Part(44));
+    fixture::writeFile(dir + "/M21_46.KWI", fixture::buildManager21Part(46));
+    for (auto [name, headerSize, count] : {std::tuple{"FC16.MNG", 16, 3},
+                                           {"FC8.MNG", 8, 3},
+                                           {"FC4.MNG", 4, 3},
+                                           {"FC99.MNG", 16, 99},
+                                           {"FC100.MNG", 16, 100}}) {
+        fixture::FileConSpec spec;
+        spec.headerSize = uint16_t(headerSize);
+        spec.entries = fixture::fileConEntries(count);
+        fixture::writeFile(dir + "/" + name, fixture::buildFileCon(spec));
+    }
+    // The expected result of "--delete 0 --insert 1:0:ALLDATA1.KWI:ALLDATA.KWI:4096" on FC16.MNG.
+    fixture::FileConSpec edited;
+    const auto entries = fixture::fileConEntries(3);
+    edited.entries = {entries[1], {0, "ALLDATA1.KWI", "ALLDATA.KWI", 4096}, entries[2]};
+    fixture::writeFile(dir + "/FC16_EDITED.MNG", fixture::buildFileCon(edited));
+    return 0;
+}
+
+probe::Register local("local", "FILE [--offset N]", localCommand);
+probe::Register m21("manager21", "FILE [--offset N]", manager21Command);
+probe::Register filecon("filecon", "FILE [--delete P] [--insert P:NUMBER:PHYSICAL:LOGICAL:SIZE] [--save OUT]",
+                        fileconCommand);
+probe::Register gen("gen-local", "DIR", generateCommand);
+
+} // namespace
