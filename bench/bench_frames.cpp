@@ -42,7 +42,8 @@ bool buildMap(int side) {
                 continue;
             for (uint32_t index = 0; index < info.RecordCount; ++index) {
                 TLN_MM_Parcel_Managenent_Record parcel;
-                if (map.ReadParcel(record.Stream, 0, index, parcel, false, record.Address) && !parcel.IsDivided()) {
+                if (map.ReadParcel(record.Stream, 0, index, parcel, false, record.Address) &&
+                    !parcel.IsDivided()) {
                     bench.parcels.push_back(parcel);
                     bench.bytes += parcel.Size;
                 }
@@ -74,8 +75,10 @@ void BM_ParseFrames(benchmark::State& state) {
         map.SpanCache().Clear();
         for (const auto& parcel : bench.parcels) {
             const auto frames = LoadParcelFrames(map, 0, parcel);
-            if (!frames) state.SkipWithError("parcel not read");
-            else records += dumpParcelFrames(map, *frames, nullptr, options);
+            if (!frames)
+                state.SkipWithError("parcel not read");
+            else
+                records += dumpParcelFrames(map, *frames, nullptr, options);
         }
     }
     state.SetItemsProcessed(state.iterations() * int64_t(bench.parcels.size()));
@@ -85,13 +88,14 @@ void BM_ParseFrames(benchmark::State& state) {
 }
 
 class RatioReporter : public benchmark::ConsoleReporter {
-  public:
+public:
     std::map<std::string, double> itemsPerSecond;
     void ReportRuns(const std::vector<Run>& reports) override {
         for (const auto& run : reports) {
             const auto counter = run.counters.find("items_per_second");
             if (counter != run.counters.end() && run.run_type == Run::RT_Iteration)
-                itemsPerSecond[run.benchmark_name().substr(0, run.benchmark_name().find('/'))] = counter->second.value;
+                itemsPerSecond[run.benchmark_name().substr(0, run.benchmark_name().find('/'))] =
+                    counter->second.value;
         }
         ConsoleReporter::ReportRuns(reports);
     }
@@ -115,9 +119,10 @@ int main(int argc, char** argv) {
         const double raw = reporter.itemsPerSecond["BM_RawRead"];
         const double parse = reporter.itemsPerSecond["BM_ParseFrames"];
         if (raw > 0 && parse > 0) {
-            std::printf("parse: %.0f parcels/s; raw read of the same bytes: %.0f parcels/s; parse time / raw read "
-                        "time: %.2f (aim <= 3)\n",
-                        parse, raw, raw / parse);
+            std::printf(
+                "parse: %.0f parcels/s; raw read of the same bytes: %.0f parcels/s; parse time / raw read "
+                "time: %.2f (aim <= 3)\n",
+                parse, raw, raw / parse);
             status = 0;
         }
     } else {

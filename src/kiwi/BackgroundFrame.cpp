@@ -5,7 +5,9 @@
 
 namespace {
 
-bool wide(uint32_t systemNumber) { return systemNumber >= kWideEntrySystemNumber; }
+bool wide(uint32_t systemNumber) {
+    return systemNumber >= kWideEntrySystemNumber;
+}
 
 // The end of a record's bytes: its size when that covers the fixed part, else the frame's end.
 int64_t recordLimit(const TLN_FrameSpan& frame, int64_t position, uint32_t size) {
@@ -37,7 +39,8 @@ void decodeShape(const TLN_FrameSpan& frame, bool withPoints, TLN_Minimum_Graphi
         const int64_t count = std::min<int64_t>(out.StoredOffsetCount, std::max<int64_t>(0, (held - at) / 2));
         if (count < out.StoredOffsetCount) out.Truncated = true;
         out.Offsets.resize(size_t(count));
-        for (int64_t i = 0; i < count; ++i) out.Offsets[size_t(i)] = c.u16(at + 2 * i);
+        for (int64_t i = 0; i < count; ++i)
+            out.Offsets[size_t(i)] = c.u16(at + 2 * i);
         at += 2 * count;
     }
     if (out.PenUpFlag) {
@@ -78,8 +81,8 @@ void decodeShape(const TLN_FrameSpan& frame, bool withPoints, TLN_Minimum_Graphi
     if (c.bad()) out.Truncated = true;
 }
 
-bool readRecord(const TLN_FrameSpan& frame, bool withPoints, TLN_Minimum_Graphics_Data_Record& out,
-                bool test, uint32_t mask, int64_t position) {
+bool readRecord(const TLN_FrameSpan& frame, bool withPoints, TLN_Minimum_Graphics_Data_Record& out, bool test,
+                uint32_t mask, int64_t position) {
     out = {};
     if (!frame.Contains(position, kMinimumGraphicsFixedSize)) return false;
     const BeCursor c = frame.At(position);
@@ -183,7 +186,8 @@ bool ReadBackgroundDisplayClass(const TLN_FrameSpan& frame, const TLN_Level_Mana
     out.Elements.resize(size_t(out.ClassCount));
     for (int i = 0; i < out.ClassCount; ++i) {
         TLN_Element_Management_Information& entry = out.Elements[size_t(i)];
-        if (ReadElementManagement(frame, i, entry, systemNumber)) ReadBackgroundTypeUnit(frame, entry, systemNumber);
+        if (ReadElementManagement(frame, i, entry, systemNumber))
+            ReadBackgroundTypeUnit(frame, entry, systemNumber);
     }
     return true;
 }
@@ -197,12 +201,13 @@ bool ReadMinimumGraphics(const TLN_FrameSpan& frame, bool withPoints, TLN_Minimu
     return readRecord(frame, withPoints, out, true, mask, position);
 }
 
-bool ReadMinimumGraphicsShape(const TLN_FrameSpan& frame, bool withPoints, TLN_Minimum_Graphics_Data_Record& out,
-                              int64_t position) {
+bool ReadMinimumGraphicsShape(const TLN_FrameSpan& frame, bool withPoints,
+                              TLN_Minimum_Graphics_Data_Record& out, int64_t position) {
     return readRecord(frame, withPoints, out, false, 0, position);
 }
 
-std::vector<int64_t> MinimumGraphicsPositions(const TLN_FrameSpan& frame, const TLN_Background_Type_Unit& unit) {
+std::vector<int64_t> MinimumGraphicsPositions(const TLN_FrameSpan& frame,
+                                              const TLN_Background_Type_Unit& unit) {
     if (unit.Position < 0) return {};
     return ChainedRecords(frame, unit.Position, unit.RecordCount, kMinimumGraphicsFixedSize,
                           [](const BeCursor& c, int64_t) { return int64_t(2 * (c.u16(0) & 0xFFF)); });

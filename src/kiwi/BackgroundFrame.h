@@ -103,7 +103,8 @@ bool DisplayScaleShows(uint8_t flags, uint32_t mask);
 bool ReadMinimumGraphics(const TLN_FrameSpan& frame, bool withPoints, TLN_Minimum_Graphics_Data_Record& out,
                          uint32_t mask, int64_t position);
 // The same fields without the display test.
-bool ReadMinimumGraphicsShape(const TLN_FrameSpan& frame, bool withPoints, TLN_Minimum_Graphics_Data_Record& out,
-                              int64_t position);
+bool ReadMinimumGraphicsShape(const TLN_FrameSpan& frame, bool withPoints,
+                              TLN_Minimum_Graphics_Data_Record& out, int64_t position);
 // The records of a type unit one after another, as many as its count says and fit in the frame.
-std::vector<int64_t> MinimumGraphicsPositions(const TLN_FrameSpan& frame, const TLN_Background_Type_Unit& unit);
+std::vector<int64_t> MinimumGraphicsPositions(const TLN_FrameSpan& frame,
+                                              const TLN_Background_Type_Unit& unit);

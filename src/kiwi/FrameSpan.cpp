@@ -15,7 +15,8 @@ TLN_FrameSpan::TLN_FrameSpan(Buffer buffer, int64_t bufferPosition, int64_t posi
 
 TLN_FrameSpan TLN_FrameSpan::FromBytes(std::vector<uint8_t> bytes, int64_t position) {
     const int64_t size = int64_t(bytes.size());
-    return TLN_FrameSpan(std::make_shared<const std::vector<uint8_t>>(std::move(bytes)), position, position, size);
+    return TLN_FrameSpan(std::make_shared<const std::vector<uint8_t>>(std::move(bytes)), position, position,
+                         size);
 }
 
 TLN_FrameSpan TLN_FrameSpan::Sub(int64_t position, int64_t size) const {

@@ -56,8 +56,8 @@ private:
 // sizeOf(cursor at the record, its position) says. The walk stops at count, at a record whose size is below
 // minimumSize (0 included, which would never advance) and at a record that does not end inside the frame.
 template <typename SizeOf>
-std::vector<int64_t> ChainedRecords(const TLN_FrameSpan& frame, int64_t first, uint32_t count, int64_t minimumSize,
-                                    SizeOf sizeOf) {
+std::vector<int64_t> ChainedRecords(const TLN_FrameSpan& frame, int64_t first, uint32_t count,
+                                    int64_t minimumSize, SizeOf sizeOf) {
     std::vector<int64_t> positions;
     int64_t position = first;
     for (uint32_t i = 0; i < count; ++i) {

@@ -22,9 +22,9 @@ bool readNodes(const BeCursor& c, int64_t recordPosition, int64_t& at, int count
 } // namespace
 
 const char* GuidanceTableName(int table) {
-    static const char* const names[kGuidanceTableCount] = {"Intersections",  "Road_Names",      "Toward_Names",
-                                                           "Spot_Guide",     "Direction_Guide", "Road_Structure",
-                                                           "Buildings",      "Caution_Points"};
+    static const char* const names[kGuidanceTableCount] = {
+        "Intersections",   "Road_Names",     "Toward_Names", "Spot_Guide",
+        "Direction_Guide", "Road_Structure", "Buildings",    "Caution_Points"};
     return table >= 0 && table < kGuidanceTableCount ? names[table] : "";
 }
 
@@ -58,7 +58,8 @@ bool ReadGuidanceDataFrame(const TLN_FrameSpan& frame, TLN_Guidance_Data_Frame& 
     return true;
 }
 
-bool ReadDirectionIndicator(const TLN_FrameSpan& frame, TLN_Direction_Indicator_Data_Rec& out, int64_t position) {
+bool ReadDirectionIndicator(const TLN_FrameSpan& frame, TLN_Direction_Indicator_Data_Rec& out,
+                            int64_t position) {
     out = {};
     if (!frame.Contains(position, 4)) return false;
     const BeCursor c = frame.At(position);
@@ -142,26 +143,28 @@ bool ReadRoadStructure(const TLN_FrameSpan& frame, TLN_Road_Structure_Data_Rec& 
     return !c.bad();
 }
 
-std::vector<int64_t> GuidanceRecordPositions(const TLN_FrameSpan& frame, const TLN_Guidance_Data_Frame& guidance,
+std::vector<int64_t> GuidanceRecordPositions(const TLN_FrameSpan& frame,
+                                             const TLN_Guidance_Data_Frame& guidance,
                                              TLN_Guidance_Table table) {
     const TLN_Guidance_Table_Reference& reference = guidance.Tables[size_t(table)];
     if (reference.Position < 0) return {};
-    return ChainedRecords(frame, reference.Position, reference.Count, 2, [&](const BeCursor&, int64_t position) -> int64_t {
-        switch (table) {
-        case TLN_Guidance_Table::TowardNames: {
-            TLN_Toward_Name_Data_Rec record;
-            return ReadTowardName(frame, record, position) && !record.Truncated ? record.Size : 0;
-        }
-        case TLN_Guidance_Table::DirectionGuides: {
-            TLN_Direction_Indicator_Data_Rec record;
-            return ReadDirectionIndicator(frame, record, position) && !record.Truncated ? record.Size : 0;
-        }
-        case TLN_Guidance_Table::RoadStructures: {
-            TLN_Road_Structure_Data_Rec record;
-            return ReadRoadStructure(frame, record, position) ? record.Size : 0;
-        }
-        default:
-            return 0;
-        }
-    });
+    return ChainedRecords(
+        frame, reference.Position, reference.Count, 2, [&](const BeCursor&, int64_t position) -> int64_t {
+            switch (table) {
+            case TLN_Guidance_Table::TowardNames: {
+                TLN_Toward_Name_Data_Rec record;
+                return ReadTowardName(frame, record, position) && !record.Truncated ? record.Size : 0;
+            }
+            case TLN_Guidance_Table::DirectionGuides: {
+                TLN_Direction_Indicator_Data_Rec record;
+                return ReadDirectionIndicator(frame, record, position) && !record.Truncated ? record.Size : 0;
+            }
+            case TLN_Guidance_Table::RoadStructures: {
+                TLN_Road_Structure_Data_Rec record;
+                return ReadRoadStructure(frame, record, position) ? record.Size : 0;
+            }
+            default:
+                return 0;
+            }
+        });
 }

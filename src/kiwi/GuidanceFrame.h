@@ -124,10 +124,12 @@ struct TLN_Road_Structure_Data_Rec {
 
 // Readers over the guidance data frame span (G = frame.Position()); records are read at their position.
 bool ReadGuidanceDataFrame(const TLN_FrameSpan& frame, TLN_Guidance_Data_Frame& out);
-bool ReadDirectionIndicator(const TLN_FrameSpan& frame, TLN_Direction_Indicator_Data_Rec& out, int64_t position);
+bool ReadDirectionIndicator(const TLN_FrameSpan& frame, TLN_Direction_Indicator_Data_Rec& out,
+                            int64_t position);
 bool ReadTowardName(const TLN_FrameSpan& frame, TLN_Toward_Name_Data_Rec& out, int64_t position);
 bool ReadRoadStructure(const TLN_FrameSpan& frame, TLN_Road_Structure_Data_Rec& out, int64_t position);
 // The positions of the records of a table whose records have a layout (toward names, direction guides,
 // road structures), one after another, as many as its count says and fit in the frame.
-std::vector<int64_t> GuidanceRecordPositions(const TLN_FrameSpan& frame, const TLN_Guidance_Data_Frame& guidance,
+std::vector<int64_t> GuidanceRecordPositions(const TLN_FrameSpan& frame,
+                                             const TLN_Guidance_Data_Frame& guidance,
                                              TLN_Guidance_Table table);

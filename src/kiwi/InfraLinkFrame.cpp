@@ -9,7 +9,9 @@ namespace {
 constexpr uint32_t kAcceptedIdentification = 0x003101;
 constexpr uint16_t kNoDistance = 0xFFFF;
 
-int32_t distance(uint16_t stored) { return stored == kNoDistance ? -1 : int32_t(stored) * 10; }
+int32_t distance(uint16_t stored) {
+    return stored == kNoDistance ? -1 : int32_t(stored) * 10;
+}
 
 // Where area a's reference and mesh records start: after the earlier areas and their mesh records.
 int64_t areaPosition(const TLN_Infra_Link_Frame& header, int area) {
@@ -21,7 +23,8 @@ int64_t areaPosition(const TLN_Infra_Link_Frame& header, int area) {
 
 uint32_t TLN_TmcMeshInfoRec::Total() const {
     uint32_t total = 0;
-    for (uint16_t count : Counts) total += count;
+    for (uint16_t count : Counts)
+        total += count;
     return total;
 }
 
@@ -74,8 +77,8 @@ bool ReadMeshInfo(const TLN_FrameSpan& frame, int area, TLN_TmcMeshInfoRec& out,
     return ReadInfraLinkFrame(frame, header) && ReadMeshInfo(frame, header, area, out, mesh);
 }
 
-bool ReadMeshInfo(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header, int area, TLN_TmcMeshInfoRec& out,
-                  int mesh) {
+bool ReadMeshInfo(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header, int area,
+                  TLN_TmcMeshInfoRec& out, int mesh) {
     out = {};
     if (!header.Accepted || mesh < 0 || mesh >= InfraLinkMeshCount(frame, header, area)) return false;
     const int64_t position = areaPosition(header, area) + 6 + int64_t(mesh) * header.MeshRecordSize;
@@ -84,7 +87,8 @@ bool ReadMeshInfo(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header
     out.MeshCode = c.u16(0);
     out.StoredCountWords = uint16_t((header.MeshRecordSize - 2) / 2);
     const int kept = std::min<int>(out.StoredCountWords, kMeshCountLimit);
-    for (int k = 0; k < kept; ++k) out.Counts.push_back(c.u16(2 + 2 * k));
+    for (int k = 0; k < kept; ++k)
+        out.Counts.push_back(c.u16(2 + 2 * k));
     return !out.Counts.empty();
 }
 
@@ -118,7 +122,8 @@ bool ReadInfraLinkRecord(const TLN_FrameSpan& frame, uint32_t recordSize, TLN_In
     return !c.bad();
 }
 
-bool ReadInfraLinkData(const TLN_FrameSpan& frame, int area, int mesh, uint32_t record, TLN_Infra_Link_Data& out) {
+bool ReadInfraLinkData(const TLN_FrameSpan& frame, int area, int mesh, uint32_t record,
+                       TLN_Infra_Link_Data& out) {
     out = {};
     TLN_Infra_Link_Frame header;
     TLN_TmcMeshInfoRec info;
@@ -134,9 +139,11 @@ bool ReadInfraLinkData(const TLN_FrameSpan& frame, int area, int mesh, uint32_t 
 }
 
 bool ReadInfraLinkData(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header, int area,
-                       const TLN_TmcMeshInfoRec& mesh, int64_t recordsBefore, uint32_t record, TLN_Infra_Link_Data& out) {
+                       const TLN_TmcMeshInfoRec& mesh, int64_t recordsBefore, uint32_t record,
+                       TLN_Infra_Link_Data& out) {
     out = {};
-    if (area < 0 || area >= kInfraLinkAreaCount || record >= mesh.Total() || header.LinkRecordSize == 0) return false;
+    if (area < 0 || area >= kInfraLinkAreaCount || record >= mesh.Total() || header.LinkRecordSize == 0)
+        return false;
     const int64_t start = header.Areas[size_t(area)].DataPosition;
     if (start < 0) return false;
     const int64_t position = start + int64_t(header.LinkRecordSize) * (recordsBefore + record);
@@ -148,8 +155,10 @@ bool ReadInfraLinkData(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& h
     // names its road link count in the first.
     if (out.RoadLinkTablePosition >= 0 && out.Record.Attribute != 3 && header.RoadLinkRecordSize > 0) {
         const uint32_t count = out.Record.Attribute == 0 ? out.Record.FirstNumber : 1;
-        const int64_t first = out.RoadLinkTablePosition + int64_t(out.Record.SecondNumber) * header.RoadLinkRecordSize;
-        const int64_t tableEnd = std::min(frame.End(), out.RoadLinkTablePosition + int64_t(header.RoadLinkTableSize));
+        const int64_t first =
+            out.RoadLinkTablePosition + int64_t(out.Record.SecondNumber) * header.RoadLinkRecordSize;
+        const int64_t tableEnd =
+            std::min(frame.End(), out.RoadLinkTablePosition + int64_t(header.RoadLinkTableSize));
         if (first + int64_t(header.RoadLinkRecordSize) <= tableEnd) {
             out.RoadLinkPosition = first;
             out.RoadLinkCount =

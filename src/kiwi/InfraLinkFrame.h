@@ -113,16 +113,18 @@ bool ReadInfraLinkFrame(const TLN_FrameSpan& frame, TLN_Infra_Link_Frame& out);
 // Mesh j of area a (0..2); true for an accepted frame, a mesh inside the frame and at least one count.
 bool ReadMeshInfo(const TLN_FrameSpan& frame, int area, TLN_TmcMeshInfoRec& out, int mesh);
 // The same with the frame's header already read.
-bool ReadMeshInfo(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header, int area, TLN_TmcMeshInfoRec& out,
-                  int mesh);
+bool ReadMeshInfo(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header, int area,
+                  TLN_TmcMeshInfoRec& out, int mesh);
 // The record at position, recordSize bytes long (the header's Size of Infrastructure Link Data Record).
 bool ReadInfraLinkRecord(const TLN_FrameSpan& frame, uint32_t recordSize, TLN_Infra_Link_Record& out,
                          int64_t position);
 // Record j of mesh m of area a: its records follow those of the earlier meshes of the area.
-bool ReadInfraLinkData(const TLN_FrameSpan& frame, int area, int mesh, uint32_t record, TLN_Infra_Link_Data& out);
+bool ReadInfraLinkData(const TLN_FrameSpan& frame, int area, int mesh, uint32_t record,
+                       TLN_Infra_Link_Data& out);
 // The same with the header and the mesh read, and the number of records of the area's earlier meshes.
 bool ReadInfraLinkData(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header, int area,
-                       const TLN_TmcMeshInfoRec& mesh, int64_t recordsBefore, uint32_t record, TLN_Infra_Link_Data& out);
+                       const TLN_TmcMeshInfoRec& mesh, int64_t recordsBefore, uint32_t record,
+                       TLN_Infra_Link_Data& out);
 bool ReadRoadLinkCorrespondence(const TLN_FrameSpan& frame, TLN_Road_Link_Corresponding_Rec& out,
                                 int64_t position);
 // The meshes of an area that lie in the frame (the stored count, cut at the frame's end).

@@ -6,7 +6,9 @@
 
 namespace {
 
-bool isUtf16(int codePage) { return codePage == CodePageUtf16Kiwi || codePage == CodePageUtf16BigEndian; }
+bool isUtf16(int codePage) {
+    return codePage == CodePageUtf16Kiwi || codePage == CodePageUtf16BigEndian;
+}
 
 // A multi-language table announces its languages + 1 in the word at P + 2.
 constexpr uint16_t kFirstTableCount = 3;
@@ -19,8 +21,8 @@ TLN_TextPages TLN_TextPages::Current() {
                          MapAnsiCodePage.load(std::memory_order_relaxed)};
 }
 
-KiwiText ConvertText(const TLN_FrameSpan& frame, int64_t byteCount, int64_t position, const TLN_TextPages& pages,
-                     bool keepRaw, bool* found) {
+KiwiText ConvertText(const TLN_FrameSpan& frame, int64_t byteCount, int64_t position,
+                     const TLN_TextPages& pages, bool keepRaw, bool* found) {
     const bool inside = byteCount <= 0 || frame.Contains(position, byteCount);
     if (found) *found = inside;
     // A string that runs past its frame is not there: no part of it is shown.
@@ -34,9 +36,11 @@ KiwiText ConvertText(const TLN_FrameSpan& frame, int64_t byteCount, int64_t posi
         qsizetype length = bytes.size();
         if (isUtf16(pages.Text)) {
             length &= ~qsizetype(1);
-            while (length >= 2 && bytes[length - 1] == 0 && bytes[length - 2] == 0) length -= 2;
+            while (length >= 2 && bytes[length - 1] == 0 && bytes[length - 2] == 0)
+                length -= 2;
         } else {
-            while (length >= 1 && bytes[length - 1] == 0) --length;
+            while (length >= 1 && bytes[length - 1] == 0)
+                --length;
         }
         result.raw = bytes.first(length).toByteArray();
     }

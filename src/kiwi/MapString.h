@@ -18,10 +18,11 @@ struct TLN_TextPages {
 };
 
 // Bytes of a stored string as the conversion takes them: count bytes at position; a string that does not
-// lie wholly in the frame is not found and gives nothing. The text has one trailing NUL cut; the raw bytes, when keepRaw is set, have every trailing NUL removed
-// (every trailing zero 16-bit unit in UTF-16). found is false when the bytes are not all in the frame.
-KiwiText ConvertText(const TLN_FrameSpan& frame, int64_t byteCount, int64_t position, const TLN_TextPages& pages,
-                     bool keepRaw = true, bool* found = nullptr);
+// lie wholly in the frame is not found and gives nothing. The text has one trailing NUL cut; the raw bytes,
+// when keepRaw is set, have every trailing NUL removed (every trailing zero 16-bit unit in UTF-16). found is
+// false when the bytes are not all in the frame.
+KiwiText ConvertText(const TLN_FrameSpan& frame, int64_t byteCount, int64_t position,
+                     const TLN_TextPages& pages, bool keepRaw = true, bool* found = nullptr);
 // The character string form at P: a multi-language table when the word at P + 2 is 3..15 (language k's
 // string at P + 2 × the word at P + 2k; language 0 or one beyond the table reads language 1), else one
 // string; a string is a word count followed by that many words of text.

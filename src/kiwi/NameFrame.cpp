@@ -24,8 +24,8 @@ bool ReadNameDataFrame(const TLN_FrameSpan& frame, const TLN_Level_Management_Re
         const int64_t list = n + 2 * int64_t(entry.Offset);
         if (entry.Offset != 0xFFFF && frame.Contains(list, kNameRecordFixedSize)) {
             entry.ListPosition = list;
-            entry.RecordCount =
-                uint16_t(std::min<int64_t>(entry.StoredRecordCount, (frame.End() - list) / kNameRecordFixedSize));
+            entry.RecordCount = uint16_t(
+                std::min<int64_t>(entry.StoredRecordCount, (frame.End() - list) / kNameRecordFixedSize));
         }
         out.Classes.push_back(entry);
     }
@@ -52,8 +52,9 @@ bool ReadNameRecord(const TLN_FrameSpan& frame, uint32_t mask, bool keepRaw, TLN
     if (out.StringType == 0 || out.StringType == 7) return true;
 
     // The record's fields stay inside the record when its size covers the fixed part.
-    const TLN_FrameSpan record =
-        out.Size >= kNameRecordFixedSize ? frame.Sub(position, out.Size) : frame.Sub(position, frame.End() - position);
+    const TLN_FrameSpan record = out.Size >= kNameRecordFixedSize
+                                     ? frame.Sub(position, out.Size)
+                                     : frame.Sub(position, frame.End() - position);
     const BeCursor c = record.At(position);
     const uint8_t t = out.StringType;
     out.TypeCode = c.u16(4);
@@ -97,7 +98,8 @@ bool ReadNameRecord(const TLN_FrameSpan& frame, uint32_t mask, bool keepRaw, TLN
     return true;
 }
 
-std::vector<int64_t> NameRecordPositions(const TLN_FrameSpan& frame, const TLN_Name_Management_Information& entry) {
+std::vector<int64_t> NameRecordPositions(const TLN_FrameSpan& frame,
+                                         const TLN_Name_Management_Information& entry) {
     if (entry.ListPosition < 0) return {};
     return ChainedRecords(frame, entry.ListPosition, entry.RecordCount, 4,
                           [](const BeCursor& c, int64_t) { return int64_t(2 * (c.u16(0) & 0xFFF)); });

@@ -88,6 +88,8 @@ bool ReadNameDataFrame(const TLN_FrameSpan& frame, const TLN_Level_Management_Re
 // The record at R when it is shown at mask (only then is it read past its display flags); the string is
 // converted with pages, in the given language, and with keepRaw its bytes are kept as well.
 bool ReadNameRecord(const TLN_FrameSpan& frame, uint32_t mask, bool keepRaw, TLN_Name_Data_Record& out,
-                    int64_t position, uint32_t language = 0, const TLN_TextPages& pages = TLN_TextPages::Current());
+                    int64_t position, uint32_t language = 0,
+                    const TLN_TextPages& pages = TLN_TextPages::Current());
 // The records of a class one after another, as many as its count says and fit in the frame.
-std::vector<int64_t> NameRecordPositions(const TLN_FrameSpan& frame, const TLN_Name_Management_Information& entry);
+std::vector<int64_t> NameRecordPositions(const TLN_FrameSpan& frame,
+                                         const TLN_Name_Management_Information& entry);

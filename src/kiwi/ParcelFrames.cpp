@@ -46,7 +46,8 @@ TLN_FrameSpan TLN_Parcel_Frames::Frame(int index) const {
     return referenceSpan(Parcel, Table.References[size_t(index)]);
 }
 
-std::shared_ptr<const TLN_Parcel_Frames> LoadParcelFrames(TLN_KiwiMap& map, const std::shared_ptr<TLN_Stream>& stream,
+std::shared_ptr<const TLN_Parcel_Frames> LoadParcelFrames(TLN_KiwiMap& map,
+                                                          const std::shared_ptr<TLN_Stream>& stream,
                                                           uint8_t level, int64_t address, uint32_t size) {
     const TLN_Level_Management_Record* record = map.Level(level);
     if (!stream || !record || address < 0 || size == 0) return nullptr;
@@ -71,13 +72,14 @@ std::shared_ptr<const TLN_Parcel_Frames> LoadParcelFrames(TLN_KiwiMap& map, cons
 
     const int64_t guidance = frames->Header.RouteGuidancePosition;
     if (guidance > 0) {
-        const int64_t bytes =
-            frames->Header.RouteGuidanceSize ? int64_t(frames->Header.RouteGuidanceSize) : kRouteGuidanceFallbackRead;
+        const int64_t bytes = frames->Header.RouteGuidanceSize ? int64_t(frames->Header.RouteGuidanceSize)
+                                                               : kRouteGuidanceFallbackRead;
         const Span span = cached(map, stream, guidance, bytes, MapSpanCache::Kind::RouteGuidanceFrame);
         if (span->size() >= size_t(kRouteGuidanceHeaderFixedSize)) {
             frames->RouteGuidance = TLN_FrameSpan(span, guidance, guidance, int64_t(span->size()));
-            DecodeRouteGuidanceHeader(BeCursor(span->data(), span->size()), guidance, record->RouteGuidanceBasicCount,
-                                      record->RouteGuidanceExtendedCount, frames->RouteGuidanceHeader);
+            DecodeRouteGuidanceHeader(BeCursor(span->data(), span->size()), guidance,
+                                      record->RouteGuidanceBasicCount, record->RouteGuidanceExtendedCount,
+                                      frames->RouteGuidanceHeader);
             frames->HasRouteGuidance = true;
             const auto& references = frames->RouteGuidanceHeader.Basic;
             if (references.size() > 0) frames->Guidance = referenceSpan(frames->RouteGuidance, references[0]);

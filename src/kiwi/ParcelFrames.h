@@ -42,7 +42,8 @@ struct TLN_Parcel_Frames {
 // Reads (or takes from the map's span cache) the frames of the parcel whose main map data frame lies at
 // address in stream, size bytes long (the parcel record's address and size). Null when the frame cannot
 // be read at all.
-std::shared_ptr<const TLN_Parcel_Frames> LoadParcelFrames(TLN_KiwiMap& map, const std::shared_ptr<TLN_Stream>& stream,
+std::shared_ptr<const TLN_Parcel_Frames> LoadParcelFrames(TLN_KiwiMap& map,
+                                                          const std::shared_ptr<TLN_Stream>& stream,
                                                           uint8_t level, int64_t address, uint32_t size);
 // The same for a parcel record (undivided: a divided parcel's record has no frame).
 std::shared_ptr<const TLN_Parcel_Frames> LoadParcelFrames(TLN_KiwiMap& map, uint8_t level,

@@ -27,7 +27,8 @@ void decodeShape(const TLN_FrameSpan& frame, int64_t position, int64_t limit, TL
     const int64_t room = std::max<int64_t>(0, (int64_t(c.size()) - kLinkShapeFixedSize) / 2);
     const int64_t count = std::min<int64_t>(out.StoredPointCount, room);
     out.Points.resize(size_t(count));
-    for (int64_t i = 0; i < count; ++i) out.Points[size_t(i)] = c.u16(kLinkShapeFixedSize + 2 * i);
+    for (int64_t i = 0; i < count; ++i)
+        out.Points[size_t(i)] = c.u16(kLinkShapeFixedSize + 2 * i);
 }
 
 // The end of the multilink's bytes: its size when it has one, else the frame's end.
@@ -146,8 +147,9 @@ bool ReadMultiLink(const TLN_FrameSpan& frame, TLN_MultiLink_Data_Record& out, i
         out.Links.push_back(std::move(shape));
         if (cut) break;
     }
-    out.Truncated = out.Links.size() < out.NodeCount ||
-                    (!out.Links.empty() && out.Links.back().Points.size() < out.Links.back().StoredPointCount);
+    out.Truncated =
+        out.Links.size() < out.NodeCount ||
+        (!out.Links.empty() && out.Links.back().Points.size() < out.Links.back().StoredPointCount);
     return true;
 }
 
@@ -191,7 +193,8 @@ bool ReadNodeAdditionalInfo(const TLN_FrameSpan& frame, const TLN_MultiLink_Node
 bool ReadLinkNodeConnection(const TLN_FrameSpan& frame, int node, TLN_Link_Node_Connection& out,
                             const TLN_Level_Management_Record& level, int64_t position) {
     out = {};
-    if (node < 0 || !ReadMultiLinkHeader(frame, out.Header, position) || node >= out.Header.NodeCount) return false;
+    if (node < 0 || !ReadMultiLinkHeader(frame, out.Header, position) || node >= out.Header.NodeCount)
+        return false;
     const int64_t limit = multiLinkLimit(frame, out.Header);
     // Node k's shape data follow the shape data of nodes 0..k-1.
     int64_t at = out.Header.ShapePosition();

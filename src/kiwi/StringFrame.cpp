@@ -3,8 +3,8 @@
 
 #include "kiwi/KiwiConversions.h"
 
-bool ReadCharacterStringRecord(const TLN_FrameSpan& frame, TLN_Character_String_Data_Rec& out, int64_t position,
-                               bool keepRaw, const TLN_TextPages& pages) {
+bool ReadCharacterStringRecord(const TLN_FrameSpan& frame, TLN_Character_String_Data_Rec& out,
+                               int64_t position, bool keepRaw, const TLN_TextPages& pages) {
     out = {};
     if (!frame.Contains(position, 4)) return false;
     out.Position = position;

@@ -34,7 +34,9 @@ struct TLN_Character_String_Data_Rec {
     bool VoiceFlag() const { return VoiceWord & 0x8000; }
     uint8_t SpeakerCode() const { return uint8_t((VoiceWord >> 12) & 7); }
     uint8_t RegenerationMethod() const { return uint8_t((VoiceWord >> 8) & 15); }
-    int64_t Size() const { return kStringRecordFixedSize + 2 * (int64_t(DisplayLength()) + PronunciationLength()); }
+    int64_t Size() const {
+        return kStringRecordFixedSize + 2 * (int64_t(DisplayLength()) + PronunciationLength());
+    }
 };
 
 struct TLN_Character_String_Item {
@@ -56,8 +58,9 @@ struct TLN_Character_String_Data_Frame {
 };
 
 // The record at C; false when its fixed part and strings are not all in the frame.
-bool ReadCharacterStringRecord(const TLN_FrameSpan& frame, TLN_Character_String_Data_Rec& out, int64_t position,
-                               bool keepRaw = true, const TLN_TextPages& pages = TLN_TextPages::Current());
+bool ReadCharacterStringRecord(const TLN_FrameSpan& frame, TLN_Character_String_Data_Rec& out,
+                               int64_t position, bool keepRaw = true,
+                               const TLN_TextPages& pages = TLN_TextPages::Current());
 // The frame at S with every item's records (counts accepted as far as the records fit in the frame).
-bool ReadCharacterString(const TLN_FrameSpan& frame, TLN_Character_String_Data_Frame& out, bool keepRaw = true,
-                         const TLN_TextPages& pages = TLN_TextPages::Current());
+bool ReadCharacterString(const TLN_FrameSpan& frame, TLN_Character_String_Data_Frame& out,
+                         bool keepRaw = true, const TLN_TextPages& pages = TLN_TextPages::Current());

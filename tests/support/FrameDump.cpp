@@ -45,9 +45,10 @@ std::string text(const KiwiText& value) {
 
 class Dumper {
 public:
-    Dumper(const TLN_KiwiMap& map, const TLN_Parcel_Frames& frames, std::ostream* out, const FrameDumpOptions& options)
-        : map_(map), frames_(frames), out_(out), options_(options),
-          level_(map.GetLevel(frames.Level)), system_(map.SystemNumber()) {}
+    Dumper(const TLN_KiwiMap& map, const TLN_Parcel_Frames& frames, std::ostream* out,
+           const FrameDumpOptions& options)
+        : map_(map), frames_(frames), out_(out), options_(options), level_(map.GetLevel(frames.Level)),
+          system_(map.SystemNumber()) {}
 
     size_t run() {
         roads();
@@ -71,16 +72,17 @@ private:
         if (out_)
             *out_ << "road " << road.Position << " header " << road.HeaderSize << " intersections "
                   << road.IntersectionCount << " classes " << int(road.DisplayClassCount) << " additional "
-                  << int(road.AdditionalDataCount) << " level " << hex(road.RoutePlanningLevel) << " expansion "
-                  << road.ExpansionFlag() << "\n";
+                  << int(road.AdditionalDataCount) << " level " << hex(road.RoutePlanningLevel)
+                  << " expansion " << road.ExpansionFlag() << "\n";
         for (size_t i = 0; i < road.Classes.size(); ++i) {
             const TLN_Road_Display_Class& roadClass = road.Classes[i];
             ++records_;
             if (out_)
-                *out_ << "road-class " << i << " position " << roadClass.Position << " offset " << roadClass.Offset
-                      << " polylines " << roadClass.PolylineCount << "/" << roadClass.StoredPolylineCount
-                      << " type " << int(roadClass.RoadType) << "\n";
-            for (const int64_t position : MultiLinkPositions(frame, roadClass)) multiLink(frame, position);
+                *out_ << "road-class " << i << " position " << roadClass.Position << " offset "
+                      << roadClass.Offset << " polylines " << roadClass.PolylineCount << "/"
+                      << roadClass.StoredPolylineCount << " type " << int(roadClass.RoadType) << "\n";
+            for (const int64_t position : MultiLinkPositions(frame, roadClass))
+                multiLink(frame, position);
         }
     }
 
@@ -89,16 +91,17 @@ private:
         if (!ReadMultiLink(frame, m, position)) return;
         ++records_;
         if (out_)
-            *out_ << "multilink " << m.Position << " size " << m.Size << " header " << m.HeaderSize << " nodes "
-                  << m.NodeCount << " shape " << m.ShapeInfoSize << " additional " << m.NodeAdditionalInfoSize
-                  << " altitude " << m.AltitudeInfoSize << " passage " << m.PassageRegulationInfoSize << " street "
-                  << m.StreetAddressFlag << ":" << m.StreetAddressInfoSize << " expansion " << m.DataExpansionFlag
-                  << m.HeaderExpansionFlag << " type " << int(m.RoadTypeCode) << " flags " << hex(m.Flags)
-                  << " linkid " << m.LinkIdFlag << ":" << hex(m.StartLinkId) << "-" << hex(m.EndLinkId) << " route "
+            *out_ << "multilink " << m.Position << " size " << m.Size << " header " << m.HeaderSize
+                  << " nodes " << m.NodeCount << " shape " << m.ShapeInfoSize << " additional "
+                  << m.NodeAdditionalInfoSize << " altitude " << m.AltitudeInfoSize << " passage "
+                  << m.PassageRegulationInfoSize << " street " << m.StreetAddressFlag << ":"
+                  << m.StreetAddressInfoSize << " expansion " << m.DataExpansionFlag << m.HeaderExpansionFlag
+                  << " type " << int(m.RoadTypeCode) << " flags " << hex(m.Flags) << " linkid "
+                  << m.LinkIdFlag << ":" << hex(m.StartLinkId) << "-" << hex(m.EndLinkId) << " route "
                   << m.RouteNumberFlag << ":" << m.RouteNumber << " guidance " << m.RouteGuidanceFlag << ":"
                   << hex(m.RouteGuidanceDataOffset) << " infra " << m.InfraLinkFlag << " planning "
-                  << m.RoutePlanningFlag << " altitude-flag " << m.AltitudeFlag << (m.Truncated ? " truncated" : "")
-                  << "\n";
+                  << m.RoutePlanningFlag << " altitude-flag " << m.AltitudeFlag
+                  << (m.Truncated ? " truncated" : "") << "\n";
         for (size_t k = 0; k < m.Links.size(); ++k) {
             const TLN_Link_Shape_Data& shape = m.Links[k];
             ++records_;
@@ -108,7 +111,8 @@ private:
                       << int(shape.RelativeY) << ":" << shape.Y << " points " << shape.StoredPointCount << " "
                       << words(shape.Points) << "\n";
             TLN_Link_Node_Connection connection;
-            if (!ReadMultiLinkNode(frame, m, int(k), level_, connection.Node, connection.Additional)) continue;
+            if (!ReadMultiLinkNode(frame, m, int(k), level_, connection.Node, connection.Additional))
+                continue;
             node(connection, int(k));
             if (m.StreetAddressFlag && connection.Node.StreetAddress()) {
                 TLN_Street_Address_Record street;
@@ -122,32 +126,34 @@ private:
         const TLN_MultiLink_Node_Record& n = connection.Node;
         ++records_;
         if (out_)
-            *out_ << "node " << n.Position << " node " << k << " type " << int(n.TargetNodeType) << " boundary "
-                  << n.OnBoundary << " flag28 " << n.Flag28 << " position " << int(n.ParcelPosition) << " crossing "
-                  << int(n.CrossingClass) << "/" << n.CrossingNumber << "/" << n.CrossingNode << " flags "
-                  << hex(n.Flags) << " additional " << hex(n.AdditionalOffset) << " linktype "
-                  << int(n.LinkTypeCode) << "\n";
+            *out_ << "node " << n.Position << " node " << k << " type " << int(n.TargetNodeType)
+                  << " boundary " << n.OnBoundary << " flag28 " << n.Flag28 << " position "
+                  << int(n.ParcelPosition) << " crossing " << int(n.CrossingClass) << "/" << n.CrossingNumber
+                  << "/" << n.CrossingNode << " flags " << hex(n.Flags) << " additional "
+                  << hex(n.AdditionalOffset) << " linktype " << int(n.LinkTypeCode) << "\n";
         const TLN_Node_Additional_Info& a = connection.Additional;
         if (!a.Found) return;
         ++records_;
         if (out_)
-            *out_ << "additional " << a.Position << " shape " << hex(a.LinkShapeDataOffset) << " differential "
-                  << a.DifferentialLinkId << " width " << hex(a.RoadWidthLanes) << " direction "
-                  << int(a.WidthDirection()) << " lanes " << int(a.ForwardLanes()) << "/" << int(a.BackwardLanes())
-                  << " widths " << int(a.ForwardWidth()) << "/" << int(a.BackwardWidth()) << " intersection "
-                  << hex(a.IntersectionGuidanceOffset) << " name " << hex(a.StreetNameOffset) << " address "
-                  << hex(a.StreetAddressOffset) << " passage " << hex(a.PassageRegulationOffset) << " region "
-                  << a.RegionNumber << " length " << a.LinkLength << " boundary " << hex(a.BoundaryWord) << "\n";
+            *out_ << "additional " << a.Position << " shape " << hex(a.LinkShapeDataOffset)
+                  << " differential " << a.DifferentialLinkId << " width " << hex(a.RoadWidthLanes)
+                  << " direction " << int(a.WidthDirection()) << " lanes " << int(a.ForwardLanes()) << "/"
+                  << int(a.BackwardLanes()) << " widths " << int(a.ForwardWidth()) << "/"
+                  << int(a.BackwardWidth()) << " intersection " << hex(a.IntersectionGuidanceOffset)
+                  << " name " << hex(a.StreetNameOffset) << " address " << hex(a.StreetAddressOffset)
+                  << " passage " << hex(a.PassageRegulationOffset) << " region " << a.RegionNumber
+                  << " length " << a.LinkLength << " boundary " << hex(a.BoundaryWord) << "\n";
     }
 
     void streetAddress(const TLN_Street_Address_Record& s) {
         ++records_;
         if (out_)
             *out_ << "street-address " << s.Position << " size " << s.Size << " details " << hex(s.Details)
-                  << " admin " << s.AdministrativeLeft << "/" << s.AdministrativeRight << " street " << s.StreetLeft
-                  << "/" << s.StreetRight << " kinds " << int(s.LeftKind) << "/" << int(s.RightKind) << " type "
-                  << int(s.AddressType) << " house " << s.HouseNumber << " left " << s.LeftStart << "-" << s.LeftEnd
-                  << " right " << s.RightStart << "-" << s.RightEnd << "\n";
+                  << " admin " << s.AdministrativeLeft << "/" << s.AdministrativeRight << " street "
+                  << s.StreetLeft << "/" << s.StreetRight << " kinds " << int(s.LeftKind) << "/"
+                  << int(s.RightKind) << " type " << int(s.AddressType) << " house " << s.HouseNumber
+                  << " left " << s.LeftStart << "-" << s.LeftEnd << " right " << s.RightStart << "-"
+                  << s.RightEnd << "\n";
     }
 
     void background() {
@@ -158,7 +164,9 @@ private:
             return;
         }
         ++records_;
-        if (out_) *out_ << "background " << b.Position << " header " << b.HeaderSize << " classes " << b.ClassCount << "\n";
+        if (out_)
+            *out_ << "background " << b.Position << " header " << b.HeaderSize << " classes " << b.ClassCount
+                  << "\n";
         for (size_t i = 0; i < b.Elements.size(); ++i) {
             const TLN_Element_Management_Information& e = b.Elements[i];
             if (!e.Present()) continue;
@@ -186,16 +194,18 @@ private:
 
     void graphics(const TLN_Minimum_Graphics_Data_Record& g) {
         std::string runs = "[";
-        for (size_t i = 0; i < g.PenUpRuns.size(); ++i) runs += (i ? " " : "") + hex(g.PenUpRuns[i]);
+        for (size_t i = 0; i < g.PenUpRuns.size(); ++i)
+            runs += (i ? " " : "") + hex(g.PenUpRuns[i]);
         runs += "]";
         *out_ << "graphics " << g.Position << " size " << g.Size << " flags " << g.Flag15 << g.TemporalFlag
-              << g.ExtendedFlag << " scale " << int(g.DisplayScaleFlags) << " type " << g.TypeCode << " word6 "
-              << hex(g.Word6) << " constant " << int(g.MultiplicationConstant) << " start " << int(g.RelativeX) << ":"
-              << g.StartX << "," << int(g.RelativeY) << ":" << g.StartY << " offsets " << g.StoredOffsetCount << " "
-              << words(g.Offsets) << " penup " << runs << " name " << g.NameFlag << ":" << g.NameOffset
-              << " aux " << g.AuxiliaryFlag << ":" << g.AuxiliaryData << " underground " << g.UndergroundFlag
-              << " additional " << g.AdditionalInfoFlag << ":" << int(g.AdditionalInfoType) << ":"
-              << hex(g.AdditionalPointer) << (g.Truncated ? " truncated" : "") << "\n";
+              << g.ExtendedFlag << " scale " << int(g.DisplayScaleFlags) << " type " << g.TypeCode
+              << " word6 " << hex(g.Word6) << " constant " << int(g.MultiplicationConstant) << " start "
+              << int(g.RelativeX) << ":" << g.StartX << "," << int(g.RelativeY) << ":" << g.StartY
+              << " offsets " << g.StoredOffsetCount << " " << words(g.Offsets) << " penup " << runs
+              << " name " << g.NameFlag << ":" << g.NameOffset << " aux " << g.AuxiliaryFlag << ":"
+              << g.AuxiliaryData << " underground " << g.UndergroundFlag << " additional "
+              << g.AdditionalInfoFlag << ":" << int(g.AdditionalInfoType) << ":" << hex(g.AdditionalPointer)
+              << (g.Truncated ? " truncated" : "") << "\n";
     }
 
     void names() {
@@ -206,13 +216,16 @@ private:
             return;
         }
         ++records_;
-        if (out_) *out_ << "names " << n.Position << " header " << n.HeaderSize << " classes " << n.ClassCount << "\n";
+        if (out_)
+            *out_ << "names " << n.Position << " header " << n.HeaderSize << " classes " << n.ClassCount
+                  << "\n";
         for (size_t i = 0; i < n.Classes.size(); ++i) {
             const TLN_Name_Management_Information& entry = n.Classes[i];
             ++records_;
             if (out_)
-                *out_ << "name-class " << i << " list " << entry.ListPosition << " offset " << hex(entry.Offset)
-                      << " records " << entry.RecordCount << "/" << entry.StoredRecordCount << "\n";
+                *out_ << "name-class " << i << " list " << entry.ListPosition << " offset "
+                      << hex(entry.Offset) << " records " << entry.RecordCount << "/"
+                      << entry.StoredRecordCount << "\n";
             for (const int64_t position : NameRecordPositions(frame, entry)) {
                 TLN_Name_Data_Record r;
                 if (!ReadNameRecord(frame, options_.mask, options_.keepRaw, r, position, options_.language,
@@ -226,7 +239,8 @@ private:
 
     void nameRecord(const TLN_Name_Data_Record& r) {
         *out_ << "name " << r.Position << " size " << r.Size << " flags " << r.Flag15 << r.TemporalFlag
-              << r.ExtendedFlag << " scale " << int(r.DisplayScaleFlags) << " string-type " << int(r.StringType);
+              << r.ExtendedFlag << " scale " << int(r.DisplayScaleFlags) << " string-type "
+              << int(r.StringType);
         if (!r.Readable) {
             *out_ << " unreadable\n";
             return;
@@ -239,7 +253,8 @@ private:
             *out_ << " placement " << int(r.PlacementType) << " id " << int(r.IdentificationFlag) << " draw "
                   << hex(r.DrawDataOffset) << " points " << words(r.PlacementPoints);
         else
-            *out_ << " start " << int(r.RelativeX) << ":" << r.StartX << "," << int(r.RelativeY) << ":" << r.StartY;
+            *out_ << " start " << int(r.RelativeX) << ":" << r.StartX << "," << int(r.RelativeY) << ":"
+                  << r.StartY;
         if (r.StringType == 2) *out_ << " offset " << int(r.OffsetX()) << "," << int(r.OffsetY());
         if (r.StringType == 5) *out_ << " angle " << r.Angle() << " word " << hex(r.TypeWord);
         if (r.StringType == 6) *out_ << " position " << int(r.PlacementPosition());
@@ -258,10 +273,10 @@ private:
         if (out_)
             *out_ << "infra " << f.Position << " accepted " << accepted << " office " << f.Office.X << ","
                   << f.Office.Y << " floor " << int(f.Office.ByteValue) << " date " << hex(f.Office.WordValue)
-                  << " code " << hex(f.IdentificationCode) << " header " << f.HeaderSize << " meshes " << f.MeshCount
-                  << " linkid " << f.LinkIdFlag() << " sizes " << f.MeshRecordSize << "/" << f.LinkRecordSize << "/"
-                  << f.RoadLinkRecordSize << " roadlinks " << f.RoadLinkTablePosition << ":" << f.RoadLinkTableSize
-                  << "\n";
+                  << " code " << hex(f.IdentificationCode) << " header " << f.HeaderSize << " meshes "
+                  << f.MeshCount << " linkid " << f.LinkIdFlag() << " sizes " << f.MeshRecordSize << "/"
+                  << f.LinkRecordSize << "/" << f.RoadLinkRecordSize << " roadlinks "
+                  << f.RoadLinkTablePosition << ":" << f.RoadLinkTableSize << "\n";
         if (!accepted) return;
         for (int a = 0; a < kInfraLinkAreaCount; ++a) {
             const TLN_Infra_Link_Area& area = f.Areas[size_t(a)];
@@ -276,8 +291,8 @@ private:
                 if (!ReadMeshInfo(frame, f, a, mesh, m)) continue;
                 ++records_;
                 if (out_)
-                    *out_ << "mesh " << a << "/" << m << " position " << mesh.Position << " code " << hex(mesh.MeshCode)
-                          << " counts " << words(mesh.Counts) << "\n";
+                    *out_ << "mesh " << a << "/" << m << " position " << mesh.Position << " code "
+                          << hex(mesh.MeshCode) << " counts " << words(mesh.Counts) << "\n";
                 for (uint32_t j = 0; j < mesh.Total(); ++j) {
                     TLN_Infra_Link_Data data;
                     if (!ReadInfraLinkData(frame, f, a, mesh, before, j, data)) break;
@@ -288,19 +303,21 @@ private:
         }
     }
 
-    void infraLink(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header, const TLN_Infra_Link_Data& data,
-                   int a, int m, uint32_t j) {
+    void infraLink(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header,
+                   const TLN_Infra_Link_Data& data, int a, int m, uint32_t j) {
         const TLN_Infra_Link_Record& r = data.Record;
         ++records_;
         if (out_)
             *out_ << "infra-link " << a << "/" << m << "/" << j << " position " << r.Position << " attribute "
                   << int(r.Attribute) << " exceptional " << int(r.Exceptional) << " number " << r.LinkNumber
-                  << " length " << r.Length << " records " << r.FirstNumber << "/" << r.SecondNumber << " distances "
-                  << r.OriginDistance << "/" << r.EndDistance << " long " << r.HasLongNumber << ":"
-                  << hex(r.LongNumber) << " roadlinks " << data.RoadLinkPosition << "x" << data.RoadLinkCount << "\n";
+                  << " length " << r.Length << " records " << r.FirstNumber << "/" << r.SecondNumber
+                  << " distances " << r.OriginDistance << "/" << r.EndDistance << " long " << r.HasLongNumber
+                  << ":" << hex(r.LongNumber) << " roadlinks " << data.RoadLinkPosition << "x"
+                  << data.RoadLinkCount << "\n";
         for (uint16_t k = 0; k < data.RoadLinkCount; ++k) {
             TLN_Road_Link_Corresponding_Rec link;
-            if (!ReadRoadLinkCorrespondence(frame, link, data.RoadLinkPosition + int64_t(k) * header.RoadLinkRecordSize))
+            if (!ReadRoadLinkCorrespondence(frame, link,
+                                            data.RoadLinkPosition + int64_t(k) * header.RoadLinkRecordSize))
                 break;
             ++records_;
             if (out_)
@@ -330,12 +347,13 @@ private:
             ReadTowardName(frame, r, p);
             ++records_;
             if (!out_) continue;
-            *out_ << "toward " << p << " attribute " << hex(r.Attribute) << " distance " << r.DistanceInformation
-                  << " points " << r.Points.size();
+            *out_ << "toward " << p << " attribute " << hex(r.Attribute) << " distance "
+                  << r.DistanceInformation << " points " << r.Points.size();
             for (const auto& point : r.Points) {
                 *out_ << " [" << hex(point.Attribute) << " string " << point.StringFlag() << ":"
                       << point.StringPosition << " nodes";
-                for (const auto& node : point.Nodes) *out_ << " " << hex(node.NodeInformation) << "/" << node.DirectionInformation;
+                for (const auto& node : point.Nodes)
+                    *out_ << " " << hex(node.NodeInformation) << "/" << node.DirectionInformation;
                 *out_ << "]";
             }
             *out_ << "\n";
@@ -347,10 +365,11 @@ private:
             if (!out_) continue;
             *out_ << "direction " << p << " attribute " << hex(r.Attribute) << " points " << r.Points.size();
             for (const auto& point : r.Points) {
-                *out_ << " [" << hex(point.Attribute) << " code " << hex(point.GuidanceCode()) << " intersection "
-                      << hex(point.IntersectionInformation) << " string " << point.StringFlag() << ":"
-                      << point.StringPosition << " nodes";
-                for (const auto& node : point.Nodes) *out_ << " " << hex(node.NodeInformation) << "/" << node.DirectionInformation;
+                *out_ << " [" << hex(point.Attribute) << " code " << hex(point.GuidanceCode())
+                      << " intersection " << hex(point.IntersectionInformation) << " string "
+                      << point.StringFlag() << ":" << point.StringPosition << " nodes";
+                for (const auto& node : point.Nodes)
+                    *out_ << " " << hex(node.NodeInformation) << "/" << node.DirectionInformation;
                 *out_ << "]";
             }
             *out_ << "\n";
@@ -361,9 +380,9 @@ private:
             ++records_;
             if (out_)
                 *out_ << "structure " << p << " attribute " << hex(r.Attribute) << " distance "
-                      << r.DistanceInformation << " offset " << r.OffsetDistance << " height " << r.HeightInformation
-                      << " intersection " << r.IntersectionInformation << " string " << r.StringFlag() << ":"
-                      << r.StringPosition << "\n";
+                      << r.DistanceInformation << " offset " << r.OffsetDistance << " height "
+                      << r.HeightInformation << " intersection " << r.IntersectionInformation << " string "
+                      << r.StringFlag() << ":" << r.StringPosition << "\n";
         }
     }
 
@@ -371,21 +390,23 @@ private:
         TLN_Character_String_Data_Frame s;
         if (!ReadCharacterString(frames_.Strings, s, options_.keepRaw, options_.pages)) return;
         ++records_;
-        if (out_) *out_ << "strings " << s.Position << " header " << s.HeaderSize << " items " << s.StoredItemCount << "\n";
+        if (out_)
+            *out_ << "strings " << s.Position << " header " << s.HeaderSize << " items " << s.StoredItemCount
+                  << "\n";
         for (size_t i = 0; i < s.Items.size(); ++i) {
             const TLN_Character_String_Item& item = s.Items[i];
             ++records_;
             if (out_)
-                *out_ << "string-item " << i << " list " << item.ListPosition << " records " << item.Records.size()
-                      << "/" << item.StoredRecordCount << "\n";
+                *out_ << "string-item " << i << " list " << item.ListPosition << " records "
+                      << item.Records.size() << "/" << item.StoredRecordCount << "\n";
             for (const TLN_Character_String_Data_Rec& r : item.Records) {
                 ++records_;
                 if (out_)
                     *out_ << "string " << r.Position << " attribute " << hex(r.Attribute) << " display "
                           << text(r.Display) << " pronunciation " << text(r.Pronunciation) << " voice "
                           << r.VoiceFlag() << " speaker " << int(r.SpeakerCode()) << " method "
-                          << int(r.RegenerationMethod()) << " address " << r.VoiceAddress << " size " << r.VoiceSize
-                          << "\n";
+                          << int(r.RegenerationMethod()) << " address " << r.VoiceAddress << " size "
+                          << r.VoiceSize << "\n";
             }
         }
     }

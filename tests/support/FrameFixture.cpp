@@ -57,7 +57,8 @@ void writeNameRecord(ByteWriter& w, const NameRecordSpec& r) {
     w.u16(r.typeCode).u16(r.word6);
     if (r.type == 4) {
         w.u16(r.drawOffset);
-        for (uint16_t point : r.placement) w.u16(point);
+        for (uint16_t point : r.placement)
+            w.u16(point);
     } else if (r.type != 0 && r.type != 7) {
         w.u16(r.x).u16(r.y);
         if (r.type == 2 || r.type == 5 || r.type == 6) w.u16(r.typeWord);
@@ -83,7 +84,8 @@ std::vector<uint8_t> languageTable(const std::string& first, const std::string& 
 
 std::vector<uint8_t> filler(size_t count, uint8_t seed) {
     std::vector<uint8_t> bytes(count);
-    for (size_t i = 0; i < count; ++i) bytes[i] = uint8_t(seed + i * 7);
+    for (size_t i = 0; i < count; ++i)
+        bytes[i] = uint8_t(seed + i * 7);
     return bytes;
 }
 
@@ -101,7 +103,8 @@ std::vector<uint8_t> encodeText(const std::string& utf8, int codePage) {
     const size_t result = iconv(cd, &inPointer, &inLeft, &outPointer, &outLeft);
     iconv_close(cd);
     if (result == size_t(-1)) throw std::runtime_error("frame fixture: text not encodable in the code page");
-    return std::vector<uint8_t>(reinterpret_cast<uint8_t*>(out.data()), reinterpret_cast<uint8_t*>(outPointer));
+    return std::vector<uint8_t>(reinterpret_cast<uint8_t*>(out.data()),
+                                reinterpret_cast<uint8_t*>(outPointer));
 }
 
 std::vector<uint8_t> characterString(const std::string& utf8, int codePage) {
@@ -117,7 +120,9 @@ std::string nameText(int counter, int which) {
     return std::string(names[which % 6]) + "-" + std::to_string(counter);
 }
 
-std::string otherLanguageText(int counter) { return "Moscow-" + std::to_string(counter); }
+std::string otherLanguageText(int counter) {
+    return "Moscow-" + std::to_string(counter);
+}
 
 std::string displayText(int counter, int item) {
     return std::string(item ? "Садовое кольцо " : "Ленинградское ш. ") + std::to_string(counter);
@@ -126,8 +131,8 @@ std::string displayText(int counter, int item) {
 std::vector<uint8_t> backgroundFrame(const FrameOptions& options, int64_t nameRecordWordOffset) {
     const int c = options.counter;
     ByteWriter w;
-    const size_t headerBytes = options.wide ? 4 + 6 * size_t(options.backgroundClasses)
-                                            : 2 + 4 * size_t(options.backgroundClasses);
+    const size_t headerBytes =
+        options.wide ? 4 + 6 * size_t(options.backgroundClasses) : 2 + 4 * size_t(options.backgroundClasses);
     w.u16(uint32_t(headerBytes / 2));
     if (options.wide) w.u16(0);
     std::vector<size_t> entries;
@@ -316,15 +321,17 @@ std::vector<uint8_t> infraLinkFrame(const FrameOptions& options, const std::vect
         w.u32(0xFFFFFFFFu).u16(0);
         for (int m = 0; m < meshes; ++m) {
             w.u16(uint32_t(0x5000 + 16 * a + m));
-            for (int k = 0; k < 4; ++k) w.u16(counts[a][m][k]);
+            for (int k = 0; k < 4; ++k)
+                w.u16(counts[a][m][k]);
         }
     }
     if (w.size() != header) throw std::logic_error("infra link header size");
-    auto link = [&](uint16_t word0, uint16_t length, uint16_t first, uint16_t second, std::vector<uint16_t> distances,
-                    uint32_t number) {
+    auto link = [&](uint16_t word0, uint16_t length, uint16_t first, uint16_t second,
+                    std::vector<uint16_t> distances, uint32_t number) {
         const size_t at = w.size();
         w.u16(word0).u16(length).u16(first).u16(second);
-        for (uint16_t d : distances) w.u16(d);
+        for (uint16_t d : distances)
+            w.u16(d);
         w.u32(number);
         w.padTo(at + linkBytes, 0);
     };
@@ -396,8 +403,8 @@ std::vector<uint8_t> stringFrame(const FrameOptions& options) {
     w.u16(6).u16(2); // header: 4 bytes + 2 items × 4
     const size_t items = w.size();
     w.u32(0).u32(0);
-    auto record = [&](const std::string& display, const std::string& pronunciation, uint16_t voice, uint32_t address,
-                      uint16_t sectors) {
+    auto record = [&](const std::string& display, const std::string& pronunciation, uint16_t voice,
+                      uint32_t address, uint16_t sectors) {
         std::vector<uint8_t> d = encodeText(display, cp);
         std::vector<uint8_t> p = encodeText(pronunciation, cp);
         d.resize((d.size() + 1) / 2 * 2, 0);
@@ -456,9 +463,10 @@ FrameBody buildRouteGuidanceFrames(const FrameOptions& options, int basic, int e
         body.references.push_back({int64_t(w.size()), int64_t(bytes.size())});
         appendEven(w, bytes);
     };
-    for (int j = 0; j < basic; ++j) place(j == 0 ? guidanceFrame(options) : j == 1 ? stringFrame(options)
-                                                                                    : filler(16, uint8_t(j)));
-    for (int j = 0; j < extended; ++j) place(filler(16, uint8_t(0x60 + j)));
+    for (int j = 0; j < basic; ++j)
+        place(j == 0 ? guidanceFrame(options) : j == 1 ? stringFrame(options) : filler(16, uint8_t(j)));
+    for (int j = 0; j < extended; ++j)
+        place(filler(16, uint8_t(0x60 + j)));
     body.bytes = w.take();
     return body;
 }

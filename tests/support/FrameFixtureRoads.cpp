@@ -40,12 +40,12 @@ struct MultiLinkSpec {
 void writeMultiLink(ByteWriter& w, const MultiLinkSpec& spec, int nodeRecordBytes) {
     const size_t m = w.size();
     const size_t headerBytes = 26 + (spec.routeGuidance ? 2 : 0) + (spec.streetAddress ? 2 : 0);
-    w.u32(0); // word 0, patched
+    w.u32(0);                                    // word 0, patched
     w.u16(uint32_t(spec.nodes.size()) | 0xF800); // bits 15-11 are not the node count
     const size_t sizesAt = w.size();
     w.u16(0).u16(0).u16(0).u16(0xF000); // shape, additional, altitude, passage (top bits not sizes)
-    w.u16(uint32_t(spec.roadTypeCode) << 12 | (spec.linkId ? 1u : 0u) << 11 | (spec.routeNumberFlag ? 1u : 0u) << 9 |
-          (spec.routeGuidance ? 1u : 0u) << 1 | 1u << 5);
+    w.u16(uint32_t(spec.roadTypeCode) << 12 | (spec.linkId ? 1u : 0u) << 11 |
+          (spec.routeNumberFlag ? 1u : 0u) << 9 | (spec.routeGuidance ? 1u : 0u) << 1 | 1u << 5);
     if (spec.linkId)
         w.u32(spec.startLinkId).u16(spec.endLinkAdd).u16(0);
     else
@@ -62,7 +62,8 @@ void writeMultiLink(ByteWriter& w, const MultiLinkSpec& spec, int nodeRecordByte
     const size_t shapes = w.size();
     for (const NodeSpec& node : spec.nodes) {
         w.u16(node.shapeWord | uint32_t(node.points.size())).u16(node.x).u16(node.y);
-        for (uint16_t point : node.points) w.u16(point);
+        for (uint16_t point : node.points)
+            w.u16(point);
     }
     const size_t records = w.size();
     std::vector<size_t> offsetAt;
@@ -92,7 +93,10 @@ void writeMultiLink(ByteWriter& w, const MultiLinkSpec& spec, int nodeRecordByte
         // Storage details: street name left (13) and right = left (14), left kind 1, right kind 2, type 3.
         const uint16_t details = 0x2000 | 0x4000 | 1u << 10 | 2u << 8 | 3u << 5;
         w.u16(9).u16(details).u16(0x0040).u16(0x0044).u16(0x0048);
-        w.u16(uint32_t(10 + node)).u16(uint32_t(20 + node)).u16(uint32_t(11 + node)).u16(uint32_t(0x8000 | 31));
+        w.u16(uint32_t(10 + node))
+            .u16(uint32_t(20 + node))
+            .u16(uint32_t(11 + node))
+            .u16(uint32_t(0x8000 | 31));
     }
     const size_t end = w.size();
     w.patchU32(m, 1u << 29 | uint32_t((end - m) / 2) << 16 | (spec.streetAddress ? 1u : 0u) << 15 |
@@ -107,9 +111,9 @@ void writeMultiLink(ByteWriter& w, const MultiLinkSpec& spec, int nodeRecordByte
 std::vector<uint8_t> roadFrame(const FrameOptions& options, std::vector<int64_t>* multiLinks) {
     const int c = options.counter;
     ByteWriter w;
-    w.u16(10);                      // header: 8 bytes + 3 classes × 4 = 20 bytes
-    w.u16(uint32_t(10 + c));        // total number of intersections
-    w.u8(0xE0 | 3).u8(1);           // 3 display classes (bits 7-5 are not part of the count); 1 additional
+    w.u16(10);               // header: 8 bytes + 3 classes × 4 = 20 bytes
+    w.u16(uint32_t(10 + c)); // total number of intersections
+    w.u8(0xE0 | 3).u8(1);    // 3 display classes (bits 7-5 are not part of the count); 1 additional
     w.u16(0x8000 | uint32_t(options.level + 1));
     const size_t classes = w.size();
     w.u32(0).u32(0x0004000Fu).u32(0); // class 1: offset 4 words (inside the header) = empty

@@ -33,7 +33,8 @@ private:
         if (!map_.ReadBlock(level, set, block, record)) return;
         TLN_Parcel_Management_Info info;
         if (!map_.ReadParcelManagement(record.Stream, level, info, record.Address)) return;
-        const std::string name = std::to_string(level) + "/" + std::to_string(set) + "/" + std::to_string(block);
+        const std::string name =
+            std::to_string(level) + "/" + std::to_string(set) + "/" + std::to_string(block);
         for (uint32_t index = 0; index < info.RecordCount && more(); ++index) {
             TLN_MM_Parcel_Managenent_Record parcel;
             if (!map_.ReadParcel(record.Stream, level, index, parcel, false, record.Address)) continue;

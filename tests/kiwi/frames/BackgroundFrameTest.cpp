@@ -17,8 +17,10 @@ ByteWriter lineRecord(uint16_t n, const std::vector<uint16_t>& runs, uint16_t si
     ByteWriter w;
     w.u16(0).u16(0x1Fu << 11 | n).u16(321).u16(1u << 10);
     w.u16(10).u16(20);
-    for (uint16_t i = 0; i < n; ++i) w.u16(0x0101);
-    for (uint16_t run : runs) w.u16(run).u16(0xEEEE);
+    for (uint16_t i = 0; i < n; ++i)
+        w.u16(0x0101);
+    for (uint16_t run : runs)
+        w.u16(run).u16(0xEEEE);
     w.u32(0xCAFEF00Du);
     w.patchU16(0, sizeWords ? sizeWords : uint32_t(w.size() / 2));
     return w;
@@ -57,7 +59,8 @@ TEST(BackgroundFrame, EntryWidthsFollowTheSystemNumber) {
 TEST(BackgroundFrame, ClassCountIsHeldAtThirtyTwo) {
     ByteWriter w;
     w.u16(1 + 2 * 40);
-    for (int i = 0; i < 40; ++i) w.u16(0xFFFF).u16(0);
+    for (int i = 0; i < 40; ++i)
+        w.u16(0xFFFF).u16(0);
     TLN_Background_Data_Frame frame;
     ASSERT_TRUE(ReadBackgroundDisplayClass(span(w), frametest::level(8, 40), frame, 2));
     EXPECT_EQ(frame.ClassCount, 32);
@@ -89,7 +92,7 @@ TEST(BackgroundFrame, PenUpRunsStop) {
     };
     const Case cases[] = {
         {"sum reached", {2, 2}, 2, false},
-        {"sum passed", {3, 0x0F05}, 2, false},   // bits 11-0 only: 3 + 5 > 4
+        {"sum passed", {3, 0x0F05}, 2, false},    // bits 11-0 only: 3 + 5 > 4
         {"zero run", {1, 0xF000, 1, 1}, 2, true}, // a zero length would never advance
         {"one run", {4}, 1, false},
     };

@@ -28,7 +28,8 @@ TEST(FrameRobustness, SeededMutationsOfTheFrames) {
             const int changes = 1 + int(random() % 6);
             for (int i = 0; i < changes; ++i) {
                 const size_t at = size_t(target.frame) + 36 + random() % (target.frameSize - 36);
-                if (at < bytes.size()) bytes[at] = random() % 2 ? interesting[random() % sizeof interesting] : uint8_t(random());
+                if (at < bytes.size())
+                    bytes[at] = random() % 2 ? interesting[random() % sizeof interesting] : uint8_t(random());
             }
             SCOPED_TRACE("round " + std::to_string(round) + (wide ? " wide" : ""));
             const auto map = maptest::openMap(files);

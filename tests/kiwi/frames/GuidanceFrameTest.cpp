@@ -20,7 +20,8 @@ TEST(GuidanceFrame, TablesOfTheFixture) {
     EXPECT_EQ(g.IntersectionNumber(), 0x0ABC);
     EXPECT_EQ(g.IntersectionNode(), 7);
     const bool present[kGuidanceTableCount] = {true, false, true, false, true, true, false, true};
-    for (int t = 0; t < kGuidanceTableCount; ++t) EXPECT_EQ(g.Tables[size_t(t)].Present, present[t]) << t;
+    for (int t = 0; t < kGuidanceTableCount; ++t)
+        EXPECT_EQ(g.Tables[size_t(t)].Present, present[t]) << t;
     EXPECT_EQ(g.Tables[2].Count, 2);
     EXPECT_EQ(g.Tables[1].Position, -1);
     EXPECT_GT(g.ExtendedPosition, g.Tables[7].Position);

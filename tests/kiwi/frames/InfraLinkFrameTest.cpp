@@ -39,7 +39,8 @@ TEST(InfraLinkFrame, IdentificationBytes) {
 TEST(InfraLinkFrame, MeshRecordOfFortyBytesKeepsSixteenCounts) {
     ByteWriter w = infraHeader(0x00310100u, 1, 20);
     w.u32(0).u16(0).u16(0x1234);
-    for (int k = 0; k < 19; ++k) w.u16(uint32_t(k + 1));
+    for (int k = 0; k < 19; ++k)
+        w.u16(uint32_t(k + 1));
     w.fill(2 * (6 + 40), 0);
     TLN_TmcMeshInfoRec mesh;
     ASSERT_TRUE(ReadMeshInfo(span(w), 0, mesh, 0));

@@ -18,7 +18,9 @@ namespace {
 const TLN_TextPages kUtf8{65001, 0};
 const TLN_TextPages kUtf16{1200, 0};
 
-QString utf8(const std::string& text) { return QString::fromStdString(text); }
+QString utf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
 } // namespace
 
 TEST(NameFrame, EntriesStartAtTwoOrFourBySystemNumber) {
@@ -67,7 +69,8 @@ TEST(NameFrame, LanguageTable) {
 }
 
 TEST(NameFrame, CodePages) {
-    EXPECT_EQ(ConvertText(span(std::vector<uint8_t>{0x00, 0x41, 0x00, 0x42}), 4, kFramePosition, kUtf16).text, "AB");
+    EXPECT_EQ(ConvertText(span(std::vector<uint8_t>{0x00, 0x41, 0x00, 0x42}), 4, kFramePosition, kUtf16).text,
+              "AB");
     const std::string text = "Москва-Öland";
     struct Case {
         int codePage;
@@ -79,7 +82,8 @@ TEST(NameFrame, CodePages) {
         const KiwiText read = ReadText(span(bytes), 0, kFramePosition, TLN_TextPages{c.codePage, 0});
         EXPECT_EQ(read.text, utf8(c.text));
         const std::vector<uint8_t> stored = fixture::encodeText(c.text, c.codePage);
-        EXPECT_EQ(read.raw, QByteArray(reinterpret_cast<const char*>(stored.data()), qsizetype(stored.size())));
+        EXPECT_EQ(read.raw,
+                  QByteArray(reinterpret_cast<const char*>(stored.data()), qsizetype(stored.size())));
     }
     // The ANSI code page is applied: Cyrillic shown through 1252 becomes "?".
     const std::vector<uint8_t> bytes = fixture::characterString("Ая", 65001);
@@ -174,7 +178,7 @@ TEST(StringFrame, RecordsOfTheFixture) {
     EXPECT_EQ(frame.Items[1].Records[0].Display.text, "Кольцо");
 
     // Items and records beyond the frame: the counts are cut.
-    bytes[3] = 0xFF;      // 255 items
+    bytes[3] = 0xFF;                 // 255 items
     bytes[bytes.size() - 20] = 0xFF; // a display length past the frame in the last record
     ASSERT_TRUE(ReadCharacterString(span(bytes), frame, true, TLN_TextPages{1251, 0}));
     EXPECT_EQ(frame.StoredItemCount, 255);
@@ -192,7 +196,8 @@ TEST(NameFrame, CurrentPagesFromSeveralThreads) {
             for (int i = 0; i < 200; ++i)
                 if (ReadText(span(bytes), 0, kFramePosition, TLN_TextPages::Current()).text == "AB") ++right;
         });
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads)
+        thread.join();
     MapTextCodePage = 65001;
     EXPECT_EQ(right.load(), 800);
 }

@@ -2,11 +2,11 @@
 // shared cache, references outside the parcel's data, texts in the map text code page.
 #include <gtest/gtest.h>
 
+#include "../map/MapTestSupport.h"
 #include "kiwi/KiwiMap.h"
 #include "kiwi/NameFrame.h"
 #include "kiwi/ParcelFrames.h"
 #include "kiwi/RoadFrame.h"
-#include "../map/MapTestSupport.h"
 #include "support/CountingStream.h"
 #include "support/FixtureWriter.h"
 #include "support/FrameFixture.h"
@@ -20,7 +20,8 @@ std::shared_ptr<const TLN_Parcel_Frames> load(TLN_KiwiMap& map, const fixture::A
     if (entry.sub >= 0) {
         TLN_MM_Parcel_Managenent_Record divided;
         if (!map.FindParcel(maptest::numberOf(spec, entry), false, divided)) return nullptr;
-        if (!map.ReadParcel(divided.Stream, uint8_t(entry.level), uint32_t(entry.sub), record, false, divided.Address))
+        if (!map.ReadParcel(divided.Stream, uint8_t(entry.level), uint32_t(entry.sub), record, false,
+                            divided.Address))
             return nullptr;
     } else if (!map.FindParcel(maptest::numberOf(spec, entry), false, record)) {
         return nullptr;
@@ -78,7 +79,8 @@ TEST(ParcelFrames, ReferencesOutsideTheParcelAreNotFound) {
     // The road reference (after 36 bytes and the regions) points far past the parcel; the name reference
     // starts inside and runs past its end.
     const size_t reference = size_t(entry.frame) + 36 + 4 * size_t(entry.regions);
-    for (size_t i = 0; i < 4; ++i) image.allData[reference + i] = i == 0 ? 0x00 : 0x7F;
+    for (size_t i = 0; i < 4; ++i)
+        image.allData[reference + i] = i == 0 ? 0x00 : 0x7F;
     image.allData[reference + 6 * 2 + 4] = 0x7F;
     const auto map = maptest::openMap(image);
     const auto frames = load(*map, spec, entry);
@@ -108,7 +110,8 @@ TEST(ParcelFrames, TextsInTheMapTextCodePage) {
                                    TLN_TextPages{codePage, 0}));
         EXPECT_EQ(record.String.text, QString::fromStdString(fixture::nameText(0, 0)));
         const auto expected = fixture::encodeText(fixture::nameText(0, 0), codePage);
-        EXPECT_EQ(record.String.raw, QByteArray(reinterpret_cast<const char*>(expected.data()), qsizetype(expected.size())));
+        EXPECT_EQ(record.String.raw,
+                  QByteArray(reinterpret_cast<const char*>(expected.data()), qsizetype(expected.size())));
     }
 }
 

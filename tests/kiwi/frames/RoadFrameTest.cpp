@@ -16,7 +16,8 @@ namespace {
 ByteWriter roadHeader(uint8_t classCount, const std::vector<std::pair<uint16_t, uint16_t>>& classes) {
     ByteWriter w;
     w.u16(uint32_t(4 + 2 * classes.size())).u16(0).u8(classCount).u8(0).u16(0);
-    for (const auto& [offset, count] : classes) w.u16(offset).u16(count);
+    for (const auto& [offset, count] : classes)
+        w.u16(offset).u16(count);
     return w;
 }
 
@@ -25,8 +26,10 @@ void multiLink(ByteWriter& w, uint16_t nodes, uint32_t sizeWords = 0, uint16_t f
     const size_t at = w.size();
     w.u32(0).u16(nodes).u16(uint32_t(3 * nodes)).u16(0).u16(0).u16(0).u16(flags);
     w.u32(0).u16(0).u16(0).u16(0x1234);
-    for (uint16_t k = 0; k < nodes; ++k) w.u16(0).u16(k).u16(k);
-    for (uint16_t k = 0; k < nodes; ++k) w.u32(0).u16(0).u16(0xFFFF);
+    for (uint16_t k = 0; k < nodes; ++k)
+        w.u16(0).u16(k).u16(k);
+    for (uint16_t k = 0; k < nodes; ++k)
+        w.u32(0).u16(0).u16(0xFFFF);
     const uint32_t words = sizeWords ? sizeWords : uint32_t((w.size() - at) / 2);
     w.patchU32(at, (words & 0xFFF) << 16 | 13);
 }
@@ -237,7 +240,8 @@ TEST(RoadFrame, StreetAddressHouseNumbersByType) {
     for (const Case& c : cases) {
         ByteWriter w;
         w.u16(8).u16(c.details);
-        for (uint16_t word : c.words) w.u16(word);
+        for (uint16_t word : c.words)
+            w.u16(word);
         TLN_Street_Address_Record r;
         ASSERT_TRUE(ReadStreetAddressRecord(span(w), r, kFramePosition));
         EXPECT_EQ(r.AdministrativeRight, c.right);

@@ -12,7 +12,8 @@
 namespace {
 
 int framesCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--limit", "--codepage", "--ansi", "--language", "--mask", "--image"});
+    const probe::Args files =
+        probe::positional(args, {"--limit", "--codepage", "--ansi", "--language", "--mask", "--image"});
     if (files.size() != 1) {
         std::fprintf(stderr, "frames: give the path of ALLDATA.KWI\n");
         return 2;
@@ -22,7 +23,8 @@ int framesCommand(const probe::Args& args) {
     const bool countReads = probe::hasFlag(args, "--reads");
     TLN_KiwiMap map(files[0], countReads ? counter.Opener() : TLN_KiwiMap::StreamOpener());
     FrameWalkOptions options;
-    options.limit = probe::hasFlag(args, "--all") ? 0 : size_t(probe::parseNumber(probe::option(args, "--limit", "1")));
+    options.limit =
+        probe::hasFlag(args, "--all") ? 0 : size_t(probe::parseNumber(probe::option(args, "--limit", "1")));
     options.dump.pages.Text = int(probe::parseNumber(probe::option(args, "--codepage", "65001")));
     options.dump.pages.Ansi = int(probe::parseNumber(probe::option(args, "--ansi", "0")));
     options.dump.language = uint32_t(probe::parseNumber(probe::option(args, "--language", "0")));
@@ -41,7 +43,9 @@ int framesCommand(const probe::Args& args) {
     std::ostream* out = probe::hasFlag(args, "--quiet") ? nullptr : &std::cout;
     const FrameWalkResult result = walkFrames(map, out, options);
     std::cout << "parcels " << result.parcels << " records " << result.records << "\n";
-    if (countReads) std::cout << "frame reads max " << most << " total " << total << " parcels " << result.parcels << "\n";
+    if (countReads)
+        std::cout << "frame reads max " << most << " total " << total << " parcels " << result.parcels
+                  << "\n";
     return map.IsValid() ? 0 : 1;
 }
 
