@@ -2,6 +2,7 @@
 #include "kiwi/EXPCTManager.h"
 
 #include "kiwi/BeCursor.h"
+#include "kiwi/KiwiConversions.h"
 #include "kiwi/KiwiErrors.h"
 
 namespace {
@@ -36,7 +37,7 @@ void TLN_EXPCTManager::readHeader() {
         header_.EquipmentClassificationCode = c.u16(16);
         header_.PictureDataOffset = c.u32(18);
         header_.PictureDataSize = c.u16(22);
-        header_.PictureDataPosition = base_ + 2 * int64_t(header_.PictureDataOffset);
+        header_.PictureDataPosition = WordOffsetToPosition(header_.PictureDataOffset, base_);
     } catch (const KiwiError&) {
         valid_ = false;
     }

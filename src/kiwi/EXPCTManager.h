@@ -16,7 +16,7 @@ struct TLN_EXPCT_Header {
     uint16_t EquipmentClassificationCode = 0;
     uint32_t PictureDataOffset = 0;  // word offset from the base
     uint16_t PictureDataSize = 0;    // words
-    int64_t PictureDataPosition = 0; // base + 2 × offset
+    int64_t PictureDataPosition = 0; // base + 2 × offset; -1 for an all-ones offset
 };
 
 class TLN_EXPCTManager : public TLN_Manager {

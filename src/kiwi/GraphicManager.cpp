@@ -7,6 +7,7 @@
 #include "kiwi/BeCursor.h"
 #include "kiwi/ClutImage.h"
 #include "kiwi/GifPicture.h"
+#include "kiwi/KiwiConversions.h"
 #include "kiwi/KiwiErrors.h"
 
 namespace {
@@ -38,7 +39,7 @@ TLN_GraphicManager::TLN_GraphicManager(std::shared_ptr<TLN_Stream> stream, int64
 }
 
 int64_t TLN_GraphicManager::framePosition(uint32_t wordOffset) const {
-    const int64_t position = base_ + 2 * int64_t(wordOffset);
+    const int64_t position = WordOffsetToPosition(wordOffset, base_);
     return position < streamSize_ ? position : -1;
 }
 
@@ -145,7 +146,7 @@ bool TLN_GraphicManager::ReadImageRecord(int i, TLN_ImageDataRecord& out) const 
     if (out.RouteDataExists) {
         if (available < kRouteRecordBytes) return false;
         out.RouteDataOffset = c.u32(14);
-        out.RouteDataPosition = position + 2 * int64_t(out.RouteDataOffset);
+        out.RouteDataPosition = WordOffsetToPosition(out.RouteDataOffset, position);
         out.DataPosition = position + kRouteRecordBytes;
     }
     return true;

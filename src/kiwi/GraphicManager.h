@@ -56,7 +56,7 @@ struct TLN_ImageDataRecord {
     uint16_t XOffset = 0; // the two further words (offsets from the lower-left corner)
     uint16_t YOffset = 0;
     uint32_t RouteDataOffset = 0;   // word offset from the record; only with route data
-    int64_t RouteDataPosition = -1; // -1 without route data
+    int64_t RouteDataPosition = -1; // -1 without route data or for an all-ones offset
     int64_t DataPosition = 0;       // the picture's data: after the 14 or 18 record bytes
 };
 
@@ -76,7 +76,7 @@ public:
     int ColorTableCount() const { return colorTableCount_; }
     int ImageCount() const { return imageCount_; }
 
-    // Byte positions of the three frames (-1 when the frame lies outside the stream).
+    // Byte positions of the three frames (-1 for an all-ones offset or a frame outside the stream).
     int64_t PaletteSetFramePosition() const { return paletteSetFrame_; }
     int64_t ColorTableFramePosition() const { return colorTableFrame_; }
     int64_t ImageDataFramePosition() const { return imageFrame_; }

@@ -14,6 +14,11 @@ constexpr int64_t kRegionBytes = 32;
 constexpr int64_t kGroupBytes = 10;
 constexpr int64_t kLocationInfoBytes = 10;
 constexpr int64_t kLocationDataBytes = 50;
+
+// A word offset from a frame or record that may itself be none: from none it gives none.
+int64_t offsetFrom(uint32_t words, int64_t base) {
+    return base < 0 ? -1 : WordOffsetToPosition(words, base);
+}
 } // namespace
 
 TLN_RdstmcManager::TLN_RdstmcManager(const std::string& fileName) : TLN_Manager(fileName) {
@@ -103,15 +108,15 @@ bool TLN_RdstmcManager::ReadRegionDataInfo(int64_t region, TLN_TmcRegion& record
     record.LocationTableNumber = c.u8(1);
     record.AreaCode = c.u8(2);
     record.ExtendedCountryCode = c.u8(3);
-    record.GroupDataPosition = WordOffsetToPosition(c.u32(4), tmcHeader_.GroupFramePosition);
+    record.GroupDataPosition = offsetFrom(c.u32(4), tmcHeader_.GroupFramePosition);
     record.NumberOfGroups = c.u16(8);
     record.GroupRecordSize = int64_t(c.u16(10)) * 2;
-    record.LocationInfoPosition = WordOffsetToPosition(c.u32(12), tmcHeader_.LocationInfoFramePosition);
+    record.LocationInfoPosition = offsetFrom(c.u32(12), tmcHeader_.LocationInfoFramePosition);
     record.NumberOfLocationInfos = c.u16(16);
     record.LocationInfoRecordSize = int64_t(c.u16(18)) * 2;
-    record.LocationDataPosition = WordOffsetToPosition(c.u32(20), tmcHeader_.LocationFramePosition);
+    record.LocationDataPosition = offsetFrom(c.u32(20), tmcHeader_.LocationFramePosition);
     record.LocationDataSize = int64_t(c.u32(24)) * 2;
-    record.NamePosition = WordOffsetToPosition(c.u32(28), header_.TextFramePosition);
+    record.NamePosition = offsetFrom(c.u32(28), header_.TextFramePosition);
     record.ReadableGroups = bounded::recordsThatFit(
         record.NumberOfGroups, record.GroupDataPosition, record.GroupRecordSize, kGroupBytes,
         bounded::frameEnd(stream_->Size(), tmcHeader_.GroupFramePosition, tmcHeader_.GroupFrameSize));
@@ -129,7 +134,7 @@ bool TLN_RdstmcManager::ReadGroupInfo(int64_t region, int group, TLN_TmcGroup& r
     record.FirstLocationNumber = c.u16(0);
     record.LastLocationNumber = c.u16(2);
     record.NumberOfLocations = c.u16(4);
-    record.LocationInfoPosition = WordOffsetToPosition(c.u32(6), owner.LocationInfoPosition);
+    record.LocationInfoPosition = offsetFrom(c.u32(6), owner.LocationInfoPosition);
     record.ReadableLocations =
         bounded::recordsThatFit(record.NumberOfLocations, record.LocationInfoPosition,
                                 owner.LocationInfoRecordSize, kLocationInfoBytes,
@@ -154,7 +159,7 @@ bool TLN_RdstmcManager::ReadLocationInfo(int64_t region, int group, int location
     record.Property1 = c.u16(2);
     record.LocationType = c.u8(4);
     record.Property2 = c.u8(5);
-    record.LocationDataPosition = WordOffsetToPosition(c.u32(6), owner.LocationDataPosition);
+    record.LocationDataPosition = offsetFrom(c.u32(6), owner.LocationDataPosition);
     return bytes.complete();
 }
 
@@ -170,12 +175,12 @@ bool TLN_RdstmcManager::ReadLocationData(int64_t region, int group, int location
     record.Position = p;
     record.LocationTypeCode = c.u32(0);
     record.Value4 = c.u16(4);
-    record.RoadName1Position = WordOffsetToPosition(c.u32(6), x);
-    record.RoadName2Position = WordOffsetToPosition(c.u32(10), x);
+    record.RoadName1Position = offsetFrom(c.u32(6), x);
+    record.RoadName2Position = offsetFrom(c.u32(10), x);
     record.RoadSectionLocationNumber = c.u16(14);
     record.Property3 = c.u16(16);
-    record.CrossingRoadName1Position = WordOffsetToPosition(c.u32(18), x);
-    record.CrossingRoadName2Position = WordOffsetToPosition(c.u32(22), x);
+    record.CrossingRoadName1Position = offsetFrom(c.u32(18), x);
+    record.CrossingRoadName2Position = offsetFrom(c.u32(22), x);
     record.PreviousCrossroad = c.u16(26);
     record.NextCrossroad = c.u16(28);
     record.Property4 = c.u32(30);
@@ -197,15 +202,15 @@ bool TLN_RdstmcManager::ReadMessage(int partition, int64_t index, TLN_TmcMessage
     switch (partition) {
     case 0:
         record.Property1 = c.u32(2);
-        record.TextPosition = WordOffsetToPosition(c.u32(6), x);
+        record.TextPosition = offsetFrom(c.u32(6), x);
         record.Property2 = c.u32(10);
         break;
     case 1:
         record.Property1 = c.u16(2);
-        record.TextPosition = WordOffsetToPosition(c.u32(4), x);
+        record.TextPosition = offsetFrom(c.u32(4), x);
         break;
     default:
-        record.TextPosition = WordOffsetToPosition(c.u32(2), x);
+        record.TextPosition = offsetFrom(c.u32(2), x);
         break;
     }
     return bytes.delivered >= kMessageBytes[partition];

@@ -177,3 +177,52 @@ TEST(GraphicManager, OpensFilesByName) {
     EXPECT_TRUE(reader.OwnsStream());
     EXPECT_EQ(reader.DecodeImage(2, 0), fixture::standardPictureSet().mainImages[2].expected);
 }
+
+TEST(GraphicManager, AllOnesRouteDataOffsetMeansNone) {
+    fixture::PictureFile file;
+    file.paletteSets = {{0, 0, 0, 0}};
+    file.tables = {{0, 0xFFFF, {0x112233}}};
+    file.images.push_back({0, 1, true, 0xFFFFFFFF, 0, 1, 1, 0, 0, {0x00}});
+    TLN_GraphicManager reader(streamOf(fixture::buildPictureFile(file)), 0);
+    TLN_ImageDataRecord record;
+    ASSERT_TRUE(reader.ReadImageRecord(0, record));
+    EXPECT_TRUE(record.RouteDataExists);
+    EXPECT_EQ(record.RouteDataOffset, 0xFFFFFFFFu);
+    EXPECT_EQ(record.RouteDataPosition, -1);
+    EXPECT_EQ(record.DataPosition, record.Position + 18);
+}
+
+namespace {
+// A 16 GiB stream: the given bytes at its start, then bytes of 0x01 (no storage behind them).
+class LargeStream : public TLN_Stream {
+public:
+    explicit LargeStream(std::vector<uint8_t> head) : head_(std::move(head)) {}
+    int64_t Size() override { return int64_t(16) << 30; }
+    int64_t ReadAt(int64_t position, void* buffer, int64_t count) override {
+        if (position < 0 || count <= 0 || position >= Size()) return 0;
+        count = std::min(count, Size() - position);
+        auto* out = static_cast<uint8_t*>(buffer);
+        for (int64_t i = 0; i < count; ++i)
+            out[i] = uint64_t(position + i) < head_.size() ? head_[size_t(position + i)] : 0x01;
+        return count;
+    }
+
+private:
+    std::vector<uint8_t> head_;
+};
+} // namespace
+
+TEST(GraphicManager, AllOnesFrameOffsetsMeanNoFrameInLargeStreams) {
+    auto bytes = fixture::buildPictureFile(fixture::standardPictureSet().main);
+    for (int at : {10, 16, 22})
+        for (int k = 0; k < 4; ++k)
+            bytes[size_t(at + k)] = 0xFF;
+    TLN_GraphicManager reader(std::make_shared<LargeStream>(bytes), 0);
+    ASSERT_TRUE(reader.IsValid());
+    EXPECT_EQ(reader.PaletteSetFramePosition(), -1);
+    EXPECT_EQ(reader.ColorTableFramePosition(), -1);
+    EXPECT_EQ(reader.ImageDataFramePosition(), -1);
+    EXPECT_EQ(reader.PaletteSetCount(), 0);
+    EXPECT_EQ(reader.ColorTableCount(), 0);
+    EXPECT_EQ(reader.ImageCount(), 0);
+}

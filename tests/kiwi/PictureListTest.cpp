@@ -132,6 +132,15 @@ TEST(EXPCTManager, ReadsTheHeader) {
               -1589820);
 }
 
+TEST(EXPCTManager, AllOnesDataOffsetMeansNone) {
+    fixture::ExpansionHeader h = fixture::standardPictureSet().expansion;
+    h.dataOffsetWords = 0xFFFFFFFF;
+    TLN_EXPCTManager reader(streamOf(fixture::buildExpansionPicture(h, {})), 0);
+    ASSERT_TRUE(reader.IsValid());
+    EXPECT_EQ(reader.Header().PictureDataOffset, 0xFFFFFFFFu);
+    EXPECT_EQ(reader.Header().PictureDataPosition, -1);
+}
+
 TEST(EXPCTManager, ShortFileIsInvalid) {
     auto bytes = fixture::buildExpansionPicture(fixture::standardPictureSet().expansion, {});
     bytes.pop_back();

@@ -114,3 +114,35 @@ TEST(RdstmcManager, HostileCountsAndLengths) {
     EXPECT_TRUE(
         cut.ReadText(cut.Header().TextFramePosition + cut.Header().TextFrameSize + 100000).Text.isEmpty());
 }
+
+TEST(RdstmcManager, OffsetsFromAFrameThatIsNoneAreNone) {
+    CodePageScope scope(1251);
+    auto patch32 = [](std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + size_t(i)] = uint8_t(value >> (24 - 8 * i));
+    };
+    std::vector<uint8_t> bytes = fixture::buildRdstmcPart({});
+    const TLN_RdstmcManager intact(std::make_shared<TLN_MemoryStream>(bytes), 0);
+    const int64_t t = intact.Header().TmcFramePosition;
+    // No text frame and no location data frame: their offsets are all ones.
+    patch32(bytes, 34, 0xFFFFFFFF);
+    patch32(bytes, size_t(t + 30), 0xFFFFFFFF);
+    const TLN_RdstmcManager reader(std::make_shared<TLN_MemoryStream>(bytes), 0);
+    ASSERT_TRUE(reader.IsValid());
+    EXPECT_EQ(reader.Header().TextFramePosition, -1);
+    EXPECT_EQ(reader.TmcHeader().LocationFramePosition, -1);
+
+    TLN_TmcRegion region;
+    ASSERT_TRUE(reader.ReadRegionDataInfo(1, region));
+    EXPECT_EQ(region.NamePosition, -1);
+    EXPECT_EQ(region.LocationDataPosition, -1);
+    EXPECT_TRUE(reader.ReadText(region.NamePosition).Raw.isEmpty());
+    TLN_TmcLocationInfo info;
+    ASSERT_TRUE(reader.ReadLocationInfo(1, 0, 0, info));
+    EXPECT_EQ(info.LocationDataPosition, -1);
+    TLN_TmcLocationData data;
+    EXPECT_FALSE(reader.ReadLocationData(1, 0, 0, data));
+    TLN_TmcMessage message;
+    ASSERT_TRUE(reader.ReadMessageRecord2(1, message));
+    EXPECT_EQ(message.TextPosition, -1);
+}

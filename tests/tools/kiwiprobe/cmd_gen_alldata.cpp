@@ -1,0 +1,43 @@
+// kiwiprobe gen-alldata: writes the test builder's "ALLDATA.KWI" and its data files for shell tests.
+#include <cstdio>
+#include <iostream>
+
+#include "ProbeCommand.h"
+#include "support/AllDataFixture.h"
+
+namespace {
+
+int makeFixtureCommand(const probe::Args& args) {
+    const probe::Args rest = probe::positional(args, {"--system", "--large", "--volumes"});
+    if (rest.size() != 1) {
+        std::fprintf(stderr, "gen-alldata: give a folder\n");
+        return 2;
+    }
+    const std::string folder = rest[0];
+    fixture::AllDataPlan plan =
+        probe::hasFlag(args, "--large")
+            ? fixture::largeAllDataPlan(int(probe::parseNumber(probe::option(args, "--large"))))
+            : fixture::smallAllDataPlan();
+    if (probe::hasFlag(args, "--system")) plan.systemText = probe::option(args, "--system");
+    const fixture::AllDataImage image = fixture::buildAllData(plan);
+    const std::string path =
+        probe::hasFlag(args, "--volumes")
+            ? fixture::writeAllDataVolumes(image, folder,
+                                           size_t(probe::parseNumber(probe::option(args, "--volumes"))))
+            : fixture::writeAllData(image, folder);
+    std::cout << "wrote " << path << " bytes " << image.allData.size() << "\n";
+    for (const auto& [name, bytes] : image.files)
+        std::cout << "wrote " << name << " bytes " << bytes.size() << "\n";
+    if (probe::hasFlag(args, "--manifest"))
+        for (const fixture::ParcelEntry& e : image.parcels)
+            std::cout << "manifest " << e.level << "/" << e.blockSet << "/" << e.block << "/" << e.parcel
+                      << (e.sub >= 0 ? "/" + std::to_string(e.sub) : std::string()) << " file " << e.file
+                      << " frame " << e.frame << " size " << e.frameSize << " id " << int(e.identifier)
+                      << " route " << e.routeGuidanceFrame << " regions " << e.regions << "\n";
+    return 0;
+}
+
+probe::Register reg("gen-alldata", "DIR [--system TEXT] [--large N] [--volumes BYTES] [--manifest]",
+                    makeFixtureCommand);
+
+} // namespace
