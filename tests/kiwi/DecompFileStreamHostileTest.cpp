@@ -65,6 +65,9 @@ TEST(DecompFileStreamHostile, FailedBlockDoesNotDisturbCachedBlocks) {
     EXPECT_THROW(readRange(*s, 65536 + 5, 10), ECompressionError);
     EXPECT_THROW(s->LoadBlock(1), ECompressionError);
     EXPECT_EQ(s->CurrentBlockData(), nullptr);
+    // Block numbers no file can have are refused, never turned into sizes.
+    EXPECT_THROW(s->LoadBlock(INT64_MAX), ECompressionError);
+    EXPECT_THROW(s->LoadBlock(-1), ECompressionError);
     EXPECT_EQ(readRange(*s, 2 * 65536, 65536), slice(f.content, 2 * 65536, 65536));
     // A read that crosses into the bad block raises as a whole.
     EXPECT_THROW(readRange(*s, 65000, 1000), ECompressionError);

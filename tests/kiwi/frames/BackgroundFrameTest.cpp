@@ -104,7 +104,9 @@ TEST(BackgroundFrame, PenUpRunsStop) {
         EXPECT_EQ(r.Offsets.size(), 3u);
         EXPECT_EQ(r.PenUpRuns.size(), c.read);
         EXPECT_EQ(r.Truncated, c.truncated);
-        if (c.read == c.runs.size()) EXPECT_EQ(r.AdditionalPointer, 0xCAFEF00Du);
+        if (c.read == c.runs.size()) {
+            EXPECT_EQ(r.AdditionalPointer, 0xCAFEF00Du);
+        }
     }
     // Runs that never add up stop at the record's end (its size covers one run only).
     const ByteWriter w = lineRecord(3, {1, 1, 1, 1}, 11);
