@@ -52,6 +52,7 @@ public:
             bad_ = true;
             return {};
         }
+        if (count == 0) return {};
         const char* p = reinterpret_cast<const char*>(data_ + offset);
         const void* nul = std::memchr(p, 0, size_t(count));
         return std::string(p, nul ? static_cast<const char*>(nul) - p : count);

@@ -7,6 +7,8 @@
 #include <unistd.h>
 #include <QStandardPaths>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -78,9 +80,26 @@ std::vector<uint8_t> readFile(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+namespace {
+// This process's scratch root, removed when the process ends (not by forked children), so that /tmp does not
+// fill up and folder scans of the readers (CMP list search, case-insensitive names) stay quick. The path is
+// never destroyed, so the exit handler can still use it.
+const std::string& scratchRoot() {
+    static const pid_t owner = getpid();
+    static const std::string* root = [] {
+        auto* path = new std::string((QDir::tempPath() + "/kiwi-tests/" + QString::number(owner)).toStdString());
+        std::atexit([] {
+            std::error_code ignored;
+            if (getpid() == owner) std::filesystem::remove_all(scratchRoot(), ignored);
+        });
+        return path;
+    }();
+    return *root;
+}
+} // namespace
+
 std::string scratchDir(const std::string& name) {
-    const QString base = QDir::tempPath() + "/kiwi-tests-" + QString::number(getpid());
-    const QString dir = base + "/" + QString::fromStdString(name);
+    const QString dir = QString::fromStdString(scratchRoot() + "/" + name);
     QDir(dir).removeRecursively();
     QDir().mkpath(dir);
     return dir.toStdString();
