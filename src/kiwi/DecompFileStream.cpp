@@ -167,6 +167,8 @@ int64_t TLN_DecompFileStream::decodeBlock(int64_t block, uint8_t* destination) {
         return ECompressionError("Compressed block " + std::to_string(block) + " of " + fileName_ +
                                  " is not in the list");
     };
+    // Block numbers beyond any file are refused before the size arithmetic below can overflow.
+    if (block < 0 || block > (int64_t(1) << 40)) throw missing();
     // gzip and zlib output stops at the file size.
     const int64_t limit = std::clamp<int64_t>(fileSize_ - block * blockSize, 0, blockSize);
     int64_t offset = -1;

@@ -1,9 +1,11 @@
 // File-descriptor stream; every access is positionless (pread/pwrite), retried on EINTR.
 #include "kiwi/HandleStream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,6 +44,9 @@ int64_t TLN_HandleStream::Size() {
 
 int64_t TLN_HandleStream::ReadAt(int64_t position, void* buffer, int64_t count) {
     if (position < 0 || count <= 0) return 0;
+    // The kernel refuses a range that ends past the largest offset; no file reaches it, so that part
+    // of the range is past the end anyway.
+    count = std::min(count, std::numeric_limits<int64_t>::max() - position);
     auto* out = static_cast<uint8_t*>(buffer);
     int64_t done = 0;
     while (done < count) {

@@ -10,7 +10,8 @@ static void registerBitmapResources() {
 }
 
 namespace {
-// The colour of the bottom-left pixel becomes fully transparent.
+// The colour of the bottom-left pixel becomes fully transparent; it keeps its colour, which stays the
+// picture's transparent colour (a rotated copy is filled with it).
 QImage withAutomaticTransparency(const QImage& image) {
     if (image.isNull()) return image;
     QImage result = image.convertToFormat(QImage::Format_ARGB32);
@@ -18,7 +19,7 @@ QImage withAutomaticTransparency(const QImage& image) {
     for (int y = 0; y < result.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
         for (int x = 0; x < result.width(); ++x)
-            if ((line[x] | 0xFF000000u) == key) line[x] = 0;
+            if ((line[x] | 0xFF000000u) == key) line[x] = key & 0x00FFFFFFu;
     }
     return result;
 }

@@ -14,8 +14,16 @@
 class MapSpanCache {
 public:
     using Span = std::shared_ptr<const std::vector<uint8_t>>;
-    // What a span holds; spans of different kinds may start at the same position.
-    enum class Kind : uint8_t { BlockSetTable, BlockTable, ParcelManagement, RouteGuidanceList };
+    // What a span holds; spans of different kinds may start at the same position. Parcel frames are a
+    // parcel's main map data frame and its route guidance data frame, read whole.
+    enum class Kind : uint8_t {
+        BlockSetTable,
+        BlockTable,
+        ParcelManagement,
+        RouteGuidanceList,
+        ParcelFrame,
+        RouteGuidanceFrame
+    };
 
     // capacityBytes bounds the bytes held; a span larger than a quarter of it is never kept.
     explicit MapSpanCache(size_t capacityBytes);

@@ -3,6 +3,7 @@
 #include <limits>
 #include <numbers>
 
+#include "kiwi/KiwiBitmaps.h"
 #include "kiwi/Rotation.h"
 
 TEST(Rotation, RotatePoint) {
@@ -123,4 +124,27 @@ TEST(RotateBitmap, RefusesWhatItCannotRotate) {
     EXPECT_TRUE(RotateBitmap(line, 45).isNull()); // its bounding square would pass the pixel limit
     const QImage single = RotateBitmap(QImage(1, 1, QImage::Format_RGB32), 45);
     EXPECT_FALSE(single.isNull());
+}
+
+// The map view draws the one-way arrow rotated and leaves out the transparent colour: the arrow must stay
+// apart from that colour, also where the resource image marked it transparent.
+TEST(RotateBitmap, OneWayArrowStaysApartFromItsTransparentColour) {
+    const QImage arrow = KiwiBitmap("ONEWAYBMP");
+    ASSERT_FALSE(arrow.isNull());
+    int arrowPixels = 0;
+    for (int y = 0; y < arrow.height(); ++y)
+        for (int x = 0; x < arrow.width(); ++x)
+            arrowPixels += qAlpha(arrow.pixel(x, y)) != 0;
+    ASSERT_GT(arrowPixels, 0);
+    for (double degrees : {0.0, 90.0, 180.0, 270.0}) {
+        SCOPED_TRACE(degrees);
+        const QImage rotated = RotateBitmap(arrow, degrees);
+        ASSERT_FALSE(rotated.isNull());
+        const QRgb transparent = rotated.pixel(0, 0);
+        int differing = 0;
+        for (int y = 0; y < rotated.height(); ++y)
+            for (int x = 0; x < rotated.width(); ++x)
+                differing += rotated.pixel(x, y) != transparent;
+        EXPECT_EQ(differing, arrowPixels);
+    }
 }

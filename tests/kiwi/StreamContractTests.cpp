@@ -52,6 +52,17 @@ TEST_P(StreamContract, ReadsAtAndPastTheEnd) {
     EXPECT_EQ(ReadDWordBE(*s, 1000), 0u);
 }
 
+// Positions far past any file, as a typed go-to position or a damaged offset can give, are past the end.
+TEST_P(StreamContract, ReadsAtTheLargestPositionsDeliverNothing) {
+    const auto content = patterned(1000);
+    auto s = GetParam().make(content);
+    uint8_t buf[8];
+    for (int64_t position : {INT64_MAX - 3, INT64_MAX - 8, INT64_MAX, int64_t(1) << 62}) {
+        EXPECT_EQ(s->ReadAt(position, buf, 8), 0) << position;
+        EXPECT_EQ(ReadDWordBE(*s, position), 0u) << position;
+    }
+}
+
 TEST_P(StreamContract, StatefulSeekAndRead) {
     const auto content = patterned(5000);
     auto s = GetParam().make(content);

@@ -101,6 +101,11 @@ struct AllDataPlan {
     int32_t north = 1500000, south = 1400000, west = -40000, east = 60000;
     // Bytes of frame data after each distribution header.
     int frameBodyBytes = 128;
+    // Writes parcel data frames (the frame fixture) in place of filler after each distribution header,
+    // with texts in textCodePage: every record kind in every parcel, or in every tenth (the others small).
+    enum class Frames { None, Sampled, Full };
+    Frames frames = Frames::None;
+    int textCodePage = 65001;
     std::vector<LevelPlan> levels;
 };
 
@@ -137,6 +142,8 @@ struct AllDataImage {
 AllDataPlan smallAllDataPlan(const std::string& systemText = "AFEU:2.05");
 // One level of side × side block sets of 4 × 4 blocks of 4 × 4 parcels, list type 0, regular parcels.
 AllDataPlan largeAllDataPlan(int blockSetsPerSide = 4);
+// The small map with parcel data frames; wide: system number 8 ("AFEU:8.05"), texts in UTF-16 (1200).
+AllDataPlan framesAllDataPlan(bool wide = false);
 
 AllDataImage buildAllData(const AllDataPlan& plan);
 // Writes "ALLDATA.KWI" and the data files into folder; returns the path of "ALLDATA.KWI".

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "support/AllDataFixtureWriter.h"
+#include "support/FrameFixture.h"
 
 namespace fixture {
 
@@ -136,7 +137,7 @@ std::pair<int64_t, int64_t> AllDataBuilder::writeBlock(int level, int set, int b
             patchRecord(index, frame.position, frame.sectors, parcel);
             if (routeGuidance) {
                 list.patchU32(routeList + size_t(index * 6), kiwiAddress(uint64_t(frame.routeGuidance)));
-                list.patchU16(routeList + size_t(index * 6) + 4, 1);
+                list.patchU16(routeList + size_t(index * 6) + 4, frame.routeGuidanceSectors);
             }
             record(index, -1, frame, 0, frameFile);
             break;
@@ -190,7 +191,11 @@ AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, cons
     const int64_t tables = 36 + 4 * regions + 6 * references + (identity.adjacent ? 48 : 0);
     const int64_t listBytes = identity.adjacent ? 12 : 0;
     const int64_t headerBytes = tables + listBytes + (identity.extension ? 8 : 0);
-    const int64_t body = std::max<int64_t>(plan_.frameBodyBytes, 16 * references);
+    const bool withFrames = plan_.frames != AllDataPlan::Frames::None;
+    FrameBody frames;
+    if (withFrames) frames = buildMainMapFrames(frameOptions(identity.level, counter), l.basic, l.extended);
+    const int64_t body =
+        withFrames ? int64_t(frames.bytes.size()) : std::max<int64_t>(plan_.frameBodyBytes, 16 * references);
     const uint32_t sectors = uint32_t((headerBytes + body + 31) / 32);
 
     writer.align(32);
@@ -209,7 +214,13 @@ AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, cons
     for (int r = 0; r < regions; ++r)
         writer.u16(uint32_t((identity.level + 1) << 10 | r)).u16(uint32_t(100 + counter + r));
     for (int j = 0; j < references; ++j) {
-        if (j == l.basic + 1)
+        if (withFrames) {
+            const auto& [offset, size] = frames.references[size_t(j)];
+            if (offset < 0)
+                writer.u32(0xFFFFFFFFu).u16(0);
+            else
+                writer.u32(uint32_t((headerBytes + offset) / 2)).u16(uint32_t(size / 2));
+        } else if (j == l.basic + 1)
             writer.u32(0xFFFFFFFFu).u16(0); // the second extended frame is absent
         else
             writer.u32(uint32_t((headerBytes + 16 * j) / 2)).u16(8);
@@ -227,20 +238,24 @@ AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, cons
         writer.u32(self).u16(sectors).u32(self).u16(sectors);
     }
     if (identity.extension) writer.fill(8, 0xEE);
-    for (int64_t i = 0; i < body; ++i)
-        writer.u8(positionByte(uint64_t(start + size_t(headerBytes + i))));
+    if (withFrames)
+        writer.raw(frames.bytes);
+    else
+        for (int64_t i = 0; i < body; ++i)
+            writer.u8(positionByte(uint64_t(start + size_t(headerBytes + i))));
     writer.align(32);
 
     WrittenFrame frame{int64_t(start), sectors, regions, -1};
     if (routeGuidance) {
-        frame.routeGuidance = writeRouteGuidanceFrame(writer, identity);
+        frame.routeGuidance = writeRouteGuidanceFrame(writer, identity, counter, frame.routeGuidanceSectors);
         writer.patchU32(routeAt, kiwiAddress(uint64_t(frame.routeGuidance)));
-        writer.patchU16(routeAt + 4, 1);
+        writer.patchU16(routeAt + 4, frame.routeGuidanceSectors);
     }
     return frame;
 }
 
-int64_t AllDataBuilder::writeRouteGuidanceFrame(ByteWriter& writer, const FrameIdentity& identity) {
+int64_t AllDataBuilder::writeRouteGuidanceFrame(ByteWriter& writer, const FrameIdentity& identity, int counter,
+                                                uint32_t& sectors) {
     const LevelPlan& l = plan_.levels[size_t(identity.level)];
     const int references = l.routeBasic + l.routeExtended;
     const int64_t headerBytes = 20 + 6 * references;
@@ -252,10 +267,20 @@ int64_t AllDataBuilder::writeRouteGuidanceFrame(ByteWriter& writer, const FrameI
     // Bit 13 set: no adjacent parcel information (the route guidance header reads the bit inverted).
     writer.u16(uint32_t(identity.identifier << 14 | 1u << 13));
     writer.u32(0x00C0FFEEu).u16(0xC123);
+    if (plan_.frames != AllDataPlan::Frames::None) {
+        const FrameBody frames =
+            buildRouteGuidanceFrames(frameOptions(identity.level, counter), l.routeBasic, l.routeExtended);
+        for (const auto& [offset, size] : frames.references)
+            writer.u32(uint32_t((headerBytes + offset) / 2)).u16(uint32_t(size / 2));
+        writer.raw(frames.bytes).align(32, 0x5A);
+        sectors = uint32_t((writer.size() - start) / 32);
+        return int64_t(start);
+    }
     for (int j = 0; j < references; ++j)
         writer.u32(uint32_t((headerBytes + 4 * j) / 2)).u16(2);
     // The whole frame stays within one 32-byte sector (its size in the main header is 1 sector).
     writer.padTo(start + 32, 0x5A);
+    sectors = 1;
     return int64_t(start);
 }
 

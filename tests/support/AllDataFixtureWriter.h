@@ -10,6 +10,8 @@
 
 namespace fixture {
 
+struct FrameOptions;
+
 class AllDataBuilder {
 public:
     explicit AllDataBuilder(const AllDataPlan& plan);
@@ -35,6 +37,7 @@ private:
         uint32_t sectors = 0;
         int regions = 0;
         int64_t routeGuidance = -1;
+        uint32_t routeGuidanceSectors = 1;
     };
 
     ByteWriter& partWriter();
@@ -52,7 +55,11 @@ private:
     // size.
     std::pair<int64_t, int64_t> writeBlock(int level, int set, int block);
     WrittenFrame writeFrame(ByteWriter& writer, const FrameIdentity& identity, bool routeGuidance);
-    int64_t writeRouteGuidanceFrame(ByteWriter& writer, const FrameIdentity& identity);
+    int64_t writeRouteGuidanceFrame(ByteWriter& writer, const FrameIdentity& identity, int counter,
+                                     uint32_t& sectors);
+
+    // What the frame fixture writes for a parcel of level (see FrameFixture.h).
+    FrameOptions frameOptions(int level, int counter) const;
 
     const AllDataPlan& plan_;
     AllDataImage image_;

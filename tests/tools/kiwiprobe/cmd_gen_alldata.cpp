@@ -18,6 +18,12 @@ int makeFixtureCommand(const probe::Args& args) {
         probe::hasFlag(args, "--large")
             ? fixture::largeAllDataPlan(int(probe::parseNumber(probe::option(args, "--large"))))
             : fixture::smallAllDataPlan();
+    if (probe::hasFlag(args, "--frames")) {
+        if (probe::hasFlag(args, "--large"))
+            plan.frames = fixture::AllDataPlan::Frames::Full;
+        else
+            plan = fixture::framesAllDataPlan(probe::hasFlag(args, "--wide"));
+    }
     if (probe::hasFlag(args, "--system")) plan.systemText = probe::option(args, "--system");
     const fixture::AllDataImage image = fixture::buildAllData(plan);
     const std::string path =
@@ -37,7 +43,7 @@ int makeFixtureCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register reg("gen-alldata", "DIR [--system TEXT] [--large N] [--volumes BYTES] [--manifest]",
+probe::Register reg("gen-alldata", "DIR [--system TEXT] [--large N] [--frames [--wide]] [--volumes BYTES] [--manifest]",
                     makeFixtureCommand);
 
 } // namespace

@@ -1,0 +1,57 @@
+// kiwiprobe frames: every record of every parcel data frame of an "ALLDATA.KWI", one per line, and the
+// underlying stream reads the frames cost per parcel.
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+
+#include "ProbeCommand.h"
+#include "kiwi/KiwiMap.h"
+#include "support/CountingStream.h"
+#include "support/FrameWalk.h"
+
+namespace {
+
+int framesCommand(const probe::Args& args) {
+    const probe::Args files =
+        probe::positional(args, {"--limit", "--codepage", "--ansi", "--language", "--mask", "--image"});
+    if (files.size() != 1) {
+        std::fprintf(stderr, "frames: give the path of ALLDATA.KWI\n");
+        return 2;
+    }
+    if (!probe::mountImageOption(args, "frames")) return 1;
+    ReadCounter counter;
+    const bool countReads = probe::hasFlag(args, "--reads");
+    TLN_KiwiMap map(files[0], countReads ? counter.Opener() : TLN_KiwiMap::StreamOpener());
+    FrameWalkOptions options;
+    options.limit =
+        probe::hasFlag(args, "--all") ? 0 : size_t(probe::parseNumber(probe::option(args, "--limit", "1")));
+    options.dump.pages.Text = int(probe::parseNumber(probe::option(args, "--codepage", "65001")));
+    options.dump.pages.Ansi = int(probe::parseNumber(probe::option(args, "--ansi", "0")));
+    options.dump.language = uint32_t(probe::parseNumber(probe::option(args, "--language", "0")));
+    options.dump.mask = uint32_t(probe::parseNumber(probe::option(args, "--mask", "48")));
+    uint64_t before = 0;
+    uint64_t most = 0;
+    uint64_t total = 0;
+    if (countReads) {
+        options.beforeFrames = [&] { before = counter.Reads(); };
+        options.afterFrames = [&] {
+            const uint64_t reads = counter.Reads() - before;
+            most = std::max(most, reads);
+            total += reads;
+        };
+    }
+    std::ostream* out = probe::hasFlag(args, "--quiet") ? nullptr : &std::cout;
+    const FrameWalkResult result = walkFrames(map, out, options);
+    std::cout << "parcels " << result.parcels << " records " << result.records << "\n";
+    if (countReads)
+        std::cout << "frame reads max " << most << " total " << total << " parcels " << result.parcels
+                  << "\n";
+    return map.IsValid() ? 0 : 1;
+}
+
+probe::Register reg("frames",
+                    "ALLDATA.KWI [--all | --limit N] [--codepage CP] [--ansi CP] [--language K] [--mask M] "
+                    "[--image IMAGE] [--reads] [--quiet]",
+                    framesCommand);
+
+} // namespace
