@@ -1,16 +1,30 @@
-// Bounded reads shared by the small part readers: a record's bytes into a fixed buffer, and record
-// counts bounded by the bytes that can hold them.
+// Bounded reads shared by the part readers: a span of delivered bytes, a record's bytes into a fixed
+// buffer, and record counts bounded by the bytes that can hold them.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "kiwi/BeCursor.h"
 #include "kiwi/KiwiPrimitives.h"
 #include "kiwi/Stream.h"
 
 namespace bounded {
+
+// The bytes the stream delivers at [position, position + count): never more than the stream still holds,
+// so a hostile count cannot inflate the buffer; empty for a negative position or count.
+inline std::vector<uint8_t> readBytes(TLN_Stream& stream, int64_t position, int64_t count) {
+    std::vector<uint8_t> bytes;
+    if (position < 0 || count <= 0) return bytes;
+    const int64_t available = std::clamp<int64_t>(stream.Size() - position, 0, count);
+    if (available == 0) return bytes;
+    bytes.resize(size_t(available));
+    const int64_t delivered = stream.ReadAt(position, bytes.data(), available);
+    bytes.resize(size_t(std::clamp<int64_t>(delivered, 0, available)));
+    return bytes;
+}
 
 // The bytes of one fixed-size record; bytes the stream does not deliver read as 0.
 template <size_t N> struct RecordBytes {

@@ -31,7 +31,7 @@ bool TLN_IndexManager::ReadSearchFrameHeader(const TLN_Additional_Address& at, b
     const int64_t size = file.stream->Size();
     const int64_t position = at.DataPosition;
     if (position > size - kFrameHeaderLength) return false;
-    const std::vector<uint8_t> bytes = index_span::read(*file.stream, position, kFrameHeaderLength);
+    const std::vector<uint8_t> bytes = bounded::readBytes(*file.stream, position, kFrameHeaderLength);
     if (int64_t(bytes.size()) < kFrameHeaderLength) return false;
     const BeCursor c = index_span::cursor(bytes);
     out.StreamSize = size;
@@ -40,7 +40,7 @@ bool TLN_IndexManager::ReadSearchFrameHeader(const TLN_Additional_Address& at, b
     out.RecordSize = c.u32(8);
     out.RecordOffset = c.u32(12);
     out.RecordsPosition = WordOffsetToPosition(out.RecordOffset, position);
-    const std::vector<uint8_t> declaration = index_span::read(*file.stream, out.RecordsPosition, 4);
+    const std::vector<uint8_t> declaration = bounded::readBytes(*file.stream, out.RecordsPosition, 4);
     out.RecordsDeclaration = index_span::code4(index_span::cursor(declaration), 0);
     return true;
 }
@@ -52,7 +52,7 @@ bool TLN_IndexManager::ReadDetailedSearchRecord(const TLN_Search_Frame_Header& f
     if (!valid_ || position < 0) return false;
     const FileContext file = contextFor(frame.Frame.FileName);
     const std::vector<uint8_t> bytes =
-        index_span::read(*file.stream, position, TLN_Detailed_Info_Rec::Length);
+        bounded::readBytes(*file.stream, position, TLN_Detailed_Info_Rec::Length);
     if (int64_t(bytes.size()) < TLN_Detailed_Info_Rec::Length) return false;
     const BeCursor c = index_span::cursor(bytes);
     const bool named = frame.UsesFileAddresses;
@@ -101,7 +101,7 @@ bool TLN_IndexManager::ReadDetailedPOIRecord(const TLN_Search_Frame_Header& fram
     if (!valid_ || position < 0) return false;
     const FileContext file = contextFor(frame.Frame.FileName);
     const std::vector<uint8_t> bytes =
-        index_span::read(*file.stream, position, TLN_Detailed_POIInfo_Rec::Length);
+        bounded::readBytes(*file.stream, position, TLN_Detailed_POIInfo_Rec::Length);
     if (int64_t(bytes.size()) < TLN_Detailed_POIInfo_Rec::Length) return false;
     const BeCursor c = index_span::cursor(bytes);
     const bool named = frame.UsesFileAddresses;
@@ -127,7 +127,7 @@ bool TLN_IndexManager::ReadDataDefinition(const TLN_Additional_Address& at, TLN_
     if (!valid_ || !at.Exists()) return false;
     const FileContext file = contextFor(at.FileName);
     const int64_t position = at.DataPosition;
-    const std::vector<uint8_t> head = index_span::read(*file.stream, position, kFrameHeaderLength);
+    const std::vector<uint8_t> head = bounded::readBytes(*file.stream, position, kFrameHeaderLength);
     if (int64_t(head.size()) < kFrameHeaderLength) return false;
     const BeCursor c = index_span::cursor(head);
     out.Position = position;
@@ -143,7 +143,7 @@ bool TLN_IndexManager::ReadDataDefinition(const TLN_Additional_Address& at, TLN_
     const uint32_t count = uint32_t(std::min<int64_t>({int64_t(out.ColumnCount), fitting, kColumnLimit}));
     out.Truncated = count < out.ColumnCount;
     const std::vector<uint8_t> table =
-        index_span::read(*file.stream, position + kFrameHeaderLength, int64_t(count) * kColumnLength);
+        bounded::readBytes(*file.stream, position + kFrameHeaderLength, int64_t(count) * kColumnLength);
     const BeCursor columns = index_span::cursor(table);
     out.Columns.reserve(count);
     for (uint32_t i = 0; i < count; ++i) {
@@ -170,7 +170,7 @@ bool TLN_IndexManager::ReadCharacterInfoFrame(const TLN_Additional_Address& at,
     const FileContext file = contextFor(at.FileName);
     TLN_Stream& stream = *file.stream;
     const int64_t position = at.DataPosition;
-    const std::vector<uint8_t> head = index_span::read(stream, position, kFrameHeaderLength);
+    const std::vector<uint8_t> head = bounded::readBytes(stream, position, kFrameHeaderLength);
     if (int64_t(head.size()) < kFrameHeaderLength) return false;
     const BeCursor c = index_span::cursor(head);
     out.Position = position;
@@ -187,7 +187,7 @@ bool TLN_IndexManager::ReadCharacterInfoFrame(const TLN_Additional_Address& at,
     out.Entries.reserve(count);
     for (uint32_t i = 0; i < count; ++i) {
         // Entries follow each other without padding: ID, value, type, name length L, name, word offset.
-        const std::vector<uint8_t> bytes = index_span::read(stream, entry, 13 + 255 + 4);
+        const std::vector<uint8_t> bytes = bounded::readBytes(stream, entry, 13 + 255 + 4);
         const BeCursor e = index_span::cursor(bytes);
         const int64_t nameLength = e.u8(12);
         if (!e.fits(0, 13 + nameLength + 4)) {
@@ -210,7 +210,7 @@ bool TLN_IndexManager::ReadCharacterInfoFrame(const TLN_Additional_Address& at,
 
 bool TLN_IndexManager::ReadRecordHeader(TLN_Stream& stream, TLN_Index_Record_Header& out, int64_t position) {
     out = TLN_Index_Record_Header{};
-    const std::vector<uint8_t> bytes = index_span::read(stream, position, 13);
+    const std::vector<uint8_t> bytes = bounded::readBytes(stream, position, 13);
     if (bytes.size() < 13) return false;
     const BeCursor c = index_span::cursor(bytes);
     out.Values[0] = c.u32(0);

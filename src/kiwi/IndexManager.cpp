@@ -55,7 +55,7 @@ void TLN_IndexManager::readHeader() {
     try {
         TLN_Stream& stream = *stream_;
         const int64_t size = stream.Size();
-        const std::vector<uint8_t> bytes = index_span::read(stream, base_, kHeaderLength);
+        const std::vector<uint8_t> bytes = bounded::readBytes(stream, base_, kHeaderLength);
         if (int64_t(bytes.size()) < kHeaderLength) {
             valid_ = false;
             return;
@@ -102,7 +102,7 @@ void TLN_IndexManager::locateExpansionRecords() {
     const int64_t start = WordOffsetToPosition(h.ExpansionFieldOffset, base_);
     const int64_t size = stream.Size();
     if (h.ExpansionFieldSize == 0 || start < 0 || start > size - 16) return;
-    const std::vector<uint8_t> head = index_span::read(stream, start, 16);
+    const std::vector<uint8_t> head = bounded::readBytes(stream, start, 16);
     const BeCursor c = index_span::cursor(head);
     h.HasExpansionField = true;
     h.ExpansionDataDeclaration = index_span::code4(c, 0);
@@ -116,7 +116,7 @@ void TLN_IndexManager::locateExpansionRecords() {
     expansionPositions_.reserve(
         size_t(std::min<int64_t>(h.ExpansionRecordCount, room / kShortestExpansionRecord)));
     for (uint32_t i = 0; i < h.ExpansionRecordCount; ++i) {
-        const std::vector<uint8_t> lengthByte = index_span::read(stream, position + 24, 1);
+        const std::vector<uint8_t> lengthByte = bounded::readBytes(stream, position + 24, 1);
         if (lengthByte.empty() || position + 25 + int64_t(lengthByte[0]) + 4 > end) {
             expansionTruncated_ = true;
             break;
@@ -132,7 +132,7 @@ bool TLN_IndexManager::readManagementRecord(uint32_t i, uint32_t count, uint32_t
     if (!valid_ || i >= count) return false;
     TLN_Stream& stream = *stream_;
     const int64_t position = WordOffsetToPosition(offset, base_) + int64_t(i) * int64_t(recordSize) * 2;
-    const std::vector<uint8_t> bytes = index_span::read(stream, position, kManagementRecordLength);
+    const std::vector<uint8_t> bytes = bounded::readBytes(stream, position, kManagementRecordLength);
     if (int64_t(bytes.size()) < kManagementRecordLength) return false;
     const BeCursor c = index_span::cursor(bytes);
     out.Position = position;
@@ -157,7 +157,7 @@ bool TLN_IndexManager::readManagementRecord(uint32_t i, uint32_t count, uint32_t
 std::string TLN_IndexManager::readRecordID(uint32_t i, uint32_t count, uint32_t recordSize, uint32_t offset) {
     if (!valid_ || i >= count) return {};
     const int64_t position = WordOffsetToPosition(offset, base_) + int64_t(i) * int64_t(recordSize) * 2;
-    const std::vector<uint8_t> bytes = index_span::read(*stream_, position, 4);
+    const std::vector<uint8_t> bytes = bounded::readBytes(*stream_, position, 4);
     return index_span::code4(index_span::cursor(bytes), 0);
 }
 
@@ -183,7 +183,7 @@ bool TLN_IndexManager::ReadExpansionRecord(uint32_t i, TLN_Index_Expansion_Rec& 
     if (i >= expansionPositions_.size()) return false;
     const int64_t position = expansionPositions_[i];
     // locateExpansionRecords checked that the whole record lies inside the field.
-    const std::vector<uint8_t> bytes = index_span::read(*stream_, position, 25 + 255 + 4);
+    const std::vector<uint8_t> bytes = bounded::readBytes(*stream_, position, 25 + 255 + 4);
     const BeCursor c = index_span::cursor(bytes);
     const int64_t nameLength = c.u8(24);
     out.Position = position;
@@ -213,11 +213,11 @@ TLN_Additional_Address TLN_IndexManager::readAddress(const FileContext& file, ui
         return address;
     }
     // File-address item: u32 word offset inside the named file, u16 name length in words, the name.
-    const std::vector<uint8_t> head = index_span::read(*file.stream, position, 6);
+    const std::vector<uint8_t> head = bounded::readBytes(*file.stream, position, 6);
     if (head.size() < 6) return address;
     const BeCursor c = index_span::cursor(head);
     const int64_t nameBytes = int64_t(c.u16(4)) * 2;
-    const std::vector<uint8_t> name = index_span::read(*file.stream, position + 6, nameBytes);
+    const std::vector<uint8_t> name = bounded::readBytes(*file.stream, position + 6, nameBytes);
     if (nameBytes == 0 || int64_t(name.size()) < nameBytes) return address;
     address.ItemPosition = position;
     address.FileName = index_span::cursor(name).fixedString(0, nameBytes);

@@ -1,4 +1,4 @@
-// Small bounded reads shared by the index data readers: a span of delivered bytes, 4-character codes and
+// Small reads shared by the index data readers: cursors over delivered bytes, 4-character codes and
 // representation strings.
 #pragma once
 
@@ -7,23 +7,11 @@
 #include <vector>
 
 #include "kiwi/BeCursor.h"
+#include "kiwi/BoundedRead.h"
 #include "kiwi/IndexRecords.h"
 #include "kiwi/Stream.h"
 
 namespace index_span {
-
-// The bytes the stream delivers at [position, position + count); shorter at the end, empty for a
-// negative position. count must already be bounded by the caller.
-inline std::vector<uint8_t> read(TLN_Stream& stream, int64_t position, int64_t count) {
-    std::vector<uint8_t> bytes;
-    if (position < 0 || count <= 0) return bytes;
-    const int64_t size = stream.Size();
-    if (position >= size) return bytes;
-    if (count > size - position) count = size - position;
-    bytes.resize(size_t(count));
-    bytes.resize(size_t(stream.ReadAt(position, bytes.data(), count)));
-    return bytes;
-}
 
 inline BeCursor cursor(const std::vector<uint8_t>& bytes) {
     return BeCursor(bytes.data(), bytes.size());

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "kiwi/BoundedRead.h"
 #include "kiwi/KiwiConversions.h"
 #include "kiwi/RegionManager.h"
 #include "platform/MulDiv.h"
@@ -47,15 +48,11 @@ void TLN_Region::load(const TLN_RegionManager& manager) {
     auto stream = manager.FrameStream(header_.FrameFile);
     if (!stream) return;
     bytesPosition_ = nodeFrame.Position;
-    int64_t delivered = 0;
     try {
-        total = std::clamp<int64_t>(stream->Size() - bytesPosition_, 0, total);
-        bytes_.resize(size_t(total));
-        delivered = stream->ReadAt(bytesPosition_, bytes_.data(), total);
+        bytes_ = bounded::readBytes(*stream, bytesPosition_, total);
     } catch (const std::exception&) {
-        delivered = 0;
+        bytes_.clear();
     }
-    bytes_.resize(size_t(std::max<int64_t>(delivered, 0)));
     bytes_.shrink_to_fit();
 
     const Span all{0, int64_t(bytes_.size())};

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "kiwi/BoundedRead.h"
 #include "kiwi/FileManager.h"
 #include "kiwi/FileNames.h"
 #include "kiwi/KiwiConversions.h"
@@ -19,14 +20,8 @@ TLN_RegionManager::TLN_RegionManager(std::shared_ptr<TLN_Stream> stream, int64_t
 
 void TLN_RegionManager::readBytes(TLN_Stream& stream, int64_t position, int64_t count,
                                   std::vector<uint8_t>& out) {
-    out.clear();
-    if (position < 0 || count <= 0) return;
     try {
-        // Never more than the stream still holds.
-        const int64_t available = std::clamp<int64_t>(stream.Size() - position, 0, count);
-        out.resize(size_t(available));
-        const int64_t delivered = stream.ReadAt(position, out.data(), available);
-        out.resize(size_t(std::clamp<int64_t>(delivered, 0, available)));
+        out = bounded::readBytes(stream, position, count);
     } catch (const std::exception&) {
         out.clear();
     }
