@@ -1,20 +1,13 @@
 // Decoding of the data volume record.
 #include "kiwi/DataVolume.h"
 
-namespace {
+#include "kiwi/BoundedRead.h"
 
-TLN_Point coordinatePair(const BeCursor& span, int64_t offset) {
-    // Latitude first, then longitude.
-    return TLN_Point{span.coordinate(offset + 4), span.coordinate(offset)};
-}
+namespace {
 
 TLN_NamedPointRecord namedPoint(const BeCursor& span, int64_t offset) {
     TLN_NamedPointRecord record;
-    const TLN_Point point = coordinatePair(span, offset);
-    record.X = point.X;
-    record.Y = point.Y;
-    record.ByteValue = span.u8(offset + 8);
-    record.WordValue = span.u16(offset + 10);
+    static_cast<TLN_PointRecord&>(record) = bounded::pointRecord(span, offset);
     record.Name = span.fixedString(offset + 12, 20);
     return record;
 }
@@ -31,8 +24,8 @@ TLN_Data_Volume DecodeDataVolume(const BeCursor& span) {
     volume.DiskTitle = span.fixedString(288, 128);
     volume.DataContents = span.u16(416);
     volume.MediaVersionNumber = span.fixedString(424, 32);
-    volume.CoverageLowerLeft = coordinatePair(span, 456);
-    volume.CoverageUpperRight = coordinatePair(span, 464);
+    volume.CoverageLowerLeft = bounded::coordinatePair(span, 456);
+    volume.CoverageUpperRight = bounded::coordinatePair(span, 464);
     volume.LogicalSectorSize = span.u16(472);
     volume.SectorSize = span.u16(474);
     volume.BackgroundDataDefaults = span.u16(476);

@@ -2,6 +2,7 @@
 #include "kiwi/EXPCTManager.h"
 
 #include "kiwi/BeCursor.h"
+#include "kiwi/BoundedRead.h"
 #include "kiwi/KiwiConversions.h"
 #include "kiwi/KiwiErrors.h"
 
@@ -27,11 +28,7 @@ void TLN_EXPCTManager::readHeader() {
             return;
         }
         const BeCursor c(bytes, sizeof bytes);
-        // The point record: latitude field first, then longitude.
-        header_.UserClassification.Y = c.coordinate(0);
-        header_.UserClassification.X = c.coordinate(4);
-        header_.UserClassification.ByteValue = c.u8(8);
-        header_.UserClassification.WordValue = c.u16(10);
+        header_.UserClassification = bounded::pointRecord(c, 0);
         header_.UsageClassificationCode = c.u16(12);
         header_.DataClassificationCode = c.u16(14);
         header_.EquipmentClassificationCode = c.u16(16);

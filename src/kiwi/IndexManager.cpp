@@ -142,8 +142,8 @@ bool TLN_IndexManager::readManagementRecord(uint32_t i, uint32_t count, uint32_t
     out.ExpansionFieldSize = c.u32(12);
     out.ExpansionFieldOffset = c.u32(16);
     if (volume) out.KeyboardDesignation = index_span::code4(c, 20);
-    out.CoveredMinimum = TLN_Point{c.coordinate(28), c.coordinate(24)};
-    out.CoveredMaximum = TLN_Point{c.coordinate(36), c.coordinate(32)};
+    out.CoveredMinimum = bounded::coordinatePair(c, 24);
+    out.CoveredMaximum = bounded::coordinatePair(c, 32);
     out.FrameSize = c.u32(40);
     out.FrameAddressField = c.u32(44);
     out.RepresentationOffset = c.u32(48);
@@ -189,10 +189,7 @@ bool TLN_IndexManager::ReadExpansionRecord(uint32_t i, TLN_Index_Expansion_Rec& 
     out.Position = position;
     out.Length = (25 + nameLength + 4 + 3) & ~int64_t(3);
     out.DataDeclaration = index_span::code4(c, 0);
-    out.ManufacturerID.Y = c.coordinate(4);
-    out.ManufacturerID.X = c.coordinate(8);
-    out.ManufacturerID.ByteValue = c.u8(12);
-    out.ManufacturerID.WordValue = c.u16(14);
+    out.ManufacturerID = bounded::pointRecord(c, 4);
     out.Size = c.u32(16);
     out.AddressDeclaration = index_span::code4(c, 20);
     out.FileName = c.fixedString(25, nameLength);
