@@ -19,22 +19,36 @@ constexpr int64_t kShortestCharacterEntry = 17;
 constexpr uint32_t kColumnLimit = 65536;
 constexpr uint32_t kCharacterEntryLimit = 65536;
 
+// What the frames and records read here start with: where they lie and their 4-character declaration.
+template <typename Frame>
+void decodeStart(const BeCursor& c, int64_t position, const std::string& fileName, Frame& out) {
+    out.Position = position;
+    out.FileName = fileName;
+    out.DataDeclaration = index_span::code4(c, 0);
+}
+
 } // namespace
+
+bool TLN_IndexManager::readFileBytes(const std::string& fileName, int64_t position, int64_t length,
+                                     FileBytes& out) {
+    out.position = position;
+    if (!valid_ || position < 0) return false;
+    out.file = contextFor(fileName);
+    out.bytes = bounded::readBytes(*out.file.stream, position, length);
+    return int64_t(out.bytes.size()) >= length;
+}
 
 bool TLN_IndexManager::ReadSearchFrameHeader(const TLN_Additional_Address& at, bool fileAddresses,
                                              TLN_Search_Frame_Header& out) {
     out = TLN_Search_Frame_Header{};
     out.Frame = at;
     out.UsesFileAddresses = fileAddresses;
-    if (!valid_ || !at.Exists()) return false;
-    const FileContext file = contextFor(at.FileName);
-    const int64_t size = file.stream->Size();
-    const int64_t position = at.DataPosition;
-    if (position > size - kFrameHeaderLength) return false;
-    const std::vector<uint8_t> bytes = bounded::readBytes(*file.stream, position, kFrameHeaderLength);
-    if (int64_t(bytes.size()) < kFrameHeaderLength) return false;
-    const BeCursor c = index_span::cursor(bytes);
-    out.StreamSize = size;
+    FileBytes head;
+    if (!readFileBytes(at.FileName, at.DataPosition, kFrameHeaderLength, head)) return false;
+    const FileContext& file = head.file;
+    const int64_t position = head.position;
+    const BeCursor c = index_span::cursor(head.bytes);
+    out.StreamSize = file.stream->Size();
     out.DataDeclaration = index_span::code4(c, 0);
     out.RecordCount = c.u32(4);
     out.RecordSize = c.u32(8);
@@ -48,17 +62,15 @@ bool TLN_IndexManager::ReadSearchFrameHeader(const TLN_Additional_Address& at, b
 bool TLN_IndexManager::ReadDetailedSearchRecord(const TLN_Search_Frame_Header& frame, uint32_t i,
                                                 TLN_Detailed_Info_Rec& out) {
     out = TLN_Detailed_Info_Rec{};
-    const int64_t position = frame.RecordPosition(i, TLN_Detailed_Info_Rec::Length);
-    if (!valid_ || position < 0) return false;
-    const FileContext file = contextFor(frame.Frame.FileName);
-    const std::vector<uint8_t> bytes =
-        bounded::readBytes(*file.stream, position, TLN_Detailed_Info_Rec::Length);
-    if (int64_t(bytes.size()) < TLN_Detailed_Info_Rec::Length) return false;
-    const BeCursor c = index_span::cursor(bytes);
+    FileBytes record;
+    if (!readFileBytes(frame.Frame.FileName, frame.RecordPosition(i, TLN_Detailed_Info_Rec::Length),
+                       TLN_Detailed_Info_Rec::Length, record))
+        return false;
+    const FileContext& file = record.file;
+    const int64_t position = record.position;
+    const BeCursor c = index_span::cursor(record.bytes);
     const bool named = frame.UsesFileAddresses;
-    out.Position = position;
-    out.FileName = file.fileName;
-    out.DataDeclaration = index_span::code4(c, 0);
+    decodeStart(c, position, file.fileName, out);
     out.ExpansionFieldSize = c.u32(4);
     out.ExpansionFieldOffset = c.u32(8);
     out.CategoryDefinitionSize = c.u32(12);
@@ -97,17 +109,14 @@ bool TLN_IndexManager::ReadDetailedSearchRecord(const TLN_Search_Frame_Header& f
 bool TLN_IndexManager::ReadDetailedPOIRecord(const TLN_Search_Frame_Header& frame, uint32_t i,
                                              TLN_Detailed_POIInfo_Rec& out) {
     out = TLN_Detailed_POIInfo_Rec{};
-    const int64_t position = frame.RecordPosition(i, TLN_Detailed_POIInfo_Rec::Length);
-    if (!valid_ || position < 0) return false;
-    const FileContext file = contextFor(frame.Frame.FileName);
-    const std::vector<uint8_t> bytes =
-        bounded::readBytes(*file.stream, position, TLN_Detailed_POIInfo_Rec::Length);
-    if (int64_t(bytes.size()) < TLN_Detailed_POIInfo_Rec::Length) return false;
-    const BeCursor c = index_span::cursor(bytes);
+    FileBytes record;
+    if (!readFileBytes(frame.Frame.FileName, frame.RecordPosition(i, TLN_Detailed_POIInfo_Rec::Length),
+                       TLN_Detailed_POIInfo_Rec::Length, record))
+        return false;
+    const FileContext& file = record.file;
+    const BeCursor c = index_span::cursor(record.bytes);
     const bool named = frame.UsesFileAddresses;
-    out.Position = position;
-    out.FileName = file.fileName;
-    out.DataDeclaration = index_span::code4(c, 0);
+    decodeStart(c, record.position, file.fileName, out);
     out.ExpansionFieldSize = c.u32(4);
     out.ExpansionFieldOffset = c.u32(8);
     out.DefinitionSize = c.u32(12);
@@ -124,15 +133,12 @@ bool TLN_IndexManager::ReadDetailedPOIRecord(const TLN_Search_Frame_Header& fram
 bool TLN_IndexManager::ReadDataDefinition(const TLN_Additional_Address& at, TLN_Definition_Frame& out,
                                           int64_t frameBytes) {
     out = TLN_Definition_Frame{};
-    if (!valid_ || !at.Exists()) return false;
-    const FileContext file = contextFor(at.FileName);
-    const int64_t position = at.DataPosition;
-    const std::vector<uint8_t> head = bounded::readBytes(*file.stream, position, kFrameHeaderLength);
-    if (int64_t(head.size()) < kFrameHeaderLength) return false;
-    const BeCursor c = index_span::cursor(head);
-    out.Position = position;
-    out.FileName = file.fileName;
-    out.DataDeclaration = index_span::code4(c, 0);
+    FileBytes head;
+    if (!readFileBytes(at.FileName, at.DataPosition, kFrameHeaderLength, head)) return false;
+    const FileContext& file = head.file;
+    const int64_t position = head.position;
+    const BeCursor c = index_span::cursor(head.bytes);
+    decodeStart(c, position, file.fileName, out);
     out.Name = index_span::code4(c, 4);
     out.ColumnCount = c.u32(12);
 
@@ -166,16 +172,13 @@ bool TLN_IndexManager::ReadDataDefinition(const TLN_Additional_Address& at, TLN_
 bool TLN_IndexManager::ReadCharacterInfoFrame(const TLN_Additional_Address& at,
                                               TLN_Character_Info_Frame& out) {
     out = TLN_Character_Info_Frame{};
-    if (!valid_ || !at.Exists()) return false;
-    const FileContext file = contextFor(at.FileName);
+    FileBytes head;
+    if (!readFileBytes(at.FileName, at.DataPosition, kFrameHeaderLength, head)) return false;
+    const FileContext& file = head.file;
     TLN_Stream& stream = *file.stream;
-    const int64_t position = at.DataPosition;
-    const std::vector<uint8_t> head = bounded::readBytes(stream, position, kFrameHeaderLength);
-    if (int64_t(head.size()) < kFrameHeaderLength) return false;
-    const BeCursor c = index_span::cursor(head);
-    out.Position = position;
-    out.FileName = file.fileName;
-    out.DataDeclaration = index_span::code4(c, 0);
+    const int64_t position = head.position;
+    const BeCursor c = index_span::cursor(head.bytes);
+    decodeStart(c, position, file.fileName, out);
     out.EntryCount = c.u32(12);
 
     const int64_t size = stream.Size();

@@ -103,9 +103,19 @@ private:
         int64_t base = 0;
     };
 
+    // A frame or record read from the index data: where it lies, the file holding it and its bytes.
+    struct FileBytes {
+        int64_t position = -1;
+        FileContext file;
+        std::vector<uint8_t> bytes;
+    };
+
     void readHeader();
     void locateExpansionRecords();
     FileContext contextFor(const std::string& fileName);
+    // Reads length bytes at position in the named file ("" for the index file); false when the reader is
+    // invalid, the position is none or the bytes do not all lie in the file.
+    bool readFileBytes(const std::string& fileName, int64_t position, int64_t length, FileBytes& out);
     std::string dataFilePath(const std::string& bareName) const;
     bool readManagementRecord(uint32_t i, uint32_t count, uint32_t recordSize, uint32_t offset, bool volume,
                               TLN_Volume_Management_Record& out);
