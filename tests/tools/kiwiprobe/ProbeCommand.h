@@ -30,6 +30,8 @@ bool hasFlag(const Args& args, const std::string& flag);
 std::string option(const Args& args, const std::string& name, const std::string& fallback = {});
 // Arguments that are neither options nor option values (options listed in valued take a value).
 Args positional(const Args& args, const std::vector<std::string>& valued = {});
+// True when arguments holds exactly one item; otherwise prints usage ("command: give ...") on stderr.
+bool oneArgument(const Args& arguments, const char* usage);
 // Mounts the image named by --image (when given) so that names are looked up inside it; false, with a
 // message on stderr, when it cannot be mounted.
 bool mountImageOption(const Args& args, const std::string& command);

@@ -5,16 +5,13 @@
 #include <vector>
 
 #include "ProbeCommand.h"
-#include "kiwi/FileManager.h"
 #include "kiwi/DecompFileStream.h"
+#include "kiwi/FileManager.h"
 
 namespace {
 int catCommand(const probe::Args& args) {
     const probe::Args names = probe::positional(args, {"--offset", "--count", "--image"});
-    if (names.size() != 1) {
-        std::fprintf(stderr, "cat: give one FILE\n");
-        return 2;
-    }
+    if (!probe::oneArgument(names, "cat: give one FILE")) return 2;
     if (!probe::mountImageOption(args, "cat")) return 1;
     auto opened = TLN_DecompFileStream::Create(names[0]);
     TLN_Stream& stream = *opened;

@@ -9,10 +9,7 @@
 namespace {
 int cmpListCommand(const probe::Args& args) {
     const probe::Args names = probe::positional(args, {"--image"});
-    if (names.size() != 1) {
-        std::fprintf(stderr, "cmp-ls: give one LIST\n");
-        return 2;
-    }
+    if (!probe::oneArgument(names, "cmp-ls: give one LIST")) return 2;
     if (!probe::mountImageOption(args, "cmp-ls")) return 1;
     TLN_CompressionManager list(names[0]);
     if (!list.IsValid()) {

@@ -14,10 +14,7 @@ namespace {
 int framesCommand(const probe::Args& args) {
     const probe::Args files =
         probe::positional(args, {"--limit", "--codepage", "--ansi", "--language", "--mask", "--image"});
-    if (files.size() != 1) {
-        std::fprintf(stderr, "frames: give the path of ALLDATA.KWI\n");
-        return 2;
-    }
+    if (!probe::oneArgument(files, "frames: give the path of ALLDATA.KWI")) return 2;
     if (!probe::mountImageOption(args, "frames")) return 1;
     ReadCounter counter;
     const bool countReads = probe::hasFlag(args, "--reads");

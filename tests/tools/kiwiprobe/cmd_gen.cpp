@@ -9,10 +9,7 @@
 namespace {
 int genVoiceCommand(const probe::Args& args) {
     const probe::Args folders = probe::positional(args);
-    if (folders.size() != 1) {
-        std::fprintf(stderr, "gen-voice: give a folder\n");
-        return 2;
-    }
+    if (!probe::oneArgument(folders, "gen-voice: give a folder")) return 2;
     const std::string& dir = folders[0];
     fixture::writeFile(dir + "/VOICEDAT.KWI", fixture::buildVoiceDat().bytes);
     fixture::writeFile(dir + "/VOICE001.ME", fixture::buildVoiceMe().bytes);
@@ -23,10 +20,7 @@ int genVoiceCommand(const probe::Args& args) {
 
 int genLoadingCommand(const probe::Args& args) {
     const probe::Args folders = probe::positional(args);
-    if (folders.size() != 1) {
-        std::fprintf(stderr, "gen-loading: give a folder\n");
-        return 2;
-    }
+    if (!probe::oneArgument(folders, "gen-loading: give a folder")) return 2;
     const std::string& dir = folders[0];
     fixture::writeFile(dir + "/LOADING.KWI", fixture::buildLoading().bytes);
     fixture::writeFile(

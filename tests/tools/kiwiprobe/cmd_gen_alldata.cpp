@@ -9,10 +9,7 @@ namespace {
 
 int makeFixtureCommand(const probe::Args& args) {
     const probe::Args rest = probe::positional(args, {"--system", "--large", "--volumes"});
-    if (rest.size() != 1) {
-        std::fprintf(stderr, "gen-alldata: give a folder\n");
-        return 2;
-    }
+    if (!probe::oneArgument(rest, "gen-alldata: give a folder")) return 2;
     const std::string folder = rest[0];
     fixture::AllDataPlan plan =
         probe::hasFlag(args, "--large")
@@ -43,7 +40,8 @@ int makeFixtureCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register reg("gen-alldata", "DIR [--system TEXT] [--large N] [--frames [--wide]] [--volumes BYTES] [--manifest]",
+probe::Register reg("gen-alldata",
+                    "DIR [--system TEXT] [--large N] [--frames [--wide]] [--volumes BYTES] [--manifest]",
                     makeFixtureCommand);
 
 } // namespace

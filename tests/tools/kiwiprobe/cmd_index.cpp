@@ -4,7 +4,6 @@
 #include <string>
 
 #include "ProbeCommand.h"
-#include "kiwi/FileManager.h"
 #include "kiwi/IndexManager.h"
 #include "kiwi/KiwiFormat.h"
 #include "kiwi/OpenKiwiFile.h"
@@ -214,15 +213,8 @@ private:
 
 int indexCommand(const probe::Args& args) {
     const probe::Args names = probe::positional(args, {"--base", "--image", "--open"});
-    if (names.size() != 1) {
-        std::fprintf(stderr, "index: give one INDEXDAT.KWI\n");
-        return 2;
-    }
-    const std::string image = probe::option(args, "--image");
-    if (!image.empty() && !OpenISOImage(image)) {
-        std::fprintf(stderr, "index: cannot mount %s\n", image.c_str());
-        return 1;
-    }
+    if (!probe::oneArgument(names, "index: give one INDEXDAT.KWI")) return 2;
+    if (!probe::mountImageOption(args, "index")) return 1;
     std::unique_ptr<TLN_IndexManager> index;
     if (probe::hasFlag(args, "--base"))
         index = TLN_IndexManager::CreateFromStream(OpenKiwiFile(names[0]),
@@ -246,10 +238,7 @@ int indexCommand(const probe::Args& args) {
 
 int generateCommand(const probe::Args& args) {
     const probe::Args folders = probe::positional(args, {"--base", "--data-name"});
-    if (folders.size() != 1) {
-        std::fprintf(stderr, "gen-index: give one DIR\n");
-        return 2;
-    }
+    if (!probe::oneArgument(folders, "gen-index: give one DIR")) return 2;
     const auto fixture = fixture::buildIndexFixture(probe::parseNumber(probe::option(args, "--base", "0")));
     if (probe::hasFlag(args, "--listed")) {
         // The data file gzip-compressed in 64 KiB blocks and named by a "05.CMP" list beside it.

@@ -13,15 +13,13 @@ void listDirectory(const TDirectoryEntry* directory) {
         std::printf("%s\t%s\t%u\n", file->GetDirectoryPath().c_str(), file->Name().c_str(),
                     file->DataLength());
     }
-    for (int i = 0; i < directory->DirectoryCount(); ++i) listDirectory(directory->GetDirectory(i));
+    for (int i = 0; i < directory->DirectoryCount(); ++i)
+        listDirectory(directory->GetDirectory(i));
 }
 
 // One line per file: folder path ("\"-terminated names, empty at the root), name, size in bytes.
 int isoListCommand(const probe::Args& args) {
-    if (args.size() != 1) {
-        std::fprintf(stderr, "iso-ls: give IMAGE\n");
-        return 2;
-    }
+    if (!probe::oneArgument(args, "iso-ls: give IMAGE")) return 2;
     TISOImage image(args[0]);
     if (!image.OpenImage()) {
         std::fprintf(stderr, "iso-ls: unsupported sector layout\n");

@@ -12,10 +12,7 @@
 namespace {
 int loadingCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, {"--id", "--image"});
-    if (files.size() != 1) {
-        std::fprintf(stderr, "loading: give LOADING.KWI\n");
-        return 2;
-    }
+    if (!probe::oneArgument(files, "loading: give LOADING.KWI")) return 2;
     if (!probe::mountImageOption(args, "loading")) return 1;
     const TLN_Loading loading(files[0]);
     std::printf("loading %s valid %d systems %d\n", fileNamePart(files[0]).c_str(), loading.IsValid(),
@@ -60,10 +57,7 @@ int loadingCommand(const probe::Args& args) {
 
 int coverageCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, {"--image"});
-    if (files.size() != 1) {
-        std::fprintf(stderr, "coverage: give COVERAGE.BIN\n");
-        return 2;
-    }
+    if (!probe::oneArgument(files, "coverage: give COVERAGE.BIN")) return 2;
     if (!probe::mountImageOption(args, "coverage")) return 1;
     const TLN_Coverage coverage(files[0]);
     std::printf("coverage %s valid %d items %d truncated %d\n", fileNamePart(files[0]).c_str(),

@@ -82,10 +82,7 @@ void printFileCon(const TLN_FileConManager& r) {
 // order.
 int fileconCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, {"--delete", "--insert", "--save"});
-    if (files.size() != 1) {
-        std::fprintf(stderr, "filecon: give FILE\n");
-        return 2;
-    }
+    if (!probe::oneArgument(files, "filecon: give FILE")) return 2;
     TLN_FileConManager reader(files[0]);
     for (size_t i = 0; i + 1 < args.size(); ++i) {
         if (args[i] == "--delete") reader.Delete(int(probe::parseNumber(args[i + 1])));
@@ -105,10 +102,7 @@ int fileconCommand(const probe::Args& args) {
 // Writes LOCAL.KWI (frame at 0), LOCALOFS.KWI (at 33), M21_44.KWI, M21_46.KWI and FILECON files with
 // header sizes 16, 8 and 4 and 99 and 100 records.
 int generateCommand(const probe::Args& args) {
-    if (args.size() != 1) {
-        std::fprintf(stderr, "gen-local: give DIR\n");
-        return 2;
-    }
+    if (!probe::oneArgument(args, "gen-local: give DIR")) return 2;
     const std::string dir = args[0];
     fixture::writeFile(dir + "/LOCAL.KWI", fixture::buildLocalPart(fixture::standardLocalSpec()));
     fixture::writeFile(dir + "/LOCALOFS.KWI", fixture::buildLocalPart(fixture::standardLocalSpec(), 33));

@@ -11,10 +11,7 @@ namespace {
 
 int mapCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, {"--limit", "--image"});
-    if (files.size() != 1) {
-        std::fprintf(stderr, "map: give the path of ALLDATA.KWI\n");
-        return 2;
-    }
+    if (!probe::oneArgument(files, "map: give the path of ALLDATA.KWI")) return 2;
     if (!probe::mountImageOption(args, "map")) return 1;
     ReadCounter counter;
     const bool countReads = probe::hasFlag(args, "--reads");

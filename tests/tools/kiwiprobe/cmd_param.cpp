@@ -75,10 +75,7 @@ void printLandmarks(const TLN_ParamManager& reader, int64_t l, int layout,
 
 int paramCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, {"--offset"});
-    if (files.size() != 1) {
-        std::fprintf(stderr, "param: give FILE [--offset N]\n");
-        return 2;
-    }
+    if (!probe::oneArgument(files, "param: give FILE [--offset N]")) return 2;
     const int64_t offset = probe::parseNumber(probe::option(args, "--offset", "0"));
     TLN_ParamManager reader(OpenKiwiFile(files[0]), offset);
     std::printf("param valid=%d header=%lld records=%d\n", reader.IsValid(), (long long)reader.HeaderSize(),
@@ -129,10 +126,7 @@ int paramCommand(const probe::Args& args) {
 }
 
 int generateCommand(const probe::Args& args) {
-    if (args.size() != 1) {
-        std::fprintf(stderr, "gen-param: give DIR\n");
-        return 2;
-    }
+    if (!probe::oneArgument(args, "gen-param: give DIR")) return 2;
     const fixture::ParamPartSpec spec = fixture::standardParamSpec();
     fixture::writeFile(args[0] + "/PARAM.KWI", fixture::buildParamPart(spec));
     fixture::writeFile(args[0] + "/PARAMOFS.KWI", fixture::buildParamPart(spec, 64));

@@ -103,10 +103,7 @@ void printExpansion(const std::string& path) {
 // One line per management, then for each picture data and expansion picture file its content.
 int pictureCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, {"--png"});
-    if (files.size() != 1) {
-        std::fprintf(stderr, "picture: give PCT2MNG.KWI\n");
-        return 2;
-    }
+    if (!probe::oneArgument(files, "picture: give PCT2MNG.KWI")) return 2;
     const std::string pngFolder = probe::option(args, "--png");
     TLN_PCT2MNGManager list(files[0]);
     std::printf("list %s valid %d stored %d entries %d\n", fileNamePart(files[0]).c_str(), list.IsValid(),
@@ -129,20 +126,14 @@ int pictureCommand(const probe::Args& args) {
 }
 
 int generatePictureCommand(const probe::Args& args) {
-    if (args.size() != 1) {
-        std::fprintf(stderr, "gen-picture: give DIR\n");
-        return 2;
-    }
+    if (!probe::oneArgument(args, "gen-picture: give DIR")) return 2;
     fixture::writeStandardPictureSet(args[0]);
     return 0;
 }
 
 // "FILE WxH", then one line per row: each pixel as AARRGGBB.
 int pngCommand(const probe::Args& args) {
-    if (args.size() != 1) {
-        std::fprintf(stderr, "png: give FILE\n");
-        return 2;
-    }
+    if (!probe::oneArgument(args, "png: give FILE")) return 2;
     const QImage image = QImage(QString::fromStdString(args[0])).convertToFormat(QImage::Format_ARGB32);
     if (image.isNull()) {
         std::fprintf(stderr, "png: cannot read %s\n", args[0].c_str());

@@ -26,10 +26,7 @@ void setCodePage(const probe::Args& args) {
 
 int rdstmcCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, kValued);
-    if (files.size() != 1) {
-        std::fprintf(stderr, "rdstmc: give FILE [--offset N] [--codepage N] [--language N]\n");
-        return 2;
-    }
+    if (!probe::oneArgument(files, "rdstmc: give FILE [--offset N] [--codepage N] [--language N]")) return 2;
     setCodePage(args);
     const int language = int(probe::parseNumber(probe::option(args, "--language", "0")));
     TLN_RdstmcManager r(OpenKiwiFile(files[0]), probe::parseNumber(probe::option(args, "--offset", "0")));
@@ -110,10 +107,7 @@ int rdstmcCommand(const probe::Args& args) {
 
 int dicvceCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, kValued);
-    if (files.size() != 1) {
-        std::fprintf(stderr, "dicvce: give FILE [--offset N] [--codepage N]\n");
-        return 2;
-    }
+    if (!probe::oneArgument(files, "dicvce: give FILE [--offset N] [--codepage N]")) return 2;
     setCodePage(args);
     TLN_DicVceManager r(OpenKiwiFile(files[0]), probe::parseNumber(probe::option(args, "--offset", "0")));
     const TLN_DicVceHeader& h = r.Header();
@@ -184,10 +178,7 @@ int dicvceCommand(const probe::Args& args) {
 // RDSTMC1251.KWI (part at 0), RDSTMC1200.KWI (part at 40), RDSTMCBAD.KWI (usage code 1234),
 // DICVCE56.KWI (UTF-8), DICVCE1251.KWI, DICVCE1200.KWI (46-byte language records, part at 40).
 int generateCommand(const probe::Args& args) {
-    if (args.size() != 1) {
-        std::fprintf(stderr, "gen-rdstmc: give DIR\n");
-        return 2;
-    }
+    if (!probe::oneArgument(args, "gen-rdstmc: give DIR")) return 2;
     const std::string dir = args[0];
     fixture::writeFile(dir + "/RDSTMC1251.KWI", fixture::buildRdstmcPart({.codePage = 1251}));
     fixture::writeFile(

@@ -175,10 +175,7 @@ void printRegion(TLN_RegionManager& manager, int level, int r, bool nodes, const
 
 int regionCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, {"--offset", "--image"});
-    if (files.size() != 1) {
-        std::fprintf(stderr, "region: give one file\n");
-        return 2;
-    }
+    if (!probe::oneArgument(files, "region: give one file")) return 2;
     if (!probe::mountImageOption(args, "region")) return 1;
     std::unique_ptr<TLN_RegionManager> manager;
     Printer p;
@@ -218,10 +215,7 @@ int regionCommand(const probe::Args& args) {
 
 int generateCommand(const probe::Args& args) {
     const probe::Args rest = probe::positional(args, {"--embed"});
-    if (rest.size() != 1) {
-        std::fprintf(stderr, "gen-region: give a folder\n");
-        return 2;
-    }
+    if (!probe::oneArgument(rest, "gen-region: give a folder")) return 2;
     const fixture::RegionImage image = fixture::buildRegionData(fixture::sampleRegionSpec());
     const std::string path = fixture::writeRegionData(image, rest[0]);
     std::printf("wrote %s bytes %zu\n", path.c_str(), image.bytes.size());

@@ -18,10 +18,7 @@ bool writeWave(const std::string& path, const std::vector<uint8_t>& image) {
 // Walks languages, records and each record's tables in order; table N is the N-th visited.
 int voiceCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, {"--table", "--wav", "--base"});
-    if (files.size() != 1) {
-        std::fprintf(stderr, "voice: give VOICEDAT.KWI\n");
-        return 2;
-    }
+    if (!probe::oneArgument(files, "voice: give VOICEDAT.KWI")) return 2;
     const long long base = probe::parseNumber(probe::option(args, "--base", "0"));
     const bool one = probe::hasFlag(args, "--table");
     const long long wanted = one ? probe::parseNumber(probe::option(args, "--table")) : -1;
@@ -84,10 +81,7 @@ int voiceCommand(const probe::Args& args) {
 
 int voiceMeCommand(const probe::Args& args) {
     const probe::Args files = probe::positional(args, {"--entry", "--voice", "--wav", "--base"});
-    if (files.size() != 1) {
-        std::fprintf(stderr, "voice-me: give VOICE001.ME\n");
-        return 2;
-    }
+    if (!probe::oneArgument(files, "voice-me: give VOICE001.ME")) return 2;
     const long long base = probe::parseNumber(probe::option(args, "--base", "0"));
     TLN_VoiceMe1Manager reader(files[0]);
     TLN_VoiceMe1Manager based(reader.SharedStream(), base);

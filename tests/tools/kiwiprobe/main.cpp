@@ -43,6 +43,12 @@ Args positional(const Args& args, const std::vector<std::string>& valued) {
     return result;
 }
 
+bool oneArgument(const Args& arguments, const char* usage) {
+    if (arguments.size() == 1) return true;
+    std::fprintf(stderr, "%s\n", usage);
+    return false;
+}
+
 bool mountImageOption(const Args& args, const std::string& command) {
     const std::string image = option(args, "--image");
     if (image.empty() || OpenISOImage(image)) return true;
