@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "kiwi/BeCursor.h"
+#include "kiwi/BoundedRead.h"
 #include "kiwi/ClutImage.h"
 #include "kiwi/GifPicture.h"
 #include "kiwi/KiwiConversions.h"
@@ -14,13 +15,6 @@ namespace {
 constexpr int kHeaderBytes = 38;
 constexpr int kRecordBytes = 14;
 constexpr int kRouteRecordBytes = 18;
-
-// How many of declared records (recordBytes each, stride apart from start) lie wholly before end.
-int recordsThatFit(uint32_t declared, int64_t start, int64_t stride, int64_t recordBytes, int64_t end) {
-    if (start < 0 || stride <= 0 || end - start < recordBytes) return 0;
-    const int64_t fit = (end - start - recordBytes) / stride + 1;
-    return int(std::min<int64_t>(declared, fit));
-}
 
 uint16_t readWord(TLN_Stream& stream, int64_t position, int64_t end) {
     uint8_t bytes[2];
@@ -41,10 +35,6 @@ TLN_GraphicManager::TLN_GraphicManager(std::shared_ptr<TLN_Stream> stream, int64
 int64_t TLN_GraphicManager::framePosition(uint32_t wordOffset) const {
     const int64_t position = WordOffsetToPosition(wordOffset, base_);
     return position < streamSize_ ? position : -1;
-}
-
-int64_t TLN_GraphicManager::frameEnd(int64_t position, int64_t sizeBytes) const {
-    return position < 0 ? 0 : std::min(streamSize_, position + sizeBytes);
 }
 
 void TLN_GraphicManager::readHeader() {
@@ -72,22 +62,25 @@ void TLN_GraphicManager::readHeader() {
         header_.ServiceFrameSize = c.u32(34);
 
         paletteSetFrame_ = framePosition(header_.PaletteSetFrameOffset);
-        paletteSetEnd_ = frameEnd(paletteSetFrame_, 2 * int64_t(header_.PaletteSetFrameSize));
+        paletteSetEnd_ =
+            bounded::frameEnd(streamSize_, paletteSetFrame_, 2 * int64_t(header_.PaletteSetFrameSize));
         colorTableFrame_ = framePosition(header_.ColorTableFrameOffset);
-        colorTableEnd_ = frameEnd(colorTableFrame_, 2 * int64_t(header_.ColorTableFrameSize));
+        colorTableEnd_ =
+            bounded::frameEnd(streamSize_, colorTableFrame_, 2 * int64_t(header_.ColorTableFrameSize));
         imageFrame_ = framePosition(header_.ImageDataFrameOffset);
-        imageEnd_ = frameEnd(imageFrame_, 2 * int64_t(header_.ImageDataFrameSize));
+        imageEnd_ = bounded::frameEnd(streamSize_, imageFrame_, 2 * int64_t(header_.ImageDataFrameSize));
 
         // Each frame begins with its record count; a count is believed only as far as the frame's bytes
         // hold the records. A palette set record shorter than its 4 classification bytes holds none.
         const int64_t setStride = 2 * int64_t(header_.PaletteSetRecordSize);
         if (setStride >= 4)
-            paletteSetCount_ = recordsThatFit(readWord(*stream_, paletteSetFrame_, paletteSetEnd_),
-                                              paletteSetFrame_ + 2, setStride, 4, paletteSetEnd_);
-        colorTableCount_ = recordsThatFit(readWord(*stream_, colorTableFrame_, colorTableEnd_),
-                                          colorTableFrame_ + 2, 4, 2, colorTableEnd_);
-        imageCount_ =
-            recordsThatFit(readWord(*stream_, imageFrame_, imageEnd_), imageFrame_ + 2, 6, 6, imageEnd_);
+            paletteSetCount_ =
+                int(bounded::recordsThatFit(readWord(*stream_, paletteSetFrame_, paletteSetEnd_),
+                                            paletteSetFrame_ + 2, setStride, 4, paletteSetEnd_));
+        colorTableCount_ = int(bounded::recordsThatFit(readWord(*stream_, colorTableFrame_, colorTableEnd_),
+                                                       colorTableFrame_ + 2, 4, 2, colorTableEnd_));
+        imageCount_ = int(bounded::recordsThatFit(readWord(*stream_, imageFrame_, imageEnd_), imageFrame_ + 2,
+                                                  6, 6, imageEnd_));
     } catch (const KiwiError&) {
         valid_ = false;
         paletteSetCount_ = colorTableCount_ = imageCount_ = 0;

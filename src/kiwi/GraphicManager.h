@@ -100,7 +100,6 @@ public:
 private:
     void readHeader();
     int64_t framePosition(uint32_t wordOffset) const;
-    int64_t frameEnd(int64_t position, int64_t sizeBytes) const;
 
     TLN_ImageManagementHeader header_;
     int64_t streamSize_ = 0;
