@@ -23,7 +23,10 @@ void decodeBlockSet(const BeCursor& span, int64_t offset, int64_t partBase,
 
 TLN_KiwiMap::Span TLN_KiwiMap::cachedSpan(const std::shared_ptr<TLN_Stream>& stream, int64_t position,
                                           int64_t count, MapSpanCache::Kind kind, uint32_t tag) {
-    if (Span cached = cache_.Find(stream.get(), position, kind, tag)) return cached;
+    // Records of different sizes may name one table: a span cached for a shorter one is read again, so
+    // that what is found never depends on which record was read first.
+    const Span cached = cache_.Find(stream.get(), position, kind, tag);
+    if (cached && int64_t(cached->size()) >= count) return cached;
     Span span = readSpan(*stream, position, count);
     cache_.Insert(stream, position, kind, span, tag);
     return span;

@@ -30,7 +30,13 @@ void MapSpanCache::Insert(const std::shared_ptr<TLN_Stream>& stream, int64_t pos
     std::lock_guard lock(mutex_);
     if (!span || span->size() > capacity_ / 4) return;
     const Key key{stream.get(), position, kind, tag};
-    if (index_.count(key)) return; // another thread read it meanwhile; both spans hold the same bytes
+    if (const auto found = index_.find(key); found != index_.end()) {
+        // Another thread read it meanwhile, or a longer span of the same place replaces a shorter one.
+        if (found->second->span->size() >= span->size()) return;
+        held_ -= found->second->span->size();
+        entries_.erase(found->second);
+        index_.erase(found);
+    }
     entries_.push_front(Entry{key, stream, span});
     index_[key] = entries_.begin();
     held_ += span->size();

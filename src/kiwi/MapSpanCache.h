@@ -31,7 +31,8 @@ public:
     // The span cached for (stream, position, kind, tag), or null. The tag separates spans whose length
     // depends on more than their position (a parcel list's length depends on its level).
     Span Find(const TLN_Stream* stream, int64_t position, Kind kind, uint32_t tag = 0);
-    // Keeps a span; the entry holds the stream so that its address cannot be reused while it is cached.
+    // Keeps a span (a longer span replaces a shorter one of the same key); the entry holds the stream so
+    // that its address cannot be reused while it is cached.
     void Insert(const std::shared_ptr<TLN_Stream>& stream, int64_t position, Kind kind, Span span,
                 uint32_t tag = 0);
     void Clear();

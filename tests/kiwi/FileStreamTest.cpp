@@ -133,7 +133,7 @@ TEST_F(FileStreamTest, LowerCaseFirstPartNameOpensAsPlainFile) {
     EXPECT_EQ(s.Size(), 64);
 }
 
-// The spec's example: part 2 beside part 1, no part 3; a read starting 40 bytes before the end of part 1.
+// A set of two parts: part 2 beside part 1, no part 3; a read starting 40 bytes before the end of part 1.
 TEST_F(FileStreamTest, ReadCrossesFromPartOneIntoPartTwo) {
     const std::string folder = freshDir("two");
     writeSet(folder, {"ALLDATA1.KWI", "ALLDATA2.KWI", "ALLDATA4.KWI"}, {1000, 700, 50});

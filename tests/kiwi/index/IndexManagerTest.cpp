@@ -253,31 +253,11 @@ TEST(IndexDataFiles, NamesThatLeaveTheFolderNeverExist) {
 }
 
 TEST(IndexNames, SearchKinds) {
+    // Codes that share a name, the first and last rows, and codes that only nearly match.
     const std::pair<const char*, const char*> table[] = {
-        {"FSLZ", "Zone Selection"},
-        {"FSAD", "Street Address Search"},
-        {"FITS", "Intersection Search"},
-        {"FSIS", "Intersection Search"},
-        {"FFRW", "Freeway Search"},
-        {"FPOI", "POI Search"},
-        {"FARG", "Q-POI Genre Search"},
-        {"FAGE", "Q-POI Genre Search"},
-        {"FMES", "Mesh Search"},
-        {"FWM1", "Wide-boundary Mesh Search"},
-        {"FWM2", "Wide-boundary Mesh Search"},
-        {"FWM3", "Wide-boundary Mesh Search"},
-        {"FMNC", "Surrounding City Mesh Search"},
-        {"FZIP", "Zip Code Search"},
-        {"FTEL", "Telephone Number Search"},
-        {"PKNR", "POI Normal"},
-        {"PKSA", "POI Street Address"},
-        {"PKIT", "POI Intersection"},
-        {"PKFW", "POI Freeway"},
-        {"PKPC", "POI Post Code"},
-        {"fslz", ""},
-        {"FSL", ""},
-        {"", ""},
-        {"SRHA", ""},
+        {"FSLZ", "Zone Selection"}, {"FITS", "Intersection Search"}, {"FSIS", "Intersection Search"},
+        {"FWM3", "Wide-boundary Mesh Search"}, {"PKPC", "POI Post Code"}, {"fslz", ""},
+        {"FSL", ""}, {"", ""}, {"SRHA", ""},
     };
     for (const auto& [code, name] : table)
         EXPECT_EQ(GetSearchKindName(code), name) << code;

@@ -97,6 +97,69 @@ TEST(MapRobustness, TwoThreadsWalkOneMapAlike) {
     }
 }
 
+namespace {
+void putU16(std::vector<uint8_t>& bytes, int64_t at, uint16_t value) {
+    bytes[size_t(at)] = uint8_t(value >> 8);
+    bytes[size_t(at) + 1] = uint8_t(value);
+}
+} // namespace
+
+TEST(MapRobustness, WhatIsFoundDoesNotDependOnWhatWasReadFirst) {
+    auto image = fixture::buildAllData(fixture::smallAllDataPlan());
+    {
+        // Level 0's block set 1 names block set 0's table, whose own size now covers one block only.
+        auto& bytes = image.allData;
+        const size_t set0 = size_t(image.blockSetTables[0]);
+        std::copy_n(bytes.begin() + long(set0) + 2, 4, bytes.begin() + long(set0) + 12);
+        bytes[set0 + 6] = bytes[set0 + 7] = bytes[set0 + 8] = 0;
+        bytes[set0 + 9] = 9;
+    }
+    TLN_Block_Management_Record block;
+    TLN_MM_Parcel_Managenent_Record divided;
+    {
+        const auto map = openMap(image);
+        ASSERT_TRUE(map->ReadBlock(0, 0, 0, block));
+        TLN_ParcelNumber number;
+        number.ParcelX = 1;
+        ASSERT_TRUE(map->FindParcel(number, false, divided));
+        ASSERT_TRUE(divided.IsDivided());
+    }
+    // The divided parcel's sub-list names the block's route guidance list as its own and has 4 x 4
+    // sub-parcels: its route guidance list is longer than the block's.
+    image.allData[size_t(divided.Address)] = 2;
+    TLN_Parcel_Management_Info info;
+    {
+        const auto map = openMap(image);
+        ASSERT_TRUE(map->ReadParcelManagement(map->PartStream(), 0, info, block.Address));
+    }
+    ASSERT_GT(info.RouteGuidanceListPosition, divided.Address);
+    putU16(image.allData, divided.Address + 2,
+           uint16_t((info.RouteGuidanceListPosition - divided.Address) / 2));
+
+    auto blockOfSetOne = [](TLN_KiwiMap& map) {
+        TLN_Block_Management_Record record;
+        return map.ReadBlock(0, 1, 3, record) ? record.Address : -2;
+    };
+    auto subRoute = [&](TLN_KiwiMap& map) {
+        TLN_MM_Parcel_Managenent_Record record;
+        return map.ReadParcel(map.PartStream(), 0, 10, record, true, divided.Address) ? record.Position : -2;
+    };
+    const auto fresh = openMap(image);
+    const int64_t expectedBlock = blockOfSetOne(*fresh);
+    const int64_t expectedRoute = subRoute(*fresh);
+    EXPECT_GE(expectedBlock, 0);
+    EXPECT_EQ(expectedRoute, info.RouteGuidanceListPosition + 60);
+
+    // The same look-ups after the shorter tables of the same places were read and cached.
+    const auto map = openMap(image);
+    TLN_Block_Management_Record first;
+    ASSERT_TRUE(map->ReadBlock(0, 0, 0, first));
+    TLN_MM_Parcel_Managenent_Record route;
+    ASSERT_TRUE(map->ReadParcel(map->PartStream(), 0, 0, route, true, block.Address));
+    EXPECT_EQ(blockOfSetOne(*map), expectedBlock);
+    EXPECT_EQ(subRoute(*map), expectedRoute);
+}
+
 TEST(MapRobustness, SpanCacheStaysWithinItsBound) {
     MapSpanCache cache(1000);
     auto stream = std::make_shared<TLN_MemoryStream>(std::vector<uint8_t>(10), "X");
@@ -110,6 +173,13 @@ TEST(MapRobustness, SpanCacheStaysWithinItsBound) {
     EXPECT_FALSE(cache.Find(stream.get(), 9, MapSpanCache::Kind::BlockTable, 1));
     cache.Insert(stream, 100, MapSpanCache::Kind::BlockTable, span(300)); // over a quarter: not kept
     EXPECT_FALSE(cache.Find(stream.get(), 100, MapSpanCache::Kind::BlockTable));
+    // A longer span of the same key replaces a shorter one; a shorter one never replaces a longer.
+    cache.Clear();
+    cache.Insert(stream, 7, MapSpanCache::Kind::BlockTable, span(100));
+    cache.Insert(stream, 7, MapSpanCache::Kind::BlockTable, span(200));
+    cache.Insert(stream, 7, MapSpanCache::Kind::BlockTable, span(50));
+    EXPECT_EQ(cache.Find(stream.get(), 7, MapSpanCache::Kind::BlockTable)->size(), 200u);
+    EXPECT_EQ(cache.HeldBytes(), 200u);
     cache.SetCapacity(250);
     EXPECT_LE(cache.HeldBytes(), 250u);
     cache.Clear();
