@@ -28,6 +28,9 @@ TLN_DecompFileStream::~TLN_DecompFileStream() = default;
 std::unique_ptr<TLN_DecompFileStream> TLN_DecompFileStream::Create(const std::string& fileName) {
     std::unique_ptr<TLN_DecompFileStream> stream(new TLN_DecompFileStream(fileName, nullptr));
     stream->open(false);
+    // The locked variant serves unpack workers, whose callers hold the lock around reads of an unlisted
+    // file and read it in large pieces: no pages there.
+    if (!stream->listed_) stream->pages_ = std::make_unique<PageCache>();
     return stream;
 }
 
@@ -113,7 +116,9 @@ uint8_t* TLN_DecompFileStream::scratch(size_t size) {
 }
 
 int64_t TLN_DecompFileStream::ReadAt(int64_t position, void* buffer, int64_t count) {
-    if (!listed_) return data_->ReadAt(position, buffer, count);
+    if (!listed_)
+        return pages_ ? pages_->Read(*data_, position, buffer, count)
+                      : data_->ReadAt(position, buffer, count);
     if (position < 0 || count <= 0 || position >= fileSize_) return 0;
     count = std::min(count, fileSize_ - position);
     auto* out = static_cast<uint8_t*>(buffer);

@@ -1,6 +1,6 @@
 // TLN_DecompFileStream: the stream every KIWI reader reads. When a CMP list names the file it presents
 // the file's decompressed content, decoding 64 KiB blocks on demand into a small MRU cache; otherwise it
-// reads the file unchanged.
+// reads the file unchanged, small reads through a few cached 64 KiB pages.
 #pragma once
 
 #include <cstdint>
@@ -13,10 +13,11 @@
 #include "kiwi/BlockInflate.h"
 #include "kiwi/BpeDecoder.h"
 #include "kiwi/CompressionManager.h"
+#include "kiwi/PageCache.h"
 #include "kiwi/Stream.h"
 
 class TLN_DecompFileStream : public TLN_Stream {
-  public:
+public:
     static constexpr int64_t blockSize = BlockCache::blockSize;
 
     // Opens the file (inside the mounted image, as a volume set or plain) and looks for a list naming it.
@@ -60,8 +61,10 @@ class TLN_DecompFileStream : public TLN_Stream {
     TLN_Stream& DataStream() const { return *data_; }
     // "13.CMP" blocks longer than 65536 bytes that were read as stored and cut.
     std::vector<int64_t> SuspectBlocks() const;
+    // The pages of a file read unchanged (not for the locked variant); null when the file is listed.
+    const PageCache* Pages() const { return pages_.get(); }
 
-  private:
+private:
     TLN_DecompFileStream(const std::string& fileName, std::mutex* lock);
     void open(bool lockedVariant);
     bool readZlibHeader();
@@ -90,4 +93,5 @@ class TLN_DecompFileStream : public TLN_Stream {
     BpeDecoder bpe_;
     std::vector<uint8_t> scratch_;
     std::vector<int64_t> suspectBlocks_;
+    std::unique_ptr<PageCache> pages_;
 };

@@ -2,6 +2,7 @@
 // frames decodes from such a span, with absolute stream positions, and never reads outside the frame.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -59,6 +60,9 @@ template <typename SizeOf>
 std::vector<int64_t> ChainedRecords(const TLN_FrameSpan& frame, int64_t first, uint32_t count,
                                     int64_t minimumSize, SizeOf sizeOf) {
     std::vector<int64_t> positions;
+    // As many as the count says, but never more than the frame could hold.
+    if (minimumSize > 0)
+        positions.reserve(size_t(std::min<int64_t>(count, std::max<int64_t>(0, frame.Size() / minimumSize))));
     int64_t position = first;
     for (uint32_t i = 0; i < count; ++i) {
         if (!frame.Contains(position, minimumSize)) break;

@@ -1,6 +1,8 @@
 // Readers of the guidance data frame and its records.
 #include "kiwi/GuidanceFrame.h"
 
+#include <algorithm>
+
 #include "kiwi/KiwiConversions.h"
 
 namespace {
@@ -11,6 +13,7 @@ constexpr int64_t kConnectedNodeSize = 6;
 // Reads count connected node records from at on; false when one does not fit.
 bool readNodes(const BeCursor& c, int64_t recordPosition, int64_t& at, int count,
                std::vector<TLN_Connected_Node_Info>& out) {
+    out.reserve(size_t(std::clamp<int64_t>((int64_t(c.size()) - at) / kConnectedNodeSize, 0, count)));
     for (int j = 0; j < count; ++j) {
         if (!c.fits(at, kConnectedNodeSize)) return false;
         out.push_back(TLN_Connected_Node_Info{recordPosition + at, c.u32(at), c.u16(at + 4)});
@@ -67,6 +70,7 @@ bool ReadDirectionIndicator(const TLN_FrameSpan& frame, TLN_Direction_Indicator_
     out.Attribute = c.u16(0);
     out.StoredPointCount = c.u16(2);
     int64_t at = 4;
+    out.Points.reserve(size_t(std::min<int64_t>(out.StoredPointCount, (int64_t(c.size()) - at) / 8)));
     for (uint16_t i = 0; i < out.StoredPointCount; ++i) {
         TLN_Guidance_Point_Manag_Rec point;
         point.Position = position + at;
@@ -98,6 +102,7 @@ bool ReadTowardName(const TLN_FrameSpan& frame, TLN_Toward_Name_Data_Rec& out, i
     out.Attribute = c.u16(0);
     out.DistanceInformation = c.u16(2);
     int64_t at = 4;
+    out.Points.reserve(size_t(std::min<int64_t>(out.PointCount(), (int64_t(c.size()) - at) / 4)));
     for (int i = 0; i < out.PointCount(); ++i) {
         TLN_Guidance_Point_Manag_Rec_2 point;
         point.Position = position + at;

@@ -87,6 +87,7 @@ bool ReadMeshInfo(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header
     out.MeshCode = c.u16(0);
     out.StoredCountWords = uint16_t((header.MeshRecordSize - 2) / 2);
     const int kept = std::min<int>(out.StoredCountWords, kMeshCountLimit);
+    out.Counts.reserve(size_t(std::max(kept, 0)));
     for (int k = 0; k < kept; ++k)
         out.Counts.push_back(c.u16(2 + 2 * k));
     return !out.Counts.empty();

@@ -26,6 +26,7 @@ TLN_Frame_Reference sectorReference(const BeCursor& span, int64_t offset) {
 // Reads count word-offset references from offset on; stops (and reports false) at the end of the span.
 bool readReferences(const BeCursor& span, int64_t offset, int count, int64_t frameStart,
                     std::vector<TLN_Frame_Reference>& out) {
+    out.reserve(out.size() + size_t(std::clamp<int64_t>((int64_t(span.size()) - offset) / 6, 0, count)));
     for (int i = 0; i < count; ++i) {
         if (!span.fits(offset + 6 * int64_t(i), 6)) return false;
         out.push_back(wordReference(span, offset + 6 * int64_t(i), frameStart));
@@ -70,6 +71,7 @@ int64_t MainMapHeaderTablesEnd(const TLN_MM_Distribution_Header& header, int bas
 void DecodeMainMapHeaderTables(const BeCursor& span, int64_t frameStart, int basicCount, int extendedCount,
                                TLN_MM_Distribution_Header& out) {
     int64_t offset = kMainMapHeaderFixedSize;
+    out.Regions.reserve(size_t(std::clamp<int64_t>((int64_t(span.size()) - offset) / 4, 0, out.RegionCount)));
     for (int i = 0; i < out.RegionCount; ++i, offset += 4) {
         if (!span.fits(offset, 4)) {
             out.Truncated = true;
@@ -107,6 +109,7 @@ void DecodeMainMapHeaderTables(const BeCursor& span, int64_t frameStart, int bas
 
 std::vector<TLN_Frame_Reference> DecodeAdjacentList(const BeCursor& span, int64_t offset, int count) {
     std::vector<TLN_Frame_Reference> list;
+    list.reserve(size_t(std::clamp<int64_t>((int64_t(span.size()) - offset) / 6, 0, count)));
     for (int i = 0; i < count && span.fits(offset + 6 * int64_t(i), 6); ++i)
         list.push_back(sectorReference(span, offset + 6 * int64_t(i)));
     return list;
@@ -146,6 +149,7 @@ void DecodeMainMapFrameTable(const BeCursor& span, int64_t frameStart, int basic
     out.LocationCodeX = span.u8(11);
     out.Flags = span.u16(12);
     out.RegionCount = span.u16(34);
+    out.Regions.reserve(size_t(std::min<int>(out.RegionCount, kFrameTableRegionCount)));
     for (int i = 0; i < out.RegionCount && i < kFrameTableRegionCount; ++i) {
         const int64_t offset = kMainMapHeaderFixedSize + 4 * int64_t(i);
         if (!span.fits(offset, 4)) break;

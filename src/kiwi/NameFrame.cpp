@@ -14,6 +14,7 @@ bool ReadNameDataFrame(const TLN_FrameSpan& frame, const TLN_Level_Management_Re
     out.HeaderSize = 2u * frame.At(n).u16(0);
     out.ClassCount = std::min<int>(level.NameClassCount, kNameDisplayClassLimit);
     const int64_t first = n + (systemNumber >= kWideEntrySystemNumber ? 4 : 2);
+    out.Classes.reserve(size_t(std::max(out.ClassCount, 0)));
     for (int i = 0; i < out.ClassCount; ++i) {
         const int64_t at = first + 4 * int64_t(i);
         if (!frame.Contains(at, 4)) break;
@@ -70,6 +71,7 @@ bool ReadNameRecord(const TLN_FrameSpan& frame, uint32_t mask, bool keepRaw, TLN
         out.IdentificationFlag = uint8_t((out.Word6 >> 6) & 3);
         out.DrawDataOffset = c.u16(8);
         at = 10;
+        out.PlacementPoints.reserve(out.PlacementPointCount);
         for (int i = 0; i < out.PlacementPointCount && c.fits(at, 2); ++i, at += 2)
             out.PlacementPoints.push_back(c.u16(at));
         at = 10 + 2 * int64_t(out.PlacementPointCount);

@@ -85,6 +85,7 @@ bool ReadRoadDataFrame(const TLN_FrameSpan& frame, TLN_Road_Data_Frame& out) {
     out.AdditionalDataCount = c.u8(5);
     out.RoutePlanningLevel = c.u16(6);
     const int count = std::min<int>(out.DisplayClassCount, kRoadDisplayClassLimit);
+    out.Classes.reserve(size_t(count));
     for (int i = 0; i < count; ++i) {
         TLN_Road_Display_Class roadClass;
         if (!ReadRoadDisplayClass(frame, i, roadClass)) break;
@@ -190,20 +191,30 @@ bool ReadNodeAdditionalInfo(const TLN_FrameSpan& frame, const TLN_MultiLink_Node
     return out.Found;
 }
 
+namespace {
+
+// Reads the multilink header at position and finds node k's shape data, which follow the shape data of
+// nodes 0..k-1; -1 when the node or its shape data's fixed part is not there.
+int64_t locateNodeShape(const TLN_FrameSpan& frame, int node, TLN_MultiLink_Data_Record& header,
+                        int64_t position) {
+    if (node < 0 || !ReadMultiLinkHeader(frame, header, position) || node >= header.NodeCount) return -1;
+    const int64_t limit = multiLinkLimit(frame, header);
+    int64_t at = header.ShapePosition();
+    for (int k = 0;; ++k) {
+        if (at + kLinkShapeFixedSize > limit || !frame.Contains(at, kLinkShapeFixedSize)) return -1;
+        if (k == node) return at;
+        at += kLinkShapeFixedSize + 2 * int64_t(frame.At(at).u16(0) & 0x3FF);
+    }
+}
+
+} // namespace
+
 bool ReadLinkNodeConnection(const TLN_FrameSpan& frame, int node, TLN_Link_Node_Connection& out,
                             const TLN_Level_Management_Record& level, int64_t position) {
     out = {};
-    if (node < 0 || !ReadMultiLinkHeader(frame, out.Header, position) || node >= out.Header.NodeCount)
-        return false;
-    const int64_t limit = multiLinkLimit(frame, out.Header);
-    // Node k's shape data follow the shape data of nodes 0..k-1.
-    int64_t at = out.Header.ShapePosition();
-    for (int k = 0;; ++k) {
-        if (at + kLinkShapeFixedSize > limit || !frame.Contains(at, kLinkShapeFixedSize)) return false;
-        if (k == node) break;
-        at += kLinkShapeFixedSize + 2 * int64_t(frame.At(at).u16(0) & 0x3FF);
-    }
-    decodeShape(frame, at, limit, out.Shape);
+    const int64_t at = locateNodeShape(frame, node, out.Header, position);
+    if (at < 0) return false;
+    decodeShape(frame, at, multiLinkLimit(frame, out.Header), out.Shape);
     return ReadMultiLinkNode(frame, out.Header, node, level, out.Node, out.Additional);
 }
 
@@ -280,10 +291,14 @@ bool ReadStreetAddressRecord(const TLN_FrameSpan& frame, TLN_Street_Address_Reco
 bool ReadStreetAddressInfo(const TLN_FrameSpan& frame, int node, TLN_Street_Address_Record& out,
                            const TLN_Level_Management_Record& level, int64_t position, int64_t base) {
     out = {};
-    TLN_Link_Node_Connection connection;
-    if (!ReadLinkNodeConnection(frame, node, connection, level, position)) return false;
-    const TLN_MultiLink_Node_Record& record = connection.Node;
-    if (!connection.Header.StreetAddressFlag || !record.StreetAddress() || record.AdditionalOffset == 0xFFFF)
+    // The node's shape data must be there, but its points are not needed.
+    TLN_MultiLink_Data_Record header;
+    TLN_MultiLink_Node_Record record;
+    TLN_Node_Additional_Info nodeAdditional;
+    if (locateNodeShape(frame, node, header, position) < 0 ||
+        !ReadMultiLinkNode(frame, header, node, level, record, nodeAdditional))
+        return false;
+    if (!header.StreetAddressFlag || !record.StreetAddress() || record.AdditionalOffset == 0xFFFF)
         return false;
     const int64_t additional = base + 2 * int64_t(record.AdditionalOffset);
     // After the record's first word, one word for each of the flags 15 to 12 that is set.

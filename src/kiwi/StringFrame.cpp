@@ -1,6 +1,8 @@
 // Readers of the character string data frame.
 #include "kiwi/StringFrame.h"
 
+#include <algorithm>
+
 #include "kiwi/KiwiConversions.h"
 
 bool ReadCharacterStringRecord(const TLN_FrameSpan& frame, TLN_Character_String_Data_Rec& out,
@@ -32,6 +34,7 @@ bool ReadCharacterString(const TLN_FrameSpan& frame, TLN_Character_String_Data_F
     out.Position = s;
     out.HeaderSize = 2u * c.u16(0);
     out.StoredItemCount = c.u16(2);
+    out.Items.reserve(size_t(std::min<int64_t>(out.StoredItemCount, (int64_t(c.size()) - 4) / 4)));
     for (int64_t i = 0; i < out.StoredItemCount && c.fits(4 + 4 * i, 4); ++i) {
         TLN_Character_String_Item item;
         item.Offset = c.u16(4 + 4 * i);
@@ -41,6 +44,8 @@ bool ReadCharacterString(const TLN_FrameSpan& frame, TLN_Character_String_Data_F
             item.ListPosition = list;
             // Records follow one another; the first that does not fit ends the list.
             int64_t at = list;
+            item.Records.reserve(size_t(
+                std::min<int64_t>(item.StoredRecordCount, (frame.End() - list) / kStringRecordFixedSize)));
             for (uint16_t r = 0; r < item.StoredRecordCount; ++r) {
                 TLN_Character_String_Data_Rec record;
                 if (!ReadCharacterStringRecord(frame, record, at, keepRaw, pages)) break;
