@@ -57,7 +57,7 @@ std::vector<uint8_t> buildIndex() {
     ByteWriter w;
     // Data management frame header.
     w.text("INDX").fixedText("V1.00", 8).u32(0x20240131).u32(0x12345600).fixedText("(C) FIXTURE", 32);
-    w.u32(0).u32(0); // user field
+    w.u32(3).u32(0x1C); // user field (never followed)
     w.u32(kExpansionFieldSize / 2).u32(kExpansionField / 2);
     w.u32(2).u32(kManagementRecordSize / 2).u32(kVolumeRecords / 2);
     w.u32(1).u32(kManagementRecordSize / 2).u32(kPOIRecords / 2);
@@ -124,8 +124,8 @@ std::vector<uint8_t> buildDataFile() {
     w.text("MFSF").u32(2).u32(kDetailedRecordSize / 2).u32((kDetailedRecords - kSearchFrame) / 2);
     // Detailed record 0: every address an "FNME" item (volume 0 names FNME).
     w.text("DSR1")
-        .u32(0)
-        .u32(0)
+        .u32(0x11)
+        .u32(0x22)
         .u32(0x20)
         .u32(kCategoryDefinitionItem / 2)
         .u32(0x20)
@@ -159,7 +159,7 @@ std::vector<uint8_t> buildDataFile() {
 
     at(w, kPOIFrame);
     w.text("MFPI").u32(1).u32(18).u32((kPOIRecord - kPOIFrame) / 2);
-    w.text("DPI1").u32(0).u32(0).u32(0x10).u32(kPOIDefinitionItem / 2).u32(0x40).u32(kPOIDataItem / 2);
+    w.text("DPI1").u32(0x15).u32(0x26).u32(0x10).u32(kPOIDefinitionItem / 2).u32(0x40).u32(kPOIDataItem / 2);
     w.u32(6).u32(12);
     at(w, kPOIDefinitionItem);
     fileItem(w, kMatchingDefinition / 2, "SRCH0001.KWI");

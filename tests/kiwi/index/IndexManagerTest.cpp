@@ -51,6 +51,10 @@ TEST_P(IndexFixtureTest, Header) {
     EXPECT_EQ(h.DataFormatVersion, "V1.00");
     EXPECT_EQ(h.CreationDate(), 0x2024013112345600ull);
     EXPECT_EQ(h.Copyright, "(C) FIXTURE");
+    EXPECT_EQ(h.UserFieldSize, 3u);
+    EXPECT_EQ(h.UserFieldOffset, 0x1Cu);
+    EXPECT_EQ(h.ExpansionFieldSize, kExpansionFieldSize / 2);
+    EXPECT_EQ(h.ExpansionFieldOffset, kExpansionField / 2);
     EXPECT_EQ(h.VolumeRecordCount, 2u);
     EXPECT_EQ(h.VolumeRecordSize, kManagementRecordSize / 2);
     EXPECT_EQ(h.POIRecordOffset, kPOIRecords / 2);
@@ -151,6 +155,9 @@ TEST_P(IndexFixtureTest, SearchFrameInTheNamedFile) {
     TLN_Detailed_Info_Rec r;
     ASSERT_TRUE(index_->ReadDetailedSearchRecord(frame, 0, r));
     EXPECT_EQ(r.FileName, "SRCH0001.KWI");
+    EXPECT_EQ(r.ExpansionFieldSize, 0x11u);
+    EXPECT_EQ(r.ExpansionFieldOffset, 0x22u);
+    EXPECT_EQ(r.CategoryDefinitionSize, 0x20u);
     EXPECT_EQ(r.CategoryDefinition.ItemPosition, kCategoryDefinitionItem);
     EXPECT_EQ(r.CategoryDefinition.DataPosition, kCategoryDefinition);
     EXPECT_EQ(r.CategoryData.FileName, "CATDATA.KWI");
@@ -208,6 +215,10 @@ TEST_P(IndexFixtureTest, SearchFrameInTheIndexAndPOIFrame) {
     TLN_Detailed_POIInfo_Rec p;
     ASSERT_TRUE(index_->ReadDetailedPOIRecord(poiFrame, 0, p));
     EXPECT_EQ(p.Position, kPOIRecord);
+    EXPECT_EQ(p.ExpansionFieldSize, 0x15u);
+    EXPECT_EQ(p.ExpansionFieldOffset, 0x26u);
+    EXPECT_EQ(p.DefinitionSize, 0x10u);
+    EXPECT_EQ(p.DataSize, 0x40u);
     EXPECT_EQ(p.Definition.DataPosition, kMatchingDefinition);
     EXPECT_EQ(p.Data.FileName, "POIDATA.KWI");
     EXPECT_EQ(p.Data.DataPosition, 0x20);
