@@ -15,6 +15,9 @@ constexpr int64_t kHeaderLength = 96;
 constexpr int64_t kManagementRecordLength = 52;
 // An expansion record with an empty name: 25 + 0 + 4 bytes rounded up to 4.
 constexpr int64_t kShortestExpansionRecord = 32;
+// No index comes near this many expansion records; it keeps a huge (or hugely declared) field from
+// filling memory with positions and from being stepped through for minutes.
+constexpr uint32_t kExpansionRecordLimit = 65536;
 // Data file streams kept open for repeated reads.
 constexpr size_t kOpenDataFileLimit = 16;
 
@@ -113,9 +116,10 @@ void TLN_IndexManager::locateExpansionRecords() {
     const int64_t end = std::min(size, start + int64_t(h.ExpansionFieldSize) * 2);
     int64_t position = start + 16;
     const int64_t room = std::max<int64_t>(0, end - position);
-    expansionPositions_.reserve(
-        size_t(std::min<int64_t>(h.ExpansionRecordCount, room / kShortestExpansionRecord)));
-    for (uint32_t i = 0; i < h.ExpansionRecordCount; ++i) {
+    const uint32_t count = std::min(h.ExpansionRecordCount, kExpansionRecordLimit);
+    expansionTruncated_ = count < h.ExpansionRecordCount;
+    expansionPositions_.reserve(size_t(std::min<int64_t>(count, room / kShortestExpansionRecord)));
+    for (uint32_t i = 0; i < count; ++i) {
         const std::vector<uint8_t> lengthByte = bounded::readBytes(stream, position + 24, 1);
         if (lengthByte.empty() || position + 25 + int64_t(lengthByte[0]) + 4 > end) {
             expansionTruncated_ = true;

@@ -40,6 +40,26 @@ private:
     std::unique_ptr<TLN_IndexManager> reader_;
 };
 
+// A stream of size bytes: head at its start, zeros after it, with no storage behind them (as a listed
+// file whose blocks all share one stored block presents itself).
+class ZeroTailStream : public TLN_Stream {
+public:
+    ZeroTailStream(std::vector<uint8_t> head, int64_t size) : head_(std::move(head)), size_(size) {}
+    int64_t Size() override { return size_; }
+    int64_t ReadAt(int64_t position, void* buffer, int64_t count) override {
+        if (position < 0 || count <= 0 || position >= size_) return 0;
+        count = std::min(count, size_ - position);
+        auto* out = static_cast<uint8_t*>(buffer);
+        for (int64_t i = 0; i < count; ++i)
+            out[i] = uint64_t(position + i) < head_.size() ? head_[size_t(position + i)] : 0;
+        return count;
+    }
+
+private:
+    std::vector<uint8_t> head_;
+    int64_t size_;
+};
+
 TLN_Search_Frame_Header volumeFrame(TLN_IndexManager& index, uint32_t volume) {
     TLN_Volume_Management_Record record;
     EXPECT_TRUE(index.ReadVolumeRecord(volume, record));
@@ -142,6 +162,19 @@ TEST(IndexHostile, ExpansionRecordsStayInsideTheirField) {
         EXPECT_FALSE(index.Header().HasExpansionField);
         EXPECT_EQ(index.ExpansionCount(), 0u);
     }
+}
+
+TEST(IndexHostile, ExpansionRecordsAreCappedInHugeStreams) {
+    // A field and a count of all ones in a 64 MiB stream of zeros: two million empty-named records would
+    // fit, but no index holds that many; the positions kept stay as few as the other frames' entries.
+    std::vector<uint8_t> head = fixture::buildIndexFixture().index;
+    put32(head, 60, 0xFFFFFFFF);
+    put32(head, kExpansionField + 12, 0xFFFFFFFF);
+    TLN_IndexManager index(std::make_shared<ZeroTailStream>(head, int64_t(64) << 20), 0);
+    ASSERT_TRUE(index.IsValid());
+    EXPECT_GE(index.ExpansionCount(), 2u);
+    EXPECT_LE(index.ExpansionCount(), 65536u);
+    EXPECT_TRUE(index.ExpansionTruncated());
 }
 
 TEST(IndexHostile, TitleAndRepresentationsStopAtTheEnd) {
