@@ -66,16 +66,23 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }
 
+namespace {
+// Names resolve to files only: a folder that happens to carry a data file's name is not that file.
+bool isFileOtherThanFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+} // namespace
+
 std::optional<std::string> resolveInFolder(const std::string& folder, const std::string& name) {
     if (!safeBareName(name)) return std::nullopt;
-    const std::string exact = joinPath(folder.empty() ? "." : folder, name);
-    struct stat st {};
-    if (::stat(exact.c_str(), &st) == 0) return folder.empty() ? name : exact;
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    const std::string base = folder.empty() ? "." : folder;
+    if (isFileOtherThanFolder(joinPath(base, name))) return folder.empty() ? name : joinPath(folder, name);
+    DIR* dir = ::opendir(base.c_str());
     if (!dir) return std::nullopt;
     std::optional<std::string> found;
     while (dirent* entry = ::readdir(dir)) {
-        if (equalsIgnoreCase(entry->d_name, name)) {
+        if (equalsIgnoreCase(entry->d_name, name) && isFileOtherThanFolder(joinPath(base, entry->d_name))) {
             found = folder.empty() ? std::string(entry->d_name) : joinPath(folder, entry->d_name);
             break;
         }

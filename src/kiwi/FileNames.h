@@ -14,8 +14,8 @@ std::optional<std::string> safeBareName(const std::string& name);
 // "." components and repeated separators are dropped.
 std::optional<std::string> safeRelativePath(const std::string& name);
 
-// The path of name inside folder: the exact name when it exists, else the first entry of folder whose
-// name matches case-insensitively (ASCII), else nullopt. name must be a bare name.
+// The path of name inside folder: the exact name when such a file exists, else the first file of folder
+// whose name matches case-insensitively (ASCII), else nullopt; folders never match. name must be a bare name.
 std::optional<std::string> resolveInFolder(const std::string& folder, const std::string& name);
 
 // Joins a folder and a bare name with one "/".

@@ -1,4 +1,5 @@
 // Checked names from data and case-insensitive resolution.
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "kiwi/FileNames.h"
@@ -26,6 +27,11 @@ TEST(FileNames, ResolvesCaseInsensitivelyInsideTheFolderOnly) {
     EXPECT_EQ(resolveInFolder(dir, "ALLDATA2.KWI"), dir + "/alldata2.kwi");
     EXPECT_FALSE(resolveInFolder(dir, "MISSING.KWI"));
     EXPECT_FALSE(resolveInFolder(dir, "../resolve/REGION.KWI"));
+    // A folder carrying a file's name is not that file, in either case form.
+    std::filesystem::create_directory(dir + "/INDEX1.KWI");
+    std::filesystem::create_directory(dir + "/pct2mng.kwi");
+    EXPECT_FALSE(resolveInFolder(dir, "INDEX1.KWI"));
+    EXPECT_FALSE(resolveInFolder(dir, "PCT2MNG.KWI"));
     EXPECT_EQ(fileNamePart("a.b/c\\NAME.KWI"), "NAME.KWI");
     EXPECT_EQ(folderPart("/x.y/ALLDATA1.KWI"), "/x.y");
 }

@@ -291,9 +291,12 @@ TEST_F(FileStreamTest, PartShorterThanWhenOpenedRaisesWithItsName) {
     }
 }
 
-TEST_F(FileStreamTest, PartThatIsAFolderRaisesOpenError) {
+TEST_F(FileStreamTest, FolderNamedLikeAPartEndsTheSet) {
     const std::string folder = freshDir("folder-part");
     writeSet(folder, {"ALLDATA1.KWI"}, {10});
     std::filesystem::create_directory(folder + "/ALLDATA2.KWI");
-    EXPECT_THROW(TLN_FileStream(folder + "/ALLDATA1.KWI"), EFOpenError);
+    TLN_FileStream stream(folder + "/ALLDATA1.KWI");
+    EXPECT_EQ(stream.Size(), 10);
+    std::filesystem::create_directory(folder + "/REGION1.KWI");
+    EXPECT_THROW(TLN_FileStream(folder + "/REGION1.KWI"), EFOpenError);
 }
