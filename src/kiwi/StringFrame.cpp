@@ -35,6 +35,9 @@ bool ReadCharacterString(const TLN_FrameSpan& frame, TLN_Character_String_Data_F
     out.HeaderSize = 2u * c.u16(0);
     out.StoredItemCount = c.u16(2);
     out.Items.reserve(size_t(std::min<int64_t>(out.StoredItemCount, (int64_t(c.size()) - 4) / 4)));
+    // Record lists never overlap in well-formed data, so all items together hold no more records than the
+    // frame has room for; items that name one list over and over would otherwise multiply work and memory.
+    int64_t budget = frame.Size() / kStringRecordFixedSize;
     for (int64_t i = 0; i < out.StoredItemCount && c.fits(4 + 4 * i, 4); ++i) {
         TLN_Character_String_Item item;
         item.Offset = c.u16(4 + 4 * i);
@@ -46,7 +49,7 @@ bool ReadCharacterString(const TLN_FrameSpan& frame, TLN_Character_String_Data_F
             int64_t at = list;
             item.Records.reserve(size_t(
                 std::min<int64_t>(item.StoredRecordCount, (frame.End() - list) / kStringRecordFixedSize)));
-            for (uint16_t r = 0; r < item.StoredRecordCount; ++r) {
+            for (uint16_t r = 0; r < item.StoredRecordCount && budget > 0; ++r, --budget) {
                 TLN_Character_String_Data_Rec record;
                 if (!ReadCharacterStringRecord(frame, record, at, keepRaw, pages)) break;
                 at += record.Size();

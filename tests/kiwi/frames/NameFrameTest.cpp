@@ -185,6 +185,28 @@ TEST(StringFrame, RecordsOfTheFixture) {
     EXPECT_LT(frame.Items.size(), 255u);
 }
 
+TEST(StringFrame, ItemsSharingOneListReadNoMoreRecordsThanTheFrameHolds) {
+    // 400 items that all name one list of 300 records of 12 bytes: 120000 records if each item were read in
+    // full, where the frame holds 300.
+    const uint16_t items = 400;
+    const uint16_t records = 300;
+    ByteWriter w;
+    const uint32_t listWords = uint32_t(4 + 4 * items) / 2;
+    w.u16(listWords).u16(items);
+    for (uint16_t i = 0; i < items; ++i)
+        w.u16(listWords).u16(records);
+    for (uint16_t r = 0; r < records; ++r)
+        w.u32(0x00000000u).u16(0).u32(0xFFFFFFFFu).u16(0);
+    TLN_Character_String_Data_Frame frame;
+    ASSERT_TRUE(ReadCharacterString(span(w), frame, false, kUtf8));
+    size_t total = 0;
+    for (const auto& item : frame.Items)
+        total += item.Records.size();
+    EXPECT_LE(total, w.size() / size_t(kStringRecordFixedSize));
+    ASSERT_FALSE(frame.Items.empty());
+    EXPECT_EQ(frame.Items[0].Records.size(), records);
+}
+
 TEST(NameFrame, CurrentPagesFromSeveralThreads) {
     MapTextCodePage = 1200;
     MapAnsiCodePage = 0;
