@@ -22,6 +22,19 @@ bool readNodes(const BeCursor& c, int64_t recordPosition, int64_t& at, int count
     return true;
 }
 
+// The part both guidance point layouts share after their fixed words: the string offset when the point's
+// string flag is set, then its connected nodes; next advances past them.
+template <typename Point>
+bool readPointTail(const BeCursor& c, int64_t position, int64_t& next, Point& point) {
+    if (point.StringFlag()) {
+        if (!c.fits(next, 2)) return false;
+        point.StringOffset = c.u16(next);
+        point.StringPosition = position + 2 * int64_t(point.StringOffset);
+        next += 2;
+    }
+    return readNodes(c, position, next, point.NodeCount(), point.Nodes);
+}
+
 } // namespace
 
 const char* GuidanceTableName(int table) {
@@ -79,13 +92,7 @@ bool ReadDirectionIndicator(const TLN_FrameSpan& frame, TLN_Direction_Indicator_
         point.NodeWord = c.u16(at + 4);
         point.IntersectionInformation = c.u16(at + 6);
         int64_t next = at + 8;
-        if (point.StringFlag()) {
-            if (!c.fits(next, 2)) break;
-            point.StringOffset = c.u16(next);
-            point.StringPosition = position + 2 * int64_t(point.StringOffset);
-            next += 2;
-        }
-        if (!readNodes(c, position, next, point.NodeCount(), point.Nodes)) break;
+        if (!readPointTail(c, position, next, point)) break;
         at = next;
         out.Points.push_back(std::move(point));
     }
@@ -110,13 +117,7 @@ bool ReadTowardName(const TLN_FrameSpan& frame, TLN_Toward_Name_Data_Rec& out, i
         point.Attribute = c.u16(at);
         point.NodeWord = c.u16(at + 2);
         int64_t next = at + 4;
-        if (point.StringFlag()) {
-            if (!c.fits(next, 2)) break;
-            point.StringOffset = c.u16(next);
-            point.StringPosition = position + 2 * int64_t(point.StringOffset);
-            next += 2;
-        }
-        if (!readNodes(c, position, next, point.NodeCount(), point.Nodes)) break;
+        if (!readPointTail(c, position, next, point)) break;
         at = next;
         out.Points.push_back(std::move(point));
     }
