@@ -14,8 +14,8 @@
 #include <vector>
 #include <zlib.h>
 
-#include "kiwi/DecompFileStream.h"
-#include "kiwi/HandleStream.h"
+#include "kiwi/cmp/DecompFileStream.h"
+#include "kiwi/io/HandleStream.h"
 #include "support/CmpFixture.h"
 #include "support/FixtureWriter.h"
 

@@ -9,8 +9,8 @@
 #include <map>
 #include <vector>
 
-#include "kiwi/KiwiMap.h"
-#include "kiwi/ParcelFrames.h"
+#include "kiwi/frames/ParcelFrames.h"
+#include "kiwi/map/KiwiMap.h"
 #include "support/AllDataFixture.h"
 #include "support/FixtureWriter.h"
 #include "support/FrameDump.h"

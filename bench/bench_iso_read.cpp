@@ -13,9 +13,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "kiwi/FileManager.h"
-#include "kiwi/FileStream.h"
-#include "kiwi/HandleStream.h"
+#include "kiwi/disc/FileManager.h"
+#include "kiwi/disc/FileStream.h"
+#include "kiwi/io/HandleStream.h"
 #include "kiwi/iso/DataTree.h"
 #include "support/FixtureWriter.h"
 

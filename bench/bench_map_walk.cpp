@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "kiwi/HandleStream.h"
-#include "kiwi/KiwiMap.h"
+#include "kiwi/io/HandleStream.h"
+#include "kiwi/map/KiwiMap.h"
 #include "support/AllDataFixture.h"
 #include "support/CountingStream.h"
 #include "support/FixtureWriter.h"

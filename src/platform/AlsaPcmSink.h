@@ -1,7 +1,7 @@
 // A PCM sink on ALSA's "default" playback device (S16_LE, interleaved).
 #pragma once
 
-#include "platform/VoicePlayer.h"
+#include "platform/PcmSink.h"
 
 typedef struct _snd_pcm snd_pcm_t;
 

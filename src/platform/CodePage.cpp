@@ -96,7 +96,7 @@ const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 // Converters of the calling thread. iconv_t carries shift state, so one must never be shared
 // between threads; opening one per call would cost more than most conversions.
 class ThreadConverters {
-  public:
+public:
     ThreadConverters() = default;
     ThreadConverters(const ThreadConverters&) = delete;
     ThreadConverters& operator=(const ThreadConverters&) = delete;
@@ -117,7 +117,7 @@ class ThreadConverters {
         return converter;
     }
 
-  private:
+private:
     struct Entry {
         int codePage;
         bool toUnicode;

@@ -16,7 +16,7 @@ using SettingsValue = std::variant<QString, int32_t, QByteArray>;
 // instances (and threads) can write different values without losing any. Value names compare
 // case-insensitively, as registry value names do.
 class SettingsStore {
-  public:
+public:
     // A file bigger than this is not a settings file of ours: it reads as empty and is never written.
     static constexpr qint64 MaximumFileSize = 16 * 1024 * 1024;
 
@@ -37,6 +37,6 @@ class SettingsStore {
     // saved (no folder, lock not obtained within a few seconds, disk full, file would grow too big).
     bool write(const QString& name, const SettingsValue& value);
 
-  private:
+private:
     QString filePath_;
 };

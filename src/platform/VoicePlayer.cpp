@@ -105,26 +105,6 @@ void ThreadedVoicePlayer::run(PcmSink* sink, const std::vector<uint8_t>* image, 
     sink->close();
 }
 
-void RecordingVoicePlayer::play(std::vector<uint8_t> waveImage) {
-    std::lock_guard lock(mutex_);
-    played_.push_back(std::move(waveImage));
-}
-
-void RecordingVoicePlayer::stop() {
-    std::lock_guard lock(mutex_);
-    ++stops_;
-}
-
-std::vector<std::vector<uint8_t>> RecordingVoicePlayer::Played() const {
-    std::lock_guard lock(mutex_);
-    return played_;
-}
-
-int RecordingVoicePlayer::StopCount() const {
-    std::lock_guard lock(mutex_);
-    return stops_;
-}
-
 std::unique_ptr<VoicePlayer> CreateDefaultVoicePlayer() {
     return std::make_unique<ThreadedVoicePlayer>([] { return std::make_unique<AlsaPcmSink>(); });
 }

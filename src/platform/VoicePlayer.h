@@ -1,5 +1,5 @@
-// Asynchronous playback of in-memory WAVE images: the interface the voice readers play through, a
-// threaded player over a PCM sink (ALSA by default) and a recording player for tests.
+// Asynchronous playback of in-memory WAVE images: the interface the voice readers play through and a
+// threaded player over a PCM sink (ALSA by default).
 #pragma once
 
 #include <atomic>
@@ -11,6 +11,8 @@
 #include <optional>
 #include <thread>
 #include <vector>
+
+#include "platform/PcmSink.h"
 
 class VoicePlayer {
 public:
@@ -37,20 +39,6 @@ std::optional<WaveFormat> ParseWaveImage(const std::vector<uint8_t>& image);
 // True for 16-bit PCM with at least one channel, a rate above 0 and samples to play.
 bool IsPlayableWave(const WaveFormat& format);
 
-// Where a threaded player sends its frames; used by one playback thread at a time.
-class PcmSink {
-public:
-    virtual ~PcmSink() = default;
-    // Opens the output for interleaved signed 16-bit samples; false when no device takes them.
-    virtual bool open(unsigned channels, unsigned sampleRate) = 0;
-    // Writes whole frames; false on an error the sink could not recover from.
-    virtual bool write(const int16_t* samples, size_t frames) = 0;
-    // Waits until the written frames have been played, or until stopping becomes true.
-    virtual void finish(const std::atomic<bool>& stopping) = 0;
-    // Drops what is still queued and closes the output.
-    virtual void close() = 0;
-};
-
 // Plays each image on its own thread through a sink made for that playback.
 class ThreadedVoicePlayer : public VoicePlayer {
 public:
@@ -72,21 +60,6 @@ private:
     std::vector<uint8_t> image_;
     std::unique_ptr<PcmSink> sink_;
     std::atomic<bool> stopping_{false};
-};
-
-// Plays nothing and keeps every image handed to it, for tests.
-class RecordingVoicePlayer : public VoicePlayer {
-public:
-    void play(std::vector<uint8_t> waveImage) override;
-    void stop() override;
-
-    std::vector<std::vector<uint8_t>> Played() const;
-    int StopCount() const;
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::vector<uint8_t>> played_;
-    int stops_ = 0;
 };
 
 // The system's player: ALSA's "default" device; without a device every play is silently dropped.

@@ -7,10 +7,20 @@ TEST(MulDiv, TableOfCases) {
     struct Case {
         int32_t a, b, c, expected;
     } cases[] = {
-        {10, 10, 3, 33},          {10, 10, 6, 17},      {-10, 10, 6, -17},   {10, -10, -6, 17},
-        {5, 1, 2, 3},             {-5, 1, 2, -3},       {7, 0, 5, 0},        {1, 1, 0, -1},
-        {0x7FFFFFFF, 2, 2, 0x7FFFFFFF}, {0x7FFFFFFF, 2, 1, -1}, {INT32_MIN, 1, 1, INT32_MIN},
-        {4096, 10368000, 4096, 10368000}, {1000000, 1000000, 1000, 1000000000},
+        {10, 10, 3, 33},
+        {10, 10, 6, 17},
+        {-10, 10, 6, -17},
+        {10, -10, -6, 17},
+        {5, 1, 2, 3},
+        {-5, 1, 2, -3},
+        {7, 0, 5, 0},
+        {1, 1, 0, -1},
+        {0x7FFFFFFF, 2, 2, 0x7FFFFFFF},
+        {0x7FFFFFFF, 2, 1, -1},
+        {INT32_MIN, 1, 1, INT32_MIN},
+        {4096, 10368000, 4096, 10368000},
+        {1000000, 1000000, 1000, 1000000000},
     };
-    for (const auto& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
+    for (const auto& c : cases)
+        EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/VoicePlayer.h"
 #include "support/FixtureWriter.h"
+#include "support/RecordingVoicePlayer.h"
 
 namespace {
 // A WAVE image written by hand: 16-bit PCM unless told otherwise.

@@ -254,8 +254,8 @@ AllDataBuilder::WrittenFrame AllDataBuilder::writeFrame(ByteWriter& writer, cons
     return frame;
 }
 
-int64_t AllDataBuilder::writeRouteGuidanceFrame(ByteWriter& writer, const FrameIdentity& identity, int counter,
-                                                uint32_t& sectors) {
+int64_t AllDataBuilder::writeRouteGuidanceFrame(ByteWriter& writer, const FrameIdentity& identity,
+                                                int counter, uint32_t& sectors) {
     const LevelPlan& l = plan_.levels[size_t(identity.level)];
     const int references = l.routeBasic + l.routeExtended;
     const int64_t headerBytes = 20 + 6 * references;

@@ -56,7 +56,7 @@ private:
     std::pair<int64_t, int64_t> writeBlock(int level, int set, int block);
     WrittenFrame writeFrame(ByteWriter& writer, const FrameIdentity& identity, bool routeGuidance);
     int64_t writeRouteGuidanceFrame(ByteWriter& writer, const FrameIdentity& identity, int counter,
-                                     uint32_t& sectors);
+                                    uint32_t& sectors);
 
     // What the frame fixture writes for a parcel of level (see FrameFixture.h).
     FrameOptions frameOptions(int level, int counter) const;

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "kiwi/OpenKiwiFile.h"
+#include "kiwi/cmp/OpenKiwiFile.h"
 
 struct ReadCounter::State {
     std::mutex mutex;

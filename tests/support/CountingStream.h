@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "kiwi/Stream.h"
+#include "kiwi/io/Stream.h"
 
 class CountingStream : public TLN_Stream {
 public:

@@ -3,14 +3,14 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fixture {
 
@@ -18,12 +18,24 @@ ByteWriter& ByteWriter::u8(uint32_t v) {
     bytes_.push_back(uint8_t(v));
     return *this;
 }
-ByteWriter& ByteWriter::u16(uint32_t v) { return u8(v >> 8).u8(v); }
-ByteWriter& ByteWriter::u24(uint32_t v) { return u8(v >> 16).u8(v >> 8).u8(v); }
-ByteWriter& ByteWriter::u32(uint32_t v) { return u8(v >> 24).u8(v >> 16).u8(v >> 8).u8(v); }
-ByteWriter& ByteWriter::u16le(uint32_t v) { return u8(v).u8(v >> 8); }
-ByteWriter& ByteWriter::u32le(uint32_t v) { return u8(v).u8(v >> 8).u8(v >> 16).u8(v >> 24); }
-ByteWriter& ByteWriter::coordinate(int32_t value) { return u24(signMagnitude24(value)).u8(0); }
+ByteWriter& ByteWriter::u16(uint32_t v) {
+    return u8(v >> 8).u8(v);
+}
+ByteWriter& ByteWriter::u24(uint32_t v) {
+    return u8(v >> 16).u8(v >> 8).u8(v);
+}
+ByteWriter& ByteWriter::u32(uint32_t v) {
+    return u8(v >> 24).u8(v >> 16).u8(v >> 8).u8(v);
+}
+ByteWriter& ByteWriter::u16le(uint32_t v) {
+    return u8(v).u8(v >> 8);
+}
+ByteWriter& ByteWriter::u32le(uint32_t v) {
+    return u8(v).u8(v >> 8).u8(v >> 16).u8(v >> 24);
+}
+ByteWriter& ByteWriter::coordinate(int32_t value) {
+    return u24(signMagnitude24(value)).u8(0);
+}
 
 ByteWriter& ByteWriter::raw(const void* data, size_t count) {
     const auto* p = static_cast<const uint8_t*>(data);
@@ -32,7 +44,8 @@ ByteWriter& ByteWriter::raw(const void* data, size_t count) {
 }
 
 ByteWriter& ByteWriter::fixedText(const std::string& s, size_t length) {
-    for (size_t i = 0; i < length; ++i) u8(i < s.size() ? uint8_t(s[i]) : 0);
+    for (size_t i = 0; i < length; ++i)
+        u8(i < s.size() ? uint8_t(s[i]) : 0);
     return *this;
 }
 
@@ -42,7 +55,8 @@ ByteWriter& ByteWriter::fill(size_t count, uint8_t value) {
 }
 
 ByteWriter& ByteWriter::align(size_t alignment, uint8_t value) {
-    while (bytes_.size() % alignment) bytes_.push_back(value);
+    while (bytes_.size() % alignment)
+        bytes_.push_back(value);
     return *this;
 }
 
@@ -51,7 +65,9 @@ ByteWriter& ByteWriter::padTo(size_t offset, uint8_t value) {
     return *this;
 }
 
-void ByteWriter::patchU8(size_t at, uint32_t v) { bytes_.at(at) = uint8_t(v); }
+void ByteWriter::patchU8(size_t at, uint32_t v) {
+    bytes_.at(at) = uint8_t(v);
+}
 void ByteWriter::patchU16(size_t at, uint32_t v) {
     bytes_.at(at) = uint8_t(v >> 8);
     bytes_.at(at + 1) = uint8_t(v);
@@ -61,7 +77,9 @@ void ByteWriter::patchU32(size_t at, uint32_t v) {
     patchU16(at + 2, v);
 }
 
-uint32_t kiwiAddress(uint64_t offset) { return uint32_t((offset / 2048) << 8 | (offset % 2048) / 32); }
+uint32_t kiwiAddress(uint64_t offset) {
+    return uint32_t((offset / 2048) << 8 | (offset % 2048) / 32);
+}
 
 uint32_t signMagnitude24(int32_t value) {
     return value < 0 ? (0x800000u | uint32_t(-value)) : uint32_t(value);
@@ -87,7 +105,8 @@ namespace {
 const std::string& scratchRoot() {
     static const pid_t owner = getpid();
     static const std::string* root = [] {
-        auto* path = new std::string((QDir::tempPath() + "/kiwi-tests/" + QString::number(owner)).toStdString());
+        auto* path =
+            new std::string((QDir::tempPath() + "/kiwi-tests/" + QString::number(owner)).toStdString());
         std::atexit([] {
             std::error_code ignored;
             if (getpid() == owner) std::filesystem::remove_all(scratchRoot(), ignored);
@@ -111,7 +130,8 @@ int runCommand(const std::string& command, std::string* output) {
     std::string text;
     char buffer[4096];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        text.append(buffer, n);
     const int status = pclose(pipe);
     if (output) *output = std::move(text);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -47,7 +47,9 @@ uint32_t kiwiAddress(uint64_t offset);
 // 24-bit sign-magnitude of a value (as stored in the first three bytes of a coordinate field).
 uint32_t signMagnitude24(int32_t value);
 // Deterministic content derived from a position, for files whose bytes must be checkable anywhere.
-inline uint8_t positionByte(uint64_t p) { return uint8_t((p ^ (p >> 8) ^ (p >> 16)) & 0xFF); }
+inline uint8_t positionByte(uint64_t p) {
+    return uint8_t((p ^ (p >> 8) ^ (p >> 16)) & 0xFF);
+}
 
 // Writes bytes to a file, creating folders; raises std::runtime_error on failure.
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -4,14 +4,14 @@
 #include <cstdio>
 #include <string>
 
-#include "kiwi/BackgroundFrame.h"
-#include "kiwi/GuidanceFrame.h"
-#include "kiwi/InfraLinkFrame.h"
-#include "kiwi/KiwiMap.h"
-#include "kiwi/NameFrame.h"
-#include "kiwi/ParcelFrames.h"
-#include "kiwi/RoadFrame.h"
-#include "kiwi/StringFrame.h"
+#include "kiwi/frames/BackgroundFrame.h"
+#include "kiwi/frames/GuidanceFrame.h"
+#include "kiwi/frames/InfraLinkFrame.h"
+#include "kiwi/frames/NameFrame.h"
+#include "kiwi/frames/ParcelFrames.h"
+#include "kiwi/frames/RoadFrame.h"
+#include "kiwi/frames/StringFrame.h"
+#include "kiwi/map/KiwiMap.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <ostream>
 
-#include "kiwi/MapString.h"
+#include "kiwi/frames/MapString.h"
 
 class TLN_KiwiMap;
 struct TLN_Parcel_Frames;

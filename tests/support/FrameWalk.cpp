@@ -5,8 +5,8 @@
 #include <string>
 #include <utility>
 
-#include "kiwi/KiwiMap.h"
-#include "kiwi/ParcelFrames.h"
+#include "kiwi/frames/ParcelFrames.h"
+#include "kiwi/map/KiwiMap.h"
 
 namespace {
 

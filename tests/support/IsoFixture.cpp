@@ -35,7 +35,8 @@ void rawHeader(uint8_t* out, size_t sector, uint8_t mode) {
 
 std::string shellQuote(const std::string& text) {
     std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 } // namespace

@@ -52,7 +52,8 @@ size_t IsoWriter::record(uint64_t at, const std::string& name, uint32_t extent, 
     bytes_.at(at + 31) = 1;
     bytes_.at(at + 32) = uint8_t(name.size());
     std::memcpy(&bytes_.at(at + 33), name.data(), name.size());
-    for (size_t i = 0; i < extraBytes; ++i) bytes_.at(at + size - extraBytes + i) = uint8_t(0xA0 + i % 16);
+    for (size_t i = 0; i < extraBytes; ++i)
+        bytes_.at(at + size - extraBytes + i) = uint8_t(0xA0 + i % 16);
     return size;
 }
 

@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include "kiwi/KiwiMap.h"
+#include "kiwi/map/KiwiMap.h"
 
 namespace {
 

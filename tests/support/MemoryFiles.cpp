@@ -1,9 +1,9 @@
 // In-memory files for reader tests.
 #include "support/MemoryFiles.h"
 
-#include "kiwi/FileNames.h"
-#include "kiwi/KiwiErrors.h"
-#include "kiwi/MemoryStream.h"
+#include "kiwi/core/FileNames.h"
+#include "kiwi/core/KiwiErrors.h"
+#include "kiwi/io/MemoryStream.h"
 
 namespace fixture {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "kiwi/Stream.h"
+#include "kiwi/io/Stream.h"
 #include "support/AllDataFixture.h"
 
 namespace fixture {

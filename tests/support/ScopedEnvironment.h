@@ -7,7 +7,7 @@
 namespace fixture {
 
 class ScopedEnvironment {
-  public:
+public:
     ScopedEnvironment(const char* name, const QByteArray& value)
         : name_(name), hadValue_(qEnvironmentVariableIsSet(name)), previous_(qgetenv(name)) {
         qputenv(name, value);
@@ -21,7 +21,7 @@ class ScopedEnvironment {
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
-  private:
+private:
     const char* name_;
     bool hadValue_;
     QByteArray previous_;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "kiwi/Stream.h"
+#include "kiwi/io/Stream.h"
 
 struct StreamFactory {
     std::string name;
@@ -17,6 +17,8 @@ struct StreamFactory {
     std::function<std::shared_ptr<TLN_Stream>(const std::vector<uint8_t>& content)> make;
 };
 
-inline std::ostream& operator<<(std::ostream& os, const StreamFactory& f) { return os << f.name; }
+inline std::ostream& operator<<(std::ostream& os, const StreamFactory& f) {
+    return os << f.name;
+}
 
 class StreamContract : public ::testing::TestWithParam<StreamFactory> {};

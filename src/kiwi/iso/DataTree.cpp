@@ -11,8 +11,12 @@ uint32_t le32(const TDirectoryRecordHeader& h, size_t at) {
 }
 } // namespace
 
-uint32_t DirectoryRecordExtent(const TDirectoryRecordHeader& header) { return le32(header, 2); }
-uint32_t DirectoryRecordDataLength(const TDirectoryRecordHeader& header) { return le32(header, 10); }
+uint32_t DirectoryRecordExtent(const TDirectoryRecordHeader& header) {
+    return le32(header, 2);
+}
+uint32_t DirectoryRecordDataLength(const TDirectoryRecordHeader& header) {
+    return le32(header, 10);
+}
 
 TFileEntry* TFileEntry::Create(TDirectoryEntry* directory, const std::string& name,
                                const TDirectoryRecordHeader& header) {
@@ -24,9 +28,11 @@ TFileEntry* TFileEntry::Create(TDirectoryEntry* directory, const std::string& na
 
 std::string TFileEntry::GetDirectoryPath() const {
     std::vector<const TDirectoryEntry*> chain;
-    for (const TDirectoryEntry* d = directory_; d && d->Parent(); d = d->Parent()) chain.push_back(d);
+    for (const TDirectoryEntry* d = directory_; d && d->Parent(); d = d->Parent())
+        chain.push_back(d);
     std::string path;
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) path += (*it)->Name() + "\\";
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        path += (*it)->Name() + "\\";
     return path;
 }
 
@@ -38,8 +44,10 @@ TDirectoryEntry* TDirectoryEntry::Create(TDataTree* tree, TDirectoryEntry* paren
                                          const TDirectoryRecordHeader& header) {
     auto entry = std::make_unique<TDirectoryEntry>(tree, parent, name, header);
     TDirectoryEntry* raw = entry.get();
-    if (parent) parent->AddDirectory(std::move(entry));
-    else entry.release(); // a parentless directory is the caller's to own (the tree's root)
+    if (parent)
+        parent->AddDirectory(std::move(entry));
+    else
+        entry.release(); // a parentless directory is the caller's to own (the tree's root)
     return raw;
 }
 
@@ -72,4 +80,5 @@ void TDirectoryEntry::AddFile(std::unique_ptr<TFileEntry> entry) {
     files_.push_back(std::move(entry));
 }
 
-TDataTree::TDataTree() : root_(std::make_unique<TDirectoryEntry>(this, nullptr, "", TDirectoryRecordHeader{})) {}
+TDataTree::TDataTree()
+    : root_(std::make_unique<TDirectoryEntry>(this, nullptr, "", TDirectoryRecordHeader{})) {}

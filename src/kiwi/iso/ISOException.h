@@ -1,7 +1,7 @@
 // Exceptions of the ISO 9660 image reader; messages are the texts the user sees.
 #pragma once
 
-#include "kiwi/KiwiErrors.h"
+#include "kiwi/core/KiwiErrors.h"
 
 class EISOLibException : public KiwiError {
 public:

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "kiwi/KiwiErrors.h"
+#include "kiwi/core/KiwiErrors.h"
 #include "kiwi/iso/ISOException.h"
 #include "kiwi/iso/ImageFileHandler.h"
 #include "kiwi/iso/VolumeDescriptors.h"

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <cstring>
 
-#include "kiwi/HandleStream.h"
+#include "kiwi/io/HandleStream.h"
 #include "kiwi/iso/ISOException.h"
 
 namespace {

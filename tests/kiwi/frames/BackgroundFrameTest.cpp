@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FrameTestSupport.h"
-#include "kiwi/BackgroundFrame.h"
+#include "kiwi/frames/BackgroundFrame.h"
 #include "support/FrameFixture.h"
 
 using fixture::ByteWriter;

@@ -1,8 +1,8 @@
 // Helpers of the frame reader tests: a frame span over bytes written by the fixture's own writer.
 #pragma once
 
-#include "kiwi/FrameSpan.h"
-#include "kiwi/LevelRecord.h"
+#include "kiwi/io/FrameSpan.h"
+#include "kiwi/map/LevelRecord.h"
 #include "support/FixtureWriter.h"
 
 namespace frametest {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FrameTestSupport.h"
-#include "kiwi/GuidanceFrame.h"
+#include "kiwi/frames/GuidanceFrame.h"
 #include "support/FrameFixture.h"
 
 using fixture::ByteWriter;

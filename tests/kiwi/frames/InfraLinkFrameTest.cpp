@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FrameTestSupport.h"
-#include "kiwi/InfraLinkFrame.h"
+#include "kiwi/frames/InfraLinkFrame.h"
 #include "support/FrameFixture.h"
 
 using fixture::ByteWriter;

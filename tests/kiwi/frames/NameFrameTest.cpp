@@ -5,9 +5,9 @@
 #include <thread>
 
 #include "FrameTestSupport.h"
-#include "kiwi/MapCodePage.h"
-#include "kiwi/NameFrame.h"
-#include "kiwi/StringFrame.h"
+#include "kiwi/core/MapCodePage.h"
+#include "kiwi/frames/NameFrame.h"
+#include "kiwi/frames/StringFrame.h"
 #include "support/FrameFixture.h"
 
 using fixture::ByteWriter;

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "../map/MapTestSupport.h"
-#include "kiwi/KiwiMap.h"
-#include "kiwi/NameFrame.h"
-#include "kiwi/ParcelFrames.h"
-#include "kiwi/RoadFrame.h"
+#include "kiwi/frames/NameFrame.h"
+#include "kiwi/frames/ParcelFrames.h"
+#include "kiwi/frames/RoadFrame.h"
+#include "kiwi/map/KiwiMap.h"
 #include "support/CountingStream.h"
 #include "support/FixtureWriter.h"
 #include "support/FrameFixture.h"

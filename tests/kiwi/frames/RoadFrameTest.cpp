@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FrameTestSupport.h"
-#include "kiwi/RoadFrame.h"
+#include "kiwi/frames/RoadFrame.h"
 #include "support/FrameFixture.h"
 
 using fixture::ByteWriter;

@@ -1,9 +1,9 @@
 // Character codes, zone names, record headers and record keys of the index data.
 #include <gtest/gtest.h>
 
-#include "kiwi/IndexManager.h"
-#include "kiwi/MapCodePage.h"
-#include "kiwi/MemoryStream.h"
+#include "kiwi/core/MapCodePage.h"
+#include "kiwi/index/IndexManager.h"
+#include "kiwi/io/MemoryStream.h"
 #include "support/FixtureWriter.h"
 
 namespace {

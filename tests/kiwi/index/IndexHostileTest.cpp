@@ -2,8 +2,8 @@
 // file names that would leave the folder. Nothing may read outside a stream or allocate from a raw count.
 #include <gtest/gtest.h>
 
-#include "kiwi/IndexManager.h"
-#include "kiwi/MemoryStream.h"
+#include "kiwi/index/IndexManager.h"
+#include "kiwi/io/MemoryStream.h"
 #include "support/FixtureWriter.h"
 #include "support/IndexFixture.h"
 

@@ -2,8 +2,8 @@
 // frames in the named data file and in the index, at base 0 and inside a larger file.
 #include <gtest/gtest.h>
 
-#include "kiwi/IndexManager.h"
-#include "kiwi/MemoryStream.h"
+#include "kiwi/index/IndexManager.h"
+#include "kiwi/io/MemoryStream.h"
 #include "support/FixtureWriter.h"
 #include "support/IndexFixture.h"
 
@@ -266,9 +266,15 @@ TEST(IndexDataFiles, NamesThatLeaveTheFolderNeverExist) {
 TEST(IndexNames, SearchKinds) {
     // Codes that share a name, the first and last rows, and codes that only nearly match.
     const std::pair<const char*, const char*> table[] = {
-        {"FSLZ", "Zone Selection"}, {"FITS", "Intersection Search"}, {"FSIS", "Intersection Search"},
-        {"FWM3", "Wide-boundary Mesh Search"}, {"PKPC", "POI Post Code"}, {"fslz", ""},
-        {"FSL", ""}, {"", ""}, {"SRHA", ""},
+        {"FSLZ", "Zone Selection"},
+        {"FITS", "Intersection Search"},
+        {"FSIS", "Intersection Search"},
+        {"FWM3", "Wide-boundary Mesh Search"},
+        {"PKPC", "POI Post Code"},
+        {"fslz", ""},
+        {"FSL", ""},
+        {"", ""},
+        {"SRHA", ""},
     };
     for (const auto& [code, name] : table)
         EXPECT_EQ(GetSearchKindName(code), name) << code;

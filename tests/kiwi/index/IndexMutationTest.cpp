@@ -5,8 +5,8 @@
 
 #include <random>
 
-#include "kiwi/IndexManager.h"
-#include "kiwi/MemoryStream.h"
+#include "kiwi/index/IndexManager.h"
+#include "kiwi/io/MemoryStream.h"
 #include "support/FixtureWriter.h"
 #include "support/IndexFixture.h"
 

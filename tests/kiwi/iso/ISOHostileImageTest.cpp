@@ -53,12 +53,14 @@ std::unique_ptr<OpenedImage> openImage(const std::vector<uint8_t>& bytes) {
 
 std::vector<std::string> fileNames(const TDirectoryEntry* directory) {
     std::vector<std::string> names;
-    for (int i = 0; i < directory->FileCount(); ++i) names.push_back(directory->GetFile(i)->Name());
+    for (int i = 0; i < directory->FileCount(); ++i)
+        names.push_back(directory->GetFile(i)->Name());
     return names;
 }
 std::vector<std::string> directoryNames(const TDirectoryEntry* directory) {
     std::vector<std::string> names;
-    for (int i = 0; i < directory->DirectoryCount(); ++i) names.push_back(directory->GetDirectory(i)->Name());
+    for (int i = 0; i < directory->DirectoryCount(); ++i)
+        names.push_back(directory->GetDirectory(i)->Name());
     return names;
 }
 
@@ -230,7 +232,8 @@ TEST(ISOHostileImage, BrokenDescriptorSetsFailToOpen) {
     {
         IsoWriter iso(200); // more descriptors than any set holds
         iso.primary(16, 18, 2048);
-        for (uint32_t s = 17; s < 200; ++s) iso.descriptor(s, 3);
+        for (uint32_t s = 17; s < 200; ++s)
+            iso.descriptor(s, 3);
         iso.terminator(199);
         cases.push_back({"endless set", iso.bytes(), "no volume descriptor set terminator found!"});
     }
@@ -279,7 +282,8 @@ TEST(ISOHostileImage, EntryCountIsBounded) {
     };
     place(std::string(1, '\0'), 18, directorySectors * 2048, Dir);
     place(std::string(1, '\1'), 18, directorySectors * 2048, Dir);
-    for (uint32_t i = 0; i < Entries; ++i) place("A;1", dataSector, 1, 0);
+    for (uint32_t i = 0; i < Entries; ++i)
+        place("A;1", dataSector, 1, 0);
     auto opened = openImage(iso.bytes());
     EXPECT_EQ(opened->root()->FileCount(), TISOImage::MaxDirectoryEntries);
     EXPECT_TRUE(opened->logHas("more than 1000000 entries: walk stopped"));

@@ -209,7 +209,8 @@ TEST_P(XorrisoLayout, ConcurrentReadsShareNoPosition) {
                     ++mismatches[size_t(t)];
             }
         });
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads)
+        thread.join();
     EXPECT_EQ(mismatches, std::vector<int>(4, 0));
 }
 

@@ -1,8 +1,8 @@
 // ALLDATA management: data volume, system number and variant, management headers.
 #include <gtest/gtest.h>
 
-#include "kiwi/AllDataManager.h"
-#include "kiwi/MemoryStream.h"
+#include "kiwi/io/MemoryStream.h"
+#include "kiwi/parts/AllDataManager.h"
 #include "support/AllDataFixture.h"
 
 namespace {

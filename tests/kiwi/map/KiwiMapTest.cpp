@@ -4,8 +4,8 @@
 #include <set>
 
 #include "MapTestSupport.h"
-#include "kiwi/FileNames.h"
-#include "kiwi/KiwiErrors.h"
+#include "kiwi/core/FileNames.h"
+#include "kiwi/core/KiwiErrors.h"
 #include "support/CountingStream.h"
 #include "support/FixtureWriter.h"
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "MapTestSupport.h"
-#include "kiwi/MemoryStream.h"
+#include "kiwi/io/MemoryStream.h"
 #include "support/FixtureWriter.h"
 
 using maptest::openMap;

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "MapTestSupport.h"
-#include "kiwi/MemoryStream.h"
+#include "kiwi/io/MemoryStream.h"
 #include "support/FixtureWriter.h"
 #include "support/MapWalk.h"
 

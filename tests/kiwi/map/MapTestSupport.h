@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "kiwi/KiwiMap.h"
+#include "kiwi/map/KiwiMap.h"
 #include "support/AllDataFixture.h"
 #include "support/MemoryFiles.h"
 

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "MapTestSupport.h"
-#include "kiwi/FileNames.h"
-#include "kiwi/KiwiConversions.h"
-#include "kiwi/ParcelListType.h"
+#include "kiwi/core/FileNames.h"
+#include "kiwi/core/KiwiConversions.h"
+#include "kiwi/map/ParcelListType.h"
 
 using maptest::numberOf;
 using maptest::openMap;

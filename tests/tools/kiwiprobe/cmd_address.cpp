@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "ProbeCommand.h"
-#include "kiwi/KiwiConversions.h"
+#include "kiwi/core/KiwiConversions.h"
 
 namespace {
 int addressCommand(const probe::Args& args) {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "ProbeCommand.h"
-#include "kiwi/DecompFileStream.h"
-#include "kiwi/FileManager.h"
+#include "kiwi/cmp/DecompFileStream.h"
+#include "kiwi/disc/FileManager.h"
 
 namespace {
 int catCommand(const probe::Args& args) {

@@ -2,9 +2,9 @@
 #include <cstdio>
 
 #include "ProbeCommand.h"
-#include "kiwi/CompressionManager.h"
-#include "kiwi/FileManager.h"
-#include "kiwi/KiwiFormat.h"
+#include "kiwi/cmp/CompressionManager.h"
+#include "kiwi/disc/FileManager.h"
+#include "kiwi/display/KiwiFormat.h"
 
 namespace {
 int cmpListCommand(const probe::Args& args) {

@@ -6,7 +6,8 @@
 #include <stdexcept>
 
 #include "ProbeCommand.h"
-#include "kiwi/KiwiFormat.h"
+#include "kiwi/display/KiwiFormat.h"
+#include "kiwi/parts/Loading.h"
 
 namespace {
 

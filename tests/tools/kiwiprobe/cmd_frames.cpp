@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "ProbeCommand.h"
-#include "kiwi/KiwiMap.h"
+#include "kiwi/map/KiwiMap.h"
 #include "support/CountingStream.h"
 #include "support/FrameWalk.h"
 

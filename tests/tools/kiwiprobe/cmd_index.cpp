@@ -4,9 +4,9 @@
 #include <string>
 
 #include "ProbeCommand.h"
-#include "kiwi/IndexManager.h"
-#include "kiwi/KiwiFormat.h"
-#include "kiwi/OpenKiwiFile.h"
+#include "kiwi/cmp/OpenKiwiFile.h"
+#include "kiwi/display/KiwiFormat.h"
+#include "kiwi/index/IndexManager.h"
 #include "support/IndexFixture.h"
 
 namespace {

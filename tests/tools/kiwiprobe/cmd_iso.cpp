@@ -3,7 +3,7 @@
 #include <string>
 
 #include "ProbeCommand.h"
-#include "kiwi/FileNames.h"
+#include "kiwi/core/FileNames.h"
 #include "kiwi/iso/ISOImage.h"
 
 namespace {

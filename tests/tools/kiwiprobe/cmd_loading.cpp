@@ -4,10 +4,10 @@
 
 #include "ProbeCommand.h"
 #include "ProbeText.h"
-#include "kiwi/Coverage.h"
-#include "kiwi/FileManager.h"
-#include "kiwi/FileNames.h"
-#include "kiwi/Loading.h"
+#include "kiwi/core/FileNames.h"
+#include "kiwi/disc/FileManager.h"
+#include "kiwi/parts/Coverage.h"
+#include "kiwi/parts/Loading.h"
 
 namespace {
 int loadingCommand(const probe::Args& args) {

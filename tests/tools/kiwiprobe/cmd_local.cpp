@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "ProbeCommand.h"
-#include "kiwi/FileConManager.h"
-#include "kiwi/LocalManager.h"
-#include "kiwi/Manager21.h"
-#include "kiwi/OpenKiwiFile.h"
+#include "kiwi/cmp/OpenKiwiFile.h"
+#include "kiwi/parts/FileConManager.h"
+#include "kiwi/parts/LocalManager.h"
+#include "kiwi/parts/Manager21.h"
 #include "support/FileConFixture.h"
 #include "support/FixtureWriter.h"
 #include "support/LocalFixture.h"

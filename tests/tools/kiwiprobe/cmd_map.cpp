@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "ProbeCommand.h"
-#include "kiwi/KiwiMap.h"
+#include "kiwi/map/KiwiMap.h"
 #include "support/CountingStream.h"
 #include "support/MapWalk.h"
 

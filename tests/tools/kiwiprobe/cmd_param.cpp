@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "ProbeCommand.h"
-#include "kiwi/OpenKiwiFile.h"
-#include "kiwi/ParamManager.h"
+#include "kiwi/cmp/OpenKiwiFile.h"
+#include "kiwi/parts/ParamManager.h"
 #include "support/FixtureWriter.h"
 #include "support/ParamFixture.h"
 

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "ProbeCommand.h"
-#include "kiwi/EXPCTManager.h"
-#include "kiwi/FileNames.h"
-#include "kiwi/GraphicManager.h"
-#include "kiwi/PCT2MNGManager.h"
+#include "kiwi/core/FileNames.h"
+#include "kiwi/picture/EXPCTManager.h"
+#include "kiwi/picture/GraphicManager.h"
+#include "kiwi/picture/PCT2MNGManager.h"
 #include "support/PictureFixture.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "ProbeCommand.h"
-#include "kiwi/DicVceManager.h"
-#include "kiwi/MapCodePage.h"
-#include "kiwi/OpenKiwiFile.h"
-#include "kiwi/RdstmcManager.h"
+#include "kiwi/cmp/OpenKiwiFile.h"
+#include "kiwi/core/MapCodePage.h"
+#include "kiwi/parts/DicVceManager.h"
+#include "kiwi/parts/RdstmcManager.h"
 #include "support/DicVceFixture.h"
 #include "support/FixtureWriter.h"
 #include "support/RdstmcFixture.h"

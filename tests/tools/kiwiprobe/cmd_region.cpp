@@ -3,9 +3,9 @@
 #include <string>
 
 #include "ProbeCommand.h"
-#include "kiwi/FileManager.h"
-#include "kiwi/OpenKiwiFile.h"
-#include "kiwi/RegionManager.h"
+#include "kiwi/cmp/OpenKiwiFile.h"
+#include "kiwi/disc/FileManager.h"
+#include "kiwi/region/RegionManager.h"
 #include "support/FixtureWriter.h"
 #include "support/RegionFixture.h"
 

@@ -4,9 +4,9 @@
 
 #include "ProbeCommand.h"
 #include "ProbeText.h"
-#include "kiwi/FileNames.h"
-#include "kiwi/VoiceManager.h"
-#include "kiwi/VoiceMe1Manager.h"
+#include "kiwi/core/FileNames.h"
+#include "kiwi/voice/VoiceManager.h"
+#include "kiwi/voice/VoiceMe1Manager.h"
 
 namespace {
 bool writeWave(const std::string& path, const std::vector<uint8_t>& image) {

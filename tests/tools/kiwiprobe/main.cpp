@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "ProbeCommand.h"
-#include "kiwi/FileManager.h"
+#include "kiwi/disc/FileManager.h"
 
 namespace probe {
 

@@ -1,5 +1,0 @@
-// Globals of the map text code pages.
-#include "kiwi/MapCodePage.h"
-
-std::atomic<int> MapTextCodePage{65001};
-std::atomic<int> MapAnsiCodePage{0};

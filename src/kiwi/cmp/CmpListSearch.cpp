@@ -1,0 +1,52 @@
+// CMP list search for the decompressing stream.
+#include "kiwi/cmp/CmpListSearch.h"
+
+#include <filesystem>
+#include <vector>
+
+#include "kiwi/cmp/CmpFileAccess.h"
+#include "kiwi/core/FileNames.h"
+
+namespace {
+constexpr int foldersSearched = 3; // the file's folder, its parent, its grandparent
+
+std::vector<std::string> listNames(CmpListSearchMode mode, bool imageMode) {
+    if (mode == CmpListSearchMode::AllLists) return {"05.CMP", "06.CMP", "13.CMP"};
+    if (imageMode) return {"05.CMP"};
+    return {"05.CMP", "06.CMP"};
+}
+} // namespace
+
+std::string absoluteFilePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
+std::optional<CmpListMatch> findCmpListFor(const std::string& fileName, CmpListSearchMode mode) {
+    if (cmpImageMounted()) {
+        for (const std::string& name : listNames(mode, true)) {
+            if (!cmpImageFileExists(name)) continue;
+            CmpListMatch match{std::make_unique<TLN_CompressionManager>(name), {}};
+            if (match.list->FindEntry(fileName, match.entry)) return match;
+            return std::nullopt; // only the first list at the root is consulted
+        }
+        return std::nullopt;
+    }
+    const std::string path = absoluteFilePath(fileName);
+    std::string folder = folderPart(path);
+    if (folder.empty()) folder = "/";
+    for (int depth = 0; depth < foldersSearched; ++depth) {
+        for (const std::string& name : listNames(mode, false)) {
+            const auto listPath = resolveInFolder(folder, name);
+            if (!listPath) continue;
+            CmpListMatch match{std::make_unique<TLN_CompressionManager>(*listPath), {}};
+            if (match.list->FindEntry(path, match.entry)) return match;
+            break; // the other lists of this folder are not tried
+        }
+        if (folder == "/") break;
+        folder = folderPart(folder);
+        if (folder.empty()) folder = "/";
+    }
+    return std::nullopt;
+}

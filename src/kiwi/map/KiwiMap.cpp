@@ -1,0 +1,211 @@
+// TLN_KiwiMap: creation, the main map header, the levels and the data files beside "ALLDATA.KWI".
+#include "kiwi/map/KiwiMap.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "kiwi/cmp/OpenKiwiFile.h"
+#include "kiwi/core/FileNames.h"
+#include "kiwi/core/KiwiConversions.h"
+#include "kiwi/core/KiwiErrors.h"
+#include "kiwi/core/MapCodePage.h"
+
+std::atomic<int> MapDataVariant{4};
+
+namespace {
+// Bytes of the main map header before the first level record (the Header Size field does not move it).
+constexpr int64_t kMainMapHeaderSize = 30;
+// Levels are addressed by a byte.
+constexpr uint32_t kMaxLevels = 256;
+// Larger level tables are read record by record.
+constexpr int64_t kMaxLevelSpan = 4 << 20;
+// Bounds of the span cache and of the names of missing data files remembered.
+constexpr size_t kSpanCacheBytes = 32u << 20;
+constexpr size_t kMaxMissingDataFiles = 4096;
+// 360 degrees in 1/8 arc-second.
+constexpr int32_t kFullCircle = 10368000;
+} // namespace
+
+TLN_KiwiMap::TLN_KiwiMap(const std::string& allDataPath, StreamOpener opener)
+    : path_(allDataPath), folder_(folderPart(allDataPath)),
+      opener_(opener ? std::move(opener) : StreamOpener(OpenKiwiFile)), cache_(kSpanCacheBytes) {
+    ansiCodePage_ = MapAnsiCodePage.load();
+    textCodePage_ = MapTextCodePage.load();
+    allData_ = std::make_unique<TLN_AllDataManager>(opener_(allDataPath));
+    systemNumber_ = allData_->SystemNumber();
+    systemVariant_ = allData_->SystemVariant();
+    MapDataVariant.store(systemVariant_);
+    logicalSectorSize_ = allData_->LogicalSectorSize();
+    valid_ = logicalSectorSize_ == 32;
+    if (!valid_) return;
+    try {
+        load();
+    } catch (const KiwiError&) {
+        // A stream that fails while the header and levels are read leaves a valid map without levels.
+        levels_.clear();
+        levelsLoaded_ = false;
+    }
+}
+
+TLN_KiwiMap::~TLN_KiwiMap() {
+    cache_.Clear();
+    FreeDataFileStreams();
+}
+
+void TLN_KiwiMap::load() {
+    for (int i = 0; i < kManagementHeaderCount; ++i)
+        headers_.push_back(allData_->GetManagementHeader(i));
+    const TLN_Management_Header& part = headers_[0];
+    if (part.Size == 0 || part.Address < 0) return;
+    if (part.Name.empty()) {
+        partStream_ = allData_->SharedStream();
+    } else {
+        partStream_ = openBeside(part.Name);
+        ownsPartStream_ = partStream_ != nullptr;
+    }
+    if (!partStream_) return;
+    partBase_ = part.Address;
+    readMainMapHeader();
+}
+
+std::shared_ptr<TLN_Stream> TLN_KiwiMap::openBeside(const std::string& name) {
+    const auto bare = safeBareName(name);
+    if (!bare) return nullptr;
+    // Exact name first, then a case-insensitive match in the folder; the opener may also know files that
+    // are not on disk (inside a mounted image), so the plain joined path is the last try.
+    const auto resolved = resolveInFolder(folder_.empty() ? std::string(".") : folder_, *bare);
+    const std::string path = resolved ? *resolved : joinPath(folder_, *bare);
+    try {
+        return opener_(path);
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+TLN_KiwiMap::Span TLN_KiwiMap::readSpan(TLN_Stream& stream, int64_t position, int64_t count) {
+    auto bytes = std::make_shared<std::vector<uint8_t>>();
+    if (position < 0 || count <= 0) return bytes;
+    const int64_t size = stream.Size();
+    if (position >= size) return bytes;
+    count = std::min(count, size - position);
+    bytes->resize(size_t(count));
+    bytes->resize(size_t(std::max<int64_t>(0, stream.ReadAt(position, bytes->data(), count))));
+    return bytes;
+}
+
+void TLN_KiwiMap::readMainMapHeader() {
+    const Span header = readSpan(*partStream_, partBase_, kMainMapHeaderSize);
+    if (header->size() < size_t(kMainMapHeaderSize)) return;
+    const BeCursor cursor(header->data(), header->size());
+    headerSize_ = 2u * cursor.u16(0);
+    fileNameDesignation_ = (cursor.u16(4) & 1) != 0;
+    coverageNorth_ = SignMag24ToInt(cursor.u24(8));
+    coverageSouth_ = SignMag24ToInt(cursor.u24(11));
+    coverageWest_ = SignMag24ToInt(cursor.u24(14));
+    coverageEast_ = SignMag24ToInt(cursor.u24(17));
+    levelRecordSize_ = 2u * cursor.u16(20);
+    blockSetRecordSize_ = 2u * cursor.u16(22);
+    blockRecordSize_ = 2u * cursor.u16(24);
+    levelRecordCount_ = cursor.u16(26);
+    blockSetRecordCount_ = cursor.u16(28);
+
+    coverage_.Left = coverageWest_;
+    coverage_.Top = coverageNorth_;
+    coverage_.Right = coverageEast_;
+    coverage_.Bottom = coverageSouth_;
+    if (coverage_.Right < coverage_.Left) coverage_.Right += kFullCircle;
+    const int64_t coverageWidth = int64_t(coverage_.Right) - coverage_.Left;
+    const int64_t coverageHeight = int64_t(coverage_.Top) - coverage_.Bottom;
+
+    // Each record is decoded from at least the 40 bytes every level record has.
+    const int64_t recordSpan = std::max<int64_t>(levelRecordSize_, 40);
+    const int64_t first = partBase_ + kMainMapHeaderSize;
+    const int64_t streamSize = partStream_->Size();
+    uint32_t count = std::min<uint32_t>(levelRecordCount_, kMaxLevels);
+    // Records that the stream cannot hold are not levels.
+    while (count > 0 && first + int64_t(count - 1) * levelRecordSize_ + 40 > streamSize)
+        --count;
+    const int64_t total = count == 0 ? 0 : int64_t(count - 1) * levelRecordSize_ + recordSpan;
+    const Span all = total <= kMaxLevelSpan ? readSpan(*partStream_, first, total) : nullptr;
+    const bool computeParcelSize = systemVariant_ < 3;
+    for (uint32_t level = 0; level < count; ++level) {
+        const int64_t offset = int64_t(level) * levelRecordSize_;
+        Span own = all;
+        int64_t at = offset;
+        if (!all) {
+            own = readSpan(*partStream_, first + offset, recordSpan);
+            at = 0;
+        }
+        const BeCursor record = BeCursor(own->data(), own->size())
+                                    .sub(at, std::min<int64_t>(recordSpan, int64_t(own->size()) - at));
+        levels_.push_back(DecodeLevelRecord(record, levelRecordSize_, partBase_, first + offset,
+                                            coverageWidth, coverageHeight, computeParcelSize));
+    }
+    levelsLoaded_ = true;
+}
+
+TLN_Management_Header TLN_KiwiMap::GetManagementHeader(int index) const {
+    if (index < 0 || size_t(index) >= headers_.size()) return {};
+    return headers_[size_t(index)];
+}
+
+const TLN_Level_Management_Record* TLN_KiwiMap::Level(uint8_t level) const {
+    return level < levels_.size() ? &levels_[level] : nullptr;
+}
+
+TLN_Level_Management_Record TLN_KiwiMap::GetLevel(uint8_t level) const {
+    const TLN_Level_Management_Record* record = Level(level);
+    return record ? *record : TLN_Level_Management_Record{};
+}
+
+TLN_Division TLN_KiwiMap::GetLevelWord(uint8_t level, int type) const {
+    const TLN_Level_Management_Record* record = Level(level);
+    if (!record || type < 0 || type > 3) return TLN_Division{0, 0};
+    return record->Divisions[size_t(type)];
+}
+
+std::shared_ptr<TLN_Stream> TLN_KiwiMap::GetDataFileStream(const std::string& name) {
+    std::lock_guard lock(dataFilesMutex_);
+    if (const auto known = dataFileByName_.find(name); known != dataFileByName_.end())
+        return dataFiles_[known->second].Stream;
+    if (missingDataFiles_.count(name)) return nullptr;
+    const auto bare = safeBareName(name);
+    std::optional<std::string> resolved;
+    if (bare) resolved = resolveInFolder(folder_.empty() ? std::string(".") : folder_, *bare);
+    const std::string path = resolved ? *resolved : (bare ? joinPath(folder_, *bare) : std::string());
+    // Names that differ only in case reach the same file: it is opened once.
+    if (const auto known = dataFileByPath_.find(path); bare && known != dataFileByPath_.end()) {
+        dataFileByName_[name] = known->second;
+        return dataFiles_[known->second].Stream;
+    }
+    std::shared_ptr<TLN_Stream> stream;
+    if (bare) {
+        try {
+            stream = opener_(path);
+        } catch (const std::exception&) {
+            stream = nullptr;
+        }
+    }
+    if (!stream) {
+        if (missingDataFiles_.size() >= kMaxMissingDataFiles) missingDataFiles_.clear();
+        missingDataFiles_[name] = true;
+        return nullptr;
+    }
+    dataFiles_.push_back(TLN_FileStreamRec{name, stream});
+    dataFileByName_[name] = dataFiles_.size() - 1;
+    dataFileByPath_[path] = dataFiles_.size() - 1;
+    return stream;
+}
+
+void TLN_KiwiMap::FreeDataFileStreams() {
+    std::lock_guard lock(dataFilesMutex_);
+    dataFiles_.clear();
+    dataFileByName_.clear();
+    dataFileByPath_.clear();
+    missingDataFiles_.clear();
+}
+
+std::vector<TLN_FileStreamRec> TLN_KiwiMap::DataFileStreams() const {
+    std::lock_guard lock(dataFilesMutex_);
+    return dataFiles_;
+}

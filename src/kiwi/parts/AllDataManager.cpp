@@ -1,0 +1,98 @@
+// TLN_AllDataManager: data volume, system number and variant, management headers.
+#include "kiwi/parts/AllDataManager.h"
+
+#include <exception>
+#include <vector>
+
+TLN_AllDataManager::TLN_AllDataManager(const std::string& fileName) : TLN_Manager(fileName) {
+    load();
+}
+
+TLN_AllDataManager::TLN_AllDataManager(std::shared_ptr<TLN_Stream> stream)
+    : TLN_Manager(std::move(stream), 0) {
+    load();
+}
+
+void TLN_AllDataManager::load() {
+    logicalSectorSize_ = 32;
+    valid_ = stream_ != nullptr && ReadDataVolume(volume_);
+    systemNumber_ = ParseSystemNumber(volume_.Maker.Name);
+    systemSubNumber_ = ParseSystemSubNumber(volume_.Maker.Name);
+    systemVariant_ = SystemVariantOf(GetSystemCode());
+    for (int i = 0; i < kManagementHeaderCount; ++i)
+        headers_[size_t(i)] = ReadManagementHeaderRecord(i, kManagementHeaderTablePosition);
+}
+
+bool TLN_AllDataManager::ReadDataVolume(TLN_Data_Volume& volume) {
+    if (!stream_) return false;
+    // One read covers the record, its level lists and the header table; a short file reads as zeros.
+    std::vector<uint8_t> bytes(kDataVolumeSpan, 0);
+    try {
+        stream_->ReadAt(0, bytes.data(), kDataVolumeSpan);
+    } catch (const std::exception&) {
+        return false;
+    }
+    volume = DecodeDataVolume(BeCursor(bytes.data(), bytes.size()));
+    logicalSectorSize_ = volume.LogicalSectorSize;
+    return logicalSectorSize_ == 32;
+}
+
+std::string TLN_AllDataManager::GetSystemCode() const {
+    return volume_.Maker.Name.substr(0, 6);
+}
+
+TLN_Management_Header TLN_AllDataManager::ReadManagementHeaderRecord(int index, int64_t tablePosition) const {
+    TLN_Management_Header header;
+    if (!stream_ || index < 0 || index > 255 || tablePosition < 0) return header;
+    uint8_t bytes[kManagementHeaderRecordSize] = {};
+    try {
+        if (stream_->ReadAt(tablePosition + kManagementHeaderRecordSize * index, bytes, sizeof bytes) !=
+            int64_t(sizeof bytes))
+            return header;
+    } catch (const std::exception&) {
+        return header;
+    }
+    DecodeManagementHeader(BeCursor(bytes, sizeof bytes), 0, logicalSectorSize_, header);
+    return header;
+}
+
+TLN_Management_Header TLN_AllDataManager::GetManagementHeader(int index) const {
+    if (index < 0 || index >= kManagementHeaderCount) return {};
+    return headers_[size_t(index)];
+}
+
+namespace {
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+// The character at a 1-based place, or NUL when the text is shorter.
+char at(const std::string& s, size_t place) {
+    return place >= 1 && place <= s.size() ? s[place - 1] : '\0';
+}
+} // namespace
+
+uint16_t TLN_AllDataManager::ParseSystemNumber(const std::string& s) {
+    const size_t colon = s.size() > 3 ? s.find(':', 3) : std::string::npos;
+    if (colon == std::string::npos || colon + 1 >= s.size()) return 0;
+    return isDigit(s[colon + 1]) ? uint16_t(s[colon + 1] - '0') : 0;
+}
+
+uint16_t TLN_AllDataManager::ParseSystemSubNumber(const std::string& s) {
+    const size_t dot = s.size() > 5 ? s.find('.', 5) : std::string::npos;
+    if (dot == std::string::npos || dot + 2 >= s.size()) return 0;
+    const char high = s[dot + 1];
+    const char low = s[dot + 2];
+    return isDigit(high) && isDigit(low) ? uint16_t((high - '0') * 10 + (low - '0')) : 0;
+}
+
+uint8_t TLN_AllDataManager::SystemVariantOf(const std::string& c) {
+    const char first = at(c, 1);
+    if (first == 'A' || uint8_t(first) == 0xC0) {
+        if (at(c, 6) == '2' || at(c, 5) == '2') return 0;
+        if (at(c, 6) == '4' || at(c, 5) == '4') return 1;
+        if (at(c, 6) == '8') return 2;
+        return 4;
+    }
+    if (first == 'B') return at(c, 6) == '1' ? 3 : 4;
+    return 4;
+}

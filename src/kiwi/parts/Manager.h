@@ -1,0 +1,39 @@
+// TLN_Manager: the base of every KIWI reader; binds a reader to its stream, its base position and a valid
+// flag.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "kiwi/io/Stream.h"
+
+class TLN_Manager {
+public:
+    // Opens the named file through OpenKiwiFile (decompressed when a CMP list names it) and owns it; base 0.
+    // Raises EFOpenError when the file cannot be opened.
+    explicit TLN_Manager(const std::string& fileName);
+    // Shares a stream opened by someone else; valid only when 0 <= offset < stream size.
+    TLN_Manager(std::shared_ptr<TLN_Stream> stream, int64_t offset);
+    virtual ~TLN_Manager() = default;
+
+    TLN_Manager(const TLN_Manager&) = delete;
+    TLN_Manager& operator=(const TLN_Manager&) = delete;
+
+    bool IsValid() const { return valid_; }
+    void SetValid(bool valid) { valid_ = valid; }
+    // The name the reader's stream was opened with ("" for a stream without a file).
+    std::string GetFileName() const;
+    // True when the reader opened its stream itself.
+    bool OwnsStream() const { return ownsStream_; }
+
+    TLN_Stream& Stream() const { return *stream_; }
+    const std::shared_ptr<TLN_Stream>& SharedStream() const { return stream_; }
+    int64_t Base() const { return base_; }
+
+protected:
+    std::shared_ptr<TLN_Stream> stream_;
+    bool valid_ = false;
+    bool ownsStream_ = false;
+    int64_t base_ = 0;
+};

@@ -1,0 +1,73 @@
+// Picture management list reader.
+#include "kiwi/picture/PCT2MNGManager.h"
+
+#include <algorithm>
+
+#include "kiwi/core/BeCursor.h"
+#include "kiwi/core/FileNames.h"
+#include "kiwi/core/KiwiErrors.h"
+#include "kiwi/disc/FileManager.h"
+
+namespace {
+// The signature, read as a little-endian u32 (bytes 00 03 00 0C).
+constexpr uint32_t kSignature = 0x0C000300;
+constexpr int kMaxEntries = 19;
+constexpr int kFirstEntry = 10;
+constexpr int kEntryBytes = 24;
+constexpr int kNameOffset = 8;
+constexpr int kNameBytes = 12;
+} // namespace
+
+TLN_PCT2MNGManager::TLN_PCT2MNGManager(const std::string& fileName) : TLN_Manager(fileName) {
+    readList();
+}
+
+TLN_PCT2MNGManager::TLN_PCT2MNGManager(std::shared_ptr<TLN_Stream> stream, int64_t base)
+    : TLN_Manager(std::move(stream), base) {
+    readList();
+}
+
+void TLN_PCT2MNGManager::readList() {
+    if (!valid_) return;
+    try {
+        // The list is at most 10 + 19 × 24 bytes: read it in one piece.
+        uint8_t bytes[kFirstEntry + kMaxEntries * kEntryBytes] = {};
+        const int64_t delivered = std::max<int64_t>(stream_->ReadAt(base_, bytes, sizeof bytes), 0);
+        const BeCursor c(bytes, size_t(delivered));
+        const uint32_t signature =
+            uint32_t(c.u8(0)) | uint32_t(c.u8(1)) << 8 | uint32_t(c.u8(2)) << 16 | uint32_t(c.u8(3)) << 24;
+        storedCount_ = c.u16(4);
+        if (c.bad() || signature != kSignature || storedCount_ < 1 || storedCount_ > kMaxEntries) {
+            valid_ = false;
+            return;
+        }
+        for (int i = 0; i < storedCount_; ++i) {
+            const int64_t entry = kFirstEntry + int64_t(i) * kEntryBytes;
+            if (!c.fits(entry, kNameOffset + kNameBytes)) {
+                truncated_ = true;
+                break;
+            }
+            items_.push_back({c.u32(entry) & 0x000F0000u, c.fixedString(entry + kNameOffset, kNameBytes)});
+        }
+    } catch (const KiwiError&) {
+        valid_ = false;
+        items_.clear();
+    }
+}
+
+std::string TLN_PCT2MNGManager::ManagementFilePath(int i) const {
+    if (i < 0 || i >= Count()) return {};
+    return FindPictureManagementFile(folderPart(GetFileName()), items_[size_t(i)].Name);
+}
+
+std::string FindPictureManagementFile(const std::string& folder, const std::string& name) {
+    const auto bare = safeBareName(name);
+    if (!bare) return {};
+    // While an image is mounted every file is opened from it, so that is where the file must be.
+    if (IsISOImageOpen()) {
+        const std::string path = joinPath(folder, *bare);
+        return ISOFileExists(path) ? path : std::string();
+    }
+    if (auto found = resolveInFolder(folder, *bare)) return *found;
+    return {};
+}
