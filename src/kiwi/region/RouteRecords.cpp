@@ -120,7 +120,7 @@ bool DecodeRPRegulationRecord(const BeCursor& c, int64_t position, TLN_RP_Regula
     const uint16_t v = c.u16(0);
     out = {};
     out.Position = position;
-    out.InNumber = v >> 12;
+    out.InNumber = uint8_t(v >> 12);
     out.OutNumber = (v >> 8) & 0x0F;
     out.RegulationID = (v >> 3) & 1;
     out.PassageCode = v & 7;
@@ -132,7 +132,7 @@ bool DecodeRPBetweenLinksRecord(const BeCursor& c, int64_t position, TLN_RP_Betw
     const uint16_t v = c.u16(0);
     out = {};
     out.Position = position;
-    out.InNumber = v >> 12;
+    out.InNumber = uint8_t(v >> 12);
     out.OutNumber = (v >> 8) & 0x0F;
     out.NonFollowingNodes = (v >> 5) & 3;
     // Bit 3 belongs to both the flag and the length multiplier; both are read as stored.
@@ -152,7 +152,7 @@ bool DecodeRPLinkCostRecord(const BeCursor& c, int64_t position, bool withTime,
     out.AbsoluteLinkID = c.u32(0);
     out.DestinationSide = c.u16(4);
     const uint16_t level = c.u16(6);
-    out.UppermostLevel = level >> 13;
+    out.UppermostLevel = uint8_t(level >> 13);
     out.Toll = (level >> 10) & 1;
     out.Bypass = (level >> 9) & 1;
     const uint16_t road = c.u16(8);
@@ -169,8 +169,8 @@ bool DecodeRPLinkCostRecord(const BeCursor& c, int64_t position, bool withTime,
     out.ConnectedNode = c.u16(12);
     out.TimeWord = c.u16(14);
     out.AverageTravelingTime = withTime ? ScaledLinkCostValue(out.TimeWord) / 10 : -1;
-    out.RoadStatus = c.u8(16) >> 6;
+    out.RoadStatus = uint8_t(c.u8(16) >> 6);
     out.SpeedLimits = c.u8(17) >> 4;
-    out.SublinkType = c.u16(18) >> 11;
+    out.SublinkType = uint8_t(c.u16(18) >> 11);
     return true;
 }
