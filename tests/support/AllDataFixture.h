@@ -145,6 +145,20 @@ AllDataPlan largeAllDataPlan(int blockSetsPerSide = 4);
 // The small map with parcel data frames; wide: system number 8 ("AFEU:8.05"), texts in UTF-16 (1200).
 AllDataPlan framesAllDataPlan(bool wide = false);
 
+// Damaged maps of the shapes a fuzz campaign found: the data volume and header table of the small map, then
+// main map management data written by hand, cut to a small file.
+enum class HostileMapShape {
+    // 4096 bytes: the level table lies in the padding after the header table and declares 40 × 39 block
+    // sets of 42 × 41 blocks of 2 × 2 parcels. The 69 block set records that fit all name one block table
+    // (at the part base, 2 × 0x7FFFFFFF words long), of which 128 six-byte records lie in the file.
+    CrowdedBlockSets,
+    // 6656 bytes: 256 level records one word apart over bytes FE FF repeated, so that each declares up to
+    // 65 280 block sets of 65 280 blocks. The first names a block set table at byte 4736, whose records
+    // (192 of them fit) name block tables far past the file.
+    OverlappingLevels,
+};
+AllDataImage buildHostileAllData(HostileMapShape shape);
+
 AllDataImage buildAllData(const AllDataPlan& plan);
 // Writes "ALLDATA.KWI" and the data files into folder; returns the path of "ALLDATA.KWI".
 std::string writeAllData(const AllDataImage& image, const std::string& folder);

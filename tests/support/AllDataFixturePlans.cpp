@@ -1,6 +1,8 @@
 // The ALLDATA fixtures the tests, the probe and the benchmark use.
 #include "support/AllDataFixture.h"
 
+#include "support/FixtureWriter.h"
+
 namespace fixture {
 
 namespace {
@@ -103,6 +105,61 @@ AllDataPlan largeAllDataPlan(int blockSetsPerSide) {
     level.routeExtended = 0;
     plan.levels = {level};
     return plan;
+}
+
+AllDataImage buildHostileAllData(HostileMapShape shape) {
+    AllDataImage image = buildAllData(smallAllDataPlan());
+    image.files.clear();
+    image.parcels.clear();
+    image.levelRecords.clear();
+    image.blockSetTables.clear();
+    const bool crowded = shape == HostileMapShape::CrowdedBlockSets;
+    const size_t fileSize = crowded ? 4096 : 6656;
+    const size_t base = crowded ? 3328 : 4096;
+    image.allData.resize(base, 0);
+    image.partBase = int64_t(base);
+
+    ByteWriter part;
+    // Main map header: no file names, level records of 40 bytes (crowded) or one word, block set records
+    // of 10 bytes, block records of 6.
+    part.u16(15).u16(0).u16(0).u16(0);
+    part.u24(signMagnitude24(1500000)).u24(signMagnitude24(1400000));
+    part.u24(signMagnitude24(-40000)).u24(signMagnitude24(60000));
+    part.u16(crowded ? 20 : 1).u16(5).u16(3).u16(crowded ? 1 : 256).u16(crowded ? 1560 : 0xFF00);
+    if (crowded) {
+        image.levelRecords.push_back(int64_t(base + part.size()));
+        part.u8(0x04).u8(0x21).u16(0x3200);
+        for (int i = 0; i < 5; ++i)
+            part.u32(0xFFFFFFFFu);
+        part.u8(38).u8(39);                       // block sets: 39 rows of 40
+        part.u8(40).u8(41);                       // blocks: 41 rows of 42
+        part.u8(1).u8(1);                         // parcels 2 x 2
+        part.u8(0).u8(0).u8(0).u8(0).u8(0).u8(0); // divisions 1 x 1
+        part.u16(uint32_t((part.size() + 4) / 2)).u16(4);
+        image.blockSetTables.push_back(int64_t(base + part.size()));
+        for (uint32_t set = 0; base + part.size() + 10 <= fileSize; ++set)
+            part.u8(0x04).u8(set & 0xFF).u32(0).u32(0x7FFFFFFFu);
+    } else {
+        while (base + part.size() < fileSize)
+            part.u8(0xFE).u8(0xFF);
+        // Level 0's table offset (record bytes 36-37): 320 words on, byte 4736.
+        part.patchU16(30 + 36, 320);
+        image.levelRecords.push_back(int64_t(base + 30));
+        image.blockSetTables.push_back(int64_t(base + 640));
+    }
+    std::vector<uint8_t> bytes = part.take();
+    bytes.resize(fileSize - base, 0);
+    image.allData.insert(image.allData.end(), bytes.begin(), bytes.end());
+    // Management header 0 (the first record of the table at 2048): the part and its size in sectors.
+    const uint32_t address = kiwiAddress(base);
+    const uint16_t sectors = uint16_t((fileSize - base + 31) / 32);
+    const uint8_t header[6] = {uint8_t(address >> 24), uint8_t(address >> 16), uint8_t(address >> 8),
+                               uint8_t(address),       uint8_t(sectors >> 8),  uint8_t(sectors)};
+    for (size_t i = 0; i < 6; ++i)
+        image.allData[2048 + i] = header[i];
+    for (size_t i = 6; i < 18; ++i)
+        image.allData[2048 + i] = 0;
+    return image;
 }
 
 } // namespace fixture

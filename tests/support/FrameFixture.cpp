@@ -297,6 +297,8 @@ std::vector<uint8_t> nameFrame(const FrameOptions& options, std::vector<int64_t>
     three.y = 20;
     three.string = languageTable(nameText(c, 4), otherLanguageText(c), cp);
     list(2, {unknown, three});
+    // Class 1 has no records: its list is empty and sits at the frame's end.
+    list(1, {});
     if (nameRecords) *nameRecords = positions;
     return w.take();
 }
@@ -355,6 +357,8 @@ std::vector<uint8_t> infraLinkFrame(const FrameOptions& options, const std::vect
             .u32(0x00200000u + uint32_t(r))
             .u16(uint32_t(2 * r));
     w.patchU16(tableAt + 4, uint32_t((w.size() - table) / 2));
+    // Area 2 has no links: its empty data sits at the frame's end.
+    w.patchU32(references[2], uint32_t((w.size() - 16) / 2));
     return w.take();
 }
 
@@ -381,18 +385,17 @@ std::vector<uint8_t> guidanceFrame(const FrameOptions& options) {
     w.u16(0x8001).u16(2u << 8).u16(0x0010).u32(0x11112222u).u16(0x0003).u32(0x33334444u).u16(0x0004);
     w.u16(2u << 11).u16(600);
     w.u16(0x8000).u16(1u << 8).u32(0x55556666u).u16(0x0005);
-    w.u16(0x0001).u16(0).u16(0x0020);
-    table(2, 1); // direction guides
+    w.u16(0x0001).u16(0).u16(0xFFFF); // a string flag with no string (all ones)
+    table(2, 1);                      // direction guides
     w.u16(0x0101).u16(2);
     w.u32(1u << 9 | 0x40000000u).u16(1u << 8 | 0x21).u16(0x0F0F).u16(0x0030).u32(0x77778888u).u16(0x0006);
     w.u32(0x00000001u).u16(0x05).u16(0x0E0E);
     table(3, 2); // road structures
     w.u16(0x0200 | 0x0100 | 0x0040 | 0x0020 | 0x0010).u16(900).u16(901).u16(902).u16(903).u16(0x0011);
     w.u16(0x0080 | 0x0020).u16(0x0A01).u16(0x0A02);
-    table(4, 1); // caution points: opaque
-    w.raw(filler(4, 0x50));
     w.patchU32(extendedAt, uint32_t(w.size() / 2));
-    w.raw(filler(6, 0x70));
+    w.raw(filler(4, 0x50)).raw(filler(6, 0x70));
+    table(4, 0); // caution points: none, the empty table at the frame's end
     return w.take();
 }
 

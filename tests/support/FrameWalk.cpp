@@ -18,9 +18,13 @@ public:
     FrameWalkResult run() {
         for (uint32_t level = 0; level < map_.LevelCount() && more(); ++level) {
             const TLN_Level_Management_Record& l = *map_.Level(uint8_t(level));
-            for (int32_t set = 0; set < l.BlockSetCount() && more(); ++set)
-                for (int32_t block = 0; block < l.BlockCount() && more(); ++block)
-                    walkBlock(uint8_t(level), uint32_t(set), uint32_t(block));
+            // As many block sets and blocks as the map accepts: damaged counts can declare millions.
+            for (uint32_t set = 0; set < l.AcceptedBlockSetCount && more(); ++set) {
+                TLN_BlockSet_Management_Record record;
+                if (!map_.ReadBlockSet(uint8_t(level), set, record)) continue;
+                for (uint32_t block = 0; block < record.BlockCount && more(); ++block)
+                    walkBlock(uint8_t(level), set, block);
+            }
         }
         return result_;
     }
@@ -29,6 +33,7 @@ private:
     bool more() const { return options_.limit == 0 || result_.parcels < options_.limit; }
 
     void walkBlock(uint8_t level, uint32_t set, uint32_t block) {
+        ++result_.blocks;
         TLN_Block_Management_Record record;
         if (!map_.ReadBlock(level, set, block, record)) return;
         TLN_Parcel_Management_Info info;

@@ -20,6 +20,8 @@ struct FrameWalkOptions {
 };
 
 struct FrameWalkResult {
+    // Block records tried.
+    size_t blocks = 0;
     size_t parcels = 0;
     size_t records = 0;
 };

@@ -75,11 +75,12 @@ private:
             out_ << "]";
         }
         out_ << "\n";
-        for (int32_t set = 0; set < l.BlockSetCount() && more(); ++set)
-            walkBlockSet(level, l, uint32_t(set));
+        // As many block sets and blocks as the map accepts: damaged counts can declare millions.
+        for (uint32_t set = 0; set < l.AcceptedBlockSetCount && more(); ++set)
+            walkBlockSet(level, set);
     }
 
-    void walkBlockSet(uint8_t level, const TLN_Level_Management_Record& l, uint32_t set) {
+    void walkBlockSet(uint8_t level, uint32_t set) {
         ++result_.records;
         TLN_BlockSet_Management_Record record;
         const std::string name = std::to_string(level) + "/" + std::to_string(set);
@@ -90,11 +91,8 @@ private:
         out_ << "blockset " << name << " position " << record.Position << " code " << int(record.LevelCode)
              << " number " << int(record.BlockSetNumber) << " table " << record.BlockTablePosition << " size "
              << record.BlockTableSize << "\n";
-        for (int32_t block = 0; block < l.BlockCount() && more(); ++block) {
-            // Blocks past the table cannot be read; a damaged count must not cost a loop over them.
-            if (int64_t(block) * map_.BlockRecordSize() >= int64_t(record.BlockTableSize) && block > 0) break;
-            walkBlock(level, set, uint32_t(block), name + "/" + std::to_string(block));
-        }
+        for (uint32_t block = 0; block < record.BlockCount && more(); ++block)
+            walkBlock(level, set, block, name + "/" + std::to_string(block));
     }
 
     void walkBlock(uint8_t level, uint32_t set, uint32_t block, const std::string& name) {

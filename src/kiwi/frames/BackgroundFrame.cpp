@@ -165,8 +165,11 @@ bool ReadBackgroundTypeUnit(const TLN_FrameSpan& frame, TLN_Element_Management_I
         }
         header.ShapeClassification = uint8_t(shape >> 14);
         header.HeightFlag = (shape >> 13) & 1;
-        const int64_t position = entry.Position + 2 * int64_t(offset);
-        if (frame.Contains(position, kMinimumGraphicsFixedSize)) {
+        // All ones names no records; a unit of no records may name the frame's end.
+        const int64_t position = wide(systemNumber)
+                                     ? FrameListPosition32(frame, entry.Position, offset)
+                                     : FrameListPosition16(frame, entry.Position, uint16_t(offset));
+        if (position >= 0) {
             header.Position = position;
             const int64_t room = (frame.End() - position) / kMinimumGraphicsFixedSize;
             header.RecordCount = uint16_t(std::min<int64_t>(header.StoredRecordCount, room));

@@ -29,7 +29,7 @@ bool readPointTail(const BeCursor& c, int64_t position, int64_t& next, Point& po
     if (point.StringFlag()) {
         if (!c.fits(next, 2)) return false;
         point.StringOffset = c.u16(next);
-        point.StringPosition = position + 2 * int64_t(point.StringOffset);
+        point.StringPosition = WordOffset16ToPosition(point.StringOffset, position);
         next += 2;
     }
     return readNodes(c, position, next, point.NodeCount(), point.Nodes);
@@ -62,8 +62,8 @@ bool ReadGuidanceDataFrame(const TLN_FrameSpan& frame, TLN_Guidance_Data_Frame& 
         table.Offset = c.u16(at);
         table.Count = c.u16(at + 2);
         at += 4;
-        const int64_t position = g + 2 * int64_t(table.Offset);
-        if (table.Offset != 0xFFFF && frame.Contains(position, 2)) table.Position = position;
+        // A table of no records may start right at the frame's end.
+        table.Position = FrameListPosition16(frame, g, table.Offset);
     }
     if (!c.fits(at, 4)) return true;
     out.ExtendedOffset = c.u32(at);
@@ -144,7 +144,7 @@ bool ReadRoadStructure(const TLN_FrameSpan& frame, TLN_Road_Structure_Data_Rec& 
     next(a & 0x40, out.HeightInformation);
     next(a & 0x20, out.IntersectionInformation);
     next(a & 0x10, out.StringOffset);
-    if (out.StringFlag()) out.StringPosition = position + 2 * int64_t(out.StringOffset);
+    if (out.StringFlag()) out.StringPosition = WordOffset16ToPosition(out.StringOffset, position);
     out.Size = at;
     return !c.bad();
 }

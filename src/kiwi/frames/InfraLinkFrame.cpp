@@ -48,8 +48,8 @@ bool ReadInfraLinkFrame(const TLN_FrameSpan& frame, TLN_Infra_Link_Frame& out) {
     out.RoadLinkRecordSize = 2u * c.u16(26) + (out.LinkIdFlag() ? 6u : 0u);
     out.RoadLinkTableOffset = c.u32(28);
     out.RoadLinkTableSize = 2u * c.u16(32);
-    const int64_t table = i + 16 + 2 * int64_t(out.RoadLinkTableOffset);
-    if (out.RoadLinkTableOffset != 0xFFFFFFFFu && frame.Contains(table, 2)) out.RoadLinkTablePosition = table;
+    // Tables and areas of no records may start right at the frame's end.
+    out.RoadLinkTablePosition = FrameListPosition32(frame, i + 16, out.RoadLinkTableOffset);
     for (int a = 0; a < kInfraLinkAreaCount; ++a) {
         TLN_Infra_Link_Area& area = out.Areas[size_t(a)];
         const int64_t at = areaPosition(out, a);
@@ -58,8 +58,7 @@ bool ReadInfraLinkFrame(const TLN_FrameSpan& frame, TLN_Infra_Link_Frame& out) {
         const BeCursor reference = frame.At(at);
         area.Offset = reference.u32(0);
         area.Size = 2u * reference.u16(4);
-        const int64_t data = i + 16 + 2 * int64_t(area.Offset);
-        if (area.Offset != 0xFFFFFFFFu && frame.Contains(data, 2)) area.DataPosition = data;
+        area.DataPosition = FrameListPosition32(frame, i + 16, area.Offset);
     }
     return out.Accepted;
 }

@@ -55,7 +55,9 @@ int64_t SelectedStringPosition(const TLN_FrameSpan& frame, uint32_t language, in
     const uint32_t k = (language == 0 || language >= count) ? 1 : language;
     const int64_t at = position + 2 * int64_t(k);
     if (!frame.Contains(at, 2)) return -1;
-    const int64_t selected = position + 2 * int64_t(frame.At(at).u16(0));
+    const uint16_t offset = frame.At(at).u16(0);
+    if (offset == 0xFFFF) return -1;
+    const int64_t selected = position + 2 * int64_t(offset);
     return frame.Contains(selected, 2) ? selected : -1;
 }
 

@@ -22,8 +22,9 @@ bool ReadNameDataFrame(const TLN_FrameSpan& frame, const TLN_Level_Management_Re
         TLN_Name_Management_Information entry;
         entry.Offset = c.u16(0);
         entry.StoredRecordCount = c.u16(2);
-        const int64_t list = n + 2 * int64_t(entry.Offset);
-        if (entry.Offset != 0xFFFF && frame.Contains(list, kNameRecordFixedSize)) {
+        // A class of no records may name the frame's end.
+        const int64_t list = FrameListPosition16(frame, n, entry.Offset);
+        if (list >= 0) {
             entry.ListPosition = list;
             entry.RecordCount = uint16_t(
                 std::min<int64_t>(entry.StoredRecordCount, (frame.End() - list) / kNameRecordFixedSize));

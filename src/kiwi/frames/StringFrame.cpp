@@ -42,8 +42,9 @@ bool ReadCharacterString(const TLN_FrameSpan& frame, TLN_Character_String_Data_F
         TLN_Character_String_Item item;
         item.Offset = c.u16(4 + 4 * i);
         item.StoredRecordCount = c.u16(6 + 4 * i);
-        const int64_t list = s + 2 * int64_t(item.Offset);
-        if (item.Offset != 0xFFFF && frame.Contains(list, kStringRecordFixedSize)) {
+        // An item of no records may name the frame's end.
+        const int64_t list = FrameListPosition16(frame, s, item.Offset);
+        if (list >= 0) {
             item.ListPosition = list;
             // Records follow one another; the first that does not fit ends the list.
             int64_t at = list;

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "kiwi/core/KiwiConversions.h"
+
 TLN_FrameSpan::TLN_FrameSpan(Buffer buffer, int64_t bufferPosition, int64_t position, int64_t size)
     : buffer_(std::move(buffer)), bufferPosition_(bufferPosition) {
     if (!buffer_ || position < bufferPosition || size <= 0) return;
@@ -22,4 +24,14 @@ TLN_FrameSpan TLN_FrameSpan::FromBytes(std::vector<uint8_t> bytes, int64_t posit
 TLN_FrameSpan TLN_FrameSpan::Sub(int64_t position, int64_t size) const {
     if (!Contains(position, 0) || position == End() || size <= 0) return {};
     return TLN_FrameSpan(buffer_, bufferPosition_, position, std::min(size, End() - position));
+}
+
+int64_t FrameListPosition16(const TLN_FrameSpan& frame, int64_t base, uint16_t wordOffset) {
+    const int64_t position = WordOffset16ToPosition(wordOffset, base);
+    return position >= 0 && frame.Contains(position, 0) ? position : -1;
+}
+
+int64_t FrameListPosition32(const TLN_FrameSpan& frame, int64_t base, uint32_t wordOffset) {
+    const int64_t position = WordOffsetToPosition(wordOffset, base);
+    return position >= 0 && frame.Contains(position, 0) ? position : -1;
 }

@@ -53,6 +53,12 @@ private:
     int64_t size_ = 0;
 };
 
+// Where a list or table that a word offset from base names starts: base + 2 × offset when that lies in the
+// frame or exactly at its end (an empty list may sit there), -1 when the offset is all ones ("none") or the
+// position falls outside the frame.
+int64_t FrameListPosition16(const TLN_FrameSpan& frame, int64_t base, uint16_t wordOffset);
+int64_t FrameListPosition32(const TLN_FrameSpan& frame, int64_t base, uint32_t wordOffset);
+
 // Positions of up to count records that follow one another from first inside frame, each as long as
 // sizeOf(cursor at the record, its position) says. The walk stops at count, at a record whose size is below
 // minimumSize (0 included, which would never advance) and at a record that does not end inside the frame.

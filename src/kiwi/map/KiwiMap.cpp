@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 
 #include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/core/FileNames.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/core/MapCodePage.h"
+#include "kiwi/io/BoundedRead.h"
 
 std::atomic<int> MapDataVariant{4};
 
@@ -19,6 +21,9 @@ constexpr int64_t kMainMapHeaderSize = 30;
 constexpr uint32_t kMaxLevels = 256;
 // Larger level tables are read record by record.
 constexpr int64_t kMaxLevelSpan = 4 << 20;
+// Bytes every level record is read from, and the bytes of a block set record that are read.
+constexpr int64_t kLevelRecordMinimum = 40;
+constexpr int64_t kBlockSetRecordRead = 10;
 // Bounds of the span cache and of the names of missing data files remembered.
 constexpr size_t kSpanCacheBytes = 32u << 20;
 constexpr size_t kMaxMissingDataFiles = 4096;
@@ -118,16 +123,21 @@ void TLN_KiwiMap::readMainMapHeader() {
     const int64_t coverageHeight = int64_t(coverage_.Top) - coverage_.Bottom;
 
     // Each record is decoded from at least the 40 bytes every level record has.
-    const int64_t recordSpan = std::max<int64_t>(levelRecordSize_, 40);
+    const int64_t recordSpan = std::max<int64_t>(levelRecordSize_, kLevelRecordMinimum);
     const int64_t first = partBase_ + kMainMapHeaderSize;
     const int64_t streamSize = partStream_->Size();
     uint32_t count = std::min<uint32_t>(levelRecordCount_, kMaxLevels);
     // Records that the stream cannot hold are not levels.
-    while (count > 0 && first + int64_t(count - 1) * levelRecordSize_ + 40 > streamSize)
+    while (count > 0 && first + int64_t(count - 1) * levelRecordSize_ + kLevelRecordMinimum > streamSize)
         --count;
     const int64_t total = count == 0 ? 0 : int64_t(count - 1) * levelRecordSize_ + recordSpan;
     const Span all = total <= kMaxLevelSpan ? readSpan(*partStream_, first, total) : nullptr;
     const bool computeParcelSize = systemVariant_ < 3;
+    // Records closer together than the bytes each is read from overlap one another: only the first is a
+    // level. A record that reaches into a block set table (its own or an earlier level's) overlaps the
+    // structure after the level table, and it and the records after it are not levels.
+    if (levelRecordSize_ < kLevelRecordMinimum) count = std::min<uint32_t>(count, 1);
+    int64_t nextStructure = std::numeric_limits<int64_t>::max();
     for (uint32_t level = 0; level < count; ++level) {
         const int64_t offset = int64_t(level) * levelRecordSize_;
         Span own = all;
@@ -138,8 +148,21 @@ void TLN_KiwiMap::readMainMapHeader() {
         }
         const BeCursor record = BeCursor(own->data(), own->size())
                                     .sub(at, std::min<int64_t>(recordSpan, int64_t(own->size()) - at));
-        levels_.push_back(DecodeLevelRecord(record, levelRecordSize_, partBase_, first + offset,
-                                            coverageWidth, coverageHeight, computeParcelSize));
+        TLN_Level_Management_Record decoded =
+            DecodeLevelRecord(record, levelRecordSize_, partBase_, first + offset, coverageWidth,
+                              coverageHeight, computeParcelSize);
+        const int64_t table = decoded.BlockSetTablePosition;
+        const int64_t boundary = table >= first ? std::min(nextStructure, table) : nextStructure;
+        if (first + offset + recordSpan > boundary) break;
+        nextStructure = boundary;
+        // Block sets only as far as their records fit in the file (and apart from one another).
+        if (table >= 0) {
+            const int64_t fit = bounded::recordsThatFit(uint64_t(decoded.BlockSetCount()), table,
+                                                        blockSetRecordSize_, kBlockSetRecordRead, streamSize);
+            decoded.AcceptedBlockSetCount =
+                uint32_t(blockSetRecordSize_ < kBlockSetRecordRead ? std::min<int64_t>(fit, 1) : fit);
+        }
+        levels_.push_back(std::move(decoded));
     }
     levelsLoaded_ = true;
 }

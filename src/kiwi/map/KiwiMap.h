@@ -150,6 +150,8 @@ private:
     // A table span from the cache or read once: count bytes at position.
     Span cachedSpan(const std::shared_ptr<TLN_Stream>& stream, int64_t position, int64_t count,
                     MapSpanCache::Kind kind, uint32_t tag = 0);
+    // Of declared blocks, those whose records the block set's table holds within the part stream.
+    uint32_t acceptedBlocks(const TLN_BlockSet_Management_Record& set, uint32_t declared) const;
     // The information's header and whole parcel list, decoded into info.
     Span parcelManagementSpan(const std::shared_ptr<TLN_Stream>& stream,
                               const TLN_Level_Management_Record& level, int64_t position,

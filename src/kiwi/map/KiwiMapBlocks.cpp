@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "kiwi/core/KiwiConversions.h"
+#include "kiwi/io/BoundedRead.h"
 #include "kiwi/map/KiwiMap.h"
 
 namespace {
@@ -47,10 +48,14 @@ bool TLN_KiwiMap::ReadBlockSet(uint8_t level, uint32_t index, TLN_BlockSet_Manag
     out = {};
     const TLN_Level_Management_Record* record = Level(level);
     if (!record || !partStream_ || record->BlockSetTablePosition < 0) return false;
-    const uint32_t count = uint32_t(record->BlockSetCount());
+    const uint32_t count = record->AcceptedBlockSetCount;
     if (index >= count) return false;
     const int64_t tableBytes = int64_t(count - 1) * blockSetRecordSize_ + kBlockSetRecordBytes;
-    if (tableBytes > kMaxTableSpan) return ReadBlockSetAt(index, out, record->BlockSetTablePosition);
+    if (tableBytes > kMaxTableSpan) {
+        const bool found = ReadBlockSetAt(index, out, record->BlockSetTablePosition);
+        out.BlockCount = acceptedBlocks(out, uint32_t(record->BlockCount()));
+        return found;
+    }
     const Span table = cachedSpan(partStream_, record->BlockSetTablePosition, tableBytes,
                                   MapSpanCache::Kind::BlockSetTable, level);
     const BeCursor cursor(table->data(), table->size());
@@ -58,7 +63,17 @@ bool TLN_KiwiMap::ReadBlockSet(uint8_t level, uint32_t index, TLN_BlockSet_Manag
     if (!cursor.fits(offset, kBlockSetRecordBytes)) return false;
     decodeBlockSet(cursor, offset, partBase_, out);
     out.Position = record->BlockSetTablePosition + offset;
+    out.BlockCount = acceptedBlocks(out, uint32_t(record->BlockCount()));
     return out.BlockTablePosition > 0;
+}
+
+uint32_t TLN_KiwiMap::acceptedBlocks(const TLN_BlockSet_Management_Record& set, uint32_t declared) const {
+    if (!partStream_ || set.BlockTablePosition <= 0) return 0;
+    // The level's blocks as far as their records lie inside the table's size and the file.
+    const int64_t recordBytes = fileNameDesignation_ ? kNamedBlockRecordBytes : kBlockRecordBytes;
+    const int64_t end = std::min(partStream_->Size(), set.BlockTablePosition + int64_t(set.BlockTableSize));
+    return uint32_t(
+        bounded::recordsThatFit(declared, set.BlockTablePosition, blockRecordSize_, recordBytes, end));
 }
 
 bool TLN_KiwiMap::ReadBlock(uint8_t level, uint32_t blockSet, uint32_t block,
@@ -66,10 +81,10 @@ bool TLN_KiwiMap::ReadBlock(uint8_t level, uint32_t blockSet, uint32_t block,
     out = {};
     TLN_BlockSet_Management_Record set;
     if (!ReadBlockSet(level, blockSet, set)) return false;
-    const uint32_t count = uint32_t(Level(level)->BlockCount());
+    const uint32_t count = set.BlockCount;
     const int64_t recordBytes = fileNameDesignation_ ? kNamedBlockRecordBytes : kBlockRecordBytes;
     const int64_t offset = int64_t(block) * blockRecordSize_;
-    // The record must be one of the level's blocks and lie inside the block set's table.
+    // The record must be one of the level's blocks and lie inside the block set's table and the file.
     if (block >= count || offset + recordBytes > int64_t(set.BlockTableSize)) return false;
     const int64_t tableBytes =
         std::min<int64_t>(int64_t(count - 1) * blockRecordSize_ + recordBytes, set.BlockTableSize);

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "kiwi/core/KiwiConversions.h"
+#include "kiwi/io/BoundedRead.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/map/ParcelListType.h"
 
@@ -19,7 +20,8 @@ bool decodeInformation(const BeCursor& span, const TLN_Level_Management_Record& 
     info.ListType = span.u8(1);
     info.RouteGuidanceListPosition = WordOffset16ToPosition(span.u16(2), position);
     const TLN_Division& division = level.Divisions[info.DivisionType];
-    info.RecordCount = uint32_t(division.X) * division.Y;
+    info.StoredRecordCount = uint32_t(division.X) * division.Y;
+    info.RecordCount = info.StoredRecordCount;
     const ParcelListLayout& layout = ParcelListLayoutOf(info.ListType);
     if (layout.HasExtension) {
         if (!span.fits(4, 2)) return false;
@@ -32,6 +34,14 @@ bool decodeInformation(const BeCursor& span, const TLN_Level_Management_Record& 
     }
     info.ListPosition = position + 4 + layout.Extension(info.FileNameFlag);
     return true;
+}
+
+// Cuts the information's record count to the records of its list that lie inside the stream.
+void boundRecords(TLN_Parcel_Management_Info& info, int64_t streamSize) {
+    const ParcelListLayout& layout = ParcelListLayoutOf(info.ListType);
+    if (!layout.Known()) return;
+    info.RecordCount = uint32_t(bounded::recordsThatFit(info.StoredRecordCount, info.ListPosition,
+                                                        layout.RecordSize, layout.RecordSize, streamSize));
 }
 
 // Bytes from the information's start to the end of its parcel list.
@@ -51,6 +61,7 @@ TLN_KiwiMap::Span TLN_KiwiMap::parcelManagementSpan(const std::shared_ptr<TLN_St
     if (!span) {
         span = readSpan(*stream, position, kFirstInformationRead);
         if (!decodeInformation(BeCursor(span->data(), span->size()), level, position, info)) return nullptr;
+        boundRecords(info, stream->Size());
         const int64_t needed = informationBytes(info);
         if (needed > int64_t(span->size()) && span->size() == size_t(kFirstInformationRead))
             span = readSpan(*stream, position, needed);
@@ -58,6 +69,7 @@ TLN_KiwiMap::Span TLN_KiwiMap::parcelManagementSpan(const std::shared_ptr<TLN_St
         return span;
     }
     if (!decodeInformation(BeCursor(span->data(), span->size()), level, position, info)) return nullptr;
+    boundRecords(info, stream->Size());
     return span;
 }
 

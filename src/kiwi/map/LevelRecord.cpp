@@ -55,6 +55,8 @@ TLN_Level_Management_Record DecodeLevelRecord(const BeCursor& span, uint32_t rec
     for (int type = 1; type <= 3; ++type)
         level.Divisions[size_t(type)] = countPair(span, 28 + 2 * type);
     level.BlockSetTablePosition = WordOffset16ToPosition(span.u16(36), partBase);
+    // The map cuts this to the table it can read.
+    level.AcceptedBlockSetCount = level.BlockSetTablePosition < 0 ? 0 : uint32_t(level.BlockSetCount());
     level.NodeRecordSize = 2u * span.u16(38);
 
     level.BlockWidth = int64_t(level.Parcels.X) * kParcelSide;

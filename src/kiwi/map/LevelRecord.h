@@ -49,6 +49,9 @@ struct TLN_Level_Management_Record {
     std::array<std::string, 5> ScaleLabels;
     // Byte position of the level's block set table; -1 when there is none.
     int64_t BlockSetTablePosition = -1;
+    // Block set records the map accepts: BlockSetCount() cut to the records of the table that fit in the
+    // file (BlockSets keeps the stored counts, which place the parcels).
+    uint32_t AcceptedBlockSetCount = 0;
     uint32_t NodeRecordSize = 0;
     bool HasClassLists = false;
     uint8_t RoadClassCount = 16;

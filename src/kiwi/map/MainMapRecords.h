@@ -17,6 +17,9 @@ struct TLN_BlockSet_Management_Record {
     int64_t BlockTablePosition = -1;
     // Size of the block management table in bytes.
     uint32_t BlockTableSize = 0;
+    // Block records the map accepts: the level's block count cut to the records that fit in the table's
+    // size and in the file.
+    uint32_t BlockCount = 0;
     int64_t Position = -1;
 };
 
@@ -38,7 +41,9 @@ struct TLN_Parcel_Management_Info {
     uint8_t ListType = 0;
     // Byte position of the route guidance parcel management list; -1 = none.
     int64_t RouteGuidanceListPosition = -1;
-    // X count × Y count of the division type's entry in the level's division table.
+    // X count × Y count of the division type's entry in the level's division table, and the part of it
+    // whose records fit in the stream (the records read).
+    uint32_t StoredRecordCount = 0;
     uint32_t RecordCount = 0;
     // List types 202, 204 and 206: the word at +4 (1 = a file name follows) and that file name.
     uint16_t FileNameFlag = 0;

@@ -24,7 +24,10 @@ TEST(GuidanceFrame, TablesOfTheFixture) {
         EXPECT_EQ(g.Tables[size_t(t)].Present, present[t]) << t;
     EXPECT_EQ(g.Tables[2].Count, 2);
     EXPECT_EQ(g.Tables[1].Position, -1);
-    EXPECT_GT(g.ExtendedPosition, g.Tables[7].Position);
+    EXPECT_GT(g.ExtendedPosition, g.Tables[5].Position);
+    // The caution point table has no records and starts at the frame's end: empty, not absent.
+    EXPECT_EQ(g.Tables[7].Position, frame.End());
+    EXPECT_EQ(g.Tables[7].Count, 0);
     EXPECT_EQ(GuidanceRecordPositions(frame, g, TLN_Guidance_Table::TowardNames).size(), 2u);
     EXPECT_EQ(GuidanceRecordPositions(frame, g, TLN_Guidance_Table::DirectionGuides).size(), 1u);
     const auto structures = GuidanceRecordPositions(frame, g, TLN_Guidance_Table::RoadStructures);
@@ -89,4 +92,56 @@ TEST(GuidanceFrame, DirectionIndicatorCountsFitTheFrame) {
     ASSERT_TRUE(ReadGuidanceDataFrame(span(far), frame));
     EXPECT_EQ(frame.Tables[0].Position, -1);
     EXPECT_EQ(frame.ExtendedPosition, -1);
+}
+
+TEST(GuidanceFrame, AllOnesStringOffsetsAreNoneEvenInALargeFrame) {
+    // Each record kind with its string flag set and the offset all ones, in a frame long enough that
+    // 2 × 0xFFFF bytes further on would still lie inside it.
+    ByteWriter w;
+    w.u16(1u << 11 | 1u << 10).u16(500);
+    w.u16(0x0001).u16(0).u16(0xFFFF);
+    const size_t direction = w.size();
+    w.u16(0x0101).u16(1).u32(1u << 9).u16(0x21).u16(0).u16(0xFFFF);
+    const size_t structure = w.size();
+    w.u16(0x0010).u16(0xFFFF);
+    w.fill(2 * 0xFFFF + 64, 0);
+    const TLN_FrameSpan frame = span(w);
+    TLN_Toward_Name_Data_Rec toward;
+    ASSERT_TRUE(ReadTowardName(frame, toward, kFramePosition));
+    ASSERT_EQ(toward.Points.size(), 1u);
+    EXPECT_EQ(toward.Points[0].StringOffset, 0xFFFF);
+    EXPECT_EQ(toward.Points[0].StringPosition, -1);
+    EXPECT_EQ(toward.Size, 10);
+    TLN_Direction_Indicator_Data_Rec indicator;
+    ASSERT_TRUE(ReadDirectionIndicator(frame, indicator, kFramePosition + int64_t(direction)));
+    ASSERT_EQ(indicator.Points.size(), 1u);
+    EXPECT_EQ(indicator.Points[0].StringPosition, -1);
+    TLN_Road_Structure_Data_Rec road;
+    ASSERT_TRUE(ReadRoadStructure(frame, road, kFramePosition + int64_t(structure)));
+    EXPECT_TRUE(road.StringFlag());
+    EXPECT_EQ(road.StringPosition, -1);
+    // One word short of all ones is a real offset.
+    std::vector<uint8_t> bytes = w.bytes();
+    bytes[9] = 0xFE;
+    ASSERT_TRUE(ReadTowardName(span(bytes), toward, kFramePosition));
+    EXPECT_EQ(toward.Points[0].StringPosition, kFramePosition + 2 * 0xFFFE);
+}
+
+TEST(GuidanceFrame, EmptyTableAtTheFrameEndIsThereAndAllOnesIsNot) {
+    // Toward names: count 0 at the frame's end; direction guides: all ones; road structures: past the end.
+    ByteWriter w;
+    w.u16(0).u16(1u << 9 | 1u << 7 | 1u << 6).u32(0);
+    w.u16(0).u16(0).u16(0xFFFF).u16(0).u16(0).u16(0).u32(0xFFFFFFFFu);
+    const uint16_t end = uint16_t(w.size() / 2);
+    w.patchU16(8, end);
+    w.patchU16(16, uint32_t(end + 1));
+    TLN_Guidance_Data_Frame g;
+    ASSERT_TRUE(ReadGuidanceDataFrame(span(w), g));
+    EXPECT_EQ(g.Tables[2].Position, kFramePosition + int64_t(w.size()));
+    EXPECT_EQ(g.Tables[2].Count, 0);
+    EXPECT_TRUE(GuidanceRecordPositions(span(w), g, TLN_Guidance_Table::TowardNames).empty());
+    EXPECT_TRUE(g.Tables[4].Present);
+    EXPECT_EQ(g.Tables[4].Position, -1);
+    EXPECT_EQ(g.Tables[5].Position, -1);
+    EXPECT_EQ(g.ExtendedPosition, -1);
 }

@@ -66,7 +66,8 @@ TEST(InfraLinkFrame, LinkRecordsOfTheFixture) {
     EXPECT_EQ(header.MeshCount, 2);
     EXPECT_EQ(header.LinkRecordSize, 16u);
     EXPECT_EQ(header.RoadLinkRecordSize, 12u);
-    EXPECT_EQ(header.Areas[2].DataPosition, -1);
+    // Area 2 has no links; its data offset names the frame's end.
+    EXPECT_EQ(header.Areas[2].DataPosition, frame.End());
 
     // Mesh 1 of area 0 follows the two links of mesh 0.
     TLN_Infra_Link_Data data;
@@ -111,4 +112,24 @@ TEST(InfraLinkFrame, MeshCountsAndRecordsBeyondTheFrame) {
     EXPECT_FALSE(ReadInfraLinkData(span(w), 0, 0, 10, data));
     TLN_Infra_Link_Record record;
     EXPECT_FALSE(ReadInfraLinkRecord(span(w), 12, record, kFramePosition + int64_t(w.size()) - 4));
+}
+
+TEST(InfraLinkFrame, EmptyAreaAndTableAtTheFrameEnd) {
+    // No meshes; area 0's data and the road link table name the frame's end, area 1 is all ones, area 2
+    // lies one word past the end.
+    ByteWriter w = infraHeader(0x00310100u, 0, 2);
+    const size_t areas = w.size();
+    w.u32(0).u16(0).u32(0xFFFFFFFFu).u16(0).u32(0).u16(0);
+    const uint32_t end = uint32_t((w.size() - 16) / 2);
+    w.patchU32(areas, end);
+    w.patchU32(areas + 12, end + 1);
+    w.patchU32(28, end);
+    TLN_Infra_Link_Frame header;
+    ASSERT_TRUE(ReadInfraLinkFrame(span(w), header));
+    EXPECT_EQ(header.Areas[0].DataPosition, kFramePosition + int64_t(w.size()));
+    EXPECT_EQ(header.RoadLinkTablePosition, kFramePosition + int64_t(w.size()));
+    EXPECT_EQ(header.Areas[1].DataPosition, -1);
+    EXPECT_EQ(header.Areas[2].DataPosition, -1);
+    TLN_Infra_Link_Data data;
+    EXPECT_FALSE(ReadInfraLinkData(span(w), 0, 0, 0, data));
 }

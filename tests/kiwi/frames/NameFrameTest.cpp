@@ -34,7 +34,10 @@ TEST(NameFrame, EntriesStartAtTwoOrFourBySystemNumber) {
         ASSERT_EQ(names.Classes.size(), 3u);
         EXPECT_EQ(names.Classes[0].ListPosition, kFramePosition + records[0]);
         EXPECT_EQ(names.Classes[0].RecordCount, 5);
-        EXPECT_EQ(names.Classes[1].ListPosition, -1);
+        // Class 1 names no records at the frame's end: an empty list there, not an absent one.
+        EXPECT_EQ(names.Classes[1].ListPosition, frame.End());
+        EXPECT_EQ(names.Classes[1].RecordCount, 0);
+        EXPECT_TRUE(NameRecordPositions(frame, names.Classes[1]).empty());
         EXPECT_EQ(names.Classes[2].RecordCount, 2);
         // Read with the other width the entries shift by a word.
         TLN_Name_Data_Frame other;
@@ -205,6 +208,33 @@ TEST(StringFrame, ItemsSharingOneListReadNoMoreRecordsThanTheFrameHolds) {
     EXPECT_LE(total, w.size() / size_t(kStringRecordFixedSize));
     ASSERT_FALSE(frame.Items.empty());
     EXPECT_EQ(frame.Items[0].Records.size(), records);
+}
+
+TEST(StringFrame, EmptyItemAtTheFrameEndAndAllOnesOffsets) {
+    // Item 0: no records at the frame's end; item 1: all ones, with records announced.
+    ByteWriter w;
+    w.u16(6).u16(2).u16(0).u16(0).u16(0xFFFF).u16(3);
+    w.patchU16(4, uint32_t(w.size() / 2));
+    TLN_Character_String_Data_Frame frame;
+    ASSERT_TRUE(ReadCharacterString(span(w), frame, false, kUtf8));
+    ASSERT_EQ(frame.Items.size(), 2u);
+    EXPECT_EQ(frame.Items[0].ListPosition, kFramePosition + int64_t(w.size()));
+    EXPECT_TRUE(frame.Items[0].Records.empty());
+    EXPECT_EQ(frame.Items[1].ListPosition, -1);
+    EXPECT_EQ(frame.Items[1].StoredRecordCount, 3);
+    EXPECT_TRUE(frame.Items[1].Records.empty());
+}
+
+TEST(NameFrame, AllOnesLanguageOffsetIsNoString) {
+    // A two-language table whose second language offset is all ones, in a frame that reaches that far.
+    ByteWriter w;
+    w.u16(0).u16(3).u16(0xFFFF);
+    w.raw(fixture::characterString("first", 65001));
+    w.fill(2 * 0xFFFF + 16, 0);
+    EXPECT_EQ(ReadText(span(w), 1, kFramePosition, kUtf8).text, "first");
+    bool found = true;
+    ReadText(span(w), 2, kFramePosition, kUtf8, false, &found);
+    EXPECT_FALSE(found);
 }
 
 TEST(NameFrame, CurrentPagesFromSeveralThreads) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "../map/MapTestSupport.h"
+#include "kiwi/frames/GuidanceFrame.h"
+#include "kiwi/frames/InfraLinkFrame.h"
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/ParcelFrames.h"
 #include "kiwi/frames/RoadFrame.h"
@@ -129,4 +131,57 @@ TEST(ParcelFrames, WideVariantWalksLikeTheNarrowOne) {
     }
     EXPECT_EQ(records[0], records[1]);
     EXPECT_GT(records[0], 1000u);
+}
+
+// Read through the map in both system-number widths: an all-ones string offset of a toward name point is no
+// string, and lists of no records whose offsets name their frame's end are empty lists at that end.
+TEST(ParcelFrames, EmptyListsAtFrameEndsAndAllOnesOffsets) {
+    for (const bool wide : {false, true}) {
+        SCOPED_TRACE(wide ? "system 8" : "system 2");
+        const fixture::AllDataPlan spec = fixture::framesAllDataPlan(wide);
+        const auto image = fixture::buildAllData(spec);
+        const auto map = maptest::openMap(image);
+        size_t checked = 0, emptyNames = 0, emptyAreas = 0;
+        for (const fixture::ParcelEntry& entry : image.parcels) {
+            if (entry.routeGuidanceFrame < 0 || entry.sub >= 0) continue;
+            const auto frames = load(*map, spec, entry);
+            ASSERT_TRUE(frames);
+            TLN_Guidance_Data_Frame guidance;
+            ASSERT_TRUE(ReadGuidanceDataFrame(frames->Guidance, guidance));
+            const TLN_Guidance_Table_Reference& caution = guidance.Tables[7];
+            EXPECT_TRUE(caution.Present);
+            EXPECT_EQ(caution.Count, 0);
+            EXPECT_EQ(caution.Position, frames->Guidance.End());
+            const auto toward =
+                GuidanceRecordPositions(frames->Guidance, guidance, TLN_Guidance_Table::TowardNames);
+            ASSERT_EQ(toward.size(), 2u);
+            TLN_Toward_Name_Data_Rec record;
+            ASSERT_TRUE(ReadTowardName(frames->Guidance, record, toward[1]));
+            ASSERT_EQ(record.Points.size(), 2u);
+            EXPECT_TRUE(record.Points[1].StringFlag());
+            EXPECT_EQ(record.Points[1].StringOffset, 0xFFFF);
+            EXPECT_EQ(record.Points[1].StringPosition, -1);
+
+            TLN_Name_Data_Frame names;
+            ASSERT_TRUE(ReadNameDataFrame(frames->Name, map->GetLevel(uint8_t(entry.level)), names,
+                                          map->SystemNumber()));
+            if (names.Classes.size() > 1 && names.Classes[1].StoredRecordCount == 0 &&
+                names.Classes[1].Offset != 0xFFFF) {
+                EXPECT_EQ(names.Classes[1].ListPosition, frames->Name.End());
+                EXPECT_EQ(names.Classes[1].RecordCount, 0);
+                ++emptyNames;
+            }
+            if (frames->InfraLink.IsValid()) {
+                TLN_Infra_Link_Frame infra;
+                ASSERT_TRUE(ReadInfraLinkFrame(frames->InfraLink, infra));
+                EXPECT_EQ(infra.Areas[2].Size, 0u);
+                EXPECT_EQ(infra.Areas[2].DataPosition, frames->InfraLink.End());
+                ++emptyAreas;
+            }
+            ++checked;
+        }
+        EXPECT_GT(checked, 0u);
+        EXPECT_GT(emptyNames, 0u);
+        EXPECT_GT(emptyAreas, 0u);
+    }
 }

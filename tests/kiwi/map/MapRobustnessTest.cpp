@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include "MapTestSupport.h"
 #include "kiwi/io/MemoryStream.h"
 #include "support/FixtureWriter.h"
+#include "support/FrameWalk.h"
 #include "support/MapWalk.h"
 
 using maptest::openMap;
@@ -184,4 +186,64 @@ TEST(MapRobustness, SpanCacheStaysWithinItsBound) {
     EXPECT_LE(cache.HeldBytes(), 250u);
     cache.Clear();
     EXPECT_EQ(cache.HeldBytes(), 0u);
+}
+
+// A level table in other bytes of a 4 KB file declares 1560 block sets of 1722 blocks; the map accepts
+// the block set records and block records that lie in the file, and both walks stop there.
+TEST(MapRobustness, CrowdedBlockSetsAreCutToTheFile) {
+    const auto image = fixture::buildHostileAllData(fixture::HostileMapShape::CrowdedBlockSets);
+    ASSERT_EQ(image.allData.size(), 4096u);
+    const auto map = openMap(image);
+    ASSERT_TRUE(map->IsValid());
+    ASSERT_EQ(map->LevelCount(), 1u);
+    const TLN_Level_Management_Record& level = *map->Level(0);
+    EXPECT_EQ(level.BlockSetCount(), 40 * 39);
+    EXPECT_EQ(level.BlockCount(), 42 * 41);
+    EXPECT_EQ(level.BlockSetTablePosition, image.blockSetTables[0]);
+    EXPECT_EQ(level.AcceptedBlockSetCount, 69u);
+    TLN_BlockSet_Management_Record set;
+    ASSERT_TRUE(map->ReadBlockSet(0, 68, set));
+    EXPECT_EQ(set.BlockTableSize, 0xFFFFFFFEu);
+    EXPECT_EQ(set.BlockCount, 128u);
+    EXPECT_FALSE(map->ReadBlockSet(0, 69, set));
+    TLN_Block_Management_Record block;
+    EXPECT_FALSE(map->ReadBlock(0, 0, 128, block));
+    EXPECT_FALSE(map->ReadBlock(0, 69, 0, block));
+
+    std::ostringstream text;
+    const MapWalkResult walked = walkMap(*map, text);
+    EXPECT_TRUE(walked.complete);
+    EXPECT_LE(walked.records, 1u + 69u * (1u + 128u * 5u));
+    const FrameWalkResult frames = walkFrames(*map, nullptr);
+    EXPECT_LE(frames.blocks, 69u * 128u);
+    EXPECT_GT(frames.blocks, 0u);
+}
+
+// 256 level records one word apart overlap one another: the first alone is a level, and its 65 280 block
+// sets are cut to the 192 records that fit after its table's start; their block tables lie past the file.
+TEST(MapRobustness, OverlappingLevelRecordsAreOneLevel) {
+    const auto image = fixture::buildHostileAllData(fixture::HostileMapShape::OverlappingLevels);
+    ASSERT_EQ(image.allData.size(), 6656u);
+    const auto map = openMap(image);
+    ASSERT_TRUE(map->IsValid());
+    EXPECT_EQ(map->LevelRecordCount(), 256);
+    EXPECT_EQ(map->LevelRecordSize(), 2u);
+    ASSERT_EQ(map->LevelCount(), 1u);
+    const TLN_Level_Management_Record& level = *map->Level(0);
+    EXPECT_EQ(level.Position, image.levelRecords[0]);
+    EXPECT_EQ(level.BlockSetCount(), 65280);
+    EXPECT_EQ(level.BlockSetTablePosition, image.blockSetTables[0]);
+    EXPECT_EQ(level.AcceptedBlockSetCount, 192u);
+    TLN_BlockSet_Management_Record set;
+    ASSERT_TRUE(map->ReadBlockSet(0, 191, set));
+    EXPECT_EQ(set.BlockCount, 0u);
+    EXPECT_FALSE(map->ReadBlockSet(0, 192, set));
+
+    std::ostringstream text;
+    const MapWalkResult walked = walkMap(*map, text);
+    EXPECT_TRUE(walked.complete);
+    EXPECT_EQ(walked.records, 1u + 192u);
+    const FrameWalkResult frames = walkFrames(*map, nullptr);
+    EXPECT_EQ(frames.blocks, 0u);
+    EXPECT_EQ(frames.parcels, 0u);
 }
