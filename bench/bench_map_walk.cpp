@@ -9,9 +9,9 @@
 
 #include "kiwi/HandleStream.h"
 #include "kiwi/KiwiMap.h"
-#include "support/AllDataFixture.h"
-#include "support/CountingStream.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/AllDataFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/CountingStream.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "kiwi/DecompFileStream.h"
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/iso/ISOImage.h"
-#include "support/CmpFixture.h"
-#include "support/FixtureWriter.h"
-#include "support/IsoWriter.h"
+#include "support/fixtures/CmpFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IsoWriter.h"
 
 namespace {
 using Record = fixture::IsoWriter::Record;

@@ -5,7 +5,7 @@
 #include "kiwi/DicVceManager.h"
 #include "kiwi/MapCodePage.h"
 #include "kiwi/MemoryStream.h"
-#include "support/DicVceFixture.h"
+#include "support/fixtures/DicVceFixture.h"
 
 namespace {
 

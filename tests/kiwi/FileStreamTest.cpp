@@ -5,14 +5,14 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "kiwi/DecompFileStream.h"
 #include "kiwi/FileManager.h"
 #include "kiwi/FileNames.h"
-#include "kiwi/DecompFileStream.h"
 #include "kiwi/FileStream.h"
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/OpenKiwiFile.h"
-#include "support/FixtureWriter.h"
-#include "support/StreamContract.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/StreamContract.h"
 
 namespace {
 int scratchCounter = 0;

@@ -5,7 +5,7 @@
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/KiwiTypes.h"
 #include "kiwi/MemoryStream.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace {
 TLN_MemoryStream memory(const std::vector<uint8_t>& bytes) {

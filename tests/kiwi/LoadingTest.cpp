@@ -4,8 +4,8 @@
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/Loading.h"
 #include "kiwi/MemoryStream.h"
-#include "support/FixtureWriter.h"
-#include "support/LoadingFixtures.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/LoadingFixtures.h"
 
 namespace {
 TLN_Loading load(std::vector<uint8_t> bytes) {

@@ -4,7 +4,7 @@
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/Manager.h"
 #include "kiwi/MemoryStream.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 TEST(Manager, ValidityFollowsTheOffset) {
     auto stream = std::make_shared<TLN_MemoryStream>(std::vector<uint8_t>(100, 1));

@@ -10,8 +10,8 @@
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/MemoryStream.h"
 #include "kiwi/PageCache.h"
-#include "support/FixtureWriter.h"
-#include "support/StreamContract.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/StreamContract.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "kiwi/ClutImage.h"
 #include "kiwi/MemoryStream.h"
 #include "kiwi/PaletteResources.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace {
 std::vector<uint16_t> words(const std::vector<uint8_t>& bytes) {

@@ -14,12 +14,12 @@
 #include "kiwi/MemoryStream.h"
 #include "kiwi/ParamManager.h"
 #include "kiwi/RdstmcManager.h"
-#include "support/DicVceFixture.h"
-#include "support/FileConFixture.h"
-#include "support/FixtureWriter.h"
-#include "support/LocalFixture.h"
-#include "support/ParamFixture.h"
-#include "support/RdstmcFixture.h"
+#include "support/fixtures/DicVceFixture.h"
+#include "support/fixtures/FileConFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/LocalFixture.h"
+#include "support/fixtures/ParamFixture.h"
+#include "support/fixtures/RdstmcFixture.h"
 
 namespace {
 
@@ -165,11 +165,11 @@ struct CodePageScope {
 } // namespace
 
 TEST(PartMutation, ParameterParts) {
-    runMutants(fixture::buildParamPart(fixture::standardParamSpec()), 1101, 4000, walkParam);
+    runMutants(fixture::buildParamPart(fixture::standardParamPlan()), 1101, 4000, walkParam);
 }
 
 TEST(PartMutation, LocalisationAndManager21) {
-    runMutants(fixture::buildLocalPart(fixture::standardLocalSpec()), 1102, 3000, walkLocal);
+    runMutants(fixture::buildLocalPart(fixture::standardLocalPlan()), 1102, 3000, walkLocal);
     runMutants(fixture::buildManager21Part(44), 1103, 300, walkLocal);
 }
 
@@ -190,9 +190,9 @@ TEST(PartMutation, VoiceDictionaries) {
 
 TEST(PartMutation, FileConTables) {
     const std::string folder = fixture::scratchDir("filecon-mutation");
-    fixture::FileConSpec spec;
-    spec.entries = fixture::fileConEntries(5);
-    runMutants(fixture::buildFileCon(spec), 1106, 120, [&](const std::vector<uint8_t>& bytes) {
+    fixture::FileConPlan plan;
+    plan.entries = fixture::fileConEntries(5);
+    runMutants(fixture::buildFileCon(plan), 1106, 120, [&](const std::vector<uint8_t>& bytes) {
         try {
             walkFileCon(bytes, folder);
         } catch (const KiwiError&) {

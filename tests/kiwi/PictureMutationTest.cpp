@@ -10,7 +10,7 @@
 #include "kiwi/ImageLimits.h"
 #include "kiwi/MemoryStream.h"
 #include "kiwi/PCT2MNGManager.h"
-#include "support/PictureFixture.h"
+#include "support/fixtures/PictureFixture.h"
 
 namespace {
 std::vector<uint8_t> mutate(std::vector<uint8_t> bytes, std::mt19937& random) {

@@ -10,12 +10,12 @@
 
 #include "kiwi/MemoryStream.h"
 #include "kiwi/RegionManager.h"
-#include "support/RegionFixture.h"
+#include "support/fixtures/RegionFixture.h"
 
 namespace {
 
 const fixture::RegionImage& sample() {
-    static const fixture::RegionImage image = fixture::buildRegionData(fixture::sampleRegionSpec());
+    static const fixture::RegionImage image = fixture::buildRegionData(fixture::sampleRegionPlan());
     return image;
 }
 

@@ -4,8 +4,8 @@
 #include "kiwi/HandleStream.h"
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/MemoryStream.h"
-#include "support/FixtureWriter.h"
-#include "support/StreamContract.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/StreamContract.h"
 
 namespace {
 std::shared_ptr<TLN_Stream> makeMemory(const std::vector<uint8_t>& content) {

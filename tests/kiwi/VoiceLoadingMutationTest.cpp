@@ -9,9 +9,9 @@
 #include "kiwi/MemoryStream.h"
 #include "kiwi/VoiceManager.h"
 #include "kiwi/VoiceMe1Manager.h"
-#include "support/FixtureWriter.h"
-#include "support/LoadingFixtures.h"
-#include "support/VoiceFixtures.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/LoadingFixtures.h"
+#include "support/fixtures/VoiceFixtures.h"
 
 namespace {
 std::vector<uint8_t> mutate(std::vector<uint8_t> bytes, std::mt19937& random) {

@@ -6,8 +6,8 @@
 #include "kiwi/VoiceManager.h"
 #include "kiwi/WaveImage.h"
 #include "platform/VoicePlayer.h"
-#include "support/FixtureWriter.h"
-#include "support/VoiceFixtures.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/VoiceFixtures.h"
 
 namespace {
 std::shared_ptr<TLN_MemoryStream> memory(std::vector<uint8_t> bytes) {

@@ -5,8 +5,8 @@
 #include "kiwi/VoiceAdpcm.h"
 #include "kiwi/VoiceMe1Manager.h"
 #include "platform/VoicePlayer.h"
-#include "support/FixtureWriter.h"
-#include "support/VoiceFixtures.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/VoiceFixtures.h"
 
 namespace {
 std::shared_ptr<TLN_MemoryStream> memory(std::vector<uint8_t> bytes) {

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/VoicePlayer.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace {
 // A WAVE image written by hand: 16-bit PCM unless told otherwise.

@@ -5,9 +5,9 @@
 #include <random>
 
 #include "../map/MapTestSupport.h"
-#include "support/FrameFixture.h"
-#include "support/FrameWalk.h"
-#include "support/MemoryFiles.h"
+#include "support/fixtures/FrameFixture.h"
+#include "support/walkers/FrameWalk.h"
+#include "support/walkers/MemoryFiles.h"
 
 TEST(FrameRobustness, SeededMutationsOfTheFrames) {
     std::mt19937 random(20240611);

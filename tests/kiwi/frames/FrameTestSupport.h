@@ -3,7 +3,7 @@
 
 #include "kiwi/FrameSpan.h"
 #include "kiwi/LevelRecord.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace frametest {
 

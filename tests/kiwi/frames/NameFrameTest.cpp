@@ -8,7 +8,7 @@
 #include "kiwi/MapCodePage.h"
 #include "kiwi/NameFrame.h"
 #include "kiwi/StringFrame.h"
-#include "support/FrameFixture.h"
+#include "support/fixtures/FrameFixture.h"
 
 using fixture::ByteWriter;
 using frametest::kFramePosition;

@@ -4,7 +4,7 @@
 #include "kiwi/IndexManager.h"
 #include "kiwi/MapCodePage.h"
 #include "kiwi/MemoryStream.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace {
 

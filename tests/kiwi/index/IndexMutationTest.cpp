@@ -7,8 +7,8 @@
 
 #include "kiwi/IndexManager.h"
 #include "kiwi/MemoryStream.h"
-#include "support/FixtureWriter.h"
-#include "support/IndexFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IndexFixture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "kiwi/AllDataManager.h"
 #include "kiwi/MemoryStream.h"
-#include "support/AllDataFixture.h"
+#include "support/fixtures/AllDataFixture.h"
 
 namespace {
 

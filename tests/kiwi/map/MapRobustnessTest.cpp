@@ -7,8 +7,8 @@
 
 #include "MapTestSupport.h"
 #include "kiwi/MemoryStream.h"
-#include "support/FixtureWriter.h"
-#include "support/MapWalk.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/MapWalk.h"
 
 using maptest::openMap;
 

@@ -7,7 +7,7 @@
 #include "kiwi/IndexManager.h"
 #include "kiwi/KiwiFormat.h"
 #include "kiwi/OpenKiwiFile.h"
-#include "support/IndexFixture.h"
+#include "support/fixtures/IndexFixture.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include "kiwi/MapCodePage.h"
 #include "kiwi/OpenKiwiFile.h"
 #include "kiwi/RdstmcManager.h"
-#include "support/DicVceFixture.h"
-#include "support/FixtureWriter.h"
-#include "support/RdstmcFixture.h"
+#include "support/fixtures/DicVceFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/RdstmcFixture.h"
 
 namespace {
 
