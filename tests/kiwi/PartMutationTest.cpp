@@ -1,5 +1,6 @@
 // Seeded mutation test of the small part readers: random byte changes and truncations of every fixture,
-// each mutant read completely; it must neither crash, hang nor allocate without bound.
+// each mutant read completely; it must neither crash, hang nor allocate without bound, and no count it
+// reports may exceed the bytes it was given.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,6 +34,8 @@ std::shared_ptr<TLN_MemoryStream> memory(const std::vector<uint8_t>& bytes) {
 void walkParam(const std::vector<uint8_t>& bytes) {
     TLN_ParamManager reader(memory(bytes), 0);
     if (!reader.IsValid()) return;
+    // Every count a reader reports is one of records it found inside the bytes.
+    EXPECT_LE(int64_t(reader.PointerCount()), int64_t(bytes.size()));
     TLN_DrawingParamHeader drawing;
     for (int i = 0; i < reader.PointerCount(); ++i) {
         const TLN_ParamManagementPointer& pointer = reader.GetManagementPointer(i);
@@ -61,6 +64,8 @@ void walkParam(const std::vector<uint8_t>& bytes) {
 
 void walkLocal(const std::vector<uint8_t>& bytes) {
     TLN_LocalManager reader(memory(bytes), 0);
+    EXPECT_LE(int64_t(reader.AreaCount()), int64_t(bytes.size()));
+    EXPECT_LE(int64_t(reader.LanguageCount()), int64_t(bytes.size()));
     for (int i = 0; i < reader.AreaCount(); ++i)
         reader.GetAreaName(reader.GetArea(i).AreaCode);
     for (int i = 0; i < reader.LanguageCount(); ++i)
@@ -71,6 +76,9 @@ void walkLocal(const std::vector<uint8_t>& bytes) {
 void walkRdstmc(const std::vector<uint8_t>& bytes) {
     TLN_RdstmcManager reader(memory(bytes), 0);
     if (!reader.IsValid()) return;
+    EXPECT_LE(reader.RegionCount(), int64_t(bytes.size()));
+    for (int p = 0; p < 3; ++p)
+        EXPECT_LE(reader.MessageCount(p), int64_t(bytes.size()));
     for (int64_t i = 0; i < std::min(reader.RegionCount(), kWalkLimit); ++i) {
         TLN_TmcRegion region;
         reader.ReadRegionDataInfo(i, region);
@@ -112,6 +120,8 @@ void walkDicVce(const std::vector<uint8_t>& bytes) {
                 TLN_DictionaryGroupData group;
                 reader.GetGroupOffset(type.DataPosition, g, offset);
                 reader.ReadGroupData(offset.Position, group);
+                EXPECT_LE(reader.StringEntryCount(group), int64_t(bytes.size()));
+                EXPECT_LE(header.ReadableGroups, int64_t(bytes.size()));
                 for (int64_t i = 0; i < std::min(reader.StringEntryCount(group), kWalkLimit); ++i)
                     reader.ReadStringEntry(group, i);
             }
@@ -123,6 +133,7 @@ void walkFileCon(const std::vector<uint8_t>& bytes, const std::string& folder) {
     fixture::writeFile(folder + "/FILECON.MNG", bytes);
     TLN_FileConManager reader(folder + "/FILECON.MNG");
     if (!reader.IsValid()) return;
+    EXPECT_LE(int64_t(reader.Count()), int64_t(bytes.size()));
     for (int i = 0; i < reader.Count(); ++i)
         reader.GetRecord(i);
     if (reader.Count() > 0) reader.Delete(0);
