@@ -16,8 +16,8 @@
 
 #include "kiwi/cmp/DecompFileStream.h"
 #include "kiwi/io/HandleStream.h"
-#include "support/CmpFixture.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/CmpFixture.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace {
 constexpr int64_t blockSize = 65536;
@@ -49,11 +49,11 @@ bool buildFiles(int64_t sizeMiB) {
     FILE* gzipFile = std::fopen((bench.folder + "/GZIP.KWI").c_str(), "wb");
     FILE* zlibFile = std::fopen((bench.folder + "/13/ZLIB.KWI").c_str(), "wb");
     if (!gzipFile || !zlibFile) return false;
-    fixture::CmpListEntrySpec spec;
-    spec.name = "GZIP.KWI";
-    spec.type = 2;
-    spec.blockCount = uint32_t(blocks);
-    spec.fileSize = uint32_t(bench.size);
+    fixture::CmpListEntryPlan plan;
+    plan.name = "GZIP.KWI";
+    plan.type = 2;
+    plan.blockCount = uint32_t(blocks);
+    plan.fileSize = uint32_t(bench.size);
     const int64_t headerSize = 18 + 4 * blocks;
     std::vector<uint8_t> header(size_t(headerSize), 0);
     int64_t gzipAt = 0, zlibAt = headerSize;
@@ -65,8 +65,8 @@ bool buildFiles(int64_t sizeMiB) {
         auto gz = fixture::gzipMember(chunk, blockSize);
         auto z = fixture::zlibStream(chunk, blockSize);
         if (gz.size() > 0xFFFF || z.size() >= size_t(blockSize)) return false;
-        spec.sectors.push_back(uint32_t(gzipAt / 2048));
-        spec.sizes.push_back(uint16_t(gz.size()));
+        plan.sectors.push_back(uint32_t(gzipAt / 2048));
+        plan.sizes.push_back(uint16_t(gz.size()));
         bench.gzipBlocks.push_back({gzipAt, int64_t(gz.size())});
         gz.resize((gz.size() + 2047) / 2048 * 2048, 0);
         if (!append(gzipFile, gz)) return false;
@@ -82,7 +82,7 @@ bool buildFiles(int64_t sizeMiB) {
     std::fseek(zlibFile, 0, SEEK_SET);
     if (!append(zlibFile, h.bytes())) return false;
     if (std::fclose(gzipFile) != 0 || std::fclose(zlibFile) != 0) return false;
-    fixture::writeFile(bench.folder + "/05.CMP", fixture::buildCmpList({spec}));
+    fixture::writeFile(bench.folder + "/05.CMP", fixture::buildCmpList({plan}));
     fixture::writeFile(bench.folder + "/13/13.CMP", fixture::buildCmp13List({{1, "ZLIB.KWI"}}));
     return true;
 }

@@ -11,9 +11,9 @@
 
 #include "kiwi/frames/ParcelFrames.h"
 #include "kiwi/map/KiwiMap.h"
-#include "support/AllDataFixture.h"
-#include "support/FixtureWriter.h"
-#include "support/FrameDump.h"
+#include "support/fixtures/AllDataFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/FrameDump.h"
 
 namespace {
 
@@ -26,9 +26,9 @@ struct BenchMap {
 
 bool buildMap(int side) {
     bench.folder = fixture::scratchDir("bench-frames");
-    fixture::AllDataPlan spec = fixture::largeAllDataPlan(side);
-    spec.frames = fixture::AllDataPlan::Frames::Full;
-    const std::string path = fixture::writeAllData(fixture::buildAllData(spec), bench.folder);
+    fixture::AllDataPlan plan = fixture::largeAllDataPlan(side);
+    plan.frames = fixture::AllDataPlan::Frames::Full;
+    const std::string path = fixture::writeAllData(fixture::buildAllData(plan), bench.folder);
     bench.map = std::make_unique<TLN_KiwiMap>(path);
     TLN_KiwiMap& map = *bench.map;
     const TLN_Level_Management_Record* level = map.Level(0);

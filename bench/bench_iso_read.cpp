@@ -17,7 +17,7 @@
 #include "kiwi/disc/FileStream.h"
 #include "kiwi/io/HandleStream.h"
 #include "kiwi/iso/DataTree.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace {
 constexpr int64_t ReadSize = 1 << 20;

@@ -9,9 +9,9 @@
 
 #include "kiwi/io/HandleStream.h"
 #include "kiwi/map/KiwiMap.h"
-#include "support/AllDataFixture.h"
-#include "support/CountingStream.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/AllDataFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/CountingStream.h"
 
 namespace {
 

@@ -29,6 +29,9 @@ if command -v xorriso > /dev/null; then
     xorriso -as mkisofs -quiet -o "$work/disc.iso" "$work/tree" 2> /dev/null
     "$KIWIPROBE" frames 'MAP\ALLDATA.KWI' --image "$work/disc.iso" --all --codepage 1200 > "$work/iso.txt"
     diff -u "$golden/frames-wide.txt" "$work/iso.txt"
+elif [ "${CI:-}" = true ]; then
+    echo "FAIL: xorriso is not installed, and CI=true needs it" >&2
+    exit 1
 fi
 
 # Reads per parcel: the main map data frame in one read, the route guidance frame in one more.

@@ -50,5 +50,8 @@ if command -v xorriso > /dev/null; then
     diff -u "$golden/index.txt" index-image.txt
     probe index 'D:\DATA\INDEXDAT.KWI' --image disc.iso --open POIDATA.KWI > index-image-open.txt
     grep -qx 'open POIDATA.KWI error="File POIDATA.KWI does not exist!"' index-image-open.txt
+elif [ "${CI:-}" = true ]; then
+    echo "FAIL: xorriso is not installed, and CI=true needs it" >&2
+    exit 1
 fi
 echo "index: ok"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/CodePage.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 #include <QByteArray>
 #include <QString>

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/RegistrySettings.h"
-#include "support/FixtureWriter.h"
-#include "support/ScopedEnvironment.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/ScopedEnvironment.h"
 
 namespace {
 

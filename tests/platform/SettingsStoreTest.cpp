@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include "platform/SettingsStore.h"
-#include "support/FixtureWriter.h"
-#include "support/ScopedEnvironment.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/ScopedEnvironment.h"
 
 namespace {
 

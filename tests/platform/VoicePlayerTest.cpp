@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "platform/VoicePlayer.h"
-#include "support/FixtureWriter.h"
-#include "support/RecordingVoicePlayer.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/RecordingVoicePlayer.h"
 
 namespace {
 // A WAVE image written by hand: 16-bit PCM unless told otherwise.

@@ -1,7 +1,9 @@
 // Seeded mutations of ISO images, CMP lists, compressed data files and block data: every damaged input
-// ends in a KiwiError or a bounded result, never a crash (run under the sanitizers).
+// ends in a KiwiError or a bounded result: no more bytes than the file or the buffer holds, and nothing
+// written past the capacity a reader or decoder is given.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "kiwi/cmp/BlockInflate.h"
@@ -10,20 +12,41 @@
 #include "kiwi/cmp/DecompFileStream.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/iso/ISOImage.h"
-#include "support/CmpFixture.h"
-#include "support/FixtureWriter.h"
-#include "support/IsoWriter.h"
+#include "support/fixtures/CmpFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IsoWriter.h"
 
 namespace {
 using Record = fixture::IsoWriter::Record;
 constexpr uint8_t Dir = fixture::IsoWriter::DirectoryFlag;
 
+constexpr uint8_t kSentinel = 0xA5;
+constexpr size_t kSentinelBytes = 64;
+
+// A buffer of capacity bytes followed by sentinel bytes that no read of at most capacity may touch: a
+// buffer merely larger than the capacity a reader is told would hide an overrun, even from the sanitizer.
+std::vector<uint8_t> guarded(size_t capacity) {
+    std::vector<uint8_t> buffer(capacity + kSentinelBytes, 0);
+    std::fill(buffer.begin() + std::ptrdiff_t(capacity), buffer.end(), kSentinel);
+    return buffer;
+}
+bool tailUntouched(const std::vector<uint8_t>& buffer, size_t capacity) {
+    return std::all_of(buffer.begin() + std::ptrdiff_t(capacity), buffer.end(),
+                       [](uint8_t b) { return b == kSentinel; });
+}
+
 void walk(TISOImage& image, const TDirectoryEntry* d, int& files) {
-    std::vector<uint8_t> buf(9000);
+    constexpr size_t capacity = 9000;
+    std::vector<uint8_t> buf = guarded(capacity);
     for (int i = 0; i < d->FileCount(); ++i) {
         ++files;
-        image.ReadFileData(*d->GetFile(i), 0, buf.data(), int64_t(buf.size()));
-        image.ReadFileData(*d->GetFile(i), 4000, buf.data(), int64_t(buf.size()));
+        for (int64_t from : {int64_t(0), int64_t(4000)}) {
+            const TFileEntry& file = *d->GetFile(i);
+            const int64_t got = image.ReadFileData(file, from, buf.data(), int64_t(capacity));
+            // No more than the record's length leaves after from.
+            EXPECT_LE(got, std::max<int64_t>(0, int64_t(file.DataLength()) - from));
+            EXPECT_TRUE(tailUntouched(buf, capacity));
+        }
     }
     for (int i = 0; i < d->DirectoryCount(); ++i)
         walk(image, d->GetDirectory(i), files);
@@ -94,7 +117,8 @@ TEST(AccessMutation, CompressedFiles) {
     const fixture::CmpLayout layouts[] = {fixture::CmpLayout::Gzip05, fixture::CmpLayout::Bpe05,
                                           fixture::CmpLayout::Segmented258, fixture::CmpLayout::Zlib13,
                                           fixture::CmpLayout::GzipWithStored};
-    std::vector<uint8_t> all(content.size() + 100);
+    const size_t capacity = content.size() + 100;
+    std::vector<uint8_t> all = guarded(capacity);
     for (auto layout : layouts) {
         const std::string root =
             fixture::scratchDir(std::string("access-mutation-cmp-") + fixture::cmpLayoutName(layout));
@@ -104,7 +128,7 @@ TEST(AccessMutation, CompressedFiles) {
         {
             CmpListCache::instance().clear();
             auto s = TLN_DecompFileStream::Create(files.dataPath);
-            ASSERT_EQ(s->ReadAt(0, all.data(), int64_t(all.size())), int64_t(content.size()));
+            ASSERT_EQ(s->ReadAt(0, all.data(), int64_t(capacity)), int64_t(content.size()));
             ASSERT_TRUE(std::equal(content.begin(), content.end(), all.begin())); // the undamaged file
         }
         for (int round = 0; round < 80; ++round) {
@@ -118,9 +142,12 @@ TEST(AccessMutation, CompressedFiles) {
             fixture::writeFile(files.listPath, l);
             fixture::writeFile(files.dataPath, d);
             CmpListCache::instance().clear();
+            // A damaged file reads as at most what its size says, and never past the buffer it is given.
             try {
                 auto s = TLN_DecompFileStream::Create(files.dataPath);
-                s->ReadAt(0, all.data(), int64_t(all.size()));
+                const int64_t got = s->ReadAt(0, all.data(), int64_t(capacity));
+                EXPECT_LE(got, std::min(int64_t(capacity), std::max<int64_t>(s->Size(), 0)));
+                EXPECT_TRUE(tailUntouched(all, capacity));
             } catch (const KiwiError&) {
             }
             try {
@@ -131,7 +158,8 @@ TEST(AccessMutation, CompressedFiles) {
                     } catch (const KiwiError&) {
                     }
                 }
-                s->ReadAt(65530, all.data(), 100);
+                EXPECT_LE(s->ReadAt(65530, all.data(), 100), 100);
+                EXPECT_TRUE(tailUntouched(all, capacity));
             } catch (const KiwiError&) {
             }
         }
@@ -143,7 +171,6 @@ TEST(AccessMutation, Decoders) {
     const auto bpe = fixture::bpeEncode(content.data(), content.size());
     const auto gz = fixture::gzipMember(content.data(), content.size());
     const auto zl = fixture::zlibStream(content.data(), content.size());
-    std::vector<uint8_t> out(65536);
     std::mt19937 rng(7);
     BpeDecoder bpeDecoder;
     BlockInflater inflater;
@@ -152,15 +179,21 @@ TEST(AccessMutation, Decoders) {
             auto m = *input;
             mutate(m, 0, m.size(), rng, 1 + int(rng() % 6));
             if (rng() % 4 == 0) m.resize(rng() % m.size());
+            // The decoders are told a capacity; the bytes behind it carry sentinels that must survive.
+            const size_t capacity = input == &bpe ? 65536 : 1 + rng() % 65536;
+            std::vector<uint8_t> out = guarded(capacity);
             try {
+                size_t produced = 0;
                 if (input == &bpe)
-                    bpeDecoder.Decode(m.data(), m.size(), out.data(), out.size());
+                    produced = bpeDecoder.Decode(m.data(), m.size(), out.data(), capacity);
                 else if (input == &gz)
-                    inflater.Gunzip(m.data(), m.size(), out.data(), 1 + rng() % 65536);
+                    produced = inflater.Gunzip(m.data(), m.size(), out.data(), capacity);
                 else
-                    inflater.Uncompress(m.data(), m.size(), out.data(), 1 + rng() % 65536);
+                    produced = inflater.Uncompress(m.data(), m.size(), out.data(), capacity);
+                EXPECT_LE(produced, capacity) << "round " << round;
             } catch (const KiwiError&) {
             }
+            ASSERT_TRUE(tailUntouched(out, capacity)) << "round " << round << ", capacity " << capacity;
         }
     }
 }

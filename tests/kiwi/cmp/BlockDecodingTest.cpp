@@ -5,8 +5,8 @@
 #include "kiwi/cmp/BlockInflate.h"
 #include "kiwi/cmp/BpeDecoder.h"
 #include "kiwi/core/KiwiErrors.h"
-#include "support/CmpFixture.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/CmpFixture.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace {
 std::vector<uint8_t> decodeBpe(const std::vector<uint8_t>& packed, size_t capacity = 65536) {

@@ -4,14 +4,14 @@
 
 #include "kiwi/cmp/CompressionManager.h"
 #include "kiwi/io/BigEndianIO.h"
-#include "support/CmpFixture.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/CmpFixture.h"
+#include "support/fixtures/FixtureWriter.h"
 
-using fixture::CmpListEntrySpec;
+using fixture::CmpListEntryPlan;
 
 namespace {
-CmpListEntrySpec gzipEntry(const std::string& name, uint32_t blocks, uint32_t size) {
-    CmpListEntrySpec e;
+CmpListEntryPlan gzipEntry(const std::string& name, uint32_t blocks, uint32_t size) {
+    CmpListEntryPlan e;
     e.name = name;
     e.type = 2;
     e.blockCount = blocks;
@@ -32,7 +32,7 @@ std::string writeList(const std::string& dir, const std::string& name, const std
 
 TEST(CompressionManager, FindsEntriesByRelativePathIgnoringCase) {
     const std::string dir = fixture::scratchDir("cmp-find");
-    CmpListEntrySpec plain;
+    CmpListEntryPlan plain;
     plain.name = "X.KWI";
     plain.type = 0;
     const auto list = fixture::buildCmpList({gzipEntry("data/alldata.kwi", 3, 150000), plain,
@@ -129,7 +129,7 @@ TEST(CompressionManager, Cmp13MatchesByPrefixButNeverOnEmptyNames) {
 TEST(CompressionManager, SegmentedTableFollowsTheSegmentRule) {
     const std::string dir = fixture::scratchDir("cmp-segments");
     for (uint16_t type : {258, 514, 770}) {
-        CmpListEntrySpec e;
+        CmpListEntryPlan e;
         e.name = "F.KWI";
         e.type = type;
         e.blockCount = 5;
@@ -177,7 +177,7 @@ TEST(CompressionManager, HostileTablesLeaveTheFileUnlisted) {
     const std::string dir = fixture::scratchDir("cmp-hostile");
     auto hugeBlocks = gzipEntry("HUGE.KWI", 1, 10);
     hugeBlocks.blockCount = 0xFFFFFFFF;
-    CmpListEntrySpec hugeSegments;
+    CmpListEntryPlan hugeSegments;
     hugeSegments.name = "SEG.KWI";
     hugeSegments.type = 258;
     hugeSegments.blockCount = 2;

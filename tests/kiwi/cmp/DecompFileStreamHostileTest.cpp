@@ -4,8 +4,8 @@
 
 #include "kiwi/cmp/DecompFileStream.h"
 #include "kiwi/core/KiwiErrors.h"
-#include "support/CmpFixture.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/CmpFixture.h"
+#include "support/fixtures/FixtureWriter.h"
 
 using fixture::CmpLayout;
 
@@ -31,19 +31,19 @@ struct EditedFile {
     std::string path;
     std::vector<uint8_t> content;
     std::vector<uint8_t> data;
-    fixture::CmpListEntrySpec spec;
+    fixture::CmpListEntryPlan plan;
 };
 EditedFile gzipFile(const std::string& root, size_t size, uint16_t type = 2) {
     EditedFile f;
     f.path = root + "/F.KWI";
     f.content = fixture::mapLikeContent(size, 17);
-    f.spec.name = "F.KWI";
-    f.spec.type = type;
-    f.data = fixture::buildCmpDataFile(f.content, f.spec);
+    f.plan.name = "F.KWI";
+    f.plan.type = type;
+    f.data = fixture::buildCmpDataFile(f.content, f.plan);
     return f;
 }
 void write(const EditedFile& f, const std::string& root) {
-    fixture::writeFile(root + "/05.CMP", fixture::buildCmpList({f.spec}));
+    fixture::writeFile(root + "/05.CMP", fixture::buildCmpList({f.plan}));
     fixture::writeFile(f.path, f.data);
 }
 } // namespace
@@ -52,7 +52,7 @@ TEST(DecompFileStreamHostile, FailedBlockDoesNotDisturbCachedBlocks) {
     const std::string root = freshDir("failed");
     auto f = gzipFile(root, 3 * 65536);
     // Block 1's deflate data is corrupted after its gzip header.
-    const size_t block1 = size_t(f.spec.sectors[1]) * 2048;
+    const size_t block1 = size_t(f.plan.sectors[1]) * 2048;
     f.data[block1 + 10] = 0xFF;
     write(f, root);
     auto s = TLN_DecompFileStream::Create(f.path);
@@ -80,7 +80,7 @@ TEST(DecompFileStreamHostile, TruncatedDataIsAnErrorNotStaleBytes) {
         if (storedLast) {
             std::vector<fixture::BlockCoding> coding{
                 fixture::BlockCoding::Listed, fixture::BlockCoding::Listed, fixture::BlockCoding::Stored};
-            f.data = fixture::buildCmpDataFile(f.content, f.spec, coding);
+            f.data = fixture::buildCmpDataFile(f.content, f.plan, coding);
         }
         f.data.resize(f.data.size() - 1000);
         write(f, root);
@@ -98,9 +98,9 @@ TEST(DecompFileStreamHostile, TruncatedDataIsAnErrorNotStaleBytes) {
 TEST(DecompFileStreamHostile, BlocksTheTableLacksRaise) {
     const std::string root = freshDir("lacking");
     auto f = gzipFile(root, 3 * 65536);
-    f.spec.blockCount = 1; // the list declares 3 × 64 KiB but locates only one block
-    f.spec.sectors.resize(1);
-    f.spec.sizes.resize(1);
+    f.plan.blockCount = 1; // the list declares 3 × 64 KiB but locates only one block
+    f.plan.sectors.resize(1);
+    f.plan.sizes.resize(1);
     write(f, root);
     auto s = TLN_DecompFileStream::Create(f.path);
     ASSERT_TRUE(s->Listed());
@@ -113,9 +113,9 @@ TEST(DecompFileStreamHostile, AbsurdCountsLeaveTheFileUnlisted) {
         const std::string root = freshDir("absurd");
         auto f = gzipFile(root, 100000, segments ? 258 : 2);
         if (segments)
-            f.spec.segmentCountField = 0xFFFFFFFF;
+            f.plan.segmentCountField = 0xFFFFFFFF;
         else
-            f.spec.blockCount = 0xFFFFFFFF;
+            f.plan.blockCount = 0xFFFFFFFF;
         write(f, root);
         auto s = TLN_DecompFileStream::Create(f.path);
         EXPECT_FALSE(s->Listed());
@@ -135,9 +135,9 @@ TEST(DecompFileStreamHostile, BytePairBombsAndCyclesRaise) {
     EXPECT_EQ(packet.size(), 12u);
     fixture::ByteWriter block;
     block.raw(packet.bytes());
-    f.data.resize(size_t(f.spec.sectors[0]) * 2048);
+    f.data.resize(size_t(f.plan.sectors[0]) * 2048);
     f.data.insert(f.data.end(), block.bytes().begin(), block.bytes().end());
-    f.spec.sizes[0] = uint16_t(block.size());
+    f.plan.sizes[0] = uint16_t(block.size());
     write(f, root);
     auto s = TLN_DecompFileStream::Create(f.path);
     ASSERT_TRUE(s->Listed());

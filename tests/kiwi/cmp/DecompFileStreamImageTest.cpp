@@ -7,9 +7,9 @@
 
 #include "kiwi/cmp/DecompFileStream.h"
 #include "kiwi/disc/FileManager.h"
-#include "support/CmpFixture.h"
-#include "support/FixtureWriter.h"
-#include "support/IsoFixture.h"
+#include "support/fixtures/CmpFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IsoFixture.h"
 
 namespace {
 struct ImageFixture {
@@ -21,15 +21,15 @@ struct ImageFixture {
 ImageFixture buildImage(int files) {
     ImageFixture f;
     const std::string dir = fixture::scratchDir("decomp-image");
-    std::vector<fixture::CmpListEntrySpec> entries;
+    std::vector<fixture::CmpListEntryPlan> entries;
     for (int k = 0; k < files; ++k) {
         const uint16_t types[] = {2, 258, 1, 2};
-        fixture::CmpListEntrySpec spec;
-        spec.name = "DATA/F" + std::to_string(k) + ".KWI";
-        spec.type = types[k % 4];
+        fixture::CmpListEntryPlan plan;
+        plan.name = "DATA/F" + std::to_string(k) + ".KWI";
+        plan.type = types[k % 4];
         f.contents.push_back(fixture::mapLikeContent(3 * 65536 + 1000 * size_t(k + 1), uint32_t(k + 40)));
-        fixture::writeFile(dir + "/tree/" + spec.name, fixture::buildCmpDataFile(f.contents.back(), spec));
-        entries.push_back(spec);
+        fixture::writeFile(dir + "/tree/" + plan.name, fixture::buildCmpDataFile(f.contents.back(), plan));
+        entries.push_back(plan);
     }
     fixture::writeFile(dir + "/tree/05.CMP", fixture::buildCmpList(entries));
     fixture::writeFile(dir + "/tree/DATA/PLAIN.KWI", fixture::mapLikeContent(5000, 3));
@@ -46,7 +46,7 @@ struct Mounted {
 } // namespace
 
 TEST(DecompFileStreamImage, ListAtTheImageRootNamesFilesInFolders) {
-    if (!fixture::xorrisoAvailable()) GTEST_SKIP() << "xorriso not installed";
+    KIWI_NEED_XORRISO();
     const auto f = buildImage(4);
     Mounted mounted(f.image);
     ASSERT_TRUE(mounted.ok);
@@ -67,7 +67,7 @@ TEST(DecompFileStreamImage, ListAtTheImageRootNamesFilesInFolders) {
 }
 
 TEST(DecompFileStreamImage, SixteenLockedWorkersReadOneImage) {
-    if (!fixture::xorrisoAvailable()) GTEST_SKIP() << "xorriso not installed";
+    KIWI_NEED_XORRISO();
     const int files = 8;
     const auto f = buildImage(files);
     Mounted mounted(f.image);
@@ -113,7 +113,7 @@ TEST(DecompFileStreamImage, SixteenLockedWorkersReadOneImage) {
 }
 
 TEST(DecompFileStreamImage, OneSharedStreamServesManyThreads) {
-    if (!fixture::xorrisoAvailable()) GTEST_SKIP() << "xorriso not installed";
+    KIWI_NEED_XORRISO();
     const auto f = buildImage(1);
     Mounted mounted(f.image);
     ASSERT_TRUE(mounted.ok);

@@ -6,9 +6,9 @@
 #include "kiwi/cmp/DecompFileStream.h"
 #include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/core/KiwiErrors.h"
-#include "support/CmpFixture.h"
-#include "support/FixtureWriter.h"
-#include "support/StreamContract.h"
+#include "support/fixtures/CmpFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/StreamContract.h"
 
 using fixture::CmpLayout;
 
@@ -104,7 +104,7 @@ TEST(DecompFileStream, UnlistedFilesReadUnchanged) {
     EXPECT_EQ(alone->LoadBlock(0), 0);
     EXPECT_EQ(alone->CurrentBlockData(), nullptr);
     // A list that names other files, and an entry of type 0.
-    fixture::CmpListEntrySpec typeZero;
+    fixture::CmpListEntryPlan typeZero;
     typeZero.name = "PLAIN.KWI";
     typeZero.type = 0;
     fixture::writeFile(root + "/05.CMP", fixture::buildCmpList({typeZero}));
@@ -134,7 +134,7 @@ TEST(DecompFileStream, ListSearchCoversTheFolderAndTwoParents) {
     fixture::writeCmpLayout(c + "/SUB", CmpLayout::Type1In06, "F.KWI", content); // 06.CMP beside it
     fixture::writeFile(c + "/SUB/05.CMP", fixture::buildCmpList({}));
     EXPECT_FALSE(TLN_DecompFileStream::Create(c + "/SUB/F.KWI")->Listed());
-    fixture::CmpListEntrySpec parentEntry;
+    fixture::CmpListEntryPlan parentEntry;
     const auto data = fixture::buildCmpDataFile(content, parentEntry);
     parentEntry.name = "SUB/F.KWI";
     fixture::writeFile(c + "/05.CMP", fixture::buildCmpList({parentEntry}));
@@ -160,9 +160,9 @@ TEST(DecompFileStream, SlotCountFollowsTheFileSize) {
     for (size_t i = 0; i < stored.size(); ++i)
         stored[i] = fixture::positionByte(i);
     fixture::writeFile(root + "/DATA.BIN", stored);
-    std::vector<fixture::CmpListEntrySpec> entries;
+    std::vector<fixture::CmpListEntryPlan> entries;
     for (const auto& c : cases) {
-        fixture::CmpListEntrySpec e;
+        fixture::CmpListEntryPlan e;
         e.name = "F" + std::to_string(c.size);
         e.type = 2;
         e.fileSize = c.size;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "kiwi/core/FileNames.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 TEST(FileNames, BareNames) {
     EXPECT_EQ(safeBareName("ALLDATA.KWI"), "ALLDATA.KWI");

@@ -11,8 +11,8 @@
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/disc/FileStream.h"
-#include "support/FixtureWriter.h"
-#include "support/StreamContract.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/StreamContract.h"
 
 namespace {
 int scratchCounter = 0;

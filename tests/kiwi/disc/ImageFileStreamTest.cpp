@@ -10,9 +10,9 @@
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/disc/FileStream.h"
 #include "kiwi/iso/ISOImage.h"
-#include "support/FixtureWriter.h"
-#include "support/IsoFixture.h"
-#include "support/StreamContract.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IsoFixture.h"
+#include "support/walkers/StreamContract.h"
 
 namespace {
 using FileTree = std::map<std::string, std::vector<uint8_t>>;

@@ -5,7 +5,7 @@
 #include "kiwi/display/PaletteResources.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/picture/ClutImage.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace {
 std::vector<uint16_t> words(const std::vector<uint8_t>& bytes) {

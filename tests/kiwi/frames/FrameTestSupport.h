@@ -3,7 +3,7 @@
 
 #include "kiwi/io/FrameSpan.h"
 #include "kiwi/map/LevelRecord.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace frametest {
 

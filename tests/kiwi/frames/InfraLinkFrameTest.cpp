@@ -4,7 +4,7 @@
 
 #include "FrameTestSupport.h"
 #include "kiwi/frames/InfraLinkFrame.h"
-#include "support/FrameFixture.h"
+#include "support/fixtures/FrameFixture.h"
 
 using fixture::ByteWriter;
 using frametest::kFramePosition;

@@ -8,7 +8,7 @@
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/StringFrame.h"
-#include "support/FrameFixture.h"
+#include "support/fixtures/FrameFixture.h"
 
 using fixture::ByteWriter;
 using frametest::kFramePosition;

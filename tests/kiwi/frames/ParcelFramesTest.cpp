@@ -9,23 +9,23 @@
 #include "kiwi/frames/ParcelFrames.h"
 #include "kiwi/frames/RoadFrame.h"
 #include "kiwi/map/KiwiMap.h"
-#include "support/CountingStream.h"
-#include "support/FixtureWriter.h"
-#include "support/FrameFixture.h"
-#include "support/FrameWalk.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/FrameFixture.h"
+#include "support/walkers/CountingStream.h"
+#include "support/walkers/FrameWalk.h"
 
 namespace {
 
-std::shared_ptr<const TLN_Parcel_Frames> load(TLN_KiwiMap& map, const fixture::AllDataPlan& spec,
+std::shared_ptr<const TLN_Parcel_Frames> load(TLN_KiwiMap& map, const fixture::AllDataPlan& plan,
                                               const fixture::ParcelEntry& entry) {
     TLN_MM_Parcel_Managenent_Record record;
     if (entry.sub >= 0) {
         TLN_MM_Parcel_Managenent_Record divided;
-        if (!map.FindParcel(maptest::numberOf(spec, entry), false, divided)) return nullptr;
+        if (!map.FindParcel(maptest::numberOf(plan, entry), false, divided)) return nullptr;
         if (!map.ReadParcel(divided.Stream, uint8_t(entry.level), uint32_t(entry.sub), record, false,
                             divided.Address))
             return nullptr;
-    } else if (!map.FindParcel(maptest::numberOf(spec, entry), false, record)) {
+    } else if (!map.FindParcel(maptest::numberOf(plan, entry), false, record)) {
         return nullptr;
     }
     return LoadParcelFrames(map, uint8_t(entry.level), record);
@@ -34,8 +34,8 @@ std::shared_ptr<const TLN_Parcel_Frames> load(TLN_KiwiMap& map, const fixture::A
 } // namespace
 
 TEST(ParcelFrames, EveryParcelOfTheFixtureOnceFromTheCache) {
-    const fixture::AllDataPlan spec = fixture::framesAllDataPlan();
-    const auto image = fixture::buildAllData(spec);
+    const fixture::AllDataPlan plan = fixture::framesAllDataPlan();
+    const auto image = fixture::buildAllData(plan);
     const std::string path = fixture::writeAllData(image, fixture::scratchDir("parcel-frames"));
     ReadCounter counter;
     TLN_KiwiMap map(path, counter.Opener());
@@ -45,9 +45,9 @@ TEST(ParcelFrames, EveryParcelOfTheFixtureOnceFromTheCache) {
                      std::to_string(entry.block) + "/" + std::to_string(entry.parcel));
         // The parcel management information is read first; the frames cost one read, the guidance one more.
         TLN_MM_Parcel_Managenent_Record record;
-        ASSERT_TRUE(map.FindParcel(maptest::numberOf(spec, entry), false, record));
+        ASSERT_TRUE(map.FindParcel(maptest::numberOf(plan, entry), false, record));
         counter.Reset();
-        const auto frames = load(map, spec, entry);
+        const auto frames = load(map, plan, entry);
         ASSERT_TRUE(frames);
         EXPECT_LE(counter.Reads(), entry.routeGuidanceFrame >= 0 ? 2u : 1u + (entry.sub >= 0 ? 1u : 0u));
         EXPECT_EQ(frames->Parcel.Position(), entry.frame);
@@ -74,8 +74,8 @@ TEST(ParcelFrames, EveryParcelOfTheFixtureOnceFromTheCache) {
 }
 
 TEST(ParcelFrames, ReferencesOutsideTheParcelAreNotFound) {
-    const fixture::AllDataPlan spec = fixture::framesAllDataPlan();
-    auto image = fixture::buildAllData(spec);
+    const fixture::AllDataPlan plan = fixture::framesAllDataPlan();
+    auto image = fixture::buildAllData(plan);
     const fixture::ParcelEntry& entry = image.parcels.front();
     ASSERT_EQ(entry.file, "ALLDATA.KWI");
     // The road reference (after 36 bytes and the regions) points far past the parcel; the name reference
@@ -85,7 +85,7 @@ TEST(ParcelFrames, ReferencesOutsideTheParcelAreNotFound) {
         image.allData[reference + i] = i == 0 ? 0x00 : 0x7F;
     image.allData[reference + 6 * 2 + 4] = 0x7F;
     const auto map = maptest::openMap(image);
-    const auto frames = load(*map, spec, entry);
+    const auto frames = load(*map, plan, entry);
     ASSERT_TRUE(frames);
     EXPECT_FALSE(frames->Road.IsValid());
     TLN_Road_Data_Frame road;
@@ -98,12 +98,12 @@ TEST(ParcelFrames, ReferencesOutsideTheParcelAreNotFound) {
 TEST(ParcelFrames, TextsInTheMapTextCodePage) {
     for (const int codePage : {65001, 1251, 1200}) {
         SCOPED_TRACE(codePage);
-        fixture::AllDataPlan spec = fixture::framesAllDataPlan();
-        spec.textCodePage = codePage;
-        const auto image = fixture::buildAllData(spec);
+        fixture::AllDataPlan plan = fixture::framesAllDataPlan();
+        plan.textCodePage = codePage;
+        const auto image = fixture::buildAllData(plan);
         const auto map = maptest::openMap(image);
         const fixture::ParcelEntry& entry = image.parcels.front();
-        const auto frames = load(*map, spec, entry);
+        const auto frames = load(*map, plan, entry);
         ASSERT_TRUE(frames);
         TLN_Name_Data_Frame names;
         ASSERT_TRUE(ReadNameDataFrame(frames->Name, map->GetLevel(0), names, map->SystemNumber()));

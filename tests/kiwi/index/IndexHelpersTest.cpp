@@ -4,7 +4,7 @@
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/index/IndexManager.h"
 #include "kiwi/io/MemoryStream.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "kiwi/index/IndexManager.h"
 #include "kiwi/io/MemoryStream.h"
-#include "support/FixtureWriter.h"
-#include "support/IndexFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IndexFixture.h"
 
 using namespace fixture::index_layout;
 

@@ -7,8 +7,8 @@
 
 #include "kiwi/index/IndexManager.h"
 #include "kiwi/io/MemoryStream.h"
-#include "support/FixtureWriter.h"
-#include "support/IndexFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IndexFixture.h"
 
 namespace {
 
@@ -155,6 +155,13 @@ TEST(IndexMutation, RandomByteChangesAreReadSafely) {
                     ? TLN_IndexManager::Create(path)
                     : TLN_IndexManager::CreateFromStream(
                           std::make_shared<TLN_MemoryStream>(damaged.index, path), damaged.base);
+            // Counts are of records found inside the index: a management record takes 52 bytes, an
+            // expansion record 32.
+            const int64_t size = int64_t(damaged.index.size());
+            EXPECT_LE(int64_t(index->VolumeCount()) * 52, size) << "round " << round;
+            EXPECT_LE(int64_t(index->POICount()) * 52, size) << "round " << round;
+            EXPECT_LE(int64_t(index->ExpansionCount()) * 32, size) << "round " << round;
+            if (damaged.index.size() < size_t(damaged.base) + 96) EXPECT_FALSE(index->IsValid());
             found += IndexWalker(*index).walk();
         } catch (const KiwiError&) {
         }

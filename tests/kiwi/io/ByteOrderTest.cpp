@@ -8,7 +8,7 @@
 #include "kiwi/io/HandleStream.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/map/ParcelNumber.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace {
 TLN_MemoryStream memory(const std::vector<uint8_t>& bytes) {

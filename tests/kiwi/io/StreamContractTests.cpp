@@ -1,10 +1,10 @@
 // The stream contract: sizes, positionless reads, short reads at the end, seeks, concurrent ReadAt.
-#include "support/StreamContract.h"
+#include "support/walkers/StreamContract.h"
 
 #include <thread>
 
 #include "kiwi/io/BigEndianIO.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace {
 std::vector<uint8_t> patterned(size_t n) {

@@ -4,8 +4,8 @@
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/HandleStream.h"
 #include "kiwi/io/MemoryStream.h"
-#include "support/FixtureWriter.h"
-#include "support/StreamContract.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/StreamContract.h"
 
 namespace {
 std::shared_ptr<TLN_Stream> makeMemory(const std::vector<uint8_t>& content) {

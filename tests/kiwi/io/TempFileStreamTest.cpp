@@ -8,9 +8,9 @@
 
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/TempFileStream.h"
-#include "support/FixtureWriter.h"
-#include "support/ScopedEnvironment.h"
-#include "support/StreamContract.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/ScopedEnvironment.h"
+#include "support/walkers/StreamContract.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "kiwi/iso/ISOException.h"
 #include "kiwi/iso/ISOImage.h"
-#include "support/FixtureWriter.h"
-#include "support/IsoWriter.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IsoWriter.h"
 
 using fixture::IsoWriter;
 using Record = fixture::IsoWriter::Record;

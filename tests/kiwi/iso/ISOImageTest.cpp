@@ -13,9 +13,9 @@
 
 #include "kiwi/iso/ISOException.h"
 #include "kiwi/iso/ISOImage.h"
-#include "support/FixtureWriter.h"
-#include "support/IsoFixture.h"
-#include "support/IsoWriter.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IsoFixture.h"
+#include "support/fixtures/IsoWriter.h"
 
 using fixture::IsoLayout;
 using fixture::IsoListedFile;
@@ -108,7 +108,7 @@ std::string sourceOf(const IsoListedFile& file) {
 class XorrisoLayout : public testing::TestWithParam<IsoLayout> {
 protected:
     void SetUp() override {
-        if (!fixture::xorrisoAvailable()) GTEST_SKIP() << "xorriso not installed";
+        KIWI_NEED_XORRISO();
         folder = fixture::scratchDir(std::string("iso-layout-") + fixture::layoutName(GetParam()));
         imagePath = folder + "/image.img";
         fixture::writeFile(imagePath, fixture::wrapIsoImage(xorrisoImage().plain, GetParam()));
@@ -221,9 +221,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, XorrisoLayout,
 
 class XorrisoImageTest : public testing::Test {
 protected:
-    void SetUp() override {
-        if (!fixture::xorrisoAvailable()) GTEST_SKIP() << "xorriso not installed";
-    }
+    void SetUp() override { KIWI_NEED_XORRISO(); }
     std::string writeLayout(IsoLayout layout) {
         const std::string path =
             fixture::scratchDir("iso-image") + "/" + fixture::layoutName(layout) + ".img";

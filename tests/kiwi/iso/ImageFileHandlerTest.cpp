@@ -6,9 +6,9 @@
 
 #include "kiwi/iso/ISOException.h"
 #include "kiwi/iso/ImageFileHandler.h"
-#include "support/FixtureWriter.h"
-#include "support/IsoFixture.h"
-#include "support/IsoWriter.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IsoFixture.h"
+#include "support/fixtures/IsoWriter.h"
 
 using fixture::IsoLayout;
 using testing::StrEq;

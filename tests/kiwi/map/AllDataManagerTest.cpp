@@ -3,7 +3,7 @@
 
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/parts/AllDataManager.h"
-#include "support/AllDataFixture.h"
+#include "support/fixtures/AllDataFixture.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "MapTestSupport.h"
 #include "kiwi/core/FileNames.h"
 #include "kiwi/core/KiwiErrors.h"
-#include "support/CountingStream.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/CountingStream.h"
 
 using maptest::numberOf;
 using maptest::openMap;

@@ -3,7 +3,7 @@
 
 #include "MapTestSupport.h"
 #include "kiwi/io/MemoryStream.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 using maptest::openMap;
 

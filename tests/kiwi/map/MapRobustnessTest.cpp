@@ -8,9 +8,9 @@
 
 #include "MapTestSupport.h"
 #include "kiwi/io/MemoryStream.h"
-#include "support/FixtureWriter.h"
-#include "support/FrameWalk.h"
-#include "support/MapWalk.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/FrameWalk.h"
+#include "support/walkers/MapWalk.h"
 
 using maptest::openMap;
 

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "kiwi/map/KiwiMap.h"
-#include "support/AllDataFixture.h"
-#include "support/MemoryFiles.h"
+#include "support/fixtures/AllDataFixture.h"
+#include "support/walkers/MemoryFiles.h"
 
 namespace maptest {
 

@@ -5,8 +5,8 @@
 
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/parts/Coverage.h"
-#include "support/FixtureWriter.h"
-#include "support/LoadingFixtures.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/LoadingFixtures.h"
 
 namespace {
 std::string coverageFolder(const std::string& name,

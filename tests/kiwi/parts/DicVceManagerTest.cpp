@@ -5,7 +5,7 @@
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/parts/DicVceManager.h"
-#include "support/DicVceFixture.h"
+#include "support/fixtures/DicVceFixture.h"
 
 namespace {
 

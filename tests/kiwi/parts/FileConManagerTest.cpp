@@ -7,22 +7,22 @@
 
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/parts/FileConManager.h"
-#include "support/FileConFixture.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FileConFixture.h"
+#include "support/fixtures/FixtureWriter.h"
 
 namespace {
 
-std::string write(const std::string& test, const fixture::FileConSpec& spec) {
+std::string write(const std::string& test, const fixture::FileConPlan& plan) {
     const std::string path = fixture::scratchDir(test) + "/FILECON.MNG";
-    fixture::writeFile(path, fixture::buildFileCon(spec));
+    fixture::writeFile(path, fixture::buildFileCon(plan));
     return path;
 }
 
-fixture::FileConSpec specWith(uint16_t headerSize, int count) {
-    fixture::FileConSpec spec;
-    spec.headerSize = headerSize;
-    spec.entries = fixture::fileConEntries(count);
-    return spec;
+fixture::FileConPlan planWith(uint16_t headerSize, int count) {
+    fixture::FileConPlan plan;
+    plan.headerSize = headerSize;
+    plan.entries = fixture::fileConEntries(count);
+    return plan;
 }
 
 TLN_FileConRecord recordOf(const fixture::FileConEntry& e) {
@@ -38,14 +38,14 @@ TEST(FileConManager, HeaderSizeAndCountDecideValidity) {
                                             {0, 0, false},
                                             {16, 99, true},
                                             {16, 100, false}}) {
-        TLN_FileConManager reader(write("filecon-valid", specWith(uint16_t(headerSize), count)));
+        TLN_FileConManager reader(write("filecon-valid", planWith(uint16_t(headerSize), count)));
         EXPECT_EQ(reader.IsValid(), valid) << headerSize << " " << count;
         EXPECT_EQ(reader.Count(), valid ? count : 0);
     }
 }
 
 TEST(FileConManager, ReadsRecordsInFileOrder) {
-    TLN_FileConManager reader(write("filecon-read", specWith(16, 2)));
+    TLN_FileConManager reader(write("filecon-read", planWith(16, 2)));
     ASSERT_TRUE(reader.IsValid());
     EXPECT_EQ(reader.HeaderSize(), 16);
     EXPECT_EQ(reader.HeaderValue(), 0xCAFE0001u);
@@ -59,9 +59,9 @@ TEST(FileConManager, ReadsRecordsInFileOrder) {
 }
 
 TEST(FileConManager, RecordsPastTheEndAreLeftOut) {
-    fixture::FileConSpec spec = specWith(16, 3);
-    spec.declaredCount = 60;
-    TLN_FileConManager reader(write("filecon-short", spec));
+    fixture::FileConPlan plan = planWith(16, 3);
+    plan.declaredCount = 60;
+    TLN_FileConManager reader(write("filecon-short", plan));
     ASSERT_TRUE(reader.IsValid());
     EXPECT_EQ(reader.Count(), 3);
     EXPECT_TRUE(reader.Truncated());
@@ -99,23 +99,23 @@ TEST(FileConManager, EditsSaveByteExact) {
          {}},
     };
     for (const Case& c : cases) {
-        fixture::FileConSpec spec = specWith(c.headerSize, 3);
-        const std::string path = write("filecon-edit", spec);
+        fixture::FileConPlan plan = planWith(c.headerSize, 3);
+        const std::string path = write("filecon-edit", plan);
         TLN_FileConManager reader(path);
         ASSERT_TRUE(reader.IsValid());
         c.edit(reader);
         const std::string out = fixture::scratchDir("filecon-edit-out") + "/FILECON.MNG";
         reader.SaveToFile(out);
-        spec.entries = c.expected;
-        EXPECT_EQ(fixture::readFile(out), fixture::buildFileCon(spec)) << c.name;
+        plan.entries = c.expected;
+        EXPECT_EQ(fixture::readFile(out), fixture::buildFileCon(plan)) << c.name;
         // Saving over the file the reader was opened from works too.
         reader.SaveToFile(path);
-        EXPECT_EQ(fixture::readFile(path), fixture::buildFileCon(spec)) << c.name;
+        EXPECT_EQ(fixture::readFile(path), fixture::buildFileCon(plan)) << c.name;
     }
 }
 
 TEST(FileConManager, RefusesBadPositionsAndLongNames) {
-    TLN_FileConManager reader(write("filecon-refuse", specWith(16, 2)));
+    TLN_FileConManager reader(write("filecon-refuse", planWith(16, 2)));
     EXPECT_THROW(reader.Insert(3, {}), std::out_of_range);
     EXPECT_THROW(reader.Insert(-1, {}), std::out_of_range);
     EXPECT_THROW(reader.Delete(2), std::out_of_range);
@@ -132,8 +132,8 @@ TEST(FileConManager, RefusesBadPositionsAndLongNames) {
 }
 
 TEST(FileConManager, FailedSaveLeavesTheOriginal) {
-    const fixture::FileConSpec spec = specWith(16, 3);
-    const std::string path = write("filecon-fail", spec);
+    const fixture::FileConPlan plan = planWith(16, 3);
+    const std::string path = write("filecon-fail", plan);
     TLN_FileConManager reader(path);
     reader.Delete(0);
 
@@ -156,5 +156,5 @@ TEST(FileConManager, FailedSaveLeavesTheOriginal) {
         EXPECT_THROW(reader.SaveToFile(path), EFCreateError);
         QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
-    EXPECT_EQ(fixture::readFile(path), fixture::buildFileCon(spec));
+    EXPECT_EQ(fixture::readFile(path), fixture::buildFileCon(plan));
 }

@@ -5,8 +5,8 @@
 #include "kiwi/io/BigEndianIO.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/parts/Loading.h"
-#include "support/FixtureWriter.h"
-#include "support/LoadingFixtures.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/LoadingFixtures.h"
 
 namespace {
 TLN_Loading load(std::vector<uint8_t> bytes) {

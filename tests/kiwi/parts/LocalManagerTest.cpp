@@ -4,7 +4,7 @@
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/parts/LocalManager.h"
 #include "kiwi/parts/Manager21.h"
-#include "support/LocalFixture.h"
+#include "support/fixtures/LocalFixture.h"
 
 namespace {
 std::shared_ptr<TLN_MemoryStream> memory(std::vector<uint8_t> bytes) {
@@ -14,7 +14,7 @@ std::shared_ptr<TLN_MemoryStream> memory(std::vector<uint8_t> bytes) {
 
 TEST(LocalManager, ReadsLanguagesAndAreasAtAnyBase) {
     for (size_t prefix : {size_t(0), size_t(33)}) {
-        TLN_LocalManager reader(memory(fixture::buildLocalPart(fixture::standardLocalSpec(), prefix)),
+        TLN_LocalManager reader(memory(fixture::buildLocalPart(fixture::standardLocalPlan(), prefix)),
                                 int64_t(prefix));
         ASSERT_TRUE(reader.IsValid());
         EXPECT_EQ(reader.ManagementHeaderSize(), 28); // 19 + 3 × 3 bytes, rounded up to words
@@ -37,7 +37,7 @@ TEST(LocalManager, ReadsLanguagesAndAreasAtAnyBase) {
 }
 
 TEST(LocalManager, AreaNamesByCode) {
-    TLN_LocalManager reader(memory(fixture::buildLocalPart(fixture::standardLocalSpec())), 0);
+    TLN_LocalManager reader(memory(fixture::buildLocalPart(fixture::standardLocalPlan())), 0);
     EXPECT_EQ(reader.GetAreaName(1), "MSK");
     EXPECT_EQ(reader.GetAreaName(2), "SPB"); // the first of two areas with code 2
     EXPECT_EQ(reader.GetAreaName(3), "");
@@ -46,9 +46,9 @@ TEST(LocalManager, AreaNamesByCode) {
 TEST(LocalManager, AreaRecordSizeSpacesTheRecords) {
     // Records 22 bytes apart (no padding) and 30 bytes apart read the same fields.
     for (uint8_t size : {uint8_t(22), uint8_t(30)}) {
-        fixture::LocalSpec spec = fixture::standardLocalSpec();
-        spec.areaRecordSize = size;
-        TLN_LocalManager reader(memory(fixture::buildLocalPart(spec)), 0);
+        fixture::LocalPlan plan = fixture::standardLocalPlan();
+        plan.areaRecordSize = size;
+        TLN_LocalManager reader(memory(fixture::buildLocalPart(plan)), 0);
         ASSERT_EQ(reader.AreaCount(), 4) << int(size);
         EXPECT_EQ(reader.GetArea(2).Toponym, "LEN");
         EXPECT_EQ(reader.GetArea(2).Language, "ENG");
@@ -57,16 +57,16 @@ TEST(LocalManager, AreaRecordSizeSpacesTheRecords) {
 
 TEST(LocalManager, CountLimitsAndTruncation) {
     for (auto [languages, areas, valid] : {std::tuple{49, 99, true}, {50, 0, false}, {0, 100, false}}) {
-        fixture::LocalSpec spec = fixture::standardLocalSpec();
-        spec.declaredLanguages = languages;
-        spec.declaredAreas = areas;
-        TLN_LocalManager reader(memory(fixture::buildLocalPart(spec)), 0);
+        fixture::LocalPlan plan = fixture::standardLocalPlan();
+        plan.declaredLanguages = languages;
+        plan.declaredAreas = areas;
+        TLN_LocalManager reader(memory(fixture::buildLocalPart(plan)), 0);
         EXPECT_EQ(reader.IsValid(), valid) << languages << " " << areas;
     }
     // 99 declared areas with four stored: only the records the stream holds are listed.
-    fixture::LocalSpec spec = fixture::standardLocalSpec();
-    spec.declaredAreas = 99;
-    TLN_LocalManager reader(memory(fixture::buildLocalPart(spec)), 0);
+    fixture::LocalPlan plan = fixture::standardLocalPlan();
+    plan.declaredAreas = 99;
+    TLN_LocalManager reader(memory(fixture::buildLocalPart(plan)), 0);
     EXPECT_TRUE(reader.IsValid());
     EXPECT_EQ(reader.NumberOfAreas(), 99);
     EXPECT_EQ(reader.AreaCount(), 4);

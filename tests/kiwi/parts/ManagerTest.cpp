@@ -4,7 +4,7 @@
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/parts/Manager.h"
-#include "support/FixtureWriter.h"
+#include "support/fixtures/FixtureWriter.h"
 
 TEST(Manager, ValidityFollowsTheOffset) {
     auto stream = std::make_shared<TLN_MemoryStream>(std::vector<uint8_t>(100, 1));

@@ -3,7 +3,7 @@
 
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/parts/ParamManager.h"
-#include "support/ParamFixture.h"
+#include "support/fixtures/ParamFixture.h"
 
 namespace {
 
@@ -17,9 +17,9 @@ struct Part {
     TLN_LandmarkDataFrame frame;
 };
 
-Part open(const fixture::ParamPartSpec& spec, size_t prefix = 0) {
+Part open(const fixture::ParamPartPlan& plan, size_t prefix = 0) {
     Part part;
-    part.stream = std::make_shared<TLN_MemoryStream>(fixture::buildParamPart(spec, prefix));
+    part.stream = std::make_shared<TLN_MemoryStream>(fixture::buildParamPart(plan, prefix));
     part.reader = std::make_unique<TLN_ParamManager>(part.stream, int64_t(prefix));
     if (part.reader->IsValid()) {
         part.reader->ReadManagementRecord(part.reader->GetManagementPointer(0).DataFramePosition,
@@ -47,20 +47,20 @@ std::vector<QRgb> pixels(const QImage& image) {
 
 TEST(ParamManager, NumberOfRecordsDecidesValidity) {
     for (auto [records, valid] : {std::pair{0, false}, {1, true}, {9, true}, {10, false}}) {
-        fixture::ParamPartSpec spec = fixture::standardParamSpec();
-        spec.declaredRecords = records;
-        const Part part = open(spec);
+        fixture::ParamPartPlan plan = fixture::standardParamPlan();
+        plan.declaredRecords = records;
+        const Part part = open(plan);
         EXPECT_EQ(part.reader->IsValid(), valid) << records;
         EXPECT_EQ(part.reader->PointerCount(), valid ? records : 0);
     }
-    EXPECT_THROW(open(fixture::standardParamSpec()).reader->GetManagementPointer(3), std::out_of_range);
+    EXPECT_THROW(open(fixture::standardParamPlan()).reader->GetManagementPointer(3), std::out_of_range);
     auto empty = std::make_shared<TLN_MemoryStream>(std::vector<uint8_t>{});
     EXPECT_FALSE(TLN_ParamManager(empty, 0).IsValid());
 }
 
 TEST(ParamManager, PointersAndHeadersAtAnyBase) {
     for (size_t prefix : {size_t(0), size_t(64)}) {
-        const Part part = open(fixture::standardParamSpec(), prefix);
+        const Part part = open(fixture::standardParamPlan(), prefix);
         ASSERT_TRUE(part.reader->IsValid());
         const int64_t b = int64_t(prefix);
         const TLN_ParamManagementPointer& p = part.reader->GetManagementPointer(0);
@@ -98,13 +98,13 @@ TEST(ParamManager, PointersAndHeadersAtAnyBase) {
 }
 
 TEST(ParamManager, FlagsAndPatternSizes) {
-    fixture::ParamPartSpec spec = fixture::standardParamSpec();
-    spec.drawingLandmarks.tables = {{.flags = 0x1013,
+    fixture::ParamPartPlan plan = fixture::standardParamPlan();
+    plan.drawingLandmarks.tables = {{.flags = 0x1013,
                                      .sizeX = 16,
                                      .sizeY = 16,
                                      .identifiers = {7},
                                      .patterns = {std::vector<uint8_t>(256, 1)}}};
-    const Part part = open(spec);
+    const Part part = open(plan);
     TLN_LandmarkPatternTable table;
     ASSERT_TRUE(part.reader->ReadLandmarkPatternTable(0, part.drawing.LandmarkFramePosition, table));
     EXPECT_EQ(table.FormatFlag, 1);
@@ -116,7 +116,7 @@ TEST(ParamManager, FlagsAndPatternSizes) {
 }
 
 TEST(ParamManager, LandmarkPixelsOfEveryDepth) {
-    const Part part = open(fixture::standardParamSpec());
+    const Part part = open(fixture::standardParamPlan());
     ASSERT_TRUE(part.reader->IsValid());
 
     // 1 bpp, 10 wide: rows of one byte, MSB first; the two last pixels are not stored (index 0).
@@ -161,7 +161,7 @@ TEST(ParamManager, LandmarkPixelsOfEveryDepth) {
 }
 
 TEST(ParamManager, RouteNumberTablesUseLayoutThree) {
-    const Part part = open(fixture::standardParamSpec());
+    const Part part = open(fixture::standardParamPlan());
     TLN_FrameReference reference;
     ASSERT_TRUE(
         part.reader->ReadFrameReference(part.reader->GetManagementPointer(2).DataFramePosition, reference));
@@ -176,9 +176,9 @@ TEST(ParamManager, RouteNumberTablesUseLayoutThree) {
 
 TEST(ParamManager, HostileLandmarkFrames) {
     // More than 100 tables: the frame stops after its first three fields.
-    fixture::ParamPartSpec spec = fixture::standardParamSpec();
-    spec.drawingLandmarks.declaredTables = 101;
-    Part part = open(spec);
+    fixture::ParamPartPlan plan = fixture::standardParamPlan();
+    plan.drawingLandmarks.declaredTables = 101;
+    Part part = open(plan);
     EXPECT_EQ(part.frame.NumberOfPatternTables, 101);
     EXPECT_TRUE(part.frame.TablePositions.empty());
     EXPECT_FALSE(part.frame.Complete);
@@ -186,17 +186,17 @@ TEST(ParamManager, HostileLandmarkFrames) {
     EXPECT_FALSE(part.reader->ReadLandmarkPatternTable(0, part.drawing.LandmarkFramePosition, table));
 
     // A table record of size 0 cannot be skipped: the tables after it are not found.
-    spec = fixture::standardParamSpec();
-    spec.drawingLandmarks.tables[1].zeroSize = true;
-    part = open(spec);
+    plan = fixture::standardParamPlan();
+    plan.drawingLandmarks.tables[1].zeroSize = true;
+    part = open(plan);
     EXPECT_EQ(part.frame.TablePositions.size(), 2u);
     EXPECT_FALSE(part.frame.Complete);
     EXPECT_FALSE(part.reader->ReadLandmarkPatternTable(2, part.drawing.LandmarkFramePosition, table));
 
     // 65535 declared patterns with two stored: the list holds what the stream has bytes for.
-    spec = fixture::standardParamSpec();
-    spec.drawingLandmarks.tables[0].declaredCount = 65535;
-    part = open(spec);
+    plan = fixture::standardParamPlan();
+    plan.drawingLandmarks.tables[0].declaredCount = 65535;
+    part = open(plan);
     ASSERT_TRUE(part.reader->ReadLandmarkPatternTable(0, part.drawing.LandmarkFramePosition, table));
     EXPECT_LE(table.Patterns.size(), size_t(part.stream->Size() / 2));
     const TLN_LandmarkImageList list = part.reader->LoadLandmarkImages(part.drawing, table);
@@ -204,9 +204,9 @@ TEST(ParamManager, HostileLandmarkFrames) {
     EXPECT_LE(list.Images.size(), part.stream->Size() / 2);
 
     // A colour count the table cannot hold gives no palette rather than a read past the end.
-    spec = fixture::standardParamSpec();
-    spec.declaredColors = 65535;
-    part = open(spec);
+    plan = fixture::standardParamPlan();
+    plan.declaredColors = 65535;
+    part = open(plan);
     EXPECT_TRUE(part.reader->CreateColorPalette(0, 65535, part.drawing.ColorPaletteTablePosition).isEmpty());
     EXPECT_FALSE(images(part, 0).HasPalette);
     EXPECT_TRUE(part.reader->CreateColorPalette(0, 4, -1).isEmpty());
@@ -214,10 +214,10 @@ TEST(ParamManager, HostileLandmarkFrames) {
 
 TEST(ParamManager, NarrowOneBitPatternsHaveEmptyRows) {
     // 7 pixels at 1 bpp: 7 div 8 = 0 bytes per row and per pattern; nothing is read, all index 0.
-    fixture::ParamPartSpec spec = fixture::standardParamSpec();
-    spec.drawingLandmarks.tables = {
+    fixture::ParamPartPlan plan = fixture::standardParamPlan();
+    plan.drawingLandmarks.tables = {
         {.flags = 0x0000, .sizeX = 7, .sizeY = 3, .identifiers = {1, 2}, .patterns = {}}};
-    const Part part = open(spec);
+    const Part part = open(plan);
     const TLN_LandmarkImageList list = images(part, 0);
     ASSERT_EQ(list.Images.size(), 2);
     EXPECT_EQ(pixels(list.Images[1]), std::vector<QRgb>(21, kClear));
@@ -225,14 +225,14 @@ TEST(ParamManager, NarrowOneBitPatternsHaveEmptyRows) {
 
 TEST(ParamManager, PixelLimitPerPatternList) {
     // 1100 entries of 255 × 255 pixels all pointing at one pattern: the list stops at 64 Mi pixels.
-    fixture::ParamPartSpec spec = fixture::standardParamSpec();
-    fixture::PatternTableSpec big;
+    fixture::ParamPartPlan plan = fixture::standardParamPlan();
+    fixture::PatternTablePlan big;
     big.flags = 0x0010;
     big.sizeX = big.sizeY = 255;
     big.identifiers.assign(1100, 1);
     big.patterns = {std::vector<uint8_t>(255 * 255 / 8, 0x55)};
-    spec.drawingLandmarks.tables = {big};
-    const Part part = open(spec);
+    plan.drawingLandmarks.tables = {big};
+    const Part part = open(plan);
     TLN_LandmarkPatternTable table;
     ASSERT_TRUE(part.reader->ReadLandmarkPatternTable(0, part.drawing.LandmarkFramePosition, table));
     ASSERT_EQ(table.Patterns.size(), 1100u);

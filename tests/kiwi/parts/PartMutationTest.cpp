@@ -1,5 +1,6 @@
 // Seeded mutation test of the small part readers: random byte changes and truncations of every fixture,
-// each mutant read completely; it must neither crash, hang nor allocate without bound.
+// each mutant read completely; it must neither crash, hang nor allocate without bound, and no count it
+// reports may exceed the bytes it was given.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,12 +15,12 @@
 #include "kiwi/parts/Manager21.h"
 #include "kiwi/parts/ParamManager.h"
 #include "kiwi/parts/RdstmcManager.h"
-#include "support/DicVceFixture.h"
-#include "support/FileConFixture.h"
-#include "support/FixtureWriter.h"
-#include "support/LocalFixture.h"
-#include "support/ParamFixture.h"
-#include "support/RdstmcFixture.h"
+#include "support/fixtures/DicVceFixture.h"
+#include "support/fixtures/FileConFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/LocalFixture.h"
+#include "support/fixtures/ParamFixture.h"
+#include "support/fixtures/RdstmcFixture.h"
 
 namespace {
 
@@ -33,6 +34,8 @@ std::shared_ptr<TLN_MemoryStream> memory(const std::vector<uint8_t>& bytes) {
 void walkParam(const std::vector<uint8_t>& bytes) {
     TLN_ParamManager reader(memory(bytes), 0);
     if (!reader.IsValid()) return;
+    // Every count a reader reports is one of records it found inside the bytes.
+    EXPECT_LE(int64_t(reader.PointerCount()), int64_t(bytes.size()));
     TLN_DrawingParamHeader drawing;
     for (int i = 0; i < reader.PointerCount(); ++i) {
         const TLN_ParamManagementPointer& pointer = reader.GetManagementPointer(i);
@@ -61,6 +64,8 @@ void walkParam(const std::vector<uint8_t>& bytes) {
 
 void walkLocal(const std::vector<uint8_t>& bytes) {
     TLN_LocalManager reader(memory(bytes), 0);
+    EXPECT_LE(int64_t(reader.AreaCount()), int64_t(bytes.size()));
+    EXPECT_LE(int64_t(reader.LanguageCount()), int64_t(bytes.size()));
     for (int i = 0; i < reader.AreaCount(); ++i)
         reader.GetAreaName(reader.GetArea(i).AreaCode);
     for (int i = 0; i < reader.LanguageCount(); ++i)
@@ -71,6 +76,9 @@ void walkLocal(const std::vector<uint8_t>& bytes) {
 void walkRdstmc(const std::vector<uint8_t>& bytes) {
     TLN_RdstmcManager reader(memory(bytes), 0);
     if (!reader.IsValid()) return;
+    EXPECT_LE(reader.RegionCount(), int64_t(bytes.size()));
+    for (int p = 0; p < 3; ++p)
+        EXPECT_LE(reader.MessageCount(p), int64_t(bytes.size()));
     for (int64_t i = 0; i < std::min(reader.RegionCount(), kWalkLimit); ++i) {
         TLN_TmcRegion region;
         reader.ReadRegionDataInfo(i, region);
@@ -112,6 +120,8 @@ void walkDicVce(const std::vector<uint8_t>& bytes) {
                 TLN_DictionaryGroupData group;
                 reader.GetGroupOffset(type.DataPosition, g, offset);
                 reader.ReadGroupData(offset.Position, group);
+                EXPECT_LE(reader.StringEntryCount(group), int64_t(bytes.size()));
+                EXPECT_LE(header.ReadableGroups, int64_t(bytes.size()));
                 for (int64_t i = 0; i < std::min(reader.StringEntryCount(group), kWalkLimit); ++i)
                     reader.ReadStringEntry(group, i);
             }
@@ -123,6 +133,7 @@ void walkFileCon(const std::vector<uint8_t>& bytes, const std::string& folder) {
     fixture::writeFile(folder + "/FILECON.MNG", bytes);
     TLN_FileConManager reader(folder + "/FILECON.MNG");
     if (!reader.IsValid()) return;
+    EXPECT_LE(int64_t(reader.Count()), int64_t(bytes.size()));
     for (int i = 0; i < reader.Count(); ++i)
         reader.GetRecord(i);
     if (reader.Count() > 0) reader.Delete(0);
@@ -165,11 +176,11 @@ struct CodePageScope {
 } // namespace
 
 TEST(PartMutation, ParameterParts) {
-    runMutants(fixture::buildParamPart(fixture::standardParamSpec()), 1101, 4000, walkParam);
+    runMutants(fixture::buildParamPart(fixture::standardParamPlan()), 1101, 4000, walkParam);
 }
 
 TEST(PartMutation, LocalisationAndManager21) {
-    runMutants(fixture::buildLocalPart(fixture::standardLocalSpec()), 1102, 3000, walkLocal);
+    runMutants(fixture::buildLocalPart(fixture::standardLocalPlan()), 1102, 3000, walkLocal);
     runMutants(fixture::buildManager21Part(44), 1103, 300, walkLocal);
 }
 
@@ -190,9 +201,9 @@ TEST(PartMutation, VoiceDictionaries) {
 
 TEST(PartMutation, FileConTables) {
     const std::string folder = fixture::scratchDir("filecon-mutation");
-    fixture::FileConSpec spec;
-    spec.entries = fixture::fileConEntries(5);
-    runMutants(fixture::buildFileCon(spec), 1106, 120, [&](const std::vector<uint8_t>& bytes) {
+    fixture::FileConPlan plan;
+    plan.entries = fixture::fileConEntries(5);
+    runMutants(fixture::buildFileCon(plan), 1106, 120, [&](const std::vector<uint8_t>& bytes) {
         try {
             walkFileCon(bytes, folder);
         } catch (const KiwiError&) {

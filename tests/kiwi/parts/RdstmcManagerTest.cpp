@@ -5,7 +5,7 @@
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/parts/RdstmcManager.h"
-#include "support/RdstmcFixture.h"
+#include "support/fixtures/RdstmcFixture.h"
 
 namespace {
 
@@ -16,8 +16,8 @@ struct CodePageScope {
     ~CodePageScope() { MapTextCodePage = saved; }
 };
 
-TLN_RdstmcManager open(const fixture::RdstmcSpec& spec, size_t prefix = 0) {
-    return TLN_RdstmcManager(std::make_shared<TLN_MemoryStream>(fixture::buildRdstmcPart(spec, prefix)),
+TLN_RdstmcManager open(const fixture::RdstmcPlan& plan, size_t prefix = 0) {
+    return TLN_RdstmcManager(std::make_shared<TLN_MemoryStream>(fixture::buildRdstmcPart(plan, prefix)),
                              int64_t(prefix));
 }
 

@@ -3,7 +3,7 @@
 
 #include "kiwi/core/ImageLimits.h"
 #include "kiwi/picture/ClutImage.h"
-#include "support/PictureFixture.h"
+#include "support/fixtures/PictureFixture.h"
 
 namespace {
 const std::vector<TLN_Color> kColors = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000}; // black, red, green, blue

@@ -4,8 +4,8 @@
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/picture/GifPicture.h"
-#include "support/FixtureWriter.h"
-#include "support/PictureFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/PictureFixture.h"
 
 namespace {
 const std::vector<uint32_t> kColours = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};

@@ -4,8 +4,8 @@
 
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/picture/GraphicManager.h"
-#include "support/FixtureWriter.h"
-#include "support/PictureFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/PictureFixture.h"
 
 namespace {
 std::shared_ptr<TLN_MemoryStream> streamOf(const std::vector<uint8_t>& bytes) {

@@ -7,9 +7,9 @@
 #include "kiwi/picture/EXPCTManager.h"
 #include "kiwi/picture/GraphicManager.h"
 #include "kiwi/picture/PCT2MNGManager.h"
-#include "support/FixtureWriter.h"
-#include "support/IsoFixture.h"
-#include "support/PictureFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IsoFixture.h"
+#include "support/fixtures/PictureFixture.h"
 
 namespace {
 std::shared_ptr<TLN_MemoryStream> streamOf(const std::vector<uint8_t>& bytes) {
@@ -85,7 +85,7 @@ TEST(PCT2MNGManager, FindsListedFilesBesideTheListOnly) {
 }
 
 TEST(PCT2MNGManager, FindsListedFilesInTheMountedImage) {
-    if (!fixture::xorrisoAvailable()) GTEST_SKIP() << "xorriso not installed";
+    KIWI_NEED_XORRISO();
     const std::string folder = fixture::scratchDir("pct2mng-image");
     fixture::writeStandardPictureSet(folder + "/tree/DATA");
     fixture::makeIsoWithXorriso(folder + "/tree", folder + "/pictures.iso");

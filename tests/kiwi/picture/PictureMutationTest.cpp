@@ -1,6 +1,7 @@
 // Seeded mutation test of the picture readers: random byte changes to the standard fixture, each
 // mutant read completely (every palette set, colour table and record, every image decoded with every
-// classification and as a GIF). Nothing may crash, hang or allocate past the limits.
+// classification and as a GIF). Nothing may crash, hang or allocate past the limits, and what is
+// reported stays within the file: counts of entries inside it, colours no more than declared.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -10,7 +11,7 @@
 #include "kiwi/picture/EXPCTManager.h"
 #include "kiwi/picture/GraphicManager.h"
 #include "kiwi/picture/PCT2MNGManager.h"
-#include "support/PictureFixture.h"
+#include "support/fixtures/PictureFixture.h"
 
 namespace {
 std::vector<uint8_t> mutate(std::vector<uint8_t> bytes, std::mt19937& random) {
@@ -34,13 +35,22 @@ std::vector<uint8_t> mutate(std::vector<uint8_t> bytes, std::mt19937& random) {
 int readEverything(const std::vector<uint8_t>& bytes) {
     int decoded = 0;
     TLN_GraphicManager reader(std::make_shared<TLN_MemoryStream>(bytes), 0);
+    // Counts are those of the entries found inside the file: 4 bytes per palette set or colour table
+    // entry at least, 6 per image entry.
+    EXPECT_LE(int64_t(reader.PaletteSetCount()) * 4, int64_t(bytes.size()));
+    EXPECT_LE(int64_t(reader.ColorTableCount()) * 2, int64_t(bytes.size()));
+    EXPECT_LE(int64_t(reader.ImageCount()) * 6, int64_t(bytes.size()));
+    if (bytes.size() < 38) EXPECT_FALSE(reader.IsValid()) << "a file shorter than its header";
     TLN_PaletteSet set;
     for (int i = 0; i < reader.PaletteSetCount(); ++i)
         reader.ReadPaletteSet(i, set);
     TLN_Color_Table table;
     for (int i = 0; i < reader.ColorTableCount(); ++i) {
-        reader.ReadCLUT(i, table);
-        EXPECT_LE(table.Colors.size(), bytes.size() / 4);
+        if (reader.ReadCLUT(i, table)) {
+            EXPECT_LE(table.Colors.size(), bytes.size() / 4);
+            EXPECT_LE(table.Colors.size(), size_t(table.ColorCount));
+            EXPECT_EQ(table.Truncated, table.Colors.size() < table.ColorCount);
+        }
     }
     TLN_ImageDataRecord record;
     for (int i = 0; i < reader.ImageCount(); ++i) {

@@ -10,12 +10,12 @@
 
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/region/RegionManager.h"
-#include "support/RegionFixture.h"
+#include "support/fixtures/RegionFixture.h"
 
 namespace {
 
 const fixture::RegionImage& sample() {
-    static const fixture::RegionImage image = fixture::buildRegionData(fixture::sampleRegionSpec());
+    static const fixture::RegionImage image = fixture::buildRegionData(fixture::sampleRegionPlan());
     return image;
 }
 

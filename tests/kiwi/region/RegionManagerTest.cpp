@@ -8,14 +8,14 @@
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/region/RegionManager.h"
-#include "support/FixtureWriter.h"
-#include "support/IsoFixture.h"
-#include "support/RegionFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IsoFixture.h"
+#include "support/fixtures/RegionFixture.h"
 
 namespace {
 
 const fixture::RegionImage& sample() {
-    static const fixture::RegionImage image = fixture::buildRegionData(fixture::sampleRegionSpec());
+    static const fixture::RegionImage image = fixture::buildRegionData(fixture::sampleRegionPlan());
     return image;
 }
 
@@ -149,10 +149,10 @@ TEST(RegionManager, OpensByFileNameAndFromAStreamAtTheSameData) {
 
 TEST(RegionManager, LevelCountOneToNineIsValid) {
     for (int levels : {0, 1, 9, 10, 255}) {
-        fixture::RegionFileSpec spec;
+        fixture::RegionFilePlan plan;
         for (int i = 0; i < std::max(levels, 1); ++i)
-            spec.levels.push_back({});
-        std::vector<uint8_t> bytes = fixture::buildRegionData(spec).bytes;
+            plan.levels.push_back({});
+        std::vector<uint8_t> bytes = fixture::buildRegionData(plan).bytes;
         bytes[46] = uint8_t(levels);
         TLN_RegionManager manager(std::make_shared<TLN_MemoryStream>(bytes), 0);
         EXPECT_EQ(manager.IsValid(), levels >= 1 && levels <= 9) << levels;
@@ -163,14 +163,14 @@ TEST(RegionManager, LevelCountOneToNineIsValid) {
 TEST(RegionManager, FramesOfType100RecordsAreReadFromTheNamedFile) {
     // Region 0 keeps its frame in a file beside the region data, region 1 names a file that does not exist,
     // region 2 names a path outside the folder: those two read their frames from the region data.
-    fixture::RegionFileSpec spec = fixture::sampleRegionSpec();
-    fixture::RegionLevelSpec& level = spec.levels[0];
+    fixture::RegionFilePlan plan = fixture::sampleRegionPlan();
+    fixture::RegionLevelPlan& level = plan.levels[0];
     level.regions[0].fileName = "RPDATA.KWI";
     level.regions[0].frameInFile = true;
     level.regions[1].fileName = "MISSING.KWI";
     level.regions.push_back(level.regions[1]);
     level.regions[2].fileName = "../REGION.KW";
-    const fixture::RegionImage image = fixture::buildRegionData(spec);
+    const fixture::RegionImage image = fixture::buildRegionData(plan);
 
     const std::string folder = fixture::scratchDir("region-frame-file");
     fixture::writeFile(folder + "/REGION.KWI", image.bytes);
@@ -204,11 +204,11 @@ TEST(RegionManager, FramesOfType100RecordsAreReadFromTheNamedFile) {
 }
 
 TEST(RegionManager, FrameFilesBesideRegionDataInTheMountedImage) {
-    if (!fixture::xorrisoAvailable()) GTEST_SKIP() << "xorriso is not installed";
-    fixture::RegionFileSpec spec = fixture::sampleRegionSpec();
-    spec.levels[1].regions[1].fileName = "RPDATA.KWI";
-    spec.levels[1].regions[1].frameInFile = true;
-    const fixture::RegionImage image = fixture::buildRegionData(spec);
+    KIWI_NEED_XORRISO();
+    fixture::RegionFilePlan plan = fixture::sampleRegionPlan();
+    plan.levels[1].regions[1].fileName = "RPDATA.KWI";
+    plan.levels[1].regions[1].frameInFile = true;
+    const fixture::RegionImage image = fixture::buildRegionData(plan);
     const std::string folder = fixture::scratchDir("region-image");
     fixture::writeRegionData(image, folder + "/tree/DATA");
     fixture::makeIsoWithXorriso(folder + "/tree", folder + "/disc.iso");

@@ -7,12 +7,12 @@
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/region/RegionCache.h"
 #include "kiwi/region/RegionManager.h"
-#include "support/RegionFixture.h"
+#include "support/fixtures/RegionFixture.h"
 
 namespace {
 
 std::unique_ptr<TLN_RegionManager> sampleManager(int64_t base = 0x800) {
-    const std::vector<uint8_t> data = fixture::buildRegionData(fixture::sampleRegionSpec()).bytes;
+    const std::vector<uint8_t> data = fixture::buildRegionData(fixture::sampleRegionPlan()).bytes;
     auto stream = std::make_shared<TLN_MemoryStream>(fixture::embedRegionData(data, base));
     return std::make_unique<TLN_RegionManager>(stream, base);
 }
@@ -107,14 +107,14 @@ TEST(Region, WholeNodeRecords) {
 
 TEST(Region, RegulationAndBetweenLinksStepsAreTheLevelsRecordSizes) {
     // Record sizes above the bytes read: a reader stepping by 2 and 4 bytes would read the padding.
-    fixture::RegionFileSpec spec = fixture::sampleRegionSpec();
-    fixture::RegionLevelSpec& level = spec.levels[0];
+    fixture::RegionFilePlan plan = fixture::sampleRegionPlan();
+    fixture::RegionLevelPlan& level = plan.levels[0];
     level.regulationRecordSize = 2;
     level.betweenLinksRecordSize = 3;
-    fixture::RegionNodeSpec& n0 = level.regions[0].frame.nodes[0];
+    fixture::RegionNodePlan& n0 = level.regions[0].frame.nodes[0];
     n0.regulations = {0x320D, 0x1102};
     n0.betweenLinks = {{0x126E, 0x20, 0x05}, {0x2341, 0x07, 0x09}};
-    const fixture::RegionImage image = fixture::buildRegionData(spec);
+    const fixture::RegionImage image = fixture::buildRegionData(plan);
     TLN_RegionManager manager(std::make_shared<TLN_MemoryStream>(image.bytes), 0);
     const auto region = manager.GetRegion(0, 0);
     ASSERT_NE(region, nullptr);

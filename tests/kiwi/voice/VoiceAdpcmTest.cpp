@@ -6,8 +6,8 @@
 
 #include "kiwi/voice/VoiceAdpcm.h"
 #include "kiwi/voice/WaveImage.h"
-#include "support/AdpcmEncoder.h"
-#include "support/VoiceFixtures.h"
+#include "support/fixtures/AdpcmEncoder.h"
+#include "support/fixtures/VoiceFixtures.h"
 
 namespace {
 // A CD-I group with every unit at the same parameter and nibble(unit, row) as data.

@@ -9,9 +9,9 @@
 #include "kiwi/parts/Loading.h"
 #include "kiwi/voice/VoiceManager.h"
 #include "kiwi/voice/VoiceMe1Manager.h"
-#include "support/FixtureWriter.h"
-#include "support/LoadingFixtures.h"
-#include "support/VoiceFixtures.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/LoadingFixtures.h"
+#include "support/fixtures/VoiceFixtures.h"
 
 namespace {
 std::vector<uint8_t> mutate(std::vector<uint8_t> bytes, std::mt19937& random) {
@@ -80,11 +80,22 @@ TEST(VoiceLoadingMutation, ReadersSurviveMutatedFiles) {
     size_t validLoading = 0, voiceBytes = 0, voiceMeBytes = 0;
     for (int round = 0; round < 1000; ++round) {
         SCOPED_TRACE(round);
-        const TLN_Loading loadingReader(memory(mutate(loading, random)));
+        const std::vector<uint8_t> loadingBytes = mutate(loading, random);
+        const TLN_Loading loadingReader(memory(loadingBytes));
         readLoadingFully(loadingReader);
         validLoading += loadingReader.IsValid();
-        voiceBytes += readVoiceFully(TLN_VoiceManager(memory(mutate(voice, random)), 64));
-        voiceMeBytes += readVoiceMeFully(TLN_VoiceMe1Manager(memory(mutate(voiceMe, random)), 32));
+        size_t units = 0;
+        for (const auto& system : loadingReader.Systems())
+            units += system.Units.size();
+        EXPECT_LE(loadingReader.Systems().size() + units, loadingBytes.size());
+        const std::vector<uint8_t> voiceBytesIn = mutate(voice, random);
+        const TLN_VoiceManager voiceReader(memory(voiceBytesIn), 64);
+        EXPECT_LE(size_t(voiceReader.AvailableLanguageCount()), voiceBytesIn.size());
+        voiceBytes += readVoiceFully(voiceReader);
+        const std::vector<uint8_t> voiceMeIn = mutate(voiceMe, random);
+        const TLN_VoiceMe1Manager voiceMeReader(memory(voiceMeIn), 32);
+        EXPECT_LE(size_t(voiceMeReader.EntryCount()), voiceMeIn.size());
+        voiceMeBytes += readVoiceMeFully(voiceMeReader);
     }
     // Most mutations leave something to read, so the walk goes deep.
     EXPECT_GT(validLoading, 300u);

@@ -6,9 +6,9 @@
 #include "kiwi/voice/VoiceManager.h"
 #include "kiwi/voice/WaveImage.h"
 #include "platform/VoicePlayer.h"
-#include "support/FixtureWriter.h"
-#include "support/RecordingVoicePlayer.h"
-#include "support/VoiceFixtures.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/VoiceFixtures.h"
+#include "support/walkers/RecordingVoicePlayer.h"
 
 namespace {
 std::shared_ptr<TLN_MemoryStream> memory(std::vector<uint8_t> bytes) {

@@ -6,8 +6,8 @@
 
 #include "ProbeCommand.h"
 #include "kiwi/map/KiwiMap.h"
-#include "support/CountingStream.h"
-#include "support/FrameWalk.h"
+#include "support/walkers/CountingStream.h"
+#include "support/walkers/FrameWalk.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include <cstdio>
 
 #include "ProbeCommand.h"
-#include "support/FixtureWriter.h"
-#include "support/LoadingFixtures.h"
-#include "support/VoiceFixtures.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/LoadingFixtures.h"
+#include "support/fixtures/VoiceFixtures.h"
 
 namespace {
 int genVoiceCommand(const probe::Args& args) {

@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "ProbeCommand.h"
-#include "support/AllDataFixture.h"
+#include "support/fixtures/AllDataFixture.h"
 
 namespace {
 

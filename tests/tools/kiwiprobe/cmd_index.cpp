@@ -7,7 +7,7 @@
 #include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/display/KiwiFormat.h"
 #include "kiwi/index/IndexManager.h"
-#include "support/IndexFixture.h"
+#include "support/fixtures/IndexFixture.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "kiwi/parts/FileConManager.h"
 #include "kiwi/parts/LocalManager.h"
 #include "kiwi/parts/Manager21.h"
-#include "support/FileConFixture.h"
-#include "support/FixtureWriter.h"
-#include "support/LocalFixture.h"
+#include "support/fixtures/FileConFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/LocalFixture.h"
 
 namespace {
 
@@ -104,8 +104,8 @@ int fileconCommand(const probe::Args& args) {
 int generateCommand(const probe::Args& args) {
     if (!probe::oneArgument(args, "gen-local: give DIR")) return 2;
     const std::string dir = args[0];
-    fixture::writeFile(dir + "/LOCAL.KWI", fixture::buildLocalPart(fixture::standardLocalSpec()));
-    fixture::writeFile(dir + "/LOCALOFS.KWI", fixture::buildLocalPart(fixture::standardLocalSpec(), 33));
+    fixture::writeFile(dir + "/LOCAL.KWI", fixture::buildLocalPart(fixture::standardLocalPlan()));
+    fixture::writeFile(dir + "/LOCALOFS.KWI", fixture::buildLocalPart(fixture::standardLocalPlan(), 33));
     fixture::writeFile(dir + "/M21_44.KWI", fixture::buildManager21Part(44));
     fixture::writeFile(dir + "/M21_46.KWI", fixture::buildManager21Part(46));
     for (auto [name, headerSize, count] : {std::tuple{"FC16.MNG", 16, 3},
@@ -113,13 +113,13 @@ int generateCommand(const probe::Args& args) {
                                            {"FC4.MNG", 4, 3},
                                            {"FC99.MNG", 16, 99},
                                            {"FC100.MNG", 16, 100}}) {
-        fixture::FileConSpec spec;
-        spec.headerSize = uint16_t(headerSize);
-        spec.entries = fixture::fileConEntries(count);
-        fixture::writeFile(dir + "/" + name, fixture::buildFileCon(spec));
+        fixture::FileConPlan plan;
+        plan.headerSize = uint16_t(headerSize);
+        plan.entries = fixture::fileConEntries(count);
+        fixture::writeFile(dir + "/" + name, fixture::buildFileCon(plan));
     }
     // The expected result of "--delete 0 --insert 1:0:ALLDATA1.KWI:ALLDATA.KWI:4096" on FC16.MNG.
-    fixture::FileConSpec edited;
+    fixture::FileConPlan edited;
     const auto entries = fixture::fileConEntries(3);
     edited.entries = {entries[1], {0, "ALLDATA1.KWI", "ALLDATA.KWI", 4096}, entries[2]};
     fixture::writeFile(dir + "/FC16_EDITED.MNG", fixture::buildFileCon(edited));

@@ -4,8 +4,8 @@
 
 #include "ProbeCommand.h"
 #include "kiwi/map/KiwiMap.h"
-#include "support/CountingStream.h"
-#include "support/MapWalk.h"
+#include "support/walkers/CountingStream.h"
+#include "support/walkers/MapWalk.h"
 
 namespace {
 

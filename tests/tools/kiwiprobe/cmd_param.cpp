@@ -5,8 +5,8 @@
 #include "ProbeCommand.h"
 #include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/parts/ParamManager.h"
-#include "support/FixtureWriter.h"
-#include "support/ParamFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/ParamFixture.h"
 
 namespace {
 
@@ -127,9 +127,9 @@ int paramCommand(const probe::Args& args) {
 
 int generateCommand(const probe::Args& args) {
     if (!probe::oneArgument(args, "gen-param: give DIR")) return 2;
-    const fixture::ParamPartSpec spec = fixture::standardParamSpec();
-    fixture::writeFile(args[0] + "/PARAM.KWI", fixture::buildParamPart(spec));
-    fixture::writeFile(args[0] + "/PARAMOFS.KWI", fixture::buildParamPart(spec, 64));
+    const fixture::ParamPartPlan plan = fixture::standardParamPlan();
+    fixture::writeFile(args[0] + "/PARAM.KWI", fixture::buildParamPart(plan));
+    fixture::writeFile(args[0] + "/PARAMOFS.KWI", fixture::buildParamPart(plan, 64));
     return 0;
 }
 

@@ -11,7 +11,7 @@
 #include "kiwi/picture/EXPCTManager.h"
 #include "kiwi/picture/GraphicManager.h"
 #include "kiwi/picture/PCT2MNGManager.h"
-#include "support/PictureFixture.h"
+#include "support/fixtures/PictureFixture.h"
 
 namespace {
 const char* const kTypeNames[] = {"clut", "vector", "gif", "bmp", "tiff", "epsf", "rib", "jpeg"};

@@ -7,9 +7,9 @@
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/parts/DicVceManager.h"
 #include "kiwi/parts/RdstmcManager.h"
-#include "support/DicVceFixture.h"
-#include "support/FixtureWriter.h"
-#include "support/RdstmcFixture.h"
+#include "support/fixtures/DicVceFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/RdstmcFixture.h"
 
 namespace {
 

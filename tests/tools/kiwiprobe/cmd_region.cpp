@@ -6,8 +6,8 @@
 #include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/region/RegionManager.h"
-#include "support/FixtureWriter.h"
-#include "support/RegionFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/RegionFixture.h"
 
 namespace {
 
@@ -216,7 +216,7 @@ int regionCommand(const probe::Args& args) {
 int generateCommand(const probe::Args& args) {
     const probe::Args rest = probe::positional(args, {"--embed"});
     if (!probe::oneArgument(rest, "gen-region: give a folder")) return 2;
-    const fixture::RegionImage image = fixture::buildRegionData(fixture::sampleRegionSpec());
+    const fixture::RegionImage image = fixture::buildRegionData(fixture::sampleRegionPlan());
     const std::string path = fixture::writeRegionData(image, rest[0]);
     std::printf("wrote %s bytes %zu\n", path.c_str(), image.bytes.size());
     if (probe::hasFlag(args, "--embed")) {
