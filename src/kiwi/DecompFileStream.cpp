@@ -128,7 +128,7 @@ int64_t TLN_DecompFileStream::ReadAt(int64_t position, void* buffer, int64_t cou
         const int64_t at = position + done;
         const int64_t block = at / blockSize;
         const int64_t within = at - block * blockSize;
-        const BlockCache::Slot& slot = ensureBlock(block);
+        const BlockCache::Block& slot = ensureBlock(block);
         const int64_t n = std::min(count - done, blockSize - within);
         if (within + n > slot.length)
             throw ECompressionError("Compressed block " + std::to_string(block) + " of " + fileName_ +
@@ -148,8 +148,8 @@ int64_t TLN_DecompFileStream::LoadBlock(int64_t index) {
 const uint8_t* TLN_DecompFileStream::CurrentBlockData() const {
     if (!cache_) return nullptr;
     std::lock_guard guard(cacheMutex_);
-    const BlockCache::Slot& slot = cache_->Front();
-    return slot.block >= 0 ? slot.data.get() : nullptr;
+    const BlockCache::Block* current = cache_->Current();
+    return current ? current->data.get() : nullptr;
 }
 
 std::vector<int64_t> TLN_DecompFileStream::SuspectBlocks() const {
@@ -157,14 +157,12 @@ std::vector<int64_t> TLN_DecompFileStream::SuspectBlocks() const {
     return suspectBlocks_;
 }
 
-BlockCache::Slot& TLN_DecompFileStream::ensureBlock(int64_t block) {
-    if (cache_->Touch(block)) return cache_->Front();
-    BlockCache::Slot& slot = cache_->Claim();
-    const int64_t length = decodeBlock(block, slot.data.get());
+const BlockCache::Block& TLN_DecompFileStream::ensureBlock(int64_t block) {
+    if (const BlockCache::Block* held = cache_->Find(block)) return *held;
+    std::unique_ptr<uint8_t[]> data = cache_->Claim();
+    const int64_t length = decodeBlock(block, data.get());
     // Only a block that decoded completely is recorded as held.
-    slot.length = length;
-    slot.block = block;
-    return slot;
+    return cache_->Keep(block, std::move(data), length);
 }
 
 int64_t TLN_DecompFileStream::decodeBlock(int64_t block, uint8_t* destination) {

@@ -3,12 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <mutex>
-#include <unordered_map>
 #include <vector>
 
+#include "kiwi/BoundedLru.h"
 #include "kiwi/Stream.h"
 
 class MapSpanCache {
@@ -54,17 +53,10 @@ private:
         size_t operator()(const Key& key) const;
     };
     struct Entry {
-        Key key;
         std::shared_ptr<TLN_Stream> stream;
         Span span;
     };
 
-    void evict();
-
     mutable std::mutex mutex_;
-    size_t capacity_;
-    size_t held_ = 0;
-    // Most recently used first.
-    std::list<Entry> entries_;
-    std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> index_;
+    BoundedLru<Key, Entry, KeyHash> spans_;
 };
