@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "kiwi/BeCursor.h"
 #include "kiwi/FileNames.h"
 
 namespace {
@@ -14,7 +15,7 @@ constexpr char magic13[8] = {'M', 'C', 'M', 0, 'C', 'M', 'P', 0};
 // Reads a list front to back through a 64 KiB window, so a list of thousands of entries costs a few
 // reads instead of two per entry.
 class ListWindow {
-  public:
+public:
     ListWindow(TLN_Stream& stream, int64_t size) : stream_(stream), size_(size) {}
 
     // Copies count bytes at position; false when they are not all inside the list.
@@ -32,7 +33,7 @@ class ListWindow {
         return true;
     }
 
-  private:
+private:
     static constexpr size_t windowSize = 65536;
     TLN_Stream& stream_;
     int64_t size_;
@@ -49,8 +50,8 @@ std::string cutAtNul(const char* data, size_t count) {
 void parse0506(ListWindow& window, ParsedCmpList& list) {
     uint8_t header[8];
     if (!window.get(0, 4, header)) return; // shorter than its count field: not a list
-    list.entryCount =
-        uint32_t(header[0]) << 24 | uint32_t(header[1]) << 16 | uint32_t(header[2]) << 8 | header[3];
+    const BeCursor fields(header, sizeof header);
+    list.entryCount = fields.u32(0);
     list.valid = list.entryCount < maxEntries0506;
     if (!list.valid) return;
     int64_t position = 4;
@@ -62,10 +63,9 @@ void parse0506(ListWindow& window, ParsedCmpList& list) {
         }
         CmpListEntry entry;
         entry.entryPosition = position;
-        entry.tablePosition = int64_t(uint32_t(header[0]) << 24 | uint32_t(header[1]) << 16 |
-                                      uint32_t(header[2]) << 8 | header[3]);
-        entry.compressionType = uint16_t(header[4] << 8 | header[5]);
-        entry.nameLength = uint16_t(header[6] << 8 | header[7]);
+        entry.tablePosition = int64_t(fields.u32(0));
+        entry.compressionType = fields.u16(4);
+        entry.nameLength = fields.u16(6);
         name.resize(entry.nameLength);
         if (!window.get(position + 8, entry.nameLength, name.data())) {
             list.truncated = true;
@@ -82,7 +82,7 @@ void parse0506(ListWindow& window, ParsedCmpList& list) {
 void parse13(ListWindow& window, ParsedCmpList& list) {
     uint8_t header[10];
     if (!window.get(0, 10, header) || std::memcmp(header, magic13, 8) != 0) return;
-    list.entryCount = uint32_t(header[8] << 8 | header[9]);
+    list.entryCount = BeCursor(header, sizeof header).u16(8);
     list.valid = list.entryCount < maxEntries13;
     if (!list.valid) return;
     int64_t position = 10;

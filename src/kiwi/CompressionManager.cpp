@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "kiwi/BeCursor.h"
 #include "kiwi/CmpFileAccess.h"
 #include "kiwi/FileNames.h"
 #include "kiwi/HandleStream.h"
@@ -15,13 +16,6 @@
 namespace {
 // A block table never needs more blocks than a 4 GiB file has.
 constexpr uint32_t maxBlocks = 65536;
-
-uint32_t be32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-uint16_t be16(const uint8_t* p) {
-    return uint16_t(p[0] << 8 | p[1]);
-}
 
 std::string withSlashes(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -163,8 +157,9 @@ bool TLN_CompressionManager::fillFromTable(TLN_Compression_Record& record) {
     if (got < 12) return false;
     record.tag = std::string(reinterpret_cast<const char*>(header), 4);
     record.tag = record.tag.substr(0, record.tag.find('\0'));
-    record.blockCount = be32(header + 4);
-    record.fileSize = int64_t(be32(header + 8));
+    const BeCursor fields(header, sizeof header);
+    record.blockCount = fields.u32(4);
+    record.fileSize = int64_t(fields.u32(8));
     const int64_t left = listSize - table;
     const int64_t count = record.blockCount;
     if (record.compressionType == CompressionType::BytePair ||
@@ -172,7 +167,7 @@ bool TLN_CompressionManager::fillFromTable(TLN_Compression_Record& record) {
         return count <= maxBlocks && 12 + 6 * count <= left;
     if (CompressionType::isSegmented(record.compressionType)) {
         if (got < 16) return false;
-        const int64_t segments = be32(header + 12);
+        const int64_t segments = fields.u32(12);
         return count <= maxBlocks && 16 + 8 * segments + 2 * count <= left;
     }
     return true;
@@ -186,9 +181,10 @@ int64_t TLN_CompressionManager::ReadEntry(int64_t position, TLN_Compression_Reco
     if (position > listSize - 8 || listStream_->ReadAt(position, header, 8) != 8) return -1;
     CmpListEntry entry;
     entry.entryPosition = position;
-    entry.tablePosition = int64_t(be32(header));
-    entry.compressionType = be16(header + 4);
-    entry.nameLength = be16(header + 6);
+    const BeCursor fields(header, sizeof header);
+    entry.tablePosition = int64_t(fields.u32(0));
+    entry.compressionType = fields.u16(4);
+    entry.nameLength = fields.u16(6);
     if (position + 8 + entry.nameLength > listSize) return -1;
     std::string name(entry.nameLength, '\0');
     if (listStream_->ReadAt(position + 8, name.data(), entry.nameLength) != entry.nameLength) return -1;
@@ -229,16 +225,17 @@ void TLN_CompressionManager::LoadBlockTable(const TLN_Compression_Record& record
         if (got != int64_t(bytes.size())) return;
         sectors_.resize(count);
         sizes_.resize(count);
+        const BeCursor table(bytes.data(), bytes.size());
         for (size_t i = 0; i < count; ++i) {
-            sectors_[i] = be32(&bytes[4 * i]);
-            sizes_[i] = be16(&bytes[4 * count + 2 * i]);
+            sectors_[i] = table.u32(4 * int64_t(i));
+            sizes_[i] = table.u16(4 * int64_t(count) + 2 * int64_t(i));
         }
         return;
     }
     if (!CompressionType::isSegmented(checked.compressionType)) return;
     uint8_t segmentField[4];
     if (underLock(lock_, [&] { return listStream_->ReadAt(table + 12, segmentField, 4); }) != 4) return;
-    const int64_t segments = be32(segmentField);
+    const int64_t segments = BeCursor(segmentField, sizeof segmentField).u32(0);
     // Segments past the block count can never become current.
     const size_t usedSegments = size_t(std::min<int64_t>(segments, int64_t(count) + 1));
     std::vector<uint8_t> segmentBytes(8 * usedSegments);
@@ -253,12 +250,14 @@ void TLN_CompressionManager::LoadBlockTable(const TLN_Compression_Record& record
     sectors_.resize(count);
     sizes_.assign(count, 0);
     size_t current = 0;
+    const BeCursor offsets(bytes.data(), bytes.size());
+    const BeCursor segmentTable(segmentBytes.data(), segmentBytes.size());
     for (size_t i = 0; i < count; ++i) {
-        const uint16_t offset = be16(&bytes[2 * i]);
+        const uint16_t offset = offsets.u16(2 * int64_t(i));
         // The next segment starts at a block whose offset is 0 and whose index is that segment's first.
-        if (offset == 0 && current + 1 < usedSegments && be32(&segmentBytes[8 * (current + 1)]) == i)
+        if (offset == 0 && current + 1 < usedSegments && segmentTable.u32(8 * int64_t(current + 1)) == i)
             ++current;
-        const uint64_t base = usedSegments ? be32(&segmentBytes[8 * current + 4]) : 0;
+        const uint64_t base = usedSegments ? segmentTable.u32(8 * int64_t(current) + 4) : 0;
         sectors_[i] = base + offset;
     }
 }

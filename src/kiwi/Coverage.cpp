@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QImageReader>
 
+#include "kiwi/BeCursor.h"
 #include "kiwi/FileNames.h"
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/OpenKiwiFile.h"
@@ -23,7 +24,8 @@ TLN_Coverage::TLN_Coverage(const std::string& fileName) : fileName_(fileName), f
     std::vector<uint8_t> bytes(size_t(std::min<int64_t>(size, 2 + kMaxItems * 258)));
     bytes.resize(size_t(stream->ReadAt(0, bytes.data(), int64_t(bytes.size()))));
     if (bytes.size() < 2) return;
-    const int count = bytes[0] << 8 | bytes[1];
+    const BeCursor file(bytes.data(), bytes.size());
+    const int count = file.u16(0);
     if (count > kMaxItems) return;
     size_t position = 2;
     for (int i = 0; i < count; ++i) {
@@ -32,7 +34,7 @@ TLN_Coverage::TLN_Coverage(const std::string& fileName) : fileName_(fileName), f
             break;
         }
         TLN_CoverageBMP item;
-        item.Code = uint16_t(bytes[position] << 8 | bytes[position + 1]);
+        item.Code = file.u16(int64_t(position));
         const size_t length = bytes[position + 2];
         position += 3;
         // A name running past the end of the file reads as empty.

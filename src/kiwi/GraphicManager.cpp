@@ -19,7 +19,7 @@ constexpr int kRouteRecordBytes = 18;
 uint16_t readWord(TLN_Stream& stream, int64_t position, int64_t end) {
     uint8_t bytes[2];
     if (position < 0 || end - position < 2 || stream.ReadAt(position, bytes, 2) != 2) return 0;
-    return uint16_t(bytes[0] << 8 | bytes[1]);
+    return BeCursor(bytes, sizeof bytes).u16(0);
 }
 } // namespace
 
