@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "kiwi/BoundedRead.h"
 #include "kiwi/FileNames.h"
 #include "kiwi/KiwiConversions.h"
 #include "kiwi/KiwiErrors.h"
@@ -83,14 +84,7 @@ std::shared_ptr<TLN_Stream> TLN_KiwiMap::openBeside(const std::string& name) {
 }
 
 TLN_KiwiMap::Span TLN_KiwiMap::readSpan(TLN_Stream& stream, int64_t position, int64_t count) {
-    auto bytes = std::make_shared<std::vector<uint8_t>>();
-    if (position < 0 || count <= 0) return bytes;
-    const int64_t size = stream.Size();
-    if (position >= size) return bytes;
-    count = std::min(count, size - position);
-    bytes->resize(size_t(count));
-    bytes->resize(size_t(std::max<int64_t>(0, stream.ReadAt(position, bytes->data(), count))));
-    return bytes;
+    return bounded::readShared(stream, position, count);
 }
 
 void TLN_KiwiMap::readMainMapHeader() {

@@ -21,7 +21,7 @@ TLN_RegionManager::TLN_RegionManager(std::shared_ptr<TLN_Stream> stream, int64_t
 void TLN_RegionManager::readBytes(TLN_Stream& stream, int64_t position, int64_t count,
                                   std::vector<uint8_t>& out) {
     try {
-        out = bounded::readBytes(stream, position, count);
+        bounded::readBytes(stream, position, count, out);
     } catch (const std::exception&) {
         out.clear();
     }
@@ -141,7 +141,7 @@ bool TLN_RegionManager::ReadNodeHeader(TLN_RP_Node_Header& out, int64_t position
     std::vector<uint8_t> bytes;
     readBytes(*stream, position, kRPNodeHeaderFixedSize, bytes);
     if (bytes.size() < size_t(kRPNodeHeaderFixedSize)) return false;
-    const int64_t ranks = int64_t(bytes[6]) << 8 | bytes[7];
+    const int64_t ranks = BeCursor(bytes.data(), bytes.size()).u16(6);
     // readBytes never delivers more than the stream holds, so the rank count cannot inflate the buffer.
     readBytes(*stream, position, kRPNodeHeaderFixedSize + ranks * kRPRankSize, bytes);
     return DecodeRPNodeHeader(BeCursor(bytes.data(), bytes.size()), position, out);
