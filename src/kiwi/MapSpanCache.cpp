@@ -14,8 +14,14 @@ size_t MapSpanCache::KeyHash::operator()(const Key& key) const {
 
 MapSpanCache::Span MapSpanCache::Find(const TLN_Stream* stream, int64_t position, Kind kind, uint32_t tag) {
     std::lock_guard lock(mutex_);
-    const Entry* found = spans_.Find(Key{stream, position, kind, tag});
-    return found ? found->span : nullptr;
+    const Key key{stream, position, kind, tag};
+    const Entry* found = spans_.Find(key);
+    if (!found) return nullptr;
+    if (found->stream.expired()) {
+        spans_.Erase(key);
+        return nullptr;
+    }
+    return found->span;
 }
 
 void MapSpanCache::SetCapacity(size_t capacityBytes) {
@@ -31,7 +37,9 @@ void MapSpanCache::Insert(const std::shared_ptr<TLN_Stream>& stream, int64_t pos
     if (!span || span->size() > spans_.Budget() / 4) return;
     const Key key{stream.get(), position, kind, tag};
     // Another thread read it meanwhile, or a longer span of the same place replaces a shorter one.
-    if (const Entry* held = spans_.Peek(key); held && held->span->size() >= span->size()) return;
+    if (const Entry* held = spans_.Peek(key);
+        held && !held->stream.expired() && held->span->size() >= span->size())
+        return;
     spans_.Insert(key, Entry{stream, std::move(span)});
 }
 

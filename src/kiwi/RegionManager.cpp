@@ -82,17 +82,13 @@ std::string TLN_RegionManager::resolveFrameFile(const std::string& name) const {
 
 std::shared_ptr<TLN_Stream> TLN_RegionManager::FrameStream(const std::string& frameFile) const {
     if (frameFile.empty()) return stream_;
-    std::lock_guard lock(mutex_);
-    const auto found = frameStreams_.find(frameFile);
-    if (found != frameStreams_.end()) return found->second;
-    std::shared_ptr<TLN_Stream> stream;
-    try {
-        stream = OpenKiwiFile(frameFile);
-    } catch (const std::exception&) {
-        stream = nullptr; // remembered, so a missing file is not probed again
-    }
-    frameStreams_[frameFile] = stream;
-    return stream;
+    return frameStreams_.Get(frameFile, [&]() -> std::shared_ptr<TLN_Stream> {
+        try {
+            return OpenKiwiFile(frameFile);
+        } catch (const std::exception&) {
+            return nullptr; // remembered, so a missing file is not probed again
+        }
+    });
 }
 
 bool TLN_RegionManager::ReadRegionRecord(int level, int region, TLN_Region_Manag_Record& out) const {
