@@ -14,7 +14,7 @@ namespace {
 // deliver stay 0.
 template <size_t N> struct FieldBytes {
     uint8_t bytes[N] = {};
-    FieldBytes(TLN_Stream& stream, int64_t position) { stream.ReadAt(position, bytes, N); }
+    FieldBytes(TLN_Stream& stream, int64_t position) { bounded::readInto(stream, position, bytes, N); }
     BeCursor cursor() const { return BeCursor(bytes, N); }
 };
 } // namespace
@@ -58,7 +58,7 @@ TLN_NamedPointRecord ReadNamedPointRecord(TLN_Stream& stream, int64_t position) 
 std::string ReadFixedString(TLN_Stream& stream, int64_t position, int length) {
     if (length <= 0) return {};
     std::vector<uint8_t> bytes(size_t(length), 0);
-    stream.ReadAt(position, bytes.data(), length);
+    bounded::readInto(stream, position, bytes.data(), length);
     return BeCursor(bytes.data(), bytes.size()).fixedString(0, length);
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "kiwi/BeCursor.h"
+#include "kiwi/BoundedRead.h"
 #include "kiwi/FileNames.h"
 
 namespace {
@@ -22,11 +23,12 @@ public:
     bool get(int64_t position, int64_t count, void* out) {
         if (position < 0 || count < 0 || position > size_ || count > size_ - position) return false;
         if (count == 0) return true;
-        if (count > int64_t(windowSize)) return stream_.ReadAt(position, out, count) == count;
+        if (count > int64_t(windowSize)) return bounded::readInto(stream_, position, out, count) == count;
         if (start_ < 0 || position < start_ || position + count > start_ + int64_t(filled_)) {
             buffer_.resize(windowSize);
             start_ = position;
-            filled_ = size_t(std::max<int64_t>(0, stream_.ReadAt(position, buffer_.data(), windowSize)));
+            filled_ = size_t(
+                std::max<int64_t>(0, bounded::readInto(stream_, position, buffer_.data(), windowSize)));
             if (position + count > start_ + int64_t(filled_)) return false;
         }
         std::memcpy(out, buffer_.data() + (position - start_), size_t(count));

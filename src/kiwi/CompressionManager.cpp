@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "kiwi/BeCursor.h"
+#include "kiwi/BoundedRead.h"
 #include "kiwi/CmpFileAccess.h"
 #include "kiwi/FileNames.h"
 #include "kiwi/HandleStream.h"
@@ -153,7 +154,7 @@ bool TLN_CompressionManager::fillFromTable(TLN_Compression_Record& record) {
     const int64_t listSize = list_ ? list_->listSize : listStream_->Size();
     const int64_t table = record.tablePosition;
     uint8_t header[16] = {};
-    const int64_t got = underLock(lock_, [&] { return listStream_->ReadAt(table, header, 16); });
+    const int64_t got = underLock(lock_, [&] { return bounded::readInto(*listStream_, table, header, 16); });
     if (got < 12) return false;
     record.tag = std::string(reinterpret_cast<const char*>(header), 4);
     record.tag = record.tag.substr(0, record.tag.find('\0'));
@@ -178,7 +179,7 @@ int64_t TLN_CompressionManager::ReadEntry(int64_t position, TLN_Compression_Reco
     if (!listStream_ || position < 0) return -1;
     const int64_t listSize = list_ ? list_->listSize : listStream_->Size();
     uint8_t header[8];
-    if (position > listSize - 8 || listStream_->ReadAt(position, header, 8) != 8) return -1;
+    if (position > listSize - 8 || bounded::readInto(*listStream_, position, header, 8) != 8) return -1;
     CmpListEntry entry;
     entry.entryPosition = position;
     const BeCursor fields(header, sizeof header);
@@ -187,7 +188,8 @@ int64_t TLN_CompressionManager::ReadEntry(int64_t position, TLN_Compression_Reco
     entry.nameLength = fields.u16(6);
     if (position + 8 + entry.nameLength > listSize) return -1;
     std::string name(entry.nameLength, '\0');
-    if (listStream_->ReadAt(position + 8, name.data(), entry.nameLength) != entry.nameLength) return -1;
+    if (bounded::readInto(*listStream_, position + 8, name.data(), entry.nameLength) != entry.nameLength)
+        return -1;
     entry.name = name.substr(0, name.find('\0'));
     fillEntry(entry, record, false);
     return position + 8 + entry.nameLength + (entry.nameLength & 1);
@@ -220,8 +222,9 @@ void TLN_CompressionManager::LoadBlockTable(const TLN_Compression_Record& record
     if (checked.compressionType == CompressionType::BytePair ||
         checked.compressionType == CompressionType::Gzip) {
         bytes.resize(6 * count);
-        const int64_t got = underLock(
-            lock_, [&] { return listStream_->ReadAt(table + 12, bytes.data(), int64_t(bytes.size())); });
+        const int64_t got = underLock(lock_, [&] {
+            return bounded::readInto(*listStream_, table + 12, bytes.data(), int64_t(bytes.size()));
+        });
         if (got != int64_t(bytes.size())) return;
         sectors_.resize(count);
         sizes_.resize(count);
@@ -234,17 +237,18 @@ void TLN_CompressionManager::LoadBlockTable(const TLN_Compression_Record& record
     }
     if (!CompressionType::isSegmented(checked.compressionType)) return;
     uint8_t segmentField[4];
-    if (underLock(lock_, [&] { return listStream_->ReadAt(table + 12, segmentField, 4); }) != 4) return;
+    if (underLock(lock_, [&] { return bounded::readInto(*listStream_, table + 12, segmentField, 4); }) != 4)
+        return;
     const int64_t segments = BeCursor(segmentField, sizeof segmentField).u32(0);
     // Segments past the block count can never become current.
     const size_t usedSegments = size_t(std::min<int64_t>(segments, int64_t(count) + 1));
     std::vector<uint8_t> segmentBytes(8 * usedSegments);
     bytes.resize(2 * count);
     const bool complete = underLock(lock_, [&] {
-        return listStream_->ReadAt(table + 16, segmentBytes.data(), int64_t(segmentBytes.size())) ==
-                   int64_t(segmentBytes.size()) &&
-               listStream_->ReadAt(table + 16 + 8 * segments, bytes.data(), int64_t(bytes.size())) ==
-                   int64_t(bytes.size());
+        return bounded::readInto(*listStream_, table + 16, segmentBytes.data(),
+                                 int64_t(segmentBytes.size())) == int64_t(segmentBytes.size()) &&
+               bounded::readInto(*listStream_, table + 16 + 8 * segments, bytes.data(),
+                                 int64_t(bytes.size())) == int64_t(bytes.size());
     });
     if (!complete) return;
     sectors_.resize(count);

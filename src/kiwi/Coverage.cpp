@@ -6,6 +6,7 @@
 #include <QImageReader>
 
 #include "kiwi/BeCursor.h"
+#include "kiwi/BoundedRead.h"
 #include "kiwi/FileNames.h"
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/OpenKiwiFile.h"
@@ -22,7 +23,7 @@ TLN_Coverage::TLN_Coverage(const std::string& fileName) : fileName_(fileName), f
     const int64_t size = stream->Size();
     // The file is small (at most 255 records of at most 258 bytes): read it whole.
     std::vector<uint8_t> bytes(size_t(std::min<int64_t>(size, 2 + kMaxItems * 258)));
-    bytes.resize(size_t(stream->ReadAt(0, bytes.data(), int64_t(bytes.size()))));
+    bytes.resize(size_t(bounded::readInto(*stream, 0, bytes.data(), int64_t(bytes.size()))));
     if (bytes.size() < 2) return;
     const BeCursor file(bytes.data(), bytes.size());
     const int count = file.u16(0);
@@ -64,7 +65,7 @@ bool TLN_Coverage::LoadPicture(const std::string& name, QImage& picture) const {
         const int64_t size = stream->Size();
         if (size <= 0 || size > kMaxPictureFileBytes) return false;
         bytes.resize(qsizetype(size));
-        bytes.resize(qsizetype(stream->ReadAt(0, bytes.data(), size)));
+        bytes.resize(qsizetype(bounded::readInto(*stream, 0, bytes.data(), size)));
     } catch (const KiwiError&) {
         return false;
     }

@@ -9,6 +9,7 @@
 
 #include <gif_lib.h>
 
+#include "kiwi/BoundedRead.h"
 #include "kiwi/ImageLimits.h"
 
 namespace {
@@ -26,7 +27,7 @@ int readFromStream(GifFileType* gif, GifByteType* buffer, int count) {
     if (wanted <= 0 || source->failure) return 0;
     try {
         const int64_t delivered =
-            std::max<int64_t>(source->stream->ReadAt(source->position, buffer, wanted), 0);
+            std::max<int64_t>(bounded::readInto(*source->stream, source->position, buffer, wanted), 0);
         source->position += delivered;
         return int(delivered);
     } catch (...) {

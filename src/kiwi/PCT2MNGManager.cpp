@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "kiwi/BeCursor.h"
+#include "kiwi/BoundedRead.h"
 #include "kiwi/FileManager.h"
 #include "kiwi/FileNames.h"
 #include "kiwi/KiwiErrors.h"
@@ -32,7 +33,8 @@ void TLN_PCT2MNGManager::readList() {
     try {
         // The list is at most 10 + 19 × 24 bytes: read it in one piece.
         uint8_t bytes[kFirstEntry + kMaxEntries * kEntryBytes] = {};
-        const int64_t delivered = std::max<int64_t>(stream_->ReadAt(base_, bytes, sizeof bytes), 0);
+        const int64_t delivered =
+            std::max<int64_t>(bounded::readInto(*stream_, base_, bytes, sizeof bytes), 0);
         const BeCursor c(bytes, size_t(delivered));
         const uint32_t signature =
             uint32_t(c.u8(0)) | uint32_t(c.u8(1)) << 8 | uint32_t(c.u8(2)) << 16 | uint32_t(c.u8(3)) << 24;

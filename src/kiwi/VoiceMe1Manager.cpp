@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "kiwi/BigEndianIO.h"
+#include "kiwi/BoundedRead.h"
 #include "kiwi/KiwiConversions.h"
 #include "kiwi/KiwiErrors.h"
 #include "kiwi/VoiceAdpcm.h"
@@ -120,7 +121,7 @@ std::vector<int16_t> TLN_VoiceMe1Manager::DecodeVoiceSamples(int entry, int voic
             const int64_t step = std::min(kBlocksPerRead, blocks - done);
             buffer.resize(size_t(step) * kMeBlockBytes);
             const int64_t at = header.DataPosition + done * int64_t(kMeBlockBytes);
-            const int64_t delivered = stream_->ReadAt(at, buffer.data(), int64_t(buffer.size()));
+            const int64_t delivered = bounded::readInto(*stream_, at, buffer.data(), int64_t(buffer.size()));
             DecodeMeAdpcm(buffer.data(), size_t(std::max<int64_t>(delivered, 0)), history, samples);
             if (delivered < int64_t(buffer.size())) {
                 complete = false;
