@@ -3,30 +3,26 @@
 
 #include <algorithm>
 
-BlockCache::BlockCache(int slots) : slots_(size_t(std::max(slots, 1))) {
-    order_.resize(slots_.size());
-    // Entry k starts with slot slots-1-k.
-    for (size_t k = 0; k < order_.size(); ++k)
-        order_[k] = int(order_.size() - 1 - k);
+BlockCache::BlockCache(int slots)
+    : slots_(std::max(slots, 1)),
+      blocks_(size_t(slots_) * size_t(blockSize), [](const Block&) { return size_t(blockSize); }) {}
+
+const BlockCache::Block* BlockCache::Find(int64_t block) {
+    if (block < 0) return nullptr;
+    const Block* held = blocks_.Find(block);
+    if (held) current_ = held;
+    return held;
 }
 
-bool BlockCache::Touch(int64_t block) {
-    if (block < 0) return false; // empty slots hold -1
-    if (Front().block == block) return true;
-    for (size_t k = 1; k < order_.size(); ++k) {
-        if (slots_[size_t(order_[k])].block == block) {
-            std::swap(order_[0], order_[k]);
-            return true;
-        }
-    }
-    return false;
+std::unique_ptr<uint8_t[]> BlockCache::Claim() {
+    current_ = nullptr;
+    if (blocks_.Count() >= size_t(slots_))
+        if (auto oldest = blocks_.TakeOldest(); oldest && oldest->data) return std::move(oldest->data);
+    return std::make_unique_for_overwrite<uint8_t[]>(size_t(blockSize));
 }
 
-BlockCache::Slot& BlockCache::Claim() {
-    std::rotate(order_.begin(), order_.end() - 1, order_.end());
-    Slot& slot = Front();
-    slot.block = -1;
-    slot.length = 0;
-    if (!slot.data) slot.data = std::make_unique_for_overwrite<uint8_t[]>(size_t(blockSize));
-    return slot;
+const BlockCache::Block& BlockCache::Keep(int64_t block, std::unique_ptr<uint8_t[]> data, int64_t length) {
+    const Block& kept = blocks_.Insert(block, Block{std::move(data), length});
+    current_ = &kept;
+    return kept;
 }

@@ -1,6 +1,7 @@
 // Byte-pair decoding, iterative and bounded.
 #include "kiwi/cmp/BpeDecoder.h"
 
+#include "kiwi/core/BeCursor.h"
 #include "kiwi/core/KiwiErrors.h"
 
 namespace {
@@ -40,7 +41,7 @@ size_t BpeDecoder::Decode(const uint8_t* input, size_t inputSize, uint8_t* outpu
         size_t packed = 0;
         if (c == 256) {
             if (in + 2 > inputSize) tableReadError();
-            packed = size_t(input[in] << 8 | input[in + 1]);
+            packed = BeCursor(input + in, 2).u16(0);
             in += 2;
         }
         // Packed bytes past the block's end are not there to expand.

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "kiwi/core/BeCursor.h"
 #include "kiwi/core/FileNames.h"
+#include "kiwi/io/BoundedRead.h"
 
 namespace {
 constexpr uint32_t maxEntries0506 = 10000; // a list with this many entries or more is invalid
@@ -21,11 +23,12 @@ public:
     bool get(int64_t position, int64_t count, void* out) {
         if (position < 0 || count < 0 || position > size_ || count > size_ - position) return false;
         if (count == 0) return true;
-        if (count > int64_t(windowSize)) return stream_.ReadAt(position, out, count) == count;
+        if (count > int64_t(windowSize)) return bounded::readInto(stream_, position, out, count) == count;
         if (start_ < 0 || position < start_ || position + count > start_ + int64_t(filled_)) {
             buffer_.resize(windowSize);
             start_ = position;
-            filled_ = size_t(std::max<int64_t>(0, stream_.ReadAt(position, buffer_.data(), windowSize)));
+            filled_ = size_t(
+                std::max<int64_t>(0, bounded::readInto(stream_, position, buffer_.data(), windowSize)));
             if (position + count > start_ + int64_t(filled_)) return false;
         }
         std::memcpy(out, buffer_.data() + (position - start_), size_t(count));
@@ -49,8 +52,8 @@ std::string cutAtNul(const char* data, size_t count) {
 void parse0506(ListWindow& window, ParsedCmpList& list) {
     uint8_t header[8];
     if (!window.get(0, 4, header)) return; // shorter than its count field: not a list
-    list.entryCount =
-        uint32_t(header[0]) << 24 | uint32_t(header[1]) << 16 | uint32_t(header[2]) << 8 | header[3];
+    const BeCursor fields(header, sizeof header);
+    list.entryCount = fields.u32(0);
     list.valid = list.entryCount < maxEntries0506;
     if (!list.valid) return;
     int64_t position = 4;
@@ -62,10 +65,9 @@ void parse0506(ListWindow& window, ParsedCmpList& list) {
         }
         CmpListEntry entry;
         entry.entryPosition = position;
-        entry.tablePosition = int64_t(uint32_t(header[0]) << 24 | uint32_t(header[1]) << 16 |
-                                      uint32_t(header[2]) << 8 | header[3]);
-        entry.compressionType = uint16_t(header[4] << 8 | header[5]);
-        entry.nameLength = uint16_t(header[6] << 8 | header[7]);
+        entry.tablePosition = int64_t(fields.u32(0));
+        entry.compressionType = fields.u16(4);
+        entry.nameLength = fields.u16(6);
         name.resize(entry.nameLength);
         if (!window.get(position + 8, entry.nameLength, name.data())) {
             list.truncated = true;
@@ -82,7 +84,7 @@ void parse0506(ListWindow& window, ParsedCmpList& list) {
 void parse13(ListWindow& window, ParsedCmpList& list) {
     uint8_t header[10];
     if (!window.get(0, 10, header) || std::memcmp(header, magic13, 8) != 0) return;
-    list.entryCount = uint32_t(header[8] << 8 | header[9]);
+    list.entryCount = BeCursor(header, sizeof header).u16(8);
     list.valid = list.entryCount < maxEntries13;
     if (!list.valid) return;
     int64_t position = 10;

@@ -8,20 +8,15 @@
 #include <unistd.h>
 
 #include "kiwi/cmp/CmpFileAccess.h"
+#include "kiwi/core/BeCursor.h"
 #include "kiwi/core/FileNames.h"
 #include "kiwi/core/KiwiErrors.h"
+#include "kiwi/io/BoundedRead.h"
 #include "kiwi/io/HandleStream.h"
 
 namespace {
 // A block table never needs more blocks than a 4 GiB file has.
 constexpr uint32_t maxBlocks = 65536;
-
-uint32_t be32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-uint16_t be16(const uint8_t* p) {
-    return uint16_t(p[0] << 8 | p[1]);
-}
 
 std::string withSlashes(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -159,12 +154,13 @@ bool TLN_CompressionManager::fillFromTable(TLN_Compression_Record& record) {
     const int64_t listSize = list_ ? list_->listSize : listStream_->Size();
     const int64_t table = record.tablePosition;
     uint8_t header[16] = {};
-    const int64_t got = underLock(lock_, [&] { return listStream_->ReadAt(table, header, 16); });
+    const int64_t got = underLock(lock_, [&] { return bounded::readInto(*listStream_, table, header, 16); });
     if (got < 12) return false;
     record.tag = std::string(reinterpret_cast<const char*>(header), 4);
     record.tag = record.tag.substr(0, record.tag.find('\0'));
-    record.blockCount = be32(header + 4);
-    record.fileSize = int64_t(be32(header + 8));
+    const BeCursor fields(header, sizeof header);
+    record.blockCount = fields.u32(4);
+    record.fileSize = int64_t(fields.u32(8));
     const int64_t left = listSize - table;
     const int64_t count = record.blockCount;
     if (record.compressionType == CompressionType::BytePair ||
@@ -172,7 +168,7 @@ bool TLN_CompressionManager::fillFromTable(TLN_Compression_Record& record) {
         return count <= maxBlocks && 12 + 6 * count <= left;
     if (CompressionType::isSegmented(record.compressionType)) {
         if (got < 16) return false;
-        const int64_t segments = be32(header + 12);
+        const int64_t segments = fields.u32(12);
         return count <= maxBlocks && 16 + 8 * segments + 2 * count <= left;
     }
     return true;
@@ -183,15 +179,17 @@ int64_t TLN_CompressionManager::ReadEntry(int64_t position, TLN_Compression_Reco
     if (!listStream_ || position < 0) return -1;
     const int64_t listSize = list_ ? list_->listSize : listStream_->Size();
     uint8_t header[8];
-    if (position > listSize - 8 || listStream_->ReadAt(position, header, 8) != 8) return -1;
+    if (position > listSize - 8 || bounded::readInto(*listStream_, position, header, 8) != 8) return -1;
     CmpListEntry entry;
     entry.entryPosition = position;
-    entry.tablePosition = int64_t(be32(header));
-    entry.compressionType = be16(header + 4);
-    entry.nameLength = be16(header + 6);
+    const BeCursor fields(header, sizeof header);
+    entry.tablePosition = int64_t(fields.u32(0));
+    entry.compressionType = fields.u16(4);
+    entry.nameLength = fields.u16(6);
     if (position + 8 + entry.nameLength > listSize) return -1;
     std::string name(entry.nameLength, '\0');
-    if (listStream_->ReadAt(position + 8, name.data(), entry.nameLength) != entry.nameLength) return -1;
+    if (bounded::readInto(*listStream_, position + 8, name.data(), entry.nameLength) != entry.nameLength)
+        return -1;
     entry.name = name.substr(0, name.find('\0'));
     fillEntry(entry, record, false);
     return position + 8 + entry.nameLength + (entry.nameLength & 1);
@@ -224,41 +222,46 @@ void TLN_CompressionManager::LoadBlockTable(const TLN_Compression_Record& record
     if (checked.compressionType == CompressionType::BytePair ||
         checked.compressionType == CompressionType::Gzip) {
         bytes.resize(6 * count);
-        const int64_t got = underLock(
-            lock_, [&] { return listStream_->ReadAt(table + 12, bytes.data(), int64_t(bytes.size())); });
+        const int64_t got = underLock(lock_, [&] {
+            return bounded::readInto(*listStream_, table + 12, bytes.data(), int64_t(bytes.size()));
+        });
         if (got != int64_t(bytes.size())) return;
         sectors_.resize(count);
         sizes_.resize(count);
+        const BeCursor entries(bytes.data(), bytes.size());
         for (size_t i = 0; i < count; ++i) {
-            sectors_[i] = be32(&bytes[4 * i]);
-            sizes_[i] = be16(&bytes[4 * count + 2 * i]);
+            sectors_[i] = entries.u32(4 * int64_t(i));
+            sizes_[i] = entries.u16(4 * int64_t(count) + 2 * int64_t(i));
         }
         return;
     }
     if (!CompressionType::isSegmented(checked.compressionType)) return;
     uint8_t segmentField[4];
-    if (underLock(lock_, [&] { return listStream_->ReadAt(table + 12, segmentField, 4); }) != 4) return;
-    const int64_t segments = be32(segmentField);
+    if (underLock(lock_, [&] { return bounded::readInto(*listStream_, table + 12, segmentField, 4); }) != 4)
+        return;
+    const int64_t segments = BeCursor(segmentField, sizeof segmentField).u32(0);
     // Segments past the block count can never become current.
     const size_t usedSegments = size_t(std::min<int64_t>(segments, int64_t(count) + 1));
     std::vector<uint8_t> segmentBytes(8 * usedSegments);
     bytes.resize(2 * count);
     const bool complete = underLock(lock_, [&] {
-        return listStream_->ReadAt(table + 16, segmentBytes.data(), int64_t(segmentBytes.size())) ==
-                   int64_t(segmentBytes.size()) &&
-               listStream_->ReadAt(table + 16 + 8 * segments, bytes.data(), int64_t(bytes.size())) ==
-                   int64_t(bytes.size());
+        return bounded::readInto(*listStream_, table + 16, segmentBytes.data(),
+                                 int64_t(segmentBytes.size())) == int64_t(segmentBytes.size()) &&
+               bounded::readInto(*listStream_, table + 16 + 8 * segments, bytes.data(),
+                                 int64_t(bytes.size())) == int64_t(bytes.size());
     });
     if (!complete) return;
     sectors_.resize(count);
     sizes_.assign(count, 0);
     size_t current = 0;
+    const BeCursor offsets(bytes.data(), bytes.size());
+    const BeCursor segmentTable(segmentBytes.data(), segmentBytes.size());
     for (size_t i = 0; i < count; ++i) {
-        const uint16_t offset = be16(&bytes[2 * i]);
+        const uint16_t offset = offsets.u16(2 * int64_t(i));
         // The next segment starts at a block whose offset is 0 and whose index is that segment's first.
-        if (offset == 0 && current + 1 < usedSegments && be32(&segmentBytes[8 * (current + 1)]) == i)
+        if (offset == 0 && current + 1 < usedSegments && segmentTable.u32(8 * int64_t(current + 1)) == i)
             ++current;
-        const uint64_t base = usedSegments ? be32(&segmentBytes[8 * current + 4]) : 0;
+        const uint64_t base = usedSegments ? segmentTable.u32(8 * int64_t(current) + 4) : 0;
         sectors_[i] = base + offset;
     }
 }

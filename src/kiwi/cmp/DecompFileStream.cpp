@@ -6,18 +6,12 @@
 
 #include "kiwi/cmp/CmpFileAccess.h"
 #include "kiwi/cmp/CmpListSearch.h"
+#include "kiwi/core/BeCursor.h"
 #include "kiwi/core/KiwiErrors.h"
 
 namespace {
 constexpr int64_t oneSlotLimit = 0x400000;       // 4 MiB
 constexpr int64_t sixteenSlotLimit = 0x40000000; // 1 GiB
-
-uint32_t be32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-uint16_t be16(const uint8_t* p) {
-    return uint16_t(p[0] << 8 | p[1]);
-}
 } // namespace
 
 TLN_DecompFileStream::TLN_DecompFileStream(const std::string& fileName, std::mutex* lock)
@@ -76,19 +70,20 @@ void TLN_DecompFileStream::open(bool lockedVariant) {
 bool TLN_DecompFileStream::readZlibHeader() {
     uint8_t header[18];
     if (data_->ReadAt(0, header, 18) != 18) return false;
-    if (std::memcmp(header, "CMP\0", 4) != 0 || be16(header + 8) != 2 || be16(header + 14) != 4096)
-        return false;
-    const int64_t base = be32(header + 4);
-    const int64_t size = be32(header + 10);
-    const size_t count = be16(header + 16);
+    const BeCursor fields(header, sizeof header);
+    if (std::memcmp(header, "CMP\0", 4) != 0 || fields.u16(8) != 2 || fields.u16(14) != 4096) return false;
+    const int64_t base = fields.u32(4);
+    const int64_t size = fields.u32(10);
+    const size_t count = fields.u16(16);
     // Enough blocks for the size, all offsets inside the data file and in order; checked before any
     // offset is used, so a bad header can never produce a negative block length.
     if (int64_t(count) * blockSize < size || 18 + 4 * int64_t(count) > dataSize_) return false;
-    std::vector<uint8_t> fields(4 * count);
-    if (data_->ReadAt(18, fields.data(), int64_t(fields.size())) != int64_t(fields.size())) return false;
+    std::vector<uint8_t> table(4 * count);
+    if (data_->ReadAt(18, table.data(), int64_t(table.size())) != int64_t(table.size())) return false;
+    const BeCursor entries(table.data(), table.size());
     std::vector<int64_t> offsets(count);
     for (size_t i = 0; i < count; ++i) {
-        offsets[i] = base + be32(&fields[4 * i]);
+        offsets[i] = base + entries.u32(4 * int64_t(i));
         if (offsets[i] > dataSize_ || (i > 0 && offsets[i] < offsets[i - 1])) return false;
     }
     blockOffsets_ = std::move(offsets);
@@ -128,7 +123,7 @@ int64_t TLN_DecompFileStream::ReadAt(int64_t position, void* buffer, int64_t cou
         const int64_t at = position + done;
         const int64_t block = at / blockSize;
         const int64_t within = at - block * blockSize;
-        const BlockCache::Slot& slot = ensureBlock(block);
+        const BlockCache::Block& slot = ensureBlock(block);
         const int64_t n = std::min(count - done, blockSize - within);
         if (within + n > slot.length)
             throw ECompressionError("Compressed block " + std::to_string(block) + " of " + fileName_ +
@@ -148,8 +143,8 @@ int64_t TLN_DecompFileStream::LoadBlock(int64_t index) {
 const uint8_t* TLN_DecompFileStream::CurrentBlockData() const {
     if (!cache_) return nullptr;
     std::lock_guard guard(cacheMutex_);
-    const BlockCache::Slot& slot = cache_->Front();
-    return slot.block >= 0 ? slot.data.get() : nullptr;
+    const BlockCache::Block* current = cache_->Current();
+    return current ? current->data.get() : nullptr;
 }
 
 std::vector<int64_t> TLN_DecompFileStream::SuspectBlocks() const {
@@ -157,14 +152,12 @@ std::vector<int64_t> TLN_DecompFileStream::SuspectBlocks() const {
     return suspectBlocks_;
 }
 
-BlockCache::Slot& TLN_DecompFileStream::ensureBlock(int64_t block) {
-    if (cache_->Touch(block)) return cache_->Front();
-    BlockCache::Slot& slot = cache_->Claim();
-    const int64_t length = decodeBlock(block, slot.data.get());
+const BlockCache::Block& TLN_DecompFileStream::ensureBlock(int64_t block) {
+    if (const BlockCache::Block* held = cache_->Find(block)) return *held;
+    std::unique_ptr<uint8_t[]> data = cache_->Claim();
+    const int64_t length = decodeBlock(block, data.get());
     // Only a block that decoded completely is recorded as held.
-    slot.length = length;
-    slot.block = block;
-    return slot;
+    return cache_->Keep(block, std::move(data), length);
 }
 
 int64_t TLN_DecompFileStream::decodeBlock(int64_t block, uint8_t* destination) {
@@ -202,7 +195,7 @@ int64_t TLN_DecompFileStream::decodeBlock(int64_t block, uint8_t* destination) {
             // The compressed size precedes the block.
             uint8_t field[2];
             if (readData(offset, field, 2) != 2) throw missing();
-            size = be16(field);
+            size = BeCursor(field, sizeof field).u16(0);
             offset += 2;
         }
     }

@@ -68,7 +68,7 @@ private:
     TLN_DecompFileStream(const std::string& fileName, std::mutex* lock);
     void open(bool lockedVariant);
     bool readZlibHeader();
-    BlockCache::Slot& ensureBlock(int64_t block);
+    const BlockCache::Block& ensureBlock(int64_t block);
     int64_t decodeBlock(int64_t block, uint8_t* destination);
     int64_t readData(int64_t position, void* buffer, int64_t count);
     uint8_t* scratch(size_t size);

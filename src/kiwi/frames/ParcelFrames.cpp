@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "kiwi/io/BoundedRead.h"
 #include "kiwi/map/KiwiMap.h"
 
 namespace {
@@ -12,34 +13,13 @@ using Span = MapSpanCache::Span;
 // A route guidance frame whose size the header does not give is read this far.
 constexpr int64_t kRouteGuidanceFallbackRead = 2048;
 
-// Frames up to this size (all a parcel record can state) are read without asking the stream's size first,
-// which may cost a system call; the read's own count tells where the stream ends.
-constexpr int64_t kUncheckedRead = 65535 * 32;
-
-Span readWhole(TLN_Stream& stream, int64_t position, int64_t count) {
-    auto bytes = std::make_shared<std::vector<uint8_t>>();
-    if (position < 0 || count <= 0) return bytes;
-    if (count > kUncheckedRead) {
-        const int64_t size = stream.Size();
-        if (position >= size) return bytes;
-        count = std::min(count, size - position);
-    }
-    bytes->resize(size_t(count));
-    const int64_t delivered = std::clamp<int64_t>(stream.ReadAt(position, bytes->data(), count), 0, count);
-    if (delivered < count) {
-        bytes->resize(size_t(delivered));
-        bytes->shrink_to_fit();
-    }
-    return bytes;
-}
-
 Span cached(TLN_KiwiMap& map, const std::shared_ptr<TLN_Stream>& stream, int64_t position, int64_t count,
             MapSpanCache::Kind kind) {
     MapSpanCache& cache = map.SpanCache();
     // The tag separates reads of different lengths at one position (a damaged list can give them).
     const uint32_t tag = uint32_t(count);
     if (Span span = cache.Find(stream.get(), position, kind, tag)) return span;
-    Span span = readWhole(*stream, position, count);
+    Span span = bounded::readShared(*stream, position, count);
     cache.Insert(stream, position, kind, span, tag);
     return span;
 }

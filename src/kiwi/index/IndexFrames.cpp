@@ -7,6 +7,7 @@
 
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/index/IndexSpan.h"
+#include "kiwi/io/BoundedRead.h"
 
 namespace {
 
@@ -240,7 +241,7 @@ void TLN_IndexManager::ReadKeyText(TLN_Stream& stream, int64_t position,
             break;
         // Bytes past the end of the stream read as 0, as every field read does.
         uint8_t value[4] = {0, 0, 0, 0};
-        if (position >= 0) stream.ReadAt(position + width, value, bytes);
+        if (position >= 0) bounded::readInto(stream, position + width, value, bytes);
         char digits[3];
         for (int b = 0; b < bytes; ++b) {
             std::snprintf(digits, sizeof digits, "%02X", value[b]);

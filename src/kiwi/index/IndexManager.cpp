@@ -19,7 +19,6 @@ constexpr int64_t kShortestExpansionRecord = 32;
 // filling memory with positions and from being stepped through for minutes.
 constexpr uint32_t kExpansionRecordLimit = 65536;
 // Data file streams kept open for repeated reads.
-constexpr size_t kOpenDataFileLimit = 16;
 
 // The name a stream was opened with, which for an image entry still carries its folder.
 std::string openedNameOf(const TLN_Stream& stream) {
@@ -252,28 +251,27 @@ bool TLN_IndexManager::DataFileExists(const std::string& name) const {
     return resolveInFolder(folder_, *bare).has_value();
 }
 
-std::shared_ptr<TLN_Stream> TLN_IndexManager::OpenDataFile(const std::string& name) {
+std::string TLN_IndexManager::locateDataFile(const std::string& name) const {
     const std::string missing = "File " + name + " does not exist!";
     const std::optional<std::string> bare = safeBareName(name);
     if (!bare) throw EIndexDataFileMissing(missing);
     if (IsISOImageOpen()) {
         if (!ISOFileExists(dataFilePath(*bare))) throw EIndexDataFileMissing(missing);
-        return OpenKiwiFile(dataFilePath(*bare));
+        return dataFilePath(*bare);
     }
     const std::optional<std::string> path = resolveInFolder(folder_, *bare);
     if (!path) throw EIndexDataFileMissing(missing);
-    return OpenKiwiFile(*path);
+    return *path;
+}
+
+std::shared_ptr<TLN_Stream> TLN_IndexManager::OpenDataFile(const std::string& name) {
+    return OpenKiwiFile(locateDataFile(name));
 }
 
 TLN_IndexManager::FileContext TLN_IndexManager::contextFor(const std::string& fileName) {
     if (fileName.empty()) return FileContext{stream_, std::string(), base_};
-    std::lock_guard<std::mutex> lock(dataFilesMutex_);
-    auto found = dataFiles_.find(fileName);
-    if (found == dataFiles_.end()) {
-        if (dataFiles_.size() >= kOpenDataFileLimit) dataFiles_.clear();
-        found = dataFiles_.emplace(fileName, OpenDataFile(fileName)).first;
-    }
-    return FileContext{found->second, fileName, 0};
+    const std::string path = locateDataFile(fileName);
+    return FileContext{dataFiles_.Get(path, [&] { return OpenKiwiFile(path); }), fileName, 0};
 }
 
 QString TLN_IndexManager::GetZoneName(uint32_t code) const {

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "kiwi/core/KiwiErrors.h"
+#include "kiwi/disc/DataFileStreams.h"
 #include "kiwi/index/IndexRecords.h"
 #include "kiwi/parts/Manager.h"
 
@@ -117,6 +118,9 @@ private:
     // invalid, the position is none or the bytes do not all lie in the file.
     bool readFileBytes(const std::string& fileName, int64_t position, int64_t length, FileBytes& out);
     std::string dataFilePath(const std::string& bareName) const;
+    // The path of a data file: in the mounted image, else beside the index data (case ignored). Raises
+    // EIndexDataFileMissing when there is no such file.
+    std::string locateDataFile(const std::string& name) const;
     bool readManagementRecord(uint32_t i, uint32_t count, uint32_t recordSize, uint32_t offset, bool volume,
                               TLN_Volume_Management_Record& out);
     std::string readRecordID(uint32_t i, uint32_t count, uint32_t recordSize, uint32_t offset);
@@ -135,6 +139,5 @@ private:
     bool expansionTruncated_ = false;
     std::vector<std::pair<uint32_t, QString>> zoneNames_;
 
-    std::mutex dataFilesMutex_;
-    std::map<std::string, std::shared_ptr<TLN_Stream>> dataFiles_;
+    DataFileStreams dataFiles_;
 };

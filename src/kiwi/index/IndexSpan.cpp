@@ -13,7 +13,7 @@ TLN_Representation_Item readRepresentation(TLN_Stream& stream, int64_t position,
     const std::vector<uint8_t> head = bounded::readBytes(stream, position, 2);
     if (head.size() < 2) return item;
     item.Position = position;
-    item.LengthWords = uint16_t(head[0] << 8 | head[1]);
+    item.LengthWords = cursor(head).u16(0);
     int64_t count = int64_t(item.LengthWords) * 2;
     if (limit >= 0 && count > limit - (position + 2)) count = std::max<int64_t>(0, limit - (position + 2));
     const std::vector<uint8_t> bytes = bounded::readBytes(stream, position + 2, count);

@@ -5,32 +5,30 @@
 #include <cstring>
 #include <vector>
 
+#include "kiwi/core/BeCursor.h"
 #include "kiwi/core/KiwiConversions.h"
+#include "kiwi/io/BoundedRead.h"
 
 namespace {
-// Reads n (<= 8) bytes; missing bytes stay 0.
-template <size_t N> void readInto(TLN_Stream& stream, int64_t position, uint8_t (&bytes)[N]) {
-    std::memset(bytes, 0, N);
-    stream.ReadAt(position, bytes, N);
-}
+// The bytes of one field at position, decoded by the one big-endian cursor; bytes the stream does not
+// deliver stay 0.
+template <size_t N> struct FieldBytes {
+    uint8_t bytes[N] = {};
+    FieldBytes(TLN_Stream& stream, int64_t position) { bounded::readInto(stream, position, bytes, N); }
+    BeCursor cursor() const { return BeCursor(bytes, N); }
+};
 } // namespace
 
 uint8_t ReadByteAt(TLN_Stream& stream, int64_t position) {
-    uint8_t b[1];
-    readInto(stream, position, b);
-    return b[0];
+    return FieldBytes<1>(stream, position).cursor().u8(0);
 }
 
 uint16_t ReadWordBE(TLN_Stream& stream, int64_t position) {
-    uint8_t b[2];
-    readInto(stream, position, b);
-    return uint16_t(b[0] << 8 | b[1]);
+    return FieldBytes<2>(stream, position).cursor().u16(0);
 }
 
 uint32_t ReadDWordBE(TLN_Stream& stream, int64_t position) {
-    uint8_t b[4];
-    readInto(stream, position, b);
-    return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
+    return FieldBytes<4>(stream, position).cursor().u32(0);
 }
 
 int64_t ReadKiwiAddress(TLN_Stream& stream, int64_t position) {
@@ -38,50 +36,36 @@ int64_t ReadKiwiAddress(TLN_Stream& stream, int64_t position) {
 }
 
 int32_t ReadInt24BE(TLN_Stream& stream, int64_t position) {
-    return SignMag24ToInt(ReadDWordBE(stream, position) >> 8);
+    return FieldBytes<4>(stream, position).cursor().coordinate(0);
 }
 
 TLN_Point ReadCoordinatePair(TLN_Stream& stream, int64_t position) {
-    uint8_t b[8];
-    readInto(stream, position, b);
-    auto field = [&](int i) {
-        return SignMag24ToInt(uint32_t(b[i]) << 16 | uint32_t(b[i + 1]) << 8 | b[i + 2]);
-    };
-    TLN_Point point;
-    point.Y = field(0);
-    point.X = field(4);
-    return point;
+    return bounded::coordinatePair(FieldBytes<8>(stream, position).cursor(), 0);
 }
 
 TLN_PointRecord ReadPointRecord(TLN_Stream& stream, int64_t position) {
-    TLN_PointRecord record;
-    const TLN_Point point = ReadCoordinatePair(stream, position);
-    record.X = point.X;
-    record.Y = point.Y;
-    record.ByteValue = ReadByteAt(stream, position + 8);
-    record.WordValue = ReadWordBE(stream, position + 10);
-    return record;
+    return bounded::pointRecord(FieldBytes<12>(stream, position).cursor(), 0);
 }
 
 TLN_NamedPointRecord ReadNamedPointRecord(TLN_Stream& stream, int64_t position) {
+    const FieldBytes<32> field(stream, position);
     TLN_NamedPointRecord record;
-    static_cast<TLN_PointRecord&>(record) = ReadPointRecord(stream, position);
-    record.Name = ReadFixedString(stream, position + 12, 20);
+    static_cast<TLN_PointRecord&>(record) = bounded::pointRecord(field.cursor(), 0);
+    record.Name = field.cursor().fixedString(12, 20);
     return record;
 }
 
 std::string ReadFixedString(TLN_Stream& stream, int64_t position, int length) {
     if (length <= 0) return {};
-    std::vector<char> bytes(size_t(length), '\0');
-    stream.ReadAt(position, bytes.data(), length);
-    const void* nul = std::memchr(bytes.data(), 0, bytes.size());
-    return std::string(bytes.data(), nul ? static_cast<const char*>(nul) - bytes.data() : length);
+    std::vector<uint8_t> bytes(size_t(length), 0);
+    bounded::readInto(stream, position, bytes.data(), length);
+    return BeCursor(bytes.data(), bytes.size()).fixedString(0, length);
 }
 
 TLN_Color ReadColorRGB(TLN_Stream& stream, int64_t position) {
-    uint8_t b[4];
-    readInto(stream, position, b);
-    return TLN_Color(b[1]) | TLN_Color(b[2]) << 8 | TLN_Color(b[3]) << 16;
+    const FieldBytes<4> field(stream, position);
+    const BeCursor c = field.cursor();
+    return TLN_Color(c.u8(1)) | TLN_Color(c.u8(2)) << 8 | TLN_Color(c.u8(3)) << 16;
 }
 
 TLN_Color ReadBytes3(TLN_Stream& stream, int64_t position) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "kiwi/core/BeCursor.h"
@@ -13,16 +14,44 @@
 
 namespace bounded {
 
-// The bytes the stream delivers at [position, position + count): never more than the stream still holds,
-// so a hostile count cannot inflate the buffer; empty for a negative position or count.
+// Reads up to count bytes at position into target and returns how many the stream delivered, clamped to
+// [0, count]; nothing for a negative position or count. The primitive under every bounded read below.
+inline int64_t readInto(TLN_Stream& stream, int64_t position, void* target, int64_t count) {
+    if (position < 0 || count <= 0) return 0;
+    return std::clamp<int64_t>(stream.ReadAt(position, target, count), 0, count);
+}
+
+// Reads up to this many bytes need no look at the stream's size first (which may cost a system call): the
+// buffer they reserve is small, and the read's own count tells where the stream ends.
+constexpr int64_t kUncheckedReadBytes = 65536;
+
+// The bytes the stream delivers at [position, position + count), into out: never more than the stream still
+// holds, so a hostile count cannot inflate the buffer; empty for a negative position or count. The one
+// bounded span read of every reader.
+inline void readBytes(TLN_Stream& stream, int64_t position, int64_t count, std::vector<uint8_t>& out) {
+    out.clear();
+    if (position < 0 || count <= 0) return;
+    if (count > kUncheckedReadBytes) count = std::clamp<int64_t>(stream.Size() - position, 0, count);
+    if (count == 0) return;
+    out.resize(size_t(count));
+    const int64_t delivered = readInto(stream, position, out.data(), count);
+    if (delivered < count) {
+        out.resize(size_t(delivered));
+        out.shrink_to_fit();
+    }
+}
+
 inline std::vector<uint8_t> readBytes(TLN_Stream& stream, int64_t position, int64_t count) {
     std::vector<uint8_t> bytes;
-    if (position < 0 || count <= 0) return bytes;
-    const int64_t available = std::clamp<int64_t>(stream.Size() - position, 0, count);
-    if (available == 0) return bytes;
-    bytes.resize(size_t(available));
-    const int64_t delivered = stream.ReadAt(position, bytes.data(), available);
-    bytes.resize(size_t(std::clamp<int64_t>(delivered, 0, available)));
+    readBytes(stream, position, count, bytes);
+    return bytes;
+}
+
+// The same bytes as an immutable buffer that caches and frame spans share.
+inline std::shared_ptr<const std::vector<uint8_t>> readShared(TLN_Stream& stream, int64_t position,
+                                                              int64_t count) {
+    auto bytes = std::make_shared<std::vector<uint8_t>>();
+    readBytes(stream, position, count, *bytes);
     return bytes;
 }
 
@@ -36,7 +65,7 @@ template <size_t N> struct RecordBytes {
 
 template <size_t N> RecordBytes<N> readRecord(TLN_Stream& stream, int64_t position) {
     RecordBytes<N> record;
-    if (position >= 0) record.delivered = stream.ReadAt(position, record.data, int64_t(N));
+    record.delivered = readInto(stream, position, record.data, int64_t(N));
     return record;
 }
 

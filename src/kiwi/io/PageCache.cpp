@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
-PageCache::PageCache(int pageCount) : pages_(size_t(std::max(pageCount, 1))) {}
+PageCache::PageCache(int pageCount)
+    : pageCount_(std::max(pageCount, 1)),
+      pages_(size_t(pageCount_) * size_t(pageSize), [](const Page&) { return size_t(pageSize); }) {}
 
 uint64_t PageCache::PageLoads() const {
     std::lock_guard guard(mutex_);
@@ -12,25 +14,15 @@ uint64_t PageCache::PageLoads() const {
 }
 
 const PageCache::Page& PageCache::page(TLN_Stream& source, int64_t index) {
-    Page* oldest = &pages_[0];
-    for (Page& candidate : pages_) {
-        if (candidate.index == index) {
-            candidate.lastUse = ++clock_;
-            return candidate;
-        }
-        if (candidate.lastUse < oldest->lastUse) oldest = &candidate;
-    }
-    Page& slot = *oldest;
-    // Marked empty first: a read that throws leaves nothing stale behind.
-    slot.index = -1;
-    slot.length = 0;
-    if (!slot.data) slot.data = std::make_unique<uint8_t[]>(size_t(pageSize));
+    if (const Page* held = pages_.Find(index)) return *held;
+    // The least recently used page goes first: a read that throws leaves nothing stale behind.
+    std::unique_ptr<uint8_t[]> data;
+    if (pages_.Count() >= size_t(pageCount_))
+        if (auto oldest = pages_.TakeOldest()) data = std::move(oldest->data);
+    if (!data) data = std::make_unique<uint8_t[]>(size_t(pageSize));
     ++loads_;
-    const int64_t delivered = source.ReadAt(index * pageSize, slot.data.get(), pageSize);
-    slot.length = std::clamp<int64_t>(delivered, 0, pageSize);
-    slot.index = index;
-    slot.lastUse = ++clock_;
-    return slot;
+    const int64_t delivered = source.ReadAt(index * pageSize, data.get(), pageSize);
+    return pages_.Insert(index, Page{std::move(data), std::clamp<int64_t>(delivered, 0, pageSize)});
 }
 
 int64_t PageCache::Read(TLN_Stream& source, int64_t position, void* buffer, int64_t count) {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <vector>
 
+#include "kiwi/core/BoundedLru.h"
 #include "kiwi/io/Stream.h"
 
 class PageCache {
@@ -29,17 +29,15 @@ public:
 
 private:
     struct Page {
-        int64_t index = -1; // -1: holds nothing
-        int64_t length = 0; // bytes the stream delivered (less than a page only at its end)
-        uint64_t lastUse = 0;
         std::unique_ptr<uint8_t[]> data;
+        int64_t length = 0; // bytes the stream delivered (less than a page only at its end)
     };
 
     // The page holding page index, loaded into the least recently used one when no page holds it.
     const Page& page(TLN_Stream& source, int64_t index);
 
     mutable std::mutex mutex_;
-    std::vector<Page> pages_;
-    uint64_t clock_ = 0;
+    int pageCount_;
+    BoundedLru<int64_t, Page> pages_;
     uint64_t loads_ = 0;
 };

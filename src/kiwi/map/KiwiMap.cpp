@@ -24,9 +24,9 @@ constexpr int64_t kMaxLevelSpan = 4 << 20;
 // Bytes every level record is read from, and the bytes of a block set record that are read.
 constexpr int64_t kLevelRecordMinimum = 40;
 constexpr int64_t kBlockSetRecordRead = 10;
-// Bounds of the span cache and of the names of missing data files remembered.
+// Bounds of the span cache and of the data file names whose paths are remembered.
 constexpr size_t kSpanCacheBytes = 32u << 20;
-constexpr size_t kMaxMissingDataFiles = 4096;
+constexpr size_t kMaxDataFileNames = 4096;
 // 360 degrees in 1/8 arc-second.
 constexpr int32_t kFullCircle = 10368000;
 } // namespace
@@ -88,14 +88,7 @@ std::shared_ptr<TLN_Stream> TLN_KiwiMap::openBeside(const std::string& name) {
 }
 
 TLN_KiwiMap::Span TLN_KiwiMap::readSpan(TLN_Stream& stream, int64_t position, int64_t count) {
-    auto bytes = std::make_shared<std::vector<uint8_t>>();
-    if (position < 0 || count <= 0) return bytes;
-    const int64_t size = stream.Size();
-    if (position >= size) return bytes;
-    count = std::min(count, size - position);
-    bytes->resize(size_t(count));
-    bytes->resize(size_t(std::max<int64_t>(0, stream.ReadAt(position, bytes->data(), count))));
-    return bytes;
+    return bounded::readShared(stream, position, count);
 }
 
 void TLN_KiwiMap::readMainMapHeader() {
@@ -188,47 +181,42 @@ TLN_Division TLN_KiwiMap::GetLevelWord(uint8_t level, int type) const {
 }
 
 std::shared_ptr<TLN_Stream> TLN_KiwiMap::GetDataFileStream(const std::string& name) {
-    std::lock_guard lock(dataFilesMutex_);
-    if (const auto known = dataFileByName_.find(name); known != dataFileByName_.end())
-        return dataFiles_[known->second].Stream;
-    if (missingDataFiles_.count(name)) return nullptr;
-    const auto bare = safeBareName(name);
-    std::optional<std::string> resolved;
-    if (bare) resolved = resolveInFolder(folder_.empty() ? std::string(".") : folder_, *bare);
-    const std::string path = resolved ? *resolved : (bare ? joinPath(folder_, *bare) : std::string());
-    // Names that differ only in case reach the same file: it is opened once.
-    if (const auto known = dataFileByPath_.find(path); bare && known != dataFileByPath_.end()) {
-        dataFileByName_[name] = known->second;
-        return dataFiles_[known->second].Stream;
-    }
-    std::shared_ptr<TLN_Stream> stream;
-    if (bare) {
-        try {
-            stream = opener_(path);
-        } catch (const std::exception&) {
-            stream = nullptr;
+    std::string path;
+    {
+        std::lock_guard lock(dataFilesMutex_);
+        if (const auto known = dataFilePaths_.find(name); known != dataFilePaths_.end()) {
+            path = known->second;
+        } else {
+            const auto bare = safeBareName(name);
+            std::optional<std::string> resolved;
+            if (bare) resolved = resolveInFolder(folder_.empty() ? std::string(".") : folder_, *bare);
+            path = resolved ? *resolved : (bare ? joinPath(folder_, *bare) : std::string());
+            if (dataFilePaths_.size() >= kMaxDataFileNames) dataFilePaths_.clear();
+            dataFilePaths_.emplace(name, path);
         }
     }
-    if (!stream) {
-        if (missingDataFiles_.size() >= kMaxMissingDataFiles) missingDataFiles_.clear();
-        missingDataFiles_[name] = true;
-        return nullptr;
-    }
-    dataFiles_.push_back(TLN_FileStreamRec{name, stream});
-    dataFileByName_[name] = dataFiles_.size() - 1;
-    dataFileByPath_[path] = dataFiles_.size() - 1;
-    return stream;
+    if (path.empty()) return nullptr;
+    // Keyed by path: names that differ only in case reach the same file, which is opened once.
+    return dataFiles_.Get(path, [&]() -> std::shared_ptr<TLN_Stream> {
+        try {
+            return opener_(path);
+        } catch (const std::exception&) {
+            return nullptr;
+        }
+    });
 }
 
 void TLN_KiwiMap::FreeDataFileStreams() {
-    std::lock_guard lock(dataFilesMutex_);
-    dataFiles_.clear();
-    dataFileByName_.clear();
-    dataFileByPath_.clear();
-    missingDataFiles_.clear();
+    {
+        std::lock_guard lock(dataFilesMutex_);
+        dataFilePaths_.clear();
+    }
+    dataFiles_.Clear();
 }
 
 std::vector<TLN_FileStreamRec> TLN_KiwiMap::DataFileStreams() const {
-    std::lock_guard lock(dataFilesMutex_);
-    return dataFiles_;
+    std::vector<TLN_FileStreamRec> records;
+    for (auto& [path, stream] : dataFiles_.Streams())
+        records.push_back(TLN_FileStreamRec{fileNamePart(path), std::move(stream)});
+    return records;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "kiwi/core/KiwiPrimitives.h"
+#include "kiwi/disc/DataFileStreams.h"
 #include "kiwi/map/LevelRecord.h"
 #include "kiwi/map/MainMapFrame.h"
 #include "kiwi/map/MainMapRecords.h"
@@ -102,12 +103,14 @@ public:
     // The parcel record of a parcel number (undivided); indices beyond the level's counts are not found.
     bool FindParcel(const TLN_ParcelNumber& number, bool routeGuidance, TLN_MM_Parcel_Managenent_Record& out);
 
-    // The stream of a data file beside "ALLDATA.KWI", opened once per file; null when the name is not a
-    // bare file name or the file cannot be opened.
+    // The stream of a data file beside "ALLDATA.KWI", opened once per file while it is in use (a bounded
+    // number stay open); null when the name is not a bare file name or the file cannot be opened.
     std::shared_ptr<TLN_Stream> GetDataFileStream(const std::string& name);
     void FreeDataFileStreams();
-    // The data files opened so far.
+    // The data files held open now (their names on disk), most recently used first.
     std::vector<TLN_FileStreamRec> DataFileStreams() const;
+    // The bounded cache of open data files (for tests and statistics).
+    ::DataFileStreams& DataFiles() { return dataFiles_; }
 
     // Main map distribution header at frameStart; without tables only the fixed 36 bytes are read.
     bool ReadMainMapHeader(const std::shared_ptr<TLN_Stream>& stream, uint8_t level,
@@ -192,11 +195,9 @@ private:
     uint8_t systemVariant_ = 4;
 
     mutable std::mutex dataFilesMutex_;
-    std::vector<TLN_FileStreamRec> dataFiles_;
-    // Name as given → index in dataFiles_, and names that could not be opened (bounded).
-    std::map<std::string, size_t> dataFileByName_;
-    std::map<std::string, size_t> dataFileByPath_;
-    std::map<std::string, bool> missingDataFiles_;
+    // Name as given → the path it resolves to ("" for a name that is not a bare file name); bounded.
+    std::map<std::string, std::string> dataFilePaths_;
+    ::DataFileStreams dataFiles_;
 
     MapSpanCache cache_;
 };

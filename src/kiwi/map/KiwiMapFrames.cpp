@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <array>
 
+#include "kiwi/io/BoundedRead.h"
 #include "kiwi/map/KiwiMap.h"
 
 namespace {
@@ -20,8 +21,7 @@ public:
             heap_.resize(size_t(count));
             target = heap_.data();
         }
-        const int64_t delivered = stream.ReadAt(position, target, count);
-        return BeCursor(target, size_t(std::clamp<int64_t>(delivered, 0, count)));
+        return BeCursor(target, size_t(bounded::readInto(stream, position, target, count)));
     }
 
 private:

@@ -73,7 +73,7 @@ struct TLN_MM_Parcel_Managenent_Record {
     bool IsDivided() const { return Size == 0; }
 };
 
-// A data file opened for the map: the name blocks and lists give, and its stream.
+// A data file opened for the map: its name on disk, and its stream.
 struct TLN_FileStreamRec {
     std::string FileName;
     std::shared_ptr<TLN_Stream> Stream;

@@ -3,7 +3,8 @@
 
 #include <functional>
 
-MapSpanCache::MapSpanCache(size_t capacityBytes) : capacity_(capacityBytes) {}
+MapSpanCache::MapSpanCache(size_t capacityBytes)
+    : spans_(capacityBytes, [](const Entry& entry) { return entry.span->size(); }) {}
 
 size_t MapSpanCache::KeyHash::operator()(const Key& key) const {
     const size_t a = std::hash<const void*>()(key.stream);
@@ -13,58 +14,46 @@ size_t MapSpanCache::KeyHash::operator()(const Key& key) const {
 
 MapSpanCache::Span MapSpanCache::Find(const TLN_Stream* stream, int64_t position, Kind kind, uint32_t tag) {
     std::lock_guard lock(mutex_);
-    const auto found = index_.find(Key{stream, position, kind, tag});
-    if (found == index_.end()) return nullptr;
-    entries_.splice(entries_.begin(), entries_, found->second);
-    return found->second->span;
+    const Key key{stream, position, kind, tag};
+    const Entry* found = spans_.Find(key);
+    if (!found) return nullptr;
+    if (found->stream.expired()) {
+        spans_.Erase(key);
+        return nullptr;
+    }
+    return found->span;
 }
 
 void MapSpanCache::SetCapacity(size_t capacityBytes) {
     std::lock_guard lock(mutex_);
-    capacity_ = capacityBytes;
-    evict();
+    spans_.SetBudget(capacityBytes);
+    // Not even the most recent span stays when it alone no longer fits.
+    if (spans_.HeldBytes() > capacityBytes) spans_.Clear();
 }
 
 void MapSpanCache::Insert(const std::shared_ptr<TLN_Stream>& stream, int64_t position, Kind kind, Span span,
                           uint32_t tag) {
     std::lock_guard lock(mutex_);
-    if (!span || span->size() > capacity_ / 4) return;
+    if (!span || span->size() > spans_.Budget() / 4) return;
     const Key key{stream.get(), position, kind, tag};
-    if (const auto found = index_.find(key); found != index_.end()) {
-        // Another thread read it meanwhile, or a longer span of the same place replaces a shorter one.
-        if (found->second->span->size() >= span->size()) return;
-        held_ -= found->second->span->size();
-        entries_.erase(found->second);
-        index_.erase(found);
-    }
-    entries_.push_front(Entry{key, stream, span});
-    index_[key] = entries_.begin();
-    held_ += span->size();
-    evict();
-}
-
-void MapSpanCache::evict() {
-    while (held_ > capacity_ && !entries_.empty()) {
-        const Entry& last = entries_.back();
-        held_ -= last.span->size();
-        index_.erase(last.key);
-        entries_.pop_back();
-    }
+    // Another thread read it meanwhile, or a longer span of the same place replaces a shorter one.
+    if (const Entry* held = spans_.Peek(key);
+        held && !held->stream.expired() && held->span->size() >= span->size())
+        return;
+    spans_.Insert(key, Entry{stream, std::move(span)});
 }
 
 void MapSpanCache::Clear() {
     std::lock_guard lock(mutex_);
-    entries_.clear();
-    index_.clear();
-    held_ = 0;
+    spans_.Clear();
 }
 
 size_t MapSpanCache::Capacity() const {
     std::lock_guard lock(mutex_);
-    return capacity_;
+    return spans_.Budget();
 }
 
 size_t MapSpanCache::HeldBytes() const {
     std::lock_guard lock(mutex_);
-    return held_;
+    return spans_.HeldBytes();
 }

@@ -3,12 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <mutex>
-#include <unordered_map>
 #include <vector>
 
+#include "kiwi/core/BoundedLru.h"
 #include "kiwi/io/Stream.h"
 
 class MapSpanCache {
@@ -31,8 +30,9 @@ public:
     // The span cached for (stream, position, kind, tag), or null. The tag separates spans whose length
     // depends on more than their position (a parcel list's length depends on its level).
     Span Find(const TLN_Stream* stream, int64_t position, Kind kind, uint32_t tag = 0);
-    // Keeps a span (a longer span replaces a shorter one of the same key); the entry holds the stream so
-    // that its address cannot be reused while it is cached.
+    // Keeps a span (a longer span replaces a shorter one of the same key). The entry watches the stream
+    // without keeping it open: once the stream is gone its spans are no longer found, so a new stream at
+    // the same address never meets them.
     void Insert(const std::shared_ptr<TLN_Stream>& stream, int64_t position, Kind kind, Span span,
                 uint32_t tag = 0);
     void Clear();
@@ -54,17 +54,10 @@ private:
         size_t operator()(const Key& key) const;
     };
     struct Entry {
-        Key key;
-        std::shared_ptr<TLN_Stream> stream;
+        std::weak_ptr<TLN_Stream> stream;
         Span span;
     };
 
-    void evict();
-
     mutable std::mutex mutex_;
-    size_t capacity_;
-    size_t held_ = 0;
-    // Most recently used first.
-    std::list<Entry> entries_;
-    std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> index_;
+    BoundedLru<Key, Entry, KeyHash> spans_;
 };

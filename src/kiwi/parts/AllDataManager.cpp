@@ -1,5 +1,6 @@
 // TLN_AllDataManager: data volume, system number and variant, management headers.
 #include "kiwi/parts/AllDataManager.h"
+#include "kiwi/io/BoundedRead.h"
 
 #include <exception>
 #include <vector>
@@ -28,7 +29,7 @@ bool TLN_AllDataManager::ReadDataVolume(TLN_Data_Volume& volume) {
     // One read covers the record, its level lists and the header table; a short file reads as zeros.
     std::vector<uint8_t> bytes(kDataVolumeSpan, 0);
     try {
-        stream_->ReadAt(0, bytes.data(), kDataVolumeSpan);
+        bounded::readInto(*stream_, 0, bytes.data(), kDataVolumeSpan);
     } catch (const std::exception&) {
         return false;
     }
@@ -46,8 +47,8 @@ TLN_Management_Header TLN_AllDataManager::ReadManagementHeaderRecord(int index, 
     if (!stream_ || index < 0 || index > 255 || tablePosition < 0) return header;
     uint8_t bytes[kManagementHeaderRecordSize] = {};
     try {
-        if (stream_->ReadAt(tablePosition + kManagementHeaderRecordSize * index, bytes, sizeof bytes) !=
-            int64_t(sizeof bytes))
+        if (bounded::readInto(*stream_, tablePosition + kManagementHeaderRecordSize * index, bytes,
+                              sizeof bytes) != int64_t(sizeof bytes))
             return header;
     } catch (const std::exception&) {
         return header;

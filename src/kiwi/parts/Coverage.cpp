@@ -6,8 +6,10 @@
 #include <QImageReader>
 
 #include "kiwi/cmp/OpenKiwiFile.h"
+#include "kiwi/core/BeCursor.h"
 #include "kiwi/core/FileNames.h"
 #include "kiwi/core/KiwiErrors.h"
+#include "kiwi/io/BoundedRead.h"
 
 namespace {
 constexpr int kMaxItems = 255;
@@ -21,9 +23,10 @@ TLN_Coverage::TLN_Coverage(const std::string& fileName) : fileName_(fileName), f
     const int64_t size = stream->Size();
     // The file is small (at most 255 records of at most 258 bytes): read it whole.
     std::vector<uint8_t> bytes(size_t(std::min<int64_t>(size, 2 + kMaxItems * 258)));
-    bytes.resize(size_t(stream->ReadAt(0, bytes.data(), int64_t(bytes.size()))));
+    bytes.resize(size_t(bounded::readInto(*stream, 0, bytes.data(), int64_t(bytes.size()))));
     if (bytes.size() < 2) return;
-    const int count = bytes[0] << 8 | bytes[1];
+    const BeCursor file(bytes.data(), bytes.size());
+    const int count = file.u16(0);
     if (count > kMaxItems) return;
     size_t position = 2;
     for (int i = 0; i < count; ++i) {
@@ -32,7 +35,7 @@ TLN_Coverage::TLN_Coverage(const std::string& fileName) : fileName_(fileName), f
             break;
         }
         TLN_CoverageBMP item;
-        item.Code = uint16_t(bytes[position] << 8 | bytes[position + 1]);
+        item.Code = file.u16(int64_t(position));
         const size_t length = bytes[position + 2];
         position += 3;
         // A name running past the end of the file reads as empty.
@@ -62,7 +65,7 @@ bool TLN_Coverage::LoadPicture(const std::string& name, QImage& picture) const {
         const int64_t size = stream->Size();
         if (size <= 0 || size > kMaxPictureFileBytes) return false;
         bytes.resize(qsizetype(size));
-        bytes.resize(qsizetype(stream->ReadAt(0, bytes.data(), size)));
+        bytes.resize(qsizetype(bounded::readInto(*stream, 0, bytes.data(), size)));
     } catch (const KiwiError&) {
         return false;
     }

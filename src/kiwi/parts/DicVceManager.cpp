@@ -101,7 +101,7 @@ bool TLN_DicVceManager::ReadDictionaryInfoRecord(int64_t position, TLN_Dictionar
     const int64_t n = record.NumberOfTypes;
     const int64_t bytes = 4 * n + kTypeEntryBytes * n;
     std::vector<uint8_t> list(static_cast<size_t>(bytes));
-    if (bytes > 0 && stream_->ReadAt(position + 28, list.data(), bytes) != bytes) return false;
+    if (bytes > 0 && bounded::readInto(*stream_, position + 28, list.data(), bytes) != bytes) return false;
     const BeCursor l(list.data(), list.size());
     for (int64_t i = 0; i < n; ++i) {
         TLN_DictionaryType type;
@@ -190,7 +190,7 @@ TLN_PartText TLN_DicVceManager::ReadStringEntry(const TLN_DictionaryGroupData& g
     const int units = std::min<int>(count.cursor().u16(0), kMaxEntryUnits);
     uint8_t buffer[2 * kMaxEntryUnits];
     // Only the bytes the stream delivers take part; the text is clamped to them.
-    const int64_t delivered = stream_->ReadAt(entry, buffer, 2 * int64_t(units));
+    const int64_t delivered = bounded::readInto(*stream_, entry, buffer, 2 * int64_t(units));
     for (int j = 1; j <= units - 2; ++j) {
         if (2 * j + 1 >= delivered) break;
         if (buffer[2 * j] != 0x45 || buffer[2 * j + 1] != 0x4E) continue;

@@ -25,8 +25,8 @@ void TLN_FileConManager::ReadTable() {
         if (!valid_) return;
         const int64_t streamSize = stream_->Size();
         headerTail_.resize(headerSize_ - kMinHeaderSize);
-        if (!headerTail_.isEmpty() &&
-            stream_->ReadAt(kMinHeaderSize, headerTail_.data(), headerTail_.size()) != headerTail_.size()) {
+        if (!headerTail_.isEmpty() && bounded::readInto(*stream_, kMinHeaderSize, headerTail_.data(),
+                                                        headerTail_.size()) != headerTail_.size()) {
             valid_ = false;
             return;
         }

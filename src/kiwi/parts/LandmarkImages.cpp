@@ -98,7 +98,7 @@ QVector<QRgb> TLN_ParamManager::CreateColorPalette(int paletteNumber, int colorC
     const int64_t bytes = 4 * int64_t(colorCount);
     if (start + bytes > stream_->Size()) return {};
     std::vector<uint8_t> raw(static_cast<size_t>(bytes));
-    if (stream_->ReadAt(start, raw.data(), bytes) != bytes) return {};
+    if (bounded::readInto(*stream_, start, raw.data(), bytes) != bytes) return {};
     QVector<QRgb> palette(colorCount);
     for (int j = 0; j < colorCount; ++j)
         palette[j] = qRgb(raw[4 * j + 1], raw[4 * j + 2], raw[4 * j + 3]);
@@ -136,7 +136,8 @@ TLN_LandmarkImageList TLN_ParamManager::LoadLandmarkImages(const TLN_DrawingPara
             list.Truncated = true;
             break;
         }
-        if (readBytes > 0 && stream_->ReadAt(pattern.Position, buffer.data(), readBytes) != readBytes) {
+        if (readBytes > 0 &&
+            bounded::readInto(*stream_, pattern.Position, buffer.data(), readBytes) != readBytes) {
             list.Truncated = true;
             break;
         }

@@ -177,7 +177,7 @@ bool TLN_ParamManager::ReadPatternTable13(int layout, int tableIndex, int64_t fr
         bounded::recordsThatFit(record.NumberOfPatterns, p + listStart, entryBytes, entryBytes, streamSize);
     if (entries > 0) {
         std::vector<uint8_t> list(size_t(entries * entryBytes));
-        stream_->ReadAt(p + listStart, list.data(), int64_t(list.size()));
+        bounded::readInto(*stream_, p + listStart, list.data(), int64_t(list.size()));
         const BeCursor l(list.data(), list.size());
         record.Patterns.reserve(size_t(entries));
         const int64_t patternSize = record.PatternSize();

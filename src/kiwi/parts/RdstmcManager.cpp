@@ -237,7 +237,7 @@ TLN_PartText TLN_RdstmcManager::ReadText(int64_t position, int language) const {
     if (!lengths.complete()) return {};
     const int64_t length = 2 * (int64_t(lengths.data[1]) + lengths.data[2]);
     QByteArray raw(length, '\0');
-    const int64_t delivered = length > 0 ? stream_->ReadAt(q + 4, raw.data(), length) : 0;
+    const int64_t delivered = length > 0 ? bounded::readInto(*stream_, q + 4, raw.data(), length) : 0;
     raw.truncate(delivered);
     return DecodePartText(raw);
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "kiwi/core/BeCursor.h"
 #include "kiwi/core/ImageLimits.h"
 
 int ClutUnitSize(int layout) {
@@ -35,11 +36,11 @@ TLN_ClutRun ClutRunAt(int layout, const uint8_t* unit) {
     case 1:
         return {uint32_t(unit[0] >> 3), uint32_t((unit[0] & 7) + 1)};
     case 2: {
-        const uint32_t w = uint32_t(unit[0]) << 8 | unit[1];
+        const uint32_t w = BeCursor(unit, 2).u16(0);
         return {w >> 11, (w & 0x7FF) + 1};
     }
     case 3: {
-        const uint32_t w = uint32_t(unit[0]) << 8 | unit[1];
+        const uint32_t w = BeCursor(unit, 2).u16(0);
         return {w >> 8, (w & 0xFF) + 1};
     }
     default:

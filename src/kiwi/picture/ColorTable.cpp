@@ -4,13 +4,14 @@
 #include <algorithm>
 
 #include "kiwi/core/BeCursor.h"
+#include "kiwi/io/BoundedRead.h"
 
 bool ReadColorTable(TLN_Stream& stream, int64_t position, int64_t end, TLN_Color_Table& out) {
     out = TLN_Color_Table();
     if (position < 0) return false;
     end = std::min(end, stream.Size());
     uint8_t head[6];
-    if (end - position < 6 || stream.ReadAt(position, head, 6) != 6) return false;
+    if (end - position < 6 || bounded::readInto(stream, position, head, 6) != 6) return false;
     const BeCursor cursor(head, sizeof head);
     out.ClearColorCode = cursor.u16(0);
     out.TransparentColorCode = cursor.u16(2);
@@ -20,7 +21,8 @@ bool ReadColorTable(TLN_Stream& stream, int64_t position, int64_t end, TLN_Color
     const int64_t fit = (end - position - 6) / 4;
     const int64_t count = std::min<int64_t>(out.ColorCount, fit);
     std::vector<uint8_t> entries(size_t(count) * 4);
-    const int64_t delivered = count > 0 ? stream.ReadAt(position + 6, entries.data(), count * 4) : 0;
+    const int64_t delivered =
+        count > 0 ? bounded::readInto(stream, position + 6, entries.data(), count * 4) : 0;
     const int64_t complete = delivered / 4;
     out.Colors.reserve(size_t(complete));
     for (int64_t i = 0; i < complete; ++i) {

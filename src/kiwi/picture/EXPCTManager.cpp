@@ -23,7 +23,7 @@ void TLN_EXPCTManager::readHeader() {
     if (!valid_) return;
     try {
         uint8_t bytes[kHeaderBytes];
-        if (stream_->ReadAt(base_, bytes, kHeaderBytes) != kHeaderBytes) {
+        if (bounded::readInto(*stream_, base_, bytes, kHeaderBytes) != kHeaderBytes) {
             valid_ = false;
             return;
         }

@@ -10,6 +10,7 @@
 #include <gif_lib.h>
 
 #include "kiwi/core/ImageLimits.h"
+#include "kiwi/io/BoundedRead.h"
 
 namespace {
 struct StreamSource {
@@ -26,7 +27,7 @@ int readFromStream(GifFileType* gif, GifByteType* buffer, int count) {
     if (wanted <= 0 || source->failure) return 0;
     try {
         const int64_t delivered =
-            std::max<int64_t>(source->stream->ReadAt(source->position, buffer, wanted), 0);
+            std::max<int64_t>(bounded::readInto(*source->stream, source->position, buffer, wanted), 0);
         source->position += delivered;
         return int(delivered);
     } catch (...) {

@@ -18,8 +18,8 @@ constexpr int kRouteRecordBytes = 18;
 
 uint16_t readWord(TLN_Stream& stream, int64_t position, int64_t end) {
     uint8_t bytes[2];
-    if (position < 0 || end - position < 2 || stream.ReadAt(position, bytes, 2) != 2) return 0;
-    return uint16_t(bytes[0] << 8 | bytes[1]);
+    if (position < 0 || end - position < 2 || bounded::readInto(stream, position, bytes, 2) != 2) return 0;
+    return BeCursor(bytes, sizeof bytes).u16(0);
 }
 } // namespace
 
@@ -42,7 +42,7 @@ void TLN_GraphicManager::readHeader() {
     try {
         streamSize_ = stream_->Size();
         uint8_t bytes[kHeaderBytes];
-        if (stream_->ReadAt(base_, bytes, kHeaderBytes) != kHeaderBytes) {
+        if (bounded::readInto(*stream_, base_, bytes, kHeaderBytes) != kHeaderBytes) {
             valid_ = false;
             return;
         }
@@ -95,7 +95,7 @@ int64_t TLN_GraphicManager::PaletteSetPosition(int i) const {
 bool TLN_GraphicManager::ReadPaletteSet(int i, TLN_PaletteSet& out) const {
     out = {};
     const int64_t position = PaletteSetPosition(i);
-    return position >= 0 && stream_->ReadAt(position, out.data(), 4) == 4;
+    return position >= 0 && bounded::readInto(*stream_, position, out.data(), 4) == 4;
 }
 
 int64_t TLN_GraphicManager::ColorTablePosition(int i) const {
@@ -115,7 +115,7 @@ bool TLN_GraphicManager::ReadImageRecord(int i, TLN_ImageDataRecord& out) const 
     out = TLN_ImageDataRecord();
     if (!valid_ || i < 0 || i >= imageCount_) return false;
     uint8_t entry[6];
-    if (stream_->ReadAt(imageFrame_ + 2 + 6 * int64_t(i), entry, 6) != 6) return false;
+    if (bounded::readInto(*stream_, imageFrame_ + 2 + 6 * int64_t(i), entry, 6) != 6) return false;
     const BeCursor e(entry, sizeof entry);
     const int64_t position = imageFrame_ + 2 * int64_t(e.u32(0));
     out.Position = position;
@@ -124,7 +124,7 @@ bool TLN_GraphicManager::ReadImageRecord(int i, TLN_ImageDataRecord& out) const 
 
     uint8_t bytes[kRouteRecordBytes] = {};
     const int64_t available = std::min<int64_t>(kRouteRecordBytes, imageEnd_ - position);
-    if (stream_->ReadAt(position, bytes, available) != available) return false;
+    if (bounded::readInto(*stream_, position, bytes, available) != available) return false;
     const BeCursor c(bytes, size_t(available));
     const uint8_t kind = c.u8(1);
     out.DataType = kind >> 4;
@@ -165,7 +165,7 @@ QImage TLN_GraphicManager::DecodeImage(int i, int classification) const {
     const int64_t count = std::min(needed, imageEnd_ - record.DataPosition);
     if (count <= 0) return {};
     std::vector<uint8_t> data(static_cast<size_t>(count));
-    const int64_t delivered = stream_->ReadAt(record.DataPosition, data.data(), count);
+    const int64_t delivered = bounded::readInto(*stream_, record.DataPosition, data.data(), count);
     return DecodeClutPixels(data.data(), size_t(std::max<int64_t>(delivered, 0)), record.Identification,
                             record.Width, record.Height, table.Colors, transparent);
 }

@@ -7,6 +7,7 @@
 #include "kiwi/core/FileNames.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/disc/FileManager.h"
+#include "kiwi/io/BoundedRead.h"
 
 namespace {
 // The signature, read as a little-endian u32 (bytes 00 03 00 0C).
@@ -32,7 +33,8 @@ void TLN_PCT2MNGManager::readList() {
     try {
         // The list is at most 10 + 19 × 24 bytes: read it in one piece.
         uint8_t bytes[kFirstEntry + kMaxEntries * kEntryBytes] = {};
-        const int64_t delivered = std::max<int64_t>(stream_->ReadAt(base_, bytes, sizeof bytes), 0);
+        const int64_t delivered =
+            std::max<int64_t>(bounded::readInto(*stream_, base_, bytes, sizeof bytes), 0);
         const BeCursor c(bytes, size_t(delivered));
         const uint32_t signature =
             uint32_t(c.u8(0)) | uint32_t(c.u8(1)) << 8 | uint32_t(c.u8(2)) << 16 | uint32_t(c.u8(3)) << 24;

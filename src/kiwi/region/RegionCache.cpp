@@ -1,57 +1,47 @@
 // Least-recently-used region cache.
 #include "kiwi/region/RegionCache.h"
 
+#include <algorithm>
+
+namespace {
+size_t budget(int64_t byteLimit) {
+    return size_t(std::max<int64_t>(byteLimit, 0));
+}
+} // namespace
+
+TLN_RegionCache::TLN_RegionCache(int64_t byteLimit)
+    : regions_(budget(byteLimit),
+               [](const Entry& entry) { return size_t(std::max<int64_t>(entry.bytes, 0)); }) {}
+
 std::shared_ptr<const TLN_Region> TLN_RegionCache::Find(int level, int region) {
     std::lock_guard lock(mutex_);
-    const auto found = index_.find({level, region});
-    if (found == index_.end()) return nullptr;
-    entries_.splice(entries_.begin(), entries_, found->second);
-    return found->second->value;
+    const Entry* found = regions_.Find(key(level, region));
+    return found ? found->value : nullptr;
 }
 
 std::shared_ptr<const TLN_Region>
 TLN_RegionCache::Insert(int level, int region, std::shared_ptr<const TLN_Region> value, int64_t bytes) {
     std::lock_guard lock(mutex_);
-    const Key key{level, region};
-    if (const auto found = index_.find(key); found != index_.end()) {
-        entries_.splice(entries_.begin(), entries_, found->second);
-        return found->second->value;
-    }
-    entries_.push_front(Entry{key, std::move(value), bytes});
-    index_[key] = entries_.begin();
-    bytes_ += bytes;
-    evictLocked();
-    return entries_.front().value;
-}
-
-void TLN_RegionCache::evictLocked() {
-    while (bytes_ > limit_ && entries_.size() > 1) {
-        const Entry& last = entries_.back();
-        bytes_ -= last.bytes;
-        index_.erase(last.key);
-        entries_.pop_back();
-    }
+    if (const Entry* found = regions_.Find(key(level, region))) return found->value;
+    return regions_.Insert(key(level, region), Entry{std::move(value), bytes}).value;
 }
 
 void TLN_RegionCache::Clear() {
     std::lock_guard lock(mutex_);
-    entries_.clear();
-    index_.clear();
-    bytes_ = 0;
+    regions_.Clear();
 }
 
 void TLN_RegionCache::SetLimit(int64_t byteLimit) {
     std::lock_guard lock(mutex_);
-    limit_ = byteLimit;
-    evictLocked();
+    regions_.SetBudget(budget(byteLimit));
 }
 
 int64_t TLN_RegionCache::Bytes() const {
     std::lock_guard lock(mutex_);
-    return bytes_;
+    return int64_t(regions_.HeldBytes());
 }
 
 size_t TLN_RegionCache::Count() const {
     std::lock_guard lock(mutex_);
-    return entries_.size();
+    return regions_.Count();
 }

@@ -3,17 +3,17 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
-#include <map>
+#include <functional>
 #include <memory>
 #include <mutex>
-#include <utility>
+
+#include "kiwi/core/BoundedLru.h"
 
 class TLN_Region;
 
 class TLN_RegionCache {
 public:
-    explicit TLN_RegionCache(int64_t byteLimit) : limit_(byteLimit) {}
+    explicit TLN_RegionCache(int64_t byteLimit);
 
     // The cached region or nullptr; a hit becomes the most recently used entry.
     std::shared_ptr<const TLN_Region> Find(int level, int region);
@@ -27,17 +27,14 @@ public:
     size_t Count() const;
 
 private:
-    using Key = std::pair<int, int>;
+    // (level, region) in one value.
+    using Key = uint64_t;
     struct Entry {
-        Key key;
         std::shared_ptr<const TLN_Region> value;
         int64_t bytes;
     };
-    void evictLocked();
+    static Key key(int level, int region) { return uint64_t(uint32_t(level)) << 32 | uint32_t(region); }
 
     mutable std::mutex mutex_;
-    std::list<Entry> entries_; // front = most recently used
-    std::map<Key, std::list<Entry>::iterator> index_;
-    int64_t bytes_ = 0;
-    int64_t limit_;
+    BoundedLru<Key, Entry> regions_;
 };

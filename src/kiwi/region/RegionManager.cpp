@@ -21,7 +21,7 @@ TLN_RegionManager::TLN_RegionManager(std::shared_ptr<TLN_Stream> stream, int64_t
 void TLN_RegionManager::readBytes(TLN_Stream& stream, int64_t position, int64_t count,
                                   std::vector<uint8_t>& out) {
     try {
-        out = bounded::readBytes(stream, position, count);
+        bounded::readBytes(stream, position, count, out);
     } catch (const std::exception&) {
         out.clear();
     }
@@ -82,17 +82,13 @@ std::string TLN_RegionManager::resolveFrameFile(const std::string& name) const {
 
 std::shared_ptr<TLN_Stream> TLN_RegionManager::FrameStream(const std::string& frameFile) const {
     if (frameFile.empty()) return stream_;
-    std::lock_guard lock(mutex_);
-    const auto found = frameStreams_.find(frameFile);
-    if (found != frameStreams_.end()) return found->second;
-    std::shared_ptr<TLN_Stream> stream;
-    try {
-        stream = OpenKiwiFile(frameFile);
-    } catch (const std::exception&) {
-        stream = nullptr; // remembered, so a missing file is not probed again
-    }
-    frameStreams_[frameFile] = stream;
-    return stream;
+    return frameStreams_.Get(frameFile, [&]() -> std::shared_ptr<TLN_Stream> {
+        try {
+            return OpenKiwiFile(frameFile);
+        } catch (const std::exception&) {
+            return nullptr; // remembered, so a missing file is not probed again
+        }
+    });
 }
 
 bool TLN_RegionManager::ReadRegionRecord(int level, int region, TLN_Region_Manag_Record& out) const {
@@ -141,7 +137,7 @@ bool TLN_RegionManager::ReadNodeHeader(TLN_RP_Node_Header& out, int64_t position
     std::vector<uint8_t> bytes;
     readBytes(*stream, position, kRPNodeHeaderFixedSize, bytes);
     if (bytes.size() < size_t(kRPNodeHeaderFixedSize)) return false;
-    const int64_t ranks = int64_t(bytes[6]) << 8 | bytes[7];
+    const int64_t ranks = BeCursor(bytes.data(), bytes.size()).u16(6);
     // readBytes never delivers more than the stream holds, so the rank count cannot inflate the buffer.
     readBytes(*stream, position, kRPNodeHeaderFixedSize + ranks * kRPRankSize, bytes);
     return DecodeRPNodeHeader(BeCursor(bytes.data(), bytes.size()), position, out);

@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "kiwi/disc/DataFileStreams.h"
 #include "kiwi/parts/Manager.h"
 #include "kiwi/region/Region.h"
 #include "kiwi/region/RegionCache.h"
@@ -61,8 +62,10 @@ public:
     const TLN_RegionCache& RegionCache() const { return cache_; }
 
     // The stream that holds frames of frameFile: the reader's own stream for "", else the named file (opened
-    // once); nullptr when it cannot be opened.
+    // once while in use; a bounded number stay open); nullptr when it cannot be opened.
     std::shared_ptr<TLN_Stream> FrameStream(const std::string& frameFile) const override;
+    // The bounded cache of open frame files (for tests and statistics).
+    const DataFileStreams& FrameFiles() const { return frameStreams_; }
 
 private:
     void readHeader();
@@ -73,11 +76,12 @@ private:
     TLN_Region_Header header_;
     std::vector<TLN_Region_Level_Record> levels_;
     TLN_RegionCache cache_{kDefaultRegionCacheBytes};
+    // The frame files named by type-100 records, by path.
+    mutable DataFileStreams frameStreams_;
 
     mutable std::mutex mutex_; // guards the members below
     TLN_RP_Distribution_Header rpHeader_;
     // The frames of the stored header, kept for the next node of the same frames and level.
     mutable std::shared_ptr<const TLN_Region> headerRegion_;
     mutable std::tuple<std::string, int64_t, int> headerRegionKey_;
-    mutable std::map<std::string, std::shared_ptr<TLN_Stream>> frameStreams_;
 };

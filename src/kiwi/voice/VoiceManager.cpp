@@ -6,6 +6,7 @@
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BigEndianIO.h"
+#include "kiwi/io/BoundedRead.h"
 #include "kiwi/voice/VoiceAdpcm.h"
 #include "kiwi/voice/WaveImage.h"
 #include "platform/VoicePlayer.h"
@@ -130,7 +131,7 @@ bool TLN_VoiceManager::appendDecoded(int64_t position, int64_t size, std::vector
         const int64_t step = std::min(kGroupsPerRead, groups - done);
         buffer.resize(size_t(step) * kCdiGroupBytes);
         const int64_t at = position + done * int64_t(kCdiGroupBytes);
-        const int64_t delivered = stream_->ReadAt(at, buffer.data(), int64_t(buffer.size()));
+        const int64_t delivered = bounded::readInto(*stream_, at, buffer.data(), int64_t(buffer.size()));
         if (delivered < int64_t(buffer.size())) complete = false;
         DecodeCdiAdpcm(buffer.data(), size_t(std::max<int64_t>(delivered, 0)), history, out);
         if (delivered < int64_t(buffer.size())) break;

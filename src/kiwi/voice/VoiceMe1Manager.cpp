@@ -6,6 +6,7 @@
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BigEndianIO.h"
+#include "kiwi/io/BoundedRead.h"
 #include "kiwi/voice/VoiceAdpcm.h"
 #include "kiwi/voice/WaveImage.h"
 #include "platform/VoicePlayer.h"
@@ -120,7 +121,7 @@ std::vector<int16_t> TLN_VoiceMe1Manager::DecodeVoiceSamples(int entry, int voic
             const int64_t step = std::min(kBlocksPerRead, blocks - done);
             buffer.resize(size_t(step) * kMeBlockBytes);
             const int64_t at = header.DataPosition + done * int64_t(kMeBlockBytes);
-            const int64_t delivered = stream_->ReadAt(at, buffer.data(), int64_t(buffer.size()));
+            const int64_t delivered = bounded::readInto(*stream_, at, buffer.data(), int64_t(buffer.size()));
             DecodeMeAdpcm(buffer.data(), size_t(std::max<int64_t>(delivered, 0)), history, samples);
             if (delivered < int64_t(buffer.size())) {
                 complete = false;

@@ -138,13 +138,13 @@ TEST(ParcelFrames, WideVariantWalksLikeTheNarrowOne) {
 TEST(ParcelFrames, EmptyListsAtFrameEndsAndAllOnesOffsets) {
     for (const bool wide : {false, true}) {
         SCOPED_TRACE(wide ? "system 8" : "system 2");
-        const fixture::AllDataPlan spec = fixture::framesAllDataPlan(wide);
-        const auto image = fixture::buildAllData(spec);
+        const fixture::AllDataPlan plan = fixture::framesAllDataPlan(wide);
+        const auto image = fixture::buildAllData(plan);
         const auto map = maptest::openMap(image);
         size_t checked = 0, emptyNames = 0, emptyAreas = 0;
         for (const fixture::ParcelEntry& entry : image.parcels) {
             if (entry.routeGuidanceFrame < 0 || entry.sub >= 0) continue;
-            const auto frames = load(*map, spec, entry);
+            const auto frames = load(*map, plan, entry);
             ASSERT_TRUE(frames);
             TLN_Guidance_Data_Frame guidance;
             ASSERT_TRUE(ReadGuidanceDataFrame(frames->Guidance, guidance));

@@ -1,6 +1,7 @@
 // The main map model over the fixture: header, levels, block sets, blocks, parcel lists and data files.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
 
 #include "MapTestSupport.h"
@@ -159,6 +160,55 @@ TEST(KiwiMap, DataFilesAreOpenedOnceEach) {
     EXPECT_EQ(opens["NOFILE.DAT"], 1);
     map.FreeDataFileStreams();
     EXPECT_TRUE(map.DataFileStreams().empty());
+}
+
+TEST(KiwiMap, AtMostTheBoundOfDataFilesStaysOpen) {
+    const auto image = fixture::buildAllData(fixture::smallAllDataPlan());
+    const auto plan = fixture::smallAllDataPlan();
+    const std::set<std::string> dataFiles = {"MAP100.DAT", "MAP202.DAT", "BLOCK10.PMI"};
+    auto inner = fixture::memoryOpener(fixture::memoryFilesOf(image));
+    // Data-file streams alive now (opened and not yet closed), and opens so far.
+    auto live = std::make_shared<std::atomic<int>>(0);
+    int opens = 0;
+    TLN_KiwiMap bounded(maptest::kMemoryAllData, [&](const std::string& path) -> std::shared_ptr<TLN_Stream> {
+        std::shared_ptr<TLN_Stream> stream = inner(path);
+        if (!stream || !dataFiles.count(fileNamePart(path))) return stream;
+        ++opens;
+        ++*live;
+        return std::shared_ptr<TLN_Stream>(stream.get(), [stream, live](TLN_Stream*) mutable {
+            stream.reset();
+            --*live;
+        });
+    });
+    TLN_KiwiMap reference(maptest::kMemoryAllData, inner);
+    ASSERT_TRUE(bounded.IsValid());
+    bounded.DataFiles().SetLimit(1);
+
+    auto head = [](const TLN_MM_Parcel_Managenent_Record& record) {
+        std::vector<uint8_t> bytes(16, 0);
+        if (record.Stream && record.Address >= 0) record.Stream->ReadAt(record.Address, bytes.data(), 16);
+        return bytes;
+    };
+    int found = 0;
+    for (int pass = 0; pass < 2; ++pass)
+        for (const fixture::ParcelEntry& entry : image.parcels) {
+            {
+                TLN_MM_Parcel_Managenent_Record got, expected;
+                const bool ok = bounded.FindParcel(numberOf(plan, entry), false, got);
+                ASSERT_EQ(ok, reference.FindParcel(numberOf(plan, entry), false, expected));
+                if (!ok) continue;
+                ++found;
+                EXPECT_EQ(got.Address, expected.Address);
+                EXPECT_EQ(got.Size, expected.Size);
+                EXPECT_EQ(got.FileName, expected.FileName);
+                EXPECT_EQ(head(got), head(expected));
+            }
+            EXPECT_LE(live->load(), 1) << "the bound holds between reads";
+            EXPECT_LE(bounded.DataFileStreams().size(), 1u);
+        }
+    EXPECT_GT(found, 0);
+    EXPECT_GT(opens, 3) << "files closed by the bound are opened again when needed";
+    EXPECT_EQ(reference.DataFileStreams().size(), 3u);
 }
 
 TEST(KiwiMap, DataFileNamesStayInsideTheFolder) {

@@ -2,6 +2,7 @@
 // in REGION.KWI and at a base inside a larger file; frames in files named by type-100 records.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "kiwi/core/KiwiErrors.h"
@@ -201,6 +202,45 @@ TEST(RegionManager, FramesOfType100RecordsAreReadFromTheNamedFile) {
     TLN_RegionManager fromMemory(std::make_shared<TLN_MemoryStream>(image.bytes), 0);
     ASSERT_TRUE(fromMemory.ReadRegionRecord(0, 0, record));
     EXPECT_EQ(record.FrameFile, "");
+}
+
+TEST(RegionManager, ManyFrameFilesKeepAtMostTheBoundOpen) {
+    // More regions, each with its frame in its own file, than frame files stay open.
+    const int regions = int(DataFileStreams::kDefaultLimit) + 36;
+    fixture::RegionFilePlan plan = fixture::sampleRegionPlan();
+    fixture::RegionLevelPlan& level = plan.levels[0];
+    const fixture::RegionPlan model = level.regions[0];
+    level.regions.clear();
+    for (int r = 0; r < regions; ++r) {
+        fixture::RegionPlan region = model;
+        char name[16];
+        std::snprintf(name, sizeof name, "RP%04d.KWI", r);
+        region.fileName = name;
+        region.frameInFile = true;
+        level.regions.push_back(region);
+    }
+    const fixture::RegionImage image = fixture::buildRegionData(plan);
+    const std::string folder = fixture::scratchDir("region-many-frame-files");
+    fixture::writeFile(folder + "/REGION.KWI", image.bytes);
+    for (const auto& [name, bytes] : image.frameFiles)
+        fixture::writeFile(folder + "/" + name, bytes);
+
+    TLN_RegionManager manager(folder + "/REGION.KWI");
+    ASSERT_TRUE(manager.IsValid());
+    manager.SetRegionCacheLimit(1);
+    for (int pass = 0; pass < 2; ++pass)
+        for (int r = 0; r < regions; ++r) {
+            TLN_Region_Manag_Record record;
+            ASSERT_TRUE(manager.ReadRegionRecord(0, r, record));
+            EXPECT_EQ(record.FrameFile, folder + "/" + record.FileName);
+            const auto region = manager.GetRegion(0, r);
+            ASSERT_NE(region, nullptr) << r;
+            TLN_RP_Node_Record node;
+            ASSERT_TRUE(region->ReadNode(0, node));
+            EXPECT_EQ(node.Links[0].Cost.LinkLength, 320);
+            EXPECT_LE(manager.FrameFiles().OpenCount(), DataFileStreams::kDefaultLimit);
+        }
+    EXPECT_EQ(manager.FrameFiles().OpenCount(), DataFileStreams::kDefaultLimit);
 }
 
 TEST(RegionManager, FrameFilesBesideRegionDataInTheMountedImage) {
