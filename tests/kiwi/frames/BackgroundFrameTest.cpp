@@ -156,3 +156,36 @@ TEST(BackgroundFrame, UnitsAndRecordsThatDoNotFit) {
     EXPECT_EQ(unit.TypeUnits[0].RecordCount, 1);
     EXPECT_TRUE(MinimumGraphicsPositions(span(u), unit.TypeUnits[0]).empty());
 }
+
+TEST(BackgroundFrame, TypeUnitListsAtTheFrameEndAndAllOnesOffsets) {
+    // Three type units: no records at exactly the frame's end (an empty list there), all ones (none), and
+    // one word past the end (outside the frame, so not there either).
+    for (const uint32_t system : {2u, 8u}) {
+        const bool wide = system >= 8;
+        ByteWriter w;
+        const uint32_t unitWords = wide ? 16 : 7; // count word + three headers of 10 or 4 bytes
+        if (wide)
+            w.u16(5).u16(0).u32(5).u16(uint16_t(unitWords));
+        else
+            w.u16(3).u16(3).u16(uint16_t(unitWords));
+        const int64_t unitPosition = kFramePosition + int64_t(w.size());
+        w.u16(3);
+        for (const uint32_t offset : {unitWords, wide ? 0xFFFFFFFFu : 0xFFFFu, unitWords + 1}) {
+            if (wide)
+                w.u32(offset).u16(0).u16(0).u16(0);
+            else
+                w.u16(uint16_t(offset)).u16(0);
+        }
+        const TLN_FrameSpan frame = span(w);
+        TLN_Element_Management_Information entry;
+        ASSERT_TRUE(ReadElementManagement(frame, 0, entry, system)) << system;
+        EXPECT_EQ(entry.Position, unitPosition);
+        ASSERT_TRUE(ReadBackgroundTypeUnit(frame, entry, system)) << system;
+        ASSERT_EQ(entry.TypeUnits.size(), 3u) << system;
+        EXPECT_EQ(entry.TypeUnits[0].Position, frame.End()) << system;
+        EXPECT_EQ(entry.TypeUnits[0].RecordCount, 0) << system;
+        EXPECT_TRUE(MinimumGraphicsPositions(frame, entry.TypeUnits[0]).empty());
+        EXPECT_LT(entry.TypeUnits[1].Position, 0) << system;
+        EXPECT_LT(entry.TypeUnits[2].Position, 0) << system;
+    }
+}

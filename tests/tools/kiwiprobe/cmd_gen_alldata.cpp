@@ -8,7 +8,7 @@
 namespace {
 
 int makeFixtureCommand(const probe::Args& args) {
-    const probe::Args rest = probe::positional(args, {"--system", "--large", "--volumes"});
+    const probe::Args rest = probe::positional(args, {"--system", "--large", "--volumes", "--hostile"});
     if (!probe::oneArgument(rest, "gen-alldata: give a folder")) return 2;
     const std::string folder = rest[0];
     fixture::AllDataPlan plan =
@@ -22,7 +22,20 @@ int makeFixtureCommand(const probe::Args& args) {
             plan = fixture::framesAllDataPlan(probe::hasFlag(args, "--wide"));
     }
     if (probe::hasFlag(args, "--system")) plan.systemText = probe::option(args, "--system");
-    const fixture::AllDataImage image = fixture::buildAllData(plan);
+    fixture::AllDataImage image;
+    if (probe::hasFlag(args, "--hostile")) {
+        // The damaged shapes whose declared counts must not cost the walks minutes.
+        const std::string shape = probe::option(args, "--hostile");
+        if (shape != "crowded" && shape != "overlapping") {
+            std::cerr << "gen-alldata: --hostile takes crowded or overlapping\n";
+            return 2;
+        }
+        image =
+            fixture::buildHostileAllData(shape == "crowded" ? fixture::HostileMapShape::CrowdedBlockSets
+                                                            : fixture::HostileMapShape::OverlappingLevels);
+    } else {
+        image = fixture::buildAllData(plan);
+    }
     const std::string path =
         probe::hasFlag(args, "--volumes")
             ? fixture::writeAllDataVolumes(image, folder,
@@ -41,7 +54,8 @@ int makeFixtureCommand(const probe::Args& args) {
 }
 
 probe::Register reg("gen-alldata",
-                    "DIR [--system TEXT] [--large N] [--frames [--wide]] [--volumes BYTES] [--manifest]",
+                    "DIR [--system TEXT] [--large N] [--frames [--wide]] [--volumes BYTES] [--manifest] "
+                    "[--hostile crowded|overlapping]",
                     makeFixtureCommand);
 
 } // namespace
