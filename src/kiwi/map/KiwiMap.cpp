@@ -119,6 +119,7 @@ void TLN_KiwiMap::readMainMapHeader() {
     const int64_t recordSpan = std::max<int64_t>(levelRecordSize_, kLevelRecordMinimum);
     const int64_t first = partBase_ + kMainMapHeaderSize;
     const int64_t streamSize = partStream_->Size();
+    partSize_ = streamSize;
     uint32_t count = std::min<uint32_t>(levelRecordCount_, kMaxLevels);
     // Records that the stream cannot hold are not levels.
     while (count > 0 && first + int64_t(count - 1) * levelRecordSize_ + kLevelRecordMinimum > streamSize)

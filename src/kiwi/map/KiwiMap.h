@@ -168,6 +168,8 @@ private:
     StreamOpener opener_;
     std::unique_ptr<TLN_AllDataManager> allData_;
     std::shared_ptr<TLN_Stream> partStream_;
+    // The part stream's size when the level table was read: block tables are bounded by it.
+    int64_t partSize_ = 0;
     bool ownsPartStream_ = false;
     bool valid_ = false;
     bool levelsLoaded_ = false;

@@ -71,7 +71,7 @@ uint32_t TLN_KiwiMap::acceptedBlocks(const TLN_BlockSet_Management_Record& set, 
     if (!partStream_ || set.BlockTablePosition <= 0) return 0;
     // The level's blocks as far as their records lie inside the table's size and the file.
     const int64_t recordBytes = fileNameDesignation_ ? kNamedBlockRecordBytes : kBlockRecordBytes;
-    const int64_t end = std::min(partStream_->Size(), set.BlockTablePosition + int64_t(set.BlockTableSize));
+    const int64_t end = std::min(partSize_, set.BlockTablePosition + int64_t(set.BlockTableSize));
     return uint32_t(
         bounded::recordsThatFit(declared, set.BlockTablePosition, blockRecordSize_, recordBytes, end));
 }

@@ -69,7 +69,9 @@ TLN_KiwiMap::Span TLN_KiwiMap::parcelManagementSpan(const std::shared_ptr<TLN_St
         return span;
     }
     if (!decodeInformation(BeCursor(span->data(), span->size()), level, position, info)) return nullptr;
-    boundRecords(info, stream->Size());
+    // A cached span was read up to the bounded list's end, or up to the stream's end when that came first,
+    // so its end bounds the records as the stream did, without asking the stream for its size again.
+    boundRecords(info, position + int64_t(span->size()));
     return span;
 }
 
