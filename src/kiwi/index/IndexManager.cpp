@@ -251,6 +251,10 @@ bool TLN_IndexManager::DataFileExists(const std::string& name) const {
     return resolveInFolder(folder_, *bare).has_value();
 }
 
+namespace {
+constexpr size_t kMaxLocatedNames = 4096;
+} // namespace
+
 std::string TLN_IndexManager::locateDataFile(const std::string& name) const {
     const std::string missing = "File " + name + " does not exist!";
     const std::optional<std::string> bare = safeBareName(name);
@@ -270,7 +274,26 @@ std::shared_ptr<TLN_Stream> TLN_IndexManager::OpenDataFile(const std::string& na
 
 TLN_IndexManager::FileContext TLN_IndexManager::contextFor(const std::string& fileName) {
     if (fileName.empty()) return FileContext{stream_, std::string(), base_};
-    const std::string path = locateDataFile(fileName);
+    std::string path;
+    if (IsISOImageOpen()) {
+        path = locateDataFile(fileName);
+    } else {
+        std::unique_lock lock(locatedMutex_);
+        const auto known = locatedPaths_.find(fileName);
+        if (known != locatedPaths_.end()) {
+            path = known->second;
+        } else {
+            lock.unlock();
+            try {
+                path = locateDataFile(fileName);
+            } catch (const EIndexDataFileMissing&) {
+            }
+            lock.lock();
+            if (locatedPaths_.size() >= kMaxLocatedNames) locatedPaths_.clear();
+            locatedPaths_.emplace(fileName, path);
+        }
+        if (path.empty()) throw EIndexDataFileMissing("File " + fileName + " does not exist!");
+    }
     return FileContext{dataFiles_.Get(path, [&] { return OpenKiwiFile(path); }), fileName, 0};
 }
 

@@ -140,4 +140,8 @@ private:
     std::vector<std::pair<uint32_t, QString>> zoneNames_;
 
     DataFileStreams dataFiles_;
+    // Data file names resolved in the folder (an empty path: not there), so that a lookup does not stat
+    // or scan the folder again for every record; bounded, as the names come from the data.
+    std::mutex locatedMutex_;
+    std::map<std::string, std::string> locatedPaths_;
 };
