@@ -1,0 +1,34 @@
+// What a record view may do beyond writing rows: the side effects the main window carries out and tests
+// record. Views never touch widgets, images on screen or sound devices themselves.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QImage>
+#include <QString>
+
+#include "kiwi/io/Stream.h"
+
+struct RecordNode;
+
+class ViewHost {
+public:
+    virtual ~ViewHost() = default;
+    // Places the hex viewer on stream at offset (the stream stays shared with its owner).
+    virtual void ShowInHexViewer(const std::shared_ptr<TLN_Stream>& stream, int64_t offset) = 0;
+    // Shows a picture over the field grid below its rows; a null image hides it.
+    virtual void ShowPicture(const QImage& image) = 0;
+    // Shows the play button calling play when pressed; an empty function hides it.
+    virtual void ShowPlayButton(std::function<void()> play) = 0;
+    // Plays a WAVE image now.
+    virtual void PlaySound(std::vector<uint8_t> waveImage) = 0;
+    // Adds children to a node from a view (index data views add their items when shown).
+    virtual void AddChildren(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) = 0;
+    virtual void Beep() = 0;
+    // Progress of a long view; max 0 ends it.
+    virtual void Progress(int value, int max) = 0;
+};
