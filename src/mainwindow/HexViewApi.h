@@ -1,0 +1,24 @@
+// What the main window asks of the hex viewer. The viewer itself comes later; until then a placeholder
+// implements this, and tests record the calls.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <QString>
+
+#include "kiwi/io/Stream.h"
+
+class HexViewApi {
+public:
+    virtual ~HexViewApi() = default;
+    // Shows stream (shared with its owner) at offset.
+    virtual void SetStream(std::shared_ptr<TLN_Stream> stream, int64_t offset) = 0;
+    // Shows a stream the viewer alone holds from now on (a stream opened for the hex view only).
+    virtual void SetOwnedStream(std::shared_ptr<TLN_Stream> stream, int64_t offset) = 0;
+    virtual void GotoOffset(int64_t offset) = 0;
+    // Forgets the stream.
+    virtual void Clear() = 0;
+    virtual void SetCodePageName(const QString& name) = 0;
+    virtual void SetDisplayCodePage(int codePage) = 0;
+};

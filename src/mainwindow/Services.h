@@ -1,0 +1,55 @@
+// The services the windows ask of the desktop, behind interfaces so that tests answer them and no test ever
+// waits on a modal window: messages, file and folder choices, opening links, starting programs, the beep.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class QWidget;
+
+class Messenger {
+public:
+    virtual ~Messenger() = default;
+    virtual void Error(QWidget* parent, const QString& text) = 0;
+    virtual void Information(QWidget* parent, const QString& text) = 0;
+    // True for yes.
+    virtual bool Question(QWidget* parent, const QString& text) = 0;
+};
+
+class PathChooser {
+public:
+    virtual ~PathChooser() = default;
+    // Empty when the user cancels.
+    virtual QString OpenFile(QWidget* parent, const QString& title, const QString& filter,
+                             const QString& start) = 0;
+    virtual QString Folder(QWidget* parent, const QString& title, const QString& start) = 0;
+    // A mounted volume (navigation disc).
+    virtual QString Disk(QWidget* parent, const QString& title) = 0;
+    virtual QString SaveFile(QWidget* parent, const QString& title, const QString& filter,
+                             const QString& start) = 0;
+};
+
+class UrlOpener {
+public:
+    virtual ~UrlOpener() = default;
+    virtual bool Open(const QUrl& url) = 0;
+};
+
+class ProcessLauncher {
+public:
+    virtual ~ProcessLauncher() = default;
+    virtual bool StartDetached(const QString& program, const QStringList& arguments) = 0;
+};
+
+// The services a window uses; the desktop ones by default.
+struct Services {
+    Messenger* messenger = nullptr;
+    PathChooser* paths = nullptr;
+    UrlOpener* urls = nullptr;
+    ProcessLauncher* processes = nullptr;
+    // The system beep.
+    void (*beep)() = nullptr;
+
+    static Services Desktop();
+};

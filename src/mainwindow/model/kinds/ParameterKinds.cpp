@@ -1,0 +1,5 @@
+// Node kinds of this family: registered with their views and builders.
+#include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/kinds/KindFamilies.h"
+
+void RegisterParameterKinds(NodeKinds&) {}
