@@ -48,6 +48,8 @@ public:
     // The tag of a row, in Qt::UserRole of column 0; colour and image index in Qt::UserRole + 1 of column 2.
     static constexpr int TagRole = Qt::UserRole;
     static constexpr int PayloadRole = Qt::UserRole + 1;
+    // The QImage of a tag Image row, in column 2 (null when the row's index names no image).
+    static constexpr int ImageRole = Qt::UserRole + 2;
 
     explicit FieldGridModel(QObject* parent = nullptr);
 
@@ -58,15 +60,22 @@ public:
 
     // Empties the grid: no rows, no images, no help link, no virtual rows.
     void Clear();
-    // Appends a stored row; returns its index.
+    // Appends a stored row at the end of the grid (after any virtual rows); returns its grid row.
     int Append(FieldRow row);
-    FieldRow& Row(int index) { return rows_[size_t(index)]; }
-    const FieldRow& Row(int index) const { return rows_[size_t(index)]; }
+    // The stored row at grid row index (an index Append returned; never a virtual row).
+    FieldRow& Row(int index) { return rows_.at(StoredIndex(index)); }
+    const FieldRow& Row(int index) const { return rows_.at(StoredIndex(index)); }
     int StoredRowCount() const { return int(rows_.size()); }
-    // Virtual rows from the current end of the stored rows: count rows whose texts come from provider.
+    // Repaints grid row row after its cells were changed through Row().
+    void NotifyRowChanged(int row);
+    // Virtual rows at the current end of the grid: count rows whose texts come from provider. Replaces
+    // earlier virtual rows, which are dropped (stored rows then all come before the new ones).
     void SetVirtualRows(int count, RowTextProvider provider);
     int FirstVirtualRow() const { return firstVirtualRow_; }
     int VirtualRowCount() const { return virtualCount_; }
+    bool IsVirtualRow(int row) const;
+    // Forgets the memo and repaints the virtual rows (their texts changed, e.g. another code page).
+    void RefreshVirtualRows();
     // Cell text of any row, stored or virtual (empty when the provider gives none or throws).
     QString CellText(int row, int column) const;
     // Images drawn in tag Image rows; owned by the model and cleared with it.
@@ -82,6 +91,11 @@ public:
     std::optional<int64_t> JumpOffset(int row) const;
 
 private:
+    // Index into rows_ of a grid row that is stored; out of range (size_t(-1)) for others.
+    size_t StoredIndex(int row) const;
+    // Stored rows appended after the virtual rows follow them in the grid.
+    bool HasVirtualRows() const { return firstVirtualRow_ != kNoVirtualRows; }
+
     std::vector<FieldRow> rows_;
     std::vector<QImage> images_;
     QString helpUrl_;
