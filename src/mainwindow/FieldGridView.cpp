@@ -1,0 +1,105 @@
+// The field grid's table view.
+#include "mainwindow/FieldGridView.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QMenu>
+
+#include "mainwindow/FieldGridDelegate.h"
+#include "mainwindow/Services.h"
+#include "mainwindow/model/FieldGrid.h"
+
+const QString FieldGridView::kJumpActionText = QStringLiteral(u"Показать данные по Адресу");
+
+FieldGridView::FieldGridView(QWidget* parent) : QTableView(parent) {
+    setItemDelegate(new FieldGridDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    // Fixed heights: the view never measures rows, so virtual rows are read only when painted.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setHighlightSections(false);
+
+    menu_ = new QMenu(this);
+    jumpAction_ = menu_->addAction(kJumpActionText);
+    connect(jumpAction_, &QAction::triggered, this, [this] { JumpFromRow(menuRow_); });
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, &FieldGridView::ShowContextMenu);
+    connect(this, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { JumpFromRow(index.row()); });
+    connect(this, &QAbstractItemView::clicked, this, &FieldGridView::OpenHelp);
+}
+
+void FieldGridView::SetGridModel(FieldGridModel* model) {
+    if (gridModel_) disconnect(gridModel_, nullptr, this, nullptr);
+    gridModel_ = model;
+    setModel(model);
+    if (!model) return;
+    RestoreColumnWidths();
+    connect(model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { SizeImageRows(first, last); });
+    // A cleared grid is the grid as it started: the header forgets section sizes on a reset anyway.
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        RestoreColumnWidths();
+        SizeImageRows(0, gridModel_->rowCount() - 1);
+    });
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) { SizeImageRows(from.row(), to.row()); });
+    SizeImageRows(0, model->rowCount() - 1);
+}
+
+void FieldGridView::RestoreColumnWidths() {
+    for (int c = 0; c < 3; ++c)
+        setColumnWidth(c, FieldGridModel::kColumnWidths[c]);
+}
+
+void FieldGridView::SizeImageRows(int first, int last) {
+    if (!gridModel_ || first < 0) return;
+    // Only stored rows carry images; a range of virtual rows is skipped whole.
+    for (int row = first; row <= last; ++row) {
+        if (gridModel_->IsVirtualRow(row)) {
+            row = gridModel_->FirstVirtualRow() + gridModel_->VirtualRowCount() - 1;
+            continue;
+        }
+        if (row >= gridModel_->rowCount()) break;
+        const FieldRow& stored = gridModel_->Row(row);
+        if (stored.tag != RowTag::Image) continue;
+        const QImage* image = gridModel_->Image(stored.imageIndex);
+        if (image && !image->isNull()) verticalHeader()->resizeSection(row, image->height() + 8);
+    }
+}
+
+void FieldGridView::ShowContextMenu(const QPoint& position) {
+    if (!gridModel_) return;
+    const QModelIndex index = indexAt(position);
+    menuRow_ = index.isValid() ? index.row() : -1;
+    jumpAction_->setEnabled(menuRow_ >= 0 && gridModel_->JumpOffset(menuRow_).has_value());
+    // popup(), not exec(): the menu never blocks the event loop.
+    menu_->popup(viewport()->mapToGlobal(position));
+}
+
+void FieldGridView::JumpFromRow(int row) {
+    if (!gridModel_ || row < 0) return;
+    if (const auto offset = gridModel_->JumpOffset(row)) emit jumpRequested(*offset);
+}
+
+QUrl FieldGridView::HelpLinkUrl() const {
+    if (!gridModel_ || gridModel_->HelpUrl().isEmpty()) return {};
+    const QUrl document(gridModel_->HelpUrl());
+    return helpBase_.isValid() ? helpBase_.resolved(document) : document;
+}
+
+void FieldGridView::OpenHelp(const QModelIndex& index) {
+    // The row's tag decides, not its position: only a Help link row opens the document.
+    if (!gridModel_ || !urlOpener_ || index.column() != 2) return;
+    if (RowTag(index.data(FieldGridModel::TagRole).toInt()) != RowTag::HelpLink) return;
+    if (index.data().toString() != QLatin1String("Help")) return;
+    const QUrl url = HelpLinkUrl();
+    if (url.isValid() && !url.isEmpty()) urlOpener_->Open(url);
+}

@@ -1,0 +1,53 @@
+// The table that shows the field grid: fixed columns and row heights, the Help link, and the jump from an
+// address or offset row to the hex viewer (context menu and double-click).
+#pragma once
+
+#include <QTableView>
+#include <QUrl>
+
+class FieldGridModel;
+class QAction;
+class QMenu;
+class UrlOpener;
+
+class FieldGridView : public QTableView {
+    Q_OBJECT
+public:
+    // The context menu's only item.
+    static const QString kJumpActionText;
+
+    explicit FieldGridView(QWidget* parent = nullptr);
+
+    // Shows model (not owned); nullptr shows nothing.
+    void SetGridModel(FieldGridModel* model);
+    FieldGridModel* GridModel() const { return gridModel_; }
+    // Opens the Help links; without one a click does nothing.
+    void SetUrlOpener(UrlOpener* opener) { urlOpener_ = opener; }
+    // Where the help documents live; a document path is resolved against it.
+    void SetHelpBase(const QUrl& base) { helpBase_ = base; }
+    // The link a Help click opens for the model's current document.
+    QUrl HelpLinkUrl() const;
+
+    // The context menu and its item, enabled for the row last asked about (tests look at them).
+    QMenu* ContextMenu() const { return menu_; }
+    QAction* JumpAction() const { return jumpAction_; }
+
+signals:
+    // The user asked to see the data at offset in the hex viewer.
+    void jumpRequested(qint64 offset);
+
+private:
+    void ShowContextMenu(const QPoint& position);
+    void JumpFromRow(int row);
+    void OpenHelp(const QModelIndex& index);
+    void RestoreColumnWidths();
+    // Image rows are as tall as their image + 8; all others keep the fixed height.
+    void SizeImageRows(int first, int last);
+
+    FieldGridModel* gridModel_ = nullptr;
+    UrlOpener* urlOpener_ = nullptr;
+    QUrl helpBase_;
+    QMenu* menu_ = nullptr;
+    QAction* jumpAction_ = nullptr;
+    int menuRow_ = -1;
+};
