@@ -1,6 +1,8 @@
 // The record tree's mechanics: show dispatch, building on expansion, paging, deletion and the current node.
 #include "mainwindow/model/RecordTree.h"
 
+#include <algorithm>
+
 #include "kiwi/cmp/DecompFileStream.h"
 #include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/kinds/Paging.h"
@@ -24,8 +26,10 @@ void RecordTree::Clear() {
 }
 
 void RecordTree::Select(KindContext& context, RecordNode& node) {
+    // A record without a position (an all-ones address read as -1) shows its stream from the start.
+    const int64_t offset = std::max<int64_t>(0, node.recordOffset);
     if (node.stream) {
-        context.host.ShowInHexViewer(node.stream, node.recordOffset);
+        context.host.ShowInHexViewer(node.stream, offset);
     } else if (!node.fileName.empty() && SourceFileExists(node.fileName)) {
         // The file is tested first: opening a missing one raises before the node's view could say so.
         std::shared_ptr<TLN_Stream> stream;
@@ -34,7 +38,7 @@ void RecordTree::Select(KindContext& context, RecordNode& node) {
         } catch (const std::exception&) {
             stream.reset();
         }
-        context.host.ShowInHexViewer(stream, stream ? node.recordOffset : 0);
+        context.host.ShowInHexViewer(stream, stream ? offset : 0);
     } else {
         context.host.ShowInHexViewer(nullptr, 0);
     }
