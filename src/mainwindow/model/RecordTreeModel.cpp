@@ -81,19 +81,24 @@ void RecordTreeModel::fetchMore(const QModelIndex& parent) {
 
 void RecordTreeModel::Select(const QModelIndex& index) {
     RecordNode* node = Node(index);
+    selected_ = index;
     if (!node) return;
-    guarded([&] { tree_.Select(context_, *node); });
-    if (node->IsMoreNode()) {
-        const QPersistentModelIndex later(index);
-        QMetaObject::invokeMethod(
-            this, [this, later] { turnPage(later); }, Qt::QueuedConnection);
+    if (!node->IsMoreNode()) {
+        guarded([&] { tree_.Select(context_, *node); });
+        return;
     }
+    // A more-node is not shown itself: it becomes its entry, which is shown once the page has turned.
+    const QPersistentModelIndex later(index);
+    QMetaObject::invokeMethod(
+        this, [this, later] { turnPage(later); }, Qt::QueuedConnection);
 }
 
 void RecordTreeModel::turnPage(const QPersistentModelIndex& index) {
     RecordNode* node = index.isValid() ? Node(index) : nullptr;
-    if (!node || !node->IsMoreNode()) return;
-    if (guarded([&] { tree_.TurnPage(context_, *node); }) && tree_.Current() == node)
+    if (!node) return;
+    // Expanding it may have turned the page meanwhile; the entry is shown unless another node was
+    // selected since.
+    if (guarded([&] { tree_.TurnPage(context_, *node); }) && selected_ == index)
         guarded([&] { tree_.Select(context_, *node); });
 }
 

@@ -36,7 +36,7 @@ public:
     QModelIndex IndexOf(const RecordNode* node) const;
 
 public slots:
-    // The show dispatch for the selected node. A more-node then turns its page and shows its entry, both
+    // The show dispatch for the selected node. A selected more-node turns its page and shows its entry
     // later from the event loop (never inside the view's selection handler).
     void Select(const QModelIndex& index);
     // A collapsed block walked to one parcel loses its children, later from the event loop.
@@ -64,4 +64,6 @@ private:
 
     RecordTree& tree_;
     KindContext& context_;
+    // The node selected last (a more-node's entry is shown only while it stays selected).
+    QPersistentModelIndex selected_;
 };

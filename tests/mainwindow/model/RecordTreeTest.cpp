@@ -279,12 +279,20 @@ TEST_F(RecordTreeTest, TheModelFetchesLazilyAndTurnsAPageAfterTheSelectionHandle
     EXPECT_EQ(model.parent(more), list);
 
     model.Select(more);
-    // Not inside the selection handler: the page turns from the event loop.
+    // Not inside the selection handler: the page turns from the event loop, then the entry is shown.
     EXPECT_EQ(model.rowCount(list), 500);
+    EXPECT_EQ(tree_.Current(), nullptr);
     QCoreApplication::processEvents();
     EXPECT_EQ(model.rowCount(list), 1000);
     EXPECT_EQ(model.data(model.index(499, 0, list)).toString(), QStringLiteral("Entry 499"));
     EXPECT_EQ(tree_.Current(), model.Node(model.index(499, 0, list)));
+
+    // Selecting another node before the page turns: the page turns, the other node stays shown.
+    model.Select(model.index(999, 0, list));
+    model.Select(model.index(3, 0, list));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model.rowCount(list), 1200);
+    EXPECT_EQ(tree_.Current(), model.Node(model.index(3, 0, list)));
 
     // A builder error reaches the window through the model, never as an exception.
     failBuild_ = true;
