@@ -98,6 +98,29 @@ TEST_F(MapCrawlTest, ParcelsOfAFormatEightMapHaveNoFrameNodes) {
     }
 }
 
+TEST_F(MapCrawlTest, DamagedMapsDeclaringMillionsOfBlocksCrawlWithinTheirBounds) {
+    for (const auto shape :
+         {fixture::HostileMapShape::CrowdedBlockSets, fixture::HostileMapShape::OverlappingLevels}) {
+        RecordTree tree;
+        treetest::Workbench bench;
+        const std::string path = fixture::writeAllData(fixture::buildHostileAllData(shape),
+                                                       fixture::scratchDir("map-crawl-hostile"));
+        bench.data.map = std::make_shared<TLN_KiwiMap>(path);
+        auto root = RecordNode::MakeChild(nullptr, 7, QStringLiteral("ALL DATA"));
+        root->held = HeldReader(bench.data.map);
+        root->stream = bench.data.map->GetAllDataStream();
+        root->hasChildren = true;
+        tree.AddRoot(std::move(root));
+        CrawlOptions options;
+        const CrawlResult result = CrawlTree(tree, bench.context, options);
+        EXPECT_EQ(result.selectErrors, 0);
+        EXPECT_EQ(result.expandErrors, 0);
+        // Only what the file holds becomes nodes: well below the cap.
+        EXPECT_FALSE(result.capped);
+        EXPECT_LT(result.nodes, 10000);
+    }
+}
+
 TEST_F(MapCrawlTest, TheCrawlStopsAtItsNodeCap) {
     open(fixture::framesAllDataPlan(), "cap");
     CrawlOptions options;
