@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <typeinfo>
 
 class HeldReader {
@@ -22,6 +23,8 @@ public:
     }
     // How many holders share the reader (tests check ownership with it).
     long UseCount() const { return object_.use_count(); }
+    // The reader's class name ("TLN_KiwiMap"); "" when the node holds none (tree dumps print it).
+    std::string TypeName() const;
 
 private:
     std::shared_ptr<void> object_;

@@ -1,10 +1,24 @@
+// The node kind table: its rows, the fallbacks for kinds without one, and the show and build dispatch.
 #include "mainwindow/model/NodeKinds.h"
 
+#include "mainwindow/model/kinds/FallbackViews.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
+
+NodeKinds::NodeKinds() {
+    invalid_.kind = kKindInvalid;
+    invalid_.viewName = "ShowInvalidData";
+    invalid_.view = ShowInvalidData;
+    // The management header view comes with the ALLDATA views; until then its kinds are not implemented.
+    managementHeader_.viewName = "ShowManagementHeader";
+    notImplemented_.viewName = "ShowNotImplemented";
+    notImplemented_.view = ShowNotImplemented;
+}
 
 const NodeKinds& NodeKinds::Table() {
     static const NodeKinds table = [] {
         NodeKinds t;
+        // Every kind first, by name; the families then attach the views and builders they have.
+        RegisterKindNames(t);
         RegisterHeaderKinds(t);
         RegisterAllDataKinds(t);
         RegisterMainMapKinds(t);
@@ -19,21 +33,45 @@ const NodeKinds& NodeKinds::Table() {
     return table;
 }
 
+KindInfo& NodeKinds::row(int kind) {
+    KindInfo& info = rows_[kind];
+    info.kind = kind;
+    return info;
+}
+
 void NodeKinds::Register(KindInfo info) {
-    rows_[info.kind] = std::move(info);
+    KindInfo& existing = row(info.kind);
+    if (!info.viewName) info.viewName = existing.viewName;
+    existing = std::move(info);
+}
+
+void NodeKinds::Name(int kind, const char* viewName) {
+    row(kind).viewName = viewName;
+}
+
+void NodeKinds::SetView(int kind, ViewFn view) {
+    row(kind).view = std::move(view);
+}
+
+void NodeKinds::SetBuilder(int kind, BuilderFn builder) {
+    row(kind).builder = std::move(builder);
 }
 
 const KindInfo& NodeKinds::Resolve(int kind) const {
-    const auto row = rows_.find(kind);
-    if (row != rows_.end()) return row->second;
+    const auto found = rows_.find(kind);
+    if (found != rows_.end()) return found->second;
     if (kind == kKindInvalid) return invalid_;
     if (kind >= 104 && kind <= 170) return managementHeader_;
     return notImplemented_;
 }
 
 void NodeKinds::Show(KindContext& context, RecordNode& node) const {
+    context.grid.Clear();
     const KindInfo& info = Resolve(node.kind);
-    if (info.view) info.view(context, node);
+    if (info.view)
+        info.view(context, node);
+    else
+        ShowNotImplemented(context, node);
 }
 
 void NodeKinds::Build(KindContext& context, RecordNode& node,

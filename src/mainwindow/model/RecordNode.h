@@ -42,16 +42,27 @@ struct RecordNode {
     int64_t frameSize = 0;      // parcel nodes: the frame size
     bool partialWalk = false;   // block nodes whose children were built for a walk to one parcel
     int indexDepth = 0;         // index data nodes: the next-level depth
+    // Nodes below a parcel: where the parcel's main map data frame lies in stream and its size in bytes, so
+    // that each frame's builder reads the parcel's frames again (from the map's cache). Inherited.
+    int64_t parcelFrameAddress = -1;
+    int64_t parcelFrameSize = 0;
 
     // The node can be expanded and its children are not built yet.
     bool hasChildren = false;
     // The builder ran (children attached, possibly none).
     bool built = false;
-    // For a ". . . . ." node: the kind and index of the entry it stands for.
+    // For a ". . . . ." node (a more-node of a paged list): the kind, caption and expandability of the
+    // entry it stands for (its other fields are already the entry's), and the first index of the next page.
+    // pagedKind 0: an ordinary node.
     int pagedKind = 0;
+    QString pagedCaption;
+    bool pagedHasChildren = false;
+    int64_t pageNext = 0;
 
     RecordNode* parent = nullptr;
     std::vector<std::unique_ptr<RecordNode>> children;
+    // The node's row among its siblings as the tree last numbered it (a hint: Row checks it first).
+    int row = 0;
 
     // A new child that inherits level, stream, offset, file name, extra and the held reader from parent (or
     // starts empty when parent is null), with the given kind, caption and index. Not attached: builders
@@ -60,4 +71,13 @@ struct RecordNode {
                                                  int64_t index = 0);
     // Row of this node among its parent's children (or among roots, given them); -1 when not found.
     int Row(const std::vector<std::unique_ptr<RecordNode>>& siblings) const;
+    // Attaches child below parent at once: for builders whose children come with children of their own
+    // ("its children are added with it"); marks parent built.
+    static RecordNode* Adopt(RecordNode& parent, std::unique_ptr<RecordNode> child);
+
+    bool IsMoreNode() const { return pagedKind != 0; }
+    // True when node is this node or lies below it.
+    bool Contains(const RecordNode* node) const;
+    // Whether the tree should offer to expand the node: children attached, or a builder not yet run.
+    bool Expandable() const { return !children.empty() || (hasChildren && !built); }
 };

@@ -1,5 +1,218 @@
-// Node kinds of this family: registered with their views and builders.
-#include "mainwindow/model/NodeKinds.h"
+// The ALLDATA family: the management header records below an "ALL DATA" root (AddAllDataNodes) and the
+// rows of kinds 100 to 163.
+#include <exception>
+#include <string>
+#include <type_traits>
+
+#include "kiwi/core/FileNames.h"
+#include "kiwi/index/IndexManager.h"
+#include "kiwi/map/KiwiMap.h"
+#include "kiwi/parts/DicVceManager.h"
+#include "kiwi/parts/LocalManager.h"
+#include "kiwi/parts/Manager21.h"
+#include "kiwi/parts/ParamManager.h"
+#include "kiwi/parts/RdstmcManager.h"
+#include "kiwi/picture/EXPCTManager.h"
+#include "kiwi/picture/GraphicManager.h"
+#include "kiwi/picture/PCT2MNGManager.h"
+#include "kiwi/region/RegionManager.h"
+#include "kiwi/voice/VoiceManager.h"
+#include "kiwi/voice/VoiceMe1Manager.h"
+#include "mainwindow/model/SourceFiles.h"
+#include "mainwindow/model/kinds/AllDataNodes.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
 
-void RegisterAllDataKinds(NodeKinds&) {}
+const char* const kManagementPartNames[7] = {"Map",     "Region", "Index", "Parameters", "Infrastructure",
+                                             "Graphic", "Voice"};
+
+namespace {
+
+// Format versions from this one on retag headers 13 and 17 as "Local Data" and "RDS-TMC Data".
+constexpr uint32_t kRetagSystemNumber = 8;
+
+enum class Source {
+    // The header's own file when it names one that exists, else the ALLDATA stream at its address.
+    FileOrStream,
+    // The ALLDATA stream at the header's address.
+    Stream,
+    // The header's own file only.
+    File,
+};
+
+// A new reader of a part; null when the source it needs is not there. Throws what the reader throws.
+template <typename Reader>
+std::shared_ptr<Reader> partReader(const TLN_KiwiMap& map, const TLN_Management_Header& header,
+                                   Source source) {
+    if constexpr (std::is_constructible_v<Reader, const std::string&>) {
+        if (source != Source::Stream && !header.Name.empty()) {
+            if (const auto path = ResolveSourceFile(folderPart(map.Path()), header.Name))
+                return std::make_shared<Reader>(*path);
+        }
+    }
+    if (source == Source::File) return nullptr;
+    const std::shared_ptr<TLN_Stream> stream = map.GetAllDataStream();
+    if (!stream) return nullptr;
+    return std::make_shared<Reader>(stream, header.Address);
+}
+
+struct PartNode {
+    std::unique_ptr<RecordNode> node;
+    // A reader that reports itself invalid, or one whose creation failed.
+    bool failed = false;
+
+    template <typename Reader> void hold(const std::shared_ptr<Reader>& reader) {
+        if (!reader) return;
+        node->held = HeldReader(reader);
+        if (!reader->IsValid()) failed = true;
+    }
+};
+
+// The node of header index (kind 100 + index unless retagged), its held reader and expandability.
+void describePart(KindContext& context, const TLN_KiwiMap& map, const TLN_Management_Header& header,
+                  int index, PartNode& part) {
+    RecordNode& node = *part.node;
+    OpenData& data = context.data;
+    const bool retag = map.SystemNumber() >= kRetagSystemNumber;
+    switch (index) {
+    case 0:
+        node.held = HeldReader(data.map);
+        if (const TLN_KiwiMap* held = node.held.As<TLN_KiwiMap>()) node.stream = held->GetAllDataStream();
+        node.hasChildren = true;
+        break;
+    case 1:
+        if (data.routePlanning && data.routePlanning->IsValid()) {
+            node.held = HeldReader(data.routePlanning);
+            node.hasChildren = true;
+        }
+        break;
+    case 2:
+        if (data.index) {
+            node.held = HeldReader(data.index);
+            node.hasChildren = true;
+        }
+        break;
+    case 3:
+        part.hold(partReader<TLN_ParamManager>(map, header, Source::FileOrStream));
+        break;
+    case 5:
+        // Only a part inside ALLDATA.KWI: a header naming a file of its own gets no reader here.
+        if (header.Size > 0 && header.Name.empty())
+            part.hold(partReader<TLN_GraphicManager>(map, header, Source::Stream));
+        break;
+    case 6:
+        if (data.voice) {
+            node.held = HeldReader(data.voice);
+            node.hasChildren = true;
+        }
+        break;
+    case 13:
+        if (retag && data.localisation &&
+            (data.localisation->AreaCount() > 0 || data.localisation->LanguageCount() > 0)) {
+            node.kind = 129;
+            node.caption = QStringLiteral("Local Data");
+            node.held = HeldReader(data.localisation);
+        }
+        break;
+    case 17:
+    case 27: {
+        const auto reader = partReader<TLN_RdstmcManager>(map, header, Source::FileOrStream);
+        part.hold(reader);
+        if (index == 27 || (retag && reader && reader->IsValid())) {
+            node.kind = 127;
+            node.caption = QStringLiteral("RDS-TMC Data");
+        }
+        break;
+    }
+    case 18:
+        node.caption = QStringLiteral("HWMAP Data");
+        break;
+    case 20:
+        part.hold(partReader<TLN_Manager21>(map, header, Source::Stream));
+        break;
+    case 25:
+        node.caption = QStringLiteral("Voice Command Data");
+        part.hold(partReader<TLN_DicVceManager>(map, header, Source::FileOrStream));
+        break;
+    case 26:
+        node.caption = QStringLiteral("Ext Picture Data");
+        part.hold(partReader<TLN_EXPCTManager>(map, header, Source::FileOrStream));
+        break;
+    case 29:
+        node.caption = QStringLiteral("Local Data");
+        if (data.localisation) node.held = HeldReader(data.localisation);
+        break;
+    case 30:
+        node.caption = QStringLiteral("Picture Data");
+        part.hold(partReader<TLN_PCT2MNGManager>(map, header, Source::File));
+        break;
+    case 31:
+        node.caption = QStringLiteral("Management 32");
+        node.hasChildren = true;
+        break;
+    case 33:
+        node.caption = QStringLiteral("VOICE001");
+        if (data.voice001) {
+            node.held = HeldReader(data.voice001);
+            node.hasChildren = true;
+        }
+        break;
+    default:
+        break;
+    }
+    // Kinds whose builders read through the new reader open only when it reads.
+    switch (node.kind) {
+    case 103:
+    case 105:
+    case 125:
+    case 127:
+    case 129:
+    case 130:
+        node.hasChildren = node.held && !part.failed;
+        break;
+    default:
+        break;
+    }
+}
+
+QString partCaption(int index) {
+    if (index < 7) return QString::fromLatin1(kManagementPartNames[index]) + QStringLiteral(" Data");
+    return QStringLiteral("Management %1").arg(index + 1);
+}
+
+} // namespace
+
+bool ManagementAddressBeyondEnd(const TLN_KiwiMap& map, const TLN_Management_Header& header) {
+    if (!header.Name.empty()) return false;
+    const std::shared_ptr<TLN_Stream> stream = map.GetAllDataStream();
+    return stream && header.Address >= stream->Size();
+}
+
+void AddAllDataNodes(KindContext& context, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
+    const TLN_KiwiMap* map = node.held.As<TLN_KiwiMap>();
+    if (!map) map = context.data.map.get();
+    if (!map || !map->IsValid()) return;
+    for (int index = 0; index < kManagementHeaderCount; ++index) {
+        const TLN_Management_Header header = map->GetManagementHeader(index);
+        // Absent: no size and no address (zero or the all-ones "none").
+        if (header.Size == 0 && header.Address <= 0) continue;
+        PartNode part;
+        part.node = RecordNode::MakeChild(&node, 100 + index, partCaption(index), index);
+        part.node->held = HeldReader();
+        part.node->recordOffset = header.Address;
+        try {
+            describePart(context, *map, header, index, part);
+        } catch (const std::exception&) {
+            // A reader that raises (a volume set read past its end, say) marks this node only.
+            part.node->held = HeldReader();
+            part.node->hasChildren = false;
+            part.failed = true;
+        }
+        if (part.failed || ManagementAddressBeyondEnd(*map, header))
+            part.node->caption += QStringLiteral("  (Error)");
+        out.push_back(std::move(part.node));
+    }
+}
+
+void RegisterAllDataKinds(NodeKinds& table) {
+    table.SetBuilder(7, AddAllDataNodes);
+}

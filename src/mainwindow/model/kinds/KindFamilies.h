@@ -3,6 +3,9 @@
 
 class NodeKinds;
 
+// Every kind of the node kind table with the name of its view; the families attach views and builders.
+void RegisterKindNames(NodeKinds& table);
+
 // LOADING.KWI, CMP lists, COVERAGE.BIN and the fallback views (invalid data, not implemented, missing file).
 void RegisterHeaderKinds(NodeKinds& table);
 // ALLDATA.KWI: the data volume and its management headers (AddAllDataNodes).

@@ -1,0 +1,42 @@
+// Text dumps of the record tree for tests and the probe, and the crawl that expands and selects every
+// node of a tree to a bounded depth and node count.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/RecordTree.h"
+
+// One line for node: caption, kind, index, offset, the file-name part of its file name, whether it is
+// expandable and the class of the reader it holds, e.g.
+//   "Level 0" kind 9 index 0 offset 8222 file "" expandable 1 reader TLN_KiwiMap
+std::string DumpNodeLine(const RecordNode& node);
+
+struct CrawlOptions {
+    // Nodes at this depth (roots are depth 0) are listed but not expanded.
+    int maxDepth = 12;
+    // The crawl stops after this many nodes.
+    int maxNodes = 20000;
+    // Runs the show dispatch on every node (views read their records).
+    bool select = true;
+    // Called for each node after it was selected and expanded (before its children are visited), with
+    // its depth and what the selection or the expansion raised ("select: ...", "expand: ..."; "" when
+    // nothing).
+    std::function<void(RecordNode& node, int depth, const std::string& error)> visit;
+};
+
+struct CrawlResult {
+    int nodes = 0;
+    int selectErrors = 0;
+    int expandErrors = 0;
+    // The node cap stopped the crawl.
+    bool capped = false;
+};
+
+// Visits the tree depth first in row order: each node is selected, then expanded (a more-node turns its
+// page, its later siblings are visited in turn), then its children are visited, down to maxDepth.
+CrawlResult CrawlTree(RecordTree& tree, KindContext& context, const CrawlOptions& options);
+
+// The tree's lines, indented by two blanks per depth, crawled with options (no selection unless asked).
+std::string DumpTree(RecordTree& tree, KindContext& context, CrawlOptions options);

@@ -1,0 +1,34 @@
+// What the main map's builders (and views) read through: the map a node's subtree holds, the level record
+// of the node, and the frames of the parcel a node lies in.
+#pragma once
+
+#include <memory>
+
+#include "kiwi/frames/ParcelFrames.h"
+#include "kiwi/map/KiwiMap.h"
+#include "mainwindow/model/NodeKinds.h"
+
+// The map held by node (inherited from the "Map Data" node), else the open map; null when neither.
+inline TLN_KiwiMap* MapOf(KindContext& context, const RecordNode& node) {
+    if (TLN_KiwiMap* map = node.held.As<TLN_KiwiMap>()) return map;
+    return context.data.map.get();
+}
+
+// The level record of node's level; null for a level the map does not have.
+inline const TLN_Level_Management_Record* LevelOf(const TLN_KiwiMap& map, const RecordNode& node) {
+    return node.level >= 0 && node.level <= 255 ? map.Level(uint8_t(node.level)) : nullptr;
+}
+
+// The frames of the parcel node lies in (from the map's cache after the first read); null when the node
+// lies in no parcel or its frame does not read.
+inline std::shared_ptr<const TLN_Parcel_Frames> ParcelFramesOf(TLN_KiwiMap& map, const RecordNode& node) {
+    if (node.parcelFrameAddress < 0 || node.parcelFrameSize <= 0 || node.parcelFrameSize > UINT32_MAX ||
+        !LevelOf(map, node))
+        return nullptr;
+    return LoadParcelFrames(map, node.stream, uint8_t(node.level), node.parcelFrameAddress,
+                            uint32_t(node.parcelFrameSize));
+}
+
+// The builders of the kinds below a parcel's frames (roads, background, names, route guidance and TMC
+// infrastructure), registered by the main map family.
+void RegisterParcelFrameKinds(NodeKinds& table);

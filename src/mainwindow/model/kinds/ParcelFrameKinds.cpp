@@ -1,0 +1,352 @@
+// The main map family below a parcel's frames: road display classes, multilinks and their nodes;
+// background classes, type units and minimum graphics; name classes and records; route guidance frames,
+// guidance lists and character strings; TMC infrastructure areas, meshes, links and road links. Every
+// list is walked within its frame: counts come from the data.
+#include <QString>
+
+#include "kiwi/frames/BackgroundFrame.h"
+#include "kiwi/frames/GuidanceFrame.h"
+#include "kiwi/frames/InfraLinkFrame.h"
+#include "kiwi/frames/NameFrame.h"
+#include "kiwi/frames/RoadFrame.h"
+#include "kiwi/frames/StringFrame.h"
+#include "mainwindow/model/kinds/MainMapAccess.h"
+
+namespace {
+
+using Children = std::vector<std::unique_ptr<RecordNode>>;
+using Frames = std::shared_ptr<const TLN_Parcel_Frames>;
+
+std::unique_ptr<RecordNode> child(const RecordNode& parent, int kind, const QString& caption, int64_t index,
+                                  int64_t offset, bool expandable = false) {
+    auto node = RecordNode::MakeChild(&parent, kind, caption, index);
+    node->recordOffset = offset;
+    node->hasChildren = expandable;
+    return node;
+}
+
+// A builder over the parcel's frames: the map and the frames are found for it, or nothing is built.
+template <typename Build> BuilderFn overFrames(Build build) {
+    return [build](KindContext& context, RecordNode& node, Children& out) {
+        TLN_KiwiMap* map = MapOf(context, node);
+        if (!map) return;
+        const Frames frames = ParcelFramesOf(*map, node);
+        const TLN_Level_Management_Record* level = LevelOf(*map, node);
+        if (frames && level) build(*map, *frames, *level, node, out);
+    };
+}
+
+// The index of the nearest ancestor of kind (the element of a type unit, the area of a mesh); -1 when the
+// node does not lie below one.
+int64_t ancestorIndex(const RecordNode& node, int kind) {
+    for (const RecordNode* p = node.parent; p; p = p->parent)
+        if (p->kind == kind) return p->index;
+    return -1;
+}
+
+// Roads.
+
+void addRoadDisplayClassNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
+                              const TLN_Level_Management_Record&, RecordNode& node, Children& out) {
+    TLN_Road_Data_Frame road;
+    if (!ReadRoadDataFrame(frames.Road, road)) return;
+    for (size_t i = 0; i < road.Classes.size(); ++i) {
+        const TLN_Road_Display_Class& roadClass = road.Classes[i];
+        out.push_back(child(node, 23, QStringLiteral("Display Class %1").arg(i), int64_t(i),
+                            roadClass.Position >= 0 ? roadClass.Position : road.Position,
+                            roadClass.PolylineCount > 0));
+    }
+}
+
+void addMultiLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_Level_Management_Record&,
+                       RecordNode& node, Children& out) {
+    TLN_Road_Display_Class roadClass;
+    if (node.index < 0 || node.index >= kRoadDisplayClassLimit ||
+        !ReadRoadDisplayClass(frames.Road, int(node.index), roadClass))
+        return;
+    const std::vector<int64_t> positions = MultiLinkPositions(frames.Road, roadClass);
+    for (size_t i = 0; i < positions.size(); ++i)
+        out.push_back(child(node, 25, QStringLiteral("MultiLink %1").arg(i), int64_t(i), positions[i], true));
+}
+
+void addNodeConnectionNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
+                            const TLN_Level_Management_Record& level, RecordNode& node, Children& out) {
+    TLN_MultiLink_Data_Record multiLink;
+    if (!ReadMultiLink(frames.Road, multiLink, node.recordOffset)) return;
+    // The nodes whose link shape data lies in the multilink and the frame.
+    for (size_t k = 0; k < multiLink.Links.size(); ++k) {
+        TLN_MultiLink_Node_Record record;
+        TLN_Node_Additional_Info additional;
+        if (!ReadMultiLinkNode(frames.Road, multiLink, int(k), level, record, additional)) continue;
+        out.push_back(child(node, 26, QStringLiteral("Node %1").arg(k), int64_t(k), record.Position));
+    }
+}
+
+// Background.
+
+void addBackgroundClassNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
+                             const TLN_Level_Management_Record& level, RecordNode& node, Children& out) {
+    TLN_Background_Data_Frame background;
+    if (!ReadBackgroundDisplayClass(frames.Background, level, background, map.SystemNumber())) return;
+    for (size_t i = 0; i < background.Elements.size(); ++i) {
+        const TLN_Element_Management_Information& element = background.Elements[i];
+        if (!element.Present()) continue;
+        out.push_back(child(node, 27, QStringLiteral("Display Class %1").arg(i), int64_t(i), element.Position,
+                            !element.TypeUnits.empty()));
+    }
+}
+
+bool readElement(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames, int64_t index,
+                 TLN_Element_Management_Information& element) {
+    return index >= 0 && index < kBackgroundDisplayClassLimit &&
+           ReadElementManagement(frames.Background, int(index), element, map.SystemNumber()) &&
+           ReadBackgroundTypeUnit(frames.Background, element, map.SystemNumber());
+}
+
+void addBackgroundTypeUnitNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
+                                const TLN_Level_Management_Record&, RecordNode& node, Children& out) {
+    TLN_Element_Management_Information element;
+    if (!readElement(map, frames, node.index, element)) return;
+    static const char* const shapes[4] = {"Points", "Lines", "Areas", "RESERVED"};
+    for (size_t j = 0; j < element.TypeUnits.size(); ++j) {
+        const TLN_Background_Type_Unit& unit = element.TypeUnits[j];
+        out.push_back(child(node, 28, QString::fromLatin1(shapes[std::min<int>(unit.ShapeClassification, 3)]),
+                            int64_t(j), unit.Position, unit.RecordCount > 0));
+    }
+}
+
+void addMinimumGraphicsNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
+                             const TLN_Level_Management_Record&, RecordNode& node, Children& out) {
+    TLN_Element_Management_Information element;
+    if (!readElement(map, frames, ancestorIndex(node, 27), element) || node.index < 0 ||
+        size_t(node.index) >= element.TypeUnits.size())
+        return;
+    const std::vector<int64_t> positions =
+        MinimumGraphicsPositions(frames.Background, element.TypeUnits[size_t(node.index)]);
+    for (size_t i = 0; i < positions.size(); ++i)
+        out.push_back(child(node, 29, QStringLiteral("Object %1").arg(i), int64_t(i), positions[i]));
+}
+
+// Names.
+
+void addNameClassNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
+                       const TLN_Level_Management_Record& level, RecordNode& node, Children& out) {
+    TLN_Name_Data_Frame names;
+    if (!ReadNameDataFrame(frames.Name, level, names, map.SystemNumber())) return;
+    for (size_t i = 0; i < names.Classes.size(); ++i) {
+        const TLN_Name_Management_Information& entry = names.Classes[i];
+        out.push_back(child(node, 30, QStringLiteral("Display Class %1").arg(i), int64_t(i),
+                            entry.ListPosition >= 0 ? entry.ListPosition : names.Position,
+                            entry.RecordCount > 0));
+    }
+}
+
+void addNameRecordNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
+                        const TLN_Level_Management_Record& level, RecordNode& node, Children& out) {
+    TLN_Name_Data_Frame names;
+    if (!ReadNameDataFrame(frames.Name, level, names, map.SystemNumber()) || node.index < 0 ||
+        size_t(node.index) >= names.Classes.size())
+        return;
+    const std::vector<int64_t> positions =
+        NameRecordPositions(frames.Name, names.Classes[size_t(node.index)]);
+    for (size_t i = 0; i < positions.size(); ++i)
+        out.push_back(child(node, 31, QStringLiteral("Record %1").arg(i), int64_t(i), positions[i]));
+}
+
+// Route guidance.
+
+void addRouteGuidanceFrameNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
+                                const TLN_Level_Management_Record&, RecordNode& node, Children& out) {
+    if (!frames.HasRouteGuidance) return;
+    static const char* const basicNames[4] = {"Guidance", "Strings", "Shapes", "Patterns"};
+    const auto& basic = frames.RouteGuidanceHeader.Basic;
+    for (size_t i = 0; i < basic.size(); ++i) {
+        if (basic[i].Size == 0) continue;
+        if (i < 4)
+            out.push_back(child(node, 41 + int(i), QString::fromLatin1(basicNames[i]), int64_t(i),
+                                basic[i].Position, i < 2));
+        else
+            out.push_back(
+                child(node, kKindUnknownFrame, QStringLiteral("Unknown"), int64_t(i), basic[i].Position));
+    }
+    const auto& extended = frames.RouteGuidanceHeader.Extended;
+    for (size_t e = 0; e < extended.size(); ++e)
+        if (extended[e].Size != 0)
+            out.push_back(
+                child(node, 45, QStringLiteral("Extended %1").arg(e), int64_t(e), extended[e].Position));
+}
+
+void addGuidanceListNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_Level_Management_Record&,
+                          RecordNode& node, Children& out) {
+    TLN_Guidance_Data_Frame guidance;
+    if (!ReadGuidanceDataFrame(frames.Guidance, guidance)) return;
+    for (int t = 0; t < kGuidanceTableCount; ++t) {
+        const TLN_Guidance_Table_Reference& table = guidance.Tables[size_t(t)];
+        if (!table.Present || table.Position < 0) continue;
+        const QString name = QString::fromLatin1(GuidanceTableName(t)) + QLatin1Char(' ');
+        const auto kind = TLN_Guidance_Table(t);
+        if (kind == TLN_Guidance_Table::TowardNames || kind == TLN_Guidance_Table::DirectionGuides ||
+            kind == TLN_Guidance_Table::RoadStructures) {
+            const std::vector<int64_t> positions = GuidanceRecordPositions(frames.Guidance, guidance, kind);
+            for (size_t n = 0; n < positions.size(); ++n)
+                out.push_back(child(node, 431 + t, name + QString::number(n), int64_t(n), positions[n]));
+            continue;
+        }
+        // Records of these tables have no layout to step by: each node points at its table, and a table
+        // cannot hold more records (of two bytes at least) than its frame has room for.
+        const int64_t room = std::max<int64_t>(0, (frames.Guidance.End() - table.Position) / 2);
+        const int64_t count = std::min<int64_t>(table.Count, room);
+        for (int64_t n = 0; n < count; ++n)
+            out.push_back(child(node, 431 + t, name + QString::number(n), n, table.Position));
+    }
+    if (guidance.ExtendedPosition >= 0)
+        out.push_back(child(node, 42, QStringLiteral("Extended_Data %1").arg(kGuidanceTableCount),
+                            kGuidanceTableCount, guidance.ExtendedPosition, true));
+}
+
+// The character string frame a kind 42 node stands for: the route guidance "Strings" frame, or the
+// extended data of a guidance frame from its offset to the end of the route guidance data.
+TLN_FrameSpan stringFrameOf(const TLN_Parcel_Frames& frames, const RecordNode& node) {
+    if (frames.Strings.IsValid() && node.recordOffset == frames.Strings.Position()) return frames.Strings;
+    if (node.recordOffset < 0) return {};
+    return frames.RouteGuidance.Sub(node.recordOffset, frames.RouteGuidance.End() - node.recordOffset);
+}
+
+void addStringRecordNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_Level_Management_Record&,
+                          RecordNode& node, Children& out) {
+    TLN_Character_String_Data_Frame strings;
+    if (!ReadCharacterString(stringFrameOf(frames, node), strings, false)) return;
+    int64_t n = 0;
+    for (const TLN_Character_String_Item& item : strings.Items)
+        for (const TLN_Character_String_Data_Rec& record : item.Records) {
+            out.push_back(child(node, 46, QStringLiteral("String %1").arg(n), n, record.Position));
+            ++n;
+        }
+}
+
+// TMC infrastructure links.
+
+// The mesh record m of area a, with the number of infrastructure link records of the area's earlier
+// meshes (the mesh's records follow theirs).
+bool readMesh(const TLN_FrameSpan& frame, const TLN_Infra_Link_Frame& header, int64_t area, int64_t mesh,
+              TLN_TmcMeshInfoRec& out, int64_t& before) {
+    if (area < 0 || area >= kInfraLinkAreaCount || mesh < 0 ||
+        mesh >= InfraLinkMeshCount(frame, header, int(area)))
+        return false;
+    before = 0;
+    for (int m = 0; m < int(mesh); ++m) {
+        TLN_TmcMeshInfoRec earlier;
+        if (ReadMeshInfo(frame, header, int(area), earlier, m)) before += earlier.Total();
+    }
+    return ReadMeshInfo(frame, header, int(area), out, int(mesh));
+}
+
+void addMeshNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_Level_Management_Record&,
+                  RecordNode& node, Children& out) {
+    TLN_Infra_Link_Frame header;
+    if (!ReadInfraLinkFrame(frames.InfraLink, header)) return;
+    static const char* const areas[kInfraLinkAreaCount] = {"Wide-bounds Area", "Medium-bounds Area",
+                                                           "Narrow-bounds Area"};
+    for (int a = 0; a < kInfraLinkAreaCount; ++a) {
+        const TLN_Infra_Link_Area& area = header.Areas[size_t(a)];
+        if (area.Offset == 0xFFFFFFFFu) continue;
+        auto areaNode = child(node, 2310, QString::fromLatin1(areas[a]), a, area.Position);
+        // The meshes come with their area.
+        areaNode->built = true;
+        const int meshes = InfraLinkMeshCount(frames.InfraLink, header, a);
+        for (int m = 0; m < meshes; ++m) {
+            TLN_TmcMeshInfoRec mesh;
+            if (!ReadMeshInfo(frames.InfraLink, header, a, mesh, m)) continue;
+            RecordNode::Adopt(*areaNode, child(*areaNode, 2320, QStringLiteral("Region (Mesh) %1").arg(m), m,
+                                               mesh.Position, true));
+        }
+        out.push_back(std::move(areaNode));
+    }
+}
+
+void addInfraLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_Level_Management_Record&,
+                       RecordNode& node, Children& out) {
+    const TLN_FrameSpan& frame = frames.InfraLink;
+    TLN_Infra_Link_Frame header;
+    TLN_TmcMeshInfoRec mesh;
+    int64_t before = 0;
+    if (!ReadInfraLinkFrame(frame, header) ||
+        !readMesh(frame, header, ancestorIndex(node, 2310), node.index, mesh, before))
+        return;
+    const int area = int(ancestorIndex(node, 2310));
+    static const char* const types[10] = {"Intercity Highway",
+                                          "Urban Highway",
+                                          "General Road",
+                                          "Other Road",
+                                          "Type 4",
+                                          "Type 5",
+                                          "Type 6",
+                                          "Type 7",
+                                          "Type 8",
+                                          "Type 9"};
+    static const char* const exceptions[4] = {" Normal", " Exception 1", " Exception 2", " Exception 3"};
+    // The mesh's records run through its counts in order.
+    uint32_t first = 0;
+    for (size_t c = 0; c < mesh.Counts.size(); ++c) {
+        const uint16_t count = mesh.Counts[c];
+        const uint32_t groupFirst = first;
+        first += count;
+        if (count < 1 || count > 65534 || c / 4 >= 10) continue;
+        const QString caption = QString::fromLatin1(types[c / 4]) + QLatin1Char('(') +
+                                QString::fromLatin1(exceptions[c % 4]) + QLatin1Char(')');
+        auto group = child(node, 2330, caption, int64_t(c), mesh.Position);
+        // The links come with their group, as far as their records lie in the frame.
+        group->built = true;
+        for (uint32_t n = 0; n < count; ++n) {
+            TLN_Infra_Link_Data data;
+            if (!ReadInfraLinkData(frame, header, area, mesh, before, groupFirst + n, data)) break;
+            if (n == 0) group->recordOffset = data.Record.Position;
+            RecordNode::Adopt(*group,
+                              child(*group, 2340, QStringLiteral("Infra-Link %1").arg(n),
+                                    int64_t(groupFirst + n), data.Record.Position, data.RoadLinkCount > 0));
+        }
+        out.push_back(std::move(group));
+    }
+}
+
+void addRoadLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_Level_Management_Record&,
+                      RecordNode& node, Children& out) {
+    const TLN_FrameSpan& frame = frames.InfraLink;
+    TLN_Infra_Link_Frame header;
+    TLN_TmcMeshInfoRec mesh;
+    int64_t before = 0;
+    const int64_t area = ancestorIndex(node, 2310);
+    TLN_Infra_Link_Data data;
+    if (!ReadInfraLinkFrame(frame, header) ||
+        !readMesh(frame, header, area, ancestorIndex(node, 2320), mesh, before) || node.index < 0 ||
+        node.index > UINT32_MAX ||
+        !ReadInfraLinkData(frame, header, int(area), mesh, before, uint32_t(node.index), data) ||
+        data.RoadLinkPosition < 0)
+        return;
+    for (uint16_t k = 0; k < data.RoadLinkCount; ++k) {
+        TLN_Road_Link_Corresponding_Rec link;
+        if (!ReadRoadLinkCorrespondence(frame, link,
+                                        data.RoadLinkPosition + int64_t(k) * header.RoadLinkRecordSize))
+            break;
+        out.push_back(child(node, 2350, QStringLiteral("Road %1").arg(k), k, link.Position));
+    }
+}
+
+} // namespace
+
+void RegisterParcelFrameKinds(NodeKinds& table) {
+    table.SetBuilder(15, overFrames(addRoadDisplayClassNodes));
+    table.SetBuilder(23, overFrames(addMultiLinkNodes));
+    table.SetBuilder(25, overFrames(addNodeConnectionNodes));
+    table.SetBuilder(16, overFrames(addBackgroundClassNodes));
+    table.SetBuilder(27, overFrames(addBackgroundTypeUnitNodes));
+    table.SetBuilder(28, overFrames(addMinimumGraphicsNodes));
+    table.SetBuilder(17, overFrames(addNameClassNodes));
+    table.SetBuilder(30, overFrames(addNameRecordNodes));
+    table.SetBuilder(40, overFrames(addRouteGuidanceFrameNodes));
+    table.SetBuilder(41, overFrames(addGuidanceListNodes));
+    table.SetBuilder(42, overFrames(addStringRecordNodes));
+    table.SetBuilder(2300, overFrames(addMeshNodes));
+    table.SetBuilder(2320, overFrames(addInfraLinkNodes));
+    table.SetBuilder(2340, overFrames(addRoadLinkNodes));
+}

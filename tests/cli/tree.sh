@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The record tree through kiwiprobe tree: the nodes the builders make for the fixture sources (crawled to
+# depth 12), and the fallback views and hex viewer placements of the first levels, compared with golden
+# text. UPDATE_GOLDEN=1 rewrites the golden files instead (check the difference by hand before committing).
+set -euo pipefail
+mkdir -p "$KIWI_WORK_DIR"
+work="$KIWI_WORK_DIR"
+golden="$KIWI_SOURCE_DIR/tests/cli/golden"
+
+compare() {
+    local name=$1 out=$2
+    if [ "${UPDATE_GOLDEN:-0}" = 1 ]; then
+        cp "$out" "$golden/$name"
+    else
+        diff -u "$golden/$name" "$out"
+    fi
+}
+
+# ALLDATA.KWI with parcel data frames: every node of the map, then the first two levels with their views.
+rm -rf "$work/alldata"
+"$KIWIPROBE" gen-alldata "$work/alldata" --frames >/dev/null
+"$KIWIPROBE" tree "$work/alldata" >"$work/tree-alldata.txt"
+compare tree-alldata.txt "$work/tree-alldata.txt"
+"$KIWIPROBE" tree "$work/alldata" --depth 1 --grid >"$work/tree-alldata-grid.txt"
+compare tree-alldata-grid.txt "$work/tree-alldata-grid.txt"
+
+# Format 8: the RDS-TMC and local headers are not there, parcels get no frame nodes.
+rm -rf "$work/wide"
+"$KIWIPROBE" gen-alldata "$work/wide" --frames --wide >/dev/null
+"$KIWIPROBE" tree "$work/wide/ALLDATA.KWI" | grep -c '" kind 15 ' >"$work/wide-roads.txt" || true
+[ "$(cat "$work/wide-roads.txt")" = 0 ] || { echo "tree: format 8 parcels got frame nodes"; exit 1; }
+
+# LOADING.KWI and COVERAGE.BIN (a picture named with "../" gets no file), from files and from an image.
+rm -rf "$work/loading"
+"$KIWIPROBE" gen-loading "$work/loading"
+{
+    "$KIWIPROBE" tree "$work/loading" --grid
+    "$KIWIPROBE" tree "$work/loading/disc" --grid
+} >"$work/tree-loading.txt"
+compare tree-loading.txt "$work/tree-loading.txt"
+xorriso -as mkisofs -quiet -o "$work/loading.iso" "$work/loading" 2>/dev/null
+mkdir -p "$work/elsewhere"
+(
+    cd "$work/elsewhere"
+    "$KIWIPROBE" tree . --image ../loading.iso --grid
+    "$KIWIPROBE" tree disc --image ../loading.iso --grid
+) >"$work/tree-loading-image.txt"
+compare tree-loading-image.txt "$work/tree-loading-image.txt"
+
+# Single files: the roots of the other readers and what their builders add.
+rm -rf "$work/files"
+for command in gen-voice gen-region gen-picture gen-index gen-rdstmc; do
+    "$KIWIPROBE" $command "$work/files" >/dev/null
+done
+{
+    for file in VOICEDAT.KWI VOICE001.ME REGION.KWI PCT2MNG.KWI INDEXDAT.KWI DICVCE56.KWI; do
+        echo "== $file"
+        "$KIWIPROBE" tree "$work/files/$file" --depth 3
+    done
+} >"$work/tree-files.txt"
+compare tree-files.txt "$work/tree-files.txt"
+
+# A folder without KIWI files opens nothing.
+mkdir -p "$work/empty"
+if "$KIWIPROBE" tree "$work/empty" >"$work/empty.txt"; then
+    echo "tree: an empty folder opened"
+    exit 1
+fi
+grep -qx "no KIWI data in empty" "$work/empty.txt"
+echo "tree: ok"

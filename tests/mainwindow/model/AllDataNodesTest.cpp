@@ -1,0 +1,151 @@
+// The children of an "ALL DATA" root over the fixture ALLDATA.KWI: which management headers become nodes,
+// their kinds and captions (retagged for format 8), the readers they hold and the "(Error)" suffix for a
+// part past the end of the file and for a reader that cannot be made.
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <utility>
+
+#include "TreeTestSupport.h"
+#include "kiwi/map/KiwiMap.h"
+#include "kiwi/parts/RdstmcManager.h"
+#include "mainwindow/model/kinds/AllDataNodes.h"
+#include "support/fixtures/AllDataFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/RdstmcFixture.h"
+
+namespace {
+
+using Nodes = std::vector<std::unique_ptr<RecordNode>>;
+
+// A file no reader can open (opening a socket fails), though it exists.
+class UnopenableFile {
+public:
+    explicit UnopenableFile(const std::string& path) {
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        bound_ = fd_ >= 0 && path.size() < sizeof address.sun_path &&
+                 ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~UnopenableFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool made() const { return bound_; }
+
+private:
+    int fd_ = -1;
+    bool bound_ = false;
+};
+
+class AllDataNodesTest : public ::testing::Test {
+protected:
+    // Builds the small map with further management headers, opens it and walks its headers.
+    Nodes walk(const std::string& systemText, const std::string& name) {
+        fixture::AllDataPlan plan = fixture::smallAllDataPlan(systemText);
+        plan.headers[3] = {-1, 1, "PARAM.KWI"};
+        plan.headers[17] = {-1, 4, "RDSTMC.KWI"};
+        plan.headers[18] = {4096, 1, ""};
+        plan.headers[30] = {-1, 1, "PCT2MNG.KWI"};
+        plan.headers[31] = {4096, 1, ""};
+        plan.headers[40] = {int64_t(1) << 24, 1, ""};
+        folder_ = fixture::scratchDir("alldata-nodes-" + name);
+        const std::string path = fixture::writeAllData(fixture::buildAllData(plan), folder_);
+        fixture::writeFile(folder_ + "/RDSTMC.KWI", fixture::buildRdstmcPart({}));
+        unopenable_ = std::make_unique<UnopenableFile>(folder_ + "/PARAM.KWI");
+        map_ = std::make_shared<TLN_KiwiMap>(path);
+        bench_.data.map = map_;
+        root_ = RecordNode::MakeChild(nullptr, 7, QStringLiteral("ALL DATA"));
+        root_->held = HeldReader(map_);
+        root_->stream = map_->GetAllDataStream();
+        Nodes out;
+        AddAllDataNodes(bench_.context, *root_, out);
+        return out;
+    }
+
+    static std::vector<std::pair<int, std::string>> kindsAndCaptions(const Nodes& nodes) {
+        std::vector<std::pair<int, std::string>> result;
+        for (const auto& node : nodes)
+            result.emplace_back(node->kind, node->caption.toStdString());
+        return result;
+    }
+
+    static const RecordNode* find(const Nodes& nodes, int index) {
+        for (const auto& node : nodes)
+            if (node->index == index) return node.get();
+        return nullptr;
+    }
+
+    std::string folder_;
+    std::unique_ptr<UnopenableFile> unopenable_;
+    std::shared_ptr<TLN_KiwiMap> map_;
+    std::unique_ptr<RecordNode> root_;
+    treetest::Workbench bench_;
+};
+
+TEST_F(AllDataNodesTest, HeadersBecomeNodesWithTheirKindsCaptionsAndErrors) {
+    const Nodes nodes = walk("AFEU:2.05", "v2");
+    ASSERT_TRUE(unopenable_->made());
+    const std::vector<std::pair<int, std::string>> expected = {
+        {100, "Map Data"},
+        {101, "Region Data"},
+        {102, "Index Data"},
+        // Its file exists but cannot be opened: the reader raised, the walk went on.
+        {103, "Parameters Data  (Error)"},
+        // An all-ones address inside ALLDATA.KWI: the graphic reader reports itself invalid.
+        {105, "Graphic Data  (Error)"},
+        // Below format 8 header 17 keeps its kind.
+        {117, "Management 18"},
+        {118, "HWMAP Data"},
+        // Its file is missing: no reader, no error.
+        {130, "Picture Data"},
+        {131, "Management 32"},
+        {140, "Management 41  (Error)"},
+    };
+    EXPECT_EQ(kindsAndCaptions(nodes), expected);
+
+    const RecordNode* mapData = find(nodes, 0);
+    EXPECT_EQ(mapData->held.As<TLN_KiwiMap>(), map_.get());
+    EXPECT_TRUE(mapData->Expandable());
+    EXPECT_EQ(mapData->recordOffset, map_->PartBase());
+    EXPECT_EQ(mapData->stream, map_->GetAllDataStream());
+    EXPECT_FALSE(find(nodes, 3)->held);
+    EXPECT_FALSE(find(nodes, 3)->Expandable());
+    // Header 17's reader was made from its file and belongs to the node.
+    const RecordNode* rdsTmc = find(nodes, 17);
+    ASSERT_NE(rdsTmc->held.As<TLN_RdstmcManager>(), nullptr);
+    EXPECT_EQ(rdsTmc->held.UseCount(), 1);
+    EXPECT_TRUE(find(nodes, 31)->Expandable());
+    EXPECT_FALSE(find(nodes, 30)->held);
+    EXPECT_FALSE(find(nodes, 40)->Expandable());
+    EXPECT_TRUE(ManagementAddressBeyondEnd(*map_, map_->GetManagementHeader(40)));
+    EXPECT_FALSE(ManagementAddressBeyondEnd(*map_, map_->GetManagementHeader(18)));
+}
+
+TEST_F(AllDataNodesTest, FormatEightRetagsTheRdsTmcHeader) {
+    const Nodes nodes = walk("AFEU:8.05", "v8");
+    const RecordNode* rdsTmc = find(nodes, 17);
+    ASSERT_NE(rdsTmc, nullptr);
+    EXPECT_EQ(rdsTmc->kind, 127);
+    EXPECT_EQ(rdsTmc->caption, QStringLiteral("RDS-TMC Data"));
+    EXPECT_TRUE(rdsTmc->Expandable());
+    // Header 13 is absent: no "Local Data" node.
+    EXPECT_EQ(find(nodes, 13), nullptr);
+}
+
+TEST_F(AllDataNodesTest, DeletingTheNodesFreesTheReadersTheyMadeAndNotTheMap) {
+    Nodes nodes = walk("AFEU:8.05", "free");
+    const std::weak_ptr<TLN_RdstmcManager> rdsTmc = find(nodes, 17)->held.Shared<TLN_RdstmcManager>();
+    ASSERT_FALSE(rdsTmc.expired());
+    const long mapHolders = map_.use_count();
+    nodes.clear();
+    EXPECT_TRUE(rdsTmc.expired());
+    EXPECT_EQ(map_.use_count(), mapHolders - 1); // "Map Data" held one reference, the window keeps the map
+}
+
+} // namespace
