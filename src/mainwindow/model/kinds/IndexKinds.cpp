@@ -1,5 +1,68 @@
-// Node kinds of this family: registered with their views and builders.
+// Node kinds of the index data (INDEXDAT.KWI or the ALLDATA "Index" part): the volume, POI and expansion
+// records under the header. The lower index records are added by the record views when first shown, so
+// their kinds have rows here but no builders.
+#include "kiwi/core/KiwiConversions.h"
+#include "kiwi/index/IndexManager.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/OpenData.h"
+#include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
 
-void RegisterIndexKinds(NodeKinds&) {}
+namespace {
+
+constexpr int kIndexRoot = 1020;
+constexpr int kIndexPart = 102;
+constexpr int kVolume = 300;
+constexpr int kPOI = 301;
+constexpr int kExpansion = 302;
+
+// Position of management record i of a table of records recordWords words long at a word offset.
+int64_t managementRecordPosition(const TLN_IndexManager& reader, uint32_t tableOffset, uint32_t recordWords,
+                                 uint32_t i) {
+    const int64_t table = WordOffsetToPosition(tableOffset, reader.Base());
+    return table < 0 ? reader.Base() : table + int64_t(i) * recordWords * 2;
+}
+
+void addIndexDataNodes(KindContext& context, RecordNode& node,
+                       std::vector<std::unique_ptr<RecordNode>>& out) {
+    const auto reader = family::ReaderOf(node, context.data.index);
+    if (!reader || !reader->IsValid()) return;
+    const TLN_Data_Management_Frame_Header& header = reader->Header();
+    auto add = [&](int kind, const QString& caption, uint32_t i, int64_t offset) {
+        auto child = family::Child(node, kind, caption, i, offset);
+        child->held = reader;
+        child->indexDepth = 0;
+        out.push_back(std::move(child));
+    };
+    for (uint32_t i = 0; i < reader->VolumeCount(); ++i)
+        add(kVolume, QString::fromStdString(reader->GetVolumeRecordID(i)), i,
+            managementRecordPosition(*reader, header.VolumeRecordOffset, header.VolumeRecordSize, i));
+    for (uint32_t i = 0; i < reader->POICount(); ++i)
+        add(kPOI,
+            QString::fromStdString(reader->GetPOIManagementRecordID(i)) + QStringLiteral(" (POI ") +
+                QString::number(i + 1) + QStringLiteral(")"),
+            i, managementRecordPosition(*reader, header.POIRecordOffset, header.POIRecordSize, i));
+    for (uint32_t i = 0; i < reader->ExpansionCount(); ++i) {
+        TLN_Index_Expansion_Rec record;
+        reader->ReadExpansionRecord(i, record);
+        add(kExpansion, family::Numbered("Expansion ", int64_t(i) + 1), i,
+            record.Position >= 0 ? record.Position : node.recordOffset);
+    }
+}
+
+} // namespace
+
+void RegisterIndexKinds(NodeKinds& table) {
+    family::RegisterRow(table, kIndexRoot, "ShowDataManagementFrameHeader", addIndexDataNodes);
+    family::RegisterRow(table, kIndexPart, "ShowIndexDataHeader", addIndexDataNodes);
+    family::RegisterRow(table, kVolume, "ShowVolumeManagementRecord");
+    family::RegisterRow(table, kPOI, "ShowPOIManagementRecord");
+    family::RegisterRow(table, kExpansion, "ShowExpansionFieldRecord");
+    family::RegisterRow(table, 303, "ShowCharacterInfoRecord");
+    family::RegisterRow(table, 305, "ShowDetailedPOIRecord");
+    family::RegisterRow(table, 310, "ShowDetailedSearchRecord");
+    family::RegisterRow(table, 320, "ShowSearchFrame");
+    // Next-level entries by search kind.
+    for (int kind : {330, 340, 345, 350, 360, 370, 380})
+        family::RegisterRow(table, kind, "ShowNextLevel");
+}

@@ -1,5 +1,148 @@
-// Node kinds of this family: registered with their views and builders.
+// Node kinds of the parameter data (the ALLDATA "Parameters" part or a parameter file of PCT2MNG.KWI):
+// management records, their colour palettes, line style palettes, map elements and landmark frames.
+#include <algorithm>
+
+#include "kiwi/io/BoundedRead.h"
+#include "kiwi/parts/ParamManager.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
 
-void RegisterParameterKinds(NodeKinds&) {}
+namespace {
+
+constexpr int kParametersPart = 103;
+constexpr int kParameterFile = 1320;
+constexpr int kRecord = 190;
+constexpr int kColorPalettes = 191;
+constexpr int kColorPalette = 192;
+constexpr int kLineStyleOrMapElement = 193;
+// Landmark frames of the three record layouts; their pattern tables are the next kind up.
+constexpr int kDrawingLandmarks = 194;
+constexpr int kSymbolLandmarks = 196;
+constexpr int kRouteNumberLandmarks = 198;
+// Bytes of one palette colour.
+constexpr int64_t kColorBytes = 4;
+
+// Data classification codes of the three record layouts.
+bool isDrawingParameters(uint16_t code) {
+    return code == 4609 || code == 4612;
+}
+bool isSymbols(uint16_t code) {
+    return code == 4610 || code == 4613;
+}
+bool isRouteNumbers(uint16_t code) {
+    return code == 4611 || code == 4614;
+}
+
+// Management pointer `record` of the reader, when it has one.
+const TLN_ParamManagementPointer* pointerOf(const TLN_ParamManager& reader, int64_t record) {
+    if (record < 0 || record >= reader.PointerCount()) return nullptr;
+    return &reader.GetManagementPointer(int(record));
+}
+
+// The drawing parameter distribution header of a record of the drawing layout.
+bool drawingHeaderOf(const TLN_ParamManager& reader, int64_t record, TLN_DrawingParamHeader& out) {
+    const TLN_ParamManagementPointer* pointer = pointerOf(reader, record);
+    return pointer && isDrawingParameters(pointer->DataClassificationCode) &&
+           pointer->DataFramePosition >= 0 && reader.ReadManagementRecord(pointer->DataFramePosition, out);
+}
+
+// Where the landmark data frame of a record lies (-1 when it has none), and the kind of its node.
+int64_t landmarkFrameOf(const TLN_ParamManager& reader, int64_t record, int& kind) {
+    const TLN_ParamManagementPointer* pointer = pointerOf(reader, record);
+    if (!pointer || pointer->DataFramePosition < 0) return -1;
+    const uint16_t code = pointer->DataClassificationCode;
+    if (isDrawingParameters(code)) {
+        TLN_DrawingParamHeader header;
+        kind = kDrawingLandmarks;
+        return reader.ReadManagementRecord(pointer->DataFramePosition, header) ? header.LandmarkFramePosition
+                                                                               : -1;
+    }
+    if (!isSymbols(code) && !isRouteNumbers(code)) return -1;
+    TLN_FrameReference reference;
+    kind = isSymbols(code) ? kSymbolLandmarks : kRouteNumberLandmarks;
+    return reader.ReadFrameReference(pointer->DataFramePosition, reference) ? reference.FramePosition : -1;
+}
+
+void addParameterRecordNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
+    const auto reader = family::ReaderOf<TLN_ParamManager>(node);
+    if (!reader || !reader->IsValid()) return;
+    // The 20-byte management information pointers follow the 4-byte header.
+    for (int i = 0; i < reader->PointerCount(); ++i)
+        out.push_back(family::Child(node, kRecord, family::Numbered("Record ", i), i,
+                                    reader->Base() + 4 + 20 * int64_t(i), true));
+}
+
+void addParameterFrameNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
+    const auto reader = family::ReaderOf<TLN_ParamManager>(node);
+    if (!reader) return;
+    const TLN_ParamManagementPointer* pointer = pointerOf(*reader, node.index);
+    if (!pointer) return;
+    TLN_DrawingParamHeader header;
+    if (drawingHeaderOf(*reader, node.index, header)) {
+        const int64_t streamSize = reader->Stream().Size();
+        if (header.ColorPaletteTablePosition >= 0)
+            out.push_back(family::Child(node, kColorPalettes, QStringLiteral("Color Palettes"), 0,
+                                        header.ColorPaletteTablePosition, header.NumberOfPalettes > 0));
+        if (pointer->LineStylePaletteTableExists && header.LineStylePaletteTablePosition >= 0) {
+            const int64_t palettes = bounded::recordsThatFit(
+                header.NumberOfLineStylePalettes, header.LineStylePaletteTablePosition,
+                header.LineStylePaletteSize, header.LineStylePaletteSize, streamSize);
+            for (int64_t i = 0; i < palettes; ++i)
+                out.push_back(
+                    family::Child(node, kLineStyleOrMapElement, family::Numbered("Line Style Palette ", i), i,
+                                  header.LineStylePaletteTablePosition + i * header.LineStylePaletteSize));
+        }
+        if (pointer->MapElementParametersExist)
+            out.push_back(family::Child(node, kLineStyleOrMapElement, QStringLiteral("Map Element"), 0,
+                                        header.MapElementPosition >= 0 ? header.MapElementPosition
+                                                                       : node.recordOffset));
+    }
+    int kind = 0;
+    const int64_t landmarks = landmarkFrameOf(*reader, node.index, kind);
+    if (landmarks >= 0)
+        out.push_back(family::Child(node, kind, QStringLiteral("Landmark"), 0, landmarks, true));
+}
+
+void addColorPaletteNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
+    const auto reader = family::ReaderOf<TLN_ParamManager>(node);
+    TLN_DrawingParamHeader header;
+    if (!reader || !drawingHeaderOf(*reader, family::ParentOf(node).index, header)) return;
+    // Palettes of ColorsPerPalette four-byte colours follow one another from the table.
+    const int64_t bytes = kColorBytes * header.ColorsPerPalette;
+    const int64_t palettes = bounded::recordsThatFit(
+        header.NumberOfPalettes, header.ColorPaletteTablePosition, bytes, bytes, reader->Stream().Size());
+    for (int64_t i = 0; i < palettes; ++i)
+        out.push_back(family::Child(node, kColorPalette, family::Numbered("Color Palette ", i), i,
+                                    header.ColorPaletteTablePosition + i * bytes));
+}
+
+void addPatternTableNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
+    const auto reader = family::ReaderOf<TLN_ParamManager>(node);
+    if (!reader) return;
+    int kind = 0;
+    const int64_t position = landmarkFrameOf(*reader, family::ParentOf(node).index, kind);
+    TLN_LandmarkDataFrame frame;
+    if (position < 0 || kind != node.kind || !reader->ReadLandmarkDataFrame(position, frame)) return;
+    // The tables that could be located, at most the stored count.
+    const size_t tables = std::min<size_t>(frame.NumberOfPatternTables, frame.TablePositions.size());
+    for (size_t i = 0; i < tables; ++i)
+        out.push_back(family::Child(node, node.kind + 1, family::Numbered("Pattern Table ", int64_t(i)),
+                                    int64_t(i), frame.TablePositions[i]));
+}
+
+} // namespace
+
+void RegisterParameterKinds(NodeKinds& table) {
+    family::RegisterRow(table, kParametersPart, "ShowAllDataParametersHeader", addParameterRecordNodes);
+    family::RegisterRow(table, kParameterFile, "ShowParametersHeader", addParameterRecordNodes);
+    family::RegisterRow(table, kRecord, "ShowParameterManagement", addParameterFrameNodes);
+    family::RegisterRow(table, kColorPalettes, "ShowColorPaletteTable", addColorPaletteNodes);
+    family::RegisterRow(table, kColorPalette, "ShowColor");
+    family::RegisterRow(table, kLineStyleOrMapElement, "ShowNotImplemented");
+    for (int kind : {kDrawingLandmarks, kSymbolLandmarks, kRouteNumberLandmarks})
+        family::RegisterRow(table, kind, "ShowLandmarkDataFrame", addPatternTableNodes);
+    family::RegisterRow(table, kDrawingLandmarks + 1, "ShowLandmarkPatternTable");
+    family::RegisterRow(table, kSymbolLandmarks + 1, "ShowLandmarkPatternTable2");
+    family::RegisterRow(table, kRouteNumberLandmarks + 1, "ShowLandmarkPatternTable3");
+}

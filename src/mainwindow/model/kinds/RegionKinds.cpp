@@ -1,5 +1,138 @@
-// Node kinds of this family: registered with their views and builders.
-#include "mainwindow/model/NodeKinds.h"
-#include "mainwindow/model/kinds/KindFamilies.h"
+// Node kinds of the route planning data (REGION.KWI or the ALLDATA "Region" part): levels, regions paged
+// on level 1, route nodes and their links.
+#include <algorithm>
 
-void RegisterRegionKinds(NodeKinds&) {}
+#include "kiwi/io/BoundedRead.h"
+#include "kiwi/region/RegionManager.h"
+#include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/OpenData.h"
+#include "mainwindow/model/kinds/FamilyBuilders.h"
+#include "mainwindow/model/kinds/KindFamilies.h"
+#include "mainwindow/model/kinds/PagedList.h"
+
+namespace {
+
+constexpr int kRegionRoot = 1400;
+constexpr int kRegionPart = 101;
+constexpr int kLevel = 1410;
+constexpr int kRegion = 1420;
+constexpr int kMoreRegions = 1421;
+constexpr int kRouteNode = 1430;
+constexpr int kRouteLink = 1440;
+// Only the regions of this level come in pages; the other levels hold few.
+constexpr int kPagedLevel = 1;
+
+// The region reader of a subtree. A REGION.KWI root reads its own file only; under the ALLDATA part the
+// map's reader stands in when the node holds none.
+std::shared_ptr<TLN_RegionManager> regionReader(const KindContext& context, const RecordNode& node) {
+    if (node.kind == kRegionRoot) return family::ReaderOf<TLN_RegionManager>(node);
+    return family::ReaderOf(node, context.data.routePlanning);
+}
+
+// The regions of a level whose management records lie in the reader's stream.
+int64_t regionCount(TLN_RegionManager& reader, const TLN_Region_Level_Record& level) {
+    const bool named = reader.Header().TypeCode == kRegionTypeWithFileName;
+    return bounded::recordsThatFit(
+        level.RegionCount, level.TablePosition, int64_t(level.RegionRecordSize) * 2,
+        named ? kRegionRecordNamedReadSize : kRegionRecordReadSize, reader.Stream().Size());
+}
+
+// "Region " i of a level, at its management record.
+paging::EntryMaker regionMaker(const RecordNode& levelNode, std::shared_ptr<TLN_RegionManager> reader,
+                               const TLN_Region_Level_Record& level) {
+    return [&levelNode, reader, level](int64_t i) {
+        auto node = family::Child(levelNode, kRegion, family::Numbered("Region ", i), i,
+                                  level.TablePosition + i * level.RegionRecordSize * 2, true);
+        node->held = reader;
+        return node;
+    };
+}
+
+void addRegionLevelNodes(KindContext& context, RecordNode& node,
+                         std::vector<std::unique_ptr<RecordNode>>& out) {
+    const auto reader = regionReader(context, node);
+    if (!reader) return;
+    for (int l = 0; l < reader->LevelCount(); ++l) {
+        TLN_Region_Level_Record level;
+        if (!reader->GetLevelRecord(l, level)) break;
+        auto child = family::Child(node, kLevel, family::Numbered("Level ", l), l, level.Position, true);
+        child->level = l;
+        child->held = reader;
+        out.push_back(std::move(child));
+    }
+}
+
+void addRegionNodes(KindContext& context, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
+    const auto reader = regionReader(context, node);
+    TLN_Region_Level_Record level;
+    if (!reader || !reader->GetLevelRecord(node.level, level)) return;
+    const int64_t total = regionCount(*reader, level);
+    const paging::EntryMaker make = regionMaker(node, reader, level);
+    if (node.level == kPagedLevel) {
+        AddPage(nullptr, total, kMoreRegions, make, out);
+        return;
+    }
+    for (int64_t i = 0; i < total; ++i)
+        out.push_back(make(i));
+}
+
+// The more-node becomes its region and the next page follows it (siblings, see AddPage).
+void nextRegionPage(KindContext& context, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
+    const auto reader = regionReader(context, node);
+    TLN_Region_Level_Record level;
+    if (!reader || !reader->GetLevelRecord(node.level, level)) return;
+    const RecordNode& levelNode = node.parent ? *node.parent : node;
+    AddPage(&node, regionCount(*reader, level), kMoreRegions, regionMaker(levelNode, reader, level), out);
+}
+
+void addRouteNodeNodes(KindContext& context, RecordNode& node,
+                       std::vector<std::unique_ptr<RecordNode>>& out) {
+    const auto reader = regionReader(context, node);
+    TLN_Region_Manag_Record record;
+    TLN_Region_Level_Record level;
+    if (!reader || node.index < 0 || node.index > 0xFFFF || !reader->GetLevelRecord(node.level, level) ||
+        !reader->ReadRegionRecord(node.level, int(node.index), record))
+        return;
+    // A region without a route planning data frame has no nodes.
+    if (record.FrameAddress == 0 || record.FramePosition < 0) return;
+    const auto region = reader->GetRegion(node.level, int(node.index));
+    if (!region || !region->IsValid()) return;
+    const auto frameStream = record.FrameFile.empty() ? nullptr : reader->FrameStream(record.FrameFile);
+    const int64_t first = region->NodeHeader().Position + int64_t(region->NodeHeader().HeaderSize) * 2;
+    const int64_t step = int64_t(level.NodeRecordSize) * 2;
+    const int count = region->NodeRecordCount();
+    for (int k = 0; k < count; ++k) {
+        auto child = family::Child(node, kRouteNode, family::Numbered("Node ", k), k, first + k * step, true);
+        if (frameStream) {
+            child->stream = frameStream;
+            child->fileName = record.FrameFile;
+        }
+        out.push_back(std::move(child));
+    }
+}
+
+void addRouteLinkNodes(KindContext& context, RecordNode& node,
+                       std::vector<std::unique_ptr<RecordNode>>& out) {
+    const auto reader = regionReader(context, node);
+    const RecordNode& regionNode = family::ParentOf(node);
+    if (!reader || regionNode.index < 0 || regionNode.index > 0xFFFF || node.index < 0 || node.index > 0xFFFF)
+        return;
+    const auto region = reader->GetRegion(node.level, int(regionNode.index));
+    TLN_RP_Node_Record record;
+    if (!region || !region->ReadNode(int(node.index), record)) return;
+    for (size_t j = 0; j < record.Links.size(); ++j)
+        out.push_back(family::Child(node, kRouteLink, family::Numbered("Link ", int64_t(j)), int64_t(j),
+                                    record.Links[j].Position));
+}
+
+} // namespace
+
+void RegisterRegionKinds(NodeKinds& table) {
+    family::RegisterRow(table, kRegionRoot, "ShowRegionHeader", addRegionLevelNodes);
+    family::RegisterRow(table, kRegionPart, "ShowRegionHeader", addRegionLevelNodes);
+    family::RegisterRow(table, kLevel, "ShowRegionLevel", addRegionNodes);
+    family::RegisterRow(table, kRegion, "ShowRegionRecord", addRouteNodeNodes);
+    family::RegisterRow(table, kMoreRegions, "NextRegionPage", nextRegionPage);
+    family::RegisterRow(table, kRouteNode, "ShowRouteNodeRecord", addRouteLinkNodes);
+    family::RegisterRow(table, kRouteLink, "ShowRouteLinkRecord");
+}

@@ -1,0 +1,45 @@
+// What the kind families of the data parts share: row registration and the steps of making children.
+#include "mainwindow/model/kinds/FamilyBuilders.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace family {
+
+void RegisterRow(NodeKinds& table, int kind, const char* viewName, BuilderFn builder) {
+    if (!table.Has(kind)) {
+        table.Register(KindInfo{kind, viewName, {}, std::move(builder)});
+        return;
+    }
+    KindInfo row = table.Rows().at(kind);
+    if (!row.builder) row.builder = std::move(builder);
+    if (std::strcmp(row.viewName, KindInfo().viewName) == 0) row.viewName = viewName;
+    table.Register(std::move(row));
+}
+
+const RecordNode& ParentOf(const RecordNode& node) {
+    if (!node.parent) throw std::logic_error("the record lies under a node that is not in the tree");
+    return *node.parent;
+}
+
+QString Numbered(const char* text, int64_t n) {
+    return QString::fromUtf8(text) + QString::number(n);
+}
+
+std::unique_ptr<RecordNode> Child(const RecordNode& parent, int kind, const QString& caption, int64_t index,
+                                  int64_t recordOffset, bool expandable) {
+    auto child = RecordNode::MakeChild(&parent, kind, caption, index);
+    child->recordOffset = recordOffset;
+    child->hasChildren = expandable;
+    return child;
+}
+
+void AttachBuilt(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {
+    for (auto& child : children)
+        child->parent = &node;
+    node.children = std::move(children);
+    node.built = true;
+    node.hasChildren = !node.children.empty();
+}
+
+} // namespace family

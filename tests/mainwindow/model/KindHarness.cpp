@@ -1,0 +1,96 @@
+// The headless stand-in for the record tree around the builders.
+#include "KindHarness.h"
+
+#include <iterator>
+
+#include "mainwindow/model/kinds/KindFamilies.h"
+
+namespace harness {
+
+void RecordingHost::ShowInHexViewer(const std::shared_ptr<TLN_Stream>&, int64_t offset) {
+    log.push_back("@hex " + std::to_string(offset));
+}
+void RecordingHost::ShowPicture(const QImage& image) {
+    log.push_back("@picture " + std::to_string(image.width()) + "x" + std::to_string(image.height()));
+}
+void RecordingHost::ShowPlayButton(std::function<void()> play) {
+    log.push_back(play ? "@playbutton on" : "@playbutton off");
+}
+void RecordingHost::PlaySound(std::vector<uint8_t> waveImage) {
+    log.push_back("@play " + std::to_string(waveImage.size()));
+}
+void RecordingHost::AddChildren(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {
+    log.push_back("@children " + std::to_string(children.size()));
+    for (auto& child : children) {
+        child->parent = &node;
+        node.children.push_back(std::move(child));
+    }
+}
+void RecordingHost::Beep() {
+    log.push_back("@beep");
+}
+void RecordingHost::Progress(int, int max) {
+    log.push_back("@progress max=" + std::to_string(max));
+}
+
+KindHarness::KindHarness() {
+    RegisterRegionKinds(table);
+    RegisterParameterKinds(table);
+    RegisterPictureKinds(table);
+    RegisterVoiceKinds(table);
+    RegisterIndexKinds(table);
+    RegisterTmcAndLocalKinds(table);
+}
+
+std::vector<RecordNode*> KindHarness::Expand(RecordNode& node) {
+    std::vector<std::unique_ptr<RecordNode>> built;
+    table.Build(context, node, built);
+    std::vector<RecordNode*> children;
+    for (auto& child : built) {
+        child->parent = &node;
+        children.push_back(child.get());
+        node.children.push_back(std::move(child));
+    }
+    node.built = true;
+    node.hasChildren = !node.children.empty();
+    return children;
+}
+
+void KindHarness::NextPage(RecordNode& more) {
+    std::vector<std::unique_ptr<RecordNode>> page;
+    table.Build(context, more, page);
+    RecordNode& parent = *more.parent;
+    auto at = parent.children.begin() + more.Row(parent.children) + 1;
+    for (auto& node : page)
+        node->parent = &parent;
+    parent.children.insert(at, std::make_move_iterator(page.begin()), std::make_move_iterator(page.end()));
+}
+
+std::unique_ptr<RecordNode> Root(int kind, const QString& caption, HeldReader held,
+                                 std::shared_ptr<TLN_Stream> stream) {
+    auto root = RecordNode::MakeChild(nullptr, kind, caption);
+    root->held = std::move(held);
+    root->stream = std::move(stream);
+    root->hasChildren = true;
+    return root;
+}
+
+std::vector<QString> Captions(const RecordNode& node) {
+    std::vector<QString> captions;
+    for (const auto& child : node.children)
+        captions.push_back(child->caption);
+    return captions;
+}
+
+std::vector<int> Kinds(const RecordNode& node) {
+    std::vector<int> kinds;
+    for (const auto& child : node.children)
+        kinds.push_back(child->kind);
+    return kinds;
+}
+
+void Remove(RecordNode& node, size_t row) {
+    node.children.erase(node.children.begin() + std::ptrdiff_t(row));
+}
+
+} // namespace harness
