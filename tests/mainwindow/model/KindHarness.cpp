@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "mainwindow/model/kinds/KindFamilies.h"
+#include "mainwindow/model/kinds/Paging.h"
 
 namespace harness {
 
@@ -59,6 +60,7 @@ std::vector<RecordNode*> KindHarness::Expand(RecordNode& node) {
 void KindHarness::NextPage(RecordNode& more) {
     std::vector<std::unique_ptr<RecordNode>> page;
     table.Build(context, more, page);
+    RestorePagedEntry(more);
     RecordNode& parent = *more.parent;
     auto at = parent.children.begin() + more.Row(parent.children) + 1;
     for (auto& node : page)

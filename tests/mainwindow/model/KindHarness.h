@@ -45,8 +45,8 @@ public:
     // Runs the builder of node's kind and attaches what it built as node's children (as the tree does on
     // the first expansion); returns the children.
     std::vector<RecordNode*> Expand(RecordNode& node);
-    // Runs the builder of a ". . . . ." node: it becomes its entry and the next page is inserted right
-    // after it among its siblings (as the tree does when it is selected or expanded).
+    // Turns the page of a ". . . . ." node as the tree does when it is selected or expanded: the builder of
+    // its kind makes the next page, the node becomes its entry again and the page follows it.
     void NextPage(RecordNode& more);
 };
 

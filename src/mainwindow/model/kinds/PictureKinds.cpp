@@ -10,7 +10,7 @@
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
-#include "mainwindow/model/kinds/PagedList.h"
+#include "mainwindow/model/kinds/Paging.h"
 
 namespace {
 
@@ -95,7 +95,7 @@ void addPictureManagerNodes(KindContext&, RecordNode& node, std::vector<std::uni
 }
 
 // "Image Data " (top image id + i) at its record (or, when that cannot be read, at its index entry).
-paging::EntryMaker imageMaker(const RecordNode& listNode, const TLN_GraphicManager& reader) {
+PageEntryMaker imageMaker(const RecordNode& listNode, const TLN_GraphicManager& reader) {
     return [&listNode, &reader](int64_t i) {
         TLN_ImageDataRecord record;
         reader.ReadImageRecord(int(i), record);
@@ -139,15 +139,16 @@ void addPictureNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr
 void addImageDataNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
     const auto reader = family::ReaderOf<TLN_GraphicManager>(node);
     if (!reader || !reader->IsValid()) return;
-    AddPage(nullptr, reader->ImageCount(), kMoreImages, imageMaker(node, *reader), out);
+    AddPage(0, reader->ImageCount(), kMoreImages, imageMaker(node, *reader), out);
 }
 
-// The more-node becomes its image and the next page follows it (siblings, see AddPage).
+// The page after a more-node: its siblings from the next index on (the tree then turns the more-node back
+// into its image).
 void nextImageDataPage(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
     const auto reader = family::ReaderOf<TLN_GraphicManager>(node);
     if (!reader || !reader->IsValid()) return;
     const RecordNode& listNode = node.parent ? *node.parent : node;
-    AddPage(&node, reader->ImageCount(), kMoreImages, imageMaker(listNode, *reader), out);
+    AddPage(node.pageNext, reader->ImageCount(), kMoreImages, imageMaker(listNode, *reader), out);
 }
 
 } // namespace

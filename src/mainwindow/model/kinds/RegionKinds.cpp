@@ -8,7 +8,7 @@
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
-#include "mainwindow/model/kinds/PagedList.h"
+#include "mainwindow/model/kinds/Paging.h"
 
 namespace {
 
@@ -38,8 +38,8 @@ int64_t regionCount(TLN_RegionManager& reader, const TLN_Region_Level_Record& le
 }
 
 // "Region " i of a level, at its management record.
-paging::EntryMaker regionMaker(const RecordNode& levelNode, std::shared_ptr<TLN_RegionManager> reader,
-                               const TLN_Region_Level_Record& level) {
+PageEntryMaker regionMaker(const RecordNode& levelNode, std::shared_ptr<TLN_RegionManager> reader,
+                           const TLN_Region_Level_Record& level) {
     return [&levelNode, reader, level](int64_t i) {
         auto node = family::Child(levelNode, kRegion, family::Numbered("Region ", i), i,
                                   level.TablePosition + i * level.RegionRecordSize * 2, true);
@@ -67,22 +67,24 @@ void addRegionNodes(KindContext& context, RecordNode& node, std::vector<std::uni
     TLN_Region_Level_Record level;
     if (!reader || !reader->GetLevelRecord(node.level, level)) return;
     const int64_t total = regionCount(*reader, level);
-    const paging::EntryMaker make = regionMaker(node, reader, level);
+    const PageEntryMaker make = regionMaker(node, reader, level);
     if (node.level == kPagedLevel) {
-        AddPage(nullptr, total, kMoreRegions, make, out);
+        AddPage(0, total, kMoreRegions, make, out);
         return;
     }
     for (int64_t i = 0; i < total; ++i)
         out.push_back(make(i));
 }
 
-// The more-node becomes its region and the next page follows it (siblings, see AddPage).
+// The page after a more-node: its siblings from the next index on (the tree then turns the more-node back
+// into its region).
 void nextRegionPage(KindContext& context, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
     const auto reader = regionReader(context, node);
     TLN_Region_Level_Record level;
     if (!reader || !reader->GetLevelRecord(node.level, level)) return;
     const RecordNode& levelNode = node.parent ? *node.parent : node;
-    AddPage(&node, regionCount(*reader, level), kMoreRegions, regionMaker(levelNode, reader, level), out);
+    AddPage(node.pageNext, regionCount(*reader, level), kMoreRegions, regionMaker(levelNode, reader, level),
+            out);
 }
 
 void addRouteNodeNodes(KindContext& context, RecordNode& node,
