@@ -95,6 +95,8 @@ DataPage::DataPage(FieldGridModel* gridModel, QWidget* parent) : QWidget(parent)
     matchingLayout->addWidget(matchingGrid, 1);
     innerTabs->addTab(matchingSheet, QString());
 
+    // The tree may be pushed away; the record side always stays.
+    splitter->setCollapsible(1, false);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({kInitialTreeWidth, 900});
@@ -107,12 +109,15 @@ int DataPage::TreePanelWidth() const {
     return splitter->sizes().value(0);
 }
 
-void DataPage::SetTreePanelWidth(int width) {
+bool DataPage::SetTreePanelWidth(int width) {
+    // A splitter that was never laid out has no sizes to share yet.
+    if (!splitter->isVisible()) return false;
     const QList<int> sizes = splitter->sizes();
     int total = 0;
     for (int size : sizes)
         total += size;
-    if (total <= 0) total = splitter->width();
-    width = std::clamp(width, 0, std::max(0, total));
-    splitter->setSizes({width, std::max(0, total - width)});
+    if (total <= 0) return false;
+    width = std::clamp(width, 0, total);
+    splitter->setSizes({width, total - width});
+    return true;
 }

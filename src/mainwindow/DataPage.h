@@ -24,8 +24,9 @@ public:
     DataPage(FieldGridModel* gridModel, QWidget* parent = nullptr);
 
     int TreePanelWidth() const;
-    // Sets the tree panel's width, the rest going to the right side.
-    void SetTreePanelWidth(int width);
+    // Sets the tree panel's width, the rest going to the right side. False (and nothing changed) while the
+    // page is not shown.
+    bool SetTreePanelWidth(int width);
 
     QSplitter* splitter = nullptr;
     QTreeView* treeView = nullptr;

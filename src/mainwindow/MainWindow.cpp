@@ -114,14 +114,20 @@ void MainWindow::connectCommands() {
                 [this](int index) { run([&] { ReopenLabelClick(index); }); });
     connect(page, &OpenPage::ReopenWidthChanged, this, [this] {
         run([&] {
-            // The shortened texts depend on the label width, which is final only once laid out.
-            if (ReopenAnimationRunning()) return;
+            // The shortened texts depend on the label width, which is final only once laid out. Before the
+            // first animation the labels stay empty, so that it types them from the start.
+            if (ReopenAnimationRunning() || !reopenAnimationStarted_) return;
             UpdateReopenLabels();
         });
     });
     bind(reopenTimer_, &QTimer::timeout, &MainWindow::OnReopenTimer);
     bind(notifier_, &ReopenNotifier::Changed, &MainWindow::OnReopenChanged);
     bind(dataPage_->splitter, &QSplitter::splitterMoved, &MainWindow::OnSplitterMoved);
+    // The Data tab is laid out only when first shown: the tree takes its share then.
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+        if (tabs_->currentWidget() == dataPage_)
+            QMetaObject::invokeMethod(this, [this] { run([&] { applyTreeWidthRatio(); }); }, Qt::QueuedConnection);
+    });
     connect(dataPage_->treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { run([&] { onTreeCurrentChanged(current); }); });
     connect(dataPage_->playSpeedBtn, &QPushButton::clicked, this,
@@ -378,12 +384,13 @@ void MainWindow::OnSplitterMoved() {
     if (treeWidth > 0) treeWidthRatio_ = int(int64_t(width()) * 10000 / treeWidth);
 }
 
+void MainWindow::applyTreeWidthRatio() {
+    if (treeWidthRatio_ > 0) dataPage_->SetTreePanelWidth(int(int64_t(width()) * 10000 / treeWidthRatio_));
+}
+
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    run([&] {
-        if (treeWidthRatio_ > 0)
-            dataPage_->SetTreePanelWidth(int(int64_t(width()) * 10000 / treeWidthRatio_));
-    });
+    run([&] { applyTreeWidthRatio(); });
 }
 
 void MainWindow::StayOnTopBtnClick() {

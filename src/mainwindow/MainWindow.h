@@ -126,6 +126,7 @@ private:
     void syncCharsetMenu();
     void applyReopenLabels();
     void onTreeCurrentChanged(const QModelIndex& current);
+    void applyTreeWidthRatio();
     template <typename F> void run(F&& command);
 
     Services services_;
@@ -162,5 +163,6 @@ private:
     bool mapLoaded_ = false;
     bool wizardAllowed_ = false;
     bool shownOnce_ = false;
+    bool reopenAnimationStarted_ = false;
     bool closed_ = false;
 };

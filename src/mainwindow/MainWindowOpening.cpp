@@ -224,6 +224,7 @@ void MainWindow::applyReopenLabels() {
 }
 
 void MainWindow::OnReopenChanged() {
+    reopenAnimationStarted_ = true;
     reopenTimer_->setInterval(300);
     reopenTimer_->start();
     animation_.Restart();

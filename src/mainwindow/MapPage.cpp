@@ -17,7 +17,14 @@ MapPage::MapPage(QWidget* view, QWidget* parent) : QWidget(parent) {
     stringGrid2->horizontalHeader()->setVisible(false);
     stringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     stringGrid2->setColumnWidth(0, 110);
-    stringGrid2->setFixedWidth(110 + 3 * 50 + 4);
+    // The whole level table shows at once: 14 rows of text height, four columns, no scroll bars.
+    const int rowHeight = stringGrid2->fontMetrics().height() + 4;
+    stringGrid2->verticalHeader()->setDefaultSectionSize(rowHeight);
+    stringGrid2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    stringGrid2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    stringGrid2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int frame = 2 * stringGrid2->frameWidth();
+    stringGrid2->setFixedSize(110 + 3 * 50 + frame, 14 * rowHeight + frame);
     divisionImage = new QLabel(this);
     divisionImage->setFixedSize(64, 64);
     settingsBtn = new QToolButton(this);

@@ -6,7 +6,8 @@
 ReopenLabel::ReopenLabel(int index, QWidget* parent) : QLabel(parent), index_(index) {
     setCursor(Qt::PointingHandCursor);
     setBackgroundRole(QPalette::Highlight);
-    setForegroundRole(QPalette::WindowText);
+    // Drawn as links: they open what they name.
+    setForegroundRole(QPalette::Link);
     setTextFormat(Qt::PlainText);
     setIndent(4);
 }
@@ -19,7 +20,7 @@ void ReopenLabel::enterEvent(QEnterEvent* event) {
 
 void ReopenLabel::leaveEvent(QEvent* event) {
     setAutoFillBackground(false);
-    setForegroundRole(QPalette::WindowText);
+    setForegroundRole(QPalette::Link);
     QLabel::leaveEvent(event);
 }
 
