@@ -126,7 +126,8 @@ void MainWindow::connectCommands() {
     // The Data tab is laid out only when first shown: the tree takes its share then.
     connect(tabs_, &QTabWidget::currentChanged, this, [this] {
         if (tabs_->currentWidget() == dataPage_)
-            QMetaObject::invokeMethod(this, [this] { run([&] { applyTreeWidthRatio(); }); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { run([&] { applyTreeWidthRatio(); }); }, Qt::QueuedConnection);
     });
     connect(dataPage_->treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { run([&] { onTreeCurrentChanged(current); }); });

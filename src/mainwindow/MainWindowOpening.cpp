@@ -1,8 +1,11 @@
 // The main window's opening commands (disk, folder, file, ISO image, the reopen buttons and labels), what an
 // opening changes in the window, and the reopen list with its typewriter animation.
+#include <optional>
+
 #include <QAction>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -37,6 +40,16 @@ QString kiwiFileFilter() {
 }
 
 const QString kIsoFilter = QStringLiteral("ISO files (*.ISO *.iso)");
+
+// The wait cursor while a source opens (reading a map's management data may take a while); restored on every
+// way out.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 QString existingFile(const QString& settingName) {
     const QString path = RegReadString(settingName);
@@ -79,6 +92,7 @@ void MainWindow::applyOutcome(const OpenOutcome& outcome) {
 
 bool MainWindow::OpenDiskOrFolder(const QString& path, bool asDisk) {
     lastFolderPath_ = path;
+    std::optional<WaitCursor> wait(std::in_place);
     const OpenOutcome outcome = opener_.OpenFolder(path);
     applyOutcome(outcome);
     if (outcome.found) {
@@ -87,12 +101,14 @@ bool MainWindow::OpenDiskOrFolder(const QString& path, bool asDisk) {
         AddToReopenList(path);
         showDataTab();
     }
+    wait.reset();
     showMessages(outcome);
     return outcome.found;
 }
 
 bool MainWindow::OpenFile(const QString& path) {
     lastFilePath_ = path;
+    std::optional<WaitCursor> wait(std::in_place);
     const OpenOutcome outcome = opener_.OpenFile(path);
     applyOutcome(outcome);
     if (outcome.found) {
@@ -101,11 +117,13 @@ bool MainWindow::OpenFile(const QString& path) {
         openPage_->reopenFileBtn->setVisible(true);
         AddToReopenList(path);
     }
+    wait.reset();
     showMessages(outcome);
     return outcome.found;
 }
 
 void MainWindow::OpenIsoImage(const QString& path) {
+    std::optional<WaitCursor> wait(std::in_place);
     const OpenOutcome outcome = opener_.OpenIsoImage(path);
     applyOutcome(outcome);
     if (outcome.found) {
@@ -117,6 +135,7 @@ void MainWindow::OpenIsoImage(const QString& path) {
         // An image without KIWI files is still listed on the ISO tab.
         tabs_->setCurrentWidget(isoPage_);
     }
+    wait.reset();
     showMessages(outcome);
 }
 
