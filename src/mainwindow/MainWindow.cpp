@@ -269,6 +269,7 @@ void MainWindow::syncCharsetMenu() {
 void MainWindow::SetHexViewer(HexViewApi* hex) {
     hex_ = hex;
     viewHost_->SetHexViewer(hex_, [this] { setTabShown(hexPage_, true); });
+    if (hex_) hex_->SetCodePageName(codePages_.StatusText());
     if (shownOnce_) dockHexViewer();
 }
 
