@@ -9,6 +9,8 @@
 
 #include "kiwi/io/Stream.h"
 
+class QWidget;
+
 class HexViewApi {
 public:
     virtual ~HexViewApi() = default;
@@ -21,4 +23,8 @@ public:
     virtual void Clear() = 0;
     virtual void SetCodePageName(const QString& name) = 0;
     virtual void SetDisplayCodePage(int codePage) = 0;
+    // True while the viewer shows a stream (its docked tab is visible only then).
+    virtual bool HasStream() const { return false; }
+    // The page the main window docks as its hex tab when it is first shown; null when there is none.
+    virtual QWidget* DockPage() { return nullptr; }
 };

@@ -2,7 +2,6 @@
 // resources work, or a QApplication for the executables that test widgets, then GoogleTest.
 #include <cstdlib>
 #include <gtest/gtest.h>
-
 #ifdef KIWI_TEST_WIDGETS
 #include <QApplication>
 using TestApplication = QApplication;

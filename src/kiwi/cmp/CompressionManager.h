@@ -27,6 +27,8 @@ public:
     // The count the list declares (entries that do not fit in the file are not found).
     uint32_t EntryCount() const { return list_ ? list_->entryCount : 0; }
     const std::string& ListFileName() const { return listFileName_; }
+    // The list file's stream (shared with whoever shows its bytes); null when the list could not be opened.
+    const std::shared_ptr<TLN_Stream>& ListStream() const { return listStream_; }
 
     // Looks a file up by its path; the key is the path relative to the list's folder, "/" separated and
     // upper-cased. Kinds 1 and 2 match exactly; "13.CMP" names match when one is a prefix of the other

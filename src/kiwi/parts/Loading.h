@@ -70,6 +70,8 @@ public:
     bool IsValid() const { return valid_; }
     std::string GetFileName() const { return fileName_; }
     TLN_Stream& Stream() const { return *stream_; }
+    // The stream shared with whoever shows the file's bytes (the hex viewer).
+    const std::shared_ptr<TLN_Stream>& SharedStream() const { return stream_; }
     int SystemCount() const { return systemCount_; }
     // The systems read; fewer than SystemCount when reading stopped at a bad system.
     const std::vector<TLN_System_Identification_Info>& Systems() const { return systems_; }

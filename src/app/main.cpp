@@ -1,0 +1,25 @@
+// The program's entry: the application named "Strovane", the main window, then the hex viewer's window
+// (docked into the main window when it is first shown), and the event loop until the main window closes.
+// The program takes no command line.
+#include <memory>
+
+#include <QApplication>
+
+#include "mainwindow/HexViewPlaceholder.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/Services.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    // The name, not the display name: some platforms append the display name to every window title.
+    QApplication::setApplicationName(QStringLiteral("Strovane"));
+    const Services services = Services::Desktop();
+    auto mainWindow = std::make_unique<MainWindow>(services);
+    auto hexWindow = std::make_unique<HexViewPlaceholder>();
+    mainWindow->SetHexViewer(hexWindow.get());
+    mainWindow->show();
+    const int result = application.exec();
+    // The main window refers to the hex viewer until it is gone.
+    mainWindow.reset();
+    return result;
+}

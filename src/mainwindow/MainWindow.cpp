@@ -1,0 +1,404 @@
+// The main window's life: building its tabs, what it reads when created, docks when first shown and
+// writes when closed, closing what was opened, and the layout events.
+#include "mainwindow/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "kiwi/core/MapCodePage.h"
+#include "kiwi/disc/FileManager.h"
+#include "mainwindow/DataPage.h"
+#include "mainwindow/Guarded.h"
+#include "mainwindow/HexViewApi.h"
+#include "mainwindow/MapPage.h"
+#include "mainwindow/MapViewPlaceholder.h"
+#include "mainwindow/OpenPage.h"
+#include "mainwindow/ReopenLabel.h"
+#include "mainwindow/ReopenNotifier.h"
+#include "mainwindow/TreeModelSeam.h"
+#include "mainwindow/WindowMenus.h"
+#include "mainwindow/WindowViewHost.h"
+#include "platform/RegistrySettings.h"
+#include "platform/SettingsStore.h"
+
+#ifndef STROVANE_VERSION
+#define STROVANE_VERSION "0.1"
+#endif
+
+namespace {
+constexpr int kRoadColorBytes = 64;
+} // namespace
+
+template <typename F> void MainWindow::run(F&& command) {
+    guarded(this, services_.messenger, std::forward<F>(command));
+}
+
+MainWindow::MainWindow(const Services& services, MapViewApi* mapView, QWidget* parent)
+    : QMainWindow(parent), services_(services), mapView_(mapView) {
+    opener_.SetApplicationTitle(QApplication::applicationName());
+    opener_.SetCloseAll([this] { CloseAll(); });
+    opener_.SetClearInfoGrid([this] { ClearInfoGrid(); });
+    setWindowTitle(QApplication::applicationName());
+    buildWidgets();
+    connectCommands();
+    formCreate();
+}
+
+MainWindow::~MainWindow() {
+    run([&] { CloseAll(); });
+    // The views let go of the models before the models go.
+    dataPage_->treeView->setModel(nullptr);
+    dataPage_->fieldGrid->setModel(nullptr);
+    if (hexPage_ && tabs_->indexOf(hexPage_) >= 0) {
+        // The hex viewer's window outlives this one: give it back rather than delete it with the tabs.
+        tabs_->removeTab(tabs_->indexOf(hexPage_));
+        hexPage_->setParent(nullptr);
+    }
+}
+
+void MainWindow::buildWidgets() {
+    resize(kDefaultWidth, kDefaultHeight);
+    tabs_ = new QTabWidget(this);
+    setCentralWidget(tabs_);
+    openPage_ = new OpenPage(tabs_);
+    isoPage_ = new QWidget(tabs_);
+    dataPage_ = new DataPage(&gridModel_, tabs_);
+    if (!mapView_) {
+        ownMapView_ = new MapViewPlaceholder();
+        mapView_ = ownMapView_;
+    }
+    mapPage_ = new MapPage(ownMapView_, tabs_);
+    tabs_->addTab(openPage_, QString());
+    tabs_->addTab(isoPage_, QString());
+    tabs_->addTab(dataPage_, QString());
+    tabs_->addTab(mapPage_, QString());
+    menus_ = new WindowMenus(this);
+
+    viewHost_ = std::make_unique<WindowViewHost>(*dataPage_, services_);
+    kindContext_ = std::make_unique<KindContext>(KindContext{grid_, *viewHost_, data_});
+    treeBinding_ = MakeRecordTreeBinding(tree_, *kindContext_);
+    viewHost_->SetTreeBinding(treeBinding_.get());
+    dataPage_->treeView->setModel(treeBinding_->Model());
+
+    reopenTimer_ = new QTimer(this);
+    notifier_ = new ReopenNotifier(this);
+}
+
+void MainWindow::connectCommands() {
+    OpenPage* page = openPage_;
+    auto bind = [this](auto* sender, auto signal, void (MainWindow::*command)()) {
+        connect(sender, signal, this, [this, command] { run([&] { (this->*command)(); }); });
+    };
+    bind(page->diskButton, &QPushButton::clicked, &MainWindow::DiskButtonClick);
+    bind(page->folderButton, &QPushButton::clicked, &MainWindow::FolderButtonClick);
+    bind(page->fileButton, &QPushButton::clicked, &MainWindow::FileButtonClick);
+    bind(page->openIsoButton, &QPushButton::clicked, &MainWindow::OpenIsoButtonClick);
+    bind(page->reopenDiskBtn, &QToolButton::clicked, &MainWindow::ReopenDiskBtnClick);
+    bind(page->reopenFolderBtn, &QToolButton::clicked, &MainWindow::ReopenFolderBtnClick);
+    bind(page->reopenFileBtn, &QToolButton::clicked, &MainWindow::ReopenFileBtnClick);
+    bind(page->reopenIsoBtn, &QToolButton::clicked, &MainWindow::ReopenIsoBtnClick);
+    bind(page->stayOnTopBtn, &QPushButton::clicked, &MainWindow::StayOnTopBtnClick);
+    for (ReopenLabel* label : page->reopenLabels)
+        connect(label, &ReopenLabel::Clicked, this,
+                [this](int index) { run([&] { ReopenLabelClick(index); }); });
+    connect(page, &OpenPage::ReopenWidthChanged, this, [this] {
+        run([&] {
+            // The shortened texts depend on the label width, which is final only once laid out. Before the
+            // first animation the labels stay empty, so that it types them from the start.
+            if (ReopenAnimationRunning() || !reopenAnimationStarted_) return;
+            UpdateReopenLabels();
+        });
+    });
+    bind(reopenTimer_, &QTimer::timeout, &MainWindow::OnReopenTimer);
+    bind(notifier_, &ReopenNotifier::Changed, &MainWindow::OnReopenChanged);
+    bind(dataPage_->splitter, &QSplitter::splitterMoved, &MainWindow::OnSplitterMoved);
+    // The Data tab is laid out only when first shown: the tree takes its share then.
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+        if (tabs_->currentWidget() == dataPage_)
+            QMetaObject::invokeMethod(
+                this, [this] { run([&] { applyTreeWidthRatio(); }); }, Qt::QueuedConnection);
+    });
+    connect(dataPage_->treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { run([&] { onTreeCurrentChanged(current); }); });
+    connect(dataPage_->playSpeedBtn, &QPushButton::clicked, this,
+            [this] { run([&] { viewHost_->Play(); }); });
+    connect(dataPage_->stopSpeedBtn, &QPushButton::clicked, this,
+            [this] { run([&] { viewHost_->Stop(); }); });
+
+    connect(menus_, &WindowMenus::CodePageChosen, this,
+            [this](int codePage) { run([&] { applyCodePage(codePage); }); });
+    connect(menus_->autoItem, &QAction::triggered, this, [this](bool checked) {
+        run([&] {
+            codePages_.SetAutoSelect(checked);
+            if (checked) opener_.SelectAutoCharset();
+            syncCharsetMenu();
+        });
+    });
+    connect(menus_->drawGridItem, &QAction::triggered, this,
+            [this](bool checked) { run([&] { mapView_->SetDrawGrid(checked); }); });
+    connect(menus_->upDownItem, &QAction::triggered, this,
+            [this](bool checked) { run([&] { mapPage_->upDown->setVisible(checked); }); });
+    connect(mapPage_->settingsBtn, &QToolButton::clicked, this, [this] {
+        menus_->settingsMenu->popup(
+            mapPage_->settingsBtn->mapToGlobal(QPoint(0, mapPage_->settingsBtn->height())));
+    });
+    connect(dataPage_->fieldGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        menus_->stringGridMenu->popup(dataPage_->fieldGrid->viewport()->mapToGlobal(at));
+    });
+    connect(dataPage_->graphicImage, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        menus_->graphicMenu->popup(dataPage_->graphicImage->mapToGlobal(at));
+    });
+    for (QTableView* grid : {dataPage_->categoryGrid, dataPage_->matchingGrid})
+        connect(grid, &QWidget::customContextMenuRequested, this,
+                [this, grid](const QPoint& at) { menus_->dbMenu->popup(grid->viewport()->mapToGlobal(at)); });
+}
+
+void MainWindow::formCreate() {
+    mapLoaded_ = false;
+    tree_.SetCurrent(nullptr);
+    setTabShown(isoPage_, false);
+    setTabShown(dataPage_, false);
+    setTabShown(mapPage_, false);
+    // A wheel is assumed (it cannot be asked): the zoom buttons start hidden, their menu item shows them.
+    mapPage_->upDown->setVisible(false);
+    menus_->upDownItem->setChecked(mapPage_->upDown->isVisible());
+    menus_->doubleDensityItem->setChecked(mapView_->ScaleDensity() == 8);
+    for (int column = 1; column <= 3; ++column)
+        mapPage_->stringGrid2->setColumnWidth(column, 50);
+    applyWindowTexts();
+    readSettings();
+    // Form width × 10000 / tree panel width, from the window layout's sizes; a tree of no width keeps none.
+    treeWidthRatio_ =
+        DataPage::kInitialTreeWidth > 0 ? kDefaultWidth * 10000 / DataPage::kInitialTreeWidth : 0;
+    openPage_->reopenLabels[0]->clear();
+    // The first reopen animation starts as the event loop runs.
+    QMetaObject::invokeMethod(this, &MainWindow::OnReopenChanged, Qt::QueuedConnection);
+}
+
+void MainWindow::applyWindowTexts() {
+    OpenPage* page = openPage_;
+    page->diskButton->setText(QStringLiteral("Открыть диск"));
+    page->folderButton->setText(QStringLiteral("Открыть папку"));
+    page->fileButton->setText(QStringLiteral("Открыть файл"));
+    page->openIsoButton->setText(QStringLiteral("Открыть ISO файл"));
+    page->unpackButton->setText(QStringLiteral("Распаковать файлы"));
+    page->burnDvdBtn->setText(QStringLiteral("Записать DVD"));
+    page->donateBtn->setText(QStringLiteral("Поддержать"));
+    page->wizardBtn->setText(QStringLiteral("Конвертер Карт"));
+    page->stayOnTopBtn->setText(QStringLiteral("Поверх окон"));
+    page->versionLabel->setText(QStringLiteral("Strovane " STROVANE_VERSION));
+    page->makerLabel->setText(QStringLiteral("Strovane project"));
+    // The commands of these buttons come with the unpack wizard, the disc burner and the map converter.
+    for (QPushButton* later : {page->unpackButton, page->burnDvdBtn, page->wizardBtn, page->donateBtn})
+        later->setEnabled(false);
+    tabs_->setTabText(tabs_->indexOf(openPage_), QStringLiteral(" Открыть "));
+    tabs_->setTabText(tabs_->indexOf(isoPage_), QStringLiteral("   ISO     "));
+    tabs_->setTabText(tabs_->indexOf(dataPage_), QStringLiteral("  Данные  "));
+    tabs_->setTabText(tabs_->indexOf(mapPage_), QStringLiteral("   Карта   "));
+    menus_->ApplyTexts();
+    mapPage_->exploreParcelButton->setText(QStringLiteral("Показать данные участка"));
+    mapPage_->settingsBtn->setToolTip(QStringLiteral("Меню настройки"));
+    mapPage_->divisionImage->setToolTip(QStringLiteral("Положение парселя\nDivision/Integration"));
+    dataPage_->graphicImage->setToolTip(QStringLiteral("Вы можете скопировать эту картинку"));
+    dataPage_->label3->setText(QStringLiteral("Записей в таблице:"));
+    dataPage_->label4->setText(QStringLiteral("Записей в таблице:"));
+    dataPage_->innerTabs->setTabText(dataPage_->innerTabs->indexOf(dataPage_->infoSheet),
+                                     QStringLiteral("Информационная панель"));
+    dataPage_->innerTabs->setTabText(dataPage_->innerTabs->indexOf(dataPage_->matchingSheet),
+                                     QStringLiteral("Выборка данных"));
+}
+
+void MainWindow::readSettings() {
+    // "RoadColors" counts only as 16 whole colours: any other length leaves the map view's own.
+    if (const auto stored = SettingsStore::forUser().read(QStringLiteral("RoadColors"))) {
+        const QByteArray* bytes = std::get_if<QByteArray>(&*stored);
+        if (bytes && bytes->size() == kRoadColorBytes) {
+            std::array<uint32_t, 16> colours{};
+            for (size_t i = 0; i < colours.size(); ++i) {
+                const auto* b = reinterpret_cast<const uint8_t*>(bytes->constData()) + 4 * i;
+                colours[i] =
+                    uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+            }
+            mapView_->SetRoadColors(colours);
+        }
+    }
+    const int32_t codePage = RegReadInteger(QStringLiteral("MapCodePage"));
+    if (codePage > 0) {
+        MapTextCodePage.store(codePage);
+        codePages_.SetAutoSelect(false);
+        if (MapCodePageChoice::IsMenuCodePage(codePage))
+            applyCodePage(codePage);
+        else
+            codePages_.SetAutoSelect(true);
+    }
+    syncCharsetMenu();
+    if (RegValueExists(QStringLiteral("DrawGrid"))) {
+        menus_->drawGridItem->setChecked(RegReadInteger(QStringLiteral("DrawGrid")) != 0);
+        mapView_->SetDrawGrid(menus_->drawGridItem->isChecked());
+    }
+    openPage_->reopenDiskBtn->setVisible(RegValueExists(QStringLiteral("Disk")));
+    openPage_->reopenFolderBtn->setVisible(RegValueExists(QStringLiteral("Folder")));
+    openPage_->reopenFileBtn->setVisible(RegValueExists(QStringLiteral("File")));
+    openPage_->reopenIsoBtn->setVisible(RegValueExists(QStringLiteral("IsoFile")));
+}
+
+void MainWindow::applyCodePage(int codePage) {
+    codePages_.SetMapCodePage(codePage);
+    syncCharsetMenu();
+    if (hex_) hex_->SetCodePageName(codePages_.StatusText());
+}
+
+void MainWindow::syncCharsetMenu() {
+    menus_->autoItem->setChecked(codePages_.AutoSelect());
+    for (int codePage : MapCodePageChoice::kCodePages)
+        if (QAction* item = menus_->CharsetItem(codePage))
+            item->setChecked(codePage == codePages_.CheckedCodePage());
+}
+
+void MainWindow::SetHexViewer(HexViewApi* hex) {
+    hex_ = hex;
+    viewHost_->SetHexViewer(hex_, [this] { setTabShown(hexPage_, true); });
+    if (hex_) hex_->SetCodePageName(codePages_.StatusText());
+    if (shownOnce_) dockHexViewer();
+}
+
+void MainWindow::dockHexViewer() {
+    if (!hex_ || hexPage_) return;
+    QWidget* page = hex_->DockPage();
+    if (!page) return;
+    hexPage_ = page;
+    // The hex tab stands just before the Map tab, and shows only while the viewer has a stream.
+    tabs_->insertTab(tabs_->indexOf(mapPage_), hexPage_, page->windowTitle());
+    setTabShown(hexPage_, hex_->HasStream());
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        run([&] { dockHexViewer(); });
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    run([&] { formClose(); });
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::formClose() {
+    if (closed_) return;
+    closed_ = true;
+    const std::array<uint32_t, 16> colours = mapView_->RoadColors();
+    QByteArray bytes;
+    for (uint32_t colour : colours)
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.append(char((colour >> shift) & 0xFF));
+    RegWriteBinary(QStringLiteral("RoadColors"), bytes.constData(), bytes.size());
+    RegWriteInteger(QStringLiteral("MapCodePage"), codePages_.AutoSelect() ? 0 : MapTextCodePage.load());
+    RegWriteInteger(QStringLiteral("DrawGrid"), menus_->drawGridItem->isChecked() ? 1 : 0);
+    CloseAll();
+}
+
+bool MainWindow::IsTabShown(QWidget* page) const {
+    const int index = page ? tabs_->indexOf(page) : -1;
+    return index >= 0 && tabs_->isTabVisible(index);
+}
+
+void MainWindow::setTabShown(QWidget* page, bool shown) {
+    const int index = page ? tabs_->indexOf(page) : -1;
+    if (index >= 0) tabs_->setTabVisible(index, shown);
+}
+
+void MainWindow::showDataTab() {
+    setTabShown(dataPage_, true);
+    tabs_->setCurrentWidget(dataPage_);
+}
+
+void MainWindow::ClearInfoGrid() {
+    gridModel_.Clear();
+    viewHost_->Reset();
+    dataPage_->categoryGrid->setModel(nullptr);
+    dataPage_->matchingGrid->setModel(nullptr);
+    dataPage_->fieldGrid->setToolTip(QString());
+}
+
+void MainWindow::CloseAll() {
+    // Whatever still shows a stream lets go of it before any reader or the image goes: the hex viewer,
+    // the current node, the field grid's rows and the map view.
+    if (hex_) hex_->Clear();
+    setTabShown(hexPage_, false);
+    {
+        const QSignalBlocker blocker(dataPage_->treeView->selectionModel());
+        dataPage_->treeView->selectionModel()->clearCurrentIndex();
+    }
+    tree_.SetCurrent(nullptr);
+    ClearInfoGrid();
+    mapView_->SetMap(nullptr);
+    mapView_->SetRegionManager(nullptr);
+
+    mapLoaded_ = false;
+    wizardAllowed_ = false;
+    {
+        const QSignalBlocker blocker(dataPage_->treeView->selectionModel());
+        tree_.Clear();
+    }
+    data_.Clear();
+    CloseISOImage();
+
+    if (codePages_.AutoSelect()) applyCodePage(65001);
+    menus_->backgroundItem->setChecked(true);
+    menus_->roadsItem->setChecked(true);
+    menus_->namesItem->setChecked(true);
+    menus_->tmcItem->setChecked(false);
+    menus_->routeItem->setChecked(false);
+    setTabShown(isoPage_, false);
+    setTabShown(dataPage_, false);
+    setTabShown(mapPage_, false);
+    dataPage_->langBtn1->setEnabled(false);
+    dataPage_->langBtn2->setEnabled(false);
+    dataPage_->langBtn1->setText(QStringLiteral("ENG"));
+    dataPage_->langBtn2->setText(QStringLiteral("ENG"));
+    menus_->ResetLanguages();
+}
+
+void MainWindow::onTreeCurrentChanged(const QModelIndex& current) {
+    RecordNode* node = treeBinding_->NodeAt(current);
+    tree_.SetCurrent(node);
+    ClearInfoGrid();
+    if (!node) return;
+    NodeKinds::Table().Show(*kindContext_, *node);
+    if (node->stream) viewHost_->ShowInHexViewer(node->stream, node->recordOffset);
+}
+
+void MainWindow::OnSplitterMoved() {
+    const int treeWidth = dataPage_->TreePanelWidth();
+    if (treeWidth > 0) treeWidthRatio_ = int(int64_t(width()) * 10000 / treeWidth);
+}
+
+void MainWindow::applyTreeWidthRatio() {
+    if (treeWidthRatio_ > 0) dataPage_->SetTreePanelWidth(int(int64_t(width()) * 10000 / treeWidthRatio_));
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    run([&] { applyTreeWidthRatio(); });
+}
+
+void MainWindow::StayOnTopBtnClick() {
+    const bool onTop = !(windowFlags() & Qt::WindowStaysOnTopHint);
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    show();
+    openPage_->stayOnTopBtn->setText(onTop ? QStringLiteral("Обычное окно") : QStringLiteral("Поверх окон"));
+    openPage_->Relayout();
+}

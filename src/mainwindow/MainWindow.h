@@ -1,0 +1,168 @@
+// The program's main window: its tabs (Open, ISO, Data, the docked hex viewer, Map), the settings it reads
+// when created and writes when closed, opening and closing sources, and the reopen list with its
+// typewriter animation and its synchronisation between running instances.
+#pragma once
+
+#include <memory>
+
+#include <QMainWindow>
+
+#include "mainwindow/Services.h"
+#include "mainwindow/model/FieldGrid.h"
+#include "mainwindow/model/MapCodePageChoice.h"
+#include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/OpenData.h"
+#include "mainwindow/model/RecordTree.h"
+#include "mainwindow/model/ReopenAnimation.h"
+#include "mainwindow/model/ReopenList.h"
+#include "mainwindow/model/SourceOpener.h"
+
+class DataPage;
+class HexViewApi;
+class MapPage;
+class MapViewApi;
+class MapViewPlaceholder;
+class OpenPage;
+class QTabWidget;
+class QTimer;
+class RecordTreeBinding;
+class ReopenNotifier;
+class WindowMenus;
+class WindowViewHost;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // The window's default size; the tree width ratio starts from it and the Data tab's tree width.
+    static constexpr int kDefaultWidth = 1200;
+    static constexpr int kDefaultHeight = 800;
+
+    // mapView: the map view the window talks to; null makes the window's own placeholder (the Map tab's
+    // widget). A given map view must outlive the window.
+    explicit MainWindow(const Services& services, MapViewApi* mapView = nullptr, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The hex viewer: docked as the hex tab when the window is first shown (when it has a page to dock).
+    // It must outlive the window.
+    void SetHexViewer(HexViewApi* hex);
+
+    // Opening. Each closes what was open first (unless the path is refused) and reports what it found;
+    // messages go through the messenger.
+    bool OpenDiskOrFolder(const QString& path, bool asDisk);
+    bool OpenFile(const QString& path);
+    void OpenIsoImage(const QString& path);
+    // Closes everything that was opened: the hex viewer, the current node and the field grid first, then
+    // the tree's nodes and the readers, then the mounted image.
+    void CloseAll();
+    void ClearInfoGrid();
+
+    // The button commands.
+    void DiskButtonClick();
+    void FolderButtonClick();
+    void FileButtonClick();
+    void OpenIsoButtonClick();
+    void ReopenDiskBtnClick();
+    void ReopenFolderBtnClick();
+    void ReopenFileBtnClick();
+    void ReopenIsoBtnClick();
+    void ReopenLabelClick(int index);
+    void StayOnTopBtnClick();
+
+    // The reopen list: add (save and tell every instance), load with shortened display texts, and show.
+    void AddToReopenList(const QString& path);
+    void LoadReopenList();
+    void UpdateReopenLabels();
+    // Runs the reopen animation to its end at once (tests).
+    void FinishReopenAnimation();
+    bool ReopenAnimationRunning() const;
+
+    // What tests look at.
+    RecordTree& Tree() { return tree_; }
+    OpenData& Data() { return data_; }
+    FieldGridModel& GridModel() { return gridModel_; }
+    MapCodePageChoice& CodePages() { return codePages_; }
+    const ReopenList& Reopen() const { return reopen_; }
+    const QStringList& ReopenDisplayTexts() const { return reopenDisplay_; }
+    OpenPage* OpenTab() const { return openPage_; }
+    DataPage* DataTab() const { return dataPage_; }
+    MapPage* MapTab() const { return mapPage_; }
+    QWidget* IsoTab() const { return isoPage_; }
+    QTabWidget* Tabs() const { return tabs_; }
+    WindowMenus* Menus() const { return menus_; }
+    ReopenNotifier* Notifier() const { return notifier_; }
+    RecordTreeBinding* TreeBinding() const { return treeBinding_.get(); }
+    MapViewApi* MapView() const { return mapView_; }
+    bool IsTabShown(QWidget* page) const;
+    int TreeWidthRatio() const { return treeWidthRatio_; }
+    bool MapLoaded() const { return mapLoaded_; }
+    // The map converter may start from the open map (its command comes with the converter).
+    bool WizardAllowed() const { return wizardAllowed_; }
+    const QString& LastFolderPath() const { return lastFolderPath_; }
+    const QString& LastFilePath() const { return lastFilePath_; }
+
+    // Layout events (public so tests can drive them).
+    void OnSplitterMoved();
+    void OnReopenChanged();
+    void OnReopenTimer();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildWidgets();
+    void connectCommands();
+    void formCreate();
+    void applyWindowTexts();
+    void readSettings();
+    void formClose();
+    void dockHexViewer();
+    void setTabShown(QWidget* page, bool shown);
+    void showDataTab();
+    void applyOutcome(const OpenOutcome& outcome);
+    void showMessages(const OpenOutcome& outcome);
+    void applyCodePage(int codePage);
+    void syncCharsetMenu();
+    void applyReopenLabels();
+    void onTreeCurrentChanged(const QModelIndex& current);
+    void applyTreeWidthRatio();
+    template <typename F> void run(F&& command);
+
+    Services services_;
+    RecordTree tree_;
+    OpenData data_;
+    FieldGridModel gridModel_;
+    FieldGrid grid_{gridModel_};
+    MapCodePageChoice codePages_;
+    SourceOpener opener_{tree_, data_, codePages_};
+    ReopenList reopen_;
+    QStringList reopenDisplay_;
+    ReopenAnimation animation_;
+    ReopenAnimation::Label labels_[ReopenAnimation::kLabels];
+
+    QTabWidget* tabs_ = nullptr;
+    OpenPage* openPage_ = nullptr;
+    QWidget* isoPage_ = nullptr;
+    DataPage* dataPage_ = nullptr;
+    MapPage* mapPage_ = nullptr;
+    QWidget* hexPage_ = nullptr;
+    WindowMenus* menus_ = nullptr;
+    MapViewApi* mapView_ = nullptr;
+    MapViewPlaceholder* ownMapView_ = nullptr;
+    HexViewApi* hex_ = nullptr;
+    std::unique_ptr<WindowViewHost> viewHost_;
+    std::unique_ptr<KindContext> kindContext_;
+    std::unique_ptr<RecordTreeBinding> treeBinding_;
+    ReopenNotifier* notifier_ = nullptr;
+    QTimer* reopenTimer_ = nullptr;
+
+    QString lastFolderPath_;
+    QString lastFilePath_;
+    int treeWidthRatio_ = 0;
+    bool mapLoaded_ = false;
+    bool wizardAllowed_ = false;
+    bool shownOnce_ = false;
+    bool reopenAnimationStarted_ = false;
+    bool closed_ = false;
+};

@@ -1,0 +1,97 @@
+// The Open tab's widgets and where they stand.
+#include "mainwindow/OpenPage.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+
+#include "mainwindow/ReopenLabel.h"
+
+namespace {
+constexpr int kMargin = 20;
+constexpr int kOpenButtonWidth = 220;
+constexpr int kButtonHeight = 38;
+constexpr int kButtonGap = 10;
+constexpr int kReopenLabelHeight = 26;
+constexpr int kReopenLabelGap = 6;
+
+QPushButton* button(QWidget* parent) {
+    auto* b = new QPushButton(parent);
+    b->setFocusPolicy(Qt::TabFocus);
+    return b;
+}
+} // namespace
+
+OpenPage::OpenPage(QWidget* parent) : QWidget(parent) {
+    diskButton = button(this);
+    folderButton = button(this);
+    fileButton = button(this);
+    openIsoButton = button(this);
+    const QIcon reopen = style()->standardIcon(QStyle::SP_BrowserReload);
+    for (QToolButton** b : {&reopenDiskBtn, &reopenFolderBtn, &reopenFileBtn, &reopenIsoBtn}) {
+        *b = new QToolButton(this);
+        (*b)->setIcon(reopen);
+        (*b)->setAutoRaise(true);
+        (*b)->setVisible(false);
+    }
+    for (int i = 0; i < int(reopenLabels.size()); ++i) {
+        reopenLabels[size_t(i)] = new ReopenLabel(i, this);
+        reopenLabels[size_t(i)]->setVisible(false);
+    }
+    unpackButton = button(this);
+    burnDvdBtn = button(this);
+    wizardBtn = button(this);
+    donateBtn = button(this);
+    stayOnTopBtn = button(this);
+    versionLabel = new QLabel(this);
+    makerLabel = new QLabel(this);
+    setMinimumSize(600, 420);
+}
+
+int OpenPage::ReopenTextWidth() const {
+    return reopenLabels[0]->width() - 10;
+}
+
+void OpenPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    place();
+}
+
+void OpenPage::place() {
+    int y = kMargin;
+    QPushButton* openButtons[] = {diskButton, folderButton, fileButton, openIsoButton};
+    QToolButton* reopenButtons[] = {reopenDiskBtn, reopenFolderBtn, reopenFileBtn, reopenIsoBtn};
+    for (int i = 0; i < 4; ++i) {
+        openButtons[i]->setGeometry(kMargin, y, kOpenButtonWidth, kButtonHeight);
+        reopenButtons[i]->setGeometry(kMargin + kOpenButtonWidth + 4, y, kButtonHeight, kButtonHeight);
+        y += kButtonHeight + kButtonGap;
+    }
+    y += 2 * kButtonGap;
+    for (QPushButton* tool : {unpackButton, burnDvdBtn, wizardBtn}) {
+        tool->setGeometry(kMargin, y, kOpenButtonWidth, kButtonHeight);
+        y += kButtonHeight + kButtonGap;
+    }
+
+    // The reopen list fills the rest of the width beside the buttons.
+    const int labelsLeft = kMargin + kOpenButtonWidth + kButtonHeight + 2 * kMargin;
+    const int labelsWidth = std::max(100, width() - labelsLeft - kMargin);
+    const int oldWidth = reopenLabels[0]->width();
+    for (int i = 0; i < int(reopenLabels.size()); ++i)
+        reopenLabels[size_t(i)]->setGeometry(labelsLeft, kMargin + i * (kReopenLabelHeight + kReopenLabelGap),
+                                             labelsWidth, kReopenLabelHeight);
+
+    // Bottom edge: the maker label 2 pixels above the bottom, the version label 8 pixels above it; the
+    // donate button 4 pixels from the bottom and right edges, stay-on-top 6 pixels to its left.
+    makerLabel->adjustSize();
+    versionLabel->adjustSize();
+    makerLabel->move(kMargin, height() - 2 - makerLabel->height());
+    versionLabel->move(kMargin, makerLabel->y() - 8 - versionLabel->height());
+    const QSize donateSize(std::max(140, donateBtn->sizeHint().width()), kButtonHeight);
+    donateBtn->setGeometry(width() - 4 - donateSize.width(), height() - 4 - donateSize.height(),
+                           donateSize.width(), donateSize.height());
+    const int stayWidth = std::max(140, stayOnTopBtn->sizeHint().width());
+    stayOnTopBtn->setGeometry(donateBtn->x() - 6 - stayWidth, donateBtn->y(), stayWidth, kButtonHeight);
+
+    if (oldWidth != labelsWidth) emit ReopenWidthChanged();
+}

@@ -1,0 +1,118 @@
+// The desktop's answers to the services the windows ask for: Qt message boxes and file dialogs, the
+// volume list for choosing a disc, the desktop's URL handler, detached processes and the system beep.
+#include "mainwindow/Services.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStorageInfo>
+#include <QVBoxLayout>
+
+namespace {
+// Texts of the program break lines with CR, as message boxes of the original platform did.
+QString displayText(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+class DesktopMessenger final : public Messenger {
+public:
+    void Error(QWidget* parent, const QString& text) override {
+        QMessageBox::critical(parent, QApplication::applicationName(), displayText(text));
+    }
+    void Information(QWidget* parent, const QString& text) override {
+        QMessageBox::information(parent, QApplication::applicationName(), displayText(text));
+    }
+    bool Question(QWidget* parent, const QString& text) override {
+        return QMessageBox::question(parent, QApplication::applicationName(), displayText(text)) ==
+               QMessageBox::Yes;
+    }
+};
+
+// Optical and removable volumes first: a navigation disc is most likely one of them.
+QList<QStorageInfo> candidateVolumes() {
+    QList<QStorageInfo> first, rest;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady()) continue;
+        const QByteArray type = volume.fileSystemType();
+        const bool likelyDisc = type == "iso9660" || type == "udf" || type == "vfat" || type == "exfat";
+        (likelyDisc ? first : rest).append(volume);
+    }
+    return first + rest;
+}
+
+class DesktopPathChooser final : public PathChooser {
+public:
+    QString OpenFile(QWidget* parent, const QString& title, const QString& filter,
+                     const QString& start) override {
+        return QFileDialog::getOpenFileName(parent, title, start, filter);
+    }
+    QString Folder(QWidget* parent, const QString& title, const QString& start) override {
+        return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
+    }
+    QString Disk(QWidget* parent, const QString& title) override {
+        QDialog dialog(parent);
+        dialog.setWindowTitle(title);
+        auto* list = new QListWidget(&dialog);
+        for (const QStorageInfo& volume : candidateVolumes()) {
+            const QString label =
+                volume.displayName() == volume.rootPath()
+                    ? volume.rootPath()
+                    : volume.rootPath() + QStringLiteral("  (") + volume.displayName() + QStringLiteral(")");
+            auto* item = new QListWidgetItem(label, list);
+            item->setData(Qt::UserRole, volume.rootPath());
+        }
+        if (list->count() > 0) list->setCurrentRow(0);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addWidget(list);
+        layout->addWidget(buttons);
+        dialog.resize(480, 300);
+        if (dialog.exec() != QDialog::Accepted || !list->currentItem()) return {};
+        return list->currentItem()->data(Qt::UserRole).toString();
+    }
+    QString SaveFile(QWidget* parent, const QString& title, const QString& filter,
+                     const QString& start) override {
+        return QFileDialog::getSaveFileName(parent, title, start, filter);
+    }
+};
+
+class DesktopUrlOpener final : public UrlOpener {
+public:
+    bool Open(const QUrl& url) override { return QDesktopServices::openUrl(url); }
+};
+
+class DesktopProcessLauncher final : public ProcessLauncher {
+public:
+    bool StartDetached(const QString& program, const QStringList& arguments) override {
+        return QProcess::startDetached(program, arguments);
+    }
+};
+
+void desktopBeep() {
+    QApplication::beep();
+}
+} // namespace
+
+Services Services::Desktop() {
+    static DesktopMessenger messenger;
+    static DesktopPathChooser paths;
+    static DesktopUrlOpener urls;
+    static DesktopProcessLauncher processes;
+    Services services;
+    services.messenger = &messenger;
+    services.paths = &paths;
+    services.urls = &urls;
+    services.processes = &processes;
+    services.beep = desktopBeep;
+    return services;
+}

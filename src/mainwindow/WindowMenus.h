@@ -1,0 +1,75 @@
+// The main window's menus: the map settings menu with its charset, language, road colour, map element and
+// font submenus, the map pop-up menu, and the pop-up menus of the ISO list, the field grid, the data grids
+// and the picture. The window texts are put in place by ApplyTexts, as the window is created.
+#pragma once
+
+#include <QObject>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QWidget;
+
+class WindowMenus : public QObject {
+    Q_OBJECT
+public:
+    explicit WindowMenus(QWidget* owner);
+    ~WindowMenus() override;
+
+    // Puts the Russian texts of the menus in place.
+    void ApplyTexts();
+    // The charset item of a code page; null for a code page the menu does not list.
+    QAction* CharsetItem(int codePage) const;
+    // Empties the language menu and gives it one disabled, checked "ENG" item.
+    void ResetLanguages();
+    // One checked-first radio item per language name (caption upper-cased, data = its index).
+    void SetLanguages(const QStringList& names);
+
+    QMenu* settingsMenu = nullptr;
+    QMenu* mapMenu = nullptr;
+    QMenu* charsetMenu = nullptr;
+    QMenu* languageMenu = nullptr;
+    QMenu* roadColorMenu = nullptr;
+    QMenu* mapElementsMenu = nullptr;
+    QMenu* fontMenu = nullptr;
+    QMenu* isoMenu = nullptr;
+    QMenu* stringGridMenu = nullptr;
+    QMenu* dbMenu = nullptr;
+    QMenu* graphicMenu = nullptr;
+
+    QAction* upDownItem = nullptr;
+    QAction* dispScaleFilterItem = nullptr;
+    QAction* doubleDensityItem = nullptr;
+    QAction* drawGridItem = nullptr;
+    QAction* autoItem = nullptr;
+    QAction* exploreParcelItem = nullptr;
+    QAction* backgroundItem = nullptr;
+    QAction* roadsItem = nullptr;
+    QAction* tmcItem = nullptr;
+    QAction* namesItem = nullptr;
+    QAction* objectNamesItem = nullptr;
+    QAction* routeItem = nullptr;
+    QAction* openFileInHexViewerItem = nullptr;
+    QAction* extractFileItem = nullptr;
+    QAction* unpackFileItem = nullptr;
+    QAction* burnDvdItem = nullptr;
+    QAction* copyStringGridItem = nullptr;
+    QAction* stringGridCharsetItem = nullptr;
+    QAction* stringGridLanguageItem = nullptr;
+    QAction* showDataStringGridItem = nullptr;
+    QAction* showInHexViewerDbItem = nullptr;
+    QAction* dbNext1Item = nullptr;
+    QAction* dbNext2Item = nullptr;
+    QAction* dbNext3Item = nullptr;
+    QAction* copyDbGridItem = nullptr;
+    QAction* copyGraphicImageItem = nullptr;
+
+signals:
+    // A charset item was chosen (its code page).
+    void CodePageChosen(int codePage);
+    void LanguageChosen(int index);
+
+private:
+    QActionGroup* charsetGroup_ = nullptr;
+    QActionGroup* languageGroup_ = nullptr;
+};

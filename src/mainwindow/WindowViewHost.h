@@ -1,0 +1,48 @@
+// What a record view's side effects do in the main window: the hex viewer placed on the record's bytes
+// (its tab shown), the picture panel, the play button, sound, children added to a node, the beep.
+#pragma once
+
+#include <functional>
+
+#include "mainwindow/model/RecordNode.h"
+#include "mainwindow/model/ViewHost.h"
+
+class DataPage;
+class HexViewApi;
+class RecordTreeBinding;
+class VoicePlayer;
+struct Services;
+
+class WindowViewHost : public ViewHost {
+public:
+    WindowViewHost(DataPage& page, const Services& services);
+    ~WindowViewHost() override;
+
+    // The hex viewer (null until one is docked) and what shows its tab.
+    void SetHexViewer(HexViewApi* hex, std::function<void()> showHexTab);
+    void SetTreeBinding(RecordTreeBinding* binding) { binding_ = binding; }
+    // Hides the picture and the play button (the field grid was cleared).
+    void Reset();
+
+    void ShowInHexViewer(const std::shared_ptr<TLN_Stream>& stream, int64_t offset) override;
+    void ShowPicture(const QImage& image) override;
+    void ShowPlayButton(std::function<void()> play) override;
+    void PlaySound(std::vector<uint8_t> waveImage) override;
+    void AddChildren(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) override;
+    void Beep() override;
+    void Progress(int value, int max) override;
+
+    // Runs the play button's function (the button's click).
+    void Play();
+    // Stops sound output.
+    void Stop();
+
+private:
+    DataPage& page_;
+    const Services& services_;
+    HexViewApi* hex_ = nullptr;
+    std::function<void()> showHexTab_;
+    RecordTreeBinding* binding_ = nullptr;
+    std::function<void()> play_;
+    std::unique_ptr<VoicePlayer> player_;
+};

@@ -1,0 +1,333 @@
+// The three ways into a source (folder, file, ISO image) and the root openers of the files they find.
+#include "mainwindow/model/SourceOpener.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "kiwi/cmp/CompressionManager.h"
+#include "kiwi/core/FileNames.h"
+#include "kiwi/disc/FileManager.h"
+#include "kiwi/index/IndexManager.h"
+#include "kiwi/iso/ISOImage.h"
+#include "kiwi/map/KiwiMap.h"
+#include "kiwi/parts/Coverage.h"
+#include "kiwi/parts/DicVceManager.h"
+#include "kiwi/parts/Loading.h"
+#include "kiwi/picture/PCT2MNGManager.h"
+#include "kiwi/region/RegionManager.h"
+#include "kiwi/voice/VoiceManager.h"
+#include "kiwi/voice/VoiceMe1Manager.h"
+
+namespace {
+std::string fromQt(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString toQt(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string lowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return text;
+}
+
+// "REGION1.KWI" → "REGION1": the file name up to its first ".".
+QString nameBeforeDot(const std::string& path) {
+    const std::string name = fileNamePart(path);
+    return toQt(name.substr(0, name.find('.')));
+}
+
+QString wrongPath(const QString& path) {
+    return QStringLiteral("Wrong file path !!!\r") + path;
+}
+} // namespace
+
+SourceOpener::SourceOpener(RecordTree& tree, OpenData& data, MapCodePageChoice& codePages,
+                           QString applicationTitle)
+    : tree_(tree), data_(data), codePages_(codePages), title_(std::move(applicationTitle)) {}
+
+void SourceOpener::CloseAllHeadless(RecordTree& tree, OpenData& data) {
+    tree.Clear();
+    data.Clear();
+    CloseISOImage();
+}
+
+void SourceOpener::closeAll() {
+    if (closeAll_)
+        closeAll_();
+    else
+        CloseAllHeadless(tree_, data_);
+    outcome_.closedPrevious = true;
+}
+
+std::optional<std::string> SourceOpener::Locate(const std::string& folder, const std::string& name) {
+    if (!safeBareName(name)) return std::nullopt;
+    if (IsISOImageOpen()) {
+        const std::string path = joinPath(folder, name);
+        if (ISOFileExists(path)) return path;
+        return std::nullopt;
+    }
+    if (folder.empty()) return std::nullopt;
+    return resolveInFolder(folder, name);
+}
+
+bool SourceOpener::SourceFileExists(const std::string& path) {
+    return Locate(folderPart(path), fileNamePart(path)).has_value();
+}
+
+OpenOutcome SourceOpener::OpenFolder(const QString& path) {
+    outcome_ = OpenOutcome();
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isDir()) {
+        outcome_.Error(wrongPath(path));
+        return outcome_;
+    }
+    closeAll();
+    const std::string folder = fromQt(info.absoluteFilePath());
+    data_.folder = folder;
+    bool found = false;
+    if (const auto loading = Locate(folder, "LOADING.KWI")) {
+        found = true;
+        OpenLoadingFile(*loading);
+    }
+    if (const auto list = Locate(folder, "05.CMP")) {
+        found = true;
+        OpenCompressedFile(*list);
+    } else if (const auto list06 = Locate(folder, "06.CMP")) {
+        found = true;
+        OpenCompressedFile(*list06);
+    }
+    if (const auto coverage = Locate(folder, "COVERAGE.BIN")) {
+        found = true;
+        OpenCoverageFile(*coverage);
+    }
+    if (const auto allData = Locate(folder, "ALLDATA.KWI")) {
+        found = true;
+        OpenAllDataFile(*allData);
+    } else if (Locate(folder, "ALLDATA1.KWI")) {
+        // The volume set is recognised by its upper-case first name; its parts resolve in any case.
+        found = true;
+        OpenAllDataFile(joinPath(folder, "ALLDATA1.KWI"));
+    }
+    outcome_.found = found;
+    // Closing the previous source and showing nothing would leave the user guessing.
+    if (!found) outcome_.Information(QStringLiteral("KIWI-файлы не найдены\r") + path);
+    return outcome_;
+}
+
+OpenOutcome SourceOpener::OpenFile(const QString& path) {
+    outcome_ = OpenOutcome();
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile()) {
+        outcome_.Error(wrongPath(path));
+        return outcome_;
+    }
+    closeAll();
+    const std::string file = fromQt(info.absoluteFilePath());
+    const std::string folder = folderPart(file);
+    const std::string name = lowerAscii(fileNamePart(file));
+    data_.folder = folder;
+    bool found = false;
+    if (name == "loading.kwi") {
+        found = true;
+        OpenLoadingFile(file);
+    } else if (const auto list = Locate(folder, "05.CMP")) {
+        found = true;
+        OpenCompressedFile(*list);
+    } else if (const auto list06 = Locate(folder, "06.CMP")) {
+        found = true;
+        OpenCompressedFile(*list06);
+    }
+    // Volume sets are recognised by their upper-case first names; their parts resolve in any case.
+    if (name == "alldata.kwi" || name == "alldata1.kwi") {
+        found = true;
+        OpenAllDataFile(name == "alldata1.kwi" ? joinPath(folder, "ALLDATA1.KWI") : file);
+    }
+    if (name == "voicedat.kwi" || name == "stdvce.kwi") {
+        found = true;
+        OpenVoiceFile(file);
+    }
+    if (name == "voice001.me") {
+        found = true;
+        OpenVoiceMe1File(file);
+    }
+    if (name == "indexdat.kwi" || name == "index1.kwi") {
+        found = true;
+        OpenIndexFile(file);
+    }
+    if (name == "pct2mng.kwi") {
+        found = true;
+        OpenPct2MngFile(file);
+    }
+    if (name == "region.kwi" || name == "region1.kwi") {
+        found = true;
+        OpenRegionFile(name == "region1.kwi" ? joinPath(folder, "REGION1.KWI") : file);
+    }
+    if (name == "coverage.bin") {
+        found = true;
+        OpenCoverageFile(file);
+    }
+    if (name == "dicvce56.kwi") {
+        found = true;
+        OpenDicVceFile(file);
+    }
+    outcome_.found = found;
+    if (!found) outcome_.Information(QStringLiteral("KIWI-файлы не найдены\r") + path);
+    return outcome_;
+}
+
+OpenOutcome SourceOpener::OpenIsoImage(const QString& path) {
+    outcome_ = OpenOutcome();
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile()) {
+        outcome_.Error(wrongPath(path));
+        return outcome_;
+    }
+    const std::string image = fromQt(info.absoluteFilePath());
+    const QString unreadable = QStringLiteral("cannot read ISO image\r") + path;
+    // The image is tried on its own first: one that cannot be read leaves the open source as it is.
+    bool readable = false;
+    try {
+        TISOImage trial(image);
+        readable = trial.OpenImage();
+    } catch (...) {
+        readable = false;
+    }
+    if (!readable) {
+        outcome_.Error(unreadable);
+        return outcome_;
+    }
+    closeAll();
+    if (!OpenISOImage(image)) {
+        outcome_.Error(unreadable);
+        return outcome_;
+    }
+    data_.imageMounted = true;
+    data_.folder = folderPart(image);
+    outcome_.isoMounted = true;
+    // Bare names: the file layer looks them up inside the mounted image.
+    bool found = false;
+    if (ISOFileExists("LOADING.KWI")) {
+        found = true;
+        OpenLoadingFile("LOADING.KWI");
+    }
+    if (ISOFileExists("COVERAGE.BIN")) {
+        found = true;
+        OpenCoverageFile("COVERAGE.BIN");
+    }
+    if (ISOFileExists("05.CMP")) {
+        found = true;
+        OpenCompressedFile("05.CMP");
+    } else if (ISOFileExists("06.CMP")) {
+        found = true;
+        OpenCompressedFile("06.CMP");
+    }
+    if (ISOFileExists("ALLDATA.KWI")) {
+        found = true;
+        OpenAllDataFile("ALLDATA.KWI");
+    }
+    outcome_.found = found;
+    outcome_.caption = title_ + QStringLiteral(" - ") + toQt(GetISOImageFileName());
+    return outcome_;
+}
+
+RecordNode* SourceOpener::addRoot(const QString& caption, int kind, bool hasChildren,
+                                  std::shared_ptr<TLN_Stream> stream, HeldReader held,
+                                  const std::string& path) {
+    auto node = RecordNode::MakeChild(nullptr, kind, caption);
+    node->hasChildren = hasChildren;
+    node->stream = std::move(stream);
+    node->held = std::move(held);
+    // A node without a stream names its file for the hex viewer.
+    if (!node->stream) node->fileName = path;
+    return tree_.AddRoot(std::move(node));
+}
+
+void SourceOpener::captionForPath(const std::string& path) {
+    outcome_.caption = title_ + QStringLiteral(" - [") + toQt(path) + QStringLiteral("]");
+}
+
+template <typename F> RecordNode* SourceOpener::guardedOpen(const std::string& path, F&& open) {
+    if (clearInfoGrid_) clearInfoGrid_();
+    try {
+        RecordNode* root = open();
+        if (root) captionForPath(path);
+        return root;
+    } catch (const std::exception& error) {
+        outcome_.Error(QString::fromUtf8(error.what()));
+    } catch (...) {
+        outcome_.Error(QStringLiteral("File read error!\r") + toQt(path));
+    }
+    return nullptr;
+}
+
+RecordNode* SourceOpener::OpenLoadingFile(const std::string& path) {
+    return guardedOpen(path, [&] {
+        auto reader = std::make_shared<TLN_Loading>(path);
+        return addRoot(QStringLiteral("LOADING"), 1, reader->IsValid(), reader->SharedStream(), reader, path);
+    });
+}
+
+RecordNode* SourceOpener::OpenCompressedFile(const std::string& path) {
+    return guardedOpen(path, [&]() -> RecordNode* {
+        if (data_.compression) return nullptr;
+        auto list = std::make_shared<TLN_CompressionManager>(path);
+        data_.compression = list;
+        return addRoot(QStringLiteral("COMPRESSION"), 4, true, list->ListStream(), {}, path);
+    });
+}
+
+RecordNode* SourceOpener::OpenCoverageFile(const std::string& path) {
+    return guardedOpen(path, [&] {
+        auto reader = std::make_shared<TLN_Coverage>(path);
+        return addRoot(QStringLiteral("COVERAGE"), 1500, reader->IsValid(), nullptr, reader, path);
+    });
+}
+
+RecordNode* SourceOpener::OpenDicVceFile(const std::string& path) {
+    return guardedOpen(path, [&] {
+        auto reader = std::make_shared<TLN_DicVceManager>(path);
+        return addRoot(QStringLiteral("DICVCE"), 1250, reader->IsValid(), reader->SharedStream(), reader,
+                       path);
+    });
+}
+
+RecordNode* SourceOpener::OpenRegionFile(const std::string& path) {
+    return guardedOpen(path, [&] {
+        auto reader = std::make_shared<TLN_RegionManager>(path);
+        return addRoot(nameBeforeDot(path), 1400, true, reader->SharedStream(), reader, path);
+    });
+}
+
+RecordNode* SourceOpener::OpenPct2MngFile(const std::string& path) {
+    return guardedOpen(path, [&] {
+        auto reader = std::make_shared<TLN_PCT2MNGManager>(path);
+        return addRoot(nameBeforeDot(path), 1300, true, reader->SharedStream(), reader, path);
+    });
+}
+
+RecordNode* SourceOpener::OpenIndexFile(const std::string& path) {
+    return guardedOpen(path, [&] {
+        auto reader = std::make_shared<TLN_IndexManager>(path);
+        data_.index = reader;
+        return addRoot(QStringLiteral("INDEXDAT"), 1020, true, reader->SharedStream(), {}, path);
+    });
+}
+
+RecordNode* SourceOpener::OpenVoiceFile(const std::string& path) {
+    return guardedOpen(path, [&] {
+        auto reader = std::make_shared<TLN_VoiceManager>(path);
+        data_.voice = reader;
+        return addRoot(QStringLiteral("VOICEDAT"), 1060, reader->IsValid(), reader->SharedStream(), {}, path);
+    });
+}
+
+RecordNode* SourceOpener::OpenVoiceMe1File(const std::string& path) {
+    return guardedOpen(path, [&] {
+        auto reader = std::make_shared<TLN_VoiceMe1Manager>(path);
+        data_.voice001 = reader;
+        return addRoot(QStringLiteral("VOICE001"), 1100, true, reader->SharedStream(), {}, path);
+    });
+}

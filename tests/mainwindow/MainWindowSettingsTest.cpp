@@ -1,0 +1,227 @@
+// The main window's creation and closing: its texts, the tabs it starts with, the settings it reads and
+// writes back, the stay-on-top switch and the guarded tree width ratio.
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "WindowTestSupport.h"
+#include "kiwi/core/MapCodePage.h"
+#include "mainwindow/DataPage.h"
+#include "mainwindow/HexViewPlaceholder.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/MapPage.h"
+#include "mainwindow/OpenPage.h"
+#include "mainwindow/WindowMenus.h"
+#include "platform/RegistrySettings.h"
+#include "platform/SettingsStore.h"
+
+namespace {
+
+using windowtest::WindowTest;
+
+class MainWindowSettingsTest : public WindowTest {
+protected:
+    void TearDown() override {
+        MapTextCodePage.store(65001);
+        MapAnsiCodePage.store(0);
+    }
+    QByteArray stored(const char* name) const {
+        const auto value = SettingsStore::forUser().read(QString::fromLatin1(name));
+        const QByteArray* bytes = value ? std::get_if<QByteArray>(&*value) : nullptr;
+        return bytes ? *bytes : QByteArray();
+    }
+    static QByteArray colourBytes(int count, uint8_t first) {
+        QByteArray bytes;
+        for (int i = 0; i < count; ++i)
+            bytes.append(char(first + i));
+        return bytes;
+    }
+};
+
+TEST_F(MainWindowSettingsTest, WindowTextsAreInPlace) {
+    MainWindow window(services, &mapView);
+    OpenPage* open = window.OpenTab();
+    EXPECT_EQ(open->diskButton->text(), QStringLiteral("Открыть диск"));
+    EXPECT_EQ(open->folderButton->text(), QStringLiteral("Открыть папку"));
+    EXPECT_EQ(open->fileButton->text(), QStringLiteral("Открыть файл"));
+    EXPECT_EQ(open->openIsoButton->text(), QStringLiteral("Открыть ISO файл"));
+    EXPECT_EQ(open->unpackButton->text(), QStringLiteral("Распаковать файлы"));
+    EXPECT_EQ(open->burnDvdBtn->text(), QStringLiteral("Записать DVD"));
+    EXPECT_EQ(open->donateBtn->text(), QStringLiteral("Поддержать"));
+    EXPECT_EQ(open->wizardBtn->text(), QStringLiteral("Конвертер Карт"));
+    EXPECT_EQ(open->stayOnTopBtn->text(), QStringLiteral("Поверх окон"));
+    QTabWidget* tabs = window.Tabs();
+    EXPECT_EQ(tabs->tabText(tabs->indexOf(window.OpenTab())), QStringLiteral(" Открыть "));
+    EXPECT_EQ(tabs->tabText(tabs->indexOf(window.IsoTab())), QStringLiteral("   ISO     "));
+    EXPECT_EQ(tabs->tabText(tabs->indexOf(window.DataTab())), QStringLiteral("  Данные  "));
+    EXPECT_EQ(tabs->tabText(tabs->indexOf(window.MapTab())), QStringLiteral("   Карта   "));
+    DataPage* data = window.DataTab();
+    EXPECT_EQ(data->innerTabs->tabText(0), QStringLiteral("Информационная панель"));
+    EXPECT_EQ(data->innerTabs->tabText(1), QStringLiteral("Выборка данных"));
+    EXPECT_EQ(data->label3->text(), QStringLiteral("Записей в таблице:"));
+    EXPECT_EQ(data->label4->text(), QStringLiteral("Записей в таблице:"));
+    EXPECT_EQ(data->graphicImage->toolTip(), QStringLiteral("Вы можете скопировать эту картинку"));
+    EXPECT_EQ(window.MapTab()->settingsBtn->toolTip(), QStringLiteral("Меню настройки"));
+    EXPECT_EQ(window.MapTab()->exploreParcelButton->text(), QStringLiteral("Показать данные участка"));
+    WindowMenus* menus = window.Menus();
+    EXPECT_EQ(menus->upDownItem->text(), QStringLiteral("Кнопки масштаба"));
+    EXPECT_EQ(menus->drawGridItem->text(), QStringLiteral("Показывать сетку"));
+    EXPECT_EQ(menus->charsetMenu->title(), QStringLiteral("Кодировка символов"));
+    EXPECT_EQ(menus->languageMenu->title(), QStringLiteral("Выбор языка карты"));
+    EXPECT_EQ(menus->settingsMenu->title(), QStringLiteral("Настройки"));
+    EXPECT_EQ(menus->burnDvdItem->text(), QStringLiteral("Записать DVD"));
+    EXPECT_EQ(menus->tmcItem->text(), QStringLiteral("Инфраструктура RDS-TMC"));
+    EXPECT_EQ(menus->showDataStringGridItem->text(), QStringLiteral("Показать данные по Адресу"));
+    EXPECT_EQ(menus->dbNext3Item->text(), QStringLiteral("Следующий уровень 3"));
+    // The settings menu holds the charset and language menus; the map menu holds the settings menu.
+    EXPECT_TRUE(menus->settingsMenu->actions().contains(menus->charsetMenu->menuAction()));
+    EXPECT_TRUE(menus->settingsMenu->actions().contains(menus->languageMenu->menuAction()));
+    EXPECT_TRUE(menus->mapMenu->actions().contains(menus->settingsMenu->menuAction()));
+}
+
+TEST_F(MainWindowSettingsTest, OnlyTheOpenTabShowsAtStartAndTheHexTabDocksHidden) {
+    HexViewPlaceholder hexWindow;
+    MainWindow window(services, &mapView);
+    window.SetHexViewer(&hexWindow);
+    window.show();
+    EXPECT_TRUE(window.IsTabShown(window.OpenTab()));
+    EXPECT_FALSE(window.IsTabShown(window.IsoTab()));
+    EXPECT_FALSE(window.IsTabShown(window.DataTab()));
+    EXPECT_FALSE(window.IsTabShown(window.MapTab()));
+    // Docked just before the Map tab, hidden while it has no stream.
+    EXPECT_EQ(window.Tabs()->indexOf(&hexWindow), window.Tabs()->indexOf(window.MapTab()) - 1);
+    EXPECT_FALSE(window.IsTabShown(&hexWindow));
+    EXPECT_EQ(window.windowTitle(), "Strovane");
+}
+
+TEST_F(MainWindowSettingsTest, RoadColorsAreTakenOnlyAsSixteenWholeColours) {
+    const QByteArray sixty = colourBytes(60, 1);
+    RegWriteBinary(QStringLiteral("RoadColors"), sixty.constData(), sixty.size());
+    {
+        MainWindow window(services, &mapView);
+        EXPECT_EQ(mapView.colours[0], 0x00112233u);
+    }
+    const QByteArray sixtyFour = colourBytes(64, 1);
+    RegWriteBinary(QStringLiteral("RoadColors"), sixtyFour.constData(), sixtyFour.size());
+    MainWindow window(services, &mapView);
+    EXPECT_EQ(mapView.colours[0], 0x04030201u);
+    EXPECT_EQ(mapView.colours[15], 0x403F3E3Du);
+
+    mapView.colours[2] = 0x00ABCDEF;
+    window.close();
+    const QByteArray written = stored("RoadColors");
+    ASSERT_EQ(written.size(), 64);
+    EXPECT_EQ(uint8_t(written[8]), 0xEF);
+    EXPECT_EQ(uint8_t(written[9]), 0xCD);
+    EXPECT_EQ(uint8_t(written[10]), 0xAB);
+    EXPECT_EQ(uint8_t(written[11]), 0x00);
+}
+
+TEST_F(MainWindowSettingsTest, MenuCodePageUnchecksAutomaticChoice) {
+    RegWriteInteger(QStringLiteral("MapCodePage"), 28591);
+    MainWindow window(services, &mapView);
+    EXPECT_FALSE(window.Menus()->autoItem->isChecked());
+    EXPECT_TRUE(window.Menus()->CharsetItem(28591)->isChecked());
+    EXPECT_EQ(MapTextCodePage.load(), 28591);
+    EXPECT_EQ(MapAnsiCodePage.load(), 1252);
+    window.close();
+    EXPECT_EQ(RegReadInteger(QStringLiteral("MapCodePage")), 28591);
+}
+
+TEST_F(MainWindowSettingsTest, OtherCodePageIsKeptWithAutomaticChoiceChecked) {
+    RegWriteInteger(QStringLiteral("MapCodePage"), 1252);
+    MainWindow window(services, &mapView);
+    EXPECT_TRUE(window.Menus()->autoItem->isChecked());
+    EXPECT_EQ(MapTextCodePage.load(), 1252);
+    window.close();
+    EXPECT_EQ(RegReadInteger(QStringLiteral("MapCodePage")), 0);
+}
+
+TEST_F(MainWindowSettingsTest, NoStoredCodePageLeavesAutomaticChoiceAsTheLayoutHasIt) {
+    MainWindow window(services, &mapView);
+    EXPECT_TRUE(window.Menus()->autoItem->isChecked());
+    EXPECT_TRUE(window.Menus()->CharsetItem(65001)->isChecked());
+    window.Menus()->CharsetItem(1251)->trigger();
+    EXPECT_EQ(MapTextCodePage.load(), 1251);
+    window.Menus()->autoItem->trigger(); // unchecks it
+    window.close();
+    EXPECT_EQ(RegReadInteger(QStringLiteral("MapCodePage")), 1251);
+}
+
+TEST_F(MainWindowSettingsTest, DrawGridIsReadAndWrittenBack) {
+    {
+        MainWindow window(services, &mapView);
+        EXPECT_FALSE(window.Menus()->drawGridItem->isChecked());
+        window.close();
+        EXPECT_TRUE(RegValueExists(QStringLiteral("DrawGrid")));
+        EXPECT_EQ(RegReadInteger(QStringLiteral("DrawGrid")), 0);
+    }
+    RegWriteInteger(QStringLiteral("DrawGrid"), 1);
+    MainWindow window(services, &mapView);
+    EXPECT_TRUE(window.Menus()->drawGridItem->isChecked());
+    EXPECT_TRUE(mapView.grid);
+    window.Menus()->drawGridItem->trigger();
+    EXPECT_FALSE(mapView.grid);
+    window.close();
+    EXPECT_EQ(RegReadInteger(QStringLiteral("DrawGrid")), 0);
+}
+
+TEST_F(MainWindowSettingsTest, ReopenButtonsShowForStoredSources) {
+    RegWriteString(QStringLiteral("Folder"), QStringLiteral("/somewhere"));
+    RegWriteString(QStringLiteral("IsoFile"), QStringLiteral("/disc.iso"));
+    MainWindow window(services, &mapView);
+    window.show();
+    EXPECT_FALSE(window.OpenTab()->reopenDiskBtn->isVisible());
+    EXPECT_TRUE(window.OpenTab()->reopenFolderBtn->isVisible());
+    EXPECT_FALSE(window.OpenTab()->reopenFileBtn->isVisible());
+    EXPECT_TRUE(window.OpenTab()->reopenIsoBtn->isVisible());
+}
+
+TEST_F(MainWindowSettingsTest, StayOnTopSwitchesItsText) {
+    MainWindow window(services, &mapView);
+    window.show();
+    window.StayOnTopBtnClick();
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(window.OpenTab()->stayOnTopBtn->text(), QStringLiteral("Обычное окно"));
+    window.StayOnTopBtnClick();
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(window.OpenTab()->stayOnTopBtn->text(), QStringLiteral("Поверх окон"));
+}
+
+TEST_F(MainWindowSettingsTest, BottomRowIsPlacedFromTheTabsEdges) {
+    MainWindow window(services, &mapView);
+    window.show();
+    OpenPage* page = window.OpenTab();
+    QPushButton* donate = page->donateBtn;
+    EXPECT_EQ(donate->geometry().right() + 1, page->width() - 4);
+    EXPECT_EQ(donate->geometry().bottom() + 1, page->height() - 4);
+    EXPECT_EQ(page->stayOnTopBtn->y(), donate->y());
+    EXPECT_EQ(page->stayOnTopBtn->geometry().right() + 1, donate->x() - 6);
+    EXPECT_EQ(page->makerLabel->geometry().bottom() + 1, page->height() - 2);
+    EXPECT_EQ(page->versionLabel->geometry().bottom() + 1, page->makerLabel->y() - 8);
+}
+
+TEST_F(MainWindowSettingsTest, TreeWidthRatioNeverDividesByAZeroWidth) {
+    MainWindow window(services, &mapView);
+    window.show();
+    window.Tabs()->setTabVisible(window.Tabs()->indexOf(window.DataTab()), true);
+    window.Tabs()->setCurrentWidget(window.DataTab());
+    const int ratio = window.TreeWidthRatio();
+    EXPECT_EQ(ratio, MainWindow::kDefaultWidth * 10000 / DataPage::kInitialTreeWidth);
+    window.DataTab()->splitter->setSizes({0, 800});
+    window.OnSplitterMoved();
+    EXPECT_EQ(window.TreeWidthRatio(), ratio);
+    window.resize(1000, 700);
+    EXPECT_EQ(window.TreeWidthRatio(), ratio);
+    // The kept ratio places the tree again as the window is resized.
+    EXPECT_NEAR(window.DataTab()->TreePanelWidth(), 1000 * 10000 / ratio, 2);
+    window.DataTab()->SetTreePanelWidth(200);
+    window.OnSplitterMoved();
+    EXPECT_EQ(window.TreeWidthRatio(), window.width() * 10000 / 200);
+}
+
+} // namespace

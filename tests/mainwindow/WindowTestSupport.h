@@ -1,0 +1,202 @@
+// What the window tests share: recording desktop services, recording hex and map views, a per-test settings
+// and runtime folder, a guard that fails the test when a modal window appears, and a wait on the event loop.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include "kiwi/io/Stream.h"
+#include "mainwindow/HexViewApi.h"
+#include "mainwindow/MapViewApi.h"
+#include "mainwindow/Services.h"
+#include "support/fixtures/QtPrinting.h"
+#include "support/fixtures/ScopedEnvironment.h"
+
+namespace windowtest {
+
+// One shared log, so that tests can see the order of calls across the fakes.
+using Log = std::vector<std::string>;
+
+class RecordingMessenger : public Messenger {
+public:
+    void Error(QWidget*, const QString& text) override { errors << text; }
+    void Information(QWidget*, const QString& text) override { information << text; }
+    bool Question(QWidget*, const QString& text) override {
+        questions << text;
+        return answer;
+    }
+    QStringList errors, information, questions;
+    bool answer = false;
+};
+
+class RecordingPathChooser : public PathChooser {
+public:
+    struct Call {
+        std::string kind;
+        QString title, filter, start;
+    };
+    QString OpenFile(QWidget*, const QString& title, const QString& filter, const QString& start) override {
+        calls.push_back({"file", title, filter, start});
+        return answer;
+    }
+    QString Folder(QWidget*, const QString& title, const QString& start) override {
+        calls.push_back({"folder", title, {}, start});
+        return answer;
+    }
+    QString Disk(QWidget*, const QString& title) override {
+        calls.push_back({"disk", title, {}, {}});
+        return answer;
+    }
+    QString SaveFile(QWidget*, const QString& title, const QString& filter, const QString& start) override {
+        calls.push_back({"save", title, filter, start});
+        return answer;
+    }
+    std::vector<Call> calls;
+    QString answer;
+};
+
+class RecordingUrls : public UrlOpener {
+public:
+    bool Open(const QUrl& url) override {
+        urls << url.toString();
+        return true;
+    }
+    QStringList urls;
+};
+
+class RecordingProcesses : public ProcessLauncher {
+public:
+    bool StartDetached(const QString& program, const QStringList& arguments) override {
+        started << (QStringList{program} + arguments);
+        return true;
+    }
+    QList<QStringList> started;
+};
+
+class RecordingHexView : public HexViewApi {
+public:
+    explicit RecordingHexView(Log& log) : log_(log) {}
+    void SetStream(std::shared_ptr<TLN_Stream> stream, int64_t offset) override {
+        stream_ = std::move(stream);
+        log_.push_back("hex stream " + std::to_string(offset));
+    }
+    void SetOwnedStream(std::shared_ptr<TLN_Stream> stream, int64_t offset) override {
+        SetStream(std::move(stream), offset);
+    }
+    void GotoOffset(int64_t offset) override { log_.push_back("hex goto " + std::to_string(offset)); }
+    void Clear() override {
+        stream_.reset();
+        log_.push_back("hex clear");
+    }
+    void SetCodePageName(const QString& name) override { codePageName = name; }
+    void SetDisplayCodePage(int) override {}
+    bool HasStream() const override { return stream_ != nullptr; }
+
+    QString codePageName;
+
+private:
+    Log& log_;
+    std::shared_ptr<TLN_Stream> stream_;
+};
+
+class RecordingMapView : public MapViewApi {
+public:
+    explicit RecordingMapView(Log& log) : log_(log) { colours.fill(0x00112233); }
+    void SetMap(std::shared_ptr<TLN_KiwiMap> m) override {
+        map = std::move(m);
+        log_.push_back(map ? "map set" : "map none");
+    }
+    void SetRegionManager(std::shared_ptr<TLN_RegionManager> r) override { regions = std::move(r); }
+    std::array<uint32_t, 16> RoadColors() const override { return colours; }
+    void SetRoadColors(const std::array<uint32_t, 16>& c) override {
+        colours = c;
+        log_.push_back("map colours");
+    }
+    bool DrawGrid() const override { return grid; }
+    void SetDrawGrid(bool on) override { grid = on; }
+    int ScaleDensity() const override { return density; }
+
+    std::shared_ptr<TLN_KiwiMap> map;
+    std::shared_ptr<TLN_RegionManager> regions;
+    std::array<uint32_t, 16> colours{};
+    bool grid = false;
+    int density = 4;
+
+private:
+    Log& log_;
+};
+
+// Runs the event loop until done() holds or timeoutMs passes; returns done().
+inline bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeoutMs) {
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return done();
+}
+
+// Fails the running test and closes the window when a modal window shows while the guard lives: every
+// dialog of the windows must go through the recording services.
+class ModalGuard {
+public:
+    ModalGuard() {
+        timer_.setInterval(20);
+        QObject::connect(&timer_, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                ADD_FAILURE() << "a modal window appeared: " << modal->windowTitle().toStdString();
+                modal->close();
+            }
+        });
+        timer_.start();
+    }
+    ~ModalGuard() { EXPECT_EQ(QApplication::activeModalWidget(), nullptr); }
+
+private:
+    QTimer timer_;
+};
+
+// Each window test gets its own settings and runtime folders and the recording services.
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest() {
+        QApplication::setApplicationName(QStringLiteral("Strovane"));
+        services.messenger = &messenger;
+        services.paths = &paths;
+        services.urls = &urls;
+        services.processes = &processes;
+        services.beep = [] {};
+    }
+
+    QString path(const QString& name) const { return sandbox.path() + "/" + name; }
+    std::string spath(const std::string& name) const { return (sandbox.path() + "/").toStdString() + name; }
+
+    QTemporaryDir config;
+    QTemporaryDir runtime;
+    QTemporaryDir sandbox;
+    fixture::ScopedEnvironment configHome{"XDG_CONFIG_HOME", config.path().toUtf8()};
+    fixture::ScopedEnvironment runtimeDir{"XDG_RUNTIME_DIR", runtime.path().toUtf8()};
+    RecordingMessenger messenger;
+    RecordingPathChooser paths;
+    RecordingUrls urls;
+    RecordingProcesses processes;
+    Services services;
+    Log log;
+    RecordingHexView hex{log};
+    RecordingMapView mapView{log};
+    ModalGuard modalGuard;
+};
+
+} // namespace windowtest
