@@ -102,8 +102,9 @@ void printExpansion(const std::string& path) {
 
 // One line per management, then for each picture data and expansion picture file its content.
 int pictureCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--png"});
+    const probe::Args files = probe::positional(args, {"--png", "--image"});
     if (!probe::oneArgument(files, "picture: give PCT2MNG.KWI")) return 2;
+    if (!probe::mountImageOption(args, "picture")) return 1;
     const std::string pngFolder = probe::option(args, "--png");
     TLN_PCT2MNGManager list(files[0]);
     std::printf("list %s valid %d stored %d entries %d\n", fileNamePart(files[0]).c_str(), list.IsValid(),
@@ -148,7 +149,7 @@ int pngCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register pictureReg("picture", "PCT2MNG.KWI [--png DIR]", pictureCommand);
+probe::Register pictureReg("picture", "PCT2MNG.KWI [--png DIR] [--image IMAGE]", pictureCommand);
 probe::Register generateReg("gen-picture", "DIR", generatePictureCommand);
 probe::Register pngReg("png", "FILE", pngCommand);
 } // namespace

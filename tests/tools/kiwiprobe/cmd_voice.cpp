@@ -17,8 +17,9 @@ bool writeWave(const std::string& path, const std::vector<uint8_t>& image) {
 
 // Walks languages, records and each record's tables in order; table N is the N-th visited.
 int voiceCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--table", "--wav", "--base"});
+    const probe::Args files = probe::positional(args, {"--table", "--wav", "--base", "--image"});
     if (!probe::oneArgument(files, "voice: give VOICEDAT.KWI")) return 2;
+    if (!probe::mountImageOption(args, "voice")) return 1;
     const long long base = probe::parseNumber(probe::option(args, "--base", "0"));
     const bool one = probe::hasFlag(args, "--table");
     const long long wanted = one ? probe::parseNumber(probe::option(args, "--table")) : -1;
@@ -124,7 +125,8 @@ int voiceMeCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register voiceReg("voice", "VOICEDAT.KWI [--base B] [--table N [--wav OUT]]", voiceCommand);
+probe::Register voiceReg("voice", "VOICEDAT.KWI [--base B] [--table N [--wav OUT]] [--image IMAGE]",
+                         voiceCommand);
 probe::Register voiceMeReg("voice-me", "VOICE001.ME [--base B] [--entry E --voice V --wav OUT]",
                            voiceMeCommand);
 } // namespace

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# strovane-sample-disc --install with the user's folders in a scratch place: the image appears in the data
+# folder and the settings list it while the reopen list is empty; a second run changes nothing; settings
+# with a reopen list are left byte for byte alone; bad arguments are refused.
+set -euo pipefail
+: "${KIWIPROBE:?}" "${STROVANE_SAMPLE_DISC:?}" "${KIWI_WORK_DIR:?}"
+work="$KIWI_WORK_DIR"
+rm -rf "$work" && mkdir -p "$work"
+cd "$work"
+
+fail() { echo "FAIL: $1" >&2; exit 1; }
+if ! command -v xorriso > /dev/null; then
+    [ "${CI:-}" = true ] && fail "xorriso is not installed, and CI=true needs it"
+    echo "sample install: skipped, xorriso is not installed"
+    exit 0
+fi
+export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
+image="$work/data/strovane/sample-disc.iso"
+settings="$work/config/Strovane/settings.txt"
+hex() { printf '%s\r\n' "$1" | od -An -tx1 -v | tr -d ' \n'; }
+
+# First run: the image, and the settings the program reads its reopen list from.
+"$STROVANE_SAMPLE_DISC" --install > first.txt
+printf 'sample disc: wrote %s\nreopen list: %s\n' "$image" "$image" | diff -u - first.txt || fail "first run"
+[ -s "$image" ] || fail "no image"
+grep -qx "B ReopenData $(hex "$image")" "$settings" || fail "ReopenData"
+grep -qx "I ReopenDataSize $((${#image} + 2))" "$settings" || fail "ReopenDataSize"
+grep -q '^S IsoFile ' "$settings" || fail "IsoFile"
+LC_ALL=C "$KIWIPROBE" map ALLDATA.KWI --image "$image" | grep -q '^map valid 1 levels 2 ' || fail "image unreadable"
+
+# Second run: nothing changes.
+cp "$settings" settings-before.txt
+cp "$image" image-before.iso
+"$STROVANE_SAMPLE_DISC" --install > second.txt
+printf 'sample disc: %s (already there)\nreopen list: not empty, left alone\n' "$image" | diff -u - second.txt ||
+    fail "second run"
+cmp -s "$settings" settings-before.txt || fail "settings changed"
+cmp -s "$image" image-before.iso || fail "image changed"
+
+# Another user whose reopen list holds a disk: the image is written, the settings stay as they were.
+export XDG_DATA_HOME="$work/data2" XDG_CONFIG_HOME="$work/config2"
+mkdir -p "$work/config2/Strovane"
+printf 'StrovaneSettings 1\nB ReopenData %s\nI ReopenDataSize 14\n' "$(hex /media/cdrom)" > "$work/config2/Strovane/settings.txt"
+cp "$work/config2/Strovane/settings.txt" settings2-before.txt
+"$STROVANE_SAMPLE_DISC" --install | grep -qx 'reopen list: not empty, left alone' || fail "listed user"
+[ -s "$work/data2/strovane/sample-disc.iso" ] || fail "no image for the listed user"
+cmp -s "$work/config2/Strovane/settings.txt" settings2-before.txt || fail "a listed user's settings changed"
+
+# Arguments it does not know.
+for arguments in "" "--install disc" "--iso" "--frobnicate" "a b"; do
+    status=0
+    "$STROVANE_SAMPLE_DISC" $arguments > /dev/null 2>&1 || status=$?
+    [ "$status" -eq 2 ] || fail "'$arguments' gave $status"
+done
+echo "sample install: ok"
