@@ -14,8 +14,8 @@
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/RecordTree.h"
 #include "mainwindow/model/ReopenAnimation.h"
-#include "mainwindow/model/ReopenList.h"
 #include "mainwindow/model/SourceOpener.h"
+#include "platform/ReopenList.h"
 
 class DataPage;
 class HexViewApi;

@@ -15,7 +15,7 @@
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/ReopenLabel.h"
 #include "mainwindow/ReopenNotifier.h"
-#include "mainwindow/model/ReopenList.h"
+#include "platform/ReopenList.h"
 #include "support/fixtures/SourceFolderFixture.h"
 
 namespace {

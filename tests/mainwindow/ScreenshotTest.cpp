@@ -10,7 +10,7 @@
 #include "mainwindow/HexViewPlaceholder.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/TreeModelSeam.h"
-#include "mainwindow/model/ReopenList.h"
+#include "platform/ReopenList.h"
 #include "support/fixtures/SourceFolderFixture.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "mainwindow/model/ReopenList.h"
 #include "platform/RegistrySettings.h"
+#include "platform/ReopenList.h"
 #include "support/fixtures/QtPrinting.h"
 #include "support/fixtures/ScopedEnvironment.h"
 

@@ -1,5 +1,5 @@
 // The reopen list's settings round trip and its most-recent-first ordering.
-#include "mainwindow/model/ReopenList.h"
+#include "platform/ReopenList.h"
 
 #include <QDir>
 #include <QFileInfo>
