@@ -45,7 +45,7 @@ std::shared_ptr<Reader> partReader(const TLN_KiwiMap& map, const TLN_Management_
                                    Source source) {
     if constexpr (std::is_constructible_v<Reader, const std::string&>) {
         if (source != Source::Stream && !header.Name.empty()) {
-            if (const auto path = ResolveSourceFile(folderPart(map.Path()), header.Name))
+            if (const auto path = LocateSourceFile(folderPart(map.Path()), header.Name))
                 return std::make_shared<Reader>(*path);
         }
     }
