@@ -83,6 +83,16 @@ void RecordTreeModel::Select(const QModelIndex& index) {
     RecordNode* node = Node(index);
     selected_ = index;
     if (!node) return;
+    if (removing_ > 0) {
+        const QPersistentModelIndex later(index);
+        QMetaObject::invokeMethod(
+            this,
+            [this, later] {
+                if (later.isValid() && selected_ == later) Select(later);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     if (!node->IsMoreNode()) {
         guarded([&] { tree_.Select(context_, *node); });
         return;
@@ -112,6 +122,19 @@ void RecordTreeModel::Collapsed(const QModelIndex& index) {
         Qt::QueuedConnection);
 }
 
+void RecordTreeModel::AddChildrenLater(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {
+    if (children.empty()) return;
+    const QPersistentModelIndex later(IndexOf(&node));
+    auto waiting = std::make_shared<std::vector<std::unique_ptr<RecordNode>>>(std::move(children));
+    QMetaObject::invokeMethod(
+        this,
+        [this, later, waiting] {
+            RecordNode* owner = later.isValid() ? Node(later) : nullptr;
+            if (owner && owner->children.empty()) tree_.AddChildren(*owner, std::move(*waiting));
+        },
+        Qt::QueuedConnection);
+}
+
 template <typename Work> bool RecordTreeModel::guarded(Work&& work) {
     try {
         work();
@@ -133,19 +156,23 @@ void RecordTreeModel::EndInsert() {
 }
 
 void RecordTreeModel::BeginRemove(RecordNode* parent, int first, int last) {
+    ++removing_;
     beginRemoveRows(IndexOf(parent), first, last);
 }
 
 void RecordTreeModel::EndRemove() {
     endRemoveRows();
+    --removing_;
 }
 
 void RecordTreeModel::BeginReset() {
+    ++removing_;
     beginResetModel();
 }
 
 void RecordTreeModel::EndReset() {
     endResetModel();
+    --removing_;
 }
 
 void RecordTreeModel::Changed(RecordNode* node) {

@@ -3,6 +3,9 @@
 // the deferred tree changes that selecting a more-node or collapsing a walked block make. QtCore only.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include <QAbstractItemModel>
 #include <QPersistentModelIndex>
 #include <QString>
@@ -37,10 +40,18 @@ public:
 
 public slots:
     // The show dispatch for the selected node. A selected more-node turns its page and shows its entry
-    // later from the event loop (never inside the view's selection handler).
+    // later from the event loop (never inside the view's selection handler). A selection that moves
+    // because rows are being removed (the view picks a neighbour of a deleted current node) is shown later
+    // too, once the tree is whole again.
     void Select(const QModelIndex& index);
     // A collapsed block walked to one parcel loses its children, later from the event loop.
     void Collapsed(const QModelIndex& index);
+
+public:
+    // Appends children that a view made for node, later from the event loop (a view runs inside the
+    // selection handler, which must not change the tree); dropped when node is deleted meanwhile or has
+    // children by then.
+    void AddChildrenLater(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children);
 
 signals:
     // A builder or view threw; message is its text.
@@ -66,4 +77,6 @@ private:
     KindContext& context_;
     // The node selected last (a more-node's entry is shown only while it stays selected).
     QPersistentModelIndex selected_;
+    // Rows are being removed or the model reset: selections wait until it is done.
+    int removing_ = 0;
 };
