@@ -6,6 +6,7 @@
 #include <memory>
 
 #include <QMainWindow>
+#include <QUrl>
 
 #include "mainwindow/Services.h"
 #include "mainwindow/model/FieldGrid.h"
@@ -25,7 +26,7 @@ class MapViewPlaceholder;
 class OpenPage;
 class QTabWidget;
 class QTimer;
-class RecordTreeBinding;
+class RecordTreeModel;
 class ReopenNotifier;
 class WindowMenus;
 class WindowViewHost;
@@ -90,11 +91,13 @@ public:
     QTabWidget* Tabs() const { return tabs_; }
     WindowMenus* Menus() const { return menus_; }
     ReopenNotifier* Notifier() const { return notifier_; }
-    RecordTreeBinding* TreeBinding() const { return treeBinding_.get(); }
+    RecordTreeModel* TreeModel() const { return treeModel_.get(); }
     MapViewApi* MapView() const { return mapView_; }
     bool IsTabShown(QWidget* page) const;
     int TreeWidthRatio() const { return treeWidthRatio_; }
     bool MapLoaded() const { return mapLoaded_; }
+    // Where the field grid's Help links are resolved: the documents installed with the program.
+    static const QUrl kHelpBase;
     // The map converter may start from the open map (its command comes with the converter).
     bool WizardAllowed() const { return wizardAllowed_; }
     const QString& LastFolderPath() const { return lastFolderPath_; }
@@ -125,7 +128,11 @@ private:
     void applyCodePage(int codePage);
     void syncCharsetMenu();
     void applyReopenLabels();
-    void onTreeCurrentChanged(const QModelIndex& current);
+    // The hex viewer goes to offset and its tab becomes the current one (the field grid's address jump).
+    void jumpToOffset(qint64 offset);
+    // The current node is about to be deleted: the hex viewer and the field grid let go of it first.
+    void onCurrentNodeDeleted();
+    void setHexTabShown(bool shown);
     void applyTreeWidthRatio();
     template <typename F> void run(F&& command);
 
@@ -153,7 +160,8 @@ private:
     HexViewApi* hex_ = nullptr;
     std::unique_ptr<WindowViewHost> viewHost_;
     std::unique_ptr<KindContext> kindContext_;
-    std::unique_ptr<RecordTreeBinding> treeBinding_;
+    // After the tree and the context it observes and builds with: it goes before them.
+    std::unique_ptr<RecordTreeModel> treeModel_;
     ReopenNotifier* notifier_ = nullptr;
     QTimer* reopenTimer_ = nullptr;
 

@@ -9,7 +9,7 @@
 #include "mainwindow/DataPage.h"
 #include "mainwindow/HexViewPlaceholder.h"
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/TreeModelSeam.h"
+#include "mainwindow/model/RecordTreeModel.h"
 #include "mainwindow/model/ReopenList.h"
 #include "support/fixtures/SourceFolderFixture.h"
 
@@ -53,7 +53,7 @@ TEST_F(ScreenshotTest, TabsShowTheirContent) {
 
     ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
     const RecordNode* first = window.Tree().Roots().front().get();
-    window.DataTab()->treeView->setCurrentIndex(window.TreeBinding()->IndexOf(first));
+    window.DataTab()->treeView->setCurrentIndex(window.TreeModel()->IndexOf(first));
     const QImage data = window.grab().toImage();
     EXPECT_FALSE(uniform(data));
     keep(data, "data-tab.png");

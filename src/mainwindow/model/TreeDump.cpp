@@ -5,6 +5,8 @@
 #include <sstream>
 
 #include "kiwi/core/FileNames.h"
+#include "mainwindow/model/GridDump.h"
+#include "mainwindow/model/ViewHostLog.h"
 
 namespace {
 
@@ -94,5 +96,25 @@ std::string DumpTree(RecordTree& tree, KindContext& context, CrawlOptions option
     };
     const CrawlResult result = CrawlTree(tree, context, options);
     if (result.capped) out << "capped at " << options.maxNodes << " nodes\n";
+    return out.str();
+}
+
+std::string DumpShownTree(RecordTree& tree, KindContext& context, ViewHostLog& log, CrawlOptions options) {
+    std::ostringstream out;
+    options.select = true;
+    options.visit = [&](RecordNode& node, int depth, const std::string& error) {
+        const std::string indent(size_t(depth) * 2, ' ');
+        out << indent << DumpNodeLine(node);
+        if (!error.empty()) out << " error " << error;
+        out << "\n";
+        const QStringList rows = DumpGrid(context.grid.Model()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString& row : rows)
+            out << indent << "  | " << row.toStdString() << "\n";
+        for (const std::string& line : log.Take())
+            out << indent << "  " << line << "\n";
+    };
+    const CrawlResult result = CrawlTree(tree, context, options);
+    out << "nodes " << result.nodes << " select errors " << result.selectErrors << " expand errors "
+        << result.expandErrors << (result.capped ? " capped" : "") << "\n";
     return out.str();
 }
