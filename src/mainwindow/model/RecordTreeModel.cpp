@@ -1,6 +1,7 @@
 // The record tree's item model: indices over RecordNode pointers and the tree's change notifications.
 #include "mainwindow/model/RecordTreeModel.h"
 
+#include <algorithm>
 #include <exception>
 
 #include <QMetaObject>
@@ -70,13 +71,17 @@ bool RecordTreeModel::hasChildren(const QModelIndex& parent) const {
 
 bool RecordTreeModel::canFetchMore(const QModelIndex& parent) const {
     const RecordNode* node = Node(parent);
-    return node && (node->IsMoreNode() || (node->hasChildren && !node->built && node->children.empty()));
+    if (!node || !(node->IsMoreNode() || (node->hasChildren && !node->built && node->children.empty())))
+        return false;
+    return std::find(failedBuilds_.begin(), failedBuilds_.end(), parent) == failedBuilds_.end();
 }
 
 void RecordTreeModel::fetchMore(const QModelIndex& parent) {
     RecordNode* node = Node(parent);
-    if (!node) return;
-    guarded([&] { tree_.Expand(context_, *node); });
+    if (!node || !canFetchMore(parent)) return;
+    if (guarded([&] { tree_.Expand(context_, *node); })) return;
+    failedBuilds_.emplace_back(parent);
+    emit ExpansionFailed(parent);
 }
 
 void RecordTreeModel::Select(const QModelIndex& index) {
@@ -113,6 +118,9 @@ void RecordTreeModel::turnPage(const QPersistentModelIndex& index) {
 }
 
 void RecordTreeModel::Collapsed(const QModelIndex& index) {
+    // Forgets failures of nodes collapsed or deleted since.
+    std::erase_if(failedBuilds_,
+                  [&](const QPersistentModelIndex& failed) { return !failed.isValid() || failed == index; });
     const QPersistentModelIndex later(index);
     QMetaObject::invokeMethod(
         this,

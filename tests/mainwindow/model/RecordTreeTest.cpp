@@ -299,10 +299,26 @@ TEST_F(RecordTreeTest, TheModelFetchesLazilyAndTurnsAPageAfterTheSelectionHandle
     root(kFlaky, "flaky");
     QString failure;
     QObject::connect(&model, &RecordTreeModel::Failed, [&](const QString& message) { failure = message; });
+    QModelIndex failedAt;
+    QObject::connect(&model, &RecordTreeModel::ExpansionFailed,
+                     [&](const QModelIndex& index) { failedAt = index; });
     const QModelIndex flaky = model.index(1, 0);
     model.fetchMore(flaky);
     EXPECT_EQ(failure, QStringLiteral("record unreadable"));
+    EXPECT_EQ(failedAt, flaky);
+    EXPECT_EQ(model.rowCount(flaky), 0);
+    EXPECT_TRUE(model.hasChildren(flaky));
+    // Views fetch expanded nodes on every layout: a failed one is not tried again until it is collapsed.
+    EXPECT_FALSE(model.canFetchMore(flaky));
+    failure.clear();
+    model.fetchMore(flaky);
+    EXPECT_EQ(failure, QString());
+    model.Collapsed(flaky);
     EXPECT_TRUE(model.canFetchMore(flaky));
+    failBuild_ = false;
+    model.fetchMore(flaky);
+    EXPECT_EQ(model.rowCount(flaky), 2);
+    QCoreApplication::processEvents();
 }
 
 } // namespace
