@@ -145,8 +145,22 @@ void MainWindow::connectCommands() {
             [this](const QModelIndex& current) { run([&] { treeModel_->Select(current); }); });
     connect(dataPage_->treeView, &QTreeView::collapsed, this,
             [this](const QModelIndex& index) { run([&] { treeModel_->Collapsed(index); }); });
-    connect(treeModel_.get(), &RecordTreeModel::Failed, this, [this](const QString& message) {
-        if (services_.messenger) services_.messenger->Error(this, message);
+    // Shown from the event loop: a build may fail inside the view's own layout pass, which a message box's
+    // event loop must not re-enter. A failed expansion is undone, so that expanding again tries again.
+    connect(
+        treeModel_.get(), &RecordTreeModel::Failed, this,
+        [this](const QString& message) {
+            if (services_.messenger) services_.messenger->Error(this, message);
+        },
+        Qt::QueuedConnection);
+    connect(treeModel_.get(), &RecordTreeModel::ExpansionFailed, this, [this](const QModelIndex& index) {
+        const QPersistentModelIndex failed(index);
+        QMetaObject::invokeMethod(
+            this,
+            [this, failed] {
+                if (failed.isValid()) run([&] { dataPage_->treeView->collapse(failed); });
+            },
+            Qt::QueuedConnection);
     });
     connect(treeModel_.get(), &RecordTreeModel::CurrentNodeDeleted, this,
             [this] { run([&] { onCurrentNodeDeleted(); }); });
