@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "WindowTestSupport.h"
+#include "kiwi/core/FileNames.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/voice/VoiceManager.h"
@@ -38,6 +39,7 @@ public:
     explicit RecordingHexPlaceholder(Log& log) : log_(log) {}
     void SetStream(std::shared_ptr<TLN_Stream> stream, int64_t offset) override {
         log_.push_back("hex stream " + std::to_string(offset));
+        file = stream ? fileNamePart(stream->FileName()) : std::string();
         HexViewPlaceholder::SetStream(std::move(stream), offset);
     }
     void SetOwnedStream(std::shared_ptr<TLN_Stream> stream, int64_t offset) override {
@@ -52,6 +54,9 @@ public:
         log_.push_back("hex clear");
         HexViewPlaceholder::Clear();
     }
+
+    // The file of the stream shown last.
+    std::string file;
 
 private:
     Log& log_;
@@ -88,20 +93,6 @@ std::string lastHex(const Log& log) {
     for (auto entry = log.rbegin(); entry != log.rend(); ++entry)
         if (entry->rfind("hex ", 0) == 0) return *entry;
     return {};
-}
-
-// Route planning data whose level 1 holds `regions` regions (the level the region list pages on).
-fixture::RegionFilePlan manyRegionsPlan(int regions) {
-    fixture::RegionFilePlan plan;
-    for (int l = 0; l < 2; ++l) {
-        fixture::RegionLevelPlan level;
-        level.levelCode = uint8_t(l + 1);
-        fixture::RegionPlan region;
-        region.hasFrame = false;
-        level.regions.assign(l == 0 ? 1 : size_t(regions), region);
-        plan.levels.push_back(level);
-    }
-    return plan;
 }
 
 class DataTabTest : public WindowTest {
@@ -201,6 +192,14 @@ TEST_F(DataTabTest, SelectingANodeFillsTheGridAndPlacesTheHexViewer) {
     EXPECT_EQ(lastHex(log), "hex stream " + std::to_string(systemNode->recordOffset));
     EXPECT_EQ(gridRow(0), "Sorry. Not Implimented|" + system.data().toString() + "|Offset = 0 x 00 00 00 04");
 
+    // A part of the map kept in a file of its own is shown from that file, not from ALLDATA.KWI.
+    const QModelIndex regionData = child(child({}, "ALL DATA"), "Region Data");
+    select(regionData);
+    EXPECT_EQ(hexView.file, "REGION.KWI");
+    treeView()->expand(regionData);
+    select(model()->index(0, 0, regionData));
+    EXPECT_EQ(hexView.file, "REGION.KWI");
+
     // A root that names its file: a decompressing stream the hex viewer owns.
     select(child({}, "COVERAGE"));
     EXPECT_EQ(lastHex(log), "hex owned stream 0");
@@ -296,7 +295,7 @@ TEST_F(DataTabTest, ABuilderErrorShowsAMessageAndAttachesNothing) {
 
 TEST_F(DataTabTest, APagedRegionListEndsInTheMoreNodeAndTurnsWhenSelected) {
     const std::string folder = spath("regions");
-    fixture::writeRegionData(fixture::buildRegionData(manyRegionsPlan(1200)), folder);
+    fixture::writeRegionData(fixture::buildRegionData(fixture::manyRegionsPlan(1200)), folder);
     ASSERT_TRUE(window.OpenFile(path("regions/REGION.KWI")));
     const QModelIndex root = child({}, "REGION");
     treeView()->expand(root);
