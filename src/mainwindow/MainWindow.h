@@ -34,8 +34,9 @@ class WindowViewHost;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // The window's default size; the tree width ratio starts from it and the Data tab's tree width.
-    static constexpr int kDefaultWidth = 1200;
+    // The window's default size; the tree width ratio starts from it and the Data tab's tree width. Wide
+    // enough for the tree beside the field grid's three columns (350 + 180 + 450) without scrolling.
+    static constexpr int kDefaultWidth = 1340;
     static constexpr int kDefaultHeight = 800;
 
     // mapView: the map view the window talks to; null makes the window's own placeholder (the Map tab's
