@@ -6,6 +6,7 @@
 
 #include "kiwi/core/FileNames.h"
 #include "mainwindow/model/GridDump.h"
+#include "mainwindow/model/SourceOpener.h"
 #include "mainwindow/model/ViewHostLog.h"
 
 namespace {
@@ -61,6 +62,11 @@ private:
     CrawlResult result_;
 };
 
+std::string summary(const CrawlResult& result) {
+    return "nodes " + std::to_string(result.nodes) + " select errors " + std::to_string(result.selectErrors) +
+           " expand errors " + std::to_string(result.expandErrors) + (result.capped ? " capped" : "") + "\n";
+}
+
 std::string quoted(const QString& text) {
     std::string out = "\"";
     for (const char c : text.toStdString()) {
@@ -113,8 +119,43 @@ std::string DumpShownTree(RecordTree& tree, KindContext& context, ViewHostLog& l
         for (const std::string& line : log.Take())
             out << indent << "  " << line << "\n";
     };
-    const CrawlResult result = CrawlTree(tree, context, options);
-    out << "nodes " << result.nodes << " select errors " << result.selectErrors << " expand errors "
-        << result.expandErrors << (result.capped ? " capped" : "") << "\n";
+    out << summary(CrawlTree(tree, context, options));
     return out.str();
+}
+
+std::string DumpSource(RecordTree& tree, OpenData& data, CrawlOptions options, bool shown) {
+    FieldGridModel gridModel;
+    FieldGrid grid(gridModel);
+    ViewHostLog host;
+    host.SetTree(&tree);
+    KindContext context{grid, host, data};
+    std::string text;
+    if (shown) {
+        text = DumpShownTree(tree, context, host, options);
+    } else {
+        std::ostringstream out;
+        options.select = false;
+        options.visit = [&](RecordNode& node, int depth, const std::string& error) {
+            out << std::string(size_t(depth) * 2, ' ') << DumpNodeLine(node);
+            if (!error.empty()) out << " error " << error;
+            out << "\n";
+        };
+        out << summary(CrawlTree(tree, context, options));
+        text = out.str();
+    }
+    // The rows may read through the tree's readers: they go first.
+    grid.Clear();
+    return text;
+}
+
+std::string DumpOpenMessages(const OpenOutcome& outcome, const QString& folder) {
+    std::string out;
+    for (const OpenOutcome::Message& message : outcome.messages) {
+        QString text = message.text;
+        if (!folder.isEmpty()) text.replace(folder, QStringLiteral("<dir>"));
+        text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        out += (message.severity == OpenOutcome::Severity::Error ? "error: " : "information: ") +
+               text.toStdString() + "\n";
+    }
+    return out;
 }

@@ -48,3 +48,13 @@ class ViewHostLog;
 // of what its view asked of log, which must be context's host. Ends with the line
 // "nodes N select errors S expand errors E" (+ " capped"). options.select and options.visit are replaced.
 std::string DumpShownTree(RecordTree& tree, KindContext& context, ViewHostLog& log, CrawlOptions options);
+
+struct OpenData;
+struct OpenOutcome;
+// An opened source as the probe and the tests look at it, with a field grid and a logging view host of its
+// own (children that views add are attached to tree): with shown, DumpShownTree; else the tree's lines
+// without selecting, then the same summary line. The grid is cleared before it returns.
+std::string DumpSource(RecordTree& tree, OpenData& data, CrawlOptions options, bool shown);
+// The opening's messages, one line each ("error: " or "information: " + the text, line breaks as blanks,
+// folder written as "<dir>" so that the text does not depend on where the source lies).
+std::string DumpOpenMessages(const OpenOutcome& outcome, const QString& folder);

@@ -322,3 +322,34 @@ TEST_F(RecordTreeTest, TheModelFetchesLazilyAndTurnsAPageAfterTheSelectionHandle
 }
 
 } // namespace
+
+TEST_F(RecordTreeTest, ChildrenAViewAddsAreAttachedFromTheEventLoopOnlyToANodeStillThereWithoutAny) {
+    tree_.SetObserver(nullptr);
+    RecordTreeModel model(tree_, bench_.context);
+    auto items = [](RecordNode* parent, int count) {
+        Children out;
+        for (int i = 0; i < count; ++i)
+            out.push_back(RecordNode::MakeChild(parent, kEntry, QStringLiteral("Item %1").arg(i), i));
+        return out;
+    };
+    RecordNode* shown = root(kEmpty, "shown");
+    model.AddChildrenLater(*shown, items(shown, 2));
+    // Not while the view that made them runs (inside the selection handler).
+    EXPECT_TRUE(shown->children.empty());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(model.rowCount(model.IndexOf(shown)), 2);
+    EXPECT_EQ(shown->children[1]->caption, QStringLiteral("Item 1"));
+    EXPECT_EQ(shown->children[1]->parent, shown);
+
+    // Shown twice before the loop runs: the second list finds children and is dropped.
+    RecordNode* twice = root(kEmpty, "twice");
+    model.AddChildrenLater(*twice, items(twice, 3));
+    model.AddChildrenLater(*twice, items(twice, 3));
+    // Deleted before the loop runs: nothing is attached anywhere.
+    RecordNode* gone = root(kEmpty, "gone");
+    model.AddChildrenLater(*gone, items(gone, 1));
+    tree_.Remove(*gone);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(twice->children.size(), 3u);
+    EXPECT_EQ(tree_.Roots().size(), 2u);
+}

@@ -15,7 +15,6 @@
 #include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/SourceOpener.h"
 #include "mainwindow/model/TreeDump.h"
-#include "mainwindow/model/ViewHostLog.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/IndexFixture.h"
 #include "support/fixtures/IsoFixture.h"
@@ -107,26 +106,15 @@ protected:
         const OpenOutcome outcome = open(opener);
         std::ostringstream out;
         out << "== " << name << " ==\n";
-        for (const OpenOutcome::Message& message : outcome.messages) {
-            QString text = message.text;
-            text.replace(QString::fromStdString(dir_), QStringLiteral("<dir>")).replace('\r', ' ');
-            out << (message.severity == OpenOutcome::Severity::Error ? "error: " : "information: ")
-                << text.toStdString() << "\n";
-        }
+        out << DumpOpenMessages(outcome, QString::fromStdString(dir_));
         out << "found " << outcome.found << " roots " << tree.Roots().size() << "\n";
-        FieldGridModel gridModel;
-        FieldGrid grid(gridModel);
-        ViewHostLog host;
-        host.SetTree(&tree);
-        KindContext context{grid, host, data};
         CrawlOptions options;
         options.maxDepth = kDepth;
         options.maxNodes = kMaxNodes;
-        const std::string shown = DumpShownTree(tree, context, host, options);
+        const std::string shown = DumpSource(tree, data, options, true);
         EXPECT_EQ(shown.find(" capped"), std::string::npos) << name;
         out << shown;
-        // As the window closes: the grid lets go first, then the tree, the readers and the image.
-        grid.Clear();
+        // As the window closes: the tree, the readers, then the image.
         SourceOpener::CloseAllHeadless(tree, data);
         EXPECT_FALSE(IsISOImageOpen());
         return out.str();

@@ -7,20 +7,17 @@
 
 #include "ProbeCommand.h"
 #include "kiwi/core/FileNames.h"
-#include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/MapCodePageChoice.h"
-#include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/RecordTree.h"
 #include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/SourceOpener.h"
 #include "mainwindow/model/TreeDump.h"
-#include "mainwindow/model/ViewHostLog.h"
 
 namespace {
 
 // Opens what the program would: an ISO image, a folder or one file. Its messages are printed on one line
-// each, the source's folder written as "<folder>" so that the output does not depend on where it lies.
+// each, the source's folder written as "<dir>" so that the output does not depend on where it lies.
 OpenOutcome openSource(SourceOpener& opener, const std::string& path, const std::string& image) {
     OpenOutcome outcome;
     std::error_code error;
@@ -30,13 +27,7 @@ OpenOutcome openSource(SourceOpener& opener, const std::string& path, const std:
         outcome = opener.OpenFolder(ToQtPath(path));
     else
         outcome = opener.OpenFile(ToQtPath(path));
-    for (const OpenOutcome::Message& message : outcome.messages) {
-        QString text = message.text;
-        text.replace(ToQtPath(folderPart(path.empty() ? image : path)), QStringLiteral("<folder>"));
-        text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-        std::cout << (message.severity == OpenOutcome::Severity::Error ? "error: " : "information: ")
-                  << text.toStdString() << "\n";
-    }
+    std::cout << DumpOpenMessages(outcome, ToQtPath(folderPart(path.empty() ? image : path)));
     return outcome;
 }
 
@@ -58,30 +49,11 @@ int treeCommand(const probe::Args& args) {
         SourceOpener::CloseAllHeadless(tree, data);
         return 1;
     }
-    FieldGridModel gridModel;
-    FieldGrid grid(gridModel);
-    ViewHostLog host;
-    host.SetTree(&tree);
-    KindContext context{grid, host, data};
     CrawlOptions options;
     options.maxDepth = int(probe::parseNumber(probe::option(args, "--depth", "12")));
     options.maxNodes = int(probe::parseNumber(probe::option(args, "--max-nodes", "20000")));
-    if (probe::hasFlag(args, "--grid")) {
-        std::cout << DumpShownTree(tree, context, host, options);
-    } else {
-        options.select = false;
-        options.visit = [](RecordNode& node, int depth, const std::string& error) {
-            std::cout << std::string(size_t(depth) * 2, ' ') << DumpNodeLine(node);
-            if (!error.empty()) std::cout << " error " << error;
-            std::cout << "\n";
-        };
-        const CrawlResult result = CrawlTree(tree, context, options);
-        std::cout << "nodes " << result.nodes << " select errors " << result.selectErrors << " expand errors "
-                  << result.expandErrors << (result.capped ? " capped" : "") << "\n";
-    }
-    // The grid lets go of its rows, then the tree goes before the readers the window holds, and the image
-    // last.
-    grid.Clear();
+    std::cout << DumpSource(tree, data, options, probe::hasFlag(args, "--grid"));
+    // The tree goes before the readers the window holds, and the image last.
     SourceOpener::CloseAllHeadless(tree, data);
     return 0;
 }
