@@ -13,7 +13,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "mainwindow/FieldGridSeam.h"
+#include "mainwindow/FieldGridView.h"
 
 namespace {
 QTableView* dataGrid(QWidget* parent) {
@@ -42,7 +42,8 @@ DataPage::DataPage(FieldGridModel* gridModel, QWidget* parent) : QWidget(parent)
 
     innerTabs = new QTabWidget(splitter);
     infoSheet = new QWidget();
-    fieldGrid = MakeFieldGridView(gridModel, infoSheet);
+    fieldGrid = new FieldGridView(infoSheet);
+    fieldGrid->SetGridModel(gridModel);
     graphicPanel = new QWidget(infoSheet);
     graphicImage = new QLabel(graphicPanel);
     graphicImage->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 class FieldGridModel;
-class QAbstractItemView;
+class FieldGridView;
 class QLabel;
 class QPushButton;
 class QSplitter;
@@ -33,7 +33,7 @@ public:
     QTabWidget* innerTabs = nullptr;
     QWidget* infoSheet = nullptr;
     QWidget* matchingSheet = nullptr;
-    QAbstractItemView* fieldGrid = nullptr;
+    FieldGridView* fieldGrid = nullptr;
     QWidget* graphicPanel = nullptr;
     QLabel* graphicImage = nullptr;
     QPushButton* playSpeedBtn = nullptr;

@@ -36,6 +36,14 @@ FieldGridView::FieldGridView(QWidget* parent) : QTableView(parent) {
     connect(this, &QAbstractItemView::clicked, this, &FieldGridView::OpenHelp);
 }
 
+void FieldGridView::UseContextMenu(QMenu* menu, QAction* jumpAction) {
+    if (!menu || !jumpAction) return;
+    if (menu_ && menu_->parent() == this) menu_->deleteLater();
+    menu_ = menu;
+    jumpAction_ = jumpAction;
+    connect(jumpAction_, &QAction::triggered, this, [this] { JumpFromRow(menuRow_); });
+}
+
 void FieldGridView::SetGridModel(FieldGridModel* model) {
     if (gridModel_) disconnect(gridModel_, nullptr, this, nullptr);
     gridModel_ = model;

@@ -28,6 +28,9 @@ public:
     // The link a Help click opens for the model's current document.
     QUrl HelpLinkUrl() const;
 
+    // Pops up menu (the window's, with more commands) instead of the view's own, with jumpAction as its
+    // jump item; neither is owned.
+    void UseContextMenu(QMenu* menu, QAction* jumpAction);
     // The context menu and its item, enabled for the row last asked about (tests look at them).
     QMenu* ContextMenu() const { return menu_; }
     QAction* JumpAction() const { return jumpAction_; }

@@ -16,13 +16,18 @@ HexViewPlaceholder::HexViewPlaceholder(QWidget* parent) : QWidget(parent) {
 }
 
 void HexViewPlaceholder::SetStream(std::shared_ptr<TLN_Stream> stream, int64_t offset) {
-    stream_ = std::move(stream);
-    offset_ = offset;
-    refresh();
+    show(std::move(stream), offset);
 }
 
 void HexViewPlaceholder::SetOwnedStream(std::shared_ptr<TLN_Stream> stream, int64_t offset) {
-    SetStream(std::move(stream), offset);
+    // The only reference is the placeholder's: the stream goes when another is shown or on Clear.
+    show(std::move(stream), offset);
+}
+
+void HexViewPlaceholder::show(std::shared_ptr<TLN_Stream> stream, int64_t offset) {
+    stream_ = std::move(stream);
+    offset_ = offset;
+    refresh();
 }
 
 void HexViewPlaceholder::GotoOffset(int64_t offset) {

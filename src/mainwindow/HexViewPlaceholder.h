@@ -25,6 +25,7 @@ public:
     int64_t Offset() const { return offset_; }
 
 private:
+    void show(std::shared_ptr<TLN_Stream> stream, int64_t offset);
     void refresh();
 
     std::shared_ptr<TLN_Stream> stream_;

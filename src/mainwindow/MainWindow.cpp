@@ -19,6 +19,7 @@
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/disc/FileManager.h"
 #include "mainwindow/DataPage.h"
+#include "mainwindow/FieldGridView.h"
 #include "mainwindow/Guarded.h"
 #include "mainwindow/HexViewApi.h"
 #include "mainwindow/MapPage.h"
@@ -26,9 +27,9 @@
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/ReopenLabel.h"
 #include "mainwindow/ReopenNotifier.h"
-#include "mainwindow/TreeModelSeam.h"
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/WindowViewHost.h"
+#include "mainwindow/model/RecordTreeModel.h"
 #include "platform/RegistrySettings.h"
 #include "platform/SettingsStore.h"
 
@@ -39,6 +40,10 @@
 namespace {
 constexpr int kRoadColorBytes = 64;
 } // namespace
+
+// The documents are installed beside the program's other shared files; a fixed place, so that a link
+// works without a setting and without the network.
+const QUrl MainWindow::kHelpBase(QStringLiteral("file:///usr/share/doc/strovane/"));
 
 template <typename F> void MainWindow::run(F&& command) {
     guarded(this, services_.messenger, std::forward<F>(command));
@@ -59,7 +64,7 @@ MainWindow::~MainWindow() {
     run([&] { CloseAll(); });
     // The views let go of the models before the models go.
     dataPage_->treeView->setModel(nullptr);
-    dataPage_->fieldGrid->setModel(nullptr);
+    dataPage_->fieldGrid->SetGridModel(nullptr);
     if (hexPage_ && tabs_->indexOf(hexPage_) >= 0) {
         // The hex viewer's window outlives this one: give it back rather than delete it with the tabs.
         tabs_->removeTab(tabs_->indexOf(hexPage_));
@@ -87,9 +92,13 @@ void MainWindow::buildWidgets() {
 
     viewHost_ = std::make_unique<WindowViewHost>(*dataPage_, services_);
     kindContext_ = std::make_unique<KindContext>(KindContext{grid_, *viewHost_, data_});
-    treeBinding_ = MakeRecordTreeBinding(tree_, *kindContext_);
-    viewHost_->SetTreeBinding(treeBinding_.get());
-    dataPage_->treeView->setModel(treeBinding_->Model());
+    treeModel_ = std::make_unique<RecordTreeModel>(tree_, *kindContext_);
+    viewHost_->SetTreeModel(treeModel_.get());
+    dataPage_->treeView->setModel(treeModel_.get());
+    FieldGridView* fieldGrid = dataPage_->fieldGrid;
+    fieldGrid->SetUrlOpener(services_.urls);
+    fieldGrid->SetHelpBase(kHelpBase);
+    fieldGrid->UseContextMenu(menus_->stringGridMenu, menus_->showDataStringGridItem);
 
     reopenTimer_ = new QTimer(this);
     notifier_ = new ReopenNotifier(this);
@@ -129,8 +138,39 @@ void MainWindow::connectCommands() {
             QMetaObject::invokeMethod(
                 this, [this] { run([&] { applyTreeWidthRatio(); }); }, Qt::QueuedConnection);
     });
+    // The record tree: selection shows a node (the model defers what changes the tree), expansion builds
+    // through the model's fetchMore, a collapsed walked block is reset later; what a builder or view
+    // raises is shown as a message.
     connect(dataPage_->treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { run([&] { onTreeCurrentChanged(current); }); });
+            [this](const QModelIndex& current) { run([&] { treeModel_->Select(current); }); });
+    connect(dataPage_->treeView, &QTreeView::collapsed, this,
+            [this](const QModelIndex& index) { run([&] { treeModel_->Collapsed(index); }); });
+    // Shown from the event loop: a build may fail inside the view's own layout pass, which a message box's
+    // event loop must not re-enter. A failed expansion is undone, so that expanding again tries again.
+    connect(
+        treeModel_.get(), &RecordTreeModel::Failed, this,
+        [this](const QString& message) {
+            if (services_.messenger) services_.messenger->Error(this, message);
+        },
+        Qt::QueuedConnection);
+    connect(treeModel_.get(), &RecordTreeModel::ExpansionFailed, this, [this](const QModelIndex& index) {
+        const QPersistentModelIndex failed(index);
+        QMetaObject::invokeMethod(
+            this,
+            [this, failed] {
+                if (failed.isValid()) run([&] { dataPage_->treeView->collapse(failed); });
+            },
+            Qt::QueuedConnection);
+    });
+    connect(treeModel_.get(), &RecordTreeModel::CurrentNodeDeleted, this,
+            [this] { run([&] { onCurrentNodeDeleted(); }); });
+    // A cleared field grid takes the record's picture and play button with it.
+    connect(&gridModel_, &QAbstractItemModel::modelReset, this, [this] {
+        viewHost_->Reset();
+        dataPage_->fieldGrid->setToolTip(QString());
+    });
+    connect(dataPage_->fieldGrid, &FieldGridView::jumpRequested, this,
+            [this](qint64 offset) { run([&] { jumpToOffset(offset); }); });
     connect(dataPage_->playSpeedBtn, &QPushButton::clicked, this,
             [this] { run([&] { viewHost_->Play(); }); });
     connect(dataPage_->stopSpeedBtn, &QPushButton::clicked, this,
@@ -152,9 +192,6 @@ void MainWindow::connectCommands() {
     connect(mapPage_->settingsBtn, &QToolButton::clicked, this, [this] {
         menus_->settingsMenu->popup(
             mapPage_->settingsBtn->mapToGlobal(QPoint(0, mapPage_->settingsBtn->height())));
-    });
-    connect(dataPage_->fieldGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        menus_->stringGridMenu->popup(dataPage_->fieldGrid->viewport()->mapToGlobal(at));
     });
     connect(dataPage_->graphicImage, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         menus_->graphicMenu->popup(dataPage_->graphicImage->mapToGlobal(at));
@@ -268,7 +305,7 @@ void MainWindow::syncCharsetMenu() {
 
 void MainWindow::SetHexViewer(HexViewApi* hex) {
     hex_ = hex;
-    viewHost_->SetHexViewer(hex_, [this] { setTabShown(hexPage_, true); });
+    viewHost_->SetHexViewer(hex_, [this](bool shown) { setHexTabShown(shown); });
     if (hex_) hex_->SetCodePageName(codePages_.StatusText());
     if (shownOnce_) dockHexViewer();
 }
@@ -326,11 +363,31 @@ void MainWindow::showDataTab() {
 }
 
 void MainWindow::ClearInfoGrid() {
+    // The picture, the play button and the hint go with the rows (see the grid's reset above).
     gridModel_.Clear();
-    viewHost_->Reset();
     dataPage_->categoryGrid->setModel(nullptr);
     dataPage_->matchingGrid->setModel(nullptr);
-    dataPage_->fieldGrid->setToolTip(QString());
+}
+
+void MainWindow::setHexTabShown(bool shown) {
+    setTabShown(hexPage_, shown);
+}
+
+void MainWindow::jumpToOffset(qint64 offset) {
+    if (!hex_) return;
+    hex_->GotoOffset(offset);
+    // The tab is found by its page, wherever it stands among the tabs.
+    if (!hexPage_ || tabs_->indexOf(hexPage_) < 0 || !hex_->HasStream()) return;
+    setHexTabShown(true);
+    tabs_->setCurrentWidget(hexPage_);
+}
+
+void MainWindow::onCurrentNodeDeleted() {
+    // The hex viewer may hold the node's stream or one opened for it, and the grid's rows may read through
+    // the node's reader: both let go before the node and its reader are freed.
+    if (hex_) hex_->Clear();
+    setHexTabShown(false);
+    ClearInfoGrid();
 }
 
 void MainWindow::CloseAll() {
@@ -370,15 +427,6 @@ void MainWindow::CloseAll() {
     dataPage_->langBtn1->setText(QStringLiteral("ENG"));
     dataPage_->langBtn2->setText(QStringLiteral("ENG"));
     menus_->ResetLanguages();
-}
-
-void MainWindow::onTreeCurrentChanged(const QModelIndex& current) {
-    RecordNode* node = treeBinding_->NodeAt(current);
-    tree_.SetCurrent(node);
-    ClearInfoGrid();
-    if (!node) return;
-    NodeKinds::Table().Show(*kindContext_, *node);
-    if (node->stream) viewHost_->ShowInHexViewer(node->stream, node->recordOffset);
 }
 
 void MainWindow::OnSplitterMoved() {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include <QMainWindow>
+#include <QUrl>
 
 #include "mainwindow/Services.h"
 #include "mainwindow/model/FieldGrid.h"
@@ -25,7 +26,7 @@ class MapViewPlaceholder;
 class OpenPage;
 class QTabWidget;
 class QTimer;
-class RecordTreeBinding;
+class RecordTreeModel;
 class ReopenNotifier;
 class WindowMenus;
 class WindowViewHost;
@@ -33,8 +34,9 @@ class WindowViewHost;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // The window's default size; the tree width ratio starts from it and the Data tab's tree width.
-    static constexpr int kDefaultWidth = 1200;
+    // The window's default size; the tree width ratio starts from it and the Data tab's tree width. Wide
+    // enough for the tree beside the field grid's three columns (350 + 180 + 450) without scrolling.
+    static constexpr int kDefaultWidth = 1340;
     static constexpr int kDefaultHeight = 800;
 
     // mapView: the map view the window talks to; null makes the window's own placeholder (the Map tab's
@@ -90,11 +92,13 @@ public:
     QTabWidget* Tabs() const { return tabs_; }
     WindowMenus* Menus() const { return menus_; }
     ReopenNotifier* Notifier() const { return notifier_; }
-    RecordTreeBinding* TreeBinding() const { return treeBinding_.get(); }
+    RecordTreeModel* TreeModel() const { return treeModel_.get(); }
     MapViewApi* MapView() const { return mapView_; }
     bool IsTabShown(QWidget* page) const;
     int TreeWidthRatio() const { return treeWidthRatio_; }
     bool MapLoaded() const { return mapLoaded_; }
+    // Where the field grid's Help links are resolved: the documents installed with the program.
+    static const QUrl kHelpBase;
     // The map converter may start from the open map (its command comes with the converter).
     bool WizardAllowed() const { return wizardAllowed_; }
     const QString& LastFolderPath() const { return lastFolderPath_; }
@@ -125,7 +129,11 @@ private:
     void applyCodePage(int codePage);
     void syncCharsetMenu();
     void applyReopenLabels();
-    void onTreeCurrentChanged(const QModelIndex& current);
+    // The hex viewer goes to offset and its tab becomes the current one (the field grid's address jump).
+    void jumpToOffset(qint64 offset);
+    // The current node is about to be deleted: the hex viewer and the field grid let go of it first.
+    void onCurrentNodeDeleted();
+    void setHexTabShown(bool shown);
     void applyTreeWidthRatio();
     template <typename F> void run(F&& command);
 
@@ -153,7 +161,8 @@ private:
     HexViewApi* hex_ = nullptr;
     std::unique_ptr<WindowViewHost> viewHost_;
     std::unique_ptr<KindContext> kindContext_;
-    std::unique_ptr<RecordTreeBinding> treeBinding_;
+    // After the tree and the context it observes and builds with: it goes before them.
+    std::unique_ptr<RecordTreeModel> treeModel_;
     ReopenNotifier* notifier_ = nullptr;
     QTimer* reopenTimer_ = nullptr;
 

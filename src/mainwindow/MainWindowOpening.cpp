@@ -20,8 +20,8 @@
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/ReopenLabel.h"
 #include "mainwindow/ReopenNotifier.h"
-#include "mainwindow/TreeModelSeam.h"
 #include "mainwindow/WindowMenus.h"
+#include "mainwindow/model/RecordTreeModel.h"
 #include "platform/RegistrySettings.h"
 
 namespace {
@@ -87,7 +87,12 @@ void MainWindow::applyOutcome(const OpenOutcome& outcome) {
     }
     if (hex_) hex_->SetCodePageName(codePages_.StatusText());
     syncCharsetMenu();
-    if (outcome.expandRoot) dataPage_->treeView->expand(treeBinding_->IndexOf(outcome.expandRoot));
+    if (outcome.expandRoot) {
+        // Built now, not when the view next lays itself out: the opening is complete when it returns.
+        const QModelIndex root = treeModel_->IndexOf(outcome.expandRoot);
+        if (treeModel_->canFetchMore(root)) treeModel_->fetchMore(root);
+        dataPage_->treeView->expand(root);
+    }
 }
 
 bool MainWindow::OpenDiskOrFolder(const QString& path, bool asDisk) {

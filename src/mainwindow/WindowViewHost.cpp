@@ -8,14 +8,14 @@
 #include "mainwindow/DataPage.h"
 #include "mainwindow/HexViewApi.h"
 #include "mainwindow/Services.h"
-#include "mainwindow/TreeModelSeam.h"
+#include "mainwindow/model/RecordTreeModel.h"
 #include "platform/VoicePlayer.h"
 
 WindowViewHost::WindowViewHost(DataPage& page, const Services& services) : page_(page), services_(services) {}
 
 WindowViewHost::~WindowViewHost() = default;
 
-void WindowViewHost::SetHexViewer(HexViewApi* hex, std::function<void()> showHexTab) {
+void WindowViewHost::SetHexViewer(HexViewApi* hex, std::function<void(bool)> showHexTab) {
     hex_ = hex;
     showHexTab_ = std::move(showHexTab);
 }
@@ -29,9 +29,23 @@ void WindowViewHost::Reset() {
 }
 
 void WindowViewHost::ShowInHexViewer(const std::shared_ptr<TLN_Stream>& stream, int64_t offset) {
-    if (!hex_ || !stream) return;
-    hex_->SetStream(stream, offset);
-    if (showHexTab_) showHexTab_();
+    if (!hex_) return;
+    if (stream)
+        hex_->SetStream(stream, offset);
+    else
+        hex_->Clear();
+    // The hex tab shows only while the viewer has something to show.
+    if (showHexTab_) showHexTab_(stream != nullptr);
+}
+
+void WindowViewHost::ShowOwnedStreamInHexViewer(std::shared_ptr<TLN_Stream> stream, int64_t offset) {
+    if (!stream) {
+        ShowInHexViewer(nullptr, 0);
+        return;
+    }
+    if (!hex_) return;
+    hex_->SetOwnedStream(std::move(stream), offset);
+    if (showHexTab_) showHexTab_(true);
 }
 
 void WindowViewHost::ShowPicture(const QImage& image) {
@@ -52,7 +66,7 @@ void WindowViewHost::PlaySound(std::vector<uint8_t> waveImage) {
 }
 
 void WindowViewHost::AddChildren(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {
-    if (binding_) binding_->AttachChildren(node, std::move(children));
+    if (model_) model_->AddChildrenLater(node, std::move(children));
 }
 
 void WindowViewHost::Beep() {

@@ -9,7 +9,7 @@
 
 class DataPage;
 class HexViewApi;
-class RecordTreeBinding;
+class RecordTreeModel;
 class VoicePlayer;
 struct Services;
 
@@ -18,13 +18,15 @@ public:
     WindowViewHost(DataPage& page, const Services& services);
     ~WindowViewHost() override;
 
-    // The hex viewer (null until one is docked) and what shows its tab.
-    void SetHexViewer(HexViewApi* hex, std::function<void()> showHexTab);
-    void SetTreeBinding(RecordTreeBinding* binding) { binding_ = binding; }
+    // The hex viewer (null until one is docked) and what shows or hides its tab.
+    void SetHexViewer(HexViewApi* hex, std::function<void(bool shown)> showHexTab);
+    // The model that attaches children views add to their nodes.
+    void SetTreeModel(RecordTreeModel* model) { model_ = model; }
     // Hides the picture and the play button (the field grid was cleared).
     void Reset();
 
     void ShowInHexViewer(const std::shared_ptr<TLN_Stream>& stream, int64_t offset) override;
+    void ShowOwnedStreamInHexViewer(std::shared_ptr<TLN_Stream> stream, int64_t offset) override;
     void ShowPicture(const QImage& image) override;
     void ShowPlayButton(std::function<void()> play) override;
     void PlaySound(std::vector<uint8_t> waveImage) override;
@@ -41,8 +43,8 @@ private:
     DataPage& page_;
     const Services& services_;
     HexViewApi* hex_ = nullptr;
-    std::function<void()> showHexTab_;
-    RecordTreeBinding* binding_ = nullptr;
+    std::function<void(bool)> showHexTab_;
+    RecordTreeModel* model_ = nullptr;
     std::function<void()> play_;
     std::unique_ptr<VoicePlayer> player_;
 };

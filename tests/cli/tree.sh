@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The record tree through kiwiprobe tree: the nodes the builders make for the fixture sources (crawled to
-# depth 12), and the fallback views and hex viewer placements of the first levels, compared with golden
-# text. UPDATE_GOLDEN=1 rewrites the golden files instead (check the difference by hand before committing).
+# The record tree through kiwiprobe tree: the roots the program's opener makes for the fixture sources and
+# the nodes the builders add (crawled to depth 12), and the fallback views and hex viewer placements of the
+# first levels, compared with golden text. UPDATE_GOLDEN=1 rewrites the golden files instead (check the difference by hand before committing).
 set -euo pipefail
 mkdir -p "$KIWI_WORK_DIR"
 work="$KIWI_WORK_DIR"
@@ -38,12 +38,18 @@ rm -rf "$work/loading"
     "$KIWIPROBE" tree "$work/loading/disc" --grid
 } >"$work/tree-loading.txt"
 compare tree-loading.txt "$work/tree-loading.txt"
+# The program opens an image at its root: LOADING.KWI of one, COVERAGE.BIN of another. The current folder
+# holds decoys of the same names that must not be read instead of the image's files.
 xorriso -as mkisofs -quiet -o "$work/loading.iso" "$work/loading" 2>/dev/null
+xorriso -as mkisofs -quiet -o "$work/disc.iso" "$work/loading/disc" 2>/dev/null
+rm -rf "$work/elsewhere"
 mkdir -p "$work/elsewhere"
+cp "$work/loading/disc/area1.bmp" "$work/elsewhere/none.bmp"
+cp "$work/loading/disc/COVERAGE.BIN" "$work/elsewhere/COVERAGE.BIN"
 (
     cd "$work/elsewhere"
-    "$KIWIPROBE" tree . --image ../loading.iso --grid
-    "$KIWIPROBE" tree disc --image ../loading.iso --grid
+    "$KIWIPROBE" tree --image ../loading.iso --grid
+    "$KIWIPROBE" tree --image ../disc.iso --grid
 ) >"$work/tree-loading-image.txt"
 compare tree-loading-image.txt "$work/tree-loading-image.txt"
 

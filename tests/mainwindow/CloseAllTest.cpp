@@ -8,7 +8,7 @@
 #include "kiwi/map/KiwiMap.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/TreeModelSeam.h"
+#include "mainwindow/model/RecordTreeModel.h"
 #include "support/fixtures/IsoFixture.h"
 #include "support/fixtures/SourceFolderFixture.h"
 
@@ -56,7 +56,7 @@ protected:
         node->stream = std::make_shared<TrackedStream>(log);
         node->recordOffset = 16;
         RecordNode* root = window.Tree().AddRoot(std::move(node));
-        window.DataTab()->treeView->setCurrentIndex(window.TreeBinding()->IndexOf(root));
+        window.DataTab()->treeView->setCurrentIndex(window.TreeModel()->IndexOf(root));
         ASSERT_EQ(window.Tree().Current(), root);
     }
 

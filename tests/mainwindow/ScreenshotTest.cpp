@@ -9,8 +9,10 @@
 #include "mainwindow/DataPage.h"
 #include "mainwindow/HexViewPlaceholder.h"
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/TreeModelSeam.h"
+#include "mainwindow/model/FieldGrid.h"
+#include "mainwindow/model/RecordTreeModel.h"
 #include "platform/ReopenList.h"
+#include "support/fixtures/RegionFixture.h"
 #include "support/fixtures/SourceFolderFixture.h"
 
 namespace {
@@ -36,6 +38,8 @@ class ScreenshotTest : public WindowTest {};
 
 TEST_F(ScreenshotTest, TabsShowTheirContent) {
     fixture::writeSourceFolder(spath("disc"));
+    // A route planning file with a long region list, which the map's region header names.
+    fixture::writeRegionData(fixture::buildRegionData(fixture::manyRegionsPlan(1200)), spath("disc"));
     ReopenList list;
     for (const char* p : {"/media/cdrom", "/home/user/Навигация/Европа 2012/ALLDATA.KWI"})
         list.Add(QString::fromUtf8(p));
@@ -53,11 +57,40 @@ TEST_F(ScreenshotTest, TabsShowTheirContent) {
 
     ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
     const RecordNode* first = window.Tree().Roots().front().get();
-    window.DataTab()->treeView->setCurrentIndex(window.TreeBinding()->IndexOf(first));
+    window.DataTab()->treeView->setCurrentIndex(window.TreeModel()->IndexOf(first));
     const QImage data = window.grab().toImage();
     EXPECT_FALSE(uniform(data));
     keep(data, "data-tab.png");
     EXPECT_TRUE(window.IsTabShown(&hexWindow));
+
+    // "ALL DATA" expanded, the paged region list down to its ". . . . ." node, a region selected, and
+    // below its record every kind of row the grid draws (section and sub-headers, a swatch, a Help link).
+    QTreeView* tree = window.DataTab()->treeView;
+    QAbstractItemModel* model = tree->model();
+    auto child = [&](const QModelIndex& parent, const QString& caption) {
+        for (int row = 0; row < model->rowCount(parent); ++row)
+            if (model->index(row, 0, parent).data().toString() == caption)
+                return model->index(row, 0, parent);
+        return QModelIndex();
+    };
+    const QModelIndex regionData = child(child({}, "ALL DATA"), "Region Data");
+    tree->expand(regionData);
+    const QModelIndex level = child(regionData, "Level 1");
+    tree->expand(level);
+    ASSERT_EQ(model->rowCount(level), 500);
+    tree->setCurrentIndex(model->index(497, 0, level));
+    tree->scrollTo(model->index(499, 0, level));
+    FieldGrid grid(window.GridModel());
+    grid.AddSectionHeader(QStringLiteral("Route Planning Region Record"));
+    grid.SetHelpLink(QStringLiteral("KIWI/RoutePlanning.pdf"));
+    grid.AddSectionHeaderOffset(QStringLiteral("Region Frame"), QString(), 0x1234);
+    grid.AddWordRow(QStringLiteral("Region Number"), QStringLiteral("remark"), 497);
+    grid.AddSubHeader(QStringLiteral("Sub-record"), QStringLiteral("value"));
+    grid.AddColorRow(QStringLiteral("Colour"), 0x0000FF);
+    grid.AddHexDecRow(QStringLiteral("Offset to Frame"), QStringLiteral("Address"), 0x2000);
+    const QImage regions = window.grab().toImage();
+    EXPECT_FALSE(uniform(regions));
+    keep(regions, "data-tab-regions.png");
 
     window.Tabs()->setCurrentWidget(&hexWindow);
     keep(window.grab().toImage(), "hex-tab.png");

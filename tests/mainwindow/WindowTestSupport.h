@@ -91,8 +91,11 @@ public:
         log_.push_back("hex stream " + std::to_string(offset));
     }
     void SetOwnedStream(std::shared_ptr<TLN_Stream> stream, int64_t offset) override {
-        SetStream(std::move(stream), offset);
+        stream_ = std::move(stream);
+        log_.push_back("hex owned stream " + std::to_string(offset));
     }
+    // The stream shown (null when cleared).
+    const std::shared_ptr<TLN_Stream>& Stream() const { return stream_; }
     void GotoOffset(int64_t offset) override { log_.push_back("hex goto " + std::to_string(offset)); }
     void Clear() override {
         stream_.reset();

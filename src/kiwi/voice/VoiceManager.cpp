@@ -62,7 +62,8 @@ bool TLN_VoiceManager::ReadLanguage(int i, TLN_Voice_Language& out) const {
     out = {};
     out.Position = languagePositions_[size_t(i)];
     out.RecordCount = ReadWordBE(stream, out.Position);
-    const int64_t fits = (size - out.Position - 2) / kManagementRecordBytes;
+    // A file that shrank since it was opened leaves no room at all: no records, not a negative count.
+    const int64_t fits = std::max<int64_t>(0, (size - out.Position - 2) / kManagementRecordBytes);
     const int64_t count = std::min<int64_t>(out.RecordCount, fits);
     out.Truncated = count < out.RecordCount;
     out.Records.reserve(size_t(count));

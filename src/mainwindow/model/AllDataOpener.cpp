@@ -1,8 +1,6 @@
 // Opening "ALLDATA.KWI": the map, its caption with the system code and data version, the automatic code
 // page, and the readers its management headers point at (localisation, route planning, voice, VOICE001,
 // index).
-#include <QFile>
-
 #include "kiwi/core/FileNames.h"
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/index/IndexManager.h"
@@ -11,19 +9,10 @@
 #include "kiwi/region/RegionManager.h"
 #include "kiwi/voice/VoiceManager.h"
 #include "kiwi/voice/VoiceMe1Manager.h"
+#include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/SourceOpener.h"
 
 namespace {
-QString toQt(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string upperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return text;
-}
-
 // Management header numbers (the records of the ALLDATA management header table).
 constexpr int kMainMapHeader = 0;
 constexpr int kRoutePlanningHeader = 1;
@@ -34,6 +23,18 @@ constexpr int kLocalisationHeader = 29;
 constexpr int kVoice001Header = 33;
 // From this system number on, the localisation data has header 13.
 constexpr uint32_t kWideSystemNumber = 8;
+
+// The reader of the part management header `number` points at: inside ALLDATA.KWI at the header's address
+// when the header names no file, else the file that find gives for the header's name (none: no reader).
+// A header without a size has no part. Throws what the reader throws.
+template <typename Reader, typename Find>
+std::shared_ptr<Reader> subManager(const TLN_KiwiMap& map, int number, Find&& find) {
+    const TLN_Management_Header header = map.GetManagementHeader(number);
+    if (header.Size == 0) return nullptr;
+    if (header.Name.empty()) return std::make_shared<Reader>(map.GetAllDataStream(), header.Address);
+    const std::optional<std::string> path = find(header.Name);
+    return path ? std::make_shared<Reader>(*path) : nullptr;
+}
 } // namespace
 
 RecordNode* SourceOpener::OpenAllDataFile(const std::string& path) {
@@ -52,7 +53,7 @@ RecordNode* SourceOpener::OpenAllDataFile(const std::string& path) {
     data_.map = map;
 
     const TLN_AllDataManager& allData = map->AllDataManager();
-    const QString where = IsISOImageOpen() ? toQt(GetISOImageFileName()) : toQt(folderPart(path));
+    const QString where = IsISOImageOpen() ? ToQtPath(GetISOImageFileName()) : ToQtPath(folderPart(path));
     // Texts of the data volume are 8-bit; mid() stays inside short texts.
     const QString systemCode = QString::fromLatin1(allData.GetSystemCode());
     const QString version = QString::fromLatin1(allData.GetDataVersionNumber());
@@ -107,60 +108,37 @@ void SourceOpener::openSubManagers(const std::string& path) {
     outcome_.wizardAllowed = map.PartStream() && map.PartStream() == stream;
     outcome_.mapTab = map.GetManagementHeader(kMainMapHeader).Size > 0;
 
+    // Route planning: the volume set beside the map first (recognised by its upper-case name), the
+    // header's file else; inside an image only the header's file.
     data_.routePlanning.reset();
     attempt([&] {
-        const TLN_Management_Header header = map.GetManagementHeader(kRoutePlanningHeader);
-        if (header.Size == 0) return;
-        if (header.Name.empty()) {
-            data_.routePlanning = std::make_shared<TLN_RegionManager>(stream, header.Address);
-            return;
-        }
-        // The volume set beside the map first (recognised by its upper-case name), the header's file else;
-        // inside an image only the header's file.
-        std::optional<std::string> regionPath;
-        if (!IsISOImageOpen() && Locate(folder, "REGION1.KWI")) regionPath = joinPath(folder, "REGION1.KWI");
-        if (!regionPath) regionPath = Locate(folder, header.Name);
-        if (regionPath) data_.routePlanning = std::make_shared<TLN_RegionManager>(*regionPath);
+        data_.routePlanning =
+            subManager<TLN_RegionManager>(map, kRoutePlanningHeader, [&](const std::string& name) {
+                if (!IsISOImageOpen() && LocateSourceFile(folder, "REGION1.KWI"))
+                    return std::optional<std::string>(joinPath(folder, "REGION1.KWI"));
+                return LocateSourceFile(folder, name);
+            });
     });
     outcome_.routePlanning = data_.routePlanning != nullptr;
 
+    // Voice only from the two names the system knows; VOICE001 from its own name; index from any.
     data_.voice.reset();
     attempt([&] {
-        const TLN_Management_Header header = map.GetManagementHeader(kVoiceHeader);
-        if (header.Size == 0) return;
-        if (header.Name.empty()) {
-            data_.voice = std::make_shared<TLN_VoiceManager>(stream, header.Address);
-            return;
-        }
-        const std::string name = upperAscii(header.Name);
-        if (name != "VOICEDAT.KWI" && name != "STDVCE.KWI") return;
-        if (const auto voicePath = Locate(folder, header.Name))
-            data_.voice = std::make_shared<TLN_VoiceManager>(*voicePath);
+        data_.voice = subManager<TLN_VoiceManager>(map, kVoiceHeader, [&](const std::string& name) {
+            const bool known = equalsIgnoreCase(name, "VOICEDAT.KWI") || equalsIgnoreCase(name, "STDVCE.KWI");
+            return known ? LocateSourceFile(folder, name) : std::nullopt;
+        });
     });
-
     data_.voice001.reset();
     attempt([&] {
-        const TLN_Management_Header header = map.GetManagementHeader(kVoice001Header);
-        if (header.Size == 0) return;
-        if (header.Name.empty()) {
-            data_.voice001 = std::make_shared<TLN_VoiceMe1Manager>(stream, header.Address);
-            return;
-        }
-        if (upperAscii(header.Name) != "VOICE001.ME") return;
-        if (const auto voicePath = Locate(folder, header.Name))
-            data_.voice001 = std::make_shared<TLN_VoiceMe1Manager>(*voicePath);
+        data_.voice001 = subManager<TLN_VoiceMe1Manager>(map, kVoice001Header, [&](const std::string& name) {
+            return equalsIgnoreCase(name, "VOICE001.ME") ? LocateSourceFile(folder, name) : std::nullopt;
+        });
     });
-
     data_.index.reset();
     attempt([&] {
-        const TLN_Management_Header header = map.GetManagementHeader(kIndexHeader);
-        if (header.Size == 0) return;
-        if (header.Name.empty()) {
-            data_.index = std::make_shared<TLN_IndexManager>(stream, header.Address);
-            return;
-        }
-        if (const auto indexPath = Locate(folder, header.Name))
-            data_.index = std::make_shared<TLN_IndexManager>(*indexPath);
+        data_.index = subManager<TLN_IndexManager>(
+            map, kIndexHeader, [&](const std::string& name) { return LocateSourceFile(folder, name); });
     });
 
     outcome_.expandRoot = tree_.Roots().empty() ? nullptr : tree_.Roots().back().get();

@@ -5,6 +5,7 @@
 
 #include "kiwi/cmp/DecompFileStream.h"
 #include "mainwindow/model/SourceFiles.h"
+#include "mainwindow/model/kinds/FallbackViews.h"
 #include "mainwindow/model/kinds/Paging.h"
 
 RecordNode* RecordTree::AddRoot(std::unique_ptr<RecordNode> node) {
@@ -26,23 +27,37 @@ void RecordTree::Clear() {
 }
 
 void RecordTree::Select(KindContext& context, RecordNode& node) {
+    // Whatever rows the previous record's provider gave are gone before anything else changes.
+    context.grid.Clear();
     // A record without a position (an all-ones address read as -1) shows its stream from the start.
     const int64_t offset = std::max<int64_t>(0, node.recordOffset);
+    bool fileMissing = false;
     if (node.stream) {
         context.host.ShowInHexViewer(node.stream, offset);
-    } else if (!node.fileName.empty() && SourceFileExists(node.fileName)) {
-        // The file is tested first: opening a missing one raises before the node's view could say so.
+    } else if (!node.fileName.empty()) {
+        // The file is tested first: opening a missing one raises before the node could say so.
         std::shared_ptr<TLN_Stream> stream;
-        try {
-            stream = TLN_DecompFileStream::Create(node.fileName);
-        } catch (const std::exception&) {
-            stream.reset();
+        if (SourceFileExists(node.fileName)) {
+            try {
+                stream = TLN_DecompFileStream::Create(node.fileName);
+            } catch (const std::exception&) {
+                stream.reset();
+            }
+        } else {
+            fileMissing = true;
         }
-        context.host.ShowInHexViewer(stream, stream ? offset : 0);
+        if (stream)
+            context.host.ShowOwnedStreamInHexViewer(std::move(stream), offset);
+        else
+            context.host.ShowInHexViewer(nullptr, 0);
     } else {
         context.host.ShowInHexViewer(nullptr, 0);
     }
     current_ = &node;
+    if (fileMissing) {
+        ShowMissingFile(context, node);
+        return;
+    }
     kinds_.Show(context, node);
 }
 

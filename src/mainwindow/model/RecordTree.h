@@ -27,11 +27,12 @@ public:
     RecordNode* Current() const { return current_; }
     void SetCurrent(RecordNode* node) { current_ = node; }
 
-    // The show dispatch of a selected node: places the hex viewer on the node's stream, or on a
-    // decompressing stream of its file when that file exists (the hex viewer is cleared when it does
-    // not), makes the node current and shows it through its kind. A more-node is shown as it is: turning
-    // its page changes the tree, so the caller does that afterwards, deferred (TurnPage, then Select).
-    // Throws what the view throws.
+    // The show dispatch of a selected node: clears the field grid (and its virtual rows), places the hex
+    // viewer on the node's stream, or on a decompressing stream of its file that the viewer then owns,
+    // makes the node current and shows it through its kind. A node whose file does not exist clears the
+    // hex viewer and shows "Sorry. File doesn''t exists" instead (the file is never opened). A more-node
+    // is shown as it is: turning its page changes the tree, so the caller does that afterwards, deferred
+    // (TurnPage, then Select). Throws what the view throws.
     void Select(KindContext& context, RecordNode& node);
 
     // The first expansion of node: a more-node first turns its page; then, unless the node's children are

@@ -1,6 +1,7 @@
 // The record tree's item model: indices over RecordNode pointers and the tree's change notifications.
 #include "mainwindow/model/RecordTreeModel.h"
 
+#include <algorithm>
 #include <exception>
 
 #include <QMetaObject>
@@ -70,19 +71,33 @@ bool RecordTreeModel::hasChildren(const QModelIndex& parent) const {
 
 bool RecordTreeModel::canFetchMore(const QModelIndex& parent) const {
     const RecordNode* node = Node(parent);
-    return node && (node->IsMoreNode() || (node->hasChildren && !node->built && node->children.empty()));
+    if (!node || !(node->IsMoreNode() || (node->hasChildren && !node->built && node->children.empty())))
+        return false;
+    return std::find(failedBuilds_.begin(), failedBuilds_.end(), parent) == failedBuilds_.end();
 }
 
 void RecordTreeModel::fetchMore(const QModelIndex& parent) {
     RecordNode* node = Node(parent);
-    if (!node) return;
-    guarded([&] { tree_.Expand(context_, *node); });
+    if (!node || !canFetchMore(parent)) return;
+    if (guarded([&] { tree_.Expand(context_, *node); })) return;
+    failedBuilds_.emplace_back(parent);
+    emit ExpansionFailed(parent);
 }
 
 void RecordTreeModel::Select(const QModelIndex& index) {
     RecordNode* node = Node(index);
     selected_ = index;
     if (!node) return;
+    if (removing_ > 0) {
+        const QPersistentModelIndex later(index);
+        QMetaObject::invokeMethod(
+            this,
+            [this, later] {
+                if (later.isValid() && selected_ == later) Select(later);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     if (!node->IsMoreNode()) {
         guarded([&] { tree_.Select(context_, *node); });
         return;
@@ -103,11 +118,27 @@ void RecordTreeModel::turnPage(const QPersistentModelIndex& index) {
 }
 
 void RecordTreeModel::Collapsed(const QModelIndex& index) {
+    // Forgets failures of nodes collapsed or deleted since.
+    std::erase_if(failedBuilds_,
+                  [&](const QPersistentModelIndex& failed) { return !failed.isValid() || failed == index; });
     const QPersistentModelIndex later(index);
     QMetaObject::invokeMethod(
         this,
         [this, later] {
             if (RecordNode* node = later.isValid() ? Node(later) : nullptr) tree_.ResetPartialBlock(*node);
+        },
+        Qt::QueuedConnection);
+}
+
+void RecordTreeModel::AddChildrenLater(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {
+    if (children.empty()) return;
+    const QPersistentModelIndex later(IndexOf(&node));
+    auto waiting = std::make_shared<std::vector<std::unique_ptr<RecordNode>>>(std::move(children));
+    QMetaObject::invokeMethod(
+        this,
+        [this, later, waiting] {
+            RecordNode* owner = later.isValid() ? Node(later) : nullptr;
+            if (owner && owner->children.empty()) tree_.AddChildren(*owner, std::move(*waiting));
         },
         Qt::QueuedConnection);
 }
@@ -133,19 +164,23 @@ void RecordTreeModel::EndInsert() {
 }
 
 void RecordTreeModel::BeginRemove(RecordNode* parent, int first, int last) {
+    ++removing_;
     beginRemoveRows(IndexOf(parent), first, last);
 }
 
 void RecordTreeModel::EndRemove() {
     endRemoveRows();
+    --removing_;
 }
 
 void RecordTreeModel::BeginReset() {
+    ++removing_;
     beginResetModel();
 }
 
 void RecordTreeModel::EndReset() {
     endResetModel();
+    --removing_;
 }
 
 void RecordTreeModel::Changed(RecordNode* node) {

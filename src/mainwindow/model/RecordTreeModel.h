@@ -3,6 +3,9 @@
 // the deferred tree changes that selecting a more-node or collapsing a walked block make. QtCore only.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include <QAbstractItemModel>
 #include <QPersistentModelIndex>
 #include <QString>
@@ -29,7 +32,9 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
     bool canFetchMore(const QModelIndex& parent) const override;
-    // Runs the node's builder (RecordTree::Expand); a builder error is reported through Failed.
+    // Runs the node's builder (RecordTree::Expand). A builder error is reported through Failed and
+    // ExpansionFailed; the node then stays expandable but is not fetched again (views lay out expanded
+    // nodes again and again) until it is collapsed.
     void fetchMore(const QModelIndex& parent) override;
 
     RecordNode* Node(const QModelIndex& index) const;
@@ -37,16 +42,27 @@ public:
 
 public slots:
     // The show dispatch for the selected node. A selected more-node turns its page and shows its entry
-    // later from the event loop (never inside the view's selection handler).
+    // later from the event loop (never inside the view's selection handler). A selection that moves
+    // because rows are being removed (the view picks a neighbour of a deleted current node) is shown later
+    // too, once the tree is whole again.
     void Select(const QModelIndex& index);
-    // A collapsed block walked to one parcel loses its children, later from the event loop.
+    // A collapsed node may be built again after a failure; a collapsed block walked to one parcel loses its
+    // children, later from the event loop.
     void Collapsed(const QModelIndex& index);
+
+public:
+    // Appends children that a view made for node, later from the event loop (a view runs inside the
+    // selection handler, which must not change the tree); dropped when node is deleted meanwhile or has
+    // children by then.
+    void AddChildrenLater(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children);
 
 signals:
     // A builder or view threw; message is its text.
     void Failed(const QString& message);
     // The current node is about to be deleted: the field grid and hex viewer should be cleared.
     void CurrentNodeDeleted();
+    // Building index's children failed: a view that expanded it should collapse it again.
+    void ExpansionFailed(const QModelIndex& index);
 
 private:
     void BeginInsert(RecordNode* parent, int first, int last) override;
@@ -66,4 +82,8 @@ private:
     KindContext& context_;
     // The node selected last (a more-node's entry is shown only while it stays selected).
     QPersistentModelIndex selected_;
+    // Nodes whose build failed, not fetched again until collapsed.
+    std::vector<QPersistentModelIndex> failedBuilds_;
+    // Rows are being removed or the model reset: selections wait until it is done.
+    int removing_ = 0;
 };

@@ -1,13 +1,22 @@
-// Files of the opened source as the tree's nodes and builders look for them: on disk or, with an ISO image
-// mounted, inside the image; names from data are checked before they are joined to a folder.
+// Files of the opened source as the openers, the tree's nodes and builders look for them: while an ISO
+// image is mounted every file is read from it, otherwise from disk; names from data are checked before
+// they are joined to a folder.
 #pragma once
 
 #include <optional>
 #include <string>
 
-// True when path names a regular file on disk or a file of the mounted image.
+#include <QString>
+
+// Where a file named by a fixed name or by data (a management header's or a list's file name) lies in
+// folder: a safe bare name only; with an image mounted, looked up inside the image (its lookup ignores
+// case); otherwise on disk, the exact name first, then ignoring case. nullopt when the name is unsafe or
+// no such file exists.
+std::optional<std::string> LocateSourceFile(const std::string& folder, const std::string& name);
+// True when path names a file as the readers would open it: inside the mounted image while one is
+// mounted, otherwise a regular file on disk.
 bool SourceFileExists(const std::string& path);
-// The path of a file named by data (a management header's or a list's file name) in folder: a safe bare
-// name only, matched case-insensitively on disk, else looked up in the mounted image. nullopt when the
-// name is unsafe or no such file exists.
-std::optional<std::string> ResolveSourceFile(const std::string& folder, const std::string& name);
+
+// Paths between Qt and the readers: the file system's own encoding of names, both ways.
+QString ToQtPath(const std::string& path);
+std::string FromQtPath(const QString& path);

@@ -1,7 +1,6 @@
 // The three ways into a source (folder, file, ISO image) and the root openers of the files they find.
 #include "mainwindow/model/SourceOpener.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include "kiwi/cmp/CompressionManager.h"
@@ -17,16 +16,9 @@
 #include "kiwi/region/RegionManager.h"
 #include "kiwi/voice/VoiceManager.h"
 #include "kiwi/voice/VoiceMe1Manager.h"
+#include "mainwindow/model/SourceFiles.h"
 
 namespace {
-std::string fromQt(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-QString toQt(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
 std::string lowerAscii(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
@@ -36,7 +28,7 @@ std::string lowerAscii(std::string text) {
 // "REGION1.KWI" → "REGION1": the file name up to its first ".".
 QString nameBeforeDot(const std::string& path) {
     const std::string name = fileNamePart(path);
-    return toQt(name.substr(0, name.find('.')));
+    return ToQtPath(name.substr(0, name.find('.')));
 }
 
 QString wrongPath(const QString& path) {
@@ -62,21 +54,6 @@ void SourceOpener::closeAll() {
     outcome_.closedPrevious = true;
 }
 
-std::optional<std::string> SourceOpener::Locate(const std::string& folder, const std::string& name) {
-    if (!safeBareName(name)) return std::nullopt;
-    if (IsISOImageOpen()) {
-        const std::string path = joinPath(folder, name);
-        if (ISOFileExists(path)) return path;
-        return std::nullopt;
-    }
-    if (folder.empty()) return std::nullopt;
-    return resolveInFolder(folder, name);
-}
-
-bool SourceOpener::SourceFileExists(const std::string& path) {
-    return Locate(folderPart(path), fileNamePart(path)).has_value();
-}
-
 OpenOutcome SourceOpener::OpenFolder(const QString& path) {
     outcome_ = OpenOutcome();
     const QFileInfo info(path);
@@ -85,28 +62,28 @@ OpenOutcome SourceOpener::OpenFolder(const QString& path) {
         return outcome_;
     }
     closeAll();
-    const std::string folder = fromQt(info.absoluteFilePath());
+    const std::string folder = FromQtPath(info.absoluteFilePath());
     data_.folder = folder;
     bool found = false;
-    if (const auto loading = Locate(folder, "LOADING.KWI")) {
+    if (const auto loading = LocateSourceFile(folder, "LOADING.KWI")) {
         found = true;
         OpenLoadingFile(*loading);
     }
-    if (const auto list = Locate(folder, "05.CMP")) {
+    if (const auto list = LocateSourceFile(folder, "05.CMP")) {
         found = true;
         OpenCompressedFile(*list);
-    } else if (const auto list06 = Locate(folder, "06.CMP")) {
+    } else if (const auto list06 = LocateSourceFile(folder, "06.CMP")) {
         found = true;
         OpenCompressedFile(*list06);
     }
-    if (const auto coverage = Locate(folder, "COVERAGE.BIN")) {
+    if (const auto coverage = LocateSourceFile(folder, "COVERAGE.BIN")) {
         found = true;
         OpenCoverageFile(*coverage);
     }
-    if (const auto allData = Locate(folder, "ALLDATA.KWI")) {
+    if (const auto allData = LocateSourceFile(folder, "ALLDATA.KWI")) {
         found = true;
         OpenAllDataFile(*allData);
-    } else if (Locate(folder, "ALLDATA1.KWI")) {
+    } else if (LocateSourceFile(folder, "ALLDATA1.KWI")) {
         // The volume set is recognised by its upper-case first name; its parts resolve in any case.
         found = true;
         OpenAllDataFile(joinPath(folder, "ALLDATA1.KWI"));
@@ -125,7 +102,7 @@ OpenOutcome SourceOpener::OpenFile(const QString& path) {
         return outcome_;
     }
     closeAll();
-    const std::string file = fromQt(info.absoluteFilePath());
+    const std::string file = FromQtPath(info.absoluteFilePath());
     const std::string folder = folderPart(file);
     const std::string name = lowerAscii(fileNamePart(file));
     data_.folder = folder;
@@ -133,10 +110,10 @@ OpenOutcome SourceOpener::OpenFile(const QString& path) {
     if (name == "loading.kwi") {
         found = true;
         OpenLoadingFile(file);
-    } else if (const auto list = Locate(folder, "05.CMP")) {
+    } else if (const auto list = LocateSourceFile(folder, "05.CMP")) {
         found = true;
         OpenCompressedFile(*list);
-    } else if (const auto list06 = Locate(folder, "06.CMP")) {
+    } else if (const auto list06 = LocateSourceFile(folder, "06.CMP")) {
         found = true;
         OpenCompressedFile(*list06);
     }
@@ -185,7 +162,7 @@ OpenOutcome SourceOpener::OpenIsoImage(const QString& path) {
         outcome_.Error(wrongPath(path));
         return outcome_;
     }
-    const std::string image = fromQt(info.absoluteFilePath());
+    const std::string image = FromQtPath(info.absoluteFilePath());
     const QString unreadable = QStringLiteral("cannot read ISO image\r") + path;
     // The image is tried on its own first: one that cannot be read leaves the open source as it is.
     bool readable = false;
@@ -229,7 +206,7 @@ OpenOutcome SourceOpener::OpenIsoImage(const QString& path) {
         OpenAllDataFile("ALLDATA.KWI");
     }
     outcome_.found = found;
-    outcome_.caption = title_ + QStringLiteral(" - ") + toQt(GetISOImageFileName());
+    outcome_.caption = title_ + QStringLiteral(" - ") + ToQtPath(GetISOImageFileName());
     return outcome_;
 }
 
@@ -246,7 +223,7 @@ RecordNode* SourceOpener::addRoot(const QString& caption, int kind, bool hasChil
 }
 
 void SourceOpener::captionForPath(const std::string& path) {
-    outcome_.caption = title_ + QStringLiteral(" - [") + toQt(path) + QStringLiteral("]");
+    outcome_.caption = title_ + QStringLiteral(" - [") + ToQtPath(path) + QStringLiteral("]");
 }
 
 template <typename F> RecordNode* SourceOpener::guardedOpen(const std::string& path, F&& open) {
@@ -258,7 +235,7 @@ template <typename F> RecordNode* SourceOpener::guardedOpen(const std::string& p
     } catch (const std::exception& error) {
         outcome_.Error(QString::fromUtf8(error.what()));
     } catch (...) {
-        outcome_.Error(QStringLiteral("File read error!\r") + toQt(path));
+        outcome_.Error(QStringLiteral("File read error!\r") + ToQtPath(path));
     }
     return nullptr;
 }

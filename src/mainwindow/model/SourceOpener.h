@@ -99,12 +99,6 @@ public:
     OpenOutcome& Outcome() { return outcome_; }
     void ResetOutcome() { outcome_ = OpenOutcome(); }
 
-    // Where a fixed name lies: inside the mounted image (the bare name, when the image has it), or in
-    // folder, matched exactly, then case-insensitively. nullopt when absent.
-    static std::optional<std::string> Locate(const std::string& folder, const std::string& name);
-    // True when path names a file inside the mounted image or on disk (the name matched as Locate does).
-    static bool SourceFileExists(const std::string& path);
-
 private:
     RecordNode* addRoot(const QString& caption, int kind, bool hasChildren,
                         std::shared_ptr<TLN_Stream> stream, HeldReader held, const std::string& path);

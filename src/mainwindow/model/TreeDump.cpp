@@ -5,6 +5,9 @@
 #include <sstream>
 
 #include "kiwi/core/FileNames.h"
+#include "mainwindow/model/GridDump.h"
+#include "mainwindow/model/SourceOpener.h"
+#include "mainwindow/model/ViewHostLog.h"
 
 namespace {
 
@@ -59,6 +62,11 @@ private:
     CrawlResult result_;
 };
 
+std::string summary(const CrawlResult& result) {
+    return "nodes " + std::to_string(result.nodes) + " select errors " + std::to_string(result.selectErrors) +
+           " expand errors " + std::to_string(result.expandErrors) + (result.capped ? " capped" : "") + "\n";
+}
+
 std::string quoted(const QString& text) {
     std::string out = "\"";
     for (const char c : text.toStdString()) {
@@ -95,4 +103,59 @@ std::string DumpTree(RecordTree& tree, KindContext& context, CrawlOptions option
     const CrawlResult result = CrawlTree(tree, context, options);
     if (result.capped) out << "capped at " << options.maxNodes << " nodes\n";
     return out.str();
+}
+
+std::string DumpShownTree(RecordTree& tree, KindContext& context, ViewHostLog& log, CrawlOptions options) {
+    std::ostringstream out;
+    options.select = true;
+    options.visit = [&](RecordNode& node, int depth, const std::string& error) {
+        const std::string indent(size_t(depth) * 2, ' ');
+        out << indent << DumpNodeLine(node);
+        if (!error.empty()) out << " error " << error;
+        out << "\n";
+        const QStringList rows = DumpGrid(context.grid.Model()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString& row : rows)
+            out << indent << "  | " << row.toStdString() << "\n";
+        for (const std::string& line : log.Take())
+            out << indent << "  " << line << "\n";
+    };
+    out << summary(CrawlTree(tree, context, options));
+    return out.str();
+}
+
+std::string DumpSource(RecordTree& tree, OpenData& data, CrawlOptions options, bool shown) {
+    FieldGridModel gridModel;
+    FieldGrid grid(gridModel);
+    ViewHostLog host;
+    host.SetTree(&tree);
+    KindContext context{grid, host, data};
+    std::string text;
+    if (shown) {
+        text = DumpShownTree(tree, context, host, options);
+    } else {
+        std::ostringstream out;
+        options.select = false;
+        options.visit = [&](RecordNode& node, int depth, const std::string& error) {
+            out << std::string(size_t(depth) * 2, ' ') << DumpNodeLine(node);
+            if (!error.empty()) out << " error " << error;
+            out << "\n";
+        };
+        out << summary(CrawlTree(tree, context, options));
+        text = out.str();
+    }
+    // The rows may read through the tree's readers: they go first.
+    grid.Clear();
+    return text;
+}
+
+std::string DumpOpenMessages(const OpenOutcome& outcome, const QString& folder) {
+    std::string out;
+    for (const OpenOutcome::Message& message : outcome.messages) {
+        QString text = message.text;
+        if (!folder.isEmpty()) text.replace(folder, QStringLiteral("<dir>"));
+        text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        out += (message.severity == OpenOutcome::Severity::Error ? "error: " : "information: ") +
+               text.toStdString() + "\n";
+    }
+    return out;
 }

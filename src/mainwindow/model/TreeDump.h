@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/RecordTree.h"
@@ -40,3 +41,20 @@ CrawlResult CrawlTree(RecordTree& tree, KindContext& context, const CrawlOptions
 
 // The tree's lines, indented by two blanks per depth, crawled with options (no selection unless asked).
 std::string DumpTree(RecordTree& tree, KindContext& context, CrawlOptions options);
+
+class ViewHostLog;
+// The program's show of every node as text: the tree's lines as DumpTree writes them, every node selected,
+// each followed (indented one step deeper) by its field grid rows ("| " + a DumpGrid line) and the lines
+// of what its view asked of log, which must be context's host. Ends with the line
+// "nodes N select errors S expand errors E" (+ " capped"). options.select and options.visit are replaced.
+std::string DumpShownTree(RecordTree& tree, KindContext& context, ViewHostLog& log, CrawlOptions options);
+
+struct OpenData;
+struct OpenOutcome;
+// An opened source as the probe and the tests look at it, with a field grid and a logging view host of its
+// own (children that views add are attached to tree): with shown, DumpShownTree; else the tree's lines
+// without selecting, then the same summary line. The grid is cleared before it returns.
+std::string DumpSource(RecordTree& tree, OpenData& data, CrawlOptions options, bool shown);
+// The opening's messages, one line each ("error: " or "information: " + the text, line breaks as blanks,
+// folder written as "<dir>" so that the text does not depend on where the source lies).
+std::string DumpOpenMessages(const OpenOutcome& outcome, const QString& folder);

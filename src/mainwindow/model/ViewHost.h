@@ -18,8 +18,15 @@ struct RecordNode;
 class ViewHost {
 public:
     virtual ~ViewHost() = default;
-    // Places the hex viewer on stream at offset (the stream stays shared with its owner).
+    // Places the hex viewer on stream at offset (the stream stays shared with its owner); a null stream
+    // clears the hex viewer.
     virtual void ShowInHexViewer(const std::shared_ptr<TLN_Stream>& stream, int64_t offset) = 0;
+    // Places the hex viewer on a stream opened for it alone (a decompressing stream of a node's file): the
+    // viewer owns it from now on and frees it when it is given another. A host that does not tell the two
+    // apart shows it as any other stream.
+    virtual void ShowOwnedStreamInHexViewer(std::shared_ptr<TLN_Stream> stream, int64_t offset) {
+        ShowInHexViewer(stream, offset);
+    }
     // Shows a picture over the field grid below its rows; a null image hides it.
     virtual void ShowPicture(const QImage& image) = 0;
     // Shows the play button calling play when pressed; an empty function hides it.

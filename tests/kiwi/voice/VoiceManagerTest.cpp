@@ -1,6 +1,9 @@
 // General-purpose voice data: languages, offset tables, phrase decoding, WAVE images and hostile files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/voice/VoiceAdpcm.h"
 #include "kiwi/voice/VoiceManager.h"
@@ -196,4 +199,24 @@ TEST(VoiceManager, OpensFilesByName) {
     TLN_VoiceManager reader(path);
     EXPECT_TRUE(reader.IsValid());
     EXPECT_EQ(reader.DecodePhrases(int64_t(fx.tables[3].position)), fx.tables[3].samples);
+}
+
+TEST(VoiceManager, AFileThatShrankSinceOpeningGivesNoRecordsNotANegativeCount) {
+    const fixture::VoiceDatFixture fx = fixture::buildVoiceDat();
+    const std::string path = fixture::scratchDir("voicedat-shrunk") + "/VOICEDAT.KWI";
+    fixture::writeFile(path, fx.bytes);
+    TLN_VoiceManager reader(path);
+    ASSERT_TRUE(reader.IsValid());
+    // Replaced by a shorter file (a disc swapped, a copy cut short) while the reader stays open.
+    std::filesystem::resize_file(path, 4);
+    for (int i = 0; i < reader.AvailableLanguageCount(); ++i) {
+        TLN_Voice_Language language;
+        try {
+            if (!reader.ReadLanguage(i, language)) continue;
+        } catch (const KiwiError&) {
+            continue; // a read error is a fair answer; an allocation of a negative count is not
+        }
+        EXPECT_TRUE(language.Records.empty()) << i;
+        EXPECT_TRUE(language.Truncated || language.RecordCount == 0) << i;
+    }
 }

@@ -8,32 +8,6 @@
 
 namespace harness {
 
-void RecordingHost::ShowInHexViewer(const std::shared_ptr<TLN_Stream>&, int64_t offset) {
-    log.push_back("@hex " + std::to_string(offset));
-}
-void RecordingHost::ShowPicture(const QImage& image) {
-    log.push_back("@picture " + std::to_string(image.width()) + "x" + std::to_string(image.height()));
-}
-void RecordingHost::ShowPlayButton(std::function<void()> play) {
-    log.push_back(play ? "@playbutton on" : "@playbutton off");
-}
-void RecordingHost::PlaySound(std::vector<uint8_t> waveImage) {
-    log.push_back("@play " + std::to_string(waveImage.size()));
-}
-void RecordingHost::AddChildren(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {
-    log.push_back("@children " + std::to_string(children.size()));
-    for (auto& child : children) {
-        child->parent = &node;
-        node.children.push_back(std::move(child));
-    }
-}
-void RecordingHost::Beep() {
-    log.push_back("@beep");
-}
-void RecordingHost::Progress(int, int max) {
-    log.push_back("@progress max=" + std::to_string(max));
-}
-
 KindHarness::KindHarness() {
     RegisterRegionKinds(table);
     RegisterParameterKinds(table);

@@ -13,23 +13,9 @@
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/RecordNode.h"
-#include "mainwindow/model/ViewHost.h"
+#include "mainwindow/model/ViewHostLog.h"
 
 namespace harness {
-
-// Records every side effect a view or builder asks for, one line each.
-class RecordingHost : public ViewHost {
-public:
-    std::vector<std::string> log;
-
-    void ShowInHexViewer(const std::shared_ptr<TLN_Stream>&, int64_t offset) override;
-    void ShowPicture(const QImage& image) override;
-    void ShowPlayButton(std::function<void()> play) override;
-    void PlaySound(std::vector<uint8_t> waveImage) override;
-    void AddChildren(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) override;
-    void Beep() override;
-    void Progress(int value, int max) override;
-};
 
 class KindHarness {
 public:
@@ -37,7 +23,8 @@ public:
 
     FieldGridModel model;
     FieldGrid grid{model};
-    RecordingHost host;
+    // Records every side effect a view or builder asks for, one line each.
+    ViewHostLog host;
     OpenData data;
     KindContext context{grid, host, data};
     NodeKinds table;

@@ -299,10 +299,57 @@ TEST_F(RecordTreeTest, TheModelFetchesLazilyAndTurnsAPageAfterTheSelectionHandle
     root(kFlaky, "flaky");
     QString failure;
     QObject::connect(&model, &RecordTreeModel::Failed, [&](const QString& message) { failure = message; });
+    QModelIndex failedAt;
+    QObject::connect(&model, &RecordTreeModel::ExpansionFailed,
+                     [&](const QModelIndex& index) { failedAt = index; });
     const QModelIndex flaky = model.index(1, 0);
     model.fetchMore(flaky);
     EXPECT_EQ(failure, QStringLiteral("record unreadable"));
+    EXPECT_EQ(failedAt, flaky);
+    EXPECT_EQ(model.rowCount(flaky), 0);
+    EXPECT_TRUE(model.hasChildren(flaky));
+    // Views fetch expanded nodes on every layout: a failed one is not tried again until it is collapsed.
+    EXPECT_FALSE(model.canFetchMore(flaky));
+    failure.clear();
+    model.fetchMore(flaky);
+    EXPECT_EQ(failure, QString());
+    model.Collapsed(flaky);
     EXPECT_TRUE(model.canFetchMore(flaky));
+    failBuild_ = false;
+    model.fetchMore(flaky);
+    EXPECT_EQ(model.rowCount(flaky), 2);
+    QCoreApplication::processEvents();
 }
 
 } // namespace
+
+TEST_F(RecordTreeTest, ChildrenAViewAddsAreAttachedFromTheEventLoopOnlyToANodeStillThereWithoutAny) {
+    tree_.SetObserver(nullptr);
+    RecordTreeModel model(tree_, bench_.context);
+    auto items = [](RecordNode* parent, int count) {
+        Children out;
+        for (int i = 0; i < count; ++i)
+            out.push_back(RecordNode::MakeChild(parent, kEntry, QStringLiteral("Item %1").arg(i), i));
+        return out;
+    };
+    RecordNode* shown = root(kEmpty, "shown");
+    model.AddChildrenLater(*shown, items(shown, 2));
+    // Not while the view that made them runs (inside the selection handler).
+    EXPECT_TRUE(shown->children.empty());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(model.rowCount(model.IndexOf(shown)), 2);
+    EXPECT_EQ(shown->children[1]->caption, QStringLiteral("Item 1"));
+    EXPECT_EQ(shown->children[1]->parent, shown);
+
+    // Shown twice before the loop runs: the second list finds children and is dropped.
+    RecordNode* twice = root(kEmpty, "twice");
+    model.AddChildrenLater(*twice, items(twice, 3));
+    model.AddChildrenLater(*twice, items(twice, 3));
+    // Deleted before the loop runs: nothing is attached anywhere.
+    RecordNode* gone = root(kEmpty, "gone");
+    model.AddChildrenLater(*gone, items(gone, 1));
+    tree_.Remove(*gone);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(twice->children.size(), 3u);
+    EXPECT_EQ(tree_.Roots().size(), 2u);
+}

@@ -17,20 +17,6 @@ std::shared_ptr<TLN_RegionManager> openRegions(const fixture::RegionImage& image
     return std::make_shared<TLN_RegionManager>(std::make_shared<TLN_MemoryStream>(image.bytes), 0);
 }
 
-// Three levels; the second and third hold `regions` regions without frames.
-fixture::RegionFilePlan manyRegionsPlan(int regions) {
-    fixture::RegionFilePlan plan;
-    for (int l = 0; l < 3; ++l) {
-        fixture::RegionLevelPlan level;
-        level.levelCode = uint8_t(l + 1);
-        fixture::RegionPlan region;
-        region.hasFrame = false;
-        level.regions.assign(l == 0 ? 1 : size_t(regions), region);
-        plan.levels.push_back(level);
-    }
-    return plan;
-}
-
 std::unique_ptr<RecordNode> regionRoot(const std::shared_ptr<TLN_RegionManager>& reader) {
     return harness::Root(1400, QStringLiteral("REGION"), reader, reader->SharedStream());
 }
@@ -84,7 +70,7 @@ TEST(RegionKinds, LevelsRegionsNodesAndLinksOfTheSample) {
 
 TEST(RegionKinds, LevelOnePagesTwelveHundredRegionsOtherLevelsDoNot) {
     harness::KindHarness h;
-    const auto reader = openRegions(fixture::buildRegionData(manyRegionsPlan(1200)));
+    const auto reader = openRegions(fixture::buildRegionData(fixture::manyRegionsPlan(1200, 3)));
     auto root = regionRoot(reader);
     const auto levels = h.Expand(*root);
     ASSERT_EQ(levels.size(), 3u);
@@ -126,7 +112,7 @@ TEST(RegionKinds, LevelOnePagesTwelveHundredRegionsOtherLevelsDoNot) {
 
 TEST(RegionKinds, LastRegionOfFiveHundredAndOneIsReachable) {
     harness::KindHarness h;
-    auto root = regionRoot(openRegions(fixture::buildRegionData(manyRegionsPlan(501))));
+    auto root = regionRoot(openRegions(fixture::buildRegionData(fixture::manyRegionsPlan(501, 3))));
     RecordNode& paged = *h.Expand(*root)[1];
     h.Expand(paged);
     ASSERT_EQ(paged.children.size(), 500u);
@@ -139,7 +125,7 @@ TEST(RegionKinds, LastRegionOfFiveHundredAndOneIsReachable) {
 
 TEST(RegionKinds, RegionCountIsBoundedByTheRegionTable) {
     harness::KindHarness h;
-    fixture::RegionFilePlan plan = manyRegionsPlan(3);
+    fixture::RegionFilePlan plan = fixture::manyRegionsPlan(3, 3);
     fixture::RegionImage image = fixture::buildRegionData(plan);
     // Level 2 (the last table in the file) claims 65535 regions.
     const size_t countAt = 50 + 2 * plan.levelRecordSize * 2 + 2;

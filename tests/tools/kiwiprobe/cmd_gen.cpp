@@ -1,9 +1,12 @@
-// kiwiprobe gen-voice / gen-loading: write the test fixtures to a folder for shell tests.
+// kiwiprobe gen-voice / gen-loading / gen-source: write the test fixtures to a folder for shell tests and
+// for trying the program by hand.
 #include <cstdio>
 
 #include "ProbeCommand.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/LoadingFixtures.h"
+#include "support/fixtures/RegionFixture.h"
+#include "support/fixtures/SourceFolderFixture.h"
 #include "support/fixtures/VoiceFixtures.h"
 
 namespace {
@@ -31,6 +34,23 @@ int genLoadingCommand(const probe::Args& args) {
     return 0;
 }
 
+// A disc folder as the program opens it; --regions N gives its REGION.KWI N regions on level 1 (a list
+// the tree pages), --lower writes every name in lower case.
+int genSourceCommand(const probe::Args& args) {
+    const probe::Args folders = probe::positional(args, {"--regions"});
+    if (!probe::oneArgument(folders, "gen-source: give a folder")) return 2;
+    fixture::SourceFolderPlan plan;
+    plan.lowerCase = probe::hasFlag(args, "--lower");
+    fixture::writeSourceFolder(folders[0], plan);
+    const long long regions = probe::parseNumber(probe::option(args, "--regions", "0"));
+    if (regions > 0) {
+        fixture::writeRegionData(fixture::buildRegionData(fixture::manyRegionsPlan(int(regions))), folders[0],
+                                 plan.lowerCase ? "region.kwi" : "REGION.KWI");
+    }
+    return 0;
+}
+
 probe::Register genVoiceReg("gen-voice", "DIR", genVoiceCommand);
 probe::Register genLoadingReg("gen-loading", "DIR", genLoadingCommand);
+probe::Register genSourceReg("gen-source", "DIR [--regions N] [--lower]", genSourceCommand);
 } // namespace

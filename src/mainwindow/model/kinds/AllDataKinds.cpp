@@ -45,7 +45,7 @@ std::shared_ptr<Reader> partReader(const TLN_KiwiMap& map, const TLN_Management_
                                    Source source) {
     if constexpr (std::is_constructible_v<Reader, const std::string&>) {
         if (source != Source::Stream && !header.Name.empty()) {
-            if (const auto path = ResolveSourceFile(folderPart(map.Path()), header.Name))
+            if (const auto path = LocateSourceFile(folderPart(map.Path()), header.Name))
                 return std::make_shared<Reader>(*path);
         }
     }
@@ -55,6 +55,14 @@ std::shared_ptr<Reader> partReader(const TLN_KiwiMap& map, const TLN_Management_
     return std::make_shared<Reader>(stream, header.Address);
 }
 
+// Node holds reader, and its records are shown from the stream the reader reads: a part kept in a file of
+// its own (REGION.KWI, VOICEDAT.KWI, a parameter file) has its positions in that file, not in ALLDATA.KWI.
+// The nodes below inherit the stream.
+template <typename Reader> void holdPart(RecordNode& node, const std::shared_ptr<Reader>& reader) {
+    node.held = HeldReader(reader);
+    if (reader && reader->SharedStream()) node.stream = reader->SharedStream();
+}
+
 struct PartNode {
     std::unique_ptr<RecordNode> node;
     // A reader that reports itself invalid, or one whose creation failed.
@@ -62,7 +70,7 @@ struct PartNode {
 
     template <typename Reader> void hold(const std::shared_ptr<Reader>& reader) {
         if (!reader) return;
-        node->held = HeldReader(reader);
+        holdPart(*node, reader);
         if (!reader->IsValid()) failed = true;
     }
 };
@@ -81,13 +89,13 @@ void describePart(KindContext& context, const TLN_KiwiMap& map, const TLN_Manage
         break;
     case 1:
         if (data.routePlanning && data.routePlanning->IsValid()) {
-            node.held = HeldReader(data.routePlanning);
+            holdPart(node, data.routePlanning);
             node.hasChildren = true;
         }
         break;
     case 2:
         if (data.index) {
-            node.held = HeldReader(data.index);
+            holdPart(node, data.index);
             node.hasChildren = true;
         }
         break;
@@ -101,7 +109,7 @@ void describePart(KindContext& context, const TLN_KiwiMap& map, const TLN_Manage
         break;
     case 6:
         if (data.voice) {
-            node.held = HeldReader(data.voice);
+            holdPart(node, data.voice);
             node.hasChildren = true;
         }
         break;
@@ -110,7 +118,7 @@ void describePart(KindContext& context, const TLN_KiwiMap& map, const TLN_Manage
             (data.localisation->AreaCount() > 0 || data.localisation->LanguageCount() > 0)) {
             node.kind = 129;
             node.caption = QStringLiteral("Local Data");
-            node.held = HeldReader(data.localisation);
+            holdPart(node, data.localisation);
         }
         break;
     case 17:
@@ -139,7 +147,7 @@ void describePart(KindContext& context, const TLN_KiwiMap& map, const TLN_Manage
         break;
     case 29:
         node.caption = QStringLiteral("Local Data");
-        if (data.localisation) node.held = HeldReader(data.localisation);
+        if (data.localisation) holdPart(node, data.localisation);
         break;
     case 30:
         node.caption = QStringLiteral("Picture Data");
@@ -152,7 +160,7 @@ void describePart(KindContext& context, const TLN_KiwiMap& map, const TLN_Manage
     case 33:
         node.caption = QStringLiteral("VOICE001");
         if (data.voice001) {
-            node.held = HeldReader(data.voice001);
+            holdPart(node, data.voice001);
             node.hasChildren = true;
         }
         break;

@@ -8,6 +8,7 @@
 #include "kiwi/parts/Coverage.h"
 #include "kiwi/parts/Loading.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/kinds/FallbackViews.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
 
@@ -95,10 +96,10 @@ void addCoverageItemNodes(KindContext&, RecordNode& node, Children& out) {
         child->stream.reset();
         child->recordOffset = 0;
         child->fileName.clear();
-        if (const auto bare = safeBareName(item.Name)) {
-            const auto onDisk = resolveInFolder(coverage->Folder().empty() ? "." : coverage->Folder(), *bare);
-            child->fileName = onDisk ? *onDisk : joinPath(coverage->Folder(), *bare);
-        }
+        // A missing picture keeps its name, so that selecting it says the file does not exist.
+        if (const auto bare = safeBareName(item.Name))
+            child->fileName =
+                LocateSourceFile(coverage->Folder(), *bare).value_or(joinPath(coverage->Folder(), *bare));
         out.push_back(std::move(child));
     }
 }
