@@ -36,7 +36,21 @@ DiscFiles buildSampleDisc() {
     files["COVERAGE.BIN"] = fixture::buildCoverage(fixture::townCoverageList());
     files[fixture::townCoverageList().front().second] = fixture::townCoverageBmp();
 
-    const fixture::AllDataImage map = fixture::buildAllData(fixture::townAllDataPlan());
+    fixture::AllDataPlan plan = fixture::townAllDataPlan();
+    // The parts found through the management headers live in files of their own, as on plain discs, so
+    // that the record tree reaches every file of the disc; there is no graphic data inside ALLDATA.KWI.
+    const auto partFile = [](const char* name) {
+        fixture::ManagementHeaderPlan header;
+        header.position = 0;
+        header.sectors = 1;
+        header.name = name;
+        return header;
+    };
+    plan.headers[2] = partFile("INDEXDAT.KWI");
+    plan.headers[5] = fixture::ManagementHeaderPlan();
+    plan.headers[6] = partFile("VOICEDAT.KWI");
+    plan.headers[30] = partFile("PCT2MNG.KWI");
+    const fixture::AllDataImage map = fixture::buildAllData(plan);
     files["ALLDATA.KWI"] = map.allData;
     for (const auto& [name, bytes] : map.files)
         files[name] = bytes;
