@@ -11,6 +11,7 @@
 #include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/kinds/FallbackViews.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
+#include "mainwindow/model/views/HeaderViews.h"
 
 namespace {
 
@@ -130,4 +131,5 @@ void RegisterHeaderKinds(NodeKinds& table) {
     table.SetBuilder(4, addCompressedFileNodes);
     table.SetBuilder(1500, addCoverageItemNodes);
     table.SetView(99, ShowMissingFile);
+    RegisterHeaderViews(table);
 }
