@@ -176,8 +176,10 @@ TEST_F(DataTabTest, SelectingANodeFillsTheGridAndPlacesTheHexViewer) {
     log.clear();
     select(child({}, "LOADING"));
     EXPECT_EQ(window.Tree().Current(), window.TreeModel()->Node(child({}, "LOADING")));
-    ASSERT_EQ(gridRows(), 1);
-    EXPECT_EQ(gridRow(0), "Sorry. Not Implimented|LOADING|");
+    ASSERT_EQ(gridRows(), 3);
+    EXPECT_TRUE(gridRow(0).startsWith("         < Loading Module Management Frame >|"))
+        << gridRow(0).toStdString();
+    EXPECT_EQ(gridRow(2), "Number of Accommodated Systems|2|");
     EXPECT_EQ(lastHex(log), "hex stream 0");
     EXPECT_TRUE(window.IsTabShown(&hexView));
     EXPECT_EQ(window.DataTab()->fieldGrid->columnWidth(0), 350);
@@ -190,7 +192,7 @@ TEST_F(DataTabTest, SelectingANodeFillsTheGridAndPlacesTheHexViewer) {
     select(system);
     const RecordNode* systemNode = window.TreeModel()->Node(system);
     EXPECT_EQ(lastHex(log), "hex stream " + std::to_string(systemNode->recordOffset));
-    EXPECT_EQ(gridRow(0), "Sorry. Not Implimented|" + system.data().toString() + "|Offset = 0 x 00 00 00 04");
+    EXPECT_EQ(gridRow(0), "         < System Identification Information >|" + system.data().toString() + "|");
 
     // A part of the map kept in a file of its own is shown from that file, not from ALLDATA.KWI.
     const QModelIndex regionData = child(child({}, "ALL DATA"), "Region Data");
@@ -204,7 +206,7 @@ TEST_F(DataTabTest, SelectingANodeFillsTheGridAndPlacesTheHexViewer) {
     select(child({}, "COVERAGE"));
     EXPECT_EQ(lastHex(log), "hex owned stream 0");
     EXPECT_EQ(hexView.Offset(), 0);
-    EXPECT_EQ(gridRow(0), "Sorry. Not Implimented|COVERAGE|");
+    EXPECT_EQ(gridRow(0), "         < Coverage Information >|COVERAGE.BIN|");
 
     // Its picture is not on the disc: the file is not opened, the hex viewer is cleared and its tab hidden.
     const QModelIndex coverage = child({}, "COVERAGE");
@@ -220,9 +222,15 @@ TEST_F(DataTabTest, SelectingANodeFillsTheGridAndPlacesTheHexViewer) {
 
 TEST_F(DataTabTest, AnAddressRowJumpsToTheHexTab) {
     openDisc();
-    const QModelIndex loading = child({}, "LOADING");
-    treeView()->expand(loading);
-    select(model()->index(0, 0, loading));
+    // A unit's header names its offset.
+    QModelIndex unit = child({}, "LOADING");
+    for (int depth = 0; depth < 3; ++depth) {
+        treeView()->expand(unit);
+        unit = model()->index(0, 0, unit);
+    }
+    select(unit);
+    const int64_t unitOffset = window.TreeModel()->Node(unit)->recordOffset;
+    ASSERT_GT(unitOffset, 0);
     log.clear();
     FieldGridView* grid = window.DataTab()->fieldGrid;
     grid->resize(1000, 400);
@@ -233,7 +241,7 @@ TEST_F(DataTabTest, AnAddressRowJumpsToTheHexTab) {
                           type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(grid->viewport(), &event);
     }
-    EXPECT_EQ(log, (Log{"hex goto 4"}));
+    EXPECT_EQ(log, (Log{"hex goto " + std::to_string(unitOffset)}));
     EXPECT_EQ(window.Tabs()->currentWidget(), &hexView);
     // The window's popup menu of the grid carries the jump, enabled for the row under the mouse.
     EXPECT_EQ(grid->ContextMenu(), window.Menus()->stringGridMenu);
@@ -324,7 +332,7 @@ TEST_F(DataTabTest, APagedRegionListEndsInTheMoreNodeAndTurnsWhenSelected) {
 }
 
 TEST_F(DataTabTest, DeletingTheCurrentNodeClearsTheHexViewerAndTheGridBeforeItsReaderGoes) {
-    auto node = RecordNode::MakeChild(nullptr, 1, QStringLiteral("TRACKED"));
+    auto node = RecordNode::MakeChild(nullptr, 18, QStringLiteral("TRACKED"));
     node->held = HeldReader(std::make_shared<TrackedReader>(log));
     node->stream = std::make_shared<TLN_MemoryStream>(std::vector<uint8_t>(64, 0x11));
     RecordNode* tracked = addRoot(std::move(node));
@@ -379,7 +387,7 @@ TEST_F(DataTabTest, CollapsingAWalkedBlockDropsItsParcelsLaterAndTheShownOneWith
 }
 
 TEST_F(DataTabTest, ClosingLetsTheHexViewerAndTheGridGoBeforeTheReaders) {
-    auto node = RecordNode::MakeChild(nullptr, 1, QStringLiteral("TRACKED"));
+    auto node = RecordNode::MakeChild(nullptr, 18, QStringLiteral("TRACKED"));
     node->held = HeldReader(std::make_shared<TrackedReader>(log));
     node->stream = std::make_shared<TLN_MemoryStream>(std::vector<uint8_t>(64, 0x11));
     select(window.TreeModel()->IndexOf(addRoot(std::move(node))));
