@@ -36,8 +36,7 @@ std::unique_ptr<RecordNode> Child(const RecordNode& parent, int kind, const QStr
 
 void AttachBuilt(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {
     for (auto& child : children)
-        child->parent = &node;
-    node.children = std::move(children);
+        RecordNode::Adopt(node, std::move(child));
     node.built = true;
     node.hasChildren = !node.children.empty();
 }

@@ -10,6 +10,7 @@
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/RoadFrame.h"
 #include "kiwi/frames/StringFrame.h"
+#include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/MainMapAccess.h"
 
 namespace {
@@ -17,13 +18,7 @@ namespace {
 using Children = std::vector<std::unique_ptr<RecordNode>>;
 using Frames = std::shared_ptr<const TLN_Parcel_Frames>;
 
-std::unique_ptr<RecordNode> child(const RecordNode& parent, int kind, const QString& caption, int64_t index,
-                                  int64_t offset, bool expandable = false) {
-    auto node = RecordNode::MakeChild(&parent, kind, caption, index);
-    node->recordOffset = offset;
-    node->hasChildren = expandable;
-    return node;
-}
+using family::Child;
 
 // A builder over the parcel's frames: the map and the frames are found for it, or nothing is built.
 template <typename Build> BuilderFn overFrames(Build build) {
@@ -52,7 +47,7 @@ void addRoadDisplayClassNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
     if (!ReadRoadDataFrame(frames.Road, road)) return;
     for (size_t i = 0; i < road.Classes.size(); ++i) {
         const TLN_Road_Display_Class& roadClass = road.Classes[i];
-        out.push_back(child(node, 23, QStringLiteral("Display Class %1").arg(i), int64_t(i),
+        out.push_back(Child(node, 23, QStringLiteral("Display Class %1").arg(i), int64_t(i),
                             roadClass.Position >= 0 ? roadClass.Position : road.Position,
                             roadClass.PolylineCount > 0));
     }
@@ -66,7 +61,7 @@ void addMultiLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_
         return;
     const std::vector<int64_t> positions = MultiLinkPositions(frames.Road, roadClass);
     for (size_t i = 0; i < positions.size(); ++i)
-        out.push_back(child(node, 25, QStringLiteral("MultiLink %1").arg(i), int64_t(i), positions[i], true));
+        out.push_back(Child(node, 25, QStringLiteral("MultiLink %1").arg(i), int64_t(i), positions[i], true));
 }
 
 void addNodeConnectionNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
@@ -78,7 +73,7 @@ void addNodeConnectionNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
         TLN_MultiLink_Node_Record record;
         TLN_Node_Additional_Info additional;
         if (!ReadMultiLinkNode(frames.Road, multiLink, int(k), level, record, additional)) continue;
-        out.push_back(child(node, 26, QStringLiteral("Node %1").arg(k), int64_t(k), record.Position));
+        out.push_back(Child(node, 26, QStringLiteral("Node %1").arg(k), int64_t(k), record.Position));
     }
 }
 
@@ -91,7 +86,7 @@ void addBackgroundClassNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
     for (size_t i = 0; i < background.Elements.size(); ++i) {
         const TLN_Element_Management_Information& element = background.Elements[i];
         if (!element.Present()) continue;
-        out.push_back(child(node, 27, QStringLiteral("Display Class %1").arg(i), int64_t(i), element.Position,
+        out.push_back(Child(node, 27, QStringLiteral("Display Class %1").arg(i), int64_t(i), element.Position,
                             !element.TypeUnits.empty()));
     }
 }
@@ -110,7 +105,7 @@ void addBackgroundTypeUnitNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frame
     static const char* const shapes[4] = {"Points", "Lines", "Areas", "RESERVED"};
     for (size_t j = 0; j < element.TypeUnits.size(); ++j) {
         const TLN_Background_Type_Unit& unit = element.TypeUnits[j];
-        out.push_back(child(node, 28, QString::fromLatin1(shapes[std::min<int>(unit.ShapeClassification, 3)]),
+        out.push_back(Child(node, 28, QString::fromLatin1(shapes[std::min<int>(unit.ShapeClassification, 3)]),
                             int64_t(j), unit.Position, unit.RecordCount > 0));
     }
 }
@@ -124,7 +119,7 @@ void addMinimumGraphicsNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
     const std::vector<int64_t> positions =
         MinimumGraphicsPositions(frames.Background, element.TypeUnits[size_t(node.index)]);
     for (size_t i = 0; i < positions.size(); ++i)
-        out.push_back(child(node, 29, QStringLiteral("Object %1").arg(i), int64_t(i), positions[i]));
+        out.push_back(Child(node, 29, QStringLiteral("Object %1").arg(i), int64_t(i), positions[i]));
 }
 
 // Names.
@@ -135,7 +130,7 @@ void addNameClassNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
     if (!ReadNameDataFrame(frames.Name, level, names, map.SystemNumber())) return;
     for (size_t i = 0; i < names.Classes.size(); ++i) {
         const TLN_Name_Management_Information& entry = names.Classes[i];
-        out.push_back(child(node, 30, QStringLiteral("Display Class %1").arg(i), int64_t(i),
+        out.push_back(Child(node, 30, QStringLiteral("Display Class %1").arg(i), int64_t(i),
                             entry.ListPosition >= 0 ? entry.ListPosition : names.Position,
                             entry.RecordCount > 0));
     }
@@ -150,7 +145,7 @@ void addNameRecordNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
     const std::vector<int64_t> positions =
         NameRecordPositions(frames.Name, names.Classes[size_t(node.index)]);
     for (size_t i = 0; i < positions.size(); ++i)
-        out.push_back(child(node, 31, QStringLiteral("Record %1").arg(i), int64_t(i), positions[i]));
+        out.push_back(Child(node, 31, QStringLiteral("Record %1").arg(i), int64_t(i), positions[i]));
 }
 
 // Route guidance.
@@ -163,17 +158,17 @@ void addRouteGuidanceFrameNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
     for (size_t i = 0; i < basic.size(); ++i) {
         if (basic[i].Size == 0) continue;
         if (i < 4)
-            out.push_back(child(node, 41 + int(i), QString::fromLatin1(basicNames[i]), int64_t(i),
+            out.push_back(Child(node, 41 + int(i), QString::fromLatin1(basicNames[i]), int64_t(i),
                                 basic[i].Position, i < 2));
         else
             out.push_back(
-                child(node, kKindUnknownFrame, QStringLiteral("Unknown"), int64_t(i), basic[i].Position));
+                Child(node, kKindUnknownFrame, QStringLiteral("Unknown"), int64_t(i), basic[i].Position));
     }
     const auto& extended = frames.RouteGuidanceHeader.Extended;
     for (size_t e = 0; e < extended.size(); ++e)
         if (extended[e].Size != 0)
             out.push_back(
-                child(node, 45, QStringLiteral("Extended %1").arg(e), int64_t(e), extended[e].Position));
+                Child(node, 45, QStringLiteral("Extended %1").arg(e), int64_t(e), extended[e].Position));
 }
 
 void addGuidanceListNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_Level_Management_Record&,
@@ -189,7 +184,7 @@ void addGuidanceListNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const T
             kind == TLN_Guidance_Table::RoadStructures) {
             const std::vector<int64_t> positions = GuidanceRecordPositions(frames.Guidance, guidance, kind);
             for (size_t n = 0; n < positions.size(); ++n)
-                out.push_back(child(node, 431 + t, name + QString::number(n), int64_t(n), positions[n]));
+                out.push_back(Child(node, 431 + t, name + QString::number(n), int64_t(n), positions[n]));
             continue;
         }
         // Records of these tables have no layout to step by: each node points at its table, and a table
@@ -197,10 +192,10 @@ void addGuidanceListNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const T
         const int64_t room = std::max<int64_t>(0, (frames.Guidance.End() - table.Position) / 2);
         const int64_t count = std::min<int64_t>(table.Count, room);
         for (int64_t n = 0; n < count; ++n)
-            out.push_back(child(node, 431 + t, name + QString::number(n), n, table.Position));
+            out.push_back(Child(node, 431 + t, name + QString::number(n), n, table.Position));
     }
     if (guidance.ExtendedPosition >= 0)
-        out.push_back(child(node, 42, QStringLiteral("Extended_Data %1").arg(kGuidanceTableCount),
+        out.push_back(Child(node, 42, QStringLiteral("Extended_Data %1").arg(kGuidanceTableCount),
                             kGuidanceTableCount, guidance.ExtendedPosition, true));
 }
 
@@ -219,7 +214,7 @@ void addStringRecordNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const T
     int64_t n = 0;
     for (const TLN_Character_String_Item& item : strings.Items)
         for (const TLN_Character_String_Data_Rec& record : item.Records) {
-            out.push_back(child(node, 46, QStringLiteral("String %1").arg(n), n, record.Position));
+            out.push_back(Child(node, 46, QStringLiteral("String %1").arg(n), n, record.Position));
             ++n;
         }
 }
@@ -250,14 +245,14 @@ void addMeshNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_Level
     for (int a = 0; a < kInfraLinkAreaCount; ++a) {
         const TLN_Infra_Link_Area& area = header.Areas[size_t(a)];
         if (area.Offset == 0xFFFFFFFFu) continue;
-        auto areaNode = child(node, 2310, QString::fromLatin1(areas[a]), a, area.Position);
+        auto areaNode = Child(node, 2310, QString::fromLatin1(areas[a]), a, area.Position);
         // The meshes come with their area.
         areaNode->built = true;
         const int meshes = InfraLinkMeshCount(frames.InfraLink, header, a);
         for (int m = 0; m < meshes; ++m) {
             TLN_TmcMeshInfoRec mesh;
             if (!ReadMeshInfo(frames.InfraLink, header, a, mesh, m)) continue;
-            RecordNode::Adopt(*areaNode, child(*areaNode, 2320, QStringLiteral("Region (Mesh) %1").arg(m), m,
+            RecordNode::Adopt(*areaNode, Child(*areaNode, 2320, QStringLiteral("Region (Mesh) %1").arg(m), m,
                                                mesh.Position, true));
         }
         out.push_back(std::move(areaNode));
@@ -294,7 +289,7 @@ void addInfraLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_
         if (count < 1 || count > 65534 || c / 4 >= 10) continue;
         const QString caption = QString::fromLatin1(types[c / 4]) + QLatin1Char('(') +
                                 QString::fromLatin1(exceptions[c % 4]) + QLatin1Char(')');
-        auto group = child(node, 2330, caption, int64_t(c), mesh.Position);
+        auto group = Child(node, 2330, caption, int64_t(c), mesh.Position);
         // The links come with their group, as far as their records lie in the frame.
         group->built = true;
         for (uint32_t n = 0; n < count; ++n) {
@@ -302,7 +297,7 @@ void addInfraLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_
             if (!ReadInfraLinkData(frame, header, area, mesh, before, groupFirst + n, data)) break;
             if (n == 0) group->recordOffset = data.Record.Position;
             RecordNode::Adopt(*group,
-                              child(*group, 2340, QStringLiteral("Infra-Link %1").arg(n),
+                              Child(*group, 2340, QStringLiteral("Infra-Link %1").arg(n),
                                     int64_t(groupFirst + n), data.Record.Position, data.RoadLinkCount > 0));
         }
         out.push_back(std::move(group));
@@ -328,7 +323,7 @@ void addRoadLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_L
         if (!ReadRoadLinkCorrespondence(frame, link,
                                         data.RoadLinkPosition + int64_t(k) * header.RoadLinkRecordSize))
             break;
-        out.push_back(child(node, 2350, QStringLiteral("Road %1").arg(k), k, link.Position));
+        out.push_back(Child(node, 2350, QStringLiteral("Road %1").arg(k), k, link.Position));
     }
 }
 
