@@ -83,7 +83,7 @@ void MainWindow::buildWidgets() {
         ownMapView_ = new MapViewPlaceholder();
         mapView_ = ownMapView_;
     }
-    mapPage_ = new MapPage(ownMapView_, tabs_);
+    mapPage_ = new MapPage(mapView_->Widget(), tabs_);
     tabs_->addTab(openPage_, QString());
     tabs_->addTab(isoPage_, QString());
     tabs_->addTab(dataPage_, QString());

@@ -16,12 +16,12 @@
 #include "mainwindow/HexViewApi.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MapPage.h"
-#include "mainwindow/MapViewApi.h"
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/ReopenLabel.h"
 #include "mainwindow/ReopenNotifier.h"
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/model/RecordTreeModel.h"
+#include "mapview/MapViewApi.h"
 #include "platform/RegistrySettings.h"
 
 namespace {

@@ -15,32 +15,42 @@ QColor fromWindowsColour(uint32_t colour) {
 }
 } // namespace
 
-MapViewPlaceholder::MapViewPlaceholder(QWidget* parent) : QWidget(parent) {
+StoredMapView::StoredMapView() {
     for (size_t i = 0; i < colours_.size(); ++i)
         colours_[i] = StartRoadPalette[i];
+}
+
+void StoredMapView::SetMap(std::shared_ptr<TLN_KiwiMap> map) {
+    map_ = std::move(map);
+    layers_ = 7;
+    Changed();
+}
+
+void StoredMapView::SetRegionManager(std::shared_ptr<TLN_RegionManager> regions) {
+    regions_ = std::move(regions);
+}
+
+void StoredMapView::SetRoadColors(const std::array<uint32_t, 16>& colours) {
+    colours_ = colours;
+    Changed();
+}
+
+void StoredMapView::SetRoadColor(int displayClass, uint32_t colour) {
+    if (displayClass < 0 || displayClass >= int(colours_.size())) return;
+    colours_[size_t(displayClass)] = colour;
+    Changed();
+}
+
+void StoredMapView::SetDrawGrid(bool on) {
+    drawGrid_ = on;
+    Changed();
+}
+
+MapViewPlaceholder::MapViewPlaceholder(QWidget* parent) : QWidget(parent) {
     setMinimumSize(200, 150);
 }
 
 MapViewPlaceholder::~MapViewPlaceholder() = default;
-
-void MapViewPlaceholder::SetMap(std::shared_ptr<TLN_KiwiMap> map) {
-    map_ = std::move(map);
-    update();
-}
-
-void MapViewPlaceholder::SetRegionManager(std::shared_ptr<TLN_RegionManager> regions) {
-    regions_ = std::move(regions);
-}
-
-void MapViewPlaceholder::SetRoadColors(const std::array<uint32_t, 16>& colours) {
-    colours_ = colours;
-    update();
-}
-
-void MapViewPlaceholder::SetDrawGrid(bool on) {
-    drawGrid_ = on;
-    update();
-}
 
 void MapViewPlaceholder::paintEvent(QPaintEvent*) {
     QPainter painter(this);

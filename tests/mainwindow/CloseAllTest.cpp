@@ -115,7 +115,7 @@ TEST_F(CloseAllTest, DestroyingAWindowFreesWhatItOpened) {
         ASSERT_FALSE(map.expired());
     }
     EXPECT_TRUE(map.expired());
-    EXPECT_EQ(mapView.map, nullptr);
+    EXPECT_EQ(mapView.Map(), nullptr);
 }
 
 } // namespace

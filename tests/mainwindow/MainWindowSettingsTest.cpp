@@ -103,15 +103,15 @@ TEST_F(MainWindowSettingsTest, RoadColorsAreTakenOnlyAsSixteenWholeColours) {
     RegWriteBinary(QStringLiteral("RoadColors"), sixty.constData(), sixty.size());
     {
         MainWindow window(services, &mapView);
-        EXPECT_EQ(mapView.colours[0], 0x00112233u);
+        EXPECT_EQ(mapView.RoadColors()[0], 0x00112233u);
     }
     const QByteArray sixtyFour = colourBytes(64, 1);
     RegWriteBinary(QStringLiteral("RoadColors"), sixtyFour.constData(), sixtyFour.size());
     MainWindow window(services, &mapView);
-    EXPECT_EQ(mapView.colours[0], 0x04030201u);
-    EXPECT_EQ(mapView.colours[15], 0x403F3E3Du);
+    EXPECT_EQ(mapView.RoadColors()[0], 0x04030201u);
+    EXPECT_EQ(mapView.RoadColors()[15], 0x403F3E3Du);
 
-    mapView.colours[2] = 0x00ABCDEF;
+    mapView.SetRoadColor(2, 0x00ABCDEF);
     window.close();
     const QByteArray written = stored("RoadColors");
     ASSERT_EQ(written.size(), 64);
@@ -163,9 +163,9 @@ TEST_F(MainWindowSettingsTest, DrawGridIsReadAndWrittenBack) {
     RegWriteInteger(QStringLiteral("DrawGrid"), 1);
     MainWindow window(services, &mapView);
     EXPECT_TRUE(window.Menus()->drawGridItem->isChecked());
-    EXPECT_TRUE(mapView.grid);
+    EXPECT_TRUE(mapView.DrawGrid());
     window.Menus()->drawGridItem->trigger();
-    EXPECT_FALSE(mapView.grid);
+    EXPECT_FALSE(mapView.DrawGrid());
     window.close();
     EXPECT_EQ(RegReadInteger(QStringLiteral("DrawGrid")), 0);
 }

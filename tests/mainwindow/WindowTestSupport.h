@@ -17,8 +17,9 @@
 
 #include "kiwi/io/Stream.h"
 #include "mainwindow/HexViewApi.h"
-#include "mainwindow/MapViewApi.h"
+#include "mainwindow/MapViewPlaceholder.h"
 #include "mainwindow/Services.h"
+#include "mapview/MapViewApi.h"
 #include "support/fixtures/QtPrinting.h"
 #include "support/fixtures/ScopedEnvironment.h"
 
@@ -112,28 +113,17 @@ private:
     std::shared_ptr<TLN_Stream> stream_;
 };
 
-class RecordingMapView : public MapViewApi {
+class RecordingMapView : public StoredMapView {
 public:
-    explicit RecordingMapView(Log& log) : log_(log) { colours.fill(0x00112233); }
+    explicit RecordingMapView(Log& log) : log_(log) { colours_.fill(0x00112233); }
     void SetMap(std::shared_ptr<TLN_KiwiMap> m) override {
-        map = std::move(m);
-        log_.push_back(map ? "map set" : "map none");
+        StoredMapView::SetMap(std::move(m));
+        log_.push_back(map_ ? "map set" : "map none");
     }
-    void SetRegionManager(std::shared_ptr<TLN_RegionManager> r) override { regions = std::move(r); }
-    std::array<uint32_t, 16> RoadColors() const override { return colours; }
     void SetRoadColors(const std::array<uint32_t, 16>& c) override {
-        colours = c;
+        StoredMapView::SetRoadColors(c);
         log_.push_back("map colours");
     }
-    bool DrawGrid() const override { return grid; }
-    void SetDrawGrid(bool on) override { grid = on; }
-    int ScaleDensity() const override { return density; }
-
-    std::shared_ptr<TLN_KiwiMap> map;
-    std::shared_ptr<TLN_RegionManager> regions;
-    std::array<uint32_t, 16> colours{};
-    bool grid = false;
-    int density = 4;
 
 private:
     Log& log_;
