@@ -1,15 +1,21 @@
-// The sample disc: LOADING.KWI, COVERAGE.BIN with its picture, ALLDATA.KWI (the town's main map),
-// REGION.KWI, INDEXDAT.KWI with its data file, PCT2MNG.KWI with its pictures, VOICEDAT.KWI, and a 05.CMP
-// listing the files stored compressed (gzip and byte-pair blocks).
+// The sample disc: LOADING.KWI, COVERAGE.BIN with its picture, ALLDATA.KWI (the town's main map with its
+// localisation and distribution parts inside), REGION.KWI, INDEXDAT.KWI with its data file, PCT2MNG.KWI
+// with its pictures, VOICEDAT.KWI, VOICE001.ME, the parameter, RDS-TMC and voice command dictionary parts,
+// and a 05.CMP listing the files stored compressed (gzip and byte-pair blocks).
 #include "SampleDisc.h"
 
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/CmpFixture.h"
+#include "support/fixtures/DicVceFixture.h"
 #include "support/fixtures/LoadingFixtures.h"
+#include "support/fixtures/LocalFixture.h"
+#include "support/fixtures/ParamFixture.h"
+#include "support/fixtures/RdstmcFixture.h"
 #include "support/fixtures/RegionFixture.h"
 #include "support/fixtures/TownIndex.h"
 #include "support/fixtures/TownMapPlan.h"
 #include "support/fixtures/TownMedia.h"
+#include "support/fixtures/VoiceFixtures.h"
 
 namespace {
 
@@ -28,6 +34,49 @@ void compress(DiscFiles& files) {
     files["05.CMP"] = fixture::buildCmpList(entries);
 }
 
+// Management header indexes of the parts the sample disc adds (the town plan's system number is below 8,
+// so the localisation data has header 29).
+constexpr int kParameterHeader = 3;
+constexpr int kRdstmcHeader = 27;
+constexpr int kManager21Header = 20;
+constexpr int kDictionaryHeader = 25;
+constexpr int kLocalisationHeader = 29;
+constexpr int kVoice001Header = 33;
+
+fixture::ManagementHeaderPlan partFile(const char* name) {
+    fixture::ManagementHeaderPlan header;
+    header.position = 0;
+    header.sectors = 1;
+    header.name = name;
+    return header;
+}
+
+// Builds ALLDATA.KWI with parts appended after the map: the management headers must name their places,
+// so the image is built once to learn where it ends and again with the headers pointing there (the header
+// table has a fixed size, so the second image is as long as the first).
+fixture::AllDataImage buildWithInnerParts(fixture::AllDataPlan plan,
+                                          const std::vector<std::pair<int, std::vector<uint8_t>>>& parts) {
+    const size_t sector = plan.logicalSectorSize;
+    const auto roundUp = [sector](size_t n) { return (n + sector - 1) / sector * sector; };
+    size_t end = roundUp(fixture::buildAllData(plan).allData.size());
+    std::vector<size_t> places;
+    for (const auto& [index, bytes] : parts) {
+        fixture::ManagementHeaderPlan header;
+        header.position = int64_t(end);
+        header.sectors = uint16_t(roundUp(bytes.size()) / sector);
+        plan.headers[index] = header;
+        places.push_back(end);
+        end = roundUp(end + bytes.size());
+    }
+    fixture::AllDataImage image = fixture::buildAllData(plan);
+    for (size_t i = 0; i < parts.size(); ++i) {
+        image.allData.resize(places[i], 0);
+        image.allData.insert(image.allData.end(), parts[i].second.begin(), parts[i].second.end());
+    }
+    image.allData.resize(end, 0);
+    return image;
+}
+
 } // namespace
 
 DiscFiles buildSampleDisc() {
@@ -39,18 +88,17 @@ DiscFiles buildSampleDisc() {
     fixture::AllDataPlan plan = fixture::townAllDataPlan();
     // The parts found through the management headers live in files of their own, as on plain discs, so
     // that the record tree reaches every file of the disc; there is no graphic data inside ALLDATA.KWI.
-    const auto partFile = [](const char* name) {
-        fixture::ManagementHeaderPlan header;
-        header.position = 0;
-        header.sectors = 1;
-        header.name = name;
-        return header;
-    };
     plan.headers[2] = partFile("INDEXDAT.KWI");
     plan.headers[5] = fixture::ManagementHeaderPlan();
     plan.headers[6] = partFile("VOICEDAT.KWI");
     plan.headers[30] = partFile("PCT2MNG.KWI");
-    const fixture::AllDataImage map = fixture::buildAllData(plan);
+    plan.headers[kParameterHeader] = partFile("PARAMDAT.KWI");
+    plan.headers[kRdstmcHeader] = partFile("RDSTMC.KWI");
+    plan.headers[kDictionaryHeader] = partFile("DICVCE56.KWI");
+    plan.headers[kVoice001Header] = partFile("VOICE001.ME");
+    const fixture::AllDataImage map = buildWithInnerParts(
+        plan, {{kLocalisationHeader, fixture::buildLocalPart(fixture::standardLocalPlan())},
+               {kManager21Header, fixture::buildManager21Part(44)}});
     files["ALLDATA.KWI"] = map.allData;
     for (const auto& [name, bytes] : map.files)
         files[name] = bytes;
@@ -64,6 +112,10 @@ DiscFiles buildSampleDisc() {
     files["PICT0001.KWI"] = fixture::buildPictureFile(fixture::townPictureFile());
     files["EXPCT001.KWI"] = fixture::townExpansionPicture();
     files["VOICEDAT.KWI"] = fixture::buildVoiceDat(fixture::townVoicePlan()).bytes;
+    files["VOICE001.ME"] = fixture::buildVoiceMe().bytes;
+    files["PARAMDAT.KWI"] = fixture::buildParamPart(fixture::standardParamPlan());
+    files["RDSTMC.KWI"] = fixture::buildRdstmcPart(fixture::RdstmcPlan());
+    files["DICVCE56.KWI"] = fixture::buildDicVce(fixture::DicVcePlan());
     compress(files);
     return files;
 }
