@@ -1,5 +1,5 @@
 // The define-block dialog driven through its widgets: texts, the offered lists, the radio buttons, OK by
-// end and by length, red boxes for bad input and the clamps.
+// end and by length, red boxes for bad input, and the disabled end group.
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,15 +95,6 @@ TEST_F(DefineBlockDialogTest, BadBoxesTurnRedAndTheDialogStays) {
     EXPECT_FALSE(settings.Has("GotoCash"));
 }
 
-TEST_F(DefineBlockDialogTest, TheEndClampsToTheLastByte) {
-    DefineBlockDialog dialog(BlockSetup{0x100, 0, -1, true}, settings.Store(), prompts.Prompts());
-    dialog.show();
-    type(dialog.StartBox(), "10");
-    type(dialog.EndBox(), "FFF");
-    dialog.Submit();
-    EXPECT_EQ(dialog.Result(), (BlockRange{0x10, 0xFF}));
-}
-
 TEST_F(DefineBlockDialogTest, ADisabledEndGroupShowsButtonFace) {
     DefineBlockDialog dialog(BlockSetup{0x1000, 0x10, 0x30, false}, settings.Store(), prompts.Prompts());
     EXPECT_FALSE(dialog.EndGroup()->isEnabled());
@@ -114,13 +105,4 @@ TEST_F(DefineBlockDialogTest, ADisabledEndGroupShowsButtonFace) {
     dialog.show();
     dialog.Submit();
     EXPECT_EQ(dialog.Result(), (BlockRange{0x10, 0x30}));
-}
-
-TEST_F(DefineBlockDialogTest, CancelAnswersNothing) {
-    DefineBlockDialog dialog(BlockSetup{0x1000, 0x10, 0x20, true}, settings.Store(), prompts.Prompts());
-    dialog.show();
-    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_FALSE(dialog.Result());
-    EXPECT_FALSE(settings.Has("GotoCash"));
 }

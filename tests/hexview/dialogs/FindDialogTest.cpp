@@ -71,17 +71,6 @@ TEST_F(FindDialogTest, TypingAbcAndEnterAsksThenSearchesTwoBytes) {
     EXPECT_EQ(settings.Binary("HexCash"), QByteArray("0ABC\r\n"));
 }
 
-TEST_F(FindDialogTest, NoToTheQuestionLeavesTheDialogOpen) {
-    prompts.answer = false;
-    FindDialog dialog(setup(), settings.Store(), prompts.Prompts());
-    dialog.show();
-    type(dialog, "ABC");
-    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
-    EXPECT_EQ(prompts.questions.size(), 1);
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_FALSE(dialog.Result());
-}
-
 TEST_F(FindDialogTest, BadHexBeepsWhileTypingAndTurnsRedOnOk) {
     FindDialog dialog(setup(), settings.Store(), prompts.Prompts());
     dialog.show();
@@ -126,19 +115,6 @@ TEST_F(FindDialogTest, TextModeShowsTheCaseBoxAndTypesAsTheCaseSays) {
     EXPECT_EQ(settings.Integer("MatchCase"), 1);
 }
 
-TEST_F(FindDialogTest, AnEmptyTextDoesNothing) {
-    SettingsStore store = settings.Store();
-    store.write("FindFunction", int32_t(1));
-    FindDialog dialog(setup(), settings.Store(), prompts.Prompts());
-    dialog.show();
-    ASSERT_EQ(dialog.Functions()->checkedId(), 1);
-    EXPECT_EQ(dialog.PatternBox()->currentText(), "");
-    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(prompts.beeps, 0);
-    EXPECT_FALSE(dialog.PatternBox()->MarkedBad());
-}
-
 TEST_F(FindDialogTest, Utf8DataChecksAndLocksTheCaseBox) {
     SettingsStore store = settings.Store();
     store.write("FindFunction", int32_t(1));
@@ -170,20 +146,6 @@ TEST_F(FindDialogTest, EachFunctionOffersItsOwnHistory) {
     EXPECT_EQ(matching.PatternBox()->currentText(), "word");
 }
 
-TEST_F(FindDialogTest, TheEleventhPatternPushesTheOldestOut) {
-    for (int i = 0; i < 11; ++i) {
-        FindDialog dialog(setup(), settings.Store(), prompts.Prompts());
-        dialog.show();
-        type(dialog, QString("%1").arg(0xA0 + i, 2, 16).toUpper());
-        QTest::keyClick(dialog.PatternBox(), Qt::Key_Return);
-        ASSERT_EQ(dialog.result(), QDialog::Accepted);
-    }
-    FindDialog dialog(setup(), settings.Store(), prompts.Prompts());
-    ASSERT_EQ(dialog.PatternBox()->count(), 10);
-    EXPECT_EQ(dialog.PatternBox()->itemText(0), "AA");
-    EXPECT_EQ(dialog.PatternBox()->itemText(9), "A1");
-}
-
 TEST_F(FindDialogTest, CancelAnswersNothingAndStoresNothing) {
     FindDialog dialog(setup(), settings.Store(), prompts.Prompts());
     dialog.show();
@@ -192,15 +154,4 @@ TEST_F(FindDialogTest, CancelAnswersNothingAndStoresNothing) {
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_FALSE(dialog.Result());
     EXPECT_FALSE(settings.Has("HexCash"));
-}
-
-TEST_F(FindDialogTest, TheChosenZoneIsAnswered) {
-    FindDialog dialog(setup(true), settings.Store(), prompts.Prompts());
-    dialog.show();
-    dialog.Zones()->button(SearchInfo::InBlock)->click();
-    type(dialog, "00");
-    dialog.Submit();
-    ASSERT_TRUE(dialog.Result());
-    EXPECT_EQ(dialog.Result()->zone, SearchInfo::InBlock);
-    EXPECT_EQ(dialog.Result()->direction, SearchInfo::Down);
 }

@@ -149,13 +149,3 @@ TEST(DefineBlockDialogModel, WithoutTheEndGroupTheEndStays) {
     EXPECT_FALSE(settings.Has("LengthCash"));
     EXPECT_EQ(settings.Binary("GotoCash"), offsetBytes({0x40, 0x20}));
 }
-
-TEST(DefineBlockDialogModel, StartsShareTheGoToHistory) {
-    TempSettings settings;
-    SettingsStore store = settings.Store();
-    store.write("GotoCash", offsetBytes({0x63}));
-    DefineBlockDialogModel model(settings.Store(), setupOf(0x1000, 0x5));
-    EXPECT_EQ(model.StartItems(), (QStringList{"05", "63"}));
-    ASSERT_TRUE(model.Submit(byEnd("80", "90")).range);
-    EXPECT_EQ(settings.Binary("GotoCash"), offsetBytes({0x80, 0x63}));
-}

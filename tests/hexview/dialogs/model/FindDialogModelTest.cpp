@@ -74,22 +74,6 @@ TEST(FindDialogModel, Utf8DataForcesMatchingCase) {
     EXPECT_EQ(settings.Integer("FindFunction"), 1);
 }
 
-TEST(FindDialogModel, AnOddHexTextAsksAndSearchesWithALeadingZero) {
-    TempSettings settings;
-    FindDialogModel model(settings.Store(), 1251);
-    Confirm confirm;
-    const auto outcome = model.Submit(hexInput("ABC"), confirm());
-    EXPECT_EQ(confirm.asked, QStringList{"Search for 0 x 0ABC ?"});
-    ASSERT_EQ(outcome.verdict, Verdict::Accepted);
-    EXPECT_EQ(outcome.info.pattern, QByteArray("\x0A\xBC", 2));
-    EXPECT_EQ(outcome.info.type, SearchInfo::Hex);
-    EXPECT_EQ(model.History(FindDialogModel::HexFunction), QStringList{"0ABC"});
-    EXPECT_EQ(settings.Binary("HexCash"), QByteArray("0ABC\r\n"));
-    EXPECT_EQ(settings.Integer("HexCashSize"), 6);
-    EXPECT_EQ(settings.Integer("FindFunction"), 0);
-    EXPECT_EQ(settings.Integer("MatchCase"), 0);
-}
-
 TEST(FindDialogModel, NoToTheQuestionKeepsTheDialogAndStoresNothing) {
     TempSettings settings;
     FindDialogModel model(settings.Store(), 1251);
@@ -171,23 +155,6 @@ TEST(FindDialogModel, TextTheCodePageCannotHoldIsRejected) {
     EXPECT_EQ(model.Submit(textInput("?", true), confirm()).verdict, Verdict::Accepted);
 }
 
-TEST(FindDialogModel, ZoneDirectionAndCaseArePassedOn) {
-    TempSettings settings;
-    FindDialogModel model(settings.Store(), 1252);
-    Confirm confirm;
-    auto input = textInput("ABC", false);
-    input.zone = SearchInfo::InBlock;
-    input.direction = SearchInfo::Down;
-    const auto outcome = model.Submit(input, confirm());
-    ASSERT_EQ(outcome.verdict, Verdict::Accepted);
-    EXPECT_EQ(outcome.info.zone, SearchInfo::InBlock);
-    EXPECT_EQ(outcome.info.direction, SearchInfo::Down);
-    EXPECT_FALSE(outcome.info.matchCase);
-    EXPECT_EQ(outcome.info.pattern, QByteArray("ABC"));
-    EXPECT_EQ(settings.Integer("MatchCase"), 0);
-    EXPECT_EQ(settings.Integer("FindFunction"), 1);
-}
-
 TEST(FindDialogModel, HistoriesPersistAndKeepTen) {
     TempSettings settings;
     Confirm confirm;
@@ -206,15 +173,4 @@ TEST(FindDialogModel, HistoriesPersistAndKeepTen) {
     ASSERT_EQ(model.Submit(hexInput("15"), confirm()).verdict, Verdict::Accepted);
     EXPECT_EQ(FindDialogModel(settings.Store(), 1251).History(FindDialogModel::HexFunction).mid(0, 2),
               (QStringList{"15", "1a"}));
-}
-
-TEST(FindDialogModel, TypingRules) {
-    EXPECT_TRUE(FindDialogModel::UpperCaseInput(FindDialogModel::HexFunction, true));
-    EXPECT_TRUE(FindDialogModel::UpperCaseInput(FindDialogModel::HexFunction, false));
-    EXPECT_TRUE(FindDialogModel::UpperCaseInput(FindDialogModel::TextFunction, false));
-    EXPECT_FALSE(FindDialogModel::UpperCaseInput(FindDialogModel::TextFunction, true));
-    EXPECT_TRUE(FindDialogModel::HexTextAcceptable("ABC"));
-    EXPECT_FALSE(FindDialogModel::HexTextAcceptable(""));
-    EXPECT_FALSE(FindDialogModel::HexTextAcceptable("A B"));
-    EXPECT_EQ(FindDialogModel::OddLengthQuestion("ABC"), "Search for 0 x 0ABC ?");
 }

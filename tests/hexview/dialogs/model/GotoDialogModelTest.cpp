@@ -66,12 +66,3 @@ TEST(GotoDialogModel, OffersTheRememberedAddressesAboveZero) {
     EXPECT_EQ(model.Submit("20"), 0x20);
     EXPECT_EQ(settings.Binary("GotoCash"), offsetBytes({0x20, 0x500, 0, -7, 0x63, 0x1000}));
 }
-
-TEST(GotoDialogModel, TypedTextIsCheckedAgainstTheSize) {
-    TempSettings settings;
-    GotoDialogModel model(settings.Store(), 100);
-    EXPECT_TRUE(model.TextAcceptable("63"));
-    EXPECT_FALSE(model.TextAcceptable("64"));
-    EXPECT_FALSE(model.TextAcceptable("X"));
-    EXPECT_TRUE(model.TextAcceptable(""));
-}

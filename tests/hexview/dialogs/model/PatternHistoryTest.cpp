@@ -27,12 +27,6 @@ TEST(PatternHistory, TheEleventhDistinctPatternPushesTheOldestOut) {
     EXPECT_FALSE(history.Entries().contains("10"));
 }
 
-TEST(PatternHistory, StoredAsLinesEachEndingInCrLf) {
-    EXPECT_EQ(PatternHistory::Serialize({"0ABC", "Поиск"}),
-              QByteArray("0ABC\r\n") + QStringLiteral("Поиск").toUtf8() + "\r\n");
-    EXPECT_EQ(PatternHistory::Serialize({}), QByteArray());
-}
-
 TEST(PatternHistory, ParsingSkipsWhatIsNotAPattern) {
     EXPECT_EQ(PatternHistory::Parse("A\r\nB\nC\rD\r\n"), (QStringList{"A", "B", "C", "D"}));
     EXPECT_EQ(PatternHistory::Parse(QByteArray("A\r\n\r\nB\r\n\0\0\0", 12)), (QStringList{"A", "B"}));
@@ -81,12 +75,4 @@ TEST(PatternHistory, TheByteCountDecidesWhatIsRead) {
     EXPECT_TRUE(loadWithSize(QStringLiteral("12")).isEmpty());
     ASSERT_TRUE(store.write("HexCash", QStringLiteral("AA")));
     EXPECT_TRUE(loadWithSize(int32_t(12)).isEmpty());
-}
-
-TEST(PatternHistory, AnEmptyListWritesNothing) {
-    TempSettings settings;
-    SettingsStore store = settings.Store();
-    EXPECT_FALSE(PatternHistory().Save(store, "HexCash", "HexCashSize"));
-    EXPECT_FALSE(settings.Has("HexCash"));
-    EXPECT_FALSE(settings.Has("HexCashSize"));
 }
