@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "hexview/dialogs/DialogButton.h"
 
