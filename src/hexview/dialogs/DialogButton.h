@@ -1,0 +1,12 @@
+// The push buttons of the hex viewer's dialogs, which never take Enter: Enter belongs to the input box,
+// which submits on its own (a default button as well would run OK twice).
+#pragma once
+
+#include <QPushButton>
+
+inline QPushButton* MakeDialogButton(const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
