@@ -29,6 +29,7 @@
 #include "mainwindow/ReopenNotifier.h"
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/WindowViewHost.h"
+#include "mainwindow/model/MapTabPresenter.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "platform/RegistrySettings.h"
 #include "platform/SettingsStore.h"
@@ -44,10 +45,6 @@ constexpr int kRoadColorBytes = 64;
 // The documents are installed beside the program's other shared files; a fixed place, so that a link
 // works without a setting and without the network.
 const QUrl MainWindow::kHelpBase(QStringLiteral("file:///usr/share/doc/strovane/"));
-
-template <typename F> void MainWindow::run(F&& command) {
-    guarded(this, services_.messenger, std::forward<F>(command));
-}
 
 MainWindow::MainWindow(const Services& services, MapViewApi* mapView, QWidget* parent)
     : QMainWindow(parent), services_(services), mapView_(mapView) {
@@ -70,6 +67,9 @@ MainWindow::~MainWindow() {
         tabs_->removeTab(tabs_->indexOf(hexPage_));
         hexPage_->setParent(nullptr);
     }
+    // A given map view outlives the window: it must not report to the presenter going with it.
+    mapView_->SetEvents(nullptr);
+    if (QWidget* view = mapView_->Widget()) view->removeEventFilter(this);
 }
 
 void MainWindow::buildWidgets() {
@@ -84,6 +84,8 @@ void MainWindow::buildWidgets() {
         mapView_ = ownMapView_;
     }
     mapPage_ = new MapPage(mapView_->Widget(), tabs_);
+    mapPresenter_ = std::make_unique<MapTabPresenter>(*mapView_);
+    mapView_->SetEvents(mapPresenter_.get());
     tabs_->addTab(openPage_, QString());
     tabs_->addTab(isoPage_, QString());
     tabs_->addTab(dataPage_, QString());
@@ -176,23 +178,7 @@ void MainWindow::connectCommands() {
     connect(dataPage_->stopSpeedBtn, &QPushButton::clicked, this,
             [this] { run([&] { viewHost_->Stop(); }); });
 
-    connect(menus_, &WindowMenus::CodePageChosen, this,
-            [this](int codePage) { run([&] { applyCodePage(codePage); }); });
-    connect(menus_->autoItem, &QAction::triggered, this, [this](bool checked) {
-        run([&] {
-            codePages_.SetAutoSelect(checked);
-            if (checked) opener_.SelectAutoCharset();
-            syncCharsetMenu();
-        });
-    });
-    connect(menus_->drawGridItem, &QAction::triggered, this,
-            [this](bool checked) { run([&] { mapView_->SetDrawGrid(checked); }); });
-    connect(menus_->upDownItem, &QAction::triggered, this,
-            [this](bool checked) { run([&] { mapPage_->upDown->setVisible(checked); }); });
-    connect(mapPage_->settingsBtn, &QToolButton::clicked, this, [this] {
-        menus_->settingsMenu->popup(
-            mapPage_->settingsBtn->mapToGlobal(QPoint(0, mapPage_->settingsBtn->height())));
-    });
+    connectMapCommands();
     connect(dataPage_->graphicImage, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         menus_->graphicMenu->popup(dataPage_->graphicImage->mapToGlobal(at));
     });
@@ -211,6 +197,10 @@ void MainWindow::formCreate() {
     mapPage_->upDown->setVisible(false);
     menus_->upDownItem->setChecked(mapPage_->upDown->isVisible());
     menus_->doubleDensityItem->setChecked(mapView_->ScaleDensity() == 8);
+    menus_->dispScaleFilterItem->setChecked(mapView_->UseDisplayScale());
+    syncLayerItems();
+    // The code page the layout starts with, until the settings choose another.
+    mapPresenter_->SetCodePageName(codePages_.StatusText());
     for (int column = 1; column <= 3; ++column)
         mapPage_->stringGrid2->setColumnWidth(column, 50);
     applyWindowTexts();
@@ -275,7 +265,7 @@ void MainWindow::readSettings() {
         MapTextCodePage.store(codePage);
         codePages_.SetAutoSelect(false);
         if (MapCodePageChoice::IsMenuCodePage(codePage))
-            applyCodePage(codePage);
+            SetMapCodePage(codePage, true);
         else
             codePages_.SetAutoSelect(true);
     }
@@ -290,23 +280,22 @@ void MainWindow::readSettings() {
     openPage_->reopenIsoBtn->setVisible(RegValueExists(QStringLiteral("IsoFile")));
 }
 
-void MainWindow::applyCodePage(int codePage) {
-    codePages_.SetMapCodePage(codePage);
-    syncCharsetMenu();
-    if (hex_) hex_->SetCodePageName(codePages_.StatusText());
-}
-
 void MainWindow::syncCharsetMenu() {
     menus_->autoItem->setChecked(codePages_.AutoSelect());
     for (int codePage : MapCodePageChoice::kCodePages)
         if (QAction* item = menus_->CharsetItem(codePage))
             item->setChecked(codePage == codePages_.CheckedCodePage());
+    for (int tag = 0; tag < MapCodePageChoice::kFonts; ++tag)
+        menus_->fontItems[size_t(tag)]->setChecked(tag == codePages_.CheckedFont());
 }
 
 void MainWindow::SetHexViewer(HexViewApi* hex) {
     hex_ = hex;
     viewHost_->SetHexViewer(hex_, [this](bool shown) { setHexTabShown(shown); });
-    if (hex_) hex_->SetCodePageName(codePages_.StatusText());
+    if (hex_) {
+        hex_->SetDisplayCodePage(MapCodePageChoice::CharsetCodePage(codePages_.Charset()));
+        hex_->SetCodePageName(mapPresenter_->PanelText(MapTabPresenter::kCodePagePanel));
+    }
     if (shownOnce_) dockHexViewer();
 }
 
@@ -403,6 +392,8 @@ void MainWindow::CloseAll() {
     ClearInfoGrid();
     mapView_->SetMap(nullptr);
     mapView_->SetRegionManager(nullptr);
+    mapPresenter_->SetMap(nullptr);
+    mapPresenter_->Clear();
 
     mapLoaded_ = false;
     wizardAllowed_ = false;
@@ -413,7 +404,8 @@ void MainWindow::CloseAll() {
     data_.Clear();
     CloseISOImage();
 
-    if (codePages_.AutoSelect()) applyCodePage(65001);
+    codePages_.SetDataLanguage(0);
+    if (codePages_.AutoSelect()) SetMapCodePage(65001, true);
     menus_->backgroundItem->setChecked(true);
     menus_->roadsItem->setChecked(true);
     menus_->namesItem->setChecked(true);

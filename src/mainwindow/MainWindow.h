@@ -1,13 +1,17 @@
 // The program's main window: its tabs (Open, ISO, Data, the docked hex viewer, Map), the settings it reads
-// when created and writes when closed, opening and closing sources, and the reopen list with its
-// typewriter animation and its synchronisation between running instances.
+// when created and writes when closed, opening and closing sources, the reopen list with its typewriter
+// animation and its synchronisation between running instances, and the Map tab's commands with the code
+// page, font and language choices that every view of names follows.
 #pragma once
 
 #include <memory>
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QUrl>
 
+#include "kiwi/map/ParcelNumber.h"
+#include "mainwindow/Guarded.h"
 #include "mainwindow/Services.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/MapCodePageChoice.h"
@@ -19,13 +23,17 @@
 #include "platform/ReopenList.h"
 
 class DataPage;
+class MapTabPresenter;
 class HexViewApi;
 class MapPage;
 class MapViewApi;
 class MapViewPlaceholder;
 class OpenPage;
+class QAction;
+class QMenu;
 class QTabWidget;
 class QTimer;
+class QToolButton;
 class RecordTreeModel;
 class ReopenNotifier;
 class WindowMenus;
@@ -70,6 +78,45 @@ public:
     void ReopenLabelClick(int index);
     void StayOnTopBtnClick();
 
+    // The code page of names in map data (the charset menu's table): the menus, the globals and status
+    // panel 5; with apply, the open map's copies and the hex viewer too.
+    void SetMapCodePage(int codePage, bool apply);
+    // With a map loaded: names are decoded again everywhere (map view, data grids, hex viewer, tree) and the
+    // current node is shown again.
+    void RefreshCharsetViews();
+    void MapCharSetMenuItemClick(int codePage);
+    void MapFontMenuItemClick(int tag);
+    void LanguageMenuItemClick(int index);
+    void AutoMenuItemClick(bool checked);
+
+    // The Map tab's commands.
+    void ExploreParcelButtonClick();
+    // The map menu's item: first selects the parcel at the view's client point, then walks to it.
+    void ExploreParcelMenuItemClick(QPoint client);
+    // The zoom buttons: up zooms in, down zooms out.
+    void UpDown1Click(bool up);
+    void SettingsBtnClick();
+    void SettingsPopupMenuPopup();
+    void UpDownMenuItemClick(bool checked);
+    void DoubleDensityMenuItemClick(bool checked);
+    void DispScaleFilterMenuItemClick(bool checked);
+    void DrawGridMenuItemClick(bool checked);
+    void MapElementMenuItemClick(QAction* item);
+    // Road colours: a table (0 "Default AISIN", 1 "Default DENSO", 2 "Default ZRV") or one display class
+    // through the colour chooser.
+    void RoadColorTableClick(int table);
+    void RoadColorClassClick(int displayClass);
+    void StatusBar1Click();
+    void DBSettingsBtn1Click(QToolButton* button);
+    void LangBtnClick(QToolButton* button);
+    void StringGridCharsetMenuItemClick();
+    void StringGridLanguageMenuItemClick();
+    void MapTabSheetShow();
+    void DataTabSheetShow();
+    // The map view's hint for a client point, as shown (line breaks without carriage returns); empty for
+    // none.
+    QString MapHintAt(QPoint client) const;
+
     // The reopen list: add (save and tell every instance), load with shortened display texts, and show.
     void AddToReopenList(const QString& path);
     void LoadReopenList();
@@ -94,6 +141,7 @@ public:
     ReopenNotifier* Notifier() const { return notifier_; }
     RecordTreeModel* TreeModel() const { return treeModel_.get(); }
     MapViewApi* MapView() const { return mapView_; }
+    MapTabPresenter& MapPresenter() const { return *mapPresenter_; }
     bool IsTabShown(QWidget* page) const;
     int TreeWidthRatio() const { return treeWidthRatio_; }
     bool MapLoaded() const { return mapLoaded_; }
@@ -113,6 +161,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWidgets();
@@ -126,8 +175,17 @@ private:
     void showDataTab();
     void applyOutcome(const OpenOutcome& outcome);
     void showMessages(const OpenOutcome& outcome);
-    void applyCodePage(int codePage);
     void syncCharsetMenu();
+    void connectMapCommands();
+    void showMapPanels();
+    void showLevelTable();
+    void showDivisionImage();
+    // The map element items' checks from the map view's layer mask.
+    void syncLayerItems();
+    void walkToParcel(const TLN_ParcelNumber& number);
+    void focusMapView();
+    // Pops menu with its lower left corner at a screen point.
+    static void popupAbove(QMenu* menu, QPoint screen);
     void applyReopenLabels();
     // The hex viewer goes to offset and its tab becomes the current one (the field grid's address jump).
     void jumpToOffset(qint64 offset);
@@ -135,7 +193,10 @@ private:
     void onCurrentNodeDeleted();
     void setHexTabShown(bool shown);
     void applyTreeWidthRatio();
-    template <typename F> void run(F&& command);
+    // Runs a command so that what it raises is shown through the messenger, never crossing the event loop.
+    template <typename F> void run(F&& command) {
+        guarded(this, services_.messenger, std::forward<F>(command));
+    }
 
     Services services_;
     RecordTree tree_;
@@ -159,12 +220,15 @@ private:
     MapViewApi* mapView_ = nullptr;
     MapViewPlaceholder* ownMapView_ = nullptr;
     HexViewApi* hex_ = nullptr;
+    std::unique_ptr<MapTabPresenter> mapPresenter_;
     std::unique_ptr<WindowViewHost> viewHost_;
     std::unique_ptr<KindContext> kindContext_;
     // After the tree and the context it observes and builds with: it goes before them.
     std::unique_ptr<RecordTreeModel> treeModel_;
     ReopenNotifier* notifier_ = nullptr;
     QTimer* reopenTimer_ = nullptr;
+    // Where the map menu was opened (the view's client point the explore item selects at).
+    QPoint mapMenuPoint_;
 
     QString lastFolderPath_;
     QString lastFilePath_;

@@ -5,13 +5,13 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 
+#include "kiwi/core/MapCodePage.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/HexViewApi.h"
 #include "mainwindow/MainWindow.h"
@@ -19,7 +19,9 @@
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/ReopenLabel.h"
 #include "mainwindow/ReopenNotifier.h"
+#include "mainwindow/WaitCursor.h"
 #include "mainwindow/WindowMenus.h"
+#include "mainwindow/model/MapTabPresenter.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "mapview/MapViewApi.h"
 #include "platform/RegistrySettings.h"
@@ -41,16 +43,6 @@ QString kiwiFileFilter() {
 
 const QString kIsoFilter = QStringLiteral("ISO files (*.ISO *.iso)");
 
-// The wait cursor while a source opens (reading a map's management data may take a while); restored on every
-// way out.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 QString existingFile(const QString& settingName) {
     const QString path = RegReadString(settingName);
     return QFileInfo(path).isFile() ? path : QString();
@@ -71,22 +63,27 @@ void MainWindow::applyOutcome(const OpenOutcome& outcome) {
     if (!outcome.caption.isEmpty()) setWindowTitle(outcome.caption);
     if (outcome.mapLoaded && data_.map) {
         mapLoaded_ = true;
+        // The presenter reads the map's levels when the view reports its first level.
+        mapPresenter_->SetMap(data_.map);
         mapView_->SetMap(data_.map);
         mapView_->SetRegionManager(data_.routePlanning);
+        syncLayerItems();
     }
     wizardAllowed_ = outcome.wizardAllowed;
     setTabShown(mapPage_, outcome.mapTab);
     setTabShown(isoPage_, outcome.isoMounted);
     menus_->routeItem->setEnabled(outcome.routePlanning);
     if (!outcome.languages.isEmpty()) {
+        codePages_.SetDataLanguage(0);
         menus_->SetLanguages(outcome.languages);
         for (QToolButton* button : {dataPage_->langBtn1, dataPage_->langBtn2}) {
             button->setEnabled(true);
             button->setText(outcome.languages.first().toUpper());
         }
     }
-    if (hex_) hex_->SetCodePageName(codePages_.StatusText());
-    syncCharsetMenu();
+    // The automatic choice may have chosen the map's code page as it opened: the menus, panel 5, the map's
+    // copies and the hex viewer follow.
+    SetMapCodePage(MapTextCodePage.load(), true);
     if (outcome.expandRoot) {
         // Built now, not when the view next lays itself out: the opening is complete when it returns.
         const QModelIndex root = treeModel_->IndexOf(outcome.expandRoot);

@@ -5,10 +5,19 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include "mainwindow/WorldOverviewImage.h"
+
+namespace {
+// Panel widths: level, scale, latitude, longitude, parcel kind, code page; the display scale flags take
+// the rest.
+constexpr int kPanelWidths[MapPage::kPanels - 1] = {90, 150, 120, 120, 120, 90};
+} // namespace
 
 MapPage::MapPage(QWidget* view, QWidget* parent) : QWidget(parent) {
     mapView = view ? view : new QWidget(this);
@@ -16,7 +25,14 @@ MapPage::MapPage(QWidget* view, QWidget* parent) : QWidget(parent) {
     stringGrid2->verticalHeader()->setVisible(false);
     stringGrid2->horizontalHeader()->setVisible(false);
     stringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    stringGrid2->setSelectionMode(QAbstractItemView::NoSelection);
+    stringGrid2->setFocusPolicy(Qt::NoFocus);
+    // Columns of 50 pixels: their texts are cut at the edge rather than shortened to a few letters and dots.
+    stringGrid2->setTextElideMode(Qt::ElideNone);
     stringGrid2->setColumnWidth(0, 110);
+    for (int row = 0; row < stringGrid2->rowCount(); ++row)
+        for (int column = 0; column < stringGrid2->columnCount(); ++column)
+            stringGrid2->setItem(row, column, new QTableWidgetItem());
     // The whole level table shows at once: 14 rows of text height, four columns, no scroll bars.
     const int rowHeight = stringGrid2->fontMetrics().height() + 4;
     stringGrid2->verticalHeader()->setDefaultSectionSize(rowHeight);
@@ -27,33 +43,54 @@ MapPage::MapPage(QWidget* view, QWidget* parent) : QWidget(parent) {
     stringGrid2->setFixedSize(110 + 3 * 50 + frame, 14 * rowHeight + frame);
     divisionImage = new QLabel(this);
     divisionImage->setFixedSize(64, 64);
+    divisionImage->setAlignment(Qt::AlignCenter);
     settingsBtn = new QToolButton(this);
     settingsBtn->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     exploreParcelButton = new QPushButton(this);
     exploreParcelButton->setEnabled(false);
     upDown = new QWidget(this);
-    auto* zoomIn = new QToolButton(upDown);
-    zoomIn->setArrowType(Qt::UpArrow);
-    auto* zoomOut = new QToolButton(upDown);
-    zoomOut->setArrowType(Qt::DownArrow);
+    zoomInButton = new QToolButton(upDown);
+    zoomInButton->setArrowType(Qt::UpArrow);
+    zoomOutButton = new QToolButton(upDown);
+    zoomOutButton->setArrowType(Qt::DownArrow);
     auto* zoomLayout = new QVBoxLayout(upDown);
     zoomLayout->setContentsMargins(0, 0, 0, 0);
-    zoomLayout->addWidget(zoomIn);
-    zoomLayout->addWidget(zoomOut);
+    zoomLayout->addWidget(zoomInButton);
+    zoomLayout->addWidget(zoomOutButton);
     upDown->setVisible(false);
+    mapImage = new WorldOverviewImage(this);
+
+    statusBar = new QStatusBar(this);
+    statusBar->setSizeGripEnabled(false);
+    for (int panel = 0; panel < kPanels; ++panel) {
+        auto* label = new QLabel(statusBar);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (panel < kPanels - 1) {
+            label->setFixedWidth(kPanelWidths[panel]);
+            statusBar->addWidget(label);
+        } else {
+            statusBar->addWidget(label, 1);
+        }
+        panels[size_t(panel)] = label;
+    }
 
     auto* side = new QVBoxLayout();
     side->addWidget(stringGrid2);
     auto* tools = new QHBoxLayout();
     tools->addWidget(divisionImage);
     tools->addStretch();
-    tools->addWidget(settingsBtn);
+    tools->addWidget(upDown);
+    tools->addWidget(settingsBtn, 0, Qt::AlignTop);
     side->addLayout(tools);
     side->addWidget(exploreParcelButton);
-    side->addWidget(upDown);
     side->addStretch();
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->addLayout(side);
-    layout->addWidget(mapView, 1);
+    side->addWidget(mapImage);
+    auto* top = new QHBoxLayout();
+    top->addLayout(side);
+    top->addWidget(mapView, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 0);
+    layout->setSpacing(2);
+    layout->addLayout(top, 1);
+    layout->addWidget(statusBar);
 }

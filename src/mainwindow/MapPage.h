@@ -1,17 +1,23 @@
 // The Map tab: the map view with the level table beside it, the division picture, the settings and
-// explore-parcel buttons and the zoom buttons.
+// explore-parcel buttons, the zoom buttons, the world overview, and the status bar below the view.
 #pragma once
+
+#include <array>
 
 #include <QWidget>
 
 class QLabel;
 class QPushButton;
+class QStatusBar;
 class QTableWidget;
 class QToolButton;
+class WorldOverviewImage;
 
 class MapPage : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int kPanels = 7;
+
     // mapView: the map view's widget (placed in the page), or null for an empty area.
     explicit MapPage(QWidget* mapView, QWidget* parent = nullptr);
 
@@ -20,6 +26,11 @@ public:
     QLabel* divisionImage = nullptr;
     QToolButton* settingsBtn = nullptr;
     QPushButton* exploreParcelButton = nullptr;
-    // The zoom buttons (UpDown1).
+    // The zoom buttons (UpDown1) and its two halves.
     QWidget* upDown = nullptr;
+    QToolButton* zoomInButton = nullptr;
+    QToolButton* zoomOutButton = nullptr;
+    WorldOverviewImage* mapImage = nullptr;
+    QStatusBar* statusBar = nullptr;
+    std::array<QLabel*, kPanels> panels{};
 };

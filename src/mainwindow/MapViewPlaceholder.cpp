@@ -23,7 +23,17 @@ StoredMapView::StoredMapView() {
 void StoredMapView::SetMap(std::shared_ptr<TLN_KiwiMap> map) {
     map_ = std::move(map);
     layers_ = 7;
+    level_ = 0;
+    selectionShown_ = false;
     Changed();
+    if (!map_) return;
+    // A new map reports itself as the map view does, showing the area the map covers.
+    const TLN_Rect& coverage = map_->Coverage();
+    viewPort_ = {coverage.Left, coverage.Top, coverage.Right, coverage.Bottom};
+    FireLevelChanged();
+    FireSelectionChanged();
+    FireScaleChanged();
+    FireViewPortChanged();
 }
 
 void StoredMapView::SetRegionManager(std::shared_ptr<TLN_RegionManager> regions) {
@@ -44,6 +54,34 @@ void StoredMapView::SetRoadColor(int displayClass, uint32_t colour) {
 void StoredMapView::SetDrawGrid(bool on) {
     drawGrid_ = on;
     Changed();
+}
+
+void StoredMapView::ClickAt(QPoint client) {
+    clicks_.push_back(client);
+    if (!clickable_ || (selectionShown_ && selected_ == *clickable_)) return;
+    selectionShown_ = true;
+    selected_ = *clickable_;
+    FireSelectionChanged();
+}
+
+void StoredMapView::FireLevelChanged() {
+    if (events_) events_->LevelChanged();
+}
+
+void StoredMapView::FirePosChanged(TLN_PID position) {
+    if (events_) events_->PosChanged(position);
+}
+
+void StoredMapView::FireScaleChanged() {
+    if (events_) events_->ScaleChanged();
+}
+
+void StoredMapView::FireSelectionChanged() {
+    if (events_) events_->SelectionChanged(selectionShown_, selected_);
+}
+
+void StoredMapView::FireViewPortChanged() {
+    if (events_) events_->ViewPortChanged();
 }
 
 MapViewPlaceholder::MapViewPlaceholder(QWidget* parent) : QWidget(parent) {

@@ -1,8 +1,10 @@
 // The desktop's answers to the services the windows ask for: Qt message boxes and file dialogs, the
-// volume list for choosing a disc, the desktop's URL handler, detached processes and the system beep.
+// volume list for choosing a disc, the desktop's URL handler, detached processes, the colour dialog and the
+// system beep.
 #include "mainwindow/Services.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -98,6 +100,15 @@ public:
     }
 };
 
+class DesktopColorChooser final : public ColorChooser {
+public:
+    std::optional<QColor> Choose(QWidget* parent, const QColor& initial) override {
+        const QColor chosen = QColorDialog::getColor(initial, parent);
+        if (!chosen.isValid()) return std::nullopt;
+        return chosen;
+    }
+};
+
 void desktopBeep() {
     QApplication::beep();
 }
@@ -108,11 +119,13 @@ Services Services::Desktop() {
     static DesktopPathChooser paths;
     static DesktopUrlOpener urls;
     static DesktopProcessLauncher processes;
+    static DesktopColorChooser colors;
     Services services;
     services.messenger = &messenger;
     services.paths = &paths;
     services.urls = &urls;
     services.processes = &processes;
+    services.colors = &colors;
     services.beep = desktopBeep;
     return services;
 }

@@ -1,7 +1,11 @@
 // The services the windows ask of the desktop, behind interfaces so that tests answer them and no test ever
-// waits on a modal window: messages, file and folder choices, opening links, starting programs, the beep.
+// waits on a modal window: messages, file and folder choices, opening links, starting programs, choosing a
+// colour, the beep.
 #pragma once
 
+#include <optional>
+
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -42,12 +46,20 @@ public:
     virtual bool StartDetached(const QString& program, const QStringList& arguments) = 0;
 };
 
+class ColorChooser {
+public:
+    virtual ~ColorChooser() = default;
+    // The colour chosen starting from initial; nothing when the user cancels.
+    virtual std::optional<QColor> Choose(QWidget* parent, const QColor& initial) = 0;
+};
+
 // The services a window uses; the desktop ones by default.
 struct Services {
     Messenger* messenger = nullptr;
     PathChooser* paths = nullptr;
     UrlOpener* urls = nullptr;
     ProcessLauncher* processes = nullptr;
+    ColorChooser* colors = nullptr;
     // The system beep.
     void (*beep)() = nullptr;
 

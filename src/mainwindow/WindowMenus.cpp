@@ -67,11 +67,20 @@ WindowMenus::WindowMenus(QWidget* owner) : QObject(owner) {
     ResetLanguages();
 
     roadColorMenu = new QMenu(owner);
-    for (const char* table : {"Default AISIN", "Default DENSO", "Default ZRV"})
-        roadColorMenu->addAction(QString::fromLatin1(table))->setData(-1);
+    const char* const tables[] = {"Default AISIN", "Default DENSO", "Default ZRV"};
+    for (int table = 0; table < 3; ++table) {
+        QAction* action = roadColorMenu->addAction(QString::fromLatin1(tables[table]));
+        action->setData(-1);
+        roadTableItems[size_t(table)] = action;
+        connect(action, &QAction::triggered, this, [this, table] { emit RoadTableChosen(table); });
+    }
     roadColorMenu->addSeparator();
-    for (int roadClass = 0; roadClass < 16; ++roadClass)
-        roadColorMenu->addAction(QString::fromLatin1(kRoadClasses[roadClass]))->setData(roadClass);
+    for (int roadClass = 0; roadClass < 16; ++roadClass) {
+        QAction* action = roadColorMenu->addAction(QString::fromLatin1(kRoadClasses[roadClass]));
+        action->setData(roadClass);
+        roadClassItems[size_t(roadClass)] = action;
+        connect(action, &QAction::triggered, this, [this, roadClass] { emit RoadClassChosen(roadClass); });
+    }
 
     mapElementsMenu = new QMenu(owner);
     backgroundItem = checkable(mapElementsMenu, true);
@@ -94,6 +103,8 @@ WindowMenus::WindowMenus(QWidget* owner) : QObject(owner) {
         action->setText(QString::fromLatin1(kFonts[tag]));
         action->setData(tag);
         fontGroup->addAction(action);
+        fontItems[size_t(tag)] = action;
+        connect(action, &QAction::triggered, this, [this, tag] { emit FontChosen(tag); });
     }
 
     // One menu can be the submenu of several: the settings menu holds the charset and language menus,
@@ -181,6 +192,16 @@ QAction* WindowMenus::CharsetItem(int codePage) const {
     for (QAction* action : charsetGroup_->actions())
         if (action->data().toInt() == codePage) return action;
     return nullptr;
+}
+
+QAction* WindowMenus::LanguageItem(int index) const {
+    for (QAction* action : languageGroup_->actions())
+        if (action->data().isValid() && action->data().toInt() == index) return action;
+    return nullptr;
+}
+
+QList<QAction*> WindowMenus::MapElementItems() const {
+    return {backgroundItem, roadsItem, namesItem, objectNamesItem, routeItem, tmcItem};
 }
 
 void WindowMenus::ResetLanguages() {

@@ -3,6 +3,8 @@
 // and the picture. The window texts are put in place by ApplyTexts, as the window is created.
 #pragma once
 
+#include <array>
+
 #include <QObject>
 
 class QAction;
@@ -24,6 +26,17 @@ public:
     void ResetLanguages();
     // One checked-first radio item per language name (caption upper-cased, data = its index).
     void SetLanguages(const QStringList& names);
+    // The language item of an index; null when the menu has none.
+    QAction* LanguageItem(int index) const;
+    // The map element items, whose data are their layer bits.
+    QList<QAction*> MapElementItems() const;
+
+    // The road colour tables "Default AISIN", "Default DENSO", "Default ZRV" (data -1) and the display
+    // class items (data = class).
+    std::array<QAction*, 3> roadTableItems{};
+    std::array<QAction*, 16> roadClassItems{};
+    // The font items "Default" .. "Japanese" (data = tag).
+    std::array<QAction*, 10> fontItems{};
 
     QMenu* settingsMenu = nullptr;
     QMenu* mapMenu = nullptr;
@@ -68,6 +81,10 @@ signals:
     // A charset item was chosen (its code page).
     void CodePageChosen(int codePage);
     void LanguageChosen(int index);
+    void FontChosen(int tag);
+    // A road colour table (0 AISIN, 1 DENSO, 2 ZRV) or a display class item was chosen.
+    void RoadTableChosen(int table);
+    void RoadClassChosen(int displayClass);
 
 private:
     QActionGroup* charsetGroup_ = nullptr;

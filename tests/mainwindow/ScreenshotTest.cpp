@@ -9,6 +9,8 @@
 #include "mainwindow/DataPage.h"
 #include "mainwindow/HexViewPlaceholder.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/MapPage.h"
+#include "mainwindow/MapViewPlaceholder.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "platform/ReopenList.h"
@@ -94,7 +96,25 @@ TEST_F(ScreenshotTest, TabsShowTheirContent) {
 
     window.Tabs()->setCurrentWidget(&hexWindow);
     keep(window.grab().toImage(), "hex-tab.png");
-    window.Tabs()->setCurrentIndex(window.Tabs()->count() - 1);
+    // The Map tab with the placeholder view: the level table, status panels, a divided parcel selected
+    // with its division picture, and the viewport framed on the world overview.
+    window.Tabs()->setCurrentWidget(window.MapTab());
+    auto* view = dynamic_cast<StoredMapView*>(window.MapView());
+    ASSERT_NE(view, nullptr);
+    view->SetScaleState(QStringLiteral("1:200 m"), 4);
+    view->FireScaleChanged();
+    view->FirePosChanged({-20000, 1450000});
+    TLN_ParcelNumber divided;
+    divided.ParcelX = 1;
+    divided.Kind = 1;
+    divided.CountX = 2;
+    divided.CountY = 2;
+    divided.SubX = 1;
+    view->SetSelectionState(true, divided);
+    view->FireSelectionChanged();
+    // A viewport over Europe, so the frame stands clear of the picture's edges.
+    view->SetViewPortState({-10 * 28800, 60 * 28800, 30 * 28800, 36 * 28800});
+    view->FireViewPortChanged();
     const QImage map = window.grab().toImage();
     EXPECT_FALSE(uniform(map));
     keep(map, "map-tab.png");

@@ -1,9 +1,11 @@
-// What the window tests share: recording desktop services, recording hex and map views, a per-test settings
-// and runtime folder, a guard that fails the test when a modal window appears, and a wait on the event loop.
+// What the window tests share: recording desktop services (the colour chooser among them), recording hex and
+// map views, a per-test settings and runtime folder, a guard that fails the test when a modal window
+// appears, and a wait on the event loop.
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +86,18 @@ public:
     QList<QStringList> started;
 };
 
+// Answers colour choices with a colour set by the test (none: the user cancels) and records the colours
+// the choice started from.
+class RecordingColors : public ColorChooser {
+public:
+    std::optional<QColor> Choose(QWidget*, const QColor& initial) override {
+        initials << initial;
+        return answer;
+    }
+    QList<QColor> initials;
+    std::optional<QColor> answer;
+};
+
 class RecordingHexView : public HexViewApi {
 public:
     explicit RecordingHexView(Log& log) : log_(log) {}
@@ -103,10 +117,11 @@ public:
         log_.push_back("hex clear");
     }
     void SetCodePageName(const QString& name) override { codePageName = name; }
-    void SetDisplayCodePage(int) override {}
+    void SetDisplayCodePage(int codePage) override { displayCodePage = codePage; }
     bool HasStream() const override { return stream_ != nullptr; }
 
     QString codePageName;
+    int displayCodePage = -1;
 
 private:
     Log& log_;
@@ -123,6 +138,14 @@ public:
     void SetRoadColors(const std::array<uint32_t, 16>& c) override {
         StoredMapView::SetRoadColors(c);
         log_.push_back("map colours");
+    }
+    void NamesChanged() override {
+        StoredMapView::NamesChanged();
+        log_.push_back("map names");
+    }
+    void SetLayers(int mask, bool repaint) override {
+        StoredMapView::SetLayers(mask, repaint);
+        log_.push_back("map layers " + std::to_string(mask) + (repaint ? " repaint" : ""));
     }
 
 private:
@@ -170,6 +193,7 @@ protected:
         services.paths = &paths;
         services.urls = &urls;
         services.processes = &processes;
+        services.colors = &colors;
         services.beep = [] {};
     }
 
@@ -185,6 +209,7 @@ protected:
     RecordingPathChooser paths;
     RecordingUrls urls;
     RecordingProcesses processes;
+    RecordingColors colors;
     Services services;
     Log log;
     RecordingHexView hex{log};

@@ -78,8 +78,14 @@ public:
 
     uint32_t NameLanguage() const { return nameLanguage_.load(); }
     void SetNameLanguage(uint32_t language) { nameLanguage_.store(language); }
-    int AnsiCodePage() const { return ansiCodePage_; }
-    int TextCodePage() const { return textCodePage_; }
+    // The code pages of names and of their display, copied from the globals when the map is opened and
+    // whenever the main window chooses others (atomic: the converter's threads read them).
+    int AnsiCodePage() const { return ansiCodePage_.load(); }
+    int TextCodePage() const { return textCodePage_.load(); }
+    void SetCodePages(int textCodePage, int ansiCodePage) {
+        textCodePage_.store(textCodePage);
+        ansiCodePage_.store(ansiCodePage);
+    }
 
     // Block set record i of level L; found when i is one of the level's block sets and the record has a
     // block table.
@@ -190,8 +196,8 @@ private:
     int64_t partBase_ = -1;
     std::vector<TLN_Level_Management_Record> levels_;
     std::atomic<uint32_t> nameLanguage_{0};
-    int ansiCodePage_ = 0;
-    int textCodePage_ = 65001;
+    std::atomic<int> ansiCodePage_{0};
+    std::atomic<int> textCodePage_{65001};
     TLN_Rect coverage_;
     uint32_t systemNumber_ = 0;
     uint8_t systemVariant_ = 4;

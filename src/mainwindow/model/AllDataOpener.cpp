@@ -149,3 +149,9 @@ void SourceOpener::SelectAutoCharset() {
     const TLN_AllDataManager& allData = data_.map->AllDataManager();
     codePages_.SelectAutoCharset(allData.GetSystemCode(), allData.DataVolume().Maker.Name);
 }
+
+int SourceOpener::AutoCharset() const {
+    if (!data_.map) return 0;
+    const TLN_AllDataManager& allData = data_.map->AllDataManager();
+    return codePages_.AutoCharset(allData.GetSystemCode(), allData.DataVolume().Maker.Name);
+}

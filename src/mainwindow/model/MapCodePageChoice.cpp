@@ -1,4 +1,5 @@
-// The code page table of the charset menu and the automatic choice from the map's system code.
+// The code page table of the charset menu, the font menu's table, and the automatic choice from the map's
+// system code.
 #include "mainwindow/model/MapCodePageChoice.h"
 
 #include "kiwi/core/MapCodePage.h"
@@ -7,13 +8,36 @@ namespace {
 struct CodePageRow {
     int codePage;
     const char* status;
+    int charset;
     // The code page text is converted into for display (0 = the system's).
     int ansiCodePage;
+    int fontTag;
 };
 constexpr CodePageRow kRows[] = {
-    {65001, "UTF-8", 0},         {1200, "UTF-16", 0},         {28591, "ISO 8859-1", 1252},
-    {28592, "ISO 8859-2", 1250}, {28595, "ISO 8859-5", 1251}, {50220, "ISO 8859-JP", 0},
-    {1251, "ANSI-1251", 1251},
+    {65001, "UTF-8", 1, 0, 0},           {1200, "UTF-16", 1, 0, 0},
+    {28591, "ISO 8859-1", 0, 1252, 1},   {28592, "ISO 8859-2", 238, 1250, 2},
+    {28595, "ISO 8859-5", 204, 1251, 7}, {50220, "ISO 8859-JP", 128, 0, 9},
+    {1251, "ANSI-1251", 204, 1251, 7},
+};
+
+// Font items by tag: "Default", "West Europe", "East Europe", "Greek", "Turkish", "Baltic", "Arabic",
+// "Russian", "Chinese", "Japanese".
+struct FontRow {
+    int charset;
+    int ansiCodePage;
+};
+constexpr FontRow kFontRows[MapCodePageChoice::kFonts] = {
+    {1, 0},      {0, 1252},   {238, 1250}, {161, 1253}, {162, 1254},
+    {186, 1257}, {178, 1256}, {204, 1251}, {136, 0},    {128, 0},
+};
+
+struct CharsetRow {
+    int charset;
+    int codePage;
+};
+constexpr CharsetRow kCharsetCodePages[] = {
+    {0, 1252},   {1, 0},      {128, 932},  {136, 950},  {161, 1253},
+    {162, 1254}, {178, 1256}, {186, 1257}, {204, 1251}, {238, 1250},
 };
 
 const CodePageRow* rowOf(int codePage) {
@@ -32,6 +56,22 @@ QString MapCodePageChoice::StatusText(int codePage) {
     return row ? QString::fromLatin1(row->status) : QString();
 }
 
+int MapCodePageChoice::CharsetOf(int codePage) {
+    const CodePageRow* row = rowOf(codePage);
+    return row ? row->charset : 0;
+}
+
+int MapCodePageChoice::FontTagOf(int codePage) {
+    const CodePageRow* row = rowOf(codePage);
+    return row ? row->fontTag : -1;
+}
+
+int MapCodePageChoice::CharsetCodePage(int charset) {
+    for (const CharsetRow& row : kCharsetCodePages)
+        if (row.charset == charset) return row.codePage;
+    return 0;
+}
+
 int MapCodePageChoice::AutomaticCodePage(const std::string& systemCode, const std::string& identification) {
     if (systemCode == "AFEU:2" || systemCode == "AFUS:2" || systemCode == "AFUS:4") return 28591;
     if (systemCode == "AFEU:4") return 65001;
@@ -44,13 +84,30 @@ bool MapCodePageChoice::SetMapCodePage(int codePage) {
     const CodePageRow* row = rowOf(codePage);
     if (row) MapAnsiCodePage.store(row->ansiCodePage);
     checked_ = row ? codePage : 0;
+    charset_ = row ? row->charset : 0;
+    font_ = row ? row->fontTag : -1;
     MapTextCodePage.store(codePage);
     return row != nullptr;
 }
 
+std::optional<MapCodePageChoice::FontChange> MapCodePageChoice::SetFont(int tag) {
+    if (tag < 0 || tag >= kFonts) return std::nullopt;
+    const FontRow& row = kFontRows[tag];
+    FontChange change;
+    change.charsetChanged = row.charset != charset_;
+    change.codePageChanged = row.ansiCodePage != MapAnsiCodePage.load();
+    MapAnsiCodePage.store(row.ansiCodePage);
+    charset_ = row.charset;
+    font_ = tag;
+    return change;
+}
+
+int MapCodePageChoice::AutoCharset(const std::string& systemCode, const std::string& identification) const {
+    return autoSelect_ ? AutomaticCodePage(systemCode, identification) : 0;
+}
+
 bool MapCodePageChoice::SelectAutoCharset(const std::string& systemCode, const std::string& identification) {
-    if (!autoSelect_) return false;
-    const int codePage = AutomaticCodePage(systemCode, identification);
+    const int codePage = AutoCharset(systemCode, identification);
     if (codePage == 0) return false;
     SetMapCodePage(codePage);
     return true;

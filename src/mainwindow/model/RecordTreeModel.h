@@ -37,6 +37,7 @@ public:
     // nodes again and again) until it is collapsed.
     void fetchMore(const QModelIndex& parent) override;
 
+    RecordTree& Tree() const { return tree_; }
     RecordNode* Node(const QModelIndex& index) const;
     QModelIndex IndexOf(const RecordNode* node) const;
 

@@ -94,6 +94,9 @@ public:
 
     // The automatic code page choice for the open map (only while the choice is automatic).
     void SelectAutoCharset();
+    // The code page the automatic choice gives for the open map; 0 without a map, with the choice off, or
+    // when the map's codes name none.
+    int AutoCharset() const;
 
     // The outcome the root openers write into (OpenFolder, OpenFile and OpenIsoImage start a new one).
     OpenOutcome& Outcome() { return outcome_; }

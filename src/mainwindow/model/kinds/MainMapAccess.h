@@ -1,5 +1,6 @@
 // What the main map's builders (and views) read through: the map a node's subtree holds, the level record
-// of the node, and the frames of the parcel a node lies in.
+// of the node, the frames of the parcel a node lies in, and the parcel nodes the builders and the walk to a
+// parcel make.
 #pragma once
 
 #include <memory>
@@ -28,6 +29,17 @@ inline std::shared_ptr<const TLN_Parcel_Frames> ParcelFramesOf(TLN_KiwiMap& map,
     return LoadParcelFrames(map, node.stream, uint8_t(node.level), node.parcelFrameAddress,
                             uint32_t(node.parcelFrameSize));
 }
+
+// A parcel node (kind 14, "Parcel n") for a parcel record: its offset is its main map data frame in the
+// record's stream, and the frame's size is kept for its view and for the builders below it.
+std::unique_ptr<RecordNode> MakeParcelNode(const RecordNode& parent,
+                                           const TLN_MM_Parcel_Managenent_Record& parcel, uint32_t number,
+                                           int64_t index);
+// A divided parcel node (kind 12, "Divided Parcel n", Data n): a parcel record without a frame of its own,
+// whose offset is its sub-parcels' parcel management information.
+std::unique_ptr<RecordNode> MakeDividedParcelNode(const RecordNode& parent,
+                                                  const TLN_MM_Parcel_Managenent_Record& parcel,
+                                                  uint32_t number);
 
 // The builders of the kinds below a parcel's frames (roads, background, names, route guidance and TMC
 // infrastructure), registered by the main map family.

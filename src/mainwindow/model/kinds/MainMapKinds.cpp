@@ -65,22 +65,6 @@ void addBlockNodes(KindContext& context, RecordNode& node, Children& out) {
     }
 }
 
-// A parcel node (kind 14) for a parcel record: its offset is its main map data frame in the record's
-// stream, and the frame's size is kept for its view and for the builders below it.
-std::unique_ptr<RecordNode> parcelNode(const RecordNode& parent,
-                                       const TLN_MM_Parcel_Managenent_Record& parcel, uint32_t number,
-                                       int64_t index) {
-    auto child = RecordNode::MakeChild(&parent, 14, QStringLiteral("Parcel %1").arg(number), index);
-    child->stream = parcel.Stream;
-    child->recordOffset = parcel.Address;
-    child->frameSize = parcel.Size;
-    child->parcelFrameAddress = parcel.Address;
-    child->parcelFrameSize = parcel.Size;
-    if (!parcel.FileName.empty()) child->fileName = parcel.FileName;
-    child->hasChildren = true;
-    return child;
-}
-
 // AddParcelNodes (kind 11): each parcel record of the block's parcel management information that reads;
 // a parcel without a frame of its own is a divided parcel whose offset is its sub-parcels' information.
 void addParcelNodes(KindContext& context, RecordNode& node, Children& out) {
@@ -98,16 +82,10 @@ void addParcelNodes(KindContext& context, RecordNode& node, Children& out) {
     for (uint32_t i = 0; i < info.RecordCount; ++i) {
         TLN_MM_Parcel_Managenent_Record parcel;
         if (map->ReadParcel(block.Stream, level, i, parcel, false, block.Address)) {
-            if (!parcel.IsDivided()) {
-                out.push_back(parcelNode(node, parcel, i, int64_t(i) + 1));
-            } else {
-                auto child = RecordNode::MakeChild(&node, 12, QStringLiteral("Divided Parcel %1").arg(i), i);
-                child->stream = parcel.Stream;
-                child->recordOffset = parcel.Address;
-                if (!parcel.FileName.empty()) child->fileName = parcel.FileName;
-                child->hasChildren = true;
-                out.push_back(std::move(child));
-            }
+            if (!parcel.IsDivided())
+                out.push_back(MakeParcelNode(node, parcel, i, int64_t(i) + 1));
+            else
+                out.push_back(MakeDividedParcelNode(node, parcel, i));
         }
         context.host.Progress(int(i) + 1, count);
     }
@@ -125,7 +103,7 @@ void addAdjacentParcelNodes(KindContext& context, RecordNode& node, Children& ou
         TLN_MM_Parcel_Managenent_Record parcel;
         if (!map->ReadParcelInFile(node.stream, level, node.fileName, parcel, false, i, node.recordOffset))
             continue;
-        out.push_back(parcelNode(node, parcel, i, -(int64_t(i) + 1)));
+        out.push_back(MakeParcelNode(node, parcel, i, -(int64_t(i) + 1)));
     }
 }
 
@@ -168,6 +146,31 @@ void addParcelFrameNodes(KindContext& context, RecordNode& node, Children& out) 
 }
 
 } // namespace
+
+std::unique_ptr<RecordNode> MakeParcelNode(const RecordNode& parent,
+                                           const TLN_MM_Parcel_Managenent_Record& parcel, uint32_t number,
+                                           int64_t index) {
+    auto child = RecordNode::MakeChild(&parent, 14, QStringLiteral("Parcel %1").arg(number), index);
+    child->stream = parcel.Stream;
+    child->recordOffset = parcel.Address;
+    child->frameSize = parcel.Size;
+    child->parcelFrameAddress = parcel.Address;
+    child->parcelFrameSize = parcel.Size;
+    if (!parcel.FileName.empty()) child->fileName = parcel.FileName;
+    child->hasChildren = true;
+    return child;
+}
+
+std::unique_ptr<RecordNode> MakeDividedParcelNode(const RecordNode& parent,
+                                                  const TLN_MM_Parcel_Managenent_Record& parcel,
+                                                  uint32_t number) {
+    auto child = RecordNode::MakeChild(&parent, 12, QStringLiteral("Divided Parcel %1").arg(number), number);
+    child->stream = parcel.Stream;
+    child->recordOffset = parcel.Address;
+    if (!parcel.FileName.empty()) child->fileName = parcel.FileName;
+    child->hasChildren = true;
+    return child;
+}
 
 void RegisterMainMapKinds(NodeKinds& table) {
     table.SetBuilder(100, addLevelNodes);
