@@ -66,8 +66,9 @@ void addBlockNodes(KindContext& context, RecordNode& node, Children& out) {
 }
 
 // A parcel node (kind 14) for a parcel record: its offset is its main map data frame in the record's
-// stream, and the frame's size is kept for its view and for the builders below it.
-std::unique_ptr<RecordNode> parcelNode(const RecordNode& parent,
+// stream, and the frame's size is kept for its view and for the builders below it. A map of format 8 or
+// later lists no frames below its parcels, so they do not offer to expand.
+std::unique_ptr<RecordNode> parcelNode(const TLN_KiwiMap& map, const RecordNode& parent,
                                        const TLN_MM_Parcel_Managenent_Record& parcel, uint32_t number,
                                        int64_t index) {
     auto child = RecordNode::MakeChild(&parent, 14, QStringLiteral("Parcel %1").arg(number), index);
@@ -77,7 +78,7 @@ std::unique_ptr<RecordNode> parcelNode(const RecordNode& parent,
     child->parcelFrameAddress = parcel.Address;
     child->parcelFrameSize = parcel.Size;
     if (!parcel.FileName.empty()) child->fileName = parcel.FileName;
-    child->hasChildren = true;
+    child->hasChildren = map.SystemNumber() < kNoFrameNodesSystemNumber;
     return child;
 }
 
@@ -99,7 +100,7 @@ void addParcelNodes(KindContext& context, RecordNode& node, Children& out) {
         TLN_MM_Parcel_Managenent_Record parcel;
         if (map->ReadParcel(block.Stream, level, i, parcel, false, block.Address)) {
             if (!parcel.IsDivided()) {
-                out.push_back(parcelNode(node, parcel, i, int64_t(i) + 1));
+                out.push_back(parcelNode(*map, node, parcel, i, int64_t(i) + 1));
             } else {
                 auto child = RecordNode::MakeChild(&node, 12, QStringLiteral("Divided Parcel %1").arg(i), i);
                 child->stream = parcel.Stream;
@@ -125,7 +126,7 @@ void addAdjacentParcelNodes(KindContext& context, RecordNode& node, Children& ou
         TLN_MM_Parcel_Managenent_Record parcel;
         if (!map->ReadParcelInFile(node.stream, level, node.fileName, parcel, false, i, node.recordOffset))
             continue;
-        out.push_back(parcelNode(node, parcel, i, -(int64_t(i) + 1)));
+        out.push_back(parcelNode(*map, node, parcel, i, -(int64_t(i) + 1)));
     }
 }
 
