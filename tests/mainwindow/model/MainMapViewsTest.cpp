@@ -13,6 +13,8 @@
 
 namespace {
 
+using management::ParcelKindName;
+using management::RowRecordCache;
 using mapviews::MapViews;
 
 const std::vector<std::string> kBlock0 = {"Map Data", "Level 0", "BlockSet 0", "Block 0"};

@@ -8,6 +8,8 @@
 #include "mainwindow/model/views/ManagementRows.h"
 #include "mainwindow/model/views/ViewSupport.h"
 
+using namespace management;
+
 namespace {
 
 void routeGuidanceRows(FieldGrid& grid, const TLN_MM_Distribution_Header& header) {

@@ -11,6 +11,8 @@
 #include "mainwindow/model/views/ManagementRows.h"
 #include "mainwindow/model/views/ViewSupport.h"
 
+using namespace management;
+
 namespace {
 
 void managementHelp(FieldGrid& grid) {
@@ -229,7 +231,7 @@ void ShowParcelManagement(KindContext& context, RecordNode& node) {
                        uint16_t(words));
 }
 
-void RegisterMainMapViews(NodeKinds& table) {
+void RegisterMainMapManagementViews(NodeKinds& table) {
     table.SetView(9, ShowLevelRecord);
     table.SetView(10, ShowBlockSetRecord);
     table.SetView(11, ShowBlockRecord);

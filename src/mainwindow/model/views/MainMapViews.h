@@ -30,4 +30,4 @@ RowTextProvider ParcelRowText(std::shared_ptr<TLN_KiwiMap> map, uint8_t level,
                               std::shared_ptr<TLN_Stream> stream, int64_t position);
 
 // Attaches the views above to their kinds.
-void RegisterMainMapViews(NodeKinds& table);
+void RegisterMainMapManagementViews(NodeKinds& table);

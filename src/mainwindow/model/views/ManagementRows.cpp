@@ -8,6 +8,8 @@
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/views/ViewSupport.h"
 
+namespace management {
+
 QString StoredText(const std::string& value) {
     return QString::fromLatin1(value.data(), qsizetype(value.size())).trimmed();
 }
@@ -56,3 +58,5 @@ void AddLatitudeEdgeRow(FieldGrid& grid, std::string_view name, int32_t latitude
 void AddLongitudeEdgeRow(FieldGrid& grid, std::string_view name, int32_t longitude) {
     grid.AddTextRow(Text(name), PlainText(FormatLongitude(longitude)), PlainText(FormatDegrees(longitude)));
 }
+
+} // namespace management

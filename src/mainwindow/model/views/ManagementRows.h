@@ -21,6 +21,9 @@ class TLN_Stream;
 struct KindContext;
 struct RecordNode;
 
+// In a namespace of their own: short names such as Text would clash with the helpers of other views.
+namespace management {
+
 // A text stored in the data (identification, titles, file names): its bytes as Latin-1, the blank
 // padding trimmed, so that no stored byte is lost or shown as a replacement character.
 QString StoredText(const std::string& value);
@@ -140,3 +143,5 @@ private:
     Record record_;
     int64_t reads_ = 0;
 };
+
+} // namespace management

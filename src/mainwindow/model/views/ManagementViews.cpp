@@ -13,6 +13,8 @@
 #include "mainwindow/model/views/MainMapViews.h"
 #include "mainwindow/model/views/ManagementRows.h"
 
+using namespace management;
+
 namespace {
 
 // The kinds of the management header records (64 of them, and the codes reserved up to 170).
@@ -145,5 +147,5 @@ void RegisterManagementViews(NodeKinds& table) {
     for (int kind : plain)
         table.SetView(kind, ShowManagementHeader);
     table.SetView(100, ShowMainMapDataManagement);
-    RegisterMainMapViews(table);
+    RegisterMainMapManagementViews(table);
 }
