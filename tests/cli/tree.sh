@@ -23,8 +23,32 @@ rm -rf "$work/alldata"
 "$KIWIPROBE" gen-alldata "$work/alldata" --frames >/dev/null
 "$KIWIPROBE" tree "$work/alldata" >"$work/tree-alldata.txt"
 compare tree-alldata.txt "$work/tree-alldata.txt"
-"$KIWIPROBE" tree "$work/alldata" --depth 1 --grid >"$work/tree-alldata-grid.txt"
-compare tree-alldata-grid.txt "$work/tree-alldata-grid.txt"
+
+# The map's management records with their views, down to the parcels (depth 5; the parcels' frames are
+# not opened): the data volume, every management header (with spare ones inside and past the end of the
+# file), levels, block sets, blocks, divided parcels and parcels. Once as format 2, once as format 8.
+mapRecords() {
+    # The "ALL DATA" subtree, without what lies below the management nodes other than "Map Data".
+    awk '
+        /^"/ { inside = ($0 ~ /^"ALL DATA" kind 7 /) }
+        !inside { next }
+        /^  "/ { other = ($0 !~ /^  "Map Data" /) }
+        other && (/^    "/ || /^      /) { next }
+        { print }
+    '
+}
+for variant in "" wide; do
+    rm -rf "$work/managed"
+    "$KIWIPROBE" gen-alldata "$work/managed" --frames --spare-headers ${variant:+--$variant} >/dev/null
+    name="tree-alldata-grid${variant:+-$variant}.txt"
+    "$KIWIPROBE" tree "$work/managed" --depth 5 --grid | mapRecords >"$work/$name"
+    compare "$name" "$work/$name"
+done
+# The same records of the sample disc's map.
+rm -rf "$work/sample"
+"$STROVANE_SAMPLE_DISC" "$work/sample" >/dev/null
+"$KIWIPROBE" tree "$work/sample" --depth 5 --grid | mapRecords >"$work/tree-sample-grid.txt"
+compare tree-sample-grid.txt "$work/tree-sample-grid.txt"
 
 # Format 8: the RDS-TMC and local headers are not there, parcels get no frame nodes.
 rm -rf "$work/wide"

@@ -3,13 +3,14 @@
 
 #include "mainwindow/model/kinds/FallbackViews.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
+#include "mainwindow/model/views/ManagementViews.h"
 
 NodeKinds::NodeKinds() {
     invalid_.kind = kKindInvalid;
     invalid_.viewName = "ShowInvalidData";
     invalid_.view = ShowInvalidData;
-    // The management header view comes with the ALLDATA views; until then its kinds are not implemented.
     managementHeader_.viewName = "ShowManagementHeader";
+    managementHeader_.view = ShowManagementHeader;
     notImplemented_.viewName = "ShowNotImplemented";
     notImplemented_.view = ShowNotImplemented;
 }

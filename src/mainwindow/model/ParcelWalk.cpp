@@ -85,12 +85,12 @@ ParcelWalk WalkToParcel(RecordTreeModel& model, TLN_KiwiMap& map, const TLN_Parc
         if (divided->stream && map.ReadParcelInFile(divided->stream, number.Level, divided->fileName, sub,
                                                     false, indices.subParcel, divided->recordOffset)) {
             const int64_t data = -(int64_t(indices.subParcel) + 1);
-            parcel = RecordNode::Adopt(*divided, MakeParcelNode(*divided, sub, indices.subParcel, data));
+            parcel = RecordNode::Adopt(*divided, MakeParcelNode(map, *divided, sub, indices.subParcel, data));
         }
         walk.path.push_back(divided.get());
         added.push_back(std::move(divided));
     } else {
-        auto regular = MakeParcelNode(*block, record, indices.parcel, int64_t(indices.parcel) + 1);
+        auto regular = MakeParcelNode(map, *block, record, indices.parcel, int64_t(indices.parcel) + 1);
         parcel = regular.get();
         added.push_back(std::move(regular));
     }

@@ -178,13 +178,17 @@ TEST(NodeKinds, ShowClearsTheGridAndAnUnbuiltViewIsNotImplemented) {
     treetest::Workbench bench;
     bench.grid.AddTextRow(QStringLiteral("left over"), QStringLiteral("x"));
     bench.grid.SetVirtualRows(10, [](int, int, QString&) { return false; });
-    // Kind 164 falls back on the management header, whose view is not built yet.
-    auto node = RecordNode::MakeChild(nullptr, 164, QStringLiteral("Management 65"));
+    // Kind 18 has a row whose view is not built.
+    auto node = RecordNode::MakeChild(nullptr, 18, QStringLiteral("Additional A"));
     table.Show(bench.context, *node);
     EXPECT_EQ(bench.gridModel.FirstVirtualRow(), FieldGridModel::kNoVirtualRows);
     ASSERT_EQ(bench.gridModel.StoredRowCount(), 1);
     EXPECT_EQ(bench.cell(0, 0), "Sorry. Not Implimented");
-    EXPECT_EQ(bench.cell(0, 1), "Management 65");
+    EXPECT_EQ(bench.cell(0, 1), "Additional A");
+    // Kind 164 falls back on the management header view.
+    auto spare = RecordNode::MakeChild(nullptr, 164, QStringLiteral("Management 65"), 64);
+    table.Show(bench.context, *spare);
+    EXPECT_EQ(bench.cell(0, 0), "         < Management Header Record 65 >");
 
     // Register keeps a kind's name when given none, and replaces it when given one.
     NodeKinds own;

@@ -22,6 +22,12 @@ int makeFixtureCommand(const probe::Args& args) {
             plan = fixture::framesAllDataPlan(probe::hasFlag(args, "--wide"));
     }
     if (probe::hasFlag(args, "--system")) plan.systemText = probe::option(args, "--system");
+    if (probe::hasFlag(args, "--spare-headers")) {
+        // Management headers without readers of their own: two inside the file, one past its end.
+        plan.headers[4] = {4096, 1, ""};
+        plan.headers[18] = {4096, 1, ""};
+        plan.headers[40] = {int64_t(1) << 24, 1, ""};
+    }
     fixture::AllDataImage image;
     if (probe::hasFlag(args, "--hostile")) {
         // The damaged shapes whose declared counts must not cost the walks minutes.
@@ -53,9 +59,10 @@ int makeFixtureCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register reg("gen-alldata",
-                    "DIR [--system TEXT] [--large N] [--frames [--wide]] [--volumes BYTES] [--manifest] "
-                    "[--hostile crowded|overlapping]",
-                    makeFixtureCommand);
+probe::Register reg(
+    "gen-alldata",
+    "DIR [--system TEXT] [--large N] [--frames [--wide]] [--spare-headers] [--volumes BYTES] [--manifest] "
+    "[--hostile crowded|overlapping]",
+    makeFixtureCommand);
 
 } // namespace

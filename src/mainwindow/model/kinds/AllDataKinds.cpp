@@ -21,6 +21,7 @@
 #include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/kinds/AllDataNodes.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
+#include "mainwindow/model/views/ManagementViews.h"
 
 const char* const kManagementPartNames[7] = {"Map",     "Region", "Index", "Parameters", "Infrastructure",
                                              "Graphic", "Voice"};
@@ -223,4 +224,5 @@ void AddAllDataNodes(KindContext& context, RecordNode& node, std::vector<std::un
 
 void RegisterAllDataKinds(NodeKinds& table) {
     table.SetBuilder(7, AddAllDataNodes);
+    RegisterManagementViews(table);
 }

@@ -32,7 +32,7 @@ inline std::shared_ptr<const TLN_Parcel_Frames> ParcelFramesOf(TLN_KiwiMap& map,
 
 // A parcel node (kind 14, "Parcel n") for a parcel record: its offset is its main map data frame in the
 // record's stream, and the frame's size is kept for its view and for the builders below it.
-std::unique_ptr<RecordNode> MakeParcelNode(const RecordNode& parent,
+std::unique_ptr<RecordNode> MakeParcelNode(const TLN_KiwiMap& map, const RecordNode& parent,
                                            const TLN_MM_Parcel_Managenent_Record& parcel, uint32_t number,
                                            int64_t index);
 // A divided parcel node (kind 12, "Divided Parcel n", Data n): a parcel record without a frame of its own,

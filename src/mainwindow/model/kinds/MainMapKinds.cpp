@@ -83,7 +83,7 @@ void addParcelNodes(KindContext& context, RecordNode& node, Children& out) {
         TLN_MM_Parcel_Managenent_Record parcel;
         if (map->ReadParcel(block.Stream, level, i, parcel, false, block.Address)) {
             if (!parcel.IsDivided())
-                out.push_back(MakeParcelNode(node, parcel, i, int64_t(i) + 1));
+                out.push_back(MakeParcelNode(*map, node, parcel, i, int64_t(i) + 1));
             else
                 out.push_back(MakeDividedParcelNode(node, parcel, i));
         }
@@ -103,7 +103,7 @@ void addAdjacentParcelNodes(KindContext& context, RecordNode& node, Children& ou
         TLN_MM_Parcel_Managenent_Record parcel;
         if (!map->ReadParcelInFile(node.stream, level, node.fileName, parcel, false, i, node.recordOffset))
             continue;
-        out.push_back(MakeParcelNode(node, parcel, i, -(int64_t(i) + 1)));
+        out.push_back(MakeParcelNode(*map, node, parcel, i, -(int64_t(i) + 1)));
     }
 }
 
@@ -147,7 +147,7 @@ void addParcelFrameNodes(KindContext& context, RecordNode& node, Children& out) 
 
 } // namespace
 
-std::unique_ptr<RecordNode> MakeParcelNode(const RecordNode& parent,
+std::unique_ptr<RecordNode> MakeParcelNode(const TLN_KiwiMap& map, const RecordNode& parent,
                                            const TLN_MM_Parcel_Managenent_Record& parcel, uint32_t number,
                                            int64_t index) {
     auto child = RecordNode::MakeChild(&parent, 14, QStringLiteral("Parcel %1").arg(number), index);
@@ -157,7 +157,8 @@ std::unique_ptr<RecordNode> MakeParcelNode(const RecordNode& parent,
     child->parcelFrameAddress = parcel.Address;
     child->parcelFrameSize = parcel.Size;
     if (!parcel.FileName.empty()) child->fileName = parcel.FileName;
-    child->hasChildren = true;
+    // A map of format 8 or later lists no frames below its parcels, so they do not offer to expand.
+    child->hasChildren = map.SystemNumber() < kNoFrameNodesSystemNumber;
     return child;
 }
 
