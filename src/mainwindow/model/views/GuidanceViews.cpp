@@ -146,12 +146,12 @@ void ShowStringRecord(KindContext& context, RecordNode& node) {
     r.Hex32("Natural Voice Data Size", s.VoiceSize);
     std::shared_ptr<TLN_VoiceManager> voice = context.data.voice;
     if (!voice) return;
-    // The button replays the record as it is read again then; the frames and the reader stay alive with it.
+    // The button replays the record as it is read again then; the frame's bytes and the reader stay alive
+    // with it.
     ViewHost* host = &context.host;
     const int64_t position = node.recordOffset;
-    context.host.ShowPlayButton([host, voice, frames = access.frames, frame, position] {
-        playStringVoice(*host, *voice, frame, position);
-    });
+    context.host.ShowPlayButton(
+        [host, voice, frame, position] { playStringVoice(*host, *voice, frame, position); });
     playStringVoice(context.host, *voice, frame, position);
 }
 
