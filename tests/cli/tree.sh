@@ -50,6 +50,30 @@ rm -rf "$work/sample"
 "$KIWIPROBE" tree "$work/sample" --depth 5 --grid | mapRecords >"$work/tree-sample-grid.txt"
 compare tree-sample-grid.txt "$work/tree-sample-grid.txt"
 
+# The parcel data views: the first three nodes of each kind of the frames map and the first of each kind of
+# the sample disc, with their rows, texts decoded as UTF-8 as the charset menu would. Every kind of a
+# parcel's frames must be there with rows of its own.
+"$KIWIPROBE" tree "$work/alldata" --grid --per-kind 3 --codepage 65001 >"$work/tree-alldata-kinds.txt"
+compare tree-alldata-kinds.txt "$work/tree-alldata-kinds.txt"
+rm -rf "$work/sample"
+mkdir -p "$work/sample"
+(cd "$work/sample" && "$STROVANE_SAMPLE_DISC" disc >/dev/null)
+"$KIWIPROBE" tree "$work/sample/disc" --grid --per-kind 1 --codepage 65001 >"$work/tree-sample-kinds.txt"
+compare tree-sample-kinds.txt "$work/tree-sample-kinds.txt"
+for dump in tree-alldata-kinds.txt tree-sample-kinds.txt; do
+    for kind in 15 16 17 23 25 26 27 28 29 30 31 40 41 42 46 433 435 436 2300 2310 2320 2330 2340 2350; do
+        # The node's line is followed by a row of its view, not the fallback.
+        if ! grep -A1 "\" kind $kind index" "$work/$dump" | grep -q '^ *| [0-9]|'; then
+            echo "tree: no kind $kind node with its rows in $dump"
+            exit 1
+        fi
+        if grep -A1 "\" kind $kind index" "$work/$dump" | grep -q 'Sorry. Not Implimented'; then
+            echo "tree: kind $kind shows the fallback in $dump"
+            exit 1
+        fi
+    done
+done
+
 # Format 8: the RDS-TMC and local headers are not there, parcels get no frame nodes.
 rm -rf "$work/wide"
 "$KIWIPROBE" gen-alldata "$work/wide" --frames --wide >/dev/null

@@ -14,6 +14,8 @@
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "platform/ReopenList.h"
+#include "support/fixtures/AllDataFixture.h"
+#include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/RegionFixture.h"
 #include "support/fixtures/SourceFolderFixture.h"
 
@@ -118,6 +120,48 @@ TEST_F(ScreenshotTest, TabsShowTheirContent) {
     const QImage map = window.grab().toImage();
     EXPECT_FALSE(uniform(map));
     keep(map, "map-tab.png");
+}
+
+// A road record and a background record of a parcel, as the Data tab shows them when selected.
+TEST_F(ScreenshotTest, ParcelRecordsShowTheirRows) {
+    fixture::writeAllData(fixture::buildAllData(fixture::framesAllDataPlan()), spath("frames"));
+    HexViewPlaceholder hexWindow;
+    MainWindow window(services);
+    window.SetHexViewer(&hexWindow);
+    window.resize(1280, 900);
+    window.show();
+    ASSERT_TRUE(window.OpenDiskOrFolder(path("frames"), false));
+    QTreeView* tree = window.DataTab()->treeView;
+    QAbstractItemModel* model = tree->model();
+    // Expands along the captions and selects the last.
+    auto select = [&](const QStringList& captions) {
+        QModelIndex index;
+        for (const QString& caption : captions) {
+            tree->expand(index);
+            QModelIndex next;
+            for (int row = 0; row < model->rowCount(index) && !next.isValid(); ++row)
+                if (model->index(row, 0, index).data().toString() == caption)
+                    next = model->index(row, 0, index);
+            if (!next.isValid()) return false;
+            index = next;
+        }
+        tree->setCurrentIndex(index);
+        tree->scrollTo(index);
+        return true;
+    };
+    const QStringList parcel{"ALL DATA", "Map Data", "Level 0", "BlockSet 0", "Block 0", "Parcel 0"};
+    ASSERT_TRUE(select(parcel + QStringList{"Roads", "Display Class 0", "MultiLink 0", "Node 0"}));
+    EXPECT_EQ(window.GridModel().CellText(0, 0),
+              QStringLiteral("         < Link/Node Connection Information >"));
+    const QImage road = window.grab().toImage();
+    EXPECT_FALSE(uniform(road));
+    keep(road, "data-tab-road.png");
+
+    ASSERT_TRUE(select(parcel + QStringList{"Background", "Display Class 0", "Areas", "Object 0"}));
+    EXPECT_EQ(window.GridModel().CellText(0, 0), QStringLiteral("         < Minimum Graphics Data Record >"));
+    const QImage background = window.grab().toImage();
+    EXPECT_FALSE(uniform(background));
+    keep(background, "data-tab-background.png");
 }
 
 } // namespace

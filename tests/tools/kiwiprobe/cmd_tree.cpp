@@ -1,18 +1,24 @@
 // kiwiprobe tree: the record tree of a source as the program opens it (its own opener) and builds it,
 // crawled to a bounded depth, one node per line (caption, kind, index, offset, file, expandable, reader),
-// optionally with each node's field grid rows and the side effects its view asked for.
+// optionally with each node's field grid rows and the side effects its view asked for. --per-kind N lists
+// only the first N nodes of each kind (the crawl still visits every node); --codepage CP decodes map texts
+// in CP as the charset menu would, with the automatic choice off.
 #include <filesystem>
 #include <iostream>
+#include <map>
+#include <sstream>
 #include <string>
 
 #include "ProbeCommand.h"
 #include "kiwi/core/FileNames.h"
+#include "mainwindow/model/GridDump.h"
 #include "mainwindow/model/MapCodePageChoice.h"
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/RecordTree.h"
 #include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/SourceOpener.h"
 #include "mainwindow/model/TreeDump.h"
+#include "mainwindow/model/ViewHostLog.h"
 
 namespace {
 
@@ -31,8 +37,37 @@ OpenOutcome openSource(SourceOpener& opener, const std::string& path, const std:
     return outcome;
 }
 
+// The crawl of DumpSource with at most perKind nodes of each kind listed (with their rows when shown).
+std::string dumpPerKind(RecordTree& tree, OpenData& data, CrawlOptions options, bool shown, int perKind) {
+    FieldGridModel gridModel;
+    FieldGrid grid(gridModel);
+    ViewHostLog host;
+    host.SetTree(&tree);
+    KindContext context{grid, host, data};
+    std::ostringstream out;
+    std::map<int, int> listed;
+    options.select = shown;
+    options.visit = [&](RecordNode& node, int depth, const std::string& error) {
+        const std::vector<std::string> effects = host.Take();
+        if (++listed[node.kind] > perKind) return;
+        const std::string indent(size_t(depth) * 2, ' ');
+        out << indent << DumpNodeLine(node) << (error.empty() ? "" : " error " + error) << "\n";
+        if (!shown) return;
+        for (const QString& row : DumpGrid(gridModel).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            out << indent << "  | " << row.toStdString() << "\n";
+        for (const std::string& line : effects)
+            out << indent << "  " << line << "\n";
+    };
+    const CrawlResult result = CrawlTree(tree, context, options);
+    out << "nodes " << result.nodes << " select errors " << result.selectErrors << " expand errors "
+        << result.expandErrors << (result.capped ? " capped" : "") << "\n";
+    grid.Clear();
+    return out.str();
+}
+
 int treeCommand(const probe::Args& args) {
-    const probe::Args paths = probe::positional(args, {"--image", "--depth", "--max-nodes"});
+    const probe::Args paths =
+        probe::positional(args, {"--image", "--depth", "--max-nodes", "--per-kind", "--codepage"});
     const std::string image = probe::option(args, "--image");
     if (image.empty() ? paths.size() != 1 : !paths.empty()) {
         std::cerr << "tree: give a folder or a file, or --image IMAGE\n";
@@ -42,6 +77,11 @@ int treeCommand(const probe::Args& args) {
     OpenData data;
     RecordTree tree;
     MapCodePageChoice codePages;
+    const std::string codePage = probe::option(args, "--codepage");
+    if (!codePage.empty()) {
+        codePages.SetAutoSelect(false);
+        codePages.SetMapCodePage(int(probe::parseNumber(codePage)));
+    }
     SourceOpener opener(tree, data, codePages);
     const OpenOutcome outcome = openSource(opener, path, image);
     if (!outcome.found) {
@@ -52,12 +92,17 @@ int treeCommand(const probe::Args& args) {
     CrawlOptions options;
     options.maxDepth = int(probe::parseNumber(probe::option(args, "--depth", "12")));
     options.maxNodes = int(probe::parseNumber(probe::option(args, "--max-nodes", "20000")));
-    std::cout << DumpSource(tree, data, options, probe::hasFlag(args, "--grid"));
+    const int perKind = int(probe::parseNumber(probe::option(args, "--per-kind", "0")));
+    const bool shown = probe::hasFlag(args, "--grid");
+    std::cout << (perKind > 0 ? dumpPerKind(tree, data, options, shown, perKind)
+                              : DumpSource(tree, data, options, shown));
     // The tree goes before the readers the window holds, and the image last.
     SourceOpener::CloseAllHeadless(tree, data);
     return 0;
 }
 
-probe::Register reg("tree", "PATH | --image IMAGE [--depth N] [--max-nodes N] [--grid]", treeCommand);
+probe::Register
+    reg("tree", "PATH | --image IMAGE [--depth N] [--max-nodes N] [--grid] [--per-kind N] [--codepage CP]",
+        treeCommand);
 
 } // namespace

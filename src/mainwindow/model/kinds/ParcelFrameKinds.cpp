@@ -1,9 +1,10 @@
 // The main map family below a parcel's frames: road display classes, multilinks and their nodes;
 // background classes, type units and minimum graphics; name classes and records; route guidance frames,
 // guidance lists and character strings; TMC infrastructure areas, meshes, links and road links. Every
-// list is walked within its frame: counts come from the data.
+// list is walked within its frame: counts come from the data. The records' views are attached here too.
 #include <QString>
 
+#include "kiwi/display/NameTables.h"
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/GuidanceFrame.h"
 #include "kiwi/frames/InfraLinkFrame.h"
@@ -12,6 +13,12 @@
 #include "kiwi/frames/StringFrame.h"
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/MainMapAccess.h"
+#include "mainwindow/model/views/BackgroundViews.h"
+#include "mainwindow/model/views/GuidanceViews.h"
+#include "mainwindow/model/views/InfraLinkViews.h"
+#include "mainwindow/model/views/NameViews.h"
+#include "mainwindow/model/views/ParcelViewSupport.h"
+#include "mainwindow/model/views/RoadViews.h"
 
 namespace {
 
@@ -19,6 +26,7 @@ using Children = std::vector<std::unique_ptr<RecordNode>>;
 using Frames = std::shared_ptr<const TLN_Parcel_Frames>;
 
 using family::Child;
+using family::Numbered;
 
 // A builder over the parcel's frames: the map and the frames are found for it, or nothing is built.
 template <typename Build> BuilderFn overFrames(Build build) {
@@ -31,14 +39,6 @@ template <typename Build> BuilderFn overFrames(Build build) {
     };
 }
 
-// The index of the nearest ancestor of kind (the element of a type unit, the area of a mesh); -1 when the
-// node does not lie below one.
-int64_t ancestorIndex(const RecordNode& node, int kind) {
-    for (const RecordNode* p = node.parent; p; p = p->parent)
-        if (p->kind == kind) return p->index;
-    return -1;
-}
-
 // Roads.
 
 void addRoadDisplayClassNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
@@ -47,7 +47,7 @@ void addRoadDisplayClassNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
     if (!ReadRoadDataFrame(frames.Road, road)) return;
     for (size_t i = 0; i < road.Classes.size(); ++i) {
         const TLN_Road_Display_Class& roadClass = road.Classes[i];
-        out.push_back(Child(node, 23, QStringLiteral("Display Class %1").arg(i), int64_t(i),
+        out.push_back(Child(node, 23, Numbered("Display Class ", i), int64_t(i),
                             roadClass.Position >= 0 ? roadClass.Position : road.Position,
                             roadClass.PolylineCount > 0));
     }
@@ -61,7 +61,7 @@ void addMultiLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_
         return;
     const std::vector<int64_t> positions = MultiLinkPositions(frames.Road, roadClass);
     for (size_t i = 0; i < positions.size(); ++i)
-        out.push_back(Child(node, 25, QStringLiteral("MultiLink %1").arg(i), int64_t(i), positions[i], true));
+        out.push_back(Child(node, 25, Numbered("MultiLink ", i), int64_t(i), positions[i], true));
 }
 
 void addNodeConnectionNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
@@ -73,7 +73,7 @@ void addNodeConnectionNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
         TLN_MultiLink_Node_Record record;
         TLN_Node_Additional_Info additional;
         if (!ReadMultiLinkNode(frames.Road, multiLink, int(k), level, record, additional)) continue;
-        out.push_back(Child(node, 26, QStringLiteral("Node %1").arg(k), int64_t(k), record.Position));
+        out.push_back(Child(node, 26, Numbered("Node ", k), int64_t(k), record.Position));
     }
 }
 
@@ -86,7 +86,7 @@ void addBackgroundClassNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
     for (size_t i = 0; i < background.Elements.size(); ++i) {
         const TLN_Element_Management_Information& element = background.Elements[i];
         if (!element.Present()) continue;
-        out.push_back(Child(node, 27, QStringLiteral("Display Class %1").arg(i), int64_t(i), element.Position,
+        out.push_back(Child(node, 27, Numbered("Display Class ", i), int64_t(i), element.Position,
                             !element.TypeUnits.empty()));
     }
 }
@@ -102,10 +102,9 @@ void addBackgroundTypeUnitNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frame
                                 const TLN_Level_Management_Record&, RecordNode& node, Children& out) {
     TLN_Element_Management_Information element;
     if (!readElement(map, frames, node.index, element)) return;
-    static const char* const shapes[4] = {"Points", "Lines", "Areas", "RESERVED"};
     for (size_t j = 0; j < element.TypeUnits.size(); ++j) {
         const TLN_Background_Type_Unit& unit = element.TypeUnits[j];
-        out.push_back(Child(node, 28, QString::fromLatin1(shapes[std::min<int>(unit.ShapeClassification, 3)]),
+        out.push_back(Child(node, 28, enumText(ElementShapeNames, unit.ShapeClassification, "RESERVED"),
                             int64_t(j), unit.Position, unit.RecordCount > 0));
     }
 }
@@ -113,13 +112,13 @@ void addBackgroundTypeUnitNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frame
 void addMinimumGraphicsNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
                              const TLN_Level_Management_Record&, RecordNode& node, Children& out) {
     TLN_Element_Management_Information element;
-    if (!readElement(map, frames, ancestorIndex(node, 27), element) || node.index < 0 ||
+    if (!readElement(map, frames, AncestorIndex(node, 27), element) || node.index < 0 ||
         size_t(node.index) >= element.TypeUnits.size())
         return;
     const std::vector<int64_t> positions =
         MinimumGraphicsPositions(frames.Background, element.TypeUnits[size_t(node.index)]);
     for (size_t i = 0; i < positions.size(); ++i)
-        out.push_back(Child(node, 29, QStringLiteral("Object %1").arg(i), int64_t(i), positions[i]));
+        out.push_back(Child(node, 29, Numbered("Object ", i), int64_t(i), positions[i]));
 }
 
 // Names.
@@ -130,7 +129,7 @@ void addNameClassNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
     if (!ReadNameDataFrame(frames.Name, level, names, map.SystemNumber())) return;
     for (size_t i = 0; i < names.Classes.size(); ++i) {
         const TLN_Name_Management_Information& entry = names.Classes[i];
-        out.push_back(Child(node, 30, QStringLiteral("Display Class %1").arg(i), int64_t(i),
+        out.push_back(Child(node, 30, Numbered("Display Class ", i), int64_t(i),
                             entry.ListPosition >= 0 ? entry.ListPosition : names.Position,
                             entry.RecordCount > 0));
     }
@@ -145,7 +144,7 @@ void addNameRecordNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
     const std::vector<int64_t> positions =
         NameRecordPositions(frames.Name, names.Classes[size_t(node.index)]);
     for (size_t i = 0; i < positions.size(); ++i)
-        out.push_back(Child(node, 31, QStringLiteral("Record %1").arg(i), int64_t(i), positions[i]));
+        out.push_back(Child(node, 31, Numbered("Record ", i), int64_t(i), positions[i]));
 }
 
 // Route guidance.
@@ -167,9 +166,13 @@ void addRouteGuidanceFrameNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
     const auto& extended = frames.RouteGuidanceHeader.Extended;
     for (size_t e = 0; e < extended.size(); ++e)
         if (extended[e].Size != 0)
-            out.push_back(
-                Child(node, 45, QStringLiteral("Extended %1").arg(e), int64_t(e), extended[e].Position));
+            out.push_back(Child(node, 45, Numbered("Extended ", e), int64_t(e), extended[e].Position));
 }
+
+// The captions of the guidance frame's list records (a number follows), in the order of the lists.
+constexpr const char* kGuidanceListCaptions[kGuidanceTableCount] = {
+    "Intersections ",   "Road_Names ",     "Toward_Names ", "Spot_Guide ",
+    "Direction_Guide ", "Road_Structure ", "Buildings ",    "Caution_Points "};
 
 void addGuidanceListNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_Level_Management_Record&,
                           RecordNode& node, Children& out) {
@@ -178,13 +181,13 @@ void addGuidanceListNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const T
     for (int t = 0; t < kGuidanceTableCount; ++t) {
         const TLN_Guidance_Table_Reference& table = guidance.Tables[size_t(t)];
         if (!table.Present || table.Position < 0) continue;
-        const QString name = QString::fromLatin1(GuidanceTableName(t)) + QLatin1Char(' ');
+        const char* const name = kGuidanceListCaptions[size_t(t)];
         const auto kind = TLN_Guidance_Table(t);
         if (kind == TLN_Guidance_Table::TowardNames || kind == TLN_Guidance_Table::DirectionGuides ||
             kind == TLN_Guidance_Table::RoadStructures) {
             const std::vector<int64_t> positions = GuidanceRecordPositions(frames.Guidance, guidance, kind);
             for (size_t n = 0; n < positions.size(); ++n)
-                out.push_back(Child(node, 431 + t, name + QString::number(n), int64_t(n), positions[n]));
+                out.push_back(Child(node, 431 + t, Numbered(name, int64_t(n)), int64_t(n), positions[n]));
             continue;
         }
         // Records of these tables have no layout to step by: each node points at its table, and a table
@@ -192,29 +195,21 @@ void addGuidanceListNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const T
         const int64_t room = std::max<int64_t>(0, (frames.Guidance.End() - table.Position) / 2);
         const int64_t count = std::min<int64_t>(table.Count, room);
         for (int64_t n = 0; n < count; ++n)
-            out.push_back(Child(node, 431 + t, name + QString::number(n), n, table.Position));
+            out.push_back(Child(node, 431 + t, Numbered(name, int64_t(n)), n, table.Position));
     }
     if (guidance.ExtendedPosition >= 0)
-        out.push_back(Child(node, 42, QStringLiteral("Extended_Data %1").arg(kGuidanceTableCount),
-                            kGuidanceTableCount, guidance.ExtendedPosition, true));
-}
-
-// The character string frame a kind 42 node stands for: the route guidance "Strings" frame, or the
-// extended data of a guidance frame from its offset to the end of the route guidance data.
-TLN_FrameSpan stringFrameOf(const TLN_Parcel_Frames& frames, const RecordNode& node) {
-    if (frames.Strings.IsValid() && node.recordOffset == frames.Strings.Position()) return frames.Strings;
-    if (node.recordOffset < 0) return {};
-    return frames.RouteGuidance.Sub(node.recordOffset, frames.RouteGuidance.End() - node.recordOffset);
+        out.push_back(Child(node, 42, Numbered("Extended_Data ", kGuidanceTableCount), kGuidanceTableCount,
+                            guidance.ExtendedPosition, true));
 }
 
 void addStringRecordNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_Level_Management_Record&,
                           RecordNode& node, Children& out) {
     TLN_Character_String_Data_Frame strings;
-    if (!ReadCharacterString(stringFrameOf(frames, node), strings, false)) return;
+    if (!ReadCharacterString(StringFrameOf(frames, node), strings, false)) return;
     int64_t n = 0;
     for (const TLN_Character_String_Item& item : strings.Items)
         for (const TLN_Character_String_Data_Rec& record : item.Records) {
-            out.push_back(Child(node, 46, QStringLiteral("String %1").arg(n), n, record.Position));
+            out.push_back(Child(node, 46, Numbered("String ", n), n, record.Position));
             ++n;
         }
 }
@@ -252,8 +247,8 @@ void addMeshNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_Level
         for (int m = 0; m < meshes; ++m) {
             TLN_TmcMeshInfoRec mesh;
             if (!ReadMeshInfo(frames.InfraLink, header, a, mesh, m)) continue;
-            RecordNode::Adopt(*areaNode, Child(*areaNode, 2320, QStringLiteral("Region (Mesh) %1").arg(m), m,
-                                               mesh.Position, true));
+            RecordNode::Adopt(*areaNode,
+                              Child(*areaNode, 2320, Numbered("Region (Mesh) ", m), m, mesh.Position, true));
         }
         out.push_back(std::move(areaNode));
     }
@@ -266,9 +261,9 @@ void addInfraLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_
     TLN_TmcMeshInfoRec mesh;
     int64_t before = 0;
     if (!ReadInfraLinkFrame(frame, header) ||
-        !readMesh(frame, header, ancestorIndex(node, 2310), node.index, mesh, before))
+        !readMesh(frame, header, AncestorIndex(node, 2310), node.index, mesh, before))
         return;
-    const int area = int(ancestorIndex(node, 2310));
+    const int area = int(AncestorIndex(node, 2310));
     static const char* const types[10] = {"Intercity Highway",
                                           "Urban Highway",
                                           "General Road",
@@ -296,9 +291,8 @@ void addInfraLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_
             TLN_Infra_Link_Data data;
             if (!ReadInfraLinkData(frame, header, area, mesh, before, groupFirst + n, data)) break;
             if (n == 0) group->recordOffset = data.Record.Position;
-            RecordNode::Adopt(*group,
-                              Child(*group, 2340, QStringLiteral("Infra-Link %1").arg(n),
-                                    int64_t(groupFirst + n), data.Record.Position, data.RoadLinkCount > 0));
+            RecordNode::Adopt(*group, Child(*group, 2340, Numbered("Infra-Link ", n), int64_t(groupFirst + n),
+                                            data.Record.Position, data.RoadLinkCount > 0));
         }
         out.push_back(std::move(group));
     }
@@ -310,10 +304,10 @@ void addRoadLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_L
     TLN_Infra_Link_Frame header;
     TLN_TmcMeshInfoRec mesh;
     int64_t before = 0;
-    const int64_t area = ancestorIndex(node, 2310);
+    const int64_t area = AncestorIndex(node, 2310);
     TLN_Infra_Link_Data data;
     if (!ReadInfraLinkFrame(frame, header) ||
-        !readMesh(frame, header, area, ancestorIndex(node, 2320), mesh, before) || node.index < 0 ||
+        !readMesh(frame, header, area, AncestorIndex(node, 2320), mesh, before) || node.index < 0 ||
         node.index > UINT32_MAX ||
         !ReadInfraLinkData(frame, header, int(area), mesh, before, uint32_t(node.index), data) ||
         data.RoadLinkPosition < 0)
@@ -323,7 +317,7 @@ void addRoadLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_L
         if (!ReadRoadLinkCorrespondence(frame, link,
                                         data.RoadLinkPosition + int64_t(k) * header.RoadLinkRecordSize))
             break;
-        out.push_back(Child(node, 2350, QStringLiteral("Road %1").arg(k), k, link.Position));
+        out.push_back(Child(node, 2350, Numbered("Road ", k), k, link.Position));
     }
 }
 
@@ -344,4 +338,9 @@ void RegisterParcelFrameKinds(NodeKinds& table) {
     table.SetBuilder(2300, overFrames(addMeshNodes));
     table.SetBuilder(2320, overFrames(addInfraLinkNodes));
     table.SetBuilder(2340, overFrames(addRoadLinkNodes));
+    RegisterRoadViews(table);
+    RegisterBackgroundViews(table);
+    RegisterNameViews(table);
+    RegisterGuidanceViews(table);
+    RegisterInfraLinkViews(table);
 }
