@@ -52,13 +52,11 @@ int64_t HexSearchController::Find(const QByteArray& pattern, bool ignoreCase, in
         return -1;
     }
     const int id = ++workerId_;
-    worker_ = std::make_unique<HexSearchWorker>(id, stream, prepared, inlineStage.next, end, start);
+    worker_ = std::make_unique<HexSearchWorker>(stream, prepared, inlineStage.next, end, start);
     worker_->SetChunkSize(chunkSize_);
-    connect(worker_.get(), &HexSearchWorker::progressed, this, &HexSearchController::onWorkerProgress,
+    connect(worker_.get(), &HexSearchWorker::reported, this, &HexSearchController::onWorkerReported,
             Qt::QueuedConnection);
-    connect(worker_.get(), &HexSearchWorker::searchDone, this, &HexSearchController::onWorkerDone,
-            Qt::QueuedConnection);
-    worker_->start(QThread::HighestPriority);
+    worker_->Start();
     emit searchProgress(1);
     // A receiver that waited for the end inside searchProgress(1) has seen it by now.
     if (!searching_ && workerId_ == id) return lastResult_;
@@ -69,13 +67,16 @@ void HexSearchController::CancelSearch() {
     if (worker_) worker_->Cancel();
 }
 
-void HexSearchController::onWorkerProgress(int id, int percent) {
-    if (id == workerId_ && searching_ && worker_) emit searchProgress(percent);
-}
-
-void HexSearchController::onWorkerDone(int id, qint64 result) {
-    if (id != workerId_ || !worker_) return;
+void HexSearchController::onWorkerReported() {
+    // Reports of a worker that was abandoned, or that has ended, find nothing more to take.
+    if (!worker_) return;
+    const HexSearchWorker::Report report = worker_->Take();
+    if (!report.done) {
+        if (report.percent >= 0) emit searchProgress(report.percent);
+        return;
+    }
     worker_.reset();
+    const int64_t result = report.result;
     if (result >= 0) model_.SelectFound(patternLength_, result);
     emit searchSuccess(result, patternLength_);
     emit searchProgress(-1);

@@ -56,8 +56,7 @@ signals:
     void searchEnded(qint64 result);
 
 private:
-    void onWorkerProgress(int id, int percent);
-    void onWorkerDone(int id, qint64 result);
+    void onWorkerReported();
     // The grid's stream changed under a running search: the worker is stopped and its result dropped.
     void abandon();
     void finish(int64_t result);

@@ -1,23 +1,43 @@
-// The worker thread's loop: own stream, chunked search, a percentage on each change, the result last.
+// The worker thread's loop: own stream, chunked search, a report on each new percentage and at the end.
 #include "hexview/model/HexSearchWorker.h"
 
 #include <algorithm>
 
 #include "hexview/model/SearchStreamOpener.h"
 
-HexSearchWorker::HexSearchWorker(int id, std::shared_ptr<TLN_Stream> shown, HexSearchPattern pattern,
+HexSearchWorker::HexSearchWorker(std::shared_ptr<TLN_Stream> shown, HexSearchPattern pattern,
                                  int64_t position, int64_t end, int64_t rangeStart, QObject* parent)
-    : QThread(parent), id_(id), shown_(std::move(shown)), pattern_(std::move(pattern)), position_(position),
-      end_(end), rangeStart_(rangeStart) {}
+    : QObject(parent), shown_(std::move(shown)), pattern_(std::move(pattern)), position_(position), end_(end),
+      rangeStart_(rangeStart) {}
 
 HexSearchWorker::~HexSearchWorker() {
     Cancel();
-    wait();
+    if (thread_.joinable()) thread_.join();
+}
+
+void HexSearchWorker::Start() {
+    if (!thread_.joinable()) thread_ = std::thread(&HexSearchWorker::run, this);
 }
 
 void HexSearchWorker::Cancel() {
     cancel_.store(true);
-    requestInterruption();
+}
+
+HexSearchWorker::Report HexSearchWorker::Take() {
+    std::lock_guard lock(mutex_);
+    Report taken = mailbox_;
+    mailbox_.percent = -1;
+    return taken;
+}
+
+void HexSearchWorker::report(int percent, bool done, int64_t result) {
+    // Sent under the lock: the receiver takes the lock before Qt frees the posted event, so the event's
+    // making happens before its freeing in the eyes of a thread checker too.
+    std::lock_guard lock(mutex_);
+    if (percent >= 0) mailbox_.percent = percent;
+    mailbox_.done = done;
+    mailbox_.result = result;
+    emit reported();
 }
 
 void HexSearchWorker::run() {
@@ -32,7 +52,7 @@ void HexSearchWorker::run() {
         const int percent = SearchPercent(next - rangeStart_, total);
         if (percent > lastPercent) {
             lastPercent = percent;
-            emit progressed(id_, percent);
+            report(percent, false, -1);
         }
         return true;
     };
@@ -44,6 +64,5 @@ void HexSearchWorker::run() {
         result = found.hit;
     else if (found.status == HexRangeStatus::Stopped || cancel_.load())
         result = -2;
-    result_.store(result);
-    emit searchDone(id_, result);
+    report(-1, true, result);
 }

@@ -1,44 +1,56 @@
 // The background stage of a hex search: a thread that opens its own stream on the grid's file and
-// searches the rest of the range, reporting progress and its result through queued signals.
+// searches the rest of the range, announcing progress and its end with a queued signal.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <thread>
 
-#include <QThread>
+#include <QObject>
 
 #include "hexview/model/HexRangeSearch.h"
 #include "kiwi/io/Stream.h"
 
-class HexSearchWorker : public QThread {
+// A plain thread joined by its owner. The object itself lives on the user-interface thread: the thread
+// leaves what it has to say in a mailbox under a mutex and sends reported() (queued, without data), so
+// every hand-over is one a thread checker sees.
+class HexSearchWorker : public QObject {
     Q_OBJECT
 public:
+    struct Report {
+        // The latest percentage not taken yet, or -1.
+        int percent = -1;
+        bool done = false;
+        // The hit, -1 (not found) or -2 (stopped), once done.
+        int64_t result = -1;
+    };
+
     // Searches position .. end of the file behind shown (the grid's stream; the worker reads a stream of
     // its own when one can be opened). Progress is counted over the whole range rangeStart .. end.
-    HexSearchWorker(int id, std::shared_ptr<TLN_Stream> shown, HexSearchPattern pattern, int64_t position,
+    HexSearchWorker(std::shared_ptr<TLN_Stream> shown, HexSearchPattern pattern, int64_t position,
                     int64_t end, int64_t rangeStart, QObject* parent = nullptr);
-    // Asks the thread to stop and waits for it: a running thread is never freed.
+    // Asks the thread to stop and joins it: a running thread is never freed.
     ~HexSearchWorker() override;
 
+    // Starts the thread (once).
+    void Start();
     // Asks the search to stop after the chunk it is reading (result -2).
     void Cancel();
-    // The hit, -1 (not found) or -2 (stopped); valid once searchDone was sent.
-    int64_t Result() const { return result_.load(); }
+    // What the thread has reported since the last call.
+    Report Take();
     // Bytes per chunk (tests use small chunks to place hits on chunk borders).
     void SetChunkSize(int64_t bytes) { chunkSize_ = bytes; }
 
 signals:
-    // Sent from the worker thread; receivers on the user-interface thread get them queued, in order:
-    // percentages (only when they change), then searchDone.
-    void progressed(int id, int percent);
-    void searchDone(int id, qint64 result);
-
-protected:
-    void run() override;
+    // Sent from the thread when the percentage rose and when the search has ended.
+    void reported();
 
 private:
-    const int id_;
+    void run();
+    void report(int percent, bool done, int64_t result);
+
     std::shared_ptr<TLN_Stream> shown_;
     const HexSearchPattern pattern_;
     const int64_t position_;
@@ -46,5 +58,7 @@ private:
     const int64_t rangeStart_;
     int64_t chunkSize_ = kSearchChunkSize;
     std::atomic<bool> cancel_{false};
-    std::atomic<int64_t> result_{-1};
+    std::mutex mutex_;
+    Report mailbox_;
+    std::thread thread_;
 };

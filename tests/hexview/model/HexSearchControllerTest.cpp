@@ -92,13 +92,22 @@ TEST(HexSearchController, HitsOnBothSidesOfTheInlineStagesEnd) {
 }
 
 TEST(HexSearchController, FindNextEnumeratesExactlyWhatMemmemFinds) {
-    const auto bytes = fixture::searchHaystack(size_t(kTwentyMiB), 21,
-                                               {{0, bytesOf("Kw")}, {kTwentyMiB - 2, bytesOf("Kw")}});
+    // Every case of "kw!?" at the ends, on chunk borders, close together and far apart, besides the ones
+    // the random bytes hold.
+    std::vector<fixture::PlantedPattern> plants;
+    const char* cases[] = {"Kw!?", "kw!?", "KW!?", "kW!?"};
+    int n = 0;
+    for (const int64_t at :
+         {int64_t(0), int64_t(4), kSearchChunkSize - 2, kSearchChunkSize + 2, int64_t(3 << 20),
+          int64_t(3 << 20) + 4, HexSearchController::kInlineBytes - 1, int64_t(15 << 20), kTwentyMiB - 4})
+        plants.push_back({at, bytesOf(cases[n++ % 4])});
+    const auto bytes = fixture::searchHaystack(size_t(kTwentyMiB), 21, plants);
     Searcher s;
     s.model.SetStream(hextest::memoryStream(bytes), 0);
-    const auto expected = fixture::memmemOffsets(bytes, bytesOf("Kw"));
-    ASSERT_GT(expected.size(), 100u);
-    EXPECT_EQ(s.findAll(bytesOf("Kw")), expected);
+    const auto expected = fixture::memmemOffsets(bytes, bytesOf("Kw!?"));
+    ASSERT_GE(expected.size(), 2u);
+    // Between 6 and 15 MiB only the worker finds the next one.
+    EXPECT_EQ(s.findAll(bytesOf("Kw!?")), expected);
 
     // Ignoring case: what memmem finds in the upper-cased bytes.
     std::vector<uint8_t> upper = bytes;
@@ -106,7 +115,10 @@ TEST(HexSearchController, FindNextEnumeratesExactlyWhatMemmemFinds) {
     for (uint8_t& b : upper)
         b = table.UpperCase()[b];
     s.model.SetDisplayCodePage(1252);
-    EXPECT_EQ(s.findAll(bytesOf("kW"), true), fixture::memmemOffsets(upper, bytesOf("KW")));
+    const auto folded = fixture::memmemOffsets(upper, bytesOf("KW!?"));
+    ASSERT_GE(folded.size(), plants.size());
+    EXPECT_EQ(s.findAll(bytesOf("kW!?"), true), folded);
+    EXPECT_GE(s.workerRuns, 2);
 }
 
 TEST(HexSearchController, EmptyPatternsAndShortRangesFindNothing) {
