@@ -1,0 +1,98 @@
+// The two stages of a hex search and the hand-over between them.
+#include "hexview/model/HexSearchController.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "hexview/model/HexGridModel.h"
+#include "hexview/model/HexSearchWorker.h"
+
+HexSearchController::HexSearchController(HexGridModel& model, QObject* parent)
+    : QObject(parent), model_(model) {
+    connect(&model_, &HexGridModel::fileChanged, this, [this] {
+        if (searching_ && worker_) abandon();
+    });
+}
+
+HexSearchController::~HexSearchController() = default;
+
+void HexSearchController::SetInlineBudget(int64_t bytes, std::chrono::milliseconds time) {
+    inlineBytes_ = bytes;
+    inlineTime_ = time;
+}
+
+int64_t HexSearchController::Find(const QByteArray& pattern, bool ignoreCase, int64_t endOffset,
+                                  int64_t startOffset) {
+    if (searching_) return -2;
+    const std::shared_ptr<TLN_Stream> stream = model_.Stream();
+    const int64_t start = std::max<int64_t>(0, startOffset);
+    const int64_t end = std::min(endOffset, model_.Size());
+    const HexSearchPattern prepared(reinterpret_cast<const uint8_t*>(pattern.constData()),
+                                    size_t(pattern.size()), ignoreCase, model_.CharTable().UpperCase());
+    searching_ = true;
+    emit searchStarted();
+    if (!stream || prepared.Length() == 0 || prepared.Length() > size_t(INT_MAX) ||
+        end - start < int64_t(prepared.Length())) {
+        finish(-1);
+        return -1;
+    }
+    patternLength_ = int(prepared.Length());
+    HexRangeLimits limits;
+    limits.chunkSize = chunkSize_;
+    limits.byteBudget = inlineBytes_;
+    limits.deadline = std::chrono::steady_clock::now() + inlineTime_;
+    const HexRangeResult inlineStage = SearchRange(*stream, prepared, start, end, limits);
+    if (inlineStage.status == HexRangeStatus::Found) {
+        model_.SelectFound(patternLength_, inlineStage.hit);
+        finish(inlineStage.hit);
+        return inlineStage.hit;
+    }
+    if (inlineStage.status != HexRangeStatus::Paused) {
+        finish(-1);
+        return -1;
+    }
+    const int id = ++workerId_;
+    worker_ = std::make_unique<HexSearchWorker>(stream, prepared, inlineStage.next, end, start);
+    worker_->SetChunkSize(chunkSize_);
+    connect(worker_.get(), &HexSearchWorker::reported, this, &HexSearchController::onWorkerReported,
+            Qt::QueuedConnection);
+    worker_->Start();
+    emit searchProgress(1);
+    // A receiver that waited for the end inside searchProgress(1) has seen it by now.
+    if (!searching_ && workerId_ == id) return lastResult_;
+    return searching_ ? kSearchRunning : -2;
+}
+
+void HexSearchController::CancelSearch() {
+    if (worker_) worker_->Cancel();
+}
+
+void HexSearchController::onWorkerReported() {
+    // Reports of a worker that was abandoned, or that has ended, find nothing more to take.
+    if (!worker_) return;
+    const HexSearchWorker::Report report = worker_->Take();
+    if (!report.done) {
+        if (report.percent >= 0) emit searchProgress(report.percent);
+        return;
+    }
+    worker_.reset();
+    const int64_t result = report.result;
+    if (result >= 0) model_.SelectFound(patternLength_, result);
+    emit searchSuccess(result, patternLength_);
+    emit searchProgress(-1);
+    finish(result);
+}
+
+void HexSearchController::abandon() {
+    ++workerId_;
+    worker_.reset();
+    emit searchSuccess(-2, patternLength_);
+    emit searchProgress(-1);
+    finish(-2);
+}
+
+void HexSearchController::finish(int64_t result) {
+    searching_ = false;
+    lastResult_ = result;
+    emit searchEnded(result);
+}

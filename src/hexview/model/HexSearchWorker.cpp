@@ -1,0 +1,68 @@
+// The worker thread's loop: own stream, chunked search, a report on each new percentage and at the end.
+#include "hexview/model/HexSearchWorker.h"
+
+#include <algorithm>
+
+#include "hexview/model/SearchStreamOpener.h"
+
+HexSearchWorker::HexSearchWorker(std::shared_ptr<TLN_Stream> shown, HexSearchPattern pattern,
+                                 int64_t position, int64_t end, int64_t rangeStart, QObject* parent)
+    : QObject(parent), shown_(std::move(shown)), pattern_(std::move(pattern)), position_(position), end_(end),
+      rangeStart_(rangeStart) {}
+
+HexSearchWorker::~HexSearchWorker() {
+    Cancel();
+    if (thread_.joinable()) thread_.join();
+}
+
+void HexSearchWorker::Start() {
+    if (!thread_.joinable()) thread_ = std::thread(&HexSearchWorker::run, this);
+}
+
+void HexSearchWorker::Cancel() {
+    cancel_.store(true);
+}
+
+HexSearchWorker::Report HexSearchWorker::Take() {
+    std::lock_guard lock(mutex_);
+    Report taken = mailbox_;
+    mailbox_.percent = -1;
+    return taken;
+}
+
+void HexSearchWorker::report(int percent, bool done, int64_t result) {
+    // Sent under the lock: the receiver takes the lock before Qt frees the posted event, so the event's
+    // making happens before its freeing in the eyes of a thread checker too.
+    std::lock_guard lock(mutex_);
+    if (percent >= 0) mailbox_.percent = percent;
+    mailbox_.done = done;
+    mailbox_.result = result;
+    emit reported();
+}
+
+void HexSearchWorker::run() {
+    const std::shared_ptr<TLN_Stream> stream = OpenSearchStream(shown_);
+    const int64_t total = end_ - rangeStart_;
+    // The grid reported 1 when the worker started.
+    int lastPercent = std::max(1, SearchPercent(position_ - rangeStart_, total));
+    HexRangeLimits limits;
+    limits.chunkSize = chunkSize_;
+    const auto check = [&](int64_t next) {
+        if (cancel_.load()) return false;
+        const int percent = SearchPercent(next - rangeStart_, total);
+        if (percent > lastPercent) {
+            lastPercent = percent;
+            report(percent, false, -1);
+        }
+        return true;
+    };
+    const HexRangeResult found = cancel_.load()
+                                     ? HexRangeResult{HexRangeStatus::Stopped, -1, position_}
+                                     : SearchRange(*stream, pattern_, position_, end_, limits, check);
+    int64_t result = -1;
+    if (found.status == HexRangeStatus::Found)
+        result = found.hit;
+    else if (found.status == HexRangeStatus::Stopped || cancel_.load())
+        result = -2;
+    report(-1, true, result);
+}
