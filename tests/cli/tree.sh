@@ -68,6 +68,13 @@ done
 } >"$work/tree-files.txt"
 compare tree-files.txt "$work/tree-files.txt"
 
+# Every data part of a disc (files named by the management headers, parts inside ALLDATA.KWI): each node
+# with the rows its view shows, what it asks of the window (pictures, sound) and where the hex viewer goes.
+rm -rf "$work/parts"
+"$KIWIPROBE" gen-source "$work/parts" --parts >/dev/null
+"$KIWIPROBE" tree "$work/parts" --grid >"$work/tree-parts-grid.txt"
+compare tree-parts-grid.txt "$work/tree-parts-grid.txt"
+
 # A folder without KIWI files opens nothing.
 mkdir -p "$work/empty"
 if "$KIWIPROBE" tree "$work/empty" >"$work/empty.txt"; then
