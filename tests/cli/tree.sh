@@ -75,6 +75,18 @@ rm -rf "$work/parts"
 "$KIWIPROBE" tree "$work/parts" --grid >"$work/tree-parts-grid.txt"
 compare tree-parts-grid.txt "$work/tree-parts-grid.txt"
 
+# The sample disc's search data, pictures and voice, each file alone: the index tables that the views open
+# are dumped with their columns and their first and last rows.
+rm -rf "$work/sample"
+"$STROVANE_SAMPLE_DISC" "$work/sample" >/dev/null
+{
+    for file in INDEXDAT.KWI PCT2MNG.KWI VOICEDAT.KWI; do
+        echo "== $file"
+        "$KIWIPROBE" tree "$work/sample/$file" --grid
+    done
+} >"$work/tree-sample-parts.txt"
+compare tree-sample-parts.txt "$work/tree-sample-parts.txt"
+
 # A folder without KIWI files opens nothing.
 mkdir -p "$work/empty"
 if "$KIWIPROBE" tree "$work/empty" >"$work/empty.txt"; then

@@ -60,9 +60,16 @@ QStringList rowTexts(IndexTable& table, int64_t row) {
 
 // Sets the map text code page for one test.
 struct CodePage {
-    explicit CodePage(int page) : old(MapTextCodePage.load()) { MapTextCodePage.store(page); }
-    ~CodePage() { MapTextCodePage.store(old); }
+    explicit CodePage(int page) : old(MapTextCodePage.load()), oldAnsi(MapAnsiCodePage.load()) {
+        MapTextCodePage.store(page);
+        MapAnsiCodePage.store(0);
+    }
+    ~CodePage() {
+        MapTextCodePage.store(old);
+        MapAnsiCodePage.store(oldAnsi);
+    }
     int old;
+    int oldAnsi;
 };
 
 } // namespace

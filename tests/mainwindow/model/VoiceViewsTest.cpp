@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "KindHarness.h"
+#include "kiwi/core/MapCodePage.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/parts/DicVceManager.h"
 #include "kiwi/voice/VoiceManager.h"
@@ -204,6 +205,11 @@ TEST_F(VoiceViews, VoiceInfoAndManagementRecord) {
 }
 
 struct DictionaryViews : VoiceViews {
+    // The fixture's texts are UTF-8; other tests may leave other map code pages behind.
+    DictionaryViews() {
+        MapTextCodePage.store(65001);
+        MapAnsiCodePage.store(0);
+    }
     std::vector<uint8_t> bytes = fixture::buildDicVce(fixture::DicVcePlan{});
     std::shared_ptr<TLN_DicVceManager> open() {
         return std::make_shared<TLN_DicVceManager>(std::make_shared<TLN_MemoryStream>(bytes), 0);
