@@ -106,7 +106,7 @@ TEST_F(IndexGridsTest, ADoubleClickSelectsTheRowsNodeAndAWalkWithoutTargetBeeps)
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(page().treeView->currentIndex(), record);
     window.IndexGrids()->PreparePopup(IndexGrid::Category, 0);
-    WindowMenus* menus = window.findChild<WindowMenus*>();
+    WindowMenus* menus = window.Menus();
     ASSERT_NE(menus, nullptr);
     EXPECT_FALSE(menus->dbNext1Item->isEnabled());
     EXPECT_FALSE(menus->dbNext3Item->isEnabled());
