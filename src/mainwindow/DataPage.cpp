@@ -2,7 +2,6 @@
 #include "mainwindow/DataPage.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
@@ -14,16 +13,9 @@
 #include <QVBoxLayout>
 
 #include "mainwindow/FieldGridView.h"
+#include "mainwindow/IndexTablesSheet.h"
 
 namespace {
-QTableView* dataGrid(QWidget* parent) {
-    auto* grid = new QTableView(parent);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->setContextMenuPolicy(Qt::CustomContextMenu);
-    return grid;
-}
-
 QToolButton* languageButton(QWidget* parent) {
     auto* button = new QToolButton(parent);
     button->setText(QStringLiteral("ENG"));
@@ -44,12 +36,13 @@ DataPage::DataPage(FieldGridModel* gridModel, QWidget* parent) : QWidget(parent)
     infoSheet = new QWidget();
     fieldGrid = new FieldGridView(infoSheet);
     fieldGrid->SetGridModel(gridModel);
-    graphicPanel = new QWidget(infoSheet);
+    // The picture of a record lies over the grid, below its rows (placed when shown).
+    graphicPanel = new QWidget(fieldGrid->viewport());
     graphicImage = new QLabel(graphicPanel);
     graphicImage->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* graphicLayout = new QHBoxLayout(graphicPanel);
+    graphicLayout->setContentsMargins(3, 3, 3, 3);
     graphicLayout->addWidget(graphicImage);
-    graphicLayout->addStretch();
     graphicPanel->setVisible(false);
     playSpeedBtn = new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), QString(), infoSheet);
     stopSpeedBtn = new QPushButton(style()->standardIcon(QStyle::SP_MediaStop), QString(), infoSheet);
@@ -65,35 +58,18 @@ DataPage::DataPage(FieldGridModel* gridModel, QWidget* parent) : QWidget(parent)
     infoLayout->setContentsMargins(2, 2, 2, 2);
     infoLayout->addLayout(infoButtons);
     infoLayout->addWidget(fieldGrid, 1);
-    infoLayout->addWidget(graphicPanel);
     innerTabs->addTab(infoSheet, QString());
 
-    matchingSheet = new QWidget();
-    categoryGrid = dataGrid(matchingSheet);
-    matchingGrid = dataGrid(matchingSheet);
-    label3 = new QLabel(matchingSheet);
-    label4 = new QLabel(matchingSheet);
-    categoryCount = new QLabel(matchingSheet);
-    matchingCount = new QLabel(matchingSheet);
-    langBtn2 = languageButton(matchingSheet);
-    dbSettingsBtn1 = new QToolButton(matchingSheet);
-    dbSettingsBtn1->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    auto* categoryBar = new QHBoxLayout();
-    categoryBar->addWidget(label3);
-    categoryBar->addWidget(categoryCount);
-    categoryBar->addStretch();
-    categoryBar->addWidget(dbSettingsBtn1);
-    categoryBar->addWidget(langBtn2);
-    auto* matchingBar = new QHBoxLayout();
-    matchingBar->addWidget(label4);
-    matchingBar->addWidget(matchingCount);
-    matchingBar->addStretch();
-    auto* matchingLayout = new QVBoxLayout(matchingSheet);
-    matchingLayout->setContentsMargins(2, 2, 2, 2);
-    matchingLayout->addLayout(categoryBar);
-    matchingLayout->addWidget(categoryGrid, 1);
-    matchingLayout->addLayout(matchingBar);
-    matchingLayout->addWidget(matchingGrid, 1);
+    indexSheet = new IndexTablesSheet();
+    matchingSheet = indexSheet;
+    categoryGrid = indexSheet->categoryGrid;
+    matchingGrid = indexSheet->matchingGrid;
+    label3 = indexSheet->label3;
+    label4 = indexSheet->label4;
+    categoryCount = indexSheet->categoryCount;
+    matchingCount = indexSheet->matchingCount;
+    langBtn2 = indexSheet->langBtn2;
+    dbSettingsBtn1 = indexSheet->dbSettingsBtn1;
     innerTabs->addTab(matchingSheet, QString());
 
     // The tree may be pushed away; the record side always stays.

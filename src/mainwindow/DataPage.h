@@ -7,6 +7,7 @@
 
 class FieldGridModel;
 class FieldGridView;
+class IndexTablesSheet;
 class QLabel;
 class QPushButton;
 class QSplitter;
@@ -32,7 +33,8 @@ public:
     QTreeView* treeView = nullptr;
     QTabWidget* innerTabs = nullptr;
     QWidget* infoSheet = nullptr;
-    QWidget* matchingSheet = nullptr;
+    QWidget* matchingSheet = nullptr; // the index tables tab (indexSheet)
+    IndexTablesSheet* indexSheet = nullptr;
     FieldGridView* fieldGrid = nullptr;
     QWidget* graphicPanel = nullptr;
     QLabel* graphicImage = nullptr;

@@ -22,6 +22,7 @@
 #include "mainwindow/FieldGridView.h"
 #include "mainwindow/Guarded.h"
 #include "mainwindow/HexViewApi.h"
+#include "mainwindow/IndexGridsController.h"
 #include "mainwindow/MapPage.h"
 #include "mainwindow/MapViewPlaceholder.h"
 #include "mainwindow/OpenPage.h"
@@ -96,6 +97,8 @@ void MainWindow::buildWidgets() {
     kindContext_ = std::make_unique<KindContext>(KindContext{grid_, *viewHost_, data_});
     treeModel_ = std::make_unique<RecordTreeModel>(tree_, *kindContext_);
     viewHost_->SetTreeModel(treeModel_.get());
+    indexGrids_ =
+        std::make_unique<IndexGridsController>(*dataPage_, tree_, *kindContext_, *treeModel_, *menus_);
     dataPage_->treeView->setModel(treeModel_.get());
     FieldGridView* fieldGrid = dataPage_->fieldGrid;
     fieldGrid->SetUrlOpener(services_.urls);

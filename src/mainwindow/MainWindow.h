@@ -25,6 +25,7 @@
 class DataPage;
 class MapTabPresenter;
 class HexViewApi;
+class IndexGridsController;
 class MapPage;
 class MapViewApi;
 class MapViewPlaceholder;
@@ -140,6 +141,7 @@ public:
     WindowMenus* Menus() const { return menus_; }
     ReopenNotifier* Notifier() const { return notifier_; }
     RecordTreeModel* TreeModel() const { return treeModel_.get(); }
+    IndexGridsController* IndexGrids() const { return indexGrids_.get(); }
     MapViewApi* MapView() const { return mapView_; }
     MapTabPresenter& MapPresenter() const { return *mapPresenter_; }
     bool IsTabShown(QWidget* page) const;
@@ -225,6 +227,8 @@ private:
     std::unique_ptr<KindContext> kindContext_;
     // After the tree and the context it observes and builds with: it goes before them.
     std::unique_ptr<RecordTreeModel> treeModel_;
+    // The index grids' double-clicks and popup items; uses the tree model.
+    std::unique_ptr<IndexGridsController> indexGrids_;
     ReopenNotifier* notifier_ = nullptr;
     QTimer* reopenTimer_ = nullptr;
     // Where the map menu was opened (the view's client point the explore item selects at).

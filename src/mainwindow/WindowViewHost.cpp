@@ -4,14 +4,25 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTabWidget>
 
 #include "mainwindow/DataPage.h"
+#include "mainwindow/FieldGridView.h"
 #include "mainwindow/HexViewApi.h"
+#include "mainwindow/IndexTablesSheet.h"
 #include "mainwindow/Services.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "platform/VoicePlayer.h"
 
-WindowViewHost::WindowViewHost(DataPage& page, const Services& services) : page_(page), services_(services) {}
+namespace {
+// Pixels between the grid's last row and the picture below it.
+constexpr int kPictureGap = 15;
+} // namespace
+
+WindowViewHost::WindowViewHost(DataPage& page, const Services& services) : page_(page), services_(services) {
+    // The index tables tab shows only while a table with records is open.
+    page_.innerTabs->setTabVisible(page_.innerTabs->indexOf(page_.matchingSheet), false);
+}
 
 WindowViewHost::~WindowViewHost() = default;
 
@@ -26,6 +37,8 @@ void WindowViewHost::Reset() {
     play_ = nullptr;
     page_.playSpeedBtn->setEnabled(false);
     page_.stopSpeedBtn->setEnabled(false);
+    ShowIndexTable(IndexGrid::Category, nullptr);
+    ShowIndexTable(IndexGrid::Matching, nullptr);
 }
 
 void WindowViewHost::ShowInHexViewer(const std::shared_ptr<TLN_Stream>& stream, int64_t offset) {
@@ -50,7 +63,18 @@ void WindowViewHost::ShowOwnedStreamInHexViewer(std::shared_ptr<TLN_Stream> stre
 
 void WindowViewHost::ShowPicture(const QImage& image) {
     page_.graphicImage->setPixmap(QPixmap::fromImage(image));
-    page_.graphicPanel->setVisible(!image.isNull());
+    if (image.isNull()) {
+        page_.graphicPanel->setVisible(false);
+        return;
+    }
+    // Over the grid, just below its last row (scrolled with it), at the left.
+    FieldGridView* grid = page_.fieldGrid;
+    const int last = grid->model() ? grid->model()->rowCount() - 1 : -1;
+    const int top =
+        last >= 0 ? grid->rowViewportPosition(last) + grid->rowHeight(last) + kPictureGap : kPictureGap;
+    page_.graphicPanel->setGeometry(3, top, image.width() + 6, image.height() + 6);
+    page_.graphicPanel->setVisible(true);
+    page_.graphicPanel->raise();
 }
 
 void WindowViewHost::ShowPlayButton(std::function<void()> play) {
@@ -74,6 +98,16 @@ void WindowViewHost::Beep() {
 }
 
 void WindowViewHost::Progress(int, int) {}
+
+void WindowViewHost::ShowIndexTable(IndexGrid grid, std::shared_ptr<IndexTable> table) {
+    IndexTablesSheet* sheet = page_.indexSheet;
+    const bool opened = table != nullptr;
+    sheet->ShowTable(grid, std::move(table));
+    const int tab = page_.innerTabs->indexOf(sheet);
+    page_.innerTabs->setTabVisible(tab, sheet->HasRecords());
+    // A table with records shows its tab at once, as the grids are what such a record is about.
+    if (opened && sheet->Table(grid) && sheet->HasRecords()) page_.innerTabs->setCurrentIndex(tab);
+}
 
 void WindowViewHost::Play() {
     if (play_) play_();

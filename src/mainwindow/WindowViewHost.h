@@ -22,7 +22,7 @@ public:
     void SetHexViewer(HexViewApi* hex, std::function<void(bool shown)> showHexTab);
     // The model that attaches children views add to their nodes.
     void SetTreeModel(RecordTreeModel* model) { model_ = model; }
-    // Hides the picture and the play button (the field grid was cleared).
+    // Hides the picture and the play button and closes the index tables (the field grid was cleared).
     void Reset();
 
     void ShowInHexViewer(const std::shared_ptr<TLN_Stream>& stream, int64_t offset) override;
@@ -32,6 +32,7 @@ public:
     void PlaySound(std::vector<uint8_t> waveImage) override;
     void AddChildren(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) override;
     void Beep() override;
+    void ShowIndexTable(IndexGrid grid, std::shared_ptr<IndexTable> table) override;
     void Progress(int value, int max) override;
 
     // Runs the play button's function (the button's click).

@@ -116,6 +116,25 @@ done
 } >"$work/tree-files.txt"
 compare tree-files.txt "$work/tree-files.txt"
 
+# Every data part of a disc (files named by the management headers, parts inside ALLDATA.KWI): each node
+# with the rows its view shows, what it asks of the window (pictures, sound) and where the hex viewer goes.
+rm -rf "$work/parts"
+"$KIWIPROBE" gen-source "$work/parts" --parts >/dev/null
+"$KIWIPROBE" tree "$work/parts" --grid >"$work/tree-parts-grid.txt"
+compare tree-parts-grid.txt "$work/tree-parts-grid.txt"
+
+# The sample disc's search data, pictures and voice, each file alone: the index tables that the views open
+# are dumped with their columns and their first and last rows.
+rm -rf "$work/sample"
+"$STROVANE_SAMPLE_DISC" "$work/sample" >/dev/null
+{
+    for file in INDEXDAT.KWI PCT2MNG.KWI VOICEDAT.KWI; do
+        echo "== $file"
+        "$KIWIPROBE" tree "$work/sample/$file" --grid
+    done
+} >"$work/tree-sample-parts.txt"
+compare tree-sample-parts.txt "$work/tree-sample-parts.txt"
+
 # A folder without KIWI files opens nothing.
 mkdir -p "$work/empty"
 if "$KIWIPROBE" tree "$work/empty" >"$work/empty.txt"; then

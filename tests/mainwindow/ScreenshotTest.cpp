@@ -2,12 +2,14 @@
 // and with STROVANE_SCREENSHOT_DIR set they are saved there as PNG files.
 #include <QDir>
 #include <QImage>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTreeView>
 
 #include "WindowTestSupport.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/HexViewPlaceholder.h"
+#include "mainwindow/IndexTablesSheet.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MapPage.h"
 #include "mainwindow/MapViewPlaceholder.h"
@@ -16,8 +18,10 @@
 #include "platform/ReopenList.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/PictureFixture.h"
 #include "support/fixtures/RegionFixture.h"
 #include "support/fixtures/SourceFolderFixture.h"
+#include "support/fixtures/TownIndex.h"
 
 namespace {
 
@@ -162,6 +166,66 @@ TEST_F(ScreenshotTest, ParcelRecordsShowTheirRows) {
     const QImage background = window.grab().toImage();
     EXPECT_FALSE(uniform(background));
     keep(background, "data-tab-background.png");
+
+// The records of the data parts: a region with its frame headers, an index search record with its
+// category and matching tables and their counts, a picture over the grid, a voice table with its play
+// button.
+TEST_F(ScreenshotTest, DataPartsShowTheirRecords) {
+    fixture::SourceFolderPlan plan;
+    plan.dataParts = true;
+    fixture::writeSourceFolder(spath("parts"), plan);
+    // A picture large enough to look at, in the file the picture list names first.
+    fixture::PictureFile pictures;
+    pictures.topImageId = 0x100;
+    pictures.paletteSets = {{0, 0, 0, 0}};
+    std::vector<int> indices;
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 160; ++x)
+            indices.push_back(((x / 20) + (y / 20)) % 4);
+    pictures.images.push_back(
+        {2, 0, false, 0, 0, 160, 80, 0, 0,
+         fixture::makeGif(160, 80, indices, {0x204080, 0xE0C020, 0x20A040, 0xC03030}, -1)});
+    fixture::writeFile(spath("parts/PICT0001.KWI"), fixture::buildPictureFile(pictures));
+    const fixture::TownIndexFiles town = fixture::buildTownIndex();
+    fixture::writeFile(spath("town/INDEXDAT.KWI"), town.index);
+    fixture::writeFile(spath("town/SRCH0001.KWI"), town.dataFile);
+
+    MainWindow window(services);
+    window.show();
+    QTreeView* tree = window.DataTab()->treeView;
+    QAbstractItemModel* model = tree->model();
+    auto child = [&](const QModelIndex& parent, const QString& caption) {
+        tree->expand(parent);
+        for (int row = 0; row < model->rowCount(parent); ++row)
+            if (model->index(row, 0, parent).data().toString() == caption)
+                return model->index(row, 0, parent);
+        ADD_FAILURE() << "no " << caption.toStdString();
+        return QModelIndex();
+    };
+    auto shoot = [&](const QModelIndex& node, const char* name) {
+        tree->setCurrentIndex(node);
+        tree->scrollTo(node);
+        const QImage image = window.grab().toImage();
+        EXPECT_FALSE(uniform(image)) << name;
+        keep(image, name);
+    };
+
+    ASSERT_TRUE(window.OpenDiskOrFolder(path("parts"), false));
+    const QModelIndex allData = child({}, "ALL DATA");
+    shoot(child(child(child(allData, "Region Data"), "Level 0"), "Region 0"), "data-region.png");
+    const QModelIndex images = child(child(child(allData, "Picture Data"), "PICT0001.KWI"), "Image Data");
+    shoot(child(images, "Image Data 256"), "data-picture.png");
+    EXPECT_TRUE(window.DataTab()->graphicPanel->isVisible());
+    const QModelIndex voice = child(child(child(allData, "Voice Data"), "Language 0 (ENG)"), "Item 0");
+    shoot(child(voice, "Record 0"), "data-voice.png");
+    EXPECT_TRUE(window.DataTab()->playSpeedBtn->isEnabled());
+
+    ASSERT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+    const QModelIndex volume = child(child({}, "INDEXDAT"), "VOL1");
+    tree->setCurrentIndex(volume);
+    ASSERT_TRUE(windowtest::waitUntil([&] { return model->rowCount(volume) == 1; }, 5000));
+    shoot(child(volume, "Item 0"), "data-index-tables.png");
+    EXPECT_EQ(window.DataTab()->innerTabs->currentWidget(), window.DataTab()->matchingSheet);
 }
 
 } // namespace

@@ -13,7 +13,11 @@
 
 #include "kiwi/io/Stream.h"
 
+class IndexTable;
 struct RecordNode;
+
+// The two data grids of the "Выборка данных" tab: category tables and matching tables.
+enum class IndexGrid { Category, Matching };
 
 class ViewHost {
 public:
@@ -36,6 +40,12 @@ public:
     // Adds children to a node from a view (index data views add their items when shown).
     virtual void AddChildren(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) = 0;
     virtual void Beep() = 0;
+    // Shows an index table in one of the two data grids; a null table closes that grid. A host without
+    // the grids shows nothing.
+    virtual void ShowIndexTable(IndexGrid grid, std::shared_ptr<IndexTable> table) {
+        (void)grid;
+        (void)table;
+    }
     // Progress of a long view; max 0 ends it.
     virtual void Progress(int value, int max) = 0;
 };

@@ -1,10 +1,16 @@
 // The view host that logs.
 #include "mainwindow/model/ViewHostLog.h"
 
+#include <algorithm>
+
 #include "kiwi/core/FileNames.h"
 #include "mainwindow/model/RecordTree.h"
+#include "mainwindow/model/index/IndexTable.h"
 
 namespace {
+// Rows of an index table written in full before its last row.
+constexpr int64_t kLoggedTableRows = 3;
+
 std::string fileOf(const TLN_Stream& stream) {
     return fileNamePart(stream.FileName());
 }
@@ -49,4 +55,38 @@ void ViewHostLog::Beep() {
 
 void ViewHostLog::Progress(int value, int max) {
     if (max == 0 && value == 0) lines_.push_back("@progress end");
+}
+
+void ViewHostLog::ShowIndexTable(IndexGrid grid, std::shared_ptr<IndexTable> table) {
+    const std::string name = grid == IndexGrid::Category ? "category" : "matching";
+    if (!table) {
+        lines_.push_back("@dataset " + name + " close");
+    } else {
+        lines_.push_back("@dataset " + name + " open \"" + table->Representation().toStdString() +
+                         "\" rows=" + std::to_string(table->RecordCount()) +
+                         " cols=" + std::to_string(table->ColumnCount()));
+        // The columns with their widths, then the first rows and the last one.
+        std::string columns = "@columns";
+        for (const IndexColumn& column : table->Layout().Columns())
+            columns += " " + column.name + "(" + column.type + "," + std::to_string(column.width) + ")";
+        lines_.push_back(columns);
+        const int64_t count = table->RecordCount();
+        const auto row = [&](int64_t r) {
+            std::string text = "@row " + std::to_string(r);
+            for (int c = 0; c < table->ColumnCount(); ++c)
+                text += (c == 0 ? " " : "|") + table->FieldText(r, c).toStdString();
+            lines_.push_back(text);
+        };
+        for (int64_t r = 0; r < std::min<int64_t>(count, kLoggedTableRows); ++r)
+            row(r);
+        if (count > kLoggedTableRows) {
+            if (count > kLoggedTableRows + 1) lines_.push_back("@row ...");
+            row(count - 1);
+        }
+    }
+    tables_[grid == IndexGrid::Category ? 0 : 1] = std::move(table);
+}
+
+const std::shared_ptr<IndexTable>& ViewHostLog::IndexTableOf(IndexGrid grid) const {
+    return tables_[grid == IndexGrid::Category ? 0 : 1];
 }

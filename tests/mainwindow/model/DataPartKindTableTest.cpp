@@ -1,5 +1,6 @@
 // The rows the data-part families add to the node kind table: every kind with its view name and, where it
-// has children, its builder; a kind another family registered first keeps that family's row.
+// has children, its builder, and its record view; a kind another family registered first keeps that family's
+// row.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -58,6 +59,14 @@ const Row kRows[] = {
 };
 // clang-format on
 
+// Kinds whose view another family builds (the missing-file view, the management header) or that show
+// "not implemented" as the node kind table says; every other kind here has its record view.
+bool viewBuiltHere(const Row& row) {
+    for (const char* elsewhere : {"ShowNotImplemented", "ShowManagementHeader", "ShowMissingFile"})
+        if (std::strcmp(row.view, elsewhere) == 0) return false;
+    return true;
+}
+
 } // namespace
 
 TEST(DataPartKindTable, EveryKindHasItsViewNameAndBuilder) {
@@ -67,7 +76,7 @@ TEST(DataPartKindTable, EveryKindHasItsViewNameAndBuilder) {
         const KindInfo& info = h.table.Resolve(row.kind);
         EXPECT_STREQ(info.viewName, row.view) << row.kind;
         EXPECT_EQ(bool(info.builder), row.builder) << row.kind;
-        EXPECT_FALSE(info.view) << row.kind; // the record views come later
+        EXPECT_EQ(bool(info.view), viewBuiltHere(row)) << row.kind;
     }
     EXPECT_EQ(h.table.Rows().size(), std::size(kRows));
 }

@@ -142,6 +142,13 @@ TEST_F(SourceCrawlTest, FoldersAndSingleFilesShowTheirGoldenTrees) {
     const std::string disc = crawl("disc folder", openFolder(folder("disc")));
     dump += disc;
 
+    // Every data part of a disc: files named by their management headers and parts inside ALLDATA.KWI.
+    fixture::SourceFolderPlan parts;
+    parts.loading = parts.cmp05 = parts.coverage = false;
+    parts.dataParts = true;
+    fixture::writeSourceFolder(folder("parts"), parts);
+    dump += crawl("disc folder with every data part", openFolder(folder("parts")));
+
     // The same disc copied with lower-case names: the same tree and records, names in their own case.
     fixture::SourceFolderPlan lower;
     lower.lowerCase = true;

@@ -35,12 +35,14 @@ int genLoadingCommand(const probe::Args& args) {
 }
 
 // A disc folder as the program opens it; --regions N gives its REGION.KWI N regions on level 1 (a list
-// the tree pages), --lower writes every name in lower case.
+// the tree pages), --lower writes every name in lower case, --parts adds every data part (files named by
+// their management headers and parts inside ALLDATA.KWI).
 int genSourceCommand(const probe::Args& args) {
     const probe::Args folders = probe::positional(args, {"--regions"});
     if (!probe::oneArgument(folders, "gen-source: give a folder")) return 2;
     fixture::SourceFolderPlan plan;
     plan.lowerCase = probe::hasFlag(args, "--lower");
+    plan.dataParts = probe::hasFlag(args, "--parts");
     fixture::writeSourceFolder(folders[0], plan);
     const long long regions = probe::parseNumber(probe::option(args, "--regions", "0"));
     if (regions > 0) {
@@ -52,5 +54,5 @@ int genSourceCommand(const probe::Args& args) {
 
 probe::Register genVoiceReg("gen-voice", "DIR", genVoiceCommand);
 probe::Register genLoadingReg("gen-loading", "DIR", genLoadingCommand);
-probe::Register genSourceReg("gen-source", "DIR [--regions N] [--lower]", genSourceCommand);
+probe::Register genSourceReg("gen-source", "DIR [--regions N] [--lower] [--parts]", genSourceCommand);
 } // namespace

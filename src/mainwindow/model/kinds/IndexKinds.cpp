@@ -5,8 +5,10 @@
 #include "kiwi/index/IndexManager.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
+#include "mainwindow/model/index/IndexTable.h"
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
+#include "mainwindow/model/views/IndexRecordViews.h"
 
 namespace {
 
@@ -21,6 +23,29 @@ int64_t managementRecordPosition(const TLN_IndexManager& reader, uint32_t tableO
                                  uint32_t i) {
     const int64_t table = WordOffsetToPosition(tableOffset, reader.Base());
     return table < 0 ? reader.Base() : table + int64_t(i) * recordWords * 2;
+}
+
+// Zone selection: the rows of the first volume's zone table name the zones ("TPNM") by their codes
+// ("SZCD"), which later frames use to name their zones. The table is read here alone, never shown.
+void readZoneNames(TLN_IndexManager& reader) {
+    TLN_Volume_Management_Record volume;
+    if (reader.VolumeCount() == 0 || !reader.ReadVolumeRecord(0, volume) || volume.KindDeclaration != "FSLZ")
+        return;
+    const TLN_Additional_Address& at = volume.FrameAddress;
+    TLN_Search_Frame_Header frame;
+    TLN_Detailed_Info_Rec record;
+    if (!at.Exists() || (!at.FileName.empty() && !reader.DataFileExists(at.FileName)) ||
+        !reader.ReadSearchFrameHeader(at, volume.UsesFileAddresses(), frame) ||
+        !reader.ReadDetailedSearchRecord(frame, 0, record) || !record.CategoryData.Exists() ||
+        (!record.CategoryData.FileName.empty() && !reader.DataFileExists(record.CategoryData.FileName)))
+        return;
+    const auto zones = IndexTable::OpenFSLZCategory(&reader, record);
+    reader.ClearZoneNames();
+    for (int64_t row = 0; row < zones->RecordCount(); ++row) {
+        const auto code = zones->FieldDWord(row, "SZCD");
+        const auto name = zones->FieldText(row, "TPNM");
+        if (code && name) reader.AddZoneName(*code, name->trimmed());
+    }
 }
 
 void addIndexDataNodes(KindContext& context, RecordNode& node,
@@ -48,6 +73,7 @@ void addIndexDataNodes(KindContext& context, RecordNode& node,
         add(kExpansion, family::Numbered("Expansion ", int64_t(i) + 1), i,
             record.Position >= 0 ? record.Position : node.recordOffset);
     }
+    readZoneNames(*reader);
 }
 
 } // namespace
@@ -65,4 +91,5 @@ void RegisterIndexKinds(NodeKinds& table) {
     // Next-level entries by search kind.
     for (int kind : {330, 340, 345, 350, 360, 370, 380})
         family::RegisterRow(table, kind, "ShowNextLevel");
+    RegisterIndexViews(table);
 }

@@ -7,6 +7,7 @@
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
+#include "mainwindow/model/views/ParameterViews.h"
 
 namespace {
 
@@ -145,4 +146,5 @@ void RegisterParameterKinds(NodeKinds& table) {
     family::RegisterRow(table, kDrawingLandmarks + 1, "ShowLandmarkPatternTable");
     family::RegisterRow(table, kSymbolLandmarks + 1, "ShowLandmarkPatternTable2");
     family::RegisterRow(table, kRouteNumberLandmarks + 1, "ShowLandmarkPatternTable3");
+    RegisterParameterViews(table);
 }

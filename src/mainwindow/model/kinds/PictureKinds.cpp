@@ -11,6 +11,7 @@
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
 #include "mainwindow/model/kinds/Paging.h"
+#include "mainwindow/model/views/PictureViews.h"
 
 namespace {
 
@@ -169,4 +170,5 @@ void RegisterPictureKinds(NodeKinds& table) {
     family::RegisterRow(table, kImageData, "ShowImageDataCount", addImageDataNodes);
     family::RegisterRow(table, kImage, "ShowImageDataRecord");
     family::RegisterRow(table, kMoreImages, "NextImageDataPage", nextImageDataPage);
+    RegisterPictureViews(table);
 }

@@ -9,6 +9,7 @@
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
 #include "mainwindow/model/kinds/Paging.h"
+#include "mainwindow/model/views/RegionViews.h"
 
 namespace {
 
@@ -137,4 +138,5 @@ void RegisterRegionKinds(NodeKinds& table) {
     family::RegisterRow(table, kMoreRegions, "NextRegionPage", nextRegionPage);
     family::RegisterRow(table, kRouteNode, "ShowRouteNodeRecord", addRouteLinkNodes);
     family::RegisterRow(table, kRouteLink, "ShowRouteLinkRecord");
+    RegisterRegionViews(table);
 }

@@ -10,6 +10,7 @@
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
+#include "mainwindow/model/views/TmcAndLocalViews.h"
 
 namespace {
 
@@ -176,4 +177,5 @@ void RegisterTmcAndLocalKinds(NodeKinds& table) {
     family::RegisterRow(table, kManagement32, "ShowManagementHeader", addManagement32Nodes);
     family::RegisterRow(table, kManagement32Record, "ShowManagementHeader32");
     family::RegisterRow(table, kManagement32Part5, "ShowManagementHeader32_5");
+    RegisterTmcAndLocalViews(table);
 }

@@ -11,6 +11,8 @@
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
+#include "mainwindow/model/views/DictionaryViews.h"
+#include "mainwindow/model/views/VoiceViews.h"
 
 namespace {
 
@@ -203,4 +205,6 @@ void RegisterVoiceKinds(NodeKinds& table) {
     family::RegisterRow(table, kDictionaryLanguage, "ShowDictionaryLanguageRecord", addDictionaryNodes);
     family::RegisterRow(table, kDictionary, "ShowDictionaryInfoRecord", addGroupNodes);
     family::RegisterRow(table, kGroup, "ShowDictionaryGroupData");
+    RegisterVoiceViews(table);
+    RegisterDictionaryViews(table);
 }

@@ -1,0 +1,182 @@
+// The shared parts of the index data views.
+#include "mainwindow/model/views/IndexViewSupport.h"
+
+#include "kiwi/index/IndexManager.h"
+#include "mainwindow/model/FieldGrid.h"
+#include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/OpenData.h"
+#include "mainwindow/model/views/PartViewSupport.h"
+
+namespace indexview {
+
+namespace {
+QString s(const char* text) {
+    return QString::fromUtf8(text);
+}
+} // namespace
+
+bool IsNextLevelKind(int kind) {
+    switch (kind) {
+    case kNextLevelBT:
+    case kNextLevelDefault:
+    case kNextLevelHZ:
+    case kNextLevelAG:
+    case kNextLevelTN:
+    case kNextLevelME:
+    case kNextLevelNC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString Text(const std::string& value) {
+    return QString::fromStdString(value);
+}
+
+std::shared_ptr<TLN_IndexManager> ReaderOf(const KindContext& context, const RecordNode& node) {
+    if (auto held = node.held.Shared<TLN_IndexManager>()) return held;
+    return context.data.index;
+}
+
+std::shared_ptr<TLN_Stream> FileStream(TLN_IndexManager& reader, const std::string& name) {
+    if (name.empty()) return reader.SharedStream();
+    if (!reader.DataFileExists(name)) return nullptr;
+    return reader.OpenDataFile(name);
+}
+
+bool ShowWhenMissing(FieldGrid& grid, const TLN_IndexManager& reader, const std::string& name) {
+    if (name.empty() || reader.DataFileExists(name)) return false;
+    grid.AddSectionHeader(s("File ") + Text(name) + s(" does not exist !!!"));
+    return true;
+}
+
+bool SearchFrameHeader(FieldGrid& grid, TLN_IndexManager& reader, const QString& title,
+                       const TLN_Additional_Address& at, bool fileAddresses, TLN_Search_Frame_Header& out) {
+    grid.AddSectionHeaderAt(title, Text(at.FileName), at.DataPosition);
+    // The file is asked for first: a frame in a missing file is never read.
+    if (ShowWhenMissing(grid, reader, at.FileName)) return false;
+    if (!at.Exists() || !reader.ReadSearchFrameHeader(at, fileAddresses, out)) return false;
+    grid.AddTextRow(s("Data Declaration"), Text(out.DataDeclaration));
+    grid.AddDWordRow(s("Number of Detailed Search Information Records"), {}, out.RecordCount);
+    partview::Hex32(grid, s("Size of Detailed Search Information Records"), out.RecordSize);
+    partview::Address(grid, s("Offset to the Top of Detailed Search Information Records"),
+                      out.RecordsPosition);
+    grid.AddEmptyRow();
+    return true;
+}
+
+std::vector<std::unique_ptr<RecordNode>> FrameItems(const RecordNode& parent, TLN_IndexManager& reader,
+                                                    const TLN_Search_Frame_Header& frame, int kind,
+                                                    int64_t recordLength, uint32_t extra) {
+    std::vector<std::unique_ptr<RecordNode>> items;
+    const std::shared_ptr<TLN_Stream> stream = FileStream(reader, frame.Frame.FileName);
+    const uint32_t count = frame.UsableCount(recordLength);
+    for (uint32_t n = 0; n < count; ++n) {
+        auto item = RecordNode::MakeChild(&parent, kind, s("Item ") + QString::number(n), n);
+        item->recordOffset = frame.RecordPosition(n, recordLength);
+        item->stream = stream;
+        item->fileName = frame.Frame.FileName;
+        item->extra = extra;
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+void AddOnce(KindContext& context, RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {
+    if (!node.children.empty() || children.empty()) return;
+    node.hasChildren = true;
+    context.host.AddChildren(node, std::move(children));
+}
+
+std::optional<FrameRef> ElementFrame(TLN_IndexManager& reader, const RecordNode& node, int64_t i) {
+    if (node.kind != kCharacterInfo || !node.parent || node.parent->index < 0 || node.index < 0 || i < 0)
+        return std::nullopt;
+    // A frame in a missing file is never read.
+    const auto readable = [&](const TLN_Additional_Address& at) {
+        return at.Exists() && (at.FileName.empty() || reader.DataFileExists(at.FileName));
+    };
+    TLN_Index_Expansion_Rec expansion;
+    TLN_Character_Info_Frame frame, elements;
+    if (!reader.ReadExpansionRecord(uint32_t(node.parent->index), expansion) || !readable(expansion.Data) ||
+        !reader.ReadCharacterInfoFrame(expansion.Data, frame) || size_t(node.index) >= frame.Entries.size())
+        return std::nullopt;
+    const TLN_Character_Info_Entry& entry = frame.Entries[size_t(node.index)];
+    if (!readable(entry.Data) || !reader.ReadCharacterInfoFrame(entry.Data, elements) ||
+        size_t(i) >= elements.Entries.size())
+        return std::nullopt;
+    const TLN_Character_Info_Entry& element = elements.Entries[size_t(i)];
+    return FrameRef{element.Data, element.Type == "FNME"};
+}
+
+std::optional<FrameRef> FrameOfItems(KindContext& context, const RecordNode& item) {
+    const RecordNode* parent = item.parent;
+    const auto reader = ReaderOf(context, item);
+    if (!parent || !reader) return std::nullopt;
+    switch (parent->kind) {
+    case kVolume:
+    case kPOI: {
+        TLN_Volume_Management_Record record;
+        const bool read = parent->kind == kVolume
+                              ? reader->ReadVolumeRecord(uint32_t(parent->index), record)
+                              : reader->ReadPOIManagementRecord(uint32_t(parent->index), record);
+        if (parent->index < 0 || !read) return std::nullopt;
+        return FrameRef{record.FrameAddress, record.UsesFileAddresses()};
+    }
+    case kSearchFrame: {
+        TLN_Additional_Address at;
+        at.DataPosition = parent->recordOffset;
+        at.FileName = parent->fileName;
+        return FrameRef{at, parent->extra != 0};
+    }
+    case kCharacterInfo:
+        return ElementFrame(*reader, *parent, item.extra);
+    default:
+        return std::nullopt;
+    }
+}
+
+bool DetailedSearchRecordOf(KindContext& context, const RecordNode& item, TLN_Detailed_Info_Rec& out) {
+    const auto reader = ReaderOf(context, item);
+    const auto frame = FrameOfItems(context, item);
+    TLN_Search_Frame_Header header;
+    return reader && frame && item.index >= 0 && item.index <= UINT32_MAX &&
+           (frame->at.FileName.empty() || reader->DataFileExists(frame->at.FileName)) &&
+           reader->ReadSearchFrameHeader(frame->at, frame->fileAddresses, header) &&
+           reader->ReadDetailedSearchRecord(header, uint32_t(item.index), out);
+}
+
+bool CategoryDefinition(FieldGrid& grid, TLN_IndexManager& reader, const QString& title,
+                        const TLN_Additional_Address& at, uint32_t sizeWords) {
+    grid.AddSectionHeaderAt(title, Text(at.FileName), at.DataPosition);
+    if (ShowWhenMissing(grid, reader, at.FileName)) return false;
+    TLN_Definition_Frame definition;
+    if (!reader.ReadDataDefinition(at, definition, int64_t(sizeWords) * 2)) return true;
+    grid.AddTextRow(Text(definition.Name), Text(definition.DataDeclaration));
+    for (const TLN_Definition_Column& column : definition.Columns)
+        grid.AddTextRow(
+            Text(column.Name) + s(" (") + CharCodeToText(column.Value4) + s(")"), Text(column.TypeCode),
+            column.CountCode().empty() ? QString::number(column.ElementCount) : Text(column.CountCode()));
+    return true;
+}
+
+void CategoryParentRecord(FieldGrid& grid, TLN_IndexManager& reader, const TLN_Additional_Address& data,
+                          const TLN_Definition_Frame& definition) {
+    grid.AddSectionHeaderAt(s("Category Parent Record"), {}, data.DataPosition);
+    const std::shared_ptr<TLN_Stream> stream = FileStream(reader, data.FileName);
+    if (!stream) return;
+    int width = 0;
+    std::string key;
+    TLN_IndexManager::ReadKeyText(*stream, data.DataPosition, definition.Columns, width, key);
+    // The key columns come first; "SELN" names the selection.
+    QString names;
+    for (const TLN_Definition_Column& column : definition.Columns) {
+        if (column.TypeCode != "UB" && column.TypeCode != "UW" && column.TypeCode != "WD" &&
+            column.TypeCode != "UL" && column.TypeCode != "LG")
+            break;
+        names += (names.isEmpty() ? QString() : s(" ")) + Text(column.Name);
+    }
+    grid.AddTextRow(names, Text(key), definition.FindColumn("SELN") >= 0 ? s("SELN") : QString());
+}
+
+} // namespace indexview

@@ -1,0 +1,41 @@
+// What the record views of the data parts (route planning, parameters, pictures, voice, the voice command
+// dictionary, RDS-TMC, localisation and index data) share: their texts, the management header that an
+// ALLDATA part's view starts with, and the address and frame rows they repeat.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <QString>
+
+#include "mainwindow/model/views/ViewSupport.h"
+
+class FieldGrid;
+struct KindContext;
+struct RecordNode;
+
+namespace partview {
+
+// A stored text for a cell, as UTF-8.
+QString Text(const std::string& value);
+
+// The help link of a chapter on the blank row after the last section header.
+void Help(FieldGrid& grid, HelpDocument document);
+
+// The management header record headerIndex of ALLDATA.KWI (the rows the management kinds show alone),
+// written through the node kind table's management header view, with the chapter document as its help.
+// Views call it only for nodes that stand for a management header: a part read from a file of its own
+// has none.
+void ManagementHeader(KindContext& context, const RecordNode& node, int headerIndex, HelpDocument document);
+
+// An address row: the stream position as spaced hex (-1, none, shows "0 x FF FF FF FF").
+void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark = {});
+// An address row and the size row after it (32-bit hex with the decimal value).
+void Frame(FieldGrid& grid, const QString& addressName, const QString& sizeName, int64_t position,
+           int64_t size);
+// A 32-bit hex row of a size or code kept in 64 bits (values past 32 bits show their low half).
+void Hex32(FieldGrid& grid, const QString& name, int64_t value, const QString& remark = {});
+// A decimal row of a count kept in 64 bits.
+void Count(FieldGrid& grid, const QString& name, int64_t value, const QString& remark = {});
+
+} // namespace partview

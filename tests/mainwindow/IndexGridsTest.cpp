@@ -1,0 +1,115 @@
+// The index tables in the window: a search record of the sample town shows its category and matching
+// tables in the "Выборка данных" tab with their record counts (the tab shows only while a table has
+// records), a double-click on a category row selects the row's next-level node from the event loop, the
+// popup's next-level items follow the row's next-level field, and a walk with no target beeps and stays.
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTreeView>
+
+#include "WindowTestSupport.h"
+#include "kiwi/core/MapCodePage.h"
+#include "mainwindow/DataPage.h"
+#include "mainwindow/IndexGridsController.h"
+#include "mainwindow/IndexTablesSheet.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/WindowMenus.h"
+#include "mainwindow/model/RecordTreeModel.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/TownIndex.h"
+
+namespace {
+
+using windowtest::waitUntil;
+
+// The services take a plain function for the beep.
+int beeps = 0;
+
+class IndexGridsTest : public windowtest::WindowTest {
+protected:
+    IndexGridsTest() {
+        window.show();
+        const std::string folder = spath("town");
+        const fixture::TownIndexFiles files = fixture::buildTownIndex();
+        fixture::writeFile(folder + "/INDEXDAT.KWI", files.index);
+        fixture::writeFile(folder + "/SRCH0001.KWI", files.dataFile);
+        MapTextCodePage.store(65001);
+        MapAnsiCodePage.store(0);
+    }
+    DataPage& page() const { return *window.DataTab(); }
+    QAbstractItemModel* tree() const { return page().treeView->model(); }
+    QModelIndex child(const QModelIndex& parent, int row) const { return tree()->index(row, 0, parent); }
+    bool tabShown() const {
+        return page().innerTabs->isTabVisible(page().innerTabs->indexOf(page().matchingSheet));
+    }
+    // Opens the town's index and selects its first search record; returns it.
+    QModelIndex openSearchRecord() {
+        EXPECT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+        const QModelIndex root = tree()->index(0, 0);
+        page().treeView->expand(root);
+        EXPECT_TRUE(waitUntil([&] { return tree()->rowCount(root) == 3; }, 5000));
+        const QModelIndex volume = child(root, 0);
+        page().treeView->setCurrentIndex(volume);
+        EXPECT_TRUE(waitUntil([&] { return tree()->rowCount(volume) == 1; }, 5000));
+        const QModelIndex record = child(volume, 0);
+        page().treeView->setCurrentIndex(record);
+        EXPECT_TRUE(waitUntil([&] { return tree()->rowCount(record) == 5; }, 5000));
+        return record;
+    }
+
+    // The window takes the services as they are when it is made.
+    bool countBeeps = (
+        beeps = 0, services.beep = [] { ++beeps; }, true);
+    MainWindow window{services, &mapView};
+};
+
+TEST_F(IndexGridsTest, ASearchRecordShowsItsTablesWithTheirCounts) {
+    EXPECT_FALSE(tabShown());
+    openSearchRecord();
+    EXPECT_TRUE(tabShown());
+    EXPECT_EQ(page().innerTabs->currentWidget(), page().matchingSheet);
+    IndexTablesSheet& sheet = *page().indexSheet;
+    EXPECT_EQ(sheet.categoryGrid->model()->rowCount(), 5);
+    EXPECT_EQ(sheet.matchingGrid->model()->rowCount(), 9);
+    EXPECT_EQ(sheet.label3->text(), QStringLiteral("Записей в таблице:"));
+    EXPECT_EQ(sheet.categoryCount->text(), QStringLiteral("5"));
+    EXPECT_EQ(sheet.matchingCount->text(), QStringLiteral("9"));
+    EXPECT_EQ(sheet.categoryRepresentation->text(), QString::fromUtf8("Места"));
+    EXPECT_EQ(sheet.categoryGrid->model()->index(2, 1).data().toString(), QString::fromUtf8("Магазины"));
+    EXPECT_EQ(sheet.categoryGrid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("NAME"));
+    // The NAME column is 40 characters wide.
+    const int digit = sheet.categoryGrid->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    EXPECT_GE(sheet.categoryGrid->horizontalHeader()->sectionSize(1), 40 * digit);
+
+    // Another node closes the tables and hides their tab.
+    page().treeView->setCurrentIndex(tree()->index(0, 0));
+    EXPECT_FALSE(tabShown());
+    EXPECT_EQ(sheet.Table(IndexGrid::Category), nullptr);
+}
+
+TEST_F(IndexGridsTest, ADoubleClickSelectsTheRowsNodeAndAWalkWithoutTargetBeeps) {
+    const QModelIndex record = openSearchRecord();
+    IndexTablesSheet& sheet = *page().indexSheet;
+    QTableView* grid = sheet.categoryGrid;
+    emit grid->doubleClicked(grid->model()->index(3, 1));
+    // From the event loop, not inside the grid's own handler.
+    EXPECT_EQ(page().treeView->currentIndex(), record);
+    ASSERT_TRUE(waitUntil([&] { return page().treeView->currentIndex() == child(record, 3); }, 5000));
+    EXPECT_EQ(page().treeView->currentIndex().data().toString(), QStringLiteral("Item 3"));
+    EXPECT_EQ(beeps, 0);
+
+    // Back on the record: the matching grid has no rule for its kind, and no next-level field to follow.
+    page().treeView->setCurrentIndex(record);
+    window.IndexGrids()->DoubleClick(IndexGrid::Matching, 0);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(page().treeView->currentIndex(), record);
+    window.IndexGrids()->PreparePopup(IndexGrid::Category, 0);
+    WindowMenus* menus = window.Menus();
+    ASSERT_NE(menus, nullptr);
+    EXPECT_FALSE(menus->dbNext1Item->isEnabled());
+    EXPECT_FALSE(menus->dbNext3Item->isEnabled());
+}
+
+} // namespace
