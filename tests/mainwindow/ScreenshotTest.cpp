@@ -166,6 +166,7 @@ TEST_F(ScreenshotTest, ParcelRecordsShowTheirRows) {
     const QImage background = window.grab().toImage();
     EXPECT_FALSE(uniform(background));
     keep(background, "data-tab-background.png");
+}
 
 // The records of the data parts: a region with its frame headers, an index search record with its
 // category and matching tables and their counts, a picture over the grid, a voice table with its play
