@@ -71,7 +71,7 @@ grep -q ' levels=2 ' region.txt || fail "region"
 grep -q '^header valid=1 ' index.txt || fail "index"
 ! grep -q 'missing\|truncated=1' index.txt || fail "index records"
 [ "$(grep -c ' valid 1 ' picture.txt)" -eq 3 ] || fail "picture files"
-[ "$(grep -cE -- '-> (clut|gif) [0-9]+x[0-9]+$' picture.txt)" -eq 7 ] || fail "pictures"
+[ "$(grep -cE -- '-> (clut|gif) [0-9]+x[0-9]+$' picture.txt)" -eq 607 ] || fail "pictures"
 grep -q '^voice VOICEDAT.KWI valid 1 .* languages 2$' voice.txt || fail "voice"
 ! grep -q 'truncated 1' voice.txt || fail "voice tables"
 

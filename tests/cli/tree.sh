@@ -130,7 +130,7 @@ rm -rf "$work/sample"
 {
     for file in INDEXDAT.KWI PCT2MNG.KWI VOICEDAT.KWI; do
         echo "== $file"
-        "$KIWIPROBE" tree "$work/sample/$file" --grid
+        "$KIWIPROBE" tree "$work/sample/$file" --grid --per-kind 20
     done
 } >"$work/tree-sample-parts.txt"
 compare tree-sample-parts.txt "$work/tree-sample-parts.txt"

@@ -10,6 +10,7 @@
 #include "support/fixtures/LoadingFixtures.h"
 #include "support/fixtures/LocalFixture.h"
 #include "support/fixtures/ParamFixture.h"
+#include "support/fixtures/PictureFixture.h"
 #include "support/fixtures/RdstmcFixture.h"
 #include "support/fixtures/RegionFixture.h"
 #include "support/fixtures/TownIndex.h"
@@ -77,6 +78,26 @@ fixture::AllDataImage buildWithInnerParts(fixture::AllDataPlan plan,
     return image;
 }
 
+// The town's pictures followed by a set of small numbered markers (8 x 8, one colour each), enough of them
+// that the record tree shows the image list in pages with its ". . . . ." node, as on discs with many icons.
+fixture::PictureFile pictureFileWithMarkers() {
+    constexpr int kMarkers = 600;
+    constexpr int kSide = 8;
+    fixture::PictureFile file = fixture::townPictureFile();
+    const uint32_t paletteSet = file.images.front().paletteSetId;
+    for (int i = 0; i < kMarkers; ++i) {
+        // A frame of colour 1 + i % 6 around a centre of colour 0.
+        std::vector<int> pixels(kSide * kSide, 0);
+        for (int y = 0; y < kSide; ++y)
+            for (int x = 0; x < kSide; ++x)
+                if (x == 0 || y == 0 || x == kSide - 1 || y == kSide - 1)
+                    pixels[size_t(y * kSide + x)] = 1 + i % 6;
+        file.images.push_back(
+            {0, 1, false, 0, paletteSet, kSide, kSide, 0, 0, fixture::clutRuns(1, kSide, kSide, pixels)});
+    }
+    return file;
+}
+
 } // namespace
 
 DiscFiles buildSampleDisc() {
@@ -109,7 +130,7 @@ DiscFiles buildSampleDisc() {
     files["SRCH0001.KWI"] = std::move(index.dataFile);
 
     files["PCT2MNG.KWI"] = fixture::buildPct2Mng(fixture::townPictureList());
-    files["PICT0001.KWI"] = fixture::buildPictureFile(fixture::townPictureFile());
+    files["PICT0001.KWI"] = fixture::buildPictureFile(pictureFileWithMarkers());
     files["EXPCT001.KWI"] = fixture::townExpansionPicture();
     files["VOICEDAT.KWI"] = fixture::buildVoiceDat(fixture::townVoicePlan()).bytes;
     files["VOICE001.ME"] = fixture::buildVoiceMe().bytes;
