@@ -2,7 +2,9 @@
 #include "mapview/core/QPainterCanvas.h"
 
 #include <QBrush>
+#include <QLineF>
 #include <QPen>
+#include <cmath>
 
 QPainterCanvas::QPainterCanvas(QPainter& painter) : painter_(painter) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
@@ -73,8 +75,38 @@ void QPainterCanvas::FillRect(const QRect& rect, const QColor& color) {
 
 void QPainterCanvas::Polyline(const QPoint* points, int count, const MapPen& pen) {
     if (count < 2) return;
-    usePen(pen);
-    painter_.drawPolyline(points, count);
+    if (pen.kind == TLN_PenKind::Solid) {
+        usePen(pen);
+        painter_.drawPolyline(points, count);
+        return;
+    }
+    // Dashes are laid out here along the whole line: a painter restarts them where it clips a line, so a
+    // strip drawn on its own would not match the picture around it.
+    MapPen solid = pen;
+    solid.kind = TLN_PenKind::Solid;
+    usePen(solid);
+    const double width = std::max(1, pen.width);
+    const double on = (pen.kind == TLN_PenKind::Dash ? 4 : 1) * width;
+    const double period = on + 2 * width;
+    dashes_.clear();
+    double travelled = 0;
+    for (int i = 1; i < count; ++i) {
+        const QLineF segment(points[i - 1], points[i]);
+        const double length = segment.length();
+        double t = 0;
+        while (t < length) {
+            const double phase = std::fmod(travelled + t, period);
+            if (phase < on) {
+                const double end = std::min(length, t + (on - phase));
+                dashes_.push_back(QLineF(segment.pointAt(t / length), segment.pointAt(end / length)));
+                t = end;
+            } else {
+                t += period - phase;
+            }
+        }
+        travelled += length;
+    }
+    painter_.drawLines(dashes_.data(), int(dashes_.size()));
 }
 
 void QPainterCanvas::Polygon(const QPoint* points, int count, const MapPen& pen, const MapBrush& brush) {

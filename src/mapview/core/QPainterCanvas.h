@@ -4,9 +4,11 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QLineF>
 #include <QPainter>
 #include <map>
 #include <utility>
+#include <vector>
 
 #include "mapview/core/MapCanvas.h"
 
@@ -38,4 +40,5 @@ private:
 
     QPainter& painter_;
     std::map<std::pair<int, bool>, Face> faces_;
+    std::vector<QLineF> dashes_;
 };
