@@ -219,6 +219,16 @@ void paintRegions(PaintContext& context, const std::vector<DrawEntry>& entries, 
     }
 }
 
+// The area whose parcels a render of clip draws. Parcels a little outside the clip are taken too: their
+// names and wide lines reach into it, and a scrolled strip must show what a whole paint shows.
+ViewerArea areaOf(const MapRenderView& view, const QRect& clip) {
+    const int64_t upp = std::max(1, view.unitsPerPixel);
+    const QRect reach = clip.adjusted(-kCollectMargin, -kCollectMargin, kCollectMargin, kCollectMargin);
+    return ViewerArea{view.originX + reach.left() * upp, view.originX + (int64_t(reach.right()) + 1) * upp,
+                      (view.height - (int64_t(reach.bottom()) + 1)) * upp + view.originY,
+                      (view.height - int64_t(reach.top())) * upp + view.originY};
+}
+
 bool cancelled(const std::atomic<bool>* cancel) {
     return cancel && cancel->load(std::memory_order_relaxed);
 }
@@ -255,6 +265,17 @@ MapRenderView RenderViewOf(const MapViewState& state) {
 
 MapRenderer::MapRenderer() : cache_(kDefaultCacheBytes) {}
 
+std::vector<std::shared_ptr<const TLN_Parcel_Frames>> MapRenderer::VisibleFrames(const MapRenderView& view,
+                                                                                 const QRect& clip) {
+    std::vector<std::shared_ptr<const TLN_Parcel_Frames>> frames;
+    if (!view.map || !view.map->IsValid()) return frames;
+    const uint8_t level = uint8_t(view.level);
+    for (const DrawEntry& entry : collectEntries(*view.map, level, areaOf(view, clip)))
+        if (auto loaded = LoadParcelFrames(*view.map, entry.stream, level, entry.address, entry.size))
+            frames.push_back(std::move(loaded));
+    return frames;
+}
+
 MapRenderStats MapRenderer::Render(MapCanvas& canvas, const QRect& clip, const MapRenderView& view,
                                    const std::atomic<bool>* cancel) {
     return render(canvas, clip, view, cancel, true);
@@ -273,16 +294,7 @@ MapRenderStats MapRenderer::render(MapCanvas& canvas, const QRect& clip, const M
     const uint8_t level = uint8_t(view.level);
     const TLN_Level_Management_Record* record = map.Level(level);
     if (!record) return stats;
-    const int64_t upp = std::max(1, view.unitsPerPixel);
-    // Parcels a little outside the area are taken too: their names and wide lines reach into it, and a
-    // scrolled strip must show what a whole paint shows.
-    const QRect reach = clip.adjusted(-kCollectMargin, -kCollectMargin, kCollectMargin, kCollectMargin);
-    const ViewerArea area{view.originX + reach.left() * upp,
-                          view.originX + (int64_t(reach.right()) + 1) * upp,
-                          (view.height - (int64_t(reach.bottom()) + 1)) * upp + view.originY,
-                          (view.height - int64_t(reach.top())) * upp + view.originY};
-
-    std::vector<DrawEntry> entries = collectEntries(map, level, area);
+    std::vector<DrawEntry> entries = collectEntries(map, level, areaOf(view, clip));
     ParcelDecodeOptions options;
     options.filter = view.filter;
     options.layers = view.layers & 63;

@@ -20,6 +20,7 @@
 class TLN_KiwiMap;
 class TLN_RegionManager;
 class MapViewState;
+struct TLN_Parcel_Frames;
 
 // Everything one render depends on, copied so that a render can run on another thread.
 struct MapRenderView {
@@ -75,6 +76,11 @@ public:
     MapRenderStats RenderUncached(MapCanvas& canvas, const QRect& clip, const MapRenderView& view);
 
     ParcelDrawingCache& Cache() { return cache_; }
+
+    // The frames of the parcels a render of clip would draw, in drawing order (for measuring reads and
+    // decoding apart from drawing).
+    static std::vector<std::shared_ptr<const TLN_Parcel_Frames>> VisibleFrames(const MapRenderView& view,
+                                                                               const QRect& clip);
 
 private:
     MapRenderStats render(MapCanvas& canvas, const QRect& clip, const MapRenderView& view,

@@ -6,6 +6,15 @@
 #include <QPen>
 #include <cmath>
 
+namespace {
+// Pens from this width on have round ends and joins.
+constexpr int kRoundPenWidth = 3;
+// Texts kept laid out per thread before the store starts again.
+constexpr size_t kLaidTextLimit = 16384;
+// Bytes of turned text pictures kept per thread before the store starts again.
+constexpr size_t kTurnedTextBytes = size_t(16) << 20;
+} // namespace
+
 QPainterCanvas::QPainterCanvas(QPainter& painter) : painter_(painter) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
 }
@@ -23,14 +32,21 @@ const QPainterCanvas::Face& QPainterCanvas::face(const MapFont& font) {
 }
 
 void QPainterCanvas::usePen(const MapPen& pen) {
+    // Thousands of lines share a few pens: the painter's state changes only when the pen does.
+    if (pen_ && *pen_ == pen) return;
+    pen_ = pen;
     QPen qpen(pen.color);
     qpen.setWidth(std::max(1, pen.width));
     if (pen.width <= 1) {
         qpen.setCosmetic(true);
-    } else {
+    } else if (pen.width >= kRoundPenWidth) {
         // What a GDI canvas does with a wide pen.
         qpen.setCapStyle(Qt::RoundCap);
         qpen.setJoinStyle(Qt::RoundJoin);
+    } else {
+        // Two pixels wide, a round end or bend looks like a square one and costs twice as much to draw.
+        qpen.setCapStyle(Qt::SquareCap);
+        qpen.setJoinStyle(Qt::MiterJoin);
     }
     switch (pen.kind) {
     case TLN_PenKind::Solid:
@@ -47,6 +63,8 @@ void QPainterCanvas::usePen(const MapPen& pen) {
 }
 
 void QPainterCanvas::useBrush(const MapBrush& brush) {
+    if (brush_ && *brush_ == brush) return;
+    brush_ = brush;
     switch (brush.kind) {
     case MapBrushKind::None:
         painter_.setBrush(Qt::NoBrush);
@@ -123,33 +141,91 @@ void QPainterCanvas::Rectangle(const QRect& rect, const MapPen& pen, const MapBr
     painter_.drawRect(QRect(rect.left(), rect.top(), rect.width() - 1, rect.height() - 1));
 }
 
-QSize QPainterCanvas::TextSize(const QString& text, const MapFont& font) {
+const QPainterCanvas::LaidText& QPainterCanvas::laidOut(const QString& text, const MapFont& font) {
+    // Names repeat from paint to paint: each text is shaped once per thread and drawn from its layout.
+    thread_local std::unordered_map<TextKey, LaidText, TextKeyHash> laid;
+    TextKey key{text, font.pixelSize, font.bold};
+    auto found = laid.find(key);
+    if (found != laid.end()) return found->second;
+    if (laid.size() >= kLaidTextLimit) laid.clear();
     const Face& f = face(font);
-    return QSize(f.metrics.horizontalAdvance(text), f.metrics.height());
+    LaidText entry;
+    entry.text.setText(text);
+    entry.text.setTextFormat(Qt::PlainText);
+    entry.text.setPerformanceHint(QStaticText::AggressiveCaching);
+    entry.text.prepare(QTransform(), f.font);
+    entry.size = QSize(f.metrics.horizontalAdvance(text), f.metrics.height());
+    return laid.emplace(std::move(key), std::move(entry)).first->second;
+}
+
+QSize QPainterCanvas::TextSize(const QString& text, const MapFont& font) {
+    return laidOut(text, font).size;
 }
 
 void QPainterCanvas::Text(QPoint topLeft, const QString& text, const MapFont& font, const QColor& color,
                           const QColor& background) {
-    const Face& f = face(font);
-    if (background.isValid())
-        painter_.fillRect(QRect(topLeft, QSize(f.metrics.horizontalAdvance(text), f.metrics.height())),
-                          background);
-    painter_.setFont(f.font);
+    const LaidText& laid = laidOut(text, font);
+    if (background.isValid()) painter_.fillRect(QRect(topLeft, laid.size), background);
+    painter_.setFont(face(font).font);
     painter_.setPen(color);
-    painter_.drawText(QPoint(topLeft.x(), topLeft.y() + f.metrics.ascent()), text);
+    pen_.reset();
+    painter_.drawStaticText(topLeft, laid.text);
 }
 
 void QPainterCanvas::RotatedText(QPoint start, double degrees, const QString& text, const MapFont& font,
                                  const QColor& color) {
-    const Face& f = face(font);
-    painter_.save();
-    painter_.translate(start);
-    // Counter-clockwise on the screen, as the font escapement turns text.
-    painter_.rotate(-degrees);
-    painter_.setFont(f.font);
-    painter_.setPen(color);
-    painter_.drawText(QPoint(0, f.metrics.ascent()), text);
-    painter_.restore();
+    // Turned text is drawn glyph outline by glyph outline; each text, angle and colour is drawn once per
+    // thread into a picture that later paints only copy.
+    struct Key {
+        QString text;
+        int pixelSize;
+        bool bold;
+        double degrees;
+        QRgb color;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& key) const {
+            return qHash(key.text) ^ (size_t(key.pixelSize) << 1) ^ size_t(key.bold) ^
+                   (std::hash<double>()(key.degrees) << 3) ^ (size_t(key.color) << 5);
+        }
+    };
+    struct Turned {
+        QImage image;
+        QPoint offset;
+    };
+    thread_local std::unordered_map<Key, Turned, KeyHash> turned;
+    thread_local size_t turnedBytes = 0;
+
+    Key key{text, font.pixelSize, font.bold, degrees, color.rgba()};
+    auto found = turned.find(key);
+    if (found == turned.end()) {
+        if (turnedBytes > kTurnedTextBytes) {
+            turned.clear();
+            turnedBytes = 0;
+        }
+        const LaidText& laid = laidOut(text, font);
+        QTransform rotation;
+        rotation.rotate(-degrees);
+        // Glyphs may reach a little past their cell.
+        const int margin = std::max(2, font.pixelSize / 2);
+        const QRectF cell = rotation.mapRect(QRectF(QPointF(0, 0), QSizeF(laid.size)));
+        const QPoint offset(int(std::floor(cell.left())) - margin, int(std::floor(cell.top())) - margin);
+        const QSize size(int(std::ceil(cell.right())) + margin - offset.x(),
+                         int(std::ceil(cell.bottom())) + margin - offset.y());
+        Turned entry{QImage(size, QImage::Format_ARGB32_Premultiplied), offset};
+        entry.image.fill(Qt::transparent);
+        QPainter painter(&entry.image);
+        painter.translate(-offset);
+        painter.rotate(-degrees);
+        painter.setFont(face(font).font);
+        painter.setPen(color);
+        painter.drawStaticText(QPoint(0, 0), laid.text);
+        painter.end();
+        turnedBytes += size_t(entry.image.sizeInBytes());
+        found = turned.emplace(std::move(key), std::move(entry)).first;
+    }
+    painter_.drawImage(start + found->second.offset, found->second.image);
 }
 
 void QPainterCanvas::Image(QPoint topLeft, const QImage& image) {
@@ -162,5 +238,7 @@ void QPainterCanvas::FocusRect(const QRect& rect) {
     pen.setStyle(Qt::DotLine);
     painter_.setPen(pen);
     painter_.setBrush(Qt::NoBrush);
+    pen_.reset();
+    brush_.reset();
     painter_.drawRect(QRect(rect.left(), rect.top(), rect.width() - 1, rect.height() - 1));
 }

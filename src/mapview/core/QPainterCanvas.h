@@ -6,7 +6,10 @@
 #include <QFontMetrics>
 #include <QLineF>
 #include <QPainter>
+#include <QStaticText>
 #include <map>
+#include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -34,11 +37,30 @@ private:
         QFont font;
         QFontMetrics metrics;
     };
+    struct LaidText {
+        QStaticText text;
+        QSize size;
+    };
+    struct TextKey {
+        QString text;
+        int pixelSize;
+        bool bold;
+        bool operator==(const TextKey&) const = default;
+    };
+    struct TextKeyHash {
+        size_t operator()(const TextKey& key) const {
+            return qHash(key.text) ^ (size_t(key.pixelSize) << 1) ^ size_t(key.bold);
+        }
+    };
     const Face& face(const MapFont& font);
+    const LaidText& laidOut(const QString& text, const MapFont& font);
     void usePen(const MapPen& pen);
     void useBrush(const MapBrush& brush);
 
     QPainter& painter_;
     std::map<std::pair<int, bool>, Face> faces_;
     std::vector<QLineF> dashes_;
+    // What the painter holds now (none after a call that set it otherwise).
+    std::optional<MapPen> pen_;
+    std::optional<MapBrush> brush_;
 };
