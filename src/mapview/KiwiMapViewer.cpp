@@ -135,6 +135,15 @@ void TKiwiMapViewer::ZoomAt(QPoint client, int z) {
     fire(fired);
 }
 
+void TKiwiMapViewer::PanBy(int dx, int dy) {
+    if (!state_.Active()) return;
+    state_.Pan(dx, dy);
+    fire({MapViewEvent::ViewPortChanged});
+    // A picture that cannot be moved (a jump past its size) stays as the preview until the new one comes.
+    if (frameValid_) ScrollPicture(frame_, renderer_, currentView());
+    update();
+}
+
 void TKiwiMapViewer::ZoomIn() {
     MapViewEventList fired;
     if (state_.WheelUp(QPoint(width() / 2, height() / 2), fired)) changed();
@@ -295,12 +304,8 @@ void TKiwiMapViewer::mouseMoveEvent(QMouseEvent* event) {
     dragging_ = std::abs(dx) >= MapViewState::kDragThreshold || std::abs(dy) >= MapViewState::kDragThreshold;
     if (!dragging_) return;
     setCursor(Qt::SizeAllCursor);
-    state_.Pan(dx, dy);
     press_ = at;
-    fire({MapViewEvent::ViewPortChanged});
-    // A picture that cannot be moved (a jump past its size) stays as the preview until the new one comes.
-    if (frameValid_) ScrollPicture(frame_, renderer_, currentView());
-    update();
+    PanBy(dx, dy);
 }
 
 void TKiwiMapViewer::mouseReleaseEvent(QMouseEvent* event) {

@@ -57,6 +57,8 @@ public:
     const MapViewState& State() const { return state_; }
     // Zooms to z about a client point (the wheel's and the zoom buttons' operation).
     void ZoomAt(QPoint client, int z);
+    // Moves the picture by (-dx, -dy) pixels, as a drag by that much does.
+    void PanBy(int dx, int dy);
     // Waits for the render thread and takes its picture; true when the picture on screen is current.
     bool FinishRendering();
     // The picture the widget shows now (its last finished render), and how many whole renders it asked for.
