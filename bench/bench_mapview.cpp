@@ -88,18 +88,18 @@ int main(int argc, char** argv) {
     int entries = 0;
     {
         QPainter painter(&image);
-        QPainterCanvas canvas(painter);
+        QPainterCanvas canvas(painter, &renderer.TextStore());
         entries = renderer.Render(canvas, whole, view).entries;
     }
 
     const Timing cold = measure(15, [&] {
         QPainter painter(&image);
-        QPainterCanvas canvas(painter);
+        QPainterCanvas canvas(painter, &renderer.TextStore());
         renderer.RenderUncached(canvas, whole, view);
     });
     const Timing warm = measure(15, [&] {
         QPainter painter(&image);
-        QPainterCanvas canvas(painter);
+        QPainterCanvas canvas(painter, &renderer.TextStore());
         renderer.Render(canvas, whole, view);
     });
 
@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
     const MapRenderView emptyView = viewOf(empty);
     const Timing nothing = measure(15, [&] {
         QPainter painter(&image);
-        QPainterCanvas canvas(painter);
+        QPainterCanvas canvas(painter, &renderer.TextStore());
         renderer.RenderUncached(canvas, whole, emptyView);
     });
 
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
         only.layers = 1 << i;
         layerTimes[i] = measure(9, [&] {
             QPainter painter(&image);
-            QPainterCanvas canvas(painter);
+            QPainterCanvas canvas(painter, &renderer.TextStore());
             renderer.Render(canvas, whole, only);
         });
     }
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
         fresh.map = std::make_shared<TLN_KiwiMap>(path);
         MapRenderer first;
         QPainter painter(&image);
-        QPainterCanvas canvas(painter);
+        QPainterCanvas canvas(painter, &first.TextStore());
         first.Render(canvas, whole, fresh);
     });
 

@@ -175,9 +175,12 @@ void TKiwiMapViewer::SetNameIcons(std::vector<QImage> icons) {
 
 void TKiwiMapViewer::requestRender() {
     const MapRenderView view = currentView();
-    if (requestedValid_ && requested_.SameContent(view) && requested_.originX == view.originX &&
-        requested_.originY == view.originY)
-        return;
+    if (requestedValid_ && requested_.SameContent(view)) {
+        if (requested_.originX == view.originX && requested_.originY == view.originY) return;
+        // A pan while a picture of this content is drawn: it is scrolled to the view when it comes, rather
+        // than drawn again from the start at every move of the mouse.
+        if (!thread_->Idle()) return;
+    }
     requested_ = view;
     requestedValid_ = true;
     ++renderRequests_;
@@ -251,7 +254,7 @@ void TKiwiMapViewer::paintEvent(QPaintEvent*) {
     }
     const QRect selection = state_.SelectionRect();
     if (!selection.isNull() && !selection.isEmpty()) {
-        QPainterCanvas canvas(painter);
+        QPainterCanvas canvas(painter, &renderer_.TextStore());
         canvas.FocusRect(selection);
     }
 }

@@ -15,7 +15,7 @@ MapPicture RenderPicture(MapRenderer& renderer, const MapRenderView& view, int d
         QImage(std::max(1, view.width) * ratio, std::max(1, view.height) * ratio, QImage::Format_RGB32);
     picture.image.setDevicePixelRatio(ratio);
     QPainter painter(&picture.image);
-    QPainterCanvas canvas(painter);
+    QPainterCanvas canvas(painter, &renderer.TextStore());
     picture.stats = renderer.Render(canvas, QRect(0, 0, view.width, view.height), view, cancel);
     return picture;
 }
@@ -39,7 +39,7 @@ bool ScrollPicture(MapPicture& picture, MapRenderer& renderer, const MapRenderVi
     moved.setDevicePixelRatio(picture.image.devicePixelRatio());
     QPainter painter(&moved);
     painter.drawImage(QPoint(dx, dy), picture.image);
-    QPainterCanvas canvas(painter);
+    QPainterCanvas canvas(painter, &renderer.TextStore());
     const QRect whole(0, 0, view.width, view.height);
     const QRect columns = dx > 0 ? QRect(0, 0, dx, view.height) : QRect(view.width + dx, 0, -dx, view.height);
     const QRect rows = dy > 0 ? QRect(0, 0, view.width, dy) : QRect(0, view.height + dy, view.width, -dy);

@@ -12,6 +12,7 @@
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/region/RegionManager.h"
 #include "mapview/MapViewApi.h"
+#include "mapview/core/CanvasTextStore.h"
 #include "mapview/core/MapPainting.h"
 #include "platform/MulDiv.h"
 
@@ -264,6 +265,15 @@ MapRenderView RenderViewOf(const MapViewState& state) {
 }
 
 MapRenderer::MapRenderer() : cache_(kDefaultCacheBytes) {}
+
+MapRenderer::~MapRenderer() = default;
+
+CanvasTextStore& MapRenderer::TextStore() {
+    std::lock_guard lock(storesMutex_);
+    std::unique_ptr<CanvasTextStore>& store = stores_[std::this_thread::get_id()];
+    if (!store) store = std::make_unique<CanvasTextStore>();
+    return *store;
+}
 
 std::vector<std::shared_ptr<const TLN_Parcel_Frames>> MapRenderer::VisibleFrames(const MapRenderView& view,
                                                                                  const QRect& clip) {

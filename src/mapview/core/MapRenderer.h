@@ -9,7 +9,10 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "kiwi/core/KiwiPrimitives.h"
@@ -20,6 +23,7 @@
 class TLN_KiwiMap;
 class TLN_RegionManager;
 class MapViewState;
+class CanvasTextStore;
 struct TLN_Parcel_Frames;
 
 // Everything one render depends on, copied so that a render can run on another thread.
@@ -67,6 +71,7 @@ public:
     static constexpr size_t kDefaultCacheBytes = size_t(64) << 20;
 
     MapRenderer();
+    ~MapRenderer();
 
     // Draws the client area clip of view. cancel, when given and set, stops the render between parcels and
     // between layers.
@@ -76,6 +81,8 @@ public:
     MapRenderStats RenderUncached(MapCanvas& canvas, const QRect& clip, const MapRenderView& view);
 
     ParcelDrawingCache& Cache() { return cache_; }
+    // The text store of the calling thread, for the QPainter canvases it draws this renderer's pictures on.
+    CanvasTextStore& TextStore();
 
     // The frames of the parcels a render of clip would draw, in drawing order (for measuring reads and
     // decoding apart from drawing).
@@ -87,4 +94,6 @@ private:
                           const std::atomic<bool>* cancel, bool useCache);
 
     ParcelDrawingCache cache_;
+    std::mutex storesMutex_;
+    std::map<std::thread::id, std::unique_ptr<CanvasTextStore>> stores_;
 };

@@ -9,26 +9,14 @@
 namespace {
 // Pens from this width on have round ends and joins.
 constexpr int kRoundPenWidth = 3;
-// Texts kept laid out per thread before the store starts again.
-constexpr size_t kLaidTextLimit = 16384;
-// Bytes of turned text pictures kept per thread before the store starts again.
-constexpr size_t kTurnedTextBytes = size_t(16) << 20;
 } // namespace
 
-QPainterCanvas::QPainterCanvas(QPainter& painter) : painter_(painter) {
-    painter_.setRenderHint(QPainter::Antialiasing, false);
-}
-
-const QPainterCanvas::Face& QPainterCanvas::face(const MapFont& font) {
-    const auto key = std::make_pair(font.pixelSize, font.bold);
-    auto found = faces_.find(key);
-    if (found == faces_.end()) {
-        QFont qfont(QStringLiteral("Arial"));
-        qfont.setPixelSize(std::max(1, font.pixelSize));
-        qfont.setBold(font.bold);
-        found = faces_.emplace(key, Face{qfont, QFontMetrics(qfont)}).first;
+QPainterCanvas::QPainterCanvas(QPainter& painter, CanvasTextStore* store) : painter_(painter), store_(store) {
+    if (!store_) {
+        own_ = std::make_unique<CanvasTextStore>();
+        store_ = own_.get();
     }
-    return found->second;
+    painter_.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void QPainterCanvas::usePen(const MapPen& pen) {
@@ -141,32 +129,15 @@ void QPainterCanvas::Rectangle(const QRect& rect, const MapPen& pen, const MapBr
     painter_.drawRect(QRect(rect.left(), rect.top(), rect.width() - 1, rect.height() - 1));
 }
 
-const QPainterCanvas::LaidText& QPainterCanvas::laidOut(const QString& text, const MapFont& font) {
-    // Names repeat from paint to paint: each text is shaped once per thread and drawn from its layout.
-    thread_local std::unordered_map<TextKey, LaidText, TextKeyHash> laid;
-    TextKey key{text, font.pixelSize, font.bold};
-    auto found = laid.find(key);
-    if (found != laid.end()) return found->second;
-    if (laid.size() >= kLaidTextLimit) laid.clear();
-    const Face& f = face(font);
-    LaidText entry;
-    entry.text.setText(text);
-    entry.text.setTextFormat(Qt::PlainText);
-    entry.text.setPerformanceHint(QStaticText::AggressiveCaching);
-    entry.text.prepare(QTransform(), f.font);
-    entry.size = QSize(f.metrics.horizontalAdvance(text), f.metrics.height());
-    return laid.emplace(std::move(key), std::move(entry)).first->second;
-}
-
 QSize QPainterCanvas::TextSize(const QString& text, const MapFont& font) {
-    return laidOut(text, font).size;
+    return store_->Laid(text, font).size;
 }
 
 void QPainterCanvas::Text(QPoint topLeft, const QString& text, const MapFont& font, const QColor& color,
                           const QColor& background) {
-    const LaidText& laid = laidOut(text, font);
+    const CanvasTextStore::LaidText& laid = store_->Laid(text, font);
     if (background.isValid()) painter_.fillRect(QRect(topLeft, laid.size), background);
-    painter_.setFont(face(font).font);
+    painter_.setFont(store_->FaceOf(font).font);
     painter_.setPen(color);
     pen_.reset();
     painter_.drawStaticText(topLeft, laid.text);
@@ -174,58 +145,9 @@ void QPainterCanvas::Text(QPoint topLeft, const QString& text, const MapFont& fo
 
 void QPainterCanvas::RotatedText(QPoint start, double degrees, const QString& text, const MapFont& font,
                                  const QColor& color) {
-    // Turned text is drawn glyph outline by glyph outline; each text, angle and colour is drawn once per
-    // thread into a picture that later paints only copy.
-    struct Key {
-        QString text;
-        int pixelSize;
-        bool bold;
-        double degrees;
-        QRgb color;
-        bool operator==(const Key&) const = default;
-    };
-    struct KeyHash {
-        size_t operator()(const Key& key) const {
-            return qHash(key.text) ^ (size_t(key.pixelSize) << 1) ^ size_t(key.bold) ^
-                   (std::hash<double>()(key.degrees) << 3) ^ (size_t(key.color) << 5);
-        }
-    };
-    struct Turned {
-        QImage image;
-        QPoint offset;
-    };
-    thread_local std::unordered_map<Key, Turned, KeyHash> turned;
-    thread_local size_t turnedBytes = 0;
-
-    Key key{text, font.pixelSize, font.bold, degrees, color.rgba()};
-    auto found = turned.find(key);
-    if (found == turned.end()) {
-        if (turnedBytes > kTurnedTextBytes) {
-            turned.clear();
-            turnedBytes = 0;
-        }
-        const LaidText& laid = laidOut(text, font);
-        QTransform rotation;
-        rotation.rotate(-degrees);
-        // Glyphs may reach a little past their cell.
-        const int margin = std::max(2, font.pixelSize / 2);
-        const QRectF cell = rotation.mapRect(QRectF(QPointF(0, 0), QSizeF(laid.size)));
-        const QPoint offset(int(std::floor(cell.left())) - margin, int(std::floor(cell.top())) - margin);
-        const QSize size(int(std::ceil(cell.right())) + margin - offset.x(),
-                         int(std::ceil(cell.bottom())) + margin - offset.y());
-        Turned entry{QImage(size, QImage::Format_ARGB32_Premultiplied), offset};
-        entry.image.fill(Qt::transparent);
-        QPainter painter(&entry.image);
-        painter.translate(-offset);
-        painter.rotate(-degrees);
-        painter.setFont(face(font).font);
-        painter.setPen(color);
-        painter.drawStaticText(QPoint(0, 0), laid.text);
-        painter.end();
-        turnedBytes += size_t(entry.image.sizeInBytes());
-        found = turned.emplace(std::move(key), std::move(entry)).first;
-    }
-    painter_.drawImage(start + found->second.offset, found->second.image);
+    // Turned text would be drawn glyph outline by glyph outline; its picture is made once and copied.
+    const CanvasTextStore::TurnedText& turned = store_->Turned(text, font, degrees, color);
+    painter_.drawImage(start + turned.offset, turned.image);
 }
 
 void QPainterCanvas::Image(QPoint topLeft, const QImage& image) {

@@ -2,23 +2,20 @@
 // (one-pixel cosmetic lines, round caps and joins when wider), no antialiasing of shapes, "Arial" text.
 #pragma once
 
-#include <QFont>
-#include <QFontMetrics>
 #include <QLineF>
 #include <QPainter>
-#include <QStaticText>
-#include <map>
+#include <memory>
 #include <optional>
-#include <unordered_map>
-#include <utility>
 #include <vector>
 
+#include "mapview/core/CanvasTextStore.h"
 #include "mapview/core/MapCanvas.h"
 
 class QPainterCanvas : public MapCanvas {
 public:
-    // The painter stays the caller's; it must outlive the canvas.
-    explicit QPainterCanvas(QPainter& painter);
+    // The painter stays the caller's; it must outlive the canvas. Texts come from store (one of the
+    // drawing thread's, kept between paints) or, without one, from a store of the canvas's own.
+    explicit QPainterCanvas(QPainter& painter, CanvasTextStore* store = nullptr);
 
     void FillRect(const QRect& rect, const QColor& color) override;
     void Polyline(const QPoint* points, int count, const MapPen& pen) override;
@@ -33,32 +30,12 @@ public:
     void FocusRect(const QRect& rect) override;
 
 private:
-    struct Face {
-        QFont font;
-        QFontMetrics metrics;
-    };
-    struct LaidText {
-        QStaticText text;
-        QSize size;
-    };
-    struct TextKey {
-        QString text;
-        int pixelSize;
-        bool bold;
-        bool operator==(const TextKey&) const = default;
-    };
-    struct TextKeyHash {
-        size_t operator()(const TextKey& key) const {
-            return qHash(key.text) ^ (size_t(key.pixelSize) << 1) ^ size_t(key.bold);
-        }
-    };
-    const Face& face(const MapFont& font);
-    const LaidText& laidOut(const QString& text, const MapFont& font);
     void usePen(const MapPen& pen);
     void useBrush(const MapBrush& brush);
 
     QPainter& painter_;
-    std::map<std::pair<int, bool>, Face> faces_;
+    CanvasTextStore* store_;
+    std::unique_ptr<CanvasTextStore> own_;
     std::vector<QLineF> dashes_;
     // What the painter holds now (none after a call that set it otherwise).
     std::optional<MapPen> pen_;

@@ -194,11 +194,37 @@ TEST_F(KiwiMapViewerTest, ThePictureIsDrawnOffThePaintAndScrolledByAPan) {
             same += picture.pixel(x, y) == whole.image.pixel(x, y);
     EXPECT_GE(double(same) / (picture.width() * picture.height()), 0.999);
 
-    // A zoom asks for a new one.
+    // A zoom asks for a new one, and so do names decoded again.
     viewer.ZoomIn();
     (void)viewer.grab();
     EXPECT_EQ(viewer.RenderRequests(), 2);
     EXPECT_TRUE(viewer.FinishRendering());
+    viewer.NamesChanged();
+    (void)viewer.grab();
+    EXPECT_EQ(viewer.RenderRequests(), 3);
+    EXPECT_TRUE(viewer.FinishRendering());
+    // A grid switched on: the same.
+    viewer.SetDrawGrid(true);
+    (void)viewer.grab();
+    EXPECT_EQ(viewer.RenderRequests(), 4);
+}
+
+TEST_F(KiwiMapViewerTest, ALevelChangeShowsTheOldPictureScaledUntilTheNewOneIsDrawn) {
+    viewer.show();
+    (void)viewer.grab();
+    ASSERT_TRUE(viewer.FinishRendering());
+    const QImage before = viewer.grab().toImage();
+    // The next paint asks for the new level's picture and shows the old one scaled meanwhile: not white.
+    wheel(QPoint(320, 240), 240);
+    ASSERT_EQ(viewer.Level(), 1);
+    const QImage preview = viewer.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int white = 0;
+    for (int y = 0; y < preview.height(); y += 4)
+        for (int x = 0; x < preview.width(); x += 4)
+            white += preview.pixel(x, y) == qRgb(255, 255, 255);
+    EXPECT_LT(white, (preview.width() / 4) * (preview.height() / 4));
+    EXPECT_TRUE(viewer.FinishRendering());
+    EXPECT_FALSE(viewer.grab().toImage() == before);
 }
 
 TEST_F(KiwiMapViewerTest, WithoutAMapTheViewIsWhiteAndKeepsNoReference) {
