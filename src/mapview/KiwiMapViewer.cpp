@@ -79,11 +79,22 @@ void TKiwiMapViewer::changed() {
     update();
 }
 
+void TKiwiMapViewer::dropRenders() {
+    // Nothing of the view's keeps the map or the route planning data it had: the window may close their
+    // files (and unmount their image) as soon as it has handed the view the new ones.
+    thread_->Cancel();
+    thread_->WaitIdle();
+    thread_->Take();
+    frame_ = MapPicture();
+    frameValid_ = false;
+    requested_ = MapRenderView();
+    requestedValid_ = false;
+}
+
 void TKiwiMapViewer::SetMap(std::shared_ptr<TLN_KiwiMap> map) {
     generation_ = nextGeneration();
     renderer_.Cache().Clear();
-    frameValid_ = false;
-    requestedValid_ = false;
+    dropRenders();
     pressed_ = dragging_ = false;
     MapViewEventList fired;
     state_.SetClientSize(width(), height());
@@ -94,6 +105,8 @@ void TKiwiMapViewer::SetMap(std::shared_ptr<TLN_KiwiMap> map) {
 }
 
 void TKiwiMapViewer::SetRegionManager(std::shared_ptr<TLN_RegionManager> regions) {
+    if (regions == state_.RegionManager()) return;
+    dropRenders();
     state_.SetRegionManager(std::move(regions));
     changed();
 }

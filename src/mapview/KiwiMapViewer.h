@@ -79,6 +79,8 @@ private slots:
 
 private:
     void fire(const MapViewEventList& fired);
+    // Stops and forgets every picture, drawn or under way.
+    void dropRenders();
     // The view as it should be drawn now.
     MapRenderView currentView() const;
     // Repaint after a change of what the picture shows.

@@ -7,11 +7,13 @@
 
 #include "kiwi/display/KiwiBitmaps.h"
 #include "kiwi/display/Rotation.h"
+#include "kiwi/display/WindowsColor.h"
 #include "mapview/core/MapPainting.h"
 
 namespace {
 
 constexpr uint16_t kOneWayArrowCode = 498;
+constexpr TLN_Color kSilver = 0xC0C0C0;
 // Radians per degree as the rotated names have always been placed (57.3, not 180 / pi).
 constexpr double kDegreesPerRadian = 57.3;
 
@@ -48,7 +50,7 @@ void paintShadowed(MapCanvas& canvas, const DrawnName& name, QPoint anchor) {
         break;
     case 305:
         font = {20, true};
-        colour = QColor(0xC0, 0xC0, 0xC0);
+        colour = winColor(kSilver);
         break;
     default:
         break;

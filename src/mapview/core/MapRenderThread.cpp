@@ -33,6 +33,13 @@ std::optional<MapPicture> MapRenderThread::Take() {
     return result;
 }
 
+void MapRenderThread::Cancel() {
+    std::lock_guard lock(mutex_);
+    pending_.reset();
+    result_.reset();
+    if (running_) cancel_ = true;
+}
+
 void MapRenderThread::WaitIdle() {
     std::unique_lock lock(mutex_);
     idle_.wait(lock, [this] { return !running_ && !pending_; });

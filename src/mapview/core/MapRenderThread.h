@@ -27,6 +27,9 @@ public:
     void Request(const MapRenderView& view, int devicePixelRatio = 1);
     // The last finished picture, once.
     std::optional<MapPicture> Take();
+    // Drops what is asked for and stops the render under way (it finishes at its next parcel or layer);
+    // a finished picture not yet taken is dropped too.
+    void Cancel();
     // Waits until nothing is asked for or under way.
     void WaitIdle();
     bool Idle() const;

@@ -229,10 +229,17 @@ TEST_F(KiwiMapViewerTest, ALevelChangeShowsTheOldPictureScaledUntilTheNewOneIsDr
 
 TEST_F(KiwiMapViewerTest, WithoutAMapTheViewIsWhiteAndKeepsNoReference) {
     auto map = twoLevels();
-    const long held = map.use_count();
+    // A picture drawn and one under way: neither keeps the map once the view is given none.
+    viewer.show();
+    (void)viewer.grab();
+    ASSERT_TRUE(viewer.FinishRendering());
+    viewer.ZoomIn();
+    (void)viewer.grab();
+    EXPECT_GT(map.use_count(), 2);
     viewer.SetMap(nullptr);
     EXPECT_FALSE(viewer.Active());
-    EXPECT_EQ(map.use_count(), held - 1);
+    // Only the test's own references remain (this one and the one the map was opened with).
+    EXPECT_EQ(map.use_count(), 2);
     const QImage image = viewer.grab().toImage();
     EXPECT_EQ(image.pixel(10, 10), qRgb(255, 255, 255));
     EXPECT_EQ(image.pixel(600, 400), qRgb(255, 255, 255));
