@@ -67,6 +67,9 @@ void MapRenderThread::run() {
         running_ = false;
         const bool keep = !picture.stats.cancelled && !stop_;
         if (keep) result_ = std::move(picture);
+        // The render's copies of the view (and so of the map) are gone before anyone hears it is idle.
+        picture = MapPicture();
+        job = Job();
         if (!pending_) idle_.notify_all();
         if (keep && ready_) {
             lock.unlock();
