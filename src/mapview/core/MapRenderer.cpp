@@ -323,9 +323,16 @@ MapRenderStats MapRenderer::render(MapCanvas& canvas, const QRect& clip, const M
         }
         entry.cornerX = entry.blockX + int64_t(entry.frames->Table.LocationCodeX) * kParcelUnits;
         entry.cornerY = entry.blockY + int64_t(entry.frames->Table.LocationCodeY) * kParcelUnits;
-        const ParcelDrawingKey key{
-            view.mapGeneration,      entry.stream.get(), entry.address,   level,        view.filter,
-            uint8_t(options.layers), view.pages.Text,    view.pages.Ansi, view.language};
+        const ParcelDrawingKey key{view.mapGeneration,
+                                   entry.stream.get(),
+                                   entry.stream->FileName(),
+                                   entry.address,
+                                   level,
+                                   view.filter,
+                                   uint8_t(options.layers),
+                                   view.pages.Text,
+                                   view.pages.Ansi,
+                                   view.language};
         if (useCache) entry.drawing = cache_.Find(key);
         if (!entry.drawing) {
             entry.drawing = DecodeParcelDrawing(*entry.frames, *record, options);

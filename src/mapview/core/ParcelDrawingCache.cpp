@@ -7,6 +7,7 @@ size_t ParcelDrawingKeyHash::operator()(const ParcelDrawingKey& key) const {
         h ^= std::hash<uint64_t>()(value) + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
     };
     mix(uint64_t(reinterpret_cast<uintptr_t>(key.stream)));
+    mix(std::hash<std::string>()(key.file));
     mix(uint64_t(key.address));
     mix(uint64_t(key.level) << 16 | uint64_t(key.filter) << 8 | key.layers);
     mix(uint64_t(uint32_t(key.textPage)) << 32 | uint32_t(key.ansiPage));

@@ -1,19 +1,24 @@
 // The bounded cache of decoded parcels, keyed by everything a decoding depends on: the map (by the view's
-// number for it), the frame's stream and address, the level, the display scale filter, the layers decoded,
-// the text code pages and the name language. Safe to use from the paint and the render threads at once.
+// number for it), the frame's stream (and file) and address, the level, the display scale filter, the layers
+// decoded, the text code pages and the name language. Safe to use from the paint and the render threads at
+// once.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "kiwi/core/BoundedLru.h"
 #include "mapview/core/ParcelDrawing.h"
 
 struct ParcelDrawingKey {
     uint64_t mapGeneration = 0;
+    // The stream and the name of its file: a data file closed and another opened at the same address
+    // never meets the first one's parcels.
     const void* stream = nullptr;
+    std::string file;
     int64_t address = -1;
     uint8_t level = 0;
     uint8_t filter = 0;
