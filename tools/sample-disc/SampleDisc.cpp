@@ -78,11 +78,11 @@ fixture::AllDataImage buildWithInnerParts(fixture::AllDataPlan plan,
     return image;
 }
 
-// The town's pictures followed by a set of small numbered markers (8 x 8, one colour each), enough of them
-// that the record tree shows the image list in pages with its ". . . . ." node, as on discs with many icons.
-fixture::PictureFile pictureFileWithMarkers() {
-    constexpr int kMarkers = 600;
-    constexpr int kSide = 8;
+} // namespace
+
+fixture::PictureFile samplePictureFile() {
+    constexpr int kMarkers = kSampleMarkers;
+    constexpr int kSide = kSampleMarkerSide;
     fixture::PictureFile file = fixture::townPictureFile();
     const uint32_t paletteSet = file.images.front().paletteSetId;
     for (int i = 0; i < kMarkers; ++i) {
@@ -97,8 +97,6 @@ fixture::PictureFile pictureFileWithMarkers() {
     }
     return file;
 }
-
-} // namespace
 
 DiscFiles buildSampleDisc() {
     DiscFiles files;
@@ -130,7 +128,7 @@ DiscFiles buildSampleDisc() {
     files["SRCH0001.KWI"] = std::move(index.dataFile);
 
     files["PCT2MNG.KWI"] = fixture::buildPct2Mng(fixture::townPictureList());
-    files["PICT0001.KWI"] = fixture::buildPictureFile(pictureFileWithMarkers());
+    files["PICT0001.KWI"] = fixture::buildPictureFile(samplePictureFile());
     files["EXPCT001.KWI"] = fixture::townExpansionPicture();
     files["VOICEDAT.KWI"] = fixture::buildVoiceDat(fixture::townVoicePlan()).bytes;
     files["VOICE001.ME"] = fixture::buildVoiceMe().bytes;

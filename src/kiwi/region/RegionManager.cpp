@@ -57,6 +57,12 @@ int TLN_RegionManager::GetRegionItem(int i) const {
     return levels_[size_t(i)].LevelCode;
 }
 
+int TLN_RegionManager::LevelIndexOfCode(int code) const {
+    for (int i = 0; i < LevelCount(); ++i)
+        if (levels_[size_t(i)].LevelCode == code) return i;
+    return -1;
+}
+
 bool TLN_RegionManager::GetLevelRecord(int i, TLN_Region_Level_Record& out) const {
     if (i < 0 || i >= LevelCount()) return false;
     out = levels_[size_t(i)];

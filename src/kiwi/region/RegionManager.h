@@ -34,6 +34,9 @@ public:
     int LevelCount() const { return int(levels_.size()); }
     // The level code of level record i; -1 when there is no such record.
     int GetRegionItem(int i) const;
+    // The index of the first level record whose level code is code; -1 when none has it. Parcels name
+    // their route planning regions by level code, while the level arguments below are record indices.
+    int LevelIndexOfCode(int code) const;
     bool GetLevelRecord(int i, TLN_Region_Level_Record& out) const override;
 
     // Region management record `region` of level `level`. A type-100 frame name is looked up beside the
@@ -54,8 +57,9 @@ public:
     void SetRPHeader(const TLN_RP_Distribution_Header& header);
     TLN_RP_Distribution_Header GetRPHeader() const;
 
-    // The region, read on first use and kept in the cache; nullptr when it does not exist or its frame is
-    // missing. The region stays usable after it leaves the cache.
+    // Region `region` of level record `level` (an index, see LevelIndexOfCode), read on first use and kept
+    // in the cache; nullptr when it does not exist or its frame is missing. The region stays usable after
+    // it leaves the cache.
     std::shared_ptr<const TLN_Region> GetRegion(int level, int region);
     void ClearRegions();
     void SetRegionCacheLimit(int64_t bytes) { cache_.SetLimit(bytes); }

@@ -17,6 +17,7 @@
 #include "kiwi/region/Region.h"
 #include "kiwi/region/RegionManager.h"
 #include "kiwi/voice/VoiceManager.h"
+#include "sample-disc/SampleDisc.h"
 #include "support/fixtures/PictureFixture.h"
 #include "support/fixtures/TownGeometry.h"
 #include "support/fixtures/TownIndex.h"
@@ -41,7 +42,7 @@ bool insideTown(const TLN_Point& p) {
 TEST(SampleDiscParts, CompressedFilesReadAsTheirPlainContent) {
     const std::map<std::string, std::vector<uint8_t>> plain = {
         {"SRCH0001.KWI", fixture::buildTownIndex().dataFile},
-        {"PICT0001.KWI", fixture::buildPictureFile(fixture::townPictureFile())}};
+        {"PICT0001.KWI", fixture::buildPictureFile(samplePictureFile())}};
     for (const auto& [name, bytes] : plain) {
         const auto stream = TLN_DecompFileStream::Create(sampleDiscFile(name));
         ASSERT_TRUE(stream->Listed()) << name;
@@ -142,12 +143,19 @@ TEST(SampleDiscParts, PicturesDecodeAsDrawn) {
     const TLN_GraphicManager pictures(list.ManagementFilePath(0));
     ASSERT_TRUE(pictures.IsValid());
     const fixture::TownPictures expected = fixture::townPictures();
-    ASSERT_EQ(pictures.ImageCount(), int(expected.expected.size()));
-    for (int i = 0; i < pictures.ImageCount(); ++i) {
+    ASSERT_EQ(pictures.ImageCount(), int(expected.expected.size()) + kSampleMarkers);
+    for (int i = 0; i < int(expected.expected.size()); ++i) {
         const bool gif = expected.file.images[size_t(i)].type == 2;
         const QImage image = gif ? pictures.LoadGIFImage(i) : pictures.DecodeImage(i, 0);
         EXPECT_EQ(image.convertToFormat(QImage::Format_ARGB32), expected.expected[size_t(i)])
             << "image " << i;
+    }
+    // The markers: each an 8 x 8 frame whose colour differs from its centre's.
+    for (int i = int(expected.expected.size()); i < pictures.ImageCount(); i += 97) {
+        const QImage marker = pictures.DecodeImage(i, 0);
+        ASSERT_EQ(marker.size(), QSize(kSampleMarkerSide, kSampleMarkerSide)) << "marker " << i;
+        EXPECT_NE(marker.pixel(0, 0), marker.pixel(kSampleMarkerSide / 2, kSampleMarkerSide / 2))
+            << "marker " << i;
     }
 }
 

@@ -1,0 +1,82 @@
+// The render thread's loop: take the newest request, draw it into an image, keep the result.
+#include "mapview/core/MapRenderThread.h"
+
+MapRenderThread::MapRenderThread(MapRenderer& renderer, std::function<void()> ready)
+    : renderer_(renderer), ready_(std::move(ready)) {
+    thread_ = std::thread([this] { run(); });
+}
+
+MapRenderThread::~MapRenderThread() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+        cancel_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void MapRenderThread::Request(const MapRenderView& view, int devicePixelRatio) {
+    {
+        std::lock_guard lock(mutex_);
+        pending_ = Job{view, std::max(1, devicePixelRatio)};
+        // A render under way draws a picture nobody wants any more.
+        if (running_) cancel_ = true;
+    }
+    wake_.notify_all();
+}
+
+std::optional<MapPicture> MapRenderThread::Take() {
+    std::lock_guard lock(mutex_);
+    std::optional<MapPicture> result = std::move(result_);
+    result_.reset();
+    return result;
+}
+
+void MapRenderThread::Cancel() {
+    std::lock_guard lock(mutex_);
+    pending_.reset();
+    result_.reset();
+    if (running_) cancel_ = true;
+}
+
+void MapRenderThread::WaitIdle() {
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [this] { return !running_ && !pending_; });
+}
+
+bool MapRenderThread::Idle() const {
+    std::lock_guard lock(mutex_);
+    return !running_ && !pending_;
+}
+
+void MapRenderThread::run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stop_ || pending_.has_value(); });
+        if (stop_) break;
+        Job job = std::move(*pending_);
+        pending_.reset();
+        running_ = true;
+        cancel_ = false;
+        lock.unlock();
+
+        MapPicture picture = RenderPicture(renderer_, job.view, job.devicePixelRatio, &cancel_);
+
+        lock.lock();
+        running_ = false;
+        const bool keep = !picture.stats.cancelled && !stop_;
+        if (keep) result_ = std::move(picture);
+        // The render's copies of the view (and so of the map) are gone before anyone hears it is idle.
+        picture = MapPicture();
+        job = Job();
+        if (!pending_) idle_.notify_all();
+        if (keep && ready_) {
+            lock.unlock();
+            ready_();
+            lock.lock();
+        }
+    }
+    running_ = false;
+    idle_.notify_all();
+}
