@@ -32,6 +32,7 @@
 #include "mainwindow/WindowViewHost.h"
 #include "mainwindow/model/MapTabPresenter.h"
 #include "mainwindow/model/RecordTreeModel.h"
+#include "mapview/KiwiMapViewer.h"
 #include "platform/RegistrySettings.h"
 #include "platform/SettingsStore.h"
 
@@ -81,7 +82,7 @@ void MainWindow::buildWidgets() {
     isoPage_ = new QWidget(tabs_);
     dataPage_ = new DataPage(&gridModel_, tabs_);
     if (!mapView_) {
-        ownMapView_ = new MapViewPlaceholder();
+        ownMapView_ = new TKiwiMapViewer();
         mapView_ = ownMapView_;
     }
     mapPage_ = new MapPage(mapView_->Widget(), tabs_);

@@ -28,7 +28,7 @@ class HexViewApi;
 class IndexGridsController;
 class MapPage;
 class MapViewApi;
-class MapViewPlaceholder;
+class TKiwiMapViewer;
 class OpenPage;
 class QAction;
 class QMenu;
@@ -220,7 +220,7 @@ private:
     QWidget* hexPage_ = nullptr;
     WindowMenus* menus_ = nullptr;
     MapViewApi* mapView_ = nullptr;
-    MapViewPlaceholder* ownMapView_ = nullptr;
+    TKiwiMapViewer* ownMapView_ = nullptr;
     HexViewApi* hex_ = nullptr;
     std::unique_ptr<MapTabPresenter> mapPresenter_;
     std::unique_ptr<WindowViewHost> viewHost_;
