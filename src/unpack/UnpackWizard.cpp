@@ -121,7 +121,7 @@ void UnpackWizard::buildFirstStep(QWidget* page) {
     openCMPfileBtn = new QPushButton(QStringLiteral("Открыть файл 05.CMP"), page);
     selectAllBtn = new QPushButton(QStringLiteral("Выбрать все"), page);
     deselectAllBtn = new QPushButton(QStringLiteral("Отмена выбора"), page);
-    countSelectedLabel = new QLabel(page);
+    countSelectedLabel = new QLabel(QStringLiteral("Выбрано файлов: 0"), page);
     for (QPushButton* button : {openCMPfileBtn, selectAllBtn, deselectAllBtn})
         button->setAutoDefault(false);
     selectAllBtn->hide();
@@ -157,6 +157,12 @@ void UnpackWizard::buildSelectFolder(QWidget* page) {
             [this] { shellTreeView1Change(); });
     // A folder renamed in place keeps being the chosen one under its new name.
     connect(shellTreeModel, &QFileSystemModel::fileRenamed, this, [this] { shellTreeView1Change(); });
+    // The model reads and sorts folders in the background: the chosen one is brought into view again as
+    // its parents fill in.
+    connect(shellTreeModel, &QFileSystemModel::directoryLoaded, this, &UnpackWizard::revealChosenFolder,
+            Qt::QueuedConnection);
+    connect(shellTreeModel, &QFileSystemModel::layoutChanged, this, &UnpackWizard::revealChosenFolder,
+            Qt::QueuedConnection);
     folderNameLabel = new QLabel(page);
     newFolderBtn = new QPushButton(QStringLiteral("Новая папка"), page);
     newFolderBtn->setAutoDefault(false);
@@ -174,6 +180,9 @@ void UnpackWizard::buildSelectFolder(QWidget* page) {
 void UnpackWizard::buildCheckFiles(QWidget* page) {
     warningLabel = new QLabel(page);
     warningLabel->setWordWrap(true);
+    QFont warningFont = warningLabel->font();
+    warningFont.setBold(true);
+    warningLabel->setFont(warningFont);
     QPalette warning = warningLabel->palette();
     warning.setColor(QPalette::WindowText, Qt::red);
     warningLabel->setPalette(warning);
@@ -339,10 +348,19 @@ void UnpackWizard::SetTargetFolder(const QString& folder) {
     const QModelIndex index = shellTreeModel->index(clean);
     if (index.isValid()) {
         shellTreeView1->setCurrentIndex(index);
-        shellTreeView1->scrollTo(index);
+        revealClock_.start();
+        // After the view's pending layout, which a page change or a first show leaves behind.
+        QTimer::singleShot(0, this, &UnpackWizard::revealChosenFolder);
     }
     chosenFolder_ = clean;
     shellTreeView1Change();
+}
+
+void UnpackWizard::revealChosenFolder() {
+    // Rows keep arriving for a moment after a folder is chosen; later the user's own scrolling counts.
+    if (!revealClock_.isValid() || revealClock_.elapsed() > 1500) return;
+    const QModelIndex current = shellTreeView1->currentIndex();
+    if (current.isValid()) shellTreeView1->scrollTo(current, QAbstractItemView::PositionAtCenter);
 }
 
 void UnpackWizard::shellTreeView1Change() {
@@ -466,6 +484,8 @@ void UnpackWizard::enterPage(int page) {
     case SelectFolderPage:
         captionLabel->setText(QStringLiteral("Выберите папку, где будут сохранены распакованные файлы"));
         shellTreeView1Change();
+        revealClock_.start();
+        QTimer::singleShot(0, this, &UnpackWizard::revealChosenFolder);
         shellTreeView1->setFocus();
         break;
     case CheckFilesPage:

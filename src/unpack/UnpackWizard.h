@@ -133,6 +133,7 @@ private:
     void loadList(const std::optional<UnpackOrigin>& origin);
     void enterPage(int page);
     void shellTreeView1Change();
+    void revealChosenFolder();
     void showFolderName();
     void checkTargets();
     void setAllChecks(bool checked);
@@ -152,6 +153,7 @@ private:
     OutputFactory outputFactory_;
     std::shared_ptr<const UnpackList> list_;
     QString chosenFolder_;
+    QElapsedTimer revealClock_;
     QStringList existingTargets_;
     std::unique_ptr<UnpackJob> job_;
     // Grid row of each entry of the job that has one, and the entries whose rows still change.
