@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -66,6 +67,17 @@ double seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
+// User and system CPU seconds of the whole process so far.
+double cpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// CPU seconds the last timed job took (all its threads), for the CPU cost per GiB.
+double lastCpu = 0;
+
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -118,10 +130,12 @@ double runOnce(const std::shared_ptr<const UnpackList>& list, const BenchCorpus&
         for (size_t i = 0; i < list->Entries().size(); ++i)
             chosen.push_back(i);
     UnpackJob job(list, chosen, options);
+    const double cpuBefore = cpuSeconds();
     const auto start = Clock::now();
     job.Start();
     job.Join();
     const double elapsed = seconds(Clock::now() - start);
+    lastCpu = cpuSeconds() - cpuBefore;
     for (size_t i = 0; i < job.Size(); ++i) {
         const UnpackJobEntry& entry = job.Entry(i);
         const BenchFile* file = nullptr;
@@ -184,8 +198,11 @@ int main() {
     std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/kiwi-bench-unpack-XXXXXX";
     if (!::mkdtemp(templ.data())) return 1;
     const std::string work = templ;
-    std::printf("unpack benchmark: %lld MiB of map-like data in %s, %u hardware threads\n",
-                (long long)totalMiB, work.c_str(), std::thread::hardware_concurrency());
+    // Other work on the machine takes cores from the workers; the load says how much.
+    double load[3] = {0, 0, 0};
+    ::getloadavg(load, 3);
+    std::printf("unpack benchmark: %lld MiB of map-like data in %s, %u hardware threads, load average %.1f\n",
+                (long long)totalMiB, work.c_str(), std::thread::hardware_concurrency(), load[0]);
 
     // Uniform: 32 files of 1/64 .. 3/64 of the total (sizes cycle 1, 2, 3 units).
     std::vector<int64_t> sizes;
@@ -203,8 +220,9 @@ int main() {
     for (int workers : {1, 2, 4, 8, 16}) {
         const double t = timeJob(list, uniform, work + "/out", {workers, true, false, {}});
         if (workers == 1) one = t;
-        std::printf("engine, %2d worker(s):         %8.1f MB/s  %5.2fx one worker%s\n", workers,
-                    mbps(uniform.bytes, t), one / t, workers == 1 ? "" : "");
+        // CPU per GiB staying flat while the speed-up stops growing means the cores were busy elsewhere.
+        std::printf("engine, %2d worker(s):         %8.1f MB/s  %5.2fx one worker  %.2f CPU s/GiB\n", workers,
+                    mbps(uniform.bytes, t), one / t, lastCpu / (double(uniform.bytes) / double(1 << 30)));
         if (workers == 1) std::printf("  1 worker / raw zlib:        %8.2f  (aim >= 0.9)\n", raw / t);
     }
     const double synced = timeJob(list, uniform, work + "/out", {8, true, true, {}}, 1);
