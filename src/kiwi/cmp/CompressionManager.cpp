@@ -45,7 +45,31 @@ TLN_CompressionManager::TLN_CompressionManager(const std::string& listPath) : li
     }
 }
 
+TLN_CompressionManager::TLN_CompressionManager(const std::string& listPath,
+                                               std::shared_ptr<TLN_Stream> listStream)
+    : listFileName_(listPath), listStream_(std::move(listStream)), givenStream_(true) {
+    kind_ = cmpListKindOf(listFileName_);
+    if (kind_ == CmpListKind::None || !listStream_) return;
+    try {
+        list_ = parseCmpList(*listStream_, kind_);
+        valid_ = list_->valid;
+    } catch (const KiwiError&) {
+        valid_ = false;
+        list_.reset();
+    }
+}
+
 TLN_CompressionManager::~TLN_CompressionManager() = default;
+
+std::unique_ptr<TLN_CompressionManager> TLN_CompressionManager::Share() const {
+    auto copy = std::make_unique<TLN_CompressionManager>(listFileName_, nullptr);
+    copy->kind_ = kind_;
+    copy->valid_ = valid_;
+    copy->listStream_ = listStream_;
+    copy->list_ = list_;
+    copy->lock_ = lock_;
+    return copy;
+}
 
 void TLN_CompressionManager::load() {
     valid_ = false;
@@ -276,7 +300,7 @@ void TLN_CompressionManager::GetBlockInfo(const TLN_Compression_Record& record, 
 }
 
 bool TLN_CompressionManager::OpenForWriting() {
-    if (!valid_ || cmpImageMounted()) return false;
+    if (!valid_ || givenStream_ || cmpImageMounted()) return false;
     const int fd = ::open(listFileName_.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) return false;
     writeStream_ = std::make_unique<TLN_HandleStream>(fd, listFileName_);

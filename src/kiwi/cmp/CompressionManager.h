@@ -17,7 +17,14 @@ public:
     // Opens the list at listPath (on disk, or inside the mounted image). Never raises on bad list data:
     // an unknown name, a missing file, a count at or over its limit or a wrong magic leave it invalid.
     explicit TLN_CompressionManager(const std::string& listPath);
+    // A list read from a stream the caller opened (the unpack tools choose disk or image themselves); the
+    // kind comes from listPath's file name. Parsed afresh, not through the process-wide cache.
+    TLN_CompressionManager(const std::string& listPath, std::shared_ptr<TLN_Stream> listStream);
     ~TLN_CompressionManager();
+
+    // A second manager over the same list stream and parsed entries with a block table of its own, so
+    // that each worker thread can locate blocks without sharing the (not thread-safe) loaded table.
+    std::unique_ptr<TLN_CompressionManager> Share() const;
 
     TLN_CompressionManager(const TLN_CompressionManager&) = delete;
     TLN_CompressionManager& operator=(const TLN_CompressionManager&) = delete;
@@ -80,4 +87,6 @@ private:
     int64_t loadedEntry_ = -1;
     std::mutex* lock_ = nullptr;
     std::unique_ptr<TLN_Stream> writeStream_;
+    // Read from a stream handed in: never looked up, cached or written.
+    bool givenStream_ = false;
 };

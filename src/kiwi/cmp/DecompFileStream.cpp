@@ -42,6 +42,28 @@ std::unique_ptr<TLN_DecompFileStream> TLN_DecompFileStream::CreateLocked(const s
     return stream;
 }
 
+std::unique_ptr<TLN_DecompFileStream>
+TLN_DecompFileStream::ForEntry(std::unique_ptr<TLN_CompressionManager> list,
+                               const TLN_Compression_Record& entry, std::shared_ptr<TLN_Stream> data,
+                               std::mutex* lock) {
+    if (!data) throw EFOpenError("No data file for " + entry.name);
+    std::unique_ptr<TLN_DecompFileStream> stream(new TLN_DecompFileStream(data->FileName(), lock));
+    stream->data_ = std::move(data);
+    const bool usable = list && list->IsValid() && list->Kind() != CmpListKind::List13 && entry.tableValid &&
+                        entry.compressionType != CompressionType::None;
+    if (!usable) return stream;
+    stream->list_ = std::move(list);
+    stream->entry_ = entry;
+    if (lock) {
+        std::lock_guard guard(*lock);
+        stream->bindEntry(true);
+    } else {
+        stream->bindEntry(true);
+    }
+    stream->list_->SetLock(lock);
+    return stream;
+}
+
 void TLN_DecompFileStream::open(bool lockedVariant) {
     data_ = cmpOpenFile(fileName_);
     auto match = findCmpListFor(fileName_, lockedVariant ? CmpListSearchMode::LockedStream
@@ -49,6 +71,10 @@ void TLN_DecompFileStream::open(bool lockedVariant) {
     if (!match) return;
     list_ = std::move(match->list);
     entry_ = match->entry;
+    bindEntry(lockedVariant);
+}
+
+void TLN_DecompFileStream::bindEntry(bool lockedVariant) {
     uint16_t type = entry_.compressionType;
     if (CompressionType::isSegmented(type)) type = CompressionType::GzipSegmented;
     if (type == CompressionType::BytePair && list_->Kind() == CmpListKind::List06)

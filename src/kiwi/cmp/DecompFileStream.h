@@ -28,6 +28,13 @@ public:
     // around decompression. Only "05.CMP"/"06.CMP" lists, types 1, 2 and 258, one cache slot. Reads of a
     // file that is not listed do not take the lock (the caller holds it around them).
     static std::unique_ptr<TLN_DecompFileStream> CreateLocked(const std::string& fileName, std::mutex* lock);
+    // The unpack tools' variant without a search: the stream of one entry of a list the caller read,
+    // over the data file the caller opened, with CreateLocked's rules (types 1, 2 and 258, one slot, lock
+    // around reads only). Listed only when the entry has a compressed type with a trustworthy table; an
+    // entry of another type leaves the stream unlisted, reading data unchanged.
+    static std::unique_ptr<TLN_DecompFileStream> ForEntry(std::unique_ptr<TLN_CompressionManager> list,
+                                                          const TLN_Compression_Record& entry,
+                                                          std::shared_ptr<TLN_Stream> data, std::mutex* lock);
 
     ~TLN_DecompFileStream() override;
 
@@ -67,6 +74,7 @@ public:
 private:
     TLN_DecompFileStream(const std::string& fileName, std::mutex* lock);
     void open(bool lockedVariant);
+    void bindEntry(bool lockedVariant);
     bool readZlibHeader();
     const BlockCache::Block& ensureBlock(int64_t block);
     int64_t decodeBlock(int64_t block, uint8_t* destination);

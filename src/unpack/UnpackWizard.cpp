@@ -1,0 +1,513 @@
+// The unpack wizard's pages, its list, its folder choice, the check of existing targets and the page flow.
+#include "unpack/UnpackWizard.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTableWidget>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "kiwi/disc/FileManager.h"
+#include "platform/RegistrySettings.h"
+#include "platform/TaskBar.h"
+#include "unpack/ProgressBarDelegate.h"
+#include "unpack/engine/UnpackJob.h"
+
+namespace {
+constexpr int entryRole = Qt::UserRole + 1;
+
+// Small page icons for the list: a compressed entry's carries a band (image 3), a plain one's none (image 4).
+QIcon entryIcon(bool compressed) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(QColor(0x60, 0x60, 0x60));
+    painter.setBrush(Qt::white);
+    painter.drawRect(3, 1, 10, 13);
+    if (compressed) painter.fillRect(4, 6, 9, 4, QColor(0x33, 0x66, 0x99));
+    return QIcon(pixmap);
+}
+
+QString nodeText(const std::string& name) {
+    QString text = QString::fromLatin1(name.data(), qsizetype(name.size()));
+    text.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return text;
+}
+
+QLabel* panelLabel(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    label->setWordWrap(true);
+    label->setMargin(6);
+    return label;
+}
+} // namespace
+
+UnpackWizard::UnpackWizard(const Services& services, TaskBar& taskBar, QWidget* parent)
+    : QDialog(parent), services_(services), taskBar_(taskBar),
+      driveType_([](const std::string& path) { return driveTypeOfPath(path); }) {
+    setWindowTitle(QStringLiteral("Мастер распаковки"));
+    resize(760, 520);
+    captionLabel = new QLabel(QStringLiteral("Выберите файл 05.CMP"), this);
+    QFont captionFont = captionLabel->font();
+    captionFont.setBold(true);
+    captionFont.setPointSizeF(captionFont.pointSizeF() * 1.15);
+    captionLabel->setFont(captionFont);
+    pageControl1 = new QStackedWidget(this);
+    for (int page = FirstStepPage; page <= ResultPage; ++page)
+        pageControl1->addWidget(new QWidget(pageControl1));
+    buildFirstStep(pageControl1->widget(FirstStepPage));
+    buildSelectFolder(pageControl1->widget(SelectFolderPage));
+    buildCheckFiles(pageControl1->widget(CheckFilesPage));
+    buildProgress(pageControl1->widget(ProgressPage));
+    buildResult(pageControl1->widget(ResultPage));
+
+    progressBar1 = new QProgressBar(this);
+    progressBar1->setRange(0, 100);
+    progressBar1->setValue(0);
+    progressBar1->hide();
+    backBtn = new QPushButton(QStringLiteral("Назад"), this);
+    nextBtn = new QPushButton(QStringLiteral("Далее"), this);
+    cancelBtn = new QPushButton(QStringLiteral("Отмена"), this);
+    // Enter in the list or the folder tree must not press a button by itself.
+    for (QPushButton* button : {backBtn, nextBtn, cancelBtn})
+        button->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(progressBar1, 1);
+    buttons->addStretch();
+    buttons->addWidget(backBtn);
+    buttons->addWidget(nextBtn);
+    buttons->addWidget(cancelBtn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(captionLabel);
+    layout->addWidget(pageControl1, 1);
+    layout->addLayout(buttons);
+
+    timer1 = new QTimer(this);
+    timer1->setInterval(300);
+    connect(timer1, &QTimer::timeout, this, &UnpackWizard::Timer1Timer);
+    connect(nextBtn, &QPushButton::clicked, this, &UnpackWizard::NextBtnClick);
+    connect(backBtn, &QPushButton::clicked, this, &UnpackWizard::BackBtnClick);
+    connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    backBtn->hide();
+    nextBtn->setEnabled(false);
+}
+
+UnpackWizard::~UnpackWizard() {
+    // The job's workers are joined before anything they report to goes away.
+    job_.reset();
+}
+
+void UnpackWizard::buildFirstStep(QWidget* page) {
+    treeView1 = new QTreeWidget(page);
+    treeView1->setHeaderHidden(true);
+    treeView1->setRootIsDecorated(false);
+    treeView1->setUniformRowHeights(true);
+    connect(treeView1, &QTreeWidget::itemChanged, this, [this] { TreeView1Click(); });
+    openCMPfileBtn = new QPushButton(QStringLiteral("Открыть файл 05.CMP"), page);
+    selectAllBtn = new QPushButton(QStringLiteral("Выбрать все"), page);
+    deselectAllBtn = new QPushButton(QStringLiteral("Отмена выбора"), page);
+    countSelectedLabel = new QLabel(QStringLiteral("Выбрано файлов: 0"), page);
+    for (QPushButton* button : {openCMPfileBtn, selectAllBtn, deselectAllBtn})
+        button->setAutoDefault(false);
+    selectAllBtn->hide();
+    deselectAllBtn->hide();
+    countSelectedLabel->hide();
+    connect(openCMPfileBtn, &QPushButton::clicked, this, &UnpackWizard::OpenCMPfileBtnClick);
+    connect(selectAllBtn, &QPushButton::clicked, this, &UnpackWizard::SelectAllBtnClick);
+    connect(deselectAllBtn, &QPushButton::clicked, this, &UnpackWizard::DeselectAllBtnClick);
+    auto* row = new QHBoxLayout;
+    row->addWidget(openCMPfileBtn);
+    row->addWidget(selectAllBtn);
+    row->addWidget(deselectAllBtn);
+    row->addStretch();
+    row->addWidget(countSelectedLabel);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(treeView1, 1);
+    layout->addLayout(row);
+}
+
+void UnpackWizard::buildSelectFolder(QWidget* page) {
+    shellTreeModel = new QFileSystemModel(page);
+    shellTreeModel->setFilter(QDir::AllDirs | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives);
+    shellTreeModel->setReadOnly(false);
+    shellTreeModel->setRootPath(QDir::rootPath());
+    shellTreeView1 = new QTreeView(page);
+    shellTreeView1->setModel(shellTreeModel);
+    shellTreeView1->setHeaderHidden(true);
+    for (int column = 1; column < shellTreeModel->columnCount(); ++column)
+        shellTreeView1->hideColumn(column);
+    shellTreeView1->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    connect(shellTreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { shellTreeView1Change(); });
+    // A folder renamed in place keeps being the chosen one under its new name.
+    connect(shellTreeModel, &QFileSystemModel::fileRenamed, this, [this] { shellTreeView1Change(); });
+    // The model reads and sorts folders in the background: the chosen one is brought into view again as
+    // its parents fill in.
+    connect(shellTreeModel, &QFileSystemModel::directoryLoaded, this, &UnpackWizard::revealChosenFolder,
+            Qt::QueuedConnection);
+    connect(shellTreeModel, &QFileSystemModel::layoutChanged, this, &UnpackWizard::revealChosenFolder,
+            Qt::QueuedConnection);
+    folderNameLabel = new QLabel(page);
+    newFolderBtn = new QPushButton(QStringLiteral("Новая папка"), page);
+    newFolderBtn->setAutoDefault(false);
+    newFolderBtn->setEnabled(false);
+    connect(newFolderBtn, &QPushButton::clicked, this, &UnpackWizard::NewFolderBtnClick);
+    auto* row = new QHBoxLayout;
+    row->addWidget(folderNameLabel, 1);
+    row->addWidget(newFolderBtn);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(shellTreeView1, 1);
+    layout->addLayout(row);
+}
+
+void UnpackWizard::buildCheckFiles(QWidget* page) {
+    warningLabel = new QLabel(page);
+    warningLabel->setWordWrap(true);
+    QFont warningFont = warningLabel->font();
+    warningFont.setBold(true);
+    warningLabel->setFont(warningFont);
+    QPalette warning = warningLabel->palette();
+    warning.setColor(QPalette::WindowText, Qt::red);
+    warningLabel->setPalette(warning);
+    nextStepPanel = panelLabel(page);
+    extentionCheckBox = new QCheckBox(QStringLiteral("Добавить расширение .UNPACK к новым файлам"), page);
+    connect(extentionCheckBox, &QCheckBox::clicked, this, &UnpackWizard::ExtentionCheckBoxClick);
+    algoPanel = new QFrame(page);
+    algoPanel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    dvdBtn = new QRadioButton(QStringLiteral("DVD, ISO"), algoPanel);
+    hddBtn = new QRadioButton(QStringLiteral("HDD-2"), algoPanel);
+    ssd4Btn = new QRadioButton(QStringLiteral("SSD-4"), algoPanel);
+    ssd8Btn = new QRadioButton(QStringLiteral("SSD-8"), algoPanel);
+    ssd16Btn = new QRadioButton(QStringLiteral("SSD-16"), algoPanel);
+    dvdBtn->setChecked(true);
+    auto* radios = new QHBoxLayout(algoPanel);
+    for (QRadioButton* radio : {dvdBtn, hddBtn, ssd4Btn, ssd8Btn, ssd16Btn})
+        radios->addWidget(radio);
+    radios->addStretch();
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(warningLabel);
+    layout->addStretch();
+    layout->addWidget(nextStepPanel);
+    layout->addWidget(extentionCheckBox);
+    layout->addWidget(algoPanel);
+}
+
+void UnpackWizard::buildProgress(QWidget* page) {
+    stringGrid1 = new QTableWidget(0, ColumnCount, page);
+    stringGrid1->setHorizontalHeaderLabels({QStringLiteral("Файл"), QStringLiteral("Записано"),
+                                            QStringLiteral("Размер"), QStringLiteral("Состояние"),
+                                            QStringLiteral("Ход"), QStringLiteral("Причина")});
+    stringGrid1->verticalHeader()->hide();
+    stringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    stringGrid1->setSelectionMode(QAbstractItemView::NoSelection);
+    stringGrid1->setItemDelegateForColumn(BarColumn, new ProgressBarDelegate(stringGrid1));
+    const int widths[] = {205, 90, 90, 90, 120};
+    for (int column = 0; column < ReasonColumn; ++column)
+        stringGrid1->setColumnWidth(column, widths[column]);
+    stringGrid1->horizontalHeader()->setStretchLastSection(true);
+    stringGrid1->verticalHeader()->setDefaultSectionSize(stringGrid1->fontMetrics().height() + 8);
+    resultPanel = panelLabel(page);
+    timeStaticText = new QLabel(page);
+    auto* row = new QHBoxLayout;
+    row->addWidget(resultPanel, 1);
+    row->addWidget(timeStaticText);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(stringGrid1, 1);
+    layout->addLayout(row);
+}
+
+void UnpackWizard::buildResult(QWidget* page) {
+    shellListModel = new QFileSystemModel(page);
+    shellListModel->setReadOnly(true);
+    shellListView1 = new QListView(page);
+    shellListView1->setModel(shellListModel);
+    shellListView1->setViewMode(QListView::ListMode);
+    shellListView1->setWrapping(true);
+    shellListView1->setResizeMode(QListView::Adjust);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(shellListView1);
+}
+
+UnpackWizard::Page UnpackWizard::CurrentPage() const {
+    return Page(pageControl1->currentIndex());
+}
+
+void UnpackWizard::OpenCMPfileBtnClick() {
+    const QString start = RegReadString(QStringLiteral("CmpFile"));
+    const QString name = services_.paths->OpenFile(this, QStringLiteral("Открыть файл 05.CMP"),
+                                                   QStringLiteral("05.CMP (05.CMP 05.cmp)"), start);
+    if (name.isEmpty()) return;
+    // A file chosen in the dialog lies on disk, whether or not an image is mounted.
+    loadList(UnpackOrigin::OnDisk(name.toStdString()));
+    RegWriteString(QStringLiteral("CmpFile"), name);
+}
+
+void UnpackWizard::LoadCmpFile(const QString& fileName) {
+    loadList(UnpackOrigin::Find(fileName.toStdString()));
+}
+
+void UnpackWizard::loadList(const std::optional<UnpackOrigin>& origin) {
+    treeView1->clear();
+    list_.reset();
+    if (!origin) return;
+    UnpackList::OpenResult result = UnpackList::OpenResult::Missing;
+    list_ = UnpackList::Open(*origin, &result);
+    if (!list_) {
+        if (result == UnpackList::OpenResult::Invalid)
+            services_.messenger->Error(this, QString::fromLatin1(invalidListText));
+        return;
+    }
+    const QIcon compressed = entryIcon(true), plain = entryIcon(false);
+    treeView1->blockSignals(true);
+    for (size_t i = 0; i < list_->Entries().size(); ++i) {
+        const TLN_Compression_Record& entry = list_->Entries()[i];
+        auto* item = new QTreeWidgetItem(treeView1, {nodeText(entry.name)});
+        item->setIcon(0, entry.compressionType != 0 ? compressed : plain);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, Qt::Unchecked);
+        item->setData(0, entryRole, qulonglong(i));
+    }
+    treeView1->blockSignals(false);
+    openCMPfileBtn->hide();
+    countSelectedLabel->show();
+    selectAllBtn->show();
+    deselectAllBtn->show();
+    TreeView1Click();
+    captionLabel->setText(QStringLiteral("Пожалуйста, выберите файлы для распаковки"));
+    const QString folder = RegReadString(QStringLiteral("UnpackFolder"));
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) SetTargetFolder(folder);
+    showFolderName();
+    nextBtn->setEnabled(false);
+    // Reads from an image or an optical disc go best one at a time.
+    const bool oneWorker =
+        IsISOImageOpen() || origin->InImage() || driveType_(origin->HostFolder()) == DriveType::CdRom;
+    algoPanel->setEnabled(!oneWorker);
+    if (oneWorker) {
+        dvdBtn->setChecked(true);
+    } else if (QRadioButton* radio = radioFor(RegReadInteger(QStringLiteral("ThreadAlgorithm")))) {
+        radio->setChecked(true);
+    } else {
+        dvdBtn->setChecked(true);
+    }
+}
+
+void UnpackWizard::TreeView1Click() {
+    selected_ = int(tickedEntries().size());
+    countSelectedLabel->setText(QStringLiteral("Выбрано файлов: ") + QString::number(selected_));
+    if (CurrentPage() == FirstStepPage) nextBtn->setEnabled(selected_ >= 1);
+}
+
+void UnpackWizard::setAllChecks(bool checked) {
+    treeView1->blockSignals(true);
+    for (int i = 0; i < treeView1->topLevelItemCount(); ++i)
+        treeView1->topLevelItem(i)->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+    treeView1->blockSignals(false);
+    TreeView1Click();
+}
+
+void UnpackWizard::SelectAllBtnClick() {
+    setAllChecks(true);
+}
+
+void UnpackWizard::DeselectAllBtnClick() {
+    setAllChecks(false);
+}
+
+std::vector<size_t> UnpackWizard::tickedEntries() const {
+    std::vector<size_t> ticked;
+    for (int i = 0; i < treeView1->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = treeView1->topLevelItem(i);
+        if (item->checkState(0) == Qt::Checked)
+            ticked.push_back(size_t(item->data(0, entryRole).toULongLong()));
+    }
+    return ticked;
+}
+
+void UnpackWizard::SetTargetFolder(const QString& folder) {
+    const QString clean = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    const QModelIndex index = shellTreeModel->index(clean);
+    if (index.isValid()) {
+        shellTreeView1->setCurrentIndex(index);
+        revealClock_.start();
+        // After the view's pending layout, which a page change or a first show leaves behind.
+        QTimer::singleShot(0, this, &UnpackWizard::revealChosenFolder);
+    }
+    chosenFolder_ = clean;
+    shellTreeView1Change();
+}
+
+void UnpackWizard::revealChosenFolder() {
+    // Rows keep arriving for a moment after a folder is chosen; later the user's own scrolling counts.
+    if (!revealClock_.isValid() || revealClock_.elapsed() > 1500) return;
+    const QModelIndex current = shellTreeView1->currentIndex();
+    if (current.isValid()) shellTreeView1->scrollTo(current, QAbstractItemView::PositionAtCenter);
+}
+
+void UnpackWizard::shellTreeView1Change() {
+    const QModelIndex current = shellTreeView1->currentIndex();
+    if (current.isValid()) chosenFolder_ = shellTreeModel->filePath(current);
+    showFolderName();
+    if (CurrentPage() != SelectFolderPage) return;
+    const bool exists = !chosenFolder_.isEmpty() && QFileInfo(chosenFolder_).isDir();
+    nextBtn->setEnabled(exists);
+    newFolderBtn->setEnabled(exists);
+}
+
+void UnpackWizard::showFolderName() {
+    const int width = std::max(0, folderNameLabel->width() - 40);
+    folderNameLabel->setText(
+        folderNameLabel->fontMetrics().elidedText(chosenFolder_, Qt::ElideMiddle, width));
+    folderNameLabel->setToolTip(chosenFolder_);
+}
+
+void UnpackWizard::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    showFolderName();
+}
+
+void UnpackWizard::NewFolderBtnClick() {
+    const QDir parent(chosenFolder_);
+    const QString base = QStringLiteral("Новая папка");
+    QString name = base;
+    for (int n = 1; n <= 99 && parent.exists(name); ++n)
+        name = base + QStringLiteral(" (") + QString::number(n) + ")";
+    if (!parent.mkdir(name)) return;
+    const QString path = parent.filePath(name);
+    // The model notices the new folder a moment later; then it is selected and renamed in place.
+    QTimer::singleShot(100, this, [this, path] {
+        const QModelIndex index = shellTreeModel->index(path);
+        if (!index.isValid()) return;
+        shellTreeView1->setCurrentIndex(index);
+        shellTreeView1->scrollTo(index);
+        shellTreeView1->edit(index);
+    });
+}
+
+QRadioButton* UnpackWizard::radioFor(int workers) const {
+    switch (workers) {
+    case 1:
+        return dvdBtn;
+    case 2:
+        return hddBtn;
+    case 4:
+        return ssd4Btn;
+    case 8:
+        return ssd8Btn;
+    case 16:
+        return ssd16Btn;
+    default:
+        return nullptr;
+    }
+}
+
+int UnpackWizard::checkedWorkers() const {
+    for (int workers : {2, 4, 8, 16})
+        if (radioFor(workers)->isChecked()) return workers;
+    return 1;
+}
+
+void UnpackWizard::ExtentionCheckBoxClick() {
+    checkTargets();
+}
+
+void UnpackWizard::checkTargets() {
+    existingTargets_.clear();
+    int count = 0;
+    if (list_) {
+        for (size_t index : tickedEntries()) {
+            const TLN_Compression_Record& entry = list_->Entries()[index];
+            ++count;
+            if (!entry.relativePath) continue;
+            QString target = QDir(chosenFolder_).filePath(QString::fromLatin1(entry.relativePath->c_str()));
+            if (extentionCheckBox->isChecked()) target += QStringLiteral(".unpack");
+            if (QFileInfo::exists(target)) existingTargets_ << target;
+        }
+    }
+    QString warning;
+    if (!existingTargets_.isEmpty()) {
+        warning = QStringLiteral("Некоторые файлы уже существуют в папке!") + QLatin1Char('\n') +
+                  QFileInfo(existingTargets_.first()).fileName();
+        if (existingTargets_.size() > 1)
+            warning += QStringLiteral(" . . . ") + QFileInfo(existingTargets_.last()).fileName();
+        warning += QLatin1Char('\n') + QStringLiteral("Эти файлы будут удалены и заменены !!!");
+    }
+    warningLabel->setText(warning);
+    nextStepPanel->setText(QStringLiteral("Следующий шаг запустит процесс распаковки для ") +
+                           QString::number(count) + QStringLiteral(" файла(ов)"));
+}
+
+void UnpackWizard::NextBtnClick() {
+    const int page = pageControl1->currentIndex();
+    if (page == ResultPage) {
+        services_.urls->Open(QUrl::fromLocalFile(chosenFolder_));
+        accept();
+        return;
+    }
+    enterPage(page + 1);
+}
+
+void UnpackWizard::BackBtnClick() {
+    const int page = pageControl1->currentIndex();
+    if (page > FirstStepPage) enterPage(page - 1);
+}
+
+void UnpackWizard::enterPage(int page) {
+    pageControl1->setCurrentIndex(page);
+    nextBtn->setText(QStringLiteral("Далее"));
+    backBtn->setVisible(page != FirstStepPage);
+    backBtn->setEnabled(page != ProgressPage);
+    switch (page) {
+    case FirstStepPage:
+        nextBtn->setEnabled(selected_ >= 1);
+        captionLabel->setText(QStringLiteral("Пожалуйста, выберите файлы для распаковки"));
+        break;
+    case SelectFolderPage:
+        captionLabel->setText(QStringLiteral("Выберите папку, где будут сохранены распакованные файлы"));
+        shellTreeView1Change();
+        revealClock_.start();
+        QTimer::singleShot(0, this, &UnpackWizard::revealChosenFolder);
+        shellTreeView1->setFocus();
+        break;
+    case CheckFilesPage:
+        nextBtn->setText(QStringLiteral("Старт"));
+        nextBtn->setEnabled(true);
+        captionLabel->setText(QStringLiteral("Нажмите кнопку Старт, чтобы начать распаковку"));
+        checkTargets();
+        break;
+    case ProgressPage:
+        nextBtn->setEnabled(done_);
+        captionLabel->setText(done_ ? QStringLiteral("Всё готово")
+                                    : QStringLiteral("Идет процесс распаковки ..."));
+        if (!done_ && !started_) {
+            progressBar1->show();
+            start();
+        }
+        break;
+    case ResultPage:
+        nextBtn->setEnabled(true);
+        captionLabel->setText(QStringLiteral("Папка с файлами (Проводник)"));
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,71 @@
+// kiwiprobe unpack: runs the unpack tools' job on a "05.CMP"/"06.CMP" list and prints one line per chosen
+// entry in list order: name, state, bytes written, reason. Exit code 0 when every entry was unpacked.
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+#include "ProbeCommand.h"
+#include "unpack/engine/UnpackJob.h"
+
+namespace {
+const char* stateName(UnpackState state) {
+    switch (state) {
+    case UnpackState::Queued:
+        return "queued";
+    case UnpackState::Running:
+        return "running";
+    case UnpackState::Done:
+        return "done";
+    case UnpackState::Failed:
+        return "failed";
+    case UnpackState::Cancelled:
+        return "cancelled";
+    case UnpackState::NotFound:
+        return "not-found";
+    }
+    return "?";
+}
+
+int unpackCommand(const probe::Args& args) {
+    const probe::Args names = probe::positional(args, {"--image", "--workers", "--only"});
+    if (names.size() != 2) {
+        std::fprintf(stderr, "unpack: give LIST and OUTDIR\n");
+        return 2;
+    }
+    if (!probe::mountImageOption(args, "unpack")) return 1;
+    const auto origin = UnpackOrigin::Find(names[0]);
+    UnpackList::OpenResult opened = UnpackList::OpenResult::Missing;
+    const auto list = origin ? UnpackList::Open(*origin, &opened) : nullptr;
+    if (!list) {
+        std::fprintf(stderr, "unpack: %s: %s\n", names[0].c_str(),
+                     opened == UnpackList::OpenResult::Invalid ? invalidListText : "not found");
+        return 1;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(names[1], error);
+    UnpackJobOptions options;
+    options.outputFolder = names[1];
+    options.workers = int(probe::parseNumber(probe::option(args, "--workers", "1")));
+    options.addExtension = probe::hasFlag(args, "--extension");
+    std::vector<size_t> chosen;
+    const std::string only = probe::option(args, "--only");
+    for (size_t i = 0; i < list->Entries().size(); ++i)
+        if (only.empty() || list->Entries()[i].name == only) chosen.push_back(i);
+    UnpackJob job(list, chosen, options);
+    job.Start();
+    job.Join();
+    std::map<int64_t, const UnpackJobEntry*> byPosition;
+    for (size_t i = 0; i < job.Size(); ++i)
+        byPosition[job.Entry(i).Record().entryPosition] = &job.Entry(i);
+    bool allDone = true;
+    for (const auto& [position, entry] : byPosition) {
+        allDone = allDone && entry->State() == UnpackState::Done;
+        std::printf("%s\t%s\t%lld%s%s\n", entry->Name().c_str(), stateName(entry->State()),
+                    (long long)entry->Counters().bytesWritten.load(), entry->Reason().empty() ? "" : "\t",
+                    entry->Reason().c_str());
+    }
+    return allDone ? 0 : 1;
+}
+probe::Register reg("unpack", "LIST OUTDIR [--workers N] [--image IMAGE] [--extension] [--only NAME]",
+                    unpackCommand);
+} // namespace

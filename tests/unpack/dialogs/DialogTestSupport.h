@@ -1,0 +1,70 @@
+// What the unpack dialog tests share: the window tests' recording services and settings folders, a
+// recording taskbar backend, and outputs that write slowly so that a run can be watched or cancelled.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "mainwindow/WindowTestSupport.h"
+#include "platform/TaskBar.h"
+#include "unpack/engine/UnpackOutput.h"
+
+namespace unpackdialogtest {
+
+class RecordingBackend : public TaskbarBackend {
+public:
+    bool Available() const override { return true; }
+    void SetProgressState(TaskBarProgressStyle state) override {
+        calls.push_back("state " + std::to_string(taskBarProgressFlag(state)));
+    }
+    void SetProgressValue(int completed, int) override {
+        calls.push_back("value " + std::to_string(completed));
+    }
+    void SetOverlayIcon(const QIcon&, const QString&) override {}
+    void SetUrgent(bool) override {}
+    std::vector<std::string> calls;
+};
+
+// Sleeps before each write, so a run of a few blocks lasts long enough to be seen or stopped.
+class SlowOutput : public TempFileOutput {
+public:
+    SlowOutput(const std::string& folder, const std::string& name, int milliseconds)
+        : TempFileOutput(folder, name, false), milliseconds_(milliseconds) {}
+
+protected:
+    ssize_t WriteSome(int fd, const uint8_t* data, size_t size) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds_));
+        return TempFileOutput::WriteSome(fd, data, size);
+    }
+
+private:
+    int milliseconds_;
+};
+
+inline OutputFactory slowOutputs(int milliseconds) {
+    return
+        [milliseconds](const std::string& folder, const std::string& name) -> std::unique_ptr<UnpackOutput> {
+            return std::make_unique<SlowOutput>(folder, name, milliseconds);
+        };
+}
+
+class DialogTest : public windowtest::WindowTest {
+protected:
+    RecordingBackend backend;
+    TaskBar taskBar{&backend};
+};
+
+inline std::vector<std::string> partFiles(const std::string& folder) {
+    std::vector<std::string> found;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
+        if (it->path().extension() == ".part") found.push_back(it->path().string());
+    return found;
+}
+
+} // namespace unpackdialogtest

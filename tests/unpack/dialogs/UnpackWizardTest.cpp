@@ -1,0 +1,286 @@
+// The unpack wizard through its pages: loading a list, ticking, choosing a folder, the warning about
+// existing targets, the worker choice and its setting, a whole run with its grid, result and taskbar,
+// refused and missing entries, one worker for images and optical drives, and closing during a run.
+#include <QCheckBox>
+#include <QFileSystemModel>
+#include <QFrame>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+#include "DialogTestSupport.h"
+#include "kiwi/disc/FileManager.h"
+#include "platform/RegistrySettings.h"
+#include "support/fixtures/CmpFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IsoFixture.h"
+#include "support/fixtures/UnpackCorpus.h"
+#include "unpack/ProgressBarDelegate.h"
+#include "unpack/UnpackWizard.h"
+#include "unpack/engine/UnpackJob.h"
+
+namespace {
+
+using unpackdialogtest::DialogTest;
+using windowtest::waitUntil;
+
+class UnpackWizardTest : public DialogTest {
+protected:
+    void SetUp() override {
+        corpus = fixture::writeUnpackCorpus(spath("disc"), fixture::everyEntryType());
+        std::filesystem::create_directories(spath("out"));
+        wizard = std::make_unique<UnpackWizard>(services, taskBar);
+        wizard->SetDriveTypeProbe([](const std::string&) { return DriveType::Fixed; });
+    }
+    void TearDown() override {
+        if (wizard->isVisible()) wizard->reject();
+    }
+    // Loads the corpus, ticks everything and goes to the check page with the output folder chosen.
+    void toCheckPage() {
+        wizard->LoadCmpFile(QString::fromStdString(corpus.listPath));
+        wizard->SelectAllBtnClick();
+        wizard->NextBtnClick();
+        wizard->SetTargetFolder(path("out"));
+        wizard->NextBtnClick();
+    }
+    QString cell(int row, int column) const { return wizard->stringGrid1->item(row, column)->text(); }
+
+    fixture::Corpus corpus;
+    std::unique_ptr<UnpackWizard> wizard;
+};
+
+TEST_F(UnpackWizardTest, OpensWithItsCaptionAndNoList) {
+    EXPECT_EQ(wizard->windowTitle(), QStringLiteral("Мастер распаковки"));
+    EXPECT_EQ(wizard->captionLabel->text(), QStringLiteral("Выберите файл 05.CMP"));
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    EXPECT_TRUE(wizard->backBtn->isHidden());
+    EXPECT_TRUE(wizard->selectAllBtn->isHidden());
+    EXPECT_TRUE(wizard->progressBar1->isHidden());
+    EXPECT_EQ(wizard->timer1->interval(), 300);
+}
+
+TEST_F(UnpackWizardTest, LoadsTheListAndCountsTickedEntries) {
+    wizard->LoadCmpFile(QString::fromStdString(corpus.listPath));
+    ASSERT_EQ(wizard->treeView1->topLevelItemCount(), int(corpus.files.size()));
+    EXPECT_EQ(wizard->treeView1->topLevelItem(8)->text(0), QStringLiteral("DATA\\SUB\\DEEP.KWI"));
+    EXPECT_TRUE(wizard->openCMPfileBtn->isHidden());
+    EXPECT_FALSE(wizard->selectAllBtn->isHidden());
+    EXPECT_EQ(wizard->captionLabel->text(), QStringLiteral("Пожалуйста, выберите файлы для распаковки"));
+    EXPECT_EQ(wizard->countSelectedLabel->text(), QStringLiteral("Выбрано файлов: 0"));
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    wizard->treeView1->topLevelItem(2)->setCheckState(0, Qt::Checked);
+    EXPECT_EQ(wizard->countSelectedLabel->text(), QStringLiteral("Выбрано файлов: 1"));
+    EXPECT_TRUE(wizard->nextBtn->isEnabled());
+    wizard->SelectAllBtnClick();
+    EXPECT_EQ(wizard->countSelectedLabel->text(), QStringLiteral("Выбрано файлов: 9"));
+    wizard->DeselectAllBtnClick();
+    EXPECT_EQ(wizard->countSelectedLabel->text(), QStringLiteral("Выбрано файлов: 0"));
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+}
+
+TEST_F(UnpackWizardTest, TheOpenButtonRemembersTheListAndAnInvalidListIsRefused) {
+    paths.answer = QString::fromStdString(corpus.listPath);
+    wizard->OpenCMPfileBtnClick();
+    EXPECT_EQ(wizard->treeView1->topLevelItemCount(), int(corpus.files.size()));
+    EXPECT_EQ(RegReadString(QStringLiteral("CmpFile")), paths.answer);
+    ASSERT_EQ(paths.calls.size(), 1u);
+    EXPECT_EQ(paths.calls[0].filter, QStringLiteral("05.CMP (05.CMP 05.cmp)"));
+    // The next open starts from the remembered list.
+    fixture::writeFile(spath("bad/05.CMP"), {0x4D, 0x43, 0x4D, 0});
+    paths.answer = path("bad/05.CMP");
+    wizard->OpenCMPfileBtnClick();
+    EXPECT_EQ(paths.calls[1].start, QString::fromStdString(corpus.listPath));
+    EXPECT_EQ(messenger.errors, QStringList{QStringLiteral("Invalid data !!!")});
+    EXPECT_EQ(wizard->treeView1->topLevelItemCount(), 0);
+}
+
+TEST_F(UnpackWizardTest, TheFolderPageEnablesNextOnlyForAnExistingFolderAndMakesNewFolders) {
+    wizard->LoadCmpFile(QString::fromStdString(corpus.listPath));
+    wizard->SelectAllBtnClick();
+    wizard->NextBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), UnpackWizard::SelectFolderPage);
+    EXPECT_EQ(wizard->captionLabel->text(),
+              QStringLiteral("Выберите папку, где будут сохранены распакованные файлы"));
+    wizard->SetTargetFolder(path("out"));
+    EXPECT_EQ(wizard->TargetFolder(), path("out"));
+    EXPECT_TRUE(wizard->nextBtn->isEnabled());
+    EXPECT_TRUE(wizard->newFolderBtn->isEnabled());
+    QDir(path("out")).mkdir(QStringLiteral("Новая папка"));
+    wizard->NewFolderBtnClick();
+    EXPECT_TRUE(QFileInfo(path("out/Новая папка (1)")).isDir());
+    ASSERT_TRUE(waitUntil([&] { return wizard->TargetFolder() == path("out/Новая папка (1)"); }, 3000));
+    wizard->BackBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), UnpackWizard::FirstStepPage);
+    EXPECT_TRUE(wizard->backBtn->isHidden());
+}
+
+TEST_F(UnpackWizardTest, TheWarningNamesTheFirstAndLastExistingTargetsAndFollowsTheExtension) {
+    fixture::writeFile(spath("out/GZIP.KWI"), {1});
+    fixture::writeFile(spath("out/SEG770.KWI"), {1});
+    fixture::writeFile(spath("out/PAIRS.KWI.unpack"), {1});
+    toCheckPage();
+    EXPECT_EQ(wizard->CurrentPage(), UnpackWizard::CheckFilesPage);
+    EXPECT_EQ(wizard->nextBtn->text(), QStringLiteral("Старт"));
+    EXPECT_EQ(wizard->captionLabel->text(), QStringLiteral("Нажмите кнопку Старт, чтобы начать распаковку"));
+    EXPECT_EQ(wizard->warningLabel->text(),
+              QStringLiteral("Некоторые файлы уже существуют в папке!\nGZIP.KWI . . . "
+                             "SEG770.KWI\nЭти файлы будут удалены и заменены !!!"));
+    EXPECT_EQ(wizard->nextStepPanel->text(),
+              QStringLiteral("Следующий шаг запустит процесс распаковки для 9 файла(ов)"));
+    wizard->extentionCheckBox->click();
+    EXPECT_EQ(wizard->warningLabel->text(),
+              QStringLiteral("Некоторые файлы уже существуют в папке!\nPAIRS.KWI.unpack\n"
+                             "Эти файлы будут удалены и заменены !!!"));
+    fixture::writeFile(spath("out/PAIRS.KWI.unpack"), {});
+    std::filesystem::remove(spath("out/PAIRS.KWI.unpack"));
+    wizard->extentionCheckBox->click();
+    wizard->extentionCheckBox->click();
+    EXPECT_EQ(wizard->warningLabel->text(), QString());
+}
+
+TEST_F(UnpackWizardTest, ARunUnpacksEverythingAndReportsItInTheGridTheResultAndTheTaskbar) {
+    fixture::writeFile(spath("out/GZIP.KWI"), {'o', 'l', 'd'});
+    toCheckPage();
+    wizard->ssd4Btn->setChecked(true);
+    wizard->NextBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), UnpackWizard::ProgressPage);
+    EXPECT_FALSE(wizard->backBtn->isEnabled());
+    EXPECT_FALSE(wizard->progressBar1->isHidden());
+    ASSERT_TRUE(waitUntil([&] { return wizard->IsDone(); }, 30000));
+    EXPECT_EQ(wizard->WorkerLimit(), 4);
+    EXPECT_EQ(wizard->captionLabel->text(), QStringLiteral("Всё готово"));
+    EXPECT_EQ(wizard->cancelBtn->text(), QStringLiteral("Готово"));
+    EXPECT_TRUE(wizard->nextBtn->isEnabled());
+    EXPECT_EQ(wizard->resultPanel->text(), QStringLiteral("9 файла(ов) успешно распаковано.  "));
+    EXPECT_EQ(wizard->progressBar1->value(), 100);
+    for (const auto& file : corpus.files)
+        EXPECT_EQ(fixture::readFile(spath("out/" + file.name)), file.content) << file.name;
+    ASSERT_EQ(wizard->stringGrid1->rowCount(), 9);
+    // Rows appear in the order the files started: the largest first.
+    EXPECT_EQ(cell(0, UnpackWizard::NameColumn), QStringLiteral("SEG258.KWI"));
+    EXPECT_EQ(cell(0, UnpackWizard::WrittenColumn), QStringLiteral("458 757"));
+    EXPECT_EQ(cell(0, UnpackWizard::SizeColumn), QStringLiteral("458 757"));
+    for (int row = 0; row < 9; ++row) {
+        EXPECT_EQ(cell(row, UnpackWizard::StatusColumn), QStringLiteral("100 %"));
+        EXPECT_EQ(wizard->stringGrid1->item(row, UnpackWizard::BarColumn)
+                      ->data(ProgressBarDelegate::ValueRole)
+                      .toInt(),
+                  100);
+    }
+    EXPECT_EQ(RegReadInteger(QStringLiteral("ThreadAlgorithm")), 4);
+    EXPECT_EQ(RegReadString(QStringLiteral("UnpackFolder")), path("out"));
+    // Normal progress from 0 (where the taskbar already stood) to 100.
+    EXPECT_EQ(backend.calls.front(), "state 2");
+    EXPECT_EQ(backend.calls.back(), "value 100");
+    // The last page shows the folder; its Next opens it in the file browser and closes the wizard.
+    wizard->NextBtnClick();
+    EXPECT_EQ(wizard->captionLabel->text(), QStringLiteral("Папка с файлами (Проводник)"));
+    wizard->BackBtnClick();
+    EXPECT_EQ(wizard->captionLabel->text(), QStringLiteral("Всё готово"));
+    wizard->NextBtnClick();
+    wizard->show();
+    wizard->NextBtnClick();
+    EXPECT_EQ(urls.urls, QStringList{QUrl::fromLocalFile(path("out")).toString()});
+    EXPECT_FALSE(wizard->isVisible());
+    EXPECT_EQ(wizard->result(), QDialog::Accepted);
+    EXPECT_EQ(backend.calls[backend.calls.size() - 2], "value 0");
+    EXPECT_EQ(backend.calls.back(), "state 0");
+}
+
+TEST_F(UnpackWizardTest, RefusedAndMissingEntriesGetTheirRowsAndCountAsNotUnpacked) {
+    const auto content = fixture::mapLikeContent(70000, 3);
+    corpus = fixture::writeUnpackCorpus(spath("disc2"), {{"GOOD.KWI", 2, content, false, {}},
+                                                         {"GONE.KWI", 2, content, false, "-"},
+                                                         {"../EVIL.KWI", 0, content, false, "-"},
+                                                         {"ODD.KWI", 7, content, false, {}}});
+    toCheckPage();
+    wizard->NextBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return wizard->IsDone(); }, 30000));
+    EXPECT_EQ(wizard->resultPanel->text(),
+              QStringLiteral("1 файла(ов) успешно распаковано.  3 файла(ов) не распаковано!"));
+    EXPECT_EQ(wizard->Failed(), 3);
+    ASSERT_EQ(wizard->stringGrid1->rowCount(), 4);
+    EXPECT_EQ(cell(0, UnpackWizard::NameColumn), QStringLiteral("GONE.KWI"));
+    EXPECT_EQ(cell(0, UnpackWizard::StatusColumn), QStringLiteral("Не найден"));
+    // Refused entries keep the job's order: largest listed block count first, uncompressed ones last.
+    EXPECT_EQ(cell(1, UnpackWizard::NameColumn), QStringLiteral("ODD.KWI"));
+    EXPECT_EQ(cell(1, UnpackWizard::StatusColumn), QStringLiteral("Ошибка"));
+    EXPECT_EQ(cell(1, UnpackWizard::SizeColumn), QStringLiteral("---"));
+    EXPECT_EQ(cell(1, UnpackWizard::ReasonColumn), QStringLiteral("неподдерживаемый тип сжатия"));
+    EXPECT_EQ(cell(2, UnpackWizard::NameColumn), QStringLiteral("..\\EVIL.KWI"));
+    EXPECT_EQ(cell(2, UnpackWizard::ReasonColumn), QStringLiteral("недопустимое имя файла"));
+    EXPECT_EQ(cell(3, UnpackWizard::NameColumn), QStringLiteral("GOOD.KWI"));
+    EXPECT_EQ(cell(3, UnpackWizard::StatusColumn), QStringLiteral("100 %"));
+    EXPECT_FALSE(QFileInfo::exists(path("EVIL.KWI")));
+}
+
+TEST_F(UnpackWizardTest, TheStoredWorkerChoiceComesBackAndOpticalDrivesOrImagesGetOneWorker) {
+    RegWriteInteger(QStringLiteral("ThreadAlgorithm"), 8);
+    wizard->LoadCmpFile(QString::fromStdString(corpus.listPath));
+    EXPECT_TRUE(wizard->algoPanel->isEnabled());
+    EXPECT_TRUE(wizard->ssd8Btn->isChecked());
+    RegWriteInteger(QStringLiteral("ThreadAlgorithm"), 3);
+    wizard->LoadCmpFile(QString::fromStdString(corpus.listPath));
+    EXPECT_TRUE(wizard->dvdBtn->isChecked());
+    RegWriteInteger(QStringLiteral("ThreadAlgorithm"), 16);
+    wizard->SetDriveTypeProbe([](const std::string&) { return DriveType::CdRom; });
+    wizard->LoadCmpFile(QString::fromStdString(corpus.listPath));
+    EXPECT_FALSE(wizard->algoPanel->isEnabled());
+    EXPECT_TRUE(wizard->dvdBtn->isChecked());
+    wizard->SelectAllBtnClick();
+    wizard->NextBtnClick();
+    wizard->SetTargetFolder(path("out"));
+    wizard->NextBtnClick();
+    wizard->NextBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return wizard->IsDone(); }, 30000));
+    EXPECT_EQ(wizard->Job()->WorkerCount(), 1);
+    // The disabled choice is not stored.
+    EXPECT_EQ(RegReadInteger(QStringLiteral("ThreadAlgorithm")), 16);
+}
+
+TEST_F(UnpackWizardTest, AListInsideTheMountedImageRunsOnOneWorkerWithTheLock) {
+    KIWI_NEED_XORRISO();
+    fixture::makeIsoWithXorriso(spath("disc"), spath("disc.iso"));
+    ASSERT_TRUE(OpenISOImage(spath("disc.iso")));
+    wizard->LoadCmpFile(QStringLiteral("05.CMP"));
+    EXPECT_FALSE(wizard->algoPanel->isEnabled());
+    wizard->SelectAllBtnClick();
+    wizard->NextBtnClick();
+    wizard->SetTargetFolder(path("out"));
+    wizard->NextBtnClick();
+    wizard->NextBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return wizard->IsDone(); }, 30000));
+    CloseISOImage();
+    EXPECT_TRUE(wizard->Job()->UsesImageLock());
+    EXPECT_EQ(wizard->Job()->WorkerCount(), 1);
+    EXPECT_EQ(wizard->Succeeded(), 9);
+    for (const auto& file : corpus.files)
+        EXPECT_EQ(fixture::readFile(spath("out/" + file.name)), file.content) << file.name;
+}
+
+TEST_F(UnpackWizardTest, ClosingDuringARunStopsAndJoinsEveryWorkerAndKeepsOldTargets) {
+    fixture::writeFile(spath("out/GZIP.KWI"), {'o', 'l', 'd'});
+    wizard->SetOutputFactory(unpackdialogtest::slowOutputs(50));
+    toCheckPage();
+    wizard->ssd16Btn->setChecked(true);
+    wizard->show();
+    wizard->NextBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return wizard->stringGrid1->rowCount() >= 4; }, 5000));
+    EXPECT_EQ(wizard->captionLabel->text(), QStringLiteral("Идет процесс распаковки ..."));
+    EXPECT_TRUE(wizard->resultPanel->text().startsWith(QStringLiteral("Распаковано блоков: ")));
+    const auto before = std::chrono::steady_clock::now();
+    wizard->close();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(2));
+    EXPECT_FALSE(wizard->isVisible());
+    EXPECT_EQ(wizard->Job()->LiveWorkers(), 0);
+    EXPECT_FALSE(wizard->timer1->isActive());
+    EXPECT_EQ(fixture::readFile(spath("out/GZIP.KWI")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_TRUE(unpackdialogtest::partFiles(spath("out")).empty());
+    EXPECT_EQ(backend.calls.back(), "state 0");
+    EXPECT_EQ(taskBar.ProgressValue(), 0);
+}
+
+} // namespace
