@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     // The name, not the display name: some platforms append the display name to every window title.
     QApplication::setApplicationName(QStringLiteral("Strovane"));
+    // The desktop file the taskbar progress names (resources/strovane.desktop).
+    QGuiApplication::setDesktopFileName(QStringLiteral("strovane"));
     const Services services = Services::Desktop();
     auto mainWindow = std::make_unique<MainWindow>(services);
     auto hexWindow = std::make_unique<HexViewPlaceholder>();

@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include "kiwi/cmp/CompressionManager.h"
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/disc/FileManager.h"
 #include "mainwindow/DataPage.h"
@@ -35,6 +36,7 @@
 #include "mapview/KiwiMapViewer.h"
 #include "platform/RegistrySettings.h"
 #include "platform/SettingsStore.h"
+#include "unpack/UnpackWizard.h"
 
 #ifndef STROVANE_VERSION
 #define STROVANE_VERSION "0.1"
@@ -119,6 +121,7 @@ void MainWindow::connectCommands() {
     bind(page->folderButton, &QPushButton::clicked, &MainWindow::FolderButtonClick);
     bind(page->fileButton, &QPushButton::clicked, &MainWindow::FileButtonClick);
     bind(page->openIsoButton, &QPushButton::clicked, &MainWindow::OpenIsoButtonClick);
+    bind(page->unpackButton, &QPushButton::clicked, &MainWindow::UnpackButtonClick);
     bind(page->reopenDiskBtn, &QToolButton::clicked, &MainWindow::ReopenDiskBtnClick);
     bind(page->reopenFolderBtn, &QToolButton::clicked, &MainWindow::ReopenFolderBtnClick);
     bind(page->reopenFileBtn, &QToolButton::clicked, &MainWindow::ReopenFileBtnClick);
@@ -230,8 +233,8 @@ void MainWindow::applyWindowTexts() {
     page->stayOnTopBtn->setText(QStringLiteral("Поверх окон"));
     page->versionLabel->setText(QStringLiteral("Strovane " STROVANE_VERSION));
     page->makerLabel->setText(QStringLiteral("Strovane project"));
-    // The commands of these buttons come with the unpack wizard, the disc burner and the map converter.
-    for (QPushButton* later : {page->unpackButton, page->burnDvdBtn, page->wizardBtn, page->donateBtn})
+    // The commands of these buttons come with the disc burner and the map converter.
+    for (QPushButton* later : {page->burnDvdBtn, page->wizardBtn, page->donateBtn})
         later->setEnabled(false);
     tabs_->setTabText(tabs_->indexOf(openPage_), QStringLiteral(" Открыть "));
     tabs_->setTabText(tabs_->indexOf(isoPage_), QStringLiteral("   ISO     "));
@@ -445,4 +448,12 @@ void MainWindow::StayOnTopBtnClick() {
     show();
     openPage_->stayOnTopBtn->setText(onTop ? QStringLiteral("Обычное окно") : QStringLiteral("Поверх окон"));
     openPage_->Relayout();
+}
+
+void MainWindow::UnpackButtonClick() {
+    auto* wizard = new UnpackWizard(services_, taskBar_, this);
+    wizard->setAttribute(Qt::WA_DeleteOnClose);
+    if (data_.compression && !data_.compression->ListFileName().empty())
+        wizard->LoadCmpFile(QString::fromStdString(data_.compression->ListFileName()));
+    wizard->open();
 }

@@ -20,7 +20,9 @@
 #include "mainwindow/model/RecordTree.h"
 #include "mainwindow/model/ReopenAnimation.h"
 #include "mainwindow/model/SourceOpener.h"
+#include "platform/LauncherEntryBackend.h"
 #include "platform/ReopenList.h"
+#include "platform/TaskBar.h"
 
 class DataPage;
 class MapTabPresenter;
@@ -72,6 +74,8 @@ public:
     void FolderButtonClick();
     void FileButtonClick();
     void OpenIsoButtonClick();
+    // Opens the unpack wizard (window-modal, deleted when closed), handed the open compression list.
+    void UnpackButtonClick();
     void ReopenDiskBtnClick();
     void ReopenFolderBtnClick();
     void ReopenFileBtnClick();
@@ -201,6 +205,9 @@ private:
     }
 
     Services services_;
+    // The taskbar progress the unpack tools report to.
+    LauncherEntryBackend launcher_;
+    TaskBar taskBar_{&launcher_};
     RecordTree tree_;
     OpenData data_;
     FieldGridModel gridModel_;
