@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QPainter>
+#include <QPen>
 #include <QPixmap>
 #include <QStyle>
 #include <QToolBar>
@@ -23,6 +24,18 @@ QIcon glyphIcon(const QString& text, const QColor& colour) {
     painter.setFont(font);
     painter.setPen(colour);
     painter.drawText(pixmap.rect(), Qt::AlignCenter, text);
+    return QIcon(pixmap);
+}
+
+// Two overlapping sheets: the copy's picture, drawn since not every font has a glyph for it.
+QIcon copyIcon(const QColor& colour) {
+    QPixmap pixmap(20, 20);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(QPen(colour, 1.5));
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(3.5, 3.5, 9, 11));
+    painter.drawRect(QRectF(7.5, 6.5, 9, 11));
     return QIcon(pixmap);
 }
 
@@ -69,7 +82,7 @@ HexViewerActions::HexViewerActions(QWidget* owner) {
         makeAction(owner, QStringLiteral("Clipboard formats"), QString(), QKeySequence(Qt::CTRL | Qt::Key_V));
     showClipboardFormats->setVisible(false);
 
-    copyBlock->setIcon(glyphIcon(QStringLiteral("⧉"), ink));
+    copyBlock->setIcon(copyIcon(ink));
     fileCopy->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
     find->setIcon(glyphIcon(QStringLiteral("?"), ink));
     findNext->setIcon(glyphIcon(QStringLiteral("?»"), ink));

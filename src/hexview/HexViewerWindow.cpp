@@ -47,7 +47,8 @@ HexViewerWindow::HexViewerWindow(const Services& services, HexDialogs& dialogs, 
     layout->addWidget(grid_, 1);
     layout->addWidget(status);
     // Wide enough for every column and the scroll bar when it floats.
-    resize(hexlayout::kTotalWidth + grid_->verticalScrollBar()->sizeHint().width() + 24, 600);
+    floatingWidth_ = hexlayout::kTotalWidth + grid_->verticalScrollBar()->sizeHint().width() + 24;
+    resize(floatingWidth_, 600);
 
     grid_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid_, &QWidget::customContextMenuRequested, this,
@@ -220,6 +221,8 @@ void HexViewerWindow::Float() {
     if (dockIndex_ < 0) return;
     tabs_->removeTab(dockIndex_);
     setParent(nullptr, Qt::Window);
+    // Docked, the page took the tab's width; floating, it has its own again.
+    resize(floatingWidth_, height());
     if (mainWindow_->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
         mainWindow_->showNormal();
     floating_ = true;
@@ -237,6 +240,8 @@ void HexViewerWindow::Float() {
 void HexViewerWindow::Dock() {
     if (!floating_ || !tabs_) return;
     snapped_ = false;
+    // The width the user gave the floating window is its width when it floats again.
+    floatingWidth_ = width();
     hide();
     const int index = dockIndex_ >= 0 && dockIndex_ <= tabs_->count() ? dockIndex_ : tabs_->count();
     tabs_->insertTab(index, this, displayName_.isEmpty() ? kDefaultTitle : displayName_);
@@ -272,10 +277,14 @@ void HexViewerWindow::moveEvent(QMoveEvent* event) {
 }
 
 bool HexViewerWindow::eventFilter(QObject* watched, QEvent* event) {
-    // The snapped window follows the main window.
-    if (watched == mainWindow_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
-        floating_ && snapped_ && isVisible())
-        SnapToMainForm();
+    if (watched == mainWindow_ && floating_) {
+        // The snapped window follows the main window.
+        if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && snapped_ && isVisible())
+            SnapToMainForm();
+        // The viewer goes back into the closing main window: left floating, it would keep the program
+        // running after its main window has closed.
+        if (event->type() == QEvent::Close) Dock();
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -111,6 +111,7 @@ private:
     QPointer<QTabWidget> tabs_;
     QPointer<QWidget> mainWindow_;
     int dockIndex_ = -1;
+    int floatingWidth_ = 0;
     QPointer<ProgressDialog> searchProgress_;
     QPointer<ProgressDialog> copyProgress_;
     std::unique_ptr<HexBlockFileCopy> fileCopy_;

@@ -113,4 +113,15 @@ TEST_F(HexViewerDockingTest, SnapsWhenMovedNearTheEdge) {
         2000));
 }
 
+TEST_F(HexViewerDockingTest, ClosingTheMainWindowTakesTheFloatingViewerAlong) {
+    hexWindow.Float();
+    ASSERT_TRUE(hexWindow.isVisible());
+    main.close();
+    EXPECT_FALSE(hexWindow.Floating());
+    EXPECT_FALSE(hexWindow.isWindow());
+    // No window of the program is left open to keep it running.
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        EXPECT_FALSE(widget->isVisible()) << widget->metaObject()->className();
+}
+
 } // namespace
