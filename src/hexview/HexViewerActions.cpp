@@ -78,9 +78,9 @@ HexViewerActions::HexViewerActions(QWidget* owner) {
     gotoEndFile = makeAction(owner, QString(), QStringLiteral("В конец файла"));
     gotoStartBlock = makeAction(owner, QString(), QStringLiteral("В начало блока"));
     gotoEndBlock = makeAction(owner, QString(), QStringLiteral("В конец блока"));
+    // Hidden by being on no bar and in no menu: an invisible action would lose its shortcut too.
     showClipboardFormats =
         makeAction(owner, QStringLiteral("Clipboard formats"), QString(), QKeySequence(Qt::CTRL | Qt::Key_V));
-    showClipboardFormats->setVisible(false);
 
     copyBlock->setIcon(copyIcon(ink));
     fileCopy->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
@@ -110,7 +110,7 @@ HexViewerActions::HexViewerActions(QWidget* owner) {
 
     popup = new QMenu(owner);
     for (QAction* action : {copyBlock, copyAsHexText, fileCopy, find, findNext, goTo, defineBlock,
-                            setBegining, setEnd, selAll, clearBlock, showClipboardFormats}) {
+                            setBegining, setEnd, selAll, clearBlock}) {
         popup->addAction(action);
         if (action == fileCopy || action == findNext || action == defineBlock || action == clearBlock)
             popup->addSeparator();

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QMimeData>
+#include <QPointer>
 #include <exception>
 
 #include "hexview/HexGrid.h"
@@ -35,11 +36,20 @@ QByteArray HexViewerWindow::readBlock(int64_t start, int64_t count) {
     return bytes;
 }
 
+HexBlockMimeData* HexViewerWindow::binaryMime(int64_t start, int64_t end) {
+    auto* mime = new HexBlockMimeData(hexwindow::BinaryMimeType(), grid_->Stream(), start, end);
+    // A paste of a large block takes a moment: the grid says what is going on.
+    QPointer<HexGrid> grid = grid_;
+    mime->SetOnRender([grid] {
+        if (grid) grid->ShowBalloon(QStringLiteral("Буфер обмена:\nКопирование данных . . ."), 2000);
+    });
+    return mime;
+}
+
 void HexViewerWindow::CopyBlock() {
     if (!grid_->HasStream() || !grid_->HasBlock()) return;
     const int64_t start = grid_->BlockStart();
     int64_t count = grid_->BlockEnd() - start + 1;
-    const QString binaryType = hexwindow::BinaryMimeType();
     if (grid_->SelectionInHex()) {
         if (count > hexwindow::kMaxBinaryCopy) {
             if (services_.messenger)
@@ -48,8 +58,7 @@ void HexViewerWindow::CopyBlock() {
             return;
         }
         // Announced now, read only when pasted, and only while the stream exists.
-        QApplication::clipboard()->setMimeData(
-            new HexBlockMimeData(binaryType, grid_->Stream(), start, start + count));
+        QApplication::clipboard()->setMimeData(binaryMime(start, start + count));
         grid_->ShowBalloon(hexwindow::BinaryCopiedBalloon(count), kCopyBalloonMs);
         return;
     }
@@ -61,7 +70,7 @@ void HexViewerWindow::CopyBlock() {
     }
     const QByteArray bytes = readBlock(start, count);
     if (bytes.size() != count) return;
-    auto* mime = new HexBlockMimeData(binaryType, grid_->Stream(), start, start + count);
+    HexBlockMimeData* mime = binaryMime(start, start + count);
     const std::optional<QString> text = hexwindow::ClipboardText(bytes, grid_->Model().DisplayCodePage());
     if (text && !text->isEmpty()) {
         mime->setText(*text);

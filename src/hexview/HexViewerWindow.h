@@ -15,6 +15,7 @@
 #include "mainwindow/HexViewApi.h"
 #include "mainwindow/Services.h"
 
+class HexBlockMimeData;
 class HexDialogs;
 class HexGrid;
 class ProgressDialog;
@@ -96,6 +97,8 @@ private:
     void search(int64_t start, int64_t end);
     QWidget* dialogParent();
     QByteArray readBlock(int64_t start, int64_t count);
+    // The binary clipboard data of start .. end (end excluded) of the grid's stream, read when pasted.
+    HexBlockMimeData* binaryMime(int64_t start, int64_t end);
 
     Services services_;
     HexDialogs& dialogs_;

@@ -120,13 +120,14 @@ TEST_F(HexViewerWindowTest, BinaryCopyIsReadOnlyWhenPastedAndOnlyWhileTheStreamL
     const auto* mime = qobject_cast<const HexBlockMimeData*>(QApplication::clipboard()->mimeData());
     ASSERT_NE(mime, nullptr);
     EXPECT_EQ(mime->Renders(), 0);
+    EXPECT_EQ(grid.BalloonText(), "Скопировано в буфер обмена:\n1) Бинарные данные 0x0100 байт.");
     EXPECT_TRUE(mime->formats().contains(hexwindow::BinaryMimeType()));
     const QByteArray pasted = clipboardBinary();
     ASSERT_EQ(pasted.size(), 0x100);
     for (int i = 0; i < pasted.size(); ++i)
         ASSERT_EQ(uint8_t(pasted[i]), uint8_t(i)) << i;
     EXPECT_EQ(mime->Renders(), 1);
-    EXPECT_EQ(grid.BalloonText(), "Скопировано в буфер обмена:\n1) Бинарные данные 0x0100 байт.");
+    EXPECT_EQ(grid.BalloonText(), "Буфер обмена:\nКопирование данных . . .");
 
     // Once the stream is gone nothing is pasted, rather than another stream's bytes.
     window.Clear();
@@ -156,13 +157,13 @@ TEST_F(HexViewerWindowTest, TextCopyIsCutTo2040BytesWithAWarningAndCarriesTheBin
     grid.SetBlock(false, 0, 2999);
     window.CopyBlock();
     EXPECT_EQ(messenger.information, QStringList{"Слишком большой размер текста !!!\nТекст будет сокращён."});
+    EXPECT_EQ(grid.BalloonText(), "Скопировано в буфер обмена:\n1) Текстовые даннын 0x07F8 байт.\n"
+                                  "2) Бинарные данные 0x07F8 байт.");
     const QString text = QApplication::clipboard()->text();
     ASSERT_EQ(text.size(), 2040);
     // A NUL would end the text for many programs: it becomes a blank.
     EXPECT_EQ(text.left(7), "AAAAA A");
     EXPECT_EQ(clipboardBinary().size(), 2040);
-    EXPECT_EQ(grid.BalloonText(), "Скопировано в буфер обмена:\n1) Текстовые даннын 0x07F8 байт.\n"
-                                  "2) Бинарные данные 0x07F8 байт.");
 }
 
 TEST_F(HexViewerWindowTest, TextCopyDecodesTheDisplayCodePage) {
@@ -333,6 +334,14 @@ TEST_F(HexViewerWindowTest, ShortcutsWorkOnlyWhileTheFocusIsInTheViewer) {
     QTest::keyClick(&grid, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(grid.BlockStart(), 0);
     EXPECT_EQ(grid.BlockEnd(), 63);
+    QTest::keyClick(&grid, Qt::Key_F3);
+    EXPECT_TRUE(dialogs.findSetups.empty());
+    QTest::keyClick(&grid, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.findSetups.size(), 1u);
+    // The hidden list of clipboard formats.
+    QTest::keyClick(&grid, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(messenger.information.size(), 1);
+    EXPECT_TRUE(messenger.information[0].startsWith("Clipboard formats :\n"));
     tabs.removeTab(1);
     window.setParent(nullptr);
 }

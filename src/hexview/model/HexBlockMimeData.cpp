@@ -26,6 +26,7 @@ QVariant HexBlockMimeData::retrieveData(const QString& mimeType, QMetaType type)
     const std::shared_ptr<TLN_Stream> stream = stream_.lock();
     if (!stream || end_ <= start_) return {};
     ++renders_;
+    if (onRender_) onRender_();
     QByteArray bytes(qsizetype(end_ - start_), Qt::Uninitialized);
     try {
         const int64_t got = stream->ReadAt(start_, bytes.data(), bytes.size());

@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "kiwi/io/Stream.h"
@@ -17,6 +18,8 @@ public:
 
     QStringList formats() const override;
     bool hasFormat(const QString& mimeType) const override;
+    // Called (on the user-interface thread) each time the bytes are read for a paste.
+    void SetOnRender(std::function<void()> onRender) { onRender_ = std::move(onRender); }
     // How often the block's bytes were read (tests check that announcing reads nothing).
     int Renders() const { return renders_; }
 
@@ -28,5 +31,6 @@ private:
     std::weak_ptr<TLN_Stream> stream_;
     int64_t start_;
     int64_t end_;
+    std::function<void()> onRender_;
     mutable int renders_ = 0;
 };
