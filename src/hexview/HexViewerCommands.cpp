@@ -111,8 +111,11 @@ void HexViewerWindow::CopyToFile() {
     connect(fileCopy_.get(), &HexBlockFileCopy::reported, this, &HexViewerWindow::onFileCopyReported,
             Qt::QueuedConnection);
     HexBlockFileCopy* copy = fileCopy_.get();
-    copyProgress_ = dialogs_.OpenProgress(dialogParent(), [this, copy] {
-        if (fileCopy_.get() == copy) copy->Cancel();
+    // The dialog may belong to the main window and outlive the viewer: it reaches the copy only while
+    // both are there.
+    QPointer<HexViewerWindow> self = this;
+    copyProgress_ = dialogs_.OpenProgress(dialogParent(), [self, copy] {
+        if (self && self->fileCopy_.get() == copy) copy->Cancel();
     });
     if (copyProgress_) {
         copyProgress_->setWindowTitle(QStringLiteral("Копирование в файл . . ."));

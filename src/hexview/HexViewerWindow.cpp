@@ -64,8 +64,13 @@ HexViewerWindow::HexViewerWindow(const Services& services, HexDialogs& dialogs, 
 }
 
 HexViewerWindow::~HexViewerWindow() {
-    // The copy's thread is joined before the grid and the stream it may still be reading go.
+    // The grid goes after this part of the window: its last reports must not reach it.
+    disconnect(grid_, nullptr, this, nullptr);
+    // The copy's thread is joined before the grid and the stream it may still be reading go; progress
+    // dialogs owned by the main window close with the work they showed.
     fileCopy_.reset();
+    for (ProgressDialog* progress : {copyProgress_.data(), searchProgress_.data()})
+        if (progress) progress->SetPercent(-1);
 }
 
 void HexViewerWindow::connectActions() {

@@ -3,6 +3,7 @@
 // long search behind the progress dialog, whose Esc and close box only ask the search to stop.
 #include <QDir>
 #include <QFile>
+#include <QTabWidget>
 #include <QTest>
 #include <thread>
 
@@ -158,6 +159,31 @@ TEST_F(HexBlockFileCopyTest, ClosingTheWindowDuringACopyJoinsItsThread) {
     doomed->CopyToFile();
     EXPECT_TRUE(doomed->CopyingToFile());
     doomed.reset();
+    EXPECT_FALSE(QFile::exists(path("gone.bin")));
+}
+
+TEST_F(HexBlockFileCopyTest, ADockedViewerGoingClosesTheProgressDialogsItsHostOwns) {
+    QTabWidget host;
+    auto* doomed = new HexViewerWindow(services, dialogs);
+    host.addTab(doomed, "Hex");
+    host.show();
+    doomed->SetStream(std::make_shared<hextest::SlowStream>(int64_t(1) << 30, std::chrono::milliseconds(2)),
+                      0);
+    doomed->Grid()->SetBlock(true, 0, (int64_t(1) << 30) - 1);
+    paths.answer = path("gone.bin");
+    doomed->CopyToFile();
+    doomed->Grid()->Search().SetInlineBudget(0x1000, std::chrono::milliseconds(1));
+    dialogs.findAnswers.push_back(hexSearch("KIWI"));
+    doomed->FindCommand();
+    ASSERT_TRUE(doomed->Grid()->Searching());
+    ASSERT_EQ(dialogs.progress.size(), 2u);
+    // Both dialogs belong to the host, the viewer's window when docked.
+    EXPECT_EQ(dialogs.progress[0]->parentWidget(), &host);
+    delete doomed;
+    // The closed dialogs delete themselves later, as every dialog that closes on its own does.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(dialogs.progress[0].isNull()) << "copy";
+    EXPECT_TRUE(dialogs.progress[1].isNull()) << "search";
     EXPECT_FALSE(QFile::exists(path("gone.bin")));
 }
 
