@@ -47,6 +47,7 @@ TEST_F(HexViewerDockingTest, DocksAsTheTabBeforeMapShownOnlyWithAStream) {
     EXPECT_EQ(index + 1, tabs()->indexOf(main.MapTab()));
     EXPECT_FALSE(hexWindow.Floating());
     EXPECT_FALSE(tabs()->isTabVisible(index));
+    EXPECT_EQ(hexWindow.Actions().docking->toolTip(), "Открыть в отдельном окне");
     // Docked, the caption is the file's name alone.
     hexWindow.SetStream(hextest::memoryStream(hextest::counting(64), "/disc/ALLDATA1.KWI"), 0);
     EXPECT_EQ(hexWindow.windowTitle(), "ALLDATA.KWI");

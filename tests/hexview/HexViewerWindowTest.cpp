@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 #include "HexWindowTestSupport.h"
@@ -71,6 +73,27 @@ TEST_F(HexViewerWindowTest, ActsAsTheMainWindowsHexViewer) {
     EXPECT_FALSE(watch.expired());
     api.Clear();
     EXPECT_TRUE(watch.expired());
+}
+
+TEST_F(HexViewerWindowTest, ToolBarAndContextMenuOfferTheirCommandsInOrder) {
+    const HexViewerActions& a = window.Actions();
+    QList<QAction*> bar;
+    for (QAction* action : a.toolBar->actions())
+        if (!action->isSeparator()) bar << action;
+    EXPECT_EQ(bar, (QList<QAction*>{a.docking, a.copyBlock, a.fileCopy, a.find, a.findNext, a.goTo,
+                                    a.defineBlock, a.setBegining, a.setEnd, a.selAll, a.clearBlock,
+                                    a.gotoStartFile, a.gotoStartBlock, a.gotoEndBlock, a.gotoEndFile}));
+    QList<QAction*> menu;
+    for (QAction* action : a.popup->actions())
+        if (!action->isSeparator()) menu << action;
+    EXPECT_EQ(menu, (QList<QAction*>{a.copyBlock, a.copyAsHexText, a.fileCopy, a.find, a.findNext, a.goTo,
+                                     a.defineBlock, a.setBegining, a.setEnd, a.selAll, a.clearBlock}));
+    EXPECT_EQ(a.copyBlock->shortcut(), QKeySequence("Ctrl+C"));
+    EXPECT_EQ(a.findNext->shortcut(), QKeySequence("F3"));
+    for (QAction* action : window.actions())
+        EXPECT_EQ(action->shortcutContext(), Qt::WidgetWithChildrenShortcut);
+    // Floating, the docking button docks; docked, it floats.
+    EXPECT_EQ(a.docking->toolTip(), "Открыть в главном окне");
 }
 
 TEST_F(HexViewerWindowTest, BlockPanelsAndCommandStatesFollowTheSelection) {
