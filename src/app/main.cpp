@@ -5,7 +5,8 @@
 
 #include <QApplication>
 
-#include "mainwindow/HexViewPlaceholder.h"
+#include "hexview/HexViewerWindow.h"
+#include "hexview/dialogs/HexDialogs.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/Services.h"
 
@@ -16,8 +17,15 @@ int main(int argc, char** argv) {
     // The desktop file the taskbar progress names (resources/strovane.desktop).
     QGuiApplication::setDesktopFileName(QStringLiteral("strovane"));
     const Services services = Services::Desktop();
+    // The hex viewer's dialogs beep and ask through the same desktop services as the main window.
+    DialogPrompts prompts;
+    prompts.beep = services.beep;
+    prompts.question = [messenger = services.messenger](QWidget* parent, const QString& text) {
+        return messenger && messenger->Question(parent, text);
+    };
+    DesktopHexDialogs hexDialogs(prompts);
     auto mainWindow = std::make_unique<MainWindow>(services);
-    auto hexWindow = std::make_unique<HexViewPlaceholder>();
+    auto hexWindow = std::make_unique<HexViewerWindow>(services, hexDialogs);
     mainWindow->SetHexViewer(hexWindow.get());
     mainWindow->show();
     const int result = application.exec();
