@@ -82,6 +82,20 @@ INSTANTIATE_TEST_SUITE_P(Layouts, DecompLayout,
                                            CmpLayout::Zlib13, CmpLayout::Zlib13Stored),
                          [](const auto& info) { return fixture::cmpLayoutName(info.param); });
 
+// Random bytes that zlib cannot shrink: the writer stores the whole blocks and compresses the short last
+// one, and every block reads back.
+TEST(DecompFileStream, IncompressibleZlib13BlocksReadBack) {
+    std::vector<uint8_t> content(65536 * 2 + 1000);
+    uint64_t seed = 7;
+    for (uint8_t& byte : content) {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        byte = uint8_t(seed >> 56);
+    }
+    const std::string root = freshDir("incompressible");
+    fixture::writeCmpLayout(root, CmpLayout::Zlib13, "F.KWI", content);
+    EXPECT_EQ(readAll(*TLN_DecompFileStream::Create(root + "/F.KWI")), content);
+}
+
 TEST(DecompFileStream, TypesAreNormalisedForDecoding) {
     const auto content = fixture::mapLikeContent(70000, 5);
     const std::string a = freshDir("normalise");
