@@ -46,7 +46,7 @@ QFont fitted(QFont font, int width, const std::function<int(const QFont&)>& meas
 } // namespace
 
 void HexGridPainter::SetFont(const QFont& base) {
-    // The columns have fixed widths: a font whose digits are wider than the original's is narrowed to fit.
+    // The columns have fixed widths: a font whose digits are too wide for them is narrowed to fit.
     QFont ten = base;
     ten.setPointSize(10);
     hexFont_ = fitted(ten, ColumnWidth(hexlayout::kFirstHexColumn) - 4, pairWidth);

@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 
 namespace {
-// Texts of the program break lines with CR, as message boxes of the original platform did.
+// Texts of the program break lines with CR (the data's own line breaks); Qt wants LF.
 QString displayText(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
