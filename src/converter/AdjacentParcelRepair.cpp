@@ -31,7 +31,8 @@ void repoint(TLN_Stream& out, int64_t position, int64_t newOffset, uint16_t stor
 
 bool UpdateAdjacentParcelInfo(TLN_Stream& out, int64_t frameOffset, uint32_t frameSize,
                               const AdjacentRepairLevel& level, AdjacentMode mode,
-                              const ParcelAddressMap& addresses, const std::atomic<bool>* stop) {
+                              const ParcelAddressMap& addresses, const std::atomic<bool>* stop,
+                              int64_t keyBase) {
     if (frameSize < kHeaderSize) return false;
     std::array<uint8_t, kHeaderSize> header{};
     out.ReadExactAt(frameOffset, header.data(), kHeaderSize);
@@ -58,7 +59,8 @@ bool UpdateAdjacentParcelInfo(TLN_Stream& out, int64_t frameOffset, uint32_t fra
         if (address == 0xFFFFFFFFu) continue;
         if (size != 0) {
             const int64_t old = KiwiAddressToOffset(address);
-            repoint(out, entry, mode == AdjacentMode::Update ? addresses.FindNewParcelOffset(old) : -1, size);
+            repoint(out, entry,
+                    mode == AdjacentMode::Update ? addresses.FindNewParcelOffset(keyBase + old) : -1, size);
             continue;
         }
         // A divided neighbour: a word offset from the frame start to its list of sub-parcel references;
@@ -75,7 +77,7 @@ bool UpdateAdjacentParcelInfo(TLN_Stream& out, int64_t frameOffset, uint32_t fra
             out.ReadExactAt(sub, subBytes, 6);
             const uint32_t subAddress = dword(subBytes);
             if (subAddress == 0xFFFFFFFFu) continue;
-            repoint(out, sub, addresses.FindNewParcelOffset(KiwiAddressToOffset(subAddress)),
+            repoint(out, sub, addresses.FindNewParcelOffset(keyBase + KiwiAddressToOffset(subAddress)),
                     word(subBytes + 4));
         }
     }

@@ -20,7 +20,9 @@ struct AdjacentRepairLevel {
 
 // Repairs the parcel whose frame of frameSize bytes was written at frameOffset in out. Every entry it
 // touches lies inside the frame: an information block or divided-neighbour list that would not is left
-// alone and reported through warn. Returns false when the frame's adjacency could not be repaired whole.
+// alone. Neighbour addresses are looked up as keyBase + their old offset (frames of other source files).
+// Returns false when the frame's adjacency could not be repaired whole.
 bool UpdateAdjacentParcelInfo(TLN_Stream& out, int64_t frameOffset, uint32_t frameSize,
                               const AdjacentRepairLevel& level, AdjacentMode mode,
-                              const ParcelAddressMap& addresses, const std::atomic<bool>* stop = nullptr);
+                              const ParcelAddressMap& addresses, const std::atomic<bool>* stop = nullptr,
+                              int64_t keyBase = 0);

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-void ParcelAddressMap::Register(int64_t oldOffset, int64_t newOffset, uint32_t newSize) {
+void ParcelAddressMap::Register(int64_t oldOffset, int64_t newOffset, uint32_t newSize, int64_t keyBase) {
     map_.emplace(oldOffset, newOffset);
-    written_.push_back({oldOffset, newOffset, newSize});
+    written_.push_back({oldOffset, newOffset, newSize, keyBase});
 }
 
 int64_t ParcelAddressMap::FindNewParcelOffset(int64_t oldOffset) const {

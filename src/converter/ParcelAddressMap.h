@@ -14,11 +14,13 @@ public:
         int64_t newOffset = 0;
         // The frame's written size in bytes: the adjacency pass stays inside it.
         uint32_t newSize = 0;
+        // The key base of the frame's source file: its neighbours' addresses are looked up with it.
+        int64_t keyBase = 0;
     };
 
     // Records a written parcel; a later registration of the same old offset keeps the first new offset
     // for look-ups, but the frame is still listed (a frame written twice is repaired twice).
-    void Register(int64_t oldOffset, int64_t newOffset, uint32_t newSize);
+    void Register(int64_t oldOffset, int64_t newOffset, uint32_t newSize, int64_t keyBase = 0);
     // The new offset of a parcel written at this level, or -1.
     int64_t FindNewParcelOffset(int64_t oldOffset) const;
     // Every written frame, sorted by old offset (stable), for the adjacency pass.

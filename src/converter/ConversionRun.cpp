@@ -1,0 +1,188 @@
+// The conversion run.
+#include "converter/ConversionRun.h"
+
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "converter/ConversionContext.h"
+#include "converter/LevelTransfer.h"
+#include "converter/ManagementTransfer.h"
+#include "converter/OutputEncoding.h"
+#include "converter/VolumeHeader.h"
+#include "kiwi/core/KiwiErrors.h"
+
+namespace {
+
+constexpr int64_t kHeaderBytes = 8192;
+
+std::string hex(int64_t value, int digits) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%0*llX", digits, static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+void copyRange(TLN_Stream& from, int64_t position, int64_t count, TLN_Stream& to, int64_t target) {
+    std::vector<uint8_t> buffer(static_cast<size_t>(count));
+    from.ReadExactAt(position, buffer.data(), count);
+    to.WriteAt(target, buffer.data(), count);
+}
+
+void putWord(TLN_Stream& out, int64_t position, uint16_t value) {
+    const uint8_t bytes[2] = {uint8_t(value >> 8), uint8_t(value)};
+    out.WriteAt(position, bytes, 2);
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+// The main map stage: header, management data, parcel management information and frames of every level.
+void writeMainMap(ConversionContext& c) {
+    TLN_KiwiMap& map = c.map;
+    TLN_Stream& source = *map.GetAllDataStream();
+    const TLN_Management_Header part = map.GetManagementHeader(0);
+    const int64_t managementSize = part.Size;
+
+    // Parcel management information is reserved for every block before any frame is written.
+    int64_t reserved = 0;
+    for (uint8_t level = 0; level < map.LevelCount(); ++level) {
+        c.checkStop();
+        c.progress.SetProgressLabel("Calculating new size of Parcel Management List ...  Level " +
+                                    std::to_string(level));
+        const TLN_Level_Management_Record& record = *map.Level(level);
+        for (uint32_t s = 0; s < uint32_t(std::max(0, record.BlockSetCount())); ++s)
+            for (uint32_t b = 0; b < uint32_t(record.BlockCount()); ++b) {
+                TLN_Block_Management_Record block;
+                if (map.ReadBlock(level, s, b, block))
+                    reserved += ReservedInformationBytes(map, level, block);
+            }
+    }
+    c.cursor = kHeaderBytes + AlignUp32(managementSize);
+    c.dataCursor = c.cursor + reserved;
+
+    c.progress.SetProgressLabel("Transferring Map Header");
+    copyRange(source, 0, kHeaderBytes, c.out, 0);
+    uint8_t sectors[2] = {0, 0};
+    source.ReadAt(2048 + 4, sectors, 2);
+    c.out.Seek(2048);
+    WriteAddressAndStoredSize(c.out, kHeaderBytes, uint16_t((sectors[0] << 8) | sectors[1]));
+    copyRange(source, part.Address, managementSize, c.out, kHeaderBytes);
+    putWord(c.out, kHeaderBytes + 4, 0);
+    putWord(c.out, kHeaderBytes + 24, 3);
+    uint8_t headerWords[2] = {0, 0};
+    c.out.ReadAt(kHeaderBytes, headerWords, 2);
+    c.progress.AddLog("New Parcel Data Management Header (Size): 0x" +
+                      hex(2 * ((headerWords[0] << 8) | headerWords[1]), 8));
+    c.progress.AddLog("New offset of Parcel Management Info: 0x" + hex(c.cursor, 8));
+    c.progress.AddLog("New offset of Main Map Data Frame : 0x" + hex(c.dataCursor, 8));
+    c.progress.AddLog("");
+    WriteCoverageEdge(c.out, c.options.target, map.CoverageWest(), map.CoverageEast(), c.progress);
+
+    for (uint8_t level = 0; level < map.LevelCount(); ++level) {
+        c.progress.SetTaskBarProgress(level, map.LevelCount());
+        TransferLevel(c, level);
+    }
+    c.dataCursor = AlignUp32(c.dataCursor);
+    WriteLevelTable(c.out, source, c.levelTable);
+}
+
+} // namespace
+
+std::string UnsupportedOption(const ConversionOptions& o) {
+    if (o.addExtraLevel) return "the extra level is not supported yet";
+    if (o.addOneWayArrows || o.buildings || o.address) return "imported outlines are not supported yet";
+    if (o.translate || o.utfToAnsi) return "name conversion is not supported yet";
+    if (o.insertRegionData || o.insertVoiceData) return "inserting region or voice data is not supported yet";
+    if (o.createManagement21) return "the dummy management 21 is not supported yet";
+    if (o.densoWestFix) return "the Denso west filter is not supported yet";
+    if (o.systemIdChecked && o.systemIdIndex >= 0)
+        return "data volume header templates are not supported yet";
+    return {};
+}
+
+ConversionRun::ConversionRun(std::string sourcePath, ConversionOptions options)
+    : sourcePath_(std::move(sourcePath)), options_(std::move(options)) {}
+
+ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std::atomic<bool>& stop) {
+    ConversionResult result;
+    auto refuse = [&](const std::string& why) {
+        progress.AddLog("ERROR: " + why);
+        result.status = ConversionStatus::Refused;
+        result.message = why;
+        return result;
+    };
+    if (const auto problem = options_.Validate()) return refuse(*problem);
+    if (const std::string unsupported = UnsupportedOption(options_); !unsupported.empty())
+        return refuse("Refused: " + unsupported);
+
+    std::unique_ptr<TLN_KiwiMap> map;
+    try {
+        map = std::make_unique<TLN_KiwiMap>(sourcePath_);
+    } catch (const std::exception& e) {
+        return refuse(e.what());
+    }
+    if (!map->IsValid() || !map->LevelsLoaded() || map->LevelCount() == 0)
+        return refuse("\"" + sourcePath_ + "\" holds no main map");
+    if (map->OwnsPartStream() || map->PartBase() < kHeaderBytes)
+        return refuse("The main map management data does not follow the first 8 KiB of \"ALLDATA.KWI\"");
+
+    SourceGuard guard;
+    guard.ProtectFile(sourcePath_);
+    guard.ProtectFile(map->GetAllDataStream()->FileName());
+    if (const std::string why = guard.RefusalFor(options_.outputPath); !why.empty()) return refuse(why);
+    if (const std::string why = guard.RefusalFor(FolderOf(options_.outputPath) + "/Log.txt"); !why.empty())
+        return refuse(why);
+
+    const auto started = std::chrono::steady_clock::now();
+    progress.AddLog("Creating New Map started...");
+    std::unique_ptr<ProducedFile> output;
+    try {
+        output = std::make_unique<ProducedFile>(options_.outputPath, opener_);
+    } catch (const std::exception& e) {
+        progress.AddLog(std::string("ERROR: ") + e.what());
+        result.message = e.what();
+        return result;
+    }
+    CopyParcelWriter copyWriter;
+    ParcelWriter& writer = writer_ ? *writer_ : copyWriter;
+    ConversionContext context{*map, output->Stream(), progress, stop, options_, writer, 8192, 0, 0, 0, {}, 0,
+                              {}};
+    context.partBase = map->PartBase();
+    context.keyBaseOf(*map->GetAllDataStream());
+    try {
+        writeMainMap(context);
+        context.out.SetSize(context.dataCursor);
+        progress.SetTaskBarIndeterminate();
+        const int64_t size = TransferManagementData(context, map->GetAllDataStream()->Size());
+        WriteVolumeHeader(context.out, options_, progress);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        progress.AddLog("");
+        progress.AddLog(std::string("Target platform: ") + TargetName(options_.target));
+        progress.AddLog("Elapsed time: " + std::to_string(int64_t(seconds)) + " sec.");
+        progress.AddLog("Route Guidance Size = " + std::to_string(context.routeGuidanceTotal / 1024) + " kb");
+        progress.AddLog("Output File Size = " + std::to_string(size / 1024) + " kb");
+        output->Commit();
+        result.status = ConversionStatus::Done;
+        result.outputSize = size;
+    } catch (const ConversionStopped&) {
+        result.status = ConversionStatus::Stopped;
+        result.message = "Stopped";
+    } catch (const std::exception& e) {
+        progress.AddLog(std::string("ERROR: ") + e.what());
+        result.status = ConversionStatus::Failed;
+        result.message = e.what();
+    }
+    output.reset();
+    result.warnings = context.warnings;
+    try {
+        WriteProducedFile(FolderOf(options_.outputPath) + "/Log.txt", joinLines(progress.AllLines()));
+    } catch (const std::exception& e) {
+        progress.AddLog(std::string("WARNING: Log.txt not saved: ") + e.what());
+    }
+    return result;
+}

@@ -1,0 +1,67 @@
+// kiwiprobe convert: runs the map converter's job headless on a source map and prints its log.
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "ProbeCommand.h"
+#include "converter/ConversionJob.h"
+
+namespace {
+
+int convertCommand(const probe::Args& args) {
+    const probe::Args rest = probe::positional(args, {"--options", "--finish", "--stop-after-lines"});
+    if (rest.size() != 2) {
+        std::cerr << "convert: give SRC OUTDIR\n";
+        return 4;
+    }
+    ConversionOptions options;
+    if (probe::hasFlag(args, "--options")) {
+        std::ifstream file(probe::option(args, "--options"));
+        std::stringstream text;
+        text << file.rdbuf();
+        if (!file) {
+            std::cerr << "convert: cannot read the options file\n";
+            return 4;
+        }
+        if (const auto problem = options.LoadJson(text.str())) {
+            std::cerr << "convert: " << *problem << "\n";
+            return 4;
+        }
+    }
+    if (probe::hasFlag(args, "--finish") && !probe::option(args, "--finish").empty()) {
+        std::cerr << "convert: the finishing tasks are not supported yet\n";
+        return 4;
+    }
+    options.outputPath = rest[1] + "/ALLDATA.KWI";
+    auto job = std::make_unique<ConversionJob>(std::make_unique<ConversionRun>(rest[0], options));
+    // A stop after the given number of log lines, for tests of an interrupted run.
+    const long long stopAfter = probe::hasFlag(args, "--stop-after-lines")
+                                    ? probe::parseNumber(probe::option(args, "--stop-after-lines"))
+                                    : -1;
+    ConversionJob* raw = job.get();
+    long long lines = 0;
+    job->Progress().SetLineCallback([&](const std::string& line) {
+        std::cout << line << "\n";
+        if (stopAfter >= 0 && ++lines >= stopAfter) raw->RequestStop();
+    });
+    job->Start();
+    const ConversionResult result = job->Wait();
+    switch (result.status) {
+    case ConversionStatus::Done:
+        return 0;
+    case ConversionStatus::Stopped:
+        return 2;
+    case ConversionStatus::Failed:
+        std::cerr << "convert: " << result.message << "\n";
+        return 3;
+    case ConversionStatus::Refused:
+        std::cerr << "convert: " << result.message << "\n";
+        return 4;
+    }
+    return 3;
+}
+
+probe::Register reg("convert", "SRC OUTDIR [--options FILE.json] [--finish split,filecon,region,voice]",
+                    convertCommand);
+
+} // namespace
