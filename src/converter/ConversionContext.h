@@ -26,6 +26,12 @@ struct LevelTableEntry {
 };
 
 struct ConversionContext {
+    ConversionContext(TLN_KiwiMap& sourceMap, TLN_Stream& output, ConversionProgress& report,
+                      const std::atomic<bool>& stopRequest, const ConversionOptions& settings,
+                      ParcelWriter& frameWriter)
+        : map(sourceMap), out(output), progress(report), stop(stopRequest), options(settings),
+          writer(frameWriter) {}
+
     TLN_KiwiMap& map;
     TLN_Stream& out;
     ConversionProgress& progress;
@@ -39,6 +45,13 @@ struct ConversionContext {
     int64_t cursor = 0;
     int64_t dataCursor = 0;
     int64_t routeGuidanceTotal = 0;
+    // The lowest source position of the main map's parcel data in "ALLDATA.KWI" (-1 when none): a
+    // management block before it ends there.
+    int64_t mainDataStart = -1;
+    // Growth of the management data by the extra level: the level table grows by levelGrowth bytes (the
+    // block set records move by it) and the block tables move by tableGrowth.
+    int64_t levelGrowth = 0;
+    int64_t tableGrowth = 0;
     std::vector<LevelTableEntry> levelTable;
     int warnings = 0;
     // Source files by name, numbered so that frames of different files never share a key.

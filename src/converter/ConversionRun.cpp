@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "converter/ConversionContext.h"
+#include "converter/ExtraLevel.h"
 #include "converter/LevelTransfer.h"
 #include "converter/ManagementTransfer.h"
 #include "converter/OutputEncoding.h"
@@ -33,6 +34,11 @@ void putWord(TLN_Stream& out, int64_t position, uint16_t value) {
     out.WriteAt(position, bytes, 2);
 }
 
+void putWord(std::vector<uint8_t>& bytes, size_t position, uint16_t value) {
+    bytes[position] = uint8_t(value >> 8);
+    bytes[position + 1] = uint8_t(value);
+}
+
 std::string joinLines(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines)
@@ -57,8 +63,11 @@ void writeMainMap(ConversionContext& c) {
         for (uint32_t s = 0; s < uint32_t(std::max(0, record.BlockSetCount())); ++s)
             for (uint32_t b = 0; b < uint32_t(record.BlockCount()); ++b) {
                 TLN_Block_Management_Record block;
-                if (map.ReadBlock(level, s, b, block))
-                    reserved += ReservedInformationBytes(map, level, block);
+                if (!map.ReadBlock(level, s, b, block)) continue;
+                reserved += ReservedInformationBytes(map, level, block);
+                if (block.Stream == map.GetAllDataStream() && block.Address > part.Address &&
+                    (c.mainDataStart < 0 || block.Address < c.mainDataStart))
+                    c.mainDataStart = block.Address;
             }
     }
     c.cursor = kHeaderBytes + AlignUp32(managementSize);
@@ -70,7 +79,18 @@ void writeMainMap(ConversionContext& c) {
     source.ReadAt(2048 + 4, sectors, 2);
     c.out.Seek(2048);
     WriteAddressAndStoredSize(c.out, kHeaderBytes, uint16_t((sectors[0] << 8) | sectors[1]));
-    copyRange(source, part.Address, managementSize, c.out, kHeaderBytes);
+    std::vector<uint8_t> management(static_cast<size_t>(managementSize));
+    source.ReadExactAt(part.Address, management.data(), managementSize);
+    if (c.options.addExtraLevel) {
+        management = BuildExtraLevelManagement(c, management);
+        const int64_t size = int64_t(management.size());
+        putWord(c.out, 2048 + 4, uint16_t(AlignUp32(size) >> 5));
+        putWord(management, 0, uint16_t(size >> 1));
+        const int64_t growth = AlignUp32(size) - AlignUp32(managementSize);
+        c.cursor += growth;
+        c.dataCursor += growth;
+    }
+    c.out.WriteAt(kHeaderBytes, management.data(), int64_t(management.size()));
     putWord(c.out, kHeaderBytes + 4, 0);
     putWord(c.out, kHeaderBytes + 24, 3);
     uint8_t headerWords[2] = {0, 0};
@@ -87,13 +107,17 @@ void writeMainMap(ConversionContext& c) {
         TransferLevel(c, level);
     }
     c.dataCursor = AlignUp32(c.dataCursor);
+    if (c.options.addExtraLevel) {
+        // Without imported outlines no block of the new level gets parcels.
+        c.levelTable.push_back({kExtraLevelCodeByte, 0});
+        c.progress.AddLog("One-Way Arrows added: 0");
+    }
     WriteLevelTable(c.out, source, c.levelTable);
 }
 
 } // namespace
 
 std::string UnsupportedOption(const ConversionOptions& o) {
-    if (o.addExtraLevel) return "the extra level is not supported yet";
     if (o.addOneWayArrows || o.buildings || o.address) return "imported outlines are not supported yet";
     if (o.translate || o.utfToAnsi) return "name conversion is not supported yet";
     if (o.insertRegionData || o.insertVoiceData) return "inserting region or voice data is not supported yet";
@@ -130,6 +154,10 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     if (map->OwnsPartStream() || map->PartBase() < kHeaderBytes)
         return refuse("The main map management data does not follow the first 8 KiB of \"ALLDATA.KWI\"");
 
+    if (options_.addExtraLevel)
+        if (const std::string why = ExtraLevelRefusal(*map); !why.empty())
+            return refuse("The extra level cannot be added: " + why);
+
     SourceGuard guard;
     guard.ProtectFile(sourcePath_);
     guard.ProtectFile(map->GetAllDataStream()->FileName());
@@ -149,8 +177,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     }
     CopyParcelWriter copyWriter;
     ParcelWriter& writer = writer_ ? *writer_ : copyWriter;
-    ConversionContext context{*map, output->Stream(), progress, stop, options_, writer, 8192, 0, 0, 0, {}, 0,
-                              {}};
+    ConversionContext context(*map, output->Stream(), progress, stop, options_, writer);
     context.partBase = map->PartBase();
     context.keyBaseOf(*map->GetAllDataStream());
     try {

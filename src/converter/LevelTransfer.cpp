@@ -341,7 +341,7 @@ void LevelWriter::run() {
         c_.progress.SetProgressLabel("Transferring ...  Level " + L + "   BlockSet " + std::to_string(s));
         TLN_BlockSet_Management_Record set;
         if (!c_.map.ReadBlockSet(level_, s, set)) continue;
-        const int64_t setRecord = c_.moved(set.Position);
+        const int64_t setRecord = c_.moved(set.Position) + c_.levelGrowth;
         if (c_.map.BlockRecordSize() != kRecord) {
             // Every block record is written as 6 bytes: the table's size in words follows.
             c_.out.Seek(setRecord + 6);
@@ -353,7 +353,8 @@ void LevelWriter::run() {
         bool anyKept = false;
         for (uint32_t b = 0; b < uint32_t(record_.BlockCount()); ++b) {
             block_ = b;
-            const int64_t blockRecord = c_.moved(set.BlockTablePosition) + int64_t(kRecord) * b;
+            const int64_t blockRecord =
+                c_.moved(set.BlockTablePosition) + c_.tableGrowth + int64_t(kRecord) * b;
             TLN_Block_Management_Record block;
             InformationPlan plan;
             if (b >= set.BlockCount || !c_.map.ReadBlock(level_, s, b, block) ||

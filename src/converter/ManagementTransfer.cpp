@@ -52,6 +52,7 @@ int64_t TransferManagementData(ConversionContext& c, int64_t sourceSize) {
         if (header.Address > 0 && header.Name.empty()) starts.push_back(header.Address);
     }
     starts.push_back(sourceSize);
+    if (c.mainDataStart > 0) starts.push_back(c.mainDataStart);
     int64_t block325 = -1;
     uint16_t block325Size = 0;
     const TLN_Management_Header header31 = c.map.GetManagementHeader(31);

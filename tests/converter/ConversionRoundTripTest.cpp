@@ -35,11 +35,11 @@ struct Counts {
 };
 
 // Walks every parcel record of source and output side by side.
-Counts compareMaps(const std::string& sourcePath, const std::string& outputPath) {
+Counts compareMaps(const std::string& sourcePath, const std::string& outputPath, uint32_t addedLevels = 0) {
     TLN_KiwiMap source(sourcePath);
     TLN_KiwiMap output(outputPath);
     Counts counts;
-    EXPECT_EQ(source.LevelCount(), output.LevelCount());
+    EXPECT_EQ(source.LevelCount() + addedLevels, output.LevelCount());
     std::map<std::pair<std::string, int64_t>, int64_t> sharedFrames;
     for (uint8_t level = 0; level < source.LevelCount(); ++level) {
         const auto& record = *source.Level(level);
@@ -190,4 +190,65 @@ TEST(ConversionRoundTrip, CompressedSourceConvertsLikeItsPlainCopy) {
     ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
     EXPECT_EQ(convtest::readFile(packed.output + "/ALLDATA.KWI"), expected);
     EXPECT_EQ(convtest::snapshot(packed.source), before);
+}
+
+TEST(ConversionRoundTrip, ExtraLevelAddsAnEmptyDetailedLevelAndMovesEveryTable) {
+    const auto f = convtest::makeSource("extra", fixture::smallAllDataPlan());
+    ConversionOptions options;
+    options.addExtraLevel = true;
+    const ConversionResult result = convtest::convert(f.allData, f.output, options);
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    EXPECT_GT(compareMaps(f.allData, f.output + "/ALLDATA.KWI", 1).parcels, 20);
+
+    TLN_KiwiMap source(f.allData);
+    TLN_KiwiMap output(f.output + "/ALLDATA.KWI");
+    ASSERT_EQ(output.LevelCount(), 3u);
+    const auto out = convtest::readFile(f.output + "/ALLDATA.KWI");
+    const int64_t R = source.LevelRecordSize();
+    const size_t newRecord = size_t(8192 + 30 + 2 * R);
+    const std::vector<uint8_t> fixed = {0xF8, 0x20, 0x33, 0x00, 0x00, 0x00, 0x09, 0xC4};
+    EXPECT_TRUE(std::equal(fixed.begin(), fixed.end(), out.begin() + std::ptrdiff_t(newRecord)));
+    // Block sets as the last level's, four times its blocks per block set on each axis, its parcels.
+    const auto& last = *source.Level(1);
+    const auto& extra = *output.Level(2);
+    EXPECT_EQ(extra.BlockSets, last.BlockSets);
+    EXPECT_EQ(extra.Blocks.X, 4 * last.Blocks.X);
+    EXPECT_EQ(extra.Blocks.Y, 4 * last.Blocks.Y);
+    EXPECT_EQ(extra.Parcels, last.Parcels);
+    EXPECT_EQ(extra.Scales[0], 2500u);
+    EXPECT_EQ(output.Level(1)->Scales[3], 2500u);
+    EXPECT_EQ(out[size_t(8192 + 30 + R + 1)], 0x22);
+    // Its block set records are empty; the old levels' block sets and blocks read as before.
+    const uint32_t newSets = uint32_t(last.BlockSetCount());
+    EXPECT_EQ(output.BlockSetRecordCount(), source.BlockSetRecordCount() + newSets);
+    const size_t firstNew =
+        size_t(8192 + 30 + 3 * R + source.BlockSetRecordCount() * source.BlockSetRecordSize());
+    for (uint32_t i = 0; i < newSets; ++i) {
+        const std::vector<uint8_t> expected = {0xF8, uint8_t(i), 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0};
+        EXPECT_TRUE(
+            std::equal(expected.begin(), expected.end(), out.begin() + std::ptrdiff_t(firstNew + 10 * i)));
+        TLN_BlockSet_Management_Record set;
+        EXPECT_FALSE(output.ReadBlockSet(2, i, set));
+    }
+    // The level table ends with the extra level (code byte FE, no blocks).
+    EXPECT_EQ(out[495], 3);
+    EXPECT_EQ(std::vector<uint8_t>(out.begin() + 496 + 8, out.begin() + 496 + 12),
+              (std::vector<uint8_t>{0xFE, 0, 0, 0}));
+    // Header 0 and the word at 8192 follow the grown management data.
+    const uint32_t grown = uint32_t(source.GetManagementHeader(0).Size + R + newSets * 10);
+    EXPECT_EQ(output.GetManagementHeader(0).Size, AlignUp32(grown));
+}
+
+TEST(ConversionRoundTrip, ExtraLevelIsRefusedWhenItsBlockCountsWouldWrap) {
+    fixture::AllDataPlan plan = fixture::largeAllDataPlan(1);
+    plan.levels[0].blocks = {65, 1};
+    plan.levels[0].parcels = {1, 1};
+    plan.levels[0].divisions[0] = {1, 1};
+    const auto f = convtest::makeSource("extra-wrap", plan);
+    ConversionOptions options;
+    options.addExtraLevel = true;
+    const ConversionResult result = convtest::convert(f.allData, f.output, options);
+    EXPECT_EQ(result.status, ConversionStatus::Refused);
+    EXPECT_NE(result.message.find("64 blocks"), std::string::npos) << result.message;
+    EXPECT_TRUE(convtest::snapshot(f.output).empty());
 }

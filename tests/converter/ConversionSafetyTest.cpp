@@ -51,7 +51,7 @@ TEST(ConversionSafety, SourceGuardKnowsHardLinks) {
 TEST(ConversionSafety, UnsupportedOptionsAreRefusedBeforeAnythingIsWritten) {
     const auto f = convtest::makeSource("unsupported", fixture::smallAllDataPlan());
     ConversionOptions options;
-    options.addExtraLevel = true;
+    options.translate = true;
     EXPECT_EQ(convtest::convert(f.allData, f.output, options).status, ConversionStatus::Refused);
     EXPECT_TRUE(convtest::snapshot(f.output).empty());
 }

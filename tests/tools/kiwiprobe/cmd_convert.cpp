@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "ProbeCommand.h"
+#include "converter/CompletionRun.h"
 #include "converter/ConversionJob.h"
 
 namespace {
@@ -28,8 +29,28 @@ int convertCommand(const probe::Args& args) {
             return 4;
         }
     }
-    if (probe::hasFlag(args, "--finish") && !probe::option(args, "--finish").empty()) {
-        std::cerr << "convert: the finishing tasks are not supported yet\n";
+    CompletionOptions finish;
+    bool finishing = false;
+    if (probe::hasFlag(args, "--finish")) {
+        std::stringstream tasks(probe::option(args, "--finish"));
+        for (std::string task; std::getline(tasks, task, ',');) {
+            finishing = true;
+            if (task == "split")
+                finish.split = true;
+            else if (task == "filecon")
+                finish.fileCon = true;
+            else if (task == "region")
+                finish.region = true;
+            else if (task == "voice")
+                finish.voice = true;
+            else {
+                std::cerr << "convert: unknown finishing task " << task << "\n";
+                return 4;
+            }
+        }
+    }
+    if (finish.region || finish.voice) {
+        std::cerr << "convert: new REGION.KWI and STDVCE.KWI are not supported yet\n";
         return 4;
     }
     options.outputPath = rest[1] + "/ALLDATA.KWI";
@@ -45,7 +66,15 @@ int convertCommand(const probe::Args& args) {
         if (stopAfter >= 0 && ++lines >= stopAfter) raw->RequestStop();
     });
     job->Start();
-    const ConversionResult result = job->Wait();
+    ConversionResult result = job->Wait();
+    if (result.status == ConversionStatus::Done && finishing) {
+        finish.outputPath = options.outputPath;
+        finish.sourcePath = rest[0];
+        ConversionProgress progress;
+        progress.SetLineCallback([](const std::string& line) { std::cout << line << "\n"; });
+        std::atomic<bool> never{false};
+        result = CompletionRun(finish).Execute(progress, never);
+    }
     switch (result.status) {
     case ConversionStatus::Done:
         return 0;

@@ -1,0 +1,48 @@
+// The finishing tasks after a successful conversion, in the new map's folder: the new "ALLDATA.KWI" split
+// into volumes of 2 GiB, a new "FILECON.MNG" naming them, and "ReadMe.txt". Each produced file is written
+// to a temporary file and renamed; the unsplit file is removed only once every volume is complete.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "converter/ConversionProgress.h"
+#include "converter/ConversionRun.h"
+#include "converter/ProducedFile.h"
+
+struct CompletionOptions {
+    // The new "ALLDATA.KWI"; the tasks write into its folder.
+    std::string outputPath;
+    // The source "ALLDATA.KWI": its folder holds the "FILECON.MNG" to rewrite, and is never written.
+    std::string sourcePath;
+    bool split = false;
+    bool fileCon = false;
+    bool region = false;
+    bool voice = false;
+    // Bytes per volume (2 GiB; smaller in tests).
+    int64_t volumeBytes = int64_t(1) << 31;
+};
+
+// Volumes are named with one digit: at most nine.
+inline constexpr int kMaxVolumes = 9;
+
+class CompletionRun {
+public:
+    explicit CompletionRun(CompletionOptions options) : options_(std::move(options)) {}
+    void SetOutputOpener(OutputOpener opener) { opener_ = std::move(opener); }
+    ConversionResult Execute(ConversionProgress& progress, const std::atomic<bool>& stop);
+
+private:
+    // Number of volumes written (0 when the split was not asked for).
+    int split(ConversionProgress& progress, const std::atomic<bool>& stop);
+    void writeFileCon(ConversionProgress& progress, int volumes);
+    void writeReadMe();
+
+    CompletionOptions options_;
+    OutputOpener opener_;
+    SourceGuard guard_;
+};
+
+// "ALLDATA<n>.KWI".
+std::string VolumeName(int number);

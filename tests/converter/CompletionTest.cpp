@@ -1,0 +1,145 @@
+// The finishing tasks: volumes that add up to the unsplit file, at most nine of them, FILECON.MNG naming
+// them, ReadMe.txt, and nothing removed before every volume is complete.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "ConversionTestSupport.h"
+#include "converter/CompletionRun.h"
+#include "kiwi/parts/FileConManager.h"
+#include "platform/CodePage.h"
+#include "support/fixtures/FileConFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+
+namespace {
+
+struct Finished {
+    std::string source;
+    std::string output;
+    std::vector<uint8_t> newMap;
+};
+
+Finished setup(const std::string& name, size_t bytes) {
+    const std::string root = fixture::scratchDir("complete-" + name);
+    Finished s{root + "/src/ALLDATA.KWI", root + "/out/ALLDATA.KWI", {}};
+    fixture::writeFile(s.source, {1, 2, 3});
+    fixture::FileConPlan plan;
+    plan.entries = {{0, "ALLDATA.KWI", "ALLDATA.KWI", 3}, {0, "REGION.KWI", "REGION.KWI", 64}};
+    fixture::writeFile(root + "/src/filecon.mng", fixture::buildFileCon(plan));
+    for (size_t i = 0; i < bytes; ++i)
+        s.newMap.push_back(uint8_t(i * 7));
+    fixture::writeFile(s.output, s.newMap);
+    return s;
+}
+
+ConversionResult complete(const Finished& s, bool split, bool fileCon, int64_t volumeBytes,
+                          const std::atomic<bool>* stop = nullptr, OutputOpener opener = {}) {
+    CompletionOptions options;
+    options.outputPath = s.output;
+    options.sourcePath = s.source;
+    options.split = split;
+    options.fileCon = fileCon;
+    options.volumeBytes = volumeBytes;
+    CompletionRun run(options);
+    if (opener) run.SetOutputOpener(opener);
+    ConversionProgress progress;
+    std::atomic<bool> never{false};
+    return run.Execute(progress, stop ? *stop : never);
+}
+
+} // namespace
+
+TEST(Completion, SplitVolumesAddUpToTheFileAndFileConNamesThem) {
+    const Finished s = setup("split", 2500);
+    const std::string out = FolderOf(s.output);
+    fixture::writeFile(out + "/ALLDATA5.KWI", {9}); // left from an earlier split
+    const auto result = complete(s, true, true, 1000);
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    const auto files = convtest::snapshot(out);
+    EXPECT_FALSE(files.count("ALLDATA.KWI"));
+    EXPECT_FALSE(files.count("ALLDATA5.KWI"));
+    ASSERT_TRUE(files.count("ALLDATA3.KWI"));
+    EXPECT_EQ(files.at("ALLDATA1.KWI").size(), 1000u);
+    EXPECT_EQ(files.at("ALLDATA3.KWI").size(), 500u);
+    std::vector<uint8_t> joined;
+    for (int n = 1; n <= 3; ++n)
+        joined.insert(joined.end(), files.at(VolumeName(n)).begin(), files.at(VolumeName(n)).end());
+    EXPECT_EQ(joined, s.newMap);
+
+    TLN_FileConManager table(out + "/FILECON.MNG");
+    ASSERT_TRUE(table.IsValid());
+    ASSERT_EQ(table.Count(), 4);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(table.GetRecord(k).Number, 16 * k);
+        EXPECT_EQ(table.GetRecord(k).LogicalName, "ALLDATA.KWI");
+        EXPECT_EQ(table.GetRecord(k).PhysicalName, VolumeName(k + 1));
+        EXPECT_EQ(table.GetRecord(k).FileSize, k < 2 ? 1000u : 500u);
+    }
+    EXPECT_EQ(table.GetRecord(3).LogicalName, "REGION.KWI");
+    // The source's FILECON.MNG is read, never written.
+    EXPECT_EQ(convtest::snapshot(FolderOf(s.source)).size(), 2u);
+    const auto readMe = files.at("ReadMe.txt");
+    const QString text = decodeFromCodePage(
+        QByteArrayView(reinterpret_cast<const char*>(readMe.data()), qsizetype(readMe.size())), 1251);
+    EXPECT_TRUE(text.startsWith(QString::fromUtf8("Не создавайте новые файлы REGION.KWI")));
+    EXPECT_EQ(text.count(QStringLiteral("\r\n")), 5);
+    EXPECT_TRUE(text.contains(QString::fromUtf8("с учетом  нового")));
+}
+
+TEST(Completion, AFileOfExactlyOneVolumeGivesOneVolume) {
+    const Finished s = setup("one", 1000);
+    ASSERT_EQ(complete(s, true, false, 1000).status, ConversionStatus::Done);
+    const auto files = convtest::snapshot(FolderOf(s.output));
+    EXPECT_EQ(files.at("ALLDATA1.KWI"), s.newMap);
+    EXPECT_FALSE(files.count("ALLDATA2.KWI"));
+    EXPECT_FALSE(files.count("FILECON.MNG"));
+}
+
+TEST(Completion, MoreThanNineVolumesAreRefusedBeforeAnyTask) {
+    const Finished s = setup("ten", 9001);
+    const auto result = complete(s, true, true, 1000);
+    EXPECT_EQ(result.status, ConversionStatus::Refused);
+    EXPECT_NE(result.message.find("9001 bytes"), std::string::npos) << result.message;
+    const auto files = convtest::snapshot(FolderOf(s.output));
+    EXPECT_EQ(files.size(), 1u);
+    EXPECT_EQ(files.at("ALLDATA.KWI"), s.newMap);
+}
+
+TEST(Completion, NineteenGibibytesAreRefusedWithRealVolumeSizes) {
+    const Finished s = setup("sparse", 0);
+    const int fd = ::open(s.output.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    const bool sparse = ::ftruncate(fd, off_t(9) * (off_t(1) << 31) + 1) == 0;
+    ::close(fd);
+    if (!sparse) GTEST_SKIP() << "no sparse files here";
+    EXPECT_EQ(complete(s, true, false, int64_t(1) << 31).status, ConversionStatus::Refused);
+    ::truncate(s.output.c_str(), 0);
+}
+
+TEST(Completion, AFailedVolumeKeepsTheUnsplitFile) {
+    const Finished s = setup("fail", 2500);
+    const auto result = complete(s, true, true, 1000, nullptr, [](const std::string& path) {
+        return convtest::openWithBudget(path, path.find("ALLDATA3") != std::string::npos ? 100 : 1 << 20);
+    });
+    EXPECT_EQ(result.status, ConversionStatus::Failed);
+    const auto files = convtest::snapshot(FolderOf(s.output));
+    EXPECT_EQ(files.size(), 1u) << "no volume, no temporary, no FILECON.MNG";
+    EXPECT_EQ(files.at("ALLDATA.KWI"), s.newMap);
+}
+
+TEST(Completion, AStoppedSplitKeepsTheUnsplitFile) {
+    const Finished s = setup("stop", 2500);
+    std::atomic<bool> stop{true};
+    EXPECT_EQ(complete(s, true, true, 1000, &stop).status, ConversionStatus::Stopped);
+    const auto files = convtest::snapshot(FolderOf(s.output));
+    EXPECT_EQ(files.size(), 1u);
+    EXPECT_EQ(files.at("ALLDATA.KWI"), s.newMap);
+}
+
+TEST(Completion, WithoutASplitFileConKeepsItsRecords) {
+    const Finished s = setup("nosplit", 100);
+    ASSERT_EQ(complete(s, false, true, 1000).status, ConversionStatus::Done);
+    TLN_FileConManager table(FolderOf(s.output) + "/FILECON.MNG");
+    ASSERT_EQ(table.Count(), 2);
+    EXPECT_EQ(table.GetRecord(0).PhysicalName, "ALLDATA.KWI");
+}
