@@ -1,0 +1,91 @@
+// The other parts' management data: each block appended after the new main map data with its header
+// record re-pointed (stored size kept), RDS-TMC data dropped when asked, nothing pointing into the new
+// main map data.
+#include <gtest/gtest.h>
+
+#include "ConversionTestSupport.h"
+#include "kiwi/core/KiwiConversions.h"
+#include "support/fixtures/FixtureWriter.h"
+
+namespace {
+
+constexpr int64_t kBlockA = 300; // management 6 (header 5)
+constexpr int64_t kBlockB = 200; // management 28, RDS-TMC (header 27)
+
+struct Source {
+    convtest::Folders folders;
+    int64_t blockA = 0;
+    int64_t blockB = 0;
+};
+
+// The small map with two management blocks appended after its frames.
+Source makeSource(const std::string& name) {
+    fixture::AllDataPlan plan = fixture::smallAllDataPlan();
+    const size_t plainSize = fixture::buildAllData(plan).allData.size();
+    Source s;
+    s.blockA = int64_t((plainSize + 2047) / 2048 * 2048);
+    s.blockB = s.blockA + 2048;
+    plan.headers[5] = {s.blockA, 10, ""};
+    plan.headers[27] = {s.blockB, 7, ""};
+    auto image = fixture::buildAllData(plan);
+    image.allData.resize(size_t(s.blockB + kBlockB), 0);
+    for (int64_t i = 0; i < kBlockA; ++i)
+        image.allData[size_t(s.blockA + i)] = uint8_t(0xA0 + i % 7);
+    for (int64_t i = 0; i < kBlockB; ++i)
+        image.allData[size_t(s.blockB + i)] = uint8_t(0xB0 + i % 5);
+    const std::string root = fixture::scratchDir("convert-mgmt-" + name);
+    s.folders = {root + "/src", root + "/out", fixture::writeAllData(image, root + "/src")};
+    fixture::writeFile(root + "/out/.keep", {});
+    std::remove((root + "/out/.keep").c_str());
+    return s;
+}
+
+struct HeaderRecord {
+    int64_t address = -1;
+    uint16_t sectors = 0;
+};
+
+HeaderRecord headerOf(const std::vector<uint8_t>& file, int index) {
+    const size_t at = size_t(2048 + 18 * index);
+    const uint32_t address = (uint32_t(file[at]) << 24) | (uint32_t(file[at + 1]) << 16) |
+                             (uint32_t(file[at + 2]) << 8) | file[at + 3];
+    return {KiwiAddressToOffset(address), uint16_t((file[at + 4] << 8) | file[at + 5])};
+}
+
+} // namespace
+
+TEST(ManagementTransfer, BlocksAreAppendedAndRepointed) {
+    const Source s = makeSource("copy");
+    const ConversionResult result = convtest::convert(s.folders.allData, s.folders.output);
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    const auto in = convtest::readFile(s.folders.allData);
+    const auto out = convtest::readFile(s.folders.output + "/ALLDATA.KWI");
+    const HeaderRecord a = headerOf(out, 5);
+    const HeaderRecord b = headerOf(out, 27);
+    EXPECT_EQ(a.sectors, 10);
+    EXPECT_EQ(b.sectors, 7);
+    ASSERT_GT(a.address, 8192);
+    ASSERT_GT(b.address, a.address);
+    EXPECT_EQ(a.address % 32, 0);
+    // Block A reaches up to block B's start in the source, and is copied whole.
+    const int64_t extentA = s.blockB - s.blockA;
+    EXPECT_EQ(b.address, a.address + extentA);
+    EXPECT_TRUE(std::equal(in.begin() + s.blockA, in.begin() + s.blockB, out.begin() + a.address));
+    EXPECT_TRUE(std::equal(in.begin() + s.blockB, in.end(), out.begin() + b.address));
+    EXPECT_EQ(int64_t(out.size()), b.address + ((kBlockB + 31) / 32) * 32);
+    // Header 1 names a file of its own and header 2 lies in the copied first 8 KiB: both stay.
+    EXPECT_TRUE(std::equal(in.begin() + 2048 + 18, in.begin() + 2048 + 54, out.begin() + 2048 + 18));
+}
+
+TEST(ManagementTransfer, RdsDataIsDroppedWhenAsked) {
+    const Source s = makeSource("rds");
+    ConversionOptions options;
+    options.removeRds = true;
+    ASSERT_EQ(convtest::convert(s.folders.allData, s.folders.output, options).status, ConversionStatus::Done);
+    const auto out = convtest::readFile(s.folders.output + "/ALLDATA.KWI");
+    EXPECT_EQ(std::vector<uint8_t>(out.begin() + 2048 + 18 * 27, out.begin() + 2048 + 18 * 27 + 6),
+              (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0, 0}));
+    const HeaderRecord a = headerOf(out, 5);
+    // Block A is the last thing in the file.
+    EXPECT_EQ(int64_t(out.size()), a.address + (s.blockB - s.blockA));
+}
