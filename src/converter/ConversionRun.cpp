@@ -3,12 +3,14 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "converter/ConversionContext.h"
 #include "converter/ExtraLevel.h"
 #include "converter/LevelTransfer.h"
 #include "converter/ManagementTransfer.h"
+#include "converter/NewCmpList.h"
 #include "converter/OutputEncoding.h"
 #include "converter/VolumeHeader.h"
 #include "kiwi/core/KiwiErrors.h"
@@ -161,6 +163,8 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     SourceGuard guard;
     guard.ProtectFile(sourcePath_);
     guard.ProtectFile(map->GetAllDataStream()->FileName());
+    const std::optional<SourceCmpList> cmpList = FindSourceCmpList(sourcePath_);
+    if (cmpList) guard.ProtectFile(cmpList->path);
     if (const std::string why = guard.RefusalFor(options_.outputPath); !why.empty()) return refuse(why);
     if (const std::string why = guard.RefusalFor(FolderOf(options_.outputPath) + "/Log.txt"); !why.empty())
         return refuse(why);
@@ -193,7 +197,10 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         progress.AddLog("Elapsed time: " + std::to_string(int64_t(seconds)) + " sec.");
         progress.AddLog("Route Guidance Size = " + std::to_string(context.routeGuidanceTotal / 1024) + " kb");
         progress.AddLog("Output File Size = " + std::to_string(size / 1024) + " kb");
+        std::unique_ptr<ProducedFile> newList;
+        if (cmpList) newList = PrepareNewCmpList(*cmpList, FolderOf(options_.outputPath), progress, opener_);
         output->Commit();
+        if (newList) newList->Commit();
         result.status = ConversionStatus::Done;
         result.outputSize = size;
     } catch (const ConversionStopped&) {

@@ -7,6 +7,7 @@
 
 #include "ConversionTestSupport.h"
 #include "converter/OutputEncoding.h"
+#include "kiwi/cmp/DecompFileStream.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/map/KiwiMap.h"
 #include "support/fixtures/CmpFixture.h"
@@ -190,6 +191,21 @@ TEST(ConversionRoundTrip, CompressedSourceConvertsLikeItsPlainCopy) {
     ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
     EXPECT_EQ(convtest::readFile(packed.output + "/ALLDATA.KWI"), expected);
     EXPECT_EQ(convtest::snapshot(packed.source), before);
+    // The new list differs from the source's only in the entry's six bytes, which no longer name a
+    // compressed file: the new map reads plainly through it.
+    const auto oldList = convtest::readFile(packed.source + "/05.CMP");
+    const auto newList = convtest::readFile(packed.output + "/05.CMP");
+    ASSERT_EQ(newList.size(), oldList.size());
+    std::vector<size_t> changed;
+    for (size_t i = 0; i < oldList.size(); ++i)
+        if (oldList[i] != newList[i]) changed.push_back(i);
+    ASSERT_FALSE(changed.empty());
+    EXPECT_LE(changed.back() - changed.front(), 5u);
+    for (size_t i = changed.front(); i <= changed.back(); ++i)
+        EXPECT_EQ(newList[i], 0);
+    EXPECT_FALSE(TLN_DecompFileStream::Create(packed.output + "/ALLDATA.KWI")->Listed());
+    EXPECT_EQ(compareMaps(packed.allData, packed.output + "/ALLDATA.KWI").parcels,
+              compareMaps(plain.allData, plain.output + "/ALLDATA.KWI").parcels);
 }
 
 TEST(ConversionRoundTrip, ExtraLevelAddsAnEmptyDetailedLevelAndMovesEveryTable) {
