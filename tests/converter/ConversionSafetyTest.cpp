@@ -106,3 +106,26 @@ TEST(ConversionSafety, ProducedFileAppearsOnlyOnCommit) {
     EXPECT_EQ(convtest::readFile(dir + "/OUT.BIN"), (std::vector<uint8_t>{'a', 'b', 'c'}));
     EXPECT_EQ(convtest::snapshot(dir).size(), 1u);
 }
+
+TEST(ConversionSafety, DamagedSourcesEndCleanly) {
+    for (const auto shape :
+         {fixture::HostileMapShape::CrowdedBlockSets, fixture::HostileMapShape::OverlappingLevels}) {
+        const std::string root = fixture::scratchDir("convert-hostile");
+        const std::string source = fixture::writeAllData(fixture::buildHostileAllData(shape), root + "/src");
+        fixture::writeFile(root + "/out/.keep", {});
+        std::remove((root + "/out/.keep").c_str());
+        const auto before = convtest::snapshot(root + "/src");
+        const ConversionResult result = convtest::convert(source, root + "/out");
+        EXPECT_NE(result.status, ConversionStatus::Stopped);
+        const auto out = convtest::snapshot(root + "/out");
+        EXPECT_FALSE(out.count("ALLDATA.KWI.part"));
+        if (result.status == ConversionStatus::Done) {
+            // Whatever was kept points inside the new file.
+            const auto bytes = out.at("ALLDATA.KWI");
+            EXPECT_EQ(bytes.size() % 32, 0u);
+        } else {
+            EXPECT_FALSE(out.count("ALLDATA.KWI"));
+        }
+        EXPECT_EQ(convtest::snapshot(root + "/src"), before);
+    }
+}
