@@ -268,3 +268,13 @@ TEST(ConversionRoundTrip, ExtraLevelIsRefusedWhenItsBlockCountsWouldWrap) {
     EXPECT_NE(result.message.find("64 blocks"), std::string::npos) << result.message;
     EXPECT_TRUE(convtest::snapshot(f.output).empty());
 }
+
+TEST(ConversionRoundTrip, ConvertingTheNewMapAgainChangesNothing) {
+    const auto f = convtest::makeSource("again", fixture::smallAllDataPlan());
+    ASSERT_EQ(convtest::convert(f.allData, f.output).status, ConversionStatus::Done);
+    const std::string second = f.output + "/../again2";
+    fixture::writeFile(second + "/.keep", {});
+    std::remove((second + "/.keep").c_str());
+    ASSERT_EQ(convtest::convert(f.output + "/ALLDATA.KWI", second).status, ConversionStatus::Done);
+    EXPECT_EQ(convtest::readFile(second + "/ALLDATA.KWI"), convtest::readFile(f.output + "/ALLDATA.KWI"));
+}
