@@ -1,8 +1,6 @@
 // The finishing tasks after a conversion.
 #include "converter/CompletionRun.h"
 
-#include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +13,8 @@
 #include <vector>
 
 #include "converter/ConversionContext.h"
+#include "converter/OutputEncoding.h"
+#include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/HandleStream.h"
 #include "kiwi/parts/FileConManager.h"
@@ -23,20 +23,6 @@
 namespace {
 
 constexpr int64_t kCopyChunk = 4 << 20;
-
-// The name of a file in folder matching name without regard to case.
-std::optional<std::string> findInFolder(const std::string& folder, const std::string& name) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return std::nullopt;
-    std::optional<std::string> found;
-    while (dirent* entry = ::readdir(dir))
-        if (::strcasecmp(entry->d_name, name.c_str()) == 0) {
-            found = folder + "/" + entry->d_name;
-            break;
-        }
-    ::closedir(dir);
-    return found;
-}
 
 int64_t fileSize(const std::string& path) {
     struct stat st {};
@@ -86,7 +72,8 @@ int CompletionRun::split(ConversionProgress& progress, const std::atomic<bool>& 
     for (auto& part : parts)
         part->Commit();
     for (int n = volumes + 1; n <= 15; ++n)
-        if (const auto stale = findInFolder(folder, VolumeName(n))) ::unlink(stale->c_str());
+        if (const std::string stale = FindInFolder(folder, VolumeName(n)); !stale.empty())
+            ::unlink(stale.c_str());
     input.reset();
     if (::unlink(options_.outputPath.c_str()) != 0)
         throw EWriteError("ERROR: cannot remove " + options_.outputPath + ": " + std::strerror(errno));
@@ -95,12 +82,12 @@ int CompletionRun::split(ConversionProgress& progress, const std::atomic<bool>& 
 }
 
 void CompletionRun::writeFileCon(ConversionProgress& progress, int volumes) {
-    const auto source = findInFolder(FolderOf(options_.sourcePath), "FILECON.MNG");
-    if (!source) {
+    const std::string source = FindInFolder(FolderOf(options_.sourcePath), "FILECON.MNG");
+    if (source.empty()) {
         progress.AddLog("WARNING: FILECON.MNG not found beside the source map; not written");
         return;
     }
-    TLN_FileConManager table(*source);
+    TLN_FileConManager table(source);
     if (!table.IsValid()) throw EConvertError("FILECON.MNG of the source map is not valid");
     if (volumes > 0) {
         int first = table.Count();
@@ -125,6 +112,27 @@ void CompletionRun::writeFileCon(ConversionProgress& progress, int volumes) {
     progress.AddLog("FILECON.MNG written");
 }
 
+void CompletionRun::writeVoice(ConversionProgress& progress, const std::atomic<bool>& stop) {
+    if (options_.voiceSize <= 0) {
+        progress.AddLog("STDVCE.KWI not written: the source has no voice data in ALLDATA.KWI");
+        return;
+    }
+    const auto source = OpenKiwiFile(options_.sourcePath);
+    ProducedFile file(FolderOf(options_.outputPath) + "/STDVCE.KWI", opener_);
+    std::vector<uint8_t> buffer(size_t(std::min<int64_t>(kCopyChunk, options_.voiceSize)));
+    for (int64_t done = 0; done < options_.voiceSize;) {
+        if (stop.load()) throw ConversionStopped();
+        const int64_t count = std::min<int64_t>(options_.voiceSize - done, int64_t(buffer.size()));
+        source->ReadExactAt(options_.voiceOffset + done, buffer.data(), count);
+        file.Stream().WriteAt(done, buffer.data(), count);
+        done += count;
+        progress.SetProgress1(done, options_.voiceSize);
+    }
+    file.Stream().SetSize(AlignUp32(options_.voiceSize));
+    file.Commit();
+    progress.AddLog("STDVCE.KWI written");
+}
+
 void CompletionRun::writeReadMe() {
     QString text;
     for (const char* line : kReadMeLines)
@@ -143,8 +151,7 @@ ConversionResult CompletionRun::Execute(ConversionProgress& progress, const std:
         result.message = why;
         return result;
     };
-    if (options_.region || options_.voice)
-        return refuse("Refused: new REGION.KWI and STDVCE.KWI are not supported yet");
+    if (options_.region) return refuse("Refused: a new REGION.KWI is not supported yet");
     if (const std::string why = guard_.RefusalFor(options_.outputPath); !why.empty()) return refuse(why);
     if (options_.split) {
         const int64_t size = fileSize(options_.outputPath);
@@ -155,6 +162,8 @@ ConversionResult CompletionRun::Execute(ConversionProgress& progress, const std:
     }
     try {
         const int volumes = options_.split ? split(progress, stop) : 0;
+        if (stop.load()) throw ConversionStopped();
+        if (options_.voice) writeVoice(progress, stop);
         if (stop.load()) throw ConversionStopped();
         if (options_.fileCon) writeFileCon(progress, volumes);
         if (stop.load()) throw ConversionStopped();

@@ -1,5 +1,6 @@
 // The finishing tasks after a successful conversion, in the new map's folder: the new "ALLDATA.KWI" split
-// into volumes of 2 GiB, a new "FILECON.MNG" naming them, and "ReadMe.txt". Each produced file is written
+// into volumes of 2 GiB, a new "STDVCE.KWI" of the source's voice data, a new "FILECON.MNG" naming the
+// volumes, and "ReadMe.txt". Each produced file is written
 // to a temporary file and renamed; the unsplit file is removed only once every volume is complete.
 #pragma once
 
@@ -20,6 +21,10 @@ struct CompletionOptions {
     bool fileCon = false;
     bool region = false;
     bool voice = false;
+    // Where the source keeps its voice data inside "ALLDATA.KWI" and how long it is (0: none), as the
+    // conversion run found it.
+    int64_t voiceOffset = -1;
+    int64_t voiceSize = 0;
     // Bytes per volume (2 GiB; smaller in tests).
     int64_t volumeBytes = int64_t(1) << 31;
 };
@@ -37,6 +42,7 @@ private:
     // Number of volumes written (0 when the split was not asked for).
     int split(ConversionProgress& progress, const std::atomic<bool>& stop);
     void writeFileCon(ConversionProgress& progress, int volumes);
+    void writeVoice(ConversionProgress& progress, const std::atomic<bool>& stop);
     void writeReadMe();
 
     CompletionOptions options_;

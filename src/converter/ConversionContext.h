@@ -54,6 +54,9 @@ struct ConversionContext {
     int64_t tableGrowth = 0;
     std::vector<LevelTableEntry> levelTable;
     int warnings = 0;
+    // The source's voice data inside "ALLDATA.KWI", found by the management transfer.
+    int64_t voiceOffset = -1;
+    int64_t voiceSize = 0;
     // Source files by name, numbered so that frames of different files never share a key.
     std::map<std::string, int64_t> fileKeys;
 

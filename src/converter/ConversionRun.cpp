@@ -122,7 +122,7 @@ void writeMainMap(ConversionContext& c) {
 std::string UnsupportedOption(const ConversionOptions& o) {
     if (o.addOneWayArrows || o.buildings || o.address) return "imported outlines are not supported yet";
     if (o.translate || o.utfToAnsi) return "name conversion is not supported yet";
-    if (o.insertRegionData || o.insertVoiceData) return "inserting region or voice data is not supported yet";
+    if (o.insertRegionData) return "inserting region data is not supported yet";
     if (o.createManagement21) return "the dummy management 21 is not supported yet";
     if (o.densoWestFix) return "the Denso west filter is not supported yet";
     if (o.systemIdChecked && o.systemIdIndex >= 0)
@@ -213,6 +213,8 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     }
     output.reset();
     result.warnings = context.warnings;
+    result.voiceOffset = context.voiceOffset;
+    result.voiceSize = context.voiceSize;
     try {
         WriteProducedFile(FolderOf(options_.outputPath) + "/Log.txt", joinLines(progress.AllLines()));
     } catch (const std::exception& e) {

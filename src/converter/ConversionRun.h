@@ -21,6 +21,9 @@ struct ConversionResult {
     std::string message;
     int warnings = 0;
     int64_t outputSize = 0;
+    // The source's voice data inside "ALLDATA.KWI" (management 7), for the finishing "STDVCE.KWI".
+    int64_t voiceOffset = -1;
+    int64_t voiceSize = 0;
 };
 
 class ConversionRun {

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "converter/OutputEncoding.h"
+#include "converter/ProducedFile.h"
+#include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/core/KiwiConversions.h"
 
 namespace {
@@ -37,6 +39,29 @@ void copyBlock(ConversionContext& c, TLN_Stream& source, int64_t from, int64_t c
         done += n;
         c.progress.SetProgress1(done, count);
     }
+}
+
+// The voice data file that header 6 names (beside the source) copied whole to append; the record then
+// points at it and names no file. Returns the next append position.
+int64_t insertVoiceFile(ConversionContext& c, const TLN_Management_Header& header, int64_t append) {
+    const std::string path = FindInFolder(FolderOf(c.map.Path()), header.Name);
+    if (path.empty()) {
+        c.warn(header.Name + " not found beside the source map: voice data not inserted");
+        return append;
+    }
+    c.progress.SetProgressLabel("Transferring Voice Data Management");
+    const auto voice = OpenKiwiFile(path);
+    const int64_t n = voice->Size();
+    copyBlock(c, *voice, 0, n, append);
+    TLN_Stream& source = *c.map.GetAllDataStream();
+    const int64_t record = kHeaderTable + kHeaderRecord * 6;
+    c.out.Seek(record);
+    WriteAddressAndStoredSize(c.out, append, storedSectors(source, 6));
+    const uint8_t noName[12] = {};
+    c.out.Write(noName, 12);
+    c.progress.AddLog("Voice Data Management inserted from file " + header.Name + ". Address: 0x" +
+                      hex(append, 10) + "  Size: 0x" + hex(AlignUp32(n), 8));
+    return append + AlignUp32(n);
 }
 
 } // namespace
@@ -77,6 +102,10 @@ int64_t TransferManagementData(ConversionContext& c, int64_t sourceSize) {
         newAddress[size_t(i)] = header.Address;
         // Headers 30 and 31 move only when their data lies past the copied first 8 KiB.
         const int64_t lowest = i >= 30 ? 8191 : 8192;
+        if (i == 6 && c.options.insertVoiceData && !header.Name.empty()) {
+            append = insertVoiceFile(c, header, append);
+            continue;
+        }
         if (header.Address <= lowest || header.Size == 0 || !header.Name.empty()) continue;
         const int64_t record = kHeaderTable + kHeaderRecord * i;
         if (i == 27 && c.options.removeRds) {
@@ -93,6 +122,10 @@ int64_t TransferManagementData(ConversionContext& c, int64_t sourceSize) {
             newAddress[size_t(i)] = -1;
             c.warn("Management " + std::to_string(i + 1) + " cannot be transferred");
             continue;
+        }
+        if (i == 6) {
+            c.voiceOffset = header.Address;
+            c.voiceSize = n;
         }
         c.progress.SetProgressLabel("Transferring Management " + std::to_string(i + 1) + " ...  ");
         copyBlock(c, source, header.Address, n, append);

@@ -1,7 +1,9 @@
 // Produced files: temporary file, sync, rename; the source guard.
 #include "converter/ProducedFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +25,19 @@ std::string FolderOf(const std::string& path) {
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
     return path.substr(0, slash);
+}
+
+std::string FindInFolder(const std::string& folder, const std::string& name) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return {};
+    std::string found;
+    while (dirent* entry = ::readdir(dir))
+        if (::strcasecmp(entry->d_name, name.c_str()) == 0) {
+            found = folder + "/" + entry->d_name;
+            break;
+        }
+    ::closedir(dir);
+    return found;
 }
 
 void SourceGuard::ProtectFile(const std::string& path) {

@@ -21,6 +21,8 @@ struct FileIdentity {
 FileIdentity IdentityOf(const std::string& path);
 // The folder of a path ("." for a bare name).
 std::string FolderOf(const std::string& path);
+// The path of the file in folder whose name matches name without regard to case, or "".
+std::string FindInFolder(const std::string& folder, const std::string& name);
 
 // Folders and files the converter must never write into, over, or remove.
 class SourceGuard {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ConversionTestSupport.h"
+#include "converter/CompletionRun.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "support/fixtures/FixtureWriter.h"
 
@@ -19,13 +20,14 @@ struct Source {
 };
 
 // The small map with two management blocks appended after its frames.
-Source makeSource(const std::string& name) {
+Source makeSource(const std::string& name, int headerA = 5) {
     fixture::AllDataPlan plan = fixture::smallAllDataPlan();
     const size_t plainSize = fixture::buildAllData(plan).allData.size();
     Source s;
     s.blockA = int64_t((plainSize + 2047) / 2048 * 2048);
     s.blockB = s.blockA + 2048;
-    plan.headers[5] = {s.blockA, 10, ""};
+    plan.headers[headerA] = {s.blockA, 10, ""};
+    plan.headers[6 + 5 - headerA] = {-1, 4, "VOICEDAT.KWI"};
     plan.headers[27] = {s.blockB, 7, ""};
     auto image = fixture::buildAllData(plan);
     image.allData.resize(size_t(s.blockB + kBlockB), 0);
@@ -35,6 +37,10 @@ Source makeSource(const std::string& name) {
         image.allData[size_t(s.blockB + i)] = uint8_t(0xB0 + i % 5);
     const std::string root = fixture::scratchDir("convert-mgmt-" + name);
     s.folders = {root + "/src", root + "/out", fixture::writeAllData(image, root + "/src")};
+    std::vector<uint8_t> voice(500);
+    for (size_t i = 0; i < voice.size(); ++i)
+        voice[i] = uint8_t(0x50 + i % 11);
+    fixture::writeFile(root + "/src/voicedat.kwi", voice);
     fixture::writeFile(root + "/out/.keep", {});
     std::remove((root + "/out/.keep").c_str());
     return s;
@@ -88,4 +94,46 @@ TEST(ManagementTransfer, RdsDataIsDroppedWhenAsked) {
     const HeaderRecord a = headerOf(out, 5);
     // Block A is the last thing in the file.
     EXPECT_EQ(int64_t(out.size()), a.address + (s.blockB - s.blockA));
+}
+
+TEST(ManagementTransfer, VoiceDataInsideBecomesStdvceWhenFinishing) {
+    const Source s = makeSource("stdvce", 6);
+    const ConversionResult result = convtest::convert(s.folders.allData, s.folders.output);
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    EXPECT_EQ(result.voiceOffset, s.blockA);
+    EXPECT_EQ(result.voiceSize, s.blockB - s.blockA);
+    CompletionOptions finish;
+    finish.outputPath = s.folders.output + "/ALLDATA.KWI";
+    finish.sourcePath = s.folders.allData;
+    finish.voice = true;
+    finish.voiceOffset = result.voiceOffset;
+    finish.voiceSize = result.voiceSize;
+    ConversionProgress progress;
+    std::atomic<bool> stop{false};
+    const ConversionResult finished = CompletionRun(finish).Execute(progress, stop);
+    ASSERT_EQ(finished.status, ConversionStatus::Done) << finished.message;
+    const auto in = convtest::readFile(s.folders.allData);
+    const auto voice = convtest::readFile(s.folders.output + "/STDVCE.KWI");
+    ASSERT_EQ(int64_t(voice.size()), ((s.blockB - s.blockA) + 31) / 32 * 32);
+    EXPECT_TRUE(std::equal(in.begin() + s.blockA, in.begin() + s.blockB, voice.begin()));
+}
+
+TEST(ManagementTransfer, VoiceFileIsInsertedWhenAsked) {
+    const Source s = makeSource("voice-insert");
+    ConversionOptions options;
+    options.insertVoiceData = true;
+    ASSERT_EQ(convtest::convert(s.folders.allData, s.folders.output, options).status, ConversionStatus::Done);
+    const auto out = convtest::readFile(s.folders.output + "/ALLDATA.KWI");
+    const auto voice = convtest::readFile(s.folders.source + "/voicedat.kwi");
+    const HeaderRecord record = headerOf(out, 6);
+    EXPECT_EQ(record.sectors, 4);
+    ASSERT_GT(record.address, 8192);
+    EXPECT_TRUE(std::equal(voice.begin(), voice.end(), out.begin() + record.address));
+    EXPECT_EQ(std::vector<uint8_t>(out.begin() + 2048 + 18 * 6 + 6, out.begin() + 2048 + 18 * 6 + 18),
+              std::vector<uint8_t>(12, 0));
+    // Without the option the record keeps naming the file.
+    ASSERT_EQ(convtest::convert(s.folders.allData, s.folders.output).status, ConversionStatus::Done);
+    const auto plain = convtest::readFile(s.folders.output + "/ALLDATA.KWI");
+    EXPECT_EQ(std::string(plain.begin() + 2048 + 18 * 6 + 6, plain.begin() + 2048 + 18 * 6 + 18),
+              std::string("VOICEDAT.KWI"));
 }

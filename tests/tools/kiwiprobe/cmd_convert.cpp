@@ -49,8 +49,8 @@ int convertCommand(const probe::Args& args) {
             }
         }
     }
-    if (finish.region || finish.voice) {
-        std::cerr << "convert: new REGION.KWI and STDVCE.KWI are not supported yet\n";
+    if (finish.region) {
+        std::cerr << "convert: a new REGION.KWI is not supported yet\n";
         return 4;
     }
     options.outputPath = rest[1] + "/ALLDATA.KWI";
@@ -70,6 +70,8 @@ int convertCommand(const probe::Args& args) {
     if (result.status == ConversionStatus::Done && finishing) {
         finish.outputPath = options.outputPath;
         finish.sourcePath = rest[0];
+        finish.voiceOffset = result.voiceOffset;
+        finish.voiceSize = result.voiceSize;
         ConversionProgress progress;
         progress.SetLineCallback([](const std::string& line) { std::cout << line << "\n"; });
         std::atomic<bool> never{false};
