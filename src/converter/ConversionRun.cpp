@@ -1,6 +1,8 @@
 // The conversion run.
 #include "converter/ConversionRun.h"
 
+#include <sys/statvfs.h>
+
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -64,6 +66,7 @@ void writeMainMap(ConversionContext& c) {
         const TLN_Level_Management_Record& record = *map.Level(level);
         for (uint32_t s = 0; s < uint32_t(std::max(0, record.BlockSetCount())); ++s)
             for (uint32_t b = 0; b < uint32_t(record.BlockCount()); ++b) {
+                c.checkStop();
                 TLN_Block_Management_Record block;
                 if (!map.ReadBlock(level, s, b, block)) continue;
                 reserved += ReservedInformationBytes(map, level, block);
@@ -123,7 +126,6 @@ std::string UnsupportedOption(const ConversionOptions& o) {
     if (o.addOneWayArrows || o.buildings || o.address) return "imported outlines are not supported yet";
     if (o.translate || o.utfToAnsi) return "name conversion is not supported yet";
     if (o.insertRegionData) return "inserting region data is not supported yet";
-    if (o.createManagement21) return "the dummy management 21 is not supported yet";
     if (o.densoWestFix) return "the Denso west filter is not supported yet";
     if (o.systemIdChecked && o.systemIdIndex >= 0)
         return "data volume header templates are not supported yet";
@@ -171,6 +173,13 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
 
     const auto started = std::chrono::steady_clock::now();
     progress.AddLog("Creating New Map started...");
+    // The new map is about as large as the source; a folder with less room is likely to fill up.
+    struct statvfs room {};
+    const int64_t sourceSize = map->GetAllDataStream()->Size();
+    if (::statvfs(FolderOf(options_.outputPath).c_str(), &room) == 0 &&
+        int64_t(room.f_bavail) * int64_t(room.f_frsize) < sourceSize)
+        progress.AddLog("WARNING: the output folder has less free space than the source map's " +
+                        std::to_string(sourceSize / 1024) + " kb");
     std::unique_ptr<ProducedFile> output;
     try {
         output = std::make_unique<ProducedFile>(options_.outputPath, opener_);

@@ -64,6 +64,46 @@ int64_t insertVoiceFile(ConversionContext& c, const TLN_Management_Header& heade
     return append + AlignUp32(n);
 }
 
+// A dummy management 21 with a 44-byte header (16-bit table sizes) for older loaders, modelled on the
+// management distribution header at old (the block record 5 of management 32 names). Returns the next
+// append position.
+int64_t appendDummyManagement21(ConversionContext& c, TLN_Stream& source, int64_t old, int64_t append) {
+    uint8_t header[46] = {};
+    if (source.ReadAt(old, header, 46) != 46) {
+        c.warn("Management 21 cannot be read: no dummy management 21 created");
+        return append;
+    }
+    auto word = [&](int at) { return uint32_t((header[at] << 8) | header[at + 1]); };
+    const int64_t w20 = word(20), w22 = word(22), table1 = 2 * int64_t(word(30));
+    const int64_t k = (2 * w20) / 8;
+    const int64_t table1Bytes = w22 * (k + 2);
+    const int64_t total = std::max<int64_t>(44, table1) + table1Bytes + 2 * w20 * 32;
+    if (table1 < 44 || total > (int64_t(1) << 24)) {
+        c.warn("Management 21 has tables no dummy can copy: no dummy management 21 created");
+        return append;
+    }
+    std::vector<uint8_t> block(size_t(total), 0);
+    std::copy(header, header + 38, block.begin());
+    std::copy(header + 40, header + 46, block.begin() + 38);
+    for (int64_t e = 0; e < w22; ++e)
+        std::fill_n(block.begin() + table1 + e * (k + 2) + 2, k, uint8_t(0xFF));
+    std::fill(block.begin() + table1 + table1Bytes, block.end(), uint8_t(0xFF));
+    auto put = [&](int64_t at, int64_t value) {
+        block[size_t(at)] = uint8_t(value >> 8);
+        block[size_t(at + 1)] = uint8_t(value);
+    };
+    put(0, 22);
+    put(32, table1Bytes / 2);
+    put(34, (table1 + table1Bytes) / 2);
+    put(36, 2 * w20 * 16);
+    c.out.WriteAt(append, block.data(), total);
+    c.out.Seek(kHeaderTable + kHeaderRecord * 20);
+    WriteAddressAndStoredSize(c.out, append, 2);
+    c.progress.AddLog("Dummy Management 21 (16-bit) created. Address: 0x" + hex(append, 10) + "  Size: 0x" +
+                      hex(44 + table1Bytes + 2 * w20 * 32, 8));
+    return append + AlignUp32(total);
+}
+
 } // namespace
 
 int64_t TransferManagementData(ConversionContext& c, int64_t sourceSize) {
@@ -147,6 +187,8 @@ int64_t TransferManagementData(ConversionContext& c, int64_t sourceSize) {
             append += AlignUp32(n);
         }
     }
+    if (c.options.createManagement21 && newAddress[31] > 0 && block325 > 0)
+        append = appendDummyManagement21(c, source, block325, append);
     if (newAddress[29] > 0 && c.options.target != ConversionTarget::Others) {
         const char* code = c.options.target == ConversionTarget::AisinAw ? "eng" : "#us";
         c.out.WriteAt(newAddress[29] + 19, code, 3);

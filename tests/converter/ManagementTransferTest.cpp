@@ -137,3 +137,89 @@ TEST(ManagementTransfer, VoiceFileIsInsertedWhenAsked) {
     EXPECT_EQ(std::string(plain.begin() + 2048 + 18 * 6 + 6, plain.begin() + 2048 + 18 * 6 + 18),
               std::string("VOICEDAT.KWI"));
 }
+
+namespace {
+
+// The small map with management 32 appended (header 31) whose record 5 names an appended management 21.
+struct Source32 {
+    convtest::Folders folders;
+    int64_t block32 = 0;
+    int64_t block21 = 0;
+    std::vector<uint8_t> header21;
+};
+
+Source32 makeSource32(const std::string& name) {
+    fixture::AllDataPlan plan = fixture::smallAllDataPlan();
+    const size_t plainSize = fixture::buildAllData(plan).allData.size();
+    Source32 s;
+    s.block32 = int64_t((plainSize + 2047) / 2048 * 2048);
+    s.block21 = s.block32 + 2048;
+    plan.headers[31] = {s.block32, 4, ""};
+    auto image = fixture::buildAllData(plan);
+    image.allData.resize(size_t(s.block21 + 256), 0);
+    const uint32_t address = uint32_t((s.block21 / 2048) << 8);
+    const uint8_t record5[6] = {
+        uint8_t(address >> 24), uint8_t(address >> 16), uint8_t(address >> 8), uint8_t(address), 0, 3};
+    std::copy(record5, record5 + 6, image.allData.begin() + s.block32 + 90);
+    // A 46-byte header: 23 words, a 16-bit mask (stored 8), 3 main table records, table 1 at 46 bytes.
+    s.header21.resize(46);
+    for (size_t i = 0; i < 46; ++i)
+        s.header21[i] = uint8_t(0x30 + i);
+    s.header21[0] = 0, s.header21[1] = 23;
+    s.header21[20] = 0, s.header21[21] = 8;
+    s.header21[22] = 0, s.header21[23] = 3;
+    s.header21[30] = 0, s.header21[31] = 23;
+    std::copy(s.header21.begin(), s.header21.end(), image.allData.begin() + s.block21);
+    const std::string root = fixture::scratchDir("convert-mgmt32-" + name);
+    s.folders = {root + "/src", root + "/out", fixture::writeAllData(image, root + "/src")};
+    fixture::writeFile(root + "/out/.keep", {});
+    std::remove((root + "/out/.keep").c_str());
+    return s;
+}
+
+} // namespace
+
+TEST(ManagementTransfer, BlockOfManagement32MovesWithItsRecord) {
+    const Source32 s = makeSource32("move");
+    ASSERT_EQ(convtest::convert(s.folders.allData, s.folders.output).status, ConversionStatus::Done);
+    const auto in = convtest::readFile(s.folders.allData);
+    const auto out = convtest::readFile(s.folders.output + "/ALLDATA.KWI");
+    const HeaderRecord h31 = headerOf(out, 31);
+    ASSERT_GT(h31.address, 8192);
+    // Management 32 moved whole but for record 5, which names the moved block and keeps its size.
+    std::vector<uint8_t> moved(out.begin() + h31.address, out.begin() + h31.address + 2048);
+    const HeaderRecord record5 = headerOf(
+        std::vector<uint8_t>(out.begin() + h31.address + 90 - 2048, out.begin() + h31.address + 96), 0);
+    EXPECT_EQ(record5.sectors, 3);
+    ASSERT_GT(record5.address, h31.address);
+    EXPECT_TRUE(std::equal(in.begin() + s.block21, in.end(), out.begin() + record5.address));
+    EXPECT_TRUE(std::equal(in.begin() + s.block32, in.begin() + s.block32 + 90, moved.begin()));
+    // No dummy management 21 unless asked: record 20 as it was.
+    EXPECT_TRUE(std::equal(in.begin() + 2408, in.begin() + 2414, out.begin() + 2408));
+}
+
+TEST(ManagementTransfer, DummyManagement21HasSixteenBitTables) {
+    const Source32 s = makeSource32("dummy");
+    ConversionOptions options;
+    options.createManagement21 = true;
+    ASSERT_EQ(convtest::convert(s.folders.allData, s.folders.output, options).status, ConversionStatus::Done);
+    const auto out = convtest::readFile(s.folders.output + "/ALLDATA.KWI");
+    const HeaderRecord record = headerOf(out, 20);
+    EXPECT_EQ(record.sectors, 2);
+    ASSERT_GT(record.address, 8192);
+    const auto at = out.begin() + record.address;
+    const std::vector<uint8_t> block(at, at + 46 + 3 * 4 + 16 * 32);
+    EXPECT_EQ(block[0], 0);
+    EXPECT_EQ(block[1], 22);
+    EXPECT_TRUE(std::equal(s.header21.begin() + 2, s.header21.begin() + 32, block.begin() + 2));
+    // Table 1 size 6 words, table 2 at word 29, table 2 size 256 words.
+    EXPECT_EQ(std::vector<uint8_t>(block.begin() + 32, block.begin() + 38),
+              (std::vector<uint8_t>{0, 6, 0, 29, 1, 0}));
+    EXPECT_TRUE(std::equal(s.header21.begin() + 40, s.header21.begin() + 46, block.begin() + 38));
+    for (int e = 0; e < 3; ++e)
+        EXPECT_EQ(std::vector<uint8_t>(block.begin() + 46 + 4 * e, block.begin() + 50 + 4 * e),
+                  (std::vector<uint8_t>{0, 0, 0xFF, 0xFF}));
+    EXPECT_EQ(std::vector<uint8_t>(block.begin() + 58, block.end()), std::vector<uint8_t>(16 * 32, 0xFF));
+    // It is the last thing in the file.
+    EXPECT_EQ(int64_t(out.size()), record.address + (46 + 12 + 512 + 31) / 32 * 32);
+}
