@@ -125,7 +125,6 @@ void writeMainMap(ConversionContext& c) {
 std::string UnsupportedOption(const ConversionOptions& o) {
     if (o.addOneWayArrows || o.buildings || o.address) return "imported outlines are not supported yet";
     if (o.translate || o.utfToAnsi) return "name conversion is not supported yet";
-    if (o.insertRegionData) return "inserting region data is not supported yet";
     if (o.densoWestFix) return "the Denso west filter is not supported yet";
     if (o.systemIdChecked && o.systemIdIndex >= 0)
         return "data volume header templates are not supported yet";

@@ -7,6 +7,7 @@
 
 #include "converter/OutputEncoding.h"
 #include "converter/ProducedFile.h"
+#include "converter/RegionDataWriter.h"
 #include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/core/KiwiConversions.h"
 
@@ -104,6 +105,31 @@ int64_t appendDummyManagement21(ConversionContext& c, TLN_Stream& source, int64_
     return append + AlignUp32(total);
 }
 
+// The region data of the REGION.KWI that header 1 names (beside the source) written at append; the
+// record then points at it and names no file. Returns the next append position.
+int64_t insertRegionFile(ConversionContext& c, const TLN_Management_Header& header, int64_t append) {
+    const std::string path = FindInFolder(FolderOf(c.map.Path()), header.Name);
+    if (path.empty()) {
+        c.warn(header.Name + " not found beside the source map: region data not inserted");
+        return append;
+    }
+    const TLN_RegionManager regions(path);
+    if (!regions.IsValid()) {
+        c.warn(header.Name + " is not valid region data: region data not inserted");
+        return append;
+    }
+    c.progress.SetProgressLabel("Transferring Region Data Management");
+    const int64_t n = AlignUp32(WriteRegionData(c, regions, append));
+    TLN_Stream& source = *c.map.GetAllDataStream();
+    c.out.Seek(kHeaderTable + kHeaderRecord * 1);
+    WriteAddressAndStoredSize(c.out, append, storedSectors(source, 1));
+    const uint8_t noName[12] = {};
+    c.out.Write(noName, 12);
+    c.progress.AddLog("Region Data Management inserted from file " + header.Name + ". Address: 0x" +
+                      hex(append, 10) + "  Size: 0x" + hex(n, 8));
+    return append + n;
+}
+
 } // namespace
 
 int64_t TransferManagementData(ConversionContext& c, int64_t sourceSize) {
@@ -142,6 +168,10 @@ int64_t TransferManagementData(ConversionContext& c, int64_t sourceSize) {
         newAddress[size_t(i)] = header.Address;
         // Headers 30 and 31 move only when their data lies past the copied first 8 KiB.
         const int64_t lowest = i >= 30 ? 8191 : 8192;
+        if (i == 1 && c.options.insertRegionData && !header.Name.empty()) {
+            append = insertRegionFile(c, header, append);
+            continue;
+        }
         if (i == 6 && c.options.insertVoiceData && !header.Name.empty()) {
             append = insertVoiceFile(c, header, append);
             continue;
