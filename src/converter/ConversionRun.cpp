@@ -208,7 +208,10 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         std::unique_ptr<ProducedFile> newList;
         if (cmpList) newList = PrepareNewCmpList(*cmpList, FolderOf(options_.outputPath), progress, opener_);
         output->Commit();
-        if (newList) newList->Commit();
+        if (newList)
+            newList->Commit();
+        else if (!cmpList)
+            RemoveStaleCmpList(FolderOf(options_.outputPath), guard, progress);
         result.status = ConversionStatus::Done;
         result.outputSize = size;
     } catch (const ConversionStopped&) {

@@ -14,10 +14,17 @@ struct SourceCmpList {
     std::string path;
     int64_t entryPosition = -1;
     bool kind13 = false;
+    // The list lies in the source's own folder (not above it).
+    bool besideSource = true;
 };
 
 // The list through which sourcePath is read, or nothing when it is read plainly.
 std::optional<SourceCmpList> FindSourceCmpList(const std::string& sourcePath);
+
+// Removes a "05.CMP" left in the output folder by an earlier run: it could name the new, uncompressed map
+// as compressed.
+void RemoveStaleCmpList(const std::string& outputFolder, const SourceGuard& guard,
+                        ConversionProgress& progress);
 
 // Writes the new list into outputFolder as a produced file, not yet committed; null when there is none
 // to write (a "13.CMP" list cannot drop its entry: a warning says so).

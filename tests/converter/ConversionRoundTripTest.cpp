@@ -278,3 +278,31 @@ TEST(ConversionRoundTrip, ConvertingTheNewMapAgainChangesNothing) {
     ASSERT_EQ(convtest::convert(f.output + "/ALLDATA.KWI", second).status, ConversionStatus::Done);
     EXPECT_EQ(convtest::readFile(second + "/ALLDATA.KWI"), convtest::readFile(f.output + "/ALLDATA.KWI"));
 }
+
+TEST(ConversionRoundTrip, ListAboveTheSourceIsWrittenUnderANameThatSaysSo) {
+    const std::string root = fixture::scratchDir("convert-upper-list");
+    const auto image = fixture::buildAllData(fixture::smallAllDataPlan());
+    fixture::writeAllData(image, root + "/maps/SRC");
+    fixture::CmpListEntryPlan entry;
+    entry.name = "SRC/ALLDATA.KWI";
+    entry.type = 2;
+    fixture::writeFile(root + "/maps/SRC/ALLDATA.KWI", fixture::buildCmpDataFile(image.allData, entry));
+    fixture::writeFile(root + "/maps/05.CMP", fixture::buildCmpList({entry}));
+    fixture::writeFile(root + "/out/.keep", {});
+    std::remove((root + "/out/.keep").c_str());
+    const ConversionResult result = convtest::convert(root + "/maps/SRC/ALLDATA.KWI", root + "/out");
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    const auto out = convtest::snapshot(root + "/out");
+    EXPECT_TRUE(out.count("(Rename and place this file in upper folder)05.CMP"));
+    EXPECT_FALSE(out.count("05.CMP"));
+    // The folder that holds the list is guarded like the source's own.
+    EXPECT_EQ(convtest::convert(root + "/maps/SRC/ALLDATA.KWI", root + "/maps").status,
+              ConversionStatus::Refused);
+}
+
+TEST(ConversionRoundTrip, PlainSourceLeavesNoListInTheOutputFolder) {
+    const auto f = convtest::makeSource("stale-list", fixture::smallAllDataPlan());
+    fixture::writeFile(f.output + "/05.cmp", {0, 0, 0, 1});
+    ASSERT_EQ(convtest::convert(f.allData, f.output).status, ConversionStatus::Done);
+    EXPECT_FALSE(convtest::snapshot(f.output).count("05.cmp"));
+}
