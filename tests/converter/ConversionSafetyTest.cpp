@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "ConversionTestSupport.h"
+#include "OutputValidator.h"
 #include "converter/ProducedFile.h"
 #include "support/fixtures/FixtureWriter.h"
 
@@ -128,4 +129,23 @@ TEST(ConversionSafety, DamagedSourcesEndCleanly) {
         }
         EXPECT_EQ(convtest::snapshot(root + "/src"), before);
     }
+}
+
+TEST(ConversionSafety, CutSourceKeepsWhatItHoldsAndWarnsOfTheRest) {
+    auto image = fixture::buildAllData(fixture::largeAllDataPlan(2));
+    const size_t full = image.allData.size();
+    image.allData.resize(full - full / 4);
+    const std::string root = fixture::scratchDir("convert-cut");
+    const std::string source = fixture::writeAllData(image, root + "/src");
+    fixture::writeFile(root + "/out/.keep", {});
+    std::remove((root + "/out/.keep").c_str());
+    const ConversionResult result = convtest::convert(source, root + "/out");
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    EXPECT_GT(result.warnings, 0);
+    const auto v = convtest::validateOutput(convtest::readFile(root + "/out/ALLDATA.KWI"));
+    EXPECT_TRUE(v.problems.empty()) << (v.problems.empty() ? "" : v.problems.front());
+    EXPECT_GT(v.frames, 100);
+    EXPECT_GT(v.emptyRecords, 0);
+    const auto log = convtest::readFile(root + "/out/Log.txt");
+    EXPECT_NE(std::string(log.begin(), log.end()).find("WARNING: Parcel 0/"), std::string::npos);
 }
