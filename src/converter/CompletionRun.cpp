@@ -14,6 +14,8 @@
 
 #include "converter/ConversionContext.h"
 #include "converter/OutputEncoding.h"
+#include "converter/RegionFileBuilder.h"
+#include "kiwi/cmp/CompressionManager.h"
 #include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/HandleStream.h"
@@ -112,6 +114,37 @@ void CompletionRun::writeFileCon(ConversionProgress& progress, int volumes) {
     progress.AddLog("FILECON.MNG written");
 }
 
+void CompletionRun::writeRegion(ConversionProgress& progress, const std::atomic<bool>& stop) {
+    const std::string source = FindInFolder(FolderOf(options_.sourcePath), "REGION.KWI");
+    if (source.empty()) {
+        progress.AddLog("WARNING: REGION.KWI not found beside the source map; not written");
+        return;
+    }
+    const TLN_RegionManager regions(source);
+    if (!regions.IsValid()) throw EConvertError("REGION.KWI of the source map is not valid region data");
+    {
+        ProducedFile file(FolderOf(options_.outputPath) + "/REGION.KWI", opener_);
+        const int64_t size = BuildRegionFile(
+            regions, options_.regions, file.Stream(),
+            [&](int percent) { progress.SetProgress1(percent, 100); }, stop);
+        file.Stream().SetSize(AlignUp32(size));
+        file.Commit();
+    }
+    progress.AddLog("REGION.KWI written");
+    // The list written beside the new map must not call the new, uncompressed REGION.KWI compressed.
+    if (options_.newCmpList.empty()) return;
+    TLN_CompressionManager list(options_.newCmpList);
+    TLN_Compression_Record entry;
+    if (!list.IsValid() || !list.FindEntry("REGION.KWI", entry) || entry.entryPosition < 0) return;
+    const auto& stream = list.ListStream();
+    std::string bytes(static_cast<size_t>(stream->Size()), '\0');
+    stream->ReadExactAt(0, bytes.data(), int64_t(bytes.size()));
+    if (entry.entryPosition + 6 > int64_t(bytes.size())) return;
+    std::fill_n(bytes.begin() + entry.entryPosition, 6, '\0');
+    WriteProducedFile(options_.newCmpList, bytes, opener_);
+    progress.AddLog("REGION.KWI entry cleared in " + options_.newCmpList);
+}
+
 void CompletionRun::writeVoice(ConversionProgress& progress, const std::atomic<bool>& stop) {
     if (options_.voiceSize <= 0) {
         progress.AddLog("STDVCE.KWI not written: the source has no voice data in ALLDATA.KWI");
@@ -151,7 +184,6 @@ ConversionResult CompletionRun::Execute(ConversionProgress& progress, const std:
         result.message = why;
         return result;
     };
-    if (options_.region) return refuse("Refused: a new REGION.KWI is not supported yet");
     if (const std::string why = guard_.RefusalFor(options_.outputPath); !why.empty()) return refuse(why);
     if (options_.split) {
         const int64_t size = fileSize(options_.outputPath);
@@ -162,6 +194,8 @@ ConversionResult CompletionRun::Execute(ConversionProgress& progress, const std:
     }
     try {
         const int volumes = options_.split ? split(progress, stop) : 0;
+        if (stop.load()) throw ConversionStopped();
+        if (options_.region) writeRegion(progress, stop);
         if (stop.load()) throw ConversionStopped();
         if (options_.voice) writeVoice(progress, stop);
         if (stop.load()) throw ConversionStopped();

@@ -1,12 +1,13 @@
 // The finishing tasks after a successful conversion, in the new map's folder: the new "ALLDATA.KWI" split
-// into volumes of 2 GiB, a new "STDVCE.KWI" of the source's voice data, a new "FILECON.MNG" naming the
-// volumes, and "ReadMe.txt". Each produced file is written
-// to a temporary file and renamed; the unsplit file is removed only once every volume is complete.
+// into volumes of 2 GiB, a new "REGION.KWI" of chosen regions, a new "STDVCE.KWI" of the source's voice data,
+// a new "FILECON.MNG" naming the volumes, and "ReadMe.txt". Each produced file is written to a temporary file
+// and renamed; the unsplit file is removed only once every volume is complete.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "converter/ConversionProgress.h"
 #include "converter/ConversionRun.h"
@@ -20,6 +21,11 @@ struct CompletionOptions {
     bool split = false;
     bool fileCon = false;
     bool region = false;
+    // The level-1 regions the new REGION.KWI keeps (indices); empty keeps none.
+    std::vector<int> regions;
+    // The CMP list the conversion run wrote beside the new map ("" when none): REGION.KWI's entry in it is
+    // cleared once a new REGION.KWI is written.
+    std::string newCmpList;
     bool voice = false;
     // Where the source keeps its voice data inside "ALLDATA.KWI" and how long it is (0: none), as the
     // conversion run found it.
@@ -43,6 +49,7 @@ private:
     int split(ConversionProgress& progress, const std::atomic<bool>& stop);
     void writeFileCon(ConversionProgress& progress, int volumes);
     void writeVoice(ConversionProgress& progress, const std::atomic<bool>& stop);
+    void writeRegion(ConversionProgress& progress, const std::atomic<bool>& stop);
     void writeReadMe();
 
     CompletionOptions options_;

@@ -206,11 +206,14 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         progress.AddLog("Route Guidance Size = " + std::to_string(context.routeGuidanceTotal / 1024) + " kb");
         progress.AddLog("Output File Size = " + std::to_string(size / 1024) + " kb");
         std::unique_ptr<ProducedFile> newList;
+        std::string newListPath;
         if (cmpList) newList = PrepareNewCmpList(*cmpList, FolderOf(options_.outputPath), progress, opener_);
+        if (newList) newListPath = newList->FinalPath();
         output->Commit();
-        if (newList)
+        if (newList) {
             newList->Commit();
-        else if (!cmpList)
+            result.newCmpList = newListPath;
+        } else if (!cmpList)
             RemoveStaleCmpList(FolderOf(options_.outputPath), guard, progress);
         result.status = ConversionStatus::Done;
         result.outputSize = size;

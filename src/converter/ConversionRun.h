@@ -24,6 +24,8 @@ struct ConversionResult {
     // The source's voice data inside "ALLDATA.KWI" (management 7), for the finishing "STDVCE.KWI".
     int64_t voiceOffset = -1;
     int64_t voiceSize = 0;
+    // The CMP list written beside the new map, or "".
+    std::string newCmpList;
 };
 
 class ConversionRun {

@@ -53,6 +53,7 @@ public:
 
     TLN_Stream& Stream() { return *stream_; }
     const std::string& TemporaryPath() const { return temporaryPath_; }
+    const std::string& FinalPath() const { return finalPath_; }
     // Syncs the data, closes it, renames it over the final name and syncs the folder. Raises EWriteError
     // with the system's text; the temporary file is removed then.
     void Commit();

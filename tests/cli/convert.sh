@@ -48,7 +48,7 @@ mkdir fin
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI fin --finish split,filecon)" = 0 ] || fail "a finished run failed"
 [ ! -e fin/ALLDATA.KWI ] && [ -f fin/ALLDATA1.KWI ] && [ -f fin/ReadMe.txt ] || fail "the split left the wrong files"
 [ "$(sha256sum < fin/ALLDATA1.KWI)" = "$first" ] || fail "the volume differs from the unsplit map"
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI fin --finish region)" = 4 ] || fail "a new REGION.KWI was not refused"
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI fin --finish bogus)" = 4 ] || fail "an unknown finishing task was not refused"
 
 (cd src && sha256sum -c --quiet ../source.sums) || fail "the source folder changed"
 [ "$(ls src | wc -l)" = "$(wc -l < source.sums)" ] || fail "files appeared in the source folder"

@@ -7,9 +7,11 @@
 #include "ConversionTestSupport.h"
 #include "converter/CompletionRun.h"
 #include "kiwi/parts/FileConManager.h"
+#include "kiwi/region/RegionManager.h"
 #include "platform/CodePage.h"
 #include "support/fixtures/FileConFixture.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/RegionFixture.h"
 
 namespace {
 
@@ -142,4 +144,91 @@ TEST(Completion, WithoutASplitFileConKeepsItsRecords) {
     TLN_FileConManager table(FolderOf(s.output) + "/FILECON.MNG");
     ASSERT_EQ(table.Count(), 2);
     EXPECT_EQ(table.GetRecord(0).PhysicalName, "ALLDATA.KWI");
+}
+
+namespace {
+
+struct RegionFiles {
+    std::string source;
+    std::string output;
+};
+
+RegionFiles regionSetup(const std::string& name) {
+    const std::string root = fixture::scratchDir("complete-region-" + name);
+    RegionFiles r{root + "/src/ALLDATA.KWI", root + "/out/ALLDATA.KWI"};
+    fixture::writeFile(r.source, {1, 2, 3});
+    fixture::writeFile(r.output, {4, 5, 6});
+    fixture::writeRegionData(fixture::buildRegionData(fixture::sampleRegionPlan()), root + "/src");
+    return r;
+}
+
+ConversionResult buildRegion(const RegionFiles& r, std::vector<int> chosen) {
+    CompletionOptions options;
+    options.outputPath = r.output;
+    options.sourcePath = r.source;
+    options.region = true;
+    options.regions = std::move(chosen);
+    ConversionProgress progress;
+    std::atomic<bool> stop{false};
+    return CompletionRun(options).Execute(progress, stop);
+}
+
+} // namespace
+
+TEST(Completion, RegionFileWithEveryRegionReadsAsTheSource) {
+    const RegionFiles r = regionSetup("all");
+    const TLN_RegionManager original(FolderOf(r.source) + "/REGION.KWI");
+    TLN_Region_Level_Record level1;
+    ASSERT_TRUE(original.GetLevelRecord(1, level1));
+    std::vector<int> all;
+    for (int i = 0; i < level1.RegionCount; ++i)
+        all.push_back(i);
+    ASSERT_EQ(buildRegion(r, all).status, ConversionStatus::Done);
+    const TLN_RegionManager rebuilt(FolderOf(r.output) + "/REGION.KWI");
+    ASSERT_TRUE(rebuilt.IsValid());
+    EXPECT_EQ(convtest::readFile(FolderOf(r.output) + "/REGION.KWI").size() % 32, 0u);
+    int frames = 0;
+    for (int level = 1; level < original.LevelCount(); ++level) {
+        TLN_Region_Level_Record a;
+        ASSERT_TRUE(original.GetLevelRecord(level, a));
+        for (int j = 0; j < a.RegionCount; ++j) {
+            TLN_Region_Manag_Record ra, rb;
+            ASSERT_TRUE(original.ReadRegionRecord(level, j, ra));
+            ASSERT_TRUE(rebuilt.ReadRegionRecord(level, j, rb));
+            EXPECT_EQ(ra.Left, rb.Left);
+            EXPECT_EQ(ra.FrameSize, rb.FrameSize);
+            if (ra.FramePosition < 0 || !ra.FileName.empty()) continue;
+            std::vector<uint8_t> fa(ra.FrameSize), fb(rb.FrameSize);
+            original.FrameStream(ra.FrameFile)->ReadExactAt(ra.FramePosition, fa.data(), int64_t(fa.size()));
+            rebuilt.FrameStream(rb.FrameFile)->ReadExactAt(rb.FramePosition, fb.data(), int64_t(fb.size()));
+            EXPECT_EQ(fa, fb);
+            ++frames;
+        }
+    }
+    EXPECT_GT(frames, 0);
+}
+
+TEST(Completion, RegionFileWithoutChosenRegionsHoldsFillersOnly) {
+    const RegionFiles r = regionSetup("none");
+    ASSERT_EQ(buildRegion(r, {}).status, ConversionStatus::Done);
+    const TLN_RegionManager rebuilt(FolderOf(r.output) + "/REGION.KWI");
+    ASSERT_TRUE(rebuilt.IsValid());
+    for (int level = 1; level < rebuilt.LevelCount(); ++level) {
+        TLN_Region_Level_Record record;
+        ASSERT_TRUE(rebuilt.GetLevelRecord(level, record));
+        const auto bytes = convtest::readFile(FolderOf(r.output) + "/REGION.KWI");
+        for (int j = 0; j < record.RegionCount; ++j) {
+            const auto at = bytes.begin() + record.TablePosition + 2 * int64_t(record.RegionRecordSize) * j;
+            EXPECT_EQ(std::vector<uint8_t>(at, at + 12), std::vector<uint8_t>(12, 0xFF));
+            EXPECT_EQ(std::vector<uint8_t>(at + 18, at + 24),
+                      (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0, 0}));
+        }
+    }
+    // Level 0 kept as it was.
+    const TLN_RegionManager original(FolderOf(r.source) + "/REGION.KWI");
+    TLN_Region_Manag_Record a, b;
+    ASSERT_TRUE(original.ReadRegionRecord(0, 0, a));
+    ASSERT_TRUE(rebuilt.ReadRegionRecord(0, 0, b));
+    EXPECT_EQ(a.Top, b.Top);
+    EXPECT_EQ(a.LowerRegionCount, b.LowerRegionCount);
 }

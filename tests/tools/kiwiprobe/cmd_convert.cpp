@@ -6,11 +6,13 @@
 #include "ProbeCommand.h"
 #include "converter/CompletionRun.h"
 #include "converter/ConversionJob.h"
+#include "kiwi/region/RegionManager.h"
 
 namespace {
 
 int convertCommand(const probe::Args& args) {
-    const probe::Args rest = probe::positional(args, {"--options", "--finish", "--stop-after-lines"});
+    const probe::Args rest =
+        probe::positional(args, {"--options", "--finish", "--stop-after-lines", "--regions"});
     if (rest.size() != 2) {
         std::cerr << "convert: give SRC OUTDIR\n";
         return 4;
@@ -49,9 +51,13 @@ int convertCommand(const probe::Args& args) {
             }
         }
     }
-    if (finish.region) {
-        std::cerr << "convert: a new REGION.KWI is not supported yet\n";
-        return 4;
+    // The level-1 regions a new REGION.KWI keeps: "all" (the default) or indices "0,3,7".
+    const std::string chosen = probe::option(args, "--regions", "all");
+    std::vector<int> regionList;
+    if (chosen != "all") {
+        std::stringstream items(chosen);
+        for (std::string item; std::getline(items, item, ',');)
+            if (!item.empty()) regionList.push_back(int(probe::parseNumber(item)));
     }
     options.outputPath = rest[1] + "/ALLDATA.KWI";
     auto job = std::make_unique<ConversionJob>(std::make_unique<ConversionRun>(rest[0], options));
@@ -72,6 +78,18 @@ int convertCommand(const probe::Args& args) {
         finish.sourcePath = rest[0];
         finish.voiceOffset = result.voiceOffset;
         finish.voiceSize = result.voiceSize;
+        finish.newCmpList = result.newCmpList;
+        if (finish.region && chosen == "all") {
+            const std::string region = FindInFolder(FolderOf(rest[0]), "REGION.KWI");
+            if (!region.empty()) {
+                TLN_RegionManager regions(region);
+                TLN_Region_Level_Record level;
+                if (regions.IsValid() && regions.GetLevelRecord(1, level))
+                    for (int r = 0; r < level.RegionCount; ++r)
+                        regionList.push_back(r);
+            }
+        }
+        finish.regions = regionList;
         ConversionProgress progress;
         progress.SetLineCallback([](const std::string& line) { std::cout << line << "\n"; });
         std::atomic<bool> never{false};
@@ -92,7 +110,9 @@ int convertCommand(const probe::Args& args) {
     return 3;
 }
 
-probe::Register reg("convert", "SRC OUTDIR [--options FILE.json] [--finish split,filecon,region,voice]",
-                    convertCommand);
+probe::Register
+    reg("convert",
+        "SRC OUTDIR [--options FILE.json] [--finish split,filecon,region,voice] [--regions all|I,J,...]",
+        convertCommand);
 
 } // namespace
