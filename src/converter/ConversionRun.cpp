@@ -126,8 +126,6 @@ std::string UnsupportedOption(const ConversionOptions& o) {
     if (o.addOneWayArrows || o.buildings || o.address) return "imported outlines are not supported yet";
     if (o.translate || o.utfToAnsi) return "name conversion is not supported yet";
     if (o.densoWestFix) return "the Denso west filter is not supported yet";
-    if (o.systemIdChecked && o.systemIdIndex >= 0)
-        return "data volume header templates are not supported yet";
     return {};
 }
 

@@ -1,6 +1,8 @@
 // The data volume record of the new map.
 #include "converter/VolumeHeader.h"
 
+#include "converter/VolumeTemplates.h"
+
 #include <array>
 #include <cstdlib>
 #include <string>
@@ -97,6 +99,11 @@ void WriteVolumeHeader(TLN_Stream& out, const ConversionOptions& options, Conver
         putBytes(out, 64, record);
         putBytes(out, 128, record);
     }
+    if (options.systemIdChecked && options.systemIdIndex >= 0) {
+        const std::vector<uint8_t> chosen = VolumeTemplate(options.systemIdIndex);
+        putBytes(out, 0, std::vector<uint8_t>(chosen.begin(), chosen.begin() + kVolumeTemplateWritten));
+        progress.AddLog("Data Volume Header is written for " + VolumeTemplateName(options.systemIdIndex));
+    }
     if (options.dateStamp) {
         const std::string stamp = "DATA VERSION " + options.dateStampText;
         putBytes(out, 224, std::vector<uint8_t>(stamp.begin(), stamp.end()));
@@ -104,5 +111,4 @@ void WriteVolumeHeader(TLN_Stream& out, const ConversionOptions& options, Conver
     if (options.versionStamp)
         putBytes(out, 424,
                  std::vector<uint8_t>(options.versionStampText.begin(), options.versionStampText.end()));
-    (void)progress;
 }

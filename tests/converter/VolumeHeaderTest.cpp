@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "converter/VolumeHeader.h"
+#include "converter/VolumeTemplates.h"
 #include "kiwi/io/MemoryStream.h"
 
 namespace {
@@ -99,4 +100,30 @@ TEST(VolumeHeader, LevelTableKeepsTheSourcesOtherDataTypes) {
     EXPECT_EQ(out2.Bytes()[493], 3);
     EXPECT_EQ(out2.Bytes()[500], 0x02);
     EXPECT_EQ(out2.Bytes()[523], 0x01);
+}
+
+TEST(VolumeHeader, TemplatesCarryTheirTextsAndNeverReachTheVolumeFields) {
+    ASSERT_EQ(VolumeTemplateName(0), "AFEU23D");
+    ASSERT_EQ(VolumeTemplateName(9), "AFJ21B");
+    EXPECT_EQ(VolumeTemplate(9).size(), 1264u);
+    EXPECT_EQ(VolumeTemplate(4).size(), 320u);
+    EXPECT_TRUE(VolumeTemplate(16).empty());
+    const auto eu = VolumeTemplate(4);
+    EXPECT_EQ(std::string(eu.begin() + 12, eu.begin() + 32), "AFEU:4.04,AGEU:4.04\n");
+    EXPECT_EQ(std::string(eu.begin() + 288, eu.begin() + 292), "RU \n");
+    ConversionOptions options;
+    options.systemIdChecked = true;
+    options.systemIdIndex = 9;
+    options.dateStamp = true;
+    options.dateStampText = "26/12/07/01";
+    TLN_MemoryStream out(std::vector<uint8_t>(1264, 0xEE));
+    ConversionProgress progress;
+    WriteVolumeHeader(out, options, progress);
+    const auto bytes = out.Bytes();
+    EXPECT_EQ(std::string(bytes.begin() + 160, bytes.begin() + 188), "FORMAT VERSION KIWI01-06-00\n");
+    // The stamp comes after the template.
+    EXPECT_EQ(std::string(bytes.begin() + 224, bytes.begin() + 248), "DATA VERSION 26/12/07/01");
+    // The coverage, sector sizes and level lists past the first 320 bytes stay the new map's.
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 320, bytes.end()), std::vector<uint8_t>(1264 - 320, 0xEE));
+    EXPECT_EQ(progress.AllLines(), std::vector<std::string>{"Data Volume Header is written for AFJ21B"});
 }
