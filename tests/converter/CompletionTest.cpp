@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "ConversionTestSupport.h"
 #include "converter/CompletionRun.h"
 #include "kiwi/parts/FileConManager.h"
 #include "kiwi/region/RegionManager.h"
 #include "platform/CodePage.h"
+#include "support/converter/ConversionTestSupport.h"
 #include "support/fixtures/FileConFixture.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/RegionFixture.h"

@@ -5,11 +5,11 @@
 
 #include <set>
 
-#include "ConversionTestSupport.h"
 #include "converter/OutputEncoding.h"
 #include "kiwi/cmp/DecompFileStream.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/map/KiwiMap.h"
+#include "support/converter/ConversionTestSupport.h"
 #include "support/fixtures/CmpFixture.h"
 #include "support/fixtures/FixtureWriter.h"
 

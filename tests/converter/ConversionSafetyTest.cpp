@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "ConversionTestSupport.h"
-#include "OutputValidator.h"
 #include "converter/ProducedFile.h"
+#include "support/converter/ConversionTestSupport.h"
+#include "support/converter/OutputValidator.h"
 #include "support/fixtures/FixtureWriter.h"
 
 namespace {

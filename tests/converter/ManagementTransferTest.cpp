@@ -3,9 +3,9 @@
 // main map data.
 #include <gtest/gtest.h>
 
-#include "ConversionTestSupport.h"
 #include "converter/CompletionRun.h"
 #include "kiwi/core/KiwiConversions.h"
+#include "support/converter/ConversionTestSupport.h"
 #include "support/fixtures/FixtureWriter.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // Produced maps pass the independent structural check, and the check finds the faults it is there for.
 #include <gtest/gtest.h>
 
-#include "ConversionTestSupport.h"
-#include "OutputValidator.h"
 #include "kiwi/map/KiwiMap.h"
+#include "support/converter/ConversionTestSupport.h"
+#include "support/converter/OutputValidator.h"
 
 namespace {
 

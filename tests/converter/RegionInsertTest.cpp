@@ -2,9 +2,9 @@
 // did, its frames copied and re-pointed.
 #include <gtest/gtest.h>
 
-#include "ConversionTestSupport.h"
 #include "kiwi/io/HandleStream.h"
 #include "kiwi/region/RegionManager.h"
+#include "support/converter/ConversionTestSupport.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/RegionFixture.h"
 

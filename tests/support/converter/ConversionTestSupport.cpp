@@ -1,5 +1,5 @@
 // Helpers of the conversion tests.
-#include "ConversionTestSupport.h"
+#include "support/converter/ConversionTestSupport.h"
 
 #include <dirent.h>
 

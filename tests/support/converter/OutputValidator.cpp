@@ -1,5 +1,5 @@
 // The structural check of a produced "ALLDATA.KWI".
-#include "OutputValidator.h"
+#include "support/converter/OutputValidator.h"
 
 #include <map>
 
