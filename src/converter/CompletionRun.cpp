@@ -135,7 +135,9 @@ void CompletionRun::writeRegion(ConversionProgress& progress, const std::atomic<
     if (options_.newCmpList.empty()) return;
     TLN_CompressionManager list(options_.newCmpList);
     TLN_Compression_Record entry;
-    if (!list.IsValid() || !list.FindEntry("REGION.KWI", entry) || entry.entryPosition < 0) return;
+    if (!list.IsValid() || !list.FindEntry(FolderOf(options_.outputPath) + "/REGION.KWI", entry) ||
+        entry.entryPosition < 0)
+        return;
     const auto& stream = list.ListStream();
     std::string bytes(static_cast<size_t>(stream->Size()), '\0');
     stream->ReadExactAt(0, bytes.data(), int64_t(bytes.size()));

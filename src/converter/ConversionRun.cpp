@@ -122,6 +122,13 @@ void writeMainMap(ConversionContext& c) {
 
 } // namespace
 
+std::string ElapsedText(int64_t seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    return text;
+}
+
 std::string UnsupportedOption(const ConversionOptions& o) {
     if (o.addOneWayArrows || o.buildings || o.address) return "imported outlines are not supported yet";
     if (o.translate || o.utfToAnsi) return "name conversion is not supported yet";
@@ -200,7 +207,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         progress.AddLog("");
         progress.AddLog(std::string("Target platform: ") + TargetName(options_.target));
-        progress.AddLog("Elapsed time: " + std::to_string(int64_t(seconds)) + " sec.");
+        progress.AddLog("Elapsed time: " + ElapsedText(int64_t(seconds)) + " sec.");
         progress.AddLog("Route Guidance Size = " + std::to_string(context.routeGuidanceTotal / 1024) + " kb");
         progress.AddLog("Output File Size = " + std::to_string(size / 1024) + " kb");
         std::unique_ptr<ProducedFile> newList;

@@ -46,5 +46,8 @@ private:
     std::unique_ptr<ParcelWriter> writer_;
 };
 
+// A duration as the log shows it, "H:MM:SS".
+std::string ElapsedText(int64_t seconds);
+
 // The reason the options ask for something this run cannot do yet, or "".
 std::string UnsupportedOption(const ConversionOptions& options);

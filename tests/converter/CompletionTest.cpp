@@ -9,6 +9,7 @@
 #include "kiwi/region/RegionManager.h"
 #include "platform/CodePage.h"
 #include "support/converter/ConversionTestSupport.h"
+#include "support/fixtures/CmpFixture.h"
 #include "support/fixtures/FileConFixture.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/RegionFixture.h"
@@ -231,4 +232,31 @@ TEST(Completion, RegionFileWithoutChosenRegionsHoldsFillersOnly) {
     ASSERT_TRUE(rebuilt.ReadRegionRecord(0, 0, b));
     EXPECT_EQ(a.Top, b.Top);
     EXPECT_EQ(a.LowerRegionCount, b.LowerRegionCount);
+}
+
+TEST(Completion, NewRegionFileIsClearedFromTheListThisRunWrote) {
+    const RegionFiles r = regionSetup("list");
+    fixture::CmpListEntryPlan entry;
+    entry.name = "REGION.KWI";
+    entry.type = 2;
+    fixture::buildCmpDataFile(fixture::mapLikeContent(70000), entry);
+    const std::string list = FolderOf(r.output) + "/05.CMP";
+    const auto before = fixture::buildCmpList({entry});
+    fixture::writeFile(list, before);
+    CompletionOptions options;
+    options.outputPath = r.output;
+    options.sourcePath = r.source;
+    options.region = true;
+    options.regions = {0};
+    options.newCmpList = list;
+    ConversionProgress progress;
+    std::atomic<bool> stop{false};
+    ASSERT_EQ(CompletionRun(options).Execute(progress, stop).status, ConversionStatus::Done);
+    const auto after = convtest::readFile(list);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(std::vector<uint8_t>(after.begin() + 4, after.begin() + 10), std::vector<uint8_t>(6, 0));
+    EXPECT_TRUE(std::equal(after.begin() + 10, after.end(), before.begin() + 10));
+    EXPECT_TRUE(std::equal(after.begin(), after.begin() + 4, before.begin()));
+    // The new file now reads plainly, as region data.
+    EXPECT_TRUE(TLN_RegionManager(FolderOf(r.output) + "/REGION.KWI").IsValid());
 }

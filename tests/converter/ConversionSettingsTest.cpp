@@ -3,6 +3,7 @@
 
 #include "converter/ConversionOptions.h"
 #include "converter/ConversionProgress.h"
+#include "converter/ConversionRun.h"
 
 TEST(ConversionOptions, DefaultsNeedOnlyAnOutput) {
     ConversionOptions options;
@@ -69,4 +70,9 @@ TEST(ConversionProgress, SnapshotsHandOutEachLineOnce) {
     EXPECT_TRUE(second.taskBarIndeterminate);
     EXPECT_EQ(progress.AllLines(), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(echoed, (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(ConversionProgress, ElapsedTimeReadsAsATimeOfDay) {
+    EXPECT_EQ(ElapsedText(0), "0:00:00");
+    EXPECT_EQ(ElapsedText(3725), "1:02:05");
 }
