@@ -1,0 +1,77 @@
+// The working state one conversion run shares between its stages: the source map, the output, the
+// running offsets, the level table and the report.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "converter/ConversionOptions.h"
+#include "converter/ConversionProgress.h"
+#include "converter/ParcelWriter.h"
+#include "kiwi/map/KiwiMap.h"
+
+// Raised where a stop request is noticed; the run leaves through its clean-up.
+class ConversionStopped : public std::runtime_error {
+public:
+    ConversionStopped() : std::runtime_error("stopped") {}
+};
+
+struct LevelTableEntry {
+    uint8_t codeByte = 0;
+    uint16_t blocks = 0;
+};
+
+struct ConversionContext {
+    ConversionContext(TLN_KiwiMap& sourceMap, TLN_Stream& output, ConversionProgress& report,
+                      const std::atomic<bool>& stopRequest, const ConversionOptions& settings,
+                      ParcelWriter& frameWriter)
+        : map(sourceMap), out(output), progress(report), stop(stopRequest), options(settings),
+          writer(frameWriter) {}
+
+    TLN_KiwiMap& map;
+    TLN_Stream& out;
+    ConversionProgress& progress;
+    const std::atomic<bool>& stop;
+    const ConversionOptions& options;
+    ParcelWriter& writer;
+
+    // Old position of the main map management data (management header 0): the data moves to 8192.
+    int64_t partBase = 8192;
+    // The parcel-management-information cursor and the data cursor (next free frame offset).
+    int64_t cursor = 0;
+    int64_t dataCursor = 0;
+    int64_t routeGuidanceTotal = 0;
+    // The lowest source position of the main map's parcel data in "ALLDATA.KWI" (-1 when none): a
+    // management block before it ends there.
+    int64_t mainDataStart = -1;
+    // Growth of the management data by the extra level: the level table grows by levelGrowth bytes (the
+    // block set records move by it) and the block tables move by tableGrowth.
+    int64_t levelGrowth = 0;
+    int64_t tableGrowth = 0;
+    std::vector<LevelTableEntry> levelTable;
+    int warnings = 0;
+    // The source's voice data inside "ALLDATA.KWI", found by the management transfer.
+    int64_t voiceOffset = -1;
+    int64_t voiceSize = 0;
+    // Source files by name, numbered so that frames of different files never share a key.
+    std::map<std::string, int64_t> fileKeys;
+
+    void checkStop() const {
+        if (stop.load()) throw ConversionStopped();
+    }
+    void warn(const std::string& line) {
+        ++warnings;
+        progress.AddLog("WARNING: " + line);
+    }
+    // Old management data position to its place in the output.
+    int64_t moved(int64_t oldPosition) const { return oldPosition - partBase + 8192; }
+    // The key base of frames in stream: 0 for the main file, a distinct multiple of 2^36 for others.
+    int64_t keyBaseOf(const TLN_Stream& stream) {
+        const auto [it, added] = fileKeys.emplace(stream.FileName(), int64_t(fileKeys.size()) << 36);
+        return it->second;
+    }
+};

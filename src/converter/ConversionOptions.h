@@ -1,0 +1,49 @@
+// Every setting a conversion run reads, taken as one value before the run starts: the job never reads a
+// window. Validate() names the first setting a run cannot use.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "converter/AdjacentParcelRepair.h"
+
+enum class ConversionTarget { AisinAw = 0, Denso = 1, Others = 2 };
+
+struct ConversionOptions {
+    std::string outputPath;
+    ConversionTarget target = ConversionTarget::Others;
+    AdjacentMode adjacentMode = AdjacentMode::Update;
+    bool addExtraLevel = false;
+    bool addOneWayArrows = false;
+    bool buildings = false;
+    uint8_t buildingsClass = 0;
+    uint16_t buildingsTypeCode = 0;
+    bool address = false;
+    uint8_t numberingClass = 0;
+    uint16_t numberingTypeCode = 0;
+    bool removeRds = false;
+    bool createManagement21 = false;
+    bool insertRegionData = false;
+    bool insertVoiceData = false;
+    bool systemIdChecked = false;
+    std::string systemIdText;
+    // Index of the data-volume header template, or -1 for a typed text (no template).
+    int systemIdIndex = -1;
+    bool dateStamp = false;
+    std::string dateStampText;
+    bool versionStamp = false;
+    std::string versionStampText;
+    bool utfToAnsi = false;
+    bool translate = false;
+    bool logDetails = false;
+    bool logDictErrors = false;
+    bool densoWestFix = false;
+    int codePage = 1251;
+
+    // The first problem found, in the user's words, or nothing when the run may start.
+    std::optional<std::string> Validate() const;
+    // Reads the settings from a JSON object (keys as the field names); unknown keys are refused, missing
+    // keys keep their defaults. Returns the problem, or nothing.
+    std::optional<std::string> LoadJson(const std::string& jsonText);
+};

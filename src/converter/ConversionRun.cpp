@@ -1,0 +1,243 @@
+// The conversion run.
+#include "converter/ConversionRun.h"
+
+#include <sys/statvfs.h>
+
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "converter/ConversionContext.h"
+#include "converter/ExtraLevel.h"
+#include "converter/LevelTransfer.h"
+#include "converter/ManagementTransfer.h"
+#include "converter/NewCmpList.h"
+#include "converter/OutputEncoding.h"
+#include "converter/VolumeHeader.h"
+#include "kiwi/core/KiwiErrors.h"
+
+namespace {
+
+constexpr int64_t kHeaderBytes = 8192;
+
+std::string hex(int64_t value, int digits) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%0*llX", digits, static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+void copyRange(TLN_Stream& from, int64_t position, int64_t count, TLN_Stream& to, int64_t target) {
+    std::vector<uint8_t> buffer(static_cast<size_t>(count));
+    from.ReadExactAt(position, buffer.data(), count);
+    to.WriteAt(target, buffer.data(), count);
+}
+
+void putWord(TLN_Stream& out, int64_t position, uint16_t value) {
+    const uint8_t bytes[2] = {uint8_t(value >> 8), uint8_t(value)};
+    out.WriteAt(position, bytes, 2);
+}
+
+void putWord(std::vector<uint8_t>& bytes, size_t position, uint16_t value) {
+    bytes[position] = uint8_t(value >> 8);
+    bytes[position + 1] = uint8_t(value);
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+// The main map stage: header, management data, parcel management information and frames of every level.
+void writeMainMap(ConversionContext& c) {
+    TLN_KiwiMap& map = c.map;
+    TLN_Stream& source = *map.GetAllDataStream();
+    const TLN_Management_Header part = map.GetManagementHeader(0);
+    const int64_t managementSize = part.Size;
+
+    // Parcel management information is reserved for every block before any frame is written.
+    int64_t reserved = 0;
+    for (uint8_t level = 0; level < map.LevelCount(); ++level) {
+        c.checkStop();
+        c.progress.SetProgressLabel("Calculating new size of Parcel Management List ...  Level " +
+                                    std::to_string(level));
+        const TLN_Level_Management_Record& record = *map.Level(level);
+        for (uint32_t s = 0; s < uint32_t(std::max(0, record.BlockSetCount())); ++s)
+            for (uint32_t b = 0; b < uint32_t(record.BlockCount()); ++b) {
+                c.checkStop();
+                TLN_Block_Management_Record block;
+                if (!map.ReadBlock(level, s, b, block)) continue;
+                reserved += ReservedInformationBytes(map, level, block);
+                if (block.Stream == map.GetAllDataStream() && block.Address > part.Address &&
+                    (c.mainDataStart < 0 || block.Address < c.mainDataStart))
+                    c.mainDataStart = block.Address;
+            }
+    }
+    c.cursor = kHeaderBytes + AlignUp32(managementSize);
+    c.dataCursor = c.cursor + reserved;
+
+    c.progress.SetProgressLabel("Transferring Map Header");
+    copyRange(source, 0, kHeaderBytes, c.out, 0);
+    uint8_t sectors[2] = {0, 0};
+    source.ReadAt(2048 + 4, sectors, 2);
+    c.out.Seek(2048);
+    WriteAddressAndStoredSize(c.out, kHeaderBytes, uint16_t((sectors[0] << 8) | sectors[1]));
+    std::vector<uint8_t> management(static_cast<size_t>(managementSize));
+    source.ReadExactAt(part.Address, management.data(), managementSize);
+    if (c.options.addExtraLevel) {
+        management = BuildExtraLevelManagement(c, management);
+        const int64_t size = int64_t(management.size());
+        putWord(c.out, 2048 + 4, uint16_t(AlignUp32(size) >> 5));
+        putWord(management, 0, uint16_t(size >> 1));
+        const int64_t growth = AlignUp32(size) - AlignUp32(managementSize);
+        c.cursor += growth;
+        c.dataCursor += growth;
+    }
+    c.out.WriteAt(kHeaderBytes, management.data(), int64_t(management.size()));
+    putWord(c.out, kHeaderBytes + 4, 0);
+    putWord(c.out, kHeaderBytes + 24, 3);
+    uint8_t headerWords[2] = {0, 0};
+    c.out.ReadAt(kHeaderBytes, headerWords, 2);
+    c.progress.AddLog("New Parcel Data Management Header (Size): 0x" +
+                      hex(2 * ((headerWords[0] << 8) | headerWords[1]), 8));
+    c.progress.AddLog("New offset of Parcel Management Info: 0x" + hex(c.cursor, 8));
+    c.progress.AddLog("New offset of Main Map Data Frame : 0x" + hex(c.dataCursor, 8));
+    c.progress.AddLog("");
+    WriteCoverageEdge(c.out, c.options.target, map.CoverageWest(), map.CoverageEast(), c.progress);
+
+    for (uint8_t level = 0; level < map.LevelCount(); ++level) {
+        c.progress.SetTaskBarProgress(level, map.LevelCount());
+        TransferLevel(c, level);
+    }
+    c.dataCursor = AlignUp32(c.dataCursor);
+    if (c.options.addExtraLevel) {
+        // Without imported outlines no block of the new level gets parcels.
+        c.levelTable.push_back({kExtraLevelCodeByte, 0});
+        c.progress.AddLog("One-Way Arrows added: 0");
+    }
+    WriteLevelTable(c.out, source, c.levelTable);
+}
+
+} // namespace
+
+std::string ElapsedText(int64_t seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    return text;
+}
+
+std::string UnsupportedOption(const ConversionOptions& o) {
+    if (o.addOneWayArrows || o.buildings || o.address) return "imported outlines are not supported yet";
+    if (o.translate || o.utfToAnsi) return "name conversion is not supported yet";
+    if (o.densoWestFix) return "the Denso west filter is not supported yet";
+    return {};
+}
+
+ConversionRun::ConversionRun(std::string sourcePath, ConversionOptions options)
+    : sourcePath_(std::move(sourcePath)), options_(std::move(options)) {}
+
+ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std::atomic<bool>& stop) {
+    ConversionResult result;
+    auto refuse = [&](const std::string& why) {
+        progress.AddLog("ERROR: " + why);
+        result.status = ConversionStatus::Refused;
+        result.message = why;
+        return result;
+    };
+    if (const auto problem = options_.Validate()) return refuse(*problem);
+    if (const std::string unsupported = UnsupportedOption(options_); !unsupported.empty())
+        return refuse("Refused: " + unsupported);
+
+    std::unique_ptr<TLN_KiwiMap> map;
+    try {
+        map = std::make_unique<TLN_KiwiMap>(sourcePath_);
+    } catch (const std::exception& e) {
+        return refuse(e.what());
+    }
+    if (!map->IsValid() || !map->LevelsLoaded() || map->LevelCount() == 0)
+        return refuse("\"" + sourcePath_ + "\" holds no main map");
+    if (map->OwnsPartStream() || map->PartBase() < kHeaderBytes)
+        return refuse("The main map management data does not follow the first 8 KiB of \"ALLDATA.KWI\"");
+
+    if (options_.addExtraLevel)
+        if (const std::string why = ExtraLevelRefusal(*map); !why.empty())
+            return refuse("The extra level cannot be added: " + why);
+
+    SourceGuard guard;
+    guard.ProtectFile(sourcePath_);
+    guard.ProtectFile(map->GetAllDataStream()->FileName());
+    const std::optional<SourceCmpList> cmpList = FindSourceCmpList(sourcePath_);
+    if (cmpList) guard.ProtectFile(cmpList->path);
+    if (const std::string why = guard.RefusalFor(options_.outputPath); !why.empty()) return refuse(why);
+    if (const std::string why = guard.RefusalFor(FolderOf(options_.outputPath) + "/Log.txt"); !why.empty())
+        return refuse(why);
+
+    const auto started = std::chrono::steady_clock::now();
+    progress.AddLog("Creating New Map started...");
+    // The new map is about as large as the source; a folder with less room is likely to fill up.
+    struct statvfs room {};
+    const int64_t sourceSize = map->GetAllDataStream()->Size();
+    if (::statvfs(FolderOf(options_.outputPath).c_str(), &room) == 0 &&
+        int64_t(room.f_bavail) * int64_t(room.f_frsize) < sourceSize)
+        progress.AddLog("WARNING: the output folder has less free space than the source map's " +
+                        std::to_string(sourceSize / 1024) + " kb");
+    std::unique_ptr<ProducedFile> output;
+    try {
+        output = std::make_unique<ProducedFile>(options_.outputPath, opener_);
+    } catch (const std::exception& e) {
+        progress.AddLog(std::string("ERROR: ") + e.what());
+        result.message = e.what();
+        return result;
+    }
+    CopyParcelWriter copyWriter;
+    ParcelWriter& writer = writer_ ? *writer_ : copyWriter;
+    ConversionContext context(*map, output->Stream(), progress, stop, options_, writer);
+    context.partBase = map->PartBase();
+    context.keyBaseOf(*map->GetAllDataStream());
+    try {
+        writeMainMap(context);
+        context.out.SetSize(context.dataCursor);
+        progress.SetTaskBarIndeterminate();
+        const int64_t size = TransferManagementData(context, map->GetAllDataStream()->Size());
+        WriteVolumeHeader(context.out, options_, progress);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        progress.AddLog("");
+        progress.AddLog(std::string("Target platform: ") + TargetName(options_.target));
+        progress.AddLog("Elapsed time: " + ElapsedText(int64_t(seconds)) + " sec.");
+        progress.AddLog("Route Guidance Size = " + std::to_string(context.routeGuidanceTotal / 1024) + " kb");
+        progress.AddLog("Output File Size = " + std::to_string(size / 1024) + " kb");
+        std::unique_ptr<ProducedFile> newList;
+        std::string newListPath;
+        if (cmpList) newList = PrepareNewCmpList(*cmpList, FolderOf(options_.outputPath), progress, opener_);
+        if (newList) newListPath = newList->FinalPath();
+        output->Commit();
+        if (newList) {
+            newList->Commit();
+            result.newCmpList = newListPath;
+        } else if (!cmpList)
+            RemoveStaleCmpList(FolderOf(options_.outputPath), guard, progress);
+        result.status = ConversionStatus::Done;
+        result.outputSize = size;
+    } catch (const ConversionStopped&) {
+        result.status = ConversionStatus::Stopped;
+        result.message = "Stopped";
+    } catch (const std::exception& e) {
+        progress.AddLog(std::string("ERROR: ") + e.what());
+        result.status = ConversionStatus::Failed;
+        result.message = e.what();
+    }
+    output.reset();
+    result.warnings = context.warnings;
+    result.voiceOffset = context.voiceOffset;
+    result.voiceSize = context.voiceSize;
+    try {
+        WriteProducedFile(FolderOf(options_.outputPath) + "/Log.txt", joinLines(progress.AllLines()));
+    } catch (const std::exception& e) {
+        progress.AddLog(std::string("WARNING: Log.txt not saved: ") + e.what());
+    }
+    return result;
+}

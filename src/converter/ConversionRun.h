@@ -1,0 +1,53 @@
+// One conversion run: reads the source map through its own readers and writes a complete new
+// "ALLDATA.KWI" (the main map copied level by level into a fresh layout, the other parts' management data
+// appended, the data volume record completed), then "Log.txt" beside it. Nothing is written in the
+// source's folders; the output appears only when every stage succeeded.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "converter/ConversionOptions.h"
+#include "converter/ConversionProgress.h"
+#include "converter/ParcelWriter.h"
+#include "converter/ProducedFile.h"
+
+enum class ConversionStatus { Done, Stopped, Failed, Refused };
+
+struct ConversionResult {
+    ConversionStatus status = ConversionStatus::Failed;
+    // Why the run did not finish (empty when it did).
+    std::string message;
+    int warnings = 0;
+    int64_t outputSize = 0;
+    // The source's voice data inside "ALLDATA.KWI" (management 7), for the finishing "STDVCE.KWI".
+    int64_t voiceOffset = -1;
+    int64_t voiceSize = 0;
+    // The CMP list written beside the new map, or "".
+    std::string newCmpList;
+};
+
+class ConversionRun {
+public:
+    ConversionRun(std::string sourcePath, ConversionOptions options);
+
+    // Opens the temporary output (tests inject streams that fail after some bytes).
+    void SetOutputOpener(OutputOpener opener) { opener_ = std::move(opener); }
+    // Replaces the copy writer of parcel frames.
+    void SetParcelWriter(std::unique_ptr<ParcelWriter> writer) { writer_ = std::move(writer); }
+
+    ConversionResult Execute(ConversionProgress& progress, const std::atomic<bool>& stop);
+
+private:
+    std::string sourcePath_;
+    ConversionOptions options_;
+    OutputOpener opener_;
+    std::unique_ptr<ParcelWriter> writer_;
+};
+
+// A duration as the log shows it, "H:MM:SS".
+std::string ElapsedText(int64_t seconds);
+
+// The reason the options ask for something this run cannot do yet, or "".
+std::string UnsupportedOption(const ConversionOptions& options);

@@ -1,0 +1,406 @@
+// Transfer of one level of the source map.
+#include "converter/LevelTransfer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "converter/AdjacentParcelRepair.h"
+#include "converter/IntegrationChecker.h"
+#include "converter/OutputEncoding.h"
+#include "converter/ParcelAddressMap.h"
+#include "kiwi/core/KiwiErrors.h"
+#include "kiwi/io/MemoryStream.h"
+#include "kiwi/map/ParcelListType.h"
+
+namespace {
+
+constexpr uint32_t kRecord = 6;
+const uint8_t kEmpty[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
+
+std::string hex(int64_t value, int digits) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%0*llX", digits, static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+// A sub-list of a divided parcel: where its information lies in the source and how many records it has.
+struct SubList {
+    int64_t position = -1;
+    uint32_t records = 0;
+};
+
+// The source information of a block and of its divided parcels, as the rebuilt information lays it out.
+struct InformationPlan {
+    TLN_Parcel_Management_Info info;
+    std::vector<SubList> mainSubs;  // per main record (position -1 when not divided)
+    std::vector<SubList> guideSubs; // per route guidance record
+    int64_t bytes = 0;
+};
+
+SubList subListOf(TLN_KiwiMap& map, uint8_t level, const std::shared_ptr<TLN_Stream>& stream,
+                  const TLN_MM_Parcel_Managenent_Record& record) {
+    if (!record.IsDivided() || record.Address < 0) return {};
+    TLN_Parcel_Management_Info sub;
+    if (!map.ReadParcelManagement(stream, level, sub, record.Address)) return {};
+    return {record.Address, sub.StoredRecordCount};
+}
+
+bool planInformation(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management_Record& block,
+                     InformationPlan& plan) {
+    if (!block.Stream || block.Address <= 0) return false;
+    if (!map.ReadParcelManagement(block.Stream, level, plan.info, block.Address)) return false;
+    if (!ParcelListLayoutOf(plan.info.ListType).Known()) return false;
+    const uint32_t n = plan.info.StoredRecordCount;
+    plan.bytes = 4 + int64_t(kRecord) * n;
+    plan.mainSubs.assign(n, {});
+    for (uint32_t i = 0; i < plan.info.RecordCount; ++i) {
+        TLN_MM_Parcel_Managenent_Record record;
+        if (map.ReadParcel(block.Stream, level, i, record, false, block.Address))
+            plan.mainSubs[i] = subListOf(map, level, block.Stream, record);
+        if (plan.mainSubs[i].position >= 0) plan.bytes += 4 + int64_t(kRecord) * plan.mainSubs[i].records;
+    }
+    if (plan.info.RouteGuidanceListPosition >= 0) {
+        plan.bytes += int64_t(kRecord) * n;
+        plan.guideSubs.assign(n, {});
+        for (uint32_t i = 0; i < plan.info.RecordCount; ++i) {
+            TLN_MM_Parcel_Managenent_Record record;
+            if (plan.mainSubs[i].position >= 0 &&
+                map.ReadParcel(block.Stream, level, i, record, true, block.Address))
+                plan.guideSubs[i] = subListOf(map, level, block.Stream, record);
+            if (plan.guideSubs[i].position >= 0)
+                plan.bytes += 4 + int64_t(kRecord) * plan.guideSubs[i].records;
+        }
+    }
+    plan.bytes = AlignUp32(std::max<int64_t>(plan.bytes, block.Size));
+    return true;
+}
+
+// The rebuilt information of one block, laid out in memory and written once.
+class InformationImage {
+public:
+    explicit InformationImage(int64_t bytes) : bytes_(size_t(bytes), 0) {}
+    void put(int64_t at, const void* data, size_t count) {
+        std::copy_n(static_cast<const uint8_t*>(data), count, bytes_.begin() + at);
+    }
+    void empty(int64_t at) { put(at, kEmpty, 6); }
+    void reference(int64_t at, int64_t offset, uint32_t size) {
+        TLN_MemoryStream s;
+        WriteAddressAndStoredSize(s, offset, uint16_t(size / 32));
+        put(at, s.Bytes().data(), 6);
+    }
+    void wordOffset(int64_t at, uint32_t distance) {
+        TLN_MemoryStream s;
+        WriteWordOffsetAndSize(s, distance, 0);
+        put(at, s.Bytes().data(), 6);
+    }
+    void word(int64_t at, uint16_t value) {
+        bytes_[size_t(at)] = uint8_t(value >> 8);
+        bytes_[size_t(at + 1)] = uint8_t(value);
+    }
+    // The 4-byte information header of the source, with list type 0: every record is written as 6 bytes.
+    void header(int64_t at, TLN_Stream& source, int64_t position) {
+        uint8_t head[4] = {0, 0, 0xFF, 0xFF};
+        source.ReadAt(position, head, 4);
+        head[1] = 0;
+        head[2] = 0xFF;
+        head[3] = 0xFF;
+        put(at, head, 4);
+    }
+    const std::vector<uint8_t>& bytes() const { return bytes_; }
+
+private:
+    std::vector<uint8_t> bytes_;
+};
+
+class LevelWriter {
+public:
+    LevelWriter(ConversionContext& context, uint8_t level)
+        : c_(context), level_(level), record_(*context.map.Level(level)) {}
+
+    void run();
+    // "L/S/B/i": the level, block set, block and parcel reached.
+    std::string reached() const {
+        return std::to_string(level_) + "/" + std::to_string(set_) + "/" + std::to_string(block_) + "/" +
+               std::to_string(parcel_);
+    }
+
+private:
+    void transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
+                       const InformationPlan& plan);
+    // Writes a main frame (or reuses it); returns its new offset or -1.
+    int64_t mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
+                      uint32_t& size);
+    int64_t guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
+                          uint32_t& size);
+    void linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t guideSize);
+    void ensureRoom(uint32_t size) const;
+    void repairAdjacency();
+
+    ConversionContext& c_;
+    uint8_t level_;
+    const TLN_Level_Management_Record& record_;
+    ParcelAddressMap addresses_;
+    // Where the level has reached, for the "ERROR!: Parcel" line.
+    uint32_t set_ = 0, block_ = 0, parcel_ = 0;
+};
+
+void LevelWriter::ensureRoom(uint32_t size) const {
+    if (c_.dataCursor + int64_t(size) > kMaxKiwiOffset + 1)
+        throw EConvertError("Output exceeds 32 GiB: a KIWI address cannot reach past it");
+}
+
+int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
+                               uint32_t& size) {
+    const int64_t key = c_.keyBaseOf(*record.Stream) + record.Address;
+    int64_t value = -1;
+    if (table && table->Find(key, value, size)) return value;
+    ensureRoom(record.Size);
+    const int64_t at = c_.dataCursor;
+    size = c_.writer.WriteMainFrame({record.Stream, record.Address, record.Size}, c_.out, at);
+    if (size == 0) {
+        c_.warn("Parcel " + std::to_string(level_) + "/" + std::to_string(set_) + "/" +
+                std::to_string(block_) + "/" + std::to_string(parcel_) + " unreadable");
+        if (table) table->Add(key, -1, 0);
+        return -1;
+    }
+    if (table) table->Add(key, at, size);
+    addresses_.Register(key, at, size, c_.keyBaseOf(*record.Stream));
+    c_.dataCursor += size;
+    return at;
+}
+
+int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record,
+                                   TLN_IntegtationChecker* table, uint32_t& size) {
+    const int64_t key = c_.keyBaseOf(*record.Stream) + record.Address;
+    int64_t value = -1;
+    if (table && table->Find(key, value, size)) return value;
+    ensureRoom(record.Size);
+    const int64_t at = c_.dataCursor;
+    size = c_.writer.WriteGuidanceFrame({record.Stream, record.Address, record.Size}, c_.out, at);
+    if (size == 0) {
+        if (table) table->Add(key, -1, 0);
+        return -1;
+    }
+    if (table) table->Add(key, at, size);
+    c_.dataCursor += size;
+    c_.routeGuidanceTotal += size;
+    return at;
+}
+
+void LevelWriter::linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t guideSize) {
+    if (mainOffset < 0) return;
+    c_.out.Seek(mainOffset + kGuidanceReferenceOffset);
+    if (guideOffset >= 0)
+        WriteAddressAndStoredSize(c_.out, guideOffset, uint16_t(guideSize / 32));
+    else
+        WriteEmptyReference(c_.out);
+}
+
+void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
+                                const InformationPlan& plan) {
+    const TLN_Parcel_Management_Info& info = plan.info;
+    const uint32_t n = info.StoredRecordCount;
+    InformationImage image(plan.bytes);
+    image.header(0, *block.Stream, block.Address);
+    std::vector<int64_t> mainOffsets(n, -1);
+    std::vector<std::vector<int64_t>> subOffsets(n);
+    int64_t next = 4 + int64_t(kRecord) * n;
+    TLN_IntegtationChecker table(static_cast<int32_t>(n));
+    for (uint32_t i = 0; i < n; ++i) {
+        c_.checkStop();
+        set_ = set, block_ = blockIndex, parcel_ = i;
+        c_.progress.SetProgress2(i, n);
+        const int64_t at = 4 + int64_t(kRecord) * i;
+        TLN_MM_Parcel_Managenent_Record record;
+        if (i >= info.RecordCount ||
+            !c_.map.ReadParcel(block.Stream, level_, i, record, false, block.Address)) {
+            image.empty(at);
+            continue;
+        }
+        if (!record.IsDivided()) {
+            uint32_t size = 0;
+            mainOffsets[i] = mainFrame(record, &table, size);
+            if (mainOffsets[i] < 0)
+                image.empty(at);
+            else
+                image.reference(at, mainOffsets[i], size);
+            continue;
+        }
+        const SubList& sub = plan.mainSubs[i];
+        if (sub.position < 0) {
+            image.empty(at);
+            continue;
+        }
+        image.wordOffset(at, uint32_t(next));
+        image.header(next, *block.Stream, sub.position);
+        subOffsets[i].assign(sub.records, -1);
+        for (uint32_t k = 0; k < sub.records; ++k) {
+            c_.checkStop();
+            const int64_t subAt = next + 4 + int64_t(kRecord) * k;
+            TLN_MM_Parcel_Managenent_Record subRecord;
+            if (!c_.map.ReadParcel(block.Stream, level_, k, subRecord, false, sub.position) ||
+                subRecord.IsDivided()) {
+                image.empty(subAt);
+                continue;
+            }
+            uint32_t size = 0;
+            subOffsets[i][k] = mainFrame(subRecord, nullptr, size);
+            if (subOffsets[i][k] < 0)
+                image.empty(subAt);
+            else
+                image.reference(subAt, subOffsets[i][k], size);
+        }
+        next += 4 + int64_t(kRecord) * sub.records;
+    }
+
+    if (info.RouteGuidanceListPosition >= 0) {
+        table.Clear();
+        const int64_t list = next;
+        image.word(2, uint16_t(list / 2));
+        next += int64_t(kRecord) * n;
+        for (uint32_t i = 0; i < n; ++i) {
+            c_.checkStop();
+            parcel_ = i;
+            const int64_t at = list + int64_t(kRecord) * i;
+            TLN_MM_Parcel_Managenent_Record record;
+            const bool mainWritten = mainOffsets[i] >= 0 || !subOffsets[i].empty();
+            // A parcel that gets no guidance frame gets the empty reference, never zero bytes.
+            if (!mainWritten || !c_.map.ReadParcel(block.Stream, level_, i, record, true, block.Address)) {
+                image.empty(at);
+                continue;
+            }
+            if (!record.IsDivided() && mainOffsets[i] >= 0) {
+                uint32_t size = 0;
+                const int64_t guide = guidanceFrame(record, &table, size);
+                if (guide < 0)
+                    image.empty(at);
+                else
+                    image.reference(at, guide, size);
+                linkGuidance(mainOffsets[i], guide, size);
+                continue;
+            }
+            const SubList& sub = plan.guideSubs.empty() ? SubList{} : plan.guideSubs[i];
+            if (!record.IsDivided() || subOffsets[i].empty() || sub.position < 0) {
+                image.empty(at);
+                continue;
+            }
+            image.wordOffset(at, uint32_t(next));
+            image.header(next, *block.Stream, sub.position);
+            for (uint32_t k = 0; k < sub.records; ++k) {
+                c_.checkStop();
+                const int64_t subAt = next + 4 + int64_t(kRecord) * k;
+                TLN_MM_Parcel_Managenent_Record subRecord;
+                int64_t guide = -1;
+                uint32_t size = 0;
+                if (k < subOffsets[i].size() && subOffsets[i][k] >= 0 &&
+                    c_.map.ReadParcel(block.Stream, level_, k, subRecord, false, sub.position) &&
+                    !subRecord.IsDivided())
+                    guide = guidanceFrame(subRecord, nullptr, size);
+                if (guide < 0)
+                    image.empty(subAt);
+                else
+                    image.reference(subAt, guide, size);
+                if (k < subOffsets[i].size()) linkGuidance(subOffsets[i][k], guide, size);
+            }
+            next += 4 + int64_t(kRecord) * sub.records;
+        }
+    }
+    c_.out.WriteAt(c_.cursor, image.bytes().data(), int64_t(image.bytes().size()));
+}
+
+void LevelWriter::repairAdjacency() {
+    c_.progress.SetTaskBarIndeterminate();
+    const auto entries = addresses_.SortedEntries();
+    c_.progress.SetProgressLabel("Updating ADJACENT PARCEL INFORMATION (" + std::to_string(entries.size()) +
+                                 ") ...  Level " + std::to_string(level_));
+    c_.progress.AddLog("Update Adjacent Parcel Info Level= " + std::to_string(level_) +
+                       " Parcel Count= " + std::to_string(entries.size()));
+    const AdjacentRepairLevel counts{record_.MainMapBasicCount, record_.MainMapExtendedCount};
+    for (const auto& entry : entries) {
+        c_.checkStop();
+        if (!UpdateAdjacentParcelInfo(c_.out, entry.newOffset, entry.newSize, counts, c_.options.adjacentMode,
+                                      addresses_, &c_.stop, entry.keyBase))
+            c_.warn("Parcel at 0x" + hex(entry.newOffset, 10) + " adjacent info out of frame");
+    }
+    addresses_.Clear();
+}
+
+void LevelWriter::run() {
+    const std::string L = std::to_string(level_);
+    c_.progress.AddLog("Level " + L + " Main Map Data Offset: " + hex(c_.dataCursor, 10));
+    c_.progress.SetProgressLabel("Transferring New MM Data ...  Level " + L);
+    uint8_t codeByte = 0;
+    c_.map.PartStream()->ReadAt(record_.Position, &codeByte, 1);
+    LevelTableEntry& entry = c_.levelTable.emplace_back(LevelTableEntry{codeByte, 0});
+    const uint32_t sets = uint32_t(std::max(0, record_.BlockSetCount()));
+    for (uint32_t s = 0; s < sets; ++s) {
+        c_.checkStop();
+        set_ = s, block_ = 0, parcel_ = 0;
+        c_.progress.SetProgress1(s, sets);
+        c_.progress.SetProgressLabel("Transferring ...  Level " + L + "   BlockSet " + std::to_string(s));
+        TLN_BlockSet_Management_Record set;
+        if (!c_.map.ReadBlockSet(level_, s, set)) continue;
+        const int64_t setRecord = c_.moved(set.Position) + c_.levelGrowth;
+        if (c_.map.BlockRecordSize() != kRecord) {
+            // Every block record is written as 6 bytes: the table's size in words follows.
+            c_.out.Seek(setRecord + 6);
+            const uint32_t words = uint32_t(record_.BlockCount()) * kRecord / 2;
+            const uint8_t bytes[4] = {uint8_t(words >> 24), uint8_t(words >> 16), uint8_t(words >> 8),
+                                      uint8_t(words)};
+            c_.out.Write(bytes, 4);
+        }
+        bool anyKept = false;
+        for (uint32_t b = 0; b < uint32_t(record_.BlockCount()); ++b) {
+            block_ = b;
+            const int64_t blockRecord =
+                c_.moved(set.BlockTablePosition) + c_.tableGrowth + int64_t(kRecord) * b;
+            TLN_Block_Management_Record block;
+            InformationPlan plan;
+            if (b >= set.BlockCount || !c_.map.ReadBlock(level_, s, b, block) ||
+                !planInformation(c_.map, level_, block, plan)) {
+                if (b < set.BlockCount) {
+                    c_.out.Seek(blockRecord);
+                    WriteEmptyReference(c_.out);
+                }
+                continue;
+            }
+            if (plan.bytes / 32 > 0xFFFF) {
+                c_.warn("Block " + std::to_string(level_) + "/" + std::to_string(s) + "/" +
+                        std::to_string(b) + " parcel management information too large");
+                c_.out.Seek(blockRecord);
+                WriteEmptyReference(c_.out);
+                continue;
+            }
+            c_.out.Seek(blockRecord);
+            WriteAddressAndStoredSize(c_.out, c_.cursor, uint16_t(plan.bytes / 32));
+            transferBlock(s, b, block, plan);
+            c_.cursor += plan.bytes;
+            ++entry.blocks;
+            anyKept = true;
+        }
+        if (!anyKept) {
+            c_.out.Seek(setRecord + 2);
+            WriteEmptyReference(c_.out);
+        }
+    }
+    repairAdjacency();
+}
+
+} // namespace
+
+int64_t ReservedInformationBytes(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management_Record& block) {
+    InformationPlan plan;
+    // Information too large for a block record's size field is not kept (the transfer says so).
+    return planInformation(map, level, block, plan) && plan.bytes / 32 <= 0xFFFF ? plan.bytes : 0;
+}
+
+void TransferLevel(ConversionContext& context, uint8_t level) {
+    LevelWriter writer(context, level);
+    try {
+        writer.run();
+    } catch (...) {
+        context.progress.AddLog("ERROR!: Parcel " + writer.reached());
+        throw;
+    }
+}

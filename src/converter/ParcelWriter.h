@@ -1,0 +1,37 @@
+// The one interface through which the conversion run writes parcel data frames. The copy writer here
+// copies frames as they are; the writers that add imported outlines and re-encode names fill the same
+// interface.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "kiwi/io/Stream.h"
+
+// A frame of the source: its stream, byte offset and byte size (stored sectors × 32).
+struct SourceFrame {
+    std::shared_ptr<TLN_Stream> stream;
+    int64_t offset = -1;
+    uint32_t size = 0;
+};
+
+class ParcelWriter {
+public:
+    virtual ~ParcelWriter() = default;
+    // Writes the parcel's main map data frame at `at` of out; returns its size in bytes (a multiple of
+    // 32), or 0 when nothing was written (the record then becomes the empty reference). The frame's route
+    // guidance reference (bytes 28 to 33) is left empty: the run points it at the new guidance frame.
+    virtual uint32_t WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) = 0;
+    // Writes a route guidance data frame; returns its size in bytes or 0.
+    virtual uint32_t WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) = 0;
+};
+
+// Copies frames byte for byte (the copy path: no imports, no name conversion).
+class CopyParcelWriter : public ParcelWriter {
+public:
+    uint32_t WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
+    uint32_t WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
+};
+
+// Offset of the route guidance reference in a main map distribution header.
+inline constexpr int64_t kGuidanceReferenceOffset = 28;

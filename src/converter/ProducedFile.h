@@ -1,0 +1,70 @@
+// A file the converter produces: written to "<name>.part", then synced and renamed over the final name,
+// so that a stop, a failure or a full disk leaves no partial file and an earlier output untouched. The
+// guard refuses any name that is, or lies in the same folder as, a file the source readers opened.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kiwi/io/Stream.h"
+
+// (device, inode) of a file or folder; invalid when it does not exist.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool valid = false;
+    bool operator==(const FileIdentity&) const = default;
+};
+FileIdentity IdentityOf(const std::string& path);
+// The folder of a path ("." for a bare name).
+std::string FolderOf(const std::string& path);
+// The path of the file in folder whose name matches name without regard to case, or "".
+std::string FindInFolder(const std::string& folder, const std::string& name);
+
+// Folders and files the converter must never write into, over, or remove.
+class SourceGuard {
+public:
+    void ProtectFile(const std::string& path);
+    void ProtectFolder(const std::string& path);
+    // The reason a file may not be produced at path, or "" when it may.
+    std::string RefusalFor(const std::string& path) const;
+
+private:
+    std::vector<FileIdentity> files_;
+    std::vector<FileIdentity> folders_;
+};
+
+// Opens the temporary file of a produced file; tests inject streams that fail.
+using OutputOpener = std::function<std::unique_ptr<TLN_Stream>(const std::string& path)>;
+// Opens a TLN_HandleStream (read-write, created or truncated).
+std::unique_ptr<TLN_Stream> OpenHandleOutput(const std::string& path);
+
+class ProducedFile {
+public:
+    // Creates "<finalPath>.part" through opener (the default opens a file). Raises EFCreateError.
+    ProducedFile(std::string finalPath, const OutputOpener& opener = {});
+    // Removes the temporary file unless Commit succeeded.
+    ~ProducedFile();
+    ProducedFile(const ProducedFile&) = delete;
+    ProducedFile& operator=(const ProducedFile&) = delete;
+
+    TLN_Stream& Stream() { return *stream_; }
+    const std::string& TemporaryPath() const { return temporaryPath_; }
+    const std::string& FinalPath() const { return finalPath_; }
+    // Syncs the data, closes it, renames it over the final name and syncs the folder. Raises EWriteError
+    // with the system's text; the temporary file is removed then.
+    void Commit();
+    void Discard();
+
+private:
+    std::string finalPath_;
+    std::string temporaryPath_;
+    std::unique_ptr<TLN_Stream> stream_;
+    bool done_ = false;
+};
+
+// Writes bytes as a produced file in one go (logs, small files).
+void WriteProducedFile(const std::string& path, const std::string& bytes, const OutputOpener& opener = {});

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# kiwiprobe convert: the conversion job run headless on a generated map. Exit codes 0 done, 2 stopped,
+# 3 failed, 4 refused; the source folder never changes; a stopped run leaves the earlier output as it was.
+set -euo pipefail
+: "${KIWIPROBE:?}" "${KIWI_WORK_DIR:?}"
+work="$KIWI_WORK_DIR"
+rm -rf "$work" && mkdir -p "$work"
+cd "$work"
+fail() { echo "FAIL: $1" >&2; exit 1; }
+status() { set +e; "$@" > /dev/null 2> last.err; local rc=$?; set -e; echo $rc; }
+
+"$KIWIPROBE" gen-alldata src > /dev/null
+(cd src && sha256sum * > ../source.sums)
+mkdir out
+
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out)" = 0 ] || fail "a plain run did not finish"
+[ -f out/ALLDATA.KWI ] && [ -f out/Log.txt ] || fail "the run left no ALLDATA.KWI or Log.txt"
+[ ! -e out/ALLDATA.KWI.part ] || fail "a temporary file was left"
+grep -q "^Output File Size = " out/Log.txt || fail "the log has no summary"
+"$KIWIPROBE" map out/ALLDATA.KWI | grep -q "^map valid 1 levels 2 " || fail "the output does not read as a map"
+first=$(sha256sum < out/ALLDATA.KWI)
+
+# Run again: the same bytes.
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out)" = 0 ] || fail "the second run did not finish"
+[ "$(sha256sum < out/ALLDATA.KWI)" = "$first" ] || fail "two runs gave different bytes"
+
+# A stop once the first level starts: exit 2, the earlier output untouched.
+echo '{"adjacentMode": "remove"}' > remove.json
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options remove.json --stop-after-lines 6)" = 2 ] ||
+    fail "a stopped run did not exit 2"
+[ "$(sha256sum < out/ALLDATA.KWI)" = "$first" ] || fail "a stopped run changed the earlier output"
+[ ! -e out/ALLDATA.KWI.part ] || fail "a stopped run left its temporary file"
+
+# Refusals: the source's own folder (by another name), unknown settings, options not built yet.
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI src/.)" = 4 ] || fail "the source folder was not refused"
+ln -s src srclink
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI srclink)" = 4 ] || fail "a link to the source folder was not refused"
+echo '{"bogus": true}' > bogus.json
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options bogus.json)" = 4 ] || fail "unknown settings were not refused"
+echo '{"translate": true}' > extra.json
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options extra.json)" = 4 ] || fail "name conversion was not refused"
+
+# A missing output folder is refused before anything is written.
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI missing/folder)" = 4 ] || fail "a missing folder was not refused"
+
+# Finishing: a single volume (the map is far below 2 GiB), ReadMe.txt; no FILECON.MNG beside the source.
+mkdir fin
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI fin --finish split,filecon)" = 0 ] || fail "a finished run failed"
+[ ! -e fin/ALLDATA.KWI ] && [ -f fin/ALLDATA1.KWI ] && [ -f fin/ReadMe.txt ] || fail "the split left the wrong files"
+[ "$(sha256sum < fin/ALLDATA1.KWI)" = "$first" ] || fail "the volume differs from the unsplit map"
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI fin --finish bogus)" = 4 ] || fail "an unknown finishing task was not refused"
+
+(cd src && sha256sum -c --quiet ../source.sums) || fail "the source folder changed"
+[ "$(ls src | wc -l)" = "$(wc -l < source.sums)" ] || fail "files appeared in the source folder"
+echo "convert: ok"

@@ -1,0 +1,262 @@
+// The finishing tasks: volumes that add up to the unsplit file, at most nine of them, FILECON.MNG naming
+// them, ReadMe.txt, and nothing removed before every volume is complete.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "converter/CompletionRun.h"
+#include "kiwi/parts/FileConManager.h"
+#include "kiwi/region/RegionManager.h"
+#include "platform/CodePage.h"
+#include "support/converter/ConversionTestSupport.h"
+#include "support/fixtures/CmpFixture.h"
+#include "support/fixtures/FileConFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/RegionFixture.h"
+
+namespace {
+
+struct Finished {
+    std::string source;
+    std::string output;
+    std::vector<uint8_t> newMap;
+};
+
+Finished setup(const std::string& name, size_t bytes) {
+    const std::string root = fixture::scratchDir("complete-" + name);
+    Finished s{root + "/src/ALLDATA.KWI", root + "/out/ALLDATA.KWI", {}};
+    fixture::writeFile(s.source, {1, 2, 3});
+    fixture::FileConPlan plan;
+    plan.entries = {{0, "ALLDATA.KWI", "ALLDATA.KWI", 3}, {0, "REGION.KWI", "REGION.KWI", 64}};
+    fixture::writeFile(root + "/src/filecon.mng", fixture::buildFileCon(plan));
+    for (size_t i = 0; i < bytes; ++i)
+        s.newMap.push_back(uint8_t(i * 7));
+    fixture::writeFile(s.output, s.newMap);
+    return s;
+}
+
+ConversionResult complete(const Finished& s, bool split, bool fileCon, int64_t volumeBytes,
+                          const std::atomic<bool>* stop = nullptr, OutputOpener opener = {}) {
+    CompletionOptions options;
+    options.outputPath = s.output;
+    options.sourcePath = s.source;
+    options.split = split;
+    options.fileCon = fileCon;
+    options.volumeBytes = volumeBytes;
+    CompletionRun run(options);
+    if (opener) run.SetOutputOpener(opener);
+    ConversionProgress progress;
+    std::atomic<bool> never{false};
+    return run.Execute(progress, stop ? *stop : never);
+}
+
+} // namespace
+
+TEST(Completion, SplitVolumesAddUpToTheFileAndFileConNamesThem) {
+    const Finished s = setup("split", 2500);
+    const std::string out = FolderOf(s.output);
+    fixture::writeFile(out + "/ALLDATA5.KWI", {9}); // left from an earlier split
+    const auto result = complete(s, true, true, 1000);
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    const auto files = convtest::snapshot(out);
+    EXPECT_FALSE(files.count("ALLDATA.KWI"));
+    EXPECT_FALSE(files.count("ALLDATA5.KWI"));
+    ASSERT_TRUE(files.count("ALLDATA3.KWI"));
+    EXPECT_EQ(files.at("ALLDATA1.KWI").size(), 1000u);
+    EXPECT_EQ(files.at("ALLDATA3.KWI").size(), 500u);
+    std::vector<uint8_t> joined;
+    for (int n = 1; n <= 3; ++n)
+        joined.insert(joined.end(), files.at(VolumeName(n)).begin(), files.at(VolumeName(n)).end());
+    EXPECT_EQ(joined, s.newMap);
+
+    TLN_FileConManager table(out + "/FILECON.MNG");
+    ASSERT_TRUE(table.IsValid());
+    ASSERT_EQ(table.Count(), 4);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(table.GetRecord(k).Number, 16 * k);
+        EXPECT_EQ(table.GetRecord(k).LogicalName, "ALLDATA.KWI");
+        EXPECT_EQ(table.GetRecord(k).PhysicalName, VolumeName(k + 1));
+        EXPECT_EQ(table.GetRecord(k).FileSize, k < 2 ? 1000u : 500u);
+    }
+    EXPECT_EQ(table.GetRecord(3).LogicalName, "REGION.KWI");
+    // The source's FILECON.MNG is read, never written.
+    EXPECT_EQ(convtest::snapshot(FolderOf(s.source)).size(), 2u);
+    const auto readMe = files.at("ReadMe.txt");
+    const QString text = decodeFromCodePage(
+        QByteArrayView(reinterpret_cast<const char*>(readMe.data()), qsizetype(readMe.size())), 1251);
+    EXPECT_TRUE(text.startsWith(QString::fromUtf8("Не создавайте новые файлы REGION.KWI")));
+    EXPECT_EQ(text.count(QStringLiteral("\r\n")), 5);
+    EXPECT_TRUE(text.contains(QString::fromUtf8("с учетом  нового")));
+}
+
+TEST(Completion, AFileOfExactlyOneVolumeGivesOneVolume) {
+    const Finished s = setup("one", 1000);
+    ASSERT_EQ(complete(s, true, false, 1000).status, ConversionStatus::Done);
+    const auto files = convtest::snapshot(FolderOf(s.output));
+    EXPECT_EQ(files.at("ALLDATA1.KWI"), s.newMap);
+    EXPECT_FALSE(files.count("ALLDATA2.KWI"));
+    EXPECT_FALSE(files.count("FILECON.MNG"));
+}
+
+TEST(Completion, MoreThanNineVolumesAreRefusedBeforeAnyTask) {
+    const Finished s = setup("ten", 9001);
+    const auto result = complete(s, true, true, 1000);
+    EXPECT_EQ(result.status, ConversionStatus::Refused);
+    EXPECT_NE(result.message.find("9001 bytes"), std::string::npos) << result.message;
+    const auto files = convtest::snapshot(FolderOf(s.output));
+    EXPECT_EQ(files.size(), 1u);
+    EXPECT_EQ(files.at("ALLDATA.KWI"), s.newMap);
+}
+
+TEST(Completion, NineteenGibibytesAreRefusedWithRealVolumeSizes) {
+    const Finished s = setup("sparse", 0);
+    const int fd = ::open(s.output.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    const bool sparse = ::ftruncate(fd, off_t(9) * (off_t(1) << 31) + 1) == 0;
+    ::close(fd);
+    if (!sparse) GTEST_SKIP() << "no sparse files here";
+    EXPECT_EQ(complete(s, true, false, int64_t(1) << 31).status, ConversionStatus::Refused);
+    ::truncate(s.output.c_str(), 0);
+}
+
+TEST(Completion, AFailedVolumeKeepsTheUnsplitFile) {
+    const Finished s = setup("fail", 2500);
+    const auto result = complete(s, true, true, 1000, nullptr, [](const std::string& path) {
+        return convtest::openWithBudget(path, path.find("ALLDATA3") != std::string::npos ? 100 : 1 << 20);
+    });
+    EXPECT_EQ(result.status, ConversionStatus::Failed);
+    const auto files = convtest::snapshot(FolderOf(s.output));
+    EXPECT_EQ(files.size(), 1u) << "no volume, no temporary, no FILECON.MNG";
+    EXPECT_EQ(files.at("ALLDATA.KWI"), s.newMap);
+}
+
+TEST(Completion, AStoppedSplitKeepsTheUnsplitFile) {
+    const Finished s = setup("stop", 2500);
+    std::atomic<bool> stop{true};
+    EXPECT_EQ(complete(s, true, true, 1000, &stop).status, ConversionStatus::Stopped);
+    const auto files = convtest::snapshot(FolderOf(s.output));
+    EXPECT_EQ(files.size(), 1u);
+    EXPECT_EQ(files.at("ALLDATA.KWI"), s.newMap);
+}
+
+TEST(Completion, WithoutASplitFileConKeepsItsRecords) {
+    const Finished s = setup("nosplit", 100);
+    ASSERT_EQ(complete(s, false, true, 1000).status, ConversionStatus::Done);
+    TLN_FileConManager table(FolderOf(s.output) + "/FILECON.MNG");
+    ASSERT_EQ(table.Count(), 2);
+    EXPECT_EQ(table.GetRecord(0).PhysicalName, "ALLDATA.KWI");
+}
+
+namespace {
+
+struct RegionFiles {
+    std::string source;
+    std::string output;
+};
+
+RegionFiles regionSetup(const std::string& name) {
+    const std::string root = fixture::scratchDir("complete-region-" + name);
+    RegionFiles r{root + "/src/ALLDATA.KWI", root + "/out/ALLDATA.KWI"};
+    fixture::writeFile(r.source, {1, 2, 3});
+    fixture::writeFile(r.output, {4, 5, 6});
+    fixture::writeRegionData(fixture::buildRegionData(fixture::sampleRegionPlan()), root + "/src");
+    return r;
+}
+
+ConversionResult buildRegion(const RegionFiles& r, std::vector<int> chosen) {
+    CompletionOptions options;
+    options.outputPath = r.output;
+    options.sourcePath = r.source;
+    options.region = true;
+    options.regions = std::move(chosen);
+    ConversionProgress progress;
+    std::atomic<bool> stop{false};
+    return CompletionRun(options).Execute(progress, stop);
+}
+
+} // namespace
+
+TEST(Completion, RegionFileWithEveryRegionReadsAsTheSource) {
+    const RegionFiles r = regionSetup("all");
+    const TLN_RegionManager original(FolderOf(r.source) + "/REGION.KWI");
+    TLN_Region_Level_Record level1;
+    ASSERT_TRUE(original.GetLevelRecord(1, level1));
+    std::vector<int> all;
+    for (int i = 0; i < level1.RegionCount; ++i)
+        all.push_back(i);
+    ASSERT_EQ(buildRegion(r, all).status, ConversionStatus::Done);
+    const TLN_RegionManager rebuilt(FolderOf(r.output) + "/REGION.KWI");
+    ASSERT_TRUE(rebuilt.IsValid());
+    EXPECT_EQ(convtest::readFile(FolderOf(r.output) + "/REGION.KWI").size() % 32, 0u);
+    int frames = 0;
+    for (int level = 1; level < original.LevelCount(); ++level) {
+        TLN_Region_Level_Record a;
+        ASSERT_TRUE(original.GetLevelRecord(level, a));
+        for (int j = 0; j < a.RegionCount; ++j) {
+            TLN_Region_Manag_Record ra, rb;
+            ASSERT_TRUE(original.ReadRegionRecord(level, j, ra));
+            ASSERT_TRUE(rebuilt.ReadRegionRecord(level, j, rb));
+            EXPECT_EQ(ra.Left, rb.Left);
+            EXPECT_EQ(ra.FrameSize, rb.FrameSize);
+            if (ra.FramePosition < 0 || !ra.FileName.empty()) continue;
+            std::vector<uint8_t> fa(ra.FrameSize), fb(rb.FrameSize);
+            original.FrameStream(ra.FrameFile)->ReadExactAt(ra.FramePosition, fa.data(), int64_t(fa.size()));
+            rebuilt.FrameStream(rb.FrameFile)->ReadExactAt(rb.FramePosition, fb.data(), int64_t(fb.size()));
+            EXPECT_EQ(fa, fb);
+            ++frames;
+        }
+    }
+    EXPECT_GT(frames, 0);
+}
+
+TEST(Completion, RegionFileWithoutChosenRegionsHoldsFillersOnly) {
+    const RegionFiles r = regionSetup("none");
+    ASSERT_EQ(buildRegion(r, {}).status, ConversionStatus::Done);
+    const TLN_RegionManager rebuilt(FolderOf(r.output) + "/REGION.KWI");
+    ASSERT_TRUE(rebuilt.IsValid());
+    for (int level = 1; level < rebuilt.LevelCount(); ++level) {
+        TLN_Region_Level_Record record;
+        ASSERT_TRUE(rebuilt.GetLevelRecord(level, record));
+        const auto bytes = convtest::readFile(FolderOf(r.output) + "/REGION.KWI");
+        for (int j = 0; j < record.RegionCount; ++j) {
+            const auto at = bytes.begin() + record.TablePosition + 2 * int64_t(record.RegionRecordSize) * j;
+            EXPECT_EQ(std::vector<uint8_t>(at, at + 12), std::vector<uint8_t>(12, 0xFF));
+            EXPECT_EQ(std::vector<uint8_t>(at + 18, at + 24),
+                      (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0, 0}));
+        }
+    }
+    // Level 0 kept as it was.
+    const TLN_RegionManager original(FolderOf(r.source) + "/REGION.KWI");
+    TLN_Region_Manag_Record a, b;
+    ASSERT_TRUE(original.ReadRegionRecord(0, 0, a));
+    ASSERT_TRUE(rebuilt.ReadRegionRecord(0, 0, b));
+    EXPECT_EQ(a.Top, b.Top);
+    EXPECT_EQ(a.LowerRegionCount, b.LowerRegionCount);
+}
+
+TEST(Completion, NewRegionFileIsClearedFromTheListThisRunWrote) {
+    const RegionFiles r = regionSetup("list");
+    fixture::CmpListEntryPlan entry;
+    entry.name = "REGION.KWI";
+    entry.type = 2;
+    fixture::buildCmpDataFile(fixture::mapLikeContent(70000), entry);
+    const std::string list = FolderOf(r.output) + "/05.CMP";
+    const auto before = fixture::buildCmpList({entry});
+    fixture::writeFile(list, before);
+    CompletionOptions options;
+    options.outputPath = r.output;
+    options.sourcePath = r.source;
+    options.region = true;
+    options.regions = {0};
+    options.newCmpList = list;
+    ConversionProgress progress;
+    std::atomic<bool> stop{false};
+    ASSERT_EQ(CompletionRun(options).Execute(progress, stop).status, ConversionStatus::Done);
+    const auto after = convtest::readFile(list);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(std::vector<uint8_t>(after.begin() + 4, after.begin() + 10), std::vector<uint8_t>(6, 0));
+    EXPECT_TRUE(std::equal(after.begin() + 10, after.end(), before.begin() + 10));
+    EXPECT_TRUE(std::equal(after.begin(), after.begin() + 4, before.begin()));
+    // The new file now reads plainly, as region data.
+    EXPECT_TRUE(TLN_RegionManager(FolderOf(r.output) + "/REGION.KWI").IsValid());
+}

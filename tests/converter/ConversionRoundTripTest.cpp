@@ -1,0 +1,308 @@
+// The new map read back by our own readers: every kept parcel's frames equal the source's (but for the
+// references the run re-points), shared frames stay shared, two runs give the same bytes, the source is
+// never touched.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "converter/OutputEncoding.h"
+#include "kiwi/cmp/DecompFileStream.h"
+#include "kiwi/core/KiwiConversions.h"
+#include "kiwi/map/KiwiMap.h"
+#include "support/converter/ConversionTestSupport.h"
+#include "support/fixtures/CmpFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+
+namespace {
+
+std::vector<uint8_t> frameBytes(const TLN_MM_Parcel_Managenent_Record& record) {
+    std::vector<uint8_t> bytes(record.Size);
+    record.Stream->ReadExactAt(record.Address, bytes.data(), int64_t(bytes.size()));
+    return bytes;
+}
+
+// The frame without its route guidance reference, and only its header prefix when it carries adjacent
+// parcel information (those entries are re-pointed).
+std::vector<uint8_t> comparable(std::vector<uint8_t> bytes) {
+    if (bytes.size() >= 34) std::fill(bytes.begin() + 28, bytes.begin() + 34, 0);
+    if (bytes.size() >= 14 && (bytes[12] & 0x20)) bytes.resize(14);
+    return bytes;
+}
+
+struct Counts {
+    int parcels = 0;
+    int guidance = 0;
+    int emptyGuidance = 0;
+};
+
+// Walks every parcel record of source and output side by side.
+Counts compareMaps(const std::string& sourcePath, const std::string& outputPath, uint32_t addedLevels = 0) {
+    TLN_KiwiMap source(sourcePath);
+    TLN_KiwiMap output(outputPath);
+    Counts counts;
+    EXPECT_EQ(source.LevelCount() + addedLevels, output.LevelCount());
+    std::map<std::pair<std::string, int64_t>, int64_t> sharedFrames;
+    for (uint8_t level = 0; level < source.LevelCount(); ++level) {
+        const auto& record = *source.Level(level);
+        for (uint32_t s = 0; s < uint32_t(record.BlockSetCount()); ++s)
+            for (uint32_t b = 0; b < uint32_t(record.BlockCount()); ++b) {
+                TLN_Block_Management_Record oldBlock, newBlock;
+                const bool had = source.ReadBlock(level, s, b, oldBlock);
+                TLN_Parcel_Management_Info oldInfo, newInfo;
+                if (!had || !source.ReadParcelManagement(oldBlock.Stream, level, oldInfo, oldBlock.Address))
+                    continue;
+                EXPECT_TRUE(output.ReadBlock(level, s, b, newBlock)) << int(level) << "/" << s << "/" << b;
+                if (!output.ReadParcelManagement(newBlock.Stream, level, newInfo, newBlock.Address)) continue;
+                EXPECT_EQ(newBlock.Address % 32, 0);
+                EXPECT_EQ(newInfo.ListType, 0);
+                EXPECT_EQ(newInfo.DivisionType, oldInfo.DivisionType);
+                for (uint32_t i = 0; i < oldInfo.StoredRecordCount; ++i) {
+                    TLN_MM_Parcel_Managenent_Record oldParcel, newParcel;
+                    const bool found =
+                        source.ReadParcel(oldBlock.Stream, level, i, oldParcel, false, oldBlock.Address);
+                    const bool written =
+                        output.ReadParcel(newBlock.Stream, level, i, newParcel, false, newBlock.Address);
+                    if (!found || (!oldParcel.IsDivided() &&
+                                   oldParcel.Address + oldParcel.Size > oldParcel.Stream->Size())) {
+                        EXPECT_FALSE(written && !newParcel.IsDivided())
+                            << "a parcel the source lacks got a frame";
+                        continue;
+                    }
+                    EXPECT_TRUE(written);
+                    if (!written || oldParcel.IsDivided()) continue;
+                    ++counts.parcels;
+                    EXPECT_EQ(newParcel.Address % 32, 0);
+                    EXPECT_EQ(newParcel.Size, oldParcel.Size);
+                    EXPECT_EQ(comparable(frameBytes(newParcel)), comparable(frameBytes(oldParcel)));
+                    const auto key = std::make_pair(oldParcel.Stream->FileName(), oldParcel.Address);
+                    const auto [it, added] = sharedFrames.emplace(key, newParcel.Address);
+                    EXPECT_EQ(it->second, newParcel.Address) << "a shared frame was written twice";
+                    if (oldInfo.RouteGuidanceListPosition < 0) continue;
+                    TLN_MM_Parcel_Managenent_Record oldGuide, newGuide;
+                    const bool oldHas =
+                        source.ReadParcel(oldBlock.Stream, level, i, oldGuide, true, oldBlock.Address);
+                    const bool newHas =
+                        output.ReadParcel(newBlock.Stream, level, i, newGuide, true, newBlock.Address);
+                    EXPECT_EQ(newHas, oldHas && oldGuide.Size != 0);
+                    if (newHas) {
+                        ++counts.guidance;
+                        EXPECT_EQ(frameBytes(newGuide), frameBytes(oldGuide));
+                        TLN_MM_Distribution_Header header;
+                        EXPECT_TRUE(output.ReadMainMapHeader(newParcel.Stream, level, header, false,
+                                                             newParcel.Address));
+                        EXPECT_EQ(header.RouteGuidancePosition, newGuide.Address);
+                        EXPECT_EQ(header.RouteGuidanceSize, newGuide.Size);
+                    }
+                }
+            }
+    }
+    return counts;
+}
+
+} // namespace
+
+TEST(ConversionRoundTrip, SmallMapReadsBackEqual) {
+    const auto f = convtest::makeSource("small", fixture::smallAllDataPlan());
+    const auto before = convtest::snapshot(f.source);
+    const ConversionResult result = convtest::convert(f.allData, f.output);
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    const Counts counts = compareMaps(f.allData, f.output + "/ALLDATA.KWI");
+    EXPECT_GT(counts.parcels, 20);
+    EXPECT_GT(counts.guidance, 0);
+    EXPECT_EQ(convtest::snapshot(f.source), before) << "the source folder changed";
+    const auto out = convtest::snapshot(f.output);
+    EXPECT_EQ(out.size(), 2u) << "only ALLDATA.KWI and Log.txt";
+    EXPECT_TRUE(out.count("Log.txt"));
+    EXPECT_EQ(out.at("ALLDATA.KWI").size() % 32, 0u);
+}
+
+TEST(ConversionRoundTrip, FramesMapsOfBothSystemNumberWidths) {
+    for (bool wide : {false, true}) {
+        const auto f = convtest::makeSource(wide ? "frames8" : "frames2", fixture::framesAllDataPlan(wide));
+        const ConversionResult result = convtest::convert(f.allData, f.output);
+        ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+        EXPECT_GT(compareMaps(f.allData, f.output + "/ALLDATA.KWI").parcels, 20) << wide;
+    }
+}
+
+TEST(ConversionRoundTrip, TwoRunsGiveIdenticalBytes) {
+    const auto f = convtest::makeSource("twice", fixture::smallAllDataPlan());
+    ASSERT_EQ(convtest::convert(f.allData, f.output).status, ConversionStatus::Done);
+    const auto first = convtest::readFile(f.output + "/ALLDATA.KWI");
+    ASSERT_EQ(convtest::convert(f.allData, f.output).status, ConversionStatus::Done);
+    EXPECT_EQ(convtest::readFile(f.output + "/ALLDATA.KWI"), first);
+}
+
+TEST(ConversionRoundTrip, HeaderAndLevelTable) {
+    const auto f = convtest::makeSource("header", fixture::smallAllDataPlan());
+    ASSERT_EQ(convtest::convert(f.allData, f.output).status, ConversionStatus::Done);
+    const auto in = convtest::readFile(f.allData);
+    const auto out = convtest::readFile(f.output + "/ALLDATA.KWI");
+    // The data volume record outside the level lists and the header table is the source's.
+    EXPECT_TRUE(std::equal(in.begin(), in.begin() + 492, out.begin()));
+    EXPECT_TRUE(std::equal(in.begin() + 750, in.begin() + 2048, out.begin() + 750));
+    // Header 0: the management data at 8192, its stored size kept; File Name Designation cleared.
+    EXPECT_EQ(std::vector<uint8_t>(out.begin() + 2048, out.begin() + 2052),
+              (std::vector<uint8_t>{0, 0, 4, 0}));
+    EXPECT_EQ(out[2052], in[2052]);
+    EXPECT_EQ(out[2053], in[2053]);
+    EXPECT_EQ(out[8196], 0);
+    EXPECT_EQ(out[8197], 0);
+    EXPECT_EQ(out[8217], 3);
+    // Data type 1 with both levels, then the fixed data types 2 and 3.
+    EXPECT_EQ(out[493], 3);
+    EXPECT_EQ(out[494], 1);
+    EXPECT_EQ(out[495], 2);
+}
+
+TEST(ConversionRoundTrip, GuidanceRecordsWithoutAFrameAreEmptyReferences) {
+    const auto f = convtest::makeSource("guide-empty", fixture::smallAllDataPlan());
+    ASSERT_EQ(convtest::convert(f.allData, f.output).status, ConversionStatus::Done);
+    TLN_KiwiMap output(f.output + "/ALLDATA.KWI");
+    TLN_Block_Management_Record block;
+    ASSERT_TRUE(output.ReadBlock(0, 0, 0, block));
+    TLN_Parcel_Management_Info info;
+    ASSERT_TRUE(output.ReadParcelManagement(block.Stream, 0, info, block.Address));
+    ASSERT_GE(info.RouteGuidanceListPosition, 0);
+    // Parcel 3 of the block has no frame at all: its guidance record is FF FF FF FF 00 00, not zeros.
+    uint8_t record[6] = {};
+    block.Stream->ReadExactAt(info.RouteGuidanceListPosition + 6 * 3, record, 6);
+    EXPECT_EQ(std::vector<uint8_t>(record, record + 6), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0, 0}));
+    for (uint32_t i = 0; i < info.StoredRecordCount; ++i) {
+        block.Stream->ReadExactAt(info.RouteGuidanceListPosition + 6 * i, record, 6);
+        EXPECT_NE(std::vector<uint8_t>(record, record + 6), std::vector<uint8_t>(6, 0)) << i;
+    }
+}
+
+TEST(ConversionRoundTrip, CompressedSourceConvertsLikeItsPlainCopy) {
+    const auto plain = convtest::makeSource("plain", fixture::smallAllDataPlan());
+    ASSERT_EQ(convtest::convert(plain.allData, plain.output).status, ConversionStatus::Done);
+    const auto expected = convtest::readFile(plain.output + "/ALLDATA.KWI");
+
+    const auto packed = convtest::makeSource("packed", fixture::smallAllDataPlan());
+    fixture::CmpListEntryPlan entry;
+    entry.name = "ALLDATA.KWI";
+    entry.type = 2;
+    const auto content = convtest::readFile(packed.allData);
+    fixture::writeFile(packed.allData, fixture::buildCmpDataFile(content, entry));
+    fixture::writeFile(packed.source + "/05.CMP", fixture::buildCmpList({entry}));
+    const auto before = convtest::snapshot(packed.source);
+    const ConversionResult result = convtest::convert(packed.allData, packed.output);
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    EXPECT_EQ(convtest::readFile(packed.output + "/ALLDATA.KWI"), expected);
+    EXPECT_EQ(convtest::snapshot(packed.source), before);
+    // The new list differs from the source's only in the entry's six bytes, which no longer name a
+    // compressed file: the new map reads plainly through it.
+    const auto oldList = convtest::readFile(packed.source + "/05.CMP");
+    const auto newList = convtest::readFile(packed.output + "/05.CMP");
+    ASSERT_EQ(newList.size(), oldList.size());
+    std::vector<size_t> changed;
+    for (size_t i = 0; i < oldList.size(); ++i)
+        if (oldList[i] != newList[i]) changed.push_back(i);
+    ASSERT_FALSE(changed.empty());
+    EXPECT_LE(changed.back() - changed.front(), 5u);
+    for (size_t i = changed.front(); i <= changed.back(); ++i)
+        EXPECT_EQ(newList[i], 0);
+    EXPECT_FALSE(TLN_DecompFileStream::Create(packed.output + "/ALLDATA.KWI")->Listed());
+    EXPECT_EQ(compareMaps(packed.allData, packed.output + "/ALLDATA.KWI").parcels,
+              compareMaps(plain.allData, plain.output + "/ALLDATA.KWI").parcels);
+}
+
+TEST(ConversionRoundTrip, ExtraLevelAddsAnEmptyDetailedLevelAndMovesEveryTable) {
+    const auto f = convtest::makeSource("extra", fixture::smallAllDataPlan());
+    ConversionOptions options;
+    options.addExtraLevel = true;
+    const ConversionResult result = convtest::convert(f.allData, f.output, options);
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    EXPECT_GT(compareMaps(f.allData, f.output + "/ALLDATA.KWI", 1).parcels, 20);
+
+    TLN_KiwiMap source(f.allData);
+    TLN_KiwiMap output(f.output + "/ALLDATA.KWI");
+    ASSERT_EQ(output.LevelCount(), 3u);
+    const auto out = convtest::readFile(f.output + "/ALLDATA.KWI");
+    const int64_t R = source.LevelRecordSize();
+    const size_t newRecord = size_t(8192 + 30 + 2 * R);
+    const std::vector<uint8_t> fixed = {0xF8, 0x20, 0x33, 0x00, 0x00, 0x00, 0x09, 0xC4};
+    EXPECT_TRUE(std::equal(fixed.begin(), fixed.end(), out.begin() + std::ptrdiff_t(newRecord)));
+    // Block sets as the last level's, four times its blocks per block set on each axis, its parcels.
+    const auto& last = *source.Level(1);
+    const auto& extra = *output.Level(2);
+    EXPECT_EQ(extra.BlockSets, last.BlockSets);
+    EXPECT_EQ(extra.Blocks.X, 4 * last.Blocks.X);
+    EXPECT_EQ(extra.Blocks.Y, 4 * last.Blocks.Y);
+    EXPECT_EQ(extra.Parcels, last.Parcels);
+    EXPECT_EQ(extra.Scales[0], 2500u);
+    EXPECT_EQ(output.Level(1)->Scales[3], 2500u);
+    EXPECT_EQ(out[size_t(8192 + 30 + R + 1)], 0x22);
+    // Its block set records are empty; the old levels' block sets and blocks read as before.
+    const uint32_t newSets = uint32_t(last.BlockSetCount());
+    EXPECT_EQ(output.BlockSetRecordCount(), source.BlockSetRecordCount() + newSets);
+    const size_t firstNew =
+        size_t(8192 + 30 + 3 * R + source.BlockSetRecordCount() * source.BlockSetRecordSize());
+    for (uint32_t i = 0; i < newSets; ++i) {
+        const std::vector<uint8_t> expected = {0xF8, uint8_t(i), 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0};
+        EXPECT_TRUE(
+            std::equal(expected.begin(), expected.end(), out.begin() + std::ptrdiff_t(firstNew + 10 * i)));
+        TLN_BlockSet_Management_Record set;
+        EXPECT_FALSE(output.ReadBlockSet(2, i, set));
+    }
+    // The level table ends with the extra level (code byte FE, no blocks).
+    EXPECT_EQ(out[495], 3);
+    EXPECT_EQ(std::vector<uint8_t>(out.begin() + 496 + 8, out.begin() + 496 + 12),
+              (std::vector<uint8_t>{0xFE, 0, 0, 0}));
+    // Header 0 and the word at 8192 follow the grown management data.
+    const uint32_t grown = uint32_t(source.GetManagementHeader(0).Size + R + newSets * 10);
+    EXPECT_EQ(output.GetManagementHeader(0).Size, AlignUp32(grown));
+}
+
+TEST(ConversionRoundTrip, ExtraLevelIsRefusedWhenItsBlockCountsWouldWrap) {
+    fixture::AllDataPlan plan = fixture::largeAllDataPlan(1);
+    plan.levels[0].blocks = {65, 1};
+    plan.levels[0].parcels = {1, 1};
+    plan.levels[0].divisions[0] = {1, 1};
+    const auto f = convtest::makeSource("extra-wrap", plan);
+    ConversionOptions options;
+    options.addExtraLevel = true;
+    const ConversionResult result = convtest::convert(f.allData, f.output, options);
+    EXPECT_EQ(result.status, ConversionStatus::Refused);
+    EXPECT_NE(result.message.find("64 blocks"), std::string::npos) << result.message;
+    EXPECT_TRUE(convtest::snapshot(f.output).empty());
+}
+
+TEST(ConversionRoundTrip, ConvertingTheNewMapAgainChangesNothing) {
+    const auto f = convtest::makeSource("again", fixture::smallAllDataPlan());
+    ASSERT_EQ(convtest::convert(f.allData, f.output).status, ConversionStatus::Done);
+    const std::string second = f.output + "/../again2";
+    fixture::writeFile(second + "/.keep", {});
+    std::remove((second + "/.keep").c_str());
+    ASSERT_EQ(convtest::convert(f.output + "/ALLDATA.KWI", second).status, ConversionStatus::Done);
+    EXPECT_EQ(convtest::readFile(second + "/ALLDATA.KWI"), convtest::readFile(f.output + "/ALLDATA.KWI"));
+}
+
+TEST(ConversionRoundTrip, ListAboveTheSourceIsWrittenUnderANameThatSaysSo) {
+    const std::string root = fixture::scratchDir("convert-upper-list");
+    const auto image = fixture::buildAllData(fixture::smallAllDataPlan());
+    fixture::writeAllData(image, root + "/maps/SRC");
+    fixture::CmpListEntryPlan entry;
+    entry.name = "SRC/ALLDATA.KWI";
+    entry.type = 2;
+    fixture::writeFile(root + "/maps/SRC/ALLDATA.KWI", fixture::buildCmpDataFile(image.allData, entry));
+    fixture::writeFile(root + "/maps/05.CMP", fixture::buildCmpList({entry}));
+    fixture::writeFile(root + "/out/.keep", {});
+    std::remove((root + "/out/.keep").c_str());
+    const ConversionResult result = convtest::convert(root + "/maps/SRC/ALLDATA.KWI", root + "/out");
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    const auto out = convtest::snapshot(root + "/out");
+    EXPECT_TRUE(out.count("(Rename and place this file in upper folder)05.CMP"));
+    EXPECT_FALSE(out.count("05.CMP"));
+    // The folder that holds the list is guarded like the source's own.
+    EXPECT_EQ(convtest::convert(root + "/maps/SRC/ALLDATA.KWI", root + "/maps").status,
+              ConversionStatus::Refused);
+}
+
+TEST(ConversionRoundTrip, PlainSourceLeavesNoListInTheOutputFolder) {
+    const auto f = convtest::makeSource("stale-list", fixture::smallAllDataPlan());
+    fixture::writeFile(f.output + "/05.cmp", {0, 0, 0, 1});
+    ASSERT_EQ(convtest::convert(f.allData, f.output).status, ConversionStatus::Done);
+    EXPECT_FALSE(convtest::snapshot(f.output).count("05.cmp"));
+}

@@ -1,0 +1,151 @@
+// A run that is refused, stopped or fails leaves the source and any earlier output byte-identical and no
+// partial file behind.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "converter/ProducedFile.h"
+#include "support/converter/ConversionTestSupport.h"
+#include "support/converter/OutputValidator.h"
+#include "support/fixtures/FixtureWriter.h"
+
+namespace {
+
+bool endsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string lastLogLine(const std::string& folder) {
+    const auto bytes = convtest::readFile(folder + "/Log.txt");
+    std::string text(bytes.begin(), bytes.end());
+    while (endsWith(text, "\r\n"))
+        text.resize(text.size() - 2);
+    return text.substr(text.rfind('\n') + 1);
+}
+
+} // namespace
+
+TEST(ConversionSafety, OutputBesideTheSourceIsRefusedWhateverItsName) {
+    const auto f = convtest::makeSource("refuse", fixture::smallAllDataPlan());
+    const auto before = convtest::snapshot(f.source);
+    // The same folder, through a symbolic link to it.
+    const std::string link = f.output + "-link";
+    ::unlink(link.c_str());
+    ASSERT_EQ(::symlink(f.source.c_str(), link.c_str()), 0);
+    EXPECT_EQ(convtest::convert(f.allData, link).status, ConversionStatus::Refused);
+    EXPECT_EQ(convtest::convert(f.allData, f.source + "/.").status, ConversionStatus::Refused);
+    EXPECT_EQ(convtest::snapshot(f.source), before);
+}
+
+TEST(ConversionSafety, SourceGuardKnowsHardLinks) {
+    const std::string dir = fixture::scratchDir("guard-links");
+    fixture::writeFile(dir + "/a/ALLDATA.KWI", {1, 2, 3});
+    fixture::writeFile(dir + "/b/.keep", {});
+    ASSERT_EQ(::link((dir + "/a/ALLDATA.KWI").c_str(), (dir + "/b/OTHER.KWI").c_str()), 0);
+    SourceGuard guard;
+    guard.ProtectFile(dir + "/a/ALLDATA.KWI");
+    EXPECT_FALSE(guard.RefusalFor(dir + "/b/OTHER.KWI").empty());
+    EXPECT_TRUE(guard.RefusalFor(dir + "/b/NEW.KWI").empty());
+    EXPECT_FALSE(guard.RefusalFor(dir + "/a/NEW.KWI").empty());
+    EXPECT_FALSE(guard.RefusalFor(dir + "/missing/NEW.KWI").empty());
+}
+
+TEST(ConversionSafety, UnsupportedOptionsAreRefusedBeforeAnythingIsWritten) {
+    const auto f = convtest::makeSource("unsupported", fixture::smallAllDataPlan());
+    ConversionOptions options;
+    options.translate = true;
+    EXPECT_EQ(convtest::convert(f.allData, f.output, options).status, ConversionStatus::Refused);
+    EXPECT_TRUE(convtest::snapshot(f.output).empty());
+}
+
+TEST(ConversionSafety, StopDuringTheTransferLeavesNoOutput) {
+    const auto f = convtest::makeSource("stop", fixture::smallAllDataPlan());
+    const auto before = convtest::snapshot(f.source);
+    ASSERT_EQ(convtest::convert(f.allData, f.output).status, ConversionStatus::Done);
+    const auto earlier = convtest::readFile(f.output + "/ALLDATA.KWI");
+    // A second run with other options, stopped once the first level's frames begin.
+    ConversionOptions options;
+    options.adjacentMode = AdjacentMode::Remove;
+    const ConversionResult result = convtest::convert(f.allData, f.output, options, {}, "Level 0 Main Map");
+    EXPECT_EQ(result.status, ConversionStatus::Stopped);
+    EXPECT_EQ(convtest::readFile(f.output + "/ALLDATA.KWI"), earlier) << "the earlier output changed";
+    const auto out = convtest::snapshot(f.output);
+    EXPECT_FALSE(out.count("ALLDATA.KWI.part"));
+    EXPECT_EQ(lastLogLine(f.output).rfind("ERROR!: Parcel 0/", 0), 0u) << lastLogLine(f.output);
+    EXPECT_EQ(convtest::snapshot(f.source), before);
+}
+
+TEST(ConversionSafety, FullDiskFailsWithTheSystemsTextAndLeavesNoPartialFile) {
+    const auto f = convtest::makeSource("full", fixture::smallAllDataPlan());
+    const auto before = convtest::snapshot(f.source);
+    for (int64_t budget : {int64_t(0), int64_t(9000), int64_t(12000), int64_t(19000)}) {
+        const ConversionResult result =
+            convtest::convert(f.allData, f.output, {}, [budget](const std::string& path) {
+                return convtest::openWithBudget(path, budget);
+            });
+        EXPECT_EQ(result.status, ConversionStatus::Failed) << budget;
+        EXPECT_NE(result.message.find("No space left on device"), std::string::npos) << result.message;
+        const auto out = convtest::snapshot(f.output);
+        EXPECT_FALSE(out.count("ALLDATA.KWI")) << budget;
+        EXPECT_FALSE(out.count("ALLDATA.KWI.part")) << budget;
+    }
+    EXPECT_EQ(convtest::snapshot(f.source), before);
+}
+
+TEST(ConversionSafety, ProducedFileAppearsOnlyOnCommit) {
+    const std::string dir = fixture::scratchDir("produced");
+    fixture::writeFile(dir + "/OUT.BIN", {9, 9});
+    {
+        ProducedFile file(dir + "/OUT.BIN");
+        file.Stream().Write("abc", 3);
+        EXPECT_EQ(convtest::readFile(dir + "/OUT.BIN"), (std::vector<uint8_t>{9, 9}));
+    }
+    EXPECT_EQ(convtest::readFile(dir + "/OUT.BIN"), (std::vector<uint8_t>{9, 9}));
+    EXPECT_FALSE(convtest::snapshot(dir).count("OUT.BIN.part"));
+    ProducedFile file(dir + "/OUT.BIN");
+    file.Stream().Write("abc", 3);
+    file.Commit();
+    EXPECT_EQ(convtest::readFile(dir + "/OUT.BIN"), (std::vector<uint8_t>{'a', 'b', 'c'}));
+    EXPECT_EQ(convtest::snapshot(dir).size(), 1u);
+}
+
+TEST(ConversionSafety, DamagedSourcesEndCleanly) {
+    for (const auto shape :
+         {fixture::HostileMapShape::CrowdedBlockSets, fixture::HostileMapShape::OverlappingLevels}) {
+        const std::string root = fixture::scratchDir("convert-hostile");
+        const std::string source = fixture::writeAllData(fixture::buildHostileAllData(shape), root + "/src");
+        fixture::writeFile(root + "/out/.keep", {});
+        std::remove((root + "/out/.keep").c_str());
+        const auto before = convtest::snapshot(root + "/src");
+        const ConversionResult result = convtest::convert(source, root + "/out");
+        EXPECT_NE(result.status, ConversionStatus::Stopped);
+        const auto out = convtest::snapshot(root + "/out");
+        EXPECT_FALSE(out.count("ALLDATA.KWI.part"));
+        if (result.status == ConversionStatus::Done) {
+            // Whatever was kept points inside the new file.
+            const auto bytes = out.at("ALLDATA.KWI");
+            EXPECT_EQ(bytes.size() % 32, 0u);
+        } else {
+            EXPECT_FALSE(out.count("ALLDATA.KWI"));
+        }
+        EXPECT_EQ(convtest::snapshot(root + "/src"), before);
+    }
+}
+
+TEST(ConversionSafety, CutSourceKeepsWhatItHoldsAndWarnsOfTheRest) {
+    auto image = fixture::buildAllData(fixture::largeAllDataPlan(2));
+    const size_t full = image.allData.size();
+    image.allData.resize(full - full / 4);
+    const std::string root = fixture::scratchDir("convert-cut");
+    const std::string source = fixture::writeAllData(image, root + "/src");
+    fixture::writeFile(root + "/out/.keep", {});
+    std::remove((root + "/out/.keep").c_str());
+    const ConversionResult result = convtest::convert(source, root + "/out");
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    EXPECT_GT(result.warnings, 0);
+    const auto v = convtest::validateOutput(convtest::readFile(root + "/out/ALLDATA.KWI"));
+    EXPECT_TRUE(v.problems.empty()) << (v.problems.empty() ? "" : v.problems.front());
+    EXPECT_GT(v.frames, 100);
+    EXPECT_GT(v.emptyRecords, 0);
+    const auto log = convtest::readFile(root + "/out/Log.txt");
+    EXPECT_NE(std::string(log.begin(), log.end()).find("WARNING: Parcel 0/"), std::string::npos);
+}

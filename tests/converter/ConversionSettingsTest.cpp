@@ -1,0 +1,78 @@
+// Tests of the conversion settings and of the progress a job reports.
+#include <gtest/gtest.h>
+
+#include "converter/ConversionOptions.h"
+#include "converter/ConversionProgress.h"
+#include "converter/ConversionRun.h"
+
+TEST(ConversionOptions, DefaultsNeedOnlyAnOutput) {
+    ConversionOptions options;
+    EXPECT_TRUE(options.Validate().has_value());
+    options.outputPath = "/tmp/out/ALLDATA.KWI";
+    EXPECT_FALSE(options.Validate().has_value());
+}
+
+TEST(ConversionOptions, RefusesWhatARunCannotUse) {
+    ConversionOptions options;
+    options.outputPath = "x";
+    options.codePage = 932;
+    EXPECT_TRUE(options.Validate().has_value());
+    options.codePage = 1251;
+    options.systemIdChecked = true;
+    options.systemIdText = std::string(53, 'A');
+    EXPECT_TRUE(options.Validate().has_value());
+    options.systemIdText = std::string(52, 'A');
+    EXPECT_FALSE(options.Validate().has_value());
+}
+
+TEST(ConversionOptions, LoadsJsonAndRefusesUnknownKeys) {
+    ConversionOptions options;
+    EXPECT_FALSE(options
+                     .LoadJson(R"({"target": 1, "adjacentMode": "clear", "removeRds": true,
+                                      "buildingsTypeCode": 4660})")
+                     .has_value());
+    EXPECT_EQ(options.target, ConversionTarget::Denso);
+    EXPECT_EQ(options.adjacentMode, AdjacentMode::Clear);
+    EXPECT_TRUE(options.removeRds);
+    EXPECT_EQ(options.buildingsTypeCode, 0x1234);
+    const ConversionOptions before = options;
+    EXPECT_TRUE(options.LoadJson(R"({"removeRds": false, "bogus": 1})").has_value());
+    EXPECT_TRUE(options.removeRds) << "a refused file changes nothing";
+    EXPECT_TRUE(options.LoadJson(R"({"buildingsTypeCode": 70000})").has_value());
+    EXPECT_TRUE(options.LoadJson(R"({"target": "1"})").has_value());
+    EXPECT_TRUE(options.LoadJson("[1]").has_value());
+    EXPECT_EQ(options.buildingsTypeCode, before.buildingsTypeCode);
+}
+
+TEST(ConversionProgress, PercentIsClampedAndZeroMaximumGivesZero) {
+    EXPECT_EQ(ProgressPercent(1, 0), 0);
+    EXPECT_EQ(ProgressPercent(1, 3), 33);
+    EXPECT_EQ(ProgressPercent(2, 3), 67);
+    EXPECT_EQ(ProgressPercent(5, 3), 100);
+    EXPECT_EQ(ProgressPercent(-5, 3), 0);
+}
+
+TEST(ConversionProgress, SnapshotsHandOutEachLineOnce) {
+    ConversionProgress progress;
+    std::vector<std::string> echoed;
+    progress.SetLineCallback([&](const std::string& line) { echoed.push_back(line); });
+    progress.AddLog("a");
+    progress.SetProgress1(1, 2);
+    progress.SetProgressLabel("label");
+    auto first = progress.TakeSnapshot();
+    EXPECT_EQ(first.newLines, std::vector<std::string>{"a"});
+    EXPECT_EQ(first.percent1, 50);
+    EXPECT_EQ(first.label, "label");
+    progress.AddLog("b");
+    progress.SetTaskBarIndeterminate();
+    auto second = progress.TakeSnapshot();
+    EXPECT_EQ(second.newLines, std::vector<std::string>{"b"});
+    EXPECT_TRUE(second.taskBarIndeterminate);
+    EXPECT_EQ(progress.AllLines(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(echoed, (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(ConversionProgress, ElapsedTimeReadsAsATimeOfDay) {
+    EXPECT_EQ(ElapsedText(0), "0:00:00");
+    EXPECT_EQ(ElapsedText(3725), "1:02:05");
+}

@@ -1,0 +1,91 @@
+// Helpers of the conversion tests.
+#include "support/converter/ConversionTestSupport.h"
+
+#include <dirent.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "converter/ConversionJob.h"
+#include "kiwi/core/KiwiErrors.h"
+#include "kiwi/io/HandleStream.h"
+#include "support/fixtures/FixtureWriter.h"
+
+namespace convtest {
+
+std::vector<uint8_t> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::map<std::string, std::vector<uint8_t>> snapshot(const std::string& folder) {
+    std::map<std::string, std::vector<uint8_t>> files;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return files;
+    while (dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        files[name] = readFile(folder + "/" + name);
+    }
+    ::closedir(dir);
+    return files;
+}
+
+Folders makeSource(const std::string& name, const fixture::AllDataPlan& plan) {
+    const std::string root = fixture::scratchDir("convert-" + name);
+    Folders f{root + "/src", root + "/out", {}};
+    fixture::writeFile(f.output + "/.keep", {});
+    std::remove((f.output + "/.keep").c_str());
+    f.allData = fixture::writeAllData(fixture::buildAllData(plan), f.source);
+    return f;
+}
+
+ConversionResult convert(const std::string& allData, const std::string& outputFolder,
+                         ConversionOptions options, OutputOpener opener,
+                         const std::string& stopAtLinePrefix) {
+    options.outputPath = outputFolder + "/ALLDATA.KWI";
+    auto run = std::make_unique<ConversionRun>(allData, options);
+    if (opener) run->SetOutputOpener(opener);
+    ConversionJob job(std::move(run));
+    if (!stopAtLinePrefix.empty())
+        job.Progress().SetLineCallback([&](const std::string& line) {
+            if (line.rfind(stopAtLinePrefix, 0) == 0) job.RequestStop();
+        });
+    job.Start();
+    return job.Wait();
+}
+
+namespace {
+
+class BudgetStream : public TLN_Stream {
+public:
+    BudgetStream(std::unique_ptr<TLN_Stream> inner, int64_t budget)
+        : inner_(std::move(inner)), budget_(budget) {}
+    int64_t Size() override { return inner_->Size(); }
+    int64_t ReadAt(int64_t position, void* buffer, int64_t count) override {
+        return inner_->ReadAt(position, buffer, count);
+    }
+    void WriteAt(int64_t position, const void* buffer, int64_t count) override {
+        if (written_ + count > budget_)
+            throw EWriteError(std::string("Stream write error: ") + std::strerror(ENOSPC));
+        written_ += count;
+        inner_->WriteAt(position, buffer, count);
+    }
+    void SetSize(int64_t size) override { inner_->SetSize(size); }
+    std::string FileName() const override { return inner_->FileName(); }
+
+private:
+    std::unique_ptr<TLN_Stream> inner_;
+    int64_t budget_;
+    int64_t written_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<TLN_Stream> openWithBudget(const std::string& path, int64_t budget) {
+    return std::make_unique<BudgetStream>(TLN_HandleStream::Create(path), budget);
+}
+
+} // namespace convtest

@@ -1,0 +1,37 @@
+// Helpers of the conversion tests: generated source maps, folder snapshots, and an output stream that
+// fails like a full disk after a number of bytes.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "converter/ConversionRun.h"
+#include "kiwi/io/Stream.h"
+#include "support/fixtures/AllDataFixture.h"
+
+namespace convtest {
+
+std::vector<uint8_t> readFile(const std::string& path);
+// Every file of a folder (not recursive) by name, with its bytes.
+std::map<std::string, std::vector<uint8_t>> snapshot(const std::string& folder);
+
+// A source folder "<scratch>/src" holding the map of plan, and an empty "<scratch>/out".
+struct Folders {
+    std::string source;
+    std::string output;
+    std::string allData;
+};
+Folders makeSource(const std::string& name, const fixture::AllDataPlan& plan);
+
+// Runs a conversion to output/ALLDATA.KWI with the options (outputPath filled in).
+ConversionResult convert(const std::string& allData, const std::string& outputFolder,
+                         ConversionOptions options = {}, OutputOpener opener = {},
+                         const std::string& stopAtLinePrefix = {});
+
+// An output stream that refuses every byte past a budget with the system's "No space left on device".
+std::unique_ptr<TLN_Stream> openWithBudget(const std::string& path, int64_t budget);
+
+} // namespace convtest

@@ -1,0 +1,118 @@
+// kiwiprobe convert: runs the map converter's job headless on a source map and prints its log.
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "ProbeCommand.h"
+#include "converter/CompletionRun.h"
+#include "converter/ConversionJob.h"
+#include "kiwi/region/RegionManager.h"
+
+namespace {
+
+int convertCommand(const probe::Args& args) {
+    const probe::Args rest =
+        probe::positional(args, {"--options", "--finish", "--stop-after-lines", "--regions"});
+    if (rest.size() != 2) {
+        std::cerr << "convert: give SRC OUTDIR\n";
+        return 4;
+    }
+    ConversionOptions options;
+    if (probe::hasFlag(args, "--options")) {
+        std::ifstream file(probe::option(args, "--options"));
+        std::stringstream text;
+        text << file.rdbuf();
+        if (!file) {
+            std::cerr << "convert: cannot read the options file\n";
+            return 4;
+        }
+        if (const auto problem = options.LoadJson(text.str())) {
+            std::cerr << "convert: " << *problem << "\n";
+            return 4;
+        }
+    }
+    CompletionOptions finish;
+    bool finishing = false;
+    if (probe::hasFlag(args, "--finish")) {
+        std::stringstream tasks(probe::option(args, "--finish"));
+        for (std::string task; std::getline(tasks, task, ',');) {
+            finishing = true;
+            if (task == "split")
+                finish.split = true;
+            else if (task == "filecon")
+                finish.fileCon = true;
+            else if (task == "region")
+                finish.region = true;
+            else if (task == "voice")
+                finish.voice = true;
+            else {
+                std::cerr << "convert: unknown finishing task " << task << "\n";
+                return 4;
+            }
+        }
+    }
+    // The level-1 regions a new REGION.KWI keeps: "all" (the default) or indices "0,3,7".
+    const std::string chosen = probe::option(args, "--regions", "all");
+    std::vector<int> regionList;
+    if (chosen != "all") {
+        std::stringstream items(chosen);
+        for (std::string item; std::getline(items, item, ',');)
+            if (!item.empty()) regionList.push_back(int(probe::parseNumber(item)));
+    }
+    options.outputPath = rest[1] + "/ALLDATA.KWI";
+    auto job = std::make_unique<ConversionJob>(std::make_unique<ConversionRun>(rest[0], options));
+    // A stop after the given number of log lines, for tests of an interrupted run.
+    const long long stopAfter = probe::hasFlag(args, "--stop-after-lines")
+                                    ? probe::parseNumber(probe::option(args, "--stop-after-lines"))
+                                    : -1;
+    ConversionJob* raw = job.get();
+    long long lines = 0;
+    job->Progress().SetLineCallback([&](const std::string& line) {
+        std::cout << line << "\n";
+        if (stopAfter >= 0 && ++lines >= stopAfter) raw->RequestStop();
+    });
+    job->Start();
+    ConversionResult result = job->Wait();
+    if (result.status == ConversionStatus::Done && finishing) {
+        finish.outputPath = options.outputPath;
+        finish.sourcePath = rest[0];
+        finish.voiceOffset = result.voiceOffset;
+        finish.voiceSize = result.voiceSize;
+        finish.newCmpList = result.newCmpList;
+        if (finish.region && chosen == "all") {
+            const std::string region = FindInFolder(FolderOf(rest[0]), "REGION.KWI");
+            if (!region.empty()) {
+                TLN_RegionManager regions(region);
+                TLN_Region_Level_Record level;
+                if (regions.IsValid() && regions.GetLevelRecord(1, level))
+                    for (int r = 0; r < level.RegionCount; ++r)
+                        regionList.push_back(r);
+            }
+        }
+        finish.regions = regionList;
+        ConversionProgress progress;
+        progress.SetLineCallback([](const std::string& line) { std::cout << line << "\n"; });
+        std::atomic<bool> never{false};
+        result = CompletionRun(finish).Execute(progress, never);
+    }
+    switch (result.status) {
+    case ConversionStatus::Done:
+        return 0;
+    case ConversionStatus::Stopped:
+        return 2;
+    case ConversionStatus::Failed:
+        std::cerr << "convert: " << result.message << "\n";
+        return 3;
+    case ConversionStatus::Refused:
+        std::cerr << "convert: " << result.message << "\n";
+        return 4;
+    }
+    return 3;
+}
+
+probe::Register
+    reg("convert",
+        "SRC OUTDIR [--options FILE.json] [--finish split,filecon,region,voice] [--regions all|I,J,...]",
+        convertCommand);
+
+} // namespace
