@@ -8,7 +8,7 @@
 #include "hexview/HexViewerWindow.h"
 #include "hexview/dialogs/HexDialogs.h"
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/Services.h"
+#include "widgets/Services.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);

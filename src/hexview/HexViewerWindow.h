@@ -10,10 +10,10 @@
 #include <functional>
 #include <memory>
 
+#include "hexview/HexViewApi.h"
 #include "hexview/dialogs/model/SearchInfo.h"
 #include "hexview/model/HexBlockFileCopy.h"
-#include "mainwindow/HexViewApi.h"
-#include "mainwindow/Services.h"
+#include "widgets/Services.h"
 
 class HexBlockMimeData;
 class HexDialogs;

@@ -6,8 +6,8 @@
 #include <QMenu>
 
 #include "mainwindow/FieldGridDelegate.h"
-#include "mainwindow/Services.h"
 #include "mainwindow/model/FieldGrid.h"
+#include "widgets/Services.h"
 
 const QString FieldGridView::kJumpActionText = QStringLiteral(u"Показать данные по Адресу");
 

@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "mainwindow/Services.h"
+#include "widgets/Services.h"
 
 template <typename F> void guarded(QWidget* parent, Messenger* messenger, F&& command) {
     try {

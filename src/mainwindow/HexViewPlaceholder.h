@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "mainwindow/HexViewApi.h"
+#include "hexview/HexViewApi.h"
 
 class QLabel;
 

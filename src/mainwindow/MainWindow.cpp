@@ -16,13 +16,13 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include "hexview/HexViewApi.h"
 #include "kiwi/cmp/CompressionManager.h"
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/disc/FileManager.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/FieldGridView.h"
 #include "mainwindow/Guarded.h"
-#include "mainwindow/HexViewApi.h"
 #include "mainwindow/IndexGridsController.h"
 #include "mainwindow/MapPage.h"
 #include "mainwindow/MapViewPlaceholder.h"

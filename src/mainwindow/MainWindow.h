@@ -12,7 +12,6 @@
 
 #include "kiwi/map/ParcelNumber.h"
 #include "mainwindow/Guarded.h"
-#include "mainwindow/Services.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/MapCodePageChoice.h"
 #include "mainwindow/model/NodeKinds.h"
@@ -23,6 +22,7 @@
 #include "platform/LauncherEntryBackend.h"
 #include "platform/ReopenList.h"
 #include "platform/TaskBar.h"
+#include "widgets/Services.h"
 
 class DataPage;
 class MapTabPresenter;

@@ -16,6 +16,7 @@
 #include <QToolTip>
 #include <QTreeView>
 
+#include "hexview/HexViewApi.h"
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/display/GridBitmaps.h"
 #include "kiwi/display/RoadPalettes.h"
@@ -23,7 +24,6 @@
 #include "kiwi/map/KiwiMap.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/Guarded.h"
-#include "mainwindow/HexViewApi.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MapPage.h"
 #include "mainwindow/WaitCursor.h"

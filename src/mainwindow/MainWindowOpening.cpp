@@ -11,9 +11,9 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include "hexview/HexViewApi.h"
 #include "kiwi/core/MapCodePage.h"
 #include "mainwindow/DataPage.h"
-#include "mainwindow/HexViewApi.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MapPage.h"
 #include "mainwindow/OpenPage.h"

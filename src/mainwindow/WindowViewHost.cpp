@@ -6,13 +6,13 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "hexview/HexViewApi.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/FieldGridView.h"
-#include "mainwindow/HexViewApi.h"
 #include "mainwindow/IndexTablesSheet.h"
-#include "mainwindow/Services.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "platform/VoicePlayer.h"
+#include "widgets/Services.h"
 
 namespace {
 // Pixels between the grid's last row and the picture below it.

@@ -9,8 +9,8 @@
 #include <stop_token>
 #include <thread>
 
-#include "mainwindow/Services.h"
 #include "unpack/engine/UnpackOutput.h"
+#include "widgets/Services.h"
 
 class QLabel;
 class QLineEdit;

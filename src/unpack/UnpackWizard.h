@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/Services.h"
 #include "platform/DriveType.h"
 #include "unpack/engine/UnpackOutput.h"
+#include "widgets/Services.h"
 
 class QCheckBox;
 class QFileSystemModel;

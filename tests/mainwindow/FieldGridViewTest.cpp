@@ -10,8 +10,8 @@
 #include <set>
 
 #include "mainwindow/FieldGridView.h"
-#include "mainwindow/Services.h"
 #include "mainwindow/model/FieldGrid.h"
+#include "widgets/Services.h"
 
 namespace {
 

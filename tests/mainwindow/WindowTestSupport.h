@@ -17,13 +17,13 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include "hexview/HexViewApi.h"
 #include "kiwi/io/Stream.h"
-#include "mainwindow/HexViewApi.h"
 #include "mainwindow/MapViewPlaceholder.h"
-#include "mainwindow/Services.h"
 #include "mapview/MapViewApi.h"
 #include "support/fixtures/QtPrinting.h"
 #include "support/fixtures/ScopedEnvironment.h"
+#include "widgets/Services.h"
 
 namespace windowtest {
 

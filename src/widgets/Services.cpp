@@ -1,7 +1,7 @@
 // The desktop's answers to the services the windows ask for: Qt message boxes and file dialogs, the
 // volume list for choosing a disc, the desktop's URL handler, detached processes, the colour dialog and the
 // system beep.
-#include "mainwindow/Services.h"
+#include "widgets/Services.h"
 
 #include <QApplication>
 #include <QColorDialog>

@@ -1,5 +1,5 @@
-// What the main window asks of the hex viewer. The viewer itself comes later; until then a placeholder
-// implements this, and tests record the calls.
+// What the main window asks of the hex viewer: the viewer window implements it; window tests use a
+// placeholder that records the calls.
 #pragma once
 
 #include <cstdint>
