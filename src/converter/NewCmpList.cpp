@@ -13,7 +13,7 @@ std::optional<SourceCmpList> FindSourceCmpList(const std::string& sourcePath) {
     if (!match || !match->list) return std::nullopt;
     const std::string& path = match->list->ListFileName();
     return SourceCmpList{path, match->entry.entryPosition, match->list->Kind() == CmpListKind::List13,
-                         IdentityOf(FolderOf(path)) == IdentityOf(FolderOf(sourcePath))};
+                         FileIdentityOf(FolderOf(path)) == FileIdentityOf(FolderOf(sourcePath))};
 }
 
 void RemoveStaleCmpList(const std::string& outputFolder, const SourceGuard& guard,

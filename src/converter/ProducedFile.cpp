@@ -14,12 +14,6 @@
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/HandleStream.h"
 
-FileIdentity IdentityOf(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return {};
-    return {uint64_t(st.st_dev), uint64_t(st.st_ino), true};
-}
-
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
@@ -41,24 +35,22 @@ std::string FindInFolder(const std::string& folder, const std::string& name) {
 }
 
 void SourceGuard::ProtectFile(const std::string& path) {
-    const FileIdentity id = IdentityOf(path);
-    if (id.valid) files_.push_back(id);
+    if (const auto id = FileIdentityOf(path)) files_.push_back(*id);
     ProtectFolder(FolderOf(path));
 }
 
 void SourceGuard::ProtectFolder(const std::string& path) {
-    const FileIdentity id = IdentityOf(path);
-    if (id.valid) folders_.push_back(id);
+    if (const auto id = FileIdentityOf(path)) folders_.push_back(*id);
 }
 
 std::string SourceGuard::RefusalFor(const std::string& path) const {
-    const FileIdentity file = IdentityOf(path);
+    const auto file = FileIdentityOf(path);
     for (const FileIdentity& f : files_)
-        if (file.valid && file == f) return "\"" + path + "\" is a file of the source map";
-    const FileIdentity folder = IdentityOf(FolderOf(path));
-    if (!folder.valid) return "The folder of \"" + path + "\" does not exist";
+        if (file && *file == f) return "\"" + path + "\" is a file of the source map";
+    const auto folder = FileIdentityOf(FolderOf(path));
+    if (!folder) return "The folder of \"" + path + "\" does not exist";
     for (const FileIdentity& f : folders_)
-        if (folder == f) return "\"" + path + "\" lies in a folder of the source map";
+        if (*folder == f) return "\"" + path + "\" lies in a folder of the source map";
     return {};
 }
 

@@ -10,15 +10,8 @@
 #include <vector>
 
 #include "kiwi/io/Stream.h"
+#include "platform/FileIdentity.h"
 
-// (device, inode) of a file or folder; invalid when it does not exist.
-struct FileIdentity {
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    bool valid = false;
-    bool operator==(const FileIdentity&) const = default;
-};
-FileIdentity IdentityOf(const std::string& path);
 // The folder of a path ("." for a bare name).
 std::string FolderOf(const std::string& path);
 // The path of the file in folder whose name matches name without regard to case, or "".

@@ -106,7 +106,7 @@ QString UnpackFileDialog::ProposedTarget(const QString& sourcePath) {
 bool UnpackFileDialog::targetIsSource(const QString& target) const {
     std::vector<FileIdentity> read;
     const auto add = [&](const std::string& path) {
-        if (auto identity = identityOf(path)) read.push_back(*identity);
+        if (auto identity = FileIdentityOf(path)) read.push_back(*identity);
     };
     if (IsISOImageOpen()) {
         add(GetISOImageFileName());
@@ -118,7 +118,7 @@ bool UnpackFileDialog::targetIsSource(const QString& target) const {
         if (stream_->List()) add(stream_->List()->ListFileName());
     }
     for (bool follow : {true, false}) {
-        const auto identity = identityOf(target.toStdString(), follow);
+        const auto identity = FileIdentityOf(target.toStdString(), follow);
         if (identity && std::find(read.begin(), read.end(), *identity) != read.end()) return true;
     }
     return false;

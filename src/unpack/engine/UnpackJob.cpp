@@ -21,7 +21,7 @@ bool supportedType(uint16_t type) {
 // True when the target path already names one of these files (itself or through a link).
 bool namesOneOf(const std::string& target, const std::vector<FileIdentity>& files) {
     for (bool follow : {true, false}) {
-        const auto identity = identityOf(target, follow);
+        const auto identity = FileIdentityOf(target, follow);
         if (identity && std::find(files.begin(), files.end(), *identity) != files.end()) return true;
     }
     return false;

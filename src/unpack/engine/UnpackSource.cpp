@@ -62,13 +62,6 @@ std::string imagePathOf(const TFileEntry* entry) {
 }
 } // namespace
 
-std::optional<FileIdentity> identityOf(const std::string& path, bool followLinks) {
-    struct stat st {};
-    const int result = followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
-    if (result != 0) return std::nullopt;
-    return FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino)};
-}
-
 std::vector<std::string> pathComponents(const std::string& path) {
     std::vector<std::string> parts;
     std::string current;
@@ -115,7 +108,7 @@ std::optional<UnpackOrigin> UnpackOrigin::OnDisk(const std::string& listPath) {
     origin.listPath_ = path;
     origin.folder_ = folderPart(path);
     if (origin.folder_.empty()) origin.folder_ = "/";
-    if (const auto identity = identityOf(path)) origin.protected_.push_back(*identity);
+    if (const auto identity = FileIdentityOf(path)) origin.protected_.push_back(*identity);
     return origin;
 }
 
@@ -130,7 +123,8 @@ std::optional<UnpackOrigin> UnpackOrigin::InImage(std::shared_ptr<TISOImage> ima
     origin.image_ = std::move(image);
     origin.listEntry_ = entry;
     origin.listPath_ = imagePathOf(entry);
-    if (const auto identity = identityOf(origin.image_->FileName())) origin.protected_.push_back(*identity);
+    if (const auto identity = FileIdentityOf(origin.image_->FileName()))
+        origin.protected_.push_back(*identity);
     return origin;
 }
 
@@ -175,7 +169,7 @@ std::optional<SourceFile> UnpackOrigin::Locate(const std::string& relativePath) 
     file.path = path;
     file.size = int64_t(st.st_size);
     file.identities.push_back(FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino)});
-    if (const auto link = identityOf(path, false); link && !(*link == file.identities.front()))
+    if (const auto link = FileIdentityOf(path, false); link && !(*link == file.identities.front()))
         file.identities.push_back(*link);
     return file;
 }

@@ -9,19 +9,11 @@
 #include <vector>
 
 #include "kiwi/io/Stream.h"
+#include "platform/FileIdentity.h"
 
 class TFileEntry;
 class TDirectoryEntry;
 class TISOImage;
-
-// Device and inode of a file on disk; two paths with equal identities are one file.
-struct FileIdentity {
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-// The identity of the file path names (symbolic links followed, or not with followLinks false).
-std::optional<FileIdentity> identityOf(const std::string& path, bool followLinks = true);
 
 // One source file found for a list entry.
 struct SourceFile {

@@ -1,0 +1,11 @@
+// A file's identity on disk from stat or lstat.
+#include "platform/FileIdentity.h"
+
+#include <sys/stat.h>
+
+std::optional<FileIdentity> FileIdentityOf(const std::string& path, bool followLinks) {
+    struct stat st {};
+    const int result = followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+    if (result != 0) return std::nullopt;
+    return FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino)};
+}
