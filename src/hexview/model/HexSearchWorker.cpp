@@ -31,8 +31,6 @@ HexSearchWorker::Report HexSearchWorker::Take() {
 }
 
 void HexSearchWorker::report(int percent, bool done, int64_t result) {
-    // Sent under the lock: the receiver takes the lock before Qt frees the posted event, so the event's
-    // making happens before its freeing in the eyes of a thread checker too.
     std::lock_guard lock(mutex_);
     if (percent >= 0) mailbox_.percent = percent;
     mailbox_.done = done;
