@@ -1,0 +1,94 @@
+// The import of building data on a thread of its own: Polish-format files one after another, or one
+// compiled file loaded in place of the buffer or appended to it. It stops cooperatively, takes back the
+// file in progress on a stop or a failure, and reports its log and percent through a mailbox that the
+// window empties when told by progressChanged().
+#pragma once
+
+#include <QObject>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "converter/import/BuildingData.h"
+#include "converter/import/MpImporter.h"
+
+namespace mp_import {
+
+// What the Load button does with the files chosen.
+enum class ImportPath { Refused, Compiled, Polish };
+ImportPath ChooseImportPath(const std::vector<std::string>& paths);
+// Shown when several files are chosen and one of them is compiled.
+inline constexpr const char* kSequentialLoadingMessage =
+    "Предварительно скомпилированные файлы LMP\nможно добавлять только последовательно один за другим!";
+// True when the extension is ".MP" (without regard to case); other files are passed over.
+bool IsPolishFile(const std::string& path);
+
+struct ImportRequest {
+    enum class Source { Polish, CompiledReplace, CompiledAppend };
+    Source source = Source::Polish;
+    std::vector<std::string> paths;
+    ImportSettings settings;
+    bool loaded = false;       // building data loaded before this import
+    std::vector<uint8_t> data; // the building data, moved in and handed back in the outcome
+};
+
+struct ImportOutcome {
+    std::vector<uint8_t> data;
+    bool loaded = false;
+    building_data::Box box; // the wizard's building box; as before when no file gave records
+    bool boxChanged = false;
+    bool anyRecords = false; // some file of this import gave records: Save and the check boxes come on
+    bool stopped = false;
+    std::string error; // shown in a message box when not empty
+    std::vector<ImportCounters> files;
+};
+
+class MpImportJob : public QObject {
+    Q_OBJECT
+public:
+    struct Progress {
+        int percent = 0;
+        std::vector<MemoEvent> events; // since the previous TakeProgress
+    };
+
+    explicit MpImportJob(ImportRequest request, QObject* parent = nullptr);
+    // Stops an import still going and waits for it.
+    ~MpImportJob() override;
+    MpImportJob(const MpImportJob&) = delete;
+    MpImportJob& operator=(const MpImportJob&) = delete;
+
+    void Start();
+    void RequestStop() { stop_.store(true); }
+    bool Finished() const { return finished_.load(); }
+    // Waits for the end and hands over the outcome (the buffer included); call once.
+    ImportOutcome Wait();
+    // The percent and the log changes not yet taken; re-arms progressChanged.
+    Progress TakeProgress();
+
+signals:
+    // Emitted from the worker when the mailbox changed and the previous signal was taken.
+    void progressChanged();
+    void finished();
+
+private:
+    void Run();
+    void RunPolish();
+    void RunCompiled();
+    void Post(const MemoEvent& event);
+    void SetPercent(int percent);
+    void Notify();
+
+    ImportRequest request_;
+    ImportOutcome outcome_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
+    std::atomic<bool> signalPending_{false};
+    std::mutex mutex_;
+    Progress mailbox_;
+    std::thread thread_;
+};
+
+} // namespace mp_import
