@@ -159,7 +159,8 @@ void MpImporter::BeginFile(const std::string& name, bool fresh) {
         if (data_.size() < building_data::kBoxSize) building_data::WriteBox(data_, building_data::Box{});
         before_.assign(data_.begin(), data_.begin() + building_data::kBoxSize);
         box_ = building_data::ReadBox(data_);
-        Emit(MemoEvent{MemoEvent::Kind::Separate, {}, 0});
+        // An empty line parts this file's lines from those before.
+        Emit(MemoEvent{MemoEvent::Kind::Append, {}, 0});
     }
     linesLogged_ = 0;
     Log("Импорт данных из файла " + BaseName(name));
@@ -182,7 +183,7 @@ MpImporter::FileResult MpImporter::EndFile(const FileResult& failure) {
             std::copy(before_.begin(), before_.end(), data_.begin());
         }
         before_.clear();
-        Emit(MemoEvent{MemoEvent::Kind::DropLast, {}, linesLogged_ + 2});
+        Emit(MemoEvent{MemoEvent::Kind::DropLast, {}, linesLogged_ + (freshBefore_ ? 2 : 3)});
         FileResult result = failure;
         result.counters = {};
         return result;

@@ -19,7 +19,7 @@ namespace mp_import {
 
 // One change to the import's log as the window shows it.
 struct MemoEvent {
-    enum class Kind { Append, ReplaceLast, DropLast, Clear, Separate };
+    enum class Kind { Append, ReplaceLast, DropLast, Clear };
     Kind kind = Kind::Append;
     std::string text; // Append, ReplaceLast
     int count = 0;    // DropLast
@@ -65,7 +65,8 @@ public:
     const std::atomic<bool>* stop = nullptr;                     // tested every few thousand lines
 
     // Imports one file into the buffer. fresh: no building data is loaded yet, so the buffer starts
-    // over with an empty box. On a stop or a failure the buffer is back as it was before the file and
+    // over with an empty box (and the log is cleared), else an empty line parts the file's log lines
+    // from those before. On a stop or a failure the buffer is back as it was before the file and
     // the file's log lines are taken back.
     FileResult ImportFile(const std::string& path, bool fresh);
     // The same for text already in memory (name is what the log shows).
