@@ -319,16 +319,17 @@ void MpImporter::ReadData(int level, std::string_view value, std::string_view li
 
 void MpImporter::FinishPolygon() {
     if (refused_ || kind_ == 0 || tooLarge_) return;
-    for (size_t r = 0; r < ringCount_; ++r)
-        for (const Point p : rings_[r])
-            box_.Widen(p);
     size_t total = 0;
     for (size_t r = 0; r < ringCount_; ++r)
         total += rings_[r].size();
+    // Each joined ring adds its points and two seam points; a refused polygon widens nothing.
     if (ringCount_ > 1 && total + 2 * (ringCount_ - 1) > kMaxOutlinePoints) {
         Log("ERROR : more than 65535 points in the polygon at line " + std::to_string(sectionLine_));
         return;
     }
+    for (size_t r = 0; r < ringCount_; ++r)
+        for (const Point p : rings_[r])
+            box_.Widen(p);
     if (kind_ == building_data::kBuilding)
         ++counters_.buildings;
     else

@@ -3,6 +3,7 @@
 // cost, each costing only its line or section.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -331,4 +332,24 @@ TEST(MpImporter, AFileOverTheSizeLimitIsTakenBackWhole) {
     EXPECT_EQ(result.message, "Недостаточно памяти, чтобы добавить этот файл !\nb.mp");
     EXPECT_EQ(data, before);
     EXPECT_EQ(memo, memoBefore);
+}
+
+TEST(MpImporter, AStoppedFileLeavesTheBufferAndLogAsBefore) {
+    std::string many;
+    for (int i = 0; i < 3000; ++i)
+        many += kPolygon; // 12000 lines: the stop is seen on the way
+    for (const bool fresh : {true, false}) {
+        std::vector<uint8_t> data;
+        std::vector<std::string> memo;
+        MpImporter importer(data, {});
+        importer.onMemo = [&](const MemoEvent& e) { apply(memo, e); };
+        ASSERT_EQ(importer.ImportText(kPolygon, "a.mp", true).outcome, MpImporter::Outcome::Done);
+        const std::vector<uint8_t> before = data;
+        const std::vector<std::string> memoBefore = memo;
+        std::atomic<bool> stop{true};
+        importer.stop = &stop;
+        EXPECT_EQ(importer.ImportText(many, "b.mp", fresh).outcome, MpImporter::Outcome::Stopped);
+        EXPECT_EQ(data, before) << fresh;
+        if (!fresh) EXPECT_EQ(memo, memoBefore);
+    }
 }
