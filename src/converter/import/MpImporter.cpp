@@ -25,7 +25,6 @@ namespace {
 constexpr int kAnsiCodePage = 1251;
 constexpr size_t kMaxLabelBytes = 6;
 constexpr int64_t kStopCheckLines = 4096;
-constexpr size_t kMaxLineBytes = size_t(256) << 20;
 
 // The buffer outgrew its limit: the file is abandoned like on a shortage of memory.
 struct SizeLimitReached {};
@@ -448,7 +447,7 @@ MpImporter::FileResult MpImporter::ImportFile(const std::string& path, bool fres
         bool skipping = false; // inside a line longer than any buffer allowed
         while (true) {
             if (kept == buffer.size()) {
-                if (buffer.size() < kMaxLineBytes) {
+                if (buffer.size() < settings_.maxLineBytes) {
                     buffer.resize(buffer.size() * 2);
                 } else {
                     Log("ERROR : line " + std::to_string(lineNumber_ + 1) + " is too long");

@@ -39,6 +39,8 @@ struct ImportSettings {
     // The buffer never grows past this (its offsets must fit Int32 for the run's lists).
     size_t sizeLimit = size_t(INT32_MAX);
     size_t readBufferSize = size_t(4) << 20;
+    // A longer line is skipped with an error line rather than held whole.
+    size_t maxLineBytes = size_t(256) << 20;
 };
 
 inline constexpr size_t kMaxRings = 64;

@@ -5,6 +5,8 @@
 
 #include <QTemporaryDir>
 
+#include <cstdio>
+
 #include "converter/import/MpImporter.h"
 #include "support/converter/MpGenerator.h"
 
@@ -84,4 +86,35 @@ TEST(GeneratedImport, GridTextsAreExactDegrees) {
     EXPECT_EQ(mpgen::GridText(55 * 3200), "55.0000000");
     EXPECT_EQ(mpgen::GridText(55 * 3200 + 2400), "55.7500000");
     EXPECT_EQ(mpgen::GridText(-1), "-0.0003125");
+}
+
+TEST(GeneratedImport, ALineLongerThanAnyBufferIsSkippedAndTheRestRead) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("long.mp").toStdString();
+    const std::string polygon =
+        "[POLYGON]\nType=0x13\nData0=(55.75,37.6),(55.75,37.6002),(55.75015,37.6002)\n[END]\n";
+    {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        const std::string junk = "Comment=" + std::string(40000, 'x') + "\n";
+        const std::string text = polygon + junk + polygon + junk + junk;
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+    std::vector<uint8_t> data;
+    ImportSettings settings;
+    settings.readBufferSize = 4096;
+    settings.maxLineBytes = 16384;
+    MpImporter importer(data, settings);
+    std::vector<std::string> errors;
+    importer.onMemo = [&](const MemoEvent& e) {
+        if (e.text.rfind("ERROR : ", 0) == 0) errors.push_back(e.text);
+    };
+    const MpImporter::FileResult result = importer.ImportFile(path, true);
+    ASSERT_EQ(result.outcome, MpImporter::Outcome::Done);
+    EXPECT_EQ(result.counters.records, 2);
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_EQ(errors[0], "ERROR : line 5 is too long");
+    EXPECT_EQ(errors[1], "ERROR : line 10 is too long");
+    EXPECT_EQ(errors[2], "ERROR : line 11 is too long");
 }
