@@ -227,7 +227,8 @@ void FlatButton::paintEvent(QPaintEvent*) {
         image = glyphForState(index);
         if (numGlyphs_ == 1 && state == State::Disabled) {
             const QColor transparent = image.pixelColor(0, image.height() - 1);
-            image = flat::MakeDisabledGlyph(image, transparent, flat::toQColor(flat::kColorBtnFace), true,
+            // The greyed image on the button's own face colour, so it shows no square of another grey.
+            image = flat::MakeDisabledGlyph(image, transparent, color, true,
                                             flat::toQColor(flat::kColorBtnShadow),
                                             flat::toQColor(flat::kColorBtnHighlight));
         }

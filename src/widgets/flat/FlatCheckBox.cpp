@@ -68,7 +68,10 @@ QSize FlatMarkLook::sizeHint(const QAbstractButton& button) const {
 void FlatMarkLook::paint(QAbstractButton& button, bool round) const {
     QPainter painter(&button);
     const QColor color = button.palette().color(QPalette::Window);
-    if (!transparent) painter.fillRect(button.rect(), color);
+    // The control takes its parent's colour; only a widget that fills its background (a window of its own,
+    // or autoFillBackground set) paints it, so a check box inside a group box's panel shows that panel.
+    if (!transparent && (button.autoFillBackground() || button.isWindow()))
+        painter.fillRect(button.rect(), color);
 
     const QRect box = markRect(button.size(), round);
     QColor fill = color;
