@@ -1,10 +1,12 @@
 // The flat controls drawn offscreen and read back pixel by pixel in each state (border, hover, pressed,
 // focus, checked, disabled), their groups, and the progress bar's clamped positions.
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QEnterEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -333,6 +335,53 @@ TEST(FlatProgressBar, FilledElementsTable) {
             << c.position << " in " << c.minimum << ".." << c.maximum << " over " << c.count;
     EXPECT_EQ(FlatProgressBar::ElementCount(147), 16);
     EXPECT_EQ(FlatProgressBar::ElementCount(2), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(FlatMemo, ScrollBarsStayInsideTheBorder) {
+    QWidget parent;
+    FlatMemo memo(&parent);
+    memo.resize(185, 89);
+    memo.setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo.setPlainText(QString(QStringLiteral("строка текста, которая длиннее самого поля\n")).repeated(40));
+    parent.show();
+    ASSERT_TRUE(memo.verticalScrollBar()->isVisible());
+    // Scroll bars sit in containers of their own: their place in the memo's coordinates.
+    QScrollBar* scrollBar = memo.verticalScrollBar();
+    const QRect bar(scrollBar->mapTo(&memo, QPoint(0, 0)), scrollBar->size());
+    EXPECT_LE(bar.right(), memo.width() - 1 - 3);
+    EXPECT_GE(bar.top(), 3);
+    const QImage image = memo.grab().toImage();
+    EXPECT_EQ(image.pixelColor(0, 0), kBorder);
+    EXPECT_EQ(image.pixelColor(memo.width() - 1, memo.height() - 1), kBorder);
+    EXPECT_EQ(image.pixelColor(1, 1), winColor(0xE1EAEB));
+}
+
+TEST(FlatControls, AccessibleAsTheirQtKinds) {
+    QWidget parent;
+    FlatButton button(QStringLiteral("&Далее"), &parent);
+    FlatCheckBox box(QStringLiteral("Добавить"), &parent);
+    FlatRadioButton radio(QStringLiteral("SSD-4"), &parent);
+    FlatProgressBar bar(&parent);
+    struct Case {
+        QWidget* widget;
+        QAccessible::Role role;
+        QString name;
+    } cases[] = {{&button, QAccessible::Button, QStringLiteral("Далее")},
+                 {&box, QAccessible::CheckBox, QStringLiteral("Добавить")},
+                 {&radio, QAccessible::RadioButton, QStringLiteral("SSD-4")},
+                 {&bar, QAccessible::ProgressBar, QString()}};
+    for (const Case& c : cases) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(c.widget);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->role(), c.role);
+        if (!c.name.isEmpty()) EXPECT_EQ(accessible->text(QAccessible::Name), c.name);
+    }
+    button.setEnabled(false);
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(&button)->state().disabled);
 }
 
 } // namespace

@@ -64,6 +64,8 @@ protected:
     void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void nextCheckState() override;
+    // The whole button takes the click, to its last row and column (the style's bevel may be smaller).
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
 private:
     void setHovered(bool on);

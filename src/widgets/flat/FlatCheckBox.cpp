@@ -1,6 +1,7 @@
 // Painting, hover tracking and grouping of the flat check box and radio button.
 #include "widgets/flat/FlatCheckBox.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
@@ -40,6 +41,46 @@ void followLookEvent(QAbstractButton& button, FlatMarkLook& look, QEvent* event)
     default:
         break;
     }
+}
+
+// Qt describes a checkable button as a radio button only when it is auto-exclusive; the flat radio button
+// groups itself by index instead, so it describes itself.
+class FlatRadioAccessible : public QAccessibleWidget {
+public:
+    explicit FlatRadioAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::RadioButton) {}
+
+    QString text(QAccessible::Text kind) const override {
+        const auto* button = static_cast<const QAbstractButton*>(widget());
+        if (kind != QAccessible::Name || !button->accessibleName().isEmpty())
+            return QAccessibleWidget::text(kind);
+        // The caption without its accelerator marks ("&&" is a literal ampersand).
+        QString name;
+        const QString caption = button->text();
+        for (qsizetype i = 0; i < caption.size(); ++i) {
+            if (caption[i] == QLatin1Char('&') && i + 1 < caption.size())
+                ++i;
+            else if (caption[i] == QLatin1Char('&'))
+                continue;
+            name += caption[i];
+        }
+        return name;
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.checkable = true;
+        s.checked = static_cast<const QAbstractButton*>(widget())->isChecked();
+        return s;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action == pressAction()) static_cast<QAbstractButton*>(widget())->click();
+    }
+};
+
+QAccessibleInterface* flatRadioAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("FlatRadioButton") && object->isWidgetType())
+        return new FlatRadioAccessible(static_cast<QWidget*>(object));
+    return nullptr;
 }
 
 } // namespace
@@ -186,6 +227,11 @@ FlatRadioButton::FlatRadioButton(const QString& text, QWidget* parent) : QRadioB
     resize(121, 17);
     // The group is the radio buttons of the same index on one parent, not Qt's automatic one.
     setAutoExclusive(false);
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(flatRadioAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
     look_.colorMark = 0x000000;
     connect(this, &QAbstractButton::toggled, this, &FlatRadioButton::checkedChanged);
 }

@@ -126,9 +126,10 @@ bool FlatLineEdit::event(QEvent* event) {
 // ----- memo -----
 
 FlatMemo::FlatMemo(QWidget* parent) : QPlainTextEdit(parent) {
-    setFrameShape(QFrame::NoFrame);
-    setViewportMargins(FlatEditLook::kBorder, FlatEditLook::kBorder, FlatEditLook::kBorder,
-                       FlatEditLook::kBorder);
+    // A plain frame as wide as the border makes the scroll area keep viewport and scroll bars inside it; the
+    // frame itself is painted here, not by QFrame.
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(FlatEditLook::kBorder);
     resize(185, 89);
     refreshLook();
 }
@@ -163,9 +164,10 @@ void FlatMemo::refreshLook() {
 
 bool FlatMemo::event(QEvent* event) {
     if (event->type() == QEvent::Paint) {
-        // The border lies in the scroll area's own margin around the viewport.
+        // The border lies in the scroll area's own margin around the viewport; the inner colour also fills
+        // the corner square between two scroll bars.
         QPainter painter(this);
-        painter.fillRect(rect(), palette().color(QPalette::Base));
+        painter.fillRect(rect(), flat::toQColor(Highlighted() ? look_.colorFocused : look_.colorFlat));
         look_.paintBorder(painter, size(), Highlighted());
         return true;
     }
