@@ -7,10 +7,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "kiwi/cmp/DecompFileStream.h"
@@ -22,6 +20,9 @@
 #include "unpack/engine/UnpackSource.h"
 #include "unpack/engine/UnpackTask.h"
 #include "unpack/engine/UnpackTexts.h"
+#include "widgets/flat/FlatButton.h"
+#include "widgets/flat/FlatEdit.h"
+#include "widgets/flat/FlatProgressBar.h"
 
 UnpackFileTexts UnpackFileTexts::MainWindowTexts() {
     UnpackFileTexts texts;
@@ -46,22 +47,25 @@ UnpackFileDialog::UnpackFileDialog(const Services& services, TaskBar& taskBar,
     label1 = new QLabel(this);
     label2 = new QLabel(this);
     label3 = new QLabel(this);
-    progressBar1 = new QProgressBar(this);
+    progressBar1 = new FlatProgressBar(this);
     progressBar1->setRange(0, 100);
     progressBar1->setValue(0);
-    edit1 = new QLineEdit(target, this);
+    edit1 = new FlatLineEdit(target, this);
     edit1->setMinimumWidth(380);
-    saveDialogButton = new QToolButton(this);
-    saveDialogButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    startButton = new QPushButton(texts_.start, this);
-    cancelButton = new QPushButton(texts_.cancel, this);
-    doneButton = new QPushButton(texts_.done, this);
+    saveDialogButton = new FlatButton(this);
+    saveDialogButton->SetGlyph(style()->standardIcon(QStyle::SP_DialogSaveButton).pixmap(16, 16).toImage());
+    // The button shows only a picture: screen readers name it by the dialog it opens.
+    saveDialogButton->setAccessibleName(texts_.caption);
+    saveDialogButton->setAutoDefault(false);
+    startButton = new FlatButton(texts_.start, this);
+    cancelButton = new FlatButton(texts_.cancel, this);
+    doneButton = new FlatButton(texts_.done, this);
     doneButton->setEnabled(false);
     startButton->setDefault(true);
     connect(startButton, &QPushButton::clicked, this, &UnpackFileDialog::StartButtonClick);
     connect(cancelButton, &QPushButton::clicked, this, &UnpackFileDialog::CancelButtonClick);
     connect(doneButton, &QPushButton::clicked, this, &UnpackFileDialog::CancelButtonClick);
-    connect(saveDialogButton, &QToolButton::clicked, this, &UnpackFileDialog::SaveDialogButtonClick);
+    connect(saveDialogButton, &QPushButton::clicked, this, &UnpackFileDialog::SaveDialogButtonClick);
     connect(edit1, &QLineEdit::textChanged, this, &UnpackFileDialog::Edit1Change);
     connect(this, &UnpackFileDialog::BlockWritten, this, &UnpackFileDialog::showProgress,
             Qt::QueuedConnection);

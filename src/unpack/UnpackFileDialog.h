@@ -12,11 +12,10 @@
 #include "unpack/engine/UnpackOutput.h"
 #include "widgets/Services.h"
 
+class FlatButton;
+class FlatLineEdit;
+class FlatProgressBar;
 class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QToolButton;
 class TaskBar;
 class TLN_DecompFileStream;
 struct UnpackOutcome;
@@ -62,12 +61,12 @@ public:
     QLabel* label1 = nullptr;
     QLabel* label2 = nullptr;
     QLabel* label3 = nullptr;
-    QProgressBar* progressBar1 = nullptr;
-    QLineEdit* edit1 = nullptr;
-    QToolButton* saveDialogButton = nullptr;
-    QPushButton* startButton = nullptr;
-    QPushButton* cancelButton = nullptr;
-    QPushButton* doneButton = nullptr;
+    FlatProgressBar* progressBar1 = nullptr;
+    FlatLineEdit* edit1 = nullptr;
+    FlatButton* saveDialogButton = nullptr;
+    FlatButton* startButton = nullptr;
+    FlatButton* cancelButton = nullptr;
+    FlatButton* doneButton = nullptr;
 
 signals:
     // From the worker: block `done` of `count` written, `written` bytes so far, at `percent`.

@@ -1,7 +1,6 @@
 // The unpack wizard's pages, its list, its folder choice, the check of existing targets and the page flow.
 #include "unpack/UnpackWizard.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -11,9 +10,6 @@
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QTreeView>
@@ -26,6 +22,9 @@
 #include "platform/TaskBar.h"
 #include "unpack/ProgressBarDelegate.h"
 #include "unpack/engine/UnpackJob.h"
+#include "widgets/flat/FlatButton.h"
+#include "widgets/flat/FlatCheckBox.h"
+#include "widgets/flat/FlatProgressBar.h"
 
 namespace {
 constexpr int entryRole = Qt::UserRole + 1;
@@ -76,13 +75,13 @@ UnpackWizard::UnpackWizard(const Services& services, TaskBar& taskBar, QWidget* 
     buildProgress(pageControl1->widget(ProgressPage));
     buildResult(pageControl1->widget(ResultPage));
 
-    progressBar1 = new QProgressBar(this);
+    progressBar1 = new FlatProgressBar(this);
     progressBar1->setRange(0, 100);
     progressBar1->setValue(0);
     progressBar1->hide();
-    backBtn = new QPushButton(QStringLiteral("Назад"), this);
-    nextBtn = new QPushButton(QStringLiteral("Далее"), this);
-    cancelBtn = new QPushButton(QStringLiteral("Отмена"), this);
+    backBtn = new FlatButton(QStringLiteral("Назад"), this);
+    nextBtn = new FlatButton(QStringLiteral("Далее"), this);
+    cancelBtn = new FlatButton(QStringLiteral("Отмена"), this);
     // Enter in the list or the folder tree must not press a button by itself.
     for (QPushButton* button : {backBtn, nextBtn, cancelBtn})
         button->setAutoDefault(false);
@@ -118,9 +117,9 @@ void UnpackWizard::buildFirstStep(QWidget* page) {
     treeView1->setRootIsDecorated(false);
     treeView1->setUniformRowHeights(true);
     connect(treeView1, &QTreeWidget::itemChanged, this, [this] { TreeView1Click(); });
-    openCMPfileBtn = new QPushButton(QStringLiteral("Открыть файл 05.CMP"), page);
-    selectAllBtn = new QPushButton(QStringLiteral("Выбрать все"), page);
-    deselectAllBtn = new QPushButton(QStringLiteral("Отмена выбора"), page);
+    openCMPfileBtn = new FlatButton(QStringLiteral("Открыть файл 05.CMP"), page);
+    selectAllBtn = new FlatButton(QStringLiteral("Выбрать все"), page);
+    deselectAllBtn = new FlatButton(QStringLiteral("Отмена выбора"), page);
     countSelectedLabel = new QLabel(QStringLiteral("Выбрано файлов: 0"), page);
     for (QPushButton* button : {openCMPfileBtn, selectAllBtn, deselectAllBtn})
         button->setAutoDefault(false);
@@ -164,7 +163,7 @@ void UnpackWizard::buildSelectFolder(QWidget* page) {
     connect(shellTreeModel, &QFileSystemModel::layoutChanged, this, &UnpackWizard::revealChosenFolder,
             Qt::QueuedConnection);
     folderNameLabel = new QLabel(page);
-    newFolderBtn = new QPushButton(QStringLiteral("Новая папка"), page);
+    newFolderBtn = new FlatButton(QStringLiteral("Новая папка"), page);
     newFolderBtn->setAutoDefault(false);
     newFolderBtn->setEnabled(false);
     connect(newFolderBtn, &QPushButton::clicked, this, &UnpackWizard::NewFolderBtnClick);
@@ -187,18 +186,18 @@ void UnpackWizard::buildCheckFiles(QWidget* page) {
     warning.setColor(QPalette::WindowText, Qt::red);
     warningLabel->setPalette(warning);
     nextStepPanel = panelLabel(page);
-    extentionCheckBox = new QCheckBox(QStringLiteral("Добавить расширение .UNPACK к новым файлам"), page);
+    extentionCheckBox = new FlatCheckBox(QStringLiteral("Добавить расширение .UNPACK к новым файлам"), page);
     connect(extentionCheckBox, &QCheckBox::clicked, this, &UnpackWizard::ExtentionCheckBoxClick);
     algoPanel = new QFrame(page);
     algoPanel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    dvdBtn = new QRadioButton(QStringLiteral("DVD, ISO"), algoPanel);
-    hddBtn = new QRadioButton(QStringLiteral("HDD-2"), algoPanel);
-    ssd4Btn = new QRadioButton(QStringLiteral("SSD-4"), algoPanel);
-    ssd8Btn = new QRadioButton(QStringLiteral("SSD-8"), algoPanel);
-    ssd16Btn = new QRadioButton(QStringLiteral("SSD-16"), algoPanel);
+    dvdBtn = new FlatRadioButton(QStringLiteral("DVD, ISO"), algoPanel);
+    hddBtn = new FlatRadioButton(QStringLiteral("HDD-2"), algoPanel);
+    ssd4Btn = new FlatRadioButton(QStringLiteral("SSD-4"), algoPanel);
+    ssd8Btn = new FlatRadioButton(QStringLiteral("SSD-8"), algoPanel);
+    ssd16Btn = new FlatRadioButton(QStringLiteral("SSD-16"), algoPanel);
     dvdBtn->setChecked(true);
     auto* radios = new QHBoxLayout(algoPanel);
-    for (QRadioButton* radio : {dvdBtn, hddBtn, ssd4Btn, ssd8Btn, ssd16Btn})
+    for (FlatRadioButton* radio : {dvdBtn, hddBtn, ssd4Btn, ssd8Btn, ssd16Btn})
         radios->addWidget(radio);
     radios->addStretch();
     auto* layout = new QVBoxLayout(page);
@@ -304,7 +303,7 @@ void UnpackWizard::loadList(const std::optional<UnpackOrigin>& origin) {
     algoPanel->setEnabled(!oneWorker);
     if (oneWorker) {
         dvdBtn->setChecked(true);
-    } else if (QRadioButton* radio = radioFor(RegReadInteger(QStringLiteral("ThreadAlgorithm")))) {
+    } else if (FlatRadioButton* radio = radioFor(RegReadInteger(QStringLiteral("ThreadAlgorithm")))) {
         radio->setChecked(true);
     } else {
         dvdBtn->setChecked(true);
@@ -403,7 +402,7 @@ void UnpackWizard::NewFolderBtnClick() {
     });
 }
 
-QRadioButton* UnpackWizard::radioFor(int workers) const {
+FlatRadioButton* UnpackWizard::radioFor(int workers) const {
     switch (workers) {
     case 1:
         return dvdBtn;

@@ -20,19 +20,19 @@
 #include "unpack/engine/UnpackOutput.h"
 #include "widgets/Services.h"
 
-class QCheckBox;
 class QFileSystemModel;
 class QFrame;
 class QLabel;
 class QListView;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
 class QStackedWidget;
 class QTableWidget;
 class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class FlatButton;
+class FlatCheckBox;
+class FlatProgressBar;
+class FlatRadioButton;
 class TaskBar;
 class UnpackJob;
 class UnpackList;
@@ -81,32 +81,32 @@ public:
 
     QLabel* captionLabel = nullptr;
     QStackedWidget* pageControl1 = nullptr;
-    QPushButton* backBtn = nullptr;
-    QPushButton* nextBtn = nullptr;
-    QPushButton* cancelBtn = nullptr;
-    QProgressBar* progressBar1 = nullptr;
+    FlatButton* backBtn = nullptr;
+    FlatButton* nextBtn = nullptr;
+    FlatButton* cancelBtn = nullptr;
+    FlatProgressBar* progressBar1 = nullptr;
     QTimer* timer1 = nullptr;
     // FirsStepTS
     QTreeWidget* treeView1 = nullptr;
-    QPushButton* openCMPfileBtn = nullptr;
-    QPushButton* selectAllBtn = nullptr;
-    QPushButton* deselectAllBtn = nullptr;
+    FlatButton* openCMPfileBtn = nullptr;
+    FlatButton* selectAllBtn = nullptr;
+    FlatButton* deselectAllBtn = nullptr;
     QLabel* countSelectedLabel = nullptr;
     // SelectFolderTS
     QTreeView* shellTreeView1 = nullptr;
     QFileSystemModel* shellTreeModel = nullptr;
     QLabel* folderNameLabel = nullptr;
-    QPushButton* newFolderBtn = nullptr;
+    FlatButton* newFolderBtn = nullptr;
     // CheckFilesTS
     QLabel* warningLabel = nullptr;
     QLabel* nextStepPanel = nullptr;
-    QCheckBox* extentionCheckBox = nullptr;
+    FlatCheckBox* extentionCheckBox = nullptr;
     QFrame* algoPanel = nullptr;
-    QRadioButton* dvdBtn = nullptr;
-    QRadioButton* hddBtn = nullptr;
-    QRadioButton* ssd4Btn = nullptr;
-    QRadioButton* ssd8Btn = nullptr;
-    QRadioButton* ssd16Btn = nullptr;
+    FlatRadioButton* dvdBtn = nullptr;
+    FlatRadioButton* hddBtn = nullptr;
+    FlatRadioButton* ssd4Btn = nullptr;
+    FlatRadioButton* ssd8Btn = nullptr;
+    FlatRadioButton* ssd16Btn = nullptr;
     // ProgressTS
     QTableWidget* stringGrid1 = nullptr;
     QLabel* resultPanel = nullptr;
@@ -138,7 +138,7 @@ private:
     void checkTargets();
     void setAllChecks(bool checked);
     std::vector<size_t> tickedEntries() const;
-    QRadioButton* radioFor(int workers) const;
+    FlatRadioButton* radioFor(int workers) const;
     int checkedWorkers() const;
     void start();
     void addGridRow(const QString& name, const QString& written, const QString& size, const QString& status,

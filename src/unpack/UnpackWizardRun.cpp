@@ -1,14 +1,11 @@
 // The unpack wizard's run: starting the job, the poll that fills the progress grid from the workers'
 // counters, the end of the run, and stopping everything when the wizard closes.
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QFrame>
 #include <QLabel>
 #include <QListView>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QTableWidget>
 #include <algorithm>
 
@@ -18,6 +15,9 @@
 #include "unpack/ProgressBarDelegate.h"
 #include "unpack/UnpackWizard.h"
 #include "unpack/engine/UnpackJob.h"
+#include "widgets/flat/FlatButton.h"
+#include "widgets/flat/FlatCheckBox.h"
+#include "widgets/flat/FlatProgressBar.h"
 
 namespace {
 QString grouped(int64_t value) {

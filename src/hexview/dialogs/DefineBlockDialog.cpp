@@ -13,6 +13,7 @@
 
 #include "hexview/dialogs/DialogButton.h"
 #include "hexview/dialogs/HexInputCombo.h"
+#include "widgets/flat/FlatCheckBox.h"
 
 DefineBlockDialog::DefineBlockDialog(const BlockSetup& setup, SettingsStore store, DialogPrompts prompts,
                                      QWidget* parent)
@@ -23,8 +24,8 @@ DefineBlockDialog::DefineBlockDialog(const BlockSetup& setup, SettingsStore stor
     startLabel->setBuddy(startBox_);
 
     endGroup_ = new QGroupBox(QStringLiteral(" Конец блока "), this);
-    endButton_ = new QRadioButton(QStringLiteral("Конечный адрес"), endGroup_);
-    lengthButton_ = new QRadioButton(QStringLiteral("Длина блока"), endGroup_);
+    endButton_ = new FlatRadioButton(QStringLiteral("Конечный адрес"), endGroup_);
+    lengthButton_ = new FlatRadioButton(QStringLiteral("Длина блока"), endGroup_);
     endBox_ = new HexInputCombo(HexInputCombo::kAddressLength, endGroup_);
     lengthBox_ = new HexInputCombo(HexInputCombo::kAddressLength, endGroup_);
     // The three boxes share one width, so their right edges line up.

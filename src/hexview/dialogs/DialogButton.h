@@ -2,10 +2,10 @@
 // which submits on its own (a default button as well would run OK twice).
 #pragma once
 
-#include <QPushButton>
+#include "widgets/flat/FlatButton.h"
 
 inline QPushButton* MakeDialogButton(const QString& text, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
+    auto* button = new FlatButton(text, parent);
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;

@@ -14,6 +14,7 @@
 
 #include "hexview/dialogs/DialogButton.h"
 #include "hexview/dialogs/HexInputCombo.h"
+#include "widgets/flat/FlatCheckBox.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ QGroupBox* radioGroup(const QString& title, const QStringList& items, QButtonGro
     auto* box = new QGroupBox(title, parent);
     auto* layout = new QVBoxLayout(box);
     for (int i = 0; i < items.size(); ++i) {
-        auto* button = new QRadioButton(items[i], box);
+        auto* button = new FlatRadioButton(items[i], box);
         buttons->addButton(button, i);
         layout->addWidget(button);
     }
@@ -39,14 +40,14 @@ FindDialog::FindDialog(const FindSetup& setup, SettingsStore store, DialogPrompt
 
     patternBox_ = new HexInputCombo(PatternHistory::kMaxLength, this);
     patternBox_->setMinimumWidth(340);
-    caseBox_ = new QCheckBox(QStringLiteral("С учетом регистра"), this);
+    caseBox_ = new FlatCheckBox(QStringLiteral("С учетом регистра"), this);
 
     functions_ = new QButtonGroup(this);
     auto* functionBox = new QGroupBox(this);
     auto* functionLayout = new QHBoxLayout(functionBox);
     const QStringList functionItems{QStringLiteral("Hex"), QStringLiteral("Текст ") + setup.codePageName};
     for (int i = 0; i < functionItems.size(); ++i) {
-        auto* button = new QRadioButton(functionItems[i], functionBox);
+        auto* button = new FlatRadioButton(functionItems[i], functionBox);
         functions_->addButton(button, i);
         functionLayout->addWidget(button);
     }

@@ -26,7 +26,7 @@ QColor HexInputCombo::BadColor() {
     return QColor(0xFF, 0xBF, 0xBF);
 }
 
-HexInputCombo::HexInputCombo(int maxLength, QWidget* parent) : QComboBox(parent) {
+HexInputCombo::HexInputCombo(int maxLength, QWidget* parent) : FlatComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     // Completing from the history while typing would search for a pattern the user did not type.

@@ -2,9 +2,9 @@
 // upper-casing as the user types, and the colours that show bad input or a disabled box.
 #pragma once
 
-#include <QComboBox>
+#include "widgets/flat/FlatComboBox.h"
 
-class HexInputCombo : public QComboBox {
+class HexInputCombo : public FlatComboBox {
     Q_OBJECT
 public:
     // The longest address the boxes take: twelve hex digits reach 256 TiB.

@@ -15,7 +15,7 @@ ProgressDialog::ProgressDialog(std::function<void()> cancel, QWidget* parent)
     : QDialog(parent), cancel_(std::move(cancel)) {
     setWindowTitle(QStringLiteral("Идёт поиск . . ."));
     titleLabel_ = new QLabel(QStringLiteral("Идёт поиск . . ."), this);
-    bar_ = new QProgressBar(this);
+    bar_ = new FlatProgressBar(this);
     bar_->setRange(0, 100);
     bar_->setValue(0);
     bar_->setMinimumWidth(300);

@@ -5,8 +5,9 @@
 #include <QDialog>
 #include <functional>
 
+#include "widgets/flat/FlatProgressBar.h"
+
 class QLabel;
-class QProgressBar;
 class QPushButton;
 
 class ProgressDialog : public QDialog {
@@ -42,6 +43,6 @@ private:
     bool cancelRequested_ = false;
     bool ended_ = false;
     QLabel* titleLabel_;
-    QProgressBar* bar_;
+    FlatProgressBar* bar_;
     QPushButton* cancelButton_;
 };

@@ -17,6 +17,10 @@
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/UnpackCorpus.h"
 #include "unpack/UnpackFileDialog.h"
+#include "widgets/flat/FlatButton.h"
+#include "widgets/flat/FlatCheckBox.h"
+#include "widgets/flat/FlatEdit.h"
+#include "widgets/flat/FlatProgressBar.h"
 
 namespace {
 

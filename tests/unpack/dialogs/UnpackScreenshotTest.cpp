@@ -20,6 +20,10 @@
 #include "unpack/UnpackFileDialog.h"
 #include "unpack/UnpackWizard.h"
 #include "unpack/engine/UnpackJob.h"
+#include "widgets/flat/FlatButton.h"
+#include "widgets/flat/FlatCheckBox.h"
+#include "widgets/flat/FlatEdit.h"
+#include "widgets/flat/FlatProgressBar.h"
 
 namespace {
 

@@ -1,0 +1,387 @@
+// The flat controls drawn offscreen and read back pixel by pixel in each state (border, hover, pressed,
+// focus, checked, disabled), their groups, and the progress bar's clamped positions.
+#include <QAccessible>
+#include <QApplication>
+#include <QCursor>
+#include <QEnterEvent>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "kiwi/display/WindowsColor.h"
+#include "widgets/flat/FlatButton.h"
+#include "widgets/flat/FlatCheckBox.h"
+#include "widgets/flat/FlatComboBox.h"
+#include "widgets/flat/FlatEdit.h"
+#include "widgets/flat/FlatProgressBar.h"
+
+namespace {
+
+const QColor kBorder = winColor(0x8396A0);
+const QColor kHoverFace = winColor(0xE1EAEB);
+const QColor kDownFace = winColor(0xC5D6D9);
+const QColor kElement = winColor(0x996633);
+const QColor kWhite(Qt::white), kBlack(Qt::black);
+
+QColor at(QWidget& w, int x, int y) {
+    return w.grab().toImage().pixelColor(x, y);
+}
+
+void enter(QWidget& w) {
+    QEnterEvent event(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+    QCoreApplication::sendEvent(&w, &event);
+}
+
+void leave(QWidget& w) {
+    QEvent event(QEvent::Leave);
+    QCoreApplication::sendEvent(&w, &event);
+}
+
+// ----- button -----
+
+TEST(FlatButton, PaintsEachState) {
+    QWidget parent;
+    FlatButton button(&parent);
+    ASSERT_EQ(button.size(), QSize(25, 25));
+    const QColor face = button.palette().color(QPalette::Window);
+
+    EXPECT_EQ(at(button, 0, 0), kBorder);
+    EXPECT_EQ(at(button, 24, 24), kBorder);
+    EXPECT_EQ(at(button, 1, 1), face);
+
+    button.setDefault(true);
+    EXPECT_EQ(at(button, 1, 1), kBorder) << "the default button's frame is two pixels wide";
+    button.setDefault(false);
+
+    enter(button);
+    EXPECT_TRUE(button.Hovered());
+    EXPECT_EQ(at(button, 0, 0), kWhite);
+    EXPECT_EQ(at(button, 24, 24), kBlack);
+    EXPECT_EQ(at(button, 12, 12), kHoverFace);
+    leave(button);
+    EXPECT_EQ(at(button, 0, 0), kBorder);
+
+    button.setDown(true); // held by the mouse
+    EXPECT_EQ(at(button, 0, 0), kBlack);
+    EXPECT_EQ(at(button, 24, 24), kWhite);
+    EXPECT_EQ(at(button, 12, 12), kDownFace);
+    button.setDown(false);
+
+    // The keyboard focus shows as the raised look.
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(&button, &focusIn);
+    EXPECT_EQ(at(button, 0, 0), kWhite);
+    QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(&button, &focusOut);
+    EXPECT_EQ(at(button, 0, 0), kBorder);
+
+    button.SetGroupIndex(1);
+    button.setChecked(true); // held down as the group's pressed member
+    EXPECT_EQ(at(button, 0, 0), kBlack);
+    EXPECT_EQ(at(button, 12, 12), kDownFace);
+    button.setChecked(false);
+
+    enter(button);
+    button.setEnabled(false);
+    EXPECT_FALSE(button.Hovered()) << "disabling clears the hover";
+    EXPECT_EQ(at(button, 0, 0), kBorder);
+    EXPECT_EQ(at(button, 1, 1), face);
+}
+
+TEST(FlatButton, WithoutGroupNeverStaysDown) {
+    FlatButton button;
+    button.setChecked(true);
+    EXPECT_FALSE(button.isChecked());
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_FALSE(button.isChecked());
+}
+
+TEST(FlatButton, GroupKeepsOneDown) {
+    QWidget parent;
+    FlatButton first(&parent), second(&parent), other(&parent);
+    first.SetGroupIndex(1);
+    second.SetGroupIndex(1);
+    other.SetGroupIndex(2);
+    QTest::mouseClick(&first, Qt::LeftButton);
+    QTest::mouseClick(&other, Qt::LeftButton);
+    EXPECT_TRUE(first.isChecked());
+    QTest::mouseClick(&second, Qt::LeftButton);
+    EXPECT_TRUE(second.isChecked());
+    EXPECT_FALSE(first.isChecked()) << "pressing the second raises the first";
+    EXPECT_TRUE(other.isChecked()) << "another group keeps its state";
+    QTest::mouseClick(&second, Qt::LeftButton);
+    EXPECT_TRUE(second.isChecked()) << "without AllowAllUp the pressed one cannot be raised";
+
+    first.SetAllowAllUp(true);
+    EXPECT_TRUE(second.AllowAllUp()) << "the group shares AllowAllUp";
+    QTest::mouseClick(&second, Qt::LeftButton);
+    EXPECT_FALSE(second.isChecked());
+}
+
+TEST(FlatButton, GlyphStripSetsItsCount) {
+    FlatButton button;
+    button.SetGlyph(QImage(48, 16, QImage::Format_RGB32));
+    EXPECT_EQ(button.NumGlyphs(), 3);
+    button.SetGlyph(QImage(80, 16, QImage::Format_RGB32));
+    EXPECT_EQ(button.NumGlyphs(), 1) << "more than four images count as one";
+}
+
+TEST(FlatButton, AdvancedColoursWithZeroPercentKeepTheBorder) {
+    QWidget parent;
+    FlatButton button(&parent);
+    button.SetAdvColorBorder(0);
+    button.SetUseAdvColors(true);
+    EXPECT_EQ(button.ColorBorder(), 0x8396A0u);
+    EXPECT_NE(button.ColorFocused(), 0xE1EAEBu) << "the focused colour derives from the button's colour";
+}
+
+// ----- check box and radio button -----
+
+int countPixels(const QImage& image, const QRect& area, const QColor& color) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixelColor(x, y) == color) ++count;
+    return count;
+}
+
+TEST(FlatCheckBox, PaintsItsBoxInEachState) {
+    QWidget parent;
+    FlatCheckBox box(&parent);
+    ASSERT_EQ(box.size(), QSize(121, 17));
+    const QColor face = box.palette().color(QPalette::Window);
+    const QRect inner(2, 4, 9, 9);
+
+    EXPECT_EQ(at(box, 1, 3), kBorder);
+    EXPECT_EQ(at(box, 11, 13), kBorder);
+    EXPECT_EQ(at(box, 2, 4), face);
+    EXPECT_EQ(countPixels(box.grab().toImage(), inner, kBlack), 0);
+
+    enter(box);
+    EXPECT_EQ(at(box, 2, 4), kWhite);
+    leave(box);
+    box.setDown(true);
+    EXPECT_EQ(at(box, 2, 4), kDownFace);
+    box.setDown(false);
+
+    box.setChecked(true);
+    EXPECT_GE(countPixels(box.grab().toImage(), inner, kBlack), 6);
+    box.setEnabled(false);
+    EXPECT_EQ(countPixels(box.grab().toImage(), inner, kBlack), 0) << "a disabled mark is grey";
+}
+
+TEST(FlatCheckBox, ClickAnywhereToggles) {
+    FlatCheckBox box(QStringLiteral("Добавить"));
+    QSignalSpy toggled(&box, &QAbstractButton::toggled);
+    QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(100, 8));
+    EXPECT_TRUE(box.isChecked());
+    box.setChecked(false);
+    EXPECT_EQ(toggled.count(), 2) << "a programmatic change reports too";
+}
+
+TEST(FlatRadioButton, CheckingOneUnchecksItsGroupOnly) {
+    QWidget parent;
+    FlatRadioButton a(QStringLiteral("a"), &parent), b(QStringLiteral("b"), &parent),
+        c(QStringLiteral("c"), &parent), other(QStringLiteral("x"), &parent);
+    other.SetGroupIndex(1);
+    other.setChecked(true);
+    a.setChecked(true);
+    b.setChecked(true);
+    EXPECT_FALSE(a.isChecked());
+    QTest::mouseClick(&c, Qt::LeftButton);
+    EXPECT_TRUE(c.isChecked());
+    EXPECT_FALSE(b.isChecked());
+    EXPECT_TRUE(other.isChecked()) << "another group index keeps its state";
+    QTest::mouseClick(&c, Qt::LeftButton);
+    EXPECT_TRUE(c.isChecked()) << "a checked radio button stays checked";
+    // Tab reaches the checked member of the group only.
+    EXPECT_EQ(c.focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(a.focusPolicy(), Qt::ClickFocus);
+}
+
+TEST(FlatRadioButton, ArrowKeysMoveTheChoice) {
+    QWidget parent;
+    FlatRadioButton a(QStringLiteral("a"), &parent), b(QStringLiteral("b"), &parent);
+    b.setEnabled(true);
+    a.setChecked(true);
+    QTest::keyClick(&a, Qt::Key_Down);
+    EXPECT_TRUE(b.isChecked());
+    EXPECT_FALSE(a.isChecked());
+}
+
+TEST(FlatRadioButton, PaintsCircleAndDot) {
+    QWidget parent;
+    FlatRadioButton radio(&parent);
+    // The circle's top edge in the middle of its 10-pixel square from (1, 3); its corner stays clear.
+    EXPECT_EQ(at(radio, 6, 3), kBorder);
+    EXPECT_EQ(at(radio, 1, 3), radio.palette().color(QPalette::Window));
+    EXPECT_NE(at(radio, 6, 8), kBlack);
+    radio.setChecked(true);
+    EXPECT_EQ(at(radio, 6, 8), kBlack);
+}
+
+// ----- edit and combo box -----
+
+TEST(FlatLineEdit, BorderTurnsToTheFocusedColour) {
+    QWidget window;
+    auto* edit = new FlatLineEdit(&window);
+    auto* other = new QLineEdit(&window);
+    other->move(0, 40);
+    const int height = edit->fontMetrics().height() + 6;
+    EXPECT_EQ(edit->sizeHint().height(), height);
+    EXPECT_EQ(at(*edit, 0, 0), kBorder);
+    EXPECT_EQ(at(*edit, 1, 1), winColor(0xE1EAEB));
+    EXPECT_EQ(at(*edit, 2, 2), winColor(0xE1EAEB));
+
+    // Away from the mouse: hovering would light the edit up as well.
+    QCursor::setPos(0, 0);
+    window.move(400, 400);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    edit->setFocus();
+    ASSERT_TRUE(edit->hasFocus());
+    EXPECT_EQ(at(*edit, 0, 0), kBorder);
+    EXPECT_EQ(at(*edit, 1, 1), kWhite);
+    other->setFocus();
+    EXPECT_EQ(at(*edit, 1, 1), winColor(0xE1EAEB));
+    edit->setEnabled(false);
+    EXPECT_EQ(at(*edit, 0, 0), kBorder);
+}
+
+TEST(FlatComboBox, FramesAndButtonStrip) {
+    QWidget parent;
+    FlatComboBox combo(&parent);
+    combo.addItems({QStringLiteral("один"), QStringLiteral("два")});
+    combo.resize(120, 21);
+    const int w = combo.width();
+    EXPECT_EQ(at(combo, 0, 0), kBorder);
+    EXPECT_EQ(at(combo, w - 1, 20), kBorder);
+    EXPECT_EQ(at(combo, w - 2, 2), kDownFace) << "the button strip is in the arrow background colour";
+    EXPECT_EQ(at(combo, w - 1 - combo.ButtonWidth(), 2), kDownFace);
+
+    combo.setEditable(true);
+    combo.resize(130, 21);
+    parent.show(); // a hidden widget gets its resize event only when shown
+    ASSERT_NE(combo.lineEdit(), nullptr);
+    EXPECT_EQ(combo.lineEdit()->geometry(), QRect(3, 3, 130 - combo.ButtonWidth() - 8, 15));
+}
+
+// ----- progress bar -----
+
+TEST(FlatProgressBar, HalfWayFillsHalfTheElements) {
+    QWidget parent;
+    FlatProgressBar bar(&parent);
+    ASSERT_EQ(bar.size(), QSize(147, 16));
+    bar.setValue(50);
+    const QColor face = bar.palette().color(QPalette::Window);
+    EXPECT_EQ(at(bar, 0, 0), kBorder);
+    EXPECT_EQ(at(bar, 146, 15), kBorder);
+    EXPECT_EQ(at(bar, 2 + 9 * 7 + 4, 8), kElement) << "the eighth element";
+    EXPECT_EQ(at(bar, 2 + 9 * 8 + 4, 8), face) << "the ninth stays empty";
+    EXPECT_EQ(at(bar, 2 + 8, 8), face) << "the gap between elements";
+}
+
+TEST(FlatProgressBar, SnapsItsFrameToWholeElements) {
+    QWidget parent;
+    FlatProgressBar bar(&parent);
+    bar.resize(100, 16);
+    bar.setValue(100);
+    // (100 - 3) div 9 = 10 elements: the frame ends at 93 pixels.
+    EXPECT_EQ(at(bar, 92, 8), kBorder);
+    EXPECT_EQ(at(bar, 95, 8), bar.palette().color(QPalette::Window));
+    EXPECT_EQ(at(bar, 2 + 9 * 9 + 4, 8), kElement);
+}
+
+TEST(FlatProgressBar, EmptyRangePaintsNoElements) {
+    QWidget parent;
+    FlatProgressBar bar(&parent);
+    bar.setRange(0, 0);
+    bar.setValue(50);
+    EXPECT_EQ(bar.value(), 0);
+    const QImage image = bar.grab().toImage();
+    EXPECT_EQ(image.pixelColor(6, 8), bar.palette().color(QPalette::Window));
+    bar.setRange(5, 5);
+    EXPECT_EQ(bar.value(), 5);
+    EXPECT_EQ(bar.grab().toImage().pixelColor(6, 8), bar.palette().color(QPalette::Window));
+}
+
+TEST(FlatProgressBar, PositionsAreClamped) {
+    FlatProgressBar bar;
+    bar.SetPosition(150);
+    EXPECT_EQ(bar.value(), 100);
+    bar.SetPosition(-5);
+    EXPECT_EQ(bar.value(), 0);
+    bar.SetPosition(60);
+    bar.SetMax(40);
+    EXPECT_EQ(bar.value(), 40) << "a lowered maximum lowers the position";
+    EXPECT_EQ(bar.maximum(), 40);
+}
+
+struct FilledCase {
+    int position, minimum, maximum, count, expected;
+};
+
+TEST(FlatProgressBar, FilledElementsTable) {
+    const FilledCase cases[] = {{50, 0, 100, 16, 8},  {100, 0, 100, 16, 16}, {0, 0, 100, 16, 0},
+                                {99, 0, 100, 16, 15}, {1, 0, 3, 16, 5},      {5, 5, 5, 16, 0},
+                                {7, 0, 0, 16, 0},     {30, 10, 50, 4, 2},    {200, 0, 100, 16, 16},
+                                {-3, 0, 100, 16, 0},  {50, 0, 100, 0, 0}};
+    for (const FilledCase& c : cases)
+        EXPECT_EQ(FlatProgressBar::FilledElements(c.position, c.minimum, c.maximum, c.count), c.expected)
+            << c.position << " in " << c.minimum << ".." << c.maximum << " over " << c.count;
+    EXPECT_EQ(FlatProgressBar::ElementCount(147), 16);
+    EXPECT_EQ(FlatProgressBar::ElementCount(2), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(FlatMemo, ScrollBarsStayInsideTheBorder) {
+    QWidget parent;
+    FlatMemo memo(&parent);
+    memo.resize(185, 89);
+    memo.setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo.setPlainText(QString(QStringLiteral("строка текста, которая длиннее самого поля\n")).repeated(40));
+    parent.show();
+    ASSERT_TRUE(memo.verticalScrollBar()->isVisible());
+    // Scroll bars sit in containers of their own: their place in the memo's coordinates.
+    QScrollBar* scrollBar = memo.verticalScrollBar();
+    const QRect bar(scrollBar->mapTo(&memo, QPoint(0, 0)), scrollBar->size());
+    EXPECT_LE(bar.right(), memo.width() - 1 - 3);
+    EXPECT_GE(bar.top(), 3);
+    const QImage image = memo.grab().toImage();
+    EXPECT_EQ(image.pixelColor(0, 0), kBorder);
+    EXPECT_EQ(image.pixelColor(memo.width() - 1, memo.height() - 1), kBorder);
+    EXPECT_EQ(image.pixelColor(1, 1), winColor(0xE1EAEB));
+}
+
+TEST(FlatControls, AccessibleAsTheirQtKinds) {
+    QWidget parent;
+    FlatButton button(QStringLiteral("&Далее"), &parent);
+    FlatCheckBox box(QStringLiteral("Добавить"), &parent);
+    FlatRadioButton radio(QStringLiteral("SSD-4"), &parent);
+    FlatProgressBar bar(&parent);
+    struct Case {
+        QWidget* widget;
+        QAccessible::Role role;
+        QString name;
+    } cases[] = {{&button, QAccessible::Button, QStringLiteral("Далее")},
+                 {&box, QAccessible::CheckBox, QStringLiteral("Добавить")},
+                 {&radio, QAccessible::RadioButton, QStringLiteral("SSD-4")},
+                 {&bar, QAccessible::ProgressBar, QString()}};
+    for (const Case& c : cases) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(c.widget);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->role(), c.role);
+        if (!c.name.isEmpty()) EXPECT_EQ(accessible->text(QAccessible::Name), c.name);
+    }
+    button.setEnabled(false);
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(&button)->state().disabled);
+}
+
+} // namespace
