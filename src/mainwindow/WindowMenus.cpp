@@ -150,6 +150,7 @@ WindowMenus::WindowMenus(QWidget* owner) : QObject(owner) {
 
     graphicMenu = new QMenu(owner);
     copyGraphicImageItem = graphicMenu->addAction(QString());
+    pasteImageItem = graphicMenu->addAction(QString());
 }
 
 WindowMenus::~WindowMenus() = default;
@@ -175,6 +176,7 @@ void WindowMenus::ApplyTexts() {
     dbNext2Item->setText(QStringLiteral("Следующий уровень 2"));
     dbNext3Item->setText(QStringLiteral("Следующий уровень 3"));
     copyGraphicImageItem->setText(QStringLiteral("Копировать"));
+    pasteImageItem->setText(QStringLiteral("Вставить"));
     copyStringGridItem->setText(QStringLiteral("Копировать"));
     copyDbGridItem->setText(QStringLiteral("Копировать"));
     backgroundItem->setText(QStringLiteral("Бекграунд"));

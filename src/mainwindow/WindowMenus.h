@@ -76,6 +76,7 @@ public:
     QAction* dbNext3Item = nullptr;
     QAction* copyDbGridItem = nullptr;
     QAction* copyGraphicImageItem = nullptr;
+    QAction* pasteImageItem = nullptr;
 
 signals:
     // A charset item was chosen (its code page).
