@@ -13,8 +13,11 @@ namespace {
 
 const QString kUnknownType = QStringLiteral("Unknown");
 
-IsoFileType typeOf(const QMimeType& mime) {
-    if (!mime.isValid() || mime.isDefault()) return {kUnknownType, QStringLiteral("text-x-generic")};
+IsoFileType typeOf(const QMimeType& mime, const QString& suffix) {
+    // An extension no type claims is named after itself, as the desktop shells name such files.
+    if (!mime.isValid() || mime.isDefault())
+        return {suffix.isEmpty() ? kUnknownType : QStringLiteral("Файл \"%1\"").arg(suffix.toUpper()),
+                QStringLiteral("text-x-generic")};
     const QString icon = mime.iconName().isEmpty() ? mime.genericIconName() : mime.iconName();
     return {mime.comment().isEmpty() ? kUnknownType : mime.comment(), icon};
 }
@@ -31,7 +34,7 @@ const IsoFileType& IsoFileTypes::ForFile(const QString& fileName) {
         const QMimeType mime = suffix.isEmpty() ? QMimeType()
                                                 : database.mimeTypeForFile(QStringLiteral("x.") + suffix,
                                                                            QMimeDatabase::MatchExtension);
-        it = byExtension_.emplace(suffix, typeOf(mime)).first;
+        it = byExtension_.emplace(suffix, typeOf(mime, suffix)).first;
     }
     return it->second;
 }

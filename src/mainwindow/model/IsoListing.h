@@ -23,6 +23,7 @@ struct IsoListItem {
     const TFileEntry* file = nullptr;
     QString name;
     QString date;
+    // The type database's name, 'Файл "KWI"' for an extension it does not know, "Unknown" without one.
     QString type;
     // A freedesktop icon name; the widget shows it from the theme or with the style's file or folder icon.
     QString iconName;

@@ -105,6 +105,7 @@ TEST_F(IsoListingTest, RootListsDirectoriesThenFilesWithTypesSizesAndDates) {
     const IsoListItem* kwi = find(items, "ALLDATA.KWI");
     ASSERT_NE(kwi, nullptr);
     EXPECT_EQ(kwi->size, "1 234 567");
+    EXPECT_EQ(kwi->type, QStringLiteral("Файл \"KWI\""));
     EXPECT_EQ(kwi->directory, &root());
     EXPECT_EQ(IsoEntryPath(*kwi->file), "ALLDATA.KWI");
     const IsoListItem* text = find(items, "README.TXT");
