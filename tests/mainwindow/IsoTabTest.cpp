@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTreeWidget>
 
 #include "WindowTestSupport.h"
@@ -120,6 +121,23 @@ TEST_F(IsoTabTest, DoubleClicksMoveThroughDirectoriesAndTheParentRowLeadsBack) {
     EXPECT_TRUE(window.Menus()->isoMenu->isVisible());
     window.Menus()->isoMenu->close();
     EXPECT_EQ(names().size(), 3);
+}
+
+// A picture of a sub-directory's listing for a person to review (saved with STROVANE_SCREENSHOT_DIR set):
+// the parent row, a folder icon and the file rows must show.
+TEST_F(IsoTabTest, TheListingIsDrawn) {
+    window.Tabs()->setCurrentWidget(window.IsoTab());
+    window.IsoListViewDblClick(rowOf("DATA"));
+    const QImage picture = window.IsoTab()->grab().toImage();
+    ASSERT_FALSE(picture.isNull());
+    bool varied = false;
+    for (int y = 0; y < picture.height() && !varied; y += 3)
+        for (int x = 0; x < picture.width() && !varied; x += 3)
+            varied = picture.pixel(x, y) != picture.pixel(0, 0);
+    EXPECT_TRUE(varied);
+    const QByteArray folder = qgetenv("STROVANE_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        picture.save(QDir(QString::fromLocal8Bit(folder)).filePath("iso-tab-subfolder.png"));
 }
 
 TEST_F(IsoTabTest, PopupItemsFollowTheRow) {
