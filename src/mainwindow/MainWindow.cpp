@@ -198,6 +198,9 @@ void MainWindow::connectCommands() {
     bindItem(menus_->copyDbGridItem, &MainWindow::CopyDBGridMenuItemClick);
     bindItem(menus_->copyGraphicImageItem, &MainWindow::CopyGraphicImageMenuItemClick);
     bindItem(menus_->pasteImageItem, &MainWindow::PasteImageMenuItemClick);
+    for (QAction* item : menus_->clutItems)
+        connect(item, &QAction::triggered, this,
+                [this, item] { run([&] { CopyClutMenuItemClick(item->data().toString()); }); });
     connect(dataPage_->graphicImage, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         menus_->graphicMenu->popup(dataPage_->graphicImage->mapToGlobal(at));
     });

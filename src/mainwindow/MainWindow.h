@@ -126,6 +126,8 @@ public:
     void CopyDBGridMenuItemClick();
     void CopyGraphicImageMenuItemClick();
     void PasteImageMenuItemClick();
+    // The picture as colour-table data against a palette resource, under the binary data format.
+    void CopyClutMenuItemClick(const QString& palette);
 
     // The code page of names in map data (the charset menu's table): the menus, the globals and status
     // panel 5; with apply, the open map's copies and the hex viewer too.

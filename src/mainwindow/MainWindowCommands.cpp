@@ -4,10 +4,12 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
 
 #include "kiwi/disc/FileManager.h"
+#include "kiwi/display/ClutEncoder.h"
 #include "kiwi/display/KiwiFormat.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/FieldGridView.h"
@@ -112,4 +114,17 @@ void MainWindow::CopyGraphicImageMenuItemClick() {
 void MainWindow::PasteImageMenuItemClick() {
     const QImage image = QGuiApplication::clipboard()->image();
     if (!image.isNull()) dataPage_->graphicImage->setPixmap(QPixmap::fromImage(image));
+}
+
+void MainWindow::CopyClutMenuItemClick(const QString& palette) {
+    const QPixmap picture = dataPage_->graphicImage->pixmap();
+    if (picture.isNull()) return;
+    const std::vector<uint8_t> bytes = CopyBitmapAsCLUTData(picture.toImage(), palette.toStdString());
+    if (bytes.empty()) return;
+    auto* mime = new QMimeData;
+    // The registered format the hex viewer exchanges raw bytes under.
+    mime->setData(QStringLiteral("application/x-qt-windows-mime;value=\"%1\"")
+                      .arg(QString::fromLatin1(kBinaryDataClipboardFormat)),
+                  QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+    QGuiApplication::clipboard()->setMimeData(mime);
 }

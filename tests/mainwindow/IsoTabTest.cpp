@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
@@ -18,6 +19,7 @@
 
 #include "WindowTestSupport.h"
 #include "kiwi/disc/FileManager.h"
+#include "kiwi/display/ClutEncoder.h"
 #include "kiwi/iso/ISOImage.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/FieldGridView.h"
@@ -301,6 +303,22 @@ TEST_F(IsoTabTest, ClipboardCopiesHexDigitsOrTheCellAndThePicture) {
     clipboard->clear();
     window.CopyGraphicImageMenuItemClick();
     EXPECT_EQ(clipboard->image().size(), QSize(4, 3));
+
+    // The palette items put the colour-table bytes under the binary data format.
+    for (QAction* clut : window.Menus()->clutItems) {
+        clipboard->clear();
+        clut->trigger();
+        const QString palette = clut->data().toString();
+        const std::vector<uint8_t> expected = CopyBitmapAsCLUTData(picture, palette.toStdString());
+        ASSERT_FALSE(expected.empty()) << palette.toStdString();
+        const QMimeData* data = clipboard->mimeData();
+        ASSERT_NE(data, nullptr);
+        const QString format = QStringLiteral("application/x-qt-windows-mime;value=\"%1\"")
+                                   .arg(QString::fromLatin1(kBinaryDataClipboardFormat));
+        EXPECT_EQ(data->data(format),
+                  QByteArray(reinterpret_cast<const char*>(expected.data()), qsizetype(expected.size())))
+            << palette.toStdString();
+    }
 }
 
 } // namespace
