@@ -196,6 +196,7 @@ void MainWindow::connectCommands() {
     };
     bindItem(menus_->copyStringGridItem, &MainWindow::CopyStringGridMenuItemClick);
     bindItem(menus_->copyDbGridItem, &MainWindow::CopyDBGridMenuItemClick);
+    bindItem(menus_->showInHexViewerDbItem, &MainWindow::ShowinHexViewerDBMenuItemClick);
     bindItem(menus_->copyGraphicImageItem, &MainWindow::CopyGraphicImageMenuItemClick);
     bindItem(menus_->pasteImageItem, &MainWindow::PasteImageMenuItemClick);
     for (QAction* item : menus_->clutItems)

@@ -124,6 +124,8 @@ public:
     // The clipboard commands of the field grid, the data grids and the picture.
     void CopyStringGridMenuItemClick();
     void CopyDBGridMenuItemClick();
+    // The data grid's current record in the hex viewer (its table's stream at the record's position).
+    void ShowinHexViewerDBMenuItemClick();
     void CopyGraphicImageMenuItemClick();
     void PasteImageMenuItemClick();
     // The picture as colour-table data against a palette resource, under the binary data format.

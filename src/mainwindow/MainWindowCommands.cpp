@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "hexview/HexViewApi.h"
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/display/ClutEncoder.h"
 #include "kiwi/display/KiwiFormat.h"
@@ -16,6 +17,7 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/model/BurnCommand.h"
+#include "mainwindow/model/index/IndexTableModel.h"
 
 namespace {
 const QString kIsoFilter = QStringLiteral("ISO files (*.ISO *.iso)");
@@ -104,6 +106,20 @@ void MainWindow::CopyDBGridMenuItemClick() {
     const QModelIndex index = dbMenuGrid_->indexAt(dbMenuPoint_);
     if (!index.isValid()) return;
     QGuiApplication::clipboard()->setText(index.data(Qt::DisplayRole).toString());
+}
+
+void MainWindow::ShowinHexViewerDBMenuItemClick() {
+    if (!hex_ || !dbMenuGrid_) return;
+    const auto* model = qobject_cast<const IndexTableModel*>(dbMenuGrid_->model());
+    const QModelIndex current = dbMenuGrid_->currentIndex();
+    if (!model || !model->Table() || !current.isValid()) return;
+    const std::optional<int64_t> offset = model->Table()->SeekRecord(current.row());
+    if (!offset || !model->Table()->Stream()) return;
+    hex_->SetStream(model->Table()->Stream(), *offset);
+    if (hexPage_ && tabs_->indexOf(hexPage_) >= 0 && hex_->HasStream()) {
+        setHexTabShown(true);
+        tabs_->setCurrentWidget(hexPage_);
+    }
 }
 
 void MainWindow::CopyGraphicImageMenuItemClick() {
