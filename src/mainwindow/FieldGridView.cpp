@@ -87,6 +87,7 @@ void FieldGridView::ShowContextMenu(const QPoint& position) {
     if (!gridModel_) return;
     const QModelIndex index = indexAt(position);
     menuRow_ = index.isValid() ? index.row() : -1;
+    menuIndex_ = index;
     jumpAction_->setEnabled(menuRow_ >= 0 && gridModel_->JumpOffset(menuRow_).has_value());
     // popup(), not exec(): the menu never blocks the event loop.
     menu_->popup(viewport()->mapToGlobal(position));

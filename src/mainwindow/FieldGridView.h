@@ -34,6 +34,13 @@ public:
     // The context menu and its item, enabled for the row last asked about (tests look at them).
     QMenu* ContextMenu() const { return menu_; }
     QAction* JumpAction() const { return jumpAction_; }
+    // The cell the context menu was last opened on (invalid when it was opened outside the cells).
+    QModelIndex MenuIndex() const { return menuIndex_; }
+    // Tests: as if the context menu had been opened on index.
+    void SetMenuIndex(const QModelIndex& index) {
+        menuIndex_ = index;
+        menuRow_ = index.isValid() ? index.row() : -1;
+    }
 
 signals:
     // The user asked to see the data at offset in the hex viewer.
@@ -53,4 +60,5 @@ private:
     QMenu* menu_ = nullptr;
     QAction* jumpAction_ = nullptr;
     int menuRow_ = -1;
+    QPersistentModelIndex menuIndex_;
 };

@@ -24,6 +24,7 @@
 #include "mainwindow/FieldGridView.h"
 #include "mainwindow/Guarded.h"
 #include "mainwindow/IndexGridsController.h"
+#include "mainwindow/IsoPage.h"
 #include "mainwindow/MapPage.h"
 #include "mainwindow/MapViewPlaceholder.h"
 #include "mainwindow/OpenPage.h"
@@ -31,6 +32,7 @@
 #include "mainwindow/ReopenNotifier.h"
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/WindowViewHost.h"
+#include "mainwindow/model/IsoExtraction.h"
 #include "mainwindow/model/MapTabPresenter.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "mapview/KiwiMapViewer.h"
@@ -81,7 +83,7 @@ void MainWindow::buildWidgets() {
     tabs_ = new QTabWidget(this);
     setCentralWidget(tabs_);
     openPage_ = new OpenPage(tabs_);
-    isoPage_ = new QWidget(tabs_);
+    isoPage_ = new IsoPage(tabs_);
     dataPage_ = new DataPage(&gridModel_, tabs_);
     if (!mapView_) {
         ownMapView_ = new TKiwiMapViewer();
@@ -122,6 +124,8 @@ void MainWindow::connectCommands() {
     bind(page->fileButton, &QPushButton::clicked, &MainWindow::FileButtonClick);
     bind(page->openIsoButton, &QPushButton::clicked, &MainWindow::OpenIsoButtonClick);
     bind(page->unpackButton, &QPushButton::clicked, &MainWindow::UnpackButtonClick);
+    bind(page->wizardBtn, &QPushButton::clicked, &MainWindow::WizardBtnClick);
+    bind(page->burnDvdBtn, &QPushButton::clicked, &MainWindow::BurnDVDBtnClick);
     bind(page->reopenDiskBtn, &QToolButton::clicked, &MainWindow::ReopenDiskBtnClick);
     bind(page->reopenFolderBtn, &QToolButton::clicked, &MainWindow::ReopenFolderBtnClick);
     bind(page->reopenFileBtn, &QToolButton::clicked, &MainWindow::ReopenFileBtnClick);
@@ -186,12 +190,27 @@ void MainWindow::connectCommands() {
             [this] { run([&] { viewHost_->Stop(); }); });
 
     connectMapCommands();
+    connectIsoCommands();
+    const auto bindItem = [this](QAction* item, void (MainWindow::*command)()) {
+        connect(item, &QAction::triggered, this, [this, command] { run([&] { (this->*command)(); }); });
+    };
+    bindItem(menus_->copyStringGridItem, &MainWindow::CopyStringGridMenuItemClick);
+    bindItem(menus_->copyDbGridItem, &MainWindow::CopyDBGridMenuItemClick);
+    bindItem(menus_->showInHexViewerDbItem, &MainWindow::ShowinHexViewerDBMenuItemClick);
+    bindItem(menus_->copyGraphicImageItem, &MainWindow::CopyGraphicImageMenuItemClick);
+    bindItem(menus_->pasteImageItem, &MainWindow::PasteImageMenuItemClick);
+    for (QAction* item : menus_->clutItems)
+        connect(item, &QAction::triggered, this,
+                [this, item] { run([&] { CopyClutMenuItemClick(item->data().toString()); }); });
     connect(dataPage_->graphicImage, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         menus_->graphicMenu->popup(dataPage_->graphicImage->mapToGlobal(at));
     });
     for (QTableView* grid : {dataPage_->categoryGrid, dataPage_->matchingGrid})
-        connect(grid, &QWidget::customContextMenuRequested, this,
-                [this, grid](const QPoint& at) { menus_->dbMenu->popup(grid->viewport()->mapToGlobal(at)); });
+        connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& at) {
+            dbMenuGrid_ = grid;
+            dbMenuPoint_ = at;
+            menus_->dbMenu->popup(grid->viewport()->mapToGlobal(at));
+        });
 }
 
 void MainWindow::formCreate() {
@@ -233,9 +252,9 @@ void MainWindow::applyWindowTexts() {
     page->stayOnTopBtn->setText(QStringLiteral("Поверх окон"));
     page->versionLabel->setText(QStringLiteral("Strovane " STROVANE_VERSION));
     page->makerLabel->setText(QStringLiteral("Strovane project"));
-    // The commands of these buttons come with the disc burner and the map converter.
-    for (QPushButton* later : {page->burnDvdBtn, page->wizardBtn, page->donateBtn})
-        later->setEnabled(false);
+    // The converter's button works once a converter is set; the donation page is not part of this program.
+    page->wizardBtn->setEnabled(bool(converter_.create));
+    page->donateBtn->setEnabled(false);
     tabs_->setTabText(tabs_->indexOf(openPage_), QStringLiteral(" Открыть "));
     tabs_->setTabText(tabs_->indexOf(isoPage_), QStringLiteral("   ISO     "));
     tabs_->setTabText(tabs_->indexOf(dataPage_), QStringLiteral("  Данные  "));
@@ -409,6 +428,11 @@ void MainWindow::CloseAll() {
         tree_.Clear();
     }
     data_.Clear();
+    // The list's rows point into the image's tree: they go before the image. A running extraction holds
+    // the image itself and may finish.
+    isoPage_->Clear();
+    isoCmpList_.reset();
+    isoMenuRow_ = -1;
     CloseISOImage();
 
     codePages_.SetDataLanguage(0);

@@ -4,6 +4,7 @@
 // page, font and language choices that every view of names follows.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QMainWindow>
@@ -13,6 +14,7 @@
 #include "kiwi/map/ParcelNumber.h"
 #include "mainwindow/Guarded.h"
 #include "mainwindow/model/FieldGrid.h"
+#include "mainwindow/model/IsoListing.h"
 #include "mainwindow/model/MapCodePageChoice.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
@@ -27,6 +29,10 @@
 class DataPage;
 class MapTabPresenter;
 class HexViewApi;
+class IsoExtraction;
+class IsoPage;
+class QDialog;
+class TLN_CompressionManager;
 class IndexGridsController;
 class MapPage;
 class MapViewApi;
@@ -35,12 +41,22 @@ class OpenPage;
 class QAction;
 class QMenu;
 class QTabWidget;
+class QTableView;
 class QTimer;
 class QToolButton;
 class RecordTreeModel;
 class ReopenNotifier;
 class WindowMenus;
 class WindowViewHost;
+
+// How the main window starts the map converter, which comes in its own library: set by whoever links both.
+struct MapConverterHook {
+    // Creates the converter window (parent: the main window) with its code-page conversion and
+    // translation choices disabled; the window deletes it when it is closed.
+    std::function<QDialog*(QWidget* parent)> create;
+    // The map the accepted converter wrote (the text of its target file name).
+    std::function<QString(QDialog* converter)> writtenMap;
+};
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -76,12 +92,44 @@ public:
     void OpenIsoButtonClick();
     // Opens the unpack wizard (window-modal, deleted when closed), handed the open compression list.
     void UnpackButtonClick();
+    // Starts the map converter when one is set (its button is disabled otherwise); an accepted converter's
+    // map is opened with the automatic code page choice off, which is set back afterwards.
+    void WizardBtnClick();
+    void SetMapConverter(MapConverterHook hook);
+    // Burning: the mounted image, or an image chosen in the open dialog, handed to the burning program.
+    void BurnDVDMenuItemClick();
+    void BurnDVDBtnClick();
+    void BurnImage(const QString& image);
     void ReopenDiskBtnClick();
     void ReopenFolderBtnClick();
     void ReopenFileBtnClick();
     void ReopenIsoBtnClick();
     void ReopenLabelClick(int index);
     void StayOnTopBtnClick();
+
+    // The ISO tab: the listing of a directory of the mounted image, opening a row (a directory is listed,
+    // a file pops the menu up), the menu's items for a row, and its commands on the menu's row.
+    void FillIsoListView(const TDirectoryEntry* directory);
+    void IsoListViewDblClick(int row);
+    void IsoPopupMenuPopup(int row);
+    void OpenFileInHexViewerMenuItemClick();
+    // Asks for a target and extracts the menu's file to it on a worker; the ISO tab shows the progress.
+    void ExtractFileMenuItemClick();
+    void UnpackFileMenuItemClick();
+    // Refuses with a message, or opens the single-file unpack dialog on path.
+    void UnpackFile(const QString& path);
+    bool ExtractionRunning() const { return extraction_ != nullptr; }
+    IsoExtraction* Extraction() const { return extraction_.get(); }
+
+    // The clipboard commands of the field grid, the data grids and the picture.
+    void CopyStringGridMenuItemClick();
+    void CopyDBGridMenuItemClick();
+    // The data grid's current record in the hex viewer (its table's stream at the record's position).
+    void ShowinHexViewerDBMenuItemClick();
+    void CopyGraphicImageMenuItemClick();
+    void PasteImageMenuItemClick();
+    // The picture as colour-table data against a palette resource, under the binary data format.
+    void CopyClutMenuItemClick(const QString& palette);
 
     // The code page of names in map data (the charset menu's table): the menus, the globals and status
     // panel 5; with apply, the open map's copies and the hex viewer too.
@@ -140,7 +188,8 @@ public:
     OpenPage* OpenTab() const { return openPage_; }
     DataPage* DataTab() const { return dataPage_; }
     MapPage* MapTab() const { return mapPage_; }
-    QWidget* IsoTab() const { return isoPage_; }
+    QWidget* IsoTab() const;
+    IsoPage* IsoListPage() const { return isoPage_; }
     QTabWidget* Tabs() const { return tabs_; }
     WindowMenus* Menus() const { return menus_; }
     ReopenNotifier* Notifier() const { return notifier_; }
@@ -183,6 +232,13 @@ private:
     void showMessages(const OpenOutcome& outcome);
     void syncCharsetMenu();
     void connectMapCommands();
+    void connectIsoCommands();
+    // Shows the mounted image's root (or clears the list when none is mounted).
+    void showIsoRoot();
+    void pollExtraction();
+    void finishExtraction();
+    // The ISO menu's file, or null.
+    const IsoListItem* isoMenuFile() const;
     void showMapPanels();
     void showLevelTable();
     void showDivisionImage();
@@ -221,7 +277,7 @@ private:
 
     QTabWidget* tabs_ = nullptr;
     OpenPage* openPage_ = nullptr;
-    QWidget* isoPage_ = nullptr;
+    IsoPage* isoPage_ = nullptr;
     DataPage* dataPage_ = nullptr;
     MapPage* mapPage_ = nullptr;
     QWidget* hexPage_ = nullptr;
@@ -237,6 +293,17 @@ private:
     // The index grids' double-clicks and popup items; uses the tree model.
     std::unique_ptr<IndexGridsController> indexGrids_;
     ReopenNotifier* notifier_ = nullptr;
+    // The ISO tab: types by extension, the image's compression list, the row the menu was opened on, the
+    // running extraction and the timer that polls it.
+    IsoFileTypes isoTypes_;
+    std::unique_ptr<TLN_CompressionManager> isoCmpList_;
+    int isoMenuRow_ = -1;
+    std::unique_ptr<IsoExtraction> extraction_;
+    QTimer* extractionTimer_ = nullptr;
+    MapConverterHook converter_;
+    // Where the data grids' menu was opened (the grid and its viewport point).
+    QTableView* dbMenuGrid_ = nullptr;
+    QPoint dbMenuPoint_;
     QTimer* reopenTimer_ = nullptr;
     // Where the map menu was opened (the view's client point the explore item selects at).
     QPoint mapMenuPoint_;

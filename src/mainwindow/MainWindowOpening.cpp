@@ -14,6 +14,7 @@
 #include "hexview/HexViewApi.h"
 #include "kiwi/core/MapCodePage.h"
 #include "mainwindow/DataPage.h"
+#include "mainwindow/IsoPage.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MapPage.h"
 #include "mainwindow/OpenPage.h"
@@ -72,6 +73,7 @@ void MainWindow::applyOutcome(const OpenOutcome& outcome) {
     wizardAllowed_ = outcome.wizardAllowed;
     setTabShown(mapPage_, outcome.mapTab);
     setTabShown(isoPage_, outcome.isoMounted);
+    if (outcome.isoMounted) showIsoRoot();
     menus_->routeItem->setEnabled(outcome.routePlanning);
     if (!outcome.languages.isEmpty()) {
         codePages_.SetDataLanguage(0);

@@ -150,6 +150,13 @@ WindowMenus::WindowMenus(QWidget* owner) : QObject(owner) {
 
     graphicMenu = new QMenu(owner);
     copyGraphicImageItem = graphicMenu->addAction(QString());
+    pasteImageItem = graphicMenu->addAction(QString());
+    graphicMenu->addSeparator();
+    const char* const palettes[] = {"PAL_ETO", "PAL_ETG", "PAL_ET4"};
+    for (size_t i = 0; i < clutItems.size(); ++i) {
+        clutItems[i] = graphicMenu->addAction(QString());
+        clutItems[i]->setData(QString::fromLatin1(palettes[i]));
+    }
 }
 
 WindowMenus::~WindowMenus() = default;
@@ -175,6 +182,9 @@ void WindowMenus::ApplyTexts() {
     dbNext2Item->setText(QStringLiteral("Следующий уровень 2"));
     dbNext3Item->setText(QStringLiteral("Следующий уровень 3"));
     copyGraphicImageItem->setText(QStringLiteral("Копировать"));
+    pasteImageItem->setText(QStringLiteral("Вставить"));
+    for (QAction* item : clutItems)
+        item->setText(QStringLiteral("Копировать как CLUT (%1)").arg(item->data().toString()));
     copyStringGridItem->setText(QStringLiteral("Копировать"));
     copyDbGridItem->setText(QStringLiteral("Копировать"));
     backgroundItem->setText(QStringLiteral("Бекграунд"));

@@ -76,6 +76,10 @@ public:
     QAction* dbNext3Item = nullptr;
     QAction* copyDbGridItem = nullptr;
     QAction* copyGraphicImageItem = nullptr;
+    QAction* pasteImageItem = nullptr;
+    // The picture's copies as colour-table data against the palettes "PAL_ETO", "PAL_ETG", "PAL_ET4" (data =
+    // the palette's name).
+    std::array<QAction*, 3> clutItems{};
 
 signals:
     // A charset item was chosen (its code page).

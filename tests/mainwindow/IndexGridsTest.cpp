@@ -3,8 +3,11 @@
 // records), a double-click on a category row selects the row's next-level node from the event loop, the
 // popup's next-level items follow the row's next-level field, and a walk with no target beeps and stays.
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeView>
@@ -110,6 +113,25 @@ TEST_F(IndexGridsTest, ADoubleClickSelectsTheRowsNodeAndAWalkWithoutTargetBeeps)
     ASSERT_NE(menus, nullptr);
     EXPECT_FALSE(menus->dbNext1Item->isEnabled());
     EXPECT_FALSE(menus->dbNext3Item->isEnabled());
+}
+
+// The data grids' menu: "Копировать" copies the field under the mouse, the hex item shows the grid's
+// current record in its table's stream.
+TEST_F(IndexGridsTest, TheDataGridMenuCopiesAFieldAndShowsTheCurrentRecordInTheHexViewer) {
+    window.SetHexViewer(&hex);
+    openSearchRecord();
+    QTableView* grid = page().categoryGrid;
+    const QModelIndex field = grid->model()->index(2, 1);
+    grid->setCurrentIndex(field);
+    emit grid->customContextMenuRequested(grid->visualRect(field).center());
+    window.Menus()->dbMenu->close();
+    window.Menus()->copyDbGridItem->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("Магазины"));
+    log.clear();
+    window.Menus()->showInHexViewerDbItem->trigger();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].rfind("hex stream ", 0), 0u) << log[0];
+    EXPECT_NE(hex.Stream(), nullptr);
 }
 
 } // namespace

@@ -56,6 +56,8 @@ public:
     const IndexLayout& Layout() const { return layout_; }
     int ColumnCount() const { return layout_.ColumnCount(); }
     int64_t RecordCount() const { return source_.count; }
+    // The stream the records are read from (the hex viewer shows a record in it).
+    const std::shared_ptr<TLN_Stream>& Stream() const { return source_.stream; }
     // Records of variable length: reaching record n means walking the lengths of those before it.
     bool Sequential() const { return layout_.LengthMode() != IndexLengthMode::Fixed; }
 

@@ -1,0 +1,190 @@
+// The main window's ISO tab: listing the mounted image's directories, the pop-up menu of a row, showing a
+// file in the hex viewer, extracting it on a worker with progress, and unpacking it through the single-file
+// unpack dialog.
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "hexview/HexViewApi.h"
+#include "kiwi/cmp/CompressionManager.h"
+#include "kiwi/cmp/DecompFileStream.h"
+#include "kiwi/disc/FileManager.h"
+#include "kiwi/iso/ISOImage.h"
+#include "mainwindow/IsoPage.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/WindowMenus.h"
+#include "mainwindow/model/IsoExtraction.h"
+#include "mainwindow/model/UnpackRefusal.h"
+#include "platform/RegistrySettings.h"
+#include "unpack/UnpackFileDialog.h"
+
+namespace {
+// The menu opens this far right of the row, clear of the name the user double-clicked.
+constexpr int kMenuOffset = 60;
+constexpr int kPollMs = 50;
+} // namespace
+
+QWidget* MainWindow::IsoTab() const {
+    return isoPage_;
+}
+
+void MainWindow::connectIsoCommands() {
+    QTreeWidget* list = isoPage_->isoListView;
+    connect(list, &QTreeWidget::itemDoubleClicked, this, [this, list](QTreeWidgetItem* item) {
+        run([&] { IsoListViewDblClick(list->indexOfTopLevelItem(item)); });
+    });
+    connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
+        run([&] {
+            IsoPopupMenuPopup(isoPage_->RowAt(at));
+            menus_->isoMenu->popup(list->viewport()->mapToGlobal(at));
+        });
+    });
+    const auto bind = [this](QAction* item, void (MainWindow::*command)()) {
+        connect(item, &QAction::triggered, this, [this, command] { run([&] { (this->*command)(); }); });
+    };
+    bind(menus_->openFileInHexViewerItem, &MainWindow::OpenFileInHexViewerMenuItemClick);
+    bind(menus_->extractFileItem, &MainWindow::ExtractFileMenuItemClick);
+    bind(menus_->unpackFileItem, &MainWindow::UnpackFileMenuItemClick);
+    bind(menus_->burnDvdItem, &MainWindow::BurnDVDMenuItemClick);
+    extractionTimer_ = new QTimer(this);
+    extractionTimer_->setInterval(kPollMs);
+    connect(extractionTimer_, &QTimer::timeout, this, [this] { run([&] { pollExtraction(); }); });
+    connect(isoPage_->extractionStopButton, &QPushButton::clicked, this, [this] {
+        run([&] {
+            if (extraction_) extraction_->Stop();
+            pollExtraction();
+        });
+    });
+}
+
+void MainWindow::showIsoRoot() {
+    isoMenuRow_ = -1;
+    const std::shared_ptr<TISOImage> image = GetISOImage();
+    if (!image || !image->Tree()) {
+        isoCmpList_.reset();
+        isoPage_->Clear();
+        return;
+    }
+    isoCmpList_ = OpenImageCompressionList();
+    FillIsoListView(image->Tree()->Root());
+}
+
+void MainWindow::FillIsoListView(const TDirectoryEntry* directory) {
+    isoMenuRow_ = -1;
+    if (!directory) {
+        isoPage_->Clear();
+        return;
+    }
+    isoPage_->SetItems(ListIsoDirectory(*directory, isoTypes_));
+}
+
+void MainWindow::IsoListViewDblClick(int row) {
+    const IsoListItem* item = isoPage_->ItemAt(row);
+    if (!item) return;
+    if (item->kind != IsoListItem::Kind::File) {
+        FillIsoListView(item->directory);
+        return;
+    }
+    IsoPopupMenuPopup(row);
+    QTreeWidget* list = isoPage_->isoListView;
+    const QRect rect = list->visualItemRect(list->topLevelItem(row));
+    menus_->isoMenu->popup(list->viewport()->mapToGlobal(rect.topLeft() + QPoint(kMenuOffset, 0)));
+}
+
+void MainWindow::IsoPopupMenuPopup(int row) {
+    isoMenuRow_ = row;
+    const IsoListItem* item = isoPage_->ItemAt(row);
+    const IsoItemActions actions = item ? isoItemActions(*item, isoCmpList_.get()) : IsoItemActions{};
+    menus_->openFileInHexViewerItem->setEnabled(actions.openInHexViewer);
+    // One extraction at a time: the tab has one progress strip.
+    menus_->extractFileItem->setEnabled(actions.extract && !extraction_);
+    menus_->unpackFileItem->setEnabled(actions.unpack);
+    menus_->burnDvdItem->setEnabled(IsISOImageOpen());
+}
+
+const IsoListItem* MainWindow::isoMenuFile() const {
+    const IsoListItem* item = isoPage_->ItemAt(isoMenuRow_);
+    return item && item->kind == IsoListItem::Kind::File && item->file ? item : nullptr;
+}
+
+void MainWindow::OpenFileInHexViewerMenuItemClick() {
+    const IsoListItem* item = isoMenuFile();
+    if (!item || !hex_) return;
+    // Opened before anything changes: a file that cannot be opened leaves the viewer and its tab as they
+    // were (the error is shown by the caller).
+    std::shared_ptr<TLN_Stream> stream = TLN_DecompFileStream::Create(IsoEntryPath(*item->file));
+    hex_->SetOwnedStream(std::move(stream), 0);
+    if (hexPage_ && tabs_->indexOf(hexPage_) >= 0) {
+        setHexTabShown(true);
+        tabs_->setCurrentWidget(hexPage_);
+    }
+}
+
+void MainWindow::ExtractFileMenuItemClick() {
+    const IsoListItem* item = isoMenuFile();
+    if (!item || extraction_) return;
+    const std::shared_ptr<TISOImage> image = GetISOImage();
+    if (!image) return;
+    const QString name = QString::fromStdString(item->file->Name());
+    QString start = name;
+    const QString stored = RegReadString(QStringLiteral("UnpackSave"));
+    if (!stored.isEmpty()) {
+        const QFileInfo info(stored);
+        const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+        if (QFileInfo(folder).isDir()) start = QDir(folder).filePath(name);
+    }
+    const QString target = services_.paths->SaveFile(this, QString(), QString(), start);
+    if (target.isEmpty()) return;
+    // The entry belongs to the image's tree, which the worker keeps alive with the image.
+    extraction_ = std::make_unique<IsoExtraction>(image, item->file, target);
+    isoPage_->ShowExtraction(name, int64_t(item->file->DataLength()));
+    extraction_->Start();
+    extractionTimer_->start();
+}
+
+void MainWindow::pollExtraction() {
+    if (!extraction_) return;
+    const IsoExtraction::Status status = extraction_->Poll();
+    isoPage_->SetExtractionProgress(status.written, status.total);
+    if (status.state != IsoExtraction::State::Running) finishExtraction();
+}
+
+void MainWindow::finishExtraction() {
+    extractionTimer_->stop();
+    extraction_->Stop();
+    const IsoExtraction::Status status = extraction_->Poll();
+    const QString target = extraction_->Target();
+    extraction_.reset();
+    isoPage_->HideExtraction();
+    if (status.state == IsoExtraction::State::Failed)
+        services_.messenger->Error(this, QStringLiteral("Не удалось извлечь файл в ") +
+                                             QDir::toNativeSeparators(target) + QStringLiteral(":\n") +
+                                             status.error);
+}
+
+void MainWindow::UnpackFileMenuItemClick() {
+    if (const IsoListItem* item = isoMenuFile())
+        UnpackFile(QString::fromStdString(IsoEntryPath(*item->file)));
+}
+
+void MainWindow::UnpackFile(const QString& path) {
+    // Shared with the dialog's worker; freed with the last holder on every path.
+    std::shared_ptr<TLN_DecompFileStream> stream = TLN_DecompFileStream::Create(path.toStdString());
+    const QString refusal = UnpackRefusal(*stream, path.toStdString());
+    if (!refusal.isEmpty()) {
+        services_.messenger->Information(this, refusal);
+        return;
+    }
+    // Paths inside the image separate folders with "\": the proposal takes the name after the last one.
+    const QString target = UnpackFileDialog::ProposedTarget(
+        IsISOImageOpen() ? QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')) : path);
+    auto* dialog = new UnpackFileDialog(services_, taskBar_, std::move(stream), target,
+                                        UnpackFileTexts::MainWindowTexts(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}

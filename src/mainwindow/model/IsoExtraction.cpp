@@ -1,0 +1,123 @@
+// The extraction worker and the saved-file output.
+#include "mainwindow/model/IsoExtraction.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <QSaveFile>
+
+#include "kiwi/iso/ISOImage.h"
+
+namespace {
+
+class SavedFileOutput : public IsoExtraction::Output {
+public:
+    explicit SavedFileOutput(const QString& target) : file_(target) {}
+    bool Open(QString& error) override {
+        if (file_.open(QIODevice::WriteOnly)) return true;
+        error = file_.errorString();
+        return false;
+    }
+    bool Write(const char* data, int64_t size, QString& error) override {
+        if (file_.write(data, size) == size) return true;
+        error = file_.errorString();
+        return false;
+    }
+    bool Commit(QString& error) override {
+        // QSaveFile syncs the temporary file before renaming it over the target.
+        if (file_.commit()) return true;
+        error = file_.errorString();
+        return false;
+    }
+    // An output dropped before its commit removes its temporary file.
+    ~SavedFileOutput() override {
+        if (file_.isOpen()) file_.cancelWriting();
+    }
+
+private:
+    QSaveFile file_;
+};
+
+constexpr int64_t kChunk = 1 << 20;
+
+} // namespace
+
+std::unique_ptr<IsoExtraction::Output> IsoExtraction::SavedFile(const QString& target) {
+    return std::make_unique<SavedFileOutput>(target);
+}
+
+IsoExtraction::IsoExtraction(std::shared_ptr<TISOImage> image, const TFileEntry* entry, QString target,
+                             OutputFactory output)
+    : image_(std::move(image)), entry_(entry), target_(std::move(target)), output_(std::move(output)) {
+    status_.total = entry_ ? int64_t(entry_->DataLength()) : 0;
+}
+
+IsoExtraction::~IsoExtraction() {
+    Stop();
+}
+
+void IsoExtraction::Start() {
+    if (!image_ || !entry_) {
+        const std::lock_guard lock(mutex_);
+        status_.state = State::Failed;
+        status_.error = QStringLiteral("образ не открыт");
+        return;
+    }
+    worker_ = std::jthread([this](std::stop_token stop) {
+        const Status result = Run(*image_, *entry_, target_, output_, stop, [this](int64_t written) {
+            const std::lock_guard lock(mutex_);
+            status_.written = written;
+        });
+        const std::lock_guard lock(mutex_);
+        status_ = result;
+    });
+}
+
+void IsoExtraction::Stop() {
+    if (!worker_.joinable()) return;
+    worker_.request_stop();
+    worker_.join();
+}
+
+IsoExtraction::Status IsoExtraction::Poll() const {
+    const std::lock_guard lock(mutex_);
+    return status_;
+}
+
+IsoExtraction::Status IsoExtraction::Run(const TISOImage& image, const TFileEntry& entry,
+                                         const QString& target, const OutputFactory& output,
+                                         std::stop_token stop,
+                                         const std::function<void(int64_t written)>& progress) {
+    Status status;
+    status.total = int64_t(entry.DataLength());
+    const auto fail = [&](const QString& why) {
+        status.state = State::Failed;
+        status.error = why;
+        return status;
+    };
+    std::unique_ptr<Output> out = output(target);
+    QString error;
+    if (!out || !out->Open(error)) return fail(error);
+    std::vector<char> chunk(size_t(std::clamp<int64_t>(status.total, 1, kChunk)));
+    while (status.written < status.total) {
+        if (stop.stop_requested()) {
+            status.state = State::Stopped;
+            return status; // the output goes without its commit: no file is left
+        }
+        const int64_t wanted = std::min<int64_t>(int64_t(chunk.size()), status.total - status.written);
+        int64_t got = 0;
+        try {
+            got = image.ReadFileData(entry, status.written, chunk.data(), wanted);
+        } catch (const std::exception& e) {
+            return fail(QString::fromStdString(e.what()));
+        }
+        // An image cut short ends the file early: that is a failure, not a shorter file.
+        if (got != wanted) return fail(QStringLiteral("образ обрывается внутри файла"));
+        if (!out->Write(chunk.data(), got, error)) return fail(error);
+        status.written += got;
+        if (progress) progress(status.written);
+    }
+    if (!out->Commit(error)) return fail(error);
+    status.state = State::Done;
+    return status;
+}

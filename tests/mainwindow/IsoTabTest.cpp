@@ -1,0 +1,324 @@
+// The ISO tab of the window: the listing of a mounted image and moving through its directories, the
+// pop-up items' states, extraction on a worker (byte-equal, and a failure reported with nothing left),
+// the hex viewer and unpack commands, burning through the process launcher (an argument list, a failure
+// to start reported, disabled without an image), the converter hook and the clipboard commands.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include "WindowTestSupport.h"
+#include "kiwi/disc/FileManager.h"
+#include "kiwi/display/ClutEncoder.h"
+#include "kiwi/iso/ISOImage.h"
+#include "mainwindow/DataPage.h"
+#include "mainwindow/FieldGridView.h"
+#include "mainwindow/IsoPage.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/OpenPage.h"
+#include "mainwindow/WindowMenus.h"
+#include "mainwindow/model/MapCodePageChoice.h"
+#include "platform/RegistrySettings.h"
+#include "support/fixtures/CmpFixture.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IsoFixture.h"
+#include "unpack/UnpackFileDialog.h"
+
+namespace {
+
+using windowtest::waitUntil;
+using windowtest::WindowTest;
+
+std::vector<uint8_t> pattern(size_t size, uint32_t seed) {
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = uint8_t((i * 2654435761u + seed) >> 11);
+    return bytes;
+}
+
+class FailingProcesses : public ProcessLauncher {
+public:
+    bool StartDetached(const QString& program, const QStringList& arguments) override {
+        tried << (QStringList{program} + arguments);
+        return false;
+    }
+    QList<QStringList> tried;
+};
+
+class IsoTabTest : public WindowTest {
+protected:
+    IsoTabTest() {
+        window.SetHexViewer(&hex);
+        window.show();
+    }
+    void SetUp() override {
+        KIWI_NEED_XORRISO();
+        const std::string content = spath("content");
+        big = pattern(2'500'000, 5);
+        fixture::writeFile(content + "/ALLDATA.KWI", big);
+        fixture::writeFile(content + "/DATA/NOTES.TXT", pattern(20, 1));
+        fixture::CmpListEntryPlan entry;
+        entry.name = "DATA/PACKED.KWI";
+        entry.type = 2;
+        packed = fixture::mapLikeContent(70000);
+        fixture::writeFile(content + "/DATA/PACKED.KWI", fixture::buildCmpDataFile(packed, entry));
+        fixture::writeFile(content + "/05.CMP", fixture::buildCmpList({entry}));
+        QDir().mkpath(path("maps"));
+        fixture::makeIsoWithXorriso(content, spath("maps/map.iso"));
+        window.OpenIsoImage(path("maps/map.iso"));
+        ASSERT_TRUE(IsISOImageOpen());
+    }
+
+    int rowOf(const QString& name) const {
+        const auto& items = window.IsoListPage()->Items();
+        for (size_t i = 0; i < items.size(); ++i)
+            if (items[i].name == name) return int(i);
+        ADD_FAILURE() << "no row " << name.toStdString();
+        return -1;
+    }
+    QStringList names() const {
+        QStringList out;
+        QTreeWidget* list = window.IsoListPage()->isoListView;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            out << list->topLevelItem(i)->text(0);
+        return out;
+    }
+    QAction* item(QAction* WindowMenus::*member) const { return window.Menus()->*member; }
+
+    std::vector<uint8_t> big, packed;
+    MainWindow window{services, &mapView};
+};
+
+TEST_F(IsoTabTest, TheImageIsListedWithTypesIconsAndSizes) {
+    EXPECT_TRUE(window.IsTabShown(window.IsoTab()));
+    QTreeWidget* list = window.IsoListPage()->isoListView;
+    EXPECT_EQ(list->columnCount(), 4);
+    EXPECT_EQ(names(), (QStringList{"DATA", "05.CMP", "ALLDATA.KWI"}));
+    QTreeWidgetItem* kwi = list->topLevelItem(rowOf("ALLDATA.KWI"));
+    EXPECT_EQ(kwi->text(IsoPage::SizeColumn), "2 500 000");
+    EXPECT_FALSE(kwi->text(IsoPage::DateColumn).isEmpty());
+    EXPECT_FALSE(kwi->text(IsoPage::TypeColumn).isEmpty());
+    EXPECT_FALSE(kwi->icon(IsoPage::NameColumn).isNull());
+    EXPECT_FALSE(list->topLevelItem(0)->icon(IsoPage::NameColumn).isNull());
+    EXPECT_TRUE(list->topLevelItem(0)->text(IsoPage::SizeColumn).isEmpty());
+}
+
+TEST_F(IsoTabTest, DoubleClicksMoveThroughDirectoriesAndTheParentRowLeadsBack) {
+    window.IsoListViewDblClick(rowOf("DATA"));
+    EXPECT_EQ(names(), (QStringList{"/\\", "NOTES.TXT", "PACKED.KWI"}));
+    window.IsoListViewDblClick(0);
+    EXPECT_EQ(names(), (QStringList{"DATA", "05.CMP", "ALLDATA.KWI"}));
+    // A file pops the menu up instead, for that file.
+    window.IsoListViewDblClick(rowOf("ALLDATA.KWI"));
+    EXPECT_TRUE(window.Menus()->isoMenu->isVisible());
+    window.Menus()->isoMenu->close();
+    EXPECT_EQ(names().size(), 3);
+}
+
+// A picture of a sub-directory's listing for a person to review (saved with STROVANE_SCREENSHOT_DIR set):
+// the parent row, a folder icon and the file rows must show.
+TEST_F(IsoTabTest, TheListingIsDrawn) {
+    window.Tabs()->setCurrentWidget(window.IsoTab());
+    window.IsoListViewDblClick(rowOf("DATA"));
+    const QImage picture = window.IsoTab()->grab().toImage();
+    ASSERT_FALSE(picture.isNull());
+    bool varied = false;
+    for (int y = 0; y < picture.height() && !varied; y += 3)
+        for (int x = 0; x < picture.width() && !varied; x += 3)
+            varied = picture.pixel(x, y) != picture.pixel(0, 0);
+    EXPECT_TRUE(varied);
+    const QByteArray folder = qgetenv("STROVANE_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        picture.save(QDir(QString::fromLocal8Bit(folder)).filePath("iso-tab-subfolder.png"));
+}
+
+TEST_F(IsoTabTest, PopupItemsFollowTheRow) {
+    struct Case {
+        bool inData;
+        QString row;
+        bool hex, extract, unpack;
+    };
+    for (const Case& c :
+         {Case{false, "DATA", false, false, false}, Case{false, "ALLDATA.KWI", true, true, false},
+          Case{true, "/\\", false, false, false}, Case{true, "NOTES.TXT", true, true, false},
+          Case{true, "PACKED.KWI", true, true, true}}) {
+        window.FillIsoListView(GetISOImage()->Tree()->Root());
+        if (c.inData) window.IsoListViewDblClick(rowOf("DATA"));
+        window.IsoPopupMenuPopup(rowOf(c.row));
+        EXPECT_EQ(item(&WindowMenus::openFileInHexViewerItem)->isEnabled(), c.hex) << c.row.toStdString();
+        EXPECT_EQ(item(&WindowMenus::extractFileItem)->isEnabled(), c.extract) << c.row.toStdString();
+        EXPECT_EQ(item(&WindowMenus::unpackFileItem)->isEnabled(), c.unpack) << c.row.toStdString();
+        EXPECT_TRUE(item(&WindowMenus::burnDvdItem)->isEnabled());
+    }
+    window.CloseAll();
+    EXPECT_TRUE(window.IsoListPage()->Items().empty());
+    window.IsoPopupMenuPopup(-1);
+    EXPECT_FALSE(item(&WindowMenus::burnDvdItem)->isEnabled());
+    EXPECT_FALSE(item(&WindowMenus::extractFileItem)->isEnabled());
+}
+
+TEST_F(IsoTabTest, ExtractionWritesTheFileOnAWorkerAndReportsAFailure) {
+    RegWriteString(QStringLiteral("UnpackSave"), path("out/last.bin"));
+    QDir().mkpath(path("out"));
+    paths.answer = path("out/copy.kwi");
+    window.IsoPopupMenuPopup(rowOf("ALLDATA.KWI"));
+    window.ExtractFileMenuItemClick();
+    ASSERT_FALSE(paths.calls.empty());
+    EXPECT_EQ(paths.calls.back().kind, "save");
+    EXPECT_EQ(paths.calls.back().start, path("out/ALLDATA.KWI"));
+    EXPECT_TRUE(window.ExtractionRunning() || QFile::exists(path("out/copy.kwi")));
+    ASSERT_TRUE(waitUntil([&] { return !window.ExtractionRunning(); }, 20000));
+    QFile copy(path("out/copy.kwi"));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), QByteArray(reinterpret_cast<const char*>(big.data()), qsizetype(big.size())));
+    EXPECT_TRUE(messenger.errors.isEmpty());
+    EXPECT_FALSE(window.IsoListPage()->extractionStrip->isVisible());
+
+    paths.answer = path("missing/copy.kwi");
+    window.IsoPopupMenuPopup(rowOf("ALLDATA.KWI"));
+    window.ExtractFileMenuItemClick();
+    ASSERT_TRUE(waitUntil([&] { return !window.ExtractionRunning(); }, 20000));
+    ASSERT_EQ(messenger.errors.size(), 1);
+    EXPECT_TRUE(messenger.errors[0].contains(QStringLiteral("copy.kwi")));
+    EXPECT_FALSE(QFile::exists(path("missing")));
+
+    // Cancelled in the save dialog: nothing starts.
+    paths.answer.clear();
+    window.ExtractFileMenuItemClick();
+    EXPECT_FALSE(window.ExtractionRunning());
+}
+
+TEST_F(IsoTabTest, HexViewerGetsTheFilesOwnStream) {
+    window.IsoListViewDblClick(rowOf("DATA"));
+    window.IsoPopupMenuPopup(rowOf("PACKED.KWI"));
+    window.OpenFileInHexViewerMenuItemClick();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "hex owned stream 0");
+    ASSERT_NE(hex.Stream(), nullptr);
+    // The decompressed content is shown.
+    EXPECT_EQ(hex.Stream()->Size(), int64_t(packed.size()));
+    window.Menus()->isoMenu->close();
+}
+
+TEST_F(IsoTabTest, UnpackRefusesAnUnlistedFileAndOpensTheDialogForAListedOne) {
+    window.UnpackFile(QStringLiteral("ALLDATA.KWI"));
+    ASSERT_EQ(messenger.information.size(), 1);
+    EXPECT_EQ(messenger.information[0], QStringLiteral("Файл  ALLDATA.KWI  не имеет сжатия!"));
+    EXPECT_EQ(window.findChild<UnpackFileDialog*>(), nullptr);
+
+    window.IsoListViewDblClick(rowOf("DATA"));
+    window.IsoPopupMenuPopup(rowOf("PACKED.KWI"));
+    window.UnpackFileMenuItemClick();
+    auto* dialog = window.findChild<UnpackFileDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    // No "UnpackSave": beside the image, with ".unpack".
+    EXPECT_EQ(dialog->edit1->text(), path("maps/PACKED.KWI.unpack"));
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Сохранить распакованный файл как ..."));
+    dialog->close();
+}
+
+TEST_F(IsoTabTest, BurningPassesTheImageAsOneArgumentAndReportsAFailureToStart) {
+    RegWriteString(QStringLiteral("BurnProgram"), QStringLiteral("/usr/bin/my burner"));
+    window.IsoPopupMenuPopup(rowOf("DATA"));
+    ASSERT_TRUE(item(&WindowMenus::burnDvdItem)->isEnabled());
+    window.BurnDVDMenuItemClick();
+    ASSERT_EQ(processes.started.size(), 1);
+    EXPECT_EQ(processes.started[0], (QStringList{"/usr/bin/my burner", path("maps/map.iso")}));
+    EXPECT_TRUE(messenger.errors.isEmpty());
+
+    // The Open tab's button asks for an image, starting from the mounted one.
+    paths.answer = path("a \"quoted\" name.iso");
+    window.OpenTab()->burnDvdBtn->click();
+    EXPECT_EQ(paths.calls.back().start, path("maps/map.iso"));
+    ASSERT_EQ(processes.started.size(), 2);
+    EXPECT_EQ(processes.started[1], (QStringList{"/usr/bin/my burner", path("a \"quoted\" name.iso")}));
+
+    FailingProcesses failing;
+    services.processes = &failing;
+    MainWindow other{services, &mapView};
+    other.BurnImage(path("maps/map.iso"));
+    ASSERT_EQ(failing.tried.size(), 1);
+    ASSERT_EQ(messenger.errors.size(), 1);
+    EXPECT_TRUE(messenger.errors[0].contains(QStringLiteral("my burner")));
+}
+
+TEST_F(IsoTabTest, WithoutABurnerTheUserIsTold) {
+    fixture::ScopedEnvironment noPath{"PATH", path("nothing").toUtf8()};
+    window.BurnImage(path("maps/map.iso"));
+    EXPECT_TRUE(processes.started.isEmpty());
+    ASSERT_EQ(messenger.errors.size(), 1);
+    EXPECT_TRUE(messenger.errors[0].contains(QStringLiteral("BurnProgram")));
+}
+
+TEST_F(IsoTabTest, TheConverterButtonWaitsForItsHookAndOpensTheWrittenMap) {
+    QPushButton* wizard = window.OpenTab()->wizardBtn;
+    EXPECT_FALSE(wizard->isEnabled());
+    QPointer<QDialog> made;
+    window.SetMapConverter({[&](QWidget* parent) -> QDialog* {
+                                made = new QDialog(parent);
+                                return made;
+                            },
+                            [&](QDialog*) { return path("nowhere/MAP.KWI"); }});
+    EXPECT_TRUE(wizard->isEnabled());
+    window.CodePages().SetAutoSelect(true);
+    wizard->click();
+    ASSERT_NE(made, nullptr);
+    made->accept();
+    // The written map is opened (here it is missing, which the opening reports), and the automatic code
+    // page choice is back on.
+    EXPECT_TRUE(window.CodePages().AutoSelect());
+    EXPECT_FALSE(messenger.errors.isEmpty() && messenger.information.isEmpty());
+    EXPECT_TRUE(made.isNull() || !made->isVisible());
+}
+
+TEST_F(IsoTabTest, ClipboardCopiesHexDigitsOrTheCellAndThePicture) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    FieldGridModel& grid = window.GridModel();
+    grid.Append(
+        {QStringLiteral("Header Size"), QStringLiteral("0 x 00 01 02 03"), QStringLiteral("(66051)")});
+    grid.Append({QStringLiteral("Name"), QStringLiteral("Tokyo"), QString()});
+    FieldGridView* view = window.DataTab()->fieldGrid;
+    view->SetMenuIndex(grid.index(0, 1));
+    window.CopyStringGridMenuItemClick();
+    EXPECT_EQ(clipboard->text(), "00010203");
+    view->SetMenuIndex(grid.index(1, 1));
+    window.CopyStringGridMenuItemClick();
+    EXPECT_EQ(clipboard->text(), "Tokyo");
+
+    QImage picture(4, 3, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    clipboard->setImage(picture);
+    window.PasteImageMenuItemClick();
+    EXPECT_EQ(window.DataTab()->graphicImage->pixmap().size(), QSize(4, 3));
+    clipboard->clear();
+    window.CopyGraphicImageMenuItemClick();
+    EXPECT_EQ(clipboard->image().size(), QSize(4, 3));
+
+    // The palette items put the colour-table bytes under the binary data format.
+    for (QAction* clut : window.Menus()->clutItems) {
+        clipboard->clear();
+        clut->trigger();
+        const QString palette = clut->data().toString();
+        const std::vector<uint8_t> expected = CopyBitmapAsCLUTData(picture, palette.toStdString());
+        ASSERT_FALSE(expected.empty()) << palette.toStdString();
+        const QMimeData* data = clipboard->mimeData();
+        ASSERT_NE(data, nullptr);
+        const QString format = QStringLiteral("application/x-qt-windows-mime;value=\"%1\"")
+                                   .arg(QString::fromLatin1(kBinaryDataClipboardFormat));
+        EXPECT_EQ(data->data(format),
+                  QByteArray(reinterpret_cast<const char*>(expected.data()), qsizetype(expected.size())))
+            << palette.toStdString();
+    }
+}
+
+} // namespace
