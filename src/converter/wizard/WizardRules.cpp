@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "converter/NewCmpList.h"
@@ -48,7 +49,11 @@ OutputVerdict CheckOutput(const QString& outputPath, const std::string& sourcePa
     const QFileInfo info(outputPath);
     const std::string folder = FolderOf(output);
     if (info.exists()) {
-        if (!info.isFile() || ::access(output.c_str(), W_OK) != 0) return OutputVerdict::ReadOnly;
+        // A file nobody may write counts as read-only even for a user the system lets write anyway.
+        struct stat status {};
+        if (!info.isFile() || ::stat(output.c_str(), &status) != 0 || (status.st_mode & 0222) == 0 ||
+            ::access(output.c_str(), W_OK) != 0)
+            return OutputVerdict::ReadOnly;
     } else if (!FileIdentityOf(folder)) {
         return OutputVerdict::MissingFolder;
     }

@@ -237,11 +237,9 @@ TEST_F(ConverterWizardTest, FilePageRefusesUnsafeOutputsAndDeletesNothing) {
     EXPECT_FALSE(wizard->otherFileLabel->isHidden());
     std::ofstream(spath("out/ro.KWI")) << "x";
     std::filesystem::permissions(spath("out/ro.KWI"), std::filesystem::perms::owner_read);
-    if (::geteuid() != 0) {
-        wizard->SetOutputFile(path("out/ro.KWI"));
-        EXPECT_FALSE(wizard->nextBtn->isEnabled());
-        EXPECT_FALSE(wizard->readOnlyLabel->isHidden());
-    }
+    wizard->SetOutputFile(path("out/ro.KWI"));
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    EXPECT_FALSE(wizard->readOnlyLabel->isHidden());
     // The chooser's answer goes through the same check.
     paths.answer = path("out/ALLDATA.KWI");
     wizard->fileBitBtn->click();
@@ -311,6 +309,49 @@ TEST_F(ConverterWizardTest, ClosingDuringARunStopsAndJoinsItWithinTwoSeconds) {
     EXPECT_LT(clock.elapsed(), 2000);
 }
 
+// A dictionary that says when it is freed, so a run still using it would be seen.
+class WatchedDictionary : public WizardDictionary {
+public:
+    explicit WatchedDictionary(std::atomic<bool>& alive) : alive_(alive) { alive_ = true; }
+    ~WatchedDictionary() override { alive_ = false; }
+    bool Loaded() const override { return true; }
+    int Count() const override { return 1; }
+    QString Load(const QString&, bool) override { return {}; }
+    QString Save(const QString&) override { return {}; }
+    void Show(QWidget*) override {}
+
+private:
+    std::atomic<bool>& alive_;
+};
+
+TEST_F(ConverterWizardTest, TheDictionaryIsFreedOnlyAfterTheRunIsJoined) {
+    std::atomic<bool> alive{false};
+    std::atomic<bool> usedAfterFree{false};
+    std::atomic<int> steps{0};
+    auto wizard = std::make_unique<ConverterWizard>(plainSource(), services, taskBar, true);
+    wizard->SetDictionary(std::make_unique<WatchedDictionary>(alive));
+    wizard->SetCreationFactory([&](const std::string&, const ConversionOptions&) -> WizardWork {
+        return [&](ConversionProgress&, const std::atomic<bool>& stop) {
+            // Stands for a run translating names until it notices the stop.
+            while (!stop.load()) {
+                if (!alive.load()) usedAfterFree = true;
+                ++steps;
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!alive.load()) usedAfterFree = true;
+            return ConversionResult{ConversionStatus::Stopped};
+        };
+    });
+    wizard->translateCheckBox->click();
+    wizard->SetOutputFile(path("out/ALLDATA.KWI"));
+    nextTo(*wizard, WizardPage::Creation);
+    ASSERT_TRUE(waitUntil([&] { return steps.load() > 3; }, 5000));
+    wizard->cancelBtn->click();
+    EXPECT_FALSE(alive.load());
+    EXPECT_FALSE(usedAfterFree.load());
+}
+
 TEST_F(ConverterWizardTest, AThrowingCompletionShowsItsErrorAndReenablesNext) {
     auto wizard = make(plainSource());
     wizard->SetCompletionFactory([](const CompletionOptions&) -> WizardWork {
@@ -334,6 +375,34 @@ TEST_F(ConverterWizardTest, AThrowingCompletionShowsItsErrorAndReenablesNext) {
     wizard->NextBtnClick();
     EXPECT_EQ(wizard->result(), 1);
     EXPECT_TRUE(messenger.information.isEmpty());
+}
+
+TEST_F(ConverterWizardTest, TheMapCodePageComesBackUnlessTheNewMapIsOpened) {
+    for (const bool open : {true, false}) {
+        ConverterSource source = plainSource();
+        std::vector<int> pages;
+        source.mapCodePage = [] { return 1252; };
+        source.setMapCodePage = [&](int page, bool) { pages.push_back(page); };
+        auto wizard = std::make_unique<ConverterWizard>(source, services, taskBar, true);
+        wizard->SetCreationFactory([](const std::string&, const ConversionOptions&) {
+            return finishedWork(ConversionStatus::Done);
+        });
+        wizard->utfToAnsiCheckBox->click();
+        wizard->SetOutputFile(path("out/ALLDATA.KWI"));
+        nextTo(*wizard, WizardPage::Creation);
+        EXPECT_EQ(pages, std::vector<int>{65001});
+        ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::Finish; }, 5000));
+        if (open) {
+            wizard->NextBtnClick();
+            wizard->NextBtnClick();
+            EXPECT_EQ(wizard->result(), 1);
+            EXPECT_EQ(pages, (std::vector<int>{65001, 1251}));
+        } else {
+            // Cancel on the finish page puts the map's own code page back.
+            wizard->cancelBtn->click();
+            EXPECT_EQ(pages, (std::vector<int>{65001, 1252}));
+        }
+    }
 }
 
 TEST_F(ConverterWizardTest, ReadsAndWritesItsSettings) {
