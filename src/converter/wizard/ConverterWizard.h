@@ -281,4 +281,5 @@ private:
     QString outputPath_;
     QElapsedTimer startTime_;
     bool closing_ = false;
+    bool importing_ = false;
 };

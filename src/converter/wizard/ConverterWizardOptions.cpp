@@ -158,8 +158,8 @@ void ConverterWizard::buildingsCheckBoxClick() {
         w->setEnabled(on);
     addExtraLevelCheckBox->setEnabled(on && source_.topLevelCode == 0);
     if (!on) addExtraLevelCheckBox->setChecked(false);
-    addExtraLevelCheckBoxClick();
-    defaultBtn->setEnabled(defaultBtn->isEnabled());
+    arrowsCheckBox->setChecked(addExtraLevelCheckBox->isChecked());
+    arrowsCheckBox->setEnabled(addExtraLevelCheckBox->isChecked());
 }
 
 void ConverterWizard::addressCheckBoxClick() {

@@ -155,7 +155,8 @@ void ConverterWizard::Poll() {
     if (importer_) {
         for (const QString& line : importer_->TakeLines())
             addMemo->appendPlainText(line);
-        if (!importer_->Busy() && !loadBtn->isEnabled() && CurrentPage() == WizardPage::Loading) {
+        if (importing_ && !importer_->Busy()) {
+            importing_ = false;
             loadBtn->setEnabled(true);
             buildingData_ = importer_->Data();
             if (buildingData_.loaded) {
@@ -369,6 +370,7 @@ void ConverterWizard::LoadMpBtnClick() {
     RegWriteString(QStringLiteral("BuildingsOpen"), file);
     addMemo->appendPlainText(QStringLiteral("Импорт данных из файла ") + file);
     loadBtn->setEnabled(false);
+    importing_ = true;
     importer_->Start({file});
     pollTimer->start();
 }

@@ -405,6 +405,47 @@ TEST_F(ConverterWizardTest, TheMapCodePageComesBackUnlessTheNewMapIsOpened) {
     }
 }
 
+// An import that ends at its first poll with one building.
+class InstantImporter : public WizardImporter {
+public:
+    void Start(const QStringList& files) override { started = files; }
+    bool Busy() const override { return false; }
+    void Stop() override {}
+    QStringList TakeLines() override { return std::exchange(lines, {}); }
+    WizardBuildingData Data() const override {
+        WizardBuildingData data;
+        data.loaded = !started.isEmpty();
+        data.records = QByteArray(16, '\0');
+        return data;
+    }
+    QString SaveCompiled(const QString&) override { return {}; }
+    QStringList started;
+    QStringList lines{QStringLiteral("Файл скомпилирован. ")};
+};
+
+TEST_F(ConverterWizardTest, AnImportEnablesTheBuildingSwitches) {
+    auto bare = make(plainSource());
+    bare->LoadMpBtnClick();
+    EXPECT_TRUE(bare->addMemo->toPlainText().contains(QStringLiteral("недоступен")));
+    auto wizard = make(plainSource());
+    auto importer = std::make_unique<InstantImporter>();
+    InstantImporter* raw = importer.get();
+    wizard->SetImporter(std::move(importer));
+    nextTo(*wizard, WizardPage::Loading);
+    EXPECT_FALSE(wizard->buildingsCheckBox->isEnabled());
+    paths.answer = path("town.mp");
+    wizard->LoadMpBtnClick();
+    EXPECT_EQ(raw->started, QStringList{path("town.mp")});
+    EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("town.mp"));
+    ASSERT_TRUE(waitUntil([&] { return wizard->buildingsCheckBox->isEnabled(); }, 5000));
+    EXPECT_TRUE(wizard->addressCheckBox->isEnabled());
+    EXPECT_TRUE(wizard->loadBtn->isEnabled());
+    EXPECT_TRUE(wizard->addMemo->toPlainText().contains(QStringLiteral("Файл скомпилирован.")));
+    wizard->buildingsCheckBox->click();
+    EXPECT_TRUE(wizard->buildingsDcComboBox->isEnabled());
+    EXPECT_TRUE(wizard->BuildOptions().buildings);
+}
+
 TEST_F(ConverterWizardTest, ReadsAndWritesItsSettings) {
     RegWriteInteger(QStringLiteral("NewSysIdx"), 1);
     RegWriteInteger(QStringLiteral("Version"), 123);
