@@ -14,6 +14,7 @@
 #include "converter/CompletionRun.h"
 #include "converter/ConversionOptions.h"
 #include "converter/wizard/ConverterSource.h"
+#include "converter/wizard/WizardCreationSettings.h"
 #include "converter/wizard/WizardExtensions.h"
 #include "converter/wizard/WizardPageTable.h"
 #include "converter/wizard/WizardRules.h"
@@ -64,6 +65,9 @@ public:
     // The settings a run would get now.
     ConversionOptions BuildOptions() const;
     CompletionOptions BuildCompletionOptions() const;
+    WizardCreationSettings BuildCreationSettings() const;
+    // The settings the last run started with.
+    const WizardCreationSettings& RunSettings() const { return runSettings_; }
     const std::vector<int>& SelectedAreas() const { return selectedAreas_; }
     const OptionDefaults& Defaults() const { return defaults_; }
     uint16_t BuildingsTypeCode() const { return buildingsTypeCode_; }
@@ -268,6 +272,7 @@ private:
     std::unique_ptr<WizardTask> creation_;
     std::unique_ptr<WizardTask> completion_;
     WizardBuildingData buildingData_;
+    WizardCreationSettings runSettings_;
     OptionDefaults defaults_;
     uint16_t buildingsTypeCode_ = 0x0143;
     uint16_t numberingTypeCode_ = 0x01C2;

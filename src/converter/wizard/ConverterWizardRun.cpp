@@ -76,6 +76,41 @@ ConversionOptions ConverterWizard::BuildOptions() const {
     return o;
 }
 
+WizardCreationSettings ConverterWizard::BuildCreationSettings() const {
+    WizardCreationSettings w;
+    w.sizeFilter50 = uint32_t(sizeFilter50TrackBar->value());
+    w.sizeFilter100 = uint32_t(sizeFilter100TrackBar->value());
+    w.secondBackgroundClass = uint8_t(defaults_.secondBackgroundClass);
+    w.extraNameClass = uint8_t(defaults_.extraNameClass);
+    w.includeLetters = includeLettersCheckBox->isChecked();
+    w.addMode = addRadioGroup->checkedId();
+    w.strictRules = strictRulesCheckBox->isChecked();
+    w.trim = trimCheckBox->isChecked();
+    w.trimMode = trimRadioGroup->checkedId();
+    w.north = northTrackBar->value();
+    w.south = southTrackBar->value();
+    w.west = westTrackBar->value();
+    w.east = eastTrackBar->value();
+    w.selectedAreas = selectedAreas_;
+    w.trimByStates = w.trim && w.trimMode == 2 && !selectedAreas_.empty();
+    w.trimLevel = uint32_t(trimLevelTrackBar->value());
+    w.addSeas = addSeasCheckBox->isChecked();
+    w.addAdjacent = addAdjacentCheckBox->isChecked();
+    // The translation settings count only with translation on and a dictionary loaded.
+    if (translateCheckBox->isChecked() && dictionary_ && dictionary_->Loaded()) {
+        w.wordByWord = dictionaryTypeRadioGroup->checkedId() == 0;
+        w.excludeFreeways = excludeFwyCheckBox->isChecked();
+        w.translationLevel = uint32_t(translateTrackBar->value());
+        w.foldYo = excludeYoCheckBox->isChecked();
+        w.foldUkrainianI = ukrICheckBox->isChecked();
+    }
+    w.translationArea = translationArea_;
+    w.isoAnsiIndex = isoAnsiComboBox->currentIndex();
+    w.cityAreaIndex = cityAreaComboBox->currentIndex();
+    w.buildings = buildingData_;
+    return w;
+}
+
 CompletionOptions ConverterWizard::BuildCompletionOptions() const {
     CompletionOptions c;
     c.outputPath = OutputPath().toStdString();
@@ -113,6 +148,7 @@ void ConverterWizard::startCreation() {
     }
     if (importer_) buildingData_ = importer_->Data();
     const ConversionOptions options = BuildOptions();
+    runSettings_ = BuildCreationSettings();
     progressMemo->clear();
     timeStaticText->setText(QStringLiteral("0:00:00"));
     returnValue_ = 0;
@@ -333,6 +369,10 @@ void ConverterWizard::LoadDictionaryBtnClick() {
         this, QString(), QStringLiteral("Dictionary File(*.TXT *.txt);;Dictionary File (*.lndict *.LNDICT)"),
         QString());
     if (path.isEmpty()) return;
+    // A binary dictionary replaces the loaded one only when the user says so.
+    if (dictionary_->Count() > 0 && path.endsWith(QStringLiteral(".lndict"), Qt::CaseInsensitive) &&
+        !services_.messenger->Question(this, QStringLiteral("Заменить загруженный словарь?")))
+        return;
     const QString message = dictionary_->Load(path, dictionaryTypeRadioGroup->checkedId() == 0);
     if (dictionary_->Count() > 0) {
         dictionaryCountLabel->setText(QString::number(dictionary_->Count()) +

@@ -175,6 +175,8 @@ TEST_F(ConverterWizardTest, OptionCouplings) {
     EXPECT_EQ(wizard->sizeFilter100TrackBar->value(), 70);
     wizard->sizeFilter100TrackBar->setValue(50);
     EXPECT_EQ(wizard->sizeFilter50TrackBar->value(), 50);
+    EXPECT_EQ(wizard->BuildCreationSettings().sizeFilter50, 50u);
+    EXPECT_EQ(wizard->BuildCreationSettings().sizeFilter100, 50u);
     wizard->southTrackBar->setValue(150000);
     wizard->northTrackBar->setValue(152000);
     EXPECT_EQ(wizard->southTrackBar->value(), 152000 - 4800);
@@ -210,12 +212,16 @@ TEST_F(ConverterWizardTest, TrimByBordersWithOnlyZeroCheckedGives255AndNothingCh
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
     EXPECT_EQ(wizard->SelectedAreas(), std::vector<int>{255});
+    EXPECT_TRUE(wizard->RunSettings().trimByStates);
+    EXPECT_EQ(wizard->RunSettings().selectedAreas, std::vector<int>{255});
+    EXPECT_EQ(wizard->RunSettings().trimMode, 2);
     auto none = make(source);
     none->trimCheckBox->click();
     none->trimRadioGroup->button(2)->click();
     none->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*none, WizardPage::Creation);
     EXPECT_TRUE(none->SelectedAreas().empty());
+    EXPECT_FALSE(none->RunSettings().trimByStates);
     EXPECT_FALSE(none->trimCheckBox->isChecked());
 }
 
@@ -316,9 +322,13 @@ public:
     ~WatchedDictionary() override { alive_ = false; }
     bool Loaded() const override { return true; }
     int Count() const override { return 1; }
-    QString Load(const QString&, bool) override { return {}; }
+    QString Load(const QString&, bool) override {
+        ++loads;
+        return {};
+    }
     QString Save(const QString&) override { return {}; }
     void Show(QWidget*) override {}
+    int loads = 0;
 
 private:
     std::atomic<bool>& alive_;
@@ -350,6 +360,30 @@ TEST_F(ConverterWizardTest, TheDictionaryIsFreedOnlyAfterTheRunIsJoined) {
     wizard->cancelBtn->click();
     EXPECT_FALSE(alive.load());
     EXPECT_FALSE(usedAfterFree.load());
+}
+
+TEST_F(ConverterWizardTest, ABinaryDictionaryReplacesTheLoadedOneOnlyWhenConfirmed) {
+    std::atomic<bool> alive{false};
+    auto wizard = std::make_unique<ConverterWizard>(plainSource(), services, taskBar, true);
+    auto dictionary = std::make_unique<WatchedDictionary>(alive);
+    WatchedDictionary* raw = dictionary.get();
+    wizard->SetDictionary(std::move(dictionary));
+    wizard->translateCheckBox->click();
+    paths.answer = path("words.LNDICT");
+    messenger.answer = false;
+    wizard->LoadDictionaryBtnClick();
+    EXPECT_EQ(raw->loads, 0);
+    EXPECT_EQ(messenger.questions.size(), 1);
+    messenger.answer = true;
+    wizard->LoadDictionaryBtnClick();
+    EXPECT_EQ(raw->loads, 1);
+    EXPECT_EQ(wizard->dictionaryCountLabel->text(), QStringLiteral("1 записей в словаре"));
+    EXPECT_EQ(wizard->loadDictionaryBtn->text(), QStringLiteral("Добавить в словарь"));
+    EXPECT_TRUE(wizard->saveDictionaryBtn->isEnabled());
+    paths.answer = path("more.txt");
+    wizard->LoadDictionaryBtnClick();
+    EXPECT_EQ(raw->loads, 2);
+    EXPECT_EQ(messenger.questions.size(), 2);
 }
 
 TEST_F(ConverterWizardTest, AThrowingCompletionShowsItsErrorAndReenablesNext) {
