@@ -45,7 +45,14 @@ ConverterSource ReadConverterSource(const std::string& allDataPath) {
             TLN_RegionManager regions(region);
             TLN_Region_Level_Record level;
             source.hasRegionData = regions.IsValid();
-            if (regions.IsValid() && regions.GetLevelRecord(1, level)) source.regionCount = level.RegionCount;
+            // The list ends at the first region whose foremost lower-level region is 65535.
+            if (regions.IsValid() && regions.GetLevelRecord(1, level)) {
+                TLN_Region_Manag_Record record;
+                while (source.regionCount < level.RegionCount &&
+                       regions.ReadRegionRecord(1, source.regionCount, record) &&
+                       record.LowerRegionFirst != 65535)
+                    ++source.regionCount;
+            }
         } catch (const std::exception&) {
             source.hasRegionData = false;
         }
