@@ -1,0 +1,61 @@
+// Reading the wizard's view of a map with readers of its own.
+#include "converter/wizard/ConverterSource.h"
+
+#include <exception>
+#include <memory>
+
+#include "converter/NewCmpList.h"
+#include "converter/ProducedFile.h"
+#include "kiwi/map/KiwiMap.h"
+#include "kiwi/region/RegionManager.h"
+
+ConverterSource ReadConverterSource(const std::string& allDataPath) {
+    ConverterSource source;
+    source.allDataPath = allDataPath;
+    std::unique_ptr<TLN_KiwiMap> map;
+    try {
+        map = std::make_unique<TLN_KiwiMap>(allDataPath);
+    } catch (const std::exception&) {
+        return source;
+    }
+    if (!map->IsValid() || !map->LevelsLoaded() || map->LevelCount() == 0) return source;
+    source.mapOpen = true;
+    source.compressed = FindSourceCmpList(allDataPath).has_value();
+    source.systemIdText = map->AllDataManager().DataVolume().System.Name;
+    source.systemNumber = int(map->SystemNumber());
+    source.management21Address = map->GetManagementHeader(20).Address;
+    source.management32Address = map->GetManagementHeader(31).Address;
+    source.header1Name = map->GetManagementHeader(1).Name;
+    source.header6Name = map->GetManagementHeader(6).Name;
+    source.voiceSize = map->GetManagementHeader(7).Size;
+    const std::string folder = FolderOf(allDataPath);
+    source.fileConPresent = !FindInFolder(folder, "FILECON.MNG").empty();
+    source.levelCount = int(map->LevelCount());
+    const TLN_Level_Management_Record top = map->GetLevel(uint8_t(map->LevelCount() - 1));
+    source.topLevelCode = top.LevelCode;
+    source.backgroundCodes = top.BackgroundClassCodes;
+    source.nameCodes = top.NameClassCodes;
+    source.north = map->CoverageNorth();
+    source.south = map->CoverageSouth();
+    source.west = map->CoverageWest();
+    source.east = map->CoverageEast();
+    const std::string region = FindInFolder(folder, "REGION.KWI");
+    if (!region.empty()) {
+        try {
+            TLN_RegionManager regions(region);
+            TLN_Region_Level_Record level;
+            source.hasRegionData = regions.IsValid();
+            // The list ends at the first region whose foremost lower-level region is 65535.
+            if (regions.IsValid() && regions.GetLevelRecord(1, level)) {
+                TLN_Region_Manag_Record record;
+                while (source.regionCount < level.RegionCount &&
+                       regions.ReadRegionRecord(1, source.regionCount, record) &&
+                       record.LowerRegionFirst != 65535)
+                    ++source.regionCount;
+            }
+        } catch (const std::exception&) {
+            source.hasRegionData = false;
+        }
+    }
+    return source;
+}

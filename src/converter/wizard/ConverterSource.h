@@ -1,0 +1,55 @@
+// What the converter wizard knows of the map open in the main window, taken once when it opens, and the
+// calls it makes back into the main window. The runs open their own readers on allDataPath; nothing here
+// is read from a worker thread.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct ConverterArea {
+    int code = 0;
+    // The three-letter code ("RUS").
+    QString tag;
+    QString name;
+};
+
+struct ConverterSource {
+    bool mapOpen = false;
+    std::string allDataPath;
+    // Read through a CMP list (its "ALLDATA.KWI" is compressed).
+    bool compressed = false;
+    std::string systemIdText;
+    int systemNumber = 0;
+    // Addresses of management headers 20 (Management 21) and 31 (Management 32); -1 when absent.
+    int64_t management21Address = -1;
+    int64_t management32Address = -1;
+    // Names in management headers 1 and 6.
+    std::string header1Name;
+    std::string header6Name;
+    bool hasRegionData = false;
+    int64_t voiceSize = 0;
+    bool fileConPresent = false;
+    int levelCount = 0;
+    // The top level (last level record): its level code and display-class code lists.
+    int topLevelCode = 0;
+    std::vector<uint16_t> backgroundCodes;
+    std::vector<uint16_t> nameCodes;
+    // The map's box in map units.
+    int32_t north = 0, south = 0, west = 0, east = 0;
+    // Level-1 regions of REGION.KWI as the Region Network page lists them.
+    int regionCount = 0;
+    std::vector<ConverterArea> areas;
+
+    // Calls into the main window; any may be empty.
+    std::function<int()> mapCodePage;
+    std::function<void(int codePage, bool apply)> setMapCodePage;
+    // "West Europe", "Greek" or "Russian".
+    std::function<void(const QString& font)> chooseMapFont;
+};
+
+// Reads what the wizard needs from the map at allDataPath with readers of its own; a map that cannot be
+// read gives a source with mapOpen false.
+ConverterSource ReadConverterSource(const std::string& allDataPath);

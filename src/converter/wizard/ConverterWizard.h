@@ -1,0 +1,290 @@
+// The map converter window: a paged dialog driven by the page table that collects the choices for a new
+// "ALLDATA.KWI" from the open map, runs the creation and then the completion on threads of their own, and
+// ends with 1 (open the new map), 6 (done, open nothing) or 2 (cancelled). Closing it at any point stops
+// and joins both runs before anything they use is freed.
+#pragma once
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "converter/CompletionRun.h"
+#include "converter/ConversionOptions.h"
+#include "converter/wizard/ConverterSource.h"
+#include "converter/wizard/WizardCreationSettings.h"
+#include "converter/wizard/WizardExtensions.h"
+#include "converter/wizard/WizardPageTable.h"
+#include "converter/wizard/WizardRules.h"
+#include "converter/wizard/WizardTask.h"
+#include "widgets/Services.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QStackedWidget;
+class TaskBar;
+
+class ConverterWizard : public QDialog {
+    Q_OBJECT
+public:
+    // The runs are made by these (tests put in runs of their own); the defaults run the converter.
+    using CreationFactory = std::function<WizardWork(const std::string& source, const ConversionOptions&)>;
+    using CompletionFactory = std::function<WizardWork(const CompletionOptions&)>;
+
+    // source: the map open in the main window (ReadConverterSource); services and taskBar are borrowed and
+    // must outlive the wizard. The main window offers no name conversion: then the two switches of the
+    // names page stay disabled.
+    ConverterWizard(ConverterSource source, const Services& services, TaskBar& taskBar,
+                    bool nameConversionOffered = false, QWidget* parent = nullptr);
+    ~ConverterWizard() override;
+
+    // The new map's path, to open on result 1 (after a split, its first volume).
+    QString OutputPath() const;
+    void SetImporter(std::unique_ptr<WizardImporter> importer);
+    void SetDictionary(std::unique_ptr<WizardDictionary> dictionary);
+    void SetCreationFactory(CreationFactory factory) { creationFactory_ = std::move(factory); }
+    void SetCompletionFactory(CompletionFactory factory) { completionFactory_ = std::move(factory); }
+    // Asks for the Region Network page's access code; the default is a password input box.
+    using PasswordPrompt = std::function<QString(QWidget* parent)>;
+    void SetPasswordPrompt(PasswordPrompt prompt);
+
+    WizardPage CurrentPage() const;
+    // The settings a run would get now.
+    ConversionOptions BuildOptions() const;
+    CompletionOptions BuildCompletionOptions() const;
+    WizardCreationSettings BuildCreationSettings() const;
+    // The settings the last run started with.
+    const WizardCreationSettings& RunSettings() const { return runSettings_; }
+    const std::vector<int>& SelectedAreas() const { return selectedAreas_; }
+    const OptionDefaults& Defaults() const { return defaults_; }
+    uint16_t BuildingsTypeCode() const { return buildingsTypeCode_; }
+    uint16_t NumberingTypeCode() const { return numberingTypeCode_; }
+    int TranslationArea() const { return translationArea_; }
+    bool CreationRunning() const;
+    int LastReturnValue() const { return returnValue_; }
+
+    // Handlers.
+    void NextBtnClick();
+    void BackBtnClick();
+    void DefaultBtnClick();
+    void TargetRadioGroupClick();
+    void FileBitBtnClick();
+    void SetOutputFile(const QString& path);
+    void ProcessingButtonClick();
+    void CompletionCheckBoxClick(QCheckBox* clicked);
+    void ResetVersion();
+    void EditVersion();
+    void PresentationImageClick();
+    void InspectRegionBtnClick();
+    void SaveRegionBtnClick();
+    void LoadDictionaryBtnClick();
+    void ShowDictionaryBtnClick();
+    void SaveDictionaryBtnClick();
+    void LoadMpBtnClick();
+    void SaveLmpBtnClick();
+    void Poll();
+
+    // Header and buttons.
+    QLabel* captionLabel = nullptr;
+    QLabel* hintLabel = nullptr;
+    QStackedWidget* pageControl = nullptr;
+    QProgressBar* progressBar1 = nullptr;
+    QPushButton* backBtn = nullptr;
+    QPushButton* nextBtn = nullptr;
+    QPushButton* cancelBtn = nullptr;
+    QTimer* pollTimer = nullptr;
+    // Info, Caution.
+    QPlainTextEdit* infoMemo = nullptr;
+    QPlainTextEdit* attentionMemo = nullptr;
+    // FirstStep.
+    QButtonGroup* targetRadioGroup = nullptr;
+    QCheckBox* backwardCheckBox = nullptr;
+    QCheckBox* rdsCheckBox = nullptr;
+    QCheckBox* strictRulesCheckBox = nullptr;
+    QCheckBox* westBugsCheckBox = nullptr;
+    QCheckBox* systemIdCheckBox = nullptr;
+    QComboBox* systemIdComboBox = nullptr;
+    QCheckBox* dateStampCheckBox = nullptr;
+    QLineEdit* dateStampEdit = nullptr;
+    QCheckBox* versionStampCheckBox = nullptr;
+    QLineEdit* versionStampEdit = nullptr;
+    QCheckBox* insertRegionDataCheckBox = nullptr;
+    QCheckBox* insertVoiceDataCheckBox = nullptr;
+    QButtonGroup* adjacentRadioGroup = nullptr;
+    QPushButton* presentationImage = nullptr;
+    // Translate.
+    QCheckBox* utfToAnsiCheckBox = nullptr;
+    QGroupBox* utfGroupBox = nullptr;
+    QListWidget* utfAreasCheckListBox = nullptr;
+    QComboBox* isoAnsiComboBox = nullptr;
+    QLabel* utfLabel = nullptr;
+    QLabel* ansiLabel = nullptr;
+    QGroupBox* translateGroupBox = nullptr;
+    QCheckBox* translateCheckBox = nullptr;
+    QButtonGroup* dictionaryTypeRadioGroup = nullptr;
+    QSlider* translateTrackBar = nullptr;
+    QLabel* levelsRangeLabel = nullptr;
+    QListWidget* translateAreasCheckListBox = nullptr;
+    QLabel* dictionaryCountLabel = nullptr;
+    QPushButton* loadDictionaryBtn = nullptr;
+    QPushButton* showDictionaryBtn = nullptr;
+    QPushButton* saveDictionaryBtn = nullptr;
+    QCheckBox* excludeYoCheckBox = nullptr;
+    QCheckBox* ukrICheckBox = nullptr;
+    QCheckBox* excludeFwyCheckBox = nullptr;
+    QCheckBox* logDictErrorsCheckBox = nullptr;
+    // Loading.
+    QPushButton* loadBtn = nullptr;
+    QPushButton* saveLmpBtn = nullptr;
+    QPlainTextEdit* addMemo = nullptr;
+    QComboBox* cityAreaComboBox = nullptr;
+    QProgressBar* memoryLoadProgressBar = nullptr;
+    QLabel* memorySizeLabel = nullptr;
+    QLabel* memoryAviableLabel = nullptr;
+    // Settings.
+    QCheckBox* buildingsCheckBox = nullptr;
+    QButtonGroup* addRadioGroup = nullptr;
+    QComboBox* buildingsDcComboBox = nullptr;
+    QLineEdit* buildingsTypeCodeEdit = nullptr;
+    QSlider* sizeFilter50TrackBar = nullptr;
+    QSlider* sizeFilter100TrackBar = nullptr;
+    QLabel* sizeFilter50Label = nullptr;
+    QLabel* sizeFilter100Label = nullptr;
+    QCheckBox* addressCheckBox = nullptr;
+    QComboBox* numberingDcComboBox = nullptr;
+    QLineEdit* numberingTypeCodeEdit = nullptr;
+    QCheckBox* includeLettersCheckBox = nullptr;
+    QComboBox* codePageComboBox = nullptr;
+    QCheckBox* addExtraLevelCheckBox = nullptr;
+    QCheckBox* arrowsCheckBox = nullptr;
+    QPushButton* defaultBtn = nullptr;
+    // CutMap.
+    QCheckBox* trimCheckBox = nullptr;
+    QButtonGroup* trimRadioGroup = nullptr;
+    QSlider* northTrackBar = nullptr;
+    QSlider* southTrackBar = nullptr;
+    QSlider* westTrackBar = nullptr;
+    QSlider* eastTrackBar = nullptr;
+    QLineEdit* northEdit = nullptr;
+    QLineEdit* southEdit = nullptr;
+    QLineEdit* westEdit = nullptr;
+    QLineEdit* eastEdit = nullptr;
+    QListWidget* areasCheckListBox = nullptr;
+    QCheckBox* addSeasCheckBox = nullptr;
+    QCheckBox* addAdjacentCheckBox = nullptr;
+    QSlider* trimLevelTrackBar = nullptr;
+    QLabel* cutLevelLabel = nullptr;
+    // File.
+    QLineEdit* fileNameEdit = nullptr;
+    QPushButton* fileBitBtn = nullptr;
+    QLabel* readOnlyLabel = nullptr;
+    QLabel* otherFileLabel = nullptr;
+    QCheckBox* logBox = nullptr;
+    // Creation, Finish.
+    QLabel* progressLabel = nullptr;
+    QProgressBar* progressBar2 = nullptr;
+    QPlainTextEdit* progressMemo = nullptr;
+    QLabel* timeStaticText = nullptr;
+    QPlainTextEdit* finishMemo = nullptr;
+    QLabel* targetLabel = nullptr;
+    QLabel* fileSizeLabel = nullptr;
+    QLabel* timeLabel = nullptr;
+    // Completion.
+    QCheckBox* openNewMapCheckBox = nullptr;
+    QGroupBox* completeGroupBox = nullptr;
+    QCheckBox* splitCheckBox = nullptr;
+    QCheckBox* fileConCheckBox = nullptr;
+    QCheckBox* regionCheckBox = nullptr;
+    QCheckBox* voiceCheckBox = nullptr;
+    QCheckBox* cmp05CheckBox = nullptr;
+    QPushButton* processingButton = nullptr;
+    // Region.
+    QListWidget* regionCheckListBox = nullptr;
+    QPushButton* inspectRegionBtn = nullptr;
+    QPushButton* saveRegionBtn = nullptr;
+
+protected:
+    // Every way out comes here: both runs are stopped and joined, then the settings are saved.
+    void done(int result) override;
+
+private:
+    void buildPages();
+    QWidget* buildInfo();
+    QWidget* buildCaution();
+    QWidget* buildFirstStep();
+    QWidget* buildTranslate();
+    QWidget* buildLoading();
+    QWidget* buildSettings();
+    QWidget* buildCutMap();
+    QWidget* buildFile();
+    QWidget* buildCreation();
+    QWidget* buildFinish();
+    QWidget* buildCompletion();
+    QWidget* buildRegion();
+    void connectHandlers();
+    void initialise();
+    void showPage(WizardPage page);
+    void updateOutputCheck();
+    bool fileStepAccepted();
+    void startCreation();
+    void creationEnded();
+    void completionEnded();
+    void applyProgress(WizardTask& task);
+    void buildingsCheckBoxClick();
+    void addressCheckBoxClick();
+    void addExtraLevelCheckBoxClick();
+    void typeCodeEdited(QLineEdit* edit, uint16_t& code, uint16_t fallback);
+    void sizeFilterChanged(bool fifty);
+    void trimRadioGroupClick();
+    void trimTrackBarChange(TrimEdge moved);
+    void trimLevelTrackBarChange();
+    void areasClickCheck(QListWidget* list);
+    void translateAreasClickCheck(QListWidgetItem* item);
+    void translateCheckBoxClick();
+    void utfToAnsiCheckBoxClick();
+    void translateTrackBarChange();
+    void refreshVersionStamp();
+    void restoreCodePage();
+    void finishLog(WizardTask& task);
+
+    ConverterSource source_;
+    Services services_;
+    TaskBar& taskBar_;
+    bool nameConversionOffered_;
+    CreationFactory creationFactory_;
+    CompletionFactory completionFactory_;
+    PasswordPrompt passwordPrompt_;
+    std::unique_ptr<WizardImporter> importer_;
+    std::unique_ptr<WizardDictionary> dictionary_;
+    std::unique_ptr<WizardTask> creation_;
+    std::unique_ptr<WizardTask> completion_;
+    WizardBuildingData buildingData_;
+    WizardCreationSettings runSettings_;
+    OptionDefaults defaults_;
+    uint16_t buildingsTypeCode_ = 0x0143;
+    uint16_t numberingTypeCode_ = 0x01C2;
+    int versionCounter_ = 0;
+    bool savedBackward_ = false;
+    std::vector<int> selectedAreas_;
+    int translationArea_ = 0;
+    int savedCodePage_ = 0;
+    bool codePageChanged_ = false;
+    int returnValue_ = 0;
+    QString outputPath_;
+    QElapsedTimer startTime_;
+    bool closing_ = false;
+    bool importing_ = false;
+};

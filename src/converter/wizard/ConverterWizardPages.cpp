@@ -1,0 +1,488 @@
+// The converter wizard's pages and their controls, with the system's own Russian texts.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "converter/wizard/ConverterWizard.h"
+
+namespace {
+
+// System IDs offered, in the order of the data-volume header templates.
+const char* const kSystemIds[16] = {
+    "AFEU:2.3D,AGEU:2.3D", "AFEU:2.45,AGEU:2.45", "AFEU:2.64,AGEU:2.64", "AFEU:4.03,AGEU:4.03",
+    "AFEU:4.04,AGEU:4.04", "AFUS:2.3D,AGUS2.3D",  "AFUS:2.47,AGUS2.47",  "AFUS:2.48,AGUS2.48",
+    "AFUS:4.04,AGUS4.04",  "AFJ:2.1b,AGJ:2.1b",   "AFJ:2.3D,AGJ:2.3D",   "AFJ:2.3F,AGJ:2.3F",
+    "AFJ:2.47,AGJ:2.47",   "AFJ:3.05,AGJ:3.05",   "AFAU:2.45,AGAU:2.45", "AFME:4.03,AGME:4.03"};
+
+QButtonGroup* radioGroup(QWidget* owner, QLayout* layout, const QStringList& items, int checked) {
+    auto* group = new QButtonGroup(owner);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(items[i], owner);
+        group->addButton(button, i);
+        layout->addWidget(button);
+    }
+    if (checked >= 0) group->button(checked)->setChecked(true);
+    return group;
+}
+
+QSlider* slider(int low, int high, int value) {
+    auto* s = new QSlider(Qt::Horizontal);
+    s->setRange(low, high);
+    s->setValue(value);
+    return s;
+}
+
+QPlainTextEdit* memo() {
+    auto* m = new QPlainTextEdit;
+    m->setReadOnly(true);
+    return m;
+}
+
+} // namespace
+
+void ConverterWizard::buildPages() {
+    setWindowTitle(QStringLiteral("Конвертер карт"));
+    auto* layout = new QVBoxLayout(this);
+    captionLabel = new QLabel;
+    QFont bold = captionLabel->font();
+    bold.setBold(true);
+    captionLabel->setFont(bold);
+    hintLabel = new QLabel;
+    hintLabel->setWordWrap(true);
+    layout->addWidget(captionLabel);
+    layout->addWidget(hintLabel);
+    pageControl = new QStackedWidget;
+    for (QWidget* page :
+         {buildInfo(), buildCaution(), buildFirstStep(), buildTranslate(), buildLoading(), buildSettings(),
+          buildCutMap(), buildFile(), buildCreation(), buildFinish(), buildCompletion(), buildRegion()})
+        pageControl->addWidget(page);
+    layout->addWidget(pageControl, 1);
+    auto* buttons = new QHBoxLayout;
+    progressBar1 = new QProgressBar;
+    buttons->addWidget(progressBar1, 1);
+    backBtn = new QPushButton(QStringLiteral("Назад"));
+    nextBtn = new QPushButton(NextCaption());
+    cancelBtn = new QPushButton(QStringLiteral("Отмена"));
+    buttons->addWidget(backBtn);
+    buttons->addWidget(nextBtn);
+    buttons->addWidget(cancelBtn);
+    layout->addLayout(buttons);
+    pollTimer = new QTimer(this);
+    pollTimer->setInterval(100);
+}
+
+QWidget* ConverterWizard::buildInfo() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(new QLabel(QStringLiteral("Внимание !!!")));
+    infoMemo = memo();
+    infoMemo->setPlainText(
+        QStringLiteral("Пожалуйста, сначала откройте существующую карту в главном окне программы.\n\n"
+                       "1. Закройте этот мастер.\n"
+                       "2. Откройте карту кнопками открытия главного окна.\n"
+                       "3. Снова нажмите кнопку конвертера карт."));
+    layout->addWidget(infoMemo);
+    layout->addWidget(new QLabel(QStringLiteral("Region Network")));
+    return page;
+}
+
+QWidget* ConverterWizard::buildCaution() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(new QLabel(QStringLiteral("Предупреждение !")));
+    attentionMemo = memo();
+    layout->addWidget(attentionMemo);
+    return page;
+}
+
+QWidget* ConverterWizard::buildFirstStep() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    auto* target = new QGroupBox(QStringLiteral("  Целевое оборудование  "));
+    targetRadioGroup = radioGroup(
+        target, new QVBoxLayout(target),
+        {QStringLiteral("AISIN-AW (EU cars)"), QStringLiteral("DENSO (US cars)"), QStringLiteral("ДРУГИЕ")},
+        0);
+    grid->addWidget(target, 0, 0);
+    auto* backward = new QGroupBox(QStringLiteral("  Обратная совместимость "));
+    auto* backwardLayout = new QVBoxLayout(backward);
+    backwardCheckBox = new QCheckBox(QStringLiteral("Создать менеджмент 21"));
+    backwardCheckBox->setToolTip(QStringLiteral("Рекомендуется для устаревших загрузчиков"));
+    rdsCheckBox = new QCheckBox(QStringLiteral("Удалить данные RDS-TMC"));
+    rdsCheckBox->setToolTip(QStringLiteral("Для снижения размера карт"));
+    backwardLayout->addWidget(backwardCheckBox);
+    backwardLayout->addWidget(rdsCheckBox);
+    grid->addWidget(backward, 0, 1);
+    auto* denso = new QGroupBox(QStringLiteral("  Ошибки Denso  "));
+    auto* densoLayout = new QVBoxLayout(denso);
+    strictRulesCheckBox = new QCheckBox(QStringLiteral("Follow Strict Rules"));
+    westBugsCheckBox = new QCheckBox(QStringLiteral("West Bugs"));
+    densoLayout->addWidget(strictRulesCheckBox);
+    densoLayout->addWidget(westBugsCheckBox);
+    grid->addWidget(denso, 1, 0);
+    auto* system = new QGroupBox(QStringLiteral("  System ID  "));
+    auto* systemLayout = new QHBoxLayout(system);
+    systemIdCheckBox = new QCheckBox;
+    systemIdCheckBox->setToolTip(QStringLiteral("Заменить заголовок и\nидентификатор системы"));
+    systemIdComboBox = new QComboBox;
+    systemIdComboBox->setToolTip(QStringLiteral("Будет записан заголовок ALLDATA"));
+    for (const char* item : kSystemIds)
+        systemIdComboBox->addItem(QString::fromLatin1(item));
+    systemIdComboBox->setEnabled(false);
+    systemLayout->addWidget(systemIdCheckBox);
+    systemLayout->addWidget(systemIdComboBox, 1);
+    grid->addWidget(system, 1, 1);
+    auto* date = new QGroupBox(QStringLiteral("  Штамп даты  "));
+    date->setToolTip(QStringLiteral("Установить дату для новой карты"));
+    auto* dateLayout = new QHBoxLayout(date);
+    dateStampCheckBox = new QCheckBox;
+    dateStampEdit = new QLineEdit;
+    dateStampEdit->setEnabled(false);
+    dateLayout->addWidget(dateStampCheckBox);
+    dateLayout->addWidget(dateStampEdit);
+    grid->addWidget(date, 2, 0);
+    auto* version = new QGroupBox(QStringLiteral("  Штамп версии  "));
+    version->setToolTip(QStringLiteral("Установить версию для новой карты"));
+    auto* versionLayout = new QHBoxLayout(version);
+    versionStampCheckBox = new QCheckBox;
+    versionStampEdit = new QLineEdit;
+    versionStampEdit->setEnabled(false);
+    versionStampEdit->setReadOnly(true);
+    versionStampEdit->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* reset = new QAction(QStringLiteral("Сбросить версию"), versionStampEdit);
+    auto* edit = new QAction(QStringLiteral("Редактировать версию"), versionStampEdit);
+    versionStampEdit->addAction(reset);
+    versionStampEdit->addAction(edit);
+    connect(reset, &QAction::triggered, this, &ConverterWizard::ResetVersion);
+    connect(edit, &QAction::triggered, this, &ConverterWizard::EditVersion);
+    versionLayout->addWidget(versionStampCheckBox);
+    versionLayout->addWidget(versionStampEdit);
+    grid->addWidget(version, 2, 1);
+    auto* insert = new QGroupBox(QStringLiteral("  Вставить менеджменты в ALLDATA  "));
+    auto* insertLayout = new QVBoxLayout(insert);
+    insertRegionDataCheckBox = new QCheckBox(QStringLiteral("REGION DATA"));
+    insertRegionDataCheckBox->setToolTip(QStringLiteral("Вставить из REGION.KWI"));
+    insertVoiceDataCheckBox = new QCheckBox(QStringLiteral("VOICE DATA"));
+    insertVoiceDataCheckBox->setToolTip(QStringLiteral("Вставить из VOICEDAT.KWI"));
+    insertRegionDataCheckBox->setEnabled(false);
+    insertVoiceDataCheckBox->setEnabled(false);
+    insertLayout->addWidget(insertRegionDataCheckBox);
+    insertLayout->addWidget(insertVoiceDataCheckBox);
+    grid->addWidget(insert, 3, 0);
+    auto* adjacent = new QGroupBox(QStringLiteral(" Adjacent Parcel Info "));
+    adjacentRadioGroup =
+        radioGroup(adjacent, new QHBoxLayout(adjacent),
+                   {QStringLiteral("Remove"), QStringLiteral("Clear"), QStringLiteral("Update")}, 2);
+    grid->addWidget(adjacent, 3, 1);
+    // The picture that opens the hidden Region Network page.
+    presentationImage = new QPushButton;
+    presentationImage->setFlat(true);
+    presentationImage->setAccessibleName(QStringLiteral("Region Network"));
+    grid->addWidget(presentationImage, 4, 1);
+    return page;
+}
+
+QWidget* ConverterWizard::buildTranslate() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    utfToAnsiCheckBox = new QCheckBox(QStringLiteral("UTF-8 -->>  ISO/ANSI"));
+    layout->addWidget(utfToAnsiCheckBox);
+    utfGroupBox = new QGroupBox;
+    auto* utfLayout = new QHBoxLayout(utfGroupBox);
+    utfAreasCheckListBox = new QListWidget;
+    isoAnsiComboBox = new QComboBox;
+    isoAnsiComboBox->addItems({QStringLiteral("ANSI-1251"), QStringLiteral("ISO-8859")});
+    utfLabel = new QLabel(QStringLiteral("UTF"));
+    ansiLabel = new QLabel(QStringLiteral("ANSI"));
+    utfLayout->addWidget(utfAreasCheckListBox);
+    utfLayout->addWidget(isoAnsiComboBox);
+    utfLayout->addWidget(utfLabel);
+    utfLayout->addWidget(ansiLabel);
+    layout->addWidget(utfGroupBox);
+    translateGroupBox = new QGroupBox;
+    auto* grid = new QGridLayout(translateGroupBox);
+    translateCheckBox = new QCheckBox(QStringLiteral("Перевести названия"));
+    grid->addWidget(translateCheckBox, 0, 0);
+    auto* type = new QGroupBox(QStringLiteral("  Тип словаря  "));
+    dictionaryTypeRadioGroup =
+        radioGroup(type, new QHBoxLayout(type), {QStringLiteral("Слова"), QStringLiteral("Фразы")}, 1);
+    grid->addWidget(type, 1, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Фильтр стран")), 2, 0);
+    translateTrackBar = slider(1, 5, 3);
+    grid->addWidget(translateTrackBar, 2, 1);
+    levelsRangeLabel = new QLabel;
+    grid->addWidget(levelsRangeLabel, 2, 2);
+    translateAreasCheckListBox = new QListWidget;
+    grid->addWidget(translateAreasCheckListBox, 3, 0, 1, 3);
+    dictionaryCountLabel = new QLabel(QStringLiteral("0 записей в словаре"));
+    grid->addWidget(dictionaryCountLabel, 4, 0);
+    loadDictionaryBtn = new QPushButton(QStringLiteral("Загрузить словарь"));
+    showDictionaryBtn = new QPushButton(QStringLiteral("Показать словарь"));
+    saveDictionaryBtn = new QPushButton(QStringLiteral("Сохранить словарь"));
+    grid->addWidget(loadDictionaryBtn, 5, 0);
+    grid->addWidget(showDictionaryBtn, 5, 1);
+    grid->addWidget(saveDictionaryBtn, 5, 2);
+    excludeYoCheckBox = new QCheckBox(QStringLiteral("Ё -> Е"));
+    ukrICheckBox = new QCheckBox(QStringLiteral("Ukr I -> Eng I"));
+    excludeFwyCheckBox = new QCheckBox(QStringLiteral("Кроме трасс"));
+    excludeFwyCheckBox->setToolTip(
+        QStringLiteral("Для Gen5 названия трасс длжны быть только из символов A-Z или 0-9"));
+    logDictErrorsCheckBox = new QCheckBox(QStringLiteral("Ошибки в Log-файл"));
+    logDictErrorsCheckBox->setChecked(true);
+    grid->addWidget(excludeYoCheckBox, 6, 0);
+    grid->addWidget(ukrICheckBox, 6, 1);
+    grid->addWidget(excludeFwyCheckBox, 7, 0);
+    grid->addWidget(logDictErrorsCheckBox, 7, 1);
+    layout->addWidget(translateGroupBox);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             utfAreasCheckListBox, isoAnsiComboBox, ansiLabel, type, translateTrackBar, levelsRangeLabel,
+             translateAreasCheckListBox, dictionaryCountLabel, loadDictionaryBtn, showDictionaryBtn,
+             saveDictionaryBtn, excludeYoCheckBox, ukrICheckBox, excludeFwyCheckBox, logDictErrorsCheckBox})
+        w->setEnabled(false);
+    return page;
+}
+
+QWidget* ConverterWizard::buildLoading() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* row = new QHBoxLayout;
+    loadBtn = new QPushButton(QStringLiteral("Загрузить MP файл"));
+    saveLmpBtn = new QPushButton(QStringLiteral("Сохранить как..."));
+    saveLmpBtn->setEnabled(false);
+    cityAreaComboBox = new QComboBox;
+    cityAreaComboBox->addItems(
+        {QStringLiteral("  > 200 000"), QStringLiteral("  > 50 000"), QStringLiteral("  > 10 000")});
+    row->addWidget(loadBtn);
+    row->addWidget(saveLmpBtn);
+    row->addWidget(new QLabel(QStringLiteral("Город (кол-во жителей)\nдля масштаба 25м")));
+    row->addWidget(cityAreaComboBox);
+    layout->addLayout(row);
+    addMemo = memo();
+    addMemo->setToolTip(QStringLiteral("Вы можете сохранить скомпилированную карту и потом её загрузить"));
+    layout->addWidget(addMemo, 1);
+    auto* text = new QLabel(QStringLiteral(
+        "Вы можете использовать карты в польском формате (***. MP) чтобы добавить контуры зданий."));
+    text->setWordWrap(true);
+    layout->addWidget(text);
+    memoryLoadProgressBar = new QProgressBar;
+    memorySizeLabel = new QLabel;
+    memoryAviableLabel = new QLabel;
+    layout->addWidget(memoryLoadProgressBar);
+    layout->addWidget(memorySizeLabel);
+    layout->addWidget(memoryAviableLabel);
+    return page;
+}
+
+QWidget* ConverterWizard::buildSettings() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    buildingsCheckBox = new QCheckBox(QStringLiteral("Добавить контуры зданий"));
+    grid->addWidget(buildingsCheckBox, 0, 0);
+    auto* add = new QGroupBox(QStringLiteral("  Способ добавления  "));
+    add->setToolTip(QStringLiteral("Как добавлять данные в KIWI карту"));
+    addRadioGroup =
+        radioGroup(add, new QVBoxLayout(add),
+                   {QStringLiteral("Добавить данные"), QStringLiteral("Заменить старые данные")}, 0);
+    grid->addWidget(add, 1, 0);
+    buildingsDcComboBox = new QComboBox;
+    grid->addWidget(buildingsDcComboBox, 2, 0);
+    grid->addWidget(new QLabel(QStringLiteral("(HEX)   0 x")), 3, 0);
+    buildingsTypeCodeEdit = new QLineEdit(QStringLiteral("0143"));
+    grid->addWidget(buildingsTypeCodeEdit, 3, 1);
+    auto* filter = new QGroupBox(QStringLiteral(" Значение фильтра размеров "));
+    filter->setToolTip(QStringLiteral("Фильтр маленьких зданий"));
+    auto* filterLayout = new QGridLayout(filter);
+    sizeFilter50TrackBar = slider(10, 80, 40);
+    sizeFilter100TrackBar = slider(40, 200, 100);
+    sizeFilter50Label = new QLabel(QStringLiteral("50m -> 40"));
+    sizeFilter100Label = new QLabel(QStringLiteral("100m -> 100"));
+    filterLayout->addWidget(sizeFilter50Label, 0, 0);
+    filterLayout->addWidget(sizeFilter50TrackBar, 0, 1);
+    filterLayout->addWidget(sizeFilter100Label, 1, 0);
+    filterLayout->addWidget(sizeFilter100TrackBar, 1, 1);
+    grid->addWidget(filter, 4, 0, 1, 2);
+    addressCheckBox = new QCheckBox(QStringLiteral("Добавить номера зданий"));
+    grid->addWidget(addressCheckBox, 0, 2);
+    numberingDcComboBox = new QComboBox;
+    grid->addWidget(numberingDcComboBox, 1, 2);
+    numberingTypeCodeEdit = new QLineEdit(QStringLiteral("01C2"));
+    grid->addWidget(numberingTypeCodeEdit, 2, 2);
+    auto* codePage = new QGroupBox(QStringLiteral(" Включая литеры / кодировка "));
+    auto* codePageLayout = new QHBoxLayout(codePage);
+    includeLettersCheckBox = new QCheckBox;
+    includeLettersCheckBox->setChecked(true);
+    codePageComboBox = new QComboBox;
+    codePageComboBox->addItems({QStringLiteral("UTF-8"), QStringLiteral("ISO 8859-1"),
+                                QStringLiteral("ISO 8859-2"), QStringLiteral("ISO 8859-5"),
+                                QStringLiteral("ANSI-1251")});
+    codePageLayout->addWidget(includeLettersCheckBox);
+    codePageLayout->addWidget(codePageComboBox);
+    grid->addWidget(codePage, 3, 2);
+    auto* extra = new QGroupBox(QStringLiteral(" Добавление дополнительного слоя "));
+    auto* extraLayout = new QVBoxLayout(extra);
+    addExtraLevelCheckBox = new QCheckBox(QStringLiteral("Добавить масштаб 25 м"));
+    arrowsCheckBox = new QCheckBox(QStringLiteral("Доп. Стрелочки"));
+    extraLayout->addWidget(addExtraLevelCheckBox);
+    extraLayout->addWidget(arrowsCheckBox);
+    grid->addWidget(extra, 4, 2);
+    defaultBtn = new QPushButton(QStringLiteral("Восстановить"));
+    grid->addWidget(defaultBtn, 5, 2);
+    // A successful import enables the two switches, and they the rest.
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             buildingsCheckBox, add, buildingsDcComboBox, buildingsTypeCodeEdit, sizeFilter50TrackBar,
+             sizeFilter100TrackBar, addressCheckBox, numberingDcComboBox, numberingTypeCodeEdit,
+             includeLettersCheckBox, codePageComboBox, addExtraLevelCheckBox, arrowsCheckBox, defaultBtn})
+        w->setEnabled(false);
+    return page;
+}
+
+QWidget* ConverterWizard::buildCutMap() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    trimCheckBox = new QCheckBox(QStringLiteral("Обрезать карту"));
+    grid->addWidget(trimCheckBox, 0, 0);
+    auto* mode = new QGroupBox;
+    trimRadioGroup =
+        radioGroup(mode, new QVBoxLayout(mode),
+                   {QStringLiteral("По границам карты со зданиями"),
+                    QStringLiteral("По заданным координатам"), QStringLiteral("По границам страны")},
+                   1);
+    grid->addWidget(mode, 1, 0);
+    const QString hint = QStringLiteral("Используйте клавиши стрелок для плавого перемещения слайдера");
+    int row = 2;
+    for (auto [bar, edit, name] :
+         {std::tuple{&northTrackBar, &northEdit, "N"}, std::tuple{&southTrackBar, &southEdit, "S"},
+          std::tuple{&westTrackBar, &westEdit, "W"}, std::tuple{&eastTrackBar, &eastEdit, "E"}}) {
+        *bar = slider(0, 0, 0);
+        (*bar)->setSingleStep(60);
+        (*bar)->setToolTip(hint);
+        *edit = new QLineEdit;
+        (*edit)->setReadOnly(true);
+        grid->addWidget(new QLabel(QString::fromLatin1(name)), row, 0);
+        grid->addWidget(*bar, row, 1);
+        grid->addWidget(*edit, row, 2);
+        ++row;
+    }
+    areasCheckListBox = new QListWidget;
+    grid->addWidget(areasCheckListBox, 1, 1, 1, 2);
+    addSeasCheckBox = new QCheckBox(QStringLiteral("Плюс морские участки"));
+    addAdjacentCheckBox = new QCheckBox(QStringLiteral("Плюс соседние участки"));
+    grid->addWidget(addSeasCheckBox, row, 0);
+    grid->addWidget(addAdjacentCheckBox, row, 1);
+    ++row;
+    trimLevelTrackBar = slider(0, 7, 3);
+    trimLevelTrackBar->setToolTip(QStringLiteral("Детальная карта включая уровень"));
+    cutLevelLabel = new QLabel;
+    grid->addWidget(trimLevelTrackBar, row, 0, 1, 2);
+    grid->addWidget(cutLevelLabel, row, 2);
+    return page;
+}
+
+QWidget* ConverterWizard::buildFile() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* row = new QHBoxLayout;
+    fileNameEdit = new QLineEdit;
+    fileNameEdit->setReadOnly(true);
+    fileBitBtn = new QPushButton(QStringLiteral("..."));
+    row->addWidget(fileNameEdit, 1);
+    row->addWidget(fileBitBtn);
+    layout->addLayout(row);
+    readOnlyLabel = new QLabel(QStringLiteral("Выбранный файл закрыт для записи!"));
+    otherFileLabel = new QLabel(QStringLiteral("Пожалуйста, выберите другой файл. Этот файл уже открыт!"));
+    readOnlyLabel->hide();
+    otherFileLabel->hide();
+    layout->addWidget(readOnlyLabel);
+    layout->addWidget(otherFileLabel);
+    auto* attention = new QGroupBox(QStringLiteral("  Внимание  "));
+    auto* attentionLayout = new QVBoxLayout(attention);
+    attentionLayout->addWidget(new QLabel(QStringLiteral(
+        "Следующий шаг запустит процесс создания новой карты.\nНа это может потребоваться много времени.")));
+    layout->addWidget(attention);
+    logBox = new QCheckBox(QStringLiteral("Log"));
+    logBox->hide();
+    layout->addWidget(logBox);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* ConverterWizard::buildCreation() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    progressLabel = new QLabel;
+    progressBar2 = new QProgressBar;
+    progressMemo = memo();
+    timeStaticText = new QLabel(QStringLiteral("0:00:00"));
+    layout->addWidget(progressLabel);
+    layout->addWidget(progressBar2);
+    layout->addWidget(progressMemo, 1);
+    layout->addWidget(timeStaticText);
+    return page;
+}
+
+QWidget* ConverterWizard::buildFinish() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    finishMemo = memo();
+    targetLabel = new QLabel;
+    fileSizeLabel = new QLabel;
+    timeLabel = new QLabel;
+    layout->addWidget(finishMemo, 1);
+    layout->addWidget(targetLabel);
+    layout->addWidget(fileSizeLabel);
+    layout->addWidget(timeLabel);
+    return page;
+}
+
+QWidget* ConverterWizard::buildCompletion() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    openNewMapCheckBox = new QCheckBox(QStringLiteral("Открыть новую карту"));
+    openNewMapCheckBox->setChecked(true);
+    layout->addWidget(openNewMapCheckBox);
+    completeGroupBox = new QGroupBox;
+    auto* group = new QVBoxLayout(completeGroupBox);
+    splitCheckBox = new QCheckBox(QStringLiteral("Разделить ALLDATA.KWI"));
+    fileConCheckBox = new QCheckBox(QStringLiteral("Создать новый FILECON.MNG"));
+    regionCheckBox = new QCheckBox(QStringLiteral("Создать новый REGION.KWI"));
+    voiceCheckBox = new QCheckBox(QStringLiteral("Создать новый STDVCE.KWI"));
+    cmp05CheckBox = new QCheckBox(QStringLiteral("Create new 05.CMP"));
+    for (QCheckBox* box : {splitCheckBox, fileConCheckBox, regionCheckBox, voiceCheckBox, cmp05CheckBox}) {
+        box->setEnabled(false);
+        group->addWidget(box);
+    }
+    layout->addWidget(completeGroupBox);
+    processingButton = new QPushButton(QStringLiteral("Начать обработку"));
+    processingButton->setEnabled(false);
+    layout->addWidget(processingButton);
+    layout->addWidget(new QLabel(QStringLiteral("Поддержите этот проект")));
+    layout->addWidget(new QLabel(QStringLiteral("Любая сумма на ваш выбор")));
+    return page;
+}
+
+QWidget* ConverterWizard::buildRegion() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    regionCheckListBox = new QListWidget;
+    inspectRegionBtn = new QPushButton(QStringLiteral("Inspect Regions"));
+    saveRegionBtn = new QPushButton(QStringLiteral("Save REGION.KWI"));
+    inspectRegionBtn->setEnabled(false);
+    saveRegionBtn->setEnabled(false);
+    layout->addWidget(regionCheckListBox, 1);
+    layout->addWidget(inspectRegionBtn);
+    layout->addWidget(saveRegionBtn);
+    return page;
+}

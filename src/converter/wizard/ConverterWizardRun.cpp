@@ -1,0 +1,425 @@
+// The converter wizard's runs and tools: the options snapshot, the creation and completion runs polled by
+// the window's timer, the file choice, the Region Network page and the import and dictionary buttons.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+
+#include "converter/OutputEncoding.h"
+#include "converter/ProducedFile.h"
+#include "converter/RegionFileBuilder.h"
+#include "converter/wizard/ConverterWizard.h"
+#include "platform/RegistrySettings.h"
+#include "platform/TaskBar.h"
+
+namespace {
+
+QString fromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+int returnValueOf(ConversionStatus status) {
+    switch (status) {
+    case ConversionStatus::Done:
+        return 1;
+    case ConversionStatus::Refused:
+        return -1;
+    case ConversionStatus::Stopped:
+    case ConversionStatus::Failed:
+        return 0;
+    }
+    return 0;
+}
+
+} // namespace
+
+ConversionOptions ConverterWizard::BuildOptions() const {
+    ConversionOptions o;
+    o.outputPath = fileNameEdit->text().toStdString();
+    o.target = ConversionTarget(std::clamp(targetRadioGroup->checkedId(), 0, 2));
+    o.adjacentMode = AdjacentMode(adjacentRadioGroup->checkedId());
+    o.addExtraLevel = addExtraLevelCheckBox->isChecked();
+    o.addOneWayArrows = arrowsCheckBox->isChecked();
+    o.buildings = buildingsCheckBox->isChecked();
+    o.buildingsClass = uint8_t(std::max(0, buildingsDcComboBox->currentIndex()));
+    o.buildingsTypeCode = buildingsTypeCode_;
+    o.address = addressCheckBox->isChecked();
+    o.numberingClass = uint8_t(std::max(0, numberingDcComboBox->currentIndex()));
+    o.numberingTypeCode = numberingTypeCode_;
+    o.removeRds = rdsCheckBox->isChecked();
+    o.createManagement21 = backwardCheckBox->isChecked();
+    o.insertRegionData = insertRegionDataCheckBox->isChecked();
+    o.insertVoiceData = insertVoiceDataCheckBox->isChecked();
+    o.systemIdChecked = systemIdCheckBox->isChecked();
+    o.systemIdText = systemIdComboBox->currentText().toStdString();
+    o.systemIdIndex = systemIdComboBox->currentIndex() < 16 ? systemIdComboBox->currentIndex() : -1;
+    o.dateStamp = dateStampCheckBox->isChecked();
+    o.dateStampText = dateStampEdit->text().toStdString();
+    o.versionStamp = versionStampCheckBox->isChecked();
+    o.versionStampText = versionStampEdit->text().toStdString();
+    o.utfToAnsi = utfToAnsiCheckBox->isChecked();
+    o.translate = translateCheckBox->isChecked() && dictionary_ && dictionary_->Loaded();
+    o.logDetails = logBox->isChecked();
+    o.logDictErrors = logDictErrorsCheckBox->isChecked();
+    o.densoWestFix = westBugsCheckBox->isChecked();
+    o.codePage = kHouseNumberCodePages[std::clamp(codePageComboBox->currentIndex(), 0, 4)];
+    return o;
+}
+
+WizardCreationSettings ConverterWizard::BuildCreationSettings() const {
+    WizardCreationSettings w;
+    w.sizeFilter50 = uint32_t(sizeFilter50TrackBar->value());
+    w.sizeFilter100 = uint32_t(sizeFilter100TrackBar->value());
+    w.secondBackgroundClass = uint8_t(defaults_.secondBackgroundClass);
+    w.extraNameClass = uint8_t(defaults_.extraNameClass);
+    w.includeLetters = includeLettersCheckBox->isChecked();
+    w.addMode = addRadioGroup->checkedId();
+    w.strictRules = strictRulesCheckBox->isChecked();
+    w.trim = trimCheckBox->isChecked();
+    w.trimMode = trimRadioGroup->checkedId();
+    w.north = northTrackBar->value();
+    w.south = southTrackBar->value();
+    w.west = westTrackBar->value();
+    w.east = eastTrackBar->value();
+    w.selectedAreas = selectedAreas_;
+    w.trimByStates = w.trim && w.trimMode == 2 && !selectedAreas_.empty();
+    w.trimLevel = uint32_t(trimLevelTrackBar->value());
+    w.addSeas = addSeasCheckBox->isChecked();
+    w.addAdjacent = addAdjacentCheckBox->isChecked();
+    // The translation settings count only with translation on and a dictionary loaded.
+    if (translateCheckBox->isChecked() && dictionary_ && dictionary_->Loaded()) {
+        w.wordByWord = dictionaryTypeRadioGroup->checkedId() == 0;
+        w.excludeFreeways = excludeFwyCheckBox->isChecked();
+        w.translationLevel = uint32_t(translateTrackBar->value());
+        w.foldYo = excludeYoCheckBox->isChecked();
+        w.foldUkrainianI = ukrICheckBox->isChecked();
+    }
+    w.translationArea = translationArea_;
+    w.isoAnsiIndex = isoAnsiComboBox->currentIndex();
+    w.cityAreaIndex = cityAreaComboBox->currentIndex();
+    w.buildings = buildingData_;
+    return w;
+}
+
+CompletionOptions ConverterWizard::BuildCompletionOptions() const {
+    CompletionOptions c;
+    c.outputPath = OutputPath().toStdString();
+    c.sourcePath = source_.allDataPath;
+    c.split = splitCheckBox->isChecked();
+    c.fileCon = fileConCheckBox->isChecked();
+    c.region = regionCheckBox->isChecked();
+    for (int i = 0; i < regionCheckListBox->count(); ++i)
+        if (regionCheckListBox->item(i)->checkState() == Qt::Checked) c.regions.push_back(i);
+    // Without a choice on the Region Network page the new REGION.KWI keeps every region.
+    if (regionCheckListBox->count() == 0)
+        for (int i = 0; i < source_.regionCount; ++i)
+            c.regions.push_back(i);
+    c.voice = voiceCheckBox->isChecked();
+    return c;
+}
+
+void ConverterWizard::startCreation() {
+    // Trimming by state borders with no area checked is no trimming.
+    selectedAreas_.clear();
+    if (trimCheckBox->isChecked() && trimRadioGroup->checkedId() == 2) {
+        std::vector<bool> checked;
+        for (int i = 0; i < areasCheckListBox->count(); ++i)
+            checked.push_back(areasCheckListBox->item(i)->checkState() == Qt::Checked);
+        selectedAreas_ = SelectedAreaCodes(checked, source_.areas);
+        if (selectedAreas_.empty()) trimCheckBox->setChecked(false);
+    }
+    if (utfToAnsiCheckBox->isChecked() && source_.setMapCodePage) {
+        savedCodePage_ = source_.mapCodePage ? source_.mapCodePage() : 0;
+        codePageChanged_ = true;
+        source_.setMapCodePage(65001, true);
+        if (source_.chooseMapFont)
+            source_.chooseMapFont(isoAnsiComboBox->currentIndex() == 0 ? QStringLiteral("Russian")
+                                                                       : QStringLiteral("West Europe"));
+    }
+    if (importer_) buildingData_ = importer_->Data();
+    const ConversionOptions options = BuildOptions();
+    runSettings_ = BuildCreationSettings();
+    progressMemo->clear();
+    timeStaticText->setText(QStringLiteral("0:00:00"));
+    returnValue_ = 0;
+    // Each run gets a job of its own; a run that ended without touching anything is simply replaced.
+    creation_ = std::make_unique<WizardTask>(creationFactory_(source_.allDataPath, options));
+    startTime_.start();
+    taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
+    taskBar_.SetProgressMax(100);
+    taskBar_.SetProgressValue(0);
+    creation_->Start();
+    pollTimer->start();
+}
+
+void ConverterWizard::applyProgress(WizardTask& task) {
+    ConversionProgress::Snapshot snapshot = task.Progress().TakeSnapshot();
+    for (const std::string& line : snapshot.newLines)
+        progressMemo->appendPlainText(fromStd(line));
+    progressLabel->setText(fromStd(snapshot.label));
+    if (progressBar1->value() != snapshot.percent1) progressBar1->setValue(snapshot.percent1);
+    if (progressBar2->value() != snapshot.percent2) progressBar2->setValue(snapshot.percent2);
+    if (snapshot.taskBarIndeterminate) {
+        taskBar_.SetProgressState(TaskBarProgressStyle::Indeterminate);
+    } else {
+        if (taskBar_.ProgressState() != TaskBarProgressStyle::Normal)
+            taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
+        taskBar_.SetProgressMax(100);
+        taskBar_.SetProgressValue(snapshot.taskBarPercent);
+    }
+}
+
+void ConverterWizard::Poll() {
+    if (creation_ && creation_->Started() && !creation_->StopRequested() &&
+        CurrentPage() == WizardPage::Creation) {
+        const qint64 seconds = startTime_.elapsed() / 1000;
+        timeStaticText->setText(QStringLiteral("%1:%2:%3")
+                                    .arg(seconds / 3600)
+                                    .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
+                                    .arg(seconds % 60, 2, 10, QLatin1Char('0')));
+    }
+    if (importer_) {
+        for (const QString& line : importer_->TakeLines())
+            addMemo->appendPlainText(line);
+        if (importing_ && !importer_->Busy()) {
+            importing_ = false;
+            loadBtn->setEnabled(true);
+            buildingData_ = importer_->Data();
+            if (buildingData_.loaded) {
+                buildingsCheckBox->setEnabled(true);
+                addressCheckBox->setEnabled(true);
+                saveLmpBtn->setEnabled(true);
+            }
+        }
+    }
+    if (creation_ && !creation_->StopRequested() && CurrentPage() == WizardPage::Creation) {
+        applyProgress(*creation_);
+        if (creation_->Finished()) creationEnded();
+    }
+    if (completion_ && CurrentPage() == WizardPage::Completion) {
+        applyProgress(*completion_);
+        if (completion_->Finished() && processingButton->property("running").toBool()) completionEnded();
+    }
+}
+
+void ConverterWizard::creationEnded() {
+    const ConversionResult result = creation_->Wait();
+    returnValue_ = returnValueOf(result.status);
+    pollTimer->stop();
+    taskBar_.SetProgressState(TaskBarProgressStyle::None);
+    if (returnValue_ == 1) {
+        // The counter the version stamp showed is used; the next map gets the next one.
+        if (versionStampCheckBox->isChecked())
+            RegWriteInteger(QStringLiteral("Version"), versionCounter_ + 1);
+        outputPath_ = fileNameEdit->text();
+        targetLabel->setText(targetRadioGroup->checkedButton()->text());
+        fileSizeLabel->setText(QString::number(result.outputSize / 1024) + QStringLiteral(" kb"));
+        timeLabel->setText(timeStaticText->text());
+        showPage(WizardPage::Finish);
+        return;
+    }
+    if (!result.message.empty()) services_.messenger->Error(this, fromStd(result.message));
+    if (returnValue_ == -1) showPage(WizardPage::File);
+    // A stopped or failed run leaves the wizard where it is, with Back and Next off.
+}
+
+void ConverterWizard::ProcessingButtonClick() {
+    if (!processingButton->isEnabled()) return;
+    completeGroupBox->setEnabled(false);
+    processingButton->setEnabled(false);
+    nextBtn->setEnabled(false);
+    backBtn->setEnabled(false);
+    cancelBtn->setEnabled(true);
+    progressBar1->show();
+    processingButton->setProperty("running", true);
+    completion_ = std::make_unique<WizardTask>(completionFactory_(BuildCompletionOptions()));
+    taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
+    completion_->Start();
+    pollTimer->start();
+}
+
+void ConverterWizard::completionEnded() {
+    processingButton->setProperty("running", false);
+    const ConversionResult result = completion_->Wait();
+    pollTimer->stop();
+    taskBar_.SetProgressState(TaskBarProgressStyle::None);
+    progressBar1->hide();
+    if (result.status == ConversionStatus::Done) {
+        if (splitCheckBox->isChecked()) {
+            const QString first = QFileInfo(OutputPath()).dir().filePath(QStringLiteral("ALLDATA1.KWI"));
+            if (QFileInfo::exists(first)) {
+                outputPath_ = first;
+                fileNameEdit->setText(first);
+            }
+        }
+    } else if (!result.message.empty()) {
+        // A failed task is shown and logged; the user may still finish the wizard.
+        progressMemo->appendPlainText(QStringLiteral("ERROR: ") + fromStd(result.message));
+        services_.messenger->Error(this, fromStd(result.message));
+    }
+    nextBtn->setEnabled(true);
+    cancelBtn->setEnabled(false);
+}
+
+void ConverterWizard::CompletionCheckBoxClick(QCheckBox* clicked) {
+    if (clicked == splitCheckBox) {
+        fileConCheckBox->setEnabled(splitCheckBox->isChecked());
+        fileConCheckBox->setChecked(splitCheckBox->isChecked());
+    }
+    const bool any = splitCheckBox->isChecked() || fileConCheckBox->isChecked() ||
+                     regionCheckBox->isChecked() || voiceCheckBox->isChecked();
+    processingButton->setEnabled(!completion_ && any);
+    nextBtn->setEnabled(!processingButton->isEnabled());
+}
+
+void ConverterWizard::FileBitBtnClick() {
+    otherFileLabel->hide();
+    const QString start = fileNameEdit->text().isEmpty()
+                              ? QStringLiteral("ALLDATA.KWI")
+                              : QFileInfo(fileNameEdit->text()).dir().filePath(QStringLiteral("ALLDATA.KWI"));
+    const QString chosen =
+        services_.paths->SaveFile(this, QString(), QStringLiteral("KIWI format files (*.KWI *.kwi)"), start);
+    if (!chosen.isEmpty()) SetOutputFile(chosen);
+    updateOutputCheck();
+}
+
+void ConverterWizard::SetOutputFile(const QString& path) {
+    fileNameEdit->setText(path);
+    readOnlyLabel->hide();
+    if (CurrentPage() == WizardPage::File) updateOutputCheck();
+}
+
+void ConverterWizard::SetPasswordPrompt(PasswordPrompt prompt) {
+    passwordPrompt_ = std::move(prompt);
+}
+
+void ConverterWizard::PresentationImageClick() {
+    QString entry;
+    if (passwordPrompt_) {
+        entry = passwordPrompt_(this);
+    } else {
+        bool ok = false;
+        entry = QInputDialog::getText(this, QStringLiteral("Password"), QStringLiteral("Введите пароль:"),
+                                      QLineEdit::Password, QString(), &ok);
+        if (!ok) return;
+    }
+    inspectRegionBtn->setEnabled(source_.hasRegionData);
+    if (entry == QStringLiteral("qvorpelin")) showPage(WizardPage::Region);
+}
+
+void ConverterWizard::InspectRegionBtnClick() {
+    regionCheckListBox->clear();
+    for (int i = 0; i < source_.regionCount; ++i) {
+        auto* item = new QListWidgetItem(QStringLiteral("Region ") + QString::number(i), regionCheckListBox);
+        item->setCheckState(Qt::Unchecked);
+    }
+    inspectRegionBtn->setEnabled(false);
+}
+
+void ConverterWizard::SaveRegionBtnClick() {
+    const QString remembered = RegReadString(QStringLiteral("NewMapSave"));
+    const QString start = QFileInfo(remembered).dir().filePath(QStringLiteral("REGION.KWI"));
+    const QString chosen = services_.paths->SaveFile(this, QString(), QStringLiteral("*.*"), start);
+    if (chosen.isEmpty()) return;
+    saveRegionBtn->setEnabled(false);
+    // Never over, or beside, a file the source map is read from.
+    const std::string sourceRegion = FindInFolder(FolderOf(source_.allDataPath), "REGION.KWI");
+    SourceGuard guard;
+    guard.ProtectFile(source_.allDataPath);
+    if (!sourceRegion.empty()) guard.ProtectFile(sourceRegion);
+    if (const std::string why = guard.RefusalFor(chosen.toStdString()); !why.empty()) {
+        services_.messenger->Error(this, fromStd(why));
+        saveRegionBtn->setEnabled(true);
+        return;
+    }
+    std::vector<int> chosenRegions;
+    for (int i = 0; i < regionCheckListBox->count(); ++i)
+        if (regionCheckListBox->item(i)->checkState() == Qt::Checked) chosenRegions.push_back(i);
+    try {
+        const TLN_RegionManager regions(sourceRegion);
+        if (!regions.IsValid())
+            throw std::runtime_error("REGION.KWI of the source map is not valid region data");
+        ProducedFile file(chosen.toStdString());
+        const std::atomic<bool> never{false};
+        const int64_t size = BuildRegionFile(regions, chosenRegions, file.Stream(), {}, never);
+        file.Stream().SetSize(AlignUp32(size));
+        file.Commit();
+    } catch (const std::exception& e) {
+        services_.messenger->Error(this, fromStd(e.what()));
+        saveRegionBtn->setEnabled(true);
+    }
+}
+
+void ConverterWizard::LoadDictionaryBtnClick() {
+    if (!dictionary_) {
+        services_.messenger->Error(this, QStringLiteral("Словарь не загружен !!!"));
+        return;
+    }
+    const QString path = services_.paths->OpenFile(
+        this, QString(), QStringLiteral("Dictionary File(*.TXT *.txt);;Dictionary File (*.lndict *.LNDICT)"),
+        QString());
+    if (path.isEmpty()) return;
+    // A binary dictionary replaces the loaded one only when the user says so.
+    if (dictionary_->Count() > 0 && path.endsWith(QStringLiteral(".lndict"), Qt::CaseInsensitive) &&
+        !services_.messenger->Question(this, QStringLiteral("Заменить загруженный словарь?")))
+        return;
+    const QString message = dictionary_->Load(path, dictionaryTypeRadioGroup->checkedId() == 0);
+    if (dictionary_->Count() > 0) {
+        dictionaryCountLabel->setText(QString::number(dictionary_->Count()) +
+                                      QStringLiteral(" записей в словаре"));
+        loadDictionaryBtn->setText(QStringLiteral("Добавить в словарь"));
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{saveDictionaryBtn, dictionaryCountLabel, showDictionaryBtn})
+            w->setEnabled(true);
+    }
+    if (!message.isEmpty()) services_.messenger->Information(this, message);
+}
+
+void ConverterWizard::ShowDictionaryBtnClick() {
+    if (dictionary_) dictionary_->Show(this);
+}
+
+void ConverterWizard::SaveDictionaryBtnClick() {
+    if (!dictionary_) return;
+    const QString path =
+        services_.paths->SaveFile(this, QString(), QStringLiteral("Dictionary File (*.lndict)"), QString());
+    if (path.isEmpty()) return;
+    const QString error = dictionary_->Save(path);
+    if (!error.isEmpty()) services_.messenger->Error(this, error);
+}
+
+void ConverterWizard::LoadMpBtnClick() {
+    const QString start = RegReadString(QStringLiteral("BuildingsOpen"));
+    if (!importer_) {
+        addMemo->appendPlainText(QStringLiteral("Импорт зданий недоступен"));
+        return;
+    }
+    const QString file =
+        services_.paths->OpenFile(this, QString(), QStringLiteral("MP (*.mp *.MP *.lmp *.LMP)"), start);
+    if (file.isEmpty()) return;
+    RegWriteString(QStringLiteral("BuildingsOpen"), file);
+    addMemo->appendPlainText(QStringLiteral("Импорт данных из файла ") + file);
+    loadBtn->setEnabled(false);
+    importing_ = true;
+    importer_->Start({file});
+    pollTimer->start();
+}
+
+void ConverterWizard::SaveLmpBtnClick() {
+    if (!importer_) return;
+    const QString path =
+        services_.paths->SaveFile(this, QString(), QStringLiteral("LMP (*.lmp *.LMP)"), QString());
+    if (path.isEmpty()) return;
+    const QString error = importer_->SaveCompiled(path);
+    if (!error.isEmpty()) services_.messenger->Error(this, error);
+}

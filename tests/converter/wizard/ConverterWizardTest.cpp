@@ -1,0 +1,540 @@
+// The converter wizard's window through its pages: the start page, each page's buttons from the page
+// table, the results 1/6/2, Restore Default per target, type codes checked when the field is left, the
+// file page's refusals, the runs' ends and their failures, closing during a run, and its settings.
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QSlider>
+#include <QStackedWidget>
+
+#include "WizardTestSupport.h"
+#include "platform/RegistrySettings.h"
+
+namespace {
+
+using windowtest::waitUntil;
+using wizardtest::endlessWork;
+using wizardtest::finishedWork;
+
+class ConverterWizardTest : public wizardtest::WizardTest {};
+
+TEST_F(ConverterWizardTest, StartsOnInfoWithoutAMap) {
+    auto wizard = make(ConverterSource{});
+    EXPECT_EQ(wizard->windowTitle(), QStringLiteral("Конвертер карт"));
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::Info);
+    EXPECT_EQ(wizard->captionLabel->text(), QStringLiteral("Информация"));
+    EXPECT_FALSE(wizard->backBtn->isEnabled());
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    EXPECT_TRUE(wizard->cancelBtn->isEnabled());
+    wizard->NextBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::Info);
+}
+
+TEST_F(ConverterWizardTest, StartsOnCautionForACompressedMapAndOnFirstStepOtherwise) {
+    ConverterSource compressed = plainSource();
+    compressed.compressed = true;
+    auto wizard = make(compressed);
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::Caution);
+    EXPECT_TRUE(
+        wizard->attentionMemo->toPlainText().startsWith(QStringLiteral("Карта, открытая в главном окне")));
+    EXPECT_TRUE(wizard->nextBtn->isEnabled());
+    EXPECT_TRUE(wizard->cmp05CheckBox->isChecked());
+    wizard->NextBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
+    EXPECT_TRUE(wizard->backBtn->isEnabled());
+    auto plain = make(plainSource());
+    EXPECT_EQ(plain->CurrentPage(), WizardPage::FirstStep);
+    EXPECT_FALSE(plain->backBtn->isEnabled());
+}
+
+TEST_F(ConverterWizardTest, EveryPageSetsItsButtonsFromTheTable) {
+    auto wizard = make(plainSource());
+    wizard->SetOutputFile(path("out/ALLDATA.KWI"));
+    struct Row {
+        WizardPage page;
+        bool back, next, progress;
+        const char* caption;
+    };
+    const Row rows[] = {
+        {WizardPage::FirstStep, false, true, false, "Первый шаг"},
+        {WizardPage::Translate, true, true, true, "Изменение названий"},
+        {WizardPage::Loading, true, true, true, "Загрузка карт"},
+        {WizardPage::Settings, true, true, false, "Настройка"},
+        {WizardPage::CutMap, true, true, false, "Обрезка карты"},
+        {WizardPage::File, true, true, false, "Выберите выходной файл"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.caption);
+        ASSERT_EQ(wizard->CurrentPage(), row.page);
+        EXPECT_EQ(wizard->captionLabel->text(), QString::fromUtf8(row.caption));
+        EXPECT_EQ(wizard->backBtn->isEnabled(), row.back);
+        EXPECT_EQ(wizard->nextBtn->isEnabled(), row.next);
+        EXPECT_EQ(!wizard->progressBar1->isHidden(), row.progress);
+        EXPECT_EQ(wizard->nextBtn->text(), QStringLiteral("Далее"));
+        wizard->NextBtnClick();
+    }
+    // Next on the file page started the run; its page turns Back and Next off until it ends.
+    ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::Finish; }, 5000));
+    EXPECT_FALSE(wizard->backBtn->isEnabled());
+    EXPECT_TRUE(wizard->nextBtn->isEnabled());
+    EXPECT_EQ(wizard->finishMemo->toPlainText(), QStringLiteral("Creating New Map started..."));
+    wizard->NextBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::Completion);
+    EXPECT_EQ(wizard->nextBtn->text(), QStringLiteral("Готово"));
+    EXPECT_TRUE(wizard->nextBtn->isEnabled());
+    EXPECT_FALSE(wizard->cancelBtn->isEnabled());
+    EXPECT_TRUE(wizard->backBtn->isEnabled());
+    wizard->BackBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::Finish);
+}
+
+TEST_F(ConverterWizardTest, BackGoesOnePageBack) {
+    auto wizard = make(plainSource());
+    nextTo(*wizard, WizardPage::CutMap);
+    wizard->BackBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::Settings);
+    wizard->BackBtnClick();
+    wizard->BackBtnClick();
+    wizard->BackBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
+    wizard->BackBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
+}
+
+TEST_F(ConverterWizardTest, EndsWithOneSixOrTwo) {
+    for (const auto& [open, expected] : {std::pair{true, 1}, std::pair{false, 6}}) {
+        auto wizard = make(plainSource());
+        wizard->SetOutputFile(path("out/ALLDATA.KWI"));
+        nextTo(*wizard, WizardPage::Creation);
+        ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::Finish; }, 5000));
+        wizard->NextBtnClick();
+        wizard->openNewMapCheckBox->setChecked(open);
+        wizard->NextBtnClick();
+        EXPECT_EQ(wizard->result(), expected);
+        EXPECT_EQ(wizard->OutputPath(), path("out/ALLDATA.KWI"));
+    }
+    auto cancelled = make(plainSource());
+    cancelled->cancelBtn->click();
+    EXPECT_EQ(cancelled->result(), 2);
+    EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::None);
+}
+
+TEST_F(ConverterWizardTest, RestoreDefaultFollowsTheTargetAndSystemNumber) {
+    ConverterSource old = plainSource();
+    old.systemNumber = 2;
+    auto wizard = make(old);
+    EXPECT_EQ(wizard->codePageComboBox->currentIndex(), 4);
+    EXPECT_EQ(wizard->addRadioGroup->checkedId(), 0);
+    EXPECT_EQ(wizard->buildingsTypeCodeEdit->text(), QStringLiteral("0143"));
+    EXPECT_EQ(wizard->numberingTypeCodeEdit->text(), QStringLiteral("01C2"));
+    EXPECT_EQ(wizard->buildingsDcComboBox->currentIndex(), 3);
+    EXPECT_EQ(wizard->numberingDcComboBox->currentIndex(), 2);
+    EXPECT_FALSE(wizard->strictRulesCheckBox->isChecked());
+    EXPECT_FALSE(wizard->defaultBtn->isEnabled());
+    wizard->targetRadioGroup->button(1)->click();
+    EXPECT_EQ(wizard->buildingsTypeCodeEdit->text(), QStringLiteral("7018"));
+    EXPECT_EQ(wizard->BuildingsTypeCode(), 0x7018);
+    EXPECT_EQ(wizard->buildingsDcComboBox->currentIndex(), 5);
+    EXPECT_EQ(wizard->numberingDcComboBox->currentIndex(), 4);
+    EXPECT_TRUE(wizard->strictRulesCheckBox->isChecked());
+    // DENSO asks for Management 21 where the map has Management 32 only; the earlier choice comes back.
+    EXPECT_TRUE(wizard->backwardCheckBox->isChecked());
+    wizard->targetRadioGroup->button(2)->click();
+    EXPECT_TRUE(wizard->backwardCheckBox->isChecked());
+    EXPECT_EQ(wizard->BuildingsTypeCode(), 0x0143);
+    auto modern = make(plainSource());
+    EXPECT_EQ(modern->codePageComboBox->currentIndex(), 0);
+    EXPECT_EQ(modern->addRadioGroup->checkedId(), 1);
+    EXPECT_EQ(modern->buildingsDcComboBox->currentIndex(), 5);
+    EXPECT_EQ(modern->BuildOptions().codePage, 65001);
+    EXPECT_EQ(modern->BuildOptions().adjacentMode, AdjacentMode::Update);
+}
+
+TEST_F(ConverterWizardTest, TypeCodesAreCheckedWhenTheFieldIsLeft) {
+    auto wizard = make(plainSource());
+    wizard->buildingsTypeCodeEdit->setText(QStringLiteral("7"));
+    EXPECT_EQ(wizard->BuildingsTypeCode(), 0x0143);
+    emit wizard->buildingsTypeCodeEdit->editingFinished();
+    EXPECT_EQ(wizard->BuildingsTypeCode(), 7);
+    EXPECT_TRUE(wizard->defaultBtn->isEnabled());
+    wizard->buildingsTypeCodeEdit->setText(QString());
+    emit wizard->buildingsTypeCodeEdit->editingFinished();
+    EXPECT_EQ(wizard->buildingsTypeCodeEdit->text(), QStringLiteral("0007"));
+    EXPECT_TRUE(messenger.errors.isEmpty());
+    wizard->numberingTypeCodeEdit->setText(QStringLiteral("10000"));
+    emit wizard->numberingTypeCodeEdit->editingFinished();
+    EXPECT_EQ(messenger.errors, QStringList{QStringLiteral("Wrong type code")});
+    EXPECT_EQ(wizard->numberingTypeCodeEdit->text(), QStringLiteral("01C2"));
+    // The field takes no fifth digit.
+    EXPECT_NE(wizard->numberingTypeCodeEdit->validator(), nullptr);
+}
+
+TEST_F(ConverterWizardTest, OptionCouplings) {
+    auto wizard = make(plainSource());
+    wizard->sizeFilter100TrackBar->setValue(60);
+    wizard->sizeFilter50TrackBar->setValue(70);
+    EXPECT_EQ(wizard->sizeFilter100TrackBar->value(), 70);
+    wizard->sizeFilter100TrackBar->setValue(50);
+    EXPECT_EQ(wizard->sizeFilter50TrackBar->value(), 50);
+    EXPECT_EQ(wizard->BuildCreationSettings().sizeFilter50, 50u);
+    EXPECT_EQ(wizard->BuildCreationSettings().sizeFilter100, 50u);
+    wizard->southTrackBar->setValue(150000);
+    wizard->northTrackBar->setValue(152000);
+    EXPECT_EQ(wizard->southTrackBar->value(), 152000 - 4800);
+    wizard->eastTrackBar->setValue(100000);
+    wizard->westTrackBar->setValue(140000);
+    EXPECT_EQ(wizard->eastTrackBar->value(), 147200);
+    wizard->trimLevelTrackBar->setValue(7);
+    EXPECT_EQ(wizard->trimLevelTrackBar->value(), 5);
+    wizard->trimCheckBox->click();
+    wizard->trimRadioGroup->button(0)->click();
+    EXPECT_EQ(wizard->trimRadioGroup->checkedId(), 1);
+    wizard->splitCheckBox->setEnabled(true);
+    wizard->cmp05CheckBox->setEnabled(true);
+    nextTo(*wizard, WizardPage::File);
+    wizard->cmp05CheckBox->click();
+    EXPECT_FALSE(wizard->processingButton->isEnabled());
+    wizard->splitCheckBox->click();
+    EXPECT_TRUE(wizard->fileConCheckBox->isChecked());
+    EXPECT_TRUE(wizard->processingButton->isEnabled());
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+}
+
+TEST_F(ConverterWizardTest, TrimByBordersWithOnlyZeroCheckedGives255AndNothingCheckedClearsTrim) {
+    ConverterSource source = plainSource();
+    source.areas = {{40, "DEU", "Germany"}, {43, "RUS", "Russia"}};
+    auto wizard = make(source);
+    EXPECT_EQ(wizard->TranslationArea(), 1);
+    ASSERT_EQ(wizard->areasCheckListBox->count(), 4);
+    wizard->trimCheckBox->click();
+    wizard->trimRadioGroup->button(2)->click();
+    wizard->areasCheckListBox->item(3)->setCheckState(Qt::Checked);
+    EXPECT_EQ(wizard->areasCheckListBox->item(0)->checkState(), Qt::Unchecked);
+    wizard->SetOutputFile(path("out/ALLDATA.KWI"));
+    nextTo(*wizard, WizardPage::Creation);
+    EXPECT_EQ(wizard->SelectedAreas(), std::vector<int>{255});
+    EXPECT_TRUE(wizard->RunSettings().trimByStates);
+    EXPECT_EQ(wizard->RunSettings().selectedAreas, std::vector<int>{255});
+    EXPECT_EQ(wizard->RunSettings().trimMode, 2);
+    auto none = make(source);
+    none->trimCheckBox->click();
+    none->trimRadioGroup->button(2)->click();
+    none->SetOutputFile(path("out/ALLDATA.KWI"));
+    nextTo(*none, WizardPage::Creation);
+    EXPECT_TRUE(none->SelectedAreas().empty());
+    EXPECT_FALSE(none->RunSettings().trimByStates);
+    EXPECT_FALSE(none->trimCheckBox->isChecked());
+}
+
+TEST_F(ConverterWizardTest, FilePageRefusesUnsafeOutputsAndDeletesNothing) {
+    auto wizard = make(plainSource());
+    nextTo(*wizard, WizardPage::File);
+    ASSERT_EQ(wizard->CurrentPage(), WizardPage::File);
+    wizard->SetOutputFile(path("missing/ALLDATA.KWI"));
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    wizard->SetOutputFile(path("src/ALLDATA.KWI"));
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    EXPECT_FALSE(wizard->otherFileLabel->isHidden());
+    std::filesystem::create_directory_symlink(spath("src"), spath("srclink"));
+    wizard->SetOutputFile(path("srclink/NEW.KWI"));
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    std::filesystem::create_hard_link(spath("src/ALLDATA.KWI"), spath("out/hard.KWI"));
+    wizard->SetOutputFile(path("out/hard.KWI"));
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    EXPECT_FALSE(wizard->otherFileLabel->isHidden());
+    std::ofstream(spath("out/ro.KWI")) << "x";
+    std::filesystem::permissions(spath("out/ro.KWI"), std::filesystem::perms::owner_read);
+    wizard->SetOutputFile(path("out/ro.KWI"));
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    EXPECT_FALSE(wizard->readOnlyLabel->isHidden());
+    // The chooser's answer goes through the same check.
+    paths.answer = path("out/ALLDATA.KWI");
+    wizard->fileBitBtn->click();
+    EXPECT_TRUE(wizard->nextBtn->isEnabled());
+    EXPECT_TRUE(wizard->readOnlyLabel->isHidden());
+    // An existing output asks first; "no" stays, and an old 05.CMP in the output folder is left alone.
+    std::ofstream(spath("out/ALLDATA.KWI")) << "old";
+    std::ofstream(spath("out/05.CMP")) << "list";
+    messenger.answer = false;
+    wizard->NextBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::File);
+    EXPECT_EQ(messenger.questions.size(), 1);
+    wizard->SetCreationFactory([](const std::string&, const ConversionOptions&) { return endlessWork(); });
+    messenger.answer = true;
+    wizard->NextBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::Creation);
+    EXPECT_TRUE(std::filesystem::exists(spath("out/05.CMP")));
+}
+
+TEST_F(ConverterWizardTest, ARefusedRunGoesBackToTheFilePageAndAFailedOneStays) {
+    auto wizard = make(plainSource());
+    wizard->SetCreationFactory([](const std::string&, const ConversionOptions&) {
+        return finishedWork(ConversionStatus::Refused, "cannot create the output");
+    });
+    wizard->SetOutputFile(path("out/ALLDATA.KWI"));
+    nextTo(*wizard, WizardPage::Creation);
+    ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::File; }, 5000));
+    EXPECT_EQ(wizard->LastReturnValue(), -1);
+    EXPECT_EQ(messenger.errors.last(), QStringLiteral("cannot create the output"));
+    wizard->SetCreationFactory([](const std::string&, const ConversionOptions&) {
+        return finishedWork(ConversionStatus::Failed, "disk full");
+    });
+    wizard->NextBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return !wizard->CreationRunning() && messenger.errors.size() == 2; }, 5000));
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::Creation);
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    EXPECT_FALSE(wizard->backBtn->isEnabled());
+}
+
+TEST_F(ConverterWizardTest, ClosingDuringARunStopsAndJoinsItWithinTwoSeconds) {
+    auto wizard = make(plainSource());
+    std::atomic<int> steps{0};
+    wizard->SetCreationFactory(
+        [&](const std::string&, const ConversionOptions&) { return endlessWork(&steps); });
+    wizard->SetOutputFile(path("out/ALLDATA.KWI"));
+    nextTo(*wizard, WizardPage::Creation);
+    ASSERT_TRUE(waitUntil([&] { return steps.load() > 3; }, 5000));
+    EXPECT_TRUE(wizard->CreationRunning());
+    QElapsedTimer clock;
+    clock.start();
+    wizard->cancelBtn->click();
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_FALSE(wizard->CreationRunning());
+    EXPECT_EQ(wizard->result(), 2);
+    EXPECT_EQ(messenger.information, QStringList{QStringLiteral("Процесс создания не был завершен !")});
+    const int after = steps.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(steps.load(), after);
+    // Destroying the wizard mid-run joins too.
+    auto other = make(plainSource());
+    other->SetCreationFactory(
+        [&](const std::string&, const ConversionOptions&) { return endlessWork(&steps); });
+    other->SetOutputFile(path("out/ALLDATA.KWI"));
+    nextTo(*other, WizardPage::Creation);
+    clock.restart();
+    other.reset();
+    EXPECT_LT(clock.elapsed(), 2000);
+}
+
+// A dictionary that says when it is freed, so a run still using it would be seen.
+class WatchedDictionary : public WizardDictionary {
+public:
+    explicit WatchedDictionary(std::atomic<bool>& alive) : alive_(alive) { alive_ = true; }
+    ~WatchedDictionary() override { alive_ = false; }
+    bool Loaded() const override { return true; }
+    int Count() const override { return 1; }
+    QString Load(const QString&, bool) override {
+        ++loads;
+        return {};
+    }
+    QString Save(const QString&) override { return {}; }
+    void Show(QWidget*) override {}
+    int loads = 0;
+
+private:
+    std::atomic<bool>& alive_;
+};
+
+TEST_F(ConverterWizardTest, TheDictionaryIsFreedOnlyAfterTheRunIsJoined) {
+    std::atomic<bool> alive{false};
+    std::atomic<bool> usedAfterFree{false};
+    std::atomic<int> steps{0};
+    auto wizard = std::make_unique<ConverterWizard>(plainSource(), services, taskBar, true);
+    wizard->SetDictionary(std::make_unique<WatchedDictionary>(alive));
+    wizard->SetCreationFactory([&](const std::string&, const ConversionOptions&) -> WizardWork {
+        return [&](ConversionProgress&, const std::atomic<bool>& stop) {
+            // Stands for a run translating names until it notices the stop.
+            while (!stop.load()) {
+                if (!alive.load()) usedAfterFree = true;
+                ++steps;
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (!alive.load()) usedAfterFree = true;
+            return ConversionResult{ConversionStatus::Stopped};
+        };
+    });
+    wizard->translateCheckBox->click();
+    wizard->SetOutputFile(path("out/ALLDATA.KWI"));
+    nextTo(*wizard, WizardPage::Creation);
+    ASSERT_TRUE(waitUntil([&] { return steps.load() > 3; }, 5000));
+    wizard->cancelBtn->click();
+    EXPECT_FALSE(alive.load());
+    EXPECT_FALSE(usedAfterFree.load());
+}
+
+TEST_F(ConverterWizardTest, ABinaryDictionaryReplacesTheLoadedOneOnlyWhenConfirmed) {
+    std::atomic<bool> alive{false};
+    auto wizard = std::make_unique<ConverterWizard>(plainSource(), services, taskBar, true);
+    auto dictionary = std::make_unique<WatchedDictionary>(alive);
+    WatchedDictionary* raw = dictionary.get();
+    wizard->SetDictionary(std::move(dictionary));
+    wizard->translateCheckBox->click();
+    paths.answer = path("words.LNDICT");
+    messenger.answer = false;
+    wizard->LoadDictionaryBtnClick();
+    EXPECT_EQ(raw->loads, 0);
+    EXPECT_EQ(messenger.questions.size(), 1);
+    messenger.answer = true;
+    wizard->LoadDictionaryBtnClick();
+    EXPECT_EQ(raw->loads, 1);
+    EXPECT_EQ(wizard->dictionaryCountLabel->text(), QStringLiteral("1 записей в словаре"));
+    EXPECT_EQ(wizard->loadDictionaryBtn->text(), QStringLiteral("Добавить в словарь"));
+    EXPECT_TRUE(wizard->saveDictionaryBtn->isEnabled());
+    paths.answer = path("more.txt");
+    wizard->LoadDictionaryBtnClick();
+    EXPECT_EQ(raw->loads, 2);
+    EXPECT_EQ(messenger.questions.size(), 2);
+}
+
+TEST_F(ConverterWizardTest, AThrowingCompletionShowsItsErrorAndReenablesNext) {
+    auto wizard = make(plainSource());
+    wizard->SetCompletionFactory([](const CompletionOptions&) -> WizardWork {
+        return [](ConversionProgress&, const std::atomic<bool>&) -> ConversionResult {
+            throw std::runtime_error("volume 1 cannot be written");
+        };
+    });
+    wizard->SetOutputFile(path("out/ALLDATA.KWI"));
+    nextTo(*wizard, WizardPage::Creation);
+    ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::Finish; }, 5000));
+    wizard->NextBtnClick();
+    wizard->regionCheckBox->setEnabled(true);
+    wizard->regionCheckBox->click();
+    ASSERT_TRUE(wizard->processingButton->isEnabled());
+    wizard->processingButton->click();
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    ASSERT_TRUE(waitUntil([&] { return wizard->nextBtn->isEnabled(); }, 5000));
+    EXPECT_EQ(messenger.errors, QStringList{QStringLiteral("volume 1 cannot be written")});
+    EXPECT_TRUE(wizard->progressMemo->toPlainText().contains(QStringLiteral("volume 1 cannot be written")));
+    EXPECT_FALSE(wizard->processingButton->isEnabled());
+    wizard->NextBtnClick();
+    EXPECT_EQ(wizard->result(), 1);
+    EXPECT_TRUE(messenger.information.isEmpty());
+}
+
+TEST_F(ConverterWizardTest, TheMapCodePageComesBackUnlessTheNewMapIsOpened) {
+    for (const bool open : {true, false}) {
+        ConverterSource source = plainSource();
+        std::vector<int> pages;
+        source.mapCodePage = [] { return 1252; };
+        source.setMapCodePage = [&](int page, bool) { pages.push_back(page); };
+        auto wizard = std::make_unique<ConverterWizard>(source, services, taskBar, true);
+        wizard->SetCreationFactory([](const std::string&, const ConversionOptions&) {
+            return finishedWork(ConversionStatus::Done);
+        });
+        wizard->utfToAnsiCheckBox->click();
+        wizard->SetOutputFile(path("out/ALLDATA.KWI"));
+        nextTo(*wizard, WizardPage::Creation);
+        EXPECT_EQ(pages, std::vector<int>{65001});
+        ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::Finish; }, 5000));
+        if (open) {
+            wizard->NextBtnClick();
+            wizard->NextBtnClick();
+            EXPECT_EQ(wizard->result(), 1);
+            EXPECT_EQ(pages, (std::vector<int>{65001, 1251}));
+        } else {
+            // Cancel on the finish page puts the map's own code page back.
+            wizard->cancelBtn->click();
+            EXPECT_EQ(pages, (std::vector<int>{65001, 1252}));
+        }
+    }
+}
+
+// An import that ends at its first poll with one building.
+class InstantImporter : public WizardImporter {
+public:
+    void Start(const QStringList& files) override { started = files; }
+    bool Busy() const override { return false; }
+    void Stop() override {}
+    QStringList TakeLines() override { return std::exchange(lines, {}); }
+    WizardBuildingData Data() const override {
+        WizardBuildingData data;
+        data.loaded = !started.isEmpty();
+        data.records = QByteArray(16, '\0');
+        return data;
+    }
+    QString SaveCompiled(const QString&) override { return {}; }
+    QStringList started;
+    QStringList lines{QStringLiteral("Файл скомпилирован. ")};
+};
+
+TEST_F(ConverterWizardTest, AnImportEnablesTheBuildingSwitches) {
+    auto bare = make(plainSource());
+    bare->LoadMpBtnClick();
+    EXPECT_TRUE(bare->addMemo->toPlainText().contains(QStringLiteral("недоступен")));
+    auto wizard = make(plainSource());
+    auto importer = std::make_unique<InstantImporter>();
+    InstantImporter* raw = importer.get();
+    wizard->SetImporter(std::move(importer));
+    nextTo(*wizard, WizardPage::Loading);
+    EXPECT_FALSE(wizard->buildingsCheckBox->isEnabled());
+    paths.answer = path("town.mp");
+    wizard->LoadMpBtnClick();
+    EXPECT_EQ(raw->started, QStringList{path("town.mp")});
+    EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("town.mp"));
+    ASSERT_TRUE(waitUntil([&] { return wizard->buildingsCheckBox->isEnabled(); }, 5000));
+    EXPECT_TRUE(wizard->addressCheckBox->isEnabled());
+    EXPECT_TRUE(wizard->loadBtn->isEnabled());
+    EXPECT_TRUE(wizard->addMemo->toPlainText().contains(QStringLiteral("Файл скомпилирован.")));
+    wizard->buildingsCheckBox->click();
+    EXPECT_TRUE(wizard->buildingsDcComboBox->isEnabled());
+    EXPECT_TRUE(wizard->BuildOptions().buildings);
+}
+
+TEST_F(ConverterWizardTest, ReadsAndWritesItsSettings) {
+    RegWriteInteger(QStringLiteral("NewSysIdx"), 1);
+    RegWriteInteger(QStringLiteral("Version"), 123);
+    RegWriteString(QStringLiteral("NewMapSave"), path("out/alldata1.kwi"));
+    auto wizard = make(plainSource());
+    EXPECT_EQ(wizard->targetRadioGroup->checkedId(), 1);
+    EXPECT_TRUE(wizard->versionStampEdit->text().endsWith(QStringLiteral(".01.23")));
+    EXPECT_EQ(wizard->fileNameEdit->text(), path("out/ALLDATA.KWI"));
+    wizard->ResetVersion();
+    EXPECT_EQ(RegReadInteger(QStringLiteral("Version")), 0);
+    EXPECT_TRUE(wizard->versionStampEdit->text().endsWith(QStringLiteral(".00.00")));
+    wizard->targetRadioGroup->button(2)->click();
+    std::ofstream(spath("out/ALLDATA.KWI")) << "x";
+    wizard->reject();
+    EXPECT_EQ(RegReadInteger(QStringLiteral("NewSysIdx")), 2);
+    EXPECT_EQ(RegReadString(QStringLiteral("NewMapSave")), path("out/ALLDATA.KWI"));
+}
+
+TEST_F(ConverterWizardTest, RegionNetworkPageOpensOnlyWithItsCode) {
+    ConverterSource source = plainSource();
+    source.hasRegionData = true;
+    source.regionCount = 3;
+    auto wizard = make(source);
+    wizard->SetPasswordPrompt([](QWidget*) { return QStringLiteral("guess"); });
+    wizard->PresentationImageClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
+    wizard->SetPasswordPrompt([](QWidget*) { return QStringLiteral("qvorpelin"); });
+    wizard->PresentationImageClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::Region);
+    EXPECT_TRUE(wizard->cancelBtn->isEnabled());
+    wizard->InspectRegionBtnClick();
+    EXPECT_EQ(wizard->regionCheckListBox->count(), 3);
+    EXPECT_FALSE(wizard->saveRegionBtn->isEnabled());
+    wizard->regionCheckListBox->item(1)->setCheckState(Qt::Checked);
+    EXPECT_TRUE(wizard->saveRegionBtn->isEnabled());
+    // The source's own folder is refused before anything is written.
+    paths.answer = path("src/REGION.KWI");
+    wizard->SaveRegionBtnClick();
+    EXPECT_EQ(messenger.errors.size(), 1);
+    EXPECT_FALSE(std::filesystem::exists(spath("src/REGION.KWI")));
+}
+
+TEST_F(ConverterWizardTest, NameSwitchesStayOffAsOpenedFromTheMainWindow) {
+    auto wizard = make(plainSource());
+    EXPECT_FALSE(wizard->utfToAnsiCheckBox->isEnabled());
+    EXPECT_FALSE(wizard->translateCheckBox->isEnabled());
+    auto offered = std::make_unique<ConverterWizard>(plainSource(), services, taskBar, true);
+    offered->translateCheckBox->click();
+    EXPECT_TRUE(offered->loadDictionaryBtn->isEnabled());
+    EXPECT_FALSE(offered->utfToAnsiCheckBox->isEnabled());
+    offered->SetOutputFile(path("out/ALLDATA.KWI"));
+    nextTo(*offered, WizardPage::File);
+    offered->NextBtnClick();
+    EXPECT_EQ(offered->CurrentPage(), WizardPage::File);
+    EXPECT_EQ(messenger.errors, QStringList{QStringLiteral("Словарь не загружен !!!")});
+}
+
+} // namespace

@@ -1,0 +1,104 @@
+// What the converter wizard's window tests share: the window tests' recording services and settings
+// folder, a recording taskbar, a plain source map on disk and runs that stand in for the converter.
+#pragma once
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "converter/wizard/ConverterWizard.h"
+#include "mainwindow/WindowTestSupport.h"
+#include "platform/TaskBar.h"
+
+namespace wizardtest {
+
+class RecordingBackend : public TaskbarBackend {
+public:
+    bool Available() const override { return true; }
+    void SetProgressState(TaskBarProgressStyle state) override {
+        calls.push_back("state " + std::to_string(taskBarProgressFlag(state)));
+    }
+    void SetProgressValue(int completed, int) override {
+        calls.push_back("value " + std::to_string(completed));
+    }
+    void SetOverlayIcon(const QIcon&, const QString&) override {}
+    void SetUrgent(bool) override {}
+    std::vector<std::string> calls;
+};
+
+// A run that ends at once with the given status.
+inline WizardWork finishedWork(ConversionStatus status, std::string message = {}) {
+    return [status, message](ConversionProgress& progress, const std::atomic<bool>&) {
+        progress.AddLog("Creating New Map started...");
+        ConversionResult result;
+        result.status = status;
+        result.message = message;
+        return result;
+    };
+}
+
+// A run that works until it is asked to stop.
+inline WizardWork endlessWork(std::atomic<int>* steps = nullptr) {
+    return [steps](ConversionProgress& progress, const std::atomic<bool>& stop) {
+        progress.SetTaskBarProgress(1, 2);
+        while (!stop.load()) {
+            if (steps) ++*steps;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ConversionResult result;
+        result.status = ConversionStatus::Stopped;
+        return result;
+    };
+}
+
+class WizardTest : public windowtest::WindowTest {
+protected:
+    WizardTest() {
+        std::filesystem::create_directories(spath("src"));
+        std::filesystem::create_directories(spath("out"));
+        std::ofstream(spath("src/ALLDATA.KWI")) << "source map";
+    }
+    // An open, uncompressed map of system number 4 with Management 32 and the usual display classes.
+    ConverterSource plainSource() const {
+        ConverterSource s;
+        s.mapOpen = true;
+        s.allDataPath = spath("src/ALLDATA.KWI");
+        s.systemIdText = "AFEU:2.45,AGEU:2.45";
+        s.systemNumber = 4;
+        s.management32Address = 4096;
+        s.levelCount = 4;
+        s.backgroundCodes = {1, 2, 3, 26, 4, 18, 5, 14, 6};
+        s.nameCodes = {0, 1, 9, 3, 7, 5, 8};
+        s.north = 200000;
+        s.south = 100000;
+        s.west = 50000;
+        s.east = 150000;
+        return s;
+    }
+    std::unique_ptr<ConverterWizard> make(ConverterSource source) {
+        auto wizard = std::make_unique<ConverterWizard>(std::move(source), services, taskBar);
+        wizard->SetCreationFactory([](const std::string&, const ConversionOptions&) {
+            return finishedWork(ConversionStatus::Done);
+        });
+        return wizard;
+    }
+    // Next until the page is reached (at most the whole table).
+    static void nextTo(ConverterWizard& wizard, WizardPage page) {
+        for (int i = 0; i < kWizardPageCount && wizard.CurrentPage() != page; ++i)
+            wizard.NextBtnClick();
+    }
+    RecordingBackend backend;
+    TaskBar taskBar{&backend};
+};
+
+} // namespace wizardtest
