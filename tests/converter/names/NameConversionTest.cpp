@@ -11,6 +11,7 @@
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/ParcelFrames.h"
 #include "kiwi/frames/RoadFrame.h"
+#include "kiwi/frames/StringFrame.h"
 #include "kiwi/map/KiwiMap.h"
 #include "platform/CodePage.h"
 #include "support/converter/ConversionTestSupport.h"
@@ -226,4 +227,59 @@ TEST(NameConversion, UnreadableDictionaryRefusesTheRun) {
     options.dictionaryPath = folder + "/missing.txt";
     EXPECT_EQ(convtest::convert(f.allData, f.output, options).status, ConversionStatus::Refused);
     EXPECT_FALSE(convtest::snapshot(f.output).count("ALLDATA.KWI"));
+}
+
+TEST(NameConversion, Utf8NamesAndGuidanceStringsBecomeCodePage1251) {
+    const auto f = convtest::makeSource("names-utf", fixture::framesAllDataPlan(false));
+    ConversionOptions options;
+    options.utfToAnsi = true;
+    const ConversionResult result = convtest::convert(f.allData, f.output, options);
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    TLN_KiwiMap source(f.allData);
+    TLN_KiwiMap output(f.output + "/ALLDATA.KWI");
+    int names = 0, strings = 0;
+    eachParcel(source, output, [&](uint8_t level, const auto& oldParcel, const auto& newParcel) {
+        const ParcelNames before = parcelNames(source, level, oldParcel);
+        const ParcelNames after = parcelNames(output, level, newParcel);
+        ASSERT_EQ(after.records.size(), before.records.size());
+        for (size_t i = 0; i < before.records.size(); ++i) {
+            const NameRecord& old = before.records[i];
+            if (!old.hasString || old.table) {
+                EXPECT_EQ(after.records[i].bytes, old.bytes);
+                continue;
+            }
+            // The new bytes are the old text in code page 1251.
+            const auto frames = LoadParcelFrames(output, level, newParcel);
+            TLN_Name_Data_Frame frame;
+            ReadNameDataFrame(frames->Name, *output.Level(level), frame, output.SystemNumber());
+            std::vector<int64_t> positions;
+            for (const auto& entry : frame.Classes)
+                for (const int64_t p : NameRecordPositions(frames->Name, entry))
+                    positions.push_back(p);
+            TLN_Name_Data_Record record;
+            ReadNameRecord(frames->Name, kShowAllScales, true, record, positions[i], 0, {1251, 0});
+            EXPECT_EQ(record.String.text, old.text);
+            ++names;
+        }
+        const auto oldFrames = LoadParcelFrames(source, level, oldParcel);
+        const auto newFrames = LoadParcelFrames(output, level, newParcel);
+        if (!oldFrames->Strings.IsValid()) return;
+        ASSERT_TRUE(newFrames->Strings.IsValid());
+        EXPECT_EQ(newFrames->RouteGuidance.Size(), oldFrames->RouteGuidance.Size()) << "guidance keeps its size";
+        TLN_Character_String_Data_Frame oldStrings, newStrings;
+        ReadCharacterString(oldFrames->Strings, oldStrings, true, {65001, 0});
+        ReadCharacterString(newFrames->Strings, newStrings, true, {1251, 0});
+        ASSERT_EQ(newStrings.Items.size(), oldStrings.Items.size());
+        for (size_t item = 0; item < oldStrings.Items.size(); ++item)
+            for (size_t r = 0; r < oldStrings.Items[item].Records.size(); ++r) {
+                // The shorter single-byte text is padded with 00 to its field.
+                QString now = newStrings.Items[item].Records[r].Display.text;
+                while (now.endsWith(QChar(0)))
+                    now.chop(1);
+                EXPECT_EQ(now, oldStrings.Items[item].Records[r].Display.text);
+                ++strings;
+            }
+    });
+    EXPECT_GT(names, 20);
+    EXPECT_GT(strings, 5);
 }
