@@ -45,7 +45,7 @@ printf 'Kremlin=\xca\xf0\xe5\xec\xeb\xfc\r\n' > dict.txt
 echo '{"translate": true, "translateByWords": true, "dictionaryPath": "dict.txt", "logDictErrors": true}' > names.json
 mkdir names
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI names --options names.json)" = 0 ] || fail "name translation did not finish"
-grep -q "^Dictionary for Area (Area Code = 0) in use.$" names/Log.txt || fail "the dictionary in use was not logged"
+grep -q "^Dictionary for Area (Area Code = 0) in use\." names/Log.txt || fail "the dictionary in use was not logged"
 [ -f names/LogDictErrors.txt ] || fail "LogDictErrors.txt was not saved"
 
 # A missing output folder is refused before anything is written.
