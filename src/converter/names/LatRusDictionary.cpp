@@ -37,6 +37,7 @@ std::string& foldBuffer() {
 void LatRusDictionary::Clear() {
     entries_.clear();
     values_.clear();
+    index_.clear();
     noSpaces_ = true;
     dirty_ = true;
 }
@@ -47,6 +48,7 @@ void LatRusDictionary::SetTranslation(int i, std::string_view text) {
 }
 
 void LatRusDictionary::DeleteAt(int i) {
+    index_.erase(entries_[size_t(i)].folded);
     entries_.erase(entries_.begin() + i);
     dirty_ = true;
 }
@@ -60,7 +62,23 @@ int LatRusDictionary::find(std::string_view key) const {
     return int(it - entries_.begin());
 }
 
-int LatRusDictionary::IndexOfLatin(std::string_view key) const { return find(key); }
+int LatRusDictionary::IndexOfLatin(std::string_view key) const {
+    return find(key);
+}
+
+const std::string* LatRusDictionary::findTranslation(std::string_view key) const {
+    std::string& folded = foldBuffer();
+    FoldCp1251(key, folded);
+    const auto it = index_.find(std::string_view(folded));
+    return it == index_.end() ? nullptr : &values_[it->second];
+}
+
+void LatRusDictionary::rebuildIndex() {
+    index_.clear();
+    index_.reserve(entries_.size());
+    for (const Entry& entry : entries_)
+        index_.emplace(entry.folded, entry.value);
+}
 
 int LatRusDictionary::LowerBound(std::string_view text) const {
     const std::string folded = FoldedCp1251(text);
@@ -69,8 +87,10 @@ int LatRusDictionary::LowerBound(std::string_view text) const {
     return int(it - entries_.begin());
 }
 
-int LatRusDictionary::insertAt(size_t position, std::string_view key, std::string folded, std::string_view text) {
+int LatRusDictionary::insertAt(size_t position, std::string_view key, std::string folded,
+                               std::string_view text) {
     values_.emplace_back(text);
+    index_.emplace(folded, uint32_t(values_.size() - 1));
     entries_.insert(entries_.begin() + ptrdiff_t(position),
                     Entry{std::move(folded), std::string(key), uint32_t(values_.size() - 1)});
     noteSpace(key);
@@ -91,13 +111,13 @@ int LatRusDictionary::SetPair(std::string_view key, std::string_view text) {
     if (index < 0) return AddPair(key, text);
     values_.emplace_back(text);
     entries_[size_t(index)].value = uint32_t(values_.size() - 1);
+    index_[entries_[size_t(index)].folded] = entries_[size_t(index)].value;
     dirty_ = true;
     return index;
 }
 
 std::string LatRusDictionary::lookupName(std::string_view name, bool ask) {
-    const int index = find(name);
-    if (index >= 0) return GetTranslation(index);
+    if (const std::string* translation = findTranslation(name)) return *translation;
     if (ask && unknownName_) {
         std::string answer = unknownName_(name);
         if (!answer.empty()) AddPair(name, answer);
@@ -107,9 +127,8 @@ std::string LatRusDictionary::lookupName(std::string_view name, bool ask) {
 }
 
 void LatRusDictionary::appendWord(std::string_view word, bool ask, std::string& out) {
-    const int index = find(word);
-    if (index >= 0) {
-        out += GetTranslation(index);
+    if (const std::string* translation = findTranslation(word)) {
+        out += *translation;
         return;
     }
     if (ask && unknownName_) {
@@ -173,7 +192,9 @@ std::string LatRusDictionary::translate(std::string_view name, bool ask, bool by
     return result;
 }
 
-std::string LatRusDictionary::TranslateName(std::string_view name, bool ask) { return translate(name, ask, false); }
+std::string LatRusDictionary::TranslateName(std::string_view name, bool ask) {
+    return translate(name, ask, false);
+}
 
 std::string LatRusDictionary::TranslateNameByWords(std::string_view name, bool ask) {
     return translate(name, ask, true);
@@ -230,10 +251,12 @@ void LatRusDictionary::addPairs(const std::vector<Pair>& pairs) {
         const Pair& pair = pairs[incoming[i].order];
         values_.emplace_back(pair.value);
         noteSpace(pair.key);
-        merged.push_back(Entry{std::move(incoming[i].folded), std::string(pair.key), uint32_t(values_.size() - 1)});
+        merged.push_back(
+            Entry{std::move(incoming[i].folded), std::string(pair.key), uint32_t(values_.size() - 1)});
     }
     while (old < entries_.size())
         merged.push_back(std::move(entries_[old++]));
     entries_ = std::move(merged);
+    rebuildIndex();
     dirty_ = true;
 }

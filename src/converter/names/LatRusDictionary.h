@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "converter/ProducedFile.h"
@@ -84,8 +85,16 @@ private:
         std::string_view value;
     };
 
+    struct FoldedHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+
     // Looks the folded text up; the index or -1. Allocates nothing once the thread's buffer is warm.
     int find(std::string_view key) const;
+    // The translation of a key, or null: one hash probe, for the translation loops.
+    const std::string* findTranslation(std::string_view key) const;
+    void rebuildIndex();
     int insertAt(size_t position, std::string_view key, std::string folded, std::string_view text);
     // A whole name: its translation, the handler's non-empty answer, or "".
     std::string lookupName(std::string_view name, bool ask);
@@ -102,6 +111,8 @@ private:
 
     std::vector<Entry> entries_;
     std::vector<std::string> values_;
+    // Folded key → value index (indexes into values_ never change, unlike positions in entries_).
+    std::unordered_map<std::string, uint32_t, FoldedHash, std::equal_to<>> index_;
     bool noSpaces_ = true;
     bool dirty_ = false;
     UnknownNameHandler unknownName_;

@@ -10,7 +10,9 @@
 
 namespace {
 
-bool isBlank(char c) { return uint8_t(c) <= 32; }
+bool isBlank(char c) {
+    return uint8_t(c) <= 32;
+}
 
 std::string_view trimRight(std::string_view text) {
     while (!text.empty() && isBlank(text.back()))
@@ -48,7 +50,9 @@ uint32_t readU32(std::string_view bytes, size_t at) {
            uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
 }
 
-bool breaksLine(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+bool breaksLine(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
 
 } // namespace
 
@@ -77,7 +81,9 @@ void LatRusDictionary::LoadFromText(std::string_view text) {
     addPairs(pairs);
 }
 
-void LatRusDictionary::LoadFromTextFile(const std::string& path) { LoadFromText(readWholeFile(path)); }
+void LatRusDictionary::LoadFromTextFile(const std::string& path) {
+    LoadFromText(readWholeFile(path));
+}
 
 std::string LatRusDictionary::LoadFromBytes(std::string_view bytes) {
     if (bytes.size() < 8) return "The dictionary file is shorter than its header";
@@ -110,7 +116,8 @@ std::string LatRusDictionary::LoadFromBytes(std::string_view bytes) {
             return "Key " + std::to_string(i) + " points past the " + std::to_string(loaded.values_.size()) +
                    " translations";
         loaded.noteSpace(records[i].key);
-        loaded.entries_.push_back(Entry{FoldedCp1251(records[i].key), std::string(records[i].key), records[i].value});
+        loaded.entries_.push_back(
+            Entry{FoldedCp1251(records[i].key), std::string(records[i].key), records[i].value});
     }
     std::stable_sort(loaded.entries_.begin(), loaded.entries_.end(),
                      [](const Entry& a, const Entry& b) { return a.folded < b.folded; });
@@ -119,13 +126,16 @@ std::string LatRusDictionary::LoadFromBytes(std::string_view bytes) {
     if (twin != loaded.entries_.end()) return "The key \"" + twin->key + "\" appears twice";
     entries_ = std::move(loaded.entries_);
     values_ = std::move(loaded.values_);
+    rebuildIndex();
     noSpaces_ = loaded.noSpaces_;
     areaCode = area;
     dirty_ = true;
     return {};
 }
 
-std::string LatRusDictionary::LoadFromFile(const std::string& path) { return LoadFromBytes(readWholeFile(path)); }
+std::string LatRusDictionary::LoadFromFile(const std::string& path) {
+    return LoadFromBytes(readWholeFile(path));
+}
 
 int LatRusDictionary::SaveToText(std::string& text) const {
     int skipped = 0;

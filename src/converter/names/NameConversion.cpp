@@ -62,8 +62,9 @@ std::unique_ptr<ParcelWriter> NameConversion::MakeWriter(TLN_KiwiMap& map, Conve
     names.excludeFreeways = options_.excludeFreeways;
     names.translationLevel = options_.translationLevel;
     names.textCodePage = map.TextCodePage();
-    return std::make_unique<NameParcelWriter>(map, NameTextPolicy(names, dictionary_.get()),
-                                              [&progress](const std::string& line) { progress.AddLog(line); });
+    return std::make_unique<NameParcelWriter>(
+        map, NameTextPolicy(names, dictionary_.get()),
+        [&progress](const std::string& line) { progress.AddLog(line); });
 }
 
 void NameConversion::Finish(const std::string& folder, ConversionProgress& progress) {

@@ -88,7 +88,9 @@ private:
     bool rebuildNames(const TLN_FrameSpan& names);
     // Appends one record, rewritten when its text changes.
     void appendRecord(const TLN_FrameSpan& names, int64_t recordPosition, int64_t size);
-    int64_t newPlace(int64_t oldOffset) const { return oldOffset < namesStart_ ? oldOffset : oldOffset + delta_; }
+    int64_t newPlace(int64_t oldOffset) const {
+        return oldOffset < namesStart_ ? oldOffset : oldOffset + delta_;
+    }
     // Points the name reference word at old parcel offset `at` at its record's new place.
     void patchReference(int64_t at);
     void patchStreetAddresses(const FrameRef& roads);
@@ -128,7 +130,8 @@ NameRebuildResult Rebuild::run() {
     namesEnd_ = names.end();
     // The header, its tables and every other frame must lie wholly before or after the names frame,
     // since everything after it moves.
-    if (table + 6 * int64_t(count) > namesStart_ || adjacentListsEnd(parcel_, table + 6 * int64_t(count)) > namesStart_)
+    if (table + 6 * int64_t(count) > namesStart_ ||
+        adjacentListsEnd(parcel_, table + 6 * int64_t(count)) > namesStart_)
         return result;
     int64_t contentEnd = namesEnd_;
     for (int k = 0; k < count; ++k) {
@@ -151,7 +154,8 @@ NameRebuildResult Rebuild::run() {
     put16(out_, table + 6 * kNames + 4, uint32_t(names_.size() / 2));
     for (int k = 0; k < count; ++k) {
         const FrameRef& ref = (*refs)[size_t(k)];
-        if (k != kNames && ref.offset >= namesEnd_) put32(out_, table + 6 * k, uint32_t((ref.offset + delta_) / 2));
+        if (k != kNames && ref.offset >= namesEnd_)
+            put32(out_, table + 6 * k, uint32_t((ref.offset + delta_) / 2));
     }
     if ((*refs)[kRoads].offset >= 0) patchStreetAddresses((*refs)[kRoads]);
     if ((*refs)[kBackground].offset >= 0) patchBackgroundNames((*refs)[kBackground]);
@@ -163,7 +167,8 @@ NameRebuildResult Rebuild::run() {
 bool Rebuild::rebuildNames(const TLN_FrameSpan& names) {
     TLN_Name_Data_Frame frame;
     // Wide entries (system number 8 and above) never reach here: the writer copies such maps.
-    if (!ReadNameDataFrame(names, level_, frame, 0) || int(frame.Classes.size()) != frame.ClassCount) return false;
+    if (!ReadNameDataFrame(names, level_, frame, 0) || int(frame.Classes.size()) != frame.ClassCount)
+        return false;
     const int64_t header = frame.HeaderSize;
     if (header < 2 + 4 * int64_t(frame.Classes.size()) || header > names.Size()) return false;
     names_.assign(parcel_.begin() + namesStart_, parcel_.begin() + namesStart_ + header);

@@ -13,7 +13,8 @@ namespace {
 std::vector<uint8_t> readFrame(const SourceFrame& frame) {
     if (!frame.stream || frame.offset < 0 || frame.size == 0 || frame.size % 32 != 0) return {};
     std::vector<uint8_t> bytes(frame.size);
-    if (frame.stream->ReadAt(frame.offset, bytes.data(), int64_t(frame.size)) != int64_t(frame.size)) return {};
+    if (frame.stream->ReadAt(frame.offset, bytes.data(), int64_t(frame.size)) != int64_t(frame.size))
+        return {};
     return bytes;
 }
 
@@ -31,9 +32,13 @@ constexpr size_t kMaxFrameBytes = size_t(0xFFFF) * 32;
 NameParcelWriter::NameParcelWriter(TLN_KiwiMap& map, NameTextPolicy policy, LogLine log)
     : map_(map), policy_(std::move(policy)), log_(std::move(log)) {}
 
-void NameParcelWriter::BeginLevel(uint8_t level) { level_ = level; }
+void NameParcelWriter::BeginLevel(uint8_t level) {
+    level_ = level;
+}
 
-bool NameParcelWriter::wide() const { return map_.SystemNumber() >= kWideEntrySystemNumber; }
+bool NameParcelWriter::wide() const {
+    return map_.SystemNumber() >= kWideEntrySystemNumber;
+}
 
 uint32_t NameParcelWriter::WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) {
     if (wide()) {
@@ -45,13 +50,14 @@ uint32_t NameParcelWriter::WriteMainFrame(const SourceFrame& frame, TLN_Stream& 
     }
     std::vector<uint8_t> bytes = readFrame(frame);
     const TLN_Level_Management_Record* level = map_.Level(level_);
-    if (bytes.size() < 36 || !level || !policy_.Applies(level_, bytes[14])) return copy_.WriteMainFrame(frame, out, at);
+    if (bytes.size() < 36 || !level || !policy_.Applies(level_, bytes[14]))
+        return copy_.WriteMainFrame(frame, out, at);
     NameRebuildResult rebuilt = RebuildParcelNames(bytes, frame.offset, *level, policy_);
     if (!rebuilt.warning.empty()) {
         ++warnings_;
         if (log_)
-            log_("WARNING: Parcel at " + hexOffset(frame.offset) + " of level " + std::to_string(level_) + " " +
-                 rebuilt.warning);
+            log_("WARNING: Parcel at " + hexOffset(frame.offset) + " of level " + std::to_string(level_) +
+                 " " + rebuilt.warning);
     }
     if (rebuilt.bytes.empty() || AlignUp32(uint32_t(rebuilt.bytes.size())) > kMaxFrameBytes)
         return copy_.WriteMainFrame(frame, out, at);
@@ -88,13 +94,14 @@ void NameParcelWriter::rewriteGuidanceStrings(std::vector<uint8_t>& bytes, int64
     const TLN_FrameSpan whole = TLN_FrameSpan::FromBytes(bytes, position);
     const TLN_FrameSpan strings = whole.Sub(position + 2 * int64_t(wordOffset), size);
     TLN_Character_String_Data_Frame frame;
-    if (!strings.IsValid() || !ReadCharacterString(strings, frame, true, {policy_.Options().textCodePage, 1251}))
+    if (!strings.IsValid() ||
+        !ReadCharacterString(strings, frame, true, {policy_.Options().textCodePage, 1251}))
         return;
     if (frame.Items.size() != 1 && !multiItemLogged_) {
         multiItemLogged_ = true;
         if (log_)
-            log_("WARNING: a route guidance character string frame holds " + std::to_string(frame.Items.size()) +
-                 " items; all of them are rewritten");
+            log_("WARNING: a route guidance character string frame holds " +
+                 std::to_string(frame.Items.size()) + " items; all of them are rewritten");
     }
     // Each string is overwritten within its own field: the frame keeps its size.
     const auto rewrite = [&](const KiwiText& text, int64_t field, size_t fieldBytes) {

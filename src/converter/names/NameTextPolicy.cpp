@@ -8,9 +8,13 @@ namespace {
 
 constexpr int kAnsi = 1251;
 
-bool holdsQuestionMark(const std::string& text) { return text.find('?') != std::string::npos; }
+bool holdsQuestionMark(const std::string& text) {
+    return text.find('?') != std::string::npos;
+}
 
-std::string toStd(const QByteArray& bytes) { return std::string(bytes.constData(), size_t(bytes.size())); }
+std::string toStd(const QByteArray& bytes) {
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
 
 } // namespace
 
@@ -49,7 +53,8 @@ std::optional<QByteArray> NameTextPolicy::NameRecordText(const KiwiText& stored,
         if (freeway) text = LatinizeCapitals(text);
     } else if (options_.translate && dictionary_) {
         const bool ask = AreaCode() == parcelAreaCode;
-        text = options_.byWords ? dictionary_->TranslateNameByWords(text, ask) : dictionary_->TranslateName(text, ask);
+        text = options_.byWords ? dictionary_->TranslateNameByWords(text, ask)
+                                : dictionary_->TranslateName(text, ask);
         if (holdsQuestionMark(text)) return std::nullopt;
     } else {
         return std::nullopt;
@@ -63,7 +68,8 @@ std::optional<QByteArray> NameTextPolicy::GuidanceText(const KiwiText& stored, s
     if (text.empty()) return std::nullopt;
     std::optional<QByteArray> bytes;
     if (options_.translate && dictionary_) {
-        text = options_.byWords ? dictionary_->TranslateNameByWords(text, true) : dictionary_->TranslateName(text, true);
+        text = options_.byWords ? dictionary_->TranslateNameByWords(text, true)
+                                : dictionary_->TranslateName(text, true);
         if (text.empty() || holdsQuestionMark(text)) return std::nullopt;
         bytes = Encode(text);
     } else if (options_.utfToAnsi) {

@@ -40,7 +40,8 @@ public:
 
     // The stored bytes to write for a name record's text, or nothing when the record stays as it is
     // (unchanged, refused because the result holds "?", a freeway name while freeways are excluded).
-    std::optional<QByteArray> NameRecordText(const KiwiText& stored, uint16_t typeCode, uint8_t parcelAreaCode);
+    std::optional<QByteArray> NameRecordText(const KiwiText& stored, uint16_t typeCode,
+                                             uint8_t parcelAreaCode);
     // The same for a route guidance string field of fieldBytes: nothing when it stays, else the new bytes
     // (not yet padded) that fit the field.
     std::optional<QByteArray> GuidanceText(const KiwiText& stored, size_t fieldBytes);

@@ -60,7 +60,7 @@ TEST(Dictionary, TextLines) {
         {"Moscow=\n", "Moscow", nullptr},
         {"Moscow=   \n", "Moscow", nullptr},
         {"Moscow=Москва\nMOSCOW=Другая\n", "moscow", "Москва"}, // the first of equal keys wins
-        {"Kiev=Київ", "KIEV", "Київ"},                         // a last line without a break
+        {"Kiev=Київ", "KIEV", "Київ"},                          // a last line without a break
         {"a=b=c\n", "a", "b=c"},
         {"no pair here\n", "no pair here", nullptr},
     };
@@ -133,7 +133,8 @@ TEST(Dictionary, Translation) {
     for (const Case& c : cases) {
         d.foldYo = d.foldUkrainian = c.folds;
         const std::string name = cp(c.name);
-        const std::string got = c.byWords ? d.TranslateNameByWords(name, false) : d.TranslateName(name, false);
+        const std::string got =
+            c.byWords ? d.TranslateNameByWords(name, false) : d.TranslateName(name, false);
         EXPECT_EQ(got, cp(c.expected)) << c.name;
     }
 }
@@ -206,7 +207,8 @@ TEST(Dictionary, TextFileRoundTrip) {
     LatRusDictionary d;
     std::string text;
     for (int i = 0; i < 500; ++i)
-        text += "Key" + std::to_string(i * 7919 % 1000) + " Street=" + cp("Улица ") + std::to_string(i) + "\r\n";
+        text +=
+            "Key" + std::to_string(i * 7919 % 1000) + " Street=" + cp("Улица ") + std::to_string(i) + "\r\n";
     d.LoadFromText(text);
     const std::string folder = fixture::scratchDir("dict-roundtrip");
     EXPECT_EQ(d.SaveToTextFile(folder + "/dict.txt"), 0);
@@ -232,8 +234,8 @@ TEST(Dictionary, TextFileRoundTrip) {
 
 TEST(Dictionary, CompiledFile) {
     LatRusDictionary d;
-    const std::string good = lndict(43, 3, {{"Red", 1}, {"blue", 0}, {"Green Park", 2}},
-                                    cp("Синий\r\nКрасный\nЗелёный парк"));
+    const std::string good =
+        lndict(43, 3, {{"Red", 1}, {"blue", 0}, {"Green Park", 2}}, cp("Синий\r\nКрасный\nЗелёный парк"));
     ASSERT_EQ(d.LoadFromBytes(good), "");
     EXPECT_EQ(d.areaCode, 43u);
     EXPECT_EQ(d.Count(), 3);

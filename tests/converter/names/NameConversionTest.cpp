@@ -56,7 +56,8 @@ NameRecord readRecord(const TLN_FrameSpan& names, int64_t position) {
     out.bytes.assign(c.data(), c.data() + c.size());
     out.text = record.String.text;
     out.hasString = record.Readable && record.StringSize > 0;
-    out.table = out.hasString && SelectedStringPosition(names, 0, record.StringPosition) != record.StringPosition;
+    out.table =
+        out.hasString && SelectedStringPosition(names, 0, record.StringPosition) != record.StringPosition;
     return out;
 }
 
@@ -104,8 +105,7 @@ ParcelNames parcelNames(TLN_KiwiMap& map, uint8_t level, const TLN_MM_Parcel_Man
 }
 
 // Calls visit(level, source parcel, output parcel) for every parcel with a frame in both maps.
-template <typename Visit>
-void eachParcel(TLN_KiwiMap& source, TLN_KiwiMap& output, Visit visit) {
+template <typename Visit> void eachParcel(TLN_KiwiMap& source, TLN_KiwiMap& output, Visit visit) {
     for (uint8_t level = 0; level < source.LevelCount(); ++level) {
         const auto& record = *source.Level(level);
         for (uint32_t s = 0; s < uint32_t(record.BlockSetCount()); ++s)
@@ -163,9 +163,11 @@ TEST(NameConversion, TranslatedNamesAndTheirReferences) {
         for (size_t i = 0; i < before.records.size(); ++i) {
             const NameRecord& old = before.records[i];
             const NameRecord& now = after.records[i];
-            const std::optional<QString> text = old.hasString && !old.table ? expected(old.text) : std::nullopt;
+            const std::optional<QString> text =
+                old.hasString && !old.table ? expected(old.text) : std::nullopt;
             if (!text) {
-                EXPECT_EQ(now.bytes, old.bytes) << "a record that stays keeps its bytes: " << old.text.toStdString();
+                EXPECT_EQ(now.bytes, old.bytes)
+                    << "a record that stays keeps its bytes: " << old.text.toStdString();
                 refused += old.hasString && !old.table;
                 continue;
             }
@@ -199,13 +201,14 @@ TEST(NameConversion, ParcelsLeftAloneEqualTheCopy) {
         bool wide;
         bool withDictionary;
     };
-    for (const Case& c : {Case{"translation without a dictionary", false, false},
-                          Case{"wide entries", true, true}}) {
+    for (const Case& c :
+         {Case{"translation without a dictionary", false, false}, Case{"wide entries", true, true}}) {
         const auto f = convtest::makeSource(std::string("names-alone-") + (c.wide ? "w" : "n"),
                                             fixture::framesAllDataPlan(c.wide));
         ASSERT_EQ(convtest::convert(f.allData, f.output).status, ConversionStatus::Done);
         const auto copy = convtest::readFile(f.output + "/ALLDATA.KWI");
-        const std::string second = fixture::scratchDir(std::string("names-alone-out-") + (c.wide ? "w" : "n"));
+        const std::string second =
+            fixture::scratchDir(std::string("names-alone-out-") + (c.wide ? "w" : "n"));
         ConversionOptions options;
         options.translate = true;
         options.translationLevel = 5;
@@ -265,7 +268,8 @@ TEST(NameConversion, Utf8NamesAndGuidanceStringsBecomeCodePage1251) {
         const auto newFrames = LoadParcelFrames(output, level, newParcel);
         if (!oldFrames->Strings.IsValid()) return;
         ASSERT_TRUE(newFrames->Strings.IsValid());
-        EXPECT_EQ(newFrames->RouteGuidance.Size(), oldFrames->RouteGuidance.Size()) << "guidance keeps its size";
+        EXPECT_EQ(newFrames->RouteGuidance.Size(), oldFrames->RouteGuidance.Size())
+            << "guidance keeps its size";
         TLN_Character_String_Data_Frame oldStrings, newStrings;
         ReadCharacterString(oldFrames->Strings, oldStrings, true, {65001, 0});
         ReadCharacterString(newFrames->Strings, newStrings, true, {1251, 0});

@@ -38,9 +38,11 @@ TEST(NameTextPolicy, NameRecords) {
         {"unknown whole name", true, false, false, 1251, "Blue", 1, nullptr},
         {"translation with ?", true, false, false, 1251, "Bad", 1, nullptr},
         {"excluded freeway", true, false, true, 1251, "Red", kFreewayTypeCode, nullptr},
-        {"freeway translated when not excluded", true, false, false, 1251, "Red", kFreewayTypeCode, "Красный"},
+        {"freeway translated when not excluded", true, false, false, 1251, "Red", kFreewayTypeCode,
+         "Красный"},
         {"UTF-8 text re-encoded", false, true, false, 65001, "Москва", 1, "Москва"},
-        {"UTF-8 freeway in Latin capitals", false, true, false, 65001, "М10 МОСКВА", kFreewayTypeCode, "M10 MOCKBA"},
+        {"UTF-8 freeway in Latin capitals", false, true, false, 65001, "М10 МОСКВА", kFreewayTypeCode,
+         "M10 MOCKBA"},
         {"UTF-8 text already single-byte", false, true, false, 65001, "M10", 1, nullptr},
     };
     for (const Case& c : cases) {
