@@ -166,9 +166,9 @@ std::string LatRusDictionary::translate(std::string_view name, bool ask, bool by
         else
             result = lookupName(name, ask);
     } else {
-        const size_t equals = name.find('=');
-        std::string_view rest = equals == std::string_view::npos ? name : name.substr(equals + 1);
-        // Every part is translated, the prefix kept in front: a prefixed name loses none of its parts.
+        // Every part is translated, the prefix kept in front: a prefixed name loses none of its parts, and
+        // an "=" further on in a name without a prefix is part of the text, not a prefix to drop.
+        std::string_view rest = prefixed ? name.substr(2) : name;
         std::string part;
         while (true) {
             const size_t tab = rest.find('\t');

@@ -129,6 +129,7 @@ TEST(Dictionary, Translation) {
         {"B=Red\tBlue\tGreen", false, false, "B=Красный\tСиний\tGreen"},
         {"B=Red Blue\tStreet 1", true, false, "B=Красный Синий\tУлица 1"},
         {"B=", false, false, ""},
+        {"Foo=Red\tBlue", false, false, "Foo=Red\tСиний"}, // no prefix: nothing before "=" is dropped
     };
     for (const Case& c : cases) {
         d.foldYo = d.foldUkrainian = c.folds;
