@@ -235,7 +235,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     }
     output.reset();
     names.Finish(FolderOf(options_.outputPath), progress);
-    result.warnings = context.warnings;
+    result.warnings = context.warnings + names.Warnings();
     result.voiceOffset = context.voiceOffset;
     result.voiceSize = context.voiceSize;
     try {

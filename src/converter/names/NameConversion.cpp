@@ -62,9 +62,15 @@ std::unique_ptr<ParcelWriter> NameConversion::MakeWriter(TLN_KiwiMap& map, Conve
     names.excludeFreeways = options_.excludeFreeways;
     names.translationLevel = options_.translationLevel;
     names.textCodePage = map.TextCodePage();
-    return std::make_unique<NameParcelWriter>(
-        map, NameTextPolicy(names, dictionary_.get()),
-        [&progress](const std::string& line) { progress.AddLog(line); });
+    auto writer =
+        std::make_unique<NameParcelWriter>(map, NameTextPolicy(names, dictionary_.get()),
+                                           [&progress](const std::string& line) { progress.AddLog(line); });
+    writer_ = writer.get();
+    return writer;
+}
+
+int NameConversion::Warnings() const {
+    return writer_ ? writer_->Warnings() : 0;
 }
 
 void NameConversion::Finish(const std::string& folder, ConversionProgress& progress) {

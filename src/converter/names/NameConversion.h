@@ -14,6 +14,8 @@
 #include "converter/names/LatRusDictionary.h"
 #include "kiwi/map/KiwiMap.h"
 
+class NameParcelWriter;
+
 class NameConversion {
 public:
     NameConversion(const ConversionOptions& options, std::shared_ptr<LatRusDictionary> dictionary);
@@ -28,9 +30,12 @@ public:
     std::unique_ptr<ParcelWriter> MakeWriter(TLN_KiwiMap& map, ConversionProgress& progress);
     // Saves "LogDictErrors.txt" in folder when misses are collected (also after a stop or a failure).
     void Finish(const std::string& folder, ConversionProgress& progress);
+    // Parcels whose names the writer had to leave unchanged (each logged as a WARNING).
+    int Warnings() const;
 
 private:
     const ConversionOptions& options_;
     std::shared_ptr<LatRusDictionary> dictionary_;
     std::unique_ptr<DictionaryMissList> misses_;
+    const NameParcelWriter* writer_ = nullptr;
 };

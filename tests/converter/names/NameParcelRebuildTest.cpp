@@ -147,3 +147,17 @@ TEST(NameParcelRebuild, ParcelsThatStayAsTheyAre) {
     for (const Case& c : cases)
         EXPECT_TRUE(RebuildParcelNames(c.p.bytes, kPosition, level(), policy).bytes.empty()) << c.what;
 }
+
+TEST(NameParcelRebuild, NamesFrameThatWouldOutgrowItsSizeFieldStays) {
+    LatRusDictionary dictionary;
+    dictionary.AddPair("Cat", std::string(60, 'K'));
+    NameOptions options;
+    options.translate = true;
+    options.textCodePage = 1251;
+    NameTextPolicy policy(options, &dictionary);
+    // 2000 records of 20 bytes grow to 2000 × 80: past the 131070 bytes a names frame can have.
+    const NameRebuildResult result =
+        RebuildParcelNames(parcel(std::vector<std::string>(2000, "Cat")).bytes, kPosition, level(), policy);
+    EXPECT_TRUE(result.bytes.empty());
+    EXPECT_EQ(result.warning, "too many names!");
+}
