@@ -28,6 +28,7 @@ std::optional<std::string> ConversionOptions::Validate() const {
     for (int page : kOutputCodePages)
         pageKnown = pageKnown || page == codePage;
     if (!pageKnown) return "Code page " + std::to_string(codePage) + " cannot be written";
+    if (translationLevel < 1 || translationLevel > 5) return "The translation level must lie between 1 and 5";
     if (buildings && address && buildingsClass == numberingClass && buildingsTypeCode == numberingTypeCode)
         return "Buildings and house numbers cannot share a display class and type code";
     return std::nullopt;
@@ -116,6 +117,20 @@ std::optional<std::string> ConversionOptions::LoadJson(const std::string& jsonTe
             ok = flag(next.utfToAnsi);
         else if (key == "translate")
             ok = flag(next.translate);
+        else if (key == "translateByWords")
+            ok = flag(next.translateByWords);
+        else if (key == "excludeFreeways")
+            ok = flag(next.excludeFreeways);
+        else if (key == "translationLevel")
+            ok = number(next.translationLevel, 1, 5);
+        else if (key == "dictionaryPath")
+            ok = text(next.dictionaryPath);
+        else if (key == "dictionaryAreaCode")
+            ok = number(next.dictionaryAreaCode, -1, 255);
+        else if (key == "foldYo")
+            ok = flag(next.foldYo);
+        else if (key == "foldUkrainian")
+            ok = flag(next.foldUkrainian);
         else if (key == "logDetails")
             ok = flag(next.logDetails);
         else if (key == "logDictErrors")

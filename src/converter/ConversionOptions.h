@@ -36,6 +36,17 @@ struct ConversionOptions {
     std::string versionStampText;
     bool utfToAnsi = false;
     bool translate = false;
+    // Name translation: word by word (else whole names and tab-separated parts), freeway names left
+    // alone, levels above translationLevel translated only in the dictionary's area.
+    bool translateByWords = false;
+    bool excludeFreeways = false;
+    int translationLevel = 3;
+    // The dictionary a run without one of its own loads: a "key=value" text or a ".lndict" file; its area
+    // code (-1 keeps a ".lndict" file's) and its folds.
+    std::string dictionaryPath;
+    int dictionaryAreaCode = -1;
+    bool foldYo = false;
+    bool foldUkrainian = false;
     bool logDetails = false;
     bool logDictErrors = false;
     bool densoWestFix = false;

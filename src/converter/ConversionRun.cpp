@@ -15,6 +15,7 @@
 #include "converter/NewCmpList.h"
 #include "converter/OutputEncoding.h"
 #include "converter/VolumeHeader.h"
+#include "converter/names/NameConversion.h"
 #include "kiwi/core/KiwiErrors.h"
 
 namespace {
@@ -131,7 +132,6 @@ std::string ElapsedText(int64_t seconds) {
 
 std::string UnsupportedOption(const ConversionOptions& o) {
     if (o.addOneWayArrows || o.buildings || o.address) return "imported outlines are not supported yet";
-    if (o.translate || o.utfToAnsi) return "name conversion is not supported yet";
     if (o.densoWestFix) return "the Denso west filter is not supported yet";
     return {};
 }
@@ -175,6 +175,8 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     if (const std::string why = guard.RefusalFor(FolderOf(options_.outputPath) + "/Log.txt"); !why.empty())
         return refuse(why);
 
+    NameConversion names(options_, dictionary_);
+    if (const auto problem = names.Prepare(progress)) return refuse(*problem);
     const auto started = std::chrono::steady_clock::now();
     progress.AddLog("Creating New Map started...");
     // The new map is about as large as the source; a folder with less room is likely to fill up.
@@ -192,8 +194,9 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         result.message = e.what();
         return result;
     }
+    const std::unique_ptr<ParcelWriter> namesWriter = writer_ ? nullptr : names.MakeWriter(*map, progress);
     CopyParcelWriter copyWriter;
-    ParcelWriter& writer = writer_ ? *writer_ : copyWriter;
+    ParcelWriter& writer = writer_ ? *writer_ : namesWriter ? *namesWriter : copyWriter;
     ConversionContext context(*map, output->Stream(), progress, stop, options_, writer);
     context.partBase = map->PartBase();
     context.keyBaseOf(*map->GetAllDataStream());
@@ -231,7 +234,8 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         result.message = e.what();
     }
     output.reset();
-    result.warnings = context.warnings;
+    names.Finish(FolderOf(options_.outputPath), progress);
+    result.warnings = context.warnings + names.Warnings();
     result.voiceOffset = context.voiceOffset;
     result.voiceSize = context.voiceSize;
     try {

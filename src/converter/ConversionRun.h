@@ -12,6 +12,7 @@
 #include "converter/ConversionProgress.h"
 #include "converter/ParcelWriter.h"
 #include "converter/ProducedFile.h"
+#include "converter/names/LatRusDictionary.h"
 
 enum class ConversionStatus { Done, Stopped, Failed, Refused };
 
@@ -36,6 +37,8 @@ public:
     void SetOutputOpener(OutputOpener opener) { opener_ = std::move(opener); }
     // Replaces the copy writer of parcel frames.
     void SetParcelWriter(std::unique_ptr<ParcelWriter> writer) { writer_ = std::move(writer); }
+    // The dictionary that name translation borrows (else the one the options name is loaded).
+    void SetDictionary(std::shared_ptr<LatRusDictionary> dictionary) { dictionary_ = std::move(dictionary); }
 
     ConversionResult Execute(ConversionProgress& progress, const std::atomic<bool>& stop);
 
@@ -44,6 +47,7 @@ private:
     ConversionOptions options_;
     OutputOpener opener_;
     std::unique_ptr<ParcelWriter> writer_;
+    std::shared_ptr<LatRusDictionary> dictionary_;
 };
 
 // A duration as the log shows it, "H:MM:SS".

@@ -333,6 +333,7 @@ void LevelWriter::run() {
     uint8_t codeByte = 0;
     c_.map.PartStream()->ReadAt(record_.Position, &codeByte, 1);
     LevelTableEntry& entry = c_.levelTable.emplace_back(LevelTableEntry{codeByte, 0});
+    c_.writer.BeginLevel(level_);
     const uint32_t sets = uint32_t(std::max(0, record_.BlockSetCount()));
     for (uint32_t s = 0; s < sets; ++s) {
         c_.checkStop();

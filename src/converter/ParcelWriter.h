@@ -18,6 +18,8 @@ struct SourceFrame {
 class ParcelWriter {
 public:
     virtual ~ParcelWriter() = default;
+    // Called before the first frame of each level (writers whose rules depend on the level).
+    virtual void BeginLevel(uint8_t level) { (void)level; }
     // Writes the parcel's main map data frame at `at` of out; returns its size in bytes (a multiple of
     // 32), or 0 when nothing was written (the record then becomes the empty reference). The frame's route
     // guidance reference (bytes 28 to 33) is left empty: the run points it at the new guidance frame.

@@ -31,14 +31,22 @@ echo '{"adjacentMode": "remove"}' > remove.json
 [ "$(sha256sum < out/ALLDATA.KWI)" = "$first" ] || fail "a stopped run changed the earlier output"
 [ ! -e out/ALLDATA.KWI.part ] || fail "a stopped run left its temporary file"
 
-# Refusals: the source's own folder (by another name), unknown settings, options not built yet.
+# Refusals: the source's own folder (by another name), unknown settings, a dictionary that cannot be read.
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI src/.)" = 4 ] || fail "the source folder was not refused"
 ln -s src srclink
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI srclink)" = 4 ] || fail "a link to the source folder was not refused"
 echo '{"bogus": true}' > bogus.json
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options bogus.json)" = 4 ] || fail "unknown settings were not refused"
-echo '{"translate": true}' > extra.json
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options extra.json)" = 4 ] || fail "name conversion was not refused"
+echo '{"translate": true, "dictionaryPath": "missing.lndict"}' > nodict.json
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options nodict.json)" = 4 ] || fail "a missing dictionary was not refused"
+
+# Name translation through a dictionary file named in the options.
+printf 'Kremlin=\xca\xf0\xe5\xec\xeb\xfc\r\n' > dict.txt
+echo '{"translate": true, "translateByWords": true, "dictionaryPath": "dict.txt", "logDictErrors": true}' > names.json
+mkdir names
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI names --options names.json)" = 0 ] || fail "name translation did not finish"
+grep -q "^Dictionary for Area (Area Code = 0) in use\." names/Log.txt || fail "the dictionary in use was not logged"
+[ -f names/LogDictErrors.txt ] || fail "LogDictErrors.txt was not saved"
 
 # A missing output folder is refused before anything is written.
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI missing/folder)" = 4 ] || fail "a missing folder was not refused"

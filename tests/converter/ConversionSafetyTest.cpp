@@ -52,7 +52,7 @@ TEST(ConversionSafety, SourceGuardKnowsHardLinks) {
 TEST(ConversionSafety, UnsupportedOptionsAreRefusedBeforeAnythingIsWritten) {
     const auto f = convtest::makeSource("unsupported", fixture::smallAllDataPlan());
     ConversionOptions options;
-    options.translate = true;
+    options.densoWestFix = true;
     EXPECT_EQ(convtest::convert(f.allData, f.output, options).status, ConversionStatus::Refused);
     EXPECT_TRUE(convtest::snapshot(f.output).empty());
 }
