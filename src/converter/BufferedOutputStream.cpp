@@ -1,0 +1,137 @@
+// Write-back buffer of a produced file: merged extents, flushed in position order.
+#include "converter/BufferedOutputStream.h"
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+#include "kiwi/core/KiwiErrors.h"
+#include "kiwi/io/HandleStream.h"
+
+namespace {
+
+// Flushed bytes after which the kernel is asked to start writing them to disk, so that the final sync
+// of the produced file finds little left to do and the disk works while the run computes.
+constexpr int64_t kWriteBackStep = 16 << 20;
+
+int64_t endOf(const std::pair<const int64_t, std::vector<uint8_t>>& extent) {
+    return extent.first + int64_t(extent.second.size());
+}
+
+} // namespace
+
+BufferedOutputStream::BufferedOutputStream(std::unique_ptr<TLN_Stream> inner, int64_t budget)
+    : inner_(std::move(inner)), budget_(std::max<int64_t>(budget, 1)) {}
+
+int64_t BufferedOutputStream::Size() {
+    const int64_t size = inner_->Size();
+    return extents_.empty() ? size : std::max(size, endOf(*extents_.rbegin()));
+}
+
+int64_t BufferedOutputStream::ReadAt(int64_t position, void* buffer, int64_t count) {
+    if (position < 0 || count <= 0) return 0;
+    auto* out = static_cast<uint8_t*>(buffer);
+    int64_t delivered = inner_->ReadAt(position, buffer, count);
+    if (extents_.empty()) return delivered;
+    const int64_t end = position + count;
+    auto it = extents_.upper_bound(position);
+    if (it != extents_.begin()) --it;
+    for (; it != extents_.end() && it->first < end; ++it) {
+        const int64_t from = std::max(it->first, position);
+        const int64_t to = std::min(endOf(*it), end);
+        if (from >= to) continue;
+        // Bytes between the file's end and a buffered extent read as the hole they will be.
+        if (to - position > delivered) {
+            std::memset(out + delivered, 0, size_t(to - position - delivered));
+            delivered = to - position;
+        }
+        std::memcpy(out + (from - position), it->second.data() + (from - it->first), size_t(to - from));
+    }
+    return delivered;
+}
+
+void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t count) {
+    if (count <= 0) return;
+    if (position < 0) throw EWriteError("Stream write error: negative position");
+    const auto* in = static_cast<const uint8_t*>(buffer);
+    if (count >= budget_) {
+        Flush();
+        inner_->WriteAt(position, buffer, count);
+        unsynced_ += count;
+        return;
+    }
+    const int64_t end = position + count;
+    // The first extent this write overlaps or touches.
+    auto first = extents_.upper_bound(position);
+    if (first != extents_.begin() && endOf(*std::prev(first)) >= position) --first;
+    auto last = first;
+    int64_t mergedEnd = end;
+    while (last != extents_.end() && last->first <= end) {
+        mergedEnd = std::max(mergedEnd, endOf(*last));
+        ++last;
+    }
+    if (first == last) {
+        std::vector<uint8_t> bytes;
+        // An extent past every other one is where the file grows (the frames): it gets the warm storage
+        // and room for a whole budget, so appending never reallocates.
+        if (last == extents_.end()) {
+            bytes = std::move(spare_);
+            spare_ = {};
+            bytes.reserve(size_t(budget_));
+        }
+        bytes.assign(in, in + count);
+        extents_.emplace_hint(first, position, std::move(bytes));
+        buffered_ += count;
+    } else if (std::next(first) == last && first->first <= position) {
+        // The common case: appending to, or patching inside, one extent.
+        std::vector<uint8_t>& bytes = first->second;
+        const int64_t grown = mergedEnd - first->first - int64_t(bytes.size());
+        bytes.resize(size_t(mergedEnd - first->first));
+        std::memcpy(bytes.data() + (position - first->first), in, size_t(count));
+        buffered_ += grown;
+    } else {
+        const int64_t start = std::min(first->first, position);
+        std::vector<uint8_t> merged(size_t(mergedEnd - start));
+        for (auto it = first; it != last; ++it) {
+            std::memcpy(merged.data() + (it->first - start), it->second.data(), it->second.size());
+            buffered_ -= int64_t(it->second.size());
+        }
+        std::memcpy(merged.data() + (position - start), in, size_t(count));
+        buffered_ += int64_t(merged.size());
+        extents_.erase(first, last);
+        extents_.emplace(start, std::move(merged));
+    }
+    if (buffered_ > budget_) Flush();
+}
+
+void BufferedOutputStream::SetSize(int64_t size) {
+    Flush();
+    inner_->SetSize(size);
+}
+
+void BufferedOutputStream::Flush() {
+    while (!extents_.empty()) {
+        auto it = extents_.begin();
+        inner_->WriteAt(it->first, it->second.data(), int64_t(it->second.size()));
+        buffered_ -= int64_t(it->second.size());
+        unsynced_ += int64_t(it->second.size());
+        if (it->second.capacity() > spare_.capacity()) {
+            spare_ = std::move(it->second);
+            spare_.clear();
+        }
+        extents_.erase(it);
+    }
+    if (unsynced_ >= kWriteBackStep) {
+        unsynced_ = 0;
+        // Only a hint: failures show at the final sync.
+        if (auto* handle = dynamic_cast<TLN_HandleStream*>(inner_.get()))
+            ::sync_file_range(handle->Handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
+}
+
+void BufferedOutputStream::Drop() {
+    extents_.clear();
+    buffered_ = 0;
+}
