@@ -36,18 +36,19 @@ int64_t BufferedOutputStream::ReadAt(int64_t position, void* buffer, int64_t cou
     int64_t delivered = inner_->ReadAt(position, buffer, count);
     if (extents_.empty()) return delivered;
     const int64_t end = position + count;
+    // Bytes between the file's end and the last buffered extent read as the hole they will be.
+    const int64_t reach = std::min(end, endOf(*extents_.rbegin())) - position;
+    if (reach > delivered) {
+        std::memset(out + delivered, 0, size_t(reach - delivered));
+        delivered = reach;
+    }
     auto it = extents_.upper_bound(position);
     if (it != extents_.begin()) --it;
     for (; it != extents_.end() && it->first < end; ++it) {
         const int64_t from = std::max(it->first, position);
         const int64_t to = std::min(endOf(*it), end);
-        if (from >= to) continue;
-        // Bytes between the file's end and a buffered extent read as the hole they will be.
-        if (to - position > delivered) {
-            std::memset(out + delivered, 0, size_t(to - position - delivered));
-            delivered = to - position;
-        }
-        std::memcpy(out + (from - position), it->second.data() + (from - it->first), size_t(to - from));
+        if (from < to)
+            std::memcpy(out + (from - position), it->second.data() + (from - it->first), size_t(to - from));
     }
     return delivered;
 }
