@@ -1,4 +1,5 @@
-// The conversion run on generated maps (copy path) against plain copies of the same bytes in the same run:
+// The conversion run on generated maps (copy path, every parcel with adjacent parcel information to
+// repair) against plain copies of the same bytes in the same run:
 // throughput of a large map beside `cp`, time per parcel at 10^4, 10^5 and 10^6 parcels in one level, the
 // run's peak memory at each size, and the split of the large output beside `cp`. Prints the ratios.
 //
@@ -84,6 +85,15 @@ std::string generate(const std::string& name, int side, int frameBody) {
     const ChildRun made = inChild([&] {
         fixture::AllDataPlan plan = fixture::largeAllDataPlan(side);
         plan.frameBodyBytes = frameBody;
+        // Every parcel with adjacent parcel information, so that the repair pass after the level does
+        // its full work (eight neighbours, one of them divided).
+        fixture::LevelPlan& level = plan.levels.front();
+        fixture::BlockPlan block;
+        for (int p = 0; p < level.parcels.x * level.parcels.y; ++p)
+            block.parcels[p].adjacent = true;
+        fixture::BlockSetPlan set;
+        set.blocks.assign(size_t(level.blocks.x * level.blocks.y), block);
+        level.sets.assign(size_t(side) * size_t(side), set);
         fixture::writeAllData(fixture::buildAllData(plan), folder);
         return true;
     });

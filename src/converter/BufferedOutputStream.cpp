@@ -15,6 +15,9 @@ namespace {
 // Flushed bytes after which the kernel is asked to start writing them to disk, so that the final sync
 // of the produced file finds little left to do and the disk works while the run computes.
 constexpr int64_t kWriteBackStep = 16 << 20;
+// Extents after which the buffer is flushed whatever their bytes: the adjacency repair re-points 6-byte
+// entries all over a level, and each extent costs far more memory than its bytes.
+constexpr size_t kMaxExtents = 8192;
 
 int64_t endOf(const std::pair<const int64_t, std::vector<uint8_t>>& extent) {
     return extent.first + int64_t(extent.second.size());
@@ -104,7 +107,7 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
         extents_.erase(first, last);
         extents_.emplace(start, std::move(merged));
     }
-    if (buffered_ > budget_) Flush();
+    if (buffered_ > budget_ || extents_.size() > kMaxExtents) Flush();
 }
 
 void BufferedOutputStream::SetSize(int64_t size) {
