@@ -18,6 +18,11 @@ constexpr int64_t kWriteBackStep = 16 << 20;
 // Extents after which the buffer is flushed whatever their bytes: the adjacency repair re-points 6-byte
 // entries all over a level, and each extent costs far more memory than its bytes.
 constexpr size_t kMaxExtents = 8192;
+// The read-ahead window, and the largest read served from it.
+constexpr int64_t kWindowBytes = 1 << 20;
+constexpr int64_t kWindowedRead = kWindowBytes / 8;
+// A write this close behind the previous extent joins it through the file's bytes between them.
+constexpr int64_t kJoinGap = 4096;
 
 int64_t endOf(const std::pair<const int64_t, std::vector<uint8_t>>& extent) {
     return extent.first + int64_t(extent.second.size());
@@ -33,10 +38,32 @@ int64_t BufferedOutputStream::Size() {
     return extents_.empty() ? size : std::max(size, endOf(*extents_.rbegin()));
 }
 
+bool BufferedOutputStream::windowHolds(int64_t position, int64_t count) const {
+    return !window_.empty() && position >= windowStart_ &&
+           position + count <= windowStart_ + int64_t(window_.size());
+}
+
+void BufferedOutputStream::fileChanged(int64_t position, int64_t count) {
+    if (!window_.empty() && position < windowStart_ + kWindowBytes && position + count > windowStart_)
+        window_.clear();
+}
+
+int64_t BufferedOutputStream::readFile(int64_t position, uint8_t* out, int64_t count) {
+    if (count > kWindowedRead) return inner_->ReadAt(position, out, count);
+    if (!windowHolds(position, count)) {
+        window_.resize(size_t(kWindowBytes));
+        windowStart_ = position;
+        window_.resize(size_t(inner_->ReadAt(position, window_.data(), kWindowBytes)));
+    }
+    const int64_t n = std::clamp<int64_t>(windowStart_ + int64_t(window_.size()) - position, 0, count);
+    if (n > 0) std::memcpy(out, window_.data() + (position - windowStart_), size_t(n));
+    return n;
+}
+
 int64_t BufferedOutputStream::ReadAt(int64_t position, void* buffer, int64_t count) {
     if (position < 0 || count <= 0) return 0;
     auto* out = static_cast<uint8_t*>(buffer);
-    int64_t delivered = inner_->ReadAt(position, buffer, count);
+    int64_t delivered = readFile(position, out, count);
     if (extents_.empty()) return delivered;
     const int64_t end = position + count;
     // Bytes between the file's end and the last buffered extent read as the hole they will be.
@@ -62,6 +89,7 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
     const auto* in = static_cast<const uint8_t*>(buffer);
     if (count >= budget_) {
         Flush();
+        fileChanged(position, count);
         inner_->WriteAt(position, buffer, count);
         unsynced_ += count;
         return;
@@ -69,7 +97,18 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
     const int64_t end = position + count;
     // The first extent this write overlaps or touches.
     auto first = extents_.upper_bound(position);
-    if (first != extents_.begin() && endOf(*std::prev(first)) >= position) --first;
+    if (first != extents_.begin()) {
+        const int64_t gapStart = endOf(*std::prev(first));
+        const int64_t gap = position - gapStart;
+        if (gap > 0 && gap <= kJoinGap && count + gap < budget_ && windowHolds(gapStart, gap)) {
+            // Nothing is buffered in the gap, so the window holds its bytes as they are.
+            std::vector<uint8_t> joined(size_t(gap + count));
+            std::memcpy(joined.data(), window_.data() + (gapStart - windowStart_), size_t(gap));
+            std::memcpy(joined.data() + gap, in, size_t(count));
+            return WriteAt(gapStart, joined.data(), int64_t(joined.size()));
+        }
+        if (gap <= 0) --first;
+    }
     auto last = first;
     int64_t mergedEnd = end;
     while (last != extents_.end() && last->first <= end) {
@@ -112,12 +151,14 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
 
 void BufferedOutputStream::SetSize(int64_t size) {
     Flush();
+    window_.clear();
     inner_->SetSize(size);
 }
 
 void BufferedOutputStream::Flush() {
     while (!extents_.empty()) {
         auto it = extents_.begin();
+        fileChanged(it->first, int64_t(it->second.size()));
         inner_->WriteAt(it->first, it->second.data(), int64_t(it->second.size()));
         buffered_ -= int64_t(it->second.size());
         unsynced_ += int64_t(it->second.size());

@@ -1,7 +1,9 @@
 // A write-back buffer in front of a produced file: the run writes many small pieces at scattered
 // positions (frames at the data cursor, information images, 6-byte records, back-patches), which cost a
 // system call each when written straight through; here they are gathered into a few merged extents and
-// written in position order once the buffer is full, when it is flushed, or before a size change.
+// written in position order once the buffer is full, when it is flushed, or before a size change. Small
+// read-backs (the adjacency repair walking a level's frames) are served from a read-ahead window of the
+// file, and re-points close behind one another are joined through the window's bytes between them.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +26,8 @@ public:
 
     // The size the file will have once flushed.
     int64_t Size() override;
-    // Reads the file with the buffered bytes laid over it (the run reads back what it wrote).
+    // Reads the file with the buffered bytes laid over it (the run reads back what it wrote). One thread
+    // only: the read-ahead window is shared state.
     int64_t ReadAt(int64_t position, void* buffer, int64_t count) override;
     // Buffers the bytes; a write larger than the budget goes straight through. Raises EWriteError when a
     // flush this write causes fails.
@@ -41,6 +44,13 @@ public:
     TLN_Stream& Inner() { return *inner_; }
 
 private:
+    // Reads the file's own bytes (without the buffered ones), small reads through the window.
+    int64_t readFile(int64_t position, uint8_t* out, int64_t count);
+    // Whether the window holds the file's bytes [position, position + count).
+    bool windowHolds(int64_t position, int64_t count) const;
+    // Forgets the window where the file changed under it.
+    void fileChanged(int64_t position, int64_t count);
+
     std::unique_ptr<TLN_Stream> inner_;
     int64_t budget_;
     // Non-overlapping, non-adjacent extents by start position.
@@ -51,4 +61,7 @@ private:
     std::vector<uint8_t> spare_;
     // Bytes flushed since the file's write-back was last started.
     int64_t unsynced_ = 0;
+    // The read-ahead window: the file's bytes from windowStart_ (fewer at the file's end).
+    int64_t windowStart_ = 0;
+    std::vector<uint8_t> window_;
 };

@@ -224,6 +224,8 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         std::string newListPath;
         if (cmpList) newList = PrepareNewCmpList(*cmpList, FolderOf(options_.outputPath), progress, opener_);
         if (newList) newListPath = newList->FinalPath();
+        // The list's bytes reach its file before the map is committed: a full disk shows before either.
+        if (newList) newList->Flush();
         output->Commit();
         if (newList) {
             newList->Commit();
