@@ -1,20 +1,14 @@
 // Write-back buffer of a produced file: merged extents, flushed in position order.
 #include "converter/BufferedOutputStream.h"
 
-#include <fcntl.h>
-
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 
 #include "kiwi/core/KiwiErrors.h"
-#include "kiwi/io/HandleStream.h"
 
 namespace {
 
-// Flushed bytes after which the kernel is asked to start writing them to disk, so that the final sync
-// of the produced file finds little left to do and the disk works while the run computes.
-constexpr int64_t kWriteBackStep = 16 << 20;
 // Extents after which the buffer is flushed whatever their bytes: the adjacency repair re-points 6-byte
 // entries all over a level, and each extent costs far more memory than its bytes.
 constexpr size_t kMaxExtents = 8192;
@@ -91,7 +85,6 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
         Flush();
         fileChanged(position, count);
         inner_->WriteAt(position, buffer, count);
-        unsynced_ += count;
         return;
     }
     const int64_t end = position + count;
@@ -161,18 +154,11 @@ void BufferedOutputStream::Flush() {
         fileChanged(it->first, int64_t(it->second.size()));
         inner_->WriteAt(it->first, it->second.data(), int64_t(it->second.size()));
         buffered_ -= int64_t(it->second.size());
-        unsynced_ += int64_t(it->second.size());
         if (it->second.capacity() > spare_.capacity()) {
             spare_ = std::move(it->second);
             spare_.clear();
         }
         extents_.erase(it);
-    }
-    if (unsynced_ >= kWriteBackStep) {
-        unsynced_ = 0;
-        // Only a hint: failures show at the final sync.
-        if (auto* handle = dynamic_cast<TLN_HandleStream*>(inner_.get()))
-            ::sync_file_range(handle->Handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
     }
 }
 

@@ -59,8 +59,6 @@ private:
     // The storage of the largest flushed extent, reused for the next one so that appending never
     // reallocates and the same memory stays warm.
     std::vector<uint8_t> spare_;
-    // Bytes flushed since the file's write-back was last started.
-    int64_t unsynced_ = 0;
     // The read-ahead window: the file's bytes from windowStart_ (fewer at the file's end).
     int64_t windowStart_ = 0;
     std::vector<uint8_t> window_;
