@@ -1,88 +1,297 @@
-// The conversion run on generated maps (copy path): time per parcel at growing sizes, and the whole run
-// beside a plain copy of the same source file in the same run; prints the ratios.
+// The conversion run on generated maps (copy path, every parcel with adjacent parcel information to
+// repair) against plain copies of the same bytes in the same run:
+// throughput of a large map beside `cp`, time per parcel at 10^4, 10^5 and 10^6 parcels in one level, the
+// run's peak memory at each size, and the split of the large output beside `cp`. Prints the ratios.
+//
+// Every map is generated and every run made in a child process, so that the generator's memory never
+// counts and each run's peak resident size (ru_maxrss) is its own.
+// Flags besides Google Benchmark's: --map_mib=N (the large map, default 2048), --quick (skip it; the
+// 256 MiB case and the scaling still run).
 #include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
+#include <string>
 #include <vector>
 
+#include "converter/CompletionRun.h"
 #include "converter/ConversionRun.h"
-#include "kiwi/io/HandleStream.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
 
+extern char** environ;
+
 namespace {
 
-struct Measured {
-    double parcels = 0;
-    double runMs = 0;
-    double copyMs = 0;
-};
-std::map<int, Measured> measured;
+int64_t largeMapMiB = 2048;
+bool quick = false;
+constexpr int64_t kQuickMapMiB = 256;
+// Frame bodies: 10 KiB frames for the throughput maps (about 200 000 parcels in 2 GiB), small ones for the
+// scaling maps so that 10^6 parcels stay a few hundred MiB.
+constexpr int kLargeFrameBody = 10 * 1024;
+constexpr int kScalingFrameBody = 128;
 
-// side × side block sets of 4 × 4 blocks of 4 × 4 parcels (256 parcels per block set).
-const std::string& mapPath(int side) {
-    static std::map<int, std::string> paths;
-    auto& path = paths[side];
-    if (path.empty())
-        path = fixture::writeAllData(fixture::buildAllData(fixture::largeAllDataPlan(side)),
-                                     fixture::scratchDir("bench-convert-src-" + std::to_string(side)));
-    return path;
+double now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-double copySeconds(const std::string& from, const std::string& to) {
-    const auto start = std::chrono::steady_clock::now();
-    auto in = TLN_HandleStream::OpenForReading(from);
-    auto out = TLN_HandleStream::Create(to);
-    std::vector<uint8_t> buffer(1 << 20);
-    int64_t at = 0;
-    for (int64_t n; (n = in->ReadAt(at, buffer.data(), int64_t(buffer.size()))) > 0; at += n)
-        out->WriteAt(at, buffer.data(), n);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-void BM_ConvertCopyPath(benchmark::State& state) {
-    const int side = int(state.range(0));
-    const std::string& source = mapPath(side);
-    const std::string output = fixture::scratchDir("bench-convert-out-" + std::to_string(side));
-    ConversionOptions options;
-    options.outputPath = output + "/ALLDATA.KWI";
+struct ChildRun {
+    bool ok = false;
     double seconds = 0;
-    for (auto _ : state) {
+    double maxRssMiB = 0;
+};
+
+// Runs work in a child process; wall time and the child's own peak resident size.
+template <class Work> ChildRun inChild(Work&& work) {
+    std::fflush(nullptr);
+    const double start = now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        bool ok = false;
+        try {
+            ok = work();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "bench_convert: %s\n", e.what());
+        }
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) return {};
+    return {WIFEXITED(status) && WEXITSTATUS(status) == 0, now() - start, double(usage.ru_maxrss) / 1024};
+}
+
+int sideFor(int64_t mib, int frameBody) {
+    // 256 parcels per block set; a frame is its body plus about 100 bytes of tables.
+    const double parcels = double(mib) * 1048576.0 / double(frameBody + 100);
+    return std::max(1, int(std::lround(std::sqrt(parcels / 256.0))));
+}
+
+// Generates a one-level map in a child; returns the path of its "ALLDATA.KWI" ("" on failure).
+std::string generate(const std::string& name, int side, int frameBody) {
+    const std::string folder = fixture::scratchDir(name);
+    const ChildRun made = inChild([&] {
+        fixture::AllDataPlan plan = fixture::largeAllDataPlan(side);
+        plan.frameBodyBytes = frameBody;
+        // Every parcel with adjacent parcel information, so that the repair pass after the level does
+        // its full work (eight neighbours, one of them divided).
+        fixture::LevelPlan& level = plan.levels.front();
+        fixture::BlockPlan block;
+        for (int p = 0; p < level.parcels.x * level.parcels.y; ++p)
+            block.parcels[p].adjacent = true;
+        fixture::BlockSetPlan set;
+        set.blocks.assign(size_t(level.blocks.x * level.blocks.y), block);
+        level.sets.assign(size_t(side) * size_t(side), set);
+        fixture::writeAllData(fixture::buildAllData(plan), folder);
+        return true;
+    });
+    return made.ok ? folder + "/ALLDATA.KWI" : std::string();
+}
+
+ChildRun convertInChild(const std::string& source, const std::string& outputFolder) {
+    return inChild([&] {
+        ConversionOptions options;
+        options.outputPath = outputFolder + "/ALLDATA.KWI";
         ConversionProgress progress;
         std::atomic<bool> stop{false};
-        const auto start = std::chrono::steady_clock::now();
         const ConversionResult result = ConversionRun(source, options).Execute(progress, stop);
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (result.status != ConversionStatus::Done) state.SkipWithError(result.message.c_str());
+        if (result.status != ConversionStatus::Done) std::fprintf(stderr, "%s\n", result.message.c_str());
+        return result.status == ConversionStatus::Done;
+    });
+}
+
+// `cp --reflink=never` of a file, optionally followed by an fsync of the copy (the run syncs its output).
+double copySeconds(const std::string& from, const std::string& to, bool sync) {
+    const double start = now();
+    std::vector<std::string> args = {"cp", "--reflink=never", from, to};
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int status = 0;
+    if (::posix_spawnp(&pid, "cp", nullptr, nullptr, argv.data(), environ) != 0 ||
+        ::waitpid(pid, &status, 0) != pid || status != 0)
+        return -1;
+    if (sync) {
+        const int fd = ::open(to.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+    return now() - start;
+}
+
+int64_t fileSize(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? int64_t(st.st_size) : -1;
+}
+
+struct Throughput {
+    double mib = 0, parcels = 0;
+    double run = 0, copy = 0, copySynced = 0, runRss = 0;
+    double split = 0, splitCopy = 0, splitRss = 0;
+};
+std::map<int64_t, Throughput> throughput;
+
+struct Scaling {
+    double parcels = 0, perParcelUs = 0, rss = 0;
+};
+std::map<int, Scaling> scaling;
+
+// B1 and the split: the copy-only run of a map of about range(0) MiB beside cp, then the split of the
+// run's output beside cp of it (once: the split consumes the output).
+void BM_CopyOnlyRun(benchmark::State& state) {
+    const int64_t mib = state.range(0);
+    const int side = sideFor(mib, kLargeFrameBody);
+    const std::string source = generate("bench-convert-src-" + std::to_string(mib), side, kLargeFrameBody);
+    if (source.empty()) return state.SkipWithError("map not generated");
+    const std::string output = fixture::scratchDir("bench-convert-out-" + std::to_string(mib));
+    const std::string copies = fixture::scratchDir("bench-convert-cp-" + std::to_string(mib));
+    Throughput t;
+    t.mib = double(fileSize(source)) / 1048576.0;
+    t.parcels = 256.0 * side * side;
+    copySeconds(source, copies + "/WARM.BIN", false); // the source in the page cache for both
+    std::remove((copies + "/WARM.BIN").c_str());
+    // Each measurement starts with nothing left to write back, and the best of the iterations counts for
+    // the run and for each copy alike: the disk is shared and its write-back throttles whoever comes next.
+    t.run = t.copy = t.copySynced = 1e300;
+    for (auto _ : state) {
+        ::sync();
+        const ChildRun run = convertInChild(source, output);
+        if (!run.ok) return state.SkipWithError("conversion failed");
+        state.SetIterationTime(run.seconds);
+        t.run = std::min(t.run, run.seconds);
+        t.runRss = std::max(t.runRss, run.maxRssMiB);
+        ::sync();
+        t.copy = std::min(t.copy, copySeconds(source, copies + "/COPY.BIN", false));
+        std::remove((copies + "/COPY.BIN").c_str());
+        ::sync();
+        t.copySynced = std::min(t.copySynced, copySeconds(source, copies + "/COPY.BIN", true));
+        std::remove((copies + "/COPY.BIN").c_str());
+    }
+    std::remove(source.c_str());
+
+    const std::string newMap = output + "/ALLDATA.KWI";
+    ::sync();
+    t.splitCopy = copySeconds(newMap, copies + "/COPY.BIN", true);
+    std::remove((copies + "/COPY.BIN").c_str());
+    ::sync();
+    const ChildRun split = inChild([&] {
+        CompletionOptions options;
+        options.outputPath = newMap;
+        options.sourcePath = source;
+        options.split = true;
+        // Several volumes even from the quick map.
+        options.volumeBytes = std::max<int64_t>(int64_t(64) << 20, fileSize(newMap) / 4 + 1);
+        ConversionProgress progress;
+        std::atomic<bool> stop{false};
+        return CompletionRun(options).Execute(progress, stop).status == ConversionStatus::Done;
+    });
+    if (split.ok) {
+        t.split = split.seconds;
+        t.splitRss = split.maxRssMiB;
+    }
+    fixture::scratchDir("bench-convert-out-" + std::to_string(mib));
+    throughput[mib] = t;
+    state.counters["MiB/s"] = t.mib / t.run;
+    state.counters["vs_cp"] = t.copy / t.run;
+    state.counters["peak_MiB"] = t.runRss;
+}
+BENCHMARK(BM_CopyOnlyRun)->Arg(kQuickMapMiB)->Iterations(3)->UseManualTime()->Unit(benchmark::kSecond);
+
+// B2 and B7: time per parcel and peak memory with 10^4, 10^5 and 10^6 parcels in one level.
+void BM_ParcelScaling(benchmark::State& state) {
+    const int side = int(state.range(0));
+    const std::string source =
+        generate("bench-convert-scale-" + std::to_string(side), side, kScalingFrameBody);
+    if (source.empty()) return state.SkipWithError("map not generated");
+    const std::string output = fixture::scratchDir("bench-convert-scale-out-" + std::to_string(side));
+    double seconds = 0, rss = 0;
+    for (auto _ : state) {
+        ::sync();
+        const ChildRun run = convertInChild(source, output);
+        if (!run.ok) return state.SkipWithError("conversion failed");
+        state.SetIterationTime(run.seconds);
+        seconds += run.seconds;
+        rss = std::max(rss, run.maxRssMiB);
     }
     const double parcels = 256.0 * side * side;
-    double copy = 0;
-    for (int i = 0; i < 3; ++i)
-        copy += copySeconds(source, output + "/COPY.BIN");
-    measured[side] = {parcels, 1000 * seconds / double(state.iterations()), 1000 * copy / 3};
-    state.counters["parcels/s"] =
-        benchmark::Counter(parcels * double(state.iterations()), benchmark::Counter::kIsRate);
+    scaling[side] = {parcels, 1e6 * seconds / double(state.iterations()) / parcels, rss};
+    state.counters["us/parcel"] = scaling[side].perParcelUs;
+    state.counters["peak_MiB"] = rss;
+    fixture::scratchDir("bench-convert-scale-" + std::to_string(side));
+    fixture::scratchDir("bench-convert-scale-out-" + std::to_string(side));
 }
-BENCHMARK(BM_ConvertCopyPath)->Arg(2)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond);
+// 9216, 102400 and 984064 parcels.
+BENCHMARK(BM_ParcelScaling)->Arg(6)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParcelScaling)->Arg(20)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParcelScaling)->Arg(62)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Takes out the flags of this benchmark before Google Benchmark sees the rest.
+void takeOwnFlags(int& argc, char** argv) {
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--map_mib=", 0) == 0)
+            largeMapMiB = std::max<int64_t>(1, std::atoll(arg.c_str() + 10));
+        else if (arg == "--quick")
+            quick = true;
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+}
+
+void printSummary() {
+    for (const auto& [mib, t] : throughput) {
+        std::printf(
+            "copy-only run, %.0f MiB, %.0f parcels: run %.2f s (%.0f MiB/s), cp %.2f s, cp + fsync %.2f s;"
+            " throughput vs cp = %.2f, vs cp + fsync = %.2f; peak RSS %.1f MiB\n",
+            t.mib, t.parcels, t.run, t.mib / t.run, t.copy, t.copySynced, t.copy / t.run,
+            t.copySynced / t.run, t.runRss);
+        if (t.split > 0)
+            std::printf(
+                "split of the %.0f MiB output: %.2f s, cp + fsync %.2f s; split / cp = %.2f; peak RSS "
+                "%.1f MiB\n",
+                t.mib, t.split, t.splitCopy, t.split / t.splitCopy, t.splitRss);
+    }
+    double first = 0;
+    for (const auto& [side, s] : scaling) {
+        if (first == 0) first = s.perParcelUs;
+        std::printf(
+            "%.0f parcels in one level: %.2f us/parcel (%.2fx the smallest map's), peak RSS %.1f MiB\n",
+            s.parcels, s.perParcelUs, s.perParcelUs / first, s.rss);
+    }
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
+    takeOwnFlags(argc, argv);
+    if (!quick && largeMapMiB != kQuickMapMiB)
+        benchmark::RegisterBenchmark("BM_CopyOnlyRun", BM_CopyOnlyRun)
+            ->Arg(largeMapMiB)
+            ->Iterations(2)
+            ->UseManualTime()
+            ->Unit(benchmark::kSecond);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    double firstPerParcel = 0;
-    for (const auto& [side, m] : measured) {
-        const double perParcel = m.runMs / m.parcels;
-        if (firstPerParcel == 0) firstPerParcel = perParcel;
-        std::printf(
-            "%.0f parcels: run %.2f ms (%.2f us/parcel, %.2fx the smallest map's), plain copy %.2f ms "
-            "(run / copy = %.1f)\n",
-            m.parcels, m.runMs, 1000 * perParcel, perParcel / firstPerParcel, m.copyMs, m.runMs / m.copyMs);
-    }
+    printSummary();
     return 0;
 }

@@ -67,6 +67,8 @@ int CompletionRun::split(ConversionProgress& progress, const std::atomic<bool>& 
             at += count;
             progress.SetProgress1(at, size);
         }
+        // Written out now, so that a full disk shows before any volume replaces anything.
+        parts.back()->Flush();
         if (out.Size() != end - done) throw EWriteError("ERROR: cannot write " + path + ": short volume");
         done = end;
     }

@@ -136,6 +136,18 @@ std::string UnsupportedOption(const ConversionOptions& o) {
     return {};
 }
 
+int64_t FreeBytesIn(const std::string& folder) {
+    struct statvfs room {};
+    if (::statvfs(folder.c_str(), &room) != 0) return -1;
+    return int64_t(room.f_bavail) * int64_t(room.f_frsize);
+}
+
+std::string FreeSpaceWarning(int64_t freeBytes, int64_t expectedBytes) {
+    if (freeBytes < 0 || freeBytes >= expectedBytes) return {};
+    return "WARNING: the output folder has " + std::to_string(freeBytes / 1024) +
+           " kb free, less than the new map's expected " + std::to_string(expectedBytes / 1024) + " kb";
+}
+
 ConversionRun::ConversionRun(std::string sourcePath, ConversionOptions options)
     : sourcePath_(std::move(sourcePath)), options_(std::move(options)) {}
 
@@ -180,12 +192,10 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     const auto started = std::chrono::steady_clock::now();
     progress.AddLog("Creating New Map started...");
     // The new map is about as large as the source; a folder with less room is likely to fill up.
-    struct statvfs room {};
-    const int64_t sourceSize = map->GetAllDataStream()->Size();
-    if (::statvfs(FolderOf(options_.outputPath).c_str(), &room) == 0 &&
-        int64_t(room.f_bavail) * int64_t(room.f_frsize) < sourceSize)
-        progress.AddLog("WARNING: the output folder has less free space than the source map's " +
-                        std::to_string(sourceSize / 1024) + " kb");
+    const std::string outputFolder = FolderOf(options_.outputPath);
+    const std::string roomWarning = FreeSpaceWarning(
+        freeSpace_ ? freeSpace_(outputFolder) : FreeBytesIn(outputFolder), map->GetAllDataStream()->Size());
+    if (!roomWarning.empty()) progress.AddLog(roomWarning);
     std::unique_ptr<ProducedFile> output;
     try {
         output = std::make_unique<ProducedFile>(options_.outputPath, opener_);
@@ -217,6 +227,8 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         std::string newListPath;
         if (cmpList) newList = PrepareNewCmpList(*cmpList, FolderOf(options_.outputPath), progress, opener_);
         if (newList) newListPath = newList->FinalPath();
+        // The list's bytes reach its file before the map is committed: a full disk shows before either.
+        if (newList) newList->Flush();
         output->Commit();
         if (newList) {
             newList->Commit();
@@ -235,7 +247,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     }
     output.reset();
     names.Finish(FolderOf(options_.outputPath), progress);
-    result.warnings = context.warnings + names.Warnings();
+    result.warnings = context.warnings + names.Warnings() + (roomWarning.empty() ? 0 : 1);
     result.voiceOffset = context.voiceOffset;
     result.voiceSize = context.voiceSize;
     try {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,12 +30,22 @@ struct ConversionResult {
     std::string newCmpList;
 };
 
+// Free bytes an ordinary user may still write in a folder, or -1 when the system cannot say.
+using FreeSpaceQuery = std::function<int64_t(const std::string& folder)>;
+int64_t FreeBytesIn(const std::string& folder);
+// The warning logged before the run starts when the output folder has less room than the new map is
+// expected to take (about the source's size), or "" when it has enough or its room is unknown. The run
+// goes on: the estimate is rough, and a disk that does fill fails the run cleanly.
+std::string FreeSpaceWarning(int64_t freeBytes, int64_t expectedBytes);
+
 class ConversionRun {
 public:
     ConversionRun(std::string sourcePath, ConversionOptions options);
 
     // Opens the temporary output (tests inject streams that fail after some bytes).
     void SetOutputOpener(OutputOpener opener) { opener_ = std::move(opener); }
+    // Replaces the free-space query of the pre-flight check (tests).
+    void SetFreeSpaceQuery(FreeSpaceQuery query) { freeSpace_ = std::move(query); }
     // Replaces the copy writer of parcel frames.
     void SetParcelWriter(std::unique_ptr<ParcelWriter> writer) { writer_ = std::move(writer); }
     // The dictionary that name translation borrows (else the one the options name is loaded).
@@ -46,6 +57,7 @@ private:
     std::string sourcePath_;
     ConversionOptions options_;
     OutputOpener opener_;
+    FreeSpaceQuery freeSpace_;
     std::unique_ptr<ParcelWriter> writer_;
     std::shared_ptr<LatRusDictionary> dictionary_;
 };

@@ -311,7 +311,7 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
 
 void LevelWriter::repairAdjacency() {
     c_.progress.SetTaskBarIndeterminate();
-    const auto entries = addresses_.SortedEntries();
+    const auto& entries = addresses_.SortedEntries();
     c_.progress.SetProgressLabel("Updating ADJACENT PARCEL INFORMATION (" + std::to_string(entries.size()) +
                                  ") ...  Level " + std::to_string(level_));
     c_.progress.AddLog("Update Adjacent Parcel Info Level= " + std::to_string(level_) +

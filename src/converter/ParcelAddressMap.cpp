@@ -4,28 +4,36 @@
 #include <algorithm>
 
 void ParcelAddressMap::Register(int64_t oldOffset, int64_t newOffset, uint32_t newSize, int64_t keyBase) {
-    map_.emplace(oldOffset, newOffset);
-    written_.push_back({oldOffset, newOffset, newSize, keyBase});
+    // Equal old offsets in registration order are in sorted order already.
+    if (!written_.empty() && oldOffset < written_.back().oldOffset) sorted_ = false;
+    written_.push_back({oldOffset, newOffset, newSize, keyBase, uint32_t(written_.size())});
+}
+
+void ParcelAddressMap::sort() const {
+    if (sorted_) return;
+    std::sort(written_.begin(), written_.end(), [](const Entry& a, const Entry& b) {
+        return a.oldOffset != b.oldOffset ? a.oldOffset < b.oldOffset : a.order < b.order;
+    });
+    sorted_ = true;
 }
 
 int64_t ParcelAddressMap::FindNewParcelOffset(int64_t oldOffset) const {
-    const auto it = map_.find(oldOffset);
-    return it == map_.end() ? -1 : it->second;
+    sort();
+    const auto it = std::lower_bound(written_.begin(), written_.end(), oldOffset,
+                                     [](const Entry& e, int64_t key) { return e.oldOffset < key; });
+    return it != written_.end() && it->oldOffset == oldOffset ? it->newOffset : -1;
 }
 
-std::vector<ParcelAddressMap::Entry> ParcelAddressMap::SortedEntries() const {
-    std::vector<Entry> sorted = written_;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const Entry& a, const Entry& b) { return a.oldOffset < b.oldOffset; });
-    return sorted;
+const std::vector<ParcelAddressMap::Entry>& ParcelAddressMap::SortedEntries() const {
+    sort();
+    return written_;
 }
 
 void ParcelAddressMap::Clear() {
-    map_.clear();
     written_.clear();
+    sorted_ = true;
 }
 
 void ParcelAddressMap::Reserve(size_t count) {
-    map_.reserve(count);
     written_.reserve(count);
 }

@@ -60,8 +60,9 @@ std::unique_ptr<TLN_Stream> OpenHandleOutput(const std::string& path) {
 
 ProducedFile::ProducedFile(std::string finalPath, const OutputOpener& opener)
     : finalPath_(std::move(finalPath)), temporaryPath_(finalPath_ + ".part") {
-    stream_ = opener ? opener(temporaryPath_) : OpenHandleOutput(temporaryPath_);
-    if (!stream_) throw EFCreateError("Cannot create file \"" + temporaryPath_ + "\"");
+    std::unique_ptr<TLN_Stream> file = opener ? opener(temporaryPath_) : OpenHandleOutput(temporaryPath_);
+    if (!file) throw EFCreateError("Cannot create file \"" + temporaryPath_ + "\"");
+    stream_ = std::make_unique<BufferedOutputStream>(std::move(file));
 }
 
 ProducedFile::~ProducedFile() {
@@ -71,6 +72,7 @@ ProducedFile::~ProducedFile() {
 void ProducedFile::Discard() {
     if (done_) return;
     done_ = true;
+    if (stream_) stream_->Drop();
     stream_.reset();
     ::unlink(temporaryPath_.c_str());
 }
@@ -97,7 +99,8 @@ void syncPath(const std::string& path, bool folder) {
 void ProducedFile::Commit() {
     if (done_) throw EWriteError("ERROR: cannot write " + finalPath_ + ": already closed");
     try {
-        if (auto* handle = dynamic_cast<TLN_HandleStream*>(stream_.get())) {
+        stream_->Flush();
+        if (auto* handle = dynamic_cast<TLN_HandleStream*>(&stream_->Inner())) {
             if (::fsync(handle->Handle()) != 0) failWith("sync", temporaryPath_, errno);
         }
         stream_.reset();
@@ -109,6 +112,11 @@ void ProducedFile::Commit() {
         Discard();
         throw;
     }
+}
+
+void ProducedFile::Flush() {
+    if (done_) throw EWriteError("ERROR: cannot write " + finalPath_ + ": already closed");
+    stream_->Flush();
 }
 
 void WriteProducedFile(const std::string& path, const std::string& bytes, const OutputOpener& opener) {

@@ -1,6 +1,7 @@
-// A file the converter produces: written to "<name>.part", then synced and renamed over the final name,
-// so that a stop, a failure or a full disk leaves no partial file and an earlier output untouched. The
-// guard refuses any name that is, or lies in the same folder as, a file the source readers opened.
+// A file the converter produces: written to "<name>.part" through a write-back buffer, then flushed,
+// synced and renamed over the final name, so that a stop, a failure or a full disk leaves no partial file
+// and an earlier output untouched. The guard refuses any name that is, or lies in the same folder as, a
+// file the source readers opened.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "converter/BufferedOutputStream.h"
 #include "kiwi/io/Stream.h"
 #include "platform/FileIdentity.h"
 
@@ -44,18 +46,22 @@ public:
     ProducedFile(const ProducedFile&) = delete;
     ProducedFile& operator=(const ProducedFile&) = delete;
 
+    // The buffered stream: reads see every byte written so far.
     TLN_Stream& Stream() { return *stream_; }
+    // Writes the buffered bytes to the temporary file. Raises EWriteError (a full disk shows here at the
+    // latest), so a set of files can be checked complete before any of them is committed.
+    void Flush();
     const std::string& TemporaryPath() const { return temporaryPath_; }
     const std::string& FinalPath() const { return finalPath_; }
-    // Syncs the data, closes it, renames it over the final name and syncs the folder. Raises EWriteError
-    // with the system's text; the temporary file is removed then.
+    // Flushes and syncs the data, closes it, renames it over the final name and syncs the folder. Raises
+    // EWriteError with the system's text; the temporary file is removed then.
     void Commit();
     void Discard();
 
 private:
     std::string finalPath_;
     std::string temporaryPath_;
-    std::unique_ptr<TLN_Stream> stream_;
+    std::unique_ptr<BufferedOutputStream> stream_;
     bool done_ = false;
 };
 

@@ -260,3 +260,76 @@ TEST(Completion, NewRegionFileIsClearedFromTheListThisRunWrote) {
     // The new file now reads plainly, as region data.
     EXPECT_TRUE(TLN_RegionManager(FolderOf(r.output) + "/REGION.KWI").IsValid());
 }
+
+namespace {
+
+// Three levels: level-1 region 0 has the level-2 regions 0 and 1 below it, region 1 has region 2 and
+// region 2 has region 3. The second extended frame of level-2 region 0 names, from its byte 20, the
+// level-1 region of every level-2 region: region 1 also lies in level-1 region 2.
+fixture::RegionFilePlan threeLevelRegionPlan() {
+    fixture::RegionFilePlan plan;
+    fixture::RegionLevelPlan top, middle, low;
+    top.levelCode = 1;
+    middle.levelCode = 2;
+    low.levelCode = 3;
+    low.extendedFrames = 2;
+    fixture::RegionPlan region;
+    region.lowerFirst = 0;
+    region.lowerCount = 3;
+    top.regions = {region};
+    for (const auto& [first, count] : std::vector<std::pair<uint16_t, uint16_t>>{{0, 2}, {2, 1}, {3, 1}}) {
+        region.lowerFirst = first;
+        region.lowerCount = count;
+        region.frame.regionNumber = uint16_t(middle.regions.size());
+        middle.regions.push_back(region);
+    }
+    region.lowerFirst = 0xFFFF;
+    region.lowerCount = 0;
+    for (uint16_t r = 0; r < 4; ++r) {
+        region.frame.regionNumber = r;
+        region.frame.extendedContent.clear();
+        if (r == 0) {
+            std::vector<uint8_t> table(20, 0);
+            for (const uint16_t upper : {0, 2, 1, 2})
+                table.insert(table.end(), {uint8_t(upper >> 8), uint8_t(upper)});
+            region.frame.extendedContent = {{0xE0, 0xE1, 0xE2, 0xE3}, table};
+        }
+        low.regions.push_back(region);
+    }
+    plan.levels = {top, middle, low};
+    return plan;
+}
+
+} // namespace
+
+TEST(Completion, RegionFileWidensTheChoiceByTheLowerLevelsRegionTable) {
+    const RegionFiles r = regionSetup("widen");
+    fixture::writeRegionData(fixture::buildRegionData(threeLevelRegionPlan()), FolderOf(r.source));
+    ASSERT_EQ(buildRegion(r, {0}).status, ConversionStatus::Done);
+    const TLN_RegionManager original(FolderOf(r.source) + "/REGION.KWI");
+    const TLN_RegionManager rebuilt(FolderOf(r.output) + "/REGION.KWI");
+    ASSERT_TRUE(rebuilt.IsValid());
+    ASSERT_EQ(rebuilt.LevelCount(), 3);
+    // Level 1: the chosen region 0 and region 2, added through the table; level 2: the regions below them.
+    const std::vector<std::vector<bool>> kept = {{true, false, true}, {true, true, false, true}};
+    for (int level = 1; level < 3; ++level) {
+        for (size_t j = 0; j < kept[size_t(level - 1)].size(); ++j) {
+            TLN_Region_Manag_Record a, b;
+            ASSERT_TRUE(original.ReadRegionRecord(level, int(j), a));
+            ASSERT_TRUE(rebuilt.ReadRegionRecord(level, int(j), b));
+            if (!kept[size_t(level - 1)][j]) {
+                EXPECT_LT(b.FramePosition, 0) << level << "/" << j;
+                EXPECT_EQ(b.LowerRegionCount, 0xFFFF) << level << "/" << j;
+                continue;
+            }
+            EXPECT_EQ(a.LowerRegionFirst, b.LowerRegionFirst) << level << "/" << j;
+            EXPECT_EQ(a.LowerRegionCount, b.LowerRegionCount) << level << "/" << j;
+            ASSERT_GT(b.FrameSize, 0u) << level << "/" << j;
+            ASSERT_EQ(a.FrameSize, b.FrameSize);
+            std::vector<uint8_t> fa(a.FrameSize), fb(b.FrameSize);
+            original.FrameStream(a.FrameFile)->ReadExactAt(a.FramePosition, fa.data(), int64_t(fa.size()));
+            rebuilt.FrameStream(b.FrameFile)->ReadExactAt(b.FramePosition, fb.data(), int64_t(fb.size()));
+            EXPECT_EQ(fa, fb) << level << "/" << j;
+        }
+    }
+}

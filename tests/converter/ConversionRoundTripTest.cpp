@@ -279,6 +279,70 @@ TEST(ConversionRoundTrip, ConvertingTheNewMapAgainChangesNothing) {
     EXPECT_EQ(convtest::readFile(second + "/ALLDATA.KWI"), convtest::readFile(f.output + "/ALLDATA.KWI"));
 }
 
+// Sources read through each other kind of list: byte-pair and segmented blocks in "05.CMP", a type-1 entry
+// of "06.CMP" (gzip blocks), and "13.CMP" with zlib and stored blocks. Every one converts to the bytes of
+// the plain source's conversion; the new list keeps the source list's name and differs from it only in
+// the entry's six bytes, and a "13.CMP" (whose entries cannot say "not compressed") gets no new list.
+class CompressedSource : public testing::TestWithParam<fixture::CmpLayout> {};
+
+// The small map with frames large enough that "ALLDATA.KWI" spans several 64 KiB blocks (and segments).
+fixture::AllDataPlan severalBlocksPlan() {
+    fixture::AllDataPlan plan = fixture::smallAllDataPlan();
+    plan.frameBodyBytes = 16384;
+    return plan;
+}
+
+TEST_P(CompressedSource, ConvertsLikeThePlainCopy) {
+    static const std::vector<uint8_t> expected = [] {
+        const auto plain = convtest::makeSource("plain-kinds", severalBlocksPlan());
+        EXPECT_EQ(convtest::convert(plain.allData, plain.output).status, ConversionStatus::Done);
+        return convtest::readFile(plain.output + "/ALLDATA.KWI");
+    }();
+    const std::string name = fixture::cmpLayoutName(GetParam());
+    const auto packed = convtest::makeSource("packed-" + name, severalBlocksPlan());
+    ASSERT_GT(convtest::readFile(packed.allData).size(), 4u * 65536);
+    const auto files =
+        fixture::writeCmpLayout(packed.source, GetParam(), "ALLDATA.KWI", convtest::readFile(packed.allData));
+    ASSERT_TRUE(TLN_DecompFileStream::Create(packed.allData)->Listed()) << name;
+    const auto before = convtest::snapshot(packed.source);
+    const ConversionResult result = convtest::convert(packed.allData, packed.output);
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    EXPECT_EQ(convtest::readFile(packed.output + "/ALLDATA.KWI"), expected) << name;
+    EXPECT_EQ(convtest::snapshot(packed.source), before);
+
+    const std::string listName = files.listPath.substr(files.listPath.find_last_of('/') + 1);
+    const auto out = convtest::snapshot(packed.output);
+    if (listName == "13.CMP") {
+        EXPECT_EQ(result.newCmpList, "");
+        for (const auto& [file, bytes] : out)
+            EXPECT_EQ(file.find(".CMP"), std::string::npos) << file;
+        const auto log = out.at("Log.txt");
+        EXPECT_NE(std::string(log.begin(), log.end()).find("WARNING: 13.CMP"), std::string::npos);
+        return;
+    }
+    ASSERT_TRUE(out.count(listName)) << listName;
+    EXPECT_EQ(result.newCmpList, packed.output + "/" + listName);
+    const auto oldList = convtest::readFile(files.listPath);
+    const auto& newList = out.at(listName);
+    ASSERT_EQ(newList.size(), oldList.size());
+    std::vector<size_t> changed;
+    for (size_t i = 0; i < oldList.size(); ++i)
+        if (oldList[i] != newList[i]) changed.push_back(i);
+    ASSERT_FALSE(changed.empty());
+    EXPECT_LE(changed.back() - changed.front(), 5u);
+    for (size_t i : changed)
+        EXPECT_EQ(newList[i], 0);
+    EXPECT_FALSE(TLN_DecompFileStream::Create(packed.output + "/ALLDATA.KWI")->Listed());
+}
+
+INSTANTIATE_TEST_SUITE_P(ConversionRoundTrip, CompressedSource,
+                         testing::Values(fixture::CmpLayout::Bpe05, fixture::CmpLayout::Segmented258,
+                                         fixture::CmpLayout::Type1In06, fixture::CmpLayout::Zlib13,
+                                         fixture::CmpLayout::Zlib13Stored),
+                         [](const testing::TestParamInfo<fixture::CmpLayout>& info) {
+                             return std::string(fixture::cmpLayoutName(info.param));
+                         });
+
 TEST(ConversionRoundTrip, ListAboveTheSourceIsWrittenUnderANameThatSaysSo) {
     const std::string root = fixture::scratchDir("convert-upper-list");
     const auto image = fixture::buildAllData(fixture::smallAllDataPlan());

@@ -149,3 +149,42 @@ TEST(ConversionSafety, CutSourceKeepsWhatItHoldsAndWarnsOfTheRest) {
     const auto log = convtest::readFile(root + "/out/Log.txt");
     EXPECT_NE(std::string(log.begin(), log.end()).find("WARNING: Parcel 0/"), std::string::npos);
 }
+
+// The pre-flight check warns before the run starts and lets it go on: the estimate (the source's size)
+// is rough, and a disk that does fill fails the run cleanly anyway. An unknown room warns of nothing.
+TEST(ConversionSafety, LittleFreeSpaceIsWarnedOfAndTheRunGoesOn) {
+    const auto f = convtest::makeSource("free-space", fixture::smallAllDataPlan());
+    const int64_t sourceSize = int64_t(convtest::readFile(f.allData).size());
+    struct Case {
+        int64_t freeBytes;
+        bool warned;
+    };
+    for (const Case& c : {Case{1000, true}, Case{sourceSize - 1, true}, Case{sourceSize, false},
+                          Case{int64_t(1) << 40, false}, Case{-1, false}}) {
+        ConversionOptions options;
+        options.outputPath = f.output + "/ALLDATA.KWI";
+        ConversionRun run(f.allData, options);
+        std::string askedFor;
+        run.SetFreeSpaceQuery([&](const std::string& folder) {
+            askedFor = folder;
+            return c.freeBytes;
+        });
+        ConversionProgress progress;
+        std::atomic<bool> stop{false};
+        const ConversionResult result = run.Execute(progress, stop);
+        EXPECT_EQ(result.status, ConversionStatus::Done) << c.freeBytes;
+        EXPECT_EQ(askedFor, f.output);
+        const auto lines = progress.AllLines();
+        const auto warning = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.rfind("WARNING: the output folder has ", 0) == 0;
+        });
+        EXPECT_EQ(warning != lines.end(), c.warned) << c.freeBytes;
+        EXPECT_EQ(result.warnings > 0, c.warned) << c.freeBytes;
+        if (c.warned && warning != lines.end()) {
+            // Before any stage of the run.
+            EXPECT_LT(warning - lines.begin(), 3);
+            EXPECT_NE(warning->find(std::to_string(sourceSize / 1024) + " kb"), std::string::npos)
+                << *warning;
+        }
+    }
+}

@@ -1,0 +1,65 @@
+// A write-back buffer in front of a produced file: the run writes many small pieces at scattered
+// positions (frames at the data cursor, information images, 6-byte records, back-patches), which cost a
+// system call each when written straight through; here they are gathered into a few merged extents and
+// written in position order once the buffer is full, when it is flushed, or before a size change. Small
+// read-backs (the adjacency repair walking a level's frames) are served from a read-ahead window of the
+// file, and re-points close behind one another are joined through the window's bytes between them.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "kiwi/io/Stream.h"
+
+class BufferedOutputStream : public TLN_Stream {
+public:
+    // The default budget: large enough that many frames go out in one system call, small enough that
+    // the buffer stays in the processor's cache while the kernel copies it (a buffer of several MiB
+    // makes each write a trip to main memory and the run several times slower than a plain copy).
+    static constexpr int64_t kDefaultBudget = 1 << 20;
+
+    BufferedOutputStream(std::unique_ptr<TLN_Stream> inner, int64_t budget = kDefaultBudget);
+    // Buffered bytes not yet flushed are dropped: a produced file that was not committed is removed.
+    ~BufferedOutputStream() override = default;
+
+    // The size the file will have once flushed.
+    int64_t Size() override;
+    // Reads the file with the buffered bytes laid over it (the run reads back what it wrote). One thread
+    // only: the read-ahead window is shared state.
+    int64_t ReadAt(int64_t position, void* buffer, int64_t count) override;
+    // Buffers the bytes; a write larger than the budget goes straight through. Raises EWriteError when a
+    // flush this write causes fails.
+    void WriteAt(int64_t position, const void* buffer, int64_t count) override;
+    // Flushes first, so the size change applies to every byte written.
+    void SetSize(int64_t size) override;
+    std::string FileName() const override { return inner_->FileName(); }
+
+    // Writes every buffered byte to the file. Raises EWriteError as the file's own writes do.
+    void Flush();
+    // Forgets the buffered bytes without writing them.
+    void Drop();
+    int64_t BufferedBytes() const { return buffered_; }
+    TLN_Stream& Inner() { return *inner_; }
+
+private:
+    // Reads the file's own bytes (without the buffered ones), small reads through the window.
+    int64_t readFile(int64_t position, uint8_t* out, int64_t count);
+    // Whether the window holds the file's bytes [position, position + count).
+    bool windowHolds(int64_t position, int64_t count) const;
+    // Forgets the window where the file changed under it.
+    void fileChanged(int64_t position, int64_t count);
+
+    std::unique_ptr<TLN_Stream> inner_;
+    int64_t budget_;
+    // Non-overlapping, non-adjacent extents by start position.
+    std::map<int64_t, std::vector<uint8_t>> extents_;
+    int64_t buffered_ = 0;
+    // The storage of the largest flushed extent, reused for the next one so that appending never
+    // reallocates and the same memory stays warm.
+    std::vector<uint8_t> spare_;
+    // The read-ahead window: the file's bytes from windowStart_ (fewer at the file's end).
+    int64_t windowStart_ = 0;
+    std::vector<uint8_t> window_;
+};
