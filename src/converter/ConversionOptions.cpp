@@ -90,6 +90,20 @@ std::optional<std::string> ConversionOptions::LoadJson(const std::string& jsonTe
             ok = number(next.numberingClass, 0, 255);
         else if (key == "numberingTypeCode")
             ok = number(next.numberingTypeCode, 0, 0xFFFF);
+        else if (key == "replaceOldData")
+            ok = flag(next.replaceOldData);
+        else if (key == "strictRules")
+            ok = flag(next.strictRules);
+        else if (key == "includeLetters")
+            ok = flag(next.includeLetters);
+        else if (key == "cityAreaClass")
+            ok = number(next.cityAreaClass, 0, 255);
+        else if (key == "arrowNameClass")
+            ok = number(next.arrowNameClass, 0, 15);
+        else if (key == "buildingFilterSmallest")
+            ok = number(next.buildingFilterSmallest, 0, INT32_MAX);
+        else if (key == "buildingFilterDetailed")
+            ok = number(next.buildingFilterDetailed, 0, INT32_MAX);
         else if (key == "removeRds")
             ok = flag(next.removeRds);
         else if (key == "createManagement21")

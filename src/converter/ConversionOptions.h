@@ -20,6 +20,16 @@ struct ConversionOptions {
     uint8_t buildingsClass = 0;
     uint16_t buildingsTypeCode = 0;
     bool address = false;
+    // Imported outlines: "Replace old data" instead of "Add to old data", "Follow Strict Rules", letters in
+    // house numbers, the class that receives city areas (255 none) and arrows on the added level, and the
+    // two building size filters in imported units (0 = off).
+    bool replaceOldData = false;
+    bool strictRules = false;
+    bool includeLetters = false;
+    uint8_t cityAreaClass = 255;
+    uint8_t arrowNameClass = 0;
+    int32_t buildingFilterSmallest = 0;
+    int32_t buildingFilterDetailed = 0;
     uint8_t numberingClass = 0;
     uint16_t numberingTypeCode = 0;
     bool removeRds = false;

@@ -15,6 +15,7 @@
 #include "converter/NewCmpList.h"
 #include "converter/OutputEncoding.h"
 #include "converter/VolumeHeader.h"
+#include "converter/rewrite/ImportParcelWriter.h"
 #include "kiwi/core/KiwiErrors.h"
 
 namespace {
@@ -104,6 +105,14 @@ void writeMainMap(ConversionContext& c) {
                       hex(2 * ((headerWords[0] << 8) | headerWords[1]), 8));
     c.progress.AddLog("New offset of Parcel Management Info: 0x" + hex(c.cursor, 8));
     c.progress.AddLog("New offset of Main Map Data Frame : 0x" + hex(c.dataCursor, 8));
+    if (c.options.buildings) {
+        c.progress.AddLog("Buildings Display Class : " + std::to_string(c.options.buildingsClass));
+        c.progress.AddLog("Buildings Type Code : 0x" + hex(c.options.buildingsTypeCode, 4));
+    }
+    if (c.options.address) {
+        c.progress.AddLog("Numbering Display Class : " + std::to_string(c.options.numberingClass));
+        c.progress.AddLog("Numbering Type Code : 0x" + hex(c.options.numberingTypeCode, 4));
+    }
     c.progress.AddLog("");
     WriteCoverageEdge(c.out, c.options.target, map.CoverageWest(), map.CoverageEast(), c.progress);
 
@@ -129,8 +138,9 @@ std::string ElapsedText(int64_t seconds) {
     return text;
 }
 
-std::string UnsupportedOption(const ConversionOptions& o) {
-    if (o.addOneWayArrows || o.buildings || o.address) return "imported outlines are not supported yet";
+std::string UnsupportedOption(const ConversionOptions& o, bool haveBuildings) {
+    if (o.addOneWayArrows) return "one-way arrows are not supported yet";
+    if ((o.buildings || o.address) && !haveBuildings) return "buildings or house numbers need building data";
     if (o.translate || o.utfToAnsi) return "name conversion is not supported yet";
     if (o.densoWestFix) return "the Denso west filter is not supported yet";
     return {};
@@ -148,7 +158,8 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         return result;
     };
     if (const auto problem = options_.Validate()) return refuse(*problem);
-    if (const std::string unsupported = UnsupportedOption(options_); !unsupported.empty())
+    if (const std::string unsupported = UnsupportedOption(options_, buildingData_ != nullptr);
+        !unsupported.empty())
         return refuse("Refused: " + unsupported);
 
     std::unique_ptr<TLN_KiwiMap> map;
@@ -193,6 +204,12 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         return result;
     }
     CopyParcelWriter copyWriter;
+    if (!writer_ && buildingData_ && (options_.buildings || options_.address)) {
+        auto outlines = std::make_shared<rewrite::ImportedOutlines>(buildingData_);
+        outlines->CollectCityAreas();
+        writer_ =
+            std::make_unique<rewrite::ImportParcelWriter>(outlines, rewrite::RewriteSettingsFrom(options_));
+    }
     ParcelWriter& writer = writer_ ? *writer_ : copyWriter;
     ConversionContext context(*map, output->Stream(), progress, stop, options_, writer);
     context.partBase = map->PartBase();

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "converter/ConversionOptions.h"
 #include "converter/ConversionProgress.h"
@@ -37,6 +38,11 @@ public:
     // Replaces the copy writer of parcel frames.
     void SetParcelWriter(std::unique_ptr<ParcelWriter> writer) { writer_ = std::move(writer); }
 
+    // The compiled building data the run brings into the new map (the buffer is only read).
+    void SetBuildingData(std::shared_ptr<const std::vector<uint8_t>> data) {
+        buildingData_ = std::move(data);
+    }
+
     ConversionResult Execute(ConversionProgress& progress, const std::atomic<bool>& stop);
 
 private:
@@ -44,10 +50,12 @@ private:
     ConversionOptions options_;
     OutputOpener opener_;
     std::unique_ptr<ParcelWriter> writer_;
+    std::shared_ptr<const std::vector<uint8_t>> buildingData_;
 };
 
 // A duration as the log shows it, "H:MM:SS".
 std::string ElapsedText(int64_t seconds);
 
-// The reason the options ask for something this run cannot do yet, or "".
-std::string UnsupportedOption(const ConversionOptions& options);
+// The reason the options ask for something this run cannot do yet, or "" (haveBuildings: building data
+// was given).
+std::string UnsupportedOption(const ConversionOptions& options, bool haveBuildings = false);

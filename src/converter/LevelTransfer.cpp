@@ -157,6 +157,7 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
     if (table && table->Find(key, value, size)) return value;
     ensureRoom(record.Size);
     const int64_t at = c_.dataCursor;
+    c_.writer.EnterParcel({&c_.map, &c_.progress, level_, set_, block_, parcel_});
     size = c_.writer.WriteMainFrame({record.Stream, record.Address, record.Size}, c_.out, at);
     if (size == 0) {
         c_.warn("Parcel " + std::to_string(level_) + "/" + std::to_string(set_) + "/" +
