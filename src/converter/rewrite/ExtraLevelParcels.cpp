@@ -47,8 +47,8 @@ ExtraParcel WriteExtraLevelParcel(ImportedOutlines& outlines, const ParcelRect& 
     std::vector<uint8_t>& f = result.frame;
     f.assign(kHeaderSize + kNamesHeaderSize, 0);
     PutWord(f, 0, 60);
-    putLong(f, 2, IntToSignMag24(int32_t(rect.y0 / 16)) << 8);
-    putLong(f, 6, IntToSignMag24(int32_t(rect.x0 / 16)) << 8);
+    putLong(f, 2, IntToSignMag24(int32_t(rect.y0 / 16)));
+    putLong(f, 6, IntToSignMag24(int32_t(rect.x0 / 16)));
     const uint32_t across = px == 0 ? 1 : px;
     f[10] = uint8_t(parcel / across);
     f[11] = uint8_t(parcel % across);

@@ -125,16 +125,29 @@ void ImportParcelWriter::EnterParcel(const ParcelPlace& place) {
         widthWarned_ = true;
         return;
     }
+    LevelFacts facts;
+    facts.levelCode = level->LevelCode;
+    facts.basicCount = level->MainMapBasicCount;
+    facts.extendedCount = level->MainMapExtendedCount;
+    facts.backgroundClasses = level->BackgroundClassCount;
+    facts.parcelWidth = int64_t(level->ParcelWidth) * 16;
+    facts.parcelHeight = int64_t(level->ParcelHeight) * 16;
+    for (size_t t = 0; t < 4; ++t)
+        facts.divisions[t] = {level->Divisions[t].X, level->Divisions[t].Y};
+    facts.systemNumber = place.map->SystemNumber();
     const LevelGeometry g = GeometryOf(*place.map, *level);
-    const building_data::Box block = ToImported(BlockRectangle(g, place.blockSet, place.block));
+    SelectBlock(facts, ToImported(BlockRectangle(g, place.blockSet, place.block)));
+}
+
+void ImportParcelWriter::SelectBlock(const LevelFacts& facts, const building_data::Box& block) {
+    facts_ = facts;
+    haveBlock_ = true;
     outlines_->SelectCityAreasForBlock(block);
     blockSelected_ = outlines_->SelectRecordsForBlock(block, settings_.houseNumbers, settings_.filters);
 }
 
 std::optional<ParcelRect> ImportParcelWriter::parcelRect(const FrameLayout& layout) const {
-    const TLN_Level_Management_Record* level = place_.map ? place_.map->Level(place_.level) : nullptr;
-    if (!level) return std::nullopt;
-    const int64_t w = int64_t(level->ParcelWidth) * 16, h = int64_t(level->ParcelHeight) * 16;
+    const int64_t w = facts_.parcelWidth, h = facts_.parcelHeight;
     ParcelRect r;
     r.x0 = int64_t(layout.referenceX) * 16;
     r.y0 = int64_t(layout.referenceY) * 16;
@@ -147,8 +160,8 @@ std::optional<ParcelRect> ImportParcelWriter::parcelRect(const FrameLayout& layo
         r.extentX = w, r.extentY = h;
         break;
     case 1: {
-        const TLN_Division d = level->Divisions[layout.divisionType];
-        const int64_t dw = w / std::max<int64_t>(1, d.X), dh = h / std::max<int64_t>(1, d.Y);
+        const auto [dx, dy] = facts_.divisions[layout.divisionType];
+        const int64_t dw = w / std::max<int64_t>(1, dx), dh = h / std::max<int64_t>(1, dy);
         r.x0 += layout.x * dw, r.y0 += layout.y * dh;
         r.x1 = r.x0 + dw, r.y1 = r.y0 + dh;
         break;
@@ -166,8 +179,8 @@ bool ImportParcelWriter::rebuildBackground(const std::vector<uint8_t>& frame, co
     const std::vector<uint8_t> src(frame.begin() + ptrdiff_t(bg.start), frame.begin() + ptrdiff_t(bg.End()));
     const size_t headerEnd = 2 * size_t(GetWord(src, 0));
     if (headerEnd < 2 || headerEnd > src.size()) return false;
-    const TLN_Level_Management_Record& level = *place_.map->Level(place_.level);
-    const size_t classes = std::min<size_t>({level.BackgroundClassCount, 32, (headerEnd - 2) / 4});
+    const size_t classes =
+        std::min<size_t>({size_t(std::max(0, facts_.backgroundClasses)), 32, (headerEnd - 2) / 4});
     const size_t c = settings_.buildingsClass;
     if (c >= classes) return false;
     std::vector<Unit> units(classes);
@@ -277,9 +290,8 @@ bool ImportParcelWriter::rebuildBackground(const std::vector<uint8_t>& frame, co
 }
 
 std::vector<uint8_t> ImportParcelWriter::Rebuild(const std::vector<uint8_t>& frame) {
-    const TLN_Level_Management_Record* level = place_.map ? place_.map->Level(place_.level) : nullptr;
-    if (!level || !blockSelected_ || level->LevelCode != 0 || level->MainMapBasicCount != 3) return {};
-    const auto layout = ReadFrameLayout(frame, level->MainMapExtendedCount);
+    if (!blockSelected_ || facts_.levelCode != 0 || facts_.basicCount != 3) return {};
+    const auto layout = ReadFrameLayout(frame, facts_.extendedCount);
     if (!layout) return {};
     const auto rect = parcelRect(*layout);
     if (!rect) return {};
@@ -291,7 +303,7 @@ std::vector<uint8_t> ImportParcelWriter::Rebuild(const std::vector<uint8_t>& fra
         return {};
     }
     // Wide element entries (system 8 on) are not rebuilt.
-    if (place_.map->SystemNumber() >= 8) return {};
+    if (facts_.systemNumber >= 8) return {};
     const size_t h = layout->managementStart;
     std::vector<uint8_t> out;
     bool cityAreas = false;

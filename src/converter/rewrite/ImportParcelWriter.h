@@ -4,6 +4,7 @@
 // parcel is copied byte for byte.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -52,6 +53,18 @@ struct FrameLayout {
 // Nothing when the frame table does not fit or the frames do not follow one another in table order.
 std::optional<FrameLayout> ReadFrameLayout(const std::vector<uint8_t>& frame, int extendedCount);
 
+// What the rebuild needs to know of the parcel's level and map.
+struct LevelFacts {
+    int levelCode = 0;
+    int basicCount = 3;
+    int extendedCount = 0;
+    int backgroundClasses = 32;
+    int64_t parcelWidth = 0; // imported units
+    int64_t parcelHeight = 0;
+    std::array<std::pair<int, int>, 4> divisions{}; // counts across and down per division type
+    uint32_t systemNumber = 0;
+};
+
 class ImportParcelWriter : public ParcelWriter {
 public:
     ImportParcelWriter(std::shared_ptr<ImportedOutlines> outlines, RewriteSettings settings);
@@ -59,6 +72,12 @@ public:
     void EnterParcel(const ParcelPlace& place) override;
     uint32_t WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
     uint32_t WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
+
+    // Selects the records of a block (imported units) for the parcels that follow; EnterParcel does this
+    // from the map when the block changes.
+    void SelectBlock(const LevelFacts& facts, const building_data::Box& block);
+    // Names the place of the next parcel in messages (set by EnterParcel).
+    void SetPlace(const ParcelPlace& place) { place_ = place; }
 
     // The rebuilt frame (before the route guidance reference is emptied); empty when it is copied as it is.
     std::vector<uint8_t> Rebuild(const std::vector<uint8_t>& frame);
@@ -78,6 +97,7 @@ private:
     RewriteSettings settings_;
     CopyParcelWriter copy_;
     ParcelPlace place_;
+    LevelFacts facts_;
     bool haveBlock_ = false;
     bool blockSelected_ = false;
     bool busyWarned_ = false;
