@@ -175,7 +175,7 @@ std::optional<ParcelRect> ImportParcelWriter::parcelRect(const FrameLayout& layo
 
 bool ImportParcelWriter::rebuildBackground(const std::vector<uint8_t>& frame, const FrameLayout::Frame& bg,
                                            const ParcelRect& rect, uint32_t storedSize,
-                                           std::vector<uint8_t>& out, bool& cityAreas) {
+                                           std::vector<uint8_t>& out, bool& cityAreas, bool& buildings) {
     const std::vector<uint8_t> src(frame.begin() + ptrdiff_t(bg.start), frame.begin() + ptrdiff_t(bg.End()));
     const size_t headerEnd = 2 * size_t(GetWord(src, 0));
     if (headerEnd < 2 || headerEnd > src.size()) return false;
@@ -255,6 +255,7 @@ bool ImportParcelWriter::rebuildBackground(const std::vector<uint8_t>& frame, co
         PutWord(out, 2 + 4 * c, uint16_t(unitStart / 2));
         PutWord(out, 4 + 4 * c, uint16_t((out.size() - unitStart) / 2));
         next = c + 1;
+        buildings = true;
     }
     for (size_t k = next; k < classes; ++k) {
         if (settings_.extraLevel && k == settings_.cityAreaClass) {
@@ -306,11 +307,11 @@ std::vector<uint8_t> ImportParcelWriter::Rebuild(const std::vector<uint8_t>& fra
     if (facts_.systemNumber >= 8) return {};
     const size_t h = layout->managementStart;
     std::vector<uint8_t> out;
-    bool cityAreas = false;
+    bool cityAreas = false, buildings = false;
     size_t growth = 0;
     std::vector<uint8_t> background;
     if (settings_.buildings && bg.present &&
-        rebuildBackground(frame, bg, *rect, uint32_t(frame.size()), background, cityAreas)) {
+        rebuildBackground(frame, bg, *rect, uint32_t(frame.size()), background, cityAreas, buildings)) {
         append(out, frame, 0, bg.start);
         out.insert(out.end(), background.begin(), background.end());
         putManagement(out, h + 6, bg.start, background.size());
@@ -374,6 +375,8 @@ std::vector<uint8_t> ImportParcelWriter::Rebuild(const std::vector<uint8_t>& fra
         out.insert(out.end(), numbers.bytes.begin(), numbers.bytes.end());
         putManagement(out, h + 12, start, out.size() - start);
     } else {
+        // Nothing added anywhere: the parcel keeps its bytes.
+        if (!buildings && !cityAreas) return {};
         copyFrame(2);
     }
     for (size_t i = 3; i < layout->frames.size(); ++i)

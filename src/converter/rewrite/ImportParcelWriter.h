@@ -89,7 +89,7 @@ private:
     std::optional<ParcelRect> parcelRect(const FrameLayout& layout) const;
     bool rebuildBackground(const std::vector<uint8_t>& frame, const FrameLayout::Frame& bg,
                            const ParcelRect& rect, uint32_t storedSize, std::vector<uint8_t>& background,
-                           bool& cityAreas);
+                           bool& cityAreas, bool& buildings);
     void warn(const std::string& line);
     std::string where() const;
 

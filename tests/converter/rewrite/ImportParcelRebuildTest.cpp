@@ -153,7 +153,7 @@ TEST(ImportParcelRebuild, ANewNamesFrameHoldsOnlyTheNumbersClass) {
 
 TEST(ImportParcelRebuild, ABusyNumberingClassIsReportedOncePerRun) {
     Rig s(false, false, true);
-    EXPECT_TRUE(s.writer->Rebuild(frame(true, true)).size() > 0);
+    EXPECT_TRUE(s.writer->Rebuild(frame(true, true)).empty()) << "nothing added: copied as it is";
     s.writer->Rebuild(frame(true, true));
     int warnings = 0;
     for (const std::string& line : s.progress.AllLines())
