@@ -15,6 +15,7 @@
 #include "converter/NewCmpList.h"
 #include "converter/OutputEncoding.h"
 #include "converter/VolumeHeader.h"
+#include "converter/rewrite/ExtraLevelImports.h"
 #include "converter/rewrite/ImportParcelWriter.h"
 #include "kiwi/core/KiwiErrors.h"
 
@@ -51,8 +52,16 @@ std::string joinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+// The block set table's end in management data that holds the added level.
+int64_t extraSetsEnd(TLN_KiwiMap& map) {
+    const int64_t n = map.LevelRecordCount(), sets = map.BlockSetRecordCount();
+    const int64_t added = map.Level(uint8_t(map.LevelCount() - 1))->BlockSetCount();
+    return 30 + (n + 1) * map.LevelRecordSize() + (sets + added) * map.BlockSetRecordSize();
+}
+
 // The main map stage: header, management data, parcel management information and frames of every level.
-void writeMainMap(ConversionContext& c) {
+// outlines: the imported records, or null.
+void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
     TLN_KiwiMap& map = c.map;
     TLN_Stream& source = *map.GetAllDataStream();
     const TLN_Management_Header part = map.GetManagementHeader(0);
@@ -87,14 +96,23 @@ void writeMainMap(ConversionContext& c) {
     WriteAddressAndStoredSize(c.out, kHeaderBytes, uint16_t((sectors[0] << 8) | sectors[1]));
     std::vector<uint8_t> management(static_cast<size_t>(managementSize));
     source.ReadExactAt(part.Address, management.data(), managementSize);
+    rewrite::ExtraLevelImports extra;
     if (c.options.addExtraLevel) {
         management = BuildExtraLevelManagement(c, management);
+        if (outlines) extra = rewrite::BuildExtraLevelParcels(c, management, extraSetsEnd(map), *outlines);
         const int64_t size = int64_t(management.size());
         putWord(c.out, 2048 + 4, uint16_t(AlignUp32(size) >> 5));
         putWord(management, 0, uint16_t(size >> 1));
         const int64_t growth = AlignUp32(size) - AlignUp32(managementSize);
         c.cursor += growth;
         c.dataCursor += growth;
+    }
+    // The added level's parcel management information follows that of the old levels.
+    const int64_t extraInformation = c.dataCursor;
+    if (!extra.information.empty()) {
+        rewrite::PlaceExtraLevelInformation(management, extra, extraInformation);
+        c.out.WriteAt(extraInformation, extra.information.data(), int64_t(extra.information.size()));
+        c.dataCursor += int64_t(extra.information.size());
     }
     c.out.WriteAt(kHeaderBytes, management.data(), int64_t(management.size()));
     putWord(c.out, kHeaderBytes + 4, 0);
@@ -113,6 +131,9 @@ void writeMainMap(ConversionContext& c) {
         c.progress.AddLog("Numbering Display Class : " + std::to_string(c.options.numberingClass));
         c.progress.AddLog("Numbering Type Code : 0x" + hex(c.options.numberingTypeCode, 4));
     }
+    if (extra.parcels > 0)
+        c.progress.AddLog("New Parcels Count : " + std::to_string(extra.parcels) +
+                          " New Data Size : " + std::to_string(extra.frames.size()));
     c.progress.AddLog("");
     WriteCoverageEdge(c.out, c.options.target, map.CoverageWest(), map.CoverageEast(), c.progress);
 
@@ -122,9 +143,9 @@ void writeMainMap(ConversionContext& c) {
     }
     c.dataCursor = AlignUp32(c.dataCursor);
     if (c.options.addExtraLevel) {
-        // Without imported outlines no block of the new level gets parcels.
-        c.levelTable.push_back({kExtraLevelCodeByte, 0});
-        c.progress.AddLog("One-Way Arrows added: 0");
+        rewrite::WriteExtraLevelFrames(c, extra, extraInformation);
+        c.levelTable.push_back({kExtraLevelCodeByte, extra.blocksWithParcels});
+        c.progress.AddLog("One-Way Arrows added: " + std::to_string(outlines ? outlines->ArrowCount() : 0));
     }
     WriteLevelTable(c.out, source, c.levelTable);
 }
@@ -204,18 +225,20 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         return result;
     }
     CopyParcelWriter copyWriter;
-    if (!writer_ && buildingData_ && (options_.buildings || options_.address)) {
-        auto outlines = std::make_shared<rewrite::ImportedOutlines>(buildingData_);
+    std::shared_ptr<rewrite::ImportedOutlines> outlines;
+    if (buildingData_) {
+        outlines = std::make_shared<rewrite::ImportedOutlines>(buildingData_);
         outlines->CollectCityAreas();
+    }
+    if (!writer_ && outlines && (options_.buildings || options_.address))
         writer_ =
             std::make_unique<rewrite::ImportParcelWriter>(outlines, rewrite::RewriteSettingsFrom(options_));
-    }
     ParcelWriter& writer = writer_ ? *writer_ : copyWriter;
     ConversionContext context(*map, output->Stream(), progress, stop, options_, writer);
     context.partBase = map->PartBase();
     context.keyBaseOf(*map->GetAllDataStream());
     try {
-        writeMainMap(context);
+        writeMainMap(context, outlines.get());
         context.out.SetSize(context.dataCursor);
         progress.SetTaskBarIndeterminate();
         const int64_t size = TransferManagementData(context, map->GetAllDataStream()->Size());

@@ -14,6 +14,7 @@
 #include "kiwi/frames/ParcelFrames.h"
 #include "kiwi/map/KiwiMap.h"
 #include "support/converter/ConversionTestSupport.h"
+#include "support/converter/OutputValidator.h"
 #include "support/fixtures/FixtureWriter.h"
 
 namespace {
@@ -140,32 +141,54 @@ Source generate() {
     return s;
 }
 
-TEST(ImportConversion, BuildingsAndNumbersLandInsideTheirParcels) {
+struct Converted {
+    std::string source;
+    std::string output;
+    ConversionResult result;
+    std::vector<std::string> log;
+};
+
+// The generated map (its regular parcels marked undivided, as the rewriting expects) converted with data.
+Converted convertWith(const std::string& name, ConversionOptions options,
+                      std::shared_ptr<std::vector<uint8_t>> data) {
     fixture::AllDataImage image = fixture::buildAllData(plan());
     for (const fixture::ParcelEntry& e : image.parcels)
         if (e.frame >= 0 && e.sub < 0 && e.identifier == 0 && size_t(e.frame) + 36 <= image.allData.size())
-            image.allData[size_t(e.frame + 12)] |= 0xC0; // undivided, as the rewriting expects
-    const std::string root = fixture::scratchDir("convert-imports");
-    const std::string allData = fixture::writeAllData(image, root + "/src");
+            image.allData[size_t(e.frame + 12)] |= 0xC0;
+    const std::string root = fixture::scratchDir(name);
+    Converted c;
+    c.source = fixture::writeAllData(image, root + "/src");
     fixture::writeFile(root + "/out/.keep", {});
     std::remove((root + "/out/.keep").c_str());
+    options.outputPath = c.output = root + "/out/ALLDATA.KWI";
+    auto run = std::make_unique<ConversionRun>(c.source, options);
+    run->SetBuildingData(std::move(data));
+    ConversionJob job(std::move(run));
+    job.Start();
+    c.result = job.Wait();
+    c.log = job.Progress().AllLines();
+    return c;
+}
 
-    Source source = generate();
+ConversionOptions importOptions() {
     ConversionOptions options;
-    options.outputPath = root + "/out/ALLDATA.KWI";
     options.buildings = true;
     options.buildingsClass = 1;
     options.buildingsTypeCode = kTypeCode;
     options.address = true;
     options.numberingClass = kNumberClass;
     options.numberingTypeCode = 450;
-    auto run = std::make_unique<ConversionRun>(allData, options);
-    run->SetBuildingData(source.data);
-    ConversionJob job(std::move(run));
-    job.Start();
-    const ConversionResult result = job.Wait();
-    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    return options;
+}
 
+TEST(ImportConversion, BuildingsAndNumbersLandInsideTheirParcels) {
+    Source source = generate();
+    const Converted converted = convertWith("convert-imports", importOptions(), source.data);
+    ASSERT_EQ(converted.result.status, ConversionStatus::Done) << converted.result.message;
+    EXPECT_TRUE(convtest::validateOutput(convtest::readFile(converted.output)).problems.empty());
+    const std::string allData = converted.source;
+    ConversionOptions options;
+    options.outputPath = converted.output;
     TLN_KiwiMap before(allData), after(options.outputPath);
     ASSERT_EQ(after.LevelCount(), 1u);
     const TLN_Level_Management_Record& level = *after.Level(0);
@@ -238,6 +261,56 @@ TEST(ImportConversion, BuildingsAndNumbersLandInsideTheirParcels) {
     }
     EXPECT_GE(parcelsWithBuildings, 2);
     EXPECT_EQ(unchanged, 1);
+}
+
+TEST(ImportConversion, TheAddedLevelGetsTheNumbersOfItsCityAreas) {
+    Source source = generate();
+    // A city area over the west block's lower row.
+    const std::vector<bd::Point> area = {{0, int32_t(kSouth)},
+                                         {int32_t(2 * kSide), int32_t(kSouth)},
+                                         {int32_t(2 * kSide), int32_t(kSouth + kSide)},
+                                         {0, int32_t(kSouth + kSide)}};
+    bd::AppendRecord(*source.data, bd::kCityArea, area);
+    ConversionOptions options = importOptions();
+    options.addExtraLevel = true;
+    options.buildingsClass = 0;
+    options.cityAreaClass = 1;
+    const Converted converted = convertWith("convert-imports-extra", options, source.data);
+    ASSERT_EQ(converted.result.status, ConversionStatus::Done) << converted.result.message;
+    const auto problems = convtest::validateOutput(convtest::readFile(converted.output)).problems;
+    for (const std::string& problem : problems)
+        ADD_FAILURE() << problem;
+
+    TLN_KiwiMap after(converted.output);
+    ASSERT_EQ(after.LevelCount(), 2u);
+    const TLN_Level_Management_Record& level = *after.Level(1);
+    uint32_t numbers = 0, parcels = 0;
+    for (uint32_t s = 0; s < uint32_t(level.BlockSetCount()); ++s)
+        for (uint32_t b = 0; b < uint32_t(level.BlockCount()); ++b) {
+            TLN_Block_Management_Record block;
+            TLN_Parcel_Management_Info info;
+            if (!after.ReadBlock(1, s, b, block) ||
+                !after.ReadParcelManagement(block.Stream, 1, info, block.Address))
+                continue;
+            for (uint32_t p = 0; p < info.StoredRecordCount; ++p) {
+                TLN_MM_Parcel_Managenent_Record parcel;
+                if (!after.ReadParcel(block.Stream, 1, p, parcel, false, block.Address)) continue;
+                const auto frames = LoadParcelFrames(after, 1, parcel);
+                ASSERT_TRUE(frames && frames->Name.IsValid());
+                TLN_Name_Data_Frame names;
+                ASSERT_TRUE(ReadNameDataFrame(frames->Name, level, names, after.SystemNumber()));
+                ASSERT_GT(names.Classes.size(), size_t(kNumberClass));
+                EXPECT_EQ(names.Classes[kNumberClass].Offset, 33);
+                numbers += names.Classes[kNumberClass].StoredRecordCount;
+                ++parcels;
+            }
+        }
+    EXPECT_EQ(numbers, 2u) << "the two numbers with digits only";
+    EXPECT_GE(parcels, 1u);
+    bool counted = false;
+    for (const std::string& line : converted.log)
+        counted = counted || line.rfind("New Parcels Count : " + std::to_string(parcels), 0) == 0;
+    EXPECT_TRUE(counted);
 }
 
 } // namespace
