@@ -17,6 +17,7 @@
 #include "converter/VolumeHeader.h"
 #include "converter/rewrite/ExtraLevelImports.h"
 #include "converter/rewrite/ImportParcelWriter.h"
+#include "converter/rewrite/OneWayArrows.h"
 #include "kiwi/core/KiwiErrors.h"
 
 namespace {
@@ -87,6 +88,7 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
     }
     c.cursor = kHeaderBytes + AlignUp32(managementSize);
     c.dataCursor = c.cursor + reserved;
+    if (c.options.addOneWayArrows && outlines) rewrite::CollectOneWayArrows(c, *outlines);
 
     c.progress.SetProgressLabel("Transferring Map Header");
     copyRange(source, 0, kHeaderBytes, c.out, 0);
@@ -160,8 +162,8 @@ std::string ElapsedText(int64_t seconds) {
 }
 
 std::string UnsupportedOption(const ConversionOptions& o, bool haveBuildings) {
-    if (o.addOneWayArrows) return "one-way arrows are not supported yet";
-    if ((o.buildings || o.address) && !haveBuildings) return "buildings or house numbers need building data";
+    if ((o.buildings || o.address || o.addOneWayArrows) && !haveBuildings)
+        return "buildings, house numbers and one-way arrows need building data";
     if (o.translate || o.utfToAnsi) return "name conversion is not supported yet";
     if (o.densoWestFix) return "the Denso west filter is not supported yet";
     return {};

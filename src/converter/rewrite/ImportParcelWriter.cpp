@@ -125,16 +125,7 @@ void ImportParcelWriter::EnterParcel(const ParcelPlace& place) {
         widthWarned_ = true;
         return;
     }
-    LevelFacts facts;
-    facts.levelCode = level->LevelCode;
-    facts.basicCount = level->MainMapBasicCount;
-    facts.extendedCount = level->MainMapExtendedCount;
-    facts.backgroundClasses = level->BackgroundClassCount;
-    facts.parcelWidth = int64_t(level->ParcelWidth) * 16;
-    facts.parcelHeight = int64_t(level->ParcelHeight) * 16;
-    for (size_t t = 0; t < 4; ++t)
-        facts.divisions[t] = {level->Divisions[t].X, level->Divisions[t].Y};
-    facts.systemNumber = place.map->SystemNumber();
+    const LevelFacts facts = FactsOf(*place.map, place.level);
     const LevelGeometry g = GeometryOf(*place.map, *level);
     SelectBlock(facts, ToImported(BlockRectangle(g, place.blockSet, place.block)));
 }
@@ -146,8 +137,24 @@ void ImportParcelWriter::SelectBlock(const LevelFacts& facts, const building_dat
     blockSelected_ = outlines_->SelectRecordsForBlock(block, settings_.houseNumbers, settings_.filters);
 }
 
-std::optional<ParcelRect> ImportParcelWriter::parcelRect(const FrameLayout& layout) const {
-    const int64_t w = facts_.parcelWidth, h = facts_.parcelHeight;
+LevelFacts FactsOf(const TLN_KiwiMap& map, uint8_t levelIndex) {
+    LevelFacts facts;
+    const TLN_Level_Management_Record* level = map.Level(levelIndex);
+    if (!level) return facts;
+    facts.levelCode = level->LevelCode;
+    facts.basicCount = level->MainMapBasicCount;
+    facts.extendedCount = level->MainMapExtendedCount;
+    facts.backgroundClasses = level->BackgroundClassCount;
+    facts.parcelWidth = int64_t(level->ParcelWidth) * 16;
+    facts.parcelHeight = int64_t(level->ParcelHeight) * 16;
+    for (size_t t = 0; t < 4; ++t)
+        facts.divisions[t] = {level->Divisions[t].X, level->Divisions[t].Y};
+    facts.systemNumber = map.SystemNumber();
+    return facts;
+}
+
+std::optional<ParcelRect> ParcelRectFor(const FrameLayout& layout, const LevelFacts& facts) {
+    const int64_t w = facts.parcelWidth, h = facts.parcelHeight;
     ParcelRect r;
     r.x0 = int64_t(layout.referenceX) * 16;
     r.y0 = int64_t(layout.referenceY) * 16;
@@ -160,7 +167,7 @@ std::optional<ParcelRect> ImportParcelWriter::parcelRect(const FrameLayout& layo
         r.extentX = w, r.extentY = h;
         break;
     case 1: {
-        const auto [dx, dy] = facts_.divisions[layout.divisionType];
+        const auto [dx, dy] = facts.divisions[layout.divisionType];
         const int64_t dw = w / std::max<int64_t>(1, dx), dh = h / std::max<int64_t>(1, dy);
         r.x0 += layout.x * dw, r.y0 += layout.y * dh;
         r.x1 = r.x0 + dw, r.y1 = r.y0 + dh;
@@ -294,7 +301,7 @@ std::vector<uint8_t> ImportParcelWriter::Rebuild(const std::vector<uint8_t>& fra
     if (!blockSelected_ || facts_.levelCode != 0 || facts_.basicCount != 3) return {};
     const auto layout = ReadFrameLayout(frame, facts_.extendedCount);
     if (!layout) return {};
-    const auto rect = parcelRect(*layout);
+    const auto rect = ParcelRectFor(*layout, facts_);
     if (!rect) return {};
     const FrameLayout::Frame& roads = layout->frames[0];
     const FrameLayout::Frame& bg = layout->frames[1];

@@ -65,6 +65,12 @@ struct LevelFacts {
     uint32_t systemNumber = 0;
 };
 
+// The facts of a level of the map (a parcel size of 0 when the level has none).
+LevelFacts FactsOf(const TLN_KiwiMap& map, uint8_t level);
+// The parcel's rectangle in imported units from its distribution header: identifier 3 undivided, 2
+// integrated, 1 divided; nothing for identifier 0.
+std::optional<ParcelRect> ParcelRectFor(const FrameLayout& layout, const LevelFacts& facts);
+
 class ImportParcelWriter : public ParcelWriter {
 public:
     ImportParcelWriter(std::shared_ptr<ImportedOutlines> outlines, RewriteSettings settings);
@@ -86,7 +92,6 @@ public:
     int Rebuilt() const { return rebuilt_; }
 
 private:
-    std::optional<ParcelRect> parcelRect(const FrameLayout& layout) const;
     bool rebuildBackground(const std::vector<uint8_t>& frame, const FrameLayout::Frame& bg,
                            const ParcelRect& rect, uint32_t storedSize, std::vector<uint8_t>& background,
                            bool& cityAreas, bool& buildings);
