@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "converter/AdjacentParcelRepair.h"
 
@@ -32,6 +33,16 @@ struct ConversionOptions {
     int32_t buildingFilterDetailed = 0;
     uint8_t numberingClass = 0;
     uint16_t numberingTypeCode = 0;
+    // Trimming: trimMode 0 to the imported data's box, 1 to the four edges (1/8 arc-second), 2 to the
+    // selected area codes (sea parcels and neighbours of kept parcels optionally kept); levels up to
+    // trimLevel keep everything.
+    bool trim = false;
+    int trimMode = 1;
+    int trimLevel = 3;
+    int32_t trimWest = 0, trimNorth = 0, trimEast = 0, trimSouth = 0;
+    std::vector<int> selectedAreas;
+    bool addSeaParcels = false;
+    bool addAdjacentParcels = false;
     bool removeRds = false;
     bool createManagement21 = false;
     bool insertRegionData = false;

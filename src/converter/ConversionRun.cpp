@@ -18,6 +18,7 @@
 #include "converter/rewrite/ExtraLevelImports.h"
 #include "converter/rewrite/ImportParcelWriter.h"
 #include "converter/rewrite/OneWayArrows.h"
+#include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiErrors.h"
 
 namespace {
@@ -164,8 +165,9 @@ std::string ElapsedText(int64_t seconds) {
 std::string UnsupportedOption(const ConversionOptions& o, bool haveBuildings) {
     if ((o.buildings || o.address || o.addOneWayArrows) && !haveBuildings)
         return "buildings, house numbers and one-way arrows need building data";
+    if (o.trim && o.trimMode == 0 && !haveBuildings)
+        return "trimming to the imported data needs building data";
     if (o.translate || o.utfToAnsi) return "name conversion is not supported yet";
-    if (o.densoWestFix) return "the Denso west filter is not supported yet";
     return {};
 }
 
@@ -238,6 +240,9 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     ParcelWriter& writer = writer_ ? *writer_ : copyWriter;
     ConversionContext context(*map, output->Stream(), progress, stop, options_, writer);
     context.partBase = map->PartBase();
+    const rewrite::ParcelFilters filters(*map, options_,
+                                         outlines ? outlines->Bounds() : building_data::Box{});
+    context.filters = &filters;
     context.keyBaseOf(*map->GetAllDataStream());
     try {
         writeMainMap(context, outlines.get());

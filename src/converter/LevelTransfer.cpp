@@ -9,6 +9,7 @@
 #include "converter/IntegrationChecker.h"
 #include "converter/OutputEncoding.h"
 #include "converter/ParcelAddressMap.h"
+#include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/map/ParcelListType.h"
@@ -219,6 +220,16 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
             image.empty(at);
             continue;
         }
+        if (c_.filters && !c_.filters->ParcelKept(level_, set, blockIndex, i, record)) {
+            image.empty(at);
+            continue;
+        }
+        if (c_.filters && !c_.filters->ParcelPassesDensoWestFix(level_, set, blockIndex, i)) {
+            // A later record of the same frame finds the drop in the table.
+            if (!record.IsDivided()) table.Add(c_.keyBaseOf(*record.Stream) + record.Address, -1, 0);
+            image.empty(at);
+            continue;
+        }
         if (!record.IsDivided()) {
             uint32_t size = 0;
             mainOffsets[i] = mainFrame(record, &table, size);
@@ -358,8 +369,8 @@ void LevelWriter::run() {
                 c_.moved(set.BlockTablePosition) + c_.tableGrowth + int64_t(kRecord) * b;
             TLN_Block_Management_Record block;
             InformationPlan plan;
-            if (b >= set.BlockCount || !c_.map.ReadBlock(level_, s, b, block) ||
-                !planInformation(c_.map, level_, block, plan)) {
+            if (b >= set.BlockCount || (c_.filters && !c_.filters->BlockInTrimArea(level_, s, b)) ||
+                !c_.map.ReadBlock(level_, s, b, block) || !planInformation(c_.map, level_, block, plan)) {
                 if (b < set.BlockCount) {
                     c_.out.Seek(blockRecord);
                     WriteEmptyReference(c_.out);
