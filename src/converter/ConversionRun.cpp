@@ -252,6 +252,10 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         WriteVolumeHeader(context.out, options_, progress);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        if (const auto* imports = dynamic_cast<const rewrite::ImportParcelWriter*>(&writer);
+            imports && imports->NumberingClassBusy())
+            progress.AddLog("WARNING: Numbering Display Class " + std::to_string(options_.numberingClass) +
+                            " is already BUSY in old map !!!");
         progress.AddLog("");
         progress.AddLog(std::string("Target platform: ") + TargetName(options_.target));
         progress.AddLog("Elapsed time: " + ElapsedText(int64_t(seconds)) + " sec.");

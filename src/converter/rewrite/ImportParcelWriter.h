@@ -88,6 +88,8 @@ public:
     // The rebuilt frame (before the route guidance reference is emptied); empty when it is copied as it is.
     std::vector<uint8_t> Rebuild(const std::vector<uint8_t>& frame);
 
+    // Whether the numbering class was found busy in some parcel.
+    bool NumberingClassBusy() const { return busyWarned_; }
     // Parcels rebuilt so far.
     int Rebuilt() const { return rebuilt_; }
 

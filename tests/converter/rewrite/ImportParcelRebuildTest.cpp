@@ -74,10 +74,16 @@ struct Rig {
     ConversionProgress progress;
     std::unique_ptr<ImportParcelWriter> writer;
 
-    Rig(bool replace, bool withBuilding = true, bool withNumber = true) {
+    Rig(bool replace, bool withBuilding = true, bool withNumber = true, int manyBuildings = 0,
+        bool aisin = false) {
         bd::WriteBox(*data, bd::Box{});
         if (withBuilding) {
             const std::vector<Point> square = {{100, 100}, {150, 100}, {150, 150}, {100, 150}};
+            bd::AppendRecord(*data, bd::kBuilding, square);
+        }
+        for (int i = 0; i < manyBuildings; ++i) {
+            const int32_t x = 200 + 30 * (i % 100), y = 200 + 30 * (i / 100);
+            const std::vector<Point> square = {{x, y}, {x + 20, y}, {x + 20, y + 20}, {x, y + 20}};
             bd::AppendRecord(*data, bd::kBuilding, square);
         }
         if (withNumber) {
@@ -91,6 +97,7 @@ struct Rig {
         s.buildingsClass = 1;
         s.buildingsTypeCode = 0x0143;
         s.numberingClass = kNumberClass;
+        s.aisinBatches = aisin;
         writer = std::make_unique<ImportParcelWriter>(std::make_shared<ImportedOutlines>(data), s);
         ParcelPlace place;
         place.progress = &progress;
@@ -127,6 +134,25 @@ TEST(ImportParcelRebuild, AddModeKeepsTheOldTypeEntriesTwoWordsFurtherOn) {
     EXPECT_EQ(slice(out, names + 2 + 4 * kNumberClass, 4), (std::vector<uint8_t>{0, 37, 0, 1}));
     EXPECT_EQ(slice(out, names + 74, 4), (std::vector<uint8_t>{0x00, 0x08, 0x81, 0x20}));
     EXPECT_EQ(2 * GetWord(out, 36 + 12 + 4), 74u + 16);
+}
+
+TEST(ImportParcelRebuild, MoreThan4095BuildingsBecomeFurtherTypeEntriesOnlyForAisinAw) {
+    for (const bool aisin : {true, false}) {
+        Rig s(true, false, false, 4100, aisin);
+        const std::vector<uint8_t> out = s.writer->Rebuild(frame(true));
+        ASSERT_FALSE(out.empty());
+        const size_t unit = 64 + 28;
+        if (aisin) {
+            EXPECT_EQ(slice(out, unit, 10),
+                      (std::vector<uint8_t>{0, 2, 0, 5, 0x8F, 0xFF, 0x9F, 0xFB, 0x80, 5}));
+        } else {
+            EXPECT_EQ(slice(out, unit, 6), (std::vector<uint8_t>{0, 1, 0, 3, 0x8F, 0xFF}));
+            bool warned = false;
+            for (const std::string& line : s.progress.AllLines())
+                warned = warned || line == "WARNING: Parcel 0/0/0/0 too many buildings!";
+            EXPECT_TRUE(warned);
+        }
+    }
 }
 
 TEST(ImportParcelRebuild, ReplaceModeDiscardsTheOldUnit) {
