@@ -75,7 +75,7 @@ ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8
             const building_data::Box blockRect = ExtraBlockRectangle(g, s, b);
             outlines.CopyCityAreas();
             if (!outlines.SelectCityAreasForBlock(blockRect)) continue;
-            if (!outlines.SelectRecordsForBlock(blockRect, true, {})) continue;
+            if (!outlines.SelectRecordsForBlock(blockRect, c.options.address, {})) continue;
             c.progress.SetProgressLabel("Creating ...  Level " + std::to_string(n) + "   BlockSet " +
                                         std::to_string(s) + "   Block " + std::to_string(b));
             const int64_t start = ReserveParcelManagementInfo(information, parcels);
