@@ -45,4 +45,56 @@ TEST(OneWayArrows, AnArrowAtTheMiddleOfEachLongSegmentAwayFromTheLast) {
     EXPECT_EQ(first.Size(), 16u) << "the 16-byte arrow record";
 }
 
+void word(std::vector<uint8_t>& b, uint16_t v) {
+    b.push_back(uint8_t(v >> 8));
+    b.push_back(uint8_t(v));
+}
+
+// A road frame with classes 0..6, class 6 of a one-way road type holding one multilink of four nodes:
+// forward (one intermediate point), forward, not one-way, backward (one intermediate point).
+std::vector<uint8_t> roadFrame(uint16_t roadType) {
+    std::vector<uint8_t> f;
+    word(f, 4), word(f, 0), word(f, 0x0700), word(f, 0);
+    for (int k = 0; k < 6; ++k)
+        word(f, 0), word(f, 0);
+    word(f, 18), word(f, 1);
+    word(f, uint16_t(roadType << 11));
+    std::vector<uint8_t> shape;
+    word(shape, 0x2001), word(shape, 100), word(shape, 100), word(shape, 0x6400); // (100,100) then (200,100)
+    word(shape, 0x2000), word(shape, 700), word(shape, 100);                      // (700,100)
+    word(shape, 0x8000), word(shape, 900), word(shape, 900);                      // not one-way
+    word(shape, 0x4001), word(shape, 2000), word(shape, 2000), word(shape, 0x0064); // backward, up 100
+    const uint16_t header = 26;
+    const uint32_t size = header + uint32_t(shape.size());
+    word(f, uint16_t(size / 2)), word(f, header / 2);
+    word(f, 4), word(f, uint16_t(shape.size() / 2));
+    for (int i = 0; i < 9; ++i)
+        word(f, 0);
+    f.insert(f.end(), shape.begin(), shape.end());
+    return f;
+}
+
+TEST(OneWayArrows, TheRoadWalkJoinsOnlyConsecutiveOneWayNodes) {
+    struct Case {
+        uint16_t roadType;
+        std::vector<std::pair<bd::Point, uint16_t>> arrows;
+    } cases[] = {
+        {0x10, {{{150, 100}, 90}, {{450, 100}, 90}, {{2000, 2050}, 180}}},
+        {0x08, {}}, // a road type without bit 4
+    };
+    for (const Case& c : cases) {
+        auto data = std::make_shared<std::vector<uint8_t>>();
+        bd::WriteBox(*data, bd::Box{});
+        ImportedOutlines outlines(data);
+        ArrowPlacer placer(outlines);
+        WalkOneWayRoads(TLN_FrameSpan::FromBytes(roadFrame(c.roadType), 0), {0, 4096, 4096, 0}, placer);
+        ASSERT_EQ(outlines.ArrowCount(), c.arrows.size());
+        for (size_t i = 0; i < c.arrows.size(); ++i) {
+            const bd::RecordView v = outlines.View(uint32_t(i));
+            EXPECT_EQ(v.PointAt(0), c.arrows[i].first) << i;
+            EXPECT_EQ(v.Label()[0] | (v.Label()[1] << 8), c.arrows[i].second) << i;
+        }
+    }
+}
+
 } // namespace
