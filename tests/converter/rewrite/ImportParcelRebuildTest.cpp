@@ -155,6 +155,36 @@ TEST(ImportParcelRebuild, MoreThan4095BuildingsBecomeFurtherTypeEntriesOnlyForAi
     }
 }
 
+TEST(ImportParcelRebuild, WithTheAddedLevelTheSecondClassHoldsTheCityAreas) {
+    auto data = std::make_shared<std::vector<uint8_t>>();
+    bd::WriteBox(*data, bd::Box{});
+    const std::vector<Point> building = {{100, 100}, {150, 100}, {150, 150}, {100, 150}};
+    bd::AppendRecord(*data, bd::kBuilding, building);
+    const std::vector<Point> area = {{-500, -500}, {5000, -500}, {5000, 5000}, {-500, 5000}};
+    bd::AppendRecord(*data, bd::kCityArea, area);
+    auto outlines = std::make_shared<ImportedOutlines>(data);
+    outlines->CollectCityAreas();
+    RewriteSettings settings;
+    settings.buildings = true;
+    settings.extraLevel = true;
+    settings.buildingsClass = 0;
+    settings.cityAreaClass = 1;
+    ImportParcelWriter writer(outlines, settings);
+    writer.SelectBlock(facts(), {0, 4096, 4096, 0});
+    const std::vector<uint8_t> out = writer.Rebuild(frame(true));
+    ASSERT_FALSE(out.empty());
+    // Class 0: the old unit and the building (0xD000: the added level); class 1: one city area, the
+    // whole parcel, four steps of 32.
+    const size_t unit0 = 64 + 2 * GetWord(out, 64 + 2);
+    EXPECT_EQ(GetWord(out, unit0), 2);
+    const size_t unit1 = 64 + 2 * GetWord(out, 64 + 6);
+    EXPECT_EQ(slice(out, unit1, 6), (std::vector<uint8_t>{0, 1, 0, 3, 0x80, 1}));
+    EXPECT_EQ(slice(out, unit1 + 6, 8),
+              (std::vector<uint8_t>{0x00, 0x0A, 0x00, 0x04, 0x01, 0x01, 0x00, 0x07}));
+    EXPECT_EQ(GetWord(out, 64 + 8), 3 + 10) << "unit header and one 20-byte record, in words";
+    EXPECT_EQ(out[unit0 + 2 + 8 + 12 + 2], 0xD0);
+}
+
 TEST(ImportParcelRebuild, ReplaceModeDiscardsTheOldUnit) {
     Rig s(true);
     const std::vector<uint8_t> out = s.writer->Rebuild(frame(true));
