@@ -14,6 +14,10 @@
 #include "converter/ParcelWriter.h"
 #include "kiwi/map/KiwiMap.h"
 
+namespace rewrite {
+class ParcelFilters;
+}
+
 // Raised where a stop request is noticed; the run leaves through its clean-up.
 class ConversionStopped : public std::runtime_error {
 public:
@@ -38,6 +42,8 @@ struct ConversionContext {
     const std::atomic<bool>& stop;
     const ConversionOptions& options;
     ParcelWriter& writer;
+    // The block and parcel filters, or null when every block and parcel is kept.
+    const rewrite::ParcelFilters* filters = nullptr;
 
     // Old position of the main map management data (management header 0): the data moves to 8192.
     int64_t partBase = 8192;

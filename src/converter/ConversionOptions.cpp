@@ -1,6 +1,7 @@
 // Validation and JSON form of the conversion settings.
 #include "converter/ConversionOptions.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <array>
@@ -91,6 +92,46 @@ std::optional<std::string> ConversionOptions::LoadJson(const std::string& jsonTe
             ok = number(next.numberingClass, 0, 255);
         else if (key == "numberingTypeCode")
             ok = number(next.numberingTypeCode, 0, 0xFFFF);
+        else if (key == "trim")
+            ok = flag(next.trim);
+        else if (key == "trimMode")
+            ok = number(next.trimMode, 0, 2);
+        else if (key == "trimLevel")
+            ok = number(next.trimLevel, 0, 255);
+        else if (key == "trimWest")
+            ok = number(next.trimWest, INT32_MIN, INT32_MAX);
+        else if (key == "trimNorth")
+            ok = number(next.trimNorth, INT32_MIN, INT32_MAX);
+        else if (key == "trimEast")
+            ok = number(next.trimEast, INT32_MIN, INT32_MAX);
+        else if (key == "trimSouth")
+            ok = number(next.trimSouth, INT32_MIN, INT32_MAX);
+        else if (key == "addSeaParcels")
+            ok = flag(next.addSeaParcels);
+        else if (key == "addAdjacentParcels")
+            ok = flag(next.addAdjacentParcels);
+        else if (key == "selectedAreas") {
+            ok = value.isArray();
+            next.selectedAreas.clear();
+            for (const QJsonValue item : value.toArray()) {
+                const double code = item.toDouble(-1);
+                ok = ok && item.isDouble() && code >= 0 && code <= 255 && code == double(int(code));
+                next.selectedAreas.push_back(int(code));
+            }
+        } else if (key == "replaceOldData")
+            ok = flag(next.replaceOldData);
+        else if (key == "strictRules")
+            ok = flag(next.strictRules);
+        else if (key == "includeLetters")
+            ok = flag(next.includeLetters);
+        else if (key == "cityAreaClass")
+            ok = number(next.cityAreaClass, 0, 255);
+        else if (key == "arrowNameClass")
+            ok = number(next.arrowNameClass, 0, 15);
+        else if (key == "buildingFilterSmallest")
+            ok = number(next.buildingFilterSmallest, 0, INT32_MAX);
+        else if (key == "buildingFilterDetailed")
+            ok = number(next.buildingFilterDetailed, 0, INT32_MAX);
         else if (key == "removeRds")
             ok = flag(next.removeRds);
         else if (key == "createManagement21")

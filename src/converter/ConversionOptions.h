@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "converter/AdjacentParcelRepair.h"
 
@@ -20,8 +21,28 @@ struct ConversionOptions {
     uint8_t buildingsClass = 0;
     uint16_t buildingsTypeCode = 0;
     bool address = false;
+    // Imported outlines: "Replace old data" instead of "Add to old data", "Follow Strict Rules", letters in
+    // house numbers, the class that receives city areas (255 none) and arrows on the added level, and the
+    // two building size filters in imported units (0 = off).
+    bool replaceOldData = false;
+    bool strictRules = false;
+    bool includeLetters = false;
+    uint8_t cityAreaClass = 255;
+    uint8_t arrowNameClass = 0;
+    int32_t buildingFilterSmallest = 0;
+    int32_t buildingFilterDetailed = 0;
     uint8_t numberingClass = 0;
     uint16_t numberingTypeCode = 0;
+    // Trimming: trimMode 0 to the imported data's box, 1 to the four edges (1/8 arc-second), 2 to the
+    // selected area codes (sea parcels and neighbours of kept parcels optionally kept); levels up to
+    // trimLevel keep everything.
+    bool trim = false;
+    int trimMode = 1;
+    int trimLevel = 3;
+    int32_t trimWest = 0, trimNorth = 0, trimEast = 0, trimSouth = 0;
+    std::vector<int> selectedAreas;
+    bool addSeaParcels = false;
+    bool addAdjacentParcels = false;
     bool removeRds = false;
     bool createManagement21 = false;
     bool insertRegionData = false;

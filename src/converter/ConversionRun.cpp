@@ -16,6 +16,10 @@
 #include "converter/OutputEncoding.h"
 #include "converter/VolumeHeader.h"
 #include "converter/names/NameConversion.h"
+#include "converter/rewrite/ExtraLevelImports.h"
+#include "converter/rewrite/ImportParcelWriter.h"
+#include "converter/rewrite/OneWayArrows.h"
+#include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiErrors.h"
 
 namespace {
@@ -51,8 +55,16 @@ std::string joinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+// The block set table's end in management data that holds the added level.
+int64_t extraSetsEnd(TLN_KiwiMap& map) {
+    const int64_t n = map.LevelRecordCount(), sets = map.BlockSetRecordCount();
+    const int64_t added = map.Level(uint8_t(map.LevelCount() - 1))->BlockSetCount();
+    return 30 + (n + 1) * map.LevelRecordSize() + (sets + added) * map.BlockSetRecordSize();
+}
+
 // The main map stage: header, management data, parcel management information and frames of every level.
-void writeMainMap(ConversionContext& c) {
+// outlines: the imported records, or null.
+void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
     TLN_KiwiMap& map = c.map;
     TLN_Stream& source = *map.GetAllDataStream();
     const TLN_Management_Header part = map.GetManagementHeader(0);
@@ -78,6 +90,7 @@ void writeMainMap(ConversionContext& c) {
     }
     c.cursor = kHeaderBytes + AlignUp32(managementSize);
     c.dataCursor = c.cursor + reserved;
+    if (c.options.addOneWayArrows && outlines) rewrite::CollectOneWayArrows(c, *outlines);
 
     c.progress.SetProgressLabel("Transferring Map Header");
     copyRange(source, 0, kHeaderBytes, c.out, 0);
@@ -87,14 +100,23 @@ void writeMainMap(ConversionContext& c) {
     WriteAddressAndStoredSize(c.out, kHeaderBytes, uint16_t((sectors[0] << 8) | sectors[1]));
     std::vector<uint8_t> management(static_cast<size_t>(managementSize));
     source.ReadExactAt(part.Address, management.data(), managementSize);
+    rewrite::ExtraLevelImports extra;
     if (c.options.addExtraLevel) {
         management = BuildExtraLevelManagement(c, management);
+        if (outlines) extra = rewrite::BuildExtraLevelParcels(c, management, extraSetsEnd(map), *outlines);
         const int64_t size = int64_t(management.size());
         putWord(c.out, 2048 + 4, uint16_t(AlignUp32(size) >> 5));
         putWord(management, 0, uint16_t(size >> 1));
         const int64_t growth = AlignUp32(size) - AlignUp32(managementSize);
         c.cursor += growth;
         c.dataCursor += growth;
+    }
+    // The added level's parcel management information follows that of the old levels.
+    const int64_t extraInformation = c.dataCursor;
+    if (!extra.information.empty()) {
+        rewrite::PlaceExtraLevelInformation(management, extra, extraInformation);
+        c.out.WriteAt(extraInformation, extra.information.data(), int64_t(extra.information.size()));
+        c.dataCursor += int64_t(extra.information.size());
     }
     c.out.WriteAt(kHeaderBytes, management.data(), int64_t(management.size()));
     putWord(c.out, kHeaderBytes + 4, 0);
@@ -105,6 +127,17 @@ void writeMainMap(ConversionContext& c) {
                       hex(2 * ((headerWords[0] << 8) | headerWords[1]), 8));
     c.progress.AddLog("New offset of Parcel Management Info: 0x" + hex(c.cursor, 8));
     c.progress.AddLog("New offset of Main Map Data Frame : 0x" + hex(c.dataCursor, 8));
+    if (c.options.buildings) {
+        c.progress.AddLog("Buildings Display Class : " + std::to_string(c.options.buildingsClass));
+        c.progress.AddLog("Buildings Type Code : 0x" + hex(c.options.buildingsTypeCode, 4));
+    }
+    if (c.options.address) {
+        c.progress.AddLog("Numbering Display Class : " + std::to_string(c.options.numberingClass));
+        c.progress.AddLog("Numbering Type Code : 0x" + hex(c.options.numberingTypeCode, 4));
+    }
+    if (extra.parcels > 0)
+        c.progress.AddLog("New Parcels Count : " + std::to_string(extra.parcels) +
+                          " New Data Size : " + std::to_string(extra.frames.size()));
     c.progress.AddLog("");
     WriteCoverageEdge(c.out, c.options.target, map.CoverageWest(), map.CoverageEast(), c.progress);
 
@@ -114,9 +147,9 @@ void writeMainMap(ConversionContext& c) {
     }
     c.dataCursor = AlignUp32(c.dataCursor);
     if (c.options.addExtraLevel) {
-        // Without imported outlines no block of the new level gets parcels.
-        c.levelTable.push_back({kExtraLevelCodeByte, 0});
-        c.progress.AddLog("One-Way Arrows added: 0");
+        rewrite::WriteExtraLevelFrames(c, extra, extraInformation);
+        c.levelTable.push_back({kExtraLevelCodeByte, extra.blocksWithParcels});
+        c.progress.AddLog("One-Way Arrows added: " + std::to_string(outlines ? outlines->ArrowCount() : 0));
     }
     WriteLevelTable(c.out, source, c.levelTable);
 }
@@ -130,9 +163,14 @@ std::string ElapsedText(int64_t seconds) {
     return text;
 }
 
-std::string UnsupportedOption(const ConversionOptions& o) {
-    if (o.addOneWayArrows || o.buildings || o.address) return "imported outlines are not supported yet";
-    if (o.densoWestFix) return "the Denso west filter is not supported yet";
+std::string UnsupportedOption(const ConversionOptions& o, bool haveBuildings) {
+    if ((o.buildings || o.address || o.addOneWayArrows) && !haveBuildings)
+        return "buildings, house numbers and one-way arrows need building data";
+    if (o.trim && o.trimMode == 0 && !haveBuildings)
+        return "trimming to the imported data needs building data";
+    // One frame goes through one writer: the outline and the names rewriting do not chain yet.
+    if ((o.buildings || o.address) && (o.translate || o.utfToAnsi))
+        return "imported outlines together with name conversion are not supported yet";
     return {};
 }
 
@@ -160,7 +198,8 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         return result;
     };
     if (const auto problem = options_.Validate()) return refuse(*problem);
-    if (const std::string unsupported = UnsupportedOption(options_); !unsupported.empty())
+    if (const std::string unsupported = UnsupportedOption(options_, buildingData_ != nullptr);
+        !unsupported.empty())
         return refuse("Refused: " + unsupported);
 
     std::unique_ptr<TLN_KiwiMap> map;
@@ -206,18 +245,33 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     }
     const std::unique_ptr<ParcelWriter> namesWriter = writer_ ? nullptr : names.MakeWriter(*map, progress);
     CopyParcelWriter copyWriter;
+    std::shared_ptr<rewrite::ImportedOutlines> outlines;
+    if (buildingData_) {
+        outlines = std::make_shared<rewrite::ImportedOutlines>(buildingData_);
+        outlines->CollectCityAreas();
+    }
+    if (!writer_ && outlines && (options_.buildings || options_.address))
+        writer_ =
+            std::make_unique<rewrite::ImportParcelWriter>(outlines, rewrite::RewriteSettingsFrom(options_));
     ParcelWriter& writer = writer_ ? *writer_ : namesWriter ? *namesWriter : copyWriter;
     ConversionContext context(*map, output->Stream(), progress, stop, options_, writer);
     context.partBase = map->PartBase();
+    const rewrite::ParcelFilters filters(*map, options_,
+                                         outlines ? outlines->Bounds() : building_data::Box{});
+    context.filters = &filters;
     context.keyBaseOf(*map->GetAllDataStream());
     try {
-        writeMainMap(context);
+        writeMainMap(context, outlines.get());
         context.out.SetSize(context.dataCursor);
         progress.SetTaskBarIndeterminate();
         const int64_t size = TransferManagementData(context, map->GetAllDataStream()->Size());
         WriteVolumeHeader(context.out, options_, progress);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        if (const auto* imports = dynamic_cast<const rewrite::ImportParcelWriter*>(&writer);
+            imports && imports->NumberingClassBusy())
+            progress.AddLog("WARNING: Numbering Display Class " + std::to_string(options_.numberingClass) +
+                            " is already BUSY in old map !!!");
         progress.AddLog("");
         progress.AddLog(std::string("Target platform: ") + TargetName(options_.target));
         progress.AddLog("Elapsed time: " + ElapsedText(int64_t(seconds)) + " sec.");

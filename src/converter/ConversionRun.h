@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "converter/ConversionOptions.h"
 #include "converter/ConversionProgress.h"
@@ -51,6 +52,11 @@ public:
     // The dictionary that name translation borrows (else the one the options name is loaded).
     void SetDictionary(std::shared_ptr<LatRusDictionary> dictionary) { dictionary_ = std::move(dictionary); }
 
+    // The compiled building data the run brings into the new map (the buffer is only read).
+    void SetBuildingData(std::shared_ptr<const std::vector<uint8_t>> data) {
+        buildingData_ = std::move(data);
+    }
+
     ConversionResult Execute(ConversionProgress& progress, const std::atomic<bool>& stop);
 
 private:
@@ -60,10 +66,12 @@ private:
     FreeSpaceQuery freeSpace_;
     std::unique_ptr<ParcelWriter> writer_;
     std::shared_ptr<LatRusDictionary> dictionary_;
+    std::shared_ptr<const std::vector<uint8_t>> buildingData_;
 };
 
 // A duration as the log shows it, "H:MM:SS".
 std::string ElapsedText(int64_t seconds);
 
-// The reason the options ask for something this run cannot do yet, or "".
-std::string UnsupportedOption(const ConversionOptions& options);
+// The reason the options ask for something this run cannot do yet, or "" (haveBuildings: building data
+// was given).
+std::string UnsupportedOption(const ConversionOptions& options, bool haveBuildings = false);

@@ -9,6 +9,7 @@
 #include "converter/IntegrationChecker.h"
 #include "converter/OutputEncoding.h"
 #include "converter/ParcelAddressMap.h"
+#include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/map/ParcelListType.h"
@@ -157,6 +158,7 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
     if (table && table->Find(key, value, size)) return value;
     ensureRoom(record.Size);
     const int64_t at = c_.dataCursor;
+    c_.writer.EnterParcel({&c_.map, &c_.progress, level_, set_, block_, parcel_});
     size = c_.writer.WriteMainFrame({record.Stream, record.Address, record.Size}, c_.out, at);
     if (size == 0) {
         c_.warn("Parcel " + std::to_string(level_) + "/" + std::to_string(set_) + "/" +
@@ -215,6 +217,16 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
         TLN_MM_Parcel_Managenent_Record record;
         if (i >= info.RecordCount ||
             !c_.map.ReadParcel(block.Stream, level_, i, record, false, block.Address)) {
+            image.empty(at);
+            continue;
+        }
+        if (c_.filters && !c_.filters->ParcelKept(level_, set, blockIndex, i, record)) {
+            image.empty(at);
+            continue;
+        }
+        if (c_.filters && !c_.filters->ParcelPassesDensoWestFix(level_, set, blockIndex, i)) {
+            // A later record of the same frame finds the drop in the table.
+            if (!record.IsDivided()) table.Add(c_.keyBaseOf(*record.Stream) + record.Address, -1, 0);
             image.empty(at);
             continue;
         }
@@ -358,8 +370,8 @@ void LevelWriter::run() {
                 c_.moved(set.BlockTablePosition) + c_.tableGrowth + int64_t(kRecord) * b;
             TLN_Block_Management_Record block;
             InformationPlan plan;
-            if (b >= set.BlockCount || !c_.map.ReadBlock(level_, s, b, block) ||
-                !planInformation(c_.map, level_, block, plan)) {
+            if (b >= set.BlockCount || (c_.filters && !c_.filters->BlockInTrimArea(level_, s, b)) ||
+                !c_.map.ReadBlock(level_, s, b, block) || !planInformation(c_.map, level_, block, plan)) {
                 if (b < set.BlockCount) {
                     c_.out.Seek(blockRecord);
                     WriteEmptyReference(c_.out);

@@ -8,6 +8,20 @@
 
 #include "kiwi/io/Stream.h"
 
+class TLN_KiwiMap;
+class ConversionProgress;
+
+// Where the next main frame belongs: the run tells the writer before each one, so that writers which add
+// imported records can select them per block.
+struct ParcelPlace {
+    TLN_KiwiMap* map = nullptr;
+    ConversionProgress* progress = nullptr;
+    uint8_t level = 0;
+    uint32_t blockSet = 0;
+    uint32_t block = 0;
+    uint32_t parcel = 0;
+};
+
 // A frame of the source: its stream, byte offset and byte size (stored sectors × 32).
 struct SourceFrame {
     std::shared_ptr<TLN_Stream> stream;
@@ -20,6 +34,8 @@ public:
     virtual ~ParcelWriter() = default;
     // Called before the first frame of each level (writers whose rules depend on the level).
     virtual void BeginLevel(uint8_t level) { (void)level; }
+    // Called before each parcel's main frame with where the parcel lies.
+    virtual void EnterParcel(const ParcelPlace& place) { (void)place; }
     // Writes the parcel's main map data frame at `at` of out; returns its size in bytes (a multiple of
     // 32), or 0 when nothing was written (the record then becomes the empty reference). The frame's route
     // guidance reference (bytes 28 to 33) is left empty: the run points it at the new guidance frame.

@@ -48,6 +48,19 @@ mkdir names
 grep -q "^Dictionary for Area (Area Code = 0) in use\." names/Log.txt || fail "the dictionary in use was not logged"
 [ -f names/LogDictErrors.txt ] || fail "LogDictErrors.txt was not saved"
 
+# Building data: needed by the import options, refused when it does not parse, and data that adds nothing
+# leaves the map byte for byte.
+echo '{"buildings": true, "buildingsClass": 1, "buildingsTypeCode": 323}' > buildings.json
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json)" = 4 ] ||
+    fail "buildings without building data were not refused"
+printf 'junk' > junk.lmp
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --buildings junk.lmp)" = 4 ] || fail "a junk .lmp was not refused"
+printf '\xff\xff\xff\x7f\x00\x00\x00\x80\x00\x00\x00\x80\xff\xff\xff\x7f' > empty.lmp
+mkdir imp
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI imp --options buildings.json --buildings empty.lmp)" = 0 ] ||
+    fail "a run with empty building data did not finish"
+[ "$(sha256sum < imp/ALLDATA.KWI)" = "$first" ] || fail "empty building data changed the map"
+
 # A missing output folder is refused before anything is written.
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI missing/folder)" = 4 ] || fail "a missing folder was not refused"
 

@@ -6,13 +6,14 @@
 #include "ProbeCommand.h"
 #include "converter/CompletionRun.h"
 #include "converter/ConversionJob.h"
+#include "converter/rewrite/CompiledBuildings.h"
 #include "kiwi/region/RegionManager.h"
 
 namespace {
 
 int convertCommand(const probe::Args& args) {
     const probe::Args rest =
-        probe::positional(args, {"--options", "--finish", "--stop-after-lines", "--regions"});
+        probe::positional(args, {"--options", "--finish", "--stop-after-lines", "--regions", "--buildings"});
     if (rest.size() != 2) {
         std::cerr << "convert: give SRC OUTDIR\n";
         return 4;
@@ -60,7 +61,17 @@ int convertCommand(const probe::Args& args) {
             if (!item.empty()) regionList.push_back(int(probe::parseNumber(item)));
     }
     options.outputPath = rest[1] + "/ALLDATA.KWI";
-    auto job = std::make_unique<ConversionJob>(std::make_unique<ConversionRun>(rest[0], options));
+    auto run = std::make_unique<ConversionRun>(rest[0], options);
+    if (probe::hasFlag(args, "--buildings")) {
+        std::string problem;
+        auto data = rewrite::LoadCompiledBuildings(probe::option(args, "--buildings"), problem);
+        if (!data) {
+            std::cerr << "convert: " << problem << "\n";
+            return 4;
+        }
+        run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(std::move(*data)));
+    }
+    auto job = std::make_unique<ConversionJob>(std::move(run));
     // A stop after the given number of log lines, for tests of an interrupted run.
     const long long stopAfter = probe::hasFlag(args, "--stop-after-lines")
                                     ? probe::parseNumber(probe::option(args, "--stop-after-lines"))
@@ -112,7 +123,8 @@ int convertCommand(const probe::Args& args) {
 
 probe::Register
     reg("convert",
-        "SRC OUTDIR [--options FILE.json] [--finish split,filecon,region,voice] [--regions all|I,J,...]",
+        "SRC OUTDIR [--options FILE.json] [--buildings FILE.lmp] [--finish split,filecon,region,voice] "
+        "[--regions all|I,J,...]",
         convertCommand);
 
 } // namespace

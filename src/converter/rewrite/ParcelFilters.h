@@ -1,0 +1,46 @@
+// The block and parcel filters of a conversion run: trimming to a rectangle (the imported data's box or
+// the chosen edges) above the trim level, trimming to the selected areas by the parcels' area codes (sea
+// and neighbouring parcels optionally kept), and the Denso filter that drops parcels west of longitude 0.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "converter/ConversionOptions.h"
+#include "converter/rewrite/BlockGeometry.h"
+#include "kiwi/map/MainMapRecords.h"
+
+class TLN_KiwiMap;
+
+namespace rewrite {
+
+class ParcelFilters {
+public:
+    // importBox: the imported data's box (used when the trim follows it), or an empty box.
+    ParcelFilters(TLN_KiwiMap& map, const ConversionOptions& options, const building_data::Box& importBox);
+
+    bool BlockInTrimArea(uint8_t level, uint32_t set, uint32_t block) const;
+    bool ParcelInTrimArea(uint8_t level, uint32_t set, uint32_t block, uint32_t parcel) const;
+    // False for a parcel west of longitude 0 on level 1 or above when the Denso filter is on.
+    bool ParcelPassesDensoWestFix(uint8_t level, uint32_t set, uint32_t block, uint32_t parcel) const;
+    bool ParcelInSelectedAreas(uint8_t level, const TLN_MM_Parcel_Managenent_Record& record) const;
+    // Everything but the Denso filter, as one test.
+    bool ParcelKept(uint8_t level, uint32_t set, uint32_t block, uint32_t parcel,
+                    const TLN_MM_Parcel_Managenent_Record& record) const;
+
+    const MapRect& TrimRect() const { return trimRect_; }
+
+private:
+    bool areaPasses(const std::shared_ptr<TLN_Stream>& stream, int64_t frame) const;
+    // The parcel's own area code, or with "add adjacent" any neighbour's.
+    bool framePasses(uint8_t level, const std::shared_ptr<TLN_Stream>& stream, int64_t frame,
+                     uint32_t size) const;
+    LevelGeometry geometry(uint8_t level) const;
+
+    TLN_KiwiMap& map_;
+    const ConversionOptions& options_;
+    MapRect trimRect_;
+};
+
+} // namespace rewrite
