@@ -3,6 +3,9 @@
 // throughput of a large map beside `cp`, time per parcel at 10^4, 10^5 and 10^6 parcels in one level, the
 // run's peak memory at each size, and the split of the large output beside `cp`. Prints the ratios.
 //
+// B4: the run with 100 000 imported buildings and 50 000 house numbers beside the copy-only run of the
+// same map.
+//
 // Every map is generated and every run made in a child process, so that the generator's memory never
 // counts and each run's peak resident size (ru_maxrss) is its own.
 // Flags besides Google Benchmark's: --map_mib=N (the large map, default 2048), --quick (skip it; the
@@ -28,6 +31,8 @@
 
 #include "converter/CompletionRun.h"
 #include "converter/ConversionRun.h"
+#include "converter/import/BuildingData.h"
+#include "kiwi/map/KiwiMap.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
 
@@ -152,6 +157,13 @@ struct Scaling {
 };
 std::map<int, Scaling> scaling;
 
+struct Imports {
+    double parcels = 0, buildings = 0, numbers = 0;
+    double copyRun = 0, importRun = 0, copyRss = 0, importRss = 0;
+    double copyMiB = 0, importMiB = 0;
+};
+Imports imports;
+
 // B1 and the split: the copy-only run of a map of about range(0) MiB beside cp, then the split of the
 // run's output beside cp of it (once: the split consumes the output).
 void BM_CopyOnlyRun(benchmark::State& state) {
@@ -241,6 +253,105 @@ BENCHMARK(BM_ParcelScaling)->Arg(6)->Iterations(5)->UseManualTime()->Unit(benchm
 BENCHMARK(BM_ParcelScaling)->Arg(20)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParcelScaling)->Arg(62)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// A map whose every frame has its tables (so the rewriting rebuilds it) and whose regular parcels are
+// marked undivided, and building data over all of it: squares of 5 to 40 map units and house numbers at
+// random places. Returns the map's path and fills data ("" on failure).
+std::string generateWithImports(const std::string& name, int side, size_t buildings, size_t numbers,
+                                std::vector<uint8_t>& data) {
+    namespace bd = building_data;
+    const std::string folder = fixture::scratchDir(name);
+    fixture::AllDataPlan plan = fixture::largeAllDataPlan(side);
+    plan.frames = fixture::AllDataPlan::Frames::Full;
+    plan.levelRecordBytes = 80;
+    plan.coverageReferences = true;
+    // Buildings go into the most detailed level (code 0).
+    plan.levels.front().codeByte = 0x00;
+    plan.levels.front().nameClasses = {5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+    fixture::AllDataImage image = fixture::buildAllData(plan);
+    for (const fixture::ParcelEntry& e : image.parcels)
+        if (e.frame >= 0 && e.sub < 0 && e.identifier == 0 && size_t(e.frame) + 36 <= image.allData.size())
+            image.allData[size_t(e.frame + 12)] |= 0xC0;
+    const std::string path = fixture::writeAllData(image, folder);
+    const TLN_KiwiMap map(path);
+    const TLN_Level_Management_Record* level = map.Level(0);
+    if (!level) return {};
+    // Imported units are 16 per map unit.
+    const int64_t across = int64_t(side) * 16;
+    const int64_t width = across * level->ParcelWidth * 16, height = across * level->ParcelHeight * 16;
+    const int64_t west = int64_t(plan.west) * 16, south = int64_t(plan.south) * 16;
+    uint64_t seed = 88172645463325252ull;
+    auto next = [&](int64_t below) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        return int64_t(seed % uint64_t(std::max<int64_t>(1, below)));
+    };
+    data.clear();
+    bd::Box box;
+    for (size_t i = 0; i < buildings; ++i) {
+        const int32_t w = int32_t(16 * (5 + next(36)));
+        const auto x = int32_t(west + next(width - w)), y = int32_t(south + next(height - w));
+        const bd::Point square[4] = {{x, y}, {x + w, y}, {x + w, y + w}, {x, y + w}};
+        bd::AppendRecord(data, bd::kBuilding, square);
+        box.Widen(square[0]), box.Widen(square[2]);
+    }
+    for (size_t i = 0; i < numbers; ++i) {
+        const std::string label = std::to_string(1 + next(200));
+        const bd::Point at[1] = {{int32_t(west + next(width)), int32_t(south + next(height))}};
+        bd::AppendRecord(data, bd::kHouseNumber, at,
+                         {reinterpret_cast<const uint8_t*>(label.data()), label.size()});
+        box.Widen(at[0]);
+    }
+    bd::WriteBox(data, box);
+    return path;
+}
+
+ChildRun convertImportsInChild(const std::string& source, const std::string& outputFolder,
+                               const std::vector<uint8_t>* data) {
+    return inChild([&] {
+        ConversionOptions options;
+        options.outputPath = outputFolder + "/ALLDATA.KWI";
+        if (data) {
+            options.buildings = true;
+            options.buildingsClass = 1;
+            options.buildingsTypeCode = 0x0ABC;
+            options.address = true;
+            options.numberingClass = 9;
+            options.numberingTypeCode = 450;
+        }
+        ConversionRun run(source, options);
+        if (data) run.SetBuildingData(std::make_shared<const std::vector<uint8_t>>(*data));
+        ConversionProgress progress;
+        std::atomic<bool> stop{false};
+        const ConversionResult result = run.Execute(progress, stop);
+        if (result.status != ConversionStatus::Done) std::fprintf(stderr, "%s\n", result.message.c_str());
+        return result.status == ConversionStatus::Done;
+    });
+}
+
+// B4: range(0) block sets a side, 100 000 buildings and 50 000 house numbers, against the copy-only run.
+void BM_ImportedOutlines(benchmark::State& state) {
+    const int side = int(state.range(0));
+    std::vector<uint8_t> data;
+    const std::string source = generateWithImports("bench-convert-imports", side, 100000, 50000, data);
+    if (source.empty()) return state.SkipWithError("map not generated");
+    const std::string output = fixture::scratchDir("bench-convert-imports-out");
+    for (auto _ : state) {
+        ::sync();
+        const ChildRun copy = convertImportsInChild(source, output, nullptr);
+        const double copyMiB = double(fileSize(output + "/ALLDATA.KWI")) / 1048576;
+        ::sync();
+        const ChildRun rewritten = convertImportsInChild(source, output, &data);
+        const double importMiB = double(fileSize(output + "/ALLDATA.KWI")) / 1048576;
+        if (!copy.ok || !rewritten.ok) return state.SkipWithError("conversion failed");
+        state.SetIterationTime(rewritten.seconds);
+        imports = {256.0 * side * side, 100000,  50000,    copy.seconds, rewritten.seconds, copy.maxRssMiB,
+                   rewritten.maxRssMiB, copyMiB, importMiB};
+    }
+    state.counters["x_copy_only"] = imports.importRun / imports.copyRun;
+    fixture::scratchDir("bench-convert-imports");
+    fixture::scratchDir("bench-convert-imports-out");
+}
+BENCHMARK(BM_ImportedOutlines)->Arg(8)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 // Takes out the flags of this benchmark before Google Benchmark sees the rest.
 void takeOwnFlags(int& argc, char** argv) {
     int kept = 1;
@@ -276,6 +387,13 @@ void printSummary() {
             "%.0f parcels in one level: %.2f us/parcel (%.2fx the smallest map's), peak RSS %.1f MiB\n",
             s.parcels, s.perParcelUs, s.perParcelUs / first, s.rss);
     }
+    if (imports.parcels > 0)
+        std::printf(
+            "%.0f parcels with %.0f buildings and %.0f house numbers: %.2f s, copy-only %.2f s (%.2fx);"
+            " peak RSS %.1f MiB (copy-only %.1f MiB); output %.1f MiB (copy-only %.1f MiB)\n",
+            imports.parcels, imports.buildings, imports.numbers, imports.importRun, imports.copyRun,
+            imports.importRun / imports.copyRun, imports.importRss, imports.copyRss, imports.importMiB,
+            imports.copyMiB);
 }
 
 } // namespace
