@@ -5,34 +5,37 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include "widgets/flat/FlatButton.h"
+#include "widgets/flat/FlatEdit.h"
 
 namespace {
 
 constexpr int kBottomHeight = 126;
 enum KeyLinePage { Browse = 0, Adding = 1, Searching = 2 };
 
-QPushButton* button(const QString& text, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
+FlatButton* button(const QString& text, const char* name, QWidget* parent) {
+    auto* b = new FlatButton(text, parent);
     b->setObjectName(QLatin1String(name));
     return b;
 }
 
-QLineEdit* edit(const char* name, QWidget* parent) {
-    auto* e = new QLineEdit(parent);
+FlatLineEdit* edit(const char* name, QWidget* parent) {
+    auto* e = new FlatLineEdit(parent);
     e->setObjectName(QLatin1String(name));
     return e;
 }
 
-// The info-tip background while a field holds something being edited or already present.
-void highlight(QLineEdit* field, bool on) {
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Base, QPalette().color(on ? QPalette::ToolTipBase : QPalette::Base));
-    field->setPalette(palette);
+// The info-tip background while a field holds something being edited or already present. A flat edit
+// paints its background in its flat or focused colour, so both take the info-tip colour for the while.
+void highlight(FlatLineEdit* field, bool on) {
+    static const FlatEditLook plain;
+    const TLN_Color tip = flat::fromQColor(QPalette().color(QPalette::ToolTipBase));
+    field->SetColorFlat(on ? tip : plain.colorFlat);
+    field->SetColorFocused(on ? tip : plain.colorFocused);
 }
 
 } // namespace
