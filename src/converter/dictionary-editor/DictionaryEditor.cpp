@@ -55,10 +55,15 @@ DictionaryEditor::DictionaryEditor(LatRusDictionary& dictionary, Messenger& mess
     auto* bottom = new QWidget(this);
     bottom->setFixedHeight(kBottomHeight);
     keyLine_ = new QStackedWidget(bottom);
-    latEdit_ = edit("LatEdit", keyLine_);
+    // The key keeps its one-line height: the stack is as tall as its tallest panel.
+    auto* browsePanel = new QWidget(keyLine_);
+    auto* browseRow = new QHBoxLayout(browsePanel);
+    browseRow->setContentsMargins(0, 0, 0, 0);
+    latEdit_ = edit("LatEdit", browsePanel);
     latEdit_->setReadOnly(true);
     latEdit_->installEventFilter(this);
-    keyLine_->addWidget(latEdit_);
+    browseRow->addWidget(latEdit_, 0, Qt::AlignVCenter);
+    keyLine_->addWidget(browsePanel);
     auto* addPanel = new QWidget(keyLine_);
     addPanel->setObjectName(QStringLiteral("AddPanel"));
     auto* addRow = new QHBoxLayout(addPanel);
