@@ -3,21 +3,22 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
-#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include "mainwindow/FieldGridView.h"
 #include "mainwindow/IndexTablesSheet.h"
+#include "widgets/flat/FlatButton.h"
 
 namespace {
-QToolButton* languageButton(QWidget* parent) {
-    auto* button = new QToolButton(parent);
+constexpr int kGlyphSize = 16;
+
+FlatButton* languageButton(QWidget* parent) {
+    auto* button = new FlatButton(parent);
     button->setText(QStringLiteral("ENG"));
     button->setEnabled(false);
     return button;
@@ -44,8 +45,14 @@ DataPage::DataPage(FieldGridModel* gridModel, QWidget* parent) : QWidget(parent)
     graphicLayout->setContentsMargins(3, 3, 3, 3);
     graphicLayout->addWidget(graphicImage);
     graphicPanel->setVisible(false);
-    playSpeedBtn = new QPushButton(style()->standardIcon(QStyle::SP_MediaPlay), QString(), infoSheet);
-    stopSpeedBtn = new QPushButton(style()->standardIcon(QStyle::SP_MediaStop), QString(), infoSheet);
+    playSpeedBtn = new FlatButton(infoSheet);
+    playSpeedBtn->SetGlyph(
+        style()->standardIcon(QStyle::SP_MediaPlay).pixmap(kGlyphSize, kGlyphSize).toImage());
+    playSpeedBtn->setAccessibleName(QStringLiteral("Play"));
+    stopSpeedBtn = new FlatButton(infoSheet);
+    stopSpeedBtn->SetGlyph(
+        style()->standardIcon(QStyle::SP_MediaStop).pixmap(kGlyphSize, kGlyphSize).toImage());
+    stopSpeedBtn->setAccessibleName(QStringLiteral("Stop"));
     playSpeedBtn->setEnabled(false);
     stopSpeedBtn->setEnabled(false);
     langBtn1 = languageButton(infoSheet);

@@ -5,15 +5,14 @@
 
 #include <QWidget>
 
+class FlatButton;
 class FieldGridModel;
 class FieldGridView;
 class IndexTablesSheet;
 class QLabel;
-class QPushButton;
 class QSplitter;
 class QTabWidget;
 class QTableView;
-class QToolButton;
 class QTreeView;
 
 class DataPage : public QWidget {
@@ -38,11 +37,11 @@ public:
     FieldGridView* fieldGrid = nullptr;
     QWidget* graphicPanel = nullptr;
     QLabel* graphicImage = nullptr;
-    QPushButton* playSpeedBtn = nullptr;
-    QPushButton* stopSpeedBtn = nullptr;
-    QToolButton* langBtn1 = nullptr;
-    QToolButton* langBtn2 = nullptr;
-    QToolButton* dbSettingsBtn1 = nullptr;
+    FlatButton* playSpeedBtn = nullptr;
+    FlatButton* stopSpeedBtn = nullptr;
+    FlatButton* langBtn1 = nullptr;
+    FlatButton* langBtn2 = nullptr;
+    FlatButton* dbSettingsBtn1 = nullptr;
     QTableView* categoryGrid = nullptr;
     QTableView* matchingGrid = nullptr;
     QLabel* label3 = nullptr;

@@ -6,10 +6,10 @@
 #include <QLabel>
 #include <QStyle>
 #include <QTableView>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "mainwindow/model/index/IndexTableModel.h"
+#include "widgets/flat/FlatButton.h"
 
 namespace {
 
@@ -41,11 +41,13 @@ IndexTablesSheet::IndexTablesSheet(QWidget* parent) : QWidget(parent) {
     matchingCount = new QLabel(this);
     categoryRepresentation = new QLabel(this);
     matchingRepresentation = new QLabel(this);
-    langBtn2 = new QToolButton(this);
+    langBtn2 = new FlatButton(this);
     langBtn2->setText(QStringLiteral("ENG"));
     langBtn2->setEnabled(false);
-    dbSettingsBtn1 = new QToolButton(this);
-    dbSettingsBtn1->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    dbSettingsBtn1 = new FlatButton(this);
+    dbSettingsBtn1->SetGlyph(
+        style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(16, 16).toImage());
+    dbSettingsBtn1->setAccessibleName(QStringLiteral("Table settings"));
     auto* categoryBar = new QHBoxLayout();
     categoryBar->addWidget(categoryRepresentation);
     categoryBar->addSpacing(12);

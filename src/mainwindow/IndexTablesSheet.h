@@ -8,11 +8,11 @@
 
 #include "mainwindow/model/ViewHost.h"
 
+class FlatButton;
 class IndexTable;
 class IndexTableModel;
 class QLabel;
 class QTableView;
-class QToolButton;
 
 class IndexTablesSheet : public QWidget {
     Q_OBJECT
@@ -38,8 +38,8 @@ public:
     QLabel* matchingCount = nullptr;
     QLabel* categoryRepresentation = nullptr;
     QLabel* matchingRepresentation = nullptr;
-    QToolButton* langBtn2 = nullptr;
-    QToolButton* dbSettingsBtn1 = nullptr;
+    FlatButton* langBtn2 = nullptr;
+    FlatButton* dbSettingsBtn1 = nullptr;
 
 private:
     std::unique_ptr<IndexTableModel> models_[2];

@@ -13,7 +13,6 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
-#include <QToolButton>
 #include <QTreeView>
 
 #include "hexview/HexViewApi.h"
@@ -39,6 +38,8 @@
 #include "platform/RegistrySettings.h"
 #include "platform/SettingsStore.h"
 #include "unpack/UnpackWizard.h"
+#include "widgets/flat/FlatButton.h"
+#include "widgets/flat/FlatHint.h"
 
 #ifndef STROVANE_VERSION
 #define STROVANE_VERSION "0.1"
@@ -76,10 +77,14 @@ MainWindow::~MainWindow() {
     // A given map view outlives the window: it must not report to the presenter going with it.
     mapView_->SetEvents(nullptr);
     if (QWidget* view = mapView_->Widget()) view->removeEventFilter(this);
+    // The hint outlives this body by a little: it must not ask a half-destroyed window for the map's text.
+    flatHint1_->SetOnShowHint(nullptr);
 }
 
 void MainWindow::buildWidgets() {
     resize(kDefaultWidth, kDefaultHeight);
+    // Made before the pages, so that its style, set once for the application, is the one they are built in.
+    flatHint1_ = new FlatHint(this);
     tabs_ = new QTabWidget(this);
     setCentralWidget(tabs_);
     openPage_ = new OpenPage(tabs_);
@@ -119,18 +124,18 @@ void MainWindow::connectCommands() {
     auto bind = [this](auto* sender, auto signal, void (MainWindow::*command)()) {
         connect(sender, signal, this, [this, command] { run([&] { (this->*command)(); }); });
     };
-    bind(page->diskButton, &QPushButton::clicked, &MainWindow::DiskButtonClick);
-    bind(page->folderButton, &QPushButton::clicked, &MainWindow::FolderButtonClick);
-    bind(page->fileButton, &QPushButton::clicked, &MainWindow::FileButtonClick);
-    bind(page->openIsoButton, &QPushButton::clicked, &MainWindow::OpenIsoButtonClick);
-    bind(page->unpackButton, &QPushButton::clicked, &MainWindow::UnpackButtonClick);
-    bind(page->wizardBtn, &QPushButton::clicked, &MainWindow::WizardBtnClick);
-    bind(page->burnDvdBtn, &QPushButton::clicked, &MainWindow::BurnDVDBtnClick);
-    bind(page->reopenDiskBtn, &QToolButton::clicked, &MainWindow::ReopenDiskBtnClick);
-    bind(page->reopenFolderBtn, &QToolButton::clicked, &MainWindow::ReopenFolderBtnClick);
-    bind(page->reopenFileBtn, &QToolButton::clicked, &MainWindow::ReopenFileBtnClick);
-    bind(page->reopenIsoBtn, &QToolButton::clicked, &MainWindow::ReopenIsoBtnClick);
-    bind(page->stayOnTopBtn, &QPushButton::clicked, &MainWindow::StayOnTopBtnClick);
+    bind(page->diskButton, &FlatButton::clicked, &MainWindow::DiskButtonClick);
+    bind(page->folderButton, &FlatButton::clicked, &MainWindow::FolderButtonClick);
+    bind(page->fileButton, &FlatButton::clicked, &MainWindow::FileButtonClick);
+    bind(page->openIsoButton, &FlatButton::clicked, &MainWindow::OpenIsoButtonClick);
+    bind(page->unpackButton, &FlatButton::clicked, &MainWindow::UnpackButtonClick);
+    bind(page->wizardBtn, &FlatButton::clicked, &MainWindow::WizardBtnClick);
+    bind(page->burnDvdBtn, &FlatButton::clicked, &MainWindow::BurnDVDBtnClick);
+    bind(page->reopenDiskBtn, &FlatButton::clicked, &MainWindow::ReopenDiskBtnClick);
+    bind(page->reopenFolderBtn, &FlatButton::clicked, &MainWindow::ReopenFolderBtnClick);
+    bind(page->reopenFileBtn, &FlatButton::clicked, &MainWindow::ReopenFileBtnClick);
+    bind(page->reopenIsoBtn, &FlatButton::clicked, &MainWindow::ReopenIsoBtnClick);
+    bind(page->stayOnTopBtn, &FlatButton::clicked, &MainWindow::StayOnTopBtnClick);
     for (ReopenLabel* label : page->reopenLabels)
         connect(label, &ReopenLabel::Clicked, this,
                 [this](int index) { run([&] { ReopenLabelClick(index); }); });

@@ -27,6 +27,7 @@
 #include "widgets/Services.h"
 
 class DataPage;
+class FlatHint;
 class MapTabPresenter;
 class HexViewApi;
 class IsoExtraction;
@@ -38,12 +39,12 @@ class MapPage;
 class MapViewApi;
 class TKiwiMapViewer;
 class OpenPage;
+class QAbstractButton;
 class QAction;
 class QMenu;
 class QTabWidget;
 class QTableView;
 class QTimer;
-class QToolButton;
 class RecordTreeModel;
 class ReopenNotifier;
 class WindowMenus;
@@ -160,8 +161,8 @@ public:
     void RoadColorTableClick(int table);
     void RoadColorClassClick(int displayClass);
     void StatusBar1Click();
-    void DBSettingsBtn1Click(QToolButton* button);
-    void LangBtnClick(QToolButton* button);
+    void DBSettingsBtn1Click(QAbstractButton* button);
+    void LangBtnClick(QAbstractButton* button);
     void StringGridCharsetMenuItemClick();
     void StringGridLanguageMenuItemClick();
     void MapTabSheetShow();
@@ -188,6 +189,8 @@ public:
     OpenPage* OpenTab() const { return openPage_; }
     DataPage* DataTab() const { return dataPage_; }
     MapPage* MapTab() const { return mapPage_; }
+    // The flat hint that shows the application's hints, the map view's among them.
+    FlatHint* Hint() const { return flatHint1_; }
     QWidget* IsoTab() const;
     IsoPage* IsoListPage() const { return isoPage_; }
     QTabWidget* Tabs() const { return tabs_; }
@@ -283,6 +286,7 @@ private:
     QWidget* hexPage_ = nullptr;
     WindowMenus* menus_ = nullptr;
     MapViewApi* mapView_ = nullptr;
+    FlatHint* flatHint1_ = nullptr;
     TKiwiMapViewer* ownMapView_ = nullptr;
     HexViewApi* hex_ = nullptr;
     std::unique_ptr<MapTabPresenter> mapPresenter_;

@@ -18,6 +18,7 @@
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/model/BurnCommand.h"
 #include "mainwindow/model/index/IndexTableModel.h"
+#include "widgets/flat/FlatButton.h"
 
 namespace {
 const QString kIsoFilter = QStringLiteral("ISO files (*.ISO *.iso)");

@@ -4,16 +4,12 @@
 // selected parcel to its node in the record tree.
 #include <QAction>
 #include <QCursor>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
-#include <QToolButton>
-#include <QToolTip>
 #include <QTreeView>
 
 #include "hexview/HexViewApi.h"
@@ -34,6 +30,8 @@
 #include "mainwindow/model/ParcelWalk.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "mapview/MapViewApi.h"
+#include "widgets/flat/FlatButton.h"
+#include "widgets/flat/FlatHint.h"
 
 namespace {
 
@@ -71,7 +69,7 @@ void MainWindow::connectMapCommands() {
     showMapPanels();
     showLevelTable();
 
-    connect(mapPage_->exploreParcelButton, &QPushButton::clicked, this,
+    connect(mapPage_->exploreParcelButton, &FlatButton::clicked, this,
             command([this] { ExploreParcelButtonClick(); }));
     connect(menus_->exploreParcelItem, &QAction::triggered, this,
             command([this] { ExploreParcelMenuItemClick(mapMenuPoint_); }));
@@ -82,11 +80,18 @@ void MainWindow::connectMapCommands() {
             menus_->mapMenu->popup(view->mapToGlobal(at));
         });
         view->installEventFilter(this);
+        // The map's hint is worded by the point under the cursor, asked for each time a hint is due.
+        flatHint1_->SetOnShowHint([this, view](QWidget* control, QString& text, bool& canShow) {
+            if (control != view) return;
+            const QPoint at = view->mapFromGlobal(flatHint1_->HintCursor());
+            run([&] { text = MapHintAt(at); });
+            canShow = !text.isEmpty();
+        });
     }
     mapPage_->statusBar->installEventFilter(this);
-    connect(mapPage_->zoomInButton, &QToolButton::clicked, this, command([this] { UpDown1Click(true); }));
-    connect(mapPage_->zoomOutButton, &QToolButton::clicked, this, command([this] { UpDown1Click(false); }));
-    connect(mapPage_->settingsBtn, &QToolButton::clicked, this, command([this] { SettingsBtnClick(); }));
+    connect(mapPage_->zoomInButton, &FlatButton::clicked, this, command([this] { UpDown1Click(true); }));
+    connect(mapPage_->zoomOutButton, &FlatButton::clicked, this, command([this] { UpDown1Click(false); }));
+    connect(mapPage_->settingsBtn, &FlatButton::clicked, this, command([this] { SettingsBtnClick(); }));
     connect(menus_->settingsMenu, &QMenu::aboutToShow, this, command([this] { SettingsPopupMenuPopup(); }));
 
     auto checked = [this](QAction* item, void (MainWindow::*handler)(bool)) {
@@ -110,10 +115,10 @@ void MainWindow::connectMapCommands() {
             [this](int codePage) { run([&] { MapCharSetMenuItemClick(codePage); }); });
     connect(menus_, &WindowMenus::LanguageChosen, this,
             [this](int index) { run([&] { LanguageMenuItemClick(index); }); });
-    connect(dataPage_->dbSettingsBtn1, &QToolButton::clicked, this,
+    connect(dataPage_->dbSettingsBtn1, &FlatButton::clicked, this,
             command([this] { DBSettingsBtn1Click(dataPage_->dbSettingsBtn1); }));
-    for (QToolButton* button : {dataPage_->langBtn1, dataPage_->langBtn2})
-        connect(button, &QToolButton::clicked, this, command([this, button] { LangBtnClick(button); }));
+    for (FlatButton* button : {dataPage_->langBtn1, dataPage_->langBtn2})
+        connect(button, &FlatButton::clicked, this, command([this, button] { LangBtnClick(button); }));
     connect(menus_->stringGridCharsetItem, &QAction::triggered, this,
             command([this] { StringGridCharsetMenuItemClick(); }));
     connect(menus_->stringGridLanguageItem, &QAction::triggered, this,
@@ -328,11 +333,11 @@ void MainWindow::StatusBar1Click() {
     focusMapView();
 }
 
-void MainWindow::DBSettingsBtn1Click(QToolButton* button) {
+void MainWindow::DBSettingsBtn1Click(QAbstractButton* button) {
     if (button) menus_->charsetMenu->popup(button->mapToGlobal(QPoint(0, button->height())));
 }
 
-void MainWindow::LangBtnClick(QToolButton* button) {
+void MainWindow::LangBtnClick(QAbstractButton* button) {
     if (button) menus_->languageMenu->popup(button->mapToGlobal(QPoint(0, button->height())));
 }
 
@@ -362,16 +367,9 @@ QString MainWindow::MapHintAt(QPoint client) const {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ToolTip && mapView_->Widget() && watched == mapView_->Widget()) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        QString text;
-        run([&] { text = MapHintAt(help->pos()); });
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), text, mapView_->Widget());
-        return true;
-    }
+    // The flat hint has answered the map's hint request already (or found nothing to show): the view's
+    // own tooltip stays silent.
+    if (event->type() == QEvent::ToolTip && mapView_->Widget() && watched == mapView_->Widget()) return true;
     if (event->type() == QEvent::MouseButtonRelease && watched == mapPage_->statusBar) {
         run([&] { StatusBar1Click(); });
         return true;

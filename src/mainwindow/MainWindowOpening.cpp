@@ -5,10 +5,8 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QFontMetrics>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <QToolButton>
 #include <QTreeView>
 
 #include "hexview/HexViewApi.h"
@@ -26,6 +24,7 @@
 #include "mainwindow/model/RecordTreeModel.h"
 #include "mapview/MapViewApi.h"
 #include "platform/RegistrySettings.h"
+#include "widgets/flat/FlatButton.h"
 
 namespace {
 // Names in both cases: file dialogs here match patterns case-sensitively.
@@ -78,7 +77,7 @@ void MainWindow::applyOutcome(const OpenOutcome& outcome) {
     if (!outcome.languages.isEmpty()) {
         codePages_.SetDataLanguage(0);
         menus_->SetLanguages(outcome.languages);
-        for (QToolButton* button : {dataPage_->langBtn1, dataPage_->langBtn2}) {
+        for (FlatButton* button : {dataPage_->langBtn1, dataPage_->langBtn2}) {
             button->setEnabled(true);
             button->setText(outcome.languages.first().toUpper());
         }

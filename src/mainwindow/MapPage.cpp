@@ -4,19 +4,26 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "mainwindow/WorldOverviewImage.h"
+#include "widgets/flat/FlatButton.h"
 
 namespace {
 // Panel widths: level, scale, latitude, longitude, parcel kind, code page; the display scale flags take
 // the rest.
 constexpr int kPanelWidths[MapPage::kPanels - 1] = {90, 150, 120, 120, 120, 90};
+constexpr int kGlyphSize = 16;
+
+FlatButton* glyphButton(QStyle::StandardPixmap picture, const QString& name, QWidget* parent) {
+    auto* b = new FlatButton(parent);
+    b->SetGlyph(parent->style()->standardIcon(picture).pixmap(kGlyphSize, kGlyphSize).toImage());
+    b->setAccessibleName(name);
+    return b;
+}
 } // namespace
 
 MapPage::MapPage(QWidget* view, QWidget* parent) : QWidget(parent) {
@@ -44,15 +51,12 @@ MapPage::MapPage(QWidget* view, QWidget* parent) : QWidget(parent) {
     divisionImage = new QLabel(this);
     divisionImage->setFixedSize(64, 64);
     divisionImage->setAlignment(Qt::AlignCenter);
-    settingsBtn = new QToolButton(this);
-    settingsBtn->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    exploreParcelButton = new QPushButton(this);
+    settingsBtn = glyphButton(QStyle::SP_FileDialogDetailedView, QStringLiteral("Map settings"), this);
+    exploreParcelButton = new FlatButton(this);
     exploreParcelButton->setEnabled(false);
     upDown = new QWidget(this);
-    zoomInButton = new QToolButton(upDown);
-    zoomInButton->setArrowType(Qt::UpArrow);
-    zoomOutButton = new QToolButton(upDown);
-    zoomOutButton->setArrowType(Qt::DownArrow);
+    zoomInButton = glyphButton(QStyle::SP_ArrowUp, QStringLiteral("Zoom in"), upDown);
+    zoomOutButton = glyphButton(QStyle::SP_ArrowDown, QStringLiteral("Zoom out"), upDown);
     auto* zoomLayout = new QVBoxLayout(upDown);
     zoomLayout->setContentsMargins(0, 0, 0, 0);
     zoomLayout->addWidget(zoomInButton);

@@ -6,11 +6,10 @@
 
 #include <QWidget>
 
+class FlatButton;
 class QLabel;
-class QPushButton;
 class QStatusBar;
 class QTableWidget;
-class QToolButton;
 class WorldOverviewImage;
 
 class MapPage : public QWidget {
@@ -24,12 +23,12 @@ public:
     QWidget* mapView = nullptr;
     QTableWidget* stringGrid2 = nullptr;
     QLabel* divisionImage = nullptr;
-    QToolButton* settingsBtn = nullptr;
-    QPushButton* exploreParcelButton = nullptr;
+    FlatButton* settingsBtn = nullptr;
+    FlatButton* exploreParcelButton = nullptr;
     // The zoom buttons (UpDown1) and its two halves.
     QWidget* upDown = nullptr;
-    QToolButton* zoomInButton = nullptr;
-    QToolButton* zoomOutButton = nullptr;
+    FlatButton* zoomInButton = nullptr;
+    FlatButton* zoomOutButton = nullptr;
     WorldOverviewImage* mapImage = nullptr;
     QStatusBar* statusBar = nullptr;
     std::array<QLabel*, kPanels> panels{};

@@ -2,11 +2,10 @@
 #include "mainwindow/OpenPage.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QStyle>
-#include <QToolButton>
 
 #include "mainwindow/ReopenLabel.h"
+#include "widgets/flat/FlatButton.h"
 
 namespace {
 constexpr int kMargin = 20;
@@ -16,9 +15,22 @@ constexpr int kButtonGap = 10;
 constexpr int kReopenLabelHeight = 26;
 constexpr int kReopenLabelGap = 6;
 
-QPushButton* button(QWidget* parent) {
-    auto* b = new QPushButton(parent);
+constexpr int kGlyphSize = 16;
+
+FlatButton* button(QWidget* parent) {
+    auto* b = new FlatButton(parent);
     b->setFocusPolicy(Qt::TabFocus);
+    return b;
+}
+
+// A small picture button beside an open button: it shows the page beneath it until the mouse is over it.
+FlatButton* reopenButton(const QIcon& icon, const QString& name, QWidget* parent) {
+    auto* b = new FlatButton(parent);
+    b->SetGlyph(icon.pixmap(kGlyphSize, kGlyphSize).toImage());
+    b->SetTransparentMode(FlatButton::TransparentMode::NotFocused);
+    b->setAccessibleName(name);
+    b->setFocusPolicy(Qt::TabFocus);
+    b->setVisible(false);
     return b;
 }
 } // namespace
@@ -29,12 +41,10 @@ OpenPage::OpenPage(QWidget* parent) : QWidget(parent) {
     fileButton = button(this);
     openIsoButton = button(this);
     const QIcon reopen = style()->standardIcon(QStyle::SP_BrowserReload);
-    for (QToolButton** b : {&reopenDiskBtn, &reopenFolderBtn, &reopenFileBtn, &reopenIsoBtn}) {
-        *b = new QToolButton(this);
-        (*b)->setIcon(reopen);
-        (*b)->setAutoRaise(true);
-        (*b)->setVisible(false);
-    }
+    reopenDiskBtn = reopenButton(reopen, QStringLiteral("Reopen disk"), this);
+    reopenFolderBtn = reopenButton(reopen, QStringLiteral("Reopen folder"), this);
+    reopenFileBtn = reopenButton(reopen, QStringLiteral("Reopen file"), this);
+    reopenIsoBtn = reopenButton(reopen, QStringLiteral("Reopen ISO image"), this);
     for (int i = 0; i < int(reopenLabels.size()); ++i) {
         reopenLabels[size_t(i)] = new ReopenLabel(i, this);
         reopenLabels[size_t(i)]->setVisible(false);
@@ -60,15 +70,15 @@ void OpenPage::resizeEvent(QResizeEvent* event) {
 
 void OpenPage::place() {
     int y = kMargin;
-    QPushButton* openButtons[] = {diskButton, folderButton, fileButton, openIsoButton};
-    QToolButton* reopenButtons[] = {reopenDiskBtn, reopenFolderBtn, reopenFileBtn, reopenIsoBtn};
+    FlatButton* openButtons[] = {diskButton, folderButton, fileButton, openIsoButton};
+    FlatButton* reopenButtons[] = {reopenDiskBtn, reopenFolderBtn, reopenFileBtn, reopenIsoBtn};
     for (int i = 0; i < 4; ++i) {
         openButtons[i]->setGeometry(kMargin, y, kOpenButtonWidth, kButtonHeight);
         reopenButtons[i]->setGeometry(kMargin + kOpenButtonWidth + 4, y, kButtonHeight, kButtonHeight);
         y += kButtonHeight + kButtonGap;
     }
     y += 2 * kButtonGap;
-    for (QPushButton* tool : {unpackButton, burnDvdBtn, wizardBtn}) {
+    for (FlatButton* tool : {unpackButton, burnDvdBtn, wizardBtn}) {
         tool->setGeometry(kMargin, y, kOpenButtonWidth, kButtonHeight);
         y += kButtonHeight + kButtonGap;
     }

@@ -7,9 +7,8 @@
 
 #include <QWidget>
 
+class FlatButton;
 class QLabel;
-class QPushButton;
-class QToolButton;
 class ReopenLabel;
 
 class OpenPage : public QWidget {
@@ -22,20 +21,20 @@ public:
     // Places the widgets again (after a button's text changed its width).
     void Relayout() { place(); }
 
-    QPushButton* diskButton = nullptr;
-    QPushButton* folderButton = nullptr;
-    QPushButton* fileButton = nullptr;
-    QPushButton* openIsoButton = nullptr;
-    QToolButton* reopenDiskBtn = nullptr;
-    QToolButton* reopenFolderBtn = nullptr;
-    QToolButton* reopenFileBtn = nullptr;
-    QToolButton* reopenIsoBtn = nullptr;
+    FlatButton* diskButton = nullptr;
+    FlatButton* folderButton = nullptr;
+    FlatButton* fileButton = nullptr;
+    FlatButton* openIsoButton = nullptr;
+    FlatButton* reopenDiskBtn = nullptr;
+    FlatButton* reopenFolderBtn = nullptr;
+    FlatButton* reopenFileBtn = nullptr;
+    FlatButton* reopenIsoBtn = nullptr;
     std::array<ReopenLabel*, 6> reopenLabels{};
-    QPushButton* unpackButton = nullptr;
-    QPushButton* burnDvdBtn = nullptr;
-    QPushButton* wizardBtn = nullptr;
-    QPushButton* donateBtn = nullptr;
-    QPushButton* stayOnTopBtn = nullptr;
+    FlatButton* unpackButton = nullptr;
+    FlatButton* burnDvdBtn = nullptr;
+    FlatButton* wizardBtn = nullptr;
+    FlatButton* donateBtn = nullptr;
+    FlatButton* stayOnTopBtn = nullptr;
     QLabel* versionLabel = nullptr;
     QLabel* makerLabel = nullptr;
 

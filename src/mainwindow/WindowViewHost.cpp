@@ -13,6 +13,7 @@
 #include "mainwindow/model/RecordTreeModel.h"
 #include "platform/VoicePlayer.h"
 #include "widgets/Services.h"
+#include "widgets/flat/FlatButton.h"
 
 namespace {
 // Pixels between the grid's last row and the picture below it.

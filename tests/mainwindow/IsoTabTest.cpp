@@ -33,6 +33,7 @@
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/IsoFixture.h"
 #include "unpack/UnpackFileDialog.h"
+#include "widgets/flat/FlatButton.h"
 #include "widgets/flat/FlatEdit.h"
 
 namespace {

@@ -18,6 +18,7 @@
 #include "mainwindow/WindowMenus.h"
 #include "platform/RegistrySettings.h"
 #include "platform/SettingsStore.h"
+#include "widgets/flat/FlatButton.h"
 
 namespace {
 

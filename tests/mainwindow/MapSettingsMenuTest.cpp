@@ -22,6 +22,7 @@
 #include "mainwindow/model/RecordTreeModel.h"
 #include "platform/RegistrySettings.h"
 #include "support/fixtures/SourceFolderFixture.h"
+#include "widgets/flat/FlatButton.h"
 
 namespace {
 

@@ -26,6 +26,7 @@
 #include "mainwindow/model/RecordTreeModel.h"
 #include "mainwindow/model/WorldOverview.h"
 #include "support/fixtures/SourceFolderFixture.h"
+#include "widgets/flat/FlatButton.h"
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "mainwindow/ReopenNotifier.h"
 #include "platform/ReopenList.h"
 #include "support/fixtures/SourceFolderFixture.h"
+#include "widgets/flat/FlatButton.h"
 
 namespace {
 

@@ -22,6 +22,7 @@
 #include "support/fixtures/RegionFixture.h"
 #include "support/fixtures/SourceFolderFixture.h"
 #include "support/fixtures/TownIndex.h"
+#include "widgets/flat/FlatButton.h"
 
 namespace {
 

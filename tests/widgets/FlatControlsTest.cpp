@@ -129,6 +129,17 @@ TEST(FlatButton, GlyphStripSetsItsCount) {
     EXPECT_EQ(button.NumGlyphs(), 1) << "more than four images count as one";
 }
 
+TEST(FlatButton, PictureAloneAsksForASquareOfTheDefaultSize) {
+    FlatButton picture;
+    QImage glyph(16, 16, QImage::Format_RGB32);
+    glyph.fill(Qt::red);
+    picture.SetGlyph(glyph);
+    EXPECT_EQ(picture.sizeHint(), QSize(25, 25)) << "an empty caption takes no room";
+    FlatButton captioned(QStringLiteral("OK"));
+    captioned.SetGlyph(glyph);
+    EXPECT_GT(captioned.sizeHint().height(), 16 + captioned.fontMetrics().height());
+}
+
 TEST(FlatButton, AdvancedColoursWithZeroPercentKeepTheBorder) {
     QWidget parent;
     FlatButton button(&parent);

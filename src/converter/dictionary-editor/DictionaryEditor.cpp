@@ -5,34 +5,37 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include "widgets/flat/FlatButton.h"
+#include "widgets/flat/FlatEdit.h"
 
 namespace {
 
 constexpr int kBottomHeight = 126;
 enum KeyLinePage { Browse = 0, Adding = 1, Searching = 2 };
 
-QPushButton* button(const QString& text, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
+FlatButton* button(const QString& text, const char* name, QWidget* parent) {
+    auto* b = new FlatButton(text, parent);
     b->setObjectName(QLatin1String(name));
     return b;
 }
 
-QLineEdit* edit(const char* name, QWidget* parent) {
-    auto* e = new QLineEdit(parent);
+FlatLineEdit* edit(const char* name, QWidget* parent) {
+    auto* e = new FlatLineEdit(parent);
     e->setObjectName(QLatin1String(name));
     return e;
 }
 
-// The info-tip background while a field holds something being edited or already present.
-void highlight(QLineEdit* field, bool on) {
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Base, QPalette().color(on ? QPalette::ToolTipBase : QPalette::Base));
-    field->setPalette(palette);
+// The info-tip background while a field holds something being edited or already present. A flat edit
+// paints its background in its flat or focused colour, so both take the info-tip colour for the while.
+void highlight(FlatLineEdit* field, bool on) {
+    static const FlatEditLook plain;
+    const TLN_Color tip = flat::fromQColor(QPalette().color(QPalette::ToolTipBase));
+    field->SetColorFlat(on ? tip : plain.colorFlat);
+    field->SetColorFocused(on ? tip : plain.colorFocused);
 }
 
 } // namespace
@@ -52,10 +55,15 @@ DictionaryEditor::DictionaryEditor(LatRusDictionary& dictionary, Messenger& mess
     auto* bottom = new QWidget(this);
     bottom->setFixedHeight(kBottomHeight);
     keyLine_ = new QStackedWidget(bottom);
-    latEdit_ = edit("LatEdit", keyLine_);
+    // The key keeps its one-line height: the stack is as tall as its tallest panel.
+    auto* browsePanel = new QWidget(keyLine_);
+    auto* browseRow = new QHBoxLayout(browsePanel);
+    browseRow->setContentsMargins(0, 0, 0, 0);
+    latEdit_ = edit("LatEdit", browsePanel);
     latEdit_->setReadOnly(true);
     latEdit_->installEventFilter(this);
-    keyLine_->addWidget(latEdit_);
+    browseRow->addWidget(latEdit_, 0, Qt::AlignVCenter);
+    keyLine_->addWidget(browsePanel);
     auto* addPanel = new QWidget(keyLine_);
     addPanel->setObjectName(QStringLiteral("AddPanel"));
     auto* addRow = new QHBoxLayout(addPanel);

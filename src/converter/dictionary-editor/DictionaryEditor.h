@@ -9,9 +9,9 @@
 #include "converter/names/DictionaryTableModel.h"
 #include "widgets/Services.h"
 
+class FlatButton;
+class FlatLineEdit;
 class QLabel;
-class QLineEdit;
-class QPushButton;
 class QStackedWidget;
 class QTableView;
 
@@ -59,17 +59,17 @@ private:
     int current_ = 0;
     QTableView* grid_;
     QStackedWidget* keyLine_;
-    QLineEdit* latEdit_;
-    QLineEdit* rusEdit_;
-    QLineEdit* latAddEdit_;
-    QLineEdit* rusAddEdit_;
-    QLineEdit* searchEdit_;
-    QPushButton* okEdit_;
-    QPushButton* cancelEdit_;
-    QPushButton* delete_;
-    QPushButton* clear_;
-    QPushButton* add_;
-    QPushButton* okAdd_;
-    QPushButton* searchCancel_;
+    FlatLineEdit* latEdit_;
+    FlatLineEdit* rusEdit_;
+    FlatLineEdit* latAddEdit_;
+    FlatLineEdit* rusAddEdit_;
+    FlatLineEdit* searchEdit_;
+    FlatButton* okEdit_;
+    FlatButton* cancelEdit_;
+    FlatButton* delete_;
+    FlatButton* clear_;
+    FlatButton* add_;
+    FlatButton* okAdd_;
+    FlatButton* searchCancel_;
     bool editing_ = false;
 };

@@ -161,13 +161,17 @@ void FlatButton::changeEvent(QEvent* event) {
 
 QSize FlatButton::sizeHint() const {
     const QFontMetrics fm(font());
-    const QSize text = fm.size(Qt::TextSingleLine | Qt::TextShowMnemonic, this->text());
+    // An empty caption takes no room (measured, it would still be one line high).
+    const QSize text =
+        this->text().isEmpty() ? QSize() : fm.size(Qt::TextSingleLine | Qt::TextShowMnemonic, this->text());
     QSize glyph;
     if (!glyph_.isNull()) glyph = QSize(glyph_.width() / numGlyphs_, glyph_.height());
     const bool horizontal = layout_ == flat::GlyphLayout::Left || layout_ == flat::GlyphLayout::Right;
     const int gap = glyph.isEmpty() || text.isEmpty() ? 0 : std::max(spacing_, 0);
     const int w = horizontal ? glyph.width() + gap + text.width() : std::max(glyph.width(), text.width());
     const int h = horizontal ? std::max(glyph.height(), text.height()) : glyph.height() + gap + text.height();
+    // A picture alone sits in a square button of the default size with a few pixels around it.
+    if (text.isEmpty()) return QSize(std::max(25, w + 9), std::max(25, h + 9));
     return QSize(std::max(25, w + 16), std::max(25, h + 8));
 }
 

@@ -147,6 +147,7 @@ void FlatHint::HideHint() {
 bool FlatHint::ShowHintFor(QWidget* control, QPoint cursor) {
     QString text = control->toolTip();
     bool canShow = true;
+    hintCursor_ = cursor;
     if (onShowHint_) onShowHint_(control, text, canShow);
     hintControl_ = control;
     if (!canShow || text.isEmpty()) {

@@ -75,6 +75,9 @@ public:
 
     // The control whose hint showed last.
     QWidget* HintControl() const { return hintControl_; }
+    // Where the cursor was (screen coordinates) for the hint being asked for: a handler that words its
+    // text by the point under the cursor reads it here.
+    QPoint HintCursor() const { return hintCursor_; }
     FlatHintWindow* Window() const { return window_; }
     // Shows the hint of `control` at `cursor`, as a tooltip request does.
     bool ShowHintFor(QWidget* control, QPoint cursor);
@@ -92,6 +95,7 @@ private:
     QFont font_;
     ShowHintHandler onShowHint_;
     QPointer<QWidget> hintControl_;
+    QPoint hintCursor_;
     FlatHintWindow* window_ = nullptr;
     QTimer hideTimer_;
 };

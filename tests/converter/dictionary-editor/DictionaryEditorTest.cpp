@@ -3,6 +3,7 @@
 // and the question about unsaved changes answered by a recording messenger.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -11,6 +12,8 @@
 #include <QTest>
 
 #include "converter/dictionary-editor/DictionaryEditor.h"
+#include "widgets/flat/FlatButton.h"
+#include "widgets/flat/FlatEdit.h"
 
 namespace {
 
@@ -47,6 +50,18 @@ struct Editor {
     QString lat() { return get<QLineEdit>("LatEdit")->text(); }
     QString rus() { return get<QLineEdit>("RusEdit")->text(); }
 };
+
+QColor background(QLineEdit* field) {
+    return field->palette().color(QPalette::Base);
+}
+
+// Saves a picture for a person to look at when STROVANE_SCREENSHOT_DIR is set.
+void keep(QWidget& window, const char* name) {
+    const QByteArray folder = qgetenv("STROVANE_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(QString::fromLocal8Bit(folder));
+    window.grab().save(QString::fromLocal8Bit(folder) + "/" + name);
+}
 
 } // namespace
 
@@ -163,4 +178,43 @@ TEST(DictionaryEditor, ClosingWithChangesAsksToSave) {
     e.dialog.reject();
     EXPECT_EQ(e.messenger.questions, QStringList{QString::fromUtf8("Сохранить словарь?")});
     EXPECT_EQ(saved, 1);
+}
+
+TEST(DictionaryEditor, FlatFieldsTakeTheInfoTipColourWhileEditingOrMatching) {
+    LatRusDictionary d = sample(3);
+    Editor e(d);
+    const QColor tip = QPalette().color(QPalette::ToolTipBase);
+    auto* rus = e.get<FlatLineEdit>("RusEdit");
+    ASSERT_NE(rus, nullptr);
+    EXPECT_NE(background(rus), tip);
+    QTest::keyClicks(rus, "x");
+    EXPECT_EQ(background(rus), tip) << "a translation being edited";
+    QTest::keyClick(rus, Qt::Key_Return);
+    EXPECT_NE(background(rus), tip);
+
+    e.get<FlatButton>("AddBtn")->click();
+    auto* latAdd = e.get<FlatLineEdit>("LatAddEdit");
+    QTest::keyClicks(latAdd, "gam");
+    EXPECT_NE(background(latAdd), tip);
+    QTest::keyClicks(latAdd, "ma");
+    EXPECT_EQ(background(latAdd), tip) << "a key already in the dictionary";
+    latAdd->setText("Gammas");
+    EXPECT_NE(background(latAdd), tip);
+}
+
+TEST(DictionaryEditor, PicturesOfTheModes) {
+    LatRusDictionary d = sample(7);
+    Editor e(d);
+    e.dialog.resize(520, 420);
+    e.dialog.show();
+    e.dialog.SelectRow(2);
+    keep(e.dialog, "dicteditor-browse.png");
+    e.get<QPushButton>("AddBtn")->click();
+    QTest::keyClicks(e.get<QLineEdit>("LatAddEdit"), "Delta");
+    keep(e.dialog, "dicteditor-add.png");
+    e.get<QPushButton>("AddBtn")->click();
+    QTest::mouseClick(e.get<QLineEdit>("LatEdit"), Qt::LeftButton);
+    QTest::keyClicks(e.get<QLineEdit>("SearchEdit"), "ep");
+    keep(e.dialog, "dicteditor-search.png");
+    EXPECT_EQ(e.dialog.findChild<QStackedWidget*>()->currentWidget()->objectName(), "SearchPanel");
 }
