@@ -10,6 +10,7 @@
 
 #include "converter/ConversionContext.h"
 #include "converter/ExtraLevel.h"
+#include "converter/FrameBytes.h"
 #include "converter/LevelTransfer.h"
 #include "converter/ManagementTransfer.h"
 #include "converter/NewCmpList.h"
@@ -41,11 +42,6 @@ void copyRange(TLN_Stream& from, int64_t position, int64_t count, TLN_Stream& to
 void putWord(TLN_Stream& out, int64_t position, uint16_t value) {
     const uint8_t bytes[2] = {uint8_t(value >> 8), uint8_t(value)};
     out.WriteAt(position, bytes, 2);
-}
-
-void putWord(std::vector<uint8_t>& bytes, size_t position, uint16_t value) {
-    bytes[position] = uint8_t(value >> 8);
-    bytes[position + 1] = uint8_t(value);
 }
 
 std::string joinLines(const std::vector<std::string>& lines) {
@@ -106,7 +102,7 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
         if (outlines) extra = rewrite::BuildExtraLevelParcels(c, management, extraSetsEnd(map), *outlines);
         const int64_t size = int64_t(management.size());
         putWord(c.out, 2048 + 4, uint16_t(AlignUp32(size) >> 5));
-        putWord(management, 0, uint16_t(size >> 1));
+        PutWord(management, 0, uint16_t(size >> 1));
         const int64_t growth = AlignUp32(size) - AlignUp32(managementSize);
         c.cursor += growth;
         c.dataCursor += growth;

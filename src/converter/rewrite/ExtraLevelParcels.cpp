@@ -1,6 +1,7 @@
 // Frames and management information of the added level.
 #include "converter/rewrite/ExtraLevelParcels.h"
 
+#include "converter/FrameBytes.h"
 #include "converter/OutputEncoding.h"
 #include "kiwi/core/KiwiConversions.h"
 
@@ -11,11 +12,6 @@ namespace {
 constexpr size_t kHeaderSize = 120;
 constexpr size_t kNamesHeaderSize = 66;
 constexpr uint8_t kEmptyReference[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
-
-void putLong(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    b[at] = uint8_t(v >> 24), b[at + 1] = uint8_t(v >> 16), b[at + 2] = uint8_t(v >> 8),
-    b[at + 3] = uint8_t(v);
-}
 
 void putEmpty(std::vector<uint8_t>& b, size_t at) {
     std::copy(kEmptyReference, kEmptyReference + 6, b.begin() + ptrdiff_t(at));
@@ -47,8 +43,8 @@ ExtraParcel WriteExtraLevelParcel(ImportedOutlines& outlines, const ParcelRect& 
     std::vector<uint8_t>& f = result.frame;
     f.assign(kHeaderSize + kNamesHeaderSize, 0);
     PutWord(f, 0, 60);
-    putLong(f, 2, IntToSignMag24(int32_t(rect.y0 / 16)));
-    putLong(f, 6, IntToSignMag24(int32_t(rect.x0 / 16)));
+    PutLong(f, 2, IntToSignMag24(int32_t(rect.y0 / 16)));
+    PutLong(f, 6, IntToSignMag24(int32_t(rect.x0 / 16)));
     const uint32_t across = px == 0 ? 1 : px;
     f[10] = uint8_t(parcel / across);
     f[11] = uint8_t(parcel % across);
@@ -58,7 +54,7 @@ ExtraParcel WriteExtraLevelParcel(ImportedOutlines& outlines, const ParcelRect& 
     putEmpty(f, 36);
     putEmpty(f, 42);
     const size_t namesSize = kNamesHeaderSize + arrows.bytes.size() + numbers.bytes.size();
-    putLong(f, 48, 60);
+    PutLong(f, 48, 60);
     PutWord(f, 52, uint16_t(namesSize / 2));
     for (size_t i = 0; i < 3; ++i)
         putEmpty(f, 54 + 6 * i);
