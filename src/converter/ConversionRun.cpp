@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "converter/ChainedParcelWriter.h"
 #include "converter/ConversionContext.h"
 #include "converter/ExtraLevel.h"
 #include "converter/FrameBytes.h"
@@ -164,9 +165,6 @@ std::string UnsupportedOption(const ConversionOptions& o, bool haveBuildings) {
         return "buildings, house numbers and one-way arrows need building data";
     if (o.trim && o.trimMode == 0 && !haveBuildings)
         return "trimming to the imported data needs building data";
-    // One frame goes through one writer: the outline and the names rewriting do not chain yet.
-    if ((o.buildings || o.address) && (o.translate || o.utfToAnsi))
-        return "imported outlines together with name conversion are not supported yet";
     return {};
 }
 
@@ -246,10 +244,20 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         outlines = std::make_shared<rewrite::ImportedOutlines>(buildingData_);
         outlines->CollectCityAreas();
     }
+    std::unique_ptr<rewrite::ImportParcelWriter> importWriter;
     if (!writer_ && outlines && (options_.buildings || options_.address))
-        writer_ =
+        importWriter =
             std::make_unique<rewrite::ImportParcelWriter>(outlines, rewrite::RewriteSettingsFrom(options_));
-    ParcelWriter& writer = writer_ ? *writer_ : namesWriter ? *namesWriter : copyWriter;
+    // Names first, from the source frame whose offsets the names writer reports and maps; the outlines
+    // then go into that frame, whose roads, names and name references they move only as a whole.
+    std::unique_ptr<ChainedParcelWriter> chain;
+    if (namesWriter && importWriter)
+        chain = std::make_unique<ChainedParcelWriter>(*namesWriter, *importWriter);
+    ParcelWriter& writer = writer_        ? *writer_
+                           : chain        ? static_cast<ParcelWriter&>(*chain)
+                           : importWriter ? static_cast<ParcelWriter&>(*importWriter)
+                           : namesWriter  ? *namesWriter
+                                          : copyWriter;
     ConversionContext context(*map, output->Stream(), progress, stop, options_, writer);
     context.partBase = map->PartBase();
     const rewrite::ParcelFilters filters(*map, options_,
@@ -264,8 +272,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         WriteVolumeHeader(context.out, options_, progress);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        if (const auto* imports = dynamic_cast<const rewrite::ImportParcelWriter*>(&writer);
-            imports && imports->NumberingClassBusy())
+        if (importWriter && importWriter->NumberingClassBusy())
             progress.AddLog("WARNING: Numbering Display Class " + std::to_string(options_.numberingClass) +
                             " is already BUSY in old map !!!");
         progress.AddLog("");

@@ -51,14 +51,14 @@ TEST(ConversionSafety, SourceGuardKnowsHardLinks) {
 
 TEST(ConversionSafety, UnsupportedOptionsAreRefusedBeforeAnythingIsWritten) {
     const auto f = convtest::makeSource("unsupported", fixture::smallAllDataPlan());
-    // Buildings without building data, and buildings together with name conversion.
+    // Buildings without building data; with it, also together with name conversion.
     ConversionOptions options;
     options.buildings = true;
     EXPECT_EQ(convtest::convert(f.allData, f.output, options).status, ConversionStatus::Refused);
     EXPECT_TRUE(convtest::snapshot(f.output).empty());
     options.utfToAnsi = true;
-    EXPECT_FALSE(UnsupportedOption(options, true).empty());
-    options.utfToAnsi = false;
+    options.translate = true;
+    EXPECT_FALSE(UnsupportedOption(options, false).empty());
     EXPECT_TRUE(UnsupportedOption(options, true).empty());
 }
 
