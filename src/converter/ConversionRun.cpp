@@ -23,6 +23,7 @@
 #include "converter/rewrite/OneWayArrows.h"
 #include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiErrors.h"
+#include "kiwi/io/BigEndianIO.h"
 
 namespace {
 
@@ -38,11 +39,6 @@ void copyRange(TLN_Stream& from, int64_t position, int64_t count, TLN_Stream& to
     std::vector<uint8_t> buffer(static_cast<size_t>(count));
     from.ReadExactAt(position, buffer.data(), count);
     to.WriteAt(target, buffer.data(), count);
-}
-
-void putWord(TLN_Stream& out, int64_t position, uint16_t value) {
-    const uint8_t bytes[2] = {uint8_t(value >> 8), uint8_t(value)};
-    out.WriteAt(position, bytes, 2);
 }
 
 std::string joinLines(const std::vector<std::string>& lines) {
@@ -102,7 +98,7 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
         management = BuildExtraLevelManagement(c, management);
         if (outlines) extra = rewrite::BuildExtraLevelParcels(c, management, extraSetsEnd(map), *outlines);
         const int64_t size = int64_t(management.size());
-        putWord(c.out, 2048 + 4, uint16_t(AlignUp32(size) >> 5));
+        WriteWordBE(c.out, uint16_t(AlignUp32(size) >> 5), 2048 + 4);
         PutWord(management, 0, uint16_t(size >> 1));
         const int64_t growth = AlignUp32(size) - AlignUp32(managementSize);
         c.cursor += growth;
@@ -116,8 +112,8 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
         c.dataCursor += int64_t(extra.information.size());
     }
     c.out.WriteAt(kHeaderBytes, management.data(), int64_t(management.size()));
-    putWord(c.out, kHeaderBytes + 4, 0);
-    putWord(c.out, kHeaderBytes + 24, 3);
+    WriteWordBE(c.out, 0, kHeaderBytes + 4);
+    WriteWordBE(c.out, 3, kHeaderBytes + 24);
     uint8_t headerWords[2] = {0, 0};
     c.out.ReadAt(kHeaderBytes, headerWords, 2);
     c.progress.AddLog("New Parcel Data Management Header (Size): 0x" +

@@ -4,6 +4,7 @@
 #include "converter/FrameBytes.h"
 #include "converter/OutputEncoding.h"
 #include "kiwi/core/KiwiConversions.h"
+#include "kiwi/io/BigEndianIO.h"
 
 namespace rewrite {
 
@@ -15,17 +16,6 @@ constexpr uint8_t kEmptyReference[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
 
 void putEmpty(std::vector<uint8_t>& b, size_t at) {
     std::copy(kEmptyReference, kEmptyReference + 6, b.begin() + ptrdiff_t(at));
-}
-
-uint32_t readLong(TLN_Stream& s, int64_t at) {
-    uint8_t b[4];
-    s.ReadExactAt(at, b, 4);
-    return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
-}
-
-void writeLong(TLN_Stream& s, int64_t at, uint32_t v) {
-    const uint8_t b[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
-    s.WriteAt(at, b, 4);
 }
 
 } // namespace
@@ -107,10 +97,10 @@ void AssignExtraParcelAddresses(TLN_Stream& stream, uint32_t blockCount, uint32_
         for (uint32_t i = 0; i < parcelsPerBlock; ++i) {
             const int64_t at = block + 4 + 6 * int64_t(i);
             if (at + 6 > stream.Size()) return;
-            if (readLong(stream, at) != n) continue;
+            if (ReadDWordBE(stream, at) != n) continue;
             uint8_t size[2];
             stream.ReadExactAt(at + 4, size, 2);
-            writeLong(stream, at, OffsetToKiwiAddress(dataOffset));
+            WriteDWordBE(stream, OffsetToKiwiAddress(dataOffset), at);
             ++n;
             dataOffset += 32 * int64_t((size[0] << 8) | size[1]);
         }
@@ -122,9 +112,9 @@ void RelocateKiwiAddresses(TLN_Stream& stream, int64_t delta, uint32_t count, ui
     for (uint32_t i = 0; i < count; ++i) {
         const int64_t at = start + int64_t(i) * step;
         if (at + 4 > stream.Size()) return;
-        const uint32_t address = readLong(stream, at);
+        const uint32_t address = ReadDWordBE(stream, at);
         if (address == 0xFFFFFFFFu) continue;
-        writeLong(stream, at, OffsetToKiwiAddress(KiwiAddressToOffset(address) + delta));
+        WriteDWordBE(stream, OffsetToKiwiAddress(KiwiAddressToOffset(address) + delta), at);
     }
 }
 
