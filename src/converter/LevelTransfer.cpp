@@ -157,7 +157,14 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
     ensureRoom(record.Size);
     const int64_t at = c_.dataCursor;
     c_.writer.EnterParcel(place());
-    size = c_.writer.WriteMainFrame({record.Stream, record.Address, record.Size}, c_.out, at);
+    const SourceFrame source{record.Stream, record.Address, record.Size};
+    size = c_.writer.WriteMainFrame(source, c_.out, at);
+    if (size > kMaxStoredFrameBytes) {
+        // Its record could not say its size: the parcel keeps what it had, and what it gained is named.
+        c_.warn("Parcel " + reached() + " grew past " + std::to_string(kMaxStoredFrameBytes / 1024) +
+                " kb: copied unchanged");
+        size = CopyParcelWriter().WriteMainFrame(source, c_.out, at);
+    }
     if (size == 0) {
         c_.warn("Parcel " + reached() + " unreadable");
         if (table) table->Add(key, -1, 0);

@@ -55,6 +55,9 @@ public:
     uint32_t WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
 };
 
+// The largest frame a parcel record can describe: its size is stored as a 16-bit count of 32-byte sectors.
+inline constexpr uint32_t kMaxStoredFrameBytes = 0xFFFF * 32;
+
 // Offset of the route guidance reference in a main map distribution header.
 inline constexpr int64_t kGuidanceReferenceOffset = 28;
 

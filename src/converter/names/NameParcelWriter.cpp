@@ -16,9 +16,6 @@ std::string hexOffset(int64_t offset) {
     return text.str();
 }
 
-// The largest frame a 16-bit sector count can describe.
-constexpr size_t kMaxFrameBytes = size_t(0xFFFF) * 32;
-
 } // namespace
 
 NameParcelWriter::NameParcelWriter(TLN_KiwiMap& map, NameTextPolicy policy, LogLine log)
@@ -51,7 +48,7 @@ uint32_t NameParcelWriter::WriteMainFrame(const SourceFrame& frame, TLN_Stream& 
             log_("WARNING: Parcel at " + hexOffset(frame.offset) + " of level " + std::to_string(level_) +
                  " " + rebuilt.warning);
     }
-    if (rebuilt.bytes.empty() || AlignUp32(uint32_t(rebuilt.bytes.size())) > kMaxFrameBytes)
+    if (rebuilt.bytes.empty() || AlignUp32(uint32_t(rebuilt.bytes.size())) > kMaxStoredFrameBytes)
         return copy_.WriteMainFrame(frame, out, at);
     rewritten_ += rebuilt.rewritten;
     std::vector<uint8_t>& result = rebuilt.bytes;
