@@ -8,8 +8,10 @@
 #include <optional>
 #include <vector>
 
+#include "converter/ChainedParcelWriter.h"
 #include "converter/ConversionContext.h"
 #include "converter/ExtraLevel.h"
+#include "converter/FrameBytes.h"
 #include "converter/LevelTransfer.h"
 #include "converter/ManagementTransfer.h"
 #include "converter/NewCmpList.h"
@@ -21,6 +23,7 @@
 #include "converter/rewrite/OneWayArrows.h"
 #include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiErrors.h"
+#include "kiwi/io/BigEndianIO.h"
 
 namespace {
 
@@ -36,16 +39,6 @@ void copyRange(TLN_Stream& from, int64_t position, int64_t count, TLN_Stream& to
     std::vector<uint8_t> buffer(static_cast<size_t>(count));
     from.ReadExactAt(position, buffer.data(), count);
     to.WriteAt(target, buffer.data(), count);
-}
-
-void putWord(TLN_Stream& out, int64_t position, uint16_t value) {
-    const uint8_t bytes[2] = {uint8_t(value >> 8), uint8_t(value)};
-    out.WriteAt(position, bytes, 2);
-}
-
-void putWord(std::vector<uint8_t>& bytes, size_t position, uint16_t value) {
-    bytes[position] = uint8_t(value >> 8);
-    bytes[position + 1] = uint8_t(value);
 }
 
 std::string joinLines(const std::vector<std::string>& lines) {
@@ -105,8 +98,8 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
         management = BuildExtraLevelManagement(c, management);
         if (outlines) extra = rewrite::BuildExtraLevelParcels(c, management, extraSetsEnd(map), *outlines);
         const int64_t size = int64_t(management.size());
-        putWord(c.out, 2048 + 4, uint16_t(AlignUp32(size) >> 5));
-        putWord(management, 0, uint16_t(size >> 1));
+        WriteWordBE(c.out, uint16_t(AlignUp32(size) >> 5), 2048 + 4);
+        PutWord(management, 0, uint16_t(size >> 1));
         const int64_t growth = AlignUp32(size) - AlignUp32(managementSize);
         c.cursor += growth;
         c.dataCursor += growth;
@@ -119,8 +112,8 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
         c.dataCursor += int64_t(extra.information.size());
     }
     c.out.WriteAt(kHeaderBytes, management.data(), int64_t(management.size()));
-    putWord(c.out, kHeaderBytes + 4, 0);
-    putWord(c.out, kHeaderBytes + 24, 3);
+    WriteWordBE(c.out, 0, kHeaderBytes + 4);
+    WriteWordBE(c.out, 3, kHeaderBytes + 24);
     uint8_t headerWords[2] = {0, 0};
     c.out.ReadAt(kHeaderBytes, headerWords, 2);
     c.progress.AddLog("New Parcel Data Management Header (Size): 0x" +
@@ -168,9 +161,6 @@ std::string UnsupportedOption(const ConversionOptions& o, bool haveBuildings) {
         return "buildings, house numbers and one-way arrows need building data";
     if (o.trim && o.trimMode == 0 && !haveBuildings)
         return "trimming to the imported data needs building data";
-    // One frame goes through one writer: the outline and the names rewriting do not chain yet.
-    if ((o.buildings || o.address) && (o.translate || o.utfToAnsi))
-        return "imported outlines together with name conversion are not supported yet";
     return {};
 }
 
@@ -250,10 +240,20 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         outlines = std::make_shared<rewrite::ImportedOutlines>(buildingData_);
         outlines->CollectCityAreas();
     }
+    std::unique_ptr<rewrite::ImportParcelWriter> importWriter;
     if (!writer_ && outlines && (options_.buildings || options_.address))
-        writer_ =
+        importWriter =
             std::make_unique<rewrite::ImportParcelWriter>(outlines, rewrite::RewriteSettingsFrom(options_));
-    ParcelWriter& writer = writer_ ? *writer_ : namesWriter ? *namesWriter : copyWriter;
+    // Names first, from the source frame whose offsets the names writer reports and maps; the outlines
+    // then go into that frame, whose roads, names and name references they move only as a whole.
+    std::unique_ptr<ChainedParcelWriter> chain;
+    if (namesWriter && importWriter)
+        chain = std::make_unique<ChainedParcelWriter>(*namesWriter, *importWriter);
+    ParcelWriter& writer = writer_        ? *writer_
+                           : chain        ? static_cast<ParcelWriter&>(*chain)
+                           : importWriter ? static_cast<ParcelWriter&>(*importWriter)
+                           : namesWriter  ? *namesWriter
+                                          : copyWriter;
     ConversionContext context(*map, output->Stream(), progress, stop, options_, writer);
     context.partBase = map->PartBase();
     const rewrite::ParcelFilters filters(*map, options_,
@@ -268,8 +268,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         WriteVolumeHeader(context.out, options_, progress);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        if (const auto* imports = dynamic_cast<const rewrite::ImportParcelWriter*>(&writer);
-            imports && imports->NumberingClassBusy())
+        if (importWriter && importWriter->NumberingClassBusy())
             progress.AddLog("WARNING: Numbering Display Class " + std::to_string(options_.numberingClass) +
                             " is already BUSY in old map !!!");
         progress.AddLog("");

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "converter/FrameBytes.h"
 #include "converter/OutputEncoding.h"
 #include "kiwi/io/MemoryStream.h"
 
@@ -36,14 +37,6 @@ Shape shapeOf(TLN_KiwiMap& map) {
     shape.blockSets = map.BlockSetRecordCount();
     if (map.LevelCount() > 0) shape.newBlockSets = map.Level(uint8_t(map.LevelCount() - 1))->BlockSetCount();
     return shape;
-}
-
-uint16_t word(const std::vector<uint8_t>& b, int64_t at) {
-    return uint16_t((b[size_t(at)] << 8) | b[size_t(at + 1)]);
-}
-void putWord(std::vector<uint8_t>& b, int64_t at, uint16_t v) {
-    b[size_t(at)] = uint8_t(v >> 8);
-    b[size_t(at + 1)] = uint8_t(v);
 }
 
 } // namespace
@@ -90,7 +83,7 @@ std::vector<uint8_t> BuildExtraLevelManagement(ConversionContext& c, const std::
     out.insert(out.end(), std::begin(kNewLevelRecord), std::end(kNewLevelRecord));
     out.insert(out.end(), old.begin() + lastRecord + kMinimumLevelRecord, old.begin() + lastRecord + R);
     const int64_t newRecord = kHeader + n * R;
-    putWord(out, 26, uint16_t(n + 1));
+    PutWord(out, 26, uint16_t(n + 1));
     // The old last level now has 2^2 parcels divided on the level below it, and a fourth display scale.
     out[size_t(lastRecord + 1)] = 0x22;
     out[size_t(lastRecord + 16)] = 0;
@@ -110,12 +103,12 @@ std::vector<uint8_t> BuildExtraLevelManagement(ConversionContext& c, const std::
     const auto countBytes = counts.Bytes();
     std::copy(countBytes.begin() + 24, countBytes.begin() + 30, out.begin() + newRecord + 24);
 
-    putWord(out, 28, uint16_t(N + NB));
+    PutWord(out, 28, uint16_t(N + NB));
     for (int64_t level = 0; level < n; ++level) {
         const int64_t at = kHeader + level * R + 36;
-        putWord(out, at, uint16_t((2 * int64_t(word(out, at)) + R) >> 1));
+        PutWord(out, at, uint16_t((2 * int64_t(GetWord(out, at)) + R) >> 1));
     }
-    putWord(out, newRecord + 36, uint16_t((kHeader + (n + 1) * R + N * Z) >> 1));
+    PutWord(out, newRecord + 36, uint16_t((kHeader + (n + 1) * R + N * Z) >> 1));
 
     const int64_t D = NB * Z + R;
     const int64_t oldSets = kHeader + n * R;
@@ -123,11 +116,9 @@ std::vector<uint8_t> BuildExtraLevelManagement(ConversionContext& c, const std::
     out.insert(out.end(), old.begin() + oldSets, old.begin() + oldSets + N * Z);
     for (int64_t i = 0; i < N; ++i) {
         const int64_t at = firstSet + i * Z + 2;
-        const uint32_t offset = (uint32_t(word(out, at)) << 16) | word(out, at + 2);
+        const uint32_t offset = GetLong(out, size_t(at));
         if (offset == 0xFFFFFFFFu) continue;
-        const uint32_t moved = offset + uint32_t(D / 2);
-        putWord(out, at, uint16_t(moved >> 16));
-        putWord(out, at + 2, uint16_t(moved));
+        PutLong(out, size_t(at), offset + uint32_t(D / 2));
     }
     for (int64_t i = 0; i < NB; ++i) {
         std::vector<uint8_t> record = {0xF8, uint8_t(i), 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0};

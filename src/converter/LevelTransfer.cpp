@@ -121,12 +121,10 @@ public:
 
     void run();
     // "L/S/B/i": the level, block set, block and parcel reached.
-    std::string reached() const {
-        return std::to_string(level_) + "/" + std::to_string(set_) + "/" + std::to_string(block_) + "/" +
-               std::to_string(parcel_);
-    }
+    std::string reached() const { return place().Path(); }
 
 private:
+    ParcelPlace place() const { return {&c_.map, &c_.progress, level_, set_, block_, parcel_}; }
     void transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
                        const InformationPlan& plan);
     // Writes a main frame (or reuses it); returns its new offset or -1.
@@ -158,11 +156,17 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
     if (table && table->Find(key, value, size)) return value;
     ensureRoom(record.Size);
     const int64_t at = c_.dataCursor;
-    c_.writer.EnterParcel({&c_.map, &c_.progress, level_, set_, block_, parcel_});
-    size = c_.writer.WriteMainFrame({record.Stream, record.Address, record.Size}, c_.out, at);
+    c_.writer.EnterParcel(place());
+    const SourceFrame source{record.Stream, record.Address, record.Size};
+    size = c_.writer.WriteMainFrame(source, c_.out, at);
+    if (size > kMaxStoredFrameBytes) {
+        // Its record could not say its size: the parcel keeps what it had, and what it gained is named.
+        c_.warn("Parcel " + reached() + " grew past " + std::to_string(kMaxStoredFrameBytes / 1024) +
+                " kb: copied unchanged");
+        size = CopyParcelWriter().WriteMainFrame(source, c_.out, at);
+    }
     if (size == 0) {
-        c_.warn("Parcel " + std::to_string(level_) + "/" + std::to_string(set_) + "/" +
-                std::to_string(block_) + "/" + std::to_string(parcel_) + " unreadable");
+        c_.warn("Parcel " + reached() + " unreadable");
         if (table) table->Add(key, -1, 0);
         return -1;
     }

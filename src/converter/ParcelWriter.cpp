@@ -1,12 +1,12 @@
 // The copy writer of parcel data frames.
 #include "converter/ParcelWriter.h"
 
-#include <vector>
+std::string ParcelPlace::Path() const {
+    return std::to_string(level) + "/" + std::to_string(blockSet) + "/" + std::to_string(block) + "/" +
+           std::to_string(parcel);
+}
 
-namespace {
-
-// The frame's bytes, or nothing when the source does not hold all of them.
-std::vector<uint8_t> readFrame(const SourceFrame& frame) {
+std::vector<uint8_t> ReadSourceFrame(const SourceFrame& frame) {
     if (!frame.stream || frame.offset < 0 || frame.size == 0 || frame.size % 32 != 0) return {};
     std::vector<uint8_t> bytes(frame.size);
     if (frame.stream->ReadAt(frame.offset, bytes.data(), int64_t(frame.size)) != int64_t(frame.size))
@@ -14,23 +14,22 @@ std::vector<uint8_t> readFrame(const SourceFrame& frame) {
     return bytes;
 }
 
-} // namespace
+void ClearGuidanceReference(std::vector<uint8_t>& frame) {
+    if (frame.size() < size_t(kGuidanceReferenceOffset + 6)) return;
+    for (size_t i = 0; i < 6; ++i)
+        frame[size_t(kGuidanceReferenceOffset) + i] = i < 4 ? 0xFF : 0;
+}
 
 uint32_t CopyParcelWriter::WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) {
-    std::vector<uint8_t> bytes = readFrame(frame);
+    std::vector<uint8_t> bytes = ReadSourceFrame(frame);
     if (bytes.empty()) return 0;
-    if (bytes.size() >= size_t(kGuidanceReferenceOffset + 6)) {
-        for (int i = 0; i < 4; ++i)
-            bytes[size_t(kGuidanceReferenceOffset + i)] = 0xFF;
-        bytes[size_t(kGuidanceReferenceOffset + 4)] = 0;
-        bytes[size_t(kGuidanceReferenceOffset + 5)] = 0;
-    }
+    ClearGuidanceReference(bytes);
     out.WriteAt(at, bytes.data(), int64_t(bytes.size()));
     return frame.size;
 }
 
 uint32_t CopyParcelWriter::WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) {
-    const std::vector<uint8_t> bytes = readFrame(frame);
+    const std::vector<uint8_t> bytes = ReadSourceFrame(frame);
     if (bytes.empty()) return 0;
     out.WriteAt(at, bytes.data(), int64_t(bytes.size()));
     return frame.size;

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "kiwi/io/Stream.h"
 
@@ -20,6 +22,8 @@ struct ParcelPlace {
     uint32_t blockSet = 0;
     uint32_t block = 0;
     uint32_t parcel = 0;
+    // "level/block set/block/parcel", as log lines name a parcel.
+    std::string Path() const;
 };
 
 // A frame of the source: its stream, byte offset and byte size (stored sectors × 32).
@@ -51,5 +55,14 @@ public:
     uint32_t WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
 };
 
+// The largest frame a parcel record can describe: its size is stored as a 16-bit count of 32-byte sectors.
+inline constexpr uint32_t kMaxStoredFrameBytes = 0xFFFF * 32;
+
 // Offset of the route guidance reference in a main map distribution header.
 inline constexpr int64_t kGuidanceReferenceOffset = 28;
+
+// The frame's bytes, or nothing when the source does not hold all of them or its size is no whole number
+// of 32-byte sectors.
+std::vector<uint8_t> ReadSourceFrame(const SourceFrame& frame);
+// Empties the route guidance reference (FF FF FF FF 00 00) of a main frame long enough to hold one.
+void ClearGuidanceReference(std::vector<uint8_t>& frame);

@@ -51,14 +51,14 @@ TEST(ConversionSafety, SourceGuardKnowsHardLinks) {
 
 TEST(ConversionSafety, UnsupportedOptionsAreRefusedBeforeAnythingIsWritten) {
     const auto f = convtest::makeSource("unsupported", fixture::smallAllDataPlan());
-    // Buildings without building data, and buildings together with name conversion.
+    // Buildings without building data; with it, also together with name conversion.
     ConversionOptions options;
     options.buildings = true;
     EXPECT_EQ(convtest::convert(f.allData, f.output, options).status, ConversionStatus::Refused);
     EXPECT_TRUE(convtest::snapshot(f.output).empty());
     options.utfToAnsi = true;
-    EXPECT_FALSE(UnsupportedOption(options, true).empty());
-    options.utfToAnsi = false;
+    options.translate = true;
+    EXPECT_FALSE(UnsupportedOption(options, false).empty());
     EXPECT_TRUE(UnsupportedOption(options, true).empty());
 }
 
@@ -192,4 +192,37 @@ TEST(ConversionSafety, LittleFreeSpaceIsWarnedOfAndTheRunGoesOn) {
                 << *warning;
         }
     }
+}
+
+TEST(ConversionSafety, AMainFrameTooLargeForItsRecordIsCopiedUnchanged) {
+    const auto f = convtest::makeSource("oversized", fixture::smallAllDataPlan());
+    ASSERT_EQ(convtest::convert(f.allData, f.output).status, ConversionStatus::Done);
+    const auto copied = convtest::readFile(f.output + "/ALLDATA.KWI");
+    // A writer whose first frame grows one sector past what a 16-bit sector count can say.
+    struct Growing : CopyParcelWriter {
+        bool grown = false;
+        uint32_t WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override {
+            if (grown) return CopyParcelWriter::WriteMainFrame(frame, out, at);
+            grown = true;
+            const std::vector<uint8_t> junk(kMaxStoredFrameBytes + 32, 0x5A);
+            out.WriteAt(at, junk.data(), int64_t(junk.size()));
+            return uint32_t(junk.size());
+        }
+    };
+    ConversionOptions options;
+    options.outputPath = f.output + "/ALLDATA.KWI";
+    ConversionRun run(f.allData, options);
+    run.SetParcelWriter(std::make_unique<Growing>());
+    ConversionProgress progress;
+    std::atomic<bool> stop{false};
+    const ConversionResult result = run.Execute(progress, stop);
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    EXPECT_EQ(convtest::readFile(f.output + "/ALLDATA.KWI"), copied) << "the parcel as the copy writes it";
+    const auto lines = progress.AllLines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) {
+                                return line.rfind("WARNING: Parcel ", 0) == 0 &&
+                                       endsWith(line, " grew past 2047 kb: copied unchanged");
+                            }),
+              1);
 }

@@ -13,10 +13,6 @@ namespace {
 constexpr int32_t kLatitudeLimit = 90 * 460800;
 constexpr int32_t kLongitudeLimit = 180 * 460800;
 
-int32_t readI32(const uint8_t* p) {
-    return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
-}
-
 // Why the record at offset is unsound, or "" when it is sound and fits; size receives its size.
 std::string checkRecord(std::span<const uint8_t> bytes, size_t offset, bool padded, size_t& size) {
     if (bytes.size() - offset < kRecordHeaderSize) return "a record header past the end";
@@ -34,11 +30,12 @@ std::string checkRecord(std::span<const uint8_t> bytes, size_t offset, bool padd
     }
     size = kRecordHeaderSize + size_t(count) * kPointSize + (padded ? PaddedLabelSize(length) : length);
     if (bytes.size() - offset < size) return "a record past the end";
+    // The points read the same whichever way the label is stored.
+    const RecordView record{offset, count, kind, length, p};
     for (size_t i = 0; i < count; ++i) {
-        const uint8_t* point = p + kRecordHeaderSize + i * kPointSize;
-        const int32_t x = readI32(point);
-        const int32_t y = readI32(point + 4);
-        if (x < -kLongitudeLimit || x > kLongitudeLimit || y < -kLatitudeLimit || y > kLatitudeLimit)
+        const Point point = record.PointAt(i);
+        if (point.x < -kLongitudeLimit || point.x > kLongitudeLimit || point.y < -kLatitudeLimit ||
+            point.y > kLatitudeLimit)
             return "a point off the globe";
     }
     return {};

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "converter/FrameBytes.h"
 #include "converter/OutputEncoding.h"
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/NameFrame.h"
@@ -15,21 +16,6 @@ namespace {
 constexpr int kRoads = 0;
 constexpr int kBackground = 1;
 constexpr int kNames = 2;
-
-uint16_t get16(const std::vector<uint8_t>& b, int64_t at) {
-    return uint16_t(b[size_t(at)] << 8 | b[size_t(at) + 1]);
-}
-uint32_t get32(const std::vector<uint8_t>& b, int64_t at) {
-    return uint32_t(get16(b, at)) << 16 | get16(b, at + 2);
-}
-void put16(std::vector<uint8_t>& b, int64_t at, uint32_t v) {
-    b[size_t(at)] = uint8_t(v >> 8);
-    b[size_t(at) + 1] = uint8_t(v);
-}
-void put32(std::vector<uint8_t>& b, int64_t at, uint32_t v) {
-    put16(b, at, v >> 16);
-    put16(b, at + 2, v & 0xFFFF);
-}
 
 // A frame inside the parcel: byte offset from the parcel start (-1 = none) and size.
 struct FrameRef {
@@ -43,11 +29,11 @@ std::optional<std::vector<FrameRef>> frameRefs(const std::vector<uint8_t>& parce
     std::vector<FrameRef> refs;
     for (int k = 0; k < count; ++k) {
         const int64_t at = table + 6 * int64_t(k);
-        const uint32_t word = get32(parcel, at);
+        const uint32_t word = GetLong(parcel, at);
         FrameRef ref;
         if (word != 0xFFFFFFFFu) {
             ref.offset = 2 * int64_t(word);
-            ref.size = 2 * int64_t(get16(parcel, at + 4));
+            ref.size = 2 * int64_t(GetWord(parcel, at + 4));
             if (ref.end() > int64_t(parcel.size())) return std::nullopt;
         }
         refs.push_back(ref);
@@ -57,13 +43,13 @@ std::optional<std::vector<FrameRef>> frameRefs(const std::vector<uint8_t>& parce
 
 // The end of the adjacent parcel information's divided-neighbour lists (0 when there are none).
 int64_t adjacentListsEnd(const std::vector<uint8_t>& parcel, int64_t entries) {
-    if (!(get16(parcel, 12) & 0x2000)) return 0;
+    if (!(GetWord(parcel, 12) & 0x2000)) return 0;
     int64_t end = entries + 48;
     for (int d = 0; d < 8; ++d) {
         const int64_t at = entries + 6 * d;
         if (at + 6 > int64_t(parcel.size())) return int64_t(parcel.size()) + 1;
-        const uint32_t address = get32(parcel, at);
-        if (address == 0xFFFFFFFFu || get16(parcel, at + 4) != 0) continue;
+        const uint32_t address = GetLong(parcel, at);
+        if (address == 0xFFFFFFFFu || GetWord(parcel, at + 4) != 0) continue;
         end = std::max(end, 2 * int64_t(address >> 16) + 6 * (int64_t(address & 0xFF) + 1));
     }
     return end;
@@ -119,7 +105,7 @@ NameRebuildResult Rebuild::run() {
     const int64_t total = int64_t(parcel_.size());
     if (total < 36) return result;
     areaCode_ = parcel_[14];
-    const int64_t table = 36 + 4 * int64_t(get16(parcel_, 34));
+    const int64_t table = 36 + 4 * int64_t(GetWord(parcel_, 34));
     const int count = level_.MainMapBasicCount + level_.MainMapExtendedCount;
     if (level_.MainMapBasicCount <= kNames || table + 6 * int64_t(count) > total) return result;
     const auto refs = frameRefs(parcel_, table, count);
@@ -150,12 +136,12 @@ NameRebuildResult Rebuild::run() {
     out_.insert(out_.end(), parcel_.begin(), parcel_.begin() + namesStart_);
     out_.insert(out_.end(), names_.begin(), names_.end());
     out_.insert(out_.end(), parcel_.begin() + namesEnd_, parcel_.begin() + contentEnd);
-    put32(out_, table + 6 * kNames, uint32_t(namesStart_ / 2));
-    put16(out_, table + 6 * kNames + 4, uint32_t(names_.size() / 2));
+    PutLong(out_, table + 6 * kNames, uint32_t(namesStart_ / 2));
+    PutWord(out_, table + 6 * kNames + 4, uint16_t(names_.size() / 2));
     for (int k = 0; k < count; ++k) {
         const FrameRef& ref = (*refs)[size_t(k)];
         if (k != kNames && ref.offset >= namesEnd_)
-            put32(out_, table + 6 * k, uint32_t((ref.offset + delta_) / 2));
+            PutLong(out_, table + 6 * k, uint32_t((ref.offset + delta_) / 2));
     }
     if ((*refs)[kRoads].offset >= 0) patchStreetAddresses((*refs)[kRoads]);
     if ((*refs)[kBackground].offset >= 0) patchBackgroundNames((*refs)[kBackground]);
@@ -181,7 +167,7 @@ bool Rebuild::rebuildNames(const TLN_FrameSpan& names) {
         const std::vector<int64_t> records = NameRecordPositions(names, entry);
         if (records.size() != entry.StoredRecordCount) return false;
         const int64_t entryAt = 2 + 4 * int64_t(c);
-        put16(names_, entryAt, uint32_t(names_.size() / 2));
+        PutWord(names_, entryAt, uint16_t(names_.size() / 2));
         for (const int64_t record : records) {
             appendRecord(names, record, 2 * int64_t(names.At(record).u16(0) & 0xFFF));
             if (int64_t(names_.size()) > kMaxNameFrameBytes) {
@@ -228,9 +214,9 @@ void Rebuild::appendRecord(const TLN_FrameSpan& names, int64_t recordPosition, i
     const int64_t from = recordPosition - position_;
     names_.insert(names_.end(), parcel_.begin() + from, parcel_.begin() + from + fixed);
     names_.resize(names_.size() + 4);
-    put16(names_, int64_t(start), uint32_t(get16(parcel_, from) & 0xF000) | uint32_t(newSize / 2));
-    put16(names_, int64_t(start) + fixed, uint32_t((bytes.size() + 2) / 2));
-    put16(names_, int64_t(start) + fixed + 2, uint32_t(bytes.size() / 2));
+    PutWord(names_, start, uint16_t((GetWord(parcel_, from) & 0xF000) | (newSize / 2)));
+    PutWord(names_, start + fixed, uint16_t((bytes.size() + 2) / 2));
+    PutWord(names_, start + fixed + 2, uint16_t(bytes.size() / 2));
     names_.insert(names_.end(), bytes.begin(), bytes.end());
     const int64_t tailFrom = stringEnd - position_;
     names_.insert(names_.end(), parcel_.begin() + tailFrom, parcel_.begin() + tailFrom + tail);
@@ -239,9 +225,9 @@ void Rebuild::appendRecord(const TLN_FrameSpan& names, int64_t recordPosition, i
 
 void Rebuild::patchReference(int64_t at) {
     if (at < 0 || at + 2 > int64_t(parcel_.size()) || !patched_.insert(at).second) return;
-    const auto it = moved_.find(2 * int64_t(get16(parcel_, at)));
+    const auto it = moved_.find(2 * int64_t(GetWord(parcel_, at)));
     if (it == moved_.end()) return;
-    put16(out_, newPlace(at), uint32_t(it->second / 2));
+    PutWord(out_, newPlace(at), uint16_t(it->second / 2));
 }
 
 void Rebuild::patchStreetAddresses(const FrameRef& roads) {

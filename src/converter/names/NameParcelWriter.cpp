@@ -10,22 +10,11 @@
 
 namespace {
 
-std::vector<uint8_t> readFrame(const SourceFrame& frame) {
-    if (!frame.stream || frame.offset < 0 || frame.size == 0 || frame.size % 32 != 0) return {};
-    std::vector<uint8_t> bytes(frame.size);
-    if (frame.stream->ReadAt(frame.offset, bytes.data(), int64_t(frame.size)) != int64_t(frame.size))
-        return {};
-    return bytes;
-}
-
 std::string hexOffset(int64_t offset) {
     std::ostringstream text;
     text << std::hex << std::uppercase << offset;
     return text.str();
 }
-
-// The largest frame a 16-bit sector count can describe.
-constexpr size_t kMaxFrameBytes = size_t(0xFFFF) * 32;
 
 } // namespace
 
@@ -48,7 +37,7 @@ uint32_t NameParcelWriter::WriteMainFrame(const SourceFrame& frame, TLN_Stream& 
         wideLogged_ = true;
         return copy_.WriteMainFrame(frame, out, at);
     }
-    std::vector<uint8_t> bytes = readFrame(frame);
+    std::vector<uint8_t> bytes = ReadSourceFrame(frame);
     const TLN_Level_Management_Record* level = map_.Level(level_);
     if (bytes.size() < 36 || !level || !policy_.Applies(level_, bytes[14]))
         return copy_.WriteMainFrame(frame, out, at);
@@ -59,19 +48,18 @@ uint32_t NameParcelWriter::WriteMainFrame(const SourceFrame& frame, TLN_Stream& 
             log_("WARNING: Parcel at " + hexOffset(frame.offset) + " of level " + std::to_string(level_) +
                  " " + rebuilt.warning);
     }
-    if (rebuilt.bytes.empty() || AlignUp32(uint32_t(rebuilt.bytes.size())) > kMaxFrameBytes)
+    if (rebuilt.bytes.empty() || AlignUp32(uint32_t(rebuilt.bytes.size())) > kMaxStoredFrameBytes)
         return copy_.WriteMainFrame(frame, out, at);
     rewritten_ += rebuilt.rewritten;
     std::vector<uint8_t>& result = rebuilt.bytes;
     result.resize(AlignUp32(uint32_t(result.size())), 0);
-    for (int i = 0; i < 6; ++i)
-        result[size_t(kGuidanceReferenceOffset + i)] = i < 4 ? 0xFF : 0;
+    ClearGuidanceReference(result);
     out.WriteAt(at, result.data(), int64_t(result.size()));
     return uint32_t(result.size());
 }
 
 uint32_t NameParcelWriter::WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) {
-    std::vector<uint8_t> bytes = readFrame(frame);
+    std::vector<uint8_t> bytes = ReadSourceFrame(frame);
     if (bytes.empty()) return 0;
     const NameOptions& options = policy_.Options();
     const bool gate = options.utfToAnsi || (options.translate && policy_.Dictionary() && bytes.size() > 14 &&

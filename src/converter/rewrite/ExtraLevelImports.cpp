@@ -1,6 +1,7 @@
 // Building the added level's parcels.
 #include "converter/rewrite/ExtraLevelImports.h"
 
+#include "converter/FrameBytes.h"
 #include "converter/OutputEncoding.h"
 #include "converter/rewrite/BlockGeometry.h"
 #include "converter/rewrite/ExtraLevelParcels.h"
@@ -9,19 +10,7 @@
 
 namespace rewrite {
 
-namespace {
-
-void putLong(std::vector<uint8_t>& b, int64_t at, uint32_t v) {
-    b[size_t(at)] = uint8_t(v >> 24), b[size_t(at + 1)] = uint8_t(v >> 16);
-    b[size_t(at + 2)] = uint8_t(v >> 8), b[size_t(at + 3)] = uint8_t(v);
-}
-
-uint32_t getLong(const std::vector<uint8_t>& b, int64_t at) {
-    return uint32_t(b[size_t(at)]) << 24 | uint32_t(b[size_t(at + 1)]) << 16 |
-           uint32_t(b[size_t(at + 2)]) << 8 | b[size_t(at + 3)];
-}
-
-} // namespace
+namespace {} // namespace
 
 ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8_t>& management,
                                          int64_t setsEnd, ImportedOutlines& outlines) {
@@ -68,8 +57,8 @@ ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8
         const std::vector<uint8_t> empty = tableStream.Bytes();
         std::copy(empty.begin(), empty.end(), management.begin() + table);
         const int64_t setRecord = firstNewSet + int64_t(s) * Z;
-        putLong(management, setRecord + 2, uint32_t(table / 2));
-        putLong(management, setRecord + 6, uint32_t(int64_t(blocks) * record / 2));
+        PutLong(management, setRecord + 2, uint32_t(table / 2));
+        PutLong(management, setRecord + 6, uint32_t(int64_t(blocks) * record / 2));
         for (uint32_t b = 0; b < blocks; ++b) {
             c.checkStop();
             const building_data::Box blockRect = ExtraBlockRectangle(g, s, b);
@@ -87,8 +76,8 @@ ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8
                 if (!CityAreaMeets(outlines, rect)) continue;
                 const ExtraParcel parcel = WriteExtraLevelParcel(outlines, rect, p, uint32_t(g.px), settings);
                 if (parcel.tooMany)
-                    c.warn("Parcel " + std::to_string(n) + "/" + std::to_string(s) + "/" + std::to_string(b) +
-                           "/" + std::to_string(p) + " too many names!");
+                    c.warn("Parcel " + ParcelPlace{nullptr, nullptr, uint8_t(n), s, b, p}.Path() +
+                           " too many names!");
                 const uint32_t sectors = uint32_t(parcel.frame.size() / 32);
                 if (sectors == 0 || sectors > 0xFFFF) continue;
                 frames.WriteAt(frames.Size(), parcel.frame.data(), int64_t(parcel.frame.size()));
@@ -106,7 +95,7 @@ ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8
             ++extra.reservedBlocks;
             ++extra.blocksWithParcels;
             const int64_t at = table + int64_t(b) * record;
-            putLong(management, at, OffsetToKiwiAddress(start));
+            PutLong(management, at, OffsetToKiwiAddress(start));
             management[size_t(at + 4)] = uint8_t((information.Size() - start) / 32 >> 8);
             management[size_t(at + 5)] = uint8_t((information.Size() - start) / 32);
             extra.blockRecords.push_back(at);
@@ -120,8 +109,8 @@ ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8
 void PlaceExtraLevelInformation(std::vector<uint8_t>& management, const ExtraLevelImports& extra,
                                 int64_t informationStart) {
     for (int64_t at : extra.blockRecords)
-        putLong(management, at,
-                OffsetToKiwiAddress(KiwiAddressToOffset(getLong(management, at)) + informationStart));
+        PutLong(management, at,
+                OffsetToKiwiAddress(KiwiAddressToOffset(GetLong(management, at)) + informationStart));
 }
 
 void WriteExtraLevelFrames(ConversionContext& c, const ExtraLevelImports& extra, int64_t informationStart) {

@@ -1,8 +1,10 @@
 // Frames and management information of the added level.
 #include "converter/rewrite/ExtraLevelParcels.h"
 
+#include "converter/FrameBytes.h"
 #include "converter/OutputEncoding.h"
 #include "kiwi/core/KiwiConversions.h"
+#include "kiwi/io/BigEndianIO.h"
 
 namespace rewrite {
 
@@ -12,24 +14,8 @@ constexpr size_t kHeaderSize = 120;
 constexpr size_t kNamesHeaderSize = 66;
 constexpr uint8_t kEmptyReference[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
 
-void putLong(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    b[at] = uint8_t(v >> 24), b[at + 1] = uint8_t(v >> 16), b[at + 2] = uint8_t(v >> 8),
-    b[at + 3] = uint8_t(v);
-}
-
 void putEmpty(std::vector<uint8_t>& b, size_t at) {
     std::copy(kEmptyReference, kEmptyReference + 6, b.begin() + ptrdiff_t(at));
-}
-
-uint32_t readLong(TLN_Stream& s, int64_t at) {
-    uint8_t b[4];
-    s.ReadExactAt(at, b, 4);
-    return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3];
-}
-
-void writeLong(TLN_Stream& s, int64_t at, uint32_t v) {
-    const uint8_t b[4] = {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
-    s.WriteAt(at, b, 4);
 }
 
 } // namespace
@@ -47,8 +33,8 @@ ExtraParcel WriteExtraLevelParcel(ImportedOutlines& outlines, const ParcelRect& 
     std::vector<uint8_t>& f = result.frame;
     f.assign(kHeaderSize + kNamesHeaderSize, 0);
     PutWord(f, 0, 60);
-    putLong(f, 2, IntToSignMag24(int32_t(rect.y0 / 16)));
-    putLong(f, 6, IntToSignMag24(int32_t(rect.x0 / 16)));
+    PutLong(f, 2, IntToSignMag24(int32_t(rect.y0 / 16)));
+    PutLong(f, 6, IntToSignMag24(int32_t(rect.x0 / 16)));
     const uint32_t across = px == 0 ? 1 : px;
     f[10] = uint8_t(parcel / across);
     f[11] = uint8_t(parcel % across);
@@ -58,7 +44,7 @@ ExtraParcel WriteExtraLevelParcel(ImportedOutlines& outlines, const ParcelRect& 
     putEmpty(f, 36);
     putEmpty(f, 42);
     const size_t namesSize = kNamesHeaderSize + arrows.bytes.size() + numbers.bytes.size();
-    putLong(f, 48, 60);
+    PutLong(f, 48, 60);
     PutWord(f, 52, uint16_t(namesSize / 2));
     for (size_t i = 0; i < 3; ++i)
         putEmpty(f, 54 + 6 * i);
@@ -111,10 +97,10 @@ void AssignExtraParcelAddresses(TLN_Stream& stream, uint32_t blockCount, uint32_
         for (uint32_t i = 0; i < parcelsPerBlock; ++i) {
             const int64_t at = block + 4 + 6 * int64_t(i);
             if (at + 6 > stream.Size()) return;
-            if (readLong(stream, at) != n) continue;
+            if (ReadDWordBE(stream, at) != n) continue;
             uint8_t size[2];
             stream.ReadExactAt(at + 4, size, 2);
-            writeLong(stream, at, OffsetToKiwiAddress(dataOffset));
+            WriteDWordBE(stream, OffsetToKiwiAddress(dataOffset), at);
             ++n;
             dataOffset += 32 * int64_t((size[0] << 8) | size[1]);
         }
@@ -126,9 +112,9 @@ void RelocateKiwiAddresses(TLN_Stream& stream, int64_t delta, uint32_t count, ui
     for (uint32_t i = 0; i < count; ++i) {
         const int64_t at = start + int64_t(i) * step;
         if (at + 4 > stream.Size()) return;
-        const uint32_t address = readLong(stream, at);
+        const uint32_t address = ReadDWordBE(stream, at);
         if (address == 0xFFFFFFFFu) continue;
-        writeLong(stream, at, OffsetToKiwiAddress(KiwiAddressToOffset(address) + delta));
+        WriteDWordBE(stream, OffsetToKiwiAddress(KiwiAddressToOffset(address) + delta), at);
     }
 }
 

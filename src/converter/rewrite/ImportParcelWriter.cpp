@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "converter/ConversionProgress.h"
+#include "converter/FrameBytes.h"
 #include "converter/OutputEncoding.h"
 #include "converter/rewrite/BlockGeometry.h"
 #include "converter/rewrite/OutlineWriters.h"
@@ -18,12 +19,8 @@ constexpr size_t kMaxFrameBytes = 131070; // a u16 word size
 constexpr size_t kEmptyNamesSize = 66;
 constexpr uint16_t kNone = 0xFFFF;
 
-uint32_t getLong(const std::vector<uint8_t>& b, size_t at) {
-    return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
-}
-
 int32_t coordinateAt(const std::vector<uint8_t>& b, size_t at) {
-    return SignMag24ToInt(getLong(b, at) >> 8);
+    return SignMag24ToInt(GetLong(b, at) >> 8);
 }
 
 // The management record of frame i: word offset from the parcel start and word size.
@@ -83,7 +80,7 @@ std::optional<FrameLayout> ReadFrameLayout(const std::vector<uint8_t>& b, int ex
     size_t previousEnd = layout.managementStart + 6 * count;
     for (size_t i = 0; i < count; ++i) {
         const size_t at = layout.managementStart + 6 * i;
-        const uint32_t words = getLong(b, at);
+        const uint32_t words = GetLong(b, at);
         const size_t size = 2 * size_t(GetWord(b, at + 4));
         FrameLayout::Frame frame;
         if (words != 0xFFFFFFFFu && words != 0 && size > 0) {
@@ -101,8 +98,7 @@ ImportParcelWriter::ImportParcelWriter(std::shared_ptr<ImportedOutlines> outline
     : outlines_(std::move(outlines)), settings_(settings) {}
 
 std::string ImportParcelWriter::where() const {
-    return std::to_string(place_.level) + "/" + std::to_string(place_.blockSet) + "/" +
-           std::to_string(place_.block) + "/" + std::to_string(place_.parcel);
+    return place_.Path();
 }
 
 void ImportParcelWriter::warn(const std::string& line) {
@@ -395,14 +391,11 @@ std::vector<uint8_t> ImportParcelWriter::Rebuild(const std::vector<uint8_t>& fra
 
 uint32_t ImportParcelWriter::WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) {
     if (!blockSelected_) return copy_.WriteMainFrame(frame, out, at);
-    if (!frame.stream || frame.offset < 0 || frame.size == 0 || frame.size % 32 != 0) return 0;
-    std::vector<uint8_t> bytes(frame.size);
-    if (frame.stream->ReadAt(frame.offset, bytes.data(), int64_t(frame.size)) != int64_t(frame.size))
-        return 0;
+    const std::vector<uint8_t> bytes = ReadSourceFrame(frame);
+    if (bytes.empty()) return 0;
     std::vector<uint8_t> rebuilt = Rebuild(bytes);
     if (rebuilt.empty()) return copy_.WriteMainFrame(frame, out, at);
-    const uint8_t empty[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
-    std::copy(empty, empty + 6, rebuilt.begin() + kGuidanceReferenceOffset);
+    ClearGuidanceReference(rebuilt);
     out.WriteAt(at, rebuilt.data(), int64_t(rebuilt.size()));
     return uint32_t(rebuilt.size());
 }

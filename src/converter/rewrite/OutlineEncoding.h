@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "converter/FrameBytes.h"
 #include "converter/import/BuildingData.h"
 
 namespace rewrite {
@@ -63,18 +64,5 @@ std::vector<uint8_t> HouseNumberRecord(const ParcelRect& rect, building_data::Po
                                        const std::string& label, int codePage);
 // The 16-byte name record of a one-way arrow.
 std::vector<uint8_t> ArrowNameRecord(const ParcelRect& rect, building_data::Point at, uint16_t angle);
-
-// Big-endian helpers over byte vectors.
-inline void PutWord(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
-    bytes[at] = uint8_t(value >> 8);
-    bytes[at + 1] = uint8_t(value);
-}
-inline void AppendWord(std::vector<uint8_t>& bytes, uint16_t value) {
-    bytes.push_back(uint8_t(value >> 8));
-    bytes.push_back(uint8_t(value));
-}
-inline uint16_t GetWord(const std::vector<uint8_t>& bytes, size_t at) {
-    return uint16_t((bytes[at] << 8) | bytes[at + 1]);
-}
 
 } // namespace rewrite

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <random>
 
 #include "converter/ConversionJob.h"
@@ -13,6 +14,7 @@
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/ParcelFrames.h"
 #include "kiwi/map/KiwiMap.h"
+#include "platform/CodePage.h"
 #include "support/converter/ConversionTestSupport.h"
 #include "support/converter/OutputValidator.h"
 #include "support/fixtures/FixtureWriter.h"
@@ -170,6 +172,66 @@ Converted convertWith(const std::string& name, ConversionOptions options,
     return c;
 }
 
+using Bytes = std::vector<uint8_t>;
+
+// What one output parcel holds, as the readers find it: the imported buildings, every other background
+// record, the name records class by class, and the roads frame (where the name references live).
+struct ParcelContents {
+    std::vector<Bytes> buildings;
+    std::vector<Bytes> background;
+    std::vector<std::vector<Bytes>> names;
+    Bytes roads;
+};
+
+Bytes spanBytes(const TLN_FrameSpan& span, int64_t position, int64_t size) {
+    const BeCursor c = span.At(position, size);
+    return Bytes(c.data(), c.data() + c.size());
+}
+
+// The parcels of the single level's west and east blocks, in block and parcel order.
+std::vector<ParcelContents> contentsOf(const std::string& allData) {
+    TLN_KiwiMap map(allData);
+    const TLN_Level_Management_Record& level = *map.Level(0);
+    std::vector<ParcelContents> out;
+    for (uint32_t b = 0; b < 2; ++b) {
+        TLN_Block_Management_Record block;
+        if (!map.ReadBlock(0, 0, b, block)) continue;
+        for (uint32_t p = 0; p < 4; ++p) {
+            TLN_MM_Parcel_Managenent_Record parcel;
+            if (!map.ReadParcel(block.Stream, 0, p, parcel, false, block.Address)) continue;
+            const auto frames = LoadParcelFrames(map, 0, parcel);
+            if (!frames) continue;
+            ParcelContents c;
+            TLN_Background_Data_Frame bg;
+            if (ReadBackgroundDisplayClass(frames->Background, level, bg, map.SystemNumber()))
+                for (const TLN_Element_Management_Information& element : bg.Elements)
+                    for (const TLN_Background_Type_Unit& unit : element.TypeUnits)
+                        for (int64_t at : MinimumGraphicsPositions(frames->Background, unit)) {
+                            TLN_Minimum_Graphics_Data_Record r;
+                            if (!ReadMinimumGraphicsShape(frames->Background, unit.ShapeClassification != 0,
+                                                          r, at))
+                                continue;
+                            (r.TypeCode == kTypeCode ? c.buildings : c.background)
+                                .push_back(spanBytes(frames->Background, at, r.Size));
+                        }
+            TLN_Name_Data_Frame names;
+            if (frames->Name.IsValid() && ReadNameDataFrame(frames->Name, level, names, map.SystemNumber()))
+                for (const auto& entry : names.Classes) {
+                    c.names.emplace_back();
+                    for (const int64_t at : NameRecordPositions(frames->Name, entry)) {
+                        TLN_Name_Data_Record record;
+                        ReadNameRecord(frames->Name, kShowAllScales, true, record, at, 0, {65001, 0});
+                        c.names.back().push_back(spanBytes(frames->Name, at, record.Size));
+                    }
+                }
+            if (frames->Road.IsValid())
+                c.roads = spanBytes(frames->Road, frames->Road.Position(), frames->Road.Size());
+            out.push_back(std::move(c));
+        }
+    }
+    return out;
+}
+
 ConversionOptions importOptions() {
     ConversionOptions options;
     options.buildings = true;
@@ -311,6 +373,59 @@ TEST(ImportConversion, TheAddedLevelGetsTheNumbersOfItsCityAreas) {
     for (const std::string& line : converted.log)
         counted = counted || line.rfind("New Parcels Count : " + std::to_string(parcels), 0) == 0;
     EXPECT_TRUE(counted);
+}
+
+TEST(ImportConversion, OutlinesAndTranslatedNamesGoTogether) {
+    const Source source = generate();
+    ConversionOptions translation;
+    translation.translate = true;
+    translation.translateByWords = true;
+    translation.translationLevel = 5;
+    translation.dictionaryPath = fixture::scratchDir("convert-both-dict") + "/dict.txt";
+    const QByteArray dictionary =
+        encodeToCodePage(QString::fromUtf8("Kremlin=Кремль\r\nМосква=Moskva\r\n"), 1251);
+    std::ofstream(translation.dictionaryPath, std::ios::binary)
+        .write(dictionary.constData(), std::streamsize(dictionary.size()));
+    ConversionOptions both = importOptions();
+    both.translate = translation.translate;
+    both.translateByWords = translation.translateByWords;
+    both.translationLevel = translation.translationLevel;
+    both.dictionaryPath = translation.dictionaryPath;
+
+    // The runs share one buffer: a run never consumes the records it is given.
+    const Converted outlines = convertWith("convert-both-outlines", importOptions(), source.data);
+    const Converted names = convertWith("convert-both-names", translation, source.data);
+    const Converted together = convertWith("convert-both", both, source.data);
+    for (const Converted* run : {&outlines, &names, &together})
+        ASSERT_EQ(run->result.status, ConversionStatus::Done) << run->result.message;
+    for (const std::string& problem : convtest::validateOutput(convtest::readFile(together.output)).problems)
+        ADD_FAILURE() << problem;
+
+    const std::vector<ParcelContents> a = contentsOf(outlines.output), n = contentsOf(names.output),
+                                      t = contentsOf(together.output), old = contentsOf(together.source);
+    ASSERT_EQ(t.size(), 8u);
+    ASSERT_EQ(a.size(), t.size());
+    ASSERT_EQ(n.size(), t.size());
+    size_t buildings = 0, numbers = 0, translated = 0;
+    for (size_t i = 0; i < t.size(); ++i) {
+        EXPECT_EQ(t[i].buildings, a[i].buildings) << "parcel " << i;
+        EXPECT_EQ(t[i].background, n[i].background) << "parcel " << i;
+        EXPECT_EQ(t[i].roads, n[i].roads) << "the name references of parcel " << i;
+        ASSERT_EQ(t[i].names.size(), n[i].names.size());
+        for (size_t k = 0; k < t[i].names.size(); ++k) {
+            if (k == kNumberClass && n[i].names[k].empty()) {
+                EXPECT_EQ(t[i].names[k], a[i].names[k]) << "the house numbers of parcel " << i;
+                numbers += t[i].names[k].size();
+            } else
+                EXPECT_EQ(t[i].names[k], n[i].names[k]) << "class " << k << " of parcel " << i;
+            for (size_t r = 0; r < n[i].names[k].size() && k < old[i].names.size(); ++r)
+                translated += r < old[i].names[k].size() && n[i].names[k][r] != old[i].names[k][r];
+        }
+        buildings += t[i].buildings.size();
+    }
+    EXPECT_GT(buildings, 0u);
+    EXPECT_GT(numbers, 0u);
+    EXPECT_GT(translated, 0u) << "the dictionary changed some names";
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // Selection of imported records per block and their clipping into parcels.
 #include <gtest/gtest.h>
 
-#include "converter/rewrite/CompiledBuildings.h"
 #include "converter/rewrite/OutlineWriters.h"
 
 namespace {
@@ -111,22 +110,6 @@ TEST(OutlineWriters, CityAreasAreNeverUsedUp) {
     EXPECT_EQ(WriteCityAreas(outlines, kLeft, 0).count, 1u);
     EXPECT_EQ(WriteCityAreas(outlines, kRight, 0).count, 1u);
     EXPECT_FALSE(CityAreaMeets(outlines, {0, 900, 900, 0}));
-}
-
-TEST(CompiledBuildings, PaddedFilesAreTakenUnpaddedOnesRepaddedOthersRefused) {
-    auto data = buffer();
-    add(*data, bd::kHouseNumber, {{1, 2}}, "12A");
-    std::string problem;
-    EXPECT_EQ(ParseCompiledBuildings(*data, problem), *data);
-    // The same record with its 3-byte label unpadded.
-    std::vector<uint8_t> unpadded(data->begin(), data->end() - 1);
-    EXPECT_EQ(ParseCompiledBuildings(unpadded, problem), *data);
-    std::vector<uint8_t> junk = *data;
-    junk.push_back(7);
-    junk.push_back(0);
-    EXPECT_FALSE(ParseCompiledBuildings(junk, problem));
-    EXPECT_FALSE(problem.empty());
-    EXPECT_FALSE(ParseCompiledBuildings({1, 2, 3}, problem));
 }
 
 } // namespace

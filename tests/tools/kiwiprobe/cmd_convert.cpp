@@ -6,7 +6,7 @@
 #include "ProbeCommand.h"
 #include "converter/CompletionRun.h"
 #include "converter/ConversionJob.h"
-#include "converter/rewrite/CompiledBuildings.h"
+#include "converter/import/LmpFile.h"
 #include "kiwi/region/RegionManager.h"
 
 namespace {
@@ -64,9 +64,9 @@ int convertCommand(const probe::Args& args) {
     auto run = std::make_unique<ConversionRun>(rest[0], options);
     if (probe::hasFlag(args, "--buildings")) {
         std::string problem;
-        auto data = rewrite::LoadCompiledBuildings(probe::option(args, "--buildings"), problem);
+        auto data = building_data::ReadLmp(probe::option(args, "--buildings"), problem);
         if (!data) {
-            std::cerr << "convert: " << problem << "\n";
+            std::cerr << problem << "\n";
             return 4;
         }
         run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(std::move(*data)));
