@@ -77,14 +77,20 @@ void ConverterWizard::buildPages() {
         pageControl->addWidget(page);
     layout->addWidget(pageControl, 1);
     auto* buttons = new QHBoxLayout;
+    // The bar sits in a slot of its own, so showing and hiding it never moves or resizes the buttons.
+    auto* barSlot = new QWidget;
+    auto* barLayout = new QHBoxLayout(barSlot);
+    barLayout->setContentsMargins(0, 0, 0, 0);
     progressBar1 = new FlatProgressBar;
-    buttons->addWidget(progressBar1, 1);
+    barLayout->addWidget(progressBar1);
+    buttons->addWidget(barSlot, 1);
     backBtn = new FlatButton(QStringLiteral("Назад"));
     nextBtn = new FlatButton(NextCaption());
     cancelBtn = new FlatButton(QStringLiteral("Отмена"));
-    buttons->addWidget(backBtn);
-    buttons->addWidget(nextBtn);
-    buttons->addWidget(cancelBtn);
+    for (QPushButton* button : {backBtn, nextBtn, cancelBtn}) {
+        button->setMinimumWidth(110);
+        buttons->addWidget(button);
+    }
     layout->addLayout(buttons);
     pollTimer = new QTimer(this);
     pollTimer->setInterval(100);
