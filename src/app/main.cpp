@@ -5,6 +5,7 @@
 
 #include <QApplication>
 
+#include "app/MapConverterLaunch.h"
 #include "hexview/HexViewerWindow.h"
 #include "hexview/dialogs/HexDialogs.h"
 #include "mainwindow/MainWindow.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
     auto mainWindow = std::make_unique<MainWindow>(services);
     auto hexWindow = std::make_unique<HexViewerWindow>(services, hexDialogs);
     mainWindow->SetHexViewer(hexWindow.get());
+    mainWindow->SetMapConverter(MakeMapConverterHook(*mainWindow, services));
     mainWindow->show();
     const int result = application.exec();
     // The main window refers to the hex viewer until it is gone.

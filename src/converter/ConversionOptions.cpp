@@ -4,11 +4,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <array>
 
 namespace {
 
-constexpr std::array<int, 5> kOutputCodePages = {1250, 1251, 1252, 1253, 65001};
 constexpr size_t kSystemIdField = 52;
 constexpr size_t kDateStampField = 64 - 13;
 constexpr size_t kVersionStampField = 32;
@@ -26,7 +24,7 @@ std::optional<std::string> ConversionOptions::Validate() const {
     if (versionStamp && versionStampText.size() > kVersionStampField)
         return "The version stamp is longer than its field";
     bool pageKnown = false;
-    for (int page : kOutputCodePages)
+    for (int page : kHouseNumberCodePages)
         pageKnown = pageKnown || page == codePage;
     if (!pageKnown) return "Code page " + std::to_string(codePage) + " cannot be written";
     if (translationLevel < 1 || translationLevel > 5) return "The translation level must lie between 1 and 5";

@@ -9,6 +9,10 @@
 
 #include "converter/AdjacentParcelRepair.h"
 
+// The code pages house numbers may be written in, in the order the settings page offers them: UTF-8,
+// ISO 8859-1, ISO 8859-2, ISO 8859-5 and ANSI-1251.
+inline constexpr int kHouseNumberCodePages[5] = {65001, 28591, 28592, 28595, 1251};
+
 enum class ConversionTarget { AisinAw = 0, Denso = 1, Others = 2 };
 
 struct ConversionOptions {

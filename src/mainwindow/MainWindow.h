@@ -97,6 +97,8 @@ public:
     // map is opened with the automatic code page choice off, which is set back afterwards.
     void WizardBtnClick();
     void SetMapConverter(MapConverterHook hook);
+    // The window's task-bar button, which the converter's runs report their progress on.
+    TaskBar& TaskBarButton() { return taskBar_; }
     // Burning: the mounted image, or an image chosen in the open dialog, handed to the burning program.
     void BurnDVDMenuItemClick();
     void BurnDVDBtnClick();

@@ -38,8 +38,11 @@ ConverterWizard::ConverterWizard(ConverterSource source, const Services& service
                                  bool nameConversionOffered, QWidget* parent)
     : QDialog(parent), source_(std::move(source)), services_(services), taskBar_(taskBar),
       nameConversionOffered_(nameConversionOffered) {
-    creationFactory_ = [](const std::string& sourcePath, const ConversionOptions& options) -> WizardWork {
+    creationFactory_ = [](const std::string& sourcePath, const ConversionOptions& options,
+                          const WizardRunInputs& inputs) -> WizardWork {
         auto run = std::make_shared<ConversionRun>(sourcePath, options);
+        if (inputs.buildings) run->SetBuildingData(inputs.buildings);
+        if (inputs.dictionary) run->SetDictionary(inputs.dictionary);
         return [run](ConversionProgress& progress, const std::atomic<bool>& stop) {
             return run->Execute(progress, stop);
         };

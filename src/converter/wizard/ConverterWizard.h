@@ -14,7 +14,6 @@
 #include "converter/CompletionRun.h"
 #include "converter/ConversionOptions.h"
 #include "converter/wizard/ConverterSource.h"
-#include "converter/wizard/WizardCreationSettings.h"
 #include "converter/wizard/WizardExtensions.h"
 #include "converter/wizard/WizardPageTable.h"
 #include "converter/wizard/WizardRules.h"
@@ -41,7 +40,8 @@ class ConverterWizard : public QDialog {
     Q_OBJECT
 public:
     // The runs are made by these (tests put in runs of their own); the defaults run the converter.
-    using CreationFactory = std::function<WizardWork(const std::string& source, const ConversionOptions&)>;
+    using CreationFactory = std::function<WizardWork(const std::string& source, const ConversionOptions&,
+                                                     const WizardRunInputs&)>;
     using CompletionFactory = std::function<WizardWork(const CompletionOptions&)>;
 
     // source: the map open in the main window (ReadConverterSource); services and taskBar are borrowed and
@@ -65,9 +65,8 @@ public:
     // The settings a run would get now.
     ConversionOptions BuildOptions() const;
     CompletionOptions BuildCompletionOptions() const;
-    WizardCreationSettings BuildCreationSettings() const;
     // The settings the last run started with.
-    const WizardCreationSettings& RunSettings() const { return runSettings_; }
+    const ConversionOptions& RunSettings() const { return runSettings_; }
     const std::vector<int>& SelectedAreas() const { return selectedAreas_; }
     const OptionDefaults& Defaults() const { return defaults_; }
     uint16_t BuildingsTypeCode() const { return buildingsTypeCode_; }
@@ -243,6 +242,7 @@ private:
     void creationEnded();
     void completionEnded();
     void applyProgress(WizardTask& task);
+    void importEnded();
     void buildingsCheckBoxClick();
     void addressCheckBoxClick();
     void addExtraLevelCheckBoxClick();
@@ -272,7 +272,7 @@ private:
     std::unique_ptr<WizardTask> creation_;
     std::unique_ptr<WizardTask> completion_;
     WizardBuildingData buildingData_;
-    WizardCreationSettings runSettings_;
+    ConversionOptions runSettings_;
     OptionDefaults defaults_;
     uint16_t buildingsTypeCode_ = 0x0143;
     uint16_t numberingTypeCode_ = 0x01C2;

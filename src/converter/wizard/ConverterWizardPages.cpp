@@ -17,6 +17,11 @@
 #include <QVBoxLayout>
 
 #include "converter/wizard/ConverterWizard.h"
+#include "widgets/flat/FlatButton.h"
+#include "widgets/flat/FlatCheckBox.h"
+#include "widgets/flat/FlatComboBox.h"
+#include "widgets/flat/FlatEdit.h"
+#include "widgets/flat/FlatProgressBar.h"
 
 namespace {
 
@@ -45,8 +50,9 @@ QSlider* slider(int low, int high, int value) {
     return s;
 }
 
-QPlainTextEdit* memo() {
-    auto* m = new QPlainTextEdit;
+// The import and run logs are flat memos; the fixed texts keep the plain look.
+QPlainTextEdit* memo(bool flat = false) {
+    QPlainTextEdit* m = flat ? new FlatMemo : new QPlainTextEdit;
     m->setReadOnly(true);
     return m;
 }
@@ -71,14 +77,20 @@ void ConverterWizard::buildPages() {
         pageControl->addWidget(page);
     layout->addWidget(pageControl, 1);
     auto* buttons = new QHBoxLayout;
-    progressBar1 = new QProgressBar;
-    buttons->addWidget(progressBar1, 1);
-    backBtn = new QPushButton(QStringLiteral("Назад"));
-    nextBtn = new QPushButton(NextCaption());
-    cancelBtn = new QPushButton(QStringLiteral("Отмена"));
-    buttons->addWidget(backBtn);
-    buttons->addWidget(nextBtn);
-    buttons->addWidget(cancelBtn);
+    // The bar sits in a slot of its own, so showing and hiding it never moves or resizes the buttons.
+    auto* barSlot = new QWidget;
+    auto* barLayout = new QHBoxLayout(barSlot);
+    barLayout->setContentsMargins(0, 0, 0, 0);
+    progressBar1 = new FlatProgressBar;
+    barLayout->addWidget(progressBar1);
+    buttons->addWidget(barSlot, 1);
+    backBtn = new FlatButton(QStringLiteral("Назад"));
+    nextBtn = new FlatButton(NextCaption());
+    cancelBtn = new FlatButton(QStringLiteral("Отмена"));
+    for (QPushButton* button : {backBtn, nextBtn, cancelBtn}) {
+        button->setMinimumWidth(110);
+        buttons->addWidget(button);
+    }
     layout->addLayout(buttons);
     pollTimer = new QTimer(this);
     pollTimer->setInterval(100);
@@ -137,7 +149,7 @@ QWidget* ConverterWizard::buildFirstStep() {
     auto* systemLayout = new QHBoxLayout(system);
     systemIdCheckBox = new QCheckBox;
     systemIdCheckBox->setToolTip(QStringLiteral("Заменить заголовок и\nидентификатор системы"));
-    systemIdComboBox = new QComboBox;
+    systemIdComboBox = new FlatComboBox;
     systemIdComboBox->setToolTip(QStringLiteral("Будет записан заголовок ALLDATA"));
     for (const char* item : kSystemIds)
         systemIdComboBox->addItem(QString::fromLatin1(item));
@@ -198,12 +210,12 @@ QWidget* ConverterWizard::buildFirstStep() {
 QWidget* ConverterWizard::buildTranslate() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    utfToAnsiCheckBox = new QCheckBox(QStringLiteral("UTF-8 -->>  ISO/ANSI"));
+    utfToAnsiCheckBox = new FlatCheckBox(QStringLiteral("UTF-8 -->>  ISO/ANSI"));
     layout->addWidget(utfToAnsiCheckBox);
     utfGroupBox = new QGroupBox;
     auto* utfLayout = new QHBoxLayout(utfGroupBox);
     utfAreasCheckListBox = new QListWidget;
-    isoAnsiComboBox = new QComboBox;
+    isoAnsiComboBox = new FlatComboBox;
     isoAnsiComboBox->addItems({QStringLiteral("ANSI-1251"), QStringLiteral("ISO-8859")});
     utfLabel = new QLabel(QStringLiteral("UTF"));
     ansiLabel = new QLabel(QStringLiteral("ANSI"));
@@ -214,7 +226,7 @@ QWidget* ConverterWizard::buildTranslate() {
     layout->addWidget(utfGroupBox);
     translateGroupBox = new QGroupBox;
     auto* grid = new QGridLayout(translateGroupBox);
-    translateCheckBox = new QCheckBox(QStringLiteral("Перевести названия"));
+    translateCheckBox = new FlatCheckBox(QStringLiteral("Перевести названия"));
     grid->addWidget(translateCheckBox, 0, 0);
     auto* type = new QGroupBox(QStringLiteral("  Тип словаря  "));
     dictionaryTypeRadioGroup =
@@ -229,9 +241,9 @@ QWidget* ConverterWizard::buildTranslate() {
     grid->addWidget(translateAreasCheckListBox, 3, 0, 1, 3);
     dictionaryCountLabel = new QLabel(QStringLiteral("0 записей в словаре"));
     grid->addWidget(dictionaryCountLabel, 4, 0);
-    loadDictionaryBtn = new QPushButton(QStringLiteral("Загрузить словарь"));
-    showDictionaryBtn = new QPushButton(QStringLiteral("Показать словарь"));
-    saveDictionaryBtn = new QPushButton(QStringLiteral("Сохранить словарь"));
+    loadDictionaryBtn = new FlatButton(QStringLiteral("Загрузить словарь"));
+    showDictionaryBtn = new FlatButton(QStringLiteral("Показать словарь"));
+    saveDictionaryBtn = new FlatButton(QStringLiteral("Сохранить словарь"));
     grid->addWidget(loadDictionaryBtn, 5, 0);
     grid->addWidget(showDictionaryBtn, 5, 1);
     grid->addWidget(saveDictionaryBtn, 5, 2);
@@ -259,10 +271,10 @@ QWidget* ConverterWizard::buildLoading() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     auto* row = new QHBoxLayout;
-    loadBtn = new QPushButton(QStringLiteral("Загрузить MP файл"));
-    saveLmpBtn = new QPushButton(QStringLiteral("Сохранить как..."));
+    loadBtn = new FlatButton(QStringLiteral("Загрузить MP файл"));
+    saveLmpBtn = new FlatButton(QStringLiteral("Сохранить как..."));
     saveLmpBtn->setEnabled(false);
-    cityAreaComboBox = new QComboBox;
+    cityAreaComboBox = new FlatComboBox;
     cityAreaComboBox->addItems(
         {QStringLiteral("  > 200 000"), QStringLiteral("  > 50 000"), QStringLiteral("  > 10 000")});
     row->addWidget(loadBtn);
@@ -270,14 +282,14 @@ QWidget* ConverterWizard::buildLoading() {
     row->addWidget(new QLabel(QStringLiteral("Город (кол-во жителей)\nдля масштаба 25м")));
     row->addWidget(cityAreaComboBox);
     layout->addLayout(row);
-    addMemo = memo();
+    addMemo = memo(true);
     addMemo->setToolTip(QStringLiteral("Вы можете сохранить скомпилированную карту и потом её загрузить"));
     layout->addWidget(addMemo, 1);
     auto* text = new QLabel(QStringLiteral(
         "Вы можете использовать карты в польском формате (***. MP) чтобы добавить контуры зданий."));
     text->setWordWrap(true);
     layout->addWidget(text);
-    memoryLoadProgressBar = new QProgressBar;
+    memoryLoadProgressBar = new FlatProgressBar;
     memorySizeLabel = new QLabel;
     memoryAviableLabel = new QLabel;
     layout->addWidget(memoryLoadProgressBar);
@@ -289,7 +301,7 @@ QWidget* ConverterWizard::buildLoading() {
 QWidget* ConverterWizard::buildSettings() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
-    buildingsCheckBox = new QCheckBox(QStringLiteral("Добавить контуры зданий"));
+    buildingsCheckBox = new FlatCheckBox(QStringLiteral("Добавить контуры зданий"));
     grid->addWidget(buildingsCheckBox, 0, 0);
     auto* add = new QGroupBox(QStringLiteral("  Способ добавления  "));
     add->setToolTip(QStringLiteral("Как добавлять данные в KIWI карту"));
@@ -297,7 +309,7 @@ QWidget* ConverterWizard::buildSettings() {
         radioGroup(add, new QVBoxLayout(add),
                    {QStringLiteral("Добавить данные"), QStringLiteral("Заменить старые данные")}, 0);
     grid->addWidget(add, 1, 0);
-    buildingsDcComboBox = new QComboBox;
+    buildingsDcComboBox = new FlatComboBox;
     grid->addWidget(buildingsDcComboBox, 2, 0);
     grid->addWidget(new QLabel(QStringLiteral("(HEX)   0 x")), 3, 0);
     buildingsTypeCodeEdit = new QLineEdit(QStringLiteral("0143"));
@@ -314,9 +326,9 @@ QWidget* ConverterWizard::buildSettings() {
     filterLayout->addWidget(sizeFilter100Label, 1, 0);
     filterLayout->addWidget(sizeFilter100TrackBar, 1, 1);
     grid->addWidget(filter, 4, 0, 1, 2);
-    addressCheckBox = new QCheckBox(QStringLiteral("Добавить номера зданий"));
+    addressCheckBox = new FlatCheckBox(QStringLiteral("Добавить номера зданий"));
     grid->addWidget(addressCheckBox, 0, 2);
-    numberingDcComboBox = new QComboBox;
+    numberingDcComboBox = new FlatComboBox;
     grid->addWidget(numberingDcComboBox, 1, 2);
     numberingTypeCodeEdit = new QLineEdit(QStringLiteral("01C2"));
     grid->addWidget(numberingTypeCodeEdit, 2, 2);
@@ -324,7 +336,7 @@ QWidget* ConverterWizard::buildSettings() {
     auto* codePageLayout = new QHBoxLayout(codePage);
     includeLettersCheckBox = new QCheckBox;
     includeLettersCheckBox->setChecked(true);
-    codePageComboBox = new QComboBox;
+    codePageComboBox = new FlatComboBox;
     codePageComboBox->addItems({QStringLiteral("UTF-8"), QStringLiteral("ISO 8859-1"),
                                 QStringLiteral("ISO 8859-2"), QStringLiteral("ISO 8859-5"),
                                 QStringLiteral("ANSI-1251")});
@@ -338,7 +350,7 @@ QWidget* ConverterWizard::buildSettings() {
     extraLayout->addWidget(addExtraLevelCheckBox);
     extraLayout->addWidget(arrowsCheckBox);
     grid->addWidget(extra, 4, 2);
-    defaultBtn = new QPushButton(QStringLiteral("Восстановить"));
+    defaultBtn = new FlatButton(QStringLiteral("Восстановить"));
     grid->addWidget(defaultBtn, 5, 2);
     // A successful import enables the two switches, and they the rest.
     for (QWidget* w : std::initializer_list<QWidget*>{
@@ -395,9 +407,9 @@ QWidget* ConverterWizard::buildFile() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     auto* row = new QHBoxLayout;
-    fileNameEdit = new QLineEdit;
+    fileNameEdit = new FlatLineEdit;
     fileNameEdit->setReadOnly(true);
-    fileBitBtn = new QPushButton(QStringLiteral("..."));
+    fileBitBtn = new FlatButton(QStringLiteral("..."));
     row->addWidget(fileNameEdit, 1);
     row->addWidget(fileBitBtn);
     layout->addLayout(row);
@@ -423,8 +435,8 @@ QWidget* ConverterWizard::buildCreation() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     progressLabel = new QLabel;
-    progressBar2 = new QProgressBar;
-    progressMemo = memo();
+    progressBar2 = new FlatProgressBar;
+    progressMemo = memo(true);
     timeStaticText = new QLabel(QStringLiteral("0:00:00"));
     layout->addWidget(progressLabel);
     layout->addWidget(progressBar2);
@@ -465,7 +477,7 @@ QWidget* ConverterWizard::buildCompletion() {
         group->addWidget(box);
     }
     layout->addWidget(completeGroupBox);
-    processingButton = new QPushButton(QStringLiteral("Начать обработку"));
+    processingButton = new FlatButton(QStringLiteral("Начать обработку"));
     processingButton->setEnabled(false);
     layout->addWidget(processingButton);
     layout->addWidget(new QLabel(QStringLiteral("Поддержите этот проект")));
@@ -477,8 +489,8 @@ QWidget* ConverterWizard::buildRegion() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     regionCheckListBox = new QListWidget;
-    inspectRegionBtn = new QPushButton(QStringLiteral("Inspect Regions"));
-    saveRegionBtn = new QPushButton(QStringLiteral("Save REGION.KWI"));
+    inspectRegionBtn = new FlatButton(QStringLiteral("Inspect Regions"));
+    saveRegionBtn = new FlatButton(QStringLiteral("Save REGION.KWI"));
     inspectRegionBtn->setEnabled(false);
     saveRegionBtn->setEnabled(false);
     layout->addWidget(regionCheckListBox, 1);

@@ -67,48 +67,41 @@ ConversionOptions ConverterWizard::BuildOptions() const {
     o.dateStampText = dateStampEdit->text().toStdString();
     o.versionStamp = versionStampCheckBox->isChecked();
     o.versionStampText = versionStampEdit->text().toStdString();
+    o.replaceOldData = addRadioGroup->checkedId() == 1;
+    o.strictRules = strictRulesCheckBox->isChecked();
+    o.includeLetters = includeLettersCheckBox->isChecked();
+    o.cityAreaClass = uint8_t(defaults_.secondBackgroundClass);
+    o.arrowNameClass = uint8_t(defaults_.extraNameClass);
+    o.buildingFilterSmallest = sizeFilter50TrackBar->value();
+    o.buildingFilterDetailed = sizeFilter100TrackBar->value();
+    o.trim = trimCheckBox->isChecked();
+    o.trimMode = trimRadioGroup->checkedId();
+    o.trimLevel = trimLevelTrackBar->value();
+    o.trimWest = westTrackBar->value();
+    o.trimNorth = northTrackBar->value();
+    o.trimEast = eastTrackBar->value();
+    o.trimSouth = southTrackBar->value();
+    o.selectedAreas = selectedAreas_;
+    o.addSeaParcels = addSeasCheckBox->isChecked();
+    o.addAdjacentParcels = addAdjacentCheckBox->isChecked();
     o.utfToAnsi = utfToAnsiCheckBox->isChecked();
     o.translate = translateCheckBox->isChecked() && dictionary_ && dictionary_->Loaded();
+    // The translation settings count only with translation on and a dictionary loaded; the run borrows
+    // the wizard's dictionary, so it names no file of its own.
+    if (o.translate) {
+        o.translateByWords = dictionaryTypeRadioGroup->checkedId() == 0;
+        o.excludeFreeways = excludeFwyCheckBox->isChecked();
+        o.translationLevel = translateTrackBar->value();
+        if (translationArea_ >= 0 && size_t(translationArea_) < source_.areas.size())
+            o.dictionaryAreaCode = source_.areas[size_t(translationArea_)].code;
+        o.foldYo = excludeYoCheckBox->isChecked();
+        o.foldUkrainian = ukrICheckBox->isChecked();
+    }
     o.logDetails = logBox->isChecked();
     o.logDictErrors = logDictErrorsCheckBox->isChecked();
     o.densoWestFix = westBugsCheckBox->isChecked();
     o.codePage = kHouseNumberCodePages[std::clamp(codePageComboBox->currentIndex(), 0, 4)];
     return o;
-}
-
-WizardCreationSettings ConverterWizard::BuildCreationSettings() const {
-    WizardCreationSettings w;
-    w.sizeFilter50 = uint32_t(sizeFilter50TrackBar->value());
-    w.sizeFilter100 = uint32_t(sizeFilter100TrackBar->value());
-    w.secondBackgroundClass = uint8_t(defaults_.secondBackgroundClass);
-    w.extraNameClass = uint8_t(defaults_.extraNameClass);
-    w.includeLetters = includeLettersCheckBox->isChecked();
-    w.addMode = addRadioGroup->checkedId();
-    w.strictRules = strictRulesCheckBox->isChecked();
-    w.trim = trimCheckBox->isChecked();
-    w.trimMode = trimRadioGroup->checkedId();
-    w.north = northTrackBar->value();
-    w.south = southTrackBar->value();
-    w.west = westTrackBar->value();
-    w.east = eastTrackBar->value();
-    w.selectedAreas = selectedAreas_;
-    w.trimByStates = w.trim && w.trimMode == 2 && !selectedAreas_.empty();
-    w.trimLevel = uint32_t(trimLevelTrackBar->value());
-    w.addSeas = addSeasCheckBox->isChecked();
-    w.addAdjacent = addAdjacentCheckBox->isChecked();
-    // The translation settings count only with translation on and a dictionary loaded.
-    if (translateCheckBox->isChecked() && dictionary_ && dictionary_->Loaded()) {
-        w.wordByWord = dictionaryTypeRadioGroup->checkedId() == 0;
-        w.excludeFreeways = excludeFwyCheckBox->isChecked();
-        w.translationLevel = uint32_t(translateTrackBar->value());
-        w.foldYo = excludeYoCheckBox->isChecked();
-        w.foldUkrainianI = ukrICheckBox->isChecked();
-    }
-    w.translationArea = translationArea_;
-    w.isoAnsiIndex = isoAnsiComboBox->currentIndex();
-    w.cityAreaIndex = cityAreaComboBox->currentIndex();
-    w.buildings = buildingData_;
-    return w;
 }
 
 CompletionOptions ConverterWizard::BuildCompletionOptions() const {
@@ -147,13 +140,15 @@ void ConverterWizard::startCreation() {
                                                                        : QStringLiteral("West Europe"));
     }
     if (importer_) buildingData_ = importer_->Data();
-    const ConversionOptions options = BuildOptions();
-    runSettings_ = BuildCreationSettings();
+    runSettings_ = BuildOptions();
+    WizardRunInputs inputs;
+    if (buildingData_.loaded) inputs.buildings = buildingData_.records;
+    if (runSettings_.translate) inputs.dictionary = dictionary_->Shared();
     progressMemo->clear();
     timeStaticText->setText(QStringLiteral("0:00:00"));
     returnValue_ = 0;
     // Each run gets a job of its own; a run that ended without touching anything is simply replaced.
-    creation_ = std::make_unique<WizardTask>(creationFactory_(source_.allDataPath, options));
+    creation_ = std::make_unique<WizardTask>(creationFactory_(source_.allDataPath, runSettings_, inputs));
     startTime_.start();
     taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
     taskBar_.SetProgressMax(100);
@@ -189,18 +184,12 @@ void ConverterWizard::Poll() {
                                     .arg(seconds % 60, 2, 10, QLatin1Char('0')));
     }
     if (importer_) {
-        for (const QString& line : importer_->TakeLines())
-            addMemo->appendPlainText(line);
-        if (importing_ && !importer_->Busy()) {
-            importing_ = false;
-            loadBtn->setEnabled(true);
-            buildingData_ = importer_->Data();
-            if (buildingData_.loaded) {
-                buildingsCheckBox->setEnabled(true);
-                addressCheckBox->setEnabled(true);
-                saveLmpBtn->setEnabled(true);
-            }
+        if (std::optional<QStringList> memo = importer_->TakeMemo()) {
+            addMemo->setPlainText(memo->join(QLatin1Char('\n')));
+            addMemo->moveCursor(QTextCursor::End);
         }
+        if (importing_) progressBar1->setValue(importer_->Percent());
+        if (importing_ && !importer_->Busy()) importEnded();
     }
     if (creation_ && !creation_->StopRequested() && CurrentPage() == WizardPage::Creation) {
         applyProgress(*creation_);
@@ -386,7 +375,11 @@ void ConverterWizard::LoadDictionaryBtnClick() {
 }
 
 void ConverterWizard::ShowDictionaryBtnClick() {
-    if (dictionary_) dictionary_->Show(this);
+    if (!dictionary_) return;
+    dictionary_->Show(this);
+    // The editor adds and deletes entries.
+    dictionaryCountLabel->setText(QString::number(dictionary_->Count()) +
+                                  QStringLiteral(" записей в словаре"));
 }
 
 void ConverterWizard::SaveDictionaryBtnClick() {
@@ -407,12 +400,36 @@ void ConverterWizard::LoadMpBtnClick() {
     const QString file =
         services_.paths->OpenFile(this, QString(), QStringLiteral("MP (*.mp *.MP *.lmp *.LMP)"), start);
     if (file.isEmpty()) return;
+    // A compiled file is added to data already loaded only when the user says so.
+    const bool compiled = file.endsWith(QStringLiteral(".lmp"), Qt::CaseInsensitive);
+    const bool append =
+        compiled && buildingData_.loaded &&
+        services_.messenger->Question(this, QStringLiteral("Чтобы добавить данные, нажмите ДА\n"
+                                                           "Чтобы заменить данные, нажмите НЕТ"));
     RegWriteString(QStringLiteral("BuildingsOpen"), file);
-    addMemo->appendPlainText(QStringLiteral("Импорт данных из файла ") + file);
-    loadBtn->setEnabled(false);
+    // Every later import keeps the first one's city-area choice.
+    cityAreaComboBox->setEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, backBtn, nextBtn})
+        w->setEnabled(false);
+    progressBar1->setValue(0);
     importing_ = true;
-    importer_->Start({file});
+    importer_->Start({file}, cityAreaComboBox->currentIndex(), append);
     pollTimer->start();
+}
+
+void ConverterWizard::importEnded() {
+    importing_ = false;
+    for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, backBtn, nextBtn})
+        w->setEnabled(true);
+    buildingData_ = importer_->Data();
+    if (buildingData_.loaded) {
+        buildingsCheckBox->setEnabled(true);
+        addressCheckBox->setEnabled(true);
+        saveLmpBtn->setEnabled(true);
+    }
+    if (!CreationRunning()) pollTimer->stop();
+    if (const QString error = importer_->TakeError(); !error.isEmpty())
+        services_.messenger->Error(this, error);
 }
 
 void ConverterWizard::SaveLmpBtnClick() {

@@ -3,16 +3,21 @@
 // so, and a run carries no buildings and no translation.
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "converter/names/LatRusDictionary.h"
 
 class QWidget;
 
-// The compiled building data the import produced (one layout: converter/import/BuildingData.h).
+// The compiled building data the import produced (one layout: converter/import/BuildingData.h). The
+// buffer is shared with the runs, which only read it.
 struct WizardBuildingData {
-    QByteArray records;
+    std::shared_ptr<const std::vector<uint8_t>> records;
     bool loaded = false;
     // West, North, East, South of the imported data.
     int32_t west = 0, north = 0, east = 0, south = 0;
@@ -23,11 +28,18 @@ struct WizardBuildingData {
 class WizardImporter {
 public:
     virtual ~WizardImporter() = default;
-    virtual void Start(const QStringList& files) = 0;
+    // cityAreaLevel: the city-area choice (0 only the largest cities ... 2 the smallest too);
+    // appendCompiled: a compiled file is added to the data instead of replacing it.
+    virtual void Start(const QStringList& files, int cityAreaLevel, bool appendCompiled) = 0;
+    // True until TakeMemo has taken a finished import's outcome.
     virtual bool Busy() const = 0;
     virtual void Stop() = 0;
-    // Memo lines written since the last call.
-    virtual QStringList TakeLines() = 0;
+    // The whole import log when it changed since the last call (the import rewrites and takes back its
+    // own lines), else nothing. Also takes in the outcome of an import that has ended.
+    virtual std::optional<QStringList> TakeMemo() = 0;
+    virtual int Percent() const = 0;
+    // Why the last import failed, in the user's words, once; "" when it did not.
+    virtual QString TakeError() = 0;
     virtual WizardBuildingData Data() const = 0;
     // Writes the compiled data as a produced file; the error in the user's words, or "".
     virtual QString SaveCompiled(const QString& path) = 0;
@@ -43,4 +55,12 @@ public:
     virtual QString Load(const QString& path, bool wordByWord) = 0;
     virtual QString Save(const QString& path) = 0;
     virtual void Show(QWidget* parent) = 0;
+    // The dictionary a creation run borrows; the wizard never edits it while a run is going.
+    virtual std::shared_ptr<LatRusDictionary> Shared() const = 0;
+};
+
+// What a creation run reads besides its options.
+struct WizardRunInputs {
+    std::shared_ptr<const std::vector<uint8_t>> buildings;
+    std::shared_ptr<LatRusDictionary> dictionary;
 };

@@ -23,9 +23,6 @@ enum class OutputVerdict { Accepted, ReadOnly, SameAsSource, MissingFolder };
 // folder or its CMP list's folder (by device and inode, so links and other spellings are caught).
 OutputVerdict CheckOutput(const QString& outputPath, const std::string& sourcePath);
 
-// The house-number code pages of CodePageComboBox by index.
-inline constexpr int kHouseNumberCodePages[5] = {65001, 28591, 28592, 28595, 1251};
-
 // The settings Restore Default derives from the target, the system number and the top level's lists.
 struct OptionDefaults {
     uint16_t buildingsTypeCode = 0x0143;

@@ -175,8 +175,8 @@ TEST_F(ConverterWizardTest, OptionCouplings) {
     EXPECT_EQ(wizard->sizeFilter100TrackBar->value(), 70);
     wizard->sizeFilter100TrackBar->setValue(50);
     EXPECT_EQ(wizard->sizeFilter50TrackBar->value(), 50);
-    EXPECT_EQ(wizard->BuildCreationSettings().sizeFilter50, 50u);
-    EXPECT_EQ(wizard->BuildCreationSettings().sizeFilter100, 50u);
+    EXPECT_EQ(wizard->BuildOptions().buildingFilterSmallest, 50);
+    EXPECT_EQ(wizard->BuildOptions().buildingFilterDetailed, 50);
     wizard->southTrackBar->setValue(150000);
     wizard->northTrackBar->setValue(152000);
     EXPECT_EQ(wizard->southTrackBar->value(), 152000 - 4800);
@@ -212,7 +212,7 @@ TEST_F(ConverterWizardTest, TrimByBordersWithOnlyZeroCheckedGives255AndNothingCh
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
     EXPECT_EQ(wizard->SelectedAreas(), std::vector<int>{255});
-    EXPECT_TRUE(wizard->RunSettings().trimByStates);
+    EXPECT_TRUE(wizard->RunSettings().trim);
     EXPECT_EQ(wizard->RunSettings().selectedAreas, std::vector<int>{255});
     EXPECT_EQ(wizard->RunSettings().trimMode, 2);
     auto none = make(source);
@@ -221,7 +221,7 @@ TEST_F(ConverterWizardTest, TrimByBordersWithOnlyZeroCheckedGives255AndNothingCh
     none->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*none, WizardPage::Creation);
     EXPECT_TRUE(none->SelectedAreas().empty());
-    EXPECT_FALSE(none->RunSettings().trimByStates);
+    EXPECT_FALSE(none->RunSettings().trim);
     EXPECT_FALSE(none->trimCheckBox->isChecked());
 }
 
@@ -258,7 +258,8 @@ TEST_F(ConverterWizardTest, FilePageRefusesUnsafeOutputsAndDeletesNothing) {
     wizard->NextBtnClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::File);
     EXPECT_EQ(messenger.questions.size(), 1);
-    wizard->SetCreationFactory([](const std::string&, const ConversionOptions&) { return endlessWork(); });
+    wizard->SetCreationFactory(
+        [](const std::string&, const ConversionOptions&, const WizardRunInputs&) { return endlessWork(); });
     messenger.answer = true;
     wizard->NextBtnClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Creation);
@@ -267,7 +268,7 @@ TEST_F(ConverterWizardTest, FilePageRefusesUnsafeOutputsAndDeletesNothing) {
 
 TEST_F(ConverterWizardTest, ARefusedRunGoesBackToTheFilePageAndAFailedOneStays) {
     auto wizard = make(plainSource());
-    wizard->SetCreationFactory([](const std::string&, const ConversionOptions&) {
+    wizard->SetCreationFactory([](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
         return finishedWork(ConversionStatus::Refused, "cannot create the output");
     });
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
@@ -275,7 +276,7 @@ TEST_F(ConverterWizardTest, ARefusedRunGoesBackToTheFilePageAndAFailedOneStays) 
     ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::File; }, 5000));
     EXPECT_EQ(wizard->LastReturnValue(), -1);
     EXPECT_EQ(messenger.errors.last(), QStringLiteral("cannot create the output"));
-    wizard->SetCreationFactory([](const std::string&, const ConversionOptions&) {
+    wizard->SetCreationFactory([](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
         return finishedWork(ConversionStatus::Failed, "disk full");
     });
     wizard->NextBtnClick();
@@ -288,8 +289,9 @@ TEST_F(ConverterWizardTest, ARefusedRunGoesBackToTheFilePageAndAFailedOneStays) 
 TEST_F(ConverterWizardTest, ClosingDuringARunStopsAndJoinsItWithinTwoSeconds) {
     auto wizard = make(plainSource());
     std::atomic<int> steps{0};
-    wizard->SetCreationFactory(
-        [&](const std::string&, const ConversionOptions&) { return endlessWork(&steps); });
+    wizard->SetCreationFactory([&](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
+        return endlessWork(&steps);
+    });
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
     ASSERT_TRUE(waitUntil([&] { return steps.load() > 3; }, 5000));
@@ -306,8 +308,9 @@ TEST_F(ConverterWizardTest, ClosingDuringARunStopsAndJoinsItWithinTwoSeconds) {
     EXPECT_EQ(steps.load(), after);
     // Destroying the wizard mid-run joins too.
     auto other = make(plainSource());
-    other->SetCreationFactory(
-        [&](const std::string&, const ConversionOptions&) { return endlessWork(&steps); });
+    other->SetCreationFactory([&](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
+        return endlessWork(&steps);
+    });
     other->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*other, WizardPage::Creation);
     clock.restart();
@@ -328,6 +331,7 @@ public:
     }
     QString Save(const QString&) override { return {}; }
     void Show(QWidget*) override {}
+    std::shared_ptr<LatRusDictionary> Shared() const override { return nullptr; }
     int loads = 0;
 
 private:
@@ -340,19 +344,20 @@ TEST_F(ConverterWizardTest, TheDictionaryIsFreedOnlyAfterTheRunIsJoined) {
     std::atomic<int> steps{0};
     auto wizard = std::make_unique<ConverterWizard>(plainSource(), services, taskBar, true);
     wizard->SetDictionary(std::make_unique<WatchedDictionary>(alive));
-    wizard->SetCreationFactory([&](const std::string&, const ConversionOptions&) -> WizardWork {
-        return [&](ConversionProgress&, const std::atomic<bool>& stop) {
-            // Stands for a run translating names until it notices the stop.
-            while (!stop.load()) {
+    wizard->SetCreationFactory(
+        [&](const std::string&, const ConversionOptions&, const WizardRunInputs&) -> WizardWork {
+            return [&](ConversionProgress&, const std::atomic<bool>& stop) {
+                // Stands for a run translating names until it notices the stop.
+                while (!stop.load()) {
+                    if (!alive.load()) usedAfterFree = true;
+                    ++steps;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
                 if (!alive.load()) usedAfterFree = true;
-                ++steps;
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            if (!alive.load()) usedAfterFree = true;
-            return ConversionResult{ConversionStatus::Stopped};
-        };
-    });
+                return ConversionResult{ConversionStatus::Stopped};
+            };
+        });
     wizard->translateCheckBox->click();
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
@@ -418,7 +423,7 @@ TEST_F(ConverterWizardTest, TheMapCodePageComesBackUnlessTheNewMapIsOpened) {
         source.mapCodePage = [] { return 1252; };
         source.setMapCodePage = [&](int page, bool) { pages.push_back(page); };
         auto wizard = std::make_unique<ConverterWizard>(source, services, taskBar, true);
-        wizard->SetCreationFactory([](const std::string&, const ConversionOptions&) {
+        wizard->SetCreationFactory([](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
             return finishedWork(ConversionStatus::Done);
         });
         wizard->utfToAnsiCheckBox->click();
@@ -442,19 +447,30 @@ TEST_F(ConverterWizardTest, TheMapCodePageComesBackUnlessTheNewMapIsOpened) {
 // An import that ends at its first poll with one building.
 class InstantImporter : public WizardImporter {
 public:
-    void Start(const QStringList& files) override { started = files; }
+    void Start(const QStringList& files, int level, bool append) override {
+        started = files;
+        cityAreaLevel = level;
+        appended = append;
+    }
     bool Busy() const override { return false; }
     void Stop() override {}
-    QStringList TakeLines() override { return std::exchange(lines, {}); }
+    std::optional<QStringList> TakeMemo() override {
+        if (memo.isEmpty()) return std::nullopt;
+        return std::exchange(memo, {});
+    }
+    int Percent() const override { return 100; }
+    QString TakeError() override { return {}; }
     WizardBuildingData Data() const override {
         WizardBuildingData data;
         data.loaded = !started.isEmpty();
-        data.records = QByteArray(16, '\0');
+        data.records = std::make_shared<const std::vector<uint8_t>>(16, uint8_t(0));
         return data;
     }
     QString SaveCompiled(const QString&) override { return {}; }
     QStringList started;
-    QStringList lines{QStringLiteral("Файл скомпилирован. ")};
+    int cityAreaLevel = -1;
+    bool appended = false;
+    QStringList memo{QStringLiteral("Файл скомпилирован. ")};
 };
 
 TEST_F(ConverterWizardTest, AnImportEnablesTheBuildingSwitches) {

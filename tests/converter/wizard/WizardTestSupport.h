@@ -87,7 +87,7 @@ protected:
     }
     std::unique_ptr<ConverterWizard> make(ConverterSource source) {
         auto wizard = std::make_unique<ConverterWizard>(std::move(source), services, taskBar);
-        wizard->SetCreationFactory([](const std::string&, const ConversionOptions&) {
+        wizard->SetCreationFactory([](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
             return finishedWork(ConversionStatus::Done);
         });
         return wizard;

@@ -1,0 +1,48 @@
+// The main window's converter hook: the wizard's source, its import and dictionary, and the map it wrote.
+#include "app/MapConverterLaunch.h"
+
+#include "converter/wizard/ConverterWizard.h"
+#include "converter/wizard/ConverterWizardDictionary.h"
+#include "converter/wizard/MpWizardImporter.h"
+#include "kiwi/map/KiwiMap.h"
+#include "kiwi/parts/LocalManager.h"
+
+ConverterSource ConverterSourceOf(MainWindow& window) {
+    OpenData& data = window.Data();
+    ConverterSource source = data.map ? ReadConverterSource(data.map->Path()) : ConverterSource{};
+    if (data.localisation) {
+        for (int i = 0; i < data.localisation->AreaCount(); ++i) {
+            const TLN_Area& area = data.localisation->GetArea(i);
+            const QString toponym = QString::fromStdString(area.Toponym);
+            source.areas.push_back({area.AreaCode, toponym, toponym});
+        }
+    }
+    source.mapCodePage = [&window] { return window.CodePages().CheckedCodePage(); };
+    source.setMapCodePage = [&window](int codePage, bool apply) { window.SetMapCodePage(codePage, apply); };
+    source.chooseMapFont = [&window](const QString& font) {
+        // Each of the three fonts the converter picks goes with one code page of the font menu.
+        const int codePage = font == QStringLiteral("Russian") ? 1251
+                             : font == QStringLiteral("Greek") ? 1253
+                                                               : 1252;
+        const int tag = MapCodePageChoice::FontTagOf(codePage);
+        if (tag >= 0) window.MapFontMenuItemClick(tag);
+    };
+    return source;
+}
+
+MapConverterHook MakeMapConverterHook(MainWindow& window, const Services& services) {
+    MapConverterHook hook;
+    hook.create = [&window, &services](QWidget* parent) -> QDialog* {
+        auto* wizard =
+            new ConverterWizard(ConverterSourceOf(window), services, window.TaskBarButton(), false, parent);
+        wizard->SetImporter(std::make_unique<MpWizardImporter>());
+        if (services.messenger)
+            wizard->SetDictionary(std::make_unique<EditorWizardDictionary>(*services.messenger));
+        return wizard;
+    };
+    hook.writtenMap = [](QDialog* converter) {
+        const auto* wizard = qobject_cast<const ConverterWizard*>(converter);
+        return wizard ? wizard->OutputPath() : QString();
+    };
+    return hook;
+}
