@@ -11,6 +11,7 @@
 #include "converter/wizard/MpWizardImporter.h"
 #include "mainwindow/OpenPage.h"
 #include "tools/sample-disc/SampleDiscFolder.h"
+#include "widgets/flat/FlatButton.h"
 
 namespace {
 
