@@ -132,8 +132,8 @@ TEST(ImportParcelRebuild, AddModeKeepsTheOldTypeEntriesTwoWordsFurtherOn) {
     const size_t names = 2 * GetWord(out, 36 + 12 + 2);
     EXPECT_EQ(names, 64 + bgSize);
     EXPECT_EQ(slice(out, names + 2 + 4 * kNumberClass, 4), (std::vector<uint8_t>{0, 37, 0, 1}));
-    EXPECT_EQ(slice(out, names + 74, 4), (std::vector<uint8_t>{0x00, 0x08, 0x81, 0x20}));
-    EXPECT_EQ(2 * GetWord(out, 36 + 12 + 4), 74u + 16);
+    EXPECT_EQ(slice(out, names + 74, 4), (std::vector<uint8_t>{0x00, 0x09, 0x81, 0x20}));
+    EXPECT_EQ(2 * GetWord(out, 36 + 12 + 4), 74u + 18);
 }
 
 TEST(ImportParcelRebuild, MoreThan4095BuildingsBecomeFurtherTypeEntriesOnlyForAisinAw) {

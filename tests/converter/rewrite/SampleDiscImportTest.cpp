@@ -346,6 +346,9 @@ TEST(SampleDiscImport, BuildingsCoverTheirSourceInsideEveryParcelAndNumbersLand)
     options.numberingClass = numberClass;
 
     const Converted converted = convertTown("sample-imports", options, town.data);
+    if (const char* keep = std::getenv("STROVANE_KEEP_CONVERTED"); keep && *keep)
+        fixture::writeFile(std::string(keep) + "/sample-imports/town.mp",
+                           std::vector<uint8_t>(town.mpText.begin(), town.mpText.end()));
     ASSERT_EQ(converted.result.status, ConversionStatus::Done) << converted.result.message;
     for (const std::string& problem : convtest::validateOutput(convtest::readFile(converted.output)).problems)
         ADD_FAILURE() << problem;
@@ -411,8 +414,14 @@ TEST(SampleDiscImport, BuildingsCoverTheirSourceInsideEveryParcelAndNumbersLand)
             uint32_t stored = 0;
             for (const int64_t at : NameRecordPositions(frames->Name, frame.Classes[numberClass])) {
                 TLN_Name_Data_Record record;
-                stored += ReadNameRecord(frames->Name, kShowAllScales, true, record, at, 0, {65001, 0}) &&
-                          record.TypeCode == kNumberType;
+                if (!ReadNameRecord(frames->Name, kShowAllScales, true, record, at, 0, {65001, 0}) ||
+                    record.TypeCode != kNumberType)
+                    continue;
+                // Read back as the map view reads it: a readable string of digits (and letters).
+                EXPECT_TRUE(record.Readable && !record.String.text.isEmpty() &&
+                            record.String.text.at(0).isDigit())
+                    << p.where << ": " << record.String.text.toStdString();
+                ++stored;
             }
             EXPECT_EQ(stored, busy.count(p.where) ? 0u : numbers) << p.where;
             numbersFound += stored;
