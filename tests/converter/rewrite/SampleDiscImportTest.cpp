@@ -162,6 +162,8 @@ ConversionOptions townOptions(const TLN_Level_Management_Record& level) {
     options.address = true;
     options.numberingTypeCode = kNumberType;
     options.includeLetters = true;
+    // The town's names are UTF-8 (its system is above 3): the numbers' letters are written so too.
+    options.codePage = 65001;
     return options;
 }
 
