@@ -155,7 +155,8 @@ std::optional<ParcelRect> ParcelRectFor(const FrameLayout& layout, const LevelFa
     r.x0 = int64_t(layout.referenceX) * 16;
     r.y0 = int64_t(layout.referenceY) * 16;
     switch (layout.identifier) {
-    case 3:
+    case 0: // regular, as the distribution header defines it; discs store their plain parcels so
+    case 3: // regular, as the parcels of a rebuilt map are marked
         r.x1 = r.x0 + w, r.y1 = r.y0 + h;
         break;
     case 2:

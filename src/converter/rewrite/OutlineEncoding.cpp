@@ -96,12 +96,15 @@ std::vector<uint8_t> HouseNumberRecord(const ParcelRect& rect, building_data::Po
                                        const std::string& label, int codePage) {
     const std::string text = ConvertToCodePage(label, codePage);
     std::vector<uint8_t> bytes;
-    AppendWord(bytes, uint16_t((text.size() + 14) / 2));
+    // The string field is a character string: its size word, then the text's own length word and the text,
+    // as every name record holds it (without the inner word the readers take the text for its length).
+    AppendWord(bytes, uint16_t((text.size() + 16) / 2));
     AppendWord(bytes, 0x8120);
     AppendWord(bytes, typeCode);
     AppendWord(bytes, 0);
     AppendWord(bytes, EncodePosition(ParcelPosition(at.x, rect.x0, rect.ExtentX())));
     AppendWord(bytes, EncodePosition(ParcelPosition(at.y, rect.y0, rect.ExtentY())));
+    AppendWord(bytes, uint16_t((text.size() + 2) / 2));
     AppendWord(bytes, uint16_t(text.size() / 2));
     bytes.insert(bytes.end(), text.begin(), text.end());
     return bytes;

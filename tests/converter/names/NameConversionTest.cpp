@@ -15,9 +15,12 @@
 #include "kiwi/map/KiwiMap.h"
 #include "platform/CodePage.h"
 #include "support/converter/ConversionTestSupport.h"
+#include "support/converter/ParcelNameWalk.h"
 #include "support/fixtures/FixtureWriter.h"
 
 namespace {
+
+using namespace namewalk;
 
 std::string cp(const char* utf8) {
     const QByteArray bytes = encodeToCodePage(QString::fromUtf8(utf8), 1251);
@@ -33,99 +36,6 @@ std::string writeDictionary(const std::string& folder) {
     const std::string path = fixture::scratchDir(folder) + "/dict.txt";
     std::ofstream(path, std::ios::binary) << dictionaryText();
     return path;
-}
-
-struct NameRecord {
-    std::vector<uint8_t> bytes;
-    QString text;
-    bool hasString = false;
-    bool table = false;
-};
-
-// Every name record of a parcel, class by class, and the texts its references reach.
-struct ParcelNames {
-    std::vector<NameRecord> records;
-    std::vector<QString> referenced;
-};
-
-NameRecord readRecord(const TLN_FrameSpan& names, int64_t position) {
-    NameRecord out;
-    TLN_Name_Data_Record record;
-    ReadNameRecord(names, kShowAllScales, true, record, position, 0, {65001, 0});
-    const BeCursor c = names.At(position, record.Size);
-    out.bytes.assign(c.data(), c.data() + c.size());
-    out.text = record.String.text;
-    out.hasString = record.Readable && record.StringSize > 0;
-    out.table =
-        out.hasString && SelectedStringPosition(names, 0, record.StringPosition) != record.StringPosition;
-    return out;
-}
-
-ParcelNames parcelNames(TLN_KiwiMap& map, uint8_t level, const TLN_MM_Parcel_Managenent_Record& parcel) {
-    ParcelNames out;
-    const auto frames = LoadParcelFrames(map, level, parcel);
-    if (!frames || !frames->Name.IsValid()) return out;
-    const TLN_Level_Management_Record& record = *map.Level(level);
-    TLN_Name_Data_Frame nameFrame;
-    if (!ReadNameDataFrame(frames->Name, record, nameFrame, map.SystemNumber())) return out;
-    for (const auto& entry : nameFrame.Classes)
-        for (const int64_t position : NameRecordPositions(frames->Name, entry))
-            out.records.push_back(readRecord(frames->Name, position));
-    const auto reach = [&](int64_t offset) {
-        out.referenced.push_back(readRecord(frames->Name, frames->Name.Position() + offset).text);
-    };
-    TLN_Road_Data_Frame roads;
-    if (ReadRoadDataFrame(frames->Road, roads))
-        for (const auto& roadClass : roads.Classes)
-            for (const int64_t multiLink : MultiLinkPositions(frames->Road, roadClass)) {
-                TLN_MultiLink_Data_Record header;
-                if (!ReadMultiLinkHeader(frames->Road, header, multiLink)) continue;
-                for (int node = 0; node < header.NodeCount; ++node) {
-                    TLN_Street_Address_Record address;
-                    if (!ReadStreetAddressInfo(frames->Road, node, address, record, multiLink,
-                                               frames->Road.Position()))
-                        continue;
-                    for (const int64_t offset : {address.AdministrativeLeft, address.AdministrativeRight,
-                                                 address.StreetLeft, address.StreetRight})
-                        if (offset >= 0) reach(offset);
-                }
-            }
-    TLN_Background_Data_Frame background;
-    if (ReadBackgroundDisplayClass(frames->Background, record, background, map.SystemNumber()))
-        for (const auto& element : background.Elements)
-            for (const auto& unit : element.TypeUnits)
-                for (const int64_t position : MinimumGraphicsPositions(frames->Background, unit)) {
-                    TLN_Minimum_Graphics_Data_Record figure;
-                    if (ReadMinimumGraphicsShape(frames->Background, unit.ShapeClassification != 0, figure,
-                                                 position) &&
-                        figure.NameFlag)
-                        reach(2 * int64_t(figure.NameOffset));
-                }
-    return out;
-}
-
-// Calls visit(level, source parcel, output parcel) for every parcel with a frame in both maps.
-template <typename Visit> void eachParcel(TLN_KiwiMap& source, TLN_KiwiMap& output, Visit visit) {
-    for (uint8_t level = 0; level < source.LevelCount(); ++level) {
-        const auto& record = *source.Level(level);
-        for (uint32_t s = 0; s < uint32_t(record.BlockSetCount()); ++s)
-            for (uint32_t b = 0; b < uint32_t(record.BlockCount()); ++b) {
-                TLN_Block_Management_Record oldBlock, newBlock;
-                TLN_Parcel_Management_Info oldInfo, newInfo;
-                if (!source.ReadBlock(level, s, b, oldBlock) || !output.ReadBlock(level, s, b, newBlock) ||
-                    !source.ReadParcelManagement(oldBlock.Stream, level, oldInfo, oldBlock.Address) ||
-                    !output.ReadParcelManagement(newBlock.Stream, level, newInfo, newBlock.Address))
-                    continue;
-                for (uint32_t i = 0; i < oldInfo.StoredRecordCount; ++i) {
-                    TLN_MM_Parcel_Managenent_Record oldParcel, newParcel;
-                    if (!source.ReadParcel(oldBlock.Stream, level, i, oldParcel, false, oldBlock.Address) ||
-                        !output.ReadParcel(newBlock.Stream, level, i, newParcel, false, newBlock.Address) ||
-                        oldParcel.IsDivided() || newParcel.IsDivided())
-                        continue;
-                    visit(level, oldParcel, newParcel);
-                }
-            }
-    }
 }
 
 } // namespace

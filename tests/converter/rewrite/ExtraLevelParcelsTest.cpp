@@ -39,12 +39,12 @@ TEST(ExtraLevelParcels, AFrameWithOnlyHouseNumbersHasTheirEntryAtWord33) {
     const ExtraParcel p = WriteExtraLevelParcel(*o, kRect, 5, 4, {2, 7, {450, false, 1251}});
     ASSERT_EQ(p.numbers, 1u);
     const std::vector<uint8_t>& f = p.frame;
-    ASSERT_EQ(f.size(), 224u) << "186 + 16 bytes, aligned to 32";
+    ASSERT_EQ(f.size(), 224u) << "186 + 18 bytes, aligned to 32";
     EXPECT_EQ(slice(f, 0, 14), (std::vector<uint8_t>{0x00, 0x3C, 0x00, 0x00, 0xC8, 0x00, 0x00, 0x00, 0x64,
                                                      0x00, 0x01, 0x01, 0xC0, 0x00}));
     EXPECT_EQ(slice(f, 18, 2), (std::vector<uint8_t>{0x00, 0xFA}));
     EXPECT_EQ(slice(f, 28, 6), (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 0, 0}));
-    EXPECT_EQ(slice(f, 48, 6), (std::vector<uint8_t>{0, 0, 0, 60, 0, 41}));
+    EXPECT_EQ(slice(f, 48, 6), (std::vector<uint8_t>{0, 0, 0, 60, 0, 42}));
     EXPECT_EQ(slice(f, 120, 2), (std::vector<uint8_t>{0x00, 0x21}));
     EXPECT_EQ(slice(f, 122 + 4 * 7, 4), (std::vector<uint8_t>{0, 33, 0, 1}));
     EXPECT_EQ(slice(f, 122 + 4 * 2, 4), (std::vector<uint8_t>{0xFF, 0xFF, 0, 0}));

@@ -132,8 +132,8 @@ TEST(ImportParcelRebuild, AddModeKeepsTheOldTypeEntriesTwoWordsFurtherOn) {
     const size_t names = 2 * GetWord(out, 36 + 12 + 2);
     EXPECT_EQ(names, 64 + bgSize);
     EXPECT_EQ(slice(out, names + 2 + 4 * kNumberClass, 4), (std::vector<uint8_t>{0, 37, 0, 1}));
-    EXPECT_EQ(slice(out, names + 74, 4), (std::vector<uint8_t>{0x00, 0x08, 0x81, 0x20}));
-    EXPECT_EQ(2 * GetWord(out, 36 + 12 + 4), 74u + 16);
+    EXPECT_EQ(slice(out, names + 74, 4), (std::vector<uint8_t>{0x00, 0x09, 0x81, 0x20}));
+    EXPECT_EQ(2 * GetWord(out, 36 + 12 + 4), 74u + 18);
 }
 
 TEST(ImportParcelRebuild, MoreThan4095BuildingsBecomeFurtherTypeEntriesOnlyForAisinAw) {
@@ -217,15 +217,25 @@ TEST(ImportParcelRebuild, ABusyNumberingClassIsReportedOncePerRun) {
     EXPECT_EQ(warnings, 1);
 }
 
+TEST(ImportParcelRebuild, ARegularParcelStoredWithIdentifierZeroIsRebuiltToo) {
+    // Plain discs store regular parcels with identifier 0: they take their buildings like those marked 3.
+    Rig zero(false), three(false);
+    std::vector<uint8_t> regular = frame(true);
+    regular[12] &= 0x3F;
+    std::vector<uint8_t> viaZero = zero.writer->Rebuild(regular);
+    const std::vector<uint8_t> viaThree = three.writer->Rebuild(frame(true));
+    ASSERT_FALSE(viaThree.empty());
+    ASSERT_EQ(viaZero.size(), viaThree.size());
+    viaZero[12] = viaThree[12];
+    EXPECT_EQ(viaZero, viaThree);
+}
+
 TEST(ImportParcelRebuild, FramesLeftAsTheyAre) {
     {
         Rig s(false, false, false);
         EXPECT_TRUE(s.writer->Rebuild(frame(true)).empty()) << "nothing selected for the block";
     }
     Rig s(false);
-    std::vector<uint8_t> regular = frame(true);
-    regular[12] = 0x00;
-    EXPECT_TRUE(s.writer->Rebuild(regular).empty()) << "identifier 0";
     std::vector<uint8_t> crossed = frame(true);
     crossed[36 + 6 + 3] = 20; // the background before the roads' end
     EXPECT_TRUE(s.writer->Rebuild(crossed).empty());

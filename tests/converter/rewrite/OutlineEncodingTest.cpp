@@ -66,12 +66,13 @@ TEST(OutlineEncoding, NameRecords) {
     const ParcelRect rect{1000, 8192, 1000 + 8192, 0};
     // x: (1000 + 4096 - 1000) * 4096 / 8192 = 2048; y: 8192 -> 4096 -> 2000 hex.
     const std::vector<uint8_t> number = HouseNumberRecord(rect, {1000 + 4096, 8192}, 450, "12", 1251);
-    EXPECT_EQ(number, (std::vector<uint8_t>{0x00, 0x08, 0x81, 0x20, 0x01, 0xC2, 0x00, 0x00, 0x08, 0x00, 0x20,
-                                            0x00, 0x00, 0x01, '1', '2'}));
+    EXPECT_EQ(number, (std::vector<uint8_t>{0x00, 0x09, 0x81, 0x20, 0x01, 0xC2, 0x00, 0x00, 0x08, 0x00, 0x20,
+                                            0x00, 0x00, 0x02, 0x00, 0x01, '1', '2'}));
     const std::vector<uint8_t> odd = HouseNumberRecord(rect, {1000, 0}, 450, "12\xC0", 1251);
-    EXPECT_EQ(odd.size(), 18u) << "a 3-byte label is padded to 4";
-    EXPECT_EQ(odd[1], 9);
-    EXPECT_EQ(odd[13], 2);
+    EXPECT_EQ(odd.size(), 20u) << "a 3-byte label is padded to 4";
+    EXPECT_EQ(odd[1], 10);
+    EXPECT_EQ(odd[13], 3);
+    EXPECT_EQ(odd[15], 2);
     const std::vector<uint8_t> arrow = ArrowNameRecord(rect, {1000, 0}, 0x2BC);
     EXPECT_EQ(arrow, (std::vector<uint8_t>{0x00, 0x08, 0x85, 0x20, 0x01, 0xF2, 0x00, 0x00, 0x00, 0x00, 0x00,
                                            0x00, 0x16, 0xBC, 0x00, 0x00}));

@@ -137,12 +137,13 @@ Expected Generate(const Plan& plan, const std::function<void(const std::string&)
     out.Line("Name=Generated");
     out.Line("[END-IMG ID]");
     out.Line("");
-    const GridPoint origin{37 * kStepsPerDegree, 55 * kStepsPerDegree};
+    const GridPoint origin{plan.originX, plan.originY};
+    const size_t perRow = std::max<size_t>(plan.slotsPerRow, 1);
     size_t slot = 0;
     const auto nextCorner = [&] {
         const size_t i = slot++;
-        return GridPoint{origin.x + int64_t(i % 2000) * kSlotSteps,
-                         origin.y + int64_t(i / 2000) * kSlotSteps};
+        return GridPoint{origin.x + int64_t(i % perRow) * kSlotSteps,
+                         origin.y + int64_t(i / perRow) * kSlotSteps};
     };
     const std::string letterA = plan.utf8 ? "\xD0\x90" : "\xC0"; // "А" in the file's page
     const auto label = [&](int number, bool letter) {

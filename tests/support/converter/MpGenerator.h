@@ -20,6 +20,11 @@ struct Plan {
     bool utf8 = false;         // CodePage=65001 with UTF-8 labels
     bool crlf = true;          // line ends
     bool buildExpected = true; // keep the expected bytes (off for benchmark sizes)
+    // Where the objects go: the south-west slot in grid steps (3200 a degree) and slots per row, each
+    // slot 16 steps square (so a map's area can be filled, e.g. the sample town's).
+    int64_t originX = 37 * 3200;
+    int64_t originY = 55 * 3200;
+    size_t slotsPerRow = 2000;
 };
 
 struct Expected {

@@ -1,0 +1,67 @@
+// Name records and the texts their references reach, read with the project's readers.
+#include "support/converter/ParcelNameWalk.h"
+
+#include "kiwi/frames/BackgroundFrame.h"
+#include "kiwi/frames/NameFrame.h"
+#include "kiwi/frames/RoadFrame.h"
+#include "kiwi/frames/StringFrame.h"
+
+namespace namewalk {
+
+NameRecord readRecord(const TLN_FrameSpan& names, int64_t position) {
+    NameRecord out;
+    TLN_Name_Data_Record record;
+    ReadNameRecord(names, kShowAllScales, true, record, position, 0, {65001, 0});
+    const BeCursor c = names.At(position, record.Size);
+    out.bytes.assign(c.data(), c.data() + c.size());
+    out.text = record.String.text;
+    out.hasString = record.Readable && record.StringSize > 0;
+    out.table =
+        out.hasString && SelectedStringPosition(names, 0, record.StringPosition) != record.StringPosition;
+    return out;
+}
+
+ParcelNames parcelNames(TLN_KiwiMap& map, uint8_t level, const TLN_MM_Parcel_Managenent_Record& parcel) {
+    ParcelNames out;
+    const auto frames = LoadParcelFrames(map, level, parcel);
+    if (!frames || !frames->Name.IsValid()) return out;
+    const TLN_Level_Management_Record& record = *map.Level(level);
+    TLN_Name_Data_Frame nameFrame;
+    if (!ReadNameDataFrame(frames->Name, record, nameFrame, map.SystemNumber())) return out;
+    for (const auto& entry : nameFrame.Classes)
+        for (const int64_t position : NameRecordPositions(frames->Name, entry))
+            out.records.push_back(readRecord(frames->Name, position));
+    const auto reach = [&](int64_t offset) {
+        out.referenced.push_back(readRecord(frames->Name, frames->Name.Position() + offset).text);
+    };
+    TLN_Road_Data_Frame roads;
+    if (ReadRoadDataFrame(frames->Road, roads))
+        for (const auto& roadClass : roads.Classes)
+            for (const int64_t multiLink : MultiLinkPositions(frames->Road, roadClass)) {
+                TLN_MultiLink_Data_Record header;
+                if (!ReadMultiLinkHeader(frames->Road, header, multiLink)) continue;
+                for (int node = 0; node < header.NodeCount; ++node) {
+                    TLN_Street_Address_Record address;
+                    if (!ReadStreetAddressInfo(frames->Road, node, address, record, multiLink,
+                                               frames->Road.Position()))
+                        continue;
+                    for (const int64_t offset : {address.AdministrativeLeft, address.AdministrativeRight,
+                                                 address.StreetLeft, address.StreetRight})
+                        if (offset >= 0) reach(offset);
+                }
+            }
+    TLN_Background_Data_Frame background;
+    if (ReadBackgroundDisplayClass(frames->Background, record, background, map.SystemNumber()))
+        for (const auto& element : background.Elements)
+            for (const auto& unit : element.TypeUnits)
+                for (const int64_t position : MinimumGraphicsPositions(frames->Background, unit)) {
+                    TLN_Minimum_Graphics_Data_Record figure;
+                    if (ReadMinimumGraphicsShape(frames->Background, unit.ShapeClassification != 0, figure,
+                                                 position) &&
+                        figure.NameFlag)
+                        reach(2 * int64_t(figure.NameOffset));
+                }
+    return out;
+}
+
+} // namespace namewalk
