@@ -54,42 +54,13 @@ TEST(NameConversion, TranslatedNamesAndTheirReferences) {
 
     LatRusDictionary dictionary;
     dictionary.LoadFromText(dictionaryText());
-    // What a stored text becomes: its translation, or nothing when the old record stays.
-    const auto expected = [&](const QString& text) -> std::optional<QString> {
-        const QByteArray ansi = encodeToCodePage(text, 1251);
-        const std::string translated =
-            dictionary.TranslateNameByWords(std::string(ansi.constData(), size_t(ansi.size())), false);
-        if (ansi.contains('?') || translated.find('?') != std::string::npos) return std::nullopt;
-        return decodeFromCodePage(QByteArrayView(translated.data(), qsizetype(translated.size())), 1251);
-    };
+    const namewalk::ExpectedText expected = namewalk::expectedTranslation(
+        [&](const std::string& name) { return dictionary.TranslateNameByWords(name, false); });
     TLN_KiwiMap source(f.allData);
     TLN_KiwiMap output(f.output + "/ALLDATA.KWI");
-    int parcels = 0, translated = 0, refused = 0, references = 0;
-    eachParcel(source, output, [&](uint8_t level, const auto& oldParcel, const auto& newParcel) {
-        const ParcelNames before = parcelNames(source, level, oldParcel);
-        const ParcelNames after = parcelNames(output, level, newParcel);
-        ++parcels;
-        ASSERT_EQ(after.records.size(), before.records.size());
-        for (size_t i = 0; i < before.records.size(); ++i) {
-            const NameRecord& old = before.records[i];
-            const NameRecord& now = after.records[i];
-            const std::optional<QString> text =
-                old.hasString && !old.table ? expected(old.text) : std::nullopt;
-            if (!text) {
-                EXPECT_EQ(now.bytes, old.bytes)
-                    << "a record that stays keeps its bytes: " << old.text.toStdString();
-                refused += old.hasString && !old.table;
-                continue;
-            }
-            EXPECT_EQ(now.text, *text);
-            EXPECT_EQ(now.bytes.size() % 2, 0u);
-            translated += now.text != old.text;
-        }
-        ASSERT_EQ(after.referenced.size(), before.referenced.size());
-        for (size_t i = 0; i < before.referenced.size(); ++i)
-            EXPECT_EQ(after.referenced[i], expected(before.referenced[i]).value_or(before.referenced[i]));
-        references += int(before.referenced.size());
-    });
+    const namewalk::TranslationTally tally = namewalk::checkTranslatedNames(source, output, expected);
+    const int parcels = tally.parcels, translated = tally.translated, refused = tally.refused,
+              references = tally.references;
     EXPECT_GT(parcels, 20);
     EXPECT_GT(translated, 20);
     EXPECT_GT(refused, 0) << "Tverskaya? is refused";

@@ -17,12 +17,15 @@
 #include "platform/CodePage.h"
 #include "support/converter/ConversionTestSupport.h"
 #include "support/converter/OutputValidator.h"
+#include "support/converter/PolygonClip.h"
 #include "support/fixtures/FixtureWriter.h"
 
 namespace {
 
 namespace bd = building_data;
-using Poly = std::vector<std::pair<double, double>>;
+using convtest::clip;
+using convtest::perimeter;
+using convtest::Poly;
 
 constexpr uint16_t kTypeCode = 0x0ABC;
 constexpr uint8_t kNumberClass = 9;
@@ -37,44 +40,6 @@ double area(const Poly& p) {
         a += x0 * y1 - x1 * y0;
     }
     return std::abs(a) / 2;
-}
-
-double perimeter(const Poly& p) {
-    double s = 0;
-    for (size_t i = 0; i < p.size(); ++i)
-        s += std::hypot(p[(i + 1) % p.size()].first - p[i].first, p[(i + 1) % p.size()].second - p[i].second);
-    return s;
-}
-
-// Sutherland-Hodgman against an axis-parallel rectangle.
-Poly clip(Poly poly, double x0, double y0, double x1, double y1) {
-    auto edge = [&](auto inside, auto cross) {
-        Poly out;
-        for (size_t i = 0; i < poly.size(); ++i) {
-            const auto a = poly[i], b = poly[(i + 1) % poly.size()];
-            if (inside(b)) {
-                if (!inside(a)) out.push_back(cross(a, b));
-                out.push_back(b);
-            } else if (inside(a))
-                out.push_back(cross(a, b));
-        }
-        poly = out;
-    };
-    auto atX = [](double x) {
-        return [x](auto a, auto b) {
-            return std::pair{x, a.second + (b.second - a.second) * (x - a.first) / (b.first - a.first)};
-        };
-    };
-    auto atY = [](double y) {
-        return [y](auto a, auto b) {
-            return std::pair{a.first + (b.first - a.first) * (y - a.second) / (b.second - a.second), y};
-        };
-    };
-    edge([&](auto p) { return p.first >= x0; }, atX(x0));
-    edge([&](auto p) { return p.first <= x1; }, atX(x1));
-    edge([&](auto p) { return p.second >= y0; }, atY(y0));
-    edge([&](auto p) { return p.second <= y1; }, atY(y1));
-    return poly;
 }
 
 fixture::AllDataPlan plan() {

@@ -19,22 +19,11 @@
 #include "converter/wizard/ConverterWizard.h"
 #include "mainwindow/WindowTestSupport.h"
 #include "platform/TaskBar.h"
+#include "support/RecordingTaskbarBackend.h"
 
 namespace wizardtest {
 
-class RecordingBackend : public TaskbarBackend {
-public:
-    bool Available() const override { return true; }
-    void SetProgressState(TaskBarProgressStyle state) override {
-        calls.push_back("state " + std::to_string(taskBarProgressFlag(state)));
-    }
-    void SetProgressValue(int completed, int) override {
-        calls.push_back("value " + std::to_string(completed));
-    }
-    void SetOverlayIcon(const QIcon&, const QString&) override {}
-    void SetUrgent(bool) override {}
-    std::vector<std::string> calls;
-};
+using RecordingBackend = testsupport::RecordingTaskbarBackend;
 
 // A run that ends at once with the given status.
 inline WizardWork finishedWork(ConversionStatus status, std::string message = {}) {

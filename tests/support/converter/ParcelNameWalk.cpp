@@ -1,5 +1,8 @@
 // Name records and the texts their references reach, read with the project's readers.
 #include "support/converter/ParcelNameWalk.h"
+#include "platform/CodePage.h"
+
+#include <gtest/gtest.h>
 
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/NameFrame.h"
@@ -62,6 +65,49 @@ ParcelNames parcelNames(TLN_KiwiMap& map, uint8_t level, const TLN_MM_Parcel_Man
                         reach(2 * int64_t(figure.NameOffset));
                 }
     return out;
+}
+
+ExpectedText expectedTranslation(const std::function<std::string(const std::string&)>& translateByWords) {
+    return [translateByWords](const QString& text) -> std::optional<QString> {
+        const QByteArray ansi = encodeToCodePage(text, 1251);
+        const std::string translated = translateByWords(std::string(ansi.constData(), size_t(ansi.size())));
+        if (ansi.contains('?') || translated.find('?') != std::string::npos) return std::nullopt;
+        return decodeFromCodePage(QByteArrayView(translated.data(), qsizetype(translated.size())), 1251);
+    };
+}
+
+TranslationTally checkTranslatedNames(TLN_KiwiMap& source, TLN_KiwiMap& output,
+                                      const ExpectedText& expected) {
+    TranslationTally tally;
+    eachParcel(source, output, [&](uint8_t level, const auto& oldParcel, const auto& newParcel) {
+        const ParcelNames before = parcelNames(source, level, oldParcel);
+        const ParcelNames after = parcelNames(output, level, newParcel);
+        ++tally.parcels;
+        ASSERT_EQ(after.records.size(), before.records.size());
+        for (size_t i = 0; i < before.records.size(); ++i) {
+            const NameRecord& old = before.records[i];
+            const NameRecord& now = after.records[i];
+            const std::optional<QString> text =
+                old.hasString && !old.table ? expected(old.text) : std::nullopt;
+            if (!text) {
+                EXPECT_EQ(now.bytes, old.bytes)
+                    << "a record that stays keeps its bytes: " << old.text.toStdString();
+                tally.refused += old.hasString && !old.table;
+                continue;
+            }
+            EXPECT_EQ(now.text, *text) << old.text.toStdString();
+            EXPECT_EQ(now.bytes.size() % 2, 0u);
+            if (now.text != old.text) {
+                ++tally.translated;
+                tally.newTexts.push_back(now.text);
+            }
+        }
+        ASSERT_EQ(after.referenced.size(), before.referenced.size());
+        for (size_t i = 0; i < before.referenced.size(); ++i)
+            EXPECT_EQ(after.referenced[i], expected(before.referenced[i]).value_or(before.referenced[i]));
+        tally.references += int(before.referenced.size());
+    });
+    return tally;
 }
 
 } // namespace namewalk

@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "kiwi/frames/ParcelFrames.h"
@@ -70,5 +72,21 @@ template <typename Visit> void eachParcel(TLN_KiwiMap& source, TLN_KiwiMap& outp
             }
     }
 }
+
+// What a name check counted over both maps.
+struct TranslationTally {
+    int parcels = 0, translated = 0, refused = 0, references = 0;
+    std::vector<QString> newTexts; // every rewritten text
+};
+
+// The text a stored name should become (its translation in the dictionary, code page 1251), or nothing
+// when the old record stays: what the names writer promises.
+using ExpectedText = std::function<std::optional<QString>(const QString&)>;
+ExpectedText expectedTranslation(const std::function<std::string(const std::string&)>& translateByWords);
+
+// Compares every name record and name reference of the two maps parcel by parcel with gtest expectations:
+// a translated record holds the expected text, a refused one keeps its bytes, and every reference reaches
+// the expected text of the name it reached before.
+TranslationTally checkTranslatedNames(TLN_KiwiMap& source, TLN_KiwiMap& output, const ExpectedText& expected);
 
 } // namespace namewalk

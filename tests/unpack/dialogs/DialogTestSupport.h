@@ -11,23 +11,12 @@
 
 #include "mainwindow/WindowTestSupport.h"
 #include "platform/TaskBar.h"
+#include "support/RecordingTaskbarBackend.h"
 #include "unpack/engine/UnpackOutput.h"
 
 namespace unpackdialogtest {
 
-class RecordingBackend : public TaskbarBackend {
-public:
-    bool Available() const override { return true; }
-    void SetProgressState(TaskBarProgressStyle state) override {
-        calls.push_back("state " + std::to_string(taskBarProgressFlag(state)));
-    }
-    void SetProgressValue(int completed, int) override {
-        calls.push_back("value " + std::to_string(completed));
-    }
-    void SetOverlayIcon(const QIcon&, const QString&) override {}
-    void SetUrgent(bool) override {}
-    std::vector<std::string> calls;
-};
+using RecordingBackend = testsupport::RecordingTaskbarBackend;
 
 // Sleeps before each write, so a run of a few blocks lasts long enough to be seen or stopped.
 class SlowOutput : public TempFileOutput {
