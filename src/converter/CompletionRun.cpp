@@ -15,6 +15,7 @@
 #include "converter/ConversionContext.h"
 #include "converter/OutputEncoding.h"
 #include "converter/RegionFileBuilder.h"
+#include "converter/SourceFiles.h"
 #include "kiwi/cmp/CompressionManager.h"
 #include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/core/KiwiErrors.h"
@@ -86,7 +87,7 @@ int CompletionRun::split(ConversionProgress& progress, const std::atomic<bool>& 
 }
 
 void CompletionRun::writeFileCon(ConversionProgress& progress, int volumes) {
-    const std::string source = FindInFolder(FolderOf(options_.sourcePath), "FILECON.MNG");
+    const std::string source = FindBesideSource(options_.sourcePath, "FILECON.MNG");
     if (source.empty()) {
         progress.AddLog("WARNING: FILECON.MNG not found beside the source map; not written");
         return;
@@ -117,7 +118,7 @@ void CompletionRun::writeFileCon(ConversionProgress& progress, int volumes) {
 }
 
 void CompletionRun::writeRegion(ConversionProgress& progress, const std::atomic<bool>& stop) {
-    const std::string source = FindInFolder(FolderOf(options_.sourcePath), "REGION.KWI");
+    const std::string source = FindBesideSource(options_.sourcePath, "REGION.KWI");
     if (source.empty()) {
         progress.AddLog("WARNING: REGION.KWI not found beside the source map; not written");
         return;

@@ -8,7 +8,7 @@
 #include "converter/OutputEncoding.h"
 #include "converter/ProducedFile.h"
 #include "converter/RegionDataWriter.h"
-#include "kiwi/cmp/OpenKiwiFile.h"
+#include "converter/SourceFiles.h"
 #include "kiwi/core/KiwiConversions.h"
 
 namespace {
@@ -45,13 +45,12 @@ void copyBlock(ConversionContext& c, TLN_Stream& source, int64_t from, int64_t c
 // The voice data file that header 6 names (beside the source) copied whole to append; the record then
 // points at it and names no file. Returns the next append position.
 int64_t insertVoiceFile(ConversionContext& c, const TLN_Management_Header& header, int64_t append) {
-    const std::string path = FindInFolder(FolderOf(c.map.Path()), header.Name);
-    if (path.empty()) {
+    const auto voice = OpenBesideSource(c.map.Path(), header.Name);
+    if (!voice) {
         c.warn(header.Name + " not found beside the source map: voice data not inserted");
         return append;
     }
     c.progress.SetProgressLabel("Transferring Voice Data Management");
-    const auto voice = OpenKiwiFile(path);
     const int64_t n = voice->Size();
     copyBlock(c, *voice, 0, n, append);
     TLN_Stream& source = *c.map.GetAllDataStream();
@@ -108,7 +107,7 @@ int64_t appendDummyManagement21(ConversionContext& c, TLN_Stream& source, int64_
 // The region data of the REGION.KWI that header 1 names (beside the source) written at append; the
 // record then points at it and names no file. Returns the next append position.
 int64_t insertRegionFile(ConversionContext& c, const TLN_Management_Header& header, int64_t append) {
-    const std::string path = FindInFolder(FolderOf(c.map.Path()), header.Name);
+    const std::string path = FindBesideSource(c.map.Path(), header.Name);
     if (path.empty()) {
         c.warn(header.Name + " not found beside the source map: region data not inserted");
         return append;

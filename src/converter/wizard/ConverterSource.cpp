@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "converter/NewCmpList.h"
-#include "converter/ProducedFile.h"
+#include "converter/SourceFiles.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/region/RegionManager.h"
 
@@ -28,8 +28,7 @@ ConverterSource ReadConverterSource(const std::string& allDataPath) {
     source.header1Name = map->GetManagementHeader(1).Name;
     source.header6Name = map->GetManagementHeader(6).Name;
     source.voiceSize = map->GetManagementHeader(7).Size;
-    const std::string folder = FolderOf(allDataPath);
-    source.fileConPresent = !FindInFolder(folder, "FILECON.MNG").empty();
+    source.fileConPresent = !FindBesideSource(allDataPath, "FILECON.MNG").empty();
     source.levelCount = int(map->LevelCount());
     const TLN_Level_Management_Record top = map->GetLevel(uint8_t(map->LevelCount() - 1));
     source.topLevelCode = top.LevelCode;
@@ -39,7 +38,7 @@ ConverterSource ReadConverterSource(const std::string& allDataPath) {
     source.south = map->CoverageSouth();
     source.west = map->CoverageWest();
     source.east = map->CoverageEast();
-    const std::string region = FindInFolder(folder, "REGION.KWI");
+    const std::string region = FindBesideSource(allDataPath, "REGION.KWI");
     if (!region.empty()) {
         try {
             TLN_RegionManager regions(region);

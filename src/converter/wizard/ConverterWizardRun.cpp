@@ -18,6 +18,7 @@
 #include "converter/OutputEncoding.h"
 #include "converter/ProducedFile.h"
 #include "converter/RegionFileBuilder.h"
+#include "converter/SourceFiles.h"
 #include "converter/wizard/ConverterWizard.h"
 #include "platform/RegistrySettings.h"
 #include "platform/TaskBar.h"
@@ -322,7 +323,7 @@ void ConverterWizard::SaveRegionBtnClick() {
     if (chosen.isEmpty()) return;
     saveRegionBtn->setEnabled(false);
     // Never over, or beside, a file the source map is read from.
-    const std::string sourceRegion = FindInFolder(FolderOf(source_.allDataPath), "REGION.KWI");
+    const std::string sourceRegion = FindBesideSource(source_.allDataPath, "REGION.KWI");
     SourceGuard guard;
     guard.ProtectFile(source_.allDataPath);
     if (!sourceRegion.empty()) guard.ProtectFile(sourceRegion);
