@@ -18,20 +18,31 @@ void FlatEditLook::paintBorder(QPainter& painter, QSize size, bool highlighted) 
     flat::DrawFrame3D(painter, rect, inner, 2, inner);
 }
 
-namespace {
-
-// The inner colour of an edit as its base (text background) colour, without taking the palette change for a
-// change of the system colours.
-void applyBaseColor(QWidget& widget, const QColor& color, bool& applying) {
-    if (widget.palette().color(QPalette::Base) == color) return;
-    QPalette palette = widget.palette();
+// The palette change is marked so that it is not taken for a change of the system colours.
+void FlatEditLook::applyBase(QWidget& edit, bool highlighted, bool& applying) const {
+    const QColor color = flat::toQColor(highlighted ? colorFocused : colorFlat);
+    if (edit.palette().color(QPalette::Base) == color) return;
+    QPalette palette = edit.palette();
     palette.setColor(QPalette::Base, color);
     applying = true;
-    widget.setPalette(palette);
+    edit.setPalette(palette);
     applying = false;
 }
 
-} // namespace
+bool FlatEditLook::refreshesOn(QEvent::Type type, bool applyingPalette) {
+    switch (type) {
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::Enter:
+    case QEvent::Leave:
+    case QEvent::EnabledChange:
+        return true;
+    case QEvent::PaletteChange:
+        return !applyingPalette;
+    default:
+        return false;
+    }
+}
 
 // ----- one-line edit -----
 
@@ -46,30 +57,22 @@ FlatLineEdit::FlatLineEdit(const QString& text, QWidget* parent) : QLineEdit(tex
 }
 
 void FlatLineEdit::SetColorFocused(TLN_Color color) {
-    if (flat::storeChanged(look_.colorFocused, color)) refreshLook();
+    if (look_.SetColorFocused(color)) refreshLook();
 }
 void FlatLineEdit::SetColorBorder(TLN_Color color) {
-    if (flat::storeChanged(look_.colorBorder, color)) refreshLook();
+    if (look_.SetColorBorder(color)) refreshLook();
 }
 void FlatLineEdit::SetColorFlat(TLN_Color color) {
-    if (!flat::storeChanged(look_.colorFlat, color)) return;
-    look_.calcAdvColors();
-    refreshLook();
+    if (look_.SetColorFlat(color)) refreshLook();
 }
 void FlatLineEdit::SetUseAdvColors(bool on) {
-    if (!flat::storeChanged(look_.useAdvColors, on)) return;
-    look_.calcAdvColors();
-    refreshLook();
+    if (look_.SetUseAdvColors(on)) refreshLook();
 }
 void FlatLineEdit::SetAdvColorFocused(flat::TAdvColors percent) {
-    if (!flat::storeChanged(look_.advColorFocused, percent)) return;
-    look_.calcAdvColors();
-    refreshLook();
+    if (look_.SetAdvColorFocused(percent)) refreshLook();
 }
 void FlatLineEdit::SetAdvColorBorder(flat::TAdvColors percent) {
-    if (!flat::storeChanged(look_.advColorBorder, percent)) return;
-    look_.calcAdvColors();
-    refreshLook();
+    if (look_.SetAdvColorBorder(percent)) refreshLook();
 }
 
 bool FlatLineEdit::Highlighted() const {
@@ -79,8 +82,7 @@ bool FlatLineEdit::Highlighted() const {
 }
 
 void FlatLineEdit::refreshLook() {
-    applyBaseColor(*this, flat::toQColor(Highlighted() ? look_.colorFocused : look_.colorFlat),
-                   applyingPalette_);
+    look_.applyBase(*this, Highlighted(), applyingPalette_);
     update();
 }
 
@@ -106,20 +108,7 @@ void FlatLineEdit::paintEvent(QPaintEvent* event) {
 
 bool FlatLineEdit::event(QEvent* event) {
     const bool handled = QLineEdit::event(event);
-    switch (event->type()) {
-    case QEvent::FocusIn:
-    case QEvent::FocusOut:
-    case QEvent::Enter:
-    case QEvent::Leave:
-    case QEvent::EnabledChange:
-        refreshLook();
-        break;
-    case QEvent::PaletteChange:
-        if (!applyingPalette_) refreshLook();
-        break;
-    default:
-        break;
-    }
+    if (FlatEditLook::refreshesOn(event->type(), applyingPalette_)) refreshLook();
     return handled;
 }
 
@@ -135,20 +124,16 @@ FlatMemo::FlatMemo(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void FlatMemo::SetColorFocused(TLN_Color color) {
-    if (flat::storeChanged(look_.colorFocused, color)) refreshLook();
+    if (look_.SetColorFocused(color)) refreshLook();
 }
 void FlatMemo::SetColorBorder(TLN_Color color) {
-    if (flat::storeChanged(look_.colorBorder, color)) refreshLook();
+    if (look_.SetColorBorder(color)) refreshLook();
 }
 void FlatMemo::SetColorFlat(TLN_Color color) {
-    if (!flat::storeChanged(look_.colorFlat, color)) return;
-    look_.calcAdvColors();
-    refreshLook();
+    if (look_.SetColorFlat(color)) refreshLook();
 }
 void FlatMemo::SetUseAdvColors(bool on) {
-    if (!flat::storeChanged(look_.useAdvColors, on)) return;
-    look_.calcAdvColors();
-    refreshLook();
+    if (look_.SetUseAdvColors(on)) refreshLook();
 }
 
 bool FlatMemo::Highlighted() const {
@@ -157,8 +142,7 @@ bool FlatMemo::Highlighted() const {
 }
 
 void FlatMemo::refreshLook() {
-    applyBaseColor(*this, flat::toQColor(Highlighted() ? look_.colorFocused : look_.colorFlat),
-                   applyingPalette_);
+    look_.applyBase(*this, Highlighted(), applyingPalette_);
     update();
 }
 
@@ -172,20 +156,7 @@ bool FlatMemo::event(QEvent* event) {
         return true;
     }
     const bool handled = QPlainTextEdit::event(event);
-    switch (event->type()) {
-    case QEvent::FocusIn:
-    case QEvent::FocusOut:
-    case QEvent::Enter:
-    case QEvent::Leave:
-    case QEvent::EnabledChange:
-        refreshLook();
-        break;
-    case QEvent::PaletteChange:
-        if (!applyingPalette_) refreshLook();
-        break;
-    default:
-        break;
-    }
+    if (FlatEditLook::refreshesOn(event->type(), applyingPalette_)) refreshLook();
     return handled;
 }
 

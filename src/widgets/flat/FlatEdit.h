@@ -18,9 +18,28 @@ struct FlatEditLook {
     flat::TAdvColors advColorFocused = 10;
     flat::TAdvColors advColorBorder = 50;
 
+    // Setters return whether the value changed; a change of the flat colour or the lightening
+    // recomputes the derived colours.
+    bool SetColorFocused(TLN_Color color) { return flat::storeChanged(colorFocused, color); }
+    bool SetColorBorder(TLN_Color color) { return flat::storeChanged(colorBorder, color); }
+    bool SetColorFlat(TLN_Color color) { return recalcIf(flat::storeChanged(colorFlat, color)); }
+    bool SetUseAdvColors(bool on) { return recalcIf(flat::storeChanged(useAdvColors, on)); }
+    bool SetAdvColorFocused(flat::TAdvColors p) { return recalcIf(flat::storeChanged(advColorFocused, p)); }
+    bool SetAdvColorBorder(flat::TAdvColors p) { return recalcIf(flat::storeChanged(advColorBorder, p)); }
+
     void calcAdvColors();
     // The outer frame and the two inner frames of a control of `size`.
     void paintBorder(QPainter& painter, QSize size, bool highlighted) const;
+    // The inner colour as the edit's text background; `applying` marks the palette change as our own.
+    void applyBase(QWidget& edit, bool highlighted, bool& applying) const;
+    // Whether an event of the edit changes its look (a palette change of our own making does not).
+    static bool refreshesOn(QEvent::Type type, bool applyingPalette);
+
+private:
+    bool recalcIf(bool changed) {
+        if (changed) calcAdvColors();
+        return changed;
+    }
 };
 
 class FlatLineEdit : public QLineEdit {
