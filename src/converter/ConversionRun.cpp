@@ -207,21 +207,20 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         if (const std::string why = ExtraLevelRefusal(*map); !why.empty())
             return refuse("The extra level cannot be added: " + why);
 
+    const std::string outputFolder = FolderOf(options_.outputPath);
     SourceGuard guard;
     guard.ProtectFile(sourcePath_);
     guard.ProtectFile(map->GetAllDataStream()->FileName());
     const std::optional<SourceCmpList> cmpList = FindSourceCmpList(sourcePath_);
     if (cmpList) guard.ProtectFile(cmpList->path);
     if (const std::string why = guard.RefusalFor(options_.outputPath); !why.empty()) return refuse(why);
-    if (const std::string why = guard.RefusalFor(FolderOf(options_.outputPath) + "/Log.txt"); !why.empty())
-        return refuse(why);
+    if (const std::string why = guard.RefusalFor(outputFolder + "/Log.txt"); !why.empty()) return refuse(why);
 
     NameConversion names(options_, dictionary_);
     if (const auto problem = names.Prepare(progress)) return refuse(*problem);
     const auto started = std::chrono::steady_clock::now();
     progress.AddLog("Creating New Map started...");
     // The new map is about as large as the source; a folder with less room is likely to fill up.
-    const std::string outputFolder = FolderOf(options_.outputPath);
     const std::string roomWarning = FreeSpaceWarning(
         freeSpace_ ? freeSpace_(outputFolder) : FreeBytesIn(outputFolder), map->GetAllDataStream()->Size());
     if (!roomWarning.empty()) progress.AddLog(roomWarning);
@@ -278,7 +277,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         progress.AddLog("Output File Size = " + std::to_string(size / 1024) + " kb");
         std::unique_ptr<ProducedFile> newList;
         std::string newListPath;
-        if (cmpList) newList = PrepareNewCmpList(*cmpList, FolderOf(options_.outputPath), progress, opener_);
+        if (cmpList) newList = PrepareNewCmpList(*cmpList, outputFolder, progress, opener_);
         if (newList) newListPath = newList->FinalPath();
         // The list's bytes reach its file before the map is committed: a full disk shows before either.
         if (newList) newList->Flush();
@@ -287,7 +286,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
             newList->Commit();
             result.newCmpList = newListPath;
         } else if (!cmpList)
-            RemoveStaleCmpList(FolderOf(options_.outputPath), guard, progress);
+            RemoveStaleCmpList(outputFolder, guard, progress);
         result.status = ConversionStatus::Done;
         result.outputSize = size;
     } catch (const ConversionStopped&) {
@@ -299,12 +298,12 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         result.message = e.what();
     }
     output.reset();
-    names.Finish(FolderOf(options_.outputPath), progress);
+    names.Finish(outputFolder, progress);
     result.warnings = context.warnings + names.Warnings() + (roomWarning.empty() ? 0 : 1);
     result.voiceOffset = context.voiceOffset;
     result.voiceSize = context.voiceSize;
     try {
-        WriteProducedFile(FolderOf(options_.outputPath) + "/Log.txt", joinLines(progress.AllLines()));
+        WriteProducedFile(outputFolder + "/Log.txt", joinLines(progress.AllLines()));
     } catch (const std::exception& e) {
         progress.AddLog(std::string("WARNING: Log.txt not saved: ") + e.what());
     }

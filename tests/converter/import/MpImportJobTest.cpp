@@ -10,7 +10,6 @@
 #include <fstream>
 
 #include "converter/import/LmpFile.h"
-#include "converter/import/MemoryGauge.h"
 #include "converter/import/MpImportJob.h"
 #include "support/converter/MpGenerator.h"
 
@@ -144,16 +143,4 @@ TEST(MpImportJob, ARefusedCompiledFileLeavesTheBufferAndAGoodOneIsAppendedWithTh
     both.Widen(building_data::ReadBox(far));
     EXPECT_EQ(outcome.box, both);
     EXPECT_EQ(outcome.data.size(), data.size() + far.size() - 16);
-}
-
-TEST(MemoryGauge, FiguresComeFromMeminfo) {
-    const std::optional<MemoryGauge> gauge =
-        ParseMeminfo("MemTotal:        8000000 kB\nMemFree:  100 kB\nMemAvailable:    2000000 kB\n");
-    ASSERT_TRUE(gauge.has_value());
-    EXPECT_EQ(gauge->loadPercent, 75);
-    EXPECT_EQ(gauge->availableMiB, 1953);
-    EXPECT_FALSE(ParseMeminfo("MemTotal: 0 kB\nMemAvailable: 5 kB\n").has_value());
-    EXPECT_FALSE(ParseMeminfo("MemTotal: 100 kB\n").has_value());
-    EXPECT_EQ(LoadedSizeText(size_t(5) << 20 | 7), "Загружено: 5 Mb");
-    EXPECT_EQ(AvailableMemoryText(1953), "Доступно памяти: 1953 Mb");
 }
