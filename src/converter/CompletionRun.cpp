@@ -175,7 +175,7 @@ void CompletionRun::writeReadMe() {
     QString text;
     for (const char* line : kReadMeLines)
         text += QString::fromUtf8(line) + QStringLiteral("\r\n");
-    const QByteArray bytes = encodeToCodePage(text, 1251);
+    const QByteArray bytes = encodeToCodePage(text, kAnsiCodePage);
     WriteProducedFile(FolderOf(options_.outputPath) + "/ReadMe.txt",
                       std::string(bytes.constData(), size_t(bytes.size())), opener_);
 }

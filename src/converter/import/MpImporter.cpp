@@ -12,6 +12,7 @@
 #include <memory>
 #include <new>
 
+#include "converter/OutputEncoding.h"
 #include "converter/import/MpCoordinate.h"
 #include "converter/import/RingMerge.h"
 #include "platform/CodePage.h"
@@ -22,7 +23,6 @@ using building_data::Point;
 
 namespace {
 
-constexpr int kAnsiCodePage = 1251;
 constexpr size_t kMaxLabelBytes = 6;
 constexpr int64_t kStopCheckLines = 4096;
 

@@ -1,22 +1,22 @@
 // The dictionary's table model.
 #include "converter/names/DictionaryTableModel.h"
 
+#include "converter/OutputEncoding.h"
 #include "platform/CodePage.h"
 
 namespace {
 
-constexpr int kAnsi = 1251;
 constexpr int kSearchMinimum = 6;
 
 QString decoded(const std::string& text) {
-    return decodeFromCodePage(QByteArrayView(text.data(), qsizetype(text.size())), kAnsi);
+    return decodeFromCodePage(QByteArrayView(text.data(), qsizetype(text.size())), kAnsiCodePage);
 }
 
 } // namespace
 
 std::optional<std::string> DictionaryText(const QString& text) {
     if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) return std::nullopt;
-    const QByteArray bytes = encodeToCodePage(text, kAnsi);
+    const QByteArray bytes = encodeToCodePage(text, kAnsiCodePage);
     if (bytes.count('?') != text.count(QLatin1Char('?'))) return std::nullopt;
     return std::string(bytes.constData(), size_t(bytes.size()));
 }
@@ -95,7 +95,7 @@ int DictionaryTableModel::RowOfKey(const QString& key) const {
 
 int DictionaryTableModel::SearchKey(const QString& text) const {
     if (Count() < kSearchMinimum || text.isEmpty()) return -1;
-    const QByteArray bytes = encodeToCodePage(text, kAnsi);
+    const QByteArray bytes = encodeToCodePage(text, kAnsiCodePage);
     const int row = dictionary_.LowerBound(std::string_view(bytes.constData(), size_t(bytes.size())));
     return std::min(row, Count() - 1);
 }

@@ -1,12 +1,11 @@
 // New texts of names and guidance strings under the run's name options.
 #include "converter/names/NameTextPolicy.h"
 
+#include "converter/OutputEncoding.h"
 #include "converter/names/Cp1251Text.h"
 #include "platform/CodePage.h"
 
 namespace {
-
-constexpr int kAnsi = 1251;
 
 bool holdsQuestionMark(const std::string& text) {
     return text.find('?') != std::string::npos;
@@ -31,13 +30,14 @@ bool NameTextPolicy::Applies(int level, uint8_t parcelAreaCode) const {
 }
 
 std::string NameTextPolicy::AnsiOf(const KiwiText& stored) {
-    return TrimTrailingZeros(toStd(encodeToCodePage(stored.text, kAnsi)));
+    return TrimTrailingZeros(toStd(encodeToCodePage(stored.text, kAnsiCodePage)));
 }
 
 std::optional<QByteArray> NameTextPolicy::Encode(const std::string& ansi) const {
     const QByteArray bytes(ansi.data(), qsizetype(ansi.size()));
-    if (options_.utfToAnsi || options_.textCodePage == kAnsi) return bytes;
-    const QByteArray encoded = encodeToCodePage(decodeFromCodePage(bytes, kAnsi), options_.textCodePage);
+    if (options_.utfToAnsi || options_.textCodePage == kAnsiCodePage) return bytes;
+    const QByteArray encoded =
+        encodeToCodePage(decodeFromCodePage(bytes, kAnsiCodePage), options_.textCodePage);
     // A character the map's page cannot hold would be stored as "?": the old text stays instead.
     if (encoded.count('?') != bytes.count('?')) return std::nullopt;
     return encoded;
