@@ -57,6 +57,7 @@ HexViewerActions::HexViewerActions(QWidget* owner) {
     const QColor ink(0x20, 0x40, 0x80);
     floatIcon_ = style->standardIcon(QStyle::SP_TitleBarNormalButton);
     dockIcon_ = style->standardIcon(QStyle::SP_TitleBarMaxButton);
+    pageIcon = glyphIcon(QStringLiteral("0F"), ink);
 
     docking = makeAction(owner, QString(), QStringLiteral("Открыть в отдельном окне"));
     copyBlock =

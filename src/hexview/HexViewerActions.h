@@ -38,6 +38,8 @@ struct HexViewerActions {
 
     QToolBar* toolBar;
     QMenu* popup;
+    // The picture of the viewer's docked tab and of its floating window.
+    QIcon pageIcon;
 
 private:
     QIcon floatIcon_;

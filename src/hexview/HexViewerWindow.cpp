@@ -31,6 +31,7 @@ HexViewerWindow::HexViewerWindow(const Services& services, HexDialogs& dialogs, 
     grid_ = new HexGrid(this);
     grid_->SetRussianTexts(true);
     actions_ = std::make_unique<HexViewerActions>(this);
+    setWindowIcon(actions_->pageIcon);
     auto* status = new QStatusBar(this);
     status->setSizeGripEnabled(false);
     for (int i = 0; i < 4; ++i) {

@@ -336,7 +336,7 @@ void MainWindow::dockHexViewer() {
     if (!page) return;
     hexPage_ = page;
     // The hex tab stands just before the Map tab, and shows only while the viewer has a stream.
-    tabs_->insertTab(tabs_->indexOf(mapPage_), hexPage_, page->windowTitle());
+    tabs_->insertTab(tabs_->indexOf(mapPage_), hexPage_, page->windowIcon(), page->windowTitle());
     setTabShown(hexPage_, hex_->HasStream());
 }
 

@@ -40,6 +40,8 @@ protected:
 TEST_F(HexViewerWindowTest, ActsAsTheMainWindowsHexViewer) {
     HexViewApi& api = window;
     EXPECT_EQ(api.DockPage(), &window);
+    // Its picture marks the docked tab and the floating window.
+    EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_FALSE(api.HasStream());
     api.SetStream(hextest::memoryStream(hextest::counting(100), "/disc/DATA/REGION1.KWI"), 0x20);
     EXPECT_TRUE(api.HasStream());

@@ -1,8 +1,10 @@
 // The main window's creation and closing: its texts, the tabs it starts with, the settings it reads and
 // writes back, the stay-on-top switch and the guarded tree width ratio.
 #include <QAction>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
@@ -86,6 +88,9 @@ TEST_F(MainWindowSettingsTest, WindowTextsAreInPlace) {
 
 TEST_F(MainWindowSettingsTest, OnlyTheOpenTabShowsAtStartAndTheHexTabDocksHidden) {
     HexViewPlaceholder hexWindow;
+    QPixmap picture(16, 16);
+    picture.fill(Qt::blue);
+    hexWindow.setWindowIcon(QIcon(picture));
     MainWindow window(services, &mapView);
     window.SetHexViewer(&hexWindow);
     window.show();
@@ -96,6 +101,9 @@ TEST_F(MainWindowSettingsTest, OnlyTheOpenTabShowsAtStartAndTheHexTabDocksHidden
     // Docked just before the Map tab, hidden while it has no stream.
     EXPECT_EQ(window.Tabs()->indexOf(&hexWindow), window.Tabs()->indexOf(window.MapTab()) - 1);
     EXPECT_FALSE(window.IsTabShown(&hexWindow));
+    // The tab carries the viewer's own picture.
+    EXPECT_EQ(window.Tabs()->tabIcon(window.Tabs()->indexOf(&hexWindow)).cacheKey(),
+              hexWindow.windowIcon().cacheKey());
     EXPECT_EQ(window.windowTitle(), "Strovane");
 }
 
