@@ -136,6 +136,7 @@ void MainWindow::connectCommands() {
     bind(page->reopenFileBtn, &FlatButton::clicked, &MainWindow::ReopenFileBtnClick);
     bind(page->reopenIsoBtn, &FlatButton::clicked, &MainWindow::ReopenIsoBtnClick);
     bind(page->stayOnTopBtn, &FlatButton::clicked, &MainWindow::StayOnTopBtnClick);
+    page->makerLabel->installEventFilter(this);
     for (ReopenLabel* label : page->reopenLabels)
         connect(label, &ReopenLabel::Clicked, this,
                 [this](int index) { run([&] { ReopenLabelClick(index); }); });
@@ -477,6 +478,14 @@ void MainWindow::StayOnTopBtnClick() {
     show();
     openPage_->stayOnTopBtn->setText(onTop ? QStringLiteral("Обычное окно") : QStringLiteral("Поверх окон"));
     openPage_->Relayout();
+}
+
+void MainWindow::TarnwickLabelClick() {
+    // The maker's password box: a confirmed entry is only answered with a beep.
+    if (!services_.texts) return;
+    const std::optional<QString> entry =
+        services_.texts->Password(this, QStringLiteral("Password"), QStringLiteral("Введите пароль:"));
+    if (entry && services_.beep) services_.beep();
 }
 
 void MainWindow::UnpackButtonClick() {

@@ -109,6 +109,7 @@ public:
     void ReopenIsoBtnClick();
     void ReopenLabelClick(int index);
     void StayOnTopBtnClick();
+    void TarnwickLabelClick();
 
     // The ISO tab: the listing of a directory of the mounted image, opening a row (a directory is listed,
     // a file pops the menu up), the menu's items for a row, and its commands on the menu's row.

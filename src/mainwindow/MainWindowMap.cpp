@@ -22,6 +22,7 @@
 #include "mainwindow/Guarded.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MapPage.h"
+#include "mainwindow/OpenPage.h"
 #include "mainwindow/WaitCursor.h"
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/WindowViewHost.h"
@@ -372,6 +373,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ToolTip && mapView_->Widget() && watched == mapView_->Widget()) return true;
     if (event->type() == QEvent::MouseButtonRelease && watched == mapPage_->statusBar) {
         run([&] { StatusBar1Click(); });
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && watched == openPage_->makerLabel) {
+        run([&] { TarnwickLabelClick(); });
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

@@ -1,6 +1,6 @@
 // The desktop's answers to the services the windows ask for: Qt message boxes and file dialogs, the
-// volume list for choosing a disc, the desktop's URL handler, detached processes, the colour dialog and the
-// system beep.
+// volume list for choosing a disc, the desktop's URL handler, detached processes, the colour dialog, the
+// password box and the system beep.
 #include "widgets/Services.h"
 
 #include <QApplication>
@@ -9,6 +9,8 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
@@ -114,18 +116,31 @@ void desktopBeep() {
 }
 } // namespace
 
+class DesktopTextInput final : public TextInput {
+public:
+    std::optional<QString> Password(QWidget* parent, const QString& title, const QString& prompt) override {
+        bool ok = false;
+        const QString text =
+            QInputDialog::getText(parent, title, prompt, QLineEdit::Password, QString(), &ok);
+        if (!ok) return std::nullopt;
+        return text;
+    }
+};
+
 Services Services::Desktop() {
     static DesktopMessenger messenger;
     static DesktopPathChooser paths;
     static DesktopUrlOpener urls;
     static DesktopProcessLauncher processes;
     static DesktopColorChooser colors;
+    static DesktopTextInput texts;
     Services services;
     services.messenger = &messenger;
     services.paths = &paths;
     services.urls = &urls;
     services.processes = &processes;
     services.colors = &colors;
+    services.texts = &texts;
     services.beep = desktopBeep;
     return services;
 }

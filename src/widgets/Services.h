@@ -1,6 +1,6 @@
 // The services the windows ask of the desktop, behind interfaces so that tests answer them and no test ever
 // waits on a modal window: messages, file and folder choices, opening links, starting programs, choosing a
-// colour, the beep.
+// colour, typing a password, the beep.
 #pragma once
 
 #include <optional>
@@ -53,6 +53,13 @@ public:
     virtual std::optional<QColor> Choose(QWidget* parent, const QColor& initial) = 0;
 };
 
+class TextInput {
+public:
+    virtual ~TextInput() = default;
+    // A password typed into a box titled title under prompt; nothing when the user cancels.
+    virtual std::optional<QString> Password(QWidget* parent, const QString& title, const QString& prompt) = 0;
+};
+
 // The services a window uses; the desktop ones by default.
 struct Services {
     Messenger* messenger = nullptr;
@@ -60,6 +67,7 @@ struct Services {
     UrlOpener* urls = nullptr;
     ProcessLauncher* processes = nullptr;
     ColorChooser* colors = nullptr;
+    TextInput* texts = nullptr;
     // The system beep.
     void (*beep)() = nullptr;
 

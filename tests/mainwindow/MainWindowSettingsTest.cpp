@@ -1,9 +1,11 @@
 // The main window's creation and closing: its texts, the tabs it starts with, the settings it reads and
 // writes back, the stay-on-top switch and the guarded tree width ratio.
 #include <QAction>
+#include <QApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSplitter>
@@ -199,6 +201,28 @@ TEST_F(MainWindowSettingsTest, StayOnTopSwitchesItsText) {
     window.StayOnTopBtnClick();
     EXPECT_FALSE(window.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(window.OpenTab()->stayOnTopBtn->text(), QStringLiteral("Поверх окон"));
+}
+
+static int makerBeeps = 0;
+
+TEST_F(MainWindowSettingsTest, TheMakerLabelAsksForAPasswordAndOnlyBeepsWhenConfirmed) {
+    makerBeeps = 0;
+    services.beep = [] { ++makerBeeps; };
+    MainWindow window(services, &mapView);
+    window.show();
+    const auto clickMaker = [&] {
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(window.OpenTab()->makerLabel, &release);
+    };
+    clickMaker();
+    EXPECT_EQ(texts.asked, QStringList{QStringLiteral("Password|Введите пароль:")});
+    EXPECT_EQ(makerBeeps, 0);
+    texts.answer = QStringLiteral("anything");
+    clickMaker();
+    EXPECT_EQ(texts.asked.size(), 2);
+    EXPECT_EQ(makerBeeps, 1);
+    EXPECT_TRUE(messenger.errors.isEmpty());
 }
 
 TEST_F(MainWindowSettingsTest, BottomRowIsPlacedFromTheTabsEdges) {

@@ -98,6 +98,18 @@ public:
     std::optional<QColor> answer;
 };
 
+// Answers password boxes with a text set by the test (none: the user cancels) and records each box as
+// "title|prompt".
+class RecordingTexts : public TextInput {
+public:
+    std::optional<QString> Password(QWidget*, const QString& title, const QString& prompt) override {
+        asked << title + "|" + prompt;
+        return answer;
+    }
+    QStringList asked;
+    std::optional<QString> answer;
+};
+
 class RecordingHexView : public HexViewApi {
 public:
     explicit RecordingHexView(Log& log) : log_(log) {}
@@ -194,6 +206,7 @@ protected:
         services.urls = &urls;
         services.processes = &processes;
         services.colors = &colors;
+        services.texts = &texts;
         services.beep = [] {};
     }
 
@@ -210,6 +223,7 @@ protected:
     RecordingUrls urls;
     RecordingProcesses processes;
     RecordingColors colors;
+    RecordingTexts texts;
     Services services;
     Log log;
     RecordingHexView hex{log};

@@ -57,9 +57,6 @@ public:
     void SetDictionary(std::unique_ptr<WizardDictionary> dictionary);
     void SetCreationFactory(CreationFactory factory) { creationFactory_ = std::move(factory); }
     void SetCompletionFactory(CompletionFactory factory) { completionFactory_ = std::move(factory); }
-    // Asks for the Region Network page's access code; the default is a password input box.
-    using PasswordPrompt = std::function<QString(QWidget* parent)>;
-    void SetPasswordPrompt(PasswordPrompt prompt);
 
     WizardPage CurrentPage() const;
     // The settings a run would get now.
@@ -266,7 +263,6 @@ private:
     bool nameConversionOffered_;
     CreationFactory creationFactory_;
     CompletionFactory completionFactory_;
-    PasswordPrompt passwordPrompt_;
     std::unique_ptr<WizardImporter> importer_;
     std::unique_ptr<WizardDictionary> dictionary_;
     std::unique_ptr<WizardTask> creation_;

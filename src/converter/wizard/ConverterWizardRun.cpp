@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -289,22 +288,13 @@ void ConverterWizard::SetOutputFile(const QString& path) {
     if (CurrentPage() == WizardPage::File) updateOutputCheck();
 }
 
-void ConverterWizard::SetPasswordPrompt(PasswordPrompt prompt) {
-    passwordPrompt_ = std::move(prompt);
-}
-
 void ConverterWizard::PresentationImageClick() {
-    QString entry;
-    if (passwordPrompt_) {
-        entry = passwordPrompt_(this);
-    } else {
-        bool ok = false;
-        entry = QInputDialog::getText(this, QStringLiteral("Password"), QStringLiteral("Введите пароль:"),
-                                      QLineEdit::Password, QString(), &ok);
-        if (!ok) return;
-    }
+    if (!services_.texts) return;
+    const std::optional<QString> entry =
+        services_.texts->Password(this, QStringLiteral("Password"), QStringLiteral("Введите пароль:"));
+    if (!entry) return;
     inspectRegionBtn->setEnabled(source_.hasRegionData);
-    if (entry == QStringLiteral("qvorpelin")) showPage(WizardPage::Region);
+    if (*entry == QStringLiteral("qvorpelin")) showPage(WizardPage::Region);
 }
 
 void ConverterWizard::InspectRegionBtnClick() {

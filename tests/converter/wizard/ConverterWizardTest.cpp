@@ -519,11 +519,17 @@ TEST_F(ConverterWizardTest, RegionNetworkPageOpensOnlyWithItsCode) {
     source.hasRegionData = true;
     source.regionCount = 3;
     auto wizard = make(source);
-    wizard->SetPasswordPrompt([](QWidget*) { return QStringLiteral("guess"); });
+    // Cancelling the box changes nothing; a wrong code only enables the inspection.
     wizard->PresentationImageClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
-    wizard->SetPasswordPrompt([](QWidget*) { return QStringLiteral("qvorpelin"); });
+    EXPECT_FALSE(wizard->inspectRegionBtn->isEnabled());
+    texts.answer = QStringLiteral("guess");
     wizard->PresentationImageClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
+    EXPECT_TRUE(wizard->inspectRegionBtn->isEnabled());
+    texts.answer = QStringLiteral("qvorpelin");
+    wizard->PresentationImageClick();
+    EXPECT_EQ(texts.asked, QStringList(3, QStringLiteral("Password|Введите пароль:")));
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Region);
     EXPECT_TRUE(wizard->cancelBtn->isEnabled());
     wizard->InspectRegionBtnClick();

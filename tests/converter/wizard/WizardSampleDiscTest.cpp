@@ -60,7 +60,7 @@ TEST_F(WizardSampleDiscTest, WritesTheSameMapAsTheHeadlessJob) {
 TEST_F(WizardSampleDiscTest, SavesAnAlternativeRegionFileOfTheCheckedRegions) {
     const ConverterSource source = ReadConverterSource(sampleDiscFile("ALLDATA.KWI"));
     ConverterWizard wizard(source, services, taskBar);
-    wizard.SetPasswordPrompt([](QWidget*) { return QStringLiteral("qvorpelin"); });
+    texts.answer = QStringLiteral("qvorpelin");
     wizard.PresentationImageClick();
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Region);
     wizard.InspectRegionBtnClick();
