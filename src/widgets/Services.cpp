@@ -57,6 +57,10 @@ public:
                      const QString& start) override {
         return QFileDialog::getOpenFileName(parent, title, start, filter);
     }
+    QStringList OpenFiles(QWidget* parent, const QString& title, const QString& filter,
+                          const QString& start) override {
+        return QFileDialog::getOpenFileNames(parent, title, start, filter);
+    }
     QString Folder(QWidget* parent, const QString& title, const QString& start) override {
         return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
     }

@@ -27,6 +27,9 @@ public:
     // Empty when the user cancels.
     virtual QString OpenFile(QWidget* parent, const QString& title, const QString& filter,
                              const QString& start) = 0;
+    // Several files at once, in the order the user chose them; empty when the user cancels.
+    virtual QStringList OpenFiles(QWidget* parent, const QString& title, const QString& filter,
+                                  const QString& start) = 0;
     virtual QString Folder(QWidget* parent, const QString& title, const QString& start) = 0;
     // A mounted volume (navigation disc).
     virtual QString Disk(QWidget* parent, const QString& title) = 0;

@@ -52,6 +52,11 @@ public:
         calls.push_back({"file", title, filter, start});
         return answer;
     }
+    QStringList OpenFiles(QWidget*, const QString& title, const QString& filter,
+                          const QString& start) override {
+        calls.push_back({"files", title, filter, start});
+        return answers;
+    }
     QString Folder(QWidget*, const QString& title, const QString& start) override {
         calls.push_back({"folder", title, {}, start});
         return answer;
@@ -66,6 +71,8 @@ public:
     }
     std::vector<Call> calls;
     QString answer;
+    // What OpenFiles gives; empty stands for a cancelled choice.
+    QStringList answers;
 };
 
 class RecordingUrls : public UrlOpener {

@@ -148,12 +148,18 @@ void ConverterWizard::initialise() {
     trimRadioGroupClick();
     trimLevelTrackBarChange();
     translateTrackBarChange();
+    refreshMemoryGauge();
+    showPage(start);
+}
+
+void ConverterWizard::refreshMemoryGauge() {
     const MemoryStatus memory = currentMemoryStatus();
+    const uint64_t used = buildingData_.records ? buildingData_.records->size() : 0;
     memoryLoadProgressBar->setValue(memory.memoryLoad);
-    memorySizeLabel->setText(QStringLiteral("Загружено: ") + QStringLiteral("0 Mb"));
+    memorySizeLabel->setText(QStringLiteral("Загружено: ") + QString::number(used >> 20) +
+                             QStringLiteral(" Mb"));
     memoryAviableLabel->setText(QStringLiteral("Доступно памяти: ") +
                                 QString::number(memory.availablePhysical >> 20) + QStringLiteral(" Mb"));
-    showPage(start);
 }
 
 WizardPage ConverterWizard::CurrentPage() const {

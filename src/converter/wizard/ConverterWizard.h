@@ -240,6 +240,8 @@ private:
     void completionEnded();
     void applyProgress(WizardTask& task);
     void importEnded();
+    // The system's memory figures and the size of the building data, as the loading page shows them.
+    void refreshMemoryGauge();
     void buildingsCheckBoxClick();
     void addressCheckBoxClick();
     void addExtraLevelCheckBoxClick();
@@ -283,4 +285,7 @@ private:
     QElapsedTimer startTime_;
     bool closing_ = false;
     bool importing_ = false;
+    // What "BuildingsOpen" becomes when the import going on succeeds; empty: it stays.
+    QString importedChoice_;
+    bool importPolish_ = false;
 };

@@ -18,6 +18,7 @@
 #include "converter/ProducedFile.h"
 #include "converter/RegionFileBuilder.h"
 #include "converter/SourceFiles.h"
+#include "converter/import/MpImportJob.h"
 #include "converter/wizard/ConverterWizard.h"
 #include "platform/RegistrySettings.h"
 #include "platform/TaskBar.h"
@@ -388,23 +389,38 @@ void ConverterWizard::LoadMpBtnClick() {
         addMemo->appendPlainText(QStringLiteral("Импорт зданий недоступен"));
         return;
     }
-    const QString file =
-        services_.paths->OpenFile(this, QString(), QStringLiteral("MP (*.mp *.MP *.lmp *.LMP)"), start);
-    if (file.isEmpty()) return;
-    // A compiled file is added to data already loaded only when the user says so.
-    const bool compiled = file.endsWith(QStringLiteral(".lmp"), Qt::CaseInsensitive);
-    const bool append =
-        compiled && buildingData_.loaded &&
-        services_.messenger->Question(this, QStringLiteral("Чтобы добавить данные, нажмите ДА\n"
-                                                           "Чтобы заменить данные, нажмите НЕТ"));
-    RegWriteString(QStringLiteral("BuildingsOpen"), file);
+    const QStringList files = services_.paths->OpenFiles(
+        this, QString(),
+        QStringLiteral("Map files (*.mp *.MP *.lmp *.LMP);;Polish format files (*.mp *.MP);;"
+                       "Compiled map files (*.lmp *.LMP)"),
+        start);
+    if (files.isEmpty()) return;
+    progressBar1->setValue(0);
+    taskBar_.SetProgressValue(0);
     // Every later import keeps the first one's city-area choice.
     cityAreaComboBox->setEnabled(false);
+    std::vector<std::string> paths;
+    for (const QString& file : files)
+        paths.push_back(file.toStdString());
+    const mp_import::ImportPath route = mp_import::ChooseImportPath(paths);
+    if (route == mp_import::ImportPath::Refused) {
+        services_.messenger->Information(this, QString::fromUtf8(mp_import::kSequentialLoadingMessage));
+        return;
+    }
+    // A compiled file is added to data already loaded only when the user says so.
+    const bool append =
+        route == mp_import::ImportPath::Compiled && buildingData_.loaded &&
+        services_.messenger->Question(this, QStringLiteral("Чтобы добавить данные, нажмите ДА\n"
+                                                           "Чтобы заменить данные, нажмите НЕТ"));
+    // The folder of the next choice is remembered once the import has gone through; appending a compiled
+    // file leaves it as it was.
+    importedChoice_ = append ? QString() : files.first();
+    importPolish_ = route == mp_import::ImportPath::Polish;
     for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, backBtn, nextBtn})
         w->setEnabled(false);
-    progressBar1->setValue(0);
+    if (importPolish_) taskBar_.SetProgressState(TaskBarProgressStyle::Indeterminate);
     importing_ = true;
-    importer_->Start({file}, cityAreaComboBox->currentIndex(), append);
+    importer_->Start(files, cityAreaComboBox->currentIndex(), append);
     pollTimer->start();
 }
 
@@ -417,10 +433,21 @@ void ConverterWizard::importEnded() {
         buildingsCheckBox->setEnabled(true);
         addressCheckBox->setEnabled(true);
         saveLmpBtn->setEnabled(true);
+        // Imported buildings and converted names do not go into one run.
+        utfToAnsiCheckBox->setEnabled(false);
+        translateCheckBox->setEnabled(false);
     }
+    refreshMemoryGauge();
     if (!CreationRunning()) pollTimer->stop();
-    if (const QString error = importer_->TakeError(); !error.isEmpty())
-        services_.messenger->Error(this, error);
+    const QString error = importer_->TakeError();
+    if (error.isEmpty() && !importedChoice_.isEmpty())
+        RegWriteString(QStringLiteral("BuildingsOpen"), importedChoice_);
+    importedChoice_.clear();
+    if (importPolish_) {
+        taskBar_.SetProgressState(TaskBarProgressStyle::None);
+        if (!isActiveWindow()) taskBar_.FlashTaskbarButton();
+    }
+    if (!error.isEmpty()) services_.messenger->Error(this, error);
 }
 
 void ConverterWizard::SaveLmpBtnClick() {

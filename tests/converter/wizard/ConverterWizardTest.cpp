@@ -463,13 +463,14 @@ public:
     WizardBuildingData Data() const override {
         WizardBuildingData data;
         data.loaded = !started.isEmpty();
-        data.records = std::make_shared<const std::vector<uint8_t>>(16, uint8_t(0));
+        data.records = std::make_shared<const std::vector<uint8_t>>(dataSize, uint8_t(0));
         return data;
     }
     QString SaveCompiled(const QString&) override { return {}; }
     QStringList started;
     int cityAreaLevel = -1;
     bool appended = false;
+    size_t dataSize = 16;
     QStringList memo{QStringLiteral("Файл скомпилирован. ")};
 };
 
@@ -483,17 +484,93 @@ TEST_F(ConverterWizardTest, AnImportEnablesTheBuildingSwitches) {
     wizard->SetImporter(std::move(importer));
     nextTo(*wizard, WizardPage::Loading);
     EXPECT_FALSE(wizard->buildingsCheckBox->isEnabled());
-    paths.answer = path("town.mp");
+    RegWriteString(QStringLiteral("BuildingsOpen"), path("old.mp"));
+    paths.answers = {path("town.mp")};
     wizard->LoadMpBtnClick();
     EXPECT_EQ(raw->started, QStringList{path("town.mp")});
-    EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("town.mp"));
+    ASSERT_FALSE(paths.calls.empty());
+    EXPECT_EQ(paths.calls.back().kind, "files");
+    EXPECT_EQ(paths.calls.back().start, path("old.mp"));
     ASSERT_TRUE(waitUntil([&] { return wizard->buildingsCheckBox->isEnabled(); }, 5000));
+    // The choice is remembered once the import has gone through.
+    EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("town.mp"));
     EXPECT_TRUE(wizard->addressCheckBox->isEnabled());
     EXPECT_TRUE(wizard->loadBtn->isEnabled());
     EXPECT_TRUE(wizard->addMemo->toPlainText().contains(QStringLiteral("Файл скомпилирован.")));
     wizard->buildingsCheckBox->click();
     EXPECT_TRUE(wizard->buildingsDcComboBox->isEnabled());
     EXPECT_TRUE(wizard->BuildOptions().buildings);
+}
+
+TEST_F(ConverterWizardTest, ChoicesThatImportNothingLeaveTheDataAsItWas) {
+    struct Case {
+        const char* name;
+        QStringList chosen;
+        QStringList information;
+        bool cityAreaFrozen;
+    };
+    const QString refusal = QStringLiteral("Предварительно скомпилированные файлы LMP\n"
+                                           "можно добавлять только последовательно один за другим!");
+    const std::vector<Case> cases = {
+        {"cancelled", {}, {}, false},
+        {"a compiled file among several", {path("a.mp"), path("b.LMP")}, {refusal}, true},
+        {"two compiled files", {path("a.lmp"), path("b.lmp")}, {refusal}, true},
+    };
+    for (const Case& c : cases) {
+        RegWriteString(QStringLiteral("BuildingsOpen"), path("old.mp"));
+        messenger.information.clear();
+        auto wizard = make(plainSource());
+        auto importer = std::make_unique<InstantImporter>();
+        InstantImporter* raw = importer.get();
+        wizard->SetImporter(std::move(importer));
+        nextTo(*wizard, WizardPage::Loading);
+        const QString memoBefore = wizard->addMemo->toPlainText();
+        paths.answers = c.chosen;
+        wizard->LoadMpBtnClick();
+        EXPECT_TRUE(raw->started.isEmpty()) << c.name;
+        EXPECT_EQ(messenger.information, c.information) << c.name;
+        EXPECT_EQ(wizard->cityAreaComboBox->isEnabled(), !c.cityAreaFrozen) << c.name;
+        EXPECT_TRUE(wizard->loadBtn->isEnabled()) << c.name;
+        EXPECT_TRUE(wizard->nextBtn->isEnabled()) << c.name;
+        EXPECT_FALSE(wizard->buildingsCheckBox->isEnabled()) << c.name;
+        EXPECT_EQ(wizard->addMemo->toPlainText(), memoBefore) << c.name;
+        EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("old.mp")) << c.name;
+    }
+}
+
+TEST_F(ConverterWizardTest, EveryChosenFileGoesToOneImportInTheOrderChosen) {
+    auto wizard = make(plainSource());
+    auto importer = std::make_unique<InstantImporter>();
+    InstantImporter* raw = importer.get();
+    wizard->SetImporter(std::move(importer));
+    nextTo(*wizard, WizardPage::Loading);
+    paths.answers = {path("b.mp"), path("notes.txt"), path("a.MP")};
+    wizard->LoadMpBtnClick();
+    EXPECT_EQ(raw->started, paths.answers);
+    EXPECT_FALSE(raw->appended);
+    EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::Indeterminate);
+    ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 5000));
+    EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::None);
+    EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("b.mp"));
+    // Imported buildings rule out the name conversion of the same run.
+    EXPECT_FALSE(wizard->utfToAnsiCheckBox->isEnabled());
+    EXPECT_FALSE(wizard->translateCheckBox->isEnabled());
+}
+
+TEST_F(ConverterWizardTest, TheMemoryGaugeShowsTheImportedDataOnceTheImportEnds) {
+    auto wizard = make(plainSource());
+    auto importer = std::make_unique<InstantImporter>();
+    InstantImporter* raw = importer.get();
+    raw->dataSize = size_t(3) << 20;
+    wizard->SetImporter(std::move(importer));
+    nextTo(*wizard, WizardPage::Loading);
+    EXPECT_EQ(wizard->memorySizeLabel->text(), QStringLiteral("Загружено: 0 Mb"));
+    wizard->memoryAviableLabel->clear();
+    paths.answers = {path("big.mp")};
+    wizard->LoadMpBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 5000));
+    EXPECT_EQ(wizard->memorySizeLabel->text(), QStringLiteral("Загружено: 3 Mb"));
+    EXPECT_TRUE(wizard->memoryAviableLabel->text().startsWith(QStringLiteral("Доступно памяти: ")));
 }
 
 TEST_F(ConverterWizardTest, ReadsAndWritesItsSettings) {

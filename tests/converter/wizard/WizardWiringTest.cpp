@@ -10,6 +10,8 @@
 #include "converter/wizard/ConverterWizardDictionary.h"
 #include "converter/wizard/MpWizardImporter.h"
 #include "mainwindow/OpenPage.h"
+#include "platform/RegistrySettings.h"
+#include "support/converter/MpGenerator.h"
 #include "tools/sample-disc/SampleDiscFolder.h"
 #include "widgets/flat/FlatButton.h"
 
@@ -239,7 +241,7 @@ TEST_F(WizardWiringTest, TheImportedBuildingsReachTheRun) {
             return wizardtest::finishedWork(ConversionStatus::Done);
         });
     nextTo(*wizard, WizardPage::Loading);
-    paths.answer = path("town.mp");
+    paths.answers = {path("town.mp")};
     wizard->LoadMpBtnClick();
     EXPECT_FALSE(wizard->nextBtn->isEnabled());
     EXPECT_FALSE(wizard->cityAreaComboBox->isEnabled());
@@ -253,6 +255,55 @@ TEST_F(WizardWiringTest, TheImportedBuildingsReachTheRun) {
     EXPECT_GT(received->size(), building_data::kBoxSize);
     EXPECT_TRUE(given.buildings);
     wizard->reject();
+}
+
+TEST_F(WizardWiringTest, SeveralPolishMapsChosenAtOnceAddUpInOneImport) {
+    mpgen::Plan north;
+    north.seed = 7;
+    north.objects = 40;
+    mpgen::Plan south = north;
+    south.seed = 8;
+    south.objects = 25;
+    south.originY = 54 * 3200;
+    const mpgen::Expected first = mpgen::GenerateFile(north, spath("north.mp"));
+    const mpgen::Expected second = mpgen::GenerateFile(south, spath("south.MP"));
+    writeFile("notes.txt", kBuilding);
+    auto wizard = make(plainSource());
+    auto importer = std::make_unique<MpWizardImporter>();
+    MpWizardImporter* raw = importer.get();
+    wizard->SetImporter(std::move(importer));
+    nextTo(*wizard, WizardPage::Loading);
+    paths.answers = {path("north.mp"), path("notes.txt"), path("south.MP")};
+    wizard->LoadMpBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 20000));
+
+    const QString memo = wizard->addMemo->toPlainText();
+    const auto found = [](const mpgen::Expected& e) {
+        return QStringLiteral("Найдено на карте: городов %1, зданий %2, c нумерацией %3")
+            .arg(e.cities)
+            .arg(e.buildings)
+            .arg(e.numbers);
+    };
+    EXPECT_TRUE(memo.contains(found(first))) << memo.toStdString();
+    EXPECT_TRUE(memo.contains(found(second))) << memo.toStdString();
+    EXPECT_LT(memo.indexOf(QStringLiteral("north.mp")), memo.indexOf(QStringLiteral("south.MP")));
+    EXPECT_FALSE(memo.contains(QStringLiteral("notes.txt")));
+    EXPECT_EQ(memo.count(QStringLiteral("Вы можете одновременно добавить ещё несколько файлов с картами.")),
+              1);
+
+    // The second map's records follow the first's, and the box covers both.
+    const std::vector<uint8_t>& data = *raw->Data().records;
+    std::vector<uint8_t> records(first.data.begin() + building_data::kBoxSize, first.data.end());
+    records.insert(records.end(), second.data.begin() + building_data::kBoxSize, second.data.end());
+    ASSERT_EQ(data.size(), building_data::kBoxSize + records.size());
+    EXPECT_TRUE(std::equal(records.begin(), records.end(), data.begin() + building_data::kBoxSize));
+    building_data::Box box = building_data::ReadBox(first.data);
+    box.Widen(building_data::ReadBox(second.data));
+    EXPECT_EQ(building_data::ReadBox(data), box);
+    EXPECT_TRUE(wizard->buildingsCheckBox->isEnabled());
+    EXPECT_TRUE(wizard->saveLmpBtn->isEnabled());
+    EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("north.mp"));
+    EXPECT_TRUE(messenger.errors.isEmpty());
 }
 
 TEST_F(WizardWiringTest, TheMainWindowsConverterButtonOpensTheWizardOverTheOpenDisc) {
