@@ -538,25 +538,6 @@ TEST_F(ConverterWizardTest, ChoicesThatImportNothingLeaveTheDataAsItWas) {
     }
 }
 
-TEST_F(ConverterWizardTest, EveryChosenFileGoesToOneImportInTheOrderChosen) {
-    auto wizard = make(plainSource());
-    auto importer = std::make_unique<InstantImporter>();
-    InstantImporter* raw = importer.get();
-    wizard->SetImporter(std::move(importer));
-    nextTo(*wizard, WizardPage::Loading);
-    paths.answers = {path("b.mp"), path("notes.txt"), path("a.MP")};
-    wizard->LoadMpBtnClick();
-    EXPECT_EQ(raw->started, paths.answers);
-    EXPECT_FALSE(raw->appended);
-    EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::Indeterminate);
-    ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 5000));
-    EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::None);
-    EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("b.mp"));
-    // Imported buildings rule out the name conversion of the same run.
-    EXPECT_FALSE(wizard->utfToAnsiCheckBox->isEnabled());
-    EXPECT_FALSE(wizard->translateCheckBox->isEnabled());
-}
-
 TEST_F(ConverterWizardTest, TheMemoryGaugeShowsTheImportedDataOnceTheImportEnds) {
     auto wizard = make(plainSource());
     auto importer = std::make_unique<InstantImporter>();

@@ -268,14 +268,18 @@ TEST_F(WizardWiringTest, SeveralPolishMapsChosenAtOnceAddUpInOneImport) {
     const mpgen::Expected first = mpgen::GenerateFile(north, spath("north.mp"));
     const mpgen::Expected second = mpgen::GenerateFile(south, spath("south.MP"));
     writeFile("notes.txt", kBuilding);
-    auto wizard = make(plainSource());
+    // Offered name conversion, so that the import is seen to switch it off.
+    auto wizard = std::make_unique<ConverterWizard>(plainSource(), services, taskBar, true);
     auto importer = std::make_unique<MpWizardImporter>();
     MpWizardImporter* raw = importer.get();
     wizard->SetImporter(std::move(importer));
     nextTo(*wizard, WizardPage::Loading);
+    ASSERT_TRUE(wizard->utfToAnsiCheckBox->isEnabled());
     paths.answers = {path("north.mp"), path("notes.txt"), path("south.MP")};
     wizard->LoadMpBtnClick();
+    EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::Indeterminate);
     ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 20000));
+    EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::None);
 
     const QString memo = wizard->addMemo->toPlainText();
     const auto found = [](const mpgen::Expected& e) {
@@ -302,6 +306,9 @@ TEST_F(WizardWiringTest, SeveralPolishMapsChosenAtOnceAddUpInOneImport) {
     EXPECT_EQ(building_data::ReadBox(data), box);
     EXPECT_TRUE(wizard->buildingsCheckBox->isEnabled());
     EXPECT_TRUE(wizard->saveLmpBtn->isEnabled());
+    // Imported buildings rule out the name conversion of the same run.
+    EXPECT_FALSE(wizard->utfToAnsiCheckBox->isEnabled());
+    EXPECT_FALSE(wizard->translateCheckBox->isEnabled());
     EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("north.mp"));
     EXPECT_TRUE(messenger.errors.isEmpty());
 }
