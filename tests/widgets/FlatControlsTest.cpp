@@ -1,11 +1,13 @@
 // The flat controls drawn offscreen and read back pixel by pixel in each state (border, hover, pressed,
 // focus, checked, disabled), their groups, and the progress bar's clamped positions.
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QEnterEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -149,6 +151,47 @@ TEST(FlatButton, AdvancedColoursWithZeroPercentKeepTheBorder) {
     EXPECT_NE(button.ColorFocused(), 0xE1EAEBu) << "the focused colour derives from the button's colour";
 }
 
+TEST(FlatButton, EnterAndLeaveReachTheOwnerInPairs) {
+    QWidget parent;
+    FlatButton button(&parent);
+    QSignalSpy entered(&button, &FlatButton::MouseEnter), left(&button, &FlatButton::MouseLeave);
+    enter(button);
+    leave(button);
+    enter(button);
+    button.setEnabled(false);
+    EXPECT_EQ(left.count(), 2) << "disabling under the mouse ends the hover for the owner too";
+    enter(button); // a disabled button is not entered
+    leave(button);
+    EXPECT_EQ(entered.count(), 2);
+    EXPECT_EQ(left.count(), 2);
+}
+
+void doubleClick(QWidget& w) {
+    const QPointF inside(5, 5);
+    auto send = [&](QEvent::Type type, Qt::MouseButtons held) {
+        QMouseEvent event(type, inside, w.mapToGlobal(inside), Qt::LeftButton, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(&w, &event);
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+    send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+}
+
+TEST(FlatButton, DoubleClickClicksTwiceAndReportsOnADownButton) {
+    QWidget parent;
+    FlatButton plain(&parent), grouped(&parent);
+    grouped.SetGroupIndex(1);
+    QSignalSpy clicks(&plain, &QAbstractButton::clicked), doubles(&plain, &FlatButton::doubleClicked);
+    QSignalSpy groupedDoubles(&grouped, &FlatButton::doubleClicked);
+    doubleClick(plain);
+    doubleClick(grouped); // the first click presses it down, the second finds it down
+    EXPECT_EQ(clicks.count(), 2) << "the second press clicks again";
+    EXPECT_EQ(doubles.count(), 0) << "only a button held down reports a double click";
+    EXPECT_EQ(groupedDoubles.count(), 1);
+    EXPECT_TRUE(grouped.isChecked());
+}
+
 // ----- check box and radio button -----
 
 int countPixels(const QImage& image, const QRect& area, const QColor& color) {
@@ -281,6 +324,30 @@ TEST(FlatComboBox, FramesAndButtonStrip) {
     EXPECT_EQ(combo.lineEdit()->geometry(), QRect(3, 3, 130 - combo.ButtonWidth() - 8, 15));
 }
 
+TEST(FlatComboBox, ListRowsTakeTheItemHeight) {
+    QWidget parent;
+    FlatComboBox combo(&parent);
+    combo.addItems({QStringLiteral("0ABC"), QStringLiteral("FF"), QStringLiteral("1000")});
+    combo.setCurrentIndex(1);
+    parent.show();
+    combo.showPopup();
+    QAbstractItemView* list = combo.view();
+    const QRect current = list->visualRect(list->model()->index(1, 0));
+    const QRect other = list->visualRect(list->model()->index(2, 0));
+    EXPECT_EQ(current.height(), std::max(13, combo.fontMetrics().height()));
+    // The far right of a row holds no text: the current row in the selection colour, another in the box's.
+    const QImage rows = list->viewport()->grab().toImage();
+    EXPECT_EQ(rows.pixelColor(current.right() - 1, current.center().y()),
+              combo.palette().color(QPalette::Highlight));
+    EXPECT_EQ(rows.pixelColor(other.right() - 1, other.center().y()), combo.palette().color(QPalette::Base));
+    combo.hidePopup();
+
+    combo.SetItemHeight(30);
+    EXPECT_EQ(list->visualRect(list->model()->index(1, 0)).height(), 30);
+    combo.setFont(QFont(combo.font().family(), combo.font().pointSize() + 1));
+    EXPECT_EQ(combo.ItemHeight(), 13) << "a font change restores the item height";
+}
+
 // ----- progress bar -----
 
 TEST(FlatProgressBar, HalfWayFillsHalfTheElements) {
@@ -330,6 +397,20 @@ TEST(FlatProgressBar, PositionsAreClamped) {
     bar.SetMax(40);
     EXPECT_EQ(bar.value(), 40) << "a lowered maximum lowers the position";
     EXPECT_EQ(bar.maximum(), 40);
+}
+
+TEST(FlatProgressBar, TurnedUprightSwapsItsSizeAndFillsFromTheBottom) {
+    QWidget parent;
+    FlatProgressBar bar(&parent);
+    bar.setValue(50);
+    bar.SetOrientation(Qt::Vertical);
+    ASSERT_EQ(bar.size(), QSize(16, 147));
+    EXPECT_EQ(at(bar, 15, 146), kBorder);
+    EXPECT_EQ(at(bar, 8, 147 - 2 - 4), kElement) << "the first element sits at the bottom";
+    EXPECT_EQ(at(bar, 8, 147 - 2 - 9 * 7 - 4), kElement) << "the eighth";
+    EXPECT_EQ(at(bar, 8, 147 - 2 - 9 * 8 - 4), bar.palette().color(QPalette::Window)) << "the ninth";
+    bar.SetOrientation(Qt::Vertical);
+    EXPECT_EQ(bar.size(), QSize(16, 147)) << "the same orientation again keeps the size";
 }
 
 struct FilledCase {

@@ -1,5 +1,6 @@
 // Every flat control in its states on one picture for a person to review (saved as flat-gallery.png when
 // STROVANE_SCREENSHOT_DIR is set); the test itself only checks that each control drew something.
+#include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QEnterEvent>
 #include <QGridLayout>
@@ -46,6 +47,10 @@ TEST(FlatGallery, EveryControlInItsStates) {
     add(QStringLiteral("pressed"), pressed, 0, 2);
     add(QStringLiteral("default"), byDefault, 0, 3);
     add(QStringLiteral("disabled"), disabled, 0, 4);
+    auto* held = new FlatButton(QStringLiteral("Карта"), &window);
+    held->SetGroupIndex(1);
+    held->setChecked(true);
+    add(QStringLiteral("held down"), held, 0, 5);
 
     auto* check = new FlatCheckBox(QStringLiteral("Добавить"), &window);
     auto* checked = new FlatCheckBox(QStringLiteral("Добавить"), &window);
@@ -88,25 +93,37 @@ TEST(FlatGallery, EveryControlInItsStates) {
     add(QStringLiteral("progress 50 %"), half, 3, 0);
     add(QStringLiteral("smooth 37 %"), smooth, 3, 1);
     add(QStringLiteral("empty range"), empty, 3, 2);
+    auto* upright = new FlatProgressBar(&window);
+    upright->setValue(50);
+    upright->SetOrientation(Qt::Vertical);
+    add(QStringLiteral("vertical 50 %"), upright, 3, 3);
 
     window.show();
     QCoreApplication::sendEvent(hovered, &enter);
     QImage picture = window.grab().toImage();
+    // The first combo box's list, dropped down, goes beneath the hint.
+    combo->showPopup();
+    const QImage listPicture = combo->view()->window()->grab().toImage();
+    combo->hidePopup();
 
     // The hint beside the gallery, as it shows right of and below the cursor.
     FlatHint hint;
     hint.Window()->ActivateHint(QStringLiteral("Подсказка, которая переносится на вторую строку"),
                                 QPoint(500, 500), QRect(0, 0, 1600, 1000));
     const QImage hintPicture = hint.Window()->grab().toImage();
-    QImage both(picture.width() + hintPicture.width() + 20, std::max(picture.height(), hintPicture.height()),
+    const int side = std::max(hintPicture.width(), listPicture.width());
+    QImage both(picture.width() + side + 20,
+                std::max(picture.height(), hintPicture.height() + listPicture.height() + 30),
                 QImage::Format_RGB32);
     both.fill(Qt::white);
     {
         QPainter painter(&both);
         painter.drawImage(0, 0, picture);
         painter.drawImage(picture.width() + 10, 10, hintPicture);
+        painter.drawImage(picture.width() + 10, hintPicture.height() + 20, listPicture);
     }
     EXPECT_FALSE(uniform(hintPicture));
+    EXPECT_FALSE(uniform(listPicture));
     for (QWidget* control : controls)
         EXPECT_FALSE(uniform(control->grab().toImage())) << control->metaObject()->className();
     const QByteArray folder = qgetenv("STROVANE_SCREENSHOT_DIR");

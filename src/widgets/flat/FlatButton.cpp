@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QEnterEvent>
+#include <QMouseEvent>
 #include <QPainter>
 
 FlatButton::FlatButton(QWidget* parent) : FlatButton(QString(), parent) {}
@@ -121,13 +122,30 @@ void FlatButton::setHovered(bool on) {
     if (flat::storeChanged(hovered_, on)) update();
 }
 
+void FlatButton::setMouseInside(bool on) {
+    if (!flat::storeChanged(mouseInside_, on)) return;
+    if (on)
+        emit MouseEnter();
+    else
+        emit MouseLeave();
+}
+
 void FlatButton::enterEvent(QEnterEvent* event) {
     QPushButton::enterEvent(event);
-    if (isEnabled()) setHovered(true);
+    if (!isEnabled()) return;
+    setHovered(true);
+    setMouseInside(true);
 }
 void FlatButton::leaveEvent(QEvent* event) {
     QPushButton::leaveEvent(event);
     if (!hasFocus()) setHovered(false);
+    setMouseInside(false);
+}
+
+void FlatButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click presses the button like the first one did.
+    QPushButton::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && isEnabled() && isChecked()) emit doubleClicked();
 }
 void FlatButton::focusInEvent(QFocusEvent* event) {
     QPushButton::focusInEvent(event);
@@ -140,13 +158,16 @@ void FlatButton::focusOutEvent(QFocusEvent* event) {
 void FlatButton::hideEvent(QHideEvent* event) {
     QPushButton::hideEvent(event);
     setHovered(false);
+    setMouseInside(false);
 }
 
 void FlatButton::changeEvent(QEvent* event) {
     QPushButton::changeEvent(event);
     switch (event->type()) {
     case QEvent::EnabledChange:
-        if (!isEnabled()) setHovered(false);
+        // Enabled again under a resting mouse, the button is entered without another move.
+        setHovered(isEnabled() && (underMouse() || hasFocus()));
+        setMouseInside(isEnabled() && underMouse());
         update();
         break;
     case QEvent::PaletteChange:

@@ -55,10 +55,20 @@ public:
     bool Hovered() const { return hovered_; }
     QSize sizeHint() const override;
 
+signals:
+    // The mouse came over the enabled button, and left it again (also by disabling or hiding the button,
+    // so every enter has its leave).
+    void MouseEnter();
+    void MouseLeave();
+    // A double click on a button held down in its group. Any double click also presses the button again,
+    // so its release clicks as the first one did.
+    void doubleClicked();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -69,6 +79,7 @@ protected:
 
 private:
     void setHovered(bool on);
+    void setMouseInside(bool on);
     void calcAdvColors();
     void groupChanged();
     QImage glyphForState(int imageIndex) const;
@@ -92,4 +103,5 @@ private:
     bool allowAllUp_ = false;
     int modalResult_ = 0;
     bool hovered_ = false;
+    bool mouseInside_ = false;
 };

@@ -1,12 +1,65 @@
-// Painting and active-state tracking of the flat combo box.
+// Painting, drop-down rows and active-state tracking of the flat combo box.
 #include "widgets/flat/FlatComboBox.h"
 
+#include <QAbstractItemView>
 #include <QEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
-FlatComboBox::FlatComboBox(QWidget* parent) : QComboBox(parent) {}
+namespace {
+
+// The drop-down list's rows: the item height high, the text on one line, the current row (the one under
+// the mouse) in the selection colours and the others on the box's own colour, as a plain list box shows
+// them, instead of the style's taller menu rows.
+class FlatComboItemDelegate : public QStyledItemDelegate {
+public:
+    static constexpr int kTextIndent = 2;
+
+    explicit FlatComboItemDelegate(FlatComboBox* combo) : QStyledItemDelegate(combo), combo_(combo) {}
+
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override {
+        const QFontMetrics fm(combo_->font());
+        const QString text = index.data(Qt::DisplayRole).toString();
+        return QSize(fm.horizontalAdvance(text) + 2 * kTextIndent, combo_->ItemRowHeight());
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QPalette& palette = combo_->palette();
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        const bool enabled = index.flags().testFlag(Qt::ItemIsEnabled) && combo_->isEnabled();
+        painter->save();
+        painter->fillRect(option.rect, palette.color(selected ? QPalette::Highlight : QPalette::Base));
+        const QPalette::ColorGroup group = enabled ? QPalette::Active : QPalette::Disabled;
+        painter->setPen(palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setFont(combo_->font());
+        painter->setClipRect(option.rect);
+        painter->drawText(option.rect.adjusted(kTextIndent, 0, -kTextIndent, 0),
+                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                          index.data(Qt::DisplayRole).toString());
+        painter->restore();
+    }
+
+private:
+    FlatComboBox* combo_;
+};
+
+} // namespace
+
+FlatComboBox::FlatComboBox(QWidget* parent) : QComboBox(parent) {
+    // The box keeps a delegate of its own through style changes (it replaces only its built-in ones).
+    setItemDelegate(new FlatComboItemDelegate(this));
+}
+
+void FlatComboBox::SetItemHeight(int height) {
+    if (height > 0 && flat::storeChanged(itemHeight_, height)) view()->doItemsLayout();
+}
+
+int FlatComboBox::ItemRowHeight() const {
+    return std::max(itemHeight_, fontMetrics().height());
+}
 
 void FlatComboBox::SetColorArrow(TLN_Color color) {
     if (flat::storeChanged(colorArrow_, color)) update();
@@ -84,8 +137,12 @@ void FlatComboBox::changeEvent(QEvent* event) {
     case QEvent::ParentChange:
         calcAdvColors();
         break;
-    case QEvent::StyleChange:
     case QEvent::FontChange:
+        itemHeight_ = kDefaultItemHeight;
+        view()->doItemsLayout();
+        placeLineEdit();
+        break;
+    case QEvent::StyleChange:
     case QEvent::EnabledChange:
         placeLineEdit();
         break;

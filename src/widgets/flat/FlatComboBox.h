@@ -1,5 +1,6 @@
 // The flat combo box: a one-pixel border, a two-pixel band in the box's colour and a drop-down button strip
-// in the arrow background colour carrying a small arrow.
+// in the arrow background colour carrying a small arrow; its drop-down list shows flat rows of the item
+// height.
 #pragma once
 
 #include <QComboBox>
@@ -19,6 +20,13 @@ public:
     void SetUseAdvColors(bool on);
     void SetAdvColorBorder(flat::TAdvColors percent);
     void SetAdvColorArrowBackground(flat::TAdvColors percent);
+
+    // The height of the drop-down list's rows: 13 pixels, and again 13 after every font change. A font
+    // whose lines are taller still gets whole lines (its text would be cut otherwise).
+    static constexpr int kDefaultItemHeight = 13;
+    void SetItemHeight(int height);
+    int ItemHeight() const { return itemHeight_; }
+    int ItemRowHeight() const;
 
     // The width of the drop-down button: the width of a vertical scroll bar.
     int ButtonWidth() const;
@@ -47,6 +55,7 @@ private:
     bool useAdvColors_ = false;
     flat::TAdvColors advColorBorder_ = 50;
     flat::TAdvColors advColorArrowBackground_ = 10;
+    int itemHeight_ = kDefaultItemHeight;
     bool dropped_ = false;
     QObject* watchedEdit_ = nullptr;
 };

@@ -34,6 +34,13 @@ void FlatProgressBar::setRange(int minimum, int maximum) {
     update();
 }
 
+void FlatProgressBar::setOrientation(Qt::Orientation orientation) {
+    if (orientation == this->orientation()) return;
+    QProgressBar::setOrientation(orientation);
+    resize(height(), width());
+    update();
+}
+
 void FlatProgressBar::SetColorElement(TLN_Color color) {
     if (flat::storeChanged(colorElement_, color)) update();
 }

@@ -1,5 +1,6 @@
 // The flat progress bar: a thin border around a row (or column) of 8-pixel elements in the element colour,
-// or one smooth bar. Positions are kept inside Min..Max and an empty range paints no elements.
+// or one smooth bar. Positions are kept inside Min..Max and an empty range paints no elements; a vertical bar
+// fills from the bottom up.
 #pragma once
 
 #include <QProgressBar>
@@ -19,6 +20,10 @@ public:
     void setMaximum(int maximum);
     void setMinimum(int minimum);
     void setRange(int minimum, int maximum);
+    // Hides QProgressBar's setter: turning the bar also exchanges its width and height, so a 147 x 16 bar
+    // stands as a 16 x 147 one.
+    void setOrientation(Qt::Orientation orientation);
+    void SetOrientation(Qt::Orientation orientation) { setOrientation(orientation); }
     void SetPosition(int position) { setValue(position); }
     void SetMax(int maximum) { setMaximum(maximum); }
 
