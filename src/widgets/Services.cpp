@@ -37,6 +37,13 @@ public:
         return QMessageBox::question(parent, QApplication::applicationName(), displayText(text)) ==
                QMessageBox::Yes;
     }
+    std::optional<bool> QuestionOrCancel(QWidget* parent, const QString& title,
+                                         const QString& text) override {
+        const QMessageBox::StandardButton answer = QMessageBox::question(
+            parent, title, displayText(text), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer == QMessageBox::Cancel || answer == QMessageBox::Escape) return std::nullopt;
+        return answer == QMessageBox::Yes;
+    }
 };
 
 // Optical and removable volumes first: a navigation disc is most likely one of them.

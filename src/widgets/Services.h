@@ -19,6 +19,12 @@ public:
     virtual void Information(QWidget* parent, const QString& text) = 0;
     // True for yes.
     virtual bool Question(QWidget* parent, const QString& text) = 0;
+    // Yes (true), No (false) or Cancel (nothing), in a box titled title. A messenger without a Cancel button
+    // answers as Question does.
+    virtual std::optional<bool> QuestionOrCancel(QWidget* parent, const QString& title, const QString& text) {
+        (void)title;
+        return Question(parent, text);
+    }
 };
 
 class PathChooser {

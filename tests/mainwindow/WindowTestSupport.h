@@ -38,8 +38,15 @@ public:
         questions << text;
         return answer;
     }
+    std::optional<bool> QuestionOrCancel(QWidget*, const QString& title, const QString& text) override {
+        questions << title + "|" + text;
+        if (cancels) return std::nullopt;
+        return answer;
+    }
     QStringList errors, information, questions;
     bool answer = false;
+    // Three-way questions are cancelled.
+    bool cancels = false;
 };
 
 class RecordingPathChooser : public PathChooser {

@@ -287,5 +287,7 @@ private:
     bool importing_ = false;
     // What "BuildingsOpen" becomes when the import going on succeeds; empty: it stays.
     QString importedChoice_;
+    // The first file of the last import, which "Save as..." proposes under the compiled extension.
+    QString lastChosen_;
     bool importPolish_ = false;
 };

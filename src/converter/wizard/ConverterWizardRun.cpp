@@ -407,11 +407,17 @@ void ConverterWizard::LoadMpBtnClick() {
         services_.messenger->Information(this, QString::fromUtf8(mp_import::kSequentialLoadingMessage));
         return;
     }
-    // A compiled file is added to data already loaded only when the user says so.
-    const bool append =
-        route == mp_import::ImportPath::Compiled && buildingData_.loaded &&
-        services_.messenger->Question(this, QStringLiteral("Чтобы добавить данные, нажмите ДА\n"
-                                                           "Чтобы заменить данные, нажмите НЕТ"));
+    // A compiled file is added to data already loaded only when the user says so; Cancel does nothing.
+    bool append = false;
+    if (route == mp_import::ImportPath::Compiled && buildingData_.loaded) {
+        const std::optional<bool> answer =
+            services_.messenger->QuestionOrCancel(this, QStringLiteral("Добавить данные ?"),
+                                                  QStringLiteral("Чтобы добавить данные, нажмите ДА\n"
+                                                                 "Чтобы заменить данные, нажмите НЕТ"));
+        if (!answer) return;
+        append = *answer;
+    }
+    lastChosen_ = files.first();
     // The folder of the next choice is remembered once the import has gone through; appending a compiled
     // file leaves it as it was.
     importedChoice_ = append ? QString() : files.first();
@@ -452,8 +458,14 @@ void ConverterWizard::importEnded() {
 
 void ConverterWizard::SaveLmpBtnClick() {
     if (!importer_) return;
-    const QString path =
-        services_.paths->SaveFile(this, QString(), QStringLiteral("LMP (*.lmp *.LMP)"), QString());
+    // The first file of the last choice, under its own name with the compiled extension.
+    QString proposed;
+    if (!lastChosen_.isEmpty()) {
+        const QFileInfo chosen(lastChosen_);
+        proposed = chosen.dir().filePath(chosen.completeBaseName() + QStringLiteral(".lmp"));
+    }
+    const QString path = services_.paths->SaveFile(
+        this, QString(), QStringLiteral("Compiled Map files (*.lmp *.LMP)"), proposed);
     if (path.isEmpty()) return;
     const QString error = importer_->SaveCompiled(path);
     if (!error.isEmpty()) services_.messenger->Error(this, error);

@@ -538,6 +538,44 @@ TEST_F(ConverterWizardTest, ChoicesThatImportNothingLeaveTheDataAsItWas) {
     }
 }
 
+TEST_F(ConverterWizardTest, ACompiledFileOverLoadedDataAsksToAppendReplaceOrCancel) {
+    auto wizard = make(plainSource());
+    auto importer = std::make_unique<InstantImporter>();
+    InstantImporter* raw = importer.get();
+    wizard->SetImporter(std::move(importer));
+    nextTo(*wizard, WizardPage::Loading);
+    paths.answers = {path("maps/first town.mp")};
+    wizard->LoadMpBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 5000));
+    // With no data before it, nothing was asked.
+    EXPECT_TRUE(messenger.questions.isEmpty());
+    const QString question = QStringLiteral("Добавить данные ?|Чтобы добавить данные, нажмите ДА\n"
+                                            "Чтобы заменить данные, нажмите НЕТ");
+    struct Case {
+        bool cancels, yes;
+        bool started, appended;
+    };
+    for (const Case c :
+         {Case{true, false, false, false}, Case{false, true, true, true}, Case{false, false, true, false}}) {
+        messenger.questions.clear();
+        messenger.cancels = c.cancels;
+        messenger.answer = c.yes;
+        raw->started.clear();
+        raw->appended = !c.appended;
+        paths.answers = {path("more.lmp")};
+        wizard->LoadMpBtnClick();
+        EXPECT_EQ(messenger.questions, QStringList{question});
+        EXPECT_EQ(!raw->started.isEmpty(), c.started);
+        if (c.started) EXPECT_EQ(raw->appended, c.appended);
+        ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 5000));
+    }
+    // "Save as..." proposes the first file of the last import, under the compiled extension.
+    wizard->SaveLmpBtnClick();
+    ASSERT_FALSE(paths.calls.empty());
+    EXPECT_EQ(paths.calls.back().kind, "save");
+    EXPECT_EQ(paths.calls.back().start, path("more.lmp"));
+}
+
 TEST_F(ConverterWizardTest, TheMemoryGaugeShowsTheImportedDataOnceTheImportEnds) {
     auto wizard = make(plainSource());
     auto importer = std::make_unique<InstantImporter>();
