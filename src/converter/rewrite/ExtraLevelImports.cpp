@@ -5,12 +5,11 @@
 #include "converter/OutputEncoding.h"
 #include "converter/rewrite/BlockGeometry.h"
 #include "converter/rewrite/ExtraLevelParcels.h"
+#include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/io/MemoryStream.h"
 
 namespace rewrite {
-
-namespace {} // namespace
 
 ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8_t>& management,
                                          int64_t setsEnd, ImportedOutlines& outlines) {
@@ -61,6 +60,8 @@ ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8
         PutLong(management, setRecord + 6, uint32_t(int64_t(blocks) * record / 2));
         for (uint32_t b = 0; b < blocks; ++b) {
             c.checkStop();
+            // The added level is level n of the new map, more detailed than every old one.
+            if (c.filters && !c.filters->BlockInTrimArea(n, g, s, b)) continue;
             const building_data::Box blockRect = ExtraBlockRectangle(g, s, b);
             outlines.CopyCityAreas();
             if (!outlines.SelectCityAreasForBlock(blockRect)) continue;
@@ -71,6 +72,7 @@ ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8
             bool any = false;
             for (uint32_t p = 0; p < parcels; ++p) {
                 c.checkStop();
+                if (c.filters && !c.filters->ParcelInTrimArea(n, g, s, b, p)) continue;
                 const building_data::Box r = ExtraParcelRectangle(g, s, b, p);
                 const ParcelRect rect{r.west, r.north, r.east, r.south};
                 if (!CityAreaMeets(outlines, rect)) continue;

@@ -26,7 +26,8 @@ struct ExtraLevelImports {
 };
 
 // Step one, on the management data that already holds the added level's records (the new block set
-// records are the last `newBlockSets` of the block set table, which ends at `setsEnd`).
+// records are the last `newBlockSets` of the block set table, which ends at `setsEnd`). Only blocks and
+// parcels the rectangle trim keeps get parcels.
 ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8_t>& management,
                                          int64_t setsEnd, ImportedOutlines& outlines);
 // Step two, once the information's place in the output is known: the block records point at it.

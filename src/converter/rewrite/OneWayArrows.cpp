@@ -8,6 +8,7 @@
 #include "converter/rewrite/BlockGeometry.h"
 #include "converter/rewrite/ImportParcelWriter.h"
 #include "converter/rewrite/OutlineWriters.h"
+#include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/frames/ParcelFrames.h"
 #include "kiwi/frames/RoadFrame.h"
 #include "kiwi/map/KiwiMap.h"
@@ -133,6 +134,8 @@ void CollectOneWayArrows(ConversionContext& c, ImportedOutlines& outlines) {
                 c.checkStop();
                 TLN_MM_Parcel_Managenent_Record parcel;
                 if (!map.ReadParcel(block.Stream, level, i, parcel, false, block.Address)) continue;
+                // A parcel the transfer drops gives no arrows (its sub-parcels go with it).
+                if (c.filters && !c.filters->ParcelKept(level, s, b, i, parcel)) continue;
                 if (parcel.Size != 0) {
                     int64_t value = 0;
                     uint32_t size = 0;

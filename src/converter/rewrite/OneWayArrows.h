@@ -30,7 +30,8 @@ private:
 // to the placer; only consecutive one-way nodes of a multilink are joined.
 void WalkOneWayRoads(const TLN_FrameSpan& roads, const ParcelRect& rect, ArrowPlacer& placer);
 
-// The run's arrow stage over the last level: every parcel met by a city area.
+// The run's arrow stage over the last level: every parcel met by a city area that the rectangle and
+// state-border filters keep.
 void CollectOneWayArrows(ConversionContext& c, ImportedOutlines& outlines);
 
 } // namespace rewrite

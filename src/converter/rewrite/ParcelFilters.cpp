@@ -40,14 +40,26 @@ LevelGeometry ParcelFilters::geometry(uint8_t level) const {
     return GeometryOf(map_, *map_.Level(level));
 }
 
+bool ParcelFilters::trimsByRectangle(uint8_t level) const {
+    return options_.trim && options_.trimMode != kBorders && level > options_.trimLevel;
+}
+
 bool ParcelFilters::BlockInTrimArea(uint8_t level, uint32_t set, uint32_t block) const {
-    if (!options_.trim || options_.trimMode == kBorders || level <= options_.trimLevel) return true;
-    return MeetsTrim(BlockRectangle(geometry(level), set, block), trimRect_);
+    return !trimsByRectangle(level) || BlockInTrimArea(level, geometry(level), set, block);
 }
 
 bool ParcelFilters::ParcelInTrimArea(uint8_t level, uint32_t set, uint32_t block, uint32_t parcel) const {
-    if (!options_.trim || options_.trimMode == kBorders || level <= options_.trimLevel) return true;
-    return MeetsTrim(ParcelRectangle(geometry(level), set, block, parcel), trimRect_);
+    return !trimsByRectangle(level) || ParcelInTrimArea(level, geometry(level), set, block, parcel);
+}
+
+bool ParcelFilters::BlockInTrimArea(uint8_t level, const LevelGeometry& g, uint32_t set,
+                                    uint32_t block) const {
+    return !trimsByRectangle(level) || MeetsTrim(BlockRectangle(g, set, block), trimRect_);
+}
+
+bool ParcelFilters::ParcelInTrimArea(uint8_t level, const LevelGeometry& g, uint32_t set, uint32_t block,
+                                     uint32_t parcel) const {
+    return !trimsByRectangle(level) || MeetsTrim(ParcelRectangle(g, set, block, parcel), trimRect_);
 }
 
 bool ParcelFilters::ParcelPassesDensoWestFix(uint8_t level, uint32_t set, uint32_t block,

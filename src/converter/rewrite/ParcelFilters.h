@@ -22,16 +22,22 @@ public:
 
     bool BlockInTrimArea(uint8_t level, uint32_t set, uint32_t block) const;
     bool ParcelInTrimArea(uint8_t level, uint32_t set, uint32_t block, uint32_t parcel) const;
+    // The same tests on a level placed by the numbers given: the added level has no record in the source.
+    bool BlockInTrimArea(uint8_t level, const LevelGeometry& g, uint32_t set, uint32_t block) const;
+    bool ParcelInTrimArea(uint8_t level, const LevelGeometry& g, uint32_t set, uint32_t block,
+                          uint32_t parcel) const;
     // False for a parcel west of longitude 0 on level 1 or above when the Denso filter is on.
     bool ParcelPassesDensoWestFix(uint8_t level, uint32_t set, uint32_t block, uint32_t parcel) const;
     bool ParcelInSelectedAreas(uint8_t level, const TLN_MM_Parcel_Managenent_Record& record) const;
-    // Everything but the Denso filter, as one test.
+    // Everything but the Denso filter, as one test: the parcels whose one-way roads give arrows.
     bool ParcelKept(uint8_t level, uint32_t set, uint32_t block, uint32_t parcel,
                     const TLN_MM_Parcel_Managenent_Record& record) const;
 
     const MapRect& TrimRect() const { return trimRect_; }
 
 private:
+    // Whether the rectangle trim applies on the level.
+    bool trimsByRectangle(uint8_t level) const;
     bool areaPasses(const std::shared_ptr<TLN_Stream>& stream, int64_t frame) const;
     // The parcel's own area code, or with "add adjacent" any neighbour's.
     bool framePasses(uint8_t level, const std::shared_ptr<TLN_Stream>& stream, int64_t frame,

@@ -1,0 +1,275 @@
+// Trimmed conversions of a generated two-level map with one-way streets, imported city areas and house
+// numbers: one-way arrows come only from parcels the run keeps, the added level covers only what the
+// rectangle trim keeps, and filters that keep everything change no byte of the new map.
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "converter/ConversionContext.h"
+#include "converter/ConversionJob.h"
+#include "converter/import/BuildingData.h"
+#include "converter/rewrite/OneWayArrows.h"
+#include "converter/rewrite/ParcelFilters.h"
+#include "kiwi/io/MemoryStream.h"
+#include "kiwi/map/KiwiMap.h"
+#include "support/converter/ConversionTestSupport.h"
+#include "support/converter/OutputValidator.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/SketchFrames.h"
+
+namespace {
+
+namespace bd = building_data;
+
+constexpr int32_t kWest = 0, kEast = 40000, kSouth = 1400000, kNorth = 1420000;
+// Area codes the generated frames carry: 20 hex plus the level.
+constexpr int kDetailedArea = 0x21;
+
+// A rectangle in map units (1/8 arc-second), as the trim takes it.
+struct Rect {
+    double west, north, east, south;
+};
+
+// Level 0 has 2 × 2 parcels, level 1 (the last) 4 × 4; every parcel has a one-way street across its
+// middle with five nodes, the first four marked one-way, which gives three arrows a parcel.
+fixture::AllDataPlan streetsPlan() {
+    fixture::LevelPlan overview = fixture::sketchLevelPlan(1, 1, 2, 2);
+    overview.codeByte = 0x04;
+    fixture::LevelPlan detailed = fixture::sketchLevelPlan(2, 2, 2, 2);
+    detailed.codeByte = 0x00;
+    fixture::AllDataPlan plan = fixture::sketchAllDataPlan(detailed, [](const fixture::FrameRequest&) {
+        fixture::SketchFrames f;
+        fixture::SketchRoad road =
+            fixture::sketchRoad(6, {{300, 2048}, {1100, 2048}, {1900, 2048}, {2700, 2048}, {3500, 2048}});
+        road.oneWay = 1;
+        f.roads.push_back(road);
+        return f;
+    });
+    plan.levels = {overview, detailed};
+    plan.coverageReferences = true;
+    plan.west = kWest, plan.east = kEast, plan.south = kSouth, plan.north = kNorth;
+    return plan;
+}
+
+// The generated map in a scratch folder, its regular parcels marked undivided as the rewriting expects.
+std::string writeSource(const std::string& name) {
+    fixture::AllDataImage image = fixture::buildAllData(streetsPlan());
+    for (const fixture::ParcelEntry& e : image.parcels)
+        if (e.frame >= 0 && e.sub < 0 && e.identifier == 0 && size_t(e.frame) + 36 <= image.allData.size())
+            image.allData[size_t(e.frame + 12)] |= 0xC0;
+    return fixture::writeAllData(image, fixture::scratchDir(name) + "/src");
+}
+
+// One city area over the whole coverage and a grid of house numbers, one in every parcel of the added
+// level; the box is the data's true box.
+std::shared_ptr<std::vector<uint8_t>> townData() {
+    const int32_t w = kWest * 16, e = kEast * 16, s = kSouth * 16, n = kNorth * 16;
+    auto data = std::make_shared<std::vector<uint8_t>>();
+    bd::WriteBox(*data, bd::Box{w, n, e, s});
+    const bd::Point area[4] = {{w, s}, {e, s}, {e, n}, {w, n}};
+    bd::AppendRecord(*data, bd::kCityArea, area);
+    const uint8_t label[1] = {'5'};
+    for (int i = 0; i < 16; ++i)
+        for (int j = 0; j < 16; ++j) {
+            const bd::Point at[1] = {{w + (e - w) * (2 * i + 1) / 32, s + (n - s) * (2 * j + 1) / 32}};
+            bd::AppendRecord(*data, bd::kHouseNumber, at, label);
+        }
+    return data;
+}
+
+ConversionOptions extraLevelOptions() {
+    ConversionOptions o;
+    o.addExtraLevel = true;
+    o.addOneWayArrows = true;
+    o.address = true;
+    o.numberingTypeCode = 450;
+    o.numberingClass = 0;
+    o.arrowNameClass = 0;
+    return o;
+}
+
+// The west third of the coverage, from level 1 on.
+ConversionOptions westTrim() {
+    ConversionOptions o = extraLevelOptions();
+    o.trim = true;
+    o.trimMode = 1;
+    o.trimLevel = 0;
+    o.trimWest = kWest, o.trimEast = kWest + (kEast - kWest) / 3;
+    o.trimSouth = kSouth, o.trimNorth = kNorth;
+    return o;
+}
+
+Rect trimOf(const ConversionOptions& o) {
+    return {double(o.trimWest), double(o.trimNorth), double(o.trimEast), double(o.trimSouth)};
+}
+
+// A parcel's rectangle from the coverage and the level's numbers alone, in map units.
+Rect parcelRect(const TLN_KiwiMap& map, const TLN_Level_Management_Record& l, uint32_t set, uint32_t block,
+                uint32_t parcel) {
+    const double across = double(l.BlockSets.X) * l.Blocks.X * l.Parcels.X;
+    const double down = double(l.BlockSets.Y) * l.Blocks.Y * l.Parcels.Y;
+    const double w = (map.CoverageEast() - map.CoverageWest()) / across;
+    const double h = (map.CoverageNorth() - map.CoverageSouth()) / down;
+    const double col = double(set % l.BlockSets.X) * l.Blocks.X * l.Parcels.X +
+                       double(block % l.Blocks.X) * l.Parcels.X + parcel % l.Parcels.X;
+    const double row = double(set / l.BlockSets.X) * l.Blocks.Y * l.Parcels.Y +
+                       double(block / l.Blocks.X) * l.Parcels.Y + parcel / l.Parcels.X;
+    const double x0 = map.CoverageWest() + w * col, y0 = map.CoverageSouth() + h * row;
+    return {x0, y0 + h, x0 + w, y0};
+}
+
+// Inclusive bounds with one unit for the integer rounding of the run's rectangles.
+bool meets(const Rect& r, const Rect& trim) {
+    return r.east >= trim.west - 1 && r.west <= trim.east + 1 && r.north >= trim.south - 1 &&
+           r.south <= trim.north + 1;
+}
+
+// The rectangles of the parcels of a level that the map holds (divided parcels as one).
+std::vector<Rect> parcelsOf(TLN_KiwiMap& map, uint8_t level) {
+    std::vector<Rect> out;
+    const TLN_Level_Management_Record& l = *map.Level(level);
+    for (uint32_t s = 0; s < uint32_t(l.BlockSetCount()); ++s)
+        for (uint32_t b = 0; b < uint32_t(l.BlockCount()); ++b) {
+            TLN_Block_Management_Record block;
+            TLN_Parcel_Management_Info info;
+            if (!map.ReadBlock(level, s, b, block) ||
+                !map.ReadParcelManagement(block.Stream, level, info, block.Address))
+                continue;
+            for (uint32_t p = 0; p < info.StoredRecordCount; ++p) {
+                TLN_MM_Parcel_Managenent_Record record;
+                if (map.ReadParcel(block.Stream, level, p, record, false, block.Address))
+                    out.push_back(parcelRect(map, l, s, b, p));
+            }
+        }
+    return out;
+}
+
+// The arrow stage alone, with the filters of the options: the arrows' points in imported units.
+std::vector<bd::Point> collectArrows(TLN_KiwiMap& map, const ConversionOptions& options) {
+    rewrite::ImportedOutlines outlines(townData());
+    outlines.CollectCityAreas();
+    TLN_MemoryStream out;
+    ConversionProgress progress;
+    std::atomic<bool> stop{false};
+    CopyParcelWriter writer;
+    ConversionContext c(map, out, progress, stop, options, writer);
+    const rewrite::ParcelFilters filters(map, options, outlines.Bounds());
+    c.filters = &filters;
+    rewrite::CollectOneWayArrows(c, outlines);
+    std::vector<bd::Point> points;
+    for (uint32_t i = 0; i < outlines.Count(); ++i)
+        if (outlines.Kind(i) == bd::kOneWayArrow) points.push_back(outlines.View(i).PointAt(0));
+    EXPECT_EQ(points.size(), outlines.ArrowCount());
+    return points;
+}
+
+TEST(TrimmedImports, ArrowsComeOnlyFromParcelsTheRunKeeps) {
+    TLN_KiwiMap map(writeSource("trimmed-arrows"));
+    ASSERT_EQ(map.LevelCount(), 2u);
+    EXPECT_EQ(collectArrows(map, extraLevelOptions()).size(), 48u) << "three arrows in each of 16 parcels";
+
+    // The trim keeps the two west columns of level 1 (up to 20000): their arrows only.
+    const std::vector<bd::Point> west = collectArrows(map, westTrim());
+    EXPECT_EQ(west.size(), 24u);
+    size_t beyond = 0;
+    for (const bd::Point& p : west)
+        beyond += p.x / 16 > 20000;
+    EXPECT_EQ(beyond, 0u);
+
+    // Rectangle or state borders, each on its own, and neither on the trim level itself.
+    ConversionOptions areas = westTrim();
+    areas.trimMode = 2;
+    struct Case {
+        ConversionOptions options;
+        std::vector<int> selected;
+        uint32_t trimLevel;
+        size_t arrows;
+    } cases[] = {
+        {westTrim(), {}, 1, 48},               // level 1 is at the trim level
+        {areas, {kDetailedArea}, 0, 48},       // the parcels' area, the rectangle unused
+        {areas, {kDetailedArea - 1, 5}, 0, 0}, // other areas
+        {areas, {5}, 1, 48},                   // at the trim level
+    };
+    for (Case& c : cases) {
+        c.options.selectedAreas = c.selected;
+        c.options.trimLevel = c.trimLevel;
+        EXPECT_EQ(collectArrows(map, c.options).size(), c.arrows)
+            << "mode " << c.options.trimMode << " trim level " << c.trimLevel;
+    }
+}
+
+struct Converted {
+    std::string output;
+    ConversionResult result;
+    size_t arrowsFound = 0;
+};
+
+Converted convertStreets(const std::string& name, ConversionOptions options) {
+    Converted r;
+    const std::string source = writeSource(name);
+    const std::string out = fixture::scratchDir(name + "-out");
+    options.outputPath = r.output = out + "/ALLDATA.KWI";
+    auto run = std::make_unique<ConversionRun>(source, options);
+    run->SetBuildingData(townData());
+    ConversionJob job(std::move(run));
+    job.Start();
+    r.result = job.Wait();
+    for (const std::string& line : job.Progress().AllLines())
+        if (const size_t at = line.find("One-Way Arrows found: "); at != std::string::npos)
+            r.arrowsFound = std::stoul(line.substr(at + 22));
+    return r;
+}
+
+// Whole runs: the arrows found, the parcels of the detailed level and of the added level (a number in each
+// of its 16 × 16 parcels), every kept parcel meeting the trim rectangle, and filters that keep everything
+// leaving the bytes of the unfiltered run.
+TEST(TrimmedImports, WholeRunsAddOnlyWhatTheFiltersKeep) {
+    const Converted whole = convertStreets("trimmed-whole", extraLevelOptions());
+    ASSERT_EQ(whole.result.status, ConversionStatus::Done) << whole.result.message;
+    const std::vector<uint8_t> wholeBytes = convtest::readFile(whole.output);
+    ConversionOptions above = westTrim(), allEdges = westTrim(), allAreas = westTrim(), otherArea;
+    above.trimLevel = 1;
+    allEdges.trimEast = kEast;
+    allAreas.trimMode = 2;
+    allAreas.selectedAreas = {kDetailedArea - 1, kDetailedArea};
+    otherArea = allAreas;
+    otherArea.selectedAreas = {5};
+    struct Case {
+        const char* name;
+        ConversionOptions options;
+        size_t arrows, detailed, added;
+        bool sameBytes;
+    } cases[] = {
+        {"whole", extraLevelOptions(), 48, 16, 256, true},
+        // The two west columns of level 1 and the six west columns (of 2500) of the added level.
+        {"west", westTrim(), 24, 8, 6 * 16, false},
+        // The added level lies above every old level: trimmed even when the old levels are kept whole.
+        {"above", above, 48, 16, 6 * 16, false},
+        {"all-edges", allEdges, 48, 16, 256, true},
+        {"all-areas", allAreas, 48, 16, 256, true},
+        // Areas drop old parcels and their arrows; the added level has no area codes to filter by.
+        {"other-area", otherArea, 0, 0, 256, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Converted r = convertStreets(std::string("trimmed-") + c.name, c.options);
+        ASSERT_EQ(r.result.status, ConversionStatus::Done) << r.result.message;
+        for (const std::string& problem : convtest::validateOutput(convtest::readFile(r.output)).problems)
+            ADD_FAILURE() << problem;
+        EXPECT_EQ(r.arrowsFound, c.arrows);
+        TLN_KiwiMap map(r.output);
+        ASSERT_EQ(map.LevelCount(), 3u);
+        const std::vector<Rect> detailed = parcelsOf(map, 1), added = parcelsOf(map, 2);
+        EXPECT_EQ(detailed.size(), c.detailed);
+        EXPECT_EQ(added.size(), c.added);
+        if (c.options.trim && c.options.trimMode == 1) {
+            for (const Rect& rect : added)
+                EXPECT_TRUE(meets(rect, trimOf(c.options))) << rect.west << ".." << rect.east;
+            for (const Rect& rect : c.options.trimLevel == 0 ? detailed : std::vector<Rect>{})
+                EXPECT_TRUE(meets(rect, trimOf(c.options))) << rect.west << ".." << rect.east;
+        }
+        EXPECT_EQ(convtest::readFile(r.output) == wholeBytes, c.sameBytes);
+    }
+}
+
+} // namespace
