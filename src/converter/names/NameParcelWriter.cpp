@@ -92,8 +92,7 @@ void NameParcelWriter::rewriteGuidanceStrings(std::vector<uint8_t>& bytes, int64
     const TLN_FrameSpan whole = TLN_FrameSpan::FromBytes(bytes, position);
     const TLN_FrameSpan strings = whole.Sub(reference.Position, int64_t(reference.Size));
     TLN_Character_String_Data_Frame frame;
-    if (!strings.IsValid() ||
-        !ReadCharacterString(strings, frame, true, {policy_.Options().textCodePage, 1251}))
+    if (!strings.IsValid() || !ReadCharacterString(strings, frame, true, {options.textCodePage, 1251}))
         return;
     if (frame.Items.size() != 1 && !multiItemLogged_) {
         multiItemLogged_ = true;
