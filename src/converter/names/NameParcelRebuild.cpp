@@ -242,6 +242,8 @@ void Rebuild::patchStreetAddresses(const FrameRef& roads) {
                 TLN_Street_Address_Record address;
                 if (!ReadStreetAddressInfo(span, node, address, level_, multiLink, span.Position())) continue;
                 // The name references in the order the record stores them (see ReadStreetAddressRecord).
+                // The additional node information's Street Name Data Offset is no name reference but a
+                // displacement inside the road frame, whose layout does not change: it stays as it is.
                 const uint16_t d = address.Details;
                 int64_t at = address.Position - position_ + 4;
                 patchReference(at);

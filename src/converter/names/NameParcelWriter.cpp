@@ -7,8 +7,13 @@
 #include "converter/names/NameParcelRebuild.h"
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/StringFrame.h"
+#include "kiwi/map/MainMapFrame.h"
 
 namespace {
+
+// A route guidance header holding its fixed part and exactly two frame references (the guidance data and
+// the character strings), in bytes.
+constexpr uint32_t kGuidanceHeaderWithStringsBytes = uint32_t(kRouteGuidanceHeaderFixedSize) + 2 * 6;
 
 std::string hexOffset(int64_t offset) {
     std::ostringstream text;
@@ -62,9 +67,7 @@ uint32_t NameParcelWriter::WriteGuidanceFrame(const SourceFrame& frame, TLN_Stre
     std::vector<uint8_t> bytes = ReadSourceFrame(frame);
     if (bytes.empty()) return 0;
     const NameOptions& options = policy_.Options();
-    const bool gate = options.utfToAnsi || (options.translate && policy_.Dictionary() && bytes.size() > 14 &&
-                                            bytes[14] == policy_.AreaCode());
-    if (gate && !wide()) rewriteGuidanceStrings(bytes, frame.offset);
+    if ((options.utfToAnsi || options.translate) && !wide()) rewriteGuidanceStrings(bytes, frame.offset);
     out.WriteAt(at, bytes.data(), int64_t(bytes.size()));
     return frame.size;
 }
@@ -73,17 +76,23 @@ void NameParcelWriter::rewriteGuidanceStrings(std::vector<uint8_t>& bytes, int64
     const TLN_Level_Management_Record* level = map_.Level(level_);
     // The character string data frame is the second basic frame.
     if (!level || level->RouteGuidanceBasicCount < 2) return;
-    const size_t reference = size_t(kRouteGuidanceHeaderFixedSize) + 6;
-    if (bytes.size() < reference + 6) return;
-    const uint32_t wordOffset = uint32_t(bytes[reference]) << 24 | uint32_t(bytes[reference + 1]) << 16 |
-                                uint32_t(bytes[reference + 2]) << 8 | bytes[reference + 3];
-    const int64_t size = 2 * int64_t(uint16_t(bytes[reference + 4] << 8 | bytes[reference + 5]));
-    if (wordOffset == 0xFFFFFFFFu || size == 0) return;
+    TLN_RG_Distribution_Header header;
+    DecodeRouteGuidanceHeader(BeCursor(bytes.data(), bytes.size()), position, level->RouteGuidanceBasicCount,
+                              level->RouteGuidanceExtendedCount, header);
+    // Only a header of exactly the guidance data and string frame references has its strings rewritten;
+    // any other layout is copied as it is.
+    if (header.HeaderSize != kGuidanceHeaderWithStringsBytes || header.Basic.size() < 2) return;
+    const NameOptions& options = policy_.Options();
+    // Translation alone touches only the dictionary's area: the area code is the first byte of the
+    // header's Practical Management Code, where the main map header keeps its area code.
+    const uint8_t areaCode = uint8_t(header.PracticalManagementCode >> 24);
+    if (!options.utfToAnsi && (!policy_.Dictionary() || areaCode != policy_.AreaCode())) return;
+    const TLN_Frame_Reference& reference = header.Basic[1];
+    if (reference.Position < 0 || reference.Size == 0) return;
     const TLN_FrameSpan whole = TLN_FrameSpan::FromBytes(bytes, position);
-    const TLN_FrameSpan strings = whole.Sub(position + 2 * int64_t(wordOffset), size);
+    const TLN_FrameSpan strings = whole.Sub(reference.Position, int64_t(reference.Size));
     TLN_Character_String_Data_Frame frame;
-    if (!strings.IsValid() ||
-        !ReadCharacterString(strings, frame, true, {policy_.Options().textCodePage, 1251}))
+    if (!strings.IsValid() || !ReadCharacterString(strings, frame, true, {options.textCodePage, 1251}))
         return;
     if (frame.Items.size() != 1 && !multiItemLogged_) {
         multiItemLogged_ = true;

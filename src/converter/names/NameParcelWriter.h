@@ -27,7 +27,9 @@ public:
     int Warnings() const { return warnings_; }
 
 private:
-    // Overwrites the character strings of a route guidance frame in place.
+    // Overwrites the character strings of a route guidance frame in place; a frame whose header is not
+    // the two-reference layout, or that lies outside the dictionary's area under translation alone,
+    // stays as it is.
     void rewriteGuidanceStrings(std::vector<uint8_t>& bytes, int64_t position);
     bool wide() const;
 
