@@ -130,7 +130,7 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
     }
     if (extra.parcels > 0)
         c.progress.AddLog("New Parcels Count : " + std::to_string(extra.parcels) +
-                          " New Data Size : " + std::to_string(extra.frames.size()));
+                          " New Data Size : " + std::to_string(extra.frameBytes));
     c.progress.AddLog("");
     WriteCoverageEdge(c.out, c.options.target, map.CoverageWest(), map.CoverageEast(), c.progress);
 

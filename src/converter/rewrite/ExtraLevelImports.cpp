@@ -1,6 +1,8 @@
 // Building the added level's parcels.
 #include "converter/rewrite/ExtraLevelImports.h"
 
+#include <algorithm>
+
 #include "converter/FrameBytes.h"
 #include "converter/OutputEncoding.h"
 #include "converter/rewrite/BlockGeometry.h"
@@ -8,6 +10,7 @@
 #include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/io/MemoryStream.h"
+#include "kiwi/io/TempFileStream.h"
 
 namespace rewrite {
 
@@ -35,7 +38,6 @@ ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8
         c.options.numberingClass,
         {c.options.numberingTypeCode, c.options.includeLetters, c.options.codePage}};
     TLN_MemoryStream information;
-    TLN_MemoryStream frames;
     c.progress.SetProgressLabel("Creating New MM Data ...  Level " + std::to_string(n));
     for (uint32_t s = 0; s < sets; ++s) {
         c.checkStop();
@@ -82,7 +84,11 @@ ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8
                            " too many names!");
                 const uint32_t sectors = uint32_t(parcel.frame.size() / 32);
                 if (sectors == 0 || sectors > 0xFFFF) continue;
-                frames.WriteAt(frames.Size(), parcel.frame.data(), int64_t(parcel.frame.size()));
+                if (!extra.frames)
+                    extra.frames =
+                        std::make_unique<BufferedOutputStream>(std::make_unique<TLN_TempFileStream>());
+                extra.frames->WriteAt(extra.frameBytes, parcel.frame.data(), int64_t(parcel.frame.size()));
+                extra.frameBytes += int64_t(parcel.frame.size());
                 const uint8_t bytes[6] = {uint8_t(extra.parcels >> 24), uint8_t(extra.parcels >> 16),
                                           uint8_t(extra.parcels >> 8),  uint8_t(extra.parcels),
                                           uint8_t(sectors >> 8),        uint8_t(sectors)};
@@ -104,7 +110,7 @@ ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8
         }
     }
     extra.information = information.Bytes();
-    extra.frames = frames.Bytes();
+    if (extra.frames) extra.frames->Flush();
     return extra;
 }
 
@@ -115,15 +121,30 @@ void PlaceExtraLevelInformation(std::vector<uint8_t>& management, const ExtraLev
                 OffsetToKiwiAddress(KiwiAddressToOffset(GetLong(management, at)) + informationStart));
 }
 
-void WriteExtraLevelFrames(ConversionContext& c, const ExtraLevelImports& extra, int64_t informationStart) {
-    if (extra.parcels == 0) return;
+void WriteExtraLevelFrames(ConversionContext& c, ExtraLevelImports& extra, int64_t informationStart) {
+    if (extra.parcels == 0 || !extra.frames) return;
     c.dataCursor = AlignUp32(c.dataCursor);
-    if (c.dataCursor + int64_t(extra.frames.size()) > kMaxKiwiOffset + 1)
+    if (c.dataCursor + extra.frameBytes > kMaxKiwiOffset + 1)
         throw std::runtime_error("Output exceeds 32 GiB: a KIWI address cannot reach past it");
     AssignExtraParcelAddresses(c.out, extra.reservedBlocks, extra.parcelsPerBlock, c.dataCursor,
                                informationStart);
-    c.out.WriteAt(c.dataCursor, extra.frames.data(), int64_t(extra.frames.size()));
-    c.dataCursor = AlignUp32(c.dataCursor + int64_t(extra.frames.size()));
+    CopyInChunks(*extra.frames, 0, extra.frameBytes, c.out, c.dataCursor, kFrameCopyChunk,
+                 [&c] { c.checkStop(); });
+    c.dataCursor = AlignUp32(c.dataCursor + extra.frameBytes);
+    extra.frames.reset();
+}
+
+void CopyInChunks(TLN_Stream& from, int64_t position, int64_t count, TLN_Stream& to, int64_t target,
+                  int64_t chunk, const std::function<void()>& beforeChunk) {
+    if (count <= 0) return;
+    std::vector<uint8_t> buffer(size_t(std::clamp<int64_t>(chunk, 1, count)));
+    for (int64_t done = 0; done < count;) {
+        if (beforeChunk) beforeChunk();
+        const int64_t n = std::min(int64_t(buffer.size()), count - done);
+        from.ReadExactAt(position + done, buffer.data(), n);
+        to.WriteAt(target + done, buffer.data(), n);
+        done += n;
+    }
 }
 
 } // namespace rewrite

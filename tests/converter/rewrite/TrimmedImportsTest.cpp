@@ -13,15 +13,16 @@
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/map/KiwiMap.h"
 #include "support/converter/ConversionTestSupport.h"
+#include "support/converter/OneWayTown.h"
 #include "support/converter/OutputValidator.h"
 #include "support/fixtures/FixtureWriter.h"
-#include "support/fixtures/SketchFrames.h"
 
 namespace {
 
 namespace bd = building_data;
 
-constexpr int32_t kWest = 0, kEast = 40000, kSouth = 1400000, kNorth = 1420000;
+constexpr int32_t kWest = convtest::kTownWest, kEast = convtest::kTownEast, kSouth = convtest::kTownSouth,
+                  kNorth = convtest::kTownNorth;
 // Area codes the generated frames carry: 20 hex plus the level.
 constexpr int kDetailedArea = 0x21;
 
@@ -30,67 +31,9 @@ struct Rect {
     double west, north, east, south;
 };
 
-// Level 0 has 2 × 2 parcels, level 1 (the last) 4 × 4; every parcel has a one-way street across its
-// middle with five nodes, the first four marked one-way, which gives three arrows a parcel.
-fixture::AllDataPlan streetsPlan() {
-    fixture::LevelPlan overview = fixture::sketchLevelPlan(1, 1, 2, 2);
-    overview.codeByte = 0x04;
-    fixture::LevelPlan detailed = fixture::sketchLevelPlan(2, 2, 2, 2);
-    detailed.codeByte = 0x00;
-    fixture::AllDataPlan plan = fixture::sketchAllDataPlan(detailed, [](const fixture::FrameRequest&) {
-        fixture::SketchFrames f;
-        fixture::SketchRoad road =
-            fixture::sketchRoad(6, {{300, 2048}, {1100, 2048}, {1900, 2048}, {2700, 2048}, {3500, 2048}});
-        road.oneWay = 1;
-        f.roads.push_back(road);
-        return f;
-    });
-    plan.levels = {overview, detailed};
-    plan.coverageReferences = true;
-    plan.west = kWest, plan.east = kEast, plan.south = kSouth, plan.north = kNorth;
-    return plan;
-}
-
-// The generated map in a scratch folder, its regular parcels marked undivided as the rewriting expects.
-std::string writeSource(const std::string& name) {
-    fixture::AllDataImage image = fixture::buildAllData(streetsPlan());
-    for (const fixture::ParcelEntry& e : image.parcels)
-        if (e.frame >= 0 && e.sub < 0 && e.identifier == 0 && size_t(e.frame) + 36 <= image.allData.size())
-            image.allData[size_t(e.frame + 12)] |= 0xC0;
-    return fixture::writeAllData(image, fixture::scratchDir(name) + "/src");
-}
-
-// One city area over the whole coverage and a grid of house numbers, one in every parcel of the added
-// level; the box is the data's true box.
-std::shared_ptr<std::vector<uint8_t>> townData() {
-    const int32_t w = kWest * 16, e = kEast * 16, s = kSouth * 16, n = kNorth * 16;
-    auto data = std::make_shared<std::vector<uint8_t>>();
-    bd::WriteBox(*data, bd::Box{w, n, e, s});
-    const bd::Point area[4] = {{w, s}, {e, s}, {e, n}, {w, n}};
-    bd::AppendRecord(*data, bd::kCityArea, area);
-    const uint8_t label[1] = {'5'};
-    for (int i = 0; i < 16; ++i)
-        for (int j = 0; j < 16; ++j) {
-            const bd::Point at[1] = {{w + (e - w) * (2 * i + 1) / 32, s + (n - s) * (2 * j + 1) / 32}};
-            bd::AppendRecord(*data, bd::kHouseNumber, at, label);
-        }
-    return data;
-}
-
-ConversionOptions extraLevelOptions() {
-    ConversionOptions o;
-    o.addExtraLevel = true;
-    o.addOneWayArrows = true;
-    o.address = true;
-    o.numberingTypeCode = 450;
-    o.numberingClass = 0;
-    o.arrowNameClass = 0;
-    return o;
-}
-
 // The west third of the coverage, from level 1 on.
 ConversionOptions westTrim() {
-    ConversionOptions o = extraLevelOptions();
+    ConversionOptions o = convtest::oneWayTownOptions();
     o.trim = true;
     o.trimMode = 1;
     o.trimLevel = 0;
@@ -146,7 +89,7 @@ std::vector<Rect> parcelsOf(TLN_KiwiMap& map, uint8_t level) {
 
 // The arrow stage alone, with the filters of the options: the arrows' points in imported units.
 std::vector<bd::Point> collectArrows(TLN_KiwiMap& map, const ConversionOptions& options) {
-    rewrite::ImportedOutlines outlines(townData());
+    rewrite::ImportedOutlines outlines(convtest::oneWayTownData());
     outlines.CollectCityAreas();
     TLN_MemoryStream out;
     ConversionProgress progress;
@@ -164,9 +107,10 @@ std::vector<bd::Point> collectArrows(TLN_KiwiMap& map, const ConversionOptions& 
 }
 
 TEST(TrimmedImports, ArrowsComeOnlyFromParcelsTheRunKeeps) {
-    TLN_KiwiMap map(writeSource("trimmed-arrows"));
+    TLN_KiwiMap map(convtest::writeOneWayTown("trimmed-arrows"));
     ASSERT_EQ(map.LevelCount(), 2u);
-    EXPECT_EQ(collectArrows(map, extraLevelOptions()).size(), 48u) << "three arrows in each of 16 parcels";
+    EXPECT_EQ(collectArrows(map, convtest::oneWayTownOptions()).size(), 48u)
+        << "three arrows in each of 16 parcels";
 
     // The trim keeps the two west columns of level 1 (up to 20000): their arrows only.
     const std::vector<bd::Point> west = collectArrows(map, westTrim());
@@ -206,11 +150,11 @@ struct Converted {
 
 Converted convertStreets(const std::string& name, ConversionOptions options) {
     Converted r;
-    const std::string source = writeSource(name);
+    const std::string source = convtest::writeOneWayTown(name);
     const std::string out = fixture::scratchDir(name + "-out");
     options.outputPath = r.output = out + "/ALLDATA.KWI";
     auto run = std::make_unique<ConversionRun>(source, options);
-    run->SetBuildingData(townData());
+    run->SetBuildingData(convtest::oneWayTownData());
     ConversionJob job(std::move(run));
     job.Start();
     r.result = job.Wait();
@@ -224,7 +168,7 @@ Converted convertStreets(const std::string& name, ConversionOptions options) {
 // of its 16 × 16 parcels), every kept parcel meeting the trim rectangle, and filters that keep everything
 // leaving the bytes of the unfiltered run.
 TEST(TrimmedImports, WholeRunsAddOnlyWhatTheFiltersKeep) {
-    const Converted whole = convertStreets("trimmed-whole", extraLevelOptions());
+    const Converted whole = convertStreets("trimmed-whole", convtest::oneWayTownOptions());
     ASSERT_EQ(whole.result.status, ConversionStatus::Done) << whole.result.message;
     const std::vector<uint8_t> wholeBytes = convtest::readFile(whole.output);
     ConversionOptions above = westTrim(), allEdges = westTrim(), allAreas = westTrim(), otherArea;
@@ -240,7 +184,7 @@ TEST(TrimmedImports, WholeRunsAddOnlyWhatTheFiltersKeep) {
         size_t arrows, detailed, added;
         bool sameBytes;
     } cases[] = {
-        {"whole", extraLevelOptions(), 48, 16, 256, true},
+        {"whole", convtest::oneWayTownOptions(), 48, 16, 256, true},
         // The two west columns of level 1 and the six west columns (of 2500) of the added level.
         {"west", westTrim(), 24, 8, 6 * 16, false},
         // The added level lies above every old level: trimmed even when the old levels are kept whole.
