@@ -24,6 +24,7 @@
 #include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BigEndianIO.h"
+#include "kiwi/io/TempFileStream.h"
 
 namespace {
 
@@ -170,10 +171,11 @@ int64_t FreeBytesIn(const std::string& folder) {
     return int64_t(room.f_bavail) * int64_t(room.f_frsize);
 }
 
-std::string FreeSpaceWarning(int64_t freeBytes, int64_t expectedBytes) {
+std::string FreeSpaceWarning(int64_t freeBytes, int64_t expectedBytes, const std::string& folder,
+                             const std::string& expected) {
     if (freeBytes < 0 || freeBytes >= expectedBytes) return {};
-    return "WARNING: the output folder has " + std::to_string(freeBytes / 1024) +
-           " kb free, less than the new map's expected " + std::to_string(expectedBytes / 1024) + " kb";
+    return "WARNING: " + folder + " has " + std::to_string(freeBytes / 1024) + " kb free, less than " +
+           expected + " expected " + std::to_string(expectedBytes / 1024) + " kb";
 }
 
 ConversionRun::ConversionRun(std::string sourcePath, ConversionOptions options)
@@ -224,6 +226,16 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     const std::string roomWarning = FreeSpaceWarning(
         freeSpace_ ? freeSpace_(outputFolder) : FreeBytesIn(outputFolder), map->GetAllDataStream()->Size());
     if (!roomWarning.empty()) progress.AddLog(roomWarning);
+    // The added level's frames wait in the temporary folder; they hold the imported numbers and arrows, so
+    // the building data's size bounds them.
+    std::string scratchWarning;
+    if (options_.addExtraLevel && buildingData_) {
+        const std::string scratch = TemporaryFolder();
+        scratchWarning = FreeSpaceWarning(freeSpace_ ? freeSpace_(scratch) : FreeBytesIn(scratch),
+                                          int64_t(buildingData_->size()), "the temporary folder " + scratch,
+                                          "the added level's");
+        if (!scratchWarning.empty()) progress.AddLog(scratchWarning);
+    }
     std::unique_ptr<ProducedFile> output;
     try {
         output = std::make_unique<ProducedFile>(options_.outputPath, opener_);
@@ -299,7 +311,8 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     }
     output.reset();
     names.Finish(outputFolder, progress);
-    result.warnings = context.warnings + names.Warnings() + (roomWarning.empty() ? 0 : 1);
+    result.warnings = context.warnings + names.Warnings() + (roomWarning.empty() ? 0 : 1) +
+                      (scratchWarning.empty() ? 0 : 1);
     result.voiceOffset = context.voiceOffset;
     result.voiceSize = context.voiceSize;
     try {

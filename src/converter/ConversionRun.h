@@ -34,10 +34,13 @@ struct ConversionResult {
 // Free bytes an ordinary user may still write in a folder, or -1 when the system cannot say.
 using FreeSpaceQuery = std::function<int64_t(const std::string& folder)>;
 int64_t FreeBytesIn(const std::string& folder);
-// The warning logged before the run starts when the output folder has less room than the new map is
-// expected to take (about the source's size), or "" when it has enough or its room is unknown. The run
-// goes on: the estimate is rough, and a disk that does fill fails the run cleanly.
-std::string FreeSpaceWarning(int64_t freeBytes, int64_t expectedBytes);
+// The warning logged before the run starts when a folder has less room than the run is expected to write
+// there, or "" when it has enough or its room is unknown: the output folder against about the source's
+// size, and the temporary folder (often another disk) against the added level's frames. The run goes on:
+// the estimate is rough, and a disk that does fill fails the run cleanly.
+std::string FreeSpaceWarning(int64_t freeBytes, int64_t expectedBytes,
+                             const std::string& folder = "the output folder",
+                             const std::string& expected = "the new map's");
 
 class ConversionRun {
 public:

@@ -13,19 +13,10 @@
 
 namespace {
 
-// The folder for scratch files. QDir::tempPath() is empty when $TMPDIR names a missing folder; the
-// named folder is then used anyway, so that the failure reports it instead of writing elsewhere.
-std::string temporaryFolder() {
-    QString folder = QDir::tempPath();
-    if (folder.isEmpty()) folder = qEnvironmentVariable("TMPDIR");
-    if (folder.isEmpty()) folder = QStringLiteral("/tmp");
-    return QDir::cleanPath(folder).toStdString();
-}
-
 // Creates the file exclusively (mode 0600) and returns its descriptor and name.
 std::pair<int, std::string> createUniqueFile(const char* prefix) {
     static const std::string suffix = ".tmp";
-    const std::string pattern = temporaryFolder() + "/" + prefix + "XXXXXX" + suffix;
+    const std::string pattern = TemporaryFolder() + "/" + prefix + "XXXXXX" + suffix;
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkostemps(name.data(), int(suffix.size()), O_CLOEXEC);
@@ -37,6 +28,15 @@ std::pair<int, std::string> createUniqueFile(const char* prefix) {
 }
 
 } // namespace
+
+// QDir::tempPath() is empty when $TMPDIR names a missing folder; the named folder is then used anyway, so
+// that the failure reports it instead of writing elsewhere.
+std::string TemporaryFolder() {
+    QString folder = QDir::tempPath();
+    if (folder.isEmpty()) folder = qEnvironmentVariable("TMPDIR");
+    if (folder.isEmpty()) folder = QStringLiteral("/tmp");
+    return QDir::cleanPath(folder).toStdString();
+}
 
 TLN_TempFileStream::TLN_TempFileStream() : TLN_TempFileStream(createUniqueFile("ZRV")) {}
 

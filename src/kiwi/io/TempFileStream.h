@@ -7,6 +7,10 @@
 
 #include "kiwi/io/HandleStream.h"
 
+// The folder scratch files go to: $TMPDIR, else /tmp (the named folder even when it is missing, so that a
+// failure names it).
+std::string TemporaryFolder();
+
 // A read/write stream over a new, empty file "ZRVXXXXXX.tmp" in the temporary folder ($TMPDIR, else
 // /tmp). The file exists under FileName() while the stream lives and is removed when it is destroyed.
 // Creation failure raises EFCreateError naming the file and the system's error text.

@@ -5,6 +5,8 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <optional>
 
@@ -126,6 +128,35 @@ TEST(ExtraLevelScratch, ATemporaryFolderThatCannotTakeTheFramesFailsTheRun) {
     EXPECT_EQ(r.result.status, ConversionStatus::Failed);
     EXPECT_NE(r.result.message.find(missing), std::string::npos) << r.result.message;
     EXPECT_FALSE(QFile::exists(QString::fromStdString(r.output)));
+}
+
+// The temporary folder is often another disk: too little room there is warned of before the run starts,
+// and the run goes on.
+TEST(ExtraLevelScratch, TooLittleRoomInTheTemporaryFolderIsWarnedOf) {
+    const std::string folder = fixture::scratchDir("extra-scratch-room");
+    const TemporaryFolderOverride scratch(folder);
+    const std::string source = convtest::writeOneWayTown("extra-scratch-room");
+    ConversionOptions options = convtest::oneWayTownOptions();
+    options.outputPath = fixture::scratchDir("extra-scratch-room-out") + "/ALLDATA.KWI";
+    ConversionRun run(source, options);
+    run.SetBuildingData(convtest::oneWayTownData());
+    std::vector<std::string> asked;
+    run.SetFreeSpaceQuery([&](const std::string& queried) {
+        asked.push_back(queried);
+        return queried == folder ? int64_t(1024) : int64_t(1) << 40;
+    });
+    ConversionProgress progress;
+    std::atomic<bool> stop{false};
+    const ConversionResult result = run.Execute(progress, stop);
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    EXPECT_EQ(asked.size(), 2u);
+    const auto lines = progress.AllLines();
+    const std::string expected = "WARNING: the temporary folder " + folder + " has 1 kb free";
+    const auto warning = std::find_if(lines.begin(), lines.end(),
+                                      [&](const std::string& line) { return line.rfind(expected, 0) == 0; });
+    ASSERT_NE(warning, lines.end());
+    EXPECT_NE(warning->find("less than the added level's expected"), std::string::npos) << *warning;
+    EXPECT_GE(result.warnings, 1);
 }
 
 // The frames reach the output in chunks, each one a single read and write, every byte in its place.
