@@ -446,13 +446,14 @@ TEST(SampleDiscImport, TheAddedLevelCarriesOneWayArrowsAndNumbers) {
     }
     EXPECT_GT(numbers, 0u);
     EXPECT_GT(cityAreas, 0u);
-    // The arrows come from one-way roads of the road display classes from 6 on; the arrows found are the
-    // arrows written.
+    // The arrows come from one-way roads of the road display classes from 6 on (the town's two lanes); the
+    // arrows found are the arrows written.
     uint32_t found = UINT32_MAX;
     for (const std::string& line : converted.log)
         if (const size_t at = line.find("One-Way Arrows found: "); at != std::string::npos)
             found = uint32_t(std::stoul(line.substr(at + 22)));
     ASSERT_NE(found, UINT32_MAX);
+    EXPECT_GT(found, 0u);
     EXPECT_EQ(arrows, found);
 }
 

@@ -1,5 +1,6 @@
 // The sample disc's town in the map view, for a person to look at: the overview and the detailed level at
-// two zooms each, centred on the town, with the grid and a selected parcel, and once with every layer.
+// two zooms each, centred on the town, with the grid and a selected parcel, once with every layer, and the
+// one-way lanes of the detailed level.
 // Each picture must show the town (water, green land, streets in their class colours, names); with
 // STROVANE_SCREENSHOT_DIR set they are saved there as PNG files.
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/region/RegionManager.h"
 #include "mapview/KiwiMapViewer.h"
+#include "support/fixtures/TownGeometry.h"
 #include "support/fixtures/TownMapPlan.h"
 #include "tools/sample-disc/SampleDiscFolder.h"
 
@@ -114,6 +116,39 @@ TEST_F(MapScreenshot, OneWayArrowsAtTheFinestZoom) {
     const QImage image = viewer.grab().toImage().convertToFormat(QImage::Format_RGB32);
     keep(image, QStringLiteral("map-level%1-zoom4-one-way.png").arg(viewer.Level()));
     EXPECT_GT(countOf(image, Qt::black), 200);
+}
+
+TEST_F(MapScreenshot, TheOneWayLanesAtTheDetailedLevel) {
+    viewer.ZoomAt(QPoint(640, 400), 4);
+    viewer.ZoomAt(QPoint(640, 400), 2);
+    ASSERT_EQ(viewer.Level(), fixture::kDetailedLevel);
+    const QRgb colour = winColor(StartRoadPalette[fixture::town::kLaneClass]).rgb();
+    const auto picture = [&](const QString& name) {
+        (void)viewer.grab();
+        EXPECT_TRUE(viewer.FinishRendering());
+        const QImage image = viewer.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        keep(image, name);
+        // The lane's name and arrows in black.
+        EXPECT_GT(countOf(image, Qt::black), 200) << name.toStdString();
+        return image;
+    };
+    // The lane going east (y 5120, from x 9728 to 12800), across the edge between two parcels: its class
+    // colour along the middle row.
+    centre(11264, 5120);
+    QImage image = picture(QStringLiteral("map-level%1-zoom2-lane-east.png").arg(viewer.Level()));
+    int lane = 0;
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 396; y <= 404; ++y)
+            lane += image.pixel(x, y) == colour;
+    EXPECT_GT(lane, 300);
+    // The lane going south (x 5120, from y 3584 to 512) over the railway: its colour down the middle column.
+    centre(5120, 2048);
+    image = picture(QStringLiteral("map-level%1-zoom2-lane-south.png").arg(viewer.Level()));
+    lane = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 636; x <= 644; ++x)
+            lane += image.pixel(x, y) == colour;
+    EXPECT_GT(lane, 300);
 }
 
 } // namespace
