@@ -470,7 +470,9 @@ TEST(FlatControls, AccessibleAsTheirQtKinds) {
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(c.widget);
         ASSERT_NE(accessible, nullptr);
         EXPECT_EQ(accessible->role(), c.role);
-        if (!c.name.isEmpty()) EXPECT_EQ(accessible->text(QAccessible::Name), c.name);
+        if (!c.name.isEmpty()) {
+            EXPECT_EQ(accessible->text(QAccessible::Name), c.name);
+        }
     }
     button.setEnabled(false);
     EXPECT_TRUE(QAccessible::queryAccessibleInterface(&button)->state().disabled);

@@ -350,6 +350,8 @@ TEST(MpImporter, AStoppedFileLeavesTheBufferAndLogAsBefore) {
         importer.stop = &stop;
         EXPECT_EQ(importer.ImportText(many, "b.mp", fresh).outcome, MpImporter::Outcome::Stopped);
         EXPECT_EQ(data, before) << fresh;
-        if (!fresh) EXPECT_EQ(memo, memoBefore);
+        if (!fresh) {
+            EXPECT_EQ(memo, memoBefore);
+        }
     }
 }

@@ -355,7 +355,9 @@ TEST_F(ConverterWizardTest, TheDictionaryIsFreedOnlyAfterTheRunIsJoined) {
                 }
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
                 if (!alive.load()) usedAfterFree = true;
-                return ConversionResult{ConversionStatus::Stopped};
+                ConversionResult stopped;
+                stopped.status = ConversionStatus::Stopped;
+                return stopped;
             };
         });
     wizard->translateCheckBox->click();
@@ -566,7 +568,9 @@ TEST_F(ConverterWizardTest, ACompiledFileOverLoadedDataAsksToAppendReplaceOrCanc
         wizard->LoadMpBtnClick();
         EXPECT_EQ(messenger.questions, QStringList{question});
         EXPECT_EQ(!raw->started.isEmpty(), c.started);
-        if (c.started) EXPECT_EQ(raw->appended, c.appended);
+        if (c.started) {
+            EXPECT_EQ(raw->appended, c.appended);
+        }
         ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 5000));
     }
     // "Save as..." proposes the first file of the last import, under the compiled extension.

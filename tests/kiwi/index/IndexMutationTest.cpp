@@ -161,7 +161,9 @@ TEST(IndexMutation, RandomByteChangesAreReadSafely) {
             EXPECT_LE(int64_t(index->VolumeCount()) * 52, size) << "round " << round;
             EXPECT_LE(int64_t(index->POICount()) * 52, size) << "round " << round;
             EXPECT_LE(int64_t(index->ExpansionCount()) * 32, size) << "round " << round;
-            if (damaged.index.size() < size_t(damaged.base) + 96) EXPECT_FALSE(index->IsValid());
+            if (damaged.index.size() < size_t(damaged.base) + 96) {
+                EXPECT_FALSE(index->IsValid());
+            }
             found += IndexWalker(*index).walk();
         } catch (const KiwiError&) {
         }

@@ -40,7 +40,9 @@ int readEverything(const std::vector<uint8_t>& bytes) {
     EXPECT_LE(int64_t(reader.PaletteSetCount()) * 4, int64_t(bytes.size()));
     EXPECT_LE(int64_t(reader.ColorTableCount()) * 2, int64_t(bytes.size()));
     EXPECT_LE(int64_t(reader.ImageCount()) * 6, int64_t(bytes.size()));
-    if (bytes.size() < 38) EXPECT_FALSE(reader.IsValid()) << "a file shorter than its header";
+    if (bytes.size() < 38) {
+        EXPECT_FALSE(reader.IsValid()) << "a file shorter than its header";
+    }
     TLN_PaletteSet set;
     for (int i = 0; i < reader.PaletteSetCount(); ++i)
         reader.ReadPaletteSet(i, set);
