@@ -52,13 +52,8 @@ TEST(NameConversion, TranslatedNamesAndTheirReferences) {
     const ConversionResult result = convtest::convert(f.allData, f.output, options);
     ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
 
-    LatRusDictionary dictionary;
-    dictionary.LoadFromText(dictionaryText());
-    const namewalk::ExpectedText expected = namewalk::expectedTranslation(
-        [&](const std::string& name) { return dictionary.TranslateNameByWords(name, false); });
-    TLN_KiwiMap source(f.allData);
-    TLN_KiwiMap output(f.output + "/ALLDATA.KWI");
-    const namewalk::TranslationTally tally = namewalk::checkTranslatedNames(source, output, expected);
+    const namewalk::TranslationTally tally =
+        namewalk::checkTranslatedMaps(f.allData, f.output + "/ALLDATA.KWI", dictionaryText());
     const int parcels = tally.parcels, translated = tally.translated, refused = tally.refused,
               references = tally.references;
     EXPECT_GT(parcels, 20);

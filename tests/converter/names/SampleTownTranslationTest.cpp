@@ -13,7 +13,6 @@
 #include <map>
 #include <optional>
 
-#include "converter/names/LatRusDictionary.h"
 #include "kiwi/map/KiwiMap.h"
 #include "platform/CodePage.h"
 #include "support/converter/ConversionTestSupport.h"
@@ -96,13 +95,8 @@ TEST(SampleTownTranslation, LatinNamesBecomeTheDictionarysAndReferencesFollow) {
         }
     }
 
-    LatRusDictionary dictionary;
-    dictionary.LoadFromText(dictionaryText());
-    const namewalk::ExpectedText expected = namewalk::expectedTranslation(
-        [&](const std::string& name) { return dictionary.TranslateNameByWords(name, false); });
-    TLN_KiwiMap source(f.allData);
-    TLN_KiwiMap output(f.output + "/ALLDATA.KWI");
-    const namewalk::TranslationTally tally = namewalk::checkTranslatedNames(source, output, expected);
+    const namewalk::TranslationTally tally =
+        namewalk::checkTranslatedMaps(f.allData, f.output + "/ALLDATA.KWI", dictionaryText());
     const int parcels = tally.parcels, translated = tally.translated, refused = tally.refused,
               references = tally.references;
     int cyrillic = 0;

@@ -16,6 +16,7 @@
 #include "kiwi/map/KiwiMap.h"
 #include "platform/CodePage.h"
 #include "support/converter/ConversionTestSupport.h"
+#include "support/converter/DecodedOutlines.h"
 #include "support/converter/OutputValidator.h"
 #include "support/converter/PolygonClip.h"
 #include "support/fixtures/FixtureWriter.h"
@@ -24,6 +25,8 @@ namespace {
 
 namespace bd = building_data;
 using convtest::clip;
+using convtest::DecodedOutline;
+using convtest::DecodeOutlines;
 using convtest::perimeter;
 using convtest::Poly;
 
@@ -238,23 +241,18 @@ TEST(ImportConversion, BuildingsAndNumbersLandInsideTheirParcels) {
             ASSERT_TRUE(ReadBackgroundDisplayClass(frames->Background, level, bg, after.SystemNumber()));
             double decoded = 0, tolerance = 4;
             int records = 0;
+            std::vector<DecodedOutline> outlines;
             for (const TLN_Element_Management_Information& element : bg.Elements)
                 for (const TLN_Background_Type_Unit& unit : element.TypeUnits)
-                    for (int64_t at : MinimumGraphicsPositions(frames->Background, unit)) {
-                        TLN_Minimum_Graphics_Data_Record r;
-                        ASSERT_TRUE(ReadMinimumGraphicsShape(frames->Background, true, r, at));
-                        if (r.TypeCode != kTypeCode) continue;
-                        ++records;
-                        Poly poly{{r.RelativeX * 4096.0 + r.StartX, r.RelativeY * 4096.0 + r.StartY}};
-                        for (uint16_t step : r.Offsets)
-                            poly.push_back({poly.back().first + int8_t(step >> 8),
-                                            poly.back().second + int8_t(step & 0xFF)});
-                        for (const auto& [x, y] : poly) {
-                            EXPECT_TRUE(x >= 0 && x <= 4096 && y >= 0 && y <= 4096) << x << "," << y;
-                        }
-                        decoded += area(poly);
-                        tolerance += perimeter(poly) + double(r.Offsets.size());
-                    }
+                    ASSERT_TRUE(DecodeOutlines(frames->Background, unit, kTypeCode, outlines));
+            for (const DecodedOutline& outline : outlines) {
+                ++records;
+                for (const auto& [x, y] : outline.points) {
+                    EXPECT_TRUE(x >= 0 && x <= 4096 && y >= 0 && y <= 4096) << x << "," << y;
+                }
+                decoded += area(outline.points);
+                tolerance += perimeter(outline.points) + double(outline.steps);
+            }
             double expected = 0;
             for (const Poly& building : source.buildings) {
                 Poly inside = clip(building, x0, y0, x0 + kSide, y0 + kSide);

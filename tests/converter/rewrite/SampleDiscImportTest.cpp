@@ -20,6 +20,7 @@
 #include "kiwi/frames/ParcelFrames.h"
 #include "kiwi/map/KiwiMap.h"
 #include "support/converter/ConversionTestSupport.h"
+#include "support/converter/DecodedOutlines.h"
 #include "support/converter/MpGenerator.h"
 #include "support/converter/OutputValidator.h"
 #include "support/converter/PolygonClip.h"
@@ -30,6 +31,8 @@ namespace {
 
 namespace bd = building_data;
 using convtest::clip;
+using convtest::DecodedOutline;
+using convtest::DecodeOutlines;
 using convtest::perimeter;
 using convtest::Poly;
 
@@ -338,22 +341,16 @@ TEST(SampleDiscImport, BuildingsCoverTheirSourceInsideEveryParcelAndNumbersLand)
         ASSERT_GT(bg.Elements.size(), size_t(options.buildingsClass));
         double decoded = 0, tolerance = 4;
         int records = 0;
+        std::vector<DecodedOutline> outlines;
         for (const TLN_Background_Type_Unit& unit : bg.Elements[options.buildingsClass].TypeUnits)
-            for (int64_t at : MinimumGraphicsPositions(frames->Background, unit)) {
-                TLN_Minimum_Graphics_Data_Record r;
-                ASSERT_TRUE(ReadMinimumGraphicsShape(frames->Background, true, r, at));
-                if (r.TypeCode != kBuildingType) continue;
-                ++records;
-                Poly poly{{r.RelativeX * 4096.0 + r.StartX, r.RelativeY * 4096.0 + r.StartY}};
-                for (uint16_t step : r.Offsets)
-                    poly.push_back(
-                        {poly.back().first + int8_t(step >> 8), poly.back().second + int8_t(step & 0xFF)});
-                for (const auto& [x, y] : poly)
-                    EXPECT_TRUE(x >= 0 && x <= 4096 && y >= 0 && y <= 4096)
-                        << p.where << ": " << x << "," << y;
-                decoded += evenOddArea(poly);
-                tolerance += perimeter(poly) + double(r.Offsets.size());
-            }
+            ASSERT_TRUE(DecodeOutlines(frames->Background, unit, kBuildingType, outlines)) << p.where;
+        for (const DecodedOutline& outline : outlines) {
+            ++records;
+            for (const auto& [x, y] : outline.points)
+                EXPECT_TRUE(x >= 0 && x <= 4096 && y >= 0 && y <= 4096) << p.where << ": " << x << "," << y;
+            decoded += evenOddArea(outline.points);
+            tolerance += perimeter(outline.points) + double(outline.steps);
+        }
         // Source area inside the parcel, on the parcel's 4096 × 4096 scale.
         const double scale = 4096 / (p.x1 - p.x0) * 4096 / (p.y1 - p.y0);
         double expected = 0;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "converter/names/LatRusDictionary.h"
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/RoadFrame.h"
@@ -108,6 +109,17 @@ TranslationTally checkTranslatedNames(TLN_KiwiMap& source, TLN_KiwiMap& output,
         tally.references += int(before.referenced.size());
     });
     return tally;
+}
+
+TranslationTally checkTranslatedMaps(const std::string& sourcePath, const std::string& outputPath,
+                                     const std::string& dictionaryText) {
+    LatRusDictionary dictionary;
+    dictionary.LoadFromText(dictionaryText);
+    const ExpectedText expected = expectedTranslation(
+        [&](const std::string& name) { return dictionary.TranslateNameByWords(name, false); });
+    TLN_KiwiMap source(sourcePath);
+    TLN_KiwiMap output(outputPath);
+    return checkTranslatedNames(source, output, expected);
 }
 
 } // namespace namewalk

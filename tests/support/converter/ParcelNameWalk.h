@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "kiwi/frames/ParcelFrames.h"
@@ -88,5 +89,9 @@ ExpectedText expectedTranslation(const std::function<std::string(const std::stri
 // a translated record holds the expected text, a refused one keeps its bytes, and every reference reaches
 // the expected text of the name it reached before.
 TranslationTally checkTranslatedNames(TLN_KiwiMap& source, TLN_KiwiMap& output, const ExpectedText& expected);
+// The same over a source map and its converted copy (their ALLDATA.KWI paths), expecting the word-by-word
+// translations of a dictionary loaded from its text form.
+TranslationTally checkTranslatedMaps(const std::string& sourcePath, const std::string& outputPath,
+                                     const std::string& dictionaryText);
 
 } // namespace namewalk
