@@ -285,9 +285,9 @@ private:
     QElapsedTimer startTime_;
     bool closing_ = false;
     bool importing_ = false;
-    // What "BuildingsOpen" becomes when the import going on succeeds; empty: it stays.
-    QString importedChoice_;
-    // The first file of the last import, which "Save as..." proposes under the compiled extension.
+    // The first file of the last import: "BuildingsOpen" once that import succeeds (unless it appended a
+    // compiled file), and what "Save as..." proposes under the compiled extension.
     QString lastChosen_;
+    bool rememberChoice_ = false;
     bool importPolish_ = false;
 };

@@ -420,7 +420,7 @@ void ConverterWizard::LoadMpBtnClick() {
     lastChosen_ = files.first();
     // The folder of the next choice is remembered once the import has gone through; appending a compiled
     // file leaves it as it was.
-    importedChoice_ = append ? QString() : files.first();
+    rememberChoice_ = !append;
     importPolish_ = route == mp_import::ImportPath::Polish;
     for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, backBtn, nextBtn})
         w->setEnabled(false);
@@ -446,9 +446,7 @@ void ConverterWizard::importEnded() {
     refreshMemoryGauge();
     if (!CreationRunning()) pollTimer->stop();
     const QString error = importer_->TakeError();
-    if (error.isEmpty() && !importedChoice_.isEmpty())
-        RegWriteString(QStringLiteral("BuildingsOpen"), importedChoice_);
-    importedChoice_.clear();
+    if (error.isEmpty() && rememberChoice_) RegWriteString(QStringLiteral("BuildingsOpen"), lastChosen_);
     if (importPolish_) {
         taskBar_.SetProgressState(TaskBarProgressStyle::None);
         if (!isActiveWindow()) taskBar_.FlashTaskbarButton();
