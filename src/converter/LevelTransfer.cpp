@@ -346,9 +346,8 @@ void LevelWriter::run() {
     const std::string L = std::to_string(level_);
     c_.progress.AddLog("Level " + L + " Main Map Data Offset: " + hex(c_.dataCursor, 10));
     c_.progress.SetProgressLabel("Transferring New MM Data ...  Level " + L);
-    uint8_t codeByte = 0;
-    c_.map.PartStream()->ReadAt(record_.Position, &codeByte, 1);
-    LevelTableEntry& entry = c_.levelTable.emplace_back(LevelTableEntry{codeByte, 0});
+    // The data volume lists the level code (the record's first byte / 4), not the record's byte.
+    LevelTableEntry& entry = c_.levelTable.emplace_back(LevelTableEntry{uint8_t(record_.LevelCode), 0});
     c_.writer.BeginLevel(level_);
     const uint32_t sets = uint32_t(std::max(0, record_.BlockSetCount()));
     for (uint32_t s = 0; s < sets; ++s) {
