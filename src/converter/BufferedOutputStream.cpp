@@ -57,6 +57,14 @@ int64_t BufferedOutputStream::readFile(int64_t position, uint8_t* out, int64_t c
 int64_t BufferedOutputStream::ReadAt(int64_t position, void* buffer, int64_t count) {
     if (position < 0 || count <= 0) return 0;
     auto* out = static_cast<uint8_t*>(buffer);
+    // Bytes one extent holds whole come from it alone (a frame read back just after it was written).
+    if (auto holder = extents_.upper_bound(position); holder != extents_.begin()) {
+        --holder;
+        if (position + count <= endOf(*holder)) {
+            std::memcpy(out, holder->second.data() + (position - holder->first), size_t(count));
+            return count;
+        }
+    }
     int64_t delivered = readFile(position, out, count);
     if (extents_.empty()) return delivered;
     const int64_t end = position + count;
@@ -82,12 +90,21 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
     if (position < 0) throw EWriteError("Stream write error: negative position");
     const auto* in = static_cast<const uint8_t*>(buffer);
     if (count >= budget_) {
+        written_ = std::max(written_, position + count);
         Flush();
         fileChanged(position, count);
         inner_->WriteAt(position, buffer, count);
         return;
     }
     const int64_t end = position + count;
+    const bool grows = position >= written_;
+    written_ = std::max(written_, end);
+    // Room is made before the write, not after it: what was just written stays in the buffer, so that the
+    // patches and read-backs that follow a frame cost no system call.
+    if (buffered_ + count > budget_ || extents_.size() >= kMaxExtents) {
+        const auto holder = extents_.upper_bound(position);
+        if (holder == extents_.begin() || end > endOf(*std::prev(holder))) Flush();
+    }
     // The first extent this write overlaps or touches.
     auto first = extents_.upper_bound(position);
     if (first != extents_.begin()) {
@@ -110,9 +127,10 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
     }
     if (first == last) {
         std::vector<uint8_t> bytes;
-        // An extent past every other one is where the file grows (the frames): it gets the warm storage
-        // and room for a whole budget, so appending never reallocates.
-        if (last == extents_.end()) {
+        // An extent past everything written so far is where the file grows (the frames): it gets the warm
+        // storage and room for a whole budget, so appending never reallocates. A patch behind that end
+        // (the adjacency repair's entries) gets only its own bytes.
+        if (last == extents_.end() && grows) {
             bytes = std::move(spare_);
             spare_ = {};
             bytes.reserve(size_t(budget_));
@@ -139,7 +157,6 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
         extents_.erase(first, last);
         extents_.emplace(start, std::move(merged));
     }
-    if (buffered_ > budget_ || extents_.size() > kMaxExtents) Flush();
 }
 
 void BufferedOutputStream::SetSize(int64_t size) {

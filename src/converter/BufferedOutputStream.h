@@ -1,9 +1,10 @@
 // A write-back buffer in front of a produced file: the run writes many small pieces at scattered
 // positions (frames at the data cursor, information images, 6-byte records, back-patches), which cost a
 // system call each when written straight through; here they are gathered into a few merged extents and
-// written in position order once the buffer is full, when it is flushed, or before a size change. Small
-// read-backs (the adjacency repair walking a level's frames) are served from a read-ahead window of the
-// file, and re-points close behind one another are joined through the window's bytes between them.
+// written in position order when a write would overfill the buffer (so the bytes just written stay
+// buffered), when it is flushed, or before a size change. Read-backs of buffered bytes are served from the
+// buffer, other small ones from a read-ahead window of the file, and re-points close behind one another
+// are joined through the window's bytes between them.
 #pragma once
 
 #include <cstdint>
@@ -56,6 +57,8 @@ private:
     // Non-overlapping, non-adjacent extents by start position.
     std::map<int64_t, std::vector<uint8_t>> extents_;
     int64_t buffered_ = 0;
+    // The end of everything written through this stream so far.
+    int64_t written_ = 0;
     // The storage of the largest flushed extent, reused for the next one so that appending never
     // reallocates and the same memory stays warm.
     std::vector<uint8_t> spare_;

@@ -250,7 +250,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         return result;
     }
     const std::unique_ptr<ParcelWriter> namesWriter = writer_ ? nullptr : names.MakeWriter(*map, progress);
-    CopyParcelWriter copyWriter;
+    CopyParcelWriter copyWriter(CopyParcelWriter::Reading::ReadAhead);
     std::shared_ptr<rewrite::ImportedOutlines> outlines;
     if (buildingData_) {
         outlines = std::make_shared<rewrite::ImportedOutlines>(buildingData_);

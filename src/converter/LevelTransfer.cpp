@@ -140,6 +140,7 @@ private:
     uint8_t level_;
     const TLN_Level_Management_Record& record_;
     ParcelAddressMap addresses_;
+    AdjacencyLedger adjacency_;
     // Where the level has reached, for the "ERROR!: Parcel" line.
     uint32_t set_ = 0, block_ = 0, parcel_ = 0;
 };
@@ -172,6 +173,9 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
     }
     if (table) table->Add(key, at, size);
     addresses_.Register(key, at, size, c_.keyBaseOf(*record.Stream));
+    // Taken now, while the frame is still in the output's buffer: the repair reads nothing back.
+    adjacency_.Note(c_.out, at, size, {record_.MainMapBasicCount, record_.MainMapExtendedCount},
+                    c_.keyBaseOf(*record.Stream));
     c_.dataCursor += size;
     return at;
 }
@@ -327,19 +331,18 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
 
 void LevelWriter::repairAdjacency() {
     c_.progress.SetTaskBarIndeterminate();
-    const auto& entries = addresses_.SortedEntries();
-    c_.progress.SetProgressLabel("Updating ADJACENT PARCEL INFORMATION (" + std::to_string(entries.size()) +
+    const size_t entries = addresses_.Count();
+    c_.progress.SetProgressLabel("Updating ADJACENT PARCEL INFORMATION (" + std::to_string(entries) +
                                  ") ...  Level " + std::to_string(level_));
     c_.progress.AddLog("Update Adjacent Parcel Info Level= " + std::to_string(level_) +
-                       " Parcel Count= " + std::to_string(entries.size()));
-    const AdjacentRepairLevel counts{record_.MainMapBasicCount, record_.MainMapExtendedCount};
-    for (const auto& entry : entries) {
+                       " Parcel Count= " + std::to_string(entries));
+    c_.checkStop();
+    if (!adjacency_.Apply(c_.out, c_.options.adjacentMode, addresses_, &c_.stop, [&](int64_t frame) {
+            c_.warn("Parcel at 0x" + hex(frame, 10) + " adjacent info out of frame");
+        }))
         c_.checkStop();
-        if (!UpdateAdjacentParcelInfo(c_.out, entry.newOffset, entry.newSize, counts, c_.options.adjacentMode,
-                                      addresses_, &c_.stop, entry.keyBase))
-            c_.warn("Parcel at 0x" + hex(entry.newOffset, 10) + " adjacent info out of frame");
-    }
     addresses_.Clear();
+    adjacency_.Clear();
 }
 
 void LevelWriter::run() {

@@ -20,17 +20,27 @@ void ClearGuidanceReference(std::vector<uint8_t>& frame) {
         frame[size_t(kGuidanceReferenceOffset) + i] = i < 4 ? 0xFF : 0;
 }
 
+const uint8_t* CopyParcelWriter::read(const SourceFrame& frame) {
+    if (frame.offset < 0 || frame.size == 0 || frame.size % 32 != 0) return nullptr;
+    if (reading_ == Reading::ReadAhead) return window_.Read(frame.stream, frame.offset, frame.size);
+    direct_ = ReadSourceFrame(frame);
+    return direct_.empty() ? nullptr : direct_.data();
+}
+
 uint32_t CopyParcelWriter::WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) {
-    std::vector<uint8_t> bytes = ReadSourceFrame(frame);
-    if (bytes.empty()) return 0;
-    ClearGuidanceReference(bytes);
-    out.WriteAt(at, bytes.data(), int64_t(bytes.size()));
+    const uint8_t* bytes = read(frame);
+    if (!bytes) return 0;
+    out.WriteAt(at, bytes, int64_t(frame.size));
+    if (frame.size >= uint32_t(kGuidanceReferenceOffset + 6)) {
+        const uint8_t empty[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
+        out.WriteAt(at + kGuidanceReferenceOffset, empty, 6);
+    }
     return frame.size;
 }
 
 uint32_t CopyParcelWriter::WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) {
-    const std::vector<uint8_t> bytes = ReadSourceFrame(frame);
-    if (bytes.empty()) return 0;
-    out.WriteAt(at, bytes.data(), int64_t(bytes.size()));
+    const uint8_t* bytes = read(frame);
+    if (!bytes) return 0;
+    out.WriteAt(at, bytes, int64_t(frame.size));
     return frame.size;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "converter/FrameReadAhead.h"
 #include "kiwi/io/Stream.h"
 
 class TLN_KiwiMap;
@@ -48,11 +49,24 @@ public:
     virtual uint32_t WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) = 0;
 };
 
-// Copies frames byte for byte (the copy path: no imports, no name conversion).
+// Copies frames byte for byte (the copy path: no imports, no name conversion). With read-ahead it reads
+// them through a forward window, since a level's frames lie in address order; only for sources whose bytes
+// never change (not the scratch streams writers chain through).
 class CopyParcelWriter : public ParcelWriter {
 public:
+    enum class Reading { Direct, ReadAhead };
+    explicit CopyParcelWriter(Reading reading = Reading::Direct) : reading_(reading) {}
+
     uint32_t WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
     uint32_t WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
+
+private:
+    // The frame's bytes, or null as ReadSourceFrame gives nothing.
+    const uint8_t* read(const SourceFrame& frame);
+
+    Reading reading_;
+    FrameReadAhead window_;
+    std::vector<uint8_t> direct_;
 };
 
 // The largest frame a parcel record can describe: its size is stored as a 16-bit count of 32-byte sectors.
