@@ -8,8 +8,9 @@
 //
 // Every map is generated and every run made in a child process, so that the generator's memory never
 // counts and each run's peak resident size (ru_maxrss) is its own.
-// Flags besides Google Benchmark's: --map_mib=N (the large map, default 2048), --quick (skip it; the
-// 256 MiB case and the scaling still run).
+// The large map's size in MiB comes from KIWI_BENCH_CONVERT_MIB or --map_mib=N (2048 gives about 200 000
+// parcels); without either only the 256 MiB map runs, so that the default run stays quick. --quick skips
+// the large map whatever its size.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -40,7 +41,7 @@ extern char** environ;
 
 namespace {
 
-int64_t largeMapMiB = 2048;
+int64_t largeMapMiB = 0;
 bool quick = false;
 constexpr int64_t kQuickMapMiB = 256;
 // Frame bodies: 10 KiB frames for the throughput maps (about 200 000 parcels in 2 GiB), small ones for the
@@ -94,12 +95,13 @@ std::string generate(const std::string& name, int side, int frameBody) {
     const ChildRun made = inChild([&] {
         fixture::AllDataPlan plan = fixture::largeAllDataPlan(side);
         plan.frameBodyBytes = frameBody;
-        // Every parcel with adjacent parcel information, so that the repair pass after the level does
-        // its full work (eight neighbours, one of them divided).
+        // Every parcel with adjacent parcel information naming its real neighbours, so that the repair
+        // does its full work (neighbours written before and after the parcel, one of them divided).
+        plan.realNeighbours = true;
         fixture::LevelPlan& level = plan.levels.front();
         fixture::BlockPlan block;
         for (int p = 0; p < level.parcels.x * level.parcels.y; ++p)
-            block.parcels[p].adjacent = std::getenv("NOADJ") == nullptr;
+            block.parcels[p].adjacent = true;
         fixture::BlockSetPlan set;
         set.blocks.assign(size_t(level.blocks.x * level.blocks.y), block);
         level.sets.assign(size_t(side) * size_t(side), set);
@@ -404,8 +406,10 @@ void printSummary() {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const char* mib = std::getenv("KIWI_BENCH_CONVERT_MIB"))
+        largeMapMiB = std::max<int64_t>(0, std::atoll(mib));
     takeOwnFlags(argc, argv);
-    if (!quick && largeMapMiB != kQuickMapMiB)
+    if (!quick && largeMapMiB > 0 && largeMapMiB != kQuickMapMiB)
         benchmark::RegisterBenchmark("BM_CopyOnlyRun", BM_CopyOnlyRun)
             ->Arg(largeMapMiB)
             ->Iterations(2)

@@ -1,9 +1,9 @@
-// Adjacent parcel information noted while writing, repaired after the level.
+// Adjacent parcel information repaired as the level's frames are written.
 #include "converter/AdjacencyLedger.h"
 
-#include "converter/OutputEncoding.h"
+#include <algorithm>
+
 #include "kiwi/core/KiwiConversions.h"
-#include "kiwi/io/MemoryStream.h"
 
 namespace {
 
@@ -24,47 +24,37 @@ void repoint(uint8_t* entry, int64_t newOffset, uint16_t storedSize) {
         std::copy(kEmpty, kEmpty + 6, entry);
         return;
     }
-    TLN_MemoryStream s;
-    WriteAddressAndStoredSize(s, newOffset, storedSize);
-    const std::vector<uint8_t> bytes = s.Bytes();
-    std::copy(bytes.begin(), bytes.begin() + 6, entry);
+    // The neighbour's frame was written by this run, so its offset is one a KIWI address can hold.
+    const uint32_t address = OffsetToKiwiAddress(newOffset);
+    const uint8_t bytes[6] = {uint8_t(address >> 24), uint8_t(address >> 16),   uint8_t(address >> 8),
+                              uint8_t(address),       uint8_t(storedSize >> 8), uint8_t(storedSize)};
+    std::copy(bytes, bytes + 6, entry);
 }
 
-// The sub-parcel references of a divided neighbour's list, each looked up.
-void repointList(std::vector<uint8_t>& list, const ParcelAddressMap& addresses, int64_t keyBase) {
-    for (size_t k = 0; k + 6 <= list.size(); k += 6) {
-        const uint32_t address = dword(&list[k]);
-        if (address == 0xFFFFFFFFu) continue;
-        repoint(&list[k], addresses.FindNewParcelOffset(keyBase + KiwiAddressToOffset(address)),
-                word(&list[k + 4]));
-    }
+bool ordinary(const uint8_t* entry) {
+    return dword(entry) != 0xFFFFFFFFu && word(entry + 4) != 0;
 }
 
 } // namespace
 
-void AdjacencyLedger::Note(TLN_Stream& out, int64_t frameOffset, uint32_t frameSize,
-                           const AdjacentRepairLevel& level, int64_t keyBase) {
+AdjacencyLedger::Record AdjacencyLedger::read(TLN_Stream& out, int64_t frameOffset, uint32_t frameSize,
+                                              const AdjacentRepairLevel& level, int64_t keyBase) {
     Record r;
     r.frame = frameOffset;
     r.keyBase = keyBase;
     if (frameSize < kHeaderSize) {
         r.header = false;
-        records_.push_back(r);
-        return;
+        return r;
     }
     uint8_t header[kHeaderSize];
     out.ReadExactAt(frameOffset, header, kHeaderSize);
     r.flags = word(&header[12]);
-    if ((r.flags & kAdjacentFlag) == 0) return;
+    if ((r.flags & kAdjacentFlag) == 0) return r;
     const int64_t start =
         kHeaderSize + 4 * int64_t(word(&header[34])) + 6 * int64_t(level.basicCount + level.extendedCount);
-    if (start + 48 > int64_t(frameSize)) {
-        records_.push_back(r);
-        return;
-    }
+    if (start + 48 > int64_t(frameSize)) return r;
     r.entries = uint32_t(start);
     out.ReadExactAt(frameOffset + start, r.bytes, 48);
-    r.firstList = uint32_t(lists_.size());
     for (int direction = 0; direction < 8; ++direction) {
         const uint8_t* entry = r.bytes + 6 * direction;
         const uint32_t address = dword(entry);
@@ -79,51 +69,114 @@ void AdjacencyLedger::Note(TLN_Stream& out, int64_t frameOffset, uint32_t frameS
         }
         SubList sub{uint32_t(list), std::vector<uint8_t>(size_t(6 * count))};
         out.ReadExactAt(frameOffset + list, sub.bytes.data(), 6 * count);
-        lists_.push_back(std::move(sub));
-        ++r.lists;
+        r.lists.push_back(std::move(sub));
     }
-    records_.push_back(r);
+    return r;
 }
 
-bool AdjacencyLedger::Apply(TLN_Stream& out, AdjacentMode mode, const ParcelAddressMap& addresses,
-                            const std::atomic<bool>* stop,
-                            const std::function<void(int64_t frameOffset)>& notFixed) {
-    for (Record& r : records_) {
-        if (stop && stop->load()) return false;
-        if (!r.header) {
-            notFixed(r.frame);
-            continue;
-        }
-        if (mode == AdjacentMode::Remove) {
-            const uint16_t cleared = uint16_t(r.flags & ~kAdjacentFlag);
-            const uint8_t bytes[2] = {uint8_t(cleared >> 8), uint8_t(cleared & 0xFF)};
-            out.WriteAt(r.frame + 12, bytes, 2);
-            continue;
-        }
-        if (r.entries == 0) {
-            notFixed(r.frame);
-            continue;
-        }
-        uint8_t entries[48];
-        std::copy(r.bytes, r.bytes + 48, entries);
-        for (int direction = 0; direction < 8; ++direction) {
-            uint8_t* entry = entries + 6 * direction;
-            if (dword(entry) == 0xFFFFFFFFu || word(entry + 4) == 0) continue;
-            const int64_t old = KiwiAddressToOffset(dword(entry));
-            repoint(entry, mode == AdjacentMode::Update ? addresses.FindNewParcelOffset(r.keyBase + old) : -1,
-                    word(entry + 4));
-        }
-        out.WriteAt(r.frame + r.entries, entries, 48);
-        for (uint32_t i = r.firstList; i < r.firstList + r.lists; ++i) {
-            repointList(lists_[i].bytes, addresses, r.keyBase);
-            out.WriteAt(r.frame + lists_[i].at, lists_[i].bytes.data(), int64_t(lists_[i].bytes.size()));
-        }
-        if (!r.fits) notFixed(r.frame);
+std::vector<int64_t> AdjacencyLedger::awaited(const Record& r) const {
+    std::vector<int64_t> keys;
+    if (!r.header || r.entries == 0 || (r.flags & kAdjacentFlag) == 0 || mode_ == AdjacentMode::Remove)
+        return keys;
+    if (mode_ == AdjacentMode::Update)
+        for (int direction = 0; direction < 8; ++direction)
+            if (ordinary(r.bytes + 6 * direction))
+                keys.push_back(r.keyBase + KiwiAddressToOffset(dword(r.bytes + 6 * direction)));
+    for (const SubList& sub : r.lists)
+        for (size_t k = 0; k + 6 <= sub.bytes.size(); k += 6)
+            if (dword(&sub.bytes[k]) != 0xFFFFFFFFu)
+                keys.push_back(r.keyBase + KiwiAddressToOffset(dword(&sub.bytes[k])));
+    return keys;
+}
+
+bool AdjacencyLedger::apply(TLN_Stream& out, Record& r, AdjacentMode mode, const Lookup& lookup) {
+    r.done = true;
+    if (!r.header) return false;
+    if ((r.flags & kAdjacentFlag) == 0) return true;
+    if (mode == AdjacentMode::Remove) {
+        const uint16_t cleared = uint16_t(r.flags & ~kAdjacentFlag);
+        const uint8_t bytes[2] = {uint8_t(cleared >> 8), uint8_t(cleared & 0xFF)};
+        out.WriteAt(r.frame + 12, bytes, 2);
+        return true;
     }
+    if (r.entries == 0) return false;
+    for (int direction = 0; direction < 8; ++direction) {
+        uint8_t* entry = r.bytes + 6 * direction;
+        if (!ordinary(entry)) continue;
+        const int64_t old = KiwiAddressToOffset(dword(entry));
+        repoint(entry, mode == AdjacentMode::Update ? lookup(r.keyBase + old) : -1, word(entry + 4));
+    }
+    out.WriteAt(r.frame + r.entries, r.bytes, 48);
+    for (SubList& sub : r.lists) {
+        for (size_t k = 0; k + 6 <= sub.bytes.size(); k += 6) {
+            const uint32_t address = dword(&sub.bytes[k]);
+            if (address == 0xFFFFFFFFu) continue;
+            repoint(&sub.bytes[k], lookup(r.keyBase + KiwiAddressToOffset(address)), word(&sub.bytes[k + 4]));
+        }
+        out.WriteAt(r.frame + sub.at, sub.bytes.data(), int64_t(sub.bytes.size()));
+    }
+    return r.fits;
+}
+
+int64_t AdjacencyLedger::find(int64_t key) const {
+    const auto it = written_.find(key);
+    return it == written_.end() ? -1 : it->second;
+}
+
+void AdjacencyLedger::Written(TLN_Stream& out, int64_t oldKey, int64_t frameOffset, uint32_t frameSize,
+                              const AdjacentRepairLevel& level, int64_t keyBase) {
+    ++frames_;
+    const Lookup lookup = [this](int64_t key) { return find(key); };
+    if (written_.emplace(oldKey, frameOffset).second) {
+        const auto [first, last] = waiters_.equal_range(oldKey);
+        std::vector<uint32_t> woken;
+        for (auto it = first; it != last; ++it)
+            woken.push_back(it->second);
+        waiters_.erase(first, last);
+        for (uint32_t index : woken) {
+            Record& r = pending_[index];
+            if (--r.waiting == 0 && !apply(out, r, mode_, lookup)) notFixed_.push_back(r.frame);
+        }
+    }
+    Record r = read(out, frameOffset, frameSize, level, keyBase);
+    for (int64_t key : awaited(r))
+        if (find(key) < 0) ++r.waiting;
+    if (r.waiting == 0) {
+        if (!apply(out, r, mode_, lookup)) notFixed_.push_back(r.frame);
+        return;
+    }
+    const uint32_t index = uint32_t(pending_.size());
+    for (int64_t key : awaited(r))
+        if (find(key) < 0) waiters_.emplace(key, index);
+    pending_.push_back(std::move(r));
+}
+
+bool AdjacencyLedger::Finish(TLN_Stream& out, const std::atomic<bool>* stop,
+                             const std::function<void(int64_t frameOffset)>& notFixed) {
+    const Lookup lookup = [this](int64_t key) { return find(key); };
+    for (Record& r : pending_) {
+        if (stop && stop->load()) return false;
+        if (!r.done && !apply(out, r, mode_, lookup)) notFixed_.push_back(r.frame);
+    }
+    std::sort(notFixed_.begin(), notFixed_.end());
+    for (int64_t frame : notFixed_)
+        notFixed(frame);
     return true;
 }
 
 void AdjacencyLedger::Clear() {
-    records_.clear();
-    lists_.clear();
+    frames_ = 0;
+    written_.clear();
+    pending_.clear();
+    waiters_.clear();
+    notFixed_.clear();
+}
+
+bool AdjacencyLedger::RepairOne(TLN_Stream& out, int64_t frameOffset, uint32_t frameSize,
+                                const AdjacentRepairLevel& level, AdjacentMode mode,
+                                const ParcelAddressMap& addresses, const std::atomic<bool>* stop,
+                                int64_t keyBase) {
+    if (stop && stop->load()) return false;
+    Record r = read(out, frameOffset, frameSize, level, keyBase);
+    return apply(out, r, mode, [&](int64_t key) { return addresses.FindNewParcelOffset(key); });
 }

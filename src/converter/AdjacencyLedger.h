@@ -1,11 +1,13 @@
-// The adjacent parcel information of the frames written at one level, taken while each frame is still in
-// the output's buffer: the repair once the level is complete then only writes the re-pointed entries, in
-// position order, and reads nothing of the level back.
+// The adjacent parcel information of the frames written at one level, repaired as soon as every neighbour
+// a frame names has been written, which is mostly while the frame is still in the output's buffer (its
+// neighbours above and to the right follow it closely); the frames still waiting when the level ends are
+// repaired then. Nothing of the level is read back from the file.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "converter/ParcelAddressMap.h"
@@ -21,42 +23,66 @@ struct AdjacentRepairLevel {
 
 class AdjacencyLedger {
 public:
-    // Notes the frame of frameSize bytes just written at frameOffset of out (read back from there); a frame
-    // without adjacent parcel information is not kept. Neighbours are looked up as keyBase + their old
-    // offset (frames of other source files).
-    void Note(TLN_Stream& out, int64_t frameOffset, uint32_t frameSize, const AdjacentRepairLevel& level,
-              int64_t keyBase = 0);
-    // Repairs every noted frame in the order noted: neighbours re-pointed to their new frames (Update),
-    // emptied (Clear), or the information switched off (Remove). Every entry it touches lies inside its
-    // frame; notFixed is called with the offset of each frame that could not be repaired whole. Returns
-    // false when stopped.
-    bool Apply(TLN_Stream& out, AdjacentMode mode, const ParcelAddressMap& addresses,
-               const std::atomic<bool>* stop, const std::function<void(int64_t frameOffset)>& notFixed);
-    size_t Count() const { return records_.size(); }
+    explicit AdjacencyLedger(AdjacentMode mode) : mode_(mode) {}
+
+    // The frame of frameSize bytes just written at frameOffset of out for the source frame with key
+    // oldKey (keyBase + its old offset; the first frame written for a key is the one neighbours get):
+    // wakes the frames waiting for it, then repairs this frame's own information or keeps it until its
+    // neighbours (looked up as keyBase + their old offsets) are written.
+    void Written(TLN_Stream& out, int64_t oldKey, int64_t frameOffset, uint32_t frameSize,
+                 const AdjacentRepairLevel& level, int64_t keyBase = 0);
+    // Repairs the frames still waiting (neighbours never written get the empty reference) and reports each
+    // frame that could not be repaired whole. Returns false when stopped.
+    bool Finish(TLN_Stream& out, const std::atomic<bool>* stop,
+                const std::function<void(int64_t frameOffset)>& notFixed);
+    // Frames written at the level.
+    size_t Frames() const { return frames_; }
     void Clear();
 
+    // Repairs one frame at frameOffset of out against addresses (what the level wrote). Returns false when
+    // the frame's information could not be repaired whole.
+    static bool RepairOne(TLN_Stream& out, int64_t frameOffset, uint32_t frameSize,
+                          const AdjacentRepairLevel& level, AdjacentMode mode,
+                          const ParcelAddressMap& addresses, const std::atomic<bool>* stop, int64_t keyBase);
+
 private:
+    struct SubList {
+        uint32_t at = 0; // in the frame
+        std::vector<uint8_t> bytes;
+    };
     struct Record {
         int64_t frame = 0;
         int64_t keyBase = 0;
         // The frame holds its 36-byte header (else nothing can be repaired).
         bool header = true;
-        // Where the eight entries lie in the frame, or 0 when they do not fit in it.
-        uint32_t entries = 0;
-        uint16_t flags = 0;
-        // The first of this frame's divided-neighbour lists in lists_, and their count.
-        uint32_t firstList = 0;
-        uint8_t lists = 0;
         // Every divided neighbour's list lies inside the frame.
         bool fits = true;
+        bool done = false;
+        uint16_t flags = 0;
+        // Where the eight entries lie in the frame, or 0 when they do not fit in it.
+        uint32_t entries = 0;
+        // Neighbours not yet written.
+        uint32_t waiting = 0;
         uint8_t bytes[48] = {};
+        std::vector<SubList> lists;
     };
-    // A divided neighbour's list of sub-parcel references, copied from its frame.
-    struct SubList {
-        uint32_t at = 0; // in the frame
-        std::vector<uint8_t> bytes;
-    };
+    using Lookup = std::function<int64_t(int64_t key)>;
 
-    std::vector<Record> records_;
-    std::vector<SubList> lists_;
+    // The frame's record as read back from out (just written, so from the output's buffer).
+    static Record read(TLN_Stream& out, int64_t frameOffset, uint32_t frameSize,
+                       const AdjacentRepairLevel& level, int64_t keyBase);
+    // The keys of the neighbours the repair looks up (the divided neighbours' sub-parcels even when
+    // clearing).
+    std::vector<int64_t> awaited(const Record& r) const;
+    // Writes the repaired information; false when it could not be repaired whole.
+    static bool apply(TLN_Stream& out, Record& r, AdjacentMode mode, const Lookup& lookup);
+    int64_t find(int64_t key) const;
+
+    AdjacentMode mode_;
+    size_t frames_ = 0;
+    // Old key to new offset of every frame written at the level.
+    std::unordered_map<int64_t, int64_t> written_;
+    std::vector<Record> pending_;
+    std::unordered_multimap<int64_t, uint32_t> waiters_;
+    std::vector<int64_t> notFixed_;
 };

@@ -18,7 +18,7 @@ constexpr int64_t kWindowedRead = kWindowBytes / 8;
 // A write this close behind the previous extent joins it through the file's bytes between them.
 constexpr int64_t kJoinGap = 4096;
 
-int64_t endOf(const std::pair<const int64_t, std::vector<uint8_t>>& extent) {
+int64_t endOf(const std::pair<const int64_t, ExtentBytes>& extent) {
     return extent.first + int64_t(extent.second.size());
 }
 
@@ -112,7 +112,7 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
         const int64_t gap = position - gapStart;
         if (gap > 0 && gap <= kJoinGap && count + gap < budget_ && windowHolds(gapStart, gap)) {
             // Nothing is buffered in the gap, so the window holds its bytes as they are.
-            std::vector<uint8_t> joined(size_t(gap + count));
+            ExtentBytes joined(size_t(gap + count));
             std::memcpy(joined.data(), window_.data() + (gapStart - windowStart_), size_t(gap));
             std::memcpy(joined.data() + gap, in, size_t(count));
             return WriteAt(gapStart, joined.data(), int64_t(joined.size()));
@@ -126,7 +126,7 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
         ++last;
     }
     if (first == last) {
-        std::vector<uint8_t> bytes;
+        ExtentBytes bytes;
         // An extent past everything written so far is where the file grows (the frames): it gets the warm
         // storage and room for a whole budget, so appending never reallocates. A patch behind that end
         // (the adjacency repair's entries) gets only its own bytes.
@@ -140,14 +140,14 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
         buffered_ += count;
     } else if (std::next(first) == last && first->first <= position) {
         // The common case: appending to, or patching inside, one extent.
-        std::vector<uint8_t>& bytes = first->second;
+        ExtentBytes& bytes = first->second;
         const int64_t grown = mergedEnd - first->first - int64_t(bytes.size());
         bytes.resize(size_t(mergedEnd - first->first));
         std::memcpy(bytes.data() + (position - first->first), in, size_t(count));
         buffered_ += grown;
     } else {
         const int64_t start = std::min(first->first, position);
-        std::vector<uint8_t> merged(size_t(mergedEnd - start));
+        ExtentBytes merged(size_t(mergedEnd - start));
         for (auto it = first; it != last; ++it) {
             std::memcpy(merged.data() + (it->first - start), it->second.data(), it->second.size());
             buffered_ -= int64_t(it->second.size());
@@ -157,6 +157,45 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
         extents_.erase(first, last);
         extents_.emplace(start, std::move(merged));
     }
+}
+
+uint8_t* BufferedOutputStream::Claim(int64_t position, int64_t count) {
+    if (position < 0 || count <= 0 || count >= budget_) return nullptr;
+    if (buffered_ + count > budget_ || extents_.size() >= kMaxExtents) Flush();
+    const int64_t end = position + count;
+    auto next = extents_.upper_bound(position);
+    if (next != extents_.end() && next->first < end) return nullptr;
+    written_ = std::max(written_, end);
+    if (next != extents_.begin()) {
+        auto& [start, bytes] = *std::prev(next);
+        const int64_t extentEnd = start + int64_t(bytes.size());
+        if (extentEnd > position) return nullptr;
+        if (extentEnd == position) {
+            bytes.resize(bytes.size() + size_t(count));
+            buffered_ += count;
+            return bytes.data() + (position - start);
+        }
+    }
+    ExtentBytes bytes = std::move(spare_);
+    spare_ = {};
+    bytes.reserve(size_t(budget_));
+    bytes.resize(size_t(count));
+    buffered_ += count;
+    return extents_.emplace_hint(next, position, std::move(bytes))->second.data();
+}
+
+void BufferedOutputStream::Unclaim(int64_t position) {
+    if (extents_.empty()) return;
+    auto last = std::prev(extents_.end());
+    const int64_t end = endOf(*last);
+    if (position >= end) return;
+    if (position <= last->first) {
+        buffered_ -= int64_t(last->second.size());
+        extents_.erase(last);
+        return;
+    }
+    buffered_ -= end - position;
+    last->second.resize(size_t(position - last->first));
 }
 
 void BufferedOutputStream::SetSize(int64_t size) {

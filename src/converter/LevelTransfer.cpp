@@ -8,7 +8,6 @@
 #include "converter/AdjacentParcelRepair.h"
 #include "converter/IntegrationChecker.h"
 #include "converter/OutputEncoding.h"
-#include "converter/ParcelAddressMap.h"
 #include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/MemoryStream.h"
@@ -117,7 +116,8 @@ private:
 class LevelWriter {
 public:
     LevelWriter(ConversionContext& context, uint8_t level)
-        : c_(context), level_(level), record_(*context.map.Level(level)) {}
+        : c_(context), level_(level), record_(*context.map.Level(level)),
+          adjacency_(context.options.adjacentMode) {}
 
     void run();
     // "L/S/B/i": the level, block set, block and parcel reached.
@@ -139,7 +139,6 @@ private:
     ConversionContext& c_;
     uint8_t level_;
     const TLN_Level_Management_Record& record_;
-    ParcelAddressMap addresses_;
     AdjacencyLedger adjacency_;
     // Where the level has reached, for the "ERROR!: Parcel" line.
     uint32_t set_ = 0, block_ = 0, parcel_ = 0;
@@ -172,10 +171,9 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
         return -1;
     }
     if (table) table->Add(key, at, size);
-    addresses_.Register(key, at, size, c_.keyBaseOf(*record.Stream));
-    // Taken now, while the frame is still in the output's buffer: the repair reads nothing back.
-    adjacency_.Note(c_.out, at, size, {record_.MainMapBasicCount, record_.MainMapExtendedCount},
-                    c_.keyBaseOf(*record.Stream));
+    // While the frame is still in the output's buffer: its repair mostly costs no write of its own.
+    adjacency_.Written(c_.out, key, at, size, {record_.MainMapBasicCount, record_.MainMapExtendedCount},
+                       c_.keyBaseOf(*record.Stream));
     c_.dataCursor += size;
     return at;
 }
@@ -331,17 +329,16 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
 
 void LevelWriter::repairAdjacency() {
     c_.progress.SetTaskBarIndeterminate();
-    const size_t entries = addresses_.Count();
+    const size_t entries = adjacency_.Frames();
     c_.progress.SetProgressLabel("Updating ADJACENT PARCEL INFORMATION (" + std::to_string(entries) +
                                  ") ...  Level " + std::to_string(level_));
     c_.progress.AddLog("Update Adjacent Parcel Info Level= " + std::to_string(level_) +
                        " Parcel Count= " + std::to_string(entries));
     c_.checkStop();
-    if (!adjacency_.Apply(c_.out, c_.options.adjacentMode, addresses_, &c_.stop, [&](int64_t frame) {
+    if (!adjacency_.Finish(c_.out, &c_.stop, [&](int64_t frame) {
             c_.warn("Parcel at 0x" + hex(frame, 10) + " adjacent info out of frame");
         }))
         c_.checkStop();
-    addresses_.Clear();
     adjacency_.Clear();
 }
 
