@@ -119,15 +119,27 @@ bool AdjacencyLedger::apply(TLN_Stream& out, Record& r, AdjacentMode mode, const
 }
 
 int64_t AdjacencyLedger::find(int64_t key) const {
-    const auto it = written_.find(key);
-    return it == written_.end() ? -1 : it->second;
+    const auto it =
+        std::lower_bound(ordered_.begin(), ordered_.end(), key,
+                         [](const std::pair<int64_t, int64_t>& e, int64_t k) { return e.first < k; });
+    if (it != ordered_.end() && it->first == key) return it->second;
+    const auto other = unordered_.find(key);
+    return other == unordered_.end() ? -1 : other->second;
+}
+
+void AdjacencyLedger::remember(int64_t key, int64_t newOffset) {
+    if (ordered_.empty() || key > ordered_.back().first)
+        ordered_.emplace_back(key, newOffset);
+    else
+        unordered_.emplace(key, newOffset);
 }
 
 void AdjacencyLedger::Written(TLN_Stream& out, int64_t oldKey, int64_t frameOffset, uint32_t frameSize,
                               const AdjacentRepairLevel& level, int64_t keyBase) {
     ++frames_;
     const Lookup lookup = [this](int64_t key) { return find(key); };
-    if (written_.emplace(oldKey, frameOffset).second) {
+    if (find(oldKey) < 0) {
+        remember(oldKey, frameOffset);
         const auto [first, last] = waiters_.equal_range(oldKey);
         std::vector<uint32_t> woken;
         for (auto it = first; it != last; ++it)
@@ -135,7 +147,10 @@ void AdjacencyLedger::Written(TLN_Stream& out, int64_t oldKey, int64_t frameOffs
         waiters_.erase(first, last);
         for (uint32_t index : woken) {
             Record& r = pending_[index];
-            if (--r.waiting == 0 && !apply(out, r, mode_, lookup)) notFixed_.push_back(r.frame);
+            if (--r.waiting != 0) continue;
+            if (!apply(out, r, mode_, lookup)) notFixed_.push_back(r.frame);
+            r.lists = {};
+            free_.push_back(index);
         }
     }
     Record r = read(out, frameOffset, frameSize, level, keyBase);
@@ -145,10 +160,17 @@ void AdjacencyLedger::Written(TLN_Stream& out, int64_t oldKey, int64_t frameOffs
         if (!apply(out, r, mode_, lookup)) notFixed_.push_back(r.frame);
         return;
     }
-    const uint32_t index = uint32_t(pending_.size());
+    uint32_t index = uint32_t(pending_.size());
+    if (!free_.empty()) {
+        index = free_.back();
+        free_.pop_back();
+    }
     for (int64_t key : awaited(r))
         if (find(key) < 0) waiters_.emplace(key, index);
-    pending_.push_back(std::move(r));
+    if (index == pending_.size())
+        pending_.push_back(std::move(r));
+    else
+        pending_[index] = std::move(r);
 }
 
 bool AdjacencyLedger::Finish(TLN_Stream& out, const std::atomic<bool>* stop,
@@ -166,8 +188,10 @@ bool AdjacencyLedger::Finish(TLN_Stream& out, const std::atomic<bool>* stop,
 
 void AdjacencyLedger::Clear() {
     frames_ = 0;
-    written_.clear();
+    ordered_.clear();
+    unordered_.clear();
     pending_.clear();
+    free_.clear();
     waiters_.clear();
     notFixed_.clear();
 }

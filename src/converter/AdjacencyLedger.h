@@ -78,11 +78,18 @@ private:
     static bool apply(TLN_Stream& out, Record& r, AdjacentMode mode, const Lookup& lookup);
     int64_t find(int64_t key) const;
 
+    // Remembers where the first frame of each old key went.
+    void remember(int64_t key, int64_t newOffset);
+
     AdjacentMode mode_;
     size_t frames_ = 0;
-    // Old key to new offset of every frame written at the level.
-    std::unordered_map<int64_t, int64_t> written_;
+    // Old key to new offset of every frame written at the level: frames come in source order as a rule,
+    // so most keys append to a sorted list (16 bytes each); the others go to a hash map.
+    std::vector<std::pair<int64_t, int64_t>> ordered_;
+    std::unordered_map<int64_t, int64_t> unordered_;
+    // Frames waiting for neighbours; the places of repaired ones are reused (free_).
     std::vector<Record> pending_;
+    std::vector<uint32_t> free_;
     std::unordered_multimap<int64_t, uint32_t> waiters_;
     std::vector<int64_t> notFixed_;
 };
