@@ -15,6 +15,9 @@ constexpr size_t kMaxExtents = 8192;
 // The read-ahead window, and the largest read served from it.
 constexpr int64_t kWindowBytes = 1 << 20;
 constexpr int64_t kWindowedRead = kWindowBytes / 8;
+// Write-back is handed over in steps of this many flushed bytes, that far behind the furthest one.
+constexpr int64_t kWriteBehindStep = 8 << 20;
+constexpr int64_t kWriteBehindLag = 8 << 20;
 // A write this close behind the previous extent joins it through the file's bytes between them.
 constexpr int64_t kJoinGap = 4096;
 
@@ -209,12 +212,19 @@ void BufferedOutputStream::Flush() {
         auto it = extents_.begin();
         fileChanged(it->first, int64_t(it->second.size()));
         inner_->WriteAt(it->first, it->second.data(), int64_t(it->second.size()));
+        flushedEnd_ = std::max(flushedEnd_, endOf(*it));
         buffered_ -= int64_t(it->second.size());
         if (it->second.capacity() > spare_.capacity()) {
             spare_ = std::move(it->second);
             spare_.clear();
         }
         extents_.erase(it);
+    }
+    // The bytes well behind the furthest flushed one are mostly final (a few re-points may still come).
+    if (writeBehind_ && flushedEnd_ - kWriteBehindLag >= handedOver_ + kWriteBehindStep) {
+        const int64_t to = flushedEnd_ - kWriteBehindLag;
+        writeBehind_(handedOver_, to);
+        handedOver_ = to;
     }
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <new>
@@ -60,6 +61,10 @@ public:
     // Gives back the claimed bytes from position on that are still buffered at the end of their extent
     // (a claim filled only in part).
     void Unclaim(int64_t position);
+    // Called with a range of the file whose bytes were flushed a while ago (the write-back then starts
+    // while the run goes on, instead of all at the final sync). Ranges come in order, each once.
+    using WriteBehind = std::function<void(int64_t from, int64_t to)>;
+    void SetWriteBehind(WriteBehind hook) { writeBehind_ = std::move(hook); }
     // Writes every buffered byte to the file. Raises EWriteError as the file's own writes do.
     void Flush();
     // Forgets the buffered bytes without writing them.
@@ -82,6 +87,10 @@ private:
     int64_t buffered_ = 0;
     // The end of everything written through this stream so far.
     int64_t written_ = 0;
+    WriteBehind writeBehind_;
+    // The furthest flushed byte, and where the write-back was last started up to.
+    int64_t flushedEnd_ = 0;
+    int64_t handedOver_ = 0;
     // The storage of the largest flushed extent, reused for the next one so that appending never
     // reallocates and the same memory stays warm.
     ExtentBytes spare_;
