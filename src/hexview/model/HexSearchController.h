@@ -35,9 +35,9 @@ public:
     // pattern; ignoreCase compares through the display code page's upper-case table. Returns the hit
     // (selected as the found range, the cursor on it), -1 when there is none (an empty pattern, a range
     // shorter than the pattern), -2 while another search runs (nothing else happens), kSearchFailed when
-    // a read failed (nothing is selected), or kSearchRunning
-    // when the worker was started and has not finished when searchProgress(1) returns: a receiver that
-    // waits there (a modal progress dialog, closed on searchProgress(-1)) gets the worker's result here.
+    // a read failed (nothing is selected), or kSearchRunning when the worker was started and has not
+    // finished when searchProgress(1) returns: a receiver that waits there (a modal progress dialog, closed
+    // on searchProgress(-1)) gets the worker's result here.
     int64_t Find(const QByteArray& pattern, bool ignoreCase, int64_t endOffset, int64_t startOffset);
     // Asks a running worker to stop; it ends with -2.
     void CancelSearch();
