@@ -325,7 +325,7 @@ void MainWindow::SetHexViewer(HexViewApi* hex) {
     hex_ = hex;
     viewHost_->SetHexViewer(hex_, [this](bool shown) { setHexTabShown(shown); });
     if (hex_) {
-        hex_->SetDisplayCodePage(MapCodePageChoice::CharsetCodePage(codePages_.Charset()));
+        hex_->SetDisplayCodePage(MapTextCodePage.load());
         hex_->SetCodePageName(mapPresenter_->PanelText(MapTabPresenter::kCodePagePanel));
     }
     if (shownOnce_) dockHexViewer();
