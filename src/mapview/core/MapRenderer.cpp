@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "kiwi/display/WindowsColor.h"
+#include "kiwi/map/CoverageLongitude.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/region/RegionManager.h"
 #include "mapview/MapViewApi.h"
@@ -165,9 +166,11 @@ void paintRegions(PaintContext& context, const std::vector<DrawEntry>& entries, 
     const int32_t south =
         clamp32(int64_t(MulDiv(clamp32(view.originY), parcelHeight, 4096)) + map.Coverage().Bottom);
     const int64_t upp = std::max(1, view.unitsPerPixel);
+    // Nodes hold stored longitudes: on a coverage across 180 degrees those past it count on from Right.
     auto pixel = [&](const TLN_Point& p) {
         return QPoint(
-            int(FloorDiv(MulDiv(clamp32(int64_t(p.X) - west), 4096, parcelWidth), upp)),
+            int(FloorDiv(MulDiv(clamp32(CoverageLongitude(map.Coverage(), p.X) - west), 4096, parcelWidth),
+                         upp)),
             int(view.height - FloorDiv(MulDiv(clamp32(int64_t(p.Y) - south), 4096, parcelHeight), upp)));
     };
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "MapTestSupport.h"
+#include "kiwi/map/CoverageLongitude.h"
 
 using maptest::openMap;
 
@@ -183,4 +184,69 @@ TEST(ParcelLocation, DivisionThatDoesNotDivide256) {
     EXPECT_EQ(number.CountX, 3);
     EXPECT_EQ(number.SubX, 2);
     EXPECT_EQ(number.SubY, 2);
+}
+
+TEST(ParcelLocation, ACoverageAcross180DegreesPlacesEveryParcelByItsReferencePoint) {
+    // 90 degrees east to 142 degrees west: 128 degrees wide, its east edge numerically below its west.
+    constexpr int32_t kDegree = 28800;
+    fixture::AllDataPlan plan = fixture::smallAllDataPlan();
+    plan.coverageReferences = true;
+    plan.west = 90 * kDegree;
+    plan.east = -142 * kDegree;
+    const auto image = fixture::buildAllData(plan);
+    const auto map = openMap(image);
+    const TLN_Rect& coverage = map->Coverage();
+    EXPECT_EQ(coverage.Left, 90 * kDegree);
+    EXPECT_EQ(coverage.Right, 218 * kDegree);
+    EXPECT_EQ(WrapLongitude(coverage.Right), plan.east);
+    int eastOf180 = 0, westOf180 = 0;
+    for (const fixture::ParcelEntry& entry : image.parcels) {
+        if (entry.sub >= 0 || entry.identifier != 0 || entry.frame < 0) continue;
+        SCOPED_TRACE(std::to_string(entry.level) + "/" + std::to_string(entry.blockSet) + "/" +
+                     std::to_string(entry.block) + "/" + std::to_string(entry.parcel));
+        const TLN_Level_Management_Record level = map->GetLevel(uint8_t(entry.level));
+        EXPECT_EQ(level.ParcelWidth, 128 * kDegree / level.ParcelsAcrossX);
+        const TLN_ParcelNumber expected = maptest::numberOf(plan, entry);
+        TLN_MM_Parcel_Managenent_Record record;
+        ASSERT_TRUE(map->FindParcel(expected, false, record));
+        TLN_Point reference;
+        ASSERT_TRUE(map->ReadReferencePoint(record.Stream, reference, record.Address));
+        ASSERT_GE(reference.X, -kLongitudeHalfCircle);
+        ASSERT_LT(reference.X, kLongitudeHalfCircle);
+        (reference.X < 0 ? westOf180 : eastOf180)++;
+        // The reference point's place in the level's units, a quarter parcel inside its parcel.
+        const int64_t x =
+            (CoverageLongitude(coverage, reference.X) - coverage.Left) * 4096 / level.ParcelWidth + 1024;
+        const int64_t y = (int64_t(reference.Y) - coverage.Bottom) * 4096 / level.ParcelHeight + 1024;
+        TLN_ParcelNumber n;
+        ASSERT_TRUE(map->PointToParcelNumber(uint8_t(entry.level), x, n, y));
+        EXPECT_EQ(std::tie(n.BlockSetX, n.BlockX, n.ParcelX, n.BlockSetY, n.BlockY, n.ParcelY),
+                  std::tie(expected.BlockSetX, expected.BlockX, expected.ParcelX, expected.BlockSetY,
+                           expected.BlockY, expected.ParcelY));
+        EXPECT_EQ(n.PositionX, 64);
+    }
+    EXPECT_GT(eastOf180, 0);
+    EXPECT_GT(westOf180, 0);
+}
+
+TEST(ParcelLocation, LongitudesWrapAndFollowTheCoverage) {
+    const TLN_Rect across{90 * 28800, 0, 218 * 28800, 0}, plain{-40000, 0, 60000, 0};
+    struct Case {
+        TLN_Rect coverage;
+        int64_t stored, counted;
+    };
+    const Case cases[] = {
+        {across, 100 * 28800, 100 * 28800},
+        {across, -170 * 28800, 190 * 28800}, // 170 west lies 10 degrees past 180 east
+        {across, -142 * 28800, 218 * 28800},
+        {across, 89 * 28800, 89 * 28800}, // just west of the coverage stays there
+        {plain, -40000, -40000},
+        {plain, 5000000, 5000000},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CoverageLongitude(c.coverage, c.stored), c.counted) << c.stored;
+        EXPECT_EQ(WrapLongitude(c.counted), c.stored) << c.stored;
+    }
+    EXPECT_EQ(WrapLongitude(kLongitudeHalfCircle), -kLongitudeHalfCircle);
+    EXPECT_EQ(WrapLongitude(-kLongitudeHalfCircle - 1), kLongitudeHalfCircle - 1);
 }
