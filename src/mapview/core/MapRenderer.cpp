@@ -125,8 +125,7 @@ std::vector<DrawEntry> collectEntries(TLN_KiwiMap& map, uint8_t level, const Vie
 }
 
 void paintGrid(PaintContext& context, const DrawEntry& entry) {
-    const TLN_MM_Frame_Table& table = entry.frames->Table;
-    const uint16_t k = table.Flags;
+    const uint16_t k = entry.flags;
     const MapRenderView& view = context.view;
     int64_t x = entry.cornerX - view.originX;
     int64_t y = entry.cornerY - view.originY;
@@ -326,6 +325,7 @@ MapRenderStats MapRenderer::render(MapCanvas& canvas, const QRect& clip, const M
         }
         entry.cornerX = entry.blockX + int64_t(entry.frames->Table.LocationCodeX) * kParcelUnits;
         entry.cornerY = entry.blockY + int64_t(entry.frames->Table.LocationCodeY) * kParcelUnits;
+        entry.flags = entry.frames->Table.Flags;
         const ParcelDrawingKey key{view.mapGeneration,
                                    entry.stream.get(),
                                    entry.stream->FileName(),
@@ -342,6 +342,7 @@ MapRenderStats MapRenderer::render(MapCanvas& canvas, const QRect& clip, const M
             ++stats.decoded;
             if (useCache) cache_.Insert(key, entry.drawing);
         }
+        entry.frames = nullptr;
         ++stats.entries;
     }
     // Frames that could not be read are left out from here on.
