@@ -328,10 +328,14 @@ int main() {
     const ChildRun run = inChild([&] { return convertCopyOnly(allData, output + "/ALLDATA.KWI"); });
     report("converter, copy-only run", run);
     const int64_t converted = fileSize(output + "/ALLDATA.KWI");
-    const double cp = copySeconds(allData, folder + "/copy.kwi", false);
-    ::unlink((folder + "/copy.kwi").c_str());
-    const double cpSync = copySeconds(allData, folder + "/copy.kwi", true);
-    ::unlink((folder + "/copy.kwi").c_str());
+    // The better of two copies each: the first may meet the source's pages or the run's dirty ones.
+    double cp = 1e30, cpSync = 1e30;
+    for (int i = 0; i < 2; ++i) {
+        cp = std::min(cp, copySeconds(allData, folder + "/copy.kwi", false));
+        ::unlink((folder + "/copy.kwi").c_str());
+        cpSync = std::min(cpSync, copySeconds(allData, folder + "/copy.kwi", true));
+        ::unlink((folder + "/copy.kwi").c_str());
+    }
     std::printf("  cp %.2f s, cp + fsync %.2f s; run / cp + fsync = %.2f; output %.1f MiB of %.1f MiB read "
                 "(%.0f MiB/s)\n",
                 cp, cpSync, cpSync > 0 ? run.seconds / cpSync : 0.0, mib(converted), mib(bytes),
