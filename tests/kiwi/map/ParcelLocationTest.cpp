@@ -228,25 +228,3 @@ TEST(ParcelLocation, ACoverageAcross180DegreesPlacesEveryParcelByItsReferencePoi
     EXPECT_GT(eastOf180, 0);
     EXPECT_GT(westOf180, 0);
 }
-
-TEST(ParcelLocation, LongitudesWrapAndFollowTheCoverage) {
-    const TLN_Rect across{90 * 28800, 0, 218 * 28800, 0}, plain{-40000, 0, 60000, 0};
-    struct Case {
-        TLN_Rect coverage;
-        int64_t stored, counted;
-    };
-    const Case cases[] = {
-        {across, 100 * 28800, 100 * 28800},
-        {across, -170 * 28800, 190 * 28800}, // 170 west lies 10 degrees past 180 east
-        {across, -142 * 28800, 218 * 28800},
-        {across, 89 * 28800, 89 * 28800}, // just west of the coverage stays there
-        {plain, -40000, -40000},
-        {plain, 5000000, 5000000},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(CoverageLongitude(c.coverage, c.stored), c.counted) << c.stored;
-        EXPECT_EQ(WrapLongitude(c.counted), c.stored) << c.stored;
-    }
-    EXPECT_EQ(WrapLongitude(kLongitudeHalfCircle), -kLongitudeHalfCircle);
-    EXPECT_EQ(WrapLongitude(-kLongitudeHalfCircle - 1), kLongitudeHalfCircle - 1);
-}
