@@ -62,7 +62,7 @@ void TLN_KiwiMap::load() {
     for (int i = 0; i < kManagementHeaderCount; ++i)
         headers_.push_back(allData_->GetManagementHeader(i));
     const TLN_Management_Header& part = headers_[0];
-    if (part.Size == 0 || part.Address < 0) return;
+    if (!part.Present() || part.Address < 0) return;
     if (part.Name.empty()) {
         partStream_ = allData_->SharedStream();
     } else {

@@ -274,6 +274,17 @@ TEST(MapViewState, TheViewPortIsInMapCoordinatesWithTheTopNorthOfTheBottom) {
     EXPECT_EQ(pid.Y, MulDiv(10 * 4 + 500, height, 4096) + map.Coverage().Bottom);
 }
 
+TEST(MapViewState, PlacesPast180DegreesEastAreReportedAsWestLongitudes) {
+    // 179 degrees east to 177 degrees west: 4 degrees over 4 parcels of 1024 pixels each.
+    const auto map = mapOf("state-across-180", {levelOf(0x04, 0x02, 4)}, 179 * 28800, -177 * 28800);
+    Fixture f(map, 2048, 2048);
+    ASSERT_EQ(map->Level(0)->ParcelWidth, 28800);
+    EXPECT_EQ(f.state.MapPositionAt(QPoint(512, 1000)).X, 179 * 28800 + 14400);   // 179.5 east
+    EXPECT_EQ(f.state.MapPositionAt(QPoint(1536, 1000)).X, -179 * 28800 - 14400); // 179.5 west
+    f.state.SetOrigin(6144, 0);
+    EXPECT_EQ(f.state.MapPositionAt(QPoint(1536, 1000)).X, -178 * 28800); // three parcels on: 182 east
+}
+
 TEST(MapViewState, PanningMovesTheOriginByWholePixels) {
     Fixture f(selectionMap());
     f.state.Pan(6, -3);
