@@ -14,6 +14,9 @@ void ConversionProgress::AddLog(const std::string& line) {
     {
         std::lock_guard lock(mutex_);
         lines_.push_back(line);
+        if (lines_.size() > kKeptLines) lines_.pop_front();
+        ++total_;
+        if (sink_) sink_(line);
         callback = lineCallback_;
     }
     if (callback) callback(line);
@@ -48,14 +51,29 @@ void ConversionProgress::SetTaskBarIndeterminate() {
 ConversionProgress::Snapshot ConversionProgress::TakeSnapshot() {
     std::lock_guard lock(mutex_);
     Snapshot snapshot = state_;
-    snapshot.newLines.assign(lines_.begin() + std::ptrdiff_t(taken_), lines_.end());
-    taken_ = lines_.size();
+    const uint64_t first = total_ - lines_.size();
+    const uint64_t from = std::max(taken_, first);
+    snapshot.newLines.assign(lines_.begin() + std::ptrdiff_t(from - first), lines_.end());
+    taken_ = total_;
     return snapshot;
 }
 
 std::vector<std::string> ConversionProgress::AllLines() const {
     std::lock_guard lock(mutex_);
-    return lines_;
+    return {lines_.begin(), lines_.end()};
+}
+
+uint64_t ConversionProgress::LineCount() const {
+    std::lock_guard lock(mutex_);
+    return total_;
+}
+
+void ConversionProgress::SetLogSink(std::function<void(const std::string&)> sink) {
+    std::lock_guard lock(mutex_);
+    sink_ = std::move(sink);
+    if (!sink_) return;
+    for (const std::string& line : lines_)
+        sink_(line);
 }
 
 void ConversionProgress::SetLineCallback(std::function<void(const std::string&)> callback) {

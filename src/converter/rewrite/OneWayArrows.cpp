@@ -115,8 +115,11 @@ void CollectOneWayArrows(ConversionContext& c, ImportedOutlines& outlines) {
     const LevelGeometry g = GeometryOf(map, record);
     ArrowPlacer placer(outlines);
     const size_t before = outlines.ArrowCount();
-    for (uint32_t s = 0; s < uint32_t(std::max(0, record.BlockSetCount())); ++s)
-        for (uint32_t b = 0; b < uint32_t(record.BlockCount()); ++b) {
+    // Only the block sets and blocks the tables hold: a damaged level may declare far more.
+    for (uint32_t s = 0; s < record.AcceptedBlockSetCount; ++s) {
+        TLN_BlockSet_Management_Record set;
+        if (!map.ReadBlockSet(level, s, set)) continue;
+        for (uint32_t b = 0; b < set.BlockCount; ++b) {
             c.checkStop();
             c.progress.SetProgressLabel("Calculating One-Way Arrows ...  Level " + std::to_string(level) +
                                         "   BlockSet " + std::to_string(s) + "   Block " + std::to_string(b));
@@ -154,6 +157,7 @@ void CollectOneWayArrows(ConversionContext& c, ImportedOutlines& outlines) {
                 }
             }
         }
+    }
     c.progress.AddLog("Level " + std::to_string(level) +
                       " One-Way Arrows found: " + std::to_string(outlines.ArrowCount() - before));
 }
