@@ -298,6 +298,10 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         context.out.SetSize(context.dataCursor);
         progress.SetTaskBarIndeterminate();
         const int64_t size = TransferManagementData(context, map->GetAllDataStream()->Size());
+        std::unique_ptr<ProducedFile> newList;
+        std::string newListPath;
+        if (cmpList) newList = PrepareNewCmpList(*cmpList, outputFolder, progress, opener_);
+        if (newList) newListPath = newList->FinalPath();
         WriteVolumeHeader(context.out, options_, progress);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -309,10 +313,6 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         progress.AddLog("Elapsed time: " + ElapsedText(int64_t(seconds)) + " sec.");
         progress.AddLog("Route Guidance Size = " + std::to_string(context.routeGuidanceTotal / 1024) + " kb");
         progress.AddLog("Output File Size = " + std::to_string(size / 1024) + " kb");
-        std::unique_ptr<ProducedFile> newList;
-        std::string newListPath;
-        if (cmpList) newList = PrepareNewCmpList(*cmpList, outputFolder, progress, opener_);
-        if (newList) newListPath = newList->FinalPath();
         // The list's bytes reach its file before the map is committed: a full disk shows before either.
         if (newList) newList->Flush();
         output->Commit();
