@@ -20,7 +20,12 @@ struct Outcome {
     int64_t outputSize = -1;
 };
 
-Outcome convertImage(const std::string& name, const fixture::AllDataImage& image) {
+// Building data that holds nothing: its box is empty (west and north at the largest value, east and
+// south at the smallest), so no block meets it.
+const std::vector<uint8_t> kNoBuildings = {0xFF, 0xFF, 0xFF, 0x7F, 0,    0,    0,    0x80,
+                                           0,    0,    0,    0x80, 0xFF, 0xFF, 0xFF, 0x7F};
+
+Outcome convertImage(const std::string& name, const fixture::AllDataImage& image, bool arrows = false) {
     const std::string root = fixture::scratchDir("damaged-" + name);
     const std::string allData = fixture::writeAllData(image, root + "/src");
     fixture::writeFile(root + "/out/.keep", {});
@@ -29,7 +34,10 @@ Outcome convertImage(const std::string& name, const fixture::AllDataImage& image
     o.sourceSize = int64_t(image.allData.size());
     ConversionOptions options;
     options.outputPath = root + "/out/ALLDATA.KWI";
-    ConversionJob job(std::make_unique<ConversionRun>(allData, options));
+    options.addOneWayArrows = arrows;
+    auto run = std::make_unique<ConversionRun>(allData, options);
+    if (arrows) run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(kNoBuildings));
+    ConversionJob job(std::move(run));
     job.Start();
     o.result = job.Wait();
     o.log = job.Progress().AllLines();
@@ -49,11 +57,13 @@ TEST(DamagedSource, EachEndsWithAShortLogAndASmallOutput) {
     const struct {
         const char* name;
         fixture::AllDataImage image;
-    } cases[] = {{"declared", fixture::buildDeclaredBeyondFileMap()},
-                 {"shared", fixture::buildSharedUnreadableFrameMap()}};
+        bool arrows;
+    } cases[] = {{"declared", fixture::buildDeclaredBeyondFileMap(), false},
+                 {"declared-arrows", fixture::buildDeclaredBeyondFileMap(), true},
+                 {"shared", fixture::buildSharedUnreadableFrameMap(), false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const Outcome o = convertImage(c.name, c.image);
+        const Outcome o = convertImage(c.name, c.image, c.arrows);
         if (o.result.status != ConversionStatus::Done) {
             EXPECT_FALSE(o.result.message.empty());
             EXPECT_EQ(o.outputSize, -1);

@@ -147,6 +147,11 @@ void CollectOneWayArrows(ConversionContext& c, ImportedOutlines& outlines) {
                     collectFromParcel(map, level, parcel, facts, outlines, placer);
                     continue;
                 }
+                // A sub-list several divided records name (a damaged block) is walked once.
+                int64_t value = 0;
+                uint32_t size = 0;
+                if (seen.Find(parcel.Address, value, size)) continue;
+                seen.Add(parcel.Address, 0, 0);
                 TLN_Parcel_Management_Info sub;
                 if (!map.ReadParcelManagement(parcel.Stream, level, sub, parcel.Address)) continue;
                 for (uint32_t k = 0; k < sub.StoredRecordCount; ++k) {
