@@ -80,3 +80,14 @@ TEST(ConversionLog, AddedLevelReportsItsArrowsBeforeTheNewHeader) {
     EXPECT_LT(arrows, header) << log;
     EXPECT_NE(header, std::string::npos) << log;
 }
+
+TEST(ConversionLog, TheRunStartsBeforeItNamesItsNameConversion) {
+    const auto f = convtest::makeSource("log-names", fixture::smallAllDataPlan());
+    ConversionOptions options;
+    options.utfToAnsi = true;
+    ASSERT_EQ(convtest::convert(f.allData, f.output, options).status, ConversionStatus::Done);
+    EXPECT_EQ(
+        logOf(f.output).rfind("Creating New Map started...\r\nConvert UTF-8 to ISO/ANSI mode in use.\r\n", 0),
+        0u)
+        << logOf(f.output);
+}
