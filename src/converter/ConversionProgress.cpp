@@ -23,8 +23,13 @@ void ConversionProgress::AddLog(const std::string& line) {
 }
 
 void ConversionProgress::SetProgressLabel(const std::string& text) {
-    std::lock_guard lock(mutex_);
-    state_.label = text;
+    std::function<void(const std::string&)> callback;
+    {
+        std::lock_guard lock(mutex_);
+        state_.label = text;
+        callback = labelCallback_;
+    }
+    if (callback) callback(text);
 }
 
 void ConversionProgress::SetProgress1(int64_t position, int64_t maximum) {
@@ -79,4 +84,9 @@ void ConversionProgress::SetLogSink(std::function<void(const std::string&)> sink
 void ConversionProgress::SetLineCallback(std::function<void(const std::string&)> callback) {
     std::lock_guard lock(mutex_);
     lineCallback_ = std::move(callback);
+}
+
+void ConversionProgress::SetLabelCallback(std::function<void(const std::string&)> callback) {
+    std::lock_guard lock(mutex_);
+    labelCallback_ = std::move(callback);
 }

@@ -44,6 +44,8 @@ public:
     uint64_t LineCount() const;
     // Called on the worker thread with each new line (a driver's echo); must not block for long.
     void SetLineCallback(std::function<void(const std::string&)> callback);
+    // Called on the worker thread with each label set (tests follow the stages by it).
+    void SetLabelCallback(std::function<void(const std::string&)> callback);
     // From now on every line goes to sink as it is logged, in order; the lines kept so far go first.
     // An empty sink ends the write-through.
     void SetLogSink(std::function<void(const std::string&)> sink);
@@ -55,5 +57,6 @@ private:
     uint64_t total_ = 0;
     uint64_t taken_ = 0;
     std::function<void(const std::string&)> lineCallback_;
+    std::function<void(const std::string&)> labelCallback_;
     std::function<void(const std::string&)> sink_;
 };

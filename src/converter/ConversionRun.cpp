@@ -91,9 +91,9 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
     c.checkOutputBudget(kHeaderBytes + AlignUp32(managementSize) + reserved);
     c.cursor = kHeaderBytes + AlignUp32(managementSize);
     c.dataCursor = c.cursor + reserved;
+    c.progress.SetProgressLabel("Transferring Map Header");
     if (c.options.addOneWayArrows && outlines) rewrite::CollectOneWayArrows(c, *outlines);
 
-    c.progress.SetProgressLabel("Transferring Map Header");
     copyRange(source, 0, kHeaderBytes, c.out, 0);
     uint8_t sectors[2] = {0, 0};
     source.ReadAt(2048 + 4, sectors, 2);

@@ -4,11 +4,13 @@
 
 #include <cstdio>
 
+#include "converter/ConversionJob.h"
 #include "kiwi/io/HandleStream.h"
 #include "kiwi/region/RegionManager.h"
 #include "support/converter/ConversionTestSupport.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/RegionFixture.h"
+#include "tools/sample-disc/SampleDiscFolder.h"
 
 namespace {
 
@@ -90,4 +92,38 @@ TEST(ConversionLog, TheRunStartsBeforeItNamesItsNameConversion) {
         logOf(f.output).rfind("Creating New Map started...\r\nConvert UTF-8 to ISO/ANSI mode in use.\r\n", 0),
         0u)
         << logOf(f.output);
+}
+
+TEST(ConversionLog, LabelsFollowTheStagesOfTheSampleDisc) {
+    const std::string out = fixture::scratchDir("convert-log-labels");
+    ConversionOptions options;
+    options.outputPath = out + "/ALLDATA.KWI";
+    ConversionJob job(std::make_unique<ConversionRun>(sampleDiscFile("ALLDATA.KWI"), options));
+    std::vector<std::string> labels;
+    job.Progress().SetLabelCallback([&](const std::string& label) {
+        if (labels.empty() || labels.back() != label) labels.push_back(label);
+    });
+    job.Start();
+    ASSERT_EQ(job.Wait().status, ConversionStatus::Done);
+    const std::vector<std::string> expected = {
+        "Calculating new size of Parcel Management List ...  Level 0",
+        "Calculating new size of Parcel Management List ...  Level 1",
+        "Transferring Map Header",
+        "Transferring New MM Data ...  Level 0",
+        "Transferring ...  Level 0   BlockSet 0",
+        "Transferring ...  Level 0   BlockSet 0   Block 0",
+        "Sorting Parcel Address List...  Level 0",
+        "Updating ADJACENT PARCEL INFORMATION (3) ...  Level 0",
+        "Transferring New MM Data ...  Level 1",
+        "Transferring ...  Level 1   BlockSet 0",
+        "Transferring ...  Level 1   BlockSet 0   Block 0",
+        "Transferring ...  Level 1   BlockSet 0   Block 1",
+        "Transferring ...  Level 1   BlockSet 0   Block 2",
+        "Transferring ...  Level 1   BlockSet 0   Block 3",
+        "Sorting Parcel Address List...  Level 1",
+        "Updating ADJACENT PARCEL INFORMATION (34) ...  Level 1",
+        "Transferring Management 21 ...  ",
+        "Transferring Management 30 ...  ",
+    };
+    EXPECT_EQ(labels, expected);
 }
