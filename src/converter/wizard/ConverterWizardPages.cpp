@@ -437,6 +437,8 @@ QWidget* ConverterWizard::buildCreation() {
     progressLabel = new QLabel;
     progressBar2 = new FlatProgressBar;
     progressMemo = memo(true);
+    // The memo shows the run's tail as its progress keeps it; the whole log is in Log.txt.
+    progressMemo->setMaximumBlockCount(int(ConversionProgress::kKeptLines));
     timeStaticText = new QLabel(QStringLiteral("0:00:00"));
     layout->addWidget(progressLabel);
     layout->addWidget(progressBar2);

@@ -213,8 +213,9 @@ void ConverterWizard::creationEnded() {
             RegWriteInteger(QStringLiteral("Version"), versionCounter_ + 1);
         outputPath_ = fileNameEdit->text();
         targetLabel->setText(targetRadioGroup->checkedButton()->text());
-        fileSizeLabel->setText(QString::number(result.outputSize / 1024) + QStringLiteral(" kb"));
-        timeLabel->setText(timeStaticText->text());
+        fileSizeLabel->setText(QStringLiteral("Output File Size: ") +
+                               QString::number(result.outputSize / 1024) + QStringLiteral(" kb"));
+        timeLabel->setText(QStringLiteral("Elapsed time: ") + timeStaticText->text());
         showPage(WizardPage::Finish);
         return;
     }
