@@ -285,6 +285,11 @@ TEST_F(UnpackWizardTest, ClosingDuringARunStopsAndJoinsEveryWorkerAndKeepsOldTar
     EXPECT_TRUE(unpackdialogtest::partFiles(spath("out")).empty());
     EXPECT_EQ(backend.calls.back(), "state 0");
     EXPECT_EQ(taskBar.ProgressValue(), 0);
+    // The stopped workers' queued polls arrive after the close and report nothing.
+    const size_t calls = backend.calls.size();
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(backend.calls.size(), calls);
+    EXPECT_EQ(taskBar.ProgressValue(), 0);
 }
 
 } // namespace
