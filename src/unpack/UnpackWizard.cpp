@@ -357,7 +357,7 @@ void UnpackWizard::revealChosenFolder() {
 void UnpackWizard::folderSelectionChanged() {
     // The choice is the selected folder. The tree makes its first row current when it gets the focus
     // without selecting it; that is no choice.
-    const QModelIndexList selected = shellTreeView1->selectionModel()->selectedRows();
+    const QModelIndexList selected = shellTreeView1->selectionModel()->selectedIndexes();
     model_.SetFolder(selected.isEmpty() ? std::string()
                                         : shellTreeModel->filePath(selected.first()).toStdString());
     showFolderName();

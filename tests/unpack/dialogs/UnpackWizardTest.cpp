@@ -9,7 +9,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTreeView>
 #include <QTreeWidget>
+#include <QtTest/QTest>
 
 #include "DialogTestSupport.h"
 #include "kiwi/disc/FileManager.h"
@@ -119,6 +121,48 @@ TEST_F(UnpackWizardTest, TheFolderPageEnablesNextOnlyForAnExistingFolderAndMakes
     wizard->BackBtnClick();
     EXPECT_EQ(wizard->CurrentPage(), UnpackWizard::FirstStepPage);
     EXPECT_TRUE(wizard->backBtn->isHidden());
+}
+
+TEST_F(UnpackWizardTest, OnAFreshInstallTheFolderPageChoosesNothingUntilTheUserPicksAFolder) {
+    // Nothing stored, a stored folder that is gone, one that exists.
+    const struct {
+        QString stored;
+        bool chosen;
+    } cases[] = {{QString(), false}, {path("gone"), false}, {path("out"), true}};
+    for (const auto& c : cases) {
+        if (!c.stored.isEmpty()) RegWriteString(QStringLiteral("UnpackFolder"), c.stored);
+        UnpackWizard window(services, taskBar);
+        window.SetDriveTypeProbe([](const std::string&) { return DriveType::Fixed; });
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        window.LoadCmpFile(QString::fromStdString(corpus.listPath));
+        window.SelectAllBtnClick();
+        window.NextBtnClick();
+        ASSERT_EQ(window.CurrentPage(), UnpackWizard::SelectFolderPage);
+        // The folder tree has the focus and, with it, a current row; a current row is no choice.
+        waitUntil([] { return false; }, 200);
+        EXPECT_TRUE(window.shellTreeView1->hasFocus());
+        EXPECT_EQ(window.TargetFolder(), c.chosen ? c.stored : QString()) << c.stored.toStdString();
+        EXPECT_EQ(window.nextBtn->isEnabled(), c.chosen) << c.stored.toStdString();
+        EXPECT_EQ(window.newFolderBtn->isEnabled(), c.chosen) << c.stored.toStdString();
+        EXPECT_EQ(window.folderNameLabel->text().isEmpty(), !c.chosen) << c.stored.toStdString();
+        // Next does nothing while disabled (a shortcut or a stray call cannot get past the page).
+        if (!c.chosen) {
+            window.NextBtnClick();
+            EXPECT_EQ(window.CurrentPage(), UnpackWizard::SelectFolderPage);
+        }
+        window.reject();
+    }
+    // The user's pick in the tree is the choice.
+    wizard->show();
+    wizard->LoadCmpFile(QString::fromStdString(corpus.listPath));
+    wizard->SelectAllBtnClick();
+    wizard->NextBtnClick();
+    const QModelIndex out = wizard->shellTreeModel->index(path("out"));
+    wizard->shellTreeView1->selectionModel()->setCurrentIndex(out, QItemSelectionModel::ClearAndSelect);
+    EXPECT_EQ(wizard->TargetFolder(), path("out"));
+    EXPECT_TRUE(wizard->nextBtn->isEnabled());
 }
 
 TEST_F(UnpackWizardTest, TheWarningNamesTheFirstAndLastExistingTargetsAndFollowsTheExtension) {
