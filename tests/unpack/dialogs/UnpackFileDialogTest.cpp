@@ -166,7 +166,7 @@ TEST_F(UnpackFileDialogTest, AFolderThatCannotHoldTheTargetFailsWithTheCreationT
     ASSERT_TRUE(waitUntil([&] { return !messenger.errors.isEmpty(); }, 10000));
     EXPECT_EQ(
         messenger.errors[0],
-        QStringLiteral("Невозможно создать новый файл в указанной папке: \n\rNo such file or directory"));
+        QStringLiteral("Невозможно создать новый файл в указанной папке: \n\rнет такого файла или папки"));
     EXPECT_TRUE(dialog->startButton->isEnabled());
 }
 

@@ -265,6 +265,22 @@ TEST_F(UnpackWizardTest, RefusedAndMissingEntriesGetTheirRowsAndCountAsNotUnpack
     EXPECT_FALSE(QFileInfo::exists(path("EVIL.KWI")));
 }
 
+TEST_F(UnpackWizardTest, SizesOfGigabytesFitTheirCells) {
+    corpus = fixture::writeUnpackCorpus(spath("disc2"), {{"HUGE.KWI", 0, {1, 2, 3}, false, {}}});
+    // A sparse source: 1.5 GiB on paper, nothing on the disk; the run is closed before it writes much.
+    std::filesystem::resize_file(spath("disc2/HUGE.KWI"), int64_t(3) << 29);
+    wizard->SetOutputFactory(unpackdialogtest::slowOutputs(50));
+    toCheckPage();
+    wizard->show();
+    wizard->NextBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return wizard->stringGrid1->rowCount() == 1; }, 5000));
+    EXPECT_EQ(cell(0, UnpackWizard::SizeColumn), QStringLiteral("1 610 612 736"));
+    QAbstractItemView* grid = wizard->stringGrid1;
+    for (int column : {UnpackWizard::WrittenColumn, UnpackWizard::SizeColumn})
+        EXPECT_GE(wizard->stringGrid1->columnWidth(column), grid->sizeHintForColumn(column)) << column;
+    wizard->reject();
+}
+
 TEST_F(UnpackWizardTest, TheStoredWorkerChoiceComesBackAndOpticalDrivesOrImagesGetOneWorker) {
     RegWriteInteger(QStringLiteral("ThreadAlgorithm"), 8);
     wizard->LoadCmpFile(QString::fromStdString(corpus.listPath));
