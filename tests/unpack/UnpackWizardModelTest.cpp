@@ -99,6 +99,13 @@ TEST_F(UnpackWizardModelTest, PagesEnableNextAndBackByTheirRules) {
     EXPECT_EQ(model.NextText(), "Старт");
     EXPECT_TRUE(model.BackEnabled());
     EXPECT_EQ(model.NextStepText(), "Следующий шаг запустит процесс распаковки для 1 файла(ов)");
+    EXPECT_TRUE(model.NextEnabled());
+    // A folder removed behind the wizard's back is no place to start in.
+    std::filesystem::create_directories(dir + "/brief");
+    model.SetFolder(dir + "/brief");
+    std::filesystem::remove(dir + "/brief");
+    EXPECT_FALSE(model.NextEnabled());
+    model.SetFolder(dir + "/out");
     model.EnterPage(UnpackWizardModel::ProgressPage);
     EXPECT_TRUE(model.NeedsStart());
     EXPECT_EQ(model.NextText(), "Далее");

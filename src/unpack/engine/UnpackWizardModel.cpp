@@ -135,8 +135,9 @@ bool UnpackWizardModel::NextEnabled() const {
     case FirstStepPage:
         return Selected() >= 1;
     case SelectFolderPage:
-        return FolderExists();
     case CheckFilesPage:
+        // Start never writes anywhere but into a folder the user chose and that still exists.
+        return FolderExists();
     case ResultPage:
         return true;
     case ProgressPage:
