@@ -3,6 +3,7 @@
 // password box and the system beep.
 #include "widgets/Services.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
@@ -36,6 +37,16 @@ public:
     bool Question(QWidget* parent, const QString& text) override {
         return QMessageBox::question(parent, QApplication::applicationName(), displayText(text)) ==
                QMessageBox::Yes;
+    }
+    bool Warning(QWidget* parent, const QString& text) override {
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), displayText(text),
+                        QMessageBox::Ok | QMessageBox::Cancel, parent);
+        // The program speaks Russian whatever the system's language; Qt's own captions would not.
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("ОК"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Cancel);
+        return box.exec() == QMessageBox::Ok;
     }
     std::optional<bool> QuestionOrCancel(QWidget* parent, const QString& title,
                                          const QString& text) override {
