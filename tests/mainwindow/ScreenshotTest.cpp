@@ -223,7 +223,8 @@ TEST_F(ScreenshotTest, DataPartsShowTheirRecords) {
     EXPECT_TRUE(window.DataTab()->graphicPanel->isVisible());
     const QModelIndex voice = child(child(child(allData, "Voice Data"), "Language 0 (ENG)"), "Item 0");
     shoot(child(voice, "Record 0"), "data-voice.png");
-    EXPECT_TRUE(window.DataTab()->playSpeedBtn->isEnabled());
+    EXPECT_TRUE(window.DataTab()->playSpeedBtn->isVisible());
+    EXPECT_TRUE(window.DataTab()->stopSpeedBtn->isVisible());
 
     ASSERT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
     const QModelIndex volume = child(child({}, "INDEXDAT"), "VOL1");
