@@ -6,6 +6,8 @@
 
 #include <QMetaObject>
 
+#include "mainwindow/model/VisibleText.h"
+
 RecordTreeModel::RecordTreeModel(RecordTree& tree, KindContext& context, QObject* parent)
     : QAbstractItemModel(parent), tree_(tree), context_(context) {
     tree_.SetObserver(this);
@@ -54,7 +56,8 @@ QVariant RecordTreeModel::data(const QModelIndex& index, int role) const {
     if (!node) return {};
     switch (role) {
     case Qt::DisplayRole:
-        return node->caption;
+        // Captions taken from data (codes, names) may hold bytes that are not text.
+        return VisibleText(node->caption);
     case KindRole:
         return node->kind;
     case IndexRole:
