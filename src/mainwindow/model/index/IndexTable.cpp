@@ -2,7 +2,6 @@
 #include "mainwindow/model/index/IndexTable.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <stdexcept>
 
 #include "kiwi/index/IndexManager.h"
@@ -76,19 +75,6 @@ std::shared_ptr<IndexTable> IndexTable::OpenCategory(TLN_IndexManager* reader,
     return table(index, QStringLiteral("CATEGORY"), representationOf(record), std::move(layout), data,
                  record.CategoryDataSize, data.DataPosition + int64_t(record.FirstLevelCategoryOffset) * 2,
                  record.CategoryOptionRecordSize, record.FirstLevelOptionCount);
-}
-
-std::shared_ptr<IndexTable> IndexTable::OpenCategoryLevel(TLN_IndexManager* reader,
-                                                          const TLN_Detailed_Info_Rec& record,
-                                                          const TLN_Additional_Address& first,
-                                                          int64_t count) {
-    TLN_IndexManager& index = need(reader);
-    IndexLayout layout = layoutOf(index, record.CategoryDefinition, record.CategoryDefinitionSize);
-    // The level is its own frame: just as long as its records.
-    const int64_t words = std::clamp<int64_t>(count, 0, UINT32_MAX) * record.CategoryOptionRecordSize;
-    return table(index, QStringLiteral("CATEGORY"), representationOf(record), std::move(layout), first,
-                 uint32_t(std::min<int64_t>(words, UINT32_MAX)), first.DataPosition,
-                 record.CategoryOptionRecordSize, count);
 }
 
 std::shared_ptr<IndexTable> IndexTable::OpenMatching(TLN_IndexManager* reader,

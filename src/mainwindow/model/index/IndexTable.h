@@ -45,11 +45,6 @@ public:
     static std::shared_ptr<IndexTable> OpenCategory(TLN_IndexManager* reader,
                                                     const TLN_Detailed_Info_Rec& record, bool nextLevel,
                                                     int64_t firstRecord = -1, int64_t count = 0);
-    // The category records of a next level that lies outside any next-level frame: count records of the
-    // category layout from the address first.
-    static std::shared_ptr<IndexTable> OpenCategoryLevel(TLN_IndexManager* reader,
-                                                         const TLN_Detailed_Info_Rec& record,
-                                                         const TLN_Additional_Address& first, int64_t count);
     static std::shared_ptr<IndexTable> OpenMatching(TLN_IndexManager* reader,
                                                     const TLN_Detailed_Info_Rec& record);
     // Caption "POI INFO".

@@ -249,28 +249,20 @@ void ShowNextLevel(KindContext& context, RecordNode& node) {
         CategoryDefinition(grid, *reader, s(" Matching Definition"), record.MatchingDefinition,
                            record.MatchingDefinitionSize);
     if (!readable) return;
-    // The level's records follow its parent record, as far as the frame that holds them goes: the
-    // next-level frame, else the category data frame when they lie in it, else the file.
-    const int64_t first = node.recordOffset + int64_t(record.CategoryParentRecordSize) * 2;
-    const int64_t recordBytes = int64_t(record.CategoryOptionRecordSize) * 2;
-    int64_t end = 0;
-    const auto within = [&](const TLN_Additional_Address& frame, uint32_t sizeWords) {
-        return frame.Exists() && frame.FileName == here.FileName && first >= frame.DataPosition &&
-               first < frame.DataPosition + int64_t(sizeWords) * 2;
-    };
-    if (record.NextLevel.Exists())
-        end = record.NextLevel.DataPosition + int64_t(record.NextLevelSize) * 2;
-    else if (within(record.CategoryData, record.CategoryDataSize))
-        end = record.CategoryData.DataPosition + int64_t(record.CategoryDataSize) * 2;
-    else if (const auto stream = FileStream(*reader, here.FileName))
-        end = stream->Size();
-    const int64_t count = recordBytes > 0 ? std::max<int64_t>(0, (end - first) / recordBytes) : 0;
-    TLN_Additional_Address level = here;
-    level.DataPosition = first;
-    context.host.ShowIndexTable(IndexGrid::Category,
-                                record.NextLevel.Exists()
-                                    ? IndexTable::OpenCategory(reader.get(), record, true, first, count)
-                                    : IndexTable::OpenCategoryLevel(reader.get(), record, level, count));
+    if (!record.NextLevel.Exists()) {
+        // No next-level frame holds records of this level: the record's own category table is shown again.
+        if (fileReadable(*reader, record.CategoryData))
+            context.host.ShowIndexTable(IndexGrid::Category,
+                                        IndexTable::OpenCategory(reader.get(), record, false));
+    } else {
+        // The level's records follow its parent record, as far as the next-level frame goes.
+        const int64_t first = node.recordOffset + int64_t(record.CategoryParentRecordSize) * 2;
+        const int64_t recordBytes = int64_t(record.CategoryOptionRecordSize) * 2;
+        const int64_t end = record.NextLevel.DataPosition + int64_t(record.NextLevelSize) * 2;
+        const int64_t count = recordBytes > 0 ? std::max<int64_t>(0, (end - first) / recordBytes) : 0;
+        context.host.ShowIndexTable(IndexGrid::Category,
+                                    IndexTable::OpenCategory(reader.get(), record, true, first, count));
+    }
     if (record.MatchingData.Exists() && fileReadable(*reader, record.MatchingData))
         context.host.ShowIndexTable(IndexGrid::Matching, IndexTable::OpenMatching(reader.get(), record));
 }
