@@ -1,6 +1,7 @@
 // The "ALL DATA" children and their management header rows against the header table's bytes, decoded here
 // from the layout: absent parts stored as address 0 and size 0 (left out) and as the all-ones address and
-// size 0 (listed), next to parts inside ALLDATA.KWI, past its end and in files of their own.
+// size 0 (listed), next to parts inside ALLDATA.KWI, past its end and in files of their own; and the rows
+// of the level records and of the block sets' block lists against the main map part's bytes.
 #include <gtest/gtest.h>
 
 #include "MapViewsHarness.h"
@@ -82,6 +83,116 @@ TEST(ManagementBytes, EveryListedHeaderShowsTheRowsItsStoredRecordGives) {
     EXPECT_EQ(child, v.root->children.size());
     // Map, Region, Index, Graphic and the four of the plan, and the 29 all-ones headers of 3..63.
     EXPECT_EQ(listed, 8 + 29);
+}
+
+uint32_t be(const std::vector<uint8_t>& b, size_t at, int bytes) {
+    uint32_t v = 0;
+    for (int i = 0; i < bytes; ++i)
+        v = v << 8 | b[at + size_t(i)];
+    return v;
+}
+
+// "0 x " and the significant bytes of a value (the low byte always).
+std::string significantBytes(uint32_t v) {
+    std::string text = "0 x";
+    bool shown = false;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const uint32_t byte = (v >> shift) & 0xFF;
+        if (!shown && byte == 0 && shift > 0) continue;
+        shown = true;
+        char pair[4];
+        std::snprintf(pair, sizeof pair, " %02X", byte);
+        text += pair;
+    }
+    return text;
+}
+
+TEST(ManagementBytes, LevelAndBlockSetRowsFollowThePartsBytes) {
+    const fixture::AllDataImage image = fixture::buildAllData(fixture::smallAllDataPlan());
+    const std::vector<uint8_t>& b = image.allData;
+    MapViews v;
+    ASSERT_TRUE(v.Open(image, "level-bytes")->IsValid());
+    const uint32_t header0 = be(b, 2048, 4);
+    const size_t base = size_t(header0 >> 8) * 2048 + size_t(header0 & 63) * 32;
+    const bool names = be(b, base + 4, 2) & 1;
+    const size_t levelSize = be(b, base + 20, 2) * 2, setSize = be(b, base + 22, 2) * 2;
+    const size_t blockSize = be(b, base + 24, 2) * 2, levels = be(b, base + 26, 2);
+    ASSERT_GT(levels, 0u);
+    for (size_t l = 0; l < levels; ++l) {
+        const size_t at = base + 30 + l * levelSize;
+        RecordNode* level = v.At({"Map Data", "Level " + std::to_string(l)});
+        ASSERT_NE(level, nullptr) << l;
+        v.Show(*level);
+        char code[32];
+        const auto levelCode = uint8_t(int8_t(b[at]) / 4);
+        std::snprintf(code, sizeof code, "0 x %02X|(%d) ", levelCode, levelCode);
+        EXPECT_EQ(v.Row("Level Code"), code);
+        const int integrated = 1 << (b[at + 1] >> 4), divided = 1 << (b[at + 1] & 15);
+        EXPECT_EQ(v.Row("Number of Regular Parcels Integrated on the Next-higher Level"),
+                  std::to_string(integrated) + " x " + std::to_string(integrated) + "|");
+        EXPECT_EQ(v.Row("Number of Regular Parcels Divided on the Next-lower Level"),
+                  "1/" + std::to_string(divided) + " x 1/" + std::to_string(divided) + "|");
+        for (int i = 0; i < 5; ++i) {
+            const uint32_t scale = be(b, at + 4 + 4 * size_t(i), 4);
+            EXPECT_EQ(v.Row("Display Scale Flag " + std::to_string(i + 1)),
+                      (scale == 0xFFFFFFFFu ? std::string("0xFFFFFFFF") : std::to_string(scale)) +
+                          "|Scale in cm");
+        }
+        const char* pairs[6] = {"Block Sets",
+                                "Blocks",
+                                "Parcels",
+                                "Divided Parcels (Parcel Division Type 1)",
+                                "Divided Parcels (Parcel Division Type 2)",
+                                "Divided Parcels (Parcel Division Type 3)"};
+        for (size_t p = 0; p < 6; ++p) {
+            const int y = b[at + 24 + 2 * p] + 1, x = b[at + 25 + 2 * p] + 1;
+            EXPECT_EQ(v.Row(std::string("Number of Latitudinal ") + pairs[p]),
+                      std::to_string(y) + "|Total Number = " + std::to_string(x * y));
+            EXPECT_EQ(v.Row(std::string("Number of Longitudinal ") + pairs[p]), std::to_string(x) + "|");
+        }
+        const size_t table = base + 2 * size_t(be(b, at + 36, 2));
+        EXPECT_EQ(v.Row("Offset to the Top of the Block Set Management Records of the Level"),
+                  fourBytes(uint32_t(table)) + "|(" + std::to_string(table) + ")");
+        const uint32_t node = be(b, at + 38, 2) * 2;
+        EXPECT_EQ(v.Row("Node Record Size"), fourBytes(node) + "|(" + std::to_string(node) + ") ");
+
+        // Each block set: its record, then one provider row per block of the level's block division.
+        const size_t sets = size_t(b[at + 24] + 1) * size_t(b[at + 25] + 1);
+        const size_t blocks = size_t(b[at + 26] + 1) * size_t(b[at + 27] + 1);
+        for (size_t s = 0; s < sets; ++s) {
+            const size_t record = table + s * setSize;
+            RecordNode* set =
+                v.At({"Map Data", "Level " + std::to_string(l), "BlockSet " + std::to_string(s)});
+            ASSERT_NE(set, nullptr) << l << "/" << s;
+            v.Show(*set);
+            EXPECT_EQ(v.Row("Block Set Number"), std::to_string(b[record + 1]) + "|");
+            const uint32_t words = be(b, record + 2, 4);
+            if (words == 0xFFFFFFFFu) continue;
+            const size_t blockTable = base + 2 * size_t(words);
+            EXPECT_EQ(v.Row("Offset to Block Management Table"),
+                      fourBytes(uint32_t(blockTable)) + "|(" + std::to_string(blockTable) + ")");
+            ASSERT_EQ(v.model.VirtualRowCount(), int(blocks));
+            for (size_t k = 0; k < blocks; ++k) {
+                const size_t entry = blockTable + k * blockSize;
+                const uint32_t address = be(b, entry, 4);
+                const int row = v.model.FirstVirtualRow() + int(k);
+                if (address == 0xFFFFFFFFu) {
+                    EXPECT_EQ(v.model.CellText(row, 0).toStdString(), "Block " + std::to_string(k));
+                    continue;
+                }
+                std::string name;
+                for (size_t i = 0; names && i < 12 && b[entry + 6 + i] != 0; ++i)
+                    name += char(b[entry + 6 + i]);
+                const size_t position = size_t(address >> 8) * 2048 + size_t(address & 63) * 32;
+                EXPECT_EQ(v.model.CellText(row, 0).toStdString(),
+                          "Block " + std::to_string(k) + "   (Address of Parcel Management Information)" +
+                              (name.empty() ? "" : "   (" + name + ")"));
+                EXPECT_EQ(v.model.CellText(row, 1).toStdString(), fourBytes(uint32_t(position)));
+                EXPECT_EQ(v.model.CellText(row, 2).toStdString(),
+                          "Size = " + significantBytes(be(b, entry + 4, 2) * 32u));
+            }
+        }
+    }
 }
 
 } // namespace
