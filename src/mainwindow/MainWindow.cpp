@@ -51,8 +51,8 @@ namespace {
 constexpr int kRoadColorBytes = 64;
 } // namespace
 
-// The documents are installed beside the program's other shared files; a fixed place, so that a link
-// works without a setting and without the network.
+// The documents do not come with the program: the user puts them in a folder of their own data, so that a
+// link works without a setting and without the network.
 QUrl MainWindow::HelpBase() {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return QUrl::fromLocalFile(data + QStringLiteral("/strovane/help/"));
