@@ -1,10 +1,11 @@
 // The "ALL DATA" children and their management header rows against the header table's bytes, decoded here
 // from the layout: absent parts stored as address 0 and size 0 (left out) and as the all-ones address and
 // size 0 (listed), next to parts inside ALLDATA.KWI, past its end and in files of their own; and the rows
-// of the level records and of the block sets' block lists against the main map part's bytes.
+// of the level records, the block lists, the blocks and the parcels against the main map part's bytes.
 #include <gtest/gtest.h>
 
 #include "MapViewsHarness.h"
+#include "kiwi/core/FileNames.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ std::string significantBytes(uint32_t v) {
     return text;
 }
 
-TEST(ManagementBytes, LevelAndBlockSetRowsFollowThePartsBytes) {
+TEST(ManagementBytes, LevelBlockAndParcelRowsFollowThePartsBytes) {
     const fixture::AllDataImage image = fixture::buildAllData(fixture::smallAllDataPlan());
     const std::vector<uint8_t>& b = image.allData;
     MapViews v;
@@ -118,6 +119,7 @@ TEST(ManagementBytes, LevelAndBlockSetRowsFollowThePartsBytes) {
     const size_t levelSize = be(b, base + 20, 2) * 2, setSize = be(b, base + 22, 2) * 2;
     const size_t blockSize = be(b, base + 24, 2) * 2, levels = be(b, base + 26, 2);
     ASSERT_GT(levels, 0u);
+    int checkedBlocks = 0, checkedParcels = 0;
     for (size_t l = 0; l < levels; ++l) {
         const size_t at = base + 30 + l * levelSize;
         RecordNode* level = v.At({"Map Data", "Level " + std::to_string(l)});
@@ -191,8 +193,59 @@ TEST(ManagementBytes, LevelAndBlockSetRowsFollowThePartsBytes) {
                 EXPECT_EQ(v.model.CellText(row, 2).toStdString(),
                           "Size = " + significantBytes(be(b, entry + 4, 2) * 32u));
             }
+            // Each block's record, and its parcel management information when it lies in ALLDATA.KWI.
+            for (size_t k = 0; k < blocks; ++k) {
+                const size_t entry = blockTable + k * blockSize;
+                const uint32_t address = be(b, entry, 4);
+                RecordNode* block = v.At({"Map Data", "Level " + std::to_string(l),
+                                          "BlockSet " + std::to_string(s), "Block " + std::to_string(k)});
+                if (address == 0xFFFFFFFFu || !block) continue;
+                v.Show(*block);
+                const size_t position = size_t(address >> 8) * 2048 + size_t(address & 63) * 32;
+                const uint32_t size = be(b, entry + 4, 2) * 32u;
+                EXPECT_EQ(v.Row("Address of Parcel Management Information"),
+                          fourBytes(uint32_t(position)) + "|(" + std::to_string(position) + ")");
+                EXPECT_EQ(v.Row("Size of Parcel Management Information"),
+                          fourBytes(size) + "|(" + std::to_string(size) + ") ");
+                if (names && b[entry + 6] != 0) continue;
+                char row[32];
+                std::snprintf(row, sizeof row, "0 x %02X|(%d) ", b[position] & 3, b[position] & 3);
+                EXPECT_EQ(v.Row("Division Type Number"), row);
+                std::snprintf(row, sizeof row, "0 x %02X|(%d) ", b[position + 1], b[position + 1]);
+                EXPECT_EQ(v.Row("List Type Number"), row);
+                ++checkedBlocks;
+                // Its parcels kept in ALLDATA.KWI: their main map distribution headers.
+                if (!block->built) v.Expand(*block);
+                for (const auto& parcel : block->children) {
+                    if (parcel->kind != 14 || !parcel->stream ||
+                        fileNamePart(parcel->stream->FileName()) != "ALLDATA.KWI")
+                        continue;
+                    const size_t h = size_t(parcel->recordOffset);
+                    v.Show(*parcel);
+                    const uint32_t headerSize = be(b, h, 2) * 2, word = be(b, h + 14, 4);
+                    const int kind = int(be(b, h + 12, 2) >> 14);
+                    static const char* const kinds[4] = {"", "Divided Parcel", "Integrated Parcel",
+                                                         "Regular Parcel"};
+                    EXPECT_EQ(v.Row("Header Size"),
+                              fourBytes(headerSize) + "|(" + std::to_string(headerSize) + ") ");
+                    EXPECT_EQ(v.Row("Lower Left Reference Parcel Location Code Y-axis"),
+                              std::to_string(b[h + 10]) + "|");
+                    EXPECT_EQ(v.Row("Lower Left Reference Parcel Location Code X-axis"),
+                              std::to_string(b[h + 11]) + "|");
+                    std::snprintf(row, sizeof row, "0 x %02X|(%d) ", kind, kind);
+                    EXPECT_EQ(v.Row("Divided/Integrated Identifier"), row + std::string(kinds[kind]));
+                    EXPECT_EQ(v.Row("Adjacent Parcel Address Information Flag"),
+                              std::string((be(b, h + 12, 2) >> 13) & 1 ? "YES" : "NO") + "|");
+                    EXPECT_EQ(v.Row("Practical Management Code"),
+                              fourBytes(word) + "|(" + std::to_string(word) +
+                                  ") Area Code = " + std::to_string(word >> 24));
+                    ++checkedParcels;
+                }
+            }
         }
     }
+    EXPECT_GT(checkedBlocks, 2);
+    EXPECT_GT(checkedParcels, 4);
 }
 
 } // namespace
