@@ -153,7 +153,7 @@ template <typename Work> bool RecordTreeModel::guarded(Work&& work) {
     } catch (const std::exception& error) {
         emit Failed(QString::fromStdString(error.what()));
     } catch (...) {
-        emit Failed(QStringLiteral("Unknown error"));
+        emit Failed(QStringLiteral("Неизвестная ошибка"));
     }
     return false;
 }
