@@ -10,6 +10,7 @@
 #include "hexview/HexViewerWindow.h"
 #include "hexview/dialogs/HexDialogs.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/WindowLanguage.h"
 #include "widgets/Services.h"
 
 int main(int argc, char** argv) {
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Strovane"));
     // The desktop file the taskbar progress names (resources/strovane.desktop).
     QGuiApplication::setDesktopFileName(QStringLiteral("strovane"));
+    // Before any window: Qt's standard buttons and dialogs speak the windows' Russian.
+    InstallWindowLanguage(application);
     const Services services = Services::Desktop();
     // The hex viewer's dialogs beep and ask through the same desktop services as the main window.
     DialogPrompts prompts;

@@ -69,15 +69,19 @@ QList<QStorageInfo> candidateVolumes() {
     return first + rest;
 }
 
+// A filter's label shows its name only, as the file dialogs of the program's other platform did: a filter
+// that lists every file name it matches would otherwise make the dialog as wide as that list.
+constexpr QFileDialog::Options kFilterNamesOnly = QFileDialog::HideNameFilterDetails;
+
 class DesktopPathChooser final : public PathChooser {
 public:
     QString OpenFile(QWidget* parent, const QString& title, const QString& filter,
                      const QString& start) override {
-        return QFileDialog::getOpenFileName(parent, title, start, filter);
+        return QFileDialog::getOpenFileName(parent, title, start, filter, nullptr, kFilterNamesOnly);
     }
     QStringList OpenFiles(QWidget* parent, const QString& title, const QString& filter,
                           const QString& start) override {
-        return QFileDialog::getOpenFileNames(parent, title, start, filter);
+        return QFileDialog::getOpenFileNames(parent, title, start, filter, nullptr, kFilterNamesOnly);
     }
     QString Folder(QWidget* parent, const QString& title, const QString& start) override {
         return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
@@ -108,7 +112,7 @@ public:
     }
     QString SaveFile(QWidget* parent, const QString& title, const QString& filter,
                      const QString& start) override {
-        return QFileDialog::getSaveFileName(parent, title, start, filter);
+        return QFileDialog::getSaveFileName(parent, title, start, filter, nullptr, kFilterNamesOnly);
     }
 };
 

@@ -258,6 +258,38 @@ TEST(MapViewState, HintTextNamesTheParcelWithLineFeedAndCarriageReturn) {
     EXPECT_FALSE(f.state.HintTextAt(QPoint(0, 2047)));
 }
 
+TEST(MapViewState, HintNumbersCountRowByRowAwayFromTheOrigin) {
+    // Three block sets across and two up, two blocks across and three up, two by two parcels: a number
+    // built from the wrong axis differs from the right one away from the first column and row.
+    fixture::LevelPlan level = levelOf(0x04, 0x02, 2);
+    level.blockSets = {3, 2};
+    level.blocks = {2, 3};
+    static const auto map = mapOf("state-hint-grid", {level});
+    Fixture f(map, 1000, 1000);
+    const TLN_Level_Management_Record& record = *map->Level(0);
+    struct Case {
+        int setX, setY, blockX, blockY, parcelX, parcelY, set, block, parcel;
+    };
+    for (const Case& c : {Case{0, 0, 0, 0, 0, 0, 0, 0, 0}, Case{1, 0, 0, 2, 1, 0, 1, 4, 1},
+                          Case{0, 1, 1, 0, 0, 1, 3, 1, 2}, Case{2, 1, 1, 2, 1, 1, 5, 5, 3}}) {
+        // The middle of the parcel, with the view's origin at the parcel's lower left corner.
+        const int64_t x = c.setX * int64_t(record.BlockSetWidth) + c.blockX * int64_t(record.BlockWidth) +
+                          c.parcelX * int64_t(4096) + 2048;
+        const int64_t y = c.setY * int64_t(record.BlockSetHeight) + c.blockY * int64_t(record.BlockHeight) +
+                          c.parcelY * int64_t(4096) + 2048;
+        f.state.SetOrigin(x - 2048, y - 2048);
+        const int64_t upp = f.state.UnitsPerPixel();
+        const QPoint client(int((x - f.state.OriginX()) / upp), int(1000 - (y - f.state.OriginY()) / upp));
+        ASSERT_TRUE(QRect(0, 0, 1000, 1000).contains(client)) << c.set;
+        EXPECT_EQ(f.state.HintTextAt(client),
+                  QStringLiteral("Level: 0\n\rBlock Set: %1\n\rBlock: %2\n\rParcel: %3")
+                      .arg(c.set)
+                      .arg(c.block)
+                      .arg(c.parcel))
+            << c.set << " " << c.block << " " << c.parcel;
+    }
+}
+
 TEST(MapViewState, TheViewPortIsInMapCoordinatesWithTheTopNorthOfTheBottom) {
     Fixture f(selectionMap(), 400, 300);
     const TLN_KiwiMap& map = *f.state.Map();
