@@ -131,6 +131,7 @@ public:
     QGroupBox* translateGroupBox = nullptr;
     QCheckBox* translateCheckBox = nullptr;
     QButtonGroup* dictionaryTypeRadioGroup = nullptr;
+    QLabel* translateLevelLabel = nullptr;
     QSlider* translateTrackBar = nullptr;
     QLabel* levelsRangeLabel = nullptr;
     QListWidget* translateAreasCheckListBox = nullptr;
@@ -147,6 +148,9 @@ public:
     QPushButton* saveLmpBtn = nullptr;
     QPlainTextEdit* addMemo = nullptr;
     QComboBox* cityAreaComboBox = nullptr;
+    // The two map download pages, opened through the desktop's link service.
+    QLabel* urlLabel1 = nullptr;
+    QLabel* urlLabel2 = nullptr;
     QProgressBar* memoryLoadProgressBar = nullptr;
     QLabel* memorySizeLabel = nullptr;
     QLabel* memoryAviableLabel = nullptr;

@@ -269,9 +269,9 @@ void ConverterWizard::translateCheckBoxClick() {
     utfToAnsiCheckBox->setEnabled(!on && nameConversionOffered_);
     for (QAbstractButton* button : dictionaryTypeRadioGroup->buttons())
         button->parentWidget()->setEnabled(on);
-    for (QWidget* w : std::initializer_list<QWidget*>{translateTrackBar, levelsRangeLabel, loadDictionaryBtn,
-                                                      excludeYoCheckBox, ukrICheckBox, excludeFwyCheckBox,
-                                                      logDictErrorsCheckBox, translateAreasCheckListBox})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             translateLevelLabel, translateTrackBar, levelsRangeLabel, loadDictionaryBtn, excludeYoCheckBox,
+             ukrICheckBox, excludeFwyCheckBox, logDictErrorsCheckBox, translateAreasCheckListBox})
         w->setEnabled(on);
 }
 

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "converter/wizard/ConverterWizard.h"
@@ -41,6 +42,18 @@ QButtonGroup* radioGroup(QWidget* owner, QLayout* layout, const QStringList& ite
     }
     if (checked >= 0) group->button(checked)->setChecked(true);
     return group;
+}
+
+// Pages offering maps in the Polish format.
+constexpr const char* kMapDownloadPage1 = "http://www.gisrussa.ru";
+constexpr const char* kMapDownloadPage2 = "http://mapcenter.cgpsmapper.com";
+
+// A label showing its link's address; activating it is left to the caller.
+QLabel* linkLabel(const QString& url) {
+    auto* label = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(url.toHtmlEscaped()));
+    label->setTextFormat(Qt::RichText);
+    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    return label;
 }
 
 QSlider* slider(int low, int high, int value) {
@@ -232,7 +245,8 @@ QWidget* ConverterWizard::buildTranslate() {
     dictionaryTypeRadioGroup =
         radioGroup(type, new QHBoxLayout(type), {QStringLiteral("Слова"), QStringLiteral("Фразы")}, 1);
     grid->addWidget(type, 1, 0);
-    grid->addWidget(new QLabel(QStringLiteral("Фильтр стран")), 2, 0);
+    translateLevelLabel = new QLabel(QStringLiteral("Фильтр стран"));
+    grid->addWidget(translateLevelLabel, 2, 0);
     translateTrackBar = slider(1, 5, 3);
     grid->addWidget(translateTrackBar, 2, 1);
     levelsRangeLabel = new QLabel;
@@ -260,9 +274,10 @@ QWidget* ConverterWizard::buildTranslate() {
     grid->addWidget(logDictErrorsCheckBox, 7, 1);
     layout->addWidget(translateGroupBox);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             utfAreasCheckListBox, isoAnsiComboBox, ansiLabel, type, translateTrackBar, levelsRangeLabel,
-             translateAreasCheckListBox, dictionaryCountLabel, loadDictionaryBtn, showDictionaryBtn,
-             saveDictionaryBtn, excludeYoCheckBox, ukrICheckBox, excludeFwyCheckBox, logDictErrorsCheckBox})
+             utfAreasCheckListBox, isoAnsiComboBox, ansiLabel, type, translateLevelLabel, translateTrackBar,
+             levelsRangeLabel, translateAreasCheckListBox, dictionaryCountLabel, loadDictionaryBtn,
+             showDictionaryBtn, saveDictionaryBtn, excludeYoCheckBox, ukrICheckBox, excludeFwyCheckBox,
+             logDictErrorsCheckBox})
         w->setEnabled(false);
     return page;
 }
@@ -289,6 +304,19 @@ QWidget* ConverterWizard::buildLoading() {
         "Вы можете использовать карты в польском формате (***. MP) чтобы добавить контуры зданий."));
     text->setWordWrap(true);
     layout->addWidget(text);
+    auto* community = new QLabel(QStringLiteral(
+        "Рекомендуем карты, созданные сообществом и переведённые в формат MP: в них уже есть контуры "
+        "зданий и номера домов."));
+    community->setWordWrap(true);
+    layout->addWidget(community);
+    urlLabel1 = linkLabel(QString::fromLatin1(kMapDownloadPage1));
+    urlLabel2 = linkLabel(QString::fromLatin1(kMapDownloadPage2));
+    for (QLabel* link : {urlLabel1, urlLabel2}) {
+        connect(link, &QLabel::linkActivated, this, [this](const QString& url) {
+            if (services_.urls) services_.urls->Open(QUrl(url));
+        });
+        layout->addWidget(link);
+    }
     memoryLoadProgressBar = new FlatProgressBar;
     memorySizeLabel = new QLabel;
     memoryAviableLabel = new QLabel;

@@ -213,8 +213,9 @@ void ConverterWizard::creationEnded() {
             RegWriteInteger(QStringLiteral("Version"), versionCounter_ + 1);
         outputPath_ = fileNameEdit->text();
         targetLabel->setText(targetRadioGroup->checkedButton()->text());
-        fileSizeLabel->setText(QString::number(result.outputSize / 1024) + QStringLiteral(" kb"));
-        timeLabel->setText(timeStaticText->text());
+        fileSizeLabel->setText(QStringLiteral("Output File Size: ") +
+                               QString::number(result.outputSize / 1024) + QStringLiteral(" kb"));
+        timeLabel->setText(QStringLiteral("Elapsed time: ") + timeStaticText->text());
         showPage(WizardPage::Finish);
         return;
     }
@@ -422,7 +423,7 @@ void ConverterWizard::LoadMpBtnClick() {
     // file leaves it as it was.
     rememberChoice_ = !append;
     importPolish_ = route == mp_import::ImportPath::Polish;
-    for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, backBtn, nextBtn})
+    for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, saveLmpBtn, backBtn, nextBtn})
         w->setEnabled(false);
     if (importPolish_) taskBar_.SetProgressState(TaskBarProgressStyle::Indeterminate);
     importing_ = true;
@@ -435,10 +436,11 @@ void ConverterWizard::importEnded() {
     for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, backBtn, nextBtn})
         w->setEnabled(true);
     buildingData_ = importer_->Data();
+    // A failed import leaves the earlier data, which may still be saved.
+    saveLmpBtn->setEnabled(buildingData_.loaded);
     if (buildingData_.loaded) {
         buildingsCheckBox->setEnabled(true);
         addressCheckBox->setEnabled(true);
-        saveLmpBtn->setEnabled(true);
         // Imported buildings and converted names do not go into one run.
         utfToAnsiCheckBox->setEnabled(false);
         translateCheckBox->setEnabled(false);
