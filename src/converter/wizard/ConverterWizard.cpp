@@ -64,6 +64,7 @@ ConverterWizard::~ConverterWizard() {
     if (completion_) completion_->RequestStop();
     creation_.reset();
     completion_.reset();
+    dictionaryWork_.reset();
     importer_.reset();
     dictionary_.reset();
 }
@@ -294,6 +295,8 @@ void ConverterWizard::done(int result) {
         services_.messenger->Information(this, QStringLiteral("Процесс создания не был завершен !"));
     if (creation_) creation_->Wait();
     if (completion_) completion_->Wait();
+    // A dictionary load or save cannot be stopped halfway; it ends before the dictionary goes.
+    dictionaryWork_.reset();
     if (importer_) importer_->Stop();
     importer_.reset();
     dictionary_.reset();

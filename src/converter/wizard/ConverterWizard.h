@@ -70,6 +70,8 @@ public:
     uint16_t NumberingTypeCode() const { return numberingTypeCode_; }
     int TranslationArea() const { return translationArea_; }
     bool CreationRunning() const;
+    // A dictionary load or save is running.
+    bool DictionaryBusy() const;
     int LastReturnValue() const { return returnValue_; }
 
     // Handlers.
@@ -261,7 +263,12 @@ private:
     void translateTrackBarChange();
     void refreshVersionStamp();
     void restoreCodePage();
-    void finishLog(WizardTask& task);
+    // Runs work (a load or a save of the dictionary) off the window's thread with the page disabled.
+    void startDictionaryWork(std::function<QString(const WizardDictionary::Percent&)> work, bool saving);
+    void dictionaryWorkEnded();
+    // Saves the dictionary as text in the background: to the file last saved, or where the user says when
+    // ask is set or it was never saved. False when nothing is saved.
+    bool saveDictionary(bool ask);
 
     ConverterSource source_;
     Services services_;
@@ -273,6 +280,10 @@ private:
     std::unique_ptr<WizardDictionary> dictionary_;
     std::unique_ptr<WizardTask> creation_;
     std::unique_ptr<WizardTask> completion_;
+    std::unique_ptr<WizardTask> dictionaryWork_;
+    bool dictionarySaving_ = false;
+    QString lastOpenedDictionary_;
+    QString savedDictionary_;
     WizardBuildingData buildingData_;
     ConversionOptions runSettings_;
     OptionDefaults defaults_;

@@ -192,6 +192,10 @@ void ConverterWizard::Poll() {
         if (importing_) progressBar1->setValue(importer_->Percent());
         if (importing_ && !importer_->Busy()) importEnded();
     }
+    if (dictionaryWork_) {
+        progressBar1->setValue(dictionaryWork_->Progress().TakeSnapshot().percent1);
+        if (dictionaryWork_->Finished()) dictionaryWorkEnded();
+    }
     if (creation_ && !creation_->StopRequested() && CurrentPage() == WizardPage::Creation) {
         applyProgress(*creation_);
         if (creation_->Finished()) creationEnded();
@@ -340,48 +344,6 @@ void ConverterWizard::SaveRegionBtnClick() {
         services_.messenger->Error(this, fromStd(e.what()));
         saveRegionBtn->setEnabled(true);
     }
-}
-
-void ConverterWizard::LoadDictionaryBtnClick() {
-    if (!dictionary_) {
-        services_.messenger->Error(this, QStringLiteral("Словарь не загружен !!!"));
-        return;
-    }
-    const QString path = services_.paths->OpenFile(
-        this, QString(), QStringLiteral("Dictionary File(*.TXT *.txt);;Dictionary File (*.lndict *.LNDICT)"),
-        QString());
-    if (path.isEmpty()) return;
-    // A binary dictionary replaces the loaded one only when the user says so.
-    if (dictionary_->Count() > 0 && path.endsWith(QStringLiteral(".lndict"), Qt::CaseInsensitive) &&
-        !services_.messenger->Question(this, QStringLiteral("Заменить загруженный словарь?")))
-        return;
-    const QString message = dictionary_->Load(path, dictionaryTypeRadioGroup->checkedId() == 0);
-    if (dictionary_->Count() > 0) {
-        dictionaryCountLabel->setText(QString::number(dictionary_->Count()) +
-                                      QStringLiteral(" записей в словаре"));
-        loadDictionaryBtn->setText(QStringLiteral("Добавить в словарь"));
-        for (QWidget* w :
-             std::initializer_list<QWidget*>{saveDictionaryBtn, dictionaryCountLabel, showDictionaryBtn})
-            w->setEnabled(true);
-    }
-    if (!message.isEmpty()) services_.messenger->Information(this, message);
-}
-
-void ConverterWizard::ShowDictionaryBtnClick() {
-    if (!dictionary_) return;
-    dictionary_->Show(this);
-    // The editor adds and deletes entries.
-    dictionaryCountLabel->setText(QString::number(dictionary_->Count()) +
-                                  QStringLiteral(" записей в словаре"));
-}
-
-void ConverterWizard::SaveDictionaryBtnClick() {
-    if (!dictionary_) return;
-    const QString path =
-        services_.paths->SaveFile(this, QString(), QStringLiteral("Dictionary File (*.lndict)"), QString());
-    if (path.isEmpty()) return;
-    const QString error = dictionary_->Save(path);
-    if (!error.isEmpty()) services_.messenger->Error(this, error);
 }
 
 void ConverterWizard::LoadMpBtnClick() {

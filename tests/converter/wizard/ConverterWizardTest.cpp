@@ -325,12 +325,12 @@ public:
     ~WatchedDictionary() override { alive_ = false; }
     bool Loaded() const override { return true; }
     int Count() const override { return 1; }
-    QString Load(const QString&, bool) override {
+    QString Load(const QString&, bool, const Percent&) override {
         ++loads;
         return {};
     }
     QString Save(const QString&) override { return {}; }
-    void Show(QWidget*) override {}
+    void Show(QWidget*, std::function<bool()>) override {}
     std::shared_ptr<LatRusDictionary> Shared() const override { return nullptr; }
     int loads = 0;
 
@@ -383,12 +383,14 @@ TEST_F(ConverterWizardTest, ABinaryDictionaryReplacesTheLoadedOneOnlyWhenConfirm
     EXPECT_EQ(messenger.questions.size(), 1);
     messenger.answer = true;
     wizard->LoadDictionaryBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return !wizard->DictionaryBusy(); }, 5000));
     EXPECT_EQ(raw->loads, 1);
     EXPECT_EQ(wizard->dictionaryCountLabel->text(), QStringLiteral("1 записей в словаре"));
     EXPECT_EQ(wizard->loadDictionaryBtn->text(), QStringLiteral("Добавить в словарь"));
     EXPECT_TRUE(wizard->saveDictionaryBtn->isEnabled());
     paths.answer = path("more.txt");
     wizard->LoadDictionaryBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return !wizard->DictionaryBusy(); }, 5000));
     EXPECT_EQ(raw->loads, 2);
     EXPECT_EQ(messenger.questions.size(), 2);
 }
