@@ -150,6 +150,13 @@ void ConverterWizard::startCreation() {
     returnValue_ = 0;
     // Each run gets a job of its own; a run that ended without touching anything is simply replaced.
     creation_ = std::make_unique<WizardTask>(creationFactory_(source_.allDataPath, runSettings_, inputs));
+    // "Log.txt" is the import log followed by the run's own lines: the import's memo leads the run's log,
+    // taken at once so that the run's memo shows only the run's lines.
+    if (const QString importLog = addMemo->toPlainText(); !importLog.isEmpty()) {
+        for (const QString& line : importLog.split(QLatin1Char('\n')))
+            creation_->Progress().AddLog(line.toStdString());
+        creation_->Progress().TakeSnapshot();
+    }
     startTime_.start();
     taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
     taskBar_.SetProgressMax(100);
