@@ -510,6 +510,8 @@ QWidget* ConverterWizard::buildCompletion() {
     layout->addWidget(processingButton);
     layout->addWidget(new QLabel(QStringLiteral("Поддержите этот проект")));
     layout->addWidget(new QLabel(QStringLiteral("Любая сумма на ваш выбор")));
+    // The page's lines stay together at its top rather than spread over its height.
+    layout->addStretch(1);
     return page;
 }
 
