@@ -169,10 +169,10 @@ WizardPage ConverterWizard::CurrentPage() const {
 
 void ConverterWizard::showPage(WizardPage page) {
     pageControl->setCurrentIndex(int(page));
-    const WizardPageSpec& spec = PageSpecOf(page);
-    captionLabel->setText(QString::fromUtf8(spec.caption));
-    hintLabel->setText(QString::fromUtf8(spec.hint));
-    switch (spec.back) {
+    const WizardPageRules& rules = PageRulesOf(page);
+    captionLabel->setText(QString::fromUtf8(rules.caption));
+    hintLabel->setText(QString::fromUtf8(rules.hint));
+    switch (rules.back) {
     case BackRule::Off:
         backBtn->setEnabled(false);
         break;
@@ -183,8 +183,8 @@ void ConverterWizard::showPage(WizardPage page) {
         backBtn->setEnabled(!attentionMemo->toPlainText().isEmpty());
         break;
     }
-    nextBtn->setText(spec.nextIsDone ? DoneCaption() : NextCaption());
-    switch (spec.next) {
+    nextBtn->setText(rules.nextIsDone ? DoneCaption() : NextCaption());
+    switch (rules.next) {
     case NextRule::Off:
         nextBtn->setEnabled(false);
         break;
@@ -198,9 +198,9 @@ void ConverterWizard::showPage(WizardPage page) {
         nextBtn->setEnabled(!processingButton->isEnabled() && !(completion_ && !completion_->Finished()));
         break;
     }
-    progressBar1->setVisible(spec.progress == ProgressRule::ShownAtZero);
-    if (spec.progress != ProgressRule::Hidden) progressBar1->setValue(0);
-    cancelBtn->setEnabled(spec.cancelEnabled);
+    progressBar1->setVisible(rules.progress == ProgressRule::ShownAtZero);
+    if (rules.progress != ProgressRule::Hidden) progressBar1->setValue(0);
+    cancelBtn->setEnabled(rules.cancelEnabled);
     if (page == WizardPage::Finish) finishMemo->setPlainText(progressMemo->toPlainText());
 }
 
