@@ -15,6 +15,7 @@
 #include "converter/ConversionOptions.h"
 #include "converter/wizard/ConverterSource.h"
 #include "converter/wizard/WizardExtensions.h"
+#include "converter/wizard/WizardModel.h"
 #include "converter/wizard/WizardPageTable.h"
 #include "converter/wizard/WizardRules.h"
 #include "converter/wizard/WizardTask.h"
@@ -64,11 +65,13 @@ public:
     CompletionOptions BuildCompletionOptions() const;
     // The settings the last run started with.
     const ConversionOptions& RunSettings() const { return runSettings_; }
-    const std::vector<int>& SelectedAreas() const { return selectedAreas_; }
-    const OptionDefaults& Defaults() const { return defaults_; }
-    uint16_t BuildingsTypeCode() const { return buildingsTypeCode_; }
-    uint16_t NumberingTypeCode() const { return numberingTypeCode_; }
-    int TranslationArea() const { return translationArea_; }
+    const std::vector<int>& SelectedAreas() const { return model_.SelectedAreas(); }
+    const OptionDefaults& Defaults() const { return model_.Defaults(); }
+    uint16_t BuildingsTypeCode() const { return model_.Choices().buildingsTypeCode; }
+    uint16_t NumberingTypeCode() const { return model_.Choices().numberingTypeCode; }
+    int TranslationArea() const { return model_.Choices().translationArea; }
+    // The options, their rules and the settings, which the pages show.
+    const WizardModel& Model() const { return model_; }
     bool CreationRunning() const;
     // A dictionary load or save is running.
     bool DictionaryBusy() const;
@@ -248,20 +251,8 @@ private:
     void importEnded();
     // The system's memory figures and the size of the building data, as the loading page shows them.
     void refreshMemoryGauge();
-    void buildingsCheckBoxClick();
-    void addressCheckBoxClick();
-    void addExtraLevelCheckBoxClick();
-    void typeCodeEdited(QLineEdit* edit, uint16_t& code, uint16_t fallback);
-    void sizeFilterChanged(bool fifty);
-    void trimRadioGroupClick();
-    void trimTrackBarChange(TrimEdge moved);
-    void trimLevelTrackBarChange();
-    void areasClickCheck(QListWidget* list);
-    void translateAreasClickCheck(QListWidgetItem* item);
-    void translateCheckBoxClick();
-    void utfToAnsiCheckBoxClick();
-    void translateTrackBarChange();
-    void refreshVersionStamp();
+    // The pages show the model's options and what it enables.
+    void showChoices();
     void restoreCodePage();
     // Runs work (a load or a save of the dictionary) off the window's thread with the page disabled.
     void startDictionaryWork(std::function<QString(const WizardDictionary::Percent&)> work, bool saving);
@@ -271,9 +262,9 @@ private:
     bool saveDictionary(bool ask);
 
     ConverterSource source_;
+    WizardModel model_;
     Services services_;
     TaskBar& taskBar_;
-    bool nameConversionOffered_;
     CreationFactory creationFactory_;
     CompletionFactory completionFactory_;
     std::unique_ptr<WizardImporter> importer_;
@@ -286,13 +277,6 @@ private:
     QString savedDictionary_;
     WizardBuildingData buildingData_;
     ConversionOptions runSettings_;
-    OptionDefaults defaults_;
-    uint16_t buildingsTypeCode_ = 0x0143;
-    uint16_t numberingTypeCode_ = 0x01C2;
-    int versionCounter_ = 0;
-    bool savedBackward_ = false;
-    std::vector<int> selectedAreas_;
-    int translationArea_ = 0;
     int savedCodePage_ = 0;
     bool codePageChanged_ = false;
     int returnValue_ = 0;

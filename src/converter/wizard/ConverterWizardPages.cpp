@@ -26,13 +26,6 @@
 
 namespace {
 
-// System IDs offered, in the order of the data-volume header templates.
-const char* const kSystemIds[16] = {
-    "AFEU:2.3D,AGEU:2.3D", "AFEU:2.45,AGEU:2.45", "AFEU:2.64,AGEU:2.64", "AFEU:4.03,AGEU:4.03",
-    "AFEU:4.04,AGEU:4.04", "AFUS:2.3D,AGUS2.3D",  "AFUS:2.47,AGUS2.47",  "AFUS:2.48,AGUS2.48",
-    "AFUS:4.04,AGUS4.04",  "AFJ:2.1b,AGJ:2.1b",   "AFJ:2.3D,AGJ:2.3D",   "AFJ:2.3F,AGJ:2.3F",
-    "AFJ:2.47,AGJ:2.47",   "AFJ:3.05,AGJ:3.05",   "AFAU:2.45,AGAU:2.45", "AFME:4.03,AGME:4.03"};
-
 QButtonGroup* radioGroup(QWidget* owner, QLayout* layout, const QStringList& items, int checked) {
     auto* group = new QButtonGroup(owner);
     for (int i = 0; i < items.size(); ++i) {
@@ -164,8 +157,7 @@ QWidget* ConverterWizard::buildFirstStep() {
     systemIdCheckBox->setToolTip(QStringLiteral("Заменить заголовок и\nидентификатор системы"));
     systemIdComboBox = new FlatComboBox;
     systemIdComboBox->setToolTip(QStringLiteral("Будет записан заголовок ALLDATA"));
-    for (const char* item : kSystemIds)
-        systemIdComboBox->addItem(QString::fromLatin1(item));
+    // The items are the model's: the 16 system IDs and perhaps the map's own.
     systemIdComboBox->setEnabled(false);
     systemLayout->addWidget(systemIdCheckBox);
     systemLayout->addWidget(systemIdComboBox, 1);

@@ -45,64 +45,7 @@ int returnValueOf(ConversionStatus status) {
 } // namespace
 
 ConversionOptions ConverterWizard::BuildOptions() const {
-    ConversionOptions o;
-    o.outputPath = fileNameEdit->text().toStdString();
-    o.target = ConversionTarget(std::clamp(targetRadioGroup->checkedId(), 0, 2));
-    o.adjacentMode = AdjacentMode(adjacentRadioGroup->checkedId());
-    o.addExtraLevel = addExtraLevelCheckBox->isChecked();
-    o.addOneWayArrows = arrowsCheckBox->isChecked();
-    o.buildings = buildingsCheckBox->isChecked();
-    o.buildingsClass = uint8_t(std::max(0, buildingsDcComboBox->currentIndex()));
-    o.buildingsTypeCode = buildingsTypeCode_;
-    o.address = addressCheckBox->isChecked();
-    o.numberingClass = uint8_t(std::max(0, numberingDcComboBox->currentIndex()));
-    o.numberingTypeCode = numberingTypeCode_;
-    o.removeRds = rdsCheckBox->isChecked();
-    o.createManagement21 = backwardCheckBox->isChecked();
-    o.insertRegionData = insertRegionDataCheckBox->isChecked();
-    o.insertVoiceData = insertVoiceDataCheckBox->isChecked();
-    o.systemIdChecked = systemIdCheckBox->isChecked();
-    o.systemIdText = systemIdComboBox->currentText().toStdString();
-    o.systemIdIndex = systemIdComboBox->currentIndex() < 16 ? systemIdComboBox->currentIndex() : -1;
-    o.dateStamp = dateStampCheckBox->isChecked();
-    o.dateStampText = dateStampEdit->text().toStdString();
-    o.versionStamp = versionStampCheckBox->isChecked();
-    o.versionStampText = versionStampEdit->text().toStdString();
-    o.replaceOldData = addRadioGroup->checkedId() == 1;
-    o.strictRules = strictRulesCheckBox->isChecked();
-    o.includeLetters = includeLettersCheckBox->isChecked();
-    o.cityAreaClass = uint8_t(defaults_.secondBackgroundClass);
-    o.arrowNameClass = uint8_t(defaults_.extraNameClass);
-    o.buildingFilterSmallest = sizeFilter50TrackBar->value();
-    o.buildingFilterDetailed = sizeFilter100TrackBar->value();
-    o.trim = trimCheckBox->isChecked();
-    o.trimMode = trimRadioGroup->checkedId();
-    o.trimLevel = trimLevelTrackBar->value();
-    o.trimWest = westTrackBar->value();
-    o.trimNorth = northTrackBar->value();
-    o.trimEast = eastTrackBar->value();
-    o.trimSouth = southTrackBar->value();
-    o.selectedAreas = selectedAreas_;
-    o.addSeaParcels = addSeasCheckBox->isChecked();
-    o.addAdjacentParcels = addAdjacentCheckBox->isChecked();
-    o.utfToAnsi = utfToAnsiCheckBox->isChecked();
-    o.translate = translateCheckBox->isChecked() && dictionary_ && dictionary_->Loaded();
-    // The translation settings count only with translation on and a dictionary loaded; the run borrows
-    // the wizard's dictionary, so it names no file of its own.
-    if (o.translate) {
-        o.translateByWords = dictionaryTypeRadioGroup->checkedId() == 0;
-        o.excludeFreeways = excludeFwyCheckBox->isChecked();
-        o.translationLevel = translateTrackBar->value();
-        if (translationArea_ >= 0 && size_t(translationArea_) < source_.areas.size())
-            o.dictionaryAreaCode = source_.areas[size_t(translationArea_)].code;
-        o.foldYo = excludeYoCheckBox->isChecked();
-        o.foldUkrainian = ukrICheckBox->isChecked();
-    }
-    o.logDetails = logBox->isChecked();
-    o.logDictErrors = logDictErrorsCheckBox->isChecked();
-    o.densoWestFix = westBugsCheckBox->isChecked();
-    o.codePage = kHouseNumberCodePages[std::clamp(codePageComboBox->currentIndex(), 0, 4)];
-    return o;
+    return model_.BuildOptions(dictionary_ && !DictionaryBusy() && dictionary_->Loaded());
 }
 
 CompletionOptions ConverterWizard::BuildCompletionOptions() const {
@@ -124,21 +67,15 @@ CompletionOptions ConverterWizard::BuildCompletionOptions() const {
 
 void ConverterWizard::startCreation() {
     // Trimming by state borders with no area checked is no trimming.
-    selectedAreas_.clear();
-    if (trimCheckBox->isChecked() && trimRadioGroup->checkedId() == 2) {
-        std::vector<bool> checked;
-        for (int i = 0; i < areasCheckListBox->count(); ++i)
-            checked.push_back(areasCheckListBox->item(i)->checkState() == Qt::Checked);
-        selectedAreas_ = SelectedAreaCodes(checked, source_.areas);
-        if (selectedAreas_.empty()) trimCheckBox->setChecked(false);
-    }
-    if (utfToAnsiCheckBox->isChecked() && source_.setMapCodePage) {
+    model_.TakeSelectedAreas();
+    showChoices();
+    if (model_.Choices().utfToAnsi && source_.setMapCodePage) {
         savedCodePage_ = source_.mapCodePage ? source_.mapCodePage() : 0;
         codePageChanged_ = true;
         source_.setMapCodePage(65001, true);
         if (source_.chooseMapFont)
-            source_.chooseMapFont(isoAnsiComboBox->currentIndex() == 0 ? QStringLiteral("Russian")
-                                                                       : QStringLiteral("West Europe"));
+            source_.chooseMapFont(model_.Choices().isoAnsiIndex == 0 ? QStringLiteral("Russian")
+                                                                     : QStringLiteral("West Europe"));
     }
     if (importer_) buildingData_ = importer_->Data();
     runSettings_ = BuildOptions();
@@ -220,9 +157,9 @@ void ConverterWizard::creationEnded() {
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
     if (returnValue_ == 1) {
         // The counter the version stamp showed is used; the next map gets the next one.
-        if (versionStampCheckBox->isChecked())
-            RegWriteInteger(QStringLiteral("Version"), versionCounter_ + 1);
-        outputPath_ = fileNameEdit->text();
+        if (model_.Choices().versionStamp)
+            RegWriteInteger(QStringLiteral("Version"), model_.VersionCounter() + 1);
+        outputPath_ = model_.Choices().outputPath;
         targetLabel->setText(targetRadioGroup->checkedButton()->text());
         fileSizeLabel->setText(QStringLiteral("Output File Size: ") +
                                QString::number(result.outputSize / 1024) + QStringLiteral(" kb"));
@@ -261,7 +198,8 @@ void ConverterWizard::completionEnded() {
             const QString first = QFileInfo(OutputPath()).dir().filePath(QStringLiteral("ALLDATA1.KWI"));
             if (QFileInfo::exists(first)) {
                 outputPath_ = first;
-                fileNameEdit->setText(first);
+                model_.SetOutputPath(first);
+                showChoices();
             }
         }
     } else if (!result.message.empty()) {
@@ -286,9 +224,10 @@ void ConverterWizard::CompletionCheckBoxClick(QCheckBox* clicked) {
 
 void ConverterWizard::FileBitBtnClick() {
     otherFileLabel->hide();
-    const QString start = fileNameEdit->text().isEmpty()
+    const QString& current = model_.Choices().outputPath;
+    const QString start = current.isEmpty()
                               ? QStringLiteral("ALLDATA.KWI")
-                              : QFileInfo(fileNameEdit->text()).dir().filePath(QStringLiteral("ALLDATA.KWI"));
+                              : QFileInfo(current).dir().filePath(QStringLiteral("ALLDATA.KWI"));
     const QString chosen =
         services_.paths->SaveFile(this, QString(), QStringLiteral("KIWI format files (*.KWI *.kwi)"), start);
     if (!chosen.isEmpty()) SetOutputFile(chosen);
@@ -296,7 +235,8 @@ void ConverterWizard::FileBitBtnClick() {
 }
 
 void ConverterWizard::SetOutputFile(const QString& path) {
-    fileNameEdit->setText(path);
+    model_.SetOutputPath(path);
+    showChoices();
     readOnlyLabel->hide();
     if (CurrentPage() == WizardPage::File) updateOutputCheck();
 }
@@ -368,7 +308,8 @@ void ConverterWizard::LoadMpBtnClick() {
     progressBar1->setValue(0);
     taskBar_.SetProgressValue(0);
     // Every later import keeps the first one's city-area choice.
-    cityAreaComboBox->setEnabled(false);
+    model_.FreezeCityAreaLevel();
+    showChoices();
     std::vector<std::string> paths;
     for (const QString& file : files)
         paths.push_back(file.toStdString());
@@ -396,7 +337,7 @@ void ConverterWizard::LoadMpBtnClick() {
         w->setEnabled(false);
     if (importPolish_) taskBar_.SetProgressState(TaskBarProgressStyle::Indeterminate);
     importing_ = true;
-    importer_->Start(files, cityAreaComboBox->currentIndex(), append);
+    importer_->Start(files, model_.Choices().cityAreaLevel, append);
     pollTimer->start();
 }
 
@@ -407,13 +348,9 @@ void ConverterWizard::importEnded() {
     buildingData_ = importer_->Data();
     // A failed import leaves the earlier data, which may still be saved.
     saveLmpBtn->setEnabled(buildingData_.loaded);
-    if (buildingData_.loaded) {
-        buildingsCheckBox->setEnabled(true);
-        addressCheckBox->setEnabled(true);
-        // Imported buildings and converted names do not go into one run.
-        utfToAnsiCheckBox->setEnabled(false);
-        translateCheckBox->setEnabled(false);
-    }
+    // Imported buildings enable their switches and end the name conversion's.
+    model_.SetBuildingData(buildingData_);
+    showChoices();
     refreshMemoryGauge();
     if (!CreationRunning()) pollTimer->stop();
     const QString error = importer_->TakeError();
