@@ -94,10 +94,6 @@ void ConverterWizard::initialise() {
             buildingsDcComboBox->addItem(QString::number(i) + " - " + styleName(background[i]));
         for (size_t i = 0; i < source_.nameCodes.size(); ++i)
             numberingDcComboBox->addItem(QString::number(i) + " - " + styleName(source_.nameCodes[i]));
-        regionCheckBox->setEnabled(source_.hasRegionData);
-        splitCheckBox->setEnabled(source_.fileConPresent);
-        cmp05CheckBox->setChecked(source_.compressed);
-        voiceCheckBox->setEnabled(source_.voiceSize > 0);
     }
     {
         const QSignalBlocker areas(areasCheckListBox), utf(utfAreasCheckListBox),
@@ -224,7 +220,7 @@ void ConverterWizard::NextBtnClick() {
         loadBtn->setEnabled(!model_.Choices().utfToAnsi && !model_.Choices().translate);
     if (page == WizardPage::File && !fileStepAccepted()) return;
     if (nextBtn->text() == DoneCaption()) {
-        if (openNewMapCheckBox->isChecked()) {
+        if (model_.Choices().openNewMap) {
             if (model_.Choices().utfToAnsi && source_.setMapCodePage)
                 source_.setMapCodePage(model_.Choices().isoAnsiIndex == 0 ? 1251 : 28591, true);
             codePageChanged_ = false;

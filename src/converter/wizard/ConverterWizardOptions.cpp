@@ -165,12 +165,11 @@ void ConverterWizard::connectHandlers() {
     connect(processingButton, &QPushButton::clicked, this, &ConverterWizard::ProcessingButtonClick);
     connect(presentationImage, &QPushButton::clicked, this, &ConverterWizard::PresentationImageClick);
     connect(inspectRegionBtn, &QPushButton::clicked, this, &ConverterWizard::InspectRegionBtnClick);
-    connect(regionCheckListBox, &QListWidget::itemChanged, this, [this] {
-        bool any = false;
-        for (int i = 0; i < regionCheckListBox->count(); ++i)
-            any = any || regionCheckListBox->item(i)->checkState() == Qt::Checked;
-        saveRegionBtn->setEnabled(any);
+    connect(regionCheckListBox, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        model_.CheckRegion(regionCheckListBox->row(item), item->checkState() == Qt::Checked);
+        saveRegionBtn->setEnabled(model_.AnyRegionChecked());
     });
+    toggled(openNewMapCheckBox, &WizardModel::SetOpenNewMap);
     connect(saveRegionBtn, &QPushButton::clicked, this, &ConverterWizard::SaveRegionBtnClick);
     connect(loadDictionaryBtn, &QPushButton::clicked, this, &ConverterWizard::LoadDictionaryBtnClick);
     connect(showDictionaryBtn, &QPushButton::clicked, this, &ConverterWizard::ShowDictionaryBtnClick);
@@ -272,6 +271,13 @@ void ConverterWizard::showChoices() {
     // The file.
     put(fileNameEdit, c.outputPath);
     put(logBox, c.logBox);
+    // Completion.
+    put(openNewMapCheckBox, c.openNewMap);
+    put(splitCheckBox, c.split, on(WizardControl::Split));
+    put(fileConCheckBox, c.fileCon, on(WizardControl::FileCon));
+    put(regionCheckBox, c.newRegion, on(WizardControl::NewRegion));
+    put(voiceCheckBox, c.newVoice, on(WizardControl::NewVoice));
+    put(cmp05CheckBox, c.newCmpList, on(WizardControl::NewCmpList));
 }
 
 void ConverterWizard::DefaultBtnClick() {

@@ -20,7 +20,6 @@
 #include "converter/SourceFiles.h"
 #include "converter/import/MpImportJob.h"
 #include "converter/wizard/ConverterWizard.h"
-#include "platform/RegistrySettings.h"
 #include "platform/TaskBar.h"
 
 namespace {
@@ -49,20 +48,7 @@ ConversionOptions ConverterWizard::BuildOptions() const {
 }
 
 CompletionOptions ConverterWizard::BuildCompletionOptions() const {
-    CompletionOptions c;
-    c.outputPath = OutputPath().toStdString();
-    c.sourcePath = source_.allDataPath;
-    c.split = splitCheckBox->isChecked();
-    c.fileCon = fileConCheckBox->isChecked();
-    c.region = regionCheckBox->isChecked();
-    for (int i = 0; i < regionCheckListBox->count(); ++i)
-        if (regionCheckListBox->item(i)->checkState() == Qt::Checked) c.regions.push_back(i);
-    // Without a choice on the Region Network page the new REGION.KWI keeps every region.
-    if (regionCheckListBox->count() == 0)
-        for (int i = 0; i < source_.regionCount; ++i)
-            c.regions.push_back(i);
-    c.voice = voiceCheckBox->isChecked();
-    return c;
+    return model_.BuildCompletionOptions(OutputPath());
 }
 
 void ConverterWizard::startCreation() {
@@ -157,8 +143,7 @@ void ConverterWizard::creationEnded() {
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
     if (returnValue_ == 1) {
         // The counter the version stamp showed is used; the next map gets the next one.
-        if (model_.Choices().versionStamp)
-            RegWriteInteger(QStringLiteral("Version"), model_.VersionCounter() + 1);
+        model_.RunDone();
         outputPath_ = model_.Choices().outputPath;
         targetLabel->setText(targetRadioGroup->checkedButton()->text());
         fileSizeLabel->setText(QStringLiteral("Output File Size: ") +
@@ -194,7 +179,7 @@ void ConverterWizard::completionEnded() {
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
     progressBar1->hide();
     if (result.status == ConversionStatus::Done) {
-        if (splitCheckBox->isChecked()) {
+        if (model_.Choices().split) {
             const QString first = QFileInfo(OutputPath()).dir().filePath(QStringLiteral("ALLDATA1.KWI"));
             if (QFileInfo::exists(first)) {
                 outputPath_ = first;
@@ -212,13 +197,13 @@ void ConverterWizard::completionEnded() {
 }
 
 void ConverterWizard::CompletionCheckBoxClick(QCheckBox* clicked) {
-    if (clicked == splitCheckBox) {
-        fileConCheckBox->setEnabled(splitCheckBox->isChecked());
-        fileConCheckBox->setChecked(splitCheckBox->isChecked());
-    }
-    const bool any = splitCheckBox->isChecked() || fileConCheckBox->isChecked() ||
-                     regionCheckBox->isChecked() || voiceCheckBox->isChecked();
-    processingButton->setEnabled(!completion_ && any);
+    const bool on = clicked->isChecked();
+    if (clicked == splitCheckBox) model_.SetSplit(on);
+    if (clicked == fileConCheckBox) model_.SetFileCon(on);
+    if (clicked == regionCheckBox) model_.SetNewRegion(on);
+    if (clicked == voiceCheckBox) model_.SetNewVoice(on);
+    showChoices();
+    processingButton->setEnabled(!completion_ && model_.CompletionWanted());
     nextBtn->setEnabled(!processingButton->isEnabled());
 }
 
@@ -251,6 +236,8 @@ void ConverterWizard::PresentationImageClick() {
 }
 
 void ConverterWizard::InspectRegionBtnClick() {
+    model_.InspectRegions();
+    const QSignalBlocker block(regionCheckListBox);
     regionCheckListBox->clear();
     for (int i = 0; i < source_.regionCount; ++i) {
         auto* item = new QListWidgetItem(QStringLiteral("Region ") + QString::number(i), regionCheckListBox);
@@ -260,8 +247,7 @@ void ConverterWizard::InspectRegionBtnClick() {
 }
 
 void ConverterWizard::SaveRegionBtnClick() {
-    const QString remembered = RegReadString(QStringLiteral("NewMapSave"));
-    const QString start = QFileInfo(remembered).dir().filePath(QStringLiteral("REGION.KWI"));
+    const QString start = WizardModel::RegionFileStart();
     const QString chosen = services_.paths->SaveFile(this, QString(), QStringLiteral("*.*"), start);
     if (chosen.isEmpty()) return;
     saveRegionBtn->setEnabled(false);
@@ -276,8 +262,8 @@ void ConverterWizard::SaveRegionBtnClick() {
         return;
     }
     std::vector<int> chosenRegions;
-    for (int i = 0; i < regionCheckListBox->count(); ++i)
-        if (regionCheckListBox->item(i)->checkState() == Qt::Checked) chosenRegions.push_back(i);
+    for (size_t i = 0; i < model_.Choices().regions.size(); ++i)
+        if (model_.Choices().regions[i]) chosenRegions.push_back(int(i));
     try {
         const TLN_RegionManager regions(sourceRegion);
         if (!regions.IsValid())
@@ -294,7 +280,7 @@ void ConverterWizard::SaveRegionBtnClick() {
 }
 
 void ConverterWizard::LoadMpBtnClick() {
-    const QString start = RegReadString(QStringLiteral("BuildingsOpen"));
+    const QString start = WizardModel::ImportStart();
     if (!importer_) {
         addMemo->appendPlainText(QStringLiteral("Импорт зданий недоступен"));
         return;
@@ -354,7 +340,7 @@ void ConverterWizard::importEnded() {
     refreshMemoryGauge();
     if (!CreationRunning()) pollTimer->stop();
     const QString error = importer_->TakeError();
-    if (error.isEmpty() && rememberChoice_) RegWriteString(QStringLiteral("BuildingsOpen"), lastChosen_);
+    if (error.isEmpty() && rememberChoice_) WizardModel::RememberImport(lastChosen_);
     if (importPolish_) {
         taskBar_.SetProgressState(TaskBarProgressStyle::None);
         if (!isActiveWindow()) taskBar_.FlashTaskbarButton();

@@ -1,6 +1,7 @@
 // The converter wizard's options, their rules and the run's snapshot, without a window.
 #include "converter/wizard/WizardModel.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -43,6 +44,7 @@ WizardModel::WizardModel(ConverterSource source, bool nameConversionOffered)
         c_.systemIdIndex = int(systemIds_.size()) - 1;
     }
     c_.edges = {source_.north, source_.south, source_.west, source_.east};
+    c_.newCmpList = source_.compressed;
     // Management 21 is offered only where the map has Management 32 and no Management 21; it is asked for
     // where the system code is "AFEU:2".
     const bool systemCodeEu = source_.systemIdText.substr(0, 6) == "AFEU:2";
@@ -105,6 +107,16 @@ bool WizardModel::Enabled(WizardControl control) const {
         return c_.trim && c_.trimMode == 2;
     case WizardControl::TrimExtras:
         return c_.trimMode == 2;
+    case WizardControl::Split:
+        return source_.fileConPresent;
+    case WizardControl::FileCon:
+        return c_.split;
+    case WizardControl::NewRegion:
+        return source_.hasRegionData;
+    case WizardControl::NewVoice:
+        return source_.voiceSize > 0;
+    case WizardControl::NewCmpList:
+        return false;
     }
     return false;
 }
@@ -363,6 +375,51 @@ void WizardModel::CheckArea(int item, bool checked) {
 
 QString WizardModel::CutLevelText() const {
     return QStringLiteral("Детальная карта включая уровень") + " " + QString::number(c_.trimLevel);
+}
+
+void WizardModel::SetSplit(bool on) {
+    c_.split = on && Enabled(WizardControl::Split);
+    c_.fileCon = c_.split;
+}
+
+void WizardModel::CheckRegion(int i, bool on) {
+    if (i >= 0 && size_t(i) < c_.regions.size()) c_.regions[size_t(i)] = on;
+}
+
+bool WizardModel::AnyRegionChecked() const {
+    return std::any_of(c_.regions.begin(), c_.regions.end(), [](bool on) { return on; });
+}
+
+CompletionOptions WizardModel::BuildCompletionOptions(const QString& outputPath) const {
+    CompletionOptions o;
+    o.outputPath = outputPath.toStdString();
+    o.sourcePath = source_.allDataPath;
+    o.split = c_.split;
+    o.fileCon = c_.fileCon;
+    o.region = c_.newRegion;
+    // Without a choice on the Region Network page the new REGION.KWI keeps every region.
+    for (int i = 0; i < source_.regionCount; ++i)
+        if (c_.regions.empty() || c_.regions[size_t(i)]) o.regions.push_back(i);
+    o.voice = c_.newVoice;
+    return o;
+}
+
+QString WizardModel::ImportStart() {
+    return RegReadString(QStringLiteral("BuildingsOpen"));
+}
+
+void WizardModel::RememberImport(const QString& path) {
+    RegWriteString(QStringLiteral("BuildingsOpen"), path);
+}
+
+QString WizardModel::RegionFileStart() {
+    return QFileInfo(RegReadString(QStringLiteral("NewMapSave")))
+        .dir()
+        .filePath(QStringLiteral("REGION.KWI"));
+}
+
+void WizardModel::RunDone() const {
+    if (c_.versionStamp) RegWriteInteger(QStringLiteral("Version"), versionCounter_ + 1);
 }
 
 std::vector<int> WizardModel::TakeSelectedAreas() {

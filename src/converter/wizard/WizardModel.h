@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "converter/CompletionRun.h"
 #include "converter/ConversionOptions.h"
 #include "converter/wizard/ConverterSource.h"
 #include "converter/wizard/WizardExtensions.h"
@@ -41,6 +42,11 @@ enum class WizardControl {
     TrimAreas,
     TrimExtras,
     TrimLevel,
+    Split,
+    FileCon,
+    NewRegion,
+    NewVoice,
+    NewCmpList,
 };
 
 // The options as the pages show them.
@@ -106,6 +112,16 @@ struct WizardChoices {
     // The output.
     QString outputPath;
     bool logBox = false;
+    // Completion: open the new map at the end, and the tasks of Start Processing.
+    bool openNewMap = true;
+    bool split = false;
+    bool fileCon = false;
+    bool newRegion = false;
+    bool newVoice = false;
+    // Checked, never chosen: a map read through a CMP list gets a new "05.CMP" with the run.
+    bool newCmpList = false;
+    // The Region Network page's list of level-1 regions, once inspected.
+    std::vector<bool> regions;
 };
 
 class WizardModel {
@@ -199,6 +215,30 @@ public:
     // The file page.
     void SetOutputPath(const QString& path) { c_.outputPath = path; }
     void SetLogBox(bool on) { c_.logBox = on; }
+
+    // The completion page.
+    void SetOpenNewMap(bool on) { c_.openNewMap = on; }
+    // A split asks for a new "FILECON.MNG" with it.
+    void SetSplit(bool on);
+    void SetFileCon(bool on) { c_.fileCon = on && c_.split; }
+    void SetNewRegion(bool on) { c_.newRegion = on && Enabled(WizardControl::NewRegion); }
+    void SetNewVoice(bool on) { c_.newVoice = on && Enabled(WizardControl::NewVoice); }
+    // Start Processing has something to do: a new "05.CMP" alone is no task.
+    bool CompletionWanted() const { return c_.split || c_.fileCon || c_.newRegion || c_.newVoice; }
+    // The Region Network page: the regions listed, and which are checked.
+    void InspectRegions() { c_.regions.assign(size_t(std::max(0, source_.regionCount)), false); }
+    void CheckRegion(int i, bool on);
+    bool AnyRegionChecked() const;
+    // The tasks Start Processing hands the completion run, for the new map at outputPath.
+    CompletionOptions BuildCompletionOptions(const QString& outputPath) const;
+    // "BuildingsOpen": where the import's file choice starts, and the first file of an import that went
+    // through.
+    static QString ImportStart();
+    static void RememberImport(const QString& path);
+    // Where "Save REGION.KWI" starts: "REGION.KWI" in the folder of the stored "NewMapSave".
+    static QString RegionFileStart();
+    // A run wrote the new map: the next one gets the next version counter when this one used it.
+    void RunDone() const;
 
     // Trimming by state borders with nothing checked is no trimming: the areas chosen, and the trim
     // switch cleared when there are none. Done when a run starts.

@@ -164,6 +164,40 @@ TEST(WizardModelDriven, TrimmingByTheBuildingsBoxEdgesAndBorders) {
     EXPECT_EQ(model.BuildOptions(false).selectedAreas, (std::vector<int>{43, 255}));
 }
 
+TEST(WizardModelDriven, CompletionTasksAndTheirRegions) {
+    ConverterSource s = plainSource();
+    s.compressed = true;
+    s.regionCount = 3;
+    s.hasRegionData = true;
+    WizardModel model(s, false);
+    // A new 05.CMP comes with a compressed map but is no task for Start Processing.
+    EXPECT_TRUE(model.Choices().newCmpList);
+    EXPECT_FALSE(model.CompletionWanted());
+    model.SetSplit(true);
+    EXPECT_FALSE(model.Choices().split) << "no FILECON.MNG beside the map";
+    model.SetNewVoice(true);
+    EXPECT_FALSE(model.CompletionWanted()) << "no voice data";
+    model.SetNewRegion(true);
+    EXPECT_TRUE(model.CompletionWanted());
+    EXPECT_EQ(model.BuildCompletionOptions(QStringLiteral("/out/ALLDATA.KWI")).regions,
+              (std::vector<int>{0, 1, 2}));
+    model.InspectRegions();
+    model.CheckRegion(1, true);
+    EXPECT_TRUE(model.AnyRegionChecked());
+    const CompletionOptions o = model.BuildCompletionOptions(QStringLiteral("/out/ALLDATA.KWI"));
+    EXPECT_EQ(o.regions, std::vector<int>{1});
+    EXPECT_TRUE(o.region);
+    EXPECT_EQ(o.outputPath, "/out/ALLDATA.KWI");
+    ConverterSource withFileCon = s;
+    withFileCon.fileConPresent = true;
+    WizardModel splitting(withFileCon, false);
+    splitting.SetSplit(true);
+    EXPECT_TRUE(splitting.Choices().fileCon);
+    EXPECT_TRUE(splitting.Enabled(C::FileCon));
+    splitting.SetSplit(false);
+    EXPECT_FALSE(splitting.Choices().fileCon);
+}
+
 TEST(WizardModelDriven, ReadsAndWritesItsSettings) {
     const QString scratch = QString::fromStdString(fixture::scratchDir("wizard-model-settings"));
     fixture::ScopedEnvironment config{"XDG_CONFIG_HOME", QFile::encodeName(scratch + "/config")};
