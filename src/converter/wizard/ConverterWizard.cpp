@@ -76,10 +76,8 @@ void ConverterWizard::initialise() {
         systemIdComboBox->clear();
         systemIdComboBox->addItems(model_.SystemIds());
     }
-    WizardPage start = StartPage(source_.mapOpen, source_.compressed);
     if (source_.mapOpen) {
         if (source_.compressed) attentionMemo->setPlainText(kCaution);
-        if (attentionMemo->toPlainText().isEmpty()) start = WizardPage::FirstStep;
         for (auto [slider, edge] :
              {std::pair{northTrackBar, TrimEdge::North}, std::pair{southTrackBar, TrimEdge::South},
               std::pair{westTrackBar, TrimEdge::West}, std::pair{eastTrackBar, TrimEdge::East}}) {
@@ -112,7 +110,8 @@ void ConverterWizard::initialise() {
     }
     showChoices();
     refreshMemoryGauge();
-    showPage(start);
+    // The model starts on the information page without a map, on the caution for a compressed one.
+    showPage(model_.Page());
 }
 
 void ConverterWizard::refreshMemoryGauge() {
@@ -126,63 +125,36 @@ void ConverterWizard::refreshMemoryGauge() {
 }
 
 WizardPage ConverterWizard::CurrentPage() const {
-    return WizardPage(pageControl->currentIndex());
+    return model_.Page();
 }
 
 void ConverterWizard::showPage(WizardPage page) {
+    model_.GoTo(page);
     pageControl->setCurrentIndex(int(page));
     const WizardPageRules& rules = PageRulesOf(page);
     captionLabel->setText(QString::fromUtf8(rules.caption));
     hintLabel->setText(QString::fromUtf8(rules.hint));
-    switch (rules.back) {
-    case BackRule::Off:
-        backBtn->setEnabled(false);
-        break;
-    case BackRule::On:
-        backBtn->setEnabled(true);
-        break;
-    case BackRule::WhenCaution:
-        backBtn->setEnabled(!attentionMemo->toPlainText().isEmpty());
-        break;
-    }
-    nextBtn->setText(rules.nextIsDone ? DoneCaption() : NextCaption());
-    switch (rules.next) {
-    case NextRule::Off:
-        nextBtn->setEnabled(false);
-        break;
-    case NextRule::On:
-        nextBtn->setEnabled(true);
-        break;
-    case NextRule::OutputCheck:
-        updateOutputCheck();
-        break;
-    case NextRule::WhenProcessingOff:
-        nextBtn->setEnabled(!processingButton->isEnabled() && !(completion_ && !completion_->Finished()));
-        break;
-    }
     progressBar1->setVisible(rules.progress == ProgressRule::ShownAtZero);
     if (rules.progress != ProgressRule::Hidden) progressBar1->setValue(0);
-    cancelBtn->setEnabled(rules.cancelEnabled);
+    if (page == WizardPage::File) updateOutputCheck();
     if (page == WizardPage::Finish) finishMemo->setPlainText(progressMemo->toPlainText());
+    showButtons();
+}
+
+void ConverterWizard::showButtons() {
+    backBtn->setEnabled(model_.BackOn());
+    nextBtn->setEnabled(model_.NextOn());
+    nextBtn->setText(model_.NextIsDone() ? DoneCaption() : NextCaption());
+    cancelBtn->setEnabled(model_.CancelOn());
+    processingButton->setEnabled(model_.ProcessingEnabled());
 }
 
 void ConverterWizard::updateOutputCheck() {
-    nextBtn->setEnabled(false);
-    readOnlyLabel->hide();
-    otherFileLabel->hide();
-    switch (CheckOutput(model_.Choices().outputPath, source_.allDataPath)) {
-    case OutputVerdict::Accepted:
-        nextBtn->setEnabled(true);
-        break;
-    case OutputVerdict::ReadOnly:
-        readOnlyLabel->show();
-        break;
-    case OutputVerdict::SameAsSource:
-        otherFileLabel->show();
-        break;
-    case OutputVerdict::MissingFolder:
-        break;
-    }
+    const OutputVerdict verdict = CheckOutput(model_.Choices().outputPath, source_.allDataPath);
+    model_.SetOutputVerdict(verdict);
+    readOnlyLabel->setVisible(verdict == OutputVerdict::ReadOnly);
+    otherFileLabel->setVisible(verdict == OutputVerdict::SameAsSource);
+    showButtons();
 }
 
 bool ConverterWizard::fileStepAccepted() {
@@ -214,12 +186,12 @@ bool ConverterWizard::fileStepAccepted() {
 }
 
 void ConverterWizard::NextBtnClick() {
-    if (!nextBtn->isEnabled()) return;
+    if (!model_.NextOn()) return;
     const WizardPage page = CurrentPage();
     if (page == WizardPage::Translate)
         loadBtn->setEnabled(!model_.Choices().utfToAnsi && !model_.Choices().translate);
     if (page == WizardPage::File && !fileStepAccepted()) return;
-    if (nextBtn->text() == DoneCaption()) {
+    if (model_.NextIsDone()) {
         if (model_.Choices().openNewMap) {
             if (model_.Choices().utfToAnsi && source_.setMapCodePage)
                 source_.setMapCodePage(model_.Choices().isoAnsiIndex == 0 ? 1251 : 28591, true);
@@ -235,7 +207,7 @@ void ConverterWizard::NextBtnClick() {
 }
 
 void ConverterWizard::BackBtnClick() {
-    if (!backBtn->isEnabled()) return;
+    if (!model_.BackOn()) return;
     const int page = int(CurrentPage());
     if (page > 0) showPage(WizardPage(page - 1));
 }

@@ -243,6 +243,8 @@ private:
     void initialise();
     void showPage(WizardPage page);
     void updateOutputCheck();
+    // Back, Next, Cancel and Start Processing as the model has them.
+    void showButtons();
     bool fileStepAccepted();
     void startCreation();
     void creationEnded();
@@ -284,6 +286,8 @@ private:
     QElapsedTimer startTime_;
     bool closing_ = false;
     bool importing_ = false;
+    // The completion run's end has been taken in.
+    bool completionTaken_ = false;
     // The first file of the last import: "BuildingsOpen" once that import succeeds (unless it appended a
     // compiled file), and what "Save as..." proposes under the compiled extension.
     QString lastChosen_;

@@ -37,8 +37,8 @@ void ConverterWizard::startDictionaryWork(std::function<QString(const WizardDict
         });
     // Nothing may use the dictionary until the work ends: not the page, not a run started by Next.
     pageControl->widget(int(WizardPage::Translate))->setEnabled(false);
-    backBtn->setEnabled(false);
-    nextBtn->setEnabled(false);
+    model_.SetWorking(true);
+    showButtons();
     progressBar1->setValue(0);
     dictionaryWork_->Start();
     pollTimer->start();
@@ -48,8 +48,8 @@ void ConverterWizard::dictionaryWorkEnded() {
     const ConversionResult result = dictionaryWork_->Wait();
     dictionaryWork_.reset();
     pageControl->widget(int(WizardPage::Translate))->setEnabled(true);
-    // The buttons as the page shows them.
-    showPage(CurrentPage());
+    model_.SetWorking(false);
+    showButtons();
     if (!CreationRunning() && !importing_) pollTimer->stop();
     const QString message = QString::fromStdString(result.message);
     // A save may end the editor's changes of the count.

@@ -132,7 +132,7 @@ void ConverterWizard::Poll() {
     }
     if (completion_ && CurrentPage() == WizardPage::Completion) {
         applyProgress(*completion_);
-        if (completion_->Finished() && processingButton->property("running").toBool()) completionEnded();
+        if (completion_->Finished() && !completionTaken_) completionEnded();
     }
 }
 
@@ -158,14 +158,11 @@ void ConverterWizard::creationEnded() {
 }
 
 void ConverterWizard::ProcessingButtonClick() {
-    if (!processingButton->isEnabled()) return;
+    if (!model_.ProcessingEnabled()) return;
     completeGroupBox->setEnabled(false);
-    processingButton->setEnabled(false);
-    nextBtn->setEnabled(false);
-    backBtn->setEnabled(false);
-    cancelBtn->setEnabled(true);
+    model_.CompletionStarted();
+    showButtons();
     progressBar1->show();
-    processingButton->setProperty("running", true);
     completion_ = std::make_unique<WizardTask>(completionFactory_(BuildCompletionOptions()));
     taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
     completion_->Start();
@@ -173,7 +170,7 @@ void ConverterWizard::ProcessingButtonClick() {
 }
 
 void ConverterWizard::completionEnded() {
-    processingButton->setProperty("running", false);
+    completionTaken_ = true;
     const ConversionResult result = completion_->Wait();
     pollTimer->stop();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
@@ -192,8 +189,8 @@ void ConverterWizard::completionEnded() {
         progressMemo->appendPlainText(QStringLiteral("ERROR: ") + fromStd(result.message));
         services_.messenger->Error(this, fromStd(result.message));
     }
-    nextBtn->setEnabled(true);
-    cancelBtn->setEnabled(false);
+    model_.CompletionEnded();
+    showButtons();
 }
 
 void ConverterWizard::CompletionCheckBoxClick(QCheckBox* clicked) {
@@ -203,8 +200,7 @@ void ConverterWizard::CompletionCheckBoxClick(QCheckBox* clicked) {
     if (clicked == regionCheckBox) model_.SetNewRegion(on);
     if (clicked == voiceCheckBox) model_.SetNewVoice(on);
     showChoices();
-    processingButton->setEnabled(!completion_ && model_.CompletionWanted());
-    nextBtn->setEnabled(!processingButton->isEnabled());
+    showButtons();
 }
 
 void ConverterWizard::FileBitBtnClick() {
@@ -319,8 +315,10 @@ void ConverterWizard::LoadMpBtnClick() {
     // file leaves it as it was.
     rememberChoice_ = !append;
     importPolish_ = route == mp_import::ImportPath::Polish;
-    for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, saveLmpBtn, backBtn, nextBtn})
+    for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, saveLmpBtn})
         w->setEnabled(false);
+    model_.SetWorking(true);
+    showButtons();
     if (importPolish_) taskBar_.SetProgressState(TaskBarProgressStyle::Indeterminate);
     importing_ = true;
     importer_->Start(files, model_.Choices().cityAreaLevel, append);
@@ -329,8 +327,9 @@ void ConverterWizard::LoadMpBtnClick() {
 
 void ConverterWizard::importEnded() {
     importing_ = false;
-    for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, backBtn, nextBtn})
-        w->setEnabled(true);
+    loadBtn->setEnabled(true);
+    model_.SetWorking(false);
+    showButtons();
     buildingData_ = importer_->Data();
     // A failed import leaves the earlier data, which may still be saved.
     saveLmpBtn->setEnabled(buildingData_.loaded);

@@ -36,6 +36,7 @@ WizardModel::WizardModel(ConverterSource source, bool nameConversionOffered)
         }
     }
     c_.areas.push_back(false);
+    page_ = StartPage(source_.mapOpen, source_.compressed);
     if (!source_.mapOpen) return;
     const QString own = QString::fromLatin1(source_.systemIdText.c_str());
     c_.systemIdIndex = int(systemIds_.indexOf(own));
@@ -119,6 +120,39 @@ bool WizardModel::Enabled(WizardControl control) const {
         return false;
     }
     return false;
+}
+
+bool WizardModel::BackOn() const {
+    if (working_ || completionRunning_) return false;
+    switch (PageRulesOf(page_).back) {
+    case BackRule::Off:
+        return false;
+    case BackRule::On:
+        return true;
+    case BackRule::WhenCaution:
+        // The caution page is there to go back to only for a map read through a CMP list.
+        return source_.mapOpen && source_.compressed;
+    }
+    return false;
+}
+
+bool WizardModel::NextOn() const {
+    if (working_ || completionRunning_) return false;
+    switch (PageRulesOf(page_).next) {
+    case NextRule::Off:
+        return false;
+    case NextRule::On:
+        return true;
+    case NextRule::OutputCheck:
+        return verdict_ == OutputVerdict::Accepted;
+    case NextRule::WhenProcessingOff:
+        return !ProcessingEnabled();
+    }
+    return false;
+}
+
+bool WizardModel::CancelOn() const {
+    return completionRunning_ || PageRulesOf(page_).cancelEnabled;
 }
 
 QStringList WizardModel::AreaItems() const {

@@ -13,6 +13,7 @@
 #include "converter/ConversionOptions.h"
 #include "converter/wizard/ConverterSource.h"
 #include "converter/wizard/WizardExtensions.h"
+#include "converter/wizard/WizardPageTable.h"
 #include "converter/wizard/WizardRules.h"
 
 // The controls whose enabled state the model decides.
@@ -130,6 +131,27 @@ public:
     WizardModel(ConverterSource source, bool nameConversionOffered);
 
     const ConverterSource& Source() const { return source_; }
+
+    // The page flow. Pages follow the page table: Next is the next page, Back the previous one; where
+    // Back, Next and Cancel stand follows the table, the output check, the completion and work under way.
+    WizardPage Page() const { return page_; }
+    void GoTo(WizardPage page) { page_ = page; }
+    // An import or a dictionary load or save the user waits for on the page: Back and Next are off.
+    void SetWorking(bool working) { working_ = working; }
+    bool Working() const { return working_; }
+    // The output check's verdict on the chosen file, which decides Next on the file page.
+    void SetOutputVerdict(OutputVerdict verdict) { verdict_ = verdict; }
+    OutputVerdict Verdict() const { return verdict_; }
+    // Start Processing was pressed; its run ended.
+    void CompletionStarted() { completionStarted_ = completionRunning_ = true; }
+    void CompletionEnded() { completionRunning_ = false; }
+    // Start Processing may be pressed: not yet pressed, and a task chosen.
+    bool ProcessingEnabled() const { return !completionStarted_ && CompletionWanted(); }
+    bool BackOn() const;
+    bool NextOn() const;
+    bool CancelOn() const;
+    // Next reads "Готово" and ends the wizard.
+    bool NextIsDone() const { return PageRulesOf(page_).nextIsDone; }
     const WizardChoices& Choices() const { return c_; }
     bool Enabled(WizardControl control) const;
     // The 16 system IDs and, when the map's own text is none of them, that text.
@@ -263,4 +285,9 @@ private:
     bool defaultEnabled_ = false;
     bool cityAreaFrozen_ = false;
     bool translationAreaShown_ = false;
+    WizardPage page_ = WizardPage::Info;
+    bool working_ = false;
+    OutputVerdict verdict_ = OutputVerdict::MissingFolder;
+    bool completionStarted_ = false;
+    bool completionRunning_ = false;
 };

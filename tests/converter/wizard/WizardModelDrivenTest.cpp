@@ -224,3 +224,53 @@ TEST(WizardModelDriven, ReadsAndWritesItsSettings) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(WizardModelDriven, ThePageFlowsButtonsFollowTheWorkOnThePage) {
+    ConverterSource compressed = plainSource();
+    compressed.compressed = true;
+    WizardModel cautioned(compressed, false);
+    EXPECT_EQ(cautioned.Page(), WizardPage::Caution);
+    cautioned.GoTo(WizardPage::FirstStep);
+    EXPECT_TRUE(cautioned.BackOn()) << "back to the caution";
+    WizardModel model(plainSource(), false);
+    EXPECT_EQ(model.Page(), WizardPage::FirstStep);
+    EXPECT_FALSE(model.BackOn());
+    EXPECT_TRUE(model.NextOn());
+    EXPECT_EQ(WizardModel(ConverterSource{}, false).Page(), WizardPage::Info);
+    // Work on a page holds both buttons until it ends.
+    model.GoTo(WizardPage::Loading);
+    model.SetWorking(true);
+    EXPECT_FALSE(model.BackOn() || model.NextOn());
+    model.SetWorking(false);
+    EXPECT_TRUE(model.BackOn() && model.NextOn());
+    // The file page lets the run start only for an accepted output.
+    model.GoTo(WizardPage::File);
+    for (OutputVerdict v :
+         {OutputVerdict::ReadOnly, OutputVerdict::SameAsSource, OutputVerdict::MissingFolder}) {
+        model.SetOutputVerdict(v);
+        EXPECT_FALSE(model.NextOn());
+    }
+    model.SetOutputVerdict(OutputVerdict::Accepted);
+    EXPECT_TRUE(model.NextOn());
+    // Completion: Next (done) while nothing is to process; while it runs only Cancel; then Next again.
+    ConverterSource regions = plainSource();
+    regions.hasRegionData = true;
+    WizardModel done(regions, false);
+    done.GoTo(WizardPage::Completion);
+    EXPECT_TRUE(done.NextOn() && done.NextIsDone());
+    EXPECT_FALSE(done.CancelOn());
+    done.SetNewRegion(true);
+    EXPECT_TRUE(done.ProcessingEnabled());
+    EXPECT_FALSE(done.NextOn());
+    done.CompletionStarted();
+    EXPECT_FALSE(done.NextOn() || done.BackOn() || done.ProcessingEnabled());
+    EXPECT_TRUE(done.CancelOn());
+    done.CompletionEnded();
+    EXPECT_TRUE(done.NextOn());
+    EXPECT_FALSE(done.CancelOn());
+    EXPECT_FALSE(done.ProcessingEnabled()) << "processing runs once";
+}
+
+} // namespace
