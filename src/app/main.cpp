@@ -1,6 +1,7 @@
 // The program's entry: the application named "Strovane", the main window, then the hex viewer's window
 // (docked into the main window when it is first shown), and the event loop until the main window closes.
 // The program takes no command line.
+#include <csignal>
 #include <memory>
 
 #include <QApplication>
@@ -9,14 +10,20 @@
 #include "hexview/HexViewerWindow.h"
 #include "hexview/dialogs/HexDialogs.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/WindowLanguage.h"
 #include "widgets/Services.h"
 
 int main(int argc, char** argv) {
+    // A write past the file size limit (the converter, the unpack tools, the hex viewer's copy to a file)
+    // then fails as "File too large" and is reported, instead of killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     // The name, not the display name: some platforms append the display name to every window title.
     QApplication::setApplicationName(QStringLiteral("Strovane"));
     // The desktop file the taskbar progress names (resources/strovane.desktop).
     QGuiApplication::setDesktopFileName(QStringLiteral("strovane"));
+    // Before any window: Qt's standard buttons and dialogs speak the windows' Russian.
+    InstallWindowLanguage(application);
     const Services services = Services::Desktop();
     // The hex viewer's dialogs beep and ask through the same desktop services as the main window.
     DialogPrompts prompts;

@@ -5,8 +5,10 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "converter/ConversionOptions.h"
@@ -73,6 +75,32 @@ struct ConversionContext {
     void warn(const std::string& line) {
         ++warnings;
         progress.AddLog("WARNING: " + line);
+    }
+    // The detail line of a block (only with the log box on): "Level:L BlockSet:S Block:B text", the text
+    // first prefixed with " Divided:" + the parcel's number + " -> " for a divided parcel (divided >= 0).
+    void logDetail(uint8_t level, uint32_t set, uint32_t block, const std::string& text,
+                   int64_t divided = -1) {
+        if (!options.logDetails) return;
+        const std::string said = divided >= 0 ? " Divided:" + std::to_string(divided) + " -> " + text : text;
+        progress.AddLog("Level:" + std::to_string(level) + " BlockSet:" + std::to_string(set) +
+                        " Block:" + std::to_string(block) + " " + said);
+    }
+    // Frames already reported unreadable: a frame many records name is reported once.
+    std::unordered_set<int64_t> unreadableFrames;
+    // Block information already placed: a damaged map may name one block's information from many block
+    // records; it is transferred once, so the run costs what the source holds.
+    std::set<std::pair<std::string, int64_t>> informationSeen;
+    bool FirstUseOfInformation(const TLN_Block_Management_Record& block) {
+        return informationSeen.emplace(block.Stream ? block.Stream->FileName() : "", block.Address).second;
+    }
+    // The largest output the run writes before it gives up (0: no limit): a source whose records name the
+    // same data over and over would otherwise write it over and over.
+    int64_t outputBudget = 0;
+    void checkOutputBudget(int64_t end) const {
+        if (outputBudget > 0 && end > outputBudget)
+            throw std::runtime_error("The new map would grow past " + std::to_string(outputBudget / 1024) +
+                                     " kb, several times the source: its records name the same data over "
+                                     "and over");
     }
     // Old management data position to its place in the output.
     int64_t moved(int64_t oldPosition) const { return oldPosition - partBase + 8192; }

@@ -1,9 +1,11 @@
 // What a conversion job reports while it runs: the latest label, bar positions and task-bar value behind a
-// mutex, and every log line. The job writes; the window (or a driver) takes snapshots on its own clock, so
-// the worker never waits for the window.
+// mutex, and its log lines. The job writes; the window (or a driver) takes snapshots on its own clock, so
+// the worker never waits for the window. Only the last lines stay in memory: a damaged source can log
+// without end, so the whole log goes through to its file as it is written.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -31,17 +33,30 @@ public:
     void SetTaskBarProgress(int64_t position, int64_t maximum);
     void SetTaskBarIndeterminate();
 
-    // The current state and the lines not yet taken.
+    // Lines kept in memory: the window shows no more, and a longer log lives only in its file.
+    static constexpr size_t kKeptLines = 5000;
+
+    // The current state and the lines not yet taken (at most the kept ones: older ones were dropped).
     Snapshot TakeSnapshot();
-    // Every line logged so far (for Log.txt).
+    // The kept lines: every line logged so far while there are no more than kKeptLines.
     std::vector<std::string> AllLines() const;
+    // Lines logged so far, kept or not.
+    uint64_t LineCount() const;
     // Called on the worker thread with each new line (a driver's echo); must not block for long.
     void SetLineCallback(std::function<void(const std::string&)> callback);
+    // Called on the worker thread with each label set (tests follow the stages by it).
+    void SetLabelCallback(std::function<void(const std::string&)> callback);
+    // From now on every line goes to sink as it is logged, in order; the lines kept so far go first.
+    // An empty sink ends the write-through.
+    void SetLogSink(std::function<void(const std::string&)> sink);
 
 private:
     mutable std::mutex mutex_;
     Snapshot state_;
-    std::vector<std::string> lines_;
-    size_t taken_ = 0;
+    std::deque<std::string> lines_;
+    uint64_t total_ = 0;
+    uint64_t taken_ = 0;
     std::function<void(const std::string&)> lineCallback_;
+    std::function<void(const std::string&)> labelCallback_;
+    std::function<void(const std::string&)> sink_;
 };

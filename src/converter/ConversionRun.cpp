@@ -11,6 +11,7 @@
 
 #include "converter/ChainedParcelWriter.h"
 #include "converter/ConversionContext.h"
+#include "converter/ConversionLogFile.h"
 #include "converter/ExtraLevel.h"
 #include "converter/FrameBytes.h"
 #include "converter/LevelTransfer.h"
@@ -30,6 +31,10 @@
 namespace {
 
 constexpr int64_t kHeaderBytes = 8192;
+// The output may grow to this multiple of the source (and building data), plus the slack: frames grow by
+// imports and rebuilt names, information by 6-byte records; nothing real grows further.
+constexpr int64_t kOutputBudgetFactor = 8;
+constexpr int64_t kOutputBudgetSlack = 64 << 10;
 
 std::string hex(int64_t value, int digits) {
     char buffer[24];
@@ -42,13 +47,6 @@ void copyRange(TLN_Stream& from, int64_t position, int64_t count, TLN_Stream& to
     std::vector<uint8_t> buffer(static_cast<size_t>(count), 0);
     from.ReadExactAt(position, buffer.data(), std::clamp<int64_t>(from.Size() - position, 0, count));
     to.WriteAt(target, buffer.data(), count);
-}
-
-std::string joinLines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
 }
 
 // The block set table's end in management data that holds the added level.
@@ -72,23 +70,32 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
         c.checkStop();
         c.progress.SetProgressLabel("Calculating new size of Parcel Management List ...  Level " +
                                     std::to_string(level));
+        // Only the block sets and blocks the tables hold: a damaged level may declare far more.
         const TLN_Level_Management_Record& record = *map.Level(level);
-        for (uint32_t s = 0; s < uint32_t(std::max(0, record.BlockSetCount())); ++s)
-            for (uint32_t b = 0; b < uint32_t(record.BlockCount()); ++b) {
+        for (uint32_t s = 0; s < record.AcceptedBlockSetCount; ++s) {
+            TLN_BlockSet_Management_Record set;
+            if (!map.ReadBlockSet(level, s, set)) continue;
+            for (uint32_t b = 0; b < set.BlockCount; ++b) {
                 c.checkStop();
                 TLN_Block_Management_Record block;
                 if (!map.ReadBlock(level, s, b, block)) continue;
-                reserved += ReservedInformationBytes(map, level, block);
+                const int64_t bytes = ReservedInformationBytes(map, level, block);
+                // Information an earlier block named is not transferred again.
+                if (bytes > 0 && !c.FirstUseOfInformation(block)) continue;
+                reserved += bytes;
                 if (block.Stream == map.GetAllDataStream() && block.Address > part.Address &&
                     (c.mainDataStart < 0 || block.Address < c.mainDataStart))
                     c.mainDataStart = block.Address;
             }
+        }
     }
+    c.informationSeen.clear();
+    c.checkOutputBudget(kHeaderBytes + AlignUp32(managementSize) + reserved);
     c.cursor = kHeaderBytes + AlignUp32(managementSize);
     c.dataCursor = c.cursor + reserved;
+    c.progress.SetProgressLabel("Transferring Map Header");
     if (c.options.addOneWayArrows && outlines) rewrite::CollectOneWayArrows(c, *outlines);
 
-    c.progress.SetProgressLabel("Transferring Map Header");
     copyRange(source, 0, kHeaderBytes, c.out, 0);
     uint8_t sectors[2] = {0, 0};
     source.ReadAt(2048 + 4, sectors, 2);
@@ -110,6 +117,9 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
         const int64_t growth = AlignUp32(size) - AlignUp32(managementSize);
         c.cursor += growth;
         c.dataCursor += growth;
+        c.progress.AddLog("One-Way Arrows added: " + std::to_string(extra.arrows));
+        c.progress.SetProgressLabel("Creating Parcel Management Information for  Level " +
+                                    std::to_string(map.LevelCount()));
     }
     // The added level's parcel management information follows that of the old levels.
     const int64_t extraInformation = c.dataCursor;
@@ -149,7 +159,6 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
     if (c.options.addExtraLevel) {
         rewrite::WriteExtraLevelFrames(c, extra, extraInformation);
         c.levelTable.push_back({kExtraLevelCodeByte, extra.blocksWithParcels});
-        c.progress.AddLog("One-Way Arrows added: " + std::to_string(outlines ? outlines->ArrowCount() : 0));
     }
     WriteLevelTable(c.out, source, c.levelTable);
 }
@@ -223,10 +232,10 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     if (const std::string why = guard.RefusalFor(options_.outputPath); !why.empty()) return refuse(why);
     if (const std::string why = guard.RefusalFor(outputFolder + "/Log.txt"); !why.empty()) return refuse(why);
 
+    progress.AddLog("Creating New Map started...");
     NameConversion names(options_, dictionary_);
     if (const auto problem = names.Prepare(progress)) return refuse(*problem);
     const auto started = std::chrono::steady_clock::now();
-    progress.AddLog("Creating New Map started...");
     // The new map is about as large as the source; a folder with less room is likely to fill up.
     const std::string roomWarning = FreeSpaceWarning(
         freeSpace_ ? freeSpace_(outputFolder) : FreeBytesIn(outputFolder), map->GetAllDataStream()->Size());
@@ -248,6 +257,14 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         progress.AddLog(std::string("ERROR: ") + e.what());
         result.message = e.what();
         return result;
+    }
+    // From here every line also goes to "Log.txt"; memory keeps only the window's tail.
+    std::unique_ptr<ConversionLogFile> log;
+    std::string logProblem;
+    try {
+        log = std::make_unique<ConversionLogFile>(outputFolder, progress);
+    } catch (const std::exception& e) {
+        logProblem = e.what();
     }
     const std::unique_ptr<ParcelWriter> namesWriter = writer_ ? nullptr : names.MakeWriter(*map, progress);
     CopyParcelWriter copyWriter(CopyParcelWriter::Reading::ReadAhead);
@@ -276,11 +293,20 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
                                          outlines ? outlines->Bounds() : building_data::Box{});
     context.filters = &filters;
     context.keyBaseOf(*map->GetAllDataStream());
+    // Every stage costs what the source holds: the new map is the source's frames, rebuilt information,
+    // imports and the added level. Far more means records that name the same data many times.
+    context.outputBudget = kOutputBudgetFactor * (map->GetAllDataStream()->Size() +
+                                                  (buildingData_ ? int64_t(buildingData_->size()) : 0)) +
+                           kOutputBudgetSlack;
     try {
         writeMainMap(context, outlines.get());
         context.out.SetSize(context.dataCursor);
         progress.SetTaskBarIndeterminate();
         const int64_t size = TransferManagementData(context, map->GetAllDataStream()->Size());
+        std::unique_ptr<ProducedFile> newList;
+        std::string newListPath;
+        if (cmpList) newList = PrepareNewCmpList(*cmpList, outputFolder, progress, opener_);
+        if (newList) newListPath = newList->FinalPath();
         WriteVolumeHeader(context.out, options_, progress);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -292,10 +318,6 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         progress.AddLog("Elapsed time: " + ElapsedText(int64_t(seconds)) + " sec.");
         progress.AddLog("Route Guidance Size = " + std::to_string(context.routeGuidanceTotal / 1024) + " kb");
         progress.AddLog("Output File Size = " + std::to_string(size / 1024) + " kb");
-        std::unique_ptr<ProducedFile> newList;
-        std::string newListPath;
-        if (cmpList) newList = PrepareNewCmpList(*cmpList, outputFolder, progress, opener_);
-        if (newList) newListPath = newList->FinalPath();
         // The list's bytes reach its file before the map is committed: a full disk shows before either.
         if (newList) newList->Flush();
         output->Commit();
@@ -320,10 +342,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
                       (scratchWarning.empty() ? 0 : 1);
     result.voiceOffset = context.voiceOffset;
     result.voiceSize = context.voiceSize;
-    try {
-        WriteProducedFile(outputFolder + "/Log.txt", joinLines(progress.AllLines()));
-    } catch (const std::exception& e) {
-        progress.AddLog(std::string("WARNING: Log.txt not saved: ") + e.what());
-    }
+    if (log) logProblem = log->Commit();
+    if (!logProblem.empty()) progress.AddLog("WARNING: Log.txt not saved: " + logProblem);
     return result;
 }

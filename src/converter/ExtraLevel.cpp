@@ -10,6 +10,8 @@
 namespace {
 
 constexpr int64_t kHeader = 30;
+// The level code of the added level (its code byte F8 divided by 4).
+constexpr int8_t kExtraLevelCode = -2;
 constexpr uint32_t kMinimumLevelRecord = 40;
 constexpr uint32_t kMinimumBlockSetRecord = 10;
 
@@ -46,6 +48,8 @@ std::string ExtraLevelRefusal(TLN_KiwiMap& map) {
     if (map.LevelCount() == 0 || map.LevelCount() != s.levels)
         return "the levels of the source are not all readable";
     if (s.levelRecord < kMinimumLevelRecord) return "level records are shorter than 40 bytes";
+    for (uint8_t level = 0; level < map.LevelCount(); ++level)
+        if (map.Level(level)->LevelCode == kExtraLevelCode) return "the map already has an extra level";
     if (s.blockSetRecord < kMinimumBlockSetRecord) return "block set records are shorter than 10 bytes";
     if (s.newBlockSets < 1 || s.newBlockSets > 256) return "the last level has more than 256 block sets";
     const auto& last = *map.Level(uint8_t(map.LevelCount() - 1));

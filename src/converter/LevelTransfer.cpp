@@ -72,7 +72,9 @@ bool planInformation(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management
                 plan.bytes += 4 + int64_t(kRecord) * plan.guideSubs[i].records;
         }
     }
-    plan.bytes = AlignUp32(std::max<int64_t>(plan.bytes, block.Size));
+    // The old size as far as the source holds it: a damaged record may declare far more.
+    const int64_t held = std::min<int64_t>(block.Size, block.Stream->Size() - block.Address);
+    plan.bytes = AlignUp32(std::max<int64_t>(plan.bytes, held));
     return true;
 }
 
@@ -128,8 +130,9 @@ private:
     void transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
                        const InformationPlan& plan);
     // Writes a main frame (or reuses it); returns its new offset or -1.
+    // sub: the sub-parcel's number when the record is one of a divided parcel's, else -1.
     int64_t mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
-                      uint32_t& size);
+                      uint32_t& size, int64_t sub = -1);
     int64_t guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
                           uint32_t& size);
     void linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t guideSize);
@@ -147,10 +150,11 @@ private:
 void LevelWriter::ensureRoom(uint32_t size) const {
     if (c_.dataCursor + int64_t(size) > kMaxKiwiOffset + 1)
         throw EConvertError("Output exceeds 32 GiB: a KIWI address cannot reach past it");
+    c_.checkOutputBudget(c_.dataCursor + int64_t(size));
 }
 
 int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
-                               uint32_t& size) {
+                               uint32_t& size, int64_t sub) {
     const int64_t key = c_.keyBaseOf(*record.Stream) + record.Address;
     int64_t value = -1;
     if (table && table->Find(key, value, size)) return value;
@@ -166,7 +170,10 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
         size = CopyParcelWriter().WriteMainFrame(source, c_.out, at);
     }
     if (size == 0) {
-        c_.warn("Parcel " + reached() + " unreadable");
+        // Many records may name one unreadable frame: it is reported once.
+        if (c_.unreadableFrames.insert(key).second)
+            c_.warn("Parcel " + reached() + (sub >= 0 ? " sub-parcel " + std::to_string(sub) : "") +
+                    " unreadable");
         if (table) table->Add(key, -1, 0);
         return -1;
     }
@@ -252,6 +259,7 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
         }
         image.wordOffset(at, uint32_t(next));
         image.header(next, *block.Stream, sub.position);
+        c_.logDetail(level_, set, blockIndex, "Divided Parcel Management Record Offset = " + hex(next, 8), i);
         subOffsets[i].assign(sub.records, -1);
         for (uint32_t k = 0; k < sub.records; ++k) {
             c_.checkStop();
@@ -263,7 +271,8 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
                 continue;
             }
             uint32_t size = 0;
-            subOffsets[i][k] = mainFrame(subRecord, nullptr, size);
+            // Sub-parcels share the block's table: a frame several of them name is written once.
+            subOffsets[i][k] = mainFrame(subRecord, &table, size, k);
             if (subOffsets[i][k] < 0)
                 image.empty(subAt);
             else
@@ -305,6 +314,8 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
             }
             image.wordOffset(at, uint32_t(next));
             image.header(next, *block.Stream, sub.position);
+            c_.logDetail(level_, set, blockIndex,
+                         "RG Divided Parcel Management Record Offset = " + hex(next, 8), i);
             for (uint32_t k = 0; k < sub.records; ++k) {
                 c_.checkStop();
                 const int64_t subAt = next + 4 + int64_t(kRecord) * k;
@@ -314,7 +325,7 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
                 if (k < subOffsets[i].size() && subOffsets[i][k] >= 0 &&
                     c_.map.ReadParcel(block.Stream, level_, k, subRecord, false, sub.position) &&
                     !subRecord.IsDivided())
-                    guide = guidanceFrame(subRecord, nullptr, size);
+                    guide = guidanceFrame(subRecord, &table, size);
                 if (guide < 0)
                     image.empty(subAt);
                 else
@@ -329,6 +340,8 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
 
 void LevelWriter::repairAdjacency() {
     c_.progress.SetTaskBarIndeterminate();
+    // The ledger keeps its frames in order as they come: the label stays, nothing is left to sort.
+    c_.progress.SetProgressLabel("Sorting Parcel Address List...  Level " + std::to_string(level_));
     const size_t entries = adjacency_.Frames();
     c_.progress.SetProgressLabel("Updating ADJACENT PARCEL INFORMATION (" + std::to_string(entries) +
                                  ") ...  Level " + std::to_string(level_));
@@ -349,7 +362,8 @@ void LevelWriter::run() {
     // The data volume lists the level code (the record's first byte / 4), not the record's byte.
     LevelTableEntry& entry = c_.levelTable.emplace_back(LevelTableEntry{uint8_t(record_.LevelCode), 0});
     c_.writer.BeginLevel(level_);
-    const uint32_t sets = uint32_t(std::max(0, record_.BlockSetCount()));
+    // The block sets whose records the table holds, not the counts a damaged record declares.
+    const uint32_t sets = record_.AcceptedBlockSetCount;
     for (uint32_t s = 0; s < sets; ++s) {
         c_.checkStop();
         set_ = s, block_ = 0, parcel_ = 0;
@@ -367,18 +381,26 @@ void LevelWriter::run() {
             c_.out.Write(bytes, 4);
         }
         bool anyKept = false;
-        for (uint32_t b = 0; b < uint32_t(record_.BlockCount()); ++b) {
+        for (uint32_t b = 0; b < set.BlockCount; ++b) {
             block_ = b;
+            c_.progress.SetProgressLabel("Transferring ...  Level " + L + "   BlockSet " + std::to_string(s) +
+                                         "   Block " + std::to_string(b));
             const int64_t blockRecord =
                 c_.moved(set.BlockTablePosition) + c_.tableGrowth + int64_t(kRecord) * b;
             TLN_Block_Management_Record block;
             InformationPlan plan;
-            if (b >= set.BlockCount || (c_.filters && !c_.filters->BlockInTrimArea(level_, s, b)) ||
-                !c_.map.ReadBlock(level_, s, b, block) || !planInformation(c_.map, level_, block, plan)) {
-                if (b < set.BlockCount) {
-                    c_.out.Seek(blockRecord);
-                    WriteEmptyReference(c_.out);
-                }
+            // Whether a block's information was used before is decided before the trim, in the order
+            // the space for the information was reserved.
+            const bool readable =
+                c_.map.ReadBlock(level_, s, b, block) && planInformation(c_.map, level_, block, plan);
+            const bool first = readable && c_.FirstUseOfInformation(block);
+            if (readable && !first)
+                c_.warn("Block " + std::to_string(level_) + "/" + std::to_string(s) + "/" +
+                        std::to_string(b) +
+                        " names the parcel management information of an earlier block: left empty");
+            if (!first || (c_.filters && !c_.filters->BlockInTrimArea(level_, s, b))) {
+                c_.out.Seek(blockRecord);
+                WriteEmptyReference(c_.out);
                 continue;
             }
             if (plan.bytes / 32 > 0xFFFF) {
@@ -390,6 +412,7 @@ void LevelWriter::run() {
             }
             c_.out.Seek(blockRecord);
             WriteAddressAndStoredSize(c_.out, c_.cursor, uint16_t(plan.bytes / 32));
+            c_.logDetail(level_, s, b, "Parcel Management Record Addr = " + hex(c_.cursor, 8));
             transferBlock(s, b, block, plan);
             c_.cursor += plan.bytes;
             ++entry.blocks;

@@ -60,8 +60,8 @@ int64_t insertVoiceFile(ConversionContext& c, const TLN_Management_Header& heade
     WriteAddressAndStoredSize(c.out, append, storedSectors(source, 6));
     const uint8_t noName[12] = {};
     c.out.Write(noName, 12);
-    c.progress.AddLog("Voice Data Management inserted from file " + header.Name + ". Address: 0x" +
-                      hex(append, 10) + "  Size: 0x" + hex(AlignUp32(n), 8));
+    c.progress.AddLog("Voice Data Management inserted from file VOICEDAT.KWI. Address: 0x" + hex(append, 10) +
+                      "  Size: 0x" + hex(AlignUp32(n), 8));
     return append + AlignUp32(n);
 }
 
@@ -125,8 +125,23 @@ int64_t insertRegionFile(ConversionContext& c, const TLN_Management_Header& head
     WriteAddressAndStoredSize(c.out, append, storedSectors(source, 1));
     const uint8_t noName[12] = {};
     c.out.Write(noName, 12);
-    c.progress.AddLog("Region Data Management inserted from file " + header.Name + ". Address: 0x" +
-                      hex(append, 10) + "  Size: 0x" + hex(n, 8));
+    c.progress.AddLog("Region Data Management inserted from file REGION.KWI. Address: 0x" + hex(append, 10) +
+                      "  Size: 0x" + hex(n, 8));
+    return append + n;
+}
+
+// Region data kept in "ALLDATA.KWI" itself, rewritten at append with its frames re-pointed; the record keeps
+// its old size field. Returns the next append position, or -1 when the block does not read as region data
+// (it is then copied as any other block).
+int64_t transferRegionData(ConversionContext& c, const TLN_Management_Header& header, int64_t append) {
+    const TLN_RegionManager regions(c.map.GetAllDataStream(), header.Address);
+    if (!regions.IsValid()) return -1;
+    c.progress.SetProgressLabel("Transferring Region Data Management");
+    const int64_t n = AlignUp32(WriteRegionData(c, regions, append));
+    c.out.Seek(kHeaderTable + kHeaderRecord * 1);
+    WriteAddressAndStoredSize(c.out, append, storedSectors(*c.map.GetAllDataStream(), 1));
+    c.progress.AddLog("Region Data Management transferred. Address: 0x" + hex(append, 10) + "  Size: 0x" +
+                      hex(n, 8));
     return append + n;
 }
 
@@ -186,6 +201,14 @@ int64_t TransferManagementData(ConversionContext& c, int64_t sourceSize) {
             WriteEmptyReference(c.out);
             newAddress[size_t(i)] = -1;
             continue;
+        }
+        if (i == 1) {
+            const int64_t next = transferRegionData(c, header, append);
+            if (next >= 0) {
+                newAddress[size_t(i)] = append;
+                append = next;
+                continue;
+            }
         }
         const int64_t n = std::min(extentOf(header.Address), sourceSize - header.Address);
         if (n <= 0 || (n >= kLargestBlock && i != 6)) {

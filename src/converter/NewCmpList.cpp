@@ -46,6 +46,8 @@ std::unique_ptr<ProducedFile> PrepareNewCmpList(const SourceCmpList& list, const
     if (!list.besideSource) name = "(Rename and place this file in upper folder)" + name;
     auto file = std::make_unique<ProducedFile>(outputFolder + "/" + name, opener);
     file->Stream().Write(bytes.data(), int64_t(bytes.size()));
-    progress.AddLog("New " + name + " created.");
+    progress.AddLog("");
+    progress.AddLog("New file 05.CMP has been created:");
+    progress.AddLog(file->FinalPath());
     return file;
 }

@@ -49,6 +49,9 @@ std::string SourceGuard::RefusalFor(const std::string& path) const {
         if (file && *file == f) return "\"" + path + "\" is a file of the source map";
     const auto folder = FileIdentityOf(FolderOf(path));
     if (!folder) return "The folder of \"" + path + "\" does not exist";
+    struct stat info {};
+    if (::stat(FolderOf(path).c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return "The folder of \"" + path + "\" is not a folder";
     for (const FileIdentity& f : folders_)
         if (*folder == f) return "\"" + path + "\" lies in a folder of the source map";
     return {};

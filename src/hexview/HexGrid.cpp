@@ -77,6 +77,7 @@ void HexGrid::onSearchEnded(qint64 result) {
     HideBalloon();
     if (result == -1) ShowSearchDone();
     setFocus();
+    if (result == HexSearchController::kSearchFailed) emit searchFailed(search_.LastError());
 }
 
 QRect HexGrid::CellRect(int64_t offset, bool hexHalf) const {

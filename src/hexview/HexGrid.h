@@ -22,6 +22,7 @@ class HexGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
     static constexpr int64_t kSearchRunning = HexSearchController::kSearchRunning;
+    static constexpr int64_t kSearchFailed = HexSearchController::kSearchFailed;
 
     explicit HexGrid(QWidget* parent = nullptr);
     // Stops and joins a running search.
@@ -90,6 +91,8 @@ signals:
     void fileChanged(const QString& name);
     void searchSuccess(qint64 result, int count);
     void searchProgress(int percent);
+    // A read error ended a search; reason is the error's text.
+    void searchFailed(const QString& reason);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

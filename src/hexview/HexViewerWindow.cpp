@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "hexview/HexGrid.h"
 #include "hexview/HexViewerActions.h"
@@ -24,6 +25,9 @@ namespace {
 // The tab's text while no file is shown.
 const QString kDefaultTitle = QStringLiteral("Hex Viewer");
 constexpr int kPanelWidths[4] = {130, 70, 220, 150};
+// Room before and after a panel's text, so that it never touches the frame.
+constexpr int kPanelIndent = 3;
+constexpr int kPanelPadding = 6;
 } // namespace
 
 HexViewerWindow::HexViewerWindow(const Services& services, HexDialogs& dialogs, QWidget* parent)
@@ -39,6 +43,7 @@ HexViewerWindow::HexViewerWindow(const Services& services, HexDialogs& dialogs, 
         panels_[i]->setFixedWidth(kPanelWidths[i]);
         panels_[i]->setFrameShape(QFrame::StyledPanel);
         panels_[i]->setFrameShadow(QFrame::Sunken);
+        panels_[i]->setIndent(kPanelIndent);
         status->addWidget(panels_[i]);
     }
     auto* layout = new QVBoxLayout(this);
@@ -59,6 +64,10 @@ HexViewerWindow::HexViewerWindow(const Services& services, HexDialogs& dialogs, 
     connect(grid_, &HexGrid::selectionChanged, this, &HexViewerWindow::onSelectionChanged);
     connect(grid_, &HexGrid::searchProgress, this, &HexViewerWindow::onSearchProgress);
     connect(grid_, &HexGrid::searchSuccess, this, [this](qint64 result, int) { onSearchSuccess(result); });
+    connect(grid_, &HexGrid::searchFailed, this, [this](const QString& reason) {
+        if (services_.messenger)
+            services_.messenger->Error(dialogParent(), hexwindow::SearchFailedText(reason));
+    });
     connectActions();
     updateCaption();
     updateActions();
@@ -157,22 +166,31 @@ void HexViewerWindow::onFileChanged(const QString& name) {
     displayName_ = grid_->HasStream() ? hexwindow::DisplayName(name) : QString();
     search_.lastHit = -2;
     if (!grid_->HasStream() || grid_->Size() == 0) {
-        panels_[0]->clear();
-        panels_[1]->clear();
+        setPanelText(0, {});
+        setPanelText(1, {});
     }
     updateCaption();
     updateActions();
 }
 
 void HexViewerWindow::onAddressChanged(qint64 address, quint8 byte) {
-    panels_[0]->setText(hexwindow::AddressPanel(address));
-    panels_[1]->setText(hexwindow::BytePanel(byte));
+    setPanelText(0, hexwindow::AddressPanel(address));
+    setPanelText(1, hexwindow::BytePanel(byte));
 }
 
 void HexViewerWindow::onSelectionChanged(qint64 start, qint64 end) {
-    panels_[2]->setText(hexwindow::BlockPanel(start, end));
-    panels_[3]->setText(hexwindow::SizePanel(start, end));
+    setPanelText(2, hexwindow::BlockPanel(start, end));
+    setPanelText(3, hexwindow::SizePanel(start, end));
     updateActions();
+}
+
+void HexViewerWindow::setPanelText(int panel, const QString& text) {
+    QLabel* label = panels_[panel];
+    label->setText(text);
+    // The panel's own width, or what its text needs with the frame around it when that is more.
+    const int needed = label->fontMetrics().horizontalAdvance(text) + 2 * label->frameWidth() +
+                       label->indent() + kPanelPadding;
+    label->setFixedWidth(std::max(kPanelWidths[panel], needed));
 }
 
 void HexViewerWindow::onSearchProgress(int percent) {
@@ -188,7 +206,8 @@ void HexViewerWindow::onSearchProgress(int percent) {
 }
 
 void HexViewerWindow::onSearchSuccess(qint64 result) {
-    search_.lastHit = result;
+    // A failed search has no place to go on from: Find next tries the same bytes again.
+    if (result != HexGrid::kSearchFailed) search_.lastHit = result;
 }
 
 QWidget* HexViewerWindow::dialogParent() {
@@ -248,11 +267,12 @@ void HexViewerWindow::Dock() {
     snapped_ = false;
     // The width the user gave the floating window is its width when it floats again.
     floatingWidth_ = width();
+    // Hidden, the page is shown by the tab widget when its tab is chosen; shown here it would draw its rows
+    // over whichever page is current.
     hide();
     const int index = dockIndex_ >= 0 && dockIndex_ <= tabs_->count() ? dockIndex_ : tabs_->count();
-    tabs_->insertTab(index, this, displayName_.isEmpty() ? kDefaultTitle : displayName_);
+    tabs_->insertTab(index, this, windowIcon(), displayName_.isEmpty() ? kDefaultTitle : displayName_);
     tabs_->setTabVisible(tabs_->indexOf(this), grid_->HasStream());
-    show();
 }
 
 void HexViewerWindow::SnapToMainForm() {

@@ -90,6 +90,7 @@ private:
     void onFileChanged(const QString& name);
     void onAddressChanged(qint64 address, quint8 byte);
     void onSelectionChanged(qint64 start, qint64 end);
+    void setPanelText(int panel, const QString& text);
     void onSearchProgress(int percent);
     void onSearchSuccess(qint64 result);
     void onFileCopyReported();

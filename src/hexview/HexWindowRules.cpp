@@ -77,6 +77,10 @@ QString SizePanel(int64_t start, int64_t end) {
            QStringLiteral(")");
 }
 
+QString SearchFailedText(const QString& reason) {
+    return QStringLiteral("Поиск прерван: ошибка чтения.\n") + reason;
+}
+
 QString BinaryCopiedBalloon(int64_t bytes) {
     return QStringLiteral("Скопировано в буфер обмена:\n1) Бинарные данные ") + hex0x(bytes) +
            QStringLiteral(" байт.");

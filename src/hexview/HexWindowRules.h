@@ -35,6 +35,9 @@ QString BytePanel(uint8_t byte);
 QString BlockPanel(int64_t start, int64_t end);
 QString SizePanel(int64_t start, int64_t end);
 
+// The message of a search a read error ended, with the error's text.
+QString SearchFailedText(const QString& reason);
+
 // What the balloon says after a copy.
 QString BinaryCopiedBalloon(int64_t bytes);
 QString TextCopiedBalloon(int64_t bytes);

@@ -53,8 +53,9 @@ DataPage::DataPage(FieldGridModel* gridModel, QWidget* parent) : QWidget(parent)
     stopSpeedBtn->SetGlyph(
         style()->standardIcon(QStyle::SP_MediaStop).pixmap(kGlyphSize, kGlyphSize).toImage());
     stopSpeedBtn->setAccessibleName(QStringLiteral("Stop"));
-    playSpeedBtn->setEnabled(false);
-    stopSpeedBtn->setEnabled(false);
+    // Shown only for a record with sound.
+    playSpeedBtn->setVisible(false);
+    stopSpeedBtn->setVisible(false);
     langBtn1 = languageButton(infoSheet);
     auto* infoButtons = new QHBoxLayout();
     infoButtons->addWidget(playSpeedBtn);

@@ -2,6 +2,8 @@
 #include "mainwindow/FieldGridView.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 
@@ -95,7 +97,13 @@ void FieldGridView::ShowContextMenu(const QPoint& position) {
 
 void FieldGridView::JumpFromRow(int row) {
     if (!gridModel_ || row < 0) return;
-    if (const auto offset = gridModel_->JumpOffset(row)) emit jumpRequested(*offset);
+    const auto offset = gridModel_->JumpOffset(row);
+    if (!offset) return;
+    const std::string file = gridModel_->JumpFile(row);
+    if (file.empty())
+        emit jumpRequested(*offset);
+    else
+        emit fileJumpRequested(QString::fromStdString(file), *offset);
 }
 
 QUrl FieldGridView::HelpLinkUrl() const {
@@ -110,5 +118,17 @@ void FieldGridView::OpenHelp(const QModelIndex& index) {
     if (RowTag(index.data(FieldGridModel::TagRole).toInt()) != RowTag::HelpLink) return;
     if (index.data().toString() != QLatin1String("Help")) return;
     const QUrl url = HelpLinkUrl();
-    if (url.isValid() && !url.isEmpty()) urlOpener_->Open(url);
+    if (!url.isValid() || url.isEmpty()) return;
+    // The documents are not shipped with the program: a missing one is named with the folder it is looked
+    // for in, where the user can put it.
+    if (url.isLocalFile() && !QFileInfo(url.toLocalFile()).isFile()) {
+        if (messenger_)
+            messenger_->Information(
+                this, QStringLiteral("Документ справки не найден: ") + gridModel_->HelpUrl() +
+                          QStringLiteral("\rДокументы справки ищутся в папке ") +
+                          QDir::toNativeSeparators(helpBase_.isLocalFile() ? helpBase_.toLocalFile()
+                                                                           : helpBase_.toString()));
+        return;
+    }
+    urlOpener_->Open(url);
 }

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 class FieldGridModel;
+class Messenger;
 class QAction;
 class QMenu;
 class UrlOpener;
@@ -23,6 +24,8 @@ public:
     FieldGridModel* GridModel() const { return gridModel_; }
     // Opens the Help links; without one a click does nothing.
     void SetUrlOpener(UrlOpener* opener) { urlOpener_ = opener; }
+    // Says so when a Help link's document is not in its local folder.
+    void SetMessenger(Messenger* messenger) { messenger_ = messenger; }
     // Where the help documents live; a document path is resolved against it.
     void SetHelpBase(const QUrl& base) { helpBase_ = base; }
     // The link a Help click opens for the model's current document.
@@ -45,6 +48,8 @@ public:
 signals:
     // The user asked to see the data at offset in the hex viewer.
     void jumpRequested(qint64 offset);
+    // The same for an address in a data file of its own (the row names the file).
+    void fileJumpRequested(const QString& file, qint64 offset);
 
 private:
     void ShowContextMenu(const QPoint& position);
@@ -56,6 +61,7 @@ private:
 
     FieldGridModel* gridModel_ = nullptr;
     UrlOpener* urlOpener_ = nullptr;
+    Messenger* messenger_ = nullptr;
     QUrl helpBase_;
     QMenu* menu_ = nullptr;
     QAction* jumpAction_ = nullptr;

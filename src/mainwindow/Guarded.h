@@ -14,6 +14,6 @@ template <typename F> void guarded(QWidget* parent, Messenger* messenger, F&& co
     } catch (const std::exception& error) {
         if (messenger) messenger->Error(parent, QString::fromUtf8(error.what()));
     } catch (...) {
-        if (messenger) messenger->Error(parent, QStringLiteral("Unknown error"));
+        if (messenger) messenger->Error(parent, QStringLiteral("Неизвестная ошибка"));
     }
 }

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -19,6 +20,7 @@
 #include "kiwi/cmp/CompressionManager.h"
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/disc/FileManager.h"
+#include "kiwi/index/IndexManager.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/FieldGridView.h"
 #include "mainwindow/Guarded.h"
@@ -49,9 +51,12 @@ namespace {
 constexpr int kRoadColorBytes = 64;
 } // namespace
 
-// The documents are installed beside the program's other shared files; a fixed place, so that a link
-// works without a setting and without the network.
-const QUrl MainWindow::kHelpBase(QStringLiteral("file:///usr/share/doc/strovane/"));
+// The documents do not come with the program: the user puts them in a folder of their own data, so that a
+// link works without a setting and without the network.
+QUrl MainWindow::HelpBase() {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QUrl::fromLocalFile(data + QStringLiteral("/strovane/help/"));
+}
 
 MainWindow::MainWindow(const Services& services, MapViewApi* mapView, QWidget* parent)
     : QMainWindow(parent), services_(services), mapView_(mapView) {
@@ -112,7 +117,8 @@ void MainWindow::buildWidgets() {
     dataPage_->treeView->setModel(treeModel_.get());
     FieldGridView* fieldGrid = dataPage_->fieldGrid;
     fieldGrid->SetUrlOpener(services_.urls);
-    fieldGrid->SetHelpBase(kHelpBase);
+    fieldGrid->SetHelpBase(HelpBase());
+    fieldGrid->SetMessenger(services_.messenger);
     fieldGrid->UseContextMenu(menus_->stringGridMenu, menus_->showDataStringGridItem);
 
     reopenTimer_ = new QTimer(this);
@@ -190,6 +196,8 @@ void MainWindow::connectCommands() {
     });
     connect(dataPage_->fieldGrid, &FieldGridView::jumpRequested, this,
             [this](qint64 offset) { run([&] { jumpToOffset(offset); }); });
+    connect(dataPage_->fieldGrid, &FieldGridView::fileJumpRequested, this,
+            [this](const QString& file, qint64 offset) { run([&] { ShowFileInHexViewer(file, offset); }); });
     connect(dataPage_->playSpeedBtn, &QPushButton::clicked, this,
             [this] { run([&] { viewHost_->Play(); }); });
     connect(dataPage_->stopSpeedBtn, &QPushButton::clicked, this,
@@ -259,7 +267,7 @@ void MainWindow::applyWindowTexts() {
     page->versionLabel->setText(QStringLiteral("Strovane " STROVANE_VERSION));
     page->makerLabel->setText(QStringLiteral("Strovane project"));
     // The converter's button works once a converter is set; the donation page is not part of this program.
-    page->wizardBtn->setEnabled(bool(converter_.create));
+    applyWizardButton();
     page->donateBtn->setEnabled(false);
     tabs_->setTabText(tabs_->indexOf(openPage_), QStringLiteral(" Открыть "));
     tabs_->setTabText(tabs_->indexOf(isoPage_), QStringLiteral("   ISO     "));
@@ -325,7 +333,7 @@ void MainWindow::SetHexViewer(HexViewApi* hex) {
     hex_ = hex;
     viewHost_->SetHexViewer(hex_, [this](bool shown) { setHexTabShown(shown); });
     if (hex_) {
-        hex_->SetDisplayCodePage(MapCodePageChoice::CharsetCodePage(codePages_.Charset()));
+        hex_->SetDisplayCodePage(MapTextCodePage.load());
         hex_->SetCodePageName(mapPresenter_->PanelText(MapTabPresenter::kCodePagePanel));
     }
     if (shownOnce_) dockHexViewer();
@@ -403,6 +411,19 @@ void MainWindow::jumpToOffset(qint64 offset) {
     tabs_->setCurrentWidget(hexPage_);
 }
 
+void MainWindow::ShowFileInHexViewer(const QString& fileName, qint64 offset) {
+    if (!hex_) return;
+    const std::string name = fileName.toStdString();
+    if (viewHost_->ShowsFile(name)) {
+        jumpToOffset(offset);
+        return;
+    }
+    // Opened before anything changes: a file that cannot be opened leaves the viewer as it was.
+    if (!data_.index || !data_.index->DataFileExists(name)) return;
+    viewHost_->ShowInHexViewer(data_.index->OpenDataFile(name), offset);
+    if (hexPage_ && tabs_->indexOf(hexPage_) >= 0 && hex_->HasStream()) tabs_->setCurrentWidget(hexPage_);
+}
+
 void MainWindow::onCurrentNodeDeleted() {
     // The hex viewer may hold the node's stream or one opened for it, and the grid's rows may read through
     // the node's reader: both let go before the node and its reader are freed.
@@ -429,6 +450,7 @@ void MainWindow::CloseAll() {
 
     mapLoaded_ = false;
     wizardAllowed_ = false;
+    applyWizardButton();
     {
         const QSignalBlocker blocker(dataPage_->treeView->selectionModel());
         tree_.Clear();

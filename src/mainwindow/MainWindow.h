@@ -128,6 +128,9 @@ public:
     // The clipboard commands of the field grid, the data grids and the picture.
     void CopyStringGridMenuItemClick();
     void CopyDBGridMenuItemClick();
+    // A data file of the open index at offset in the hex viewer: only moved there when the viewer shows that
+    // file already (the field grid's jump from an address into a data file).
+    void ShowFileInHexViewer(const QString& fileName, qint64 offset);
     // The data grid's current record in the hex viewer (its table's stream at the record's position).
     void ShowinHexViewerDBMenuItemClick();
     void CopyGraphicImageMenuItemClick();
@@ -206,8 +209,9 @@ public:
     bool IsTabShown(QWidget* page) const;
     int TreeWidthRatio() const { return treeWidthRatio_; }
     bool MapLoaded() const { return mapLoaded_; }
-    // Where the field grid's Help links are resolved: the documents installed with the program.
-    static const QUrl kHelpBase;
+    // Where the field grid's Help links are resolved: the user's own folder of help documents
+    // ($XDG_DATA_HOME/strovane/help/, by default ~/.local/share/strovane/help/).
+    static QUrl HelpBase();
     // The map converter may start from the open map (its command comes with the converter).
     bool WizardAllowed() const { return wizardAllowed_; }
     const QString& LastFolderPath() const { return lastFolderPath_; }
@@ -235,6 +239,8 @@ private:
     void setTabShown(QWidget* page, bool shown);
     void showDataTab();
     void applyOutcome(const OpenOutcome& outcome);
+    // Enables the converter's button for the open map (or with no map open) when a converter is set.
+    void applyWizardButton();
     void showMessages(const OpenOutcome& outcome);
     void syncCharsetMenu();
     void connectMapCommands();

@@ -16,6 +16,7 @@
 #include "mainwindow/FieldGridView.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OpenPage.h"
+#include "mainwindow/WindowViewHost.h"
 #include "mainwindow/model/BurnCommand.h"
 #include "mainwindow/model/index/IndexTableModel.h"
 #include "widgets/flat/FlatButton.h"
@@ -26,7 +27,13 @@ const QString kIsoFilter = QStringLiteral("ISO files (*.ISO *.iso)");
 
 void MainWindow::SetMapConverter(MapConverterHook hook) {
     converter_ = std::move(hook);
-    openPage_->wizardBtn->setEnabled(bool(converter_.create));
+    applyWizardButton();
+}
+
+void MainWindow::applyWizardButton() {
+    // The converter starts from the open map only when its main map lies in ALLDATA.KWI itself and its
+    // format variant is below 2; with no map open there is nothing to refuse.
+    openPage_->wizardBtn->setEnabled(bool(converter_.create) && (!mapLoaded_ || wizardAllowed_));
 }
 
 void MainWindow::WizardBtnClick() {
@@ -116,6 +123,7 @@ void MainWindow::ShowinHexViewerDBMenuItemClick() {
     if (!model || !model->Table() || !current.isValid()) return;
     const std::optional<int64_t> offset = model->Table()->SeekRecord(current.row());
     if (!offset || !model->Table()->Stream()) return;
+    viewHost_->ForgetShownStream();
     hex_->SetStream(model->Table()->Stream(), *offset);
     if (hexPage_ && tabs_->indexOf(hexPage_) >= 0 && hex_->HasStream()) {
         setHexTabShown(true);

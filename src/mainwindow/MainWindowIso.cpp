@@ -18,6 +18,7 @@
 #include "mainwindow/IsoPage.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/WindowMenus.h"
+#include "mainwindow/WindowViewHost.h"
 #include "mainwindow/model/IsoExtraction.h"
 #include "mainwindow/model/UnpackRefusal.h"
 #include "platform/RegistrySettings.h"
@@ -118,6 +119,7 @@ void MainWindow::OpenFileInHexViewerMenuItemClick() {
     // Opened before anything changes: a file that cannot be opened leaves the viewer and its tab as they
     // were (the error is shown by the caller).
     std::shared_ptr<TLN_Stream> stream = TLN_DecompFileStream::Create(IsoEntryPath(*item->file));
+    viewHost_->ForgetShownStream();
     hex_->SetOwnedStream(std::move(stream), 0);
     if (hexPage_ && tabs_->indexOf(hexPage_) >= 0) {
         setHexTabShown(true);

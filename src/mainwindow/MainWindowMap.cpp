@@ -169,11 +169,11 @@ void MainWindow::SetMapCodePage(int codePage, bool apply) {
     syncCharsetMenu();
     mapPresenter_->SetCodePageName(codePages_.StatusText());
     if (!apply) return;
-    // Fonts carry no charset here: the views decode names themselves, and the hex viewer's display code page
-    // stands for its font's charset.
+    // Fonts carry no charset here: the views decode names themselves, the hex viewer's characters too, in
+    // the map text code page.
     if (data_.map) data_.map->SetCodePages(MapTextCodePage.load(), MapAnsiCodePage.load());
     if (hex_) {
-        hex_->SetDisplayCodePage(MapCodePageChoice::CharsetCodePage(codePages_.Charset()));
+        hex_->SetDisplayCodePage(MapTextCodePage.load());
         hex_->SetCodePageName(codePages_.StatusText());
     }
 }
@@ -201,8 +201,6 @@ void MainWindow::MapFontMenuItemClick(int tag) {
     const std::optional<MapCodePageChoice::FontChange> change = codePages_.SetFont(tag);
     if (!change) return;
     if (data_.map) data_.map->SetCodePages(MapTextCodePage.load(), MapAnsiCodePage.load());
-    if (change->charsetChanged && hex_)
-        hex_->SetDisplayCodePage(MapCodePageChoice::CharsetCodePage(codePages_.Charset()));
     if (change->codePageChanged) RefreshCharsetViews();
     syncCharsetMenu();
 }

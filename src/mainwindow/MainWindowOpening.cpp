@@ -60,6 +60,9 @@ void MainWindow::showMessages(const OpenOutcome& outcome) {
 }
 
 void MainWindow::applyOutcome(const OpenOutcome& outcome) {
+    // A refused opening (a missing path, an unreadable image) closed nothing: the open source keeps its
+    // tabs, caption and commands.
+    if (!outcome.closedPrevious) return;
     if (!outcome.caption.isEmpty()) setWindowTitle(outcome.caption);
     if (outcome.mapLoaded && data_.map) {
         mapLoaded_ = true;
@@ -70,6 +73,7 @@ void MainWindow::applyOutcome(const OpenOutcome& outcome) {
         syncLayerItems();
     }
     wizardAllowed_ = outcome.wizardAllowed;
+    applyWizardButton();
     setTabShown(mapPage_, outcome.mapTab);
     setTabShown(isoPage_, outcome.isoMounted);
     if (outcome.isoMounted) showIsoRoot();

@@ -7,6 +7,7 @@
 #include <QTabWidget>
 
 #include "hexview/HexViewApi.h"
+#include "kiwi/core/FileNames.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/FieldGridView.h"
 #include "mainwindow/IndexTablesSheet.h"
@@ -36,14 +37,21 @@ void WindowViewHost::Reset() {
     page_.graphicImage->clear();
     page_.graphicPanel->setVisible(false);
     play_ = nullptr;
-    page_.playSpeedBtn->setEnabled(false);
-    page_.stopSpeedBtn->setEnabled(false);
+    // A record without sound shows no voice buttons at all.
+    page_.playSpeedBtn->setVisible(false);
+    page_.stopSpeedBtn->setVisible(false);
     ShowIndexTable(IndexGrid::Category, nullptr);
     ShowIndexTable(IndexGrid::Matching, nullptr);
 }
 
+bool WindowViewHost::ShowsFile(const std::string& name) const {
+    const std::shared_ptr<TLN_Stream> stream = shown_.lock();
+    return stream && hex_ && hex_->HasStream() && equalsIgnoreCase(fileNamePart(stream->FileName()), name);
+}
+
 void WindowViewHost::ShowInHexViewer(const std::shared_ptr<TLN_Stream>& stream, int64_t offset) {
     if (!hex_) return;
+    shown_ = stream;
     if (stream)
         hex_->SetStream(stream, offset);
     else
@@ -58,6 +66,7 @@ void WindowViewHost::ShowOwnedStreamInHexViewer(std::shared_ptr<TLN_Stream> stre
         return;
     }
     if (!hex_) return;
+    shown_ = stream;
     hex_->SetOwnedStream(std::move(stream), offset);
     if (showHexTab_) showHexTab_(true);
 }
@@ -80,8 +89,8 @@ void WindowViewHost::ShowPicture(const QImage& image) {
 
 void WindowViewHost::ShowPlayButton(std::function<void()> play) {
     play_ = std::move(play);
-    page_.playSpeedBtn->setEnabled(bool(play_));
-    page_.stopSpeedBtn->setEnabled(bool(play_));
+    page_.playSpeedBtn->setVisible(bool(play_));
+    page_.stopSpeedBtn->setVisible(bool(play_));
 }
 
 void WindowViewHost::PlaySound(std::vector<uint8_t> waveImage) {

@@ -24,6 +24,10 @@ public:
     void SetTreeModel(RecordTreeModel* model) { model_ = model; }
     // Hides the picture and the play button and closes the index tables (the field grid was cleared).
     void Reset();
+    // Whether the hex viewer shows, from this host, a stream of the file with that name (no folder).
+    bool ShowsFile(const std::string& name) const;
+    // The hex viewer was given a stream past this host (or cleared): it shows none of the host's.
+    void ForgetShownStream() { shown_.reset(); }
 
     void ShowInHexViewer(const std::shared_ptr<TLN_Stream>& stream, int64_t offset) override;
     void ShowOwnedStreamInHexViewer(std::shared_ptr<TLN_Stream> stream, int64_t offset) override;
@@ -45,6 +49,8 @@ private:
     const Services& services_;
     HexViewApi* hex_ = nullptr;
     std::function<void(bool)> showHexTab_;
+    // The stream this host last gave the hex viewer.
+    std::weak_ptr<TLN_Stream> shown_;
     RecordTreeModel* model_ = nullptr;
     std::function<void()> play_;
     std::unique_ptr<VoicePlayer> player_;

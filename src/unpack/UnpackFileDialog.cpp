@@ -137,7 +137,7 @@ void UnpackFileDialog::StartButtonClick() {
         return;
     }
     if (QFileInfo::exists(target) &&
-        !services_.messenger->Question(this, texts_.existsBefore + target + texts_.existsAfter))
+        !services_.messenger->Warning(this, texts_.existsBefore + target + texts_.existsAfter))
         return;
     if (!stream_->Listed()) {
         services_.messenger->Error(this, texts_.createError + QString::fromUtf8(unpacktext::unsupportedType));

@@ -41,12 +41,6 @@ QIcon entryIcon(bool compressed) {
     return QIcon(pixmap);
 }
 
-QString nodeText(const std::string& name) {
-    QString text = QString::fromLatin1(name.data(), qsizetype(name.size()));
-    text.replace(QLatin1Char('/'), QLatin1Char('\\'));
-    return text;
-}
-
 QLabel* panelLabel(QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -97,7 +91,7 @@ UnpackWizard::UnpackWizard(const Services& services, TaskBar& taskBar, QWidget* 
     layout->addLayout(buttons);
 
     timer1 = new QTimer(this);
-    timer1->setInterval(300);
+    timer1->setInterval(UnpackWizardModel::pollIntervalMs);
     connect(timer1, &QTimer::timeout, this, &UnpackWizard::Timer1Timer);
     connect(nextBtn, &QPushButton::clicked, this, &UnpackWizard::NextBtnClick);
     connect(backBtn, &QPushButton::clicked, this, &UnpackWizard::BackBtnClick);
@@ -108,7 +102,7 @@ UnpackWizard::UnpackWizard(const Services& services, TaskBar& taskBar, QWidget* 
 
 UnpackWizard::~UnpackWizard() {
     // The job's workers are joined before anything they report to goes away.
-    job_.reset();
+    model_.Stop();
 }
 
 void UnpackWizard::buildFirstStep(QWidget* page) {
@@ -152,10 +146,10 @@ void UnpackWizard::buildSelectFolder(QWidget* page) {
     for (int column = 1; column < shellTreeModel->columnCount(); ++column)
         shellTreeView1->hideColumn(column);
     shellTreeView1->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
-    connect(shellTreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { shellTreeView1Change(); });
+    connect(shellTreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &UnpackWizard::folderSelectionChanged);
     // A folder renamed in place keeps being the chosen one under its new name.
-    connect(shellTreeModel, &QFileSystemModel::fileRenamed, this, [this] { shellTreeView1Change(); });
+    connect(shellTreeModel, &QFileSystemModel::fileRenamed, this, &UnpackWizard::folderSelectionChanged);
     // The model reads and sorts folders in the background: the chosen one is brought into view again as
     // its parents fill in.
     connect(shellTreeModel, &QFileSystemModel::directoryLoaded, this, &UnpackWizard::revealChosenFolder,
@@ -247,8 +241,15 @@ void UnpackWizard::buildResult(QWidget* page) {
     layout->addWidget(shellListView1);
 }
 
-UnpackWizard::Page UnpackWizard::CurrentPage() const {
-    return Page(pageControl1->currentIndex());
+QString UnpackWizard::TargetFolder() const {
+    return QString::fromStdString(model_.Folder());
+}
+
+QStringList UnpackWizard::ExistingTargets() const {
+    QStringList targets;
+    for (const std::string& target : model_.ExistingTargets())
+        targets << QString::fromLatin1(target.data(), qsizetype(target.size()));
+    return targets;
 }
 
 void UnpackWizard::OpenCMPfileBtnClick() {
@@ -267,21 +268,21 @@ void UnpackWizard::LoadCmpFile(const QString& fileName) {
 
 void UnpackWizard::loadList(const std::optional<UnpackOrigin>& origin) {
     treeView1->clear();
-    list_.reset();
+    model_.SetList(nullptr);
     if (!origin) return;
     UnpackList::OpenResult result = UnpackList::OpenResult::Missing;
-    list_ = UnpackList::Open(*origin, &result);
-    if (!list_) {
+    std::shared_ptr<const UnpackList> list = UnpackList::Open(*origin, &result);
+    if (!list) {
         if (result == UnpackList::OpenResult::Invalid)
             services_.messenger->Error(this, QString::fromLatin1(invalidListText));
         return;
     }
+    model_.SetList(list);
     const QIcon compressed = entryIcon(true), plain = entryIcon(false);
     treeView1->blockSignals(true);
-    for (size_t i = 0; i < list_->Entries().size(); ++i) {
-        const TLN_Compression_Record& entry = list_->Entries()[i];
-        auto* item = new QTreeWidgetItem(treeView1, {nodeText(entry.name)});
-        item->setIcon(0, entry.compressionType != 0 ? compressed : plain);
+    for (size_t i = 0; i < list->Entries().size(); ++i) {
+        auto* item = new QTreeWidgetItem(treeView1, {QString::fromStdString(model_.DisplayName(i))});
+        item->setIcon(0, list->Entries()[i].compressionType != 0 ? compressed : plain);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Unchecked);
         item->setData(0, entryRole, qulonglong(i));
@@ -291,92 +292,83 @@ void UnpackWizard::loadList(const std::optional<UnpackOrigin>& origin) {
     countSelectedLabel->show();
     selectAllBtn->show();
     deselectAllBtn->show();
-    TreeView1Click();
-    captionLabel->setText(QStringLiteral("Пожалуйста, выберите файлы для распаковки"));
-    const QString folder = RegReadString(QStringLiteral("UnpackFolder"));
-    if (!folder.isEmpty() && QFileInfo(folder).isDir()) SetTargetFolder(folder);
-    showFolderName();
-    nextBtn->setEnabled(false);
+    // Only a stored folder that still exists is chosen; otherwise the tree shows no choice and Next waits
+    // for the user's.
+    shellTreeView1->selectionModel()->clearSelection();
+    if (model_.OfferStoredFolder(RegReadString(QStringLiteral("UnpackFolder")).toStdString()))
+        SetTargetFolder(TargetFolder());
     // Reads from an image or an optical disc go best one at a time.
-    const bool oneWorker =
-        IsISOImageOpen() || origin->InImage() || driveType_(origin->HostFolder()) == DriveType::CdRom;
-    algoPanel->setEnabled(!oneWorker);
-    if (oneWorker) {
-        dvdBtn->setChecked(true);
-    } else if (FlatRadioButton* radio = radioFor(RegReadInteger(QStringLiteral("ThreadAlgorithm")))) {
-        radio->setChecked(true);
-    } else {
-        dvdBtn->setChecked(true);
-    }
+    model_.SetOneWorker(IsISOImageOpen() || origin->InImage() ||
+                        driveType_(origin->HostFolder()) == DriveType::CdRom);
+    if (model_.WorkerChoiceEnabled()) model_.ChooseWorkers(RegReadInteger(QStringLiteral("ThreadAlgorithm")));
+    algoPanel->setEnabled(model_.WorkerChoiceEnabled());
+    radioFor(model_.ChosenWorkers())->setChecked(true);
+    TreeView1Click();
+    showFolderName();
 }
 
 void UnpackWizard::TreeView1Click() {
-    selected_ = int(tickedEntries().size());
-    countSelectedLabel->setText(QStringLiteral("Выбрано файлов: ") + QString::number(selected_));
-    if (CurrentPage() == FirstStepPage) nextBtn->setEnabled(selected_ >= 1);
+    for (int i = 0; i < treeView1->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = treeView1->topLevelItem(i);
+        model_.SetTicked(size_t(item->data(0, entryRole).toULongLong()), item->checkState(0) == Qt::Checked);
+    }
+    countSelectedLabel->setText(QString::fromStdString(model_.CountText()));
+    showPageState();
 }
 
-void UnpackWizard::setAllChecks(bool checked) {
+void UnpackWizard::SelectAllBtnClick() {
     treeView1->blockSignals(true);
     for (int i = 0; i < treeView1->topLevelItemCount(); ++i)
-        treeView1->topLevelItem(i)->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+        treeView1->topLevelItem(i)->setCheckState(0, Qt::Checked);
     treeView1->blockSignals(false);
     TreeView1Click();
 }
 
-void UnpackWizard::SelectAllBtnClick() {
-    setAllChecks(true);
-}
-
 void UnpackWizard::DeselectAllBtnClick() {
-    setAllChecks(false);
-}
-
-std::vector<size_t> UnpackWizard::tickedEntries() const {
-    std::vector<size_t> ticked;
-    for (int i = 0; i < treeView1->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = treeView1->topLevelItem(i);
-        if (item->checkState(0) == Qt::Checked)
-            ticked.push_back(size_t(item->data(0, entryRole).toULongLong()));
-    }
-    return ticked;
+    treeView1->blockSignals(true);
+    for (int i = 0; i < treeView1->topLevelItemCount(); ++i)
+        treeView1->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
+    treeView1->blockSignals(false);
+    TreeView1Click();
 }
 
 void UnpackWizard::SetTargetFolder(const QString& folder) {
     const QString clean = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     const QModelIndex index = shellTreeModel->index(clean);
+    model_.SetFolder(clean.toStdString());
     if (index.isValid()) {
         shellTreeView1->setCurrentIndex(index);
         revealClock_.start();
         // After the view's pending layout, which a page change or a first show leaves behind.
         QTimer::singleShot(0, this, &UnpackWizard::revealChosenFolder);
     }
-    chosenFolder_ = clean;
-    shellTreeView1Change();
+    showFolderName();
+    showPageState();
 }
 
 void UnpackWizard::revealChosenFolder() {
     // Rows keep arriving for a moment after a folder is chosen; later the user's own scrolling counts.
     if (!revealClock_.isValid() || revealClock_.elapsed() > 1500) return;
     const QModelIndex current = shellTreeView1->currentIndex();
-    if (current.isValid()) shellTreeView1->scrollTo(current, QAbstractItemView::PositionAtCenter);
+    if (current.isValid() && shellTreeView1->selectionModel()->isSelected(current))
+        shellTreeView1->scrollTo(current, QAbstractItemView::PositionAtCenter);
 }
 
-void UnpackWizard::shellTreeView1Change() {
-    const QModelIndex current = shellTreeView1->currentIndex();
-    if (current.isValid()) chosenFolder_ = shellTreeModel->filePath(current);
+void UnpackWizard::folderSelectionChanged() {
+    // The choice is the selected folder. The tree makes its first row current when it gets the focus
+    // without selecting it; that is no choice.
+    const QModelIndexList selected = shellTreeView1->selectionModel()->selectedIndexes();
+    model_.SetFolder(selected.isEmpty() ? std::string()
+                                        : shellTreeModel->filePath(selected.first()).toStdString());
     showFolderName();
-    if (CurrentPage() != SelectFolderPage) return;
-    const bool exists = !chosenFolder_.isEmpty() && QFileInfo(chosenFolder_).isDir();
-    nextBtn->setEnabled(exists);
-    newFolderBtn->setEnabled(exists);
+    showPageState();
 }
 
 void UnpackWizard::showFolderName() {
+    const QString folder = TargetFolder();
     const int width = std::max(0, folderNameLabel->width() - 40);
-    folderNameLabel->setText(
-        folderNameLabel->fontMetrics().elidedText(chosenFolder_, Qt::ElideMiddle, width));
-    folderNameLabel->setToolTip(chosenFolder_);
+    folderNameLabel->setText(folderNameLabel->fontMetrics().elidedText(folder, Qt::ElideMiddle, width));
+    folderNameLabel->setToolTip(folder);
 }
 
 void UnpackWizard::resizeEvent(QResizeEvent* event) {
@@ -385,7 +377,7 @@ void UnpackWizard::resizeEvent(QResizeEvent* event) {
 }
 
 void UnpackWizard::NewFolderBtnClick() {
-    const QDir parent(chosenFolder_);
+    const QDir parent(TargetFolder());
     const QString base = QStringLiteral("Новая папка");
     QString name = base;
     for (int n = 1; n <= 99 && parent.exists(name); ++n)
@@ -404,8 +396,6 @@ void UnpackWizard::NewFolderBtnClick() {
 
 FlatRadioButton* UnpackWizard::radioFor(int workers) const {
     switch (workers) {
-    case 1:
-        return dvdBtn;
     case 2:
         return hddBtn;
     case 4:
@@ -415,7 +405,7 @@ FlatRadioButton* UnpackWizard::radioFor(int workers) const {
     case 16:
         return ssd16Btn;
     default:
-        return nullptr;
+        return dvdBtn;
     }
 }
 
@@ -426,85 +416,59 @@ int UnpackWizard::checkedWorkers() const {
 }
 
 void UnpackWizard::ExtentionCheckBoxClick() {
-    checkTargets();
+    model_.SetAddExtension(extentionCheckBox->isChecked());
+    model_.CheckTargets();
+    showTargets();
 }
 
-void UnpackWizard::checkTargets() {
-    existingTargets_.clear();
-    int count = 0;
-    if (list_) {
-        for (size_t index : tickedEntries()) {
-            const TLN_Compression_Record& entry = list_->Entries()[index];
-            ++count;
-            if (!entry.relativePath) continue;
-            QString target = QDir(chosenFolder_).filePath(QString::fromLatin1(entry.relativePath->c_str()));
-            if (extentionCheckBox->isChecked()) target += QStringLiteral(".unpack");
-            if (QFileInfo::exists(target)) existingTargets_ << target;
-        }
-    }
-    QString warning;
-    if (!existingTargets_.isEmpty()) {
-        warning = QStringLiteral("Некоторые файлы уже существуют в папке!") + QLatin1Char('\n') +
-                  QFileInfo(existingTargets_.first()).fileName();
-        if (existingTargets_.size() > 1)
-            warning += QStringLiteral(" . . . ") + QFileInfo(existingTargets_.last()).fileName();
-        warning += QLatin1Char('\n') + QStringLiteral("Эти файлы будут удалены и заменены !!!");
-    }
-    warningLabel->setText(warning);
-    nextStepPanel->setText(QStringLiteral("Следующий шаг запустит процесс распаковки для ") +
-                           QString::number(count) + QStringLiteral(" файла(ов)"));
+void UnpackWizard::showTargets() {
+    warningLabel->setText(QString::fromStdString(model_.WarningText()));
+    nextStepPanel->setText(QString::fromStdString(model_.NextStepText()));
 }
 
 void UnpackWizard::NextBtnClick() {
-    const int page = pageControl1->currentIndex();
-    if (page == ResultPage) {
-        services_.urls->Open(QUrl::fromLocalFile(chosenFolder_));
+    if (!model_.NextEnabled()) return;
+    if (CurrentPage() == ResultPage) {
+        services_.urls->Open(QUrl::fromLocalFile(TargetFolder()));
         accept();
         return;
     }
-    enterPage(page + 1);
+    enterPage(Page(CurrentPage() + 1));
 }
 
 void UnpackWizard::BackBtnClick() {
-    const int page = pageControl1->currentIndex();
-    if (page > FirstStepPage) enterPage(page - 1);
+    if (!model_.BackVisible() || !model_.BackEnabled()) return;
+    enterPage(Page(CurrentPage() - 1));
 }
 
-void UnpackWizard::enterPage(int page) {
+void UnpackWizard::showPageState() {
+    captionLabel->setText(QString::fromStdString(model_.CaptionText()));
+    nextBtn->setText(QString::fromStdString(model_.NextText()));
+    nextBtn->setEnabled(model_.NextEnabled());
+    backBtn->setVisible(model_.BackVisible());
+    backBtn->setEnabled(model_.BackEnabled());
+    newFolderBtn->setEnabled(model_.NewFolderEnabled());
+}
+
+void UnpackWizard::enterPage(Page page) {
+    model_.SetAddExtension(extentionCheckBox->isChecked());
+    model_.EnterPage(page);
     pageControl1->setCurrentIndex(page);
-    nextBtn->setText(QStringLiteral("Далее"));
-    backBtn->setVisible(page != FirstStepPage);
-    backBtn->setEnabled(page != ProgressPage);
+    showPageState();
     switch (page) {
-    case FirstStepPage:
-        nextBtn->setEnabled(selected_ >= 1);
-        captionLabel->setText(QStringLiteral("Пожалуйста, выберите файлы для распаковки"));
-        break;
     case SelectFolderPage:
-        captionLabel->setText(QStringLiteral("Выберите папку, где будут сохранены распакованные файлы"));
-        shellTreeView1Change();
         revealClock_.start();
         QTimer::singleShot(0, this, &UnpackWizard::revealChosenFolder);
         shellTreeView1->setFocus();
         break;
     case CheckFilesPage:
-        nextBtn->setText(QStringLiteral("Старт"));
-        nextBtn->setEnabled(true);
-        captionLabel->setText(QStringLiteral("Нажмите кнопку Старт, чтобы начать распаковку"));
-        checkTargets();
+        showTargets();
         break;
     case ProgressPage:
-        nextBtn->setEnabled(done_);
-        captionLabel->setText(done_ ? QStringLiteral("Всё готово")
-                                    : QStringLiteral("Идет процесс распаковки ..."));
-        if (!done_ && !started_) {
+        if (model_.NeedsStart()) {
             progressBar1->show();
             start();
         }
-        break;
-    case ResultPage:
-        nextBtn->setEnabled(true);
-        captionLabel->setText(QStringLiteral("Папка с файлами (Проводник)"));
         break;
     default:
         break;

@@ -1,23 +1,21 @@
 // The unpack wizard: the user ticks entries of a "05.CMP" list, picks a target folder, sees which files
 // will be replaced and picks how many workers run, then watches a grid of per-file progress polled from
 // the unpack job every 300 ms, and finally sees the target folder. Closing it at any point stops and
-// joins every worker.
+// joins every worker. The rules live in UnpackWizardModel; this window shows them and passes the user's
+// actions on.
 #pragma once
 
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QStringList>
 #include <QTimer>
-#include <atomic>
 #include <functional>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/DriveType.h"
 #include "unpack/engine/UnpackOutput.h"
+#include "unpack/engine/UnpackWizardModel.h"
 #include "widgets/Services.h"
 
 class QFileSystemModel;
@@ -41,7 +39,12 @@ class UnpackOrigin;
 class UnpackWizard : public QDialog {
     Q_OBJECT
 public:
-    enum Page { FirstStepPage, SelectFolderPage, CheckFilesPage, ProgressPage, ResultPage };
+    using Page = UnpackWizardModel::Page;
+    static constexpr Page FirstStepPage = UnpackWizardModel::FirstStepPage;
+    static constexpr Page SelectFolderPage = UnpackWizardModel::SelectFolderPage;
+    static constexpr Page CheckFilesPage = UnpackWizardModel::CheckFilesPage;
+    static constexpr Page ProgressPage = UnpackWizardModel::ProgressPage;
+    static constexpr Page ResultPage = UnpackWizardModel::ResultPage;
 
     // services and taskBar are borrowed and must outlive the wizard.
     UnpackWizard(const Services& services, TaskBar& taskBar, QWidget* parent = nullptr);
@@ -62,8 +65,8 @@ public:
     void ExtentionCheckBoxClick();
     void Timer1Timer();
 
-    // The chosen target folder (selected in the folder tree).
-    QString TargetFolder() const { return chosenFolder_; }
+    // The chosen target folder (selected in the folder tree); empty until one is chosen.
+    QString TargetFolder() const;
     void SetTargetFolder(const QString& folder);
     // How the drive of the list's folder is told (tests replace the mount table).
     void SetDriveTypeProbe(std::function<DriveType(const std::string&)> probe) {
@@ -71,13 +74,14 @@ public:
     }
     // How targets are written (tests slow it down or make it fail); temporary files renamed by default.
     void SetOutputFactory(OutputFactory factory) { outputFactory_ = std::move(factory); }
-    Page CurrentPage() const;
-    bool IsDone() const { return done_; }
-    int Succeeded() const { return succeeded_; }
-    int Failed() const { return failed_; }
-    int WorkerLimit() const { return workerLimit_; }
-    const UnpackJob* Job() const { return job_.get(); }
-    const QStringList& ExistingTargets() const { return existingTargets_; }
+    Page CurrentPage() const { return model_.CurrentPage(); }
+    const UnpackWizardModel& Model() const { return model_; }
+    bool IsDone() const { return model_.Done(); }
+    int Succeeded() const { return model_.Succeeded(); }
+    int Failed() const { return model_.Failed(); }
+    int WorkerLimit() const { return model_.WorkerLimit(); }
+    const UnpackJob* Job() const { return model_.Job(); }
+    QStringList ExistingTargets() const;
 
     QLabel* captionLabel = nullptr;
     QStackedWidget* pageControl1 = nullptr;
@@ -131,44 +135,24 @@ private:
     void buildProgress(QWidget* page);
     void buildResult(QWidget* page);
     void loadList(const std::optional<UnpackOrigin>& origin);
-    void enterPage(int page);
-    void shellTreeView1Change();
+    void enterPage(Page page);
+    // Shows the model's page rules: caption, Back, Next and the folder button.
+    void showPageState();
+    void folderSelectionChanged();
     void revealChosenFolder();
     void showFolderName();
-    void checkTargets();
-    void setAllChecks(bool checked);
-    std::vector<size_t> tickedEntries() const;
+    void showTargets();
     FlatRadioButton* radioFor(int workers) const;
     int checkedWorkers() const;
     void start();
-    void addGridRow(const QString& name, const QString& written, const QString& size, const QString& status,
-                    int bar, const QString& reason);
-    void updateGridRow(int row, size_t entry);
+    void fitSizeColumns();
+    void showRow(size_t row, bool added);
     void finishRun();
-    QString elapsedText() const;
 
     const Services& services_;
     TaskBar& taskBar_;
     std::function<DriveType(const std::string&)> driveType_;
     OutputFactory outputFactory_;
-    std::shared_ptr<const UnpackList> list_;
-    QString chosenFolder_;
+    UnpackWizardModel model_;
     QElapsedTimer revealClock_;
-    QStringList existingTargets_;
-    std::unique_ptr<UnpackJob> job_;
-    // Grid row of each entry of the job that has one, and the entries whose rows still change.
-    std::map<size_t, int> rowOf_;
-    std::vector<size_t> liveRows_;
-    // Set by a worker that asked for a poll, cleared by the poll; shared so a late worker never touches a
-    // wizard that is gone.
-    std::shared_ptr<std::atomic<bool>> pollPending_;
-    int gridRows_ = 0;
-    int refused_ = 0;
-    int succeeded_ = 0;
-    int failed_ = 0;
-    int selected_ = 0;
-    bool done_ = false;
-    bool started_ = false;
-    int workerLimit_ = 1;
-    QElapsedTimer startTime_;
 };

@@ -3,6 +3,7 @@
 // password box and the system beep.
 #include "widgets/Services.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
@@ -37,6 +38,16 @@ public:
         return QMessageBox::question(parent, QApplication::applicationName(), displayText(text)) ==
                QMessageBox::Yes;
     }
+    bool Warning(QWidget* parent, const QString& text) override {
+        QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), displayText(text),
+                        QMessageBox::Ok | QMessageBox::Cancel, parent);
+        // The program speaks Russian whatever the system's language; Qt's own captions would not.
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("ОК"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Cancel);
+        return box.exec() == QMessageBox::Ok;
+    }
     std::optional<bool> QuestionOrCancel(QWidget* parent, const QString& title,
                                          const QString& text) override {
         const QMessageBox::StandardButton answer = QMessageBox::question(
@@ -58,15 +69,19 @@ QList<QStorageInfo> candidateVolumes() {
     return first + rest;
 }
 
+// A filter's label shows its name only, as the file dialogs of the program's other platform did: a filter
+// that lists every file name it matches would otherwise make the dialog as wide as that list.
+constexpr QFileDialog::Options kFilterNamesOnly = QFileDialog::HideNameFilterDetails;
+
 class DesktopPathChooser final : public PathChooser {
 public:
     QString OpenFile(QWidget* parent, const QString& title, const QString& filter,
                      const QString& start) override {
-        return QFileDialog::getOpenFileName(parent, title, start, filter);
+        return QFileDialog::getOpenFileName(parent, title, start, filter, nullptr, kFilterNamesOnly);
     }
     QStringList OpenFiles(QWidget* parent, const QString& title, const QString& filter,
                           const QString& start) override {
-        return QFileDialog::getOpenFileNames(parent, title, start, filter);
+        return QFileDialog::getOpenFileNames(parent, title, start, filter, nullptr, kFilterNamesOnly);
     }
     QString Folder(QWidget* parent, const QString& title, const QString& start) override {
         return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
@@ -97,7 +112,7 @@ public:
     }
     QString SaveFile(QWidget* parent, const QString& title, const QString& filter,
                      const QString& start) override {
-        return QFileDialog::getSaveFileName(parent, title, start, filter);
+        return QFileDialog::getSaveFileName(parent, title, start, filter, nullptr, kFilterNamesOnly);
     }
 };
 

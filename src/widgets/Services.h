@@ -19,6 +19,9 @@ public:
     virtual void Information(QWidget* parent, const QString& text) = 0;
     // True for yes.
     virtual bool Question(QWidget* parent, const QString& text) = 0;
+    // A warning box with OK and Cancel ("ОК", "Отмена"); true for OK. A messenger without one asks as
+    // Question does.
+    virtual bool Warning(QWidget* parent, const QString& text) { return Question(parent, text); }
     // Yes (true), No (false) or Cancel (nothing), in a box titled title. A messenger without a Cancel button
     // answers as Question does.
     virtual std::optional<bool> QuestionOrCancel(QWidget* parent, const QString& title, const QString& text) {

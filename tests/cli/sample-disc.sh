@@ -21,6 +21,7 @@ if [ "$has_image" -eq 1 ]; then
     "$STROVANE_SAMPLE_DISC" disc --iso disc.iso
     [ -s disc.iso ] || fail "no image"
     ls -a | grep -q '^\.sample-disc' && fail "a temporary folder was left beside the image"
+    grep -q '^Type=0x3300' disc-town.mp || fail "no town map with house numbers beside the image"
 else
     "$STROVANE_SAMPLE_DISC" disc
 fi

@@ -21,8 +21,11 @@ hex() { printf '%s\r\n' "$1" | od -An -tx1 -v | tr -d ' \n'; }
 
 # First run: the image, and the settings the program reads its reopen list from.
 "$STROVANE_SAMPLE_DISC" --install > first.txt
-printf 'sample disc: wrote %s\nreopen list: %s\n' "$image" "$image" | diff -u - first.txt || fail "first run"
+town="$work/data/strovane/sample-disc-town.mp"
+printf 'sample disc: wrote %s\nsample town map: wrote %s\nreopen list: %s\n' "$image" "$town" "$image" |
+    diff -u - first.txt || fail "first run"
 [ -s "$image" ] || fail "no image"
+grep -q '^Type=0x13' "$town" || fail "no buildings in the town map"
 grep -qx "B ReopenData $(hex "$image")" "$settings" || fail "ReopenData"
 grep -qx "I ReopenDataSize $((${#image} + 2))" "$settings" || fail "ReopenDataSize"
 grep -q '^S IsoFile ' "$settings" || fail "IsoFile"

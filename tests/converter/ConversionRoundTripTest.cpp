@@ -272,6 +272,14 @@ TEST(ConversionRoundTrip, ListAboveTheSourceIsWrittenUnderANameThatSaysSo) {
     const auto out = convtest::snapshot(root + "/out");
     EXPECT_TRUE(out.count("(Rename and place this file in upper folder)05.CMP"));
     EXPECT_FALSE(out.count("05.CMP"));
+    // The list is announced where it is made: after the management data, before the summary.
+    const auto& bytes = out.at("Log.txt");
+    const std::string log(bytes.begin(), bytes.end());
+    const std::string said = "\r\n\r\nNew file 05.CMP has been created:\r\n" + root +
+                             "/out/(Rename and place this file in upper folder)05.CMP\r\n";
+    const size_t at = log.find(said);
+    ASSERT_NE(at, std::string::npos) << log;
+    EXPECT_LT(at, log.find("Target platform: "));
     // The folder that holds the list is guarded like the source's own.
     EXPECT_EQ(convtest::convert(root + "/maps/SRC/ALLDATA.KWI", root + "/maps").status,
               ConversionStatus::Refused);

@@ -72,6 +72,29 @@ TEST(ConversionProgress, SnapshotsHandOutEachLineOnce) {
     EXPECT_EQ(echoed, (std::vector<std::string>{"a", "b"}));
 }
 
+TEST(ConversionProgress, MemoryKeepsATailWhileTheSinkGetsEveryLine) {
+    ConversionProgress progress;
+    progress.AddLog("first");
+    std::vector<std::string> sunk;
+    progress.SetLogSink([&](const std::string& line) { sunk.push_back(line); });
+    const size_t more = ConversionProgress::kKeptLines + 10;
+    for (size_t i = 0; i < more; ++i)
+        progress.AddLog(std::to_string(i));
+    ASSERT_EQ(sunk.size(), more + 1);
+    EXPECT_EQ(sunk.front(), "first");
+    EXPECT_EQ(sunk.back(), std::to_string(more - 1));
+    EXPECT_EQ(progress.LineCount(), more + 1);
+    const auto kept = progress.AllLines();
+    ASSERT_EQ(kept.size(), ConversionProgress::kKeptLines);
+    EXPECT_EQ(kept.front(), std::to_string(more - ConversionProgress::kKeptLines));
+    // The window gets the kept lines it has not seen, the newest last, then only what follows.
+    EXPECT_EQ(progress.TakeSnapshot().newLines, kept);
+    progress.SetLogSink({});
+    progress.AddLog("after");
+    EXPECT_EQ(progress.TakeSnapshot().newLines, std::vector<std::string>{"after"});
+    EXPECT_EQ(sunk.size(), more + 1);
+}
+
 TEST(ConversionProgress, ElapsedTimeReadsAsATimeOfDay) {
     EXPECT_EQ(ElapsedText(0), "0:00:00");
     EXPECT_EQ(ElapsedText(3725), "1:02:05");

@@ -87,6 +87,43 @@ TEST_F(HexViewerDockingTest, FloatsAtTheMainWindowsRightEdgeAndDocksBackWhenClos
     EXPECT_EQ(tabs()->tabText(index), "DATA.KWI");
 }
 
+// Pixels of the hex rows' tint (#CDFCFC, the odd rows' hex cells) in a picture.
+int hexTintPixels(const QImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == QColor(0xCD, 0xFC, 0xFC);
+    return count;
+}
+
+TEST_F(HexViewerDockingTest, DockedBackItDrawsNothingOverOtherPagesAndKeepsItsPicture) {
+    hexWindow.SetStream(hextest::memoryStream(hextest::counting(4096), "DATA.KWI"), 0);
+    const int index = tabs()->indexOf(&hexWindow);
+    const QImage picture = tabs()->tabIcon(index).pixmap(16).toImage();
+    ASSERT_FALSE(picture.isNull());
+    hexWindow.Float();
+    ASSERT_TRUE(hexWindow.Floating());
+    tabs()->setCurrentIndex(0);
+    hexWindow.Dock();
+    ASSERT_EQ(tabs()->indexOf(&hexWindow), index);
+    // The Open tab stays in front, with nothing of the viewer over it.
+    EXPECT_EQ(tabs()->currentIndex(), 0);
+    EXPECT_FALSE(hexWindow.isVisible());
+    const QImage open = main.grab().toImage();
+    EXPECT_EQ(hexTintPixels(open), 0);
+    EXPECT_EQ(tabs()->tabIcon(index).pixmap(16).toImage(), picture);
+    // Its own tab still shows its rows.
+    tabs()->setCurrentIndex(index);
+    EXPECT_TRUE(hexWindow.isVisible());
+    const QImage hex = main.grab().toImage();
+    EXPECT_GT(hexTintPixels(hex), 1000);
+    const QByteArray folder = qgetenv("STROVANE_SCREENSHOT_DIR");
+    if (!folder.isEmpty()) {
+        open.save(QString::fromLocal8Bit(folder) + "/hex-redocked-open-tab.png");
+        hex.save(QString::fromLocal8Bit(folder) + "/hex-redocked-hex-tab.png");
+    }
+}
+
 TEST_F(HexViewerDockingTest, SnapsWhenMovedNearTheEdge) {
     hexWindow.SetStream(hextest::memoryStream(hextest::counting(64), "DATA.KWI"), 0);
     hexWindow.Float();

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -123,6 +124,43 @@ TEST_F(HexViewerWindowTest, BlockPanelsAndCommandStatesFollowTheSelection) {
     EXPECT_FALSE(a.copyBlock->isEnabled());
     a.selAll->trigger();
     EXPECT_EQ(window.PanelText(3), "Размер  0x0100 (256)");
+}
+
+TEST_F(HexViewerWindowTest, StatusPanelsAreWideEnoughForWhatTheyShow) {
+    // Long values in every panel: an address, a byte and a block of six hex digits, a size of five
+    // decimal digits.
+    std::vector<uint8_t> bytes(0x10220, 0xD0);
+    window.SetStream(hextest::memoryStream(bytes), 0x10000);
+    grid.SelectAll();
+    const QStringList texts{"Адрес  0x010000", "0xD0 (208)", "Блок  0x00 - 0x01021F",
+                            "Размер  0x010220 (66080)"};
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_EQ(window.PanelText(i), texts[i]);
+        const QList<QLabel*> labels = window.findChildren<QLabel*>();
+        const auto label =
+            std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == texts[i]; });
+        ASSERT_NE(label, labels.end()) << i;
+        EXPECT_GE((*label)->contentsRect().width() - std::max(0, (*label)->indent()),
+                  (*label)->fontMetrics().horizontalAdvance(texts[i]))
+            << texts[i].toStdString();
+    }
+    // A short text leaves a panel at its own width.
+    grid.SetBlock(true, 1, 1);
+    EXPECT_EQ(window.PanelText(3), "Размер  0x01 (1)");
+    for (QLabel* label : window.findChildren<QLabel*>())
+        if (label->text() == "Размер  0x01 (1)") EXPECT_EQ(label->width(), 150);
+}
+
+TEST_F(HexViewerWindowTest, AReadErrorDuringASearchIsShownWithItsReason) {
+    window.SetStream(std::make_shared<hextest::FailingStream>(100), 0);
+    dialogs.findAnswers.push_back(hexSearch("KIWI"));
+    window.FindCommand();
+    EXPECT_EQ(messenger.errors, QStringList{"Поиск прерван: ошибка чтения.\nFile read error!"});
+    // Not "not found": no completion balloon, and Find next tries the same bytes again.
+    EXPECT_FALSE(grid.BalloonVisible());
+    EXPECT_EQ(window.LastSearch().lastHit, -2);
+    window.FindNext();
+    EXPECT_EQ(messenger.errors.size(), 2);
 }
 
 TEST_F(HexViewerWindowTest, AnEmptyStreamOffersNothingThatWouldGoToOffsetMinusOne) {

@@ -262,9 +262,18 @@ TEST_F(DataTabTest, AHelpLinkOpensTheDocumentUnderTheLocalDocumentFolder) {
     for (int row = 0; row < view->model()->rowCount(); ++row)
         if (view->model()->index(row, 2).data().toString() == "Help") helpRow = row;
     ASSERT_GE(helpRow, 0);
+    const QString folder = dataHome.path() + "/strovane/help/";
+    EXPECT_EQ(MainWindow::HelpBase().toLocalFile(), folder);
+    // Not there yet: the message names the document and the folder, and nothing is opened.
     emit view->clicked(view->model()->index(helpRow, 2));
-    EXPECT_EQ(urls.urls, QStringList{"file:///usr/share/doc/strovane/KIWI/Chapter3.pdf"});
-    EXPECT_EQ(MainWindow::kHelpBase.toString(), "file:///usr/share/doc/strovane/");
+    EXPECT_TRUE(urls.urls.isEmpty());
+    ASSERT_EQ(messenger.information.size(), 1);
+    EXPECT_EQ(messenger.information[0],
+              "Документ справки не найден: KIWI/Chapter3.pdf\rДокументы справки ищутся в папке " + folder);
+    fixture::writeFile((folder + "KIWI/Chapter3.pdf").toStdString(), {'%', 'P', 'D', 'F'});
+    emit view->clicked(view->model()->index(helpRow, 2));
+    EXPECT_EQ(urls.urls, QStringList{QUrl::fromLocalFile(folder + "KIWI/Chapter3.pdf").toString()});
+    EXPECT_EQ(messenger.information.size(), 1);
 }
 
 TEST_F(DataTabTest, ABuilderErrorShowsAMessageAndAttachesNothing) {

@@ -2,6 +2,8 @@
 // tables in the "Выборка данных" tab with their record counts (the tab shows only while a table has
 // records), a double-click on a category row selects the row's next-level node from the event loop, the
 // popup's next-level items follow the row's next-level field, and a walk with no target beeps and stays.
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -13,12 +15,16 @@
 #include <QTreeView>
 
 #include "WindowTestSupport.h"
+#include "kiwi/core/FileNames.h"
 #include "kiwi/core/MapCodePage.h"
 #include "mainwindow/DataPage.h"
+#include "mainwindow/FieldGridView.h"
 #include "mainwindow/IndexGridsController.h"
 #include "mainwindow/IndexTablesSheet.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/WindowMenus.h"
+#include "mainwindow/model/FieldGrid.h"
+#include "mainwindow/model/RecordNode.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/TownIndex.h"
@@ -132,6 +138,123 @@ TEST_F(IndexGridsTest, TheDataGridMenuCopiesAFieldAndShowsTheCurrentRecordInTheH
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].rfind("hex stream ", 0), 0u) << log[0];
     EXPECT_NE(hex.Stream(), nullptr);
+}
+
+// The town's search record has no next-level frame: the node a category row leads to still shows its
+// level's category definition, parent record and matching definition, and reopens the tables.
+TEST_F(IndexGridsTest, ANextLevelWithoutANextLevelFrameShowsItsParentRecordAndTables) {
+    const QModelIndex record = openSearchRecord();
+    QTableView* grid = page().indexSheet->categoryGrid;
+    emit grid->doubleClicked(grid->model()->index(3, 1));
+    ASSERT_TRUE(waitUntil([&] { return page().treeView->currentIndex() == child(record, 3); }, 5000));
+    QStringList names;
+    const FieldGridModel& rows = window.GridModel();
+    for (int row = 0; row < rows.rowCount(); ++row)
+        names << rows.CellText(row, 0);
+    EXPECT_TRUE(names.contains(QStringLiteral("         <  Category Definition >")));
+    EXPECT_TRUE(names.contains(QStringLiteral("         < Category Parent Record >")));
+    EXPECT_TRUE(names.contains(QStringLiteral("         <  Matching Definition >")));
+    // The level lies in the search record's own file, from its row's offset on.
+    const RecordNode* level = window.TreeModel()->Node(page().treeView->currentIndex());
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(level->fileName, "SRCH0001.KWI");
+    EXPECT_TRUE(tabShown());
+    IndexTablesSheet& sheet = *page().indexSheet;
+    ASSERT_NE(sheet.Table(IndexGrid::Category), nullptr);
+    EXPECT_EQ(sheet.categoryGrid->model()->rowCount(), 5);
+    EXPECT_EQ(sheet.matchingGrid->model()->rowCount(), 9);
+}
+
+// An address row into a data file opens that file in the hex viewer at the address, or only moves there
+// when the viewer shows that file already.
+TEST_F(IndexGridsTest, AnAddressIntoADataFileOpensThatFileInTheHexViewer) {
+    window.SetHexViewer(&hex);
+    EXPECT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+    const QModelIndex root = tree()->index(0, 0);
+    page().treeView->expand(root);
+    ASSERT_TRUE(waitUntil([&] { return tree()->rowCount(root) == 3; }, 5000));
+    const QModelIndex volume = child(root, 0);
+    page().treeView->setCurrentIndex(volume);
+    ASSERT_NE(hex.Stream(), nullptr);
+    EXPECT_EQ(fileNamePart(hex.Stream()->FileName()), "INDEXDAT.KWI");
+    FieldGridView* view = page().fieldGrid;
+    const auto jumpFrom = [&](const QString& name) {
+        const FieldGridModel& rows = window.GridModel();
+        for (int row = 0; row < rows.rowCount(); ++row)
+            if (rows.CellText(row, 0) == name) {
+                log.clear();
+                emit view->doubleClicked(rows.index(row, 1));
+                return rows.JumpOffset(row).value_or(-1);
+            }
+        ADD_FAILURE() << "no row " << name.toStdString();
+        return int64_t(-1);
+    };
+    const int64_t frame = jumpFrom(QStringLiteral("Address to Management Frame of Search Frame"));
+    ASSERT_GT(frame, 0);
+    EXPECT_EQ(log, (windowtest::Log{"hex stream " + std::to_string(frame)}));
+    EXPECT_EQ(fileNamePart(hex.Stream()->FileName()), "SRCH0001.KWI");
+
+    // The search record lies in that file: its own addresses there only move the viewer.
+    ASSERT_TRUE(waitUntil([&] { return tree()->rowCount(volume) == 1; }, 5000));
+    page().treeView->setCurrentIndex(child(volume, 0));
+    EXPECT_EQ(fileNamePart(hex.Stream()->FileName()), "SRCH0001.KWI");
+    const int64_t data = jumpFrom(QStringLiteral("Address to the Category Data Frame"));
+    ASSERT_GT(data, 0);
+    EXPECT_EQ(log, (windowtest::Log{"hex goto " + std::to_string(data)}));
+}
+
+// The town's expansion entry names its search frame directly, so the character information view reads that
+// frame's header and records as entries; here the entry's code and the frame's declaration hold a line
+// break and other control bytes besides. Whatever is read, no control byte reaches a caption or a cell raw.
+TEST_F(IndexGridsTest, BytesThatAreNotTextNeverReachACaptionOrACellRaw) {
+    fixture::TownIndexFiles files = fixture::buildTownIndex();
+    std::vector<uint8_t>& bytes = files.dataFile;
+    for (const std::string& code : {std::string("ELM1"), std::string("MFSF")}) {
+        const auto at = std::search(bytes.begin(), bytes.end(), code.begin(), code.end());
+        ASSERT_NE(at, bytes.end()) << code;
+        at[1] = '\n';
+        at[2] = 0x01;
+    }
+    fixture::writeFile(spath("town/SRCH0001.KWI"), bytes);
+    EXPECT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+    const QModelIndex root = tree()->index(0, 0);
+    page().treeView->expand(root);
+    ASSERT_TRUE(waitUntil([&] { return tree()->rowCount(root) == 3; }, 5000));
+    const QModelIndex expansion = child(root, 2);
+    page().treeView->setCurrentIndex(expansion);
+    ASSERT_TRUE(waitUntil([&] { return tree()->rowCount(expansion) == 1; }, 5000));
+    const QModelIndex entry = child(expansion, 0);
+    page().treeView->setCurrentIndex(entry);
+    EXPECT_EQ(window.TreeModel()->Node(entry)->caption, QStringLiteral("E\n\x01") + QLatin1Char('1'));
+    EXPECT_EQ(entry.data().toString(), QStringLiteral("E\uFFFD\uFFFD1"));
+    const auto control = [](const QString& text) {
+        for (QChar c : text)
+            if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F)) return true;
+        return false;
+    };
+    int raw = 0;
+    const auto checkGrid = [&](const QAbstractItemModel* model, const char* what) {
+        if (!model) return;
+        for (int row = 0; row < std::min(model->rowCount(), 200); ++row)
+            for (int column = 0; column < model->columnCount(); ++column)
+                EXPECT_FALSE(control(model->index(row, column).data().toString()))
+                    << what << " " << row << "," << column;
+    };
+    const FieldGridModel& rows = window.GridModel();
+    for (int row = 0; row < rows.rowCount(); ++row)
+        for (int column = 0; column < 3; ++column)
+            raw += control(rows.CellText(row, column));
+    checkGrid(&rows, "field grid");
+    for (int item = 0; item < tree()->rowCount(entry); ++item) {
+        const QModelIndex node = child(entry, item);
+        EXPECT_FALSE(control(node.data().toString())) << item;
+        page().treeView->setCurrentIndex(node);
+        checkGrid(&window.GridModel(), "item grid");
+        checkGrid(page().indexSheet->categoryGrid->model(), "category grid");
+        checkGrid(page().indexSheet->matchingGrid->model(), "matching grid");
+    }
+    // The bytes read as text did hold control bytes.
+    EXPECT_GT(raw, 0);
 }
 
 } // namespace

@@ -79,6 +79,10 @@ protected:
         fixture::makeIsoWithXorriso(content, spath("maps/map.iso"));
         window.OpenIsoImage(path("maps/map.iso"));
         ASSERT_TRUE(IsISOImageOpen());
+        // Its ALLDATA.KWI holds no map, which the opening says; the tests look at the messages after it.
+        ASSERT_EQ(messenger.errors.size(), 1);
+        EXPECT_TRUE(messenger.errors[0].startsWith(QStringLiteral("Карта не открыта: ")));
+        messenger.errors.clear();
     }
 
     int rowOf(const QString& name) const {

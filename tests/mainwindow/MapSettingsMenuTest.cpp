@@ -89,7 +89,8 @@ TEST_F(MapSettingsMenuTest, WithAMapACodePageReachesEveryViewOfNames) {
     window.Menus()->CharsetItem(28592)->trigger();
     EXPECT_EQ(count("map names"), 1);
     EXPECT_EQ(hex.codePageName, "ISO 8859-2");
-    EXPECT_EQ(hex.displayCodePage, 1250);
+    // The hex viewer's characters are in the map text code page, as every view's names are.
+    EXPECT_EQ(hex.displayCodePage, 28592);
     EXPECT_EQ(window.Data().map->TextCodePage(), 28592);
     EXPECT_EQ(window.Data().map->AnsiCodePage(), 1250);
     // The current node is shown again: the hex viewer is placed on it, the grid refilled.
@@ -104,7 +105,7 @@ TEST_F(MapSettingsMenuTest, TheAutomaticChoiceReachesTheMapAsItOpens) {
     EXPECT_TRUE(window.Menus()->CharsetItem(28591)->isChecked());
     EXPECT_EQ(window.Data().map->TextCodePage(), 28591);
     EXPECT_EQ(window.Data().map->AnsiCodePage(), 1252);
-    EXPECT_EQ(hex.displayCodePage, 1252);
+    EXPECT_EQ(hex.displayCodePage, 28591);
     EXPECT_EQ(panel(MapTabPresenter::kCodePagePanel), "ISO 8859-1");
 }
 
@@ -127,9 +128,11 @@ TEST_F(MapSettingsMenuTest, CheckingAutoAgainChoosesTheMapsCodePage) {
 }
 
 TEST_F(MapSettingsMenuTest, AFontSetsTheDisplayCodePageAndRefreshesWhenItChanged) {
+    // The hex viewer starts in UTF-8, the map text code page at start-up; a font leaves it there.
+    EXPECT_EQ(hex.displayCodePage, 65001);
     window.Menus()->fontItems[7]->trigger();
     EXPECT_EQ(MapAnsiCodePage.load(), 1251);
-    EXPECT_EQ(hex.displayCodePage, 1251);
+    EXPECT_EQ(hex.displayCodePage, 65001);
     EXPECT_EQ(mapView.NamesChangedCount(), 0);
 
     openDisc();
@@ -138,7 +141,7 @@ TEST_F(MapSettingsMenuTest, AFontSetsTheDisplayCodePageAndRefreshesWhenItChanged
     EXPECT_EQ(MapAnsiCodePage.load(), 1250);
     EXPECT_EQ(window.Data().map->AnsiCodePage(), 1250);
     EXPECT_EQ(MapTextCodePage.load(), 28591);
-    EXPECT_EQ(hex.displayCodePage, 1250);
+    EXPECT_EQ(hex.displayCodePage, 28591);
     EXPECT_EQ(count("map names"), 1);
     EXPECT_TRUE(window.Menus()->fontItems[2]->isChecked());
     // The same font again changes nothing.

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTreeView>
 
 #include "WindowTestSupport.h"
@@ -223,7 +224,8 @@ TEST_F(ScreenshotTest, DataPartsShowTheirRecords) {
     EXPECT_TRUE(window.DataTab()->graphicPanel->isVisible());
     const QModelIndex voice = child(child(child(allData, "Voice Data"), "Language 0 (ENG)"), "Item 0");
     shoot(child(voice, "Record 0"), "data-voice.png");
-    EXPECT_TRUE(window.DataTab()->playSpeedBtn->isEnabled());
+    EXPECT_TRUE(window.DataTab()->playSpeedBtn->isVisible());
+    EXPECT_TRUE(window.DataTab()->stopSpeedBtn->isVisible());
 
     ASSERT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
     const QModelIndex volume = child(child({}, "INDEXDAT"), "VOL1");
@@ -231,6 +233,63 @@ TEST_F(ScreenshotTest, DataPartsShowTheirRecords) {
     ASSERT_TRUE(windowtest::waitUntil([&] { return model->rowCount(volume) == 1; }, 5000));
     shoot(child(volume, "Item 0"), "data-index-tables.png");
     EXPECT_EQ(window.DataTab()->innerTabs->currentWidget(), window.DataTab()->matchingSheet);
+}
+
+// The tree of a disc whose absent parts are stored with the all-ones address: "ALL DATA" lists every
+// header of the table, and one of them is selected.
+TEST_F(ScreenshotTest, AbsentHeadersStoredAsAllOnesAreListed) {
+    fixture::writeSourceFolder(spath("disc"));
+    MainWindow window(services, &mapView);
+    window.resize(MainWindow::kDefaultWidth, MainWindow::kDefaultHeight);
+    window.show();
+    ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+    QTreeView* tree = window.DataTab()->treeView;
+    QAbstractItemModel* model = tree->model();
+    QModelIndex allData;
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (model->index(row, 0).data().toString() == QStringLiteral("ALL DATA"))
+            allData = model->index(row, 0);
+    ASSERT_TRUE(allData.isValid());
+    EXPECT_EQ(model->rowCount(allData), 64);
+    const QModelIndex absent = model->index(7, 0, allData);
+    EXPECT_EQ(absent.data().toString(), QStringLiteral("Management 8"));
+    tree->setCurrentIndex(absent);
+    const QImage image = window.grab().toImage();
+    EXPECT_FALSE(uniform(image));
+    keep(image, "data-absent-headers.png");
+}
+
+// The next-level view of a category row of the town's search record, which has no next-level frame.
+TEST_F(ScreenshotTest, TheNextLevelViewShowsItsDefinitionsParentRecordAndTables) {
+    const fixture::TownIndexFiles files = fixture::buildTownIndex();
+    fixture::writeFile(spath("town/INDEXDAT.KWI"), files.index);
+    fixture::writeFile(spath("town/SRCH0001.KWI"), files.dataFile);
+    MainWindow window(services, &mapView);
+    window.resize(MainWindow::kDefaultWidth, MainWindow::kDefaultHeight);
+    window.show();
+    ASSERT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+    QTreeView* tree = window.DataTab()->treeView;
+    QAbstractItemModel* model = tree->model();
+    const QModelIndex root = model->index(0, 0);
+    tree->expand(root);
+    ASSERT_TRUE(windowtest::waitUntil([&] { return model->rowCount(root) == 3; }, 5000));
+    const QModelIndex volume = model->index(0, 0, root);
+    tree->setCurrentIndex(volume);
+    ASSERT_TRUE(windowtest::waitUntil([&] { return model->rowCount(volume) == 1; }, 5000));
+    const QModelIndex record = model->index(0, 0, volume);
+    tree->setCurrentIndex(record);
+    ASSERT_TRUE(windowtest::waitUntil([&] { return model->rowCount(record) == 5; }, 5000));
+    QTableView* grid = window.DataTab()->indexSheet->categoryGrid;
+    emit grid->doubleClicked(grid->model()->index(3, 1));
+    ASSERT_TRUE(
+        windowtest::waitUntil([&] { return tree->currentIndex() == model->index(3, 0, record); }, 5000));
+    // The tables' tab came to the front as they opened; the record's rows first.
+    window.DataTab()->innerTabs->setCurrentWidget(window.DataTab()->infoSheet);
+    const QImage info = window.grab().toImage();
+    EXPECT_FALSE(uniform(info));
+    keep(info, "data-next-level.png");
+    window.DataTab()->innerTabs->setCurrentWidget(window.DataTab()->matchingSheet);
+    keep(window.grab().toImage(), "data-next-level-tables.png");
 }
 
 } // namespace

@@ -230,7 +230,9 @@ protected:
     QTemporaryDir config;
     QTemporaryDir runtime;
     QTemporaryDir sandbox;
+    QTemporaryDir dataHome;
     fixture::ScopedEnvironment configHome{"XDG_CONFIG_HOME", config.path().toUtf8()};
+    fixture::ScopedEnvironment dataHomeDir{"XDG_DATA_HOME", dataHome.path().toUtf8()};
     fixture::ScopedEnvironment runtimeDir{"XDG_RUNTIME_DIR", runtime.path().toUtf8()};
     RecordingMessenger messenger;
     RecordingPathChooser paths;

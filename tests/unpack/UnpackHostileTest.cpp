@@ -3,6 +3,9 @@
 // the entry with a reason and leave no file under the final name (and no temporary file).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+
 #include "UnpackTestSupport.h"
 #include "kiwi/cmp/CompressionRecord.h"
 #include "support/fixtures/CmpFixture.h"
@@ -22,6 +25,11 @@ struct Damaged {
         const UnpackJobEntry& e = entry(name);
         EXPECT_EQ(e.State(), UnpackState::Failed) << name;
         EXPECT_NE(e.Reason().find(reasonPart), std::string::npos) << name << ": " << e.Reason();
+        // In the window's language only: no Latin letters from a decoder's or the system's own text.
+        EXPECT_EQ(std::count_if(e.Reason().begin(), e.Reason().end(),
+                                [](unsigned char c) { return c < 0x80 && std::isalpha(c); }),
+                  0)
+            << name << ": " << e.Reason();
         EXPECT_FALSE(exists(dir + "/out/" + name)) << name;
     }
 };

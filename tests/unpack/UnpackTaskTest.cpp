@@ -78,7 +78,7 @@ TEST(UnpackTask, ATargetThatCannotBeCreatedFailsWithTheSystemsText) {
     UnpackCounters counters;
     const UnpackOutcome outcome = runUnpackTask(input, counters, std::stop_source().get_token());
     EXPECT_EQ(outcome.state, UnpackState::Failed);
-    EXPECT_EQ(outcome.reason, "No such file or directory");
+    EXPECT_EQ(outcome.reason, "нет такого файла или папки");
 }
 
 TEST(UnpackTask, AFileTheListDoesNotCompressIsNotPassedOffAsUnpacked) {

@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCursor>
+#include <QDialog>
 #include <QEnterEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "kiwi/display/WindowsColor.h"
@@ -476,6 +478,74 @@ TEST(FlatControls, AccessibleAsTheirQtKinds) {
     }
     button.setEnabled(false);
     EXPECT_TRUE(QAccessible::queryAccessibleInterface(&button)->state().disabled);
+}
+
+} // namespace
+
+namespace {
+
+void dragTo(QWidget& w, QPoint pos) {
+    QMouseEvent move(QEvent::MouseMove, pos, w.mapToGlobal(pos), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &move);
+}
+
+TEST(FlatButton, DraggedOffWithTheButtonHeldItDropsTheHoverLook) {
+    QWidget parent;
+    parent.resize(200, 100);
+    FlatButton button(&parent);
+    parent.show();
+    enter(button);
+    QTest::mousePress(&button, Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
+    EXPECT_TRUE(button.isDown());
+    // The button holds the mouse while it is pressed, so no leave arrives until the release.
+    dragTo(button, QPoint(80, 12));
+    EXPECT_FALSE(button.isDown());
+    EXPECT_FALSE(button.Hovered());
+    EXPECT_EQ(at(button, 0, 0), kBorder);
+    EXPECT_EQ(at(button, 12, 12), button.palette().color(QPalette::Window));
+    dragTo(button, QPoint(12, 12));
+    EXPECT_TRUE(button.isDown());
+    EXPECT_TRUE(button.Hovered());
+    dragTo(button, QPoint(80, 12));
+    QTest::mouseRelease(&button, Qt::LeftButton, Qt::NoModifier, QPoint(80, 12));
+    EXPECT_FALSE(button.Hovered());
+    // A click leaves the focus on the button; leaving it still ends the hover look.
+    enter(button);
+    QTest::mouseClick(&button, Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
+    leave(button);
+    EXPECT_FALSE(button.Hovered());
+    EXPECT_EQ(at(button, 0, 0), kBorder);
+}
+
+TEST(FlatButton, BehindAModalWindowItOpenedItLosesTheHoverLook) {
+    QWidget parent;
+    parent.resize(300, 200);
+    FlatButton button(QStringLiteral("Открыть"), &parent);
+    button.move(10, 10);
+    button.resize(80, 25);
+    parent.show();
+    parent.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
+    // The pointer rests on the focused button and the modal window opens elsewhere without taking the
+    // focus (no window manager): neither a leave nor a focus change reaches the button.
+    button.setFocus();
+    enter(button);
+    button.setAttribute(Qt::WA_UnderMouse);
+    ASSERT_TRUE(button.Hovered());
+    QDialog dialog(&parent);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAttribute(Qt::WA_ShowWithoutActivating);
+    dialog.setGeometry(parent.geometry().translated(400, 0));
+    QObject::connect(&button, &QPushButton::clicked, &dialog, &QDialog::show);
+    button.click();
+    ASSERT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(button.Hovered());
+    EXPECT_EQ(at(button, 0, 0), kBorder);
+    // Once the modal window is gone, the mouse's next visit lights it up again.
+    dialog.hide();
+    enter(button);
+    EXPECT_TRUE(button.Hovered());
 }
 
 } // namespace

@@ -2,7 +2,10 @@
 // application's tooltips it takes over.
 #include <QApplication>
 #include <QHelpEvent>
+#include <QMouseEvent>
 #include <QStyle>
+#include <QTableWidget>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 #include "kiwi/display/WindowsColor.h"
@@ -110,6 +113,42 @@ TEST(FlatHint, TakesOverTooltipsAndAsksTheHandler) {
     QCoreApplication::sendEvent(&silent, &again);
     EXPECT_FALSE(hint.Window()->isVisible()) << "the handler may forbid a hint";
     EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 500);
+}
+
+} // namespace
+
+namespace {
+
+TEST(FlatHint, ShowsTheHintsOfAGridsItemsAndDropsThemOffTheItem) {
+    FlatHint hint;
+    QTableWidget grid(2, 2);
+    grid.resize(300, 200);
+    grid.setItem(0, 1, new QTableWidgetItem(QStringLiteral("Ошибка")));
+    grid.item(0, 1)->setToolTip(QStringLiteral("на диске нет места"));
+    grid.setItem(1, 1, new QTableWidgetItem(QStringLiteral("100 %")));
+    grid.show();
+    QWidget* viewport = grid.viewport();
+    const QRect withHint = grid.visualRect(grid.model()->index(0, 1));
+    QHelpEvent over(QEvent::ToolTip, withHint.center(), viewport->mapToGlobal(withHint.center()));
+    QCoreApplication::sendEvent(viewport, &over);
+    EXPECT_TRUE(hint.Window()->isVisible());
+    EXPECT_EQ(hint.Window()->Text(), QStringLiteral("на диске нет места"));
+    EXPECT_FALSE(QToolTip::isVisible()) << "the framework's tooltip stays silent";
+    // Moving within the item keeps it; onto another item drops it.
+    const QPoint inside = withHint.center() + QPoint(1, 0);
+    QMouseEvent within(QEvent::MouseMove, inside, viewport->mapToGlobal(inside), Qt::NoButton, Qt::NoButton,
+                       Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &within);
+    EXPECT_TRUE(hint.Window()->isVisible());
+    const QPoint below = grid.visualRect(grid.model()->index(1, 1)).center();
+    QMouseEvent away(QEvent::MouseMove, below, viewport->mapToGlobal(below), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &away);
+    EXPECT_FALSE(hint.Window()->isVisible());
+    // An item without a hint shows none.
+    QHelpEvent plain(QEvent::ToolTip, below, viewport->mapToGlobal(below));
+    QCoreApplication::sendEvent(viewport, &plain);
+    EXPECT_FALSE(hint.Window()->isVisible());
 }
 
 } // namespace

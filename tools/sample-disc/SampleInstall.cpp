@@ -9,6 +9,7 @@
 #include "DiscOutput.h"
 #include "ReopenList.h"
 #include "SampleDisc.h"
+#include "TownPolishMap.h"
 #include "platform/SettingsStore.h"
 
 QString sampleImagePath() {
@@ -31,6 +32,12 @@ bool installSampleDisc(QString& report, QString& error) {
             !buildIsoImage(files.path(), image, error))
             return false;
         report += "sample disc: wrote " + image + "\n";
+    }
+    // The town's Polish-format map, for the converter's import.
+    const QString townMap = townPolishMapPath(image);
+    if (!QFileInfo(townMap).isFile()) {
+        if (!writeTownPolishMap(townMap, error)) return false;
+        report += "sample town map: wrote " + townMap + "\n";
     }
     if (!readReopenList().isEmpty()) {
         report += "reopen list: not empty, left alone\n";

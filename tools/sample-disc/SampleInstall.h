@@ -7,6 +7,6 @@
 // "$XDG_DATA_HOME/strovane/sample-disc.iso" ($XDG_DATA_HOME defaults to ~/.local/share).
 QString sampleImagePath();
 
-// Writes the image when it is missing and seeds the reopen list when it is empty, adding a line per step
-// to report. False with a message in error on failure.
+// Writes the image and the town's Polish-format map beside it when they are missing, and seeds the reopen
+// list when it is empty, adding a line per step to report. False with a message in error on failure.
 bool installSampleDisc(QString& report, QString& error);

@@ -7,6 +7,7 @@
 #include "DiscOutput.h"
 #include "SampleDisc.h"
 #include "SampleInstall.h"
+#include "TownPolishMap.h"
 
 namespace {
 
@@ -14,9 +15,10 @@ const char* const kUsage =
     "usage: strovane-sample-disc FOLDER [--iso IMAGE]\n"
     "       strovane-sample-disc --iso IMAGE\n"
     "       strovane-sample-disc --install\n"
-    "FOLDER receives the disc's files; IMAGE its ISO 9660 image (made with xorriso).\n"
-    "--install writes $XDG_DATA_HOME/strovane/sample-disc.iso when it is missing and,\n"
-    "while the program's reopen list is empty, makes the image its first entry.\n";
+    "FOLDER receives the disc's files; IMAGE its ISO 9660 image (made with xorriso), and beside it\n"
+    "IMAGE-town.mp, the town's buildings, city area and house numbers in the Polish format.\n"
+    "--install writes $XDG_DATA_HOME/strovane/sample-disc.iso and sample-disc-town.mp when they are\n"
+    "missing and, while the program's reopen list is empty, makes the image its first entry.\n";
 
 int usage() {
     std::fputs(kUsage, stderr);
@@ -60,6 +62,8 @@ int main(int argc, char** argv) {
         folder = scratch.path();
     }
     if (!writeDiscFolder(folder, buildSampleDisc(), error)) return fail(error);
-    if (!image.isEmpty() && !buildIsoImage(folder, image, error)) return fail(error);
+    if (!image.isEmpty() &&
+        (!buildIsoImage(folder, image, error) || !writeTownPolishMap(townPolishMapPath(image), error)))
+        return fail(error);
     return 0;
 }

@@ -197,12 +197,16 @@ void DictionaryEditor::cancelEdit() {
 }
 
 void DictionaryEditor::deleteEntry() {
-    if (!model_.RemoveEntry(current_)) return;
+    // The grid moves its current row to the next one while the row goes, which would move current_ with
+    // it: the entry that takes the deleted one's place is the one to show.
+    const int deleted = current_;
+    if (!model_.RemoveEntry(deleted)) return;
     if (model_.Count() == 0) {
         latEdit_->clear();
         rusEdit_->clear();
     }
-    SelectRow(std::min(current_, model_.Count() - 1));
+    current_ = std::min(deleted, model_.Count() - 1);
+    SelectRow(current_);
     showCurrent();
     updateCount();
 }

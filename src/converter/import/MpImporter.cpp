@@ -68,7 +68,25 @@ int keyLevel(std::string_view key, std::string_view name) {
 }
 
 // Reads "(lat,lon),(lat,lon)..." into points (x = longitude); false when any part is unreadable.
-bool readPairs(std::string_view text, std::vector<Point>& points) {
+// A malformed line, or a ring with more points than an outline may hold (collecting stops there).
+enum class PairsRead { Bad, Read, TooMany };
+
+// A line quoted into the log is cut: a file may hold a single line of any length.
+constexpr size_t kQuotedLineBytes = 300;
+
+std::string quoted(std::string_view line) {
+    if (line.size() <= kQuotedLineBytes) return std::string(line);
+    return std::string(line.substr(0, kQuotedLineBytes)) + "...";
+}
+
+// Whether a label's bytes are text in the file's code page that the ANSI page can hold.
+bool labelFitsCodePage(const QByteArray& bytes, bool utf8) {
+    const QString text = decodeFromCodePage(bytes, utf8 ? CodePageUtf8 : kAnsiCodePage);
+    if (text.contains(QChar::ReplacementCharacter)) return false;
+    return !utf8 || decodeFromCodePage(encodeToCodePage(text, kAnsiCodePage), kAnsiCodePage) == text;
+}
+
+PairsRead readPairs(std::string_view text, std::vector<Point>& points, size_t limit) {
     points.clear();
     size_t i = 0;
     const auto skipBlanks = [&] {
@@ -76,21 +94,22 @@ bool readPairs(std::string_view text, std::vector<Point>& points) {
             ++i;
     };
     skipBlanks();
-    if (i == text.size()) return false;
+    if (i == text.size()) return PairsRead::Bad;
     while (true) {
-        if (i >= text.size() || text[i] != '(') return false;
+        if (i >= text.size() || text[i] != '(') return PairsRead::Bad;
         const size_t comma = text.find(',', i + 1);
-        if (comma == std::string_view::npos) return false;
+        if (comma == std::string_view::npos) return PairsRead::Bad;
         const size_t close = text.find(')', comma + 1);
-        if (close == std::string_view::npos) return false;
+        if (close == std::string_view::npos) return PairsRead::Bad;
         const std::optional<int32_t> lat = CoordToMapUnits(text.substr(i + 1, comma - i - 1), 90);
         const std::optional<int32_t> lon = CoordToMapUnits(text.substr(comma + 1, close - comma - 1), 180);
-        if (!lat || !lon) return false;
+        if (!lat || !lon) return PairsRead::Bad;
         points.push_back(Point{*lon, *lat});
+        if (points.size() == limit) return PairsRead::TooMany;
         i = close + 1;
         skipBlanks();
-        if (i == text.size()) return true;
-        if (text[i] != ',') return false;
+        if (i == text.size()) return PairsRead::Read;
+        if (text[i] != ',') return PairsRead::Bad;
         ++i;
         skipBlanks();
     }
@@ -276,7 +295,7 @@ void MpImporter::ReadType(std::string_view value, std::string_view line) {
     if (!startsNoCase(value, "0x")) return;
     uint32_t type = 0;
     if (!parseHex(value.substr(2), type)) {
-        Log("ERROR : " + std::string(line));
+        Log("ERROR : " + quoted(line));
         refused_ = true;
         return;
     }
@@ -294,8 +313,9 @@ void MpImporter::ReadType(std::string_view value, std::string_view line) {
 
 void MpImporter::ReadData(int level, std::string_view value, std::string_view line) {
     if (level > level_) return; // a coarser zoom level of the same object
-    if (!readPairs(value, scratch_)) {
-        Log("ERROR : " + std::string(line));
+    const PairsRead read = readPairs(value, scratch_, kMaxOutlinePoints + 1);
+    if (read == PairsRead::Bad) {
+        Log("ERROR : " + quoted(line));
         return;
     }
     if (level < level_) {
@@ -305,11 +325,14 @@ void MpImporter::ReadData(int level, std::string_view value, std::string_view li
         tooLarge_ = false;
     }
     if (section_ == Section::Poi) {
-        pairs_.insert(pairs_.end(), scratch_.begin(), scratch_.end());
+        if (read == PairsRead::TooMany)
+            Log("ERROR : more than 65535 points: " + std::string(line.substr(0, 80)));
+        else
+            pairs_.insert(pairs_.end(), scratch_.begin(), scratch_.end());
         return;
     }
     if (ringCount_ == kMaxRings) return;
-    if (scratch_.size() > kMaxOutlinePoints) {
+    if (read == PairsRead::TooMany) {
         Log("ERROR : more than 65535 points: " + std::string(line.substr(0, 80)));
         tooLarge_ = true;
     }
@@ -346,6 +369,12 @@ void MpImporter::FinishPoi() {
         box_.Widen(p);
     if (pairs_.empty()) return; // no position: nothing to place
     QByteArray label(label_.data(), qsizetype(label_.size()));
+    if (!label.isEmpty() && !labelFitsCodePage(label, utf8Labels_)) {
+        // Kept, its bytes would show as "?" or as other letters on the map.
+        Log("ERROR : the label of the house number at line " + std::to_string(sectionLine_) +
+            " is not text in code page " + std::to_string(utf8Labels_ ? CodePageUtf8 : kAnsiCodePage));
+        return;
+    }
     if (utf8Labels_ && !label.isEmpty()) label = encodeToCodePage(QString::fromUtf8(label), kAnsiCodePage);
     if (size_t(label.size()) > kMaxLabelBytes) return;
     const uint8_t kind = thinning_.Decide(pairs_.back());

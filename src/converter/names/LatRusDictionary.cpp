@@ -242,10 +242,11 @@ void LatRusDictionary::addPairs(const std::vector<Pair>& pairs) {
     values_.reserve(values_.size() + incoming.size());
     size_t old = 0;
     for (size_t i = 0; i < incoming.size(); ++i) {
-        // The first of equal new keys wins.
-        if (i > 0 && incoming[i].folded == incoming[i - 1].folded) continue;
         while (old < entries_.size() && entries_[old].folded < incoming[i].folded)
             merged.push_back(std::move(entries_[old++]));
+        // The first of equal new keys wins. Its folded key has moved into merged, so the twin is compared
+        // with what was kept there, never with the moved-from original.
+        if (!merged.empty() && merged.back().folded == incoming[i].folded) continue;
         // An existing key keeps its translation.
         if (old < entries_.size() && entries_[old].folded == incoming[i].folded) continue;
         const Pair& pair = pairs[incoming[i].order];

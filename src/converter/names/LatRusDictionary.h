@@ -51,10 +51,16 @@ public:
     // The same, translating word by word; unknown words are kept.
     std::string TranslateNameByWords(std::string_view name, bool ask);
 
-    // Adds the pairs of a "key=value" text (existing keys keep their translations).
-    void LoadFromText(std::string_view text);
+    // What a text load found: its key/value pairs and the other lines that are not blank.
+    struct TextLoad {
+        int pairs = 0;
+        int otherLines = 0;
+    };
+    // Adds the pairs of a "key=value" text (existing keys keep their translations). A text without a
+    // single pair changes nothing: it is no dictionary.
+    TextLoad LoadFromText(std::string_view text);
     // Reads the file and adds its pairs; raises EFOpenError when it cannot be read.
-    void LoadFromTextFile(const std::string& path);
+    TextLoad LoadFromTextFile(const std::string& path);
     // Replaces the contents with a compiled dictionary. A malformed one is refused whole and the
     // dictionary stays as it was; returns the problem, or "" when loaded.
     std::string LoadFromBytes(std::string_view bytes);

@@ -50,39 +50,53 @@ uint32_t readU32(std::string_view bytes, size_t at) {
            uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
 }
 
+// Bytes below the blank other than the tab, which separates the parts of a name.
+bool holdsControlBytes(std::string_view line) {
+    return std::any_of(line.begin(), line.end(), [](char c) { return uint8_t(c) < 32 && c != '\t'; });
+}
+
 bool breaksLine(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
 } // namespace
 
-void LatRusDictionary::LoadFromText(std::string_view text) {
+LatRusDictionary::TextLoad LatRusDictionary::LoadFromText(std::string_view text) {
     const std::vector<std::string_view> lines = splitLines(text);
     int lastProgress = 0;
     if (progress_) progress_(0);
     std::vector<Pair> pairs;
     pairs.reserve(lines.size());
+    TextLoad found;
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
         const size_t equals = line.find('=');
-        if (equals != std::string_view::npos && equals > 0) {
+        bool pair = false;
+        // A line holding control bytes is binary, not text, whatever "=" it happens to contain.
+        if (equals != std::string_view::npos && equals > 0 && !holdsControlBytes(line)) {
             // Keys are trimmed on the right like the editor trims them: "Moscow =..." must match "Moscow".
             const std::string_view key = trimRight(line.substr(0, equals));
             std::string_view value = line.substr(equals + 1);
             while (!value.empty() && isBlank(value.front()))
                 value.remove_prefix(1);
             value = trimRight(value);
-            if (!key.empty() && !value.empty()) pairs.push_back({key, value});
+            if (!key.empty() && !value.empty()) {
+                pairs.push_back({key, value});
+                pair = true;
+            }
         }
+        if (!pair && !trimRight(line).empty()) ++found.otherLines;
         const int percent = int(uint64_t(i) * 100 / lines.size());
         if (percent != lastProgress && progress_) progress_(percent);
         lastProgress = percent;
     }
-    addPairs(pairs);
+    found.pairs = int(pairs.size());
+    if (!pairs.empty()) addPairs(pairs);
+    return found;
 }
 
-void LatRusDictionary::LoadFromTextFile(const std::string& path) {
-    LoadFromText(readWholeFile(path));
+LatRusDictionary::TextLoad LatRusDictionary::LoadFromTextFile(const std::string& path) {
+    return LoadFromText(readWholeFile(path));
 }
 
 std::string LatRusDictionary::LoadFromBytes(std::string_view bytes) {

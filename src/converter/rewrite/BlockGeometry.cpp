@@ -16,8 +16,10 @@ int32_t clamp32(int64_t v) {
 
 LevelGeometry GeometryOf(const TLN_KiwiMap& map, const TLN_Level_Management_Record& level) {
     LevelGeometry g;
-    g.left = map.CoverageWest(), g.top = map.CoverageNorth(), g.right = map.CoverageEast();
-    g.bottom = map.CoverageSouth();
+    // The map's coverage rectangle: across 180 degrees its right edge counts on past 180 degrees east, so
+    // that the width stays positive.
+    const TLN_Rect& coverage = map.Coverage();
+    g.left = coverage.Left, g.top = coverage.Top, g.right = coverage.Right, g.bottom = coverage.Bottom;
     g.sx = level.BlockSets.X, g.sy = level.BlockSets.Y;
     g.bx = level.Blocks.X, g.by = level.Blocks.Y;
     g.px = level.Parcels.X, g.py = level.Parcels.Y;

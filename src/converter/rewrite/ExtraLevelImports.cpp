@@ -94,6 +94,7 @@ ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8
                                           uint8_t(sectors >> 8),        uint8_t(sectors)};
                 information.WriteAt(start + 4 + 6 * int64_t(p), bytes, 6);
                 ++extra.parcels;
+                extra.arrows += parcel.arrows;
                 any = true;
             }
             if (!any) {

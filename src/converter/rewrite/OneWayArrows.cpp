@@ -115,8 +115,11 @@ void CollectOneWayArrows(ConversionContext& c, ImportedOutlines& outlines) {
     const LevelGeometry g = GeometryOf(map, record);
     ArrowPlacer placer(outlines);
     const size_t before = outlines.ArrowCount();
-    for (uint32_t s = 0; s < uint32_t(std::max(0, record.BlockSetCount())); ++s)
-        for (uint32_t b = 0; b < uint32_t(record.BlockCount()); ++b) {
+    // Only the block sets and blocks the tables hold: a damaged level may declare far more.
+    for (uint32_t s = 0; s < record.AcceptedBlockSetCount; ++s) {
+        TLN_BlockSet_Management_Record set;
+        if (!map.ReadBlockSet(level, s, set)) continue;
+        for (uint32_t b = 0; b < set.BlockCount; ++b) {
             c.checkStop();
             c.progress.SetProgressLabel("Calculating One-Way Arrows ...  Level " + std::to_string(level) +
                                         "   BlockSet " + std::to_string(s) + "   Block " + std::to_string(b));
@@ -144,6 +147,11 @@ void CollectOneWayArrows(ConversionContext& c, ImportedOutlines& outlines) {
                     collectFromParcel(map, level, parcel, facts, outlines, placer);
                     continue;
                 }
+                // A sub-list several divided records name (a damaged block) is walked once.
+                int64_t value = 0;
+                uint32_t size = 0;
+                if (seen.Find(parcel.Address, value, size)) continue;
+                seen.Add(parcel.Address, 0, 0);
                 TLN_Parcel_Management_Info sub;
                 if (!map.ReadParcelManagement(parcel.Stream, level, sub, parcel.Address)) continue;
                 for (uint32_t k = 0; k < sub.StoredRecordCount; ++k) {
@@ -154,6 +162,7 @@ void CollectOneWayArrows(ConversionContext& c, ImportedOutlines& outlines) {
                 }
             }
         }
+    }
     c.progress.AddLog("Level " + std::to_string(level) +
                       " One-Way Arrows found: " + std::to_string(outlines.ArrowCount() - before));
 }

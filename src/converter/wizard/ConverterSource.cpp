@@ -21,7 +21,9 @@ ConverterSource ReadConverterSource(const std::string& allDataPath) {
     if (!map->IsValid() || !map->LevelsLoaded() || map->LevelCount() == 0) return source;
     source.mapOpen = true;
     source.compressed = FindSourceCmpList(allDataPath).has_value();
-    source.systemIdText = map->AllDataManager().DataVolume().System.Name;
+    // The maker's identification text is the system text ("AFEU:4.05"); the record at 128 names the
+    // hardware maker.
+    source.systemIdText = map->AllDataManager().DataVolume().Maker.Name;
     source.systemNumber = int(map->SystemNumber());
     source.management21Address = map->GetManagementHeader(20).Address;
     source.management32Address = map->GetManagementHeader(31).Address;

@@ -36,8 +36,8 @@ QString styleName(uint16_t code) {
 
 ConverterWizard::ConverterWizard(ConverterSource source, const Services& services, TaskBar& taskBar,
                                  bool nameConversionOffered, QWidget* parent)
-    : QDialog(parent), source_(std::move(source)), services_(services), taskBar_(taskBar),
-      nameConversionOffered_(nameConversionOffered) {
+    : QDialog(parent), source_(std::move(source)), model_(source_, nameConversionOffered),
+      services_(services), taskBar_(taskBar) {
     creationFactory_ = [](const std::string& sourcePath, const ConversionOptions& options,
                           const WizardRunInputs& inputs) -> WizardWork {
         auto run = std::make_shared<ConversionRun>(sourcePath, options);
@@ -64,92 +64,54 @@ ConverterWizard::~ConverterWizard() {
     if (completion_) completion_->RequestStop();
     creation_.reset();
     completion_.reset();
+    dictionaryWork_.reset();
     importer_.reset();
     dictionary_.reset();
 }
 
 void ConverterWizard::initialise() {
-    const QDate today = QDate::currentDate();
-    targetRadioGroup->button(std::clamp(RegReadInteger(QStringLiteral("NewSysIdx")), 0, 2))->setChecked(true);
-    versionCounter_ = RegReadInteger(QStringLiteral("Version"));
-    versionStampEdit->setText(VersionStampText(versionCounter_, today));
-    dateStampEdit->setText(DateStampText(today));
-    fileNameEdit->setText(RememberedOutputName(RegReadString(QStringLiteral("NewMapSave"))));
-    if (!nameConversionOffered_) {
-        utfToAnsiCheckBox->setEnabled(false);
-        translateCheckBox->setEnabled(false);
+    model_.ReadSettings(QDate::currentDate());
+    {
+        const QSignalBlocker block(systemIdComboBox);
+        systemIdComboBox->clear();
+        systemIdComboBox->addItems(model_.SystemIds());
     }
-    WizardPage start = StartPage(source_.mapOpen, source_.compressed);
     if (source_.mapOpen) {
         if (source_.compressed) attentionMemo->setPlainText(kCaution);
-        if (attentionMemo->toPlainText().isEmpty()) start = WizardPage::FirstStep;
-        northTrackBar->setRange(source_.south + kLeastNorthSouth, source_.north);
-        northTrackBar->setValue(source_.north);
-        southTrackBar->setRange(source_.south, source_.north - kLeastNorthSouth);
-        southTrackBar->setValue(source_.south);
-        westTrackBar->setRange(source_.west, source_.east - kLeastWestEast);
-        westTrackBar->setValue(source_.west);
-        eastTrackBar->setRange(source_.west + kLeastWestEast, source_.east);
-        eastTrackBar->setValue(source_.east);
-        trimTrackBarChange(TrimEdge::North);
-        const bool systemCodeEu = source_.systemIdText.substr(0, 6) == "AFEU:2";
-        if (source_.management21Address > 0) {
-            backwardCheckBox->setChecked(false);
-            backwardCheckBox->setEnabled(false);
-        } else if (source_.management32Address > 0) {
-            backwardCheckBox->setEnabled(true);
-            backwardCheckBox->setChecked(systemCodeEu);
-            savedBackward_ = systemCodeEu;
-        } else {
-            backwardCheckBox->setChecked(false);
-            backwardCheckBox->setEnabled(false);
+        for (auto [slider, edge] :
+             {std::pair{northTrackBar, TrimEdge::North}, std::pair{southTrackBar, TrimEdge::South},
+              std::pair{westTrackBar, TrimEdge::West}, std::pair{eastTrackBar, TrimEdge::East}}) {
+            const QSignalBlocker block(slider);
+            slider->setRange(model_.EdgeRange(edge).first, model_.EdgeRange(edge).second);
         }
-        const QString systemId = QString::fromLatin1(source_.systemIdText.c_str());
-        int found = systemIdComboBox->findText(systemId);
-        if (found < 0) {
-            systemIdComboBox->addItem(systemId);
-            found = systemIdComboBox->count() - 1;
-        }
-        systemIdComboBox->setCurrentIndex(found);
         utfLabel->setVisible(source_.systemNumber >= 4);
         ansiLabel->setVisible(source_.systemNumber >= 4);
+        const QSignalBlocker buildingsBlock(buildingsDcComboBox), numberingBlock(numberingDcComboBox);
         const std::vector<uint16_t> background = ShownBackgroundCodes(source_.backgroundCodes);
         for (size_t i = 0; i < background.size(); ++i)
             buildingsDcComboBox->addItem(QString::number(i) + " - " + styleName(background[i]));
         for (size_t i = 0; i < source_.nameCodes.size(); ++i)
             numberingDcComboBox->addItem(QString::number(i) + " - " + styleName(source_.nameCodes[i]));
-        DefaultBtnClick();
-        TargetRadioGroupClick();
-        regionCheckBox->setEnabled(source_.hasRegionData);
-        splitCheckBox->setEnabled(source_.fileConPresent);
-        cmp05CheckBox->setChecked(source_.compressed);
-        voiceCheckBox->setEnabled(source_.voiceSize > 0);
     }
-    if (!source_.areas.empty()) {
-        auto* all = new QListWidgetItem(QStringLiteral("ALL"), areasCheckListBox);
-        all->setFlags(Qt::ItemIsEnabled);
-        all->setCheckState(Qt::Checked);
-        for (size_t i = 0; i < source_.areas.size(); ++i) {
-            const ConverterArea& area = source_.areas[i];
-            auto* item = new QListWidgetItem(area.name, areasCheckListBox);
+    {
+        const QSignalBlocker areas(areasCheckListBox), utf(utfAreasCheckListBox),
+            translate(translateAreasCheckListBox);
+        const QStringList items = model_.AreaItems();
+        for (int i = 0; i < items.size(); ++i) {
+            auto* item = new QListWidgetItem(items[i], areasCheckListBox);
             item->setCheckState(Qt::Unchecked);
-            auto* utf = new QListWidgetItem(area.name, utfAreasCheckListBox);
-            utf->setCheckState(Qt::Checked);
-            auto* translate = new QListWidgetItem(area.name, translateAreasCheckListBox);
-            translate->setCheckState(Qt::Unchecked);
-            if (area.tag == QStringLiteral("RUS")) {
-                translationArea_ = int(i);
-                translate->setCheckState(Qt::Checked);
-            }
+            // "ALL" stands for no area chosen; the user checks areas, not it.
+            if (i == 0 && !source_.areas.empty()) item->setFlags(Qt::ItemIsEnabled);
+        }
+        for (const ConverterArea& area : source_.areas) {
+            (new QListWidgetItem(area.name, utfAreasCheckListBox))->setCheckState(Qt::Checked);
+            (new QListWidgetItem(area.name, translateAreasCheckListBox))->setCheckState(Qt::Unchecked);
         }
     }
-    auto* zero = new QListWidgetItem(QStringLiteral("-0-"), areasCheckListBox);
-    zero->setCheckState(Qt::Unchecked);
-    trimRadioGroupClick();
-    trimLevelTrackBarChange();
-    translateTrackBarChange();
+    showChoices();
     refreshMemoryGauge();
-    showPage(start);
+    // The model starts on the information page without a map, on the caution for a compressed one.
+    showPage(model_.Page());
 }
 
 void ConverterWizard::refreshMemoryGauge() {
@@ -163,85 +125,60 @@ void ConverterWizard::refreshMemoryGauge() {
 }
 
 WizardPage ConverterWizard::CurrentPage() const {
-    return WizardPage(pageControl->currentIndex());
+    return model_.Page();
 }
 
 void ConverterWizard::showPage(WizardPage page) {
+    model_.GoTo(page);
     pageControl->setCurrentIndex(int(page));
-    const WizardPageSpec& spec = PageSpecOf(page);
-    captionLabel->setText(QString::fromUtf8(spec.caption));
-    hintLabel->setText(QString::fromUtf8(spec.hint));
-    switch (spec.back) {
-    case BackRule::Off:
-        backBtn->setEnabled(false);
-        break;
-    case BackRule::On:
-        backBtn->setEnabled(true);
-        break;
-    case BackRule::WhenCaution:
-        backBtn->setEnabled(!attentionMemo->toPlainText().isEmpty());
-        break;
-    }
-    nextBtn->setText(spec.nextIsDone ? DoneCaption() : NextCaption());
-    switch (spec.next) {
-    case NextRule::Off:
-        nextBtn->setEnabled(false);
-        break;
-    case NextRule::On:
-        nextBtn->setEnabled(true);
-        break;
-    case NextRule::OutputCheck:
-        updateOutputCheck();
-        break;
-    case NextRule::WhenProcessingOff:
-        nextBtn->setEnabled(!processingButton->isEnabled() && !(completion_ && !completion_->Finished()));
-        break;
-    }
-    progressBar1->setVisible(spec.progress == ProgressRule::ShownAtZero);
-    if (spec.progress != ProgressRule::Hidden) progressBar1->setValue(0);
-    cancelBtn->setEnabled(spec.cancelEnabled);
+    const WizardPageRules& rules = PageRulesOf(page);
+    captionLabel->setText(QString::fromUtf8(rules.caption));
+    hintLabel->setText(QString::fromUtf8(rules.hint));
+    progressBar1->setVisible(rules.progress == ProgressRule::ShownAtZero);
+    if (rules.progress != ProgressRule::Hidden) progressBar1->setValue(0);
+    if (page == WizardPage::File) updateOutputCheck();
     if (page == WizardPage::Finish) finishMemo->setPlainText(progressMemo->toPlainText());
+    showButtons();
+}
+
+void ConverterWizard::showButtons() {
+    backBtn->setEnabled(model_.BackOn());
+    nextBtn->setEnabled(model_.NextOn());
+    nextBtn->setText(model_.NextIsDone() ? DoneCaption() : NextCaption());
+    cancelBtn->setEnabled(model_.CancelOn());
+    processingButton->setEnabled(model_.ProcessingEnabled());
 }
 
 void ConverterWizard::updateOutputCheck() {
-    nextBtn->setEnabled(false);
-    readOnlyLabel->hide();
-    otherFileLabel->hide();
-    switch (CheckOutput(fileNameEdit->text(), source_.allDataPath)) {
-    case OutputVerdict::Accepted:
-        nextBtn->setEnabled(true);
-        break;
-    case OutputVerdict::ReadOnly:
-        readOnlyLabel->show();
-        break;
-    case OutputVerdict::SameAsSource:
-        otherFileLabel->show();
-        break;
-    case OutputVerdict::MissingFolder:
-        break;
-    }
+    const OutputVerdict verdict = CheckOutput(model_.Choices().outputPath, source_.allDataPath);
+    model_.SetOutputVerdict(verdict);
+    readOnlyLabel->setVisible(verdict == OutputVerdict::ReadOnly);
+    otherFileLabel->setVisible(verdict == OutputVerdict::SameAsSource);
+    showButtons();
 }
 
 bool ConverterWizard::fileStepAccepted() {
-    if (translateCheckBox->isChecked() && !(dictionary_ && dictionary_->Loaded())) {
+    const WizardChoices& c = model_.Choices();
+    const QString& output = c.outputPath;
+    if (c.translate && !(dictionary_ && dictionary_->Loaded())) {
         services_.messenger->Error(this, QStringLiteral("Словарь не загружен !!!"));
         return false;
     }
     // A class that is not in the top level's list cannot take buildings or house numbers.
-    if (buildingsCheckBox->isChecked() && buildingsDcComboBox->currentIndex() < 0) {
+    if (c.buildings && c.buildingsClass < 0) {
         services_.messenger->Error(this, QStringLiteral("Выберите класс отображения для зданий"));
         return false;
     }
-    if (addressCheckBox->isChecked() && numberingDcComboBox->currentIndex() < 0) {
+    if (c.address && c.numberingClass < 0) {
         services_.messenger->Error(this, QStringLiteral("Выберите класс отображения для номеров зданий"));
         return false;
     }
-    if (CheckOutput(fileNameEdit->text(), source_.allDataPath) != OutputVerdict::Accepted) {
+    if (CheckOutput(output, source_.allDataPath) != OutputVerdict::Accepted) {
         updateOutputCheck();
         return false;
     }
-    if (QFileInfo::exists(fileNameEdit->text()) &&
-        !services_.messenger->Question(this, QStringLiteral("Файл ") + fileNameEdit->text() +
+    if (QFileInfo::exists(output) &&
+        !services_.messenger->Question(this, QStringLiteral("Файл ") + output +
                                                  QStringLiteral(" уже существует!\n Хотите его заменить?")))
         return false;
     // No "05.CMP" is removed here: the run replaces a stale one only once the new map is complete.
@@ -249,15 +186,15 @@ bool ConverterWizard::fileStepAccepted() {
 }
 
 void ConverterWizard::NextBtnClick() {
-    if (!nextBtn->isEnabled()) return;
+    if (!model_.NextOn()) return;
     const WizardPage page = CurrentPage();
     if (page == WizardPage::Translate)
-        loadBtn->setEnabled(!utfToAnsiCheckBox->isChecked() && !translateCheckBox->isChecked());
+        loadBtn->setEnabled(!model_.Choices().utfToAnsi && !model_.Choices().translate);
     if (page == WizardPage::File && !fileStepAccepted()) return;
-    if (nextBtn->text() == DoneCaption()) {
-        if (openNewMapCheckBox->isChecked()) {
-            if (utfToAnsiCheckBox->isChecked() && source_.setMapCodePage)
-                source_.setMapCodePage(isoAnsiComboBox->currentIndex() == 0 ? 1251 : 28591, true);
+    if (model_.NextIsDone()) {
+        if (model_.Choices().openNewMap) {
+            if (model_.Choices().utfToAnsi && source_.setMapCodePage)
+                source_.setMapCodePage(model_.Choices().isoAnsiIndex == 0 ? 1251 : 28591, true);
             codePageChanged_ = false;
             done(1);
         } else {
@@ -270,7 +207,7 @@ void ConverterWizard::NextBtnClick() {
 }
 
 void ConverterWizard::BackBtnClick() {
-    if (!backBtn->isEnabled()) return;
+    if (!model_.BackOn()) return;
     const int page = int(CurrentPage());
     if (page > 0) showPage(WizardPage(page - 1));
 }
@@ -294,19 +231,19 @@ void ConverterWizard::done(int result) {
         services_.messenger->Information(this, QStringLiteral("Процесс создания не был завершен !"));
     if (creation_) creation_->Wait();
     if (completion_) completion_->Wait();
+    // A dictionary load or save cannot be stopped halfway; it ends before the dictionary goes.
+    dictionaryWork_.reset();
     if (importer_) importer_->Stop();
     importer_.reset();
     dictionary_.reset();
     if (result != 1) restoreCodePage();
-    if (QFileInfo::exists(fileNameEdit->text()))
-        RegWriteString(QStringLiteral("NewMapSave"), fileNameEdit->text());
-    RegWriteInteger(QStringLiteral("NewSysIdx"), targetRadioGroup->checkedId());
+    model_.WriteSettings();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
     QDialog::done(result);
 }
 
 QString ConverterWizard::OutputPath() const {
-    return outputPath_.isEmpty() ? fileNameEdit->text() : outputPath_;
+    return outputPath_.isEmpty() ? model_.Choices().outputPath : outputPath_;
 }
 
 void ConverterWizard::SetImporter(std::unique_ptr<WizardImporter> importer) {

@@ -1,7 +1,7 @@
-// The map converter window: a paged dialog driven by the page table that collects the choices for a new
-// "ALLDATA.KWI" from the open map, runs the creation and then the completion on threads of their own, and
-// ends with 1 (open the new map), 6 (done, open nothing) or 2 (cancelled). Closing it at any point stops
-// and joins both runs before anything they use is freed.
+// The map converter window: a paged dialog over the wizard's model (pages, options, what enables what) that
+// collects the choices for a new "ALLDATA.KWI" from the open map, runs the creation and then the completion
+// on threads of their own, and ends with 1 (open the new map), 6 (done, open nothing) or 2 (cancelled).
+// Closing it at any point stops and joins both runs before anything they use is freed.
 #pragma once
 
 #include <QDialog>
@@ -15,6 +15,7 @@
 #include "converter/ConversionOptions.h"
 #include "converter/wizard/ConverterSource.h"
 #include "converter/wizard/WizardExtensions.h"
+#include "converter/wizard/WizardModel.h"
 #include "converter/wizard/WizardPageTable.h"
 #include "converter/wizard/WizardRules.h"
 #include "converter/wizard/WizardTask.h"
@@ -64,12 +65,16 @@ public:
     CompletionOptions BuildCompletionOptions() const;
     // The settings the last run started with.
     const ConversionOptions& RunSettings() const { return runSettings_; }
-    const std::vector<int>& SelectedAreas() const { return selectedAreas_; }
-    const OptionDefaults& Defaults() const { return defaults_; }
-    uint16_t BuildingsTypeCode() const { return buildingsTypeCode_; }
-    uint16_t NumberingTypeCode() const { return numberingTypeCode_; }
-    int TranslationArea() const { return translationArea_; }
+    const std::vector<int>& SelectedAreas() const { return model_.SelectedAreas(); }
+    const OptionDefaults& Defaults() const { return model_.Defaults(); }
+    uint16_t BuildingsTypeCode() const { return model_.Choices().buildingsTypeCode; }
+    uint16_t NumberingTypeCode() const { return model_.Choices().numberingTypeCode; }
+    int TranslationArea() const { return model_.Choices().translationArea; }
+    // The options, their rules and the settings, which the pages show.
+    const WizardModel& Model() const { return model_; }
     bool CreationRunning() const;
+    // A dictionary load or save is running.
+    bool DictionaryBusy() const;
     int LastReturnValue() const { return returnValue_; }
 
     // Handlers.
@@ -131,6 +136,7 @@ public:
     QGroupBox* translateGroupBox = nullptr;
     QCheckBox* translateCheckBox = nullptr;
     QButtonGroup* dictionaryTypeRadioGroup = nullptr;
+    QLabel* translateLevelLabel = nullptr;
     QSlider* translateTrackBar = nullptr;
     QLabel* levelsRangeLabel = nullptr;
     QListWidget* translateAreasCheckListBox = nullptr;
@@ -147,6 +153,9 @@ public:
     QPushButton* saveLmpBtn = nullptr;
     QPlainTextEdit* addMemo = nullptr;
     QComboBox* cityAreaComboBox = nullptr;
+    // The two map download pages, opened through the desktop's link service.
+    QLabel* urlLabel1 = nullptr;
+    QLabel* urlLabel2 = nullptr;
     QProgressBar* memoryLoadProgressBar = nullptr;
     QLabel* memorySizeLabel = nullptr;
     QLabel* memoryAviableLabel = nullptr;
@@ -234,6 +243,8 @@ private:
     void initialise();
     void showPage(WizardPage page);
     void updateOutputCheck();
+    // Back, Next, Cancel and Start Processing as the model has them.
+    void showButtons();
     bool fileStepAccepted();
     void startCreation();
     void creationEnded();
@@ -242,42 +253,32 @@ private:
     void importEnded();
     // The system's memory figures and the size of the building data, as the loading page shows them.
     void refreshMemoryGauge();
-    void buildingsCheckBoxClick();
-    void addressCheckBoxClick();
-    void addExtraLevelCheckBoxClick();
-    void typeCodeEdited(QLineEdit* edit, uint16_t& code, uint16_t fallback);
-    void sizeFilterChanged(bool fifty);
-    void trimRadioGroupClick();
-    void trimTrackBarChange(TrimEdge moved);
-    void trimLevelTrackBarChange();
-    void areasClickCheck(QListWidget* list);
-    void translateAreasClickCheck(QListWidgetItem* item);
-    void translateCheckBoxClick();
-    void utfToAnsiCheckBoxClick();
-    void translateTrackBarChange();
-    void refreshVersionStamp();
+    // The pages show the model's options and what it enables.
+    void showChoices();
     void restoreCodePage();
-    void finishLog(WizardTask& task);
+    // Runs work (a load or a save of the dictionary) off the window's thread with the page disabled.
+    void startDictionaryWork(std::function<QString(const WizardDictionary::Percent&)> work, bool saving);
+    void dictionaryWorkEnded();
+    // Saves the dictionary as text in the background: to the file last saved, or where the user says when
+    // ask is set or it was never saved. False when nothing is saved.
+    bool saveDictionary(bool ask);
 
     ConverterSource source_;
+    WizardModel model_;
     Services services_;
     TaskBar& taskBar_;
-    bool nameConversionOffered_;
     CreationFactory creationFactory_;
     CompletionFactory completionFactory_;
     std::unique_ptr<WizardImporter> importer_;
     std::unique_ptr<WizardDictionary> dictionary_;
     std::unique_ptr<WizardTask> creation_;
     std::unique_ptr<WizardTask> completion_;
+    std::unique_ptr<WizardTask> dictionaryWork_;
+    bool dictionarySaving_ = false;
+    QString lastOpenedDictionary_;
+    QString savedDictionary_;
     WizardBuildingData buildingData_;
     ConversionOptions runSettings_;
-    OptionDefaults defaults_;
-    uint16_t buildingsTypeCode_ = 0x0143;
-    uint16_t numberingTypeCode_ = 0x01C2;
-    int versionCounter_ = 0;
-    bool savedBackward_ = false;
-    std::vector<int> selectedAreas_;
-    int translationArea_ = 0;
     int savedCodePage_ = 0;
     bool codePageChanged_ = false;
     int returnValue_ = 0;
@@ -285,6 +286,8 @@ private:
     QElapsedTimer startTime_;
     bool closing_ = false;
     bool importing_ = false;
+    // The completion run's end has been taken in.
+    bool completionTaken_ = false;
     // The first file of the last import: "BuildingsOpen" once that import succeeds (unless it appended a
     // compiled file), and what "Save as..." proposes under the compiled extension.
     QString lastChosen_;

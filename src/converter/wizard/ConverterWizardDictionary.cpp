@@ -8,38 +8,50 @@
 EditorWizardDictionary::EditorWizardDictionary(Messenger& messenger)
     : messenger_(messenger), dictionary_(std::make_shared<LatRusDictionary>()) {}
 
-QString EditorWizardDictionary::Load(const QString& path, bool wordByWord) {
+QString EditorWizardDictionary::Load(const QString& path, bool wordByWord, const Percent& progress) {
     const int before = dictionary_->Count();
+    dictionary_->SetProgressHandler(progress);
+    struct ClearProgress {
+        LatRusDictionary& dictionary;
+        ~ClearProgress() { dictionary.SetProgressHandler({}); }
+    } clear{*dictionary_};
+    LatRusDictionary::TextLoad found;
     try {
         if (path.endsWith(QStringLiteral(".lndict"), Qt::CaseInsensitive)) {
             // A malformed file is refused whole and the dictionary stays as it was.
             return QString::fromStdString(dictionary_->LoadFromFile(path.toStdString()));
         }
-        dictionary_->LoadFromTextFile(path.toStdString());
+        found = dictionary_->LoadFromTextFile(path.toStdString());
     } catch (const std::exception& e) {
         return QString::fromStdString(e.what());
     }
+    // A file of no pairs is no dictionary: nothing of it was taken.
+    if (found.pairs == 0)
+        return QStringLiteral("The file holds no key=value lines; the dictionary is unchanged.");
+    QStringList messages;
+    if (found.otherLines > 0)
+        messages << QStringLiteral("%1 lines of the file are not key=value pairs and were skipped.")
+                        .arg(found.otherLines);
     // Words want keys without spaces, phrases want some.
-    if (wordByWord != dictionary_->NoSpaces()) return QString::fromUtf8(kDictionaryTypeMismatch);
-    if (before > 0 && dictionary_->Count() > before)
-        return QStringLiteral("New %1 records added.").arg(dictionary_->Count() - before);
-    return {};
+    if (wordByWord != dictionary_->NoSpaces())
+        messages << QString::fromUtf8(kDictionaryTypeMismatch);
+    else if (before > 0 && dictionary_->Count() > before)
+        messages << QStringLiteral("New %1 records added.").arg(dictionary_->Count() - before);
+    return messages.join(QLatin1Char('\n'));
 }
 
 QString EditorWizardDictionary::Save(const QString& path) {
     try {
         dictionary_->SaveToTextFile(path.toStdString());
         dictionary_->SetDirty(false);
-        lastSaved_ = path;
     } catch (const std::exception& e) {
         return QString::fromStdString(e.what());
     }
     return {};
 }
 
-void EditorWizardDictionary::Show(QWidget* parent) {
+void EditorWizardDictionary::Show(QWidget* parent, std::function<bool()> save) {
     DictionaryEditor editor(*dictionary_, messenger_, parent);
-    // Unsaved changes go back to the file last saved, when there is one.
-    editor.SetSaver([this] { return !lastSaved_.isEmpty() && Save(lastSaved_).isEmpty(); });
+    editor.SetSaver(std::move(save));
     editor.exec();
 }

@@ -17,13 +17,12 @@ public:
 
     bool Loaded() const override { return dictionary_->Count() > 0; }
     int Count() const override { return dictionary_->Count(); }
-    QString Load(const QString& path, bool wordByWord) override;
+    QString Load(const QString& path, bool wordByWord, const Percent& progress = {}) override;
     QString Save(const QString& path) override;
-    void Show(QWidget* parent) override;
+    void Show(QWidget* parent, std::function<bool()> save) override;
     std::shared_ptr<LatRusDictionary> Shared() const override { return dictionary_; }
 
 private:
     Messenger& messenger_;
     std::shared_ptr<LatRusDictionary> dictionary_;
-    QString lastSaved_;
 };

@@ -1,9 +1,10 @@
-// The option handlers of the converter wizard's pages: Restore Default, the target's consequences, the
-// building and house-number settings, trimming, the name conversion switches and the stamps.
+// The option pages as a view of the wizard's model: every change the user makes goes to the model, and
+// the pages then show the model's options and what it enables. The window decides none of them itself.
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,12 +14,11 @@
 #include <QSlider>
 
 #include "converter/wizard/ConverterWizard.h"
-#include "platform/RegistrySettings.h"
 
 namespace {
 
 QString coordinateText(int32_t units, bool latitude) {
-    // Map units are 1/8 arc-second... shown as degrees, minutes and seconds.
+    // Map units are 1/8 arc-second, shown as degrees, minutes and seconds.
     const int64_t eighths = units < 0 ? -int64_t(units) : int64_t(units);
     const int64_t seconds = eighths / 8;
     const QChar hemisphere = latitude ? (units < 0 ? QLatin1Char('S') : QLatin1Char('N'))
@@ -30,6 +30,40 @@ QString coordinateText(int32_t units, bool latitude) {
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
+void put(QAbstractButton* box, bool checked, bool enabled = true) {
+    const QSignalBlocker block(box);
+    box->setChecked(checked);
+    box->setEnabled(enabled);
+}
+
+void put(QButtonGroup* group, int checked, bool enabled = true) {
+    // The group reports its buttons' changes itself, past their own blocked signals.
+    const QSignalBlocker blockGroup(group);
+    for (QAbstractButton* button : group->buttons()) {
+        const QSignalBlocker block(button);
+        button->setChecked(group->id(button) == checked);
+        button->setEnabled(enabled);
+    }
+}
+
+void put(QComboBox* combo, int index, bool enabled = true) {
+    const QSignalBlocker block(combo);
+    combo->setCurrentIndex(index);
+    combo->setEnabled(enabled);
+}
+
+void put(QSlider* slider, int value, bool enabled = true) {
+    const QSignalBlocker block(slider);
+    slider->setValue(value);
+    slider->setEnabled(enabled);
+}
+
+void put(QLineEdit* edit, const QString& text, bool enabled = true) {
+    const QSignalBlocker block(edit);
+    if (edit->text() != text) edit->setText(text);
+    edit->setEnabled(enabled);
+}
+
 } // namespace
 
 void ConverterWizard::connectHandlers() {
@@ -37,63 +71,105 @@ void ConverterWizard::connectHandlers() {
     connect(backBtn, &QPushButton::clicked, this, &ConverterWizard::BackBtnClick);
     connect(cancelBtn, &QPushButton::clicked, this, [this] { done(2); });
     connect(pollTimer, &QTimer::timeout, this, &ConverterWizard::Poll);
-    connect(defaultBtn, &QPushButton::clicked, this, &ConverterWizard::DefaultBtnClick);
-    connect(targetRadioGroup, &QButtonGroup::idClicked, this, [this] { TargetRadioGroupClick(); });
-    connect(systemIdCheckBox, &QCheckBox::clicked, this, [this](bool on) {
-        systemIdComboBox->setEnabled(on);
-        if (!on) {
-            const int found = systemIdComboBox->findText(QString::fromLatin1(source_.systemIdText.c_str()));
-            if (found >= 0) systemIdComboBox->setCurrentIndex(found);
-        }
-    });
-    connect(dateStampCheckBox, &QCheckBox::toggled, dateStampEdit, &QLineEdit::setEnabled);
-    connect(versionStampCheckBox, &QCheckBox::toggled, versionStampEdit, &QLineEdit::setEnabled);
-    connect(buildingsCheckBox, &QCheckBox::clicked, this, [this] { buildingsCheckBoxClick(); });
-    connect(addressCheckBox, &QCheckBox::clicked, this, [this] { addressCheckBoxClick(); });
-    connect(addExtraLevelCheckBox, &QCheckBox::clicked, this, [this] { addExtraLevelCheckBoxClick(); });
+    // Every change of an option goes to the model, and the pages show the model again.
+    const auto change = [this](auto&& apply) {
+        return [this, apply](auto&&... values) {
+            apply(values...);
+            showChoices();
+        };
+    };
+    const auto toggled = [this, change](QAbstractButton* box, void (WizardModel::*set)(bool)) {
+        connect(box, &QAbstractButton::toggled, this, change([this, set](bool on) { (model_.*set)(on); }));
+    };
+    const auto picked = [this, change](QButtonGroup* group, auto set) {
+        connect(group, &QButtonGroup::idToggled, this, change([this, set](int id, bool on) {
+                    if (on) set(id);
+                }));
+    };
+    const auto indexed = [this, change](QComboBox* combo, auto set) {
+        connect(combo, &QComboBox::currentIndexChanged, this, change([set](int index) { set(index); }));
+    };
+    const auto moved = [this, change](QSlider* slider, auto set) {
+        connect(slider, &QSlider::valueChanged, this, change([set](int value) { set(value); }));
+    };
+    picked(targetRadioGroup, [this](int id) { model_.SetTarget(id); });
+    toggled(backwardCheckBox, &WizardModel::SetBackward);
+    toggled(rdsCheckBox, &WizardModel::SetRemoveRds);
+    toggled(strictRulesCheckBox, &WizardModel::SetStrictRules);
+    toggled(westBugsCheckBox, &WizardModel::SetWestBugs);
+    toggled(systemIdCheckBox, &WizardModel::SetSystemIdChecked);
+    indexed(systemIdComboBox, [this](int i) { model_.SetSystemIdIndex(i); });
+    toggled(dateStampCheckBox, &WizardModel::SetDateStamp);
+    connect(dateStampEdit, &QLineEdit::textEdited, this, [this](const QString& t) { model_.SetDateText(t); });
+    toggled(versionStampCheckBox, &WizardModel::SetVersionStamp);
+    connect(versionStampEdit, &QLineEdit::textEdited, this,
+            [this](const QString& t) { model_.SetVersionText(t); });
+    toggled(insertRegionDataCheckBox, &WizardModel::SetInsertRegion);
+    toggled(insertVoiceDataCheckBox, &WizardModel::SetInsertVoice);
+    picked(adjacentRadioGroup, [this](int id) { model_.SetAdjacentMode(id); });
+    toggled(utfToAnsiCheckBox, &WizardModel::SetUtfToAnsi);
+    indexed(isoAnsiComboBox, [this](int i) { model_.SetIsoAnsiIndex(i); });
+    toggled(translateCheckBox, &WizardModel::SetTranslate);
+    picked(dictionaryTypeRadioGroup, [this](int id) { model_.SetWordByWord(id == 0); });
+    moved(translateTrackBar, [this](int v) { model_.SetTranslationLevel(v); });
+    connect(translateAreasCheckListBox, &QListWidget::itemChanged, this,
+            change([this](QListWidgetItem* item) {
+                model_.CheckTranslationArea(translateAreasCheckListBox->row(item),
+                                            item->checkState() == Qt::Checked);
+            }));
+    toggled(excludeYoCheckBox, &WizardModel::SetFoldYo);
+    toggled(ukrICheckBox, &WizardModel::SetFoldUkrainian);
+    toggled(excludeFwyCheckBox, &WizardModel::SetExcludeFreeways);
+    toggled(logDictErrorsCheckBox, &WizardModel::SetLogDictErrors);
+    indexed(cityAreaComboBox, [this](int i) { model_.SetCityAreaLevel(i); });
+    toggled(buildingsCheckBox, &WizardModel::SetBuildings);
+    picked(addRadioGroup, [this](int id) { model_.SetAddMode(id); });
+    indexed(buildingsDcComboBox, [this](int i) { model_.SetBuildingsClass(i); });
+    indexed(numberingDcComboBox, [this](int i) { model_.SetNumberingClass(i); });
     // A type code is checked once the user leaves the field, so partial text never resets it.
     const auto validator =
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,4}")), this);
-    buildingsTypeCodeEdit->setValidator(validator);
-    numberingTypeCodeEdit->setValidator(validator);
-    connect(buildingsTypeCodeEdit, &QLineEdit::editingFinished, this,
-            [this] { typeCodeEdited(buildingsTypeCodeEdit, buildingsTypeCode_, 0x0143); });
-    connect(numberingTypeCodeEdit, &QLineEdit::editingFinished, this,
-            [this] { typeCodeEdited(numberingTypeCodeEdit, numberingTypeCode_, 0x01C2); });
-    connect(sizeFilter50TrackBar, &QSlider::valueChanged, this, [this] { sizeFilterChanged(true); });
-    connect(sizeFilter100TrackBar, &QSlider::valueChanged, this, [this] { sizeFilterChanged(false); });
-    for (QComboBox* combo : {buildingsDcComboBox, numberingDcComboBox, codePageComboBox})
-        connect(combo, &QComboBox::activated, this, [this] { defaultBtn->setEnabled(true); });
-    connect(arrowsCheckBox, &QCheckBox::clicked, this, [this] { defaultBtn->setEnabled(true); });
-    connect(trimCheckBox, &QCheckBox::clicked, this, [this] { trimRadioGroupClick(); });
-    connect(trimRadioGroup, &QButtonGroup::idClicked, this, [this] { trimRadioGroupClick(); });
-    connect(northTrackBar, &QSlider::valueChanged, this, [this] { trimTrackBarChange(TrimEdge::North); });
-    connect(southTrackBar, &QSlider::valueChanged, this, [this] { trimTrackBarChange(TrimEdge::South); });
-    connect(westTrackBar, &QSlider::valueChanged, this, [this] { trimTrackBarChange(TrimEdge::West); });
-    connect(eastTrackBar, &QSlider::valueChanged, this, [this] { trimTrackBarChange(TrimEdge::East); });
-    connect(trimLevelTrackBar, &QSlider::valueChanged, this, [this] { trimLevelTrackBarChange(); });
-    connect(areasCheckListBox, &QListWidget::itemChanged, this,
-            [this] { areasClickCheck(areasCheckListBox); });
-    connect(translateAreasCheckListBox, &QListWidget::itemChanged, this,
-            [this](QListWidgetItem* item) { translateAreasClickCheck(item); });
-    connect(translateCheckBox, &QCheckBox::clicked, this, [this] { translateCheckBoxClick(); });
-    connect(utfToAnsiCheckBox, &QCheckBox::clicked, this, [this] { utfToAnsiCheckBoxClick(); });
-    connect(isoAnsiComboBox, &QComboBox::currentIndexChanged, this, [this](int index) {
-        ansiLabel->setText(index == 0 ? QStringLiteral("ANSI") : QStringLiteral("ISO"));
-    });
-    connect(translateTrackBar, &QSlider::valueChanged, this, [this] { translateTrackBarChange(); });
+    for (QLineEdit* edit : {buildingsTypeCodeEdit, numberingTypeCodeEdit}) {
+        edit->setValidator(validator);
+        const bool buildings = edit == buildingsTypeCodeEdit;
+        connect(edit, &QLineEdit::editingFinished, this, [this, edit, buildings] {
+            if (!model_.SetTypeCode(buildings, edit->text()))
+                services_.messenger->Error(this, QStringLiteral("Wrong type code"));
+            showChoices();
+        });
+    }
+    moved(sizeFilter50TrackBar, [this](int v) { model_.SetSizeFilter(true, v); });
+    moved(sizeFilter100TrackBar, [this](int v) { model_.SetSizeFilter(false, v); });
+    toggled(addressCheckBox, &WizardModel::SetAddress);
+    toggled(includeLettersCheckBox, &WizardModel::SetIncludeLetters);
+    indexed(codePageComboBox, [this](int i) { model_.SetCodePageIndex(i); });
+    toggled(addExtraLevelCheckBox, &WizardModel::SetExtraLevel);
+    toggled(arrowsCheckBox, &WizardModel::SetArrows);
+    connect(defaultBtn, &QPushButton::clicked, this, &ConverterWizard::DefaultBtnClick);
+    toggled(trimCheckBox, &WizardModel::SetTrim);
+    picked(trimRadioGroup, [this](int id) { model_.SetTrimMode(id); });
+    moved(northTrackBar, [this](int v) { model_.MoveEdge(TrimEdge::North, v); });
+    moved(southTrackBar, [this](int v) { model_.MoveEdge(TrimEdge::South, v); });
+    moved(westTrackBar, [this](int v) { model_.MoveEdge(TrimEdge::West, v); });
+    moved(eastTrackBar, [this](int v) { model_.MoveEdge(TrimEdge::East, v); });
+    connect(areasCheckListBox, &QListWidget::itemChanged, this, change([this](QListWidgetItem* item) {
+                model_.CheckArea(areasCheckListBox->row(item), item->checkState() == Qt::Checked);
+            }));
+    toggled(addSeasCheckBox, &WizardModel::SetAddSeas);
+    toggled(addAdjacentCheckBox, &WizardModel::SetAddAdjacent);
+    moved(trimLevelTrackBar, [this](int v) { model_.SetTrimLevel(v); });
+    toggled(logBox, &WizardModel::SetLogBox);
     connect(fileBitBtn, &QPushButton::clicked, this, &ConverterWizard::FileBitBtnClick);
     for (QCheckBox* box : {splitCheckBox, fileConCheckBox, regionCheckBox, voiceCheckBox, cmp05CheckBox})
         connect(box, &QCheckBox::clicked, this, [this, box] { CompletionCheckBoxClick(box); });
     connect(processingButton, &QPushButton::clicked, this, &ConverterWizard::ProcessingButtonClick);
     connect(presentationImage, &QPushButton::clicked, this, &ConverterWizard::PresentationImageClick);
     connect(inspectRegionBtn, &QPushButton::clicked, this, &ConverterWizard::InspectRegionBtnClick);
-    connect(regionCheckListBox, &QListWidget::itemChanged, this, [this] {
-        bool any = false;
-        for (int i = 0; i < regionCheckListBox->count(); ++i)
-            any = any || regionCheckListBox->item(i)->checkState() == Qt::Checked;
-        saveRegionBtn->setEnabled(any);
+    connect(regionCheckListBox, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        model_.CheckRegion(regionCheckListBox->row(item), item->checkState() == Qt::Checked);
+        saveRegionBtn->setEnabled(model_.AnyRegionChecked());
     });
+    toggled(openNewMapCheckBox, &WizardModel::SetOpenNewMap);
     connect(saveRegionBtn, &QPushButton::clicked, this, &ConverterWizard::SaveRegionBtnClick);
     connect(loadDictionaryBtn, &QPushButton::clicked, this, &ConverterWizard::LoadDictionaryBtnClick);
     connect(showDictionaryBtn, &QPushButton::clicked, this, &ConverterWizard::ShowDictionaryBtnClick);
@@ -102,201 +178,121 @@ void ConverterWizard::connectHandlers() {
     connect(saveLmpBtn, &QPushButton::clicked, this, &ConverterWizard::SaveLmpBtnClick);
 }
 
+void ConverterWizard::showChoices() {
+    const WizardChoices& c = model_.Choices();
+    const auto on = [this](WizardControl control) { return model_.Enabled(control); };
+    // First step.
+    put(targetRadioGroup, c.target);
+    put(backwardCheckBox, c.backward, on(WizardControl::Backward));
+    put(rdsCheckBox, c.removeRds);
+    put(strictRulesCheckBox, c.strictRules);
+    put(westBugsCheckBox, c.westBugs);
+    put(systemIdCheckBox, c.systemIdChecked);
+    put(systemIdComboBox, c.systemIdIndex, on(WizardControl::SystemIdList));
+    put(dateStampCheckBox, c.dateStamp);
+    put(dateStampEdit, c.dateText, on(WizardControl::DateStampText));
+    put(versionStampCheckBox, c.versionStamp);
+    put(versionStampEdit, c.versionText, on(WizardControl::VersionStampText));
+    put(insertRegionDataCheckBox, c.insertRegion, on(WizardControl::InsertRegion));
+    put(insertVoiceDataCheckBox, c.insertVoice, on(WizardControl::InsertVoice));
+    put(adjacentRadioGroup, c.adjacentMode);
+    // Names.
+    put(utfToAnsiCheckBox, c.utfToAnsi, on(WizardControl::UtfToAnsi));
+    utfGroupBox->setEnabled(on(WizardControl::UtfGroup));
+    put(isoAnsiComboBox, c.isoAnsiIndex, on(WizardControl::IsoAnsi));
+    utfAreasCheckListBox->setEnabled(on(WizardControl::IsoAnsi));
+    ansiLabel->setEnabled(on(WizardControl::IsoAnsi));
+    ansiLabel->setText(c.isoAnsiIndex == 0 ? QStringLiteral("ANSI") : QStringLiteral("ISO"));
+    put(translateCheckBox, c.translate, on(WizardControl::TranslateSwitch));
+    translateGroupBox->setEnabled(on(WizardControl::TranslateGroup));
+    const bool translating = on(WizardControl::TranslateOptions);
+    put(dictionaryTypeRadioGroup, c.wordByWord ? 0 : 1, translating);
+    dictionaryTypeRadioGroup->buttons().first()->parentWidget()->setEnabled(translating);
+    translateLevelLabel->setEnabled(translating);
+    put(translateTrackBar, c.translationLevel, translating);
+    levelsRangeLabel->setEnabled(translating);
+    levelsRangeLabel->setText(model_.LevelsRangeText());
+    loadDictionaryBtn->setEnabled(translating);
+    put(excludeYoCheckBox, c.foldYo, translating);
+    put(ukrICheckBox, c.foldUkrainian, translating);
+    put(excludeFwyCheckBox, c.excludeFreeways, translating);
+    put(logDictErrorsCheckBox, c.logDictErrors, translating);
+    translateAreasCheckListBox->setEnabled(translating);
+    {
+        const QSignalBlocker block(translateAreasCheckListBox);
+        for (int i = 0; i < translateAreasCheckListBox->count(); ++i)
+            translateAreasCheckListBox->item(i)->setCheckState(
+                model_.TranslationAreaChecked(i) ? Qt::Checked : Qt::Unchecked);
+    }
+    // Loading.
+    put(cityAreaComboBox, c.cityAreaLevel, on(WizardControl::CityAreaLevel));
+    // Buildings and house numbers.
+    put(buildingsCheckBox, c.buildings, on(WizardControl::BuildingsSwitch));
+    const bool buildingOptions = on(WizardControl::BuildingsOptions);
+    put(addRadioGroup, c.addMode, buildingOptions);
+    addRadioGroup->buttons().first()->parentWidget()->setEnabled(buildingOptions);
+    put(buildingsDcComboBox, c.buildingsClass, buildingOptions);
+    put(buildingsTypeCodeEdit, TypeCodeText(c.buildingsTypeCode), buildingOptions);
+    put(sizeFilter50TrackBar, c.filter50, buildingOptions);
+    put(sizeFilter100TrackBar, c.filter100, buildingOptions);
+    sizeFilter50Label->setText(QStringLiteral("50m -> ") + QString::number(c.filter50));
+    sizeFilter100Label->setText(QStringLiteral("100m -> ") + QString::number(c.filter100));
+    put(addressCheckBox, c.address, on(WizardControl::AddressSwitch));
+    const bool addressOptions = on(WizardControl::AddressOptions);
+    put(numberingDcComboBox, c.numberingClass, addressOptions);
+    put(numberingTypeCodeEdit, TypeCodeText(c.numberingTypeCode), addressOptions);
+    put(includeLettersCheckBox, c.includeLetters, addressOptions);
+    put(codePageComboBox, c.codePageIndex, addressOptions);
+    put(addExtraLevelCheckBox, c.extraLevel, on(WizardControl::ExtraLevel));
+    put(arrowsCheckBox, c.arrows, on(WizardControl::Arrows));
+    defaultBtn->setEnabled(on(WizardControl::DefaultButton));
+    // Trimming.
+    put(trimCheckBox, c.trim);
+    put(trimRadioGroup, c.trimMode, on(WizardControl::TrimModes));
+    const bool edges = on(WizardControl::TrimEdges);
+    put(northTrackBar, c.edges.north, edges);
+    put(southTrackBar, c.edges.south, edges);
+    put(westTrackBar, c.edges.west, edges);
+    put(eastTrackBar, c.edges.east, edges);
+    put(northEdit, coordinateText(c.edges.north, true), edges);
+    put(southEdit, coordinateText(c.edges.south, true), edges);
+    put(westEdit, coordinateText(c.edges.west, false), edges);
+    put(eastEdit, coordinateText(c.edges.east, false), edges);
+    areasCheckListBox->setEnabled(on(WizardControl::TrimAreas));
+    {
+        const QSignalBlocker block(areasCheckListBox);
+        for (int i = 0; i < areasCheckListBox->count() && size_t(i) < c.areas.size(); ++i)
+            areasCheckListBox->item(i)->setCheckState(c.areas[size_t(i)] ? Qt::Checked : Qt::Unchecked);
+    }
+    put(addSeasCheckBox, c.addSeas, on(WizardControl::TrimExtras));
+    put(addAdjacentCheckBox, c.addAdjacent, on(WizardControl::TrimExtras));
+    put(trimLevelTrackBar, c.trimLevel, on(WizardControl::TrimLevel));
+    cutLevelLabel->setText(model_.CutLevelText());
+    // The file.
+    put(fileNameEdit, c.outputPath);
+    put(logBox, c.logBox);
+    // Completion.
+    put(openNewMapCheckBox, c.openNewMap);
+    put(splitCheckBox, c.split, on(WizardControl::Split));
+    put(fileConCheckBox, c.fileCon, on(WizardControl::FileCon));
+    put(regionCheckBox, c.newRegion, on(WizardControl::NewRegion));
+    put(voiceCheckBox, c.newVoice, on(WizardControl::NewVoice));
+    put(cmp05CheckBox, c.newCmpList, on(WizardControl::NewCmpList));
+}
+
 void ConverterWizard::DefaultBtnClick() {
-    const int target = targetRadioGroup->checkedId();
-    defaults_ = RestoreDefaults(target, source_);
-    buildingsTypeCode_ = defaults_.buildingsTypeCode;
-    numberingTypeCode_ = defaults_.numberingTypeCode;
-    if (defaults_.clearExtraLevel) addExtraLevelCheckBox->setChecked(false);
-    codePageComboBox->setCurrentIndex(defaults_.codePageIndex);
-    addRadioGroup->button(defaults_.addMode)->setChecked(true);
-    strictRulesCheckBox->setChecked(defaults_.strictRules);
-    numberingTypeCodeEdit->setText(TypeCodeText(numberingTypeCode_));
-    // A class the top level lacks shows no selection; Next refuses it while buildings or numbers are on.
-    buildingsDcComboBox->setCurrentIndex(defaults_.buildingsClass.value_or(-1));
-    numberingDcComboBox->setCurrentIndex(defaults_.numberingClass.value_or(-1));
-    buildingsTypeCodeEdit->setText(TypeCodeText(buildingsTypeCode_));
-    sizeFilter50TrackBar->setValue(40);
-    sizeFilter100TrackBar->setValue(100);
-    defaultBtn->setEnabled(false);
-    includeLettersCheckBox->setChecked(true);
+    model_.RestoreDefault();
+    showChoices();
 }
 
 void ConverterWizard::TargetRadioGroupClick() {
-    const int target = targetRadioGroup->checkedId();
-    const bool switchable = source_.management32Address > 0 && source_.management21Address <= 0;
-    if (target == 1) {
-        if (switchable) {
-            savedBackward_ = backwardCheckBox->isChecked();
-            backwardCheckBox->setChecked(true);
-            backwardCheckBox->setEnabled(true);
-        }
-    } else if (switchable) {
-        backwardCheckBox->setEnabled(true);
-        backwardCheckBox->setChecked(savedBackward_);
-    }
-    strictRulesCheckBox->setChecked(target != 0);
-    insertRegionDataCheckBox->setEnabled(
-        target != 0 && source_.hasRegionData &&
-        QString::fromStdString(source_.header1Name)
-                .compare(QStringLiteral("REGION.KWI"), Qt::CaseInsensitive) == 0);
-    insertVoiceDataCheckBox->setEnabled(
-        target != 0 && source_.voiceSize > 0 &&
-        QString::fromStdString(source_.header6Name)
-                .compare(QStringLiteral("VOICEDAT.KWI"), Qt::CaseInsensitive) == 0);
-    if (!insertRegionDataCheckBox->isEnabled()) insertRegionDataCheckBox->setChecked(false);
-    if (!insertVoiceDataCheckBox->isEnabled()) insertVoiceDataCheckBox->setChecked(false);
-    if (source_.mapOpen) DefaultBtnClick();
-}
-
-void ConverterWizard::buildingsCheckBoxClick() {
-    const bool on = buildingsCheckBox->isChecked();
-    for (QAbstractButton* button : addRadioGroup->buttons())
-        button->parentWidget()->setEnabled(on);
-    for (QWidget* w : std::initializer_list<QWidget*>{sizeFilter50TrackBar, sizeFilter100TrackBar,
-                                                      buildingsDcComboBox, buildingsTypeCodeEdit})
-        w->setEnabled(on);
-    addExtraLevelCheckBox->setEnabled(on && source_.topLevelCode == 0);
-    if (!on) addExtraLevelCheckBox->setChecked(false);
-    arrowsCheckBox->setChecked(addExtraLevelCheckBox->isChecked());
-    arrowsCheckBox->setEnabled(addExtraLevelCheckBox->isChecked());
-}
-
-void ConverterWizard::addressCheckBoxClick() {
-    const bool on = addressCheckBox->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{numberingDcComboBox, codePageComboBox,
-                                                      includeLettersCheckBox, numberingTypeCodeEdit})
-        w->setEnabled(on);
-}
-
-void ConverterWizard::addExtraLevelCheckBoxClick() {
-    defaultBtn->setEnabled(true);
-    arrowsCheckBox->setChecked(addExtraLevelCheckBox->isChecked());
-    arrowsCheckBox->setEnabled(addExtraLevelCheckBox->isChecked());
-}
-
-void ConverterWizard::typeCodeEdited(QLineEdit* edit, uint16_t& code, uint16_t fallback) {
-    defaultBtn->setEnabled(true);
-    const QString text = edit->text();
-    // An empty field keeps the last valid code.
-    if (text.trimmed().isEmpty()) {
-        edit->setText(TypeCodeText(code));
-        return;
-    }
-    if (const std::optional<uint16_t> parsed = ParseTypeCode(text)) {
-        code = *parsed;
-        return;
-    }
-    services_.messenger->Error(this, QStringLiteral("Wrong type code"));
-    code = fallback;
-    edit->setText(TypeCodeText(fallback));
-}
-
-void ConverterWizard::sizeFilterChanged(bool fifty) {
-    const int v50 = sizeFilter50TrackBar->value();
-    const int v100 = sizeFilter100TrackBar->value();
-    if (fifty && v100 < v50) sizeFilter100TrackBar->setValue(v50);
-    if (!fifty && v50 > v100) sizeFilter50TrackBar->setValue(v100);
-    sizeFilter50Label->setText(QStringLiteral("50m -> ") + QString::number(sizeFilter50TrackBar->value()));
-    sizeFilter100Label->setText(QStringLiteral("100m -> ") + QString::number(sizeFilter100TrackBar->value()));
-    defaultBtn->setEnabled(true);
-}
-
-void ConverterWizard::trimRadioGroupClick() {
-    if (trimRadioGroup->checkedId() == 0 && !buildingData_.loaded)
-        trimRadioGroup->button(1)->setChecked(true);
-    const int mode = trimRadioGroup->checkedId();
-    const bool trim = trimCheckBox->isChecked();
-    for (QAbstractButton* button : trimRadioGroup->buttons())
-        button->setEnabled(trim);
-    for (QWidget* w : std::initializer_list<QWidget*>{northTrackBar, southTrackBar, westTrackBar,
-                                                      eastTrackBar, northEdit, southEdit, westEdit, eastEdit})
-        w->setEnabled(trim && mode == 1);
-    if (buildingData_.loaded && mode == 0) {
-        northTrackBar->setValue(buildingData_.north / 16);
-        southTrackBar->setValue(buildingData_.south / 16);
-        westTrackBar->setValue(buildingData_.west / 16);
-        eastTrackBar->setValue(buildingData_.east / 16);
-    }
-    addSeasCheckBox->setEnabled(mode == 2);
-    addAdjacentCheckBox->setEnabled(mode == 2);
-    areasCheckListBox->setEnabled(mode == 2 && trim);
-    trimLevelTrackBar->setEnabled(trim);
-}
-
-void ConverterWizard::trimTrackBarChange(TrimEdge moved) {
-    const TrimEdges coupled = CoupleEdges(
-        {northTrackBar->value(), southTrackBar->value(), westTrackBar->value(), eastTrackBar->value()},
-        moved);
-    const QSignalBlocker n(northTrackBar), s(southTrackBar), w(westTrackBar), e(eastTrackBar);
-    northTrackBar->setValue(coupled.north);
-    southTrackBar->setValue(coupled.south);
-    westTrackBar->setValue(coupled.west);
-    eastTrackBar->setValue(coupled.east);
-    northEdit->setText(coordinateText(northTrackBar->value(), true));
-    southEdit->setText(coordinateText(southTrackBar->value(), true));
-    westEdit->setText(coordinateText(westTrackBar->value(), false));
-    eastEdit->setText(coordinateText(eastTrackBar->value(), false));
-}
-
-void ConverterWizard::trimLevelTrackBarChange() {
-    const int kept = ClampTrimLevel(trimLevelTrackBar->value());
-    if (kept != trimLevelTrackBar->value()) trimLevelTrackBar->setValue(kept);
-    cutLevelLabel->setText(QStringLiteral("Детальная карта включая уровень") + " " + QString::number(kept));
-}
-
-void ConverterWizard::areasClickCheck(QListWidget* list) {
-    if (list->count() == 0) return;
-    bool other = false;
-    for (int i = 1; i < list->count(); ++i)
-        other = other || list->item(i)->checkState() == Qt::Checked;
-    const QSignalBlocker block(list);
-    list->item(0)->setCheckState(other ? Qt::Unchecked : Qt::Checked);
-}
-
-void ConverterWizard::translateAreasClickCheck(QListWidgetItem* item) {
-    const int row = translateAreasCheckListBox->row(item);
-    if (item->checkState() == Qt::Checked && row != translationArea_) translationArea_ = row;
-    const QSignalBlocker block(translateAreasCheckListBox);
-    for (int i = 0; i < translateAreasCheckListBox->count(); ++i)
-        translateAreasCheckListBox->item(i)->setCheckState(i == translationArea_ ? Qt::Checked
-                                                                                 : Qt::Unchecked);
-}
-
-void ConverterWizard::translateCheckBoxClick() {
-    const bool on = translateCheckBox->isChecked();
-    utfGroupBox->setEnabled(!on);
-    utfToAnsiCheckBox->setEnabled(!on && nameConversionOffered_);
-    for (QAbstractButton* button : dictionaryTypeRadioGroup->buttons())
-        button->parentWidget()->setEnabled(on);
-    for (QWidget* w : std::initializer_list<QWidget*>{translateTrackBar, levelsRangeLabel, loadDictionaryBtn,
-                                                      excludeYoCheckBox, ukrICheckBox, excludeFwyCheckBox,
-                                                      logDictErrorsCheckBox, translateAreasCheckListBox})
-        w->setEnabled(on);
-}
-
-void ConverterWizard::utfToAnsiCheckBoxClick() {
-    const bool on = utfToAnsiCheckBox->isChecked();
-    translateCheckBox->setEnabled(!on && nameConversionOffered_);
-    translateGroupBox->setEnabled(!on);
-    isoAnsiComboBox->setEnabled(on);
-    utfAreasCheckListBox->setEnabled(on);
-    ansiLabel->setEnabled(on);
-}
-
-void ConverterWizard::translateTrackBarChange() {
-    levelsRangeLabel->setText(QStringLiteral("Уровни ") + QString::number(translateTrackBar->value() + 1) +
-                              " - " + QString::number(source_.levelCount - 1));
-}
-
-void ConverterWizard::refreshVersionStamp() {
-    versionStampEdit->setText(VersionStampText(versionCounter_, QDate::currentDate()));
+    model_.SetTarget(targetRadioGroup->checkedId());
+    showChoices();
 }
 
 void ConverterWizard::ResetVersion() {
-    versionCounter_ = 0;
-    RegWriteInteger(QStringLiteral("Version"), 0);
-    refreshVersionStamp();
+    model_.ResetVersion(QDate::currentDate());
+    showChoices();
 }
 
 void ConverterWizard::EditVersion() {

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "converter/wizard/ConverterWizard.h"
@@ -25,13 +26,6 @@
 
 namespace {
 
-// System IDs offered, in the order of the data-volume header templates.
-const char* const kSystemIds[16] = {
-    "AFEU:2.3D,AGEU:2.3D", "AFEU:2.45,AGEU:2.45", "AFEU:2.64,AGEU:2.64", "AFEU:4.03,AGEU:4.03",
-    "AFEU:4.04,AGEU:4.04", "AFUS:2.3D,AGUS2.3D",  "AFUS:2.47,AGUS2.47",  "AFUS:2.48,AGUS2.48",
-    "AFUS:4.04,AGUS4.04",  "AFJ:2.1b,AGJ:2.1b",   "AFJ:2.3D,AGJ:2.3D",   "AFJ:2.3F,AGJ:2.3F",
-    "AFJ:2.47,AGJ:2.47",   "AFJ:3.05,AGJ:3.05",   "AFAU:2.45,AGAU:2.45", "AFME:4.03,AGME:4.03"};
-
 QButtonGroup* radioGroup(QWidget* owner, QLayout* layout, const QStringList& items, int checked) {
     auto* group = new QButtonGroup(owner);
     for (int i = 0; i < items.size(); ++i) {
@@ -41,6 +35,18 @@ QButtonGroup* radioGroup(QWidget* owner, QLayout* layout, const QStringList& ite
     }
     if (checked >= 0) group->button(checked)->setChecked(true);
     return group;
+}
+
+// Pages offering maps in the Polish format.
+constexpr const char* kMapDownloadPage1 = "http://www.gisrussa.ru";
+constexpr const char* kMapDownloadPage2 = "http://mapcenter.cgpsmapper.com";
+
+// A label showing its link's address; activating it is left to the caller.
+QLabel* linkLabel(const QString& url) {
+    auto* label = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(url.toHtmlEscaped()));
+    label->setTextFormat(Qt::RichText);
+    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    return label;
 }
 
 QSlider* slider(int low, int high, int value) {
@@ -151,8 +157,7 @@ QWidget* ConverterWizard::buildFirstStep() {
     systemIdCheckBox->setToolTip(QStringLiteral("Заменить заголовок и\nидентификатор системы"));
     systemIdComboBox = new FlatComboBox;
     systemIdComboBox->setToolTip(QStringLiteral("Будет записан заголовок ALLDATA"));
-    for (const char* item : kSystemIds)
-        systemIdComboBox->addItem(QString::fromLatin1(item));
+    // The items are the model's: the 16 system IDs and perhaps the map's own.
     systemIdComboBox->setEnabled(false);
     systemLayout->addWidget(systemIdCheckBox);
     systemLayout->addWidget(systemIdComboBox, 1);
@@ -232,7 +237,8 @@ QWidget* ConverterWizard::buildTranslate() {
     dictionaryTypeRadioGroup =
         radioGroup(type, new QHBoxLayout(type), {QStringLiteral("Слова"), QStringLiteral("Фразы")}, 1);
     grid->addWidget(type, 1, 0);
-    grid->addWidget(new QLabel(QStringLiteral("Фильтр стран")), 2, 0);
+    translateLevelLabel = new QLabel(QStringLiteral("Фильтр стран"));
+    grid->addWidget(translateLevelLabel, 2, 0);
     translateTrackBar = slider(1, 5, 3);
     grid->addWidget(translateTrackBar, 2, 1);
     levelsRangeLabel = new QLabel;
@@ -260,9 +266,10 @@ QWidget* ConverterWizard::buildTranslate() {
     grid->addWidget(logDictErrorsCheckBox, 7, 1);
     layout->addWidget(translateGroupBox);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             utfAreasCheckListBox, isoAnsiComboBox, ansiLabel, type, translateTrackBar, levelsRangeLabel,
-             translateAreasCheckListBox, dictionaryCountLabel, loadDictionaryBtn, showDictionaryBtn,
-             saveDictionaryBtn, excludeYoCheckBox, ukrICheckBox, excludeFwyCheckBox, logDictErrorsCheckBox})
+             utfAreasCheckListBox, isoAnsiComboBox, ansiLabel, type, translateLevelLabel, translateTrackBar,
+             levelsRangeLabel, translateAreasCheckListBox, dictionaryCountLabel, loadDictionaryBtn,
+             showDictionaryBtn, saveDictionaryBtn, excludeYoCheckBox, ukrICheckBox, excludeFwyCheckBox,
+             logDictErrorsCheckBox})
         w->setEnabled(false);
     return page;
 }
@@ -289,6 +296,19 @@ QWidget* ConverterWizard::buildLoading() {
         "Вы можете использовать карты в польском формате (***. MP) чтобы добавить контуры зданий."));
     text->setWordWrap(true);
     layout->addWidget(text);
+    auto* community = new QLabel(QStringLiteral(
+        "Рекомендуем карты, созданные сообществом и переведённые в формат MP: в них уже есть контуры "
+        "зданий и номера домов."));
+    community->setWordWrap(true);
+    layout->addWidget(community);
+    urlLabel1 = linkLabel(QString::fromLatin1(kMapDownloadPage1));
+    urlLabel2 = linkLabel(QString::fromLatin1(kMapDownloadPage2));
+    for (QLabel* link : {urlLabel1, urlLabel2}) {
+        connect(link, &QLabel::linkActivated, this, [this](const QString& url) {
+            if (services_.urls) services_.urls->Open(QUrl(url));
+        });
+        layout->addWidget(link);
+    }
     memoryLoadProgressBar = new FlatProgressBar;
     memorySizeLabel = new QLabel;
     memoryAviableLabel = new QLabel;
@@ -437,6 +457,8 @@ QWidget* ConverterWizard::buildCreation() {
     progressLabel = new QLabel;
     progressBar2 = new FlatProgressBar;
     progressMemo = memo(true);
+    // The memo shows the run's tail as its progress keeps it; the whole log is in Log.txt.
+    progressMemo->setMaximumBlockCount(int(ConversionProgress::kKeptLines));
     timeStaticText = new QLabel(QStringLiteral("0:00:00"));
     layout->addWidget(progressLabel);
     layout->addWidget(progressBar2);
@@ -482,6 +504,8 @@ QWidget* ConverterWizard::buildCompletion() {
     layout->addWidget(processingButton);
     layout->addWidget(new QLabel(QStringLiteral("Поддержите этот проект")));
     layout->addWidget(new QLabel(QStringLiteral("Любая сумма на ваш выбор")));
+    // The page's lines stay together at its top rather than spread over its height.
+    layout->addStretch(1);
     return page;
 }
 

@@ -20,7 +20,6 @@
 #include "converter/SourceFiles.h"
 #include "converter/import/MpImportJob.h"
 #include "converter/wizard/ConverterWizard.h"
-#include "platform/RegistrySettings.h"
 #include "platform/TaskBar.h"
 
 namespace {
@@ -45,100 +44,24 @@ int returnValueOf(ConversionStatus status) {
 } // namespace
 
 ConversionOptions ConverterWizard::BuildOptions() const {
-    ConversionOptions o;
-    o.outputPath = fileNameEdit->text().toStdString();
-    o.target = ConversionTarget(std::clamp(targetRadioGroup->checkedId(), 0, 2));
-    o.adjacentMode = AdjacentMode(adjacentRadioGroup->checkedId());
-    o.addExtraLevel = addExtraLevelCheckBox->isChecked();
-    o.addOneWayArrows = arrowsCheckBox->isChecked();
-    o.buildings = buildingsCheckBox->isChecked();
-    o.buildingsClass = uint8_t(std::max(0, buildingsDcComboBox->currentIndex()));
-    o.buildingsTypeCode = buildingsTypeCode_;
-    o.address = addressCheckBox->isChecked();
-    o.numberingClass = uint8_t(std::max(0, numberingDcComboBox->currentIndex()));
-    o.numberingTypeCode = numberingTypeCode_;
-    o.removeRds = rdsCheckBox->isChecked();
-    o.createManagement21 = backwardCheckBox->isChecked();
-    o.insertRegionData = insertRegionDataCheckBox->isChecked();
-    o.insertVoiceData = insertVoiceDataCheckBox->isChecked();
-    o.systemIdChecked = systemIdCheckBox->isChecked();
-    o.systemIdText = systemIdComboBox->currentText().toStdString();
-    o.systemIdIndex = systemIdComboBox->currentIndex() < 16 ? systemIdComboBox->currentIndex() : -1;
-    o.dateStamp = dateStampCheckBox->isChecked();
-    o.dateStampText = dateStampEdit->text().toStdString();
-    o.versionStamp = versionStampCheckBox->isChecked();
-    o.versionStampText = versionStampEdit->text().toStdString();
-    o.replaceOldData = addRadioGroup->checkedId() == 1;
-    o.strictRules = strictRulesCheckBox->isChecked();
-    o.includeLetters = includeLettersCheckBox->isChecked();
-    o.cityAreaClass = uint8_t(defaults_.secondBackgroundClass);
-    o.arrowNameClass = uint8_t(defaults_.extraNameClass);
-    o.buildingFilterSmallest = sizeFilter50TrackBar->value();
-    o.buildingFilterDetailed = sizeFilter100TrackBar->value();
-    o.trim = trimCheckBox->isChecked();
-    o.trimMode = trimRadioGroup->checkedId();
-    o.trimLevel = trimLevelTrackBar->value();
-    o.trimWest = westTrackBar->value();
-    o.trimNorth = northTrackBar->value();
-    o.trimEast = eastTrackBar->value();
-    o.trimSouth = southTrackBar->value();
-    o.selectedAreas = selectedAreas_;
-    o.addSeaParcels = addSeasCheckBox->isChecked();
-    o.addAdjacentParcels = addAdjacentCheckBox->isChecked();
-    o.utfToAnsi = utfToAnsiCheckBox->isChecked();
-    o.translate = translateCheckBox->isChecked() && dictionary_ && dictionary_->Loaded();
-    // The translation settings count only with translation on and a dictionary loaded; the run borrows
-    // the wizard's dictionary, so it names no file of its own.
-    if (o.translate) {
-        o.translateByWords = dictionaryTypeRadioGroup->checkedId() == 0;
-        o.excludeFreeways = excludeFwyCheckBox->isChecked();
-        o.translationLevel = translateTrackBar->value();
-        if (translationArea_ >= 0 && size_t(translationArea_) < source_.areas.size())
-            o.dictionaryAreaCode = source_.areas[size_t(translationArea_)].code;
-        o.foldYo = excludeYoCheckBox->isChecked();
-        o.foldUkrainian = ukrICheckBox->isChecked();
-    }
-    o.logDetails = logBox->isChecked();
-    o.logDictErrors = logDictErrorsCheckBox->isChecked();
-    o.densoWestFix = westBugsCheckBox->isChecked();
-    o.codePage = kHouseNumberCodePages[std::clamp(codePageComboBox->currentIndex(), 0, 4)];
-    return o;
+    return model_.BuildOptions(dictionary_ && !DictionaryBusy() && dictionary_->Loaded());
 }
 
 CompletionOptions ConverterWizard::BuildCompletionOptions() const {
-    CompletionOptions c;
-    c.outputPath = OutputPath().toStdString();
-    c.sourcePath = source_.allDataPath;
-    c.split = splitCheckBox->isChecked();
-    c.fileCon = fileConCheckBox->isChecked();
-    c.region = regionCheckBox->isChecked();
-    for (int i = 0; i < regionCheckListBox->count(); ++i)
-        if (regionCheckListBox->item(i)->checkState() == Qt::Checked) c.regions.push_back(i);
-    // Without a choice on the Region Network page the new REGION.KWI keeps every region.
-    if (regionCheckListBox->count() == 0)
-        for (int i = 0; i < source_.regionCount; ++i)
-            c.regions.push_back(i);
-    c.voice = voiceCheckBox->isChecked();
-    return c;
+    return model_.BuildCompletionOptions(OutputPath());
 }
 
 void ConverterWizard::startCreation() {
     // Trimming by state borders with no area checked is no trimming.
-    selectedAreas_.clear();
-    if (trimCheckBox->isChecked() && trimRadioGroup->checkedId() == 2) {
-        std::vector<bool> checked;
-        for (int i = 0; i < areasCheckListBox->count(); ++i)
-            checked.push_back(areasCheckListBox->item(i)->checkState() == Qt::Checked);
-        selectedAreas_ = SelectedAreaCodes(checked, source_.areas);
-        if (selectedAreas_.empty()) trimCheckBox->setChecked(false);
-    }
-    if (utfToAnsiCheckBox->isChecked() && source_.setMapCodePage) {
+    model_.TakeSelectedAreas();
+    showChoices();
+    if (model_.Choices().utfToAnsi && source_.setMapCodePage) {
         savedCodePage_ = source_.mapCodePage ? source_.mapCodePage() : 0;
         codePageChanged_ = true;
         source_.setMapCodePage(65001, true);
         if (source_.chooseMapFont)
-            source_.chooseMapFont(isoAnsiComboBox->currentIndex() == 0 ? QStringLiteral("Russian")
-                                                                       : QStringLiteral("West Europe"));
+            source_.chooseMapFont(model_.Choices().isoAnsiIndex == 0 ? QStringLiteral("Russian")
+                                                                     : QStringLiteral("West Europe"));
     }
     if (importer_) buildingData_ = importer_->Data();
     runSettings_ = BuildOptions();
@@ -150,6 +73,13 @@ void ConverterWizard::startCreation() {
     returnValue_ = 0;
     // Each run gets a job of its own; a run that ended without touching anything is simply replaced.
     creation_ = std::make_unique<WizardTask>(creationFactory_(source_.allDataPath, runSettings_, inputs));
+    // "Log.txt" is the import log followed by the run's own lines: the import's memo leads the run's log,
+    // taken at once so that the run's memo shows only the run's lines.
+    if (const QString importLog = addMemo->toPlainText(); !importLog.isEmpty()) {
+        for (const QString& line : importLog.split(QLatin1Char('\n')))
+            creation_->Progress().AddLog(line.toStdString());
+        creation_->Progress().TakeSnapshot();
+    }
     startTime_.start();
     taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
     taskBar_.SetProgressMax(100);
@@ -192,13 +122,17 @@ void ConverterWizard::Poll() {
         if (importing_) progressBar1->setValue(importer_->Percent());
         if (importing_ && !importer_->Busy()) importEnded();
     }
+    if (dictionaryWork_) {
+        progressBar1->setValue(dictionaryWork_->Progress().TakeSnapshot().percent1);
+        if (dictionaryWork_->Finished()) dictionaryWorkEnded();
+    }
     if (creation_ && !creation_->StopRequested() && CurrentPage() == WizardPage::Creation) {
         applyProgress(*creation_);
         if (creation_->Finished()) creationEnded();
     }
     if (completion_ && CurrentPage() == WizardPage::Completion) {
         applyProgress(*completion_);
-        if (completion_->Finished() && processingButton->property("running").toBool()) completionEnded();
+        if (completion_->Finished() && !completionTaken_) completionEnded();
     }
 }
 
@@ -209,12 +143,12 @@ void ConverterWizard::creationEnded() {
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
     if (returnValue_ == 1) {
         // The counter the version stamp showed is used; the next map gets the next one.
-        if (versionStampCheckBox->isChecked())
-            RegWriteInteger(QStringLiteral("Version"), versionCounter_ + 1);
-        outputPath_ = fileNameEdit->text();
+        model_.RunDone();
+        outputPath_ = model_.Choices().outputPath;
         targetLabel->setText(targetRadioGroup->checkedButton()->text());
-        fileSizeLabel->setText(QString::number(result.outputSize / 1024) + QStringLiteral(" kb"));
-        timeLabel->setText(timeStaticText->text());
+        fileSizeLabel->setText(QStringLiteral("Output File Size: ") +
+                               QString::number(result.outputSize / 1024) + QStringLiteral(" kb"));
+        timeLabel->setText(QStringLiteral("Elapsed time: ") + timeStaticText->text());
         showPage(WizardPage::Finish);
         return;
     }
@@ -224,14 +158,11 @@ void ConverterWizard::creationEnded() {
 }
 
 void ConverterWizard::ProcessingButtonClick() {
-    if (!processingButton->isEnabled()) return;
+    if (!model_.ProcessingEnabled()) return;
     completeGroupBox->setEnabled(false);
-    processingButton->setEnabled(false);
-    nextBtn->setEnabled(false);
-    backBtn->setEnabled(false);
-    cancelBtn->setEnabled(true);
+    model_.CompletionStarted();
+    showButtons();
     progressBar1->show();
-    processingButton->setProperty("running", true);
     completion_ = std::make_unique<WizardTask>(completionFactory_(BuildCompletionOptions()));
     taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
     completion_->Start();
@@ -239,17 +170,18 @@ void ConverterWizard::ProcessingButtonClick() {
 }
 
 void ConverterWizard::completionEnded() {
-    processingButton->setProperty("running", false);
+    completionTaken_ = true;
     const ConversionResult result = completion_->Wait();
     pollTimer->stop();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
     progressBar1->hide();
     if (result.status == ConversionStatus::Done) {
-        if (splitCheckBox->isChecked()) {
+        if (model_.Choices().split) {
             const QString first = QFileInfo(OutputPath()).dir().filePath(QStringLiteral("ALLDATA1.KWI"));
             if (QFileInfo::exists(first)) {
                 outputPath_ = first;
-                fileNameEdit->setText(first);
+                model_.SetOutputPath(first);
+                showChoices();
             }
         }
     } else if (!result.message.empty()) {
@@ -257,26 +189,26 @@ void ConverterWizard::completionEnded() {
         progressMemo->appendPlainText(QStringLiteral("ERROR: ") + fromStd(result.message));
         services_.messenger->Error(this, fromStd(result.message));
     }
-    nextBtn->setEnabled(true);
-    cancelBtn->setEnabled(false);
+    model_.CompletionEnded();
+    showButtons();
 }
 
 void ConverterWizard::CompletionCheckBoxClick(QCheckBox* clicked) {
-    if (clicked == splitCheckBox) {
-        fileConCheckBox->setEnabled(splitCheckBox->isChecked());
-        fileConCheckBox->setChecked(splitCheckBox->isChecked());
-    }
-    const bool any = splitCheckBox->isChecked() || fileConCheckBox->isChecked() ||
-                     regionCheckBox->isChecked() || voiceCheckBox->isChecked();
-    processingButton->setEnabled(!completion_ && any);
-    nextBtn->setEnabled(!processingButton->isEnabled());
+    const bool on = clicked->isChecked();
+    if (clicked == splitCheckBox) model_.SetSplit(on);
+    if (clicked == fileConCheckBox) model_.SetFileCon(on);
+    if (clicked == regionCheckBox) model_.SetNewRegion(on);
+    if (clicked == voiceCheckBox) model_.SetNewVoice(on);
+    showChoices();
+    showButtons();
 }
 
 void ConverterWizard::FileBitBtnClick() {
     otherFileLabel->hide();
-    const QString start = fileNameEdit->text().isEmpty()
+    const QString& current = model_.Choices().outputPath;
+    const QString start = current.isEmpty()
                               ? QStringLiteral("ALLDATA.KWI")
-                              : QFileInfo(fileNameEdit->text()).dir().filePath(QStringLiteral("ALLDATA.KWI"));
+                              : QFileInfo(current).dir().filePath(QStringLiteral("ALLDATA.KWI"));
     const QString chosen =
         services_.paths->SaveFile(this, QString(), QStringLiteral("KIWI format files (*.KWI *.kwi)"), start);
     if (!chosen.isEmpty()) SetOutputFile(chosen);
@@ -284,7 +216,8 @@ void ConverterWizard::FileBitBtnClick() {
 }
 
 void ConverterWizard::SetOutputFile(const QString& path) {
-    fileNameEdit->setText(path);
+    model_.SetOutputPath(path);
+    showChoices();
     readOnlyLabel->hide();
     if (CurrentPage() == WizardPage::File) updateOutputCheck();
 }
@@ -299,6 +232,8 @@ void ConverterWizard::PresentationImageClick() {
 }
 
 void ConverterWizard::InspectRegionBtnClick() {
+    model_.InspectRegions();
+    const QSignalBlocker block(regionCheckListBox);
     regionCheckListBox->clear();
     for (int i = 0; i < source_.regionCount; ++i) {
         auto* item = new QListWidgetItem(QStringLiteral("Region ") + QString::number(i), regionCheckListBox);
@@ -308,8 +243,7 @@ void ConverterWizard::InspectRegionBtnClick() {
 }
 
 void ConverterWizard::SaveRegionBtnClick() {
-    const QString remembered = RegReadString(QStringLiteral("NewMapSave"));
-    const QString start = QFileInfo(remembered).dir().filePath(QStringLiteral("REGION.KWI"));
+    const QString start = WizardModel::RegionFileStart();
     const QString chosen = services_.paths->SaveFile(this, QString(), QStringLiteral("*.*"), start);
     if (chosen.isEmpty()) return;
     saveRegionBtn->setEnabled(false);
@@ -324,8 +258,8 @@ void ConverterWizard::SaveRegionBtnClick() {
         return;
     }
     std::vector<int> chosenRegions;
-    for (int i = 0; i < regionCheckListBox->count(); ++i)
-        if (regionCheckListBox->item(i)->checkState() == Qt::Checked) chosenRegions.push_back(i);
+    for (size_t i = 0; i < model_.Choices().regions.size(); ++i)
+        if (model_.Choices().regions[i]) chosenRegions.push_back(int(i));
     try {
         const TLN_RegionManager regions(sourceRegion);
         if (!regions.IsValid())
@@ -341,50 +275,8 @@ void ConverterWizard::SaveRegionBtnClick() {
     }
 }
 
-void ConverterWizard::LoadDictionaryBtnClick() {
-    if (!dictionary_) {
-        services_.messenger->Error(this, QStringLiteral("Словарь не загружен !!!"));
-        return;
-    }
-    const QString path = services_.paths->OpenFile(
-        this, QString(), QStringLiteral("Dictionary File(*.TXT *.txt);;Dictionary File (*.lndict *.LNDICT)"),
-        QString());
-    if (path.isEmpty()) return;
-    // A binary dictionary replaces the loaded one only when the user says so.
-    if (dictionary_->Count() > 0 && path.endsWith(QStringLiteral(".lndict"), Qt::CaseInsensitive) &&
-        !services_.messenger->Question(this, QStringLiteral("Заменить загруженный словарь?")))
-        return;
-    const QString message = dictionary_->Load(path, dictionaryTypeRadioGroup->checkedId() == 0);
-    if (dictionary_->Count() > 0) {
-        dictionaryCountLabel->setText(QString::number(dictionary_->Count()) +
-                                      QStringLiteral(" записей в словаре"));
-        loadDictionaryBtn->setText(QStringLiteral("Добавить в словарь"));
-        for (QWidget* w :
-             std::initializer_list<QWidget*>{saveDictionaryBtn, dictionaryCountLabel, showDictionaryBtn})
-            w->setEnabled(true);
-    }
-    if (!message.isEmpty()) services_.messenger->Information(this, message);
-}
-
-void ConverterWizard::ShowDictionaryBtnClick() {
-    if (!dictionary_) return;
-    dictionary_->Show(this);
-    // The editor adds and deletes entries.
-    dictionaryCountLabel->setText(QString::number(dictionary_->Count()) +
-                                  QStringLiteral(" записей в словаре"));
-}
-
-void ConverterWizard::SaveDictionaryBtnClick() {
-    if (!dictionary_) return;
-    const QString path =
-        services_.paths->SaveFile(this, QString(), QStringLiteral("Dictionary File (*.lndict)"), QString());
-    if (path.isEmpty()) return;
-    const QString error = dictionary_->Save(path);
-    if (!error.isEmpty()) services_.messenger->Error(this, error);
-}
-
 void ConverterWizard::LoadMpBtnClick() {
-    const QString start = RegReadString(QStringLiteral("BuildingsOpen"));
+    const QString start = WizardModel::ImportStart();
     if (!importer_) {
         addMemo->appendPlainText(QStringLiteral("Импорт зданий недоступен"));
         return;
@@ -398,7 +290,8 @@ void ConverterWizard::LoadMpBtnClick() {
     progressBar1->setValue(0);
     taskBar_.SetProgressValue(0);
     // Every later import keeps the first one's city-area choice.
-    cityAreaComboBox->setEnabled(false);
+    model_.FreezeCityAreaLevel();
+    showChoices();
     std::vector<std::string> paths;
     for (const QString& file : files)
         paths.push_back(file.toStdString());
@@ -422,31 +315,31 @@ void ConverterWizard::LoadMpBtnClick() {
     // file leaves it as it was.
     rememberChoice_ = !append;
     importPolish_ = route == mp_import::ImportPath::Polish;
-    for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, backBtn, nextBtn})
+    for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, saveLmpBtn})
         w->setEnabled(false);
+    model_.SetWorking(true);
+    showButtons();
     if (importPolish_) taskBar_.SetProgressState(TaskBarProgressStyle::Indeterminate);
     importing_ = true;
-    importer_->Start(files, cityAreaComboBox->currentIndex(), append);
+    importer_->Start(files, model_.Choices().cityAreaLevel, append);
     pollTimer->start();
 }
 
 void ConverterWizard::importEnded() {
     importing_ = false;
-    for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, backBtn, nextBtn})
-        w->setEnabled(true);
+    loadBtn->setEnabled(true);
+    model_.SetWorking(false);
+    showButtons();
     buildingData_ = importer_->Data();
-    if (buildingData_.loaded) {
-        buildingsCheckBox->setEnabled(true);
-        addressCheckBox->setEnabled(true);
-        saveLmpBtn->setEnabled(true);
-        // Imported buildings and converted names do not go into one run.
-        utfToAnsiCheckBox->setEnabled(false);
-        translateCheckBox->setEnabled(false);
-    }
+    // A failed import leaves the earlier data, which may still be saved.
+    saveLmpBtn->setEnabled(buildingData_.loaded);
+    // Imported buildings enable their switches and end the name conversion's.
+    model_.SetBuildingData(buildingData_);
+    showChoices();
     refreshMemoryGauge();
     if (!CreationRunning()) pollTimer->stop();
     const QString error = importer_->TakeError();
-    if (error.isEmpty() && rememberChoice_) RegWriteString(QStringLiteral("BuildingsOpen"), lastChosen_);
+    if (error.isEmpty() && rememberChoice_) WizardModel::RememberImport(lastChosen_);
     if (importPolish_) {
         taskBar_.SetProgressState(TaskBarProgressStyle::None);
         if (!isActiveWindow()) taskBar_.FlashTaskbarButton();

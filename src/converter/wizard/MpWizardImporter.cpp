@@ -5,17 +5,29 @@
 
 #include "converter/import/LmpFile.h"
 
+QString MemoLine(const std::string& text) {
+    QString line = QString::fromStdString(text);
+    // A damaged file's bytes quoted into the log must not break its line: every character the memo or a
+    // text file would take as a line or page break shows as "?".
+    for (QChar& c : line) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != '\t') || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029)
+            c = QLatin1Char('?');
+    }
+    return line;
+}
+
 void ApplyMemoEvent(QStringList& lines, const mp_import::MemoEvent& event) {
     using Kind = mp_import::MemoEvent::Kind;
     switch (event.kind) {
     case Kind::Append:
-        lines.append(QString::fromStdString(event.text));
+        lines.append(MemoLine(event.text));
         break;
     case Kind::ReplaceLast:
         if (lines.isEmpty())
-            lines.append(QString::fromStdString(event.text));
+            lines.append(MemoLine(event.text));
         else
-            lines.last() = QString::fromStdString(event.text);
+            lines.last() = MemoLine(event.text);
         break;
     case Kind::DropLast:
         // The import takes back no more than the memo holds.

@@ -9,6 +9,8 @@
 #include "converter/import/MpImportJob.h"
 #include "converter/wizard/WizardExtensions.h"
 
+// One logged line as the memo shows it: control and break characters replaced, so it stays one line.
+QString MemoLine(const std::string& text);
 // Applies one of the import's log changes to the memo's lines.
 void ApplyMemoEvent(QStringList& lines, const mp_import::MemoEvent& event);
 

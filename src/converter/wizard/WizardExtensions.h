@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -45,16 +46,20 @@ public:
     virtual QString SaveCompiled(const QString& path) = 0;
 };
 
-// The Latin-to-Cyrillic dictionary and its editor window.
+// The Latin-to-Cyrillic dictionary and its editor window. Load and Save run off the window's thread (the
+// wizard calls nothing else while one runs); the rest on it.
 class WizardDictionary {
 public:
+    using Percent = std::function<void(int percent)>;
     virtual ~WizardDictionary() = default;
     virtual bool Loaded() const = 0;
     virtual int Count() const = 0;
-    // Loads (".lndict") or adds (".txt") a file; message for the user, or "".
-    virtual QString Load(const QString& path, bool wordByWord) = 0;
+    // Loads (".lndict") or adds (".txt") a file, telling its progress; message for the user, or "".
+    virtual QString Load(const QString& path, bool wordByWord, const Percent& progress = {}) = 0;
     virtual QString Save(const QString& path) = 0;
-    virtual void Show(QWidget* parent) = 0;
+    // The editor window, modal. save: called when closing with unsaved changes is answered with yes;
+    // false when the dictionary was not saved.
+    virtual void Show(QWidget* parent, std::function<bool()> save) = 0;
     // The dictionary a creation run borrows; the wizard never edits it while a run is going.
     virtual std::shared_ptr<LatRusDictionary> Shared() const = 0;
 };

@@ -6,7 +6,7 @@ namespace {
 constexpr const char* kInfoCaption = "Информация";
 constexpr const char* kInfoHint = "Этот мастер создаёт новую карту из уже существующих карт.";
 
-constexpr std::array<WizardPageSpec, kWizardPageCount> kPageSpecs = {{
+constexpr std::array<WizardPageRules, kWizardPageCount> kPageTable = {{
     {kInfoCaption, kInfoHint, BackRule::Off, NextRule::Off, ProgressRule::Hidden, false, true},
     {kInfoCaption, kInfoHint, BackRule::Off, NextRule::On, ProgressRule::Hidden, false, true},
     {"Первый шаг",
@@ -37,8 +37,8 @@ constexpr std::array<WizardPageSpec, kWizardPageCount> kPageSpecs = {{
 
 } // namespace
 
-const WizardPageSpec& PageSpecOf(WizardPage page) {
-    return kPageSpecs[size_t(page)];
+const WizardPageRules& PageRulesOf(WizardPage page) {
+    return kPageTable[size_t(page)];
 }
 
 WizardPage StartPage(bool mapOpen, bool compressed) {

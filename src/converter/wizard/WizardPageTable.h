@@ -27,7 +27,7 @@ enum class BackRule { Off, On, WhenCaution };
 enum class NextRule { Off, On, OutputCheck, WhenProcessingOff };
 enum class ProgressRule { Hidden, ShownAtZero, HiddenAtZero };
 
-struct WizardPageSpec {
+struct WizardPageRules {
     const char* caption;
     const char* hint;
     BackRule back;
@@ -38,7 +38,7 @@ struct WizardPageSpec {
     bool cancelEnabled;
 };
 
-const WizardPageSpec& PageSpecOf(WizardPage page);
+const WizardPageRules& PageRulesOf(WizardPage page);
 
 // Where the wizard opens: the information page without a map, the caution page for a map read through a
 // CMP list, else the first options page.

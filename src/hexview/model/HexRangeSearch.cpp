@@ -37,7 +37,11 @@ HexRangeResult SearchRange(TLN_Stream& stream, const HexSearchPattern& pattern, 
         int64_t got = 0;
         try {
             got = std::clamp<int64_t>(stream.ReadAt(position, buffer.data(), wanted), 0, wanted);
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
+            // Bytes that could not be read were not searched: that is no "not found".
+            result.status = HexRangeStatus::Failed;
+            result.next = position;
+            result.error = error.what();
             return result;
         }
         if (got < length) return result;

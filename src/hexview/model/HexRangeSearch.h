@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "kiwi/io/Stream.h"
@@ -25,6 +26,8 @@ struct HexSearchPattern {
 };
 
 inline constexpr int64_t kSearchChunkSize = 256 * 1024;
+// A search's result when a read failed: neither a hit nor "not found".
+inline constexpr int64_t kSearchFailed = -4;
 
 struct HexRangeLimits {
     // Bytes read per chunk (raised to twice the pattern length when that is more).
@@ -37,9 +40,10 @@ struct HexRangeLimits {
 
 enum class HexRangeStatus {
     Found,
-    NotFound, // the range was searched, or the stream ended early (a short read or a read error)
+    NotFound, // the range was searched, or the stream ended early (a short read)
     Stopped,  // the check asked to stop
     Paused,   // the budget or the deadline was reached; next is where to go on
+    Failed,   // a read failed; error says why, next is where
 };
 
 struct HexRangeResult {
@@ -47,6 +51,8 @@ struct HexRangeResult {
     int64_t hit = -1;
     // Where the next chunk starts (Paused, Stopped): hits that start before it have all been looked at.
     int64_t next = 0;
+    // The reason a read failed (Failed).
+    std::string error;
 };
 
 // Called after each chunk without a hit with the position the next chunk starts at; false stops the pass.
@@ -54,7 +60,7 @@ using HexRangeCheck = std::function<bool(int64_t next)>;
 
 // Searches stream bytes start .. end (end excluded) for the first occurrence of pattern, reading with
 // ReadAt only (no stream position is used). An empty pattern, or a range shorter than the pattern,
-// finds nothing. Read errors end the pass as NotFound.
+// finds nothing. A read error ends the pass as Failed.
 HexRangeResult SearchRange(TLN_Stream& stream, const HexSearchPattern& pattern, int64_t start, int64_t end,
                            const HexRangeLimits& limits = {}, const HexRangeCheck& check = {});
 

@@ -47,6 +47,10 @@ int64_t HexSearchController::Find(const QByteArray& pattern, bool ignoreCase, in
         finish(inlineStage.hit);
         return inlineStage.hit;
     }
+    if (inlineStage.status == HexRangeStatus::Failed) {
+        finish(kSearchFailed, inlineStage.error);
+        return kSearchFailed;
+    }
     if (inlineStage.status != HexRangeStatus::Paused) {
         finish(-1);
         return -1;
@@ -80,7 +84,7 @@ void HexSearchController::onWorkerReported() {
     if (result >= 0) model_.SelectFound(patternLength_, result);
     emit searchSuccess(result, patternLength_);
     emit searchProgress(-1);
-    finish(result);
+    finish(result, report.error);
 }
 
 void HexSearchController::abandon() {
@@ -91,8 +95,9 @@ void HexSearchController::abandon() {
     finish(-2);
 }
 
-void HexSearchController::finish(int64_t result) {
+void HexSearchController::finish(int64_t result, const std::string& error) {
     searching_ = false;
     lastResult_ = result;
+    lastError_ = QString::fromStdString(error);
     emit searchEnded(result);
 }

@@ -30,11 +30,12 @@ HexSearchWorker::Report HexSearchWorker::Take() {
     return taken;
 }
 
-void HexSearchWorker::report(int percent, bool done, int64_t result) {
+void HexSearchWorker::report(int percent, bool done, int64_t result, const std::string& error) {
     std::lock_guard lock(mutex_);
     if (percent >= 0) mailbox_.percent = percent;
     mailbox_.done = done;
     mailbox_.result = result;
+    mailbox_.error = error;
     emit reported();
 }
 
@@ -55,12 +56,14 @@ void HexSearchWorker::run() {
         return true;
     };
     const HexRangeResult found = cancel_.load()
-                                     ? HexRangeResult{HexRangeStatus::Stopped, -1, position_}
+                                     ? HexRangeResult{HexRangeStatus::Stopped, -1, position_, {}}
                                      : SearchRange(*stream, pattern_, position_, end_, limits, check);
     int64_t result = -1;
     if (found.status == HexRangeStatus::Found)
         result = found.hit;
     else if (found.status == HexRangeStatus::Stopped || cancel_.load())
         result = -2;
-    report(-1, true, result);
+    else if (found.status == HexRangeStatus::Failed)
+        result = kSearchFailed;
+    report(-1, true, result, found.error);
 }

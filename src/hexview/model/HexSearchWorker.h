@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include <QObject>
@@ -23,8 +24,10 @@ public:
         // The latest percentage not taken yet, or -1.
         int percent = -1;
         bool done = false;
-        // The hit, -1 (not found) or -2 (stopped), once done.
+        // The hit, -1 (not found), -2 (stopped) or kSearchFailed, once done.
         int64_t result = -1;
+        // Why a read failed (kSearchFailed).
+        std::string error;
     };
 
     // Searches position .. end of the file behind shown (the grid's stream; the worker reads a stream of
@@ -49,7 +52,7 @@ signals:
 
 private:
     void run();
-    void report(int percent, bool done, int64_t result);
+    void report(int percent, bool done, int64_t result, const std::string& error = {});
 
     std::shared_ptr<TLN_Stream> shown_;
     const HexSearchPattern pattern_;

@@ -24,8 +24,8 @@ QString DecodeMapText(QByteArrayView raw, int codePage, int ansiCodePage) {
 }
 
 QString DecodeMapText(QByteArrayView raw) {
-    return DecodeMapText(raw, MapTextCodePage.load(std::memory_order_relaxed),
-                         MapAnsiCodePage.load(std::memory_order_relaxed));
+    const MapCodePagePair pages = LoadMapCodePages();
+    return DecodeMapText(raw, pages.text, pages.ansi);
 }
 
 KiwiText KiwiText::fromRaw(QByteArray raw, int codePage, int ansiCodePage) {

@@ -77,7 +77,14 @@ void decodeShape(const TLN_FrameSpan& frame, bool withPoints, TLN_Minimum_Graphi
         out.AuxiliaryData = c.u16(at);
         at += 2;
     }
-    out.AdditionalPointer = c.u32(at);
+    // Discs and imported outlines leave the pointer out when the record has no additional information:
+    // it is there only when the record's size leaves room for it, and its absence is no truncation.
+    // A record that sets the Additional Background Information Flag without that room is cut short.
+    out.HasAdditionalPointer = c.fits(at, 4);
+    if (out.HasAdditionalPointer)
+        out.AdditionalPointer = c.u32(at);
+    else if (out.AdditionalInfoFlag)
+        out.Truncated = true;
     if (c.bad()) out.Truncated = true;
 }
 

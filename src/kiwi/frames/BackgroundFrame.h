@@ -78,7 +78,9 @@ struct TLN_Minimum_Graphics_Data_Record {
     // Name Offset (words from the start of the name data frame), with the Name Flag.
     uint16_t NameOffset = 0;
     uint16_t AuxiliaryData = 0;
-    // Additional Background Information Pointer (the Building ID for building information).
+    // Additional Background Information Pointer (the Building ID for building information), when the
+    // record's size leaves room for it after the fields before it.
+    bool HasAdditionalPointer = false;
     uint32_t AdditionalPointer = 0;
     // Set when a count ran past the record and was cut.
     bool Truncated = false;

@@ -17,8 +17,8 @@ constexpr uint16_t kLastTableCount = 15;
 } // namespace
 
 TLN_TextPages TLN_TextPages::Current() {
-    return TLN_TextPages{MapTextCodePage.load(std::memory_order_relaxed),
-                         MapAnsiCodePage.load(std::memory_order_relaxed)};
+    const MapCodePagePair pages = LoadMapCodePages();
+    return TLN_TextPages{pages.text, pages.ansi};
 }
 
 KiwiText ConvertText(const TLN_FrameSpan& frame, int64_t byteCount, int64_t position,

@@ -34,8 +34,9 @@ constexpr int32_t kFullCircle = 10368000;
 TLN_KiwiMap::TLN_KiwiMap(const std::string& allDataPath, StreamOpener opener)
     : path_(allDataPath), folder_(folderPart(allDataPath)),
       opener_(opener ? std::move(opener) : StreamOpener(OpenKiwiFile)), cache_(kSpanCacheBytes) {
-    ansiCodePage_ = MapAnsiCodePage.load();
-    textCodePage_ = MapTextCodePage.load();
+    const MapCodePagePair pages = LoadMapCodePages();
+    ansiCodePage_ = pages.ansi;
+    textCodePage_ = pages.text;
     allData_ = std::make_unique<TLN_AllDataManager>(opener_(allDataPath));
     systemNumber_ = allData_->SystemNumber();
     systemVariant_ = allData_->SystemVariant();
@@ -61,7 +62,7 @@ void TLN_KiwiMap::load() {
     for (int i = 0; i < kManagementHeaderCount; ++i)
         headers_.push_back(allData_->GetManagementHeader(i));
     const TLN_Management_Header& part = headers_[0];
-    if (part.Size == 0 || part.Address < 0) return;
+    if (!part.Present() || part.Address < 0) return;
     if (part.Name.empty()) {
         partStream_ = allData_->SharedStream();
     } else {

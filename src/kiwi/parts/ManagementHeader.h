@@ -21,6 +21,11 @@ struct TLN_Management_Header {
     // "ALLDATA.KWI". Check it with safeBareName before joining it to a folder.
     std::string Name;
 
+    // Discs store an unused record either as an all-ones address or as address 0, both with size 0; a
+    // record naming a file of its own holds address 0 (where the part starts in that file), whatever its
+    // size. So a part is there when it has a size or a file, never by its address alone.
+    bool Present() const { return Size != 0 || !Name.empty(); }
+
     bool operator==(const TLN_Management_Header&) const = default;
 };
 

@@ -19,9 +19,9 @@ QByteArray cutAtTerminator(const QByteArray& raw, int codePage) {
 } // namespace
 
 TLN_PartText DecodePartText(const QByteArray& raw) {
-    const int codePage = MapTextCodePage.load();
+    const MapCodePagePair pages = LoadMapCodePages();
     TLN_PartText result;
-    result.Raw = cutAtTerminator(raw, codePage);
-    result.Text = DecodeMapText(result.Raw, codePage, MapAnsiCodePage.load());
+    result.Raw = cutAtTerminator(raw, pages.text);
+    result.Text = DecodeMapText(result.Raw, pages.text, pages.ansi);
     return result;
 }

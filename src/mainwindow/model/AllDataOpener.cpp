@@ -48,8 +48,14 @@ RecordNode* SourceOpener::OpenAllDataFile(const std::string& path) {
         outcome_.Error(QString::fromUtf8(error.what()));
         return nullptr;
     }
-    // A map that is not valid is dropped here, so that it never reaches the map view or the tree.
-    if (!map->IsValid()) return nullptr;
+    // A map that is not valid is dropped here, so that it never reaches the map view or the tree; the user
+    // is told why, or the source would open as an empty tree without a word.
+    if (!map->IsValid()) {
+        outcome_.Error(QStringLiteral("Карта не открыта: размер логического сектора %1 (должен быть 32)\r")
+                           .arg(map->LogicalSectorSize()) +
+                       ToQtPath(path));
+        return nullptr;
+    }
     data_.map = map;
 
     const TLN_AllDataManager& allData = map->AllDataManager();

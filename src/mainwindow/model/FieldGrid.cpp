@@ -13,6 +13,7 @@
 
 #include "kiwi/display/KiwiFormat.h"
 #include "kiwi/parts/Loading.h"
+#include "mainwindow/model/VisibleText.h"
 
 namespace {
 
@@ -96,7 +97,8 @@ int FieldGridModel::columnCount(const QModelIndex& parent) const {
 QVariant FieldGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const int row = index.row();
-    if (role == Qt::DisplayRole) return CellText(row, index.column());
+    // Texts read from data may hold bytes that are not text: they are never drawn raw.
+    if (role == Qt::DisplayRole) return VisibleText(CellText(row, index.column()));
     const size_t stored = StoredIndex(row);
     if (role == TagRole) return stored == kNotStored ? int(RowTag::Plain) : int(rows_[stored].tag);
     if (stored == kNotStored) return {};
@@ -233,6 +235,11 @@ std::optional<int64_t> FieldGridModel::JumpOffset(int row) const {
     return offset;
 }
 
+std::string FieldGridModel::JumpFile(int row) const {
+    const size_t stored = StoredIndex(row);
+    return stored == kNotStored ? std::string() : rows_[stored].file;
+}
+
 void FieldGrid::Clear() {
     model_.Clear();
 }
@@ -267,6 +274,12 @@ void FieldGrid::AddSubHeader(const QString& title, const QString& value) {
     FieldRow row{QStringLiteral("         ") + title, value, {}};
     row.tag = RowTag::SubHeader;
     model_.Append(std::move(row));
+}
+
+void FieldGrid::SetRowFile(const std::string& file) {
+    const int last = model_.rowCount() - 1;
+    if (last < 0 || model_.IsVirtualRow(last)) return;
+    model_.Row(last).file = file;
 }
 
 void FieldGrid::SetHelpLink(const QString& url) {
@@ -344,13 +357,13 @@ void FieldGrid::AddImageRow(const QString& name, int imageIndex) {
 }
 
 void FieldGrid::AddLatLonRow(const QString& name, bool withMaker, const TLN_Point& point) {
-    if (point.Y == kInvalidCoordinate || point.X == kInvalidCoordinate) {
-        // Degrees of an unset coordinate would be a made-up place.
-        model_.Append({name, kDashes, {}});
-        return;
-    }
+    // The remark is the stored values' degrees also when the value shows dashes for an invalid coordinate.
     QString remark = q(FormatDegrees(point.Y)) + QStringLiteral(" / ") + q(FormatDegrees(point.X));
     if (withMaker) remark += QStringLiteral("  (") + q(DataMakerName(point)) + QLatin1Char(')');
+    if (point.Y == kInvalidCoordinate || point.X == kInvalidCoordinate) {
+        model_.Append({name, kDashes, remark});
+        return;
+    }
     model_.Append(
         {name, q(FormatLatitude(point.Y)) + QStringLiteral(" / ") + q(FormatLongitude(point.X)), remark});
 }

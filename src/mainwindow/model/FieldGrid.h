@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <QAbstractTableModel>
@@ -32,6 +33,9 @@ struct FieldRow {
     // Tag ColorSwatch: the colour as stored (0x00BBGGRR); tag Image: the image index.
     uint32_t colour = 0;
     int imageIndex = -1;
+    // An address row into a data file of its own (an index data file): the file its jump opens; empty for
+    // an address in the stream the hex viewer shows.
+    std::string file = {};
 };
 
 // Cell texts of virtual row `row` (counted from 0): name, value, remark. Returns false for no text. May be
@@ -89,6 +93,8 @@ public:
     // The address jump of a row: the offset its remark (or, failing that, its name) points at, when the row
     // qualifies and the text gives a number greater than 0.
     std::optional<int64_t> JumpOffset(int row) const;
+    // The data file an address row's jump opens; empty for one in the shown stream (and for virtual rows).
+    std::string JumpFile(int row) const;
 
 private:
     // Index into rows_ of a grid row that is stored; out of range (size_t(-1)) for others.
@@ -123,6 +129,8 @@ public:
     void AddSectionHeaderAt(const QString& title, const QString& value, int64_t offset);
     void AddSubHeader(const QString& title, const QString& value = {});
     void SetHelpLink(const QString& url);
+    // The last row's address lies in the data file `file` (its jump opens that file at the address).
+    void SetRowFile(const std::string& file);
     void AddYesNoRow(const QString& name, const QString& remark, bool flag);
     void AddYesRow(const QString& name, const QString& remark, bool flag);
     void AddByteRow(const QString& name, const QString& remark, uint8_t value);

@@ -58,7 +58,9 @@ QDateTime IsoRecordingTime(const TDirectoryRecordHeader& header) {
 
 QString IsoDateText(const TDirectoryRecordHeader& header) {
     const QDateTime when = IsoRecordingTime(header);
-    return when.isValid() ? QLocale().toString(when, QLocale::ShortFormat) : QString();
+    // In the window's language, whatever the system's locale.
+    return when.isValid() ? QLocale(QLocale::Russian, QLocale::Russia).toString(when, QLocale::ShortFormat)
+                          : QString();
 }
 
 std::vector<IsoListItem> ListIsoDirectory(const TDirectoryEntry& directory, IsoFileTypes& types) {

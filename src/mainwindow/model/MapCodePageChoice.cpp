@@ -82,11 +82,11 @@ int MapCodePageChoice::AutomaticCodePage(const std::string& systemCode, const st
 
 bool MapCodePageChoice::SetMapCodePage(int codePage) {
     const CodePageRow* row = rowOf(codePage);
-    if (row) MapAnsiCodePage.store(row->ansiCodePage);
     checked_ = row ? codePage : 0;
     charset_ = row ? row->charset : 0;
     font_ = row ? row->fontTag : -1;
-    MapTextCodePage.store(codePage);
+    // Both pages change in one write: a render or search on another thread sees the old pair or the new.
+    StoreMapCodePages(MapCodePagePair{codePage, row ? row->ansiCodePage : MapAnsiCodePage.load()});
     return row != nullptr;
 }
 

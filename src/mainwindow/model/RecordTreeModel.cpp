@@ -6,6 +6,8 @@
 
 #include <QMetaObject>
 
+#include "mainwindow/model/VisibleText.h"
+
 RecordTreeModel::RecordTreeModel(RecordTree& tree, KindContext& context, QObject* parent)
     : QAbstractItemModel(parent), tree_(tree), context_(context) {
     tree_.SetObserver(this);
@@ -54,7 +56,8 @@ QVariant RecordTreeModel::data(const QModelIndex& index, int role) const {
     if (!node) return {};
     switch (role) {
     case Qt::DisplayRole:
-        return node->caption;
+        // Captions taken from data (codes, names) may hold bytes that are not text.
+        return VisibleText(node->caption);
     case KindRole:
         return node->kind;
     case IndexRole:
@@ -150,7 +153,7 @@ template <typename Work> bool RecordTreeModel::guarded(Work&& work) {
     } catch (const std::exception& error) {
         emit Failed(QString::fromStdString(error.what()));
     } catch (...) {
-        emit Failed(QStringLiteral("Unknown error"));
+        emit Failed(QStringLiteral("Неизвестная ошибка"));
     }
     return false;
 }

@@ -52,6 +52,8 @@ void SourceOpener::closeAll() {
     else
         CloseAllHeadless(tree_, data_);
     outcome_.closedPrevious = true;
+    // Nothing is open now: the caption names no source until an opener names the new one.
+    outcome_.caption = title_;
 }
 
 OpenOutcome SourceOpener::OpenFolder(const QString& path) {
@@ -163,7 +165,7 @@ OpenOutcome SourceOpener::OpenIsoImage(const QString& path) {
         return outcome_;
     }
     const std::string image = FromQtPath(info.absoluteFilePath());
-    const QString unreadable = QStringLiteral("cannot read ISO image\r") + path;
+    const QString unreadable = QStringLiteral("Не удалось прочитать ISO образ\r") + path;
     // The image is tried on its own first: one that cannot be read leaves the open source as it is.
     bool readable = false;
     try {

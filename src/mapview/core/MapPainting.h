@@ -23,8 +23,11 @@ struct DrawEntry {
     int64_t blockY = 0;
     int64_t cellWidth = 4096;
     int64_t cellHeight = 4096;
-    // Null when the parcel's frame could not be read: nothing of it is drawn.
+    // Null when the parcel's frame could not be read: nothing of it is drawn. Held only until the parcel is
+    // decoded, so that a paint of many parcels keeps their drawings and not their bytes.
     std::shared_ptr<const TLN_Parcel_Frames> frames;
+    // The frame table's flags word (identifier, sub-parcel place), which the grid needs.
+    uint16_t flags = 0;
     std::shared_ptr<const ParcelDrawing> drawing;
     // The parcel's own lower left corner: the block's plus its location codes in whole parcels.
     int64_t cornerX = 0;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "kiwi/display/WindowsColor.h"
+#include "kiwi/map/CoverageLongitude.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/region/RegionManager.h"
 #include "mapview/MapViewApi.h"
@@ -124,8 +125,7 @@ std::vector<DrawEntry> collectEntries(TLN_KiwiMap& map, uint8_t level, const Vie
 }
 
 void paintGrid(PaintContext& context, const DrawEntry& entry) {
-    const TLN_MM_Frame_Table& table = entry.frames->Table;
-    const uint16_t k = table.Flags;
+    const uint16_t k = entry.flags;
     const MapRenderView& view = context.view;
     int64_t x = entry.cornerX - view.originX;
     int64_t y = entry.cornerY - view.originY;
@@ -165,9 +165,11 @@ void paintRegions(PaintContext& context, const std::vector<DrawEntry>& entries, 
     const int32_t south =
         clamp32(int64_t(MulDiv(clamp32(view.originY), parcelHeight, 4096)) + map.Coverage().Bottom);
     const int64_t upp = std::max(1, view.unitsPerPixel);
+    // Nodes hold stored longitudes: on a coverage across 180 degrees those past it count on from Right.
     auto pixel = [&](const TLN_Point& p) {
         return QPoint(
-            int(FloorDiv(MulDiv(clamp32(int64_t(p.X) - west), 4096, parcelWidth), upp)),
+            int(FloorDiv(MulDiv(clamp32(CoverageLongitude(map.Coverage(), p.X) - west), 4096, parcelWidth),
+                         upp)),
             int(view.height - FloorDiv(MulDiv(clamp32(int64_t(p.Y) - south), 4096, parcelHeight), upp)));
     };
 
@@ -323,6 +325,7 @@ MapRenderStats MapRenderer::render(MapCanvas& canvas, const QRect& clip, const M
         }
         entry.cornerX = entry.blockX + int64_t(entry.frames->Table.LocationCodeX) * kParcelUnits;
         entry.cornerY = entry.blockY + int64_t(entry.frames->Table.LocationCodeY) * kParcelUnits;
+        entry.flags = entry.frames->Table.Flags;
         const ParcelDrawingKey key{view.mapGeneration,
                                    entry.stream.get(),
                                    entry.stream->FileName(),
@@ -339,6 +342,7 @@ MapRenderStats MapRenderer::render(MapCanvas& canvas, const QRect& clip, const M
             ++stats.decoded;
             if (useCache) cache_.Insert(key, entry.drawing);
         }
+        entry.frames = nullptr;
         ++stats.entries;
     }
     // Frames that could not be read are left out from here on.

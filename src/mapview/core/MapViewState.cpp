@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "kiwi/display/RoadPalettes.h"
+#include "kiwi/map/CoverageLongitude.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/region/RegionManager.h"
 #include "platform/MulDiv.h"
@@ -221,7 +222,9 @@ uint8_t MapViewState::ComputeDisplayScale() {
 
 TLN_PID MapViewState::MapPositionAt(QPoint client) const {
     TLN_PID pid;
-    pid.X = toMap(ViewerX(client.x()), parcelWidth_, mapOriginX());
+    // On a coverage across 180 degrees the map counts on past 180 degrees east; the place reported is a
+    // longitude, west of 180 degrees there.
+    pid.X = int32_t(WrapLongitude(toMap(ViewerX(client.x()), parcelWidth_, mapOriginX())));
     pid.Y = toMap(ViewerY(client.y()), parcelHeight_, mapOriginY());
     return pid;
 }

@@ -13,14 +13,8 @@
 #include "unpack/engine/UnpackTexts.h"
 
 namespace {
-// strerror is not thread-safe; the GNU strerror_r returns the text (in the user's language).
-std::string systemText(int error) {
-    char buffer[256];
-    return std::string(::strerror_r(error, buffer, sizeof buffer));
-}
-
 [[noreturn]] void fail(int error) {
-    throw UnpackFailure(systemText(error));
+    throw UnpackFailure(unpacktext::systemError(error));
 }
 
 std::string realPath(const std::string& path) {

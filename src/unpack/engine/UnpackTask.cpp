@@ -34,7 +34,7 @@ bool unpackBlocks(const UnpackTaskInput& input, TLN_DecompFileStream& stream, Un
         try {
             produced = stream.LoadBlock(block);
         } catch (const KiwiError& error) {
-            throw UnpackFailure(blockPlace(block) + error.what());
+            throw UnpackFailure(blockPlace(block) + unpacktext::readerError(error));
         }
         const uint8_t* data = stream.CurrentBlockData();
         if (produced < expected || !data)
@@ -124,9 +124,9 @@ UnpackOutcome runUnpackTask(const UnpackTaskInput& input, UnpackCounters& counte
         return {UnpackState::Failed, failure.what()};
     } catch (const std::bad_alloc&) {
         if (output) output->Discard();
-        return {UnpackState::Failed, "недостаточно памяти"};
+        return {UnpackState::Failed, unpacktext::outOfMemory};
     } catch (const std::exception& error) {
         if (output) output->Discard();
-        return {UnpackState::Failed, error.what()};
+        return {UnpackState::Failed, unpacktext::readerError(error)};
     }
 }

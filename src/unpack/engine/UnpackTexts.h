@@ -1,4 +1,5 @@
-// The reasons an unpacked file fails, as the unpack tools show them beside "Ошибка".
+// The reasons an unpacked file fails, as the unpack tools show them beside "Ошибка": in Russian, like
+// the windows that show them, whatever language the system or the readers speak.
 #pragma once
 
 #include <stdexcept>
@@ -14,6 +15,12 @@ inline constexpr const char* outsideFolder = "путь выходит за пр�
 inline constexpr const char* truncatedSource = "исходный файл короче, чем указано";
 inline constexpr const char* sourceChanged = "исходный файл изменился";
 inline constexpr const char* notFound = "файл не найден";
+inline constexpr const char* outOfMemory = "недостаточно памяти";
+
+// The reason for a failed system call (errno).
+std::string systemError(int error);
+// The reason for an error a reader or decoder raised, by its kind (their own texts are English).
+std::string readerError(const std::exception& error);
 } // namespace unpacktext
 
 // A failure of one file, with the text the user sees as its reason.

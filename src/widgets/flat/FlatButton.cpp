@@ -138,8 +138,42 @@ void FlatButton::enterEvent(QEnterEvent* event) {
 }
 void FlatButton::leaveEvent(QEvent* event) {
     QPushButton::leaveEvent(event);
-    if (!hasFocus()) setHovered(false);
+    // The mouse went elsewhere: the raised look goes too, focused or not.
+    setHovered(false);
     setMouseInside(false);
+}
+
+void FlatButton::mouseMoveEvent(QMouseEvent* event) {
+    QPushButton::mouseMoveEvent(event);
+    // A pressed button keeps the mouse, and no leave comes until the release: the look follows the
+    // mouse on and off the button meanwhile.
+    if ((event->buttons() & Qt::LeftButton) && isEnabled())
+        setHovered(hitButton(event->position().toPoint()));
+}
+
+void FlatButton::loseMouse() {
+    // The mouse is lost to another window (a modal one in front): nothing is hovered or held any more.
+    setHovered(false);
+    setMouseInside(false);
+    if (isDown()) setDown(false);
+}
+
+void FlatButton::watchWindow() {
+    QWidget* top = window();
+    if (top == watchedWindow_) return;
+    if (watchedWindow_) watchedWindow_->removeEventFilter(this);
+    watchedWindow_ = top;
+    if (top != this) top->installEventFilter(this);
+}
+
+bool FlatButton::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == watchedWindow_ && event->type() == QEvent::WindowBlocked) loseMouse();
+    return QPushButton::eventFilter(watched, event);
+}
+
+bool FlatButton::event(QEvent* event) {
+    if (event->type() == QEvent::UngrabMouse || event->type() == QEvent::WindowBlocked) loseMouse();
+    return QPushButton::event(event);
 }
 
 void FlatButton::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -154,6 +188,10 @@ void FlatButton::focusInEvent(QFocusEvent* event) {
 void FlatButton::focusOutEvent(QFocusEvent* event) {
     QPushButton::focusOutEvent(event);
     setHovered(underMouse() && isEnabled());
+}
+void FlatButton::showEvent(QShowEvent* event) {
+    QPushButton::showEvent(event);
+    watchWindow();
 }
 void FlatButton::hideEvent(QHideEvent* event) {
     QPushButton::hideEvent(event);
@@ -170,8 +208,11 @@ void FlatButton::changeEvent(QEvent* event) {
         setMouseInside(isEnabled() && underMouse());
         update();
         break;
-    case QEvent::PaletteChange:
     case QEvent::ParentChange:
+        if (isVisible()) watchWindow();
+        calcAdvColors();
+        break;
+    case QEvent::PaletteChange:
     case QEvent::StyleChange:
         calcAdvColors();
         break;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QPushButton>
 
 #include "widgets/flat/FlatDrawing.h"
@@ -68,6 +69,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+    // Watches the button's window for being blocked by a modal window.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -79,6 +85,8 @@ protected:
 
 private:
     void setHovered(bool on);
+    void loseMouse();
+    void watchWindow();
     void setMouseInside(bool on);
     void calcAdvColors();
     void groupChanged();
@@ -104,4 +112,5 @@ private:
     int modalResult_ = 0;
     bool hovered_ = false;
     bool mouseInside_ = false;
+    QPointer<QWidget> watchedWindow_;
 };

@@ -1,9 +1,11 @@
 // Placement, painting and the application-wide tooltip takeover of the flat hint.
 #include "widgets/flat/FlatHint.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCursor>
 #include <QHelpEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScreen>
@@ -144,8 +146,20 @@ void FlatHint::HideHint() {
     if (window_->isVisible()) window_->hide();
 }
 
+QString FlatHint::HintTextOf(QWidget* control, QPoint cursor, QRect* area) {
+    if (area) *area = QRect();
+    if (!control->toolTip().isEmpty()) return control->toolTip();
+    // A list's or grid's items carry their own hints; the view asks for them over its viewport.
+    auto* view = qobject_cast<QAbstractItemView*>(control->parentWidget());
+    if (!view || view->viewport() != control) return {};
+    const QModelIndex index = view->indexAt(control->mapFromGlobal(cursor));
+    if (!index.isValid()) return {};
+    if (area) *area = view->visualRect(index);
+    return index.data(Qt::ToolTipRole).toString();
+}
+
 bool FlatHint::ShowHintFor(QWidget* control, QPoint cursor) {
-    QString text = control->toolTip();
+    QString text = HintTextOf(control, cursor, &hintArea_);
     bool canShow = true;
     hintCursor_ = cursor;
     if (onShowHint_) onShowHint_(control, text, canShow);
@@ -166,12 +180,19 @@ bool FlatHint::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::ToolTip:
         if (auto* control = qobject_cast<QWidget*>(watched)) {
             // A control without a hint passes the request on to its parent, as Qt's tooltips do.
-            if (ShowHintFor(control, static_cast<QHelpEvent*>(event)->globalPos())) return true;
-            return !control->toolTip().isEmpty();
+            const QPoint cursor = static_cast<QHelpEvent*>(event)->globalPos();
+            if (ShowHintFor(control, cursor)) return true;
+            return !HintTextOf(control, cursor).isEmpty();
         }
         break;
     case QEvent::Leave:
         if (watched == hintControl_) HideHint();
+        break;
+    case QEvent::MouseMove:
+        // An item's hint goes when the mouse leaves the item, as a control's goes when it leaves the control.
+        if (watched == hintControl_ && !hintArea_.isNull() && window_->isVisible() &&
+            !hintArea_.contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
+            HideHint();
         break;
     case QEvent::MouseButtonPress:
     case QEvent::KeyPress:

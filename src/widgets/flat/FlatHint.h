@@ -79,6 +79,9 @@ public:
     // text by the point under the cursor reads it here.
     QPoint HintCursor() const { return hintCursor_; }
     FlatHintWindow* Window() const { return window_; }
+    // The hint of `control` for the mouse at `cursor`: its tooltip, or over an item view's viewport the
+    // hint of the item under the cursor (area: that item's rectangle, else null).
+    static QString HintTextOf(QWidget* control, QPoint cursor, QRect* area = nullptr);
     // Shows the hint of `control` at `cursor`, as a tooltip request does.
     bool ShowHintFor(QWidget* control, QPoint cursor);
     void HideHint();
@@ -96,6 +99,8 @@ private:
     ShowHintHandler onShowHint_;
     QPointer<QWidget> hintControl_;
     QPoint hintCursor_;
+    // Where in hintControl_ the hint holds (an item's rectangle); null: the whole control.
+    QRect hintArea_;
     FlatHintWindow* window_ = nullptr;
     QTimer hideTimer_;
 };

@@ -218,3 +218,17 @@ TEST(DictionaryEditor, PicturesOfTheModes) {
     keep(e.dialog, "dicteditor-search.png");
     EXPECT_EQ(e.dialog.findChild<QStackedWidget*>()->currentWidget()->objectName(), "SearchPanel");
 }
+
+TEST(DictionaryEditor, DeletingAMiddleEntryShowsTheOneThatTakesItsPlace) {
+    LatRusDictionary d = sample(7);
+    Editor e(d);
+    e.dialog.show();
+    for (int row : {2, 0, 1}) {
+        e.dialog.SelectRow(row);
+        const std::string next = d.GetLatin(row + 1);
+        e.get<QPushButton>("DeleteBtn")->click();
+        EXPECT_EQ(e.dialog.CurrentEntry(), row);
+        EXPECT_EQ(e.lat().toStdString(), next);
+        EXPECT_EQ(e.dialog.findChild<QTableView*>()->currentIndex().row(), row);
+    }
+}

@@ -166,6 +166,9 @@ TEST(MpImporter, HouseNumberLabelsAndCodePages) {
          "1\xD0\x90\xD0\x91\xD0\x92\xD0\x93\xD0\x94",
          {'1', 0xC0, 0xC1, 0xC2, 0xC3, 0xC4}}, // 6 after conversion
         {"1252", "12\xC0", {'1', '2', 0xC0}},  // other pages keep their bytes
+        {"65001", "12\xE4\xB8\xAD", {}},       // a letter cp1251 cannot hold
+        {"65001", "12\xFF", {}},               // no UTF-8
+        {"1251", "12\x98", {}},                // the byte cp1251 leaves undefined
     };
     for (const auto& c : cases) {
         std::string text =
@@ -354,4 +357,25 @@ TEST(MpImporter, AStoppedFileLeavesTheBufferAndLogAsBefore) {
             EXPECT_EQ(memo, memoBefore);
         }
     }
+}
+
+TEST(MpImporter, HostileLinesCostLittleAndSayWhy) {
+    // A malformed line of 100 000 bytes is quoted cut short.
+    const Imported bad = importText("[POLYGON]\nType=0x13\nData0=(55.75,37.6)," + std::string(100000, 'x') +
+                                    "\n[END]\n" + kPolygon);
+    ASSERT_EQ(errorLines(bad.memo), 1);
+    for (const std::string& line : bad.memo)
+        EXPECT_LT(line.size(), 400u);
+    // A ring far past 65535 points is refused once, its points no longer collected.
+    std::string ring = "Data0=";
+    for (int i = 0; i < 200000; ++i)
+        ring += (i ? ",(55." : "(55.") + std::to_string(1000000 + i) + ",37.6)";
+    const Imported huge = importText("[POLYGON]\nType=0x13\n" + ring + "\n[END]\n" + kPolygon);
+    EXPECT_EQ(errorLines(huge.memo), 1);
+    EXPECT_EQ(records(huge.data).size(), 1u);
+    // A house number whose label is no text in its page is named by its section's line.
+    const Imported label = importText("[IMG ID]\nCodePage=65001\n[END-IMG "
+                                      "ID]\n[POI]\nType=0x3300\nLabel=1\xFF\nData0=(55.75,37.6)\n[END]\n");
+    ASSERT_EQ(errorLines(label.memo), 1);
+    EXPECT_TRUE(records(label.data).empty());
 }

@@ -91,6 +91,70 @@ TEST(Dictionary, ExistingKeysKeepTheirTranslationOnLoad) {
     EXPECT_FALSE(d.NoSpaces());
 }
 
+TEST(Dictionary, KeysEqualButForCaseInOneTextAreOneEntry) {
+    struct Case {
+        const char* name;
+        std::string before; // loaded first
+        std::string text;
+        int count;
+        const char* kept;
+    };
+    const Case cases[] = {
+        {"three spellings", "", "Moscow=A\nmoscow=B\nMOSCOW=C\n", 1, "A"},
+        {"twins beside others", "", "Tver=T\nmoscow=B\nAbakan=X\nMoscow=A\nMOSCOW=C\n", 3, "B"},
+        {"twins of a loaded key", "Moscow=Z\n", "Moscow=A\nmoscow=B\n", 1, "Z"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LatRusDictionary d;
+        d.LoadFromText(c.before);
+        d.LoadFromText(c.text);
+        EXPECT_EQ(d.Count(), c.count);
+        int moscows = 0;
+        for (int i = 0; i < d.Count(); ++i)
+            moscows += FoldedCp1251(d.GetLatin(i)) == "MOSCOW";
+        EXPECT_EQ(moscows, 1);
+        EXPECT_EQ(d.TranslateName("mOsCoW", false), c.kept);
+        // Saved and read back as text or in the compiled form, it stays one entry.
+        const std::string text = saved(d);
+        LatRusDictionary again;
+        again.LoadFromText(text);
+        EXPECT_EQ(saved(again), text);
+        // Deleting the one entry leaves no look-up behind, and the others keep theirs.
+        d.DeleteAt(d.IndexOfLatin("moscow"));
+        EXPECT_EQ(d.TranslateName("Moscow", false), "");
+        EXPECT_EQ(d.Count(), c.count - 1);
+    }
+}
+
+TEST(Dictionary, ATextWithoutPairsIsNoDictionary) {
+    struct Case {
+        const char* name;
+        std::string text;
+        int pairs, otherLines;
+    };
+    std::string binary = lndict(43, 2, {{"Moscow", 0}, {"Tver", 1}}, "A=B\nx\n");
+    binary[3] = '='; // an "=" among the header's bytes
+    const Case cases[] = {
+        {"pairs and other lines", "Tver=T\njunk\n\n   \n=no key\nkey=\nOrel=O\n", 2, 3},
+        {"no pairs", "just text\nmore text\n", 0, 2},
+        {"a compiled dictionary read as text", binary.substr(0, binary.size() - 6), 0, 1},
+        {"empty", "", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LatRusDictionary d;
+        d.AddPair("Kept", "K");
+        d.SetDirty(false);
+        const LatRusDictionary::TextLoad found = d.LoadFromText(c.text);
+        EXPECT_EQ(found.pairs, c.pairs);
+        EXPECT_EQ(found.otherLines, c.otherLines);
+        EXPECT_EQ(d.Count(), 1 + c.pairs);
+        // A text that gave nothing left the dictionary as it was.
+        EXPECT_EQ(d.Dirty(), c.pairs > 0);
+    }
+}
+
 TEST(Dictionary, CaseFoldCoversCyrillicAndUkrainianLetters) {
     LatRusDictionary d;
     d.AddPair(cp("ёлка ґанок їжак"), "x");

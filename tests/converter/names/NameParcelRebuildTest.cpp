@@ -6,6 +6,7 @@
 #include "converter/names/NameParcelRebuild.h"
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/NameFrame.h"
+#include "support/fixtures/FrameFixture.h"
 
 namespace {
 
@@ -41,9 +42,10 @@ struct Parcel {
     int64_t extendedAt = 0;
 };
 
-// Header (no regions), three basic references (no roads or background, the names) and one extended frame
-// after the names; storedCount overstates the record count when asked.
-Parcel parcel(const std::vector<std::string>& texts, uint16_t storedCount = 0) {
+// Header (no regions), three basic references (no roads, the background when given, the names) and one
+// extended frame after the names; storedCount overstates the record count when asked.
+Parcel parcel(const std::vector<std::string>& texts, uint16_t storedCount = 0,
+              const std::vector<uint8_t>& background = {}) {
     Bytes names;
     names.u16(3).u16(3).u16(storedCount ? storedCount : uint32_t(texts.size()));
     for (const std::string& text : texts) {
@@ -52,15 +54,21 @@ Parcel parcel(const std::vector<std::string>& texts, uint16_t storedCount = 0) {
     }
     const std::vector<uint8_t> extended = {0xE1, 0xE2, 0xE3, 0xE4};
     Parcel p;
-    p.namesAt = 36 + 6 * 4;
+    const int64_t backgroundAt = 36 + 6 * 4;
+    p.namesAt = backgroundAt + int64_t(background.size());
     p.extendedAt = p.namesAt + int64_t(names.b.size());
     Bytes h;
     h.b.resize(34, 0);
     h.b[14] = 0x2B;
     h.u16(0);
-    h.u32(0xFFFFFFFF).u16(0).u32(0xFFFFFFFF).u16(0);
+    h.u32(0xFFFFFFFF).u16(0);
+    if (background.empty())
+        h.u32(0xFFFFFFFF).u16(0);
+    else
+        h.u32(uint32_t(backgroundAt / 2)).u16(uint32_t(background.size() / 2));
     h.u32(uint32_t(p.namesAt / 2)).u16(uint32_t(names.b.size() / 2));
     h.u32(uint32_t(p.extendedAt / 2)).u16(uint32_t(extended.size() / 2));
+    h.b.insert(h.b.end(), background.begin(), background.end());
     h.b.insert(h.b.end(), names.b.begin(), names.b.end());
     h.b.insert(h.b.end(), extended.begin(), extended.end());
     p.bytes = h.b;
@@ -160,4 +168,41 @@ TEST(NameParcelRebuild, NamesFrameThatWouldOutgrowItsSizeFieldStays) {
         RebuildParcelNames(parcel(std::vector<std::string>(2000, "Cat")).bytes, kPosition, level(), policy);
     EXPECT_TRUE(result.bytes.empty());
     EXPECT_EQ(result.warning, "too many names!");
+}
+
+TEST(NameParcelRebuild, BackgroundNameReferencesFollowTheirRecordsWithOrWithoutThePointer) {
+    LatRusDictionary dictionary;
+    dictionary.areaCode = 0x2B;
+    dictionary.AddPair("Cat", "Kotik"); // 3 bytes become 5, padded to 6: the second record moves one word
+    NameOptions options;
+    options.translate = true;
+    options.textCodePage = 1251;
+    NameTextPolicy policy(options, &dictionary);
+    // Names frame: 6 header bytes, then records of 20 bytes; the second record at word 13.
+    constexpr int64_t kSecondRecordWords = 13;
+    for (const bool pointers : {true, false}) {
+        SCOPED_TRACE(pointers ? "with pointers" : "without pointers");
+        fixture::FrameOptions frameOptions;
+        frameOptions.backgroundPointers = pointers;
+        const std::vector<uint8_t> background = fixture::backgroundFrame(frameOptions, kSecondRecordWords);
+        const Parcel source = parcel({"Cat", "Dog"}, 0, background);
+        TLN_Level_Management_Record l = level();
+        l.BackgroundClassCount = uint8_t(frameOptions.backgroundClasses);
+        const NameRebuildResult result = RebuildParcelNames(source.bytes, kPosition, l, policy);
+        ASSERT_EQ(result.rewritten, 1);
+        const auto span = TLN_FrameSpan::FromBytes(result.bytes, kPosition);
+        const TLN_FrameSpan frame = span.Sub(kPosition + 36 + 6 * 4, int64_t(background.size()));
+        TLN_Background_Data_Frame bg;
+        ASSERT_TRUE(ReadBackgroundDisplayClass(frame, l, bg, 0));
+        int named = 0;
+        for (const TLN_Background_Type_Unit& unit : bg.Elements[0].TypeUnits)
+            for (const int64_t at : MinimumGraphicsPositions(frame, unit)) {
+                TLN_Minimum_Graphics_Data_Record record;
+                ASSERT_TRUE(ReadMinimumGraphicsShape(frame, unit.ShapeClassification != 0, record, at));
+                if (!record.NameFlag) continue;
+                ++named;
+                EXPECT_EQ(record.NameOffset, kSecondRecordWords + 1);
+            }
+        EXPECT_EQ(named, 2);
+    }
 }

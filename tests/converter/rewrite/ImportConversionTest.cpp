@@ -245,6 +245,15 @@ TEST(ImportConversion, BuildingsAndNumbersLandInsideTheirParcels) {
             for (const TLN_Element_Management_Information& element : bg.Elements)
                 for (const TLN_Background_Type_Unit& unit : element.TypeUnits)
                     ASSERT_TRUE(DecodeOutlines(frames->Background, unit, kTypeCode, outlines));
+            // Every record reads whole: the imported outlines carry no additional information pointer.
+            for (const TLN_Element_Management_Information& element : bg.Elements)
+                for (const TLN_Background_Type_Unit& unit : element.TypeUnits)
+                    for (const int64_t at : MinimumGraphicsPositions(frames->Background, unit)) {
+                        TLN_Minimum_Graphics_Data_Record r;
+                        ASSERT_TRUE(ReadMinimumGraphicsShape(frames->Background,
+                                                             unit.ShapeClassification != 0, r, at));
+                        EXPECT_FALSE(r.Truncated) << "type " << r.TypeCode << " at " << at;
+                    }
             for (const DecodedOutline& outline : outlines) {
                 ++records;
                 for (const auto& [x, y] : outline.points) {

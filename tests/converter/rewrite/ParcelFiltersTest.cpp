@@ -1,6 +1,7 @@
 // The block and parcel filters on the generated two-level map, and the Denso west filter in a whole run.
 #include <gtest/gtest.h>
 
+#include "converter/rewrite/BlockGeometry.h"
 #include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/map/KiwiMap.h"
 #include "support/converter/ConversionTestSupport.h"
@@ -14,6 +15,19 @@ struct Parcel {
     uint32_t block;
     uint32_t parcel;
 };
+
+TEST(ParcelFilters, BlocksOfACoverageAcross180DegreesRunEastFromItsWestEdge) {
+    // 170 degrees east to 170 degrees west: level 0's two block sets are 10 degrees wide each.
+    fixture::AllDataPlan plan = fixture::smallAllDataPlan();
+    plan.west = 170 * 28800, plan.east = -170 * 28800;
+    const auto f = convtest::makeSource("filters-across-180", plan);
+    TLN_KiwiMap map(f.allData);
+    const LevelGeometry g = GeometryOf(map, *map.Level(0));
+    const MapRect first = BlockRectangle(g, 0, 0), second = BlockRectangle(g, 1, 0);
+    EXPECT_EQ(first.west, 170 * 28800);
+    EXPECT_EQ(second.west, 180 * 28800);
+    EXPECT_EQ(ParcelRectangle(g, 1, 3, 3).east, 190 * 28800);
+}
 
 TEST(ParcelFilters, TrimDensoAndAreasOnTheUpperLevel) {
     const auto f = convtest::makeSource("filters", fixture::smallAllDataPlan());

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -16,42 +17,60 @@
 
 namespace {
 
-struct PageRow {
-    WizardPage page;
-    BackRule back;
-    NextRule next;
-    ProgressRule progress;
-    bool done;
-    bool cancel;
-};
-
-TEST(WizardPageTable, EveryPageHasItsButtonsAndProgress) {
-    const PageRow rows[] = {
-        {WizardPage::Info, BackRule::Off, NextRule::Off, ProgressRule::Hidden, false, true},
-        {WizardPage::Caution, BackRule::Off, NextRule::On, ProgressRule::Hidden, false, true},
-        {WizardPage::FirstStep, BackRule::WhenCaution, NextRule::On, ProgressRule::Hidden, false, true},
-        {WizardPage::Translate, BackRule::On, NextRule::On, ProgressRule::ShownAtZero, false, true},
-        {WizardPage::Loading, BackRule::On, NextRule::On, ProgressRule::ShownAtZero, false, true},
-        {WizardPage::Settings, BackRule::On, NextRule::On, ProgressRule::Hidden, false, true},
-        {WizardPage::CutMap, BackRule::On, NextRule::On, ProgressRule::Hidden, false, true},
-        {WizardPage::File, BackRule::On, NextRule::OutputCheck, ProgressRule::Hidden, false, true},
-        {WizardPage::Creation, BackRule::Off, NextRule::Off, ProgressRule::ShownAtZero, false, true},
-        {WizardPage::Finish, BackRule::Off, NextRule::On, ProgressRule::Hidden, false, true},
-        {WizardPage::Completion, BackRule::On, NextRule::WhenProcessingOff, ProgressRule::HiddenAtZero, true,
-         false},
-        {WizardPage::Region, BackRule::Off, NextRule::Off, ProgressRule::HiddenAtZero, false, true},
-    };
-    for (const PageRow& row : rows) {
-        const WizardPageSpec& spec = PageSpecOf(row.page);
-        SCOPED_TRACE(spec.caption);
-        EXPECT_EQ(spec.back, row.back);
-        EXPECT_EQ(spec.next, row.next);
-        EXPECT_EQ(spec.progress, row.progress);
-        EXPECT_EQ(spec.nextIsDone, row.done);
-        EXPECT_EQ(spec.cancelEnabled, row.cancel);
+// Facts of the page flow a user meets, each checked over every page rather than row by row.
+TEST(WizardPageTable, TheOptionPagesNeverTrapTheUser) {
+    // From the first options page to the file page, Next always leads on and Back always leads back.
+    for (int p = int(WizardPage::FirstStep); p < int(WizardPage::File); ++p) {
+        const WizardPageRules& rules = PageRulesOf(WizardPage(p));
+        SCOPED_TRACE(rules.caption);
+        EXPECT_EQ(rules.next, NextRule::On);
+        EXPECT_NE(rules.back, BackRule::Off);
+        EXPECT_TRUE(rules.cancelEnabled);
+        EXPECT_FALSE(rules.nextIsDone);
     }
-    EXPECT_STREQ(PageSpecOf(WizardPage::Caution).caption, PageSpecOf(WizardPage::Info).caption);
-    EXPECT_STREQ(PageSpecOf(WizardPage::File).caption, "Выберите выходной файл");
+    // Back from the first options page only returns to the caution it came from.
+    EXPECT_EQ(PageRulesOf(WizardPage::FirstStep).back, BackRule::WhenCaution);
+    // The file page lets the run start only once the output is acceptable.
+    EXPECT_EQ(PageRulesOf(WizardPage::File).next, NextRule::OutputCheck);
+}
+
+TEST(WizardPageTable, OnlyTheCompletionPageEndsTheWizardAndOnlyItKeepsCancelOff) {
+    int ending = 0;
+    for (int p = 0; p < kWizardPageCount; ++p) {
+        const WizardPageRules& rules = PageRulesOf(WizardPage(p));
+        const bool completion = WizardPage(p) == WizardPage::Completion;
+        ending += rules.nextIsDone;
+        EXPECT_EQ(rules.nextIsDone, completion) << rules.caption;
+        EXPECT_EQ(rules.cancelEnabled, !completion) << rules.caption;
+    }
+    EXPECT_EQ(ending, 1);
+}
+
+TEST(WizardPageTable, AWorkingRunAndItsResultCannotBeLeftBackwards) {
+    // While the run works neither button moves; once it is done there is no way back into the options.
+    for (WizardPage page : {WizardPage::Creation, WizardPage::Finish, WizardPage::Info, WizardPage::Region})
+        EXPECT_EQ(PageRulesOf(page).back, BackRule::Off) << PageRulesOf(page).caption;
+    EXPECT_EQ(PageRulesOf(WizardPage::Creation).next, NextRule::Off);
+    // The way out of the information page (no map) is Cancel alone.
+    EXPECT_EQ(PageRulesOf(WizardPage::Info).next, NextRule::Off);
+}
+
+TEST(WizardPageTable, TheProgressBarShowsWhereLongWorkStartsAndCaptionsTellPagesApart) {
+    // The dictionary (names page), the import (loading page) and the run (creation page) report on it.
+    for (int p = 0; p < kWizardPageCount; ++p) {
+        const WizardPage page = WizardPage(p);
+        const bool longWork =
+            page == WizardPage::Translate || page == WizardPage::Loading || page == WizardPage::Creation;
+        EXPECT_EQ(PageRulesOf(page).progress == ProgressRule::ShownAtZero, longWork)
+            << PageRulesOf(page).caption;
+        EXPECT_GT(std::strlen(PageRulesOf(page).hint), 0u);
+        for (int q = p + 1; q < kWizardPageCount; ++q) {
+            // Only the caution repeats the information page's caption and hint.
+            const bool shared = p == int(WizardPage::Info) && q == int(WizardPage::Caution);
+            EXPECT_EQ(std::strcmp(PageRulesOf(page).caption, PageRulesOf(WizardPage(q)).caption) == 0, shared)
+                << p << " " << q;
+        }
+    }
 }
 
 TEST(WizardPageTable, StartsOnInfoCautionOrFirstStep) {

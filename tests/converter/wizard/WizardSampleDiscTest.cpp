@@ -1,7 +1,13 @@
 // The sample disc converted through the wizard offscreen: the new map is byte for byte the one the
-// headless conversion job writes with the options the wizard gave its run.
+// headless conversion job writes with the options the wizard gave its run, also with the sample town's
+// buildings imported, and then its "Log.txt" is the import log followed by the headless run's.
+#include <QFile>
+
 #include "WizardTestSupport.h"
 #include "converter/ConversionJob.h"
+#include "converter/import/LmpFile.h"
+#include "converter/wizard/MpWizardImporter.h"
+#include "sample-disc/TownPolishMap.h"
 #include "support/converter/ConversionTestSupport.h"
 #include "tools/sample-disc/SampleDiscFolder.h"
 
@@ -55,6 +61,75 @@ TEST_F(WizardSampleDiscTest, WritesTheSameMapAsTheHeadlessJob) {
     wizard.NextBtnClick();
     EXPECT_EQ(wizard.result(), 1);
     EXPECT_EQ(wizard.OutputPath(), path("out/ALLDATA.KWI"));
+}
+
+QStringList logLines(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    // The time a run took is the one line two runs may differ in.
+    lines.removeIf([](const QString& line) { return line.startsWith(QStringLiteral("Elapsed time: ")); });
+    return lines;
+}
+
+TEST_F(WizardSampleDiscTest, WithTheTownImportedTheMapEqualsTheHeadlessOneAndTheLogStartsWithTheImport) {
+    const ConverterSource source = ReadConverterSource(sampleDiscFile("ALLDATA.KWI"));
+    ASSERT_TRUE(source.mapOpen);
+    QString error;
+    ASSERT_TRUE(writeTownPolishMap(path("town.mp"), error)) << error.toStdString();
+    ConverterWizard wizard(source, services, taskBar);
+    wizard.SetImporter(std::make_unique<MpWizardImporter>());
+    nextTo(wizard, WizardPage::Loading);
+    paths.answers = {path("town.mp")};
+    wizard.LoadMpBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return wizard.loadBtn->isEnabled(); }, 30000));
+    ASSERT_TRUE(wizard.buildingsCheckBox->isEnabled()) << wizard.addMemo->toPlainText().toStdString();
+    const QStringList importLog = wizard.addMemo->toPlainText().split(QLatin1Char('\n'));
+    EXPECT_TRUE(importLog.join('\n').contains(QStringLiteral("Импорт данных из файла town.mp")));
+    wizard.buildingsCheckBox->click();
+    wizard.addressCheckBox->click();
+    // The town's top level has no class 9 for house numbers: they take the last name class.
+    ASSERT_GT(wizard.numberingDcComboBox->count(), 0);
+    if (wizard.numberingDcComboBox->currentIndex() < 0)
+        wizard.numberingDcComboBox->setCurrentIndex(wizard.numberingDcComboBox->count() - 1);
+    wizard.SetOutputFile(path("out/ALLDATA.KWI"));
+    nextTo(wizard, WizardPage::File);
+    ASSERT_TRUE(wizard.nextBtn->isEnabled());
+    wizard.NextBtnClick();
+    // The run has ended once the window has taken its end and stopped polling.
+    ASSERT_TRUE(waitUntil([&] { return !wizard.CreationRunning() && !wizard.pollTimer->isActive(); }, 60000));
+    ASSERT_EQ(wizard.CurrentPage(), WizardPage::Finish)
+        << wizard.progressMemo->toPlainText().toStdString() << messenger.errors.join("; ").toStdString();
+    // The run's memo holds the run's lines only.
+    EXPECT_TRUE(wizard.progressMemo->toPlainText().startsWith(QStringLiteral("Creating New Map started...")))
+        << wizard.progressMemo->toPlainText().toStdString();
+
+    // The headless run gets the same options and the compiled buildings the wizard can save.
+    paths.answer = path("town.lmp");
+    wizard.SaveLmpBtnClick();
+    std::string why;
+    const std::optional<std::vector<uint8_t>> buildings = building_data::ReadLmp(spath("town.lmp"), why);
+    ASSERT_TRUE(buildings) << why;
+    ConversionOptions options = wizard.RunSettings();
+    EXPECT_TRUE(options.buildings);
+    EXPECT_TRUE(options.address);
+    std::filesystem::create_directories(spath("headless"));
+    options.outputPath = spath("headless/ALLDATA.KWI");
+    auto run = std::make_unique<ConversionRun>(source.allDataPath, options);
+    run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(*buildings));
+    ConversionJob job(std::move(run));
+    job.Start();
+    ASSERT_EQ(job.Wait().status, ConversionStatus::Done);
+    const std::vector<uint8_t> viaWizard = convtest::readFile(spath("out/ALLDATA.KWI"));
+    ASSERT_FALSE(viaWizard.empty());
+    EXPECT_TRUE(viaWizard == convtest::readFile(spath("headless/ALLDATA.KWI")));
+    const QStringList headlessLog = logLines(spath("headless/Log.txt"));
+    ASSERT_FALSE(headlessLog.isEmpty());
+    EXPECT_TRUE(headlessLog.join('\n').contains(QStringLiteral("Buildings Display Class : ")));
+    EXPECT_EQ(logLines(spath("out/Log.txt")), importLog + headlessLog);
 }
 
 TEST_F(WizardSampleDiscTest, SavesAnAlternativeRegionFileOfTheCheckedRegions) {

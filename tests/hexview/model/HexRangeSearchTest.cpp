@@ -89,8 +89,14 @@ TEST(HexRangeSearch, AShortReadEndsTheSearch) {
     const HexRangeResult missing = SearchRange(stream, pattern("ABSENT"), 0, 1 << 20, limits);
     EXPECT_EQ(missing.status, HexRangeStatus::NotFound);
     EXPECT_LE(stream.reads.load(), 2 * (100 * 1024 / 4000 + 2));
+}
+
+TEST(HexRangeSearch, AReadErrorFailsWithItsReason) {
     hextest::FailingStream failing(1 << 20);
-    EXPECT_EQ(SearchRange(failing, pattern("ABSENT"), 0, 1 << 20).status, HexRangeStatus::NotFound);
+    const HexRangeResult failed = SearchRange(failing, pattern("ABSENT"), 0, 1 << 20);
+    EXPECT_EQ(failed.status, HexRangeStatus::Failed);
+    EXPECT_EQ(failed.error, "File read error!");
+    EXPECT_EQ(failed.next, 0);
 }
 
 TEST(HexRangeSearch, StopAndPauseKeepEveryHitReachable) {

@@ -228,4 +228,57 @@ TEST(HexSearchController, DestructionDuringASearchStopsAndJoinsTheWorker) {
     QCoreApplication::processEvents();
 }
 
+TEST(HexSearchController, AReadErrorEndsTheSearchAsAFailureWithItsReason) {
+    // In the inline stage, and in the worker after the inline stage has read its share without trouble.
+    struct Case {
+        const char* name;
+        int64_t failAt;
+        bool worker;
+    };
+    for (const Case& c : {Case{"inline", 0, false}, Case{"worker", 512 * 1024, true}}) {
+        Searcher s;
+        s.search.SetChunkSize(16 * 1024);
+        s.search.SetInlineBudget(64 * 1024, std::chrono::milliseconds(1000));
+        s.model.SetStream(std::make_shared<hextest::SlowBytesStream>(std::vector<uint8_t>(1 << 20, 0),
+                                                                     std::chrono::microseconds(0), c.failAt),
+                          0);
+        std::vector<int64_t> successes;
+        QObject::connect(&s.search, &HexSearchController::searchSuccess,
+                         [&](qint64 r, int) { successes.push_back(r); });
+        const int64_t found = s.search.Find("ABSENT", false, s.model.Size(), 0);
+        EXPECT_EQ(found == HexSearchController::kSearchRunning, c.worker) << c.name;
+        EXPECT_EQ(waitForEnd(s.search, found), HexSearchController::kSearchFailed) << c.name;
+        EXPECT_EQ(s.search.LastResult(), HexSearchController::kSearchFailed) << c.name;
+        EXPECT_EQ(s.search.LastError(), "File read error!") << c.name;
+        EXPECT_EQ(s.model.FoundStart(), -1) << c.name;
+        EXPECT_EQ(successes, c.worker ? std::vector<int64_t>{HexSearchController::kSearchFailed}
+                                      : std::vector<int64_t>{})
+            << c.name;
+        // The next search that reads well clears the reason.
+        s.model.SetStream(hextest::memoryStream(bytesOf("..ABSENT")), 0);
+        EXPECT_EQ(s.find(bytesOf("ABSENT"), 0), 2) << c.name;
+        EXPECT_TRUE(s.search.LastError().isEmpty()) << c.name;
+    }
+}
+
+TEST(HexSearchController, ASearchKeepsTheCodePageItStartedWith) {
+    // "ЖУК" in 1251 near the end of a slow stream; the search ignores case, so "жук" is compared through
+    // the 1251 upper-case table. The display code page changes to UTF-8 (which folds ASCII only) while
+    // the worker runs.
+    std::vector<uint8_t> bytes(1 << 20, '.');
+    const std::vector<uint8_t> upper{0xC6, 0xD3, 0xCA};
+    std::copy(upper.begin(), upper.end(), bytes.end() - 10);
+    Searcher s;
+    s.model.SetDisplayCodePage(1251);
+    s.search.SetChunkSize(16 * 1024);
+    s.search.SetInlineBudget(16 * 1024, std::chrono::milliseconds(1000));
+    s.model.SetStream(std::make_shared<hextest::SlowBytesStream>(bytes, std::chrono::microseconds(300)), 0);
+    const int64_t found = s.search.Find(QByteArray("\xE6\xF3\xEA"), true, s.model.Size(), 0);
+    ASSERT_EQ(found, HexSearchController::kSearchRunning);
+    s.model.SetDisplayCodePage(65001);
+    EXPECT_EQ(waitForEnd(s.search, found), int64_t(bytes.size()) - 10);
+    // A search started now folds through the new page, in which these bytes have no upper case.
+    EXPECT_EQ(s.find({0xE6, 0xF3, 0xEA}, 0, -1, true), -1);
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -63,6 +64,27 @@ private:
     int64_t size_;
 };
 
+// Given bytes, each read taking a while, and every read from failAt on failing as a damaged file does.
+class SlowBytesStream : public TLN_Stream {
+public:
+    SlowBytesStream(std::vector<uint8_t> bytes, std::chrono::microseconds perRead, int64_t failAt = INT64_MAX)
+        : bytes_(std::move(bytes)), perRead_(perRead), failAt_(failAt) {}
+    int64_t Size() override { return int64_t(bytes_.size()); }
+    int64_t ReadAt(int64_t position, void* buffer, int64_t count) override {
+        std::this_thread::sleep_for(perRead_);
+        if (position + count > failAt_) throw EReadError("File read error!");
+        if (position < 0 || count <= 0 || position >= Size()) return 0;
+        const int64_t n = std::min(count, Size() - position);
+        std::memcpy(buffer, bytes_.data() + position, size_t(n));
+        return n;
+    }
+
+private:
+    std::vector<uint8_t> bytes_;
+    std::chrono::microseconds perRead_;
+    int64_t failAt_;
+};
+
 // Zero bytes of a size no test could hold (40 GiB and more); reads cost nothing.
 class HugeZeroStream : public TLN_Stream {
 public:
@@ -109,12 +131,14 @@ struct EventLog {
     std::vector<std::string> events;
 };
 
-// The result of a search that Find left running, once it has ended (-4 when it did not end in time).
+// The result of a search that Find left running, once it has ended (kSearchTimedOut when it did not end in
+// time).
+inline constexpr int64_t kSearchTimedOut = INT64_MIN;
 inline int64_t waitForEnd(HexSearchController& search, int64_t found, int seconds = 120) {
     if (found != HexSearchController::kSearchRunning) return found;
     if (!search.Searching()) return search.LastResult();
     QEventLoop loop;
-    int64_t result = -4;
+    int64_t result = kSearchTimedOut;
     auto connection = QObject::connect(&search, &HexSearchController::searchEnded, &loop, [&](qint64 r) {
         result = r;
         loop.quit();

@@ -189,3 +189,45 @@ TEST(BackgroundFrame, TypeUnitListsAtTheFrameEndAndAllOnesOffsets) {
         EXPECT_LT(entry.TypeUnits[2].Position, 0) << system;
     }
 }
+
+TEST(BackgroundFrame, RecordsWithAndWithoutTheAdditionalPointer) {
+    // The fixture's records: two points, a line, an area. Sizes from the layout: 12 fixed bytes, 2 per
+    // offset, 4 per pen up run of a line (2 for a point), 2 per name and auxiliary word, 4 for the pointer.
+    const uint32_t withoutPointer[] = {12 + 2 + 2, 12 + 2, 12 + 6 + 8 + 2, 12 + 8};
+    for (const bool pointers : {true, false}) {
+        SCOPED_TRACE(pointers ? "with pointers" : "without pointers");
+        fixture::FrameOptions options;
+        options.backgroundPointers = pointers;
+        const TLN_FrameSpan frame = span(fixture::backgroundFrame(options, 0x1234));
+        TLN_Background_Data_Frame background;
+        ASSERT_TRUE(ReadBackgroundDisplayClass(frame, frametest::level(), background, 2));
+        std::vector<TLN_Minimum_Graphics_Data_Record> records;
+        for (const TLN_Background_Type_Unit& unit : background.Elements[0].TypeUnits)
+            for (const int64_t at : MinimumGraphicsPositions(frame, unit)) {
+                records.emplace_back();
+                ASSERT_TRUE(
+                    ReadMinimumGraphicsShape(frame, unit.ShapeClassification != 0, records.back(), at));
+            }
+        ASSERT_EQ(records.size(), 4u);
+        for (size_t i = 0; i < records.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(records[i].Size, withoutPointer[i] + (pointers ? 4 : 0));
+            EXPECT_FALSE(records[i].Truncated);
+            EXPECT_EQ(records[i].HasAdditionalPointer, pointers);
+        }
+        EXPECT_EQ(records[0].NameOffset, 0x1234);
+        EXPECT_EQ(records[0].AuxiliaryData, 13);
+        EXPECT_EQ(records[2].NameOffset, 0x1234);
+        EXPECT_EQ(records[2].PenUpRuns.size(), 2u);
+        EXPECT_EQ(records[3].Offsets.size(), 4u);
+        EXPECT_EQ(records[3].AdditionalInfoFlag, pointers);
+        EXPECT_EQ(records[3].AdditionalPointer, pointers ? 0x00ABC000u : 0u);
+    }
+    // A record that sets the additional information flag but ends before the pointer is cut short.
+    ByteWriter w;
+    w.u16(6).u16(0x1Fu << 11).u16(1).u16(1u << 13).u16(1).u16(2);
+    TLN_Minimum_Graphics_Data_Record r;
+    ASSERT_TRUE(ReadMinimumGraphicsShape(span(w), false, r, kFramePosition));
+    EXPECT_FALSE(r.HasAdditionalPointer);
+    EXPECT_TRUE(r.Truncated);
+}

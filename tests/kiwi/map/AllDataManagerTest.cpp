@@ -132,3 +132,35 @@ TEST(AllDataManager, ManagementHeaderNamesAreKeptAsStored) {
     // The reader reports the name; whoever opens it checks it as a bare name first.
     EXPECT_EQ(manager.GetManagementHeader(7).Name, "../x");
 }
+
+TEST(AllDataManager, AbsentPartsStoredBothWaysAndNamedFilesAtAddressZero) {
+    fixture::AllDataPlan plan = fixture::smallAllDataPlan();
+    plan.zeroAbsentHeadersFrom = 48;
+    // Files of their own at address 0: one without a size, one with.
+    plan.headers[50] = {0, 0, "NAMED.MNG"};
+    plan.headers[20] = {0, 4, "SIZED.MNG"};
+    const std::vector<uint8_t> bytes = fixture::buildAllData(plan).allData;
+    TLN_AllDataManager manager(streamOf(bytes));
+    const std::vector<uint8_t> allOnes = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0}, zeros(6, 0);
+    int absent[2] = {0, 0};
+    for (int i = 0; i < kManagementHeaderCount; ++i) {
+        SCOPED_TRACE(i);
+        const TLN_Management_Header header = manager.GetManagementHeader(i);
+        const auto record = bytes.begin() + 2048 + 18 * i;
+        const bool unnamed = record[6] == 0;
+        const bool ones = std::equal(allOnes.begin(), allOnes.end(), record);
+        const bool zero = std::equal(zeros.begin(), zeros.end(), record);
+        if (unnamed && (ones || zero)) {
+            EXPECT_FALSE(header.Present());
+            // Records 0-47 one way, 48 on the other.
+            EXPECT_EQ(ones, i < 48);
+            ++absent[zero];
+        } else {
+            EXPECT_TRUE(header.Present());
+        }
+    }
+    EXPECT_EQ(absent[0], 48 - 5); // all but 0, 1, 2, 5 and 20 of the first 48
+    EXPECT_EQ(absent[1], 16 - 1); // all but 50
+    EXPECT_EQ(manager.GetManagementHeader(50), (TLN_Management_Header{0, 0, "NAMED.MNG"}));
+    EXPECT_EQ(manager.GetManagementHeader(20), (TLN_Management_Header{0, 128, "SIZED.MNG"}));
+}

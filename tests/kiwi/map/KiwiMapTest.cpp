@@ -267,6 +267,20 @@ TEST(KiwiMap, ManagementPartInItsOwnFile) {
     }
 }
 
+TEST(KiwiMap, ManagementPartInItsOwnFileWithoutASize) {
+    auto plan = fixture::smallAllDataPlan();
+    plan.mainMapFile = "MAINMAP.KWI";
+    plan.zeroAbsentHeadersFrom = 48;
+    auto image = fixture::buildAllData(plan);
+    // Header 0 names the file and leaves its size 0: the file is the part all the same.
+    image.allData[2048 + 4] = image.allData[2048 + 5] = 0;
+    const auto map = openMap(image);
+    EXPECT_EQ(map->LevelCount(), 2u);
+    EXPECT_TRUE(map->GetManagementHeader(0).Present());
+    EXPECT_FALSE(map->GetManagementHeader(3).Present());
+    EXPECT_FALSE(map->GetManagementHeader(60).Present());
+}
+
 TEST(KiwiMap, LevelRecordOfFortyBytesHasNoClassLists) {
     auto plan = fixture::smallAllDataPlan();
     plan.levelRecordBytes = 40;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "MapTestSupport.h"
+#include "kiwi/map/CoverageLongitude.h"
 
 using maptest::openMap;
 
@@ -183,4 +184,47 @@ TEST(ParcelLocation, DivisionThatDoesNotDivide256) {
     EXPECT_EQ(number.CountX, 3);
     EXPECT_EQ(number.SubX, 2);
     EXPECT_EQ(number.SubY, 2);
+}
+
+TEST(ParcelLocation, ACoverageAcross180DegreesPlacesEveryParcelByItsReferencePoint) {
+    // 90 degrees east to 142 degrees west: 128 degrees wide, its east edge numerically below its west.
+    constexpr int32_t kDegree = 28800;
+    fixture::AllDataPlan plan = fixture::smallAllDataPlan();
+    plan.coverageReferences = true;
+    plan.west = 90 * kDegree;
+    plan.east = -142 * kDegree;
+    const auto image = fixture::buildAllData(plan);
+    const auto map = openMap(image);
+    const TLN_Rect& coverage = map->Coverage();
+    EXPECT_EQ(coverage.Left, 90 * kDegree);
+    EXPECT_EQ(coverage.Right, 218 * kDegree);
+    EXPECT_EQ(WrapLongitude(coverage.Right), plan.east);
+    int eastOf180 = 0, westOf180 = 0;
+    for (const fixture::ParcelEntry& entry : image.parcels) {
+        if (entry.sub >= 0 || entry.identifier != 0 || entry.frame < 0) continue;
+        SCOPED_TRACE(std::to_string(entry.level) + "/" + std::to_string(entry.blockSet) + "/" +
+                     std::to_string(entry.block) + "/" + std::to_string(entry.parcel));
+        const TLN_Level_Management_Record level = map->GetLevel(uint8_t(entry.level));
+        EXPECT_EQ(level.ParcelWidth, 128 * kDegree / level.ParcelsAcrossX);
+        const TLN_ParcelNumber expected = maptest::numberOf(plan, entry);
+        TLN_MM_Parcel_Managenent_Record record;
+        ASSERT_TRUE(map->FindParcel(expected, false, record));
+        TLN_Point reference;
+        ASSERT_TRUE(map->ReadReferencePoint(record.Stream, reference, record.Address));
+        ASSERT_GE(reference.X, -kLongitudeHalfCircle);
+        ASSERT_LT(reference.X, kLongitudeHalfCircle);
+        (reference.X < 0 ? westOf180 : eastOf180)++;
+        // The reference point's place in the level's units, a quarter parcel inside its parcel.
+        const int64_t x =
+            (CoverageLongitude(coverage, reference.X) - coverage.Left) * 4096 / level.ParcelWidth + 1024;
+        const int64_t y = (int64_t(reference.Y) - coverage.Bottom) * 4096 / level.ParcelHeight + 1024;
+        TLN_ParcelNumber n;
+        ASSERT_TRUE(map->PointToParcelNumber(uint8_t(entry.level), x, n, y));
+        EXPECT_EQ(std::tie(n.BlockSetX, n.BlockX, n.ParcelX, n.BlockSetY, n.BlockY, n.ParcelY),
+                  std::tie(expected.BlockSetX, expected.BlockX, expected.ParcelX, expected.BlockSetY,
+                           expected.BlockY, expected.ParcelY));
+        EXPECT_EQ(n.PositionX, 64);
+    }
+    EXPECT_GT(eastOf180, 0);
+    EXPECT_GT(westOf180, 0);
 }

@@ -45,9 +45,13 @@ private:
 
 class AllDataNodesTest : public ::testing::Test {
 protected:
-    // Builds the small map with further management headers, opens it and walks its headers.
-    Nodes walk(const std::string& systemText, const std::string& name) {
+    // Builds the small map with further management headers, opens it and walks its headers. Headers the
+    // plan leaves out are absent: stored as address 0 and size 0, or, with allOnes, as the all-ones address
+    // and size 0.
+    Nodes walk(const std::string& systemText, const std::string& name, bool allOnes = false) {
         fixture::AllDataPlan plan = fixture::smallAllDataPlan(systemText);
+        for (int i = 3; i < 64; ++i)
+            if (i != 5) plan.headers[i] = {allOnes ? -1 : 0, 0, ""};
         plan.headers[3] = {-1, 1, "PARAM.KWI"};
         plan.headers[17] = {-1, 4, "RDSTMC.KWI"};
         plan.headers[18] = {4096, 1, ""};
@@ -125,6 +129,37 @@ TEST_F(AllDataNodesTest, HeadersBecomeNodesWithTheirKindsCaptionsAndErrors) {
     EXPECT_FALSE(find(nodes, 40)->Expandable());
     EXPECT_TRUE(ManagementAddressBeyondEnd(*map_, map_->GetManagementHeader(40)));
     EXPECT_FALSE(ManagementAddressBeyondEnd(*map_, map_->GetManagementHeader(18)));
+}
+
+TEST_F(AllDataNodesTest, AbsentHeadersWithTheAllOnesAddressAreListedWithoutReaders) {
+    const Nodes zeros = walk("AFEU:8.05", "zeros");
+    const Nodes ones = walk("AFEU:8.05", "ones", true);
+    // Address 0 and size 0 is the only record left out.
+    EXPECT_EQ(zeros.size(), 10u);
+    ASSERT_EQ(ones.size(), 64u);
+    for (int index = 0; index < 64; ++index) {
+        const RecordNode* node = find(ones, index);
+        ASSERT_NE(node, nullptr) << index;
+        EXPECT_EQ(node->index, index);
+        if (map_->GetManagementHeader(index).Size > 0 || index < 3) continue;
+        // Absent: its address is the all-ones "none", no reader is made for it and nothing opens.
+        EXPECT_EQ(node->recordOffset, -1) << index;
+        EXPECT_FALSE(node->held) << index;
+        EXPECT_EQ(node->Expandable(), index == 31) << index;
+        EXPECT_FALSE(node->caption.endsWith(QStringLiteral("(Error)"))) << node->caption.toStdString();
+    }
+    const std::vector<std::pair<int, std::string>> named = {{104, "Infrastructure Data"},
+                                                            {106, "Voice Data"},
+                                                            {113, "Management 14"},
+                                                            {125, "Voice Command Data"},
+                                                            {126, "Ext Picture Data"},
+                                                            {129, "Local Data"},
+                                                            {133, "VOICE001"},
+                                                            {163, "Management 64"}};
+    for (const auto& [kind, caption] : named) {
+        const RecordNode* node = find(ones, kind - 100);
+        EXPECT_EQ(std::make_pair(node->kind, node->caption.toStdString()), std::make_pair(kind, caption));
+    }
 }
 
 TEST_F(AllDataNodesTest, FormatEightRetagsTheRdsTmcHeader) {

@@ -104,12 +104,12 @@ TEST_F(FieldGridTest, EachRowOperationWritesItsTextForms) {
          [](FieldGrid& g) {
              g.AddLatLonRow("n", true, TLN_Point{3947658, int32_t(0xFF800001u)});
          },
-         kDashes, ""},
+         kDashes, sys("-291.271 / 137.071") + "  ()"},
         {"lat/lon unset longitude",
          [](FieldGrid& g) {
              g.AddLatLonRow("n", false, TLN_Point{int32_t(0xFF800001u), 1005219});
          },
-         kDashes, ""},
+         kDashes, sys("34.903 / -291.271")},
         {"lat/lon plain",
          [](FieldGrid& g) {
              g.AddLatLonRow("n", false, TLN_Point{3947658, 1005219});

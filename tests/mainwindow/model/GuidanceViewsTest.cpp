@@ -103,6 +103,14 @@ TEST_F(GuidanceViewsTest, GuidanceFrameListsItsTablesAndTheirRecords) {
               (std::vector<QString>{q("Intersections 0"), q("Intersections 1"), q("Toward_Names 0"),
                                     q("Toward_Names 1"), q("Direction_Guide 0"), q("Road_Structure 0"),
                                     q("Road_Structure 1"), q("Extended_Data 8")}));
+    // The intersection names have no layout: the two share the table's eight bytes (after the frame's 32
+    // bytes of header and table references, before the toward names at 9640), each at its own record.
+    const RecordNode* first = at({"Route Guidance", "Guidance", "Intersections 0"});
+    const RecordNode* second = at({"Route Guidance", "Guidance", "Intersections 1"});
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(first->recordOffset, 9632);
+    EXPECT_EQ(second->recordOffset, 9636);
 }
 
 TEST_F(GuidanceViewsTest, TowardNameDirectionGuideAndRoadStructureRecords) {

@@ -173,6 +173,9 @@ TEST(IsoRecordingTimeTest, ReadsTheRecordAndRejectsImpossibleDates) {
         if (c.valid) {
             EXPECT_EQ(when.date(), QDate(1900 + c.year, c.month, c.day));
             EXPECT_EQ(when.time(), QTime(c.hour, c.minute));
+            if (c.year == 126) {
+                EXPECT_EQ(IsoDateText(header).toStdString(), "07.12.2026 14:05");
+            }
         } else {
             EXPECT_TRUE(IsoDateText(header).isEmpty());
         }

@@ -81,9 +81,9 @@ TEST_F(RegionViews, LevelRegionNodeAndLink) {
               QString::fromStdString(FormatHex32Spaced(image.regions[0][0].linkTables[0])));
     EXPECT_EQ(row(QStringLiteral("Number of Regulations")), QStringLiteral("1|"));
     EXPECT_TRUE(DumpGrid(h.model).contains(QStringLiteral("< Between-links Cost Record 0 >")));
-    // Node 3's grid cell does not exist: no coordinate.
+    // Node 3's grid cell does not exist: no coordinate, the stored values' degrees in the remark.
     show(*nodes[3]);
-    EXPECT_EQ(row(QStringLiteral("Node Coordinate")), QStringLiteral("- - - - - - - -|"));
+    EXPECT_EQ(row(QStringLiteral("Node Coordinate")), QStringLiteral("- - - - - - - -|-291.271 / -291.271"));
 
     const auto links = h.Expand(*nodes[0]);
     const QString link = show(*links[0]);

@@ -162,7 +162,7 @@ TEST_F(SourceOpenerTest, FolderWithoutKiwiFilesIsClosedAndSaysSo) {
     EXPECT_EQ(outcome.messages[0].text, QStringLiteral("KIWI-файлы не найдены\r") + qfolder("empty"));
 }
 
-TEST_F(SourceOpenerTest, InvalidMapIsDroppedAndChangesNoCaption) {
+TEST_F(SourceOpenerTest, InvalidMapIsDroppedAndSaysWhy) {
     fixture::SourceFolderPlan plan;
     plan.loading = plan.cmp05 = plan.coverage = false;
     plan.logicalSectorSize = 16;
@@ -173,8 +173,13 @@ TEST_F(SourceOpenerTest, InvalidMapIsDroppedAndChangesNoCaption) {
     EXPECT_TRUE(tree.Roots().empty());
     EXPECT_EQ(data.map, nullptr);
     EXPECT_FALSE(outcome.mapLoaded);
-    EXPECT_TRUE(outcome.caption.isEmpty());
-    EXPECT_TRUE(outcome.messages.empty());
+    // The previous source is closed: the caption names none.
+    EXPECT_EQ(outcome.caption, QStringLiteral("Strovane"));
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ(outcome.messages[0].severity, OpenOutcome::Severity::Error);
+    EXPECT_EQ(outcome.messages[0].text,
+              QStringLiteral("Карта не открыта: размер логического сектора 16 (должен быть 32)\r") +
+                  qfolder() + QStringLiteral("/ALLDATA.KWI"));
 }
 
 TEST_F(SourceOpenerTest, Region1BesideACmpListGivesCompressionThenRegion1) {

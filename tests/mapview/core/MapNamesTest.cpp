@@ -3,6 +3,7 @@
 // one-way arrows, names of figures, and the display scale filter.
 #include <cmath>
 
+#include "kiwi/core/MapCodePage.h"
 #include "mapview/MapViewTestSupport.h"
 #include "mapview/core/MapPainting.h"
 
@@ -192,6 +193,26 @@ TEST(MapNames, NamesOfFiguresAreDrawnAtTheFigureOnceForARunOfFigures) {
     view.layers = kLayerNames;
     view.filter = 31;
     EXPECT_EQ(record(view).CallsOf(Kind::Text).size(), 2u);
+}
+
+TEST(MapNames, ARenderDecodesWithTheCodePagesItStartedWith) {
+    const NameMap m = nameMap("pages", {nameAt(1, 300, "Река"), nameAt(1, 300, "Заречье")});
+    const MapCodePagePair before = LoadMapCodePages();
+    StoreMapCodePages(MapCodePagePair{65001, 0});
+    MapViewState state;
+    MapViewEventList fired;
+    state.SetMap(m.map, fired);
+    state.SetClientSize(1024, 1024);
+    const MapRenderView view = RenderViewOf(state);
+    // The code pages change after the render was asked for: its names are still read as UTF-8.
+    StoreMapCodePages(MapCodePagePair{1251, 1251});
+    EXPECT_EQ(view.pages.Text, 65001);
+    EXPECT_EQ(view.pages.Ansi, 0);
+    QStringList texts;
+    for (const CanvasCall& call : record(view).CallsOf(Kind::Text))
+        texts << call.text;
+    StoreMapCodePages(before);
+    EXPECT_EQ(texts, (QStringList{"Река", "Заречье"}));
 }
 
 } // namespace

@@ -258,6 +258,38 @@ TEST(MapViewState, HintTextNamesTheParcelWithLineFeedAndCarriageReturn) {
     EXPECT_FALSE(f.state.HintTextAt(QPoint(0, 2047)));
 }
 
+TEST(MapViewState, HintNumbersCountRowByRowAwayFromTheOrigin) {
+    // Three block sets across and two up, two blocks across and three up, two by two parcels: a number
+    // built from the wrong axis differs from the right one away from the first column and row.
+    fixture::LevelPlan level = levelOf(0x04, 0x02, 2);
+    level.blockSets = {3, 2};
+    level.blocks = {2, 3};
+    static const auto map = mapOf("state-hint-grid", {level});
+    Fixture f(map, 1000, 1000);
+    const TLN_Level_Management_Record& record = *map->Level(0);
+    struct Case {
+        int setX, setY, blockX, blockY, parcelX, parcelY, set, block, parcel;
+    };
+    for (const Case& c : {Case{0, 0, 0, 0, 0, 0, 0, 0, 0}, Case{1, 0, 0, 2, 1, 0, 1, 4, 1},
+                          Case{0, 1, 1, 0, 0, 1, 3, 1, 2}, Case{2, 1, 1, 2, 1, 1, 5, 5, 3}}) {
+        // The middle of the parcel, with the view's origin at the parcel's lower left corner.
+        const int64_t x = c.setX * int64_t(record.BlockSetWidth) + c.blockX * int64_t(record.BlockWidth) +
+                          c.parcelX * int64_t(4096) + 2048;
+        const int64_t y = c.setY * int64_t(record.BlockSetHeight) + c.blockY * int64_t(record.BlockHeight) +
+                          c.parcelY * int64_t(4096) + 2048;
+        f.state.SetOrigin(x - 2048, y - 2048);
+        const int64_t upp = f.state.UnitsPerPixel();
+        const QPoint client(int((x - f.state.OriginX()) / upp), int(1000 - (y - f.state.OriginY()) / upp));
+        ASSERT_TRUE(QRect(0, 0, 1000, 1000).contains(client)) << c.set;
+        EXPECT_EQ(f.state.HintTextAt(client),
+                  QStringLiteral("Level: 0\n\rBlock Set: %1\n\rBlock: %2\n\rParcel: %3")
+                      .arg(c.set)
+                      .arg(c.block)
+                      .arg(c.parcel))
+            << c.set << " " << c.block << " " << c.parcel;
+    }
+}
+
 TEST(MapViewState, TheViewPortIsInMapCoordinatesWithTheTopNorthOfTheBottom) {
     Fixture f(selectionMap(), 400, 300);
     const TLN_KiwiMap& map = *f.state.Map();
@@ -272,6 +304,17 @@ TEST(MapViewState, TheViewPortIsInMapCoordinatesWithTheTopNorthOfTheBottom) {
     const TLN_PID pid = f.state.MapPositionAt(QPoint(10, 290));
     EXPECT_EQ(pid.X, MulDiv(10 * 4 + 1000, width, 4096) + map.Coverage().Left);
     EXPECT_EQ(pid.Y, MulDiv(10 * 4 + 500, height, 4096) + map.Coverage().Bottom);
+}
+
+TEST(MapViewState, PlacesPast180DegreesEastAreReportedAsWestLongitudes) {
+    // 179 degrees east to 177 degrees west: 4 degrees over 4 parcels of 1024 pixels each.
+    const auto map = mapOf("state-across-180", {levelOf(0x04, 0x02, 4)}, 179 * 28800, -177 * 28800);
+    Fixture f(map, 2048, 2048);
+    ASSERT_EQ(map->Level(0)->ParcelWidth, 28800);
+    EXPECT_EQ(f.state.MapPositionAt(QPoint(512, 1000)).X, 179 * 28800 + 14400);   // 179.5 east
+    EXPECT_EQ(f.state.MapPositionAt(QPoint(1536, 1000)).X, -179 * 28800 - 14400); // 179.5 west
+    f.state.SetOrigin(6144, 0);
+    EXPECT_EQ(f.state.MapPositionAt(QPoint(1536, 1000)).X, -178 * 28800); // three parcels on: 182 east
 }
 
 TEST(MapViewState, PanningMovesTheOriginByWholePixels) {

@@ -30,19 +30,21 @@ fixture::RegionNodePlan nodeAt(int lon, int lat, std::vector<fixture::RegionLink
     return node;
 }
 
-fixture::RegionPlan regionOf(uint16_t number, std::vector<fixture::RegionNodePlan> nodes) {
+// A region whose one grid cell starts at west (the map's west edge unless given).
+fixture::RegionPlan regionOf(uint16_t number, std::vector<fixture::RegionNodePlan> nodes,
+                             int32_t west = kWest) {
     fixture::RegionPlan region;
     region.top = kSouth + kSpan;
     region.bottom = kSouth;
-    region.left = kWest;
-    region.right = kWest + kSpan;
+    region.left = west;
+    region.right = west + kSpan;
     fixture::RegionFramePlan& f = region.frame;
     f.regionNumber = number;
     f.latitudeWidth = kSpan;
     f.longitudeWidth = kSpan;
     f.latitudeGrids = 1;
     f.longitudeGrids = 1;
-    f.grid = {{kSouth, kWest}};
+    f.grid = {{kSouth, west}};
     uint16_t links = 0, boundary = 0;
     for (const auto& node : nodes) {
         links = uint16_t(links + node.links.size());
@@ -56,20 +58,24 @@ fixture::RegionPlan regionOf(uint16_t number, std::vector<fixture::RegionNodePla
 
 // Level record 0 (code 3): one region of one node. Level record 1 (code 5): region 0 with three nodes
 // (0-1 and 0-2 inside, node 2 on the boundary to region 7, which does not exist, and to region 1) and
-// region 1 with one boundary node back to region 0.
-std::string writeRegions() {
+// region 1 with one boundary node back to region 0, its grid cell starting half way across the map: at
+// regionOneWest, the map's west edge + 50000 as a stored longitude.
+std::string writeRegions(int32_t mapWest = kWest, int32_t regionOneWest = kWest + 50000) {
     fixture::RegionFilePlan plan;
     fixture::RegionLevelPlan first;
     first.levelCode = kFirstLevelCode;
-    first.regions.push_back(regionOf(0, {nodeAt(80000, 80000, {{0, 0, 0, 0}})}));
+    first.regions.push_back(regionOf(0, {nodeAt(80000, 80000, {{0, 0, 0, 0}})}, mapWest));
     fixture::RegionLevelPlan second;
     second.levelCode = kSecondLevelCode;
     second.regions.push_back(
-        regionOf(0, {nodeAt(10000, 10000, {{1, 0, 0, 0}, {2, 0, 0, 0}}), nodeAt(30000, 10000, {{0, 0, 0, 0}}),
-                     nodeAt(30000, 30000, {{0, 0, 0, 7}, {0, 0, 0, 1}}, true)}));
-    second.regions.push_back(regionOf(1, {nodeAt(60000, 30000, {{2, 0, 0, 0}}, true)}));
+        regionOf(0,
+                 {nodeAt(10000, 10000, {{1, 0, 0, 0}, {2, 0, 0, 0}}), nodeAt(30000, 10000, {{0, 0, 0, 0}}),
+                  nodeAt(30000, 30000, {{0, 0, 0, 7}, {0, 0, 0, 1}}, true)},
+                 mapWest));
+    second.regions.push_back(regionOf(1, {nodeAt(10000, 30000, {{2, 0, 0, 0}}, true)}, regionOneWest));
     plan.levels = {first, second};
-    return fixture::writeRegionData(fixture::buildRegionData(plan), fixture::scratchDir("mapview-regions"));
+    return fixture::writeRegionData(fixture::buildRegionData(plan),
+                                    fixture::scratchDir("mapview-regions-" + std::to_string(mapWest)));
 }
 
 // Parcel (0, 0) names region 0 and parcel (1, 0) region 1 of level code 5; parcel (0, 1) region 0 of code 3.
@@ -85,13 +91,18 @@ struct Overlay {
     MapRenderView view;
 };
 
-Overlay overlay(const std::string& name, const std::string& systemText = "AFEU:2.05") {
+// The map from west (kWest unless given) over kSpan; region 1 of code 5 in the map's east half.
+Overlay overlay(const std::string& name, const std::string& systemText = "AFEU:2.05", int32_t west = kWest,
+                int32_t regionOneWest = kWest + 50000) {
     Overlay o;
     fixture::AllDataPlan plan = fixture::sketchAllDataPlan(
         fixture::sketchLevelPlan(1, 1, 2, 2), [](const FrameRequest&) { return SketchFrames(); }, references);
     plan.systemText = systemText;
+    plan.west = west;
+    plan.east = west + kSpan;
+    if (plan.east >= 5184000) plan.east -= 10368000;
     o.map = openMap(plan, name);
-    o.regions = std::make_shared<TLN_RegionManager>(writeRegions());
+    o.regions = std::make_shared<TLN_RegionManager>(writeRegions(west, regionOneWest));
     o.view = viewOf(o.map, 16, 512, 512, 7 | kLayerRoutePlanning);
     o.view.regions = o.regions;
     return o;
@@ -142,6 +153,25 @@ TEST(RegionOverlay, ParcelsReferencesDrawTheRegionsOfTheirLevelCode) {
     ASSERT_EQ(across.size(), 2u);
     EXPECT_EQ(across[0].points, (std::vector<QPoint>{n2, m0}));
     EXPECT_EQ(across[1].points, (std::vector<QPoint>{m0, n2}));
+}
+
+TEST(RegionOverlay, AMapAcross180DegreesDrawsItsRegionsWhereAMapBesideItWould) {
+    // The same map and regions half way across 180 degrees east: region 1's cell starts at 180 degrees,
+    // stored as 180 degrees west. Every node and link lands on the same pixels as on the plain map.
+    const Overlay plain = overlay("region-plain");
+    const Overlay across = overlay("region-across-180", "AFEU:2.05", 5184000 - 50000, -5184000);
+    ASSERT_GT(across.map->Coverage().Right, 5184000);
+    const RecordingCanvas a = record(plain.view), b = record(across.view);
+    const auto nodesA = a.CallsOf(Kind::Rectangle), nodesB = b.CallsOf(Kind::Rectangle);
+    ASSERT_EQ(nodesA.size(), 5u);
+    ASSERT_EQ(nodesB.size(), nodesA.size());
+    for (size_t i = 0; i < nodesA.size(); ++i)
+        EXPECT_EQ(nodesB[i].rect, nodesA[i].rect) << i;
+    const auto acrossA = polylinesWith(a, QColor(0xFF, 0, 0), 2),
+               acrossB = polylinesWith(b, QColor(0xFF, 0, 0), 2);
+    ASSERT_EQ(acrossB.size(), 2u);
+    EXPECT_EQ(acrossB[0].points, acrossA[0].points);
+    EXPECT_EQ(acrossB[1].points, acrossA[1].points);
 }
 
 TEST(RegionOverlay, MaskSevenOrNoReaderDrawsNoOverlay) {

@@ -1,4 +1,5 @@
 // kiwiprobe convert: runs the map converter's job headless on a source map and prints its log.
+#include <csignal>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -10,6 +11,25 @@
 #include "kiwi/region/RegionManager.h"
 
 namespace {
+
+// Ctrl+C and a kill become the run's own stop: it removes its temporary files and the probe exits 2. The
+// handler only sets lock-free atomics.
+std::atomic<bool> interrupted{false};
+std::atomic<ConversionJob*> runningJob{nullptr};
+
+void stopOnSignal(int) {
+    interrupted.store(true);
+    if (ConversionJob* job = runningJob.load()) job->RequestStop();
+}
+
+void catchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = stopOnSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 int convertCommand(const probe::Args& args) {
     const probe::Args rest =
@@ -82,8 +102,12 @@ int convertCommand(const probe::Args& args) {
         std::cout << line << "\n";
         if (stopAfter >= 0 && ++lines >= stopAfter) raw->RequestStop();
     });
+    catchStopSignals();
+    runningJob.store(raw);
+    if (interrupted.load()) raw->RequestStop();
     job->Start();
     ConversionResult result = job->Wait();
+    runningJob.store(nullptr);
     if (result.status == ConversionStatus::Done && finishing) {
         finish.outputPath = options.outputPath;
         finish.sourcePath = rest[0];
@@ -103,8 +127,7 @@ int convertCommand(const probe::Args& args) {
         finish.regions = regionList;
         ConversionProgress progress;
         progress.SetLineCallback([](const std::string& line) { std::cout << line << "\n"; });
-        std::atomic<bool> never{false};
-        result = CompletionRun(finish).Execute(progress, never);
+        result = CompletionRun(finish).Execute(progress, interrupted);
     }
     switch (result.status) {
     case ConversionStatus::Done:

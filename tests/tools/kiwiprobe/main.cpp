@@ -1,5 +1,6 @@
 // kiwiprobe: prints what the readers see, one record per line, for shell tests and golden files.
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -66,6 +67,8 @@ long long parseNumber(const std::string& text) {
 } // namespace probe
 
 int main(int argc, char** argv) {
+    // A write past the file size limit then fails as "File too large" instead of killing the probe.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     if (argc < 2 || !probe::commands().count(argv[1])) {
         std::fprintf(stderr, "usage: kiwiprobe COMMAND [ARGS]\n");

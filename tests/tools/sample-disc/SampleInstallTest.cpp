@@ -44,11 +44,13 @@ TEST_F(SampleInstallTest, FirstRunWritesTheImageAndListsIt) {
     EXPECT_GT(QFileInfo(image_).size(), 100 * 1024);
     EXPECT_EQ(readReopenList(), QStringList({image_}));
     EXPECT_EQ(RegReadString("IsoFile"), image_);
-    EXPECT_EQ(report, "sample disc: wrote " + image_ + "\nreopen list: " + image_ + "\n");
-    // Nothing but the image is left in its folder.
+    const QString townMap = scratch_ + "/data/strovane/sample-disc-town.mp";
+    EXPECT_EQ(report, "sample disc: wrote " + image_ + "\nsample town map: wrote " + townMap +
+                          "\nreopen list: " + image_ + "\n");
+    // Nothing but the image and the town's map is left in their folder.
     EXPECT_EQ(
         QDir(scratch_ + "/data/strovane").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-        QStringList({"sample-disc.iso"}));
+        QStringList({"sample-disc-town.mp", "sample-disc.iso"}));
     // The image holds the disc's files in its ISO 9660 tree.
     std::vector<std::string> names;
     for (const fixture::IsoListedFile& file : fixture::xorrisoListing(image_.toStdString()))

@@ -93,9 +93,11 @@ TEST_F(UnpackFileDialogTest, AnsweringNoToTheOverwriteQuestionLeavesTheFileUntou
         UnpackFileTexts::MainWindowTexts());
     messenger.answer = false;
     dialog->StartButtonClick();
-    ASSERT_EQ(messenger.questions.size(), 1);
-    EXPECT_EQ(messenger.questions[0], QStringLiteral("Файл ") + path("MAP.KWI.unpack") +
-                                          QStringLiteral(" уже существует!\n\r Хотите его заменить?"));
+    // The warning box with OK and Cancel, not a yes/no question.
+    EXPECT_TRUE(messenger.questions.isEmpty());
+    ASSERT_EQ(messenger.warnings.size(), 1);
+    EXPECT_EQ(messenger.warnings[0], QStringLiteral("Файл ") + path("MAP.KWI.unpack") +
+                                         QStringLiteral(" уже существует!\n\r Хотите его заменить?"));
     EXPECT_FALSE(dialog->IsRunning());
     EXPECT_TRUE(dialog->startButton->isEnabled());
     EXPECT_EQ(fixture::readFile(spath("MAP.KWI.unpack")), (std::vector<uint8_t>{'o', 'l', 'd'}));
@@ -156,6 +158,7 @@ TEST_F(UnpackFileDialogTest, ATargetThatIsTheSourceOrTheListIsRefused) {
     EXPECT_TRUE(
         messenger.errors[0].endsWith(QStringLiteral("файл назначения совпадает с исходными данными")));
     EXPECT_TRUE(messenger.questions.isEmpty());
+    EXPECT_TRUE(messenger.warnings.isEmpty());
 }
 
 TEST_F(UnpackFileDialogTest, AFolderThatCannotHoldTheTargetFailsWithTheCreationText) {
@@ -166,7 +169,7 @@ TEST_F(UnpackFileDialogTest, AFolderThatCannotHoldTheTargetFailsWithTheCreationT
     ASSERT_TRUE(waitUntil([&] { return !messenger.errors.isEmpty(); }, 10000));
     EXPECT_EQ(
         messenger.errors[0],
-        QStringLiteral("Невозможно создать новый файл в указанной папке: \n\rNo such file or directory"));
+        QStringLiteral("Невозможно создать новый файл в указанной папке: \n\rнет такого файла или папки"));
     EXPECT_TRUE(dialog->startButton->isEnabled());
 }
 

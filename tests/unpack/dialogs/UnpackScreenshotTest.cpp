@@ -106,6 +106,21 @@ TEST_F(UnpackScreenshotTest, WizardPagesShowTheirContent) {
     wizard.reject();
 }
 
+TEST_F(UnpackScreenshotTest, TheFolderPageOnAFreshInstallShowsNoChoice) {
+    const auto corpus = fixture::writeUnpackCorpus(spath("disc"), fixture::everyEntryType());
+    UnpackWizard wizard(services, taskBar);
+    wizard.SetDriveTypeProbe([](const std::string&) { return DriveType::Fixed; });
+    wizard.show();
+    wizard.activateWindow();
+    wizard.LoadCmpFile(QString::fromStdString(corpus.listPath));
+    wizard.SelectAllBtnClick();
+    wizard.NextBtnClick();
+    settle(500);
+    EXPECT_FALSE(wizard.nextBtn->isEnabled());
+    keep(wizard.grab().toImage(), "unpack-wizard-folder-fresh.png");
+    wizard.reject();
+}
+
 TEST_F(UnpackScreenshotTest, TheBarColumnIsDrawnGreenInASilverFrame) {
     UnpackWizard wizard(services, taskBar);
     wizard.show();

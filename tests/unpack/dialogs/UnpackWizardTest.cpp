@@ -9,7 +9,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTreeView>
 #include <QTreeWidget>
+#include <QtTest/QTest>
 
 #include "DialogTestSupport.h"
 #include "kiwi/disc/FileManager.h"
@@ -121,6 +123,48 @@ TEST_F(UnpackWizardTest, TheFolderPageEnablesNextOnlyForAnExistingFolderAndMakes
     EXPECT_TRUE(wizard->backBtn->isHidden());
 }
 
+TEST_F(UnpackWizardTest, OnAFreshInstallTheFolderPageChoosesNothingUntilTheUserPicksAFolder) {
+    // Nothing stored, a stored folder that is gone, one that exists.
+    const struct {
+        QString stored;
+        bool chosen;
+    } cases[] = {{QString(), false}, {path("gone"), false}, {path("out"), true}};
+    for (const auto& c : cases) {
+        if (!c.stored.isEmpty()) RegWriteString(QStringLiteral("UnpackFolder"), c.stored);
+        UnpackWizard window(services, taskBar);
+        window.SetDriveTypeProbe([](const std::string&) { return DriveType::Fixed; });
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        window.LoadCmpFile(QString::fromStdString(corpus.listPath));
+        window.SelectAllBtnClick();
+        window.NextBtnClick();
+        ASSERT_EQ(window.CurrentPage(), UnpackWizard::SelectFolderPage);
+        // The folder tree has the focus and, with it, a current row; a current row is no choice.
+        waitUntil([] { return false; }, 200);
+        EXPECT_TRUE(window.shellTreeView1->hasFocus());
+        EXPECT_EQ(window.TargetFolder(), c.chosen ? c.stored : QString()) << c.stored.toStdString();
+        EXPECT_EQ(window.nextBtn->isEnabled(), c.chosen) << c.stored.toStdString();
+        EXPECT_EQ(window.newFolderBtn->isEnabled(), c.chosen) << c.stored.toStdString();
+        EXPECT_EQ(window.folderNameLabel->text().isEmpty(), !c.chosen) << c.stored.toStdString();
+        // Next does nothing while disabled (a shortcut or a stray call cannot get past the page).
+        if (!c.chosen) {
+            window.NextBtnClick();
+            EXPECT_EQ(window.CurrentPage(), UnpackWizard::SelectFolderPage);
+        }
+        window.reject();
+    }
+    // The user's pick in the tree is the choice.
+    wizard->show();
+    wizard->LoadCmpFile(QString::fromStdString(corpus.listPath));
+    wizard->SelectAllBtnClick();
+    wizard->NextBtnClick();
+    const QModelIndex out = wizard->shellTreeModel->index(path("out"));
+    wizard->shellTreeView1->selectionModel()->setCurrentIndex(out, QItemSelectionModel::ClearAndSelect);
+    EXPECT_EQ(wizard->TargetFolder(), path("out"));
+    EXPECT_TRUE(wizard->nextBtn->isEnabled());
+}
+
 TEST_F(UnpackWizardTest, TheWarningNamesTheFirstAndLastExistingTargetsAndFollowsTheExtension) {
     fixture::writeFile(spath("out/GZIP.KWI"), {1});
     fixture::writeFile(spath("out/SEG770.KWI"), {1});
@@ -221,6 +265,22 @@ TEST_F(UnpackWizardTest, RefusedAndMissingEntriesGetTheirRowsAndCountAsNotUnpack
     EXPECT_FALSE(QFileInfo::exists(path("EVIL.KWI")));
 }
 
+TEST_F(UnpackWizardTest, SizesOfGigabytesFitTheirCells) {
+    corpus = fixture::writeUnpackCorpus(spath("disc2"), {{"HUGE.KWI", 0, {1, 2, 3}, false, {}}});
+    // A sparse source: 1.5 GiB on paper, nothing on the disk; the run is closed before it writes much.
+    std::filesystem::resize_file(spath("disc2/HUGE.KWI"), int64_t(3) << 29);
+    wizard->SetOutputFactory(unpackdialogtest::slowOutputs(50));
+    toCheckPage();
+    wizard->show();
+    wizard->NextBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return wizard->stringGrid1->rowCount() == 1; }, 5000));
+    EXPECT_EQ(cell(0, UnpackWizard::SizeColumn), QStringLiteral("1 610 612 736"));
+    QAbstractItemView* grid = wizard->stringGrid1;
+    for (int column : {UnpackWizard::WrittenColumn, UnpackWizard::SizeColumn})
+        EXPECT_GE(wizard->stringGrid1->columnWidth(column), grid->sizeHintForColumn(column)) << column;
+    wizard->reject();
+}
+
 TEST_F(UnpackWizardTest, TheStoredWorkerChoiceComesBackAndOpticalDrivesOrImagesGetOneWorker) {
     RegWriteInteger(QStringLiteral("ThreadAlgorithm"), 8);
     wizard->LoadCmpFile(QString::fromStdString(corpus.listPath));
@@ -284,6 +344,11 @@ TEST_F(UnpackWizardTest, ClosingDuringARunStopsAndJoinsEveryWorkerAndKeepsOldTar
     EXPECT_EQ(fixture::readFile(spath("out/GZIP.KWI")), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_TRUE(unpackdialogtest::partFiles(spath("out")).empty());
     EXPECT_EQ(backend.calls.back(), "state 0");
+    EXPECT_EQ(taskBar.ProgressValue(), 0);
+    // The stopped workers' queued polls arrive after the close and report nothing.
+    const size_t calls = backend.calls.size();
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(backend.calls.size(), calls);
     EXPECT_EQ(taskBar.ProgressValue(), 0);
 }
 

@@ -16,6 +16,7 @@
 #include "mainwindow/model/index/IndexLayout.h"
 
 class TLN_IndexManager;
+struct TLN_Additional_Address;
 struct TLN_Definition_Frame;
 struct TLN_Detailed_Info_Rec;
 struct TLN_Detailed_POIInfo_Rec;

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "mainwindow/model/VisibleText.h"
+
 namespace {
 int clampedRows(int64_t count) {
     return int(std::clamp<int64_t>(count, 0, INT_MAX));
@@ -33,7 +35,8 @@ QVariant IndexTableModel::data(const QModelIndex& index, int role) const {
     // A row outside the table ("Bookmark not found") has no data; a field that cannot be read is empty.
     if (role != Qt::DisplayRole || !table_ || !index.isValid() || index.row() >= rows_) return {};
     try {
-        return table_->FieldText(index.row(), index.column());
+        // A text column of a damaged or misread table may hold bytes that are not text.
+        return VisibleText(table_->FieldText(index.row(), index.column()));
     } catch (const std::exception&) {
         return QString();
     }
@@ -44,7 +47,7 @@ QVariant IndexTableModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation == Qt::Vertical) return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
     if (section < 0 || section >= table_->ColumnCount()) return {};
     const IndexColumn& column = table_->Layout().Columns()[size_t(section)];
-    if (role == Qt::DisplayRole) return QString::fromStdString(column.name);
+    if (role == Qt::DisplayRole) return VisibleText(QString::fromStdString(column.name));
     if (role == WidthRole) return column.width;
     return {};
 }

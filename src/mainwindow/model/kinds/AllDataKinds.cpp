@@ -44,6 +44,8 @@ enum class Source {
 template <typename Reader>
 std::shared_ptr<Reader> partReader(const TLN_KiwiMap& map, const TLN_Management_Header& header,
                                    Source source) {
+    // A part of no size is absent, wherever its address points (0xFFFFFFFF, say): nothing to read.
+    if (header.Size == 0) return nullptr;
     if constexpr (std::is_constructible_v<Reader, const std::string&>) {
         if (source != Source::Stream && !header.Name.empty()) {
             if (const auto path = LocateSourceFile(folderPart(map.Path()), header.Name))
@@ -202,8 +204,9 @@ void AddAllDataNodes(KindContext& context, RecordNode& node, std::vector<std::un
     if (!map || !map->IsValid()) return;
     for (int index = 0; index < kManagementHeaderCount; ++index) {
         const TLN_Management_Header header = map->GetManagementHeader(index);
-        // Absent: no size and no address (zero or the all-ones "none").
-        if (header.Size == 0 && header.Address <= 0) continue;
+        // Only a record of address 0 and size 0 is left out; one that marks its part absent otherwise (an
+        // all-ones address, say) is listed with its header.
+        if (header.Size == 0 && header.Address == 0) continue;
         PartNode part;
         part.node = RecordNode::MakeChild(&node, 100 + index, partCaption(index), index);
         part.node->held = HeldReader();

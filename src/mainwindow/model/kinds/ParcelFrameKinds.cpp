@@ -174,6 +174,17 @@ constexpr const char* kGuidanceListCaptions[kGuidanceTableCount] = {
     "Intersections ",   "Road_Names ",     "Toward_Names ", "Spot_Guide ",
     "Direction_Guide ", "Road_Structure ", "Buildings ",    "Caution_Points "};
 
+// Where the guidance frame holds something next after position: the nearest later table or the extended
+// data, else the frame's end.
+int64_t nextGuidancePosition(const TLN_FrameSpan& frame, const TLN_Guidance_Data_Frame& guidance,
+                             int64_t position) {
+    int64_t next = frame.End();
+    for (const TLN_Guidance_Table_Reference& other : guidance.Tables)
+        if (other.Present && other.Position > position) next = std::min(next, other.Position);
+    if (guidance.ExtendedPosition > position) next = std::min(next, guidance.ExtendedPosition);
+    return next;
+}
+
 void addGuidanceListNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_Level_Management_Record&,
                           RecordNode& node, Children& out) {
     TLN_Guidance_Data_Frame guidance;
@@ -190,12 +201,15 @@ void addGuidanceListNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const T
                 out.push_back(Child(node, 431 + t, Numbered(name, int64_t(n)), int64_t(n), positions[n]));
             continue;
         }
-        // Records of these tables have no layout to step by: each node points at its table, and a table
-        // cannot hold more records (of two bytes at least) than its frame has room for.
-        const int64_t room = std::max<int64_t>(0, (frames.Guidance.End() - table.Position) / 2);
-        const int64_t count = std::min<int64_t>(table.Count, room);
+        // Records of these tables have no layout to step by: they share the table's room (up to whatever
+        // the frame holds next) in equal whole words, so that each node stands at its own record. A table
+        // cannot hold more records (of two bytes at least) than that room.
+        const int64_t end = nextGuidancePosition(frames.Guidance, guidance, table.Position);
+        const int64_t words = std::max<int64_t>(0, (end - table.Position) / 2);
+        const int64_t count = std::min<int64_t>(table.Count, words);
+        const int64_t stride = count > 0 ? words / count * 2 : 0;
         for (int64_t n = 0; n < count; ++n)
-            out.push_back(Child(node, 431 + t, Numbered(name, int64_t(n)), n, table.Position));
+            out.push_back(Child(node, 431 + t, Numbered(name, int64_t(n)), n, table.Position + n * stride));
     }
     if (guidance.ExtendedPosition >= 0)
         out.push_back(Child(node, 42, Numbered("Extended_Data ", kGuidanceTableCount), kGuidanceTableCount,

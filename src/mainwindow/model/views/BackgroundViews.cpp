@@ -116,9 +116,10 @@ void ShowMinimumGraphics(KindContext& context, RecordNode& node) {
     if (g.AdditionalInfoFlag) {
         r.Hex8("Additional Background Information Type", g.AdditionalInfoType,
                enumText(kAdditionalInfoTypes, g.AdditionalInfoType, "(RESERVED)"));
-        if (g.AdditionalInfoType == kBuildingIdType)
+        // A record too short for the pointer has none to show.
+        if (g.HasAdditionalPointer && g.AdditionalInfoType == kBuildingIdType)
             r.Hex32("Building ID", g.AdditionalPointer, Label(kBuildingIdRemark));
-        else
+        else if (g.HasAdditionalPointer)
             r.Hex32("Additional Background Information Pointer", g.AdditionalPointer);
     }
     r.Blank();

@@ -74,10 +74,10 @@ void managementRecordRows(FieldGrid& grid, const TLN_Volume_Management_Record& r
           volume ? s("Management Frame Size of Search Frame")
                  : s("Size of Management Frame of POI Information Frame"),
           record.FrameSize);
-    Address(grid,
-            volume ? s("Address to Management Frame of Search Frame")
-                   : s("Management Frame Address of POI Information Frame"),
-            record.FrameAddress.DataPosition, Text(record.FrameAddress.FileName));
+    FileAddress(grid,
+                volume ? s("Address to Management Frame of Search Frame")
+                       : s("Management Frame Address of POI Information Frame"),
+                record.FrameAddress);
     grid.AddTextRow(s("Character String for Representation Items"), record.Representation.Text.text);
 }
 
@@ -154,11 +154,9 @@ void ShowDetailedPOIRecord(KindContext& context, RecordNode& node) {
     Hex32(grid, s("Expansion Field Size"), record.ExpansionFieldSize);
     Address(grid, s("Offset to Expansion Field"), int64_t(record.ExpansionFieldOffset) * 2);
     Hex32(grid, s("Size of POI Information Definition Frame"), record.DefinitionSize);
-    Address(grid, s("POI Information Definition Frame Address"), record.Definition.DataPosition,
-            Text(record.Definition.FileName));
+    FileAddress(grid, s("POI Information Definition Frame Address"), record.Definition);
     Hex32(grid, s("POI Information Data Frame Size"), record.DataSize);
-    Address(grid, s("POI Information Data Frame Address"), record.Data.DataPosition,
-            Text(record.Data.FileName));
+    FileAddress(grid, s("POI Information Data Frame Address"), record.Data);
     Hex32(grid, s("Size of the Record of POI Information Data Frame"), record.RecordSize);
     grid.AddDWordRow(s("Total Number of the Records of POI Information Data Frame"), {}, record.RecordCount);
     if (record.Definition.Exists())
@@ -180,7 +178,7 @@ void ShowExpansionFieldRecord(KindContext& context, RecordNode& node) {
     grid.AddLatLonRow(s("Manufacturer Identification Information"), true, TLN_Point{maker.X, maker.Y});
     Hex32(grid, s("Size of Individual Expansion Field Management"), record.Size);
     grid.AddTextRow(s("Address Description Declaration"), Text(record.AddressDeclaration));
-    Address(grid, s("Data Offset"), record.Data.DataPosition, Text(record.Data.FileName));
+    FileAddress(grid, s("Data Offset"), record.Data);
     grid.AddSectionHeaderAt(s("Character Information Management Frame"), Text(record.Data.FileName),
                             record.Data.DataPosition);
     TLN_Character_Info_Frame frame;
@@ -216,7 +214,7 @@ void ShowCharacterInfoRecord(KindContext& context, RecordNode& node) {
     grid.AddTextRow(s("Data Declaration"), Text(entry.ID));
     Hex32(grid, s("Size of Character Information Management Frame"), entry.Value);
     grid.AddTextRow(s("Address Description Declaration"), Text(entry.Type));
-    Address(grid, s("Data Offset"), entry.Data.DataPosition, Text(entry.Data.FileName));
+    FileAddress(grid, s("Data Offset"), entry.Data);
     grid.AddSectionHeader(s("Element-specific Character Information Management Frame"),
                           Text(entry.Data.FileName));
     TLN_Character_Info_Frame elements;

@@ -52,15 +52,13 @@ bool fileReadable(const TLN_IndexManager& reader, const TLN_Additional_Address& 
 }
 
 void detailedRecordRows(FieldGrid& grid, const TLN_Detailed_Info_Rec& r) {
-    const auto file = [](const TLN_Additional_Address& at) { return Text(at.FileName); };
     grid.AddTextRow(s("Data Declaration"), Text(r.DataDeclaration));
     Hex32(grid, s("Expansion Field Size"), r.ExpansionFieldSize);
     Address(grid, s("Offset to Expansion Field"), int64_t(r.ExpansionFieldOffset) * 2);
     Hex32(grid, s("Category Definition Frame Size"), r.CategoryDefinitionSize);
-    Address(grid, s("Address to the Category Definition Frame"), r.CategoryDefinition.DataPosition,
-            file(r.CategoryDefinition));
+    FileAddress(grid, s("Address to the Category Definition Frame"), r.CategoryDefinition);
     Hex32(grid, s("Category Data Frame Size"), r.CategoryDataSize);
-    Address(grid, s("Address to the Category Data Frame"), r.CategoryData.DataPosition, file(r.CategoryData));
+    FileAddress(grid, s("Address to the Category Data Frame"), r.CategoryData);
     grid.AddTextRow(s("Default Keyboard Designation"), Text(r.KeyboardDesignation));
     Hex32(grid, s("Category Parent Record Size"), r.CategoryParentRecordSize);
     Hex32(grid, s("Category Option Record Size"), r.CategoryOptionRecordSize);
@@ -70,15 +68,14 @@ void detailedRecordRows(FieldGrid& grid, const TLN_Detailed_Info_Rec& r) {
     grid.AddTextRow(s("Keyboard Designation for the First-level Category"),
                     Text(r.FirstLevelKeyboardDesignation));
     Hex32(grid, s("Matching Data Definition Frame Size"), r.MatchingDefinitionSize);
-    Address(grid, s("Matching Data Definition Frame Address"), r.MatchingDefinition.DataPosition,
-            file(r.MatchingDefinition));
+    FileAddress(grid, s("Matching Data Definition Frame Address"), r.MatchingDefinition);
     Hex32(grid, s("Matching Data Frame Size"), r.MatchingDataSize);
-    Address(grid, s("Matching Data Frame Address"), r.MatchingData.DataPosition, file(r.MatchingData));
+    FileAddress(grid, s("Matching Data Frame Address"), r.MatchingData);
     Hex32(grid, s("Size of the Record of Matching Data Frame"), r.MatchingRecordSize);
     grid.AddDWordRow(s("Total Number of the Records of Matching Data Frame"), {}, r.MatchingRecordCount);
     grid.AddDWordRow(s("Default POI Information Serial Number"), {}, r.DefaultPOISerialNumber);
     Hex32(grid, s("Next-level Data Frame Size"), r.NextLevelSize);
-    Address(grid, s("Next-level Data Frame Address"), r.NextLevel.DataPosition, file(r.NextLevel));
+    FileAddress(grid, s("Next-level Data Frame Address"), r.NextLevel);
     grid.AddTextRow(s("Character Information Data List for Representation Items"),
                     r.Representation.Text.text);
 }
@@ -169,7 +166,8 @@ std::vector<std::unique_ptr<RecordNode>> NextLevelNodes(KindContext& context, co
         } else {
             node->recordOffset = base + (byValue ? int64_t(*value) : int64_t(*value) * 2);
             node->stream = nextStream;
-            node->fileName = next.FileName;
+            // Without a next-level frame the level lies in the search record's own file.
+            node->fileName = next.Exists() ? next.FileName : item.fileName;
         }
         nodes.push_back(std::move(node));
     }
@@ -234,15 +232,37 @@ void ShowNextLevel(KindContext& context, RecordNode& node) {
     TLN_Additional_Address here;
     here.DataPosition = node.recordOffset;
     here.FileName = node.fileName;
-    definitionRows(grid, *reader, record, s(" Category Definition"), s(" Matching Definition"), here);
-    if (!fileReadable(*reader, here) || !record.NextLevel.Exists()) return;
-    // The level's records follow its parent record, as far as the next-level frame goes.
-    const int64_t first = node.recordOffset + int64_t(record.CategoryParentRecordSize) * 2;
-    const int64_t recordBytes = int64_t(record.CategoryOptionRecordSize) * 2;
-    const int64_t end = record.NextLevel.DataPosition + int64_t(record.NextLevelSize) * 2;
-    const int64_t count = recordBytes > 0 ? std::max<int64_t>(0, (end - first) / recordBytes) : 0;
-    context.host.ShowIndexTable(IndexGrid::Category,
-                                IndexTable::OpenCategory(reader.get(), record, true, first, count));
+    const bool readable = fileReadable(*reader, here);
+    if (record.CategoryDefinition.Exists())
+        CategoryDefinition(grid, *reader, s(" Category Definition"), record.CategoryDefinition,
+                           record.CategoryDefinitionSize);
+    // The level's parent record is shown wherever the level lies, also for a record without a next-level
+    // frame (its levels then lie in the search record's own file).
+    TLN_Definition_Frame definition;
+    if (readable && fileReadable(*reader, record.CategoryDefinition) &&
+        reader->ReadDataDefinition(record.CategoryDefinition, definition,
+                                   int64_t(record.CategoryDefinitionSize) * 2))
+        CategoryParentRecord(grid, *reader, here, definition);
+    else
+        grid.AddSectionHeaderAt(s("Category Parent Record"), {}, node.recordOffset);
+    if (record.MatchingDefinition.Exists())
+        CategoryDefinition(grid, *reader, s(" Matching Definition"), record.MatchingDefinition,
+                           record.MatchingDefinitionSize);
+    if (!readable) return;
+    if (!record.NextLevel.Exists()) {
+        // No next-level frame holds records of this level: the record's own category table is shown again.
+        if (fileReadable(*reader, record.CategoryData))
+            context.host.ShowIndexTable(IndexGrid::Category,
+                                        IndexTable::OpenCategory(reader.get(), record, false));
+    } else {
+        // The level's records follow its parent record, as far as the next-level frame goes.
+        const int64_t first = node.recordOffset + int64_t(record.CategoryParentRecordSize) * 2;
+        const int64_t recordBytes = int64_t(record.CategoryOptionRecordSize) * 2;
+        const int64_t end = record.NextLevel.DataPosition + int64_t(record.NextLevelSize) * 2;
+        const int64_t count = recordBytes > 0 ? std::max<int64_t>(0, (end - first) / recordBytes) : 0;
+        context.host.ShowIndexTable(IndexGrid::Category,
+                                    IndexTable::OpenCategory(reader.get(), record, true, first, count));
+    }
     if (record.MatchingData.Exists() && fileReadable(*reader, record.MatchingData))
         context.host.ShowIndexTable(IndexGrid::Matching, IndexTable::OpenMatching(reader.get(), record));
 }

@@ -34,6 +34,11 @@ QString Text(const std::string& value) {
     return QString::fromStdString(value);
 }
 
+void FileAddress(FieldGrid& grid, const QString& name, const TLN_Additional_Address& at) {
+    partview::Address(grid, name, at.DataPosition, Text(at.FileName));
+    if (!at.FileName.empty()) grid.SetRowFile(at.FileName);
+}
+
 std::shared_ptr<TLN_IndexManager> ReaderOf(const KindContext& context, const RecordNode& node) {
     if (auto held = node.held.Shared<TLN_IndexManager>()) return held;
     return context.data.index;

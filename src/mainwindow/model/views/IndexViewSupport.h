@@ -43,6 +43,10 @@ bool IsNextLevelKind(int kind);
 
 QString Text(const std::string& value);
 
+// An address row of a record's file-address item: the position, the file named in the remark, and the
+// row's jump opening that file (for an address in the index data itself, the shown stream).
+void FileAddress(FieldGrid& grid, const QString& name, const TLN_Additional_Address& at);
+
 // The index reader the node reads through: its own, else the one the window holds.
 std::shared_ptr<TLN_IndexManager> ReaderOf(const KindContext& context, const RecordNode& node);
 // The stream of a file of the index data ("" is the index data itself); null when it does not exist.

@@ -1,0 +1,11 @@
+// What the windows show of a text read from data: bytes that are not text (control codes, line breaks
+// among them) replaced, so that a damaged or misread record never reaches a cell or a caption raw.
+#pragma once
+
+#include <QString>
+
+// The replacement character shown for a byte that is not text.
+inline constexpr QChar kNotTextMark{0xFFFD};
+
+// text with every control character (C0, DEL and C1) replaced by kNotTextMark.
+QString VisibleText(const QString& text);

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# kiwiprobe convert at its edges: SIGINT and SIGTERM stop the run as a stop request does (exit 2, no
+# temporary file, the earlier output kept); a file size limit fails the run as a write error instead of
+# killing the probe; an output "folder" that is a file is refused; an extra level is refused on a map
+# that already has one.
+set -euo pipefail
+: "${KIWIPROBE:?}" "${KIWI_WORK_DIR:?}"
+work="$KIWI_WORK_DIR"
+rm -rf "$work" && mkdir -p "$work"
+cd "$work"
+fail() { echo "FAIL: $1" >&2; exit 1; }
+status() { set +e; "$@" > /dev/null 2> last.err; local rc=$?; set -e; echo $rc; }
+
+"$KIWIPROBE" gen-alldata src --large 12 > /dev/null
+mkdir out
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out)" = 0 ] || fail "a plain run did not finish"
+first=$(sha256sum < out/ALLDATA.KWI)
+
+# The probe echoes every log line; with the detail lines on and nobody reading, the run blocks on its
+# output once the pipe is full, so the signal arrives while it is surely under way.
+echo '{"logDetails": true}' > details.json
+for signal in INT TERM; do
+    rm -f lines && mkfifo lines
+    "$KIWIPROBE" convert src/ALLDATA.KWI out --options details.json > lines 2> /dev/null &
+    pid=$!
+    exec 3< lines
+    for _ in $(seq 1 500); do [ -e out/ALLDATA.KWI.part ] && break; sleep 0.01; done
+    [ -e out/ALLDATA.KWI.part ] || fail "the run never started its output"
+    kill -s "$signal" "$pid"
+    cat <&3 > /dev/null
+    exec 3<&-
+    set +e; wait "$pid"; rc=$?; set -e
+    [ "$rc" = 2 ] || fail "SIG$signal gave exit $rc, not 2"
+    [ ! -e out/ALLDATA.KWI.part ] || fail "SIG$signal left the temporary file"
+    [ "$(sha256sum < out/ALLDATA.KWI)" = "$first" ] || fail "SIG$signal changed the earlier output"
+done
+
+# A file size limit below the map's size: a write error named as such, no temporary file.
+mkdir limited
+rc=$(ulimit -f 1024; status "$KIWIPROBE" convert src/ALLDATA.KWI limited)
+[ "$rc" = 3 ] || fail "a run over the file size limit gave exit $rc, not 3"
+grep -q "File too large" last.err || fail "the size limit was not reported: $(cat last.err)"
+[ ! -e limited/ALLDATA.KWI.part ] && [ ! -e limited/ALLDATA.KWI ] || fail "a run over the limit left a map"
+
+# An output folder that is a file is refused as a missing one is.
+touch plain-file
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI plain-file)" = 4 ] || fail "a file as output folder was not refused"
+
+# The extra level once, then again on its output: refused.
+echo '{"addExtraLevel": true}' > extra.json
+mkdir extra again
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI extra --options extra.json)" = 0 ] || fail "the extra level failed"
+[ "$(status "$KIWIPROBE" convert extra/ALLDATA.KWI again --options extra.json)" = 4 ] ||
+    fail "a second extra level was not refused"
+grep -q "already has an extra level" last.err || fail "the refusal gave no reason: $(cat last.err)"
+echo "convert-edges: ok"

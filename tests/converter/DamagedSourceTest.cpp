@@ -1,0 +1,82 @@
+// Damaged sources cost what they hold: counts declared far past the tables, and many sub-parcel records
+// naming one unreadable frame, convert (or stop with a reason) with a short log and an output no larger
+// than a small multiple of the source.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sys/stat.h>
+
+#include "converter/ConversionJob.h"
+#include "support/converter/ConversionTestSupport.h"
+#include "support/fixtures/DamagedConversionMaps.h"
+#include "support/fixtures/FixtureWriter.h"
+
+namespace {
+
+struct Outcome {
+    ConversionResult result;
+    std::vector<std::string> log;
+    int64_t sourceSize = 0;
+    int64_t outputSize = -1;
+};
+
+// Building data that holds nothing: its box is empty (west and north at the largest value, east and
+// south at the smallest), so no block meets it.
+const std::vector<uint8_t> kNoBuildings = {0xFF, 0xFF, 0xFF, 0x7F, 0,    0,    0,    0x80,
+                                           0,    0,    0,    0x80, 0xFF, 0xFF, 0xFF, 0x7F};
+
+Outcome convertImage(const std::string& name, const fixture::AllDataImage& image, bool arrows = false) {
+    const std::string root = fixture::scratchDir("damaged-" + name);
+    const std::string allData = fixture::writeAllData(image, root + "/src");
+    fixture::writeFile(root + "/out/.keep", {});
+    std::remove((root + "/out/.keep").c_str());
+    Outcome o;
+    o.sourceSize = int64_t(image.allData.size());
+    ConversionOptions options;
+    options.outputPath = root + "/out/ALLDATA.KWI";
+    options.addOneWayArrows = arrows;
+    auto run = std::make_unique<ConversionRun>(allData, options);
+    if (arrows) run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(kNoBuildings));
+    ConversionJob job(std::move(run));
+    job.Start();
+    o.result = job.Wait();
+    o.log = job.Progress().AllLines();
+    struct stat info {};
+    if (::stat(options.outputPath.c_str(), &info) == 0) o.outputSize = info.st_size;
+    return o;
+}
+
+long countContaining(const std::vector<std::string>& lines, const std::string& text) {
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
+} // namespace
+
+TEST(DamagedSource, EachEndsWithAShortLogAndASmallOutput) {
+    const struct {
+        const char* name;
+        fixture::AllDataImage image;
+        bool arrows;
+    } cases[] = {{"declared", fixture::buildDeclaredBeyondFileMap(), false},
+                 {"declared-arrows", fixture::buildDeclaredBeyondFileMap(), true},
+                 {"shared", fixture::buildSharedUnreadableFrameMap(), false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outcome o = convertImage(c.name, c.image, c.arrows);
+        if (o.result.status != ConversionStatus::Done) {
+            EXPECT_FALSE(o.result.message.empty());
+            EXPECT_EQ(o.outputSize, -1);
+        } else {
+            EXPECT_LE(o.outputSize, 8 * o.sourceSize);
+        }
+        EXPECT_LT(o.log.size(), 200u);
+    }
+}
+
+TEST(DamagedSource, FrameManySubParcelsNameIsReportedOnceByItsSubParcel) {
+    const Outcome o = convertImage("shared-once", fixture::buildSharedUnreadableFrameMap());
+    ASSERT_EQ(o.result.status, ConversionStatus::Done) << o.result.message;
+    EXPECT_EQ(countContaining(o.log, " unreadable"), 1);
+    EXPECT_EQ(countContaining(o.log, "WARNING: Parcel 0/0/0/0 sub-parcel 0 unreadable"), 1);
+}

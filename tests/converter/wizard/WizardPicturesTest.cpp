@@ -1,0 +1,91 @@
+// Pictures of the converter wizard for a person to look at (saved when STROVANE_SCREENSHOT_DIR is set):
+// the loading page after the sample town's import, the dictionary editor opened from the names page, and
+// the finish and completion pages after a conversion of the sample disc. Each page shows what it must.
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+#include "WizardTestSupport.h"
+#include "converter/dictionary-editor/DictionaryEditor.h"
+#include "converter/wizard/ConverterWizardDictionary.h"
+#include "converter/wizard/MpWizardImporter.h"
+#include "sample-disc/TownPolishMap.h"
+#include "tools/sample-disc/SampleDiscFolder.h"
+
+namespace {
+
+using windowtest::waitUntil;
+
+void keep(QWidget& window, const char* name) {
+    const QByteArray folder = qgetenv("STROVANE_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(QString::fromLocal8Bit(folder));
+    window.grab().save(QString::fromLocal8Bit(folder) + "/" + name);
+}
+
+class WizardPicturesTest : public wizardtest::WizardTest {};
+
+TEST_F(WizardPicturesTest, LoadingEditorFinishAndCompletion) {
+    const ConverterSource source = ReadConverterSource(sampleDiscFile("ALLDATA.KWI"));
+    ASSERT_TRUE(source.mapOpen);
+    QString error;
+    ASSERT_TRUE(writeTownPolishMap(path("sample-disc-town.mp"), error));
+    ConverterWizard wizard(source, services, taskBar, true);
+    wizard.SetImporter(std::make_unique<MpWizardImporter>());
+    wizard.SetDictionary(std::make_unique<EditorWizardDictionary>(messenger));
+    wizard.resize(900, 640);
+    wizard.show();
+
+    nextTo(wizard, WizardPage::Translate);
+    wizard.translateCheckBox->click();
+    {
+        QFile file(path("words.txt"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("Lenina=\xCB\xE5\xED\xE8\xED\xE0\r\nMira=\xCC\xE8\xF0\xE0\r\nSadovaya="
+                   "\xD1\xE0\xE4\xEE\xE2\xE0\xFF\r\n"
+                   "Tsentralnaya=\xD6\xE5\xED\xF2\xF0\xE0\xEB\xFC\xED\xE0\xFF\r\nVokzalnaya="
+                   "\xC2\xEE\xEA\xE7\xE0\xEB\xFC"
+                   "\xED\xE0\xFF\r\nZarechnaya=\xC7\xE0\xF0\xE5\xF7\xED\xE0\xFF\r\n");
+    }
+    paths.answer = path("words.txt");
+    wizard.LoadDictionaryBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return !wizard.DictionaryBusy(); }, 10000));
+    keep(wizard, "wizard-names.png");
+    bool editorShown = false;
+    QTimer::singleShot(0, [&] {
+        auto* editor = qobject_cast<DictionaryEditor*>(QApplication::activeModalWidget());
+        ASSERT_NE(editor, nullptr);
+        editorShown = editor->windowTitle() == QStringLiteral("Dictionary  (6 records)");
+        editor->resize(520, 420);
+        editor->SelectRow(2);
+        keep(*editor, "wizard-dictionary-editor.png");
+        editor->reject();
+    });
+    wizard.ShowDictionaryBtnClick();
+    EXPECT_TRUE(editorShown);
+    // Imported buildings and translated names do not go into one run.
+    wizard.translateCheckBox->click();
+
+    nextTo(wizard, WizardPage::Loading);
+    paths.answers = {path("sample-disc-town.mp")};
+    wizard.LoadMpBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return wizard.loadBtn->isEnabled(); }, 30000));
+    EXPECT_TRUE(wizard.addMemo->toPlainText().contains(QStringLiteral("Найдено на карте")));
+    EXPECT_TRUE(wizard.urlLabel1->isVisible());
+    EXPECT_TRUE(wizard.urlLabel2->isVisible());
+    keep(wizard, "wizard-loading.png");
+
+    wizard.SetOutputFile(path("out/ALLDATA.KWI"));
+    nextTo(wizard, WizardPage::File);
+    wizard.NextBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return !wizard.CreationRunning() && !wizard.pollTimer->isActive(); }, 60000));
+    ASSERT_EQ(wizard.CurrentPage(), WizardPage::Finish);
+    EXPECT_TRUE(wizard.fileSizeLabel->text().startsWith(QStringLiteral("Output File Size: ")));
+    keep(wizard, "wizard-finish.png");
+    wizard.NextBtnClick();
+    ASSERT_EQ(wizard.CurrentPage(), WizardPage::Completion);
+    keep(wizard, "wizard-completion.png");
+    wizard.reject();
+}
+
+} // namespace
