@@ -119,8 +119,13 @@ bool AdjacencyLedger::apply(TLN_Stream& out, Record& r, AdjacentMode mode, const
 }
 
 int64_t AdjacencyLedger::find(int64_t key) const {
+    // Neighbours were mostly written shortly before: the search starts among the last frames.
+    constexpr size_t kRecent = 128;
+    auto from = ordered_.begin();
+    if (ordered_.size() > kRecent && key >= ordered_[ordered_.size() - kRecent].first)
+        from = ordered_.end() - kRecent;
     const auto it =
-        std::lower_bound(ordered_.begin(), ordered_.end(), key,
+        std::lower_bound(from, ordered_.end(), key,
                          [](const std::pair<int64_t, int64_t>& e, int64_t k) { return e.first < k; });
     if (it != ordered_.end() && it->first == key) return it->second;
     const auto other = unordered_.find(key);
@@ -154,8 +159,9 @@ void AdjacencyLedger::Written(TLN_Stream& out, int64_t oldKey, int64_t frameOffs
         }
     }
     Record r = read(out, frameOffset, frameSize, level, keyBase);
-    for (int64_t key : awaited(r))
-        if (find(key) < 0) ++r.waiting;
+    std::vector<int64_t> keys = awaited(r);
+    std::erase_if(keys, [this](int64_t key) { return find(key) >= 0; });
+    r.waiting = uint32_t(keys.size());
     if (r.waiting == 0) {
         if (!apply(out, r, mode_, lookup)) notFixed_.push_back(r.frame);
         return;
@@ -165,8 +171,8 @@ void AdjacencyLedger::Written(TLN_Stream& out, int64_t oldKey, int64_t frameOffs
         index = free_.back();
         free_.pop_back();
     }
-    for (int64_t key : awaited(r))
-        if (find(key) < 0) waiters_.emplace(key, index);
+    for (int64_t key : keys)
+        waiters_.emplace(key, index);
     if (index == pending_.size())
         pending_.push_back(std::move(r));
     else
