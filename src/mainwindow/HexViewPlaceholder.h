@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "hexview/HexViewApi.h"
+#include "hexview/model/HexViewApi.h"
 
 class QLabel;
 

@@ -15,13 +15,12 @@
 #include <QTimer>
 #include <QTreeView>
 
-#include "hexview/HexViewApi.h"
+#include "hexview/model/HexViewApi.h"
 #include "kiwi/cmp/CompressionManager.h"
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/disc/FileManager.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/FieldGridView.h"
-#include "mainwindow/Guarded.h"
 #include "mainwindow/IndexGridsController.h"
 #include "mainwindow/IsoPage.h"
 #include "mainwindow/MapPage.h"
@@ -38,6 +37,7 @@
 #include "platform/RegistrySettings.h"
 #include "platform/SettingsStore.h"
 #include "unpack/UnpackWizard.h"
+#include "widgets/Guarded.h"
 #include "widgets/flat/FlatButton.h"
 #include "widgets/flat/FlatHint.h"
 

@@ -8,7 +8,7 @@
 
 #include <QWidget>
 
-#include "mapview/MapViewApi.h"
+#include "mapview/core/MapViewApi.h"
 
 // Keeps every setting the main window hands a map view and draws nothing; it fires an event only when a
 // test says so (or a click selects the parcel a test placed there).

@@ -11,9 +11,9 @@
 #include "kiwi/display/WindowsColor.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/region/RegionManager.h"
-#include "mapview/MapViewApi.h"
 #include "mapview/core/CanvasTextStore.h"
 #include "mapview/core/MapPainting.h"
+#include "mapview/core/MapViewApi.h"
 #include "platform/MulDiv.h"
 
 namespace {
