@@ -24,7 +24,6 @@
 #include "mainwindow/IndexGridsController.h"
 #include "mainwindow/IsoPage.h"
 #include "mainwindow/MapPage.h"
-#include "mainwindow/MapViewPlaceholder.h"
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/ReopenLabel.h"
 #include "mainwindow/ReopenNotifier.h"

@@ -8,11 +8,9 @@
 
 #include "WindowTestSupport.h"
 #include "mainwindow/DataPage.h"
-#include "mainwindow/HexViewPlaceholder.h"
 #include "mainwindow/IndexTablesSheet.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MapPage.h"
-#include "mainwindow/MapViewPlaceholder.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "platform/ReopenList.h"
@@ -22,6 +20,8 @@
 #include "support/fixtures/RegionFixture.h"
 #include "support/fixtures/SourceFolderFixture.h"
 #include "support/fixtures/TownIndex.h"
+#include "support/window/HexViewPlaceholder.h"
+#include "support/window/MapViewPlaceholder.h"
 #include "widgets/flat/FlatButton.h"
 
 namespace {

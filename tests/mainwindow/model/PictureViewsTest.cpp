@@ -10,11 +10,11 @@
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/picture/GraphicManager.h"
 #include "kiwi/picture/PCT2MNGManager.h"
-#include "mainwindow/model/GridDump.h"
 #include "mainwindow/model/views/PictureViews.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/ParamFixture.h"
 #include "support/fixtures/PictureFixture.h"
+#include "support/model/GridDump.h"
 
 namespace {
 
