@@ -1,7 +1,7 @@
-// The map view until the map control is built, and the base of test doubles: it keeps what the main window
-// hands it (the map, the route planning data, road colours, grid, scale density, layers) and says which
-// map it would draw. Tests set the state the view would report (level, scale, selection, viewport, hint)
-// and fire its events.
+// The map view stand-in of the window tests, and the base of their test doubles: it keeps what the main
+// window hands it (the map, the route planning data, road colours, grid, scale density, layers) and says
+// which map it would draw. Tests set the state the view would report (level, scale, selection, viewport,
+// hint) and fire its events.
 #pragma once
 
 #include <vector>
