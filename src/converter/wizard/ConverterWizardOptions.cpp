@@ -14,6 +14,7 @@
 
 #include "converter/wizard/ConverterWizard.h"
 #include "platform/RegistrySettings.h"
+#include "widgets/Guarded.h"
 
 namespace {
 
@@ -33,10 +34,12 @@ QString coordinateText(int32_t units, bool latitude) {
 } // namespace
 
 void ConverterWizard::connectHandlers() {
-    connect(nextBtn, &QPushButton::clicked, this, &ConverterWizard::NextBtnClick);
+    connect(nextBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::NextBtnClick));
     connect(backBtn, &QPushButton::clicked, this, &ConverterWizard::BackBtnClick);
     connect(cancelBtn, &QPushButton::clicked, this, [this] { done(2); });
-    connect(pollTimer, &QTimer::timeout, this, &ConverterWizard::Poll);
+    connect(pollTimer, &QTimer::timeout, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::Poll));
     connect(defaultBtn, &QPushButton::clicked, this, &ConverterWizard::DefaultBtnClick);
     connect(targetRadioGroup, &QButtonGroup::idClicked, this, [this] { TargetRadioGroupClick(); });
     connect(systemIdCheckBox, &QCheckBox::clicked, this, [this](bool on) {
@@ -82,24 +85,34 @@ void ConverterWizard::connectHandlers() {
         ansiLabel->setText(index == 0 ? QStringLiteral("ANSI") : QStringLiteral("ISO"));
     });
     connect(translateTrackBar, &QSlider::valueChanged, this, [this] { translateTrackBarChange(); });
-    connect(fileBitBtn, &QPushButton::clicked, this, &ConverterWizard::FileBitBtnClick);
+    connect(fileBitBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::FileBitBtnClick));
     for (QCheckBox* box : {splitCheckBox, fileConCheckBox, regionCheckBox, voiceCheckBox, cmp05CheckBox})
         connect(box, &QCheckBox::clicked, this, [this, box] { CompletionCheckBoxClick(box); });
-    connect(processingButton, &QPushButton::clicked, this, &ConverterWizard::ProcessingButtonClick);
-    connect(presentationImage, &QPushButton::clicked, this, &ConverterWizard::PresentationImageClick);
-    connect(inspectRegionBtn, &QPushButton::clicked, this, &ConverterWizard::InspectRegionBtnClick);
+    connect(processingButton, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::ProcessingButtonClick));
+    connect(presentationImage, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::PresentationImageClick));
+    connect(inspectRegionBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::InspectRegionBtnClick));
     connect(regionCheckListBox, &QListWidget::itemChanged, this, [this] {
         bool any = false;
         for (int i = 0; i < regionCheckListBox->count(); ++i)
             any = any || regionCheckListBox->item(i)->checkState() == Qt::Checked;
         saveRegionBtn->setEnabled(any);
     });
-    connect(saveRegionBtn, &QPushButton::clicked, this, &ConverterWizard::SaveRegionBtnClick);
-    connect(loadDictionaryBtn, &QPushButton::clicked, this, &ConverterWizard::LoadDictionaryBtnClick);
-    connect(showDictionaryBtn, &QPushButton::clicked, this, &ConverterWizard::ShowDictionaryBtnClick);
-    connect(saveDictionaryBtn, &QPushButton::clicked, this, &ConverterWizard::SaveDictionaryBtnClick);
-    connect(loadBtn, &QPushButton::clicked, this, &ConverterWizard::LoadMpBtnClick);
-    connect(saveLmpBtn, &QPushButton::clicked, this, &ConverterWizard::SaveLmpBtnClick);
+    connect(saveRegionBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::SaveRegionBtnClick));
+    connect(loadDictionaryBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::LoadDictionaryBtnClick));
+    connect(showDictionaryBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::ShowDictionaryBtnClick));
+    connect(saveDictionaryBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::SaveDictionaryBtnClick));
+    connect(loadBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::LoadMpBtnClick));
+    connect(saveLmpBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::SaveLmpBtnClick));
 }
 
 void ConverterWizard::DefaultBtnClick() {
