@@ -72,7 +72,9 @@ TEST(ConversionOptions, EachKindOfSettingTakesItsValuesAndRefusesOthers) {
         ConversionOptions options;
         const auto problem = options.LoadJson(c.json);
         EXPECT_EQ(!problem.has_value(), c.taken) << c.json;
-        if (problem) EXPECT_NE(problem->find("has a value it cannot take"), std::string::npos) << c.json;
+        if (problem) {
+            EXPECT_NE(problem->find("has a value it cannot take"), std::string::npos) << c.json;
+        }
     }
     ConversionOptions options;
     ASSERT_FALSE(options

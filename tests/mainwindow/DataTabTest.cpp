@@ -77,7 +77,7 @@ public:
 
 // A reader held by a node that says when it is freed.
 struct TrackedReader {
-    explicit TrackedReader(Log& log) : log(log) {}
+    explicit TrackedReader(Log& into) : log(into) {}
     ~TrackedReader() { log.push_back("reader freed"); }
     Log& log;
 };

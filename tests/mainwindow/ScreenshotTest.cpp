@@ -57,8 +57,8 @@ TEST_F(ScreenshotTest, TabsShowTheirContent) {
     HexViewPlaceholder hexWindow;
     // The placeholder map view, whose events the test fires; the Map tab takes it into its layout, so the
     // window deletes it.
-    auto* mapView = new MapViewPlaceholder();
-    MainWindow window(services, mapView);
+    auto* shownMap = new MapViewPlaceholder();
+    MainWindow window(services, shownMap);
     window.SetHexViewer(&hexWindow);
     window.show();
     window.OnReopenChanged();
