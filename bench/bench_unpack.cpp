@@ -231,7 +231,7 @@ int main() {
     if (fixture::xorrisoAvailable()) {
         fixture::makeIsoWithXorriso(uniform.root, work + "/uniform.iso");
         if (OpenISOImage(work + "/uniform.iso")) {
-            const auto imageList = UnpackList::Open(*UnpackOrigin::Find("05.CMP"));
+            const auto imageList = UnpackList::Open(*UnpackOrigin::Find("05.CMP", GetISOImage()));
             const double locked = timeJob(imageList, uniform, work + "/out", {8, true, false, {}});
             const double unlocked = timeJob(imageList, uniform, work + "/out", {8, false, false, {}});
             std::printf("image, 8 workers, lock:       %8.1f MB/s\n", mbps(uniform.bytes, locked));

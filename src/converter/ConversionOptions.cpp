@@ -1,6 +1,11 @@
 // Validation and JSON form of the conversion settings.
 #include "converter/ConversionOptions.h"
 
+#include <algorithm>
+#include <iterator>
+#include <limits>
+#include <type_traits>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,6 +16,129 @@ constexpr size_t kSystemIdField = 52;
 constexpr size_t kDateStampField = 64 - 13;
 constexpr size_t kVersionStampField = 32;
 constexpr int kTemplateCount = 16;
+
+// The JSON form: one key per field, each read by a reader that refuses a value of the wrong kind or range.
+using SettingReader = bool (*)(ConversionOptions&, const QJsonValue&);
+struct JsonSetting {
+    const char* key;
+    SettingReader read;
+};
+
+template <bool ConversionOptions::*Field> bool flag(ConversionOptions& options, const QJsonValue& value) {
+    if (!value.isBool()) return false;
+    options.*Field = value.toBool();
+    return true;
+}
+
+template <std::string ConversionOptions::*Field>
+bool text(ConversionOptions& options, const QJsonValue& value) {
+    if (!value.isString()) return false;
+    options.*Field = value.toString().toStdString();
+    return true;
+}
+
+// A whole number within low..high, stored in the field's own type.
+template <auto Field, int64_t Low, int64_t High>
+bool number(ConversionOptions& options, const QJsonValue& value) {
+    if (!value.isDouble()) return false;
+    const double v = value.toDouble();
+    if (v < double(Low) || v > double(High) || v != double(int64_t(v))) return false;
+    auto& field = options.*Field;
+    field = static_cast<std::remove_reference_t<decltype(field)>>(int64_t(v));
+    return true;
+}
+
+// The target platform by its number (0 AISIN-AW, 1 Denso, 2 others).
+bool target(ConversionOptions& options, const QJsonValue& value) {
+    if (!value.isDouble()) return false;
+    const double v = value.toDouble();
+    if (v < 0 || v > 2 || v != double(int(v))) return false;
+    options.target = ConversionTarget(int(v));
+    return true;
+}
+
+bool adjacentMode(ConversionOptions& options, const QJsonValue& value) {
+    const std::string mode = value.isString() ? value.toString().toStdString() : std::string();
+    if (mode == "remove")
+        options.adjacentMode = AdjacentMode::Remove;
+    else if (mode == "clear")
+        options.adjacentMode = AdjacentMode::Clear;
+    else if (mode == "update")
+        options.adjacentMode = AdjacentMode::Update;
+    else
+        return false;
+    return true;
+}
+
+bool selectedAreas(ConversionOptions& options, const QJsonValue& value) {
+    if (!value.isArray()) return false;
+    options.selectedAreas.clear();
+    for (const QJsonValue item : value.toArray()) {
+        const double code = item.toDouble(-1);
+        if (!item.isDouble() || code < 0 || code > 255 || code != double(int(code))) return false;
+        options.selectedAreas.push_back(int(code));
+    }
+    return true;
+}
+
+using O = ConversionOptions;
+constexpr int32_t kInt32Min = std::numeric_limits<int32_t>::min();
+constexpr int32_t kInt32Max = std::numeric_limits<int32_t>::max();
+
+const JsonSetting kSettings[] = {
+    {"outputPath", text<&O::outputPath>},
+    {"target", target},
+    {"adjacentMode", adjacentMode},
+    {"addExtraLevel", flag<&O::addExtraLevel>},
+    {"addOneWayArrows", flag<&O::addOneWayArrows>},
+    {"buildings", flag<&O::buildings>},
+    {"buildingsClass", number<&O::buildingsClass, 0, 255>},
+    {"buildingsTypeCode", number<&O::buildingsTypeCode, 0, 0xFFFF>},
+    {"address", flag<&O::address>},
+    {"numberingClass", number<&O::numberingClass, 0, 255>},
+    {"numberingTypeCode", number<&O::numberingTypeCode, 0, 0xFFFF>},
+    {"trim", flag<&O::trim>},
+    {"trimMode", number<&O::trimMode, 0, 2>},
+    {"trimLevel", number<&O::trimLevel, 0, 255>},
+    {"trimWest", number<&O::trimWest, kInt32Min, kInt32Max>},
+    {"trimNorth", number<&O::trimNorth, kInt32Min, kInt32Max>},
+    {"trimEast", number<&O::trimEast, kInt32Min, kInt32Max>},
+    {"trimSouth", number<&O::trimSouth, kInt32Min, kInt32Max>},
+    {"addSeaParcels", flag<&O::addSeaParcels>},
+    {"addAdjacentParcels", flag<&O::addAdjacentParcels>},
+    {"selectedAreas", selectedAreas},
+    {"replaceOldData", flag<&O::replaceOldData>},
+    {"strictRules", flag<&O::strictRules>},
+    {"includeLetters", flag<&O::includeLetters>},
+    {"cityAreaClass", number<&O::cityAreaClass, 0, 255>},
+    {"arrowNameClass", number<&O::arrowNameClass, 0, 15>},
+    {"buildingFilterSmallest", number<&O::buildingFilterSmallest, 0, kInt32Max>},
+    {"buildingFilterDetailed", number<&O::buildingFilterDetailed, 0, kInt32Max>},
+    {"removeRds", flag<&O::removeRds>},
+    {"createManagement21", flag<&O::createManagement21>},
+    {"insertRegionData", flag<&O::insertRegionData>},
+    {"insertVoiceData", flag<&O::insertVoiceData>},
+    {"systemIdChecked", flag<&O::systemIdChecked>},
+    {"systemIdText", text<&O::systemIdText>},
+    {"systemIdIndex", number<&O::systemIdIndex, -1, kTemplateCount - 1>},
+    {"dateStamp", flag<&O::dateStamp>},
+    {"dateStampText", text<&O::dateStampText>},
+    {"versionStamp", flag<&O::versionStamp>},
+    {"versionStampText", text<&O::versionStampText>},
+    {"utfToAnsi", flag<&O::utfToAnsi>},
+    {"translate", flag<&O::translate>},
+    {"translateByWords", flag<&O::translateByWords>},
+    {"excludeFreeways", flag<&O::excludeFreeways>},
+    {"translationLevel", number<&O::translationLevel, 1, 5>},
+    {"dictionaryPath", text<&O::dictionaryPath>},
+    {"dictionaryAreaCode", number<&O::dictionaryAreaCode, -1, 255>},
+    {"foldYo", flag<&O::foldYo>},
+    {"foldUkrainian", flag<&O::foldUkrainian>},
+    {"logDetails", flag<&O::logDetails>},
+    {"logDictErrors", flag<&O::logDictErrors>},
+    {"densoWestFix", flag<&O::densoWestFix>},
+    {"codePage", number<&O::codePage, 0, 65535>},
+};
 
 } // namespace
 
@@ -43,144 +171,10 @@ std::optional<std::string> ConversionOptions::LoadJson(const std::string& jsonTe
     const QJsonObject object = document.object();
     for (auto it = object.begin(); it != object.end(); ++it) {
         const std::string key = it.key().toStdString();
-        const QJsonValue value = it.value();
-        auto flag = [&](bool& field) {
-            if (!value.isBool()) return false;
-            field = value.toBool();
-            return true;
-        };
-        auto text = [&](std::string& field) {
-            if (!value.isString()) return false;
-            field = value.toString().toStdString();
-            return true;
-        };
-        auto number = [&](auto& field, int64_t low, int64_t high) {
-            if (!value.isDouble()) return false;
-            const double v = value.toDouble();
-            if (v < double(low) || v > double(high) || v != double(int64_t(v))) return false;
-            field = static_cast<std::remove_reference_t<decltype(field)>>(int64_t(v));
-            return true;
-        };
-        bool ok = false;
-        if (key == "outputPath")
-            ok = text(next.outputPath);
-        else if (key == "target") {
-            int t = 0;
-            ok = number(t, 0, 2);
-            next.target = ConversionTarget(t);
-        } else if (key == "adjacentMode") {
-            std::string mode;
-            ok = text(mode) && (mode == "remove" || mode == "clear" || mode == "update");
-            next.adjacentMode = mode == "remove"  ? AdjacentMode::Remove
-                                : mode == "clear" ? AdjacentMode::Clear
-                                                  : AdjacentMode::Update;
-        } else if (key == "addExtraLevel")
-            ok = flag(next.addExtraLevel);
-        else if (key == "addOneWayArrows")
-            ok = flag(next.addOneWayArrows);
-        else if (key == "buildings")
-            ok = flag(next.buildings);
-        else if (key == "buildingsClass")
-            ok = number(next.buildingsClass, 0, 255);
-        else if (key == "buildingsTypeCode")
-            ok = number(next.buildingsTypeCode, 0, 0xFFFF);
-        else if (key == "address")
-            ok = flag(next.address);
-        else if (key == "numberingClass")
-            ok = number(next.numberingClass, 0, 255);
-        else if (key == "numberingTypeCode")
-            ok = number(next.numberingTypeCode, 0, 0xFFFF);
-        else if (key == "trim")
-            ok = flag(next.trim);
-        else if (key == "trimMode")
-            ok = number(next.trimMode, 0, 2);
-        else if (key == "trimLevel")
-            ok = number(next.trimLevel, 0, 255);
-        else if (key == "trimWest")
-            ok = number(next.trimWest, INT32_MIN, INT32_MAX);
-        else if (key == "trimNorth")
-            ok = number(next.trimNorth, INT32_MIN, INT32_MAX);
-        else if (key == "trimEast")
-            ok = number(next.trimEast, INT32_MIN, INT32_MAX);
-        else if (key == "trimSouth")
-            ok = number(next.trimSouth, INT32_MIN, INT32_MAX);
-        else if (key == "addSeaParcels")
-            ok = flag(next.addSeaParcels);
-        else if (key == "addAdjacentParcels")
-            ok = flag(next.addAdjacentParcels);
-        else if (key == "selectedAreas") {
-            ok = value.isArray();
-            next.selectedAreas.clear();
-            for (const QJsonValue item : value.toArray()) {
-                const double code = item.toDouble(-1);
-                ok = ok && item.isDouble() && code >= 0 && code <= 255 && code == double(int(code));
-                next.selectedAreas.push_back(int(code));
-            }
-        } else if (key == "replaceOldData")
-            ok = flag(next.replaceOldData);
-        else if (key == "strictRules")
-            ok = flag(next.strictRules);
-        else if (key == "includeLetters")
-            ok = flag(next.includeLetters);
-        else if (key == "cityAreaClass")
-            ok = number(next.cityAreaClass, 0, 255);
-        else if (key == "arrowNameClass")
-            ok = number(next.arrowNameClass, 0, 15);
-        else if (key == "buildingFilterSmallest")
-            ok = number(next.buildingFilterSmallest, 0, INT32_MAX);
-        else if (key == "buildingFilterDetailed")
-            ok = number(next.buildingFilterDetailed, 0, INT32_MAX);
-        else if (key == "removeRds")
-            ok = flag(next.removeRds);
-        else if (key == "createManagement21")
-            ok = flag(next.createManagement21);
-        else if (key == "insertRegionData")
-            ok = flag(next.insertRegionData);
-        else if (key == "insertVoiceData")
-            ok = flag(next.insertVoiceData);
-        else if (key == "systemIdChecked")
-            ok = flag(next.systemIdChecked);
-        else if (key == "systemIdText")
-            ok = text(next.systemIdText);
-        else if (key == "systemIdIndex")
-            ok = number(next.systemIdIndex, -1, kTemplateCount - 1);
-        else if (key == "dateStamp")
-            ok = flag(next.dateStamp);
-        else if (key == "dateStampText")
-            ok = text(next.dateStampText);
-        else if (key == "versionStamp")
-            ok = flag(next.versionStamp);
-        else if (key == "versionStampText")
-            ok = text(next.versionStampText);
-        else if (key == "utfToAnsi")
-            ok = flag(next.utfToAnsi);
-        else if (key == "translate")
-            ok = flag(next.translate);
-        else if (key == "translateByWords")
-            ok = flag(next.translateByWords);
-        else if (key == "excludeFreeways")
-            ok = flag(next.excludeFreeways);
-        else if (key == "translationLevel")
-            ok = number(next.translationLevel, 1, 5);
-        else if (key == "dictionaryPath")
-            ok = text(next.dictionaryPath);
-        else if (key == "dictionaryAreaCode")
-            ok = number(next.dictionaryAreaCode, -1, 255);
-        else if (key == "foldYo")
-            ok = flag(next.foldYo);
-        else if (key == "foldUkrainian")
-            ok = flag(next.foldUkrainian);
-        else if (key == "logDetails")
-            ok = flag(next.logDetails);
-        else if (key == "logDictErrors")
-            ok = flag(next.logDictErrors);
-        else if (key == "densoWestFix")
-            ok = flag(next.densoWestFix);
-        else if (key == "codePage")
-            ok = number(next.codePage, 0, 65535);
-        else
-            return "Unknown setting \"" + key + "\"";
-        if (!ok) return "Setting \"" + key + "\" has a value it cannot take";
+        const auto setting = std::find_if(std::begin(kSettings), std::end(kSettings),
+                                          [&](const JsonSetting& s) { return key == s.key; });
+        if (setting == std::end(kSettings)) return "Unknown setting \"" + key + "\"";
+        if (!setting->read(next, it.value())) return "Setting \"" + key + "\" has a value it cannot take";
     }
     *this = next;
     return std::nullopt;

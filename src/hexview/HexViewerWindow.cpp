@@ -20,6 +20,7 @@
 #include "hexview/dialogs/HexDialogs.h"
 #include "hexview/dialogs/ProgressDialog.h"
 #include "hexview/model/HexGridLayout.h"
+#include "widgets/Guarded.h"
 
 namespace {
 // The tab's text while no file is shown.
@@ -86,17 +87,24 @@ HexViewerWindow::~HexViewerWindow() {
 void HexViewerWindow::connectActions() {
     const HexViewerActions& a = *actions_;
     connect(a.docking, &QAction::triggered, this, [this] { floating_ ? Dock() : Float(); });
-    connect(a.copyBlock, &QAction::triggered, this, &HexViewerWindow::CopyBlock);
-    connect(a.fileCopy, &QAction::triggered, this, &HexViewerWindow::CopyToFile);
-    connect(a.copyAsHexText, &QAction::triggered, this, &HexViewerWindow::CopyAsHexText);
-    connect(a.goTo, &QAction::triggered, this, &HexViewerWindow::GoToCommand);
-    connect(a.defineBlock, &QAction::triggered, this, &HexViewerWindow::DefineBlockCommand);
+    connect(a.copyBlock, &QAction::triggered, this,
+            guardedSlot(this, services_.messenger, &HexViewerWindow::CopyBlock));
+    connect(a.fileCopy, &QAction::triggered, this,
+            guardedSlot(this, services_.messenger, &HexViewerWindow::CopyToFile));
+    connect(a.copyAsHexText, &QAction::triggered, this,
+            guardedSlot(this, services_.messenger, &HexViewerWindow::CopyAsHexText));
+    connect(a.goTo, &QAction::triggered, this,
+            guardedSlot(this, services_.messenger, &HexViewerWindow::GoToCommand));
+    connect(a.defineBlock, &QAction::triggered, this,
+            guardedSlot(this, services_.messenger, &HexViewerWindow::DefineBlockCommand));
     connect(a.setBegining, &QAction::triggered, this, [this] { grid_->MarkBlockStart(); });
     connect(a.setEnd, &QAction::triggered, this, [this] { grid_->MarkBlockEnd(); });
     connect(a.clearBlock, &QAction::triggered, this, [this] { grid_->SelectNone(); });
     connect(a.selAll, &QAction::triggered, this, [this] { grid_->SelectAll(); });
-    connect(a.find, &QAction::triggered, this, &HexViewerWindow::FindCommand);
-    connect(a.findNext, &QAction::triggered, this, &HexViewerWindow::FindNext);
+    connect(a.find, &QAction::triggered, this,
+            guardedSlot(this, services_.messenger, &HexViewerWindow::FindCommand));
+    connect(a.findNext, &QAction::triggered, this,
+            guardedSlot(this, services_.messenger, &HexViewerWindow::FindNext));
     connect(a.gotoStartFile, &QAction::triggered, this, [this] { grid_->GotoOffset(0); });
     connect(a.gotoEndFile, &QAction::triggered, this, [this] { grid_->GotoOffset(grid_->Size() - 1); });
     connect(a.gotoStartBlock, &QAction::triggered, this, [this] { grid_->GotoOffset(grid_->BlockStart()); });

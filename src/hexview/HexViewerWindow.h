@@ -10,9 +10,9 @@
 #include <functional>
 #include <memory>
 
-#include "hexview/HexViewApi.h"
 #include "hexview/dialogs/model/SearchInfo.h"
 #include "hexview/model/HexBlockFileCopy.h"
+#include "hexview/model/HexViewApi.h"
 #include "widgets/Services.h"
 
 class HexBlockMimeData;

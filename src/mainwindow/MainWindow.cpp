@@ -16,18 +16,16 @@
 #include <QTimer>
 #include <QTreeView>
 
-#include "hexview/HexViewApi.h"
+#include "hexview/model/HexViewApi.h"
 #include "kiwi/cmp/CompressionManager.h"
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/index/IndexManager.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/FieldGridView.h"
-#include "mainwindow/Guarded.h"
 #include "mainwindow/IndexGridsController.h"
 #include "mainwindow/IsoPage.h"
 #include "mainwindow/MapPage.h"
-#include "mainwindow/MapViewPlaceholder.h"
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/ReopenLabel.h"
 #include "mainwindow/ReopenNotifier.h"
@@ -40,6 +38,7 @@
 #include "platform/RegistrySettings.h"
 #include "platform/SettingsStore.h"
 #include "unpack/UnpackWizard.h"
+#include "widgets/Guarded.h"
 #include "widgets/flat/FlatButton.h"
 #include "widgets/flat/FlatHint.h"
 

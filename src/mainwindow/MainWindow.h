@@ -12,7 +12,6 @@
 #include <QUrl>
 
 #include "kiwi/map/ParcelNumber.h"
-#include "mainwindow/Guarded.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/IsoListing.h"
 #include "mainwindow/model/MapCodePageChoice.h"
@@ -24,6 +23,7 @@
 #include "platform/LauncherEntryBackend.h"
 #include "platform/ReopenList.h"
 #include "platform/TaskBar.h"
+#include "widgets/Guarded.h"
 #include "widgets/Services.h"
 
 class DataPage;

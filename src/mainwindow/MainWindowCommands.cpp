@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "hexview/HexViewApi.h"
+#include "hexview/model/HexViewApi.h"
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/display/ClutEncoder.h"
 #include "kiwi/display/KiwiFormat.h"

@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "hexview/HexViewApi.h"
+#include "hexview/model/HexViewApi.h"
 #include "kiwi/cmp/CompressionManager.h"
 #include "kiwi/cmp/DecompFileStream.h"
 #include "kiwi/disc/FileManager.h"

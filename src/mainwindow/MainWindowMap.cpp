@@ -12,14 +12,13 @@
 #include <QTableWidget>
 #include <QTreeView>
 
-#include "hexview/HexViewApi.h"
+#include "hexview/model/HexViewApi.h"
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/display/GridBitmaps.h"
 #include "kiwi/display/RoadPalettes.h"
 #include "kiwi/display/WindowsColor.h"
 #include "kiwi/map/KiwiMap.h"
 #include "mainwindow/DataPage.h"
-#include "mainwindow/Guarded.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MapPage.h"
 #include "mainwindow/OpenPage.h"
@@ -30,7 +29,8 @@
 #include "mainwindow/model/MapTabPresenter.h"
 #include "mainwindow/model/ParcelWalk.h"
 #include "mainwindow/model/RecordTreeModel.h"
-#include "mapview/MapViewApi.h"
+#include "mapview/core/MapViewApi.h"
+#include "widgets/Guarded.h"
 #include "widgets/flat/FlatButton.h"
 #include "widgets/flat/FlatHint.h"
 

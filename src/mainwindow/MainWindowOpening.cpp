@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QTreeView>
 
-#include "hexview/HexViewApi.h"
+#include "hexview/model/HexViewApi.h"
 #include "kiwi/core/MapCodePage.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/IsoPage.h"
@@ -22,7 +22,7 @@
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/model/MapTabPresenter.h"
 #include "mainwindow/model/RecordTreeModel.h"
-#include "mapview/MapViewApi.h"
+#include "mapview/core/MapViewApi.h"
 #include "platform/RegistrySettings.h"
 #include "widgets/flat/FlatButton.h"
 

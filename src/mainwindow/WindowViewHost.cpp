@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "hexview/HexViewApi.h"
+#include "hexview/model/HexViewApi.h"
 #include "kiwi/core/FileNames.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/FieldGridView.h"

@@ -8,7 +8,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "mapview/MapViewApi.h"
+#include "mapview/core/MapViewApi.h"
 
 class WorldOverviewImage : public QWidget {
     Q_OBJECT

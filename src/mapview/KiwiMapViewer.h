@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-#include "mapview/MapViewApi.h"
 #include "mapview/core/MapRenderThread.h"
 #include "mapview/core/MapRenderer.h"
+#include "mapview/core/MapViewApi.h"
 #include "mapview/core/MapViewState.h"
 
 class TKiwiMapViewer : public QWidget, public MapViewApi {

@@ -1,16 +1,25 @@
-// MulDiv with the rounding and error results that coordinate scaling relies on.
+// MulDiv with the rounding and error results that coordinate scaling relies on; one implementation for both
+// widths.
 #include "platform/MulDiv.h"
 
-#include <cstdlib>
 #include <limits>
 
-int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
+int64_t MulDiv64(int64_t a, int64_t b, int64_t c) {
     if (c == 0) return -1;
-    const int64_t product = int64_t(a) * int64_t(b);
+    using Wide = unsigned __int128;
+    const __int128 product = __int128(a) * __int128(b);
     const bool negative = (product < 0) != (c < 0);
-    const uint64_t p = product < 0 ? uint64_t(-(product + 1)) + 1 : uint64_t(product);
-    const uint64_t d = c < 0 ? uint64_t(-int64_t(c)) : uint64_t(c);
-    const uint64_t q = (p + d / 2) / d;
-    if (q > uint64_t(std::numeric_limits<int32_t>::max()) + (negative ? 1u : 0u)) return -1;
-    return negative ? int32_t(-int64_t(q)) : int32_t(q);
+    const Wide p = product < 0 ? Wide(-product) : Wide(product);
+    const Wide d = c < 0 ? Wide(-__int128(c)) : Wide(c);
+    const Wide q = (p + d / 2) / d;
+    if (q > Wide(std::numeric_limits<int64_t>::max()) + (negative ? 1u : 0u)) return -1;
+    return negative ? int64_t(-__int128(q)) : int64_t(q);
+}
+
+int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
+    const int64_t result = MulDiv64(a, b, c);
+    if (c == 0 || result < std::numeric_limits<int32_t>::min() ||
+        result > std::numeric_limits<int32_t>::max())
+        return -1;
+    return int32_t(result);
 }

@@ -5,11 +5,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
+#include <ctime>
+#include <map>
+#include <memory>
 #include <mutex>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -73,31 +78,103 @@ QByteArray formatLine(const Entry& entry) {
     return line + '\n';
 }
 
-std::vector<Entry> loadEntries(const QString& filePath) {
+// The settings of one file as loaded: the entries in file order, and where each name (case-folded) is.
+struct LoadedFile {
     std::vector<Entry> entries;
-    if (filePath.isEmpty()) return entries;
+    QHash<QString, size_t> index;
+
+    const Entry* find(const QString& name) const {
+        const auto found = index.constFind(name.toCaseFolded());
+        return found == index.constEnd() ? nullptr : &entries[*found];
+    }
+    void set(const QString& name, const SettingsValue& value) {
+        const QString key = name.toCaseFolded();
+        const auto found = index.constFind(key);
+        if (found != index.constEnd()) {
+            entries[*found].value = value;
+        } else {
+            index.insert(key, entries.size());
+            entries.push_back({name, value});
+        }
+    }
+};
+
+LoadedFile loadEntries(const QString& filePath) {
+    LoadedFile loaded;
+    if (filePath.isEmpty()) return loaded;
     QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > SettingsStore::MaximumFileSize) return entries;
+    if (!file.open(QIODevice::ReadOnly) || file.size() > SettingsStore::MaximumFileSize) return loaded;
     const QByteArray content = file.read(SettingsStore::MaximumFileSize + 1);
-    if (content.size() > SettingsStore::MaximumFileSize) return entries;
+    if (content.size() > SettingsStore::MaximumFileSize) return loaded;
     QList<QByteArray> lines = content.split('\n');
-    if (lines.isEmpty() || lines.front().trimmed() != fileHeader) return entries;
+    if (lines.isEmpty() || lines.front().trimmed() != fileHeader) return loaded;
+    loaded.entries.reserve(size_t(lines.size()));
     for (qsizetype i = 1; i < lines.size(); ++i) {
         QByteArray line = lines[i];
         if (line.endsWith('\r')) line.chop(1);
         if (line.isEmpty()) continue;
         auto entry = parseLine(line);
-        if (!entry) continue;
         // A repeated name keeps the later value, as a second write would have.
-        auto same = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) {
-            return e.name.compare(entry->name, Qt::CaseInsensitive) == 0;
-        });
-        if (same != entries.end())
-            same->value = std::move(entry->value);
-        else
-            entries.push_back(std::move(*entry));
+        if (entry) loaded.set(entry->name, entry->value);
     }
-    return entries;
+    return loaded;
+}
+
+// What identifies one version of a file on disk. Writers replace the file by renaming (a new inode), and
+// an edit in place changes its size or times; a file changed within the clock's granularity of when it
+// was looked at might change again unseen, so such a version is never taken from the cache.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+    bool settled = false;
+
+    static FileStamp of(const QString& filePath) {
+        FileStamp stamp;
+        struct stat st {};
+        if (filePath.isEmpty() || ::stat(QFile::encodeName(filePath).constData(), &st) != 0) return stamp;
+        stamp.exists = true;
+        stamp.device = st.st_dev;
+        stamp.inode = st.st_ino;
+        stamp.size = st.st_size;
+        stamp.modified = st.st_mtim;
+        stamp.changed = st.st_ctim;
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        const auto nanoseconds = [](const timespec& t) { return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+        constexpr int64_t kSettledAfter = 100 * 1000000; // 100 ms, well above any file system's tick
+        stamp.settled =
+            nanoseconds(now) - std::max(nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)) > kSettledAfter;
+        return stamp;
+    }
+    bool sameVersion(const FileStamp& other) const {
+        return exists == other.exists && device == other.device && inode == other.inode &&
+               size == other.size && modified.tv_sec == other.modified.tv_sec &&
+               modified.tv_nsec == other.modified.tv_nsec && changed.tv_sec == other.changed.tv_sec &&
+               changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+// Each file is parsed once and kept while it stays the same version; every store of the process shares it.
+struct CachedFile {
+    FileStamp stamp;
+    std::shared_ptr<const LoadedFile> loaded;
+};
+std::mutex cacheMutex;
+std::map<QString, CachedFile> cache;
+
+std::shared_ptr<const LoadedFile> currentEntries(const QString& filePath) {
+    const FileStamp stamp = FileStamp::of(filePath);
+    std::lock_guard lock(cacheMutex);
+    CachedFile& cached = cache[filePath];
+    if (cached.loaded && cached.stamp.settled && stamp.settled && cached.stamp.sameVersion(stamp))
+        return cached.loaded;
+    cached.stamp = stamp;
+    cached.loaded = std::make_shared<const LoadedFile>(stamp.exists ? loadEntries(filePath) : LoadedFile());
+    return cached.loaded;
 }
 
 } // namespace
@@ -117,10 +194,9 @@ bool SettingsStore::exists() const {
 }
 
 std::optional<SettingsValue> SettingsStore::read(const QString& name) const {
-    // No lock needed: writers replace the file by renaming, so a reader sees the old or the new one.
-    for (auto& entry : loadEntries(filePath_)) {
-        if (entry.name.compare(name, Qt::CaseInsensitive) == 0) return std::move(entry.value);
-    }
+    // No file lock needed: writers replace the file by renaming, so a reader sees the old or the new one.
+    const std::shared_ptr<const LoadedFile> loaded = currentEntries(filePath_);
+    if (const Entry* entry = loaded->find(name)) return entry->value;
     return std::nullopt;
 }
 
@@ -133,16 +209,14 @@ bool SettingsStore::write(const QString& name, const SettingsValue& value) {
     QLockFile processLock(filePath_ + ".lock");
     if (!processLock.tryLock(5000)) return false;
 
-    std::vector<Entry> entries = loadEntries(filePath_);
-    auto same = std::find_if(entries.begin(), entries.end(),
-                             [&](const Entry& e) { return e.name.compare(name, Qt::CaseInsensitive) == 0; });
-    if (same != entries.end())
-        same->value = value;
-    else
-        entries.push_back({name, value});
+    const std::shared_ptr<const LoadedFile> current = currentEntries(filePath_);
+    // Only a change is written back.
+    if (const Entry* entry = current->find(name); entry && entry->value == value) return true;
+    LoadedFile changed = *current;
+    changed.set(name, value);
 
     QByteArray content = fileHeader + '\n';
-    for (const Entry& entry : entries)
+    for (const Entry& entry : changed.entries)
         content += formatLine(entry);
     if (content.size() > MaximumFileSize) return false;
 

@@ -12,9 +12,10 @@
 using SettingsValue = std::variant<QString, int32_t, QByteArray>;
 
 // One settings file. Reads never create anything; a missing, unreadable or corrupt file reads as empty.
-// Writes are read-modify-write under a lock file and replace the file atomically, so several running
-// instances (and threads) can write different values without losing any. Value names compare
-// case-insensitively, as registry value names do.
+// A file is parsed once and kept, for every store of the process, until it changes on disk. Writes are
+// read-modify-write under a lock file and replace the file atomically (only when the value changes), so
+// several running instances (and threads) can write different values without losing any. Value names
+// compare case-insensitively, as registry value names do.
 class SettingsStore {
 public:
     // A file bigger than this is not a settings file of ours: it reads as empty and is never written.

@@ -263,7 +263,7 @@ void UnpackWizard::OpenCMPfileBtnClick() {
 }
 
 void UnpackWizard::LoadCmpFile(const QString& fileName) {
-    loadList(UnpackOrigin::Find(fileName.toStdString()));
+    loadList(UnpackOrigin::Find(fileName.toStdString(), GetISOImage()));
 }
 
 void UnpackWizard::loadList(const std::optional<UnpackOrigin>& origin) {

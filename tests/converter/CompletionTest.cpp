@@ -290,7 +290,7 @@ fixture::RegionFilePlan threeLevelRegionPlan() {
         region.frame.extendedContent.clear();
         if (r == 0) {
             std::vector<uint8_t> table(20, 0);
-            for (const uint16_t upper : {0, 2, 1, 2})
+            for (const uint16_t upper : std::initializer_list<uint16_t>{0, 2, 1, 2})
                 table.insert(table.end(), {uint8_t(upper >> 8), uint8_t(upper)});
             region.frame.extendedContent = {{0xE0, 0xE1, 0xE2, 0xE3}, table};
         }

@@ -252,8 +252,8 @@ INSTANTIATE_TEST_SUITE_P(ConversionRoundTrip, CompressedSource,
                          testing::Values(fixture::CmpLayout::Bpe05, fixture::CmpLayout::Segmented258,
                                          fixture::CmpLayout::Type1In06, fixture::CmpLayout::Zlib13,
                                          fixture::CmpLayout::Zlib13Stored),
-                         [](const testing::TestParamInfo<fixture::CmpLayout>& info) {
-                             return std::string(fixture::cmpLayoutName(info.param));
+                         [](const testing::TestParamInfo<fixture::CmpLayout>& instance) {
+                             return std::string(fixture::cmpLayoutName(instance.param));
                          });
 
 TEST(ConversionRoundTrip, ListAboveTheSourceIsWrittenUnderANameThatSaysSo) {

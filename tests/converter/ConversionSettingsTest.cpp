@@ -44,6 +44,51 @@ TEST(ConversionOptions, LoadsJsonAndRefusesUnknownKeys) {
     EXPECT_EQ(options.buildingsTypeCode, before.buildingsTypeCode);
 }
 
+TEST(ConversionOptions, EachKindOfSettingTakesItsValuesAndRefusesOthers) {
+    // One key of each kind: a flag, a text, a bounded number of a narrow field, a signed one, a named
+    // mode and a list of area codes, each with a value it takes and values it refuses.
+    struct Case {
+        const char* json;
+        bool taken;
+    } cases[] = {
+        {R"({"foldYo": true})", true},
+        {R"({"foldYo": 1})", false},
+        {R"({"dictionaryPath": "/maps/dict.lndict"})", true},
+        {R"({"dictionaryPath": false})", false},
+        {R"({"arrowNameClass": 15})", true},
+        {R"({"arrowNameClass": 16})", false},
+        {R"({"arrowNameClass": 2.5})", false},
+        {R"({"trimWest": -2147483648})", true},
+        {R"({"trimWest": 2147483648})", false},
+        {R"({"systemIdIndex": -1})", true},
+        {R"({"systemIdIndex": 16})", false},
+        {R"({"adjacentMode": "remove"})", true},
+        {R"({"adjacentMode": "Remove"})", false},
+        {R"({"selectedAreas": [0, 17, 255]})", true},
+        {R"({"selectedAreas": [256]})", false},
+        {R"({"selectedAreas": 17})", false},
+    };
+    for (const Case& c : cases) {
+        ConversionOptions options;
+        const auto problem = options.LoadJson(c.json);
+        EXPECT_EQ(!problem.has_value(), c.taken) << c.json;
+        if (problem) {
+            EXPECT_NE(problem->find("has a value it cannot take"), std::string::npos) << c.json;
+        }
+    }
+    ConversionOptions options;
+    ASSERT_FALSE(options
+                     .LoadJson(R"({"foldYo": true, "dictionaryPath": "/d", "arrowNameClass": 15,
+                                   "trimWest": -5, "adjacentMode": "remove", "selectedAreas": [3, 4]})")
+                     .has_value());
+    EXPECT_TRUE(options.foldYo);
+    EXPECT_EQ(options.dictionaryPath, "/d");
+    EXPECT_EQ(options.arrowNameClass, 15);
+    EXPECT_EQ(options.trimWest, -5);
+    EXPECT_EQ(options.adjacentMode, AdjacentMode::Remove);
+    EXPECT_EQ(options.selectedAreas, (std::vector<int>{3, 4}));
+}
+
 TEST(ConversionProgress, PercentIsClampedAndZeroMaximumGivesZero) {
     EXPECT_EQ(ProgressPercent(1, 0), 0);
     EXPECT_EQ(ProgressPercent(1, 3), 33);

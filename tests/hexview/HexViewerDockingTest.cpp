@@ -115,12 +115,12 @@ TEST_F(HexViewerDockingTest, DockedBackItDrawsNothingOverOtherPagesAndKeepsItsPi
     // Its own tab still shows its rows.
     tabs()->setCurrentIndex(index);
     EXPECT_TRUE(hexWindow.isVisible());
-    const QImage hex = main.grab().toImage();
-    EXPECT_GT(hexTintPixels(hex), 1000);
+    const QImage hexPage = main.grab().toImage();
+    EXPECT_GT(hexTintPixels(hexPage), 1000);
     const QByteArray folder = qgetenv("STROVANE_SCREENSHOT_DIR");
     if (!folder.isEmpty()) {
         open.save(QString::fromLocal8Bit(folder) + "/hex-redocked-open-tab.png");
-        hex.save(QString::fromLocal8Bit(folder) + "/hex-redocked-hex-tab.png");
+        hexPage.save(QString::fromLocal8Bit(folder) + "/hex-redocked-hex-tab.png");
     }
 }
 

@@ -132,23 +132,26 @@ TEST_F(HexViewerWindowTest, StatusPanelsAreWideEnoughForWhatTheyShow) {
     std::vector<uint8_t> bytes(0x10220, 0xD0);
     window.SetStream(hextest::memoryStream(bytes), 0x10000);
     grid.SelectAll();
-    const QStringList texts{"Адрес  0x010000", "0xD0 (208)", "Блок  0x00 - 0x01021F",
-                            "Размер  0x010220 (66080)"};
+    const QStringList panelTexts{"Адрес  0x010000", "0xD0 (208)", "Блок  0x00 - 0x01021F",
+                                 "Размер  0x010220 (66080)"};
     for (int i = 0; i < 4; ++i) {
-        ASSERT_EQ(window.PanelText(i), texts[i]);
+        ASSERT_EQ(window.PanelText(i), panelTexts[i]);
         const QList<QLabel*> labels = window.findChildren<QLabel*>();
         const auto label =
-            std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == texts[i]; });
+            std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == panelTexts[i]; });
         ASSERT_NE(label, labels.end()) << i;
         EXPECT_GE((*label)->contentsRect().width() - std::max(0, (*label)->indent()),
-                  (*label)->fontMetrics().horizontalAdvance(texts[i]))
-            << texts[i].toStdString();
+                  (*label)->fontMetrics().horizontalAdvance(panelTexts[i]))
+            << panelTexts[i].toStdString();
     }
     // A short text leaves a panel at its own width.
     grid.SetBlock(true, 1, 1);
     EXPECT_EQ(window.PanelText(3), "Размер  0x01 (1)");
-    for (QLabel* label : window.findChildren<QLabel*>())
-        if (label->text() == "Размер  0x01 (1)") EXPECT_EQ(label->width(), 150);
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->text() == "Размер  0x01 (1)") {
+            EXPECT_EQ(label->width(), 150);
+        }
+    }
 }
 
 TEST_F(HexViewerWindowTest, AReadErrorDuringASearchIsShownWithItsReason) {

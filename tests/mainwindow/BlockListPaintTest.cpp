@@ -7,9 +7,9 @@
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
-#include "mainwindow/model/ViewHostLog.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/model/ViewHostLog.h"
 
 namespace {
 

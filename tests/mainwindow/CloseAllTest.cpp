@@ -19,7 +19,7 @@ using windowtest::WindowTest;
 
 // A reader held by a node, logging when it is freed and whether the image was still mounted then.
 struct TrackedReader {
-    explicit TrackedReader(Log& log) : log(log) {}
+    explicit TrackedReader(Log& into) : log(into) {}
     ~TrackedReader() {
         log.push_back(std::string("reader freed") + (IsISOImageOpen() ? " (image mounted)" : ""));
     }

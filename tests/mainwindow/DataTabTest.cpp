@@ -19,7 +19,6 @@
 #include "kiwi/voice/VoiceManager.h"
 #include "mainwindow/DataPage.h"
 #include "mainwindow/FieldGridView.h"
-#include "mainwindow/HexViewPlaceholder.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/model/RecordTreeModel.h"
@@ -27,6 +26,7 @@
 #include "support/fixtures/RegionFixture.h"
 #include "support/fixtures/SourceFolderFixture.h"
 #include "support/fixtures/VoiceFixtures.h"
+#include "support/window/HexViewPlaceholder.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ public:
 
 // A reader held by a node that says when it is freed.
 struct TrackedReader {
-    explicit TrackedReader(Log& log) : log(log) {}
+    explicit TrackedReader(Log& into) : log(into) {}
     ~TrackedReader() { log.push_back("reader freed"); }
     Log& log;
 };

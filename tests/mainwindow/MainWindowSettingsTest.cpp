@@ -15,13 +15,13 @@
 #include "WindowTestSupport.h"
 #include "kiwi/core/MapCodePage.h"
 #include "mainwindow/DataPage.h"
-#include "mainwindow/HexViewPlaceholder.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MapPage.h"
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/WindowMenus.h"
 #include "platform/RegistrySettings.h"
 #include "platform/SettingsStore.h"
+#include "support/window/HexViewPlaceholder.h"
 #include "widgets/flat/FlatButton.h"
 
 namespace {

@@ -9,11 +9,9 @@
 
 #include "WindowTestSupport.h"
 #include "mainwindow/DataPage.h"
-#include "mainwindow/HexViewPlaceholder.h"
 #include "mainwindow/IndexTablesSheet.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/MapPage.h"
-#include "mainwindow/MapViewPlaceholder.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "platform/ReopenList.h"
@@ -23,6 +21,8 @@
 #include "support/fixtures/RegionFixture.h"
 #include "support/fixtures/SourceFolderFixture.h"
 #include "support/fixtures/TownIndex.h"
+#include "support/window/HexViewPlaceholder.h"
+#include "support/window/MapViewPlaceholder.h"
 #include "widgets/flat/FlatButton.h"
 
 namespace {
@@ -58,8 +58,8 @@ TEST_F(ScreenshotTest, TabsShowTheirContent) {
     HexViewPlaceholder hexWindow;
     // The placeholder map view, whose events the test fires; the Map tab takes it into its layout, so the
     // window deletes it.
-    auto* mapView = new MapViewPlaceholder();
-    MainWindow window(services, mapView);
+    auto* shownMap = new MapViewPlaceholder();
+    MainWindow window(services, shownMap);
     window.SetHexViewer(&hexWindow);
     window.show();
     window.OnReopenChanged();

@@ -17,12 +17,12 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-#include "hexview/HexViewApi.h"
+#include "hexview/model/HexViewApi.h"
 #include "kiwi/io/Stream.h"
-#include "mainwindow/MapViewPlaceholder.h"
-#include "mapview/MapViewApi.h"
+#include "mapview/core/MapViewApi.h"
 #include "support/fixtures/QtPrinting.h"
 #include "support/fixtures/ScopedEnvironment.h"
+#include "support/window/MapViewPlaceholder.h"
 #include "widgets/Services.h"
 
 namespace windowtest {

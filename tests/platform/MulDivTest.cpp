@@ -24,3 +24,24 @@ TEST(MulDiv, TableOfCases) {
     for (const auto& c : cases)
         EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
 }
+
+TEST(MulDiv, SixtyFourBitTableOfCases) {
+    struct Case {
+        int64_t a, b, c, expected;
+    } cases[] = {
+        {5, 1, 2, 3},
+        {-5, 1, 2, -3},
+        {7, 1, -2, -4},
+        {1, 1, 0, -1},
+        // Products past 64 bits still divide exactly: 2^40 × 2^30 / 2^20 = 2^50.
+        {int64_t(1) << 40, int64_t(1) << 30, int64_t(1) << 20, int64_t(1) << 50},
+        {-(int64_t(1) << 40), int64_t(1) << 30, int64_t(1) << 20, -(int64_t(1) << 50)},
+        {INT64_MAX, INT64_MAX, INT64_MAX, INT64_MAX},
+        {INT64_MIN, 1, 1, INT64_MIN},
+        // A result outside 64 bits is an error, as outside 32 bits for MulDiv.
+        {INT64_MAX, 2, 1, -1},
+        {6002000, 3600, 10000000, 2161},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MulDiv64(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
+}

@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -227,4 +230,67 @@ TEST(SettingsStore, LockLeftByACrashedInstanceDoesNotBlockWrites) {
     SettingsStore store(path);
     EXPECT_TRUE(store.write("Version", int32_t(2)));
     EXPECT_EQ(store.read("Version"), SettingsValue(int32_t(2)));
+}
+
+TEST(SettingsStore, AFileOfAMegabyteIsReadOnceAndWrittenBackWhole) {
+    const QString path = storePath("settings-large");
+    // 40000 values, one of them repeated further down under another case (the later one counts).
+    QByteArray text = "StrovaneSettings 1\n";
+    constexpr int kValues = 40000;
+    for (int i = 0; i < kValues; ++i)
+        text += "S Recent" + QByteArray::number(i) + " %2Fhome%2Fuser%2Fmaps%2Fdisc-" +
+                QByteArray::number(i) + "\n";
+    text += "I RECENT7 77\n";
+    writeText(path, text);
+    ASSERT_GT(text.size(), 1000000);
+
+    SettingsStore store(path);
+    EXPECT_EQ(store.read("recent0"), SettingsValue(QString("/home/user/maps/disc-0")));
+    EXPECT_EQ(store.read("Recent39999"), SettingsValue(QString("/home/user/maps/disc-39999")));
+    EXPECT_EQ(store.read("Recent7"), SettingsValue(int32_t(77)));
+    EXPECT_FALSE(store.read("Recent40000").has_value());
+
+    // Writing a value it already holds leaves the file as it is; a new value is written back with the rest.
+    const QFileInfo before(path);
+    ASSERT_TRUE(store.write("Recent5", QString("/home/user/maps/disc-5")));
+    EXPECT_EQ(QFileInfo(path).size(), before.size());
+    EXPECT_EQ(QFileInfo(path).lastModified(), before.lastModified());
+    ASSERT_TRUE(store.write("Version", int32_t(9)));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    // The header, each name once, and the empty rest after the last line break.
+    EXPECT_EQ(lines.size(), 1 + kValues + 1 + 1);
+    SettingsStore other(path);
+    EXPECT_EQ(other.read("Version"), SettingsValue(int32_t(9)));
+    EXPECT_EQ(other.read("Recent7"), SettingsValue(int32_t(77)));
+    EXPECT_EQ(other.read("Recent12345"), SettingsValue(QString("/home/user/maps/disc-12345")));
+}
+
+TEST(SettingsStore, AFileChangedBehindTheStoreIsReadAgain) {
+    const QString path = storePath("settings-changed");
+    SettingsStore store(path);
+    ASSERT_TRUE(store.write("Version", int32_t(3)));
+    EXPECT_EQ(store.read("Version"), SettingsValue(int32_t(3)));
+    // Each change comes from outside the store: another instance's rename, an edit in place of the same
+    // size, the file removed.
+    struct Change {
+        const char* what;
+        std::function<void()> apply;
+        std::optional<SettingsValue> expected;
+    } changes[] = {
+        {"replaced by a rename",
+         [&] {
+             writeText(path + ".new", "StrovaneSettings 1\nI Version 4\n");
+             ASSERT_EQ(::rename(QFile::encodeName(path + ".new"), QFile::encodeName(path)), 0);
+         },
+         SettingsValue(int32_t(4))},
+        {"edited in place", [&] { writeText(path, "StrovaneSettings 1\nI Version 5\n"); },
+         SettingsValue(int32_t(5))},
+        {"removed", [&] { QFile::remove(path); }, std::nullopt},
+    };
+    for (const Change& change : changes) {
+        change.apply();
+        EXPECT_EQ(store.read("Version"), change.expected) << change.what;
+    }
 }

@@ -10,6 +10,7 @@
 
 #include "UnpackTestSupport.h"
 #include "kiwi/disc/FileManager.h"
+#include "kiwi/iso/ISOImage.h"
 #include "support/fixtures/CmpFixture.h"
 #include "support/fixtures/IsoFixture.h"
 
@@ -90,7 +91,7 @@ TEST(UnpackJob, EveryEntryTypeFromInsideAnImageWithTheLock) {
     fixture::makeIsoWithXorriso(dir + "/tree", dir + "/disc.iso");
     Mounted mounted(dir + "/disc.iso");
     ASSERT_TRUE(mounted.ok);
-    const auto origin = UnpackOrigin::Find("MAPS/05.CMP");
+    const auto origin = UnpackOrigin::Find("MAPS/05.CMP", GetISOImage());
     ASSERT_TRUE(origin);
     EXPECT_TRUE(origin->InImage());
     const auto list = UnpackList::Open(*origin);
@@ -114,6 +115,25 @@ TEST(UnpackJob, EveryEntryTypeFromInsideAnImageWithTheLock) {
     job->Start();
     job->Join();
     expectEveryFileUnpacked(*job, corpus, options.outputFolder);
+}
+
+TEST(UnpackJob, TheListIsLookedUpInTheImageItsCallerHandsAndNoOther) {
+    KIWI_NEED_XORRISO();
+    const std::string dir = fixture::scratchDir("unpack-handed-image");
+    const auto corpus = fixture::writeUnpackCorpus(dir + "/tree/MAPS", fixture::everyEntryType(5));
+    fixture::makeIsoWithXorriso(dir + "/tree", dir + "/disc.iso");
+    // An image opened by the caller alone, none mounted: the list is found in it.
+    auto image = std::make_shared<TISOImage>(dir + "/disc.iso");
+    ASSERT_TRUE(image->OpenImage());
+    ASSERT_EQ(GetISOImage(), nullptr);
+    const auto handed = UnpackOrigin::Find("MAPS/05.CMP", image);
+    ASSERT_TRUE(handed);
+    EXPECT_TRUE(handed->InImage());
+    EXPECT_EQ(handed->Image(), image);
+    // An image mounted but not handed is not searched: the name is looked for on disk only.
+    Mounted mounted(dir + "/disc.iso");
+    ASSERT_TRUE(mounted.ok);
+    EXPECT_FALSE(UnpackOrigin::Find("MAPS/05.CMP", nullptr));
 }
 
 TEST(UnpackJob, UncompressedFileIsCopiedInChunksOf61440Bytes) {

@@ -50,7 +50,9 @@ INSTANTIATE_TEST_SUITE_P(Layouts, EveryLayout,
                                            fixture::CmpLayout::Segmented258, fixture::CmpLayout::Segmented514,
                                            fixture::CmpLayout::Segmented770, fixture::CmpLayout::Zlib13,
                                            fixture::CmpLayout::Zlib13Stored),
-                         [](const auto& info) { return std::string(fixture::cmpLayoutName(info.param)); });
+                         [](const auto& instance) {
+                             return std::string(fixture::cmpLayoutName(instance.param));
+                         });
 
 TEST(UnpackTask, AStopBeforeTheStartOpensNothing) {
     const std::string dir = fixture::scratchDir("unpack-task-stop");

@@ -78,8 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
         LightenCase{"white stays white", 0xFFFFFF, 0, 50, false, 240},
         LightenCase{"darkening stops at black", 0x000000, 0, 50, true, 0},
         LightenCase{"darken border", 0xC5D6D9, 0, 50, true, 155}),
-    [](const auto& info) {
-        std::string name = info.param.name;
+    [](const auto& instance) {
+        std::string name = instance.param.name;
         for (char& ch : name)
             if (ch == ' ') ch = '_';
         return name;

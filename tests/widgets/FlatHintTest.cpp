@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A tall hint just above the bottom band would run off the screen: it is pulled back.
         PlacementCase{
             "tall_hint_clamped", {500, 880}, kScreen, QSize(100, 200), 1, QRect(512, 800, 100, 200)}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 TEST(FlatHint, WindowPaintsStripOnTheCursorSide) {
     FlatHint hint;

@@ -61,6 +61,6 @@ INSTANTIATE_TEST_SUITE_P(
                    {16, 16},
                    {12, 9},
                    {37, 10, 67, 23}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "widgets/Guarded.h"
 #include "widgets/flat/FlatButton.h"
 #include "widgets/flat/FlatEdit.h"
 
@@ -284,6 +285,7 @@ bool DictionaryEditor::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DictionaryEditor::done(int result) {
-    if (model_.Dirty() && save_ && messenger_.Question(this, QStringLiteral("Сохранить словарь?"))) save_();
+    if (model_.Dirty() && save_ && messenger_.Question(this, QStringLiteral("Сохранить словарь?")))
+        guarded(this, &messenger_, [this] { save_(); });
     QDialog::done(result);
 }

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+#include "platform/MulDiv.h"
+
 namespace mp_import {
 namespace {
 
@@ -28,15 +30,6 @@ constexpr int kFractionDigits = 7;
 constexpr int kMaxIntegerDigits = 3;
 
 } // namespace
-
-int64_t MulDiv(int64_t a, int64_t b, int64_t c) {
-    const int64_t product = a * b;
-    const bool negative = (product < 0) != (c < 0);
-    const int64_t n = product < 0 ? -product : product;
-    const int64_t d = c < 0 ? -c : c;
-    const int64_t q = (n + d / 2) / d;
-    return negative ? -q : q;
-}
 
 std::optional<int32_t> CoordToMapUnits(std::string_view text, int limitDegrees) {
     text = trim(text);
@@ -99,10 +92,10 @@ std::optional<int32_t> CoordToMapUnits(std::string_view text, int limitDegrees) 
         result = d * kUnitsPerDegree;
         if (negative) result = -result;
     } else {
-        const int64_t s = MulDiv(f, 3600, 10000000);
+        const int64_t s = MulDiv64(f, 3600, 10000000);
         const int64_t base = (negative ? -d * 3600 - s : d * 3600 + s) * 128;
-        const int64_t rest = f - MulDiv(s, 10000000, 3600);
-        const int64_t r = MulDiv(rest, kUnitsPerDegree, 10000000);
+        const int64_t rest = f - MulDiv64(s, 10000000, 3600);
+        const int64_t r = MulDiv64(rest, kUnitsPerDegree, 10000000);
         result = negative ? base - r : base + r;
     }
     const int64_t limit = int64_t(limitDegrees) * kUnitsPerDegree;

@@ -11,9 +11,6 @@ namespace mp_import {
 
 inline constexpr int32_t kUnitsPerDegree = 460800;
 
-// a * b / c in 64 bits, rounded to the nearest integer with halves away from zero; c must not be 0.
-int64_t MulDiv(int64_t a, int64_t b, int64_t c);
-
 // The text of one coordinate ("55.75", "-0.5", ".5", "1.5E-3"; blanks around are ignored) in map
 // units, or nothing when it is not a number or its integer part has more than 3 digits or its size
 // exceeds limitDegrees (90 for latitudes, 180 for longitudes).

@@ -14,6 +14,7 @@
 #include <QSlider>
 
 #include "converter/wizard/ConverterWizard.h"
+#include "widgets/Guarded.h"
 
 namespace {
 
@@ -67,10 +68,12 @@ void put(QLineEdit* edit, const QString& text, bool enabled = true) {
 } // namespace
 
 void ConverterWizard::connectHandlers() {
-    connect(nextBtn, &QPushButton::clicked, this, &ConverterWizard::NextBtnClick);
+    connect(nextBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::NextBtnClick));
     connect(backBtn, &QPushButton::clicked, this, &ConverterWizard::BackBtnClick);
     connect(cancelBtn, &QPushButton::clicked, this, [this] { done(2); });
-    connect(pollTimer, &QTimer::timeout, this, &ConverterWizard::Poll);
+    connect(pollTimer, &QTimer::timeout, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::Poll));
     // Every change of an option goes to the model, and the pages show the model again.
     const auto change = [this](auto&& apply) {
         return [this, apply](auto&&... values) {
@@ -159,23 +162,33 @@ void ConverterWizard::connectHandlers() {
     toggled(addAdjacentCheckBox, &WizardModel::SetAddAdjacent);
     moved(trimLevelTrackBar, [this](int v) { model_.SetTrimLevel(v); });
     toggled(logBox, &WizardModel::SetLogBox);
-    connect(fileBitBtn, &QPushButton::clicked, this, &ConverterWizard::FileBitBtnClick);
+    connect(fileBitBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::FileBitBtnClick));
     for (QCheckBox* box : {splitCheckBox, fileConCheckBox, regionCheckBox, voiceCheckBox, cmp05CheckBox})
         connect(box, &QCheckBox::clicked, this, [this, box] { CompletionCheckBoxClick(box); });
-    connect(processingButton, &QPushButton::clicked, this, &ConverterWizard::ProcessingButtonClick);
-    connect(presentationImage, &QPushButton::clicked, this, &ConverterWizard::PresentationImageClick);
-    connect(inspectRegionBtn, &QPushButton::clicked, this, &ConverterWizard::InspectRegionBtnClick);
+    connect(processingButton, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::ProcessingButtonClick));
+    connect(presentationImage, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::PresentationImageClick));
+    connect(inspectRegionBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::InspectRegionBtnClick));
     connect(regionCheckListBox, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         model_.CheckRegion(regionCheckListBox->row(item), item->checkState() == Qt::Checked);
         saveRegionBtn->setEnabled(model_.AnyRegionChecked());
     });
     toggled(openNewMapCheckBox, &WizardModel::SetOpenNewMap);
-    connect(saveRegionBtn, &QPushButton::clicked, this, &ConverterWizard::SaveRegionBtnClick);
-    connect(loadDictionaryBtn, &QPushButton::clicked, this, &ConverterWizard::LoadDictionaryBtnClick);
-    connect(showDictionaryBtn, &QPushButton::clicked, this, &ConverterWizard::ShowDictionaryBtnClick);
-    connect(saveDictionaryBtn, &QPushButton::clicked, this, &ConverterWizard::SaveDictionaryBtnClick);
-    connect(loadBtn, &QPushButton::clicked, this, &ConverterWizard::LoadMpBtnClick);
-    connect(saveLmpBtn, &QPushButton::clicked, this, &ConverterWizard::SaveLmpBtnClick);
+    connect(saveRegionBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::SaveRegionBtnClick));
+    connect(loadDictionaryBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::LoadDictionaryBtnClick));
+    connect(showDictionaryBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::ShowDictionaryBtnClick));
+    connect(saveDictionaryBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::SaveDictionaryBtnClick));
+    connect(loadBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::LoadMpBtnClick));
+    connect(saveLmpBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::SaveLmpBtnClick));
 }
 
 void ConverterWizard::showChoices() {

@@ -22,7 +22,7 @@ private:
 } // namespace
 
 QColor HexInputCombo::BadColor() {
-    // 0xBFBFFF in the blue-green-red order of the original colour value.
+    // The Windows colour value 0xBFBFFF (blue, green, red from the high byte down): a light red.
     return QColor(0xFF, 0xBF, 0xBF);
 }
 

@@ -38,8 +38,8 @@ template <typename F> auto underLock(std::mutex* lock, F&& read) {
 TLN_CompressionManager::TLN_CompressionManager(const std::string& listPath) : listFileName_(listPath) {
     try {
         load();
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
         list_.reset();
         listStream_.reset();
     }
@@ -53,8 +53,8 @@ TLN_CompressionManager::TLN_CompressionManager(const std::string& listPath,
     try {
         list_ = parseCmpList(*listStream_, kind_);
         valid_ = list_->valid;
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
         list_.reset();
     }
 }
@@ -317,7 +317,7 @@ void TLN_CompressionManager::CloseWriting() {
     sizes_.clear();
     try {
         load();
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
     }
 }

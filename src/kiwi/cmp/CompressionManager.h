@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,6 +31,8 @@ public:
     TLN_CompressionManager& operator=(const TLN_CompressionManager&) = delete;
 
     bool IsValid() const { return valid_; }
+    // Why reading the list failed ("" when it did not fail, or no error was raised).
+    const std::string& ErrorString() const { return error_; }
     CmpListKind Kind() const { return kind_; }
     // The count the list declares (entries that do not fit in the file are not found).
     uint32_t EntryCount() const { return list_ ? list_->entryCount : 0; }
@@ -69,6 +72,10 @@ public:
     void CloseWriting();
 
 private:
+    void fail(const std::exception& error) {
+        valid_ = false;
+        error_ = error.what();
+    }
     void load();
     bool fillFromTable(TLN_Compression_Record& record);
     void fillEntry(const CmpListEntry& entry, TLN_Compression_Record& record, bool describedByDataFile);
@@ -78,6 +85,7 @@ private:
     std::string listFileName_;
     CmpListKind kind_ = CmpListKind::None;
     bool valid_ = false;
+    std::string error_;
     std::shared_ptr<TLN_Stream> listStream_;
     std::shared_ptr<const ParsedCmpList> list_;
     // The loaded block table: sector addresses (64-bit, a segment base plus an offset may pass 2^32) and

@@ -90,9 +90,9 @@ void TLN_IndexManager::readHeader() {
         poiCount_ = UsableRecordCount(h.POIRecordCount, WordOffsetToPosition(h.POIRecordOffset, base_),
                                       int64_t(h.POIRecordSize) * 2, kManagementRecordLength, size);
         locateExpansionRecords();
-    } catch (const KiwiError&) {
+    } catch (const KiwiError& error) {
         // A stream that cannot deliver its header (a broken compressed block) leaves the reader invalid.
-        valid_ = false;
+        fail(error);
         volumeCount_ = poiCount_ = 0;
         expansionPositions_.clear();
     }

@@ -12,8 +12,6 @@
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/io/BoundedRead.h"
 
-std::atomic<int> MapDataVariant{4};
-
 namespace {
 // Bytes of the main map header before the first level record (the Header Size field does not move it).
 constexpr int64_t kMainMapHeaderSize = 30;
@@ -40,7 +38,6 @@ TLN_KiwiMap::TLN_KiwiMap(const std::string& allDataPath, StreamOpener opener)
     allData_ = std::make_unique<TLN_AllDataManager>(opener_(allDataPath));
     systemNumber_ = allData_->SystemNumber();
     systemVariant_ = allData_->SystemVariant();
-    MapDataVariant.store(systemVariant_);
     logicalSectorSize_ = allData_->LogicalSectorSize();
     valid_ = logicalSectorSize_ == 32;
     if (!valid_) return;

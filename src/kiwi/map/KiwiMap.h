@@ -20,9 +20,6 @@
 #include "kiwi/map/ParcelNumber.h"
 #include "kiwi/parts/AllDataManager.h"
 
-// The data variant (0..4) of the last map opened, for readers outside the map; the map keeps its own copy.
-extern std::atomic<int> MapDataVariant;
-
 class TLN_KiwiMap {
 public:
     // Opens a file by its path; OpenKiwiFile unless a test or tool wraps it (to count reads, say).

@@ -54,8 +54,8 @@ void TLN_DicVceManager::ReadHeaders() {
         const auto text = bounded::readRecord<8>(*stream_, header_.TextFramePosition);
         textHeader_.Size = int64_t(text.cursor().u32(0)) * 2;
         textHeader_.NumberOfPages = text.cursor().u32(4);
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
     }
 }
 

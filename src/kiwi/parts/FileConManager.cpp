@@ -44,8 +44,8 @@ void TLN_FileConManager::ReadTable() {
             records_.push_back(record);
             order_.push_back(int(i));
         }
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
         order_.clear();
         records_.clear();
     }

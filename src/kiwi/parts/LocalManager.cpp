@@ -53,8 +53,8 @@ void TLN_LocalManager::ReadFrame() {
             area.Language = a.fixedString(19, 3);
             areas_.push_back(area);
         }
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
         languages_.clear();
         areas_.clear();
     }

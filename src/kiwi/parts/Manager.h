@@ -1,8 +1,9 @@
-// TLN_Manager: the base of every KIWI reader; binds a reader to its stream, its base position and a valid
-// flag.
+// TLN_Manager: the base of every KIWI reader; binds a reader to its stream, its base position, a valid
+// flag and, when reading failed, why.
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,8 @@ public:
 
     bool IsValid() const { return valid_; }
     void SetValid(bool valid) { valid_ = valid; }
+    // Why reading the file failed ("" when it did not fail, or no error was raised).
+    const std::string& ErrorString() const { return error_; }
     // The name the reader's stream was opened with ("" for a stream without a file).
     std::string GetFileName() const;
     // True when the reader opened its stream itself.
@@ -32,8 +35,15 @@ public:
     int64_t Base() const { return base_; }
 
 protected:
+    // The reader is not valid, and keeps the reason.
+    void fail(const std::exception& error) {
+        valid_ = false;
+        error_ = error.what();
+    }
+
     std::shared_ptr<TLN_Stream> stream_;
     bool valid_ = false;
     bool ownsStream_ = false;
     int64_t base_ = 0;
+    std::string error_;
 };

@@ -32,7 +32,7 @@ void TLN_Manager21::ReadHeader() {
         const int64_t next = longForm ? 38 : 40;
         for (int i = 0; i < 3; ++i)
             properties_[3 + i] = c.u16(next + 2 * i);
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
     }
 }

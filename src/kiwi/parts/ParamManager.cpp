@@ -51,8 +51,8 @@ void TLN_ParamManager::ReadHeader() {
             pointer.MapElementParametersExist = r.u8(8) & 0x40;
             pointers_.push_back(pointer);
         }
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
         pointers_.clear();
     }
 }

@@ -88,8 +88,8 @@ void TLN_RdstmcManager::ReadHeaders() {
             messageCount_[p] =
                 bounded::recordsThatFit(UINT64_MAX, start, kMessageBytes[p], kMessageBytes[p], tableEnd);
         }
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
     }
 }
 

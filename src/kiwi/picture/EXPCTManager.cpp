@@ -35,7 +35,7 @@ void TLN_EXPCTManager::readHeader() {
         header_.PictureDataOffset = c.u32(18);
         header_.PictureDataSize = c.u16(22);
         header_.PictureDataPosition = WordOffsetToPosition(header_.PictureDataOffset, base_);
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
     }
 }

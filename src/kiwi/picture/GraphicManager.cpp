@@ -81,8 +81,8 @@ void TLN_GraphicManager::readHeader() {
                                                        colorTableFrame_ + 2, 4, 2, colorTableEnd_));
         imageCount_ = int(bounded::recordsThatFit(readWord(*stream_, imageFrame_, imageEnd_), imageFrame_ + 2,
                                                   6, 6, imageEnd_));
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
         paletteSetCount_ = colorTableCount_ = imageCount_ = 0;
     }
 }

@@ -51,8 +51,8 @@ void TLN_PCT2MNGManager::readList() {
             }
             items_.push_back({c.u32(entry) & 0x000F0000u, c.fixedString(entry + kNameOffset, kNameBytes)});
         }
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
         items_.clear();
     }
 }

@@ -50,8 +50,8 @@ void TLN_VoiceManager::readHeader() {
             languagePositions_.push_back(position);
             position += 2 + kManagementRecordBytes * ReadWordBE(stream, position);
         }
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
     }
 }
 

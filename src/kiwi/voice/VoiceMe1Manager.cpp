@@ -61,8 +61,8 @@ void TLN_VoiceMe1Manager::readHeader() {
             }
             entries_.push_back(entry);
         }
-    } catch (const KiwiError&) {
-        valid_ = false;
+    } catch (const KiwiError& error) {
+        fail(error);
     }
 }
 

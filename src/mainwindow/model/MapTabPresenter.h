@@ -11,7 +11,7 @@
 #include <QObject>
 #include <QString>
 
-#include "mapview/MapViewApi.h"
+#include "mapview/core/MapViewApi.h"
 
 class TLN_KiwiMap;
 

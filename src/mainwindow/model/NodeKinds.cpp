@@ -1,38 +1,6 @@
-// The node kind table: its rows, the fallbacks for kinds without one, and the show and build dispatch.
+// The node kind table: its rows, the fallbacks for kinds without one, and the show and build dispatch. The
+// views it starts with and the program's table are set up in kinds/KindTable.cpp, above the views.
 #include "mainwindow/model/NodeKinds.h"
-
-#include "mainwindow/model/kinds/FallbackViews.h"
-#include "mainwindow/model/kinds/KindFamilies.h"
-#include "mainwindow/model/views/ManagementViews.h"
-
-NodeKinds::NodeKinds() {
-    invalid_.kind = kKindInvalid;
-    invalid_.viewName = "ShowInvalidData";
-    invalid_.view = ShowInvalidData;
-    managementHeader_.viewName = "ShowManagementHeader";
-    managementHeader_.view = ShowManagementHeader;
-    notImplemented_.viewName = "ShowNotImplemented";
-    notImplemented_.view = ShowNotImplemented;
-}
-
-const NodeKinds& NodeKinds::Table() {
-    static const NodeKinds table = [] {
-        NodeKinds t;
-        // Every kind first, by name; the families then attach the views and builders they have.
-        RegisterKindNames(t);
-        RegisterHeaderKinds(t);
-        RegisterAllDataKinds(t);
-        RegisterMainMapKinds(t);
-        RegisterRegionKinds(t);
-        RegisterParameterKinds(t);
-        RegisterPictureKinds(t);
-        RegisterVoiceKinds(t);
-        RegisterIndexKinds(t);
-        RegisterTmcAndLocalKinds(t);
-        return t;
-    }();
-    return table;
-}
 
 KindInfo& NodeKinds::row(int kind) {
     KindInfo& info = rows_[kind];
@@ -72,7 +40,7 @@ void NodeKinds::Show(KindContext& context, RecordNode& node) const {
     if (info.view)
         info.view(context, node);
     else
-        ShowNotImplemented(context, node);
+        notImplemented_.view(context, node);
 }
 
 void NodeKinds::Build(KindContext& context, RecordNode& node,

@@ -37,7 +37,8 @@ struct KindInfo {
 
 class NodeKinds {
 public:
-    // A table with the fallback rows only (tests build their own tables with it).
+    // A table with the fallback rows only (tests build their own tables with it). This and Table() live in
+    // kinds/KindTable.cpp, with the views they name.
     NodeKinds();
     // The table with every family registered.
     static const NodeKinds& Table();

@@ -166,16 +166,18 @@ OpenOutcome SourceOpener::OpenIsoImage(const QString& path) {
     }
     const std::string image = FromQtPath(info.absoluteFilePath());
     const QString unreadable = QStringLiteral("Не удалось прочитать ISO образ\r") + path;
-    // The image is tried on its own first: one that cannot be read leaves the open source as it is.
+    // The image is tried on its own first: one that cannot be read leaves the open source as it is, and
+    // the message ends with the reader's reason.
     bool readable = false;
+    QString reason;
     try {
         TISOImage trial(image);
         readable = trial.OpenImage();
-    } catch (...) {
-        readable = false;
+    } catch (const std::exception& error) {
+        reason = QString::fromUtf8(error.what());
     }
     if (!readable) {
-        outcome_.Error(unreadable);
+        outcome_.Error(reason.isEmpty() ? unreadable : unreadable + QStringLiteral("\r") + reason);
         return outcome_;
     }
     closeAll();

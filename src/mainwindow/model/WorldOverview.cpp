@@ -7,20 +7,14 @@
 #include <QPainter>
 #include <QPen>
 
+#include "platform/MulDiv.h"
+
 namespace {
 // Half the world's longitudes and latitudes in 1/8 arc-second (180 and 90 degrees).
 constexpr int64_t kHalfLongitudes = 5184000;
 constexpr int64_t kHalfLatitudes = 2592000;
 // The frame stands this many pixels outside the viewport.
 constexpr int kMargin = 2;
-
-// a × b / c rounded half away from zero; the operands are far from overflowing 64 bits (picture sides
-// and 32-bit coordinates).
-int64_t mulDiv(int64_t a, int64_t b, int64_t c) {
-    const int64_t product = a * b;
-    const int64_t half = c / 2;
-    return product >= 0 ? (product + half) / c : -((-product + half) / c);
-}
 
 // Picture coordinates far outside the picture are drawn clipped anyway; keeping them near it keeps every
 // later sum within int.
@@ -31,10 +25,11 @@ int bounded(int64_t value, int64_t side) {
 
 QRect OverviewFrame(const MapViewPort& port, QSize picture) {
     const int64_t w = picture.width(), h = picture.height();
-    const int64_t left = mulDiv(w, int64_t(port.left) + kHalfLongitudes, 2 * kHalfLongitudes) - kMargin;
-    const int64_t right = mulDiv(w, int64_t(port.right) + kHalfLongitudes, 2 * kHalfLongitudes) + kMargin;
-    const int64_t top = h - mulDiv(h, int64_t(port.top) + kHalfLatitudes, 2 * kHalfLatitudes) - kMargin;
-    const int64_t bottom = h - mulDiv(h, int64_t(port.bottom) + kHalfLatitudes, 2 * kHalfLatitudes) + kMargin;
+    const int64_t left = MulDiv64(w, int64_t(port.left) + kHalfLongitudes, 2 * kHalfLongitudes) - kMargin;
+    const int64_t right = MulDiv64(w, int64_t(port.right) + kHalfLongitudes, 2 * kHalfLongitudes) + kMargin;
+    const int64_t top = h - MulDiv64(h, int64_t(port.top) + kHalfLatitudes, 2 * kHalfLatitudes) - kMargin;
+    const int64_t bottom =
+        h - MulDiv64(h, int64_t(port.bottom) + kHalfLatitudes, 2 * kHalfLatitudes) + kMargin;
     return QRect(QPoint(bounded(left, w), bounded(top, h)), QPoint(bounded(right, w), bounded(bottom, h)));
 }
 
@@ -49,12 +44,12 @@ QImage MakeWorldPicture(QSize size) {
     painter.fillRect(image.rect(), ocean);
     const QColor faint(255, 255, 255, 60), strong(255, 255, 255, 130);
     for (int degrees = -150; degrees <= 150; degrees += 30) {
-        const int x = int(mulDiv(w, degrees + 180, 360));
+        const int x = int(MulDiv64(w, degrees + 180, 360));
         painter.setPen(QPen(degrees == 0 ? strong : faint, 1));
         painter.drawLine(x, 0, x, h - 1);
     }
     for (int degrees = -60; degrees <= 60; degrees += 30) {
-        const int y = h - int(mulDiv(h, degrees + 90, 180));
+        const int y = h - int(MulDiv64(h, degrees + 90, 180));
         painter.setPen(QPen(degrees == 0 ? strong : faint, 1));
         painter.drawLine(0, y, w - 1, y);
     }

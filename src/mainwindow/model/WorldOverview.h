@@ -6,7 +6,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "mapview/MapViewApi.h"
+#include "mapview/core/MapViewApi.h"
 
 // The frame of a viewport on an equirectangular world picture of the given size, 2 pixels outside the
 // viewport on every side: left = w × (Left + 180°) / 360° - 2, right = w × (Right + 180°) / 360° + 2,

@@ -10,7 +10,7 @@
 
 #include "kiwi/frames/ParcelFrames.h"
 #include "mapview/core/MapCanvas.h"
-#include "mapview/core/MapRenderer.h"
+#include "mapview/core/MapRenderView.h"
 #include "mapview/core/MapViewState.h"
 #include "mapview/core/ParcelDrawing.h"
 

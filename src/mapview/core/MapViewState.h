@@ -14,7 +14,7 @@
 
 #include "kiwi/core/KiwiPrimitives.h"
 #include "kiwi/map/ParcelNumber.h"
-#include "mapview/MapViewApi.h"
+#include "mapview/core/MapViewApi.h"
 
 class TLN_KiwiMap;
 class TLN_RegionManager;

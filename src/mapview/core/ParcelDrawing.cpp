@@ -10,7 +10,7 @@
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/ParcelFrames.h"
 #include "kiwi/frames/RoadFrame.h"
-#include "mapview/MapViewApi.h"
+#include "mapview/core/MapViewApi.h"
 
 namespace {
 

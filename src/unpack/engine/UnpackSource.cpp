@@ -7,7 +7,6 @@
 #include "kiwi/cmp/CmpListSearch.h"
 #include "kiwi/core/FileNames.h"
 #include "kiwi/core/KiwiErrors.h"
-#include "kiwi/disc/FileManager.h"
 #include "kiwi/io/HandleStream.h"
 #include "kiwi/iso/DataTree.h"
 #include "kiwi/iso/ISOImage.h"
@@ -128,10 +127,11 @@ std::optional<UnpackOrigin> UnpackOrigin::InImage(std::shared_ptr<TISOImage> ima
     return origin;
 }
 
-std::optional<UnpackOrigin> UnpackOrigin::Find(const std::string& listPath) {
+std::optional<UnpackOrigin> UnpackOrigin::Find(const std::string& listPath,
+                                               std::shared_ptr<TISOImage> mounted) {
     if (!listPath.empty() && listPath[0] == '/' && isRegularFile(listPath)) return OnDisk(listPath);
-    if (auto image = GetISOImage())
-        if (auto origin = InImage(std::move(image), listPath)) return origin;
+    if (mounted)
+        if (auto origin = InImage(std::move(mounted), listPath)) return origin;
     return OnDisk(listPath);
 }
 

@@ -54,9 +54,9 @@ public:
     static std::optional<UnpackOrigin> OnDisk(const std::string& listPath);
     // A list inside image, looked up strictly from the root (a leading drive letter is ignored).
     static std::optional<UnpackOrigin> InImage(std::shared_ptr<TISOImage> image, const std::string& listPath);
-    // The program's rule: an existing absolute disk path is read from disk; otherwise, while an image is
-    // mounted, the name is looked up in it; otherwise on disk.
-    static std::optional<UnpackOrigin> Find(const std::string& listPath);
+    // The program's rule: an existing absolute disk path is read from disk; otherwise, when the caller
+    // hands the mounted image (null: none), the name is looked up in it; otherwise on disk.
+    static std::optional<UnpackOrigin> Find(const std::string& listPath, std::shared_ptr<TISOImage> mounted);
 
     bool InImage() const { return image_ != nullptr; }
     // Disk: the absolute path; image: the path inside the image.

@@ -10,6 +10,7 @@
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTest>
+#include <stdexcept>
 
 #include "converter/dictionary-editor/DictionaryEditor.h"
 #include "widgets/flat/FlatButton.h"
@@ -20,8 +21,9 @@ namespace {
 class RecordingMessenger : public Messenger {
 public:
     QStringList questions;
+    QStringList errors;
     bool answer = false;
-    void Error(QWidget*, const QString&) override {}
+    void Error(QWidget*, const QString& text) override { errors << text; }
     void Information(QWidget*, const QString&) override {}
     bool Question(QWidget*, const QString& text) override {
         questions << text;
@@ -178,6 +180,18 @@ TEST(DictionaryEditor, ClosingWithChangesAsksToSave) {
     e.dialog.reject();
     EXPECT_EQ(e.messenger.questions, QStringList{QString::fromUtf8("Сохранить словарь?")});
     EXPECT_EQ(saved, 1);
+}
+
+TEST(DictionaryEditor, ASaveThatFailsIsReportedAndTheEditorStillCloses) {
+    LatRusDictionary d = sample(3);
+    Editor e(d);
+    e.dialog.SetSaver([]() -> bool { throw std::runtime_error("No space left on device"); });
+    e.dialog.show();
+    e.get<QPushButton>("ClearBtn")->click();
+    e.messenger.answer = true;
+    e.dialog.reject();
+    EXPECT_EQ(e.messenger.errors, QStringList{"No space left on device"});
+    EXPECT_FALSE(e.dialog.isVisible());
 }
 
 TEST(DictionaryEditor, FlatFieldsTakeTheInfoTipColourWhileEditingOrMatching) {

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "converter/import/MpCoordinate.h"
+#include "platform/MulDiv.h"
 
 using mp_import::CoordToMapUnits;
-using mp_import::MulDiv;
 
 TEST(MpCoordinate, KnownTextsGiveTheirUnits) {
     const struct {
@@ -46,10 +46,10 @@ TEST(MpCoordinate, UnreadableOrOutOfRangeTextsAreRefused) {
 }
 
 TEST(MpCoordinate, MulDivRoundsHalvesAwayFromZero) {
-    EXPECT_EQ(MulDiv(5, 1, 2), 3);
-    EXPECT_EQ(MulDiv(-5, 1, 2), -3);
-    EXPECT_EQ(MulDiv(7, 1, 2), 4);
-    EXPECT_EQ(MulDiv(4, 1, 3), 1);
-    EXPECT_EQ(MulDiv(6002000, 3600, 10000000), 2161);
-    EXPECT_EQ(MulDiv(-778, 460800, 10000000), -36);
+    EXPECT_EQ(MulDiv64(5, 1, 2), 3);
+    EXPECT_EQ(MulDiv64(-5, 1, 2), -3);
+    EXPECT_EQ(MulDiv64(7, 1, 2), 4);
+    EXPECT_EQ(MulDiv64(4, 1, 3), 1);
+    EXPECT_EQ(MulDiv64(6002000, 3600, 10000000), 2161);
+    EXPECT_EQ(MulDiv64(-778, 460800, 10000000), -36);
 }

@@ -60,10 +60,10 @@ TEST_F(WizardPagesToTheLetterTest, TheFinishPageLabelsCarryTheirCaptions) {
 TEST_F(WizardPagesToTheLetterTest, TheLoadingPageOffersTwoMapPagesAndSaysWhatMapsToUse) {
     auto wizard = make(plainSource());
     nextTo(*wizard, WizardPage::Loading);
-    QStringList texts;
+    QStringList labelTexts;
     for (const QLabel* label : wizard->pageControl->currentWidget()->findChildren<QLabel*>())
-        texts << label->text();
-    const QString all = texts.join('\n');
+        labelTexts << label->text();
+    const QString all = labelTexts.join('\n');
     EXPECT_TRUE(all.contains(QStringLiteral(
         "Вы можете использовать карты в польском формате (***. MP) чтобы добавить контуры зданий.")));
     EXPECT_TRUE(all.contains(QStringLiteral("сообществом")));
@@ -131,8 +131,10 @@ TEST_F(WizardPagesToTheLetterTest, ADamagedFileGivesOneMemoLinePerLoggedLine) {
         QFile file(path("damaged.mp"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         // Unreadable pairs holding a vertical tab, a form feed, group separators and a next-line byte.
-        file.write("[POLYGON]\nType=0x13\nData0=(55.75\x0b,37.6),(55.7\x0c5,37.6002),(55.75015,37.6002)\n"
-                   "Data0=(55\x1c.75,3\x1d7.6\x1e)\xc2\x85(1,2)\xe2\x80\xa8(3,4)\n[END]\n");
+        file.write("[POLYGON]\nType=0x13\nData0=(55.75\x0b,37.6),(55.7\x0c"
+                   "5,37.6002),(55.75015,37.6002)\n"
+                   "Data0=(55\x1c.75,3\x1d"
+                   "7.6\x1e)\xc2\x85(1,2)\xe2\x80\xa8(3,4)\n[END]\n");
     }
     auto wizard = make(plainSource());
     wizard->SetImporter(std::make_unique<MpWizardImporter>());

@@ -19,7 +19,7 @@
 #include "converter/wizard/ConverterWizard.h"
 #include "mainwindow/WindowTestSupport.h"
 #include "platform/TaskBar.h"
-#include "support/RecordingTaskbarBackend.h"
+#include "support/window/RecordingTaskbarBackend.h"
 
 namespace wizardtest {
 

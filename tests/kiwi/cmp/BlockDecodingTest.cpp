@@ -160,4 +160,4 @@ TEST_P(BlockInflate, ZlibBlocks) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, BlockInflate, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "fast" : "zlib"; });
+                         [](const auto& instance) { return instance.param ? "fast" : "zlib"; });

@@ -128,7 +128,7 @@ TEST(CompressionManager, Cmp13MatchesByPrefixButNeverOnEmptyNames) {
 
 TEST(CompressionManager, SegmentedTableFollowsTheSegmentRule) {
     const std::string dir = fixture::scratchDir("cmp-segments");
-    for (uint16_t type : {258, 514, 770}) {
+    for (uint16_t type : std::initializer_list<uint16_t>{258, 514, 770}) {
         CmpListEntryPlan e;
         e.name = "F.KWI";
         e.type = type;

@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, DecompLayout,
                                            CmpLayout::Type1In06, CmpLayout::Segmented258,
                                            CmpLayout::Segmented514, CmpLayout::Segmented770,
                                            CmpLayout::Zlib13, CmpLayout::Zlib13Stored),
-                         [](const auto& info) { return fixture::cmpLayoutName(info.param); });
+                         [](const auto& instance) { return fixture::cmpLayoutName(instance.param); });
 
 // Random bytes that zlib cannot shrink: the writer stores the whole blocks and compresses the short last
 // one, and every block reads back.

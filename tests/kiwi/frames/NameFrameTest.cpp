@@ -58,7 +58,7 @@ TEST(NameFrame, LanguageTable) {
         EXPECT_EQ(ReadText(span(w), language, kFramePosition, kUtf8).text, "first") << language;
     EXPECT_EQ(ReadText(span(w), 2, kFramePosition, kUtf8).text, "second");
     // A word at +2 outside 3..15 makes P one string.
-    for (const uint16_t word : {2, 16}) {
+    for (const uint16_t word : std::initializer_list<uint16_t>{2, 16}) {
         ByteWriter one;
         one.u16(2).u16(word).u16(0x4142);
         EXPECT_EQ(ReadText(span(one), 1, kFramePosition, kUtf8).raw.size(), 4) << word;

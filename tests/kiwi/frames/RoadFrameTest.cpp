@@ -37,7 +37,7 @@ void multiLink(ByteWriter& w, uint16_t nodes, uint32_t sizeWords = 0, uint16_t f
 } // namespace
 
 TEST(RoadFrame, ClassOffsetsOfEightWordsOrLessAreEmpty) {
-    for (const uint16_t offset : {0, 1, 8, 9}) {
+    for (const uint16_t offset : std::initializer_list<uint16_t>{0, 1, 8, 9}) {
         ByteWriter w = roadHeader(1, {{offset, 1}});
         w.padTo(18);
         w.u16(0xF800);

@@ -145,7 +145,7 @@ TEST(IndexMutation, RandomByteChangesAreReadSafely) {
     for (int round = 0; round < kRounds; ++round) {
         fixture::IndexFixture damaged = fixture::buildIndexFixture(round % 2 ? 0 : 0x40);
         // Mostly one file at a time, so the other still leads somewhere.
-        const unsigned which = random() % 3;
+        const auto which = unsigned(random() % 3);
         if (which != 1) mutate(damaged.index, random);
         if (which != 0) mutate(damaged.dataFile, random);
         const std::string path = fixture::writeIndexFixture(folder, damaged);

@@ -217,7 +217,9 @@ TEST_P(XorrisoLayout, ConcurrentReadsShareNoPosition) {
 INSTANTIATE_TEST_SUITE_P(Layouts, XorrisoLayout,
                          testing::Values(IsoLayout::Plain, IsoLayout::LeadingBlock, IsoLayout::RawMode1,
                                          IsoLayout::RawMode1LeadingBlock),
-                         [](const auto& info) { return std::string(fixture::layoutName(info.param)); });
+                         [](const auto& instance) {
+                             return std::string(fixture::layoutName(instance.param));
+                         });
 
 class XorrisoImageTest : public testing::Test {
 protected:

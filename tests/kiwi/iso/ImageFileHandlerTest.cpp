@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                                TImageFileHandler::Mode1, 307200, 2048, 16, 307200 + 19 * 2352},
                     LayoutCase{IsoLayout::Mode2, TImageFileHandler::FormatSectorData,
                                TImageFileHandler::Mode2, 0, 2336, 0, 19 * 2336}),
-    [](const auto& info) { return std::string(fixture::layoutName(info.param.layout)); });
+    [](const auto& instance) { return std::string(fixture::layoutName(instance.param.layout)); });
 
 TEST(ImageFileHandler, RawModeByteSelectsTheMode) {
     TImageFileHandler mode2;

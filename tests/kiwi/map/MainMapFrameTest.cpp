@@ -204,7 +204,7 @@ TEST(MainMapFrame, FrameTableHoldsOnlyTheLevelsReferences) {
 
 TEST(MainMapFrame, RouteGuidanceHeader) {
     const auto map = openMap(fixture::buildAllData(fixture::smallAllDataPlan()));
-    for (const uint16_t flags : {0x0000, 0x2000}) {
+    for (const uint16_t flags : std::initializer_list<uint16_t>{0x0000, 0x2000}) {
         fixture::ByteWriter w;
         w.fill(32, 0xEE);
         w.u16(13).coordinate(1).coordinate(-2).u8(3).u8(4).u16(flags).u32(0x00C0FFEE).u16(0x4123);

@@ -99,7 +99,7 @@ TEST(ColorTableBounds, AFiveByteTailAtTheStreamEndHoldsNoTable) {
 
 TEST(ColorTableBounds, ASixByteTailIsAnEmptyTable) {
     // The minimum table: a head and no room for a colour. A count of 0 is whole, a count of 1 is cut.
-    for (uint8_t count : {0, 1}) {
+    for (uint8_t count : std::initializer_list<uint8_t>{0, 1}) {
         SCOPED_TRACE(int(count));
         const std::vector<uint8_t> bytes = fixture::buildPictureFile(tailFile({0, 7, 0xFF, 0xFF, 0, count}));
         TLN_GraphicManager reader(streamOf(bytes), 0);

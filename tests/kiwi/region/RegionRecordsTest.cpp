@@ -139,7 +139,7 @@ TEST(RegionRecords, LinkRegulationAndBetweenLinksRecords) {
 TEST(RegionRecords, NodeHeaderRanksAreCutToTheBytes) {
     // 0xFFFF ranks announced, two present.
     std::vector<uint8_t> bytes = {0x00, 0x0E, 0x00, 0x04, 0x00, 0x06, 0xFF, 0xFF};
-    for (uint8_t last : {0x03, 0x04}) {
+    for (uint8_t last : std::initializer_list<uint8_t>{0x03, 0x04}) {
         const std::vector<uint8_t> rank = {0x00, 0x03, 0x00, 0x01, 0x00, 0x05, 0x00, 0xF0, 0xEE, last};
         bytes.insert(bytes.end(), rank.begin(), rank.end());
     }

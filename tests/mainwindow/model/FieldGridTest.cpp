@@ -10,7 +10,7 @@
 
 #include "kiwi/display/KiwiFormat.h"
 #include "mainwindow/model/FieldGrid.h"
-#include "mainwindow/model/GridDump.h"
+#include "support/model/GridDump.h"
 
 namespace {
 

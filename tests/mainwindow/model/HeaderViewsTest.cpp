@@ -8,12 +8,12 @@
 #include "kiwi/cmp/CompressionManager.h"
 #include "kiwi/parts/Coverage.h"
 #include "kiwi/parts/Loading.h"
-#include "mainwindow/model/GridDump.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
 #include "mainwindow/model/views/ViewSupport.h"
 #include "support/fixtures/CmpFixture.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/LoadingFixtures.h"
+#include "support/model/GridDump.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
-#include "mainwindow/model/ViewHostLog.h"
 #include "mainwindow/model/index/IndexTable.h"
 #include "mainwindow/model/views/IndexSearchViews.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/QtPrinting.h"
 #include "support/fixtures/TownIndex.h"
+#include "support/model/ViewHostLog.h"
 
 namespace {
 

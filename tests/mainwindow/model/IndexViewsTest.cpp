@@ -8,15 +8,15 @@
 
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/index/IndexManager.h"
-#include "mainwindow/model/GridDump.h"
 #include "mainwindow/model/RecordTree.h"
-#include "mainwindow/model/ViewHostLog.h"
 #include "mainwindow/model/index/IndexNavigation.h"
 #include "mainwindow/model/index/IndexTable.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/IndexFixture.h"
 #include "support/fixtures/QtPrinting.h"
 #include "support/fixtures/TownIndex.h"
+#include "support/model/GridDump.h"
+#include "support/model/ViewHostLog.h"
 
 namespace {
 

@@ -236,8 +236,8 @@ TEST_F(IsoListingTest, TheWorkerReportsThroughItsMailbox) {
 
 // Writes through a saved file but fails the nth write, or asks to stop before it.
 struct FailingOutput : IsoExtraction::Output {
-    FailingOutput(const QString& target, int failAt, std::stop_source* stop)
-        : inner(IsoExtraction::SavedFile(target)), failAt(failAt), stop(stop) {}
+    FailingOutput(const QString& target, int failingWrite, std::stop_source* stopper)
+        : inner(IsoExtraction::SavedFile(target)), failAt(failingWrite), stop(stopper) {}
     bool Open(QString& error) override { return inner->Open(error); }
     bool Write(const char* data, int64_t size, QString& error) override {
         if (++writes == failAt) {

@@ -13,7 +13,7 @@
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/RecordNode.h"
-#include "mainwindow/model/ViewHostLog.h"
+#include "support/model/ViewHostLog.h"
 
 namespace harness {
 

@@ -9,9 +9,9 @@
 #include "kiwi/core/FileNames.h"
 #include "kiwi/map/KiwiMap.h"
 #include "mainwindow/model/RecordTree.h"
-#include "mainwindow/model/TreeDump.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/model/TreeDump.h"
 
 namespace {
 

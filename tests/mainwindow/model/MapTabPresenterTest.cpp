@@ -186,7 +186,7 @@ TEST_F(MapTabPresenterTest, AnIntegratedParcelShowsItsPlaceWithoutNumberAndTheFi
 TEST_F(MapTabPresenterTest, ARegularParcelAfterADividedOneKeepsNothingOfIt) {
     presenter.SelectionChanged(true, parcel(1));
     // A regular parcel's number says kind 0; kind 3 is regular too.
-    for (uint8_t kind : {0, 3, 200}) {
+    for (uint8_t kind : std::initializer_list<uint8_t>{0, 3, 200}) {
         presenter.SelectionChanged(true, parcel(1));
         presenter.SelectionChanged(true, parcel(kind));
         EXPECT_EQ(row(12), (QStringList{"", "", "", ""})) << int(kind);

@@ -8,10 +8,10 @@
 
 #include "KindHarness.h"
 #include "kiwi/map/KiwiMap.h"
-#include "mainwindow/model/GridDump.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/model/GridDump.h"
 
 namespace mapviews {
 

@@ -1,155 +1,62 @@
-// The node kind table against the kind tables of the record tree's design: every kind present with its
-// view's name, the fallbacks for kinds without a row, and the builders this family provides.
+// The node kind table: its rows agree with themselves and cover every kind the builders make from a disc,
+// the fallbacks for kinds without a row, and the builders each family provides.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <set>
 #include <string>
 
 #include "TreeTestSupport.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/SourceOpener.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/SourceFolderFixture.h"
+#include "support/model/TreeDump.h"
 
 namespace {
 
-// Kind → view name, table by table.
-const std::map<int, std::string>& expectedNames() {
-    static const std::map<int, std::string> names = [] {
-        std::map<int, std::string> n;
-        const std::string ni = "ShowNotImplemented";
-        // Roots.
-        n[1] = "ShowLoadingFrame";
-        n[4] = "ShowCompressionFrame";
-        n[7] = "ShowDataVolume";
-        n[1020] = "ShowDataManagementFrameHeader";
-        n[1060] = n[1100] = "ShowVoiceDistributionHeader";
-        n[1250] = "ShowVoiceDictionaryHeader";
-        n[1300] = "ShowPictureAssignedManagements";
-        n[1400] = "ShowRegionHeader";
-        n[1500] = "ShowCoverageInfo";
-        // LOADING.KWI, CMP and COVERAGE.BIN subtrees.
-        n[2] = "ShowSystemInfo";
-        n[3] = "ShowModuleInfo";
-        n[2000] = "ShowUnitInfo";
-        n[5] = "ShowCompressionInfo";
-        n[1510] = "ShowCoverageItem";
-        // ALLDATA management header records: every index has a row.
-        for (int kind = 100; kind <= 163; ++kind)
-            n[kind] = "ShowManagementHeader";
-        n[100] = "ShowMainMapDataManagement";
-        n[101] = "ShowRegionHeader";
-        n[102] = "ShowIndexDataHeader";
-        n[103] = "ShowAllDataParametersHeader";
-        n[105] = "ShowImageManagementHeader";
-        n[106] = "ShowVoiceDistributionHeader";
-        n[120] = "ShowManagementHeader32_5";
-        n[125] = "ShowVoiceDictionaryHeader";
-        n[126] = "ShowExtendedPictureHeader";
-        n[127] = "ShowRdsTmcManagement";
-        n[129] = "ShowLocalizationFrame";
-        n[130] = "ShowPictureAssignedManagements";
-        n[133] = "ShowVoiceDistributionHeader";
-        // Main map subtree.
-        n[9] = "ShowLevelRecord";
-        n[10] = "ShowBlockSetRecord";
-        n[11] = "ShowBlockRecord";
-        n[12] = "ShowParcelManagement";
-        n[14] = "ShowMainMapHeader";
-        n[15] = "ShowRoadFrame";
-        n[16] = "ShowBackgroundFrame";
-        n[17] = "ShowNameFrame";
-        n[18] = n[19] = n[13] = ni;
-        n[9000] = ni; // "Unknown" basic frames
-        n[2300] = "ShowInfraLinkFrame";
-        n[40] = "ShowRouteGuidanceHeader";
-        n[23] = "ShowRoadDisplayClass";
-        n[25] = "ShowMultiLink";
-        n[26] = "ShowLinkNodeConnection";
-        n[27] = "ShowElementManagement";
-        n[28] = "ShowBackgroundTypeUnit";
-        n[29] = "ShowMinimumGraphics";
-        n[30] = "ShowNameManagement";
-        n[31] = "ShowNameRecord";
-        n[41] = "ShowGuidanceFrame";
-        n[42] = "ShowStringFrame";
-        n[43] = n[44] = n[45] = ni;
-        n[431] = n[432] = n[434] = n[437] = n[438] = ni;
-        n[433] = "ShowTowardName";
-        n[435] = "ShowDirectionIndicator";
-        n[436] = "ShowRoadStructure";
-        n[46] = "ShowStringRecord";
-        n[2310] = "ShowInfraLinkReference";
-        n[2320] = "ShowMeshInformation";
-        n[2330] = "ShowInfraLinkCount";
-        n[2340] = "ShowInfraLinkRecord";
-        n[2350] = "ShowRoadLinkCorresponding";
-        // Route planning.
-        n[1410] = "ShowRegionLevel";
-        n[1420] = "ShowRegionRecord";
-        n[1421] = "NextRegionPage";
-        n[1430] = "ShowRouteNodeRecord";
-        n[1440] = "ShowRouteLinkRecord";
-        // Parameters.
-        n[190] = "ShowParameterManagement";
-        n[191] = "ShowColorPaletteTable";
-        n[192] = "ShowColor";
-        n[193] = ni;
-        n[194] = n[196] = n[198] = "ShowLandmarkDataFrame";
-        n[195] = "ShowLandmarkPatternTable";
-        n[197] = "ShowLandmarkPatternTable2";
-        n[199] = "ShowLandmarkPatternTable3";
-        n[1320] = "ShowParametersHeader";
-        // Pictures.
-        n[99] = "ShowMissingFile";
-        n[1310] = "ShowImageManagementHeader";
-        n[1315] = "ShowExtendedPictureHeader";
-        n[1200] = n[1201] = "ShowPaletteSets";
-        n[1210] = "ShowPaletteSet";
-        n[1220] = "ShowColorTable";
-        n[1202] = "ShowImageDataCount";
-        n[1230] = "ShowImageDataRecord";
-        n[1231] = "NextImageDataPage";
-        // Voice.
-        n[200] = "ShowVoiceOffsetManagementTable";
-        n[201] = "ShowVoiceOffsetManagementRecord";
-        n[202] = "ShowVoiceOffsetTable";
-        n[1110] = "ShowVoiceInfo";
-        n[1120] = "ShowVoiceOffsetRecord";
-        n[1251] = "ShowDictionaryLanguageRecord";
-        n[1255] = "ShowDictionaryInfoRecord";
-        n[1260] = "ShowDictionaryGroupData";
-        // Index data.
-        n[300] = "ShowVolumeManagementRecord";
-        n[301] = "ShowPOIManagementRecord";
-        n[302] = "ShowExpansionFieldRecord";
-        n[303] = "ShowCharacterInfoRecord";
-        n[305] = "ShowDetailedPOIRecord";
-        n[310] = "ShowDetailedSearchRecord";
-        n[320] = "ShowSearchFrame";
-        for (int kind : {330, 340, 345, 350, 360, 370, 380})
-            n[kind] = "ShowNextLevel";
-        // RDS-TMC.
-        n[2130] = n[2140] = n[2150] = n[2160] = n[2170] = ni;
-        n[2100] = "ShowTmcRegion";
-        n[2110] = "ShowTmcGroup";
-        n[2120] = "ShowTmcLocation";
-        n[2180] = n[2190] = n[2200] = "ShowTmcMessage";
-        // Localisation and management 32.
-        n[1600] = "ShowAreaRecord";
-        n[180] = "ShowManagementHeader32";
-        return n;
-    }();
-    return names;
+// The kinds of every node the program's builders make from a disc with every data part (the fixture
+// folder), crawled as the window would expand it.
+std::set<int> kindsBuiltFromADisc() {
+    const std::string folder = fixture::scratchDir("node-kinds-disc");
+    fixture::SourceFolderPlan plan;
+    plan.dataParts = true;
+    fixture::writeSourceFolder(folder, plan);
+    RecordTree tree;
+    OpenData data;
+    MapCodePageChoice codePages;
+    SourceOpener opener(tree, data, codePages);
+    opener.OpenFolder(QString::fromStdString(folder));
+    treetest::Workbench bench;
+    bench.data = data;
+    std::set<int> kinds;
+    CrawlOptions options;
+    options.select = false;
+    options.visit = [&](RecordNode& node, int, const std::string&) { kinds.insert(node.kind); };
+    CrawlTree(tree, bench.context, options);
+    SourceOpener::CloseAllHeadless(tree, data);
+    return kinds;
 }
 
-TEST(NodeKinds, EveryKindHasItsRowWithTheViewNameOfTheKindTables) {
+TEST(NodeKinds, EveryRowIsItsOwnKindAndEveryKindTheBuildersMakeHasARow) {
     const NodeKinds& table = NodeKinds::Table();
-    for (const auto& [kind, name] : expectedNames()) {
-        ASSERT_TRUE(table.Has(kind)) << "kind " << kind;
-        EXPECT_EQ(table.Resolve(kind).viewName, name) << "kind " << kind;
-        EXPECT_EQ(table.Resolve(kind).kind, kind);
+    for (const auto& [kind, info] : table.Rows()) {
+        EXPECT_EQ(info.kind, kind);
+        ASSERT_NE(info.viewName, nullptr) << "kind " << kind;
+        const std::string name = info.viewName;
+        EXPECT_TRUE(name.starts_with("Show") || name.starts_with("Next")) << "kind " << kind << " " << name;
+        // A view that is built has a name of its own; the not-implemented name has no view behind it.
+        if (name == "ShowNotImplemented") {
+            EXPECT_FALSE(info.view) << "kind " << kind;
+        }
     }
-    // And no row the tables do not name.
-    for (const auto& [kind, info] : table.Rows())
-        EXPECT_EQ(expectedNames().count(kind), 1u) << "unexpected kind " << kind;
+    // The management header records: one row for each of the 64 an ALLDATA file may hold.
+    for (int kind = 100; kind < 164; ++kind)
+        EXPECT_TRUE(table.Has(kind)) << "kind " << kind;
+    const std::set<int> built = kindsBuiltFromADisc();
+    // Every family of the disc is reached, not just its roots.
+    EXPECT_GT(built.size(), 60u);
+    for (int kind : built)
+        EXPECT_TRUE(table.Has(kind)) << "a builder makes kind " << kind << ", which has no row";
 }
 
 TEST(NodeKinds, KindsWithoutARowFallBack) {

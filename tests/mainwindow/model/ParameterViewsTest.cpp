@@ -6,8 +6,8 @@
 #include "KindHarness.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/parts/ParamManager.h"
-#include "mainwindow/model/GridDump.h"
 #include "support/fixtures/ParamFixture.h"
+#include "support/model/GridDump.h"
 
 namespace {
 

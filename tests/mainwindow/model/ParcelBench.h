@@ -12,11 +12,11 @@
 #include "KindHarness.h"
 #include "kiwi/frames/ParcelFrames.h"
 #include "kiwi/map/KiwiMap.h"
-#include "mainwindow/model/GridDump.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/QtPrinting.h"
+#include "support/model/GridDump.h"
 
 namespace parcelbench {
 

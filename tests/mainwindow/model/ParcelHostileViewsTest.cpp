@@ -10,7 +10,7 @@
 #include "TreeTestSupport.h"
 #include "kiwi/core/MapCodePage.h"
 #include "mainwindow/model/RecordTree.h"
-#include "mainwindow/model/TreeDump.h"
+#include "support/model/TreeDump.h"
 
 namespace {
 

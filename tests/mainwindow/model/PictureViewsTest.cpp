@@ -10,11 +10,11 @@
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/picture/GraphicManager.h"
 #include "kiwi/picture/PCT2MNGManager.h"
-#include "mainwindow/model/GridDump.h"
 #include "mainwindow/model/views/PictureViews.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/ParamFixture.h"
 #include "support/fixtures/PictureFixture.h"
+#include "support/model/GridDump.h"
 
 namespace {
 
@@ -93,10 +93,10 @@ TEST_F(PictureViews, TheStandardSetFromItsList) {
                                         ? ""
                                         : "@picture " + std::to_string(expected[i].expected.width()) + "x" +
                                               std::to_string(expected[i].expected.height());
-        const auto pictures = std::count_if(effects.begin(), effects.end(),
-                                            [](const std::string& e) { return e.starts_with("@picture"); });
+        const auto shownPictures = std::count_if(
+            effects.begin(), effects.end(), [](const std::string& e) { return e.starts_with("@picture"); });
         if (picture.empty())
-            EXPECT_EQ(pictures, 0) << expected[i].what;
+            EXPECT_EQ(shownPictures, 0) << expected[i].what;
         else
             EXPECT_NE(std::find(effects.begin(), effects.end(), picture), effects.end()) << expected[i].what;
     }

@@ -7,8 +7,8 @@
 #include "kiwi/display/KiwiFormat.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/region/RegionManager.h"
-#include "mainwindow/model/GridDump.h"
 #include "support/fixtures/RegionFixture.h"
+#include "support/model/GridDump.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include "kiwi/disc/FileManager.h"
 #include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/SourceOpener.h"
-#include "mainwindow/model/TreeDump.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/IndexFixture.h"
 #include "support/fixtures/IsoFixture.h"
 #include "support/fixtures/SourceFolderFixture.h"
+#include "support/model/TreeDump.h"
 
 namespace {
 

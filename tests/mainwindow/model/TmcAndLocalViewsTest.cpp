@@ -8,13 +8,13 @@
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/display/KiwiFormat.h"
 #include "kiwi/map/KiwiMap.h"
-#include "mainwindow/model/GridDump.h"
 #include "mainwindow/model/MapCodePageChoice.h"
 #include "mainwindow/model/RecordTree.h"
 #include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/SourceOpener.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/SourceFolderFixture.h"
+#include "support/model/GridDump.h"
 
 namespace {
 

@@ -15,11 +15,11 @@
 #include "kiwi/parts/DicVceManager.h"
 #include "kiwi/voice/VoiceManager.h"
 #include "kiwi/voice/VoiceMe1Manager.h"
-#include "mainwindow/model/GridDump.h"
 #include "mainwindow/model/views/VoiceViews.h"
 #include "platform/VoicePlayer.h"
 #include "support/fixtures/DicVceFixture.h"
 #include "support/fixtures/VoiceFixtures.h"
+#include "support/model/GridDump.h"
 
 namespace {
 

@@ -11,14 +11,14 @@
 
 #include "ProbeCommand.h"
 #include "kiwi/core/FileNames.h"
-#include "mainwindow/model/GridDump.h"
 #include "mainwindow/model/MapCodePageChoice.h"
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/RecordTree.h"
 #include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/SourceOpener.h"
-#include "mainwindow/model/TreeDump.h"
-#include "mainwindow/model/ViewHostLog.h"
+#include "support/model/GridDump.h"
+#include "support/model/TreeDump.h"
+#include "support/model/ViewHostLog.h"
 
 namespace {
 

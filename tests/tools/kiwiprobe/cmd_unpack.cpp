@@ -5,6 +5,7 @@
 #include <map>
 
 #include "ProbeCommand.h"
+#include "kiwi/disc/FileManager.h"
 #include "unpack/engine/UnpackJob.h"
 
 namespace {
@@ -33,7 +34,7 @@ int unpackCommand(const probe::Args& args) {
         return 2;
     }
     if (!probe::mountImageOption(args, "unpack")) return 1;
-    const auto origin = UnpackOrigin::Find(names[0]);
+    const auto origin = UnpackOrigin::Find(names[0], GetISOImage());
     UnpackList::OpenResult opened = UnpackList::OpenResult::Missing;
     const auto list = origin ? UnpackList::Open(*origin, &opened) : nullptr;
     if (!list) {

@@ -11,7 +11,7 @@
 
 #include "mainwindow/WindowTestSupport.h"
 #include "platform/TaskBar.h"
-#include "support/RecordingTaskbarBackend.h"
+#include "support/window/RecordingTaskbarBackend.h"
 #include "unpack/engine/UnpackOutput.h"
 
 namespace unpackdialogtest {

@@ -1,5 +1,5 @@
 // The view host that logs.
-#include "mainwindow/model/ViewHostLog.h"
+#include "support/model/ViewHostLog.h"
 
 #include <algorithm>
 

@@ -17,3 +17,9 @@ template <typename F> void guarded(QWidget* parent, Messenger* messenger, F&& co
         if (messenger) messenger->Error(parent, QStringLiteral("Неизвестная ошибка"));
     }
 }
+
+// A window's slot as connect() takes it, run guarded: connect(button, &QPushButton::clicked, this,
+// guardedSlot(this, messenger, &Window::Command)).
+template <typename Window> auto guardedSlot(Window* window, Messenger* messenger, void (Window::*slot)()) {
+    return [window, messenger, slot] { guarded(window, messenger, [&] { (window->*slot)(); }); };
+}

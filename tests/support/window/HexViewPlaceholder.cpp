@@ -1,5 +1,5 @@
 // What the hex viewer placeholder shows: the file and offset a hex grid would be placed on.
-#include "mainwindow/HexViewPlaceholder.h"
+#include "support/window/HexViewPlaceholder.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,14 +1,14 @@
-// The map view until the map control is built, and the base of test doubles: it keeps what the main window
-// hands it (the map, the route planning data, road colours, grid, scale density, layers) and says which
-// map it would draw. Tests set the state the view would report (level, scale, selection, viewport, hint)
-// and fire its events.
+// The map view stand-in of the window tests, and the base of their test doubles: it keeps what the main
+// window hands it (the map, the route planning data, road colours, grid, scale density, layers) and says
+// which map it would draw. Tests set the state the view would report (level, scale, selection, viewport,
+// hint) and fire its events.
 #pragma once
 
 #include <vector>
 
 #include <QWidget>
 
-#include "mapview/MapViewApi.h"
+#include "mapview/core/MapViewApi.h"
 
 // Keeps every setting the main window hands a map view and draws nothing; it fires an event only when a
 // test says so (or a click selects the parcel a test placed there).

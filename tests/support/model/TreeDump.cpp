@@ -1,13 +1,13 @@
 // The tree dump lines and the bounded crawl.
-#include "mainwindow/model/TreeDump.h"
+#include "support/model/TreeDump.h"
 
 #include <exception>
 #include <sstream>
 
 #include "kiwi/core/FileNames.h"
-#include "mainwindow/model/GridDump.h"
 #include "mainwindow/model/SourceOpener.h"
-#include "mainwindow/model/ViewHostLog.h"
+#include "support/model/GridDump.h"
+#include "support/model/ViewHostLog.h"
 
 namespace {
 

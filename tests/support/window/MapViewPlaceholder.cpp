@@ -1,5 +1,5 @@
 // What the map view placeholder draws: the road colours it holds and the map it was given.
-#include "mainwindow/MapViewPlaceholder.h"
+#include "support/window/MapViewPlaceholder.h"
 
 #include <QFile>
 #include <QPainter>

@@ -1,5 +1,5 @@
 // Writes the field grid as text lines for golden files and the probe.
-#include "mainwindow/model/GridDump.h"
+#include "support/model/GridDump.h"
 
 #include "mainwindow/model/FieldGrid.h"
 

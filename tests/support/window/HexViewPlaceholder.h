@@ -1,10 +1,10 @@
-// The hex viewer's window until the viewer itself is built: it takes the stream the main window hands it,
-// says which file and offset it would show, and docks into the main window as its hex tab.
+// The hex viewer stand-in of the window tests: it takes the stream the main window hands it, says which file
+// and offset it would show, and docks into the main window as its hex tab.
 #pragma once
 
 #include <QWidget>
 
-#include "hexview/HexViewApi.h"
+#include "hexview/model/HexViewApi.h"
 
 class QLabel;
 

@@ -1,0 +1,214 @@
+#!/usr/bin/env python3
+"""Checks the source tree's includes against the build's targets (the file CMake writes, layering-targets.txt).
+
+A file belongs to the target that compiles it; a header to the target that compiles the .cpp of the same
+name, else to the target that owns the header's folder (the lowest one where several share it). A file may
+include a project header only when its target is that header's target or links it (directly, or through
+what the targets it links pass on), and a Qt Widgets header only when its target reaches Qt6::Widgets. A
+target marked headless never reaches Qt6::Widgets. Inside the data library, a folder includes only itself
+and the folders before it in KIWI_LAYERS. Finally, no two class files (a header and its .cpp count as one)
+include each other, directly or through others.
+"""
+import glob
+import os
+import re
+import sys
+
+SCANNED = ("src", "tools", "tests", "bench")
+# The program, its tools and the libraries the tests share keep to their links (test files and benchmarks
+# borrow header-only helpers across executables); the program and its tools have no include cycle.
+LINKED = ("src/", "tools/", "tests/support/", "tests/tools/")
+ACYCLIC = ("src/", "tools/")
+INCLUDE_ROOTS = ("src", "tests", "tools")
+QUOTED = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
+ANGLED = re.compile(r"^\s*#\s*include\s*<([^>]+)>", re.M)
+
+
+def read_targets(path):
+    layers, targets, current = [], {}, None
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            word, _, rest = line.rstrip("\n").partition(" ")
+            if word == "layers":
+                layers = rest.split()
+            elif word == "target":
+                name, kind, *flags = rest.split()
+                current = targets.setdefault(name, {"sources": [], "links": [], "passes": [],
+                                                    "library": kind == "STATIC_LIBRARY",
+                                                    "headless": "headless" in flags})
+            elif word in ("source", "link", "passes") and current is not None:
+                current[{"source": "sources", "link": "links", "passes": "passes"}[word]].append(rest)
+    return layers, targets
+
+
+def reach(targets, name, memo={}):
+    """Everything name may use: what it links, and what those targets pass on, transitively."""
+    if name in memo:
+        return memo[name]
+    seen, stack = set(), list(targets[name]["links"])
+    while stack:
+        item = stack.pop()
+        if item in seen:
+            continue
+        seen.add(item)
+        if item in targets:
+            stack.extend(targets[item]["passes"])
+    memo[name] = seen
+    return seen
+
+
+def widget_headers():
+    found = glob.glob("/usr/include/*/qt6/QtWidgets") + glob.glob("/usr/include/qt6/QtWidgets")
+    return {n for n in os.listdir(found[0]) if "." not in n} if found else set()
+
+
+def project_files(root):
+    files = []
+    for top in SCANNED:
+        for folder, dirs, names in os.walk(os.path.join(root, top)):
+            dirs[:] = [d for d in dirs if d not in ("golden", "build")]
+            files += [os.path.relpath(os.path.join(folder, n), root) for n in names if n.endswith((".h", ".cpp"))]
+    return sorted(files)
+
+
+def resolve(root, including, name):
+    for base in [os.path.dirname(including)] + list(INCLUDE_ROOTS):
+        candidate = os.path.normpath(os.path.join(base, name))
+        if os.path.isfile(os.path.join(root, candidate)):
+            return candidate
+    return None
+
+
+def owners(targets, files):
+    by_file, by_folder, programs_by_folder = {}, {}, {}
+    for name, target in targets.items():
+        for source in target["sources"]:
+            by_file.setdefault(source, name)
+            if source.endswith(".cpp"):
+                folders = by_folder if target["library"] else programs_by_folder
+                folders.setdefault(os.path.dirname(source), set()).add(name)
+    owner = {}
+    for path in files:
+        if path in by_file:
+            owner[path] = by_file[path]
+            continue
+        same = os.path.splitext(path)[0] + ".cpp"
+        if same in by_file:
+            owner[path] = by_file[same]
+            continue
+        candidates = by_folder.get(os.path.dirname(path), set())
+        programs = programs_by_folder.get(os.path.dirname(path), set())
+        if not candidates and len(programs) == 1:
+            candidates = programs
+        lowest = [c for c in candidates if all(c == o or c in reach(targets, o) for o in candidates)]
+        if lowest:
+            owner[path] = lowest[0]
+    return owner
+
+
+def include_cycles(graph):
+    """Strongly connected components of more than one node (Tarjan, iterative)."""
+    index, low, on_stack, stack, result, counter = {}, {}, set(), [], [], [0]
+    for start in sorted(graph):
+        if start in index:
+            continue
+        work = [(start, iter(sorted(graph[start])))]
+        index[start] = low[start] = counter[0]
+        counter[0] += 1
+        stack.append(start)
+        on_stack.add(start)
+        while work:
+            node, edges = work[-1]
+            advanced = False
+            for nxt in edges:
+                if nxt not in index:
+                    index[nxt] = low[nxt] = counter[0]
+                    counter[0] += 1
+                    stack.append(nxt)
+                    on_stack.add(nxt)
+                    work.append((nxt, iter(sorted(graph.get(nxt, ())))))
+                    advanced = True
+                    break
+                if nxt in on_stack:
+                    low[node] = min(low[node], index[nxt])
+            if advanced:
+                continue
+            work.pop()
+            if work:
+                low[work[-1][0]] = min(low[work[-1][0]], low[node])
+            if low[node] == index[node]:
+                component = []
+                while True:
+                    member = stack.pop()
+                    on_stack.discard(member)
+                    component.append(member)
+                    if member == node:
+                        break
+                if len(component) > 1:
+                    result.append(sorted(component))
+    return result
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit("usage: check_layering.py SOURCE_ROOT LAYERING_TARGETS_FILE")
+    root, targets_file = sys.argv[1], sys.argv[2]
+    layers, targets = read_targets(targets_file)
+    if not layers:
+        sys.exit("check-layering: no KIWI_LAYERS in " + targets_file)
+    rank = {layer: i for i, layer in enumerate(layers)}
+    widgets = widget_headers()
+    files = project_files(root)
+    owner = owners(targets, files)
+    problems = []
+
+    for name, target in sorted(targets.items()):
+        if target["headless"] and "Qt6::Widgets" in reach(targets, name):
+            problems.append(f"{name} must stay headless but reaches Qt6::Widgets")
+
+    graph = {}
+    for path in files:
+        with open(os.path.join(root, path), encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        mine = owner.get(path) if path.startswith(LINKED) else None
+        allowed = reach(targets, mine) if mine else set()
+        stem = os.path.splitext(path)[0]
+        graph.setdefault(stem, set())
+        for included in QUOTED.findall(text):
+            target_file = resolve(root, path, included)
+            if target_file is None:
+                continue
+            other = os.path.splitext(target_file)[0]
+            if other != stem and path.startswith(ACYCLIC) and target_file.startswith(ACYCLIC):
+                graph[stem].add(other)
+            theirs = owner.get(target_file)
+            if mine and theirs and theirs != mine and theirs not in allowed:
+                problems.append(f"{path} ({mine}) includes {included} ({theirs}), which {mine} does not link")
+            parts, inc_parts = path.split("/"), target_file.split("/")
+            if parts[:2] == ["src", "kiwi"] and inc_parts[:2] == ["src", "kiwi"] and len(parts) > 3 \
+                    and len(inc_parts) > 3 and parts[2] in rank and inc_parts[2] in rank \
+                    and rank[inc_parts[2]] > rank[parts[2]]:
+                problems.append(f"{path} ({parts[2]}) includes {included} ({inc_parts[2]} comes after "
+                                f"{parts[2]} in KIWI_LAYERS)")
+        if mine and "Qt6::Widgets" not in allowed:
+            for included in ANGLED.findall(text):
+                if included.startswith("QtWidgets/") or included in widgets:
+                    problems.append(f"{path} ({mine}) includes Qt Widgets (<{included}>), "
+                                    f"which {mine} does not link")
+
+    for cycle in include_cycles(graph):
+        problems.append("include cycle between class files: " + " <-> ".join(cycle))
+
+    for problem in problems:
+        print("check-layering: " + problem, file=sys.stderr)
+    if problems:
+        print(f"check-layering: {len(problems)} problem(s)", file=sys.stderr)
+        return 1
+    checked = sum(1 for p in files if p in owner and p.startswith(LINKED))
+    print(f"check-layering: {checked} files of {len(targets)} targets include only what their targets link, "
+          f"{len(layers)} data layers in order, no include cycle between class files")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

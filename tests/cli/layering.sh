@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# scripts/check-layering on a copy of the tree: it passes as the tree is, and fails on each planted fault
+# (an include the target's links do not allow, a widget header in a headless library, a data-library
+# folder reaching a later one, two class files including each other).
+set -euo pipefail
+targets="$KIWI_BUILD_DIR"
+work="$KIWI_WORK_DIR"
+rm -rf "$work"
+copy() {
+    rm -rf "$work/tree"
+    mkdir -p "$work/tree/tests"
+    cp -r "$KIWI_SOURCE_DIR/src" "$KIWI_SOURCE_DIR/tools" "$KIWI_SOURCE_DIR/scripts" "$work/tree/"
+    cp -r "$KIWI_SOURCE_DIR/tests/support" "$KIWI_SOURCE_DIR/tests/tools" "$work/tree/tests/"
+}
+check() { bash "$work/tree/scripts/check-layering" "$targets" >"$work/out.txt" 2>&1; }
+
+copy
+check || { cat "$work/out.txt"; echo "layering: the tree itself fails"; exit 1; }
+
+# Each case: the file to plant or extend, the line it gets, and what the report must say.
+cases=(
+    "src/kiwi/core/FileNames.cpp|#include \"mainwindow/MainWindow.h\"|(kiwi) includes mainwindow/MainWindow.h (strovane_mainwindow), which kiwi does not link"
+    "src/mainwindow/model/RecordTree.cpp|#include \"hexview/HexViewerWindow.h\"|which strovane_model does not link"
+    "src/platform/MulDiv.cpp|#include <QWidget>|src/platform/MulDiv.cpp (platform) includes Qt Widgets (<QWidget>)"
+    "src/kiwi/io/FrameSpan.cpp|#include \"kiwi/voice/VoiceManager.h\"|(io) includes kiwi/voice/VoiceManager.h (voice comes after io"
+    "src/kiwi/core/PlantedOne.h|#include \"kiwi/core/PlantedTwo.h\"|"
+)
+for entry in "${cases[@]}"; do
+    IFS='|' read -r file line expected <<<"$entry"
+    copy
+    echo "$line" >>"$work/tree/$file"
+    if [ -z "$expected" ]; then
+        # The cycle: the second file includes the first back.
+        echo '#include "kiwi/core/PlantedOne.h"' >"$work/tree/src/kiwi/core/PlantedTwo.h"
+        expected="include cycle between class files: src/kiwi/core/PlantedOne <-> src/kiwi/core/PlantedTwo"
+    fi
+    if check; then
+        echo "layering: passed with $file given $line"
+        exit 1
+    fi
+    grep -qF -- "$expected" "$work/out.txt" || { cat "$work/out.txt"; echo "layering: no \"$expected\""; exit 1; }
+done
+rm -rf "$work/tree"
+echo "layering: ok"
