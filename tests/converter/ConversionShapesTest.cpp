@@ -149,8 +149,8 @@ TEST_P(ManagementShapeTest, ExtraLevelConvertsAndHeaderZeroCoversTheGrownData) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversion, ManagementShapeTest, testing::ValuesIn(fixture::managementShapes()),
-                         [](const testing::TestParamInfo<fixture::ManagementShape>& info) {
-                             return info.param.name;
+                         [](const testing::TestParamInfo<fixture::ManagementShape>& shape) {
+                             return shape.param.name;
                          });
 
 } // namespace
