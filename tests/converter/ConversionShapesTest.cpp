@@ -148,6 +148,22 @@ TEST_P(ManagementShapeTest, ExtraLevelConvertsAndHeaderZeroCoversTheGrownData) {
     EXPECT_EQ(int64_t(headerOf(out, 0).sectors), (bytes + 31) / 32) << bytes << " bytes";
 }
 
+TEST_P(ManagementShapeTest, AStopOrAFullDiskLeavesNothingAndTheSourceAsItWas) {
+    const std::string path = writeSource("stop");
+    const auto before = convtest::snapshot(source_);
+    EXPECT_EQ(convtest::convert(path, output_, {}, {}, "Level 0 Main Map").status, ConversionStatus::Stopped);
+    // A disk that fills halfway through the new map.
+    int64_t half = 0;
+    for (const auto& [name, bytes] : before)
+        if (name.rfind("ALLDATA", 0) == 0) half += int64_t(bytes.size()) / 2;
+    const ConversionResult full = convtest::convert(
+        path, output_, {}, [half](const std::string& file) { return convtest::openWithBudget(file, half); });
+    EXPECT_EQ(full.status, ConversionStatus::Failed) << full.message;
+    for (const auto& [name, bytes] : convtest::snapshot(output_))
+        EXPECT_EQ(name, "Log.txt") << "left in the output folder";
+    EXPECT_EQ(convtest::snapshot(source_), before);
+}
+
 INSTANTIATE_TEST_SUITE_P(Conversion, ManagementShapeTest, testing::ValuesIn(fixture::managementShapes()),
                          [](const testing::TestParamInfo<fixture::ManagementShape>& shape) {
                              return shape.param.name;
