@@ -98,6 +98,82 @@ public:
     void SaveLmpBtnClick();
     void Poll();
 
+protected:
+    // Every way out comes here: both runs are stopped and joined, then the settings are saved.
+    void done(int result) override;
+
+private:
+    void buildPages();
+    QWidget* buildInfo();
+    QWidget* buildCaution();
+    QWidget* buildFirstStep();
+    QWidget* buildTranslate();
+    QWidget* buildLoading();
+    QWidget* buildSettings();
+    QWidget* buildCutMap();
+    QWidget* buildFile();
+    QWidget* buildCreation();
+    QWidget* buildFinish();
+    QWidget* buildCompletion();
+    QWidget* buildRegion();
+    // Each control takes its member's name as its objectName, the name window tests find it by.
+    void nameControls();
+    void connectHandlers();
+    void initialise();
+    void showPage(WizardPage page);
+    void updateOutputCheck();
+    // Back, Next, Cancel and Start Processing as the model has them.
+    void showButtons();
+    bool fileStepAccepted();
+    void startCreation();
+    void creationEnded();
+    void completionEnded();
+    void applyProgress(WizardTask& task);
+    void importEnded();
+    // The system's memory figures and the size of the building data, as the loading page shows them.
+    void refreshMemoryGauge();
+    // The pages show the model's options and what it enables.
+    void showChoices();
+    void restoreCodePage();
+    // Runs work (a load or a save of the dictionary) off the window's thread with the page disabled.
+    void startDictionaryWork(std::function<QString(const WizardDictionary::Percent&)> work, bool saving);
+    void dictionaryWorkEnded();
+    // Saves the dictionary as text in the background: to the file last saved, or where the user says when
+    // ask is set or it was never saved. False when nothing is saved.
+    bool saveDictionary(bool ask);
+
+    ConverterSource source_;
+    WizardModel model_;
+    Services services_;
+    TaskBar& taskBar_;
+    CreationFactory creationFactory_;
+    CompletionFactory completionFactory_;
+    std::unique_ptr<WizardImporter> importer_;
+    std::unique_ptr<WizardDictionary> dictionary_;
+    std::unique_ptr<WizardTask> creation_;
+    std::unique_ptr<WizardTask> completion_;
+    std::unique_ptr<WizardTask> dictionaryWork_;
+    bool dictionarySaving_ = false;
+    QString lastOpenedDictionary_;
+    QString savedDictionary_;
+    WizardBuildingData buildingData_;
+    ConversionOptions runSettings_;
+    int savedCodePage_ = 0;
+    bool codePageChanged_ = false;
+    int returnValue_ = 0;
+    QString outputPath_;
+    QElapsedTimer startTime_;
+    bool closing_ = false;
+    bool importing_ = false;
+    // The completion run's end has been taken in.
+    bool completionTaken_ = false;
+    // The first file of the last import: "BuildingsOpen" once that import succeeds (unless it appended a
+    // compiled file), and what "Save as..." proposes under the compiled extension.
+    QString lastChosen_;
+    bool rememberChoice_ = false;
+    bool importPolish_ = false;
+
+    // The controls, each named by its objectName after its member (tests find them by that name).
     // Header and buttons.
     QLabel* captionLabel = nullptr;
     QLabel* hintLabel = nullptr;
@@ -220,77 +296,4 @@ public:
     QListWidget* regionCheckListBox = nullptr;
     QPushButton* inspectRegionBtn = nullptr;
     QPushButton* saveRegionBtn = nullptr;
-
-protected:
-    // Every way out comes here: both runs are stopped and joined, then the settings are saved.
-    void done(int result) override;
-
-private:
-    void buildPages();
-    QWidget* buildInfo();
-    QWidget* buildCaution();
-    QWidget* buildFirstStep();
-    QWidget* buildTranslate();
-    QWidget* buildLoading();
-    QWidget* buildSettings();
-    QWidget* buildCutMap();
-    QWidget* buildFile();
-    QWidget* buildCreation();
-    QWidget* buildFinish();
-    QWidget* buildCompletion();
-    QWidget* buildRegion();
-    void connectHandlers();
-    void initialise();
-    void showPage(WizardPage page);
-    void updateOutputCheck();
-    // Back, Next, Cancel and Start Processing as the model has them.
-    void showButtons();
-    bool fileStepAccepted();
-    void startCreation();
-    void creationEnded();
-    void completionEnded();
-    void applyProgress(WizardTask& task);
-    void importEnded();
-    // The system's memory figures and the size of the building data, as the loading page shows them.
-    void refreshMemoryGauge();
-    // The pages show the model's options and what it enables.
-    void showChoices();
-    void restoreCodePage();
-    // Runs work (a load or a save of the dictionary) off the window's thread with the page disabled.
-    void startDictionaryWork(std::function<QString(const WizardDictionary::Percent&)> work, bool saving);
-    void dictionaryWorkEnded();
-    // Saves the dictionary as text in the background: to the file last saved, or where the user says when
-    // ask is set or it was never saved. False when nothing is saved.
-    bool saveDictionary(bool ask);
-
-    ConverterSource source_;
-    WizardModel model_;
-    Services services_;
-    TaskBar& taskBar_;
-    CreationFactory creationFactory_;
-    CompletionFactory completionFactory_;
-    std::unique_ptr<WizardImporter> importer_;
-    std::unique_ptr<WizardDictionary> dictionary_;
-    std::unique_ptr<WizardTask> creation_;
-    std::unique_ptr<WizardTask> completion_;
-    std::unique_ptr<WizardTask> dictionaryWork_;
-    bool dictionarySaving_ = false;
-    QString lastOpenedDictionary_;
-    QString savedDictionary_;
-    WizardBuildingData buildingData_;
-    ConversionOptions runSettings_;
-    int savedCodePage_ = 0;
-    bool codePageChanged_ = false;
-    int returnValue_ = 0;
-    QString outputPath_;
-    QElapsedTimer startTime_;
-    bool closing_ = false;
-    bool importing_ = false;
-    // The completion run's end has been taken in.
-    bool completionTaken_ = false;
-    // The first file of the last import: "BuildingsOpen" once that import succeeds (unless it appended a
-    // compiled file), and what "Save as..." proposes under the compiled extension.
-    QString lastChosen_;
-    bool rememberChoice_ = false;
-    bool importPolish_ = false;
 };
