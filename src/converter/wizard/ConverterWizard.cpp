@@ -118,10 +118,45 @@ void ConverterWizard::refreshMemoryGauge() {
     const MemoryStatus memory = currentMemoryStatus();
     const uint64_t used = buildingData_.records ? buildingData_.records->size() : 0;
     memoryLoadProgressBar->setValue(memory.memoryLoad);
-    memorySizeLabel->setText(QStringLiteral("Загружено: ") + QString::number(used >> 20) +
-                             QStringLiteral(" Mb"));
-    memoryAviableLabel->setText(QStringLiteral("Доступно памяти: ") +
-                                QString::number(memory.availablePhysical >> 20) + QStringLiteral(" Mb"));
+    memorySizeLabel->setText(WizardRunState::LoadedText(used));
+    memoryAviableLabel->setText(WizardRunState::AvailableText(memory.availablePhysical));
+}
+
+void ConverterWizard::showRunState() {
+    progressLabel->setText(run_.ProgressLabel());
+    if (progressBar1->value() != run_.Percent()) progressBar1->setValue(run_.Percent());
+    if (progressBar2->value() != run_.RunPercent()) progressBar2->setValue(run_.RunPercent());
+    timeStaticText->setText(run_.ElapsedText());
+    if (shownRun_ != run_.Runs()) {
+        progressMemo->clear();
+        shownRun_ = run_.Runs();
+        shownLines_ = 0;
+    }
+    const int64_t dropped = run_.DroppedLines();
+    const int64_t total = dropped + run_.RunLog().size();
+    for (int64_t i = std::max(shownLines_, dropped); i < total; ++i)
+        progressMemo->appendPlainText(run_.RunLog()[qsizetype(i - dropped)]);
+    shownLines_ = total;
+    targetLabel->setText(run_.TargetText());
+    fileSizeLabel->setText(run_.SizeText());
+    timeLabel->setText(run_.TimeText());
+    loadBtn->setEnabled(run_.LoadOn());
+    saveLmpBtn->setEnabled(run_.SaveLmpOn());
+    pageControl->widget(int(WizardPage::Translate))->setEnabled(!run_.DictionaryWorking());
+    dictionaryCountLabel->setText(run_.CountText());
+    loadDictionaryBtn->setText(run_.LoadDictionaryCaption());
+    if (run_.DictionaryFilled())
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{saveDictionaryBtn, dictionaryCountLabel, showDictionaryBtn})
+            w->setEnabled(true);
+    completeGroupBox->setEnabled(run_.CompletionGroupOn());
+    inspectRegionBtn->setEnabled(run_.InspectOn());
+    saveRegionBtn->setEnabled(run_.SaveRegionOn());
+}
+
+void ConverterWizard::showImportMemo() {
+    addMemo->setPlainText(run_.ImportMemo().join(QLatin1Char('\n')));
+    addMemo->moveCursor(QTextCursor::End);
 }
 
 WizardPage ConverterWizard::CurrentPage() const {
@@ -135,9 +170,10 @@ void ConverterWizard::showPage(WizardPage page) {
     captionLabel->setText(QString::fromUtf8(rules.caption));
     hintLabel->setText(QString::fromUtf8(rules.hint));
     progressBar1->setVisible(rules.progress == ProgressRule::ShownAtZero);
-    if (rules.progress != ProgressRule::Hidden) progressBar1->setValue(0);
+    if (rules.progress != ProgressRule::Hidden) run_.SetPercent(0);
     if (page == WizardPage::File) updateOutputCheck();
-    if (page == WizardPage::Finish) finishMemo->setPlainText(progressMemo->toPlainText());
+    if (page == WizardPage::Finish) finishMemo->setPlainText(run_.RunLog().join(QLatin1Char('\n')));
+    showRunState();
     showButtons();
 }
 
@@ -188,8 +224,10 @@ bool ConverterWizard::fileStepAccepted() {
 void ConverterWizard::NextBtnClick() {
     if (!model_.NextOn()) return;
     const WizardPage page = CurrentPage();
-    if (page == WizardPage::Translate)
-        loadBtn->setEnabled(!model_.Choices().utfToAnsi && !model_.Choices().translate);
+    if (page == WizardPage::Translate) {
+        run_.LeaveNamesPage(model_.Choices().utfToAnsi || model_.Choices().translate);
+        showRunState();
+    }
     if (page == WizardPage::File && !fileStepAccepted()) return;
     if (model_.NextIsDone()) {
         if (model_.Choices().openNewMap) {

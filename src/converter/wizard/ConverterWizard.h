@@ -18,6 +18,7 @@
 #include "converter/wizard/WizardModel.h"
 #include "converter/wizard/WizardPageTable.h"
 #include "converter/wizard/WizardRules.h"
+#include "converter/wizard/WizardRunState.h"
 #include "converter/wizard/WizardTask.h"
 #include "widgets/Services.h"
 
@@ -72,6 +73,8 @@ public:
     int TranslationArea() const { return model_.Choices().translationArea; }
     // The options, their rules and the settings, which the pages show.
     const WizardModel& Model() const { return model_; }
+    // The run's log and progress, the import memo, the dictionary's count and the tool buttons' states.
+    const WizardRunState& RunState() const { return run_; }
     bool CreationRunning() const;
     // A dictionary load or save is running.
     bool DictionaryBusy() const;
@@ -124,6 +127,9 @@ private:
     void updateOutputCheck();
     // Back, Next, Cancel and Start Processing as the model has them.
     void showButtons();
+    // The run state's texts, bars and tool buttons; the run's memo appends only lines not shown yet.
+    void showRunState();
+    void showImportMemo();
     bool fileStepAccepted();
     void startCreation();
     void creationEnded();
@@ -144,6 +150,10 @@ private:
 
     ConverterSource source_;
     WizardModel model_;
+    WizardRunState run_;
+    // The run (RunState().Runs()) and the count of its lines the run's memo shows.
+    int shownRun_ = 0;
+    int64_t shownLines_ = 0;
     Services services_;
     TaskBar& taskBar_;
     CreationFactory creationFactory_;

@@ -167,7 +167,8 @@ void ConverterWizard::connectHandlers() {
     connect(inspectRegionBtn, &QPushButton::clicked, this, &ConverterWizard::InspectRegionBtnClick);
     connect(regionCheckListBox, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         model_.CheckRegion(regionCheckListBox->row(item), item->checkState() == Qt::Checked);
-        saveRegionBtn->setEnabled(model_.AnyRegionChecked());
+        run_.SetRegionSaveOn(model_.AnyRegionChecked());
+        showRunState();
     });
     toggled(openNewMapCheckBox, &WizardModel::SetOpenNewMap);
     connect(saveRegionBtn, &QPushButton::clicked, this, &ConverterWizard::SaveRegionBtnClick);
