@@ -392,11 +392,9 @@ TEST_F(ConverterWizardTest, ABinaryDictionaryReplacesTheLoadedOneOnlyWhenConfirm
     wizard->LoadDictionaryBtnClick();
     ASSERT_TRUE(waitUntil([&] { return !wizard->DictionaryBusy(); }, 5000));
     EXPECT_EQ(raw->loads, 1);
-    EXPECT_EQ(control<QLabel>(*wizard, "dictionaryCountLabel")->text(),
-              QStringLiteral("1 записей в словаре"));
-    EXPECT_EQ(control<QPushButton>(*wizard, "loadDictionaryBtn")->text(),
-              QStringLiteral("Добавить в словарь"));
-    EXPECT_TRUE(control<QPushButton>(*wizard, "saveDictionaryBtn")->isEnabled());
+    EXPECT_EQ(wizard->RunState().CountText(), QStringLiteral("1 записей в словаре"));
+    EXPECT_EQ(wizard->RunState().LoadDictionaryCaption(), QStringLiteral("Добавить в словарь"));
+    EXPECT_TRUE(wizard->RunState().DictionaryFilled());
     paths.answer = path("more.txt");
     wizard->LoadDictionaryBtnClick();
     ASSERT_TRUE(waitUntil([&] { return !wizard->DictionaryBusy(); }, 5000));
@@ -493,8 +491,7 @@ public:
 TEST_F(ConverterWizardTest, AnImportEnablesTheBuildingSwitches) {
     auto bare = make(plainSource());
     bare->LoadMpBtnClick();
-    EXPECT_TRUE(
-        control<QPlainTextEdit>(*bare, "addMemo")->toPlainText().contains(QStringLiteral("недоступен")));
+    EXPECT_TRUE(bare->RunState().ImportMemo().join(QLatin1Char('\n')).contains(QStringLiteral("недоступен")));
     auto wizard = make(plainSource());
     auto importer = std::make_unique<InstantImporter>();
     InstantImporter* raw = importer.get();
@@ -513,7 +510,7 @@ TEST_F(ConverterWizardTest, AnImportEnablesTheBuildingSwitches) {
     // The choice is remembered once the import has gone through.
     EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("town.mp"));
     EXPECT_TRUE(control<QCheckBox>(*wizard, "addressCheckBox")->isEnabled());
-    EXPECT_TRUE(control<QPushButton>(*wizard, "loadBtn")->isEnabled());
+    EXPECT_TRUE(wizard->RunState().LoadOn());
     EXPECT_TRUE(control<QPlainTextEdit>(*wizard, "addMemo")
                     ->toPlainText()
                     .contains(QStringLiteral("Файл скомпилирован.")));
@@ -544,16 +541,16 @@ TEST_F(ConverterWizardTest, ChoicesThatImportNothingLeaveTheDataAsItWas) {
         InstantImporter* raw = importer.get();
         wizard->SetImporter(std::move(importer));
         nextTo(*wizard, WizardPage::Loading);
-        const QString memoBefore = control<QPlainTextEdit>(*wizard, "addMemo")->toPlainText();
+        const QString memoBefore = wizard->RunState().ImportMemo().join(QLatin1Char('\n'));
         paths.answers = c.chosen;
         wizard->LoadMpBtnClick();
         EXPECT_TRUE(raw->started.isEmpty()) << c.name;
         EXPECT_EQ(messenger.information, c.information) << c.name;
         EXPECT_EQ(control<QComboBox>(*wizard, "cityAreaComboBox")->isEnabled(), !c.cityAreaFrozen) << c.name;
-        EXPECT_TRUE(control<QPushButton>(*wizard, "loadBtn")->isEnabled()) << c.name;
+        EXPECT_TRUE(wizard->RunState().LoadOn()) << c.name;
         EXPECT_TRUE(control<QPushButton>(*wizard, "nextBtn")->isEnabled()) << c.name;
         EXPECT_FALSE(control<QCheckBox>(*wizard, "buildingsCheckBox")->isEnabled()) << c.name;
-        EXPECT_EQ(control<QPlainTextEdit>(*wizard, "addMemo")->toPlainText(), memoBefore) << c.name;
+        EXPECT_EQ(wizard->RunState().ImportMemo().join(QLatin1Char('\n')), memoBefore) << c.name;
         EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("old.mp")) << c.name;
     }
 }
@@ -566,7 +563,7 @@ TEST_F(ConverterWizardTest, ACompiledFileOverLoadedDataAsksToAppendReplaceOrCanc
     nextTo(*wizard, WizardPage::Loading);
     paths.answers = {path("maps/first town.mp")};
     wizard->LoadMpBtnClick();
-    ASSERT_TRUE(waitUntil([&] { return control<QPushButton>(*wizard, "loadBtn")->isEnabled(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return wizard->RunState().LoadOn(); }, 5000));
     // With no data before it, nothing was asked.
     EXPECT_TRUE(messenger.questions.isEmpty());
     const QString question = QStringLiteral("Добавить данные ?|Чтобы добавить данные, нажмите ДА\n"
@@ -589,7 +586,7 @@ TEST_F(ConverterWizardTest, ACompiledFileOverLoadedDataAsksToAppendReplaceOrCanc
         if (c.started) {
             EXPECT_EQ(raw->appended, c.appended);
         }
-        ASSERT_TRUE(waitUntil([&] { return control<QPushButton>(*wizard, "loadBtn")->isEnabled(); }, 5000));
+        ASSERT_TRUE(waitUntil([&] { return wizard->RunState().LoadOn(); }, 5000));
     }
     // "Save as..." proposes the first file of the last import, under the compiled extension.
     wizard->SaveLmpBtnClick();
@@ -609,7 +606,7 @@ TEST_F(ConverterWizardTest, TheMemoryGaugeShowsTheImportedDataOnceTheImportEnds)
     control<QLabel>(*wizard, "memoryAviableLabel")->clear();
     paths.answers = {path("big.mp")};
     wizard->LoadMpBtnClick();
-    ASSERT_TRUE(waitUntil([&] { return control<QPushButton>(*wizard, "loadBtn")->isEnabled(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return wizard->RunState().LoadOn(); }, 5000));
     EXPECT_EQ(control<QLabel>(*wizard, "memorySizeLabel")->text(), QStringLiteral("Загружено: 3 Mb"));
     EXPECT_TRUE(control<QLabel>(*wizard, "memoryAviableLabel")
                     ->text()
@@ -642,11 +639,11 @@ TEST_F(ConverterWizardTest, RegionNetworkPageOpensOnlyWithItsCode) {
     // Cancelling the box changes nothing; a wrong code only enables the inspection.
     wizard->PresentationImageClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
-    EXPECT_FALSE(control<QPushButton>(*wizard, "inspectRegionBtn")->isEnabled());
+    EXPECT_FALSE(wizard->RunState().InspectOn());
     texts.answer = QStringLiteral("guess");
     wizard->PresentationImageClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
-    EXPECT_TRUE(control<QPushButton>(*wizard, "inspectRegionBtn")->isEnabled());
+    EXPECT_TRUE(wizard->RunState().InspectOn());
     texts.answer = QStringLiteral("qvorpelin");
     wizard->PresentationImageClick();
     EXPECT_EQ(texts.asked, QStringList(3, QStringLiteral("Password|Введите пароль:")));
@@ -654,9 +651,9 @@ TEST_F(ConverterWizardTest, RegionNetworkPageOpensOnlyWithItsCode) {
     EXPECT_TRUE(control<QPushButton>(*wizard, "cancelBtn")->isEnabled());
     wizard->InspectRegionBtnClick();
     EXPECT_EQ(control<QListWidget>(*wizard, "regionCheckListBox")->count(), 3);
-    EXPECT_FALSE(control<QPushButton>(*wizard, "saveRegionBtn")->isEnabled());
+    EXPECT_FALSE(wizard->RunState().SaveRegionOn());
     control<QListWidget>(*wizard, "regionCheckListBox")->item(1)->setCheckState(Qt::Checked);
-    EXPECT_TRUE(control<QPushButton>(*wizard, "saveRegionBtn")->isEnabled());
+    EXPECT_TRUE(wizard->RunState().SaveRegionOn());
     // The source's own folder is refused before anything is written.
     paths.answer = path("src/REGION.KWI");
     wizard->SaveRegionBtnClick();

@@ -57,8 +57,7 @@ TEST_F(WizardDictionaryWorkTest, LoadingAndSavingRunInTheBackgroundWithThePageDi
     EXPECT_TRUE(page()->isEnabled());
     EXPECT_TRUE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
     EXPECT_TRUE(control<QPushButton>(*wizard, "backBtn")->isEnabled());
-    EXPECT_EQ(control<QLabel>(*wizard, "dictionaryCountLabel")->text(),
-              QStringLiteral("20000 записей в словаре"));
+    EXPECT_EQ(wizard->RunState().CountText(), QStringLiteral("20000 записей в словаре"));
 
     paths.answer = path("saved.txt");
     wizard->SaveDictionaryBtnClick();
@@ -92,15 +91,13 @@ TEST_F(WizardDictionaryWorkTest, AFileWithoutPairsIsRefusedAndOtherLinesAreCount
     load("notes.txt");
     ASSERT_EQ(messenger.information.size(), 1);
     EXPECT_TRUE(messenger.information.last().contains(QStringLiteral("no key=value lines")));
-    EXPECT_EQ(control<QLabel>(*wizard, "dictionaryCountLabel")->text(),
-              QStringLiteral("2 записей в словаре"));
+    EXPECT_EQ(wizard->RunState().CountText(), QStringLiteral("2 записей в словаре"));
     writeFile("mixed.txt", "Orel=O\r\n# a comment\r\nKursk=K\r\n");
     load("mixed.txt");
     ASSERT_EQ(messenger.information.size(), 2);
     EXPECT_TRUE(messenger.information.last().contains(QStringLiteral("1 lines of the file are not")))
         << messenger.information.last().toStdString();
-    EXPECT_EQ(control<QLabel>(*wizard, "dictionaryCountLabel")->text(),
-              QStringLiteral("4 записей в словаре"));
+    EXPECT_EQ(wizard->RunState().CountText(), QStringLiteral("4 записей в словаре"));
 }
 
 TEST_F(WizardDictionaryWorkTest, YesToSaveOnClosingTheEditorAsksWhereWhenNeverSaved) {
@@ -125,8 +122,7 @@ TEST_F(WizardDictionaryWorkTest, YesToSaveOnClosingTheEditorAsksWhereWhenNeverSa
     LatRusDictionary edited;
     EXPECT_EQ(edited.LoadFromTextFile(spath("edited.txt")).pairs, 2);
     EXPECT_EQ(edited.IndexOfLatin("Beta"), -1);
-    EXPECT_EQ(control<QLabel>(*wizard, "dictionaryCountLabel")->text(),
-              QStringLiteral("2 записей в словаре"));
+    EXPECT_EQ(wizard->RunState().CountText(), QStringLiteral("2 записей в словаре"));
 }
 
 } // namespace

@@ -54,11 +54,10 @@ TEST_F(WizardPagesToTheLetterTest, TheFinishPageLabelsCarryTheirCaptions) {
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
     ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::Finish; }, 5000));
-    EXPECT_EQ(control<QLabel>(*wizard, "targetLabel")->text(), QStringLiteral("AISIN-AW (EU cars)"));
-    EXPECT_EQ(control<QLabel>(*wizard, "fileSizeLabel")->text(), QStringLiteral("Output File Size: 5 kb"));
-    EXPECT_TRUE(
-        control<QLabel>(*wizard, "timeLabel")->text().startsWith(QStringLiteral("Elapsed time: 0:00:0")))
-        << control<QLabel>(*wizard, "timeLabel")->text().toStdString();
+    EXPECT_EQ(wizard->RunState().TargetText(), QStringLiteral("AISIN-AW (EU cars)"));
+    EXPECT_EQ(wizard->RunState().SizeText(), QStringLiteral("Output File Size: 5 kb"));
+    EXPECT_TRUE(wizard->RunState().TimeText().startsWith(QStringLiteral("Elapsed time: 0:00:0")))
+        << wizard->RunState().TimeText().toStdString();
 }
 
 TEST_F(WizardPagesToTheLetterTest, TheLoadingPageOffersTwoMapPagesAndSaysWhatMapsToUse) {
@@ -115,8 +114,8 @@ TEST_F(WizardPagesToTheLetterTest, AnImportDisablesSaveAsWithLoadBackAndNext) {
                  control<QPushButton>(*wizard, "backBtn"), control<QPushButton>(*wizard, "nextBtn")})
             EXPECT_FALSE(w->isEnabled()) << round;
         raw->busy = false;
-        ASSERT_TRUE(waitUntil([&] { return control<QPushButton>(*wizard, "loadBtn")->isEnabled(); }, 5000));
-        EXPECT_TRUE(control<QPushButton>(*wizard, "saveLmpBtn")->isEnabled());
+        ASSERT_TRUE(waitUntil([&] { return wizard->RunState().LoadOn(); }, 5000));
+        EXPECT_TRUE(wizard->RunState().SaveLmpOn());
     }
 }
 
@@ -145,9 +144,9 @@ TEST_F(WizardPagesToTheLetterTest, ADamagedFileGivesOneMemoLinePerLoggedLine) {
     nextTo(*wizard, WizardPage::Loading);
     paths.answers = {path("damaged.mp")};
     wizard->LoadMpBtnClick();
-    ASSERT_TRUE(waitUntil([&] { return control<QPushButton>(*wizard, "loadBtn")->isEnabled(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return wizard->RunState().LoadOn(); }, 10000));
     const QStringList lines =
-        control<QPlainTextEdit>(*wizard, "addMemo")->toPlainText().split(QLatin1Char('\n'));
+        wizard->RunState().ImportMemo().join(QLatin1Char('\n')).split(QLatin1Char('\n'));
     EXPECT_EQ(control<QPlainTextEdit>(*wizard, "addMemo")->document()->blockCount(), lines.size());
     int errors = 0;
     for (const QString& line : lines) {
@@ -158,7 +157,7 @@ TEST_F(WizardPagesToTheLetterTest, ADamagedFileGivesOneMemoLinePerLoggedLine) {
         for (const QChar c : line)
             EXPECT_FALSE(c.unicode() < 0x20 && c != QLatin1Char('\t')) << line.toStdString();
     }
-    EXPECT_EQ(errors, 2) << control<QPlainTextEdit>(*wizard, "addMemo")->toPlainText().toStdString();
+    EXPECT_EQ(errors, 2) << wizard->RunState().ImportMemo().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(WizardPagesToTheLetterTest, TheTranslationLevelStaysWithinOneToFive) {

@@ -71,7 +71,7 @@ TEST_F(WizardPicturesTest, LoadingEditorFinishAndCompletion) {
     nextTo(wizard, WizardPage::Loading);
     paths.answers = {path("sample-disc-town.mp")};
     wizard.LoadMpBtnClick();
-    ASSERT_TRUE(waitUntil([&] { return control<QPushButton>(wizard, "loadBtn")->isEnabled(); }, 30000));
+    ASSERT_TRUE(waitUntil([&] { return wizard.RunState().LoadOn(); }, 30000));
     EXPECT_TRUE(control<QPlainTextEdit>(wizard, "addMemo")
                     ->toPlainText()
                     .contains(QStringLiteral("Найдено на карте")));
@@ -86,8 +86,7 @@ TEST_F(WizardPicturesTest, LoadingEditorFinishAndCompletion) {
         [&] { return !wizard.CreationRunning() && !control<QTimer>(wizard, "pollTimer")->isActive(); },
         60000));
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Finish);
-    EXPECT_TRUE(
-        control<QLabel>(wizard, "fileSizeLabel")->text().startsWith(QStringLiteral("Output File Size: ")));
+    EXPECT_TRUE(wizard.RunState().SizeText().startsWith(QStringLiteral("Output File Size: ")));
     keep(wizard, "wizard-finish.png");
     wizard.NextBtnClick();
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Completion);

@@ -36,9 +36,9 @@ TEST_F(WizardSampleDiscTest, WritesTheSameMapAsTheHeadlessJob) {
     ASSERT_TRUE(
         waitUntil([&] { return !wizard.CreationRunning() && wizard.LastReturnValue() != 0; }, 60000) ||
         wizard.CurrentPage() == WizardPage::Finish)
-        << control<QPlainTextEdit>(wizard, "progressMemo")->toPlainText().toStdString();
+        << wizard.RunState().RunLog().join(QLatin1Char('\n')).toStdString();
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Finish)
-        << control<QPlainTextEdit>(wizard, "progressMemo")->toPlainText().toStdString();
+        << wizard.RunState().RunLog().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(control<QPlainTextEdit>(wizard, "finishMemo")
                     ->toPlainText()
                     .contains(QStringLiteral("Creating New Map started...")));
@@ -90,11 +90,11 @@ TEST_F(WizardSampleDiscTest, WithTheTownImportedTheMapEqualsTheHeadlessOneAndThe
     nextTo(wizard, WizardPage::Loading);
     paths.answers = {path("town.mp")};
     wizard.LoadMpBtnClick();
-    ASSERT_TRUE(waitUntil([&] { return control<QPushButton>(wizard, "loadBtn")->isEnabled(); }, 30000));
+    ASSERT_TRUE(waitUntil([&] { return wizard.RunState().LoadOn(); }, 30000));
     ASSERT_TRUE(control<QCheckBox>(wizard, "buildingsCheckBox")->isEnabled())
-        << control<QPlainTextEdit>(wizard, "addMemo")->toPlainText().toStdString();
+        << wizard.RunState().ImportMemo().join(QLatin1Char('\n')).toStdString();
     const QStringList importLog =
-        control<QPlainTextEdit>(wizard, "addMemo")->toPlainText().split(QLatin1Char('\n'));
+        wizard.RunState().ImportMemo().join(QLatin1Char('\n')).split(QLatin1Char('\n'));
     EXPECT_TRUE(importLog.join('\n').contains(QStringLiteral("Импорт данных из файла town.mp")));
     control<QCheckBox>(wizard, "buildingsCheckBox")->click();
     control<QCheckBox>(wizard, "addressCheckBox")->click();
@@ -112,13 +112,13 @@ TEST_F(WizardSampleDiscTest, WithTheTownImportedTheMapEqualsTheHeadlessOneAndThe
         [&] { return !wizard.CreationRunning() && !control<QTimer>(wizard, "pollTimer")->isActive(); },
         60000));
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Finish)
-        << control<QPlainTextEdit>(wizard, "progressMemo")->toPlainText().toStdString()
+        << wizard.RunState().RunLog().join(QLatin1Char('\n')).toStdString()
         << messenger.errors.join("; ").toStdString();
     // The run's memo holds the run's lines only.
     EXPECT_TRUE(control<QPlainTextEdit>(wizard, "progressMemo")
                     ->toPlainText()
                     .startsWith(QStringLiteral("Creating New Map started...")))
-        << control<QPlainTextEdit>(wizard, "progressMemo")->toPlainText().toStdString();
+        << wizard.RunState().RunLog().join(QLatin1Char('\n')).toStdString();
 
     // The headless run gets the same options and the compiled buildings the wizard can save.
     paths.answer = path("town.lmp");
@@ -160,7 +160,7 @@ TEST_F(WizardSampleDiscTest, SavesAnAlternativeRegionFileOfTheCheckedRegions) {
     const auto size = std::filesystem::file_size(spath("out/REGION.KWI"));
     EXPECT_GT(size, 0u);
     EXPECT_EQ(size % 32, 0u);
-    EXPECT_FALSE(control<QPushButton>(wizard, "saveRegionBtn")->isEnabled());
+    EXPECT_FALSE(wizard.RunState().SaveRegionOn());
 }
 
 } // namespace

@@ -251,8 +251,7 @@ TEST_F(WizardWiringTest, TheImportedBuildingsReachTheRun) {
     ASSERT_TRUE(
         waitUntil([&] { return control<QCheckBox>(*wizard, "buildingsCheckBox")->isEnabled(); }, 10000));
     EXPECT_TRUE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
-    EXPECT_TRUE(
-        control<QPlainTextEdit>(*wizard, "addMemo")->toPlainText().contains(QStringLiteral("town.mp")));
+    EXPECT_TRUE(wizard->RunState().ImportMemo().join(QLatin1Char('\n')).contains(QStringLiteral("town.mp")));
     control<QCheckBox>(*wizard, "buildingsCheckBox")->click();
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
@@ -283,10 +282,10 @@ TEST_F(WizardWiringTest, SeveralPolishMapsChosenAtOnceAddUpInOneImport) {
     paths.answers = {path("north.mp"), path("notes.txt"), path("south.MP")};
     wizard->LoadMpBtnClick();
     EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::Indeterminate);
-    ASSERT_TRUE(waitUntil([&] { return control<QPushButton>(*wizard, "loadBtn")->isEnabled(); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return wizard->RunState().LoadOn(); }, 20000));
     EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::None);
 
-    const QString memo = control<QPlainTextEdit>(*wizard, "addMemo")->toPlainText();
+    const QString memo = wizard->RunState().ImportMemo().join(QLatin1Char('\n'));
     const auto found = [](const mpgen::Expected& e) {
         return QStringLiteral("Найдено на карте: городов %1, зданий %2, c нумерацией %3")
             .arg(e.cities)
@@ -310,7 +309,7 @@ TEST_F(WizardWiringTest, SeveralPolishMapsChosenAtOnceAddUpInOneImport) {
     box.Widen(building_data::ReadBox(second.data));
     EXPECT_EQ(building_data::ReadBox(data), box);
     EXPECT_TRUE(control<QCheckBox>(*wizard, "buildingsCheckBox")->isEnabled());
-    EXPECT_TRUE(control<QPushButton>(*wizard, "saveLmpBtn")->isEnabled());
+    EXPECT_TRUE(wizard->RunState().SaveLmpOn());
     // Imported buildings rule out the name conversion of the same run.
     EXPECT_FALSE(control<QCheckBox>(*wizard, "utfToAnsiCheckBox")->isEnabled());
     EXPECT_FALSE(control<QCheckBox>(*wizard, "translateCheckBox")->isEnabled());
