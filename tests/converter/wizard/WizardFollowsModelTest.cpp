@@ -62,6 +62,28 @@ protected:
         EXPECT_EQ(control<QSlider>(w, "trimLevelTrackBar")->value(), c.trimLevel);
         EXPECT_EQ(control<QLineEdit>(w, "fileNameEdit")->text(), c.outputPath);
     }
+    // The run state's log, texts, bars and tool buttons as the window shows them.
+    static void expectShowsRunState(const ConverterWizard& w) {
+        const WizardRunState& r = w.RunState();
+        EXPECT_EQ(control<QPlainTextEdit>(w, "progressMemo")->toPlainText(),
+                  r.RunLog().join(QLatin1Char('\n')));
+        EXPECT_EQ(control<QPlainTextEdit>(w, "addMemo")->toPlainText(),
+                  r.ImportMemo().join(QLatin1Char('\n')));
+        EXPECT_EQ(control<QLabel>(w, "progressLabel")->text(), r.ProgressLabel());
+        EXPECT_EQ(control<QLabel>(w, "timeStaticText")->text(), r.ElapsedText());
+        EXPECT_EQ(control<QProgressBar>(w, "progressBar1")->value(), r.Percent());
+        EXPECT_EQ(control<QProgressBar>(w, "progressBar2")->value(), r.RunPercent());
+        EXPECT_EQ(control<QLabel>(w, "targetLabel")->text(), r.TargetText());
+        EXPECT_EQ(control<QLabel>(w, "fileSizeLabel")->text(), r.SizeText());
+        EXPECT_EQ(control<QLabel>(w, "timeLabel")->text(), r.TimeText());
+        EXPECT_EQ(control<QPushButton>(w, "loadBtn")->isEnabled(), r.LoadOn());
+        EXPECT_EQ(control<QPushButton>(w, "saveLmpBtn")->isEnabled(), r.SaveLmpOn());
+        EXPECT_EQ(control<QLabel>(w, "dictionaryCountLabel")->text(), r.CountText());
+        EXPECT_EQ(control<QPushButton>(w, "loadDictionaryBtn")->text(), r.LoadDictionaryCaption());
+        EXPECT_EQ(control<QGroupBox>(w, "completeGroupBox")->isEnabled(), r.CompletionGroupOn());
+        EXPECT_EQ(control<QPushButton>(w, "inspectRegionBtn")->isEnabled(), r.InspectOn());
+        EXPECT_EQ(control<QPushButton>(w, "saveRegionBtn")->isEnabled(), r.SaveRegionOn());
+    }
 };
 
 TEST_F(WizardFollowsModelTest, EachPageFollowsTheModel) {
@@ -111,6 +133,7 @@ TEST_F(WizardFollowsModelTest, EachPageFollowsTheModel) {
         p.act();
         EXPECT_TRUE(p.reached());
         expectShowsModel(w);
+        expectShowsRunState(w);
     }
     // The run, its end and the completion page show what the run and the model gave them.
     w.NextBtnClick();
@@ -119,9 +142,13 @@ TEST_F(WizardFollowsModelTest, EachPageFollowsTheModel) {
     EXPECT_EQ(w.RunSettings().selectedAreas, std::vector<int>{40});
     EXPECT_EQ(control<QLabel>(w, "targetLabel")->text(),
               control<QButtonGroup>(w, "targetRadioGroup")->button(w.Model().Choices().target)->text());
+    expectShowsRunState(w);
+    EXPECT_EQ(control<QPlainTextEdit>(w, "finishMemo")->toPlainText(),
+              w.RunState().RunLog().join(QLatin1Char('\n')));
     w.NextBtnClick();
     ASSERT_EQ(w.CurrentPage(), WizardPage::Completion);
     expectShowsModel(w);
+    expectShowsRunState(w);
     w.reject();
 }
 
