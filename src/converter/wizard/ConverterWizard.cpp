@@ -28,10 +28,6 @@ const QString kCaution = QStringLiteral(
     "Поэтому, в дополнение к новому несжатому файлу ALLDATA.KWI, также будет создан новый уникальный файл "
     "05.CMP.\n\nВы должны использовать оба этих файла вместе.");
 
-QString styleName(uint16_t code) {
-    return QStringLiteral("Class %1").arg(code);
-}
-
 } // namespace
 
 ConverterWizard::ConverterWizard(ConverterSource source, const Services& services, TaskBar& taskBar,
@@ -84,14 +80,11 @@ void ConverterWizard::initialise() {
             const QSignalBlocker block(slider);
             slider->setRange(model_.EdgeRange(edge).first, model_.EdgeRange(edge).second);
         }
-        utfLabel->setVisible(source_.systemNumber >= 4);
-        ansiLabel->setVisible(source_.systemNumber >= 4);
+        utfLabel->setVisible(model_.EncodingLabelsShown());
+        ansiLabel->setVisible(model_.EncodingLabelsShown());
         const QSignalBlocker buildingsBlock(buildingsDcComboBox), numberingBlock(numberingDcComboBox);
-        const std::vector<uint16_t> background = ShownBackgroundCodes(source_.backgroundCodes);
-        for (size_t i = 0; i < background.size(); ++i)
-            buildingsDcComboBox->addItem(QString::number(i) + " - " + styleName(background[i]));
-        for (size_t i = 0; i < source_.nameCodes.size(); ++i)
-            numberingDcComboBox->addItem(QString::number(i) + " - " + styleName(source_.nameCodes[i]));
+        buildingsDcComboBox->addItems(model_.ClassItems(true));
+        numberingDcComboBox->addItems(model_.ClassItems(false));
     }
     {
         const QSignalBlocker areas(areasCheckListBox), utf(utfAreasCheckListBox),

@@ -234,6 +234,17 @@ public:
     void SetTrimLevel(int level) { c_.trimLevel = ClampTrimLevel(level); }
     // "Детальная карта включая уровень " + level.
     QString CutLevelText() const;
+    // An edge as "N 55°45'00\"": hemisphere, degrees, minutes and seconds.
+    QString EdgeText(TrimEdge edge) const;
+    // "50m -> " or "100m -> " and the filter's value.
+    QString SizeFilterText(bool fifty) const;
+    // The names page's target encoding: "ANSI" or "ISO"; its "UTF" and encoding labels show for maps of
+    // system number 4 and later.
+    QString EncodingText() const;
+    bool EncodingLabelsShown() const;
+    // The display classes buildings (the top level's shown background classes) or house numbers (its name
+    // classes) may take: "i - Class code".
+    QStringList ClassItems(bool buildings) const;
     // The file page.
     void SetOutputPath(const QString& path) { c_.outputPath = path; }
     void SetLogBox(bool on) { c_.logBox = on; }

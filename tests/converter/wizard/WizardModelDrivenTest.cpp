@@ -273,4 +273,32 @@ TEST(WizardModelDriven, ThePageFlowsButtonsFollowTheWorkOnThePage) {
     EXPECT_FALSE(done.ProcessingEnabled()) << "processing runs once";
 }
 
+TEST(WizardModelDriven, ThePagesTextsComeFromTheModel) {
+    ConverterSource south = plainSource();
+    // 55.75 degrees south and 3.5 degrees west, in 1/8 arc-seconds.
+    south.south = -1605600;
+    south.west = -100800;
+    WizardModel model(south, false);
+    EXPECT_EQ(model.EdgeText(TrimEdge::North), QStringLiteral("N 6°56'40\""));
+    EXPECT_EQ(model.EdgeText(TrimEdge::South), QStringLiteral("S 55°45'00\""));
+    EXPECT_EQ(model.EdgeText(TrimEdge::West), QStringLiteral("W 3°30'00\""));
+    EXPECT_EQ(model.EdgeText(TrimEdge::East), QStringLiteral("E 5°12'30\""));
+    // The default classes: buildings in class 18, house numbers in class 9.
+    const QStringList buildings = model.ClassItems(true), numbers = model.ClassItems(false);
+    ASSERT_EQ(buildings.size(), 9);
+    EXPECT_EQ(buildings[model.Choices().buildingsClass], QStringLiteral("5 - Class 18"));
+    ASSERT_EQ(numbers.size(), 7);
+    EXPECT_EQ(numbers[model.Choices().numberingClass], QStringLiteral("2 - Class 9"));
+    EXPECT_TRUE(WizardModel(ConverterSource{}, false).ClassItems(true).isEmpty());
+    model.SetSizeFilter(true, 30);
+    EXPECT_EQ(model.SizeFilterText(true), QStringLiteral("50m -> 30"));
+    EXPECT_EQ(model.SizeFilterText(false),
+              QStringLiteral("100m -> ") + QString::number(model.Choices().filter100));
+    EXPECT_EQ(model.EncodingText(), QStringLiteral("ANSI"));
+    model.SetIsoAnsiIndex(1);
+    EXPECT_EQ(model.EncodingText(), QStringLiteral("ISO"));
+    EXPECT_TRUE(model.EncodingLabelsShown());
+    EXPECT_FALSE(WizardModel(plainSource(3), false).EncodingLabelsShown());
+}
+
 } // namespace
