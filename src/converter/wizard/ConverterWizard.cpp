@@ -21,15 +21,6 @@
 #include "platform/RegistrySettings.h"
 #include "platform/TaskBar.h"
 
-namespace {
-
-const QString kCaution = QStringLiteral(
-    "Карта, открытая в главном окне, содержит сжатый файл ALLDATA.KWI.\n\n"
-    "Поэтому, в дополнение к новому несжатому файлу ALLDATA.KWI, также будет создан новый уникальный файл "
-    "05.CMP.\n\nВы должны использовать оба этих файла вместе.");
-
-} // namespace
-
 ConverterWizard::ConverterWizard(ConverterSource source, const Services& services, TaskBar& taskBar,
                                  bool nameConversionOffered, QWidget* parent)
     : QDialog(parent), source_(std::move(source)), model_(source_, nameConversionOffered),
@@ -73,7 +64,7 @@ void ConverterWizard::initialise() {
         systemIdComboBox->addItems(model_.SystemIds());
     }
     if (source_.mapOpen) {
-        if (source_.compressed) attentionMemo->setPlainText(kCaution);
+        attentionMemo->setPlainText(model_.CautionText());
         for (auto [slider, edge] :
              {std::pair{northTrackBar, TrimEdge::North}, std::pair{southTrackBar, TrimEdge::South},
               std::pair{westTrackBar, TrimEdge::West}, std::pair{eastTrackBar, TrimEdge::East}}) {
@@ -116,6 +107,7 @@ void ConverterWizard::refreshMemoryGauge() {
 }
 
 void ConverterWizard::showRunState() {
+    progressBar1->setVisible(run_.ProgressShown());
     progressLabel->setText(run_.ProgressLabel());
     if (progressBar1->value() != run_.Percent()) progressBar1->setValue(run_.Percent());
     if (progressBar2->value() != run_.RunPercent()) progressBar2->setValue(run_.RunPercent());
@@ -162,7 +154,7 @@ void ConverterWizard::showPage(WizardPage page) {
     const WizardPageRules& rules = PageRulesOf(page);
     captionLabel->setText(QString::fromUtf8(rules.caption));
     hintLabel->setText(QString::fromUtf8(rules.hint));
-    progressBar1->setVisible(rules.progress == ProgressRule::ShownAtZero);
+    run_.SetProgressShown(rules.progress == ProgressRule::ShownAtZero);
     if (rules.progress != ProgressRule::Hidden) run_.SetPercent(0);
     if (page == WizardPage::File) updateOutputCheck();
     if (page == WizardPage::Finish) finishMemo->setPlainText(run_.RunLog().join(QLatin1Char('\n')));
@@ -187,19 +179,10 @@ void ConverterWizard::updateOutputCheck() {
 }
 
 bool ConverterWizard::fileStepAccepted() {
-    const WizardChoices& c = model_.Choices();
-    const QString& output = c.outputPath;
-    if (c.translate && !(dictionary_ && dictionary_->Loaded())) {
-        services_.messenger->Error(this, QStringLiteral("Словарь не загружен !!!"));
-        return false;
-    }
-    // A class that is not in the top level's list cannot take buildings or house numbers.
-    if (c.buildings && c.buildingsClass < 0) {
-        services_.messenger->Error(this, QStringLiteral("Выберите класс отображения для зданий"));
-        return false;
-    }
-    if (c.address && c.numberingClass < 0) {
-        services_.messenger->Error(this, QStringLiteral("Выберите класс отображения для номеров зданий"));
+    const QString& output = model_.Choices().outputPath;
+    if (const QString refusal = model_.FileStepRefusal(dictionary_ && dictionary_->Loaded());
+        !refusal.isEmpty()) {
+        services_.messenger->Error(this, refusal);
         return false;
     }
     if (CheckOutput(output, source_.allDataPath) != OutputVerdict::Accepted) {

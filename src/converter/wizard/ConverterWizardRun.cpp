@@ -158,7 +158,6 @@ void ConverterWizard::ProcessingButtonClick() {
     model_.CompletionStarted();
     showRunState();
     showButtons();
-    progressBar1->show();
     completion_ = std::make_unique<WizardTask>(completionFactory_(BuildCompletionOptions()));
     taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
     completion_->Start();
@@ -170,7 +169,8 @@ void ConverterWizard::completionEnded() {
     const ConversionResult result = completion_->Wait();
     pollTimer->stop();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
-    progressBar1->hide();
+    run_.CompletionEnded();
+    showRunState();
     if (result.status == ConversionStatus::Done) {
         if (model_.Choices().split) {
             const QString first = QFileInfo(OutputPath()).dir().filePath(QStringLiteral("ALLDATA1.KWI"));

@@ -277,6 +277,11 @@ public:
     // switch cleared when there are none. Done when a run starts.
     std::vector<int> TakeSelectedAreas();
     const std::vector<int>& SelectedAreas() const { return selectedAreas_; }
+    // Why Next on the file page may not start the run with these options, or nothing: no dictionary
+    // loaded for a translation, no display class for buildings or house numbers.
+    QString FileStepRefusal(bool dictionaryLoaded) const;
+    // The caution page's text for a compressed map, or nothing.
+    QString CautionText() const;
     // The options a run starts with now; the translation settings only with a dictionary loaded.
     ConversionOptions BuildOptions(bool dictionaryLoaded) const;
 

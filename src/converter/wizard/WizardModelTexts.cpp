@@ -1,5 +1,5 @@
 // The texts the wizard's model gives its pages beside the options: the edges in degrees, the size filters,
-// the encoding label and the display classes' lists.
+// the encoding label, the display classes' lists, the caution and the file page's refusals.
 #include "converter/wizard/WizardModel.h"
 
 namespace {
@@ -52,4 +52,21 @@ bool WizardModel::EncodingLabelsShown() const {
 QStringList WizardModel::ClassItems(bool buildings) const {
     if (!source_.mapOpen) return {};
     return classItems(buildings ? ShownBackgroundCodes(source_.backgroundCodes) : source_.nameCodes);
+}
+
+QString WizardModel::FileStepRefusal(bool dictionaryLoaded) const {
+    if (c_.translate && !dictionaryLoaded) return QStringLiteral("Словарь не загружен !!!");
+    // A class that is not in the top level's list cannot take buildings or house numbers.
+    if (c_.buildings && c_.buildingsClass < 0) return QStringLiteral("Выберите класс отображения для зданий");
+    if (c_.address && c_.numberingClass < 0)
+        return QStringLiteral("Выберите класс отображения для номеров зданий");
+    return {};
+}
+
+QString WizardModel::CautionText() const {
+    if (!source_.mapOpen || !source_.compressed) return {};
+    return QStringLiteral("Карта, открытая в главном окне, содержит сжатый файл ALLDATA.KWI.\n\n"
+                          "Поэтому, в дополнение к новому несжатому файлу ALLDATA.KWI, также будет создан "
+                          "новый уникальный файл "
+                          "05.CMP.\n\nВы должны использовать оба этих файла вместе.");
 }

@@ -32,6 +32,9 @@ public:
     int Percent() const { return percent1_; }
     void SetPercent(int percent) { percent1_ = percent; }
     int RunPercent() const { return percent2_; }
+    // The bar beside the buttons shows where the page table says, and while the completion runs.
+    void SetProgressShown(bool shown) { progressShown_ = shown; }
+    bool ProgressShown() const { return progressShown_; }
 
     // The finish page: the target's caption, "Output File Size: N kb" and "Elapsed time: h:mm:ss".
     void RunDone(const QString& targetCaption, int64_t outputSize);
@@ -69,7 +72,11 @@ public:
     QString LoadDictionaryCaption() const;
 
     // The completion page: its group is off once Start Processing is pressed, the bar shown while it runs.
-    void CompletionStarted() { completionGroupOn_ = false; }
+    void CompletionStarted() {
+        completionGroupOn_ = false;
+        progressShown_ = true;
+    }
+    void CompletionEnded() { progressShown_ = false; }
     bool CompletionGroupOn() const { return completionGroupOn_; }
 
     // The Region Network page: Inspect once the password is given (for a map with region data), once;
@@ -88,6 +95,7 @@ private:
     QString elapsed_ = QStringLiteral("0:00:00");
     int percent1_ = 0;
     int percent2_ = 0;
+    bool progressShown_ = false;
     QString target_;
     QString size_;
     QString time_;

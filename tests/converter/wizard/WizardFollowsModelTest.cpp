@@ -72,6 +72,7 @@ protected:
         EXPECT_EQ(control<QLabel>(w, "progressLabel")->text(), r.ProgressLabel());
         EXPECT_EQ(control<QLabel>(w, "timeStaticText")->text(), r.ElapsedText());
         EXPECT_EQ(control<QProgressBar>(w, "progressBar1")->value(), r.Percent());
+        EXPECT_EQ(!control<QProgressBar>(w, "progressBar1")->isHidden(), r.ProgressShown());
         EXPECT_EQ(control<QProgressBar>(w, "progressBar2")->value(), r.RunPercent());
         EXPECT_EQ(control<QLabel>(w, "targetLabel")->text(), r.TargetText());
         EXPECT_EQ(control<QLabel>(w, "fileSizeLabel")->text(), r.SizeText());

@@ -2,6 +2,7 @@
 // change, the name switches against imported buildings, trimming, and the settings read and written.
 #include <QDate>
 #include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "converter/wizard/WizardModel.h"
@@ -299,6 +300,43 @@ TEST(WizardModelDriven, ThePagesTextsComeFromTheModel) {
     EXPECT_EQ(model.EncodingText(), QStringLiteral("ISO"));
     EXPECT_TRUE(model.EncodingLabelsShown());
     EXPECT_FALSE(WizardModel(plainSource(3), false).EncodingLabelsShown());
+}
+
+TEST(WizardModelDriven, TheFileStepRefusesATranslationWithoutADictionaryAndBuildingsWithoutAClass) {
+    ConverterSource classless = plainSource();
+    // No class 18 or 9 in the top level's lists: neither buildings nor house numbers have a default class.
+    classless.backgroundCodes = {1, 2};
+    classless.nameCodes = {0, 1};
+    struct Case {
+        const char* name;
+        ConverterSource source;
+        std::function<void(WizardModel&)> choose;
+        bool dictionaryLoaded;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"nothing chosen", plainSource(), [](WizardModel&) {}, false, ""},
+        {"translation, no dictionary", plainSource(), [](WizardModel& m) { m.SetTranslate(true); }, false,
+         "Словарь не загружен !!!"},
+        {"translation, dictionary", plainSource(), [](WizardModel& m) { m.SetTranslate(true); }, true, ""},
+        {"buildings, no class", classless,
+         [](WizardModel& m) { m.SetBuildingData(someBuildings()), m.SetBuildings(true); }, false,
+         "Выберите класс отображения для зданий"},
+        {"house numbers, no class", classless,
+         [](WizardModel& m) { m.SetBuildingData(someBuildings()), m.SetAddress(true); }, false,
+         "Выберите класс отображения для номеров зданий"},
+        {"buildings, class", plainSource(),
+         [](WizardModel& m) { m.SetBuildingData(someBuildings()), m.SetBuildings(true); }, false, ""},
+    };
+    for (const Case& c : cases) {
+        WizardModel model(c.source, true);
+        c.choose(model);
+        EXPECT_EQ(model.FileStepRefusal(c.dictionaryLoaded), QString::fromUtf8(c.refusal)) << c.name;
+    }
+    ConverterSource compressed = plainSource();
+    compressed.compressed = true;
+    EXPECT_TRUE(WizardModel(compressed, false).CautionText().contains(QStringLiteral("05.CMP")));
+    EXPECT_TRUE(WizardModel(plainSource(), false).CautionText().isEmpty());
 }
 
 } // namespace

@@ -113,8 +113,13 @@ TEST(WizardRunStateTest, RegionAndCompletionButtons) {
     state.RegionsInspected();
     EXPECT_FALSE(state.InspectOn());
     EXPECT_TRUE(state.CompletionGroupOn());
+    EXPECT_FALSE(state.ProgressShown());
     state.CompletionStarted();
     EXPECT_FALSE(state.CompletionGroupOn());
+    EXPECT_TRUE(state.ProgressShown());
+    state.CompletionEnded();
+    EXPECT_FALSE(state.ProgressShown());
+    EXPECT_FALSE(state.CompletionGroupOn()) << "processing runs once";
 }
 
 } // namespace
