@@ -61,6 +61,12 @@ protected:
                 << i;
         EXPECT_EQ(control<QSlider>(w, "trimLevelTrackBar")->value(), c.trimLevel);
         EXPECT_EQ(control<QLineEdit>(w, "fileNameEdit")->text(), c.outputPath);
+        EXPECT_EQ(control<QLineEdit>(w, "northEdit")->text(), m.EdgeText(TrimEdge::North));
+        EXPECT_EQ(control<QLineEdit>(w, "eastEdit")->text(), m.EdgeText(TrimEdge::East));
+        EXPECT_EQ(control<QLabel>(w, "sizeFilter50Label")->text(), m.SizeFilterText(true));
+        EXPECT_EQ(control<QLabel>(w, "sizeFilter100Label")->text(), m.SizeFilterText(false));
+        EXPECT_EQ(control<QLabel>(w, "ansiLabel")->text(), m.EncodingText());
+        EXPECT_EQ(control<QComboBox>(w, "buildingsDcComboBox")->count(), m.ClassItems(true).size());
     }
     // The run state's log, texts, bars and tool buttons as the window shows them.
     static void expectShowsRunState(const ConverterWizard& w) {
