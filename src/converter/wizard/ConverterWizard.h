@@ -66,11 +66,6 @@ public:
     CompletionOptions BuildCompletionOptions() const;
     // The settings the last run started with.
     const ConversionOptions& RunSettings() const { return runSettings_; }
-    const std::vector<int>& SelectedAreas() const { return model_.SelectedAreas(); }
-    const OptionDefaults& Defaults() const { return model_.Defaults(); }
-    uint16_t BuildingsTypeCode() const { return model_.Choices().buildingsTypeCode; }
-    uint16_t NumberingTypeCode() const { return model_.Choices().numberingTypeCode; }
-    int TranslationArea() const { return model_.Choices().translationArea; }
     // The options, their rules and the settings, which the pages show.
     const WizardModel& Model() const { return model_; }
     // The run's log and progress, the import memo, the dictionary's count and the tool buttons' states.
@@ -88,7 +83,6 @@ public:
     void FileBitBtnClick();
     void SetOutputFile(const QString& path);
     void ProcessingButtonClick();
-    void CompletionCheckBoxClick(QCheckBox* clicked);
     void ResetVersion();
     void EditVersion();
     void PresentationImageClick();
@@ -125,6 +119,8 @@ private:
     void initialise();
     void showPage(WizardPage page);
     void updateOutputCheck();
+    // A completion task's box was clicked: the model takes its new state.
+    void CompletionCheckBoxClick(QCheckBox* clicked);
     // Back, Next, Cancel and Start Processing as the model has them.
     void showButtons();
     // The run state's texts, bars and tool buttons; the run's memo appends only lines not shown yet.

@@ -136,7 +136,7 @@ TEST_F(ConverterWizardTest, RestoreDefaultFollowsTheTargetAndSystemNumber) {
     EXPECT_FALSE(control<QPushButton>(*wizard, "defaultBtn")->isEnabled());
     control<QButtonGroup>(*wizard, "targetRadioGroup")->button(1)->click();
     EXPECT_EQ(control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->text(), QStringLiteral("7018"));
-    EXPECT_EQ(wizard->BuildingsTypeCode(), 0x7018);
+    EXPECT_EQ(wizard->Model().Choices().buildingsTypeCode, 0x7018);
     EXPECT_EQ(control<QComboBox>(*wizard, "buildingsDcComboBox")->currentIndex(), 5);
     EXPECT_EQ(control<QComboBox>(*wizard, "numberingDcComboBox")->currentIndex(), 4);
     EXPECT_TRUE(control<QCheckBox>(*wizard, "strictRulesCheckBox")->isChecked());
@@ -144,7 +144,7 @@ TEST_F(ConverterWizardTest, RestoreDefaultFollowsTheTargetAndSystemNumber) {
     EXPECT_TRUE(control<QCheckBox>(*wizard, "backwardCheckBox")->isChecked());
     control<QButtonGroup>(*wizard, "targetRadioGroup")->button(2)->click();
     EXPECT_TRUE(control<QCheckBox>(*wizard, "backwardCheckBox")->isChecked());
-    EXPECT_EQ(wizard->BuildingsTypeCode(), 0x0143);
+    EXPECT_EQ(wizard->Model().Choices().buildingsTypeCode, 0x0143);
     auto modern = make(plainSource());
     EXPECT_EQ(control<QComboBox>(*modern, "codePageComboBox")->currentIndex(), 0);
     EXPECT_EQ(control<QButtonGroup>(*modern, "addRadioGroup")->checkedId(), 1);
@@ -156,9 +156,9 @@ TEST_F(ConverterWizardTest, RestoreDefaultFollowsTheTargetAndSystemNumber) {
 TEST_F(ConverterWizardTest, TypeCodesAreCheckedWhenTheFieldIsLeft) {
     auto wizard = make(plainSource());
     control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->setText(QStringLiteral("7"));
-    EXPECT_EQ(wizard->BuildingsTypeCode(), 0x0143);
+    EXPECT_EQ(wizard->Model().Choices().buildingsTypeCode, 0x0143);
     emit control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->editingFinished();
-    EXPECT_EQ(wizard->BuildingsTypeCode(), 7);
+    EXPECT_EQ(wizard->Model().Choices().buildingsTypeCode, 7);
     EXPECT_TRUE(control<QPushButton>(*wizard, "defaultBtn")->isEnabled());
     control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->setText(QString());
     emit control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->editingFinished();
@@ -210,7 +210,7 @@ TEST_F(ConverterWizardTest, TrimByBordersWithOnlyZeroCheckedGives255AndNothingCh
     ConverterSource source = plainSource();
     source.areas = {{40, "DEU", "Germany"}, {43, "RUS", "Russia"}};
     auto wizard = make(source);
-    EXPECT_EQ(wizard->TranslationArea(), 1);
+    EXPECT_EQ(wizard->Model().Choices().translationArea, 1);
     ASSERT_EQ(control<QListWidget>(*wizard, "areasCheckListBox")->count(), 4);
     control<QCheckBox>(*wizard, "trimCheckBox")->click();
     control<QButtonGroup>(*wizard, "trimRadioGroup")->button(2)->click();
@@ -218,7 +218,7 @@ TEST_F(ConverterWizardTest, TrimByBordersWithOnlyZeroCheckedGives255AndNothingCh
     EXPECT_EQ(control<QListWidget>(*wizard, "areasCheckListBox")->item(0)->checkState(), Qt::Unchecked);
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
-    EXPECT_EQ(wizard->SelectedAreas(), std::vector<int>{255});
+    EXPECT_EQ(wizard->Model().SelectedAreas(), std::vector<int>{255});
     EXPECT_TRUE(wizard->RunSettings().trim);
     EXPECT_EQ(wizard->RunSettings().selectedAreas, std::vector<int>{255});
     EXPECT_EQ(wizard->RunSettings().trimMode, 2);
@@ -227,7 +227,7 @@ TEST_F(ConverterWizardTest, TrimByBordersWithOnlyZeroCheckedGives255AndNothingCh
     control<QButtonGroup>(*none, "trimRadioGroup")->button(2)->click();
     none->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*none, WizardPage::Creation);
-    EXPECT_TRUE(none->SelectedAreas().empty());
+    EXPECT_TRUE(none->Model().SelectedAreas().empty());
     EXPECT_FALSE(none->RunSettings().trim);
     EXPECT_FALSE(control<QCheckBox>(*none, "trimCheckBox")->isChecked());
 }

@@ -105,7 +105,7 @@ TEST_F(WizardFollowsModelTest, EachPageFollowsTheModel) {
     };
     const Page pages[] = {
         {WizardPage::FirstStep, [&] { control<QButtonGroup>(w, "targetRadioGroup")->button(1)->click(); },
-         [&] { return w.Model().Choices().target == 1 && w.BuildingsTypeCode() == 0x7018; }},
+         [&] { return w.Model().Choices().target == 1 && w.Model().Choices().buildingsTypeCode == 0x7018; }},
         {WizardPage::Translate,
          [&] {
              control<QCheckBox>(w, "translateCheckBox")->click();

@@ -174,8 +174,8 @@ TEST_F(WizardWiringTest, TheRunGetsEverySettingThePagesCollect) {
     EXPECT_TRUE(o.replaceOldData);
     EXPECT_FALSE(o.strictRules);
     EXPECT_FALSE(o.includeLetters);
-    EXPECT_EQ(o.cityAreaClass, uint8_t(wizard->Defaults().secondBackgroundClass));
-    EXPECT_EQ(o.arrowNameClass, uint8_t(wizard->Defaults().extraNameClass));
+    EXPECT_EQ(o.cityAreaClass, uint8_t(wizard->Model().Defaults().secondBackgroundClass));
+    EXPECT_EQ(o.arrowNameClass, uint8_t(wizard->Model().Defaults().extraNameClass));
     EXPECT_EQ(o.buildingFilterSmallest, 30);
     EXPECT_EQ(o.buildingFilterDetailed, 120);
     EXPECT_TRUE(o.trim);
