@@ -168,13 +168,13 @@ void ConverterWizard::showButtons() {
     nextBtn->setText(model_.NextIsDone() ? DoneCaption() : NextCaption());
     cancelBtn->setEnabled(model_.CancelOn());
     processingButton->setEnabled(model_.ProcessingEnabled());
+    readOnlyLabel->setVisible(model_.ReadOnlyWarning());
+    otherFileLabel->setVisible(model_.SameFileWarning());
 }
 
 void ConverterWizard::updateOutputCheck() {
     const OutputVerdict verdict = CheckOutput(model_.Choices().outputPath, source_.allDataPath);
     model_.SetOutputVerdict(verdict);
-    readOnlyLabel->setVisible(verdict == OutputVerdict::ReadOnly);
-    otherFileLabel->setVisible(verdict == OutputVerdict::SameAsSource);
     showButtons();
 }
 

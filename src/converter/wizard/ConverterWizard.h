@@ -121,7 +121,7 @@ private:
     void updateOutputCheck();
     // A completion task's box was clicked: the model takes its new state.
     void CompletionCheckBoxClick(QCheckBox* clicked);
-    // Back, Next, Cancel and Start Processing as the model has them.
+    // Back, Next, Cancel, Start Processing and the file page's warnings as the model has them.
     void showButtons();
     // The run state's texts, bars and tool buttons; the run's memo appends only lines not shown yet.
     void showRunState();

@@ -181,6 +181,7 @@ void ConverterWizard::showChoices() {
     put(dateStampEdit, c.dateText, on(WizardControl::DateStampText));
     put(versionStampCheckBox, c.versionStamp);
     put(versionStampEdit, c.versionText, on(WizardControl::VersionStampText));
+    versionStampEdit->setReadOnly(!model_.VersionEditable());
     put(insertRegionDataCheckBox, c.insertRegion, on(WizardControl::InsertRegion));
     put(insertVoiceDataCheckBox, c.insertVoice, on(WizardControl::InsertVoice));
     put(adjacentRadioGroup, c.adjacentMode);
@@ -284,6 +285,7 @@ void ConverterWizard::ResetVersion() {
 }
 
 void ConverterWizard::EditVersion() {
-    versionStampEdit->setReadOnly(false);
+    model_.AllowVersionEdit();
+    showChoices();
     versionStampEdit->setFocus();
 }

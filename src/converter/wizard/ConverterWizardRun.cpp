@@ -201,7 +201,8 @@ void ConverterWizard::CompletionCheckBoxClick(QCheckBox* clicked) {
 }
 
 void ConverterWizard::FileBitBtnClick() {
-    otherFileLabel->hide();
+    model_.HideSameFileWarning();
+    showButtons();
     const QString& current = model_.Choices().outputPath;
     const QString start = current.isEmpty()
                               ? QStringLiteral("ALLDATA.KWI")
@@ -214,8 +215,9 @@ void ConverterWizard::FileBitBtnClick() {
 
 void ConverterWizard::SetOutputFile(const QString& path) {
     model_.SetOutputPath(path);
+    model_.HideReadOnlyWarning();
     showChoices();
-    readOnlyLabel->hide();
+    showButtons();
     if (CurrentPage() == WizardPage::File) updateOutputCheck();
 }
 
@@ -233,10 +235,8 @@ void ConverterWizard::InspectRegionBtnClick() {
     model_.InspectRegions();
     const QSignalBlocker block(regionCheckListBox);
     regionCheckListBox->clear();
-    for (int i = 0; i < source_.regionCount; ++i) {
-        auto* item = new QListWidgetItem(QStringLiteral("Region ") + QString::number(i), regionCheckListBox);
-        item->setCheckState(Qt::Unchecked);
-    }
+    for (const QString& region : model_.RegionItems())
+        (new QListWidgetItem(region, regionCheckListBox))->setCheckState(Qt::Unchecked);
     run_.RegionsInspected();
     showRunState();
 }

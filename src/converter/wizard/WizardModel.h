@@ -140,7 +140,17 @@ public:
     void SetWorking(bool working) { working_ = working; }
     bool Working() const { return working_; }
     // The output check's verdict on the chosen file, which decides Next on the file page.
-    void SetOutputVerdict(OutputVerdict verdict) { verdict_ = verdict; }
+    void SetOutputVerdict(OutputVerdict verdict) {
+        verdict_ = verdict;
+        readOnlyWarning_ = verdict == OutputVerdict::ReadOnly;
+        sameFileWarning_ = verdict == OutputVerdict::SameAsSource;
+    }
+    // The file page's warnings, shown after a check: the file cannot be written, it is the open map. A
+    // new choice hides them until it is checked.
+    bool ReadOnlyWarning() const { return readOnlyWarning_; }
+    bool SameFileWarning() const { return sameFileWarning_; }
+    void HideReadOnlyWarning() { readOnlyWarning_ = false; }
+    void HideSameFileWarning() { sameFileWarning_ = false; }
     OutputVerdict Verdict() const { return verdict_; }
     // Start Processing was pressed; its run ended.
     void CompletionStarted() { completionStarted_ = completionRunning_ = true; }
@@ -168,6 +178,11 @@ public:
     // "NewSysIdx", and "NewMapSave" when its file exists, written when the wizard closes.
     void WriteSettings() const;
     int VersionCounter() const { return versionCounter_; }
+    // The version stamp's text is typed only after "Редактировать версию".
+    void AllowVersionEdit() { versionEditable_ = true; }
+    bool VersionEditable() const { return versionEditable_; }
+    // "Region i" for each region listed on the Region Network page.
+    QStringList RegionItems() const;
     // The counter back to 0, in the settings too.
     void ResetVersion(const QDate& today);
 
@@ -304,6 +319,9 @@ private:
     WizardPage page_ = WizardPage::Info;
     bool working_ = false;
     OutputVerdict verdict_ = OutputVerdict::MissingFolder;
+    bool readOnlyWarning_ = false;
+    bool sameFileWarning_ = false;
+    bool versionEditable_ = false;
     bool completionStarted_ = false;
     bool completionRunning_ = false;
 };

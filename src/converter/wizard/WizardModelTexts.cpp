@@ -1,5 +1,6 @@
 // The texts the wizard's model gives its pages beside the options: the edges in degrees, the size filters,
-// the encoding label, the display classes' lists, the caution and the file page's refusals.
+// the encoding label, the display classes' lists, the caution, the file page's refusals and the regions'
+// list.
 #include "converter/wizard/WizardModel.h"
 
 namespace {
@@ -69,4 +70,11 @@ QString WizardModel::CautionText() const {
                           "Поэтому, в дополнение к новому несжатому файлу ALLDATA.KWI, также будет создан "
                           "новый уникальный файл "
                           "05.CMP.\n\nВы должны использовать оба этих файла вместе.");
+}
+
+QStringList WizardModel::RegionItems() const {
+    QStringList items;
+    for (size_t i = 0; i < c_.regions.size(); ++i)
+        items.append(QStringLiteral("Region ") + QString::number(i));
+    return items;
 }

@@ -302,6 +302,37 @@ TEST(WizardModelDriven, ThePagesTextsComeFromTheModel) {
     EXPECT_FALSE(WizardModel(plainSource(3), false).EncodingLabelsShown());
 }
 
+TEST(WizardModelDriven, TheFilePagesWarningsTheVersionEditAndTheRegionsList) {
+    ConverterSource regions = plainSource();
+    regions.regionCount = 3;
+    WizardModel model(regions, false);
+    struct Case {
+        OutputVerdict verdict;
+        bool readOnly, sameFile;
+    };
+    for (const Case& c :
+         {Case{OutputVerdict::ReadOnly, true, false}, Case{OutputVerdict::SameAsSource, false, true},
+          Case{OutputVerdict::MissingFolder, false, false}, Case{OutputVerdict::Accepted, false, false}}) {
+        model.SetOutputVerdict(c.verdict);
+        EXPECT_EQ(model.ReadOnlyWarning(), c.readOnly) << int(c.verdict);
+        EXPECT_EQ(model.SameFileWarning(), c.sameFile) << int(c.verdict);
+    }
+    // A new choice hides a warning, and not the verdict.
+    model.SetOutputVerdict(OutputVerdict::ReadOnly);
+    model.HideReadOnlyWarning();
+    EXPECT_FALSE(model.ReadOnlyWarning());
+    model.SetOutputVerdict(OutputVerdict::SameAsSource);
+    model.HideSameFileWarning();
+    EXPECT_FALSE(model.SameFileWarning());
+    EXPECT_EQ(model.Verdict(), OutputVerdict::SameAsSource);
+    EXPECT_FALSE(model.VersionEditable());
+    model.AllowVersionEdit();
+    EXPECT_TRUE(model.VersionEditable());
+    EXPECT_TRUE(model.RegionItems().isEmpty()) << "listed once inspected";
+    model.InspectRegions();
+    EXPECT_EQ(model.RegionItems(), QStringList({"Region 0", "Region 1", "Region 2"}));
+}
+
 TEST(WizardModelDriven, TheFileStepRefusesATranslationWithoutADictionaryAndBuildingsWithoutAClass) {
     ConverterSource classless = plainSource();
     // No class 18 or 9 in the top level's lists: neither buildings nor house numbers have a default class.
