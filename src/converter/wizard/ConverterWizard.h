@@ -1,7 +1,7 @@
-// The map converter window: a paged dialog over the wizard's model (pages, options, what enables what) that
-// collects the choices for a new "ALLDATA.KWI" from the open map, runs the creation and then the completion
-// on threads of their own, and ends with 1 (open the new map), 6 (done, open nothing) or 2 (cancelled).
-// Closing it at any point stops and joins both runs before anything they use is freed.
+// The map converter window: a paged dialog that shows the wizard's model (pages, options, what enables what)
+// and its run state, collects the choices for a new "ALLDATA.KWI" from the open map, runs the creation and
+// then the completion on threads of their own, and ends with 1 (open the new map), 6 (done, open nothing) or
+// 2 (cancelled). Closing it at any point stops and joins both runs before anything they use is freed.
 #pragma once
 
 #include <QDialog>
