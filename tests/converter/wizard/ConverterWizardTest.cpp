@@ -24,9 +24,9 @@ TEST_F(ConverterWizardTest, StartsOnInfoWithoutAMap) {
     EXPECT_EQ(wizard->windowTitle(), QStringLiteral("Конвертер карт"));
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Info);
     EXPECT_EQ(control<QLabel>(*wizard, "captionLabel")->text(), QStringLiteral("Информация"));
-    EXPECT_FALSE(control<QPushButton>(*wizard, "backBtn")->isEnabled());
-    EXPECT_FALSE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
-    EXPECT_TRUE(control<QPushButton>(*wizard, "cancelBtn")->isEnabled());
+    EXPECT_FALSE(wizard->Model().BackOn());
+    EXPECT_FALSE(wizard->Model().NextOn());
+    EXPECT_TRUE(wizard->Model().CancelOn());
     wizard->NextBtnClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Info);
 }
@@ -39,14 +39,14 @@ TEST_F(ConverterWizardTest, StartsOnCautionForACompressedMapAndOnFirstStepOtherw
     EXPECT_TRUE(control<QPlainTextEdit>(*wizard, "attentionMemo")
                     ->toPlainText()
                     .startsWith(QStringLiteral("Карта, открытая в главном окне")));
-    EXPECT_TRUE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
-    EXPECT_TRUE(control<QCheckBox>(*wizard, "cmp05CheckBox")->isChecked());
+    EXPECT_TRUE(wizard->Model().NextOn());
+    EXPECT_TRUE(wizard->Model().Choices().newCmpList);
     wizard->NextBtnClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
-    EXPECT_TRUE(control<QPushButton>(*wizard, "backBtn")->isEnabled());
+    EXPECT_TRUE(wizard->Model().BackOn());
     auto plain = make(plainSource());
     EXPECT_EQ(plain->CurrentPage(), WizardPage::FirstStep);
-    EXPECT_FALSE(control<QPushButton>(*plain, "backBtn")->isEnabled());
+    EXPECT_FALSE(plain->Model().BackOn());
 }
 
 TEST_F(ConverterWizardTest, EveryPageSetsItsButtonsFromTheTable) {
@@ -69,24 +69,24 @@ TEST_F(ConverterWizardTest, EveryPageSetsItsButtonsFromTheTable) {
         SCOPED_TRACE(row.caption);
         ASSERT_EQ(wizard->CurrentPage(), row.page);
         EXPECT_EQ(control<QLabel>(*wizard, "captionLabel")->text(), QString::fromUtf8(row.caption));
-        EXPECT_EQ(control<QPushButton>(*wizard, "backBtn")->isEnabled(), row.back);
-        EXPECT_EQ(control<QPushButton>(*wizard, "nextBtn")->isEnabled(), row.next);
+        EXPECT_EQ(wizard->Model().BackOn(), row.back);
+        EXPECT_EQ(wizard->Model().NextOn(), row.next);
         EXPECT_EQ(!control<QProgressBar>(*wizard, "progressBar1")->isHidden(), row.progress);
         EXPECT_EQ(control<QPushButton>(*wizard, "nextBtn")->text(), QStringLiteral("Далее"));
         wizard->NextBtnClick();
     }
     // Next on the file page started the run; its page turns Back and Next off until it ends.
     ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::Finish; }, 5000));
-    EXPECT_FALSE(control<QPushButton>(*wizard, "backBtn")->isEnabled());
-    EXPECT_TRUE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
+    EXPECT_FALSE(wizard->Model().BackOn());
+    EXPECT_TRUE(wizard->Model().NextOn());
     EXPECT_EQ(control<QPlainTextEdit>(*wizard, "finishMemo")->toPlainText(),
               QStringLiteral("Creating New Map started..."));
     wizard->NextBtnClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Completion);
     EXPECT_EQ(control<QPushButton>(*wizard, "nextBtn")->text(), QStringLiteral("Готово"));
-    EXPECT_TRUE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
-    EXPECT_FALSE(control<QPushButton>(*wizard, "cancelBtn")->isEnabled());
-    EXPECT_TRUE(control<QPushButton>(*wizard, "backBtn")->isEnabled());
+    EXPECT_TRUE(wizard->Model().NextOn());
+    EXPECT_FALSE(wizard->Model().CancelOn());
+    EXPECT_TRUE(wizard->Model().BackOn());
     wizard->BackBtnClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Finish);
 }
@@ -126,29 +126,29 @@ TEST_F(ConverterWizardTest, RestoreDefaultFollowsTheTargetAndSystemNumber) {
     ConverterSource old = plainSource();
     old.systemNumber = 2;
     auto wizard = make(old);
-    EXPECT_EQ(control<QComboBox>(*wizard, "codePageComboBox")->currentIndex(), 4);
-    EXPECT_EQ(control<QButtonGroup>(*wizard, "addRadioGroup")->checkedId(), 0);
+    EXPECT_EQ(wizard->Model().Choices().codePageIndex, 4);
+    EXPECT_EQ(wizard->Model().Choices().addMode, 0);
     EXPECT_EQ(control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->text(), QStringLiteral("0143"));
     EXPECT_EQ(control<QLineEdit>(*wizard, "numberingTypeCodeEdit")->text(), QStringLiteral("01C2"));
-    EXPECT_EQ(control<QComboBox>(*wizard, "buildingsDcComboBox")->currentIndex(), 3);
-    EXPECT_EQ(control<QComboBox>(*wizard, "numberingDcComboBox")->currentIndex(), 2);
-    EXPECT_FALSE(control<QCheckBox>(*wizard, "strictRulesCheckBox")->isChecked());
-    EXPECT_FALSE(control<QPushButton>(*wizard, "defaultBtn")->isEnabled());
+    EXPECT_EQ(wizard->Model().Choices().buildingsClass, 3);
+    EXPECT_EQ(wizard->Model().Choices().numberingClass, 2);
+    EXPECT_FALSE(wizard->Model().Choices().strictRules);
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::DefaultButton));
     control<QButtonGroup>(*wizard, "targetRadioGroup")->button(1)->click();
     EXPECT_EQ(control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->text(), QStringLiteral("7018"));
     EXPECT_EQ(wizard->Model().Choices().buildingsTypeCode, 0x7018);
-    EXPECT_EQ(control<QComboBox>(*wizard, "buildingsDcComboBox")->currentIndex(), 5);
-    EXPECT_EQ(control<QComboBox>(*wizard, "numberingDcComboBox")->currentIndex(), 4);
-    EXPECT_TRUE(control<QCheckBox>(*wizard, "strictRulesCheckBox")->isChecked());
+    EXPECT_EQ(wizard->Model().Choices().buildingsClass, 5);
+    EXPECT_EQ(wizard->Model().Choices().numberingClass, 4);
+    EXPECT_TRUE(wizard->Model().Choices().strictRules);
     // DENSO asks for Management 21 where the map has Management 32 only; the earlier choice comes back.
-    EXPECT_TRUE(control<QCheckBox>(*wizard, "backwardCheckBox")->isChecked());
+    EXPECT_TRUE(wizard->Model().Choices().backward);
     control<QButtonGroup>(*wizard, "targetRadioGroup")->button(2)->click();
-    EXPECT_TRUE(control<QCheckBox>(*wizard, "backwardCheckBox")->isChecked());
+    EXPECT_TRUE(wizard->Model().Choices().backward);
     EXPECT_EQ(wizard->Model().Choices().buildingsTypeCode, 0x0143);
     auto modern = make(plainSource());
-    EXPECT_EQ(control<QComboBox>(*modern, "codePageComboBox")->currentIndex(), 0);
-    EXPECT_EQ(control<QButtonGroup>(*modern, "addRadioGroup")->checkedId(), 1);
-    EXPECT_EQ(control<QComboBox>(*modern, "buildingsDcComboBox")->currentIndex(), 5);
+    EXPECT_EQ(modern->Model().Choices().codePageIndex, 0);
+    EXPECT_EQ(modern->Model().Choices().addMode, 1);
+    EXPECT_EQ(modern->Model().Choices().buildingsClass, 5);
     EXPECT_EQ(modern->BuildOptions().codePage, 65001);
     EXPECT_EQ(modern->BuildOptions().adjacentMode, AdjacentMode::Update);
 }
@@ -159,7 +159,7 @@ TEST_F(ConverterWizardTest, TypeCodesAreCheckedWhenTheFieldIsLeft) {
     EXPECT_EQ(wizard->Model().Choices().buildingsTypeCode, 0x0143);
     emit control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->editingFinished();
     EXPECT_EQ(wizard->Model().Choices().buildingsTypeCode, 7);
-    EXPECT_TRUE(control<QPushButton>(*wizard, "defaultBtn")->isEnabled());
+    EXPECT_TRUE(wizard->Model().Enabled(WizardControl::DefaultButton));
     control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->setText(QString());
     emit control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->editingFinished();
     EXPECT_EQ(control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->text(), QStringLiteral("0007"));
@@ -179,31 +179,31 @@ TEST_F(ConverterWizardTest, OptionCouplings) {
     auto wizard = make(source);
     control<QSlider>(*wizard, "sizeFilter100TrackBar")->setValue(60);
     control<QSlider>(*wizard, "sizeFilter50TrackBar")->setValue(70);
-    EXPECT_EQ(control<QSlider>(*wizard, "sizeFilter100TrackBar")->value(), 70);
+    EXPECT_EQ(wizard->Model().Choices().filter100, 70);
     control<QSlider>(*wizard, "sizeFilter100TrackBar")->setValue(50);
-    EXPECT_EQ(control<QSlider>(*wizard, "sizeFilter50TrackBar")->value(), 50);
+    EXPECT_EQ(wizard->Model().Choices().filter50, 50);
     EXPECT_EQ(wizard->BuildOptions().buildingFilterSmallest, 50);
     EXPECT_EQ(wizard->BuildOptions().buildingFilterDetailed, 50);
     control<QSlider>(*wizard, "southTrackBar")->setValue(150000);
     control<QSlider>(*wizard, "northTrackBar")->setValue(152000);
-    EXPECT_EQ(control<QSlider>(*wizard, "southTrackBar")->value(), 152000 - 4800);
+    EXPECT_EQ(wizard->Model().Choices().edges.south, 152000 - 4800);
     control<QSlider>(*wizard, "eastTrackBar")->setValue(100000);
     control<QSlider>(*wizard, "westTrackBar")->setValue(140000);
-    EXPECT_EQ(control<QSlider>(*wizard, "eastTrackBar")->value(), 147200);
+    EXPECT_EQ(wizard->Model().Choices().edges.east, 147200);
     control<QSlider>(*wizard, "trimLevelTrackBar")->setValue(7);
-    EXPECT_EQ(control<QSlider>(*wizard, "trimLevelTrackBar")->value(), 5);
+    EXPECT_EQ(wizard->Model().Choices().trimLevel, 5);
     control<QCheckBox>(*wizard, "trimCheckBox")->click();
     control<QButtonGroup>(*wizard, "trimRadioGroup")->button(0)->click();
-    EXPECT_EQ(control<QButtonGroup>(*wizard, "trimRadioGroup")->checkedId(), 1);
+    EXPECT_EQ(wizard->Model().Choices().trimMode, 1);
     nextTo(*wizard, WizardPage::File);
     // A new 05.CMP is shown, not chosen, and is no task of its own.
-    EXPECT_TRUE(control<QCheckBox>(*wizard, "cmp05CheckBox")->isChecked());
-    EXPECT_FALSE(control<QCheckBox>(*wizard, "cmp05CheckBox")->isEnabled());
-    EXPECT_FALSE(control<QPushButton>(*wizard, "processingButton")->isEnabled());
+    EXPECT_TRUE(wizard->Model().Choices().newCmpList);
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::NewCmpList));
+    EXPECT_FALSE(wizard->Model().ProcessingEnabled());
     control<QCheckBox>(*wizard, "splitCheckBox")->click();
-    EXPECT_TRUE(control<QCheckBox>(*wizard, "fileConCheckBox")->isChecked());
-    EXPECT_TRUE(control<QPushButton>(*wizard, "processingButton")->isEnabled());
-    EXPECT_FALSE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
+    EXPECT_TRUE(wizard->Model().Choices().fileCon);
+    EXPECT_TRUE(wizard->Model().ProcessingEnabled());
+    EXPECT_FALSE(wizard->Model().NextOn());
 }
 
 TEST_F(ConverterWizardTest, TrimByBordersWithOnlyZeroCheckedGives255AndNothingCheckedClearsTrim) {
@@ -229,7 +229,7 @@ TEST_F(ConverterWizardTest, TrimByBordersWithOnlyZeroCheckedGives255AndNothingCh
     nextTo(*none, WizardPage::Creation);
     EXPECT_TRUE(none->Model().SelectedAreas().empty());
     EXPECT_FALSE(none->RunSettings().trim);
-    EXPECT_FALSE(control<QCheckBox>(*none, "trimCheckBox")->isChecked());
+    EXPECT_FALSE(none->Model().Choices().trim);
 }
 
 TEST_F(ConverterWizardTest, FilePageRefusesUnsafeOutputsAndDeletesNothing) {
@@ -237,26 +237,26 @@ TEST_F(ConverterWizardTest, FilePageRefusesUnsafeOutputsAndDeletesNothing) {
     nextTo(*wizard, WizardPage::File);
     ASSERT_EQ(wizard->CurrentPage(), WizardPage::File);
     wizard->SetOutputFile(path("missing/ALLDATA.KWI"));
-    EXPECT_FALSE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
+    EXPECT_FALSE(wizard->Model().NextOn());
     wizard->SetOutputFile(path("src/ALLDATA.KWI"));
-    EXPECT_FALSE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
+    EXPECT_FALSE(wizard->Model().NextOn());
     EXPECT_FALSE(control<QLabel>(*wizard, "otherFileLabel")->isHidden());
     std::filesystem::create_directory_symlink(spath("src"), spath("srclink"));
     wizard->SetOutputFile(path("srclink/NEW.KWI"));
-    EXPECT_FALSE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
+    EXPECT_FALSE(wizard->Model().NextOn());
     std::filesystem::create_hard_link(spath("src/ALLDATA.KWI"), spath("out/hard.KWI"));
     wizard->SetOutputFile(path("out/hard.KWI"));
-    EXPECT_FALSE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
+    EXPECT_FALSE(wizard->Model().NextOn());
     EXPECT_FALSE(control<QLabel>(*wizard, "otherFileLabel")->isHidden());
     std::ofstream(spath("out/ro.KWI")) << "x";
     std::filesystem::permissions(spath("out/ro.KWI"), std::filesystem::perms::owner_read);
     wizard->SetOutputFile(path("out/ro.KWI"));
-    EXPECT_FALSE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
+    EXPECT_FALSE(wizard->Model().NextOn());
     EXPECT_FALSE(control<QLabel>(*wizard, "readOnlyLabel")->isHidden());
     // The chooser's answer goes through the same check.
     paths.answer = path("out/ALLDATA.KWI");
     control<QPushButton>(*wizard, "fileBitBtn")->click();
-    EXPECT_TRUE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
+    EXPECT_TRUE(wizard->Model().NextOn());
     EXPECT_TRUE(control<QLabel>(*wizard, "readOnlyLabel")->isHidden());
     // An existing output asks first; "no" stays, and an old 05.CMP in the output folder is left alone.
     std::ofstream(spath("out/ALLDATA.KWI")) << "old";
@@ -289,8 +289,8 @@ TEST_F(ConverterWizardTest, ARefusedRunGoesBackToTheFilePageAndAFailedOneStays) 
     wizard->NextBtnClick();
     ASSERT_TRUE(waitUntil([&] { return !wizard->CreationRunning() && messenger.errors.size() == 2; }, 5000));
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Creation);
-    EXPECT_FALSE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
-    EXPECT_FALSE(control<QPushButton>(*wizard, "backBtn")->isEnabled());
+    EXPECT_FALSE(wizard->Model().NextOn());
+    EXPECT_FALSE(wizard->Model().BackOn());
 }
 
 TEST_F(ConverterWizardTest, ClosingDuringARunStopsAndJoinsItWithinTwoSeconds) {
@@ -416,15 +416,15 @@ TEST_F(ConverterWizardTest, AThrowingCompletionShowsItsErrorAndReenablesNext) {
     ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::Finish; }, 5000));
     wizard->NextBtnClick();
     control<QCheckBox>(*wizard, "regionCheckBox")->click();
-    ASSERT_TRUE(control<QPushButton>(*wizard, "processingButton")->isEnabled());
+    ASSERT_TRUE(wizard->Model().ProcessingEnabled());
     control<QPushButton>(*wizard, "processingButton")->click();
-    EXPECT_FALSE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
-    ASSERT_TRUE(waitUntil([&] { return control<QPushButton>(*wizard, "nextBtn")->isEnabled(); }, 5000));
+    EXPECT_FALSE(wizard->Model().NextOn());
+    ASSERT_TRUE(waitUntil([&] { return wizard->Model().NextOn(); }, 5000));
     EXPECT_EQ(messenger.errors, QStringList{QStringLiteral("volume 1 cannot be written")});
     EXPECT_TRUE(control<QPlainTextEdit>(*wizard, "progressMemo")
                     ->toPlainText()
                     .contains(QStringLiteral("volume 1 cannot be written")));
-    EXPECT_FALSE(control<QPushButton>(*wizard, "processingButton")->isEnabled());
+    EXPECT_FALSE(wizard->Model().ProcessingEnabled());
     wizard->NextBtnClick();
     EXPECT_EQ(wizard->result(), 1);
     EXPECT_TRUE(messenger.information.isEmpty());
@@ -497,7 +497,7 @@ TEST_F(ConverterWizardTest, AnImportEnablesTheBuildingSwitches) {
     InstantImporter* raw = importer.get();
     wizard->SetImporter(std::move(importer));
     nextTo(*wizard, WizardPage::Loading);
-    EXPECT_FALSE(control<QCheckBox>(*wizard, "buildingsCheckBox")->isEnabled());
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::BuildingsSwitch));
     RegWriteString(QStringLiteral("BuildingsOpen"), path("old.mp"));
     paths.answers = {path("town.mp")};
     wizard->LoadMpBtnClick();
@@ -505,17 +505,16 @@ TEST_F(ConverterWizardTest, AnImportEnablesTheBuildingSwitches) {
     ASSERT_FALSE(paths.calls.empty());
     EXPECT_EQ(paths.calls.back().kind, "files");
     EXPECT_EQ(paths.calls.back().start, path("old.mp"));
-    ASSERT_TRUE(
-        waitUntil([&] { return control<QCheckBox>(*wizard, "buildingsCheckBox")->isEnabled(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return wizard->Model().Enabled(WizardControl::BuildingsSwitch); }, 5000));
     // The choice is remembered once the import has gone through.
     EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("town.mp"));
-    EXPECT_TRUE(control<QCheckBox>(*wizard, "addressCheckBox")->isEnabled());
+    EXPECT_TRUE(wizard->Model().Enabled(WizardControl::AddressSwitch));
     EXPECT_TRUE(wizard->RunState().LoadOn());
     EXPECT_TRUE(control<QPlainTextEdit>(*wizard, "addMemo")
                     ->toPlainText()
                     .contains(QStringLiteral("Файл скомпилирован.")));
     control<QCheckBox>(*wizard, "buildingsCheckBox")->click();
-    EXPECT_TRUE(control<QComboBox>(*wizard, "buildingsDcComboBox")->isEnabled());
+    EXPECT_TRUE(wizard->Model().Enabled(WizardControl::BuildingsOptions));
     EXPECT_TRUE(wizard->BuildOptions().buildings);
 }
 
@@ -546,10 +545,10 @@ TEST_F(ConverterWizardTest, ChoicesThatImportNothingLeaveTheDataAsItWas) {
         wizard->LoadMpBtnClick();
         EXPECT_TRUE(raw->started.isEmpty()) << c.name;
         EXPECT_EQ(messenger.information, c.information) << c.name;
-        EXPECT_EQ(control<QComboBox>(*wizard, "cityAreaComboBox")->isEnabled(), !c.cityAreaFrozen) << c.name;
+        EXPECT_EQ(wizard->Model().Enabled(WizardControl::CityAreaLevel), !c.cityAreaFrozen) << c.name;
         EXPECT_TRUE(wizard->RunState().LoadOn()) << c.name;
-        EXPECT_TRUE(control<QPushButton>(*wizard, "nextBtn")->isEnabled()) << c.name;
-        EXPECT_FALSE(control<QCheckBox>(*wizard, "buildingsCheckBox")->isEnabled()) << c.name;
+        EXPECT_TRUE(wizard->Model().NextOn()) << c.name;
+        EXPECT_FALSE(wizard->Model().Enabled(WizardControl::BuildingsSwitch)) << c.name;
         EXPECT_EQ(wizard->RunState().ImportMemo().join(QLatin1Char('\n')), memoBefore) << c.name;
         EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("old.mp")) << c.name;
     }
@@ -618,7 +617,7 @@ TEST_F(ConverterWizardTest, ReadsAndWritesItsSettings) {
     RegWriteInteger(QStringLiteral("Version"), 123);
     RegWriteString(QStringLiteral("NewMapSave"), path("out/alldata1.kwi"));
     auto wizard = make(plainSource());
-    EXPECT_EQ(control<QButtonGroup>(*wizard, "targetRadioGroup")->checkedId(), 1);
+    EXPECT_EQ(wizard->Model().Choices().target, 1);
     EXPECT_TRUE(control<QLineEdit>(*wizard, "versionStampEdit")->text().endsWith(QStringLiteral(".01.23")));
     EXPECT_EQ(control<QLineEdit>(*wizard, "fileNameEdit")->text(), path("out/ALLDATA.KWI"));
     wizard->ResetVersion();
@@ -648,7 +647,7 @@ TEST_F(ConverterWizardTest, RegionNetworkPageOpensOnlyWithItsCode) {
     wizard->PresentationImageClick();
     EXPECT_EQ(texts.asked, QStringList(3, QStringLiteral("Password|Введите пароль:")));
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Region);
-    EXPECT_TRUE(control<QPushButton>(*wizard, "cancelBtn")->isEnabled());
+    EXPECT_TRUE(wizard->Model().CancelOn());
     wizard->InspectRegionBtnClick();
     EXPECT_EQ(control<QListWidget>(*wizard, "regionCheckListBox")->count(), 3);
     EXPECT_FALSE(wizard->RunState().SaveRegionOn());
@@ -663,12 +662,12 @@ TEST_F(ConverterWizardTest, RegionNetworkPageOpensOnlyWithItsCode) {
 
 TEST_F(ConverterWizardTest, NameSwitchesStayOffAsOpenedFromTheMainWindow) {
     auto wizard = make(plainSource());
-    EXPECT_FALSE(control<QCheckBox>(*wizard, "utfToAnsiCheckBox")->isEnabled());
-    EXPECT_FALSE(control<QCheckBox>(*wizard, "translateCheckBox")->isEnabled());
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::UtfToAnsi));
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::TranslateSwitch));
     auto offered = std::make_unique<ConverterWizard>(plainSource(), services, taskBar, true);
     control<QCheckBox>(*offered, "translateCheckBox")->click();
-    EXPECT_TRUE(control<QPushButton>(*offered, "loadDictionaryBtn")->isEnabled());
-    EXPECT_FALSE(control<QCheckBox>(*offered, "utfToAnsiCheckBox")->isEnabled());
+    EXPECT_TRUE(offered->Model().Enabled(WizardControl::TranslateOptions));
+    EXPECT_FALSE(offered->Model().Enabled(WizardControl::UtfToAnsi));
     offered->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*offered, WizardPage::File);
     offered->NextBtnClick();

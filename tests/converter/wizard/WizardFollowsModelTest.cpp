@@ -67,6 +67,12 @@ protected:
         EXPECT_EQ(control<QLabel>(w, "sizeFilter100Label")->text(), m.SizeFilterText(false));
         EXPECT_EQ(control<QLabel>(w, "ansiLabel")->text(), m.EncodingText());
         EXPECT_EQ(control<QComboBox>(w, "buildingsDcComboBox")->count(), m.ClassItems(true).size());
+        EXPECT_EQ(control<QPushButton>(w, "backBtn")->isEnabled(), m.BackOn());
+        EXPECT_EQ(control<QPushButton>(w, "nextBtn")->isEnabled(), m.NextOn());
+        EXPECT_EQ(control<QPushButton>(w, "cancelBtn")->isEnabled(), m.CancelOn());
+        EXPECT_EQ(control<QPushButton>(w, "processingButton")->isEnabled(), m.ProcessingEnabled());
+        EXPECT_EQ(control<QLabel>(w, "readOnlyLabel")->isVisibleTo(&w),
+                  m.ReadOnlyWarning() && m.Page() == WizardPage::File);
     }
     // The run state's log, texts, bars and tool buttons as the window shows them.
     static void expectShowsRunState(const ConverterWizard& w) {

@@ -30,7 +30,7 @@ TEST_F(WizardSampleDiscTest, WritesTheSameMapAsTheHeadlessJob) {
     ConverterWizard wizard(source, services, taskBar);
     wizard.SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(wizard, WizardPage::File);
-    ASSERT_TRUE(control<QPushButton>(wizard, "nextBtn")->isEnabled());
+    ASSERT_TRUE(wizard.Model().NextOn());
     wizard.NextBtnClick();
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Creation);
     ASSERT_TRUE(
@@ -57,10 +57,10 @@ TEST_F(WizardSampleDiscTest, WritesTheSameMapAsTheHeadlessJob) {
 
     // The completion writes a new REGION.KWI beside the new map, on its own thread.
     wizard.NextBtnClick();
-    ASSERT_TRUE(control<QCheckBox>(wizard, "regionCheckBox")->isEnabled());
+    ASSERT_TRUE(wizard.Model().Enabled(WizardControl::NewRegion));
     control<QCheckBox>(wizard, "regionCheckBox")->click();
     control<QPushButton>(wizard, "processingButton")->click();
-    ASSERT_TRUE(waitUntil([&] { return control<QPushButton>(wizard, "nextBtn")->isEnabled(); }, 60000));
+    ASSERT_TRUE(waitUntil([&] { return wizard.Model().NextOn(); }, 60000));
     EXPECT_TRUE(messenger.errors.isEmpty()) << messenger.errors.join("; ").toStdString();
     EXPECT_TRUE(std::filesystem::exists(spath("out/REGION.KWI")));
     wizard.NextBtnClick();
@@ -91,7 +91,7 @@ TEST_F(WizardSampleDiscTest, WithTheTownImportedTheMapEqualsTheHeadlessOneAndThe
     paths.answers = {path("town.mp")};
     wizard.LoadMpBtnClick();
     ASSERT_TRUE(waitUntil([&] { return wizard.RunState().LoadOn(); }, 30000));
-    ASSERT_TRUE(control<QCheckBox>(wizard, "buildingsCheckBox")->isEnabled())
+    ASSERT_TRUE(wizard.Model().Enabled(WizardControl::BuildingsSwitch))
         << wizard.RunState().ImportMemo().join(QLatin1Char('\n')).toStdString();
     const QStringList importLog =
         wizard.RunState().ImportMemo().join(QLatin1Char('\n')).split(QLatin1Char('\n'));
@@ -100,12 +100,12 @@ TEST_F(WizardSampleDiscTest, WithTheTownImportedTheMapEqualsTheHeadlessOneAndThe
     control<QCheckBox>(wizard, "addressCheckBox")->click();
     // The town's top level has no class 9 for house numbers: they take the last name class.
     ASSERT_GT(control<QComboBox>(wizard, "numberingDcComboBox")->count(), 0);
-    if (control<QComboBox>(wizard, "numberingDcComboBox")->currentIndex() < 0)
+    if (wizard.Model().Choices().numberingClass < 0)
         control<QComboBox>(wizard, "numberingDcComboBox")
             ->setCurrentIndex(control<QComboBox>(wizard, "numberingDcComboBox")->count() - 1);
     wizard.SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(wizard, WizardPage::File);
-    ASSERT_TRUE(control<QPushButton>(wizard, "nextBtn")->isEnabled());
+    ASSERT_TRUE(wizard.Model().NextOn());
     wizard.NextBtnClick();
     // The run has ended once the window has taken its end and stopped polling.
     ASSERT_TRUE(waitUntil(

@@ -181,10 +181,10 @@ TEST_F(WizardWiringTest, TheRunGetsEverySettingThePagesCollect) {
     EXPECT_TRUE(o.trim);
     EXPECT_EQ(o.trimMode, 1);
     EXPECT_EQ(o.trimLevel, 4);
-    EXPECT_EQ(o.trimNorth, control<QSlider>(*wizard, "northTrackBar")->value());
-    EXPECT_EQ(o.trimWest, control<QSlider>(*wizard, "westTrackBar")->value());
-    EXPECT_EQ(o.trimSouth, control<QSlider>(*wizard, "southTrackBar")->value());
-    EXPECT_EQ(o.trimEast, control<QSlider>(*wizard, "eastTrackBar")->value());
+    EXPECT_EQ(o.trimNorth, wizard->Model().Choices().edges.north);
+    EXPECT_EQ(o.trimWest, wizard->Model().Choices().edges.west);
+    EXPECT_EQ(o.trimSouth, wizard->Model().Choices().edges.south);
+    EXPECT_EQ(o.trimEast, wizard->Model().Choices().edges.east);
     EXPECT_TRUE(o.addSeaParcels);
     EXPECT_TRUE(o.addAdjacentParcels);
     // Without a dictionary nothing of the translation reaches the run.
@@ -246,11 +246,10 @@ TEST_F(WizardWiringTest, TheImportedBuildingsReachTheRun) {
     nextTo(*wizard, WizardPage::Loading);
     paths.answers = {path("town.mp")};
     wizard->LoadMpBtnClick();
-    EXPECT_FALSE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
-    EXPECT_FALSE(control<QComboBox>(*wizard, "cityAreaComboBox")->isEnabled());
-    ASSERT_TRUE(
-        waitUntil([&] { return control<QCheckBox>(*wizard, "buildingsCheckBox")->isEnabled(); }, 10000));
-    EXPECT_TRUE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
+    EXPECT_FALSE(wizard->Model().NextOn());
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::CityAreaLevel));
+    ASSERT_TRUE(waitUntil([&] { return wizard->Model().Enabled(WizardControl::BuildingsSwitch); }, 10000));
+    EXPECT_TRUE(wizard->Model().NextOn());
     EXPECT_TRUE(wizard->RunState().ImportMemo().join(QLatin1Char('\n')).contains(QStringLiteral("town.mp")));
     control<QCheckBox>(*wizard, "buildingsCheckBox")->click();
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
@@ -278,7 +277,7 @@ TEST_F(WizardWiringTest, SeveralPolishMapsChosenAtOnceAddUpInOneImport) {
     MpWizardImporter* raw = importer.get();
     wizard->SetImporter(std::move(importer));
     nextTo(*wizard, WizardPage::Loading);
-    ASSERT_TRUE(control<QCheckBox>(*wizard, "utfToAnsiCheckBox")->isEnabled());
+    ASSERT_TRUE(wizard->Model().Enabled(WizardControl::UtfToAnsi));
     paths.answers = {path("north.mp"), path("notes.txt"), path("south.MP")};
     wizard->LoadMpBtnClick();
     EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::Indeterminate);
@@ -308,11 +307,11 @@ TEST_F(WizardWiringTest, SeveralPolishMapsChosenAtOnceAddUpInOneImport) {
     building_data::Box box = building_data::ReadBox(first.data);
     box.Widen(building_data::ReadBox(second.data));
     EXPECT_EQ(building_data::ReadBox(data), box);
-    EXPECT_TRUE(control<QCheckBox>(*wizard, "buildingsCheckBox")->isEnabled());
+    EXPECT_TRUE(wizard->Model().Enabled(WizardControl::BuildingsSwitch));
     EXPECT_TRUE(wizard->RunState().SaveLmpOn());
     // Imported buildings rule out the name conversion of the same run.
-    EXPECT_FALSE(control<QCheckBox>(*wizard, "utfToAnsiCheckBox")->isEnabled());
-    EXPECT_FALSE(control<QCheckBox>(*wizard, "translateCheckBox")->isEnabled());
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::UtfToAnsi));
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::TranslateSwitch));
     EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("north.mp"));
     EXPECT_TRUE(messenger.errors.isEmpty());
 }
@@ -330,8 +329,8 @@ TEST_F(WizardWiringTest, TheMainWindowsConverterButtonOpensTheWizardOverTheOpenD
     EXPECT_TRUE(wizard->isVisible());
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
     // As opened from the main window the name switches stay off.
-    EXPECT_FALSE(control<QCheckBox>(*wizard, "utfToAnsiCheckBox")->isEnabled());
-    EXPECT_FALSE(control<QCheckBox>(*wizard, "translateCheckBox")->isEnabled());
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::UtfToAnsi));
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::TranslateSwitch));
     const QPointer<ConverterWizard> watched = wizard;
     control<QPushButton>(*wizard, "cancelBtn")->click();
     EXPECT_TRUE(watched.isNull() || !watched->isVisible());
