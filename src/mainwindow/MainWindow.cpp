@@ -168,6 +168,7 @@ void MainWindow::connectCommands() {
     connect(openPresenter_.get(), &OpenTabPresenter::LabelsChanged, this, &MainWindow::applyReopenLabels);
     connect(openPresenter_.get(), &OpenTabPresenter::ReopenButtonsChanged, this,
             &MainWindow::applyReopenButtons);
+    connect(openPresenter_.get(), &OpenTabPresenter::ConverterChanged, this, &MainWindow::applyWizardButton);
     bind(notifier_, &ReopenNotifier::Changed, &MainWindow::OnReopenChanged);
     bind(dataPage_->splitter, &QSplitter::splitterMoved, &MainWindow::OnSplitterMoved);
     connect(dataPresenter_.get(), &DataTabPresenter::LanguagesChanged, this, [this] {
@@ -463,8 +464,7 @@ void MainWindow::CloseAll() {
     mapPresenter_->Clear();
 
     mapLoaded_ = false;
-    wizardAllowed_ = false;
-    applyWizardButton();
+    openPresenter_->SetOpenMap(false, false);
     {
         const QSignalBlocker blocker(dataPage_->treeView->selectionModel());
         tree_.Clear();

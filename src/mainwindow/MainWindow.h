@@ -219,7 +219,7 @@ public:
     // ($XDG_DATA_HOME/strovane/help/, by default ~/.local/share/strovane/help/).
     static QUrl HelpBase();
     // The map converter may start from the open map (its command comes with the converter).
-    bool WizardAllowed() const { return wizardAllowed_; }
+    bool WizardAllowed() const;
     const QString& LastFolderPath() const { return lastFolderPath_; }
     const QString& LastFilePath() const { return lastFilePath_; }
 
@@ -245,7 +245,6 @@ private:
     void setTabShown(QWidget* page, bool shown);
     void showDataTab();
     void applyOutcome(const OpenOutcome& outcome);
-    // Enables the converter's button for the open map (or with no map open) when a converter is set.
     void applyWizardButton();
     void showMessages(const OpenOutcome& outcome);
     void syncCharsetMenu();
@@ -327,7 +326,6 @@ private:
     QString lastFolderPath_;
     QString lastFilePath_;
     bool mapLoaded_ = false;
-    bool wizardAllowed_ = false;
     bool shownOnce_ = false;
     bool closed_ = false;
 };

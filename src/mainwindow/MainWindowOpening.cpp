@@ -70,8 +70,7 @@ void MainWindow::applyOutcome(const OpenOutcome& outcome) {
         mapView_->SetRegionManager(data_.routePlanning);
         syncLayerItems();
     }
-    wizardAllowed_ = outcome.wizardAllowed;
-    applyWizardButton();
+    openPresenter_->SetOpenMap(mapLoaded_, outcome.wizardAllowed);
     setTabShown(mapPage_, outcome.mapTab);
     setTabShown(isoPage_, outcome.isoMounted);
     if (outcome.isoMounted) showIsoRoot();

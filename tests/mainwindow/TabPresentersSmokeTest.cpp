@@ -44,6 +44,12 @@ TEST_F(TabPresentersSmokeTest, OpenTabFollowsItsPresenter) {
         EXPECT_EQ(page->reopenLabels[size_t(i)]->toolTip(), presenter.LabelToolTip(i)) << i;
     }
     EXPECT_EQ(page->reopenLabels[1]->toolTip(), path("map.iso"));
+
+    presenter.SetConverterAvailable(true);
+    presenter.SetOpenMap(true, false);
+    EXPECT_FALSE(page->wizardBtn->isEnabled());
+    presenter.SetOpenMap(true, true);
+    EXPECT_TRUE(page->wizardBtn->isEnabled());
 }
 
 TEST_F(TabPresentersSmokeTest, DataTabFollowsItsPresenter) {

@@ -56,6 +56,17 @@ std::optional<OpenTabPresenter::Target> OpenTabPresenter::ReopenLabelTarget(int 
     return Target{info.isDir() ? Source::Folder : Source::Disk, path};
 }
 
+void OpenTabPresenter::SetConverterAvailable(bool available) {
+    converterAvailable_ = available;
+    emit ConverterChanged();
+}
+
+void OpenTabPresenter::SetOpenMap(bool mapOpen, bool convertible) {
+    mapOpen_ = mapOpen;
+    convertible_ = convertible;
+    emit ConverterChanged();
+}
+
 void OpenTabPresenter::LoadReopenList() {
     reopen_.Load();
     display_.clear();

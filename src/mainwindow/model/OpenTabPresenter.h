@@ -52,6 +52,13 @@ public:
     // a file, an existing folder as a folder, anything else as a disk. None past the end of the list.
     std::optional<Target> ReopenLabelTarget(int index) const;
 
+    // The map converter's button works when a converter is set and, with a map open, only when that map may
+    // be converted (its main map in ALLDATA.KWI itself, format variant below 2).
+    void SetConverterAvailable(bool available);
+    void SetOpenMap(bool mapOpen, bool convertible);
+    bool ConverterEnabled() const { return converterAvailable_ && (!mapOpen_ || convertible_); }
+    bool MapConvertible() const { return convertible_; }
+
     // Reads the list again and shortens its paths for the labels.
     void LoadReopenList();
     const ReopenList& Reopen() const { return reopen_; }
@@ -73,6 +80,7 @@ public:
 signals:
     void LabelsChanged();
     void ReopenButtonsChanged();
+    void ConverterChanged();
 
 private:
     void setButton(Source source, bool shown);
@@ -83,5 +91,8 @@ private:
     ReopenAnimation::Label labels_[ReopenAnimation::kLabels];
     bool buttons_[4] = {};
     bool animationStarted_ = false;
+    bool converterAvailable_ = false;
+    bool mapOpen_ = false;
+    bool convertible_ = false;
     Elider elider_;
 };

@@ -94,6 +94,20 @@ TEST_F(OpenTabPresenterTest, AnOpeningStoresItsSettingShowsItsButtonAndListsItOn
     EXPECT_EQ(presenter.Reopen().Paths(), QStringList{path("map.iso")});
 }
 
+TEST_F(OpenTabPresenterTest, TheConverterStartsFromNoMapOrAConvertibleOne) {
+    const struct {
+        bool available, mapOpen, convertible, enabled;
+    } cases[] = {
+        {false, false, false, false}, {false, true, true, false}, {true, false, false, true},
+        {true, true, false, false},   {true, true, true, true},
+    };
+    for (const auto& c : cases) {
+        presenter.SetConverterAvailable(c.available);
+        presenter.SetOpenMap(c.mapOpen, c.convertible);
+        EXPECT_EQ(presenter.ConverterEnabled(), c.enabled) << c.available << c.mapOpen << c.convertible;
+    }
+}
+
 TEST_F(OpenTabPresenterTest, LabelsAreTypedWhileSeenAndShownWholeOtherwise) {
     for (const char* name : {"map.iso", "disc"})
         presenter.AddToReopenList(path(QString::fromLatin1(name)));
