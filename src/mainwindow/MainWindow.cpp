@@ -247,7 +247,6 @@ void MainWindow::connectCommands() {
 }
 
 void MainWindow::formCreate() {
-    mapLoaded_ = false;
     tree_.SetCurrent(nullptr);
     setTabShown(isoPage_, false);
     setTabShown(dataPage_, false);
@@ -391,6 +390,10 @@ void MainWindow::formClose() {
     CloseAll();
 }
 
+bool MainWindow::MapLoaded() const {
+    return mapPresenter_->HasMap();
+}
+
 bool MainWindow::IsTabShown(QWidget* page) const {
     const int index = page ? tabs_->indexOf(page) : -1;
     return index >= 0 && tabs_->isTabVisible(index);
@@ -463,7 +466,6 @@ void MainWindow::CloseAll() {
     mapPresenter_->SetMap(nullptr);
     mapPresenter_->Clear();
 
-    mapLoaded_ = false;
     openPresenter_->SetOpenMap(false, false);
     {
         const QSignalBlocker blocker(dataPage_->treeView->selectionModel());

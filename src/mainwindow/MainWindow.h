@@ -214,7 +214,7 @@ public:
     DataTabPresenter& DataPresenter() const { return *dataPresenter_; }
     bool IsTabShown(QWidget* page) const;
     int TreeWidthRatio() const;
-    bool MapLoaded() const { return mapLoaded_; }
+    bool MapLoaded() const;
     // Where the field grid's Help links are resolved: the user's own folder of help documents
     // ($XDG_DATA_HOME/strovane/help/, by default ~/.local/share/strovane/help/).
     static QUrl HelpBase();
@@ -325,7 +325,6 @@ private:
 
     QString lastFolderPath_;
     QString lastFilePath_;
-    bool mapLoaded_ = false;
     bool shownOnce_ = false;
     bool closed_ = false;
 };

@@ -180,7 +180,7 @@ void MainWindow::SetMapCodePage(int codePage, bool apply) {
 }
 
 void MainWindow::RefreshCharsetViews() {
-    if (!mapLoaded_) return;
+    if (!MapLoaded()) return;
     mapView_->NamesChanged();
     dataPage_->categoryGrid->viewport()->update();
     dataPage_->matchingGrid->viewport()->update();

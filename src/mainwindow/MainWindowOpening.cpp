@@ -63,14 +63,13 @@ void MainWindow::applyOutcome(const OpenOutcome& outcome) {
     if (!outcome.closedPrevious) return;
     if (!outcome.caption.isEmpty()) setWindowTitle(outcome.caption);
     if (outcome.mapLoaded && data_.map) {
-        mapLoaded_ = true;
         // The presenter reads the map's levels when the view reports its first level.
         mapPresenter_->SetMap(data_.map);
         mapView_->SetMap(data_.map);
         mapView_->SetRegionManager(data_.routePlanning);
         syncLayerItems();
     }
-    openPresenter_->SetOpenMap(mapLoaded_, outcome.wizardAllowed);
+    openPresenter_->SetOpenMap(MapLoaded(), outcome.wizardAllowed);
     setTabShown(mapPage_, outcome.mapTab);
     setTabShown(isoPage_, outcome.isoMounted);
     if (outcome.isoMounted) showIsoRoot();
