@@ -54,6 +54,8 @@ protected:
         fixture::AllDataPlan plan = fixture::smallAllDataPlan(systemText);
         for (int i = 3; i < 64; ++i)
             if (i != 5) plan.headers[i] = {allOnes ? -1 : 0, 0, ""};
+        // A size with the all-ones address: a damaged record, neither in ALLDATA.KWI nor in a file.
+        plan.headers[5] = {-1, 3, ""};
         plan.headers[3] = {-1, 1, "PARAM.KWI"};
         plan.headers[17] = {-1, 4, "RDSTMC.KWI"};
         plan.headers[18] = {4096, 1, ""};
