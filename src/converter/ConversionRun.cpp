@@ -271,6 +271,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     std::shared_ptr<rewrite::ImportedOutlines> outlines;
     if (buildingData_) {
         outlines = std::make_shared<rewrite::ImportedOutlines>(buildingData_);
+        outlines->TakeIntoCoverage(map->Coverage());
         outlines->CollectCityAreas();
     }
     std::unique_ptr<rewrite::ImportParcelWriter> importWriter;

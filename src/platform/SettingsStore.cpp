@@ -209,6 +209,8 @@ bool SettingsStore::write(const QString& name, const SettingsValue& value) {
     QLockFile processLock(filePath_ + ".lock");
     if (!processLock.tryLock(5000)) return false;
 
+    // A file too big to be ours is left as it is: writing would replace it with the one value.
+    if (QFileInfo(filePath_).size() > MaximumFileSize) return false;
     const std::shared_ptr<const LoadedFile> current = currentEntries(filePath_);
     // Only a change is written back.
     if (const Entry* entry = current->find(name); entry && entry->value == value) return true;

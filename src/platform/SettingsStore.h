@@ -35,7 +35,8 @@ public:
     // The value stored under name, or nullopt when the file or the value is missing.
     std::optional<SettingsValue> read(const QString& name) const;
     // Stores value under name, creating the folder and the file when missing. False when nothing was
-    // saved (no folder, lock not obtained within a few seconds, disk full, file would grow too big).
+    // saved (no folder, lock not obtained within a few seconds, disk full, file too big already or would
+    // grow too big).
     bool write(const QString& name, const SettingsValue& value);
 
 private:

@@ -203,13 +203,12 @@ TEST_F(IndexGridsTest, AnAddressIntoADataFileOpensThatFileInTheHexViewer) {
     EXPECT_EQ(log, (windowtest::Log{"hex goto " + std::to_string(data)}));
 }
 
-// The town's expansion entry names its search frame directly, so the character information view reads that
-// frame's header and records as entries; here the entry's code and the frame's declaration hold a line
-// break and other control bytes besides. Whatever is read, no control byte reaches a caption or a cell raw.
+// The town's expansion entry and the declaration of the element frame it names hold a line break and other
+// control bytes. Whatever is read, no control byte reaches a caption or a cell raw.
 TEST_F(IndexGridsTest, BytesThatAreNotTextNeverReachACaptionOrACellRaw) {
     fixture::TownIndexFiles files = fixture::buildTownIndex();
     std::vector<uint8_t>& bytes = files.dataFile;
-    for (const std::string& code : {std::string("ELM1"), std::string("MFSF")}) {
+    for (const std::string& code : {std::string("ELM1"), std::string("ELMF")}) {
         const auto at = std::search(bytes.begin(), bytes.end(), code.begin(), code.end());
         ASSERT_NE(at, bytes.end()) << code;
         at[1] = '\n';

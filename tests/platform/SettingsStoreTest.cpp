@@ -139,6 +139,10 @@ TEST(SettingsStore, OversizedOrUnreadableFilesReadAsEmpty) {
     writeText(path, "StrovaneSettings 1\nI Version 3\n");
     QFile(path).resize(SettingsStore::MaximumFileSize + 1); // sparse: quick to make
     EXPECT_FALSE(SettingsStore(path).read("Version").has_value());
+    // Not ours: it is not replaced by a file of the one value written.
+    EXPECT_FALSE(SettingsStore(path).write("Disk", QString("D:")));
+    EXPECT_EQ(QFileInfo(path).size(), SettingsStore::MaximumFileSize + 1);
+    EXPECT_FALSE(SettingsStore(path).read("Disk").has_value());
 
     // A folder where the file should be: nothing to read, nothing written, no crash.
     const QString folderPath = storePath("settings-folder");

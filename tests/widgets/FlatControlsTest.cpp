@@ -548,4 +548,54 @@ TEST(FlatButton, BehindAModalWindowItOpenedItLosesTheHoverLook) {
     EXPECT_TRUE(button.Hovered());
 }
 
+// The check box and radio button lose their hover look as the flat button does: dragged off with the mouse
+// held, and behind a modal window that opens while the mouse rests on them.
+template <typename Control> void checkHoverFollowsTheMouse() {
+    QWidget parent;
+    parent.resize(300, 200);
+    Control control(QStringLiteral("Выбрать"), &parent);
+    control.move(10, 10);
+    // Without the keyboard focus the box shows the hover look alone.
+    control.setFocusPolicy(Qt::NoFocus);
+    const QColor face = control.palette().color(QPalette::Window);
+    const QPoint inside(5, 8), off(200, 8); // inside the box or circle; past the control's 121 pixels
+    parent.show();
+    parent.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
+    enter(control);
+    QTest::mousePress(&control, Qt::LeftButton, Qt::NoModifier, inside);
+    dragTo(control, off);
+    EXPECT_FALSE(control.isDown());
+    EXPECT_FALSE(control.Hovered());
+    EXPECT_EQ(at(control, inside.x(), inside.y()), face);
+    dragTo(control, inside);
+    EXPECT_TRUE(control.Hovered());
+    dragTo(control, off);
+    QTest::mouseRelease(&control, Qt::LeftButton, Qt::NoModifier, off);
+    EXPECT_FALSE(control.isChecked());
+    EXPECT_FALSE(control.Hovered());
+
+    enter(control);
+    control.setAttribute(Qt::WA_UnderMouse);
+    ASSERT_TRUE(control.Hovered());
+    QDialog dialog(&parent);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAttribute(Qt::WA_ShowWithoutActivating);
+    dialog.setGeometry(parent.geometry().translated(400, 0));
+    dialog.show();
+    EXPECT_FALSE(control.Hovered());
+    EXPECT_EQ(at(control, inside.x(), inside.y()), face);
+    dialog.hide();
+    enter(control);
+    EXPECT_TRUE(control.Hovered());
+}
+
+TEST(FlatCheckBox, TheHoverLookFollowsTheMouseOffAndBehindAModalWindow) {
+    checkHoverFollowsTheMouse<FlatCheckBox>();
+}
+
+TEST(FlatRadioButton, TheHoverLookFollowsTheMouseOffAndBehindAModalWindow) {
+    checkHoverFollowsTheMouse<FlatRadioButton>();
+}
+
 } // namespace

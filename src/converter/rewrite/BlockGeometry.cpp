@@ -1,6 +1,7 @@
 // Block and parcel rectangles.
 #include "converter/rewrite/BlockGeometry.h"
 
+#include "kiwi/map/CoverageLongitude.h"
 #include "kiwi/map/KiwiMap.h"
 #include "platform/MulDiv.h"
 
@@ -13,6 +14,10 @@ int32_t clamp32(int64_t v) {
 }
 
 } // namespace
+
+int64_t LongitudeInCoverage(const TLN_Rect& coverage, int64_t longitude) {
+    return coverage.Right > kLongitudeHalfCircle ? CoverageLongitude(coverage, longitude) : longitude;
+}
 
 LevelGeometry GeometryOf(const TLN_KiwiMap& map, const TLN_Level_Management_Record& level) {
     LevelGeometry g;

@@ -8,8 +8,13 @@
 
 class TLN_KiwiMap;
 struct TLN_Level_Management_Record;
+struct TLN_Rect;
 
 namespace rewrite {
+
+// A stored longitude (1/8 arc-second) as the map's coverage rectangle counts it: a coverage across 180
+// degrees counts on past it, where places are stored as west longitudes; on any other map it is unchanged.
+int64_t LongitudeInCoverage(const TLN_Rect& coverage, int64_t longitude);
 
 // The numbers of one level that place its blocks and parcels.
 struct LevelGeometry {

@@ -146,13 +146,14 @@ LevelFacts FactsOf(const TLN_KiwiMap& map, uint8_t levelIndex) {
     for (size_t t = 0; t < 4; ++t)
         facts.divisions[t] = {level->Divisions[t].X, level->Divisions[t].Y};
     facts.systemNumber = map.SystemNumber();
+    facts.coverage = map.Coverage();
     return facts;
 }
 
 std::optional<ParcelRect> ParcelRectFor(const FrameLayout& layout, const LevelFacts& facts) {
     const int64_t w = facts.parcelWidth, h = facts.parcelHeight;
     ParcelRect r;
-    r.x0 = int64_t(layout.referenceX) * 16;
+    r.x0 = LongitudeInCoverage(facts.coverage, layout.referenceX) * 16;
     r.y0 = int64_t(layout.referenceY) * 16;
     switch (layout.identifier) {
     case 0: // regular, as the distribution header defines it; discs store their plain parcels so

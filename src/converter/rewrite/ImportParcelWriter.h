@@ -12,6 +12,7 @@
 #include "converter/ParcelWriter.h"
 #include "converter/rewrite/ImportedOutlines.h"
 #include "converter/rewrite/OutlineEncoding.h"
+#include "kiwi/core/KiwiPrimitives.h"
 
 namespace rewrite {
 
@@ -63,6 +64,8 @@ struct LevelFacts {
     int64_t parcelHeight = 0;
     std::array<std::pair<int, int>, 4> divisions{}; // counts across and down per division type
     uint32_t systemNumber = 0;
+    // The map's coverage rectangle, which a parcel's stored reference longitude is taken into.
+    TLN_Rect coverage;
 };
 
 // The facts of a level of the map (a parcel size of 0 when the level has none).

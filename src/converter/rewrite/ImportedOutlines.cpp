@@ -3,6 +3,9 @@
 
 #include <algorithm>
 
+#include "converter/rewrite/BlockGeometry.h"
+#include "kiwi/map/CoverageLongitude.h"
+
 namespace rewrite {
 
 using namespace building_data;
@@ -37,6 +40,33 @@ ImportedOutlines::ImportedOutlines(std::shared_ptr<const std::vector<uint8_t>> d
             record.box.Widen(view.PointAt(i));
         records_.push_back(record);
     });
+}
+
+void ImportedOutlines::TakeIntoCoverage(const TLN_Rect& coverage) {
+    if (!data_ || coverage.Right <= kLongitudeHalfCircle) return;
+    // The records again, in the same order and sizes, with their points moved by whole turns.
+    auto placed = std::make_shared<std::vector<uint8_t>>();
+    WriteBox(*placed, Box{});
+    Box bounds;
+    for (uint32_t i = 0; i < records_.size(); ++i) {
+        Record& record = records_[i];
+        if (record.added) continue;
+        const RecordView view = View(i);
+        std::vector<Point> points = Points(i);
+        record.box = Box{};
+        for (Point& p : points) {
+            // 16 imported units to the 1/8 arc-second the coverage counts in.
+            const int64_t longitude = int64_t(p.x) >> 4;
+            p.x = int32_t(p.x + 16 * (LongitudeInCoverage(coverage, longitude) - longitude));
+            record.box.Widen(p);
+        }
+        record.offset = placed->size();
+        AppendRecord(*placed, view.kind, points, view.Label());
+        bounds.Widen(record.box);
+    }
+    WriteBox(*placed, bounds);
+    bounds_ = bounds;
+    data_ = std::move(placed);
 }
 
 RecordView ImportedOutlines::View(uint32_t i) const {

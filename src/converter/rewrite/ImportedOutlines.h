@@ -9,6 +9,8 @@
 
 #include "converter/import/BuildingData.h"
 
+struct TLN_Rect;
+
 namespace rewrite {
 
 // Size filters on building boxes, in imported units (0 = off).
@@ -20,6 +22,12 @@ struct SizeFilters {
 class ImportedOutlines {
 public:
     explicit ImportedOutlines(std::shared_ptr<const std::vector<uint8_t>> data);
+
+    // The import stores places east of 180 degrees as west longitudes; a map whose coverage runs across 180
+    // degrees counts on past it. Takes every record's longitudes into the turn the coverage counts in (so
+    // that they meet the blocks' rectangles) and the bounds with them; nothing moves on another map. Call it
+    // before anything is selected.
+    void TakeIntoCoverage(const TLN_Rect& coverage);
 
     const building_data::Box& Bounds() const { return bounds_; }
     // Records of the buffer that could not be walked (the walk stopped there).

@@ -31,15 +31,6 @@ constexpr FontRow kFontRows[MapCodePageChoice::kFonts] = {
     {186, 1257}, {178, 1256}, {204, 1251}, {136, 0},    {128, 0},
 };
 
-struct CharsetRow {
-    int charset;
-    int codePage;
-};
-constexpr CharsetRow kCharsetCodePages[] = {
-    {0, 1252},   {1, 0},      {128, 932},  {136, 950},  {161, 1253},
-    {162, 1254}, {178, 1256}, {186, 1257}, {204, 1251}, {238, 1250},
-};
-
 const CodePageRow* rowOf(int codePage) {
     for (const CodePageRow& row : kRows)
         if (row.codePage == codePage) return &row;
@@ -64,12 +55,6 @@ int MapCodePageChoice::CharsetOf(int codePage) {
 int MapCodePageChoice::FontTagOf(int codePage) {
     const CodePageRow* row = rowOf(codePage);
     return row ? row->fontTag : -1;
-}
-
-int MapCodePageChoice::CharsetCodePage(int charset) {
-    for (const CharsetRow& row : kCharsetCodePages)
-        if (row.charset == charset) return row.codePage;
-    return 0;
 }
 
 int MapCodePageChoice::AutomaticCodePage(const std::string& systemCode, const std::string& identification) {

@@ -22,9 +22,6 @@ public:
     static int CharsetOf(int codePage);
     // The font menu item that goes with a code page; -1 for one the menu does not list.
     static int FontTagOf(int codePage);
-    // The Windows code page a font charset draws with, which the hex viewer decodes its characters with
-    // (0 = the system's).
-    static int CharsetCodePage(int charset);
     // The code page the automatic choice takes for a map: from its system code ("AFEU:2" West, "AFEU:4"
     // UTF-8, "AFJ..." Japan) or its identification text ("ARU..." Russian); 0 when neither says.
     static int AutomaticCodePage(const std::string& systemCode, const std::string& identification);

@@ -3,6 +3,7 @@
 
 #include <QAccessibleWidget>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 
@@ -12,9 +13,46 @@ constexpr int kBoxSize = 11;
 constexpr int kCircleSize = 10;
 constexpr int kCaptionGap = 5;
 
-// Hover, focus, enabling and colour changes common to both controls; false when the event is not one.
+// The mouse is lost to another window (a modal one in front): nothing is hovered or held any more.
+void loseMouse(QAbstractButton& button, FlatMarkLook& look) {
+    look.hovered = false;
+    if (button.isDown()) button.setDown(false);
+    button.update();
+}
+
+void watchWindow(QAbstractButton& button, FlatMarkLook& look) {
+    QWidget* top = button.window();
+    if (top == look.watchedWindow) return;
+    if (look.watchedWindow) look.watchedWindow->removeEventFilter(&button);
+    look.watchedWindow = top;
+    if (top != &button) top->installEventFilter(&button);
+}
+
+// What the watched window tells: being blocked by a modal window.
+void followWindowEvent(QAbstractButton& button, FlatMarkLook& look, QObject* watched, QEvent* event) {
+    if (watched == look.watchedWindow && event->type() == QEvent::WindowBlocked) loseMouse(button, look);
+}
+
+// Hover, focus, enabling and colour changes common to both controls.
 void followLookEvent(QAbstractButton& button, FlatMarkLook& look, QEvent* event) {
     switch (event->type()) {
+    case QEvent::MouseMove: {
+        // A pressed control keeps the mouse, and no leave comes until the release: the look follows the
+        // mouse on and off the control meanwhile.
+        const auto* move = static_cast<QMouseEvent*>(event);
+        if ((move->buttons() & Qt::LeftButton) && button.isEnabled()) {
+            look.hovered = button.rect().contains(move->position().toPoint());
+            button.update();
+        }
+        break;
+    }
+    case QEvent::UngrabMouse:
+    case QEvent::WindowBlocked:
+        loseMouse(button, look);
+        break;
+    case QEvent::Show:
+        watchWindow(button, look);
+        break;
     case QEvent::Enter:
         if (button.isEnabled()) look.hovered = true;
         button.update();
@@ -32,8 +70,10 @@ void followLookEvent(QAbstractButton& button, FlatMarkLook& look, QEvent* event)
     case QEvent::FocusOut:
         button.update();
         break;
-    case QEvent::PaletteChange:
     case QEvent::ParentChange:
+        if (button.isVisible()) watchWindow(button, look);
+        [[fallthrough]];
+    case QEvent::PaletteChange:
     case QEvent::StyleChange:
         look.calcAdvColors(flat::fromQColor(button.palette().color(QPalette::Window)));
         button.update();
@@ -219,6 +259,11 @@ bool FlatCheckBox::event(QEvent* event) {
     return handled;
 }
 
+bool FlatCheckBox::eventFilter(QObject* watched, QEvent* event) {
+    followWindowEvent(*this, look_, watched, event);
+    return QCheckBox::eventFilter(watched, event);
+}
+
 // ----- radio button -----
 
 FlatRadioButton::FlatRadioButton(QWidget* parent) : FlatRadioButton(QString(), parent) {}
@@ -283,6 +328,11 @@ bool FlatRadioButton::event(QEvent* event) {
     followLookEvent(*this, look_, event);
     if (event->type() == QEvent::ParentChange) updateTabStops();
     return handled;
+}
+
+bool FlatRadioButton::eventFilter(QObject* watched, QEvent* event) {
+    followWindowEvent(*this, look_, watched, event);
+    return QRadioButton::eventFilter(watched, event);
 }
 
 // A click checks an unchecked button; a checked one stays checked.

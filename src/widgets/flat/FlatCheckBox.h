@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QPointer>
 #include <QRadioButton>
 
 #include "widgets/flat/FlatDrawing.h"
@@ -20,6 +21,8 @@ struct FlatMarkLook {
     bool markRight = false;
     bool transparent = false;
     bool hovered = false;
+    // The control's window, watched for being blocked by a modal window.
+    QPointer<QWidget> watchedWindow;
 
     void calcAdvColors(TLN_Color base);
     // The box (or circle) of a control `size` big; `round` for the radio button.
@@ -53,6 +56,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     FlatMarkLook look_;
@@ -84,6 +88,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void nextCheckState() override;
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -120,8 +120,9 @@ struct Converted {
 
 // The generated map (its regular parcels marked undivided, as the rewriting expects) converted with data.
 Converted convertWith(const std::string& name, ConversionOptions options,
-                      std::shared_ptr<std::vector<uint8_t>> data) {
-    fixture::AllDataImage image = fixture::buildAllData(plan());
+                      std::shared_ptr<std::vector<uint8_t>> data,
+                      const fixture::AllDataPlan& mapPlan = plan()) {
+    fixture::AllDataImage image = fixture::buildAllData(mapPlan);
     for (const fixture::ParcelEntry& e : image.parcels)
         if (e.frame >= 0 && e.sub < 0 && e.identifier == 0 && size_t(e.frame) + 36 <= image.allData.size())
             image.allData[size_t(e.frame + 12)] |= 0xC0;
@@ -398,6 +399,56 @@ TEST(ImportConversion, OutlinesAndTranslatedNamesGoTogether) {
     EXPECT_GT(buildings, 0u);
     EXPECT_GT(numbers, 0u);
     EXPECT_GT(translated, 0u) << "the dictionary changed some names";
+}
+
+// The map runs from 20000 units west of 180 degrees to 20000 east of it, one block on each side; the
+// import stores the east block's places as west longitudes, as Polish-format files give them.
+TEST(ImportConversion, OutlinesPast180DegreesLandInTheirBlockOnAMapAcross180Degrees) {
+    constexpr int32_t k180 = 180 * 28800;
+    fixture::AllDataPlan across = plan();
+    across.west = k180 - 20000, across.east = -k180 + 20000;
+    auto data = std::make_shared<std::vector<uint8_t>>();
+    bd::WriteBox(*data, bd::Box{});
+    bd::Box box;
+    // West of 180 degrees, then east of it: each 2000 to 8000 units into its block's first parcel.
+    for (const int32_t west : {k180 - 18000, -k180 + 2000}) {
+        const bd::Point points[4] = {{west * 16, int32_t(kSouth + 32000)},
+                                     {(west + 6000) * 16, int32_t(kSouth + 32000)},
+                                     {(west + 6000) * 16, int32_t(kSouth + 128000)},
+                                     {west * 16, int32_t(kSouth + 128000)}};
+        bd::AppendRecord(*data, bd::kBuilding, points);
+        for (const bd::Point& p : points)
+            box.Widen(p);
+    }
+    bd::WriteBox(*data, box);
+    const Converted converted = convertWith("convert-across-180", importOptions(), data, across);
+    ASSERT_EQ(converted.result.status, ConversionStatus::Done) << converted.result.message;
+    const std::vector<ParcelContents> parcels = contentsOf(converted.output);
+    ASSERT_EQ(parcels.size(), 8u);
+    // Parcel 0 of each block, and no other parcel.
+    for (size_t i = 0; i < parcels.size(); ++i)
+        EXPECT_EQ(parcels[i].buildings.size(), i % 4 == 0 ? 1u : 0u) << "parcel " << i;
+    // In each, 2000 to 8000 units of its 10000 on both axes: 819 to 3277 parcel units of 4096.
+    TLN_KiwiMap after(converted.output);
+    for (uint32_t b = 0; b < 2; ++b) {
+        TLN_Block_Management_Record block;
+        TLN_MM_Parcel_Managenent_Record parcel;
+        ASSERT_TRUE(after.ReadBlock(0, 0, b, block));
+        ASSERT_TRUE(after.ReadParcel(block.Stream, 0, 0, parcel, false, block.Address));
+        const auto frames = LoadParcelFrames(after, 0, parcel);
+        TLN_Background_Data_Frame bg;
+        ASSERT_TRUE(frames && ReadBackgroundDisplayClass(frames->Background, *after.Level(0), bg, 2));
+        std::vector<DecodedOutline> outlines;
+        for (const TLN_Element_Management_Information& element : bg.Elements)
+            for (const TLN_Background_Type_Unit& unit : element.TypeUnits)
+                ASSERT_TRUE(DecodeOutlines(frames->Background, unit, kTypeCode, outlines));
+        ASSERT_EQ(outlines.size(), 1u) << "block " << b;
+        double x0 = 4096, x1 = 0, y0 = 4096, y1 = 0;
+        for (const auto& [x, y] : outlines[0].points)
+            x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+        for (const auto& [edge, expected] : {std::pair{x0, 819}, {x1, 3277}, {y0, 819}, {y1, 3277}})
+            EXPECT_NEAR(edge, expected, 2) << "block " << b;
+    }
 }
 
 } // namespace

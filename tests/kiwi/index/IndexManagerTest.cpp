@@ -131,17 +131,28 @@ TEST_P(IndexFixtureTest, ExpansionRecordsAndCharacterInformation) {
     EXPECT_EQ(frame.Entries[0].Position, kCharacterEntry0);
     EXPECT_EQ(frame.Entries[1].Position, kCharacterEntry1); // unpadded
     EXPECT_EQ(frame.Entries[0].Data.FileName, "SRCH0001.KWI");
-    EXPECT_EQ(frame.Entries[0].Data.DataPosition, kSearchFrame);
+    EXPECT_EQ(frame.Entries[0].Data.DataPosition, kElementFrame);
     EXPECT_EQ(frame.Entries[1].ID, "ELM2");
     EXPECT_EQ(frame.Entries[1].Name, "x");
     // A local entry of a frame in a data file stays in that file, counted from its start.
     EXPECT_EQ(frame.Entries[1].Data.FileName, "SRCH0001.KWI");
     EXPECT_EQ(frame.Entries[1].Data.DataPosition, kCharacterFrame);
 
+    // Entry 0's element frame names volume 0's search frame.
+    TLN_Character_Info_Frame elements;
+    ASSERT_TRUE(index_->ReadCharacterInfoFrame(frame.Entries[0].Data, elements));
+    EXPECT_EQ(elements.DataDeclaration, "ELMF");
+    ASSERT_EQ(elements.Entries.size(), 1u);
+    EXPECT_EQ(elements.Entries[0].Data.FileName, "SRCH0001.KWI");
+    EXPECT_EQ(elements.Entries[0].Data.DataPosition, kSearchFrame);
+
     ASSERT_TRUE(index_->ReadCharacterInfoFrame(e1.Data, frame));
     ASSERT_EQ(frame.Entries.size(), 1u);
     EXPECT_EQ(frame.Entries[0].Data.FileName, "");
-    EXPECT_EQ(frame.Entries[0].Data.DataPosition, base_ + kLocalSearchFrame);
+    EXPECT_EQ(frame.Entries[0].Data.DataPosition, base_ + kLocalElementFrame);
+    ASSERT_TRUE(index_->ReadCharacterInfoFrame(frame.Entries[0].Data, elements));
+    ASSERT_EQ(elements.Entries.size(), 1u);
+    EXPECT_EQ(elements.Entries[0].Data.DataPosition, base_ + kLocalSearchFrame);
 }
 
 TEST_P(IndexFixtureTest, SearchFrameInTheNamedFile) {

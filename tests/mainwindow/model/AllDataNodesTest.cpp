@@ -13,9 +13,11 @@
 #include "TreeTestSupport.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/parts/RdstmcManager.h"
+#include "kiwi/picture/PCT2MNGManager.h"
 #include "mainwindow/model/kinds/AllDataNodes.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/PictureFixture.h"
 #include "support/fixtures/RdstmcFixture.h"
 
 namespace {
@@ -52,6 +54,8 @@ protected:
         fixture::AllDataPlan plan = fixture::smallAllDataPlan(systemText);
         for (int i = 3; i < 64; ++i)
             if (i != 5) plan.headers[i] = {allOnes ? -1 : 0, 0, ""};
+        // A size with the all-ones address: a damaged record, neither in ALLDATA.KWI nor in a file.
+        plan.headers[5] = {-1, 3, ""};
         plan.headers[3] = {-1, 1, "PARAM.KWI"};
         plan.headers[17] = {-1, 4, "RDSTMC.KWI"};
         plan.headers[18] = {4096, 1, ""};
@@ -59,9 +63,14 @@ protected:
         plan.headers[31] = {4096, 1, ""};
         plan.headers[40] = {int64_t(1) << 24, 1, ""};
         folder_ = fixture::scratchDir("alldata-nodes-" + name);
-        const std::string path = fixture::writeAllData(fixture::buildAllData(plan), folder_);
         fixture::writeFile(folder_ + "/RDSTMC.KWI", fixture::buildRdstmcPart({}));
         unopenable_ = std::make_unique<UnopenableFile>(folder_ + "/PARAM.KWI");
+        return walkPlan(plan);
+    }
+
+    // Writes the plan's map into folder_ (made beforehand), opens it and walks its headers.
+    Nodes walkPlan(const fixture::AllDataPlan& plan) {
+        const std::string path = fixture::writeAllData(fixture::buildAllData(plan), folder_);
         map_ = std::make_shared<TLN_KiwiMap>(path);
         bench_.data.map = map_;
         root_ = RecordNode::MakeChild(nullptr, 7, QStringLiteral("ALL DATA"));
@@ -181,6 +190,33 @@ TEST_F(AllDataNodesTest, DeletingTheNodesFreesTheReadersTheyMadeAndNotTheMap) {
     nodes.clear();
     EXPECT_TRUE(rdsTmc.expired());
     EXPECT_EQ(map_.use_count(), mapHolders - 1); // "Map Data" held one reference, the window keeps the map
+}
+
+TEST_F(AllDataNodesTest, RecordsNamingAFileAreListedWithoutAnAddressOrSize) {
+    // The table stores absent parts both ways: all-ones before record 48, address 0 from it on.
+    fixture::AllDataPlan plan = fixture::smallAllDataPlan("AFEU:8.05");
+    plan.zeroAbsentHeadersFrom = 48;
+    plan.headers[30] = {0, 0, "PCT2MNG.KWI"};
+    plan.headers[50] = {0, 0, "NAMED.MNG"};
+    folder_ = fixture::scratchDir("alldata-nodes-named");
+    fixture::writeStandardPictureSet(folder_);
+    const Nodes nodes = walkPlan(plan);
+    std::vector<int64_t> indices;
+    for (const auto& node : nodes)
+        indices.push_back(node->index);
+    std::vector<int64_t> expected;
+    for (int index = 0; index < 48; ++index)
+        expected.push_back(index);
+    expected.push_back(50);
+    EXPECT_EQ(indices, expected);
+
+    const RecordNode* pictures = find(nodes, 30);
+    EXPECT_EQ(pictures->caption, QStringLiteral("Picture Data"));
+    EXPECT_NE(pictures->held.As<TLN_PCT2MNGManager>(), nullptr);
+    EXPECT_TRUE(pictures->Expandable());
+    const RecordNode* named = find(nodes, 50);
+    EXPECT_EQ(named->caption, QStringLiteral("Management 51"));
+    EXPECT_EQ(named->recordOffset, 0);
 }
 
 } // namespace

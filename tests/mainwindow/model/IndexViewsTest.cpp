@@ -212,6 +212,17 @@ TEST_F(IndexViews, ExpansionRecordsAndCharacterInformation) {
     show(entry);
     EXPECT_EQ(model.CellText(0, 0), QStringLiteral("         < Character Information Management Record 0 >"));
     EXPECT_EQ(row(QStringLiteral("Address Description Declaration")), QStringLiteral("FNME|"));
+    // The entry names the element frame, whose one record names the search frame and its one record.
+    const QString dump = DumpGrid(model);
+    EXPECT_NE(dump.indexOf(QStringLiteral("0|Data Declaration|ELMF|")), -1) << dump.toStdString();
+    EXPECT_EQ(row(QStringLiteral("Number of character information management records")),
+              QStringLiteral("1|"));
+    EXPECT_EQ(row(QStringLiteral("Number of Detailed Information Records")), QStringLiteral("1|"));
+    ASSERT_EQ(entry.children.size(), 1u);
+    RecordNode& item = *entry.children[0];
+    EXPECT_EQ(item.caption, QStringLiteral("Item 0"));
+    show(item);
+    EXPECT_EQ(row(QStringLiteral("Data Declaration")), QStringLiteral("SRPO|"));
 }
 
 } // namespace

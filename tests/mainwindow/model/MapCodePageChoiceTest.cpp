@@ -116,16 +116,6 @@ TEST_F(MapCodePageChoiceTest, FontItemsSetTheDisplayCodePageAndCharset) {
     EXPECT_EQ(choice.CheckedFont(), 7);
 }
 
-TEST_F(MapCodePageChoiceTest, CharsetsDrawWithTheirWindowsCodePages) {
-    EXPECT_EQ(MapCodePageChoice::CharsetCodePage(204), 1251);
-    EXPECT_EQ(MapCodePageChoice::CharsetCodePage(238), 1250);
-    EXPECT_EQ(MapCodePageChoice::CharsetCodePage(0), 1252);
-    EXPECT_EQ(MapCodePageChoice::CharsetCodePage(1), 0);
-    EXPECT_EQ(MapCodePageChoice::CharsetCodePage(128), 932);
-    EXPECT_EQ(MapCodePageChoice::CharsetCodePage(136), 950);
-    EXPECT_EQ(MapCodePageChoice::CharsetCodePage(77), 0);
-}
-
 TEST_F(MapCodePageChoiceTest, TheAutomaticCodePageIsOnlyAskedWhileTheChoiceIsAutomatic) {
     choice.SetMapCodePage(1251);
     EXPECT_EQ(choice.AutoCharset("AFJ:4.", "AFJ:4.01"), 50220);

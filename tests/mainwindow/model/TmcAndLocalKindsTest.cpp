@@ -150,8 +150,11 @@ TEST(TmcAndLocalKinds, AreasOfTheLocalisationData) {
 namespace {
 
 // A small map whose management header 31 points at a table of 16 sub-records: 2 and 7 (with a file name)
-// have a size, 5 is a Manager21 header in ALLDATA.KWI (named fivesFile, when given).
-std::shared_ptr<TLN_KiwiMap> mapWithManagement32(const std::string& fivesFile, int64_t& manager21At) {
+// have a size, 5 is a Manager21 header in ALLDATA.KWI (named fivesFile, when given), 9 names a file at
+// address 0 with no size, the others are address 0 and size 0. With topFile, header 31 instead names that
+// file at address 0 with no size.
+std::shared_ptr<TLN_KiwiMap> mapWithManagement32(const std::string& fivesFile, int64_t& manager21At,
+                                                 const std::string& topFile = "") {
     fixture::AllDataImage image = fixture::buildAllData(fixture::smallAllDataPlan());
     std::vector<uint8_t>& all = image.allData;
     auto align = [&] {
@@ -182,7 +185,11 @@ std::shared_ptr<TLN_KiwiMap> mapWithManagement32(const std::string& fivesFile, i
     record(table + 2 * 18, fixture::kiwiAddress(uint64_t(manager21At)), 1, "");
     record(table + 5 * 18, fixture::kiwiAddress(uint64_t(manager21At)), 2, fivesFile);
     record(table + 7 * 18, fixture::kiwiAddress(0x800), 1, "DATA32_7.KWI");
-    record(2048 + 31 * 18, fixture::kiwiAddress(table), 1, "");
+    record(table + 9 * 18, 0, 0, "DATA32_9.KWI");
+    if (topFile.empty())
+        record(2048 + 31 * 18, fixture::kiwiAddress(table), 1, "");
+    else
+        record(2048 + 31 * 18, 0, 0, topFile);
     return std::make_shared<TLN_KiwiMap>("/nonexistent-kiwi-fixture/ALLDATA.KWI",
                                          fixture::memoryOpener(fixture::memoryFilesOf(image)));
 }
@@ -197,9 +204,9 @@ TEST(TmcAndLocalKinds, Management32SubRecordsAndTheReaderOfFive) {
     auto node =
         harness::Root(131, QStringLiteral("Management 32"), h.data.map, h.data.map->GetAllDataStream());
     const auto subs = h.Expand(*node);
-    EXPECT_EQ(Captions(*node),
-              (std::vector<QString>{"Management 32/2", "Management 32/5", "Management 32/7"}));
-    EXPECT_EQ(Kinds(*node), (std::vector<int>{180, 120, 180}));
+    EXPECT_EQ(Captions(*node), (std::vector<QString>{"Management 32/2", "Management 32/5", "Management 32/7",
+                                                     "Management 32/9"}));
+    EXPECT_EQ(Kinds(*node), (std::vector<int>{180, 120, 180, 180}));
     EXPECT_EQ(subs[1]->index, 5);
     EXPECT_EQ(subs[1]->recordOffset, manager21At);
     EXPECT_EQ(subs[2]->recordOffset, 0x800);
@@ -218,7 +225,12 @@ TEST(TmcAndLocalKinds, Management32SubRecordsAndTheReaderOfFive) {
     h.data.map = mapWithManagement32("M21.KWI", manager21At);
     auto named = harness::Root(131, QStringLiteral("Management 32"), HeldReader());
     const auto withFile = h.Expand(*named);
-    ASSERT_EQ(withFile.size(), 3u);
+    ASSERT_EQ(withFile.size(), 4u);
     EXPECT_EQ(withFile[1]->kind, 120);
     EXPECT_FALSE(withFile[1]->held);
+
+    // Header 31 naming a file of its own: its address 0 is no sub-record table in ALLDATA.KWI.
+    h.data.map = mapWithManagement32("", manager21At, "M32.KWI");
+    ASSERT_TRUE(h.data.map->GetManagementHeader(31).Present());
+    EXPECT_TRUE(h.Expand(*harness::Root(131, QStringLiteral("Management 32"), HeldReader())).empty());
 }

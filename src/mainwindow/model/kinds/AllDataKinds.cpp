@@ -44,15 +44,16 @@ enum class Source {
 template <typename Reader>
 std::shared_ptr<Reader> partReader(const TLN_KiwiMap& map, const TLN_Management_Header& header,
                                    Source source) {
-    // A part of no size is absent, wherever its address points (0xFFFFFFFF, say): nothing to read.
-    if (header.Size == 0) return nullptr;
+    // An absent part (no size and no file, whatever its address) has nothing to read.
+    if (!header.Present()) return nullptr;
     if constexpr (std::is_constructible_v<Reader, const std::string&>) {
         if (source != Source::Stream && !header.Name.empty()) {
             if (const auto path = LocateSourceFile(folderPart(map.Path()), header.Name))
                 return std::make_shared<Reader>(*path);
         }
     }
-    if (source == Source::File) return nullptr;
+    // Inside ALLDATA.KWI a part is there only with a size: a record naming a file may have none.
+    if (source == Source::File || header.Size == 0) return nullptr;
     const std::shared_ptr<TLN_Stream> stream = map.GetAllDataStream();
     if (!stream) return nullptr;
     return std::make_shared<Reader>(stream, header.Address);
@@ -204,9 +205,10 @@ void AddAllDataNodes(KindContext& context, RecordNode& node, std::vector<std::un
     if (!map || !map->IsValid()) return;
     for (int index = 0; index < kManagementHeaderCount; ++index) {
         const TLN_Management_Header header = map->GetManagementHeader(index);
-        // Only a record of address 0 and size 0 is left out; one that marks its part absent otherwise (an
-        // all-ones address, say) is listed with its header.
-        if (header.Size == 0 && header.Address == 0) continue;
+        // Only an absent record of address 0 is left out: one that marks its part absent with the all-ones
+        // address is listed with its header, and one naming a file of its own is there whatever its
+        // address and size.
+        if (!header.Present() && header.Address == 0) continue;
         PartNode part;
         part.node = RecordNode::MakeChild(&node, 100 + index, partCaption(index), index);
         part.node->held = HeldReader();

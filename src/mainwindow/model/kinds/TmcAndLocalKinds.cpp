@@ -140,10 +140,13 @@ void addManagement32Nodes(KindContext& context, RecordNode& node,
     const auto map = family::ReaderOf(node, context.data.map);
     if (!map) return;
     const TLN_Management_Header top = map->GetManagementHeader(kManagement32Header);
-    if (top.Address < 0) return;
+    // The sub-records lie in ALLDATA.KWI at the header's address: an absent header has none there, and one
+    // naming a file of its own keeps them in that file (its address 0 is not the data volume record).
+    if (!top.Present() || !top.Name.empty() || top.Address < 0) return;
     for (int n = 0; n < kManagement32SubRecords; ++n) {
         const TLN_Management_Header sub = map->AllDataManager().ReadManagementHeaderRecord(n, top.Address);
-        if (sub.Size == 0) continue;
+        // Absent in either stored form; one naming a file is there without a size.
+        if (!sub.Present()) continue;
         const int64_t offset = sub.Address >= 0 ? sub.Address : top.Address + kManagementHeaderRecordSize * n;
         const bool manager21 = n == kManager21SubRecord;
         auto child = family::Child(node, manager21 ? kManagement32Part5 : kManagement32Record,
