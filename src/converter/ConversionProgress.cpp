@@ -43,9 +43,15 @@ void ConversionProgress::SetProgress2(int64_t position, int64_t maximum) {
 }
 
 void ConversionProgress::SetTaskBarProgress(int64_t position, int64_t maximum) {
-    std::lock_guard lock(mutex_);
-    state_.taskBarPercent = ProgressPercent(position, maximum);
-    state_.taskBarIndeterminate = false;
+    std::function<void(int)> callback;
+    int percent = 0;
+    {
+        std::lock_guard lock(mutex_);
+        percent = state_.taskBarPercent = ProgressPercent(position, maximum);
+        state_.taskBarIndeterminate = false;
+        callback = percentCallback_;
+    }
+    if (callback) callback(percent);
 }
 
 void ConversionProgress::SetTaskBarIndeterminate() {
@@ -84,6 +90,11 @@ void ConversionProgress::SetLogSink(std::function<void(const std::string&)> sink
 void ConversionProgress::SetLineCallback(std::function<void(const std::string&)> callback) {
     std::lock_guard lock(mutex_);
     lineCallback_ = std::move(callback);
+}
+
+void ConversionProgress::SetPercentCallback(std::function<void(int)> callback) {
+    std::lock_guard lock(mutex_);
+    percentCallback_ = std::move(callback);
 }
 
 void ConversionProgress::SetLabelCallback(std::function<void(const std::string&)> callback) {

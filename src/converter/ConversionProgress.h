@@ -44,6 +44,8 @@ public:
     uint64_t LineCount() const;
     // Called on the worker thread with each new line (a driver's echo); must not block for long.
     void SetLineCallback(std::function<void(const std::string&)> callback);
+    // Called on the worker thread with each task-bar percentage set (the job's overall progress).
+    void SetPercentCallback(std::function<void(int)> callback);
     // Called on the worker thread with each label set (tests follow the stages by it).
     void SetLabelCallback(std::function<void(const std::string&)> callback);
     // From now on every line goes to sink as it is logged, in order; the lines kept so far go first.
@@ -58,5 +60,6 @@ private:
     uint64_t taken_ = 0;
     std::function<void(const std::string&)> lineCallback_;
     std::function<void(const std::string&)> labelCallback_;
+    std::function<void(int)> percentCallback_;
     std::function<void(const std::string&)> sink_;
 };

@@ -45,7 +45,7 @@ void ConverterWizard::startDictionaryWork(std::function<QString(const WizardDict
 }
 
 void ConverterWizard::dictionaryWorkEnded() {
-    const ConversionResult result = dictionaryWork_->Wait();
+    const ConversionResult result = dictionaryWork_->Result();
     dictionaryWork_.reset();
     pageControl->widget(int(WizardPage::Translate))->setEnabled(true);
     model_.SetWorking(false);

@@ -137,7 +137,7 @@ void ConverterWizard::Poll() {
 }
 
 void ConverterWizard::creationEnded() {
-    const ConversionResult result = creation_->Wait();
+    const ConversionResult result = creation_->Result();
     returnValue_ = returnValueOf(result.status);
     pollTimer->stop();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
@@ -171,7 +171,7 @@ void ConverterWizard::ProcessingButtonClick() {
 
 void ConverterWizard::completionEnded() {
     completionTaken_ = true;
-    const ConversionResult result = completion_->Wait();
+    const ConversionResult result = completion_->Result();
     pollTimer->stop();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
     progressBar1->hide();
