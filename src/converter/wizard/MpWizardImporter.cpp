@@ -91,7 +91,7 @@ std::optional<QStringList> MpWizardImporter::TakeMemo() {
         const bool finished = job_->Finished();
         takeProgress();
         if (finished) {
-            mp_import::ImportOutcome outcome = job_->Wait();
+            mp_import::ImportOutcome outcome = job_->Result();
             job_.reset();
             data_ = std::make_shared<const std::vector<uint8_t>>(std::move(outcome.data));
             loaded_ = outcome.loaded;
