@@ -27,6 +27,8 @@ void ConversionJob::Start() {
     MarkRunning();
     // The overall bar of the run is the task bar's: it goes level by level and never back.
     progress_.SetPercentCallback([this](int percent) { RaisePercent(percent); });
+    // A window hears of every change of what it shows, once until it takes the next snapshot.
+    progress_.SetChangeCallback([this] { NotifyProgress(); });
     thread_ = std::thread([this] {
         try {
             result_ = work_(progress_, stop_);

@@ -50,6 +50,8 @@ protected:
     void MarkRunning();
     // Raises the percentage (a lower value is ignored) and tells the notifier when it rose.
     void RaisePercent(int percent);
+    // Sends progressed() for news other than the percentage (the job's own report changed).
+    void NotifyProgress() { emit notifier_.progressed(); }
     // Records the end and sends ended() (only the first call counts).
     void Finish(JobStatus status);
 

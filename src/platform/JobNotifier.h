@@ -10,7 +10,7 @@ public:
     using QObject::QObject;
 
 signals:
-    // The job's percentage rose.
+    // The job has news: its percentage rose, or its own report changed.
     void progressed();
     // The job reached its end (done, stopped or failed); sent once.
     void ended();

@@ -8,6 +8,7 @@
 #include <QStackedWidget>
 
 #include "converter/wizard/ConverterWizard.h"
+#include "widgets/Guarded.h"
 
 namespace {
 
@@ -40,6 +41,15 @@ void ConverterWizard::startDictionaryWork(std::function<QString(const WizardDict
     model_.SetWorking(true);
     showButtons();
     progressBar1->setValue(0);
+    const auto show = [this, job = dictionaryWork_.get()](bool ended) {
+        guarded(this, services_.messenger, [&] {
+            if (dictionaryWork_.get() != job) return;
+            progressBar1->setValue(job->Progress().TakeSnapshot().percent1);
+            if (ended) dictionaryWorkEnded();
+        });
+    };
+    connect(&dictionaryWork_->Notifier(), &JobNotifier::progressed, this, [show] { show(false); });
+    connect(&dictionaryWork_->Notifier(), &JobNotifier::ended, this, [show] { show(true); });
     dictionaryWork_->Start();
     pollTimer->start();
 }

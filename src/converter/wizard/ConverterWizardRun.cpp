@@ -21,6 +21,7 @@
 #include "converter/import/MpImportJob.h"
 #include "converter/wizard/ConverterWizard.h"
 #include "platform/TaskBar.h"
+#include "widgets/Guarded.h"
 
 namespace {
 
@@ -84,6 +85,21 @@ void ConverterWizard::startCreation() {
     taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
     taskBar_.SetProgressMax(100);
     taskBar_.SetProgressValue(0);
+    // The run tells its news and its end by queued signals; the timer keeps the clock and the import.
+    connect(&creation_->Notifier(), &JobNotifier::progressed, this, [this, job = creation_.get()] {
+        guarded(this, services_.messenger, [&] {
+            if (creation_.get() == job && !job->StopRequested() && CurrentPage() == WizardPage::Creation)
+                applyProgress(*job);
+        });
+    });
+    connect(&creation_->Notifier(), &JobNotifier::ended, this, [this, job = creation_.get()] {
+        guarded(this, services_.messenger, [&] {
+            if (creation_.get() != job || job->StopRequested() || CurrentPage() != WizardPage::Creation)
+                return;
+            applyProgress(*job);
+            creationEnded();
+        });
+    });
     creation_->Start();
     pollTimer->start();
 }
@@ -122,18 +138,6 @@ void ConverterWizard::Poll() {
         if (importing_) progressBar1->setValue(importer_->Percent());
         if (importing_ && !importer_->Busy()) importEnded();
     }
-    if (dictionaryWork_) {
-        progressBar1->setValue(dictionaryWork_->Progress().TakeSnapshot().percent1);
-        if (dictionaryWork_->Finished()) dictionaryWorkEnded();
-    }
-    if (creation_ && !creation_->StopRequested() && CurrentPage() == WizardPage::Creation) {
-        applyProgress(*creation_);
-        if (creation_->Finished()) creationEnded();
-    }
-    if (completion_ && CurrentPage() == WizardPage::Completion) {
-        applyProgress(*completion_);
-        if (completion_->Finished() && !completionTaken_) completionEnded();
-    }
 }
 
 void ConverterWizard::creationEnded() {
@@ -165,6 +169,18 @@ void ConverterWizard::ProcessingButtonClick() {
     progressBar1->show();
     completion_ = std::make_unique<WizardTask>(completionFactory_(BuildCompletionOptions()));
     taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
+    connect(&completion_->Notifier(), &JobNotifier::progressed, this, [this, job = completion_.get()] {
+        guarded(this, services_.messenger, [&] {
+            if (completion_.get() == job && CurrentPage() == WizardPage::Completion) applyProgress(*job);
+        });
+    });
+    connect(&completion_->Notifier(), &JobNotifier::ended, this, [this, job = completion_.get()] {
+        guarded(this, services_.messenger, [&] {
+            if (completion_.get() != job || CurrentPage() != WizardPage::Completion) return;
+            applyProgress(*job);
+            if (!completionTaken_) completionEnded();
+        });
+    });
     completion_->Start();
     pollTimer->start();
 }
