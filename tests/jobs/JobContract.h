@@ -11,11 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QObject>
 
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/BackgroundJob.h"
@@ -128,7 +130,23 @@ TYPED_TEST_P(JobContract, AJobNeverStartedReportsNothing) {
     EXPECT_EQ(watch.reports.load(), 0);
 }
 
+TYPED_TEST_P(JobContract, AWindowHearsTheEndQueuedOnItsOwnThread) {
+    std::unique_ptr<BackgroundJob> job = this->adapter.Make();
+    QObject window;
+    std::vector<std::thread::id> heard; // touched on this thread only
+    QObject::connect(&job->Notifier(), &JobNotifier::ended, &window,
+                     [&heard] { heard.push_back(std::this_thread::get_id()); });
+    job->Start();
+    job->Wait();
+    EXPECT_TRUE(heard.empty()) << "the end reached the window before its events were processed";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard.front(), std::this_thread::get_id());
+    this->adapter.CheckEnd(*job, job->Status());
+}
+
 REGISTER_TYPED_TEST_SUITE_P(JobContract, RunsToItsEndReportingOnceWithProgressThatNeverGoesBack,
+                            AWindowHearsTheEndQueuedOnItsOwnThread,
                             AStopAtAnyMomentEndsTheWorkAndLeavesNothingHalfWritten,
                             AJobFreedWhileRunningStopsAndLeavesNoTemporaryFile,
                             AJobNeverStartedReportsNothing);

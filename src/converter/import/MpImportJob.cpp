@@ -49,7 +49,6 @@ void MpImportJob::Start() {
         Finish(outcome_.stopped         ? JobStatus::Stopped
                : outcome_.error.empty() ? JobStatus::Done
                                         : JobStatus::Failed);
-        emit finished();
     });
 }
 

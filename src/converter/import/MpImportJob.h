@@ -71,7 +71,6 @@ public:
 signals:
     // Emitted from the worker when the mailbox changed and the previous signal was taken.
     void progressChanged();
-    void finished();
 
 private:
     void Run();
