@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     ConverterWizard wizard(source, services, taskBar, true);
     wizard.SetDictionary(std::make_unique<EditorWizardDictionary>(messenger));
     wizard.show();
-    wizard.translateCheckBox->click();
+    wizard.findChild<QCheckBox*>(QStringLiteral("translateCheckBox"))->click();
     wizard.NextBtnClick();
     paths.answer = QString::fromStdString(text);
     const double loadStall = longestStall(wizard, [&] { wizard.LoadDictionaryBtnClick(); });

@@ -1,22 +1,13 @@
-// Repairs the adjacent parcel information of a written parcel once its level is complete: neighbours are
+// Repairs the adjacent parcel information of one written parcel once its level is complete: neighbours are
 // re-pointed to their new frames, cleared, or the information is switched off.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
-#include <string>
 
+#include "converter/AdjacencyLedger.h"
 #include "converter/ParcelAddressMap.h"
 #include "kiwi/io/Stream.h"
-
-enum class AdjacentMode { Remove, Clear, Update };
-
-struct AdjacentRepairLevel {
-    // Basic and extended main map frame references of the level (6 bytes each).
-    int basicCount = 0;
-    int extendedCount = 0;
-};
 
 // Repairs the parcel whose frame of frameSize bytes was written at frameOffset in out. Every entry it
 // touches lies inside the frame: an information block or divided-neighbour list that would not is left

@@ -1,24 +1,41 @@
 // A write-back buffer in front of a produced file: the run writes many small pieces at scattered
 // positions (frames at the data cursor, information images, 6-byte records, back-patches), which cost a
 // system call each when written straight through; here they are gathered into a few merged extents and
-// written in position order once the buffer is full, when it is flushed, or before a size change. Small
-// read-backs (the adjacency repair walking a level's frames) are served from a read-ahead window of the
-// file, and re-points close behind one another are joined through the window's bytes between them.
+// written in position order when a write would overfill the buffer (so the bytes just written stay
+// buffered), when it is flushed, or before a size change. Read-backs of buffered bytes are served from the
+// buffer, other small ones from a read-ahead window of the file, and re-points close behind one another
+// are joined through the window's bytes between them.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "kiwi/io/Stream.h"
+
+// Byte storage that grows without zero-filling: every buffered byte is written (or claimed and filled)
+// before it is read or flushed.
+template <class T> struct UninitializedAllocator : std::allocator<T> {
+    template <class U> struct rebind { using other = UninitializedAllocator<U>; };
+    UninitializedAllocator() = default;
+    template <class U> UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... A> void construct(U* p, A&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+    }
+};
+using ExtentBytes = std::vector<uint8_t, UninitializedAllocator<uint8_t>>;
 
 class BufferedOutputStream : public TLN_Stream {
 public:
     // The default budget: large enough that many frames go out in one system call, small enough that
     // the buffer stays in the processor's cache while the kernel copies it (a buffer of several MiB
     // makes each write a trip to main memory and the run several times slower than a plain copy).
-    static constexpr int64_t kDefaultBudget = 1 << 20;
+    static constexpr int64_t kDefaultBudget = 256 << 10;
 
     BufferedOutputStream(std::unique_ptr<TLN_Stream> inner, int64_t budget = kDefaultBudget);
     // Buffered bytes not yet flushed are dropped: a produced file that was not committed is removed.
@@ -36,6 +53,18 @@ public:
     void SetSize(int64_t size) override;
     std::string FileName() const override { return inner_->FileName(); }
 
+    // A buffered span of count bytes at position for the caller to fill (source bytes read straight into
+    // the buffer, without a copy between), valid until the next call on the stream; null when count is
+    // not below the budget or the span would overlap buffered bytes other than an extent ending at
+    // position. Its bytes are undefined until filled.
+    uint8_t* Claim(int64_t position, int64_t count);
+    // Gives back the claimed bytes from position on that are still buffered at the end of their extent
+    // (a claim filled only in part).
+    void Unclaim(int64_t position);
+    // Called with a range of the file whose bytes were flushed a while ago (the write-back then starts
+    // while the run goes on, instead of all at the final sync). Ranges come in order, each once.
+    using WriteBehind = std::function<void(int64_t from, int64_t to)>;
+    void SetWriteBehind(WriteBehind hook) { writeBehind_ = std::move(hook); }
     // Writes every buffered byte to the file. Raises EWriteError as the file's own writes do.
     void Flush();
     // Forgets the buffered bytes without writing them.
@@ -54,11 +83,17 @@ private:
     std::unique_ptr<TLN_Stream> inner_;
     int64_t budget_;
     // Non-overlapping, non-adjacent extents by start position.
-    std::map<int64_t, std::vector<uint8_t>> extents_;
+    std::map<int64_t, ExtentBytes> extents_;
     int64_t buffered_ = 0;
+    // The end of everything written through this stream so far.
+    int64_t written_ = 0;
+    WriteBehind writeBehind_;
+    // The furthest flushed byte, and where the write-back was last started up to.
+    int64_t flushedEnd_ = 0;
+    int64_t handedOver_ = 0;
     // The storage of the largest flushed extent, reused for the next one so that appending never
     // reallocates and the same memory stays warm.
-    std::vector<uint8_t> spare_;
+    ExtentBytes spare_;
     // The read-ahead window: the file's bytes from windowStart_ (fewer at the file's end).
     int64_t windowStart_ = 0;
     std::vector<uint8_t> window_;

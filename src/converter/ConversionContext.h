@@ -26,8 +26,9 @@ public:
     ConversionStopped() : std::runtime_error("stopped") {}
 };
 
+// One level of the data volume's level list: its level code (as a byte: -2 is FE) and blocks written.
 struct LevelTableEntry {
-    uint8_t codeByte = 0;
+    uint8_t code = 0;
     uint16_t blocks = 0;
 };
 

@@ -3,6 +3,7 @@
 
 #include <sys/statvfs.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -41,9 +42,10 @@ std::string hex(int64_t value, int digits) {
     return buffer;
 }
 
+// Copies count bytes; past the end of a shorter source (a small map can end before 8 KiB) zeros.
 void copyRange(TLN_Stream& from, int64_t position, int64_t count, TLN_Stream& to, int64_t target) {
-    std::vector<uint8_t> buffer(static_cast<size_t>(count));
-    from.ReadExactAt(position, buffer.data(), count);
+    std::vector<uint8_t> buffer(static_cast<size_t>(count), 0);
+    from.ReadExactAt(position, buffer.data(), std::clamp<int64_t>(from.Size() - position, 0, count));
     to.WriteAt(target, buffer.data(), count);
 }
 
@@ -99,8 +101,12 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
     source.ReadAt(2048 + 4, sectors, 2);
     c.out.Seek(2048);
     WriteAddressAndStoredSize(c.out, kHeaderBytes, uint16_t((sectors[0] << 8) | sectors[1]));
-    std::vector<uint8_t> management(static_cast<size_t>(managementSize));
-    source.ReadExactAt(part.Address, management.data(), managementSize);
+    // The data now lies in "ALLDATA.KWI" itself: header 0 names no file of its own.
+    const uint8_t noName[12] = {};
+    c.out.Write(noName, sizeof noName);
+    // Read from the part's own stream; a file that ends inside the data's last sector reads zeros there.
+    std::vector<uint8_t> management(static_cast<size_t>(managementSize), 0);
+    map.PartStream()->ReadAt(part.Address, management.data(), managementSize);
     rewrite::ExtraLevelImports extra;
     if (c.options.addExtraLevel) {
         management = BuildExtraLevelManagement(c, management);
@@ -211,8 +217,6 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     }
     if (!map->IsValid() || !map->LevelsLoaded() || map->LevelCount() == 0)
         return refuse("\"" + sourcePath_ + "\" holds no main map");
-    if (map->OwnsPartStream() || map->PartBase() < kHeaderBytes)
-        return refuse("The main map management data does not follow the first 8 KiB of \"ALLDATA.KWI\"");
 
     if (options_.addExtraLevel)
         if (const std::string why = ExtraLevelRefusal(*map); !why.empty())
@@ -222,6 +226,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     SourceGuard guard;
     guard.ProtectFile(sourcePath_);
     guard.ProtectFile(map->GetAllDataStream()->FileName());
+    guard.ProtectFile(map->PartStream()->FileName());
     const std::optional<SourceCmpList> cmpList = FindSourceCmpList(sourcePath_);
     if (cmpList) guard.ProtectFile(cmpList->path);
     if (const std::string why = guard.RefusalFor(options_.outputPath); !why.empty()) return refuse(why);
@@ -262,7 +267,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         logProblem = e.what();
     }
     const std::unique_ptr<ParcelWriter> namesWriter = writer_ ? nullptr : names.MakeWriter(*map, progress);
-    CopyParcelWriter copyWriter;
+    CopyParcelWriter copyWriter(CopyParcelWriter::Reading::ReadAhead);
     std::shared_ptr<rewrite::ImportedOutlines> outlines;
     if (buildingData_) {
         outlines = std::make_shared<rewrite::ImportedOutlines>(buildingData_);

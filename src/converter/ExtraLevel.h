@@ -18,5 +18,5 @@ std::string ExtraLevelRefusal(TLN_KiwiMap& map);
 std::vector<uint8_t> BuildExtraLevelManagement(ConversionContext& context,
                                                const std::vector<uint8_t>& management);
 
-// The level table entry of the extra level.
+// The extra level's code in the data volume's level list (-2; its level record's byte is F8).
 inline constexpr uint8_t kExtraLevelCodeByte = 0xFE;

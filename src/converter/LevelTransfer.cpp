@@ -8,7 +8,6 @@
 #include "converter/AdjacentParcelRepair.h"
 #include "converter/IntegrationChecker.h"
 #include "converter/OutputEncoding.h"
-#include "converter/ParcelAddressMap.h"
 #include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/MemoryStream.h"
@@ -119,7 +118,8 @@ private:
 class LevelWriter {
 public:
     LevelWriter(ConversionContext& context, uint8_t level)
-        : c_(context), level_(level), record_(*context.map.Level(level)) {}
+        : c_(context), level_(level), record_(*context.map.Level(level)),
+          adjacency_(context.options.adjacentMode) {}
 
     void run();
     // "L/S/B/i": the level, block set, block and parcel reached.
@@ -142,7 +142,7 @@ private:
     ConversionContext& c_;
     uint8_t level_;
     const TLN_Level_Management_Record& record_;
-    ParcelAddressMap addresses_;
+    AdjacencyLedger adjacency_;
     // Where the level has reached, for the "ERROR!: Parcel" line.
     uint32_t set_ = 0, block_ = 0, parcel_ = 0;
 };
@@ -178,7 +178,9 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
         return -1;
     }
     if (table) table->Add(key, at, size);
-    addresses_.Register(key, at, size, c_.keyBaseOf(*record.Stream));
+    // While the frame is still in the output's buffer: its repair mostly costs no write of its own.
+    adjacency_.Written(c_.out, key, at, size, {record_.MainMapBasicCount, record_.MainMapExtendedCount},
+                       c_.keyBaseOf(*record.Stream));
     c_.dataCursor += size;
     return at;
 }
@@ -338,29 +340,27 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
 
 void LevelWriter::repairAdjacency() {
     c_.progress.SetTaskBarIndeterminate();
+    // The ledger keeps its frames in order as they come: the label stays, nothing is left to sort.
     c_.progress.SetProgressLabel("Sorting Parcel Address List...  Level " + std::to_string(level_));
-    const auto& entries = addresses_.SortedEntries();
-    c_.progress.SetProgressLabel("Updating ADJACENT PARCEL INFORMATION (" + std::to_string(entries.size()) +
+    const size_t entries = adjacency_.Frames();
+    c_.progress.SetProgressLabel("Updating ADJACENT PARCEL INFORMATION (" + std::to_string(entries) +
                                  ") ...  Level " + std::to_string(level_));
     c_.progress.AddLog("Update Adjacent Parcel Info Level= " + std::to_string(level_) +
-                       " Parcel Count= " + std::to_string(entries.size()));
-    const AdjacentRepairLevel counts{record_.MainMapBasicCount, record_.MainMapExtendedCount};
-    for (const auto& entry : entries) {
+                       " Parcel Count= " + std::to_string(entries));
+    c_.checkStop();
+    if (!adjacency_.Finish(c_.out, &c_.stop, [&](int64_t frame) {
+            c_.warn("Parcel at 0x" + hex(frame, 10) + " adjacent info out of frame");
+        }))
         c_.checkStop();
-        if (!UpdateAdjacentParcelInfo(c_.out, entry.newOffset, entry.newSize, counts, c_.options.adjacentMode,
-                                      addresses_, &c_.stop, entry.keyBase))
-            c_.warn("Parcel at 0x" + hex(entry.newOffset, 10) + " adjacent info out of frame");
-    }
-    addresses_.Clear();
+    adjacency_.Clear();
 }
 
 void LevelWriter::run() {
     const std::string L = std::to_string(level_);
     c_.progress.AddLog("Level " + L + " Main Map Data Offset: " + hex(c_.dataCursor, 10));
     c_.progress.SetProgressLabel("Transferring New MM Data ...  Level " + L);
-    uint8_t codeByte = 0;
-    c_.map.PartStream()->ReadAt(record_.Position, &codeByte, 1);
-    LevelTableEntry& entry = c_.levelTable.emplace_back(LevelTableEntry{codeByte, 0});
+    // The data volume lists the level code (the record's first byte / 4), not the record's byte.
+    LevelTableEntry& entry = c_.levelTable.emplace_back(LevelTableEntry{uint8_t(record_.LevelCode), 0});
     c_.writer.BeginLevel(level_);
     // The block sets whose records the table holds, not the counts a damaged record declares.
     const uint32_t sets = record_.AcceptedBlockSetCount;

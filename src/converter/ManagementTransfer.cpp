@@ -16,6 +16,7 @@ namespace {
 constexpr int kHeaderTable = 2048;
 constexpr int kHeaderRecord = 18;
 constexpr int64_t kLargestBlock = 100000000;
+constexpr int64_t kHeaderBytes = 8192;
 constexpr int64_t kCopyChunk = 4 << 20;
 
 std::string hex(int64_t value, int digits) {
@@ -180,8 +181,6 @@ int64_t TransferManagementData(ConversionContext& c, int64_t sourceSize) {
         c.checkStop();
         const TLN_Management_Header header = c.map.GetManagementHeader(i);
         newAddress[size_t(i)] = header.Address;
-        // Headers 30 and 31 move only when their data lies past the copied first 8 KiB.
-        const int64_t lowest = i >= 30 ? 8191 : 8192;
         if (i == 1 && c.options.insertRegionData && !header.Name.empty()) {
             append = insertRegionFile(c, header, append);
             continue;
@@ -190,7 +189,12 @@ int64_t TransferManagementData(ConversionContext& c, int64_t sourceSize) {
             append = insertVoiceFile(c, header, append);
             continue;
         }
-        if (header.Address <= lowest || header.Size == 0 || !header.Name.empty()) continue;
+        // A part wholly inside the copied first 8 KiB stays there; one that reaches 8192 or past it (also
+        // from below, when the main map management data started below 8192) would be overwritten by the
+        // new main map and moves. Address 0 and all ones both mean absent.
+        if (header.Address <= 0 || header.Size == 0 || !header.Name.empty() ||
+            header.Address + int64_t(header.Size) <= kHeaderBytes)
+            continue;
         const int64_t record = kHeaderTable + kHeaderRecord * i;
         if (i == 27 && c.options.removeRds) {
             c.out.Seek(record);

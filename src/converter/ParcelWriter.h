@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "converter/BufferedOutputStream.h"
+#include "converter/FrameReadAhead.h"
 #include "kiwi/io/Stream.h"
 
 class TLN_KiwiMap;
@@ -48,11 +50,43 @@ public:
     virtual uint32_t WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) = 0;
 };
 
-// Copies frames byte for byte (the copy path: no imports, no name conversion).
+// Copies frames byte for byte (the copy path: no imports, no name conversion). With read-ahead, since a
+// level's frames lie in address order and follow one another in the output too, it reads a long run of
+// the source straight into the output's buffer and serves the next frames from it while source and output
+// keep step (else through a forward window); only for sources whose bytes never change (not the scratch
+// streams writers chain through), and only at the output's data cursor: bytes past the frame written may
+// be read ahead into the output, to be overwritten by the frames that follow or cut off with the size.
 class CopyParcelWriter : public ParcelWriter {
 public:
+    enum class Reading { Direct, ReadAhead };
+    explicit CopyParcelWriter(Reading reading = Reading::Direct) : reading_(reading) {}
+
     uint32_t WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
     uint32_t WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
+
+private:
+    // The frame's bytes, or null as ReadSourceFrame gives nothing.
+    const uint8_t* read(const SourceFrame& frame);
+    // Puts the frame at `at` of out: already there when the last run read it, else read with those that
+    // follow it. False when the source does not hold it or out cannot lend its buffer.
+    bool place(const SourceFrame& frame, BufferedOutputStream& out, int64_t at);
+    uint32_t copy(const SourceFrame& frame, TLN_Stream& out, int64_t at);
+
+    // The last run read into an output: source bytes [source, source + length) at [output, ...).
+    struct Run {
+        const TLN_Stream* stream = nullptr;
+        const TLN_Stream* into = nullptr;
+        int64_t source = 0;
+        int64_t output = 0;
+        int64_t length = 0;
+        // How far from its start the run served frames.
+        int64_t used = 0;
+    };
+    Run run_;
+
+    Reading reading_;
+    FrameReadAhead window_;
+    std::vector<uint8_t> direct_;
 };
 
 // The largest frame a parcel record can describe: its size is stored as a 16-bit count of 32-byte sectors.

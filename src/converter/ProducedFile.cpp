@@ -66,6 +66,13 @@ ProducedFile::ProducedFile(std::string finalPath, const OutputOpener& opener)
     std::unique_ptr<TLN_Stream> file = opener ? opener(temporaryPath_) : OpenHandleOutput(temporaryPath_);
     if (!file) throw EFCreateError("Cannot create file \"" + temporaryPath_ + "\"");
     stream_ = std::make_unique<BufferedOutputStream>(std::move(file));
+    // A large file's write-back starts while it is written, so the final sync has little left to wait for.
+    if (auto* handle = dynamic_cast<TLN_HandleStream*>(&stream_->Inner())) {
+        const int fd = handle->Handle();
+        stream_->SetWriteBehind([fd](int64_t from, int64_t to) {
+            ::sync_file_range(fd, from, to - from, SYNC_FILE_RANGE_WRITE);
+        });
+    }
 }
 
 ProducedFile::~ProducedFile() {

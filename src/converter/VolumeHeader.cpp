@@ -53,7 +53,7 @@ void WriteCoverageEdge(TLN_Stream& out, ConversionTarget target, int32_t west, i
 void WriteLevelTable(TLN_Stream& out, TLN_Stream& source, const std::vector<LevelTableEntry>& levels) {
     std::vector<uint8_t> table = {1, uint8_t(levels.size())};
     for (const LevelTableEntry& level : levels)
-        table.insert(table.end(), {level.codeByte, 0, uint8_t(level.blocks >> 8), uint8_t(level.blocks)});
+        table.insert(table.end(), {level.code, 0, uint8_t(level.blocks >> 8), uint8_t(level.blocks)});
     std::array<uint8_t, 256> old{};
     source.ReadAt(492, old.data(), int64_t(old.size()));
     const int types = (old[0] << 8) | old[1];

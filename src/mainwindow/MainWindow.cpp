@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -31,8 +32,11 @@
 #include "mainwindow/ReopenNotifier.h"
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/WindowViewHost.h"
+#include "mainwindow/model/DataTabPresenter.h"
 #include "mainwindow/model/IsoExtraction.h"
+#include "mainwindow/model/IsoTabPresenter.h"
 #include "mainwindow/model/MapTabPresenter.h"
+#include "mainwindow/model/OpenTabPresenter.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "mapview/KiwiMapViewer.h"
 #include "platform/RegistrySettings.h"
@@ -101,6 +105,13 @@ void MainWindow::buildWidgets() {
     mapPage_ = new MapPage(mapView_->Widget(), tabs_);
     mapPresenter_ = std::make_unique<MapTabPresenter>(*mapView_);
     mapView_->SetEvents(mapPresenter_.get());
+    openPresenter_ = std::make_unique<OpenTabPresenter>();
+    isoPresenter_ = std::make_unique<IsoTabPresenter>();
+    dataPresenter_ = std::make_unique<DataTabPresenter>(codePages_, data_);
+    openPresenter_->SetElider([this](const QString& path) {
+        const QFontMetrics metrics(openPage_->reopenLabels[0]->font());
+        return metrics.elidedText(path, Qt::ElideMiddle, std::max(10, openPage_->ReopenTextWidth()));
+    });
     tabs_->addTab(openPage_, QString());
     tabs_->addTab(isoPage_, QString());
     tabs_->addTab(dataPage_, QString());
@@ -149,13 +160,22 @@ void MainWindow::connectCommands() {
         run([&] {
             // The shortened texts depend on the label width, which is final only once laid out. Before the
             // first animation the labels stay empty, so that it types them from the start.
-            if (ReopenAnimationRunning() || !reopenAnimationStarted_) return;
+            if (ReopenAnimationRunning() || !openPresenter_->AnimationStarted()) return;
             UpdateReopenLabels();
         });
     });
     bind(reopenTimer_, &QTimer::timeout, &MainWindow::OnReopenTimer);
+    connect(openPresenter_.get(), &OpenTabPresenter::LabelsChanged, this, &MainWindow::applyReopenLabels);
+    connect(openPresenter_.get(), &OpenTabPresenter::ReopenButtonsChanged, this,
+            &MainWindow::applyReopenButtons);
+    connect(openPresenter_.get(), &OpenTabPresenter::ConverterChanged, this, &MainWindow::applyWizardButton);
     bind(notifier_, &ReopenNotifier::Changed, &MainWindow::OnReopenChanged);
     bind(dataPage_->splitter, &QSplitter::splitterMoved, &MainWindow::OnSplitterMoved);
+    connect(dataPresenter_.get(), &DataTabPresenter::LanguagesChanged, this, [this] {
+        menus_->SetLanguages(dataPresenter_->Languages());
+        applyLanguageButtons();
+    });
+    connect(dataPresenter_.get(), &DataTabPresenter::LanguageChosen, this, &MainWindow::applyLanguageButtons);
     // The Data tab is laid out only when first shown: the tree takes its share then.
     connect(tabs_, &QTabWidget::currentChanged, this, [this] {
         if (tabs_->currentWidget() == dataPage_)
@@ -227,7 +247,6 @@ void MainWindow::connectCommands() {
 }
 
 void MainWindow::formCreate() {
-    mapLoaded_ = false;
     tree_.SetCurrent(nullptr);
     setTabShown(isoPage_, false);
     setTabShown(dataPage_, false);
@@ -245,8 +264,7 @@ void MainWindow::formCreate() {
     applyWindowTexts();
     readSettings();
     // Form width × 10000 / tree panel width, from the window layout's sizes; a tree of no width keeps none.
-    treeWidthRatio_ =
-        DataPage::kInitialTreeWidth > 0 ? kDefaultWidth * 10000 / DataPage::kInitialTreeWidth : 0;
+    dataPresenter_->KeepTreeWidth(kDefaultWidth, DataPage::kInitialTreeWidth);
     openPage_->reopenLabels[0]->clear();
     // The first reopen animation starts as the event loop runs.
     QMetaObject::invokeMethod(this, &MainWindow::OnReopenChanged, Qt::QueuedConnection);
@@ -313,10 +331,7 @@ void MainWindow::readSettings() {
         menus_->drawGridItem->setChecked(RegReadInteger(QStringLiteral("DrawGrid")) != 0);
         mapView_->SetDrawGrid(menus_->drawGridItem->isChecked());
     }
-    openPage_->reopenDiskBtn->setVisible(RegValueExists(QStringLiteral("Disk")));
-    openPage_->reopenFolderBtn->setVisible(RegValueExists(QStringLiteral("Folder")));
-    openPage_->reopenFileBtn->setVisible(RegValueExists(QStringLiteral("File")));
-    openPage_->reopenIsoBtn->setVisible(RegValueExists(QStringLiteral("IsoFile")));
+    openPresenter_->ReadSettings();
 }
 
 void MainWindow::syncCharsetMenu() {
@@ -373,6 +388,10 @@ void MainWindow::formClose() {
     RegWriteInteger(QStringLiteral("MapCodePage"), codePages_.AutoSelect() ? 0 : MapTextCodePage.load());
     RegWriteInteger(QStringLiteral("DrawGrid"), menus_->drawGridItem->isChecked() ? 1 : 0);
     CloseAll();
+}
+
+bool MainWindow::MapLoaded() const {
+    return mapPresenter_->HasMap();
 }
 
 bool MainWindow::IsTabShown(QWidget* page) const {
@@ -447,9 +466,7 @@ void MainWindow::CloseAll() {
     mapPresenter_->SetMap(nullptr);
     mapPresenter_->Clear();
 
-    mapLoaded_ = false;
-    wizardAllowed_ = false;
-    applyWizardButton();
+    openPresenter_->SetOpenMap(false, false);
     {
         const QSignalBlocker blocker(dataPage_->treeView->selectionModel());
         tree_.Clear();
@@ -457,12 +474,10 @@ void MainWindow::CloseAll() {
     data_.Clear();
     // The list's rows point into the image's tree: they go before the image. A running extraction holds
     // the image itself and may finish.
-    isoPage_->Clear();
-    isoCmpList_.reset();
-    isoMenuRow_ = -1;
+    isoPresenter_->Clear();
     CloseISOImage();
 
-    codePages_.SetDataLanguage(0);
+    dataPresenter_->ResetLanguages();
     if (codePages_.AutoSelect()) SetMapCodePage(65001, true);
     menus_->backgroundItem->setChecked(true);
     menus_->roadsItem->setChecked(true);
@@ -472,20 +487,26 @@ void MainWindow::CloseAll() {
     setTabShown(isoPage_, false);
     setTabShown(dataPage_, false);
     setTabShown(mapPage_, false);
-    dataPage_->langBtn1->setEnabled(false);
-    dataPage_->langBtn2->setEnabled(false);
-    dataPage_->langBtn1->setText(QStringLiteral("ENG"));
-    dataPage_->langBtn2->setText(QStringLiteral("ENG"));
-    menus_->ResetLanguages();
+}
+
+void MainWindow::applyLanguageButtons() {
+    for (FlatButton* button : {dataPage_->langBtn1, dataPage_->langBtn2}) {
+        button->setEnabled(dataPresenter_->LanguageButtonsEnabled());
+        button->setText(dataPresenter_->LanguageButtonText());
+    }
+}
+
+int MainWindow::TreeWidthRatio() const {
+    return dataPresenter_->TreeWidthRatio();
 }
 
 void MainWindow::OnSplitterMoved() {
-    const int treeWidth = dataPage_->TreePanelWidth();
-    if (treeWidth > 0) treeWidthRatio_ = int(int64_t(width()) * 10000 / treeWidth);
+    dataPresenter_->KeepTreeWidth(width(), dataPage_->TreePanelWidth());
 }
 
 void MainWindow::applyTreeWidthRatio() {
-    if (treeWidthRatio_ > 0) dataPage_->SetTreePanelWidth(int(int64_t(width()) * 10000 / treeWidthRatio_));
+    if (const std::optional<int> treeWidth = dataPresenter_->TreeWidthFor(width()))
+        dataPage_->SetTreePanelWidth(*treeWidth);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -1,7 +1,8 @@
 // The program's main window: its tabs (Open, ISO, Data, the docked hex viewer, Map), the settings it reads
-// when created and writes when closed, opening and closing sources, the reopen list with its typewriter
-// animation and its synchronisation between running instances, and the Map tab's commands with the code
-// page, font and language choices that every view of names follows.
+// when created and writes when closed, opening and closing sources, the reopen list's synchronisation
+// between running instances, and the Map tab's commands with the code page, font and language choices that
+// every view of names follows. Each tab's state and rules are its presenter's (model/*TabPresenter); the
+// window wires the presenters to the widgets and forwards the widgets' commands.
 #pragma once
 
 #include <functional>
@@ -18,7 +19,6 @@
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/RecordTree.h"
-#include "mainwindow/model/ReopenAnimation.h"
 #include "mainwindow/model/SourceOpener.h"
 #include "platform/LauncherEntryBackend.h"
 #include "platform/ReopenList.h"
@@ -27,11 +27,14 @@
 #include "widgets/Services.h"
 
 class DataPage;
+class DataTabPresenter;
 class FlatHint;
 class MapTabPresenter;
+class OpenTabPresenter;
 class HexViewApi;
 class IsoExtraction;
 class IsoPage;
+class IsoTabPresenter;
 class QDialog;
 class TLN_CompressionManager;
 class IndexGridsController;
@@ -190,8 +193,8 @@ public:
     OpenData& Data() { return data_; }
     FieldGridModel& GridModel() { return gridModel_; }
     MapCodePageChoice& CodePages() { return codePages_; }
-    const ReopenList& Reopen() const { return reopen_; }
-    const QStringList& ReopenDisplayTexts() const { return reopenDisplay_; }
+    const ReopenList& Reopen() const;
+    const QStringList& ReopenDisplayTexts() const;
     OpenPage* OpenTab() const { return openPage_; }
     DataPage* DataTab() const { return dataPage_; }
     MapPage* MapTab() const { return mapPage_; }
@@ -206,14 +209,17 @@ public:
     IndexGridsController* IndexGrids() const { return indexGrids_.get(); }
     MapViewApi* MapView() const { return mapView_; }
     MapTabPresenter& MapPresenter() const { return *mapPresenter_; }
+    OpenTabPresenter& OpenPresenter() const { return *openPresenter_; }
+    IsoTabPresenter& IsoPresenter() const { return *isoPresenter_; }
+    DataTabPresenter& DataPresenter() const { return *dataPresenter_; }
     bool IsTabShown(QWidget* page) const;
-    int TreeWidthRatio() const { return treeWidthRatio_; }
-    bool MapLoaded() const { return mapLoaded_; }
+    int TreeWidthRatio() const;
+    bool MapLoaded() const;
     // Where the field grid's Help links are resolved: the user's own folder of help documents
     // ($XDG_DATA_HOME/strovane/help/, by default ~/.local/share/strovane/help/).
     static QUrl HelpBase();
     // The map converter may start from the open map (its command comes with the converter).
-    bool WizardAllowed() const { return wizardAllowed_; }
+    bool WizardAllowed() const;
     const QString& LastFolderPath() const { return lastFolderPath_; }
     const QString& LastFilePath() const { return lastFilePath_; }
 
@@ -239,7 +245,6 @@ private:
     void setTabShown(QWidget* page, bool shown);
     void showDataTab();
     void applyOutcome(const OpenOutcome& outcome);
-    // Enables the converter's button for the open map (or with no map open) when a converter is set.
     void applyWizardButton();
     void showMessages(const OpenOutcome& outcome);
     void syncCharsetMenu();
@@ -261,6 +266,8 @@ private:
     // Pops menu with its lower left corner at a screen point.
     static void popupAbove(QMenu* menu, QPoint screen);
     void applyReopenLabels();
+    void applyReopenButtons();
+    void applyLanguageButtons();
     // The hex viewer goes to offset and its tab becomes the current one (the field grid's address jump).
     void jumpToOffset(qint64 offset);
     // The current node is about to be deleted: the hex viewer and the field grid let go of it first.
@@ -282,10 +289,6 @@ private:
     FieldGrid grid_{gridModel_};
     MapCodePageChoice codePages_;
     SourceOpener opener_{tree_, data_, codePages_};
-    ReopenList reopen_;
-    QStringList reopenDisplay_;
-    ReopenAnimation animation_;
-    ReopenAnimation::Label labels_[ReopenAnimation::kLabels];
 
     QTabWidget* tabs_ = nullptr;
     OpenPage* openPage_ = nullptr;
@@ -299,6 +302,8 @@ private:
     TKiwiMapViewer* ownMapView_ = nullptr;
     HexViewApi* hex_ = nullptr;
     std::unique_ptr<MapTabPresenter> mapPresenter_;
+    std::unique_ptr<OpenTabPresenter> openPresenter_;
+    std::unique_ptr<DataTabPresenter> dataPresenter_;
     std::unique_ptr<WindowViewHost> viewHost_;
     std::unique_ptr<KindContext> kindContext_;
     // After the tree and the context it observes and builds with: it goes before them.
@@ -306,11 +311,8 @@ private:
     // The index grids' double-clicks and popup items; uses the tree model.
     std::unique_ptr<IndexGridsController> indexGrids_;
     ReopenNotifier* notifier_ = nullptr;
-    // The ISO tab: types by extension, the image's compression list, the row the menu was opened on, the
-    // running extraction and the timer that polls it.
-    IsoFileTypes isoTypes_;
-    std::unique_ptr<TLN_CompressionManager> isoCmpList_;
-    int isoMenuRow_ = -1;
+    // The ISO tab: its rows and menu rules, the running extraction and the timer that polls it.
+    std::unique_ptr<IsoTabPresenter> isoPresenter_;
     std::unique_ptr<IsoExtraction> extraction_;
     QTimer* extractionTimer_ = nullptr;
     MapConverterHook converter_;
@@ -323,10 +325,6 @@ private:
 
     QString lastFolderPath_;
     QString lastFilePath_;
-    int treeWidthRatio_ = 0;
-    bool mapLoaded_ = false;
-    bool wizardAllowed_ = false;
     bool shownOnce_ = false;
-    bool reopenAnimationStarted_ = false;
     bool closed_ = false;
 };

@@ -18,6 +18,7 @@
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/WindowViewHost.h"
 #include "mainwindow/model/BurnCommand.h"
+#include "mainwindow/model/OpenTabPresenter.h"
 #include "mainwindow/model/index/IndexTableModel.h"
 #include "widgets/flat/FlatButton.h"
 
@@ -27,13 +28,15 @@ const QString kIsoFilter = QStringLiteral("ISO files (*.ISO *.iso)");
 
 void MainWindow::SetMapConverter(MapConverterHook hook) {
     converter_ = std::move(hook);
-    applyWizardButton();
+    openPresenter_->SetConverterAvailable(bool(converter_.create));
 }
 
 void MainWindow::applyWizardButton() {
-    // The converter starts from the open map only when its main map lies in ALLDATA.KWI itself and its
-    // format variant is below 2; with no map open there is nothing to refuse.
-    openPage_->wizardBtn->setEnabled(bool(converter_.create) && (!mapLoaded_ || wizardAllowed_));
+    openPage_->wizardBtn->setEnabled(openPresenter_->ConverterEnabled());
+}
+
+bool MainWindow::WizardAllowed() const {
+    return openPresenter_->MapConvertible();
 }
 
 void MainWindow::WizardBtnClick() {

@@ -20,6 +20,7 @@
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/WindowViewHost.h"
 #include "mainwindow/model/IsoExtraction.h"
+#include "mainwindow/model/IsoTabPresenter.h"
 #include "mainwindow/model/UnpackRefusal.h"
 #include "platform/RegistrySettings.h"
 #include "unpack/UnpackFileDialog.h"
@@ -36,6 +37,8 @@ QWidget* MainWindow::IsoTab() const {
 
 void MainWindow::connectIsoCommands() {
     QTreeWidget* list = isoPage_->isoListView;
+    connect(isoPresenter_.get(), &IsoTabPresenter::ItemsChanged, this,
+            [this] { isoPage_->SetItems(isoPresenter_->Items()); });
     connect(list, &QTreeWidget::itemDoubleClicked, this, [this, list](QTreeWidgetItem* item) {
         run([&] { IsoListViewDblClick(list->indexOfTopLevelItem(item)); });
     });
@@ -64,33 +67,15 @@ void MainWindow::connectIsoCommands() {
 }
 
 void MainWindow::showIsoRoot() {
-    isoMenuRow_ = -1;
-    const std::shared_ptr<TISOImage> image = GetISOImage();
-    if (!image || !image->Tree()) {
-        isoCmpList_.reset();
-        isoPage_->Clear();
-        return;
-    }
-    isoCmpList_ = OpenImageCompressionList();
-    FillIsoListView(image->Tree()->Root());
+    isoPresenter_->ShowRoot();
 }
 
 void MainWindow::FillIsoListView(const TDirectoryEntry* directory) {
-    isoMenuRow_ = -1;
-    if (!directory) {
-        isoPage_->Clear();
-        return;
-    }
-    isoPage_->SetItems(ListIsoDirectory(*directory, isoTypes_));
+    isoPresenter_->ShowDirectory(directory);
 }
 
 void MainWindow::IsoListViewDblClick(int row) {
-    const IsoListItem* item = isoPage_->ItemAt(row);
-    if (!item) return;
-    if (item->kind != IsoListItem::Kind::File) {
-        FillIsoListView(item->directory);
-        return;
-    }
+    if (isoPresenter_->Open(row) != IsoTabPresenter::Opened::File) return;
     IsoPopupMenuPopup(row);
     QTreeWidget* list = isoPage_->isoListView;
     const QRect rect = list->visualItemRect(list->topLevelItem(row));
@@ -98,19 +83,15 @@ void MainWindow::IsoListViewDblClick(int row) {
 }
 
 void MainWindow::IsoPopupMenuPopup(int row) {
-    isoMenuRow_ = row;
-    const IsoListItem* item = isoPage_->ItemAt(row);
-    const IsoItemActions actions = item ? isoItemActions(*item, isoCmpList_.get()) : IsoItemActions{};
-    menus_->openFileInHexViewerItem->setEnabled(actions.openInHexViewer);
-    // One extraction at a time: the tab has one progress strip.
-    menus_->extractFileItem->setEnabled(actions.extract && !extraction_);
-    menus_->unpackFileItem->setEnabled(actions.unpack);
-    menus_->burnDvdItem->setEnabled(IsISOImageOpen());
+    const IsoTabPresenter::MenuState state = isoPresenter_->ChooseMenuRow(row, extraction_ != nullptr);
+    menus_->openFileInHexViewerItem->setEnabled(state.openInHexViewer);
+    menus_->extractFileItem->setEnabled(state.extract);
+    menus_->unpackFileItem->setEnabled(state.unpack);
+    menus_->burnDvdItem->setEnabled(state.burn);
 }
 
 const IsoListItem* MainWindow::isoMenuFile() const {
-    const IsoListItem* item = isoPage_->ItemAt(isoMenuRow_);
-    return item && item->kind == IsoListItem::Kind::File && item->file ? item : nullptr;
+    return isoPresenter_->MenuFile();
 }
 
 void MainWindow::OpenFileInHexViewerMenuItemClick() {

@@ -26,6 +26,7 @@
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/WindowViewHost.h"
 #include "mainwindow/WorldOverviewImage.h"
+#include "mainwindow/model/DataTabPresenter.h"
 #include "mainwindow/model/MapTabPresenter.h"
 #include "mainwindow/model/ParcelWalk.h"
 #include "mainwindow/model/RecordTreeModel.h"
@@ -179,7 +180,7 @@ void MainWindow::SetMapCodePage(int codePage, bool apply) {
 }
 
 void MainWindow::RefreshCharsetViews() {
-    if (!mapLoaded_) return;
+    if (!MapLoaded()) return;
     mapView_->NamesChanged();
     dataPage_->categoryGrid->viewport()->update();
     dataPage_->matchingGrid->viewport()->update();
@@ -206,13 +207,8 @@ void MainWindow::MapFontMenuItemClick(int tag) {
 }
 
 void MainWindow::LanguageMenuItemClick(int index) {
-    QAction* item = menus_->LanguageItem(index);
-    if (!item) return;
-    item->setChecked(true);
-    codePages_.SetDataLanguage(uint32_t(index));
-    if (data_.map) data_.map->SetNameLanguage(uint32_t(index));
-    dataPage_->langBtn1->setText(item->text());
-    dataPage_->langBtn2->setText(item->text());
+    if (!dataPresenter_->ChooseLanguage(index)) return;
+    if (QAction* item = menus_->LanguageItem(index)) item->setChecked(true);
     RefreshCharsetViews();
 }
 

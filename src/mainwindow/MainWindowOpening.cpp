@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -20,7 +19,9 @@
 #include "mainwindow/ReopenNotifier.h"
 #include "mainwindow/WaitCursor.h"
 #include "mainwindow/WindowMenus.h"
+#include "mainwindow/model/DataTabPresenter.h"
 #include "mainwindow/model/MapTabPresenter.h"
+#include "mainwindow/model/OpenTabPresenter.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "mapview/core/MapViewApi.h"
 #include "platform/RegistrySettings.h"
@@ -43,10 +44,7 @@ QString kiwiFileFilter() {
 
 const QString kIsoFilter = QStringLiteral("ISO files (*.ISO *.iso)");
 
-QString existingFile(const QString& settingName) {
-    const QString path = RegReadString(settingName);
-    return QFileInfo(path).isFile() ? path : QString();
-}
+using Source = OpenTabPresenter::Source;
 } // namespace
 
 void MainWindow::showMessages(const OpenOutcome& outcome) {
@@ -65,27 +63,18 @@ void MainWindow::applyOutcome(const OpenOutcome& outcome) {
     if (!outcome.closedPrevious) return;
     if (!outcome.caption.isEmpty()) setWindowTitle(outcome.caption);
     if (outcome.mapLoaded && data_.map) {
-        mapLoaded_ = true;
         // The presenter reads the map's levels when the view reports its first level.
         mapPresenter_->SetMap(data_.map);
         mapView_->SetMap(data_.map);
         mapView_->SetRegionManager(data_.routePlanning);
         syncLayerItems();
     }
-    wizardAllowed_ = outcome.wizardAllowed;
-    applyWizardButton();
+    openPresenter_->SetOpenMap(MapLoaded(), outcome.wizardAllowed);
     setTabShown(mapPage_, outcome.mapTab);
     setTabShown(isoPage_, outcome.isoMounted);
     if (outcome.isoMounted) showIsoRoot();
     menus_->routeItem->setEnabled(outcome.routePlanning);
-    if (!outcome.languages.isEmpty()) {
-        codePages_.SetDataLanguage(0);
-        menus_->SetLanguages(outcome.languages);
-        for (FlatButton* button : {dataPage_->langBtn1, dataPage_->langBtn2}) {
-            button->setEnabled(true);
-            button->setText(outcome.languages.first().toUpper());
-        }
-    }
+    if (!outcome.languages.isEmpty()) dataPresenter_->SetLanguages(outcome.languages);
     // The automatic choice may have chosen the map's code page as it opened: the menus, panel 5, the map's
     // copies and the hex viewer follow.
     SetMapCodePage(MapTextCodePage.load(), true);
@@ -103,9 +92,7 @@ bool MainWindow::OpenDiskOrFolder(const QString& path, bool asDisk) {
     const OpenOutcome outcome = opener_.OpenFolder(path);
     applyOutcome(outcome);
     if (outcome.found) {
-        RegWriteString(asDisk ? QStringLiteral("Disk") : QStringLiteral("Folder"), path);
-        (asDisk ? openPage_->reopenDiskBtn : openPage_->reopenFolderBtn)->setVisible(true);
-        AddToReopenList(path);
+        if (openPresenter_->Opened(asDisk ? Source::Disk : Source::Folder, path)) notifier_->Broadcast();
         showDataTab();
     }
     wait.reset();
@@ -120,9 +107,7 @@ bool MainWindow::OpenFile(const QString& path) {
     applyOutcome(outcome);
     if (outcome.found) {
         showDataTab();
-        RegWriteString(QStringLiteral("File"), path);
-        openPage_->reopenFileBtn->setVisible(true);
-        AddToReopenList(path);
+        if (openPresenter_->Opened(Source::File, path)) notifier_->Broadcast();
     }
     wait.reset();
     showMessages(outcome);
@@ -135,9 +120,7 @@ void MainWindow::OpenIsoImage(const QString& path) {
     applyOutcome(outcome);
     if (outcome.found) {
         showDataTab();
-        RegWriteString(QStringLiteral("IsoFile"), path);
-        openPage_->reopenIsoBtn->setVisible(true);
-        AddToReopenList(path);
+        if (openPresenter_->Opened(Source::Iso, path)) notifier_->Broadcast();
     } else if (outcome.isoMounted) {
         // An image without KIWI files is still listed on the ISO tab.
         tabs_->setCurrentWidget(isoPage_);
@@ -159,7 +142,8 @@ void MainWindow::FolderButtonClick() {
 }
 
 void MainWindow::FileButtonClick() {
-    const QString path = services_.paths->OpenFile(this, QString(), kiwiFileFilter(), existingFile("File"));
+    const QString path = services_.paths->OpenFile(this, QString(), kiwiFileFilter(),
+                                                   openPresenter_->ReopenButtonTarget(Source::File).path);
     if (path.isEmpty()) return;
     if (QFileInfo(path).isFile())
         OpenFile(path);
@@ -168,7 +152,8 @@ void MainWindow::FileButtonClick() {
 }
 
 void MainWindow::OpenIsoButtonClick() {
-    const QString path = services_.paths->OpenFile(this, QString(), kIsoFilter, existingFile("IsoFile"));
+    const QString path = services_.paths->OpenFile(this, QString(), kIsoFilter,
+                                                   openPresenter_->ReopenButtonTarget(Source::Iso).path);
     if (path.isEmpty()) return;
     if (QFileInfo(path).isFile())
         OpenIsoImage(path);
@@ -177,23 +162,23 @@ void MainWindow::OpenIsoButtonClick() {
 }
 
 void MainWindow::ReopenDiskBtnClick() {
-    const QString path = RegReadString(QStringLiteral("Disk"));
-    if (QFileInfo(path).isDir())
+    const QString path = openPresenter_->ReopenButtonTarget(Source::Disk).path;
+    if (!path.isEmpty())
         OpenDiskOrFolder(path, true);
     else
         DiskButtonClick();
 }
 
 void MainWindow::ReopenFolderBtnClick() {
-    const QString path = RegReadString(QStringLiteral("Folder"));
-    if (QFileInfo(path).isDir())
+    const QString path = openPresenter_->ReopenButtonTarget(Source::Folder).path;
+    if (!path.isEmpty())
         OpenDiskOrFolder(path, false);
     else
         FolderButtonClick();
 }
 
 void MainWindow::ReopenFileBtnClick() {
-    const QString path = existingFile(QStringLiteral("File"));
+    const QString path = openPresenter_->ReopenButtonTarget(Source::File).path;
     if (!path.isEmpty())
         OpenFile(path);
     else
@@ -201,7 +186,7 @@ void MainWindow::ReopenFileBtnClick() {
 }
 
 void MainWindow::ReopenIsoBtnClick() {
-    const QString path = existingFile(QStringLiteral("IsoFile"));
+    const QString path = openPresenter_->ReopenButtonTarget(Source::Iso).path;
     if (!path.isEmpty())
         OpenIsoImage(path);
     else
@@ -209,65 +194,69 @@ void MainWindow::ReopenIsoBtnClick() {
 }
 
 void MainWindow::ReopenLabelClick(int index) {
-    if (index < 0 || index >= reopen_.Count()) return;
-    const QString path = reopen_.Paths()[index];
-    const QFileInfo info(path);
-    if (info.isFile() && info.suffix().toUpper() == QStringLiteral("ISO"))
-        OpenIsoImage(path);
-    else if (info.isFile())
-        OpenFile(path);
-    else
-        OpenDiskOrFolder(path, !info.isDir());
+    const std::optional<OpenTabPresenter::Target> target = openPresenter_->ReopenLabelTarget(index);
+    if (!target) return;
+    switch (target->source) {
+    case Source::Iso:
+        OpenIsoImage(target->path);
+        break;
+    case Source::File:
+        OpenFile(target->path);
+        break;
+    case Source::Disk:
+    case Source::Folder:
+        OpenDiskOrFolder(target->path, target->source == Source::Disk);
+        break;
+    }
+}
+
+const ReopenList& MainWindow::Reopen() const {
+    return openPresenter_->Reopen();
+}
+
+const QStringList& MainWindow::ReopenDisplayTexts() const {
+    return openPresenter_->DisplayTexts();
 }
 
 void MainWindow::AddToReopenList(const QString& path) {
-    if (!reopen_.Add(path)) return;
-    notifier_->Broadcast();
+    if (openPresenter_->AddToReopenList(path)) notifier_->Broadcast();
 }
 
 void MainWindow::LoadReopenList() {
-    reopen_.Load();
-    const QFontMetrics metrics(openPage_->reopenLabels[0]->font());
-    const int width = std::max(10, openPage_->ReopenTextWidth());
-    reopenDisplay_.clear();
-    for (const QString& path : reopen_.Paths())
-        reopenDisplay_.append(metrics.elidedText(path, Qt::ElideMiddle, width));
+    openPresenter_->LoadReopenList();
 }
 
 void MainWindow::UpdateReopenLabels() {
-    LoadReopenList();
-    ReopenAnimation::ShowAll(reopenDisplay_, labels_);
-    applyReopenLabels();
+    openPresenter_->ShowAllLabels();
 }
 
 void MainWindow::applyReopenLabels() {
     for (int i = 0; i < ReopenAnimation::kLabels; ++i) {
         ReopenLabel* label = openPage_->reopenLabels[size_t(i)];
-        label->setVisible(labels_[i].visible);
-        label->setText(labels_[i].text);
-        label->setToolTip(i < reopen_.Count() ? reopen_.Paths()[i] : QString());
+        label->setVisible(openPresenter_->Label(i).visible);
+        label->setText(openPresenter_->Label(i).text);
+        label->setToolTip(openPresenter_->LabelToolTip(i));
     }
+}
+
+void MainWindow::applyReopenButtons() {
+    openPage_->reopenDiskBtn->setVisible(openPresenter_->ReopenButtonShown(Source::Disk));
+    openPage_->reopenFolderBtn->setVisible(openPresenter_->ReopenButtonShown(Source::Folder));
+    openPage_->reopenFileBtn->setVisible(openPresenter_->ReopenButtonShown(Source::File));
+    openPage_->reopenIsoBtn->setVisible(openPresenter_->ReopenButtonShown(Source::Iso));
 }
 
 void MainWindow::OnReopenChanged() {
-    reopenAnimationStarted_ = true;
     reopenTimer_->setInterval(300);
     reopenTimer_->start();
-    animation_.Restart();
+    openPresenter_->RestartAnimation();
 }
 
 void MainWindow::OnReopenTimer() {
-    if (tabs_->currentWidget() != openPage_) {
-        // Nobody sees the labels being typed: show them whole at once.
-        reopenTimer_->stop();
-        UpdateReopenLabels();
-        animation_.Restart();
-        return;
-    }
-    reopenTimer_->setInterval(1);
-    if (animation_.AtStart()) LoadReopenList();
-    if (!animation_.Tick(reopenDisplay_, labels_)) reopenTimer_->stop();
-    applyReopenLabels();
+    // Nobody sees the labels being typed on another tab: the presenter shows them whole at once.
+    const bool seen = tabs_->currentWidget() == openPage_;
+    if (seen) reopenTimer_->setInterval(1);
+    if (!openPresenter_->Tick(seen)) reopenTimer_->stop();
 }
 
 bool MainWindow::ReopenAnimationRunning() const {

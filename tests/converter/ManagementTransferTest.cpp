@@ -223,3 +223,48 @@ TEST(ManagementTransfer, DummyManagement21HasSixteenBitTables) {
     // It is the last thing in the file.
     EXPECT_EQ(int64_t(out.size()), record.address + (46 + 12 + 512 + 31) / 32 * 32);
 }
+
+// An unused record stored as FF FF FF FF 00 00 or as 00 00 00 00 00 00 (discs use both, even in one table)
+// is absent: left as it is, never copied, never a start; a record naming a file of its own has address 0
+// and is present.
+TEST(ManagementTransfer, AbsentRecordsStoredBothWaysStayAbsentAndANamedFileIsPresent) {
+    fixture::AllDataPlan plan = fixture::smallAllDataPlan();
+    for (int i : {3, 13, 29, 31})
+        plan.headers[i] = {0, 0, ""};
+    for (int i = 48; i < 64; ++i)
+        plan.headers[i] = {0, 0, ""};
+    plan.headers[6] = {0, 4, "VOICEDAT.KWI"};
+    const auto f = convtest::makeSource("mgmt-absent-both", plan);
+    std::vector<uint8_t> voice(300);
+    for (size_t i = 0; i < voice.size(); ++i)
+        voice[i] = uint8_t(0x70 + i % 13);
+    fixture::writeFile(f.source + "/VOICEDAT.KWI", voice);
+    ConversionOptions options;
+    options.insertVoiceData = true;
+    options.createManagement21 = true;
+    options.target = ConversionTarget::AisinAw;
+    const ConversionResult result = convtest::convert(f.allData, f.output, options);
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    EXPECT_EQ(result.warnings, 0);
+    const auto in = convtest::readFile(f.allData);
+    const auto out = convtest::readFile(f.output + "/ALLDATA.KWI");
+    for (int i : {3, 5, 13, 20, 29, 31, 47, 48, 63}) {
+        const size_t at = size_t(2048 + 18 * i);
+        EXPECT_TRUE(std::equal(in.begin() + at, in.begin() + at + 18, out.begin() + at)) << "record " << i;
+    }
+    EXPECT_EQ(std::vector<uint8_t>(out.begin() + 2048 + 18 * 3, out.begin() + 2048 + 18 * 3 + 6),
+              std::vector<uint8_t>(6, 0));
+    // Nothing was written near address 0 (no language code at 19, no block of management 32 at 90); the
+    // target's own record takes bytes 0 to 11.
+    EXPECT_TRUE(std::equal(in.begin() + 12, in.begin() + 64, out.begin() + 12));
+    // The named voice file is inserted; the record then names no file.
+    const HeaderRecord record = headerOf(out, 6);
+    ASSERT_GT(record.address, 8192);
+    EXPECT_TRUE(std::equal(voice.begin(), voice.end(), out.begin() + record.address));
+    const auto log = convtest::readFile(f.output + "/Log.txt");
+    const std::string text(log.begin(), log.end());
+    EXPECT_NE(text.find("Voice Data Management inserted from file VOICEDAT.KWI. Address: 0x"),
+              std::string::npos);
+    for (const char* absent : {"Management 4 ", "Management 14 ", "Management 32/5", "Dummy Management 21"})
+        EXPECT_EQ(text.find(absent), std::string::npos) << absent;
+}

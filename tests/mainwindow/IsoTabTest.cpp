@@ -27,6 +27,7 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/WindowMenus.h"
+#include "mainwindow/model/IsoTabPresenter.h"
 #include "mainwindow/model/MapCodePageChoice.h"
 #include "platform/RegistrySettings.h"
 #include "support/fixtures/CmpFixture.h"
@@ -104,6 +105,17 @@ protected:
     std::vector<uint8_t> big, packed;
     MainWindow window{services, &mapView};
 };
+
+TEST_F(IsoTabTest, TheListFollowsItsPresenter) {
+    IsoTabPresenter& presenter = window.IsoPresenter();
+    ASSERT_EQ(presenter.Open(rowOf("DATA")), IsoTabPresenter::Opened::Directory);
+    QStringList shown;
+    for (const IsoListItem& item : presenter.Items())
+        shown << item.name;
+    EXPECT_EQ(names(), shown);
+    presenter.Clear();
+    EXPECT_TRUE(names().isEmpty());
+}
 
 TEST_F(IsoTabTest, TheImageIsListedWithTypesIconsAndSizes) {
     EXPECT_TRUE(window.IsTabShown(window.IsoTab()));

@@ -21,19 +21,6 @@
 #include "platform/RegistrySettings.h"
 #include "platform/TaskBar.h"
 
-namespace {
-
-const QString kCaution = QStringLiteral(
-    "Карта, открытая в главном окне, содержит сжатый файл ALLDATA.KWI.\n\n"
-    "Поэтому, в дополнение к новому несжатому файлу ALLDATA.KWI, также будет создан новый уникальный файл "
-    "05.CMP.\n\nВы должны использовать оба этих файла вместе.");
-
-QString styleName(uint16_t code) {
-    return QStringLiteral("Class %1").arg(code);
-}
-
-} // namespace
-
 ConverterWizard::ConverterWizard(ConverterSource source, const Services& services, TaskBar& taskBar,
                                  bool nameConversionOffered, QWidget* parent)
     : QDialog(parent), source_(std::move(source)), model_(source_, nameConversionOffered),
@@ -77,21 +64,18 @@ void ConverterWizard::initialise() {
         systemIdComboBox->addItems(model_.SystemIds());
     }
     if (source_.mapOpen) {
-        if (source_.compressed) attentionMemo->setPlainText(kCaution);
+        attentionMemo->setPlainText(model_.CautionText());
         for (auto [slider, edge] :
              {std::pair{northTrackBar, TrimEdge::North}, std::pair{southTrackBar, TrimEdge::South},
               std::pair{westTrackBar, TrimEdge::West}, std::pair{eastTrackBar, TrimEdge::East}}) {
             const QSignalBlocker block(slider);
             slider->setRange(model_.EdgeRange(edge).first, model_.EdgeRange(edge).second);
         }
-        utfLabel->setVisible(source_.systemNumber >= 4);
-        ansiLabel->setVisible(source_.systemNumber >= 4);
+        utfLabel->setVisible(model_.EncodingLabelsShown());
+        ansiLabel->setVisible(model_.EncodingLabelsShown());
         const QSignalBlocker buildingsBlock(buildingsDcComboBox), numberingBlock(numberingDcComboBox);
-        const std::vector<uint16_t> background = ShownBackgroundCodes(source_.backgroundCodes);
-        for (size_t i = 0; i < background.size(); ++i)
-            buildingsDcComboBox->addItem(QString::number(i) + " - " + styleName(background[i]));
-        for (size_t i = 0; i < source_.nameCodes.size(); ++i)
-            numberingDcComboBox->addItem(QString::number(i) + " - " + styleName(source_.nameCodes[i]));
+        buildingsDcComboBox->addItems(model_.ClassItems(true));
+        numberingDcComboBox->addItems(model_.ClassItems(false));
     }
     {
         const QSignalBlocker areas(areasCheckListBox), utf(utfAreasCheckListBox),
@@ -118,10 +102,46 @@ void ConverterWizard::refreshMemoryGauge() {
     const MemoryStatus memory = currentMemoryStatus();
     const uint64_t used = buildingData_.records ? buildingData_.records->size() : 0;
     memoryLoadProgressBar->setValue(memory.memoryLoad);
-    memorySizeLabel->setText(QStringLiteral("Загружено: ") + QString::number(used >> 20) +
-                             QStringLiteral(" Mb"));
-    memoryAviableLabel->setText(QStringLiteral("Доступно памяти: ") +
-                                QString::number(memory.availablePhysical >> 20) + QStringLiteral(" Mb"));
+    memorySizeLabel->setText(WizardRunState::LoadedText(used));
+    memoryAviableLabel->setText(WizardRunState::AvailableText(memory.availablePhysical));
+}
+
+void ConverterWizard::showRunState() {
+    progressBar1->setVisible(run_.ProgressShown());
+    progressLabel->setText(run_.ProgressLabel());
+    if (progressBar1->value() != run_.Percent()) progressBar1->setValue(run_.Percent());
+    if (progressBar2->value() != run_.RunPercent()) progressBar2->setValue(run_.RunPercent());
+    timeStaticText->setText(run_.ElapsedText());
+    if (shownRun_ != run_.Runs()) {
+        progressMemo->clear();
+        shownRun_ = run_.Runs();
+        shownLines_ = 0;
+    }
+    const int64_t dropped = run_.DroppedLines();
+    const int64_t total = dropped + run_.RunLog().size();
+    for (int64_t i = std::max(shownLines_, dropped); i < total; ++i)
+        progressMemo->appendPlainText(run_.RunLog()[qsizetype(i - dropped)]);
+    shownLines_ = total;
+    targetLabel->setText(run_.TargetText());
+    fileSizeLabel->setText(run_.SizeText());
+    timeLabel->setText(run_.TimeText());
+    loadBtn->setEnabled(run_.LoadOn());
+    saveLmpBtn->setEnabled(run_.SaveLmpOn());
+    pageControl->widget(int(WizardPage::Translate))->setEnabled(!run_.DictionaryWorking());
+    dictionaryCountLabel->setText(run_.CountText());
+    loadDictionaryBtn->setText(run_.LoadDictionaryCaption());
+    if (run_.DictionaryFilled())
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{saveDictionaryBtn, dictionaryCountLabel, showDictionaryBtn})
+            w->setEnabled(true);
+    completeGroupBox->setEnabled(run_.CompletionGroupOn());
+    inspectRegionBtn->setEnabled(run_.InspectOn());
+    saveRegionBtn->setEnabled(run_.SaveRegionOn());
+}
+
+void ConverterWizard::showImportMemo() {
+    addMemo->setPlainText(run_.ImportMemo().join(QLatin1Char('\n')));
+    addMemo->moveCursor(QTextCursor::End);
 }
 
 WizardPage ConverterWizard::CurrentPage() const {
@@ -134,10 +154,11 @@ void ConverterWizard::showPage(WizardPage page) {
     const WizardPageRules& rules = PageRulesOf(page);
     captionLabel->setText(QString::fromUtf8(rules.caption));
     hintLabel->setText(QString::fromUtf8(rules.hint));
-    progressBar1->setVisible(rules.progress == ProgressRule::ShownAtZero);
-    if (rules.progress != ProgressRule::Hidden) progressBar1->setValue(0);
+    run_.SetProgressShown(rules.progress == ProgressRule::ShownAtZero);
+    if (rules.progress != ProgressRule::Hidden) run_.SetPercent(0);
     if (page == WizardPage::File) updateOutputCheck();
-    if (page == WizardPage::Finish) finishMemo->setPlainText(progressMemo->toPlainText());
+    if (page == WizardPage::Finish) finishMemo->setPlainText(run_.RunLog().join(QLatin1Char('\n')));
+    showRunState();
     showButtons();
 }
 
@@ -147,30 +168,21 @@ void ConverterWizard::showButtons() {
     nextBtn->setText(model_.NextIsDone() ? DoneCaption() : NextCaption());
     cancelBtn->setEnabled(model_.CancelOn());
     processingButton->setEnabled(model_.ProcessingEnabled());
+    readOnlyLabel->setVisible(model_.ReadOnlyWarning());
+    otherFileLabel->setVisible(model_.SameFileWarning());
 }
 
 void ConverterWizard::updateOutputCheck() {
     const OutputVerdict verdict = CheckOutput(model_.Choices().outputPath, source_.allDataPath);
     model_.SetOutputVerdict(verdict);
-    readOnlyLabel->setVisible(verdict == OutputVerdict::ReadOnly);
-    otherFileLabel->setVisible(verdict == OutputVerdict::SameAsSource);
     showButtons();
 }
 
 bool ConverterWizard::fileStepAccepted() {
-    const WizardChoices& c = model_.Choices();
-    const QString& output = c.outputPath;
-    if (c.translate && !(dictionary_ && dictionary_->Loaded())) {
-        services_.messenger->Error(this, QStringLiteral("Словарь не загружен !!!"));
-        return false;
-    }
-    // A class that is not in the top level's list cannot take buildings or house numbers.
-    if (c.buildings && c.buildingsClass < 0) {
-        services_.messenger->Error(this, QStringLiteral("Выберите класс отображения для зданий"));
-        return false;
-    }
-    if (c.address && c.numberingClass < 0) {
-        services_.messenger->Error(this, QStringLiteral("Выберите класс отображения для номеров зданий"));
+    const QString& output = model_.Choices().outputPath;
+    if (const QString refusal = model_.FileStepRefusal(dictionary_ && dictionary_->Loaded());
+        !refusal.isEmpty()) {
+        services_.messenger->Error(this, refusal);
         return false;
     }
     if (CheckOutput(output, source_.allDataPath) != OutputVerdict::Accepted) {
@@ -188,8 +200,10 @@ bool ConverterWizard::fileStepAccepted() {
 void ConverterWizard::NextBtnClick() {
     if (!model_.NextOn()) return;
     const WizardPage page = CurrentPage();
-    if (page == WizardPage::Translate)
-        loadBtn->setEnabled(!model_.Choices().utfToAnsi && !model_.Choices().translate);
+    if (page == WizardPage::Translate) {
+        run_.LeaveNamesPage(model_.Choices().utfToAnsi || model_.Choices().translate);
+        showRunState();
+    }
     if (page == WizardPage::File && !fileStepAccepted()) return;
     if (model_.NextIsDone()) {
         if (model_.Choices().openNewMap) {

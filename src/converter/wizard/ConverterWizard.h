@@ -1,7 +1,7 @@
-// The map converter window: a paged dialog over the wizard's model (pages, options, what enables what) that
-// collects the choices for a new "ALLDATA.KWI" from the open map, runs the creation and then the completion
-// on threads of their own, and ends with 1 (open the new map), 6 (done, open nothing) or 2 (cancelled).
-// Closing it at any point stops and joins both runs before anything they use is freed.
+// The map converter window: a paged dialog that shows the wizard's model (pages, options, what enables what)
+// and its run state, collects the choices for a new "ALLDATA.KWI" from the open map, runs the creation and
+// then the completion on threads of their own, and ends with 1 (open the new map), 6 (done, open nothing) or
+// 2 (cancelled). Closing it at any point stops and joins both runs before anything they use is freed.
 #pragma once
 
 #include <QDialog>
@@ -18,6 +18,7 @@
 #include "converter/wizard/WizardModel.h"
 #include "converter/wizard/WizardPageTable.h"
 #include "converter/wizard/WizardRules.h"
+#include "converter/wizard/WizardRunState.h"
 #include "converter/wizard/WizardTask.h"
 #include "widgets/Services.h"
 
@@ -65,13 +66,10 @@ public:
     CompletionOptions BuildCompletionOptions() const;
     // The settings the last run started with.
     const ConversionOptions& RunSettings() const { return runSettings_; }
-    const std::vector<int>& SelectedAreas() const { return model_.SelectedAreas(); }
-    const OptionDefaults& Defaults() const { return model_.Defaults(); }
-    uint16_t BuildingsTypeCode() const { return model_.Choices().buildingsTypeCode; }
-    uint16_t NumberingTypeCode() const { return model_.Choices().numberingTypeCode; }
-    int TranslationArea() const { return model_.Choices().translationArea; }
     // The options, their rules and the settings, which the pages show.
     const WizardModel& Model() const { return model_; }
+    // The run's log and progress, the import memo, the dictionary's count and the tool buttons' states.
+    const WizardRunState& RunState() const { return run_; }
     bool CreationRunning() const;
     // A dictionary load or save is running.
     bool DictionaryBusy() const;
@@ -85,7 +83,6 @@ public:
     void FileBitBtnClick();
     void SetOutputFile(const QString& path);
     void ProcessingButtonClick();
-    void CompletionCheckBoxClick(QCheckBox* clicked);
     void ResetVersion();
     void EditVersion();
     void PresentationImageClick();
@@ -98,6 +95,91 @@ public:
     void SaveLmpBtnClick();
     void Poll();
 
+protected:
+    // Every way out comes here: both runs are stopped and joined, then the settings are saved.
+    void done(int result) override;
+
+private:
+    void buildPages();
+    QWidget* buildInfo();
+    QWidget* buildCaution();
+    QWidget* buildFirstStep();
+    QWidget* buildTranslate();
+    QWidget* buildLoading();
+    QWidget* buildSettings();
+    QWidget* buildCutMap();
+    QWidget* buildFile();
+    QWidget* buildCreation();
+    QWidget* buildFinish();
+    QWidget* buildCompletion();
+    QWidget* buildRegion();
+    // Each control takes its member's name as its objectName, the name window tests find it by.
+    void nameControls();
+    void connectHandlers();
+    void initialise();
+    void showPage(WizardPage page);
+    void updateOutputCheck();
+    // A completion task's box was clicked: the model takes its new state.
+    void CompletionCheckBoxClick(QCheckBox* clicked);
+    // Back, Next, Cancel, Start Processing and the file page's warnings as the model has them.
+    void showButtons();
+    // The run state's texts, bars and tool buttons; the run's memo appends only lines not shown yet.
+    void showRunState();
+    void showImportMemo();
+    bool fileStepAccepted();
+    void startCreation();
+    void creationEnded();
+    void completionEnded();
+    void applyProgress(WizardTask& task);
+    void importEnded();
+    // The system's memory figures and the size of the building data, as the loading page shows them.
+    void refreshMemoryGauge();
+    // The pages show the model's options and what it enables.
+    void showChoices();
+    void restoreCodePage();
+    // Runs work (a load or a save of the dictionary) off the window's thread with the page disabled.
+    void startDictionaryWork(std::function<QString(const WizardDictionary::Percent&)> work, bool saving);
+    void dictionaryWorkEnded();
+    // Saves the dictionary as text in the background: to the file last saved, or where the user says when
+    // ask is set or it was never saved. False when nothing is saved.
+    bool saveDictionary(bool ask);
+
+    ConverterSource source_;
+    WizardModel model_;
+    WizardRunState run_;
+    // The run (RunState().Runs()) and the count of its lines the run's memo shows.
+    int shownRun_ = 0;
+    int64_t shownLines_ = 0;
+    Services services_;
+    TaskBar& taskBar_;
+    CreationFactory creationFactory_;
+    CompletionFactory completionFactory_;
+    std::unique_ptr<WizardImporter> importer_;
+    std::unique_ptr<WizardDictionary> dictionary_;
+    std::unique_ptr<WizardTask> creation_;
+    std::unique_ptr<WizardTask> completion_;
+    std::unique_ptr<WizardTask> dictionaryWork_;
+    bool dictionarySaving_ = false;
+    QString lastOpenedDictionary_;
+    QString savedDictionary_;
+    WizardBuildingData buildingData_;
+    ConversionOptions runSettings_;
+    int savedCodePage_ = 0;
+    bool codePageChanged_ = false;
+    int returnValue_ = 0;
+    QString outputPath_;
+    QElapsedTimer startTime_;
+    bool closing_ = false;
+    bool importing_ = false;
+    // The completion run's end has been taken in.
+    bool completionTaken_ = false;
+    // The first file of the last import: "BuildingsOpen" once that import succeeds (unless it appended a
+    // compiled file), and what "Save as..." proposes under the compiled extension.
+    QString lastChosen_;
+    bool rememberChoice_ = false;
+    bool importPolish_ = false;
+
+    // The controls, each named by its objectName after its member (tests find them by that name).
     // Header and buttons.
     QLabel* captionLabel = nullptr;
     QLabel* hintLabel = nullptr;
@@ -220,77 +302,4 @@ public:
     QListWidget* regionCheckListBox = nullptr;
     QPushButton* inspectRegionBtn = nullptr;
     QPushButton* saveRegionBtn = nullptr;
-
-protected:
-    // Every way out comes here: both runs are stopped and joined, then the settings are saved.
-    void done(int result) override;
-
-private:
-    void buildPages();
-    QWidget* buildInfo();
-    QWidget* buildCaution();
-    QWidget* buildFirstStep();
-    QWidget* buildTranslate();
-    QWidget* buildLoading();
-    QWidget* buildSettings();
-    QWidget* buildCutMap();
-    QWidget* buildFile();
-    QWidget* buildCreation();
-    QWidget* buildFinish();
-    QWidget* buildCompletion();
-    QWidget* buildRegion();
-    void connectHandlers();
-    void initialise();
-    void showPage(WizardPage page);
-    void updateOutputCheck();
-    // Back, Next, Cancel and Start Processing as the model has them.
-    void showButtons();
-    bool fileStepAccepted();
-    void startCreation();
-    void creationEnded();
-    void completionEnded();
-    void applyProgress(WizardTask& task);
-    void importEnded();
-    // The system's memory figures and the size of the building data, as the loading page shows them.
-    void refreshMemoryGauge();
-    // The pages show the model's options and what it enables.
-    void showChoices();
-    void restoreCodePage();
-    // Runs work (a load or a save of the dictionary) off the window's thread with the page disabled.
-    void startDictionaryWork(std::function<QString(const WizardDictionary::Percent&)> work, bool saving);
-    void dictionaryWorkEnded();
-    // Saves the dictionary as text in the background: to the file last saved, or where the user says when
-    // ask is set or it was never saved. False when nothing is saved.
-    bool saveDictionary(bool ask);
-
-    ConverterSource source_;
-    WizardModel model_;
-    Services services_;
-    TaskBar& taskBar_;
-    CreationFactory creationFactory_;
-    CompletionFactory completionFactory_;
-    std::unique_ptr<WizardImporter> importer_;
-    std::unique_ptr<WizardDictionary> dictionary_;
-    std::unique_ptr<WizardTask> creation_;
-    std::unique_ptr<WizardTask> completion_;
-    std::unique_ptr<WizardTask> dictionaryWork_;
-    bool dictionarySaving_ = false;
-    QString lastOpenedDictionary_;
-    QString savedDictionary_;
-    WizardBuildingData buildingData_;
-    ConversionOptions runSettings_;
-    int savedCodePage_ = 0;
-    bool codePageChanged_ = false;
-    int returnValue_ = 0;
-    QString outputPath_;
-    QElapsedTimer startTime_;
-    bool closing_ = false;
-    bool importing_ = false;
-    // The completion run's end has been taken in.
-    bool completionTaken_ = false;
-    // The first file of the last import: "BuildingsOpen" once that import succeeds (unless it appended a
-    // compiled file), and what "Save as..." proposes under the compiled extension.
-    QString lastChosen_;
-    bool rememberChoice_ = false;
-    bool importPolish_ = false;
 };

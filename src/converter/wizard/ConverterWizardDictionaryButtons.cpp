@@ -15,10 +15,6 @@ namespace {
 // The filter the dictionary is saved under: it is written as text.
 const QString kDictionaryTextFilter = QStringLiteral("Dictionary File(*.TXT *.txt)");
 
-QString countText(int count) {
-    return QString::number(count) + QStringLiteral(" записей в словаре");
-}
-
 } // namespace
 
 bool ConverterWizard::DictionaryBusy() const {
@@ -37,14 +33,16 @@ void ConverterWizard::startDictionaryWork(std::function<QString(const WizardDict
             return result;
         });
     // Nothing may use the dictionary until the work ends: not the page, not a run started by Next.
-    pageControl->widget(int(WizardPage::Translate))->setEnabled(false);
+    run_.DictionaryWorkStarted();
+    run_.SetPercent(0);
     model_.SetWorking(true);
+    showRunState();
     showButtons();
-    progressBar1->setValue(0);
     const auto show = [this, job = dictionaryWork_.get()](bool ended) {
         guarded(this, services_.messenger, [&] {
             if (dictionaryWork_.get() != job) return;
-            progressBar1->setValue(job->Progress().TakeSnapshot().percent1);
+            run_.SetPercent(job->Progress().TakeSnapshot().percent1);
+            showRunState();
             if (ended) dictionaryWorkEnded();
         });
     };
@@ -57,23 +55,17 @@ void ConverterWizard::startDictionaryWork(std::function<QString(const WizardDict
 void ConverterWizard::dictionaryWorkEnded() {
     const ConversionResult result = dictionaryWork_->Result();
     dictionaryWork_.reset();
-    pageControl->widget(int(WizardPage::Translate))->setEnabled(true);
+    // A save may end the editor's changes of the count; a load with entries offers the other buttons.
+    run_.DictionaryWorkEnded(dictionary_->Count(), !dictionarySaving_);
+    if (!dictionarySaving_) run_.SetPercent(100);
     model_.SetWorking(false);
+    showRunState();
     showButtons();
     if (!CreationRunning() && !importing_) pollTimer->stop();
     const QString message = QString::fromStdString(result.message);
-    // A save may end the editor's changes of the count.
-    dictionaryCountLabel->setText(countText(dictionary_->Count()));
     if (dictionarySaving_) {
         if (!message.isEmpty()) services_.messenger->Error(this, message);
         return;
-    }
-    progressBar1->setValue(100);
-    if (dictionary_->Count() > 0) {
-        loadDictionaryBtn->setText(QStringLiteral("Добавить в словарь"));
-        for (QWidget* w :
-             std::initializer_list<QWidget*>{saveDictionaryBtn, dictionaryCountLabel, showDictionaryBtn})
-            w->setEnabled(true);
     }
     if (!message.isEmpty()) services_.messenger->Information(this, message);
 }
@@ -93,7 +85,7 @@ void ConverterWizard::LoadDictionaryBtnClick() {
         !services_.messenger->Question(this, QStringLiteral("Заменить загруженный словарь?")))
         return;
     lastOpenedDictionary_ = path;
-    const bool words = dictionaryTypeRadioGroup->checkedId() == 0;
+    const bool words = model_.Choices().wordByWord;
     WizardDictionary* dictionary = dictionary_.get();
     startDictionaryWork(
         [dictionary, path, words](const WizardDictionary::Percent& percent) {
@@ -107,7 +99,10 @@ void ConverterWizard::ShowDictionaryBtnClick() {
     // Closing with unsaved changes and answering yes saves as Save does.
     dictionary_->Show(this, [this] { return saveDictionary(false); });
     // The editor adds and deletes entries; a save it started updates the label when it ends.
-    if (!DictionaryBusy()) dictionaryCountLabel->setText(countText(dictionary_->Count()));
+    if (!DictionaryBusy()) {
+        run_.SetDictionaryCount(dictionary_->Count());
+        showRunState();
+    }
 }
 
 void ConverterWizard::SaveDictionaryBtnClick() {

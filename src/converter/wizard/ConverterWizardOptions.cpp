@@ -18,19 +18,6 @@
 
 namespace {
 
-QString coordinateText(int32_t units, bool latitude) {
-    // Map units are 1/8 arc-second, shown as degrees, minutes and seconds.
-    const int64_t eighths = units < 0 ? -int64_t(units) : int64_t(units);
-    const int64_t seconds = eighths / 8;
-    const QChar hemisphere = latitude ? (units < 0 ? QLatin1Char('S') : QLatin1Char('N'))
-                                      : (units < 0 ? QLatin1Char('W') : QLatin1Char('E'));
-    return QStringLiteral("%1 %2°%3'%4\"")
-        .arg(hemisphere)
-        .arg(seconds / 3600)
-        .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
 void put(QAbstractButton* box, bool checked, bool enabled = true) {
     const QSignalBlocker block(box);
     box->setChecked(checked);
@@ -174,7 +161,8 @@ void ConverterWizard::connectHandlers() {
             guardedSlot(this, services_.messenger, &ConverterWizard::InspectRegionBtnClick));
     connect(regionCheckListBox, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         model_.CheckRegion(regionCheckListBox->row(item), item->checkState() == Qt::Checked);
-        saveRegionBtn->setEnabled(model_.AnyRegionChecked());
+        run_.SetRegionSaveOn(model_.AnyRegionChecked());
+        showRunState();
     });
     toggled(openNewMapCheckBox, &WizardModel::SetOpenNewMap);
     connect(saveRegionBtn, &QPushButton::clicked, this,
@@ -206,6 +194,7 @@ void ConverterWizard::showChoices() {
     put(dateStampEdit, c.dateText, on(WizardControl::DateStampText));
     put(versionStampCheckBox, c.versionStamp);
     put(versionStampEdit, c.versionText, on(WizardControl::VersionStampText));
+    versionStampEdit->setReadOnly(!model_.VersionEditable());
     put(insertRegionDataCheckBox, c.insertRegion, on(WizardControl::InsertRegion));
     put(insertVoiceDataCheckBox, c.insertVoice, on(WizardControl::InsertVoice));
     put(adjacentRadioGroup, c.adjacentMode);
@@ -215,7 +204,7 @@ void ConverterWizard::showChoices() {
     put(isoAnsiComboBox, c.isoAnsiIndex, on(WizardControl::IsoAnsi));
     utfAreasCheckListBox->setEnabled(on(WizardControl::IsoAnsi));
     ansiLabel->setEnabled(on(WizardControl::IsoAnsi));
-    ansiLabel->setText(c.isoAnsiIndex == 0 ? QStringLiteral("ANSI") : QStringLiteral("ISO"));
+    ansiLabel->setText(model_.EncodingText());
     put(translateCheckBox, c.translate, on(WizardControl::TranslateSwitch));
     translateGroupBox->setEnabled(on(WizardControl::TranslateGroup));
     const bool translating = on(WizardControl::TranslateOptions);
@@ -248,8 +237,8 @@ void ConverterWizard::showChoices() {
     put(buildingsTypeCodeEdit, TypeCodeText(c.buildingsTypeCode), buildingOptions);
     put(sizeFilter50TrackBar, c.filter50, buildingOptions);
     put(sizeFilter100TrackBar, c.filter100, buildingOptions);
-    sizeFilter50Label->setText(QStringLiteral("50m -> ") + QString::number(c.filter50));
-    sizeFilter100Label->setText(QStringLiteral("100m -> ") + QString::number(c.filter100));
+    sizeFilter50Label->setText(model_.SizeFilterText(true));
+    sizeFilter100Label->setText(model_.SizeFilterText(false));
     put(addressCheckBox, c.address, on(WizardControl::AddressSwitch));
     const bool addressOptions = on(WizardControl::AddressOptions);
     put(numberingDcComboBox, c.numberingClass, addressOptions);
@@ -267,10 +256,10 @@ void ConverterWizard::showChoices() {
     put(southTrackBar, c.edges.south, edges);
     put(westTrackBar, c.edges.west, edges);
     put(eastTrackBar, c.edges.east, edges);
-    put(northEdit, coordinateText(c.edges.north, true), edges);
-    put(southEdit, coordinateText(c.edges.south, true), edges);
-    put(westEdit, coordinateText(c.edges.west, false), edges);
-    put(eastEdit, coordinateText(c.edges.east, false), edges);
+    put(northEdit, model_.EdgeText(TrimEdge::North), edges);
+    put(southEdit, model_.EdgeText(TrimEdge::South), edges);
+    put(westEdit, model_.EdgeText(TrimEdge::West), edges);
+    put(eastEdit, model_.EdgeText(TrimEdge::East), edges);
     areasCheckListBox->setEnabled(on(WizardControl::TrimAreas));
     {
         const QSignalBlocker block(areasCheckListBox);
@@ -309,6 +298,7 @@ void ConverterWizard::ResetVersion() {
 }
 
 void ConverterWizard::EditVersion() {
-    versionStampEdit->setReadOnly(false);
+    model_.AllowVersionEdit();
+    showChoices();
     versionStampEdit->setFocus();
 }

@@ -100,6 +100,7 @@ void ConverterWizard::buildPages() {
     layout->addLayout(buttons);
     pollTimer = new QTimer(this);
     pollTimer->setInterval(100);
+    nameControls();
 }
 
 QWidget* ConverterWizard::buildInfo() {

@@ -69,14 +69,14 @@ void ConverterWizard::startCreation() {
     WizardRunInputs inputs;
     if (buildingData_.loaded) inputs.buildings = buildingData_.records;
     if (runSettings_.translate) inputs.dictionary = dictionary_->Shared();
-    progressMemo->clear();
-    timeStaticText->setText(QStringLiteral("0:00:00"));
+    run_.RunStarted();
+    showRunState();
     returnValue_ = 0;
     // Each run gets a job of its own; a run that ended without touching anything is simply replaced.
     creation_ = std::make_unique<WizardTask>(creationFactory_(source_.allDataPath, runSettings_, inputs));
     // "Log.txt" is the import log followed by the run's own lines: the import's memo leads the run's log,
     // taken at once so that the run's memo shows only the run's lines.
-    if (const QString importLog = addMemo->toPlainText(); !importLog.isEmpty()) {
+    if (const QString importLog = run_.ImportMemo().join(QLatin1Char('\n')); !importLog.isEmpty()) {
         for (const QString& line : importLog.split(QLatin1Char('\n')))
             creation_->Progress().AddLog(line.toStdString());
         creation_->Progress().TakeSnapshot();
@@ -106,11 +106,8 @@ void ConverterWizard::startCreation() {
 
 void ConverterWizard::applyProgress(WizardTask& task) {
     ConversionProgress::Snapshot snapshot = task.Progress().TakeSnapshot();
-    for (const std::string& line : snapshot.newLines)
-        progressMemo->appendPlainText(fromStd(line));
-    progressLabel->setText(fromStd(snapshot.label));
-    if (progressBar1->value() != snapshot.percent1) progressBar1->setValue(snapshot.percent1);
-    if (progressBar2->value() != snapshot.percent2) progressBar2->setValue(snapshot.percent2);
+    run_.TakeProgress(snapshot);
+    showRunState();
     if (snapshot.taskBarIndeterminate) {
         taskBar_.SetProgressState(TaskBarProgressStyle::Indeterminate);
     } else {
@@ -124,18 +121,18 @@ void ConverterWizard::applyProgress(WizardTask& task) {
 void ConverterWizard::Poll() {
     if (creation_ && creation_->Started() && !creation_->StopRequested() &&
         CurrentPage() == WizardPage::Creation) {
-        const qint64 seconds = startTime_.elapsed() / 1000;
-        timeStaticText->setText(QStringLiteral("%1:%2:%3")
-                                    .arg(seconds / 3600)
-                                    .arg((seconds / 60) % 60, 2, 10, QLatin1Char('0'))
-                                    .arg(seconds % 60, 2, 10, QLatin1Char('0')));
+        run_.SetElapsed(startTime_.elapsed());
+        showRunState();
     }
     if (importer_) {
         if (std::optional<QStringList> memo = importer_->TakeMemo()) {
-            addMemo->setPlainText(memo->join(QLatin1Char('\n')));
-            addMemo->moveCursor(QTextCursor::End);
+            run_.SetImportMemo(*memo);
+            showImportMemo();
         }
-        if (importing_) progressBar1->setValue(importer_->Percent());
+        if (importing_) {
+            run_.SetPercent(importer_->Percent());
+            showRunState();
+        }
         if (importing_ && !importer_->Busy()) importEnded();
     }
 }
@@ -149,10 +146,7 @@ void ConverterWizard::creationEnded() {
         // The counter the version stamp showed is used; the next map gets the next one.
         model_.RunDone();
         outputPath_ = model_.Choices().outputPath;
-        targetLabel->setText(targetRadioGroup->checkedButton()->text());
-        fileSizeLabel->setText(QStringLiteral("Output File Size: ") +
-                               QString::number(result.outputSize / 1024) + QStringLiteral(" kb"));
-        timeLabel->setText(QStringLiteral("Elapsed time: ") + timeStaticText->text());
+        run_.RunDone(targetRadioGroup->checkedButton()->text(), result.outputSize);
         showPage(WizardPage::Finish);
         return;
     }
@@ -163,10 +157,10 @@ void ConverterWizard::creationEnded() {
 
 void ConverterWizard::ProcessingButtonClick() {
     if (!model_.ProcessingEnabled()) return;
-    completeGroupBox->setEnabled(false);
+    run_.CompletionStarted();
     model_.CompletionStarted();
+    showRunState();
     showButtons();
-    progressBar1->show();
     completion_ = std::make_unique<WizardTask>(completionFactory_(BuildCompletionOptions()));
     taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
     connect(&completion_->Notifier(), &JobNotifier::progressed, this, [this, job = completion_.get()] {
@@ -190,7 +184,8 @@ void ConverterWizard::completionEnded() {
     const ConversionResult result = completion_->Result();
     pollTimer->stop();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
-    progressBar1->hide();
+    run_.CompletionEnded();
+    showRunState();
     if (result.status == ConversionStatus::Done) {
         if (model_.Choices().split) {
             const QString first = QFileInfo(OutputPath()).dir().filePath(QStringLiteral("ALLDATA1.KWI"));
@@ -202,7 +197,8 @@ void ConverterWizard::completionEnded() {
         }
     } else if (!result.message.empty()) {
         // A failed task is shown and logged; the user may still finish the wizard.
-        progressMemo->appendPlainText(QStringLiteral("ERROR: ") + fromStd(result.message));
+        run_.CompletionFailed(result.message);
+        showRunState();
         services_.messenger->Error(this, fromStd(result.message));
     }
     model_.CompletionEnded();
@@ -220,7 +216,8 @@ void ConverterWizard::CompletionCheckBoxClick(QCheckBox* clicked) {
 }
 
 void ConverterWizard::FileBitBtnClick() {
-    otherFileLabel->hide();
+    model_.HideSameFileWarning();
+    showButtons();
     const QString& current = model_.Choices().outputPath;
     const QString start = current.isEmpty()
                               ? QStringLiteral("ALLDATA.KWI")
@@ -233,8 +230,9 @@ void ConverterWizard::FileBitBtnClick() {
 
 void ConverterWizard::SetOutputFile(const QString& path) {
     model_.SetOutputPath(path);
+    model_.HideReadOnlyWarning();
     showChoices();
-    readOnlyLabel->hide();
+    showButtons();
     if (CurrentPage() == WizardPage::File) updateOutputCheck();
 }
 
@@ -243,7 +241,8 @@ void ConverterWizard::PresentationImageClick() {
     const std::optional<QString> entry =
         services_.texts->Password(this, QStringLiteral("Password"), QStringLiteral("Введите пароль:"));
     if (!entry) return;
-    inspectRegionBtn->setEnabled(source_.hasRegionData);
+    run_.PasswordGiven(source_.hasRegionData);
+    showRunState();
     if (*entry == QStringLiteral("qvorpelin")) showPage(WizardPage::Region);
 }
 
@@ -251,18 +250,18 @@ void ConverterWizard::InspectRegionBtnClick() {
     model_.InspectRegions();
     const QSignalBlocker block(regionCheckListBox);
     regionCheckListBox->clear();
-    for (int i = 0; i < source_.regionCount; ++i) {
-        auto* item = new QListWidgetItem(QStringLiteral("Region ") + QString::number(i), regionCheckListBox);
-        item->setCheckState(Qt::Unchecked);
-    }
-    inspectRegionBtn->setEnabled(false);
+    for (const QString& region : model_.RegionItems())
+        (new QListWidgetItem(region, regionCheckListBox))->setCheckState(Qt::Unchecked);
+    run_.RegionsInspected();
+    showRunState();
 }
 
 void ConverterWizard::SaveRegionBtnClick() {
     const QString start = WizardModel::RegionFileStart();
     const QString chosen = services_.paths->SaveFile(this, QString(), QStringLiteral("*.*"), start);
     if (chosen.isEmpty()) return;
-    saveRegionBtn->setEnabled(false);
+    run_.SetRegionSaveOn(false);
+    showRunState();
     // Never over, or beside, a file the source map is read from.
     const std::string sourceRegion = FindBesideSource(source_.allDataPath, "REGION.KWI");
     SourceGuard guard;
@@ -270,7 +269,8 @@ void ConverterWizard::SaveRegionBtnClick() {
     if (!sourceRegion.empty()) guard.ProtectFile(sourceRegion);
     if (const std::string why = guard.RefusalFor(chosen.toStdString()); !why.empty()) {
         services_.messenger->Error(this, fromStd(why));
-        saveRegionBtn->setEnabled(true);
+        run_.SetRegionSaveOn(true);
+        showRunState();
         return;
     }
     std::vector<int> chosenRegions;
@@ -287,14 +287,16 @@ void ConverterWizard::SaveRegionBtnClick() {
         file.Commit();
     } catch (const std::exception& e) {
         services_.messenger->Error(this, fromStd(e.what()));
-        saveRegionBtn->setEnabled(true);
+        run_.SetRegionSaveOn(true);
+        showRunState();
     }
 }
 
 void ConverterWizard::LoadMpBtnClick() {
     const QString start = WizardModel::ImportStart();
     if (!importer_) {
-        addMemo->appendPlainText(QStringLiteral("Импорт зданий недоступен"));
+        run_.ImportUnavailable();
+        showImportMemo();
         return;
     }
     const QStringList files = services_.paths->OpenFiles(
@@ -303,7 +305,8 @@ void ConverterWizard::LoadMpBtnClick() {
                        "Compiled map files (*.lmp *.LMP)"),
         start);
     if (files.isEmpty()) return;
-    progressBar1->setValue(0);
+    run_.SetPercent(0);
+    showRunState();
     taskBar_.SetProgressValue(0);
     // Every later import keeps the first one's city-area choice.
     model_.FreezeCityAreaLevel();
@@ -331,8 +334,8 @@ void ConverterWizard::LoadMpBtnClick() {
     // file leaves it as it was.
     rememberChoice_ = !append;
     importPolish_ = route == mp_import::ImportPath::Polish;
-    for (QWidget* w : std::initializer_list<QWidget*>{loadBtn, saveLmpBtn})
-        w->setEnabled(false);
+    run_.ImportStarted();
+    showRunState();
     model_.SetWorking(true);
     showButtons();
     if (importPolish_) taskBar_.SetProgressState(TaskBarProgressStyle::Indeterminate);
@@ -343,12 +346,12 @@ void ConverterWizard::LoadMpBtnClick() {
 
 void ConverterWizard::importEnded() {
     importing_ = false;
-    loadBtn->setEnabled(true);
     model_.SetWorking(false);
     showButtons();
     buildingData_ = importer_->Data();
     // A failed import leaves the earlier data, which may still be saved.
-    saveLmpBtn->setEnabled(buildingData_.loaded);
+    run_.ImportEnded(buildingData_.loaded);
+    showRunState();
     // Imported buildings enable their switches and end the name conversion's.
     model_.SetBuildingData(buildingData_);
     showChoices();

@@ -140,7 +140,17 @@ public:
     void SetWorking(bool working) { working_ = working; }
     bool Working() const { return working_; }
     // The output check's verdict on the chosen file, which decides Next on the file page.
-    void SetOutputVerdict(OutputVerdict verdict) { verdict_ = verdict; }
+    void SetOutputVerdict(OutputVerdict verdict) {
+        verdict_ = verdict;
+        readOnlyWarning_ = verdict == OutputVerdict::ReadOnly;
+        sameFileWarning_ = verdict == OutputVerdict::SameAsSource;
+    }
+    // The file page's warnings, shown after a check: the file cannot be written, it is the open map. A
+    // new choice hides them until it is checked.
+    bool ReadOnlyWarning() const { return readOnlyWarning_; }
+    bool SameFileWarning() const { return sameFileWarning_; }
+    void HideReadOnlyWarning() { readOnlyWarning_ = false; }
+    void HideSameFileWarning() { sameFileWarning_ = false; }
     OutputVerdict Verdict() const { return verdict_; }
     // Start Processing was pressed; its run ended.
     void CompletionStarted() { completionStarted_ = completionRunning_ = true; }
@@ -168,6 +178,11 @@ public:
     // "NewSysIdx", and "NewMapSave" when its file exists, written when the wizard closes.
     void WriteSettings() const;
     int VersionCounter() const { return versionCounter_; }
+    // The version stamp's text is typed only after "Редактировать версию".
+    void AllowVersionEdit() { versionEditable_ = true; }
+    bool VersionEditable() const { return versionEditable_; }
+    // "Region i" for each region listed on the Region Network page.
+    QStringList RegionItems() const;
     // The counter back to 0, in the settings too.
     void ResetVersion(const QDate& today);
 
@@ -234,6 +249,17 @@ public:
     void SetTrimLevel(int level) { c_.trimLevel = ClampTrimLevel(level); }
     // "Детальная карта включая уровень " + level.
     QString CutLevelText() const;
+    // An edge as "N 55°45'00\"": hemisphere, degrees, minutes and seconds.
+    QString EdgeText(TrimEdge edge) const;
+    // "50m -> " or "100m -> " and the filter's value.
+    QString SizeFilterText(bool fifty) const;
+    // The names page's target encoding: "ANSI" or "ISO"; its "UTF" and encoding labels show for maps of
+    // system number 4 and later.
+    QString EncodingText() const;
+    bool EncodingLabelsShown() const;
+    // The display classes buildings (the top level's shown background classes) or house numbers (its name
+    // classes) may take: "i - Class code".
+    QStringList ClassItems(bool buildings) const;
     // The file page.
     void SetOutputPath(const QString& path) { c_.outputPath = path; }
     void SetLogBox(bool on) { c_.logBox = on; }
@@ -266,6 +292,11 @@ public:
     // switch cleared when there are none. Done when a run starts.
     std::vector<int> TakeSelectedAreas();
     const std::vector<int>& SelectedAreas() const { return selectedAreas_; }
+    // Why Next on the file page may not start the run with these options, or nothing: no dictionary
+    // loaded for a translation, no display class for buildings or house numbers.
+    QString FileStepRefusal(bool dictionaryLoaded) const;
+    // The caution page's text for a compressed map, or nothing.
+    QString CautionText() const;
     // The options a run starts with now; the translation settings only with a dictionary loaded.
     ConversionOptions BuildOptions(bool dictionaryLoaded) const;
 
@@ -288,6 +319,9 @@ private:
     WizardPage page_ = WizardPage::Info;
     bool working_ = false;
     OutputVerdict verdict_ = OutputVerdict::MissingFolder;
+    bool readOnlyWarning_ = false;
+    bool sameFileWarning_ = false;
+    bool versionEditable_ = false;
     bool completionStarted_ = false;
     bool completionRunning_ = false;
 };

@@ -38,6 +38,8 @@ public:
 
     // The map the view shows, whose level records the level table reads (null for none).
     void SetMap(std::shared_ptr<TLN_KiwiMap> map);
+    // A map is loaded: the tab shows it and the views of names follow the code page and language choices.
+    bool HasMap() const { return map_ != nullptr; }
     // Back to no map: every panel but the code page's empty, the table's header only, no picture, the
     // explore button off and no frame.
     void Clear();

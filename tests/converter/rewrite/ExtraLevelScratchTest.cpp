@@ -92,8 +92,9 @@ std::string sha256Of(const std::vector<uint8_t>& bytes) {
         .toStdString();
 }
 
-// The new map of the one-way town as the run wrote it while its added level's frames were kept in memory.
-constexpr const char* kTownMapSha256 = "e4f98674c4720f713a9713274ac1422da90f4f22603a74b7b33349227450ff0d";
+// The new map of the one-way town as the run wrote it while its added level's frames were kept in memory
+// (since then with level codes in its level list).
+constexpr const char* kTownMapSha256 = "07a5ae4255bad0cf6ca655da49446fc015da6aa7e5b488874c6840c30e8d9599";
 
 TEST(ExtraLevelScratch, TheScratchFileLivesOnlyWhileTheRunNeedsIt) {
     const struct Case {

@@ -11,6 +11,8 @@
 
 namespace {
 
+using wizardtest::control;
+
 using windowtest::waitUntil;
 using wizardtest::endlessWork;
 using wizardtest::finishedWork;
@@ -21,10 +23,10 @@ TEST_F(ConverterWizardTest, StartsOnInfoWithoutAMap) {
     auto wizard = make(ConverterSource{});
     EXPECT_EQ(wizard->windowTitle(), QStringLiteral("Конвертер карт"));
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Info);
-    EXPECT_EQ(wizard->captionLabel->text(), QStringLiteral("Информация"));
-    EXPECT_FALSE(wizard->backBtn->isEnabled());
-    EXPECT_FALSE(wizard->nextBtn->isEnabled());
-    EXPECT_TRUE(wizard->cancelBtn->isEnabled());
+    EXPECT_EQ(control<QLabel>(*wizard, "captionLabel")->text(), QStringLiteral("Информация"));
+    EXPECT_FALSE(wizard->Model().BackOn());
+    EXPECT_FALSE(wizard->Model().NextOn());
+    EXPECT_TRUE(wizard->Model().CancelOn());
     wizard->NextBtnClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Info);
 }
@@ -34,16 +36,17 @@ TEST_F(ConverterWizardTest, StartsOnCautionForACompressedMapAndOnFirstStepOtherw
     compressed.compressed = true;
     auto wizard = make(compressed);
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Caution);
-    EXPECT_TRUE(
-        wizard->attentionMemo->toPlainText().startsWith(QStringLiteral("Карта, открытая в главном окне")));
-    EXPECT_TRUE(wizard->nextBtn->isEnabled());
-    EXPECT_TRUE(wizard->cmp05CheckBox->isChecked());
+    EXPECT_TRUE(control<QPlainTextEdit>(*wizard, "attentionMemo")
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("Карта, открытая в главном окне")));
+    EXPECT_TRUE(wizard->Model().NextOn());
+    EXPECT_TRUE(wizard->Model().Choices().newCmpList);
     wizard->NextBtnClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
-    EXPECT_TRUE(wizard->backBtn->isEnabled());
+    EXPECT_TRUE(wizard->Model().BackOn());
     auto plain = make(plainSource());
     EXPECT_EQ(plain->CurrentPage(), WizardPage::FirstStep);
-    EXPECT_FALSE(plain->backBtn->isEnabled());
+    EXPECT_FALSE(plain->Model().BackOn());
 }
 
 TEST_F(ConverterWizardTest, EveryPageSetsItsButtonsFromTheTable) {
@@ -65,24 +68,25 @@ TEST_F(ConverterWizardTest, EveryPageSetsItsButtonsFromTheTable) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.caption);
         ASSERT_EQ(wizard->CurrentPage(), row.page);
-        EXPECT_EQ(wizard->captionLabel->text(), QString::fromUtf8(row.caption));
-        EXPECT_EQ(wizard->backBtn->isEnabled(), row.back);
-        EXPECT_EQ(wizard->nextBtn->isEnabled(), row.next);
-        EXPECT_EQ(!wizard->progressBar1->isHidden(), row.progress);
-        EXPECT_EQ(wizard->nextBtn->text(), QStringLiteral("Далее"));
+        EXPECT_EQ(control<QLabel>(*wizard, "captionLabel")->text(), QString::fromUtf8(row.caption));
+        EXPECT_EQ(wizard->Model().BackOn(), row.back);
+        EXPECT_EQ(wizard->Model().NextOn(), row.next);
+        EXPECT_EQ(!control<QProgressBar>(*wizard, "progressBar1")->isHidden(), row.progress);
+        EXPECT_EQ(control<QPushButton>(*wizard, "nextBtn")->text(), QStringLiteral("Далее"));
         wizard->NextBtnClick();
     }
     // Next on the file page started the run; its page turns Back and Next off until it ends.
     ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::Finish; }, 5000));
-    EXPECT_FALSE(wizard->backBtn->isEnabled());
-    EXPECT_TRUE(wizard->nextBtn->isEnabled());
-    EXPECT_EQ(wizard->finishMemo->toPlainText(), QStringLiteral("Creating New Map started..."));
+    EXPECT_FALSE(wizard->Model().BackOn());
+    EXPECT_TRUE(wizard->Model().NextOn());
+    EXPECT_EQ(control<QPlainTextEdit>(*wizard, "finishMemo")->toPlainText(),
+              QStringLiteral("Creating New Map started..."));
     wizard->NextBtnClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Completion);
-    EXPECT_EQ(wizard->nextBtn->text(), QStringLiteral("Готово"));
-    EXPECT_TRUE(wizard->nextBtn->isEnabled());
-    EXPECT_FALSE(wizard->cancelBtn->isEnabled());
-    EXPECT_TRUE(wizard->backBtn->isEnabled());
+    EXPECT_EQ(control<QPushButton>(*wizard, "nextBtn")->text(), QStringLiteral("Готово"));
+    EXPECT_TRUE(wizard->Model().NextOn());
+    EXPECT_FALSE(wizard->Model().CancelOn());
+    EXPECT_TRUE(wizard->Model().BackOn());
     wizard->BackBtnClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Finish);
 }
@@ -107,13 +111,13 @@ TEST_F(ConverterWizardTest, EndsWithOneSixOrTwo) {
         nextTo(*wizard, WizardPage::Creation);
         ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::Finish; }, 5000));
         wizard->NextBtnClick();
-        wizard->openNewMapCheckBox->setChecked(open);
+        control<QCheckBox>(*wizard, "openNewMapCheckBox")->setChecked(open);
         wizard->NextBtnClick();
         EXPECT_EQ(wizard->result(), expected);
         EXPECT_EQ(wizard->OutputPath(), path("out/ALLDATA.KWI"));
     }
     auto cancelled = make(plainSource());
-    cancelled->cancelBtn->click();
+    control<QPushButton>(*cancelled, "cancelBtn")->click();
     EXPECT_EQ(cancelled->result(), 2);
     EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::None);
 }
@@ -122,50 +126,50 @@ TEST_F(ConverterWizardTest, RestoreDefaultFollowsTheTargetAndSystemNumber) {
     ConverterSource old = plainSource();
     old.systemNumber = 2;
     auto wizard = make(old);
-    EXPECT_EQ(wizard->codePageComboBox->currentIndex(), 4);
-    EXPECT_EQ(wizard->addRadioGroup->checkedId(), 0);
-    EXPECT_EQ(wizard->buildingsTypeCodeEdit->text(), QStringLiteral("0143"));
-    EXPECT_EQ(wizard->numberingTypeCodeEdit->text(), QStringLiteral("01C2"));
-    EXPECT_EQ(wizard->buildingsDcComboBox->currentIndex(), 3);
-    EXPECT_EQ(wizard->numberingDcComboBox->currentIndex(), 2);
-    EXPECT_FALSE(wizard->strictRulesCheckBox->isChecked());
-    EXPECT_FALSE(wizard->defaultBtn->isEnabled());
-    wizard->targetRadioGroup->button(1)->click();
-    EXPECT_EQ(wizard->buildingsTypeCodeEdit->text(), QStringLiteral("7018"));
-    EXPECT_EQ(wizard->BuildingsTypeCode(), 0x7018);
-    EXPECT_EQ(wizard->buildingsDcComboBox->currentIndex(), 5);
-    EXPECT_EQ(wizard->numberingDcComboBox->currentIndex(), 4);
-    EXPECT_TRUE(wizard->strictRulesCheckBox->isChecked());
+    EXPECT_EQ(wizard->Model().Choices().codePageIndex, 4);
+    EXPECT_EQ(wizard->Model().Choices().addMode, 0);
+    EXPECT_EQ(control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->text(), QStringLiteral("0143"));
+    EXPECT_EQ(control<QLineEdit>(*wizard, "numberingTypeCodeEdit")->text(), QStringLiteral("01C2"));
+    EXPECT_EQ(wizard->Model().Choices().buildingsClass, 3);
+    EXPECT_EQ(wizard->Model().Choices().numberingClass, 2);
+    EXPECT_FALSE(wizard->Model().Choices().strictRules);
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::DefaultButton));
+    control<QButtonGroup>(*wizard, "targetRadioGroup")->button(1)->click();
+    EXPECT_EQ(control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->text(), QStringLiteral("7018"));
+    EXPECT_EQ(wizard->Model().Choices().buildingsTypeCode, 0x7018);
+    EXPECT_EQ(wizard->Model().Choices().buildingsClass, 5);
+    EXPECT_EQ(wizard->Model().Choices().numberingClass, 4);
+    EXPECT_TRUE(wizard->Model().Choices().strictRules);
     // DENSO asks for Management 21 where the map has Management 32 only; the earlier choice comes back.
-    EXPECT_TRUE(wizard->backwardCheckBox->isChecked());
-    wizard->targetRadioGroup->button(2)->click();
-    EXPECT_TRUE(wizard->backwardCheckBox->isChecked());
-    EXPECT_EQ(wizard->BuildingsTypeCode(), 0x0143);
+    EXPECT_TRUE(wizard->Model().Choices().backward);
+    control<QButtonGroup>(*wizard, "targetRadioGroup")->button(2)->click();
+    EXPECT_TRUE(wizard->Model().Choices().backward);
+    EXPECT_EQ(wizard->Model().Choices().buildingsTypeCode, 0x0143);
     auto modern = make(plainSource());
-    EXPECT_EQ(modern->codePageComboBox->currentIndex(), 0);
-    EXPECT_EQ(modern->addRadioGroup->checkedId(), 1);
-    EXPECT_EQ(modern->buildingsDcComboBox->currentIndex(), 5);
+    EXPECT_EQ(modern->Model().Choices().codePageIndex, 0);
+    EXPECT_EQ(modern->Model().Choices().addMode, 1);
+    EXPECT_EQ(modern->Model().Choices().buildingsClass, 5);
     EXPECT_EQ(modern->BuildOptions().codePage, 65001);
     EXPECT_EQ(modern->BuildOptions().adjacentMode, AdjacentMode::Update);
 }
 
 TEST_F(ConverterWizardTest, TypeCodesAreCheckedWhenTheFieldIsLeft) {
     auto wizard = make(plainSource());
-    wizard->buildingsTypeCodeEdit->setText(QStringLiteral("7"));
-    EXPECT_EQ(wizard->BuildingsTypeCode(), 0x0143);
-    emit wizard->buildingsTypeCodeEdit->editingFinished();
-    EXPECT_EQ(wizard->BuildingsTypeCode(), 7);
-    EXPECT_TRUE(wizard->defaultBtn->isEnabled());
-    wizard->buildingsTypeCodeEdit->setText(QString());
-    emit wizard->buildingsTypeCodeEdit->editingFinished();
-    EXPECT_EQ(wizard->buildingsTypeCodeEdit->text(), QStringLiteral("0007"));
+    control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->setText(QStringLiteral("7"));
+    EXPECT_EQ(wizard->Model().Choices().buildingsTypeCode, 0x0143);
+    emit control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->editingFinished();
+    EXPECT_EQ(wizard->Model().Choices().buildingsTypeCode, 7);
+    EXPECT_TRUE(wizard->Model().Enabled(WizardControl::DefaultButton));
+    control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->setText(QString());
+    emit control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->editingFinished();
+    EXPECT_EQ(control<QLineEdit>(*wizard, "buildingsTypeCodeEdit")->text(), QStringLiteral("0007"));
     EXPECT_TRUE(messenger.errors.isEmpty());
-    wizard->numberingTypeCodeEdit->setText(QStringLiteral("10000"));
-    emit wizard->numberingTypeCodeEdit->editingFinished();
+    control<QLineEdit>(*wizard, "numberingTypeCodeEdit")->setText(QStringLiteral("10000"));
+    emit control<QLineEdit>(*wizard, "numberingTypeCodeEdit")->editingFinished();
     EXPECT_EQ(messenger.errors, QStringList{QStringLiteral("Wrong type code")});
-    EXPECT_EQ(wizard->numberingTypeCodeEdit->text(), QStringLiteral("01C2"));
+    EXPECT_EQ(control<QLineEdit>(*wizard, "numberingTypeCodeEdit")->text(), QStringLiteral("01C2"));
     // The field takes no fifth digit.
-    EXPECT_NE(wizard->numberingTypeCodeEdit->validator(), nullptr);
+    EXPECT_NE(control<QLineEdit>(*wizard, "numberingTypeCodeEdit")->validator(), nullptr);
 }
 
 TEST_F(ConverterWizardTest, OptionCouplings) {
@@ -173,59 +177,59 @@ TEST_F(ConverterWizardTest, OptionCouplings) {
     source.fileConPresent = true;
     source.compressed = true;
     auto wizard = make(source);
-    wizard->sizeFilter100TrackBar->setValue(60);
-    wizard->sizeFilter50TrackBar->setValue(70);
-    EXPECT_EQ(wizard->sizeFilter100TrackBar->value(), 70);
-    wizard->sizeFilter100TrackBar->setValue(50);
-    EXPECT_EQ(wizard->sizeFilter50TrackBar->value(), 50);
+    control<QSlider>(*wizard, "sizeFilter100TrackBar")->setValue(60);
+    control<QSlider>(*wizard, "sizeFilter50TrackBar")->setValue(70);
+    EXPECT_EQ(wizard->Model().Choices().filter100, 70);
+    control<QSlider>(*wizard, "sizeFilter100TrackBar")->setValue(50);
+    EXPECT_EQ(wizard->Model().Choices().filter50, 50);
     EXPECT_EQ(wizard->BuildOptions().buildingFilterSmallest, 50);
     EXPECT_EQ(wizard->BuildOptions().buildingFilterDetailed, 50);
-    wizard->southTrackBar->setValue(150000);
-    wizard->northTrackBar->setValue(152000);
-    EXPECT_EQ(wizard->southTrackBar->value(), 152000 - 4800);
-    wizard->eastTrackBar->setValue(100000);
-    wizard->westTrackBar->setValue(140000);
-    EXPECT_EQ(wizard->eastTrackBar->value(), 147200);
-    wizard->trimLevelTrackBar->setValue(7);
-    EXPECT_EQ(wizard->trimLevelTrackBar->value(), 5);
-    wizard->trimCheckBox->click();
-    wizard->trimRadioGroup->button(0)->click();
-    EXPECT_EQ(wizard->trimRadioGroup->checkedId(), 1);
+    control<QSlider>(*wizard, "southTrackBar")->setValue(150000);
+    control<QSlider>(*wizard, "northTrackBar")->setValue(152000);
+    EXPECT_EQ(wizard->Model().Choices().edges.south, 152000 - 4800);
+    control<QSlider>(*wizard, "eastTrackBar")->setValue(100000);
+    control<QSlider>(*wizard, "westTrackBar")->setValue(140000);
+    EXPECT_EQ(wizard->Model().Choices().edges.east, 147200);
+    control<QSlider>(*wizard, "trimLevelTrackBar")->setValue(7);
+    EXPECT_EQ(wizard->Model().Choices().trimLevel, 5);
+    control<QCheckBox>(*wizard, "trimCheckBox")->click();
+    control<QButtonGroup>(*wizard, "trimRadioGroup")->button(0)->click();
+    EXPECT_EQ(wizard->Model().Choices().trimMode, 1);
     nextTo(*wizard, WizardPage::File);
     // A new 05.CMP is shown, not chosen, and is no task of its own.
-    EXPECT_TRUE(wizard->cmp05CheckBox->isChecked());
-    EXPECT_FALSE(wizard->cmp05CheckBox->isEnabled());
-    EXPECT_FALSE(wizard->processingButton->isEnabled());
-    wizard->splitCheckBox->click();
-    EXPECT_TRUE(wizard->fileConCheckBox->isChecked());
-    EXPECT_TRUE(wizard->processingButton->isEnabled());
-    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    EXPECT_TRUE(wizard->Model().Choices().newCmpList);
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::NewCmpList));
+    EXPECT_FALSE(wizard->Model().ProcessingEnabled());
+    control<QCheckBox>(*wizard, "splitCheckBox")->click();
+    EXPECT_TRUE(wizard->Model().Choices().fileCon);
+    EXPECT_TRUE(wizard->Model().ProcessingEnabled());
+    EXPECT_FALSE(wizard->Model().NextOn());
 }
 
 TEST_F(ConverterWizardTest, TrimByBordersWithOnlyZeroCheckedGives255AndNothingCheckedClearsTrim) {
     ConverterSource source = plainSource();
     source.areas = {{40, "DEU", "Germany"}, {43, "RUS", "Russia"}};
     auto wizard = make(source);
-    EXPECT_EQ(wizard->TranslationArea(), 1);
-    ASSERT_EQ(wizard->areasCheckListBox->count(), 4);
-    wizard->trimCheckBox->click();
-    wizard->trimRadioGroup->button(2)->click();
-    wizard->areasCheckListBox->item(3)->setCheckState(Qt::Checked);
-    EXPECT_EQ(wizard->areasCheckListBox->item(0)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(wizard->Model().Choices().translationArea, 1);
+    ASSERT_EQ(control<QListWidget>(*wizard, "areasCheckListBox")->count(), 4);
+    control<QCheckBox>(*wizard, "trimCheckBox")->click();
+    control<QButtonGroup>(*wizard, "trimRadioGroup")->button(2)->click();
+    control<QListWidget>(*wizard, "areasCheckListBox")->item(3)->setCheckState(Qt::Checked);
+    EXPECT_EQ(control<QListWidget>(*wizard, "areasCheckListBox")->item(0)->checkState(), Qt::Unchecked);
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
-    EXPECT_EQ(wizard->SelectedAreas(), std::vector<int>{255});
+    EXPECT_EQ(wizard->Model().SelectedAreas(), std::vector<int>{255});
     EXPECT_TRUE(wizard->RunSettings().trim);
     EXPECT_EQ(wizard->RunSettings().selectedAreas, std::vector<int>{255});
     EXPECT_EQ(wizard->RunSettings().trimMode, 2);
     auto none = make(source);
-    none->trimCheckBox->click();
-    none->trimRadioGroup->button(2)->click();
+    control<QCheckBox>(*none, "trimCheckBox")->click();
+    control<QButtonGroup>(*none, "trimRadioGroup")->button(2)->click();
     none->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*none, WizardPage::Creation);
-    EXPECT_TRUE(none->SelectedAreas().empty());
+    EXPECT_TRUE(none->Model().SelectedAreas().empty());
     EXPECT_FALSE(none->RunSettings().trim);
-    EXPECT_FALSE(none->trimCheckBox->isChecked());
+    EXPECT_FALSE(none->Model().Choices().trim);
 }
 
 TEST_F(ConverterWizardTest, FilePageRefusesUnsafeOutputsAndDeletesNothing) {
@@ -233,27 +237,27 @@ TEST_F(ConverterWizardTest, FilePageRefusesUnsafeOutputsAndDeletesNothing) {
     nextTo(*wizard, WizardPage::File);
     ASSERT_EQ(wizard->CurrentPage(), WizardPage::File);
     wizard->SetOutputFile(path("missing/ALLDATA.KWI"));
-    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    EXPECT_FALSE(wizard->Model().NextOn());
     wizard->SetOutputFile(path("src/ALLDATA.KWI"));
-    EXPECT_FALSE(wizard->nextBtn->isEnabled());
-    EXPECT_FALSE(wizard->otherFileLabel->isHidden());
+    EXPECT_FALSE(wizard->Model().NextOn());
+    EXPECT_FALSE(control<QLabel>(*wizard, "otherFileLabel")->isHidden());
     std::filesystem::create_directory_symlink(spath("src"), spath("srclink"));
     wizard->SetOutputFile(path("srclink/NEW.KWI"));
-    EXPECT_FALSE(wizard->nextBtn->isEnabled());
+    EXPECT_FALSE(wizard->Model().NextOn());
     std::filesystem::create_hard_link(spath("src/ALLDATA.KWI"), spath("out/hard.KWI"));
     wizard->SetOutputFile(path("out/hard.KWI"));
-    EXPECT_FALSE(wizard->nextBtn->isEnabled());
-    EXPECT_FALSE(wizard->otherFileLabel->isHidden());
+    EXPECT_FALSE(wizard->Model().NextOn());
+    EXPECT_FALSE(control<QLabel>(*wizard, "otherFileLabel")->isHidden());
     std::ofstream(spath("out/ro.KWI")) << "x";
     std::filesystem::permissions(spath("out/ro.KWI"), std::filesystem::perms::owner_read);
     wizard->SetOutputFile(path("out/ro.KWI"));
-    EXPECT_FALSE(wizard->nextBtn->isEnabled());
-    EXPECT_FALSE(wizard->readOnlyLabel->isHidden());
+    EXPECT_FALSE(wizard->Model().NextOn());
+    EXPECT_FALSE(control<QLabel>(*wizard, "readOnlyLabel")->isHidden());
     // The chooser's answer goes through the same check.
     paths.answer = path("out/ALLDATA.KWI");
-    wizard->fileBitBtn->click();
-    EXPECT_TRUE(wizard->nextBtn->isEnabled());
-    EXPECT_TRUE(wizard->readOnlyLabel->isHidden());
+    control<QPushButton>(*wizard, "fileBitBtn")->click();
+    EXPECT_TRUE(wizard->Model().NextOn());
+    EXPECT_TRUE(control<QLabel>(*wizard, "readOnlyLabel")->isHidden());
     // An existing output asks first; "no" stays, and an old 05.CMP in the output folder is left alone.
     std::ofstream(spath("out/ALLDATA.KWI")) << "old";
     std::ofstream(spath("out/05.CMP")) << "list";
@@ -285,8 +289,8 @@ TEST_F(ConverterWizardTest, ARefusedRunGoesBackToTheFilePageAndAFailedOneStays) 
     wizard->NextBtnClick();
     ASSERT_TRUE(waitUntil([&] { return !wizard->CreationRunning() && messenger.errors.size() == 2; }, 5000));
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Creation);
-    EXPECT_FALSE(wizard->nextBtn->isEnabled());
-    EXPECT_FALSE(wizard->backBtn->isEnabled());
+    EXPECT_FALSE(wizard->Model().NextOn());
+    EXPECT_FALSE(wizard->Model().BackOn());
 }
 
 TEST_F(ConverterWizardTest, ClosingDuringARunStopsAndJoinsItWithinTwoSeconds) {
@@ -301,7 +305,7 @@ TEST_F(ConverterWizardTest, ClosingDuringARunStopsAndJoinsItWithinTwoSeconds) {
     EXPECT_TRUE(wizard->CreationRunning());
     QElapsedTimer clock;
     clock.start();
-    wizard->cancelBtn->click();
+    control<QPushButton>(*wizard, "cancelBtn")->click();
     EXPECT_LT(clock.elapsed(), 2000);
     EXPECT_FALSE(wizard->CreationRunning());
     EXPECT_EQ(wizard->result(), 2);
@@ -363,11 +367,11 @@ TEST_F(ConverterWizardTest, TheDictionaryIsFreedOnlyAfterTheRunIsJoined) {
                 return stopped;
             };
         });
-    wizard->translateCheckBox->click();
+    control<QCheckBox>(*wizard, "translateCheckBox")->click();
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
     ASSERT_TRUE(waitUntil([&] { return steps.load() > 3; }, 5000));
-    wizard->cancelBtn->click();
+    control<QPushButton>(*wizard, "cancelBtn")->click();
     EXPECT_FALSE(alive.load());
     EXPECT_FALSE(usedAfterFree.load());
 }
@@ -378,7 +382,7 @@ TEST_F(ConverterWizardTest, ABinaryDictionaryReplacesTheLoadedOneOnlyWhenConfirm
     auto dictionary = std::make_unique<WatchedDictionary>(alive);
     WatchedDictionary* raw = dictionary.get();
     wizard->SetDictionary(std::move(dictionary));
-    wizard->translateCheckBox->click();
+    control<QCheckBox>(*wizard, "translateCheckBox")->click();
     paths.answer = path("words.LNDICT");
     messenger.answer = false;
     wizard->LoadDictionaryBtnClick();
@@ -388,9 +392,9 @@ TEST_F(ConverterWizardTest, ABinaryDictionaryReplacesTheLoadedOneOnlyWhenConfirm
     wizard->LoadDictionaryBtnClick();
     ASSERT_TRUE(waitUntil([&] { return !wizard->DictionaryBusy(); }, 5000));
     EXPECT_EQ(raw->loads, 1);
-    EXPECT_EQ(wizard->dictionaryCountLabel->text(), QStringLiteral("1 записей в словаре"));
-    EXPECT_EQ(wizard->loadDictionaryBtn->text(), QStringLiteral("Добавить в словарь"));
-    EXPECT_TRUE(wizard->saveDictionaryBtn->isEnabled());
+    EXPECT_EQ(wizard->RunState().CountText(), QStringLiteral("1 записей в словаре"));
+    EXPECT_EQ(wizard->RunState().LoadDictionaryCaption(), QStringLiteral("Добавить в словарь"));
+    EXPECT_TRUE(wizard->RunState().DictionaryFilled());
     paths.answer = path("more.txt");
     wizard->LoadDictionaryBtnClick();
     ASSERT_TRUE(waitUntil([&] { return !wizard->DictionaryBusy(); }, 5000));
@@ -411,14 +415,16 @@ TEST_F(ConverterWizardTest, AThrowingCompletionShowsItsErrorAndReenablesNext) {
     nextTo(*wizard, WizardPage::Creation);
     ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::Finish; }, 5000));
     wizard->NextBtnClick();
-    wizard->regionCheckBox->click();
-    ASSERT_TRUE(wizard->processingButton->isEnabled());
-    wizard->processingButton->click();
-    EXPECT_FALSE(wizard->nextBtn->isEnabled());
-    ASSERT_TRUE(waitUntil([&] { return wizard->nextBtn->isEnabled(); }, 5000));
+    control<QCheckBox>(*wizard, "regionCheckBox")->click();
+    ASSERT_TRUE(wizard->Model().ProcessingEnabled());
+    control<QPushButton>(*wizard, "processingButton")->click();
+    EXPECT_FALSE(wizard->Model().NextOn());
+    ASSERT_TRUE(waitUntil([&] { return wizard->Model().NextOn(); }, 5000));
     EXPECT_EQ(messenger.errors, QStringList{QStringLiteral("volume 1 cannot be written")});
-    EXPECT_TRUE(wizard->progressMemo->toPlainText().contains(QStringLiteral("volume 1 cannot be written")));
-    EXPECT_FALSE(wizard->processingButton->isEnabled());
+    EXPECT_TRUE(control<QPlainTextEdit>(*wizard, "progressMemo")
+                    ->toPlainText()
+                    .contains(QStringLiteral("volume 1 cannot be written")));
+    EXPECT_FALSE(wizard->Model().ProcessingEnabled());
     wizard->NextBtnClick();
     EXPECT_EQ(wizard->result(), 1);
     EXPECT_TRUE(messenger.information.isEmpty());
@@ -434,7 +440,7 @@ TEST_F(ConverterWizardTest, TheMapCodePageComesBackUnlessTheNewMapIsOpened) {
         wizard->SetCreationFactory([](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
             return finishedWork(ConversionStatus::Done);
         });
-        wizard->utfToAnsiCheckBox->click();
+        control<QCheckBox>(*wizard, "utfToAnsiCheckBox")->click();
         wizard->SetOutputFile(path("out/ALLDATA.KWI"));
         nextTo(*wizard, WizardPage::Creation);
         EXPECT_EQ(pages, std::vector<int>{65001});
@@ -446,7 +452,7 @@ TEST_F(ConverterWizardTest, TheMapCodePageComesBackUnlessTheNewMapIsOpened) {
             EXPECT_EQ(pages, (std::vector<int>{65001, 1251}));
         } else {
             // Cancel on the finish page puts the map's own code page back.
-            wizard->cancelBtn->click();
+            control<QPushButton>(*wizard, "cancelBtn")->click();
             EXPECT_EQ(pages, (std::vector<int>{65001, 1252}));
         }
     }
@@ -485,13 +491,13 @@ public:
 TEST_F(ConverterWizardTest, AnImportEnablesTheBuildingSwitches) {
     auto bare = make(plainSource());
     bare->LoadMpBtnClick();
-    EXPECT_TRUE(bare->addMemo->toPlainText().contains(QStringLiteral("недоступен")));
+    EXPECT_TRUE(bare->RunState().ImportMemo().join(QLatin1Char('\n')).contains(QStringLiteral("недоступен")));
     auto wizard = make(plainSource());
     auto importer = std::make_unique<InstantImporter>();
     InstantImporter* raw = importer.get();
     wizard->SetImporter(std::move(importer));
     nextTo(*wizard, WizardPage::Loading);
-    EXPECT_FALSE(wizard->buildingsCheckBox->isEnabled());
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::BuildingsSwitch));
     RegWriteString(QStringLiteral("BuildingsOpen"), path("old.mp"));
     paths.answers = {path("town.mp")};
     wizard->LoadMpBtnClick();
@@ -499,14 +505,16 @@ TEST_F(ConverterWizardTest, AnImportEnablesTheBuildingSwitches) {
     ASSERT_FALSE(paths.calls.empty());
     EXPECT_EQ(paths.calls.back().kind, "files");
     EXPECT_EQ(paths.calls.back().start, path("old.mp"));
-    ASSERT_TRUE(waitUntil([&] { return wizard->buildingsCheckBox->isEnabled(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return wizard->Model().Enabled(WizardControl::BuildingsSwitch); }, 5000));
     // The choice is remembered once the import has gone through.
     EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("town.mp"));
-    EXPECT_TRUE(wizard->addressCheckBox->isEnabled());
-    EXPECT_TRUE(wizard->loadBtn->isEnabled());
-    EXPECT_TRUE(wizard->addMemo->toPlainText().contains(QStringLiteral("Файл скомпилирован.")));
-    wizard->buildingsCheckBox->click();
-    EXPECT_TRUE(wizard->buildingsDcComboBox->isEnabled());
+    EXPECT_TRUE(wizard->Model().Enabled(WizardControl::AddressSwitch));
+    EXPECT_TRUE(wizard->RunState().LoadOn());
+    EXPECT_TRUE(control<QPlainTextEdit>(*wizard, "addMemo")
+                    ->toPlainText()
+                    .contains(QStringLiteral("Файл скомпилирован.")));
+    control<QCheckBox>(*wizard, "buildingsCheckBox")->click();
+    EXPECT_TRUE(wizard->Model().Enabled(WizardControl::BuildingsOptions));
     EXPECT_TRUE(wizard->BuildOptions().buildings);
 }
 
@@ -532,16 +540,16 @@ TEST_F(ConverterWizardTest, ChoicesThatImportNothingLeaveTheDataAsItWas) {
         InstantImporter* raw = importer.get();
         wizard->SetImporter(std::move(importer));
         nextTo(*wizard, WizardPage::Loading);
-        const QString memoBefore = wizard->addMemo->toPlainText();
+        const QString memoBefore = wizard->RunState().ImportMemo().join(QLatin1Char('\n'));
         paths.answers = c.chosen;
         wizard->LoadMpBtnClick();
         EXPECT_TRUE(raw->started.isEmpty()) << c.name;
         EXPECT_EQ(messenger.information, c.information) << c.name;
-        EXPECT_EQ(wizard->cityAreaComboBox->isEnabled(), !c.cityAreaFrozen) << c.name;
-        EXPECT_TRUE(wizard->loadBtn->isEnabled()) << c.name;
-        EXPECT_TRUE(wizard->nextBtn->isEnabled()) << c.name;
-        EXPECT_FALSE(wizard->buildingsCheckBox->isEnabled()) << c.name;
-        EXPECT_EQ(wizard->addMemo->toPlainText(), memoBefore) << c.name;
+        EXPECT_EQ(wizard->Model().Enabled(WizardControl::CityAreaLevel), !c.cityAreaFrozen) << c.name;
+        EXPECT_TRUE(wizard->RunState().LoadOn()) << c.name;
+        EXPECT_TRUE(wizard->Model().NextOn()) << c.name;
+        EXPECT_FALSE(wizard->Model().Enabled(WizardControl::BuildingsSwitch)) << c.name;
+        EXPECT_EQ(wizard->RunState().ImportMemo().join(QLatin1Char('\n')), memoBefore) << c.name;
         EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("old.mp")) << c.name;
     }
 }
@@ -554,7 +562,7 @@ TEST_F(ConverterWizardTest, ACompiledFileOverLoadedDataAsksToAppendReplaceOrCanc
     nextTo(*wizard, WizardPage::Loading);
     paths.answers = {path("maps/first town.mp")};
     wizard->LoadMpBtnClick();
-    ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return wizard->RunState().LoadOn(); }, 5000));
     // With no data before it, nothing was asked.
     EXPECT_TRUE(messenger.questions.isEmpty());
     const QString question = QStringLiteral("Добавить данные ?|Чтобы добавить данные, нажмите ДА\n"
@@ -577,7 +585,7 @@ TEST_F(ConverterWizardTest, ACompiledFileOverLoadedDataAsksToAppendReplaceOrCanc
         if (c.started) {
             EXPECT_EQ(raw->appended, c.appended);
         }
-        ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 5000));
+        ASSERT_TRUE(waitUntil([&] { return wizard->RunState().LoadOn(); }, 5000));
     }
     // "Save as..." proposes the first file of the last import, under the compiled extension.
     wizard->SaveLmpBtnClick();
@@ -593,13 +601,15 @@ TEST_F(ConverterWizardTest, TheMemoryGaugeShowsTheImportedDataOnceTheImportEnds)
     raw->dataSize = size_t(3) << 20;
     wizard->SetImporter(std::move(importer));
     nextTo(*wizard, WizardPage::Loading);
-    EXPECT_EQ(wizard->memorySizeLabel->text(), QStringLiteral("Загружено: 0 Mb"));
-    wizard->memoryAviableLabel->clear();
+    EXPECT_EQ(control<QLabel>(*wizard, "memorySizeLabel")->text(), QStringLiteral("Загружено: 0 Mb"));
+    control<QLabel>(*wizard, "memoryAviableLabel")->clear();
     paths.answers = {path("big.mp")};
     wizard->LoadMpBtnClick();
-    ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 5000));
-    EXPECT_EQ(wizard->memorySizeLabel->text(), QStringLiteral("Загружено: 3 Mb"));
-    EXPECT_TRUE(wizard->memoryAviableLabel->text().startsWith(QStringLiteral("Доступно памяти: ")));
+    ASSERT_TRUE(waitUntil([&] { return wizard->RunState().LoadOn(); }, 5000));
+    EXPECT_EQ(control<QLabel>(*wizard, "memorySizeLabel")->text(), QStringLiteral("Загружено: 3 Mb"));
+    EXPECT_TRUE(control<QLabel>(*wizard, "memoryAviableLabel")
+                    ->text()
+                    .startsWith(QStringLiteral("Доступно памяти: ")));
 }
 
 TEST_F(ConverterWizardTest, ReadsAndWritesItsSettings) {
@@ -607,13 +617,13 @@ TEST_F(ConverterWizardTest, ReadsAndWritesItsSettings) {
     RegWriteInteger(QStringLiteral("Version"), 123);
     RegWriteString(QStringLiteral("NewMapSave"), path("out/alldata1.kwi"));
     auto wizard = make(plainSource());
-    EXPECT_EQ(wizard->targetRadioGroup->checkedId(), 1);
-    EXPECT_TRUE(wizard->versionStampEdit->text().endsWith(QStringLiteral(".01.23")));
-    EXPECT_EQ(wizard->fileNameEdit->text(), path("out/ALLDATA.KWI"));
+    EXPECT_EQ(wizard->Model().Choices().target, 1);
+    EXPECT_TRUE(control<QLineEdit>(*wizard, "versionStampEdit")->text().endsWith(QStringLiteral(".01.23")));
+    EXPECT_EQ(control<QLineEdit>(*wizard, "fileNameEdit")->text(), path("out/ALLDATA.KWI"));
     wizard->ResetVersion();
     EXPECT_EQ(RegReadInteger(QStringLiteral("Version")), 0);
-    EXPECT_TRUE(wizard->versionStampEdit->text().endsWith(QStringLiteral(".00.00")));
-    wizard->targetRadioGroup->button(2)->click();
+    EXPECT_TRUE(control<QLineEdit>(*wizard, "versionStampEdit")->text().endsWith(QStringLiteral(".00.00")));
+    control<QButtonGroup>(*wizard, "targetRadioGroup")->button(2)->click();
     std::ofstream(spath("out/ALLDATA.KWI")) << "x";
     wizard->reject();
     EXPECT_EQ(RegReadInteger(QStringLiteral("NewSysIdx")), 2);
@@ -628,21 +638,21 @@ TEST_F(ConverterWizardTest, RegionNetworkPageOpensOnlyWithItsCode) {
     // Cancelling the box changes nothing; a wrong code only enables the inspection.
     wizard->PresentationImageClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
-    EXPECT_FALSE(wizard->inspectRegionBtn->isEnabled());
+    EXPECT_FALSE(wizard->RunState().InspectOn());
     texts.answer = QStringLiteral("guess");
     wizard->PresentationImageClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
-    EXPECT_TRUE(wizard->inspectRegionBtn->isEnabled());
+    EXPECT_TRUE(wizard->RunState().InspectOn());
     texts.answer = QStringLiteral("qvorpelin");
     wizard->PresentationImageClick();
     EXPECT_EQ(texts.asked, QStringList(3, QStringLiteral("Password|Введите пароль:")));
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Region);
-    EXPECT_TRUE(wizard->cancelBtn->isEnabled());
+    EXPECT_TRUE(wizard->Model().CancelOn());
     wizard->InspectRegionBtnClick();
-    EXPECT_EQ(wizard->regionCheckListBox->count(), 3);
-    EXPECT_FALSE(wizard->saveRegionBtn->isEnabled());
-    wizard->regionCheckListBox->item(1)->setCheckState(Qt::Checked);
-    EXPECT_TRUE(wizard->saveRegionBtn->isEnabled());
+    EXPECT_EQ(control<QListWidget>(*wizard, "regionCheckListBox")->count(), 3);
+    EXPECT_FALSE(wizard->RunState().SaveRegionOn());
+    control<QListWidget>(*wizard, "regionCheckListBox")->item(1)->setCheckState(Qt::Checked);
+    EXPECT_TRUE(wizard->RunState().SaveRegionOn());
     // The source's own folder is refused before anything is written.
     paths.answer = path("src/REGION.KWI");
     wizard->SaveRegionBtnClick();
@@ -652,12 +662,12 @@ TEST_F(ConverterWizardTest, RegionNetworkPageOpensOnlyWithItsCode) {
 
 TEST_F(ConverterWizardTest, NameSwitchesStayOffAsOpenedFromTheMainWindow) {
     auto wizard = make(plainSource());
-    EXPECT_FALSE(wizard->utfToAnsiCheckBox->isEnabled());
-    EXPECT_FALSE(wizard->translateCheckBox->isEnabled());
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::UtfToAnsi));
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::TranslateSwitch));
     auto offered = std::make_unique<ConverterWizard>(plainSource(), services, taskBar, true);
-    offered->translateCheckBox->click();
-    EXPECT_TRUE(offered->loadDictionaryBtn->isEnabled());
-    EXPECT_FALSE(offered->utfToAnsiCheckBox->isEnabled());
+    control<QCheckBox>(*offered, "translateCheckBox")->click();
+    EXPECT_TRUE(offered->Model().Enabled(WizardControl::TranslateOptions));
+    EXPECT_FALSE(offered->Model().Enabled(WizardControl::UtfToAnsi));
     offered->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*offered, WizardPage::File);
     offered->NextBtnClick();

@@ -11,6 +11,8 @@
 
 namespace {
 
+using wizardtest::control;
+
 class ImageConverterSourceTest : public wizardtest::WizardTest {
 protected:
     void TearDown() override { CloseISOImage(); }
@@ -39,9 +41,9 @@ TEST_F(ImageConverterSourceTest, ImageMapReportsTheFilesBesideItAsAFolderMapDoes
     EXPECT_EQ(inImage.voiceSize, inFolder.voiceSize);
 
     ConverterWizard wizard(inImage, services, taskBar);
-    EXPECT_TRUE(wizard.splitCheckBox->isEnabled());
-    EXPECT_TRUE(wizard.regionCheckBox->isEnabled());
-    EXPECT_EQ(wizard.voiceCheckBox->isEnabled(), inFolder.voiceSize > 0);
+    EXPECT_TRUE(control<QCheckBox>(wizard, "splitCheckBox")->isEnabled());
+    EXPECT_TRUE(control<QCheckBox>(wizard, "regionCheckBox")->isEnabled());
+    EXPECT_EQ(control<QCheckBox>(wizard, "voiceCheckBox")->isEnabled(), inFolder.voiceSize > 0);
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 
 namespace {
 
+using wizardtest::control;
+
 using windowtest::waitUntil;
 
 class WizardDictionaryWorkTest : public wizardtest::WizardTest {
@@ -19,7 +21,7 @@ protected:
     void SetUp() override {
         wizard = std::make_unique<ConverterWizard>(plainSource(), services, taskBar, true);
         wizard->SetDictionary(std::make_unique<EditorWizardDictionary>(messenger));
-        wizard->translateCheckBox->click();
+        control<QCheckBox>(*wizard, "translateCheckBox")->click();
         nextTo(*wizard, WizardPage::Translate);
     }
     void writeFile(const QString& name, const QByteArray& bytes) {
@@ -27,7 +29,9 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-    QWidget* page() const { return wizard->pageControl->widget(int(WizardPage::Translate)); }
+    QWidget* page() const {
+        return control<QStackedWidget>(*wizard, "pageControl")->widget(int(WizardPage::Translate));
+    }
     void load(const QString& name) {
         paths.answer = path(name);
         wizard->LoadDictionaryBtnClick();
@@ -46,14 +50,14 @@ TEST_F(WizardDictionaryWorkTest, LoadingAndSavingRunInTheBackgroundWithThePageDi
     // The click returns before the file is read: the window keeps answering meanwhile.
     EXPECT_TRUE(wizard->DictionaryBusy());
     EXPECT_FALSE(page()->isEnabled());
-    EXPECT_FALSE(wizard->nextBtn->isEnabled());
-    EXPECT_FALSE(wizard->backBtn->isEnabled());
-    EXPECT_TRUE(wizard->progressBar1->isVisibleTo(wizard.get()));
+    EXPECT_FALSE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>(*wizard, "backBtn")->isEnabled());
+    EXPECT_TRUE(control<QProgressBar>(*wizard, "progressBar1")->isVisibleTo(wizard.get()));
     ASSERT_TRUE(waitUntil([&] { return !wizard->DictionaryBusy(); }, 10000));
     EXPECT_TRUE(page()->isEnabled());
-    EXPECT_TRUE(wizard->nextBtn->isEnabled());
-    EXPECT_TRUE(wizard->backBtn->isEnabled());
-    EXPECT_EQ(wizard->dictionaryCountLabel->text(), QStringLiteral("20000 записей в словаре"));
+    EXPECT_TRUE(control<QPushButton>(*wizard, "nextBtn")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>(*wizard, "backBtn")->isEnabled());
+    EXPECT_EQ(wizard->RunState().CountText(), QStringLiteral("20000 записей в словаре"));
 
     paths.answer = path("saved.txt");
     wizard->SaveDictionaryBtnClick();
@@ -87,13 +91,13 @@ TEST_F(WizardDictionaryWorkTest, AFileWithoutPairsIsRefusedAndOtherLinesAreCount
     load("notes.txt");
     ASSERT_EQ(messenger.information.size(), 1);
     EXPECT_TRUE(messenger.information.last().contains(QStringLiteral("no key=value lines")));
-    EXPECT_EQ(wizard->dictionaryCountLabel->text(), QStringLiteral("2 записей в словаре"));
+    EXPECT_EQ(wizard->RunState().CountText(), QStringLiteral("2 записей в словаре"));
     writeFile("mixed.txt", "Orel=O\r\n# a comment\r\nKursk=K\r\n");
     load("mixed.txt");
     ASSERT_EQ(messenger.information.size(), 2);
     EXPECT_TRUE(messenger.information.last().contains(QStringLiteral("1 lines of the file are not")))
         << messenger.information.last().toStdString();
-    EXPECT_EQ(wizard->dictionaryCountLabel->text(), QStringLiteral("4 записей в словаре"));
+    EXPECT_EQ(wizard->RunState().CountText(), QStringLiteral("4 записей в словаре"));
 }
 
 TEST_F(WizardDictionaryWorkTest, YesToSaveOnClosingTheEditorAsksWhereWhenNeverSaved) {
@@ -118,7 +122,7 @@ TEST_F(WizardDictionaryWorkTest, YesToSaveOnClosingTheEditorAsksWhereWhenNeverSa
     LatRusDictionary edited;
     EXPECT_EQ(edited.LoadFromTextFile(spath("edited.txt")).pairs, 2);
     EXPECT_EQ(edited.IndexOfLatin("Beta"), -1);
-    EXPECT_EQ(wizard->dictionaryCountLabel->text(), QStringLiteral("2 записей в словаре"));
+    EXPECT_EQ(wizard->RunState().CountText(), QStringLiteral("2 записей в словаре"));
 }
 
 } // namespace

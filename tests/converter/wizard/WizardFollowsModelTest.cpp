@@ -7,6 +7,8 @@
 
 namespace {
 
+using wizardtest::control;
+
 using C = WizardControl;
 using windowtest::waitUntil;
 
@@ -25,35 +27,75 @@ protected:
             EXPECT_EQ(b->isChecked(), checked) << name;
             EXPECT_EQ(b->isEnabled(), enabled) << name;
         };
-        EXPECT_EQ(w.targetRadioGroup->checkedId(), c.target);
-        box(w.backwardCheckBox, c.backward, m.Enabled(C::Backward), "backward");
-        EXPECT_EQ(w.systemIdComboBox->currentIndex(), c.systemIdIndex);
-        EXPECT_EQ(w.systemIdComboBox->isEnabled(), m.Enabled(C::SystemIdList));
-        box(w.insertRegionDataCheckBox, c.insertRegion, m.Enabled(C::InsertRegion), "region");
-        box(w.utfToAnsiCheckBox, c.utfToAnsi, m.Enabled(C::UtfToAnsi), "utf");
-        box(w.translateCheckBox, c.translate, m.Enabled(C::TranslateSwitch), "translate");
-        EXPECT_EQ(w.translateTrackBar->value(), c.translationLevel);
-        EXPECT_EQ(w.translateTrackBar->isEnabled(), m.Enabled(C::TranslateOptions));
-        EXPECT_EQ(w.cityAreaComboBox->currentIndex(), c.cityAreaLevel);
-        box(w.buildingsCheckBox, c.buildings, m.Enabled(C::BuildingsSwitch), "buildings");
-        box(w.addressCheckBox, c.address, m.Enabled(C::AddressSwitch), "address");
-        box(w.addExtraLevelCheckBox, c.extraLevel, m.Enabled(C::ExtraLevel), "extra level");
-        box(w.arrowsCheckBox, c.arrows, m.Enabled(C::Arrows), "arrows");
-        EXPECT_EQ(w.sizeFilter50TrackBar->value(), c.filter50);
-        EXPECT_EQ(w.sizeFilter100TrackBar->value(), c.filter100);
-        EXPECT_EQ(w.buildingsTypeCodeEdit->text(), TypeCodeText(c.buildingsTypeCode));
-        EXPECT_EQ(w.defaultBtn->isEnabled(), m.Enabled(C::DefaultButton));
-        box(w.trimCheckBox, c.trim, true, "trim");
-        EXPECT_EQ(w.trimRadioGroup->checkedId(), c.trimMode);
-        EXPECT_EQ(w.northTrackBar->value(), c.edges.north);
-        EXPECT_EQ(w.southTrackBar->value(), c.edges.south);
-        EXPECT_EQ(w.northTrackBar->isEnabled(), m.Enabled(C::TrimEdges));
-        EXPECT_EQ(w.areasCheckListBox->isEnabled(), m.Enabled(C::TrimAreas));
-        for (int i = 0; i < w.areasCheckListBox->count(); ++i)
-            EXPECT_EQ(w.areasCheckListBox->item(i)->checkState() == Qt::Checked, bool(c.areas[size_t(i)]))
+        EXPECT_EQ(control<QButtonGroup>(w, "targetRadioGroup")->checkedId(), c.target);
+        box(control<QCheckBox>(w, "backwardCheckBox"), c.backward, m.Enabled(C::Backward), "backward");
+        EXPECT_EQ(control<QComboBox>(w, "systemIdComboBox")->currentIndex(), c.systemIdIndex);
+        EXPECT_EQ(control<QComboBox>(w, "systemIdComboBox")->isEnabled(), m.Enabled(C::SystemIdList));
+        box(control<QCheckBox>(w, "insertRegionDataCheckBox"), c.insertRegion, m.Enabled(C::InsertRegion),
+            "region");
+        box(control<QCheckBox>(w, "utfToAnsiCheckBox"), c.utfToAnsi, m.Enabled(C::UtfToAnsi), "utf");
+        box(control<QCheckBox>(w, "translateCheckBox"), c.translate, m.Enabled(C::TranslateSwitch),
+            "translate");
+        EXPECT_EQ(control<QSlider>(w, "translateTrackBar")->value(), c.translationLevel);
+        EXPECT_EQ(control<QSlider>(w, "translateTrackBar")->isEnabled(), m.Enabled(C::TranslateOptions));
+        EXPECT_EQ(control<QComboBox>(w, "cityAreaComboBox")->currentIndex(), c.cityAreaLevel);
+        box(control<QCheckBox>(w, "buildingsCheckBox"), c.buildings, m.Enabled(C::BuildingsSwitch),
+            "buildings");
+        box(control<QCheckBox>(w, "addressCheckBox"), c.address, m.Enabled(C::AddressSwitch), "address");
+        box(control<QCheckBox>(w, "addExtraLevelCheckBox"), c.extraLevel, m.Enabled(C::ExtraLevel),
+            "extra level");
+        box(control<QCheckBox>(w, "arrowsCheckBox"), c.arrows, m.Enabled(C::Arrows), "arrows");
+        EXPECT_EQ(control<QSlider>(w, "sizeFilter50TrackBar")->value(), c.filter50);
+        EXPECT_EQ(control<QSlider>(w, "sizeFilter100TrackBar")->value(), c.filter100);
+        EXPECT_EQ(control<QLineEdit>(w, "buildingsTypeCodeEdit")->text(), TypeCodeText(c.buildingsTypeCode));
+        EXPECT_EQ(control<QPushButton>(w, "defaultBtn")->isEnabled(), m.Enabled(C::DefaultButton));
+        box(control<QCheckBox>(w, "trimCheckBox"), c.trim, true, "trim");
+        EXPECT_EQ(control<QButtonGroup>(w, "trimRadioGroup")->checkedId(), c.trimMode);
+        EXPECT_EQ(control<QSlider>(w, "northTrackBar")->value(), c.edges.north);
+        EXPECT_EQ(control<QSlider>(w, "southTrackBar")->value(), c.edges.south);
+        EXPECT_EQ(control<QSlider>(w, "northTrackBar")->isEnabled(), m.Enabled(C::TrimEdges));
+        EXPECT_EQ(control<QListWidget>(w, "areasCheckListBox")->isEnabled(), m.Enabled(C::TrimAreas));
+        for (int i = 0; i < control<QListWidget>(w, "areasCheckListBox")->count(); ++i)
+            EXPECT_EQ(control<QListWidget>(w, "areasCheckListBox")->item(i)->checkState() == Qt::Checked,
+                      bool(c.areas[size_t(i)]))
                 << i;
-        EXPECT_EQ(w.trimLevelTrackBar->value(), c.trimLevel);
-        EXPECT_EQ(w.fileNameEdit->text(), c.outputPath);
+        EXPECT_EQ(control<QSlider>(w, "trimLevelTrackBar")->value(), c.trimLevel);
+        EXPECT_EQ(control<QLineEdit>(w, "fileNameEdit")->text(), c.outputPath);
+        EXPECT_EQ(control<QLineEdit>(w, "northEdit")->text(), m.EdgeText(TrimEdge::North));
+        EXPECT_EQ(control<QLineEdit>(w, "eastEdit")->text(), m.EdgeText(TrimEdge::East));
+        EXPECT_EQ(control<QLabel>(w, "sizeFilter50Label")->text(), m.SizeFilterText(true));
+        EXPECT_EQ(control<QLabel>(w, "sizeFilter100Label")->text(), m.SizeFilterText(false));
+        EXPECT_EQ(control<QLabel>(w, "ansiLabel")->text(), m.EncodingText());
+        EXPECT_EQ(control<QComboBox>(w, "buildingsDcComboBox")->count(), m.ClassItems(true).size());
+        EXPECT_EQ(control<QPushButton>(w, "backBtn")->isEnabled(), m.BackOn());
+        EXPECT_EQ(control<QPushButton>(w, "nextBtn")->isEnabled(), m.NextOn());
+        EXPECT_EQ(control<QPushButton>(w, "cancelBtn")->isEnabled(), m.CancelOn());
+        EXPECT_EQ(control<QPushButton>(w, "processingButton")->isEnabled(), m.ProcessingEnabled());
+        EXPECT_EQ(control<QLabel>(w, "readOnlyLabel")->isVisibleTo(&w),
+                  m.ReadOnlyWarning() && m.Page() == WizardPage::File);
+    }
+    // The run state's log, texts, bars and tool buttons as the window shows them.
+    static void expectShowsRunState(const ConverterWizard& w) {
+        const WizardRunState& r = w.RunState();
+        EXPECT_EQ(control<QPlainTextEdit>(w, "progressMemo")->toPlainText(),
+                  r.RunLog().join(QLatin1Char('\n')));
+        EXPECT_EQ(control<QPlainTextEdit>(w, "addMemo")->toPlainText(),
+                  r.ImportMemo().join(QLatin1Char('\n')));
+        EXPECT_EQ(control<QLabel>(w, "progressLabel")->text(), r.ProgressLabel());
+        EXPECT_EQ(control<QLabel>(w, "timeStaticText")->text(), r.ElapsedText());
+        EXPECT_EQ(control<QProgressBar>(w, "progressBar1")->value(), r.Percent());
+        EXPECT_EQ(!control<QProgressBar>(w, "progressBar1")->isHidden(), r.ProgressShown());
+        EXPECT_EQ(control<QProgressBar>(w, "progressBar2")->value(), r.RunPercent());
+        EXPECT_EQ(control<QLabel>(w, "targetLabel")->text(), r.TargetText());
+        EXPECT_EQ(control<QLabel>(w, "fileSizeLabel")->text(), r.SizeText());
+        EXPECT_EQ(control<QLabel>(w, "timeLabel")->text(), r.TimeText());
+        EXPECT_EQ(control<QPushButton>(w, "loadBtn")->isEnabled(), r.LoadOn());
+        EXPECT_EQ(control<QPushButton>(w, "saveLmpBtn")->isEnabled(), r.SaveLmpOn());
+        EXPECT_EQ(control<QLabel>(w, "dictionaryCountLabel")->text(), r.CountText());
+        EXPECT_EQ(control<QPushButton>(w, "loadDictionaryBtn")->text(), r.LoadDictionaryCaption());
+        EXPECT_EQ(control<QGroupBox>(w, "completeGroupBox")->isEnabled(), r.CompletionGroupOn());
+        EXPECT_EQ(control<QPushButton>(w, "inspectRegionBtn")->isEnabled(), r.InspectOn());
+        EXPECT_EQ(control<QPushButton>(w, "saveRegionBtn")->isEnabled(), r.SaveRegionOn());
     }
 };
 
@@ -68,31 +110,34 @@ TEST_F(WizardFollowsModelTest, EachPageFollowsTheModel) {
         std::function<bool()> reached;
     };
     const Page pages[] = {
-        {WizardPage::FirstStep, [&] { w.targetRadioGroup->button(1)->click(); },
-         [&] { return w.Model().Choices().target == 1 && w.BuildingsTypeCode() == 0x7018; }},
+        {WizardPage::FirstStep, [&] { control<QButtonGroup>(w, "targetRadioGroup")->button(1)->click(); },
+         [&] { return w.Model().Choices().target == 1 && w.Model().Choices().buildingsTypeCode == 0x7018; }},
         {WizardPage::Translate,
          [&] {
-             w.translateCheckBox->click();
-             w.translateTrackBar->setValue(5);
+             control<QCheckBox>(w, "translateCheckBox")->click();
+             control<QSlider>(w, "translateTrackBar")->setValue(5);
          },
          [&] { return w.Model().Choices().translate && w.Model().Choices().translationLevel == 5; }},
-        {WizardPage::Loading, [&] { w.cityAreaComboBox->setCurrentIndex(2); },
+        {WizardPage::Loading, [&] { control<QComboBox>(w, "cityAreaComboBox")->setCurrentIndex(2); },
          [&] { return w.Model().Choices().cityAreaLevel == 2; }},
         {WizardPage::Settings,
          [&] {
-             w.translateCheckBox->click();
-             w.sizeFilter100TrackBar->setValue(20);
+             control<QCheckBox>(w, "translateCheckBox")->click();
+             control<QSlider>(w, "sizeFilter100TrackBar")->setValue(20);
          },
          [&] { return w.Model().Choices().filter100 == 40 && w.Model().Choices().filter50 == 40; }},
         {WizardPage::CutMap,
          [&] {
-             w.trimCheckBox->click();
-             w.trimRadioGroup->button(2)->click();
-             w.areasCheckListBox->item(1)->setCheckState(Qt::Checked);
+             control<QCheckBox>(w, "trimCheckBox")->click();
+             control<QButtonGroup>(w, "trimRadioGroup")->button(2)->click();
+             control<QListWidget>(w, "areasCheckListBox")->item(1)->setCheckState(Qt::Checked);
          },
          [&] { return w.Model().Choices().trimMode == 2 && !w.Model().Choices().areas[0]; }},
         {WizardPage::File, [&] { w.SetOutputFile(path("out/ALLDATA.KWI")); },
-         [&] { return w.Model().Choices().outputPath == path("out/ALLDATA.KWI") && w.nextBtn->isEnabled(); }},
+         [&] {
+             return w.Model().Choices().outputPath == path("out/ALLDATA.KWI") &&
+                    control<QPushButton>(w, "nextBtn")->isEnabled();
+         }},
     };
     for (const Page& p : pages) {
         SCOPED_TRACE(int(p.page));
@@ -101,16 +146,22 @@ TEST_F(WizardFollowsModelTest, EachPageFollowsTheModel) {
         p.act();
         EXPECT_TRUE(p.reached());
         expectShowsModel(w);
+        expectShowsRunState(w);
     }
     // The run, its end and the completion page show what the run and the model gave them.
     w.NextBtnClick();
     ASSERT_TRUE(waitUntil([&] { return w.CurrentPage() == WizardPage::Finish; }, 5000));
     EXPECT_EQ(w.RunSettings().outputPath, w.Model().BuildOptions(false).outputPath);
     EXPECT_EQ(w.RunSettings().selectedAreas, std::vector<int>{40});
-    EXPECT_EQ(w.targetLabel->text(), w.targetRadioGroup->button(w.Model().Choices().target)->text());
+    EXPECT_EQ(control<QLabel>(w, "targetLabel")->text(),
+              control<QButtonGroup>(w, "targetRadioGroup")->button(w.Model().Choices().target)->text());
+    expectShowsRunState(w);
+    EXPECT_EQ(control<QPlainTextEdit>(w, "finishMemo")->toPlainText(),
+              w.RunState().RunLog().join(QLatin1Char('\n')));
     w.NextBtnClick();
     ASSERT_EQ(w.CurrentPage(), WizardPage::Completion);
     expectShowsModel(w);
+    expectShowsRunState(w);
     w.reject();
 }
 

@@ -2,6 +2,7 @@
 // change, the name switches against imported buildings, trimming, and the settings read and written.
 #include <QDate>
 #include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "converter/wizard/WizardModel.h"
@@ -271,6 +272,102 @@ TEST(WizardModelDriven, ThePageFlowsButtonsFollowTheWorkOnThePage) {
     EXPECT_TRUE(done.NextOn());
     EXPECT_FALSE(done.CancelOn());
     EXPECT_FALSE(done.ProcessingEnabled()) << "processing runs once";
+}
+
+TEST(WizardModelDriven, ThePagesTextsComeFromTheModel) {
+    ConverterSource south = plainSource();
+    // 55.75 degrees south and 3.5 degrees west, in 1/8 arc-seconds.
+    south.south = -1605600;
+    south.west = -100800;
+    WizardModel model(south, false);
+    EXPECT_EQ(model.EdgeText(TrimEdge::North), QStringLiteral("N 6°56'40\""));
+    EXPECT_EQ(model.EdgeText(TrimEdge::South), QStringLiteral("S 55°45'00\""));
+    EXPECT_EQ(model.EdgeText(TrimEdge::West), QStringLiteral("W 3°30'00\""));
+    EXPECT_EQ(model.EdgeText(TrimEdge::East), QStringLiteral("E 5°12'30\""));
+    // The default classes: buildings in class 18, house numbers in class 9.
+    const QStringList buildings = model.ClassItems(true), numbers = model.ClassItems(false);
+    ASSERT_EQ(buildings.size(), 9);
+    EXPECT_EQ(buildings[model.Choices().buildingsClass], QStringLiteral("5 - Class 18"));
+    ASSERT_EQ(numbers.size(), 7);
+    EXPECT_EQ(numbers[model.Choices().numberingClass], QStringLiteral("2 - Class 9"));
+    EXPECT_TRUE(WizardModel(ConverterSource{}, false).ClassItems(true).isEmpty());
+    model.SetSizeFilter(true, 30);
+    EXPECT_EQ(model.SizeFilterText(true), QStringLiteral("50m -> 30"));
+    EXPECT_EQ(model.SizeFilterText(false),
+              QStringLiteral("100m -> ") + QString::number(model.Choices().filter100));
+    EXPECT_EQ(model.EncodingText(), QStringLiteral("ANSI"));
+    model.SetIsoAnsiIndex(1);
+    EXPECT_EQ(model.EncodingText(), QStringLiteral("ISO"));
+    EXPECT_TRUE(model.EncodingLabelsShown());
+    EXPECT_FALSE(WizardModel(plainSource(3), false).EncodingLabelsShown());
+}
+
+TEST(WizardModelDriven, TheFilePagesWarningsTheVersionEditAndTheRegionsList) {
+    ConverterSource regions = plainSource();
+    regions.regionCount = 3;
+    WizardModel model(regions, false);
+    struct Case {
+        OutputVerdict verdict;
+        bool readOnly, sameFile;
+    };
+    for (const Case& c :
+         {Case{OutputVerdict::ReadOnly, true, false}, Case{OutputVerdict::SameAsSource, false, true},
+          Case{OutputVerdict::MissingFolder, false, false}, Case{OutputVerdict::Accepted, false, false}}) {
+        model.SetOutputVerdict(c.verdict);
+        EXPECT_EQ(model.ReadOnlyWarning(), c.readOnly) << int(c.verdict);
+        EXPECT_EQ(model.SameFileWarning(), c.sameFile) << int(c.verdict);
+    }
+    // A new choice hides a warning, and not the verdict.
+    model.SetOutputVerdict(OutputVerdict::ReadOnly);
+    model.HideReadOnlyWarning();
+    EXPECT_FALSE(model.ReadOnlyWarning());
+    model.SetOutputVerdict(OutputVerdict::SameAsSource);
+    model.HideSameFileWarning();
+    EXPECT_FALSE(model.SameFileWarning());
+    EXPECT_EQ(model.Verdict(), OutputVerdict::SameAsSource);
+    EXPECT_FALSE(model.VersionEditable());
+    model.AllowVersionEdit();
+    EXPECT_TRUE(model.VersionEditable());
+    EXPECT_TRUE(model.RegionItems().isEmpty()) << "listed once inspected";
+    model.InspectRegions();
+    EXPECT_EQ(model.RegionItems(), QStringList({"Region 0", "Region 1", "Region 2"}));
+}
+
+TEST(WizardModelDriven, TheFileStepRefusesATranslationWithoutADictionaryAndBuildingsWithoutAClass) {
+    ConverterSource classless = plainSource();
+    // No class 18 or 9 in the top level's lists: neither buildings nor house numbers have a default class.
+    classless.backgroundCodes = {1, 2};
+    classless.nameCodes = {0, 1};
+    struct Case {
+        const char* name;
+        ConverterSource source;
+        std::function<void(WizardModel&)> choose;
+        bool dictionaryLoaded;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"nothing chosen", plainSource(), [](WizardModel&) {}, false, ""},
+        {"translation, no dictionary", plainSource(), [](WizardModel& m) { m.SetTranslate(true); }, false,
+         "Словарь не загружен !!!"},
+        {"translation, dictionary", plainSource(), [](WizardModel& m) { m.SetTranslate(true); }, true, ""},
+        {"buildings, no class", classless,
+         [](WizardModel& m) { m.SetBuildingData(someBuildings()), m.SetBuildings(true); }, false,
+         "Выберите класс отображения для зданий"},
+        {"house numbers, no class", classless,
+         [](WizardModel& m) { m.SetBuildingData(someBuildings()), m.SetAddress(true); }, false,
+         "Выберите класс отображения для номеров зданий"},
+        {"buildings, class", plainSource(),
+         [](WizardModel& m) { m.SetBuildingData(someBuildings()), m.SetBuildings(true); }, false, ""},
+    };
+    for (const Case& c : cases) {
+        WizardModel model(c.source, true);
+        c.choose(model);
+        EXPECT_EQ(model.FileStepRefusal(c.dictionaryLoaded), QString::fromUtf8(c.refusal)) << c.name;
+    }
+    ConverterSource compressed = plainSource();
+    compressed.compressed = true;
+    EXPECT_TRUE(WizardModel(compressed, false).CautionText().contains(QStringLiteral("05.CMP")));
+    EXPECT_TRUE(WizardModel(plainSource(), false).CautionText().isEmpty());
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 
 namespace {
 
+using wizardtest::control;
+
 using windowtest::waitUntil;
 
 class WizardPagesToTheLetterTest : public wizardtest::WizardTest {};
@@ -31,10 +33,11 @@ TEST_F(WizardPagesToTheLetterTest, TheSystemBoxAndTheBackwardCheckReadTheMapsSys
         ASSERT_TRUE(source.mapOpen);
         EXPECT_EQ(source.systemIdText, c.systemText);
         ConverterWizard wizard(source, services, taskBar);
-        EXPECT_EQ(wizard.systemIdComboBox->count(), c.items);
-        EXPECT_EQ(wizard.systemIdComboBox->currentText(), QString::fromLatin1(c.systemText));
-        EXPECT_TRUE(wizard.backwardCheckBox->isEnabled());
-        EXPECT_EQ(wizard.backwardCheckBox->isChecked(), c.backward);
+        EXPECT_EQ(control<QComboBox>(wizard, "systemIdComboBox")->count(), c.items);
+        EXPECT_EQ(control<QComboBox>(wizard, "systemIdComboBox")->currentText(),
+                  QString::fromLatin1(c.systemText));
+        EXPECT_TRUE(control<QCheckBox>(wizard, "backwardCheckBox")->isEnabled());
+        EXPECT_EQ(control<QCheckBox>(wizard, "backwardCheckBox")->isChecked(), c.backward);
     }
 }
 
@@ -51,23 +54,24 @@ TEST_F(WizardPagesToTheLetterTest, TheFinishPageLabelsCarryTheirCaptions) {
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
     ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::Finish; }, 5000));
-    EXPECT_EQ(wizard->targetLabel->text(), QStringLiteral("AISIN-AW (EU cars)"));
-    EXPECT_EQ(wizard->fileSizeLabel->text(), QStringLiteral("Output File Size: 5 kb"));
-    EXPECT_TRUE(wizard->timeLabel->text().startsWith(QStringLiteral("Elapsed time: 0:00:0")))
-        << wizard->timeLabel->text().toStdString();
+    EXPECT_EQ(wizard->RunState().TargetText(), QStringLiteral("AISIN-AW (EU cars)"));
+    EXPECT_EQ(wizard->RunState().SizeText(), QStringLiteral("Output File Size: 5 kb"));
+    EXPECT_TRUE(wizard->RunState().TimeText().startsWith(QStringLiteral("Elapsed time: 0:00:0")))
+        << wizard->RunState().TimeText().toStdString();
 }
 
 TEST_F(WizardPagesToTheLetterTest, TheLoadingPageOffersTwoMapPagesAndSaysWhatMapsToUse) {
     auto wizard = make(plainSource());
     nextTo(*wizard, WizardPage::Loading);
     QStringList labelTexts;
-    for (const QLabel* label : wizard->pageControl->currentWidget()->findChildren<QLabel*>())
+    for (const QLabel* label :
+         control<QStackedWidget>(*wizard, "pageControl")->currentWidget()->findChildren<QLabel*>())
         labelTexts << label->text();
     const QString all = labelTexts.join('\n');
     EXPECT_TRUE(all.contains(QStringLiteral(
         "Вы можете использовать карты в польском формате (***. MP) чтобы добавить контуры зданий.")));
     EXPECT_TRUE(all.contains(QStringLiteral("сообществом")));
-    for (QLabel* link : {wizard->urlLabel1, wizard->urlLabel2}) {
+    for (QLabel* link : {control<QLabel>(*wizard, "urlLabel1"), control<QLabel>(*wizard, "urlLabel2")}) {
         ASSERT_NE(link, nullptr);
         EXPECT_TRUE(link->isVisibleTo(wizard.get()));
         EXPECT_TRUE(link->text().contains(QStringLiteral("href=")));
@@ -105,24 +109,25 @@ TEST_F(WizardPagesToTheLetterTest, AnImportDisablesSaveAsWithLoadBackAndNext) {
         paths.answers = {path("town.mp")};
         wizard->LoadMpBtnClick();
         ASSERT_TRUE(raw->busy);
-        for (QWidget* w : std::initializer_list<QWidget*>{wizard->loadBtn, wizard->saveLmpBtn,
-                                                          wizard->backBtn, wizard->nextBtn})
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 control<QPushButton>(*wizard, "loadBtn"), control<QPushButton>(*wizard, "saveLmpBtn"),
+                 control<QPushButton>(*wizard, "backBtn"), control<QPushButton>(*wizard, "nextBtn")})
             EXPECT_FALSE(w->isEnabled()) << round;
         raw->busy = false;
-        ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 5000));
-        EXPECT_TRUE(wizard->saveLmpBtn->isEnabled());
+        ASSERT_TRUE(waitUntil([&] { return wizard->RunState().LoadOn(); }, 5000));
+        EXPECT_TRUE(wizard->RunState().SaveLmpOn());
     }
 }
 
 TEST_F(WizardPagesToTheLetterTest, TheCountryFilterLabelGreysOutWithItsControls) {
     ConverterWizard wizard(plainSource(), services, taskBar, true);
-    ASSERT_NE(wizard.translateLevelLabel, nullptr);
-    EXPECT_EQ(wizard.translateLevelLabel->text(), QStringLiteral("Фильтр стран"));
-    EXPECT_FALSE(wizard.translateLevelLabel->isEnabled());
+    ASSERT_NE(control<QLabel>(wizard, "translateLevelLabel"), nullptr);
+    EXPECT_EQ(control<QLabel>(wizard, "translateLevelLabel")->text(), QStringLiteral("Фильтр стран"));
+    EXPECT_FALSE(control<QLabel>(wizard, "translateLevelLabel")->isEnabled());
     for (bool on : {true, false}) {
-        wizard.translateCheckBox->click();
-        EXPECT_EQ(wizard.translateLevelLabel->isEnabled(), on);
-        EXPECT_EQ(wizard.translateTrackBar->isEnabled(), on);
+        control<QCheckBox>(wizard, "translateCheckBox")->click();
+        EXPECT_EQ(control<QLabel>(wizard, "translateLevelLabel")->isEnabled(), on);
+        EXPECT_EQ(control<QSlider>(wizard, "translateTrackBar")->isEnabled(), on);
     }
 }
 
@@ -141,9 +146,10 @@ TEST_F(WizardPagesToTheLetterTest, ADamagedFileGivesOneMemoLinePerLoggedLine) {
     nextTo(*wizard, WizardPage::Loading);
     paths.answers = {path("damaged.mp")};
     wizard->LoadMpBtnClick();
-    ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 10000));
-    const QStringList lines = wizard->addMemo->toPlainText().split(QLatin1Char('\n'));
-    EXPECT_EQ(wizard->addMemo->document()->blockCount(), lines.size());
+    ASSERT_TRUE(waitUntil([&] { return wizard->RunState().LoadOn(); }, 10000));
+    const QStringList lines =
+        wizard->RunState().ImportMemo().join(QLatin1Char('\n')).split(QLatin1Char('\n'));
+    EXPECT_EQ(control<QPlainTextEdit>(*wizard, "addMemo")->document()->blockCount(), lines.size());
     int errors = 0;
     for (const QString& line : lines) {
         if (line.contains(QStringLiteral("Data0="))) {
@@ -153,20 +159,21 @@ TEST_F(WizardPagesToTheLetterTest, ADamagedFileGivesOneMemoLinePerLoggedLine) {
         for (const QChar c : line)
             EXPECT_FALSE(c.unicode() < 0x20 && c != QLatin1Char('\t')) << line.toStdString();
     }
-    EXPECT_EQ(errors, 2) << wizard->addMemo->toPlainText().toStdString();
+    EXPECT_EQ(errors, 2) << wizard->RunState().ImportMemo().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(WizardPagesToTheLetterTest, TheTranslationLevelStaysWithinOneToFive) {
     ConverterWizard wizard(plainSource(), services, taskBar, true);
-    wizard.translateCheckBox->click();
+    control<QCheckBox>(wizard, "translateCheckBox")->click();
     struct Case {
         int set, kept;
     };
     for (const Case c : {Case{0, 1}, Case{-3, 1}, Case{1, 1}, Case{5, 5}, Case{9, 5}}) {
-        wizard.translateTrackBar->setValue(c.set);
-        EXPECT_EQ(wizard.translateTrackBar->value(), c.kept) << c.set;
+        control<QSlider>(wizard, "translateTrackBar")->setValue(c.set);
+        EXPECT_EQ(control<QSlider>(wizard, "translateTrackBar")->value(), c.kept) << c.set;
         // "Уровни " + (position + 1) + " - " + (level count - 1), the map having 4 levels.
-        EXPECT_EQ(wizard.levelsRangeLabel->text(), QStringLiteral("Уровни %1 - 3").arg(c.kept + 1));
+        EXPECT_EQ(control<QLabel>(wizard, "levelsRangeLabel")->text(),
+                  QStringLiteral("Уровни %1 - 3").arg(c.kept + 1));
     }
 }
 

@@ -14,6 +14,8 @@
 
 namespace {
 
+using wizardtest::control;
+
 using windowtest::waitUntil;
 
 void keep(QWidget& window, const char* name) {
@@ -37,7 +39,7 @@ TEST_F(WizardPicturesTest, LoadingEditorFinishAndCompletion) {
     wizard.show();
 
     nextTo(wizard, WizardPage::Translate);
-    wizard.translateCheckBox->click();
+    control<QCheckBox>(wizard, "translateCheckBox")->click();
     {
         QFile file(path("words.txt"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -64,23 +66,27 @@ TEST_F(WizardPicturesTest, LoadingEditorFinishAndCompletion) {
     wizard.ShowDictionaryBtnClick();
     EXPECT_TRUE(editorShown);
     // Imported buildings and translated names do not go into one run.
-    wizard.translateCheckBox->click();
+    control<QCheckBox>(wizard, "translateCheckBox")->click();
 
     nextTo(wizard, WizardPage::Loading);
     paths.answers = {path("sample-disc-town.mp")};
     wizard.LoadMpBtnClick();
-    ASSERT_TRUE(waitUntil([&] { return wizard.loadBtn->isEnabled(); }, 30000));
-    EXPECT_TRUE(wizard.addMemo->toPlainText().contains(QStringLiteral("Найдено на карте")));
-    EXPECT_TRUE(wizard.urlLabel1->isVisible());
-    EXPECT_TRUE(wizard.urlLabel2->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return wizard.RunState().LoadOn(); }, 30000));
+    EXPECT_TRUE(control<QPlainTextEdit>(wizard, "addMemo")
+                    ->toPlainText()
+                    .contains(QStringLiteral("Найдено на карте")));
+    EXPECT_TRUE(control<QLabel>(wizard, "urlLabel1")->isVisible());
+    EXPECT_TRUE(control<QLabel>(wizard, "urlLabel2")->isVisible());
     keep(wizard, "wizard-loading.png");
 
     wizard.SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(wizard, WizardPage::File);
     wizard.NextBtnClick();
-    ASSERT_TRUE(waitUntil([&] { return !wizard.CreationRunning() && !wizard.pollTimer->isActive(); }, 60000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return !wizard.CreationRunning() && !control<QTimer>(wizard, "pollTimer")->isActive(); },
+        60000));
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Finish);
-    EXPECT_TRUE(wizard.fileSizeLabel->text().startsWith(QStringLiteral("Output File Size: ")));
+    EXPECT_TRUE(wizard.RunState().SizeText().startsWith(QStringLiteral("Output File Size: ")));
     keep(wizard, "wizard-finish.png");
     wizard.NextBtnClick();
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Completion);

@@ -13,6 +13,8 @@
 
 namespace {
 
+using wizardtest::control;
+
 using windowtest::waitUntil;
 
 class WizardSampleDiscTest : public wizardtest::WizardTest {};
@@ -28,15 +30,18 @@ TEST_F(WizardSampleDiscTest, WritesTheSameMapAsTheHeadlessJob) {
     ConverterWizard wizard(source, services, taskBar);
     wizard.SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(wizard, WizardPage::File);
-    ASSERT_TRUE(wizard.nextBtn->isEnabled());
+    ASSERT_TRUE(wizard.Model().NextOn());
     wizard.NextBtnClick();
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Creation);
     ASSERT_TRUE(
         waitUntil([&] { return !wizard.CreationRunning() && wizard.LastReturnValue() != 0; }, 60000) ||
         wizard.CurrentPage() == WizardPage::Finish)
-        << wizard.progressMemo->toPlainText().toStdString();
-    ASSERT_EQ(wizard.CurrentPage(), WizardPage::Finish) << wizard.progressMemo->toPlainText().toStdString();
-    EXPECT_TRUE(wizard.finishMemo->toPlainText().contains(QStringLiteral("Creating New Map started...")));
+        << wizard.RunState().RunLog().join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(wizard.CurrentPage(), WizardPage::Finish)
+        << wizard.RunState().RunLog().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(control<QPlainTextEdit>(wizard, "finishMemo")
+                    ->toPlainText()
+                    .contains(QStringLiteral("Creating New Map started...")));
     EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::None);
     EXPECT_FALSE(backend.calls.empty());
 
@@ -52,10 +57,10 @@ TEST_F(WizardSampleDiscTest, WritesTheSameMapAsTheHeadlessJob) {
 
     // The completion writes a new REGION.KWI beside the new map, on its own thread.
     wizard.NextBtnClick();
-    ASSERT_TRUE(wizard.regionCheckBox->isEnabled());
-    wizard.regionCheckBox->click();
-    wizard.processingButton->click();
-    ASSERT_TRUE(waitUntil([&] { return wizard.nextBtn->isEnabled(); }, 60000));
+    ASSERT_TRUE(wizard.Model().Enabled(WizardControl::NewRegion));
+    control<QCheckBox>(wizard, "regionCheckBox")->click();
+    control<QPushButton>(wizard, "processingButton")->click();
+    ASSERT_TRUE(waitUntil([&] { return wizard.Model().NextOn(); }, 60000));
     EXPECT_TRUE(messenger.errors.isEmpty()) << messenger.errors.join("; ").toStdString();
     EXPECT_TRUE(std::filesystem::exists(spath("out/REGION.KWI")));
     wizard.NextBtnClick();
@@ -85,27 +90,35 @@ TEST_F(WizardSampleDiscTest, WithTheTownImportedTheMapEqualsTheHeadlessOneAndThe
     nextTo(wizard, WizardPage::Loading);
     paths.answers = {path("town.mp")};
     wizard.LoadMpBtnClick();
-    ASSERT_TRUE(waitUntil([&] { return wizard.loadBtn->isEnabled(); }, 30000));
-    ASSERT_TRUE(wizard.buildingsCheckBox->isEnabled()) << wizard.addMemo->toPlainText().toStdString();
-    const QStringList importLog = wizard.addMemo->toPlainText().split(QLatin1Char('\n'));
+    ASSERT_TRUE(waitUntil([&] { return wizard.RunState().LoadOn(); }, 30000));
+    ASSERT_TRUE(wizard.Model().Enabled(WizardControl::BuildingsSwitch))
+        << wizard.RunState().ImportMemo().join(QLatin1Char('\n')).toStdString();
+    const QStringList importLog =
+        wizard.RunState().ImportMemo().join(QLatin1Char('\n')).split(QLatin1Char('\n'));
     EXPECT_TRUE(importLog.join('\n').contains(QStringLiteral("Импорт данных из файла town.mp")));
-    wizard.buildingsCheckBox->click();
-    wizard.addressCheckBox->click();
+    control<QCheckBox>(wizard, "buildingsCheckBox")->click();
+    control<QCheckBox>(wizard, "addressCheckBox")->click();
     // The town's top level has no class 9 for house numbers: they take the last name class.
-    ASSERT_GT(wizard.numberingDcComboBox->count(), 0);
-    if (wizard.numberingDcComboBox->currentIndex() < 0)
-        wizard.numberingDcComboBox->setCurrentIndex(wizard.numberingDcComboBox->count() - 1);
+    ASSERT_GT(control<QComboBox>(wizard, "numberingDcComboBox")->count(), 0);
+    if (wizard.Model().Choices().numberingClass < 0)
+        control<QComboBox>(wizard, "numberingDcComboBox")
+            ->setCurrentIndex(control<QComboBox>(wizard, "numberingDcComboBox")->count() - 1);
     wizard.SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(wizard, WizardPage::File);
-    ASSERT_TRUE(wizard.nextBtn->isEnabled());
+    ASSERT_TRUE(wizard.Model().NextOn());
     wizard.NextBtnClick();
     // The run has ended once the window has taken its end and stopped polling.
-    ASSERT_TRUE(waitUntil([&] { return !wizard.CreationRunning() && !wizard.pollTimer->isActive(); }, 60000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return !wizard.CreationRunning() && !control<QTimer>(wizard, "pollTimer")->isActive(); },
+        60000));
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Finish)
-        << wizard.progressMemo->toPlainText().toStdString() << messenger.errors.join("; ").toStdString();
+        << wizard.RunState().RunLog().join(QLatin1Char('\n')).toStdString()
+        << messenger.errors.join("; ").toStdString();
     // The run's memo holds the run's lines only.
-    EXPECT_TRUE(wizard.progressMemo->toPlainText().startsWith(QStringLiteral("Creating New Map started...")))
-        << wizard.progressMemo->toPlainText().toStdString();
+    EXPECT_TRUE(control<QPlainTextEdit>(wizard, "progressMemo")
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("Creating New Map started...")))
+        << wizard.RunState().RunLog().join(QLatin1Char('\n')).toStdString();
 
     // The headless run gets the same options and the compiled buildings the wizard can save.
     paths.answer = path("town.lmp");
@@ -139,15 +152,15 @@ TEST_F(WizardSampleDiscTest, SavesAnAlternativeRegionFileOfTheCheckedRegions) {
     wizard.PresentationImageClick();
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Region);
     wizard.InspectRegionBtnClick();
-    ASSERT_EQ(wizard.regionCheckListBox->count(), source.regionCount);
-    wizard.regionCheckListBox->item(0)->setCheckState(Qt::Checked);
+    ASSERT_EQ(control<QListWidget>(wizard, "regionCheckListBox")->count(), source.regionCount);
+    control<QListWidget>(wizard, "regionCheckListBox")->item(0)->setCheckState(Qt::Checked);
     paths.answer = path("out/REGION.KWI");
     wizard.SaveRegionBtnClick();
     EXPECT_TRUE(messenger.errors.isEmpty()) << messenger.errors.join("; ").toStdString();
     const auto size = std::filesystem::file_size(spath("out/REGION.KWI"));
     EXPECT_GT(size, 0u);
     EXPECT_EQ(size % 32, 0u);
-    EXPECT_FALSE(wizard.saveRegionBtn->isEnabled());
+    EXPECT_FALSE(wizard.RunState().SaveRegionOn());
 }
 
 } // namespace

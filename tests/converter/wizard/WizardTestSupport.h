@@ -5,15 +5,20 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTimer>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <thread>
 
 #include "converter/wizard/ConverterWizard.h"
@@ -48,6 +53,14 @@ inline WizardWork endlessWork(std::atomic<int>* steps = nullptr) {
         result.status = ConversionStatus::Stopped;
         return result;
     };
+}
+
+// The wizard's control of that objectName: the window tests' only way to its widgets. A missing or
+// doubled name fails the test here rather than crashing it later.
+template <class Control> Control* control(const ConverterWizard& wizard, const char* objectName) {
+    const auto found = wizard.findChildren<Control*>(QLatin1String(objectName));
+    EXPECT_EQ(found.size(), 1) << objectName;
+    return found.isEmpty() ? nullptr : found.front();
 }
 
 class WizardTest : public windowtest::WindowTest {

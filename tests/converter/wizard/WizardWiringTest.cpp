@@ -17,6 +17,8 @@
 
 namespace {
 
+using wizardtest::control;
+
 using mp_import::MemoEvent;
 using windowtest::waitUntil;
 
@@ -142,12 +144,13 @@ TEST_F(WizardWiringTest, TheDictionaryLoadsTextWarnsOfTheWrongTypeAndSavesWhatIt
 TEST_F(WizardWiringTest, EveryHouseNumberCodePageOfferedIsOneARunAccepts) {
     auto wizard = make(plainSource());
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
-    ASSERT_EQ(wizard->codePageComboBox->count(), 5);
-    for (int i = 0; i < wizard->codePageComboBox->count(); ++i) {
-        wizard->codePageComboBox->setCurrentIndex(i);
+    ASSERT_EQ(control<QComboBox>(*wizard, "codePageComboBox")->count(), 5);
+    for (int i = 0; i < control<QComboBox>(*wizard, "codePageComboBox")->count(); ++i) {
+        control<QComboBox>(*wizard, "codePageComboBox")->setCurrentIndex(i);
         const ConversionOptions options = wizard->BuildOptions();
         EXPECT_FALSE(options.Validate().has_value())
-            << wizard->codePageComboBox->itemText(i).toStdString() << ": " << *options.Validate();
+            << control<QComboBox>(*wizard, "codePageComboBox")->itemText(i).toStdString() << ": "
+            << *options.Validate();
     }
 }
 
@@ -155,33 +158,33 @@ TEST_F(WizardWiringTest, TheRunGetsEverySettingThePagesCollect) {
     ConverterSource source = plainSource();
     source.areas = {{40, "DEU", "Germany"}, {43, "RUS", "Russia"}};
     auto wizard = make(source);
-    wizard->addRadioGroup->button(1)->click();
-    wizard->strictRulesCheckBox->setChecked(false);
-    wizard->includeLettersCheckBox->setChecked(false);
-    wizard->sizeFilter50TrackBar->setValue(30);
-    wizard->sizeFilter100TrackBar->setValue(120);
-    wizard->trimCheckBox->setChecked(true);
-    wizard->trimRadioGroup->button(1)->click();
-    wizard->trimLevelTrackBar->setValue(4);
-    wizard->northTrackBar->setValue(190000);
-    wizard->westTrackBar->setValue(60000);
-    wizard->addSeasCheckBox->setChecked(true);
-    wizard->addAdjacentCheckBox->setChecked(true);
+    control<QButtonGroup>(*wizard, "addRadioGroup")->button(1)->click();
+    control<QCheckBox>(*wizard, "strictRulesCheckBox")->setChecked(false);
+    control<QCheckBox>(*wizard, "includeLettersCheckBox")->setChecked(false);
+    control<QSlider>(*wizard, "sizeFilter50TrackBar")->setValue(30);
+    control<QSlider>(*wizard, "sizeFilter100TrackBar")->setValue(120);
+    control<QCheckBox>(*wizard, "trimCheckBox")->setChecked(true);
+    control<QButtonGroup>(*wizard, "trimRadioGroup")->button(1)->click();
+    control<QSlider>(*wizard, "trimLevelTrackBar")->setValue(4);
+    control<QSlider>(*wizard, "northTrackBar")->setValue(190000);
+    control<QSlider>(*wizard, "westTrackBar")->setValue(60000);
+    control<QCheckBox>(*wizard, "addSeasCheckBox")->setChecked(true);
+    control<QCheckBox>(*wizard, "addAdjacentCheckBox")->setChecked(true);
     const ConversionOptions o = wizard->BuildOptions();
     EXPECT_TRUE(o.replaceOldData);
     EXPECT_FALSE(o.strictRules);
     EXPECT_FALSE(o.includeLetters);
-    EXPECT_EQ(o.cityAreaClass, uint8_t(wizard->Defaults().secondBackgroundClass));
-    EXPECT_EQ(o.arrowNameClass, uint8_t(wizard->Defaults().extraNameClass));
+    EXPECT_EQ(o.cityAreaClass, uint8_t(wizard->Model().Defaults().secondBackgroundClass));
+    EXPECT_EQ(o.arrowNameClass, uint8_t(wizard->Model().Defaults().extraNameClass));
     EXPECT_EQ(o.buildingFilterSmallest, 30);
     EXPECT_EQ(o.buildingFilterDetailed, 120);
     EXPECT_TRUE(o.trim);
     EXPECT_EQ(o.trimMode, 1);
     EXPECT_EQ(o.trimLevel, 4);
-    EXPECT_EQ(o.trimNorth, wizard->northTrackBar->value());
-    EXPECT_EQ(o.trimWest, wizard->westTrackBar->value());
-    EXPECT_EQ(o.trimSouth, wizard->southTrackBar->value());
-    EXPECT_EQ(o.trimEast, wizard->eastTrackBar->value());
+    EXPECT_EQ(o.trimNorth, wizard->Model().Choices().edges.north);
+    EXPECT_EQ(o.trimWest, wizard->Model().Choices().edges.west);
+    EXPECT_EQ(o.trimSouth, wizard->Model().Choices().edges.south);
+    EXPECT_EQ(o.trimEast, wizard->Model().Choices().edges.east);
     EXPECT_TRUE(o.addSeaParcels);
     EXPECT_TRUE(o.addAdjacentParcels);
     // Without a dictionary nothing of the translation reaches the run.
@@ -206,12 +209,12 @@ TEST_F(WizardWiringTest, TheTranslationSettingsAndTheDictionaryReachTheRun) {
             buildingsReceived = bool(inputs.buildings);
             return wizardtest::finishedWork(ConversionStatus::Done);
         });
-    wizard.translateCheckBox->click();
-    wizard.dictionaryTypeRadioGroup->button(0)->click();
-    wizard.excludeFwyCheckBox->setChecked(true);
-    wizard.excludeYoCheckBox->setChecked(true);
-    wizard.ukrICheckBox->setChecked(true);
-    wizard.translateTrackBar->setValue(4);
+    control<QCheckBox>(wizard, "translateCheckBox")->click();
+    control<QButtonGroup>(wizard, "dictionaryTypeRadioGroup")->button(0)->click();
+    control<QCheckBox>(wizard, "excludeFwyCheckBox")->setChecked(true);
+    control<QCheckBox>(wizard, "excludeYoCheckBox")->setChecked(true);
+    control<QCheckBox>(wizard, "ukrICheckBox")->setChecked(true);
+    control<QSlider>(wizard, "translateTrackBar")->setValue(4);
     wizard.SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(wizard, WizardPage::Creation);
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Creation);
@@ -243,12 +246,12 @@ TEST_F(WizardWiringTest, TheImportedBuildingsReachTheRun) {
     nextTo(*wizard, WizardPage::Loading);
     paths.answers = {path("town.mp")};
     wizard->LoadMpBtnClick();
-    EXPECT_FALSE(wizard->nextBtn->isEnabled());
-    EXPECT_FALSE(wizard->cityAreaComboBox->isEnabled());
-    ASSERT_TRUE(waitUntil([&] { return wizard->buildingsCheckBox->isEnabled(); }, 10000));
-    EXPECT_TRUE(wizard->nextBtn->isEnabled());
-    EXPECT_TRUE(wizard->addMemo->toPlainText().contains(QStringLiteral("town.mp")));
-    wizard->buildingsCheckBox->click();
+    EXPECT_FALSE(wizard->Model().NextOn());
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::CityAreaLevel));
+    ASSERT_TRUE(waitUntil([&] { return wizard->Model().Enabled(WizardControl::BuildingsSwitch); }, 10000));
+    EXPECT_TRUE(wizard->Model().NextOn());
+    EXPECT_TRUE(wizard->RunState().ImportMemo().join(QLatin1Char('\n')).contains(QStringLiteral("town.mp")));
+    control<QCheckBox>(*wizard, "buildingsCheckBox")->click();
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
     ASSERT_TRUE(received);
@@ -274,14 +277,14 @@ TEST_F(WizardWiringTest, SeveralPolishMapsChosenAtOnceAddUpInOneImport) {
     MpWizardImporter* raw = importer.get();
     wizard->SetImporter(std::move(importer));
     nextTo(*wizard, WizardPage::Loading);
-    ASSERT_TRUE(wizard->utfToAnsiCheckBox->isEnabled());
+    ASSERT_TRUE(wizard->Model().Enabled(WizardControl::UtfToAnsi));
     paths.answers = {path("north.mp"), path("notes.txt"), path("south.MP")};
     wizard->LoadMpBtnClick();
     EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::Indeterminate);
-    ASSERT_TRUE(waitUntil([&] { return wizard->loadBtn->isEnabled(); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return wizard->RunState().LoadOn(); }, 20000));
     EXPECT_EQ(taskBar.ProgressState(), TaskBarProgressStyle::None);
 
-    const QString memo = wizard->addMemo->toPlainText();
+    const QString memo = wizard->RunState().ImportMemo().join(QLatin1Char('\n'));
     const auto found = [](const mpgen::Expected& e) {
         return QStringLiteral("Найдено на карте: городов %1, зданий %2, c нумерацией %3")
             .arg(e.cities)
@@ -304,11 +307,11 @@ TEST_F(WizardWiringTest, SeveralPolishMapsChosenAtOnceAddUpInOneImport) {
     building_data::Box box = building_data::ReadBox(first.data);
     box.Widen(building_data::ReadBox(second.data));
     EXPECT_EQ(building_data::ReadBox(data), box);
-    EXPECT_TRUE(wizard->buildingsCheckBox->isEnabled());
-    EXPECT_TRUE(wizard->saveLmpBtn->isEnabled());
+    EXPECT_TRUE(wizard->Model().Enabled(WizardControl::BuildingsSwitch));
+    EXPECT_TRUE(wizard->RunState().SaveLmpOn());
     // Imported buildings rule out the name conversion of the same run.
-    EXPECT_FALSE(wizard->utfToAnsiCheckBox->isEnabled());
-    EXPECT_FALSE(wizard->translateCheckBox->isEnabled());
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::UtfToAnsi));
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::TranslateSwitch));
     EXPECT_EQ(RegReadString(QStringLiteral("BuildingsOpen")), path("north.mp"));
     EXPECT_TRUE(messenger.errors.isEmpty());
 }
@@ -326,10 +329,10 @@ TEST_F(WizardWiringTest, TheMainWindowsConverterButtonOpensTheWizardOverTheOpenD
     EXPECT_TRUE(wizard->isVisible());
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::FirstStep);
     // As opened from the main window the name switches stay off.
-    EXPECT_FALSE(wizard->utfToAnsiCheckBox->isEnabled());
-    EXPECT_FALSE(wizard->translateCheckBox->isEnabled());
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::UtfToAnsi));
+    EXPECT_FALSE(wizard->Model().Enabled(WizardControl::TranslateSwitch));
     const QPointer<ConverterWizard> watched = wizard;
-    wizard->cancelBtn->click();
+    control<QPushButton>(*wizard, "cancelBtn")->click();
     EXPECT_TRUE(watched.isNull() || !watched->isVisible());
     EXPECT_EQ(watched ? watched->result() : 2, 2);
 }

@@ -80,7 +80,8 @@ TEST(AllDataManager, ReadsTheDataVolume) {
     EXPECT_EQ(volume.DataTypeCount, 1);
     ASSERT_EQ(volume.LevelInformation.size(), 1u);
     ASSERT_EQ(volume.LevelInformation[0].Levels.size(), 2u);
-    EXPECT_EQ(volume.LevelInformation[0].Levels[1].LevelCode, 0x08);
+    // The level list holds level codes: the second level record starts with 08, level code 2.
+    EXPECT_EQ(volume.LevelInformation[0].Levels[1].LevelCode, 2);
     EXPECT_EQ(volume.LevelInformation[0].Levels[1].BlockRecordCount, 2);
 }
 

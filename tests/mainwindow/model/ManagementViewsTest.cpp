@@ -79,11 +79,11 @@ TEST(ManagementViews, TheDataVolumeShowsItsRecordsInFieldOrder) {
 0|Total Number of Levels|2|
 0|||
 0|Main Map  Level 0||
-0|Level Code|0 x 04|(4) 
+0|Level Code|0 x 01|(1) 
 0|Total Number of Block Management Records|4|
 0|||
 0|Main Map  Level 1||
-0|Level Code|0 x 08|(8) 
+0|Level Code|0 x 02|(2) 
 0|Total Number of Block Management Records|2|
 @help format_english/pdf/0500122e.pdf
 )");

@@ -1,0 +1,132 @@
+// The names of the wizard's controls: each takes its member's name as its objectName, by which window
+// tests find it.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QStackedWidget>
+
+#include "converter/wizard/ConverterWizard.h"
+
+void ConverterWizard::nameControls() {
+    const auto name = [](QObject* control, const char* objectName) {
+        control->setObjectName(QLatin1String(objectName));
+    };
+    name(captionLabel, "captionLabel");
+    name(hintLabel, "hintLabel");
+    name(pageControl, "pageControl");
+    name(progressBar1, "progressBar1");
+    name(backBtn, "backBtn");
+    name(nextBtn, "nextBtn");
+    name(cancelBtn, "cancelBtn");
+    name(pollTimer, "pollTimer");
+    name(infoMemo, "infoMemo");
+    name(attentionMemo, "attentionMemo");
+    name(targetRadioGroup, "targetRadioGroup");
+    name(backwardCheckBox, "backwardCheckBox");
+    name(rdsCheckBox, "rdsCheckBox");
+    name(strictRulesCheckBox, "strictRulesCheckBox");
+    name(westBugsCheckBox, "westBugsCheckBox");
+    name(systemIdCheckBox, "systemIdCheckBox");
+    name(systemIdComboBox, "systemIdComboBox");
+    name(dateStampCheckBox, "dateStampCheckBox");
+    name(dateStampEdit, "dateStampEdit");
+    name(versionStampCheckBox, "versionStampCheckBox");
+    name(versionStampEdit, "versionStampEdit");
+    name(insertRegionDataCheckBox, "insertRegionDataCheckBox");
+    name(insertVoiceDataCheckBox, "insertVoiceDataCheckBox");
+    name(adjacentRadioGroup, "adjacentRadioGroup");
+    name(presentationImage, "presentationImage");
+    name(utfToAnsiCheckBox, "utfToAnsiCheckBox");
+    name(utfGroupBox, "utfGroupBox");
+    name(utfAreasCheckListBox, "utfAreasCheckListBox");
+    name(isoAnsiComboBox, "isoAnsiComboBox");
+    name(utfLabel, "utfLabel");
+    name(ansiLabel, "ansiLabel");
+    name(translateGroupBox, "translateGroupBox");
+    name(translateCheckBox, "translateCheckBox");
+    name(dictionaryTypeRadioGroup, "dictionaryTypeRadioGroup");
+    name(translateLevelLabel, "translateLevelLabel");
+    name(translateTrackBar, "translateTrackBar");
+    name(levelsRangeLabel, "levelsRangeLabel");
+    name(translateAreasCheckListBox, "translateAreasCheckListBox");
+    name(dictionaryCountLabel, "dictionaryCountLabel");
+    name(loadDictionaryBtn, "loadDictionaryBtn");
+    name(showDictionaryBtn, "showDictionaryBtn");
+    name(saveDictionaryBtn, "saveDictionaryBtn");
+    name(excludeYoCheckBox, "excludeYoCheckBox");
+    name(ukrICheckBox, "ukrICheckBox");
+    name(excludeFwyCheckBox, "excludeFwyCheckBox");
+    name(logDictErrorsCheckBox, "logDictErrorsCheckBox");
+    name(loadBtn, "loadBtn");
+    name(saveLmpBtn, "saveLmpBtn");
+    name(addMemo, "addMemo");
+    name(cityAreaComboBox, "cityAreaComboBox");
+    name(urlLabel1, "urlLabel1");
+    name(urlLabel2, "urlLabel2");
+    name(memoryLoadProgressBar, "memoryLoadProgressBar");
+    name(memorySizeLabel, "memorySizeLabel");
+    name(memoryAviableLabel, "memoryAviableLabel");
+    name(buildingsCheckBox, "buildingsCheckBox");
+    name(addRadioGroup, "addRadioGroup");
+    name(buildingsDcComboBox, "buildingsDcComboBox");
+    name(buildingsTypeCodeEdit, "buildingsTypeCodeEdit");
+    name(sizeFilter50TrackBar, "sizeFilter50TrackBar");
+    name(sizeFilter100TrackBar, "sizeFilter100TrackBar");
+    name(sizeFilter50Label, "sizeFilter50Label");
+    name(sizeFilter100Label, "sizeFilter100Label");
+    name(addressCheckBox, "addressCheckBox");
+    name(numberingDcComboBox, "numberingDcComboBox");
+    name(numberingTypeCodeEdit, "numberingTypeCodeEdit");
+    name(includeLettersCheckBox, "includeLettersCheckBox");
+    name(codePageComboBox, "codePageComboBox");
+    name(addExtraLevelCheckBox, "addExtraLevelCheckBox");
+    name(arrowsCheckBox, "arrowsCheckBox");
+    name(defaultBtn, "defaultBtn");
+    name(trimCheckBox, "trimCheckBox");
+    name(trimRadioGroup, "trimRadioGroup");
+    name(northTrackBar, "northTrackBar");
+    name(southTrackBar, "southTrackBar");
+    name(westTrackBar, "westTrackBar");
+    name(eastTrackBar, "eastTrackBar");
+    name(northEdit, "northEdit");
+    name(southEdit, "southEdit");
+    name(westEdit, "westEdit");
+    name(eastEdit, "eastEdit");
+    name(areasCheckListBox, "areasCheckListBox");
+    name(addSeasCheckBox, "addSeasCheckBox");
+    name(addAdjacentCheckBox, "addAdjacentCheckBox");
+    name(trimLevelTrackBar, "trimLevelTrackBar");
+    name(cutLevelLabel, "cutLevelLabel");
+    name(fileNameEdit, "fileNameEdit");
+    name(fileBitBtn, "fileBitBtn");
+    name(readOnlyLabel, "readOnlyLabel");
+    name(otherFileLabel, "otherFileLabel");
+    name(logBox, "logBox");
+    name(progressLabel, "progressLabel");
+    name(progressBar2, "progressBar2");
+    name(progressMemo, "progressMemo");
+    name(timeStaticText, "timeStaticText");
+    name(finishMemo, "finishMemo");
+    name(targetLabel, "targetLabel");
+    name(fileSizeLabel, "fileSizeLabel");
+    name(timeLabel, "timeLabel");
+    name(openNewMapCheckBox, "openNewMapCheckBox");
+    name(completeGroupBox, "completeGroupBox");
+    name(splitCheckBox, "splitCheckBox");
+    name(fileConCheckBox, "fileConCheckBox");
+    name(regionCheckBox, "regionCheckBox");
+    name(voiceCheckBox, "voiceCheckBox");
+    name(cmp05CheckBox, "cmp05CheckBox");
+    name(processingButton, "processingButton");
+    name(regionCheckListBox, "regionCheckListBox");
+    name(inspectRegionBtn, "inspectRegionBtn");
+    name(saveRegionBtn, "saveRegionBtn");
+}
