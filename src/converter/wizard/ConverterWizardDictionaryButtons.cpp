@@ -49,7 +49,6 @@ void ConverterWizard::startDictionaryWork(std::function<QString(const WizardDict
     connect(&dictionaryWork_->Notifier(), &JobNotifier::progressed, this, [show] { show(false); });
     connect(&dictionaryWork_->Notifier(), &JobNotifier::ended, this, [show] { show(true); });
     dictionaryWork_->Start();
-    pollTimer->start();
 }
 
 void ConverterWizard::dictionaryWorkEnded() {
@@ -61,7 +60,6 @@ void ConverterWizard::dictionaryWorkEnded() {
     model_.SetWorking(false);
     showRunState();
     showButtons();
-    if (!CreationRunning() && !importing_) pollTimer->stop();
     const QString message = QString::fromStdString(result.message);
     if (dictionarySaving_) {
         if (!message.isEmpty()) services_.messenger->Error(this, message);

@@ -1,5 +1,6 @@
-// The converter wizard's runs and tools: the options snapshot, the creation and completion runs polled by
-// the window's timer, the file choice, the Region Network page and the import and dictionary buttons.
+// The converter wizard's runs and tools: the options snapshot, the creation and completion runs heard by
+// queued signals of their jobs, the file choice, the Region Network page and the import and dictionary
+// buttons.
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -124,6 +125,9 @@ void ConverterWizard::Poll() {
         run_.SetElapsed(startTime_.elapsed());
         showRunState();
     }
+}
+
+void ConverterWizard::importNews() {
     if (importer_) {
         if (std::optional<QStringList> memo = importer_->TakeMemo()) {
             run_.SetImportMemo(*memo);
@@ -176,13 +180,11 @@ void ConverterWizard::ProcessingButtonClick() {
         });
     });
     completion_->Start();
-    pollTimer->start();
 }
 
 void ConverterWizard::completionEnded() {
     completionTaken_ = true;
     const ConversionResult result = completion_->Result();
-    pollTimer->stop();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
     run_.CompletionEnded();
     showRunState();
@@ -341,7 +343,6 @@ void ConverterWizard::LoadMpBtnClick() {
     if (importPolish_) taskBar_.SetProgressState(TaskBarProgressStyle::Indeterminate);
     importing_ = true;
     importer_->Start(files, model_.Choices().cityAreaLevel, append);
-    pollTimer->start();
 }
 
 void ConverterWizard::importEnded() {
@@ -356,7 +357,6 @@ void ConverterWizard::importEnded() {
     model_.SetBuildingData(buildingData_);
     showChoices();
     refreshMemoryGauge();
-    if (!CreationRunning()) pollTimer->stop();
     const QString error = importer_->TakeError();
     if (error.isEmpty() && rememberChoice_) WizardModel::RememberImport(lastChosen_);
     if (importPolish_) {
