@@ -133,7 +133,7 @@ double runOnce(const std::shared_ptr<const UnpackList>& list, const BenchCorpus&
     const double cpuBefore = cpuSeconds();
     const auto start = Clock::now();
     job.Start();
-    job.Join();
+    job.Wait();
     const double elapsed = seconds(Clock::now() - start);
     lastCpu = cpuSeconds() - cpuBefore;
     for (size_t i = 0; i < job.Size(); ++i) {
@@ -184,7 +184,7 @@ double cancelLatency(const std::shared_ptr<const UnpackList>& list, const std::s
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     const auto start = Clock::now();
     job.RequestStop();
-    job.Join();
+    job.Wait();
     const double elapsed = seconds(Clock::now() - start);
     std::filesystem::remove_all(out);
     return elapsed;

@@ -1,35 +1,40 @@
-// A conversion run on a thread of its own: started once, stopped cooperatively, its progress read from
-// any thread while it runs, its result taken when it ends.
+// A conversion run, or one of the wizard's runs (creation, completion, dictionary work), on a thread of its
+// own: started once, stopped cooperatively, its progress read from any thread while it runs, its result
+// taken when it ends. Whatever the work throws becomes a failed result with the message, so a failing run
+// never leaves its owner waiting.
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 
+#include "converter/ConversionProgress.h"
 #include "converter/ConversionRun.h"
+#include "platform/BackgroundJob.h"
 
-class ConversionJob {
+using ConversionWork = std::function<ConversionResult(ConversionProgress&, const std::atomic<bool>& stop)>;
+
+class ConversionJob : public BackgroundJob {
 public:
     explicit ConversionJob(std::unique_ptr<ConversionRun> run);
+    explicit ConversionJob(ConversionWork work);
     // Stops a run still going and waits for it.
-    ~ConversionJob();
-    ConversionJob(const ConversionJob&) = delete;
-    ConversionJob& operator=(const ConversionJob&) = delete;
+    ~ConversionJob() override;
 
-    void Start();
+    void Start() override;
     // The run notices the request before its next parcel, copy chunk or adjacency entry.
-    void RequestStop() { stop_.store(true); }
-    bool Finished() const { return finished_.load(); }
+    void RequestStop() override;
+    // Waits for the run's end.
+    void Wait() override;
     // Waits for the run's end and gives its result.
-    ConversionResult Wait();
+    ConversionResult Result();
     ConversionProgress& Progress() { return progress_; }
 
 private:
-    std::unique_ptr<ConversionRun> run_;
+    ConversionWork work_;
     ConversionProgress progress_;
     std::atomic<bool> stop_{false};
-    std::atomic<bool> finished_{false};
     std::thread thread_;
     ConversionResult result_;
 };

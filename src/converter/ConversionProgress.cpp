@@ -9,8 +9,15 @@ int ProgressPercent(int64_t position, int64_t maximum) {
     return int(std::clamp<int64_t>(percent, 0, 100));
 }
 
+std::function<void()> ConversionProgress::takeChange() {
+    if (!changeCallback_ || !armed_) return {};
+    armed_ = false;
+    return changeCallback_;
+}
+
 void ConversionProgress::AddLog(const std::string& line) {
     std::function<void(const std::string&)> callback;
+    std::function<void()> changed;
     {
         std::lock_guard lock(mutex_);
         lines_.push_back(line);
@@ -18,39 +25,71 @@ void ConversionProgress::AddLog(const std::string& line) {
         ++total_;
         if (sink_) sink_(line);
         callback = lineCallback_;
+        changed = takeChange();
     }
     if (callback) callback(line);
+    if (changed) changed();
 }
 
 void ConversionProgress::SetProgressLabel(const std::string& text) {
     std::function<void(const std::string&)> callback;
+    std::function<void()> changed;
     {
         std::lock_guard lock(mutex_);
         state_.label = text;
         callback = labelCallback_;
+        changed = takeChange();
     }
     if (callback) callback(text);
+    if (changed) changed();
 }
 
 void ConversionProgress::SetProgress1(int64_t position, int64_t maximum) {
-    std::lock_guard lock(mutex_);
-    state_.percent1 = ProgressPercent(position, maximum);
+    std::function<void()> changed;
+    {
+        std::lock_guard lock(mutex_);
+        const int percent = ProgressPercent(position, maximum);
+        if (percent != state_.percent1) changed = takeChange();
+        state_.percent1 = percent;
+    }
+    if (changed) changed();
 }
 
 void ConversionProgress::SetProgress2(int64_t position, int64_t maximum) {
-    std::lock_guard lock(mutex_);
-    state_.percent2 = ProgressPercent(position, maximum);
+    std::function<void()> changed;
+    {
+        std::lock_guard lock(mutex_);
+        const int percent = ProgressPercent(position, maximum);
+        if (percent != state_.percent2) changed = takeChange();
+        state_.percent2 = percent;
+    }
+    if (changed) changed();
 }
 
 void ConversionProgress::SetTaskBarProgress(int64_t position, int64_t maximum) {
-    std::lock_guard lock(mutex_);
-    state_.taskBarPercent = ProgressPercent(position, maximum);
-    state_.taskBarIndeterminate = false;
+    std::function<void(int)> callback;
+    std::function<void()> changed;
+    int percent = 0;
+    {
+        std::lock_guard lock(mutex_);
+        percent = ProgressPercent(position, maximum);
+        if (percent != state_.taskBarPercent || state_.taskBarIndeterminate) changed = takeChange();
+        state_.taskBarPercent = percent;
+        state_.taskBarIndeterminate = false;
+        callback = percentCallback_;
+    }
+    if (callback) callback(percent);
+    if (changed) changed();
 }
 
 void ConversionProgress::SetTaskBarIndeterminate() {
-    std::lock_guard lock(mutex_);
-    state_.taskBarIndeterminate = true;
+    std::function<void()> changed;
+    {
+        std::lock_guard lock(mutex_);
+        if (!state_.taskBarIndeterminate) changed = takeChange();
+        state_.taskBarIndeterminate = true;
+    }
+    if (changed) changed();
 }
 
 ConversionProgress::Snapshot ConversionProgress::TakeSnapshot() {
@@ -60,6 +99,7 @@ ConversionProgress::Snapshot ConversionProgress::TakeSnapshot() {
     const uint64_t from = std::max(taken_, first);
     snapshot.newLines.assign(lines_.begin() + std::ptrdiff_t(from - first), lines_.end());
     taken_ = total_;
+    armed_ = true;
     return snapshot;
 }
 
@@ -84,6 +124,17 @@ void ConversionProgress::SetLogSink(std::function<void(const std::string&)> sink
 void ConversionProgress::SetLineCallback(std::function<void(const std::string&)> callback) {
     std::lock_guard lock(mutex_);
     lineCallback_ = std::move(callback);
+}
+
+void ConversionProgress::SetChangeCallback(std::function<void()> callback) {
+    std::lock_guard lock(mutex_);
+    changeCallback_ = std::move(callback);
+    armed_ = true;
+}
+
+void ConversionProgress::SetPercentCallback(std::function<void(int)> callback) {
+    std::lock_guard lock(mutex_);
+    percentCallback_ = std::move(callback);
 }
 
 void ConversionProgress::SetLabelCallback(std::function<void(const std::string&)> callback) {

@@ -44,6 +44,11 @@ public:
     uint64_t LineCount() const;
     // Called on the worker thread with each new line (a driver's echo); must not block for long.
     void SetLineCallback(std::function<void(const std::string&)> callback);
+    // Called on the worker thread when something the window shows changed, once until the next
+    // TakeSnapshot: a window that takes a snapshot on each call hears of every change, and no faster.
+    void SetChangeCallback(std::function<void()> callback);
+    // Called on the worker thread with each task-bar percentage set (the job's overall progress).
+    void SetPercentCallback(std::function<void(int)> callback);
     // Called on the worker thread with each label set (tests follow the stages by it).
     void SetLabelCallback(std::function<void(const std::string&)> callback);
     // From now on every line goes to sink as it is logged, in order; the lines kept so far go first.
@@ -51,6 +56,9 @@ public:
     void SetLogSink(std::function<void(const std::string&)> sink);
 
 private:
+    // The change callback when it is armed (disarming it); called under the mutex.
+    std::function<void()> takeChange();
+
     mutable std::mutex mutex_;
     Snapshot state_;
     std::deque<std::string> lines_;
@@ -58,5 +66,8 @@ private:
     uint64_t taken_ = 0;
     std::function<void(const std::string&)> lineCallback_;
     std::function<void(const std::string&)> labelCallback_;
+    std::function<void(int)> percentCallback_;
+    std::function<void()> changeCallback_;
+    bool armed_ = true;
     std::function<void(const std::string&)> sink_;
 };

@@ -115,7 +115,7 @@ void HexViewerWindow::CopyToFile() {
     // both are there.
     QPointer<HexViewerWindow> self = this;
     copyProgress_ = dialogs_.OpenProgress(dialogParent(), [self, copy] {
-        if (self && self->fileCopy_.get() == copy) copy->Cancel();
+        if (self && self->fileCopy_.get() == copy) copy->RequestStop();
     });
     if (copyProgress_) {
         copyProgress_->setWindowTitle(QStringLiteral("Копирование в файл . . ."));

@@ -17,6 +17,7 @@
 #include "kiwi/display/KiwiFormat.h"
 #include "platform/RegistrySettings.h"
 #include "platform/TaskBar.h"
+#include "unpack/engine/UnpackFileJob.h"
 #include "unpack/engine/UnpackSource.h"
 #include "unpack/engine/UnpackTask.h"
 #include "unpack/engine/UnpackTexts.h"
@@ -69,7 +70,6 @@ UnpackFileDialog::UnpackFileDialog(const Services& services, TaskBar& taskBar,
     connect(edit1, &QLineEdit::textChanged, this, &UnpackFileDialog::Edit1Change);
     connect(this, &UnpackFileDialog::BlockWritten, this, &UnpackFileDialog::showProgress,
             Qt::QueuedConnection);
-    connect(this, &UnpackFileDialog::Finished, this, &UnpackFileDialog::onFinished, Qt::QueuedConnection);
 
     auto* target_row = new QHBoxLayout;
     target_row->addWidget(edit1, 1);
@@ -153,13 +153,11 @@ void UnpackFileDialog::StartButtonClick() {
     progressBar1->setValue(0);
     running_ = true;
     runningTarget_ = target;
-    outcome_ = std::make_unique<UnpackOutcome>();
 
     const QFileInfo info(target);
     const std::string folder = info.absolutePath().toStdString();
     const std::string name = info.fileName().toStdString();
     const std::string createError = texts_.createError.toStdString();
-    auto counters = std::make_shared<UnpackCounters>();
     UnpackTaskInput input;
     input.listedType = stream_->Entry().compressionType;
     input.openStream = [stream = stream_] { return stream; };
@@ -172,18 +170,19 @@ void UnpackFileDialog::StartButtonClick() {
         }
     };
     // Labels change only when the percentage does.
-    input.onProgress = [this, counters, last = -1]() mutable {
-        const int64_t count = counters->blockCount.load();
-        const int64_t doneBlocks = counters->blocksDone.load();
+    input.onProgress = [this, last = -1]() mutable {
+        const UnpackCounters& counters = job_->Counters();
+        const int64_t count = counters.blockCount.load();
+        const int64_t doneBlocks = counters.blocksDone.load();
         const int percent = count > 0 ? int(doneBlocks * 100 / count) : 100;
         if (percent == last) return;
         last = percent;
-        emit BlockWritten(doneBlocks, count, counters->bytesWritten.load(), percent);
+        emit BlockWritten(doneBlocks, count, counters.bytesWritten.load(), percent);
     };
-    worker_ = std::jthread([this, input = std::move(input), counters](std::stop_token stop) {
-        *outcome_ = runUnpackTask(input, *counters, stop);
-        emit Finished();
-    });
+    job_ = std::make_unique<UnpackFileJob>(std::move(input));
+    connect(&job_->Notifier(), &JobNotifier::ended, this, &UnpackFileDialog::onFinished,
+            Qt::QueuedConnection);
+    job_->Start();
 }
 
 void UnpackFileDialog::showProgress(qint64 doneBlocks, qint64 count, qint64 written, int percent) {
@@ -197,9 +196,9 @@ void UnpackFileDialog::showProgress(qint64 doneBlocks, qint64 count, qint64 writ
 
 void UnpackFileDialog::onFinished() {
     if (!running_) return;
-    stopWorker();
+    const UnpackOutcome outcome = job_->Result();
     running_ = false;
-    switch (outcome_->state) {
+    switch (outcome.state) {
     case UnpackState::Done: {
         doneButton->setEnabled(true);
         cancelButton->hide();
@@ -220,7 +219,7 @@ void UnpackFileDialog::onFinished() {
         break;
     default:
         // Nothing was written under the target's name; the user may choose another and start again.
-        services_.messenger->Error(this, QString::fromStdString(outcome_->reason));
+        services_.messenger->Error(this, QString::fromStdString(outcome.reason));
         startButton->setEnabled(true);
         saveDialogButton->setEnabled(true);
         taskBar_.SetProgressValue(0);
@@ -230,9 +229,9 @@ void UnpackFileDialog::onFinished() {
 }
 
 void UnpackFileDialog::stopWorker() {
-    if (!worker_.joinable()) return;
-    worker_.request_stop();
-    worker_.join();
+    if (!job_) return;
+    job_->RequestStop();
+    job_->Wait();
 }
 
 void UnpackFileDialog::CancelButtonClick() {

@@ -1,13 +1,12 @@
 // The single-file unpack dialog: writes the decompressed content of one listed file to a target the
-// user confirms, block by block on a worker thread, with a progress bar, Cancel and the elapsed time.
+// user confirms, block by block in an unpack job of the engine, with a progress bar, Cancel and the elapsed
+// time; the job speaks to the window by queued signals.
 #pragma once
 
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QString>
 #include <memory>
-#include <stop_token>
-#include <thread>
 
 #include "unpack/engine/UnpackOutput.h"
 #include "widgets/Services.h"
@@ -18,7 +17,7 @@ class FlatProgressBar;
 class QLabel;
 class TaskBar;
 class TLN_DecompFileStream;
-struct UnpackOutcome;
+class UnpackFileJob;
 
 // The texts the dialog shows; the defaults are its own, MainWindowTexts() those the main window hands it.
 struct UnpackFileTexts {
@@ -69,10 +68,8 @@ public:
     FlatButton* doneButton = nullptr;
 
 signals:
-    // From the worker: block `done` of `count` written, `written` bytes so far, at `percent`.
+    // From the job's thread: block `done` of `count` written, `written` bytes so far, at `percent`.
     void BlockWritten(qint64 done, qint64 count, qint64 written, int percent);
-    // The worker ended (Done, Failed or Cancelled).
-    void Finished();
 
 protected:
     // Cancel, Done, Esc and the close box: a running unpack stops at its next block and is joined; no
@@ -90,8 +87,7 @@ private:
     std::shared_ptr<TLN_DecompFileStream> stream_;
     UnpackFileTexts texts_;
     OutputFactory outputFactory_ = tempFileOutputs(true);
-    std::jthread worker_;
-    std::unique_ptr<UnpackOutcome> outcome_;
+    std::unique_ptr<UnpackFileJob> job_;
     bool running_ = false;
     QString runningTarget_;
     QElapsedTimer startTime_;

@@ -104,7 +104,7 @@ TEST(ConversionLog, LabelsFollowTheStagesOfTheSampleDisc) {
         if (labels.empty() || labels.back() != label) labels.push_back(label);
     });
     job.Start();
-    ASSERT_EQ(job.Wait().status, ConversionStatus::Done);
+    ASSERT_EQ(job.Result().status, ConversionStatus::Done);
     const std::vector<std::string> expected = {
         "Calculating new size of Parcel Management List ...  Level 0",
         "Calculating new size of Parcel Management List ...  Level 1",

@@ -39,7 +39,7 @@ Outcome convertImage(const std::string& name, const fixture::AllDataImage& image
     if (arrows) run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(kNoBuildings));
     ConversionJob job(std::move(run));
     job.Start();
-    o.result = job.Wait();
+    o.result = job.Result();
     o.log = job.Progress().AllLines();
     struct stat info {};
     if (::stat(options.outputPath.c_str(), &info) == 0) o.outputSize = info.st_size;

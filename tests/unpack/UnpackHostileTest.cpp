@@ -75,7 +75,7 @@ TEST(UnpackHostile, DamagedDataFilesFailWithTheBlockAndItsOffset) {
     auto job = std::make_unique<UnpackJob>(list, everyEntry(*list), options);
     std::filesystem::resize_file(d.dir + "/disc/CUTPLAIN.KWI", 70000);
     job->Start();
-    job->Join();
+    job->Wait();
     d.job = std::move(job);
     d.expectFailedWithoutFile("FLIPPED.KWI", "блок 2 (смещение 131072)");
     d.expectFailedWithoutFile("CUT.KWI", "блок 3 (смещение 196608)");
@@ -124,7 +124,7 @@ TEST(UnpackHostile, TablesThatDoNotDescribeTheFileFailBeforeOrWhileUnpacking) {
     EXPECT_EQ(entryNamed(*job, "LAST.KWI")->Reason(), unpacktext::invalidEntry);
     EXPECT_EQ(job->TotalBlocks(), 4 + 4);
     job->Start();
-    job->Join();
+    job->Wait();
     Damaged d{dir, {}, std::move(job)};
     d.expectFailedWithoutFile("LONGER.KWI", "блок 3 (смещение 196608): распаковано 100 байт из 5100");
     for (const char* name : {"FEWER.KWI", "UNKNOWN.KWI", "LAST.KWI"}) {

@@ -113,7 +113,7 @@ TEST(UnpackJob, EveryEntryTypeFromInsideAnImageWithTheLock) {
     auto job = std::make_unique<UnpackJob>(list, everyEntry(*list), options);
     CloseISOImage();
     job->Start();
-    job->Join();
+    job->Wait();
     expectEveryFileUnpacked(*job, corpus, options.outputFolder);
 }
 
@@ -220,7 +220,7 @@ TEST(UnpackJob, CancelStopsEveryWorkerSoonLeavingOldTargetsAndNoTemporaryFile) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const auto before = std::chrono::steady_clock::now();
     job.RequestStop();
-    job.Join();
+    job.Wait();
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(2));
     EXPECT_TRUE(job.Finished());
     EXPECT_EQ(job.LiveWorkers(), 0);

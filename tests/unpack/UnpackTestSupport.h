@@ -30,7 +30,7 @@ inline std::unique_ptr<UnpackJob> runJob(std::shared_ptr<const UnpackList> list,
     if (chosen.empty()) chosen = everyEntry(*list);
     auto job = std::make_unique<UnpackJob>(std::move(list), chosen, std::move(options));
     job->Start();
-    job->Join();
+    job->Wait();
     return job;
 }
 

@@ -38,20 +38,31 @@ MpImportJob::MpImportJob(ImportRequest request, QObject* parent)
 
 MpImportJob::~MpImportJob() {
     RequestStop();
-    if (thread_.joinable()) thread_.join();
+    Wait();
 }
 
 void MpImportJob::Start() {
-    if (thread_.joinable()) return;
+    if (Started()) return;
+    MarkRunning();
     thread_ = std::thread([this] {
         Run();
-        finished_.store(true);
-        emit finished();
+        Finish(outcome_.stopped         ? JobStatus::Stopped
+               : outcome_.error.empty() ? JobStatus::Done
+                                        : JobStatus::Failed);
     });
 }
 
-ImportOutcome MpImportJob::Wait() {
+void MpImportJob::RequestStop() {
+    BackgroundJob::RequestStop();
+    stop_.store(true);
+}
+
+void MpImportJob::Wait() {
     if (thread_.joinable()) thread_.join();
+}
+
+ImportOutcome MpImportJob::Result() {
+    Wait();
     return std::move(outcome_);
 }
 
@@ -102,10 +113,17 @@ void MpImportJob::RunPolish() {
     importer.stop = &stop_;
     importer.onMemo = [this](const MemoEvent& event) { Post(event); };
     importer.onProgress = [this](int64_t done, int64_t total) {
-        SetPercent(total > 0 ? int(std::min<int64_t>(100, done * 100 / total)) : 0);
+        const int percent = total > 0 ? int(std::min<int64_t>(100, done * 100 / total)) : 0;
+        SetPercent(percent);
+        RaisePercent(int((int64_t(fileIndex_.load()) * 100 + percent) / int64_t(fileCount_)));
     };
+    fileCount_ =
+        std::max<size_t>(1, size_t(std::count_if(request_.paths.begin(), request_.paths.end(),
+                                                 [](const std::string& p) { return IsPolishFile(p); })));
+    size_t index = 0;
     for (const std::string& path : request_.paths) {
         if (!IsPolishFile(path)) continue;
+        fileIndex_.store(index++);
         if (stop_.load()) {
             outcome_.stopped = true;
             break;
@@ -142,6 +160,7 @@ void MpImportJob::RunCompiled() {
     const std::string& path = request_.paths.front();
     const bool append = request_.source == ImportRequest::Source::CompiledAppend;
     SetPercent(50);
+    RaisePercent(50);
     // The loading line is taken back when the file is refused, so the log stays as it was.
     Post(MemoEvent{MemoEvent::Kind::Append, "Compiled map is loading... Please wait...", 0});
     const building_data::LmpLoadResult result = building_data::LoadLmp(

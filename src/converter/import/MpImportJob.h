@@ -14,6 +14,7 @@
 
 #include "converter/import/BuildingData.h"
 #include "converter/import/MpImporter.h"
+#include "platform/BackgroundJob.h"
 
 namespace mp_import {
 
@@ -46,7 +47,7 @@ struct ImportOutcome {
     std::vector<ImportCounters> files;
 };
 
-class MpImportJob : public QObject {
+class MpImportJob : public QObject, public BackgroundJob {
     Q_OBJECT
 public:
     struct Progress {
@@ -57,21 +58,19 @@ public:
     explicit MpImportJob(ImportRequest request, QObject* parent = nullptr);
     // Stops an import still going and waits for it.
     ~MpImportJob() override;
-    MpImportJob(const MpImportJob&) = delete;
-    MpImportJob& operator=(const MpImportJob&) = delete;
 
-    void Start();
-    void RequestStop() { stop_.store(true); }
-    bool Finished() const { return finished_.load(); }
+    // The job's own percentage (ProgressSnapshot) runs over all its files; the mailbox's is the file's.
+    void Start() override;
+    void RequestStop() override;
+    void Wait() override;
     // Waits for the end and hands over the outcome (the buffer included); call once.
-    ImportOutcome Wait();
-    // The percent and the log changes not yet taken; re-arms progressChanged.
+    ImportOutcome Result();
+    // The file's percent and the log changes not yet taken; re-arms progressChanged.
     Progress TakeProgress();
 
 signals:
     // Emitted from the worker when the mailbox changed and the previous signal was taken.
     void progressChanged();
-    void finished();
 
 private:
     void Run();
@@ -84,7 +83,9 @@ private:
     ImportRequest request_;
     ImportOutcome outcome_;
     std::atomic<bool> stop_{false};
-    std::atomic<bool> finished_{false};
+    // Which of the Polish files is read, of how many (for the job's own percentage).
+    std::atomic<size_t> fileIndex_{0};
+    size_t fileCount_ = 1;
     std::atomic<bool> signalPending_{false};
     std::mutex mutex_;
     Progress mailbox_;

@@ -510,6 +510,8 @@ MpImporter::FileResult MpImporter::ImportFile(const std::string& path, bool fres
             kept = left;
             if (onProgress) onProgress(done, total);
             if (atEnd) break;
+            // A stop is also heard between pieces, so that nothing is read after a reported step.
+            if (stop && stop->load(std::memory_order_relaxed)) throw StopRequested{};
         }
     });
 }

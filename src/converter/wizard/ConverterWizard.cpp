@@ -20,6 +20,7 @@
 #include "platform/MemoryStatus.h"
 #include "platform/RegistrySettings.h"
 #include "platform/TaskBar.h"
+#include "widgets/Guarded.h"
 
 ConverterWizard::ConverterWizard(ConverterSource source, const Services& services, TaskBar& taskBar,
                                  bool nameConversionOffered, QWidget* parent)
@@ -262,6 +263,14 @@ QString ConverterWizard::OutputPath() const {
 
 void ConverterWizard::SetImporter(std::unique_ptr<WizardImporter> importer) {
     importer_ = std::move(importer);
+    if (!importer_) return;
+    // The import's news comes queued to this window's thread; the import is stopped and joined before
+    // the window goes, and Qt drops what is still queued for a window that is gone.
+    importer_->SetNewsHandler([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { guarded(this, services_.messenger, [&] { importNews(); }); },
+            Qt::QueuedConnection);
+    });
 }
 
 void ConverterWizard::SetDictionary(std::unique_ptr<WizardDictionary> dictionary) {

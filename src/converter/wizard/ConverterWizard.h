@@ -131,6 +131,7 @@ private:
     void creationEnded();
     void completionEnded();
     void applyProgress(WizardTask& task);
+    void importNews();
     void importEnded();
     // The system's memory figures and the size of the building data, as the loading page shows them.
     void refreshMemoryGauge();

@@ -8,6 +8,7 @@
 #include <QStackedWidget>
 
 #include "converter/wizard/ConverterWizard.h"
+#include "widgets/Guarded.h"
 
 namespace {
 
@@ -37,12 +38,21 @@ void ConverterWizard::startDictionaryWork(std::function<QString(const WizardDict
     model_.SetWorking(true);
     showRunState();
     showButtons();
+    const auto show = [this, job = dictionaryWork_.get()](bool ended) {
+        guarded(this, services_.messenger, [&] {
+            if (dictionaryWork_.get() != job) return;
+            run_.SetPercent(job->Progress().TakeSnapshot().percent1);
+            showRunState();
+            if (ended) dictionaryWorkEnded();
+        });
+    };
+    connect(&dictionaryWork_->Notifier(), &JobNotifier::progressed, this, [show] { show(false); });
+    connect(&dictionaryWork_->Notifier(), &JobNotifier::ended, this, [show] { show(true); });
     dictionaryWork_->Start();
-    pollTimer->start();
 }
 
 void ConverterWizard::dictionaryWorkEnded() {
-    const ConversionResult result = dictionaryWork_->Wait();
+    const ConversionResult result = dictionaryWork_->Result();
     dictionaryWork_.reset();
     // A save may end the editor's changes of the count; a load with entries offers the other buttons.
     run_.DictionaryWorkEnded(dictionary_->Count(), !dictionarySaving_);
@@ -50,7 +60,6 @@ void ConverterWizard::dictionaryWorkEnded() {
     model_.SetWorking(false);
     showRunState();
     showButtons();
-    if (!CreationRunning() && !importing_) pollTimer->stop();
     const QString message = QString::fromStdString(result.message);
     if (dictionarySaving_) {
         if (!message.isEmpty()) services_.messenger->Error(this, message);

@@ -99,7 +99,9 @@ void ConverterWizard::buildPages() {
     }
     layout->addLayout(buttons);
     pollTimer = new QTimer(this);
-    pollTimer->setInterval(100);
+    // The elapsed time of a run, once a second; the runs, the import and the dictionary work speak by
+    // queued signals of their own.
+    pollTimer->setInterval(1000);
     nameControls();
 }
 

@@ -1,5 +1,6 @@
-// The converter wizard's runs and tools: the options snapshot, the creation and completion runs polled by
-// the window's timer, the file choice, the Region Network page and the import and dictionary buttons.
+// The converter wizard's runs and tools: the options snapshot, the creation and completion runs heard by
+// queued signals of their jobs, the file choice, the Region Network page and the import and dictionary
+// buttons.
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include "converter/import/MpImportJob.h"
 #include "converter/wizard/ConverterWizard.h"
 #include "platform/TaskBar.h"
+#include "widgets/Guarded.h"
 
 namespace {
 
@@ -84,6 +86,21 @@ void ConverterWizard::startCreation() {
     taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
     taskBar_.SetProgressMax(100);
     taskBar_.SetProgressValue(0);
+    // The run tells its news and its end by queued signals; the timer keeps the clock and the import.
+    connect(&creation_->Notifier(), &JobNotifier::progressed, this, [this, job = creation_.get()] {
+        guarded(this, services_.messenger, [&] {
+            if (creation_.get() == job && !job->StopRequested() && CurrentPage() == WizardPage::Creation)
+                applyProgress(*job);
+        });
+    });
+    connect(&creation_->Notifier(), &JobNotifier::ended, this, [this, job = creation_.get()] {
+        guarded(this, services_.messenger, [&] {
+            if (creation_.get() != job || job->StopRequested() || CurrentPage() != WizardPage::Creation)
+                return;
+            applyProgress(*job);
+            creationEnded();
+        });
+    });
     creation_->Start();
     pollTimer->start();
 }
@@ -108,6 +125,9 @@ void ConverterWizard::Poll() {
         run_.SetElapsed(startTime_.elapsed());
         showRunState();
     }
+}
+
+void ConverterWizard::importNews() {
     if (importer_) {
         if (std::optional<QStringList> memo = importer_->TakeMemo()) {
             run_.SetImportMemo(*memo);
@@ -119,23 +139,10 @@ void ConverterWizard::Poll() {
         }
         if (importing_ && !importer_->Busy()) importEnded();
     }
-    if (dictionaryWork_) {
-        run_.SetPercent(dictionaryWork_->Progress().TakeSnapshot().percent1);
-        showRunState();
-        if (dictionaryWork_->Finished()) dictionaryWorkEnded();
-    }
-    if (creation_ && !creation_->StopRequested() && CurrentPage() == WizardPage::Creation) {
-        applyProgress(*creation_);
-        if (creation_->Finished()) creationEnded();
-    }
-    if (completion_ && CurrentPage() == WizardPage::Completion) {
-        applyProgress(*completion_);
-        if (completion_->Finished() && !completionTaken_) completionEnded();
-    }
 }
 
 void ConverterWizard::creationEnded() {
-    const ConversionResult result = creation_->Wait();
+    const ConversionResult result = creation_->Result();
     returnValue_ = returnValueOf(result.status);
     pollTimer->stop();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
@@ -160,14 +167,24 @@ void ConverterWizard::ProcessingButtonClick() {
     showButtons();
     completion_ = std::make_unique<WizardTask>(completionFactory_(BuildCompletionOptions()));
     taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
+    connect(&completion_->Notifier(), &JobNotifier::progressed, this, [this, job = completion_.get()] {
+        guarded(this, services_.messenger, [&] {
+            if (completion_.get() == job && CurrentPage() == WizardPage::Completion) applyProgress(*job);
+        });
+    });
+    connect(&completion_->Notifier(), &JobNotifier::ended, this, [this, job = completion_.get()] {
+        guarded(this, services_.messenger, [&] {
+            if (completion_.get() != job || CurrentPage() != WizardPage::Completion) return;
+            applyProgress(*job);
+            if (!completionTaken_) completionEnded();
+        });
+    });
     completion_->Start();
-    pollTimer->start();
 }
 
 void ConverterWizard::completionEnded() {
     completionTaken_ = true;
-    const ConversionResult result = completion_->Wait();
-    pollTimer->stop();
+    const ConversionResult result = completion_->Result();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
     run_.CompletionEnded();
     showRunState();
@@ -326,7 +343,6 @@ void ConverterWizard::LoadMpBtnClick() {
     if (importPolish_) taskBar_.SetProgressState(TaskBarProgressStyle::Indeterminate);
     importing_ = true;
     importer_->Start(files, model_.Choices().cityAreaLevel, append);
-    pollTimer->start();
 }
 
 void ConverterWizard::importEnded() {
@@ -341,7 +357,6 @@ void ConverterWizard::importEnded() {
     model_.SetBuildingData(buildingData_);
     showChoices();
     refreshMemoryGauge();
-    if (!CreationRunning()) pollTimer->stop();
     const QString error = importer_->TakeError();
     if (error.isEmpty() && rememberChoice_) WizardModel::RememberImport(lastChosen_);
     if (importPolish_) {

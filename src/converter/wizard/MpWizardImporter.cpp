@@ -70,6 +70,13 @@ void MpWizardImporter::Start(const QStringList& files, int cityAreaLevel, bool a
     request.data = *data_;
     percent_ = 0;
     job_ = std::make_unique<mp_import::MpImportJob>(std::move(request));
+    // Told on the job's thread: the mailbox filled (once until it is emptied) or the job ended.
+    QObject::connect(
+        job_.get(), &mp_import::MpImportJob::progressChanged, job_.get(), [this] { TellNews(); },
+        Qt::DirectConnection);
+    QObject::connect(
+        &job_->Notifier(), &JobNotifier::ended, &job_->Notifier(), [this] { TellNews(); },
+        Qt::DirectConnection);
     job_->Start();
 }
 
@@ -91,7 +98,7 @@ std::optional<QStringList> MpWizardImporter::TakeMemo() {
         const bool finished = job_->Finished();
         takeProgress();
         if (finished) {
-            mp_import::ImportOutcome outcome = job_->Wait();
+            mp_import::ImportOutcome outcome = job_->Result();
             job_.reset();
             data_ = std::make_shared<const std::vector<uint8_t>>(std::move(outcome.data));
             loaded_ = outcome.loaded;

@@ -44,6 +44,16 @@ public:
     virtual WizardBuildingData Data() const = 0;
     // Writes the compiled data as a produced file; the error in the user's words, or "".
     virtual QString SaveCompiled(const QString& path) = 0;
+
+    // The wizard's handler of news: the memo or the percent changed, or the import ended. The import
+    // calls TellNews from any thread; the handler posts to the wizard's own thread.
+    void SetNewsHandler(std::function<void()> handler) { news_ = std::move(handler); }
+    void TellNews() const {
+        if (news_) news_();
+    }
+
+private:
+    std::function<void()> news_;
 };
 
 // The Latin-to-Cyrillic dictionary and its editor window. Load and Save run off the window's thread (the

@@ -54,17 +54,23 @@ HexBlockFileCopy::HexBlockFileCopy(std::shared_ptr<TLN_Stream> stream, int64_t s
     : QObject(parent), stream_(std::move(stream)), start_(start), count_(count), sink_(std::move(sink)) {}
 
 HexBlockFileCopy::~HexBlockFileCopy() {
-    cancel_ = true;
-    if (thread_.joinable()) thread_.join();
+    RequestStop();
+    Wait();
 }
 
 void HexBlockFileCopy::Start() {
-    if (thread_.joinable()) return;
+    if (Started()) return;
+    MarkRunning();
     thread_ = std::thread([this] { run(); });
 }
 
-void HexBlockFileCopy::Cancel() {
+void HexBlockFileCopy::RequestStop() {
+    BackgroundJob::RequestStop();
     cancel_ = true;
+}
+
+void HexBlockFileCopy::Wait() {
+    if (thread_.joinable()) thread_.join();
 }
 
 HexBlockFileCopy::Report HexBlockFileCopy::Take() {
@@ -79,6 +85,7 @@ void HexBlockFileCopy::report(int percent) {
         std::lock_guard lock(mutex_);
         mailbox_.percent = percent;
     }
+    RaisePercent(percent);
     emit reported();
 }
 
@@ -100,6 +107,7 @@ void HexBlockFileCopy::run() {
         mailbox_.cancelled = end.cancelled;
         mailbox_.error = end.error;
     }
+    Finish(end.ok ? JobStatus::Done : end.cancelled ? JobStatus::Stopped : JobStatus::Failed);
     emit reported();
 }
 

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "kiwi/io/Stream.h"
+#include "platform/BackgroundJob.h"
 
 // Where the copied bytes go. Every call runs on the copy's thread.
 class BlockSink {
@@ -31,7 +32,7 @@ std::unique_ptr<BlockSink> MakeSaveFileSink(const QString& path);
 
 // A plain thread joined by its owner. The object lives on the user-interface thread; the thread leaves
 // its reports in a mailbox under a mutex and sends reported() (queued, without data).
-class HexBlockFileCopy : public QObject {
+class HexBlockFileCopy : public QObject, public BackgroundJob {
     Q_OBJECT
 public:
     static constexpr int64_t kChunkSize = int64_t(1) << 20;
@@ -52,9 +53,10 @@ public:
     // Asks the thread to stop and joins it: a running thread is never freed.
     ~HexBlockFileCopy() override;
 
-    void Start();
+    void Start() override;
     // The copy stops after the chunk it is writing and the target stays as it was.
-    void Cancel();
+    void RequestStop() override;
+    void Wait() override;
     Report Take();
     void SetChunkSize(int64_t bytes) { chunkSize_ = bytes; }
 

@@ -68,7 +68,7 @@ int64_t HexSearchController::Find(const QByteArray& pattern, bool ignoreCase, in
 }
 
 void HexSearchController::CancelSearch() {
-    if (worker_) worker_->Cancel();
+    if (worker_) worker_->RequestStop();
 }
 
 void HexSearchController::onWorkerReported() {

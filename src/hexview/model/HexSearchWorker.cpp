@@ -11,16 +11,23 @@ HexSearchWorker::HexSearchWorker(std::shared_ptr<TLN_Stream> shown, HexSearchPat
       rangeStart_(rangeStart) {}
 
 HexSearchWorker::~HexSearchWorker() {
-    Cancel();
-    if (thread_.joinable()) thread_.join();
+    RequestStop();
+    Wait();
 }
 
 void HexSearchWorker::Start() {
-    if (!thread_.joinable()) thread_ = std::thread(&HexSearchWorker::run, this);
+    if (Started()) return;
+    MarkRunning();
+    thread_ = std::thread(&HexSearchWorker::run, this);
 }
 
-void HexSearchWorker::Cancel() {
+void HexSearchWorker::RequestStop() {
+    BackgroundJob::RequestStop();
     cancel_.store(true);
+}
+
+void HexSearchWorker::Wait() {
+    if (thread_.joinable()) thread_.join();
 }
 
 HexSearchWorker::Report HexSearchWorker::Take() {
@@ -51,6 +58,7 @@ void HexSearchWorker::run() {
         const int percent = SearchPercent(next - rangeStart_, total);
         if (percent > lastPercent) {
             lastPercent = percent;
+            RaisePercent(percent);
             report(percent, false, -1);
         }
         return true;
@@ -65,5 +73,7 @@ void HexSearchWorker::run() {
         result = -2;
     else if (found.status == HexRangeStatus::Failed)
         result = kSearchFailed;
+    // The end is recorded before the window hears of it, so that it finds the job finished.
+    Finish(result == -2 ? JobStatus::Stopped : result == kSearchFailed ? JobStatus::Failed : JobStatus::Done);
     report(-1, true, result, found.error);
 }

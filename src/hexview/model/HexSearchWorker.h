@@ -13,11 +13,12 @@
 
 #include "hexview/model/HexRangeSearch.h"
 #include "kiwi/io/Stream.h"
+#include "platform/BackgroundJob.h"
 
 // A plain thread joined by its owner. The object itself lives on the user-interface thread: the thread
 // leaves what it has to say in a mailbox under a mutex and sends reported() (queued, without data), so
 // every hand-over is one a thread checker sees.
-class HexSearchWorker : public QObject {
+class HexSearchWorker : public QObject, public BackgroundJob {
     Q_OBJECT
 public:
     struct Report {
@@ -38,9 +39,10 @@ public:
     ~HexSearchWorker() override;
 
     // Starts the thread (once).
-    void Start();
+    void Start() override;
     // Asks the search to stop after the chunk it is reading (result -2).
-    void Cancel();
+    void RequestStop() override;
+    void Wait() override;
     // What the thread has reported since the last call.
     Report Take();
     // Bytes per chunk (tests use small chunks to place hits on chunk borders).

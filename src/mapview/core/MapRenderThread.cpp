@@ -10,7 +10,7 @@ MapRenderThread::~MapRenderThread() {
     {
         std::lock_guard lock(mutex_);
         stop_ = true;
-        cancel_ = true;
+        if (current_) current_->RequestStop();
     }
     wake_.notify_all();
     thread_.join();
@@ -21,7 +21,7 @@ void MapRenderThread::Request(const MapRenderView& view, int devicePixelRatio) {
         std::lock_guard lock(mutex_);
         pending_ = Job{view, std::max(1, devicePixelRatio)};
         // A render under way draws a picture nobody wants any more.
-        if (running_) cancel_ = true;
+        if (current_) current_->RequestStop();
     }
     wake_.notify_all();
 }
@@ -37,7 +37,7 @@ void MapRenderThread::Cancel() {
     std::lock_guard lock(mutex_);
     pending_.reset();
     result_.reset();
-    if (running_) cancel_ = true;
+    if (current_) current_->RequestStop();
 }
 
 void MapRenderThread::WaitIdle() {
@@ -58,18 +58,21 @@ void MapRenderThread::run() {
         Job job = std::move(*pending_);
         pending_.reset();
         running_ = true;
-        cancel_ = false;
+        current_ = std::make_unique<MapRenderJob>(renderer_, std::move(job.view), job.devicePixelRatio);
+        job = Job();
+        MapRenderJob& render = *current_;
         lock.unlock();
 
-        MapPicture picture = RenderPicture(renderer_, job.view, job.devicePixelRatio, &cancel_);
+        render.Run();
 
         lock.lock();
         running_ = false;
-        const bool keep = !picture.stats.cancelled && !stop_;
-        if (keep) result_ = std::move(picture);
+        std::optional<MapPicture> picture = render.TakeResult();
+        const bool keep = picture && !stop_;
+        if (keep) result_ = std::move(*picture);
         // The render's copies of the view (and so of the map) are gone before anyone hears it is idle.
-        picture = MapPicture();
-        job = Job();
+        picture.reset();
+        current_.reset();
         if (!pending_) idle_.notify_all();
         if (keep && ready_) {
             lock.unlock();

@@ -1,6 +1,6 @@
 // Whole pictures of the map drawn on a thread of their own, so that a paint never waits for parcels to be
 // read and drawn: one render at a time, a newer request replaces one not yet started and stops one under
-// way, and the finished picture waits to be taken.
+// way, and the finished picture waits to be taken. Each picture is a MapRenderJob run on this thread.
 #pragma once
 
 #include <QImage>
@@ -12,7 +12,10 @@
 #include <optional>
 #include <thread>
 
+#include <memory>
+
 #include "mapview/core/MapPicture.h"
+#include "mapview/core/MapRenderJob.h"
 
 class MapRenderThread {
 public:
@@ -50,6 +53,7 @@ private:
     std::optional<MapPicture> result_;
     bool running_ = false;
     bool stop_ = false;
-    std::atomic<bool> cancel_{false};
+    // The picture being drawn (set and reset by the thread under the mutex).
+    std::unique_ptr<MapRenderJob> current_;
     std::thread thread_;
 };

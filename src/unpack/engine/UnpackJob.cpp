@@ -54,7 +54,7 @@ UnpackJob::UnpackJob(std::shared_ptr<const UnpackList> list, const std::vector<s
 
 UnpackJob::~UnpackJob() {
     RequestStop();
-    Join();
+    Wait();
 }
 
 void UnpackJob::plan(const std::vector<size_t>& chosen) {
@@ -134,26 +134,32 @@ void UnpackJob::plan(const std::vector<size_t>& chosen) {
 void UnpackJob::Start() {
     if (launched_) return;
     launched_ = true;
+    MarkRunning();
     const auto runnable = size_t(std::count_if(
         entries_.begin(), entries_.end(), [](const auto& e) { return e->State() == UnpackState::Queued; }));
     workerCount_ = int(std::min<size_t>(size_t(std::clamp(options_.workers, 1, maxWorkers)), runnable));
     live_.store(workerCount_, std::memory_order_release);
+    if (workerCount_ == 0) finishJob();
     threads_.reserve(size_t(workerCount_));
     for (int i = 0; i < workerCount_; ++i)
         threads_.emplace_back([this, token = stop_.get_token()] { work(token); });
 }
 
 void UnpackJob::RequestStop() {
+    BackgroundJob::RequestStop();
     stop_.request_stop();
 }
 
-void UnpackJob::Join() {
+void UnpackJob::Wait() {
     for (std::thread& thread : threads_)
         if (thread.joinable()) thread.join();
 }
 
-bool UnpackJob::Finished() const {
-    return launched_ && live_.load(std::memory_order_acquire) == 0;
+void UnpackJob::finishJob() {
+    const bool cut = std::any_of(entries_.begin(), entries_.end(), [](const auto& e) {
+        return e->State() == UnpackState::Cancelled || e->State() == UnpackState::Queued;
+    });
+    Finish(cut ? JobStatus::Stopped : JobStatus::Done);
 }
 
 int64_t UnpackJob::BlocksDone() const {
@@ -171,7 +177,8 @@ void UnpackJob::work(std::stop_token stop) {
         if (entry.State() != UnpackState::Queued) continue;
         runEntry(entry, stop);
     }
-    live_.fetch_sub(1, std::memory_order_acq_rel);
+    // The last worker out ends the job, before it tells its owner that it ended.
+    if (live_.fetch_sub(1, std::memory_order_acq_rel) == 1) finishJob();
     if (options_.onEntryEnded) options_.onEntryEnded();
 }
 
@@ -184,7 +191,14 @@ void UnpackJob::runEntry(UnpackJobEntry& entry, const std::stop_token& stop) {
     input.imageLock = lock;
     if (entry.Record().compressionType == CompressionType::None)
         input.plannedSourceSize = entry.PlannedSize();
-    input.onProgress = options_.onProgress;
+    // The job's percentage counts every entry's blocks; the entry's own count is what it adds.
+    input.onProgress = [this, &entry, seen = int64_t(0)]() mutable {
+        const int64_t now = entry.counters_.blocksDone.load(std::memory_order_acquire);
+        const int64_t total = blocksDone_.fetch_add(now - seen, std::memory_order_acq_rel) + now - seen;
+        seen = now;
+        if (totalBlocks_ > 0) RaisePercent(int(std::min<int64_t>(100, total * 100 / totalBlocks_)));
+        if (options_.onProgress) options_.onProgress();
+    };
     input.openStream = [&] {
         return TLN_DecompFileStream::ForEntry(list_->Manager(), entry.Record(),
                                               list_->Origin().Open(*entry.Source()), lock);

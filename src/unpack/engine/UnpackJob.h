@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "kiwi/cmp/CompressionRecord.h"
+#include "platform/BackgroundJob.h"
 #include "unpack/engine/UnpackList.h"
 #include "unpack/engine/UnpackOutput.h"
 #include "unpack/engine/UnpackTask.h"
@@ -77,7 +78,7 @@ private:
     UnpackCounters counters_;
 };
 
-class UnpackJob {
+class UnpackJob : public BackgroundJob {
 public:
     // Plans the job on the calling thread: each chosen entry (indexes into list->Entries()) gets its
     // target, its source, and is refused at once (Failed or NotFound, with the reason) for an unsafe name,
@@ -85,18 +86,15 @@ public:
     // damaged table, or a missing source. Nothing is written until Start().
     UnpackJob(std::shared_ptr<const UnpackList> list, const std::vector<size_t>& chosen,
               UnpackJobOptions options);
-    ~UnpackJob();
-    UnpackJob(const UnpackJob&) = delete;
-    UnpackJob& operator=(const UnpackJob&) = delete;
+    ~UnpackJob() override;
 
-    // Starts the workers (once).
-    void Start();
+    // Starts the workers (once). The job is done once every worker has ended (whatever each entry's end),
+    // stopped when a stop request left an entry cancelled or not started.
+    void Start() override;
     // No entry starts after this; running ones stop before their next block and leave no file.
-    void RequestStop();
+    void RequestStop() override;
     // Waits for every worker.
-    void Join();
-    // True once started and every worker has ended.
-    bool Finished() const;
+    void Wait() override;
     int LiveWorkers() const { return live_.load(std::memory_order_acquire); }
     int WorkerCount() const { return workerCount_; }
 
@@ -114,6 +112,7 @@ private:
     void plan(const std::vector<size_t>& chosen);
     void work(std::stop_token stop);
     void runEntry(UnpackJobEntry& entry, const std::stop_token& stop);
+    void finishJob();
 
     std::shared_ptr<const UnpackList> list_;
     UnpackJobOptions options_;
@@ -127,6 +126,7 @@ private:
     std::atomic<size_t> next_{0};
     std::atomic<int> started_{0};
     std::atomic<int> live_{0};
+    std::atomic<int64_t> blocksDone_{0};
     bool launched_ = false;
     std::vector<std::thread> threads_;
 };

@@ -296,7 +296,7 @@ bool UnpackWizardModel::Stop() {
     stopped_ = true;
     if (!job_ || job_->Finished()) return false;
     job_->RequestStop();
-    job_->Join();
+    job_->Wait();
     return true;
 }
 

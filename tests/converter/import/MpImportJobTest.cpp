@@ -57,7 +57,7 @@ TEST(MpImportJob, FilesAreImportedInOrderAndOthersPassedOver) {
     std::atomic<int> signalled{0}; // counted on the worker thread (no receiver context)
     QObject::connect(&job, &MpImportJob::progressChanged, [&] { ++signalled; });
     job.Start();
-    ImportOutcome outcome = job.Wait();
+    ImportOutcome outcome = job.Result();
     EXPECT_GE(signalled.load(), 1);
     EXPECT_TRUE(outcome.loaded);
     EXPECT_TRUE(outcome.anyRecords);
@@ -95,7 +95,7 @@ TEST(MpImportJob, AStopTakesBackTheFileInProgressOnly) {
         if (bigStarted) break;
     }
     job.RequestStop();
-    ImportOutcome outcome = job.Wait();
+    ImportOutcome outcome = job.Result();
     ASSERT_TRUE(outcome.stopped || outcome.files.size() == 2u);
     if (outcome.stopped) {
         EXPECT_EQ(outcome.files.size(), 1u);
@@ -119,7 +119,7 @@ TEST(MpImportJob, ARefusedCompiledFileLeavesTheBufferAndAGoodOneIsAppendedWithTh
     request.data = data;
     MpImportJob refused(std::move(request));
     refused.Start();
-    ImportOutcome outcome = refused.Wait();
+    ImportOutcome outcome = refused.Result();
     EXPECT_FALSE(outcome.error.empty());
     EXPECT_EQ(outcome.data, data);
 
@@ -135,7 +135,7 @@ TEST(MpImportJob, ARefusedCompiledFileLeavesTheBufferAndAGoodOneIsAppendedWithTh
     append.data = data;
     MpImportJob appending(std::move(append));
     appending.Start();
-    outcome = appending.Wait();
+    outcome = appending.Result();
     EXPECT_TRUE(outcome.error.empty());
     EXPECT_TRUE(outcome.loaded) << "appending records makes the data loaded";
     EXPECT_TRUE(outcome.anyRecords);

@@ -81,7 +81,7 @@ TownRun convertTown(const std::string& name, const std::string& temporaryFolder,
         if (ending == Ending::Stop) job.RequestStop();
     });
     job.Start();
-    r.result = job.Wait();
+    r.result = job.Result();
     return r;
 }
 

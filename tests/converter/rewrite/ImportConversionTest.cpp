@@ -136,7 +136,7 @@ Converted convertWith(const std::string& name, ConversionOptions options,
     run->SetBuildingData(std::move(data));
     ConversionJob job(std::move(run));
     job.Start();
-    c.result = job.Wait();
+    c.result = job.Result();
     c.log = job.Progress().AllLines();
     return c;
 }

@@ -150,7 +150,7 @@ Converted convertTown(const std::string& name, const ConversionOptions& base,
     run->SetBuildingData(std::move(data));
     ConversionJob job(std::move(run));
     job.Start();
-    c.result = job.Wait();
+    c.result = job.Result();
     c.log = job.Progress().AllLines();
     // The screenshots of the converted town open a kept copy.
     if (const char* keep = std::getenv("STROVANE_KEEP_CONVERTED"); keep && *keep) {

@@ -157,7 +157,7 @@ Converted convertStreets(const std::string& name, ConversionOptions options) {
     run->SetBuildingData(convtest::oneWayTownData());
     ConversionJob job(std::move(run));
     job.Start();
-    r.result = job.Wait();
+    r.result = job.Result();
     for (const std::string& line : job.Progress().AllLines())
         if (const size_t at = line.find("One-Way Arrows found: "); at != std::string::npos)
             r.arrowsFound = std::stoul(line.substr(at + 22));

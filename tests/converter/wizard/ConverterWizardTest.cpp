@@ -465,6 +465,7 @@ public:
         started = files;
         cityAreaLevel = level;
         appended = append;
+        TellNews();
     }
     bool Busy() const override { return false; }
     void Stop() override {}

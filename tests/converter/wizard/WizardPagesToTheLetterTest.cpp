@@ -114,6 +114,7 @@ TEST_F(WizardPagesToTheLetterTest, AnImportDisablesSaveAsWithLoadBackAndNext) {
                  control<QPushButton>(*wizard, "backBtn"), control<QPushButton>(*wizard, "nextBtn")})
             EXPECT_FALSE(w->isEnabled()) << round;
         raw->busy = false;
+        raw->TellNews();
         ASSERT_TRUE(waitUntil([&] { return wizard->RunState().LoadOn(); }, 5000));
         EXPECT_TRUE(wizard->RunState().SaveLmpOn());
     }

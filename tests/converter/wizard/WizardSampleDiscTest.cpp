@@ -50,7 +50,7 @@ TEST_F(WizardSampleDiscTest, WritesTheSameMapAsTheHeadlessJob) {
     options.outputPath = spath("headless/ALLDATA.KWI");
     ConversionJob job(std::make_unique<ConversionRun>(source.allDataPath, options));
     job.Start();
-    ASSERT_EQ(job.Wait().status, ConversionStatus::Done);
+    ASSERT_EQ(job.Result().status, ConversionStatus::Done);
     const std::vector<uint8_t> viaWizard = convtest::readFile(spath("out/ALLDATA.KWI"));
     ASSERT_FALSE(viaWizard.empty());
     EXPECT_TRUE(viaWizard == convtest::readFile(spath("headless/ALLDATA.KWI")));
@@ -135,7 +135,7 @@ TEST_F(WizardSampleDiscTest, WithTheTownImportedTheMapEqualsTheHeadlessOneAndThe
     run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(*buildings));
     ConversionJob job(std::move(run));
     job.Start();
-    ASSERT_EQ(job.Wait().status, ConversionStatus::Done);
+    ASSERT_EQ(job.Result().status, ConversionStatus::Done);
     const std::vector<uint8_t> viaWizard = convtest::readFile(spath("out/ALLDATA.KWI"));
     ASSERT_FALSE(viaWizard.empty());
     EXPECT_TRUE(viaWizard == convtest::readFile(spath("headless/ALLDATA.KWI")));

@@ -95,7 +95,7 @@ TEST(HexBlockCopyJob, ReadErrorsAndCancelEndWithoutAFile) {
         std::make_shared<hextest::SlowStream>(int64_t(1) << 30, std::chrono::milliseconds(2)), 0,
         int64_t(1) << 30, MakeSaveFileSink(dir.filePath("s")));
     slow.SetChunkSize(4096);
-    slow.Cancel();
+    slow.RequestStop();
     const auto cancelled = runToEnd(slow);
     EXPECT_FALSE(cancelled.ok);
     EXPECT_TRUE(cancelled.cancelled);

@@ -54,7 +54,7 @@ ConversionResult convert(const std::string& allData, const std::string& outputFo
             if (line.rfind(stopAtLinePrefix, 0) == 0) job.RequestStop();
         });
     job.Start();
-    return job.Wait();
+    return job.Result();
 }
 
 namespace {

@@ -106,7 +106,7 @@ int convertCommand(const probe::Args& args) {
     runningJob.store(raw);
     if (interrupted.load()) raw->RequestStop();
     job->Start();
-    ConversionResult result = job->Wait();
+    ConversionResult result = job->Result();
     runningJob.store(nullptr);
     if (result.status == ConversionStatus::Done && finishing) {
         finish.outputPath = options.outputPath;

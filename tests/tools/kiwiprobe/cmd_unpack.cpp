@@ -54,7 +54,7 @@ int unpackCommand(const probe::Args& args) {
         if (only.empty() || list->Entries()[i].name == only) chosen.push_back(i);
     UnpackJob job(list, chosen, options);
     job.Start();
-    job.Join();
+    job.Wait();
     std::map<int64_t, const UnpackJobEntry*> byPosition;
     for (size_t i = 0; i < job.Size(); ++i)
         byPosition[job.Entry(i).Record().entryPosition] = &job.Entry(i);
