@@ -193,6 +193,149 @@ std::string FreeSpaceWarning(int64_t freeBytes, int64_t expectedBytes, const std
            expected + " expected " + std::to_string(expectedBytes / 1024) + " kb";
 }
 
+namespace {
+
+// What a run holds of its source from the checks on: the map, and the files the output must not replace.
+struct OpenedSource {
+    std::unique_ptr<TLN_KiwiMap> map;
+    SourceGuard guard;
+    std::optional<SourceCmpList> cmpList;
+};
+
+// Checks the options, opens the source map and guards its files; the reason the run cannot start, or "".
+std::string openSource(const std::string& sourcePath, const ConversionOptions& options, bool haveBuildings,
+                       OpenedSource& source) {
+    if (const auto problem = options.Validate()) return *problem;
+    if (const std::string unsupported = UnsupportedOption(options, haveBuildings); !unsupported.empty())
+        return "Refused: " + unsupported;
+    try {
+        source.map = std::make_unique<TLN_KiwiMap>(sourcePath);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    TLN_KiwiMap& map = *source.map;
+    if (!map.IsValid() || !map.LevelsLoaded() || map.LevelCount() == 0)
+        return "\"" + sourcePath + "\" holds no main map";
+    if (options.addExtraLevel)
+        if (const std::string why = ExtraLevelRefusal(map); !why.empty())
+            return "The extra level cannot be added: " + why;
+
+    source.guard.ProtectFile(sourcePath);
+    source.guard.ProtectFile(map.GetAllDataStream()->FileName());
+    source.guard.ProtectFile(map.PartStream()->FileName());
+    source.cmpList = FindSourceCmpList(sourcePath);
+    if (source.cmpList) source.guard.ProtectFile(source.cmpList->path);
+    if (const std::string why = source.guard.RefusalFor(options.outputPath); !why.empty()) return why;
+    return source.guard.RefusalFor(FolderOf(options.outputPath) + "/Log.txt");
+}
+
+// The warnings logged when a folder the run writes to has little room (each "" when it has enough).
+struct RoomWarnings {
+    std::string output;
+    std::string scratch;
+
+    int Count() const { return (output.empty() ? 0 : 1) + (scratch.empty() ? 0 : 1); }
+};
+
+RoomWarnings warnAboutRoom(const FreeSpaceQuery& freeSpace, const ConversionOptions& options,
+                           TLN_KiwiMap& map, const std::vector<uint8_t>* buildingData,
+                           ConversionProgress& progress) {
+    auto freeBytes = [&](const std::string& folder) {
+        return freeSpace ? freeSpace(folder) : FreeBytesIn(folder);
+    };
+    RoomWarnings warnings;
+    // The new map is about as large as the source; a folder with less room is likely to fill up.
+    warnings.output =
+        FreeSpaceWarning(freeBytes(FolderOf(options.outputPath)), map.GetAllDataStream()->Size());
+    if (!warnings.output.empty()) progress.AddLog(warnings.output);
+    // The added level's frames wait in the temporary folder; they hold the imported numbers and arrows, so
+    // the building data's size bounds them.
+    if (options.addExtraLevel && buildingData) {
+        const std::string scratch = TemporaryFolder();
+        warnings.scratch = FreeSpaceWarning(freeBytes(scratch), int64_t(buildingData->size()),
+                                            "the temporary folder " + scratch, "the added level's");
+        if (!warnings.scratch.empty()) progress.AddLog(warnings.scratch);
+    }
+    return warnings;
+}
+
+// The parcel writers of a run and the one the frames go through.
+struct ParcelWriters {
+    std::unique_ptr<ParcelWriter> names;
+    CopyParcelWriter copy{CopyParcelWriter::Reading::ReadAhead};
+    std::shared_ptr<rewrite::ImportedOutlines> outlines;
+    std::unique_ptr<rewrite::ImportParcelWriter> imports;
+    std::unique_ptr<ChainedParcelWriter> chain;
+    ParcelWriter* chosen = nullptr;
+};
+
+// Sets up the writers the options ask for; `given` (tests) replaces them all.
+void chooseParcelWriters(ParcelWriters& w, ParcelWriter* given, NameConversion& names,
+                         const ConversionOptions& options,
+                         const std::shared_ptr<const std::vector<uint8_t>>& buildingData, TLN_KiwiMap& map,
+                         ConversionProgress& progress) {
+    if (!given) w.names = names.MakeWriter(map, progress);
+    if (buildingData) {
+        w.outlines = std::make_shared<rewrite::ImportedOutlines>(buildingData);
+        w.outlines->TakeIntoCoverage(map.Coverage());
+        w.outlines->CollectCityAreas();
+    }
+    if (!given && w.outlines && (options.buildings || options.address))
+        w.imports =
+            std::make_unique<rewrite::ImportParcelWriter>(w.outlines, rewrite::RewriteSettingsFrom(options));
+    // Names first, from the source frame whose offsets the names writer reports and maps; the outlines
+    // then go into that frame, whose roads, names and name references they move only as a whole.
+    if (w.names && w.imports) w.chain = std::make_unique<ChainedParcelWriter>(*w.names, *w.imports);
+    w.chosen = given       ? given
+               : w.chain   ? static_cast<ParcelWriter*>(w.chain.get())
+               : w.imports ? static_cast<ParcelWriter*>(w.imports.get())
+               : w.names   ? w.names.get()
+                           : &w.copy;
+}
+
+// Gives the context the filters, the key base and the output budget of the run.
+void prepareContext(ConversionContext& context, const rewrite::ParcelFilters& filters, TLN_KiwiMap& map,
+                    const std::vector<uint8_t>* buildingData) {
+    context.partBase = map.PartBase();
+    context.filters = &filters;
+    context.keyBaseOf(*map.GetAllDataStream());
+    // Every stage costs what the source holds: the new map is the source's frames, rebuilt information,
+    // imports and the added level. Far more means records that name the same data many times.
+    context.outputBudget = kOutputBudgetFactor * (map.GetAllDataStream()->Size() +
+                                                  (buildingData ? int64_t(buildingData->size()) : 0)) +
+                           kOutputBudgetSlack;
+}
+
+// The closing lines of the log.
+void logSummary(ConversionProgress& progress, const ConversionOptions& options, bool numberingBusy,
+                double seconds, int64_t routeGuidanceTotal, int64_t size) {
+    if (numberingBusy)
+        progress.AddLog("WARNING: Numbering Display Class " + std::to_string(options.numberingClass) +
+                        " is already BUSY in old map !!!");
+    progress.AddLog("");
+    progress.AddLog(std::string("Target platform: ") + TargetName(options.target));
+    progress.AddLog("Elapsed time: " + ElapsedText(int64_t(seconds)) + " sec.");
+    progress.AddLog("Route Guidance Size = " + std::to_string(routeGuidanceTotal / 1024) + " kb");
+    progress.AddLog("Output File Size = " + std::to_string(size / 1024) + " kb");
+}
+
+// Commits the new map and the new CMP list beside it, or removes a list the source no longer has; returns
+// the list's path, or "".
+std::string commitOutputs(ProducedFile& output, ProducedFile* newList, const OpenedSource& source,
+                          const std::string& outputFolder, ConversionProgress& progress) {
+    // The list's bytes reach its file before the map is committed: a full disk shows before either.
+    if (newList) newList->Flush();
+    output.Commit();
+    if (newList) {
+        newList->Commit();
+        return newList->FinalPath();
+    }
+    if (!source.cmpList) RemoveStaleCmpList(outputFolder, source.guard, progress);
+    return {};
+}
+
+} // namespace
+
 ConversionRun::ConversionRun(std::string sourcePath, ConversionOptions options)
     : sourcePath_(std::move(sourcePath)), options_(std::move(options)) {}
 
@@ -204,52 +347,18 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         result.message = why;
         return result;
     };
-    if (const auto problem = options_.Validate()) return refuse(*problem);
-    if (const std::string unsupported = UnsupportedOption(options_, buildingData_ != nullptr);
-        !unsupported.empty())
-        return refuse("Refused: " + unsupported);
-
-    std::unique_ptr<TLN_KiwiMap> map;
-    try {
-        map = std::make_unique<TLN_KiwiMap>(sourcePath_);
-    } catch (const std::exception& e) {
-        return refuse(e.what());
-    }
-    if (!map->IsValid() || !map->LevelsLoaded() || map->LevelCount() == 0)
-        return refuse("\"" + sourcePath_ + "\" holds no main map");
-
-    if (options_.addExtraLevel)
-        if (const std::string why = ExtraLevelRefusal(*map); !why.empty())
-            return refuse("The extra level cannot be added: " + why);
-
+    OpenedSource source;
+    if (const std::string why = openSource(sourcePath_, options_, buildingData_ != nullptr, source);
+        !why.empty())
+        return refuse(why);
+    TLN_KiwiMap& map = *source.map;
     const std::string outputFolder = FolderOf(options_.outputPath);
-    SourceGuard guard;
-    guard.ProtectFile(sourcePath_);
-    guard.ProtectFile(map->GetAllDataStream()->FileName());
-    guard.ProtectFile(map->PartStream()->FileName());
-    const std::optional<SourceCmpList> cmpList = FindSourceCmpList(sourcePath_);
-    if (cmpList) guard.ProtectFile(cmpList->path);
-    if (const std::string why = guard.RefusalFor(options_.outputPath); !why.empty()) return refuse(why);
-    if (const std::string why = guard.RefusalFor(outputFolder + "/Log.txt"); !why.empty()) return refuse(why);
 
     progress.AddLog("Creating New Map started...");
     NameConversion names(options_, dictionary_);
     if (const auto problem = names.Prepare(progress)) return refuse(*problem);
     const auto started = std::chrono::steady_clock::now();
-    // The new map is about as large as the source; a folder with less room is likely to fill up.
-    const std::string roomWarning = FreeSpaceWarning(
-        freeSpace_ ? freeSpace_(outputFolder) : FreeBytesIn(outputFolder), map->GetAllDataStream()->Size());
-    if (!roomWarning.empty()) progress.AddLog(roomWarning);
-    // The added level's frames wait in the temporary folder; they hold the imported numbers and arrows, so
-    // the building data's size bounds them.
-    std::string scratchWarning;
-    if (options_.addExtraLevel && buildingData_) {
-        const std::string scratch = TemporaryFolder();
-        scratchWarning = FreeSpaceWarning(freeSpace_ ? freeSpace_(scratch) : FreeBytesIn(scratch),
-                                          int64_t(buildingData_->size()), "the temporary folder " + scratch,
-                                          "the added level's");
-        if (!scratchWarning.empty()) progress.AddLog(scratchWarning);
-    }
+    const RoomWarnings room = warnAboutRoom(freeSpace_, options_, map, buildingData_.get(), progress);
     std::unique_ptr<ProducedFile> output;
     try {
         output = std::make_unique<ProducedFile>(options_.outputPath, opener_);
@@ -266,67 +375,25 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     } catch (const std::exception& e) {
         logProblem = e.what();
     }
-    const std::unique_ptr<ParcelWriter> namesWriter = writer_ ? nullptr : names.MakeWriter(*map, progress);
-    CopyParcelWriter copyWriter(CopyParcelWriter::Reading::ReadAhead);
-    std::shared_ptr<rewrite::ImportedOutlines> outlines;
-    if (buildingData_) {
-        outlines = std::make_shared<rewrite::ImportedOutlines>(buildingData_);
-        outlines->TakeIntoCoverage(map->Coverage());
-        outlines->CollectCityAreas();
-    }
-    std::unique_ptr<rewrite::ImportParcelWriter> importWriter;
-    if (!writer_ && outlines && (options_.buildings || options_.address))
-        importWriter =
-            std::make_unique<rewrite::ImportParcelWriter>(outlines, rewrite::RewriteSettingsFrom(options_));
-    // Names first, from the source frame whose offsets the names writer reports and maps; the outlines
-    // then go into that frame, whose roads, names and name references they move only as a whole.
-    std::unique_ptr<ChainedParcelWriter> chain;
-    if (namesWriter && importWriter)
-        chain = std::make_unique<ChainedParcelWriter>(*namesWriter, *importWriter);
-    ParcelWriter& writer = writer_        ? *writer_
-                           : chain        ? static_cast<ParcelWriter&>(*chain)
-                           : importWriter ? static_cast<ParcelWriter&>(*importWriter)
-                           : namesWriter  ? *namesWriter
-                                          : copyWriter;
-    ConversionContext context(*map, output->Stream(), progress, stop, options_, writer);
-    context.partBase = map->PartBase();
-    const rewrite::ParcelFilters filters(*map, options_,
-                                         outlines ? outlines->Bounds() : building_data::Box{});
-    context.filters = &filters;
-    context.keyBaseOf(*map->GetAllDataStream());
-    // Every stage costs what the source holds: the new map is the source's frames, rebuilt information,
-    // imports and the added level. Far more means records that name the same data many times.
-    context.outputBudget = kOutputBudgetFactor * (map->GetAllDataStream()->Size() +
-                                                  (buildingData_ ? int64_t(buildingData_->size()) : 0)) +
-                           kOutputBudgetSlack;
+    ParcelWriters writers;
+    chooseParcelWriters(writers, writer_.get(), names, options_, buildingData_, map, progress);
+    ConversionContext context(map, output->Stream(), progress, stop, options_, *writers.chosen);
+    const rewrite::ParcelFilters filters(
+        map, options_, writers.outlines ? writers.outlines->Bounds() : building_data::Box{});
+    prepareContext(context, filters, map, buildingData_.get());
     try {
-        writeMainMap(context, outlines.get());
+        writeMainMap(context, writers.outlines.get());
         context.out.SetSize(context.dataCursor);
         progress.SetTaskBarIndeterminate();
-        const int64_t size = TransferManagementData(context, map->GetAllDataStream()->Size());
+        const int64_t size = TransferManagementData(context, map.GetAllDataStream()->Size());
         std::unique_ptr<ProducedFile> newList;
-        std::string newListPath;
-        if (cmpList) newList = PrepareNewCmpList(*cmpList, outputFolder, progress, opener_);
-        if (newList) newListPath = newList->FinalPath();
+        if (source.cmpList) newList = PrepareNewCmpList(*source.cmpList, outputFolder, progress, opener_);
         WriteVolumeHeader(context.out, options_, progress);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        if (importWriter && importWriter->NumberingClassBusy())
-            progress.AddLog("WARNING: Numbering Display Class " + std::to_string(options_.numberingClass) +
-                            " is already BUSY in old map !!!");
-        progress.AddLog("");
-        progress.AddLog(std::string("Target platform: ") + TargetName(options_.target));
-        progress.AddLog("Elapsed time: " + ElapsedText(int64_t(seconds)) + " sec.");
-        progress.AddLog("Route Guidance Size = " + std::to_string(context.routeGuidanceTotal / 1024) + " kb");
-        progress.AddLog("Output File Size = " + std::to_string(size / 1024) + " kb");
-        // The list's bytes reach its file before the map is committed: a full disk shows before either.
-        if (newList) newList->Flush();
-        output->Commit();
-        if (newList) {
-            newList->Commit();
-            result.newCmpList = newListPath;
-        } else if (!cmpList)
-            RemoveStaleCmpList(outputFolder, guard, progress);
+        logSummary(progress, options_, writers.imports && writers.imports->NumberingClassBusy(), seconds,
+                   context.routeGuidanceTotal, size);
+        result.newCmpList = commitOutputs(*output, newList.get(), source, outputFolder, progress);
         result.status = ConversionStatus::Done;
         result.outputSize = size;
     } catch (const ConversionStopped&) {
@@ -339,8 +406,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
     }
     output.reset();
     names.Finish(outputFolder, progress);
-    result.warnings = context.warnings + names.Warnings() + (roomWarning.empty() ? 0 : 1) +
-                      (scratchWarning.empty() ? 0 : 1);
+    result.warnings = context.warnings + names.Warnings() + room.Count();
     result.voiceOffset = context.voiceOffset;
     result.voiceSize = context.voiceSize;
     if (log) logProblem = log->Commit();

@@ -115,6 +115,27 @@ private:
     std::vector<uint8_t> bytes_;
 };
 
+// One block under transfer: its rebuilt information and where each parcel's main frames went.
+struct BlockTransfer {
+    BlockTransfer(uint32_t setIndex, uint32_t blockNumber, const TLN_Block_Management_Record& blockRecord,
+                  const InformationPlan& blockPlan)
+        : set(setIndex), blockIndex(blockNumber), block(blockRecord), plan(blockPlan),
+          n(blockPlan.info.StoredRecordCount), image(blockPlan.bytes), mainOffsets(n, -1), subOffsets(n),
+          next(4 + int64_t(kRecord) * n), table(static_cast<int32_t>(n)) {}
+
+    uint32_t set, blockIndex;
+    const TLN_Block_Management_Record& block;
+    const InformationPlan& plan;
+    uint32_t n;
+    InformationImage image;
+    std::vector<int64_t> mainOffsets;
+    std::vector<std::vector<int64_t>> subOffsets;
+    // Where the next sub-list (or the route guidance list) goes in the image.
+    int64_t next;
+    // The block's frames written so far: a frame several records name is written once.
+    TLN_IntegtationChecker table;
+};
+
 class LevelWriter {
 public:
     LevelWriter(ConversionContext& context, uint8_t level)
@@ -129,6 +150,12 @@ private:
     ParcelPlace place() const { return {&c_.map, &c_.progress, level_, set_, block_, parcel_}; }
     void transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
                        const InformationPlan& plan);
+    // The main frames of parcel record i, or of its sub-parcels when it is divided.
+    void transferMainRecord(BlockTransfer& t, uint32_t i);
+    void transferDividedMain(BlockTransfer& t, uint32_t i, int64_t at);
+    // The route guidance list after the main list and its sub-lists, and its frames.
+    void transferGuidanceList(BlockTransfer& t);
+    void transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t at);
     // Writes a main frame (or reuses it); returns its new offset or -1.
     // sub: the sub-parcel's number when the record is one of a divided parcel's, else -1.
     int64_t mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
@@ -214,128 +241,134 @@ void LevelWriter::linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t
 
 void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
                                 const InformationPlan& plan) {
-    const TLN_Parcel_Management_Info& info = plan.info;
-    const uint32_t n = info.StoredRecordCount;
-    InformationImage image(plan.bytes);
-    image.header(0, *block.Stream, block.Address);
-    std::vector<int64_t> mainOffsets(n, -1);
-    std::vector<std::vector<int64_t>> subOffsets(n);
-    int64_t next = 4 + int64_t(kRecord) * n;
-    TLN_IntegtationChecker table(static_cast<int32_t>(n));
-    for (uint32_t i = 0; i < n; ++i) {
-        c_.checkStop();
-        set_ = set, block_ = blockIndex, parcel_ = i;
-        c_.progress.SetProgress2(i, n);
-        const int64_t at = 4 + int64_t(kRecord) * i;
-        TLN_MM_Parcel_Managenent_Record record;
-        if (i >= info.RecordCount ||
-            !c_.map.ReadParcel(block.Stream, level_, i, record, false, block.Address)) {
-            image.empty(at);
-            continue;
-        }
-        if (c_.filters && !c_.filters->ParcelKept(level_, set, blockIndex, i, record)) {
-            image.empty(at);
-            continue;
-        }
-        if (c_.filters && !c_.filters->ParcelPassesDensoWestFix(level_, set, blockIndex, i)) {
-            // A later record of the same frame finds the drop in the table.
-            if (!record.IsDivided()) table.Add(c_.keyBaseOf(*record.Stream) + record.Address, -1, 0);
-            image.empty(at);
-            continue;
-        }
-        if (!record.IsDivided()) {
-            uint32_t size = 0;
-            mainOffsets[i] = mainFrame(record, &table, size);
-            if (mainOffsets[i] < 0)
-                image.empty(at);
-            else
-                image.reference(at, mainOffsets[i], size);
-            continue;
-        }
-        const SubList& sub = plan.mainSubs[i];
-        if (sub.position < 0) {
-            image.empty(at);
-            continue;
-        }
-        image.wordOffset(at, uint32_t(next));
-        image.header(next, *block.Stream, sub.position);
-        c_.logDetail(level_, set, blockIndex, "Divided Parcel Management Record Offset = " + hex(next, 8), i);
-        subOffsets[i].assign(sub.records, -1);
-        for (uint32_t k = 0; k < sub.records; ++k) {
-            c_.checkStop();
-            const int64_t subAt = next + 4 + int64_t(kRecord) * k;
-            TLN_MM_Parcel_Managenent_Record subRecord;
-            if (!c_.map.ReadParcel(block.Stream, level_, k, subRecord, false, sub.position) ||
-                subRecord.IsDivided()) {
-                image.empty(subAt);
-                continue;
-            }
-            uint32_t size = 0;
-            // Sub-parcels share the block's table: a frame several of them name is written once.
-            subOffsets[i][k] = mainFrame(subRecord, &table, size, k);
-            if (subOffsets[i][k] < 0)
-                image.empty(subAt);
-            else
-                image.reference(subAt, subOffsets[i][k], size);
-        }
-        next += 4 + int64_t(kRecord) * sub.records;
-    }
+    BlockTransfer t(set, blockIndex, block, plan);
+    t.image.header(0, *block.Stream, block.Address);
+    for (uint32_t i = 0; i < t.n; ++i)
+        transferMainRecord(t, i);
+    if (plan.info.RouteGuidanceListPosition >= 0) transferGuidanceList(t);
+    c_.out.WriteAt(c_.cursor, t.image.bytes().data(), int64_t(t.image.bytes().size()));
+}
 
-    if (info.RouteGuidanceListPosition >= 0) {
-        table.Clear();
-        const int64_t list = next;
-        image.word(2, uint16_t(list / 2));
-        next += int64_t(kRecord) * n;
-        for (uint32_t i = 0; i < n; ++i) {
-            c_.checkStop();
-            parcel_ = i;
-            const int64_t at = list + int64_t(kRecord) * i;
-            TLN_MM_Parcel_Managenent_Record record;
-            const bool mainWritten = mainOffsets[i] >= 0 || !subOffsets[i].empty();
-            // A parcel that gets no guidance frame gets the empty reference, never zero bytes.
-            if (!mainWritten || !c_.map.ReadParcel(block.Stream, level_, i, record, true, block.Address)) {
-                image.empty(at);
-                continue;
-            }
-            if (!record.IsDivided() && mainOffsets[i] >= 0) {
-                uint32_t size = 0;
-                const int64_t guide = guidanceFrame(record, &table, size);
-                if (guide < 0)
-                    image.empty(at);
-                else
-                    image.reference(at, guide, size);
-                linkGuidance(mainOffsets[i], guide, size);
-                continue;
-            }
-            const SubList& sub = plan.guideSubs.empty() ? SubList{} : plan.guideSubs[i];
-            if (!record.IsDivided() || subOffsets[i].empty() || sub.position < 0) {
-                image.empty(at);
-                continue;
-            }
-            image.wordOffset(at, uint32_t(next));
-            image.header(next, *block.Stream, sub.position);
-            c_.logDetail(level_, set, blockIndex,
-                         "RG Divided Parcel Management Record Offset = " + hex(next, 8), i);
-            for (uint32_t k = 0; k < sub.records; ++k) {
-                c_.checkStop();
-                const int64_t subAt = next + 4 + int64_t(kRecord) * k;
-                TLN_MM_Parcel_Managenent_Record subRecord;
-                int64_t guide = -1;
-                uint32_t size = 0;
-                if (k < subOffsets[i].size() && subOffsets[i][k] >= 0 &&
-                    c_.map.ReadParcel(block.Stream, level_, k, subRecord, false, sub.position) &&
-                    !subRecord.IsDivided())
-                    guide = guidanceFrame(subRecord, &table, size);
-                if (guide < 0)
-                    image.empty(subAt);
-                else
-                    image.reference(subAt, guide, size);
-                if (k < subOffsets[i].size()) linkGuidance(subOffsets[i][k], guide, size);
-            }
-            next += 4 + int64_t(kRecord) * sub.records;
-        }
+void LevelWriter::transferMainRecord(BlockTransfer& t, uint32_t i) {
+    c_.checkStop();
+    set_ = t.set, block_ = t.blockIndex, parcel_ = i;
+    c_.progress.SetProgress2(i, t.n);
+    const int64_t at = 4 + int64_t(kRecord) * i;
+    TLN_MM_Parcel_Managenent_Record record;
+    if (i >= t.plan.info.RecordCount ||
+        !c_.map.ReadParcel(t.block.Stream, level_, i, record, false, t.block.Address)) {
+        t.image.empty(at);
+        return;
     }
-    c_.out.WriteAt(c_.cursor, image.bytes().data(), int64_t(image.bytes().size()));
+    if (c_.filters && !c_.filters->ParcelKept(level_, t.set, t.blockIndex, i, record)) {
+        t.image.empty(at);
+        return;
+    }
+    if (c_.filters && !c_.filters->ParcelPassesDensoWestFix(level_, t.set, t.blockIndex, i)) {
+        // A later record of the same frame finds the drop in the table.
+        if (!record.IsDivided()) t.table.Add(c_.keyBaseOf(*record.Stream) + record.Address, -1, 0);
+        t.image.empty(at);
+        return;
+    }
+    if (!record.IsDivided()) {
+        uint32_t size = 0;
+        t.mainOffsets[i] = mainFrame(record, &t.table, size);
+        if (t.mainOffsets[i] < 0)
+            t.image.empty(at);
+        else
+            t.image.reference(at, t.mainOffsets[i], size);
+        return;
+    }
+    transferDividedMain(t, i, at);
+}
+
+void LevelWriter::transferDividedMain(BlockTransfer& t, uint32_t i, int64_t at) {
+    const SubList& sub = t.plan.mainSubs[i];
+    if (sub.position < 0) {
+        t.image.empty(at);
+        return;
+    }
+    t.image.wordOffset(at, uint32_t(t.next));
+    t.image.header(t.next, *t.block.Stream, sub.position);
+    c_.logDetail(level_, t.set, t.blockIndex, "Divided Parcel Management Record Offset = " + hex(t.next, 8),
+                 i);
+    t.subOffsets[i].assign(sub.records, -1);
+    for (uint32_t k = 0; k < sub.records; ++k) {
+        c_.checkStop();
+        const int64_t subAt = t.next + 4 + int64_t(kRecord) * k;
+        TLN_MM_Parcel_Managenent_Record subRecord;
+        if (!c_.map.ReadParcel(t.block.Stream, level_, k, subRecord, false, sub.position) ||
+            subRecord.IsDivided()) {
+            t.image.empty(subAt);
+            continue;
+        }
+        uint32_t size = 0;
+        // Sub-parcels share the block's table: a frame several of them name is written once.
+        t.subOffsets[i][k] = mainFrame(subRecord, &t.table, size, k);
+        if (t.subOffsets[i][k] < 0)
+            t.image.empty(subAt);
+        else
+            t.image.reference(subAt, t.subOffsets[i][k], size);
+    }
+    t.next += 4 + int64_t(kRecord) * sub.records;
+}
+
+void LevelWriter::transferGuidanceList(BlockTransfer& t) {
+    t.table.Clear();
+    const int64_t list = t.next;
+    t.image.word(2, uint16_t(list / 2));
+    t.next += int64_t(kRecord) * t.n;
+    for (uint32_t i = 0; i < t.n; ++i) {
+        c_.checkStop();
+        parcel_ = i;
+        transferGuidanceRecord(t, i, list + int64_t(kRecord) * i);
+    }
+}
+
+void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t at) {
+    TLN_MM_Parcel_Managenent_Record record;
+    const bool mainWritten = t.mainOffsets[i] >= 0 || !t.subOffsets[i].empty();
+    // A parcel that gets no guidance frame gets the empty reference, never zero bytes.
+    if (!mainWritten || !c_.map.ReadParcel(t.block.Stream, level_, i, record, true, t.block.Address)) {
+        t.image.empty(at);
+        return;
+    }
+    if (!record.IsDivided() && t.mainOffsets[i] >= 0) {
+        uint32_t size = 0;
+        const int64_t guide = guidanceFrame(record, &t.table, size);
+        if (guide < 0)
+            t.image.empty(at);
+        else
+            t.image.reference(at, guide, size);
+        linkGuidance(t.mainOffsets[i], guide, size);
+        return;
+    }
+    const SubList& sub = t.plan.guideSubs.empty() ? SubList{} : t.plan.guideSubs[i];
+    if (!record.IsDivided() || t.subOffsets[i].empty() || sub.position < 0) {
+        t.image.empty(at);
+        return;
+    }
+    t.image.wordOffset(at, uint32_t(t.next));
+    t.image.header(t.next, *t.block.Stream, sub.position);
+    c_.logDetail(level_, t.set, t.blockIndex,
+                 "RG Divided Parcel Management Record Offset = " + hex(t.next, 8), i);
+    for (uint32_t k = 0; k < sub.records; ++k) {
+        c_.checkStop();
+        const int64_t subAt = t.next + 4 + int64_t(kRecord) * k;
+        TLN_MM_Parcel_Managenent_Record subRecord;
+        int64_t guide = -1;
+        uint32_t size = 0;
+        if (k < t.subOffsets[i].size() && t.subOffsets[i][k] >= 0 &&
+            c_.map.ReadParcel(t.block.Stream, level_, k, subRecord, false, sub.position) &&
+            !subRecord.IsDivided())
+            guide = guidanceFrame(subRecord, &t.table, size);
+        if (guide < 0)
+            t.image.empty(subAt);
+        else
+            t.image.reference(subAt, guide, size);
+        if (k < t.subOffsets[i].size()) linkGuidance(t.subOffsets[i][k], guide, size);
+    }
+    t.next += 4 + int64_t(kRecord) * sub.records;
 }
 
 void LevelWriter::repairAdjacency() {

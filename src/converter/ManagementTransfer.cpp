@@ -145,110 +145,135 @@ int64_t transferRegionData(ConversionContext& c, const TLN_Management_Header& he
     return append + n;
 }
 
-} // namespace
-
-int64_t TransferManagementData(ConversionContext& c, int64_t sourceSize) {
-    TLN_Stream& source = *c.map.GetAllDataStream();
-    int64_t append = AlignUp32(c.out.Size());
-    // Where each block ends: the nearest start above it among every header, the main map data, the block
-    // management 32 refers to, and the end of the source file.
+// Where each block of the source ends: the nearest start above it among every header, the main map data,
+// the block management 32 refers to, and the end of the source file.
+struct SourceBlocks {
     std::vector<int64_t> starts;
+    int64_t sourceSize = 0;
+    // The block the record 5 of management 32 names (-1 when none) and its stored size.
+    int64_t block325 = -1;
+    uint16_t block325Size = 0;
+
+    int64_t extentOf(int64_t address) const {
+        const auto above = std::upper_bound(starts.begin(), starts.end(), address);
+        return (above == starts.end() ? sourceSize : *above) - address;
+    }
+};
+
+SourceBlocks findSourceBlocks(ConversionContext& c, int64_t sourceSize) {
+    TLN_Stream& source = *c.map.GetAllDataStream();
+    SourceBlocks blocks;
+    blocks.sourceSize = sourceSize;
+    std::vector<int64_t>& starts = blocks.starts;
     for (int i = 0; i < 64; ++i) {
         const TLN_Management_Header header = c.map.GetManagementHeader(i);
         if (header.Address > 0 && header.Name.empty()) starts.push_back(header.Address);
     }
     starts.push_back(sourceSize);
     if (c.mainDataStart > 0) starts.push_back(c.mainDataStart);
-    int64_t block325 = -1;
-    uint16_t block325Size = 0;
     const TLN_Management_Header header31 = c.map.GetManagementHeader(31);
     if (header31.Address > 0 && header31.Name.empty()) {
         uint8_t bytes[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
         source.ReadAt(header31.Address + 90, bytes, 6);
-        block325 = KiwiAddressToOffset((uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) |
-                                       (uint32_t(bytes[2]) << 8) | bytes[3]);
-        block325Size = uint16_t((bytes[4] << 8) | bytes[5]);
-        if (block325 > 0) starts.push_back(block325);
+        blocks.block325 = KiwiAddressToOffset((uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) |
+                                              (uint32_t(bytes[2]) << 8) | bytes[3]);
+        blocks.block325Size = uint16_t((bytes[4] << 8) | bytes[5]);
+        if (blocks.block325 > 0) starts.push_back(blocks.block325);
     }
     std::sort(starts.begin(), starts.end());
-    auto extentOf = [&](int64_t address) {
-        const auto above = std::upper_bound(starts.begin(), starts.end(), address);
-        return (above == starts.end() ? sourceSize : *above) - address;
-    };
+    return blocks;
+}
 
+// Moves management i + 1 to append (or inserts its file, or empties its record) and notes its new address
+// (-1 when it has none). Returns the next append position.
+int64_t transferManagement(ConversionContext& c, int i, const SourceBlocks& blocks, int64_t append,
+                           std::vector<int64_t>& newAddress) {
+    TLN_Stream& source = *c.map.GetAllDataStream();
+    const TLN_Management_Header header = c.map.GetManagementHeader(i);
+    newAddress[size_t(i)] = header.Address;
+    if (i == 1 && c.options.insertRegionData && !header.Name.empty())
+        return insertRegionFile(c, header, append);
+    if (i == 6 && c.options.insertVoiceData && !header.Name.empty())
+        return insertVoiceFile(c, header, append);
+    // A part wholly inside the copied first 8 KiB stays there; one that reaches 8192 or past it (also
+    // from below, when the main map management data started below 8192) would be overwritten by the
+    // new main map and moves. Address 0 and all ones both mean absent.
+    if (header.Address <= 0 || header.Size == 0 || !header.Name.empty() ||
+        header.Address + int64_t(header.Size) <= kHeaderBytes)
+        return append;
+    const int64_t record = kHeaderTable + kHeaderRecord * i;
+    if (i == 27 && c.options.removeRds) {
+        c.out.Seek(record);
+        WriteEmptyReference(c.out);
+        newAddress[size_t(i)] = -1;
+        return append;
+    }
+    if (i == 1) {
+        const int64_t next = transferRegionData(c, header, append);
+        if (next >= 0) {
+            newAddress[size_t(i)] = append;
+            return next;
+        }
+    }
+    const int64_t n = std::min(blocks.extentOf(header.Address), blocks.sourceSize - header.Address);
+    if (n <= 0 || (n >= kLargestBlock && i != 6)) {
+        // Left where it was it would point into the new main map data.
+        c.out.Seek(record);
+        WriteEmptyReference(c.out);
+        newAddress[size_t(i)] = -1;
+        c.warn("Management " + std::to_string(i + 1) + " cannot be transferred");
+        return append;
+    }
+    if (i == 6) {
+        c.voiceOffset = header.Address;
+        c.voiceSize = n;
+    }
+    c.progress.SetProgressLabel("Transferring Management " + std::to_string(i + 1) + " ...  ");
+    copyBlock(c, source, header.Address, n, append);
+    c.out.Seek(record);
+    WriteAddressAndStoredSize(c.out, append, storedSectors(source, i));
+    newAddress[size_t(i)] = append;
+    c.progress.AddLog("Management " + std::to_string(i + 1) + " transferred. Address: 0x" + hex(append, 10) +
+                      "  Size: 0x" + hex(n, 8));
+    return append + AlignUp32(n);
+}
+
+// Moves the block management 32 refers to after it and re-points its record 5 in the moved management 32
+// at newAddress32. Returns the next append position.
+int64_t transferBlock325(ConversionContext& c, const SourceBlocks& blocks, int64_t newAddress32,
+                         int64_t append) {
+    const int64_t n = std::min(blocks.extentOf(blocks.block325), blocks.sourceSize - blocks.block325);
+    if (n <= 0 || n >= kLargestBlock) return append;
+    copyBlock(c, *c.map.GetAllDataStream(), blocks.block325, n, append);
+    c.out.Seek(newAddress32 + 90);
+    WriteAddressAndStoredSize(c.out, append, blocks.block325Size);
+    c.progress.AddLog("Management 32/5 transferred. Address: 0x" + hex(append, 10) + "  Size: 0x" +
+                      hex(n, 8));
+    return append + AlignUp32(n);
+}
+
+// The language code of the target in management 30 (moved to address).
+void setLanguageCode(ConversionContext& c, int64_t address) {
+    if (address <= 0 || c.options.target == ConversionTarget::Others) return;
+    const char* code = c.options.target == ConversionTarget::AisinAw ? "eng" : "#us";
+    c.out.WriteAt(address + 19, code, 3);
+}
+
+} // namespace
+
+int64_t TransferManagementData(ConversionContext& c, int64_t sourceSize) {
+    int64_t append = AlignUp32(c.out.Size());
+    const SourceBlocks blocks = findSourceBlocks(c, sourceSize);
     std::vector<int64_t> newAddress(64, -1);
     for (int i = 1; i < 32; ++i) {
         c.checkStop();
-        const TLN_Management_Header header = c.map.GetManagementHeader(i);
-        newAddress[size_t(i)] = header.Address;
-        if (i == 1 && c.options.insertRegionData && !header.Name.empty()) {
-            append = insertRegionFile(c, header, append);
-            continue;
-        }
-        if (i == 6 && c.options.insertVoiceData && !header.Name.empty()) {
-            append = insertVoiceFile(c, header, append);
-            continue;
-        }
-        // A part wholly inside the copied first 8 KiB stays there; one that reaches 8192 or past it (also
-        // from below, when the main map management data started below 8192) would be overwritten by the
-        // new main map and moves. Address 0 and all ones both mean absent.
-        if (header.Address <= 0 || header.Size == 0 || !header.Name.empty() ||
-            header.Address + int64_t(header.Size) <= kHeaderBytes)
-            continue;
-        const int64_t record = kHeaderTable + kHeaderRecord * i;
-        if (i == 27 && c.options.removeRds) {
-            c.out.Seek(record);
-            WriteEmptyReference(c.out);
-            newAddress[size_t(i)] = -1;
-            continue;
-        }
-        if (i == 1) {
-            const int64_t next = transferRegionData(c, header, append);
-            if (next >= 0) {
-                newAddress[size_t(i)] = append;
-                append = next;
-                continue;
-            }
-        }
-        const int64_t n = std::min(extentOf(header.Address), sourceSize - header.Address);
-        if (n <= 0 || (n >= kLargestBlock && i != 6)) {
-            // Left where it was it would point into the new main map data.
-            c.out.Seek(record);
-            WriteEmptyReference(c.out);
-            newAddress[size_t(i)] = -1;
-            c.warn("Management " + std::to_string(i + 1) + " cannot be transferred");
-            continue;
-        }
-        if (i == 6) {
-            c.voiceOffset = header.Address;
-            c.voiceSize = n;
-        }
-        c.progress.SetProgressLabel("Transferring Management " + std::to_string(i + 1) + " ...  ");
-        copyBlock(c, source, header.Address, n, append);
-        c.out.Seek(record);
-        WriteAddressAndStoredSize(c.out, append, storedSectors(source, i));
-        newAddress[size_t(i)] = append;
-        c.progress.AddLog("Management " + std::to_string(i + 1) + " transferred. Address: 0x" +
-                          hex(append, 10) + "  Size: 0x" + hex(n, 8));
-        append += AlignUp32(n);
+        append = transferManagement(c, i, blocks, append, newAddress);
     }
-    if (block325 > 0 && newAddress[31] > 0) {
-        const int64_t n = std::min(extentOf(block325), sourceSize - block325);
-        if (n > 0 && n < kLargestBlock) {
-            copyBlock(c, source, block325, n, append);
-            c.out.Seek(newAddress[31] + 90);
-            WriteAddressAndStoredSize(c.out, append, block325Size);
-            c.progress.AddLog("Management 32/5 transferred. Address: 0x" + hex(append, 10) + "  Size: 0x" +
-                              hex(n, 8));
-            append += AlignUp32(n);
-        }
-    }
-    if (c.options.createManagement21 && newAddress[31] > 0 && block325 > 0)
-        append = appendDummyManagement21(c, source, block325, append);
-    if (newAddress[29] > 0 && c.options.target != ConversionTarget::Others) {
-        const char* code = c.options.target == ConversionTarget::AisinAw ? "eng" : "#us";
-        c.out.WriteAt(newAddress[29] + 19, code, 3);
-    }
+    if (blocks.block325 > 0 && newAddress[31] > 0)
+        append = transferBlock325(c, blocks, newAddress[31], append);
+    if (c.options.createManagement21 && newAddress[31] > 0 && blocks.block325 > 0)
+        append = appendDummyManagement21(c, *c.map.GetAllDataStream(), blocks.block325, append);
+    setLanguageCode(c, newAddress[29]);
     c.out.SetSize(append);
     return append;
 }

@@ -43,6 +43,65 @@ struct Unit {
     bool present = false;
 };
 
+// Reads the class units of a background frame whose element entries end at headerEnd; false when they do
+// not lie in class order inside the frame.
+bool readClassUnits(const std::vector<uint8_t>& src, size_t headerEnd, std::vector<Unit>& units) {
+    size_t previousEnd = headerEnd;
+    for (size_t k = 0; k < units.size(); ++k) {
+        const uint16_t words = GetWord(src, 2 + 4 * k);
+        const size_t size = 2 * size_t(GetWord(src, 4 + 4 * k));
+        if (words == kNone || size == 0) continue;
+        const size_t start = 2 * size_t(words);
+        // Units are copied in class order: a frame whose units lie otherwise is copied as it is.
+        if (start < previousEnd || start + size > src.size()) return false;
+        units[k] = {start, size, true};
+        previousEnd = start + size;
+    }
+    return true;
+}
+
+// Where the buildings class's unit goes: after the last unit of an earlier class.
+size_t buildingsInsertion(const std::vector<Unit>& units, size_t c, size_t headerEnd) {
+    for (size_t k = c; k-- > 0;)
+        if (units[k].present) return units[k].start + units[k].size;
+    return headerEnd;
+}
+
+// Appends the buildings class c's unit: the old unit's type entries and records (when kept) with the new
+// batches after them, and points the class's element entry at it.
+void appendBuildingsUnit(std::vector<uint8_t>& out, const std::vector<uint8_t>& src, const Unit* old,
+                         const std::vector<WrittenRecords>& batches, size_t c) {
+    std::vector<std::pair<uint16_t, uint16_t>> entries;
+    std::vector<uint8_t> oldRecords;
+    if (old) {
+        const size_t u = old->start, size = old->size;
+        const size_t stored = GetWord(src, u);
+        const size_t t = std::min(stored, (size - 2) / 4);
+        for (size_t e = 0; e < t; ++e)
+            entries.push_back({GetWord(src, u + 2 + 4 * e), GetWord(src, u + 4 + 4 * e)});
+        append(oldRecords, src, u + 2 + 4 * t, u + size);
+        for (auto& entry : entries)
+            entry.first = uint16_t(entry.first + 2 * batches.size());
+    }
+    const size_t header = 2 + 4 * (entries.size() + batches.size());
+    size_t at = header + oldRecords.size();
+    for (const WrittenRecords& batch : batches) {
+        entries.push_back({uint16_t(at / 2), uint16_t(batch.count | 0x8000)});
+        at += batch.bytes.size();
+    }
+    const size_t unitStart = out.size();
+    AppendWord(out, uint16_t(entries.size()));
+    for (const auto& [offset, count] : entries) {
+        AppendWord(out, offset);
+        AppendWord(out, count);
+    }
+    out.insert(out.end(), oldRecords.begin(), oldRecords.end());
+    for (const WrittenRecords& batch : batches)
+        out.insert(out.end(), batch.bytes.begin(), batch.bytes.end());
+    PutWord(out, 2 + 4 * c, uint16_t(unitStart / 2));
+    PutWord(out, 4 + 4 * c, uint16_t((out.size() - unitStart) / 2));
+}
+
 } // namespace
 
 RewriteSettings RewriteSettingsFrom(const ConversionOptions& o) {
@@ -189,28 +248,40 @@ bool ImportParcelWriter::rebuildBackground(const std::vector<uint8_t>& frame, co
     const size_t c = settings_.buildingsClass;
     if (c >= classes) return false;
     std::vector<Unit> units(classes);
-    size_t previousEnd = headerEnd;
-    for (size_t k = 0; k < classes; ++k) {
-        const uint16_t words = GetWord(src, 2 + 4 * k);
-        const size_t size = 2 * size_t(GetWord(src, 4 + 4 * k));
-        if (words == kNone || size == 0) continue;
-        const size_t start = 2 * size_t(words);
-        // Units are copied in class order: a frame whose units lie otherwise is copied as it is.
-        if (start < previousEnd || start + size > src.size()) return false;
-        units[k] = {start, size, true};
-        previousEnd = start + size;
-    }
-    size_t insertion = headerEnd;
-    for (size_t k = c; k-- > 0;)
-        if (units[k].present) {
-            insertion = units[k].start + units[k].size;
-            break;
-        }
-    out.assign(src.begin(), src.begin() + ptrdiff_t(insertion));
+    if (!readClassUnits(src, headerEnd, units)) return false;
+    out.assign(src.begin(), src.begin() + ptrdiff_t(buildingsInsertion(units, c, headerEnd)));
 
     int64_t budget = settings_.strictRules ? int64_t(storedSize) : int64_t(src.size());
     const bool keepOld = units[c].present && !settings_.replaceOldData;
     if (units[c].present && settings_.replaceOldData) budget -= int64_t(units[c].size);
+    const std::vector<WrittenRecords> batches = writeBuildingBatches(rect, budget);
+
+    size_t next = c;
+    if (!batches.empty()) {
+        appendBuildingsUnit(out, src, keepOld ? &units[c] : nullptr, batches, c);
+        next = c + 1;
+        buildings = true;
+    }
+    for (size_t k = next; k < classes; ++k) {
+        if (settings_.extraLevel && k == settings_.cityAreaClass) {
+            if (appendCityAreasUnit(out, rect, k)) cityAreas = true;
+            continue;
+        }
+        if (!units[k].present) {
+            if (GetWord(out, 2 + 4 * k) != kNone) {
+                PutWord(out, 2 + 4 * k, kNone);
+                PutWord(out, 4 + 4 * k, 0);
+            }
+            continue;
+        }
+        const size_t unitStart = out.size();
+        append(out, src, units[k].start, units[k].start + units[k].size);
+        PutWord(out, 2 + 4 * k, uint16_t(unitStart / 2));
+    }
+    return out.size() <= kMaxFrameBytes;
+}
+
+std::vector<WrittenRecords> ImportParcelWriter::writeBuildingBatches(const ParcelRect& rect, int64_t budget) {
     std::vector<WrittenRecords> batches;
     size_t index = 0, added = 0;
     const BuildingSettings building{settings_.buildingsTypeCode, settings_.extraLevel, settings_.filters};
@@ -227,72 +298,25 @@ bool ImportParcelWriter::rebuildBackground(const std::vector<uint8_t>& frame, co
     }
     if (tooMany) warn("Parcel " + where() + " too many buildings!");
     if (holes) warn("Parcel " + where() + " holes of clipped buildings left out");
+    return batches;
+}
 
-    size_t next = c;
-    if (!batches.empty()) {
-        std::vector<std::pair<uint16_t, uint16_t>> entries;
-        std::vector<uint8_t> oldRecords;
-        if (keepOld) {
-            const size_t u = units[c].start, size = units[c].size;
-            const size_t stored = GetWord(src, u);
-            const size_t t = std::min(stored, (size - 2) / 4);
-            for (size_t e = 0; e < t; ++e)
-                entries.push_back({GetWord(src, u + 2 + 4 * e), GetWord(src, u + 4 + 4 * e)});
-            append(oldRecords, src, u + 2 + 4 * t, u + size);
-            for (auto& entry : entries)
-                entry.first = uint16_t(entry.first + 2 * batches.size());
-        }
-        const size_t header = 2 + 4 * (entries.size() + batches.size());
-        size_t at = header + oldRecords.size();
-        for (const WrittenRecords& batch : batches) {
-            entries.push_back({uint16_t(at / 2), uint16_t(batch.count | 0x8000)});
-            at += batch.bytes.size();
-        }
-        const size_t unitStart = out.size();
-        AppendWord(out, uint16_t(entries.size()));
-        for (const auto& [offset, count] : entries) {
-            AppendWord(out, offset);
-            AppendWord(out, count);
-        }
-        out.insert(out.end(), oldRecords.begin(), oldRecords.end());
-        for (const WrittenRecords& batch : batches)
-            out.insert(out.end(), batch.bytes.begin(), batch.bytes.end());
-        PutWord(out, 2 + 4 * c, uint16_t(unitStart / 2));
-        PutWord(out, 4 + 4 * c, uint16_t((out.size() - unitStart) / 2));
-        next = c + 1;
-        buildings = true;
+bool ImportParcelWriter::appendCityAreasUnit(std::vector<uint8_t>& out, const ParcelRect& rect, size_t k) {
+    const WrittenRecords areas = WriteCityAreas(*outlines_, rect, int64_t(out.size()));
+    if (areas.tooMany) warn("Parcel " + where() + " too many City Areas!");
+    if (areas.count == 0) {
+        PutWord(out, 2 + 4 * k, kNone);
+        PutWord(out, 4 + 4 * k, 0);
+        return false;
     }
-    for (size_t k = next; k < classes; ++k) {
-        if (settings_.extraLevel && k == settings_.cityAreaClass) {
-            const WrittenRecords areas = WriteCityAreas(*outlines_, rect, int64_t(out.size()));
-            if (areas.tooMany) warn("Parcel " + where() + " too many City Areas!");
-            if (areas.count > 0) {
-                const size_t unitStart = out.size();
-                AppendWord(out, 1);
-                AppendWord(out, 3);
-                AppendWord(out, uint16_t(areas.count | 0x8000));
-                out.insert(out.end(), areas.bytes.begin(), areas.bytes.end());
-                PutWord(out, 2 + 4 * k, uint16_t(unitStart / 2));
-                PutWord(out, 4 + 4 * k, uint16_t((out.size() - unitStart) / 2));
-                cityAreas = true;
-            } else {
-                PutWord(out, 2 + 4 * k, kNone);
-                PutWord(out, 4 + 4 * k, 0);
-            }
-            continue;
-        }
-        if (!units[k].present) {
-            if (GetWord(out, 2 + 4 * k) != kNone) {
-                PutWord(out, 2 + 4 * k, kNone);
-                PutWord(out, 4 + 4 * k, 0);
-            }
-            continue;
-        }
-        const size_t unitStart = out.size();
-        append(out, src, units[k].start, units[k].start + units[k].size);
-        PutWord(out, 2 + 4 * k, uint16_t(unitStart / 2));
-    }
-    return out.size() <= kMaxFrameBytes;
+    const size_t unitStart = out.size();
+    AppendWord(out, 1);
+    AppendWord(out, 3);
+    AppendWord(out, uint16_t(areas.count | 0x8000));
+    out.insert(out.end(), areas.bytes.begin(), areas.bytes.end());
+    PutWord(out, 2 + 4 * k, uint16_t(unitStart / 2));
+    PutWord(out, 4 + 4 * k, uint16_t((out.size() - unitStart) / 2));
+    return true;
 }
 
 std::vector<uint8_t> ImportParcelWriter::Rebuild(const std::vector<uint8_t>& frame) {

@@ -12,6 +12,7 @@
 #include "converter/ParcelWriter.h"
 #include "converter/rewrite/ImportedOutlines.h"
 #include "converter/rewrite/OutlineEncoding.h"
+#include "converter/rewrite/OutlineWriters.h"
 #include "kiwi/core/KiwiPrimitives.h"
 
 namespace rewrite {
@@ -100,6 +101,10 @@ private:
     bool rebuildBackground(const std::vector<uint8_t>& frame, const FrameLayout::Frame& bg,
                            const ParcelRect& rect, uint32_t storedSize, std::vector<uint8_t>& background,
                            bool& cityAreas, bool& buildings);
+    // The buildings records for the parcel, in batches of at most kBatchRecords when the target takes them.
+    std::vector<WrittenRecords> writeBuildingBatches(const ParcelRect& rect, int64_t budget);
+    // Appends class k's unit of the city areas in the parcel, or empties its entry; true when it has any.
+    bool appendCityAreasUnit(std::vector<uint8_t>& out, const ParcelRect& rect, size_t k);
     void warn(const std::string& line);
     std::string where() const;
 
