@@ -252,7 +252,7 @@ private:
     void connectIsoCommands();
     // Shows the mounted image's root (or clears the list when none is mounted).
     void showIsoRoot();
-    void pollExtraction();
+    void showExtractionProgress();
     void finishExtraction();
     // The ISO menu's file, or null.
     const IsoListItem* isoMenuFile() const;
@@ -311,10 +311,9 @@ private:
     // The index grids' double-clicks and popup items; uses the tree model.
     std::unique_ptr<IndexGridsController> indexGrids_;
     ReopenNotifier* notifier_ = nullptr;
-    // The ISO tab: its rows and menu rules, the running extraction and the timer that polls it.
+    // The ISO tab: its rows and menu rules and the running extraction (heard through its notifier).
     std::unique_ptr<IsoTabPresenter> isoPresenter_;
     std::unique_ptr<IsoExtraction> extraction_;
-    QTimer* extractionTimer_ = nullptr;
     MapConverterHook converter_;
     // Where the data grids' menu was opened (the grid and its viewport point).
     QTableView* dbMenuGrid_ = nullptr;

@@ -7,7 +7,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include "hexview/model/HexViewApi.h"
@@ -22,13 +21,13 @@
 #include "mainwindow/model/IsoExtraction.h"
 #include "mainwindow/model/IsoTabPresenter.h"
 #include "mainwindow/model/UnpackRefusal.h"
+#include "platform/JobNotifier.h"
 #include "platform/RegistrySettings.h"
 #include "unpack/UnpackFileDialog.h"
 
 namespace {
 // The menu opens this far right of the row, clear of the name the user double-clicked.
 constexpr int kMenuOffset = 60;
-constexpr int kPollMs = 50;
 } // namespace
 
 QWidget* MainWindow::IsoTab() const {
@@ -55,14 +54,9 @@ void MainWindow::connectIsoCommands() {
     bind(menus_->extractFileItem, &MainWindow::ExtractFileMenuItemClick);
     bind(menus_->unpackFileItem, &MainWindow::UnpackFileMenuItemClick);
     bind(menus_->burnDvdItem, &MainWindow::BurnDVDMenuItemClick);
-    extractionTimer_ = new QTimer(this);
-    extractionTimer_->setInterval(kPollMs);
-    connect(extractionTimer_, &QTimer::timeout, this, [this] { run([&] { pollExtraction(); }); });
+    // The job's end comes back queued, like all its news, and finishes the strip there.
     connect(isoPage_->extractionStopButton, &QPushButton::clicked, this, [this] {
-        run([&] {
-            if (extraction_) extraction_->Stop();
-            pollExtraction();
-        });
+        if (extraction_) extraction_->RequestStop();
     });
 }
 
@@ -126,28 +120,31 @@ void MainWindow::ExtractFileMenuItemClick() {
     // The entry belongs to the image's tree, which the worker keeps alive with the image.
     extraction_ = std::make_unique<IsoExtraction>(image, item->file, target);
     isoPage_->ShowExtraction(name, int64_t(item->file->DataLength()));
+    // Queued even where the job ends at once on this thread: the end never frees the job inside Start.
+    connect(
+        &extraction_->Notifier(), &JobNotifier::progressed, this,
+        [this] { run([&] { showExtractionProgress(); }); }, Qt::QueuedConnection);
+    connect(
+        &extraction_->Notifier(), &JobNotifier::ended, this, [this] { run([&] { finishExtraction(); }); },
+        Qt::QueuedConnection);
     extraction_->Start();
-    extractionTimer_->start();
 }
 
-void MainWindow::pollExtraction() {
-    if (!extraction_) return;
-    const IsoExtraction::Status status = extraction_->Poll();
-    isoPage_->SetExtractionProgress(status.written, status.total);
-    if (status.state != IsoExtraction::State::Running) finishExtraction();
+void MainWindow::showExtractionProgress() {
+    if (extraction_) isoPage_->SetExtractionProgress(extraction_->Written(), extraction_->Total());
 }
 
 void MainWindow::finishExtraction() {
-    extractionTimer_->stop();
-    extraction_->Stop();
-    const IsoExtraction::Status status = extraction_->Poll();
+    // News of a job already gone (queued before it was freed) or not yet ended is left alone.
+    if (!extraction_ || !extraction_->Finished()) return;
+    const IsoExtraction::Outcome outcome = extraction_->Result();
     const QString target = extraction_->Target();
     extraction_.reset();
     isoPage_->HideExtraction();
-    if (status.state == IsoExtraction::State::Failed)
+    if (outcome.state == IsoExtraction::State::Failed)
         services_.messenger->Error(this, QStringLiteral("Не удалось извлечь файл в ") +
                                              QDir::toNativeSeparators(target) + QStringLiteral(":\n") +
-                                             status.error);
+                                             outcome.error);
 }
 
 void MainWindow::UnpackFileMenuItemClick() {

@@ -216,6 +216,27 @@ TEST_F(IsoTabTest, ExtractionWritesTheFileOnAWorkerAndReportsAFailure) {
     EXPECT_FALSE(window.ExtractionRunning());
 }
 
+TEST_F(IsoTabTest, TheStripsStopButtonEndsTheExtractionWithNothingLeft) {
+    QDir().mkpath(path("out"));
+    paths.answer = path("out/stopped.kwi");
+    window.IsoPopupMenuPopup(rowOf("ALLDATA.KWI"));
+    window.ExtractFileMenuItemClick();
+    ASSERT_TRUE(window.ExtractionRunning());
+    window.IsoListPage()->extractionStopButton->click();
+    // The end is heard from the job, queued, and only then is the strip taken down.
+    EXPECT_TRUE(window.ExtractionRunning());
+    ASSERT_TRUE(waitUntil([&] { return !window.ExtractionRunning(); }, 20000));
+    EXPECT_FALSE(window.IsoListPage()->extractionStrip->isVisible());
+    EXPECT_TRUE(messenger.errors.isEmpty());
+    // A run that beat the stop left the whole file; a stopped one left nothing, not even its temporary file.
+    const QStringList left = QDir(path("out")).entryList(QDir::Files | QDir::Hidden);
+    if (left.isEmpty()) return;
+    EXPECT_EQ(left, QStringList{"stopped.kwi"});
+    QFile copy(path("out/stopped.kwi"));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.size(), qint64(big.size()));
+}
+
 TEST_F(IsoTabTest, HexViewerGetsTheFilesOwnStream) {
     window.IsoListViewDblClick(rowOf("DATA"));
     window.IsoPopupMenuPopup(rowOf("PACKED.KWI"));

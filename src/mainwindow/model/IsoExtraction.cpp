@@ -49,46 +49,62 @@ std::unique_ptr<IsoExtraction::Output> IsoExtraction::SavedFile(const QString& t
 IsoExtraction::IsoExtraction(std::shared_ptr<TISOImage> image, const TFileEntry* entry, QString target,
                              OutputFactory output)
     : image_(std::move(image)), entry_(entry), target_(std::move(target)), output_(std::move(output)) {
-    status_.total = entry_ ? int64_t(entry_->DataLength()) : 0;
+    total_ = entry_ ? int64_t(entry_->DataLength()) : 0;
+    outcome_.total = total_;
 }
 
 IsoExtraction::~IsoExtraction() {
-    Stop();
+    RequestStop();
+    Wait();
 }
 
 void IsoExtraction::Start() {
+    if (Started()) return;
+    MarkRunning();
     if (!image_ || !entry_) {
-        const std::lock_guard lock(mutex_);
-        status_.state = State::Failed;
-        status_.error = QStringLiteral("образ не открыт");
+        outcome_.state = State::Failed;
+        outcome_.error = QStringLiteral("образ не открыт");
+        Finish(JobStatus::Failed);
         return;
     }
-    worker_ = std::jthread([this](std::stop_token stop) {
-        const Status result = Run(*image_, *entry_, target_, output_, stop, [this](int64_t written) {
-            const std::lock_guard lock(mutex_);
-            status_.written = written;
+    thread_ = std::thread([this, stop = stop_.get_token()] {
+        outcome_ = Run(*image_, *entry_, target_, output_, stop, [this](int64_t written) {
+            written_.store(written, std::memory_order_release);
+            RaisePercent(total_ > 0 ? int(written * 100 / total_) : 100);
         });
-        const std::lock_guard lock(mutex_);
-        status_ = result;
+        switch (outcome_.state) {
+        case State::Done:
+            Finish(JobStatus::Done);
+            break;
+        case State::Stopped:
+            Finish(JobStatus::Stopped);
+            break;
+        default:
+            Finish(JobStatus::Failed);
+            break;
+        }
     });
 }
 
-void IsoExtraction::Stop() {
-    if (!worker_.joinable()) return;
-    worker_.request_stop();
-    worker_.join();
+void IsoExtraction::RequestStop() {
+    BackgroundJob::RequestStop();
+    stop_.request_stop();
 }
 
-IsoExtraction::Status IsoExtraction::Poll() const {
-    const std::lock_guard lock(mutex_);
-    return status_;
+void IsoExtraction::Wait() {
+    if (thread_.joinable()) thread_.join();
 }
 
-IsoExtraction::Status IsoExtraction::Run(const TISOImage& image, const TFileEntry& entry,
-                                         const QString& target, const OutputFactory& output,
-                                         std::stop_token stop,
-                                         const std::function<void(int64_t written)>& progress) {
-    Status status;
+IsoExtraction::Outcome IsoExtraction::Result() {
+    Wait();
+    return outcome_;
+}
+
+IsoExtraction::Outcome IsoExtraction::Run(const TISOImage& image, const TFileEntry& entry,
+                                          const QString& target, const OutputFactory& output,
+                                          std::stop_token stop,
+                                          const std::function<void(int64_t written)>& progress) {
+    Outcome status;
     status.total = int64_t(entry.DataLength());
     const auto fail = [&](const QString& why) {
         status.state = State::Failed;

@@ -1,25 +1,27 @@
-// Extracting one file of the mounted image to disk on a worker thread: the bytes go to a temporary file
+// Extracting one file of the mounted image to disk as a background job: the bytes go to a temporary file
 // beside the target, synced and renamed over it only when every byte was written, so a failure or a stop
-// leaves no partial file and keeps an older target; progress and the outcome wait in a guarded mailbox
-// that the window polls.
+// leaves no partial file and keeps an older target; the window hears progress and the end from the job's
+// notifier.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <stop_token>
 #include <thread>
 
 #include <QString>
 
+#include "platform/BackgroundJob.h"
+
 class TISOImage;
 class TFileEntry;
 
-class IsoExtraction {
+class IsoExtraction : public BackgroundJob {
 public:
     enum class State { Running, Done, Failed, Stopped };
-    struct Status {
+    struct Outcome {
         State state = State::Running;
         int64_t written = 0;
         int64_t total = 0;
@@ -38,31 +40,37 @@ public:
     // A temporary file beside target, synced and renamed on commit, removed otherwise.
     static std::unique_ptr<Output> SavedFile(const QString& target);
 
-    // entry must belong to image's tree; the image is kept open until the worker ends.
+    // entry must belong to image's tree; the image is kept open until the work ends.
     IsoExtraction(std::shared_ptr<TISOImage> image, const TFileEntry* entry, QString target,
                   OutputFactory output = &IsoExtraction::SavedFile);
-    // Stops and joins the worker.
-    ~IsoExtraction();
-    IsoExtraction(const IsoExtraction&) = delete;
-    IsoExtraction& operator=(const IsoExtraction&) = delete;
+    // Stops the work and waits for it.
+    ~IsoExtraction() override;
 
-    void Start();
-    // Asks the worker to stop after its current chunk and waits for it.
-    void Stop();
-    Status Poll() const;
+    void Start() override;
+    // The work stops before its next chunk and leaves no file under the target's name.
+    void RequestStop() override;
+    void Wait() override;
+    // Bytes written so far, read at any time (the bar counts them).
+    int64_t Written() const { return written_.load(std::memory_order_acquire); }
+    int64_t Total() const { return total_; }
+    // Waits for the end and gives the outcome.
+    Outcome Result();
     const QString& Target() const { return target_; }
 
-    // The work itself, on the calling thread (the worker runs it; tests may too).
-    static Status Run(const TISOImage& image, const TFileEntry& entry, const QString& target,
-                      const OutputFactory& output, std::stop_token stop,
-                      const std::function<void(int64_t written)>& progress);
+    // The work itself, on the calling thread (the job runs it; tests may too).
+    static Outcome Run(const TISOImage& image, const TFileEntry& entry, const QString& target,
+                       const OutputFactory& output, std::stop_token stop,
+                       const std::function<void(int64_t written)>& progress);
 
 private:
     std::shared_ptr<TISOImage> image_;
     const TFileEntry* entry_;
     QString target_;
     OutputFactory output_;
-    mutable std::mutex mutex_;
-    Status status_;
-    std::jthread worker_;
+    int64_t total_ = 0;
+    std::atomic<int64_t> written_{0};
+    // Written by the worker before its end is told, read after the join.
+    Outcome outcome_;
+    std::stop_source stop_;
+    std::thread thread_;
 };

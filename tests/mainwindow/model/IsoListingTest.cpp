@@ -211,7 +211,7 @@ TEST_F(IsoListingTest, ExtractionCopiesTheFileByteForByte) {
     const QString target = qpath("out/ALLDATA.KWI");
     QDir().mkpath(qpath("out"));
     std::vector<int64_t> seen;
-    const IsoExtraction::Status status = IsoExtraction::Run(
+    const IsoExtraction::Outcome status = IsoExtraction::Run(
         *image, *kwi.file, target, &IsoExtraction::SavedFile, {}, [&](int64_t w) { seen.push_back(w); });
     EXPECT_EQ(status.state, IsoExtraction::State::Done) << status.error.toStdString();
     EXPECT_EQ(readAll(target), QByteArray(reinterpret_cast<const char*>(big.data()), qsizetype(big.size())));
@@ -225,8 +225,9 @@ TEST_F(IsoListingTest, TheWorkerReportsThroughItsMailbox) {
     const IsoListItem& kwi = rootFile("README.TXT");
     IsoExtraction extraction(image, kwi.file, qpath("readme.txt"));
     extraction.Start();
-    extraction.Stop(); // joins; a worker this short is done or stopped, never half-written
-    const IsoExtraction::Status status = extraction.Poll();
+    extraction.RequestStop();
+    // A worker this short is done or stopped, never half-written.
+    const IsoExtraction::Outcome status = extraction.Result();
     if (status.state == IsoExtraction::State::Done)
         EXPECT_EQ(readAll(qpath("readme.txt")).size(), 10);
     else
@@ -263,7 +264,7 @@ TEST_F(IsoListingTest, AFailedOrStoppedExtractionLeavesNoPartialFileAndKeepsTheO
     const QString target = qpath("out/ALLDATA.KWI");
     fixture::writeFile(target.toStdString(), {'o', 'l', 'd'});
     {
-        const IsoExtraction::Status status = IsoExtraction::Run(
+        const IsoExtraction::Outcome status = IsoExtraction::Run(
             *image, *kwi.file, target,
             [](const QString& t) { return std::make_unique<FailingOutput>(t, 2, nullptr); }, {}, {});
         EXPECT_EQ(status.state, IsoExtraction::State::Failed);
@@ -271,7 +272,7 @@ TEST_F(IsoListingTest, AFailedOrStoppedExtractionLeavesNoPartialFileAndKeepsTheO
     }
     {
         std::stop_source stop;
-        const IsoExtraction::Status status =
+        const IsoExtraction::Outcome status =
             IsoExtraction::Run(*image, *kwi.file, target,
                                [&](const QString& t) { return std::make_unique<FailingOutput>(t, 1, &stop); },
                                stop.get_token(), {});
@@ -281,7 +282,7 @@ TEST_F(IsoListingTest, AFailedOrStoppedExtractionLeavesNoPartialFileAndKeepsTheO
     EXPECT_EQ(QDir(qpath("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"ALLDATA.KWI"});
 
     // A folder that does not exist: a failure with the reason, and nothing made.
-    const IsoExtraction::Status missing =
+    const IsoExtraction::Outcome missing =
         IsoExtraction::Run(*image, *kwi.file, qpath("none/ALLDATA.KWI"), &IsoExtraction::SavedFile, {}, {});
     EXPECT_EQ(missing.state, IsoExtraction::State::Failed);
     EXPECT_FALSE(missing.error.isEmpty());
