@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchProcess.h"
 #include "converter/CompletionRun.h"
 #include "converter/ConversionRun.h"
 #include "converter/import/BuildingData.h"
@@ -41,6 +42,11 @@ extern char** environ;
 
 namespace {
 
+using bench::ChildRun;
+using bench::copySeconds;
+using bench::inChild;
+using bench::now;
+
 int64_t largeMapMiB = 0;
 bool quick = false;
 constexpr int64_t kQuickMapMiB = 256;
@@ -48,40 +54,6 @@ constexpr int64_t kQuickMapMiB = 256;
 // scaling maps so that 10^6 parcels stay a few hundred MiB.
 constexpr int kLargeFrameBody = 10 * 1024;
 constexpr int kScalingFrameBody = 128;
-
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-struct ChildRun {
-    bool ok = false;
-    double seconds = 0;
-    double maxRssMiB = 0;
-    // The child's processor time, user and system.
-    double cpuSeconds = 0;
-};
-
-// Runs work in a child process; wall time and the child's own peak resident size.
-template <class Work> ChildRun inChild(Work&& work) {
-    std::fflush(nullptr);
-    const double start = now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        bool ok = false;
-        try {
-            ok = work();
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "bench_convert: %s\n", e.what());
-        }
-        ::_exit(ok ? 0 : 1);
-    }
-    int status = 0;
-    rusage usage{};
-    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) return {};
-    const auto secondsOf = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return {WIFEXITED(status) && WEXITSTATUS(status) == 0, now() - start, double(usage.ru_maxrss) / 1024,
-            secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime)};
-}
 
 int sideFor(int64_t mib, int frameBody) {
     // 256 parcels per block set; a frame is its body plus about 100 bytes of tables.
@@ -92,7 +64,7 @@ int sideFor(int64_t mib, int frameBody) {
 // Generates a one-level map in a child; returns the path of its "ALLDATA.KWI" ("" on failure).
 std::string generate(const std::string& name, int side, int frameBody) {
     const std::string folder = fixture::scratchDir(name);
-    const ChildRun made = inChild([&] {
+    const ChildRun made = inChild("bench_convert", [&] {
         fixture::AllDataPlan plan = fixture::largeAllDataPlan(side);
         plan.frameBodyBytes = frameBody;
         // Every parcel with adjacent parcel information naming its real neighbours, so that the repair
@@ -112,7 +84,7 @@ std::string generate(const std::string& name, int side, int frameBody) {
 }
 
 ChildRun convertInChild(const std::string& source, const std::string& outputFolder) {
-    return inChild([&] {
+    return inChild("bench_convert", [&] {
         ConversionOptions options;
         options.outputPath = outputFolder + "/ALLDATA.KWI";
         ConversionProgress progress;
@@ -121,29 +93,6 @@ ChildRun convertInChild(const std::string& source, const std::string& outputFold
         if (result.status != ConversionStatus::Done) std::fprintf(stderr, "%s\n", result.message.c_str());
         return result.status == ConversionStatus::Done;
     });
-}
-
-// `cp --reflink=never` of a file, optionally followed by an fsync of the copy (the run syncs its output).
-double copySeconds(const std::string& from, const std::string& to, bool sync) {
-    const double start = now();
-    std::vector<std::string> args = {"cp", "--reflink=never", from, to};
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = 0;
-    if (::posix_spawnp(&pid, "cp", nullptr, nullptr, argv.data(), environ) != 0 ||
-        ::waitpid(pid, &status, 0) != pid || status != 0)
-        return -1;
-    if (sync) {
-        const int fd = ::open(to.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
-    }
-    return now() - start;
 }
 
 int64_t fileSize(const std::string& path) {
@@ -212,7 +161,7 @@ void BM_CopyOnlyRun(benchmark::State& state) {
     t.splitCopy = copySeconds(newMap, copies + "/COPY.BIN", true);
     std::remove((copies + "/COPY.BIN").c_str());
     ::sync();
-    const ChildRun split = inChild([&] {
+    const ChildRun split = inChild("bench_convert", [&] {
         CompletionOptions options;
         options.outputPath = newMap;
         options.sourcePath = source;
@@ -316,7 +265,7 @@ std::string generateWithImports(const std::string& name, int side, size_t buildi
 
 ChildRun convertImportsInChild(const std::string& source, const std::string& outputFolder,
                                const std::vector<uint8_t>* data) {
-    return inChild([&] {
+    return inChild("bench_convert", [&] {
         ConversionOptions options;
         options.outputPath = outputFolder + "/ALLDATA.KWI";
         if (data) {

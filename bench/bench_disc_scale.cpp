@@ -23,6 +23,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BenchProcess.h"
+#include "BenchQuietHost.h"
 #include "converter/ConversionRun.h"
 #include "kiwi/map/KiwiMap.h"
 #include "mainwindow/model/FieldGrid.h"
@@ -40,37 +42,10 @@ extern char** environ;
 
 namespace {
 
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-struct ChildRun {
-    bool ok = false;
-    double seconds = 0;
-    double maxRssMiB = 0;
-};
-
-// Runs work in a child process: wall time and the child's own peak resident size. The child prints its
-// own figures.
-template <class Work> ChildRun inChild(Work&& work) {
-    std::fflush(nullptr);
-    const double start = now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        bool ok = false;
-        try {
-            ok = work();
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "bench_disc_scale: %s\n", e.what());
-        }
-        std::fflush(nullptr);
-        ::_exit(ok ? 0 : 1);
-    }
-    int status = 0;
-    rusage usage{};
-    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) return {};
-    return {WIFEXITED(status) && WEXITSTATUS(status) == 0, now() - start, double(usage.ru_maxrss) / 1024};
-}
+using bench::ChildRun;
+using bench::copySeconds;
+using bench::inChild;
+using bench::now;
 
 int64_t fileSize(const std::string& path) {
     struct stat st {};
@@ -79,29 +54,6 @@ int64_t fileSize(const std::string& path) {
 
 double mib(int64_t bytes) {
     return double(bytes) / 1048576.0;
-}
-
-// `cp --reflink=never`, then an fsync of the copy when asked (the converter syncs its output).
-double copySeconds(const std::string& from, const std::string& to, bool sync) {
-    const double start = now();
-    std::vector<std::string> args = {"cp", "--reflink=never", from, to};
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = 0;
-    if (::posix_spawnp(&pid, "cp", nullptr, nullptr, argv.data(), environ) != 0 ||
-        ::waitpid(pid, &status, 0) != pid || status != 0)
-        return -1;
-    if (sync) {
-        const int fd = ::open(to.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
-    }
-    return now() - start;
 }
 
 void report(const char* stage, const ChildRun& run) {
@@ -149,16 +101,7 @@ bool walkMap(const std::string& path) {
     return parcels > 0;
 }
 
-// A view host that does nothing: the tree and the grid are measured alone.
-struct QuietHost : ViewHost {
-    void ShowInHexViewer(const std::shared_ptr<TLN_Stream>&, int64_t) override {}
-    void ShowPicture(const QImage&) override {}
-    void ShowPlayButton(std::function<void()>) override {}
-    void PlaySound(std::vector<uint8_t>) override {}
-    void AddChildren(RecordNode&, std::vector<std::unique_ptr<RecordNode>>) override {}
-    void Beep() override {}
-    void Progress(int, int) override {}
-};
+using bench::QuietHost;
 
 // Expands node, turning every page of a paged list; returns the children.
 size_t expandAll(RecordTree& tree, KindContext& context, RecordNode& node) {
@@ -310,7 +253,7 @@ int main() {
         "disc-scale map, KIWI_BENCH_DISC_MIB=%.0f: level 0 of %lld parcel cells (4 x 4 sharing a frame), "
         "%zu levels\n",
         targetMiB, static_cast<long long>(fixture::discScaleLevelZeroCells(plan)), plan.levels.size());
-    const ChildRun made = inChild([&] {
+    const ChildRun made = inChild("bench_disc_scale", [&] {
         fixture::writeAllData(fixture::buildAllData(plan), source);
         return true;
     });
@@ -319,13 +262,15 @@ int main() {
     const int64_t bytes = fileSize(allData);
     std::printf("  ALLDATA.KWI %.1f MiB\n", mib(bytes));
 
-    report("map walk", inChild([&] { return walkMap(allData); }));
-    report("record tree", inChild([&] { return openTree(source); }));
-    report("map view, full repaint of level 0", inChild([&] { return repaintLevelZero(allData); }));
+    report("map walk", inChild("bench_disc_scale", [&] { return walkMap(allData); }));
+    report("record tree", inChild("bench_disc_scale", [&] { return openTree(source); }));
+    report("map view, full repaint of level 0",
+           inChild("bench_disc_scale", [&] { return repaintLevelZero(allData); }));
 
     const std::string output = folder + "/out";
     ::mkdir(output.c_str(), 0755);
-    const ChildRun run = inChild([&] { return convertCopyOnly(allData, output + "/ALLDATA.KWI"); });
+    const ChildRun run =
+        inChild("bench_disc_scale", [&] { return convertCopyOnly(allData, output + "/ALLDATA.KWI"); });
     report("converter, copy-only run", run);
     const int64_t converted = fileSize(output + "/ALLDATA.KWI");
     // The better of two copies each: the first may meet the source's pages or the run's dirty ones.

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "BenchQuietHost.h"
 #include "mainwindow/FieldGridView.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/MapCodePageChoice.h"
@@ -25,16 +26,7 @@ namespace {
 constexpr int kChildren = 50000;
 constexpr int kListKind = 7001;
 
-// A view host that does nothing: the benchmarks measure the tree and the grid only.
-struct QuietHost : ViewHost {
-    void ShowInHexViewer(const std::shared_ptr<TLN_Stream>&, int64_t) override {}
-    void ShowPicture(const QImage&) override {}
-    void ShowPlayButton(std::function<void()>) override {}
-    void PlaySound(std::vector<uint8_t>) override {}
-    void AddChildren(RecordNode&, std::vector<std::unique_ptr<RecordNode>>) override {}
-    void Beep() override {}
-    void Progress(int, int) override {}
-};
+using bench::QuietHost;
 
 struct Figures {
     double treeFillMs = 0;
