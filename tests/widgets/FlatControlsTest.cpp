@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <type_traits>
 
 #include "kiwi/display/WindowsColor.h"
 #include "widgets/flat/FlatButton.h"
@@ -490,73 +491,18 @@ void dragTo(QWidget& w, QPoint pos) {
     QCoreApplication::sendEvent(&w, &move);
 }
 
-TEST(FlatButton, DraggedOffWithTheButtonHeldItDropsTheHoverLook) {
-    QWidget parent;
-    parent.resize(200, 100);
-    FlatButton button(&parent);
-    parent.show();
-    enter(button);
-    QTest::mousePress(&button, Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
-    EXPECT_TRUE(button.isDown());
-    // The button holds the mouse while it is pressed, so no leave arrives until the release.
-    dragTo(button, QPoint(80, 12));
-    EXPECT_FALSE(button.isDown());
-    EXPECT_FALSE(button.Hovered());
-    EXPECT_EQ(at(button, 0, 0), kBorder);
-    EXPECT_EQ(at(button, 12, 12), button.palette().color(QPalette::Window));
-    dragTo(button, QPoint(12, 12));
-    EXPECT_TRUE(button.isDown());
-    EXPECT_TRUE(button.Hovered());
-    dragTo(button, QPoint(80, 12));
-    QTest::mouseRelease(&button, Qt::LeftButton, Qt::NoModifier, QPoint(80, 12));
-    EXPECT_FALSE(button.Hovered());
-    // A click leaves the focus on the button; leaving it still ends the hover look.
-    enter(button);
-    QTest::mouseClick(&button, Qt::LeftButton, Qt::NoModifier, QPoint(12, 12));
-    leave(button);
-    EXPECT_FALSE(button.Hovered());
-    EXPECT_EQ(at(button, 0, 0), kBorder);
-}
-
-TEST(FlatButton, BehindAModalWindowItOpenedItLosesTheHoverLook) {
-    QWidget parent;
-    parent.resize(300, 200);
-    FlatButton button(QStringLiteral("Открыть"), &parent);
-    button.move(10, 10);
-    button.resize(80, 25);
-    parent.show();
-    parent.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
-    // The pointer rests on the focused button and the modal window opens elsewhere without taking the
-    // focus (no window manager): neither a leave nor a focus change reaches the button.
-    button.setFocus();
-    enter(button);
-    button.setAttribute(Qt::WA_UnderMouse);
-    ASSERT_TRUE(button.Hovered());
-    QDialog dialog(&parent);
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.setAttribute(Qt::WA_ShowWithoutActivating);
-    dialog.setGeometry(parent.geometry().translated(400, 0));
-    QObject::connect(&button, &QPushButton::clicked, &dialog, &QDialog::show);
-    button.click();
-    ASSERT_TRUE(dialog.isVisible());
-    EXPECT_FALSE(button.Hovered());
-    EXPECT_EQ(at(button, 0, 0), kBorder);
-    // Once the modal window is gone, the mouse's next visit lights it up again.
-    dialog.hide();
-    enter(button);
-    EXPECT_TRUE(button.Hovered());
-}
-
-// The check box and radio button lose their hover look as the flat button does: dragged off with the mouse
-// held, and behind a modal window that opens while the mouse rests on them.
+// The flat button, check box and radio button drop their hover look when dragged off with the mouse held,
+// and behind a modal window that opens while the mouse rests on them (the button's own click opens it).
 template <typename Control> void checkHoverFollowsTheMouse() {
+    constexpr bool isButton = std::is_same_v<Control, FlatButton>;
     QWidget parent;
     parent.resize(300, 200);
     Control control(QStringLiteral("Выбрать"), &parent);
     control.move(10, 10);
-    // Without the keyboard focus the box shows the hover look alone.
-    control.setFocusPolicy(Qt::NoFocus);
+    if constexpr (isButton)
+        control.resize(80, 25);
+    else // without the keyboard focus the box shows the hover look alone
+        control.setFocusPolicy(Qt::NoFocus);
     const QColor face = control.palette().color(QPalette::Window);
     const QPoint inside(5, 8), off(200, 8); // inside the box or circle; past the control's 121 pixels
     parent.show();
@@ -564,17 +510,34 @@ template <typename Control> void checkHoverFollowsTheMouse() {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
     enter(control);
     QTest::mousePress(&control, Qt::LeftButton, Qt::NoModifier, inside);
+    EXPECT_TRUE(control.isDown());
+    // The control holds the mouse while it is pressed, so no leave arrives until the release.
     dragTo(control, off);
     EXPECT_FALSE(control.isDown());
     EXPECT_FALSE(control.Hovered());
     EXPECT_EQ(at(control, inside.x(), inside.y()), face);
+    if constexpr (isButton) {
+        EXPECT_EQ(at(control, 0, 0), kBorder);
+    }
     dragTo(control, inside);
+    EXPECT_TRUE(control.isDown());
     EXPECT_TRUE(control.Hovered());
     dragTo(control, off);
     QTest::mouseRelease(&control, Qt::LeftButton, Qt::NoModifier, off);
     EXPECT_FALSE(control.isChecked());
     EXPECT_FALSE(control.Hovered());
+    if constexpr (isButton) {
+        // A click leaves the focus on the button; leaving it still ends the hover look.
+        enter(control);
+        QTest::mouseClick(&control, Qt::LeftButton, Qt::NoModifier, inside);
+        leave(control);
+        EXPECT_FALSE(control.Hovered());
+        EXPECT_EQ(at(control, 0, 0), kBorder);
+        control.setFocus();
+    }
 
+    // The modal window opens elsewhere without taking the focus (no window manager): neither a leave nor a
+    // focus change reaches the control.
     enter(control);
     control.setAttribute(Qt::WA_UnderMouse);
     ASSERT_TRUE(control.Hovered());
@@ -582,12 +545,26 @@ template <typename Control> void checkHoverFollowsTheMouse() {
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAttribute(Qt::WA_ShowWithoutActivating);
     dialog.setGeometry(parent.geometry().translated(400, 0));
-    dialog.show();
+    if constexpr (isButton) {
+        QObject::connect(&control, &QPushButton::clicked, &dialog, &QDialog::show);
+        control.click();
+    } else {
+        dialog.show();
+    }
+    ASSERT_TRUE(dialog.isVisible());
     EXPECT_FALSE(control.Hovered());
     EXPECT_EQ(at(control, inside.x(), inside.y()), face);
+    if constexpr (isButton) {
+        EXPECT_EQ(at(control, 0, 0), kBorder);
+    }
+    // Once the modal window is gone, the mouse's next visit lights it up again.
     dialog.hide();
     enter(control);
     EXPECT_TRUE(control.Hovered());
+}
+
+TEST(FlatButton, TheHoverLookFollowsTheMouseOffAndBehindAModalWindowItOpened) {
+    checkHoverFollowsTheMouse<FlatButton>();
 }
 
 TEST(FlatCheckBox, TheHoverLookFollowsTheMouseOffAndBehindAModalWindow) {

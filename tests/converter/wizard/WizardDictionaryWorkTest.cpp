@@ -2,7 +2,6 @@
 // disabled, the file a save writes loading back as a dictionary, a file of no pairs refused, and the
 // editor's "save?" on closing asking where when the dictionary was never saved.
 #include <QApplication>
-#include <QFile>
 #include <QStackedWidget>
 #include <QTimer>
 
@@ -24,10 +23,8 @@ protected:
         control<QCheckBox>(*wizard, "translateCheckBox")->click();
         nextTo(*wizard, WizardPage::Translate);
     }
-    void writeFile(const QString& name, const QByteArray& bytes) {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+    void writeFile(const char* name, const QByteArray& bytes) {
+        std::ofstream(spath(name)) << bytes.toStdString();
     }
     QWidget* page() const {
         return control<QStackedWidget>(*wizard, "pageControl")->widget(int(WizardPage::Translate));

@@ -224,10 +224,6 @@ TEST(WizardModelDriven, ReadsAndWritesItsSettings) {
     EXPECT_EQ(model.Choices().versionText, QStringLiteral("V 26.00.00"));
 }
 
-} // namespace
-
-namespace {
-
 TEST(WizardModelDriven, ThePageFlowsButtonsFollowTheWorkOnThePage) {
     ConverterSource compressed = plainSource();
     compressed.compressed = true;
@@ -246,15 +242,6 @@ TEST(WizardModelDriven, ThePageFlowsButtonsFollowTheWorkOnThePage) {
     EXPECT_FALSE(model.BackOn() || model.NextOn());
     model.SetWorking(false);
     EXPECT_TRUE(model.BackOn() && model.NextOn());
-    // The file page lets the run start only for an accepted output.
-    model.GoTo(WizardPage::File);
-    for (OutputVerdict v :
-         {OutputVerdict::ReadOnly, OutputVerdict::SameAsSource, OutputVerdict::MissingFolder}) {
-        model.SetOutputVerdict(v);
-        EXPECT_FALSE(model.NextOn());
-    }
-    model.SetOutputVerdict(OutputVerdict::Accepted);
-    EXPECT_TRUE(model.NextOn());
     // Completion: Next (done) while nothing is to process; while it runs only Cancel; then Next again.
     ConverterSource regions = plainSource();
     regions.hasRegionData = true;
@@ -306,6 +293,8 @@ TEST(WizardModelDriven, TheFilePagesWarningsTheVersionEditAndTheRegionsList) {
     ConverterSource regions = plainSource();
     regions.regionCount = 3;
     WizardModel model(regions, false);
+    // The file page lets the run start only for an accepted output.
+    model.GoTo(WizardPage::File);
     struct Case {
         OutputVerdict verdict;
         bool readOnly, sameFile;
@@ -316,6 +305,7 @@ TEST(WizardModelDriven, TheFilePagesWarningsTheVersionEditAndTheRegionsList) {
         model.SetOutputVerdict(c.verdict);
         EXPECT_EQ(model.ReadOnlyWarning(), c.readOnly) << int(c.verdict);
         EXPECT_EQ(model.SameFileWarning(), c.sameFile) << int(c.verdict);
+        EXPECT_EQ(model.NextOn(), c.verdict == OutputVerdict::Accepted) << int(c.verdict);
     }
     // A new choice hides a warning, and not the verdict.
     model.SetOutputVerdict(OutputVerdict::ReadOnly);

@@ -133,15 +133,11 @@ TEST_F(WizardPagesToTheLetterTest, TheCountryFilterLabelGreysOutWithItsControls)
 }
 
 TEST_F(WizardPagesToTheLetterTest, ADamagedFileGivesOneMemoLinePerLoggedLine) {
-    {
-        QFile file(path("damaged.mp"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        // Unreadable pairs holding a vertical tab, a form feed, group separators and a next-line byte.
-        file.write("[POLYGON]\nType=0x13\nData0=(55.75\x0b,37.6),(55.7\x0c"
-                   "5,37.6002),(55.75015,37.6002)\n"
-                   "Data0=(55\x1c.75,3\x1d"
-                   "7.6\x1e)\xc2\x85(1,2)\xe2\x80\xa8(3,4)\n[END]\n");
-    }
+    // Unreadable pairs holding a vertical tab, a form feed, group separators and a next-line byte.
+    std::ofstream(spath("damaged.mp")) << ("[POLYGON]\nType=0x13\nData0=(55.75\x0b,37.6),(55.7\x0c"
+                                           "5,37.6002),(55.75015,37.6002)\n"
+                                           "Data0=(55\x1c.75,3\x1d"
+                                           "7.6\x1e)\xc2\x85(1,2)\xe2\x80\xa8(3,4)\n[END]\n");
     auto wizard = make(plainSource());
     wizard->SetImporter(std::make_unique<MpWizardImporter>());
     nextTo(*wizard, WizardPage::Loading);

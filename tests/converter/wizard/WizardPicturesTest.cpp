@@ -40,15 +40,12 @@ TEST_F(WizardPicturesTest, LoadingEditorFinishAndCompletion) {
 
     nextTo(wizard, WizardPage::Translate);
     control<QCheckBox>(wizard, "translateCheckBox")->click();
-    {
-        QFile file(path("words.txt"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("Lenina=\xCB\xE5\xED\xE8\xED\xE0\r\nMira=\xCC\xE8\xF0\xE0\r\nSadovaya="
-                   "\xD1\xE0\xE4\xEE\xE2\xE0\xFF\r\n"
-                   "Tsentralnaya=\xD6\xE5\xED\xF2\xF0\xE0\xEB\xFC\xED\xE0\xFF\r\nVokzalnaya="
-                   "\xC2\xEE\xEA\xE7\xE0\xEB\xFC"
-                   "\xED\xE0\xFF\r\nZarechnaya=\xC7\xE0\xF0\xE5\xF7\xED\xE0\xFF\r\n");
-    }
+    std::ofstream(spath("words.txt"))
+        << ("Lenina=\xCB\xE5\xED\xE8\xED\xE0\r\nMira=\xCC\xE8\xF0\xE0\r\nSadovaya="
+            "\xD1\xE0\xE4\xEE\xE2\xE0\xFF\r\n"
+            "Tsentralnaya=\xD6\xE5\xED\xF2\xF0\xE0\xEB\xFC\xED\xE0\xFF\r\nVokzalnaya="
+            "\xC2\xEE\xEA\xE7\xE0\xEB\xFC"
+            "\xED\xE0\xFF\r\nZarechnaya=\xC7\xE0\xF0\xE5\xF7\xED\xE0\xFF\r\n");
     paths.answer = path("words.txt");
     wizard.LoadDictionaryBtnClick();
     ASSERT_TRUE(waitUntil([&] { return !wizard.DictionaryBusy(); }, 10000));
