@@ -5,6 +5,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "WizardSources.h"
 #include "converter/wizard/WizardModel.h"
 #include "platform/RegistrySettings.h"
 #include "support/fixtures/FixtureWriter.h"
@@ -15,19 +16,7 @@ namespace {
 using C = WizardControl;
 
 ConverterSource plainSource(int systemNumber = 4) {
-    ConverterSource s;
-    s.mapOpen = true;
-    s.allDataPath = "/maps/src/ALLDATA.KWI";
-    s.systemIdText = "AFEU:2.45,AGEU:2.45";
-    s.systemNumber = systemNumber;
-    s.management32Address = 4096;
-    s.levelCount = 4;
-    s.backgroundCodes = {1, 2, 3, 26, 4, 18, 5, 14, 6};
-    s.nameCodes = {0, 1, 9, 3, 7, 5, 8};
-    s.north = 200000;
-    s.south = 100000;
-    s.west = 50000;
-    s.east = 150000;
+    ConverterSource s = wizardtest::plainConverterSource("/maps/src/ALLDATA.KWI", systemNumber);
     s.areas = {{40, "DEU", "Germany"}, {43, "RUS", "Russia"}};
     return s;
 }

@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+#include "WizardSources.h"
 #include "converter/wizard/ConverterWizard.h"
 #include "mainwindow/WindowTestSupport.h"
 #include "platform/TaskBar.h"
@@ -71,22 +72,7 @@ protected:
         std::ofstream(spath("src/ALLDATA.KWI")) << "source map";
     }
     // An open, uncompressed map of system number 4 with Management 32 and the usual display classes.
-    ConverterSource plainSource() const {
-        ConverterSource s;
-        s.mapOpen = true;
-        s.allDataPath = spath("src/ALLDATA.KWI");
-        s.systemIdText = "AFEU:2.45,AGEU:2.45";
-        s.systemNumber = 4;
-        s.management32Address = 4096;
-        s.levelCount = 4;
-        s.backgroundCodes = {1, 2, 3, 26, 4, 18, 5, 14, 6};
-        s.nameCodes = {0, 1, 9, 3, 7, 5, 8};
-        s.north = 200000;
-        s.south = 100000;
-        s.west = 50000;
-        s.east = 150000;
-        return s;
-    }
+    ConverterSource plainSource() const { return wizardtest::plainConverterSource(spath("src/ALLDATA.KWI")); }
     std::unique_ptr<ConverterWizard> make(ConverterSource source) {
         auto wizard = std::make_unique<ConverterWizard>(std::move(source), services, taskBar);
         wizard->SetCreationFactory([](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
