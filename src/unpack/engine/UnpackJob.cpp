@@ -171,19 +171,29 @@ int64_t UnpackJob::BlocksDone() const {
 
 void UnpackJob::work(std::stop_token stop) {
     while (!stop.stop_requested()) {
-        const size_t index = next_.fetch_add(1);
-        if (index >= entries_.size()) break;
-        UnpackJobEntry& entry = *entries_[index];
-        if (entry.State() != UnpackState::Queued) continue;
-        runEntry(entry, stop);
+        UnpackJobEntry* entry = takeNext();
+        if (!entry) break;
+        runEntry(*entry, stop);
     }
     // The last worker out ends the job, before it tells its owner that it ended.
     if (live_.fetch_sub(1, std::memory_order_acq_rel) == 1) finishJob();
     if (options_.onEntryEnded) options_.onEntryEnded();
 }
 
+UnpackJobEntry* UnpackJob::takeNext() {
+    // Taking an entry and numbering its start happen together, so that the start order is the list's order
+    // and an entry seen started means every entry before it is seen started too.
+    const std::lock_guard guard(takeLock_);
+    while (next_ < entries_.size()) {
+        UnpackJobEntry& entry = *entries_[next_++];
+        if (entry.State() != UnpackState::Queued) continue;
+        entry.startOrder_.store(started_++, std::memory_order_release);
+        return &entry;
+    }
+    return nullptr;
+}
+
 void UnpackJob::runEntry(UnpackJobEntry& entry, const std::stop_token& stop) {
-    entry.startOrder_.store(started_.fetch_add(1), std::memory_order_release);
     entry.state_.store(UnpackState::Running, std::memory_order_release);
     std::mutex* lock = useLock_ ? &imageLock_ : nullptr;
     UnpackTaskInput input;

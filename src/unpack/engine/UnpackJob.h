@@ -113,6 +113,8 @@ private:
     void work(std::stop_token stop);
     void runEntry(UnpackJobEntry& entry, const std::stop_token& stop);
     void finishJob();
+    // The next queued entry, numbered as started; null when none is left.
+    UnpackJobEntry* takeNext();
 
     std::shared_ptr<const UnpackList> list_;
     UnpackJobOptions options_;
@@ -123,8 +125,10 @@ private:
     bool useLock_ = false;
     std::mutex imageLock_;
     std::stop_source stop_;
-    std::atomic<size_t> next_{0};
-    std::atomic<int> started_{0};
+    // The next entry to take and the number of entries started, under takeLock_.
+    std::mutex takeLock_;
+    size_t next_ = 0;
+    int started_ = 0;
     std::atomic<int> live_{0};
     std::atomic<int64_t> blocksDone_{0};
     bool launched_ = false;
