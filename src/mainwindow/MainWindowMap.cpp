@@ -172,7 +172,7 @@ void MainWindow::SetMapCodePage(int codePage, bool apply) {
     if (!apply) return;
     // Fonts carry no charset here: the views decode names themselves, the hex viewer's characters too, in
     // the map text code page.
-    if (data_.map) data_.map->SetCodePages(MapTextCodePage.load(), MapAnsiCodePage.load());
+    if (data_.map) data_.map->SetCodePages(LoadMapCodePages());
     if (hex_) {
         hex_->SetDisplayCodePage(MapTextCodePage.load());
         hex_->SetCodePageName(codePages_.StatusText());
@@ -201,7 +201,7 @@ void MainWindow::MapCharSetMenuItemClick(int codePage) {
 void MainWindow::MapFontMenuItemClick(int tag) {
     const std::optional<MapCodePageChoice::FontChange> change = codePages_.SetFont(tag);
     if (!change) return;
-    if (data_.map) data_.map->SetCodePages(MapTextCodePage.load(), MapAnsiCodePage.load());
+    if (data_.map) data_.map->SetCodePages(LoadMapCodePages());
     if (change->codePageChanged) RefreshCharsetViews();
     syncCharsetMenu();
 }

@@ -52,6 +52,8 @@ protected:
     void RaisePercent(int percent);
     // Sends progressed() for news other than the percentage (the job's own report changed).
     void NotifyProgress() { emit notifier_.progressed(); }
+    // The stop request as a flag for code that polls one (a render between parcels).
+    const std::atomic<bool>& StopFlag() const { return stopRequested_; }
     // Records the end and sends ended() (only the first call counts).
     void Finish(JobStatus status);
 

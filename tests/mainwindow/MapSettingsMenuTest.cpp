@@ -91,8 +91,8 @@ TEST_F(MapSettingsMenuTest, WithAMapACodePageReachesEveryViewOfNames) {
     EXPECT_EQ(hex.codePageName, "ISO 8859-2");
     // The hex viewer's characters are in the map text code page, as every view's names are.
     EXPECT_EQ(hex.displayCodePage, 28592);
-    EXPECT_EQ(window.Data().map->TextCodePage(), 28592);
-    EXPECT_EQ(window.Data().map->AnsiCodePage(), 1250);
+    EXPECT_EQ(window.Data().map->CodePages().text, 28592);
+    EXPECT_EQ(window.Data().map->CodePages().ansi, 1250);
     // The current node is shown again: the hex viewer is placed on it, the grid refilled.
     EXPECT_TRUE(logged("hex stream"));
     EXPECT_GT(window.GridModel().rowCount(), 0);
@@ -103,8 +103,8 @@ TEST_F(MapSettingsMenuTest, TheAutomaticChoiceReachesTheMapAsItOpens) {
     openDisc();
     // "AFEU:2" maps are ISO 8859-1.
     EXPECT_TRUE(window.Menus()->CharsetItem(28591)->isChecked());
-    EXPECT_EQ(window.Data().map->TextCodePage(), 28591);
-    EXPECT_EQ(window.Data().map->AnsiCodePage(), 1252);
+    EXPECT_EQ(window.Data().map->CodePages().text, 28591);
+    EXPECT_EQ(window.Data().map->CodePages().ansi, 1252);
     EXPECT_EQ(hex.displayCodePage, 28591);
     EXPECT_EQ(panel(MapTabPresenter::kCodePagePanel), "ISO 8859-1");
 }
@@ -139,7 +139,7 @@ TEST_F(MapSettingsMenuTest, AFontSetsTheDisplayCodePageAndRefreshesWhenItChanged
     log.clear();
     window.Menus()->fontItems[2]->trigger();
     EXPECT_EQ(MapAnsiCodePage.load(), 1250);
-    EXPECT_EQ(window.Data().map->AnsiCodePage(), 1250);
+    EXPECT_EQ(window.Data().map->CodePages().ansi, 1250);
     EXPECT_EQ(MapTextCodePage.load(), 28591);
     EXPECT_EQ(hex.displayCodePage, 28591);
     EXPECT_EQ(count("map names"), 1);

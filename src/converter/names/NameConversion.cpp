@@ -61,7 +61,7 @@ std::unique_ptr<ParcelWriter> NameConversion::MakeWriter(TLN_KiwiMap& map, Conve
     names.byWords = options_.translateByWords;
     names.excludeFreeways = options_.excludeFreeways;
     names.translationLevel = options_.translationLevel;
-    names.textCodePage = map.TextCodePage();
+    names.textCodePage = map.CodePages().text;
     auto writer =
         std::make_unique<NameParcelWriter>(map, NameTextPolicy(names, dictionary_.get()),
                                            [&progress](const std::string& line) { progress.AddLog(line); });

@@ -64,11 +64,6 @@ void HexBlockFileCopy::Start() {
     thread_ = std::thread([this] { run(); });
 }
 
-void HexBlockFileCopy::RequestStop() {
-    BackgroundJob::RequestStop();
-    cancel_ = true;
-}
-
 void HexBlockFileCopy::Wait() {
     if (thread_.joinable()) thread_.join();
 }
@@ -121,7 +116,7 @@ void HexBlockFileCopy::copy(Report& end) {
     int64_t done = 0;
     int lastPercent = -1;
     while (done < count_) {
-        if (cancel_) {
+        if (StopRequested()) {
             end.cancelled = true;
             return;
         }

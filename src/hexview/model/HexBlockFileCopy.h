@@ -2,7 +2,6 @@
 // into a temporary file that replaces the target only when every byte was written.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -53,9 +52,8 @@ public:
     // Asks the thread to stop and joins it: a running thread is never freed.
     ~HexBlockFileCopy() override;
 
+    // A stop request ends the copy after the chunk it is writing, and the target stays as it was.
     void Start() override;
-    // The copy stops after the chunk it is writing and the target stays as it was.
-    void RequestStop() override;
     void Wait() override;
     Report Take();
     void SetChunkSize(int64_t bytes) { chunkSize_ = bytes; }
@@ -73,7 +71,6 @@ private:
     const int64_t count_;
     std::unique_ptr<BlockSink> sink_;
     int64_t chunkSize_ = kChunkSize;
-    std::atomic<bool> cancel_{false};
     std::mutex mutex_;
     Report mailbox_;
     std::thread thread_;

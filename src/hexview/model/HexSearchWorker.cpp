@@ -21,11 +21,6 @@ void HexSearchWorker::Start() {
     thread_ = std::thread(&HexSearchWorker::run, this);
 }
 
-void HexSearchWorker::RequestStop() {
-    BackgroundJob::RequestStop();
-    cancel_.store(true);
-}
-
 void HexSearchWorker::Wait() {
     if (thread_.joinable()) thread_.join();
 }
@@ -54,7 +49,7 @@ void HexSearchWorker::run() {
     HexRangeLimits limits;
     limits.chunkSize = chunkSize_;
     const auto check = [&](int64_t next) {
-        if (cancel_.load()) return false;
+        if (StopRequested()) return false;
         const int percent = SearchPercent(next - rangeStart_, total);
         if (percent > lastPercent) {
             lastPercent = percent;
@@ -63,13 +58,13 @@ void HexSearchWorker::run() {
         }
         return true;
     };
-    const HexRangeResult found = cancel_.load()
+    const HexRangeResult found = StopRequested()
                                      ? HexRangeResult{HexRangeStatus::Stopped, -1, position_, {}}
                                      : SearchRange(*stream, pattern_, position_, end_, limits, check);
     int64_t result = -1;
     if (found.status == HexRangeStatus::Found)
         result = found.hit;
-    else if (found.status == HexRangeStatus::Stopped || cancel_.load())
+    else if (found.status == HexRangeStatus::Stopped || StopRequested())
         result = -2;
     else if (found.status == HexRangeStatus::Failed)
         result = kSearchFailed;

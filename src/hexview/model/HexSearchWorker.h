@@ -2,7 +2,6 @@
 // searches the rest of the range, announcing progress and its end with a queued signal.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -38,10 +37,8 @@ public:
     // Asks the thread to stop and joins it: a running thread is never freed.
     ~HexSearchWorker() override;
 
-    // Starts the thread (once).
+    // Starts the thread (once). A stop request ends the search after the chunk it is reading (result -2).
     void Start() override;
-    // Asks the search to stop after the chunk it is reading (result -2).
-    void RequestStop() override;
     void Wait() override;
     // What the thread has reported since the last call.
     Report Take();
@@ -62,7 +59,6 @@ private:
     const int64_t end_;
     const int64_t rangeStart_;
     int64_t chunkSize_ = kSearchChunkSize;
-    std::atomic<bool> cancel_{false};
     std::mutex mutex_;
     Report mailbox_;
     std::thread thread_;

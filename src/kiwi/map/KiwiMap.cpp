@@ -32,9 +32,7 @@ constexpr int32_t kFullCircle = 10368000;
 TLN_KiwiMap::TLN_KiwiMap(const std::string& allDataPath, StreamOpener opener)
     : path_(allDataPath), folder_(folderPart(allDataPath)),
       opener_(opener ? std::move(opener) : StreamOpener(OpenKiwiFile)), cache_(kSpanCacheBytes) {
-    const MapCodePagePair pages = LoadMapCodePages();
-    ansiCodePage_ = pages.ansi;
-    textCodePage_ = pages.text;
+    codePages_ = LoadMapCodePages();
     allData_ = std::make_unique<TLN_AllDataManager>(opener_(allDataPath));
     systemNumber_ = allData_->SystemNumber();
     systemVariant_ = allData_->SystemVariant();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "kiwi/core/KiwiPrimitives.h"
+#include "kiwi/core/MapCodePage.h"
 #include "kiwi/disc/DataFileStreams.h"
 #include "kiwi/map/LevelRecord.h"
 #include "kiwi/map/MainMapFrame.h"
@@ -76,13 +77,9 @@ public:
     uint32_t NameLanguage() const { return nameLanguage_.load(); }
     void SetNameLanguage(uint32_t language) { nameLanguage_.store(language); }
     // The code pages of names and of their display, copied from the globals when the map is opened and
-    // whenever the main window chooses others (atomic: the converter's threads read them).
-    int AnsiCodePage() const { return ansiCodePage_.load(); }
-    int TextCodePage() const { return textCodePage_.load(); }
-    void SetCodePages(int textCodePage, int ansiCodePage) {
-        textCodePage_.store(textCodePage);
-        ansiCodePage_.store(ansiCodePage);
-    }
+    // whenever the main window chooses others (one atomic word: the converter's threads read both at once).
+    MapCodePagePair CodePages() const { return codePages_.load(); }
+    void SetCodePages(MapCodePagePair pages) { codePages_.store(pages); }
 
     // Block set record i of level L; found when i is one of the level's block sets and the record has a
     // block table.
@@ -193,8 +190,8 @@ private:
     int64_t partBase_ = -1;
     std::vector<TLN_Level_Management_Record> levels_;
     std::atomic<uint32_t> nameLanguage_{0};
-    std::atomic<int> ansiCodePage_{0};
-    std::atomic<int> textCodePage_{65001};
+    std::atomic<MapCodePagePair> codePages_{};
+    static_assert(std::atomic<MapCodePagePair>::is_always_lock_free);
     TLN_Rect coverage_;
     uint32_t systemNumber_ = 0;
     uint8_t systemVariant_ = 4;

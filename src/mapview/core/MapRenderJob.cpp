@@ -23,11 +23,6 @@ void MapRenderJob::Run() {
     render();
 }
 
-void MapRenderJob::RequestStop() {
-    BackgroundJob::RequestStop();
-    cancel_.store(true);
-}
-
 void MapRenderJob::Wait() {
     if (thread_.joinable()) thread_.join();
 }
@@ -40,14 +35,14 @@ std::optional<MapPicture> MapRenderJob::TakeResult() {
 }
 
 void MapRenderJob::render() {
-    if (cancel_.load()) {
+    if (StopRequested()) {
         Finish(JobStatus::Stopped);
         return;
     }
-    MapPicture picture = RenderPicture(renderer_, view_, devicePixelRatio_, &cancel_);
+    MapPicture picture = RenderPicture(renderer_, view_, devicePixelRatio_, &StopFlag());
     // The job's copy of the view (and so of the map) goes with the render, before anyone hears of the end.
     view_ = MapRenderView();
-    if (picture.stats.cancelled || cancel_.load()) {
+    if (picture.stats.cancelled || StopRequested()) {
         Finish(JobStatus::Stopped);
         return;
     }

@@ -2,7 +2,6 @@
 // or layers on request, the picture its result once done.
 #pragma once
 
-#include <atomic>
 #include <optional>
 #include <thread>
 
@@ -24,7 +23,6 @@ public:
     void Start() override;
     // Draws on the calling thread (the render thread's loop runs one job after another this way).
     void Run();
-    void RequestStop() override;
     void Wait() override;
     // The picture of a job that is done, once; nothing for a stopped one.
     std::optional<MapPicture> TakeResult();
@@ -35,7 +33,6 @@ private:
     MapRenderer& renderer_;
     MapRenderView view_;
     const int devicePixelRatio_;
-    std::atomic<bool> cancel_{false};
     std::optional<MapPicture> picture_;
     std::thread thread_;
 };

@@ -42,12 +42,12 @@ void MapRenderThread::Cancel() {
 
 void MapRenderThread::WaitIdle() {
     std::unique_lock lock(mutex_);
-    idle_.wait(lock, [this] { return !running_ && !pending_; });
+    idle_.wait(lock, [this] { return !current_ && !pending_; });
 }
 
 bool MapRenderThread::Idle() const {
     std::lock_guard lock(mutex_);
-    return !running_ && !pending_;
+    return !current_ && !pending_;
 }
 
 void MapRenderThread::run() {
@@ -57,7 +57,6 @@ void MapRenderThread::run() {
         if (stop_) break;
         Job job = std::move(*pending_);
         pending_.reset();
-        running_ = true;
         current_ = std::make_unique<MapRenderJob>(renderer_, std::move(job.view), job.devicePixelRatio);
         job = Job();
         MapRenderJob& render = *current_;
@@ -66,7 +65,6 @@ void MapRenderThread::run() {
         render.Run();
 
         lock.lock();
-        running_ = false;
         std::optional<MapPicture> picture = render.TakeResult();
         const bool keep = picture && !stop_;
         if (keep) result_ = std::move(*picture);
@@ -80,6 +78,5 @@ void MapRenderThread::run() {
             lock.lock();
         }
     }
-    running_ = false;
     idle_.notify_all();
 }

@@ -4,15 +4,13 @@
 #pragma once
 
 #include <QImage>
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
-
-#include <memory>
 
 #include "mapview/core/MapPicture.h"
 #include "mapview/core/MapRenderJob.h"
@@ -51,9 +49,8 @@ private:
     std::condition_variable idle_;
     std::optional<Job> pending_;
     std::optional<MapPicture> result_;
-    bool running_ = false;
     bool stop_ = false;
-    // The picture being drawn (set and reset by the thread under the mutex).
+    // The picture being drawn, null while idle (set and reset by the thread under the mutex).
     std::unique_ptr<MapRenderJob> current_;
     std::thread thread_;
 };
