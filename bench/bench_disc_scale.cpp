@@ -23,6 +23,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BenchParcelWalk.h"
 #include "BenchProcess.h"
 #include "BenchQuietHost.h"
 #include "converter/ConversionRun.h"
@@ -69,29 +70,12 @@ bool walkMap(const std::string& path) {
     uint64_t parcels = 0, levelZero = 0;
     std::set<int64_t> frames;
     const double start = now();
-    for (uint32_t l = 0; l < map.LevelCount(); ++l) {
-        const uint8_t level = uint8_t(l);
-        const TLN_Level_Management_Record& record = *map.Level(level);
-        for (int32_t set = 0; set < record.BlockSetCount(); ++set)
-            for (int32_t b = 0; b < record.BlockCount(); ++b) {
-                TLN_Block_Management_Record block;
-                TLN_Parcel_Management_Info info;
-                if (!map.ReadBlock(level, uint32_t(set), uint32_t(b), block) ||
-                    !map.ReadParcelManagement(block.Stream, level, info, block.Address))
-                    continue;
-                for (uint32_t p = 0; p < info.RecordCount; ++p) {
-                    TLN_MM_Parcel_Managenent_Record parcel;
-                    TLN_MM_Distribution_Header header;
-                    if (!map.ReadParcel(block.Stream, level, p, parcel, false, block.Address) ||
-                        parcel.IsDivided() ||
-                        !map.ReadMainMapHeader(parcel.Stream, level, header, true, parcel.Address))
-                        continue;
-                    ++parcels;
-                    if (record.LevelCode == 0) ++levelZero;
-                    frames.insert(parcel.Address);
-                }
-            }
-    }
+    bench::forEachParcelHeader(
+        map, [&](const TLN_Level_Management_Record& record, const TLN_MM_Parcel_Managenent_Record& parcel) {
+            ++parcels;
+            if (record.LevelCode == 0) ++levelZero;
+            frames.insert(parcel.Address);
+        });
     const double seconds = now() - start;
     std::printf("    walk: %llu parcel records (%llu on level 0), %zu frames, %.0f parcels/s, %.2f reads per "
                 "parcel, %.1f MiB read\n",

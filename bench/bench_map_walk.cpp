@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "BenchParcelWalk.h"
 #include "kiwi/io/HandleStream.h"
 #include "kiwi/map/KiwiMap.h"
 #include "support/fixtures/AllDataFixture.h"
@@ -35,26 +36,8 @@ const std::string& largeMapPath() {
 // Reads every parcel's record and its distribution header with tables; returns the parcels read.
 size_t walkParcels(TLN_KiwiMap& map) {
     size_t parcels = 0;
-    for (uint32_t l = 0; l < map.LevelCount(); ++l) {
-        const uint8_t level = uint8_t(l);
-        const TLN_Level_Management_Record& record = *map.Level(level);
-        for (int32_t set = 0; set < record.BlockSetCount(); ++set)
-            for (int32_t b = 0; b < record.BlockCount(); ++b) {
-                TLN_Block_Management_Record block;
-                TLN_Parcel_Management_Info info;
-                if (!map.ReadBlock(level, uint32_t(set), uint32_t(b), block) ||
-                    !map.ReadParcelManagement(block.Stream, level, info, block.Address))
-                    continue;
-                for (uint32_t p = 0; p < info.RecordCount; ++p) {
-                    TLN_MM_Parcel_Managenent_Record parcel;
-                    TLN_MM_Distribution_Header header;
-                    if (!map.ReadParcel(block.Stream, level, p, parcel, false, block.Address) ||
-                        parcel.IsDivided())
-                        continue;
-                    if (map.ReadMainMapHeader(parcel.Stream, level, header, true, parcel.Address)) ++parcels;
-                }
-            }
-    }
+    bench::forEachParcelHeader(
+        map, [&](const TLN_Level_Management_Record&, const TLN_MM_Parcel_Managenent_Record&) { ++parcels; });
     return parcels;
 }
 

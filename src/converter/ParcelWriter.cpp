@@ -29,7 +29,7 @@ void ClearGuidanceReference(std::vector<uint8_t>& frame) {
 }
 
 const uint8_t* CopyParcelWriter::read(const SourceFrame& frame) {
-    if (frame.offset < 0 || frame.size == 0 || frame.size % 32 != 0) return nullptr;
+    // copy has checked the frame.
     if (reading_ == Reading::ReadAhead) return window_.Read(frame.stream, frame.offset, frame.size);
     direct_ = ReadSourceFrame(frame);
     return direct_.empty() ? nullptr : direct_.data();

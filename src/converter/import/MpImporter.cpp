@@ -79,11 +79,15 @@ std::string quoted(std::string_view line) {
     return std::string(line.substr(0, kQuotedLineBytes)) + "...";
 }
 
-// Whether a label's bytes are text in the file's code page that the ANSI page can hold.
-bool labelFitsCodePage(const QByteArray& bytes, bool utf8) {
+// A label's bytes in the ANSI code page; nothing when they are not text in the file's code page that the
+// ANSI page can hold.
+std::optional<QByteArray> labelInAnsi(const QByteArray& bytes, bool utf8) {
     const QString text = decodeFromCodePage(bytes, utf8 ? CodePageUtf8 : kAnsiCodePage);
-    if (text.contains(QChar::ReplacementCharacter)) return false;
-    return !utf8 || decodeFromCodePage(encodeToCodePage(text, kAnsiCodePage), kAnsiCodePage) == text;
+    if (text.contains(QChar::ReplacementCharacter)) return std::nullopt;
+    if (!utf8) return bytes;
+    QByteArray ansi = encodeToCodePage(text, kAnsiCodePage);
+    if (decodeFromCodePage(ansi, kAnsiCodePage) != text) return std::nullopt;
+    return ansi;
 }
 
 PairsRead readPairs(std::string_view text, std::vector<Point>& points, size_t limit) {
@@ -369,13 +373,16 @@ void MpImporter::FinishPoi() {
         box_.Widen(p);
     if (pairs_.empty()) return; // no position: nothing to place
     QByteArray label(label_.data(), qsizetype(label_.size()));
-    if (!label.isEmpty() && !labelFitsCodePage(label, utf8Labels_)) {
-        // Kept, its bytes would show as "?" or as other letters on the map.
-        Log("ERROR : the label of the house number at line " + std::to_string(sectionLine_) +
-            " is not text in code page " + std::to_string(utf8Labels_ ? CodePageUtf8 : kAnsiCodePage));
-        return;
+    if (!label.isEmpty()) {
+        std::optional<QByteArray> ansi = labelInAnsi(label, utf8Labels_);
+        if (!ansi) {
+            // Kept, its bytes would show as "?" or as other letters on the map.
+            Log("ERROR : the label of the house number at line " + std::to_string(sectionLine_) +
+                " is not text in code page " + std::to_string(utf8Labels_ ? CodePageUtf8 : kAnsiCodePage));
+            return;
+        }
+        label = std::move(*ansi);
     }
-    if (utf8Labels_ && !label.isEmpty()) label = encodeToCodePage(QString::fromUtf8(label), kAnsiCodePage);
     if (size_t(label.size()) > kMaxLabelBytes) return;
     const uint8_t kind = thinning_.Decide(pairs_.back());
     if (kind == 0 || label.isEmpty()) return;

@@ -101,7 +101,8 @@ void ConverterWizard::initialise() {
 
 void ConverterWizard::refreshMemoryGauge() {
     const MemoryStatus memory = currentMemoryStatus();
-    const uint64_t used = buildingData_.records ? buildingData_.records->size() : 0;
+    const WizardBuildingData& imported = model_.BuildingData();
+    const uint64_t used = imported.records ? imported.records->size() : 0;
     memoryLoadProgressBar->setValue(memory.memoryLoad);
     memorySizeLabel->setText(WizardRunState::LoadedText(used));
     memoryAviableLabel->setText(WizardRunState::AvailableText(memory.availablePhysical));

@@ -163,7 +163,6 @@ private:
     bool dictionarySaving_ = false;
     QString lastOpenedDictionary_;
     QString savedDictionary_;
-    WizardBuildingData buildingData_;
     ConversionOptions runSettings_;
     int savedCodePage_ = 0;
     bool codePageChanged_ = false;

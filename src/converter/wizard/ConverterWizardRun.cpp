@@ -65,10 +65,9 @@ void ConverterWizard::startCreation() {
             source_.chooseMapFont(model_.Choices().isoAnsiIndex == 0 ? QStringLiteral("Russian")
                                                                      : QStringLiteral("West Europe"));
     }
-    if (importer_) buildingData_ = importer_->Data();
     runSettings_ = BuildOptions();
     WizardRunInputs inputs;
-    if (buildingData_.loaded) inputs.buildings = buildingData_.records;
+    if (model_.BuildingData().loaded) inputs.buildings = model_.BuildingData().records;
     if (runSettings_.translate) inputs.dictionary = dictionary_->Shared();
     run_.RunStarted();
     showRunState();
@@ -323,7 +322,7 @@ void ConverterWizard::LoadMpBtnClick() {
     }
     // A compiled file is added to data already loaded only when the user says so; Cancel does nothing.
     bool append = false;
-    if (route == mp_import::ImportPath::Compiled && buildingData_.loaded) {
+    if (route == mp_import::ImportPath::Compiled && model_.BuildingData().loaded) {
         const std::optional<bool> answer =
             services_.messenger->QuestionOrCancel(this, QStringLiteral("Добавить данные ?"),
                                                   QStringLiteral("Чтобы добавить данные, нажмите ДА\n"
@@ -349,12 +348,12 @@ void ConverterWizard::importEnded() {
     importing_ = false;
     model_.SetWorking(false);
     showButtons();
-    buildingData_ = importer_->Data();
+    const WizardBuildingData imported = importer_->Data();
     // A failed import leaves the earlier data, which may still be saved.
-    run_.ImportEnded(buildingData_.loaded);
+    run_.ImportEnded(imported.loaded);
     showRunState();
     // Imported buildings enable their switches and end the name conversion's.
-    model_.SetBuildingData(buildingData_);
+    model_.SetBuildingData(imported);
     showChoices();
     refreshMemoryGauge();
     const QString error = importer_->TakeError();
