@@ -5,12 +5,14 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
 #include <QStackedWidget>
+#include <QStyleHints>
 #include <QTableWidget>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -22,6 +24,7 @@
 #include "platform/TaskBar.h"
 #include "unpack/ProgressBarDelegate.h"
 #include "unpack/engine/UnpackJob.h"
+#include "widgets/Guarded.h"
 #include "widgets/flat/FlatButton.h"
 #include "widgets/flat/FlatCheckBox.h"
 #include "widgets/flat/FlatProgressBar.h"
@@ -93,8 +96,15 @@ UnpackWizard::UnpackWizard(const Services& services, TaskBar& taskBar, QWidget* 
     timer1 = new QTimer(this);
     timer1->setInterval(UnpackWizardModel::pollIntervalMs);
     connect(timer1, &QTimer::timeout, this, &UnpackWizard::Timer1Timer);
-    connect(nextBtn, &QPushButton::clicked, this, &UnpackWizard::NextBtnClick);
-    connect(backBtn, &QPushButton::clicked, this, &UnpackWizard::BackBtnClick);
+    connect(nextBtn, &QPushButton::clicked, this, [this] {
+        // Next and Start share the button: the second click of a double-click on "Далее" must not start.
+        if (pageShownClock_.isValid() &&
+            pageShownClock_.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval())
+            return;
+        guarded(this, services_.messenger, [this] { NextBtnClick(); });
+    });
+    connect(backBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &UnpackWizard::BackBtnClick));
     connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     backBtn->hide();
     nextBtn->setEnabled(false);
@@ -120,7 +130,8 @@ void UnpackWizard::buildFirstStep(QWidget* page) {
     selectAllBtn->hide();
     deselectAllBtn->hide();
     countSelectedLabel->hide();
-    connect(openCMPfileBtn, &QPushButton::clicked, this, &UnpackWizard::OpenCMPfileBtnClick);
+    connect(openCMPfileBtn, &QPushButton::clicked, this,
+            guardedSlot(this, services_.messenger, &UnpackWizard::OpenCMPfileBtnClick));
     connect(selectAllBtn, &QPushButton::clicked, this, &UnpackWizard::SelectAllBtnClick);
     connect(deselectAllBtn, &QPushButton::clicked, this, &UnpackWizard::DeselectAllBtnClick);
     auto* row = new QHBoxLayout;
@@ -141,7 +152,11 @@ void UnpackWizard::buildSelectFolder(QWidget* page) {
     shellTreeModel->setReadOnly(false);
     shellTreeModel->setRootPath(QDir::rootPath());
     shellTreeView1 = new QTreeView(page);
+    // Before the view's own handler, which moves the selection off a removed row; after it, below.
+    connect(shellTreeModel, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this] { removingFolderRows_ = true; });
     shellTreeView1->setModel(shellTreeModel);
+    connect(shellTreeModel, &QAbstractItemModel::rowsRemoved, this, &UnpackWizard::folderRowsRemoved);
     shellTreeView1->setHeaderHidden(true);
     for (int column = 1; column < shellTreeModel->columnCount(); ++column)
         shellTreeView1->hideColumn(column);
@@ -215,7 +230,8 @@ void UnpackWizard::buildProgress(QWidget* page) {
     const int widths[] = {205, 90, 90, 90, 120};
     for (int column = 0; column < ReasonColumn; ++column)
         stringGrid1->setColumnWidth(column, widths[column]);
-    stringGrid1->horizontalHeader()->setStretchLastSection(true);
+    // The reasons column fills the rest of the grid and widens for a longer reason (fitReasonColumn).
+    stringGrid1->viewport()->installEventFilter(this);
     stringGrid1->verticalHeader()->setDefaultSectionSize(stringGrid1->fontMetrics().height() + 8);
     resultPanel = panelLabel(page);
     timeStaticText = new QLabel(page);
@@ -356,10 +372,30 @@ void UnpackWizard::revealChosenFolder() {
 
 void UnpackWizard::folderSelectionChanged() {
     // The choice is the selected folder. The tree makes its first row current when it gets the focus
-    // without selecting it; that is no choice.
+    // without selecting it, and selects a neighbour of a removed row; neither is a choice.
+    if (removingFolderRows_) return;
     const QModelIndexList selected = shellTreeView1->selectionModel()->selectedIndexes();
     model_.SetFolder(selected.isEmpty() ? std::string()
                                         : shellTreeModel->filePath(selected.first()).toStdString());
+    showFolderName();
+    showPageState();
+}
+
+void UnpackWizard::folderRowsRemoved() {
+    // A chosen folder that was removed or renamed outside leaves no choice, and no neighbour looks chosen
+    // (not even by its focus frame); a folder still there stays chosen and selected.
+    QItemSelectionModel* selection = shellTreeView1->selectionModel();
+    if (model_.FolderExists()) {
+        const QModelIndex chosen = shellTreeModel->index(TargetFolder());
+        if (!chosen.isValid())
+            selection->clearSelection();
+        else if (!selection->isSelected(chosen))
+            selection->select(chosen, QItemSelectionModel::ClearAndSelect);
+    } else if (!TargetFolder().isEmpty() || selection->hasSelection()) {
+        selection->clear();
+        model_.SetFolder({});
+    }
+    removingFolderRows_ = false;
     showFolderName();
     showPageState();
 }
@@ -427,7 +463,16 @@ void UnpackWizard::showTargets() {
 }
 
 void UnpackWizard::NextBtnClick() {
-    if (!model_.NextEnabled()) return;
+    if (!model_.NextEnabled()) {
+        showPageState();
+        return;
+    }
+    // What the warning names is checked again at Start; a list that changed is shown before anything starts.
+    if (CurrentPage() == CheckFilesPage && !model_.TargetsAsShown()) {
+        showTargets();
+        pageShownClock_.start();
+        return;
+    }
     if (CurrentPage() == ResultPage) {
         services_.urls->Open(QUrl::fromLocalFile(TargetFolder()));
         accept();
@@ -454,6 +499,7 @@ void UnpackWizard::enterPage(Page page) {
     model_.SetAddExtension(extentionCheckBox->isChecked());
     model_.EnterPage(page);
     pageControl1->setCurrentIndex(page);
+    pageShownClock_.start();
     showPageState();
     switch (page) {
     case SelectFolderPage:

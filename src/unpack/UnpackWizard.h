@@ -127,6 +127,7 @@ protected:
     // and joined, and the taskbar shows no progress again.
     void done(int result) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildFirstStep(QWidget* page);
@@ -139,6 +140,7 @@ private:
     // Shows the model's page rules: caption, Back, Next and the folder button.
     void showPageState();
     void folderSelectionChanged();
+    void folderRowsRemoved();
     void revealChosenFolder();
     void showFolderName();
     void showTargets();
@@ -146,6 +148,7 @@ private:
     int checkedWorkers() const;
     void start();
     void fitSizeColumns();
+    void fitReasonColumn();
     void showRow(size_t row, bool added);
     void finishRun();
 
@@ -155,4 +158,10 @@ private:
     OutputFactory outputFactory_;
     UnpackWizardModel model_;
     QElapsedTimer revealClock_;
+    // Since the page last changed: the second click of a double-click on Next is not taken as a new click.
+    QElapsedTimer pageShownClock_;
+    // While the folder tree removes rows it moves its selection to a neighbour by itself.
+    bool removingFolderRows_ = false;
+    // The widest reason of the run so far, with the cell's margins.
+    int reasonWidth_ = 0;
 };

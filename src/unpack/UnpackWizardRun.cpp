@@ -27,6 +27,12 @@ void setTextColor(QLabel* label, const QColor& color) {
     palette.setColor(QPalette::WindowText, color);
     label->setPalette(palette);
 }
+
+// The width a grid cell needs to show text whole, with the cell's margins on both sides.
+int cellWidth(const QTableWidget* grid, const QString& text) {
+    const int margin = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+    return grid->fontMetrics().horizontalAdvance(text) + margin + 6;
+}
 } // namespace
 
 void UnpackWizard::start() {
@@ -50,14 +56,26 @@ void UnpackWizard::start() {
 }
 
 void UnpackWizard::fitSizeColumns() {
-    // Wide enough for the largest size of the run (a file of gigabytes has 13 characters and more), with
-    // the cell's margins on both sides.
-    const QString widest = QString::fromStdString(UnpackWizardModel::Grouped(model_.LargestSize()));
-    const int margin =
-        2 * (stringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, stringGrid1) + 1);
-    const int needed = stringGrid1->fontMetrics().horizontalAdvance(widest) + margin + 6;
+    // Wide enough for the largest size of the run (a file of gigabytes has 13 characters and more).
+    const int needed =
+        cellWidth(stringGrid1, QString::fromStdString(UnpackWizardModel::Grouped(model_.LargestSize())));
     for (int column : {WrittenColumn, SizeColumn})
         stringGrid1->setColumnWidth(column, std::max(stringGrid1->columnWidth(column), needed));
+}
+
+void UnpackWizard::fitReasonColumn() {
+    // The last column fills the grid and is never narrower than the longest reason of the run: the grid
+    // scrolls sideways rather than cut a reason short.
+    int others = 0;
+    for (int column = 0; column < ReasonColumn; ++column)
+        others += stringGrid1->columnWidth(column);
+    stringGrid1->setColumnWidth(ReasonColumn,
+                                std::max(reasonWidth_, stringGrid1->viewport()->width() - others));
+}
+
+bool UnpackWizard::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && watched == stringGrid1->viewport()) fitReasonColumn();
+    return QDialog::eventFilter(watched, event);
 }
 
 void UnpackWizard::showRow(size_t index, bool added) {
@@ -82,6 +100,10 @@ void UnpackWizard::showRow(size_t index, bool added) {
         }
     }
     stringGrid1->item(r, BarColumn)->setData(ProgressBarDelegate::ValueRole, row.bar);
+    if (!row.reason.empty() && cellWidth(stringGrid1, texts[ReasonColumn]) > reasonWidth_) {
+        reasonWidth_ = cellWidth(stringGrid1, texts[ReasonColumn]);
+        fitReasonColumn();
+    }
 }
 
 void UnpackWizard::Timer1Timer() {

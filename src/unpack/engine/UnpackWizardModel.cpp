@@ -183,6 +183,12 @@ void UnpackWizardModel::CheckTargets() {
     }
 }
 
+bool UnpackWizardModel::TargetsAsShown() {
+    const std::vector<std::string> shown = existingTargets_;
+    CheckTargets();
+    return existingTargets_ == shown;
+}
+
 std::string UnpackWizardModel::WarningText() const {
     if (existingTargets_.empty()) return {};
     std::string text = "Некоторые файлы уже существуют в папке!\n" + fileNameOf(existingTargets_.front());

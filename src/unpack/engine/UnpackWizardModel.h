@@ -107,6 +107,9 @@ public:
     // ----- existing targets -----
     // Which ticked entries' targets exist already (with ".unpack" when it is added).
     void CheckTargets();
+    // Checks again just before the run; false when the list differs from the one shown, which then holds
+    // the new list to be shown instead of starting.
+    bool TargetsAsShown();
     const std::vector<std::string>& ExistingTargets() const { return existingTargets_; }
     // Empty, or names the first and the last existing target.
     std::string WarningText() const;

@@ -101,6 +101,10 @@ TEST_F(UnpackWizardTest, TheOpenButtonRemembersTheListAndAnInvalidListIsRefused)
     EXPECT_EQ(paths.calls[1].start, QString::fromStdString(corpus.listPath));
     EXPECT_EQ(messenger.errors, QStringList{QStringLiteral("Invalid data !!!")});
     EXPECT_EQ(wizard->treeView1->topLevelItemCount(), 0);
+    wizard->SetDriveTypeProbe([](const std::string&) -> DriveType { throw std::runtime_error("no drive"); });
+    paths.answer = QString::fromStdString(corpus.listPath);
+    wizard->openCMPfileBtn->click();
+    EXPECT_EQ(messenger.errors.back(), QStringLiteral("no drive"));
 }
 
 TEST_F(UnpackWizardTest, TheFolderPageEnablesNextOnlyForAnExistingFolderAndMakesNewFolders) {
@@ -121,6 +125,25 @@ TEST_F(UnpackWizardTest, TheFolderPageEnablesNextOnlyForAnExistingFolderAndMakes
     wizard->BackBtnClick();
     EXPECT_EQ(wizard->CurrentPage(), UnpackWizard::FirstStepPage);
     EXPECT_TRUE(wizard->backBtn->isHidden());
+}
+
+TEST_F(UnpackWizardTest, ADoubleClickOnNextDoesNotStartAndAFolderRenamedOnDiskLeavesNoChoice) {
+    std::filesystem::create_directories(spath("out/A"));
+    std::filesystem::create_directories(spath("out/B"));
+    wizard->show();
+    toCheckPage();
+    wizard->BackBtnClick();
+    wizard->SetTargetFolder(path("out/A"));
+    ASSERT_TRUE(waitUntil(
+        [&] { return wizard->shellTreeModel->rowCount(wizard->shellTreeModel->index(path("out"))) == 2; },
+        5000));
+    // A double-click on "Далее": its second click comes at once, on "Старт".
+    for (const int interval : {0, 60000})
+        QApplication::setDoubleClickInterval(interval), wizard->nextBtn->click();
+    EXPECT_EQ(wizard->CurrentPage(), UnpackWizard::CheckFilesPage);
+    std::filesystem::rename(spath("out/A"), spath("out/C"));
+    EXPECT_TRUE(waitUntil([&] { return wizard->TargetFolder().isEmpty(); }, 5000));
+    EXPECT_FALSE(wizard->nextBtn->isEnabled());
 }
 
 TEST_F(UnpackWizardTest, OnAFreshInstallTheFolderPageChoosesNothingUntilTheUserPicksAFolder) {
@@ -187,6 +210,10 @@ TEST_F(UnpackWizardTest, TheWarningNamesTheFirstAndLastExistingTargetsAndFollows
     wizard->extentionCheckBox->click();
     wizard->extentionCheckBox->click();
     EXPECT_EQ(wizard->warningLabel->text(), QString());
+    fixture::writeFile(spath("out/PLAIN.KWI.unpack"), {1});
+    wizard->NextBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), UnpackWizard::CheckFilesPage);
+    EXPECT_TRUE(wizard->warningLabel->text().contains(QStringLiteral("PLAIN.KWI.unpack")));
 }
 
 TEST_F(UnpackWizardTest, ARunUnpacksEverythingAndReportsItInTheGridTheResultAndTheTaskbar) {
@@ -245,10 +272,14 @@ TEST_F(UnpackWizardTest, RefusedAndMissingEntriesGetTheirRowsAndCountAsNotUnpack
                                                          {"../EVIL.KWI", 0, content, false, "-"},
                                                          {"ODD.KWI", 7, content, false, {}}});
     toCheckPage();
+    wizard->show();
     wizard->NextBtnClick();
     ASSERT_TRUE(waitUntil([&] { return wizard->IsDone(); }, 30000));
     EXPECT_EQ(wizard->resultPanel->text(),
               QStringLiteral("1 файла(ов) успешно распаковано.  3 файла(ов) не распаковано!"));
+    const QAbstractItemView* grid = wizard->stringGrid1;
+    EXPECT_GE(wizard->stringGrid1->columnWidth(UnpackWizard::ReasonColumn),
+              grid->sizeHintForColumn(UnpackWizard::ReasonColumn));
     EXPECT_EQ(wizard->Failed(), 3);
     ASSERT_EQ(wizard->stringGrid1->rowCount(), 4);
     EXPECT_EQ(cell(0, UnpackWizard::NameColumn), QStringLiteral("GONE.KWI"));
