@@ -164,6 +164,8 @@ private:
     QString lastOpenedDictionary_;
     QString savedDictionary_;
     ConversionOptions runSettings_;
+    // What the last run that wrote the whole map reported: where it found the source's voice data.
+    ConversionResult created_;
     int savedCodePage_ = 0;
     bool codePageChanged_ = false;
     int returnValue_ = 0;

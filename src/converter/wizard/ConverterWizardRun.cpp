@@ -50,7 +50,11 @@ ConversionOptions ConverterWizard::BuildOptions() const {
 }
 
 CompletionOptions ConverterWizard::BuildCompletionOptions() const {
-    return model_.BuildCompletionOptions(OutputPath());
+    CompletionOptions options = model_.BuildCompletionOptions(OutputPath());
+    // A new STDVCE.KWI copies the voice data the run found inside the source's ALLDATA.KWI.
+    options.voiceOffset = created_.voiceOffset;
+    options.voiceSize = created_.voiceSize;
+    return options;
 }
 
 void ConverterWizard::startCreation() {
@@ -146,6 +150,7 @@ void ConverterWizard::creationEnded() {
     pollTimer->stop();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
     if (returnValue_ == 1) {
+        created_ = result;
         // The counter the version stamp showed is used; the next map gets the next one.
         model_.RunDone();
         outputPath_ = model_.Choices().outputPath;

@@ -48,6 +48,7 @@ TEST_F(WizardPagesToTheLetterTest, TheFinishPageLabelsCarryTheirCaptions) {
             ConversionResult result;
             result.status = ConversionStatus::Done;
             result.outputSize = 5 * 1024 + 100;
+            result.voiceSize = 640;
             return result;
         };
     });
@@ -58,6 +59,8 @@ TEST_F(WizardPagesToTheLetterTest, TheFinishPageLabelsCarryTheirCaptions) {
     EXPECT_EQ(wizard->RunState().SizeText(), QStringLiteral("Output File Size: 5 kb"));
     EXPECT_TRUE(wizard->RunState().TimeText().startsWith(QStringLiteral("Elapsed time: 0:00:0")))
         << wizard->RunState().TimeText().toStdString();
+    EXPECT_EQ(wizard->BuildCompletionOptions().voiceSize, 640)
+        << "a new STDVCE.KWI copies what the run found";
 }
 
 TEST_F(WizardPagesToTheLetterTest, TheLoadingPageOffersTwoMapPagesAndSaysWhatMapsToUse) {
