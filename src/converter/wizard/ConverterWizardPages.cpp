@@ -368,7 +368,7 @@ QWidget* ConverterWizard::buildSettings() {
     grid->addWidget(codePage, 3, 2);
     auto* extra = new QGroupBox(QStringLiteral(" Добавление дополнительного слоя "));
     auto* extraLayout = new QVBoxLayout(extra);
-    addExtraLevelCheckBox = new QCheckBox(QStringLiteral("Добавить масштаб 25 м"));
+    addExtraLevelCheckBox = new QCheckBox(QStringLiteral("Add Scale 25m (75ft)"));
     arrowsCheckBox = new QCheckBox(QStringLiteral("Доп. Стрелочки"));
     extraLayout->addWidget(addExtraLevelCheckBox);
     extraLayout->addWidget(arrowsCheckBox);
