@@ -133,6 +133,12 @@ TEST_F(WizardPagesToTheLetterTest, TheCountryFilterLabelGreysOutWithItsControls)
         EXPECT_EQ(control<QLabel>(wizard, "translateLevelLabel")->isEnabled(), on);
         EXPECT_EQ(control<QSlider>(wizard, "translateTrackBar")->isEnabled(), on);
     }
+    // So do the captions of the other sliders.
+    for (const char* name :
+         {"sizeFilter50Label", "sizeFilter100Label", "cutLevelLabel", "northLabel", "eastLabel"})
+        EXPECT_FALSE(control<QLabel>(wizard, name)->isEnabled()) << name;
+    control<QCheckBox>(wizard, "trimCheckBox")->click();
+    EXPECT_TRUE(control<QLabel>(wizard, "northLabel")->isEnabled());
 }
 
 TEST_F(WizardPagesToTheLetterTest, ADamagedFileGivesOneMemoLinePerLoggedLine) {
