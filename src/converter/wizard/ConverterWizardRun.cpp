@@ -228,8 +228,9 @@ void ConverterWizard::FileBitBtnClick() {
     const QString start = current.isEmpty()
                               ? QStringLiteral("ALLDATA.KWI")
                               : QFileInfo(current).dir().filePath(QStringLiteral("ALLDATA.KWI"));
-    const QString chosen =
-        services_.paths->SaveFile(this, QString(), QStringLiteral("KIWI format files (*.KWI *.kwi)"), start);
+    // An existing file is asked about once, by Next on this page, not by the dialog as well.
+    const QString chosen = services_.paths->SaveFileUnconfirmed(
+        this, QString(), QStringLiteral("KIWI format files (*.KWI *.kwi)"), start);
     if (!chosen.isEmpty()) SetOutputFile(chosen);
     updateOutputCheck();
 }
