@@ -248,12 +248,16 @@ void ConverterWizard::PresentationImageClick() {
     const std::optional<QString> entry =
         services_.texts->Password(this, QStringLiteral("Password"), QStringLiteral("Введите пароль:"));
     if (!entry) return;
-    run_.PasswordGiven(source_.hasRegionData);
+    run_.PasswordGiven();
     showRunState();
     if (*entry == QStringLiteral("qvorpelin")) showPage(WizardPage::Region);
 }
 
 void ConverterWizard::InspectRegionBtnClick() {
+    // A map without region data lists nothing; the user hears why rather than seeing an empty list.
+    if (source_.regionCount <= 0)
+        services_.messenger->Information(this, QStringLiteral("У этой карты нет данных о регионах "
+                                                              "(REGION.KWI): проверять нечего."));
     model_.InspectRegions();
     const QSignalBlocker block(regionCheckListBox);
     regionCheckListBox->clear();

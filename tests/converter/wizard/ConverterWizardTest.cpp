@@ -661,6 +661,12 @@ TEST_F(ConverterWizardTest, RegionNetworkPageOpensOnlyWithItsCode) {
     wizard->SaveRegionBtnClick();
     EXPECT_EQ(messenger.errors.size(), 1);
     EXPECT_FALSE(std::filesystem::exists(spath("src/REGION.KWI")));
+    // A map without region data offers Inspect all the same, which says there is nothing to inspect.
+    auto bare = make(plainSource());
+    bare->PresentationImageClick();
+    EXPECT_TRUE(control<QPushButton>(*bare, "inspectRegionBtn")->isEnabled());
+    bare->InspectRegionBtnClick();
+    EXPECT_EQ(messenger.information.size(), 1);
 }
 
 TEST_F(ConverterWizardTest, NameSwitchesStayOffAsOpenedFromTheMainWindow) {
