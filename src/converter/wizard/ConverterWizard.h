@@ -137,6 +137,8 @@ private:
     void refreshMemoryGauge();
     // The pages show the model's options and what it enables.
     void showChoices();
+    // Every caption beside a control (its buddy) takes the control's enabled state.
+    void greyCaptions();
     void restoreCodePage();
     // Runs work (a load or a save of the dictionary) off the window's thread with the page disabled.
     void startDictionaryWork(std::function<QString(const WizardDictionary::Percent&)> work, bool saving);
@@ -164,6 +166,8 @@ private:
     QString lastOpenedDictionary_;
     QString savedDictionary_;
     ConversionOptions runSettings_;
+    // What the last run that wrote the whole map reported: where it found the source's voice data.
+    ConversionResult created_;
     int savedCodePage_ = 0;
     bool codePageChanged_ = false;
     int returnValue_ = 0;
@@ -265,6 +269,10 @@ private:
     QSlider* southTrackBar = nullptr;
     QSlider* westTrackBar = nullptr;
     QSlider* eastTrackBar = nullptr;
+    QLabel* northLabel = nullptr;
+    QLabel* southLabel = nullptr;
+    QLabel* westLabel = nullptr;
+    QLabel* eastLabel = nullptr;
     QLineEdit* northEdit = nullptr;
     QLineEdit* southEdit = nullptr;
     QLineEdit* westEdit = nullptr;

@@ -96,6 +96,10 @@ void ConverterWizard::nameControls() {
     name(southTrackBar, "southTrackBar");
     name(westTrackBar, "westTrackBar");
     name(eastTrackBar, "eastTrackBar");
+    name(northLabel, "northLabel");
+    name(southLabel, "southLabel");
+    name(westLabel, "westLabel");
+    name(eastLabel, "eastLabel");
     name(northEdit, "northEdit");
     name(southEdit, "southEdit");
     name(westEdit, "westEdit");

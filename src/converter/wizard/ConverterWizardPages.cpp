@@ -49,6 +49,13 @@ QLabel* linkLabel(const QString& url) {
     return label;
 }
 
+// A caption beside a control: it greys out with the control (ConverterWizard::greyCaptions).
+QLabel* caption(const QString& text, QWidget* control) {
+    auto* label = new QLabel(text);
+    label->setBuddy(control);
+    return label;
+}
+
 QSlider* slider(int low, int high, int value) {
     auto* s = new QSlider(Qt::Horizontal);
     s->setRange(low, high);
@@ -240,11 +247,11 @@ QWidget* ConverterWizard::buildTranslate() {
     dictionaryTypeRadioGroup =
         radioGroup(type, new QHBoxLayout(type), {QStringLiteral("Слова"), QStringLiteral("Фразы")}, 1);
     grid->addWidget(type, 1, 0);
-    translateLevelLabel = new QLabel(QStringLiteral("Фильтр стран"));
-    grid->addWidget(translateLevelLabel, 2, 0);
     translateTrackBar = slider(1, 5, 3);
+    translateLevelLabel = caption(QStringLiteral("Фильтр стран"), translateTrackBar);
+    grid->addWidget(translateLevelLabel, 2, 0);
     grid->addWidget(translateTrackBar, 2, 1);
-    levelsRangeLabel = new QLabel;
+    levelsRangeLabel = caption(QString(), translateTrackBar);
     grid->addWidget(levelsRangeLabel, 2, 2);
     translateAreasCheckListBox = new QListWidget;
     grid->addWidget(translateAreasCheckListBox, 3, 0, 1, 3);
@@ -289,7 +296,7 @@ QWidget* ConverterWizard::buildLoading() {
         {QStringLiteral("  > 200 000"), QStringLiteral("  > 50 000"), QStringLiteral("  > 10 000")});
     row->addWidget(loadBtn);
     row->addWidget(saveLmpBtn);
-    row->addWidget(new QLabel(QStringLiteral("Город (кол-во жителей)\nдля масштаба 25м")));
+    row->addWidget(caption(QStringLiteral("Город (кол-во жителей)\nдля масштаба 25м"), cityAreaComboBox));
     row->addWidget(cityAreaComboBox);
     layout->addLayout(row);
     addMemo = memo(true);
@@ -334,16 +341,16 @@ QWidget* ConverterWizard::buildSettings() {
     grid->addWidget(add, 1, 0);
     buildingsDcComboBox = new FlatComboBox;
     grid->addWidget(buildingsDcComboBox, 2, 0);
-    grid->addWidget(new QLabel(QStringLiteral("(HEX)   0 x")), 3, 0);
     buildingsTypeCodeEdit = new QLineEdit(QStringLiteral("0143"));
+    grid->addWidget(caption(QStringLiteral("(HEX)   0 x"), buildingsTypeCodeEdit), 3, 0);
     grid->addWidget(buildingsTypeCodeEdit, 3, 1);
     auto* filter = new QGroupBox(QStringLiteral(" Значение фильтра размеров "));
     filter->setToolTip(QStringLiteral("Фильтр маленьких зданий"));
     auto* filterLayout = new QGridLayout(filter);
     sizeFilter50TrackBar = slider(10, 80, 40);
     sizeFilter100TrackBar = slider(40, 200, 100);
-    sizeFilter50Label = new QLabel(QStringLiteral("50m -> 40"));
-    sizeFilter100Label = new QLabel(QStringLiteral("100m -> 100"));
+    sizeFilter50Label = caption(QStringLiteral("50m -> 40"), sizeFilter50TrackBar);
+    sizeFilter100Label = caption(QStringLiteral("100m -> 100"), sizeFilter100TrackBar);
     filterLayout->addWidget(sizeFilter50Label, 0, 0);
     filterLayout->addWidget(sizeFilter50TrackBar, 0, 1);
     filterLayout->addWidget(sizeFilter100Label, 1, 0);
@@ -368,7 +375,7 @@ QWidget* ConverterWizard::buildSettings() {
     grid->addWidget(codePage, 3, 2);
     auto* extra = new QGroupBox(QStringLiteral(" Добавление дополнительного слоя "));
     auto* extraLayout = new QVBoxLayout(extra);
-    addExtraLevelCheckBox = new QCheckBox(QStringLiteral("Добавить масштаб 25 м"));
+    addExtraLevelCheckBox = new QCheckBox(QStringLiteral("Add Scale 25m (75ft)"));
     arrowsCheckBox = new QCheckBox(QStringLiteral("Доп. Стрелочки"));
     extraLayout->addWidget(addExtraLevelCheckBox);
     extraLayout->addWidget(arrowsCheckBox);
@@ -398,15 +405,17 @@ QWidget* ConverterWizard::buildCutMap() {
     grid->addWidget(mode, 1, 0);
     const QString hint = QStringLiteral("Используйте клавиши стрелок для плавого перемещения слайдера");
     int row = 2;
-    for (auto [bar, edit, name] :
-         {std::tuple{&northTrackBar, &northEdit, "N"}, std::tuple{&southTrackBar, &southEdit, "S"},
-          std::tuple{&westTrackBar, &westEdit, "W"}, std::tuple{&eastTrackBar, &eastEdit, "E"}}) {
+    for (auto [label, bar, edit, name] : {std::tuple{&northLabel, &northTrackBar, &northEdit, "N"},
+                                          std::tuple{&southLabel, &southTrackBar, &southEdit, "S"},
+                                          std::tuple{&westLabel, &westTrackBar, &westEdit, "W"},
+                                          std::tuple{&eastLabel, &eastTrackBar, &eastEdit, "E"}}) {
         *bar = slider(0, 0, 0);
         (*bar)->setSingleStep(60);
         (*bar)->setToolTip(hint);
         *edit = new QLineEdit;
         (*edit)->setReadOnly(true);
-        grid->addWidget(new QLabel(QString::fromLatin1(name)), row, 0);
+        *label = caption(QString::fromLatin1(name), *bar);
+        grid->addWidget(*label, row, 0);
         grid->addWidget(*bar, row, 1);
         grid->addWidget(*edit, row, 2);
         ++row;
@@ -420,7 +429,7 @@ QWidget* ConverterWizard::buildCutMap() {
     ++row;
     trimLevelTrackBar = slider(0, 7, 3);
     trimLevelTrackBar->setToolTip(QStringLiteral("Детальная карта включая уровень"));
-    cutLevelLabel = new QLabel;
+    cutLevelLabel = caption(QString(), trimLevelTrackBar);
     grid->addWidget(trimLevelTrackBar, row, 0, 1, 2);
     grid->addWidget(cutLevelLabel, row, 2);
     return page;

@@ -28,6 +28,11 @@ TEST_F(WizardSampleDiscTest, WritesTheSameMapAsTheHeadlessJob) {
     EXPECT_TRUE(source.hasRegionData);
     EXPECT_GT(source.regionCount, 0);
     ConverterWizard wizard(source, services, taskBar);
+    // Its voice header names the VOICEDAT.KWI beside it: DENSO may insert it, the completion copy it.
+    control<QButtonGroup>(wizard, "targetRadioGroup")->button(1)->click();
+    EXPECT_TRUE(control<QCheckBox>(wizard, "insertVoiceDataCheckBox")->isEnabled());
+    EXPECT_TRUE(control<QCheckBox>(wizard, "voiceCheckBox")->isEnabled());
+    control<QButtonGroup>(wizard, "targetRadioGroup")->button(0)->click();
     wizard.SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(wizard, WizardPage::File);
     ASSERT_TRUE(wizard.Model().NextOn());

@@ -64,9 +64,29 @@ template <class Control> Control* control(const ConverterWizard& wizard, const c
     return found.isEmpty() ? nullptr : found.front();
 }
 
+// Tells warning boxes from questions, and a save dialog that leaves the overwrite question to the wizard.
+class WarningMessenger : public windowtest::RecordingMessenger {
+public:
+    bool Warning(QWidget*, const QString& text) override {
+        warnings << text;
+        return answer;
+    }
+    QStringList warnings;
+};
+class QuietSavePaths : public windowtest::RecordingPathChooser {
+public:
+    QString SaveFileUnconfirmed(QWidget*, const QString& title, const QString& filter,
+                                const QString& start) override {
+        calls.push_back({"save, asking nothing", title, filter, start});
+        return answer;
+    }
+};
+
 class WizardTest : public windowtest::WindowTest {
 protected:
     WizardTest() {
+        services.messenger = &messenger;
+        services.paths = &paths;
         std::filesystem::create_directories(spath("src"));
         std::filesystem::create_directories(spath("out"));
         std::ofstream(spath("src/ALLDATA.KWI")) << "source map";
@@ -85,6 +105,8 @@ protected:
         for (int i = 0; i < kWizardPageCount && wizard.CurrentPage() != page; ++i)
             wizard.NextBtnClick();
     }
+    WarningMessenger messenger;
+    QuietSavePaths paths;
     RecordingBackend backend;
     TaskBar taskBar{&backend};
 };
