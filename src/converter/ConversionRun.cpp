@@ -186,6 +186,10 @@ std::string UnsupportedOption(const ConversionOptions& o, TLN_KiwiMap& map,
     if (o.addExtraLevel) {
         if (const std::string why = ExtraLevelRefusal(map); !why.empty())
             return "the extra level cannot be added: " + why;
+        // Its parcels come only from the imported records: without any, the level would stay empty and
+        // block a real one later.
+        if (!buildingData || buildingData->size() <= building_data::kBoxSize)
+            return "the extra level needs building data";
     }
     const building_data::Box box =
         buildingData ? building_data::ReadBox(*buildingData) : building_data::Box{};

@@ -81,7 +81,8 @@ std::string ElapsedText(int64_t seconds);
 // was given).
 std::string UnsupportedOption(const ConversionOptions& options, bool haveBuildings = false);
 // The check every run makes before it writes anything, and the wizard's refusals with it: the above, and
-// what the source map cannot take from the options: an extra level its management data cannot hold, a
-// trim rectangle that covers nothing of the map. buildingData may be null.
+// what the source map cannot take from the options: the extra level on a map whose last level is not of
+// level code 0 or without building data to fill it, a trim rectangle that covers nothing of the map.
+// buildingData may be null.
 std::string UnsupportedOption(const ConversionOptions& options, TLN_KiwiMap& map,
                               const std::vector<uint8_t>* buildingData);
