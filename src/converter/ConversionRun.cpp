@@ -191,6 +191,19 @@ std::string UnsupportedOption(const ConversionOptions& o, TLN_KiwiMap& map,
         if (!buildingData || buildingData->size() <= building_data::kBoxSize)
             return "the extra level needs building data";
     }
+    // The classes go into the parcels of level code 0 only, and only into a class the level has.
+    for (uint8_t level = 0; level < map.LevelCount(); ++level) {
+        const TLN_Level_Management_Record& record = *map.Level(level);
+        if (record.LevelCode != 0) continue;
+        const auto beyond = [&](const char* name, int value, int count, const char* kind) {
+            return std::string(name) + " Display Class " + std::to_string(value) + " is beyond the " + kind +
+                   " classes of level " + std::to_string(level) + " (it has " + std::to_string(count) + ")";
+        };
+        if (o.buildings && o.buildingsClass >= record.BackgroundClassCount)
+            return beyond("Buildings", o.buildingsClass, record.BackgroundClassCount, "background");
+        if (o.address && o.numberingClass >= record.NameClassCount)
+            return beyond("Numbering", o.numberingClass, record.NameClassCount, "name");
+    }
     const building_data::Box box =
         buildingData ? building_data::ReadBox(*buildingData) : building_data::Box{};
     return rewrite::ParcelFilters(map, o, box).TrimRefusal(o.addExtraLevel);

@@ -82,7 +82,7 @@ std::string ElapsedText(int64_t seconds);
 std::string UnsupportedOption(const ConversionOptions& options, bool haveBuildings = false);
 // The check every run makes before it writes anything, and the wizard's refusals with it: the above, and
 // what the source map cannot take from the options: the extra level on a map whose last level is not of
-// level code 0 or without building data to fill it, a trim rectangle that covers nothing of the map.
-// buildingData may be null.
+// level code 0 or without building data to fill it, a buildings or numbering class beyond the classes of
+// a level that receives them, a trim rectangle that covers nothing of the map. buildingData may be null.
 std::string UnsupportedOption(const ConversionOptions& options, TLN_KiwiMap& map,
                               const std::vector<uint8_t>* buildingData);
