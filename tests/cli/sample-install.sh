@@ -64,4 +64,9 @@ a b|one FOLDER only, not also "b"
 TABLE
 "$STROVANE_SAMPLE_DISC" --help | grep -q '^usage: strovane-sample-disc FOLDER' || fail "--help"
 "$STROVANE_SAMPLE_DISC" --version | grep -qx 'strovane-sample-disc [0-9.]*' || fail "--version"
+# The desktop entry that starts the program: no file argument (it takes none), no icon the tree lacks.
+entry="$KIWI_SOURCE_DIR/resources/strovane.desktop"
+grep -qx 'Exec=strovane' "$entry" || fail "desktop entry: $(grep '^Exec=' "$entry")"
+icon=$(sed -n 's/^Icon=//p' "$entry")
+[ -z "$icon" ] || ls "$KIWI_SOURCE_DIR/resources/$icon".* > /dev/null 2>&1 || fail "desktop entry icon $icon is not in resources/"
 echo "sample install: ok"
