@@ -22,8 +22,8 @@
 
 namespace {
 
-// Opens what the program would: an ISO image, a folder or one file. Its messages are printed on one line
-// each, the source's folder written as "<dir>" so that the output does not depend on where it lies.
+// Opens what the program would: an ISO image, a folder or one file. Its messages go to stderr, one line
+// each, naming the files as they are.
 OpenOutcome openSource(SourceOpener& opener, const std::string& path, const std::string& image) {
     OpenOutcome outcome;
     std::error_code error;
@@ -33,7 +33,7 @@ OpenOutcome openSource(SourceOpener& opener, const std::string& path, const std:
         outcome = opener.OpenFolder(ToQtPath(path));
     else
         outcome = opener.OpenFile(ToQtPath(path));
-    std::cout << DumpOpenMessages(outcome, ToQtPath(folderPart(path.empty() ? image : path)));
+    std::cerr << DumpOpenMessages(outcome, QString());
     return outcome;
 }
 
