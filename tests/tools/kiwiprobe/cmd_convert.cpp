@@ -71,6 +71,10 @@ void makeOutputFolder(const std::string& folder) {
 int convertCommand(const probe::Args& args) {
     const auto& rest = args.words();
     if (rest.size() != 2) throw probe::UsageError("give SRC and OUTDIR");
+    const std::string chosen = args.value("--regions", "all");
+    std::vector<int> regionList = chosenRegions(chosen);
+    // A stop after the given number of log lines, for tests of an interrupted run.
+    const long long stopAfter = args.number("--stop-after-lines", -1, 0);
     // SRC names the map inside the image from here on.
     if (!probe::mountImageOption(args, "convert")) return 4;
     ConversionOptions options;
@@ -107,8 +111,6 @@ int convertCommand(const probe::Args& args) {
             }
         }
     }
-    const std::string chosen = args.value("--regions", "all");
-    std::vector<int> regionList = chosenRegions(chosen);
     options.outputPath = rest[1] + "/ALLDATA.KWI";
     auto run = std::make_unique<ConversionRun>(rest[0], options);
     if (args.has("--buildings")) {
@@ -130,8 +132,6 @@ int convertCommand(const probe::Args& args) {
     }
     makeOutputFolder(rest[1]);
     auto job = std::make_unique<ConversionJob>(std::move(run));
-    // A stop after the given number of log lines, for tests of an interrupted run.
-    const long long stopAfter = args.has("--stop-after-lines") ? args.number("--stop-after-lines", 0, 0) : -1;
     ConversionJob* raw = job.get();
     long long lines = 0;
     job->Progress().SetLineCallback([&](const std::string& line) {
