@@ -122,6 +122,9 @@ TEST_F(AllDataNodesTest, HeadersBecomeNodesWithTheirKindsCaptionsAndErrors) {
     };
     EXPECT_EQ(kindsAndCaptions(nodes), expected);
 
+    // A missing node fails here rather than crashing the reads through it below.
+    for (const int index : {0, 3, 17, 30, 31, 40})
+        ASSERT_NE(find(nodes, index), nullptr) << "no node of header " << index;
     const RecordNode* mapData = find(nodes, 0);
     EXPECT_EQ(mapData->held.As<TLN_KiwiMap>(), map_.get());
     EXPECT_TRUE(mapData->Expandable());
@@ -167,6 +170,7 @@ TEST_F(AllDataNodesTest, AbsentHeadersWithTheAllOnesAddressAreListedWithoutReade
                                                             {163, "Management 64"}};
     for (const auto& [kind, caption] : named) {
         const RecordNode* node = find(ones, kind - 100);
+        ASSERT_NE(node, nullptr) << caption;
         EXPECT_EQ(std::make_pair(node->kind, node->caption.toStdString()), std::make_pair(kind, caption));
     }
 }
@@ -184,6 +188,7 @@ TEST_F(AllDataNodesTest, FormatEightRetagsTheRdsTmcHeader) {
 
 TEST_F(AllDataNodesTest, DeletingTheNodesFreesTheReadersTheyMadeAndNotTheMap) {
     Nodes nodes = walk("AFEU:8.05", "free");
+    ASSERT_NE(find(nodes, 17), nullptr);
     const std::weak_ptr<TLN_RdstmcManager> rdsTmc = find(nodes, 17)->held.Shared<TLN_RdstmcManager>();
     ASSERT_FALSE(rdsTmc.expired());
     const long mapHolders = map_.use_count();
@@ -210,6 +215,8 @@ TEST_F(AllDataNodesTest, RecordsNamingAFileAreListedWithoutAnAddressOrSize) {
     expected.push_back(50);
     EXPECT_EQ(indices, expected);
 
+    for (const int index : {30, 50})
+        ASSERT_NE(find(nodes, index), nullptr) << "no node of header " << index;
     const RecordNode* pictures = find(nodes, 30);
     EXPECT_EQ(pictures->caption, QStringLiteral("Picture Data"));
     EXPECT_NE(pictures->held.As<TLN_PCT2MNGManager>(), nullptr);
