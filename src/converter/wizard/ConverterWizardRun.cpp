@@ -105,7 +105,7 @@ void ConverterWizard::startCreation() {
         });
     });
     creation_->Start();
-    pollTimer->start();
+    elapsedClock->start();
 }
 
 void ConverterWizard::applyProgress(WizardTask& task) {
@@ -122,7 +122,7 @@ void ConverterWizard::applyProgress(WizardTask& task) {
     }
 }
 
-void ConverterWizard::Poll() {
+void ConverterWizard::Tick() {
     if (creation_ && creation_->Started() && !creation_->StopRequested() &&
         CurrentPage() == WizardPage::Creation) {
         run_.SetElapsed(startTime_.elapsed());
@@ -147,7 +147,7 @@ void ConverterWizard::importNews() {
 void ConverterWizard::creationEnded() {
     const ConversionResult result = creation_->Result();
     returnValue_ = returnValueOf(result.status);
-    pollTimer->stop();
+    elapsedClock->stop();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
     if (returnValue_ == 1) {
         created_ = result;
