@@ -54,6 +54,8 @@ CompletionOptions ConverterWizard::BuildCompletionOptions() const {
     // A new STDVCE.KWI copies the voice data the run found inside the source's ALLDATA.KWI.
     options.voiceOffset = created_.voiceOffset;
     options.voiceSize = created_.voiceSize;
+    // A new REGION.KWI is uncompressed: its entry in the run's new 05.CMP is cleared.
+    options.newCmpList = created_.newCmpList;
     return options;
 }
 
