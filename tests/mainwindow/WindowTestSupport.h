@@ -76,6 +76,11 @@ public:
         calls.push_back({"save", title, filter, start});
         return answer;
     }
+    QString SaveFileUnconfirmed(QWidget*, const QString& title, const QString& filter,
+                                const QString& start) override {
+        calls.push_back({"save, asking nothing", title, filter, start});
+        return answer;
+    }
     std::vector<Call> calls;
     QString answer;
     // What OpenFiles gives; empty stands for a cancelled choice.

@@ -238,7 +238,7 @@ void ConverterWizard::restoreCodePage() {
 void ConverterWizard::done(int result) {
     if (closing_) return;
     closing_ = true;
-    pollTimer->stop();
+    elapsedClock->stop();
     const bool creationUnfinished = creation_ && creation_->Started() && !creation_->Finished();
     const bool completionUnfinished = completion_ && completion_->Started() && !completion_->Finished();
     // Both runs are stopped and joined before the dictionary, the building data or the window go.

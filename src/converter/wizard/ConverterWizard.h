@@ -93,7 +93,8 @@ public:
     void SaveDictionaryBtnClick();
     void LoadMpBtnClick();
     void SaveLmpBtnClick();
-    void Poll();
+    // The elapsed time of a running creation, once a second.
+    void Tick();
 
 protected:
     // Every way out comes here: both runs are stopped and joined, then the settings are saved.
@@ -113,8 +114,6 @@ private:
     QWidget* buildFinish();
     QWidget* buildCompletion();
     QWidget* buildRegion();
-    // Each control takes its member's name as its objectName, the name window tests find it by.
-    void nameControls();
     void connectHandlers();
     void initialise();
     void showPage(WizardPage page);
@@ -183,7 +182,7 @@ private:
     bool rememberChoice_ = false;
     bool importPolish_ = false;
 
-    // The controls, each named by its objectName after its member (tests find them by that name).
+    // The controls, each named after its member where it is made (tests find them by that name).
     // Header and buttons.
     QLabel* captionLabel = nullptr;
     QLabel* hintLabel = nullptr;
@@ -192,7 +191,7 @@ private:
     QPushButton* backBtn = nullptr;
     QPushButton* nextBtn = nullptr;
     QPushButton* cancelBtn = nullptr;
-    QTimer* pollTimer = nullptr;
+    QTimer* elapsedClock = nullptr;
     // Info, Caution.
     QPlainTextEdit* infoMemo = nullptr;
     QPlainTextEdit* attentionMemo = nullptr;

@@ -59,8 +59,8 @@ void ConverterWizard::connectHandlers() {
             guardedSlot(this, services_.messenger, &ConverterWizard::NextBtnClick));
     connect(backBtn, &QPushButton::clicked, this, &ConverterWizard::BackBtnClick);
     connect(cancelBtn, &QPushButton::clicked, this, [this] { done(2); });
-    connect(pollTimer, &QTimer::timeout, this,
-            guardedSlot(this, services_.messenger, &ConverterWizard::Poll));
+    connect(elapsedClock, &QTimer::timeout, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::Tick));
     // Every change of an option goes to the model, and the pages show the model again.
     const auto change = [this](auto&& apply) {
         return [this, apply](auto&&... values) {

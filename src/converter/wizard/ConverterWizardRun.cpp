@@ -54,6 +54,8 @@ CompletionOptions ConverterWizard::BuildCompletionOptions() const {
     // A new STDVCE.KWI copies the voice data the run found inside the source's ALLDATA.KWI.
     options.voiceOffset = created_.voiceOffset;
     options.voiceSize = created_.voiceSize;
+    // A new REGION.KWI is uncompressed: its entry in the run's new 05.CMP is cleared.
+    options.newCmpList = created_.newCmpList;
     return options;
 }
 
@@ -105,7 +107,7 @@ void ConverterWizard::startCreation() {
         });
     });
     creation_->Start();
-    pollTimer->start();
+    elapsedClock->start();
 }
 
 void ConverterWizard::applyProgress(WizardTask& task) {
@@ -122,7 +124,7 @@ void ConverterWizard::applyProgress(WizardTask& task) {
     }
 }
 
-void ConverterWizard::Poll() {
+void ConverterWizard::Tick() {
     if (creation_ && creation_->Started() && !creation_->StopRequested() &&
         CurrentPage() == WizardPage::Creation) {
         run_.SetElapsed(startTime_.elapsed());
@@ -147,7 +149,7 @@ void ConverterWizard::importNews() {
 void ConverterWizard::creationEnded() {
     const ConversionResult result = creation_->Result();
     returnValue_ = returnValueOf(result.status);
-    pollTimer->stop();
+    elapsedClock->stop();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
     if (returnValue_ == 1) {
         created_ = result;

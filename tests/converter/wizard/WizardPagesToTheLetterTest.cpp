@@ -49,6 +49,7 @@ TEST_F(WizardPagesToTheLetterTest, TheFinishPageLabelsCarryTheirCaptions) {
             result.status = ConversionStatus::Done;
             result.outputSize = 5 * 1024 + 100;
             result.voiceSize = 640;
+            result.newCmpList = "out/05.CMP";
             return result;
         };
     });
@@ -61,6 +62,8 @@ TEST_F(WizardPagesToTheLetterTest, TheFinishPageLabelsCarryTheirCaptions) {
         << wizard->RunState().TimeText().toStdString();
     EXPECT_EQ(wizard->BuildCompletionOptions().voiceSize, 640)
         << "a new STDVCE.KWI copies what the run found";
+    EXPECT_EQ(wizard->BuildCompletionOptions().newCmpList, "out/05.CMP")
+        << "a new REGION.KWI is cleared in it";
 }
 
 TEST_F(WizardPagesToTheLetterTest, TheLoadingPageOffersTwoMapPagesAndSaysWhatMapsToUse) {

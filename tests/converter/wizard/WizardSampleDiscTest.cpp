@@ -114,7 +114,7 @@ TEST_F(WizardSampleDiscTest, WithTheTownImportedTheMapEqualsTheHeadlessOneAndThe
     wizard.NextBtnClick();
     // The run has ended once the window has taken its end and stopped polling.
     ASSERT_TRUE(waitUntil(
-        [&] { return !wizard.CreationRunning() && !control<QTimer>(wizard, "pollTimer")->isActive(); },
+        [&] { return !wizard.CreationRunning() && !control<QTimer>(wizard, "elapsedClock")->isActive(); },
         60000));
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Finish)
         << wizard.RunState().RunLog().join(QLatin1Char('\n')).toStdString()

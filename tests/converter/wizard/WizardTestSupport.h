@@ -64,7 +64,7 @@ template <class Control> Control* control(const ConverterWizard& wizard, const c
     return found.isEmpty() ? nullptr : found.front();
 }
 
-// Tells warning boxes from questions, and a save dialog that leaves the overwrite question to the wizard.
+// Tells warning boxes from questions.
 class WarningMessenger : public windowtest::RecordingMessenger {
 public:
     bool Warning(QWidget*, const QString& text) override {
@@ -73,20 +73,11 @@ public:
     }
     QStringList warnings;
 };
-class QuietSavePaths : public windowtest::RecordingPathChooser {
-public:
-    QString SaveFileUnconfirmed(QWidget*, const QString& title, const QString& filter,
-                                const QString& start) override {
-        calls.push_back({"save, asking nothing", title, filter, start});
-        return answer;
-    }
-};
 
 class WizardTest : public windowtest::WindowTest {
 protected:
     WizardTest() {
         services.messenger = &messenger;
-        services.paths = &paths;
         std::filesystem::create_directories(spath("src"));
         std::filesystem::create_directories(spath("out"));
         std::ofstream(spath("src/ALLDATA.KWI")) << "source map";
@@ -106,7 +97,6 @@ protected:
             wizard.NextBtnClick();
     }
     WarningMessenger messenger;
-    QuietSavePaths paths;
     RecordingBackend backend;
     TaskBar taskBar{&backend};
 };
