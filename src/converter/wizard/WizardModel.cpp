@@ -111,7 +111,8 @@ bool WizardModel::Enabled(WizardControl control) const {
     case WizardControl::Split:
         return source_.fileConPresent;
     case WizardControl::FileCon:
-        return c_.split;
+        // Enabled as the split box is: a new FILECON.MNG lists the one unsplit map as well as the volumes.
+        return Enabled(WizardControl::Split);
     case WizardControl::NewRegion:
         return source_.hasRegionData;
     case WizardControl::NewVoice:
