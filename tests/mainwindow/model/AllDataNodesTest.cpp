@@ -15,6 +15,7 @@
 #include "kiwi/parts/RdstmcManager.h"
 #include "kiwi/picture/PCT2MNGManager.h"
 #include "mainwindow/model/kinds/AllDataNodes.h"
+#include "mainwindow/model/kinds/ManagementPart.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/PictureFixture.h"

@@ -21,10 +21,8 @@
 #include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/kinds/AllDataNodes.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
+#include "mainwindow/model/kinds/ManagementPart.h"
 #include "mainwindow/model/views/ManagementViews.h"
-
-const char* const kManagementPartNames[7] = {"Map",     "Region", "Index", "Parameters", "Infrastructure",
-                                             "Graphic", "Voice"};
 
 namespace {
 
@@ -192,12 +190,6 @@ QString partCaption(int index) {
 }
 
 } // namespace
-
-bool ManagementAddressBeyondEnd(const TLN_KiwiMap& map, const TLN_Management_Header& header) {
-    if (!header.Name.empty()) return false;
-    const std::shared_ptr<TLN_Stream> stream = map.GetAllDataStream();
-    return stream && header.Address >= stream->Size();
-}
 
 void AddAllDataNodes(KindContext& context, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
     const TLN_KiwiMap* map = node.held.As<TLN_KiwiMap>();

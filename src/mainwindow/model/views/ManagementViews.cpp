@@ -9,7 +9,7 @@
 #include "kiwi/display/KiwiFormat.h"
 #include "kiwi/map/KiwiMap.h"
 #include "mainwindow/model/NodeKinds.h"
-#include "mainwindow/model/kinds/AllDataNodes.h"
+#include "mainwindow/model/kinds/ManagementPart.h"
 #include "mainwindow/model/views/MainMapViews.h"
 #include "mainwindow/model/views/ManagementRows.h"
 
