@@ -105,6 +105,7 @@ void AddManagementHeaderRows(KindContext& context, RecordNode& node, HelpDocumen
     grid.SetValueCell(QStringLiteral("Management File Name"), StoredText(header.Name));
     if (ManagementAddressBeyondEnd(*map, header))
         grid.AddSubHeader(QStringLiteral("Management Address exceeds the file size !!!"));
+    if (!node.error.isEmpty()) grid.AddSubHeader(node.error);
 }
 
 void ShowManagementHeader(KindContext& context, RecordNode& node) {

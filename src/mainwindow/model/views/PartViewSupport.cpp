@@ -27,6 +27,7 @@ void ManagementHeader(KindContext& context, const RecordNode& node, int headerIn
     header.recordOffset = node.recordOffset;
     header.fileName = node.fileName;
     header.held = node.held;
+    header.error = node.error;
     AddManagementHeaderRows(context, header, document);
 }
 
