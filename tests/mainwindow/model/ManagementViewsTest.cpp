@@ -176,8 +176,8 @@ TEST(ManagementViews, OtherViewsStartWithTheManagementHeaderOfManagementNodesOnl
 0|Address of the Management Header|0 x FF FF FF FF|(-1)
 0|Size of the Management Header|0 x 00 00 00 20|(32) 
 0|Management File Name|PCT2MNG.KWI|
-5|         Файл PCT2MNG.KWI не найден в папке )" + v.folder +
-                                                   "||\n@help format_english/pdf/0807122e.pdf\n");
+0|Ошибка||Файл PCT2MNG.KWI не найден в папке )" + v.folder +
+                                                   "\n@help format_english/pdf/0807122e.pdf\n");
     // The root of a file opened alone is no management record.
     v.grid.Clear();
     auto region = harness::Root(1400, QStringLiteral("REGION"), HeldReader());

@@ -105,7 +105,8 @@ void AddManagementHeaderRows(KindContext& context, RecordNode& node, HelpDocumen
     grid.SetValueCell(QStringLiteral("Management File Name"), StoredText(header.Name));
     if (ManagementAddressBeyondEnd(*map, header))
         grid.AddSubHeader(QStringLiteral("Management Address exceeds the file size !!!"));
-    if (!node.error.isEmpty()) grid.AddSubHeader(node.error);
+    // Why the node is an "(Error)" one, in the wide remark column.
+    if (!node.error.isEmpty()) grid.AddTextRow(QStringLiteral("Ошибка"), {}, node.error);
 }
 
 void ShowManagementHeader(KindContext& context, RecordNode& node) {
