@@ -91,9 +91,10 @@ class RecordingUrls : public UrlOpener {
 public:
     bool Open(const QUrl& url) override {
         urls << url.toString();
-        return true;
+        return opens;
     }
     QStringList urls;
+    bool opens = true; // false: no program shows the document
 };
 
 class RecordingProcesses : public ProcessLauncher {
