@@ -93,6 +93,14 @@ struct ConversionContext {
     bool FirstUseOfInformation(const TLN_Block_Management_Record& block) {
         return informationSeen.emplace(block.Stream ? block.Stream->FileName() : "", block.Address).second;
     }
+    // Block tables already walked, by their position: a damaged level may name one table from many block
+    // set records; its blocks are walked once, so the run costs what the tables hold, not what they declare.
+    std::set<int64_t> blockTablesSeen;
+    // Tables whose repetition was reported: once each, however many block sets repeat them.
+    std::set<int64_t> repeatedBlockTables;
+    bool FirstUseOfBlockTable(const TLN_BlockSet_Management_Record& set) {
+        return blockTablesSeen.insert(set.BlockTablePosition).second;
+    }
     // The largest output the run writes before it gives up (0: no limit): a source whose records name the
     // same data over and over would otherwise write it over and over.
     int64_t outputBudget = 0;

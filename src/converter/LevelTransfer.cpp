@@ -414,7 +414,13 @@ void LevelWriter::run() {
             c_.out.Write(bytes, 4);
         }
         bool anyKept = false;
-        for (uint32_t b = 0; b < set.BlockCount; ++b) {
+        // A table an earlier block set named holds the same block records: their information went with it.
+        const bool repeated = !c_.FirstUseOfBlockTable(set);
+        if (repeated && c_.repeatedBlockTables.insert(set.BlockTablePosition).second)
+            c_.warn(
+                "Block set " + L + "/" + std::to_string(s) +
+                " names the block table of an earlier block set: left empty, as are later ones naming it");
+        for (uint32_t b = 0; !repeated && b < set.BlockCount; ++b) {
             block_ = b;
             c_.progress.SetProgressLabel("Transferring ...  Level " + L + "   BlockSet " + std::to_string(s) +
                                          "   Block " + std::to_string(b));
