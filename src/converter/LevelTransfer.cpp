@@ -414,13 +414,21 @@ void LevelWriter::run() {
             c_.out.Write(bytes, 4);
         }
         bool anyKept = false;
-        // A table an earlier block set named holds the same block records: their information went with it.
-        const bool repeated = !c_.FirstUseOfBlockTable(set);
-        if (repeated && c_.repeatedBlockTables.insert(set.BlockTablePosition).second)
-            c_.warn(
-                "Block set " + L + "/" + std::to_string(s) +
-                " names the block table of an earlier block set: left empty, as are later ones naming it");
-        for (uint32_t b = 0; !repeated && b < set.BlockCount; ++b) {
+        // The blocks of a table an earlier block set named: each names information already placed, so
+        // each record is left empty as that block's would be, in one write.
+        const uint32_t walked = std::min(c_.BlocksWalkedBefore(set), set.BlockCount);
+        if (walked > 0) {
+            if (c_.repeatedBlockTables.insert(set.BlockTablePosition).second)
+                c_.warn("Block set " + L + "/" + std::to_string(s) +
+                        " names the block table of an earlier block set: its blocks are left empty, as are "
+                        "those of later ones naming it");
+            std::vector<uint8_t> empty(size_t(walked) * kRecord);
+            for (size_t at = 0; at < empty.size(); at += kRecord)
+                std::copy_n(kEmpty, kRecord, empty.begin() + ptrdiff_t(at));
+            c_.out.WriteAt(c_.moved(set.BlockTablePosition) + c_.tableGrowth, empty.data(),
+                           int64_t(empty.size()));
+        }
+        for (uint32_t b = walked; b < set.BlockCount; ++b) {
             block_ = b;
             c_.progress.SetProgressLabel("Transferring ...  Level " + L + "   BlockSet " + std::to_string(s) +
                                          "   Block " + std::to_string(b));
