@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "converter/AdjacentParcelRepair.h"
+#include "converter/FrameCopyPlan.h"
 #include "converter/IntegrationChecker.h"
 #include "converter/OutputEncoding.h"
 #include "converter/rewrite/ParcelFilters.h"
@@ -28,6 +29,8 @@ std::string hex(int64_t value, int digits) {
 struct SubList {
     int64_t position = -1;
     uint32_t records = 0;
+    // The first byte of its information header.
+    uint8_t firstByte = 0;
 };
 
 // The source information of a block and of its divided parcels, as the rebuilt information lays it out.
@@ -38,12 +41,23 @@ struct InformationPlan {
     int64_t bytes = 0;
 };
 
+// The size of a source stream, asked of the system once: blocks and frames of one file follow one another.
+int64_t heldBytes(const std::shared_ptr<TLN_Stream>& stream) {
+    thread_local std::weak_ptr<TLN_Stream> last;
+    thread_local int64_t size = 0;
+    if (last.lock() != stream) {
+        size = stream->Size();
+        last = stream;
+    }
+    return size;
+}
+
 SubList subListOf(TLN_KiwiMap& map, uint8_t level, const std::shared_ptr<TLN_Stream>& stream,
                   const TLN_MM_Parcel_Managenent_Record& record) {
     if (!record.IsDivided() || record.Address < 0) return {};
     TLN_Parcel_Management_Info sub;
     if (!map.ReadParcelManagement(stream, level, sub, record.Address)) return {};
-    return {record.Address, sub.StoredRecordCount};
+    return {record.Address, sub.StoredRecordCount, sub.FirstByte};
 }
 
 bool planInformation(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management_Record& block,
@@ -73,7 +87,7 @@ bool planInformation(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management
         }
     }
     // The old size as far as the source holds it: a damaged record may declare far more.
-    const int64_t held = std::min<int64_t>(block.Size, block.Stream->Size() - block.Address);
+    const int64_t held = std::min<int64_t>(block.Size, heldBytes(block.Stream) - block.Address);
     plan.bytes = AlignUp32(std::max<int64_t>(plan.bytes, held));
     return true;
 }
@@ -100,13 +114,10 @@ public:
         bytes_[size_t(at)] = uint8_t(value >> 8);
         bytes_[size_t(at + 1)] = uint8_t(value);
     }
-    // The 4-byte information header of the source, with list type 0: every record is written as 6 bytes.
-    void header(int64_t at, TLN_Stream& source, int64_t position) {
-        uint8_t head[4] = {0, 0, 0xFF, 0xFF};
-        source.ReadAt(position, head, 4);
-        head[1] = 0;
-        head[2] = 0xFF;
-        head[3] = 0xFF;
+    // The 4-byte information header of the source (its first byte as read with the information), with list
+    // type 0: every record is written as 6 bytes.
+    void header(int64_t at, uint8_t firstByte) {
+        const uint8_t head[4] = {firstByte, 0, 0xFF, 0xFF};
         put(at, head, 4);
     }
     const std::vector<uint8_t>& bytes() const { return bytes_; }
@@ -140,7 +151,7 @@ class LevelWriter {
 public:
     LevelWriter(ConversionContext& context, uint8_t level)
         : c_(context), level_(level), record_(*context.map.Level(level)),
-          adjacency_(context.options.adjacentMode) {}
+          adjacency_(context.options.adjacentMode), planned_(context.writer.CopiesFramesUnchanged()) {}
 
     void run();
     // "L/S/B/i": the level, block set, block and parcel reached.
@@ -166,10 +177,19 @@ private:
     void ensureRoom(uint32_t size) const;
     void repairAdjacency();
 
+    // The bytes the frame copy gets from the source: its size when the source holds all of it, else 0.
+    uint32_t plannedSize(const TLN_MM_Parcel_Managenent_Record& record);
+    // The planned frames copied, and their adjacent parcel information repaired.
+    void copyPlanned();
+
     ConversionContext& c_;
     uint8_t level_;
     const TLN_Level_Management_Record& record_;
     AdjacencyLedger adjacency_;
+    // A copy-only level is planned first, then copied in one pass.
+    bool planned_;
+    FrameCopyPlan plan_;
+    std::vector<int64_t> notFixed_;
     // Where the level has reached, for the "ERROR!: Parcel" line.
     uint32_t set_ = 0, block_ = 0, parcel_ = 0;
 };
@@ -187,9 +207,13 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
     if (table && table->Find(key, value, size)) return value;
     ensureRoom(record.Size);
     const int64_t at = c_.dataCursor;
-    c_.writer.EnterParcel(place());
     const SourceFrame source{record.Stream, record.Address, record.Size};
-    size = c_.writer.WriteMainFrame(source, c_.out, at);
+    if (planned_) {
+        size = plannedSize(record);
+    } else {
+        c_.writer.EnterParcel(place());
+        size = c_.writer.WriteMainFrame(source, c_.out, at);
+    }
     if (size > kMaxStoredFrameBytes) {
         // Its record could not say its size: the parcel keeps what it had, and what it gained is named.
         c_.warn("Parcel " + reached() + " grew past " + std::to_string(kMaxStoredFrameBytes / 1024) +
@@ -205,6 +229,11 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
         return -1;
     }
     if (table) table->Add(key, at, size);
+    if (planned_) {
+        plan_.AddMain(record.Stream, c_.keyBaseOf(*record.Stream), record.Address, size);
+        c_.dataCursor += size;
+        return at;
+    }
     // While the frame is still in the output's buffer: its repair mostly costs no write of its own.
     adjacency_.Written(c_.out, key, at, size, {record_.MainMapBasicCount, record_.MainMapExtendedCount},
                        c_.keyBaseOf(*record.Stream));
@@ -219,12 +248,14 @@ int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record
     if (table && table->Find(key, value, size)) return value;
     ensureRoom(record.Size);
     const int64_t at = c_.dataCursor;
-    size = c_.writer.WriteGuidanceFrame({record.Stream, record.Address, record.Size}, c_.out, at);
+    size = planned_ ? plannedSize(record)
+                    : c_.writer.WriteGuidanceFrame({record.Stream, record.Address, record.Size}, c_.out, at);
     if (size == 0) {
         if (table) table->Add(key, -1, 0);
         return -1;
     }
     if (table) table->Add(key, at, size);
+    if (planned_) plan_.AddGuidance(record.Stream, c_.keyBaseOf(*record.Stream), record.Address, size);
     c_.dataCursor += size;
     c_.routeGuidanceTotal += size;
     return at;
@@ -232,6 +263,7 @@ int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record
 
 void LevelWriter::linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t guideSize) {
     if (mainOffset < 0) return;
+    if (planned_) return plan_.Link(mainOffset, guideOffset, guideSize);
     c_.out.Seek(mainOffset + kGuidanceReferenceOffset);
     if (guideOffset >= 0)
         WriteAddressAndStoredSize(c_.out, guideOffset, uint16_t(guideSize / 32));
@@ -239,10 +271,24 @@ void LevelWriter::linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t
         WriteEmptyReference(c_.out);
 }
 
+uint32_t LevelWriter::plannedSize(const TLN_MM_Parcel_Managenent_Record& record) {
+    // What the copy writer copies: a whole number of sectors that the source holds.
+    const uint32_t size = record.Size;
+    if (!record.Stream || record.Address < 0 || size == 0 || size % 32 != 0) return 0;
+    return record.Address + int64_t(size) <= heldBytes(record.Stream) ? size : 0;
+}
+
+void LevelWriter::copyPlanned() {
+    // Under the last block's label: the log's labels are the stages the user knows.
+    plan_.Execute(
+        c_.out, {record_.MainMapBasicCount, record_.MainMapExtendedCount}, c_.options.adjacentMode,
+        [this] { c_.checkStop(); }, notFixed_);
+}
+
 void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
                                 const InformationPlan& plan) {
     BlockTransfer t(set, blockIndex, block, plan);
-    t.image.header(0, *block.Stream, block.Address);
+    t.image.header(0, plan.info.FirstByte);
     for (uint32_t i = 0; i < t.n; ++i)
         transferMainRecord(t, i);
     if (plan.info.RouteGuidanceListPosition >= 0) transferGuidanceList(t);
@@ -289,7 +335,7 @@ void LevelWriter::transferDividedMain(BlockTransfer& t, uint32_t i, int64_t at) 
         return;
     }
     t.image.wordOffset(at, uint32_t(t.next));
-    t.image.header(t.next, *t.block.Stream, sub.position);
+    t.image.header(t.next, sub.firstByte);
     c_.logDetail(level_, t.set, t.blockIndex, "Divided Parcel Management Record Offset = " + hex(t.next, 8),
                  i);
     t.subOffsets[i].assign(sub.records, -1);
@@ -349,7 +395,7 @@ void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t a
         return;
     }
     t.image.wordOffset(at, uint32_t(t.next));
-    t.image.header(t.next, *t.block.Stream, sub.position);
+    t.image.header(t.next, sub.firstByte);
     c_.logDetail(level_, t.set, t.blockIndex,
                  "RG Divided Parcel Management Record Offset = " + hex(t.next, 8), i);
     for (uint32_t k = 0; k < sub.records; ++k) {
@@ -375,16 +421,23 @@ void LevelWriter::repairAdjacency() {
     c_.progress.SetTaskBarIndeterminate();
     // The ledger keeps its frames in order as they come: the label stays, nothing is left to sort.
     c_.progress.SetProgressLabel("Sorting Parcel Address List...  Level " + std::to_string(level_));
-    const size_t entries = adjacency_.Frames();
+    const size_t entries = planned_ ? plan_.MainFrames() : adjacency_.Frames();
     c_.progress.SetProgressLabel("Updating ADJACENT PARCEL INFORMATION (" + std::to_string(entries) +
                                  ") ...  Level " + std::to_string(level_));
     c_.progress.AddLog("Update Adjacent Parcel Info Level= " + std::to_string(level_) +
                        " Parcel Count= " + std::to_string(entries));
     c_.checkStop();
-    if (!adjacency_.Finish(c_.out, &c_.stop, [&](int64_t frame) {
-            c_.warn("Parcel at 0x" + hex(frame, 10) + " adjacent info out of frame");
-        }))
+    const auto notFixed = [&](int64_t frame) {
+        c_.warn("Parcel at 0x" + hex(frame, 10) + " adjacent info out of frame");
+    };
+    if (planned_) {
+        std::sort(notFixed_.begin(), notFixed_.end());
+        for (int64_t frame : notFixed_)
+            notFixed(frame);
+        notFixed_.clear();
+    } else if (!adjacency_.Finish(c_.out, &c_.stop, notFixed)) {
         c_.checkStop();
+    }
     adjacency_.Clear();
 }
 
@@ -395,6 +448,7 @@ void LevelWriter::run() {
     // The data volume lists the level code (the record's first byte / 4), not the record's byte.
     LevelTableEntry& entry = c_.levelTable.emplace_back(LevelTableEntry{uint8_t(record_.LevelCode), 0});
     c_.writer.BeginLevel(level_);
+    if (planned_) plan_.Begin(c_.dataCursor);
     // The block sets whose records the table holds, not the counts a damaged record declares.
     const uint32_t sets = record_.AcceptedBlockSetCount;
     for (uint32_t s = 0; s < sets; ++s) {
@@ -470,6 +524,7 @@ void LevelWriter::run() {
             WriteEmptyReference(c_.out);
         }
     }
+    if (planned_) copyPlanned();
     repairAdjacency();
 }
 
