@@ -270,6 +270,7 @@ int main() {
         });
     best.ok = !failed;
     report("converter, copy-only run (best)", best);
+    std::printf("    best run's processor time %.2f s\n", best.cpuSeconds);
     const int64_t converted = fileSize(output + "/ALLDATA.KWI");
     std::printf(
         "  converter throughput vs cp + fsync, %zu pairs: median %.2f, range %.2f-%.2f; output %.1f MiB of "

@@ -38,6 +38,9 @@ struct InformationPlan {
     TLN_Parcel_Management_Info info;
     std::vector<SubList> mainSubs;  // per main record (position -1 when not divided)
     std::vector<SubList> guideSubs; // per route guidance record
+    // The main records as read (read[i] false when record i could not be), each read once per block.
+    std::vector<TLN_MM_Parcel_Managenent_Record> mains;
+    std::vector<uint8_t> read;
     int64_t bytes = 0;
 };
 
@@ -68,10 +71,12 @@ bool planInformation(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management
     const uint32_t n = plan.info.StoredRecordCount;
     plan.bytes = 4 + int64_t(kRecord) * n;
     plan.mainSubs.assign(n, {});
+    plan.mains.resize(plan.info.RecordCount);
+    plan.read.assign(plan.info.RecordCount, 0);
     for (uint32_t i = 0; i < plan.info.RecordCount; ++i) {
-        TLN_MM_Parcel_Managenent_Record record;
-        if (map.ReadParcel(block.Stream, level, i, record, false, block.Address))
-            plan.mainSubs[i] = subListOf(map, level, block.Stream, record);
+        TLN_MM_Parcel_Managenent_Record& record = plan.mains[i];
+        plan.read[i] = map.ReadParcel(block.Stream, level, i, record, false, block.Address);
+        if (plan.read[i]) plan.mainSubs[i] = subListOf(map, level, block.Stream, record);
         if (plan.mainSubs[i].position >= 0) plan.bytes += 4 + int64_t(kRecord) * plan.mainSubs[i].records;
     }
     if (plan.info.RouteGuidanceListPosition >= 0) {
@@ -300,12 +305,11 @@ void LevelWriter::transferMainRecord(BlockTransfer& t, uint32_t i) {
     set_ = t.set, block_ = t.blockIndex, parcel_ = i;
     c_.progress.SetProgress2(i, t.n);
     const int64_t at = 4 + int64_t(kRecord) * i;
-    TLN_MM_Parcel_Managenent_Record record;
-    if (i >= t.plan.info.RecordCount ||
-        !c_.map.ReadParcel(t.block.Stream, level_, i, record, false, t.block.Address)) {
+    if (i >= t.plan.info.RecordCount || !t.plan.read[i]) {
         t.image.empty(at);
         return;
     }
+    const TLN_MM_Parcel_Managenent_Record& record = t.plan.mains[i];
     if (c_.filters && !c_.filters->ParcelKept(level_, t.set, t.blockIndex, i, record)) {
         t.image.empty(at);
         return;
