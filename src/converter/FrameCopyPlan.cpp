@@ -20,53 +20,65 @@ void encodeReference(uint8_t* bytes, int64_t offset, uint16_t sectors) {
                                 uint8_t(address),       uint8_t(sectors >> 8),  uint8_t(sectors)};
     std::copy(encoded, encoded + 6, bytes);
 }
+
+template <class Frames> auto frameAt(Frames& frames, uint32_t at) {
+    const auto it = std::lower_bound(frames.begin(), frames.end(), at,
+                                     [](const auto& f, uint32_t value) { return f.at < value; });
+    return it != frames.end() && it->at == at ? it : frames.end();
+}
 } // namespace
 
 void FrameCopyPlan::Begin(int64_t start) {
     start_ = next_ = start;
-    mainFrames_ = 0;
-    frames_.clear();
-    links_.clear();
+    mains_.clear();
+    guides_.clear();
     sources_.clear();
+    keyOrder_ = true;
     byKey_.clear();
 }
 
 size_t FrameCopyPlan::PlanBytes() const {
-    return frames_.capacity() * sizeof(Frame) + links_.capacity() * sizeof(GuideLink) +
+    return mains_.capacity() * sizeof(MainFrame) + guides_.capacity() * sizeof(Frame) +
            byKey_.capacity() * sizeof(uint32_t);
 }
 
-int64_t FrameCopyPlan::add(const std::shared_ptr<TLN_Stream>& stream, int64_t keyBase, int64_t offset,
-                           uint32_t size, bool main) {
+uint8_t FrameCopyPlan::sourceIndex(const std::shared_ptr<TLN_Stream>& stream, int64_t keyBase) {
     size_t index = 0;
     while (index < sources_.size() && sources_[index].stream != stream)
         ++index;
     if (index == sources_.size()) sources_.push_back({stream, keyBase});
-    const int64_t at = next_;
-    frames_.push_back({uint32_t(offset / 32), uint16_t(size / 32), uint8_t(index), uint8_t(main ? 1 : 0),
-                       uint32_t((at - start_) / 32)});
-    next_ += size;
-    if (main) ++mainFrames_;
-    return at;
+    return uint8_t(index);
+}
+
+FrameCopyPlan::Frame FrameCopyPlan::frame(uint8_t stream, int64_t offset, uint32_t size) const {
+    return {uint32_t(offset / 32), uint32_t((next_ - start_) / 32), uint16_t(size / 32), stream, 0};
 }
 
 int64_t FrameCopyPlan::AddMain(const std::shared_ptr<TLN_Stream>& stream, int64_t keyBase, int64_t offset,
                                uint32_t size) {
-    return add(stream, keyBase, offset, size, true);
+    MainFrame f;
+    static_cast<Frame&>(f) = frame(sourceIndex(stream, keyBase), offset, size);
+    if (!mains_.empty() && keyOf(f) < keyOf(mains_.back())) keyOrder_ = false;
+    mains_.push_back(f);
+    const int64_t at = next_;
+    next_ += size;
+    return at;
 }
 
 int64_t FrameCopyPlan::AddGuidance(const std::shared_ptr<TLN_Stream>& stream, int64_t keyBase, int64_t offset,
                                    uint32_t size) {
-    return add(stream, keyBase, offset, size, false);
+    guides_.push_back(frame(sourceIndex(stream, keyBase), offset, size));
+    const int64_t at = next_;
+    next_ += size;
+    return at;
 }
 
 void FrameCopyPlan::Link(int64_t mainAt, int64_t guideAt, uint32_t guideSize) {
-    const auto at = uint32_t((mainAt - start_) / 32);
-    const auto it = std::lower_bound(frames_.begin(), frames_.end(), at,
-                                     [](const Frame& f, uint32_t value) { return f.at < value; });
-    if (it == frames_.end() || it->at != at) return;
-    links_.push_back({uint32_t(it - frames_.begin()),
-                      guideAt < 0 ? kNoGuide : uint32_t((guideAt - start_) / 32), uint16_t(guideSize / 32)});
+    (void)guideSize; // the guidance frame's own record says it
+    const auto it = frameAt(mains_, uint32_t((mainAt - start_) / 32));
+    if (it == mains_.end()) return;
+    it->linked = 1;
+    it->guide = guideAt < 0 ? kNoGuide : uint32_t((guideAt - start_) / 32);
 }
 
 int64_t FrameCopyPlan::keyOf(const Frame& f) const {
@@ -74,74 +86,80 @@ int64_t FrameCopyPlan::keyOf(const Frame& f) const {
 }
 
 int64_t FrameCopyPlan::find(int64_t key) const {
+    if (keyOrder_) {
+        const auto it = std::lower_bound(mains_.begin(), mains_.end(), key,
+                                         [this](const MainFrame& f, int64_t k) { return keyOf(f) < k; });
+        return it != mains_.end() && keyOf(*it) == key ? offsetOf(*it) : -1;
+    }
     const auto it = std::lower_bound(byKey_.begin(), byKey_.end(), key,
-                                     [this](uint32_t i, int64_t k) { return keyOf(frames_[i]) < k; });
-    if (it == byKey_.end() || keyOf(frames_[*it]) != key) return -1;
-    return start_ + int64_t(frames_[*it].at) * 32;
+                                     [this](uint32_t i, int64_t k) { return keyOf(mains_[i]) < k; });
+    return it != byKey_.end() && keyOf(mains_[*it]) == key ? offsetOf(mains_[*it]) : -1;
+}
+
+void FrameCopyPlan::copyRun(TLN_Stream& out, const Frame& first, int64_t bytes, std::vector<uint8_t>& local) {
+    const int64_t at = offsetOf(first);
+    auto* buffered = dynamic_cast<BufferedOutputStream*>(&out);
+    uint8_t* into = buffered ? buffered->Claim(at, bytes) : nullptr;
+    const bool claimed = into != nullptr;
+    if (!claimed) {
+        local.resize(size_t(bytes));
+        into = local.data();
+    }
+    if (sources_[first.stream].stream->ReadAt(int64_t(first.source) * 32, into, bytes) != bytes) {
+        if (claimed) buffered->Unclaim(at);
+        throw EReadError("File read error!");
+    }
+    if (!claimed) out.WriteAt(at, into, bytes);
 }
 
 void FrameCopyPlan::Execute(TLN_Stream& out, const AdjacentRepairLevel& level, AdjacentMode mode,
                             const std::function<void()>& checkStop, std::vector<int64_t>& notFixed) {
-    byKey_.clear();
-    byKey_.reserve(mainFrames_);
-    for (uint32_t i = 0; i < frames_.size(); ++i)
-        if (frames_[i].main) byKey_.push_back(i);
-    std::stable_sort(byKey_.begin(), byKey_.end(),
-                     [this](uint32_t a, uint32_t b) { return keyOf(frames_[a]) < keyOf(frames_[b]); });
-    // A frame linked more than once keeps its last link.
-    std::stable_sort(links_.begin(), links_.end(),
-                     [](const GuideLink& a, const GuideLink& b) { return a.frame < b.frame; });
+    if (!keyOrder_) {
+        byKey_.resize(mains_.size());
+        for (uint32_t i = 0; i < byKey_.size(); ++i)
+            byKey_[i] = i;
+        std::stable_sort(byKey_.begin(), byKey_.end(),
+                         [this](uint32_t a, uint32_t b) { return keyOf(mains_[a]) < keyOf(mains_[b]); });
+    }
     const AdjacencyLedger::Lookup lookup = [this](int64_t key) { return find(key); };
-    auto* buffered = dynamic_cast<BufferedOutputStream*>(&out);
     std::vector<uint8_t> local;
-    size_t link = 0;
-    for (size_t i = 0; i < frames_.size();) {
+    // Main and guidance frames merged in output order.
+    size_t m = 0, g = 0;
+    auto nextFrame = [&]() -> const Frame* {
+        if (m < mains_.size() && (g == guides_.size() || mains_[m].at < guides_[g].at)) return &mains_[m++];
+        if (g < guides_.size()) return &guides_[g++];
+        return nullptr;
+    };
+    const Frame* pending = nextFrame();
+    std::vector<const MainFrame*> run;
+    while (pending) {
         checkStop();
         // Frames that follow one another in the source go in one read.
-        const Frame& first = frames_[i];
-        int64_t bytes = int64_t(first.sectors) * 32;
-        size_t end = i + 1;
-        while (end < frames_.size()) {
-            const Frame& f = frames_[end];
-            const Frame& before = frames_[end - 1];
-            if (f.stream != first.stream || f.source != before.source + before.sectors ||
-                bytes + int64_t(f.sectors) * 32 > kRunBytes)
-                break;
-            bytes += int64_t(f.sectors) * 32;
-            ++end;
+        const Frame& first = *pending;
+        int64_t bytes = 0;
+        run.clear();
+        const Frame* before = nullptr;
+        while (pending && (!before || (pending->stream == first.stream &&
+                                       pending->source == before->source + before->sectors &&
+                                       bytes + int64_t(pending->sectors) * 32 <= kRunBytes))) {
+            if (m > 0 && pending == &mains_[m - 1]) run.push_back(&mains_[m - 1]);
+            bytes += int64_t(pending->sectors) * 32;
+            before = pending;
+            pending = nextFrame();
         }
-        const int64_t at = start_ + int64_t(first.at) * 32;
-        TLN_Stream& source = *sources_[first.stream].stream;
-        uint8_t* into = buffered ? buffered->Claim(at, bytes) : nullptr;
-        const bool claimed = into != nullptr;
-        if (!claimed) {
-            local.resize(size_t(bytes));
-            into = local.data();
-        }
-        if (source.ReadAt(int64_t(first.source) * 32, into, bytes) != bytes) {
-            if (claimed) buffered->Unclaim(at);
-            throw EReadError("File read error!");
-        }
-        if (!claimed) out.WriteAt(at, into, bytes);
-        for (size_t k = i; k < end; ++k) {
-            const Frame& f = frames_[k];
-            if (!f.main) continue;
-            const int64_t frameAt = start_ + int64_t(f.at) * 32;
-            const uint32_t size = uint32_t(f.sectors) * 32;
-            while (link < links_.size() && links_[link].frame < k)
-                ++link;
-            const GuideLink* last = nullptr;
-            for (; link < links_.size() && links_[link].frame == k; ++link)
-                last = &links_[link];
+        copyRun(out, first, bytes, local);
+        for (const MainFrame* f : run) {
+            const int64_t at = offsetOf(*f);
+            const uint32_t size = uint32_t(f->sectors) * 32;
             uint8_t reference[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
-            if (last && last->guide != kNoGuide)
-                encodeReference(reference, start_ + int64_t(last->guide) * 32, last->sectors);
-            if (last || size >= uint32_t(kGuidanceReference + 6))
-                out.WriteAt(frameAt + kGuidanceReference, reference, 6);
-            if (!AdjacencyLedger::RepairWith(out, frameAt, size, level, mode, lookup,
-                                             sources_[f.stream].keyBase))
-                notFixed.push_back(frameAt);
+            if (f->linked && f->guide != kNoGuide) {
+                const auto guide = frameAt(guides_, f->guide);
+                if (guide != guides_.end()) encodeReference(reference, offsetOf(*guide), guide->sectors);
+            }
+            if (f->linked || size >= uint32_t(kGuidanceReference + 6))
+                out.WriteAt(at + kGuidanceReference, reference, 6);
+            if (!AdjacencyLedger::RepairWith(out, at, size, level, mode, lookup, sources_[f->stream].keyBase))
+                notFixed.push_back(at);
         }
-        i = end;
     }
 }

@@ -29,7 +29,7 @@ public:
     // last link of a frame counts.
     void Link(int64_t mainAt, int64_t guideAt, uint32_t guideSize);
     // Main frames planned.
-    size_t MainFrames() const { return mainFrames_; }
+    size_t MainFrames() const { return mains_.size(); }
     // Bytes the plan holds.
     size_t PlanBytes() const;
 
@@ -41,41 +41,42 @@ public:
                  const std::function<void()>& checkStop, std::vector<int64_t>& notFixed);
 
 private:
-    // A planned frame: its source offset and size in 32-byte sectors, its stream, whether it is a main
-    // frame. Output offsets follow from the order.
+    static constexpr uint32_t kNoGuide = 0xFFFFFFFFu;
+    // A planned frame: its source offset and size in 32-byte sectors, its stream, and where it goes in
+    // sectors from the level's start; a main frame also the place of the guidance frame it names (kNoGuide:
+    // the empty reference) and whether it names one at all (a frame whose record named none keeps the
+    // copy's empty reference only when it can hold one). 16 bytes a main frame, 12 a guidance frame.
     struct Frame {
         uint32_t source = 0;
+        uint32_t at = 0;
         uint16_t sectors = 0;
         uint8_t stream = 0;
-        uint8_t main = 0;
-        // Where the frame goes, in sectors from the level's start.
-        uint32_t at = 0;
+        uint8_t linked = 0;
     };
-    // A main frame's guidance reference: the frame's index, the guidance frame's place in sectors from
-    // the level's start (kNoGuide: the empty reference) and its size in sectors.
-    static constexpr uint32_t kNoGuide = 0xFFFFFFFFu;
-    struct GuideLink {
-        uint32_t frame = 0;
+    struct MainFrame : Frame {
         uint32_t guide = kNoGuide;
-        uint16_t sectors = 0;
     };
     struct Source {
         std::shared_ptr<TLN_Stream> stream;
         int64_t keyBase = 0;
     };
 
-    int64_t add(const std::shared_ptr<TLN_Stream>& stream, int64_t keyBase, int64_t offset, uint32_t size,
-                bool main);
+    uint8_t sourceIndex(const std::shared_ptr<TLN_Stream>& stream, int64_t keyBase);
+    Frame frame(uint8_t stream, int64_t offset, uint32_t size) const;
     int64_t keyOf(const Frame& f) const;
+    int64_t offsetOf(const Frame& f) const { return start_ + int64_t(f.at) * 32; }
     // The output offset of the first main frame planned for key, or -1.
     int64_t find(int64_t key) const;
+    // Reads frames [first, last) of one stream, which follow one another in it, into out at their place.
+    void copyRun(TLN_Stream& out, const Frame& first, int64_t bytes, std::vector<uint8_t>& local);
 
     int64_t start_ = 0;
     int64_t next_ = 0;
-    size_t mainFrames_ = 0;
-    std::vector<Frame> frames_;
-    std::vector<GuideLink> links_;
+    std::vector<MainFrame> mains_;
+    std::vector<Frame> guides_;
     std::vector<Source> sources_;
-    // Indices of the main frames by key (then by index: the first planned comes first).
+    // Main frames come in key order as a rule (the source's order); otherwise their indices by key (then
+    // by index: the first planned comes first).
+    bool keyOrder_ = true;
     std::vector<uint32_t> byKey_;
 };
