@@ -150,6 +150,8 @@ struct BlockTransfer {
     int64_t next;
     // The block's frames written so far: a frame several records name is written once.
     TLN_IntegtationChecker table;
+    // The percent of the block's records last reported.
+    int percent = -1;
 };
 
 class LevelWriter {
@@ -303,7 +305,11 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
 void LevelWriter::transferMainRecord(BlockTransfer& t, uint32_t i) {
     c_.checkStop();
     set_ = t.set, block_ = t.blockIndex, parcel_ = i;
-    c_.progress.SetProgress2(i, t.n);
+    // The bar moves by whole percents: the report is asked only when it would.
+    if (const int percent = ProgressPercent(i, t.n); percent != t.percent) {
+        t.percent = percent;
+        c_.progress.SetProgress2(i, t.n);
+    }
     const int64_t at = 4 + int64_t(kRecord) * i;
     if (i >= t.plan.info.RecordCount || !t.plan.read[i]) {
         t.image.empty(at);
