@@ -33,25 +33,31 @@ void FrameCopyPlan::Begin(int64_t start) {
     mains_.clear();
     guides_.clear();
     sources_.clear();
+    lastSource_ = 0;
     keyOrder_ = true;
     byKey_.clear();
 }
 
-size_t FrameCopyPlan::PlanBytes() const {
-    return mains_.capacity() * sizeof(MainFrame) + guides_.capacity() * sizeof(Frame) +
-           byKey_.capacity() * sizeof(uint32_t);
-}
-
-uint8_t FrameCopyPlan::sourceIndex(const std::shared_ptr<TLN_Stream>& stream, int64_t keyBase) {
+uint16_t FrameCopyPlan::sourceIndex(const std::shared_ptr<TLN_Stream>& stream, int64_t keyBase) {
+    if (lastSource_ < sources_.size() && sources_[lastSource_].stream == stream) return lastSource_;
     size_t index = 0;
     while (index < sources_.size() && sources_[index].stream != stream)
         ++index;
-    if (index == sources_.size()) sources_.push_back({stream, keyBase});
-    return uint8_t(index);
+    if (index == sources_.size()) {
+        if (index > 0x7FFF) throw EConvertError("A level names more data files than the converter can hold");
+        sources_.push_back({stream, keyBase});
+    }
+    lastSource_ = uint16_t(index);
+    return lastSource_;
 }
 
-FrameCopyPlan::Frame FrameCopyPlan::frame(uint8_t stream, int64_t offset, uint32_t size) const {
-    return {uint32_t(offset / 32), uint32_t((next_ - start_) / 32), uint16_t(size / 32), stream, 0};
+FrameCopyPlan::Frame FrameCopyPlan::frame(uint16_t stream, int64_t offset, uint32_t size) const {
+    Frame f;
+    f.source = uint32_t(offset / 32);
+    f.at = uint32_t((next_ - start_) / 32);
+    f.sectors = uint16_t(size / 32);
+    f.stream = stream & 0x7FFF;
+    return f;
 }
 
 int64_t FrameCopyPlan::AddMain(const std::shared_ptr<TLN_Stream>& stream, int64_t keyBase, int64_t offset,

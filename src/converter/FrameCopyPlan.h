@@ -30,8 +30,6 @@ public:
     void Link(int64_t mainAt, int64_t guideAt, uint32_t guideSize);
     // Main frames planned.
     size_t MainFrames() const { return mains_.size(); }
-    // Bytes the plan holds.
-    size_t PlanBytes() const;
 
     // Copies the planned frames into out and repairs each main frame's adjacent parcel information against
     // where its neighbours (the first frame planned for each old key) go. notFixed gets the frames whose
@@ -50,8 +48,9 @@ private:
         uint32_t source = 0;
         uint32_t at = 0;
         uint16_t sectors = 0;
-        uint8_t stream = 0;
-        uint8_t linked = 0;
+        // The index of its stream among the level's sources (a disc has at most a few thousand files).
+        uint16_t stream : 15 = 0;
+        uint16_t linked : 1 = 0;
     };
     struct MainFrame : Frame {
         uint32_t guide = kNoGuide;
@@ -61,8 +60,8 @@ private:
         int64_t keyBase = 0;
     };
 
-    uint8_t sourceIndex(const std::shared_ptr<TLN_Stream>& stream, int64_t keyBase);
-    Frame frame(uint8_t stream, int64_t offset, uint32_t size) const;
+    uint16_t sourceIndex(const std::shared_ptr<TLN_Stream>& stream, int64_t keyBase);
+    Frame frame(uint16_t stream, int64_t offset, uint32_t size) const;
     int64_t keyOf(const Frame& f) const;
     int64_t offsetOf(const Frame& f) const { return start_ + int64_t(f.at) * 32; }
     // The output offset of the first main frame planned for key, or -1.
@@ -75,6 +74,8 @@ private:
     std::vector<MainFrame> mains_;
     std::vector<Frame> guides_;
     std::vector<Source> sources_;
+    // The source of the last frame planned: a level's frames mostly come from one file.
+    uint16_t lastSource_ = 0;
     // Main frames come in key order as a rule (the source's order); otherwise their indices by key (then
     // by index: the first planned comes first).
     bool keyOrder_ = true;
