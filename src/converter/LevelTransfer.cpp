@@ -184,6 +184,14 @@ private:
     void ensureRoom(uint32_t size) const;
     void repairAdjacency();
 
+    // The key base of a frame's stream: the last stream's, or the context's (looked up by file name).
+    int64_t keyBase(const std::shared_ptr<TLN_Stream>& stream) {
+        if (stream.owner_before(lastStream_) || lastStream_.owner_before(stream) || lastStream_.expired()) {
+            lastKeyBase_ = c_.keyBaseOf(*stream);
+            lastStream_ = stream;
+        }
+        return lastKeyBase_;
+    }
     // The bytes the frame copy gets from the source: its size when the source holds all of it, else 0.
     uint32_t plannedSize(const TLN_MM_Parcel_Managenent_Record& record);
     // The planned frames copied, and their adjacent parcel information repaired.
@@ -197,6 +205,8 @@ private:
     bool planned_;
     FrameCopyPlan plan_;
     std::vector<int64_t> notFixed_;
+    std::weak_ptr<TLN_Stream> lastStream_;
+    int64_t lastKeyBase_ = 0;
     // Where the level has reached, for the "ERROR!: Parcel" line.
     uint32_t set_ = 0, block_ = 0, parcel_ = 0;
 };
@@ -209,7 +219,7 @@ void LevelWriter::ensureRoom(uint32_t size) const {
 
 int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
                                uint32_t& size, int64_t sub) {
-    const int64_t key = c_.keyBaseOf(*record.Stream) + record.Address;
+    const int64_t key = keyBase(record.Stream) + record.Address;
     int64_t value = -1;
     if (table && table->Find(key, value, size)) return value;
     ensureRoom(record.Size);
@@ -237,20 +247,20 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
     }
     if (table) table->Add(key, at, size);
     if (planned_) {
-        plan_.AddMain(record.Stream, c_.keyBaseOf(*record.Stream), record.Address, size);
+        plan_.AddMain(record.Stream, keyBase(record.Stream), record.Address, size);
         c_.dataCursor += size;
         return at;
     }
     // While the frame is still in the output's buffer: its repair mostly costs no write of its own.
     adjacency_.Written(c_.out, key, at, size, {record_.MainMapBasicCount, record_.MainMapExtendedCount},
-                       c_.keyBaseOf(*record.Stream));
+                       keyBase(record.Stream));
     c_.dataCursor += size;
     return at;
 }
 
 int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record,
                                    TLN_IntegtationChecker* table, uint32_t& size) {
-    const int64_t key = c_.keyBaseOf(*record.Stream) + record.Address;
+    const int64_t key = keyBase(record.Stream) + record.Address;
     int64_t value = -1;
     if (table && table->Find(key, value, size)) return value;
     ensureRoom(record.Size);
@@ -262,7 +272,7 @@ int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record
         return -1;
     }
     if (table) table->Add(key, at, size);
-    if (planned_) plan_.AddGuidance(record.Stream, c_.keyBaseOf(*record.Stream), record.Address, size);
+    if (planned_) plan_.AddGuidance(record.Stream, keyBase(record.Stream), record.Address, size);
     c_.dataCursor += size;
     c_.routeGuidanceTotal += size;
     return at;
@@ -322,7 +332,7 @@ void LevelWriter::transferMainRecord(BlockTransfer& t, uint32_t i) {
     }
     if (c_.filters && !c_.filters->ParcelPassesDensoWestFix(level_, t.set, t.blockIndex, i)) {
         // A later record of the same frame finds the drop in the table.
-        if (!record.IsDivided()) t.table.Add(c_.keyBaseOf(*record.Stream) + record.Address, -1, 0);
+        if (!record.IsDivided()) t.table.Add(keyBase(record.Stream) + record.Address, -1, 0);
         t.image.empty(at);
         return;
     }
