@@ -2,6 +2,7 @@
 // memory is its own, and `cp` (with an optional fsync) as the baseline of a copy.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -75,6 +76,44 @@ inline double copySeconds(const std::string& from, const std::string& to, bool s
         }
     }
     return now() - start;
+}
+
+// Throughput ratios of a step to its baseline, one per pair of runs made side by side: the machine's load
+// changes within a run, so each step is compared with its own baseline, never the best with the best.
+struct PairedRatios {
+    std::vector<double> ratios;
+
+    void Add(double baselineSeconds, double stepSeconds) {
+        if (baselineSeconds > 0 && stepSeconds > 0) ratios.push_back(baselineSeconds / stepSeconds);
+    }
+    double Median() const {
+        if (ratios.empty()) return 0;
+        std::vector<double> sorted = ratios;
+        std::sort(sorted.begin(), sorted.end());
+        const size_t n = sorted.size();
+        return n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+    }
+    double Low() const { return ratios.empty() ? 0 : *std::min_element(ratios.begin(), ratios.end()); }
+    double High() const { return ratios.empty() ? 0 : *std::max_element(ratios.begin(), ratios.end()); }
+};
+
+// Runs step and baseline (each returning seconds, negative on failure) `pairs` times side by side, the
+// step first in even pairs and the baseline first in odd ones, so that neither always meets the other's
+// write-back. Each runs after a sync, with nothing left to write back.
+template <class Step, class Baseline> PairedRatios runPairs(int pairs, Step&& step, Baseline&& baseline) {
+    PairedRatios paired;
+    for (int i = 0; i < pairs; ++i) {
+        double stepSeconds = 0, baselineSeconds = 0;
+        for (int turn = 0; turn < 2; ++turn) {
+            ::sync();
+            if ((turn == 0) == (i % 2 == 0))
+                stepSeconds = step();
+            else
+                baselineSeconds = baseline();
+        }
+        paired.Add(baselineSeconds, stepSeconds);
+    }
+    return paired;
 }
 
 } // namespace bench

@@ -210,3 +210,10 @@ bool AdjacencyLedger::RepairOne(TLN_Stream& out, int64_t frameOffset, uint32_t f
     Record r = read(out, frameOffset, frameSize, level, keyBase);
     return apply(out, r, mode, [&](int64_t key) { return addresses.FindNewParcelOffset(key); });
 }
+
+bool AdjacencyLedger::RepairWith(TLN_Stream& out, int64_t frameOffset, uint32_t frameSize,
+                                 const AdjacentRepairLevel& level, AdjacentMode mode, const Lookup& lookup,
+                                 int64_t keyBase) {
+    Record r = read(out, frameOffset, frameSize, level, keyBase);
+    return apply(out, r, mode, lookup);
+}

@@ -23,6 +23,9 @@ struct AdjacentRepairLevel {
 
 class AdjacencyLedger {
 public:
+    // Old key to the new offset of the neighbour's frame, or -1.
+    using Lookup = std::function<int64_t(int64_t key)>;
+
     explicit AdjacencyLedger(AdjacentMode mode) : mode_(mode) {}
 
     // The frame of frameSize bytes just written at frameOffset of out for the source frame with key
@@ -44,6 +47,10 @@ public:
     static bool RepairOne(TLN_Stream& out, int64_t frameOffset, uint32_t frameSize,
                           const AdjacentRepairLevel& level, AdjacentMode mode,
                           const ParcelAddressMap& addresses, const std::atomic<bool>* stop, int64_t keyBase);
+    // The same against a lookup of every frame of the level (a planned level: no neighbour is waited for).
+    static bool RepairWith(TLN_Stream& out, int64_t frameOffset, uint32_t frameSize,
+                           const AdjacentRepairLevel& level, AdjacentMode mode, const Lookup& lookup,
+                           int64_t keyBase);
 
 private:
     struct SubList {
@@ -66,8 +73,6 @@ private:
         uint8_t bytes[48] = {};
         std::vector<SubList> lists;
     };
-    using Lookup = std::function<int64_t(int64_t key)>;
-
     // The frame's record as read back from out (just written, so from the output's buffer).
     static Record read(TLN_Stream& out, int64_t frameOffset, uint32_t frameSize,
                        const AdjacentRepairLevel& level, int64_t keyBase);

@@ -2,6 +2,7 @@
 // running offsets, the level table and the report.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -93,6 +94,18 @@ struct ConversionContext {
     bool FirstUseOfInformation(const TLN_Block_Management_Record& block) {
         return informationSeen.emplace(block.Stream ? block.Stream->FileName() : "", block.Address).second;
     }
+    // Blocks already walked of each block table, by its position: a damaged level may name one table
+    // from many block set records; its blocks are walked once, so the run costs what the tables hold, not
+    // what they declare. Returns the blocks walked before and counts this set's.
+    std::map<int64_t, uint32_t> blockTablesWalked;
+    uint32_t BlocksWalkedBefore(const TLN_BlockSet_Management_Record& set) {
+        uint32_t& walked = blockTablesWalked[set.BlockTablePosition];
+        const uint32_t before = walked;
+        walked = std::max(walked, set.BlockCount);
+        return before;
+    }
+    // Tables whose repetition was reported: once each, however many block sets repeat them.
+    std::set<int64_t> repeatedBlockTables;
     // The largest output the run writes before it gives up (0: no limit): a source whose records name the
     // same data over and over would otherwise write it over and over.
     int64_t outputBudget = 0;

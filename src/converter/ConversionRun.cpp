@@ -75,7 +75,8 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
         for (uint32_t s = 0; s < record.AcceptedBlockSetCount; ++s) {
             TLN_BlockSet_Management_Record set;
             if (!map.ReadBlockSet(level, s, set)) continue;
-            for (uint32_t b = 0; b < set.BlockCount; ++b) {
+            // Blocks of a table an earlier set named: their information is counted already.
+            for (uint32_t b = c.BlocksWalkedBefore(set); b < set.BlockCount; ++b) {
                 c.checkStop();
                 TLN_Block_Management_Record block;
                 if (!map.ReadBlock(level, s, b, block)) continue;
@@ -90,6 +91,7 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
         }
     }
     c.informationSeen.clear();
+    c.blockTablesWalked.clear();
     c.checkOutputBudget(kHeaderBytes + AlignUp32(managementSize) + reserved);
     c.cursor = kHeaderBytes + AlignUp32(managementSize);
     c.dataCursor = c.cursor + reserved;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "converter/AdjacentParcelRepair.h"
+#include "converter/FrameCopyPlan.h"
 #include "converter/IntegrationChecker.h"
 #include "converter/OutputEncoding.h"
 #include "converter/rewrite/ParcelFilters.h"
@@ -28,6 +29,8 @@ std::string hex(int64_t value, int digits) {
 struct SubList {
     int64_t position = -1;
     uint32_t records = 0;
+    // The first byte of its information header.
+    uint8_t firstByte = 0;
 };
 
 // The source information of a block and of its divided parcels, as the rebuilt information lays it out.
@@ -35,15 +38,29 @@ struct InformationPlan {
     TLN_Parcel_Management_Info info;
     std::vector<SubList> mainSubs;  // per main record (position -1 when not divided)
     std::vector<SubList> guideSubs; // per route guidance record
+    // The main records as read (read[i] false when record i could not be), each read once per block.
+    std::vector<TLN_MM_Parcel_Managenent_Record> mains;
+    std::vector<uint8_t> read;
     int64_t bytes = 0;
 };
+
+// The size of a source stream, asked of the system once: blocks and frames of one file follow one another.
+int64_t heldBytes(const std::shared_ptr<TLN_Stream>& stream) {
+    thread_local std::weak_ptr<TLN_Stream> last;
+    thread_local int64_t size = 0;
+    if (last.lock() != stream) {
+        size = stream->Size();
+        last = stream;
+    }
+    return size;
+}
 
 SubList subListOf(TLN_KiwiMap& map, uint8_t level, const std::shared_ptr<TLN_Stream>& stream,
                   const TLN_MM_Parcel_Managenent_Record& record) {
     if (!record.IsDivided() || record.Address < 0) return {};
     TLN_Parcel_Management_Info sub;
     if (!map.ReadParcelManagement(stream, level, sub, record.Address)) return {};
-    return {record.Address, sub.StoredRecordCount};
+    return {record.Address, sub.StoredRecordCount, sub.FirstByte};
 }
 
 bool planInformation(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management_Record& block,
@@ -54,10 +71,12 @@ bool planInformation(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management
     const uint32_t n = plan.info.StoredRecordCount;
     plan.bytes = 4 + int64_t(kRecord) * n;
     plan.mainSubs.assign(n, {});
+    plan.mains.resize(plan.info.RecordCount);
+    plan.read.assign(plan.info.RecordCount, 0);
     for (uint32_t i = 0; i < plan.info.RecordCount; ++i) {
-        TLN_MM_Parcel_Managenent_Record record;
-        if (map.ReadParcel(block.Stream, level, i, record, false, block.Address))
-            plan.mainSubs[i] = subListOf(map, level, block.Stream, record);
+        TLN_MM_Parcel_Managenent_Record& record = plan.mains[i];
+        plan.read[i] = map.ReadParcel(block.Stream, level, i, record, false, block.Address);
+        if (plan.read[i]) plan.mainSubs[i] = subListOf(map, level, block.Stream, record);
         if (plan.mainSubs[i].position >= 0) plan.bytes += 4 + int64_t(kRecord) * plan.mainSubs[i].records;
     }
     if (plan.info.RouteGuidanceListPosition >= 0) {
@@ -73,7 +92,7 @@ bool planInformation(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management
         }
     }
     // The old size as far as the source holds it: a damaged record may declare far more.
-    const int64_t held = std::min<int64_t>(block.Size, block.Stream->Size() - block.Address);
+    const int64_t held = std::min<int64_t>(block.Size, heldBytes(block.Stream) - block.Address);
     plan.bytes = AlignUp32(std::max<int64_t>(plan.bytes, held));
     return true;
 }
@@ -100,13 +119,10 @@ public:
         bytes_[size_t(at)] = uint8_t(value >> 8);
         bytes_[size_t(at + 1)] = uint8_t(value);
     }
-    // The 4-byte information header of the source, with list type 0: every record is written as 6 bytes.
-    void header(int64_t at, TLN_Stream& source, int64_t position) {
-        uint8_t head[4] = {0, 0, 0xFF, 0xFF};
-        source.ReadAt(position, head, 4);
-        head[1] = 0;
-        head[2] = 0xFF;
-        head[3] = 0xFF;
+    // The 4-byte information header of the source (its first byte as read with the information), with list
+    // type 0: every record is written as 6 bytes.
+    void header(int64_t at, uint8_t firstByte) {
+        const uint8_t head[4] = {firstByte, 0, 0xFF, 0xFF};
         put(at, head, 4);
     }
     const std::vector<uint8_t>& bytes() const { return bytes_; }
@@ -134,13 +150,15 @@ struct BlockTransfer {
     int64_t next;
     // The block's frames written so far: a frame several records name is written once.
     TLN_IntegtationChecker table;
+    // The percent of the block's records last reported.
+    int percent = -1;
 };
 
 class LevelWriter {
 public:
     LevelWriter(ConversionContext& context, uint8_t level)
         : c_(context), level_(level), record_(*context.map.Level(level)),
-          adjacency_(context.options.adjacentMode) {}
+          adjacency_(context.options.adjacentMode), planned_(context.writer.CopiesFramesUnchanged()) {}
 
     void run();
     // "L/S/B/i": the level, block set, block and parcel reached.
@@ -166,10 +184,29 @@ private:
     void ensureRoom(uint32_t size) const;
     void repairAdjacency();
 
+    // The key base of a frame's stream: the last stream's, or the context's (looked up by file name).
+    int64_t keyBase(const std::shared_ptr<TLN_Stream>& stream) {
+        if (stream.owner_before(lastStream_) || lastStream_.owner_before(stream) || lastStream_.expired()) {
+            lastKeyBase_ = c_.keyBaseOf(*stream);
+            lastStream_ = stream;
+        }
+        return lastKeyBase_;
+    }
+    // The bytes the frame copy gets from the source: its size when the source holds all of it, else 0.
+    uint32_t plannedSize(const TLN_MM_Parcel_Managenent_Record& record);
+    // The planned frames copied, and their adjacent parcel information repaired.
+    void copyPlanned();
+
     ConversionContext& c_;
     uint8_t level_;
     const TLN_Level_Management_Record& record_;
     AdjacencyLedger adjacency_;
+    // A copy-only level is planned first, then copied in one pass.
+    bool planned_;
+    FrameCopyPlan plan_;
+    std::vector<int64_t> notFixed_;
+    std::weak_ptr<TLN_Stream> lastStream_;
+    int64_t lastKeyBase_ = 0;
     // Where the level has reached, for the "ERROR!: Parcel" line.
     uint32_t set_ = 0, block_ = 0, parcel_ = 0;
 };
@@ -182,14 +219,18 @@ void LevelWriter::ensureRoom(uint32_t size) const {
 
 int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
                                uint32_t& size, int64_t sub) {
-    const int64_t key = c_.keyBaseOf(*record.Stream) + record.Address;
+    const int64_t key = keyBase(record.Stream) + record.Address;
     int64_t value = -1;
     if (table && table->Find(key, value, size)) return value;
     ensureRoom(record.Size);
     const int64_t at = c_.dataCursor;
-    c_.writer.EnterParcel(place());
     const SourceFrame source{record.Stream, record.Address, record.Size};
-    size = c_.writer.WriteMainFrame(source, c_.out, at);
+    if (planned_) {
+        size = plannedSize(record);
+    } else {
+        c_.writer.EnterParcel(place());
+        size = c_.writer.WriteMainFrame(source, c_.out, at);
+    }
     if (size > kMaxStoredFrameBytes) {
         // Its record could not say its size: the parcel keeps what it had, and what it gained is named.
         c_.warn("Parcel " + reached() + " grew past " + std::to_string(kMaxStoredFrameBytes / 1024) +
@@ -205,26 +246,33 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
         return -1;
     }
     if (table) table->Add(key, at, size);
+    if (planned_) {
+        plan_.AddMain(record.Stream, keyBase(record.Stream), record.Address, size);
+        c_.dataCursor += size;
+        return at;
+    }
     // While the frame is still in the output's buffer: its repair mostly costs no write of its own.
     adjacency_.Written(c_.out, key, at, size, {record_.MainMapBasicCount, record_.MainMapExtendedCount},
-                       c_.keyBaseOf(*record.Stream));
+                       keyBase(record.Stream));
     c_.dataCursor += size;
     return at;
 }
 
 int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record,
                                    TLN_IntegtationChecker* table, uint32_t& size) {
-    const int64_t key = c_.keyBaseOf(*record.Stream) + record.Address;
+    const int64_t key = keyBase(record.Stream) + record.Address;
     int64_t value = -1;
     if (table && table->Find(key, value, size)) return value;
     ensureRoom(record.Size);
     const int64_t at = c_.dataCursor;
-    size = c_.writer.WriteGuidanceFrame({record.Stream, record.Address, record.Size}, c_.out, at);
+    size = planned_ ? plannedSize(record)
+                    : c_.writer.WriteGuidanceFrame({record.Stream, record.Address, record.Size}, c_.out, at);
     if (size == 0) {
         if (table) table->Add(key, -1, 0);
         return -1;
     }
     if (table) table->Add(key, at, size);
+    if (planned_) plan_.AddGuidance(record.Stream, keyBase(record.Stream), record.Address, size);
     c_.dataCursor += size;
     c_.routeGuidanceTotal += size;
     return at;
@@ -232,6 +280,7 @@ int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record
 
 void LevelWriter::linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t guideSize) {
     if (mainOffset < 0) return;
+    if (planned_) return plan_.Link(mainOffset, guideOffset, guideSize);
     c_.out.Seek(mainOffset + kGuidanceReferenceOffset);
     if (guideOffset >= 0)
         WriteAddressAndStoredSize(c_.out, guideOffset, uint16_t(guideSize / 32));
@@ -239,10 +288,24 @@ void LevelWriter::linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t
         WriteEmptyReference(c_.out);
 }
 
+uint32_t LevelWriter::plannedSize(const TLN_MM_Parcel_Managenent_Record& record) {
+    // What the copy writer copies: a whole number of sectors that the source holds.
+    const uint32_t size = record.Size;
+    if (!record.Stream || record.Address < 0 || size == 0 || size % 32 != 0) return 0;
+    return record.Address + int64_t(size) <= heldBytes(record.Stream) ? size : 0;
+}
+
+void LevelWriter::copyPlanned() {
+    // Under the last block's label: the log's labels are the stages the user knows.
+    plan_.Execute(
+        c_.out, {record_.MainMapBasicCount, record_.MainMapExtendedCount}, c_.options.adjacentMode,
+        [this] { c_.checkStop(); }, notFixed_);
+}
+
 void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
                                 const InformationPlan& plan) {
     BlockTransfer t(set, blockIndex, block, plan);
-    t.image.header(0, *block.Stream, block.Address);
+    t.image.header(0, plan.info.FirstByte);
     for (uint32_t i = 0; i < t.n; ++i)
         transferMainRecord(t, i);
     if (plan.info.RouteGuidanceListPosition >= 0) transferGuidanceList(t);
@@ -252,21 +315,24 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
 void LevelWriter::transferMainRecord(BlockTransfer& t, uint32_t i) {
     c_.checkStop();
     set_ = t.set, block_ = t.blockIndex, parcel_ = i;
-    c_.progress.SetProgress2(i, t.n);
+    // The bar moves by whole percents: the report is asked only when it would.
+    if (const int percent = ProgressPercent(i, t.n); percent != t.percent) {
+        t.percent = percent;
+        c_.progress.SetProgress2(i, t.n);
+    }
     const int64_t at = 4 + int64_t(kRecord) * i;
-    TLN_MM_Parcel_Managenent_Record record;
-    if (i >= t.plan.info.RecordCount ||
-        !c_.map.ReadParcel(t.block.Stream, level_, i, record, false, t.block.Address)) {
+    if (i >= t.plan.info.RecordCount || !t.plan.read[i]) {
         t.image.empty(at);
         return;
     }
+    const TLN_MM_Parcel_Managenent_Record& record = t.plan.mains[i];
     if (c_.filters && !c_.filters->ParcelKept(level_, t.set, t.blockIndex, i, record)) {
         t.image.empty(at);
         return;
     }
     if (c_.filters && !c_.filters->ParcelPassesDensoWestFix(level_, t.set, t.blockIndex, i)) {
         // A later record of the same frame finds the drop in the table.
-        if (!record.IsDivided()) t.table.Add(c_.keyBaseOf(*record.Stream) + record.Address, -1, 0);
+        if (!record.IsDivided()) t.table.Add(keyBase(record.Stream) + record.Address, -1, 0);
         t.image.empty(at);
         return;
     }
@@ -289,7 +355,7 @@ void LevelWriter::transferDividedMain(BlockTransfer& t, uint32_t i, int64_t at) 
         return;
     }
     t.image.wordOffset(at, uint32_t(t.next));
-    t.image.header(t.next, *t.block.Stream, sub.position);
+    t.image.header(t.next, sub.firstByte);
     c_.logDetail(level_, t.set, t.blockIndex, "Divided Parcel Management Record Offset = " + hex(t.next, 8),
                  i);
     t.subOffsets[i].assign(sub.records, -1);
@@ -349,7 +415,7 @@ void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t a
         return;
     }
     t.image.wordOffset(at, uint32_t(t.next));
-    t.image.header(t.next, *t.block.Stream, sub.position);
+    t.image.header(t.next, sub.firstByte);
     c_.logDetail(level_, t.set, t.blockIndex,
                  "RG Divided Parcel Management Record Offset = " + hex(t.next, 8), i);
     for (uint32_t k = 0; k < sub.records; ++k) {
@@ -375,16 +441,23 @@ void LevelWriter::repairAdjacency() {
     c_.progress.SetTaskBarIndeterminate();
     // The ledger keeps its frames in order as they come: the label stays, nothing is left to sort.
     c_.progress.SetProgressLabel("Sorting Parcel Address List...  Level " + std::to_string(level_));
-    const size_t entries = adjacency_.Frames();
+    const size_t entries = planned_ ? plan_.MainFrames() : adjacency_.Frames();
     c_.progress.SetProgressLabel("Updating ADJACENT PARCEL INFORMATION (" + std::to_string(entries) +
                                  ") ...  Level " + std::to_string(level_));
     c_.progress.AddLog("Update Adjacent Parcel Info Level= " + std::to_string(level_) +
                        " Parcel Count= " + std::to_string(entries));
     c_.checkStop();
-    if (!adjacency_.Finish(c_.out, &c_.stop, [&](int64_t frame) {
-            c_.warn("Parcel at 0x" + hex(frame, 10) + " adjacent info out of frame");
-        }))
+    const auto notFixed = [&](int64_t frame) {
+        c_.warn("Parcel at 0x" + hex(frame, 10) + " adjacent info out of frame");
+    };
+    if (planned_) {
+        std::sort(notFixed_.begin(), notFixed_.end());
+        for (int64_t frame : notFixed_)
+            notFixed(frame);
+        notFixed_.clear();
+    } else if (!adjacency_.Finish(c_.out, &c_.stop, notFixed)) {
         c_.checkStop();
+    }
     adjacency_.Clear();
 }
 
@@ -395,6 +468,7 @@ void LevelWriter::run() {
     // The data volume lists the level code (the record's first byte / 4), not the record's byte.
     LevelTableEntry& entry = c_.levelTable.emplace_back(LevelTableEntry{uint8_t(record_.LevelCode), 0});
     c_.writer.BeginLevel(level_);
+    if (planned_) plan_.Begin(c_.dataCursor);
     // The block sets whose records the table holds, not the counts a damaged record declares.
     const uint32_t sets = record_.AcceptedBlockSetCount;
     for (uint32_t s = 0; s < sets; ++s) {
@@ -414,7 +488,21 @@ void LevelWriter::run() {
             c_.out.Write(bytes, 4);
         }
         bool anyKept = false;
-        for (uint32_t b = 0; b < set.BlockCount; ++b) {
+        // The blocks of a table an earlier block set named: each names information already placed, so
+        // each record is left empty as that block's would be, in one write.
+        const uint32_t walked = std::min(c_.BlocksWalkedBefore(set), set.BlockCount);
+        if (walked > 0) {
+            if (c_.repeatedBlockTables.insert(set.BlockTablePosition).second)
+                c_.warn("Block set " + L + "/" + std::to_string(s) +
+                        " names the block table of an earlier block set: its blocks are left empty, as are "
+                        "those of later ones naming it");
+            std::vector<uint8_t> empty(size_t(walked) * kRecord);
+            for (size_t at = 0; at < empty.size(); at += kRecord)
+                std::copy_n(kEmpty, kRecord, empty.begin() + ptrdiff_t(at));
+            c_.out.WriteAt(c_.moved(set.BlockTablePosition) + c_.tableGrowth, empty.data(),
+                           int64_t(empty.size()));
+        }
+        for (uint32_t b = walked; b < set.BlockCount; ++b) {
             block_ = b;
             c_.progress.SetProgressLabel("Transferring ...  Level " + L + "   BlockSet " + std::to_string(s) +
                                          "   Block " + std::to_string(b));
@@ -456,6 +544,7 @@ void LevelWriter::run() {
             WriteEmptyReference(c_.out);
         }
     }
+    if (planned_) copyPlanned();
     repairAdjacency();
 }
 

@@ -48,6 +48,9 @@ public:
     virtual uint32_t WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) = 0;
     // Writes a route guidance data frame; returns its size in bytes or 0.
     virtual uint32_t WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) = 0;
+    // Whether every frame comes out as its source bytes (the run may then plan a level's frames and copy
+    // them in one pass instead of calling the writer for each).
+    virtual bool CopiesFramesUnchanged() const { return false; }
 };
 
 // Copies frames byte for byte (the copy path: no imports, no name conversion). With read-ahead, since a
@@ -63,6 +66,7 @@ public:
 
     uint32_t WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
     uint32_t WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
+    bool CopiesFramesUnchanged() const override { return reading_ == Reading::ReadAhead; }
 
 private:
     // The frame's bytes, or null as ReadSourceFrame gives nothing.

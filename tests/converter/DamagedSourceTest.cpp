@@ -60,7 +60,8 @@ TEST(DamagedSource, EachEndsWithAShortLogAndASmallOutput) {
         bool arrows;
     } cases[] = {{"declared", fixture::buildDeclaredBeyondFileMap(), false},
                  {"declared-arrows", fixture::buildDeclaredBeyondFileMap(), true},
-                 {"shared", fixture::buildSharedUnreadableFrameMap(), false}};
+                 {"shared", fixture::buildSharedUnreadableFrameMap(), false},
+                 {"repeated-table", fixture::buildRepeatedBlockTableMap(), false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const Outcome o = convertImage(c.name, c.image, c.arrows);

@@ -41,6 +41,9 @@ TEST(MulDiv, SixtyFourBitTableOfCases) {
         // A result outside 64 bits is an error, as outside 32 bits for MulDiv.
         {INT64_MAX, 2, 1, -1},
         {6002000, 3600, 10000000, 2161},
+        // The largest 64-bit products, either side of where the 128-bit division takes over.
+        {INT64_MAX, 1, 2, int64_t(1) << 62},
+        {INT64_MAX, -1, INT64_MIN, 1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MulDiv64(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;

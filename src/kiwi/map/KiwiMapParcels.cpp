@@ -16,7 +16,8 @@ bool decodeInformation(const BeCursor& span, const TLN_Level_Management_Record& 
     if (!span.fits(0, 4)) return false;
     info = {};
     info.Position = position;
-    info.DivisionType = span.u8(0) & 3;
+    info.FirstByte = span.u8(0);
+    info.DivisionType = info.FirstByte & 3;
     info.ListType = span.u8(1);
     info.RouteGuidanceListPosition = WordOffset16ToPosition(span.u16(2), position);
     const TLN_Division& division = level.Divisions[info.DivisionType];

@@ -39,6 +39,8 @@ struct TLN_Parcel_Management_Info {
     // 0 = undivided, 1..3 = the level's division types.
     uint8_t DivisionType = 0;
     uint8_t ListType = 0;
+    // The header's first byte whole (the division type is its low two bits).
+    uint8_t FirstByte = 0;
     // Byte position of the route guidance parcel management list; -1 = none.
     int64_t RouteGuidanceListPosition = -1;
     // X count × Y count of the division type's entry in the level's division table, and the part of it
