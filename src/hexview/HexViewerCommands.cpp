@@ -40,8 +40,12 @@ HexBlockMimeData* HexViewerWindow::binaryMime(int64_t start, int64_t end) {
     auto* mime = new HexBlockMimeData(hexwindow::BinaryMimeType(), grid_->Stream(), start, end);
     // A paste of a large block takes a moment: the grid says what is going on.
     QPointer<HexGrid> grid = grid_;
-    mime->SetOnRender([grid] {
-        if (grid) grid->ShowBalloon(QStringLiteral("Буфер обмена:\nКопирование данных . . ."), 2000);
+    mime->SetOnRender([grid, shown = QPointer<HexBlockMimeData>(mime)] {
+        const QString error = shown ? shown->ErrorString() : QString();
+        if (grid)
+            grid->ShowBalloon(QStringLiteral("Буфер обмена:\n") +
+                                  (error.isEmpty() ? QStringLiteral("Копирование данных . . .") : error),
+                              2000);
     });
     return mime;
 }

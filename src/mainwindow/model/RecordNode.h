@@ -36,6 +36,8 @@ struct RecordNode {
     uint32_t extra = 0;
     // The reader the subtree reads through; the node that created it holds the first reference.
     HeldReader held;
+    // Why the node's reader or file could not be made or read ("" when nothing failed).
+    std::string error;
 
     // View context that the node kind table keeps in overloaded fields elsewhere.
     int64_t blockSetIndex = -1; // block nodes: the block set number

@@ -111,6 +111,11 @@ TEST(HexBlockMimeData, BytesAreReadOnRequestWhileTheStreamLives) {
     stream.reset();
     EXPECT_TRUE(data.data(type).isEmpty());
     EXPECT_EQ(data.text(), "text too");
+    // A read that fails keeps its reason.
+    auto broken = std::make_shared<hextest::FailingStream>(100);
+    HexBlockMimeData failing(type, broken, 0, 10);
+    EXPECT_TRUE(failing.data(type).isEmpty());
+    EXPECT_EQ(failing.ErrorString(), "File read error!");
 }
 
 } // namespace

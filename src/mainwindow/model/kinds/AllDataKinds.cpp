@@ -215,7 +215,8 @@ void AddAllDataNodes(KindContext& context, RecordNode& node, std::vector<std::un
         part.node->recordOffset = header.Address;
         try {
             describePart(context, *map, header, index, part);
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
+            part.node->error = error.what();
             // A reader that raises (a volume set read past its end, say) marks this node only.
             part.node->held = HeldReader();
             part.node->hasChildren = false;
