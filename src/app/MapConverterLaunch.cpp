@@ -33,8 +33,12 @@ ConverterSource ConverterSourceOf(MainWindow& window) {
 MapConverterHook MakeMapConverterHook(MainWindow& window, const Services& services) {
     MapConverterHook hook;
     hook.create = [&window, &services](QWidget* parent) -> QDialog* {
+        ConverterSource source = ConverterSourceOf(window);
+        // A map the converter cannot read says why before the wizard opens on it.
+        if (!source.error.empty() && services.messenger)
+            services.messenger->Error(parent, QString::fromStdString(source.error));
         auto* wizard =
-            new ConverterWizard(ConverterSourceOf(window), services, window.TaskBarButton(), false, parent);
+            new ConverterWizard(std::move(source), services, window.TaskBarButton(), false, parent);
         wizard->SetImporter(std::make_unique<MpWizardImporter>());
         if (services.messenger)
             wizard->SetDictionary(std::make_unique<EditorWizardDictionary>(*services.messenger));

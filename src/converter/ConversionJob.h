@@ -7,7 +7,6 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "converter/ConversionProgress.h"
 #include "converter/ConversionRun.h"
@@ -15,26 +14,21 @@
 
 using ConversionWork = std::function<ConversionResult(ConversionProgress&, const std::atomic<bool>& stop)>;
 
-class ConversionJob : public BackgroundJob {
+class ConversionJob final : public BackgroundJob {
 public:
+    // The run notices a stop request before its next parcel, copy chunk or adjacency entry.
     explicit ConversionJob(std::unique_ptr<ConversionRun> run);
     explicit ConversionJob(ConversionWork work);
-    // Stops a run still going and waits for it.
-    ~ConversionJob() override;
+    ~ConversionJob() override { StopAndWait(); }
 
-    void Start() override;
-    // The run notices the request before its next parcel, copy chunk or adjacency entry.
-    void RequestStop() override;
-    // Waits for the run's end.
-    void Wait() override;
     // Waits for the run's end and gives its result.
     ConversionResult Result();
     ConversionProgress& Progress() { return progress_; }
 
 private:
+    JobStatus Run(const std::atomic<bool>& stop) override;
+
     ConversionWork work_;
     ConversionProgress progress_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
     ConversionResult result_;
 };

@@ -40,8 +40,12 @@ HexBlockMimeData* HexViewerWindow::binaryMime(int64_t start, int64_t end) {
     auto* mime = new HexBlockMimeData(hexwindow::BinaryMimeType(), grid_->Stream(), start, end);
     // A paste of a large block takes a moment: the grid says what is going on.
     QPointer<HexGrid> grid = grid_;
-    mime->SetOnRender([grid] {
-        if (grid) grid->ShowBalloon(QStringLiteral("Буфер обмена:\nКопирование данных . . ."), 2000);
+    mime->SetOnRender([grid, shown = QPointer<HexBlockMimeData>(mime)] {
+        const QString error = shown ? shown->ErrorString() : QString();
+        if (grid)
+            grid->ShowBalloon(QStringLiteral("Буфер обмена:\n") +
+                                  (error.isEmpty() ? QStringLiteral("Копирование данных . . .") : error),
+                              2000);
     });
     return mime;
 }
@@ -108,8 +112,9 @@ void HexViewerWindow::CopyToFile() {
     const int64_t start = grid_->BlockStart();
     const int64_t count = grid_->BlockEnd() - start + 1;
     fileCopy_ = std::make_unique<HexBlockFileCopy>(grid_->Stream(), start, count, sinkFactory_(path));
-    connect(fileCopy_.get(), &HexBlockFileCopy::reported, this, &HexViewerWindow::onFileCopyReported,
-            Qt::QueuedConnection);
+    for (auto signal : {&JobNotifier::progressed, &JobNotifier::ended})
+        connect(&fileCopy_->Notifier(), signal, this, &HexViewerWindow::onFileCopyReported,
+                Qt::QueuedConnection);
     HexBlockFileCopy* copy = fileCopy_.get();
     // The dialog may belong to the main window and outlive the viewer: it reaches the copy only while
     // both are there.
@@ -127,16 +132,18 @@ void HexViewerWindow::CopyToFile() {
 
 void HexViewerWindow::onFileCopyReported() {
     if (!fileCopy_) return;
-    const HexBlockFileCopy::Report report = fileCopy_->Take();
-    if (report.percent >= 0 && copyProgress_) copyProgress_->SetPercent(report.percent);
-    if (!report.done) return;
-    // The thread has said its last word: join it before anything else.
+    if (!fileCopy_->Finished()) {
+        if (copyProgress_) copyProgress_->SetPercent(fileCopy_->ProgressSnapshot().percent);
+        return;
+    }
+    // The job has said its last word: join it before anything else.
+    const QString error = fileCopy_->Result();
+    const JobStatus end = fileCopy_->Status();
     fileCopy_.reset();
     if (copyProgress_) copyProgress_->SetPercent(-1);
     updateActions();
-    if (!report.ok && !report.cancelled && services_.messenger)
-        services_.messenger->Error(dialogParent(), report.error);
-    emit fileCopyEnded(report.ok);
+    if (end == JobStatus::Failed && services_.messenger) services_.messenger->Error(dialogParent(), error);
+    emit fileCopyEnded(end == JobStatus::Done);
 }
 
 void HexViewerWindow::FindCommand() {

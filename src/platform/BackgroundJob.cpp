@@ -1,10 +1,19 @@
-// The shared part of the background-job contract: the monotone percentage, the status and the one end.
+// The shared part of the background-job contract: the one thread, the monotone percentage, the status and
+// the one end.
 #include "platform/BackgroundJob.h"
 
 #include <algorithm>
 
-void BackgroundJob::RequestStop() {
-    stopRequested_.store(true, std::memory_order_release);
+void BackgroundJob::Start() {
+    if (markRunning()) thread_ = std::thread([this] { Finish(Run(stopRequested_)); });
+}
+
+void BackgroundJob::RunHere() {
+    if (markRunning()) Finish(Run(stopRequested_));
+}
+
+void BackgroundJob::Wait() {
+    if (thread_.joinable()) thread_.join();
 }
 
 JobProgress BackgroundJob::ProgressSnapshot() const {
@@ -20,9 +29,9 @@ bool BackgroundJob::Finished() const {
     return status != JobStatus::Idle && status != JobStatus::Running;
 }
 
-void BackgroundJob::MarkRunning() {
+bool BackgroundJob::markRunning() {
     JobStatus expected = JobStatus::Idle;
-    status_.compare_exchange_strong(expected, JobStatus::Running, std::memory_order_acq_rel);
+    return status_.compare_exchange_strong(expected, JobStatus::Running, std::memory_order_acq_rel);
 }
 
 void BackgroundJob::RaisePercent(int percent) {

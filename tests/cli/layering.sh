@@ -40,5 +40,13 @@ for entry in "${cases[@]}"; do
     fi
     grep -qF -- "$expected" "$work/out.txt" || { cat "$work/out.txt"; echo "layering: no \"$expected\""; exit 1; }
 done
+# scripts/check-catches: the tree passes; a handler that drops a general exception fails, with its place.
+copy
+catches() { bash "$work/tree/scripts/check-catches" "$work/tree" >"$work/out.txt" 2>&1; }
+catches || { cat "$work/out.txt"; echo "catches: the tree itself fails"; exit 1; }
+printf 'int planted() {\n    try {\n        return 1;\n    } catch (const std::exception&) {\n        return 0;\n    }\n}\n' \
+    >>"$work/tree/src/kiwi/core/FileNames.cpp"
+if catches; then echo "catches: a dropped exception passed"; exit 1; fi
+grep -qF "src/kiwi/core/FileNames.cpp:" "$work/out.txt" || { cat "$work/out.txt"; echo "catches: no place named"; exit 1; }
 rm -rf "$work/tree"
 echo "layering: ok"

@@ -41,10 +41,7 @@ public:
         return copy;
     }
     void CheckEnd(BackgroundJob& job, JobStatus end) {
-        const HexBlockFileCopy::Report report = static_cast<HexBlockFileCopy&>(job).Take();
-        EXPECT_TRUE(report.done);
-        EXPECT_EQ(report.ok, end == JobStatus::Done);
-        EXPECT_EQ(report.cancelled, end == JobStatus::Stopped);
+        EXPECT_TRUE(static_cast<HexBlockFileCopy&>(job).Result().isEmpty());
         if (end == JobStatus::Done) {
             const std::vector<uint8_t> copied = fixture::readFile(target_);
             EXPECT_TRUE(std::equal(copied.begin(), copied.end(), bytes_.begin() + 100,
@@ -81,9 +78,7 @@ public:
         return worker;
     }
     void CheckEnd(BackgroundJob& job, JobStatus end) {
-        const HexSearchWorker::Report report = static_cast<HexSearchWorker&>(job).Take();
-        EXPECT_TRUE(report.done);
-        EXPECT_EQ(report.result, end == JobStatus::Done ? -1 : -2);
+        EXPECT_EQ(static_cast<HexSearchWorker&>(job).Result().result, end == JobStatus::Done ? -1 : -2);
     }
     void CheckFreed() {}
 

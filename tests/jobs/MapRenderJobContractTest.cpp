@@ -18,7 +18,7 @@ public:
         return std::make_unique<MapRenderJob>(*renderer_, view_);
     }
     void CheckEnd(BackgroundJob& job, JobStatus end) {
-        const std::optional<MapPicture> picture = static_cast<MapRenderJob&>(job).TakeResult();
+        const std::optional<MapPicture> picture = static_cast<MapRenderJob&>(job).Result();
         ASSERT_EQ(picture.has_value(), end == JobStatus::Done);
         if (picture) {
             MapRenderer other;

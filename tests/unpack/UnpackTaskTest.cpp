@@ -35,8 +35,8 @@ TEST_P(EveryLayout, IsUnpackedByteExactThroughTheProgramsStream) {
         input.listedType = probe->Entry().compressionType;
     }
     UnpackCounters counters;
-    std::stop_source stop;
-    const UnpackOutcome outcome = runUnpackTask(input, counters, stop.get_token());
+    std::atomic<bool> stop{false};
+    const UnpackOutcome outcome = runUnpackTask(input, counters, stop);
     EXPECT_EQ(outcome.state, UnpackState::Done) << outcome.reason;
     EXPECT_EQ(counters.blockCount.load(), 6);
     EXPECT_EQ(counters.blocksDone.load(), 6);
@@ -65,9 +65,8 @@ TEST(UnpackTask, AStopBeforeTheStartOpensNothing) {
         return nullptr;
     };
     UnpackCounters counters;
-    std::stop_source stop;
-    stop.request_stop();
-    EXPECT_EQ(runUnpackTask(input, counters, stop.get_token()).state, UnpackState::Cancelled);
+    const std::atomic<bool> stop{true};
+    EXPECT_EQ(runUnpackTask(input, counters, stop).state, UnpackState::Cancelled);
     EXPECT_FALSE(opened);
 }
 
@@ -78,7 +77,7 @@ TEST(UnpackTask, ATargetThatCannotBeCreatedFailsWithTheSystemsText) {
     UnpackTaskInput input = inputFor(files.dataPath, dir + "/no/such/folder/F.out");
     input.listedType = 2;
     UnpackCounters counters;
-    const UnpackOutcome outcome = runUnpackTask(input, counters, std::stop_source().get_token());
+    const UnpackOutcome outcome = runUnpackTask(input, counters, {});
     EXPECT_EQ(outcome.state, UnpackState::Failed);
     EXPECT_EQ(outcome.reason, "нет такого файла или папки");
 }
@@ -89,7 +88,7 @@ TEST(UnpackTask, AFileTheListDoesNotCompressIsNotPassedOffAsUnpacked) {
     UnpackTaskInput input = inputFor(dir + "/LOOSE.KWI", dir + "/LOOSE.out");
     input.listedType = 2;
     UnpackCounters counters;
-    const UnpackOutcome outcome = runUnpackTask(input, counters, std::stop_source().get_token());
+    const UnpackOutcome outcome = runUnpackTask(input, counters, {});
     EXPECT_EQ(outcome.state, UnpackState::Failed);
     EXPECT_FALSE(exists(dir + "/LOOSE.out"));
 }

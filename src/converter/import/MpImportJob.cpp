@@ -33,33 +33,7 @@ ImportPath ChooseImportPath(const std::vector<std::string>& paths) {
     return ImportPath::Polish;
 }
 
-MpImportJob::MpImportJob(ImportRequest request, QObject* parent)
-    : QObject(parent), request_(std::move(request)) {}
-
-MpImportJob::~MpImportJob() {
-    RequestStop();
-    Wait();
-}
-
-void MpImportJob::Start() {
-    if (Started()) return;
-    MarkRunning();
-    thread_ = std::thread([this] {
-        Run();
-        Finish(outcome_.stopped         ? JobStatus::Stopped
-               : outcome_.error.empty() ? JobStatus::Done
-                                        : JobStatus::Failed);
-    });
-}
-
-void MpImportJob::RequestStop() {
-    BackgroundJob::RequestStop();
-    stop_.store(true);
-}
-
-void MpImportJob::Wait() {
-    if (thread_.joinable()) thread_.join();
-}
+MpImportJob::MpImportJob(ImportRequest request) : request_(std::move(request)) {}
 
 ImportOutcome MpImportJob::Result() {
     Wait();
@@ -76,7 +50,7 @@ MpImportJob::Progress MpImportJob::TakeProgress() {
 }
 
 void MpImportJob::Notify() {
-    if (!signalPending_.exchange(true)) emit progressChanged();
+    if (!signalPending_.exchange(true)) NotifyProgress();
 }
 
 void MpImportJob::Post(const MemoEvent& event) {
@@ -96,21 +70,24 @@ void MpImportJob::SetPercent(int percent) {
     Notify();
 }
 
-void MpImportJob::Run() {
+JobStatus MpImportJob::Run(const std::atomic<bool>& stop) {
     outcome_.loaded = request_.loaded;
     outcome_.box = building_data::ReadBox(request_.data);
     SetPercent(0);
     if (request_.source == ImportRequest::Source::Polish)
-        RunPolish();
+        runPolish(stop);
     else
-        RunCompiled();
+        runCompiled();
     outcome_.data = std::move(request_.data);
+    return outcome_.stopped         ? JobStatus::Stopped
+           : outcome_.error.empty() ? JobStatus::Done
+                                    : JobStatus::Failed;
 }
 
-void MpImportJob::RunPolish() {
+void MpImportJob::runPolish(const std::atomic<bool>& stop) {
     std::vector<uint8_t>& data = request_.data;
     MpImporter importer(data, request_.settings);
-    importer.stop = &stop_;
+    importer.stop = &stop;
     importer.onMemo = [this](const MemoEvent& event) { Post(event); };
     importer.onProgress = [this](int64_t done, int64_t total) {
         const int percent = total > 0 ? int(std::min<int64_t>(100, done * 100 / total)) : 0;
@@ -124,7 +101,7 @@ void MpImportJob::RunPolish() {
     for (const std::string& path : request_.paths) {
         if (!IsPolishFile(path)) continue;
         fileIndex_.store(index++);
-        if (stop_.load()) {
+        if (stop) {
             outcome_.stopped = true;
             break;
         }
@@ -155,7 +132,7 @@ void MpImportJob::RunPolish() {
                    0});
 }
 
-void MpImportJob::RunCompiled() {
+void MpImportJob::runCompiled() {
     if (request_.paths.size() != 1) return;
     const std::string& path = request_.paths.front();
     const bool append = request_.source == ImportRequest::Source::CompiledAppend;

@@ -1,15 +1,12 @@
 // The import of building data on a thread of its own: Polish-format files one after another, or one
 // compiled file loaded in place of the buffer or appended to it. It stops cooperatively, takes back the
 // file in progress on a stop or a failure, and reports its log and percent through a mailbox that the
-// window empties when told by progressChanged().
+// window empties when the notifier tells of progress.
 #pragma once
-
-#include <QObject>
 
 #include <atomic>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "converter/import/BuildingData.h"
@@ -47,49 +44,38 @@ struct ImportOutcome {
     std::vector<ImportCounters> files;
 };
 
-class MpImportJob : public QObject, public BackgroundJob {
-    Q_OBJECT
+class MpImportJob final : public BackgroundJob {
 public:
     struct Progress {
         int percent = 0;
         std::vector<MemoEvent> events; // since the previous TakeProgress
     };
 
-    explicit MpImportJob(ImportRequest request, QObject* parent = nullptr);
-    // Stops an import still going and waits for it.
-    ~MpImportJob() override;
+    explicit MpImportJob(ImportRequest request);
+    ~MpImportJob() override { StopAndWait(); }
 
     // The job's own percentage (ProgressSnapshot) runs over all its files; the mailbox's is the file's.
-    void Start() override;
-    void RequestStop() override;
-    void Wait() override;
     // Waits for the end and hands over the outcome (the buffer included); call once.
     ImportOutcome Result();
-    // The file's percent and the log changes not yet taken; re-arms progressChanged.
+    // The file's percent and the log changes not yet taken; the next change of the mailbox is told again.
     Progress TakeProgress();
 
-signals:
-    // Emitted from the worker when the mailbox changed and the previous signal was taken.
-    void progressChanged();
-
 private:
-    void Run();
-    void RunPolish();
-    void RunCompiled();
+    JobStatus Run(const std::atomic<bool>& stop) override;
+    void runPolish(const std::atomic<bool>& stop);
+    void runCompiled();
     void Post(const MemoEvent& event);
     void SetPercent(int percent);
     void Notify();
 
     ImportRequest request_;
     ImportOutcome outcome_;
-    std::atomic<bool> stop_{false};
     // Which of the Polish files is read, of how many (for the job's own percentage).
     std::atomic<size_t> fileIndex_{0};
     size_t fileCount_ = 1;
     std::atomic<bool> signalPending_{false};
     std::mutex mutex_;
     Progress mailbox_;
-    std::thread thread_;
 };
 
 } // namespace mp_import

@@ -38,7 +38,8 @@ ConverterSource ReadConverterSource(const std::string& allDataPath) {
     std::unique_ptr<TLN_KiwiMap> map;
     try {
         map = std::make_unique<TLN_KiwiMap>(allDataPath);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        source.error = error.what();
         return source;
     }
     if (!map->IsValid() || !map->LevelsLoaded() || map->LevelCount() == 0) return source;
@@ -81,7 +82,8 @@ ConverterSource ReadConverterSource(const std::string& allDataPath) {
                        record.LowerRegionFirst != 65535)
                     ++source.regionCount;
             }
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
+            source.error = error.what();
             source.hasRegionData = false;
         }
     }

@@ -18,6 +18,8 @@ struct ConverterArea {
 
 struct ConverterSource {
     bool mapOpen = false;
+    // Why the map or its region data could not be read ("" when they could).
+    std::string error;
     std::string allDataPath;
     // Read through a CMP list (its "ALLDATA.KWI" is compressed).
     bool compressed = false;

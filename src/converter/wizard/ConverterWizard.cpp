@@ -27,7 +27,7 @@ ConverterWizard::ConverterWizard(ConverterSource source, const Services& service
     : QDialog(parent), source_(std::move(source)), model_(source_, nameConversionOffered),
       services_(services), taskBar_(taskBar) {
     creationFactory_ = [](const std::string& sourcePath, const ConversionOptions& options,
-                          const WizardRunInputs& inputs) -> WizardWork {
+                          const WizardRunInputs& inputs) -> ConversionWork {
         auto run = std::make_shared<ConversionRun>(sourcePath, options);
         if (inputs.buildings) run->SetBuildingData(inputs.buildings);
         if (inputs.dictionary) run->SetDictionary(inputs.dictionary);
@@ -35,7 +35,7 @@ ConverterWizard::ConverterWizard(ConverterSource source, const Services& service
             return run->Execute(progress, stop);
         };
     };
-    completionFactory_ = [](const CompletionOptions& options) -> WizardWork {
+    completionFactory_ = [](const CompletionOptions& options) -> ConversionWork {
         auto run = std::make_shared<CompletionRun>(options);
         return [run](ConversionProgress& progress, const std::atomic<bool>& stop) {
             return run->Execute(progress, stop);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "converter/CompletionRun.h"
+#include "converter/ConversionJob.h"
 #include "converter/ConversionOptions.h"
 #include "converter/wizard/ConverterSource.h"
 #include "converter/wizard/WizardExtensions.h"
@@ -19,7 +20,6 @@
 #include "converter/wizard/WizardPageTable.h"
 #include "converter/wizard/WizardRules.h"
 #include "converter/wizard/WizardRunState.h"
-#include "converter/wizard/WizardTask.h"
 #include "widgets/Services.h"
 
 class QButtonGroup;
@@ -42,9 +42,9 @@ class ConverterWizard : public QDialog {
     Q_OBJECT
 public:
     // The runs are made by these (tests put in runs of their own); the defaults run the converter.
-    using CreationFactory = std::function<WizardWork(const std::string& source, const ConversionOptions&,
-                                                     const WizardRunInputs&)>;
-    using CompletionFactory = std::function<WizardWork(const CompletionOptions&)>;
+    using CreationFactory = std::function<ConversionWork(const std::string& source, const ConversionOptions&,
+                                                         const WizardRunInputs&)>;
+    using CompletionFactory = std::function<ConversionWork(const CompletionOptions&)>;
 
     // source: the map open in the main window (ReadConverterSource); services and taskBar are borrowed and
     // must outlive the wizard. The main window offers no name conversion: then the two switches of the
@@ -129,7 +129,7 @@ private:
     void startCreation();
     void creationEnded();
     void completionEnded();
-    void applyProgress(WizardTask& task);
+    void applyProgress(ConversionJob& task);
     void importNews();
     void importEnded();
     // The system's memory figures and the size of the building data, as the loading page shows them.
@@ -158,9 +158,9 @@ private:
     CompletionFactory completionFactory_;
     std::unique_ptr<WizardImporter> importer_;
     std::unique_ptr<WizardDictionary> dictionary_;
-    std::unique_ptr<WizardTask> creation_;
-    std::unique_ptr<WizardTask> completion_;
-    std::unique_ptr<WizardTask> dictionaryWork_;
+    std::unique_ptr<ConversionJob> creation_;
+    std::unique_ptr<ConversionJob> completion_;
+    std::unique_ptr<ConversionJob> dictionaryWork_;
     bool dictionarySaving_ = false;
     QString lastOpenedDictionary_;
     QString savedDictionary_;

@@ -24,7 +24,7 @@ bool ConverterWizard::DictionaryBusy() const {
 void ConverterWizard::startDictionaryWork(std::function<QString(const WizardDictionary::Percent&)> work,
                                           bool saving) {
     dictionarySaving_ = saving;
-    dictionaryWork_ = std::make_unique<WizardTask>(
+    dictionaryWork_ = std::make_unique<ConversionJob>(
         [work = std::move(work)](ConversionProgress& progress, const std::atomic<bool>&) {
             ConversionResult result;
             result.message =

@@ -79,7 +79,7 @@ void ConverterWizard::startCreation() {
     showRunState();
     returnValue_ = 0;
     // Each run gets a job of its own; a run that ended without touching anything is simply replaced.
-    creation_ = std::make_unique<WizardTask>(creationFactory_(source_.allDataPath, runSettings_, inputs));
+    creation_ = std::make_unique<ConversionJob>(creationFactory_(source_.allDataPath, runSettings_, inputs));
     // "Log.txt" is the import log followed by the run's own lines: the import's memo leads the run's log,
     // taken at once so that the run's memo shows only the run's lines.
     if (const QString importLog = run_.ImportMemo().join(QLatin1Char('\n')); !importLog.isEmpty()) {
@@ -110,7 +110,7 @@ void ConverterWizard::startCreation() {
     elapsedClock->start();
 }
 
-void ConverterWizard::applyProgress(WizardTask& task) {
+void ConverterWizard::applyProgress(ConversionJob& task) {
     ConversionProgress::Snapshot snapshot = task.Progress().TakeSnapshot();
     run_.TakeProgress(snapshot);
     showRunState();
@@ -171,7 +171,7 @@ void ConverterWizard::ProcessingButtonClick() {
     model_.CompletionStarted();
     showRunState();
     showButtons();
-    completion_ = std::make_unique<WizardTask>(completionFactory_(BuildCompletionOptions()));
+    completion_ = std::make_unique<ConversionJob>(completionFactory_(BuildCompletionOptions()));
     taskBar_.SetProgressState(TaskBarProgressStyle::Normal);
     connect(&completion_->Notifier(), &JobNotifier::progressed, this, [this, job = completion_.get()] {
         guarded(this, services_.messenger, [&] {

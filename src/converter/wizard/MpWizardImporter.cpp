@@ -72,13 +72,11 @@ void MpWizardImporter::Start(const QStringList& files, int cityAreaLevel, bool a
     request.data = *data_;
     percent_ = 0;
     job_ = std::make_unique<mp_import::MpImportJob>(std::move(request));
-    // Told on the job's thread: the mailbox filled (once until it is emptied) or the job ended.
-    QObject::connect(
-        job_.get(), &mp_import::MpImportJob::progressChanged, job_.get(), [this] { TellNews(); },
-        Qt::DirectConnection);
-    QObject::connect(
-        &job_->Notifier(), &JobNotifier::ended, &job_->Notifier(), [this] { TellNews(); },
-        Qt::DirectConnection);
+    // Told on the job's thread: the mailbox filled (once until it is emptied), the percentage rose or the
+    // job ended.
+    for (auto signal : {&JobNotifier::progressed, &JobNotifier::ended})
+        QObject::connect(
+            &job_->Notifier(), signal, &job_->Notifier(), [this] { TellNews(); }, Qt::DirectConnection);
     job_->Start();
 }
 

@@ -50,91 +50,47 @@ std::unique_ptr<BlockSink> MakeSaveFileSink(const QString& path) {
 }
 
 HexBlockFileCopy::HexBlockFileCopy(std::shared_ptr<TLN_Stream> stream, int64_t start, int64_t count,
-                                   std::unique_ptr<BlockSink> sink, QObject* parent)
-    : QObject(parent), stream_(std::move(stream)), start_(start), count_(count), sink_(std::move(sink)) {}
+                                   std::unique_ptr<BlockSink> sink)
+    : stream_(std::move(stream)), start_(start), count_(count), sink_(std::move(sink)) {}
 
-HexBlockFileCopy::~HexBlockFileCopy() {
-    RequestStop();
+QString HexBlockFileCopy::Result() {
     Wait();
+    return error_;
 }
 
-void HexBlockFileCopy::Start() {
-    if (Started()) return;
-    MarkRunning();
-    thread_ = std::thread([this] { run(); });
-}
-
-void HexBlockFileCopy::Wait() {
-    if (thread_.joinable()) thread_.join();
-}
-
-HexBlockFileCopy::Report HexBlockFileCopy::Take() {
-    std::lock_guard lock(mutex_);
-    Report taken = mailbox_;
-    mailbox_.percent = -1;
-    return taken;
-}
-
-void HexBlockFileCopy::report(int percent) {
-    {
-        std::lock_guard lock(mutex_);
-        mailbox_.percent = percent;
-    }
-    RaisePercent(percent);
-    emit reported();
-}
-
-void HexBlockFileCopy::run() {
-    Report end;
-    end.done = true;
+JobStatus HexBlockFileCopy::Run(const std::atomic<bool>& stop) {
+    JobStatus end = JobStatus::Failed;
     try {
-        copy(end);
+        end = copy(stop);
     } catch (const std::exception& error) {
         // A damaged file fails to read; what was written so far is dropped.
-        end.ok = false;
-        end.error = QString::fromStdString(error.what());
+        error_ = QString::fromStdString(error.what());
     }
-    if (!end.ok) sink_->Discard();
-    {
-        std::lock_guard lock(mutex_);
-        mailbox_.done = true;
-        mailbox_.ok = end.ok;
-        mailbox_.cancelled = end.cancelled;
-        mailbox_.error = end.error;
-    }
-    Finish(end.ok ? JobStatus::Done : end.cancelled ? JobStatus::Stopped : JobStatus::Failed);
-    emit reported();
+    if (end != JobStatus::Done) sink_->Discard();
+    return end;
 }
 
-void HexBlockFileCopy::copy(Report& end) {
+JobStatus HexBlockFileCopy::copy(const std::atomic<bool>& stop) {
     if (!stream_ || count_ <= 0 || start_ < 0) {
-        end.error = QStringLiteral("Нет данных для записи");
-        return;
+        error_ = QStringLiteral("Нет данных для записи");
+        return JobStatus::Failed;
     }
-    if (!sink_->Open(end.error)) return;
+    if (!sink_->Open(error_)) return JobStatus::Failed;
     std::vector<char> buffer(size_t(std::min(chunkSize_, count_)));
     int64_t done = 0;
-    int lastPercent = -1;
     while (done < count_) {
-        if (StopRequested()) {
-            end.cancelled = true;
-            return;
-        }
+        if (stop) return JobStatus::Stopped;
         const int64_t want = std::min<int64_t>(int64_t(buffer.size()), count_ - done);
         const int64_t got = stream_->ReadAt(start_ + done, buffer.data(), want);
         if (got <= 0) {
             // The stream ended before the block did (a truncated file): the copy would be incomplete.
-            end.error = QStringLiteral("Ошибка чтения данных по адресу 0x%1")
-                            .arg(QString::number(start_ + done, 16).toUpper());
-            return;
+            error_ = QStringLiteral("Ошибка чтения данных по адресу 0x%1")
+                         .arg(QString::number(start_ + done, 16).toUpper());
+            return JobStatus::Failed;
         }
-        if (!sink_->Write(buffer.data(), got, end.error)) return;
+        if (!sink_->Write(buffer.data(), got, error_)) return JobStatus::Failed;
         done += got;
-        const int percent = int(done * 100 / count_);
-        if (percent != lastPercent) {
-            lastPercent = percent;
-            report(percent);
-        }
+        RaisePercent(int(done * 100 / count_));
     }
-    end.ok = sink_->Commit(end.error);
+    return sink_->Commit(error_) ? JobStatus::Done : JobStatus::Failed;
 }

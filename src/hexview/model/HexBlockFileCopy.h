@@ -4,10 +4,7 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <thread>
 
-#include <QObject>
 #include <QString>
 
 #include "kiwi/io/Stream.h"
@@ -29,49 +26,30 @@ public:
 // A temporary file beside path, renamed onto path by Commit.
 std::unique_ptr<BlockSink> MakeSaveFileSink(const QString& path);
 
-// A plain thread joined by its owner. The object lives on the user-interface thread; the thread leaves
-// its reports in a mailbox under a mutex and sends reported() (queued, without data).
-class HexBlockFileCopy : public QObject, public BackgroundJob {
-    Q_OBJECT
+// The object lives on the user-interface thread; the copy runs on the job's thread and tells its percentage
+// and its end through the job's notifier.
+class HexBlockFileCopy final : public BackgroundJob {
 public:
     static constexpr int64_t kChunkSize = int64_t(1) << 20;
 
-    struct Report {
-        // The latest percentage not taken yet, or -1.
-        int percent = -1;
-        bool done = false;
-        // Once done: every byte written and the target in place; otherwise the error (empty when cancelled).
-        bool ok = false;
-        bool cancelled = false;
-        QString error;
-    };
-
-    // Copies count bytes from start of stream (held until the thread ends) into sink.
+    // Copies count bytes from start of stream (held until the job ends) into sink.
     HexBlockFileCopy(std::shared_ptr<TLN_Stream> stream, int64_t start, int64_t count,
-                     std::unique_ptr<BlockSink> sink, QObject* parent = nullptr);
-    // Asks the thread to stop and joins it: a running thread is never freed.
-    ~HexBlockFileCopy() override;
+                     std::unique_ptr<BlockSink> sink);
+    ~HexBlockFileCopy() override { StopAndWait(); }
 
-    // A stop request ends the copy after the chunk it is writing, and the target stays as it was.
-    void Start() override;
-    void Wait() override;
-    Report Take();
+    // Waits for the end and gives why the copy failed (empty when done or stopped). A stop request ends
+    // the copy after the chunk it is writing, and the target stays as it was.
+    QString Result();
     void SetChunkSize(int64_t bytes) { chunkSize_ = bytes; }
 
-signals:
-    void reported();
-
 private:
-    void run();
-    void copy(Report& end);
-    void report(int percent);
+    JobStatus Run(const std::atomic<bool>& stop) override;
+    JobStatus copy(const std::atomic<bool>& stop);
 
     std::shared_ptr<TLN_Stream> stream_;
     const int64_t start_;
     const int64_t count_;
     std::unique_ptr<BlockSink> sink_;
     int64_t chunkSize_ = kChunkSize;
-    std::mutex mutex_;
-    Report mailbox_;
-    std::thread thread_;
+    QString error_;
 };

@@ -31,7 +31,9 @@ QVariant HexBlockMimeData::retrieveData(const QString& mimeType, QMetaType type)
     try {
         const int64_t got = stream->ReadAt(start_, bytes.data(), bytes.size());
         bytes.truncate(qsizetype(std::max<int64_t>(got, 0)));
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        error_ = QString::fromStdString(error.what());
+        if (onRender_) onRender_();
         return {};
     }
     return bytes;

@@ -18,10 +18,13 @@ public:
 
     QStringList formats() const override;
     bool hasFormat(const QString& mimeType) const override;
-    // Called (on the user-interface thread) each time the bytes are read for a paste.
+    // Called (on the user-interface thread) each time the bytes are read for a paste, and again when the
+    // read failed.
     void SetOnRender(std::function<void()> onRender) { onRender_ = std::move(onRender); }
     // How often the block's bytes were read (tests check that announcing reads nothing).
     int Renders() const { return renders_; }
+    // Why the last read for a paste failed ("" when it did not).
+    const QString& ErrorString() const { return error_; }
 
 protected:
     QVariant retrieveData(const QString& mimeType, QMetaType type) const override;
@@ -33,4 +36,5 @@ private:
     int64_t end_;
     std::function<void()> onRender_;
     mutable int renders_ = 0;
+    mutable QString error_;
 };

@@ -57,9 +57,11 @@ void HexGridModel::show(std::shared_ptr<TLN_Stream> stream, int64_t position, bo
     fileName_ = name;
     stream_ = std::move(stream);
     ownsStream_ = owned;
+    error_.clear();
     try {
         size_ = std::max<int64_t>(0, stream_->Size());
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        error_ = QString::fromUtf8(error.what());
         size_ = 0;
     }
     rows_.Reset(stream_, size_);

@@ -59,6 +59,8 @@ public:
     bool OwnsStream() const { return ownsStream_; }
     int64_t Size() const { return size_; }
     const QString& FileName() const { return fileName_; }
+    // Why the stream's size could not be read ("" when it could).
+    const QString& ErrorString() const { return error_; }
     // Grid rows: the header row and one per 16 bytes begun (1 + ceil(size / 16)).
     int64_t RowCount() const { return 1 + DataRowCount(); }
     int64_t DataRowCount() const { return (size_ + 15) / 16; }
@@ -139,6 +141,7 @@ private:
     std::shared_ptr<TLN_Stream> stream_;
     bool ownsStream_ = false;
     int64_t size_ = 0;
+    QString error_;
     QString fileName_;
     QString charsetName_ = QStringLiteral("OEM");
     HexCharTable chars_;

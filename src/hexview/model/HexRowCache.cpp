@@ -54,7 +54,8 @@ void HexRowCache::fill(Page& page, int64_t firstRow) {
     try {
         ++reads_;
         got = std::clamp<int64_t>(stream_->ReadAt(offset, buffer_.data(), wanted), 0, wanted);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        error_ = error.what();
         // An unreadable page shows empty rows; the next repaint does not read it again.
         got = 0;
     }

@@ -36,6 +36,8 @@ public:
 
     // Stream reads made so far (tests check that a repaint reads each page once).
     uint64_t Reads() const { return reads_; }
+    // Why the last page that could not be read failed ("" when none failed).
+    const std::string& ErrorString() const { return error_; }
     int PageCapacity() const { return int(pages_.size()); }
 
 private:
@@ -53,5 +55,6 @@ private:
     std::vector<uint8_t> buffer_;
     uint64_t clock_ = 0;
     uint64_t reads_ = 0;
+    std::string error_;
     HexRow empty_;
 };

@@ -58,9 +58,11 @@ int64_t HexSearchController::Find(const QByteArray& pattern, bool ignoreCase, in
     const int id = ++workerId_;
     worker_ = std::make_unique<HexSearchWorker>(stream, prepared, inlineStage.next, end, start);
     worker_->SetChunkSize(chunkSize_);
-    connect(worker_.get(), &HexSearchWorker::reported, this, &HexSearchController::onWorkerReported,
-            Qt::QueuedConnection);
+    for (auto signal : {&JobNotifier::progressed, &JobNotifier::ended})
+        connect(&worker_->Notifier(), signal, this, &HexSearchController::onWorkerReported,
+                Qt::QueuedConnection);
     worker_->Start();
+    shownPercent_ = 1;
     emit searchProgress(1);
     // A receiver that waited for the end inside searchProgress(1) has seen it by now.
     if (!searching_ && workerId_ == id) return lastResult_;
@@ -72,19 +74,21 @@ void HexSearchController::CancelSearch() {
 }
 
 void HexSearchController::onWorkerReported() {
-    // Reports of a worker that was abandoned, or that has ended, find nothing more to take.
+    // News of a worker that was abandoned, or that has ended, finds nothing more to take.
     if (!worker_) return;
-    const HexSearchWorker::Report report = worker_->Take();
-    if (!report.done) {
-        if (report.percent >= 0) emit searchProgress(report.percent);
+    if (!worker_->Finished()) {
+        // Several pieces of news may be read at one percentage: each is shown once.
+        const int percent = worker_->ProgressSnapshot().percent;
+        if (percent > shownPercent_) emit searchProgress(shownPercent_ = percent);
         return;
     }
+    const HexSearchWorker::Outcome outcome = worker_->Result();
     worker_.reset();
-    const int64_t result = report.result;
+    const int64_t result = outcome.result;
     if (result >= 0) model_.SelectFound(patternLength_, result);
     emit searchSuccess(result, patternLength_);
     emit searchProgress(-1);
-    finish(result, report.error);
+    finish(result, outcome.error);
 }
 
 void HexSearchController::abandon() {

@@ -71,6 +71,7 @@ private:
     std::unique_ptr<HexSearchWorker> worker_;
     int workerId_ = 0;
     int patternLength_ = 0;
+    int shownPercent_ = 0;
     bool searching_ = false;
     int64_t lastResult_ = -1;
     QString lastError_;

@@ -1,4 +1,4 @@
-// The worker thread's loop: own stream, chunked search, a report on each new percentage and at the end.
+// The worker's search: own stream, chunked search, the percentage raised as the chunks go by.
 #include "hexview/model/HexSearchWorker.h"
 
 #include <algorithm>
@@ -6,69 +6,40 @@
 #include "hexview/model/SearchStreamOpener.h"
 
 HexSearchWorker::HexSearchWorker(std::shared_ptr<TLN_Stream> shown, HexSearchPattern pattern,
-                                 int64_t position, int64_t end, int64_t rangeStart, QObject* parent)
-    : QObject(parent), shown_(std::move(shown)), pattern_(std::move(pattern)), position_(position), end_(end),
+                                 int64_t position, int64_t end, int64_t rangeStart)
+    : shown_(std::move(shown)), pattern_(std::move(pattern)), position_(position), end_(end),
       rangeStart_(rangeStart) {}
 
-HexSearchWorker::~HexSearchWorker() {
-    RequestStop();
+HexSearchWorker::Outcome HexSearchWorker::Result() {
     Wait();
+    return outcome_;
 }
 
-void HexSearchWorker::Start() {
-    if (Started()) return;
-    MarkRunning();
-    thread_ = std::thread(&HexSearchWorker::run, this);
-}
-
-void HexSearchWorker::Wait() {
-    if (thread_.joinable()) thread_.join();
-}
-
-HexSearchWorker::Report HexSearchWorker::Take() {
-    std::lock_guard lock(mutex_);
-    Report taken = mailbox_;
-    mailbox_.percent = -1;
-    return taken;
-}
-
-void HexSearchWorker::report(int percent, bool done, int64_t result, const std::string& error) {
-    std::lock_guard lock(mutex_);
-    if (percent >= 0) mailbox_.percent = percent;
-    mailbox_.done = done;
-    mailbox_.result = result;
-    mailbox_.error = error;
-    emit reported();
-}
-
-void HexSearchWorker::run() {
+JobStatus HexSearchWorker::Run(const std::atomic<bool>& stop) {
     const std::shared_ptr<TLN_Stream> stream = OpenSearchStream(shown_);
     const int64_t total = end_ - rangeStart_;
-    // The grid reported 1 when the worker started.
-    int lastPercent = std::max(1, SearchPercent(position_ - rangeStart_, total));
+    // The grid reported 1 when the worker started: the job tells only what goes beyond.
+    const int told = std::max(1, SearchPercent(position_ - rangeStart_, total));
     HexRangeLimits limits;
     limits.chunkSize = chunkSize_;
     const auto check = [&](int64_t next) {
-        if (StopRequested()) return false;
+        if (stop) return false;
         const int percent = SearchPercent(next - rangeStart_, total);
-        if (percent > lastPercent) {
-            lastPercent = percent;
-            RaisePercent(percent);
-            report(percent, false, -1);
-        }
+        if (percent > told) RaisePercent(percent);
         return true;
     };
-    const HexRangeResult found = StopRequested()
-                                     ? HexRangeResult{HexRangeStatus::Stopped, -1, position_, {}}
-                                     : SearchRange(*stream, pattern_, position_, end_, limits, check);
-    int64_t result = -1;
-    if (found.status == HexRangeStatus::Found)
-        result = found.hit;
-    else if (found.status == HexRangeStatus::Stopped || StopRequested())
-        result = -2;
-    else if (found.status == HexRangeStatus::Failed)
-        result = kSearchFailed;
-    // The end is recorded before the window hears of it, so that it finds the job finished.
-    Finish(result == -2 ? JobStatus::Stopped : result == kSearchFailed ? JobStatus::Failed : JobStatus::Done);
-    report(-1, true, result, found.error);
+    const HexRangeResult found = stop ? HexRangeResult{HexRangeStatus::Stopped, -1, position_, {}}
+                                      : SearchRange(*stream, pattern_, position_, end_, limits, check);
+    outcome_.error = found.error;
+    if (found.status == HexRangeStatus::Found) {
+        outcome_.result = found.hit;
+        return JobStatus::Done;
+    }
+    if (found.status == HexRangeStatus::Stopped || stop) {
+        outcome_.result = -2;
+        return JobStatus::Stopped;
+    }
+    if (found.status != HexRangeStatus::Failed) return JobStatus::Done;
+    outcome_.result = kSearchFailed;
+    return JobStatus::Failed;
 }

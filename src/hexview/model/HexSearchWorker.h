@@ -1,30 +1,19 @@
-// The background stage of a hex search: a thread that opens its own stream on the grid's file and
-// searches the rest of the range, announcing progress and its end with a queued signal.
+// The background stage of a hex search: a job that opens its own stream on the grid's file and searches
+// the rest of the range, its percentage and its end told through the job's notifier.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
-
-#include <QObject>
 
 #include "hexview/model/HexRangeSearch.h"
 #include "kiwi/io/Stream.h"
 #include "platform/BackgroundJob.h"
 
-// A plain thread joined by its owner. The object itself lives on the user-interface thread: the thread
-// leaves what it has to say in a mailbox under a mutex and sends reported() (queued, without data), so
-// every hand-over is one a thread checker sees.
-class HexSearchWorker : public QObject, public BackgroundJob {
-    Q_OBJECT
+class HexSearchWorker final : public BackgroundJob {
 public:
-    struct Report {
-        // The latest percentage not taken yet, or -1.
-        int percent = -1;
-        bool done = false;
-        // The hit, -1 (not found), -2 (stopped) or kSearchFailed, once done.
+    struct Outcome {
+        // The hit, -1 (not found), -2 (stopped) or kSearchFailed.
         int64_t result = -1;
         // Why a read failed (kSearchFailed).
         std::string error;
@@ -33,25 +22,17 @@ public:
     // Searches position .. end of the file behind shown (the grid's stream; the worker reads a stream of
     // its own when one can be opened). Progress is counted over the whole range rangeStart .. end.
     HexSearchWorker(std::shared_ptr<TLN_Stream> shown, HexSearchPattern pattern, int64_t position,
-                    int64_t end, int64_t rangeStart, QObject* parent = nullptr);
-    // Asks the thread to stop and joins it: a running thread is never freed.
-    ~HexSearchWorker() override;
+                    int64_t end, int64_t rangeStart);
+    ~HexSearchWorker() override { StopAndWait(); }
 
-    // Starts the thread (once). A stop request ends the search after the chunk it is reading (result -2).
-    void Start() override;
-    void Wait() override;
-    // What the thread has reported since the last call.
-    Report Take();
+    // Waits for the end and gives the outcome. A stop request ends the search after the chunk it is
+    // reading (result -2).
+    Outcome Result();
     // Bytes per chunk (tests use small chunks to place hits on chunk borders).
     void SetChunkSize(int64_t bytes) { chunkSize_ = bytes; }
 
-signals:
-    // Sent from the thread when the percentage rose and when the search has ended.
-    void reported();
-
 private:
-    void run();
-    void report(int percent, bool done, int64_t result, const std::string& error = {});
+    JobStatus Run(const std::atomic<bool>& stop) override;
 
     std::shared_ptr<TLN_Stream> shown_;
     const HexSearchPattern pattern_;
@@ -59,7 +40,5 @@ private:
     const int64_t end_;
     const int64_t rangeStart_;
     int64_t chunkSize_ = kSearchChunkSize;
-    std::mutex mutex_;
-    Report mailbox_;
-    std::thread thread_;
+    Outcome outcome_;
 };

@@ -28,7 +28,7 @@ void setCurrentImage(std::shared_ptr<TISOImage> image) {
 }
 } // namespace
 
-bool OpenISOImage(const std::string& imageFileName) {
+bool OpenISOImage(const std::string& imageFileName, std::string* error) {
     std::lock_guard mountLock(mountMutex);
     setCurrentImage(nullptr);
     try {
@@ -36,10 +36,13 @@ bool OpenISOImage(const std::string& imageFileName) {
         if (!image->OpenImage()) return false;
         setCurrentImage(std::move(image));
         return true;
-    } catch (...) {
+    } catch (const std::exception& raised) {
         // Every failure of a user-chosen image means "not mounted"; the caller reports it.
-        return false;
+        if (error) *error = raised.what();
+    } catch (...) {
+        // Anything else raised carries no text to keep.
     }
+    return false;
 }
 
 void CloseISOImage() {

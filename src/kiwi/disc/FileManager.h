@@ -9,8 +9,8 @@ class TISOImage;
 
 // Unmounts any current image, then opens and mounts imageFileName. Never raises: an image that cannot be
 // opened (missing file, unknown layout, broken descriptors, sector data size other than 2048) gives false
-// and leaves no image mounted.
-bool OpenISOImage(const std::string& imageFileName);
+// and leaves no image mounted; error, when given, gets why when the image raised.
+bool OpenISOImage(const std::string& imageFileName, std::string* error = nullptr);
 // Unmounts the current image. Streams that still read it keep it alive until they are destroyed.
 void CloseISOImage();
 // True when an image is mounted and path names a file in it (see FindISOFile).

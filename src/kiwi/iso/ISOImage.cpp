@@ -282,7 +282,8 @@ bool TISOImage::ExtractFile(const TFileEntry* entry, const std::string& targetFi
         int64_t got = 0;
         try {
             got = ReadFileData(*entry, position, chunk.data(), wanted);
-        } catch (const KiwiError&) {
+        } catch (const KiwiError& error) {
+            error_ = error.what();
             got = -1;
         }
         if (got != wanted || target.write(reinterpret_cast<const char*>(chunk.data()), got) != got) {

@@ -28,6 +28,8 @@ public:
     void CloseImage();
     // Copies a file's data to target; false (and no partial target left) on any failure.
     bool ExtractFile(const TFileEntry* entry, const std::string& targetFileName);
+    // Why the last extraction failed to read the image ("" when it did not).
+    const std::string& ErrorString() const { return error_; }
 
     const std::string& FileName() const { return fileName_; }
     TDataTree* Tree() const { return tree_.get(); }
@@ -44,6 +46,7 @@ public:
     static constexpr int MaxVolumeDescriptors = 64;
 
 private:
+    std::string error_;
     struct WalkState;
     void Log(const char* method, const std::string& message) const;
     void ReadVolumeDescriptors();

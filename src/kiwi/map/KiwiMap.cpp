@@ -41,8 +41,9 @@ TLN_KiwiMap::TLN_KiwiMap(const std::string& allDataPath, StreamOpener opener)
     if (!valid_) return;
     try {
         load();
-    } catch (const KiwiError&) {
+    } catch (const KiwiError& error) {
         // A stream that fails while the header and levels are read leaves a valid map without levels.
+        error_.Keep(error);
         levels_.clear();
         levelsLoaded_ = false;
     }
@@ -78,7 +79,8 @@ std::shared_ptr<TLN_Stream> TLN_KiwiMap::openBeside(const std::string& name) {
     const std::string path = resolved ? *resolved : joinPath(folder_, *bare);
     try {
         return opener_(path);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        error_.Keep(error);
         return nullptr;
     }
 }
@@ -197,7 +199,8 @@ std::shared_ptr<TLN_Stream> TLN_KiwiMap::GetDataFileStream(const std::string& na
     return dataFiles_.Get(path, [&]() -> std::shared_ptr<TLN_Stream> {
         try {
             return opener_(path);
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
+            error_.Keep(error);
             return nullptr;
         }
     });

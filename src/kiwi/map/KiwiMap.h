@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "kiwi/core/ErrorText.h"
 #include "kiwi/core/KiwiPrimitives.h"
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/disc/DataFileStreams.h"
@@ -36,6 +37,8 @@ public:
     // Valid when the data volume's logical sector size is 32.
     bool IsValid() const { return valid_; }
     bool LevelsLoaded() const { return levelsLoaded_; }
+    // Why the levels or a data file could not be read ("" when nothing failed).
+    std::string ErrorString() const { return error_.Get(); }
     const std::string& Path() const { return path_; }
     const TLN_AllDataManager& AllDataManager() const { return *allData_; }
     std::shared_ptr<TLN_Stream> GetAllDataStream() const { return allData_->SharedStream(); }
@@ -172,6 +175,7 @@ private:
     int64_t partSize_ = 0;
     bool ownsPartStream_ = false;
     bool valid_ = false;
+    ErrorText error_;
     bool levelsLoaded_ = false;
     uint16_t logicalSectorSize_ = 0;
     std::vector<TLN_Management_Header> headers_;

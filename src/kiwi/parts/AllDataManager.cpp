@@ -30,7 +30,8 @@ bool TLN_AllDataManager::ReadDataVolume(TLN_Data_Volume& volume) {
     std::vector<uint8_t> bytes(kDataVolumeSpan, 0);
     try {
         bounded::readInto(*stream_, 0, bytes.data(), kDataVolumeSpan);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        error_.Keep(error);
         return false;
     }
     volume = DecodeDataVolume(BeCursor(bytes.data(), bytes.size()));
@@ -50,7 +51,8 @@ TLN_Management_Header TLN_AllDataManager::ReadManagementHeaderRecord(int index, 
         if (bounded::readInto(*stream_, tablePosition + kManagementHeaderRecordSize * index, bytes,
                               sizeof bytes) != int64_t(sizeof bytes))
             return header;
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        error_.Keep(error);
         return header;
     }
     DecodeManagementHeader(BeCursor(bytes, sizeof bytes), 0, logicalSectorSize_, header);

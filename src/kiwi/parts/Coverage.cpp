@@ -66,7 +66,8 @@ bool TLN_Coverage::LoadPicture(const std::string& name, QImage& picture) const {
         if (size <= 0 || size > kMaxPictureFileBytes) return false;
         bytes.resize(qsizetype(size));
         bytes.resize(qsizetype(bounded::readInto(*stream, 0, bytes.data(), size)));
-    } catch (const KiwiError&) {
+    } catch (const KiwiError& error) {
+        error_.Keep(error);
         return false;
     }
     QBuffer buffer(&bytes);

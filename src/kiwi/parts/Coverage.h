@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "kiwi/core/ErrorText.h"
+
 // One coverage area: its code and the file name of its picture.
 struct TLN_CoverageBMP {
     uint16_t Code = 0;
@@ -31,8 +33,11 @@ public:
     // match on disk, or through the file layer). False, with picture unchanged, when the name is not a
     // safe bare name, the file is missing or it is not a readable image within the size limits.
     bool LoadPicture(const std::string& name, QImage& picture) const;
+    // Why the last picture could not be read ("" when no read failed).
+    std::string ErrorString() const { return error_.Get(); }
 
 private:
+    ErrorText error_;
     std::string fileName_;
     std::string folder_;
     bool valid_ = false;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "kiwi/core/ErrorText.h"
 #include "kiwi/io/Stream.h"
 
 class TLN_Manager {
@@ -24,7 +25,7 @@ public:
     bool IsValid() const { return valid_; }
     void SetValid(bool valid) { valid_ = valid; }
     // Why reading the file failed ("" when it did not fail, or no error was raised).
-    const std::string& ErrorString() const { return error_; }
+    std::string ErrorString() const { return error_.Get(); }
     // The name the reader's stream was opened with ("" for a stream without a file).
     std::string GetFileName() const;
     // True when the reader opened its stream itself.
@@ -38,12 +39,13 @@ protected:
     // The reader is not valid, and keeps the reason.
     void fail(const std::exception& error) {
         valid_ = false;
-        error_ = error.what();
+        error_.Keep(error);
     }
 
     std::shared_ptr<TLN_Stream> stream_;
     bool valid_ = false;
     bool ownsStream_ = false;
     int64_t base_ = 0;
-    std::string error_;
+    // Kept by const reads too: a record that failed to read leaves its reason here.
+    ErrorText error_;
 };

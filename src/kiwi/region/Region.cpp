@@ -49,7 +49,8 @@ void TLN_Region::load(const TLN_RegionSource& manager) {
     bytesPosition_ = nodeFrame.Position;
     try {
         bytes_ = bounded::readBytes(*stream, bytesPosition_, total);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        error_.Keep(error);
         bytes_.clear();
     }
     bytes_.shrink_to_fit();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "kiwi/core/BeCursor.h"
+#include "kiwi/core/ErrorText.h"
 #include "kiwi/core/KiwiPrimitives.h"
 #include "kiwi/region/RegionRecords.h"
 #include "kiwi/region/RegionSource.h"
@@ -32,6 +33,7 @@ public:
 
     // Valid when the frame exists (size not 0, address > 0) and its headers read.
     bool IsValid() const { return valid_; }
+    std::string ErrorString() const { return error_.Get(); }
     int Level() const { return level_; }
     int RegionNumber() const { return region_; }
     const TLN_Region_Level_Record& LevelRecord() const { return levelRecord_; }
@@ -83,6 +85,8 @@ private:
     TLN_RP_Node_Header nodeHeader_;
     // The frames from the node data frame onward, as one buffer; bytes_[0] lies at bytesPosition_.
     std::vector<uint8_t> bytes_;
+    // Why the region's bytes could not be read ("" when they could).
+    ErrorText error_;
     int64_t bytesPosition_ = 0;
     std::array<Span, kRPFrameCount> frames_{};
     Span gridTable_;

@@ -19,10 +19,11 @@ TLN_RegionManager::TLN_RegionManager(std::shared_ptr<TLN_Stream> stream, int64_t
 }
 
 void TLN_RegionManager::readBytes(TLN_Stream& stream, int64_t position, int64_t count,
-                                  std::vector<uint8_t>& out) {
+                                  std::vector<uint8_t>& out) const {
     try {
         bounded::readBytes(stream, position, count, out);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        error_.Keep(error);
         out.clear();
     }
 }
@@ -91,7 +92,8 @@ std::shared_ptr<TLN_Stream> TLN_RegionManager::FrameStream(const std::string& fr
     return frameStreams_.Get(frameFile, [&]() -> std::shared_ptr<TLN_Stream> {
         try {
             return OpenKiwiFile(frameFile);
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
+            error_.Keep(error);
             return nullptr; // remembered, so a missing file is not probed again
         }
     });

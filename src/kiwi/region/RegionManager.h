@@ -74,7 +74,7 @@ public:
 private:
     void readHeader();
     // Reads up to count bytes at position into out (resized to what was delivered); I/O errors deliver 0.
-    static void readBytes(TLN_Stream& stream, int64_t position, int64_t count, std::vector<uint8_t>& out);
+    void readBytes(TLN_Stream& stream, int64_t position, int64_t count, std::vector<uint8_t>& out) const;
     std::string resolveFrameFile(const std::string& name) const;
 
     TLN_Region_Header header_;

@@ -192,8 +192,11 @@ QString FieldGridModel::CellText(int row, int column) const {
             try {
                 ++providerCalls_;
                 if (!provider_(virtualRow, c, memo_[c])) memo_[c].clear();
-            } catch (...) {
+            } catch (const std::exception& error) {
                 // A record that cannot be read shows an empty cell; nothing may leave a paint.
+                error_ = QString::fromUtf8(error.what());
+                memo_[c].clear();
+            } catch (...) {
                 memo_[c].clear();
             }
         }

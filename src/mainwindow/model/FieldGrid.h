@@ -89,6 +89,8 @@ public:
     void SetHelpUrl(const QString& url) { helpUrl_ = url; }
     // How many times the provider was called (the benchmark counts calls per paint).
     int64_t ProviderCalls() const { return providerCalls_; }
+    // Why the last record that could not be read failed ("" when none failed).
+    const QString& ErrorString() const { return error_; }
 
     // The address jump of a row: the offset its remark (or, failing that, its name) points at, when the row
     // qualifies and the text gives a number greater than 0.
@@ -112,6 +114,7 @@ private:
     mutable int memoRow_ = -1;
     mutable QString memo_[3];
     mutable int64_t providerCalls_ = 0;
+    mutable QString error_;
 };
 
 // The row operations the record views write with (they use nothing else). Each appends at the end.

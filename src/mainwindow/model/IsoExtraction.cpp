@@ -53,46 +53,19 @@ IsoExtraction::IsoExtraction(std::shared_ptr<TISOImage> image, const TFileEntry*
     outcome_.total = total_;
 }
 
-IsoExtraction::~IsoExtraction() {
-    RequestStop();
-    Wait();
-}
-
-void IsoExtraction::Start() {
-    if (Started()) return;
-    MarkRunning();
+JobStatus IsoExtraction::Run(const std::atomic<bool>& stop) {
     if (!image_ || !entry_) {
         outcome_.state = State::Failed;
         outcome_.error = QStringLiteral("образ не открыт");
-        Finish(JobStatus::Failed);
-        return;
+        return JobStatus::Failed;
     }
-    thread_ = std::thread([this, stop = stop_.get_token()] {
-        outcome_ = Run(*image_, *entry_, target_, output_, stop, [this](int64_t written) {
-            written_.store(written, std::memory_order_release);
-            RaisePercent(total_ > 0 ? int(written * 100 / total_) : 100);
-        });
-        switch (outcome_.state) {
-        case State::Done:
-            Finish(JobStatus::Done);
-            break;
-        case State::Stopped:
-            Finish(JobStatus::Stopped);
-            break;
-        default:
-            Finish(JobStatus::Failed);
-            break;
-        }
+    outcome_ = Extract(*image_, *entry_, target_, output_, stop, [this](int64_t written) {
+        written_.store(written, std::memory_order_release);
+        RaisePercent(total_ > 0 ? int(written * 100 / total_) : 100);
     });
-}
-
-void IsoExtraction::RequestStop() {
-    BackgroundJob::RequestStop();
-    stop_.request_stop();
-}
-
-void IsoExtraction::Wait() {
-    if (thread_.joinable()) thread_.join();
+    return outcome_.state == State::Done      ? JobStatus::Done
+           : outcome_.state == State::Stopped ? JobStatus::Stopped
+                                              : JobStatus::Failed;
 }
 
 IsoExtraction::Outcome IsoExtraction::Result() {
@@ -100,10 +73,10 @@ IsoExtraction::Outcome IsoExtraction::Result() {
     return outcome_;
 }
 
-IsoExtraction::Outcome IsoExtraction::Run(const TISOImage& image, const TFileEntry& entry,
-                                          const QString& target, const OutputFactory& output,
-                                          std::stop_token stop,
-                                          const std::function<void(int64_t written)>& progress) {
+IsoExtraction::Outcome IsoExtraction::Extract(const TISOImage& image, const TFileEntry& entry,
+                                              const QString& target, const OutputFactory& output,
+                                              const std::atomic<bool>& stop,
+                                              const std::function<void(int64_t written)>& progress) {
     Outcome status;
     status.total = int64_t(entry.DataLength());
     const auto fail = [&](const QString& why) {
@@ -116,7 +89,7 @@ IsoExtraction::Outcome IsoExtraction::Run(const TISOImage& image, const TFileEnt
     if (!out || !out->Open(error)) return fail(error);
     std::vector<char> chunk(size_t(std::clamp<int64_t>(status.total, 1, kChunk)));
     while (status.written < status.total) {
-        if (stop.stop_requested()) {
+        if (stop) {
             status.state = State::Stopped;
             return status; // the output goes without its commit: no file is left
         }

@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <stop_token>
-#include <thread>
 
 #include <QString>
 
@@ -18,7 +16,7 @@
 class TISOImage;
 class TFileEntry;
 
-class IsoExtraction : public BackgroundJob {
+class IsoExtraction final : public BackgroundJob {
 public:
     enum class State { Running, Done, Failed, Stopped };
     struct Outcome {
@@ -43,13 +41,9 @@ public:
     // entry must belong to image's tree; the image is kept open until the work ends.
     IsoExtraction(std::shared_ptr<TISOImage> image, const TFileEntry* entry, QString target,
                   OutputFactory output = &IsoExtraction::SavedFile);
-    // Stops the work and waits for it.
-    ~IsoExtraction() override;
+    // A stop request ends the work before its next chunk and leaves no file under the target's name.
+    ~IsoExtraction() override { StopAndWait(); }
 
-    void Start() override;
-    // The work stops before its next chunk and leaves no file under the target's name.
-    void RequestStop() override;
-    void Wait() override;
     // Bytes written so far, read at any time (the bar counts them).
     int64_t Written() const { return written_.load(std::memory_order_acquire); }
     int64_t Total() const { return total_; }
@@ -58,11 +52,13 @@ public:
     const QString& Target() const { return target_; }
 
     // The work itself, on the calling thread (the job runs it; tests may too).
-    static Outcome Run(const TISOImage& image, const TFileEntry& entry, const QString& target,
-                       const OutputFactory& output, std::stop_token stop,
-                       const std::function<void(int64_t written)>& progress);
+    static Outcome Extract(const TISOImage& image, const TFileEntry& entry, const QString& target,
+                           const OutputFactory& output, const std::atomic<bool>& stop,
+                           const std::function<void(int64_t written)>& progress);
 
 private:
+    JobStatus Run(const std::atomic<bool>& stop) override;
+
     std::shared_ptr<TISOImage> image_;
     const TFileEntry* entry_;
     QString target_;
@@ -71,6 +67,4 @@ private:
     std::atomic<int64_t> written_{0};
     // Written by the worker before its end is told, read after the join.
     Outcome outcome_;
-    std::stop_source stop_;
-    std::thread thread_;
 };

@@ -40,7 +40,8 @@ void RecordTree::Select(KindContext& context, RecordNode& node) {
         if (SourceFileExists(node.fileName)) {
             try {
                 stream = TLN_DecompFileStream::Create(node.fileName);
-            } catch (const std::exception&) {
+            } catch (const std::exception& error) {
+                node.error = QString::fromUtf8(error.what());
                 stream.reset();
             }
         } else {

@@ -181,8 +181,9 @@ OpenOutcome SourceOpener::OpenIsoImage(const QString& path) {
         return outcome_;
     }
     closeAll();
-    if (!OpenISOImage(image)) {
-        outcome_.Error(unreadable);
+    std::string why;
+    if (!OpenISOImage(image, &why)) {
+        outcome_.Error(why.empty() ? unreadable : unreadable + QStringLiteral("\r") + QString::fromUtf8(why));
         return outcome_;
     }
     data_.imageMounted = true;

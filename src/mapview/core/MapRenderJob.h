@@ -3,7 +3,6 @@
 #pragma once
 
 #include <optional>
-#include <thread>
 
 #include "mapview/core/MapPicture.h"
 #include "mapview/core/MapRenderView.h"
@@ -11,28 +10,21 @@
 
 class MapRenderer;
 
-class MapRenderJob : public BackgroundJob {
+class MapRenderJob final : public BackgroundJob {
 public:
     // The renderer must outlive the job. It keeps the fonts of the thread that draws with it: a renderer
-    // serves jobs started on their own threads one renderer each, or jobs Run() on one thread.
+    // serves jobs started on their own threads one renderer each, or jobs RunHere() on one thread.
     MapRenderJob(MapRenderer& renderer, MapRenderView view, int devicePixelRatio = 1);
-    // Stops a render still going and waits for it.
-    ~MapRenderJob() override;
+    ~MapRenderJob() override { StopAndWait(); }
 
-    // Draws on a thread of the job's own.
-    void Start() override;
-    // Draws on the calling thread (the render thread's loop runs one job after another this way).
-    void Run();
-    void Wait() override;
     // The picture of a job that is done, once; nothing for a stopped one.
-    std::optional<MapPicture> TakeResult();
+    std::optional<MapPicture> Result();
 
 private:
-    void render();
+    JobStatus Run(const std::atomic<bool>& stop) override;
 
     MapRenderer& renderer_;
     MapRenderView view_;
     const int devicePixelRatio_;
     std::optional<MapPicture> picture_;
-    std::thread thread_;
 };

@@ -62,10 +62,10 @@ void MapRenderThread::run() {
         MapRenderJob& render = *current_;
         lock.unlock();
 
-        render.Run();
+        render.RunHere();
 
         lock.lock();
-        std::optional<MapPicture> picture = render.TakeResult();
+        std::optional<MapPicture> picture = render.Result();
         const bool keep = picture && !stop_;
         if (keep) result_ = std::move(*picture);
         // The render's copies of the view (and so of the map) are gone before anyone hears it is idle.

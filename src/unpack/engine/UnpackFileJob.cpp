@@ -10,37 +10,11 @@ UnpackFileJob::UnpackFileJob(UnpackTaskInput input) : input_(std::move(input)) {
     };
 }
 
-UnpackFileJob::~UnpackFileJob() {
-    RequestStop();
-    Wait();
-}
-
-void UnpackFileJob::Start() {
-    if (Started()) return;
-    MarkRunning();
-    thread_ = std::thread([this, stop = stop_.get_token()] {
-        outcome_ = runUnpackTask(input_, counters_, stop);
-        switch (outcome_.state) {
-        case UnpackState::Done:
-            Finish(JobStatus::Done);
-            break;
-        case UnpackState::Cancelled:
-            Finish(JobStatus::Stopped);
-            break;
-        default:
-            Finish(JobStatus::Failed);
-            break;
-        }
-    });
-}
-
-void UnpackFileJob::RequestStop() {
-    BackgroundJob::RequestStop();
-    stop_.request_stop();
-}
-
-void UnpackFileJob::Wait() {
-    if (thread_.joinable()) thread_.join();
+JobStatus UnpackFileJob::Run(const std::atomic<bool>& stop) {
+    outcome_ = runUnpackTask(input_, counters_, stop);
+    return outcome_.state == UnpackState::Done        ? JobStatus::Done
+           : outcome_.state == UnpackState::Cancelled ? JobStatus::Stopped
+                                                      : JobStatus::Failed;
 }
 
 UnpackOutcome UnpackFileJob::Result() {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <set>
+#include <thread>
 
 #include "kiwi/cmp/CmpListCache.h"
 #include "kiwi/cmp/DecompFileStream.h"
@@ -50,11 +51,9 @@ UnpackJob::UnpackJob(std::shared_ptr<const UnpackList> list, const std::vector<s
     if (!options_.output) options_.output = tempFileOutputs(options_.syncFiles);
     useLock_ = list_->Origin().InImage() && options_.lockImageReads;
     plan(chosen);
-}
-
-UnpackJob::~UnpackJob() {
-    RequestStop();
-    Wait();
+    const auto runnable = size_t(std::count_if(
+        entries_.begin(), entries_.end(), [](const auto& e) { return e->State() == UnpackState::Queued; }));
+    workerCount_ = int(std::min<size_t>(size_t(std::clamp(options_.workers, 1, maxWorkers)), runnable));
 }
 
 void UnpackJob::plan(const std::vector<size_t>& chosen) {
@@ -131,35 +130,22 @@ void UnpackJob::plan(const std::vector<size_t>& chosen) {
     });
 }
 
-void UnpackJob::Start() {
-    if (launched_) return;
-    launched_ = true;
-    MarkRunning();
-    const auto runnable = size_t(std::count_if(
-        entries_.begin(), entries_.end(), [](const auto& e) { return e->State() == UnpackState::Queued; }));
-    workerCount_ = int(std::min<size_t>(size_t(std::clamp(options_.workers, 1, maxWorkers)), runnable));
+JobStatus UnpackJob::Run(const std::atomic<bool>& stop) {
     live_.store(workerCount_, std::memory_order_release);
-    if (workerCount_ == 0) finishJob();
-    threads_.reserve(size_t(workerCount_));
-    for (int i = 0; i < workerCount_; ++i)
-        threads_.emplace_back([this, token = stop_.get_token()] { work(token); });
+    {
+        std::vector<std::jthread> others;
+        for (int i = 1; i < workerCount_; ++i)
+            others.emplace_back([this, &stop] { work(stop); });
+        if (workerCount_ > 0) work(stop);
+    }
+    return end();
 }
 
-void UnpackJob::RequestStop() {
-    BackgroundJob::RequestStop();
-    stop_.request_stop();
-}
-
-void UnpackJob::Wait() {
-    for (std::thread& thread : threads_)
-        if (thread.joinable()) thread.join();
-}
-
-void UnpackJob::finishJob() {
+JobStatus UnpackJob::end() const {
     const bool cut = std::any_of(entries_.begin(), entries_.end(), [](const auto& e) {
         return e->State() == UnpackState::Cancelled || e->State() == UnpackState::Queued;
     });
-    Finish(cut ? JobStatus::Stopped : JobStatus::Done);
+    return cut ? JobStatus::Stopped : JobStatus::Done;
 }
 
 int64_t UnpackJob::BlocksDone() const {
@@ -169,14 +155,14 @@ int64_t UnpackJob::BlocksDone() const {
     return sum;
 }
 
-void UnpackJob::work(std::stop_token stop) {
-    while (!stop.stop_requested()) {
+void UnpackJob::work(const std::atomic<bool>& stop) {
+    while (!stop) {
         UnpackJobEntry* entry = takeNext();
         if (!entry) break;
         runEntry(*entry, stop);
     }
     // The last worker out ends the job, before it tells its owner that it ended.
-    if (live_.fetch_sub(1, std::memory_order_acq_rel) == 1) finishJob();
+    if (live_.fetch_sub(1, std::memory_order_acq_rel) == 1) Finish(end());
     if (options_.onEntryEnded) options_.onEntryEnded();
 }
 
@@ -193,7 +179,7 @@ UnpackJobEntry* UnpackJob::takeNext() {
     return nullptr;
 }
 
-void UnpackJob::runEntry(UnpackJobEntry& entry, const std::stop_token& stop) {
+void UnpackJob::runEntry(UnpackJobEntry& entry, const std::atomic<bool>& stop) {
     entry.state_.store(UnpackState::Running, std::memory_order_release);
     std::mutex* lock = useLock_ ? &imageLock_ : nullptr;
     UnpackTaskInput input;

@@ -9,9 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <stop_token>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "kiwi/cmp/CompressionRecord.h"
@@ -78,7 +76,7 @@ private:
     UnpackCounters counters_;
 };
 
-class UnpackJob : public BackgroundJob {
+class UnpackJob final : public BackgroundJob {
 public:
     // Plans the job on the calling thread: each chosen entry (indexes into list->Entries()) gets its
     // target, its source, and is refused at once (Failed or NotFound, with the reason) for an unsafe name,
@@ -86,15 +84,9 @@ public:
     // damaged table, or a missing source. Nothing is written until Start().
     UnpackJob(std::shared_ptr<const UnpackList> list, const std::vector<size_t>& chosen,
               UnpackJobOptions options);
-    ~UnpackJob() override;
+    // After a stop request no entry starts; running ones stop before their next block and leave no file.
+    ~UnpackJob() override { StopAndWait(); }
 
-    // Starts the workers (once). The job is done once every worker has ended (whatever each entry's end),
-    // stopped when a stop request left an entry cancelled or not started.
-    void Start() override;
-    // No entry starts after this; running ones stop before their next block and leave no file.
-    void RequestStop() override;
-    // Waits for every worker.
-    void Wait() override;
     int LiveWorkers() const { return live_.load(std::memory_order_acquire); }
     int WorkerCount() const { return workerCount_; }
 
@@ -109,10 +101,13 @@ public:
     bool UsesImageLock() const { return useLock_; }
 
 private:
+    // Runs the workers, this thread one of them. The job is done once every worker has ended (whatever
+    // each entry's end), stopped when a stop request left an entry cancelled or not started.
+    JobStatus Run(const std::atomic<bool>& stop) override;
     void plan(const std::vector<size_t>& chosen);
-    void work(std::stop_token stop);
-    void runEntry(UnpackJobEntry& entry, const std::stop_token& stop);
-    void finishJob();
+    void work(const std::atomic<bool>& stop);
+    void runEntry(UnpackJobEntry& entry, const std::atomic<bool>& stop);
+    JobStatus end() const;
     // The next queued entry, numbered as started; null when none is left.
     UnpackJobEntry* takeNext();
 
@@ -124,13 +119,10 @@ private:
     int workerCount_ = 1;
     bool useLock_ = false;
     std::mutex imageLock_;
-    std::stop_source stop_;
     // The next entry to take and the number of entries started, under takeLock_.
     std::mutex takeLock_;
     size_t next_ = 0;
     int started_ = 0;
     std::atomic<int> live_{0};
     std::atomic<int64_t> blocksDone_{0};
-    bool launched_ = false;
-    std::vector<std::thread> threads_;
 };

@@ -23,11 +23,11 @@ void report(const UnpackTaskInput& input) {
 
 // Returns false when stopped.
 bool unpackBlocks(const UnpackTaskInput& input, TLN_DecompFileStream& stream, UnpackOutput& output,
-                  UnpackCounters& counters, const std::stop_token& stop) {
+                  UnpackCounters& counters, const std::atomic<bool>& stop) {
     const int64_t size = stream.FileSize();
     const int64_t blocks = blocksForSize(size);
     for (int64_t block = 0; block < blocks; ++block) {
-        if (stop.stop_requested()) return false;
+        if (stop) return false;
         // Every block but the last must fill its 64 KiB; the last holds the rest of the file.
         const int64_t expected = std::min(blockSize, size - block * blockSize);
         int64_t produced = 0;
@@ -49,12 +49,12 @@ bool unpackBlocks(const UnpackTaskInput& input, TLN_DecompFileStream& stream, Un
 }
 
 bool copyChunks(const UnpackTaskInput& input, TLN_DecompFileStream& stream, UnpackOutput& output,
-                UnpackCounters& counters, const std::stop_token& stop) {
+                UnpackCounters& counters, const std::atomic<bool>& stop) {
     const int64_t size = counters.expectedSize.load();
     std::vector<uint8_t> chunk(size_t(std::min(unpackCopyChunk, std::max<int64_t>(size, 1))));
     int64_t position = 0;
     while (position < size) {
-        if (stop.stop_requested()) return false;
+        if (stop) return false;
         const int64_t wanted = std::min(unpackCopyChunk, size - position);
         int64_t got = 0;
         if (input.imageLock) {
@@ -82,10 +82,11 @@ int64_t chunksForSize(int64_t size) {
     return size <= 0 ? 0 : (size + unpackCopyChunk - 1) / unpackCopyChunk;
 }
 
-UnpackOutcome runUnpackTask(const UnpackTaskInput& input, UnpackCounters& counters, std::stop_token stop) {
+UnpackOutcome runUnpackTask(const UnpackTaskInput& input, UnpackCounters& counters,
+                            const std::atomic<bool>& stop) {
     std::unique_ptr<UnpackOutput> output;
     try {
-        if (stop.stop_requested()) return {UnpackState::Cancelled, {}};
+        if (stop) return {UnpackState::Cancelled, {}};
         const std::shared_ptr<TLN_DecompFileStream> stream = input.openStream();
         if (!stream) throw UnpackFailure(unpacktext::notFound);
         const bool compressed = input.listedType != CompressionType::None;

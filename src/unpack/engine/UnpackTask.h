@@ -7,7 +7,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <stop_token>
 #include <string>
 
 #include "unpack/engine/UnpackOutput.h"
@@ -61,7 +60,8 @@ inline constexpr int64_t unpackCopyChunk = 61440;
 
 // Runs the task to its end. Never raises: every failure is an outcome with its reason, and only a Done
 // outcome leaves a file under the target's name. Stops before the next block once stop is requested.
-UnpackOutcome runUnpackTask(const UnpackTaskInput& input, UnpackCounters& counters, std::stop_token stop);
+UnpackOutcome runUnpackTask(const UnpackTaskInput& input, UnpackCounters& counters,
+                            const std::atomic<bool>& stop);
 
 // Blocks an entry of fileSize bytes needs: ceil(fileSize / 65536).
 int64_t blocksForSize(int64_t fileSize);

@@ -55,7 +55,7 @@ TEST(MpImportJob, FilesAreImportedInOrderAndOthersPassedOver) {
     request.paths = {a, dir.filePath("c.txt").toStdString(), none};
     MpImportJob job(std::move(request));
     std::atomic<int> signalled{0}; // counted on the worker thread (no receiver context)
-    QObject::connect(&job, &MpImportJob::progressChanged, [&] { ++signalled; });
+    QObject::connect(&job.Notifier(), &JobNotifier::progressed, [&] { ++signalled; });
     job.Start();
     ImportOutcome outcome = job.Result();
     EXPECT_GE(signalled.load(), 1);

@@ -354,7 +354,7 @@ TEST_F(ConverterWizardTest, TheDictionaryIsFreedOnlyAfterTheRunIsJoined) {
     auto wizard = std::make_unique<ConverterWizard>(plainSource(), services, taskBar, true);
     wizard->SetDictionary(std::make_unique<WatchedDictionary>(alive));
     wizard->SetCreationFactory(
-        [&](const std::string&, const ConversionOptions&, const WizardRunInputs&) -> WizardWork {
+        [&](const std::string&, const ConversionOptions&, const WizardRunInputs&) -> ConversionWork {
             return [&](ConversionProgress&, const std::atomic<bool>& stop) {
                 // Stands for a run translating names until it notices the stop.
                 while (!stop.load()) {
@@ -408,7 +408,7 @@ TEST_F(ConverterWizardTest, AThrowingCompletionShowsItsErrorAndReenablesNext) {
     ConverterSource source = plainSource();
     source.hasRegionData = true;
     auto wizard = make(source);
-    wizard->SetCompletionFactory([](const CompletionOptions&) -> WizardWork {
+    wizard->SetCompletionFactory([](const CompletionOptions&) -> ConversionWork {
         return [](ConversionProgress&, const std::atomic<bool>&) -> ConversionResult {
             throw std::runtime_error("volume 1 cannot be written");
         };

@@ -32,7 +32,7 @@ namespace wizardtest {
 using RecordingBackend = testsupport::RecordingTaskbarBackend;
 
 // A run that ends at once with the given status.
-inline WizardWork finishedWork(ConversionStatus status, std::string message = {}) {
+inline ConversionWork finishedWork(ConversionStatus status, std::string message = {}) {
     return [status, message](ConversionProgress& progress, const std::atomic<bool>&) {
         progress.AddLog("Creating New Map started...");
         ConversionResult result;
@@ -43,7 +43,7 @@ inline WizardWork finishedWork(ConversionStatus status, std::string message = {}
 }
 
 // A run that works until it is asked to stop.
-inline WizardWork endlessWork(std::atomic<int>* steps = nullptr) {
+inline ConversionWork endlessWork(std::atomic<int>* steps = nullptr) {
     return [steps](ConversionProgress& progress, const std::atomic<bool>& stop) {
         progress.SetTaskBarProgress(1, 2);
         while (!stop.load()) {

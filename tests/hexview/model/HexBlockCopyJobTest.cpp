@@ -14,27 +14,10 @@
 
 namespace {
 
-// Runs the event loop until the job's end report arrives and returns it (done false after a minute).
-HexBlockFileCopy::Report runToEnd(HexBlockFileCopy& job) {
-    HexBlockFileCopy::Report end;
-    QEventLoop loop;
-    QObject::connect(
-        &job, &HexBlockFileCopy::reported, &loop,
-        [&] {
-            const HexBlockFileCopy::Report report = job.Take();
-            if (report.percent >= 0) end.percent = report.percent;
-            if (!report.done) return;
-            end.done = true;
-            end.ok = report.ok;
-            end.cancelled = report.cancelled;
-            end.error = report.error;
-            loop.quit();
-        },
-        Qt::QueuedConnection);
-    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+// Runs the job to its end and gives why it failed.
+QString runToEnd(HexBlockFileCopy& job) {
     job.Start();
-    loop.exec();
-    return end;
+    return job.Result();
 }
 
 QByteArray fileBytes(const QString& path) {
@@ -48,10 +31,9 @@ TEST(HexBlockCopyJob, CopiesEveryByteInChunksAndReportsProgress) {
     auto bytes = hextest::counting(10000);
     HexBlockFileCopy job(hextest::memoryStream(bytes), 100, 9000, MakeSaveFileSink(target));
     job.SetChunkSize(1000);
-    const auto end = runToEnd(job);
-    ASSERT_TRUE(end.done);
-    EXPECT_TRUE(end.ok) << end.error.toStdString();
-    EXPECT_EQ(end.percent, 100);
+    const QString error = runToEnd(job);
+    EXPECT_EQ(job.Status(), JobStatus::Done) << error.toStdString();
+    EXPECT_EQ(job.ProgressSnapshot().percent, 100);
     EXPECT_EQ(fileBytes(target), QByteArray(reinterpret_cast<const char*>(bytes.data()) + 100, 9000));
     // The temporary file went with the rename.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.bin"});
@@ -61,7 +43,8 @@ TEST(HexBlockCopyJob, AOneByteBlockIsWritten) {
     QTemporaryDir dir;
     HexBlockFileCopy job(hextest::memoryStream(hextest::counting(10)), 9, 1,
                          MakeSaveFileSink(dir.filePath("b")));
-    EXPECT_TRUE(runToEnd(job).ok);
+    runToEnd(job);
+    EXPECT_EQ(job.Status(), JobStatus::Done);
     EXPECT_EQ(fileBytes(dir.filePath("b")), QByteArray(1, char(9)));
 }
 
@@ -76,9 +59,7 @@ TEST(HexBlockCopyJob, AStreamEndingBeforeTheBlockKeepsTheOldFile) {
     auto stream = std::make_shared<hextest::ShortReadStream>(hextest::counting(100), 5000);
     HexBlockFileCopy job(stream, 0, 5000, MakeSaveFileSink(target));
     job.SetChunkSize(64);
-    const auto end = runToEnd(job);
-    EXPECT_FALSE(end.ok);
-    EXPECT_EQ(end.error, "Ошибка чтения данных по адресу 0x64");
+    EXPECT_EQ(runToEnd(job), "Ошибка чтения данных по адресу 0x64");
     EXPECT_EQ(fileBytes(target), "old");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.bin"});
 }
@@ -87,19 +68,16 @@ TEST(HexBlockCopyJob, ReadErrorsAndCancelEndWithoutAFile) {
     QTemporaryDir dir;
     HexBlockFileCopy failing(std::make_shared<hextest::FailingStream>(100), 0, 100,
                              MakeSaveFileSink(dir.filePath("f")));
-    const auto failed = runToEnd(failing);
-    EXPECT_FALSE(failed.ok);
-    EXPECT_EQ(failed.error, "File read error!");
+    EXPECT_EQ(runToEnd(failing), "File read error!");
+    EXPECT_EQ(failing.Status(), JobStatus::Failed);
 
     HexBlockFileCopy slow(
         std::make_shared<hextest::SlowStream>(int64_t(1) << 30, std::chrono::milliseconds(2)), 0,
         int64_t(1) << 30, MakeSaveFileSink(dir.filePath("s")));
     slow.SetChunkSize(4096);
     slow.RequestStop();
-    const auto cancelled = runToEnd(slow);
-    EXPECT_FALSE(cancelled.ok);
-    EXPECT_TRUE(cancelled.cancelled);
-    EXPECT_TRUE(cancelled.error.isEmpty());
+    EXPECT_TRUE(runToEnd(slow).isEmpty());
+    EXPECT_EQ(slow.Status(), JobStatus::Stopped);
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 
@@ -133,6 +111,11 @@ TEST(HexBlockMimeData, BytesAreReadOnRequestWhileTheStreamLives) {
     stream.reset();
     EXPECT_TRUE(data.data(type).isEmpty());
     EXPECT_EQ(data.text(), "text too");
+    // A read that fails keeps its reason.
+    auto broken = std::make_shared<hextest::FailingStream>(100);
+    HexBlockMimeData failing(type, broken, 0, 10);
+    EXPECT_TRUE(failing.data(type).isEmpty());
+    EXPECT_EQ(failing.ErrorString(), "File read error!");
 }
 
 } // namespace

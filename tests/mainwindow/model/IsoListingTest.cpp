@@ -211,7 +211,7 @@ TEST_F(IsoListingTest, ExtractionCopiesTheFileByteForByte) {
     const QString target = qpath("out/ALLDATA.KWI");
     QDir().mkpath(qpath("out"));
     std::vector<int64_t> seen;
-    const IsoExtraction::Outcome status = IsoExtraction::Run(
+    const IsoExtraction::Outcome status = IsoExtraction::Extract(
         *image, *kwi.file, target, &IsoExtraction::SavedFile, {}, [&](int64_t w) { seen.push_back(w); });
     EXPECT_EQ(status.state, IsoExtraction::State::Done) << status.error.toStdString();
     EXPECT_EQ(readAll(target), QByteArray(reinterpret_cast<const char*>(big.data()), qsizetype(big.size())));
@@ -237,13 +237,13 @@ TEST_F(IsoListingTest, TheWorkerReportsThroughItsMailbox) {
 
 // Writes through a saved file but fails the nth write, or asks to stop before it.
 struct FailingOutput : IsoExtraction::Output {
-    FailingOutput(const QString& target, int failingWrite, std::stop_source* stopper)
+    FailingOutput(const QString& target, int failingWrite, std::atomic<bool>* stopper)
         : inner(IsoExtraction::SavedFile(target)), failAt(failingWrite), stop(stopper) {}
     bool Open(QString& error) override { return inner->Open(error); }
     bool Write(const char* data, int64_t size, QString& error) override {
         if (++writes == failAt) {
             if (stop) {
-                stop->request_stop();
+                *stop = true;
             } else {
                 error = QStringLiteral("disk full");
                 return false;
@@ -254,7 +254,7 @@ struct FailingOutput : IsoExtraction::Output {
     bool Commit(QString& error) override { return inner->Commit(error); }
     std::unique_ptr<IsoExtraction::Output> inner;
     int failAt;
-    std::stop_source* stop;
+    std::atomic<bool>* stop;
     int writes = 0;
 };
 
@@ -264,26 +264,25 @@ TEST_F(IsoListingTest, AFailedOrStoppedExtractionLeavesNoPartialFileAndKeepsTheO
     const QString target = qpath("out/ALLDATA.KWI");
     fixture::writeFile(target.toStdString(), {'o', 'l', 'd'});
     {
-        const IsoExtraction::Outcome status = IsoExtraction::Run(
+        const IsoExtraction::Outcome status = IsoExtraction::Extract(
             *image, *kwi.file, target,
             [](const QString& t) { return std::make_unique<FailingOutput>(t, 2, nullptr); }, {}, {});
         EXPECT_EQ(status.state, IsoExtraction::State::Failed);
         EXPECT_EQ(status.error, "disk full");
     }
     {
-        std::stop_source stop;
-        const IsoExtraction::Outcome status =
-            IsoExtraction::Run(*image, *kwi.file, target,
-                               [&](const QString& t) { return std::make_unique<FailingOutput>(t, 1, &stop); },
-                               stop.get_token(), {});
+        std::atomic<bool> stop{false};
+        const IsoExtraction::Outcome status = IsoExtraction::Extract(
+            *image, *kwi.file, target,
+            [&](const QString& t) { return std::make_unique<FailingOutput>(t, 1, &stop); }, stop, {});
         EXPECT_EQ(status.state, IsoExtraction::State::Stopped);
     }
     EXPECT_EQ(readAll(target), "old");
     EXPECT_EQ(QDir(qpath("out")).entryList(QDir::Files | QDir::Hidden), QStringList{"ALLDATA.KWI"});
 
     // A folder that does not exist: a failure with the reason, and nothing made.
-    const IsoExtraction::Outcome missing =
-        IsoExtraction::Run(*image, *kwi.file, qpath("none/ALLDATA.KWI"), &IsoExtraction::SavedFile, {}, {});
+    const IsoExtraction::Outcome missing = IsoExtraction::Extract(
+        *image, *kwi.file, qpath("none/ALLDATA.KWI"), &IsoExtraction::SavedFile, {}, {});
     EXPECT_EQ(missing.state, IsoExtraction::State::Failed);
     EXPECT_FALSE(missing.error.isEmpty());
     EXPECT_FALSE(QFile::exists(qpath("none")));

@@ -37,7 +37,8 @@ QVariant IndexTableModel::data(const QModelIndex& index, int role) const {
     try {
         // A text column of a damaged or misread table may hold bytes that are not text.
         return VisibleText(table_->FieldText(index.row(), index.column()));
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        error_ = QString::fromUtf8(error.what());
         return QString();
     }
 }

@@ -30,9 +30,12 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
+    // Why the last field that could not be read failed ("" when none failed).
+    const QString& ErrorString() const { return error_; }
 
 private:
     std::shared_ptr<IndexTable> table_;
     // Rows shown: all records of fixed size (at most INT_MAX), the fetched ones otherwise.
     int rows_ = 0;
+    mutable QString error_;
 };

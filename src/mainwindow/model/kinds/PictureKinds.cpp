@@ -78,8 +78,9 @@ std::unique_ptr<RecordNode> managementNode(const RecordNode& listNode, const TLN
             child->kind = kOtherManagement;
             break;
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // The file is there but cannot be read.
+        child->error = QString::fromUtf8(error.what());
         child->kind = kKindInvalid;
         child->held = HeldReader();
         expandable = false;

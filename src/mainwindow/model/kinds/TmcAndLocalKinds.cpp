@@ -126,11 +126,13 @@ void addAreaNodes(KindContext& context, RecordNode& node, std::vector<std::uniqu
 }
 
 // The Manager21 reader of sub-record 5, made from the ALLDATA stream; none when it cannot be made.
-std::shared_ptr<TLN_Manager21> newManager21(const TLN_KiwiMap& map, const TLN_Management_Header& header) {
+std::shared_ptr<TLN_Manager21> newManager21(const TLN_KiwiMap& map, const TLN_Management_Header& header,
+                                            std::string& error) {
     if (!header.Name.empty() || header.Address < 0) return nullptr;
     try {
         return std::make_shared<TLN_Manager21>(map.GetAllDataStream(), header.Address);
-    } catch (const std::exception&) {
+    } catch (const std::exception& raised) {
+        error = raised.what();
         return nullptr;
     }
 }
@@ -153,7 +155,7 @@ void addManagement32Nodes(KindContext& context, RecordNode& node,
                                    family::Numbered("Management 32/", n), n, offset);
         if (manager21) {
             // The node owns the reader it makes; a sub-record with a file of its own gets none.
-            if (auto reader = newManager21(*map, sub))
+            if (auto reader = newManager21(*map, sub, child->error))
                 child->held = std::move(reader);
             else
                 child->held = HeldReader();

@@ -1,0 +1,22 @@
+// The reason of the last failure an object met, kept by const reads that may fail on several threads at once.
+#pragma once
+
+#include <exception>
+#include <mutex>
+#include <string>
+
+class ErrorText {
+public:
+    void Keep(const std::exception& error) const {
+        std::lock_guard lock(mutex_);
+        text_ = error.what();
+    }
+    std::string Get() const {
+        std::lock_guard lock(mutex_);
+        return text_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    mutable std::string text_;
+};
