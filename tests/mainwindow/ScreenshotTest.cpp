@@ -62,8 +62,8 @@ TEST_F(ScreenshotTest, TabsShowTheirContent) {
     MainWindow window(services, shownMap);
     window.SetHexViewer(&hexWindow);
     window.show();
-    window.OnReopenChanged();
-    window.FinishReopenAnimation();
+    window.Opening().OnReopenChanged();
+    window.Opening().FinishReopenAnimation();
     const QImage open = window.grab().toImage();
     EXPECT_FALSE(uniform(open));
     keep(open, "open-tab.png");
