@@ -43,7 +43,6 @@ public:
     // Asks for a target and extracts the menu's file to it on a worker; the tab shows the progress.
     void ExtractFileMenuItemClick();
     bool ExtractionRunning() const { return extraction_ != nullptr; }
-    IsoExtraction* Extraction() const { return extraction_.get(); }
     void UnpackFileMenuItemClick();
     // Refuses with a message, or opens the single-file unpack dialog on path.
     void UnpackFile(const QString& path);

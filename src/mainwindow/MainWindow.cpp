@@ -49,10 +49,6 @@
 #include "widgets/flat/FlatButton.h"
 #include "widgets/flat/FlatHint.h"
 
-#ifndef STROVANE_VERSION
-#define STROVANE_VERSION "0.1"
-#endif
-
 // The documents do not come with the program: the user puts them in a folder of their own data, so that a
 // link works without a setting and without the network.
 QUrl MainWindow::HelpBase() {
@@ -72,7 +68,8 @@ MainWindow::MainWindow(const Services& services, MapViewApi* mapView, QWidget* p
     setTabShown(isoPage_, false);
     setTabShown(dataPage_, false);
     setTabShown(mapPage_, false);
-    applyWindowTexts();
+    // The converter's button works once a converter is set.
+    openPage_->wizardBtn->setEnabled(openPresenter_->ConverterEnabled());
     mapCommands_->ReadSettings();
     charset_->ReadSettings();
     openPresenter_->ReadSettings();
@@ -121,10 +118,10 @@ void MainWindow::buildWidgets() {
     dataPresenter_ = std::make_unique<DataTabPresenter>(codePages_, data_);
     charset_ =
         std::make_unique<CharsetPresenter>(codePages_, data_, *dataPresenter_, *mapPresenter_, opener_);
-    tabs_->addTab(openPage_, QString());
-    tabs_->addTab(isoPage_, QString());
-    tabs_->addTab(dataPage_, QString());
-    tabs_->addTab(mapPage_, QString());
+    tabs_->addTab(openPage_, QStringLiteral(" Открыть "));
+    tabs_->addTab(isoPage_, QStringLiteral("   ISO     "));
+    tabs_->addTab(dataPage_, QStringLiteral("  Данные  "));
+    tabs_->addTab(mapPage_, QStringLiteral("   Карта   "));
     menus_ = new WindowMenus(this);
 
     viewHost_ = std::make_unique<WindowViewHost>(*dataPage_, services_);
@@ -154,23 +151,23 @@ void MainWindow::buildWidgets() {
                                  [this] { return tabs_->currentWidget() == openPage_; }});
     isoCommands_ = std::make_unique<IsoTabController>(IsoTabController::Parts{
         *isoPage_, *menus_, *isoPresenter_, services_, taskBar_, runner, [this](const std::string& path) {
-            if (!hex_) return;
-            // Opened before anything changes: a file that cannot be opened leaves the viewer and its tab as
-            // they were (the error is shown by the caller).
-            std::shared_ptr<TLN_Stream> stream = TLN_DecompFileStream::Create(path);
-            viewHost_->ForgetShownStream();
-            hex_->SetOwnedStream(std::move(stream), 0);
-            showHexTab();
+            showInHexViewer([&](HexViewApi& hex) {
+                // Opened before anything changes: a file that cannot be opened leaves the viewer and its tab
+                // as they were (the error is shown by the caller).
+                std::shared_ptr<TLN_Stream> stream = TLN_DecompFileStream::Create(path);
+                viewHost_->ForgetShownStream();
+                hex.SetOwnedStream(std::move(stream), 0);
+            });
         }});
     mapCommands_ = std::make_unique<MapTabController>(MapTabController::Parts{
         *mapPage_, *dataPage_, *tabs_, *menus_, *mapView_, *mapPresenter_, *charset_, *flatHint1_, tree_,
         *treeModel_, services_, runner, [this](const TLN_ParcelNumber& number) { walkToParcel(number); }});
     dataCommands_ = std::make_unique<DataTabCommands>(DataTabCommands::Parts{
         *dataPage_, *menus_, gridModel_, runner, [this](std::shared_ptr<TLN_Stream> stream, int64_t offset) {
-            if (!hex_) return;
-            viewHost_->ForgetShownStream();
-            hex_->SetStream(std::move(stream), offset);
-            showHexTab();
+            showInHexViewer([&](HexViewApi& hex) {
+                viewHost_->ForgetShownStream();
+                hex.SetStream(std::move(stream), offset);
+            });
         }});
 }
 
@@ -244,69 +241,31 @@ void MainWindow::connectCommands() {
         viewHost_->Reset();
         dataPage_->fieldGrid->setToolTip(QString());
     });
-    // The field grid's address jump: the hex viewer goes to the offset and its tab comes to the front.
+    // The field grid's address jump, and its jump into a data file of the open index, which is only moved
+    // in when the viewer shows that file already.
     connect(dataPage_->fieldGrid, &FieldGridView::jumpRequested, this, [this](qint64 offset) {
-        run([&] {
-            if (!hex_) return;
-            hex_->GotoOffset(offset);
-            showHexTab();
-        });
+        run([&] { showInHexViewer([&](HexViewApi& hex) { hex.GotoOffset(offset); }); });
     });
-    // A data file of the open index at an offset: only moved there when the viewer shows that file already.
     connect(dataPage_->fieldGrid, &FieldGridView::fileJumpRequested, this,
-            [this](const QString& file, qint64 offset) {
+            [this](const QString& file, qint64 at) {
                 run([&] {
                     const std::string name = file.toStdString();
-                    if (!hex_) return;
-                    if (viewHost_->ShowsFile(name)) {
-                        hex_->GotoOffset(offset);
-                        showHexTab();
-                        return;
-                    }
+                    const bool shown = viewHost_->ShowsFile(name);
                     // Opened before anything changes: a file that cannot be opened leaves the viewer as it
                     // was.
-                    if (!data_.index || !data_.index->DataFileExists(name)) return;
-                    viewHost_->ShowInHexViewer(data_.index->OpenDataFile(name), offset);
-                    showHexTab();
+                    if (!shown && (!data_.index || !data_.index->DataFileExists(name))) return;
+                    showInHexViewer([&](HexViewApi& hex) {
+                        if (shown)
+                            hex.GotoOffset(at);
+                        else
+                            viewHost_->ShowInHexViewer(data_.index->OpenDataFile(name), at);
+                    });
                 });
             });
     connect(dataPage_->playSpeedBtn, &QPushButton::clicked, this,
             [this] { run([&] { viewHost_->Play(); }); });
     connect(dataPage_->stopSpeedBtn, &QPushButton::clicked, this,
             [this] { run([&] { viewHost_->Stop(); }); });
-}
-
-void MainWindow::applyWindowTexts() {
-    OpenPage* page = openPage_;
-    page->diskButton->setText(QStringLiteral("Открыть диск"));
-    page->folderButton->setText(QStringLiteral("Открыть папку"));
-    page->fileButton->setText(QStringLiteral("Открыть файл"));
-    page->openIsoButton->setText(QStringLiteral("Открыть ISO файл"));
-    page->unpackButton->setText(QStringLiteral("Распаковать файлы"));
-    page->burnDvdBtn->setText(QStringLiteral("Записать DVD"));
-    page->donateBtn->setText(QStringLiteral("Поддержать"));
-    page->wizardBtn->setText(QStringLiteral("Конвертер Карт"));
-    page->stayOnTopBtn->setText(QStringLiteral("Поверх окон"));
-    page->versionLabel->setText(QStringLiteral("Strovane " STROVANE_VERSION));
-    page->makerLabel->setText(QStringLiteral("Strovane project"));
-    // The converter's button works once a converter is set; the donation page is not part of this program.
-    page->wizardBtn->setEnabled(openPresenter_->ConverterEnabled());
-    page->donateBtn->setEnabled(false);
-    tabs_->setTabText(tabs_->indexOf(openPage_), QStringLiteral(" Открыть "));
-    tabs_->setTabText(tabs_->indexOf(isoPage_), QStringLiteral("   ISO     "));
-    tabs_->setTabText(tabs_->indexOf(dataPage_), QStringLiteral("  Данные  "));
-    tabs_->setTabText(tabs_->indexOf(mapPage_), QStringLiteral("   Карта   "));
-    menus_->ApplyTexts();
-    mapPage_->exploreParcelButton->setText(QStringLiteral("Показать данные участка"));
-    mapPage_->settingsBtn->setToolTip(QStringLiteral("Меню настройки"));
-    mapPage_->divisionImage->setToolTip(QStringLiteral("Положение парселя\nDivision/Integration"));
-    dataPage_->graphicImage->setToolTip(QStringLiteral("Вы можете скопировать эту картинку"));
-    dataPage_->label3->setText(QStringLiteral("Записей в таблице:"));
-    dataPage_->label4->setText(QStringLiteral("Записей в таблице:"));
-    dataPage_->innerTabs->setTabText(dataPage_->innerTabs->indexOf(dataPage_->infoSheet),
-                                     QStringLiteral("Информационная панель"));
-    dataPage_->innerTabs->setTabText(dataPage_->innerTabs->indexOf(dataPage_->matchingSheet),
-                                     QStringLiteral("Выборка данных"));
 }
 
 void MainWindow::SetHexViewer(HexViewApi* hex) {
@@ -371,7 +330,9 @@ void MainWindow::ClearInfoGrid() {
     dataPage_->matchingGrid->setModel(nullptr);
 }
 
-void MainWindow::showHexTab() {
+void MainWindow::showInHexViewer(const std::function<void(HexViewApi& hex)>& place) {
+    if (!hex_) return;
+    place(*hex_);
     if (!hexPage_ || tabs_->indexOf(hexPage_) < 0 || !hex_->HasStream()) return;
     setTabShown(hexPage_, true);
     tabs_->setCurrentWidget(hexPage_);
@@ -402,8 +363,7 @@ void MainWindow::CloseAll() {
     CloseISOImage();
 
     dataPresenter_->ResetLanguages();
-    charset_->Reset();
-    mapCommands_->ResetElements();
+    if (codePages_.AutoSelect()) charset_->SetMapCodePage(65001, true);
     setTabShown(isoPage_, false);
     setTabShown(dataPage_, false);
     setTabShown(mapPage_, false);

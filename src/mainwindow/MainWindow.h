@@ -10,14 +10,15 @@
 #include <QMainWindow>
 #include <QUrl>
 
-#include "kiwi/map/ParcelNumber.h"
 #include "mainwindow/DataTabCommands.h"
 #include "mainwindow/IsoTabController.h"
 #include "mainwindow/MapTabController.h"
 #include "mainwindow/OpenTabController.h"
 #include "mainwindow/model/CharsetPresenter.h"
+#include "mainwindow/model/DataTabPresenter.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/MapCodePageChoice.h"
+#include "mainwindow/model/MapTabPresenter.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/RecordTree.h"
@@ -27,10 +28,7 @@
 #include "widgets/Services.h"
 
 class DataPage;
-class DataTabPresenter;
 class FlatHint;
-class MapTabPresenter;
-class OpenTabPresenter;
 class HexViewApi;
 class IsoPage;
 class IsoTabPresenter;
@@ -125,14 +123,13 @@ protected:
 private:
     void buildWidgets();
     void connectCommands();
-    void applyWindowTexts();
     void dockHexViewer();
     void setTabShown(QWidget* page, bool shown);
     void showDataTab();
     void applyOutcome(const OpenOutcome& outcome);
     void walkToParcel(const TLN_ParcelNumber& number);
-    // Shows the hex tab, when the viewer has a stream, as the current one.
-    void showHexTab();
+    // Places the hex viewer, when there is one, and makes its tab (when it has a stream) the current one.
+    void showInHexViewer(const std::function<void(HexViewApi& hex)>& place);
     void applyLanguageButtons();
     void applyTreeWidthRatio();
     // Runs a command so that what it raises is shown through the messenger, never crossing the event loop.

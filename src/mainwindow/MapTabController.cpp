@@ -64,18 +64,6 @@ MapTabController::MapTabController(Parts parts, QObject* parent) : QObject(paren
     syncLayerItems();
     for (int column = 1; column <= 3; ++column)
         page.stringGrid2->setColumnWidth(column, 50);
-    connectCommands();
-}
-
-MapTabController::~MapTabController() {
-    if (QWidget* view = parts_.view.Widget()) view->removeEventFilter(this);
-    // The hint outlives the window by a little: it must not ask for the map's text after this goes.
-    parts_.hint.SetOnShowHint(nullptr);
-}
-
-void MapTabController::connectCommands() {
-    MapPage& page = parts_.page;
-    WindowMenus& menus = parts_.menus;
     MapViewApi& view = parts_.view;
     auto command = [this](auto&& work) { return [this, work] { parts_.run(work); }; };
     MapTabPresenter* presenter = &parts_.presenter;
@@ -90,11 +78,7 @@ void MapTabController::connectCommands() {
     CharsetPresenter* charset = &parts_.charset;
     connect(charset, &CharsetPresenter::ChecksChanged, this, &MapTabController::syncCharsetMenu);
     connect(charset, &CharsetPresenter::NamesChanged, this, &MapTabController::refreshNames);
-    connect(charset, &CharsetPresenter::CodePageApplied, this, [this] {
-        if (!hex_) return;
-        hex_->SetDisplayCodePage(MapTextCodePage.load());
-        hex_->SetCodePageName(parts_.presenter.PanelText(MapTabPresenter::kCodePagePanel));
-    });
+    connect(charset, &CharsetPresenter::CodePageApplied, this, [this] { SetHexViewer(hex_); });
 
     connect(page.exploreParcelButton, &FlatButton::clicked, this, command([this] { ExploreParcel(); }));
     connect(menus.exploreParcelItem, &QAction::triggered, this,
@@ -170,6 +154,12 @@ void MapTabController::connectCommands() {
     });
 }
 
+MapTabController::~MapTabController() {
+    if (QWidget* view = parts_.view.Widget()) view->removeEventFilter(this);
+    // The hint outlives the window by a little: it must not ask for the map's text after this goes.
+    parts_.hint.SetOnShowHint(nullptr);
+}
+
 void MapTabController::SetHexViewer(HexViewApi* hex) {
     hex_ = hex;
     if (!hex_) return;
@@ -194,9 +184,6 @@ void MapTabController::CloseMap() {
     parts_.view.SetRegionManager(nullptr);
     parts_.presenter.SetMap(nullptr);
     parts_.presenter.Clear();
-}
-
-void MapTabController::ResetElements() {
     WindowMenus& menus = parts_.menus;
     menus.backgroundItem->setChecked(true);
     menus.roadsItem->setChecked(true);

@@ -18,7 +18,6 @@ class HexViewApi;
 class MapPage;
 class MapTabPresenter;
 class MapViewApi;
-class QMenu;
 class QTabWidget;
 class RecordTree;
 class RecordTreeModel;
@@ -54,12 +53,11 @@ public:
 
     // The hex viewer that decodes names in the map's code page (null for none).
     void SetHexViewer(HexViewApi* hex);
-    // A map was opened (with its route planning data, null for none), or the sources were closed.
+    // A map was opened (with its route planning data, null for none), or the sources were closed (the map
+    // elements' checks go back as they start).
     void ShowMap(const std::shared_ptr<TLN_KiwiMap>& map, std::shared_ptr<TLN_RegionManager> routePlanning,
                  bool routes);
     void CloseMap();
-    // The map elements' checks as a closed source leaves them.
-    void ResetElements();
     // "RoadColors" (16 whole colours) and "DrawGrid".
     void ReadSettings();
     void WriteSettings() const;
@@ -81,7 +79,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void connectCommands();
     void showPanels();
     void showLevelTable();
     void showDivisionImage();

@@ -28,7 +28,6 @@
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/model/IsoTabPresenter.h"
-#include "mainwindow/model/MapCodePageChoice.h"
 #include "platform/RegistrySettings.h"
 #include "support/fixtures/CmpFixture.h"
 #include "support/fixtures/FixtureWriter.h"

@@ -19,7 +19,6 @@
 #include "mainwindow/MapPage.h"
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/WindowMenus.h"
-#include "mainwindow/model/DataTabPresenter.h"
 #include "platform/RegistrySettings.h"
 #include "platform/SettingsStore.h"
 #include "support/window/HexViewPlaceholder.h"

@@ -15,7 +15,6 @@
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/ReopenLabel.h"
 #include "mainwindow/ReopenNotifier.h"
-#include "platform/ReopenList.h"
 #include "support/fixtures/SourceFolderFixture.h"
 #include "widgets/flat/FlatButton.h"
 

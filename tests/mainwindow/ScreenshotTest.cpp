@@ -14,7 +14,6 @@
 #include "mainwindow/MapPage.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/RecordTreeModel.h"
-#include "platform/ReopenList.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/PictureFixture.h"

@@ -20,7 +20,6 @@
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/WindowLanguage.h"
 #include "mainwindow/WindowMenus.h"
-#include "mainwindow/model/MapTabPresenter.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "support/fixtures/SourceFolderFixture.h"
 #include "widgets/flat/FlatButton.h"

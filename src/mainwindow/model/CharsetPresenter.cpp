@@ -61,10 +61,6 @@ void CharsetPresenter::ChooseAuto(bool on) {
     if (const int codePage = opener_.AutoCharset()) ChooseCodePage(codePage);
 }
 
-void CharsetPresenter::Reset() {
-    if (choice_.AutoSelect()) SetMapCodePage(65001, true);
-}
-
 void CharsetPresenter::ReadSettings() {
     const int32_t codePage = RegReadInteger(QStringLiteral("MapCodePage"));
     if (codePage > 0) {

@@ -29,8 +29,6 @@ public:
     void ChooseAuto(bool on);
     // The automatic choice on or off, nothing chosen by it (the Auto item's check follows).
     void SetAutoSelect(bool on);
-    // Sources are closed: the automatic choice goes back to UTF-8.
-    void Reset();
     // "MapCodePage": a menu code page turns the automatic choice off; 0 (or none) keeps it on.
     void ReadSettings();
     void WriteSettings() const;
