@@ -92,6 +92,7 @@ MainWindow::~MainWindow() {
     }
     // A given map view outlives the window: it must not report to the presenter going with it.
     mapView_->SetEvents(nullptr);
+    // The Map tab's controller lets go of the view and the hint while both still stand.
     mapCommands_.reset();
 }
 

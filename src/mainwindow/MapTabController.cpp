@@ -56,15 +56,15 @@ void popupBelow(QMenu* menu, QWidget* button) {
 MapTabController::MapTabController(Parts parts, QObject* parent) : QObject(parent), parts_(std::move(parts)) {
     MapPage& page = parts_.page;
     WindowMenus& menus = parts_.menus;
+    MapViewApi& view = parts_.view;
     // A wheel is assumed (it cannot be asked): the zoom buttons start hidden, their menu item shows them.
     page.upDown->setVisible(false);
     menus.upDownItem->setChecked(page.upDown->isVisible());
-    menus.doubleDensityItem->setChecked(parts_.view.ScaleDensity() == 8);
-    menus.dispScaleFilterItem->setChecked(parts_.view.UseDisplayScale());
+    menus.doubleDensityItem->setChecked(view.ScaleDensity() == 8);
+    menus.dispScaleFilterItem->setChecked(view.UseDisplayScale());
     syncLayerItems();
     for (int column = 1; column <= 3; ++column)
         page.stringGrid2->setColumnWidth(column, 50);
-    MapViewApi& view = parts_.view;
     auto command = [this](auto&& work) { return [this, work] { parts_.run(work); }; };
     MapTabPresenter* presenter = &parts_.presenter;
     connect(presenter, &MapTabPresenter::PanelsChanged, this, &MapTabController::showPanels);

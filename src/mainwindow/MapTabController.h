@@ -53,8 +53,8 @@ public:
 
     // The hex viewer that decodes names in the map's code page (null for none).
     void SetHexViewer(HexViewApi* hex);
-    // A map was opened (with its route planning data, null for none), or the sources were closed (the map
-    // elements' checks go back as they start).
+    // What an opening found: the map (null for none) with its route planning data, and whether the route
+    // item works. Closing takes the map away and the map elements' checks back to how they start.
     void ShowMap(const std::shared_ptr<TLN_KiwiMap>& map, std::shared_ptr<TLN_RegionManager> routePlanning,
                  bool routes);
     void CloseMap();
@@ -62,7 +62,7 @@ public:
     void ReadSettings();
     void WriteSettings() const;
 
-    // The commands tests reach.
+    // The explore button: walks the record tree to the selected parcel.
     void ExploreParcel();
     // The map menu's item: first selects the parcel at the view's client point, then walks to it.
     void ExploreParcelAt(QPoint client);
