@@ -94,22 +94,27 @@ void CompletionRun::writeFileCon(ConversionProgress& progress, int volumes) {
     }
     TLN_FileConManager table(source);
     if (!table.IsValid()) throw EConvertError("FILECON.MNG of the source map is not valid");
-    if (volumes > 0) {
-        int first = table.Count();
-        for (int i = 0; i < table.Count(); ++i)
-            if (table.GetRecord(i).LogicalName == "ALLDATA.KWI") {
-                first = i;
-                break;
-            }
-        for (int i = table.Count() - 1; i >= first; --i)
-            if (table.GetRecord(i).LogicalName == "ALLDATA.KWI") table.Delete(i);
-        const std::string folder = FolderOf(options_.outputPath);
-        for (int k = 0; k < volumes; ++k) {
-            const int64_t size = fileSize(folder + "/" + VolumeName(k + 1));
-            if (size < 0 || size > 0xFFFFFFFFll)
-                throw EConvertError("Volume " + VolumeName(k + 1) + " cannot be listed");
-            table.Insert(first + k, {uint8_t(16 * k), "ALLDATA.KWI", VolumeName(k + 1), uint32_t(size)});
+    // The table lists the files this run wrote, at the place of the first old "ALLDATA.KWI" record: the
+    // volumes, or without a split the one new map (the source's records would name files of other sizes,
+    // or volumes that are not there).
+    int first = table.Count();
+    for (int i = 0; i < table.Count(); ++i)
+        if (table.GetRecord(i).LogicalName == "ALLDATA.KWI") {
+            first = i;
+            break;
         }
+    for (int i = table.Count() - 1; i >= first; --i)
+        if (table.GetRecord(i).LogicalName == "ALLDATA.KWI") table.Delete(i);
+    const std::string folder = FolderOf(options_.outputPath);
+    std::vector<std::string> files;
+    for (int k = 0; k < volumes; ++k)
+        files.push_back(VolumeName(k + 1));
+    if (volumes == 0) files.push_back(options_.outputPath.substr(options_.outputPath.find_last_of('/') + 1));
+    for (size_t k = 0; k < files.size(); ++k) {
+        const int64_t size = fileSize(folder + "/" + files[k]);
+        if (size < 0 || size > 0xFFFFFFFFll)
+            throw EConvertError(files[k] + " cannot be listed in FILECON.MNG");
+        table.Insert(first + int(k), {uint8_t(16 * k), "ALLDATA.KWI", files[k], uint32_t(size)});
     }
     const QByteArray bytes = table.Serialize();
     WriteProducedFile(FolderOf(options_.outputPath) + "/FILECON.MNG",

@@ -180,6 +180,35 @@ std::string UnsupportedOption(const ConversionOptions& o, bool haveBuildings) {
     return {};
 }
 
+std::string UnsupportedOption(const ConversionOptions& o, TLN_KiwiMap& map,
+                              const std::vector<uint8_t>* buildingData) {
+    if (std::string why = UnsupportedOption(o, buildingData != nullptr); !why.empty()) return why;
+    if (o.addExtraLevel) {
+        if (const std::string why = ExtraLevelRefusal(map); !why.empty())
+            return "the extra level cannot be added: " + why;
+        // Its parcels come only from the imported records: without any, the level would stay empty and
+        // block a real one later.
+        if (!buildingData || buildingData->size() <= building_data::kBoxSize)
+            return "the extra level needs building data";
+    }
+    // The classes go into the parcels of level code 0 only, and only into a class the level has.
+    for (uint8_t level = 0; level < map.LevelCount(); ++level) {
+        const TLN_Level_Management_Record& record = *map.Level(level);
+        if (record.LevelCode != 0) continue;
+        const auto beyond = [&](const char* name, int value, int count, const char* kind) {
+            return std::string(name) + " Display Class " + std::to_string(value) + " is beyond the " + kind +
+                   " classes of level " + std::to_string(level) + " (it has " + std::to_string(count) + ")";
+        };
+        if (o.buildings && o.buildingsClass >= record.BackgroundClassCount)
+            return beyond("Buildings", o.buildingsClass, record.BackgroundClassCount, "background");
+        if (o.address && o.numberingClass >= record.NameClassCount)
+            return beyond("Numbering", o.numberingClass, record.NameClassCount, "name");
+    }
+    const building_data::Box box =
+        buildingData ? building_data::ReadBox(*buildingData) : building_data::Box{};
+    return rewrite::ParcelFilters(map, o, box).TrimRefusal(o.addExtraLevel);
+}
+
 int64_t FreeBytesIn(const std::string& folder) {
     struct statvfs room {};
     if (::statvfs(folder.c_str(), &room) != 0) return -1;
@@ -203,10 +232,11 @@ struct OpenedSource {
 };
 
 // Checks the options, opens the source map and guards its files; the reason the run cannot start, or "".
-std::string openSource(const std::string& sourcePath, const ConversionOptions& options, bool haveBuildings,
-                       OpenedSource& source) {
+std::string openSource(const std::string& sourcePath, const ConversionOptions& options,
+                       const std::vector<uint8_t>* buildingData, OpenedSource& source) {
     if (const auto problem = options.Validate()) return *problem;
-    if (const std::string unsupported = UnsupportedOption(options, haveBuildings); !unsupported.empty())
+    if (const std::string unsupported = UnsupportedOption(options, buildingData != nullptr);
+        !unsupported.empty())
         return "Refused: " + unsupported;
     try {
         source.map = std::make_unique<TLN_KiwiMap>(sourcePath);
@@ -216,9 +246,8 @@ std::string openSource(const std::string& sourcePath, const ConversionOptions& o
     TLN_KiwiMap& map = *source.map;
     if (!map.IsValid() || !map.LevelsLoaded() || map.LevelCount() == 0)
         return "\"" + sourcePath + "\" holds no main map";
-    if (options.addExtraLevel)
-        if (const std::string why = ExtraLevelRefusal(map); !why.empty())
-            return "The extra level cannot be added: " + why;
+    if (const std::string unsupported = UnsupportedOption(options, map, buildingData); !unsupported.empty())
+        return "Refused: " + unsupported;
 
     source.guard.ProtectFile(sourcePath);
     source.guard.ProtectFile(map.GetAllDataStream()->FileName());
@@ -348,8 +377,7 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         return result;
     };
     OpenedSource source;
-    if (const std::string why = openSource(sourcePath_, options_, buildingData_ != nullptr, source);
-        !why.empty())
+    if (const std::string why = openSource(sourcePath_, options_, buildingData_.get(), source); !why.empty())
         return refuse(why);
     TLN_KiwiMap& map = *source.map;
     const std::string outputFolder = FolderOf(options_.outputPath);

@@ -16,6 +16,8 @@
 #include "converter/ProducedFile.h"
 #include "converter/names/LatRusDictionary.h"
 
+class TLN_KiwiMap;
+
 enum class ConversionStatus { Done, Stopped, Failed, Refused };
 
 struct ConversionResult {
@@ -78,3 +80,9 @@ std::string ElapsedText(int64_t seconds);
 // The reason the options ask for something this run cannot do yet, or "" (haveBuildings: building data
 // was given).
 std::string UnsupportedOption(const ConversionOptions& options, bool haveBuildings = false);
+// The check every run makes before it writes anything, and the wizard's refusals with it: the above, and
+// what the source map cannot take from the options: the extra level on a map whose last level is not of
+// level code 0 or without building data to fill it, a buildings or numbering class beyond the classes of
+// a level that receives them, a trim rectangle that covers nothing of the map. buildingData may be null.
+std::string UnsupportedOption(const ConversionOptions& options, TLN_KiwiMap& map,
+                              const std::vector<uint8_t>* buildingData);

@@ -73,6 +73,9 @@ std::string ExtraLevelRefusal(TLN_KiwiMap& map) {
                 return "a block table lies among the block set records";
         }
     }
+    // The added level divides the most detailed one, which a disc keeps last with level code 0.
+    if (last.LevelCode != 0)
+        return "the last level has level code " + std::to_string(last.LevelCode) + ", not 0";
     return {};
 }
 

@@ -10,6 +10,7 @@
 #include "converter/RegionDataWriter.h"
 #include "converter/SourceFiles.h"
 #include "kiwi/core/KiwiConversions.h"
+#include "kiwi/parts/ManagementParts.h"
 
 namespace {
 
@@ -18,6 +19,8 @@ constexpr int kHeaderRecord = 18;
 constexpr int64_t kLargestBlock = 100000000;
 constexpr int64_t kHeaderBytes = 8192;
 constexpr int64_t kCopyChunk = 4 << 20;
+constexpr int kRegionHeader = ManagementHeaderIndex(ManagementPart::RegionData);
+constexpr int kVoiceHeader = ManagementHeaderIndex(ManagementPart::VoiceData);
 
 std::string hex(int64_t value, int digits) {
     char buffer[24];
@@ -55,9 +58,9 @@ int64_t insertVoiceFile(ConversionContext& c, const TLN_Management_Header& heade
     const int64_t n = voice->Size();
     copyBlock(c, *voice, 0, n, append);
     TLN_Stream& source = *c.map.GetAllDataStream();
-    const int64_t record = kHeaderTable + kHeaderRecord * 6;
+    const int64_t record = kHeaderTable + kHeaderRecord * kVoiceHeader;
     c.out.Seek(record);
-    WriteAddressAndStoredSize(c.out, append, storedSectors(source, 6));
+    WriteAddressAndStoredSize(c.out, append, storedSectors(source, kVoiceHeader));
     const uint8_t noName[12] = {};
     c.out.Write(noName, 12);
     c.progress.AddLog("Voice Data Management inserted from file VOICEDAT.KWI. Address: 0x" + hex(append, 10) +
@@ -121,8 +124,8 @@ int64_t insertRegionFile(ConversionContext& c, const TLN_Management_Header& head
     c.progress.SetProgressLabel("Transferring Region Data Management");
     const int64_t n = AlignUp32(WriteRegionData(c, regions, append));
     TLN_Stream& source = *c.map.GetAllDataStream();
-    c.out.Seek(kHeaderTable + kHeaderRecord * 1);
-    WriteAddressAndStoredSize(c.out, append, storedSectors(source, 1));
+    c.out.Seek(kHeaderTable + kHeaderRecord * kRegionHeader);
+    WriteAddressAndStoredSize(c.out, append, storedSectors(source, kRegionHeader));
     const uint8_t noName[12] = {};
     c.out.Write(noName, 12);
     c.progress.AddLog("Region Data Management inserted from file REGION.KWI. Address: 0x" + hex(append, 10) +
@@ -138,8 +141,8 @@ int64_t transferRegionData(ConversionContext& c, const TLN_Management_Header& he
     if (!regions.IsValid()) return -1;
     c.progress.SetProgressLabel("Transferring Region Data Management");
     const int64_t n = AlignUp32(WriteRegionData(c, regions, append));
-    c.out.Seek(kHeaderTable + kHeaderRecord * 1);
-    WriteAddressAndStoredSize(c.out, append, storedSectors(*c.map.GetAllDataStream(), 1));
+    c.out.Seek(kHeaderTable + kHeaderRecord * kRegionHeader);
+    WriteAddressAndStoredSize(c.out, append, storedSectors(*c.map.GetAllDataStream(), kRegionHeader));
     c.progress.AddLog("Region Data Management transferred. Address: 0x" + hex(append, 10) + "  Size: 0x" +
                       hex(n, 8));
     return append + n;
@@ -191,9 +194,9 @@ int64_t transferManagement(ConversionContext& c, int i, const SourceBlocks& bloc
     TLN_Stream& source = *c.map.GetAllDataStream();
     const TLN_Management_Header header = c.map.GetManagementHeader(i);
     newAddress[size_t(i)] = header.Address;
-    if (i == 1 && c.options.insertRegionData && !header.Name.empty())
+    if (i == kRegionHeader && c.options.insertRegionData && !header.Name.empty())
         return insertRegionFile(c, header, append);
-    if (i == 6 && c.options.insertVoiceData && !header.Name.empty())
+    if (i == kVoiceHeader && c.options.insertVoiceData && !header.Name.empty())
         return insertVoiceFile(c, header, append);
     // A part wholly inside the copied first 8 KiB stays there; one that reaches 8192 or past it (also
     // from below, when the main map management data started below 8192) would be overwritten by the
@@ -208,7 +211,7 @@ int64_t transferManagement(ConversionContext& c, int i, const SourceBlocks& bloc
         newAddress[size_t(i)] = -1;
         return append;
     }
-    if (i == 1) {
+    if (i == kRegionHeader) {
         const int64_t next = transferRegionData(c, header, append);
         if (next >= 0) {
             newAddress[size_t(i)] = append;
@@ -216,7 +219,7 @@ int64_t transferManagement(ConversionContext& c, int i, const SourceBlocks& bloc
         }
     }
     const int64_t n = std::min(blocks.extentOf(header.Address), blocks.sourceSize - header.Address);
-    if (n <= 0 || (n >= kLargestBlock && i != 6)) {
+    if (n <= 0 || (n >= kLargestBlock && i != kVoiceHeader)) {
         // Left where it was it would point into the new main map data.
         c.out.Seek(record);
         WriteEmptyReference(c.out);
@@ -224,7 +227,7 @@ int64_t transferManagement(ConversionContext& c, int i, const SourceBlocks& bloc
         c.warn("Management " + std::to_string(i + 1) + " cannot be transferred");
         return append;
     }
-    if (i == 6) {
+    if (i == kVoiceHeader) {
         c.voiceOffset = header.Address;
         c.voiceSize = n;
     }

@@ -130,5 +130,9 @@ void FieldGridView::OpenHelp(const QModelIndex& index) {
                                                                            : helpBase_.toString()));
         return;
     }
-    urlOpener_->Open(url);
+    // There, but no program on this system shows it: the document is named, or only standard error would say.
+    if (!urlOpener_->Open(url) && messenger_)
+        messenger_->Information(
+            this, QStringLiteral("Нет программы для показа документа справки: ") +
+                      QDir::toNativeSeparators(url.isLocalFile() ? url.toLocalFile() : url.toString()));
 }

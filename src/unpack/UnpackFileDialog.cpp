@@ -252,7 +252,9 @@ void UnpackFileDialog::done(int result) {
 }
 
 void UnpackFileDialog::SaveDialogButtonClick() {
-    const QString chosen = services_.paths->SaveFile(this, texts_.caption, QString(), edit1->text());
+    // Start asks about an existing target; the file dialog does not ask first.
+    const QString chosen =
+        services_.paths->SaveFileUnconfirmed(this, texts_.caption, QString(), edit1->text());
     if (chosen.isEmpty()) return;
     edit1->setText(chosen);
     RegWriteString(QStringLiteral("UnpackSave"), chosen);

@@ -114,6 +114,11 @@ public:
                      const QString& start) override {
         return QFileDialog::getSaveFileName(parent, title, start, filter, nullptr, kFilterNamesOnly);
     }
+    QString SaveFileUnconfirmed(QWidget* parent, const QString& title, const QString& filter,
+                                const QString& start) override {
+        return QFileDialog::getSaveFileName(parent, title, start, filter, nullptr,
+                                            kFilterNamesOnly | QFileDialog::DontConfirmOverwrite);
+    }
 };
 
 class DesktopUrlOpener final : public UrlOpener {

@@ -44,6 +44,11 @@ public:
     virtual QString Disk(QWidget* parent, const QString& title) = 0;
     virtual QString SaveFile(QWidget* parent, const QString& title, const QString& filter,
                              const QString& start) = 0;
+    // As SaveFile, for a caller that asks its own question when the chosen file exists: the dialog asks none.
+    virtual QString SaveFileUnconfirmed(QWidget* parent, const QString& title, const QString& filter,
+                                        const QString& start) {
+        return SaveFile(parent, title, filter, start);
+    }
 };
 
 class UrlOpener {

@@ -4,7 +4,7 @@
 # killing the probe; an output "folder" that is a file is refused; an extra level is refused on a map
 # that already has one.
 set -euo pipefail
-: "${KIWIPROBE:?}" "${KIWI_WORK_DIR:?}"
+: "${KIWIPROBE:?}" "${STROVANE_SAMPLE_DISC:?}" "${KIWI_WORK_DIR:?}"
 work="$KIWI_WORK_DIR"
 rm -rf "$work" && mkdir -p "$work"
 cd "$work"
@@ -46,11 +46,19 @@ grep -q "File too large" last.err || fail "the size limit was not reported: $(ca
 touch plain-file
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI plain-file)" = 4 ] || fail "a file as output folder was not refused"
 
-# The extra level once, then again on its output: refused.
+# The extra level: refused below a last level not of level code 0 and without building data; on the sample
+# disc with one house number, then again on its output: refused.
 echo '{"addExtraLevel": true}' > extra.json
+"$STROVANE_SAMPLE_DISC" disc > /dev/null
+printf '\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\1\0\x33\1\0\0\0\0\0\0\0\0\x31\0\0\0' > one.lmp
 mkdir extra again
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI extra --options extra.json)" = 0 ] || fail "the extra level failed"
-[ "$(status "$KIWIPROBE" convert extra/ALLDATA.KWI again --options extra.json)" = 4 ] ||
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI extra --options extra.json --buildings one.lmp)" = 4 ] &&
+    grep -q "level code 1, not 0" last.err || fail "an extra level below a level of code 1 was not refused"
+[ "$(status "$KIWIPROBE" convert disc/ALLDATA.KWI extra --options extra.json)" = 4 ] &&
+    grep -q "needs building data" last.err || fail "an extra level without building data was not refused"
+[ "$(status "$KIWIPROBE" convert disc/ALLDATA.KWI extra --options extra.json --buildings one.lmp)" = 0 ] ||
+    fail "the extra level failed"
+[ "$(status "$KIWIPROBE" convert extra/ALLDATA.KWI again --options extra.json --buildings one.lmp)" = 4 ] ||
     fail "a second extra level was not refused"
 grep -q "already has an extra level" last.err || fail "the refusal gave no reason: $(cat last.err)"
 echo "convert-edges: ok"

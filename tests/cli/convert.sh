@@ -55,14 +55,23 @@ echo '{"buildings": true, "buildingsClass": 1, "buildingsTypeCode": 323}' > buil
     fail "buildings without building data were not refused"
 printf 'junk' > junk.lmp
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --buildings junk.lmp)" = 4 ] || fail "a junk .lmp was not refused"
+printf '; the town\n[IMG ID]\nID=1\n[END-IMG ID]\n' > town.mp
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --buildings town.mp)" = 4 ] && grep -q 'Сохранить как...' last.err ||
+    fail "a Polish-format map as building data was not refused with how to compile it: $(cat last.err)"
 printf '\xff\xff\xff\x7f\x00\x00\x00\x80\x00\x00\x00\x80\xff\xff\xff\x7f' > empty.lmp
 mkdir imp
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI imp --options buildings.json --buildings empty.lmp)" = 0 ] ||
     fail "a run with empty building data did not finish"
 [ "$(sha256sum < imp/ALLDATA.KWI)" = "$first" ] || fail "empty building data changed the map"
 
-# A missing output folder is refused before anything is written.
+# A missing output folder is made when its parent exists, refused (before anything is written) otherwise.
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI missing/folder)" = 4 ] || fail "a missing folder was not refused"
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI made)" = 0 ] && [ -f made/ALLDATA.KWI ] || fail "OUTDIR was not made"
+
+# The source inside an image, named as the other commands name it: the same map.
+xorriso -as mkisofs -quiet -o src.iso src 2>/dev/null
+[ "$(status "$KIWIPROBE" convert ALLDATA.KWI fromimage --image src.iso)" = 0 ] || fail "the image source: $(cat last.err)"
+[ "$(sha256sum < fromimage/ALLDATA.KWI)" = "$first" ] || fail "the map from the image differs"
 
 # Finishing: a single volume (the map is far below 2 GiB), ReadMe.txt; no FILECON.MNG beside the source.
 mkdir fin

@@ -48,4 +48,25 @@ number 0 0 0 0 0 1 0 0 0 0 0 0 200 106
 located 1
 parcel 0 0 0 0 0 1 0 1 2 2 1 0 200 106
 GOLDEN
+# A wrong command line: exit 2, nothing on stdout, and a message on stderr that names what is wrong.
+while IFS='|' read -r words message; do
+    set +e; (cd "$work/plain" && "$KIWIPROBE" $words) > "$work/out.txt" 2> "$work/err.txt"; rc=$?; set -e
+    [ "$rc" = 2 ] && [ ! -s "$work/out.txt" ] || { echo "'$words' gave exit $rc" >&2; exit 1; }
+    grep -qF -- "$message" "$work/err.txt" || { echo "'$words' said: $(cat "$work/err.txt")" >&2; exit 1; }
+done <<'TABLE'
+map ALLDATA.KWI --limt 3|unknown option --limt
+frames ALLDATA.KWI --limit abc|--limit abc: not a number
+frames nothere.KWI --limit abc|--limit abc: not a number
+unpack 05.CMP out --workers 0|--workers 0: not from 1 to 16
+unpack 05.CMP out --workers 99|--workers 99: not from 1 to 16
+map ALLDATA.KWI --limit|missing value after '--limit'
+map ALLDATA.KWI --walk=1|unexpected value after '--walk'
+locate ALLDATA.KWI --level 0 --xy 7300,y|--xy 7300,y: not X,Y
+mpa ALLDATA.KWI|unknown command "mpa"
+help mpa|unknown command "mpa"
+TABLE
+"$KIWIPROBE" --help | grep -q '^  map ALLDATA.KWI \[--walk\]'
+"$KIWIPROBE" help map | grep -q '^usage: kiwiprobe map ALLDATA.KWI'
+"$KIWIPROBE" map --help | grep -q '^usage: kiwiprobe map ALLDATA.KWI'
+"$KIWIPROBE" --version | grep -qx 'kiwiprobe [0-9.]*'
 echo "map walk ok"

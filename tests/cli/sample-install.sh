@@ -49,10 +49,24 @@ cp "$work/config2/Strovane/settings.txt" settings2-before.txt
 [ -s "$work/data2/strovane/sample-disc.iso" ] || fail "no image for the listed user"
 cmp -s "$work/config2/Strovane/settings.txt" settings2-before.txt || fail "a listed user's settings changed"
 
-# Arguments it does not know.
-for arguments in "" "--install disc" "--iso" "--frobnicate" "a b"; do
+# Arguments it does not know: exit 2 and a message on stderr that names what is wrong.
+while IFS='|' read -r arguments message; do
     status=0
-    "$STROVANE_SAMPLE_DISC" $arguments > /dev/null 2>&1 || status=$?
-    [ "$status" -eq 2 ] || fail "'$arguments' gave $status"
-done
+    "$STROVANE_SAMPLE_DISC" $arguments > out.txt 2> err.txt || status=$?
+    [ "$status" -eq 2 ] && [ ! -s out.txt ] || fail "'$arguments' gave $status"
+    grep -qF -- "$message" err.txt || fail "'$arguments' said: $(cat err.txt)"
+done <<'TABLE'
+|give FOLDER, --iso IMAGE or --install
+--install disc|--install takes no FOLDER and no --iso
+--iso|after '--iso'
+--frobnicate|unknown option --frobnicate
+a b|one FOLDER only, not also "b"
+TABLE
+"$STROVANE_SAMPLE_DISC" --help | grep -q '^usage: strovane-sample-disc FOLDER' || fail "--help"
+"$STROVANE_SAMPLE_DISC" --version | grep -qx 'strovane-sample-disc [0-9.]*' || fail "--version"
+# The desktop entry that starts the program: no file argument (it takes none), no icon the tree lacks.
+entry="$KIWI_SOURCE_DIR/resources/strovane.desktop"
+grep -qx 'Exec=strovane' "$entry" || fail "desktop entry: $(grep '^Exec=' "$entry")"
+icon=$(sed -n 's/^Icon=//p' "$entry")
+[ -z "$icon" ] || ls "$KIWI_SOURCE_DIR/resources/$icon".* > /dev/null 2>&1 || fail "desktop entry icon $icon is not in resources/"
 echo "sample install: ok"

@@ -137,7 +137,7 @@ compare tree-sample-parts.txt "$work/tree-sample-parts.txt"
 
 # A folder without KIWI files opens nothing.
 mkdir -p "$work/empty"
-if "$KIWIPROBE" tree "$work/empty" >"$work/empty.txt"; then
+if "$KIWIPROBE" tree "$work/empty" 2>"$work/empty.txt"; then
     echo "tree: an empty folder opened"
     exit 1
 fi

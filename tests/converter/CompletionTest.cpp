@@ -139,12 +139,13 @@ TEST(Completion, AStoppedSplitKeepsTheUnsplitFile) {
     EXPECT_EQ(files.at("ALLDATA.KWI"), s.newMap);
 }
 
-TEST(Completion, WithoutASplitFileConKeepsItsRecords) {
+TEST(Completion, WithoutASplitFileConListsTheNewMapInPlaceOfTheSources) {
     const Finished s = setup("nosplit", 100);
     ASSERT_EQ(complete(s, false, true, 1000).status, ConversionStatus::Done);
     TLN_FileConManager table(FolderOf(s.output) + "/FILECON.MNG");
     ASSERT_EQ(table.Count(), 2);
     EXPECT_EQ(table.GetRecord(0).PhysicalName, "ALLDATA.KWI");
+    EXPECT_EQ(table.GetRecord(0).FileSize, 100u) << "the source's ALLDATA.KWI has 3 bytes";
 }
 
 namespace {

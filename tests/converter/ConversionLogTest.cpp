@@ -68,7 +68,7 @@ TEST(ConversionLog, RegionDataInsideTheMapIsRewrittenAndSaysSo) {
 }
 
 TEST(ConversionLog, AddedLevelReportsItsArrowsBeforeTheNewHeader) {
-    const auto f = convtest::makeSource("log-extra", fixture::smallAllDataPlan());
+    const auto f = convtest::makeSource("log-extra", convtest::detailedLast(fixture::smallAllDataPlan()));
     ConversionOptions options;
     options.addExtraLevel = true;
     ASSERT_EQ(convtest::convert(f.allData, f.output, options).status, ConversionStatus::Done);

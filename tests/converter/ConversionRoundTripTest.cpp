@@ -122,7 +122,7 @@ TEST(ConversionRoundTrip, CompressedSourceConvertsLikeItsPlainCopy) {
 }
 
 TEST(ConversionRoundTrip, ExtraLevelAddsAnEmptyDetailedLevelAndMovesEveryTable) {
-    const auto f = convtest::makeSource("extra", fixture::smallAllDataPlan());
+    const auto f = convtest::makeSource("extra", convtest::detailedLast(fixture::smallAllDataPlan()));
     ConversionOptions options;
     options.addExtraLevel = true;
     const ConversionResult result = convtest::convert(f.allData, f.output, options);

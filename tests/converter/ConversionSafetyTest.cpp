@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "converter/ProducedFile.h"
+#include "kiwi/map/KiwiMap.h"
 #include "support/converter/ConversionTestSupport.h"
 #include "support/converter/OutputValidator.h"
 #include "support/fixtures/FixtureWriter.h"
@@ -60,6 +61,20 @@ TEST(ConversionSafety, UnsupportedOptionsAreRefusedBeforeAnythingIsWritten) {
     options.translate = true;
     EXPECT_FALSE(UnsupportedOption(options, false).empty());
     EXPECT_TRUE(UnsupportedOption(options, true).empty());
+}
+
+TEST(ConversionSafety, AClassTheImportLevelLacksIsRefusedWithItsCount) {
+    // Level 1, of level code 0, takes the imports: 2 background classes, 1 name class.
+    TLN_KiwiMap map(
+        convtest::makeSource("classes", convtest::detailedLast(fixture::smallAllDataPlan())).allData);
+    const std::vector<uint8_t> data(16);
+    ConversionOptions o;
+    o.buildings = true, o.buildingsClass = 2;
+    EXPECT_EQ(UnsupportedOption(o, map, &data),
+              "Buildings Display Class 2 is beyond the background classes of level 1 (it has 2)");
+    o.buildings = false, o.address = true, o.numberingClass = 1;
+    EXPECT_EQ(UnsupportedOption(o, map, &data),
+              "Numbering Display Class 1 is beyond the name classes of level 1 (it has 1)");
 }
 
 TEST(ConversionSafety, StopDuringTheTransferLeavesNoOutput) {

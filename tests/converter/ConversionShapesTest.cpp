@@ -57,10 +57,12 @@ std::string joined(const std::vector<std::string>& problems) {
 class ManagementShapeTest : public testing::TestWithParam<fixture::ManagementShape> {
 protected:
     // The source folder written for this shape and an empty output folder.
-    std::string writeSource(const std::string& tag) {
+    std::string writeSource(const std::string& tag, bool detailedLast = false) {
         const std::string root = fixture::scratchDir("convert-shape-" + GetParam().name + "-" + tag);
         source_ = root + "/src";
-        const std::string path = fixture::writeManagementShape(GetParam(), source_);
+        fixture::ManagementShape shape = GetParam();
+        if (detailedLast) shape.plan = convtest::detailedLast(shape.plan); // as the extra level needs
+        const std::string path = fixture::writeManagementShape(shape, source_);
         output_ = emptyFolder(root + "/out");
         return path;
     }
@@ -132,7 +134,7 @@ TEST_P(ManagementShapeTest, TwoRunsAndASecondConversionGiveTheSameBytes) {
 }
 
 TEST_P(ManagementShapeTest, ExtraLevelConvertsAndHeaderZeroCoversTheGrownData) {
-    const std::string path = writeSource("extra");
+    const std::string path = writeSource("extra", true);
     ConversionOptions options;
     options.addExtraLevel = true;
     const ConversionResult result = convtest::convert(path, output_, options);

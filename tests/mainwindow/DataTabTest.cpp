@@ -274,6 +274,11 @@ TEST_F(DataTabTest, AHelpLinkOpensTheDocumentUnderTheLocalDocumentFolder) {
     emit view->clicked(view->model()->index(helpRow, 2));
     EXPECT_EQ(urls.urls, QStringList{QUrl::fromLocalFile(folder + "KIWI/Chapter3.pdf").toString()});
     EXPECT_EQ(messenger.information.size(), 1);
+    // There, but no program shows it: the message names the document.
+    urls.opens = false;
+    emit view->clicked(view->model()->index(helpRow, 2));
+    EXPECT_EQ(messenger.information.value(1),
+              "Нет программы для показа документа справки: " + folder + "KIWI/Chapter3.pdf");
 }
 
 TEST_F(DataTabTest, ABuilderErrorShowsAMessageAndAttachesNothing) {

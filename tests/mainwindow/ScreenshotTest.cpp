@@ -262,8 +262,9 @@ TEST_F(ScreenshotTest, AbsentHeadersStoredAsAllOnesAreListed) {
     keep(image, "data-absent-headers.png");
 }
 
-// The next-level view of a category row of the town's search record, which has no next-level frame.
-TEST_F(ScreenshotTest, TheNextLevelViewShowsItsDefinitionsParentRecordAndTables) {
+// The next-level view of a category row of the town's search record, which has no next-level data: its
+// sections are empty and no table opens.
+TEST_F(ScreenshotTest, TheNextLevelViewWithoutNextLevelDataShowsItsSectionsEmpty) {
     const fixture::TownIndexFiles files = fixture::buildTownIndex();
     fixture::writeFile(spath("town/INDEXDAT.KWI"), files.index);
     fixture::writeFile(spath("town/SRCH0001.KWI"), files.dataFile);
@@ -286,13 +287,9 @@ TEST_F(ScreenshotTest, TheNextLevelViewShowsItsDefinitionsParentRecordAndTables)
     emit grid->doubleClicked(grid->model()->index(3, 1));
     ASSERT_TRUE(
         windowtest::waitUntil([&] { return tree->currentIndex() == model->index(3, 0, record); }, 5000));
-    // The tables' tab came to the front as they opened; the record's rows first.
-    window.DataTab()->innerTabs->setCurrentWidget(window.DataTab()->infoSheet);
     const QImage info = window.grab().toImage();
     EXPECT_FALSE(uniform(info));
     keep(info, "data-next-level.png");
-    window.DataTab()->innerTabs->setCurrentWidget(window.DataTab()->matchingSheet);
-    keep(window.grab().toImage(), "data-next-level-tables.png");
 }
 
 } // namespace

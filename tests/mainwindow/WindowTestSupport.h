@@ -76,6 +76,11 @@ public:
         calls.push_back({"save", title, filter, start});
         return answer;
     }
+    QString SaveFileUnconfirmed(QWidget*, const QString& title, const QString& filter,
+                                const QString& start) override {
+        calls.push_back({"save, asking nothing", title, filter, start});
+        return answer;
+    }
     std::vector<Call> calls;
     QString answer;
     // What OpenFiles gives; empty stands for a cancelled choice.
@@ -86,9 +91,10 @@ class RecordingUrls : public UrlOpener {
 public:
     bool Open(const QUrl& url) override {
         urls << url.toString();
-        return true;
+        return opens;
     }
     QStringList urls;
+    bool opens = true; // false: no program shows the document
 };
 
 class RecordingProcesses : public ProcessLauncher {

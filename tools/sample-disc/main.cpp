@@ -1,5 +1,6 @@
 // strovane-sample-disc: writes the sample disc's files into a folder, builds its ISO 9660 image with
 // xorriso, or installs the image for the program's first run (scripts/run does this before starting it).
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -11,17 +12,19 @@
 
 namespace {
 
-const char* const kUsage =
-    "usage: strovane-sample-disc FOLDER [--iso IMAGE]\n"
-    "       strovane-sample-disc --iso IMAGE\n"
-    "       strovane-sample-disc --install\n"
+const char* const kSynopsis = "usage: strovane-sample-disc FOLDER [--iso IMAGE]\n"
+                              "       strovane-sample-disc --iso IMAGE\n"
+                              "       strovane-sample-disc --install\n";
+const char* const kDetails =
     "FOLDER receives the disc's files; IMAGE its ISO 9660 image (made with xorriso), and beside it\n"
     "IMAGE-town.mp, the town's buildings, city area and house numbers in the Polish format.\n"
     "--install writes $XDG_DATA_HOME/strovane/sample-disc.iso and sample-disc-town.mp when they are\n"
-    "missing and, while the program's reopen list is empty, makes the image its first entry.\n";
+    "missing and, while the program's reopen list is empty, makes the image its first entry.\n"
+    "--help prints this text, --version the version.\n";
 
-int usage() {
-    std::fputs(kUsage, stderr);
+// A command line that cannot be run: what is wrong, then how it is written; exit 2.
+int refuse(const QString& problem) {
+    std::fprintf(stderr, "strovane-sample-disc: %s\n%s", qPrintable(problem), kSynopsis);
     return 2;
 }
 
@@ -34,28 +37,46 @@ int fail(const QString& error) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    QString folder, image;
-    bool install = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == "--install")
-            install = true;
-        else if (args[i] == "--iso" && i + 1 < args.size() && image.isEmpty())
-            image = args[++i];
-        else if (!args[i].startsWith("-") && folder.isEmpty())
-            folder = args[i];
-        else
-            return usage();
+    QCommandLineParser parser;
+    // "-iso" is "--iso", not the letters i, s, o.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption isoOption(QStringLiteral("iso"), QString(), QStringLiteral("IMAGE"));
+    const QCommandLineOption installOption(QStringLiteral("install"));
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption versionOption(QStringLiteral("version"));
+    parser.addOptions({isoOption, installOption, helpOption, versionOption});
+    if (!parser.parse(app.arguments())) {
+        const QStringList unknown = parser.unknownOptionNames();
+        return refuse(unknown.isEmpty()
+                          ? parser.errorText()
+                          : QStringLiteral("unknown option --") + unknown.join(QStringLiteral(", --")));
     }
+    if (parser.isSet(helpOption)) {
+        std::printf("%s%s", kSynopsis, kDetails);
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        std::printf("strovane-sample-disc %s\n", STROVANE_VERSION);
+        return 0;
+    }
+    const QStringList folders = parser.positionalArguments();
+    const QStringList images = parser.values(isoOption);
+    const bool install = parser.isSet(installOption);
+    if (folders.size() > 1) return refuse(QStringLiteral("one FOLDER only, not also \"%1\"").arg(folders[1]));
+    if (images.size() > 1) return refuse(QStringLiteral("one --iso only, not also \"%1\"").arg(images[1]));
+    if (install && !(folders.isEmpty() && images.isEmpty()))
+        return refuse(QStringLiteral("--install takes no FOLDER and no --iso"));
+    if (!install && folders.isEmpty() && images.isEmpty())
+        return refuse(QStringLiteral("give FOLDER, --iso IMAGE or --install"));
     QString error;
     if (install) {
-        if (!folder.isEmpty() || !image.isEmpty()) return usage();
         QString report;
         if (!installSampleDisc(report, error)) return fail(error);
         std::fputs(qPrintable(report), stdout);
         return 0;
     }
-    if (folder.isEmpty() && image.isEmpty()) return usage();
+    QString folder = folders.value(0);
+    const QString image = images.value(0);
     QTemporaryDir scratch;
     if (folder.isEmpty()) {
         if (!scratch.isValid()) return fail("cannot create a temporary folder");

@@ -161,14 +161,16 @@ void MpImportJob::RunCompiled() {
     const bool append = request_.source == ImportRequest::Source::CompiledAppend;
     SetPercent(50);
     RaisePercent(50);
-    // The loading line is taken back when the file is refused, so the log stays as it was.
-    Post(MemoEvent{MemoEvent::Kind::Append, "Compiled map is loading... Please wait...", 0});
+    // Appending writes the loading line over the memo's last line, and then the loaded file's line over it;
+    // replacing adds it, and takes it back when the file is refused, so the log stays as it was.
+    Post(MemoEvent{append ? MemoEvent::Kind::ReplaceLast : MemoEvent::Kind::Append,
+                   "Compiled map is loading... Please wait...", 0});
     const building_data::LmpLoadResult result = building_data::LoadLmp(
         request_.data, path,
         append ? building_data::LmpLoadMode::Append : building_data::LmpLoadMode::Replace);
     if (!result.ok) {
         outcome_.error = result.error;
-        Post(MemoEvent{MemoEvent::Kind::DropLast, {}, 1});
+        if (!append) Post(MemoEvent{MemoEvent::Kind::DropLast, {}, 1});
         SetPercent(0);
         return;
     }

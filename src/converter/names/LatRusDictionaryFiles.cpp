@@ -100,11 +100,11 @@ LatRusDictionary::TextLoad LatRusDictionary::LoadFromTextFile(const std::string&
 }
 
 std::string LatRusDictionary::LoadFromBytes(std::string_view bytes) {
-    if (bytes.size() < 8) return "The dictionary file is shorter than its header";
+    if (bytes.size() < 8) return "Файл словаря короче своего заголовка";
     const uint32_t area = readU32(bytes, 0);
     const uint64_t count = readU32(bytes, 4);
     size_t at = 8;
-    if (count * 8 > bytes.size() - at) return "The dictionary file holds fewer keys than it counts";
+    if (count * 8 > bytes.size() - at) return "В файле словаря меньше ключей, чем указано в его заголовке";
     struct Record {
         std::string_view key;
         uint32_t value;
@@ -112,11 +112,11 @@ std::string LatRusDictionary::LoadFromBytes(std::string_view bytes) {
     std::vector<Record> records;
     records.reserve(size_t(count));
     for (uint64_t i = 0; i < count; ++i) {
-        if (bytes.size() - at < 8) return "The dictionary file ends inside key " + std::to_string(i);
+        if (bytes.size() - at < 8) return "Файл словаря обрывается внутри ключа " + std::to_string(i);
         const uint32_t value = readU32(bytes, at);
         const uint64_t length = readU32(bytes, at + 4);
         at += 8;
-        if (length > bytes.size() - at) return "Key " + std::to_string(i) + " runs past the end of the file";
+        if (length > bytes.size() - at) return "Ключ " + std::to_string(i) + " выходит за конец файла";
         records.push_back({bytes.substr(at, size_t(length)), value});
         at += size_t(length);
     }
@@ -125,10 +125,10 @@ std::string LatRusDictionary::LoadFromBytes(std::string_view bytes) {
     loaded.values_.assign(valueLines.begin(), valueLines.end());
     loaded.entries_.reserve(records.size());
     for (size_t i = 0; i < records.size(); ++i) {
-        if (records[i].key.empty()) return "Key " + std::to_string(i) + " is empty";
+        if (records[i].key.empty()) return "Ключ " + std::to_string(i) + " пуст";
         if (records[i].value >= loaded.values_.size())
-            return "Key " + std::to_string(i) + " points past the " + std::to_string(loaded.values_.size()) +
-                   " translations";
+            return "Ключ " + std::to_string(i) + " ссылается за пределы списка из " +
+                   std::to_string(loaded.values_.size()) + " переводов";
         loaded.noteSpace(records[i].key);
         loaded.entries_.push_back(
             Entry{FoldedCp1251(records[i].key), std::string(records[i].key), records[i].value});
@@ -137,7 +137,7 @@ std::string LatRusDictionary::LoadFromBytes(std::string_view bytes) {
                      [](const Entry& a, const Entry& b) { return a.folded < b.folded; });
     const auto twin = std::adjacent_find(loaded.entries_.begin(), loaded.entries_.end(),
                                          [](const Entry& a, const Entry& b) { return a.folded == b.folded; });
-    if (twin != loaded.entries_.end()) return "The key \"" + twin->key + "\" appears twice";
+    if (twin != loaded.entries_.end()) return "Ключ \"" + twin->key + "\" встречается дважды";
     entries_ = std::move(loaded.entries_);
     values_ = std::move(loaded.values_);
     rebuildIndex();

@@ -1,6 +1,8 @@
 // Block and parcel rectangles.
 #include "converter/rewrite/BlockGeometry.h"
 
+#include <algorithm>
+
 #include "kiwi/map/CoverageLongitude.h"
 #include "kiwi/map/KiwiMap.h"
 #include "platform/MulDiv.h"
@@ -59,8 +61,26 @@ building_data::Box ToImported(const MapRect& r) {
             clamp32(int64_t(r.south) * 16)};
 }
 
-bool MeetsTrim(const MapRect& r, const MapRect& trim) {
-    return r.east >= trim.west && r.west <= trim.east && r.north >= trim.south && r.south <= trim.north;
+TrimArea TrimAreaOf(const MapRect& edges) {
+    TrimArea trim;
+    trim.north = edges.north, trim.south = edges.south;
+    if (edges.north < edges.south) return trim;
+    int64_t width = int64_t(edges.east) - edges.west;
+    if (width < 0) width = width % kLongitudeFullCircle + kLongitudeFullCircle;
+    trim.west = WrapLongitude(edges.west);
+    trim.width = std::min(width, kLongitudeFullCircle);
+    return trim;
+}
+
+bool MeetsTrim(const MapRect& r, const TrimArea& trim) {
+    if (trim.width < 0 || r.north < trim.south || r.south > trim.north) return false;
+    // Rectangles count in the coverage's longitudes, which run on past 180 degrees east on a coverage
+    // across it: the area a turn either way is the same area.
+    for (int64_t turn = -1; turn <= 1; ++turn) {
+        const int64_t west = trim.west + turn * kLongitudeFullCircle;
+        if (r.east >= west && r.west <= west + trim.width) return true;
+    }
+    return false;
 }
 
 bool BlockHoldsOutlines(const LevelGeometry& g, uint32_t set, uint32_t block,

@@ -37,8 +37,19 @@ MapRect ParcelRectangle(const LevelGeometry& g, uint32_t set, uint32_t block, ui
 // The same rectangle times 16: imported units.
 building_data::Box ToImported(const MapRect& rect);
 
-// Whether rect meets the trim rectangle: east >= x0, west <= x1, north >= y0, south <= y1.
-bool MeetsTrim(const MapRect& rect, const MapRect& trim);
+// A trim rectangle as the filters test it: its west edge taken into -180..180 degrees and its width
+// eastward from there. A west edge that lies east of the east edge runs eastward across 180 degrees, so
+// that 150 to 142 degrees west and 210 to 218 degrees east are the same area; a south edge north of the
+// north edge covers nothing (width -1).
+struct TrimArea {
+    int64_t west = 0;
+    int64_t width = -1;
+    int32_t north = 0, south = 0;
+};
+TrimArea TrimAreaOf(const MapRect& edges);
+
+// Whether rect meets the trim area at any turn of it: east >= x0, west <= x1, north >= y0, south <= y1.
+bool MeetsTrim(const MapRect& rect, const TrimArea& trim);
 // Whether the block's rectangle, times 16, meets the imported box with strict comparisons on all sides.
 bool BlockHoldsOutlines(const LevelGeometry& g, uint32_t set, uint32_t block,
                         const building_data::Box& bounds);

@@ -31,9 +31,25 @@ ParcelFilters::ParcelFilters(TLN_KiwiMap& map, const ConversionOptions& options,
                              const building_data::Box& importBox)
     : map_(map), options_(options) {
     if (options.trimMode == kEdges)
-        trimRect_ = {options.trimWest, options.trimNorth, options.trimEast, options.trimSouth};
+        edges_ = {options.trimWest, options.trimNorth, options.trimEast, options.trimSouth};
+    else if (!importBox.IsEmpty())
+        edges_ = {importBox.west / 16, importBox.north / 16, importBox.east / 16, importBox.south / 16};
     else
-        trimRect_ = {importBox.west / 16, importBox.north / 16, importBox.east / 16, importBox.south / 16};
+        edges_ = {0, -1, 0, 0}; // no imported data: a south edge north of the north edge covers nothing
+    trim_ = TrimAreaOf(edges_);
+}
+
+std::string ParcelFilters::TrimRefusal(bool extraLevel) const {
+    const int levels = int(map_.LevelCount()) + (extraLevel ? 1 : 0);
+    if (levels == 0 || !trimsByRectangle(uint8_t(levels - 1))) return {};
+    const TLN_Rect& c = map_.Coverage();
+    if (MeetsTrim({c.Left, c.Top, c.Right, c.Bottom}, trim_)) return {};
+    auto edges = [](int32_t west, int32_t north, int32_t east, int32_t south) {
+        return "west " + std::to_string(west) + ", north " + std::to_string(north) + ", east " +
+               std::to_string(east) + ", south " + std::to_string(south);
+    };
+    return "the trim rectangle (" + edges(edges_.west, edges_.north, edges_.east, edges_.south) +
+           ") covers nothing of the map (" + edges(c.Left, c.Top, c.Right, c.Bottom) + ")";
 }
 
 LevelGeometry ParcelFilters::geometry(uint8_t level) const {
@@ -54,12 +70,12 @@ bool ParcelFilters::ParcelInTrimArea(uint8_t level, uint32_t set, uint32_t block
 
 bool ParcelFilters::BlockInTrimArea(uint8_t level, const LevelGeometry& g, uint32_t set,
                                     uint32_t block) const {
-    return !trimsByRectangle(level) || MeetsTrim(BlockRectangle(g, set, block), trimRect_);
+    return !trimsByRectangle(level) || MeetsTrim(BlockRectangle(g, set, block), trim_);
 }
 
 bool ParcelFilters::ParcelInTrimArea(uint8_t level, const LevelGeometry& g, uint32_t set, uint32_t block,
                                      uint32_t parcel) const {
-    return !trimsByRectangle(level) || MeetsTrim(ParcelRectangle(g, set, block, parcel), trimRect_);
+    return !trimsByRectangle(level) || MeetsTrim(ParcelRectangle(g, set, block, parcel), trim_);
 }
 
 bool ParcelFilters::ParcelPassesDensoWestFix(uint8_t level, uint32_t set, uint32_t block,

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "converter/ConversionOptions.h"
@@ -33,7 +34,9 @@ public:
     bool ParcelKept(uint8_t level, uint32_t set, uint32_t block, uint32_t parcel,
                     const TLN_MM_Parcel_Managenent_Record& record) const;
 
-    const MapRect& TrimRect() const { return trimRect_; }
+    // Why the rectangle trim would keep nothing of a level it trims, or "": it meets nothing of the map's
+    // coverage (extraLevel: the added level, above every old one, is trimmed too).
+    std::string TrimRefusal(bool extraLevel) const;
 
 private:
     // Whether the rectangle trim applies on the level.
@@ -46,7 +49,9 @@ private:
 
     TLN_KiwiMap& map_;
     const ConversionOptions& options_;
-    MapRect trimRect_;
+    // The edges as given (1/8 arc-second), and the area they cover.
+    MapRect edges_;
+    TrimArea trim_;
 };
 
 } // namespace rewrite

@@ -7,7 +7,30 @@
 #include "converter/NewCmpList.h"
 #include "converter/SourceFiles.h"
 #include "kiwi/map/KiwiMap.h"
+#include "kiwi/parts/ManagementParts.h"
 #include "kiwi/region/RegionManager.h"
+
+namespace {
+
+bool named(const std::string& name, const char* file) {
+    return QString::fromStdString(name).compare(QLatin1String(file), Qt::CaseInsensitive) == 0;
+}
+
+// The voice data as the main window opens it: a header with a size, naming VOICEDAT.KWI or STDVCE.KWI found
+// beside the map (that file's size), or naming no file (the data inside ALLDATA.KWI).
+int64_t voiceDataSize(const std::string& allDataPath, const TLN_Management_Header& header) {
+    if (header.Size == 0) return 0;
+    if (header.Name.empty()) return header.Size;
+    if (!named(header.Name, "VOICEDAT.KWI") && !named(header.Name, "STDVCE.KWI")) return 0;
+    try {
+        const std::shared_ptr<TLN_Stream> file = OpenBesideSource(allDataPath, header.Name);
+        return file ? file->Size() : 0;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+} // namespace
 
 ConverterSource ReadConverterSource(const std::string& allDataPath) {
     ConverterSource source;
@@ -25,11 +48,15 @@ ConverterSource ReadConverterSource(const std::string& allDataPath) {
     // hardware maker.
     source.systemIdText = map->AllDataManager().DataVolume().Maker.Name;
     source.systemNumber = int(map->SystemNumber());
-    source.management21Address = map->GetManagementHeader(20).Address;
-    source.management32Address = map->GetManagementHeader(31).Address;
-    source.header1Name = map->GetManagementHeader(1).Name;
-    source.header6Name = map->GetManagementHeader(6).Name;
-    source.voiceSize = map->GetManagementHeader(7).Size;
+    const auto header = [&map](ManagementPart part) {
+        return map->GetManagementHeader(ManagementHeaderIndex(part));
+    };
+    source.management21Address = header(ManagementPart::Management21).Address;
+    source.management32Address = header(ManagementPart::Management32).Address;
+    source.regionHeaderName = header(ManagementPart::RegionData).Name;
+    const TLN_Management_Header voice = header(ManagementPart::VoiceData);
+    source.voiceHeaderName = voice.Name;
+    source.voiceSize = voiceDataSize(allDataPath, voice);
     source.fileConPresent = !FindBesideSource(allDataPath, "FILECON.MNG").empty();
     source.levelCount = int(map->LevelCount());
     const TLN_Level_Management_Record top = map->GetLevel(uint8_t(map->LevelCount() - 1));

@@ -23,13 +23,15 @@ struct ConverterSource {
     bool compressed = false;
     std::string systemIdText;
     int systemNumber = 0;
-    // Addresses of management headers 20 (Management 21) and 31 (Management 32); -1 when absent.
+    // Addresses of the headers of Management 21 and Management 32; -1 when absent.
     int64_t management21Address = -1;
     int64_t management32Address = -1;
-    // Names in management headers 1 and 6.
-    std::string header1Name;
-    std::string header6Name;
+    // The file names the region data's and the voice data's management headers give ("" for none).
+    std::string regionHeaderName;
+    std::string voiceHeaderName;
     bool hasRegionData = false;
+    // Bytes of voice data the main window would play: those of the file the voice header names (VOICEDAT.KWI
+    // or STDVCE.KWI beside the map), or the header's own size when the data lies in ALLDATA.KWI; 0 for none.
     int64_t voiceSize = 0;
     bool fileConPresent = false;
     int levelCount = 0;

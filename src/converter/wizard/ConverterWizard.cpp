@@ -191,9 +191,10 @@ bool ConverterWizard::fileStepAccepted() {
         updateOutputCheck();
         return false;
     }
+    // The warning box with OK and Cancel; the file dialog asked nothing.
     if (QFileInfo::exists(output) &&
-        !services_.messenger->Question(this, QStringLiteral("Файл ") + output +
-                                                 QStringLiteral(" уже существует!\n Хотите его заменить?")))
+        !services_.messenger->Warning(this, QStringLiteral("Файл ") + output +
+                                                QStringLiteral(" уже существует!\n Хотите его заменить?")))
         return false;
     // No "05.CMP" is removed here: the run replaces a stale one only once the new map is complete.
     return true;
@@ -237,7 +238,7 @@ void ConverterWizard::restoreCodePage() {
 void ConverterWizard::done(int result) {
     if (closing_) return;
     closing_ = true;
-    pollTimer->stop();
+    elapsedClock->stop();
     const bool creationUnfinished = creation_ && creation_->Started() && !creation_->Finished();
     const bool completionUnfinished = completion_ && completion_->Started() && !completion_->Finished();
     // Both runs are stopped and joined before the dictionary, the building data or the window go.

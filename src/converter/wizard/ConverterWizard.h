@@ -93,7 +93,8 @@ public:
     void SaveDictionaryBtnClick();
     void LoadMpBtnClick();
     void SaveLmpBtnClick();
-    void Poll();
+    // The elapsed time of a running creation, once a second.
+    void Tick();
 
 protected:
     // Every way out comes here: both runs are stopped and joined, then the settings are saved.
@@ -113,8 +114,6 @@ private:
     QWidget* buildFinish();
     QWidget* buildCompletion();
     QWidget* buildRegion();
-    // Each control takes its member's name as its objectName, the name window tests find it by.
-    void nameControls();
     void connectHandlers();
     void initialise();
     void showPage(WizardPage page);
@@ -137,6 +136,8 @@ private:
     void refreshMemoryGauge();
     // The pages show the model's options and what it enables.
     void showChoices();
+    // Every caption beside a control (its buddy) takes the control's enabled state.
+    void greyCaptions();
     void restoreCodePage();
     // Runs work (a load or a save of the dictionary) off the window's thread with the page disabled.
     void startDictionaryWork(std::function<QString(const WizardDictionary::Percent&)> work, bool saving);
@@ -164,6 +165,8 @@ private:
     QString lastOpenedDictionary_;
     QString savedDictionary_;
     ConversionOptions runSettings_;
+    // What the last run that wrote the whole map reported: where it found the source's voice data.
+    ConversionResult created_;
     int savedCodePage_ = 0;
     bool codePageChanged_ = false;
     int returnValue_ = 0;
@@ -179,7 +182,7 @@ private:
     bool rememberChoice_ = false;
     bool importPolish_ = false;
 
-    // The controls, each named by its objectName after its member (tests find them by that name).
+    // The controls, each named after its member where it is made (tests find them by that name).
     // Header and buttons.
     QLabel* captionLabel = nullptr;
     QLabel* hintLabel = nullptr;
@@ -188,7 +191,7 @@ private:
     QPushButton* backBtn = nullptr;
     QPushButton* nextBtn = nullptr;
     QPushButton* cancelBtn = nullptr;
-    QTimer* pollTimer = nullptr;
+    QTimer* elapsedClock = nullptr;
     // Info, Caution.
     QPlainTextEdit* infoMemo = nullptr;
     QPlainTextEdit* attentionMemo = nullptr;
@@ -265,6 +268,10 @@ private:
     QSlider* southTrackBar = nullptr;
     QSlider* westTrackBar = nullptr;
     QSlider* eastTrackBar = nullptr;
+    QLabel* northLabel = nullptr;
+    QLabel* southLabel = nullptr;
+    QLabel* westLabel = nullptr;
+    QLabel* eastLabel = nullptr;
     QLineEdit* northEdit = nullptr;
     QLineEdit* southEdit = nullptr;
     QLineEdit* westEdit = nullptr;

@@ -26,11 +26,10 @@ QString EditorWizardDictionary::Load(const QString& path, bool wordByWord, const
         return QString::fromStdString(e.what());
     }
     // A file of no pairs is no dictionary: nothing of it was taken.
-    if (found.pairs == 0)
-        return QStringLiteral("The file holds no key=value lines; the dictionary is unchanged.");
+    if (found.pairs == 0) return QStringLiteral("В файле нет строк вида ключ=значение; словарь не изменён.");
     QStringList messages;
     if (found.otherLines > 0)
-        messages << QStringLiteral("%1 lines of the file are not key=value pairs and were skipped.")
+        messages << QStringLiteral("Строки файла, не являющиеся парами ключ=значение, пропущены: %1.")
                         .arg(found.otherLines);
     // Words want keys without spaces, phrases want some.
     if (wordByWord != dictionary_->NoSpaces())

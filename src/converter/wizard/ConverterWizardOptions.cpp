@@ -59,8 +59,8 @@ void ConverterWizard::connectHandlers() {
             guardedSlot(this, services_.messenger, &ConverterWizard::NextBtnClick));
     connect(backBtn, &QPushButton::clicked, this, &ConverterWizard::BackBtnClick);
     connect(cancelBtn, &QPushButton::clicked, this, [this] { done(2); });
-    connect(pollTimer, &QTimer::timeout, this,
-            guardedSlot(this, services_.messenger, &ConverterWizard::Poll));
+    connect(elapsedClock, &QTimer::timeout, this,
+            guardedSlot(this, services_.messenger, &ConverterWizard::Tick));
     // Every change of an option goes to the model, and the pages show the model again.
     const auto change = [this](auto&& apply) {
         return [this, apply](auto&&... values) {
@@ -210,9 +210,7 @@ void ConverterWizard::showChoices() {
     const bool translating = on(WizardControl::TranslateOptions);
     put(dictionaryTypeRadioGroup, c.wordByWord ? 0 : 1, translating);
     dictionaryTypeRadioGroup->buttons().first()->parentWidget()->setEnabled(translating);
-    translateLevelLabel->setEnabled(translating);
     put(translateTrackBar, c.translationLevel, translating);
-    levelsRangeLabel->setEnabled(translating);
     levelsRangeLabel->setText(model_.LevelsRangeText());
     loadDictionaryBtn->setEnabled(translating);
     put(excludeYoCheckBox, c.foldYo, translating);
@@ -280,6 +278,14 @@ void ConverterWizard::showChoices() {
     put(regionCheckBox, c.newRegion, on(WizardControl::NewRegion));
     put(voiceCheckBox, c.newVoice, on(WizardControl::NewVoice));
     put(cmp05CheckBox, c.newCmpList, on(WizardControl::NewCmpList));
+    greyCaptions();
+}
+
+void ConverterWizard::greyCaptions() {
+    // A caption shares its control's parent, so the control's own state is the caption's.
+    for (QLabel* label : findChildren<QLabel*>())
+        if (const QWidget* control = label->buddy())
+            label->setEnabled(control->isEnabledTo(label->parentWidget()));
 }
 
 void ConverterWizard::DefaultBtnClick() {

@@ -26,8 +26,16 @@
 
 namespace {
 
-QButtonGroup* radioGroup(QWidget* owner, QLayout* layout, const QStringList& items, int checked) {
-    auto* group = new QButtonGroup(owner);
+// A control named objectName (each after its member), the name window tests find it by.
+template <class Control, class... Args> Control* named(QAnyStringView objectName, Args&&... args) {
+    auto* control = new Control(std::forward<Args>(args)...);
+    control->setObjectName(objectName);
+    return control;
+}
+
+QButtonGroup* radioGroup(const char* objectName, QWidget* owner, QLayout* layout, const QStringList& items,
+                         int checked) {
+    auto* group = named<QButtonGroup>(objectName, owner);
     for (int i = 0; i < items.size(); ++i) {
         auto* button = new QRadioButton(items[i], owner);
         group->addButton(button, i);
@@ -42,23 +50,30 @@ constexpr const char* kMapDownloadPage1 = "http://www.gisrussa.ru";
 constexpr const char* kMapDownloadPage2 = "http://mapcenter.cgpsmapper.com";
 
 // A label showing its link's address; activating it is left to the caller.
-QLabel* linkLabel(const QString& url) {
-    auto* label = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(url.toHtmlEscaped()));
+QLabel* linkLabel(const char* objectName, const QString& url) {
+    auto* label = named<QLabel>(objectName, QStringLiteral("<a href=\"%1\">%1</a>").arg(url.toHtmlEscaped()));
     label->setTextFormat(Qt::RichText);
     label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     return label;
 }
 
-QSlider* slider(int low, int high, int value) {
-    auto* s = new QSlider(Qt::Horizontal);
+// A caption beside a control: it greys out with the control (ConverterWizard::greyCaptions).
+QLabel* caption(QAnyStringView objectName, const QString& text, QWidget* control) {
+    auto* label = named<QLabel>(objectName, text);
+    label->setBuddy(control);
+    return label;
+}
+
+QSlider* slider(QAnyStringView objectName, int low, int high, int value) {
+    auto* s = named<QSlider>(objectName, Qt::Horizontal);
     s->setRange(low, high);
     s->setValue(value);
     return s;
 }
 
 // The import and run logs are flat memos; the fixed texts keep the plain look.
-QPlainTextEdit* memo(bool flat = false) {
-    QPlainTextEdit* m = flat ? new FlatMemo : new QPlainTextEdit;
+QPlainTextEdit* memo(const char* objectName, bool flat = false) {
+    QPlainTextEdit* m = flat ? named<FlatMemo>(objectName) : named<QPlainTextEdit>(objectName);
     m->setReadOnly(true);
     return m;
 }
@@ -68,15 +83,15 @@ QPlainTextEdit* memo(bool flat = false) {
 void ConverterWizard::buildPages() {
     setWindowTitle(QStringLiteral("Конвертер карт"));
     auto* layout = new QVBoxLayout(this);
-    captionLabel = new QLabel;
+    captionLabel = named<QLabel>("captionLabel");
     QFont bold = captionLabel->font();
     bold.setBold(true);
     captionLabel->setFont(bold);
-    hintLabel = new QLabel;
+    hintLabel = named<QLabel>("hintLabel");
     hintLabel->setWordWrap(true);
     layout->addWidget(captionLabel);
     layout->addWidget(hintLabel);
-    pageControl = new QStackedWidget;
+    pageControl = named<QStackedWidget>("pageControl");
     for (QWidget* page :
          {buildInfo(), buildCaution(), buildFirstStep(), buildTranslate(), buildLoading(), buildSettings(),
           buildCutMap(), buildFile(), buildCreation(), buildFinish(), buildCompletion(), buildRegion()})
@@ -87,29 +102,28 @@ void ConverterWizard::buildPages() {
     auto* barSlot = new QWidget;
     auto* barLayout = new QHBoxLayout(barSlot);
     barLayout->setContentsMargins(0, 0, 0, 0);
-    progressBar1 = new FlatProgressBar;
+    progressBar1 = named<FlatProgressBar>("progressBar1");
     barLayout->addWidget(progressBar1);
     buttons->addWidget(barSlot, 1);
-    backBtn = new FlatButton(QStringLiteral("Назад"));
-    nextBtn = new FlatButton(NextCaption());
-    cancelBtn = new FlatButton(QStringLiteral("Отмена"));
+    backBtn = named<FlatButton>("backBtn", QStringLiteral("Назад"));
+    nextBtn = named<FlatButton>("nextBtn", NextCaption());
+    cancelBtn = named<FlatButton>("cancelBtn", QStringLiteral("Отмена"));
     for (QPushButton* button : {backBtn, nextBtn, cancelBtn}) {
         button->setMinimumWidth(110);
         buttons->addWidget(button);
     }
     layout->addLayout(buttons);
-    pollTimer = new QTimer(this);
     // The elapsed time of a run, once a second; the runs, the import and the dictionary work speak by
     // queued signals of their own.
-    pollTimer->setInterval(1000);
-    nameControls();
+    elapsedClock = named<QTimer>("elapsedClock", this);
+    elapsedClock->setInterval(1000);
 }
 
 QWidget* ConverterWizard::buildInfo() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(new QLabel(QStringLiteral("Внимание !!!")));
-    infoMemo = memo();
+    infoMemo = memo("infoMemo");
     infoMemo->setPlainText(
         QStringLiteral("Пожалуйста, сначала откройте существующую карту в главном окне программы.\n\n"
                        "1. Закройте этот мастер.\n"
@@ -124,7 +138,7 @@ QWidget* ConverterWizard::buildCaution() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(new QLabel(QStringLiteral("Предупреждение !")));
-    attentionMemo = memo();
+    attentionMemo = memo("attentionMemo");
     layout->addWidget(attentionMemo);
     return page;
 }
@@ -134,31 +148,31 @@ QWidget* ConverterWizard::buildFirstStep() {
     auto* grid = new QGridLayout(page);
     auto* target = new QGroupBox(QStringLiteral("  Целевое оборудование  "));
     targetRadioGroup = radioGroup(
-        target, new QVBoxLayout(target),
+        "targetRadioGroup", target, new QVBoxLayout(target),
         {QStringLiteral("AISIN-AW (EU cars)"), QStringLiteral("DENSO (US cars)"), QStringLiteral("ДРУГИЕ")},
         0);
     grid->addWidget(target, 0, 0);
     auto* backward = new QGroupBox(QStringLiteral("  Обратная совместимость "));
     auto* backwardLayout = new QVBoxLayout(backward);
-    backwardCheckBox = new QCheckBox(QStringLiteral("Создать менеджмент 21"));
+    backwardCheckBox = named<QCheckBox>("backwardCheckBox", QStringLiteral("Создать менеджмент 21"));
     backwardCheckBox->setToolTip(QStringLiteral("Рекомендуется для устаревших загрузчиков"));
-    rdsCheckBox = new QCheckBox(QStringLiteral("Удалить данные RDS-TMC"));
+    rdsCheckBox = named<QCheckBox>("rdsCheckBox", QStringLiteral("Удалить данные RDS-TMC"));
     rdsCheckBox->setToolTip(QStringLiteral("Для снижения размера карт"));
     backwardLayout->addWidget(backwardCheckBox);
     backwardLayout->addWidget(rdsCheckBox);
     grid->addWidget(backward, 0, 1);
     auto* denso = new QGroupBox(QStringLiteral("  Ошибки Denso  "));
     auto* densoLayout = new QVBoxLayout(denso);
-    strictRulesCheckBox = new QCheckBox(QStringLiteral("Follow Strict Rules"));
-    westBugsCheckBox = new QCheckBox(QStringLiteral("West Bugs"));
+    strictRulesCheckBox = named<QCheckBox>("strictRulesCheckBox", QStringLiteral("Follow Strict Rules"));
+    westBugsCheckBox = named<QCheckBox>("westBugsCheckBox", QStringLiteral("West Bugs"));
     densoLayout->addWidget(strictRulesCheckBox);
     densoLayout->addWidget(westBugsCheckBox);
     grid->addWidget(denso, 1, 0);
     auto* system = new QGroupBox(QStringLiteral("  System ID  "));
     auto* systemLayout = new QHBoxLayout(system);
-    systemIdCheckBox = new QCheckBox;
+    systemIdCheckBox = named<QCheckBox>("systemIdCheckBox");
     systemIdCheckBox->setToolTip(QStringLiteral("Заменить заголовок и\nидентификатор системы"));
-    systemIdComboBox = new FlatComboBox;
+    systemIdComboBox = named<FlatComboBox>("systemIdComboBox");
     systemIdComboBox->setToolTip(QStringLiteral("Будет записан заголовок ALLDATA"));
     // The items are the model's: the 16 system IDs and perhaps the map's own.
     systemIdComboBox->setEnabled(false);
@@ -168,8 +182,8 @@ QWidget* ConverterWizard::buildFirstStep() {
     auto* date = new QGroupBox(QStringLiteral("  Штамп даты  "));
     date->setToolTip(QStringLiteral("Установить дату для новой карты"));
     auto* dateLayout = new QHBoxLayout(date);
-    dateStampCheckBox = new QCheckBox;
-    dateStampEdit = new QLineEdit;
+    dateStampCheckBox = named<QCheckBox>("dateStampCheckBox");
+    dateStampEdit = named<QLineEdit>("dateStampEdit");
     dateStampEdit->setEnabled(false);
     dateLayout->addWidget(dateStampCheckBox);
     dateLayout->addWidget(dateStampEdit);
@@ -177,8 +191,8 @@ QWidget* ConverterWizard::buildFirstStep() {
     auto* version = new QGroupBox(QStringLiteral("  Штамп версии  "));
     version->setToolTip(QStringLiteral("Установить версию для новой карты"));
     auto* versionLayout = new QHBoxLayout(version);
-    versionStampCheckBox = new QCheckBox;
-    versionStampEdit = new QLineEdit;
+    versionStampCheckBox = named<QCheckBox>("versionStampCheckBox");
+    versionStampEdit = named<QLineEdit>("versionStampEdit");
     versionStampEdit->setEnabled(false);
     versionStampEdit->setReadOnly(true);
     versionStampEdit->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -193,9 +207,9 @@ QWidget* ConverterWizard::buildFirstStep() {
     grid->addWidget(version, 2, 1);
     auto* insert = new QGroupBox(QStringLiteral("  Вставить менеджменты в ALLDATA  "));
     auto* insertLayout = new QVBoxLayout(insert);
-    insertRegionDataCheckBox = new QCheckBox(QStringLiteral("REGION DATA"));
+    insertRegionDataCheckBox = named<QCheckBox>("insertRegionDataCheckBox", QStringLiteral("REGION DATA"));
     insertRegionDataCheckBox->setToolTip(QStringLiteral("Вставить из REGION.KWI"));
-    insertVoiceDataCheckBox = new QCheckBox(QStringLiteral("VOICE DATA"));
+    insertVoiceDataCheckBox = named<QCheckBox>("insertVoiceDataCheckBox", QStringLiteral("VOICE DATA"));
     insertVoiceDataCheckBox->setToolTip(QStringLiteral("Вставить из VOICEDAT.KWI"));
     insertRegionDataCheckBox->setEnabled(false);
     insertVoiceDataCheckBox->setEnabled(false);
@@ -204,11 +218,11 @@ QWidget* ConverterWizard::buildFirstStep() {
     grid->addWidget(insert, 3, 0);
     auto* adjacent = new QGroupBox(QStringLiteral(" Adjacent Parcel Info "));
     adjacentRadioGroup =
-        radioGroup(adjacent, new QHBoxLayout(adjacent),
+        radioGroup("adjacentRadioGroup", adjacent, new QHBoxLayout(adjacent),
                    {QStringLiteral("Remove"), QStringLiteral("Clear"), QStringLiteral("Update")}, 2);
     grid->addWidget(adjacent, 3, 1);
     // The picture that opens the hidden Region Network page.
-    presentationImage = new QPushButton;
+    presentationImage = named<QPushButton>("presentationImage");
     presentationImage->setFlat(true);
     presentationImage->setAccessibleName(QStringLiteral("Region Network"));
     grid->addWidget(presentationImage, 4, 1);
@@ -218,50 +232,50 @@ QWidget* ConverterWizard::buildFirstStep() {
 QWidget* ConverterWizard::buildTranslate() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    utfToAnsiCheckBox = new FlatCheckBox(QStringLiteral("UTF-8 -->>  ISO/ANSI"));
+    utfToAnsiCheckBox = named<FlatCheckBox>("utfToAnsiCheckBox", QStringLiteral("UTF-8 -->>  ISO/ANSI"));
     layout->addWidget(utfToAnsiCheckBox);
-    utfGroupBox = new QGroupBox;
+    utfGroupBox = named<QGroupBox>("utfGroupBox");
     auto* utfLayout = new QHBoxLayout(utfGroupBox);
-    utfAreasCheckListBox = new QListWidget;
-    isoAnsiComboBox = new FlatComboBox;
+    utfAreasCheckListBox = named<QListWidget>("utfAreasCheckListBox");
+    isoAnsiComboBox = named<FlatComboBox>("isoAnsiComboBox");
     isoAnsiComboBox->addItems({QStringLiteral("ANSI-1251"), QStringLiteral("ISO-8859")});
-    utfLabel = new QLabel(QStringLiteral("UTF"));
-    ansiLabel = new QLabel(QStringLiteral("ANSI"));
+    utfLabel = named<QLabel>("utfLabel", QStringLiteral("UTF"));
+    ansiLabel = named<QLabel>("ansiLabel", QStringLiteral("ANSI"));
     utfLayout->addWidget(utfAreasCheckListBox);
     utfLayout->addWidget(isoAnsiComboBox);
     utfLayout->addWidget(utfLabel);
     utfLayout->addWidget(ansiLabel);
     layout->addWidget(utfGroupBox);
-    translateGroupBox = new QGroupBox;
+    translateGroupBox = named<QGroupBox>("translateGroupBox");
     auto* grid = new QGridLayout(translateGroupBox);
-    translateCheckBox = new FlatCheckBox(QStringLiteral("Перевести названия"));
+    translateCheckBox = named<FlatCheckBox>("translateCheckBox", QStringLiteral("Перевести названия"));
     grid->addWidget(translateCheckBox, 0, 0);
     auto* type = new QGroupBox(QStringLiteral("  Тип словаря  "));
-    dictionaryTypeRadioGroup =
-        radioGroup(type, new QHBoxLayout(type), {QStringLiteral("Слова"), QStringLiteral("Фразы")}, 1);
+    dictionaryTypeRadioGroup = radioGroup("dictionaryTypeRadioGroup", type, new QHBoxLayout(type),
+                                          {QStringLiteral("Слова"), QStringLiteral("Фразы")}, 1);
     grid->addWidget(type, 1, 0);
-    translateLevelLabel = new QLabel(QStringLiteral("Фильтр стран"));
+    translateTrackBar = slider("translateTrackBar", 1, 5, 3);
+    translateLevelLabel = caption("translateLevelLabel", QStringLiteral("Фильтр стран"), translateTrackBar);
     grid->addWidget(translateLevelLabel, 2, 0);
-    translateTrackBar = slider(1, 5, 3);
     grid->addWidget(translateTrackBar, 2, 1);
-    levelsRangeLabel = new QLabel;
+    levelsRangeLabel = caption("levelsRangeLabel", QString(), translateTrackBar);
     grid->addWidget(levelsRangeLabel, 2, 2);
-    translateAreasCheckListBox = new QListWidget;
+    translateAreasCheckListBox = named<QListWidget>("translateAreasCheckListBox");
     grid->addWidget(translateAreasCheckListBox, 3, 0, 1, 3);
-    dictionaryCountLabel = new QLabel(QStringLiteral("0 записей в словаре"));
+    dictionaryCountLabel = named<QLabel>("dictionaryCountLabel", QStringLiteral("0 записей в словаре"));
     grid->addWidget(dictionaryCountLabel, 4, 0);
-    loadDictionaryBtn = new FlatButton(QStringLiteral("Загрузить словарь"));
-    showDictionaryBtn = new FlatButton(QStringLiteral("Показать словарь"));
-    saveDictionaryBtn = new FlatButton(QStringLiteral("Сохранить словарь"));
+    loadDictionaryBtn = named<FlatButton>("loadDictionaryBtn", QStringLiteral("Загрузить словарь"));
+    showDictionaryBtn = named<FlatButton>("showDictionaryBtn", QStringLiteral("Показать словарь"));
+    saveDictionaryBtn = named<FlatButton>("saveDictionaryBtn", QStringLiteral("Сохранить словарь"));
     grid->addWidget(loadDictionaryBtn, 5, 0);
     grid->addWidget(showDictionaryBtn, 5, 1);
     grid->addWidget(saveDictionaryBtn, 5, 2);
-    excludeYoCheckBox = new QCheckBox(QStringLiteral("Ё -> Е"));
-    ukrICheckBox = new QCheckBox(QStringLiteral("Ukr I -> Eng I"));
-    excludeFwyCheckBox = new QCheckBox(QStringLiteral("Кроме трасс"));
+    excludeYoCheckBox = named<QCheckBox>("excludeYoCheckBox", QStringLiteral("Ё -> Е"));
+    ukrICheckBox = named<QCheckBox>("ukrICheckBox", QStringLiteral("Ukr I -> Eng I"));
+    excludeFwyCheckBox = named<QCheckBox>("excludeFwyCheckBox", QStringLiteral("Кроме трасс"));
     excludeFwyCheckBox->setToolTip(
         QStringLiteral("Для Gen5 названия трасс длжны быть только из символов A-Z или 0-9"));
-    logDictErrorsCheckBox = new QCheckBox(QStringLiteral("Ошибки в Log-файл"));
+    logDictErrorsCheckBox = named<QCheckBox>("logDictErrorsCheckBox", QStringLiteral("Ошибки в Log-файл"));
     logDictErrorsCheckBox->setChecked(true);
     grid->addWidget(excludeYoCheckBox, 6, 0);
     grid->addWidget(ukrICheckBox, 6, 1);
@@ -281,18 +295,18 @@ QWidget* ConverterWizard::buildLoading() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     auto* row = new QHBoxLayout;
-    loadBtn = new FlatButton(QStringLiteral("Загрузить MP файл"));
-    saveLmpBtn = new FlatButton(QStringLiteral("Сохранить как..."));
+    loadBtn = named<FlatButton>("loadBtn", QStringLiteral("Загрузить MP файл"));
+    saveLmpBtn = named<FlatButton>("saveLmpBtn", QStringLiteral("Сохранить как..."));
     saveLmpBtn->setEnabled(false);
-    cityAreaComboBox = new FlatComboBox;
+    cityAreaComboBox = named<FlatComboBox>("cityAreaComboBox");
     cityAreaComboBox->addItems(
         {QStringLiteral("  > 200 000"), QStringLiteral("  > 50 000"), QStringLiteral("  > 10 000")});
     row->addWidget(loadBtn);
     row->addWidget(saveLmpBtn);
-    row->addWidget(new QLabel(QStringLiteral("Город (кол-во жителей)\nдля масштаба 25м")));
+    row->addWidget(caption({}, QStringLiteral("Город (кол-во жителей)\nдля масштаба 25м"), cityAreaComboBox));
     row->addWidget(cityAreaComboBox);
     layout->addLayout(row);
-    addMemo = memo(true);
+    addMemo = memo("addMemo", true);
     addMemo->setToolTip(QStringLiteral("Вы можете сохранить скомпилированную карту и потом её загрузить"));
     layout->addWidget(addMemo, 1);
     auto* text = new QLabel(QStringLiteral(
@@ -304,17 +318,17 @@ QWidget* ConverterWizard::buildLoading() {
         "зданий и номера домов."));
     community->setWordWrap(true);
     layout->addWidget(community);
-    urlLabel1 = linkLabel(QString::fromLatin1(kMapDownloadPage1));
-    urlLabel2 = linkLabel(QString::fromLatin1(kMapDownloadPage2));
+    urlLabel1 = linkLabel("urlLabel1", QString::fromLatin1(kMapDownloadPage1));
+    urlLabel2 = linkLabel("urlLabel2", QString::fromLatin1(kMapDownloadPage2));
     for (QLabel* link : {urlLabel1, urlLabel2}) {
         connect(link, &QLabel::linkActivated, this, [this](const QString& url) {
             if (services_.urls) services_.urls->Open(QUrl(url));
         });
         layout->addWidget(link);
     }
-    memoryLoadProgressBar = new FlatProgressBar;
-    memorySizeLabel = new QLabel;
-    memoryAviableLabel = new QLabel;
+    memoryLoadProgressBar = named<FlatProgressBar>("memoryLoadProgressBar");
+    memorySizeLabel = named<QLabel>("memorySizeLabel");
+    memoryAviableLabel = named<QLabel>("memoryAviableLabel");
     layout->addWidget(memoryLoadProgressBar);
     layout->addWidget(memorySizeLabel);
     layout->addWidget(memoryAviableLabel);
@@ -324,42 +338,42 @@ QWidget* ConverterWizard::buildLoading() {
 QWidget* ConverterWizard::buildSettings() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
-    buildingsCheckBox = new FlatCheckBox(QStringLiteral("Добавить контуры зданий"));
+    buildingsCheckBox = named<FlatCheckBox>("buildingsCheckBox", QStringLiteral("Добавить контуры зданий"));
     grid->addWidget(buildingsCheckBox, 0, 0);
     auto* add = new QGroupBox(QStringLiteral("  Способ добавления  "));
     add->setToolTip(QStringLiteral("Как добавлять данные в KIWI карту"));
     addRadioGroup =
-        radioGroup(add, new QVBoxLayout(add),
+        radioGroup("addRadioGroup", add, new QVBoxLayout(add),
                    {QStringLiteral("Добавить данные"), QStringLiteral("Заменить старые данные")}, 0);
     grid->addWidget(add, 1, 0);
-    buildingsDcComboBox = new FlatComboBox;
+    buildingsDcComboBox = named<FlatComboBox>("buildingsDcComboBox");
     grid->addWidget(buildingsDcComboBox, 2, 0);
-    grid->addWidget(new QLabel(QStringLiteral("(HEX)   0 x")), 3, 0);
-    buildingsTypeCodeEdit = new QLineEdit(QStringLiteral("0143"));
+    buildingsTypeCodeEdit = named<QLineEdit>("buildingsTypeCodeEdit", QStringLiteral("0143"));
+    grid->addWidget(caption({}, QStringLiteral("(HEX)   0 x"), buildingsTypeCodeEdit), 3, 0);
     grid->addWidget(buildingsTypeCodeEdit, 3, 1);
     auto* filter = new QGroupBox(QStringLiteral(" Значение фильтра размеров "));
     filter->setToolTip(QStringLiteral("Фильтр маленьких зданий"));
     auto* filterLayout = new QGridLayout(filter);
-    sizeFilter50TrackBar = slider(10, 80, 40);
-    sizeFilter100TrackBar = slider(40, 200, 100);
-    sizeFilter50Label = new QLabel(QStringLiteral("50m -> 40"));
-    sizeFilter100Label = new QLabel(QStringLiteral("100m -> 100"));
+    sizeFilter50TrackBar = slider("sizeFilter50TrackBar", 10, 80, 40);
+    sizeFilter100TrackBar = slider("sizeFilter100TrackBar", 40, 200, 100);
+    sizeFilter50Label = caption("sizeFilter50Label", QStringLiteral("50m -> 40"), sizeFilter50TrackBar);
+    sizeFilter100Label = caption("sizeFilter100Label", QStringLiteral("100m -> 100"), sizeFilter100TrackBar);
     filterLayout->addWidget(sizeFilter50Label, 0, 0);
     filterLayout->addWidget(sizeFilter50TrackBar, 0, 1);
     filterLayout->addWidget(sizeFilter100Label, 1, 0);
     filterLayout->addWidget(sizeFilter100TrackBar, 1, 1);
     grid->addWidget(filter, 4, 0, 1, 2);
-    addressCheckBox = new FlatCheckBox(QStringLiteral("Добавить номера зданий"));
+    addressCheckBox = named<FlatCheckBox>("addressCheckBox", QStringLiteral("Добавить номера зданий"));
     grid->addWidget(addressCheckBox, 0, 2);
-    numberingDcComboBox = new FlatComboBox;
+    numberingDcComboBox = named<FlatComboBox>("numberingDcComboBox");
     grid->addWidget(numberingDcComboBox, 1, 2);
-    numberingTypeCodeEdit = new QLineEdit(QStringLiteral("01C2"));
+    numberingTypeCodeEdit = named<QLineEdit>("numberingTypeCodeEdit", QStringLiteral("01C2"));
     grid->addWidget(numberingTypeCodeEdit, 2, 2);
     auto* codePage = new QGroupBox(QStringLiteral(" Включая литеры / кодировка "));
     auto* codePageLayout = new QHBoxLayout(codePage);
-    includeLettersCheckBox = new QCheckBox;
+    includeLettersCheckBox = named<QCheckBox>("includeLettersCheckBox");
     includeLettersCheckBox->setChecked(true);
-    codePageComboBox = new FlatComboBox;
+    codePageComboBox = named<FlatComboBox>("codePageComboBox");
     codePageComboBox->addItems({QStringLiteral("UTF-8"), QStringLiteral("ISO 8859-1"),
                                 QStringLiteral("ISO 8859-2"), QStringLiteral("ISO 8859-5"),
                                 QStringLiteral("ANSI-1251")});
@@ -368,12 +382,12 @@ QWidget* ConverterWizard::buildSettings() {
     grid->addWidget(codePage, 3, 2);
     auto* extra = new QGroupBox(QStringLiteral(" Добавление дополнительного слоя "));
     auto* extraLayout = new QVBoxLayout(extra);
-    addExtraLevelCheckBox = new QCheckBox(QStringLiteral("Добавить масштаб 25 м"));
-    arrowsCheckBox = new QCheckBox(QStringLiteral("Доп. Стрелочки"));
+    addExtraLevelCheckBox = named<QCheckBox>("addExtraLevelCheckBox", QStringLiteral("Add Scale 25m (75ft)"));
+    arrowsCheckBox = named<QCheckBox>("arrowsCheckBox", QStringLiteral("Доп. Стрелочки"));
     extraLayout->addWidget(addExtraLevelCheckBox);
     extraLayout->addWidget(arrowsCheckBox);
     grid->addWidget(extra, 4, 2);
-    defaultBtn = new FlatButton(QStringLiteral("Восстановить"));
+    defaultBtn = named<FlatButton>("defaultBtn", QStringLiteral("Восстановить"));
     grid->addWidget(defaultBtn, 5, 2);
     // A successful import enables the two switches, and they the rest.
     for (QWidget* w : std::initializer_list<QWidget*>{
@@ -387,40 +401,44 @@ QWidget* ConverterWizard::buildSettings() {
 QWidget* ConverterWizard::buildCutMap() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
-    trimCheckBox = new QCheckBox(QStringLiteral("Обрезать карту"));
+    trimCheckBox = named<QCheckBox>("trimCheckBox", QStringLiteral("Обрезать карту"));
     grid->addWidget(trimCheckBox, 0, 0);
     auto* mode = new QGroupBox;
     trimRadioGroup =
-        radioGroup(mode, new QVBoxLayout(mode),
+        radioGroup("trimRadioGroup", mode, new QVBoxLayout(mode),
                    {QStringLiteral("По границам карты со зданиями"),
                     QStringLiteral("По заданным координатам"), QStringLiteral("По границам страны")},
                    1);
     grid->addWidget(mode, 1, 0);
     const QString hint = QStringLiteral("Используйте клавиши стрелок для плавого перемещения слайдера");
     int row = 2;
-    for (auto [bar, edit, name] :
-         {std::tuple{&northTrackBar, &northEdit, "N"}, std::tuple{&southTrackBar, &southEdit, "S"},
-          std::tuple{&westTrackBar, &westEdit, "W"}, std::tuple{&eastTrackBar, &eastEdit, "E"}}) {
-        *bar = slider(0, 0, 0);
+    for (auto [label, bar, edit, side, name] :
+         {std::tuple{&northLabel, &northTrackBar, &northEdit, "north", "N"},
+          std::tuple{&southLabel, &southTrackBar, &southEdit, "south", "S"},
+          std::tuple{&westLabel, &westTrackBar, &westEdit, "west", "W"},
+          std::tuple{&eastLabel, &eastTrackBar, &eastEdit, "east", "E"}}) {
+        const QString control = QString::fromLatin1(side);
+        *bar = slider(control + QStringLiteral("TrackBar"), 0, 0, 0);
         (*bar)->setSingleStep(60);
         (*bar)->setToolTip(hint);
-        *edit = new QLineEdit;
+        *edit = named<QLineEdit>(control + QStringLiteral("Edit"));
         (*edit)->setReadOnly(true);
-        grid->addWidget(new QLabel(QString::fromLatin1(name)), row, 0);
+        *label = caption(control + QStringLiteral("Label"), QString::fromLatin1(name), *bar);
+        grid->addWidget(*label, row, 0);
         grid->addWidget(*bar, row, 1);
         grid->addWidget(*edit, row, 2);
         ++row;
     }
-    areasCheckListBox = new QListWidget;
+    areasCheckListBox = named<QListWidget>("areasCheckListBox");
     grid->addWidget(areasCheckListBox, 1, 1, 1, 2);
-    addSeasCheckBox = new QCheckBox(QStringLiteral("Плюс морские участки"));
-    addAdjacentCheckBox = new QCheckBox(QStringLiteral("Плюс соседние участки"));
+    addSeasCheckBox = named<QCheckBox>("addSeasCheckBox", QStringLiteral("Плюс морские участки"));
+    addAdjacentCheckBox = named<QCheckBox>("addAdjacentCheckBox", QStringLiteral("Плюс соседние участки"));
     grid->addWidget(addSeasCheckBox, row, 0);
     grid->addWidget(addAdjacentCheckBox, row, 1);
     ++row;
-    trimLevelTrackBar = slider(0, 7, 3);
+    trimLevelTrackBar = slider("trimLevelTrackBar", 0, 7, 3);
     trimLevelTrackBar->setToolTip(QStringLiteral("Детальная карта включая уровень"));
-    cutLevelLabel = new QLabel;
+    cutLevelLabel = caption("cutLevelLabel", QString(), trimLevelTrackBar);
     grid->addWidget(trimLevelTrackBar, row, 0, 1, 2);
     grid->addWidget(cutLevelLabel, row, 2);
     return page;
@@ -430,14 +448,15 @@ QWidget* ConverterWizard::buildFile() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     auto* row = new QHBoxLayout;
-    fileNameEdit = new FlatLineEdit;
+    fileNameEdit = named<FlatLineEdit>("fileNameEdit");
     fileNameEdit->setReadOnly(true);
-    fileBitBtn = new FlatButton(QStringLiteral("..."));
+    fileBitBtn = named<FlatButton>("fileBitBtn", QStringLiteral("..."));
     row->addWidget(fileNameEdit, 1);
     row->addWidget(fileBitBtn);
     layout->addLayout(row);
-    readOnlyLabel = new QLabel(QStringLiteral("Выбранный файл закрыт для записи!"));
-    otherFileLabel = new QLabel(QStringLiteral("Пожалуйста, выберите другой файл. Этот файл уже открыт!"));
+    readOnlyLabel = named<QLabel>("readOnlyLabel", QStringLiteral("Выбранный файл закрыт для записи!"));
+    otherFileLabel = named<QLabel>("otherFileLabel",
+                                   QStringLiteral("Пожалуйста, выберите другой файл. Этот файл уже открыт!"));
     readOnlyLabel->hide();
     otherFileLabel->hide();
     layout->addWidget(readOnlyLabel);
@@ -447,7 +466,7 @@ QWidget* ConverterWizard::buildFile() {
     attentionLayout->addWidget(new QLabel(QStringLiteral(
         "Следующий шаг запустит процесс создания новой карты.\nНа это может потребоваться много времени.")));
     layout->addWidget(attention);
-    logBox = new QCheckBox(QStringLiteral("Log"));
+    logBox = named<QCheckBox>("logBox", QStringLiteral("Log"));
     logBox->hide();
     layout->addWidget(logBox);
     layout->addStretch(1);
@@ -457,12 +476,12 @@ QWidget* ConverterWizard::buildFile() {
 QWidget* ConverterWizard::buildCreation() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    progressLabel = new QLabel;
-    progressBar2 = new FlatProgressBar;
-    progressMemo = memo(true);
+    progressLabel = named<QLabel>("progressLabel");
+    progressBar2 = named<FlatProgressBar>("progressBar2");
+    progressMemo = memo("progressMemo", true);
     // The memo shows the run's tail as its progress keeps it; the whole log is in Log.txt.
     progressMemo->setMaximumBlockCount(int(ConversionProgress::kKeptLines));
-    timeStaticText = new QLabel(QStringLiteral("0:00:00"));
+    timeStaticText = named<QLabel>("timeStaticText", QStringLiteral("0:00:00"));
     layout->addWidget(progressLabel);
     layout->addWidget(progressBar2);
     layout->addWidget(progressMemo, 1);
@@ -473,10 +492,10 @@ QWidget* ConverterWizard::buildCreation() {
 QWidget* ConverterWizard::buildFinish() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    finishMemo = memo();
-    targetLabel = new QLabel;
-    fileSizeLabel = new QLabel;
-    timeLabel = new QLabel;
+    finishMemo = memo("finishMemo");
+    targetLabel = named<QLabel>("targetLabel");
+    fileSizeLabel = named<QLabel>("fileSizeLabel");
+    timeLabel = named<QLabel>("timeLabel");
     layout->addWidget(finishMemo, 1);
     layout->addWidget(targetLabel);
     layout->addWidget(fileSizeLabel);
@@ -487,22 +506,22 @@ QWidget* ConverterWizard::buildFinish() {
 QWidget* ConverterWizard::buildCompletion() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    openNewMapCheckBox = new QCheckBox(QStringLiteral("Открыть новую карту"));
+    openNewMapCheckBox = named<QCheckBox>("openNewMapCheckBox", QStringLiteral("Открыть новую карту"));
     openNewMapCheckBox->setChecked(true);
     layout->addWidget(openNewMapCheckBox);
-    completeGroupBox = new QGroupBox;
+    completeGroupBox = named<QGroupBox>("completeGroupBox");
     auto* group = new QVBoxLayout(completeGroupBox);
-    splitCheckBox = new QCheckBox(QStringLiteral("Разделить ALLDATA.KWI"));
-    fileConCheckBox = new QCheckBox(QStringLiteral("Создать новый FILECON.MNG"));
-    regionCheckBox = new QCheckBox(QStringLiteral("Создать новый REGION.KWI"));
-    voiceCheckBox = new QCheckBox(QStringLiteral("Создать новый STDVCE.KWI"));
-    cmp05CheckBox = new QCheckBox(QStringLiteral("Create new 05.CMP"));
+    splitCheckBox = named<QCheckBox>("splitCheckBox", QStringLiteral("Разделить ALLDATA.KWI"));
+    fileConCheckBox = named<QCheckBox>("fileConCheckBox", QStringLiteral("Создать новый FILECON.MNG"));
+    regionCheckBox = named<QCheckBox>("regionCheckBox", QStringLiteral("Создать новый REGION.KWI"));
+    voiceCheckBox = named<QCheckBox>("voiceCheckBox", QStringLiteral("Создать новый STDVCE.KWI"));
+    cmp05CheckBox = named<QCheckBox>("cmp05CheckBox", QStringLiteral("Create new 05.CMP"));
     for (QCheckBox* box : {splitCheckBox, fileConCheckBox, regionCheckBox, voiceCheckBox, cmp05CheckBox}) {
         box->setEnabled(false);
         group->addWidget(box);
     }
     layout->addWidget(completeGroupBox);
-    processingButton = new FlatButton(QStringLiteral("Начать обработку"));
+    processingButton = named<FlatButton>("processingButton", QStringLiteral("Начать обработку"));
     processingButton->setEnabled(false);
     layout->addWidget(processingButton);
     layout->addWidget(new QLabel(QStringLiteral("Поддержите этот проект")));
@@ -515,9 +534,9 @@ QWidget* ConverterWizard::buildCompletion() {
 QWidget* ConverterWizard::buildRegion() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
-    regionCheckListBox = new QListWidget;
-    inspectRegionBtn = new FlatButton(QStringLiteral("Inspect Regions"));
-    saveRegionBtn = new FlatButton(QStringLiteral("Save REGION.KWI"));
+    regionCheckListBox = named<QListWidget>("regionCheckListBox");
+    inspectRegionBtn = named<FlatButton>("inspectRegionBtn", QStringLiteral("Inspect Regions"));
+    saveRegionBtn = named<FlatButton>("saveRegionBtn", QStringLiteral("Save REGION.KWI"));
     inspectRegionBtn->setEnabled(false);
     saveRegionBtn->setEnabled(false);
     layout->addWidget(regionCheckListBox, 1);

@@ -50,7 +50,13 @@ ConversionOptions ConverterWizard::BuildOptions() const {
 }
 
 CompletionOptions ConverterWizard::BuildCompletionOptions() const {
-    return model_.BuildCompletionOptions(OutputPath());
+    CompletionOptions options = model_.BuildCompletionOptions(OutputPath());
+    // A new STDVCE.KWI copies the voice data the run found inside the source's ALLDATA.KWI.
+    options.voiceOffset = created_.voiceOffset;
+    options.voiceSize = created_.voiceSize;
+    // A new REGION.KWI is uncompressed: its entry in the run's new 05.CMP is cleared.
+    options.newCmpList = created_.newCmpList;
+    return options;
 }
 
 void ConverterWizard::startCreation() {
@@ -101,7 +107,7 @@ void ConverterWizard::startCreation() {
         });
     });
     creation_->Start();
-    pollTimer->start();
+    elapsedClock->start();
 }
 
 void ConverterWizard::applyProgress(WizardTask& task) {
@@ -118,7 +124,7 @@ void ConverterWizard::applyProgress(WizardTask& task) {
     }
 }
 
-void ConverterWizard::Poll() {
+void ConverterWizard::Tick() {
     if (creation_ && creation_->Started() && !creation_->StopRequested() &&
         CurrentPage() == WizardPage::Creation) {
         run_.SetElapsed(startTime_.elapsed());
@@ -143,9 +149,10 @@ void ConverterWizard::importNews() {
 void ConverterWizard::creationEnded() {
     const ConversionResult result = creation_->Result();
     returnValue_ = returnValueOf(result.status);
-    pollTimer->stop();
+    elapsedClock->stop();
     taskBar_.SetProgressState(TaskBarProgressStyle::None);
     if (returnValue_ == 1) {
+        created_ = result;
         // The counter the version stamp showed is used; the next map gets the next one.
         model_.RunDone();
         outputPath_ = model_.Choices().outputPath;
@@ -223,8 +230,9 @@ void ConverterWizard::FileBitBtnClick() {
     const QString start = current.isEmpty()
                               ? QStringLiteral("ALLDATA.KWI")
                               : QFileInfo(current).dir().filePath(QStringLiteral("ALLDATA.KWI"));
-    const QString chosen =
-        services_.paths->SaveFile(this, QString(), QStringLiteral("KIWI format files (*.KWI *.kwi)"), start);
+    // An existing file is asked about once, by Next on this page, not by the dialog as well.
+    const QString chosen = services_.paths->SaveFileUnconfirmed(
+        this, QString(), QStringLiteral("KIWI format files (*.KWI *.kwi)"), start);
     if (!chosen.isEmpty()) SetOutputFile(chosen);
     updateOutputCheck();
 }
@@ -242,12 +250,16 @@ void ConverterWizard::PresentationImageClick() {
     const std::optional<QString> entry =
         services_.texts->Password(this, QStringLiteral("Password"), QStringLiteral("Введите пароль:"));
     if (!entry) return;
-    run_.PasswordGiven(source_.hasRegionData);
+    run_.PasswordGiven();
     showRunState();
     if (*entry == QStringLiteral("qvorpelin")) showPage(WizardPage::Region);
 }
 
 void ConverterWizard::InspectRegionBtnClick() {
+    // A map without region data lists nothing; the user hears why rather than seeing an empty list.
+    if (source_.regionCount <= 0)
+        services_.messenger->Information(this, QStringLiteral("У этой карты нет данных о регионах "
+                                                              "(REGION.KWI): проверять нечего."));
     model_.InspectRegions();
     const QSignalBlocker block(regionCheckListBox);
     regionCheckListBox->clear();

@@ -64,6 +64,8 @@ void MpWizardImporter::Start(const QStringList& files, int cityAreaLevel, bool a
         request.source = mp_import::ImportRequest::Source::Polish;
         break;
     }
+    memoBeforeAppend_.reset();
+    if (request.source == mp_import::ImportRequest::Source::CompiledAppend) memoBeforeAppend_ = memo_;
     request.settings.cityAreaLevel = cityAreaLevel;
     request.loaded = loaded_;
     // The runs may still hold the previous buffer, so the import works on a copy of its own.
@@ -103,7 +105,11 @@ std::optional<QStringList> MpWizardImporter::TakeMemo() {
             data_ = std::make_shared<const std::vector<uint8_t>>(std::move(outcome.data));
             loaded_ = outcome.loaded;
             box_ = outcome.box;
-            if (!outcome.error.empty()) error_ = QString::fromStdString(outcome.error);
+            if (!outcome.error.empty()) {
+                error_ = QString::fromStdString(outcome.error);
+                if (memoBeforeAppend_) memo_ = *memoBeforeAppend_;
+                memoChanged_ = true;
+            }
         }
     }
     if (!memoChanged_) return std::nullopt;

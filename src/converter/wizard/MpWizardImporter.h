@@ -37,6 +37,9 @@ private:
     bool loaded_ = false;
     building_data::Box box_;
     QStringList memo_;
+    // The memo before a compiled file is appended: the append writes over its last line, which comes back
+    // when the file is refused.
+    std::optional<QStringList> memoBeforeAppend_;
     bool memoChanged_ = false;
     int percent_ = 0;
     QString error_;

@@ -69,9 +69,9 @@ bool WizardModel::Enabled(WizardControl control) const {
     case WizardControl::VersionStampText:
         return c_.versionStamp;
     case WizardControl::InsertRegion:
-        return c_.target != 0 && source_.hasRegionData && ::names(source_.header1Name, "REGION.KWI");
+        return c_.target != 0 && source_.hasRegionData && ::names(source_.regionHeaderName, "REGION.KWI");
     case WizardControl::InsertVoice:
-        return c_.target != 0 && source_.voiceSize > 0 && ::names(source_.header6Name, "VOICEDAT.KWI");
+        return c_.target != 0 && source_.voiceSize > 0 && ::names(source_.voiceHeaderName, "VOICEDAT.KWI");
     case WizardControl::UtfToAnsi:
         return names && !c_.translate;
     case WizardControl::UtfGroup:
@@ -111,7 +111,8 @@ bool WizardModel::Enabled(WizardControl control) const {
     case WizardControl::Split:
         return source_.fileConPresent;
     case WizardControl::FileCon:
-        return c_.split;
+        // Enabled as the split box is: a new FILECON.MNG lists the one unsplit map as well as the volumes.
+        return Enabled(WizardControl::Split);
     case WizardControl::NewRegion:
         return source_.hasRegionData;
     case WizardControl::NewVoice:

@@ -268,7 +268,7 @@ public:
     void SetOpenNewMap(bool on) { c_.openNewMap = on; }
     // A split asks for a new "FILECON.MNG" with it.
     void SetSplit(bool on);
-    void SetFileCon(bool on) { c_.fileCon = on && c_.split; }
+    void SetFileCon(bool on) { c_.fileCon = on && Enabled(WizardControl::FileCon); }
     void SetNewRegion(bool on) { c_.newRegion = on && Enabled(WizardControl::NewRegion); }
     void SetNewVoice(bool on) { c_.newVoice = on && Enabled(WizardControl::NewVoice); }
     // Start Processing has something to do: a new "05.CMP" alone is no task.

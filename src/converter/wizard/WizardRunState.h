@@ -79,9 +79,9 @@ public:
     void CompletionEnded() { progressShown_ = false; }
     bool CompletionGroupOn() const { return completionGroupOn_; }
 
-    // The Region Network page: Inspect once the password is given (for a map with region data), once;
+    // The Region Network page: Inspect once the password is given, whatever region data the map has, once;
     // Save while a region is checked and no save is under way.
-    void PasswordGiven(bool hasRegionData) { inspectOn_ = hasRegionData; }
+    void PasswordGiven() { inspectOn_ = true; }
     void RegionsInspected() { inspectOn_ = false; }
     void SetRegionSaveOn(bool on) { saveRegionOn_ = on; }
     bool InspectOn() const { return inspectOn_; }

@@ -99,6 +99,12 @@ QVariant FieldGridModel::data(const QModelIndex& index, int role) const {
     const int row = index.row();
     // Texts read from data may hold bytes that are not text: they are never drawn raw.
     if (role == Qt::DisplayRole) return VisibleText(CellText(row, index.column()));
+    // A remark wider than its column (a reason naming a folder) is read whole from its hint.
+    if (role == Qt::ToolTipRole && index.column() == 2 &&
+        data(index, TagRole).toInt() == int(RowTag::Plain)) {
+        const QString remark = VisibleText(CellText(row, 2));
+        return remark.isEmpty() ? QVariant() : QVariant(remark);
+    }
     const size_t stored = StoredIndex(row);
     if (role == TagRole) return stored == kNotStored ? int(RowTag::Plain) : int(rows_[stored].tag);
     if (stored == kNotStored) return {};

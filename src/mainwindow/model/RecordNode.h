@@ -36,6 +36,8 @@ struct RecordNode {
     uint32_t extra = 0;
     // The reader the subtree reads through; the node that created it holds the first reference.
     HeldReader held;
+    // Why a node captioned "  (Error)" is one (a missing file, the reader's reason); not inherited.
+    QString error;
 
     // View context that the node kind table keeps in overloaded fields elsewhere.
     int64_t blockSetIndex = -1; // block nodes: the block set number

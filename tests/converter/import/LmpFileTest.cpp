@@ -97,6 +97,13 @@ TEST(LmpFile, MalformedFilesAreRefusedAndTheBufferStaysAsItWas) {
         bytes[at] = value;
         return bytes;
     };
+    // The first point's longitude (little-endian, before its latitude) set to x map units.
+    const auto withLongitude = [&](int32_t x) {
+        std::vector<uint8_t> bytes = good;
+        for (int i = 0; i < 4; ++i)
+            bytes[16 + 4 + size_t(i)] = uint8_t(uint32_t(x) >> (8 * i));
+        return bytes;
+    };
     const struct {
         const char* what;
         std::vector<uint8_t> bytes;
@@ -114,6 +121,8 @@ TEST(LmpFile, MalformedFilesAreRefusedAndTheBufferStaysAsItWas) {
              return bytes;
          }()},
         {"a point off the globe", with(16 + 4 + 3, 0x7F)},
+        {"a point one unit east of 180 degrees", withLongitude(180 * 460800 + 1)},
+        {"a point one unit west of -180 degrees", withLongitude(-180 * 460800 - 1)},
         {"trailing bytes",
          [&] {
              std::vector<uint8_t> bytes = good;
@@ -134,6 +143,8 @@ TEST(LmpFile, MalformedFilesAreRefusedAndTheBufferStaysAsItWas) {
             EXPECT_EQ(data, good) << c.what;
         }
     }
+    for (const int32_t x : {-180 * 460800, 180 * 460800})
+        EXPECT_TRUE(CheckLmp(withLongitude(x)).layout.has_value()) << x;
     std::vector<uint8_t> data = good;
     EXPECT_FALSE(LoadLmp(data, dir.filePath("missing.lmp").toStdString(), LmpLoadMode::Replace).ok);
     EXPECT_EQ(data, good);

@@ -25,6 +25,8 @@ TEST(MpCoordinate, KnownTextsGiveTheirUnits) {
         {"55.75000009", 25689600}, // blanks around; digits past 7 are cut
         {"-0.0", 0},
         {"180", 82944000},
+        {"-180", -82944000},
+        {"180.0000010", 82944000}, // less than half a unit past 180 degrees rounds to 180 degrees
         {"-1.5E-3", -691},
         {"0.0003125", 144},
     };
@@ -37,7 +39,8 @@ TEST(MpCoordinate, KnownTextsGiveTheirUnits) {
 
 TEST(MpCoordinate, UnreadableOrOutOfRangeTextsAreRefused) {
     for (const char* text : {"", " ", "-", ".", "-.5", "abc", "55,75", "55.7x", "1.5E+3", "1.5E-", "99999.5",
-                             "1000.0", "180.0001", "-181", "1e-3", "5 5"}) {
+                             "1000.0", "180.0001", "-181", "1e-3", "5 5", "180.0000022",
+                             "-180.0000022"}) { // one unit past 180 degrees either way
         EXPECT_FALSE(CoordToMapUnits(text).has_value()) << text;
     }
     EXPECT_FALSE(CoordToMapUnits("90.5", 90).has_value());

@@ -45,6 +45,18 @@ std::string lndict(uint32_t area, uint32_t count, const std::vector<std::pair<st
     return out + values;
 }
 
+// A hundred keys with a spelling of "Moscow" after every fourth, the first "Moscow=A": enough equal keys
+// among others that only a stable sort keeps them in the text's order.
+std::string spreadTwins() {
+    const char* const spellings[] = {"moscow", "MOSCOW", "MoScOw", "mOSCOW", "MOSCOw"};
+    std::string text = "Moscow=A\n";
+    for (int i = 0; i < 100; ++i) {
+        text += "Key" + std::to_string((i * 37) % 100) + "=" + std::to_string(i) + "\n";
+        if (i % 4 == 3) text += spellings[i % 5] + std::string("=") + std::to_string(i) + "\n";
+    }
+    return text;
+}
+
 } // namespace
 
 TEST(Dictionary, TextLines) {
@@ -103,6 +115,7 @@ TEST(Dictionary, KeysEqualButForCaseInOneTextAreOneEntry) {
         {"three spellings", "", "Moscow=A\nmoscow=B\nMOSCOW=C\n", 1, "A"},
         {"twins beside others", "", "Tver=T\nmoscow=B\nAbakan=X\nMoscow=A\nMOSCOW=C\n", 3, "B"},
         {"twins of a loaded key", "Moscow=Z\n", "Moscow=A\nmoscow=B\n", 1, "Z"},
+        {"twins spread through a hundred keys", "", spreadTwins(), 101, "A"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

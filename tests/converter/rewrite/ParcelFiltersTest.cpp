@@ -27,6 +27,19 @@ TEST(ParcelFilters, BlocksOfACoverageAcross180DegreesRunEastFromItsWestEdge) {
     EXPECT_EQ(first.west, 170 * 28800);
     EXPECT_EQ(second.west, 180 * 28800);
     EXPECT_EQ(ParcelRectangle(g, 1, 3, 3).east, 190 * 28800);
+    // Level 1's parcel columns end at 180 and 190 degrees: a trim typed as west longitudes or across 180
+    // degrees keeps what it covers; one that covers nothing of the map is refused.
+    ConversionOptions o;
+    o.trim = true, o.trimLevel = 0, o.trimSouth = plan.south, o.trimNorth = plan.north;
+    for (const auto& [west, east, westKept] :
+         {std::tuple{182, 188, false}, {-178, -172, false}, {175, -175, true}}) {
+        o.trimWest = west * 28800, o.trimEast = east * 28800;
+        EXPECT_EQ(ParcelFilters(map, o, {}).ParcelInTrimArea(1, 0, 0, 0), westKept) << west;
+        EXPECT_TRUE(ParcelFilters(map, o, {}).ParcelInTrimArea(1, 0, 0, 1)) << west;
+    }
+    o.trimWest = 10 * 28800, o.trimEast = 20 * 28800;
+    EXPECT_NE(convtest::convert(f.allData, f.output, o).message.find("covers nothing of the map"),
+              std::string::npos);
 }
 
 TEST(ParcelFilters, TrimDensoAndAreasOnTheUpperLevel) {

@@ -256,6 +256,7 @@ TEST_F(ConverterWizardTest, FilePageRefusesUnsafeOutputsAndDeletesNothing) {
     // The chooser's answer goes through the same check.
     paths.answer = path("out/ALLDATA.KWI");
     control<QPushButton>(*wizard, "fileBitBtn")->click();
+    EXPECT_EQ(paths.calls.back().kind, "save, asking nothing");
     EXPECT_TRUE(wizard->Model().NextOn());
     EXPECT_TRUE(control<QLabel>(*wizard, "readOnlyLabel")->isHidden());
     // An existing output asks first; "no" stays, and an old 05.CMP in the output folder is left alone.
@@ -264,7 +265,8 @@ TEST_F(ConverterWizardTest, FilePageRefusesUnsafeOutputsAndDeletesNothing) {
     messenger.answer = false;
     wizard->NextBtnClick();
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::File);
-    EXPECT_EQ(messenger.questions.size(), 1);
+    EXPECT_TRUE(messenger.questions.isEmpty());
+    EXPECT_EQ(messenger.warnings.size(), 1);
     wizard->SetCreationFactory(
         [](const std::string&, const ConversionOptions&, const WizardRunInputs&) { return endlessWork(); });
     messenger.answer = true;
@@ -659,6 +661,12 @@ TEST_F(ConverterWizardTest, RegionNetworkPageOpensOnlyWithItsCode) {
     wizard->SaveRegionBtnClick();
     EXPECT_EQ(messenger.errors.size(), 1);
     EXPECT_FALSE(std::filesystem::exists(spath("src/REGION.KWI")));
+    // A map without region data offers Inspect all the same, which says there is nothing to inspect.
+    auto bare = make(plainSource());
+    bare->PresentationImageClick();
+    EXPECT_TRUE(control<QPushButton>(*bare, "inspectRegionBtn")->isEnabled());
+    bare->InspectRegionBtnClick();
+    EXPECT_EQ(messenger.information.size(), 1);
 }
 
 TEST_F(ConverterWizardTest, NameSwitchesStayOffAsOpenedFromTheMainWindow) {

@@ -87,12 +87,12 @@ TEST_F(WizardDictionaryWorkTest, AFileWithoutPairsIsRefusedAndOtherLinesAreCount
     writeFile("notes.txt", "these are notes\r\nnot a dictionary\r\n");
     load("notes.txt");
     ASSERT_EQ(messenger.information.size(), 1);
-    EXPECT_TRUE(messenger.information.last().contains(QStringLiteral("no key=value lines")));
+    EXPECT_TRUE(messenger.information.last().contains(QStringLiteral("нет строк вида ключ=значение")));
     EXPECT_EQ(wizard->RunState().CountText(), QStringLiteral("2 записей в словаре"));
     writeFile("mixed.txt", "Orel=O\r\n# a comment\r\nKursk=K\r\n");
     load("mixed.txt");
     ASSERT_EQ(messenger.information.size(), 2);
-    EXPECT_TRUE(messenger.information.last().contains(QStringLiteral("1 lines of the file are not")))
+    EXPECT_TRUE(messenger.information.last().contains(QStringLiteral("пропущены: 1.")))
         << messenger.information.last().toStdString();
     EXPECT_EQ(wizard->RunState().CountText(), QStringLiteral("4 записей в словаре"));
 }

@@ -186,6 +186,8 @@ TEST(WizardModelDriven, CompletionTasksAndTheirRegions) {
     EXPECT_TRUE(splitting.Enabled(C::FileCon));
     splitting.SetSplit(false);
     EXPECT_FALSE(splitting.Choices().fileCon);
+    splitting.SetFileCon(true);
+    EXPECT_TRUE(splitting.Enabled(C::FileCon) && splitting.Choices().fileCon);
 }
 
 TEST(WizardModelDriven, ReadsAndWritesItsSettings) {

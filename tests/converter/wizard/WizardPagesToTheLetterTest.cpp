@@ -48,6 +48,8 @@ TEST_F(WizardPagesToTheLetterTest, TheFinishPageLabelsCarryTheirCaptions) {
             ConversionResult result;
             result.status = ConversionStatus::Done;
             result.outputSize = 5 * 1024 + 100;
+            result.voiceSize = 640;
+            result.newCmpList = "out/05.CMP";
             return result;
         };
     });
@@ -58,6 +60,10 @@ TEST_F(WizardPagesToTheLetterTest, TheFinishPageLabelsCarryTheirCaptions) {
     EXPECT_EQ(wizard->RunState().SizeText(), QStringLiteral("Output File Size: 5 kb"));
     EXPECT_TRUE(wizard->RunState().TimeText().startsWith(QStringLiteral("Elapsed time: 0:00:0")))
         << wizard->RunState().TimeText().toStdString();
+    EXPECT_EQ(wizard->BuildCompletionOptions().voiceSize, 640)
+        << "a new STDVCE.KWI copies what the run found";
+    EXPECT_EQ(wizard->BuildCompletionOptions().newCmpList, "out/05.CMP")
+        << "a new REGION.KWI is cleared in it";
 }
 
 TEST_F(WizardPagesToTheLetterTest, TheLoadingPageOffersTwoMapPagesAndSaysWhatMapsToUse) {
@@ -130,6 +136,12 @@ TEST_F(WizardPagesToTheLetterTest, TheCountryFilterLabelGreysOutWithItsControls)
         EXPECT_EQ(control<QLabel>(wizard, "translateLevelLabel")->isEnabled(), on);
         EXPECT_EQ(control<QSlider>(wizard, "translateTrackBar")->isEnabled(), on);
     }
+    // So do the captions of the other sliders.
+    for (const char* name :
+         {"sizeFilter50Label", "sizeFilter100Label", "cutLevelLabel", "northLabel", "eastLabel"})
+        EXPECT_FALSE(control<QLabel>(wizard, name)->isEnabled()) << name;
+    control<QCheckBox>(wizard, "trimCheckBox")->click();
+    EXPECT_TRUE(control<QLabel>(wizard, "northLabel")->isEnabled());
 }
 
 TEST_F(WizardPagesToTheLetterTest, ADamagedFileGivesOneMemoLinePerLoggedLine) {

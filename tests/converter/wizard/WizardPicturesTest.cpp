@@ -80,7 +80,7 @@ TEST_F(WizardPicturesTest, LoadingEditorFinishAndCompletion) {
     nextTo(wizard, WizardPage::File);
     wizard.NextBtnClick();
     ASSERT_TRUE(waitUntil(
-        [&] { return !wizard.CreationRunning() && !control<QTimer>(wizard, "pollTimer")->isActive(); },
+        [&] { return !wizard.CreationRunning() && !control<QTimer>(wizard, "elapsedClock")->isActive(); },
         60000));
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Finish);
     EXPECT_TRUE(wizard.RunState().SizeText().startsWith(QStringLiteral("Output File Size: ")));

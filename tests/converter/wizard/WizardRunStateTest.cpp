@@ -106,9 +106,7 @@ TEST(WizardRunStateTest, OnlyALoadWithEntriesOffersTheDictionaryButtons) {
 TEST(WizardRunStateTest, RegionAndCompletionButtons) {
     WizardRunState state;
     EXPECT_FALSE(state.InspectOn());
-    state.PasswordGiven(false);
-    EXPECT_FALSE(state.InspectOn());
-    state.PasswordGiven(true);
+    state.PasswordGiven();
     EXPECT_TRUE(state.InspectOn());
     state.RegionsInspected();
     EXPECT_FALSE(state.InspectOn());

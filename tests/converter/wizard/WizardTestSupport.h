@@ -64,9 +64,20 @@ template <class Control> Control* control(const ConverterWizard& wizard, const c
     return found.isEmpty() ? nullptr : found.front();
 }
 
+// Tells warning boxes from questions.
+class WarningMessenger : public windowtest::RecordingMessenger {
+public:
+    bool Warning(QWidget*, const QString& text) override {
+        warnings << text;
+        return answer;
+    }
+    QStringList warnings;
+};
+
 class WizardTest : public windowtest::WindowTest {
 protected:
     WizardTest() {
+        services.messenger = &messenger;
         std::filesystem::create_directories(spath("src"));
         std::filesystem::create_directories(spath("out"));
         std::ofstream(spath("src/ALLDATA.KWI")) << "source map";
@@ -85,6 +96,7 @@ protected:
         for (int i = 0; i < kWizardPageCount && wizard.CurrentPage() != page; ++i)
             wizard.NextBtnClick();
     }
+    WarningMessenger messenger;
     RecordingBackend backend;
     TaskBar taskBar{&backend};
 };

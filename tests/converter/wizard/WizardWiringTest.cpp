@@ -94,7 +94,10 @@ TEST_F(WizardWiringTest, TheImporterCompilesAPolishMapAndSavesItAsCompiledData) 
     const std::shared_ptr<const std::vector<uint8_t>> held = data.records;
     const std::vector<uint8_t> copy = *held;
     importer.Start({path("town.lmp")}, 0, true);
-    finishImport(importer);
+    const QStringList appended = finishImport(importer);
+    // The append writes over the memo's last line, then adds the size.
+    EXPECT_EQ(appended.mid(memo.size() - 1),
+              (QStringList{QStringLiteral("Загружена скомпилированная карта town.lmp"), appended.last()}));
     EXPECT_EQ(*held, copy);
     EXPECT_GT(importer.Data().records->size(), copy.size());
 }

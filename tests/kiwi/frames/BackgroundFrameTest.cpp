@@ -223,11 +223,25 @@ TEST(BackgroundFrame, RecordsWithAndWithoutTheAdditionalPointer) {
         EXPECT_EQ(records[3].AdditionalInfoFlag, pointers);
         EXPECT_EQ(records[3].AdditionalPointer, pointers ? 0x00ABC000u : 0u);
     }
-    // A record that sets the additional information flag but ends before the pointer is cut short.
-    ByteWriter w;
-    w.u16(6).u16(0x1Fu << 11).u16(1).u16(1u << 13).u16(1).u16(2);
-    TLN_Minimum_Graphics_Data_Record r;
-    ASSERT_TRUE(ReadMinimumGraphicsShape(span(w), false, r, kFramePosition));
-    EXPECT_FALSE(r.HasAdditionalPointer);
-    EXPECT_TRUE(r.Truncated);
+    // A point record with 0 to 4 bytes after its fixed part, bounded by its size (whole words) or by the
+    // frame's end (size 0): the pointer is read only from 4 bytes, and a record that sets the additional
+    // information flag with less room is cut short.
+    for (const bool bySize : {true, false})
+        for (const uint32_t spare : {0u, 1u, 2u, 3u, 4u})
+            for (const bool flag : {false, true}) {
+                if (bySize && spare % 2) continue;
+                SCOPED_TRACE(testing::Message()
+                             << (bySize ? "size" : "frame end") << " spare " << spare << " flag " << flag);
+                ByteWriter w;
+                w.u16(bySize ? 6u + spare / 2u : 0u).u16(0x1Fu << 11).u16(1);
+                w.u16(flag ? 1u << 13 : 0u).u16(1).u16(2);
+                for (uint32_t i = 0; i < spare; ++i)
+                    w.u8(0xAB);
+                if (bySize) w.u32(0xEEEEEEEEu); // the next record's bytes, not this one's
+                TLN_Minimum_Graphics_Data_Record r;
+                ASSERT_TRUE(ReadMinimumGraphicsShape(span(w), false, r, kFramePosition));
+                EXPECT_EQ(r.HasAdditionalPointer, spare == 4);
+                EXPECT_EQ(r.AdditionalPointer, spare == 4 ? 0xABABABABu : 0u);
+                EXPECT_EQ(r.Truncated, flag && spare < 4);
+            }
 }

@@ -15,6 +15,7 @@
 #include "kiwi/parts/RdstmcManager.h"
 #include "kiwi/picture/PCT2MNGManager.h"
 #include "mainwindow/model/kinds/AllDataNodes.h"
+#include "mainwindow/model/kinds/ManagementPart.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/PictureFixture.h"
@@ -106,7 +107,8 @@ TEST_F(AllDataNodesTest, HeadersBecomeNodesWithTheirKindsCaptionsAndErrors) {
     ASSERT_TRUE(unopenable_->made());
     const std::vector<std::pair<int, std::string>> expected = {
         {100, "Map Data"},
-        {101, "Region Data"},
+        // Its file (REGION.KWI) is missing.
+        {101, "Region Data  (Error)"},
         {102, "Index Data"},
         // Its file exists but cannot be opened: the reader raised, the walk went on.
         {103, "Parameters Data  (Error)"},
@@ -115,13 +117,16 @@ TEST_F(AllDataNodesTest, HeadersBecomeNodesWithTheirKindsCaptionsAndErrors) {
         // Below format 8 header 17 keeps its kind.
         {117, "Management 18"},
         {118, "HWMAP Data"},
-        // Its file is missing: no reader, no error.
-        {130, "Picture Data"},
+        // Its file is missing: no reader, and the reason names the file and the folder.
+        {130, "Picture Data  (Error)"},
         {131, "Management 32"},
         {140, "Management 41  (Error)"},
     };
     EXPECT_EQ(kindsAndCaptions(nodes), expected);
 
+    // A missing node fails here rather than crashing the reads through it below.
+    for (const int index : {0, 3, 17, 30, 31, 40})
+        ASSERT_NE(find(nodes, index), nullptr) << "no node of header " << index;
     const RecordNode* mapData = find(nodes, 0);
     EXPECT_EQ(mapData->held.As<TLN_KiwiMap>(), map_.get());
     EXPECT_TRUE(mapData->Expandable());
@@ -135,6 +140,8 @@ TEST_F(AllDataNodesTest, HeadersBecomeNodesWithTheirKindsCaptionsAndErrors) {
     EXPECT_EQ(rdsTmc->held.UseCount(), 1);
     EXPECT_TRUE(find(nodes, 31)->Expandable());
     EXPECT_FALSE(find(nodes, 30)->held);
+    EXPECT_EQ(find(nodes, 30)->error.toStdString(), "Файл PCT2MNG.KWI не найден в папке " + folder_);
+    EXPECT_FALSE(find(nodes, 3)->error.isEmpty());
     EXPECT_FALSE(find(nodes, 40)->Expandable());
     EXPECT_TRUE(ManagementAddressBeyondEnd(*map_, map_->GetManagementHeader(40)));
     EXPECT_FALSE(ManagementAddressBeyondEnd(*map_, map_->GetManagementHeader(18)));
@@ -167,6 +174,7 @@ TEST_F(AllDataNodesTest, AbsentHeadersWithTheAllOnesAddressAreListedWithoutReade
                                                             {163, "Management 64"}};
     for (const auto& [kind, caption] : named) {
         const RecordNode* node = find(ones, kind - 100);
+        ASSERT_NE(node, nullptr) << caption;
         EXPECT_EQ(std::make_pair(node->kind, node->caption.toStdString()), std::make_pair(kind, caption));
     }
 }
@@ -184,6 +192,7 @@ TEST_F(AllDataNodesTest, FormatEightRetagsTheRdsTmcHeader) {
 
 TEST_F(AllDataNodesTest, DeletingTheNodesFreesTheReadersTheyMadeAndNotTheMap) {
     Nodes nodes = walk("AFEU:8.05", "free");
+    ASSERT_NE(find(nodes, 17), nullptr);
     const std::weak_ptr<TLN_RdstmcManager> rdsTmc = find(nodes, 17)->held.Shared<TLN_RdstmcManager>();
     ASSERT_FALSE(rdsTmc.expired());
     const long mapHolders = map_.use_count();
@@ -210,12 +219,14 @@ TEST_F(AllDataNodesTest, RecordsNamingAFileAreListedWithoutAnAddressOrSize) {
     expected.push_back(50);
     EXPECT_EQ(indices, expected);
 
+    for (const int index : {30, 50})
+        ASSERT_NE(find(nodes, index), nullptr) << "no node of header " << index;
     const RecordNode* pictures = find(nodes, 30);
     EXPECT_EQ(pictures->caption, QStringLiteral("Picture Data"));
     EXPECT_NE(pictures->held.As<TLN_PCT2MNGManager>(), nullptr);
     EXPECT_TRUE(pictures->Expandable());
     const RecordNode* named = find(nodes, 50);
-    EXPECT_EQ(named->caption, QStringLiteral("Management 51"));
+    EXPECT_EQ(named->caption, QStringLiteral("Management 51  (Error)"));
     EXPECT_EQ(named->recordOffset, 0);
 }
 

@@ -106,9 +106,12 @@ TEST_F(IndexViews, HeaderVolumeAndASearchRecordWithItsTablesAndNextLevels) {
     const IndexTable& category = *host.IndexTableOf(IndexGrid::Category);
     EXPECT_EQ(category.Layout().Columns()[1].name, "NAME");
 
-    // A next level shows the definitions of its level and opens its table.
-    log = show(*record.children[2]);
-    EXPECT_NE(DumpGrid(model).indexOf(QStringLiteral("<  Category Definition >")), -1);
+    // Without next-level data ("NEXT" points into the file's "SRCHDATA" header) the sections stay empty.
+    log = show(*record.children[1]);
+    EXPECT_EQ(DumpGrid(model).toStdString(), "1|         <  Category Definition >||\n0|||\n0|||\n"
+                                             "1|         < Category Parent Record >||\n0|||\n0|||\n"
+                                             "1|         <  Matching Definition >||\n0|||\n");
+    EXPECT_FALSE(has(log, "@dataset category open \"Места\" rows=5 cols=3"));
 }
 
 TEST_F(IndexViews, DoubleClicksAndPopupItemsLeadToNodesOrBeep) {

@@ -167,8 +167,8 @@ TEST(ManagementViews, ManagementHeadersShowAddressSizeAndFileName) {
 TEST(ManagementViews, OtherViewsStartWithTheManagementHeaderOfManagementNodesOnly) {
     MapViews v;
     v.Open(plan(), "first-rows");
-    // A header naming a file of its own is not past the end, whatever its address.
-    RecordNode* pictures = v.Child(*v.root, "Picture Data");
+    // A header naming a file of its own is not past the end, whatever its address; its file is missing.
+    RecordNode* pictures = v.Child(*v.root, "Picture Data  (Error)");
     ASSERT_NE(pictures, nullptr);
     AddManagementHeaderRows(v.context, *pictures, HelpDocument::PictureData);
     EXPECT_EQ(DumpGrid(v.model).toStdString(), R"(1|         < Management Header Record 31 >||
@@ -176,8 +176,8 @@ TEST(ManagementViews, OtherViewsStartWithTheManagementHeaderOfManagementNodesOnl
 0|Address of the Management Header|0 x FF FF FF FF|(-1)
 0|Size of the Management Header|0 x 00 00 00 20|(32) 
 0|Management File Name|PCT2MNG.KWI|
-@help format_english/pdf/0807122e.pdf
-)");
+0|Ошибка||Файл PCT2MNG.KWI не найден в папке )" + v.folder +
+                                                   "\n@help format_english/pdf/0807122e.pdf\n");
     // The root of a file opened alone is no management record.
     v.grid.Clear();
     auto region = harness::Root(1400, QStringLiteral("REGION"), HeldReader());

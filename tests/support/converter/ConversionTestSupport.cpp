@@ -48,6 +48,9 @@ ConversionResult convert(const std::string& allData, const std::string& outputFo
     options.outputPath = outputFolder + "/ALLDATA.KWI";
     auto run = std::make_unique<ConversionRun>(allData, options);
     if (opener) run->SetOutputOpener(opener);
+    const std::vector<uint8_t> far = {0, 0, 0,    0, 0, 0, 0, 0, 0, 0, 0, 0, 0,   0, 0, 0,
+                                      1, 0, 0x33, 1, 0, 0, 0, 0, 0, 0, 0, 0, '1', 0, 0, 0};
+    if (options.addExtraLevel) run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(far));
     ConversionJob job(std::move(run));
     if (!stopAtLinePrefix.empty())
         job.Progress().SetLineCallback([&](const std::string& line) {
@@ -55,6 +58,11 @@ ConversionResult convert(const std::string& allData, const std::string& outputFo
         });
     job.Start();
     return job.Result();
+}
+
+fixture::AllDataPlan detailedLast(fixture::AllDataPlan plan) {
+    plan.levels.back().codeByte = 0;
+    return plan;
 }
 
 namespace {

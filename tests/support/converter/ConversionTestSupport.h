@@ -26,10 +26,13 @@ struct Folders {
 };
 Folders makeSource(const std::string& name, const fixture::AllDataPlan& plan);
 
-// Runs a conversion to output/ALLDATA.KWI with the options (outputPath filled in).
+// Runs a conversion to output/ALLDATA.KWI with the options (outputPath filled in); with the extra level, the
+// building data it needs: one house number far south of every generated map, which adds nothing.
 ConversionResult convert(const std::string& allData, const std::string& outputFolder,
                          ConversionOptions options = {}, OutputOpener opener = {},
                          const std::string& stopAtLinePrefix = {});
+// The plan with its last level of level code 0, the most detailed one, which an extra level divides.
+fixture::AllDataPlan detailedLast(fixture::AllDataPlan plan);
 
 // An output stream that refuses every byte past a budget with the system's "No space left on device".
 std::unique_ptr<TLN_Stream> openWithBudget(const std::string& path, int64_t budget);

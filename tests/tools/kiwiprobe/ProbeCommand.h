@@ -1,41 +1,76 @@
-// Sub-command registry of kiwiprobe: each cmd_*.cpp file registers its commands with a static object.
+// Sub-command registry of kiwiprobe: each cmd_*.cpp file registers its commands with a static object. A
+// command's usage line is also its list of options: "--name" followed by a word that is not an option
+// ("--offset N", "--regions all|I,J") takes a value, any other "--name" is a flag. Before a command runs,
+// main() parses its arguments against that list (see ProbeArgs.cpp).
 #pragma once
 
+#include <climits>
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace probe {
 
-using Args = std::vector<std::string>;
+// A command line that cannot be run. main() prints the message, naming what is wrong, and the command's
+// usage on stderr and exits 2.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// One command's arguments, parsed.
+class Args {
+public:
+    Args(std::vector<std::string> words, std::vector<std::pair<std::string, std::string>> given)
+        : words_(std::move(words)), given_(std::move(given)) {}
+
+    // The arguments that are neither options nor their values, in order.
+    const std::vector<std::string>& words() const { return words_; }
+    // Options by their full name ("--walk").
+    bool has(const std::string& name) const;
+    // The value given last, or fallback when the option is not given.
+    std::string value(const std::string& name, const std::string& fallback = {}) const;
+    // The value as a number from low to high, or fallback when the option is not given. Raises UsageError
+    // naming the option and its value when that is not such a number.
+    long long number(const std::string& name, long long fallback, long long low = LLONG_MIN,
+                     long long high = LLONG_MAX) const;
+    // Every option with its value ("" for a flag), in the order given.
+    const std::vector<std::pair<std::string, std::string>>& given() const { return given_; }
+
+private:
+    std::vector<std::string> words_;
+    std::vector<std::pair<std::string, std::string>> given_;
+};
+
 // Returns the process exit code; prints to stdout, one record per line.
 using Handler = std::function<int(const Args& args)>;
 
 struct Command {
-    std::string usage;
+    std::string usage;   // "FILE [--offset N] [--image IMAGE]"
+    std::string summary; // what the command prints or writes, for its help
     Handler handler;
 };
 
 std::map<std::string, Command>& commands();
 
 struct Register {
-    Register(const std::string& name, const std::string& usage, Handler handler) {
-        commands()[name] = Command{usage, std::move(handler)};
+    Register(const std::string& name, const std::string& usage, const std::string& summary, Handler handler) {
+        commands()[name] = Command{usage, summary, std::move(handler)};
     }
 };
 
-// Option helpers: "--name value" pairs and flags anywhere in args.
-bool hasFlag(const Args& args, const std::string& flag);
-std::string option(const Args& args, const std::string& name, const std::string& fallback = {});
-// Arguments that are neither options nor option values (options listed in valued take a value).
-Args positional(const Args& args, const std::vector<std::string>& valued = {});
+// Parses words (the arguments after the command's name) against usage's options. "--help" and "-h" are
+// flags of every command. Raises UsageError for an unknown option or a missing or unexpected value.
+Args parseArguments(const std::string& usage, const std::vector<std::string>& words);
+
 // True when arguments holds exactly one item; otherwise prints usage ("command: give ...") on stderr.
-bool oneArgument(const Args& arguments, const char* usage);
+bool oneArgument(const std::vector<std::string>& arguments, const char* usage);
 // Mounts the image named by --image (when given) so that names are looked up inside it; false, with a
 // message on stderr, when it cannot be mounted.
 bool mountImageOption(const Args& args, const std::string& command);
-// Parses decimal or 0x-prefixed hexadecimal (signed).
+// Parses decimal or 0x-prefixed hexadecimal (signed). Raises UsageError naming text when it is not one.
 long long parseNumber(const std::string& text);
 
 } // namespace probe

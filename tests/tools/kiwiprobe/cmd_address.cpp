@@ -6,18 +6,20 @@
 
 namespace {
 int addressCommand(const probe::Args& args) {
-    if (probe::hasFlag(args, "--offset")) {
-        const long long offset = probe::parseNumber(probe::option(args, "--offset"));
+    if (args.has("--offset")) {
+        const long long offset = args.number("--offset", 0, 0);
         std::printf("offset %lld ka 0x%08X\n", offset, OffsetToKiwiAddress(offset));
         return 0;
     }
-    if (probe::hasFlag(args, "--ka")) {
-        const uint32_t ka = uint32_t(probe::parseNumber(probe::option(args, "--ka")));
+    if (args.has("--ka")) {
+        const uint32_t ka = uint32_t(args.number("--ka", 0, 0, UINT32_MAX));
         std::printf("ka 0x%08X offset %lld\n", ka, (long long)KiwiAddressToOffset(ka));
         return 0;
     }
     std::fprintf(stderr, "address: give --offset N or --ka A\n");
     return 2;
 }
-probe::Register reg("address", "--offset N | --ka A", addressCommand);
+probe::Register reg("address", "--offset N | --ka A",
+                    "The KIWI address of a byte offset (--offset), or the offset of an address (--ka).",
+                    addressCommand);
 } // namespace

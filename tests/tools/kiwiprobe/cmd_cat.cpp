@@ -10,14 +10,14 @@
 
 namespace {
 int catCommand(const probe::Args& args) {
-    const probe::Args names = probe::positional(args, {"--offset", "--count", "--image"});
+    const auto& names = args.words();
     if (!probe::oneArgument(names, "cat: give one FILE")) return 2;
+    const int64_t offset = args.number("--offset", 0, 0);
+    const int64_t count = args.number("--count", -1, 0);
     if (!probe::mountImageOption(args, "cat")) return 1;
     auto opened = TLN_DecompFileStream::Create(names[0]);
     TLN_Stream& stream = *opened;
-    const int64_t offset = probe::parseNumber(probe::option(args, "--offset", "0"));
-    int64_t left = probe::hasFlag(args, "--count") ? probe::parseNumber(probe::option(args, "--count"))
-                                                   : stream.Size() - offset;
+    int64_t left = count >= 0 ? count : stream.Size() - offset;
     std::vector<char> buffer(1 << 20);
     for (int64_t position = offset; left > 0;) {
         const int64_t got =
@@ -29,5 +29,8 @@ int catCommand(const probe::Args& args) {
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
-probe::Register reg("cat", "FILE [--offset N --count N] [--image IMAGE]", catCommand);
+probe::Register
+    reg("cat", "FILE [--offset N --count N] [--image IMAGE]",
+        "Writes the bytes of FILE as the readers see them: decompressed when a CMP list names it.",
+        catCommand);
 } // namespace

@@ -8,7 +8,7 @@
 
 namespace {
 int cmpListCommand(const probe::Args& args) {
-    const probe::Args names = probe::positional(args, {"--image"});
+    const auto& names = args.words();
     if (!probe::oneArgument(names, "cmp-ls: give one LIST")) return 2;
     if (!probe::mountImageOption(args, "cmp-ls")) return 1;
     TLN_CompressionManager list(names[0]);
@@ -23,5 +23,6 @@ int cmpListCommand(const probe::Args& args) {
     }
     return 0;
 }
-probe::Register reg("cmp-ls", "LIST [--image IMAGE]", cmpListCommand);
+probe::Register reg("cmp-ls", "LIST [--image IMAGE]", "The entries of a 05.CMP or 06.CMP list, one a line.",
+                    cmpListCommand);
 } // namespace

@@ -1,5 +1,7 @@
 // kiwiprobe convert: runs the map converter's job headless on a source map and prints its log.
+#include <cctype>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -7,6 +9,7 @@
 #include "ProbeCommand.h"
 #include "converter/CompletionRun.h"
 #include "converter/ConversionJob.h"
+#include "converter/SourceFiles.h"
 #include "converter/import/LmpFile.h"
 #include "kiwi/region/RegionManager.h"
 
@@ -31,16 +34,52 @@ void catchStopSignals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-int convertCommand(const probe::Args& args) {
-    const probe::Args rest =
-        probe::positional(args, {"--options", "--finish", "--stop-after-lines", "--regions", "--buildings"});
-    if (rest.size() != 2) {
-        std::cerr << "convert: give SRC OUTDIR\n";
-        return 4;
+// The level-1 regions a new REGION.KWI keeps: "all" (nothing listed) or indices "0,3,7".
+std::vector<int> chosenRegions(const std::string& chosen) {
+    std::vector<int> regions;
+    std::stringstream items(chosen == "all" ? std::string() : chosen);
+    for (std::string item; std::getline(items, item, ',');) {
+        try {
+            if (!item.empty()) regions.push_back(int(probe::parseNumber(item)));
+        } catch (const probe::UsageError&) {
+            throw probe::UsageError("--regions " + chosen + ": not all or I,J,...");
+        }
     }
+    return regions;
+}
+
+// A Polish-format map (text beginning with a comment or a section) is not compiled building data.
+bool isPolishMap(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    std::ifstream file(path, std::ios::binary);
+    const int first = file.get();
+    return extension == ".mp" || first == ';' || first == '[';
+}
+
+// OUTDIR is made when it is missing and its parent folder exists.
+void makeOutputFolder(const std::string& folder) {
+    std::filesystem::path path(folder);
+    if (!path.has_filename()) path = path.parent_path();
+    const std::filesystem::path parent = path.has_parent_path() ? path.parent_path() : ".";
+    std::error_code error;
+    if (!std::filesystem::exists(path, error) && std::filesystem::is_directory(parent, error))
+        std::filesystem::create_directory(path, error);
+}
+
+int convertCommand(const probe::Args& args) {
+    const auto& rest = args.words();
+    if (rest.size() != 2) throw probe::UsageError("give SRC and OUTDIR");
+    const std::string chosen = args.value("--regions", "all");
+    std::vector<int> regionList = chosenRegions(chosen);
+    // A stop after the given number of log lines, for tests of an interrupted run.
+    const long long stopAfter = args.number("--stop-after-lines", -1, 0);
+    // SRC names the map inside the image from here on.
+    if (!probe::mountImageOption(args, "convert")) return 4;
     ConversionOptions options;
-    if (probe::hasFlag(args, "--options")) {
-        std::ifstream file(probe::option(args, "--options"));
+    if (args.has("--options")) {
+        std::ifstream file(args.value("--options"));
         std::stringstream text;
         text << file.rdbuf();
         if (!file) {
@@ -54,8 +93,8 @@ int convertCommand(const probe::Args& args) {
     }
     CompletionOptions finish;
     bool finishing = false;
-    if (probe::hasFlag(args, "--finish")) {
-        std::stringstream tasks(probe::option(args, "--finish"));
+    if (args.has("--finish")) {
+        std::stringstream tasks(args.value("--finish"));
         for (std::string task; std::getline(tasks, task, ',');) {
             finishing = true;
             if (task == "split")
@@ -72,30 +111,27 @@ int convertCommand(const probe::Args& args) {
             }
         }
     }
-    // The level-1 regions a new REGION.KWI keeps: "all" (the default) or indices "0,3,7".
-    const std::string chosen = probe::option(args, "--regions", "all");
-    std::vector<int> regionList;
-    if (chosen != "all") {
-        std::stringstream items(chosen);
-        for (std::string item; std::getline(items, item, ',');)
-            if (!item.empty()) regionList.push_back(int(probe::parseNumber(item)));
-    }
     options.outputPath = rest[1] + "/ALLDATA.KWI";
     auto run = std::make_unique<ConversionRun>(rest[0], options);
-    if (probe::hasFlag(args, "--buildings")) {
+    if (args.has("--buildings")) {
         std::string problem;
-        auto data = building_data::ReadLmp(probe::option(args, "--buildings"), problem);
+        const std::string path = args.value("--buildings");
+        auto data = building_data::ReadLmp(path, problem);
+        if (!data && isPolishMap(path)) {
+            std::cerr << "convert: " << path
+                      << " is a Polish-format map; --buildings takes compiled building data (.lmp): load the "
+                         "map in the converter wizard (\"Загрузить MP файл\") and save it there with "
+                         "\"Сохранить как...\"\n";
+            return 4;
+        }
         if (!data) {
-            std::cerr << problem << "\n";
+            std::cerr << "convert: " << problem << "\n";
             return 4;
         }
         run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(std::move(*data)));
     }
+    makeOutputFolder(rest[1]);
     auto job = std::make_unique<ConversionJob>(std::move(run));
-    // A stop after the given number of log lines, for tests of an interrupted run.
-    const long long stopAfter = probe::hasFlag(args, "--stop-after-lines")
-                                    ? probe::parseNumber(probe::option(args, "--stop-after-lines"))
-                                    : -1;
     ConversionJob* raw = job.get();
     long long lines = 0;
     job->Progress().SetLineCallback([&](const std::string& line) {
@@ -115,7 +151,7 @@ int convertCommand(const probe::Args& args) {
         finish.voiceSize = result.voiceSize;
         finish.newCmpList = result.newCmpList;
         if (finish.region && chosen == "all") {
-            const std::string region = FindInFolder(FolderOf(rest[0]), "REGION.KWI");
+            const std::string region = FindBesideSource(rest[0], "REGION.KWI");
             if (!region.empty()) {
                 TLN_RegionManager regions(region);
                 TLN_Region_Level_Record level;
@@ -146,8 +182,11 @@ int convertCommand(const probe::Args& args) {
 
 probe::Register
     reg("convert",
-        "SRC OUTDIR [--options FILE.json] [--buildings FILE.lmp] [--finish split,filecon,region,voice] "
-        "[--regions all|I,J,...]",
+        "SRC OUTDIR [--image IMAGE] [--options FILE.json] [--buildings FILE.lmp] "
+        "[--finish split,filecon,region,voice] [--regions all|I,J,...] [--stop-after-lines N]",
+        "Runs the map converter on SRC (the map inside IMAGE with --image) and prints its log; OUTDIR, made "
+        "when its parent exists, receives the new ALLDATA.KWI. Exit 0 done, 2 stopped or a wrong command "
+        "line, 3 failed, 4 refused.",
         convertCommand);
 
 } // namespace

@@ -13,7 +13,8 @@ namespace {
 
 long long inRange(const std::string& text, long long low, long long high) {
     const long long value = probe::parseNumber(text);
-    if (value < low || value > high) throw std::out_of_range("value out of range: " + text);
+    if (value < low || value > high)
+        throw probe::UsageError(text + ": not from " + std::to_string(low) + " to " + std::to_string(high));
     return value;
 }
 
@@ -27,7 +28,7 @@ uint32_t uint32Value(const std::string& text) {
 // "X,Y" in 1/8 arc-second.
 TLN_Point pointValue(const std::string& text) {
     const size_t comma = text.find(',');
-    if (comma == std::string::npos) throw std::invalid_argument("expected X,Y: " + text);
+    if (comma == std::string::npos) throw probe::UsageError(text + ": not X,Y");
     return {int32Value(text.substr(0, comma)), int32Value(text.substr(comma + 1))};
 }
 
@@ -55,22 +56,23 @@ const std::map<std::string, Formatter>& formatters() {
 }
 
 int formatCommand(const probe::Args& args) {
-    if (args.size() < 2 || !formatters().count(args[0])) {
+    const auto& words = args.words();
+    if (words.size() < 2 || !formatters().count(words[0])) {
         std::fprintf(stderr, "format: give KIND VALUE...; kinds:");
         for (const auto& entry : formatters())
             std::fprintf(stderr, " %s", entry.first.c_str());
         std::fprintf(stderr, "\n");
         return 2;
     }
-    const Formatter& formatter = formatters().at(args[0]);
-    for (size_t i = 1; i < args.size(); ++i)
-        std::printf("%s %s [%s]\n", args[0].c_str(), args[i].c_str(), formatter(args[i]).c_str());
+    const Formatter& formatter = formatters().at(words[0]);
+    for (size_t i = 1; i < words.size(); ++i)
+        std::printf("%s %s [%s]\n", words[0].c_str(), words[i].c_str(), formatter(words[i]).c_str());
     return 0;
 }
 
-probe::Register reg("format",
-                    "KIND VALUE... (grouped hex64 hex0x hexdigits hex32 dword word compact dms lat lon "
-                    "degrees cmptype traffic maker)",
+probe::Register reg("format", "KIND VALUE...",
+                    "Each VALUE as the program shows a stored value of KIND: grouped hex64 hex0x hexdigits "
+                    "hex32 dword word compact dms lat lon degrees cmptype traffic maker.",
                     formatCommand);
 
 } // namespace

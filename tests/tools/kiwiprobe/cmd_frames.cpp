@@ -12,20 +12,18 @@
 namespace {
 
 int framesCommand(const probe::Args& args) {
-    const probe::Args files =
-        probe::positional(args, {"--limit", "--codepage", "--ansi", "--language", "--mask", "--image"});
+    const auto& files = args.words();
     if (!probe::oneArgument(files, "frames: give the path of ALLDATA.KWI")) return 2;
+    FrameWalkOptions options;
+    options.limit = args.has("--all") ? 0 : size_t(args.number("--limit", 1, 0));
+    options.dump.pages.Text = int(args.number("--codepage", 65001, 0, 65535));
+    options.dump.pages.Ansi = int(args.number("--ansi", 0, 0, 65535));
+    options.dump.language = uint32_t(args.number("--language", 0, 0, UINT32_MAX));
+    options.dump.mask = uint32_t(args.number("--mask", 48, 0, UINT32_MAX));
     if (!probe::mountImageOption(args, "frames")) return 1;
     ReadCounter counter;
-    const bool countReads = probe::hasFlag(args, "--reads");
+    const bool countReads = args.has("--reads");
     TLN_KiwiMap map(files[0], countReads ? counter.Opener() : TLN_KiwiMap::StreamOpener());
-    FrameWalkOptions options;
-    options.limit =
-        probe::hasFlag(args, "--all") ? 0 : size_t(probe::parseNumber(probe::option(args, "--limit", "1")));
-    options.dump.pages.Text = int(probe::parseNumber(probe::option(args, "--codepage", "65001")));
-    options.dump.pages.Ansi = int(probe::parseNumber(probe::option(args, "--ansi", "0")));
-    options.dump.language = uint32_t(probe::parseNumber(probe::option(args, "--language", "0")));
-    options.dump.mask = uint32_t(probe::parseNumber(probe::option(args, "--mask", "48")));
     uint64_t before = 0;
     uint64_t most = 0;
     uint64_t total = 0;
@@ -37,7 +35,7 @@ int framesCommand(const probe::Args& args) {
             total += reads;
         };
     }
-    std::ostream* out = probe::hasFlag(args, "--quiet") ? nullptr : &std::cout;
+    std::ostream* out = args.has("--quiet") ? nullptr : &std::cout;
     const FrameWalkResult result = walkFrames(map, out, options);
     std::cout << "parcels " << result.parcels << " records " << result.records << "\n";
     if (countReads)
@@ -49,6 +47,7 @@ int framesCommand(const probe::Args& args) {
 probe::Register reg("frames",
                     "ALLDATA.KWI [--all | --limit N] [--codepage CP] [--ansi CP] [--language K] [--mask M] "
                     "[--image IMAGE] [--reads] [--quiet]",
+                    "Every record of the first N parcels' data frames (--all: of every parcel).",
                     framesCommand);
 
 } // namespace

@@ -11,7 +11,7 @@
 
 namespace {
 int genVoiceCommand(const probe::Args& args) {
-    const probe::Args folders = probe::positional(args);
+    const auto& folders = args.words();
     if (!probe::oneArgument(folders, "gen-voice: give a folder")) return 2;
     const std::string& dir = folders[0];
     fixture::writeFile(dir + "/VOICEDAT.KWI", fixture::buildVoiceDat().bytes);
@@ -22,7 +22,7 @@ int genVoiceCommand(const probe::Args& args) {
 }
 
 int genLoadingCommand(const probe::Args& args) {
-    const probe::Args folders = probe::positional(args);
+    const auto& folders = args.words();
     if (!probe::oneArgument(folders, "gen-loading: give a folder")) return 2;
     const std::string& dir = folders[0];
     fixture::writeFile(dir + "/LOADING.KWI", fixture::buildLoading().bytes);
@@ -38,13 +38,13 @@ int genLoadingCommand(const probe::Args& args) {
 // the tree pages), --lower writes every name in lower case, --parts adds every data part (files named by
 // their management headers and parts inside ALLDATA.KWI).
 int genSourceCommand(const probe::Args& args) {
-    const probe::Args folders = probe::positional(args, {"--regions"});
+    const auto& folders = args.words();
     if (!probe::oneArgument(folders, "gen-source: give a folder")) return 2;
     fixture::SourceFolderPlan plan;
-    plan.lowerCase = probe::hasFlag(args, "--lower");
-    plan.dataParts = probe::hasFlag(args, "--parts");
+    plan.lowerCase = args.has("--lower");
+    plan.dataParts = args.has("--parts");
     fixture::writeSourceFolder(folders[0], plan);
-    const long long regions = probe::parseNumber(probe::option(args, "--regions", "0"));
+    const long long regions = args.number("--regions", 0, 0);
     if (regions > 0) {
         fixture::writeRegionData(fixture::buildRegionData(fixture::manyRegionsPlan(int(regions))), folders[0],
                                  plan.lowerCase ? "region.kwi" : "REGION.KWI");
@@ -52,7 +52,10 @@ int genSourceCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register genVoiceReg("gen-voice", "DIR", genVoiceCommand);
-probe::Register genLoadingReg("gen-loading", "DIR", genLoadingCommand);
-probe::Register genSourceReg("gen-source", "DIR [--regions N] [--lower] [--parts]", genSourceCommand);
+probe::Register genVoiceReg("gen-voice", "DIR", "Writes the voice test files into DIR.", genVoiceCommand);
+probe::Register genLoadingReg("gen-loading", "DIR", "Writes the loading test files into DIR.",
+                              genLoadingCommand);
+probe::Register genSourceReg("gen-source", "DIR [--regions N] [--lower] [--parts]",
+                             "Writes a source map for the converter into DIR, with N regions.",
+                             genSourceCommand);
 } // namespace

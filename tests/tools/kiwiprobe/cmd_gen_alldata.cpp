@@ -8,30 +8,29 @@
 namespace {
 
 int makeFixtureCommand(const probe::Args& args) {
-    const probe::Args rest = probe::positional(args, {"--system", "--large", "--volumes", "--hostile"});
+    const auto& rest = args.words();
     if (!probe::oneArgument(rest, "gen-alldata: give a folder")) return 2;
     const std::string folder = rest[0];
-    fixture::AllDataPlan plan =
-        probe::hasFlag(args, "--large")
-            ? fixture::largeAllDataPlan(int(probe::parseNumber(probe::option(args, "--large"))))
-            : fixture::smallAllDataPlan();
-    if (probe::hasFlag(args, "--frames")) {
-        if (probe::hasFlag(args, "--large"))
+    fixture::AllDataPlan plan = args.has("--large")
+                                    ? fixture::largeAllDataPlan(int(args.number("--large", 0, 1, INT_MAX)))
+                                    : fixture::smallAllDataPlan();
+    if (args.has("--frames")) {
+        if (args.has("--large"))
             plan.frames = fixture::AllDataPlan::Frames::Full;
         else
-            plan = fixture::framesAllDataPlan(probe::hasFlag(args, "--wide"));
+            plan = fixture::framesAllDataPlan(args.has("--wide"));
     }
-    if (probe::hasFlag(args, "--system")) plan.systemText = probe::option(args, "--system");
-    if (probe::hasFlag(args, "--spare-headers")) {
+    if (args.has("--system")) plan.systemText = args.value("--system");
+    if (args.has("--spare-headers")) {
         // Management headers without readers of their own: two inside the file, one past its end.
         plan.headers[4] = {4096, 1, ""};
         plan.headers[18] = {4096, 1, ""};
         plan.headers[40] = {int64_t(1) << 24, 1, ""};
     }
     fixture::AllDataImage image;
-    if (probe::hasFlag(args, "--hostile")) {
+    if (args.has("--hostile")) {
         // The damaged shapes whose declared counts must not cost the walks minutes.
-        const std::string shape = probe::option(args, "--hostile");
+        const std::string shape = args.value("--hostile");
         if (shape != "crowded" && shape != "overlapping") {
             std::cerr << "gen-alldata: --hostile takes crowded or overlapping\n";
             return 2;
@@ -43,14 +42,13 @@ int makeFixtureCommand(const probe::Args& args) {
         image = fixture::buildAllData(plan);
     }
     const std::string path =
-        probe::hasFlag(args, "--volumes")
-            ? fixture::writeAllDataVolumes(image, folder,
-                                           size_t(probe::parseNumber(probe::option(args, "--volumes"))))
+        args.has("--volumes")
+            ? fixture::writeAllDataVolumes(image, folder, size_t(args.number("--volumes", 0, 1)))
             : fixture::writeAllData(image, folder);
     std::cout << "wrote " << path << " bytes " << image.allData.size() << "\n";
     for (const auto& [name, bytes] : image.files)
         std::cout << "wrote " << name << " bytes " << bytes.size() << "\n";
-    if (probe::hasFlag(args, "--manifest"))
+    if (args.has("--manifest"))
         for (const fixture::ParcelEntry& e : image.parcels)
             std::cout << "manifest " << e.level << "/" << e.blockSet << "/" << e.block << "/" << e.parcel
                       << (e.sub >= 0 ? "/" + std::to_string(e.sub) : std::string()) << " file " << e.file
@@ -63,6 +61,6 @@ probe::Register reg(
     "gen-alldata",
     "DIR [--system TEXT] [--large N] [--frames [--wide]] [--spare-headers] [--volumes BYTES] [--manifest] "
     "[--hostile crowded|overlapping]",
-    makeFixtureCommand);
+    "Writes the test builder's ALLDATA.KWI and its data files into DIR.", makeFixtureCommand);
 
 } // namespace

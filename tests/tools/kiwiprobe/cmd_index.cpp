@@ -212,18 +212,18 @@ private:
 };
 
 int indexCommand(const probe::Args& args) {
-    const probe::Args names = probe::positional(args, {"--base", "--image", "--open"});
+    const auto& names = args.words();
     if (!probe::oneArgument(names, "index: give one INDEXDAT.KWI")) return 2;
+    const long long base = args.number("--base", 0, 0);
     if (!probe::mountImageOption(args, "index")) return 1;
     std::unique_ptr<TLN_IndexManager> index;
-    if (probe::hasFlag(args, "--base"))
-        index = TLN_IndexManager::CreateFromStream(OpenKiwiFile(names[0]),
-                                                   probe::parseNumber(probe::option(args, "--base")));
+    if (args.has("--base"))
+        index = TLN_IndexManager::CreateFromStream(OpenKiwiFile(names[0]), base);
     else
         index = TLN_IndexManager::Create(names[0]);
-    if (probe::hasFlag(args, "--open")) {
+    if (args.has("--open")) {
         // One data file by name: its size, or the error text the reader raises.
-        const std::string name = probe::option(args, "--open");
+        const std::string name = args.value("--open");
         std::printf("exists %s %d\n", name.c_str(), index->DataFileExists(name));
         try {
             std::printf("open %s size=%lld\n", name.c_str(), (long long)index->OpenDataFile(name)->Size());
@@ -232,29 +232,31 @@ int indexCommand(const probe::Args& args) {
         }
         return 0;
     }
-    IndexPrinter(*index).all(probe::hasFlag(args, "--records"));
+    IndexPrinter(*index).all(args.has("--records"));
     return 0;
 }
 
 int generateCommand(const probe::Args& args) {
-    const probe::Args folders = probe::positional(args, {"--base", "--data-name"});
+    const auto& folders = args.words();
     if (!probe::oneArgument(folders, "gen-index: give one DIR")) return 2;
-    const auto fixture = fixture::buildIndexFixture(probe::parseNumber(probe::option(args, "--base", "0")));
-    if (probe::hasFlag(args, "--listed")) {
+    const auto fixture = fixture::buildIndexFixture(args.number("--base", 0, 0));
+    if (args.has("--listed")) {
         // The data file gzip-compressed in 64 KiB blocks and named by a "05.CMP" list beside it.
         std::printf(
             "%s\n",
             fixture::writeListedIndexFixture(folders[0], fixture, fixture::CmpLayout::Gzip05).c_str());
         return 0;
     }
-    std::printf("%s\n", fixture::writeIndexFixture(folders[0], fixture,
-                                                   probe::option(args, "--data-name", "SRCH0001.KWI"))
-                            .c_str());
+    std::printf(
+        "%s\n",
+        fixture::writeIndexFixture(folders[0], fixture, args.value("--data-name", "SRCH0001.KWI")).c_str());
     return 0;
 }
 
 probe::Register reg("index", "INDEXDAT.KWI [--records] [--base N] [--image IMAGE] [--open NAME]",
+                    "The index part: its header, tables and categories; --open opens one data file.",
                     indexCommand);
-probe::Register regGenerate("gen-index", "DIR [--base N] [--data-name NAME | --listed]", generateCommand);
+probe::Register regGenerate("gen-index", "DIR [--base N] [--data-name NAME | --listed]",
+                            "Writes the index test files into DIR.", generateCommand);
 
 } // namespace

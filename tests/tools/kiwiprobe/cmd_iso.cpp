@@ -19,8 +19,8 @@ void listDirectory(const TDirectoryEntry* directory) {
 
 // One line per file: folder path ("\"-terminated names, empty at the root), name, size in bytes.
 int isoListCommand(const probe::Args& args) {
-    if (!probe::oneArgument(args, "iso-ls: give IMAGE")) return 2;
-    TISOImage image(args[0]);
+    if (!probe::oneArgument(args.words(), "iso-ls: give IMAGE")) return 2;
+    TISOImage image(args.words()[0]);
     if (!image.OpenImage()) {
         std::fprintf(stderr, "iso-ls: unsupported sector layout\n");
         return 1;
@@ -53,21 +53,22 @@ const TFileEntry* findFile(const TDirectoryEntry* directory, const std::string& 
 }
 
 int isoExtractCommand(const probe::Args& args) {
-    if (args.size() != 3) {
+    const auto& words = args.words();
+    if (words.size() != 3) {
         std::fprintf(stderr, "iso-extract: give IMAGE PATH OUT\n");
         return 2;
     }
-    TISOImage image(args[0]);
+    TISOImage image(words[0]);
     if (!image.OpenImage()) {
         std::fprintf(stderr, "iso-extract: unsupported sector layout\n");
         return 1;
     }
-    const TFileEntry* entry = findFile(image.Tree()->Root(), args[1]);
+    const TFileEntry* entry = findFile(image.Tree()->Root(), words[1]);
     if (!entry) {
-        std::fprintf(stderr, "iso-extract: %s not found in the image\n", args[1].c_str());
+        std::fprintf(stderr, "iso-extract: %s not found in the image\n", words[1].c_str());
         return 1;
     }
-    if (!image.ExtractFile(entry, args[2])) {
+    if (!image.ExtractFile(entry, words[2])) {
         std::fprintf(stderr, "iso-extract: extraction failed\n");
         return 1;
     }
@@ -75,6 +76,8 @@ int isoExtractCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register listRegistration("iso-ls", "IMAGE", isoListCommand);
-probe::Register extractRegistration("iso-extract", "IMAGE PATH OUT", isoExtractCommand);
+probe::Register listRegistration("iso-ls", "IMAGE", "Every file of an ISO 9660 image: folder, name, size.",
+                                 isoListCommand);
+probe::Register extractRegistration("iso-extract", "IMAGE PATH OUT",
+                                    "Writes the file PATH of the image to OUT.", isoExtractCommand);
 } // namespace

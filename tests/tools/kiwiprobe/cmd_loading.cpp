@@ -11,8 +11,9 @@
 
 namespace {
 int loadingCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--id", "--image"});
+    const auto& files = args.words();
     if (!probe::oneArgument(files, "loading: give LOADING.KWI")) return 2;
+    const long long position = args.number("--id", -1);
     if (!probe::mountImageOption(args, "loading")) return 1;
     const TLN_Loading loading(files[0]);
     std::printf("loading %s valid %d systems %d\n", fileNamePart(files[0]).c_str(), loading.IsValid(),
@@ -38,8 +39,7 @@ int loadingCommand(const probe::Args& args) {
                             file.Size);
         }
     }
-    if (probe::hasFlag(args, "--id")) {
-        const long long position = probe::parseNumber(probe::option(args, "--id"));
+    if (args.has("--id")) {
         TLN_Unit_Identification id;
         if (!loading.ReadIdentification(position, id)) {
             std::printf("identification at %lld none\n", position);
@@ -56,7 +56,7 @@ int loadingCommand(const probe::Args& args) {
 }
 
 int coverageCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--image"});
+    const auto& files = args.words();
     if (!probe::oneArgument(files, "coverage: give COVERAGE.BIN")) return 2;
     if (!probe::mountImageOption(args, "coverage")) return 1;
     const TLN_Coverage coverage(files[0]);
@@ -76,6 +76,9 @@ int coverageCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register loadingReg("loading", "LOADING.KWI [--id POSITION] [--image IMAGE]", loadingCommand);
-probe::Register coverageReg("coverage", "COVERAGE.BIN [--image IMAGE]", coverageCommand);
+probe::Register loadingReg("loading", "LOADING.KWI [--id POSITION] [--image IMAGE]",
+                           "The systems and modules of a loading file; --id reads one module.",
+                           loadingCommand);
+probe::Register coverageReg("coverage", "COVERAGE.BIN [--image IMAGE]", "The items of a coverage file.",
+                            coverageCommand);
 } // namespace

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <optional>
 
 #include "ProbeCommand.h"
 #include "kiwi/cmp/OpenKiwiFile.h"
@@ -16,13 +17,13 @@
 namespace {
 
 bool fileAndOffset(const probe::Args& args, const char* name, std::string& file, int64_t& offset) {
-    const probe::Args files = probe::positional(args, {"--offset"});
+    const auto& files = args.words();
     if (files.size() != 1) {
         std::fprintf(stderr, "%s: give FILE [--offset N]\n", name);
         return false;
     }
     file = files[0];
-    offset = probe::parseNumber(probe::option(args, "--offset", "0"));
+    offset = args.number("--offset", 0, 0);
     return true;
 }
 
@@ -81,20 +82,25 @@ void printFileCon(const TLN_FileConManager& r) {
 // filecon FILE [--delete P]... [--insert P:NUMBER:PHYSICAL:LOGICAL:SIZE]... [--save OUT]: edits apply in
 // order.
 int fileconCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--delete", "--insert", "--save"});
+    const auto& files = args.words();
     if (!probe::oneArgument(files, "filecon: give FILE")) return 2;
-    TLN_FileConManager reader(files[0]);
-    for (size_t i = 0; i + 1 < args.size(); ++i) {
-        if (args[i] == "--delete") reader.Delete(int(probe::parseNumber(args[i + 1])));
-        if (args[i] == "--insert") {
-            const QStringList f = QString::fromStdString(args[i + 1]).split(':');
-            if (f.size() != 5) throw std::invalid_argument("--insert P:NUMBER:PHYSICAL:LOGICAL:SIZE");
-            reader.Insert(f[0].toInt(), {uint8_t(f[1].toUInt()), f[3].toStdString(), f[2].toStdString(),
-                                         uint32_t(f[4].toUInt())});
+    // The edits are read whole before the file is: a wrong one is refused with nothing done.
+    std::vector<std::pair<int, std::optional<TLN_FileConRecord>>> edits;
+    for (const auto& [option, value] : args.given()) {
+        if (option == "--delete") edits.emplace_back(int(probe::parseNumber(value)), std::nullopt);
+        if (option == "--insert") {
+            const QStringList f = QString::fromStdString(value).split(':');
+            if (f.size() != 5)
+                throw probe::UsageError("--insert " + value + ": not P:NUMBER:PHYSICAL:LOGICAL:SIZE");
+            edits.emplace_back(f[0].toInt(), TLN_FileConRecord{uint8_t(f[1].toUInt()), f[3].toStdString(),
+                                                               f[2].toStdString(), uint32_t(f[4].toUInt())});
         }
     }
+    TLN_FileConManager reader(files[0]);
+    for (const auto& [position, inserted] : edits)
+        inserted ? reader.Insert(position, *inserted) : reader.Delete(position);
     printFileCon(reader);
-    const std::string out = probe::option(args, "--save");
+    const std::string out = args.value("--save");
     if (!out.empty()) reader.SaveToFile(out);
     return 0;
 }
@@ -102,8 +108,8 @@ int fileconCommand(const probe::Args& args) {
 // Writes LOCAL.KWI (frame at 0), LOCALOFS.KWI (at 33), M21_44.KWI, M21_46.KWI and FILECON files with
 // header sizes 16, 8 and 4 and 99 and 100 records.
 int generateCommand(const probe::Args& args) {
-    if (!probe::oneArgument(args, "gen-local: give DIR")) return 2;
-    const std::string dir = args[0];
+    if (!probe::oneArgument(args.words(), "gen-local: give DIR")) return 2;
+    const std::string dir = args.words()[0];
     fixture::writeFile(dir + "/LOCAL.KWI", fixture::buildLocalPart(fixture::standardLocalPlan()));
     fixture::writeFile(dir + "/LOCALOFS.KWI", fixture::buildLocalPart(fixture::standardLocalPlan(), 33));
     fixture::writeFile(dir + "/M21_44.KWI", fixture::buildManager21Part(44));
@@ -126,10 +132,13 @@ int generateCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register local("local", "FILE [--offset N]", localCommand);
-probe::Register m21("manager21", "FILE [--offset N]", manager21Command);
+probe::Register local("local", "FILE [--offset N]", "The localisation frame at N: languages and areas.",
+                      localCommand);
+probe::Register m21("manager21", "FILE [--offset N]", "The Manager21 header at N.", manager21Command);
 probe::Register filecon("filecon", "FILE [--delete P] [--insert P:NUMBER:PHYSICAL:LOGICAL:SIZE] [--save OUT]",
+                        "The records of FILECON.MNG after the edits, applied in the order given.",
                         fileconCommand);
-probe::Register gen("gen-local", "DIR", generateCommand);
+probe::Register gen("gen-local", "DIR", "Writes the localisation, Manager21 and FILECON test files into DIR.",
+                    generateCommand);
 
 } // namespace

@@ -10,17 +10,17 @@
 namespace {
 
 int mapCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--limit", "--image"});
+    const auto& files = args.words();
     if (!probe::oneArgument(files, "map: give the path of ALLDATA.KWI")) return 2;
+    MapWalkOptions options;
+    options.limit = size_t(args.number("--limit", 0, 0));
     if (!probe::mountImageOption(args, "map")) return 1;
     ReadCounter counter;
-    const bool countReads = probe::hasFlag(args, "--reads");
+    const bool countReads = args.has("--reads");
     TLN_KiwiMap map(files[0], countReads ? counter.Opener() : TLN_KiwiMap::StreamOpener());
     printMapSummary(map, std::cout);
     MapWalkResult result;
-    if (probe::hasFlag(args, "--walk")) {
-        MapWalkOptions options;
-        options.limit = size_t(probe::parseNumber(probe::option(args, "--limit", "0")));
+    if (args.has("--walk")) {
         counter.Reset();
         result = walkMap(map, std::cout, options);
     }
@@ -39,17 +39,22 @@ void printNumber(const char* label, const TLN_ParcelNumber& number) {
 }
 
 int locateCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--level", "--xy", "--image"});
-    const std::string xy = probe::option(args, "--xy");
+    const auto& files = args.words();
+    const std::string xy = args.value("--xy");
     const size_t comma = xy.find(',');
-    if (files.size() != 1 || comma == std::string::npos || !probe::hasFlag(args, "--level")) {
+    if (files.size() != 1 || comma == std::string::npos || !args.has("--level")) {
         std::fprintf(stderr, "locate: give ALLDATA.KWI --level L --xy X,Y\n");
         return 2;
     }
+    const long long level = args.number("--level", 0, 0, 255);
+    long long x = 0, y = 0;
+    try {
+        x = probe::parseNumber(xy.substr(0, comma));
+        y = probe::parseNumber(xy.substr(comma + 1));
+    } catch (const probe::UsageError&) {
+        throw probe::UsageError("--xy " + xy + ": not X,Y");
+    }
     if (!probe::mountImageOption(args, "locate")) return 1;
-    const long long level = probe::parseNumber(probe::option(args, "--level"));
-    const long long x = probe::parseNumber(xy.substr(0, comma));
-    const long long y = probe::parseNumber(xy.substr(comma + 1));
     TLN_KiwiMap map(files[0]);
     TLN_ParcelNumber number;
     const bool inside = map.PointToParcelNumber(uint8_t(level), x, number, y);
@@ -61,7 +66,10 @@ int locateCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register mapReg("map", "ALLDATA.KWI [--walk] [--limit N] [--reads] [--image IMAGE]", mapCommand);
-probe::Register locateReg("locate", "ALLDATA.KWI --level L --xy X,Y [--image IMAGE]", locateCommand);
+probe::Register mapReg("map", "ALLDATA.KWI [--walk] [--limit N] [--reads] [--image IMAGE]",
+                       "The main map's summary; --walk adds every parcel, --reads the stream reads.",
+                       mapCommand);
+probe::Register locateReg("locate", "ALLDATA.KWI --level L --xy X,Y [--image IMAGE]",
+                          "The parcel of level L that holds the point X,Y (1/8 arc-second).", locateCommand);
 
 } // namespace

@@ -74,9 +74,9 @@ void printLandmarks(const TLN_ParamManager& reader, int64_t l, int layout,
 }
 
 int paramCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--offset"});
+    const auto& files = args.words();
     if (!probe::oneArgument(files, "param: give FILE [--offset N]")) return 2;
-    const int64_t offset = probe::parseNumber(probe::option(args, "--offset", "0"));
+    const int64_t offset = args.number("--offset", 0, 0);
     TLN_ParamManager reader(OpenKiwiFile(files[0]), offset);
     std::printf("param valid=%d header=%lld records=%d\n", reader.IsValid(), (long long)reader.HeaderSize(),
                 reader.NumberOfRecords());
@@ -126,14 +126,15 @@ int paramCommand(const probe::Args& args) {
 }
 
 int generateCommand(const probe::Args& args) {
-    if (!probe::oneArgument(args, "gen-param: give DIR")) return 2;
+    if (!probe::oneArgument(args.words(), "gen-param: give DIR")) return 2;
     const fixture::ParamPartPlan plan = fixture::standardParamPlan();
-    fixture::writeFile(args[0] + "/PARAM.KWI", fixture::buildParamPart(plan));
-    fixture::writeFile(args[0] + "/PARAMOFS.KWI", fixture::buildParamPart(plan, 64));
+    const std::string dir = args.words()[0];
+    fixture::writeFile(dir + "/PARAM.KWI", fixture::buildParamPart(plan));
+    fixture::writeFile(dir + "/PARAMOFS.KWI", fixture::buildParamPart(plan, 64));
     return 0;
 }
 
-probe::Register reg("param", "FILE [--offset N]", paramCommand);
-probe::Register gen("gen-param", "DIR", generateCommand);
+probe::Register reg("param", "FILE [--offset N]", "The parameter records at N.", paramCommand);
+probe::Register gen("gen-param", "DIR", "Writes the parameter test files into DIR.", generateCommand);
 
 } // namespace

@@ -102,10 +102,10 @@ void printExpansion(const std::string& path) {
 
 // One line per management, then for each picture data and expansion picture file its content.
 int pictureCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--png", "--image"});
+    const auto& files = args.words();
     if (!probe::oneArgument(files, "picture: give PCT2MNG.KWI")) return 2;
     if (!probe::mountImageOption(args, "picture")) return 1;
-    const std::string pngFolder = probe::option(args, "--png");
+    const std::string pngFolder = args.value("--png");
     TLN_PCT2MNGManager list(files[0]);
     std::printf("list %s valid %d stored %d entries %d\n", fileNamePart(files[0]).c_str(), list.IsValid(),
                 list.StoredCount(), list.Count());
@@ -127,20 +127,21 @@ int pictureCommand(const probe::Args& args) {
 }
 
 int generatePictureCommand(const probe::Args& args) {
-    if (!probe::oneArgument(args, "gen-picture: give DIR")) return 2;
-    fixture::writeStandardPictureSet(args[0]);
+    if (!probe::oneArgument(args.words(), "gen-picture: give DIR")) return 2;
+    fixture::writeStandardPictureSet(args.words()[0]);
     return 0;
 }
 
 // "FILE WxH", then one line per row: each pixel as AARRGGBB.
 int pngCommand(const probe::Args& args) {
-    if (!probe::oneArgument(args, "png: give FILE")) return 2;
-    const QImage image = QImage(QString::fromStdString(args[0])).convertToFormat(QImage::Format_ARGB32);
+    const auto& files = args.words();
+    if (!probe::oneArgument(files, "png: give FILE")) return 2;
+    const QImage image = QImage(QString::fromStdString(files[0])).convertToFormat(QImage::Format_ARGB32);
     if (image.isNull()) {
-        std::fprintf(stderr, "png: cannot read %s\n", args[0].c_str());
+        std::fprintf(stderr, "png: cannot read %s\n", files[0].c_str());
         return 1;
     }
-    std::printf("%s %dx%d\n", fileNamePart(args[0]).c_str(), image.width(), image.height());
+    std::printf("%s %dx%d\n", fileNamePart(files[0]).c_str(), image.width(), image.height());
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x)
             std::printf("%s%08X", x ? " " : "", image.pixel(x, y));
@@ -149,7 +150,9 @@ int pngCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register pictureReg("picture", "PCT2MNG.KWI [--png DIR] [--image IMAGE]", pictureCommand);
-probe::Register generateReg("gen-picture", "DIR", generatePictureCommand);
-probe::Register pngReg("png", "FILE", pngCommand);
+probe::Register pictureReg("picture", "PCT2MNG.KWI [--png DIR] [--image IMAGE]",
+                           "Every picture the list names; --png writes each into DIR.", pictureCommand);
+probe::Register generateReg("gen-picture", "DIR", "Writes the picture test files into DIR.",
+                            generatePictureCommand);
+probe::Register pngReg("png", "FILE", "The size and pixels of a PNG file.", pngCommand);
 } // namespace

@@ -13,23 +13,22 @@
 
 namespace {
 
-const std::vector<std::string> kValued = {"--offset", "--codepage", "--language"};
-
 std::string quoted(const TLN_PartText& text) {
     return "\"" + text.Text.toStdString() + "\" raw=" + text.Raw.toHex().toUpper().toStdString();
 }
 
 void setCodePage(const probe::Args& args) {
-    MapTextCodePage = int(probe::parseNumber(probe::option(args, "--codepage", "65001")));
+    MapTextCodePage = int(args.number("--codepage", 65001, 0, 65535));
     MapAnsiCodePage = 0;
 }
 
 int rdstmcCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, kValued);
+    const auto& files = args.words();
     if (!probe::oneArgument(files, "rdstmc: give FILE [--offset N] [--codepage N] [--language N]")) return 2;
     setCodePage(args);
-    const int language = int(probe::parseNumber(probe::option(args, "--language", "0")));
-    TLN_RdstmcManager r(OpenKiwiFile(files[0]), probe::parseNumber(probe::option(args, "--offset", "0")));
+    const int language = int(args.number("--language", 0, 0, INT_MAX));
+    const long long offset = args.number("--offset", 0, 0);
+    TLN_RdstmcManager r(OpenKiwiFile(files[0]), offset);
     const TLN_RdstmcHeader& h = r.Header();
     std::printf("rdstmc valid=%d maker=%d,%d floor=%d date=0x%04X usage=%d reserved=0x%04X header=%lld\n",
                 r.IsValid(), h.Maker.Y, h.Maker.X, h.Maker.ByteValue, h.Maker.WordValue, h.UsageCode,
@@ -106,10 +105,11 @@ int rdstmcCommand(const probe::Args& args) {
 }
 
 int dicvceCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, kValued);
+    const auto& files = args.words();
     if (!probe::oneArgument(files, "dicvce: give FILE [--offset N] [--codepage N]")) return 2;
     setCodePage(args);
-    TLN_DicVceManager r(OpenKiwiFile(files[0]), probe::parseNumber(probe::option(args, "--offset", "0")));
+    const long long base = args.number("--offset", 0, 0);
+    TLN_DicVceManager r(OpenKiwiFile(files[0]), base);
     const TLN_DicVceHeader& h = r.Header();
     std::printf("dicvce valid=%d user=%d,%d floor=%d date=0x%04X dataframe=%lld header=%lld\n", r.IsValid(),
                 h.UserClassification.Y, h.UserClassification.X, h.UserClassification.ByteValue,
@@ -178,8 +178,8 @@ int dicvceCommand(const probe::Args& args) {
 // RDSTMC1251.KWI (part at 0), RDSTMC1200.KWI (part at 40), RDSTMCBAD.KWI (usage code 1234),
 // DICVCE56.KWI (UTF-8), DICVCE1251.KWI, DICVCE1200.KWI (46-byte language records, part at 40).
 int generateCommand(const probe::Args& args) {
-    if (!probe::oneArgument(args, "gen-rdstmc: give DIR")) return 2;
-    const std::string dir = args[0];
+    if (!probe::oneArgument(args.words(), "gen-rdstmc: give DIR")) return 2;
+    const std::string dir = args.words()[0];
     fixture::writeFile(dir + "/RDSTMC1251.KWI", fixture::buildRdstmcPart({.codePage = 1251}));
     fixture::writeFile(
         dir + "/RDSTMC1200.KWI",
@@ -192,8 +192,11 @@ int generateCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register rdstmc("rdstmc", "FILE [--offset N] [--codepage N] [--language N]", rdstmcCommand);
-probe::Register dicvce("dicvce", "FILE [--offset N] [--codepage N]", dicvceCommand);
-probe::Register gen("gen-rdstmc", "DIR", generateCommand);
+probe::Register rdstmc("rdstmc", "FILE [--offset N] [--codepage N] [--language N]",
+                       "The RDS-TMC part at N: its tables and locations.", rdstmcCommand);
+probe::Register dicvce("dicvce", "FILE [--offset N] [--codepage N]",
+                       "The voice command dictionary at N: its groups and items.", dicvceCommand);
+probe::Register gen("gen-rdstmc", "DIR", "Writes the RDS-TMC and dictionary test files into DIR.",
+                    generateCommand);
 
 } // namespace

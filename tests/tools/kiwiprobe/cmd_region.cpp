@@ -174,13 +174,13 @@ void printRegion(TLN_RegionManager& manager, int level, int r, bool nodes, const
 }
 
 int regionCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--offset", "--image"});
+    const auto& files = args.words();
     if (!probe::oneArgument(files, "region: give one file")) return 2;
+    Printer p;
+    p.base = args.number("--offset", 0, 0);
     if (!probe::mountImageOption(args, "region")) return 1;
     std::unique_ptr<TLN_RegionManager> manager;
-    Printer p;
-    if (probe::hasFlag(args, "--offset")) {
-        p.base = probe::parseNumber(probe::option(args, "--offset"));
+    if (args.has("--offset")) {
         manager = std::make_unique<TLN_RegionManager>(OpenKiwiFile(files[0]), p.base);
     } else {
         manager = std::make_unique<TLN_RegionManager>(files[0]);
@@ -197,7 +197,7 @@ int regionCommand(const probe::Args& args) {
         p.at(h.RegionTablePosition).c_str(), h.RegionTableSize, h.RegionTableFileName.c_str(),
         p.at(h.TrafficTablePosition).c_str(), h.TrafficTableSize, h.TrafficTableFileName.c_str(),
         h.TrafficRecordSize, h.LevelCount, h.LevelRecordSize);
-    const bool nodes = probe::hasFlag(args, "--nodes");
+    const bool nodes = args.has("--nodes");
     for (int level = 0; level < manager->LevelCount(); ++level) {
         TLN_Region_Level_Record l;
         manager->GetLevelRecord(level, l);
@@ -214,13 +214,13 @@ int regionCommand(const probe::Args& args) {
 }
 
 int generateCommand(const probe::Args& args) {
-    const probe::Args rest = probe::positional(args, {"--embed"});
+    const auto& rest = args.words();
     if (!probe::oneArgument(rest, "gen-region: give a folder")) return 2;
     const fixture::RegionImage image = fixture::buildRegionData(fixture::sampleRegionPlan());
     const std::string path = fixture::writeRegionData(image, rest[0]);
     std::printf("wrote %s bytes %zu\n", path.c_str(), image.bytes.size());
-    if (probe::hasFlag(args, "--embed")) {
-        const long long base = probe::parseNumber(probe::option(args, "--embed"));
+    if (args.has("--embed")) {
+        const long long base = args.number("--embed", 0, 0);
         const std::string embedded = rest[0] + "/ALLDATA.KWI";
         fixture::writeFile(embedded, fixture::embedRegionData(image.bytes, base));
         std::printf("wrote %s base 0x%llX\n", embedded.c_str(), base);
@@ -228,7 +228,10 @@ int generateCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register reg("region", "FILE [--offset N] [--nodes] [--image IMAGE]", regionCommand);
-probe::Register regGenerate("gen-region", "DIR [--embed BASE]", generateCommand);
+probe::Register reg("region", "FILE [--offset N] [--nodes] [--image IMAGE]",
+                    "The region part at N: its levels and regions; --nodes adds every node.", regionCommand);
+probe::Register regGenerate("gen-region", "DIR [--embed BASE]",
+                            "Writes the region test files into DIR; --embed puts the part at BASE.",
+                            generateCommand);
 
 } // namespace

@@ -22,8 +22,8 @@
 
 namespace {
 
-// Opens what the program would: an ISO image, a folder or one file. Its messages are printed on one line
-// each, the source's folder written as "<dir>" so that the output does not depend on where it lies.
+// Opens what the program would: an ISO image, a folder or one file. Its messages go to stderr, one line
+// each, naming the files as they are.
 OpenOutcome openSource(SourceOpener& opener, const std::string& path, const std::string& image) {
     OpenOutcome outcome;
     std::error_code error;
@@ -33,7 +33,7 @@ OpenOutcome openSource(SourceOpener& opener, const std::string& path, const std:
         outcome = opener.OpenFolder(ToQtPath(path));
     else
         outcome = opener.OpenFile(ToQtPath(path));
-    std::cout << DumpOpenMessages(outcome, ToQtPath(folderPart(path.empty() ? image : path)));
+    std::cerr << DumpOpenMessages(outcome, QString());
     return outcome;
 }
 
@@ -66,34 +66,33 @@ std::string dumpPerKind(RecordTree& tree, OpenData& data, CrawlOptions options, 
 }
 
 int treeCommand(const probe::Args& args) {
-    const probe::Args paths =
-        probe::positional(args, {"--image", "--depth", "--max-nodes", "--per-kind", "--codepage"});
-    const std::string image = probe::option(args, "--image");
+    const auto& paths = args.words();
+    const std::string image = args.value("--image");
     if (image.empty() ? paths.size() != 1 : !paths.empty()) {
         std::cerr << "tree: give a folder or a file, or --image IMAGE\n";
         return 2;
     }
     const std::string path = image.empty() ? paths[0] : std::string();
+    CrawlOptions options;
+    options.maxDepth = int(args.number("--depth", 12, 0, INT_MAX));
+    options.maxNodes = int(args.number("--max-nodes", 20000, 0, INT_MAX));
+    const int perKind = int(args.number("--per-kind", 0, 0, INT_MAX));
+    const int codePage = int(args.number("--codepage", -1, 0, 65535));
     OpenData data;
     RecordTree tree;
     MapCodePageChoice codePages;
-    const std::string codePage = probe::option(args, "--codepage");
-    if (!codePage.empty()) {
+    if (codePage >= 0) {
         codePages.SetAutoSelect(false);
-        codePages.SetMapCodePage(int(probe::parseNumber(codePage)));
+        codePages.SetMapCodePage(codePage);
     }
     SourceOpener opener(tree, data, codePages);
     const OpenOutcome outcome = openSource(opener, path, image);
     if (!outcome.found) {
-        std::cout << "no KIWI data in " << fileNamePart(image.empty() ? path : image) << "\n";
+        std::cerr << "no KIWI data in " << fileNamePart(image.empty() ? path : image) << "\n";
         SourceOpener::CloseAllHeadless(tree, data);
         return 1;
     }
-    CrawlOptions options;
-    options.maxDepth = int(probe::parseNumber(probe::option(args, "--depth", "12")));
-    options.maxNodes = int(probe::parseNumber(probe::option(args, "--max-nodes", "20000")));
-    const int perKind = int(probe::parseNumber(probe::option(args, "--per-kind", "0")));
-    const bool shown = probe::hasFlag(args, "--grid");
+    const bool shown = args.has("--grid");
     std::cout << (perKind > 0 ? dumpPerKind(tree, data, options, shown, perKind)
                               : DumpSource(tree, data, options, shown));
     // The tree goes before the readers the window holds, and the image last.
@@ -103,6 +102,8 @@ int treeCommand(const probe::Args& args) {
 
 probe::Register
     reg("tree", "PATH | --image IMAGE [--depth N] [--max-nodes N] [--grid] [--per-kind N] [--codepage CP]",
+        "The record tree of a folder, a file or an image as the program opens it; --grid adds what each "
+        "node shows.",
         treeCommand);
 
 } // namespace

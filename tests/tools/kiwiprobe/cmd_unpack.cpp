@@ -9,6 +9,9 @@
 #include "unpack/engine/UnpackJob.h"
 
 namespace {
+// The unpack engine runs at most this many workers.
+constexpr int kMaxWorkers = 16;
+
 const char* stateName(UnpackState state) {
     switch (state) {
     case UnpackState::Queued:
@@ -28,11 +31,13 @@ const char* stateName(UnpackState state) {
 }
 
 int unpackCommand(const probe::Args& args) {
-    const probe::Args names = probe::positional(args, {"--image", "--workers", "--only"});
+    const auto& names = args.words();
     if (names.size() != 2) {
         std::fprintf(stderr, "unpack: give LIST and OUTDIR\n");
         return 2;
     }
+    UnpackJobOptions options;
+    options.workers = int(args.number("--workers", 1, 1, kMaxWorkers));
     if (!probe::mountImageOption(args, "unpack")) return 1;
     const auto origin = UnpackOrigin::Find(names[0], GetISOImage());
     UnpackList::OpenResult opened = UnpackList::OpenResult::Missing;
@@ -44,12 +49,10 @@ int unpackCommand(const probe::Args& args) {
     }
     std::error_code error;
     std::filesystem::create_directories(names[1], error);
-    UnpackJobOptions options;
     options.outputFolder = names[1];
-    options.workers = int(probe::parseNumber(probe::option(args, "--workers", "1")));
-    options.addExtension = probe::hasFlag(args, "--extension");
+    options.addExtension = args.has("--extension");
     std::vector<size_t> chosen;
-    const std::string only = probe::option(args, "--only");
+    const std::string only = args.value("--only");
     for (size_t i = 0; i < list->Entries().size(); ++i)
         if (only.empty() || list->Entries()[i].name == only) chosen.push_back(i);
     UnpackJob job(list, chosen, options);
@@ -68,5 +71,6 @@ int unpackCommand(const probe::Args& args) {
     return allDone ? 0 : 1;
 }
 probe::Register reg("unpack", "LIST OUTDIR [--workers N] [--image IMAGE] [--extension] [--only NAME]",
+                    "Unpacks the files a 05.CMP or 06.CMP list names into OUTDIR on N workers (1 to 16).",
                     unpackCommand);
 } // namespace

@@ -17,13 +17,13 @@ bool writeWave(const std::string& path, const std::vector<uint8_t>& image) {
 
 // Walks languages, records and each record's tables in order; table N is the N-th visited.
 int voiceCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--table", "--wav", "--base", "--image"});
+    const auto& files = args.words();
     if (!probe::oneArgument(files, "voice: give VOICEDAT.KWI")) return 2;
     if (!probe::mountImageOption(args, "voice")) return 1;
-    const long long base = probe::parseNumber(probe::option(args, "--base", "0"));
-    const bool one = probe::hasFlag(args, "--table");
-    const long long wanted = one ? probe::parseNumber(probe::option(args, "--table")) : -1;
-    const std::string wav = probe::option(args, "--wav");
+    const long long base = args.number("--base", 0, 0);
+    const bool one = args.has("--table");
+    const long long wanted = one ? args.number("--table", 0, 0) : -1;
+    const std::string wav = args.value("--wav");
 
     TLN_VoiceManager reader(files[0]);
     TLN_VoiceManager based(reader.SharedStream(), base);
@@ -81,19 +81,19 @@ int voiceCommand(const probe::Args& args) {
 }
 
 int voiceMeCommand(const probe::Args& args) {
-    const probe::Args files = probe::positional(args, {"--entry", "--voice", "--wav", "--base"});
+    const auto& files = args.words();
     if (!probe::oneArgument(files, "voice-me: give VOICE001.ME")) return 2;
-    const long long base = probe::parseNumber(probe::option(args, "--base", "0"));
+    const long long base = args.number("--base", 0, 0);
+    const int wantedEntry = int(args.number("--entry", 0, 0, INT_MAX));
+    const int wantedVoice = int(args.number("--voice", 0, 0, INT_MAX));
     TLN_VoiceMe1Manager reader(files[0]);
     TLN_VoiceMe1Manager based(reader.SharedStream(), base);
     const TLN_VoiceMe1Manager& voice = base ? based : reader;
-    const std::string wav = probe::option(args, "--wav");
+    const std::string wav = args.value("--wav");
     if (!wav.empty()) {
-        const int entry = int(probe::parseNumber(probe::option(args, "--entry", "0")));
-        const int index = int(probe::parseNumber(probe::option(args, "--voice", "0")));
-        const std::vector<uint8_t> image = voice.BuildVoiceWave(entry, index);
+        const std::vector<uint8_t> image = voice.BuildVoiceWave(wantedEntry, wantedVoice);
         if (image.empty()) {
-            std::fprintf(stderr, "voice-me: no voice %d/%d\n", entry, index);
+            std::fprintf(stderr, "voice-me: no voice %d/%d\n", wantedEntry, wantedVoice);
             return 1;
         }
         return writeWave(wav, image) ? 0 : 1;
@@ -126,7 +126,9 @@ int voiceMeCommand(const probe::Args& args) {
 }
 
 probe::Register voiceReg("voice", "VOICEDAT.KWI [--base B] [--table N [--wav OUT]] [--image IMAGE]",
+                         "The voice part's languages, records and tables; --wav writes table N as WAVE.",
                          voiceCommand);
 probe::Register voiceMeReg("voice-me", "VOICE001.ME [--base B] [--entry E --voice V --wav OUT]",
+                           "The entries of a .ME voice file; --wav writes one voice as WAVE.",
                            voiceMeCommand);
 } // namespace

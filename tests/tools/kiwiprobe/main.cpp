@@ -6,7 +6,6 @@
 #include <iostream>
 
 #include "ProbeCommand.h"
-#include "kiwi/disc/FileManager.h"
 
 namespace probe {
 
@@ -15,72 +14,70 @@ std::map<std::string, Command>& commands() {
     return table;
 }
 
-bool hasFlag(const Args& args, const std::string& flag) {
-    for (const auto& a : args)
-        if (a == flag) return true;
-    return false;
-}
-
-std::string option(const Args& args, const std::string& name, const std::string& fallback) {
-    for (size_t i = 0; i + 1 < args.size(); ++i)
-        if (args[i] == name) return args[i + 1];
-    return fallback;
-}
-
-Args positional(const Args& args, const std::vector<std::string>& valued) {
-    Args result;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a.rfind("--", 0) == 0) {
-            for (const auto& v : valued)
-                if (v == a) {
-                    ++i;
-                    break;
-                }
-            continue;
-        }
-        result.push_back(a);
-    }
-    return result;
-}
-
-bool oneArgument(const Args& arguments, const char* usage) {
-    if (arguments.size() == 1) return true;
-    std::fprintf(stderr, "%s\n", usage);
-    return false;
-}
-
-bool mountImageOption(const Args& args, const std::string& command) {
-    const std::string image = option(args, "--image");
-    if (image.empty() || OpenISOImage(image)) return true;
-    std::fprintf(stderr, "%s: cannot mount %s\n", command.c_str(), image.c_str());
-    return false;
-}
-
-long long parseNumber(const std::string& text) {
-    size_t used = 0;
-    const long long value = std::stoll(text, &used, 0);
-    if (used != text.size()) throw std::invalid_argument("not a number: " + text);
-    return value;
-}
-
 } // namespace probe
+
+namespace {
+
+void listCommands(std::FILE* out) {
+    std::fprintf(out, "usage: kiwiprobe COMMAND [ARGS]\n"
+                      "       kiwiprobe help COMMAND (or COMMAND --help) tells what COMMAND prints\n"
+                      "       kiwiprobe --version\n"
+                      "commands:\n");
+    for (const auto& [name, command] : probe::commands())
+        std::fprintf(out, "  %s %s\n", name.c_str(), command.usage.c_str());
+}
+
+int describe(const std::string& name) {
+    const probe::Command& command = probe::commands().at(name);
+    std::printf("usage: kiwiprobe %s %s\n%s\n", name.c_str(), command.usage.c_str(), command.summary.c_str());
+    return 0;
+}
+
+int unknownCommand(const std::string& name) {
+    std::fprintf(stderr, "kiwiprobe: unknown command \"%s\"; kiwiprobe --help lists them\n", name.c_str());
+    return 2;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     // A write past the file size limit then fails as "File too large" instead of killing the probe.
     std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
-    if (argc < 2 || !probe::commands().count(argv[1])) {
-        std::fprintf(stderr, "usage: kiwiprobe COMMAND [ARGS]\n");
-        for (const auto& [name, command] : probe::commands())
-            std::fprintf(stderr, "  %s %s\n", name.c_str(), command.usage.c_str());
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    if (words.empty()) {
+        listCommands(stderr);
         return 2;
     }
-    probe::Args args(argv + 2, argv + argc);
+    const std::string& name = words[0];
+    if (name == "--version") {
+        std::printf("kiwiprobe %s\n", STROVANE_VERSION);
+        return 0;
+    }
+    if ((name == "--help" || name == "-h" || name == "help") && words.size() == 1) {
+        listCommands(stdout);
+        return 0;
+    }
+    if (name == "help") {
+        if (words.size() != 2) {
+            std::fprintf(stderr, "kiwiprobe help: give one COMMAND\n");
+            return 2;
+        }
+        return probe::commands().count(words[1]) ? describe(words[1]) : unknownCommand(words[1]);
+    }
+    if (!probe::commands().count(name)) return unknownCommand(name);
+    const probe::Command& command = probe::commands().at(name);
     try {
-        const int code = probe::commands().at(argv[1]).handler(args);
+        const probe::Args args = probe::parseArguments(command.usage, {words.begin() + 1, words.end()});
+        if (args.has("--help") || args.has("-h")) return describe(name);
+        const int code = command.handler(args);
         std::cout.flush();
         return code;
+    } catch (const probe::UsageError& e) {
+        std::cout.flush();
+        std::fprintf(stderr, "kiwiprobe %s: %s\nusage: kiwiprobe %s %s\n", name.c_str(), e.what(),
+                     name.c_str(), command.usage.c_str());
+        return 2;
     } catch (const std::exception& e) {
         std::cout.flush();
         std::fprintf(stderr, "error: %s\n", e.what());

@@ -187,6 +187,7 @@ TEST_F(UnpackFileDialogTest, TheSaveButtonStartsAtTheFieldAndStoresTheChoice) {
     paths.answer = path("chosen.bin");
     dialog->SaveDialogButtonClick();
     ASSERT_EQ(paths.calls.size(), 1u);
+    EXPECT_EQ(paths.calls[0].kind, "save, asking nothing") << "Start asks about an existing file";
     EXPECT_EQ(paths.calls[0].start, path("MAP.KWI.unpack"));
     EXPECT_EQ(dialog->edit1->text(), path("chosen.bin"));
     EXPECT_EQ(RegReadString(QStringLiteral("UnpackSave")), path("chosen.bin"));

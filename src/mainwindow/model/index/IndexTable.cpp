@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "kiwi/display/KiwiFormat.h"
 #include "kiwi/index/IndexManager.h"
 #include "kiwi/io/BoundedRead.h"
 
@@ -53,8 +54,18 @@ QString representationOf(const TLN_Detailed_Info_Rec& record) {
 
 IndexTable::IndexTable(QString caption, QString representation, IndexLayout layout, IndexTableSource source)
     : caption_(std::move(caption)), representation_(std::move(representation)), layout_(std::move(layout)),
-      source_(std::move(source)) {
-    if (!source_.stream) source_.count = 0;
+      source_(std::move(source)), declared_(std::max<int64_t>(source_.count, 0)) {
+    // A hostile count never reaches past the frame, so no row position can overflow.
+    const int64_t room = std::max<int64_t>(0, end() - source_.start);
+    const int64_t smallest = Sequential() ? 2 : source_.recordSize;
+    source_.count = smallest > 0 && source_.start >= 0 ? std::min(declared_, room / smallest) : 0;
+}
+
+QString IndexTable::CountRemark() const {
+    if (source_.count >= declared_) return {};
+    return caption_ + QStringLiteral(": объявлено записей %1, в кадре умещается %2")
+                          .arg(QString::fromStdString(FormatNumberGrouped(declared_)))
+                          .arg(QString::fromStdString(FormatNumberGrouped(source_.count)));
 }
 
 std::shared_ptr<IndexTable> IndexTable::OpenFSLZCategory(TLN_IndexManager* reader,

@@ -26,7 +26,7 @@ struct IndexTableSource {
     std::shared_ptr<TLN_Stream> stream;
     int64_t start = 0;      // the first record
     int64_t recordSize = 0; // bytes of a fixed-size record
-    int64_t count = 0;      // records
+    int64_t count = 0;      // records declared (the table keeps only those that fit in the frame)
     int64_t frameEnd = 0;   // no record is read past this position (nor past the stream)
 };
 
@@ -56,7 +56,12 @@ public:
     const QString& Representation() const { return representation_; }
     const IndexLayout& Layout() const { return layout_; }
     int ColumnCount() const { return layout_.ColumnCount(); }
+    // The records that fit between the first record and the frame's end (a fixed-size record whole, a
+    // record of variable length at least one word), at most the count the data declares.
     int64_t RecordCount() const { return source_.count; }
+    int64_t DeclaredCount() const { return declared_; }
+    // Said where the table is opened when fewer records fit than are declared; empty when all fit.
+    QString CountRemark() const;
     // The stream the records are read from (the hex viewer shows a record in it).
     const std::shared_ptr<TLN_Stream>& Stream() const { return source_.stream; }
     // Records of variable length: reaching record n means walking the lengths of those before it.
@@ -87,6 +92,7 @@ private:
     QString representation_;
     IndexLayout layout_;
     IndexTableSource source_;
+    int64_t declared_ = 0;
     // Positions of the records walked so far (variable length), and whether the walk was stopped.
     std::vector<int64_t> positions_;
     bool walkStopped_ = false;

@@ -1,10 +1,12 @@
 // The ALLDATA family: the management header records below an "ALL DATA" root (AddAllDataNodes) and the
 // rows of kinds 100 to 163.
 #include <exception>
+#include <optional>
 #include <string>
 #include <type_traits>
 
 #include "kiwi/core/FileNames.h"
+#include "kiwi/disc/FileManager.h"
 #include "kiwi/index/IndexManager.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/parts/DicVceManager.h"
@@ -21,10 +23,8 @@
 #include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/kinds/AllDataNodes.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
+#include "mainwindow/model/kinds/ManagementPart.h"
 #include "mainwindow/model/views/ManagementViews.h"
-
-const char* const kManagementPartNames[7] = {"Map",     "Region", "Index", "Parameters", "Infrastructure",
-                                             "Graphic", "Voice"};
 
 namespace {
 
@@ -69,15 +69,28 @@ template <typename Reader> void holdPart(RecordNode& node, const std::shared_ptr
 
 struct PartNode {
     std::unique_ptr<RecordNode> node;
-    // A reader that reports itself invalid, or one whose creation failed.
+    // A reader that reports itself invalid, or one whose creation failed, and why.
     bool failed = false;
+    QString reason;
 
     template <typename Reader> void hold(const std::shared_ptr<Reader>& reader) {
         if (!reader) return;
         holdPart(*node, reader);
-        if (!reader->IsValid()) failed = true;
+        if (reader->IsValid()) return;
+        failed = true;
+        reason = QString::fromStdString(reader->ErrorString());
     }
 };
+
+// Why a header naming a file of its own has no data: the file is not in the map's folder (nullopt when it
+// names none, or the file is there).
+std::optional<QString> missingFile(const TLN_KiwiMap& map, const TLN_Management_Header& header) {
+    const std::string folder = folderPart(map.Path());
+    if (header.Name.empty() || LocateSourceFile(folder, header.Name)) return std::nullopt;
+    QString where = ToQtPath(folder.empty() ? std::string(".") : folder);
+    if (IsISOImageOpen()) where += QStringLiteral(" образа ") + ToQtPath(GetISOImageFileName());
+    return QStringLiteral("Файл %1 не найден в папке %2").arg(ToQtPath(header.Name), where);
+}
 
 // The node of header index (kind 100 + index unless retagged), its held reader and expandability.
 void describePart(KindContext& context, const TLN_KiwiMap& map, const TLN_Management_Header& header,
@@ -193,12 +206,6 @@ QString partCaption(int index) {
 
 } // namespace
 
-bool ManagementAddressBeyondEnd(const TLN_KiwiMap& map, const TLN_Management_Header& header) {
-    if (!header.Name.empty()) return false;
-    const std::shared_ptr<TLN_Stream> stream = map.GetAllDataStream();
-    return stream && header.Address >= stream->Size();
-}
-
 void AddAllDataNodes(KindContext& context, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
     const TLN_KiwiMap* map = node.held.As<TLN_KiwiMap>();
     if (!map) map = context.data.map.get();
@@ -215,13 +222,21 @@ void AddAllDataNodes(KindContext& context, RecordNode& node, std::vector<std::un
         part.node->recordOffset = header.Address;
         try {
             describePart(context, *map, header, index, part);
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             // A reader that raises (a volume set read past its end, say) marks this node only.
             part.node->held = HeldReader();
             part.node->hasChildren = false;
             part.failed = true;
+            part.reason = QString::fromUtf8(error.what());
         }
-        if (part.failed || ManagementAddressBeyondEnd(*map, header))
+        // A missing file of its own is the reason, also where a stand-in read from ALLDATA.KWI fails.
+        const std::optional<QString> missing = missingFile(*map, header);
+        if (missing && (part.failed || !part.node->held))
+            part.node->error = *missing;
+        else if (part.failed)
+            part.node->error =
+                part.reason.isEmpty() ? QStringLiteral("Данные части не распознаны") : part.reason;
+        if (!part.node->error.isEmpty() || ManagementAddressBeyondEnd(*map, header))
             part.node->caption += QStringLiteral("  (Error)");
         out.push_back(std::move(part.node));
     }

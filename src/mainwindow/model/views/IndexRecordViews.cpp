@@ -14,6 +14,7 @@
 using namespace indexview;
 using partview::Address;
 using partview::Hex32;
+using partview::Text;
 
 namespace {
 
@@ -163,7 +164,7 @@ void ShowDetailedPOIRecord(KindContext& context, RecordNode& node) {
         CategoryDefinition(grid, *reader, s("Category Definition Frame"), record.Definition,
                            record.DefinitionSize);
     if (!record.Data.Exists() || ShowWhenMissing(grid, *reader, record.Data.FileName)) return;
-    context.host.ShowIndexTable(IndexGrid::Category, IndexTable::OpenPOIInfo(reader.get(), record));
+    ShowTable(context, IndexGrid::Category, IndexTable::OpenPOIInfo(reader.get(), record));
 }
 
 void ShowExpansionFieldRecord(KindContext& context, RecordNode& node) {

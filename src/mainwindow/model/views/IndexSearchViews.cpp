@@ -13,6 +13,7 @@
 using namespace indexview;
 using partview::Address;
 using partview::Hex32;
+using partview::Text;
 
 namespace {
 
@@ -199,10 +200,10 @@ void ShowDetailedSearchRecord(KindContext& context, RecordNode& node) {
     std::shared_ptr<IndexTable> category;
     if (record.CategoryData.Exists() && !ShowWhenMissing(grid, *reader, record.CategoryData.FileName)) {
         category = IndexTable::OpenCategory(reader.get(), record, false);
-        context.host.ShowIndexTable(IndexGrid::Category, category);
+        ShowTable(context, IndexGrid::Category, category);
     }
     if (record.MatchingData.Exists() && !ShowWhenMissing(grid, *reader, record.MatchingData.FileName))
-        context.host.ShowIndexTable(IndexGrid::Matching, IndexTable::OpenMatching(reader.get(), record));
+        ShowTable(context, IndexGrid::Matching, IndexTable::OpenMatching(reader.get(), record));
     if (node.children.empty() && category)
         AddOnce(context, node, NextLevelNodes(context, node, record, category.get()));
 }
@@ -225,8 +226,13 @@ void ShowNextLevel(KindContext& context, RecordNode& node) {
     const auto reader = ReaderOf(context, node);
     const RecordNode* item = searchRecordOf(node);
     TLN_Detailed_Info_Rec record;
-    if (!reader || !item || !DetailedSearchRecordOf(context, *item, record)) {
-        grid.AddSectionHeaderAt(s(" Category Definition"), {}, node.recordOffset);
+    // A level lies in the next-level frame ("SRNC" and "SRAR" levels in the search frame's own file): a
+    // record without one has no next-level data, and its sections stay empty as for a category without
+    // records (its row values then point into the file's own header).
+    if (!reader || !item || !DetailedSearchRecordOf(context, *item, record) ||
+        (node.kind != kNextLevelNC && !record.NextLevel.Exists())) {
+        for (const char* title : {" Category Definition", "Category Parent Record", " Matching Definition"})
+            grid.AddSectionHeader(s(title));
         return;
     }
     TLN_Additional_Address here;
@@ -236,8 +242,6 @@ void ShowNextLevel(KindContext& context, RecordNode& node) {
     if (record.CategoryDefinition.Exists())
         CategoryDefinition(grid, *reader, s(" Category Definition"), record.CategoryDefinition,
                            record.CategoryDefinitionSize);
-    // The level's parent record is shown wherever the level lies, also for a record without a next-level
-    // frame (its levels then lie in the search record's own file).
     TLN_Definition_Frame definition;
     if (readable && fileReadable(*reader, record.CategoryDefinition) &&
         reader->ReadDataDefinition(record.CategoryDefinition, definition,
@@ -250,21 +254,21 @@ void ShowNextLevel(KindContext& context, RecordNode& node) {
                            record.MatchingDefinitionSize);
     if (!readable) return;
     if (!record.NextLevel.Exists()) {
-        // No next-level frame holds records of this level: the record's own category table is shown again.
+        // No next-level frame bounds the records of a level in the search frame's own file: the record's
+        // own category table is shown again.
         if (fileReadable(*reader, record.CategoryData))
-            context.host.ShowIndexTable(IndexGrid::Category,
-                                        IndexTable::OpenCategory(reader.get(), record, false));
+            ShowTable(context, IndexGrid::Category, IndexTable::OpenCategory(reader.get(), record, false));
     } else {
         // The level's records follow its parent record, as far as the next-level frame goes.
         const int64_t first = node.recordOffset + int64_t(record.CategoryParentRecordSize) * 2;
         const int64_t recordBytes = int64_t(record.CategoryOptionRecordSize) * 2;
         const int64_t end = record.NextLevel.DataPosition + int64_t(record.NextLevelSize) * 2;
         const int64_t count = recordBytes > 0 ? std::max<int64_t>(0, (end - first) / recordBytes) : 0;
-        context.host.ShowIndexTable(IndexGrid::Category,
-                                    IndexTable::OpenCategory(reader.get(), record, true, first, count));
+        ShowTable(context, IndexGrid::Category,
+                  IndexTable::OpenCategory(reader.get(), record, true, first, count));
     }
     if (record.MatchingData.Exists() && fileReadable(*reader, record.MatchingData))
-        context.host.ShowIndexTable(IndexGrid::Matching, IndexTable::OpenMatching(reader.get(), record));
+        ShowTable(context, IndexGrid::Matching, IndexTable::OpenMatching(reader.get(), record));
 }
 
 std::vector<std::unique_ptr<RecordNode>> IndexViewChildren(KindContext& context, RecordNode& node) {

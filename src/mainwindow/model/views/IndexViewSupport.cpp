@@ -5,9 +5,12 @@
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
+#include "mainwindow/model/index/IndexTable.h"
 #include "mainwindow/model/views/PartViewSupport.h"
 
 namespace indexview {
+
+using partview::Text;
 
 namespace {
 QString s(const char* text) {
@@ -28,10 +31,6 @@ bool IsNextLevelKind(int kind) {
     default:
         return false;
     }
-}
-
-QString Text(const std::string& value) {
-    return QString::fromStdString(value);
 }
 
 void FileAddress(FieldGrid& grid, const QString& name, const TLN_Additional_Address& at) {
@@ -86,6 +85,11 @@ std::vector<std::unique_ptr<RecordNode>> FrameItems(const RecordNode& parent, TL
         items.push_back(std::move(item));
     }
     return items;
+}
+
+void ShowTable(KindContext& context, IndexGrid which, std::shared_ptr<IndexTable> table) {
+    if (table && !table->CountRemark().isEmpty()) context.grid.AddSubHeader(table->CountRemark());
+    context.host.ShowIndexTable(which, std::move(table));
 }
 
 void AddOnce(KindContext& context, RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {

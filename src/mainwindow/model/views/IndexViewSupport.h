@@ -12,8 +12,10 @@
 #include <QString>
 
 #include "kiwi/index/IndexRecords.h"
+#include "mainwindow/model/ViewHost.h"
 
 class FieldGrid;
+class IndexTable;
 class TLN_IndexManager;
 class TLN_Stream;
 struct KindContext;
@@ -41,8 +43,6 @@ inline constexpr int kNextLevelME = 370;
 inline constexpr int kNextLevelNC = 380;
 bool IsNextLevelKind(int kind);
 
-QString Text(const std::string& value);
-
 // An address row of a record's file-address item: the position, the file named in the remark, and the
 // row's jump opening that file (for an address in the index data itself, the shown stream).
 void FileAddress(FieldGrid& grid, const QString& name, const TLN_Additional_Address& at);
@@ -63,6 +63,9 @@ bool SearchFrameHeader(FieldGrid& grid, TLN_IndexManager& reader, const QString&
 std::vector<std::unique_ptr<RecordNode>> FrameItems(const RecordNode& parent, TLN_IndexManager& reader,
                                                     const TLN_Search_Frame_Header& frame, int kind,
                                                     int64_t recordLength, uint32_t extra = 0);
+// Opens table in a data grid of the host; the grid rows end with the table's remark when fewer records fit
+// in its frame than it declares.
+void ShowTable(KindContext& context, IndexGrid which, std::shared_ptr<IndexTable> table);
 // Gives node the children a view made for it, unless it has children already.
 void AddOnce(KindContext& context, RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children);
 

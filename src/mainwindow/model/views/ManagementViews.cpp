@@ -9,7 +9,7 @@
 #include "kiwi/display/KiwiFormat.h"
 #include "kiwi/map/KiwiMap.h"
 #include "mainwindow/model/NodeKinds.h"
-#include "mainwindow/model/kinds/AllDataNodes.h"
+#include "mainwindow/model/kinds/ManagementPart.h"
 #include "mainwindow/model/views/MainMapViews.h"
 #include "mainwindow/model/views/ManagementRows.h"
 
@@ -105,6 +105,8 @@ void AddManagementHeaderRows(KindContext& context, RecordNode& node, HelpDocumen
     grid.SetValueCell(QStringLiteral("Management File Name"), StoredText(header.Name));
     if (ManagementAddressBeyondEnd(*map, header))
         grid.AddSubHeader(QStringLiteral("Management Address exceeds the file size !!!"));
+    // Why the node is an "(Error)" one, in the wide remark column.
+    if (!node.error.isEmpty()) grid.AddTextRow(QStringLiteral("Ошибка"), {}, node.error);
 }
 
 void ShowManagementHeader(KindContext& context, RecordNode& node) {

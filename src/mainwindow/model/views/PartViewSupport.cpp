@@ -1,28 +1,11 @@
 // The shared rows of the data parts' record views.
 #include "mainwindow/model/views/PartViewSupport.h"
 
-#include <cstring>
-
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/views/ManagementViews.h"
 
 namespace partview {
-
-namespace {
-// The management kinds that show the management header alone (104, "Infrastructure Data", first).
-constexpr int kFirstManagementKind = 104;
-constexpr int kLastManagementKind = 170;
-
-// The management header view of the kind table: the view of a management kind that shows it alone.
-const ViewFn* managementHeaderView() {
-    const NodeKinds& table = NodeKinds::Table();
-    for (int kind = kFirstManagementKind; kind <= kLastManagementKind; ++kind) {
-        const KindInfo& info = table.Resolve(kind);
-        if (info.view && std::strcmp(info.viewName, "ShowManagementHeader") == 0) return &info.view;
-    }
-    return nullptr;
-}
-} // namespace
 
 QString Text(const std::string& value) {
     return QString::fromStdString(value);
@@ -33,8 +16,6 @@ void Help(FieldGrid& grid, HelpDocument document) {
 }
 
 void ManagementHeader(KindContext& context, const RecordNode& node, int headerIndex, HelpDocument document) {
-    const ViewFn* view = managementHeaderView();
-    if (!view) return;
     // The management view reads header headerIndex of the node's map: a stand-in node names it (a
     // sub-record node such as "Management 32/5" has another index of its own).
     RecordNode header;
@@ -46,14 +27,8 @@ void ManagementHeader(KindContext& context, const RecordNode& node, int headerIn
     header.recordOffset = node.recordOffset;
     header.fileName = node.fileName;
     header.held = node.held;
-    (*view)(context, header);
-    // The part's chapter replaces the data volume's chapter that the management header links to.
-    FieldGridModel& model = context.grid.Model();
-    for (int row = 0; row < model.StoredRowCount(); ++row)
-        if (!model.IsVirtualRow(row) && model.Row(row).tag == RowTag::HelpLink) {
-            model.SetHelpUrl(helpDocumentPath(document));
-            return;
-        }
+    header.error = node.error;
+    AddManagementHeaderRows(context, header, document);
 }
 
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark) {

@@ -23,7 +23,7 @@ QString Text(const std::string& value);
 void Help(FieldGrid& grid, HelpDocument document);
 
 // The management header record headerIndex of ALLDATA.KWI (the rows the management kinds show alone),
-// written through the node kind table's management header view, with the chapter document as its help.
+// written by the management header view, with the chapter document as its help.
 // Views call it only for nodes that stand for a management header: a part read from a file of its own
 // has none.
 void ManagementHeader(KindContext& context, const RecordNode& node, int headerIndex, HelpDocument document);

@@ -10,7 +10,7 @@
 #include "kiwi/parts/RdstmcManager.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
-#include "mainwindow/model/kinds/AllDataNodes.h"
+#include "mainwindow/model/kinds/ManagementPart.h"
 #include "mainwindow/model/views/PartViewSupport.h"
 
 using partview::Address;
