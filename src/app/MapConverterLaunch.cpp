@@ -6,6 +6,7 @@
 #include "converter/wizard/MpWizardImporter.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/parts/LocalManager.h"
+#include "mainwindow/model/CharsetPresenter.h"
 
 ConverterSource ConverterSourceOf(MainWindow& window) {
     OpenData& data = window.Data();
@@ -18,14 +19,16 @@ ConverterSource ConverterSourceOf(MainWindow& window) {
         }
     }
     source.mapCodePage = [&window] { return window.CodePages().CheckedCodePage(); };
-    source.setMapCodePage = [&window](int codePage, bool apply) { window.SetMapCodePage(codePage, apply); };
+    source.setMapCodePage = [&window](int codePage, bool apply) {
+        window.Charset().SetMapCodePage(codePage, apply);
+    };
     source.chooseMapFont = [&window](const QString& font) {
         // Each of the three fonts the converter picks goes with one code page of the font menu.
         const int codePage = font == QStringLiteral("Russian") ? 1251
                              : font == QStringLiteral("Greek") ? 1253
                                                                : 1252;
         const int tag = MapCodePageChoice::FontTagOf(codePage);
-        if (tag >= 0) window.MapFontMenuItemClick(tag);
+        if (tag >= 0) window.Charset().ChooseFont(tag);
     };
     return source;
 }

@@ -41,6 +41,7 @@ DataPage::DataPage(FieldGridModel* gridModel, QWidget* parent) : QWidget(parent)
     graphicPanel = new QWidget(fieldGrid->viewport());
     graphicImage = new QLabel(graphicPanel);
     graphicImage->setContextMenuPolicy(Qt::CustomContextMenu);
+    graphicImage->setToolTip(QStringLiteral("Вы можете скопировать эту картинку"));
     auto* graphicLayout = new QHBoxLayout(graphicPanel);
     graphicLayout->setContentsMargins(3, 3, 3, 3);
     graphicLayout->addWidget(graphicImage);
@@ -66,7 +67,7 @@ DataPage::DataPage(FieldGridModel* gridModel, QWidget* parent) : QWidget(parent)
     infoLayout->setContentsMargins(2, 2, 2, 2);
     infoLayout->addLayout(infoButtons);
     infoLayout->addWidget(fieldGrid, 1);
-    innerTabs->addTab(infoSheet, QString());
+    innerTabs->addTab(infoSheet, QStringLiteral("Информационная панель"));
 
     indexSheet = new IndexTablesSheet();
     matchingSheet = indexSheet;
@@ -74,11 +75,13 @@ DataPage::DataPage(FieldGridModel* gridModel, QWidget* parent) : QWidget(parent)
     matchingGrid = indexSheet->matchingGrid;
     label3 = indexSheet->label3;
     label4 = indexSheet->label4;
+    label3->setText(QStringLiteral("Записей в таблице:"));
+    label4->setText(QStringLiteral("Записей в таблице:"));
     categoryCount = indexSheet->categoryCount;
     matchingCount = indexSheet->matchingCount;
     langBtn2 = indexSheet->langBtn2;
     dbSettingsBtn1 = indexSheet->dbSettingsBtn1;
-    innerTabs->addTab(matchingSheet, QString());
+    innerTabs->addTab(matchingSheet, QStringLiteral("Выборка данных"));
 
     // The tree may be pushed away; the record side always stays.
     splitter->setCollapsible(1, false);

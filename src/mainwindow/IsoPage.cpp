@@ -78,22 +78,8 @@ void IsoPage::SetItems(std::vector<IsoListItem> items) {
     isoListView->addTopLevelItems(rows);
 }
 
-void IsoPage::Clear() {
-    isoListView->clear();
-    items_.clear();
-}
-
-const IsoListItem* IsoPage::ItemAt(int row) const {
-    return row >= 0 && size_t(row) < items_.size() ? &items_[size_t(row)] : nullptr;
-}
-
 int IsoPage::RowAt(QPoint viewportPoint) const {
     QTreeWidgetItem* item = isoListView->itemAt(viewportPoint);
-    return item ? isoListView->indexOfTopLevelItem(item) : -1;
-}
-
-int IsoPage::CurrentRow() const {
-    QTreeWidgetItem* item = isoListView->currentItem();
     return item ? isoListView->indexOfTopLevelItem(item) : -1;
 }
 

@@ -25,14 +25,9 @@ public:
 
     // Shows items in place of the list's rows (the page keeps them; their entries belong to the image).
     void SetItems(std::vector<IsoListItem> items);
-    void Clear();
     const std::vector<IsoListItem>& Items() const { return items_; }
-    // The item of a row of the list, or null.
-    const IsoListItem* ItemAt(int row) const;
     // The row under the list's viewport point, or -1.
     int RowAt(QPoint viewportPoint) const;
-    // The row of the current item, or -1.
-    int CurrentRow() const;
 
     // The extraction strip: shown with the file's name, moved on, hidden.
     void ShowExtraction(const QString& text, int64_t total);

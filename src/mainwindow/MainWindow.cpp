@@ -1,58 +1,53 @@
-// The main window's life: building its tabs, what it reads when created, docks when first shown and
-// writes when closed, closing what was opened, and the layout events.
+// The main window's life: building its tabs and their controllers, what it reads when created, docks when
+// first shown and writes when closed, what an opening changes, closing what was opened, the map converter,
+// and the layout events.
 #include "mainwindow/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontMetrics>
+#include <QDialog>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTableWidget>
-#include <QTimer>
 #include <QTreeView>
 
 #include "hexview/model/HexViewApi.h"
 #include "kiwi/cmp/CompressionManager.h"
+#include "kiwi/cmp/DecompFileStream.h"
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/index/IndexManager.h"
 #include "mainwindow/DataPage.h"
+#include "mainwindow/DataTabCommands.h"
 #include "mainwindow/FieldGridView.h"
 #include "mainwindow/IndexGridsController.h"
 #include "mainwindow/IsoPage.h"
+#include "mainwindow/IsoTabController.h"
 #include "mainwindow/MapPage.h"
+#include "mainwindow/MapTabController.h"
 #include "mainwindow/OpenPage.h"
+#include "mainwindow/OpenTabController.h"
 #include "mainwindow/ReopenLabel.h"
-#include "mainwindow/ReopenNotifier.h"
+#include "mainwindow/WaitCursor.h"
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/WindowViewHost.h"
+#include "mainwindow/model/CharsetPresenter.h"
 #include "mainwindow/model/DataTabPresenter.h"
-#include "mainwindow/model/IsoExtraction.h"
 #include "mainwindow/model/IsoTabPresenter.h"
 #include "mainwindow/model/MapTabPresenter.h"
 #include "mainwindow/model/OpenTabPresenter.h"
+#include "mainwindow/model/ParcelWalk.h"
 #include "mainwindow/model/RecordTreeModel.h"
 #include "mapview/KiwiMapViewer.h"
-#include "platform/RegistrySettings.h"
-#include "platform/SettingsStore.h"
 #include "unpack/UnpackWizard.h"
 #include "widgets/Guarded.h"
 #include "widgets/flat/FlatButton.h"
 #include "widgets/flat/FlatHint.h"
-
-#ifndef STROVANE_VERSION
-#define STROVANE_VERSION "0.1"
-#endif
-
-namespace {
-constexpr int kRoadColorBytes = 64;
-} // namespace
 
 // The documents do not come with the program: the user puts them in a folder of their own data, so that a
 // link works without a setting and without the network.
@@ -69,7 +64,20 @@ MainWindow::MainWindow(const Services& services, MapViewApi* mapView, QWidget* p
     setWindowTitle(QApplication::applicationName());
     buildWidgets();
     connectCommands();
-    formCreate();
+    tree_.SetCurrent(nullptr);
+    setTabShown(isoPage_, false);
+    setTabShown(dataPage_, false);
+    setTabShown(mapPage_, false);
+    // The converter's button works once a converter is set.
+    openPage_->wizardBtn->setEnabled(openPresenter_->ConverterEnabled());
+    mapCommands_->ReadSettings();
+    charset_->ReadSettings();
+    openPresenter_->ReadSettings();
+    // Form width × 10000 / tree panel width, from the window layout's sizes; a tree of no width keeps none.
+    dataPresenter_->KeepTreeWidth(kDefaultWidth, DataPage::kInitialTreeWidth);
+    openPage_->reopenLabels[0]->clear();
+    // The first reopen animation starts as the event loop runs.
+    QMetaObject::invokeMethod(opening_.get(), &OpenTabController::OnReopenChanged, Qt::QueuedConnection);
 }
 
 MainWindow::~MainWindow() {
@@ -84,9 +92,12 @@ MainWindow::~MainWindow() {
     }
     // A given map view outlives the window: it must not report to the presenter going with it.
     mapView_->SetEvents(nullptr);
-    if (QWidget* view = mapView_->Widget()) view->removeEventFilter(this);
-    // The hint outlives this body by a little: it must not ask a half-destroyed window for the map's text.
-    flatHint1_->SetOnShowHint(nullptr);
+    // The Map tab's controller lets go of the view and the hint while both still stand.
+    mapCommands_.reset();
+}
+
+void MainWindow::run(const std::function<void()>& command) {
+    guarded(this, services_.messenger, command);
 }
 
 void MainWindow::buildWidgets() {
@@ -98,24 +109,20 @@ void MainWindow::buildWidgets() {
     openPage_ = new OpenPage(tabs_);
     isoPage_ = new IsoPage(tabs_);
     dataPage_ = new DataPage(&gridModel_, tabs_);
-    if (!mapView_) {
-        ownMapView_ = new TKiwiMapViewer();
-        mapView_ = ownMapView_;
-    }
+    // The window's own map view goes with the Map tab, whose layout takes it.
+    if (!mapView_) mapView_ = new TKiwiMapViewer();
     mapPage_ = new MapPage(mapView_->Widget(), tabs_);
     mapPresenter_ = std::make_unique<MapTabPresenter>(*mapView_);
     mapView_->SetEvents(mapPresenter_.get());
     openPresenter_ = std::make_unique<OpenTabPresenter>();
     isoPresenter_ = std::make_unique<IsoTabPresenter>();
     dataPresenter_ = std::make_unique<DataTabPresenter>(codePages_, data_);
-    openPresenter_->SetElider([this](const QString& path) {
-        const QFontMetrics metrics(openPage_->reopenLabels[0]->font());
-        return metrics.elidedText(path, Qt::ElideMiddle, std::max(10, openPage_->ReopenTextWidth()));
-    });
-    tabs_->addTab(openPage_, QString());
-    tabs_->addTab(isoPage_, QString());
-    tabs_->addTab(dataPage_, QString());
-    tabs_->addTab(mapPage_, QString());
+    charset_ =
+        std::make_unique<CharsetPresenter>(codePages_, data_, *dataPresenter_, *mapPresenter_, opener_);
+    tabs_->addTab(openPage_, QStringLiteral(" Открыть "));
+    tabs_->addTab(isoPage_, QStringLiteral("   ISO     "));
+    tabs_->addTab(dataPage_, QStringLiteral("  Данные  "));
+    tabs_->addTab(mapPage_, QStringLiteral("   Карта   "));
     menus_ = new WindowMenus(this);
 
     viewHost_ = std::make_unique<WindowViewHost>(*dataPage_, services_);
@@ -131,51 +138,66 @@ void MainWindow::buildWidgets() {
     fieldGrid->SetMessenger(services_.messenger);
     fieldGrid->UseContextMenu(menus_->stringGridMenu, menus_->showDataStringGridItem);
 
-    reopenTimer_ = new QTimer(this);
-    notifier_ = new ReopenNotifier(this);
+    const auto runner = [this](const std::function<void()>& command) { run(command); };
+    opening_ = std::make_unique<OpenTabController>(
+        OpenTabController::Parts{*openPage_, *openPresenter_, opener_, services_, runner,
+                                 [this](const OpenOutcome& o) { applyOutcome(o); },
+                                 [this](const OpenOutcome& outcome) {
+                                     if (outcome.found)
+                                         showDataTab();
+                                     else if (outcome.isoMounted)
+                                         // An image without KIWI files is still listed on the ISO tab.
+                                         tabs_->setCurrentWidget(isoPage_);
+                                 },
+                                 [this] { return tabs_->currentWidget() == openPage_; }});
+    isoCommands_ = std::make_unique<IsoTabController>(IsoTabController::Parts{
+        *isoPage_, *menus_, *isoPresenter_, services_, taskBar_, runner, [this](const std::string& path) {
+            showInHexViewer([&](HexViewApi& hex) {
+                // Opened before anything changes: a file that cannot be opened leaves the viewer and its tab
+                // as they were (the error is shown by the caller).
+                std::shared_ptr<TLN_Stream> stream = TLN_DecompFileStream::Create(path);
+                viewHost_->ForgetShownStream();
+                hex.SetOwnedStream(std::move(stream), 0);
+            });
+        }});
+    mapCommands_ = std::make_unique<MapTabController>(MapTabController::Parts{
+        *mapPage_, *dataPage_, *tabs_, *menus_, *mapView_, *mapPresenter_, *charset_, *flatHint1_, tree_,
+        *treeModel_, services_, runner, [this](const TLN_ParcelNumber& number) { walkToParcel(number); }});
+    dataCommands_ = std::make_unique<DataTabCommands>(DataTabCommands::Parts{
+        *dataPage_, *menus_, gridModel_, runner, [this](std::shared_ptr<TLN_Stream> stream, int64_t offset) {
+            showInHexViewer([&](HexViewApi& hex) {
+                viewHost_->ForgetShownStream();
+                hex.SetStream(std::move(stream), offset);
+            });
+        }});
 }
 
 void MainWindow::connectCommands() {
     OpenPage* page = openPage_;
-    auto bind = [this](auto* sender, auto signal, void (MainWindow::*command)()) {
-        connect(sender, signal, this, [this, command] { run([&] { (this->*command)(); }); });
-    };
-    bind(page->diskButton, &FlatButton::clicked, &MainWindow::DiskButtonClick);
-    bind(page->folderButton, &FlatButton::clicked, &MainWindow::FolderButtonClick);
-    bind(page->fileButton, &FlatButton::clicked, &MainWindow::FileButtonClick);
-    bind(page->openIsoButton, &FlatButton::clicked, &MainWindow::OpenIsoButtonClick);
-    bind(page->unpackButton, &FlatButton::clicked, &MainWindow::UnpackButtonClick);
-    bind(page->wizardBtn, &FlatButton::clicked, &MainWindow::WizardBtnClick);
-    bind(page->burnDvdBtn, &FlatButton::clicked, &MainWindow::BurnDVDBtnClick);
-    bind(page->reopenDiskBtn, &FlatButton::clicked, &MainWindow::ReopenDiskBtnClick);
-    bind(page->reopenFolderBtn, &FlatButton::clicked, &MainWindow::ReopenFolderBtnClick);
-    bind(page->reopenFileBtn, &FlatButton::clicked, &MainWindow::ReopenFileBtnClick);
-    bind(page->reopenIsoBtn, &FlatButton::clicked, &MainWindow::ReopenIsoBtnClick);
-    bind(page->stayOnTopBtn, &FlatButton::clicked, &MainWindow::StayOnTopBtnClick);
-    page->makerLabel->installEventFilter(this);
-    for (ReopenLabel* label : page->reopenLabels)
-        connect(label, &ReopenLabel::Clicked, this,
-                [this](int index) { run([&] { ReopenLabelClick(index); }); });
-    connect(page, &OpenPage::ReopenWidthChanged, this, [this] {
+    connect(page->unpackButton, &FlatButton::clicked, this, [this] {
         run([&] {
-            // The shortened texts depend on the label width, which is final only once laid out. Before the
-            // first animation the labels stay empty, so that it types them from the start.
-            if (ReopenAnimationRunning() || !openPresenter_->AnimationStarted()) return;
-            UpdateReopenLabels();
+            auto* wizard = new UnpackWizard(services_, taskBar_, this);
+            wizard->setAttribute(Qt::WA_DeleteOnClose);
+            if (data_.compression && !data_.compression->ListFileName().empty())
+                wizard->LoadCmpFile(QString::fromStdString(data_.compression->ListFileName()));
+            wizard->open();
         });
     });
-    bind(reopenTimer_, &QTimer::timeout, &MainWindow::OnReopenTimer);
-    connect(openPresenter_.get(), &OpenTabPresenter::LabelsChanged, this, &MainWindow::applyReopenLabels);
-    connect(openPresenter_.get(), &OpenTabPresenter::ReopenButtonsChanged, this,
-            &MainWindow::applyReopenButtons);
-    connect(openPresenter_.get(), &OpenTabPresenter::ConverterChanged, this, &MainWindow::applyWizardButton);
-    bind(notifier_, &ReopenNotifier::Changed, &MainWindow::OnReopenChanged);
-    bind(dataPage_->splitter, &QSplitter::splitterMoved, &MainWindow::OnSplitterMoved);
+    connect(page->wizardBtn, &FlatButton::clicked, this, [this] { run([&] { WizardBtnClick(); }); });
+    connect(page->burnDvdBtn, &FlatButton::clicked, this,
+            [this] { run([&] { isoCommands_->BurnDVDBtnClick(); }); });
+    connect(openPresenter_.get(), &OpenTabPresenter::ConverterChanged, this,
+            [this] { openPage_->wizardBtn->setEnabled(openPresenter_->ConverterEnabled()); });
+    connect(dataPage_->splitter, &QSplitter::splitterMoved, this,
+            [this] { dataPresenter_->KeepTreeWidth(width(), dataPage_->TreePanelWidth()); });
     connect(dataPresenter_.get(), &DataTabPresenter::LanguagesChanged, this, [this] {
         menus_->SetLanguages(dataPresenter_->Languages());
         applyLanguageButtons();
     });
-    connect(dataPresenter_.get(), &DataTabPresenter::LanguageChosen, this, &MainWindow::applyLanguageButtons);
+    connect(dataPresenter_.get(), &DataTabPresenter::LanguageChosen, this, [this](int index) {
+        if (QAction* item = menus_->LanguageItem(index)) item->setChecked(true);
+        applyLanguageButtons();
+    });
     // The Data tab is laid out only when first shown: the tree takes its share then.
     connect(tabs_, &QTabWidget::currentChanged, this, [this] {
         if (tabs_->currentWidget() == dataPage_)
@@ -206,150 +228,51 @@ void MainWindow::connectCommands() {
             },
             Qt::QueuedConnection);
     });
-    connect(treeModel_.get(), &RecordTreeModel::CurrentNodeDeleted, this,
-            [this] { run([&] { onCurrentNodeDeleted(); }); });
+    // The current node is about to be deleted: the hex viewer may hold its stream or one opened for it,
+    // and the grid's rows may read through its reader: both let go before the node and its reader go.
+    connect(treeModel_.get(), &RecordTreeModel::CurrentNodeDeleted, this, [this] {
+        run([&] {
+            if (hex_) hex_->Clear();
+            setTabShown(hexPage_, false);
+            ClearInfoGrid();
+        });
+    });
     // A cleared field grid takes the record's picture and play button with it.
     connect(&gridModel_, &QAbstractItemModel::modelReset, this, [this] {
         viewHost_->Reset();
         dataPage_->fieldGrid->setToolTip(QString());
     });
-    connect(dataPage_->fieldGrid, &FieldGridView::jumpRequested, this,
-            [this](qint64 offset) { run([&] { jumpToOffset(offset); }); });
+    // The field grid's address jump, and its jump into a data file of the open index, which is only moved
+    // in when the viewer shows that file already.
+    connect(dataPage_->fieldGrid, &FieldGridView::jumpRequested, this, [this](qint64 offset) {
+        run([&] { showInHexViewer([&](HexViewApi& hex) { hex.GotoOffset(offset); }); });
+    });
     connect(dataPage_->fieldGrid, &FieldGridView::fileJumpRequested, this,
-            [this](const QString& file, qint64 offset) { run([&] { ShowFileInHexViewer(file, offset); }); });
+            [this](const QString& file, qint64 at) {
+                run([&] {
+                    const std::string name = file.toStdString();
+                    const bool shown = viewHost_->ShowsFile(name);
+                    // Opened before anything changes: a file that cannot be opened leaves the viewer as it
+                    // was.
+                    if (!shown && (!data_.index || !data_.index->DataFileExists(name))) return;
+                    showInHexViewer([&](HexViewApi& hex) {
+                        if (shown)
+                            hex.GotoOffset(at);
+                        else
+                            viewHost_->ShowInHexViewer(data_.index->OpenDataFile(name), at);
+                    });
+                });
+            });
     connect(dataPage_->playSpeedBtn, &QPushButton::clicked, this,
             [this] { run([&] { viewHost_->Play(); }); });
     connect(dataPage_->stopSpeedBtn, &QPushButton::clicked, this,
             [this] { run([&] { viewHost_->Stop(); }); });
-
-    connectMapCommands();
-    connectIsoCommands();
-    const auto bindItem = [this](QAction* item, void (MainWindow::*command)()) {
-        connect(item, &QAction::triggered, this, [this, command] { run([&] { (this->*command)(); }); });
-    };
-    bindItem(menus_->copyStringGridItem, &MainWindow::CopyStringGridMenuItemClick);
-    bindItem(menus_->copyDbGridItem, &MainWindow::CopyDBGridMenuItemClick);
-    bindItem(menus_->showInHexViewerDbItem, &MainWindow::ShowinHexViewerDBMenuItemClick);
-    bindItem(menus_->copyGraphicImageItem, &MainWindow::CopyGraphicImageMenuItemClick);
-    bindItem(menus_->pasteImageItem, &MainWindow::PasteImageMenuItemClick);
-    for (QAction* item : menus_->clutItems)
-        connect(item, &QAction::triggered, this,
-                [this, item] { run([&] { CopyClutMenuItemClick(item->data().toString()); }); });
-    connect(dataPage_->graphicImage, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        menus_->graphicMenu->popup(dataPage_->graphicImage->mapToGlobal(at));
-    });
-    for (QTableView* grid : {dataPage_->categoryGrid, dataPage_->matchingGrid})
-        connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& at) {
-            dbMenuGrid_ = grid;
-            dbMenuPoint_ = at;
-            menus_->dbMenu->popup(grid->viewport()->mapToGlobal(at));
-        });
-}
-
-void MainWindow::formCreate() {
-    tree_.SetCurrent(nullptr);
-    setTabShown(isoPage_, false);
-    setTabShown(dataPage_, false);
-    setTabShown(mapPage_, false);
-    // A wheel is assumed (it cannot be asked): the zoom buttons start hidden, their menu item shows them.
-    mapPage_->upDown->setVisible(false);
-    menus_->upDownItem->setChecked(mapPage_->upDown->isVisible());
-    menus_->doubleDensityItem->setChecked(mapView_->ScaleDensity() == 8);
-    menus_->dispScaleFilterItem->setChecked(mapView_->UseDisplayScale());
-    syncLayerItems();
-    // The code page the layout starts with, until the settings choose another.
-    mapPresenter_->SetCodePageName(codePages_.StatusText());
-    for (int column = 1; column <= 3; ++column)
-        mapPage_->stringGrid2->setColumnWidth(column, 50);
-    applyWindowTexts();
-    readSettings();
-    // Form width × 10000 / tree panel width, from the window layout's sizes; a tree of no width keeps none.
-    dataPresenter_->KeepTreeWidth(kDefaultWidth, DataPage::kInitialTreeWidth);
-    openPage_->reopenLabels[0]->clear();
-    // The first reopen animation starts as the event loop runs.
-    QMetaObject::invokeMethod(this, &MainWindow::OnReopenChanged, Qt::QueuedConnection);
-}
-
-void MainWindow::applyWindowTexts() {
-    OpenPage* page = openPage_;
-    page->diskButton->setText(QStringLiteral("Открыть диск"));
-    page->folderButton->setText(QStringLiteral("Открыть папку"));
-    page->fileButton->setText(QStringLiteral("Открыть файл"));
-    page->openIsoButton->setText(QStringLiteral("Открыть ISO файл"));
-    page->unpackButton->setText(QStringLiteral("Распаковать файлы"));
-    page->burnDvdBtn->setText(QStringLiteral("Записать DVD"));
-    page->donateBtn->setText(QStringLiteral("Поддержать"));
-    page->wizardBtn->setText(QStringLiteral("Конвертер Карт"));
-    page->stayOnTopBtn->setText(QStringLiteral("Поверх окон"));
-    page->versionLabel->setText(QStringLiteral("Strovane " STROVANE_VERSION));
-    page->makerLabel->setText(QStringLiteral("Strovane project"));
-    // The converter's button works once a converter is set; the donation page is not part of this program.
-    applyWizardButton();
-    page->donateBtn->setEnabled(false);
-    tabs_->setTabText(tabs_->indexOf(openPage_), QStringLiteral(" Открыть "));
-    tabs_->setTabText(tabs_->indexOf(isoPage_), QStringLiteral("   ISO     "));
-    tabs_->setTabText(tabs_->indexOf(dataPage_), QStringLiteral("  Данные  "));
-    tabs_->setTabText(tabs_->indexOf(mapPage_), QStringLiteral("   Карта   "));
-    menus_->ApplyTexts();
-    mapPage_->exploreParcelButton->setText(QStringLiteral("Показать данные участка"));
-    mapPage_->settingsBtn->setToolTip(QStringLiteral("Меню настройки"));
-    mapPage_->divisionImage->setToolTip(QStringLiteral("Положение парселя\nDivision/Integration"));
-    dataPage_->graphicImage->setToolTip(QStringLiteral("Вы можете скопировать эту картинку"));
-    dataPage_->label3->setText(QStringLiteral("Записей в таблице:"));
-    dataPage_->label4->setText(QStringLiteral("Записей в таблице:"));
-    dataPage_->innerTabs->setTabText(dataPage_->innerTabs->indexOf(dataPage_->infoSheet),
-                                     QStringLiteral("Информационная панель"));
-    dataPage_->innerTabs->setTabText(dataPage_->innerTabs->indexOf(dataPage_->matchingSheet),
-                                     QStringLiteral("Выборка данных"));
-}
-
-void MainWindow::readSettings() {
-    // "RoadColors" counts only as 16 whole colours: any other length leaves the map view's own.
-    if (const auto stored = SettingsStore::forUser().read(QStringLiteral("RoadColors"))) {
-        const QByteArray* bytes = std::get_if<QByteArray>(&*stored);
-        if (bytes && bytes->size() == kRoadColorBytes) {
-            std::array<uint32_t, 16> colours{};
-            for (size_t i = 0; i < colours.size(); ++i) {
-                const auto* b = reinterpret_cast<const uint8_t*>(bytes->constData()) + 4 * i;
-                colours[i] =
-                    uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-            }
-            mapView_->SetRoadColors(colours);
-        }
-    }
-    const int32_t codePage = RegReadInteger(QStringLiteral("MapCodePage"));
-    if (codePage > 0) {
-        MapTextCodePage.store(codePage);
-        codePages_.SetAutoSelect(false);
-        if (MapCodePageChoice::IsMenuCodePage(codePage))
-            SetMapCodePage(codePage, true);
-        else
-            codePages_.SetAutoSelect(true);
-    }
-    syncCharsetMenu();
-    if (RegValueExists(QStringLiteral("DrawGrid"))) {
-        menus_->drawGridItem->setChecked(RegReadInteger(QStringLiteral("DrawGrid")) != 0);
-        mapView_->SetDrawGrid(menus_->drawGridItem->isChecked());
-    }
-    openPresenter_->ReadSettings();
-}
-
-void MainWindow::syncCharsetMenu() {
-    menus_->autoItem->setChecked(codePages_.AutoSelect());
-    for (int codePage : MapCodePageChoice::kCodePages)
-        if (QAction* item = menus_->CharsetItem(codePage))
-            item->setChecked(codePage == codePages_.CheckedCodePage());
-    for (int tag = 0; tag < MapCodePageChoice::kFonts; ++tag)
-        menus_->fontItems[size_t(tag)]->setChecked(tag == codePages_.CheckedFont());
 }
 
 void MainWindow::SetHexViewer(HexViewApi* hex) {
     hex_ = hex;
-    viewHost_->SetHexViewer(hex_, [this](bool shown) { setHexTabShown(shown); });
-    if (hex_) {
-        hex_->SetDisplayCodePage(MapTextCodePage.load());
-        hex_->SetCodePageName(mapPresenter_->PanelText(MapTabPresenter::kCodePagePanel));
-    }
+    viewHost_->SetHexViewer(hex_, [this](bool shown) { setTabShown(hexPage_, shown); });
+    mapCommands_->SetHexViewer(hex_);
     if (shownOnce_) dockHexViewer();
 }
 
@@ -372,26 +295,18 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    run([&] { formClose(); });
+    run([&] {
+        if (closed_) return;
+        closed_ = true;
+        mapCommands_->WriteSettings();
+        charset_->WriteSettings();
+        CloseAll();
+    });
     QMainWindow::closeEvent(event);
 }
 
-void MainWindow::formClose() {
-    if (closed_) return;
-    closed_ = true;
-    const std::array<uint32_t, 16> colours = mapView_->RoadColors();
-    QByteArray bytes;
-    for (uint32_t colour : colours)
-        for (int shift = 0; shift < 32; shift += 8)
-            bytes.append(char((colour >> shift) & 0xFF));
-    RegWriteBinary(QStringLiteral("RoadColors"), bytes.constData(), bytes.size());
-    RegWriteInteger(QStringLiteral("MapCodePage"), codePages_.AutoSelect() ? 0 : MapTextCodePage.load());
-    RegWriteInteger(QStringLiteral("DrawGrid"), menus_->drawGridItem->isChecked() ? 1 : 0);
-    CloseAll();
-}
-
-bool MainWindow::MapLoaded() const {
-    return mapPresenter_->HasMap();
+QWidget* MainWindow::IsoTab() const {
+    return isoPage_;
 }
 
 bool MainWindow::IsTabShown(QWidget* page) const {
@@ -416,38 +331,12 @@ void MainWindow::ClearInfoGrid() {
     dataPage_->matchingGrid->setModel(nullptr);
 }
 
-void MainWindow::setHexTabShown(bool shown) {
-    setTabShown(hexPage_, shown);
-}
-
-void MainWindow::jumpToOffset(qint64 offset) {
+void MainWindow::showInHexViewer(const std::function<void(HexViewApi& hex)>& place) {
     if (!hex_) return;
-    hex_->GotoOffset(offset);
-    // The tab is found by its page, wherever it stands among the tabs.
+    place(*hex_);
     if (!hexPage_ || tabs_->indexOf(hexPage_) < 0 || !hex_->HasStream()) return;
-    setHexTabShown(true);
+    setTabShown(hexPage_, true);
     tabs_->setCurrentWidget(hexPage_);
-}
-
-void MainWindow::ShowFileInHexViewer(const QString& fileName, qint64 offset) {
-    if (!hex_) return;
-    const std::string name = fileName.toStdString();
-    if (viewHost_->ShowsFile(name)) {
-        jumpToOffset(offset);
-        return;
-    }
-    // Opened before anything changes: a file that cannot be opened leaves the viewer as it was.
-    if (!data_.index || !data_.index->DataFileExists(name)) return;
-    viewHost_->ShowInHexViewer(data_.index->OpenDataFile(name), offset);
-    if (hexPage_ && tabs_->indexOf(hexPage_) >= 0 && hex_->HasStream()) tabs_->setCurrentWidget(hexPage_);
-}
-
-void MainWindow::onCurrentNodeDeleted() {
-    // The hex viewer may hold the node's stream or one opened for it, and the grid's rows may read through
-    // the node's reader: both let go before the node and its reader are freed.
-    if (hex_) hex_->Clear();
-    setHexTabShown(false);
-    ClearInfoGrid();
 }
 
 void MainWindow::CloseAll() {
@@ -461,10 +350,7 @@ void MainWindow::CloseAll() {
     }
     tree_.SetCurrent(nullptr);
     ClearInfoGrid();
-    mapView_->SetMap(nullptr);
-    mapView_->SetRegionManager(nullptr);
-    mapPresenter_->SetMap(nullptr);
-    mapPresenter_->Clear();
+    mapCommands_->CloseMap();
 
     openPresenter_->SetOpenMap(false, false);
     {
@@ -478,12 +364,7 @@ void MainWindow::CloseAll() {
     CloseISOImage();
 
     dataPresenter_->ResetLanguages();
-    if (codePages_.AutoSelect()) SetMapCodePage(65001, true);
-    menus_->backgroundItem->setChecked(true);
-    menus_->roadsItem->setChecked(true);
-    menus_->namesItem->setChecked(true);
-    menus_->tmcItem->setChecked(false);
-    menus_->routeItem->setChecked(false);
+    if (codePages_.AutoSelect()) charset_->SetMapCodePage(65001, true);
     setTabShown(isoPage_, false);
     setTabShown(dataPage_, false);
     setTabShown(mapPage_, false);
@@ -496,14 +377,6 @@ void MainWindow::applyLanguageButtons() {
     }
 }
 
-int MainWindow::TreeWidthRatio() const {
-    return dataPresenter_->TreeWidthRatio();
-}
-
-void MainWindow::OnSplitterMoved() {
-    dataPresenter_->KeepTreeWidth(width(), dataPage_->TreePanelWidth());
-}
-
 void MainWindow::applyTreeWidthRatio() {
     if (const std::optional<int> treeWidth = dataPresenter_->TreeWidthFor(width()))
         dataPage_->SetTreePanelWidth(*treeWidth);
@@ -514,26 +387,90 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     run([&] { applyTreeWidthRatio(); });
 }
 
-void MainWindow::StayOnTopBtnClick() {
-    const bool onTop = !(windowFlags() & Qt::WindowStaysOnTopHint);
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    show();
-    openPage_->stayOnTopBtn->setText(onTop ? QStringLiteral("Обычное окно") : QStringLiteral("Поверх окон"));
-    openPage_->Relayout();
+bool MainWindow::OpenDiskOrFolder(const QString& path, bool asDisk) {
+    return opening_->Open(asDisk ? OpenTabController::Source::Disk : OpenTabController::Source::Folder, path);
 }
 
-void MainWindow::TarnwickLabelClick() {
-    // The maker's password box: a confirmed entry is only answered with a beep.
-    if (!services_.texts) return;
-    const std::optional<QString> entry =
-        services_.texts->Password(this, QStringLiteral("Password"), QStringLiteral("Введите пароль:"));
-    if (entry && services_.beep) services_.beep();
+bool MainWindow::OpenFile(const QString& path) {
+    return opening_->Open(OpenTabController::Source::File, path);
 }
 
-void MainWindow::UnpackButtonClick() {
-    auto* wizard = new UnpackWizard(services_, taskBar_, this);
-    wizard->setAttribute(Qt::WA_DeleteOnClose);
-    if (data_.compression && !data_.compression->ListFileName().empty())
-        wizard->LoadCmpFile(QString::fromStdString(data_.compression->ListFileName()));
-    wizard->open();
+void MainWindow::OpenIsoImage(const QString& path) {
+    opening_->Open(OpenTabController::Source::Iso, path);
+}
+
+void MainWindow::applyOutcome(const OpenOutcome& outcome) {
+    // A refused opening (a missing path, an unreadable image) closed nothing: the open source keeps its
+    // tabs, caption and commands.
+    if (!outcome.closedPrevious) return;
+    if (!outcome.caption.isEmpty()) setWindowTitle(outcome.caption);
+    mapCommands_->ShowMap(outcome.mapLoaded ? data_.map : nullptr, data_.routePlanning,
+                          outcome.routePlanning);
+    openPresenter_->SetOpenMap(mapPresenter_->HasMap(), outcome.wizardAllowed);
+    setTabShown(mapPage_, outcome.mapTab);
+    setTabShown(isoPage_, outcome.isoMounted);
+    if (outcome.isoMounted) isoPresenter_->ShowRoot();
+    if (!outcome.languages.isEmpty()) dataPresenter_->SetLanguages(outcome.languages);
+    // The automatic choice may have chosen the map's code page as it opened: the menus, panel 5, the map's
+    // copies and the hex viewer follow.
+    charset_->SetMapCodePage(MapTextCodePage.load(), true);
+    if (outcome.expandRoot) {
+        // Built now, not when the view next lays itself out: the opening is complete when it returns.
+        const QModelIndex root = treeModel_->IndexOf(outcome.expandRoot);
+        if (treeModel_->canFetchMore(root)) treeModel_->fetchMore(root);
+        dataPage_->treeView->expand(root);
+    }
+}
+
+void MainWindow::walkToParcel(const TLN_ParcelNumber& number) {
+    if (!data_.map) return;
+    showDataTab();
+    QTreeView* view = dataPage_->treeView;
+    {
+        const WaitCursor wait;
+        ClearInfoGrid();
+        view->viewport()->update();
+        // Tree updates are held back while the walk changes the tree, and resume on every way out.
+        view->setUpdatesEnabled(false);
+        const auto resume = qScopeGuard([view] { view->setUpdatesEnabled(true); });
+        const ParcelWalk walk = WalkToParcel(*treeModel_, *data_.map, number);
+        for (RecordNode* node : walk.path)
+            view->expand(treeModel_->IndexOf(node));
+        if (walk.parcel) {
+            const QModelIndex parcel = treeModel_->IndexOf(walk.parcel);
+            view->expand(parcel);
+            view->scrollTo(parcel);
+            view->setCurrentIndex(parcel);
+        }
+    }
+    viewHost_->Progress(0, 0);
+    view->setFocus();
+}
+
+void MainWindow::SetMapConverter(MapConverterHook hook) {
+    converter_ = std::move(hook);
+    openPresenter_->SetConverterAvailable(bool(converter_.create));
+}
+
+void MainWindow::WizardBtnClick() {
+    if (!converter_.create) return;
+    QDialog* converter = converter_.create(this);
+    if (!converter) return;
+    converter->setAttribute(Qt::WA_DeleteOnClose);
+    connect(converter, &QDialog::finished, this, [this, converter](int result) {
+        run([&] {
+            // The converter's own progress ends with it, whatever happens next.
+            taskBar_.SetProgressState(TaskBarProgressStyle::None);
+            if (result != QDialog::Accepted || !converter_.writtenMap) return;
+            const QString map = converter_.writtenMap(converter);
+            if (map.isEmpty()) return;
+            // The converted map is opened as written: the automatic code page choice is off meanwhile,
+            // and set back as it was even when opening raises.
+            const bool autoSelect = codePages_.AutoSelect();
+            codePages_.SetAutoSelect(false);
+            const auto restore = qScopeGuard([this, autoSelect] { charset_->SetAutoSelect(autoSelect); });
+            OpenFile(map);
+        });
+    });
+    converter->open();
 }

@@ -51,8 +51,10 @@ MapPage::MapPage(QWidget* view, QWidget* parent) : QWidget(parent) {
     divisionImage = new QLabel(this);
     divisionImage->setFixedSize(64, 64);
     divisionImage->setAlignment(Qt::AlignCenter);
+    divisionImage->setToolTip(QStringLiteral("Положение парселя\nDivision/Integration"));
     settingsBtn = glyphButton(QStyle::SP_FileDialogDetailedView, QStringLiteral("Map settings"), this);
-    exploreParcelButton = new FlatButton(this);
+    settingsBtn->setToolTip(QStringLiteral("Меню настройки"));
+    exploreParcelButton = new FlatButton(QStringLiteral("Показать данные участка"), this);
     exploreParcelButton->setEnabled(false);
     upDown = new QWidget(this);
     zoomInButton = glyphButton(QStyle::SP_ArrowUp, QStringLiteral("Zoom in"), upDown);

@@ -7,6 +7,10 @@
 #include "mainwindow/ReopenLabel.h"
 #include "widgets/flat/FlatButton.h"
 
+#ifndef STROVANE_VERSION
+#define STROVANE_VERSION "0.1"
+#endif
+
 namespace {
 constexpr int kMargin = 20;
 constexpr int kOpenButtonWidth = 220;
@@ -17,8 +21,8 @@ constexpr int kReopenLabelGap = 6;
 
 constexpr int kGlyphSize = 16;
 
-FlatButton* button(QWidget* parent) {
-    auto* b = new FlatButton(parent);
+FlatButton* button(const QString& text, QWidget* parent) {
+    auto* b = new FlatButton(text, parent);
     b->setFocusPolicy(Qt::TabFocus);
     return b;
 }
@@ -36,10 +40,10 @@ FlatButton* reopenButton(const QIcon& icon, const QString& name, QWidget* parent
 } // namespace
 
 OpenPage::OpenPage(QWidget* parent) : QWidget(parent) {
-    diskButton = button(this);
-    folderButton = button(this);
-    fileButton = button(this);
-    openIsoButton = button(this);
+    diskButton = button(QStringLiteral("Открыть диск"), this);
+    folderButton = button(QStringLiteral("Открыть папку"), this);
+    fileButton = button(QStringLiteral("Открыть файл"), this);
+    openIsoButton = button(QStringLiteral("Открыть ISO файл"), this);
     const QIcon reopen = style()->standardIcon(QStyle::SP_BrowserReload);
     reopenDiskBtn = reopenButton(reopen, QStringLiteral("Reopen disk"), this);
     reopenFolderBtn = reopenButton(reopen, QStringLiteral("Reopen folder"), this);
@@ -49,13 +53,15 @@ OpenPage::OpenPage(QWidget* parent) : QWidget(parent) {
         reopenLabels[size_t(i)] = new ReopenLabel(i, this);
         reopenLabels[size_t(i)]->setVisible(false);
     }
-    unpackButton = button(this);
-    burnDvdBtn = button(this);
-    wizardBtn = button(this);
-    donateBtn = button(this);
-    stayOnTopBtn = button(this);
-    versionLabel = new QLabel(this);
-    makerLabel = new QLabel(this);
+    unpackButton = button(QStringLiteral("Распаковать файлы"), this);
+    burnDvdBtn = button(QStringLiteral("Записать DVD"), this);
+    wizardBtn = button(QStringLiteral("Конвертер Карт"), this);
+    // The donation page is not part of this program.
+    donateBtn = button(QStringLiteral("Поддержать"), this);
+    donateBtn->setEnabled(false);
+    stayOnTopBtn = button(QStringLiteral("Поверх окон"), this);
+    versionLabel = new QLabel(QStringLiteral("Strovane " STROVANE_VERSION), this);
+    makerLabel = new QLabel(QStringLiteral("Strovane project"), this);
     setMinimumSize(600, 420);
 }
 

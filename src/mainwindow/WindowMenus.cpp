@@ -1,4 +1,4 @@
-// Building the main window's menus and giving them their texts.
+// Building the main window's menus with their texts.
 #include "mainwindow/WindowMenus.h"
 
 #include <QAction>
@@ -39,8 +39,8 @@ constexpr const char* kRoadClasses[16] = {"Display Class Code 0",
                                           "Under-construction/ Planning",
                                           "Ferry Route / Car Train"};
 
-QAction* checkable(QMenu* menu, bool checked = false) {
-    QAction* action = menu->addAction(QString());
+QAction* checkable(QMenu* menu, const QString& text, bool checked = false) {
+    QAction* action = menu->addAction(text);
     action->setCheckable(true);
     action->setChecked(checked);
     return action;
@@ -48,25 +48,23 @@ QAction* checkable(QMenu* menu, bool checked = false) {
 } // namespace
 
 WindowMenus::WindowMenus(QWidget* owner) : QObject(owner) {
-    charsetMenu = new QMenu(owner);
-    autoItem = checkable(charsetMenu, true);
-    autoItem->setText(QStringLiteral("Auto"));
+    charsetMenu = new QMenu(QStringLiteral("Кодировка символов"), owner);
+    autoItem = checkable(charsetMenu, QStringLiteral("Auto"), true);
     charsetMenu->addSeparator();
     charsetGroup_ = new QActionGroup(this);
     for (const CharsetRow& item : kCharsets) {
-        QAction* action = checkable(charsetMenu, item.codePage == 65001);
-        action->setText(QString::fromLatin1(item.caption));
+        QAction* action = checkable(charsetMenu, QString::fromLatin1(item.caption), item.codePage == 65001);
         action->setData(item.codePage);
         charsetGroup_->addAction(action);
         connect(action, &QAction::triggered, this,
                 [this, codePage = item.codePage] { emit CodePageChosen(codePage); });
     }
 
-    languageMenu = new QMenu(owner);
+    languageMenu = new QMenu(QStringLiteral("Выбор языка карты"), owner);
     languageGroup_ = new QActionGroup(this);
-    ResetLanguages();
+    SetLanguages({});
 
-    roadColorMenu = new QMenu(owner);
+    auto* roadColorMenu = new QMenu(QStringLiteral("Цветовая палитра дорог"), owner);
     const char* const tables[] = {"Default AISIN", "Default DENSO", "Default ZRV"};
     for (int table = 0; table < 3; ++table) {
         QAction* action = roadColorMenu->addAction(QString::fromLatin1(tables[table]));
@@ -82,25 +80,24 @@ WindowMenus::WindowMenus(QWidget* owner) : QObject(owner) {
         connect(action, &QAction::triggered, this, [this, roadClass] { emit RoadClassChosen(roadClass); });
     }
 
-    mapElementsMenu = new QMenu(owner);
-    backgroundItem = checkable(mapElementsMenu, true);
+    auto* mapElementsMenu = new QMenu(QStringLiteral("Элементы карты"), owner);
+    backgroundItem = checkable(mapElementsMenu, QStringLiteral("Бекграунд"), true);
     backgroundItem->setData(1);
-    roadsItem = checkable(mapElementsMenu, true);
+    roadsItem = checkable(mapElementsMenu, QStringLiteral("Дороги"), true);
     roadsItem->setData(2);
-    namesItem = checkable(mapElementsMenu, true);
+    namesItem = checkable(mapElementsMenu, QStringLiteral("Названия"), true);
     namesItem->setData(4);
-    objectNamesItem = checkable(mapElementsMenu);
+    objectNamesItem = checkable(mapElementsMenu, QStringLiteral("Названия объектов"));
     objectNamesItem->setData(8);
-    routeItem = checkable(mapElementsMenu);
+    routeItem = checkable(mapElementsMenu, QStringLiteral("Маршруты"));
     routeItem->setData(16);
-    tmcItem = checkable(mapElementsMenu);
+    tmcItem = checkable(mapElementsMenu, QStringLiteral("Инфраструктура RDS-TMC"));
     tmcItem->setData(32);
 
-    fontMenu = new QMenu(owner);
+    auto* fontMenu = new QMenu(QStringLiteral("Шрифт"), owner);
     auto* fontGroup = new QActionGroup(this);
     for (int tag = 0; tag < int(std::size(kFonts)); ++tag) {
-        QAction* action = checkable(fontMenu, tag == 0);
-        action->setText(QString::fromLatin1(kFonts[tag]));
+        QAction* action = checkable(fontMenu, QString::fromLatin1(kFonts[tag]), tag == 0);
         action->setData(tag);
         fontGroup->addAction(action);
         fontItems[size_t(tag)] = action;
@@ -109,11 +106,11 @@ WindowMenus::WindowMenus(QWidget* owner) : QObject(owner) {
 
     // One menu can be the submenu of several: the settings menu holds the charset and language menus,
     // and is itself the map menu's "Settings".
-    settingsMenu = new QMenu(owner);
-    upDownItem = checkable(settingsMenu);
-    doubleDensityItem = checkable(settingsMenu);
-    dispScaleFilterItem = checkable(settingsMenu);
-    drawGridItem = checkable(settingsMenu);
+    settingsMenu = new QMenu(QStringLiteral("Настройки"), owner);
+    upDownItem = checkable(settingsMenu, QStringLiteral("Кнопки масштаба"));
+    doubleDensityItem = checkable(settingsMenu, QStringLiteral("Двойная плотность карты"));
+    dispScaleFilterItem = checkable(settingsMenu, QStringLiteral("Масштабный фильтр"));
+    drawGridItem = checkable(settingsMenu, QStringLiteral("Показывать сетку"));
     settingsMenu->addMenu(roadColorMenu);
     settingsMenu->addMenu(mapElementsMenu);
     settingsMenu->addMenu(fontMenu);
@@ -121,82 +118,46 @@ WindowMenus::WindowMenus(QWidget* owner) : QObject(owner) {
     settingsMenu->addMenu(languageMenu);
 
     mapMenu = new QMenu(owner);
-    exploreParcelItem = mapMenu->addAction(QString());
+    exploreParcelItem = mapMenu->addAction(QStringLiteral("Показать данные участка"));
     mapMenu->addSeparator();
     mapMenu->addMenu(settingsMenu);
 
     isoMenu = new QMenu(owner);
-    openFileInHexViewerItem = isoMenu->addAction(QString());
-    extractFileItem = isoMenu->addAction(QString());
-    unpackFileItem = isoMenu->addAction(QString());
+    openFileInHexViewerItem = isoMenu->addAction(QStringLiteral("Открыть в Hex Viewer"));
+    extractFileItem = isoMenu->addAction(QStringLiteral("Извлечь файл"));
+    unpackFileItem = isoMenu->addAction(QStringLiteral("Распаковать файл"));
     isoMenu->addSeparator();
-    burnDvdItem = isoMenu->addAction(QString());
+    burnDvdItem = isoMenu->addAction(QStringLiteral("Записать DVD"));
 
     stringGridMenu = new QMenu(owner);
-    copyStringGridItem = stringGridMenu->addAction(QString());
+    copyStringGridItem = stringGridMenu->addAction(QStringLiteral("Копировать"));
     stringGridMenu->addSeparator();
-    stringGridCharsetItem = stringGridMenu->addAction(QString());
-    stringGridLanguageItem = stringGridMenu->addAction(QString());
+    stringGridCharsetItem = stringGridMenu->addAction(QStringLiteral("Выбор кодировки символов"));
+    stringGridLanguageItem = stringGridMenu->addAction(QStringLiteral("Выбор языка"));
     stringGridMenu->addSeparator();
-    showDataStringGridItem = stringGridMenu->addAction(QString());
+    showDataStringGridItem = stringGridMenu->addAction(QStringLiteral("Показать данные по Адресу"));
 
     dbMenu = new QMenu(owner);
-    showInHexViewerDbItem = dbMenu->addAction(QString());
-    dbNext1Item = dbMenu->addAction(QString());
-    dbNext2Item = dbMenu->addAction(QString());
-    dbNext3Item = dbMenu->addAction(QString());
+    showInHexViewerDbItem = dbMenu->addAction(QStringLiteral("Показать в Hex Viewer"));
+    dbNext1Item = dbMenu->addAction(QStringLiteral("Следующий уровень 1"));
+    dbNext2Item = dbMenu->addAction(QStringLiteral("Следующий уровень 2"));
+    dbNext3Item = dbMenu->addAction(QStringLiteral("Следующий уровень 3"));
     dbMenu->addSeparator();
-    copyDbGridItem = dbMenu->addAction(QString());
+    copyDbGridItem = dbMenu->addAction(QStringLiteral("Копировать"));
 
     graphicMenu = new QMenu(owner);
-    copyGraphicImageItem = graphicMenu->addAction(QString());
-    pasteImageItem = graphicMenu->addAction(QString());
+    copyGraphicImageItem = graphicMenu->addAction(QStringLiteral("Копировать"));
+    pasteImageItem = graphicMenu->addAction(QStringLiteral("Вставить"));
     graphicMenu->addSeparator();
     const char* const palettes[] = {"PAL_ETO", "PAL_ETG", "PAL_ET4"};
     for (size_t i = 0; i < clutItems.size(); ++i) {
-        clutItems[i] = graphicMenu->addAction(QString());
-        clutItems[i]->setData(QString::fromLatin1(palettes[i]));
+        const QString palette = QString::fromLatin1(palettes[i]);
+        clutItems[i] = graphicMenu->addAction(QStringLiteral("Копировать как CLUT (%1)").arg(palette));
+        clutItems[i]->setData(palette);
     }
 }
 
 WindowMenus::~WindowMenus() = default;
-
-void WindowMenus::ApplyTexts() {
-    upDownItem->setText(QStringLiteral("Кнопки масштаба"));
-    dispScaleFilterItem->setText(QStringLiteral("Масштабный фильтр"));
-    doubleDensityItem->setText(QStringLiteral("Двойная плотность карты"));
-    drawGridItem->setText(QStringLiteral("Показывать сетку"));
-    roadColorMenu->setTitle(QStringLiteral("Цветовая палитра дорог"));
-    mapElementsMenu->setTitle(QStringLiteral("Элементы карты"));
-    fontMenu->setTitle(QStringLiteral("Шрифт"));
-    exploreParcelItem->setText(QStringLiteral("Показать данные участка"));
-    charsetMenu->setTitle(QStringLiteral("Кодировка символов"));
-    languageMenu->setTitle(QStringLiteral("Выбор языка карты"));
-    settingsMenu->setTitle(QStringLiteral("Настройки"));
-    openFileInHexViewerItem->setText(QStringLiteral("Открыть в Hex Viewer"));
-    extractFileItem->setText(QStringLiteral("Извлечь файл"));
-    unpackFileItem->setText(QStringLiteral("Распаковать файл"));
-    burnDvdItem->setText(QStringLiteral("Записать DVD"));
-    showInHexViewerDbItem->setText(QStringLiteral("Показать в Hex Viewer"));
-    dbNext1Item->setText(QStringLiteral("Следующий уровень 1"));
-    dbNext2Item->setText(QStringLiteral("Следующий уровень 2"));
-    dbNext3Item->setText(QStringLiteral("Следующий уровень 3"));
-    copyGraphicImageItem->setText(QStringLiteral("Копировать"));
-    pasteImageItem->setText(QStringLiteral("Вставить"));
-    for (QAction* item : clutItems)
-        item->setText(QStringLiteral("Копировать как CLUT (%1)").arg(item->data().toString()));
-    copyStringGridItem->setText(QStringLiteral("Копировать"));
-    copyDbGridItem->setText(QStringLiteral("Копировать"));
-    backgroundItem->setText(QStringLiteral("Бекграунд"));
-    roadsItem->setText(QStringLiteral("Дороги"));
-    tmcItem->setText(QStringLiteral("Инфраструктура RDS-TMC"));
-    namesItem->setText(QStringLiteral("Названия"));
-    objectNamesItem->setText(QStringLiteral("Названия объектов"));
-    routeItem->setText(QStringLiteral("Маршруты"));
-    stringGridCharsetItem->setText(QStringLiteral("Выбор кодировки символов"));
-    stringGridLanguageItem->setText(QStringLiteral("Выбор языка"));
-    showDataStringGridItem->setText(QStringLiteral("Показать данные по Адресу"));
-}
 
 QAction* WindowMenus::CharsetItem(int codePage) const {
     for (QAction* action : charsetGroup_->actions())
@@ -214,10 +175,6 @@ QList<QAction*> WindowMenus::MapElementItems() const {
     return {backgroundItem, roadsItem, namesItem, objectNamesItem, routeItem, tmcItem};
 }
 
-void WindowMenus::ResetLanguages() {
-    SetLanguages({});
-}
-
 void WindowMenus::SetLanguages(const QStringList& names) {
     for (QAction* action : languageGroup_->actions()) {
         languageGroup_->removeAction(action);
@@ -225,15 +182,13 @@ void WindowMenus::SetLanguages(const QStringList& names) {
     }
     languageMenu->clear();
     if (names.isEmpty()) {
-        QAction* english = checkable(languageMenu, true);
-        english->setText(QStringLiteral("ENG"));
+        QAction* english = checkable(languageMenu, QStringLiteral("ENG"), true);
         english->setEnabled(false);
         languageGroup_->addAction(english);
         return;
     }
     for (int index = 0; index < names.size(); ++index) {
-        QAction* action = checkable(languageMenu, index == 0);
-        action->setText(names[index].toUpper());
+        QAction* action = checkable(languageMenu, names[index].toUpper(), index == 0);
         action->setData(index);
         languageGroup_->addAction(action);
         connect(action, &QAction::triggered, this, [this, index] { emit LanguageChosen(index); });

@@ -1,6 +1,6 @@
 // The main window's menus: the map settings menu with its charset, language, road colour, map element and
 // font submenus, the map pop-up menu, and the pop-up menus of the ISO list, the field grid, the data grids
-// and the picture. The window texts are put in place by ApplyTexts, as the window is created.
+// and the picture, made with their Russian texts.
 #pragma once
 
 #include <array>
@@ -18,13 +18,10 @@ public:
     explicit WindowMenus(QWidget* owner);
     ~WindowMenus() override;
 
-    // Puts the Russian texts of the menus in place.
-    void ApplyTexts();
     // The charset item of a code page; null for a code page the menu does not list.
     QAction* CharsetItem(int codePage) const;
-    // Empties the language menu and gives it one disabled, checked "ENG" item.
-    void ResetLanguages();
-    // One checked-first radio item per language name (caption upper-cased, data = its index).
+    // One checked-first radio item per language name (caption upper-cased, data = its index); for none,
+    // one disabled, checked "ENG" item.
     void SetLanguages(const QStringList& names);
     // The language item of an index; null when the menu has none.
     QAction* LanguageItem(int index) const;
@@ -42,9 +39,6 @@ public:
     QMenu* mapMenu = nullptr;
     QMenu* charsetMenu = nullptr;
     QMenu* languageMenu = nullptr;
-    QMenu* roadColorMenu = nullptr;
-    QMenu* mapElementsMenu = nullptr;
-    QMenu* fontMenu = nullptr;
     QMenu* isoMenu = nullptr;
     QMenu* stringGridMenu = nullptr;
     QMenu* dbMenu = nullptr;

@@ -28,7 +28,6 @@
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/model/IsoTabPresenter.h"
-#include "mainwindow/model/MapCodePageChoice.h"
 #include "platform/RegistrySettings.h"
 #include "support/fixtures/CmpFixture.h"
 #include "support/fixtures/FixtureWriter.h"
@@ -132,12 +131,12 @@ TEST_F(IsoTabTest, TheImageIsListedWithTypesIconsAndSizes) {
 }
 
 TEST_F(IsoTabTest, DoubleClicksMoveThroughDirectoriesAndTheParentRowLeadsBack) {
-    window.IsoListViewDblClick(rowOf("DATA"));
+    window.IsoCommands().IsoListViewDblClick(rowOf("DATA"));
     EXPECT_EQ(names(), (QStringList{"/\\", "NOTES.TXT", "PACKED.KWI"}));
-    window.IsoListViewDblClick(0);
+    window.IsoCommands().IsoListViewDblClick(0);
     EXPECT_EQ(names(), (QStringList{"DATA", "05.CMP", "ALLDATA.KWI"}));
     // A file pops the menu up instead, for that file.
-    window.IsoListViewDblClick(rowOf("ALLDATA.KWI"));
+    window.IsoCommands().IsoListViewDblClick(rowOf("ALLDATA.KWI"));
     EXPECT_TRUE(window.Menus()->isoMenu->isVisible());
     window.Menus()->isoMenu->close();
     EXPECT_EQ(names().size(), 3);
@@ -147,7 +146,7 @@ TEST_F(IsoTabTest, DoubleClicksMoveThroughDirectoriesAndTheParentRowLeadsBack) {
 // the parent row, a folder icon and the file rows must show.
 TEST_F(IsoTabTest, TheListingIsDrawn) {
     window.Tabs()->setCurrentWidget(window.IsoTab());
-    window.IsoListViewDblClick(rowOf("DATA"));
+    window.IsoCommands().IsoListViewDblClick(rowOf("DATA"));
     const QImage picture = window.IsoTab()->grab().toImage();
     ASSERT_FALSE(picture.isNull());
     bool varied = false;
@@ -170,9 +169,9 @@ TEST_F(IsoTabTest, PopupItemsFollowTheRow) {
          {Case{false, "DATA", false, false, false}, Case{false, "ALLDATA.KWI", true, true, false},
           Case{true, "/\\", false, false, false}, Case{true, "NOTES.TXT", true, true, false},
           Case{true, "PACKED.KWI", true, true, true}}) {
-        window.FillIsoListView(GetISOImage()->Tree()->Root());
-        if (c.inData) window.IsoListViewDblClick(rowOf("DATA"));
-        window.IsoPopupMenuPopup(rowOf(c.row));
+        window.IsoPresenter().ShowDirectory(GetISOImage()->Tree()->Root());
+        if (c.inData) window.IsoCommands().IsoListViewDblClick(rowOf("DATA"));
+        window.IsoCommands().IsoPopupMenuPopup(rowOf(c.row));
         EXPECT_EQ(item(&WindowMenus::openFileInHexViewerItem)->isEnabled(), c.hex) << c.row.toStdString();
         EXPECT_EQ(item(&WindowMenus::extractFileItem)->isEnabled(), c.extract) << c.row.toStdString();
         EXPECT_EQ(item(&WindowMenus::unpackFileItem)->isEnabled(), c.unpack) << c.row.toStdString();
@@ -180,7 +179,7 @@ TEST_F(IsoTabTest, PopupItemsFollowTheRow) {
     }
     window.CloseAll();
     EXPECT_TRUE(window.IsoListPage()->Items().empty());
-    window.IsoPopupMenuPopup(-1);
+    window.IsoCommands().IsoPopupMenuPopup(-1);
     EXPECT_FALSE(item(&WindowMenus::burnDvdItem)->isEnabled());
     EXPECT_FALSE(item(&WindowMenus::extractFileItem)->isEnabled());
 }
@@ -189,13 +188,13 @@ TEST_F(IsoTabTest, ExtractionWritesTheFileOnAWorkerAndReportsAFailure) {
     RegWriteString(QStringLiteral("UnpackSave"), path("out/last.bin"));
     QDir().mkpath(path("out"));
     paths.answer = path("out/copy.kwi");
-    window.IsoPopupMenuPopup(rowOf("ALLDATA.KWI"));
-    window.ExtractFileMenuItemClick();
+    window.IsoCommands().IsoPopupMenuPopup(rowOf("ALLDATA.KWI"));
+    window.IsoCommands().ExtractFileMenuItemClick();
     ASSERT_FALSE(paths.calls.empty());
     EXPECT_EQ(paths.calls.back().kind, "save");
     EXPECT_EQ(paths.calls.back().start, path("out/ALLDATA.KWI"));
-    EXPECT_TRUE(window.ExtractionRunning() || QFile::exists(path("out/copy.kwi")));
-    ASSERT_TRUE(waitUntil([&] { return !window.ExtractionRunning(); }, 20000));
+    EXPECT_TRUE(window.IsoCommands().ExtractionRunning() || QFile::exists(path("out/copy.kwi")));
+    ASSERT_TRUE(waitUntil([&] { return !window.IsoCommands().ExtractionRunning(); }, 20000));
     QFile copy(path("out/copy.kwi"));
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), QByteArray(reinterpret_cast<const char*>(big.data()), qsizetype(big.size())));
@@ -203,29 +202,29 @@ TEST_F(IsoTabTest, ExtractionWritesTheFileOnAWorkerAndReportsAFailure) {
     EXPECT_FALSE(window.IsoListPage()->extractionStrip->isVisible());
 
     paths.answer = path("missing/copy.kwi");
-    window.IsoPopupMenuPopup(rowOf("ALLDATA.KWI"));
-    window.ExtractFileMenuItemClick();
-    ASSERT_TRUE(waitUntil([&] { return !window.ExtractionRunning(); }, 20000));
+    window.IsoCommands().IsoPopupMenuPopup(rowOf("ALLDATA.KWI"));
+    window.IsoCommands().ExtractFileMenuItemClick();
+    ASSERT_TRUE(waitUntil([&] { return !window.IsoCommands().ExtractionRunning(); }, 20000));
     ASSERT_EQ(messenger.errors.size(), 1);
     EXPECT_TRUE(messenger.errors[0].contains(QStringLiteral("copy.kwi")));
     EXPECT_FALSE(QFile::exists(path("missing")));
 
     // Cancelled in the save dialog: nothing starts.
     paths.answer.clear();
-    window.ExtractFileMenuItemClick();
-    EXPECT_FALSE(window.ExtractionRunning());
+    window.IsoCommands().ExtractFileMenuItemClick();
+    EXPECT_FALSE(window.IsoCommands().ExtractionRunning());
 }
 
 TEST_F(IsoTabTest, TheStripsStopButtonEndsTheExtractionWithNothingLeft) {
     QDir().mkpath(path("out"));
     paths.answer = path("out/stopped.kwi");
-    window.IsoPopupMenuPopup(rowOf("ALLDATA.KWI"));
-    window.ExtractFileMenuItemClick();
-    ASSERT_TRUE(window.ExtractionRunning());
+    window.IsoCommands().IsoPopupMenuPopup(rowOf("ALLDATA.KWI"));
+    window.IsoCommands().ExtractFileMenuItemClick();
+    ASSERT_TRUE(window.IsoCommands().ExtractionRunning());
     window.IsoListPage()->extractionStopButton->click();
     // The end is heard from the job, queued, and only then is the strip taken down.
-    EXPECT_TRUE(window.ExtractionRunning());
-    ASSERT_TRUE(waitUntil([&] { return !window.ExtractionRunning(); }, 20000));
+    EXPECT_TRUE(window.IsoCommands().ExtractionRunning());
+    ASSERT_TRUE(waitUntil([&] { return !window.IsoCommands().ExtractionRunning(); }, 20000));
     EXPECT_FALSE(window.IsoListPage()->extractionStrip->isVisible());
     EXPECT_TRUE(messenger.errors.isEmpty());
     // A run that beat the stop left the whole file; a stopped one left nothing, not even its temporary file.
@@ -238,9 +237,9 @@ TEST_F(IsoTabTest, TheStripsStopButtonEndsTheExtractionWithNothingLeft) {
 }
 
 TEST_F(IsoTabTest, HexViewerGetsTheFilesOwnStream) {
-    window.IsoListViewDblClick(rowOf("DATA"));
-    window.IsoPopupMenuPopup(rowOf("PACKED.KWI"));
-    window.OpenFileInHexViewerMenuItemClick();
+    window.IsoCommands().IsoListViewDblClick(rowOf("DATA"));
+    window.IsoCommands().IsoPopupMenuPopup(rowOf("PACKED.KWI"));
+    window.IsoCommands().OpenFileInHexViewerMenuItemClick();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "hex owned stream 0");
     ASSERT_NE(hex.Stream(), nullptr);
@@ -250,14 +249,14 @@ TEST_F(IsoTabTest, HexViewerGetsTheFilesOwnStream) {
 }
 
 TEST_F(IsoTabTest, UnpackRefusesAnUnlistedFileAndOpensTheDialogForAListedOne) {
-    window.UnpackFile(QStringLiteral("ALLDATA.KWI"));
+    window.IsoCommands().UnpackFile(QStringLiteral("ALLDATA.KWI"));
     ASSERT_EQ(messenger.information.size(), 1);
     EXPECT_EQ(messenger.information[0], QStringLiteral("Файл  ALLDATA.KWI  не имеет сжатия!"));
     EXPECT_EQ(window.findChild<UnpackFileDialog*>(), nullptr);
 
-    window.IsoListViewDblClick(rowOf("DATA"));
-    window.IsoPopupMenuPopup(rowOf("PACKED.KWI"));
-    window.UnpackFileMenuItemClick();
+    window.IsoCommands().IsoListViewDblClick(rowOf("DATA"));
+    window.IsoCommands().IsoPopupMenuPopup(rowOf("PACKED.KWI"));
+    window.IsoCommands().UnpackFileMenuItemClick();
     auto* dialog = window.findChild<UnpackFileDialog*>();
     ASSERT_NE(dialog, nullptr);
     // No "UnpackSave": beside the image, with ".unpack".
@@ -268,9 +267,9 @@ TEST_F(IsoTabTest, UnpackRefusesAnUnlistedFileAndOpensTheDialogForAListedOne) {
 
 TEST_F(IsoTabTest, BurningPassesTheImageAsOneArgumentAndReportsAFailureToStart) {
     RegWriteString(QStringLiteral("BurnProgram"), QStringLiteral("/usr/bin/my burner"));
-    window.IsoPopupMenuPopup(rowOf("DATA"));
+    window.IsoCommands().IsoPopupMenuPopup(rowOf("DATA"));
     ASSERT_TRUE(item(&WindowMenus::burnDvdItem)->isEnabled());
-    window.BurnDVDMenuItemClick();
+    window.IsoCommands().BurnDVDMenuItemClick();
     ASSERT_EQ(processes.started.size(), 1);
     EXPECT_EQ(processes.started[0], (QStringList{"/usr/bin/my burner", path("maps/map.iso")}));
     EXPECT_TRUE(messenger.errors.isEmpty());
@@ -285,7 +284,7 @@ TEST_F(IsoTabTest, BurningPassesTheImageAsOneArgumentAndReportsAFailureToStart) 
     FailingProcesses failing;
     services.processes = &failing;
     MainWindow other{services, &mapView};
-    other.BurnImage(path("maps/map.iso"));
+    other.IsoCommands().BurnImage(path("maps/map.iso"));
     ASSERT_EQ(failing.tried.size(), 1);
     ASSERT_EQ(messenger.errors.size(), 1);
     EXPECT_TRUE(messenger.errors[0].contains(QStringLiteral("my burner")));
@@ -293,7 +292,7 @@ TEST_F(IsoTabTest, BurningPassesTheImageAsOneArgumentAndReportsAFailureToStart) 
 
 TEST_F(IsoTabTest, WithoutABurnerTheUserIsTold) {
     fixture::ScopedEnvironment noPath{"PATH", path("nothing").toUtf8()};
-    window.BurnImage(path("maps/map.iso"));
+    window.IsoCommands().BurnImage(path("maps/map.iso"));
     EXPECT_TRUE(processes.started.isEmpty());
     ASSERT_EQ(messenger.errors.size(), 1);
     EXPECT_TRUE(messenger.errors[0].contains(QStringLiteral("BurnProgram")));
@@ -328,19 +327,19 @@ TEST_F(IsoTabTest, ClipboardCopiesHexDigitsOrTheCellAndThePicture) {
     grid.Append({QStringLiteral("Name"), QStringLiteral("Tokyo"), QString()});
     FieldGridView* view = window.DataTab()->fieldGrid;
     view->SetMenuIndex(grid.index(0, 1));
-    window.CopyStringGridMenuItemClick();
+    window.DataCommands().CopyStringGridMenuItemClick();
     EXPECT_EQ(clipboard->text(), "00010203");
     view->SetMenuIndex(grid.index(1, 1));
-    window.CopyStringGridMenuItemClick();
+    window.DataCommands().CopyStringGridMenuItemClick();
     EXPECT_EQ(clipboard->text(), "Tokyo");
 
     QImage picture(4, 3, QImage::Format_RGB32);
     picture.fill(Qt::red);
     clipboard->setImage(picture);
-    window.PasteImageMenuItemClick();
+    window.DataCommands().PasteImageMenuItemClick();
     EXPECT_EQ(window.DataTab()->graphicImage->pixmap().size(), QSize(4, 3));
     clipboard->clear();
-    window.CopyGraphicImageMenuItemClick();
+    window.DataCommands().CopyGraphicImageMenuItemClick();
     EXPECT_EQ(clipboard->image().size(), QSize(4, 3));
 
     // The palette items put the colour-table bytes under the binary data format.

@@ -195,10 +195,10 @@ TEST_F(MainWindowSettingsTest, ReopenButtonsShowForStoredSources) {
 TEST_F(MainWindowSettingsTest, StayOnTopSwitchesItsText) {
     MainWindow window(services, &mapView);
     window.show();
-    window.StayOnTopBtnClick();
+    window.Opening().StayOnTopBtnClick();
     EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(window.OpenTab()->stayOnTopBtn->text(), QStringLiteral("Обычное окно"));
-    window.StayOnTopBtnClick();
+    window.Opening().StayOnTopBtnClick();
     EXPECT_FALSE(window.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(window.OpenTab()->stayOnTopBtn->text(), QStringLiteral("Поверх окон"));
 }
@@ -243,18 +243,18 @@ TEST_F(MainWindowSettingsTest, TreeWidthRatioNeverDividesByAZeroWidth) {
     window.show();
     window.Tabs()->setTabVisible(window.Tabs()->indexOf(window.DataTab()), true);
     window.Tabs()->setCurrentWidget(window.DataTab());
-    const int ratio = window.TreeWidthRatio();
+    const int ratio = window.DataPresenter().TreeWidthRatio();
     EXPECT_EQ(ratio, MainWindow::kDefaultWidth * 10000 / DataPage::kInitialTreeWidth);
     window.DataTab()->splitter->setSizes({0, 800});
-    window.OnSplitterMoved();
-    EXPECT_EQ(window.TreeWidthRatio(), ratio);
+    emit window.DataTab()->splitter->splitterMoved(0, 1);
+    EXPECT_EQ(window.DataPresenter().TreeWidthRatio(), ratio);
     window.resize(1000, 700);
-    EXPECT_EQ(window.TreeWidthRatio(), ratio);
+    EXPECT_EQ(window.DataPresenter().TreeWidthRatio(), ratio);
     // The kept ratio places the tree again as the window is resized.
     EXPECT_NEAR(window.DataTab()->TreePanelWidth(), 1000 * 10000 / ratio, 2);
     window.DataTab()->SetTreePanelWidth(200);
-    window.OnSplitterMoved();
-    EXPECT_EQ(window.TreeWidthRatio(), window.width() * 10000 / 200);
+    emit window.DataTab()->splitter->splitterMoved(0, 1);
+    EXPECT_EQ(window.DataPresenter().TreeWidthRatio(), window.width() * 10000 / 200);
 }
 
 } // namespace

@@ -72,7 +72,7 @@ TEST_F(MapSettingsMenuTest, WithoutAMapACodePageChangesOnlyMenusGlobalsAndTheSta
 }
 
 TEST_F(MapSettingsMenuTest, ACodePageOutsideTheMenuChecksNothing) {
-    window.SetMapCodePage(437, true);
+    window.Charset().SetMapCodePage(437, true);
     for (int codePage : MapCodePageChoice::kCodePages)
         EXPECT_FALSE(window.Menus()->CharsetItem(codePage)->isChecked()) << codePage;
     for (QAction* font : window.Menus()->fontItems)
@@ -147,7 +147,7 @@ TEST_F(MapSettingsMenuTest, AFontSetsTheDisplayCodePageAndRefreshesWhenItChanged
     // The same font again changes nothing.
     window.Menus()->fontItems[2]->trigger();
     EXPECT_EQ(count("map names"), 1);
-    window.MapFontMenuItemClick(10);
+    window.Charset().ChooseFont(10);
     EXPECT_TRUE(window.Menus()->fontItems[2]->isChecked());
 }
 
@@ -163,7 +163,7 @@ TEST_F(MapSettingsMenuTest, ALanguageGoesIntoTheMapAndOntoTheLanguageButtons) {
     EXPECT_EQ(window.DataTab()->langBtn2->text(), "RUS");
     EXPECT_TRUE(window.Menus()->LanguageItem(1)->isChecked());
     EXPECT_EQ(count("map names"), 1);
-    window.LanguageMenuItemClick(7);
+    window.Charset().ChooseLanguage(7);
     EXPECT_EQ(window.Data().map->NameLanguage(), 1u);
     window.CloseAll();
     EXPECT_EQ(window.CodePages().DataLanguage(), 0u);
@@ -198,9 +198,9 @@ TEST_F(MapSettingsMenuTest, AClassColourIsChosenFromItsCurrentOne) {
     EXPECT_EQ(mapView.RoadColors()[5], 0x332211u);
     // Classes and tables the menu does not have change nothing.
     const auto before = mapView.RoadColors();
-    window.RoadColorClassClick(16);
-    window.RoadColorClassClick(-1);
-    window.RoadColorTableClick(3);
+    window.MapCommands().ChooseRoadClass(16);
+    window.MapCommands().ChooseRoadClass(-1);
+    window.MapCommands().ChooseRoadTable(3);
     EXPECT_EQ(mapView.RoadColors(), before);
     EXPECT_EQ(colors.initials.size(), 2);
 }

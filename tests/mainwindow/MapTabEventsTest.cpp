@@ -208,7 +208,7 @@ TEST_F(MapTabEventsTest, ExploringWalksToTheParcelsNodeAndShowsIt) {
     // A second parcel of the same block: only its node stays.
     const RecordNode* block = current->parent;
     select(parcel(0, 1, 0, 0));
-    window.ExploreParcelButtonClick();
+    window.MapCommands().ExploreParcel();
     ASSERT_NE(window.Tree().Current(), nullptr);
     EXPECT_EQ(window.Tree().Current()->caption, "Parcel 0");
     EXPECT_EQ(children(*block), QStringList{"Parcel 0"});
@@ -217,13 +217,13 @@ TEST_F(MapTabEventsTest, ExploringWalksToTheParcelsNodeAndShowsIt) {
 TEST_F(MapTabEventsTest, TheMapMenuSelectsUnderTheMouseBeforeWalking) {
     openDisc();
     // Nothing under the mouse: no walk.
-    window.ExploreParcelMenuItemClick(QPoint(5, 6));
+    window.MapCommands().ExploreParcelAt(QPoint(5, 6));
     EXPECT_EQ(window.Tree().Current(), nullptr);
     ASSERT_EQ(mapView.Clicks().size(), 1u);
     EXPECT_EQ(mapView.Clicks()[0], QPoint(5, 6));
 
     mapView.PlaceParcel(parcel(0, 0, 0, 1));
-    window.ExploreParcelMenuItemClick(QPoint(40, 50));
+    window.MapCommands().ExploreParcelAt(QPoint(40, 50));
     EXPECT_TRUE(window.MapTab()->exploreParcelButton->isEnabled());
     ASSERT_NE(window.Tree().Current(), nullptr);
     EXPECT_EQ(window.Tree().Current()->caption, "Parcel 2");
@@ -234,7 +234,7 @@ TEST_F(MapTabEventsTest, AWalkToAMissingBlockStopsCleanly) {
     openDisc();
     // Block set 1's block 1 is absent from the fixture map.
     select(parcel(1, 1, 0, 0));
-    window.ExploreParcelButtonClick();
+    window.MapCommands().ExploreParcel();
     EXPECT_EQ(window.Tabs()->currentWidget(), window.DataTab());
     EXPECT_EQ(window.Tree().Current(), nullptr);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
@@ -243,15 +243,15 @@ TEST_F(MapTabEventsTest, AWalkToAMissingBlockStopsCleanly) {
     // Without a selection the button does nothing.
     window.Tabs()->setCurrentWidget(window.MapTab());
     mapView.SetSelectionState(false);
-    window.ExploreParcelButtonClick();
+    window.MapCommands().ExploreParcel();
     EXPECT_EQ(window.Tabs()->currentWidget(), window.MapTab());
 }
 
 TEST_F(MapTabEventsTest, HintsShowTheViewsTextWithoutCarriageReturns) {
     mapView.SetHint(QStringLiteral("Level: 0\n\rBlock Set: 0\n\rBlock: 0\n\rParcel: 0"));
-    EXPECT_EQ(window.MapHintAt(QPoint(3, 4)), "Level: 0\nBlock Set: 0\nBlock: 0\nParcel: 0");
+    EXPECT_EQ(window.MapCommands().HintAt(QPoint(3, 4)), "Level: 0\nBlock Set: 0\nBlock: 0\nParcel: 0");
     mapView.SetHint(std::nullopt);
-    EXPECT_EQ(window.MapHintAt(QPoint(3, 4)), "");
+    EXPECT_EQ(window.MapCommands().HintAt(QPoint(3, 4)), "");
 }
 
 TEST_F(MapTabEventsTest, ClickingTheStatusBarOpensTheCharsetMenu) {
@@ -265,13 +265,13 @@ TEST_F(MapTabEventsTest, ClickingTheStatusBarOpensTheCharsetMenu) {
     EXPECT_TRUE(charset->isVisible());
     charset->close();
 
-    window.DBSettingsBtn1Click(window.DataTab()->dbSettingsBtn1);
+    emit window.DataTab()->dbSettingsBtn1->clicked();
     EXPECT_TRUE(charset->isVisible());
     charset->close();
-    window.LangBtnClick(window.DataTab()->langBtn1);
+    emit window.DataTab()->langBtn1->clicked();
     EXPECT_TRUE(window.Menus()->languageMenu->isVisible());
     window.Menus()->languageMenu->close();
-    window.SettingsBtnClick();
+    window.MapCommands().PopupSettings();
     EXPECT_TRUE(window.Menus()->settingsMenu->isVisible());
     window.Menus()->settingsMenu->close();
 }

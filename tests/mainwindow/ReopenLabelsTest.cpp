@@ -15,7 +15,6 @@
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/ReopenLabel.h"
 #include "mainwindow/ReopenNotifier.h"
-#include "platform/ReopenList.h"
 #include "support/fixtures/SourceFolderFixture.h"
 #include "widgets/flat/FlatButton.h"
 
@@ -65,14 +64,14 @@ TEST_F(ReopenLabelsTest, AnimationEndsWithEveryLabelShowingItsShortenedPath) {
     addPaths(3);
     const QString longPath = "/" + QString(300, QLatin1Char('x')) + "/ALLDATA.KWI";
     ReopenListAdd(longPath);
-    window.OnReopenChanged();
-    window.FinishReopenAnimation();
-    EXPECT_FALSE(window.ReopenAnimationRunning());
+    window.Opening().OnReopenChanged();
+    window.Opening().FinishReopenAnimation();
+    EXPECT_FALSE(window.Opening().ReopenAnimationRunning());
 
-    ASSERT_EQ(window.ReopenDisplayTexts().size(), 4);
+    ASSERT_EQ(window.OpenPresenter().DisplayTexts().size(), 4);
     EXPECT_EQ(visibleLabels(), 4);
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(label(i)->text(), window.ReopenDisplayTexts()[i]);
+        EXPECT_EQ(label(i)->text(), window.OpenPresenter().DisplayTexts()[i]);
     // The long path is shortened in its middle to the label's width less 10 pixels.
     const QString shown = label(0)->text();
     EXPECT_TRUE(shown.contains(QChar(0x2026)));
@@ -84,22 +83,22 @@ TEST_F(ReopenLabelsTest, AnimationEndsWithEveryLabelShowingItsShortenedPath) {
 
 TEST_F(ReopenLabelsTest, AnimationTypesTheLabelsOnItsTimer) {
     addPaths(6);
-    window.OnReopenChanged();
-    EXPECT_TRUE(window.ReopenAnimationRunning());
+    window.Opening().OnReopenChanged();
+    EXPECT_TRUE(window.Opening().ReopenAnimationRunning());
     // Partway: the first label typed in steps of nine characters.
     ASSERT_TRUE(waitUntil([&] { return label(0)->isVisible() && !label(0)->text().isEmpty(); }, 10000));
-    EXPECT_TRUE(waitUntil([&] { return !window.ReopenAnimationRunning(); }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return !window.Opening().ReopenAnimationRunning(); }, 10000));
     EXPECT_EQ(visibleLabels(), 6);
     EXPECT_EQ(label(5)->text(), path("source-0"));
 }
 
 TEST_F(ReopenLabelsTest, OffTheOpenTabTheLabelsShowWholeAtOnce) {
     addPaths(2);
-    window.OnReopenChanged();
+    window.Opening().OnReopenChanged();
     window.Tabs()->setTabVisible(window.Tabs()->indexOf(window.DataTab()), true);
     window.Tabs()->setCurrentWidget(window.DataTab());
-    window.OnReopenTimer();
-    EXPECT_FALSE(window.ReopenAnimationRunning());
+    window.Opening().OnReopenTimer();
+    EXPECT_FALSE(window.Opening().ReopenAnimationRunning());
     EXPECT_EQ(label(0)->text(), path("source-1"));
     EXPECT_EQ(label(1)->text(), path("source-0"));
 }
@@ -107,7 +106,7 @@ TEST_F(ReopenLabelsTest, OffTheOpenTabTheLabelsShowWholeAtOnce) {
 TEST_F(ReopenLabelsTest, LabelIsOpaqueUnderTheMouseAndOpensOnClick) {
     fixture::writeSourceFolder(spath("disc"));
     ReopenListAdd(path("disc"));
-    window.UpdateReopenLabels();
+    window.OpenPresenter().ShowAllLabels();
     QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
     QApplication::sendEvent(label(0), &enter);
     EXPECT_TRUE(label(0)->Opaque());
@@ -127,8 +126,8 @@ TEST_F(ReopenLabelsTest, LabelIsOpaqueUnderTheMouseAndOpensOnClick) {
 
 TEST_F(ReopenLabelsTest, AnotherInstancesOpeningShowsHereWithinTwoSeconds) {
     // Let the start-up animation run out first.
-    ASSERT_TRUE(waitUntil([&] { return !window.ReopenAnimationRunning(); }, 10000));
-    ASSERT_FALSE(window.Notifier()->SocketPath().isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return !window.Opening().ReopenAnimationRunning(); }, 10000));
+    ASSERT_FALSE(window.Opening().Notifier()->SocketPath().isEmpty());
 
     // The other instance: its own notifier and its own copy of the list, over the same settings.
     ReopenNotifier other;
@@ -139,8 +138,9 @@ TEST_F(ReopenLabelsTest, AnotherInstancesOpeningShowsHereWithinTwoSeconds) {
 
     EXPECT_TRUE(waitUntil(
         [&] {
-            return window.Reopen().Paths().value(0) == path("opened-elsewhere") && label(0)->isVisible() &&
-                   label(0)->text() == window.ReopenDisplayTexts().value(0);
+            return window.OpenPresenter().Reopen().Paths().value(0) == path("opened-elsewhere") &&
+                   label(0)->isVisible() &&
+                   label(0)->text() == window.OpenPresenter().DisplayTexts().value(0);
         },
         2000));
 }
@@ -151,10 +151,10 @@ TEST_F(ReopenLabelsTest, BroadcastRemovesSocketsNobodyListensOn) {
     ASSERT_TRUE(QFileInfo::exists(stale));
     ReopenNotifier live;
 
-    window.AddToReopenList(path("somewhere"));
+    window.Opening().AddToReopenList(path("somewhere"));
     EXPECT_FALSE(QFileInfo::exists(stale));
     EXPECT_TRUE(QFileInfo::exists(live.SocketPath()));
-    EXPECT_TRUE(QFileInfo::exists(window.Notifier()->SocketPath()));
+    EXPECT_TRUE(QFileInfo::exists(window.Opening().Notifier()->SocketPath()));
 }
 
 TEST_F(ReopenLabelsTest, SocketIsRemovedWhenTheInstanceEnds) {

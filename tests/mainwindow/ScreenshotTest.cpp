@@ -14,7 +14,6 @@
 #include "mainwindow/MapPage.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/RecordTreeModel.h"
-#include "platform/ReopenList.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/PictureFixture.h"
@@ -62,8 +61,8 @@ TEST_F(ScreenshotTest, TabsShowTheirContent) {
     MainWindow window(services, shownMap);
     window.SetHexViewer(&hexWindow);
     window.show();
-    window.OnReopenChanged();
-    window.FinishReopenAnimation();
+    window.Opening().OnReopenChanged();
+    window.Opening().FinishReopenAnimation();
     const QImage open = window.grab().toImage();
     EXPECT_FALSE(uniform(open));
     keep(open, "open-tab.png");

@@ -14,7 +14,6 @@
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/model/DataTabPresenter.h"
 #include "mainwindow/model/MapTabPresenter.h"
-#include "mainwindow/model/OpenTabPresenter.h"
 #include "widgets/flat/FlatButton.h"
 
 namespace {

@@ -41,14 +41,14 @@ TEST_F(WindowOpeningTest, ARefusedOpeningLeavesTheOpenSourceAsItIs) {
     ASSERT_TRUE(window.IsTabShown(window.MapTab()));
     ASSERT_TRUE(window.Menus()->routeItem->isEnabled());
     // A folder that was deleted, reopened from its label: refused, and nothing of the open map changes.
-    window.AddToReopenList(path("deleted"));
-    window.LoadReopenList();
-    window.ReopenLabelClick(0);
+    window.Opening().AddToReopenList(path("deleted"));
+    window.OpenPresenter().LoadReopenList();
+    window.Opening().ReopenLabelClick(0);
     EXPECT_EQ(messenger.errors, QStringList{"Wrong file path !!!\r" + path("deleted")});
     EXPECT_TRUE(window.IsTabShown(window.MapTab()));
     EXPECT_TRUE(window.IsTabShown(window.DataTab()));
     EXPECT_TRUE(window.Menus()->routeItem->isEnabled());
-    EXPECT_TRUE(window.MapLoaded());
+    EXPECT_TRUE(window.MapPresenter().HasMap());
     EXPECT_EQ(window.windowTitle(), title);
     EXPECT_EQ(mapView.Map(), window.Data().map);
 }
@@ -61,7 +61,7 @@ TEST_F(WindowOpeningTest, TheConverterButtonFollowsTheOpenMap) {
     variant2.systemText = "AFEU:8.05";
     fixture::writeSourceFolder(spath("v8"), variant2);
     ASSERT_TRUE(window.OpenDiskOrFolder(path("v8"), false));
-    EXPECT_FALSE(window.WizardAllowed());
+    EXPECT_FALSE(window.OpenPresenter().MapConvertible());
     EXPECT_FALSE(button->isEnabled());
     fixture::writeSourceFolder(spath("v2"));
     ASSERT_TRUE(window.OpenDiskOrFolder(path("v2"), false));
@@ -184,7 +184,7 @@ TEST_F(QtDialogsTest, TheOpenFileFilterLabelNamesTheFilterOnly) {
         EXPECT_LT(dialog->sizeHint().width(), 1000);
         checked = true;
     });
-    window.FileButtonClick();
+    window.Opening().Choose(OpenTabController::Source::File);
     EXPECT_TRUE(checked);
 }
 
