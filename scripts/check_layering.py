@@ -6,8 +6,10 @@ name, else to the target that owns the header's folder (the lowest one where sev
 include a project header only when its target is that header's target or links it (directly, or through
 what the targets it links pass on), and a Qt Widgets header only when its target reaches Qt6::Widgets. A
 target marked headless never reaches Qt6::Widgets. Inside the data library, a folder includes only itself
-and the folders before it in KIWI_LAYERS. Finally, no two class files (a header and its .cpp count as one)
-include each other, directly or through others.
+and the folders before it in KIWI_LAYERS. Finally, no two class files include each other, directly or
+through others (a header and its .cpp count as one). A file that includes a header and names one of its
+functions, variables or classes whose code lives in a source of another name (that includes the header)
+depends on that source too, so a cycle through such a header shows.
 """
 import glob
 import os
@@ -22,6 +24,16 @@ ACYCLIC = ("src/", "tools/")
 INCLUDE_ROOTS = ("src", "tests", "tools")
 QUOTED = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
 ANGLED = re.compile(r"^\s*#\s*include\s*<([^>]+)>", re.M)
+# What the declaration scan drops: comments, string and character literals, preprocessor lines.
+NOISE = re.compile(r'//[^\n]*|/\*.*?\*/|"(?:\\.|[^"\\\n])*"|\'(?:\\.|[^\'\\\n])*\'|^\s*#[^\n]*', re.S | re.M)
+NAMESPACE = re.compile(r'(?:^|\s)(?:inline\s+)?namespace(\s+[\w:]+)?\s*$|extern\s*$')
+CLASS = re.compile(r'\b(?:class|struct|union)\s+(?:\[\[[^\]]*\]\]\s*)?(\w+)(?:\s+final)?\s*(?::[^{]*)?$')
+# The (qualified) name before the first parenthesis: a function declared or defined.
+FUNCTION = re.compile(r'((?:\w+\s*::\s*)*~?\w+|operator\s*\S+?)\s*\(')
+# The name before "=" or "[": a variable at namespace scope.
+VARIABLE = re.compile(r'(\w+)\s*(?:\[[^\]]*\]\s*)*(?:=|$)')
+KEYWORDS = {"if", "for", "while", "switch", "return", "sizeof", "decltype", "alignas", "static_assert",
+            "noexcept", "requires", "template", "typedef", "using", "friend", "operator"}
 
 
 def read_targets(path):
@@ -106,6 +118,126 @@ def owners(targets, files):
     return owner
 
 
+def namespace_statements(text):
+    """The statements and definitions at namespace scope: (text before the ";" or "{", opens a body,
+    inside an anonymous namespace), skipping the bodies of classes, functions and initialisers."""
+    text = NOISE.sub(" ", text)
+    found, stack, start, depth_skip = [], [], 0, 0
+    for i, c in enumerate(text):
+        if depth_skip:
+            depth_skip += {"{": 1, "}": -1}.get(c, 0)
+            if not depth_skip:
+                start = i + 1
+            continue
+        if c == ";":
+            found.append((" ".join(text[start:i].split()), False, "anon" in stack))
+            start = i + 1
+        elif c == "{":
+            head = " ".join(text[start:i].split())
+            space = NAMESPACE.search(head)
+            if space:
+                stack.append("anon" if space.group(1) is None and "namespace" in head else "named")
+                start = i + 1
+            else:
+                found.append((head, True, "anon" in stack))
+                depth_skip = 1
+        elif c == "}":
+            if stack:
+                stack.pop()
+            start = i + 1
+    return found
+
+
+def plain_name(head):
+    """The function or variable a namespace-scope statement declares or defines, else None."""
+    if re.match(r"(?:template\s*<.*>\s*)?(?:typedef|using|friend|static_assert|enum|class|struct|union)\b",
+                head) or re.search(r"\bstatic\b", head.split("(")[0]):
+        return None
+    match = FUNCTION.search(head)
+    if match is None:
+        match = VARIABLE.search(head.split("=")[0].strip() + " =") if "=" in head or "extern" in head else None
+    if match is None:
+        return None
+    name = re.sub(r"\s+", "", match.group(1))
+    return None if name.split("::")[-1] in KEYWORDS else name
+
+
+def declarations(text):
+    """A header's free functions and variables, and its classes (to tie members defined elsewhere)."""
+    names, classes = set(), set()
+    for head, body, _ in namespace_statements(text):
+        declared = CLASS.search(head) if body else None
+        if declared:
+            classes.add(declared.group(1))
+        elif "(" in head or "extern" in head:
+            name = plain_name(head)
+            if name and "::" not in name:
+                names.add(name)
+    return names, classes
+
+
+def definitions(text):
+    """What a source defines outside an anonymous namespace: names, and Class::member as ("Class", member)."""
+    defined = set()
+    for head, body, anonymous in namespace_statements(text):
+        if anonymous or CLASS.search(head):
+            continue
+        if body or "=" in head:
+            name = plain_name(head)
+            if name:
+                parts = name.split("::")
+                defined.add(parts[0] if len(parts) == 1 else ("::".join(parts[:-1]).split("::")[-1], parts[-1]))
+    return defined
+
+
+def implementation_uses(root, files, includes):
+    """(user, source) pairs: user includes a header of another name than source, source defines one of
+    the header's free functions or variables or a member of one of its classes, and user names it."""
+    texts = {}
+    for path in files:
+        if path.startswith(ACYCLIC):
+            with open(os.path.join(root, path), encoding="utf-8", errors="replace") as f:
+                texts[path] = f.read()
+    declared = {p: declarations(t) for p, t in texts.items() if p.endswith(".h")}
+    # What each header's declarations have for code in sources of other names.
+    defined_elsewhere = {}
+    for path, text in texts.items():
+        if not path.endswith(".cpp"):
+            continue
+        defined = definitions(text)
+        for header in includes.get(path, ()):
+            if header not in declared or os.path.splitext(header)[0] == os.path.splitext(path)[0]:
+                continue
+            names, classes = declared[header]
+            found = {d for d in defined if isinstance(d, str) and d in names}
+            # A member counts by its name (a constructor's is its class's, which naming the type uses too).
+            found |= {d for d in defined if not isinstance(d, str) and d[0] in classes and d[1] != d[0]
+                      and not d[1].startswith("~")}
+            if found:
+                defined_elsewhere.setdefault(header, []).append((path, found))
+    # The sources that hold part of a class's code (the .cpp of its header's name among them) are one class.
+    members_of = {}
+    for path, text in texts.items():
+        if path.endswith(".cpp"):
+            for d in definitions(text):
+                if not isinstance(d, str):
+                    members_of.setdefault(d[0], set()).add(os.path.splitext(path)[0])
+    pairs = set()
+    for path, headers in includes.items():
+        used = None
+        stem = os.path.splitext(path)[0]
+        for header in headers:
+            for source, names in defined_elsewhere.get(header, ()):
+                if os.path.splitext(source)[0] == stem:
+                    continue
+                names = {n for n in names if isinstance(n, str) or stem not in members_of.get(n[0], ())}
+                if used is None:
+                    used = set(re.findall(r"\w+", NOISE.sub(" ", texts[path])))
+                if any(n in used if isinstance(n, str) else n[0] in used and n[1] in used for n in names):
+                    pairs.add((path, source))
+    return sorted(pairs)
+
+
 def include_cycles(graph):
     """Strongly connected components of more than one node (Tarjan, iterative)."""
     index, low, on_stack, stack, result, counter = {}, {}, set(), [], [], [0]
@@ -166,7 +298,7 @@ def main():
         if target["headless"] and "Qt6::Widgets" in reach(targets, name):
             problems.append(f"{name} must stay headless but reaches Qt6::Widgets")
 
-    graph = {}
+    graph, includes = {}, {}
     for path in files:
         with open(os.path.join(root, path), encoding="utf-8", errors="replace") as f:
             text = f.read()
@@ -181,6 +313,7 @@ def main():
             other = os.path.splitext(target_file)[0]
             if other != stem and path.startswith(ACYCLIC) and target_file.startswith(ACYCLIC):
                 graph[stem].add(other)
+                includes.setdefault(path, []).append(target_file)
             theirs = owner.get(target_file)
             if mine and theirs and theirs != mine and theirs not in allowed:
                 problems.append(f"{path} ({mine}) includes {included} ({theirs}), which {mine} does not link")
@@ -196,6 +329,10 @@ def main():
                     problems.append(f"{path} ({mine}) includes Qt Widgets (<{included}>), "
                                     f"which {mine} does not link")
 
+    # Naming a function or class whose code lives in a source of another name than its header depends on
+    # that source too.
+    for user, source in implementation_uses(root, files, includes):
+        graph[os.path.splitext(user)[0]].add(os.path.splitext(source)[0])
     for cycle in include_cycles(graph):
         problems.append("include cycle between class files: " + " <-> ".join(cycle))
 

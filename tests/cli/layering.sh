@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # scripts/check-layering on a copy of the tree: it passes as the tree is, and fails on each planted fault
 # (an include the target's links do not allow, a widget header in a headless library, a data-library
-# folder reaching a later one, two class files including each other).
+# folder reaching a later one, two class files including each other, a cycle through a header whose
+# function is defined in a source of another name).
 set -euo pipefail
 targets="$KIWI_BUILD_DIR"
 work="$KIWI_WORK_DIR"
@@ -48,5 +49,20 @@ printf 'int planted() {\n    try {\n        return 1;\n    } catch (const std::e
     >>"$work/tree/src/kiwi/core/FileNames.cpp"
 if catches; then echo "catches: a dropped exception passed"; exit 1; fi
 grep -qF "src/kiwi/core/FileNames.cpp:" "$work/out.txt" || { cat "$work/out.txt"; echo "catches: no place named"; exit 1; }
+
+# The header's function lives in PlantedFour.cpp, which uses PlantedFive; PlantedFive calls the function
+# through the header alone.
+copy
+core="$work/tree/src/kiwi/core"
+echo 'int PlantedValue();' >"$core/PlantedThree.h"
+printf '#include "kiwi/core/PlantedThree.h"\n#include "kiwi/core/PlantedFive.h"\nint PlantedValue() {\n    return PlantedFive();\n}\n' >"$core/PlantedFour.cpp"
+echo 'int PlantedFive();' >"$core/PlantedFive.h"
+printf '#include "kiwi/core/PlantedFive.h"\n#include "kiwi/core/PlantedThree.h"\nint PlantedFive() {\n    return PlantedValue() ? 0 : 1;\n}\n' >"$core/PlantedFive.cpp"
+expected="include cycle between class files: src/kiwi/core/PlantedFive <-> src/kiwi/core/PlantedFour"
+if check; then
+    echo "layering: passed with a cycle through PlantedThree.h"
+    exit 1
+fi
+grep -qF -- "$expected" "$work/out.txt" || { cat "$work/out.txt"; echo "layering: no \"$expected\""; exit 1; }
 rm -rf "$work/tree"
 echo "layering: ok"
