@@ -18,14 +18,16 @@ bool named(const std::string& name, const char* file) {
 
 // The voice data as the main window opens it: a header with a size, naming VOICEDAT.KWI or STDVCE.KWI found
 // beside the map (that file's size), or naming no file (the data inside ALLDATA.KWI).
-int64_t voiceDataSize(const std::string& allDataPath, const TLN_Management_Header& header) {
+int64_t voiceDataSize(const std::string& allDataPath, const TLN_Management_Header& header,
+                      std::string& error) {
     if (header.Size == 0) return 0;
     if (header.Name.empty()) return header.Size;
     if (!named(header.Name, "VOICEDAT.KWI") && !named(header.Name, "STDVCE.KWI")) return 0;
     try {
         const std::shared_ptr<TLN_Stream> file = OpenBesideSource(allDataPath, header.Name);
         return file ? file->Size() : 0;
-    } catch (const std::exception&) {
+    } catch (const std::exception& raised) {
+        error = raised.what();
         return 0;
     }
 }
@@ -57,7 +59,7 @@ ConverterSource ReadConverterSource(const std::string& allDataPath) {
     source.regionHeaderName = header(ManagementPart::RegionData).Name;
     const TLN_Management_Header voice = header(ManagementPart::VoiceData);
     source.voiceHeaderName = voice.Name;
-    source.voiceSize = voiceDataSize(allDataPath, voice);
+    source.voiceSize = voiceDataSize(allDataPath, voice, source.error);
     source.fileConPresent = !FindBesideSource(allDataPath, "FILECON.MNG").empty();
     source.levelCount = int(map->LevelCount());
     const TLN_Level_Management_Record top = map->GetLevel(uint8_t(map->LevelCount() - 1));

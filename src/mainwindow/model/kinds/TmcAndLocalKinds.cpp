@@ -127,12 +127,12 @@ void addAreaNodes(KindContext& context, RecordNode& node, std::vector<std::uniqu
 
 // The Manager21 reader of sub-record 5, made from the ALLDATA stream; none when it cannot be made.
 std::shared_ptr<TLN_Manager21> newManager21(const TLN_KiwiMap& map, const TLN_Management_Header& header,
-                                            std::string& error) {
+                                            QString& error) {
     if (!header.Name.empty() || header.Address < 0) return nullptr;
     try {
         return std::make_shared<TLN_Manager21>(map.GetAllDataStream(), header.Address);
     } catch (const std::exception& raised) {
-        error = raised.what();
+        error = QString::fromUtf8(raised.what());
         return nullptr;
     }
 }
