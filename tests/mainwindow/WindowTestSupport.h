@@ -49,6 +49,16 @@ public:
     bool cancels = false;
 };
 
+// Tells warning boxes from questions.
+class WarningMessenger : public RecordingMessenger {
+public:
+    bool Warning(QWidget*, const QString& text) override {
+        warnings << text;
+        return answer;
+    }
+    QStringList warnings;
+};
+
 class RecordingPathChooser : public PathChooser {
 public:
     struct Call {

@@ -64,16 +64,6 @@ template <class Control> Control* control(const ConverterWizard& wizard, const c
     return found.isEmpty() ? nullptr : found.front();
 }
 
-// Tells warning boxes from questions.
-class WarningMessenger : public windowtest::RecordingMessenger {
-public:
-    bool Warning(QWidget*, const QString& text) override {
-        warnings << text;
-        return answer;
-    }
-    QStringList warnings;
-};
-
 class WizardTest : public windowtest::WindowTest {
 protected:
     WizardTest() {
@@ -96,7 +86,7 @@ protected:
         for (int i = 0; i < kWizardPageCount && wizard.CurrentPage() != page; ++i)
             wizard.NextBtnClick();
     }
-    WarningMessenger messenger;
+    windowtest::WarningMessenger messenger;
     RecordingBackend backend;
     TaskBar taskBar{&backend};
 };

@@ -41,22 +41,12 @@ inline OutputFactory slowOutputs(int milliseconds) {
         };
 }
 
-// Records the warning boxes apart from the questions.
-class WarningMessenger : public windowtest::RecordingMessenger {
-public:
-    bool Warning(QWidget*, const QString& text) override {
-        warnings << text;
-        return answer;
-    }
-    QStringList warnings;
-};
-
 class DialogTest : public windowtest::WindowTest {
 protected:
     DialogTest() { services.messenger = &messenger; }
     RecordingBackend backend;
     TaskBar taskBar{&backend};
-    WarningMessenger messenger;
+    windowtest::WarningMessenger messenger;
 };
 
 inline std::vector<std::string> partFiles(const std::string& folder) {
