@@ -33,9 +33,9 @@
 #include <vector>
 
 #include "BenchProcess.h"
-#include "converter/CompletionRun.h"
-#include "converter/ConversionRun.h"
 #include "converter/import/BuildingData.h"
+#include "converter/job/CompletionRun.h"
+#include "converter/job/ConversionRun.h"
 #include "kiwi/map/KiwiMap.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"

@@ -26,7 +26,7 @@
 #include "BenchParcelWalk.h"
 #include "BenchProcess.h"
 #include "BenchQuietHost.h"
-#include "converter/ConversionRun.h"
+#include "converter/job/ConversionRun.h"
 #include "kiwi/map/KiwiMap.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/MapCodePageChoice.h"

@@ -5,8 +5,8 @@
 
 #include <map>
 
-#include "converter/AdjacencyLedger.h"
-#include "converter/OutputEncoding.h"
+#include "converter/levels/AdjacencyLedger.h"
+#include "converter/output/OutputEncoding.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/map/KiwiMap.h"

@@ -1,8 +1,8 @@
 // Tests of the adjacent parcel information repair over hand-laid frames.
 #include <gtest/gtest.h>
 
-#include "converter/AdjacentParcelRepair.h"
-#include "converter/OutputEncoding.h"
+#include "converter/levels/AdjacentParcelRepair.h"
+#include "converter/output/OutputEncoding.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/io/MemoryStream.h"
 

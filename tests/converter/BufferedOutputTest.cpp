@@ -6,8 +6,8 @@
 #include <cstring>
 #include <random>
 
-#include "converter/BufferedOutputStream.h"
-#include "converter/ProducedFile.h"
+#include "converter/output/BufferedOutputStream.h"
+#include "converter/output/ProducedFile.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/MemoryStream.h"
 #include "support/converter/ConversionTestSupport.h"

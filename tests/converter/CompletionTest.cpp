@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "converter/CompletionRun.h"
+#include "converter/job/CompletionRun.h"
 #include "kiwi/parts/FileConManager.h"
 #include "kiwi/region/RegionManager.h"
 #include "platform/CodePage.h"

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "converter/ConversionJob.h"
+#include "converter/job/ConversionJob.h"
 #include "kiwi/io/HandleStream.h"
 #include "kiwi/region/RegionManager.h"
 #include "support/converter/ConversionTestSupport.h"

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "converter/MapComparison.h"
-#include "converter/OutputEncoding.h"
+#include "converter/output/OutputEncoding.h"
 #include "kiwi/cmp/DecompFileStream.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/map/KiwiMap.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "converter/ProducedFile.h"
+#include "converter/output/ProducedFile.h"
 #include "kiwi/map/KiwiMap.h"
 #include "support/converter/ConversionTestSupport.h"
 #include "support/converter/OutputValidator.h"

@@ -1,9 +1,9 @@
 // Tests of the conversion settings and of the progress a job reports.
 #include <gtest/gtest.h>
 
-#include "converter/ConversionOptions.h"
-#include "converter/ConversionProgress.h"
-#include "converter/ConversionRun.h"
+#include "converter/job/ConversionProgress.h"
+#include "converter/job/ConversionRun.h"
+#include "converter/source/ConversionOptions.h"
 
 TEST(ConversionOptions, DefaultsNeedOnlyAnOutput) {
     ConversionOptions options;

@@ -4,8 +4,8 @@
 // write-back over in order.
 #include <gtest/gtest.h>
 
-#include "converter/BufferedOutputStream.h"
-#include "converter/ParcelWriter.h"
+#include "converter/levels/ParcelWriter.h"
+#include "converter/output/BufferedOutputStream.h"
 #include "kiwi/io/MemoryStream.h"
 #include "support/walkers/CountingStream.h"
 

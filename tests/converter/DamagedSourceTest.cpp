@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <sys/stat.h>
 
-#include "converter/ConversionJob.h"
+#include "converter/job/ConversionJob.h"
 #include "support/converter/ConversionTestSupport.h"
 #include "support/fixtures/DamagedConversionMaps.h"
 #include "support/fixtures/FixtureWriter.h"

@@ -1,8 +1,8 @@
 // Tests of the deduplication table and the old-to-new parcel address map.
 #include <gtest/gtest.h>
 
-#include "converter/IntegrationChecker.h"
-#include "converter/ParcelAddressMap.h"
+#include "converter/levels/IntegrationChecker.h"
+#include "converter/levels/ParcelAddressMap.h"
 
 TEST(IntegrationChecker, ClearedTableFindsNothing) {
     TLN_IntegtationChecker table(4);

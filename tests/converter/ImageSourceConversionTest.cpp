@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "converter/CompletionRun.h"
-#include "converter/SourceFiles.h"
+#include "converter/job/CompletionRun.h"
+#include "converter/source/SourceFiles.h"
 #include "kiwi/disc/FileManager.h"
 #include "support/converter/ConversionTestSupport.h"
 #include "support/fixtures/FileConFixture.h"

@@ -3,7 +3,7 @@
 // main map data.
 #include <gtest/gtest.h>
 
-#include "converter/CompletionRun.h"
+#include "converter/job/CompletionRun.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "support/converter/ConversionTestSupport.h"
 #include "support/fixtures/FixtureWriter.h"

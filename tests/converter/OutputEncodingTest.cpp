@@ -1,7 +1,7 @@
 // Tests of the output writers: the byte examples of the format, alignment, even texts, code pages.
 #include <gtest/gtest.h>
 
-#include "converter/OutputEncoding.h"
+#include "converter/output/OutputEncoding.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/MemoryStream.h"
 

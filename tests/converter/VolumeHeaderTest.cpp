@@ -2,8 +2,8 @@
 // table.
 #include <gtest/gtest.h>
 
-#include "converter/VolumeHeader.h"
-#include "converter/VolumeTemplates.h"
+#include "converter/output/VolumeHeader.h"
+#include "converter/source/VolumeTemplates.h"
 #include "kiwi/io/MemoryStream.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The converter's job under the job contract: a whole conversion of a generated map with several levels.
-#include "converter/ConversionJob.h"
+#include "converter/job/ConversionJob.h"
 #include "jobs/JobContract.h"
 #include "support/converter/ConversionTestSupport.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "converter/ProducedFile.h"
 #include "converter/import/BuildingData.h"
+#include "converter/output/ProducedFile.h"
 
 namespace building_data {
 

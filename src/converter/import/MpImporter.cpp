@@ -12,9 +12,9 @@
 #include <memory>
 #include <new>
 
-#include "converter/OutputEncoding.h"
 #include "converter/import/MpCoordinate.h"
 #include "converter/import/RingMerge.h"
+#include "converter/output/OutputEncoding.h"
 #include "platform/CodePage.h"
 
 namespace mp_import {

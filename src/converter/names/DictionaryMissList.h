@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "converter/ProducedFile.h"
+#include "converter/output/ProducedFile.h"
 
 class DictionaryMissList {
 public:

@@ -1,7 +1,7 @@
 // The dictionary's table model.
 #include "converter/names/DictionaryTableModel.h"
 
-#include "converter/OutputEncoding.h"
+#include "converter/output/OutputEncoding.h"
 #include "platform/CodePage.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "converter/ProducedFile.h"
+#include "converter/output/ProducedFile.h"
 
 class LatRusDictionary {
 public:

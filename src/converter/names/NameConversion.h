@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "converter/ConversionOptions.h"
-#include "converter/ConversionProgress.h"
-#include "converter/ParcelWriter.h"
+#include "converter/job/ConversionProgress.h"
+#include "converter/levels/ParcelWriter.h"
 #include "converter/names/DictionaryMissList.h"
 #include "converter/names/LatRusDictionary.h"
+#include "converter/source/ConversionOptions.h"
 #include "kiwi/map/KiwiMap.h"
 
 class NameParcelWriter;

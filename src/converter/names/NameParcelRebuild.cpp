@@ -5,8 +5,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "converter/FrameBytes.h"
-#include "converter/OutputEncoding.h"
+#include "converter/levels/FrameBytes.h"
+#include "converter/output/OutputEncoding.h"
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/RoadFrame.h"

@@ -3,8 +3,8 @@
 
 #include <sstream>
 
-#include "converter/OutputEncoding.h"
 #include "converter/names/NameParcelRebuild.h"
+#include "converter/output/OutputEncoding.h"
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/StringFrame.h"
 #include "kiwi/map/MainMapFrame.h"

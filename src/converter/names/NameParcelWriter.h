@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "converter/ParcelWriter.h"
+#include "converter/levels/ParcelWriter.h"
 #include "converter/names/NameTextPolicy.h"
 #include "kiwi/map/KiwiMap.h"
 

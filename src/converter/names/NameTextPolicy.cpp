@@ -1,8 +1,8 @@
 // New texts of names and guidance strings under the run's name options.
 #include "converter/names/NameTextPolicy.h"
 
-#include "converter/OutputEncoding.h"
 #include "converter/names/Cp1251Text.h"
+#include "converter/output/OutputEncoding.h"
 #include "platform/CodePage.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "converter/FrameBytes.h"
-#include "converter/OutputEncoding.h"
+#include "converter/levels/FrameBytes.h"
+#include "converter/output/OutputEncoding.h"
 #include "converter/rewrite/BlockGeometry.h"
 #include "converter/rewrite/ExtraLevelParcels.h"
 #include "converter/rewrite/ParcelFilters.h"

@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "converter/BufferedOutputStream.h"
-#include "converter/ConversionContext.h"
+#include "converter/job/ConversionContext.h"
+#include "converter/output/BufferedOutputStream.h"
 #include "converter/rewrite/ImportedOutlines.h"
 
 namespace rewrite {

@@ -1,8 +1,8 @@
 // Frames and management information of the added level.
 #include "converter/rewrite/ExtraLevelParcels.h"
 
-#include "converter/FrameBytes.h"
-#include "converter/OutputEncoding.h"
+#include "converter/levels/FrameBytes.h"
+#include "converter/output/OutputEncoding.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/io/BigEndianIO.h"
 

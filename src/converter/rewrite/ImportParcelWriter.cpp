@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "converter/ConversionProgress.h"
-#include "converter/FrameBytes.h"
-#include "converter/OutputEncoding.h"
+#include "converter/job/ConversionProgress.h"
+#include "converter/levels/FrameBytes.h"
+#include "converter/output/OutputEncoding.h"
 #include "converter/rewrite/BlockGeometry.h"
 #include "converter/rewrite/OutlineWriters.h"
 #include "kiwi/core/KiwiConversions.h"

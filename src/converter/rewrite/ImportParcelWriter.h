@@ -8,11 +8,11 @@
 #include <memory>
 #include <string>
 
-#include "converter/ConversionOptions.h"
-#include "converter/ParcelWriter.h"
+#include "converter/levels/ParcelWriter.h"
 #include "converter/rewrite/ImportedOutlines.h"
 #include "converter/rewrite/OutlineEncoding.h"
 #include "converter/rewrite/OutlineWriters.h"
+#include "converter/source/ConversionOptions.h"
 #include "kiwi/core/KiwiPrimitives.h"
 
 namespace rewrite {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "converter/IntegrationChecker.h"
+#include "converter/levels/IntegrationChecker.h"
 #include "converter/rewrite/BlockGeometry.h"
 #include "converter/rewrite/ImportParcelWriter.h"
 #include "converter/rewrite/OutlineWriters.h"

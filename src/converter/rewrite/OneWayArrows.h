@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "converter/ConversionContext.h"
+#include "converter/job/ConversionContext.h"
 #include "converter/rewrite/ImportedOutlines.h"
 #include "converter/rewrite/OutlineEncoding.h"
 #include "kiwi/io/FrameSpan.h"

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "converter/OutputEncoding.h"
+#include "converter/output/OutputEncoding.h"
 #include "platform/MulDiv.h"
 
 namespace rewrite {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "converter/FrameBytes.h"
 #include "converter/import/BuildingData.h"
+#include "converter/levels/FrameBytes.h"
 
 namespace rewrite {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "converter/ConversionOptions.h"
 #include "converter/rewrite/BlockGeometry.h"
+#include "converter/source/ConversionOptions.h"
 #include "kiwi/map/MainMapRecords.h"
 
 class TLN_KiwiMap;

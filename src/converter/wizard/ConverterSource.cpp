@@ -4,8 +4,8 @@
 #include <exception>
 #include <memory>
 
-#include "converter/NewCmpList.h"
-#include "converter/SourceFiles.h"
+#include "converter/output/NewCmpList.h"
+#include "converter/source/SourceFiles.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/parts/ManagementParts.h"
 #include "kiwi/region/RegionManager.h"

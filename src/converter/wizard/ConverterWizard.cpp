@@ -16,7 +16,7 @@
 #include <QSlider>
 #include <QStackedWidget>
 
-#include "converter/ProducedFile.h"
+#include "converter/output/ProducedFile.h"
 #include "platform/MemoryStatus.h"
 #include "platform/RegistrySettings.h"
 #include "platform/TaskBar.h"

@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
-#include "converter/CompletionRun.h"
-#include "converter/ConversionJob.h"
-#include "converter/ConversionOptions.h"
+#include "converter/job/CompletionRun.h"
+#include "converter/job/ConversionJob.h"
+#include "converter/source/ConversionOptions.h"
 #include "converter/wizard/ConverterSource.h"
 #include "converter/wizard/WizardExtensions.h"
 #include "converter/wizard/WizardModel.h"

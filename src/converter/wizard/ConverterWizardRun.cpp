@@ -15,11 +15,11 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "converter/OutputEncoding.h"
-#include "converter/ProducedFile.h"
-#include "converter/RegionFileBuilder.h"
-#include "converter/SourceFiles.h"
 #include "converter/import/MpImportJob.h"
+#include "converter/output/OutputEncoding.h"
+#include "converter/output/ProducedFile.h"
+#include "converter/output/RegionFileBuilder.h"
+#include "converter/source/SourceFiles.h"
 #include "converter/wizard/ConverterWizard.h"
 #include "platform/TaskBar.h"
 #include "widgets/Guarded.h"

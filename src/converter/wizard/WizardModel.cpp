@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
-#include "converter/OutputEncoding.h"
+#include "converter/output/OutputEncoding.h"
 #include "platform/RegistrySettings.h"
 
 namespace {

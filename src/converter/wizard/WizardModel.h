@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "converter/CompletionRun.h"
-#include "converter/ConversionOptions.h"
+#include "converter/job/CompletionRun.h"
+#include "converter/source/ConversionOptions.h"
 #include "converter/wizard/ConverterSource.h"
 #include "converter/wizard/WizardExtensions.h"
 #include "converter/wizard/WizardPageTable.h"

@@ -8,8 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "converter/NewCmpList.h"
-#include "converter/ProducedFile.h"
+#include "converter/output/NewCmpList.h"
+#include "converter/output/ProducedFile.h"
 #include "platform/FileIdentity.h"
 
 namespace {

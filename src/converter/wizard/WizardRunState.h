@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "converter/ConversionProgress.h"
+#include "converter/job/ConversionProgress.h"
 
 class WizardRunState {
 public:

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "converter/ConversionJob.h"
+#include "converter/job/ConversionJob.h"
 #include "converter/rewrite/ExtraLevelImports.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/MemoryStream.h"

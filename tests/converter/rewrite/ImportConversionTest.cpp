@@ -8,8 +8,8 @@
 #include <fstream>
 #include <random>
 
-#include "converter/ConversionJob.h"
 #include "converter/import/BuildingData.h"
+#include "converter/job/ConversionJob.h"
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/ParcelFrames.h"

@@ -2,7 +2,7 @@
 // Replace mode, the names frame with house numbers, the busy numbering class, and frames left as they are.
 #include <gtest/gtest.h>
 
-#include "converter/ConversionProgress.h"
+#include "converter/job/ConversionProgress.h"
 #include "converter/rewrite/ImportParcelWriter.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include <set>
 #include <sstream>
 
-#include "converter/ConversionJob.h"
 #include "converter/import/BuildingData.h"
 #include "converter/import/MpImporter.h"
+#include "converter/job/ConversionJob.h"
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/ParcelFrames.h"

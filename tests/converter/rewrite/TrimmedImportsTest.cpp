@@ -5,9 +5,9 @@
 
 #include <atomic>
 
-#include "converter/ConversionContext.h"
-#include "converter/ConversionJob.h"
 #include "converter/import/BuildingData.h"
+#include "converter/job/ConversionContext.h"
+#include "converter/job/ConversionJob.h"
 #include "converter/rewrite/OneWayArrows.h"
 #include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/io/MemoryStream.h"

@@ -4,8 +4,8 @@
 #include <QFile>
 
 #include "WizardTestSupport.h"
-#include "converter/ConversionJob.h"
 #include "converter/import/LmpFile.h"
+#include "converter/job/ConversionJob.h"
 #include "converter/wizard/MpWizardImporter.h"
 #include "sample-disc/TownPolishMap.h"
 #include "support/converter/ConversionTestSupport.h"

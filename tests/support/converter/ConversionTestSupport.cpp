@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "converter/ConversionJob.h"
+#include "converter/job/ConversionJob.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/HandleStream.h"
 #include "support/fixtures/FixtureWriter.h"

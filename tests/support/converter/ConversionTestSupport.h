@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "converter/ConversionRun.h"
+#include "converter/job/ConversionRun.h"
 #include "kiwi/io/Stream.h"
 #include "support/fixtures/AllDataFixture.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "converter/ConversionOptions.h"
+#include "converter/source/ConversionOptions.h"
 #include "support/fixtures/AllDataFixture.h"
 
 namespace convtest {

@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "ProbeCommand.h"
-#include "converter/CompletionRun.h"
-#include "converter/ConversionJob.h"
-#include "converter/SourceFiles.h"
 #include "converter/import/LmpFile.h"
+#include "converter/job/CompletionRun.h"
+#include "converter/job/ConversionJob.h"
+#include "converter/source/SourceFiles.h"
 #include "kiwi/region/RegionManager.h"
 
 namespace {

@@ -1,0 +1,125 @@
+// The working state one conversion run shares between its stages: the source map, the output, the
+// running offsets, the level table and the report.
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "converter/job/ConversionProgress.h"
+#include "converter/levels/ParcelWriter.h"
+#include "converter/source/ConversionOptions.h"
+#include "kiwi/map/KiwiMap.h"
+
+namespace rewrite {
+class ParcelFilters;
+}
+
+// Raised where a stop request is noticed; the run leaves through its clean-up.
+class ConversionStopped : public std::runtime_error {
+public:
+    ConversionStopped() : std::runtime_error("stopped") {}
+};
+
+// One level of the data volume's level list: its level code (as a byte: -2 is FE) and blocks written.
+struct LevelTableEntry {
+    uint8_t code = 0;
+    uint16_t blocks = 0;
+};
+
+struct ConversionContext {
+    ConversionContext(TLN_KiwiMap& sourceMap, TLN_Stream& output, ConversionProgress& report,
+                      const std::atomic<bool>& stopRequest, const ConversionOptions& settings,
+                      ParcelWriter& frameWriter)
+        : map(sourceMap), out(output), progress(report), stop(stopRequest), options(settings),
+          writer(frameWriter) {}
+
+    TLN_KiwiMap& map;
+    TLN_Stream& out;
+    ConversionProgress& progress;
+    const std::atomic<bool>& stop;
+    const ConversionOptions& options;
+    ParcelWriter& writer;
+    // The block and parcel filters, or null when every block and parcel is kept.
+    const rewrite::ParcelFilters* filters = nullptr;
+
+    // Old position of the main map management data (management header 0): the data moves to 8192.
+    int64_t partBase = 8192;
+    // The parcel-management-information cursor and the data cursor (next free frame offset).
+    int64_t cursor = 0;
+    int64_t dataCursor = 0;
+    int64_t routeGuidanceTotal = 0;
+    // The lowest source position of the main map's parcel data in "ALLDATA.KWI" (-1 when none): a
+    // management block before it ends there.
+    int64_t mainDataStart = -1;
+    // Growth of the management data by the extra level: the level table grows by levelGrowth bytes (the
+    // block set records move by it) and the block tables move by tableGrowth.
+    int64_t levelGrowth = 0;
+    int64_t tableGrowth = 0;
+    std::vector<LevelTableEntry> levelTable;
+    int warnings = 0;
+    // The source's voice data inside "ALLDATA.KWI", found by the management transfer.
+    int64_t voiceOffset = -1;
+    int64_t voiceSize = 0;
+    // Source files by name, numbered so that frames of different files never share a key.
+    std::map<std::string, int64_t> fileKeys;
+
+    void checkStop() const {
+        if (stop.load()) throw ConversionStopped();
+    }
+    void warn(const std::string& line) {
+        ++warnings;
+        progress.AddLog("WARNING: " + line);
+    }
+    // The detail line of a block (only with the log box on): "Level:L BlockSet:S Block:B text", the text
+    // first prefixed with " Divided:" + the parcel's number + " -> " for a divided parcel (divided >= 0).
+    void logDetail(uint8_t level, uint32_t set, uint32_t block, const std::string& text,
+                   int64_t divided = -1) {
+        if (!options.logDetails) return;
+        const std::string said = divided >= 0 ? " Divided:" + std::to_string(divided) + " -> " + text : text;
+        progress.AddLog("Level:" + std::to_string(level) + " BlockSet:" + std::to_string(set) +
+                        " Block:" + std::to_string(block) + " " + said);
+    }
+    // Frames already reported unreadable: a frame many records name is reported once.
+    std::unordered_set<int64_t> unreadableFrames;
+    // Block information already placed: a damaged map may name one block's information from many block
+    // records; it is transferred once, so the run costs what the source holds.
+    std::set<std::pair<std::string, int64_t>> informationSeen;
+    bool FirstUseOfInformation(const TLN_Block_Management_Record& block) {
+        return informationSeen.emplace(block.Stream ? block.Stream->FileName() : "", block.Address).second;
+    }
+    // Blocks already walked of each block table, by its position: a damaged level may name one table
+    // from many block set records; its blocks are walked once, so the run costs what the tables hold, not
+    // what they declare. Returns the blocks walked before and counts this set's.
+    std::map<int64_t, uint32_t> blockTablesWalked;
+    uint32_t BlocksWalkedBefore(const TLN_BlockSet_Management_Record& set) {
+        uint32_t& walked = blockTablesWalked[set.BlockTablePosition];
+        const uint32_t before = walked;
+        walked = std::max(walked, set.BlockCount);
+        return before;
+    }
+    // Tables whose repetition was reported: once each, however many block sets repeat them.
+    std::set<int64_t> repeatedBlockTables;
+    // The largest output the run writes before it gives up (0: no limit): a source whose records name the
+    // same data over and over would otherwise write it over and over.
+    int64_t outputBudget = 0;
+    void checkOutputBudget(int64_t end) const {
+        if (outputBudget > 0 && end > outputBudget)
+            throw std::runtime_error("The new map would grow past " + std::to_string(outputBudget / 1024) +
+                                     " kb, several times the source: its records name the same data over "
+                                     "and over");
+    }
+    // Old management data position to its place in the output.
+    int64_t moved(int64_t oldPosition) const { return oldPosition - partBase + 8192; }
+    // The key base of frames in stream: 0 for the main file, a distinct multiple of 2^36 for others.
+    int64_t keyBaseOf(const TLN_Stream& stream) {
+        const auto [it, added] = fileKeys.emplace(stream.FileName(), int64_t(fileKeys.size()) << 36);
+        return it->second;
+    }
+};

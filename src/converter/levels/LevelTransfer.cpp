@@ -1,0 +1,567 @@
+// Transfer of one level of the source map.
+#include "converter/levels/LevelTransfer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "converter/levels/AdjacentParcelRepair.h"
+#include "converter/levels/FrameCopyPlan.h"
+#include "converter/levels/IntegrationChecker.h"
+#include "converter/output/OutputEncoding.h"
+#include "converter/rewrite/ParcelFilters.h"
+#include "kiwi/core/KiwiErrors.h"
+#include "kiwi/io/MemoryStream.h"
+#include "kiwi/map/ParcelListType.h"
+
+namespace {
+
+constexpr uint32_t kRecord = 6;
+const uint8_t kEmpty[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
+
+std::string hex(int64_t value, int digits) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%0*llX", digits, static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+// A sub-list of a divided parcel: where its information lies in the source and how many records it has.
+struct SubList {
+    int64_t position = -1;
+    uint32_t records = 0;
+    // The first byte of its information header.
+    uint8_t firstByte = 0;
+};
+
+// The source information of a block and of its divided parcels, as the rebuilt information lays it out.
+struct InformationPlan {
+    TLN_Parcel_Management_Info info;
+    std::vector<SubList> mainSubs;  // per main record (position -1 when not divided)
+    std::vector<SubList> guideSubs; // per route guidance record
+    // The main records as read (read[i] false when record i could not be), each read once per block.
+    std::vector<TLN_MM_Parcel_Managenent_Record> mains;
+    std::vector<uint8_t> read;
+    int64_t bytes = 0;
+};
+
+// The size of a source stream, asked of the system once: blocks and frames of one file follow one another.
+int64_t heldBytes(const std::shared_ptr<TLN_Stream>& stream) {
+    thread_local std::weak_ptr<TLN_Stream> last;
+    thread_local int64_t size = 0;
+    if (last.lock() != stream) {
+        size = stream->Size();
+        last = stream;
+    }
+    return size;
+}
+
+SubList subListOf(TLN_KiwiMap& map, uint8_t level, const std::shared_ptr<TLN_Stream>& stream,
+                  const TLN_MM_Parcel_Managenent_Record& record) {
+    if (!record.IsDivided() || record.Address < 0) return {};
+    TLN_Parcel_Management_Info sub;
+    if (!map.ReadParcelManagement(stream, level, sub, record.Address)) return {};
+    return {record.Address, sub.StoredRecordCount, sub.FirstByte};
+}
+
+bool planInformation(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management_Record& block,
+                     InformationPlan& plan) {
+    if (!block.Stream || block.Address <= 0) return false;
+    if (!map.ReadParcelManagement(block.Stream, level, plan.info, block.Address)) return false;
+    if (!ParcelListLayoutOf(plan.info.ListType).Known()) return false;
+    const uint32_t n = plan.info.StoredRecordCount;
+    plan.bytes = 4 + int64_t(kRecord) * n;
+    plan.mainSubs.assign(n, {});
+    plan.mains.resize(plan.info.RecordCount);
+    plan.read.assign(plan.info.RecordCount, 0);
+    for (uint32_t i = 0; i < plan.info.RecordCount; ++i) {
+        TLN_MM_Parcel_Managenent_Record& record = plan.mains[i];
+        plan.read[i] = map.ReadParcel(block.Stream, level, i, record, false, block.Address);
+        if (plan.read[i]) plan.mainSubs[i] = subListOf(map, level, block.Stream, record);
+        if (plan.mainSubs[i].position >= 0) plan.bytes += 4 + int64_t(kRecord) * plan.mainSubs[i].records;
+    }
+    if (plan.info.RouteGuidanceListPosition >= 0) {
+        plan.bytes += int64_t(kRecord) * n;
+        plan.guideSubs.assign(n, {});
+        for (uint32_t i = 0; i < plan.info.RecordCount; ++i) {
+            TLN_MM_Parcel_Managenent_Record record;
+            if (plan.mainSubs[i].position >= 0 &&
+                map.ReadParcel(block.Stream, level, i, record, true, block.Address))
+                plan.guideSubs[i] = subListOf(map, level, block.Stream, record);
+            if (plan.guideSubs[i].position >= 0)
+                plan.bytes += 4 + int64_t(kRecord) * plan.guideSubs[i].records;
+        }
+    }
+    // The old size as far as the source holds it: a damaged record may declare far more.
+    const int64_t held = std::min<int64_t>(block.Size, heldBytes(block.Stream) - block.Address);
+    plan.bytes = AlignUp32(std::max<int64_t>(plan.bytes, held));
+    return true;
+}
+
+// The rebuilt information of one block, laid out in memory and written once.
+class InformationImage {
+public:
+    explicit InformationImage(int64_t bytes) : bytes_(size_t(bytes), 0) {}
+    void put(int64_t at, const void* data, size_t count) {
+        std::copy_n(static_cast<const uint8_t*>(data), count, bytes_.begin() + at);
+    }
+    void empty(int64_t at) { put(at, kEmpty, 6); }
+    void reference(int64_t at, int64_t offset, uint32_t size) {
+        TLN_MemoryStream s;
+        WriteAddressAndStoredSize(s, offset, uint16_t(size / 32));
+        put(at, s.Bytes().data(), 6);
+    }
+    void wordOffset(int64_t at, uint32_t distance) {
+        TLN_MemoryStream s;
+        WriteWordOffsetAndSize(s, distance, 0);
+        put(at, s.Bytes().data(), 6);
+    }
+    void word(int64_t at, uint16_t value) {
+        bytes_[size_t(at)] = uint8_t(value >> 8);
+        bytes_[size_t(at + 1)] = uint8_t(value);
+    }
+    // The 4-byte information header of the source (its first byte as read with the information), with list
+    // type 0: every record is written as 6 bytes.
+    void header(int64_t at, uint8_t firstByte) {
+        const uint8_t head[4] = {firstByte, 0, 0xFF, 0xFF};
+        put(at, head, 4);
+    }
+    const std::vector<uint8_t>& bytes() const { return bytes_; }
+
+private:
+    std::vector<uint8_t> bytes_;
+};
+
+// One block under transfer: its rebuilt information and where each parcel's main frames went.
+struct BlockTransfer {
+    BlockTransfer(uint32_t setIndex, uint32_t blockNumber, const TLN_Block_Management_Record& blockRecord,
+                  const InformationPlan& blockPlan)
+        : set(setIndex), blockIndex(blockNumber), block(blockRecord), plan(blockPlan),
+          n(blockPlan.info.StoredRecordCount), image(blockPlan.bytes), mainOffsets(n, -1), subOffsets(n),
+          next(4 + int64_t(kRecord) * n), table(static_cast<int32_t>(n)) {}
+
+    uint32_t set, blockIndex;
+    const TLN_Block_Management_Record& block;
+    const InformationPlan& plan;
+    uint32_t n;
+    InformationImage image;
+    std::vector<int64_t> mainOffsets;
+    std::vector<std::vector<int64_t>> subOffsets;
+    // Where the next sub-list (or the route guidance list) goes in the image.
+    int64_t next;
+    // The block's frames written so far: a frame several records name is written once.
+    TLN_IntegtationChecker table;
+    // The percent of the block's records last reported.
+    int percent = -1;
+};
+
+class LevelWriter {
+public:
+    LevelWriter(ConversionContext& context, uint8_t level)
+        : c_(context), level_(level), record_(*context.map.Level(level)),
+          adjacency_(context.options.adjacentMode), planned_(context.writer.CopiesFramesUnchanged()) {}
+
+    void run();
+    // "L/S/B/i": the level, block set, block and parcel reached.
+    std::string reached() const { return place().Path(); }
+
+private:
+    ParcelPlace place() const { return {&c_.map, &c_.progress, level_, set_, block_, parcel_}; }
+    void transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
+                       const InformationPlan& plan);
+    // The main frames of parcel record i, or of its sub-parcels when it is divided.
+    void transferMainRecord(BlockTransfer& t, uint32_t i);
+    void transferDividedMain(BlockTransfer& t, uint32_t i, int64_t at);
+    // The route guidance list after the main list and its sub-lists, and its frames.
+    void transferGuidanceList(BlockTransfer& t);
+    void transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t at);
+    // Writes a main frame (or reuses it); returns its new offset or -1.
+    // sub: the sub-parcel's number when the record is one of a divided parcel's, else -1.
+    int64_t mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
+                      uint32_t& size, int64_t sub = -1);
+    int64_t guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
+                          uint32_t& size);
+    void linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t guideSize);
+    void ensureRoom(uint32_t size) const;
+    void repairAdjacency();
+
+    // The key base of a frame's stream: the last stream's, or the context's (looked up by file name).
+    int64_t keyBase(const std::shared_ptr<TLN_Stream>& stream) {
+        if (stream.owner_before(lastStream_) || lastStream_.owner_before(stream) || lastStream_.expired()) {
+            lastKeyBase_ = c_.keyBaseOf(*stream);
+            lastStream_ = stream;
+        }
+        return lastKeyBase_;
+    }
+    // The bytes the frame copy gets from the source: its size when the source holds all of it, else 0.
+    uint32_t plannedSize(const TLN_MM_Parcel_Managenent_Record& record);
+    // The planned frames copied, and their adjacent parcel information repaired.
+    void copyPlanned();
+
+    ConversionContext& c_;
+    uint8_t level_;
+    const TLN_Level_Management_Record& record_;
+    AdjacencyLedger adjacency_;
+    // A copy-only level is planned first, then copied in one pass.
+    bool planned_;
+    FrameCopyPlan plan_;
+    std::vector<int64_t> notFixed_;
+    std::weak_ptr<TLN_Stream> lastStream_;
+    int64_t lastKeyBase_ = 0;
+    // Where the level has reached, for the "ERROR!: Parcel" line.
+    uint32_t set_ = 0, block_ = 0, parcel_ = 0;
+};
+
+void LevelWriter::ensureRoom(uint32_t size) const {
+    if (c_.dataCursor + int64_t(size) > kMaxKiwiOffset + 1)
+        throw EConvertError("Output exceeds 32 GiB: a KIWI address cannot reach past it");
+    c_.checkOutputBudget(c_.dataCursor + int64_t(size));
+}
+
+int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
+                               uint32_t& size, int64_t sub) {
+    const int64_t key = keyBase(record.Stream) + record.Address;
+    int64_t value = -1;
+    if (table && table->Find(key, value, size)) return value;
+    ensureRoom(record.Size);
+    const int64_t at = c_.dataCursor;
+    const SourceFrame source{record.Stream, record.Address, record.Size};
+    if (planned_) {
+        size = plannedSize(record);
+    } else {
+        c_.writer.EnterParcel(place());
+        size = c_.writer.WriteMainFrame(source, c_.out, at);
+    }
+    if (size > kMaxStoredFrameBytes) {
+        // Its record could not say its size: the parcel keeps what it had, and what it gained is named.
+        c_.warn("Parcel " + reached() + " grew past " + std::to_string(kMaxStoredFrameBytes / 1024) +
+                " kb: copied unchanged");
+        size = CopyParcelWriter().WriteMainFrame(source, c_.out, at);
+    }
+    if (size == 0) {
+        // Many records may name one unreadable frame: it is reported once.
+        if (c_.unreadableFrames.insert(key).second)
+            c_.warn("Parcel " + reached() + (sub >= 0 ? " sub-parcel " + std::to_string(sub) : "") +
+                    " unreadable");
+        if (table) table->Add(key, -1, 0);
+        return -1;
+    }
+    if (table) table->Add(key, at, size);
+    if (planned_) {
+        plan_.AddMain(record.Stream, keyBase(record.Stream), record.Address, size);
+        c_.dataCursor += size;
+        return at;
+    }
+    // While the frame is still in the output's buffer: its repair mostly costs no write of its own.
+    adjacency_.Written(c_.out, key, at, size, {record_.MainMapBasicCount, record_.MainMapExtendedCount},
+                       keyBase(record.Stream));
+    c_.dataCursor += size;
+    return at;
+}
+
+int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record,
+                                   TLN_IntegtationChecker* table, uint32_t& size) {
+    const int64_t key = keyBase(record.Stream) + record.Address;
+    int64_t value = -1;
+    if (table && table->Find(key, value, size)) return value;
+    ensureRoom(record.Size);
+    const int64_t at = c_.dataCursor;
+    size = planned_ ? plannedSize(record)
+                    : c_.writer.WriteGuidanceFrame({record.Stream, record.Address, record.Size}, c_.out, at);
+    if (size == 0) {
+        if (table) table->Add(key, -1, 0);
+        return -1;
+    }
+    if (table) table->Add(key, at, size);
+    if (planned_) plan_.AddGuidance(record.Stream, keyBase(record.Stream), record.Address, size);
+    c_.dataCursor += size;
+    c_.routeGuidanceTotal += size;
+    return at;
+}
+
+void LevelWriter::linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t guideSize) {
+    if (mainOffset < 0) return;
+    if (planned_) return plan_.Link(mainOffset, guideOffset, guideSize);
+    c_.out.Seek(mainOffset + kGuidanceReferenceOffset);
+    if (guideOffset >= 0)
+        WriteAddressAndStoredSize(c_.out, guideOffset, uint16_t(guideSize / 32));
+    else
+        WriteEmptyReference(c_.out);
+}
+
+uint32_t LevelWriter::plannedSize(const TLN_MM_Parcel_Managenent_Record& record) {
+    // What the copy writer copies: a whole number of sectors that the source holds.
+    const uint32_t size = record.Size;
+    if (!record.Stream || record.Address < 0 || size == 0 || size % 32 != 0) return 0;
+    return record.Address + int64_t(size) <= heldBytes(record.Stream) ? size : 0;
+}
+
+void LevelWriter::copyPlanned() {
+    // Under the last block's label: the log's labels are the stages the user knows.
+    plan_.Execute(
+        c_.out, {record_.MainMapBasicCount, record_.MainMapExtendedCount}, c_.options.adjacentMode,
+        [this] { c_.checkStop(); }, notFixed_);
+}
+
+void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
+                                const InformationPlan& plan) {
+    BlockTransfer t(set, blockIndex, block, plan);
+    t.image.header(0, plan.info.FirstByte);
+    for (uint32_t i = 0; i < t.n; ++i)
+        transferMainRecord(t, i);
+    if (plan.info.RouteGuidanceListPosition >= 0) transferGuidanceList(t);
+    c_.out.WriteAt(c_.cursor, t.image.bytes().data(), int64_t(t.image.bytes().size()));
+}
+
+void LevelWriter::transferMainRecord(BlockTransfer& t, uint32_t i) {
+    c_.checkStop();
+    set_ = t.set, block_ = t.blockIndex, parcel_ = i;
+    // The bar moves by whole percents: the report is asked only when it would.
+    if (const int percent = ProgressPercent(i, t.n); percent != t.percent) {
+        t.percent = percent;
+        c_.progress.SetProgress2(i, t.n);
+    }
+    const int64_t at = 4 + int64_t(kRecord) * i;
+    if (i >= t.plan.info.RecordCount || !t.plan.read[i]) {
+        t.image.empty(at);
+        return;
+    }
+    const TLN_MM_Parcel_Managenent_Record& record = t.plan.mains[i];
+    if (c_.filters && !c_.filters->ParcelKept(level_, t.set, t.blockIndex, i, record)) {
+        t.image.empty(at);
+        return;
+    }
+    if (c_.filters && !c_.filters->ParcelPassesDensoWestFix(level_, t.set, t.blockIndex, i)) {
+        // A later record of the same frame finds the drop in the table.
+        if (!record.IsDivided()) t.table.Add(keyBase(record.Stream) + record.Address, -1, 0);
+        t.image.empty(at);
+        return;
+    }
+    if (!record.IsDivided()) {
+        uint32_t size = 0;
+        t.mainOffsets[i] = mainFrame(record, &t.table, size);
+        if (t.mainOffsets[i] < 0)
+            t.image.empty(at);
+        else
+            t.image.reference(at, t.mainOffsets[i], size);
+        return;
+    }
+    transferDividedMain(t, i, at);
+}
+
+void LevelWriter::transferDividedMain(BlockTransfer& t, uint32_t i, int64_t at) {
+    const SubList& sub = t.plan.mainSubs[i];
+    if (sub.position < 0) {
+        t.image.empty(at);
+        return;
+    }
+    t.image.wordOffset(at, uint32_t(t.next));
+    t.image.header(t.next, sub.firstByte);
+    c_.logDetail(level_, t.set, t.blockIndex, "Divided Parcel Management Record Offset = " + hex(t.next, 8),
+                 i);
+    t.subOffsets[i].assign(sub.records, -1);
+    for (uint32_t k = 0; k < sub.records; ++k) {
+        c_.checkStop();
+        const int64_t subAt = t.next + 4 + int64_t(kRecord) * k;
+        TLN_MM_Parcel_Managenent_Record subRecord;
+        if (!c_.map.ReadParcel(t.block.Stream, level_, k, subRecord, false, sub.position) ||
+            subRecord.IsDivided()) {
+            t.image.empty(subAt);
+            continue;
+        }
+        uint32_t size = 0;
+        // Sub-parcels share the block's table: a frame several of them name is written once.
+        t.subOffsets[i][k] = mainFrame(subRecord, &t.table, size, k);
+        if (t.subOffsets[i][k] < 0)
+            t.image.empty(subAt);
+        else
+            t.image.reference(subAt, t.subOffsets[i][k], size);
+    }
+    t.next += 4 + int64_t(kRecord) * sub.records;
+}
+
+void LevelWriter::transferGuidanceList(BlockTransfer& t) {
+    t.table.Clear();
+    const int64_t list = t.next;
+    t.image.word(2, uint16_t(list / 2));
+    t.next += int64_t(kRecord) * t.n;
+    for (uint32_t i = 0; i < t.n; ++i) {
+        c_.checkStop();
+        parcel_ = i;
+        transferGuidanceRecord(t, i, list + int64_t(kRecord) * i);
+    }
+}
+
+void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t at) {
+    TLN_MM_Parcel_Managenent_Record record;
+    const bool mainWritten = t.mainOffsets[i] >= 0 || !t.subOffsets[i].empty();
+    // A parcel that gets no guidance frame gets the empty reference, never zero bytes.
+    if (!mainWritten || !c_.map.ReadParcel(t.block.Stream, level_, i, record, true, t.block.Address)) {
+        t.image.empty(at);
+        return;
+    }
+    if (!record.IsDivided() && t.mainOffsets[i] >= 0) {
+        uint32_t size = 0;
+        const int64_t guide = guidanceFrame(record, &t.table, size);
+        if (guide < 0)
+            t.image.empty(at);
+        else
+            t.image.reference(at, guide, size);
+        linkGuidance(t.mainOffsets[i], guide, size);
+        return;
+    }
+    const SubList& sub = t.plan.guideSubs.empty() ? SubList{} : t.plan.guideSubs[i];
+    if (!record.IsDivided() || t.subOffsets[i].empty() || sub.position < 0) {
+        t.image.empty(at);
+        return;
+    }
+    t.image.wordOffset(at, uint32_t(t.next));
+    t.image.header(t.next, sub.firstByte);
+    c_.logDetail(level_, t.set, t.blockIndex,
+                 "RG Divided Parcel Management Record Offset = " + hex(t.next, 8), i);
+    for (uint32_t k = 0; k < sub.records; ++k) {
+        c_.checkStop();
+        const int64_t subAt = t.next + 4 + int64_t(kRecord) * k;
+        TLN_MM_Parcel_Managenent_Record subRecord;
+        int64_t guide = -1;
+        uint32_t size = 0;
+        if (k < t.subOffsets[i].size() && t.subOffsets[i][k] >= 0 &&
+            c_.map.ReadParcel(t.block.Stream, level_, k, subRecord, false, sub.position) &&
+            !subRecord.IsDivided())
+            guide = guidanceFrame(subRecord, &t.table, size);
+        if (guide < 0)
+            t.image.empty(subAt);
+        else
+            t.image.reference(subAt, guide, size);
+        if (k < t.subOffsets[i].size()) linkGuidance(t.subOffsets[i][k], guide, size);
+    }
+    t.next += 4 + int64_t(kRecord) * sub.records;
+}
+
+void LevelWriter::repairAdjacency() {
+    c_.progress.SetTaskBarIndeterminate();
+    // The ledger keeps its frames in order as they come: the label stays, nothing is left to sort.
+    c_.progress.SetProgressLabel("Sorting Parcel Address List...  Level " + std::to_string(level_));
+    const size_t entries = planned_ ? plan_.MainFrames() : adjacency_.Frames();
+    c_.progress.SetProgressLabel("Updating ADJACENT PARCEL INFORMATION (" + std::to_string(entries) +
+                                 ") ...  Level " + std::to_string(level_));
+    c_.progress.AddLog("Update Adjacent Parcel Info Level= " + std::to_string(level_) +
+                       " Parcel Count= " + std::to_string(entries));
+    c_.checkStop();
+    const auto notFixed = [&](int64_t frame) {
+        c_.warn("Parcel at 0x" + hex(frame, 10) + " adjacent info out of frame");
+    };
+    if (planned_) {
+        std::sort(notFixed_.begin(), notFixed_.end());
+        for (int64_t frame : notFixed_)
+            notFixed(frame);
+        notFixed_.clear();
+    } else if (!adjacency_.Finish(c_.out, &c_.stop, notFixed)) {
+        c_.checkStop();
+    }
+    adjacency_.Clear();
+}
+
+void LevelWriter::run() {
+    const std::string L = std::to_string(level_);
+    c_.progress.AddLog("Level " + L + " Main Map Data Offset: " + hex(c_.dataCursor, 10));
+    c_.progress.SetProgressLabel("Transferring New MM Data ...  Level " + L);
+    // The data volume lists the level code (the record's first byte / 4), not the record's byte.
+    LevelTableEntry& entry = c_.levelTable.emplace_back(LevelTableEntry{uint8_t(record_.LevelCode), 0});
+    c_.writer.BeginLevel(level_);
+    if (planned_) plan_.Begin(c_.dataCursor);
+    // The block sets whose records the table holds, not the counts a damaged record declares.
+    const uint32_t sets = record_.AcceptedBlockSetCount;
+    for (uint32_t s = 0; s < sets; ++s) {
+        c_.checkStop();
+        set_ = s, block_ = 0, parcel_ = 0;
+        c_.progress.SetProgress1(s, sets);
+        c_.progress.SetProgressLabel("Transferring ...  Level " + L + "   BlockSet " + std::to_string(s));
+        TLN_BlockSet_Management_Record set;
+        if (!c_.map.ReadBlockSet(level_, s, set)) continue;
+        const int64_t setRecord = c_.moved(set.Position) + c_.levelGrowth;
+        if (c_.map.BlockRecordSize() != kRecord) {
+            // Every block record is written as 6 bytes: the table's size in words follows.
+            c_.out.Seek(setRecord + 6);
+            const uint32_t words = uint32_t(record_.BlockCount()) * kRecord / 2;
+            const uint8_t bytes[4] = {uint8_t(words >> 24), uint8_t(words >> 16), uint8_t(words >> 8),
+                                      uint8_t(words)};
+            c_.out.Write(bytes, 4);
+        }
+        bool anyKept = false;
+        // The blocks of a table an earlier block set named: each names information already placed, so
+        // each record is left empty as that block's would be, in one write.
+        const uint32_t walked = std::min(c_.BlocksWalkedBefore(set), set.BlockCount);
+        if (walked > 0) {
+            if (c_.repeatedBlockTables.insert(set.BlockTablePosition).second)
+                c_.warn("Block set " + L + "/" + std::to_string(s) +
+                        " names the block table of an earlier block set: its blocks are left empty, as are "
+                        "those of later ones naming it");
+            std::vector<uint8_t> empty(size_t(walked) * kRecord);
+            for (size_t at = 0; at < empty.size(); at += kRecord)
+                std::copy_n(kEmpty, kRecord, empty.begin() + ptrdiff_t(at));
+            c_.out.WriteAt(c_.moved(set.BlockTablePosition) + c_.tableGrowth, empty.data(),
+                           int64_t(empty.size()));
+        }
+        for (uint32_t b = walked; b < set.BlockCount; ++b) {
+            block_ = b;
+            c_.progress.SetProgressLabel("Transferring ...  Level " + L + "   BlockSet " + std::to_string(s) +
+                                         "   Block " + std::to_string(b));
+            const int64_t blockRecord =
+                c_.moved(set.BlockTablePosition) + c_.tableGrowth + int64_t(kRecord) * b;
+            TLN_Block_Management_Record block;
+            InformationPlan plan;
+            // Whether a block's information was used before is decided before the trim, in the order
+            // the space for the information was reserved.
+            const bool readable =
+                c_.map.ReadBlock(level_, s, b, block) && planInformation(c_.map, level_, block, plan);
+            const bool first = readable && c_.FirstUseOfInformation(block);
+            if (readable && !first)
+                c_.warn("Block " + std::to_string(level_) + "/" + std::to_string(s) + "/" +
+                        std::to_string(b) +
+                        " names the parcel management information of an earlier block: left empty");
+            if (!first || (c_.filters && !c_.filters->BlockInTrimArea(level_, s, b))) {
+                c_.out.Seek(blockRecord);
+                WriteEmptyReference(c_.out);
+                continue;
+            }
+            if (plan.bytes / 32 > 0xFFFF) {
+                c_.warn("Block " + std::to_string(level_) + "/" + std::to_string(s) + "/" +
+                        std::to_string(b) + " parcel management information too large");
+                c_.out.Seek(blockRecord);
+                WriteEmptyReference(c_.out);
+                continue;
+            }
+            c_.out.Seek(blockRecord);
+            WriteAddressAndStoredSize(c_.out, c_.cursor, uint16_t(plan.bytes / 32));
+            c_.logDetail(level_, s, b, "Parcel Management Record Addr = " + hex(c_.cursor, 8));
+            transferBlock(s, b, block, plan);
+            c_.cursor += plan.bytes;
+            ++entry.blocks;
+            anyKept = true;
+        }
+        if (!anyKept) {
+            c_.out.Seek(setRecord + 2);
+            WriteEmptyReference(c_.out);
+        }
+    }
+    if (planned_) copyPlanned();
+    repairAdjacency();
+}
+
+} // namespace
+
+int64_t ReservedInformationBytes(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management_Record& block) {
+    InformationPlan plan;
+    // Information too large for a block record's size field is not kept (the transfer says so).
+    return planInformation(map, level, block, plan) && plan.bytes / 32 <= 0xFFFF ? plan.bytes : 0;
+}
+
+void TransferLevel(ConversionContext& context, uint8_t level) {
+    LevelWriter writer(context, level);
+    try {
+        writer.run();
+    } catch (...) {
+        context.progress.AddLog("ERROR!: Parcel " + writer.reached());
+        throw;
+    }
+}
