@@ -192,6 +192,9 @@ void ConverterWizard::completionEnded() {
     run_.CompletionEnded();
     showRunState();
     if (result.status == ConversionStatus::Done) {
+        // A task the completion passed over is told with why, once all is done.
+        for (const std::string& note : result.notes)
+            services_.messenger->Information(this, ShownMessage(note));
         if (model_.Choices().split) {
             const QString first = QFileInfo(OutputPath()).dir().filePath(QStringLiteral("ALLDATA1.KWI"));
             if (QFileInfo::exists(first)) {
