@@ -172,6 +172,10 @@ void UnpackWizard::buildSelectFolder(QWidget* page) {
     connect(shellTreeModel, &QFileSystemModel::layoutChanged, this, &UnpackWizard::revealChosenFolder,
             Qt::QueuedConnection);
     folderNameLabel = new QLabel(page);
+    // The path is shortened to the room the label gets, whatever it is: the label's own resizes shorten it
+    // again (the page is laid out only once shown), and its text never widens the page.
+    folderNameLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    folderNameLabel->installEventFilter(this);
     newFolderBtn = new FlatButton(QStringLiteral("Новая папка"), page);
     newFolderBtn->setAutoDefault(false);
     newFolderBtn->setEnabled(false);
@@ -405,11 +409,6 @@ void UnpackWizard::showFolderName() {
     const int width = std::max(0, folderNameLabel->width() - 40);
     folderNameLabel->setText(folderNameLabel->fontMetrics().elidedText(folder, Qt::ElideMiddle, width));
     folderNameLabel->setToolTip(folder);
-}
-
-void UnpackWizard::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    showFolderName();
 }
 
 void UnpackWizard::NewFolderBtnClick() {

@@ -126,7 +126,6 @@ protected:
     // Every way out (Cancel, Esc, the close box, Done) comes here: the poll stops, every worker is stopped
     // and joined, and the taskbar shows no progress again.
     void done(int result) override;
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -74,7 +74,9 @@ void UnpackWizard::fitReasonColumn() {
 }
 
 bool UnpackWizard::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize && watched == stringGrid1->viewport()) fitReasonColumn();
+    if (event->type() == QEvent::Resize && watched == folderNameLabel) showFolderName();
+    if (event->type() == QEvent::Resize && stringGrid1 && watched == stringGrid1->viewport())
+        fitReasonColumn();
     return QDialog::eventFilter(watched, event);
 }
 
@@ -136,6 +138,8 @@ void UnpackWizard::finishRun() {
     setTextColor(captionLabel, Qt::blue);
     shellListModel->setRootPath(TargetFolder());
     shellListView1->setRootIndex(shellListModel->index(TargetFolder()));
+    // The run has ended: the bar is full like the taskbar's, though failed files never count their blocks.
+    progressBar1->setValue(100);
     taskBar_.SetProgressValue(100);
     setTextColor(timeStaticText, Qt::blue);
 }

@@ -88,10 +88,8 @@ int CompletionRun::split(ConversionProgress& progress, const std::atomic<bool>& 
 
 void CompletionRun::writeFileCon(ConversionProgress& progress, int volumes) {
     const std::string source = FindBesideSource(options_.sourcePath, "FILECON.MNG");
-    if (source.empty()) {
-        progress.AddLog("WARNING: FILECON.MNG not found beside the source map; not written");
-        return;
-    }
+    if (source.empty())
+        return passOver(progress, "FILECON.MNG not written: there is none beside the source map");
     TLN_FileConManager table(source);
     if (!table.IsValid()) throw EConvertError("FILECON.MNG of the source map is not valid");
     // The table lists the files this run wrote, at the place of the first old "ALLDATA.KWI" record: the
@@ -124,10 +122,8 @@ void CompletionRun::writeFileCon(ConversionProgress& progress, int volumes) {
 
 void CompletionRun::writeRegion(ConversionProgress& progress, const std::atomic<bool>& stop) {
     const std::string source = FindBesideSource(options_.sourcePath, "REGION.KWI");
-    if (source.empty()) {
-        progress.AddLog("WARNING: REGION.KWI not found beside the source map; not written");
-        return;
-    }
+    if (source.empty())
+        return passOver(progress, "REGION.KWI not written: there is none beside the source map");
     const TLN_RegionManager regions(source);
     if (!regions.IsValid()) throw EConvertError("REGION.KWI of the source map is not valid region data");
     {
@@ -156,9 +152,14 @@ void CompletionRun::writeRegion(ConversionProgress& progress, const std::atomic<
 }
 
 void CompletionRun::writeVoice(ConversionProgress& progress, const std::atomic<bool>& stop) {
+    // The copy is of voice data inside the source's ALLDATA.KWI; a VOICEDAT.KWI beside the map serves the
+    // new map as it is.
     if (options_.voiceSize <= 0) {
-        progress.AddLog("STDVCE.KWI not written: the source has no voice data in ALLDATA.KWI");
-        return;
+        const bool beside = !FindBesideSource(options_.sourcePath, "VOICEDAT.KWI").empty();
+        return passOver(progress,
+                        std::string("STDVCE.KWI not written: ALLDATA.KWI of the source map holds no "
+                                    "voice data") +
+                            (beside ? "; it lies in VOICEDAT.KWI beside the map" : ""));
     }
     const auto source = OpenKiwiFile(options_.sourcePath);
     ProducedFile file(FolderOf(options_.outputPath) + "/STDVCE.KWI", opener_);
@@ -174,6 +175,11 @@ void CompletionRun::writeVoice(ConversionProgress& progress, const std::atomic<b
     file.Stream().SetSize(AlignUp32(options_.voiceSize));
     file.Commit();
     progress.AddLog("STDVCE.KWI written");
+}
+
+void CompletionRun::passOver(ConversionProgress& progress, const std::string& why) {
+    progress.AddLog("WARNING: " + why);
+    notes_.push_back(why);
 }
 
 void CompletionRun::writeReadMe() {
@@ -213,6 +219,7 @@ ConversionResult CompletionRun::Execute(ConversionProgress& progress, const std:
         if (stop.load()) throw ConversionStopped();
         writeReadMe();
         result.status = ConversionStatus::Done;
+        result.notes = notes_;
     } catch (const ConversionStopped&) {
         result.status = ConversionStatus::Stopped;
         result.message = "Stopped";

@@ -51,8 +51,11 @@ private:
     void writeVoice(ConversionProgress& progress, const std::atomic<bool>& stop);
     void writeRegion(ConversionProgress& progress, const std::atomic<bool>& stop);
     void writeReadMe();
+    // A task asked for and passed over: logged, and kept for the result's notes.
+    void passOver(ConversionProgress& progress, const std::string& why);
 
     CompletionOptions options_;
+    std::vector<std::string> notes_;
     OutputOpener opener_;
     SourceGuard guard_;
 };

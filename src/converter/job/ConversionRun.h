@@ -24,6 +24,8 @@ struct ConversionResult {
     ConversionStatus status = ConversionStatus::Failed;
     // Why the run did not finish (empty when it did).
     std::string message;
+    // What a finished run left undone that the user asked for, each with why (the finishing tasks).
+    std::vector<std::string> notes;
     int warnings = 0;
     int64_t outputSize = 0;
     // The source's voice data inside "ALLDATA.KWI" (management 7), for the finishing "STDVCE.KWI".

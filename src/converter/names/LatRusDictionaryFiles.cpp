@@ -6,7 +6,9 @@
 
 #include "converter/names/Cp1251Text.h"
 #include "converter/names/LatRusDictionary.h"
+#include "converter/output/OutputEncoding.h"
 #include "kiwi/core/KiwiErrors.h"
+#include "platform/CodePage.h"
 
 namespace {
 
@@ -137,7 +139,10 @@ std::string LatRusDictionary::LoadFromBytes(std::string_view bytes) {
                      [](const Entry& a, const Entry& b) { return a.folded < b.folded; });
     const auto twin = std::adjacent_find(loaded.entries_.begin(), loaded.entries_.end(),
                                          [](const Entry& a, const Entry& b) { return a.folded == b.folded; });
-    if (twin != loaded.entries_.end()) return "Ключ \"" + twin->key + "\" встречается дважды";
+    // The key is cp1251 bytes; the message is UTF-8 text.
+    if (twin != loaded.entries_.end())
+        return "Ключ \"" + decodeFromCodePage(twin->key, kAnsiCodePage).toStdString() +
+               "\" встречается дважды";
     entries_ = std::move(loaded.entries_);
     values_ = std::move(loaded.values_);
     rebuildIndex();

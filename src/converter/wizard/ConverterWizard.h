@@ -138,6 +138,9 @@ private:
     void showChoices();
     // Every caption beside a control (its buddy) takes the control's enabled state.
     void greyCaptions();
+    // Group boxes whose controls the model enables one by one: each title greys with them (on while any
+    // control inside is on).
+    std::vector<QGroupBox*> groupsFollowingControls_;
     void restoreCodePage();
     // Runs work (a load or a save of the dictionary) off the window's thread with the page disabled.
     void startDictionaryWork(std::function<QString(const WizardDictionary::Percent&)> work, bool saving);

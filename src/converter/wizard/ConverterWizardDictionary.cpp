@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "converter/dictionary-editor/DictionaryEditor.h"
+#include "converter/wizard/WizardMessages.h"
 
 EditorWizardDictionary::EditorWizardDictionary(Messenger& messenger)
     : messenger_(messenger), dictionary_(std::make_shared<LatRusDictionary>()) {}
@@ -23,7 +24,7 @@ QString EditorWizardDictionary::Load(const QString& path, bool wordByWord, const
         }
         found = dictionary_->LoadFromTextFile(path.toStdString());
     } catch (const std::exception& e) {
-        return QString::fromStdString(e.what());
+        return ShownMessage(e.what());
     }
     // A file of no pairs is no dictionary: nothing of it was taken.
     if (found.pairs == 0) return QStringLiteral("В файле нет строк вида ключ=значение; словарь не изменён.");
@@ -44,7 +45,7 @@ QString EditorWizardDictionary::Save(const QString& path) {
         dictionary_->SaveToTextFile(path.toStdString());
         dictionary_->SetDirty(false);
     } catch (const std::exception& e) {
-        return QString::fromStdString(e.what());
+        return ShownMessage(e.what());
     }
     return {};
 }

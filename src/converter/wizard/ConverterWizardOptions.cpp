@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
+#include <algorithm>
 
 #include "converter/wizard/ConverterWizard.h"
 #include "widgets/Guarded.h"
@@ -286,6 +287,12 @@ void ConverterWizard::greyCaptions() {
     for (QLabel* label : findChildren<QLabel*>())
         if (const QWidget* control = label->buddy())
             label->setEnabled(control->isEnabledTo(label->parentWidget()));
+    for (QGroupBox* group : groupsFollowingControls_) {
+        const QList<QWidget*> inside = group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        group->setEnabled(std::any_of(inside.begin(), inside.end(), [group](const QWidget* control) {
+            return !qobject_cast<const QLabel*>(control) && control->isEnabledTo(group);
+        }));
+    }
 }
 
 void ConverterWizard::DefaultBtnClick() {

@@ -216,6 +216,7 @@ QWidget* ConverterWizard::buildFirstStep() {
     insertLayout->addWidget(insertRegionDataCheckBox);
     insertLayout->addWidget(insertVoiceDataCheckBox);
     grid->addWidget(insert, 3, 0);
+    groupsFollowingControls_.push_back(insert);
     auto* adjacent = new QGroupBox(QStringLiteral(" Adjacent Parcel Info "));
     adjacentRadioGroup =
         radioGroup("adjacentRadioGroup", adjacent, new QHBoxLayout(adjacent),
@@ -389,6 +390,7 @@ QWidget* ConverterWizard::buildSettings() {
     grid->addWidget(extra, 4, 2);
     defaultBtn = named<FlatButton>("defaultBtn", QStringLiteral("Восстановить"));
     grid->addWidget(defaultBtn, 5, 2);
+    groupsFollowingControls_.insert(groupsFollowingControls_.end(), {filter, codePage, extra});
     // A successful import enables the two switches, and they the rest.
     for (QWidget* w : std::initializer_list<QWidget*>{
              buildingsCheckBox, add, buildingsDcComboBox, buildingsTypeCodeEdit, sizeFilter50TrackBar,

@@ -21,14 +21,11 @@
 #include "converter/output/RegionFileBuilder.h"
 #include "converter/source/SourceFiles.h"
 #include "converter/wizard/ConverterWizard.h"
+#include "converter/wizard/WizardMessages.h"
 #include "platform/TaskBar.h"
 #include "widgets/Guarded.h"
 
 namespace {
-
-QString fromStd(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 int returnValueOf(ConversionStatus status) {
     switch (status) {
@@ -160,7 +157,7 @@ void ConverterWizard::creationEnded() {
         showPage(WizardPage::Finish);
         return;
     }
-    if (!result.message.empty()) services_.messenger->Error(this, fromStd(result.message));
+    if (!result.message.empty()) services_.messenger->Error(this, ShownMessage(result.message));
     if (returnValue_ == -1) showPage(WizardPage::File);
     // A stopped or failed run leaves the wizard where it is, with Back and Next off.
 }
@@ -195,6 +192,9 @@ void ConverterWizard::completionEnded() {
     run_.CompletionEnded();
     showRunState();
     if (result.status == ConversionStatus::Done) {
+        // A task the completion passed over is told with why, once all is done.
+        for (const std::string& note : result.notes)
+            services_.messenger->Information(this, ShownMessage(note));
         if (model_.Choices().split) {
             const QString first = QFileInfo(OutputPath()).dir().filePath(QStringLiteral("ALLDATA1.KWI"));
             if (QFileInfo::exists(first)) {
@@ -207,7 +207,7 @@ void ConverterWizard::completionEnded() {
         // A failed task is shown and logged; the user may still finish the wizard.
         run_.CompletionFailed(result.message);
         showRunState();
-        services_.messenger->Error(this, fromStd(result.message));
+        services_.messenger->Error(this, ShownMessage(result.message));
     }
     model_.CompletionEnded();
     showButtons();
@@ -281,7 +281,7 @@ void ConverterWizard::SaveRegionBtnClick() {
     guard.ProtectFile(source_.allDataPath);
     if (!sourceRegion.empty()) guard.ProtectFile(sourceRegion);
     if (const std::string why = guard.RefusalFor(chosen.toStdString()); !why.empty()) {
-        services_.messenger->Error(this, fromStd(why));
+        services_.messenger->Error(this, ShownMessage(why));
         run_.SetRegionSaveOn(true);
         showRunState();
         return;
@@ -299,7 +299,7 @@ void ConverterWizard::SaveRegionBtnClick() {
         file.Stream().SetSize(AlignUp32(size));
         file.Commit();
     } catch (const std::exception& e) {
-        services_.messenger->Error(this, fromStd(e.what()));
+        services_.messenger->Error(this, ShownMessage(e.what()));
         run_.SetRegionSaveOn(true);
         showRunState();
     }

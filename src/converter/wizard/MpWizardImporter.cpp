@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "converter/import/LmpFile.h"
+#include "converter/wizard/WizardMessages.h"
 
 QString MemoLine(const std::string& text) {
     QString line = QString::fromStdString(text);
@@ -104,7 +105,7 @@ std::optional<QStringList> MpWizardImporter::TakeMemo() {
             loaded_ = outcome.loaded;
             box_ = outcome.box;
             if (!outcome.error.empty()) {
-                error_ = QString::fromStdString(outcome.error);
+                error_ = ShownMessage(outcome.error);
                 if (memoBeforeAppend_) memo_ = *memoBeforeAppend_;
                 memoChanged_ = true;
             }
@@ -137,7 +138,7 @@ QString MpWizardImporter::SaveCompiled(const QString& path) {
     try {
         building_data::SaveLmp(path.toStdString(), *data_);
     } catch (const std::exception& e) {
-        return QString::fromStdString(e.what());
+        return ShownMessage(e.what());
     }
     return {};
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "converter/output/OutputEncoding.h"
+#include "kiwi/map/CoverageLongitude.h"
 #include "platform/RegistrySettings.h"
 
 namespace {
@@ -44,6 +45,9 @@ WizardModel::WizardModel(ConverterSource source, bool nameConversionOffered)
         systemIds_ << own;
         c_.systemIdIndex = int(systemIds_.size()) - 1;
     }
+    // A coverage across 180 degrees counts on eastward past it from its west edge, as the run's trim does:
+    // the west and east edges then move over one unbroken range.
+    if (source_.east < source_.west) source_.east = int32_t(source_.east + kLongitudeFullCircle);
     c_.edges = {source_.north, source_.south, source_.west, source_.east};
     c_.newCmpList = source_.compressed;
     // Management 21 is offered only where the map has Management 32 and no Management 21; it is asked for
@@ -373,9 +377,15 @@ void WizardModel::SetTrimMode(int mode) {
             const auto [low, high] = EdgeRange(edge);
             return std::clamp(value, low, std::max(low, high));
         };
+        // Imported places east of 180 degrees are west longitudes; the edges count as the coverage does.
+        const TLN_Rect coverage{source_.west, source_.north, source_.east, source_.south};
+        const auto eastward = [&coverage](int32_t longitude) {
+            return int32_t(CoverageLongitude(coverage, longitude));
+        };
         c_.edges = {place(TrimEdge::North, buildings_.north / 16),
                     place(TrimEdge::South, buildings_.south / 16),
-                    place(TrimEdge::West, buildings_.west / 16), place(TrimEdge::East, buildings_.east / 16)};
+                    place(TrimEdge::West, eastward(buildings_.west / 16)),
+                    place(TrimEdge::East, eastward(buildings_.east / 16))};
     }
 }
 
@@ -500,9 +510,10 @@ ConversionOptions WizardModel::BuildOptions(bool dictionaryLoaded) const {
     o.trim = c_.trim;
     o.trimMode = c_.trimMode;
     o.trimLevel = c_.trimLevel;
-    o.trimWest = c_.edges.west;
+    // The run takes longitudes as the map stores them, within 180 degrees either way.
+    o.trimWest = StoredLongitude(c_.edges.west);
     o.trimNorth = c_.edges.north;
-    o.trimEast = c_.edges.east;
+    o.trimEast = StoredLongitude(c_.edges.east);
     o.trimSouth = c_.edges.south;
     o.selectedAreas = selectedAreas_;
     o.addSeaParcels = c_.addSeas;

@@ -20,11 +20,12 @@ QStringList classItems(const std::vector<uint16_t>& codes) {
 
 QString WizardModel::EdgeText(TrimEdge edge) const {
     const TrimEdges& e = c_.edges;
-    const int32_t units = edge == TrimEdge::North   ? e.north
-                          : edge == TrimEdge::South ? e.south
-                          : edge == TrimEdge::West  ? e.west
-                                                    : e.east;
     const bool latitude = edge == TrimEdge::North || edge == TrimEdge::South;
+    // Longitudes past 180 degrees east (on a coverage across it) read as the west longitudes they are.
+    const int64_t units = edge == TrimEdge::North   ? e.north
+                          : edge == TrimEdge::South ? e.south
+                          : edge == TrimEdge::West  ? StoredLongitude(e.west)
+                                                    : StoredLongitude(e.east);
     // Map units are 1/8 arc-second, shown as degrees, minutes and seconds.
     const int64_t eighths = units < 0 ? -int64_t(units) : int64_t(units);
     const int64_t seconds = eighths / 8;

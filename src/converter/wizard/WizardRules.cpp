@@ -10,6 +10,7 @@
 
 #include "converter/output/NewCmpList.h"
 #include "converter/output/ProducedFile.h"
+#include "kiwi/map/CoverageLongitude.h"
 #include "platform/FileIdentity.h"
 
 namespace {
@@ -128,6 +129,10 @@ TrimEdges CoupleEdges(TrimEdges e, TrimEdge moved) {
         break;
     }
     return e;
+}
+
+int32_t StoredLongitude(int32_t longitude) {
+    return longitude > kLongitudeHalfCircle ? int32_t(longitude - kLongitudeFullCircle) : longitude;
 }
 
 std::vector<int> SelectedAreaCodes(const std::vector<bool>& checked,

@@ -58,6 +58,9 @@ struct TrimEdges {
 };
 enum class TrimEdge { North, South, West, East };
 TrimEdges CoupleEdges(TrimEdges edges, TrimEdge moved);
+// A west or east edge as the map stores longitudes: on a coverage across 180 degrees the edges count on
+// eastward past it, where places are stored as west longitudes.
+int32_t StoredLongitude(int32_t longitude);
 
 // The area codes of the checked items of the area list: item 0 is "ALL", item i the area i - 1, an item
 // past the last area ("-0-") gives 255.

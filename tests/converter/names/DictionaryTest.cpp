@@ -348,4 +348,7 @@ TEST(Dictionary, MalformedCompiledFilesLeaveTheDictionaryUnchanged) {
         EXPECT_EQ(d.areaCode, 7u) << c.what;
         EXPECT_EQ(d.Count(), 1) << c.what;
     }
+    // A cp1251 key is named as written.
+    EXPECT_EQ(LatRusDictionary().LoadFromBytes(lndict(1, 2, {{cp("Ключ"), 0}, {cp("КЛЮЧ"), 1}}, values)),
+              "Ключ \"Ключ\" встречается дважды");
 }

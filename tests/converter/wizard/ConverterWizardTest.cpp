@@ -278,13 +278,16 @@ TEST_F(ConverterWizardTest, FilePageRefusesUnsafeOutputsAndDeletesNothing) {
 TEST_F(ConverterWizardTest, ARefusedRunGoesBackToTheFilePageAndAFailedOneStays) {
     auto wizard = make(plainSource());
     wizard->SetCreationFactory([](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
-        return finishedWork(ConversionStatus::Refused, "cannot create the output");
+        return finishedWork(ConversionStatus::Refused,
+                            "cannot write /out/ALLDATA.KWI: open: Permission denied");
     });
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
     ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::File; }, 5000));
     EXPECT_EQ(wizard->LastReturnValue(), -1);
-    EXPECT_EQ(messenger.errors.last(), QStringLiteral("cannot create the output"));
+    // The run's English is shown in Russian.
+    EXPECT_EQ(messenger.errors.last(),
+              QStringLiteral("Не удалось записать /out/ALLDATA.KWI (открытие): доступ запрещён"));
     wizard->SetCreationFactory([](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
         return finishedWork(ConversionStatus::Failed, "disk full");
     });
@@ -410,7 +413,7 @@ TEST_F(ConverterWizardTest, AThrowingCompletionShowsItsErrorAndReenablesNext) {
     auto wizard = make(source);
     wizard->SetCompletionFactory([](const CompletionOptions&) -> ConversionWork {
         return [](ConversionProgress&, const std::atomic<bool>&) -> ConversionResult {
-            throw std::runtime_error("volume 1 cannot be written");
+            throw std::runtime_error("REGION.KWI of the source map is not valid region data");
         };
     });
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
@@ -422,10 +425,11 @@ TEST_F(ConverterWizardTest, AThrowingCompletionShowsItsErrorAndReenablesNext) {
     control<QPushButton>(*wizard, "processingButton")->click();
     EXPECT_FALSE(wizard->Model().NextOn());
     ASSERT_TRUE(waitUntil([&] { return wizard->Model().NextOn(); }, 5000));
-    EXPECT_EQ(messenger.errors, QStringList{QStringLiteral("volume 1 cannot be written")});
+    EXPECT_EQ(messenger.errors, QStringList{QStringLiteral(
+                                    "REGION.KWI исходной карты не содержит правильных данных о регионах")});
     EXPECT_TRUE(control<QPlainTextEdit>(*wizard, "progressMemo")
                     ->toPlainText()
-                    .contains(QStringLiteral("volume 1 cannot be written")));
+                    .contains(QStringLiteral("REGION.KWI of the source map is not valid region data")));
     EXPECT_FALSE(wizard->Model().ProcessingEnabled());
     wizard->NextBtnClick();
     EXPECT_EQ(wizard->result(), 1);

@@ -49,6 +49,13 @@ protected:
         EXPECT_EQ(control<QSlider>(w, "sizeFilter100TrackBar")->value(), c.filter100);
         EXPECT_EQ(control<QLineEdit>(w, "buildingsTypeCodeEdit")->text(), TypeCodeText(c.buildingsTypeCode));
         EXPECT_EQ(control<QPushButton>(w, "defaultBtn")->isEnabled(), m.Enabled(C::DefaultButton));
+        // The group boxes' titles grey with their controls.
+        EXPECT_EQ(control<QSlider>(w, "sizeFilter50TrackBar")->parentWidget()->isEnabled(),
+                  m.Enabled(C::BuildingsOptions));
+        EXPECT_EQ(control<QCheckBox>(w, "includeLettersCheckBox")->parentWidget()->isEnabled(),
+                  m.Enabled(C::AddressOptions));
+        EXPECT_EQ(control<QCheckBox>(w, "arrowsCheckBox")->parentWidget()->isEnabled(),
+                  m.Enabled(C::ExtraLevel) || m.Enabled(C::Arrows));
         box(control<QCheckBox>(w, "trimCheckBox"), c.trim, true, "trim");
         EXPECT_EQ(control<QButtonGroup>(w, "trimRadioGroup")->checkedId(), c.trimMode);
         EXPECT_EQ(control<QSlider>(w, "northTrackBar")->value(), c.edges.north);

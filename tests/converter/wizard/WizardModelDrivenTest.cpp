@@ -152,6 +152,16 @@ TEST(WizardModelDriven, TrimmingByTheBuildingsBoxEdgesAndBorders) {
     EXPECT_FALSE(model.Choices().areas[0]);
     EXPECT_EQ(model.TakeSelectedAreas(), (std::vector<int>{43, 255}));
     EXPECT_EQ(model.BuildOptions(false).selectedAreas, (std::vector<int>{43, 255}));
+    // A map across 180 degrees, 90 E to 142 W (28800 units a degree): the edges run eastward from its
+    // west edge and move there, and the run gets the longitudes as the map stores them.
+    ConverterSource across = plainSource();
+    across.west = 90 * 28800, across.east = -142 * 28800;
+    WizardModel wide(across, false);
+    EXPECT_EQ(wide.EdgeRange(TrimEdge::East), std::make_pair(90 * 28800 + 7200, 218 * 28800));
+    EXPECT_EQ(wide.EdgeText(TrimEdge::East), QStringLiteral("W 142°00'00\""));
+    wide.MoveEdge(TrimEdge::East, 200 * 28800);
+    EXPECT_EQ(wide.EdgeText(TrimEdge::East), QStringLiteral("W 160°00'00\""));
+    EXPECT_EQ(wide.BuildOptions(false).trimEast, -160 * 28800);
 }
 
 TEST(WizardModelDriven, CompletionTasksAndTheirRegions) {

@@ -67,9 +67,16 @@ TEST_F(WizardSampleDiscTest, WritesTheSameMapAsTheHeadlessJob) {
     wizard.NextBtnClick();
     ASSERT_TRUE(wizard.Model().Enabled(WizardControl::NewRegion));
     control<QCheckBox>(wizard, "regionCheckBox")->click();
+    control<QCheckBox>(wizard, "voiceCheckBox")->click();
     control<QPushButton>(wizard, "processingButton")->click();
     ASSERT_TRUE(waitUntil([&] { return wizard.Model().NextOn(); }, 60000));
     EXPECT_TRUE(messenger.errors.isEmpty()) << messenger.errors.join("; ").toStdString();
+    // The voice data lies beside the map, not in ALLDATA.KWI: there is nothing to copy, and the user hears
+    // so.
+    EXPECT_EQ(messenger.information,
+              QStringList{QStringLiteral("STDVCE.KWI не создан: в ALLDATA.KWI исходной карты "
+                                         "нет голосовых данных: они лежат рядом с картой, в "
+                                         "VOICEDAT.KWI")});
     EXPECT_TRUE(std::filesystem::exists(spath("out/REGION.KWI")));
     wizard.NextBtnClick();
     EXPECT_EQ(wizard.result(), 1);

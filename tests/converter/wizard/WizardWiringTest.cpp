@@ -111,7 +111,9 @@ TEST_F(WizardWiringTest, ARefusedCompiledFileLeavesTheDataAndSaysWhy) {
     const std::vector<uint8_t> before = *importer.Data().records;
     importer.Start({path("broken.lmp")}, 0, false);
     finishImport(importer);
-    EXPECT_FALSE(importer.TakeError().isEmpty());
+    EXPECT_EQ(importer.TakeError(), QStringLiteral("Файл %1 не является скомпилированной картой: запись "
+                                                   "неизвестного вида 127")
+                                        .arg(path("broken.lmp")));
     EXPECT_TRUE(importer.TakeError().isEmpty());
     EXPECT_EQ(*importer.Data().records, before);
     EXPECT_TRUE(importer.Data().loaded);
