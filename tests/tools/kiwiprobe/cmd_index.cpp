@@ -215,7 +215,7 @@ int indexCommand(const probe::Args& args) {
     const auto& names = args.words();
     if (!probe::oneArgument(names, "index: give one INDEXDAT.KWI")) return 2;
     const long long base = args.number("--base", 0, 0);
-    if (!probe::mountImageOption(args, "index")) return 1;
+    if (!probe::mountImageOption(args, "index")) return probe::kImageNotMounted;
     std::unique_ptr<TLN_IndexManager> index;
     if (args.has("--base"))
         index = TLN_IndexManager::CreateFromStream(OpenKiwiFile(names[0]), base);

@@ -178,7 +178,7 @@ int regionCommand(const probe::Args& args) {
     if (!probe::oneArgument(files, "region: give one file")) return 2;
     Printer p;
     p.base = args.number("--offset", 0, 0);
-    if (!probe::mountImageOption(args, "region")) return 1;
+    if (!probe::mountImageOption(args, "region")) return probe::kImageNotMounted;
     std::unique_ptr<TLN_RegionManager> manager;
     if (args.has("--offset")) {
         manager = std::make_unique<TLN_RegionManager>(OpenKiwiFile(files[0]), p.base);
