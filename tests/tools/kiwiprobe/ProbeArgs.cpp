@@ -69,10 +69,11 @@ UsageShape usageShape(const std::string& usage) {
     return shape;
 }
 
-// Free text (TEXT) and the values format shows (VALUE...) may be empty; every other argument names a
-// file, a folder, an entry or a choice, where "" would silently mean the current folder, "/" or nothing.
+// Free text (TEXT), the values format shows (VALUE...) and names a reader looks up in the data (NAME: an
+// empty one is a name like any other to it) may be empty; every other argument names a file, a folder or a
+// choice, where "" would silently mean the current folder, "/" or nothing.
 bool mayBeEmpty(const std::string& word) {
-    return word == "TEXT" || word == "VALUE...";
+    return word == "TEXT" || word == "VALUE..." || word == "NAME";
 }
 
 void refuseEmpty(const UsageShape& shape, const std::vector<std::pair<std::string, std::string>>& given,

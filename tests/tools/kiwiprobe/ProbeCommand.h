@@ -65,8 +65,8 @@ struct Register {
 
 // Parses words (the arguments after the command's name) against usage's options. "--help" and "-h" are
 // flags of every command. Raises UsageError for an unknown option, a missing or unexpected value, and an
-// empty argument or value where usage names a path or a name ("" would otherwise be the current folder or
-// "/" once a command appends a file name to it).
+// empty argument or value where usage names a path or a choice ("" would otherwise be the current folder
+// or "/" once a command appends a file name to it); TEXT, VALUE... and NAME may be empty.
 Args parseArguments(const std::string& usage, const std::vector<std::string>& words);
 
 // True when arguments holds exactly one item; otherwise prints usage ("command: give ...") on stderr.

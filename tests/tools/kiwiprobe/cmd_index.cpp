@@ -256,7 +256,7 @@ int generateCommand(const probe::Args& args) {
 probe::Register reg("index", "INDEXDAT.KWI [--records] [--base N] [--image IMAGE] [--open NAME]",
                     "The index part: its header, tables and categories; --open opens one data file.",
                     indexCommand);
-probe::Register regGenerate("gen-index", "DIR [--base N] [--data-name NAME | --listed]",
+probe::Register regGenerate("gen-index", "DIR [--base N] [--data-name FILE | --listed]",
                             "Writes the index test files into DIR.", generateCommand);
 
 } // namespace

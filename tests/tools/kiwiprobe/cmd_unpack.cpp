@@ -48,8 +48,8 @@ int unpackCommand(const probe::Args& args) {
     std::vector<size_t> chosen;
     const std::string only = args.value("--only");
     for (size_t i = 0; i < list->Entries().size(); ++i)
-        if (only.empty() || list->Entries()[i].name == only) chosen.push_back(i);
-    if (chosen.empty() && !only.empty())
+        if (!args.has("--only") || list->Entries()[i].name == only) chosen.push_back(i);
+    if (chosen.empty() && args.has("--only"))
         throw probe::UsageError("--only " + only + ": " + names[0] + " lists no entry of that name");
     // From here on a stop signal cancels the job, which removes what its running entries had written.
     probe::stopJobOnSignal(nullptr);
