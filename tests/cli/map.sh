@@ -82,6 +82,7 @@ filecon FC16.MNG --insert abc:1:A:B:1 --save FC16.MNG|abc: not a number
 filecon FC16.MNG --insert 0:999:X:Y:-1 --save FC16.MNG|999: not from 0 to 255
 convert source/ALLDATA.KWI out --finish region --regions 3|--regions 3: 3: not from 0 to 2
 gen-source made --regions x|--regions x: not a number
+gen-region made --embed x|--embed x: not a number
 convert ALLDATA.KWI out --buildings x.lmp|"buildings": true in --options switches buildings on
 convert ALLDATA.KWI out --finish bogus|unknown finishing task "bogus"
 frames ALLDATA.KWI --codepage 12345|--codepage 12345: not a code page

@@ -216,11 +216,11 @@ int regionCommand(const probe::Args& args) {
 int generateCommand(const probe::Args& args) {
     const auto& rest = args.words();
     if (!probe::oneArgument(rest, "gen-region: give a folder")) return 2;
+    const long long base = args.number("--embed", 0, 0);
     const fixture::RegionImage image = fixture::buildRegionData(fixture::sampleRegionPlan());
     const std::string path = fixture::writeRegionData(image, rest[0]);
     std::printf("wrote %s bytes %zu\n", path.c_str(), image.bytes.size());
     if (args.has("--embed")) {
-        const long long base = args.number("--embed", 0, 0);
         const std::string embedded = rest[0] + "/ALLDATA.KWI";
         fixture::writeFile(embedded, fixture::embedRegionData(image.bytes, base));
         std::printf("wrote %s base 0x%llX\n", embedded.c_str(), base);
