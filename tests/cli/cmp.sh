@@ -49,6 +49,7 @@ echo "hello" > disc/README.TXT
 
 "$KIWIPROBE" cmp-ls disc/05.CMP > list.txt
 diff -u "$KIWI_SOURCE_DIR/tests/cli/golden/cmp-ls.txt" list.txt || fail "cmp-ls"
+! "$KIWIPROBE" cmp-ls disc/06.CMP 2> err.txt && grep -q "^cmp-ls: disc/06.CMP: not found$" err.txt || fail "a missing list"
 
 "$KIWIPROBE" cat disc/DATA/MAP.KWI > out.bin
 cmp -s out.bin source.bin || fail "cat decompressed"

@@ -39,6 +39,8 @@ echo '{"bogus": true}' > bogus.json
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options bogus.json)" = 4 ] || fail "unknown settings were not refused"
 echo '{"translate": true, "dictionaryPath": "missing.lndict"}' > nodict.json
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options nodict.json)" = 4 ] || fail "a missing dictionary was not refused"
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options none.json)" = 4 ] && grep -q "none.json" last.err ||
+    fail "a missing options file was not named: $(cat last.err)"
 
 # Name translation through a dictionary file named in the options.
 printf 'Kremlin=\xca\xf0\xe5\xec\xeb\xfc\r\n' > dict.txt
@@ -54,9 +56,9 @@ echo '{"buildings": true, "buildingsClass": 1, "buildingsTypeCode": 323}' > buil
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json)" = 4 ] ||
     fail "buildings without building data were not refused"
 printf 'junk' > junk.lmp
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --buildings junk.lmp)" = 4 ] || fail "a junk .lmp was not refused"
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json --buildings junk.lmp)" = 4 ] || fail "a junk .lmp was not refused"
 printf '; the town\n[IMG ID]\nID=1\n[END-IMG ID]\n' > town.mp
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --buildings town.mp)" = 4 ] && grep -q 'Сохранить как...' last.err ||
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json --buildings town.mp)" = 4 ] && grep -q 'Сохранить как...' last.err ||
     fail "a Polish-format map as building data was not refused with how to compile it: $(cat last.err)"
 printf '\xff\xff\xff\x7f\x00\x00\x00\x80\x00\x00\x00\x80\xff\xff\xff\x7f' > empty.lmp
 mkdir imp
@@ -72,13 +74,18 @@ mkdir imp
 xorriso -as mkisofs -quiet -o src.iso src 2>/dev/null
 [ "$(status "$KIWIPROBE" convert ALLDATA.KWI fromimage --image src.iso)" = 0 ] || fail "the image source: $(cat last.err)"
 [ "$(sha256sum < fromimage/ALLDATA.KWI)" = "$first" ] || fail "the map from the image differs"
+# An image that cannot be mounted: named, and the same exit code in every command.
+for command in "convert ALLDATA.KWI out" "cat ALLDATA.KWI" "cmp-ls 05.CMP" "unpack 05.CMP out" "map ALLDATA.KWI"; do
+    [ "$(status "$KIWIPROBE" $command --image none.iso)" = 1 ] && grep -q "cannot mount none.iso: not found" last.err ||
+        fail "$command: a missing image gave $(cat last.err)"
+done
 
 # Finishing: a single volume (the map is far below 2 GiB), ReadMe.txt; no FILECON.MNG beside the source.
 mkdir fin
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI fin --finish split,filecon)" = 0 ] || fail "a finished run failed"
 [ ! -e fin/ALLDATA.KWI ] && [ -f fin/ALLDATA1.KWI ] && [ -f fin/ReadMe.txt ] || fail "the split left the wrong files"
 [ "$(sha256sum < fin/ALLDATA1.KWI)" = "$first" ] || fail "the volume differs from the unsplit map"
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI fin --finish bogus)" = 4 ] || fail "an unknown finishing task was not refused"
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI fin --finish bogus)" = 2 ] || fail "an unknown finishing task was not refused"
 
 (cd src && sha256sum -c --quiet ../source.sums) || fail "the source folder changed"
 [ "$(ls src | wc -l)" = "$(wc -l < source.sums)" ] || fail "files appeared in the source folder"

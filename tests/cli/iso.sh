@@ -49,6 +49,12 @@ while IFS= read -r line; do
     cmp out2.bin "$source_path"
 done < expected.txt
 
+# A root directory whose length runs past the image is read with the length of its own "." record.
+mkdir hostile && printf 'a\n' > hostile/A.TXT && xorriso -as mkisofs -quiet -o rootlen.iso hostile 2>/dev/null
+printf '\xff\xff\xff\xff\xff\xff\xff\xff' | dd of=rootlen.iso bs=1 seek=$((16 * 2048 + 166)) conv=notrunc status=none
+test "$("$KIWIPROBE" iso-ls rootlen.iso)" = "$(printf '\tA.TXT\t2')"
+! "$KIWIPROBE" iso-ls nothere.iso 2> err.txt && grep -qx "iso-ls: nothere.iso: not found" err.txt
+
 # A missing path fails without leaving a target.
 if "$KIWIPROBE" iso-extract plain.iso DATA/NOPE.BIN nope.bin 2>/dev/null; then exit 1; fi
 test ! -e nope.bin

@@ -48,9 +48,17 @@ number 0 0 0 0 0 1 0 0 0 0 0 0 200 106
 located 1
 parcel 0 0 0 0 0 1 0 1 2 2 1 0 200 106
 GOLDEN
-# A wrong command line: exit 2, nothing on stdout, and a message on stderr that names what is wrong.
+# A wrong command line: exit 2, nothing on stdout, a message on stderr that names what is wrong, and no
+# file written or changed. As root the probe runs as nobody, so a wrong line that writes after all (an
+# empty OUTDIR is "/") fails instead of writing there.
+"$KIWIPROBE" gen-local "$work/plain" > /dev/null
+"$KIWIPROBE" gen-source "$work/plain/source" --regions 3 > /dev/null
+as_user=()
+[ "$(id -u)" != 0 ] || as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+(cd "$work/plain" && find . -type f -exec sha256sum {} + | sort) > "$work/before.txt"
 while IFS='|' read -r words message; do
-    set +e; (cd "$work/plain" && "$KIWIPROBE" $words) > "$work/out.txt" 2> "$work/err.txt"; rc=$?; set -e
+    eval "set -- $words"
+    set +e; (cd "$work/plain" && "${as_user[@]}" "$KIWIPROBE" "$@") > "$work/out.txt" 2> "$work/err.txt"; rc=$?; set -e
     [ "$rc" = 2 ] && [ ! -s "$work/out.txt" ] || { echo "'$words' gave exit $rc" >&2; exit 1; }
     grep -qF -- "$message" "$work/err.txt" || { echo "'$words' said: $(cat "$work/err.txt")" >&2; exit 1; }
 done <<'TABLE'
@@ -64,7 +72,24 @@ map ALLDATA.KWI --walk=1|unexpected value after '--walk'
 locate ALLDATA.KWI --level 0 --xy 7300,y|--xy 7300,y: not X,Y
 mpa ALLDATA.KWI|unknown command "mpa"
 help mpa|unknown command "mpa"
+convert ALLDATA.KWI ''|argument 2 (OUTDIR) is empty
+gen-alldata ''|argument 1 (DIR) is empty
+map ALLDATA.KWI --image ''|--image is empty
+map ALLDATA.KWI --image=|--image is empty
+filecon FC16.MNG --delete 4294967296 --save FC16.MNG|--delete 4294967296: not from 0
+filecon FC16.MNG --delete 0 --delete 2 --save FC16.MNG|--delete 2: beyond the 2 records
+filecon FC16.MNG --insert abc:1:A:B:1 --save FC16.MNG|abc: not a number
+filecon FC16.MNG --insert 0:999:X:Y:-1 --save FC16.MNG|999: not from 0 to 255
+convert source/ALLDATA.KWI out --finish region --regions 3|--regions 3: 3: not from 0 to 2
+gen-source made --regions x|--regions x: not a number
+gen-region made --embed x|--embed x: not a number
+convert ALLDATA.KWI out --buildings x.lmp|"buildings": true in --options switches buildings on
+convert ALLDATA.KWI out --finish bogus|unknown finishing task "bogus"
+frames ALLDATA.KWI --codepage 12345|--codepage 12345: not a code page
+voice ALLDATA.KWI --wav out.wav|give --table N
 TABLE
+(cd "$work/plain" && find . -type f -exec sha256sum {} + | sort) | diff -u "$work/before.txt" -
+cmp <("$KIWIPROBE" cat "$work/plain/ALLDATA.KWI" --offset 010 --count 9) <(tail -c +11 "$work/plain/ALLDATA.KWI" | head -c 9)
 "$KIWIPROBE" --help | grep -q '^  map ALLDATA.KWI \[--walk\]'
 "$KIWIPROBE" help map | grep -q '^usage: kiwiprobe map ALLDATA.KWI'
 "$KIWIPROBE" map --help | grep -q '^usage: kiwiprobe map ALLDATA.KWI'

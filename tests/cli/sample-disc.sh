@@ -22,6 +22,10 @@ if [ "$has_image" -eq 1 ]; then
     [ -s disc.iso ] || fail "no image"
     ls -a | grep -q '^\.sample-disc' && fail "a temporary folder was left beside the image"
     grep -q '^Type=0x3300' disc-town.mp || fail "no town map with house numbers beside the image"
+    # An image inside its own folder holds the disc's files only, as one beside it does.
+    "$STROVANE_SAMPLE_DISC" inner --iso inner/in.iso && "$STROVANE_SAMPLE_DISC" inner --iso inner/in.iso
+    diff <(xorriso -indev disc.iso -find / 2> /dev/null) <(xorriso -indev inner/in.iso -find / 2> /dev/null) ||
+        fail "the image inside its folder holds more than the disc"
 else
     "$STROVANE_SAMPLE_DISC" disc
 fi

@@ -49,10 +49,14 @@ cp "$work/config2/Strovane/settings.txt" settings2-before.txt
 [ -s "$work/data2/strovane/sample-disc.iso" ] || fail "no image for the listed user"
 cmp -s "$work/config2/Strovane/settings.txt" settings2-before.txt || fail "a listed user's settings changed"
 
-# Arguments it does not know: exit 2 and a message on stderr that names what is wrong.
+# Arguments it does not know: exit 2 and a message on stderr that names what is wrong (as nobody when root,
+# so that nothing can be written).
+as_user=()
+[ "$(id -u)" != 0 ] || as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 while IFS='|' read -r arguments message; do
     status=0
-    "$STROVANE_SAMPLE_DISC" $arguments > out.txt 2> err.txt || status=$?
+    eval "set -- $arguments"
+    "${as_user[@]}" "$STROVANE_SAMPLE_DISC" "$@" > out.txt 2> err.txt || status=$?
     [ "$status" -eq 2 ] && [ ! -s out.txt ] || fail "'$arguments' gave $status"
     grep -qF -- "$message" err.txt || fail "'$arguments' said: $(cat err.txt)"
 done <<'TABLE'
@@ -61,6 +65,9 @@ done <<'TABLE'
 --iso|after '--iso'
 --frobnicate|unknown option --frobnicate
 a b|one FOLDER only, not also "b"
+''|FOLDER is empty
+--iso ''|--iso is empty
+--iso=|--iso is empty
 TABLE
 "$STROVANE_SAMPLE_DISC" --help | grep -q '^usage: strovane-sample-disc FOLDER' || fail "--help"
 "$STROVANE_SAMPLE_DISC" --version | grep -qx 'strovane-sample-disc [0-9.]*' || fail "--version"

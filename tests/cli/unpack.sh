@@ -66,6 +66,32 @@ for workers in 1 4; do
 done
 [ ! -e out1/x.kwi ] || fail "the unsafe name wrote beside the output folder"
 
+status=0
+"$KIWIPROBE" unpack disc/05.CMP only-out --only NOSUCH 2> err.txt || status=$?
+[ "$status" = 2 ] && grep -q "only NOSUCH: disc/05.CMP lists no entry" err.txt && [ ! -e only-out ] || fail "--only NOSUCH"
+
+# SIGINT and SIGTERM stop a run as they stop convert: exit 2, no temporary file left. One 64 KiB gzip block
+# of zeros named 2000 times by one entry (125 MiB to write) keeps the run going while the signal comes.
+mkdir big
+{ head -c 2048 /dev/zero; head -c 65536 /dev/zero | gzip -n -c; } > big/ZERO.KWI
+zsize=$(( $(stat -c %s big/ZERO.KWI) - 2048 ))
+{
+    u32 1; u32 20; u16 2; u16 8; printf 'ZERO.KWI'
+    printf 'TEST'; u32 2000; u32 $((2000 * 65536))
+    printf '\0\0\0\1%.0s' $(seq 2000); printf "$(printf '\\x%02x\\x%02x' $((zsize >> 8)) $((zsize & 255)))%.0s" $(seq 2000)
+} > big/05.CMP
+for signal in INT TERM; do
+    rm -rf big-out
+    "$KIWIPROBE" unpack big/05.CMP big-out > /dev/null &
+    pid=$!
+    for _ in $(seq 1 500); do [ -n "$(ls -A big-out 2> /dev/null)" ] && break; sleep 0.01; done
+    kill -s "$signal" "$pid"
+    status=0
+    wait "$pid" || status=$?
+    [ "$status" = 2 ] || fail "SIG$signal gave exit $status, not 2"
+    [ -z "$(find big-out -type f ! -name ZERO.KWI)" ] || fail "SIG$signal left $(find big-out -type f)"
+done
+
 if command -v xorriso > /dev/null; then
     xorriso -as mkisofs -quiet -o disc.iso disc 2> /dev/null
     "$KIWIPROBE" unpack --image disc.iso 05.CMP image-out --workers 4 > report.txt || true

@@ -31,7 +31,7 @@ bool writeDiscFolder(const QString& folder, const DiscFiles& files, QString& err
     return true;
 }
 
-bool buildIsoImage(const QString& folder, const QString& imagePath, QString& error) {
+bool buildIsoImage(const QString& folder, const DiscFiles& files, const QString& imagePath, QString& error) {
     const QFileInfo target(imagePath);
     if (!QDir().mkpath(target.absolutePath())) {
         error = "cannot create " + target.absolutePath();
@@ -46,8 +46,12 @@ bool buildIsoImage(const QString& folder, const QString& imagePath, QString& err
     const QString temporary = scratch.filePath("image.iso");
     QProcess xorriso;
     xorriso.setProcessChannelMode(QProcess::MergedChannels);
-    xorriso.start("xorriso", {"-as", "mkisofs", "-quiet", "-R", "-J", "-V", "ZARECHYE_SAMPLE", "-o",
-                              temporary, QDir(folder).absolutePath()});
+    QStringList arguments{"-as", "mkisofs",         "-quiet", "-R",      "-J",
+                          "-V",  "ZARECHYE_SAMPLE", "-o",     temporary, "-graft-points"};
+    for (const auto& [name, bytes] : files)
+        arguments << "/" + QString::fromStdString(name) + "=" +
+                         QDir(folder).absoluteFilePath(QString::fromStdString(name));
+    xorriso.start("xorriso", arguments);
     if (!xorriso.waitForStarted()) {
         error = "cannot run xorriso (bash scripts/install-deps installs it): " + xorriso.errorString();
         return false;

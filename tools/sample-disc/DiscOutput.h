@@ -9,6 +9,8 @@
 // False with a message in error when a file cannot be written.
 bool writeDiscFolder(const QString& folder, const DiscFiles& files, QString& error);
 
-// Runs xorriso (an external process with an argument list, no shell) on folder, writing the image under a
-// temporary name beside imagePath and renaming it into place only when xorriso succeeded.
-bool buildIsoImage(const QString& folder, const QString& imagePath, QString& error);
+// Runs xorriso (an external process with an argument list, no shell) on the files of folder that files
+// names, writing the image under a temporary name beside imagePath and renaming it into place only when
+// xorriso succeeded. Nothing else in folder goes into the image: the image itself, its temporary folder
+// and anything else the folder holds stay out.
+bool buildIsoImage(const QString& folder, const DiscFiles& files, const QString& imagePath, QString& error);

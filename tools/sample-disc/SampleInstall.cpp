@@ -28,8 +28,8 @@ bool installSampleDisc(QString& report, QString& error) {
             error = "cannot create a temporary folder";
             return false;
         }
-        if (!writeDiscFolder(files.path(), buildSampleDisc(), error) ||
-            !buildIsoImage(files.path(), image, error))
+        const DiscFiles disc = buildSampleDisc();
+        if (!writeDiscFolder(files.path(), disc, error) || !buildIsoImage(files.path(), disc, image, error))
             return false;
         report += "sample disc: wrote " + image + "\n";
     }

@@ -64,6 +64,10 @@ int main(int argc, char** argv) {
     const bool install = parser.isSet(installOption);
     if (folders.size() > 1) return refuse(QStringLiteral("one FOLDER only, not also \"%1\"").arg(folders[1]));
     if (images.size() > 1) return refuse(QStringLiteral("one --iso only, not also \"%1\"").arg(images[1]));
+    // "" would be the current folder, or no image at all.
+    if (folders.value(0, QStringLiteral("-")).isEmpty()) return refuse(QStringLiteral("FOLDER is empty"));
+    if (images.value(0, QStringLiteral("-")).isEmpty())
+        return refuse(QStringLiteral("--iso is empty: give IMAGE"));
     if (install && !(folders.isEmpty() && images.isEmpty()))
         return refuse(QStringLiteral("--install takes no FOLDER and no --iso"));
     if (!install && folders.isEmpty() && images.isEmpty())
@@ -82,9 +86,10 @@ int main(int argc, char** argv) {
         if (!scratch.isValid()) return fail("cannot create a temporary folder");
         folder = scratch.path();
     }
-    if (!writeDiscFolder(folder, buildSampleDisc(), error)) return fail(error);
+    const DiscFiles disc = buildSampleDisc();
+    if (!writeDiscFolder(folder, disc, error)) return fail(error);
     if (!image.isEmpty() &&
-        (!buildIsoImage(folder, image, error) || !writeTownPolishMap(townPolishMapPath(image), error)))
+        (!buildIsoImage(folder, disc, image, error) || !writeTownPolishMap(townPolishMapPath(image), error)))
         return fail(error);
     return 0;
 }

@@ -73,7 +73,7 @@ void ConverterWizard::connectHandlers() {
         connect(box, &QAbstractButton::toggled, this, change([this, set](bool on) { (model_.*set)(on); }));
     };
     const auto picked = [this, change](QButtonGroup* group, auto set) {
-        connect(group, &QButtonGroup::idToggled, this, change([this, set](int id, bool on) {
+        connect(group, &QButtonGroup::idToggled, this, change([set](int id, bool on) {
                     if (on) set(id);
                 }));
     };

@@ -124,11 +124,38 @@ void TISOImage::ParseDirectory(bool usePrimary) {
         descriptor = supplementary_.get();
     }
     tree_ = std::make_unique<TDataTree>();
-    const TDirectoryRecordHeader root = descriptor->RootDirectoryRecord();
+    const TDirectoryRecordHeader root = RootInsideImage(descriptor->RootDirectoryRecord());
     Log("ParseDirectory", "directory sector " + std::to_string(DirectoryRecordExtent(root)));
     WalkState state;
     state.sectorBudget = uint64_t(handler_->ImageSize()) / SectorSize + 1;
     if (MayWalk("root directory", root, state)) WalkDirectory(tree_->Root(), root, 0, state);
+}
+
+// A root directory whose declared length runs past the end of the image (a damaged or hostile
+// descriptor) is read with the length of its own "." record, the first record of its first sector, when
+// that record names the same extent and fits; otherwise the image has no listing to give, and the reason
+// is raised rather than an empty tree shown as if the disc were empty.
+TDirectoryRecordHeader TISOImage::RootInsideImage(const TDirectoryRecordHeader& root) const {
+    const uint32_t extent = DirectoryRecordExtent(root);
+    const uint32_t length = DirectoryRecordDataLength(root);
+    if (handler_->SectorsInImage(extent, SectorCount(length))) return root;
+    const std::string beyond = "root directory at sector " + std::to_string(extent) + " with " +
+                               std::to_string(length) + " bytes lies beyond the image";
+    std::vector<uint8_t> sector(SectorSize);
+    if (!handler_->SectorsInImage(extent, 1) ||
+        !handler_->ReadSectorDataAt(extent, sector.data(), int64_t(sector.size())))
+        throw EISOLibImageException(beyond);
+    TDirectoryRecordHeader self{};
+    std::copy_n(sector.begin(), RecordHeaderSize, self.begin());
+    const bool isSelf = sector[0] >= RecordHeaderSize + 1 && sector[32] == 1 &&
+                        sector[RecordHeaderSize] == 0 && (self[25] & DirectoryFlag) &&
+                        DirectoryRecordExtent(self) == extent;
+    const uint32_t ownLength = DirectoryRecordDataLength(self);
+    if (!isSelf || ownLength == 0 || !handler_->SectorsInImage(extent, SectorCount(ownLength)))
+        throw EISOLibImageException(beyond + ", and its own \".\" record gives no length inside it");
+    Log("ParseDirectory",
+        beyond + ": read with the " + std::to_string(ownLength) + " bytes of its \".\" record");
+    return self;
 }
 
 // A directory is walked once, and only when its extent lies inside the image; otherwise the branch

@@ -50,6 +50,7 @@ private:
     struct WalkState;
     void Log(const char* method, const std::string& message) const;
     void ReadVolumeDescriptors();
+    TDirectoryRecordHeader RootInsideImage(const TDirectoryRecordHeader& root) const;
     bool MayWalk(const std::string& label, const TDirectoryRecordHeader& record, WalkState& state);
     void WalkDirectory(TDirectoryEntry* directory, const TDirectoryRecordHeader& record, int depth,
                        WalkState& state);

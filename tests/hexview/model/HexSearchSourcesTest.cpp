@@ -65,7 +65,9 @@ TEST(HexSearchSources, TheWorkerOpensItsOwnStreamOfTheSameClass) {
     for (const auto& shown : {handle, file, decomp}) {
         const auto own = OpenSearchStream(shown);
         EXPECT_NE(own, shown);
-        EXPECT_EQ(typeid(*own), typeid(*shown));
+        const TLN_Stream& ownStream = *own;
+        const TLN_Stream& shownStream = *shown;
+        EXPECT_EQ(typeid(ownStream), typeid(shownStream));
         EXPECT_EQ(own->Size(), 70000);
     }
     // A stream of another class serves both threads through its positionless reads.

@@ -70,7 +70,6 @@ TEST(BpeDecoder, SkipCountsAndLiteralEntries) {
 }
 
 TEST(BpeDecoder, HostileTablesRaise) {
-    BpeDecoder decoder;
     // 5 -> (6, 6), 6 -> (5, 5): a cycle that would recurse forever.
     EXPECT_EQ(errorOf([&] { decodeBpe(packet({{5, 6, 6}, {6, 5, 5}}, {5})); }), "Byte-pair table is cyclic");
     // A cycle through right halves only grows the output instead of the stack.

@@ -172,7 +172,7 @@ TEST(PageCache, ConcurrentReadersSeeTheStreamsBytes) {
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&, t] {
             uint64_t seed = 1000 + uint64_t(t);
-            std::vector<uint8_t> out(size_t(PageCache::smallReadLimit));
+            std::vector<uint8_t> out(static_cast<size_t>(PageCache::smallReadLimit));
             for (int i = 0; i < 4000; ++i) {
                 seed = seed * 6364136223846793005ull + 1442695040888963407ull;
                 const int64_t position = int64_t((seed >> 20) % uint64_t(bytes.size() + 100));

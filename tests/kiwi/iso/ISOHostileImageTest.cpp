@@ -184,14 +184,17 @@ TEST(ISOHostileImage, OverlappingDirectoriesCannotMultiplyTheWork) {
     EXPECT_TRUE(opened->logHas("more directory sectors than the image holds: walk stopped"));
 }
 
-TEST(ISOHostileImage, RootBeyondTheImageGivesAnEmptyTree) {
+// Not an empty tree, as if the disc held nothing: sector 18 has no "." record to take a length from.
+TEST(ISOHostileImage, RootBeyondTheImageWithoutItsOwnRecordIsRefused) {
     IsoWriter iso(20);
     iso.primary(16, 18, 0xFFFFFFFFu);
     iso.terminator(17);
-    auto opened = openImage(iso.bytes());
-    EXPECT_EQ(opened->root()->FileCount(), 0);
-    EXPECT_EQ(opened->root()->DirectoryCount(), 0);
-    EXPECT_TRUE(opened->logHas("root directory skipped"));
+    const std::string path = fixture::scratchDir("iso-hostile") + "/root.iso";
+    fixture::writeFile(path, iso.bytes());
+    TISOImage image(path);
+    EXPECT_THAT([&] { image.OpenImage(); },
+                ThrowsMessage<EISOLibImageException>(
+                    HasSubstr("root directory at sector 18 with 4294967295 bytes lies beyond the image")));
 }
 
 TEST(ISOHostileImage, MultiExtentFilesAreNotListed) {

@@ -47,7 +47,7 @@ class Dumper {
 public:
     Dumper(const TLN_KiwiMap& map, const TLN_Parcel_Frames& frames, std::ostream* out,
            const FrameDumpOptions& options)
-        : map_(map), frames_(frames), out_(out), options_(options), level_(map.GetLevel(frames.Level)),
+        : frames_(frames), out_(out), options_(options), level_(map.GetLevel(frames.Level)),
           system_(map.SystemNumber()) {}
 
     size_t run() {
@@ -411,7 +411,6 @@ private:
         }
     }
 
-    const TLN_KiwiMap& map_;
     const TLN_Parcel_Frames& frames_;
     std::ostream* out_;
     const FrameDumpOptions& options_;

@@ -1,11 +1,17 @@
 // Parsing of one kiwiprobe command's arguments: a QCommandLineParser built from the options its usage line
 // names, and the number and option helpers the commands share.
 #include <QCommandLineParser>
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <filesystem>
+#include <map>
 #include <sstream>
+#include <string_view>
 
 #include "ProbeCommand.h"
 #include "kiwi/disc/FileManager.h"
+#include "platform/CodePage.h"
 
 namespace probe {
 namespace {
@@ -25,8 +31,16 @@ std::string bytesOf(QString word) {
     return word.toLatin1().toStdString();
 }
 
+// What a usage line names: its options, the word each valued option's value is named by, and the words
+// of the arguments in order ("VALUE..." stands for all the rest).
+struct UsageShape {
+    std::vector<QCommandLineOption> options;
+    std::map<std::string, std::string> valueWords;
+    std::vector<std::string> argumentWords;
+};
+
 // "--name" followed by a word that is neither an option nor "|" takes a value (the word names it).
-std::vector<QCommandLineOption> usageOptions(const std::string& usage) {
+UsageShape usageShape(const std::string& usage) {
     std::string plain = usage;
     for (char& c : plain)
         if (c == '[' || c == ']') c = ' ';
@@ -34,16 +48,46 @@ std::vector<QCommandLineOption> usageOptions(const std::string& usage) {
     std::vector<std::string> words;
     for (std::string word; stream >> word;)
         words.push_back(word);
-    std::vector<QCommandLineOption> options{
-        QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")})};
+    UsageShape shape;
+    shape.options.emplace_back(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     for (size_t i = 0; i < words.size(); ++i) {
-        if (words[i].rfind("--", 0) != 0) continue;
+        if (words[i] == "|") continue;
+        if (words[i].rfind("--", 0) != 0) {
+            shape.argumentWords.push_back(words[i]);
+            continue;
+        }
         const QString name = QString::fromStdString(words[i].substr(2));
         const bool valued = i + 1 < words.size() && words[i + 1].rfind("--", 0) != 0 && words[i + 1] != "|";
-        options.push_back(valued ? QCommandLineOption(name, QString(), QString::fromStdString(words[i + 1]))
-                                 : QCommandLineOption(name));
+        if (!valued) {
+            shape.options.emplace_back(name);
+            continue;
+        }
+        shape.options.emplace_back(name, QString(), QString::fromStdString(words[i + 1]));
+        shape.valueWords[words[i]] = words[i + 1];
+        ++i;
     }
-    return options;
+    return shape;
+}
+
+// Free text (TEXT), the values format shows (VALUE...) and names a reader looks up in the data (NAME: an
+// empty one is a name like any other to it) may be empty; every other argument names a file, a folder or a
+// choice, where "" would silently mean the current folder, "/" or nothing.
+bool mayBeEmpty(const std::string& word) {
+    return word == "TEXT" || word == "VALUE..." || word == "NAME";
+}
+
+void refuseEmpty(const UsageShape& shape, const std::vector<std::pair<std::string, std::string>>& given,
+                 const std::vector<std::string>& arguments) {
+    for (const auto& [option, value] : given) {
+        const auto word = shape.valueWords.find(option);
+        if (value.empty() && word != shape.valueWords.end() && !mayBeEmpty(word->second))
+            throw UsageError(option + " is empty: give " + word->second);
+    }
+    for (size_t i = 0; i < arguments.size() && !shape.argumentWords.empty(); ++i) {
+        const std::string& word = shape.argumentWords[std::min(i, shape.argumentWords.size() - 1)];
+        if (arguments[i].empty() && !mayBeEmpty(word))
+            throw UsageError("argument " + std::to_string(i + 1) + " (" + word + ") is empty");
+    }
 }
 
 std::string rangeText(long long low, long long high) {
@@ -58,7 +102,8 @@ Args parseArguments(const std::string& usage, const std::vector<std::string>& wo
     QCommandLineParser parser;
     // "-limit" is "--limit", not the letters l, i, m, i, t.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const QCommandLineOption& option : usageOptions(usage))
+    const UsageShape shape = usageShape(usage);
+    for (const QCommandLineOption& option : shape.options)
         parser.addOption(option);
     QStringList line{QStringLiteral("kiwiprobe")};
     for (const std::string& word : words)
@@ -85,6 +130,7 @@ Args parseArguments(const std::string& usage, const std::vector<std::string>& wo
     std::vector<std::string> plain;
     for (const QString& word : parser.positionalArguments())
         plain.push_back(bytesOf(word));
+    refuseEmpty(shape, given, plain);
     return Args(std::move(plain), std::move(given));
 }
 
@@ -103,15 +149,18 @@ std::string Args::value(const std::string& name, const std::string& fallback) co
 
 long long Args::number(const std::string& name, long long fallback, long long low, long long high) const {
     if (!has(name)) return fallback;
-    const std::string text = value(name);
-    long long result = 0;
     try {
-        result = parseNumber(text);
+        return parseNumber(value(name), low, high);
     } catch (const UsageError& error) {
         throw UsageError(name + " " + error.what());
     }
-    if (result < low || result > high) throw UsageError(name + " " + text + ": " + rangeText(low, high));
-    return result;
+}
+
+int Args::codePage(const std::string& name, int fallback) const {
+    const int page = int(number(name, fallback, 0, 65535));
+    if (has(name) && !isSupportedCodePage(page))
+        throw UsageError(name + " " + value(name) + ": not a code page this system converts");
+    return page;
 }
 
 bool oneArgument(const std::vector<std::string>& arguments, const char* usage) {
@@ -122,22 +171,33 @@ bool oneArgument(const std::vector<std::string>& arguments, const char* usage) {
 
 bool mountImageOption(const Args& args, const std::string& command) {
     const std::string image = args.value("--image");
-    if (image.empty() || OpenISOImage(image)) return true;
-    std::fprintf(stderr, "%s: cannot mount %s\n", command.c_str(), image.c_str());
+    std::string why;
+    if (image.empty() || OpenISOImage(image, &why)) return true;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(image, error)) why = "not found";
+    std::fprintf(stderr, "%s: cannot mount %s: %s\n", command.c_str(), image.c_str(),
+                 why.empty() ? "sectors of other than 2048 bytes" : why.c_str());
     return false;
 }
 
-long long parseNumber(const std::string& text) {
-    size_t used = 0;
-    long long value = 0;
-    try {
-        value = std::stoll(text, &used, 0);
-    } catch (const std::out_of_range&) {
-        throw UsageError(text + ": out of range");
-    } catch (const std::invalid_argument&) {
-        used = 0;
+long long parseNumber(const std::string& text, long long low, long long high) {
+    const bool negative = !text.empty() && text[0] == '-';
+    std::string_view digits(text);
+    digits.remove_prefix(negative ? 1 : 0);
+    int base = 10;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+        digits.remove_prefix(2);
+        base = 16;
     }
-    if (used == 0 || used != text.size()) throw UsageError(text + ": not a number");
+    // from_chars takes no sign, blank or prefix of its own, so only the digits are read.
+    unsigned long long magnitude = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude, base);
+    if (digits.empty() || end != digits.data() + digits.size()) throw UsageError(text + ": not a number");
+    const unsigned long long limit = negative ? 0ULL - (unsigned long long)LLONG_MIN : LLONG_MAX;
+    if (error == std::errc::result_out_of_range || magnitude > limit)
+        throw UsageError(text + ": out of range");
+    const long long value = negative ? (long long)(0ULL - magnitude) : (long long)magnitude;
+    if (value < low || value > high) throw UsageError(text + ": " + rangeText(low, high));
     return value;
 }
 

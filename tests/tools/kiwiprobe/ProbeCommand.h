@@ -36,6 +36,8 @@ public:
     // naming the option and its value when that is not such a number.
     long long number(const std::string& name, long long fallback, long long low = LLONG_MIN,
                      long long high = LLONG_MAX) const;
+    // The value as a code page this system converts, or fallback when the option is not given.
+    int codePage(const std::string& name, int fallback) const;
     // Every option with its value ("" for a flag), in the order given.
     const std::vector<std::pair<std::string, std::string>>& given() const { return given_; }
 
@@ -62,15 +64,20 @@ struct Register {
 };
 
 // Parses words (the arguments after the command's name) against usage's options. "--help" and "-h" are
-// flags of every command. Raises UsageError for an unknown option or a missing or unexpected value.
+// flags of every command. Raises UsageError for an unknown option, a missing or unexpected value, and an
+// empty argument or value where usage names a path or a choice ("" would otherwise be the current folder
+// or "/" once a command appends a file name to it); TEXT, VALUE... and NAME may be empty.
 Args parseArguments(const std::string& usage, const std::vector<std::string>& words);
 
 // True when arguments holds exactly one item; otherwise prints usage ("command: give ...") on stderr.
 bool oneArgument(const std::vector<std::string>& arguments, const char* usage);
+// Exit code of every command whose --image cannot be mounted.
+constexpr int kImageNotMounted = 1;
 // Mounts the image named by --image (when given) so that names are looked up inside it; false, with a
-// message on stderr, when it cannot be mounted.
+// message on stderr, when it cannot be mounted (the command then exits with kImageNotMounted).
 bool mountImageOption(const Args& args, const std::string& command);
-// Parses decimal or 0x-prefixed hexadecimal (signed). Raises UsageError naming text when it is not one.
-long long parseNumber(const std::string& text);
+// Parses decimal (a leading 0 is still decimal) or 0x-prefixed hexadecimal, signed, from low to high.
+// Raises UsageError naming text when it is not such a number.
+long long parseNumber(const std::string& text, long long low = LLONG_MIN, long long high = LLONG_MAX);
 
 } // namespace probe

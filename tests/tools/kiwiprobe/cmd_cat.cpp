@@ -14,7 +14,7 @@ int catCommand(const probe::Args& args) {
     if (!probe::oneArgument(names, "cat: give one FILE")) return 2;
     const int64_t offset = args.number("--offset", 0, 0);
     const int64_t count = args.number("--count", -1, 0);
-    if (!probe::mountImageOption(args, "cat")) return 1;
+    if (!probe::mountImageOption(args, "cat")) return probe::kImageNotMounted;
     auto opened = TLN_DecompFileStream::Create(names[0]);
     TLN_Stream& stream = *opened;
     int64_t left = count >= 0 ? count : stream.Size() - offset;

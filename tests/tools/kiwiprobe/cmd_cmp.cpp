@@ -1,5 +1,6 @@
 // kiwiprobe cmp-ls: the entries of a CMP list, one per line: name, type name, block count, file size.
 #include <cstdio>
+#include <filesystem>
 
 #include "ProbeCommand.h"
 #include "kiwi/cmp/CompressionManager.h"
@@ -10,7 +11,12 @@ namespace {
 int cmpListCommand(const probe::Args& args) {
     const auto& names = args.words();
     if (!probe::oneArgument(names, "cmp-ls: give one LIST")) return 2;
-    if (!probe::mountImageOption(args, "cmp-ls")) return 1;
+    if (!probe::mountImageOption(args, "cmp-ls")) return probe::kImageNotMounted;
+    std::error_code error;
+    if (IsISOImageOpen() ? !ISOFileExists(names[0]) : !std::filesystem::is_regular_file(names[0], error)) {
+        std::fprintf(stderr, "cmp-ls: %s: not found\n", names[0].c_str());
+        return 1;
+    }
     TLN_CompressionManager list(names[0]);
     if (!list.IsValid()) {
         std::fprintf(stderr, "cmp-ls: %s is not a valid CMP list\n", names[0].c_str());

@@ -1,12 +1,12 @@
 // kiwiprobe convert: runs the map converter's job headless on a source map and prints its log.
 #include <cctype>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
 #include "ProbeCommand.h"
+#include "ProbeStop.h"
 #include "converter/import/LmpFile.h"
 #include "converter/job/CompletionRun.h"
 #include "converter/job/ConversionJob.h"
@@ -15,37 +15,34 @@
 
 namespace {
 
-// Ctrl+C and a kill become the run's own stop: it removes its temporary files and the probe exits 2. The
-// handler only sets lock-free atomics.
-std::atomic<bool> interrupted{false};
-std::atomic<ConversionJob*> runningJob{nullptr};
-
-void stopOnSignal(int) {
-    interrupted.store(true);
-    if (ConversionJob* job = runningJob.load()) job->RequestStop();
-}
-
-void catchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = stopOnSignal;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-// The level-1 regions a new REGION.KWI keeps: "all" (nothing listed) or indices "0,3,7".
-std::vector<int> chosenRegions(const std::string& chosen) {
+// The level-1 regions a new REGION.KWI keeps: "all" (nothing listed) or indices "0,3,7", each one of the
+// count regions of the source's REGION.KWI.
+std::vector<int> chosenRegions(const std::string& chosen, int count) {
     std::vector<int> regions;
-    std::stringstream items(chosen == "all" ? std::string() : chosen);
+    std::stringstream items(chosen);
     for (std::string item; std::getline(items, item, ',');) {
         try {
-            if (!item.empty()) regions.push_back(int(probe::parseNumber(item)));
-        } catch (const probe::UsageError&) {
-            throw probe::UsageError("--regions " + chosen + ": not all or I,J,...");
+            regions.push_back(int(probe::parseNumber(item, 0, count - 1)));
+        } catch (const probe::UsageError& error) {
+            throw probe::UsageError("--regions " + chosen + ": " + error.what() + " (REGION.KWI holds " +
+                                    std::to_string(count) + " regions on level 1)");
         }
     }
     return regions;
+}
+
+// The level-1 regions of the REGION.KWI beside the source; -1 when it has none that reads.
+int sourceRegionCount(const std::string& source) {
+    const std::string region = FindBesideSource(source, "REGION.KWI");
+    if (region.empty()) return -1;
+    TLN_RegionManager regions(region);
+    TLN_Region_Level_Record level;
+    return regions.IsValid() && regions.GetLevelRecord(1, level) ? level.RegionCount : -1;
+}
+
+// Building data is read only by these settings; given without them it would change nothing.
+bool optionsUseBuildings(const ConversionOptions& o) {
+    return o.buildings || o.address || o.addOneWayArrows || o.addExtraLevel || (o.trim && o.trimMode == 0);
 }
 
 // A Polish-format map (text beginning with a comment or a section) is not compiled building data.
@@ -71,26 +68,6 @@ void makeOutputFolder(const std::string& folder) {
 int convertCommand(const probe::Args& args) {
     const auto& rest = args.words();
     if (rest.size() != 2) throw probe::UsageError("give SRC and OUTDIR");
-    const std::string chosen = args.value("--regions", "all");
-    std::vector<int> regionList = chosenRegions(chosen);
-    // A stop after the given number of log lines, for tests of an interrupted run.
-    const long long stopAfter = args.number("--stop-after-lines", -1, 0);
-    // SRC names the map inside the image from here on.
-    if (!probe::mountImageOption(args, "convert")) return 4;
-    ConversionOptions options;
-    if (args.has("--options")) {
-        std::ifstream file(args.value("--options"));
-        std::stringstream text;
-        text << file.rdbuf();
-        if (!file) {
-            std::cerr << "convert: cannot read the options file\n";
-            return 4;
-        }
-        if (const auto problem = options.LoadJson(text.str())) {
-            std::cerr << "convert: " << *problem << "\n";
-            return 4;
-        }
-    }
     CompletionOptions finish;
     bool finishing = false;
     if (args.has("--finish")) {
@@ -105,12 +82,45 @@ int convertCommand(const probe::Args& args) {
                 finish.region = true;
             else if (task == "voice")
                 finish.voice = true;
-            else {
-                std::cerr << "convert: unknown finishing task " << task << "\n";
-                return 4;
-            }
+            else
+                throw probe::UsageError("--finish " + args.value("--finish") + ": unknown finishing task \"" +
+                                        task + "\" (split, filecon, region or voice)");
         }
     }
+    const std::string chosen = args.value("--regions", "all");
+    if (args.has("--regions") && !finish.region)
+        throw probe::UsageError("--regions chooses the regions of --finish region, which is not given");
+    // A stop after the given number of log lines, for tests of an interrupted run.
+    const long long stopAfter = args.number("--stop-after-lines", -1, 0);
+    // SRC names the map inside the image from here on.
+    if (!probe::mountImageOption(args, "convert")) return probe::kImageNotMounted;
+    std::vector<int> regionList;
+    if (chosen != "all") {
+        const int count = sourceRegionCount(rest[0]);
+        if (count < 0)
+            throw probe::UsageError("--regions " + chosen + ": the source has no REGION.KWI to choose from");
+        regionList = chosenRegions(chosen, count);
+    }
+    ConversionOptions options;
+    if (args.has("--options")) {
+        const std::string path = args.value("--options");
+        std::ifstream file(path);
+        std::stringstream text;
+        text << file.rdbuf();
+        if (!file) {
+            std::cerr << "convert: cannot read the options file " << path << "\n";
+            return 4;
+        }
+        if (const auto problem = options.LoadJson(text.str())) {
+            std::cerr << "convert: " << *problem << "\n";
+            return 4;
+        }
+    }
+    if (args.has("--buildings") && !optionsUseBuildings(options))
+        throw probe::UsageError("--buildings " + args.value("--buildings") +
+                                ": no setting reads building data; \"buildings\": true in --options switches "
+                                "buildings on (as do \"address\", \"addOneWayArrows\", \"addExtraLevel\", "
+                                "and \"trim\" with \"trimMode\": 0)");
     options.outputPath = rest[1] + "/ALLDATA.KWI";
     auto run = std::make_unique<ConversionRun>(rest[0], options);
     if (args.has("--buildings")) {
@@ -138,32 +148,23 @@ int convertCommand(const probe::Args& args) {
         std::cout << line << "\n";
         if (stopAfter >= 0 && ++lines >= stopAfter) raw->RequestStop();
     });
-    catchStopSignals();
-    runningJob.store(raw);
-    if (interrupted.load()) raw->RequestStop();
+    probe::stopJobOnSignal(raw);
     job->Start();
     ConversionResult result = job->Result();
-    runningJob.store(nullptr);
+    probe::stopJobOnSignal(nullptr);
     if (result.status == ConversionStatus::Done && finishing) {
         finish.outputPath = options.outputPath;
         finish.sourcePath = rest[0];
         finish.voiceOffset = result.voiceOffset;
         finish.voiceSize = result.voiceSize;
         finish.newCmpList = result.newCmpList;
-        if (finish.region && chosen == "all") {
-            const std::string region = FindBesideSource(rest[0], "REGION.KWI");
-            if (!region.empty()) {
-                TLN_RegionManager regions(region);
-                TLN_Region_Level_Record level;
-                if (regions.IsValid() && regions.GetLevelRecord(1, level))
-                    for (int r = 0; r < level.RegionCount; ++r)
-                        regionList.push_back(r);
-            }
-        }
+        if (finish.region && chosen == "all")
+            for (int r = 0, count = sourceRegionCount(rest[0]); r < count; ++r)
+                regionList.push_back(r);
         finish.regions = regionList;
         ConversionProgress progress;
         progress.SetLineCallback([](const std::string& line) { std::cout << line << "\n"; });
-        result = CompletionRun(finish).Execute(progress, interrupted);
+        result = CompletionRun(finish).Execute(progress, probe::stopSignalled());
     }
     switch (result.status) {
     case ConversionStatus::Done:
@@ -185,7 +186,8 @@ probe::Register
         "SRC OUTDIR [--image IMAGE] [--options FILE.json] [--buildings FILE.lmp] "
         "[--finish split,filecon,region,voice] [--regions all|I,J,...] [--stop-after-lines N]",
         "Runs the map converter on SRC (the map inside IMAGE with --image) and prints its log; OUTDIR, made "
-        "when its parent exists, receives the new ALLDATA.KWI. Exit 0 done, 2 stopped or a wrong command "
+        "when its parent exists, receives the new ALLDATA.KWI; --buildings needs a setting that reads it "
+        "(\"buildings\": true ...). Exit 0 done, 1 IMAGE cannot be mounted, 2 stopped or a wrong command "
         "line, 3 failed, 4 refused.",
         convertCommand);
 

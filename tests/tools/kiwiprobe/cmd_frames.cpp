@@ -16,11 +16,11 @@ int framesCommand(const probe::Args& args) {
     if (!probe::oneArgument(files, "frames: give the path of ALLDATA.KWI")) return 2;
     FrameWalkOptions options;
     options.limit = args.has("--all") ? 0 : size_t(args.number("--limit", 1, 0));
-    options.dump.pages.Text = int(args.number("--codepage", 65001, 0, 65535));
-    options.dump.pages.Ansi = int(args.number("--ansi", 0, 0, 65535));
+    options.dump.pages.Text = args.codePage("--codepage", 65001);
+    options.dump.pages.Ansi = args.codePage("--ansi", 0);
     options.dump.language = uint32_t(args.number("--language", 0, 0, UINT32_MAX));
     options.dump.mask = uint32_t(args.number("--mask", 48, 0, UINT32_MAX));
-    if (!probe::mountImageOption(args, "frames")) return 1;
+    if (!probe::mountImageOption(args, "frames")) return probe::kImageNotMounted;
     ReadCounter counter;
     const bool countReads = args.has("--reads");
     TLN_KiwiMap map(files[0], countReads ? counter.Opener() : TLN_KiwiMap::StreamOpener());

@@ -40,11 +40,12 @@ int genLoadingCommand(const probe::Args& args) {
 int genSourceCommand(const probe::Args& args) {
     const auto& folders = args.words();
     if (!probe::oneArgument(folders, "gen-source: give a folder")) return 2;
+    // REGION.KWI counts its regions in 16 bits.
+    const long long regions = args.number("--regions", 0, 0, UINT16_MAX);
     fixture::SourceFolderPlan plan;
     plan.lowerCase = args.has("--lower");
     plan.dataParts = args.has("--parts");
     fixture::writeSourceFolder(folders[0], plan);
-    const long long regions = args.number("--regions", 0, 0);
     if (regions > 0) {
         fixture::writeRegionData(fixture::buildRegionData(fixture::manyRegionsPlan(int(regions))), folders[0],
                                  plan.lowerCase ? "region.kwi" : "REGION.KWI");

@@ -215,7 +215,7 @@ int indexCommand(const probe::Args& args) {
     const auto& names = args.words();
     if (!probe::oneArgument(names, "index: give one INDEXDAT.KWI")) return 2;
     const long long base = args.number("--base", 0, 0);
-    if (!probe::mountImageOption(args, "index")) return 1;
+    if (!probe::mountImageOption(args, "index")) return probe::kImageNotMounted;
     std::unique_ptr<TLN_IndexManager> index;
     if (args.has("--base"))
         index = TLN_IndexManager::CreateFromStream(OpenKiwiFile(names[0]), base);
@@ -256,7 +256,7 @@ int generateCommand(const probe::Args& args) {
 probe::Register reg("index", "INDEXDAT.KWI [--records] [--base N] [--image IMAGE] [--open NAME]",
                     "The index part: its header, tables and categories; --open opens one data file.",
                     indexCommand);
-probe::Register regGenerate("gen-index", "DIR [--base N] [--data-name NAME | --listed]",
+probe::Register regGenerate("gen-index", "DIR [--base N] [--data-name FILE | --listed]",
                             "Writes the index test files into DIR.", generateCommand);
 
 } // namespace

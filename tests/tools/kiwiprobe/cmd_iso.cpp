@@ -1,5 +1,6 @@
 // kiwiprobe iso-ls / iso-extract: the file listing the ISO reader builds, and single-file extraction.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "ProbeCommand.h"
@@ -20,6 +21,11 @@ void listDirectory(const TDirectoryEntry* directory) {
 // One line per file: folder path ("\"-terminated names, empty at the root), name, size in bytes.
 int isoListCommand(const probe::Args& args) {
     if (!probe::oneArgument(args.words(), "iso-ls: give IMAGE")) return 2;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(args.words()[0], error)) {
+        std::fprintf(stderr, "iso-ls: %s: not found\n", args.words()[0].c_str());
+        return 1;
+    }
     TISOImage image(args.words()[0]);
     if (!image.OpenImage()) {
         std::fprintf(stderr, "iso-ls: unsupported sector layout\n");

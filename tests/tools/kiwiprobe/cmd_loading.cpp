@@ -14,7 +14,7 @@ int loadingCommand(const probe::Args& args) {
     const auto& files = args.words();
     if (!probe::oneArgument(files, "loading: give LOADING.KWI")) return 2;
     const long long position = args.number("--id", -1);
-    if (!probe::mountImageOption(args, "loading")) return 1;
+    if (!probe::mountImageOption(args, "loading")) return probe::kImageNotMounted;
     const TLN_Loading loading(files[0]);
     std::printf("loading %s valid %d systems %d\n", fileNamePart(files[0]).c_str(), loading.IsValid(),
                 loading.SystemCount());
@@ -58,7 +58,7 @@ int loadingCommand(const probe::Args& args) {
 int coverageCommand(const probe::Args& args) {
     const auto& files = args.words();
     if (!probe::oneArgument(files, "coverage: give COVERAGE.BIN")) return 2;
-    if (!probe::mountImageOption(args, "coverage")) return 1;
+    if (!probe::mountImageOption(args, "coverage")) return probe::kImageNotMounted;
     const TLN_Coverage coverage(files[0]);
     std::printf("coverage %s valid %d items %d truncated %d\n", fileNamePart(files[0]).c_str(),
                 coverage.IsValid(), coverage.Count(), coverage.IsTruncated());

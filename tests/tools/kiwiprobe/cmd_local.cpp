@@ -79,24 +79,50 @@ void printFileCon(const TLN_FileConManager& r) {
     }
 }
 
+// One --insert value, P:NUMBER:PHYSICAL:LOGICAL:SIZE: a u8 number, names of at most 12 bytes, a u32 size.
+std::pair<int, TLN_FileConRecord> insertedRecord(const std::string& value) {
+    const QStringList f = QString::fromStdString(value).split(':');
+    if (f.size() != 5) throw probe::UsageError("--insert " + value + ": not P:NUMBER:PHYSICAL:LOGICAL:SIZE");
+    try {
+        for (const QString& name : {f[2], f[3]})
+            if (name.toStdString().size() > 12)
+                throw probe::UsageError(name.toStdString() + ": over 12 bytes");
+        return {int(probe::parseNumber(f[0].toStdString(), 0, INT_MAX)),
+                TLN_FileConRecord{uint8_t(probe::parseNumber(f[1].toStdString(), 0, UINT8_MAX)),
+                                  f[3].toStdString(), f[2].toStdString(),
+                                  uint32_t(probe::parseNumber(f[4].toStdString(), 0, UINT32_MAX))}};
+    } catch (const probe::UsageError& error) {
+        throw probe::UsageError("--insert " + value + ": " + error.what());
+    }
+}
+
 // filecon FILE [--delete P]... [--insert P:NUMBER:PHYSICAL:LOGICAL:SIZE]... [--save OUT]: edits apply in
 // order.
 int fileconCommand(const probe::Args& args) {
     const auto& files = args.words();
     if (!probe::oneArgument(files, "filecon: give FILE")) return 2;
-    // The edits are read whole before the file is: a wrong one is refused with nothing done.
     std::vector<std::pair<int, std::optional<TLN_FileConRecord>>> edits;
     for (const auto& [option, value] : args.given()) {
-        if (option == "--delete") edits.emplace_back(int(probe::parseNumber(value)), std::nullopt);
-        if (option == "--insert") {
-            const QStringList f = QString::fromStdString(value).split(':');
-            if (f.size() != 5)
-                throw probe::UsageError("--insert " + value + ": not P:NUMBER:PHYSICAL:LOGICAL:SIZE");
-            edits.emplace_back(f[0].toInt(), TLN_FileConRecord{uint8_t(f[1].toUInt()), f[3].toStdString(),
-                                                               f[2].toStdString(), uint32_t(f[4].toUInt())});
+        try {
+            if (option == "--delete")
+                edits.emplace_back(int(probe::parseNumber(value, 0, INT_MAX)), std::nullopt);
+        } catch (const probe::UsageError& error) {
+            throw probe::UsageError("--delete " + std::string(error.what()));
         }
+        if (option == "--insert") edits.push_back(insertedRecord(value));
     }
     TLN_FileConManager reader(files[0]);
+    // Every position is checked against the count the earlier edits leave before any edit is made: a wrong
+    // one is refused with nothing done.
+    int count = reader.Count();
+    for (const auto& [position, inserted] : edits) {
+        const int last = inserted ? count : count - 1;
+        if (position > last)
+            throw probe::UsageError(std::string(inserted ? "--insert at " : "--delete ") +
+                                    std::to_string(position) + ": beyond the " + std::to_string(count) +
+                                    " records the list holds by then");
+        count += inserted ? 1 : -1;
+    }
     for (const auto& [position, inserted] : edits)
         inserted ? reader.Insert(position, *inserted) : reader.Delete(position);
     printFileCon(reader);

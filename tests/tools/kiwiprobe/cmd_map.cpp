@@ -14,7 +14,7 @@ int mapCommand(const probe::Args& args) {
     if (!probe::oneArgument(files, "map: give the path of ALLDATA.KWI")) return 2;
     MapWalkOptions options;
     options.limit = size_t(args.number("--limit", 0, 0));
-    if (!probe::mountImageOption(args, "map")) return 1;
+    if (!probe::mountImageOption(args, "map")) return probe::kImageNotMounted;
     ReadCounter counter;
     const bool countReads = args.has("--reads");
     TLN_KiwiMap map(files[0], countReads ? counter.Opener() : TLN_KiwiMap::StreamOpener());
@@ -54,7 +54,7 @@ int locateCommand(const probe::Args& args) {
     } catch (const probe::UsageError&) {
         throw probe::UsageError("--xy " + xy + ": not X,Y");
     }
-    if (!probe::mountImageOption(args, "locate")) return 1;
+    if (!probe::mountImageOption(args, "locate")) return probe::kImageNotMounted;
     TLN_KiwiMap map(files[0]);
     TLN_ParcelNumber number;
     const bool inside = map.PointToParcelNumber(uint8_t(level), x, number, y);

@@ -104,7 +104,7 @@ void printExpansion(const std::string& path) {
 int pictureCommand(const probe::Args& args) {
     const auto& files = args.words();
     if (!probe::oneArgument(files, "picture: give PCT2MNG.KWI")) return 2;
-    if (!probe::mountImageOption(args, "picture")) return 1;
+    if (!probe::mountImageOption(args, "picture")) return probe::kImageNotMounted;
     const std::string pngFolder = args.value("--png");
     TLN_PCT2MNGManager list(files[0]);
     std::printf("list %s valid %d stored %d entries %d\n", fileNamePart(files[0]).c_str(), list.IsValid(),

@@ -18,7 +18,7 @@ std::string quoted(const TLN_PartText& text) {
 }
 
 void setCodePage(const probe::Args& args) {
-    MapTextCodePage = int(args.number("--codepage", 65001, 0, 65535));
+    MapTextCodePage = args.codePage("--codepage", 65001);
     MapAnsiCodePage = 0;
 }
 

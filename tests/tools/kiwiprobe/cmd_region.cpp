@@ -178,7 +178,7 @@ int regionCommand(const probe::Args& args) {
     if (!probe::oneArgument(files, "region: give one file")) return 2;
     Printer p;
     p.base = args.number("--offset", 0, 0);
-    if (!probe::mountImageOption(args, "region")) return 1;
+    if (!probe::mountImageOption(args, "region")) return probe::kImageNotMounted;
     std::unique_ptr<TLN_RegionManager> manager;
     if (args.has("--offset")) {
         manager = std::make_unique<TLN_RegionManager>(OpenKiwiFile(files[0]), p.base);
@@ -216,11 +216,11 @@ int regionCommand(const probe::Args& args) {
 int generateCommand(const probe::Args& args) {
     const auto& rest = args.words();
     if (!probe::oneArgument(rest, "gen-region: give a folder")) return 2;
+    const long long base = args.number("--embed", 0, 0);
     const fixture::RegionImage image = fixture::buildRegionData(fixture::sampleRegionPlan());
     const std::string path = fixture::writeRegionData(image, rest[0]);
     std::printf("wrote %s bytes %zu\n", path.c_str(), image.bytes.size());
     if (args.has("--embed")) {
-        const long long base = args.number("--embed", 0, 0);
         const std::string embedded = rest[0] + "/ALLDATA.KWI";
         fixture::writeFile(embedded, fixture::embedRegionData(image.bytes, base));
         std::printf("wrote %s base 0x%llX\n", embedded.c_str(), base);

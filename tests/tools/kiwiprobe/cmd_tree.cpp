@@ -77,7 +77,7 @@ int treeCommand(const probe::Args& args) {
     options.maxDepth = int(args.number("--depth", 12, 0, INT_MAX));
     options.maxNodes = int(args.number("--max-nodes", 20000, 0, INT_MAX));
     const int perKind = int(args.number("--per-kind", 0, 0, INT_MAX));
-    const int codePage = int(args.number("--codepage", -1, 0, 65535));
+    const int codePage = args.codePage("--codepage", -1);
     OpenData data;
     RecordTree tree;
     MapCodePageChoice codePages;

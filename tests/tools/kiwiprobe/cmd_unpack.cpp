@@ -5,6 +5,7 @@
 #include <map>
 
 #include "ProbeCommand.h"
+#include "ProbeStop.h"
 #include "kiwi/disc/FileManager.h"
 #include "unpack/engine/UnpackJob.h"
 
@@ -32,13 +33,10 @@ const char* stateName(UnpackState state) {
 
 int unpackCommand(const probe::Args& args) {
     const auto& names = args.words();
-    if (names.size() != 2) {
-        std::fprintf(stderr, "unpack: give LIST and OUTDIR\n");
-        return 2;
-    }
+    if (names.size() != 2) throw probe::UsageError("give LIST and OUTDIR");
     UnpackJobOptions options;
     options.workers = int(args.number("--workers", 1, 1, kMaxWorkers));
-    if (!probe::mountImageOption(args, "unpack")) return 1;
+    if (!probe::mountImageOption(args, "unpack")) return probe::kImageNotMounted;
     const auto origin = UnpackOrigin::Find(names[0], GetISOImage());
     UnpackList::OpenResult opened = UnpackList::OpenResult::Missing;
     const auto list = origin ? UnpackList::Open(*origin, &opened) : nullptr;
@@ -47,17 +45,23 @@ int unpackCommand(const probe::Args& args) {
                      opened == UnpackList::OpenResult::Invalid ? invalidListText : "not found");
         return 1;
     }
+    std::vector<size_t> chosen;
+    const std::string only = args.value("--only");
+    for (size_t i = 0; i < list->Entries().size(); ++i)
+        if (!args.has("--only") || list->Entries()[i].name == only) chosen.push_back(i);
+    if (chosen.empty() && args.has("--only"))
+        throw probe::UsageError("--only " + only + ": " + names[0] + " lists no entry of that name");
+    // From here on a stop signal cancels the job, which removes what its running entries had written.
+    probe::stopJobOnSignal(nullptr);
     std::error_code error;
     std::filesystem::create_directories(names[1], error);
     options.outputFolder = names[1];
     options.addExtension = args.has("--extension");
-    std::vector<size_t> chosen;
-    const std::string only = args.value("--only");
-    for (size_t i = 0; i < list->Entries().size(); ++i)
-        if (only.empty() || list->Entries()[i].name == only) chosen.push_back(i);
     UnpackJob job(list, chosen, options);
+    probe::stopJobOnSignal(&job);
     job.Start();
     job.Wait();
+    probe::stopJobOnSignal(nullptr);
     std::map<int64_t, const UnpackJobEntry*> byPosition;
     for (size_t i = 0; i < job.Size(); ++i)
         byPosition[job.Entry(i).Record().entryPosition] = &job.Entry(i);
@@ -68,9 +72,16 @@ int unpackCommand(const probe::Args& args) {
                     (long long)entry->Counters().bytesWritten.load(), entry->Reason().empty() ? "" : "\t",
                     entry->Reason().c_str());
     }
+    if (probe::stopSignalled()) return 2;
     return allDone ? 0 : 1;
 }
-probe::Register reg("unpack", "LIST OUTDIR [--workers N] [--image IMAGE] [--extension] [--only NAME]",
-                    "Unpacks the files a 05.CMP or 06.CMP list names into OUTDIR on N workers (1 to 16).",
-                    unpackCommand);
+probe::Register
+    reg("unpack", "LIST OUTDIR [--workers N] [--image IMAGE] [--extension] [--only NAME]",
+        "Unpacks the files a 05.CMP or 06.CMP list names into OUTDIR on N workers (1 to 16), each "
+        "to its path in the list below OUTDIR. --extension adds \".unpack\" to every file written "
+        "(so that unpacking beside the originals replaces none of them); --only NAME unpacks just "
+        "the entry the list names NAME (exactly as cmp-ls prints it). Exit 0 when every entry was "
+        "unpacked, 1 when one failed, 2 stopped (SIGINT or SIGTERM: files half-written are "
+        "removed) or a wrong command line.",
+        unpackCommand);
 } // namespace

@@ -19,11 +19,13 @@ bool writeWave(const std::string& path, const std::vector<uint8_t>& image) {
 int voiceCommand(const probe::Args& args) {
     const auto& files = args.words();
     if (!probe::oneArgument(files, "voice: give VOICEDAT.KWI")) return 2;
-    if (!probe::mountImageOption(args, "voice")) return 1;
+    if (!probe::mountImageOption(args, "voice")) return probe::kImageNotMounted;
     const long long base = args.number("--base", 0, 0);
     const bool one = args.has("--table");
     const long long wanted = one ? args.number("--table", 0, 0) : -1;
     const std::string wav = args.value("--wav");
+    if (!one && args.has("--wav"))
+        throw probe::UsageError("--wav " + wav + " writes table N: give --table N");
 
     TLN_VoiceManager reader(files[0]);
     TLN_VoiceManager based(reader.SharedStream(), base);
@@ -90,6 +92,8 @@ int voiceMeCommand(const probe::Args& args) {
     TLN_VoiceMe1Manager based(reader.SharedStream(), base);
     const TLN_VoiceMe1Manager& voice = base ? based : reader;
     const std::string wav = args.value("--wav");
+    if (wav.empty() && (args.has("--entry") || args.has("--voice")))
+        throw probe::UsageError("--entry and --voice choose the voice --wav writes: give --wav OUT");
     if (!wav.empty()) {
         const std::vector<uint8_t> image = voice.BuildVoiceWave(wantedEntry, wantedVoice);
         if (image.empty()) {
