@@ -390,6 +390,14 @@ std::optional<SettingsValue> SettingsStore::read(const QString& name) const {
     return std::nullopt;
 }
 
+QList<QByteArray> SettingsStore::UnreadLines() const {
+    QList<QByteArray> lines;
+    if (filePath_.isEmpty()) return lines;
+    for (const Entry& entry : readableEntries(filePath_)->entries)
+        if (!entry.unread.isEmpty()) lines.append(entry.unread);
+    return lines;
+}
+
 void SettingsStore::ReportIfNotWritable() const {
     if (filePath_.isEmpty()) return;
     struct stat st {};

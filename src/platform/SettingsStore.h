@@ -52,6 +52,9 @@ public:
     // default.
     void ReportWrongType(const QString& name) const;
 
+    // The lines of the file that could not be read (kept in it as they stand), in file order.
+    QList<QByteArray> UnreadLines() const;
+
     // The line that stores value under name, as it must be written in the file (name and strings
     // percent-encoded), without the line break.
     static QByteArray FormatLine(const QString& name, const SettingsValue& value);
