@@ -252,8 +252,8 @@ QString writeReason(int error) {
 void reportWriteFailure(const QString& filePath, int error) {
     settingsnotice::Report(
         QStringLiteral("write:") + filePath,
-        QStringLiteral("Настройки не сохраняются: не удаётся записать файл %1 (%2).\nПрограмма продолжает "
-                       "работу; изменённые настройки действуют до её закрытия.")
+        QStringLiteral("Настройки не сохраняются: не удаётся записать файл %1 (%2).\nИзменённые "
+                       "настройки действуют только до закрытия программы.")
             .arg(shown(filePath), writeReason(error)));
 }
 
