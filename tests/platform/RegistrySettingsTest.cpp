@@ -150,6 +150,9 @@ TEST_F(RegistrySettings, WronglyTypedValuesReadAsDefaults) {
     ASSERT_EQ(notices.size(), 3);
     EXPECT_TRUE(notices[0].contains(settingsFile()) && notices[0].contains("AsString"))
         << notices[0].toStdString();
+    // Replacing such a value keeps a copy of the file as it was.
+    ASSERT_TRUE(RegWriteInteger("AsString", 5));
+    EXPECT_EQ(QDir(folder_ + "/Strovane").entryList({"settings.txt.damaged-*"}).size(), 1);
 }
 
 TEST_F(RegistrySettings, CorruptFileReadsAsEmptyAndCanBeWrittenAgain) {
