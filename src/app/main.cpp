@@ -7,10 +7,12 @@
 #include <QApplication>
 
 #include "app/MapConverterLaunch.h"
+#include "app/SettingsNoticeDisplay.h"
 #include "hexview/HexViewerWindow.h"
 #include "hexview/dialogs/HexDialogs.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/WindowLanguage.h"
+#include "platform/SettingsStore.h"
 #include "widgets/Services.h"
 
 int main(int argc, char** argv) {
@@ -32,12 +34,18 @@ int main(int argc, char** argv) {
         return messenger && messenger->Question(parent, text);
     };
     DesktopHexDialogs hexDialogs(prompts);
-    auto mainWindow = std::make_unique<MainWindow>(services);
+    std::unique_ptr<MainWindow> mainWindow;
+    // A settings file that cannot be written or read is told once, over the main window.
+    SettingsNoticeDisplay settingsNotices(services.messenger, [&] { return mainWindow.get(); });
+    SettingsStore::forUser().ReportIfNotWritable();
+    mainWindow = std::make_unique<MainWindow>(services);
     auto hexWindow = std::make_unique<HexViewerWindow>(services, hexDialogs);
     mainWindow->SetHexViewer(hexWindow.get());
     mainWindow->SetMapConverter(MakeMapConverterHook(*mainWindow, services));
     mainWindow->show();
     const int result = application.exec();
+    // What the closing main window could not save.
+    settingsNotices.ShowPending();
     // The main window refers to the hex viewer until it is gone.
     mainWindow.reset();
     return result;

@@ -162,9 +162,7 @@ void IsoTabController::BurnDVDBtnClick() {
 void IsoTabController::BurnImage(const QString& image) {
     const std::optional<BurnCommand> command = MakeBurnCommand(image);
     if (!command) {
-        parts_.services.messenger->Error(
-            window(),
-            QStringLiteral("Программа записи дисков не найдена. Укажите её в настройке \"BurnProgram\"."));
+        parts_.services.messenger->Error(window(), MissingBurnerMessage());
         return;
     }
     if (!parts_.services.processes ||

@@ -1,4 +1,4 @@
-// Settings helpers over the user's settings store; wrongly typed values give the defaults.
+// Settings helpers over the user's settings store; wrongly typed values give the defaults and are told.
 #include "platform/RegistrySettings.h"
 
 #include <algorithm>
@@ -8,9 +8,11 @@
 
 namespace {
 template <typename T> std::optional<T> readTyped(const QString& name) {
-    auto value = SettingsStore::forUser().read(name);
+    const SettingsStore store = SettingsStore::forUser();
+    auto value = store.read(name);
     if (!value) return std::nullopt;
     if (auto* typed = std::get_if<T>(&*value)) return std::move(*typed);
+    store.ReportWrongType(name);
     return std::nullopt;
 }
 } // namespace

@@ -7,7 +7,7 @@
 
 // Each call opens the store, acts and closes it again; nothing is kept between calls. Reads never
 // create the store. A value stored with another type than the one asked for reads as the default, so a
-// damaged setting cannot stop start-up.
+// damaged setting cannot stop start-up; the user is told (platform/SettingsNotices).
 
 // True when the store exists and holds a value of that name (of any type).
 bool RegValueExists(const QString& name);

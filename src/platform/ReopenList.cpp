@@ -34,14 +34,14 @@ QStringList ReopenList::Parse(const QByteArray& bytes) {
 
 void ReopenList::Load() {
     paths_.clear();
-    const int32_t size = RegReadInteger(QStringLiteral("ReopenDataSize"));
-    if (size > 0 && size <= kMaxStoredBytes) {
-        const auto stored = SettingsStore::forUser().read(QStringLiteral("ReopenData"));
-        const QByteArray* bytes = stored ? std::get_if<QByteArray>(&*stored) : nullptr;
-        if (bytes && bytes->size() >= size) {
-            paths_ = Parse(bytes->left(size));
-            return;
-        }
+    // The stored size only ever cuts the list: one that is damaged (missing, of another type, shorter
+    // than the data) must not drop entries that read back whole, nor let the older single values replace
+    // them at the next save.
+    const auto stored = SettingsStore::forUser().read(QStringLiteral("ReopenData"));
+    const QByteArray* bytes = stored ? std::get_if<QByteArray>(&*stored) : nullptr;
+    if (bytes && !bytes->isEmpty() && bytes->size() <= kMaxStoredBytes) {
+        paths_ = Parse(*bytes);
+        if (!paths_.isEmpty()) return;
     }
     const QString disk = RegReadString(QStringLiteral("Disk"));
     if (!disk.isEmpty()) paths_.append(disk);

@@ -10,8 +10,9 @@ class ReopenList {
 public:
     static constexpr int kMaxEntries = 6;
 
-    // Reads the list from the settings ("ReopenData", "ReopenDataSize"); without a stored list, builds it
-    // from the last source of each kind: "Disk" when not empty (even if the disk is absent), "Folder" when
+    // Reads the list from the settings ("ReopenData": every whole line stored, whatever "ReopenDataSize"
+    // says, which a damaged or hand-edited file may have wrong); without a stored list, builds it from the
+    // last source of each kind: "Disk" when not empty (even if the disk is absent), "Folder" when
     // that folder exists, "File" and "IsoFile" when those files exist.
     void Load();
     // Moves path to the top (a path already listed is not repeated; a seventh entry drops the oldest) and

@@ -2,20 +2,26 @@
 // percent-encoded UTF-8, integers in decimal, binary values in hex), so a damaged line costs one value.
 #include "platform/SettingsStore.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <ctime>
+#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
+
+#include "platform/SettingsNotices.h"
 
 namespace {
 
@@ -25,6 +31,10 @@ const QByteArray fileHeader = "StrovaneSettings 1";
 struct Entry {
     QString name;
     SettingsValue value;
+    // A line that could not be read: kept as it stands (so no write drops what a user wrote by hand),
+    // with its number in the file; it has no name.
+    QByteArray unread;
+    int lineNumber = 0;
 };
 
 // Writers in one process take turns here first; the lock file orders them against other processes.
@@ -66,22 +76,17 @@ std::optional<Entry> parseLine(const QByteArray& line) {
 }
 
 QByteArray formatLine(const Entry& entry) {
-    QByteArray line;
-    const QByteArray name = entry.name.toUtf8().toPercentEncoding();
-    if (const auto* text = std::get_if<QString>(&entry.value)) {
-        line = "S " + name + ' ' + text->toUtf8().toPercentEncoding();
-    } else if (const auto* number = std::get_if<int32_t>(&entry.value)) {
-        line = "I " + name + ' ' + QByteArray::number(*number);
-    } else {
-        line = "B " + name + ' ' + std::get<QByteArray>(entry.value).toHex();
-    }
-    return line + '\n';
+    if (!entry.unread.isEmpty()) return entry.unread + '\n';
+    return SettingsStore::FormatLine(entry.name, entry.value) + '\n';
 }
 
 // The settings of one file as loaded: the entries in file order, and where each name (case-folded) is.
 struct LoadedFile {
     std::vector<Entry> entries;
     QHash<QString, size_t> index;
+    // The file has content, but not of a settings file: nothing in it can be used.
+    bool unreadable = false;
+    bool hasUnreadLines = false;
 
     const Entry* find(const QString& name) const {
         const auto found = index.constFind(name.toCaseFolded());
@@ -94,7 +99,7 @@ struct LoadedFile {
             entries[*found].value = value;
         } else {
             index.insert(key, entries.size());
-            entries.push_back({name, value});
+            entries.push_back({name, value, {}, 0});
         }
     }
 };
@@ -107,7 +112,10 @@ LoadedFile loadEntries(const QString& filePath) {
     const QByteArray content = file.read(SettingsStore::MaximumFileSize + 1);
     if (content.size() > SettingsStore::MaximumFileSize) return loaded;
     QList<QByteArray> lines = content.split('\n');
-    if (lines.isEmpty() || lines.front().trimmed() != fileHeader) return loaded;
+    if (lines.isEmpty() || lines.front().trimmed() != fileHeader) {
+        loaded.unreadable = !content.trimmed().isEmpty();
+        return loaded;
+    }
     loaded.entries.reserve(size_t(lines.size()));
     for (qsizetype i = 1; i < lines.size(); ++i) {
         QByteArray line = lines[i];
@@ -115,7 +123,12 @@ LoadedFile loadEntries(const QString& filePath) {
         if (line.isEmpty()) continue;
         auto entry = parseLine(line);
         // A repeated name keeps the later value, as a second write would have.
-        if (entry) loaded.set(entry->name, entry->value);
+        if (entry) {
+            loaded.set(entry->name, entry->value);
+        } else {
+            loaded.entries.push_back({QString(), QString(), line, int(i) + 1});
+            loaded.hasUnreadLines = true;
+        }
     }
     return loaded;
 }
@@ -162,6 +175,9 @@ struct FileStamp {
 struct CachedFile {
     FileStamp stamp;
     std::shared_ptr<const LoadedFile> loaded;
+    // Values whose writes failed, kept for the rest of the process; they go into the next write that
+    // succeeds.
+    LoadedFile unsaved;
 };
 std::mutex cacheMutex;
 std::map<QString, CachedFile> cache;
@@ -177,7 +193,179 @@ std::shared_ptr<const LoadedFile> currentEntries(const QString& filePath) {
     return cached.loaded;
 }
 
+std::optional<SettingsValue> unsavedValue(const QString& filePath, const QString& name) {
+    std::lock_guard lock(cacheMutex);
+    const auto found = cache.find(filePath);
+    if (found == cache.end()) return std::nullopt;
+    if (const Entry* entry = found->second.unsaved.find(name)) return entry->value;
+    return std::nullopt;
+}
+
+LoadedFile unsavedValues(const QString& filePath) {
+    std::lock_guard lock(cacheMutex);
+    return cache[filePath].unsaved;
+}
+
+void keepUnsaved(const QString& filePath, const QString& name, const SettingsValue& value) {
+    std::lock_guard lock(cacheMutex);
+    cache[filePath].unsaved.set(name, value);
+}
+
+void forgetUnsaved(const QString& filePath) {
+    std::lock_guard lock(cacheMutex);
+    cache[filePath].unsaved = LoadedFile();
+}
+
+QString shown(const QString& filePath) {
+    return QStringLiteral("«") + QDir::toNativeSeparators(filePath) + QStringLiteral("»");
+}
+
+// The reason a settings file could not be written, as the user reads it.
+QString writeReason(int error) {
+    switch (error) {
+    case EACCES:
+        return QStringLiteral("нет прав на запись");
+    case EPERM:
+        return QStringLiteral("файл защищён от изменений");
+    case EISDIR:
+        return QStringLiteral("на месте файла находится папка");
+    case ENOTDIR:
+        return QStringLiteral("часть пути не является папкой");
+    case ENOSPC:
+        return QStringLiteral("на диске нет места");
+    case EDQUOT:
+        return QStringLiteral("превышена дисковая квота");
+    case EROFS:
+        return QStringLiteral("файловая система доступна только для чтения");
+    case EFBIG:
+        return QStringLiteral("файл настроек слишком велик");
+    case EBUSY:
+    case EWOULDBLOCK:
+        return QStringLiteral("файл занят другой копией программы");
+    case EIO:
+        return QStringLiteral("ошибка ввода-вывода");
+    default:
+        return QStringLiteral("системная ошибка %1").arg(error);
+    }
+}
+
+void reportWriteFailure(const QString& filePath, int error) {
+    settingsnotice::Report(
+        QStringLiteral("write:") + filePath,
+        QStringLiteral("Настройки не сохраняются: не удаётся записать файл %1 (%2).\nИзменённые "
+                       "настройки действуют только до закрытия программы.")
+            .arg(shown(filePath), writeReason(error)));
+}
+
+// A free name beside the file: "<file>.damaged-<date>-<time>", with a number when taken.
+QString asideName(const QString& filePath) {
+    const QString base =
+        filePath + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss");
+    QString name = base;
+    for (int n = 2; QFileInfo::exists(name) && n < 1000; ++n)
+        name = base + QStringLiteral("-%1").arg(n);
+    return name;
+}
+
+// With the write locks held: a file that is not a settings file is renamed beside itself, so that the
+// next write does not replace it. False when it is still there.
+bool setUnreadableAside(const QString& filePath) {
+    const QString aside = asideName(filePath);
+    if (::rename(QFile::encodeName(filePath).constData(), QFile::encodeName(aside).constData()) != 0) {
+        const int error = errno;
+        settingsnotice::Report(QStringLiteral("unreadable:") + filePath,
+                               QStringLiteral("Файл настроек %1 не удалось прочитать, и его не удаётся "
+                                              "переименовать (%2). Настройки не сохраняются, файл оставлен "
+                                              "как есть.")
+                                   .arg(shown(filePath), writeReason(error)));
+        return false;
+    }
+    settingsnotice::Report(QStringLiteral("unreadable:") + filePath,
+                           QStringLiteral("Файл настроек %1 не удалось прочитать: это не файл настроек "
+                                          "программы. Он сохранён как %2, настройки начаты заново.")
+                               .arg(shown(filePath), shown(aside)));
+    return true;
+}
+
+// Lines that could not be read are told once, the first few of them with their numbers.
+void reportUnreadLines(const QString& filePath, const LoadedFile& loaded) {
+    if (!loaded.hasUnreadLines) return;
+    QStringList lines;
+    for (const Entry& entry : loaded.entries) {
+        if (entry.unread.isEmpty()) continue;
+        if (lines.size() == 3) {
+            lines.append(QStringLiteral("…"));
+            break;
+        }
+        QString text = QString::fromUtf8(entry.unread.left(120));
+        for (QChar& c : text)
+            if (!c.isPrint()) c = QLatin1Char('?');
+        lines.append(QStringLiteral("строка %1: «%2»").arg(entry.lineNumber).arg(text));
+    }
+    settingsnotice::Report(
+        QStringLiteral("unread:") + filePath,
+        QStringLiteral("В файле настроек %1 не прочитано:\n%2\nЭти строки оставлены в файле как есть. Строка "
+                       "настройки пишется как «S Имя Значение» (строка), «I Имя Число» или «B Имя "
+                       "HEX-байты»; пробел в имени и в значении пишется как %20, знак % как %25.")
+            .arg(shown(filePath), lines.join(QLatin1Char('\n'))));
+}
+
+// The file as it stands, with an unreadable one set aside first and unread lines told.
+std::shared_ptr<const LoadedFile> readableEntries(const QString& filePath) {
+    std::shared_ptr<const LoadedFile> loaded = currentEntries(filePath);
+    if (loaded->unreadable) {
+        std::lock_guard threadLock(writeMutex);
+        QLockFile processLock(filePath + ".lock");
+        // Looked at again under the lock: another instance may have replaced or set it aside meanwhile.
+        if (processLock.tryLock(5000) && currentEntries(filePath)->unreadable) setUnreadableAside(filePath);
+        loaded = currentEntries(filePath);
+    }
+    reportUnreadLines(filePath, *loaded);
+    return loaded;
+}
+
+// Writes content to a new file beside filePath and renames it over filePath; 0, or the error.
+int replaceFile(const QString& filePath, const QByteArray& content) {
+    const QByteArray path = QFile::encodeName(filePath);
+    struct stat existing {};
+    const bool exists = ::stat(path.constData(), &existing) == 0;
+    if (exists) {
+        if (S_ISDIR(existing.st_mode)) return EISDIR;
+        // A file made read-only (or immutable) is not replaced behind its owner's back.
+        if (::access(path.constData(), W_OK) != 0) return errno;
+    }
+    static std::atomic<unsigned> serial{0};
+    const QByteArray temporary =
+        path + ".new-" + QByteArray::number(::getpid()) + '-' + QByteArray::number(serial.fetch_add(1));
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) return errno;
+    int error = 0;
+    if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0) error = errno;
+    for (qsizetype done = 0; !error && done < content.size();) {
+        const ssize_t n = ::write(fd, content.constData() + done, size_t(content.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0)
+            error = n < 0 ? errno : ENOSPC;
+        else
+            done += n;
+    }
+    if (!error && ::fdatasync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && !error) error = errno;
+    if (!error && ::rename(temporary.constData(), path.constData()) != 0) error = errno;
+    if (error) ::unlink(temporary.constData());
+    return error;
+}
+
 } // namespace
+
+QByteArray SettingsStore::FormatLine(const QString& name, const SettingsValue& value) {
+    const QByteArray encodedName = name.toUtf8().toPercentEncoding();
+    if (const auto* text = std::get_if<QString>(&value))
+        return "S " + encodedName + ' ' + text->toUtf8().toPercentEncoding();
+    if (const auto* number = std::get_if<int32_t>(&value))
+        return "I " + encodedName + ' ' + QByteArray::number(*number);
+    return "B " + encodedName + ' ' + std::get<QByteArray>(value).toHex();
+}
 
 QString SettingsStore::userFilePath() {
     const QString configFolder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -194,27 +382,94 @@ bool SettingsStore::exists() const {
 }
 
 std::optional<SettingsValue> SettingsStore::read(const QString& name) const {
+    if (filePath_.isEmpty()) return std::nullopt;
+    if (auto unsaved = unsavedValue(filePath_, name)) return unsaved;
     // No file lock needed: writers replace the file by renaming, so a reader sees the old or the new one.
-    const std::shared_ptr<const LoadedFile> loaded = currentEntries(filePath_);
+    const std::shared_ptr<const LoadedFile> loaded = readableEntries(filePath_);
     if (const Entry* entry = loaded->find(name)) return entry->value;
     return std::nullopt;
 }
 
+QList<QByteArray> SettingsStore::UnreadLines() const {
+    QList<QByteArray> lines;
+    if (filePath_.isEmpty()) return lines;
+    for (const Entry& entry : readableEntries(filePath_)->entries)
+        if (!entry.unread.isEmpty()) lines.append(entry.unread);
+    return lines;
+}
+
+void SettingsStore::ReportIfNotWritable() const {
+    if (filePath_.isEmpty()) return;
+    struct stat st {};
+    // A missing file is made at the first write, which tells its own failure.
+    if (::stat(QFile::encodeName(filePath_).constData(), &st) != 0) return;
+    int error = 0;
+    if (S_ISDIR(st.st_mode))
+        error = EISDIR;
+    else if (::access(QFile::encodeName(filePath_).constData(), W_OK) != 0 ||
+             ::access(QFile::encodeName(QFileInfo(filePath_).absolutePath()).constData(), W_OK) != 0)
+        error = errno;
+    if (error) reportWriteFailure(filePath_, error);
+}
+
+void SettingsStore::ReportWrongType(const QString& name) const {
+    settingsnotice::Report(QStringLiteral("type:") + filePath_ + QLatin1Char(':') + name.toCaseFolded(),
+                           QStringLiteral("В файле настроек %1 значение «%2» записано не того вида (S, I или "
+                                          "B), какой нужен программе; взято значение по умолчанию.")
+                               .arg(shown(filePath_), name));
+}
+
 bool SettingsStore::write(const QString& name, const SettingsValue& value) {
     if (filePath_.isEmpty()) return false;
+    // The value is kept for this process whatever stops the file from taking it.
+    const auto failed = [&](int error) {
+        keepUnsaved(filePath_, name, value);
+        reportWriteFailure(filePath_, error);
+        return false;
+    };
     const QFileInfo info(filePath_);
-    if (!QDir().mkpath(info.absolutePath())) return false;
+    if (!QDir().mkpath(info.absolutePath())) {
+        // mkpath keeps no error: the usual causes are a file in the way or a folder without write access.
+        const QFileInfo blocking(info.absolutePath());
+        return failed(blocking.exists() && !blocking.isDir() ? ENOTDIR : EACCES);
+    }
 
     std::lock_guard threadLock(writeMutex);
     QLockFile processLock(filePath_ + ".lock");
-    if (!processLock.tryLock(5000)) return false;
+    if (!processLock.tryLock(5000))
+        return failed(processLock.error() == QLockFile::LockFailedError ? EBUSY : EACCES);
 
     // A file too big to be ours is left as it is: writing would replace it with the one value.
-    if (QFileInfo(filePath_).size() > MaximumFileSize) return false;
-    const std::shared_ptr<const LoadedFile> current = currentEntries(filePath_);
-    // Only a change is written back.
-    if (const Entry* entry = current->find(name); entry && entry->value == value) return true;
+    if (QFileInfo(filePath_).size() > MaximumFileSize) {
+        reportWriteFailure(filePath_, EFBIG);
+        return false;
+    }
+    std::shared_ptr<const LoadedFile> current = currentEntries(filePath_);
+    if (current->unreadable) {
+        // Told already, with the reason.
+        if (!setUnreadableAside(filePath_)) {
+            keepUnsaved(filePath_, name, value);
+            return false;
+        }
+        current = currentEntries(filePath_);
+    }
+    reportUnreadLines(filePath_, *current);
     LoadedFile changed = *current;
+    const LoadedFile unsaved = unsavedValues(filePath_);
+    // Only a change is written back.
+    if (const Entry* entry = current->find(name); entry && entry->value == value && unsaved.entries.empty())
+        return true;
+    for (const Entry& entry : unsaved.entries)
+        changed.set(entry.name, entry.value);
+    // A value of another type, as a hand-made line may hold, is not replaced without a copy of the file.
+    if (const Entry* entry = current->find(name); entry && entry->value.index() != value.index()) {
+        const QString aside = asideName(filePath_);
+        if (QFile::copy(filePath_, aside))
+            settingsnotice::Report(QStringLiteral("replaced:") + filePath_,
+                                   QStringLiteral("Файл настроек %1 сохранён как %2: значение «%3» другого "
+                                                  "вида заменено значением программы.")
+                                       .arg(shown(filePath_), shown(aside), name));
+    }
     changed.set(name, value);
 
     QByteArray content = fileHeader + '\n';
@@ -222,11 +477,7 @@ bool SettingsStore::write(const QString& name, const SettingsValue& value) {
         content += formatLine(entry);
     if (content.size() > MaximumFileSize) return false;
 
-    QSaveFile file(filePath_);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(content) != content.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    if (const int error = replaceFile(filePath_, content)) return failed(error);
+    forgetUnsaved(filePath_);
+    return true;
 }

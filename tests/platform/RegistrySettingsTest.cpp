@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/RegistrySettings.h"
+#include "platform/SettingsNotices.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/ScopedEnvironment.h"
 
@@ -128,6 +129,7 @@ TEST_F(RegistrySettings, BinaryReadsTakeUpToTheBufferSize) {
 }
 
 TEST_F(RegistrySettings, WronglyTypedValuesReadAsDefaults) {
+    settingsnotice::Take();
     const uint8_t bytes[4] = {0x0A, 0, 0, 0};
     ASSERT_TRUE(RegWriteString("AsString", "10"));
     ASSERT_TRUE(RegWriteInteger("AsInteger", 10));
@@ -143,6 +145,14 @@ TEST_F(RegistrySettings, WronglyTypedValuesReadAsDefaults) {
         EXPECT_EQ(RegReadBinary(name, buffer, 4), isBinary) << name;
         EXPECT_EQ(buffer[0], isBinary ? 0x0A : 0xEE) << name;
     }
+    // The user is told once for each value read with another type, naming the file and the value.
+    const QStringList notices = settingsnotice::Take();
+    ASSERT_EQ(notices.size(), 3);
+    EXPECT_TRUE(notices[0].contains(settingsFile()) && notices[0].contains("AsString"))
+        << notices[0].toStdString();
+    // Replacing such a value keeps a copy of the file as it was.
+    ASSERT_TRUE(RegWriteInteger("AsString", 5));
+    EXPECT_EQ(QDir(folder_ + "/Strovane").entryList({"settings.txt.damaged-*"}).size(), 1);
 }
 
 TEST_F(RegistrySettings, CorruptFileReadsAsEmptyAndCanBeWrittenAgain) {

@@ -106,10 +106,13 @@ TEST_F(ReopenListTest, StoredListWinsOverTheLastSources) {
     reloaded.Load();
     EXPECT_EQ(reloaded.Paths(), QStringList{"/stored"});
 
-    // A size larger than the data stored is not believed.
-    RegWriteInteger(QStringLiteral("ReopenDataSize"), 1000);
-    reloaded.Load();
-    EXPECT_EQ(reloaded.Paths(), QStringList{"/media/disc"});
+    // A damaged size never costs entries that read back whole.
+    list.Add(QStringLiteral("/newer"));
+    for (const int32_t size : {1000, 3, 0, -1}) {
+        RegWriteInteger(QStringLiteral("ReopenDataSize"), size);
+        reloaded.Load();
+        EXPECT_EQ(reloaded.Paths(), (QStringList{"/newer", "/stored"})) << size;
+    }
 }
 
 } // namespace

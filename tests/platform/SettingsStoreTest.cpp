@@ -12,6 +12,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/SettingsNotices.h"
 #include "platform/SettingsStore.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/ScopedEnvironment.h"
@@ -99,27 +100,33 @@ TEST(SettingsStore, OnDiskTextKeepsBinaryBytesInOrder) {
 }
 
 TEST(SettingsStore, DamagedFilesReadAsEmptyOrKeepTheirGoodLines) {
+    // A file that is not a settings file is set aside whole; a line that cannot be read stays in the file.
     struct Case {
         const char* what;
         QByteArray content;
         bool versionSurvives;
+        QByteArray kept;
     } cases[] = {
-        {"empty file", "", false},
-        {"binary garbage", QByteArray("\xFF\x00\x13\x37garbage\n\x01", 13), false},
-        {"no header", "I Version 3\n", false},
-        {"other header", "StrovaneSettings 2\nI Version 3\n", false},
-        {"header only", "StrovaneSettings 1\n", false},
-        {"cut in the middle of a line", "StrovaneSettings 1\nI Version 3\nB Disk 0a0", true},
-        {"odd hex", "StrovaneSettings 1\nB Disk 0a0\nI Version 3\n", true},
-        {"hex with junk", "StrovaneSettings 1\nB Disk zz\nI Version 3\n", true},
-        {"integer overflow", "StrovaneSettings 1\nI Disk 2147483648\nI Version 3\n", true},
-        {"integer not a number", "StrovaneSettings 1\nI Disk 12x\nI Disk\nI Version 3\n", true},
-        {"unknown type", "StrovaneSettings 1\nQ Disk 1\nSS Disk 1\nI Version 3\n", true},
-        {"too many fields", "StrovaneSettings 1\nS Disk a b\nI Version 3\r\n", true},
+        {"empty file", "", false, {}},
+        {"binary garbage", QByteArray("\xFF\x00\x13\x37garbage\n\x01", 13), false, {}},
+        {"no header", "I Version 3\n", false, {}},
+        {"other header", "StrovaneSettings 2\nI Version 3\n", false, {}},
+        {"header only", "StrovaneSettings 1\n", false, {}},
+        {"cut in the middle of a line", "StrovaneSettings 1\nI Version 3\nB Disk 0a0", true, "B Disk 0a0\n"},
+        {"odd hex", "StrovaneSettings 1\nB Disk 0a0\nI Version 3\n", true, "B Disk 0a0\n"},
+        {"hex with junk", "StrovaneSettings 1\nB Disk zz\nI Version 3\n", true, "B Disk zz\n"},
+        {"integer overflow", "StrovaneSettings 1\nI Disk 2147483648\nI Version 3\n", true,
+         "I Disk 2147483648\n"},
+        {"integer not a number", "StrovaneSettings 1\nI Disk 12x\nI Disk\nI Version 3\n", true,
+         "I Disk 12x\nI Disk\n"},
+        {"unknown type", "StrovaneSettings 1\nQ Disk 1\nSS Disk 1\nI Version 3\n", true,
+         "Q Disk 1\nSS Disk 1\n"},
+        {"a path with a blank", "StrovaneSettings 1\nS Disk /a b\nI Version 3\r\n", true, "S Disk /a b\n"},
     };
     for (const auto& c : cases) {
-        const QString path = storePath("settings-damaged");
+        const QString path = storePath(std::string("settings-damaged-") + c.what);
         writeText(path, c.content);
+        settingsnotice::Take();
         SettingsStore store(path);
         EXPECT_FALSE(store.read("Disk").has_value()) << c.what;
         EXPECT_EQ(store.read("Version").has_value(), c.versionSurvives) << c.what;
@@ -131,6 +138,26 @@ TEST(SettingsStore, DamagedFilesReadAsEmptyOrKeepTheirGoodLines) {
         ASSERT_TRUE(store.write("Disk", QString("D:")));
         EXPECT_EQ(store.read("Disk"), SettingsValue(QString("D:"))) << c.what;
         EXPECT_EQ(store.read("Version").has_value(), c.versionSurvives) << c.what;
+
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        const QStringList aside = QDir(QFileInfo(path).absolutePath()).entryList({"settings.txt.damaged-*"});
+        const bool unreadable = !c.versionSurvives &&
+                                QByteArray(c.content).trimmed() != "StrovaneSettings 1" &&
+                                !c.content.isEmpty();
+        ASSERT_EQ(aside.size(), unreadable ? 1 : 0) << c.what;
+        if (unreadable) {
+            QFile kept(QFileInfo(path).absolutePath() + "/" + aside[0]);
+            ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+            EXPECT_EQ(kept.readAll(), c.content) << c.what;
+        }
+        EXPECT_TRUE(written.contains(c.kept)) << c.what;
+        // The user is told which file, whenever something in it could not be read.
+        const QStringList notices = settingsnotice::Take();
+        EXPECT_EQ(notices.size(), unreadable || !c.kept.isEmpty() ? 1 : 0) << c.what;
+        for (const QString& notice : notices)
+            EXPECT_TRUE(notice.contains(path)) << notice.toStdString();
     }
 }
 
@@ -158,6 +185,48 @@ TEST(SettingsStore, OversizedOrUnreadableFilesReadAsEmpty) {
     SettingsStore blocked(QString::fromStdString(blocker) + "/Strovane/settings.txt");
     EXPECT_FALSE(blocked.write("Version", int32_t(1)));
     EXPECT_FALSE(SettingsStore(QString()).write("Version", int32_t(1)));
+}
+
+TEST(SettingsStore, AFileThatCannotBeWrittenIsToldOnceAndTheSessionKeepsItsValues) {
+    struct Case {
+        const char* what;
+        const char* reason;
+        std::function<bool(const QString&)> block, unblock;
+    } cases[] = {
+        {"a folder in its place", "на месте файла находится папка",
+         [](const QString& p) { return QDir().mkpath(p); },
+         [](const QString& p) { return QDir(p).removeRecursively(); }},
+        {"read-only", "нет прав на запись",
+         [](const QString& p) { return ::geteuid() != 0 && QFile::setPermissions(p, QFile::ReadOwner); },
+         [](const QString& p) { return QFile::setPermissions(p, QFile::ReadOwner | QFile::WriteOwner); }},
+        {"immutable", "защищён от изменений",
+         [](const QString& p) {
+             return ::system(("chattr +i '" + p.toStdString() + "' 2>/dev/null").c_str()) == 0;
+         },
+         [](const QString& p) { return ::system(("chattr -i '" + p.toStdString() + "'").c_str()) == 0; }},
+    };
+    for (const Case& c : cases) {
+        const QString path = storePath(std::string("settings-unwritable-") + c.what);
+        writeText(path, "StrovaneSettings 1\nI Version 3\n");
+        if (std::string(c.what) == "a folder in its place") QFile::remove(path);
+        if (!c.block(path)) {
+            std::printf("skipped %s: cannot be made here\n", c.what);
+            continue;
+        }
+        settingsnotice::Take();
+        SettingsStore store(path);
+        store.ReportIfNotWritable();
+        EXPECT_FALSE(store.write("Disk", QString("D:"))) << c.what;
+        EXPECT_FALSE(store.write("Folder", QString("/maps"))) << c.what;
+        const QStringList notices = settingsnotice::Take();
+        ASSERT_EQ(notices.size(), 1) << c.what;
+        EXPECT_TRUE(notices[0].contains(path) && notices[0].contains(c.reason)) << notices[0].toStdString();
+        // What the session wrote reads back, so everything shown from the settings agrees.
+        EXPECT_EQ(SettingsStore(path).read("Disk"), SettingsValue(QString("D:"))) << c.what;
+        ASSERT_TRUE(c.unblock(path));
+        ASSERT_TRUE(store.write("Version", int32_t(4))) << c.what;
+        EXPECT_EQ(SettingsStore(path).read("Folder"), SettingsValue(QString("/maps"))) << c.what;
+    }
 }
 
 TEST(SettingsStore, TooBigAValueIsNotSaved) {

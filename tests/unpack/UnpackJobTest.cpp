@@ -1,6 +1,7 @@
 // The unpack job end to end: every entry type unpacked byte-exact on 1 to 16 workers from a folder and
 // from inside an xorriso image, chunked copies, largest-first order, cancelling and a failing disk.
 #include <gtest/gtest.h>
+#include <sys/xattr.h>
 
 #include <atomic>
 #include <cerrno>
@@ -318,8 +319,9 @@ TEST(UnpackJob, ACompletedFileReplacesTheOldTargetAndALinkThere) {
     fixture::writeFile(out + "/A.KWI", {'o', 'l', 'd'});
     fixture::writeFile(dir + "/elsewhere.txt", {'k', 'e', 'e', 'p'});
     std::filesystem::create_symlink(dir + "/elsewhere.txt", out + "/B.KWI");
-    // A stale temporary file from an earlier crash is simply replaced.
+    // A stale temporary file from an earlier crash (it carries the program's mark) is simply replaced.
     fixture::writeFile(out + "/A.KWI.part", {'s', 't', 'a', 'l', 'e'});
+    ASSERT_EQ(::setxattr((out + "/A.KWI.part").c_str(), "user.strovane.part", "1", 1, 0), 0);
     UnpackJobOptions options;
     options.outputFolder = out;
     const auto job = runJob(openList(corpus.listPath), options);

@@ -4,10 +4,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <sys/xattr.h>
 #include <thread>
 
 #include "UnpackTestSupport.h"
 #include "support/fixtures/CmpFixture.h"
+#include "unpack/engine/UnpackTexts.h"
 #include "unpack/engine/UnpackWizardModel.h"
 
 using namespace unpacktest;
@@ -194,6 +196,31 @@ TEST_F(UnpackWizardModelTest, NothingIsReportedOnceTheRunIsStopped) {
     EXPECT_FALSE(late.hasPercent);
     EXPECT_FALSE(model.Done());
     EXPECT_EQ(wakesAfterStop.load(), 0);
+    EXPECT_TRUE(partFiles(dir + "/out").empty());
+}
+
+TEST_F(UnpackWizardModelTest, APartialFileNameHeldByAnotherFileIsListedAndReplacedOnlyThen) {
+    const auto content = fixture::mapLikeContent(70000, 4);
+    load({{"A.KWI", 2, content, false, {}}, {"B.KWI", 0, fixture::mapLikeContent(500, 2), false, {}}});
+    // The user's own file under the partial name, and a partial file a crashed run of ours left.
+    fixture::writeFile(dir + "/out/A.KWI.part", {'m', 'i', 'n', 'e'});
+    fixture::writeFile(dir + "/out/B.KWI.part", {'s', 't', 'a', 'l', 'e'});
+    ASSERT_EQ(::setxattr((dir + "/out/B.KWI.part").c_str(), "user.strovane.part", "1", 1, 0), 0);
+    UnpackJobOptions options;
+    options.outputFolder = dir + "/out";
+    const auto job = runJob(model.List(), options);
+    EXPECT_EQ(entryNamed(*job, "A.KWI")->Reason(), unpacktext::otherPartFile);
+    EXPECT_EQ(fixture::readFile(dir + "/out/A.KWI.part"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+    EXPECT_EQ(entryNamed(*job, "B.KWI")->State(), UnpackState::Done);
+
+    model.SetAllTicked(true);
+    model.SetFolder(dir + "/out");
+    model.EnterPage(UnpackWizardModel::CheckFilesPage);
+    EXPECT_EQ(model.ExistingTargets(),
+              (std::vector<std::string>{dir + "/out/A.KWI.part", dir + "/out/B.KWI"}));
+    model.Start({}, [] {});
+    pollToTheEnd();
+    EXPECT_EQ(fixture::readFile(dir + "/out/A.KWI"), content);
     EXPECT_TRUE(partFiles(dir + "/out").empty());
 }
 

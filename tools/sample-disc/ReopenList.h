@@ -6,8 +6,8 @@
 #include <QStringList>
 
 // The paths of the reopen list, read the way the program reads them: "ReopenData" (text lines, each
-// followed by CR LF; CR LF or LF accepted, empty lines skipped) when "ReopenDataSize" is above 0 and that
-// many bytes are stored; otherwise the older single values: "Disk" when not empty, "Folder" when that
+// followed by CR LF; CR LF or LF accepted, empty lines skipped) when it holds any, whatever
+// "ReopenDataSize" says; otherwise the older single values: "Disk" when not empty, "Folder" when that
 // folder exists, "File" and "IsoFile" when those files exist.
 QStringList readReopenList();
 

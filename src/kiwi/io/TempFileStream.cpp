@@ -1,4 +1,5 @@
-// Temporary file streams: mkostemps in the temporary folder; the name is unlinked on destruction.
+// Temporary file streams: files without a name in the temporary folder (O_TMPFILE), or, where the file
+// system cannot make those, a unique name that is unlinked the moment the file is open.
 #include "kiwi/io/TempFileStream.h"
 
 #include <QDir>
@@ -6,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -13,17 +15,28 @@
 
 namespace {
 
-// Creates the file exclusively (mode 0600) and returns its descriptor and name.
+// Opens a new, empty scratch file (mode 0600) that no name leads to, so the system frees it however the
+// process ends, and returns its descriptor and the name it is reported by.
 std::pair<int, std::string> createUniqueFile(const char* prefix) {
     static const std::string suffix = ".tmp";
-    const std::string pattern = TemporaryFolder() + "/" + prefix + "XXXXXX" + suffix;
+    const std::string folder = TemporaryFolder();
+    const std::string pattern = folder + "/" + prefix + "XXXXXX" + suffix;
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    struct stat st {};
+    // Reported by its inode number, which tells scratch files apart in messages.
+    if (fd >= 0 && ::fstat(fd, &st) == 0)
+        return {fd, folder + "/" + prefix + std::to_string(st.st_ino) + suffix};
+    if (fd >= 0) return {fd, pattern};
+    // EISDIR and EOPNOTSUPP: a kernel or file system without nameless files. Any other error (a missing
+    // folder, no permission) fails the named way too and is reported from there.
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    const int fd = ::mkostemps(name.data(), int(suffix.size()), O_CLOEXEC);
+    fd = ::mkostemps(name.data(), int(suffix.size()), O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
         throw EFCreateError("Cannot create file \"" + pattern + "\". " + std::strerror(error));
     }
+    ::unlink(name.data());
     return {fd, std::string(name.data())};
 }
 
@@ -43,16 +56,12 @@ TLN_TempFileStream::TLN_TempFileStream() : TLN_TempFileStream(createUniqueFile("
 TLN_TempFileStream::TLN_TempFileStream(std::pair<int, std::string> created)
     : TLN_HandleStream(created.first, std::move(created.second)) {}
 
-// The base class closes the descriptor afterwards, which frees the data of the now nameless file.
-TLN_TempFileStream::~TLN_TempFileStream() {
-    ::unlink(FileName().c_str());
-}
+// The base class closes the descriptor, which frees the nameless file's data.
+TLN_TempFileStream::~TLN_TempFileStream() = default;
 
 TLN_TemporaryFileStream::TLN_TemporaryFileStream() : TLN_TemporaryFileStream(createUniqueFile("DA")) {}
 
 TLN_TemporaryFileStream::TLN_TemporaryFileStream(std::pair<int, std::string> created)
     : TLN_HandleStream(created.first, std::move(created.second)) {}
 
-TLN_TemporaryFileStream::~TLN_TemporaryFileStream() {
-    ::unlink(FileName().c_str());
-}
+TLN_TemporaryFileStream::~TLN_TemporaryFileStream() = default;

@@ -1,5 +1,5 @@
-// Scratch files for large intermediate data: a unique file in the temporary folder that lives exactly
-// as long as its stream.
+// Scratch files for large intermediate data: a file in the temporary folder that lives exactly as long
+// as its stream, and never longer than the process, however it ends.
 #pragma once
 
 #include <string>
@@ -11,9 +11,11 @@
 // failure names it).
 std::string TemporaryFolder();
 
-// A read/write stream over a new, empty file "ZRVXXXXXX.tmp" in the temporary folder ($TMPDIR, else
-// /tmp). The file exists under FileName() while the stream lives and is removed when it is destroyed.
-// Creation failure raises EFCreateError naming the file and the system's error text.
+// A read/write stream over a new, empty file in the temporary folder ($TMPDIR, else /tmp) that no name
+// leads to: the system frees it when the stream closes it or the process ends, even by a kill. FileName()
+// reports "<folder>/ZRV<number>.tmp", a name unique among the process's scratch files (the name it briefly
+// had where the file system cannot make nameless files). Creation failure raises EFCreateError naming the
+// file and the system's error text.
 class TLN_TempFileStream : public TLN_HandleStream {
 public:
     TLN_TempFileStream();

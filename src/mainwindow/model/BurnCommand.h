@@ -19,3 +19,7 @@ QStringList KnownBurners();
 QString BurnProgram();
 // The command burning image; nothing without a program or without an image.
 std::optional<BurnCommand> MakeBurnCommand(const QString& image);
+// What the user is told when there is no program: the settings file to name one in and the line as it
+// must be written there (the path percent-encoded); a hand-written "BurnProgram" line the settings could
+// not read is shown as it stands and as it must be.
+QString MissingBurnerMessage();

@@ -48,7 +48,8 @@ void UnpackJobEntry::finish(UnpackState state, std::string reason) {
 UnpackJob::UnpackJob(std::shared_ptr<const UnpackList> list, const std::vector<size_t>& chosen,
                      UnpackJobOptions options)
     : list_(std::move(list)), options_(std::move(options)) {
-    if (!options_.output) options_.output = tempFileOutputs(options_.syncFiles);
+    if (!options_.output)
+        options_.output = tempFileOutputs(options_.syncFiles, options_.replaceOtherPartFiles);
     useLock_ = list_->Origin().InImage() && options_.lockImageReads;
     plan(chosen);
     const auto runnable = size_t(std::count_if(

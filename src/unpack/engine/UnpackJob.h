@@ -28,6 +28,9 @@ struct UnpackJobOptions {
     bool lockImageReads = true;
     // Flushes each file to the disk before it gets its final name.
     bool syncFiles = true;
+    // Replaces a file named like a target's partial file ("<target>.part") that this program did not
+    // write, as when the user was shown it among the files to be replaced; otherwise that entry fails.
+    bool replaceOtherPartFiles = false;
     // Opens targets; TempFileOutput when empty (tests inject failures here).
     OutputFactory output;
     // Called on a worker thread after an entry reached its final state.

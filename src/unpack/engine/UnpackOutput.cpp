@@ -7,12 +7,17 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "unpack/engine/UnpackSource.h"
 #include "unpack/engine/UnpackTexts.h"
 
 namespace {
+// The mark a partial file carries while this program writes it; it is taken off before the file gets its
+// final name. A file system without extended attributes keeps no mark: a leftover there counts as another's.
+const char* const ownPartMark = "user.strovane.part";
+
 [[noreturn]] void fail(int error) {
     throw UnpackFailure(unpacktext::systemError(error));
 }
@@ -59,22 +64,36 @@ std::string makeFolderInside(const std::string& root, const std::string& relativ
     return current;
 }
 
-TempFileOutput::TempFileOutput(const std::string& folder, const std::string& fileName, bool sync)
+bool TempFileOutput::IsOwnPart(const std::string& path) {
+    char value = 0;
+    return ::lgetxattr(path.c_str(), ownPartMark, &value, 1) == 1 && value == '1';
+}
+
+bool TempFileOutput::IsOtherFile(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && !IsOwnPart(path);
+}
+
+TempFileOutput::TempFileOutput(const std::string& folder, const std::string& fileName, bool sync,
+                               bool replaceOthers)
     : fileName_(fileName), partName_(PartName(fileName)), sync_(sync) {
     folderFd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd_ < 0) fail(errno);
-    // A stale temporary file, or a link planted under its name, is replaced, never written through.
-    if (::unlinkat(folderFd_, partName_.c_str(), 0) != 0 && errno != ENOENT) {
-        const int error = errno;
+    const auto closeAndFail = [this](int error) {
         ::close(folderFd_);
+        folderFd_ = -1;
         fail(error);
+    };
+    // Only a partial file of ours (or one the user agreed to lose) is replaced, never written through.
+    if (!replaceOthers && IsOtherFile(folder + "/" + partName_)) {
+        ::close(folderFd_);
+        folderFd_ = -1;
+        throw UnpackFailure(unpacktext::otherPartFile);
     }
+    if (::unlinkat(folderFd_, partName_.c_str(), 0) != 0 && errno != ENOENT) closeAndFail(errno);
     fd_ = ::openat(folderFd_, partName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd_ < 0) {
-        const int error = errno;
-        ::close(folderFd_);
-        fail(error);
-    }
+    if (fd_ < 0) closeAndFail(errno);
+    ::fsetxattr(fd_, ownPartMark, "1", 1, 0);
 }
 
 TempFileOutput::~TempFileOutput() {
@@ -100,6 +119,8 @@ void TempFileOutput::Write(const uint8_t* data, size_t size) {
 }
 
 void TempFileOutput::Commit() {
+    // The finished file is the user's: it keeps no trace of having been partial.
+    ::fremovexattr(fd_, ownPartMark);
     if (sync_ && ::fdatasync(fd_) != 0) fail(errno);
     const int fd = fd_;
     fd_ = -1;
@@ -120,8 +141,9 @@ void TempFileOutput::Discard() noexcept {
     }
 }
 
-OutputFactory tempFileOutputs(bool sync) {
-    return [sync](const std::string& folder, const std::string& fileName) -> std::unique_ptr<UnpackOutput> {
-        return std::make_unique<TempFileOutput>(folder, fileName, sync);
+OutputFactory tempFileOutputs(bool sync, bool replaceOthers) {
+    return [sync, replaceOthers](const std::string& folder,
+                                 const std::string& fileName) -> std::unique_ptr<UnpackOutput> {
+        return std::make_unique<TempFileOutput>(folder, fileName, sync, replaceOthers);
     };
 }

@@ -32,9 +32,12 @@ using OutputFactory =
 
 class TempFileOutput : public UnpackOutput {
 public:
-    // Creates "<fileName>.part" in folder afresh (a stale one or a link of that name is removed first).
-    // sync: flush the data to the disk before the rename. Raises UnpackFailure.
-    TempFileOutput(const std::string& folder, const std::string& fileName, bool sync);
+    // Creates "<fileName>.part" in folder afresh, marked as this program's while it is written. A stale
+    // one this program left (a crash) is removed first; any other file of that name only when
+    // replaceOthers says the user agreed to it, else UnpackFailure (otherPartFile) is raised and the file
+    // stays. sync: flush the data to the disk before the rename. Raises UnpackFailure.
+    TempFileOutput(const std::string& folder, const std::string& fileName, bool sync,
+                   bool replaceOthers = false);
     ~TempFileOutput() override;
 
     void Write(const uint8_t* data, size_t size) override;
@@ -42,6 +45,10 @@ public:
     void Discard() noexcept override;
 
     static std::string PartName(const std::string& fileName) { return fileName + ".part"; }
+    // True when path is a partial file this program was writing (it carries the mark).
+    static bool IsOwnPart(const std::string& path);
+    // True when a file stands at path that is not one of this program's partial files.
+    static bool IsOtherFile(const std::string& path);
 
 protected:
     // One write(2); tests replace it to fail the way a full disk does.
@@ -56,5 +63,5 @@ private:
     bool done_ = false;
 };
 
-// The default factory: TempFileOutput with or without the flush.
-OutputFactory tempFileOutputs(bool sync);
+// The default factory: TempFileOutput with or without the flush; replaceOthers as for TempFileOutput.
+OutputFactory tempFileOutputs(bool sync, bool replaceOthers = false);

@@ -16,6 +16,9 @@ inline constexpr const char* truncatedSource = "исходный файл кор
 inline constexpr const char* sourceChanged = "исходный файл изменился";
 inline constexpr const char* notFound = "файл не найден";
 inline constexpr const char* outOfMemory = "недостаточно памяти";
+inline constexpr const char* otherPartFile =
+    "в папке уже есть файл с именем временного файла (.part), и записан он не "
+    "этой программой";
 
 // The reason for a failed system call (errno).
 std::string systemError(int error);

@@ -8,6 +8,7 @@
 
 #include "kiwi/core/FileNames.h"
 #include "unpack/engine/UnpackList.h"
+#include "unpack/engine/UnpackOutput.h"
 
 namespace {
 // List names are bytes; shown as Latin-1, which keeps every byte.
@@ -180,6 +181,9 @@ void UnpackWizardModel::CheckTargets() {
             joinPath(folder_, *entry.relativePath + (addExtension_ ? std::string(".unpack") : std::string()));
         std::error_code error;
         if (std::filesystem::exists(target, error)) existingTargets_.push_back(target);
+        // A file under the partial file's name that this program did not leave is replaced too.
+        if (TempFileOutput::IsOtherFile(TempFileOutput::PartName(target)))
+            existingTargets_.push_back(TempFileOutput::PartName(target));
     }
 }
 
@@ -209,6 +213,8 @@ void UnpackWizardModel::Start(UnpackJobOptions options, std::function<void()> wa
     options.outputFolder = folder_;
     options.addExtension = addExtension_;
     options.workers = WorkerLimit();
+    // The check page listed other files under the partial files' names among those to be replaced.
+    options.replaceOtherPartFiles = true;
     // A worker's end runs the poll at once; a burst of ends (many small files) runs it once.
     pollPending_ = std::make_shared<std::atomic<bool>>(false);
     options.onEntryEnded = [pending = pollPending_, wake = std::move(wakePoll)] {

@@ -111,9 +111,9 @@ TEST(ExtraLevelScratch, TheScratchFileLivesOnlyWhileTheRunNeedsIt) {
         const std::string folder = fixture::scratchDir(std::string("extra-scratch-tmp-") + c.name);
         const TownRun r = convertTown(std::string("extra-scratch-") + c.name, folder, c.ending);
         ASSERT_EQ(r.result.status, c.status) << r.result.message;
-        EXPECT_EQ(r.scratchWhileRunning.size(), 1u) << "the frames wait in one scratch file";
+        // The frames wait in a scratch file that no name leads to, so even a killed run leaves nothing.
         for (const std::string& entry : r.scratchWhileRunning)
-            EXPECT_EQ(entry.rfind("ZRV", 0), 0u) << entry;
+            ADD_FAILURE() << "named while running: " << entry;
         for (const std::string& left : entriesOf(folder))
             ADD_FAILURE() << "left in the temporary folder: " << left;
         if (c.status == ConversionStatus::Done)

@@ -1,9 +1,11 @@
 // Temporary file streams: where the file lies, its name, that it goes away, and failures that raise.
 #include <QDir>
 #include <QFileInfo>
+#include <csignal>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "kiwi/core/KiwiErrors.h"
@@ -45,7 +47,6 @@ TEST(TempFileStream, FileLiesInTmpdirWithThePrefixAndIsGoneAfterwards) {
             const QFileInfo info(QString::fromStdString(name));
             EXPECT_EQ(info.absolutePath().toStdString(), folder) << kind.prefix;
             EXPECT_TRUE(info.fileName().startsWith(kind.prefix)) << name;
-            EXPECT_TRUE(info.isFile()) << name;
             EXPECT_EQ(stream->Size(), 0);
 
             const char data[] = "intermediate data";
@@ -55,14 +56,40 @@ TEST(TempFileStream, FileLiesInTmpdirWithThePrefixAndIsGoneAfterwards) {
             EXPECT_EQ(stream->ReadAt(1 << 20, back, sizeof back), int64_t(sizeof back));
             EXPECT_STREQ(back, data);
 
-            // Scratch data is the user's own.
+            // Scratch data is the user's own, and no name leads to it even while it is in use.
             struct stat st {};
-            ASSERT_EQ(::stat(name.c_str(), &st), 0);
+            ASSERT_EQ(::fstat(stream->Handle(), &st), 0);
             EXPECT_EQ(st.st_mode & 0777, 0600u);
+            EXPECT_TRUE(QDir(QString::fromStdString(folder)).isEmpty()) << kind.prefix;
         }
         EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(name))) << name;
     }
     EXPECT_TRUE(QDir(QString::fromStdString(folder)).isEmpty());
+}
+
+TEST(TempFileStream, AKilledProcessLeavesNoScratchFile) {
+    const std::string folder = fixture::scratchDir("temp-stream-killed");
+    fixture::ScopedEnvironment environment("TMPDIR", QByteArray::fromStdString(folder));
+    for (const auto& kind : kinds) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            auto stream = kind.make();
+            stream->WriteAt(0, "held", 4);
+            (void)!::write(ready[1], "1", 1);
+            ::pause();
+            ::_exit(0);
+        }
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1) << kind.prefix;
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        EXPECT_TRUE(QDir(QString::fromStdString(folder)).isEmpty()) << kind.prefix;
+    }
 }
 
 TEST(TempFileStream, EveryStreamGetsItsOwnFile) {

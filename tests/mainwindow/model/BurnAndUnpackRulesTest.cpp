@@ -58,6 +58,19 @@ TEST_F(BurnCommandTest, WithoutTheSettingTheFirstKnownBurnerOnThePathIsUsed) {
     EXPECT_EQ(BurnProgram(), path("brasero"));
 }
 
+TEST_F(BurnCommandTest, WithoutAProgramTheMessageShowsTheFileAndTheLineAsItMustBeWritten) {
+    const QString file = config.path() + "/Strovane/settings.txt";
+    EXPECT_TRUE(MissingBurnerMessage().contains(file));
+    EXPECT_TRUE(MissingBurnerMessage().contains("S BurnProgram %2Fusr%2Fbin%2Fbrasero"));
+    // A path typed with a blank is not read; it stays in the file and the message shows it mended.
+    const std::string text = "StrovaneSettings 1\nS BurnProgram /opt/my burner/burn\n";
+    fixture::writeFile(file.toStdString(), {text.begin(), text.end()});
+    ASSERT_TRUE(BurnProgram().isEmpty());
+    ASSERT_TRUE(RegWriteInteger(QStringLiteral("DrawGrid"), 1));
+    EXPECT_TRUE(MissingBurnerMessage().contains("S BurnProgram %2Fopt%2Fmy%20burner%2Fburn"));
+    EXPECT_TRUE(MissingBurnerMessage().contains("S BurnProgram /opt/my burner/burn"));
+}
+
 class UnpackRefusalTest : public ::testing::Test {
 protected:
     void SetUp() override { CloseISOImage(); }
