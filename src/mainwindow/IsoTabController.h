@@ -35,7 +35,7 @@ public:
     explicit IsoTabController(Parts parts, QObject* parent = nullptr);
     ~IsoTabController() override;
 
-    // Opening a row: a directory is listed, a file pops the menu up.
+    // Opening a row (double-click or Enter): a directory is listed, a file pops the menu up.
     void IsoListViewDblClick(int row);
     // The menu's items for a row (-1 for none).
     void IsoPopupMenuPopup(int row);
@@ -50,6 +50,9 @@ public:
     void BurnDVDMenuItemClick();
     void BurnDVDBtnClick();
     void BurnImage(const QString& image);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* window() const;

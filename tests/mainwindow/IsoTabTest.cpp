@@ -140,6 +140,11 @@ TEST_F(IsoTabTest, DoubleClicksMoveThroughDirectoriesAndTheParentRowLeadsBack) {
     EXPECT_TRUE(window.Menus()->isoMenu->isVisible());
     window.Menus()->isoMenu->close();
     EXPECT_EQ(names().size(), 3);
+    // Enter opens what a double-click opens.
+    window.IsoListPage()->isoListView->setCurrentItem(
+        window.IsoListPage()->isoListView->topLevelItem(rowOf("DATA")));
+    windowtest::pressEnter(window.IsoListPage()->isoListView);
+    EXPECT_EQ(names(), (QStringList{"/\\", "NOTES.TXT", "PACKED.KWI"}));
 }
 
 // A picture of a sub-directory's listing for a person to review (saved with STROVANE_SCREENSHOT_DIR set):
@@ -276,9 +281,9 @@ TEST_F(IsoTabTest, BurningPassesTheImageAsOneArgumentAndReportsAFailureToStart) 
 
     // The Open tab's button asks for an image, starting from the mounted one.
     paths.answer = path("a \"quoted\" name.iso");
-    window.OpenTab()->burnDvdBtn->click();
-    EXPECT_EQ(paths.calls.back().start, path("maps/map.iso"));
+    windowtest::pressEnter(window.OpenTab()->burnDvdBtn);
     ASSERT_EQ(processes.started.size(), 2);
+    EXPECT_EQ(paths.calls.back().start, path("maps/map.iso"));
     EXPECT_EQ(processes.started[1], (QStringList{"/usr/bin/my burner", path("a \"quoted\" name.iso")}));
 
     FailingProcesses failing;

@@ -113,6 +113,9 @@ TEST_F(ReopenLabelsTest, LabelIsOpaqueUnderTheMouseAndOpensOnClick) {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(label(0), &leave);
     EXPECT_FALSE(label(0)->Opaque());
+    EXPECT_EQ(label(0)->focusPolicy(), Qt::TabFocus);
+    windowtest::pressEnter(label(0));
+    EXPECT_EQ(window.Tree().Roots().size(), 4u);
 
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);

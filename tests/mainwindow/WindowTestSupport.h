@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -204,6 +205,12 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
         loop.exec();
     }
     return done();
+}
+
+// Presses Enter on a widget as the keyboard does.
+inline void pressEnter(QWidget* widget) {
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(widget, &enter);
 }
 
 // Fails the running test and closes the window when a modal window shows while the guard lives: every
