@@ -35,6 +35,10 @@ public:
     explicit IsoTabController(Parts parts, QObject* parent = nullptr);
     ~IsoTabController() override;
 
+    IsoPage* Page() const { return &parts_.page; }
+    IsoTabPresenter& Presenter() const { return parts_.presenter; }
+    WindowMenus* Menus() const { return &parts_.menus; }
+
     // Opening a row (double-click or Enter): a directory is listed, a file pops the menu up.
     void IsoListViewDblClick(int row);
     // The menu's items for a row (-1 for none).

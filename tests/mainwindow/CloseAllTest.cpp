@@ -55,9 +55,10 @@ protected:
         node->held = HeldReader(std::make_shared<TrackedReader>(log));
         node->stream = std::make_shared<TrackedStream>(log);
         node->recordOffset = 16;
-        RecordNode* root = window.Tree().AddRoot(std::move(node));
-        window.DataTab()->treeView->setCurrentIndex(window.TreeModel()->IndexOf(root));
-        ASSERT_EQ(window.Tree().Current(), root);
+        RecordNode* root = window.DataCommands().Tree().AddRoot(std::move(node));
+        window.DataCommands().Page()->treeView->setCurrentIndex(
+            window.DataCommands().TreeModel()->IndexOf(root));
+        ASSERT_EQ(window.DataCommands().Tree().Current(), root);
     }
 
     MainWindow window{services, &mapView};
@@ -72,10 +73,10 @@ TEST_F(CloseAllTest, ViewsLetGoBeforeReadersAreFreed) {
     EXPECT_LT(at(log, "hex clear"), at(log, "reader freed"));
     EXPECT_LT(at(log, "hex clear"), at(log, "stream freed"));
     EXPECT_LT(at(log, "map none"), at(log, "reader freed"));
-    EXPECT_EQ(window.Tree().Current(), nullptr);
-    EXPECT_TRUE(window.Tree().Roots().empty());
+    EXPECT_EQ(window.DataCommands().Tree().Current(), nullptr);
+    EXPECT_TRUE(window.DataCommands().Tree().Roots().empty());
     EXPECT_FALSE(hex.HasStream());
-    EXPECT_EQ(window.GridModel().rowCount(), 0);
+    EXPECT_EQ(window.DataCommands().GridModel().rowCount(), 0);
 }
 
 TEST_F(CloseAllTest, ImageIsClosedAfterTheReadersThatReadIt) {

@@ -38,30 +38,30 @@ TEST_F(WindowOpeningTest, ARefusedOpeningLeavesTheOpenSourceAsItIs) {
     fixture::writeSourceFolder(spath("disc"));
     ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
     const QString title = window.windowTitle();
-    ASSERT_TRUE(window.IsTabShown(window.MapTab()));
-    ASSERT_TRUE(window.Menus()->routeItem->isEnabled());
+    ASSERT_TRUE(windowtest::tabShown(window, window.MapCommands().Page()));
+    ASSERT_TRUE(window.MapCommands().Menus()->routeItem->isEnabled());
     // A folder that was deleted, reopened from its label: refused, and nothing of the open map changes.
     window.Opening().AddToReopenList(path("deleted"));
-    window.OpenPresenter().LoadReopenList();
+    window.Opening().Presenter().LoadReopenList();
     window.Opening().ReopenLabelClick(0);
     EXPECT_EQ(messenger.errors, QStringList{"Wrong file path !!!\r" + path("deleted")});
-    EXPECT_TRUE(window.IsTabShown(window.MapTab()));
-    EXPECT_TRUE(window.IsTabShown(window.DataTab()));
-    EXPECT_TRUE(window.Menus()->routeItem->isEnabled());
-    EXPECT_TRUE(window.MapPresenter().HasMap());
+    EXPECT_TRUE(windowtest::tabShown(window, window.MapCommands().Page()));
+    EXPECT_TRUE(windowtest::tabShown(window, window.DataCommands().Page()));
+    EXPECT_TRUE(window.MapCommands().Menus()->routeItem->isEnabled());
+    EXPECT_TRUE(window.MapCommands().Presenter().HasMap());
     EXPECT_EQ(window.windowTitle(), title);
     EXPECT_EQ(mapView.Map(), window.Data().map);
 }
 
 TEST_F(WindowOpeningTest, TheConverterButtonFollowsTheOpenMap) {
     window.SetMapConverter({[](QWidget*) { return static_cast<QDialog*>(nullptr); }, {}});
-    FlatButton* button = window.OpenTab()->wizardBtn;
+    FlatButton* button = window.Opening().Page()->wizardBtn;
     EXPECT_TRUE(button->isEnabled());
     fixture::SourceFolderPlan variant2;
     variant2.systemText = "AFEU:8.05";
     fixture::writeSourceFolder(spath("v8"), variant2);
     ASSERT_TRUE(window.OpenDiskOrFolder(path("v8"), false));
-    EXPECT_FALSE(window.OpenPresenter().MapConvertible());
+    EXPECT_FALSE(window.Opening().Presenter().MapConvertible());
     EXPECT_FALSE(button->isEnabled());
     fixture::writeSourceFolder(spath("v2"));
     ASSERT_TRUE(window.OpenDiskOrFolder(path("v2"), false));
@@ -98,7 +98,7 @@ TEST_F(WindowOpeningTest, PlayAndStopShowOnlyForRecordsWithSound) {
     fixture::SourceFolderPlan parts;
     parts.dataParts = true;
     fixture::writeSourceFolder(spath("parts"), parts);
-    DataPage& page = *window.DataTab();
+    DataPage& page = *window.DataCommands().Page();
     EXPECT_TRUE(page.playSpeedBtn->isHidden());
     EXPECT_TRUE(page.stopSpeedBtn->isHidden());
     ASSERT_TRUE(window.OpenDiskOrFolder(path("parts"), false));

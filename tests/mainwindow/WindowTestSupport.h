@@ -13,6 +13,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QMainWindow>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -205,6 +207,15 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
         loop.exec();
     }
     return done();
+}
+
+// The window's tabs, and whether a page's tab is shown.
+inline QTabWidget* tabsOf(const QMainWindow& window) {
+    return qobject_cast<QTabWidget*>(window.centralWidget());
+}
+inline bool tabShown(const QMainWindow& window, QWidget* page) {
+    const int index = page ? tabsOf(window)->indexOf(page) : -1;
+    return index >= 0 && tabsOf(window)->isTabVisible(index);
 }
 
 // Presses Enter on a widget as the keyboard does.
