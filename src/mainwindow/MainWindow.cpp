@@ -199,18 +199,6 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     run([&] { dataCommands_->ApplyTreeWidthRatio(); });
 }
 
-bool MainWindow::OpenDiskOrFolder(const QString& path, bool asDisk) {
-    return opening_->Open(asDisk ? OpenTabController::Source::Disk : OpenTabController::Source::Folder, path);
-}
-
-bool MainWindow::OpenFile(const QString& path) {
-    return opening_->Open(OpenTabController::Source::File, path);
-}
-
-void MainWindow::OpenIsoImage(const QString& path) {
-    opening_->Open(OpenTabController::Source::Iso, path);
-}
-
 void MainWindow::applyOutcome(const OpenOutcome& outcome) {
     // A refused opening (a missing path, an unreadable image) closed nothing: the open source keeps its
     // tabs, caption and commands.

@@ -54,11 +54,6 @@ public:
     // It must outlive the window.
     void SetHexViewer(HexViewApi* hex);
 
-    // Opening (the Open tab's controller opens): each closes what was open first (unless the path is
-    // refused) and reports what it found; messages go through the messenger.
-    bool OpenDiskOrFolder(const QString& path, bool asDisk);
-    bool OpenFile(const QString& path);
-    void OpenIsoImage(const QString& path);
     // Closes everything that was opened: the hex viewer, the current node and the field grid first, then
     // the tree's nodes and the readers, then the mounted image.
     void CloseAll();
@@ -71,7 +66,7 @@ public:
     CharsetPresenter& Charset() const { return *charset_; }
     TaskBar& TaskBarButton() { return taskBar_; }
 
-    // Each tab's controller, with its page and presenter.
+    // Each tab's controller, with its page and presenter; the Open tab's opens sources.
     OpenTabController& Opening() const { return *opening_; }
     IsoTabController& IsoCommands() const { return *isoCommands_; }
     DataTabCommands& DataCommands() const { return *dataCommands_; }

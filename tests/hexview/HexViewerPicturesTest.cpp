@@ -39,7 +39,7 @@ TEST_F(HexViewerPicturesTest, DockedWithABlockAndAFoundRangeThenFloating) {
     main.move(0, 0);
     main.resize(1100, 700);
     main.show();
-    ASSERT_TRUE(main.OpenDiskOrFolder(path("disc"), false));
+    ASSERT_TRUE(main.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     const RecordNode* first = main.DataCommands().Tree().Roots().front().get();
     main.DataCommands().Page()->treeView->setCurrentIndex(main.DataCommands().TreeModel()->IndexOf(first));
     ASSERT_TRUE(windowtest::tabShown(main, &hexWindow));

@@ -83,7 +83,7 @@ TEST_F(CloseAllTest, ImageIsClosedAfterTheReadersThatReadIt) {
     KIWI_NEED_XORRISO();
     fixture::writeSourceFolder(spath("content"));
     fixture::makeIsoWithXorriso(spath("content"), spath("disc.iso"));
-    window.OpenIsoImage(path("disc.iso"));
+    window.Opening().Open(OpenTabController::Source::Iso, path("disc.iso"));
     ASSERT_TRUE(IsISOImageOpen());
     std::weak_ptr<TLN_KiwiMap> map = window.Data().map;
     ASSERT_FALSE(map.expired());
@@ -101,7 +101,7 @@ TEST_F(CloseAllTest, EveryOpeningClosesThePreviousSourceFirst) {
     fixture::writeSourceFolder(spath("disc"));
     addSelectedRoot();
     log.clear();
-    window.OpenDiskOrFolder(path("disc"), false);
+    window.Opening().Open(OpenTabController::Source::Folder, path("disc"));
     EXPECT_LT(at(log, "hex clear"), at(log, "reader freed"));
     EXPECT_LT(at(log, "reader freed"), at(log, "map set"));
 }
@@ -111,7 +111,7 @@ TEST_F(CloseAllTest, DestroyingAWindowFreesWhatItOpened) {
     std::weak_ptr<TLN_KiwiMap> map;
     {
         MainWindow second(services, &mapView);
-        second.OpenDiskOrFolder(path("disc"), false);
+        second.Opening().Open(OpenTabController::Source::Folder, path("disc"));
         map = second.Data().map;
         ASSERT_FALSE(map.expired());
     }

@@ -140,7 +140,7 @@ protected:
     }
     void openDisc() {
         fixture::writeSourceFolder(spath("disc"));
-        ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+        ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     }
 
     RecordingHexPlaceholder hexView{log};
@@ -321,7 +321,7 @@ TEST_F(DataTabTest, ABuilderErrorShowsAMessageAndAttachesNothing) {
 TEST_F(DataTabTest, APagedRegionListEndsInTheMoreNodeAndTurnsWhenSelected) {
     const std::string folder = spath("regions");
     fixture::writeRegionData(fixture::buildRegionData(fixture::manyRegionsPlan(1200)), folder);
-    ASSERT_TRUE(window.OpenFile(path("regions/REGION.KWI")));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::File, path("regions/REGION.KWI")));
     const QModelIndex root = child({}, "REGION");
     treeView()->expand(root);
     const QModelIndex level = child(root, "Level 1");

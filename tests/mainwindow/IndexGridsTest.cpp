@@ -55,7 +55,7 @@ protected:
     }
     // Opens the town's index and selects its first search record; returns it.
     QModelIndex openSearchRecord() {
-        EXPECT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+        EXPECT_TRUE(window.Opening().Open(OpenTabController::Source::File, path("town/INDEXDAT.KWI")));
         const QModelIndex root = tree()->index(0, 0);
         page().treeView->expand(root);
         EXPECT_TRUE(waitUntil([&] { return tree()->rowCount(root) == 3; }, 5000));
@@ -162,7 +162,7 @@ TEST_F(IndexGridsTest, ANextLevelWithoutNextLevelDataShowsItsSectionsEmpty) {
 // when the viewer shows that file already.
 TEST_F(IndexGridsTest, AnAddressIntoADataFileOpensThatFileInTheHexViewer) {
     window.SetHexViewer(&hex);
-    EXPECT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+    EXPECT_TRUE(window.Opening().Open(OpenTabController::Source::File, path("town/INDEXDAT.KWI")));
     const QModelIndex root = tree()->index(0, 0);
     page().treeView->expand(root);
     ASSERT_TRUE(waitUntil([&] { return tree()->rowCount(root) == 3; }, 5000));
@@ -208,7 +208,7 @@ TEST_F(IndexGridsTest, BytesThatAreNotTextNeverReachACaptionOrACellRaw) {
         at[2] = 0x01;
     }
     fixture::writeFile(spath("town/SRCH0001.KWI"), bytes);
-    EXPECT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+    EXPECT_TRUE(window.Opening().Open(OpenTabController::Source::File, path("town/INDEXDAT.KWI")));
     const QModelIndex root = tree()->index(0, 0);
     page().treeView->expand(root);
     ASSERT_TRUE(waitUntil([&] { return tree()->rowCount(root) == 3; }, 5000));

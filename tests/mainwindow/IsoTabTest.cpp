@@ -77,7 +77,7 @@ protected:
         fixture::writeFile(content + "/05.CMP", fixture::buildCmpList({entry}));
         QDir().mkpath(path("maps"));
         fixture::makeIsoWithXorriso(content, spath("maps/map.iso"));
-        window.OpenIsoImage(path("maps/map.iso"));
+        window.Opening().Open(OpenTabController::Source::Iso, path("maps/map.iso"));
         ASSERT_TRUE(IsISOImageOpen());
         // Its ALLDATA.KWI holds no map, which the opening says; the tests look at the messages after it.
         ASSERT_EQ(messenger.errors.size(), 1);

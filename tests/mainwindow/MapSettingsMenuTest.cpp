@@ -38,7 +38,7 @@ protected:
 
     void openDisc(const fixture::SourceFolderPlan& plan = {}) {
         fixture::writeSourceFolder(spath("disc"), plan);
-        ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+        ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     }
     // Shows the "ALL DATA" node in the field grid.
     void selectRoot() {

@@ -47,7 +47,7 @@ protected:
 
     void openDisc() {
         fixture::writeSourceFolder(spath("disc"));
-        ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+        ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     }
     QString panel(int i) const { return window.MapCommands().Page()->panels[size_t(i)]->text(); }
     QString cell(int row, int column) const {

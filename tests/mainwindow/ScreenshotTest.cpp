@@ -67,7 +67,7 @@ TEST_F(ScreenshotTest, TabsShowTheirContent) {
     EXPECT_FALSE(uniform(open));
     keep(open, "open-tab.png");
 
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     const RecordNode* first = window.DataCommands().Tree().Roots().front().get();
     window.DataCommands().Page()->treeView->setCurrentIndex(
         window.DataCommands().TreeModel()->IndexOf(first));
@@ -139,7 +139,7 @@ TEST_F(ScreenshotTest, ParcelRecordsShowTheirRows) {
     window.SetHexViewer(&hexWindow);
     window.resize(1280, 900);
     window.show();
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("frames"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("frames")));
     QTreeView* tree = window.DataCommands().Page()->treeView;
     QAbstractItemModel* model = tree->model();
     // Expands along the captions and selects the last.
@@ -217,7 +217,7 @@ TEST_F(ScreenshotTest, DataPartsShowTheirRecords) {
         keep(image, name);
     };
 
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("parts"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("parts")));
     const QModelIndex allData = child({}, "ALL DATA");
     shoot(child(child(child(allData, "Region Data"), "Level 0"), "Region 0"), "data-region.png");
     const QModelIndex images = child(child(child(allData, "Picture Data"), "PICT0001.KWI"), "Image Data");
@@ -228,7 +228,7 @@ TEST_F(ScreenshotTest, DataPartsShowTheirRecords) {
     EXPECT_TRUE(window.DataCommands().Page()->playSpeedBtn->isVisible());
     EXPECT_TRUE(window.DataCommands().Page()->stopSpeedBtn->isVisible());
 
-    ASSERT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::File, path("town/INDEXDAT.KWI")));
     const QModelIndex volume = child(child({}, "INDEXDAT"), "VOL1");
     tree->setCurrentIndex(volume);
     ASSERT_TRUE(windowtest::waitUntil([&] { return model->rowCount(volume) == 1; }, 5000));
@@ -244,7 +244,7 @@ TEST_F(ScreenshotTest, AbsentHeadersStoredAsAllOnesAreListed) {
     MainWindow window(services, &mapView);
     window.resize(MainWindow::kDefaultWidth, MainWindow::kDefaultHeight);
     window.show();
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     QTreeView* tree = window.DataCommands().Page()->treeView;
     QAbstractItemModel* model = tree->model();
     QModelIndex allData;
@@ -274,7 +274,7 @@ TEST_F(ScreenshotTest, TheNextLevelViewWithoutNextLevelDataShowsItsSectionsEmpty
     MainWindow window(services, &mapView);
     window.resize(MainWindow::kDefaultWidth, MainWindow::kDefaultHeight);
     window.show();
-    ASSERT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::File, path("town/INDEXDAT.KWI")));
     QTreeView* tree = window.DataCommands().Page()->treeView;
     QAbstractItemModel* model = tree->model();
     const QModelIndex root = model->index(0, 0);

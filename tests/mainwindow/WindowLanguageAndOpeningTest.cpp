@@ -36,7 +36,7 @@ protected:
 
 TEST_F(WindowOpeningTest, ARefusedOpeningLeavesTheOpenSourceAsItIs) {
     fixture::writeSourceFolder(spath("disc"));
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     const QString title = window.windowTitle();
     ASSERT_TRUE(windowtest::tabShown(window, window.MapCommands().Page()));
     ASSERT_TRUE(window.MapCommands().Menus()->routeItem->isEnabled());
@@ -60,13 +60,13 @@ TEST_F(WindowOpeningTest, TheConverterButtonFollowsTheOpenMap) {
     fixture::SourceFolderPlan variant2;
     variant2.systemText = "AFEU:8.05";
     fixture::writeSourceFolder(spath("v8"), variant2);
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("v8"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("v8")));
     EXPECT_FALSE(window.Opening().Presenter().MapConvertible());
     EXPECT_FALSE(button->isEnabled());
     fixture::writeSourceFolder(spath("v2"));
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("v2"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("v2")));
     EXPECT_TRUE(button->isEnabled());
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("v8"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("v8")));
     EXPECT_FALSE(button->isEnabled());
     // Nothing open: nothing to refuse.
     window.CloseAll();
@@ -75,18 +75,18 @@ TEST_F(WindowOpeningTest, TheConverterButtonFollowsTheOpenMap) {
 
 TEST_F(WindowOpeningTest, TheCaptionNamesNoSourceOnceNothingIsOpenAndAnInvalidMapSaysWhy) {
     fixture::writeSourceFolder(spath("disc"));
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     ASSERT_NE(window.windowTitle(), QStringLiteral("Strovane"));
     QDir().mkpath(path("empty"));
-    EXPECT_FALSE(window.OpenDiskOrFolder(path("empty"), false));
+    EXPECT_FALSE(window.Opening().Open(OpenTabController::Source::Folder, path("empty")));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Strovane"));
 
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     fixture::SourceFolderPlan invalid;
     invalid.loading = invalid.cmp05 = invalid.coverage = false;
     invalid.logicalSectorSize = 16;
     fixture::writeSourceFolder(spath("invalid"), invalid);
-    window.OpenDiskOrFolder(path("invalid"), false);
+    window.Opening().Open(OpenTabController::Source::Folder, path("invalid"));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Strovane"));
     EXPECT_EQ(
         messenger.errors,
@@ -101,7 +101,7 @@ TEST_F(WindowOpeningTest, PlayAndStopShowOnlyForRecordsWithSound) {
     DataPage& page = *window.DataCommands().Page();
     EXPECT_TRUE(page.playSpeedBtn->isHidden());
     EXPECT_TRUE(page.stopSpeedBtn->isHidden());
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("parts"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("parts")));
     QAbstractItemModel* model = page.treeView->model();
     const auto child = [&](const QModelIndex& parent, const QString& caption) {
         page.treeView->expand(parent);

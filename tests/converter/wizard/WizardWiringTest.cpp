@@ -323,7 +323,8 @@ TEST_F(WizardWiringTest, TheMainWindowsConverterButtonOpensTheWizardOverTheOpenD
     MainWindow window{services};
     EXPECT_FALSE(window.Opening().Page()->wizardBtn->isEnabled());
     window.SetMapConverter(MakeMapConverterHook(window, services));
-    ASSERT_TRUE(window.OpenDiskOrFolder(QString::fromStdString(sampleDiscFolder()), false));
+    ASSERT_TRUE(
+        window.Opening().Open(OpenTabController::Source::Folder, QString::fromStdString(sampleDiscFolder())));
     ASSERT_TRUE(waitUntil([&] { return window.Data().map != nullptr; }, 10000));
     ASSERT_TRUE(window.Opening().Page()->wizardBtn->isEnabled());
     window.Opening().Page()->wizardBtn->click();
