@@ -75,6 +75,11 @@ void FieldGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         painter->fillRect(button, palette.color(QPalette::Button));
         painter->setPen(palette.color(QPalette::Dark));
         painter->drawRect(button.adjusted(0, 0, -1, -1));
+        // Reached by the keyboard: a frame inside the border says Enter opens it.
+        if (option.state.testFlag(QStyle::State_HasFocus)) {
+            painter->setPen(QPen(palette.color(QPalette::Highlight), 2));
+            painter->drawRect(button.adjusted(2, 2, -2, -2));
+        }
         painter->setPen(palette.color(QPalette::WindowText));
         painter->setFont(option.font);
         drawTextAt(painter, cell, 20, 5, index.data().toString());

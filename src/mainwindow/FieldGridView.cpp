@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 
 #include "mainwindow/FieldGridDelegate.h"
@@ -52,16 +53,18 @@ void FieldGridView::SetGridModel(FieldGridModel* model) {
     setModel(model);
     if (!model) return;
     RestoreColumnWidths();
+    clearSpans();
     connect(model, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex&, int first, int last) { SizeImageRows(first, last); });
+            [this](const QModelIndex&, int first, int last) { LayOutRows(first, last); });
     // A cleared grid is the grid as it started: the header forgets section sizes on a reset anyway.
     connect(model, &QAbstractItemModel::modelReset, this, [this] {
         RestoreColumnWidths();
-        SizeImageRows(0, gridModel_->rowCount() - 1);
+        clearSpans();
+        LayOutRows(0, gridModel_->rowCount() - 1);
     });
     connect(model, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex& from, const QModelIndex& to) { SizeImageRows(from.row(), to.row()); });
-    SizeImageRows(0, model->rowCount() - 1);
+            [this](const QModelIndex& from, const QModelIndex& to) { LayOutRows(from.row(), to.row()); });
+    LayOutRows(0, model->rowCount() - 1);
 }
 
 void FieldGridView::RestoreColumnWidths() {
@@ -69,7 +72,7 @@ void FieldGridView::RestoreColumnWidths() {
         setColumnWidth(c, FieldGridModel::kColumnWidths[c]);
 }
 
-void FieldGridView::SizeImageRows(int first, int last) {
+void FieldGridView::LayOutRows(int first, int last) {
     if (!gridModel_ || first < 0) return;
     // Only stored rows carry images; a range of virtual rows is skipped whole.
     for (int row = first; row <= last; ++row) {
@@ -79,6 +82,10 @@ void FieldGridView::SizeImageRows(int first, int last) {
         }
         if (row >= gridModel_->rowCount()) break;
         const FieldRow& stored = gridModel_->Row(row);
+        if (stored.tag == RowTag::SectionHeader || stored.tag == RowTag::SubHeader) {
+            const int columns = !stored.value.isEmpty() ? 1 : !stored.remark.isEmpty() ? 2 : 3;
+            if (columns != columnSpan(row, 0)) setSpan(row, 0, 1, columns);
+        }
         if (stored.tag != RowTag::Image) continue;
         const QImage* image = gridModel_->Image(stored.imageIndex);
         if (image && !image->isNull()) verticalHeader()->resizeSection(row, image->height() + 8);
@@ -112,11 +119,23 @@ QUrl FieldGridView::HelpLinkUrl() const {
     return helpBase_.isValid() ? helpBase_.resolved(document) : document;
 }
 
-void FieldGridView::OpenHelp(const QModelIndex& index) {
+bool FieldGridView::IsHelpLink(const QModelIndex& index) const {
     // The row's tag decides, not its position: only a Help link row opens the document.
-    if (!gridModel_ || !urlOpener_ || index.column() != 2) return;
-    if (RowTag(index.data(FieldGridModel::TagRole).toInt()) != RowTag::HelpLink) return;
-    if (index.data().toString() != QLatin1String("Help")) return;
+    return gridModel_ && index.column() == 2 &&
+           RowTag(index.data(FieldGridModel::TagRole).toInt()) == RowTag::HelpLink &&
+           index.data().toString() == QLatin1String("Help");
+}
+
+void FieldGridView::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && IsHelpLink(currentIndex()))
+        OpenHelp(currentIndex());
+    else
+        QTableView::keyPressEvent(event);
+}
+
+void FieldGridView::OpenHelp(const QModelIndex& index) {
+    if (!urlOpener_ || !IsHelpLink(index)) return;
     const QUrl url = HelpLinkUrl();
     if (!url.isValid() || url.isEmpty()) return;
     // The documents are not shipped with the program: a missing one is named with the folder it is looked

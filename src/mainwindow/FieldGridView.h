@@ -51,13 +51,19 @@ signals:
     // The same for an address in a data file of its own (the row names the file).
     void fileJumpRequested(const QString& file, qint64 offset);
 
+protected:
+    // Enter on the Help link (Tab reaches it through the cells) opens it as a click does.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void ShowContextMenu(const QPoint& position);
     void JumpFromRow(int row);
+    bool IsHelpLink(const QModelIndex& index) const;
     void OpenHelp(const QModelIndex& index);
     void RestoreColumnWidths();
-    // Image rows are as tall as their image + 8; all others keep the fixed height.
-    void SizeImageRows(int first, int last);
+    // Image rows are as tall as their image + 8, all others keep the fixed height; a header's title spans the
+    // empty cells beside it, so that a long one is read whole.
+    void LayOutRows(int first, int last);
 
     FieldGridModel* gridModel_ = nullptr;
     UrlOpener* urlOpener_ = nullptr;

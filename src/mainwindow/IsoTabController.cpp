@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -35,6 +36,7 @@ IsoTabController::IsoTabController(Parts parts, QObject* parent) : QObject(paren
     connect(list, &QTreeWidget::itemDoubleClicked, this, [this, list](QTreeWidgetItem* item) {
         parts_.run([&] { IsoListViewDblClick(list->indexOfTopLevelItem(item)); });
     });
+    list->installEventFilter(this);
     connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
         parts_.run([&] {
             IsoPopupMenuPopup(parts_.page.RowAt(at));
@@ -59,6 +61,18 @@ IsoTabController::~IsoTabController() = default;
 
 QWidget* IsoTabController::window() const {
     return parts_.page.window();
+}
+
+bool IsoTabController::eventFilter(QObject* watched, QEvent* event) {
+    QTreeWidget* list = parts_.page.isoListView;
+    if (watched == list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && list->currentItem()) {
+            parts_.run([&] { IsoListViewDblClick(list->indexOfTopLevelItem(list->currentItem())); });
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void IsoTabController::IsoListViewDblClick(int row) {

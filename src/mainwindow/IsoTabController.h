@@ -35,7 +35,11 @@ public:
     explicit IsoTabController(Parts parts, QObject* parent = nullptr);
     ~IsoTabController() override;
 
-    // Opening a row: a directory is listed, a file pops the menu up.
+    IsoPage* Page() const { return &parts_.page; }
+    IsoTabPresenter& Presenter() const { return parts_.presenter; }
+    WindowMenus* Menus() const { return &parts_.menus; }
+
+    // Opening a row (double-click or Enter): a directory is listed, a file pops the menu up.
     void IsoListViewDblClick(int row);
     // The menu's items for a row (-1 for none).
     void IsoPopupMenuPopup(int row);
@@ -50,6 +54,9 @@ public:
     void BurnDVDMenuItemClick();
     void BurnDVDBtnClick();
     void BurnImage(const QString& image);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* window() const;

@@ -18,6 +18,7 @@
 #include "kiwi/display/RoadPalettes.h"
 #include "kiwi/display/WindowsColor.h"
 #include "mainwindow/DataPage.h"
+#include "mainwindow/DataTabCommands.h"
 #include "mainwindow/MapPage.h"
 #include "mainwindow/WindowMenus.h"
 #include "mainwindow/WorldOverviewImage.h"
@@ -136,9 +137,9 @@ MapTabController::MapTabController(Parts parts, QObject* parent) : QObject(paren
             [this](int codePage) { parts_.run([&] { parts_.charset.ChooseCodePage(codePage); }); });
     connect(&menus, &WindowMenus::LanguageChosen, this,
             [this](int index) { parts_.run([&] { parts_.charset.ChooseLanguage(index); }); });
-    DataPage& data = parts_.dataPage;
+    DataPage& data = *parts_.dataTab.Page();
     connect(data.dbSettingsBtn1, &FlatButton::clicked, this,
-            command([this] { popupBelow(parts_.menus.charsetMenu, parts_.dataPage.dbSettingsBtn1); }));
+            command([this] { popupBelow(parts_.menus.charsetMenu, parts_.dataTab.Page()->dbSettingsBtn1); }));
     for (FlatButton* button : {data.langBtn1, data.langBtn2})
         connect(button, &FlatButton::clicked, this,
                 command([this, button] { popupBelow(parts_.menus.languageMenu, button); }));
@@ -149,7 +150,8 @@ MapTabController::MapTabController(Parts parts, QObject* parent) : QObject(paren
     connect(&parts_.tabs, &QTabWidget::currentChanged, this, [this] {
         parts_.run([&] {
             if (parts_.tabs.currentWidget() == &parts_.page) focusMapView();
-            if (parts_.tabs.currentWidget() == &parts_.dataPage) parts_.dataPage.treeView->setFocus();
+            if (parts_.tabs.currentWidget() == parts_.dataTab.Page())
+                parts_.dataTab.Page()->treeView->setFocus();
         });
     });
 }
@@ -266,20 +268,20 @@ void MapTabController::syncCharsetMenu() {
 
 void MapTabController::refreshNames() {
     parts_.view.NamesChanged();
-    DataPage& data = parts_.dataPage;
+    DataPage& data = *parts_.dataTab.Page();
     data.categoryGrid->viewport()->update();
     data.matchingGrid->viewport()->update();
     if (hex_) hex_->SetCodePageName(parts_.presenter.PanelText(MapTabPresenter::kCodePagePanel));
     data.treeView->viewport()->update();
     // The field grid's names are decoded when the node is shown: it is shown again.
-    if (RecordNode* current = parts_.tree.Current()) {
-        const QModelIndex at = parts_.treeModel.IndexOf(current);
-        if (at.isValid()) parts_.treeModel.Select(at);
+    if (RecordNode* current = parts_.dataTab.Tree().Current()) {
+        const QModelIndex at = parts_.dataTab.TreeModel()->IndexOf(current);
+        if (at.isValid()) parts_.dataTab.TreeModel()->Select(at);
     }
 }
 
 void MapTabController::ExploreParcel() {
-    if (parts_.view.SelectionShown()) parts_.walkToParcel(parts_.view.SelectedParcel());
+    if (parts_.view.SelectionShown()) parts_.dataTab.WalkToParcel(parts_.view.SelectedParcel());
 }
 
 void MapTabController::ExploreParcelAt(QPoint client) {

@@ -12,15 +12,13 @@
 #include "kiwi/map/ParcelNumber.h"
 
 class CharsetPresenter;
-class DataPage;
+class DataTabCommands;
 class FlatHint;
 class HexViewApi;
 class MapPage;
 class MapTabPresenter;
 class MapViewApi;
 class QTabWidget;
-class RecordTree;
-class RecordTreeModel;
 class TLN_KiwiMap;
 class TLN_RegionManager;
 class WindowMenus;
@@ -32,24 +30,28 @@ public:
     // What the tab works with; all outlive the controller.
     struct Parts {
         MapPage& page;
-        DataPage& dataPage;
+        // The Data tab: its charset and language buttons, its tree (the walk to a parcel, names shown again).
+        DataTabCommands& dataTab;
         QTabWidget& tabs;
         WindowMenus& menus;
         MapViewApi& view;
         MapTabPresenter& presenter;
         CharsetPresenter& charset;
         FlatHint& hint;
-        RecordTree& tree;
-        RecordTreeModel& treeModel;
         const Services& services;
         // Runs a command so that what it raises is shown as a message.
         std::function<void(const std::function<void()>&)> run;
-        // Walks the record tree to a parcel of the open map (the explore commands).
-        std::function<void(const TLN_ParcelNumber&)> walkToParcel;
     };
 
     explicit MapTabController(Parts parts, QObject* parent = nullptr);
     ~MapTabController() override;
+
+    MapPage* Page() const { return &parts_.page; }
+    MapTabPresenter& Presenter() const { return parts_.presenter; }
+    MapViewApi* View() const { return &parts_.view; }
+    // The flat hint that shows the application's hints, the map view's among them.
+    FlatHint* Hint() const { return &parts_.hint; }
+    WindowMenus* Menus() const { return &parts_.menus; }
 
     // The hex viewer that decodes names in the map's code page (null for none).
     void SetHexViewer(HexViewApi* hex);

@@ -21,19 +21,24 @@ constexpr int kReopenLabelGap = 6;
 
 constexpr int kGlyphSize = 16;
 
-FlatButton* button(const QString& text, QWidget* parent) {
-    auto* b = new FlatButton(text, parent);
+// Reached by Tab and pressed by Space or Enter (a push button outside a dialog takes Enter only when it
+// is an auto-default one).
+FlatButton* keyboardButton(FlatButton* b) {
     b->setFocusPolicy(Qt::TabFocus);
+    b->setAutoDefault(true);
     return b;
+}
+
+FlatButton* button(const QString& text, QWidget* parent) {
+    return keyboardButton(new FlatButton(text, parent));
 }
 
 // A small picture button beside an open button: it shows the page beneath it until the mouse is over it.
 FlatButton* reopenButton(const QIcon& icon, const QString& name, QWidget* parent) {
-    auto* b = new FlatButton(parent);
+    FlatButton* b = keyboardButton(new FlatButton(parent));
     b->SetGlyph(icon.pixmap(kGlyphSize, kGlyphSize).toImage());
     b->SetTransparentMode(FlatButton::TransparentMode::NotFocused);
     b->setAccessibleName(name);
-    b->setFocusPolicy(Qt::TabFocus);
     b->setVisible(false);
     return b;
 }

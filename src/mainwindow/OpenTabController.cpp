@@ -3,17 +3,25 @@
 
 #include <optional>
 
+#include <QDialog>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QScopeGuard>
 #include <QTimer>
 
+#include "kiwi/cmp/CompressionManager.h"
 #include "mainwindow/OpenPage.h"
 #include "mainwindow/ReopenLabel.h"
 #include "mainwindow/ReopenNotifier.h"
 #include "mainwindow/WaitCursor.h"
+#include "mainwindow/model/CharsetPresenter.h"
+#include "mainwindow/model/MapCodePageChoice.h"
+#include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/SourceOpener.h"
 #include "platform/RegistrySettings.h"
+#include "platform/TaskBar.h"
+#include "unpack/UnpackWizard.h"
 #include "widgets/Services.h"
 #include "widgets/flat/FlatButton.h"
 
@@ -70,6 +78,57 @@ OpenTabController::OpenTabController(Parts parts, QObject* parent)
     connect(&presenter, &OpenTabPresenter::LabelsChanged, this, &OpenTabController::applyLabels);
     connect(&presenter, &OpenTabPresenter::ReopenButtonsChanged, this, &OpenTabController::applyButtons);
     connect(notifier_, &ReopenNotifier::Changed, this, [this] { parts_.run([&] { OnReopenChanged(); }); });
+    connectTools();
+}
+
+void OpenTabController::connectTools() {
+    OpenPage& page = parts_.page;
+    connect(page.unpackButton, &FlatButton::clicked, this, [this] {
+        parts_.run([&] {
+            auto* wizard = new UnpackWizard(parts_.services, parts_.taskBar, parts_.page.window());
+            wizard->setAttribute(Qt::WA_DeleteOnClose);
+            if (parts_.data.compression && !parts_.data.compression->ListFileName().empty())
+                wizard->LoadCmpFile(QString::fromStdString(parts_.data.compression->ListFileName()));
+            wizard->open();
+        });
+    });
+    connect(page.wizardBtn, &FlatButton::clicked, this, [this] { parts_.run([&] { WizardBtnClick(); }); });
+    connect(page.burnDvdBtn, &FlatButton::clicked, this, [this] { parts_.run(parts_.burn); });
+    // The converter's button works once a converter is set.
+    const auto enableConverter = [this] {
+        parts_.page.wizardBtn->setEnabled(parts_.presenter.ConverterEnabled());
+    };
+    connect(&parts_.presenter, &OpenTabPresenter::ConverterChanged, this, enableConverter);
+    enableConverter();
+}
+
+void OpenTabController::SetMapConverter(MapConverterHook hook) {
+    converter_ = std::move(hook);
+    parts_.presenter.SetConverterAvailable(bool(converter_.create));
+}
+
+void OpenTabController::WizardBtnClick() {
+    if (!converter_.create) return;
+    QDialog* converter = converter_.create(parts_.page.window());
+    if (!converter) return;
+    converter->setAttribute(Qt::WA_DeleteOnClose);
+    connect(converter, &QDialog::finished, this, [this, converter](int result) {
+        parts_.run([&] {
+            // The converter's own progress ends with it, whatever happens next.
+            parts_.taskBar.SetProgressState(TaskBarProgressStyle::None);
+            if (result != QDialog::Accepted || !converter_.writtenMap) return;
+            const QString map = converter_.writtenMap(converter);
+            if (map.isEmpty()) return;
+            // The converted map is opened as written: the automatic code page choice is off meanwhile,
+            // and set back as it was even when opening raises.
+            const bool autoSelect = parts_.codePages.AutoSelect();
+            parts_.codePages.SetAutoSelect(false);
+            const auto restore =
+                qScopeGuard([this, autoSelect] { parts_.charset.SetAutoSelect(autoSelect); });
+            Open(Source::File, map);
+        });
+    });
+    converter->open();
 }
 
 void OpenTabController::showMessages(const OpenOutcome& outcome) {

@@ -75,11 +75,11 @@ TEST_F(HexViewerCodePageTest, AnotherMapTextCodePageReachesTheGrid) {
     // "Заречье" in ISO 8859-5 shows as itself once that is the map text code page, byte by byte.
     std::vector<uint8_t> bytes{0xB7, 0xD0, 0xE0, 0xD5, 0xE7, 0xEC, 0xD5};
     hexWindow.SetStream(hextest::memoryStream(bytes, "ALLDATA.KWI"), 0);
-    main.Menus()->CharsetItem(28595)->trigger();
+    main.MapCommands().Menus()->CharsetItem(28595)->trigger();
     EXPECT_EQ(grid.Model().DisplayCodePage(), 28595);
     const HexRow& row = grid.Model().Row(0);
     EXPECT_EQ(QString(reinterpret_cast<const QChar*>(row.chars), 7), QStringLiteral("Заречье"));
-    main.Menus()->CharsetItem(65001)->trigger();
+    main.MapCommands().Menus()->CharsetItem(65001)->trigger();
     EXPECT_EQ(grid.Model().DisplayCodePage(), 65001);
 }
 

@@ -26,7 +26,7 @@ protected:
         hexWindow.Dock();
     }
 
-    QTabWidget* tabs() const { return main.Tabs(); }
+    QTabWidget* tabs() const { return windowtest::tabsOf(main); }
     // Moves the floating window and lets the window system report the move.
     void moveTo(int x, int y) {
         const QPoint before = hexWindow.frameGeometry().topLeft();
@@ -44,7 +44,7 @@ protected:
 TEST_F(HexViewerDockingTest, DocksAsTheTabBeforeMapShownOnlyWithAStream) {
     const int index = tabs()->indexOf(&hexWindow);
     ASSERT_GE(index, 0);
-    EXPECT_EQ(index + 1, tabs()->indexOf(main.MapTab()));
+    EXPECT_EQ(index + 1, tabs()->indexOf(main.MapCommands().Page()));
     EXPECT_FALSE(hexWindow.Floating());
     EXPECT_FALSE(tabs()->isTabVisible(index));
     EXPECT_EQ(hexWindow.Actions().docking->toolTip(), "Открыть в отдельном окне");

@@ -39,11 +39,11 @@ TEST_F(HexViewerPicturesTest, DockedWithABlockAndAFoundRangeThenFloating) {
     main.move(0, 0);
     main.resize(1100, 700);
     main.show();
-    ASSERT_TRUE(main.OpenDiskOrFolder(path("disc"), false));
-    const RecordNode* first = main.Tree().Roots().front().get();
-    main.DataTab()->treeView->setCurrentIndex(main.TreeModel()->IndexOf(first));
-    ASSERT_TRUE(main.IsTabShown(&hexWindow));
-    main.Tabs()->setCurrentWidget(&hexWindow);
+    ASSERT_TRUE(main.Opening().Open(OpenTabController::Source::Folder, path("disc")));
+    const RecordNode* first = main.DataCommands().Tree().Roots().front().get();
+    main.DataCommands().Page()->treeView->setCurrentIndex(main.DataCommands().TreeModel()->IndexOf(first));
+    ASSERT_TRUE(windowtest::tabShown(main, &hexWindow));
+    windowtest::tabsOf(main)->setCurrentWidget(&hexWindow);
     HexGrid& grid = *hexWindow.Grid();
     ASSERT_GT(grid.Size(), 0x40);
     grid.SetBlock(true, 0x12, 0x2D);

@@ -55,9 +55,10 @@ protected:
         node->held = HeldReader(std::make_shared<TrackedReader>(log));
         node->stream = std::make_shared<TrackedStream>(log);
         node->recordOffset = 16;
-        RecordNode* root = window.Tree().AddRoot(std::move(node));
-        window.DataTab()->treeView->setCurrentIndex(window.TreeModel()->IndexOf(root));
-        ASSERT_EQ(window.Tree().Current(), root);
+        RecordNode* root = window.DataCommands().Tree().AddRoot(std::move(node));
+        window.DataCommands().Page()->treeView->setCurrentIndex(
+            window.DataCommands().TreeModel()->IndexOf(root));
+        ASSERT_EQ(window.DataCommands().Tree().Current(), root);
     }
 
     MainWindow window{services, &mapView};
@@ -72,17 +73,17 @@ TEST_F(CloseAllTest, ViewsLetGoBeforeReadersAreFreed) {
     EXPECT_LT(at(log, "hex clear"), at(log, "reader freed"));
     EXPECT_LT(at(log, "hex clear"), at(log, "stream freed"));
     EXPECT_LT(at(log, "map none"), at(log, "reader freed"));
-    EXPECT_EQ(window.Tree().Current(), nullptr);
-    EXPECT_TRUE(window.Tree().Roots().empty());
+    EXPECT_EQ(window.DataCommands().Tree().Current(), nullptr);
+    EXPECT_TRUE(window.DataCommands().Tree().Roots().empty());
     EXPECT_FALSE(hex.HasStream());
-    EXPECT_EQ(window.GridModel().rowCount(), 0);
+    EXPECT_EQ(window.DataCommands().GridModel().rowCount(), 0);
 }
 
 TEST_F(CloseAllTest, ImageIsClosedAfterTheReadersThatReadIt) {
     KIWI_NEED_XORRISO();
     fixture::writeSourceFolder(spath("content"));
     fixture::makeIsoWithXorriso(spath("content"), spath("disc.iso"));
-    window.OpenIsoImage(path("disc.iso"));
+    window.Opening().Open(OpenTabController::Source::Iso, path("disc.iso"));
     ASSERT_TRUE(IsISOImageOpen());
     std::weak_ptr<TLN_KiwiMap> map = window.Data().map;
     ASSERT_FALSE(map.expired());
@@ -100,7 +101,7 @@ TEST_F(CloseAllTest, EveryOpeningClosesThePreviousSourceFirst) {
     fixture::writeSourceFolder(spath("disc"));
     addSelectedRoot();
     log.clear();
-    window.OpenDiskOrFolder(path("disc"), false);
+    window.Opening().Open(OpenTabController::Source::Folder, path("disc"));
     EXPECT_LT(at(log, "hex clear"), at(log, "reader freed"));
     EXPECT_LT(at(log, "reader freed"), at(log, "map set"));
 }
@@ -110,7 +111,7 @@ TEST_F(CloseAllTest, DestroyingAWindowFreesWhatItOpened) {
     std::weak_ptr<TLN_KiwiMap> map;
     {
         MainWindow second(services, &mapView);
-        second.OpenDiskOrFolder(path("disc"), false);
+        second.Opening().Open(OpenTabController::Source::Folder, path("disc"));
         map = second.Data().map;
         ASSERT_FALSE(map.expired());
     }

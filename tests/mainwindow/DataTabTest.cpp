@@ -102,11 +102,11 @@ protected:
         window.SetHexViewer(&hexView);
         window.show();
         // The grid's resets in the shared log, to see what is cleared before what is freed.
-        QObject::connect(&window.GridModel(), &QAbstractItemModel::modelReset,
+        QObject::connect(&window.DataCommands().GridModel(), &QAbstractItemModel::modelReset,
                          [this] { log.push_back("grid cleared"); });
     }
 
-    QTreeView* treeView() const { return window.DataTab()->treeView; }
+    QTreeView* treeView() const { return window.DataCommands().Page()->treeView; }
     QAbstractItemModel* model() const { return treeView()->model(); }
     QModelIndex child(const QModelIndex& parent, const QString& caption) const {
         for (int row = 0; row < model()->rowCount(parent); ++row) {
@@ -126,20 +126,21 @@ protected:
     void select(const QModelIndex& index) { treeView()->setCurrentIndex(index); }
     // The field grid as its view shows it: row's three cells joined by "|".
     QString gridRow(int row) const {
-        const QAbstractItemModel* grid = window.DataTab()->fieldGrid->model();
+        const QAbstractItemModel* grid = window.DataCommands().Page()->fieldGrid->model();
         return grid->index(row, 0).data().toString() + "|" + grid->index(row, 1).data().toString() + "|" +
                grid->index(row, 2).data().toString();
     }
-    int gridRows() const { return window.DataTab()->fieldGrid->model()->rowCount(); }
+    int gridRows() const { return window.DataCommands().Page()->fieldGrid->model()->rowCount(); }
     // Roots added by a test rather than an opening: the Data tab is shown as an opening shows it.
     RecordNode* addRoot(std::unique_ptr<RecordNode> node) {
-        window.Tabs()->setTabVisible(window.Tabs()->indexOf(window.DataTab()), true);
-        window.Tabs()->setCurrentWidget(window.DataTab());
-        return window.Tree().AddRoot(std::move(node));
+        windowtest::tabsOf(window)->setTabVisible(
+            windowtest::tabsOf(window)->indexOf(window.DataCommands().Page()), true);
+        windowtest::tabsOf(window)->setCurrentWidget(window.DataCommands().Page());
+        return window.DataCommands().Tree().AddRoot(std::move(node));
     }
     void openDisc() {
         fixture::writeSourceFolder(spath("disc"));
-        ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+        ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     }
 
     RecordingHexPlaceholder hexView{log};
@@ -148,7 +149,7 @@ protected:
 
 TEST_F(DataTabTest, TheTreeShowsTheRootsAndBuildsAllDataThroughItsModel) {
     openDisc();
-    EXPECT_EQ(model(), window.TreeModel());
+    EXPECT_EQ(model(), window.DataCommands().TreeModel());
     EXPECT_EQ(captions({}), (QStringList{"LOADING", "COMPRESSION", "COVERAGE", "ALL DATA"}));
 
     // The opening expanded "ALL DATA" one level: its management headers were built by the model.
@@ -176,22 +177,23 @@ TEST_F(DataTabTest, SelectingANodeFillsTheGridAndPlacesTheHexViewer) {
     openDisc();
     log.clear();
     select(child({}, "LOADING"));
-    EXPECT_EQ(window.Tree().Current(), window.TreeModel()->Node(child({}, "LOADING")));
+    EXPECT_EQ(window.DataCommands().Tree().Current(),
+              window.DataCommands().TreeModel()->Node(child({}, "LOADING")));
     ASSERT_EQ(gridRows(), 3);
     EXPECT_TRUE(gridRow(0).startsWith("         < Loading Module Management Frame >|"))
         << gridRow(0).toStdString();
     EXPECT_EQ(gridRow(2), "Number of Accommodated Systems|2|");
     EXPECT_EQ(lastHex(log), "hex stream 0");
-    EXPECT_TRUE(window.IsTabShown(&hexView));
-    EXPECT_EQ(window.DataTab()->fieldGrid->columnWidth(0), 350);
-    EXPECT_EQ(window.DataTab()->fieldGrid->columnWidth(2), 450);
+    EXPECT_TRUE(windowtest::tabShown(window, &hexView));
+    EXPECT_EQ(window.DataCommands().Page()->fieldGrid->columnWidth(0), 350);
+    EXPECT_EQ(window.DataCommands().Page()->fieldGrid->columnWidth(2), 450);
 
     // A child of a record at a position: the view names the offset, the hex viewer goes there.
     const QModelIndex loading = child({}, "LOADING");
     treeView()->expand(loading);
     const QModelIndex system = model()->index(0, 0, loading);
     select(system);
-    const RecordNode* systemNode = window.TreeModel()->Node(system);
+    const RecordNode* systemNode = window.DataCommands().TreeModel()->Node(system);
     EXPECT_EQ(lastHex(log), "hex stream " + std::to_string(systemNode->recordOffset));
     EXPECT_EQ(gridRow(0), "         < System Identification Information >|" + system.data().toString() + "|");
 
@@ -215,7 +217,7 @@ TEST_F(DataTabTest, SelectingANodeFillsTheGridAndPlacesTheHexViewer) {
     select(child(coverage, "AREA1.BMP"));
     EXPECT_EQ(lastHex(log), "hex clear");
     EXPECT_FALSE(hexView.HasStream());
-    EXPECT_FALSE(window.IsTabShown(&hexView));
+    EXPECT_FALSE(windowtest::tabShown(window, &hexView));
     ASSERT_EQ(gridRows(), 1);
     EXPECT_EQ(gridRow(0), "Sorry. File doesn''t exists|AREA1.BMP|");
     EXPECT_TRUE(messenger.errors.isEmpty());
@@ -230,10 +232,10 @@ TEST_F(DataTabTest, AnAddressRowJumpsToTheHexTab) {
         unit = model()->index(0, 0, unit);
     }
     select(unit);
-    const int64_t unitOffset = window.TreeModel()->Node(unit)->recordOffset;
+    const int64_t unitOffset = window.DataCommands().TreeModel()->Node(unit)->recordOffset;
     ASSERT_GT(unitOffset, 0);
     log.clear();
-    FieldGridView* grid = window.DataTab()->fieldGrid;
+    FieldGridView* grid = window.DataCommands().Page()->fieldGrid;
     grid->resize(1000, 400);
     const QPoint at = grid->visualRect(grid->model()->index(0, 1)).center();
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
@@ -243,10 +245,10 @@ TEST_F(DataTabTest, AnAddressRowJumpsToTheHexTab) {
         QApplication::sendEvent(grid->viewport(), &event);
     }
     EXPECT_EQ(log, (Log{"hex goto " + std::to_string(unitOffset)}));
-    EXPECT_EQ(window.Tabs()->currentWidget(), &hexView);
+    EXPECT_EQ(windowtest::tabsOf(window)->currentWidget(), &hexView);
     // The window's popup menu of the grid carries the jump, enabled for the row under the mouse.
-    EXPECT_EQ(grid->ContextMenu(), window.Menus()->stringGridMenu);
-    EXPECT_EQ(grid->JumpAction(), window.Menus()->showDataStringGridItem);
+    EXPECT_EQ(grid->ContextMenu(), window.DataCommands().Menus()->stringGridMenu);
+    EXPECT_EQ(grid->JumpAction(), window.DataCommands().Menus()->showDataStringGridItem);
     emit grid->customContextMenuRequested(at);
     EXPECT_TRUE(grid->JumpAction()->isEnabled());
     grid->ContextMenu()->hide();
@@ -254,16 +256,16 @@ TEST_F(DataTabTest, AnAddressRowJumpsToTheHexTab) {
 
 TEST_F(DataTabTest, AHelpLinkOpensTheDocumentUnderTheLocalDocumentFolder) {
     openDisc();
-    FieldGrid grid(window.GridModel());
+    FieldGrid grid(window.DataCommands().GridModel());
     grid.AddSectionHeader(QStringLiteral("Record"));
     grid.SetHelpLink(QStringLiteral("KIWI/Chapter3.pdf"));
-    FieldGridView* view = window.DataTab()->fieldGrid;
+    FieldGridView* view = window.DataCommands().Page()->fieldGrid;
     int helpRow = -1;
     for (int row = 0; row < view->model()->rowCount(); ++row)
         if (view->model()->index(row, 2).data().toString() == "Help") helpRow = row;
     ASSERT_GE(helpRow, 0);
     const QString folder = dataHome.path() + "/strovane/help/";
-    EXPECT_EQ(MainWindow::HelpBase().toLocalFile(), folder);
+    EXPECT_EQ(DataTabCommands::HelpBase().toLocalFile(), folder);
     // Not there yet: the message names the document and the folder, and nothing is opened.
     emit view->clicked(view->model()->index(helpRow, 2));
     EXPECT_TRUE(urls.urls.isEmpty());
@@ -319,7 +321,7 @@ TEST_F(DataTabTest, ABuilderErrorShowsAMessageAndAttachesNothing) {
 TEST_F(DataTabTest, APagedRegionListEndsInTheMoreNodeAndTurnsWhenSelected) {
     const std::string folder = spath("regions");
     fixture::writeRegionData(fixture::buildRegionData(fixture::manyRegionsPlan(1200)), folder);
-    ASSERT_TRUE(window.OpenFile(path("regions/REGION.KWI")));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::File, path("regions/REGION.KWI")));
     const QModelIndex root = child({}, "REGION");
     treeView()->expand(root);
     const QModelIndex level = child(root, "Level 1");
@@ -334,10 +336,11 @@ TEST_F(DataTabTest, APagedRegionListEndsInTheMoreNodeAndTurnsWhenSelected) {
     ASSERT_TRUE(waitUntil([&] { return model()->rowCount(level) == 1000; }, 5000));
     EXPECT_EQ(model()->index(499, 0, level).data().toString(), "Region 499");
     EXPECT_EQ(model()->index(999, 0, level).data().toString(), ". . . . .");
-    EXPECT_EQ(window.Tree().Current(), window.TreeModel()->Node(model()->index(499, 0, level)));
+    EXPECT_EQ(window.DataCommands().Tree().Current(),
+              window.DataCommands().TreeModel()->Node(model()->index(499, 0, level)));
     EXPECT_EQ(treeView()->currentIndex(), model()->index(499, 0, level));
     // The region's own record, where the more-node stood.
-    const RecordNode* entry = window.TreeModel()->Node(model()->index(499, 0, level));
+    const RecordNode* entry = window.DataCommands().TreeModel()->Node(model()->index(499, 0, level));
     EXPECT_EQ(gridRow(0), QStringLiteral("         < Region Management Record >||Offset=") +
                               QString::fromStdString(FormatHex32Spaced(entry->recordOffset)))
         << gridRow(0).toStdString();
@@ -358,21 +361,21 @@ TEST_F(DataTabTest, DeletingTheCurrentNodeClearsTheHexViewerAndTheGridBeforeItsR
     auto other = RecordNode::MakeChild(nullptr, 18, QStringLiteral("OTHER"));
     other->stream = std::make_shared<TLN_MemoryStream>(std::vector<uint8_t>(64, 0x22));
     addRoot(std::move(other));
-    select(window.TreeModel()->IndexOf(tracked));
-    ASSERT_EQ(window.Tree().Current(), tracked);
+    select(window.DataCommands().TreeModel()->IndexOf(tracked));
+    ASSERT_EQ(window.DataCommands().Tree().Current(), tracked);
     ASSERT_EQ(gridRows(), 1);
     log.clear();
 
-    window.Tree().Remove(*tracked);
+    window.DataCommands().Tree().Remove(*tracked);
     EXPECT_LT(at(log, "hex clear"), at(log, "reader freed"));
     EXPECT_LT(at(log, "grid cleared"), at(log, "reader freed"));
-    EXPECT_EQ(window.Tree().Current(), nullptr);
+    EXPECT_EQ(window.DataCommands().Tree().Current(), nullptr);
     EXPECT_FALSE(hexView.HasStream());
-    EXPECT_FALSE(window.IsTabShown(&hexView));
+    EXPECT_FALSE(windowtest::tabShown(window, &hexView));
 
     // The view moved its current index to the other root: that one is shown once the removal is over.
-    ASSERT_TRUE(waitUntil([&] { return window.Tree().Current() != nullptr; }, 5000));
-    EXPECT_EQ(window.Tree().Current()->caption, "OTHER");
+    ASSERT_TRUE(waitUntil([&] { return window.DataCommands().Tree().Current() != nullptr; }, 5000));
+    EXPECT_EQ(window.DataCommands().Tree().Current()->caption, "OTHER");
     EXPECT_EQ(gridRow(0), "Sorry. Not Implimented|OTHER|");
     EXPECT_TRUE(hexView.HasStream());
 }
@@ -389,9 +392,9 @@ TEST_F(DataTabTest, CollapsingAWalkedBlockDropsItsParcelsLaterAndTheShownOneWith
     const int parcels = model()->rowCount(block);
     ASSERT_GT(parcels, 0);
     select(model()->index(0, 0, block));
-    ASSERT_NE(window.Tree().Current(), nullptr);
+    ASSERT_NE(window.DataCommands().Tree().Current(), nullptr);
     // As a walk to one parcel leaves it.
-    window.TreeModel()->Node(block)->partialWalk = true;
+    window.DataCommands().TreeModel()->Node(block)->partialWalk = true;
     log.clear();
 
     treeView()->collapse(block);
@@ -399,7 +402,7 @@ TEST_F(DataTabTest, CollapsingAWalkedBlockDropsItsParcelsLaterAndTheShownOneWith
     ASSERT_TRUE(waitUntil([&] { return model()->rowCount(block) == 0; }, 5000));
     EXPECT_LT(at(log, "hex clear"), at(log, "grid cleared"));
     EXPECT_TRUE(model()->hasChildren(block));
-    EXPECT_FALSE(window.TreeModel()->Node(block)->partialWalk);
+    EXPECT_FALSE(window.DataCommands().TreeModel()->Node(block)->partialWalk);
     // Expanded again, the block lists all its parcels.
     treeView()->expand(block);
     EXPECT_EQ(model()->rowCount(block), parcels);
@@ -409,15 +412,15 @@ TEST_F(DataTabTest, ClosingLetsTheHexViewerAndTheGridGoBeforeTheReaders) {
     auto node = RecordNode::MakeChild(nullptr, 18, QStringLiteral("TRACKED"));
     node->held = HeldReader(std::make_shared<TrackedReader>(log));
     node->stream = std::make_shared<TLN_MemoryStream>(std::vector<uint8_t>(64, 0x11));
-    select(window.TreeModel()->IndexOf(addRoot(std::move(node))));
+    select(window.DataCommands().TreeModel()->IndexOf(addRoot(std::move(node))));
     log.clear();
     window.CloseAll();
     EXPECT_LT(at(log, "hex clear"), at(log, "grid cleared"));
     EXPECT_LT(at(log, "grid cleared"), at(log, "reader freed"));
-    EXPECT_EQ(window.Tree().Current(), nullptr);
+    EXPECT_EQ(window.DataCommands().Tree().Current(), nullptr);
     EXPECT_EQ(model()->rowCount({}), 0);
     QApplication::processEvents();
-    EXPECT_EQ(window.Tree().Current(), nullptr);
+    EXPECT_EQ(window.DataCommands().Tree().Current(), nullptr);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <set>
@@ -122,6 +123,7 @@ TEST_F(FieldGridViewTest, TaggedRowsArePaintedByTheirTag) {
 
     const QRect sub = view.visualRect(model.index(2, 0));
     EXPECT_EQ(shot.pixel(sub.right() - 5, sub.center().y()), qRgb(255, 0, 0));
+    EXPECT_EQ(shot.pixel(view.columnViewportPosition(1) + 5, sub.center().y()), qRgb(255, 0, 0)); // spans
 
     // 0x00BBGGRR: red 0x99, green 0x66, blue 0x33; framed in black.
     const QRect colour = view.visualRect(model.index(3, 2));
@@ -159,6 +161,13 @@ TEST_F(FieldGridViewTest, HelpClickOpensTheDocumentOfAHelpRowOnly) {
     Click(1, 2);
     ASSERT_EQ(opener.opened.size(), 1u);
     EXPECT_EQ(opener.opened[0], QUrl("https://kiwi.example/standard/format_english/pdf/0500122e.pdf"));
+    // Tab reaches the link, and Enter opens it.
+    view.setCurrentIndex(model.index(1, 1));
+    for (const int key : {int(Qt::Key_Tab), int(Qt::Key_Return)}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&view, &press);
+    }
+    EXPECT_EQ(opener.opened.size(), 2u);
 }
 
 TEST_F(FieldGridViewTest, AddressRowsJumpFromTheMenuAndOnDoubleClick) {

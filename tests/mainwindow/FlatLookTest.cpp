@@ -31,7 +31,7 @@ class FlatLookTest : public WindowTest {
 protected:
     FlatLookTest() {
         window.show();
-        window.Tabs()->setCurrentWidget(window.MapTab());
+        windowtest::tabsOf(window)->setCurrentWidget(window.MapCommands().Page());
     }
     // Asks for the map's hint the way the framework does when the mouse rests at `at` over the view.
     void restAt(QPoint at) {
@@ -47,7 +47,7 @@ protected:
 TEST_F(FlatLookTest, MapHintShowsInTheFlatHintWindow) {
     view->SetHint(QStringLiteral("Level: 2\n\rParcel: 7"));
     restAt(QPoint(30, 40));
-    FlatHint* hint = window.Hint();
+    FlatHint* hint = window.MapCommands().Hint();
     ASSERT_NE(hint, nullptr);
     ASSERT_FALSE(view->asked.empty());
     EXPECT_EQ(view->asked.back(), QPoint(30, 40));
@@ -65,9 +65,9 @@ TEST_F(FlatLookTest, MapHintShowsInTheFlatHintWindow) {
 
 TEST_F(FlatLookTest, HintOfAnotherControlKeepsItsOwnText) {
     view->SetHint(QStringLiteral("Level: 2"));
-    FlatButton* settings = window.MapTab()->settingsBtn;
-    ASSERT_TRUE(window.Hint()->ShowHintFor(settings, settings->mapToGlobal(QPoint(2, 2))));
-    EXPECT_EQ(window.Hint()->Window()->Text(), QStringLiteral("Меню настройки"));
+    FlatButton* settings = window.MapCommands().Page()->settingsBtn;
+    ASSERT_TRUE(window.MapCommands().Hint()->ShowHintFor(settings, settings->mapToGlobal(QPoint(2, 2))));
+    EXPECT_EQ(window.MapCommands().Hint()->Window()->Text(), QStringLiteral("Меню настройки"));
     EXPECT_TRUE(view->asked.empty());
 }
 
@@ -76,16 +76,16 @@ TEST_F(FlatLookTest, PictureButtonsAreNamedAndCarryAPicture) {
         FlatButton* button;
         const char* name;
     } buttons[] = {
-        {window.OpenTab()->reopenDiskBtn, "Reopen disk"},
-        {window.OpenTab()->reopenFolderBtn, "Reopen folder"},
-        {window.OpenTab()->reopenFileBtn, "Reopen file"},
-        {window.OpenTab()->reopenIsoBtn, "Reopen ISO image"},
-        {window.MapTab()->settingsBtn, "Map settings"},
-        {window.MapTab()->zoomInButton, "Zoom in"},
-        {window.MapTab()->zoomOutButton, "Zoom out"},
-        {window.DataTab()->playSpeedBtn, "Play"},
-        {window.DataTab()->stopSpeedBtn, "Stop"},
-        {window.DataTab()->dbSettingsBtn1, "Table settings"},
+        {window.Opening().Page()->reopenDiskBtn, "Reopen disk"},
+        {window.Opening().Page()->reopenFolderBtn, "Reopen folder"},
+        {window.Opening().Page()->reopenFileBtn, "Reopen file"},
+        {window.Opening().Page()->reopenIsoBtn, "Reopen ISO image"},
+        {window.MapCommands().Page()->settingsBtn, "Map settings"},
+        {window.MapCommands().Page()->zoomInButton, "Zoom in"},
+        {window.MapCommands().Page()->zoomOutButton, "Zoom out"},
+        {window.DataCommands().Page()->playSpeedBtn, "Play"},
+        {window.DataCommands().Page()->stopSpeedBtn, "Stop"},
+        {window.DataCommands().Page()->dbSettingsBtn1, "Table settings"},
     };
     for (const auto& entry : buttons) {
         SCOPED_TRACE(entry.name);
@@ -99,8 +99,9 @@ TEST_F(FlatLookTest, PictureButtonsAreNamedAndCarryAPicture) {
 
 TEST_F(FlatLookTest, ReopenButtonsWithNothingToReopenAskForASource) {
     // Without a remembered source each reopen button falls back to its open button's dialog.
-    for (FlatButton* button : {window.OpenTab()->reopenDiskBtn, window.OpenTab()->reopenFolderBtn,
-                               window.OpenTab()->reopenFileBtn, window.OpenTab()->reopenIsoBtn}) {
+    for (FlatButton* button :
+         {window.Opening().Page()->reopenDiskBtn, window.Opening().Page()->reopenFolderBtn,
+          window.Opening().Page()->reopenFileBtn, window.Opening().Page()->reopenIsoBtn}) {
         button->setVisible(true);
         button->click();
     }
@@ -112,14 +113,14 @@ TEST_F(FlatLookTest, ReopenButtonsWithNothingToReopenAskForASource) {
 }
 
 TEST_F(FlatLookTest, NotFocusedReopenButtonShowsThePageUnlessHovered) {
-    FlatButton* reopen = window.OpenTab()->reopenDiskBtn;
-    window.Tabs()->setCurrentWidget(window.OpenTab());
+    FlatButton* reopen = window.Opening().Page()->reopenDiskBtn;
+    windowtest::tabsOf(window)->setCurrentWidget(window.Opening().Page());
     reopen->setVisible(true);
     // A pixel inside the frame and above the picture, as the page paints it with the button on it.
     auto inside = [&] {
-        return window.OpenTab()->grab(reopen->geometry()).toImage().pixelColor(reopen->width() / 2, 2);
+        return window.Opening().Page()->grab(reopen->geometry()).toImage().pixelColor(reopen->width() / 2, 2);
     };
-    EXPECT_EQ(inside(), window.OpenTab()->palette().color(QPalette::Window));
+    EXPECT_EQ(inside(), window.Opening().Page()->palette().color(QPalette::Window));
     QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), reopen->mapToGlobal(QPointF(3, 3)));
     QCoreApplication::sendEvent(reopen, &enter);
     ASSERT_TRUE(reopen->Hovered());

@@ -47,7 +47,7 @@ protected:
         MapTextCodePage.store(65001);
         MapAnsiCodePage.store(0);
     }
-    DataPage& page() const { return *window.DataTab(); }
+    DataPage& page() const { return *window.DataCommands().Page(); }
     QAbstractItemModel* tree() const { return page().treeView->model(); }
     QModelIndex child(const QModelIndex& parent, int row) const { return tree()->index(row, 0, parent); }
     bool tabShown() const {
@@ -55,7 +55,7 @@ protected:
     }
     // Opens the town's index and selects its first search record; returns it.
     QModelIndex openSearchRecord() {
-        EXPECT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+        EXPECT_TRUE(window.Opening().Open(OpenTabController::Source::File, path("town/INDEXDAT.KWI")));
         const QModelIndex root = tree()->index(0, 0);
         page().treeView->expand(root);
         EXPECT_TRUE(waitUntil([&] { return tree()->rowCount(root) == 3; }, 5000));
@@ -111,11 +111,11 @@ TEST_F(IndexGridsTest, ADoubleClickSelectsTheRowsNodeAndAWalkWithoutTargetBeeps)
 
     // Back on the record: the matching grid has no rule for its kind, and no next-level field to follow.
     page().treeView->setCurrentIndex(record);
-    window.IndexGrids()->DoubleClick(IndexGrid::Matching, 0);
+    window.DataCommands().IndexGrids()->DoubleClick(IndexGrid::Matching, 0);
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(page().treeView->currentIndex(), record);
-    window.IndexGrids()->PreparePopup(IndexGrid::Category, 0);
-    WindowMenus* menus = window.Menus();
+    window.DataCommands().IndexGrids()->PreparePopup(IndexGrid::Category, 0);
+    WindowMenus* menus = window.DataCommands().Menus();
     ASSERT_NE(menus, nullptr);
     EXPECT_FALSE(menus->dbNext1Item->isEnabled());
     EXPECT_FALSE(menus->dbNext3Item->isEnabled());
@@ -130,11 +130,11 @@ TEST_F(IndexGridsTest, TheDataGridMenuCopiesAFieldAndShowsTheCurrentRecordInTheH
     const QModelIndex field = grid->model()->index(2, 1);
     grid->setCurrentIndex(field);
     emit grid->customContextMenuRequested(grid->visualRect(field).center());
-    window.Menus()->dbMenu->close();
-    window.Menus()->copyDbGridItem->trigger();
+    window.DataCommands().Menus()->dbMenu->close();
+    window.DataCommands().Menus()->copyDbGridItem->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("Магазины"));
     log.clear();
-    window.Menus()->showInHexViewerDbItem->trigger();
+    window.DataCommands().Menus()->showInHexViewerDbItem->trigger();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].rfind("hex stream ", 0), 0u) << log[0];
     EXPECT_NE(hex.Stream(), nullptr);
@@ -148,7 +148,7 @@ TEST_F(IndexGridsTest, ANextLevelWithoutNextLevelDataShowsItsSectionsEmpty) {
     emit grid->doubleClicked(grid->model()->index(3, 1));
     ASSERT_TRUE(waitUntil([&] { return page().treeView->currentIndex() == child(record, 3); }, 5000));
     QStringList names;
-    const FieldGridModel& rows = window.GridModel();
+    const FieldGridModel& rows = window.DataCommands().GridModel();
     for (int row = 0; row < rows.rowCount(); ++row)
         names << rows.CellText(row, 0);
     EXPECT_EQ(names.join(QLatin1Char('|')), QStringLiteral("         <  Category Definition >|||"
@@ -162,7 +162,7 @@ TEST_F(IndexGridsTest, ANextLevelWithoutNextLevelDataShowsItsSectionsEmpty) {
 // when the viewer shows that file already.
 TEST_F(IndexGridsTest, AnAddressIntoADataFileOpensThatFileInTheHexViewer) {
     window.SetHexViewer(&hex);
-    EXPECT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+    EXPECT_TRUE(window.Opening().Open(OpenTabController::Source::File, path("town/INDEXDAT.KWI")));
     const QModelIndex root = tree()->index(0, 0);
     page().treeView->expand(root);
     ASSERT_TRUE(waitUntil([&] { return tree()->rowCount(root) == 3; }, 5000));
@@ -172,7 +172,7 @@ TEST_F(IndexGridsTest, AnAddressIntoADataFileOpensThatFileInTheHexViewer) {
     EXPECT_EQ(fileNamePart(hex.Stream()->FileName()), "INDEXDAT.KWI");
     FieldGridView* view = page().fieldGrid;
     const auto jumpFrom = [&](const QString& name) {
-        const FieldGridModel& rows = window.GridModel();
+        const FieldGridModel& rows = window.DataCommands().GridModel();
         for (int row = 0; row < rows.rowCount(); ++row)
             if (rows.CellText(row, 0) == name) {
                 log.clear();
@@ -208,7 +208,7 @@ TEST_F(IndexGridsTest, BytesThatAreNotTextNeverReachACaptionOrACellRaw) {
         at[2] = 0x01;
     }
     fixture::writeFile(spath("town/SRCH0001.KWI"), bytes);
-    EXPECT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+    EXPECT_TRUE(window.Opening().Open(OpenTabController::Source::File, path("town/INDEXDAT.KWI")));
     const QModelIndex root = tree()->index(0, 0);
     page().treeView->expand(root);
     ASSERT_TRUE(waitUntil([&] { return tree()->rowCount(root) == 3; }, 5000));
@@ -217,7 +217,8 @@ TEST_F(IndexGridsTest, BytesThatAreNotTextNeverReachACaptionOrACellRaw) {
     ASSERT_TRUE(waitUntil([&] { return tree()->rowCount(expansion) == 1; }, 5000));
     const QModelIndex entry = child(expansion, 0);
     page().treeView->setCurrentIndex(entry);
-    EXPECT_EQ(window.TreeModel()->Node(entry)->caption, QStringLiteral("E\n\x01") + QLatin1Char('1'));
+    EXPECT_EQ(window.DataCommands().TreeModel()->Node(entry)->caption,
+              QStringLiteral("E\n\x01") + QLatin1Char('1'));
     EXPECT_EQ(entry.data().toString(), QStringLiteral("E\uFFFD\uFFFD1"));
     const auto control = [](const QString& text) {
         for (QChar c : text)
@@ -232,7 +233,7 @@ TEST_F(IndexGridsTest, BytesThatAreNotTextNeverReachACaptionOrACellRaw) {
                 EXPECT_FALSE(control(model->index(row, column).data().toString()))
                     << what << " " << row << "," << column;
     };
-    const FieldGridModel& rows = window.GridModel();
+    const FieldGridModel& rows = window.DataCommands().GridModel();
     for (int row = 0; row < rows.rowCount(); ++row)
         for (int column = 0; column < 3; ++column)
             raw += control(rows.CellText(row, column));
@@ -241,7 +242,7 @@ TEST_F(IndexGridsTest, BytesThatAreNotTextNeverReachACaptionOrACellRaw) {
         const QModelIndex node = child(entry, item);
         EXPECT_FALSE(control(node.data().toString())) << item;
         page().treeView->setCurrentIndex(node);
-        checkGrid(&window.GridModel(), "item grid");
+        checkGrid(&window.DataCommands().GridModel(), "item grid");
         checkGrid(page().indexSheet->categoryGrid->model(), "category grid");
         checkGrid(page().indexSheet->matchingGrid->model(), "matching grid");
     }

@@ -77,7 +77,7 @@ protected:
         fixture::writeFile(content + "/05.CMP", fixture::buildCmpList({entry}));
         QDir().mkpath(path("maps"));
         fixture::makeIsoWithXorriso(content, spath("maps/map.iso"));
-        window.OpenIsoImage(path("maps/map.iso"));
+        window.Opening().Open(OpenTabController::Source::Iso, path("maps/map.iso"));
         ASSERT_TRUE(IsISOImageOpen());
         // Its ALLDATA.KWI holds no map, which the opening says; the tests look at the messages after it.
         ASSERT_EQ(messenger.errors.size(), 1);
@@ -86,7 +86,7 @@ protected:
     }
 
     int rowOf(const QString& name) const {
-        const auto& items = window.IsoListPage()->Items();
+        const auto& items = window.IsoCommands().Page()->Items();
         for (size_t i = 0; i < items.size(); ++i)
             if (items[i].name == name) return int(i);
         ADD_FAILURE() << "no row " << name.toStdString();
@@ -94,19 +94,19 @@ protected:
     }
     QStringList names() const {
         QStringList out;
-        QTreeWidget* list = window.IsoListPage()->isoListView;
+        QTreeWidget* list = window.IsoCommands().Page()->isoListView;
         for (int i = 0; i < list->topLevelItemCount(); ++i)
             out << list->topLevelItem(i)->text(0);
         return out;
     }
-    QAction* item(QAction* WindowMenus::*member) const { return window.Menus()->*member; }
+    QAction* item(QAction* WindowMenus::*member) const { return window.IsoCommands().Menus()->*member; }
 
     std::vector<uint8_t> big, packed;
     MainWindow window{services, &mapView};
 };
 
 TEST_F(IsoTabTest, TheListFollowsItsPresenter) {
-    IsoTabPresenter& presenter = window.IsoPresenter();
+    IsoTabPresenter& presenter = window.IsoCommands().Presenter();
     ASSERT_EQ(presenter.Open(rowOf("DATA")), IsoTabPresenter::Opened::Directory);
     QStringList shown;
     for (const IsoListItem& item : presenter.Items())
@@ -117,8 +117,8 @@ TEST_F(IsoTabTest, TheListFollowsItsPresenter) {
 }
 
 TEST_F(IsoTabTest, TheImageIsListedWithTypesIconsAndSizes) {
-    EXPECT_TRUE(window.IsTabShown(window.IsoTab()));
-    QTreeWidget* list = window.IsoListPage()->isoListView;
+    EXPECT_TRUE(windowtest::tabShown(window, window.IsoCommands().Page()));
+    QTreeWidget* list = window.IsoCommands().Page()->isoListView;
     EXPECT_EQ(list->columnCount(), 4);
     EXPECT_EQ(names(), (QStringList{"DATA", "05.CMP", "ALLDATA.KWI"}));
     QTreeWidgetItem* kwi = list->topLevelItem(rowOf("ALLDATA.KWI"));
@@ -137,17 +137,22 @@ TEST_F(IsoTabTest, DoubleClicksMoveThroughDirectoriesAndTheParentRowLeadsBack) {
     EXPECT_EQ(names(), (QStringList{"DATA", "05.CMP", "ALLDATA.KWI"}));
     // A file pops the menu up instead, for that file.
     window.IsoCommands().IsoListViewDblClick(rowOf("ALLDATA.KWI"));
-    EXPECT_TRUE(window.Menus()->isoMenu->isVisible());
-    window.Menus()->isoMenu->close();
+    EXPECT_TRUE(window.IsoCommands().Menus()->isoMenu->isVisible());
+    window.IsoCommands().Menus()->isoMenu->close();
     EXPECT_EQ(names().size(), 3);
+    // Enter opens what a double-click opens.
+    window.IsoCommands().Page()->isoListView->setCurrentItem(
+        window.IsoCommands().Page()->isoListView->topLevelItem(rowOf("DATA")));
+    windowtest::pressEnter(window.IsoCommands().Page()->isoListView);
+    EXPECT_EQ(names(), (QStringList{"/\\", "NOTES.TXT", "PACKED.KWI"}));
 }
 
 // A picture of a sub-directory's listing for a person to review (saved with STROVANE_SCREENSHOT_DIR set):
 // the parent row, a folder icon and the file rows must show.
 TEST_F(IsoTabTest, TheListingIsDrawn) {
-    window.Tabs()->setCurrentWidget(window.IsoTab());
+    windowtest::tabsOf(window)->setCurrentWidget(window.IsoCommands().Page());
     window.IsoCommands().IsoListViewDblClick(rowOf("DATA"));
-    const QImage picture = window.IsoTab()->grab().toImage();
+    const QImage picture = window.IsoCommands().Page()->grab().toImage();
     ASSERT_FALSE(picture.isNull());
     bool varied = false;
     for (int y = 0; y < picture.height() && !varied; y += 3)
@@ -169,7 +174,7 @@ TEST_F(IsoTabTest, PopupItemsFollowTheRow) {
          {Case{false, "DATA", false, false, false}, Case{false, "ALLDATA.KWI", true, true, false},
           Case{true, "/\\", false, false, false}, Case{true, "NOTES.TXT", true, true, false},
           Case{true, "PACKED.KWI", true, true, true}}) {
-        window.IsoPresenter().ShowDirectory(GetISOImage()->Tree()->Root());
+        window.IsoCommands().Presenter().ShowDirectory(GetISOImage()->Tree()->Root());
         if (c.inData) window.IsoCommands().IsoListViewDblClick(rowOf("DATA"));
         window.IsoCommands().IsoPopupMenuPopup(rowOf(c.row));
         EXPECT_EQ(item(&WindowMenus::openFileInHexViewerItem)->isEnabled(), c.hex) << c.row.toStdString();
@@ -178,7 +183,7 @@ TEST_F(IsoTabTest, PopupItemsFollowTheRow) {
         EXPECT_TRUE(item(&WindowMenus::burnDvdItem)->isEnabled());
     }
     window.CloseAll();
-    EXPECT_TRUE(window.IsoListPage()->Items().empty());
+    EXPECT_TRUE(window.IsoCommands().Page()->Items().empty());
     window.IsoCommands().IsoPopupMenuPopup(-1);
     EXPECT_FALSE(item(&WindowMenus::burnDvdItem)->isEnabled());
     EXPECT_FALSE(item(&WindowMenus::extractFileItem)->isEnabled());
@@ -199,7 +204,7 @@ TEST_F(IsoTabTest, ExtractionWritesTheFileOnAWorkerAndReportsAFailure) {
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_EQ(copy.readAll(), QByteArray(reinterpret_cast<const char*>(big.data()), qsizetype(big.size())));
     EXPECT_TRUE(messenger.errors.isEmpty());
-    EXPECT_FALSE(window.IsoListPage()->extractionStrip->isVisible());
+    EXPECT_FALSE(window.IsoCommands().Page()->extractionStrip->isVisible());
 
     paths.answer = path("missing/copy.kwi");
     window.IsoCommands().IsoPopupMenuPopup(rowOf("ALLDATA.KWI"));
@@ -221,11 +226,11 @@ TEST_F(IsoTabTest, TheStripsStopButtonEndsTheExtractionWithNothingLeft) {
     window.IsoCommands().IsoPopupMenuPopup(rowOf("ALLDATA.KWI"));
     window.IsoCommands().ExtractFileMenuItemClick();
     ASSERT_TRUE(window.IsoCommands().ExtractionRunning());
-    window.IsoListPage()->extractionStopButton->click();
+    window.IsoCommands().Page()->extractionStopButton->click();
     // The end is heard from the job, queued, and only then is the strip taken down.
     EXPECT_TRUE(window.IsoCommands().ExtractionRunning());
     ASSERT_TRUE(waitUntil([&] { return !window.IsoCommands().ExtractionRunning(); }, 20000));
-    EXPECT_FALSE(window.IsoListPage()->extractionStrip->isVisible());
+    EXPECT_FALSE(window.IsoCommands().Page()->extractionStrip->isVisible());
     EXPECT_TRUE(messenger.errors.isEmpty());
     // A run that beat the stop left the whole file; a stopped one left nothing, not even its temporary file.
     const QStringList left = QDir(path("out")).entryList(QDir::Files | QDir::Hidden);
@@ -245,7 +250,7 @@ TEST_F(IsoTabTest, HexViewerGetsTheFilesOwnStream) {
     ASSERT_NE(hex.Stream(), nullptr);
     // The decompressed content is shown.
     EXPECT_EQ(hex.Stream()->Size(), int64_t(packed.size()));
-    window.Menus()->isoMenu->close();
+    window.IsoCommands().Menus()->isoMenu->close();
 }
 
 TEST_F(IsoTabTest, UnpackRefusesAnUnlistedFileAndOpensTheDialogForAListedOne) {
@@ -276,9 +281,9 @@ TEST_F(IsoTabTest, BurningPassesTheImageAsOneArgumentAndReportsAFailureToStart) 
 
     // The Open tab's button asks for an image, starting from the mounted one.
     paths.answer = path("a \"quoted\" name.iso");
-    window.OpenTab()->burnDvdBtn->click();
-    EXPECT_EQ(paths.calls.back().start, path("maps/map.iso"));
+    windowtest::pressEnter(window.Opening().Page()->burnDvdBtn);
     ASSERT_EQ(processes.started.size(), 2);
+    EXPECT_EQ(paths.calls.back().start, path("maps/map.iso"));
     EXPECT_EQ(processes.started[1], (QStringList{"/usr/bin/my burner", path("a \"quoted\" name.iso")}));
 
     FailingProcesses failing;
@@ -299,7 +304,7 @@ TEST_F(IsoTabTest, WithoutABurnerTheUserIsTold) {
 }
 
 TEST_F(IsoTabTest, TheConverterButtonWaitsForItsHookAndOpensTheWrittenMap) {
-    QPushButton* wizard = window.OpenTab()->wizardBtn;
+    QPushButton* wizard = window.Opening().Page()->wizardBtn;
     EXPECT_FALSE(wizard->isEnabled());
     QPointer<QDialog> made;
     window.SetMapConverter({[&](QWidget* parent) -> QDialog* {
@@ -321,11 +326,11 @@ TEST_F(IsoTabTest, TheConverterButtonWaitsForItsHookAndOpensTheWrittenMap) {
 
 TEST_F(IsoTabTest, ClipboardCopiesHexDigitsOrTheCellAndThePicture) {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    FieldGridModel& grid = window.GridModel();
+    FieldGridModel& grid = window.DataCommands().GridModel();
     grid.Append(
         {QStringLiteral("Header Size"), QStringLiteral("0 x 00 01 02 03"), QStringLiteral("(66051)")});
     grid.Append({QStringLiteral("Name"), QStringLiteral("Tokyo"), QString()});
-    FieldGridView* view = window.DataTab()->fieldGrid;
+    FieldGridView* view = window.DataCommands().Page()->fieldGrid;
     view->SetMenuIndex(grid.index(0, 1));
     window.DataCommands().CopyStringGridMenuItemClick();
     EXPECT_EQ(clipboard->text(), "00010203");
@@ -337,13 +342,13 @@ TEST_F(IsoTabTest, ClipboardCopiesHexDigitsOrTheCellAndThePicture) {
     picture.fill(Qt::red);
     clipboard->setImage(picture);
     window.DataCommands().PasteImageMenuItemClick();
-    EXPECT_EQ(window.DataTab()->graphicImage->pixmap().size(), QSize(4, 3));
+    EXPECT_EQ(window.DataCommands().Page()->graphicImage->pixmap().size(), QSize(4, 3));
     clipboard->clear();
     window.DataCommands().CopyGraphicImageMenuItemClick();
     EXPECT_EQ(clipboard->image().size(), QSize(4, 3));
 
     // The palette items put the colour-table bytes under the binary data format.
-    for (QAction* clut : window.Menus()->clutItems) {
+    for (QAction* clut : window.IsoCommands().Menus()->clutItems) {
         clipboard->clear();
         clut->trigger();
         const QString palette = clut->data().toString();

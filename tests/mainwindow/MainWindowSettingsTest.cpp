@@ -49,7 +49,7 @@ protected:
 
 TEST_F(MainWindowSettingsTest, WindowTextsAreInPlace) {
     MainWindow window(services, &mapView);
-    OpenPage* open = window.OpenTab();
+    OpenPage* open = window.Opening().Page();
     EXPECT_EQ(open->diskButton->text(), QStringLiteral("Открыть диск"));
     EXPECT_EQ(open->folderButton->text(), QStringLiteral("Открыть папку"));
     EXPECT_EQ(open->fileButton->text(), QStringLiteral("Открыть файл"));
@@ -59,20 +59,21 @@ TEST_F(MainWindowSettingsTest, WindowTextsAreInPlace) {
     EXPECT_EQ(open->donateBtn->text(), QStringLiteral("Поддержать"));
     EXPECT_EQ(open->wizardBtn->text(), QStringLiteral("Конвертер Карт"));
     EXPECT_EQ(open->stayOnTopBtn->text(), QStringLiteral("Поверх окон"));
-    QTabWidget* tabs = window.Tabs();
-    EXPECT_EQ(tabs->tabText(tabs->indexOf(window.OpenTab())), QStringLiteral(" Открыть "));
-    EXPECT_EQ(tabs->tabText(tabs->indexOf(window.IsoTab())), QStringLiteral("   ISO     "));
-    EXPECT_EQ(tabs->tabText(tabs->indexOf(window.DataTab())), QStringLiteral("  Данные  "));
-    EXPECT_EQ(tabs->tabText(tabs->indexOf(window.MapTab())), QStringLiteral("   Карта   "));
-    DataPage* data = window.DataTab();
+    QTabWidget* tabs = windowtest::tabsOf(window);
+    EXPECT_EQ(tabs->tabText(tabs->indexOf(window.Opening().Page())), QStringLiteral(" Открыть "));
+    EXPECT_EQ(tabs->tabText(tabs->indexOf(window.IsoCommands().Page())), QStringLiteral("   ISO     "));
+    EXPECT_EQ(tabs->tabText(tabs->indexOf(window.DataCommands().Page())), QStringLiteral("  Данные  "));
+    EXPECT_EQ(tabs->tabText(tabs->indexOf(window.MapCommands().Page())), QStringLiteral("   Карта   "));
+    DataPage* data = window.DataCommands().Page();
     EXPECT_EQ(data->innerTabs->tabText(0), QStringLiteral("Информационная панель"));
     EXPECT_EQ(data->innerTabs->tabText(1), QStringLiteral("Выборка данных"));
     EXPECT_EQ(data->label3->text(), QStringLiteral("Записей в таблице:"));
     EXPECT_EQ(data->label4->text(), QStringLiteral("Записей в таблице:"));
     EXPECT_EQ(data->graphicImage->toolTip(), QStringLiteral("Вы можете скопировать эту картинку"));
-    EXPECT_EQ(window.MapTab()->settingsBtn->toolTip(), QStringLiteral("Меню настройки"));
-    EXPECT_EQ(window.MapTab()->exploreParcelButton->text(), QStringLiteral("Показать данные участка"));
-    WindowMenus* menus = window.Menus();
+    EXPECT_EQ(window.MapCommands().Page()->settingsBtn->toolTip(), QStringLiteral("Меню настройки"));
+    EXPECT_EQ(window.MapCommands().Page()->exploreParcelButton->text(),
+              QStringLiteral("Показать данные участка"));
+    WindowMenus* menus = window.MapCommands().Menus();
     EXPECT_EQ(menus->upDownItem->text(), QStringLiteral("Кнопки масштаба"));
     EXPECT_EQ(menus->drawGridItem->text(), QStringLiteral("Показывать сетку"));
     EXPECT_EQ(menus->charsetMenu->title(), QStringLiteral("Кодировка символов"));
@@ -96,15 +97,16 @@ TEST_F(MainWindowSettingsTest, OnlyTheOpenTabShowsAtStartAndTheHexTabDocksHidden
     MainWindow window(services, &mapView);
     window.SetHexViewer(&hexWindow);
     window.show();
-    EXPECT_TRUE(window.IsTabShown(window.OpenTab()));
-    EXPECT_FALSE(window.IsTabShown(window.IsoTab()));
-    EXPECT_FALSE(window.IsTabShown(window.DataTab()));
-    EXPECT_FALSE(window.IsTabShown(window.MapTab()));
+    EXPECT_TRUE(windowtest::tabShown(window, window.Opening().Page()));
+    EXPECT_FALSE(windowtest::tabShown(window, window.IsoCommands().Page()));
+    EXPECT_FALSE(windowtest::tabShown(window, window.DataCommands().Page()));
+    EXPECT_FALSE(windowtest::tabShown(window, window.MapCommands().Page()));
     // Docked just before the Map tab, hidden while it has no stream.
-    EXPECT_EQ(window.Tabs()->indexOf(&hexWindow), window.Tabs()->indexOf(window.MapTab()) - 1);
-    EXPECT_FALSE(window.IsTabShown(&hexWindow));
+    EXPECT_EQ(windowtest::tabsOf(window)->indexOf(&hexWindow),
+              windowtest::tabsOf(window)->indexOf(window.MapCommands().Page()) - 1);
+    EXPECT_FALSE(windowtest::tabShown(window, &hexWindow));
     // The tab carries the viewer's own picture.
-    EXPECT_EQ(window.Tabs()->tabIcon(window.Tabs()->indexOf(&hexWindow)).cacheKey(),
+    EXPECT_EQ(windowtest::tabsOf(window)->tabIcon(windowtest::tabsOf(window)->indexOf(&hexWindow)).cacheKey(),
               hexWindow.windowIcon().cacheKey());
     EXPECT_EQ(window.windowTitle(), "Strovane");
 }
@@ -135,8 +137,8 @@ TEST_F(MainWindowSettingsTest, RoadColorsAreTakenOnlyAsSixteenWholeColours) {
 TEST_F(MainWindowSettingsTest, MenuCodePageUnchecksAutomaticChoice) {
     RegWriteInteger(QStringLiteral("MapCodePage"), 28591);
     MainWindow window(services, &mapView);
-    EXPECT_FALSE(window.Menus()->autoItem->isChecked());
-    EXPECT_TRUE(window.Menus()->CharsetItem(28591)->isChecked());
+    EXPECT_FALSE(window.MapCommands().Menus()->autoItem->isChecked());
+    EXPECT_TRUE(window.MapCommands().Menus()->CharsetItem(28591)->isChecked());
     EXPECT_EQ(MapTextCodePage.load(), 28591);
     EXPECT_EQ(MapAnsiCodePage.load(), 1252);
     window.close();
@@ -146,7 +148,7 @@ TEST_F(MainWindowSettingsTest, MenuCodePageUnchecksAutomaticChoice) {
 TEST_F(MainWindowSettingsTest, OtherCodePageIsKeptWithAutomaticChoiceChecked) {
     RegWriteInteger(QStringLiteral("MapCodePage"), 1252);
     MainWindow window(services, &mapView);
-    EXPECT_TRUE(window.Menus()->autoItem->isChecked());
+    EXPECT_TRUE(window.MapCommands().Menus()->autoItem->isChecked());
     EXPECT_EQ(MapTextCodePage.load(), 1252);
     window.close();
     EXPECT_EQ(RegReadInteger(QStringLiteral("MapCodePage")), 0);
@@ -154,11 +156,11 @@ TEST_F(MainWindowSettingsTest, OtherCodePageIsKeptWithAutomaticChoiceChecked) {
 
 TEST_F(MainWindowSettingsTest, NoStoredCodePageLeavesAutomaticChoiceAsTheLayoutHasIt) {
     MainWindow window(services, &mapView);
-    EXPECT_TRUE(window.Menus()->autoItem->isChecked());
-    EXPECT_TRUE(window.Menus()->CharsetItem(65001)->isChecked());
-    window.Menus()->CharsetItem(1251)->trigger();
+    EXPECT_TRUE(window.MapCommands().Menus()->autoItem->isChecked());
+    EXPECT_TRUE(window.MapCommands().Menus()->CharsetItem(65001)->isChecked());
+    window.MapCommands().Menus()->CharsetItem(1251)->trigger();
     EXPECT_EQ(MapTextCodePage.load(), 1251);
-    window.Menus()->autoItem->trigger(); // unchecks it
+    window.MapCommands().Menus()->autoItem->trigger(); // unchecks it
     window.close();
     EXPECT_EQ(RegReadInteger(QStringLiteral("MapCodePage")), 1251);
 }
@@ -166,16 +168,16 @@ TEST_F(MainWindowSettingsTest, NoStoredCodePageLeavesAutomaticChoiceAsTheLayoutH
 TEST_F(MainWindowSettingsTest, DrawGridIsReadAndWrittenBack) {
     {
         MainWindow window(services, &mapView);
-        EXPECT_FALSE(window.Menus()->drawGridItem->isChecked());
+        EXPECT_FALSE(window.MapCommands().Menus()->drawGridItem->isChecked());
         window.close();
         EXPECT_TRUE(RegValueExists(QStringLiteral("DrawGrid")));
         EXPECT_EQ(RegReadInteger(QStringLiteral("DrawGrid")), 0);
     }
     RegWriteInteger(QStringLiteral("DrawGrid"), 1);
     MainWindow window(services, &mapView);
-    EXPECT_TRUE(window.Menus()->drawGridItem->isChecked());
+    EXPECT_TRUE(window.MapCommands().Menus()->drawGridItem->isChecked());
     EXPECT_TRUE(mapView.DrawGrid());
-    window.Menus()->drawGridItem->trigger();
+    window.MapCommands().Menus()->drawGridItem->trigger();
     EXPECT_FALSE(mapView.DrawGrid());
     window.close();
     EXPECT_EQ(RegReadInteger(QStringLiteral("DrawGrid")), 0);
@@ -186,10 +188,10 @@ TEST_F(MainWindowSettingsTest, ReopenButtonsShowForStoredSources) {
     RegWriteString(QStringLiteral("IsoFile"), QStringLiteral("/disc.iso"));
     MainWindow window(services, &mapView);
     window.show();
-    EXPECT_FALSE(window.OpenTab()->reopenDiskBtn->isVisible());
-    EXPECT_TRUE(window.OpenTab()->reopenFolderBtn->isVisible());
-    EXPECT_FALSE(window.OpenTab()->reopenFileBtn->isVisible());
-    EXPECT_TRUE(window.OpenTab()->reopenIsoBtn->isVisible());
+    EXPECT_FALSE(window.Opening().Page()->reopenDiskBtn->isVisible());
+    EXPECT_TRUE(window.Opening().Page()->reopenFolderBtn->isVisible());
+    EXPECT_FALSE(window.Opening().Page()->reopenFileBtn->isVisible());
+    EXPECT_TRUE(window.Opening().Page()->reopenIsoBtn->isVisible());
 }
 
 TEST_F(MainWindowSettingsTest, StayOnTopSwitchesItsText) {
@@ -197,10 +199,10 @@ TEST_F(MainWindowSettingsTest, StayOnTopSwitchesItsText) {
     window.show();
     window.Opening().StayOnTopBtnClick();
     EXPECT_TRUE(window.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(window.OpenTab()->stayOnTopBtn->text(), QStringLiteral("Обычное окно"));
+    EXPECT_EQ(window.Opening().Page()->stayOnTopBtn->text(), QStringLiteral("Обычное окно"));
     window.Opening().StayOnTopBtnClick();
     EXPECT_FALSE(window.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(window.OpenTab()->stayOnTopBtn->text(), QStringLiteral("Поверх окон"));
+    EXPECT_EQ(window.Opening().Page()->stayOnTopBtn->text(), QStringLiteral("Поверх окон"));
 }
 
 static int makerBeeps = 0;
@@ -213,7 +215,7 @@ TEST_F(MainWindowSettingsTest, TheMakerLabelAsksForAPasswordAndOnlyBeepsWhenConf
     const auto clickMaker = [&] {
         QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
                             Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(window.OpenTab()->makerLabel, &release);
+        QApplication::sendEvent(window.Opening().Page()->makerLabel, &release);
     };
     clickMaker();
     EXPECT_EQ(texts.asked, QStringList{QStringLiteral("Password|Введите пароль:")});
@@ -228,7 +230,7 @@ TEST_F(MainWindowSettingsTest, TheMakerLabelAsksForAPasswordAndOnlyBeepsWhenConf
 TEST_F(MainWindowSettingsTest, BottomRowIsPlacedFromTheTabsEdges) {
     MainWindow window(services, &mapView);
     window.show();
-    OpenPage* page = window.OpenTab();
+    OpenPage* page = window.Opening().Page();
     QPushButton* donate = page->donateBtn;
     EXPECT_EQ(donate->geometry().right() + 1, page->width() - 4);
     EXPECT_EQ(donate->geometry().bottom() + 1, page->height() - 4);
@@ -241,20 +243,21 @@ TEST_F(MainWindowSettingsTest, BottomRowIsPlacedFromTheTabsEdges) {
 TEST_F(MainWindowSettingsTest, TreeWidthRatioNeverDividesByAZeroWidth) {
     MainWindow window(services, &mapView);
     window.show();
-    window.Tabs()->setTabVisible(window.Tabs()->indexOf(window.DataTab()), true);
-    window.Tabs()->setCurrentWidget(window.DataTab());
-    const int ratio = window.DataPresenter().TreeWidthRatio();
+    windowtest::tabsOf(window)->setTabVisible(
+        windowtest::tabsOf(window)->indexOf(window.DataCommands().Page()), true);
+    windowtest::tabsOf(window)->setCurrentWidget(window.DataCommands().Page());
+    const int ratio = window.DataCommands().Presenter().TreeWidthRatio();
     EXPECT_EQ(ratio, MainWindow::kDefaultWidth * 10000 / DataPage::kInitialTreeWidth);
-    window.DataTab()->splitter->setSizes({0, 800});
-    emit window.DataTab()->splitter->splitterMoved(0, 1);
-    EXPECT_EQ(window.DataPresenter().TreeWidthRatio(), ratio);
+    window.DataCommands().Page()->splitter->setSizes({0, 800});
+    emit window.DataCommands().Page()->splitter->splitterMoved(0, 1);
+    EXPECT_EQ(window.DataCommands().Presenter().TreeWidthRatio(), ratio);
     window.resize(1000, 700);
-    EXPECT_EQ(window.DataPresenter().TreeWidthRatio(), ratio);
+    EXPECT_EQ(window.DataCommands().Presenter().TreeWidthRatio(), ratio);
     // The kept ratio places the tree again as the window is resized.
-    EXPECT_NEAR(window.DataTab()->TreePanelWidth(), 1000 * 10000 / ratio, 2);
-    window.DataTab()->SetTreePanelWidth(200);
-    emit window.DataTab()->splitter->splitterMoved(0, 1);
-    EXPECT_EQ(window.DataPresenter().TreeWidthRatio(), window.width() * 10000 / 200);
+    EXPECT_NEAR(window.DataCommands().Page()->TreePanelWidth(), 1000 * 10000 / ratio, 2);
+    window.DataCommands().Page()->SetTreePanelWidth(200);
+    emit window.DataCommands().Page()->splitter->splitterMoved(0, 1);
+    EXPECT_EQ(window.DataCommands().Presenter().TreeWidthRatio(), window.width() * 10000 / 200);
 }
 
 } // namespace

@@ -38,20 +38,20 @@ protected:
 
     void openDisc(const fixture::SourceFolderPlan& plan = {}) {
         fixture::writeSourceFolder(spath("disc"), plan);
-        ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+        ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     }
     // Shows the "ALL DATA" node in the field grid.
     void selectRoot() {
-        QTreeView* tree = window.DataTab()->treeView;
+        QTreeView* tree = window.DataCommands().Page()->treeView;
         tree->setCurrentIndex(tree->model()->index(0, 0));
-        ASSERT_NE(window.Tree().Current(), nullptr);
+        ASSERT_NE(window.DataCommands().Tree().Current(), nullptr);
     }
     int count(const std::string& entry) const { return int(std::count(log.begin(), log.end(), entry)); }
     bool logged(const std::string& prefix) const {
         return std::any_of(log.begin(), log.end(),
                            [&](const std::string& e) { return e.rfind(prefix, 0) == 0; });
     }
-    QString panel(int i) const { return window.MapTab()->panels[size_t(i)]->text(); }
+    QString panel(int i) const { return window.MapCommands().Page()->panels[size_t(i)]->text(); }
 
     MainWindow window{services, &mapView};
 };
@@ -59,12 +59,12 @@ protected:
 TEST_F(MapSettingsMenuTest, WithoutAMapACodePageChangesOnlyMenusGlobalsAndTheStatusPanel) {
     EXPECT_EQ(panel(MapTabPresenter::kCodePagePanel), "UTF-8");
     log.clear();
-    window.Menus()->CharsetItem(28595)->trigger();
+    window.MapCommands().Menus()->CharsetItem(28595)->trigger();
     EXPECT_EQ(MapTextCodePage.load(), 28595);
     EXPECT_EQ(MapAnsiCodePage.load(), 1251);
-    EXPECT_TRUE(window.Menus()->CharsetItem(28595)->isChecked());
-    EXPECT_FALSE(window.Menus()->CharsetItem(65001)->isChecked());
-    EXPECT_TRUE(window.Menus()->fontItems[7]->isChecked());
+    EXPECT_TRUE(window.MapCommands().Menus()->CharsetItem(28595)->isChecked());
+    EXPECT_FALSE(window.MapCommands().Menus()->CharsetItem(65001)->isChecked());
+    EXPECT_TRUE(window.MapCommands().Menus()->fontItems[7]->isChecked());
     EXPECT_EQ(panel(MapTabPresenter::kCodePagePanel), "ISO 8859-5");
     // Nothing is decoded again or shown again.
     EXPECT_EQ(mapView.NamesChangedCount(), 0);
@@ -74,8 +74,8 @@ TEST_F(MapSettingsMenuTest, WithoutAMapACodePageChangesOnlyMenusGlobalsAndTheSta
 TEST_F(MapSettingsMenuTest, ACodePageOutsideTheMenuChecksNothing) {
     window.Charset().SetMapCodePage(437, true);
     for (int codePage : MapCodePageChoice::kCodePages)
-        EXPECT_FALSE(window.Menus()->CharsetItem(codePage)->isChecked()) << codePage;
-    for (QAction* font : window.Menus()->fontItems)
+        EXPECT_FALSE(window.MapCommands().Menus()->CharsetItem(codePage)->isChecked()) << codePage;
+    for (QAction* font : window.MapCommands().Menus()->fontItems)
         EXPECT_FALSE(font->isChecked());
     EXPECT_EQ(panel(MapTabPresenter::kCodePagePanel), "");
     EXPECT_EQ(MapTextCodePage.load(), 437);
@@ -86,7 +86,7 @@ TEST_F(MapSettingsMenuTest, WithAMapACodePageReachesEveryViewOfNames) {
     openDisc();
     selectRoot();
     log.clear();
-    window.Menus()->CharsetItem(28592)->trigger();
+    window.MapCommands().Menus()->CharsetItem(28592)->trigger();
     EXPECT_EQ(count("map names"), 1);
     EXPECT_EQ(hex.codePageName, "ISO 8859-2");
     // The hex viewer's characters are in the map text code page, as every view's names are.
@@ -95,14 +95,14 @@ TEST_F(MapSettingsMenuTest, WithAMapACodePageReachesEveryViewOfNames) {
     EXPECT_EQ(window.Data().map->CodePages().ansi, 1250);
     // The current node is shown again: the hex viewer is placed on it, the grid refilled.
     EXPECT_TRUE(logged("hex stream"));
-    EXPECT_GT(window.GridModel().rowCount(), 0);
+    EXPECT_GT(window.DataCommands().GridModel().rowCount(), 0);
     EXPECT_EQ(panel(MapTabPresenter::kCodePagePanel), "ISO 8859-2");
 }
 
 TEST_F(MapSettingsMenuTest, TheAutomaticChoiceReachesTheMapAsItOpens) {
     openDisc();
     // "AFEU:2" maps are ISO 8859-1.
-    EXPECT_TRUE(window.Menus()->CharsetItem(28591)->isChecked());
+    EXPECT_TRUE(window.MapCommands().Menus()->CharsetItem(28591)->isChecked());
     EXPECT_EQ(window.Data().map->CodePages().text, 28591);
     EXPECT_EQ(window.Data().map->CodePages().ansi, 1252);
     EXPECT_EQ(hex.displayCodePage, 28591);
@@ -110,19 +110,19 @@ TEST_F(MapSettingsMenuTest, TheAutomaticChoiceReachesTheMapAsItOpens) {
 }
 
 TEST_F(MapSettingsMenuTest, CheckingAutoAgainChoosesTheMapsCodePage) {
-    window.Menus()->autoItem->trigger();
-    EXPECT_FALSE(window.Menus()->autoItem->isChecked());
-    window.Menus()->CharsetItem(1251)->trigger();
+    window.MapCommands().Menus()->autoItem->trigger();
+    EXPECT_FALSE(window.MapCommands().Menus()->autoItem->isChecked());
+    window.MapCommands().Menus()->CharsetItem(1251)->trigger();
     openDisc();
     EXPECT_EQ(MapTextCodePage.load(), 1251);
     log.clear();
-    window.Menus()->autoItem->trigger();
-    EXPECT_TRUE(window.Menus()->autoItem->isChecked());
+    window.MapCommands().Menus()->autoItem->trigger();
+    EXPECT_TRUE(window.MapCommands().Menus()->autoItem->isChecked());
     EXPECT_EQ(MapTextCodePage.load(), 28591);
-    EXPECT_TRUE(window.Menus()->CharsetItem(28591)->isChecked());
+    EXPECT_TRUE(window.MapCommands().Menus()->CharsetItem(28591)->isChecked());
     EXPECT_EQ(count("map names"), 1);
     // Unchecked, nothing changes.
-    window.Menus()->autoItem->trigger();
+    window.MapCommands().Menus()->autoItem->trigger();
     EXPECT_EQ(MapTextCodePage.load(), 28591);
     EXPECT_EQ(count("map names"), 1);
 }
@@ -130,25 +130,25 @@ TEST_F(MapSettingsMenuTest, CheckingAutoAgainChoosesTheMapsCodePage) {
 TEST_F(MapSettingsMenuTest, AFontSetsTheDisplayCodePageAndRefreshesWhenItChanged) {
     // The hex viewer starts in UTF-8, the map text code page at start-up; a font leaves it there.
     EXPECT_EQ(hex.displayCodePage, 65001);
-    window.Menus()->fontItems[7]->trigger();
+    window.MapCommands().Menus()->fontItems[7]->trigger();
     EXPECT_EQ(MapAnsiCodePage.load(), 1251);
     EXPECT_EQ(hex.displayCodePage, 65001);
     EXPECT_EQ(mapView.NamesChangedCount(), 0);
 
     openDisc();
     log.clear();
-    window.Menus()->fontItems[2]->trigger();
+    window.MapCommands().Menus()->fontItems[2]->trigger();
     EXPECT_EQ(MapAnsiCodePage.load(), 1250);
     EXPECT_EQ(window.Data().map->CodePages().ansi, 1250);
     EXPECT_EQ(MapTextCodePage.load(), 28591);
     EXPECT_EQ(hex.displayCodePage, 28591);
     EXPECT_EQ(count("map names"), 1);
-    EXPECT_TRUE(window.Menus()->fontItems[2]->isChecked());
+    EXPECT_TRUE(window.MapCommands().Menus()->fontItems[2]->isChecked());
     // The same font again changes nothing.
-    window.Menus()->fontItems[2]->trigger();
+    window.MapCommands().Menus()->fontItems[2]->trigger();
     EXPECT_EQ(count("map names"), 1);
     window.Charset().ChooseFont(10);
-    EXPECT_TRUE(window.Menus()->fontItems[2]->isChecked());
+    EXPECT_TRUE(window.MapCommands().Menus()->fontItems[2]->isChecked());
 }
 
 TEST_F(MapSettingsMenuTest, ALanguageGoesIntoTheMapAndOntoTheLanguageButtons) {
@@ -156,12 +156,12 @@ TEST_F(MapSettingsMenuTest, ALanguageGoesIntoTheMapAndOntoTheLanguageButtons) {
     plan.localisation = true;
     openDisc(plan);
     log.clear();
-    window.Menus()->LanguageItem(1)->trigger();
+    window.MapCommands().Menus()->LanguageItem(1)->trigger();
     EXPECT_EQ(window.Data().map->NameLanguage(), 1u);
     EXPECT_EQ(window.CodePages().DataLanguage(), 1u);
-    EXPECT_EQ(window.DataTab()->langBtn1->text(), "RUS");
-    EXPECT_EQ(window.DataTab()->langBtn2->text(), "RUS");
-    EXPECT_TRUE(window.Menus()->LanguageItem(1)->isChecked());
+    EXPECT_EQ(window.DataCommands().Page()->langBtn1->text(), "RUS");
+    EXPECT_EQ(window.DataCommands().Page()->langBtn2->text(), "RUS");
+    EXPECT_TRUE(window.MapCommands().Menus()->LanguageItem(1)->isChecked());
     EXPECT_EQ(count("map names"), 1);
     window.Charset().ChooseLanguage(7);
     EXPECT_EQ(window.Data().map->NameLanguage(), 1u);
@@ -170,31 +170,31 @@ TEST_F(MapSettingsMenuTest, ALanguageGoesIntoTheMapAndOntoTheLanguageButtons) {
 }
 
 TEST_F(MapSettingsMenuTest, RoadColourTablesGoToTheMapView) {
-    window.Menus()->roadTableItems[0]->trigger();
-    EXPECT_EQ(window.Menus()->roadTableItems[0]->text(), "Default AISIN");
+    window.MapCommands().Menus()->roadTableItems[0]->trigger();
+    EXPECT_EQ(window.MapCommands().Menus()->roadTableItems[0]->text(), "Default AISIN");
     EXPECT_EQ(mapView.RoadColors()[5], 0x2D52FFu);
     EXPECT_EQ(mapView.RoadColors()[7], 0x13E7ECu);
-    window.Menus()->roadTableItems[1]->trigger();
+    window.MapCommands().Menus()->roadTableItems[1]->trigger();
     EXPECT_EQ(mapView.RoadColors()[5], 0xEBDA01u);
     EXPECT_EQ(mapView.RoadColors()[3], 0x9224FFu);
-    window.Menus()->roadTableItems[2]->trigger();
+    window.MapCommands().Menus()->roadTableItems[2]->trigger();
     EXPECT_EQ(mapView.RoadColors()[5], 0x67B6F5u);
     EXPECT_EQ(mapView.RoadColors()[15], 0xC6C600u);
-    EXPECT_EQ(window.Menus()->roadClassItems[14]->text(), "Under-construction/ Planning");
-    EXPECT_EQ(window.Menus()->roadClassItems[14]->data().toInt(), 14);
-    EXPECT_EQ(window.Menus()->roadTableItems[2]->data().toInt(), -1);
+    EXPECT_EQ(window.MapCommands().Menus()->roadClassItems[14]->text(), "Under-construction/ Planning");
+    EXPECT_EQ(window.MapCommands().Menus()->roadClassItems[14]->data().toInt(), 14);
+    EXPECT_EQ(window.MapCommands().Menus()->roadTableItems[2]->data().toInt(), -1);
 }
 
 TEST_F(MapSettingsMenuTest, AClassColourIsChosenFromItsCurrentOne) {
-    window.Menus()->roadTableItems[0]->trigger();
+    window.MapCommands().Menus()->roadTableItems[0]->trigger();
     colors.answer = QColor(0x11, 0x22, 0x33);
-    window.Menus()->roadClassItems[5]->trigger();
+    window.MapCommands().Menus()->roadClassItems[5]->trigger();
     ASSERT_EQ(colors.initials.size(), 1);
     EXPECT_EQ(colors.initials[0], winColor(0x2D52FF));
     EXPECT_EQ(mapView.RoadColors()[5], 0x332211u);
     // Cancelled: the colour stays.
     colors.answer.reset();
-    window.Menus()->roadClassItems[5]->trigger();
+    window.MapCommands().Menus()->roadClassItems[5]->trigger();
     EXPECT_EQ(mapView.RoadColors()[5], 0x332211u);
     // Classes and tables the menu does not have change nothing.
     const auto before = mapView.RoadColors();
@@ -206,42 +206,42 @@ TEST_F(MapSettingsMenuTest, AClassColourIsChosenFromItsCurrentOne) {
 }
 
 TEST_F(MapSettingsMenuTest, TheSettingsMenuShowsASwatchOfEachClassColour) {
-    window.Menus()->roadTableItems[0]->trigger();
-    emit window.Menus()->settingsMenu->aboutToShow();
+    window.MapCommands().Menus()->roadTableItems[0]->trigger();
+    emit window.MapCommands().Menus()->settingsMenu->aboutToShow();
     for (int roadClass : {0, 5, 15}) {
         const QImage swatch =
-            window.Menus()->roadClassItems[size_t(roadClass)]->icon().pixmap(16, 16).toImage();
+            window.MapCommands().Menus()->roadClassItems[size_t(roadClass)]->icon().pixmap(16, 16).toImage();
         ASSERT_FALSE(swatch.isNull());
         EXPECT_EQ(swatch.pixelColor(7, 7), winColor(mapView.RoadColors()[size_t(roadClass)])) << roadClass;
     }
 }
 
 TEST_F(MapSettingsMenuTest, DensityScaleFilterGridAndZoomButtons) {
-    window.Menus()->doubleDensityItem->trigger();
+    window.MapCommands().Menus()->doubleDensityItem->trigger();
     EXPECT_EQ(mapView.ScaleDensity(), 8);
-    window.Menus()->doubleDensityItem->trigger();
+    window.MapCommands().Menus()->doubleDensityItem->trigger();
     EXPECT_EQ(mapView.ScaleDensity(), 4);
-    EXPECT_TRUE(window.Menus()->dispScaleFilterItem->isChecked());
-    window.Menus()->dispScaleFilterItem->trigger();
+    EXPECT_TRUE(window.MapCommands().Menus()->dispScaleFilterItem->isChecked());
+    window.MapCommands().Menus()->dispScaleFilterItem->trigger();
     EXPECT_FALSE(mapView.UseDisplayScale());
-    window.Menus()->drawGridItem->trigger();
+    window.MapCommands().Menus()->drawGridItem->trigger();
     EXPECT_TRUE(mapView.DrawGrid());
 
-    MapPage* page = window.MapTab();
+    MapPage* page = window.MapCommands().Page();
     EXPECT_FALSE(page->upDown->isVisibleTo(page));
-    window.Menus()->upDownItem->trigger();
+    window.MapCommands().Menus()->upDownItem->trigger();
     EXPECT_TRUE(page->upDown->isVisibleTo(page));
     page->zoomInButton->click();
     page->zoomInButton->click();
     page->zoomOutButton->click();
     EXPECT_EQ(mapView.ZoomIns(), 2);
     EXPECT_EQ(mapView.ZoomOuts(), 1);
-    window.Menus()->upDownItem->trigger();
+    window.MapCommands().Menus()->upDownItem->trigger();
     EXPECT_FALSE(page->upDown->isVisibleTo(page));
 }
 
 TEST_F(MapSettingsMenuTest, MapElementsSetTheLayerMaskFromEveryCheck) {
-    WindowMenus* menus = window.Menus();
+    WindowMenus* menus = window.MapCommands().Menus();
     EXPECT_TRUE(menus->backgroundItem->isChecked());
     EXPECT_FALSE(menus->objectNamesItem->isChecked());
     menus->objectNamesItem->trigger();

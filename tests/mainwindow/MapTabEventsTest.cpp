@@ -47,11 +47,11 @@ protected:
 
     void openDisc() {
         fixture::writeSourceFolder(spath("disc"));
-        ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+        ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     }
-    QString panel(int i) const { return window.MapTab()->panels[size_t(i)]->text(); }
+    QString panel(int i) const { return window.MapCommands().Page()->panels[size_t(i)]->text(); }
     QString cell(int row, int column) const {
-        return window.MapTab()->stringGrid2->item(row, column)->text();
+        return window.MapCommands().Page()->stringGrid2->item(row, column)->text();
     }
 
     // A parcel of level 0 of the fixture map (2 × 1 block sets of 2 × 2 blocks of 2 × 2 parcels).
@@ -93,7 +93,7 @@ TEST_F(MapTabEventsTest, ANewMapFillsTheStatusPanelsAndTheLevelTable) {
     EXPECT_EQ(cell(3, 2), "1");
     EXPECT_EQ(cell(6, 0), "Blocks in Bl.Set");
     EXPECT_EQ(cell(9, 0), "Parcels in Block");
-    EXPECT_FALSE(window.MapTab()->exploreParcelButton->isEnabled());
+    EXPECT_FALSE(window.MapCommands().Page()->exploreParcelButton->isEnabled());
 
     mapView.SetScaleState(QStringLiteral("1:5 km"), 8);
     mapView.FireScaleChanged();
@@ -112,22 +112,22 @@ TEST_F(MapTabEventsTest, ASelectionEnablesExploringAndShowsTheDivision) {
     divided.CountY = 2;
     divided.SubX = 1;
     select(divided);
-    EXPECT_TRUE(window.MapTab()->exploreParcelButton->isEnabled());
+    EXPECT_TRUE(window.MapCommands().Page()->exploreParcelButton->isEnabled());
     EXPECT_EQ(panel(MapTabPresenter::kKindPanel), "Divided Parcel");
     EXPECT_EQ(cell(10, 0), "Parcel");
     EXPECT_EQ(cell(10, 3), "1");
     EXPECT_EQ(cell(12, 0), "Division Type");
     EXPECT_EQ(cell(13, 3), "1");
-    ASSERT_FALSE(window.MapTab()->divisionImage->pixmap().isNull());
+    ASSERT_FALSE(window.MapCommands().Page()->divisionImage->pixmap().isNull());
 
     select(parcel(0, 0, 0, 0));
     EXPECT_EQ(panel(MapTabPresenter::kKindPanel), "Regular Parcel");
     EXPECT_EQ(cell(12, 0), "");
-    EXPECT_TRUE(window.MapTab()->divisionImage->pixmap().isNull());
+    EXPECT_TRUE(window.MapCommands().Page()->divisionImage->pixmap().isNull());
 
     mapView.SetSelectionState(false);
     mapView.FireSelectionChanged();
-    EXPECT_FALSE(window.MapTab()->exploreParcelButton->isEnabled());
+    EXPECT_FALSE(window.MapCommands().Page()->exploreParcelButton->isEnabled());
     EXPECT_EQ(cell(10, 0), "");
 }
 
@@ -142,7 +142,7 @@ bool invertedAt(const QImage& shown, const QImage& world, QPoint point, bool hor
 
 TEST_F(MapTabEventsTest, TheOverviewShowsExactlyOneFrameOfTheCurrentViewport) {
     openDisc();
-    WorldOverviewImage* overview = window.MapTab()->mapImage;
+    WorldOverviewImage* overview = window.MapCommands().Page()->mapImage;
     const QImage world = MakeWorldPicture(overview->size());
     auto framed = [&](const MapViewPort& port) {
         mapView.SetViewPortState(port);
@@ -191,26 +191,28 @@ TEST_F(MapTabEventsTest, TheOverviewShowsExactlyOneFrameOfTheCurrentViewport) {
 
 TEST_F(MapTabEventsTest, ExploringWalksToTheParcelsNodeAndShowsIt) {
     openDisc();
-    window.Tabs()->setCurrentWidget(window.MapTab());
+    windowtest::tabsOf(window)->setCurrentWidget(window.MapCommands().Page());
     select(parcel(0, 1, 0, 1));
-    window.MapTab()->exploreParcelButton->click();
-    EXPECT_EQ(window.Tabs()->currentWidget(), window.DataTab());
-    const RecordNode* current = window.Tree().Current();
+    window.MapCommands().Page()->exploreParcelButton->click();
+    EXPECT_EQ(windowtest::tabsOf(window)->currentWidget(), window.DataCommands().Page());
+    const RecordNode* current = window.DataCommands().Tree().Current();
     ASSERT_NE(current, nullptr);
     EXPECT_EQ(current->caption, "Parcel 2");
     EXPECT_EQ(current->kind, 14);
     EXPECT_EQ(current->parent->caption, "Block 1");
-    EXPECT_EQ(window.DataTab()->treeView->currentIndex(), window.TreeModel()->IndexOf(current));
-    EXPECT_TRUE(window.DataTab()->treeView->isExpanded(window.TreeModel()->IndexOf(current->parent)));
-    EXPECT_GT(window.GridModel().rowCount(), 0);
+    EXPECT_EQ(window.DataCommands().Page()->treeView->currentIndex(),
+              window.DataCommands().TreeModel()->IndexOf(current));
+    EXPECT_TRUE(window.DataCommands().Page()->treeView->isExpanded(
+        window.DataCommands().TreeModel()->IndexOf(current->parent)));
+    EXPECT_GT(window.DataCommands().GridModel().rowCount(), 0);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
     // A second parcel of the same block: only its node stays.
     const RecordNode* block = current->parent;
     select(parcel(0, 1, 0, 0));
     window.MapCommands().ExploreParcel();
-    ASSERT_NE(window.Tree().Current(), nullptr);
-    EXPECT_EQ(window.Tree().Current()->caption, "Parcel 0");
+    ASSERT_NE(window.DataCommands().Tree().Current(), nullptr);
+    EXPECT_EQ(window.DataCommands().Tree().Current()->caption, "Parcel 0");
     EXPECT_EQ(children(*block), QStringList{"Parcel 0"});
 }
 
@@ -218,16 +220,16 @@ TEST_F(MapTabEventsTest, TheMapMenuSelectsUnderTheMouseBeforeWalking) {
     openDisc();
     // Nothing under the mouse: no walk.
     window.MapCommands().ExploreParcelAt(QPoint(5, 6));
-    EXPECT_EQ(window.Tree().Current(), nullptr);
+    EXPECT_EQ(window.DataCommands().Tree().Current(), nullptr);
     ASSERT_EQ(mapView.Clicks().size(), 1u);
     EXPECT_EQ(mapView.Clicks()[0], QPoint(5, 6));
 
     mapView.PlaceParcel(parcel(0, 0, 0, 1));
     window.MapCommands().ExploreParcelAt(QPoint(40, 50));
-    EXPECT_TRUE(window.MapTab()->exploreParcelButton->isEnabled());
-    ASSERT_NE(window.Tree().Current(), nullptr);
-    EXPECT_EQ(window.Tree().Current()->caption, "Parcel 2");
-    EXPECT_EQ(window.Tree().Current()->parent->caption, "Block 0");
+    EXPECT_TRUE(window.MapCommands().Page()->exploreParcelButton->isEnabled());
+    ASSERT_NE(window.DataCommands().Tree().Current(), nullptr);
+    EXPECT_EQ(window.DataCommands().Tree().Current()->caption, "Parcel 2");
+    EXPECT_EQ(window.DataCommands().Tree().Current()->parent->caption, "Block 0");
 }
 
 TEST_F(MapTabEventsTest, AWalkToAMissingBlockStopsCleanly) {
@@ -235,16 +237,16 @@ TEST_F(MapTabEventsTest, AWalkToAMissingBlockStopsCleanly) {
     // Block set 1's block 1 is absent from the fixture map.
     select(parcel(1, 1, 0, 0));
     window.MapCommands().ExploreParcel();
-    EXPECT_EQ(window.Tabs()->currentWidget(), window.DataTab());
-    EXPECT_EQ(window.Tree().Current(), nullptr);
+    EXPECT_EQ(windowtest::tabsOf(window)->currentWidget(), window.DataCommands().Page());
+    EXPECT_EQ(window.DataCommands().Tree().Current(), nullptr);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    EXPECT_TRUE(window.DataTab()->treeView->updatesEnabled());
+    EXPECT_TRUE(window.DataCommands().Page()->treeView->updatesEnabled());
     EXPECT_TRUE(messenger.errors.isEmpty());
     // Without a selection the button does nothing.
-    window.Tabs()->setCurrentWidget(window.MapTab());
+    windowtest::tabsOf(window)->setCurrentWidget(window.MapCommands().Page());
     mapView.SetSelectionState(false);
     window.MapCommands().ExploreParcel();
-    EXPECT_EQ(window.Tabs()->currentWidget(), window.MapTab());
+    EXPECT_EQ(windowtest::tabsOf(window)->currentWidget(), window.MapCommands().Page());
 }
 
 TEST_F(MapTabEventsTest, HintsShowTheViewsTextWithoutCarriageReturns) {
@@ -256,24 +258,24 @@ TEST_F(MapTabEventsTest, HintsShowTheViewsTextWithoutCarriageReturns) {
 
 TEST_F(MapTabEventsTest, ClickingTheStatusBarOpensTheCharsetMenu) {
     openDisc();
-    window.Tabs()->setCurrentWidget(window.MapTab());
-    QStatusBar* bar = window.MapTab()->statusBar;
+    windowtest::tabsOf(window)->setCurrentWidget(window.MapCommands().Page());
+    QStatusBar* bar = window.MapCommands().Page()->statusBar;
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), bar->mapToGlobal(QPointF(5, 5)),
                         Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(bar, &release);
-    QMenu* charset = window.Menus()->charsetMenu;
+    QMenu* charset = window.MapCommands().Menus()->charsetMenu;
     EXPECT_TRUE(charset->isVisible());
     charset->close();
 
-    emit window.DataTab()->dbSettingsBtn1->clicked();
+    emit window.DataCommands().Page()->dbSettingsBtn1->clicked();
     EXPECT_TRUE(charset->isVisible());
     charset->close();
-    emit window.DataTab()->langBtn1->clicked();
-    EXPECT_TRUE(window.Menus()->languageMenu->isVisible());
-    window.Menus()->languageMenu->close();
+    emit window.DataCommands().Page()->langBtn1->clicked();
+    EXPECT_TRUE(window.MapCommands().Menus()->languageMenu->isVisible());
+    window.MapCommands().Menus()->languageMenu->close();
     window.MapCommands().PopupSettings();
-    EXPECT_TRUE(window.Menus()->settingsMenu->isVisible());
-    window.Menus()->settingsMenu->close();
+    EXPECT_TRUE(window.MapCommands().Menus()->settingsMenu->isVisible());
+    window.MapCommands().Menus()->settingsMenu->close();
 }
 
 } // namespace

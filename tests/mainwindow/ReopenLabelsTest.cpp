@@ -40,7 +40,7 @@ class ReopenLabelsTest : public WindowTest {
 protected:
     ReopenLabelsTest() { window.show(); }
 
-    ReopenLabel* label(int i) const { return window.OpenTab()->reopenLabels[size_t(i)]; }
+    ReopenLabel* label(int i) const { return window.Opening().Page()->reopenLabels[size_t(i)]; }
     int visibleLabels() const {
         int n = 0;
         for (int i = 0; i < 6; ++i)
@@ -68,10 +68,10 @@ TEST_F(ReopenLabelsTest, AnimationEndsWithEveryLabelShowingItsShortenedPath) {
     window.Opening().FinishReopenAnimation();
     EXPECT_FALSE(window.Opening().ReopenAnimationRunning());
 
-    ASSERT_EQ(window.OpenPresenter().DisplayTexts().size(), 4);
+    ASSERT_EQ(window.Opening().Presenter().DisplayTexts().size(), 4);
     EXPECT_EQ(visibleLabels(), 4);
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(label(i)->text(), window.OpenPresenter().DisplayTexts()[i]);
+        EXPECT_EQ(label(i)->text(), window.Opening().Presenter().DisplayTexts()[i]);
     // The long path is shortened in its middle to the label's width less 10 pixels.
     const QString shown = label(0)->text();
     EXPECT_TRUE(shown.contains(QChar(0x2026)));
@@ -95,8 +95,9 @@ TEST_F(ReopenLabelsTest, AnimationTypesTheLabelsOnItsTimer) {
 TEST_F(ReopenLabelsTest, OffTheOpenTabTheLabelsShowWholeAtOnce) {
     addPaths(2);
     window.Opening().OnReopenChanged();
-    window.Tabs()->setTabVisible(window.Tabs()->indexOf(window.DataTab()), true);
-    window.Tabs()->setCurrentWidget(window.DataTab());
+    windowtest::tabsOf(window)->setTabVisible(
+        windowtest::tabsOf(window)->indexOf(window.DataCommands().Page()), true);
+    windowtest::tabsOf(window)->setCurrentWidget(window.DataCommands().Page());
     window.Opening().OnReopenTimer();
     EXPECT_FALSE(window.Opening().ReopenAnimationRunning());
     EXPECT_EQ(label(0)->text(), path("source-1"));
@@ -106,13 +107,16 @@ TEST_F(ReopenLabelsTest, OffTheOpenTabTheLabelsShowWholeAtOnce) {
 TEST_F(ReopenLabelsTest, LabelIsOpaqueUnderTheMouseAndOpensOnClick) {
     fixture::writeSourceFolder(spath("disc"));
     ReopenListAdd(path("disc"));
-    window.OpenPresenter().ShowAllLabels();
+    window.Opening().Presenter().ShowAllLabels();
     QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
     QApplication::sendEvent(label(0), &enter);
     EXPECT_TRUE(label(0)->Opaque());
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(label(0), &leave);
     EXPECT_FALSE(label(0)->Opaque());
+    EXPECT_EQ(label(0)->focusPolicy(), Qt::TabFocus);
+    windowtest::pressEnter(label(0));
+    EXPECT_EQ(window.DataCommands().Tree().Roots().size(), 4u);
 
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
@@ -120,8 +124,8 @@ TEST_F(ReopenLabelsTest, LabelIsOpaqueUnderTheMouseAndOpensOnClick) {
                         Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(label(0), &press);
     QApplication::sendEvent(label(0), &release);
-    EXPECT_EQ(window.Tree().Roots().size(), 4u);
-    EXPECT_EQ(window.Tabs()->currentWidget(), window.DataTab());
+    EXPECT_EQ(window.DataCommands().Tree().Roots().size(), 4u);
+    EXPECT_EQ(windowtest::tabsOf(window)->currentWidget(), window.DataCommands().Page());
 }
 
 TEST_F(ReopenLabelsTest, AnotherInstancesOpeningShowsHereWithinTwoSeconds) {
@@ -138,9 +142,9 @@ TEST_F(ReopenLabelsTest, AnotherInstancesOpeningShowsHereWithinTwoSeconds) {
 
     EXPECT_TRUE(waitUntil(
         [&] {
-            return window.OpenPresenter().Reopen().Paths().value(0) == path("opened-elsewhere") &&
+            return window.Opening().Presenter().Reopen().Paths().value(0) == path("opened-elsewhere") &&
                    label(0)->isVisible() &&
-                   label(0)->text() == window.OpenPresenter().DisplayTexts().value(0);
+                   label(0)->text() == window.Opening().Presenter().DisplayTexts().value(0);
         },
         2000));
 }

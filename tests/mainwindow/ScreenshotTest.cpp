@@ -67,17 +67,18 @@ TEST_F(ScreenshotTest, TabsShowTheirContent) {
     EXPECT_FALSE(uniform(open));
     keep(open, "open-tab.png");
 
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
-    const RecordNode* first = window.Tree().Roots().front().get();
-    window.DataTab()->treeView->setCurrentIndex(window.TreeModel()->IndexOf(first));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
+    const RecordNode* first = window.DataCommands().Tree().Roots().front().get();
+    window.DataCommands().Page()->treeView->setCurrentIndex(
+        window.DataCommands().TreeModel()->IndexOf(first));
     const QImage data = window.grab().toImage();
     EXPECT_FALSE(uniform(data));
     keep(data, "data-tab.png");
-    EXPECT_TRUE(window.IsTabShown(&hexWindow));
+    EXPECT_TRUE(windowtest::tabShown(window, &hexWindow));
 
     // "ALL DATA" expanded, the paged region list down to its ". . . . ." node, a region selected, and
     // below its record every kind of row the grid draws (section and sub-headers, a swatch, a Help link).
-    QTreeView* tree = window.DataTab()->treeView;
+    QTreeView* tree = window.DataCommands().Page()->treeView;
     QAbstractItemModel* model = tree->model();
     auto child = [&](const QModelIndex& parent, const QString& caption) {
         for (int row = 0; row < model->rowCount(parent); ++row)
@@ -92,7 +93,7 @@ TEST_F(ScreenshotTest, TabsShowTheirContent) {
     ASSERT_EQ(model->rowCount(level), 500);
     tree->setCurrentIndex(model->index(497, 0, level));
     tree->scrollTo(model->index(499, 0, level));
-    FieldGrid grid(window.GridModel());
+    FieldGrid grid(window.DataCommands().GridModel());
     grid.AddSectionHeader(QStringLiteral("Route Planning Region Record"));
     grid.SetHelpLink(QStringLiteral("KIWI/RoutePlanning.pdf"));
     grid.AddSectionHeaderOffset(QStringLiteral("Region Frame"), QString(), 0x1234);
@@ -104,12 +105,12 @@ TEST_F(ScreenshotTest, TabsShowTheirContent) {
     EXPECT_FALSE(uniform(regions));
     keep(regions, "data-tab-regions.png");
 
-    window.Tabs()->setCurrentWidget(&hexWindow);
+    windowtest::tabsOf(window)->setCurrentWidget(&hexWindow);
     keep(window.grab().toImage(), "hex-tab.png");
     // The Map tab with the placeholder view: the level table, status panels, a divided parcel selected
     // with its division picture, and the viewport framed on the world overview.
-    window.Tabs()->setCurrentWidget(window.MapTab());
-    auto* view = dynamic_cast<StoredMapView*>(window.MapView());
+    windowtest::tabsOf(window)->setCurrentWidget(window.MapCommands().Page());
+    auto* view = dynamic_cast<StoredMapView*>(window.MapCommands().View());
     ASSERT_NE(view, nullptr);
     view->SetScaleState(QStringLiteral("1:200 m"), 4);
     view->FireScaleChanged();
@@ -138,8 +139,8 @@ TEST_F(ScreenshotTest, ParcelRecordsShowTheirRows) {
     window.SetHexViewer(&hexWindow);
     window.resize(1280, 900);
     window.show();
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("frames"), false));
-    QTreeView* tree = window.DataTab()->treeView;
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("frames")));
+    QTreeView* tree = window.DataCommands().Page()->treeView;
     QAbstractItemModel* model = tree->model();
     // Expands along the captions and selects the last.
     auto select = [&](const QStringList& captions) {
@@ -159,14 +160,15 @@ TEST_F(ScreenshotTest, ParcelRecordsShowTheirRows) {
     };
     const QStringList parcel{"ALL DATA", "Map Data", "Level 0", "BlockSet 0", "Block 0", "Parcel 0"};
     ASSERT_TRUE(select(parcel + QStringList{"Roads", "Display Class 0", "MultiLink 0", "Node 0"}));
-    EXPECT_EQ(window.GridModel().CellText(0, 0),
+    EXPECT_EQ(window.DataCommands().GridModel().CellText(0, 0),
               QStringLiteral("         < Link/Node Connection Information >"));
     const QImage road = window.grab().toImage();
     EXPECT_FALSE(uniform(road));
     keep(road, "data-tab-road.png");
 
     ASSERT_TRUE(select(parcel + QStringList{"Background", "Display Class 0", "Areas", "Object 0"}));
-    EXPECT_EQ(window.GridModel().CellText(0, 0), QStringLiteral("         < Minimum Graphics Data Record >"));
+    EXPECT_EQ(window.DataCommands().GridModel().CellText(0, 0),
+              QStringLiteral("         < Minimum Graphics Data Record >"));
     const QImage background = window.grab().toImage();
     EXPECT_FALSE(uniform(background));
     keep(background, "data-tab-background.png");
@@ -197,7 +199,7 @@ TEST_F(ScreenshotTest, DataPartsShowTheirRecords) {
 
     MainWindow window(services);
     window.show();
-    QTreeView* tree = window.DataTab()->treeView;
+    QTreeView* tree = window.DataCommands().Page()->treeView;
     QAbstractItemModel* model = tree->model();
     auto child = [&](const QModelIndex& parent, const QString& caption) {
         tree->expand(parent);
@@ -215,23 +217,24 @@ TEST_F(ScreenshotTest, DataPartsShowTheirRecords) {
         keep(image, name);
     };
 
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("parts"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("parts")));
     const QModelIndex allData = child({}, "ALL DATA");
     shoot(child(child(child(allData, "Region Data"), "Level 0"), "Region 0"), "data-region.png");
     const QModelIndex images = child(child(child(allData, "Picture Data"), "PICT0001.KWI"), "Image Data");
     shoot(child(images, "Image Data 256"), "data-picture.png");
-    EXPECT_TRUE(window.DataTab()->graphicPanel->isVisible());
+    EXPECT_TRUE(window.DataCommands().Page()->graphicPanel->isVisible());
     const QModelIndex voice = child(child(child(allData, "Voice Data"), "Language 0 (ENG)"), "Item 0");
     shoot(child(voice, "Record 0"), "data-voice.png");
-    EXPECT_TRUE(window.DataTab()->playSpeedBtn->isVisible());
-    EXPECT_TRUE(window.DataTab()->stopSpeedBtn->isVisible());
+    EXPECT_TRUE(window.DataCommands().Page()->playSpeedBtn->isVisible());
+    EXPECT_TRUE(window.DataCommands().Page()->stopSpeedBtn->isVisible());
 
-    ASSERT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::File, path("town/INDEXDAT.KWI")));
     const QModelIndex volume = child(child({}, "INDEXDAT"), "VOL1");
     tree->setCurrentIndex(volume);
     ASSERT_TRUE(windowtest::waitUntil([&] { return model->rowCount(volume) == 1; }, 5000));
     shoot(child(volume, "Item 0"), "data-index-tables.png");
-    EXPECT_EQ(window.DataTab()->innerTabs->currentWidget(), window.DataTab()->matchingSheet);
+    EXPECT_EQ(window.DataCommands().Page()->innerTabs->currentWidget(),
+              window.DataCommands().Page()->matchingSheet);
 }
 
 // The tree of a disc whose absent parts are stored with the all-ones address: "ALL DATA" lists every
@@ -241,8 +244,8 @@ TEST_F(ScreenshotTest, AbsentHeadersStoredAsAllOnesAreListed) {
     MainWindow window(services, &mapView);
     window.resize(MainWindow::kDefaultWidth, MainWindow::kDefaultHeight);
     window.show();
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
-    QTreeView* tree = window.DataTab()->treeView;
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
+    QTreeView* tree = window.DataCommands().Page()->treeView;
     QAbstractItemModel* model = tree->model();
     QModelIndex allData;
     for (int row = 0; row < model->rowCount(); ++row)
@@ -271,8 +274,8 @@ TEST_F(ScreenshotTest, TheNextLevelViewWithoutNextLevelDataShowsItsSectionsEmpty
     MainWindow window(services, &mapView);
     window.resize(MainWindow::kDefaultWidth, MainWindow::kDefaultHeight);
     window.show();
-    ASSERT_TRUE(window.OpenFile(path("town/INDEXDAT.KWI")));
-    QTreeView* tree = window.DataTab()->treeView;
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::File, path("town/INDEXDAT.KWI")));
+    QTreeView* tree = window.DataCommands().Page()->treeView;
     QAbstractItemModel* model = tree->model();
     const QModelIndex root = model->index(0, 0);
     tree->expand(root);
@@ -283,7 +286,7 @@ TEST_F(ScreenshotTest, TheNextLevelViewWithoutNextLevelDataShowsItsSectionsEmpty
     const QModelIndex record = model->index(0, 0, volume);
     tree->setCurrentIndex(record);
     ASSERT_TRUE(windowtest::waitUntil([&] { return model->rowCount(record) == 5; }, 5000));
-    QTableView* grid = window.DataTab()->indexSheet->categoryGrid;
+    QTableView* grid = window.DataCommands().Page()->indexSheet->categoryGrid;
     emit grid->doubleClicked(grid->model()->index(3, 1));
     ASSERT_TRUE(
         windowtest::waitUntil([&] { return tree->currentIndex() == model->index(3, 0, record); }, 5000));

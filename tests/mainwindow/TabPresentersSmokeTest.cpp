@@ -27,8 +27,8 @@ protected:
 };
 
 TEST_F(TabPresentersSmokeTest, OpenTabFollowsItsPresenter) {
-    OpenTabPresenter& presenter = window.OpenPresenter();
-    OpenPage* page = window.OpenTab();
+    OpenTabPresenter& presenter = window.Opening().Presenter();
+    OpenPage* page = window.Opening().Page();
     EXPECT_FALSE(page->reopenIsoBtn->isVisible());
     presenter.Opened(OpenTabPresenter::Source::Iso, path("map.iso"));
     presenter.Opened(OpenTabPresenter::Source::Folder, path("disc"));
@@ -52,10 +52,10 @@ TEST_F(TabPresentersSmokeTest, OpenTabFollowsItsPresenter) {
 }
 
 TEST_F(TabPresentersSmokeTest, DataTabFollowsItsPresenter) {
-    DataTabPresenter& presenter = window.DataPresenter();
-    DataPage* page = window.DataTab();
+    DataTabPresenter& presenter = window.DataCommands().Presenter();
+    DataPage* page = window.DataCommands().Page();
     presenter.SetLanguages({"rus", "eng"});
-    EXPECT_EQ(window.Menus()->languageMenu->actions().size(), 2);
+    EXPECT_EQ(window.MapCommands().Menus()->languageMenu->actions().size(), 2);
     presenter.ChooseLanguage(1);
     for (FlatButton* button : {page->langBtn1, page->langBtn2}) {
         EXPECT_TRUE(button->isEnabled());
@@ -64,12 +64,13 @@ TEST_F(TabPresentersSmokeTest, DataTabFollowsItsPresenter) {
     presenter.ResetLanguages();
     EXPECT_FALSE(page->langBtn2->isEnabled());
     EXPECT_EQ(page->langBtn2->text(), "ENG");
-    EXPECT_EQ(window.Menus()->languageMenu->actions().size(), 1);
+    EXPECT_EQ(window.MapCommands().Menus()->languageMenu->actions().size(), 1);
 }
 
 TEST_F(TabPresentersSmokeTest, MapTabFollowsItsPresenter) {
-    window.MapPresenter().SetCodePageName(QStringLiteral("CP1251"));
-    EXPECT_EQ(window.MapTab()->panels[MapTabPresenter::kCodePagePanel]->text(), QStringLiteral("CP1251"));
+    window.MapCommands().Presenter().SetCodePageName(QStringLiteral("CP1251"));
+    EXPECT_EQ(window.MapCommands().Page()->panels[MapTabPresenter::kCodePagePanel]->text(),
+              QStringLiteral("CP1251"));
 }
 
 } // namespace

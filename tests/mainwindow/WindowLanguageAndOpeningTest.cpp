@@ -36,37 +36,37 @@ protected:
 
 TEST_F(WindowOpeningTest, ARefusedOpeningLeavesTheOpenSourceAsItIs) {
     fixture::writeSourceFolder(spath("disc"));
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     const QString title = window.windowTitle();
-    ASSERT_TRUE(window.IsTabShown(window.MapTab()));
-    ASSERT_TRUE(window.Menus()->routeItem->isEnabled());
+    ASSERT_TRUE(windowtest::tabShown(window, window.MapCommands().Page()));
+    ASSERT_TRUE(window.MapCommands().Menus()->routeItem->isEnabled());
     // A folder that was deleted, reopened from its label: refused, and nothing of the open map changes.
     window.Opening().AddToReopenList(path("deleted"));
-    window.OpenPresenter().LoadReopenList();
+    window.Opening().Presenter().LoadReopenList();
     window.Opening().ReopenLabelClick(0);
     EXPECT_EQ(messenger.errors, QStringList{"Wrong file path !!!\r" + path("deleted")});
-    EXPECT_TRUE(window.IsTabShown(window.MapTab()));
-    EXPECT_TRUE(window.IsTabShown(window.DataTab()));
-    EXPECT_TRUE(window.Menus()->routeItem->isEnabled());
-    EXPECT_TRUE(window.MapPresenter().HasMap());
+    EXPECT_TRUE(windowtest::tabShown(window, window.MapCommands().Page()));
+    EXPECT_TRUE(windowtest::tabShown(window, window.DataCommands().Page()));
+    EXPECT_TRUE(window.MapCommands().Menus()->routeItem->isEnabled());
+    EXPECT_TRUE(window.MapCommands().Presenter().HasMap());
     EXPECT_EQ(window.windowTitle(), title);
     EXPECT_EQ(mapView.Map(), window.Data().map);
 }
 
 TEST_F(WindowOpeningTest, TheConverterButtonFollowsTheOpenMap) {
     window.SetMapConverter({[](QWidget*) { return static_cast<QDialog*>(nullptr); }, {}});
-    FlatButton* button = window.OpenTab()->wizardBtn;
+    FlatButton* button = window.Opening().Page()->wizardBtn;
     EXPECT_TRUE(button->isEnabled());
     fixture::SourceFolderPlan variant2;
     variant2.systemText = "AFEU:8.05";
     fixture::writeSourceFolder(spath("v8"), variant2);
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("v8"), false));
-    EXPECT_FALSE(window.OpenPresenter().MapConvertible());
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("v8")));
+    EXPECT_FALSE(window.Opening().Presenter().MapConvertible());
     EXPECT_FALSE(button->isEnabled());
     fixture::writeSourceFolder(spath("v2"));
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("v2"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("v2")));
     EXPECT_TRUE(button->isEnabled());
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("v8"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("v8")));
     EXPECT_FALSE(button->isEnabled());
     // Nothing open: nothing to refuse.
     window.CloseAll();
@@ -75,18 +75,18 @@ TEST_F(WindowOpeningTest, TheConverterButtonFollowsTheOpenMap) {
 
 TEST_F(WindowOpeningTest, TheCaptionNamesNoSourceOnceNothingIsOpenAndAnInvalidMapSaysWhy) {
     fixture::writeSourceFolder(spath("disc"));
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     ASSERT_NE(window.windowTitle(), QStringLiteral("Strovane"));
     QDir().mkpath(path("empty"));
-    EXPECT_FALSE(window.OpenDiskOrFolder(path("empty"), false));
+    EXPECT_FALSE(window.Opening().Open(OpenTabController::Source::Folder, path("empty")));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Strovane"));
 
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("disc"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("disc")));
     fixture::SourceFolderPlan invalid;
     invalid.loading = invalid.cmp05 = invalid.coverage = false;
     invalid.logicalSectorSize = 16;
     fixture::writeSourceFolder(spath("invalid"), invalid);
-    window.OpenDiskOrFolder(path("invalid"), false);
+    window.Opening().Open(OpenTabController::Source::Folder, path("invalid"));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Strovane"));
     EXPECT_EQ(
         messenger.errors,
@@ -98,10 +98,10 @@ TEST_F(WindowOpeningTest, PlayAndStopShowOnlyForRecordsWithSound) {
     fixture::SourceFolderPlan parts;
     parts.dataParts = true;
     fixture::writeSourceFolder(spath("parts"), parts);
-    DataPage& page = *window.DataTab();
+    DataPage& page = *window.DataCommands().Page();
     EXPECT_TRUE(page.playSpeedBtn->isHidden());
     EXPECT_TRUE(page.stopSpeedBtn->isHidden());
-    ASSERT_TRUE(window.OpenDiskOrFolder(path("parts"), false));
+    ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("parts")));
     QAbstractItemModel* model = page.treeView->model();
     const auto child = [&](const QModelIndex& parent, const QString& caption) {
         page.treeView->expand(parent);

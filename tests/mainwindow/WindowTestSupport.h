@@ -12,6 +12,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -204,6 +207,21 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
         loop.exec();
     }
     return done();
+}
+
+// The window's tabs, and whether a page's tab is shown.
+inline QTabWidget* tabsOf(const QMainWindow& window) {
+    return qobject_cast<QTabWidget*>(window.centralWidget());
+}
+inline bool tabShown(const QMainWindow& window, QWidget* page) {
+    const int index = page ? tabsOf(window)->indexOf(page) : -1;
+    return index >= 0 && tabsOf(window)->isTabVisible(index);
+}
+
+// Presses Enter on a widget as the keyboard does.
+inline void pressEnter(QWidget* widget) {
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(widget, &enter);
 }
 
 // Fails the running test and closes the window when a modal window shows while the guard lives: every

@@ -323,12 +323,13 @@ TEST_F(WizardWiringTest, SeveralPolishMapsChosenAtOnceAddUpInOneImport) {
 
 TEST_F(WizardWiringTest, TheMainWindowsConverterButtonOpensTheWizardOverTheOpenDisc) {
     MainWindow window{services};
-    EXPECT_FALSE(window.OpenTab()->wizardBtn->isEnabled());
+    EXPECT_FALSE(window.Opening().Page()->wizardBtn->isEnabled());
     window.SetMapConverter(MakeMapConverterHook(window, services));
-    ASSERT_TRUE(window.OpenDiskOrFolder(QString::fromStdString(sampleDiscFolder()), false));
+    ASSERT_TRUE(
+        window.Opening().Open(OpenTabController::Source::Folder, QString::fromStdString(sampleDiscFolder())));
     ASSERT_TRUE(waitUntil([&] { return window.Data().map != nullptr; }, 10000));
-    ASSERT_TRUE(window.OpenTab()->wizardBtn->isEnabled());
-    window.OpenTab()->wizardBtn->click();
+    ASSERT_TRUE(window.Opening().Page()->wizardBtn->isEnabled());
+    window.Opening().Page()->wizardBtn->click();
     auto* wizard = window.findChild<ConverterWizard*>();
     ASSERT_NE(wizard, nullptr);
     EXPECT_TRUE(wizard->isVisible());
