@@ -121,6 +121,22 @@ TEST(BufferedOutput, SmallWritesReachTheFileInFewWrites) {
     EXPECT_EQ(below.Bytes(), plain.Bytes());
 }
 
+TEST(BufferedOutput, WriteBackIsHandedOverInOrderAndNeverTheNewestBytes) {
+    BufferedOutputStream out(std::make_unique<TLN_MemoryStream>(), 64 << 10);
+    std::vector<std::pair<int64_t, int64_t>> handed;
+    out.SetWriteBehind([&](int64_t from, int64_t to) { handed.push_back({from, to}); });
+    const std::vector<uint8_t> frame(10000, 5);
+    for (int i = 0; i < 4000; ++i)
+        out.WriteAt(int64_t(i) * 10000, frame.data(), 10000);
+    out.Flush();
+    ASSERT_FALSE(handed.empty());
+    for (size_t i = 0; i < handed.size(); ++i) {
+        EXPECT_EQ(handed[i].first, i == 0 ? 0 : handed[i - 1].second);
+        EXPECT_GT(handed[i].second, handed[i].first);
+    }
+    EXPECT_LT(handed.back().second, out.Size());
+}
+
 TEST(BufferedOutput, SizeChangeAppliesToEveryByteWritten) {
     auto inner = std::make_unique<TLN_MemoryStream>();
     TLN_MemoryStream& below = *inner;
