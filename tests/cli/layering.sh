@@ -2,7 +2,7 @@
 # scripts/check-layering on a copy of the tree: it passes as the tree is, and fails on each planted fault
 # (an include the target's links do not allow, a widget header in a headless library, a data-library
 # folder reaching a later one, two class files including each other, a cycle through a header whose
-# function is defined in a source of another name).
+# function is defined in a source of another name, also when that header comes in through another).
 set -euo pipefail
 targets="$KIWI_BUILD_DIR"
 work="$KIWI_WORK_DIR"
@@ -55,14 +55,17 @@ if catches; then echo "catches: a dropped exception passed"; exit 1; fi
 grep -qF "src/kiwi/core/FileNames.cpp:" "$work/out.txt" || { cat "$work/out.txt"; echo "catches: no place named"; exit 1; }
 
 # The header's function lives in PlantedFour.cpp, which uses PlantedFive; PlantedFive calls the function
-# through the header alone.
-copy
-core="$work/tree/src/kiwi/core"
-echo 'int PlantedValue();' >"$core/PlantedThree.h"
-printf '#include "kiwi/core/PlantedThree.h"\n#include "kiwi/core/PlantedFive.h"\nint PlantedValue() {\n    return PlantedFive();\n}\n' >"$core/PlantedFour.cpp"
-echo 'int PlantedFive();' >"$core/PlantedFive.h"
-printf '#include "kiwi/core/PlantedFive.h"\n#include "kiwi/core/PlantedThree.h"\nint PlantedFive() {\n    return PlantedValue() ? 0 : 1;\n}\n' >"$core/PlantedFive.cpp"
-fails_with "a cycle through PlantedThree.h" \
-    "include cycle between class files: src/kiwi/core/PlantedFive <-> src/kiwi/core/PlantedFour"
+# through the header alone, included directly or through another header.
+for via in PlantedThree PlantedSix; do
+    copy
+    core="$work/tree/src/kiwi/core"
+    echo 'int PlantedValue();' >"$core/PlantedThree.h"
+    echo '#include "kiwi/core/PlantedThree.h"' >"$core/PlantedSix.h"
+    printf '#include "kiwi/core/PlantedThree.h"\n#include "kiwi/core/PlantedFive.h"\nint PlantedValue() {\n    return PlantedFive();\n}\n' >"$core/PlantedFour.cpp"
+    echo 'int PlantedFive();' >"$core/PlantedFive.h"
+    printf '#include "kiwi/core/PlantedFive.h"\n#include "kiwi/core/%s.h"\nint PlantedFive() {\n    return PlantedValue() ? 0 : 1;\n}\n' "$via" >"$core/PlantedFive.cpp"
+    fails_with "a cycle through $via.h" \
+        "include cycle between class files: src/kiwi/core/PlantedFive <-> src/kiwi/core/PlantedFour"
+done
 rm -rf "$work/tree"
 echo "layering: ok"
