@@ -45,14 +45,25 @@ for entry in "${cases[@]}"; do
     fi
     fails_with "$file given $line" "$expected"
 done
-# scripts/check-catches: the tree passes; a handler that drops a general exception fails, with its place.
-copy
+# scripts/check-catches: the tree passes; each planted handler that loses the reason fails, with its place:
+# a general exception dropped, a new exception thrown in its place, a "..." after a narrow handler only,
+# and a new site in a file whose other site is allowed.
 catches() { bash "$work/tree/scripts/check-catches" "$work/tree" >"$work/out.txt" 2>&1; }
+copy
 catches || { cat "$work/out.txt"; echo "catches: the tree itself fails"; exit 1; }
-printf 'int planted() {\n    try {\n        return 1;\n    } catch (const std::exception&) {\n        return 0;\n    }\n}\n' \
-    >>"$work/tree/src/kiwi/core/FileNames.cpp"
-if catches; then echo "catches: a dropped exception passed"; exit 1; fi
-grep -qF "src/kiwi/core/FileNames.cpp:" "$work/out.txt" || { cat "$work/out.txt"; echo "catches: no place named"; exit 1; }
+handlers=(
+    "src/kiwi/core/FileNames.cpp|catch (const std::exception&) {\n        return 0;\n    }"
+    "src/kiwi/core/FileNames.cpp|catch (...) {\n        throw EReadError(\"failed\");\n    }"
+    "src/kiwi/core/FileNames.cpp|catch (const EReadError& e) {\n        return e.what()[0];\n    } catch (...) {\n        return 0;\n    }"
+    "src/kiwi/io/PageCache.cpp|catch (...) {\n        return 0;\n    }"
+)
+for entry in "${handlers[@]}"; do
+    IFS='|' read -r file handler <<<"$entry"
+    copy
+    printf "int planted() {\n    try {\n        return 1;\n    } $handler\n}\n" >>"$work/tree/$file"
+    if catches; then echo "catches: passed with $handler"; exit 1; fi
+    grep -qF "$file:" "$work/out.txt" || { cat "$work/out.txt"; echo "catches: no place named"; exit 1; }
+done
 
 # The header's function lives in PlantedFour.cpp, which uses PlantedFive; PlantedFive calls the function
 # through the header alone, included directly or through another header.
