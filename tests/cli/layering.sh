@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# scripts/check-layering on a copy of the tree: it passes as the tree is, and fails on each planted fault
+# scripts/check-layering (and the house's other source checks, check-catches and check-jobs) on a copy of
+# the tree: it passes as the tree is, and fails on each planted fault
 # (an include the target's links do not allow, a widget header in a headless library, a data-library
 # folder reaching a later one, two class files including each other, a cycle through a header whose
 # function is defined in a source of another name, also when that header comes in through another).
@@ -63,6 +64,32 @@ for entry in "${handlers[@]}"; do
     printf "int planted() {\n    try {\n        return 1;\n    } $handler\n}\n" >>"$work/tree/$file"
     if catches; then echo "catches: passed with $handler"; exit 1; fi
     grep -qF "$file:" "$work/out.txt" || { cat "$work/out.txt"; echo "catches: no place named"; exit 1; }
+done
+
+# scripts/check-jobs: the tree passes; each planted job that could free members its thread still uses fails
+# with its place (no destructor, a defaulted one, StopAndWait() not first, one out of the class without it,
+# a job that is not final, a job with a second base), and one that stops first out of the class passes.
+jobs() { bash "$work/tree/scripts/check-jobs" "$work/tree" >"$work/out.txt" 2>&1; }
+copy
+jobs || { cat "$work/out.txt"; echo "jobs: the tree itself fails"; exit 1; }
+run='    JobStatus Run(const std::atomic<bool>&) override { return JobStatus::Done; }'
+planted=(
+    "fail|final : public BackgroundJob||"
+    "fail|final : public BackgroundJob|    ~PlantedJob() override = default;|"
+    "fail|final : public BackgroundJob|    ~PlantedJob() override {\n        Reset();\n        StopAndWait();\n    }|"
+    "fail|final : public BackgroundJob|    ~PlantedJob() override;|PlantedJob::~PlantedJob() {\n    Reset();\n}"
+    "fail|: public BackgroundJob|    ~PlantedJob() override { StopAndWait(); }|"
+    "fail|final : public QObject, public BackgroundJob||"
+    "pass|final : public BackgroundJob|    ~PlantedJob() override;|PlantedJob::~PlantedJob() {\n    StopAndWait();\n}"
+)
+for entry in "${planted[@]}"; do
+    IFS='|' read -r want head destructor outside <<<"$entry"
+    copy
+    printf "class PlantedJob $head {\npublic:\n$destructor\n$run\n};\n$outside\n" >"$work/tree/src/platform/PlantedJob.h"
+    if jobs; then got=pass; else got=fail; fi
+    [ "$got" = "$want" ] || { cat "$work/out.txt"; echo "jobs: $got with $head $destructor $outside"; exit 1; }
+    [ "$want" = pass ] || grep -qF "src/platform/PlantedJob.h:1:" "$work/out.txt" ||
+        { cat "$work/out.txt"; echo "jobs: no place named"; exit 1; }
 done
 
 # The header's function lives in PlantedFour.cpp, which uses PlantedFive; PlantedFive calls the function
