@@ -51,30 +51,30 @@ TEST(FrameCopyPlan, EveryFrameLandsWholeFromItsOwnFileAndPointsWhereThePlanPutIt
         uint64_t reads = 0; // the reads of file 0, when they count
         bool refused = false;
     };
-    auto consecutive = [](int file, int64_t from, int n, uint32_t size) {
+    auto many = [](int n, auto frameOf) {
         std::vector<Frame> frames;
         for (int i = 0; i < n; ++i)
-            frames.push_back({file, from + int64_t(i) * size, size});
+            frames.push_back(frameOf(i));
         return frames;
     };
-    auto oneFrameEach = [](int files) {
-        std::vector<Frame> frames;
-        for (int f = 0; f < files; ++f)
-            frames.push_back({f, 0, 32});
-        return frames;
-    };
+    const auto oneFrameEach = [](int file) { return Frame{file, 0, 32}; };
     std::vector<Case> cases = {
         {"a frame shared by many records", 1, 8192, {{0, 0, 96, false, -2, 1}}},
         {"the last frame of a file", 1, 4096, {{0, 3968, 128, false, 2}, {0, 0, 64}, {0, 64, 64, true}}},
         {"a frame past the end of its file", 1, 4096, {{0, 4032, 96}}, 0, true},
-        {"a run crossing the 128 KiB buffer", 1, 160 << 10, consecutive(0, 0, 150, 1024), 2},
+        {"a run crossing the 128 KiB buffer", 1, 160 << 10,
+         many(150,
+              [](int i) {
+                  return Frame{0, i * 1024, 1024};
+              }),
+         2},
         // Each file's next frame starts at the sector after the other's; the neighbour lies in both files.
         {"frames from interleaved files",
          2,
          4096,
          {{1, 0, 96, false, -1, 4}, {0, 96, 64}, {0, 160, 64, true}, {0, 224, 64}, {1, 224, 64}}},
-        {"the 32 768th file", 32768, 32, oneFrameEach(32768)},
-        {"the 32 769th file", 32769, 32, oneFrameEach(32769), 0, true},
+        {"the 32 768th file", 32768, 32, many(32768, oneFrameEach)},
+        {"the 32 769th file", 32769, 32, many(32769, oneFrameEach), 0, true},
         {"a frame shorter than the reference",
          1,
          4096,
