@@ -18,7 +18,7 @@ std::vector<uint8_t> fileBytes(int file, int64_t size) {
     for (int64_t i = 0; i < size; ++i)
         bytes[size_t(i)] = i % 32 == 0                    ? uint8_t(file >> 8)
                            : i % 32 == 1                  ? uint8_t(file)
-                           : i % 32 == 12 || i % 32 == 13 ? 0
+                           : i % 32 == 12 || i % 32 == 13 ? uint8_t(0)
                                                           : uint8_t(i * 7 + i / 251 + file);
     return bytes;
 }
