@@ -9,7 +9,8 @@ target marked headless never reaches Qt6::Widgets. Inside the data library, a fo
 and the folders before it in KIWI_LAYERS. Finally, no two class files include each other, directly or
 through others (a header and its .cpp count as one). A file that includes a header and names one of its
 functions, variables or classes whose code lives in a source of another name (that includes the header)
-depends on that source too, so a cycle through such a header shows.
+depends on that source too, so a cycle through such a header shows, also when the header comes in through
+another header.
 """
 import glob
 import os
@@ -190,9 +191,25 @@ def definitions(text):
     return defined
 
 
+def through_headers(includes):
+    """Every header each file includes, directly or through the headers it includes."""
+    reached = {}
+    for path in includes:
+        seen, stack = set(), list(includes[path])
+        while stack:
+            header = stack.pop()
+            if header not in seen:
+                seen.add(header)
+                stack.extend(includes.get(header, ()))
+        reached[path] = sorted(seen)
+    return reached
+
+
 def implementation_uses(root, files, includes):
-    """(user, source) pairs: user includes a header of another name than source, source defines one of
-    the header's free functions or variables or a member of one of its classes, and user names it."""
+    """(user, source) pairs: user includes a header of another name than source (directly or through other
+    headers), source defines one of the header's free functions or variables or a member of one of its
+    classes, and user names it."""
+    includes = through_headers(includes)
     texts = {}
     for path in files:
         if path.startswith(ACYCLIC):

@@ -4,7 +4,8 @@
 //
 // The base owns the thread: a job writes only Run(stop), its work, and keeps its result under Result().
 // Members of a derived class die before the base's destructor runs, so the base cannot join a thread that
-// still uses them: every concrete job is final and its destructor calls StopAndWait() first.
+// still uses them: every concrete job is final and its destructor calls StopAndWait() first
+// (scripts/check-jobs fails a job that does not).
 #pragma once
 
 #include <atomic>

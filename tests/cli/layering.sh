@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# scripts/check-layering on a copy of the tree: it passes as the tree is, and fails on each planted fault
+# scripts/check-layering (and the house's other source checks, check-catches and check-jobs) on a copy of
+# the tree: it passes as the tree is, and fails on each planted fault
 # (an include the target's links do not allow, a widget header in a headless library, a data-library
 # folder reaching a later one, two class files including each other, a cycle through a header whose
-# function is defined in a source of another name).
+# function is defined in a source of another name, also when that header comes in through another).
 set -euo pipefail
 targets="$KIWI_BUILD_DIR"
 work="$KIWI_WORK_DIR"
@@ -45,24 +46,64 @@ for entry in "${cases[@]}"; do
     fi
     fails_with "$file given $line" "$expected"
 done
-# scripts/check-catches: the tree passes; a handler that drops a general exception fails, with its place.
-copy
+# scripts/check-catches: the tree passes; each planted handler that loses the reason fails, with its place:
+# a general exception dropped, a new exception thrown in its place, a "..." after a narrow handler only,
+# and a new site in a file whose other site is allowed.
 catches() { bash "$work/tree/scripts/check-catches" "$work/tree" >"$work/out.txt" 2>&1; }
+copy
 catches || { cat "$work/out.txt"; echo "catches: the tree itself fails"; exit 1; }
-printf 'int planted() {\n    try {\n        return 1;\n    } catch (const std::exception&) {\n        return 0;\n    }\n}\n' \
-    >>"$work/tree/src/kiwi/core/FileNames.cpp"
-if catches; then echo "catches: a dropped exception passed"; exit 1; fi
-grep -qF "src/kiwi/core/FileNames.cpp:" "$work/out.txt" || { cat "$work/out.txt"; echo "catches: no place named"; exit 1; }
+handlers=(
+    "src/kiwi/core/FileNames.cpp|catch (const std::exception&) {\n        return 0;\n    }"
+    "src/kiwi/core/FileNames.cpp|catch (...) {\n        throw EReadError(\"failed\");\n    }"
+    "src/kiwi/core/FileNames.cpp|catch (const EReadError& e) {\n        return e.what()[0];\n    } catch (...) {\n        return 0;\n    }"
+    "src/kiwi/io/PageCache.cpp|catch (...) {\n        return 0;\n    }"
+)
+for entry in "${handlers[@]}"; do
+    IFS='|' read -r file handler <<<"$entry"
+    copy
+    printf "int planted() {\n    try {\n        return 1;\n    } $handler\n}\n" >>"$work/tree/$file"
+    if catches; then echo "catches: passed with $handler"; exit 1; fi
+    grep -qF "$file:" "$work/out.txt" || { cat "$work/out.txt"; echo "catches: no place named"; exit 1; }
+done
+
+# scripts/check-jobs: the tree passes; each planted job that could free members its thread still uses fails
+# with its place (no destructor, a defaulted one, StopAndWait() not first, one out of the class without it,
+# a job that is not final, a job with a second base), and one that stops first out of the class passes.
+jobs() { bash "$work/tree/scripts/check-jobs" "$work/tree" >"$work/out.txt" 2>&1; }
+copy
+jobs || { cat "$work/out.txt"; echo "jobs: the tree itself fails"; exit 1; }
+run='    JobStatus Run(const std::atomic<bool>&) override { return JobStatus::Done; }'
+planted=(
+    "fail|final : public BackgroundJob||"
+    "fail|final : public BackgroundJob|    ~PlantedJob() override = default;|"
+    "fail|final : public BackgroundJob|    ~PlantedJob() override {\n        Reset();\n        StopAndWait();\n    }|"
+    "fail|final : public BackgroundJob|    ~PlantedJob() override;|PlantedJob::~PlantedJob() {\n    Reset();\n}"
+    "fail|: public BackgroundJob|    ~PlantedJob() override { StopAndWait(); }|"
+    "fail|final : public QObject, public BackgroundJob||"
+    "pass|final : public BackgroundJob|    ~PlantedJob() override;|PlantedJob::~PlantedJob() {\n    StopAndWait();\n}"
+)
+for entry in "${planted[@]}"; do
+    IFS='|' read -r want head destructor outside <<<"$entry"
+    copy
+    printf "class PlantedJob $head {\npublic:\n$destructor\n$run\n};\n$outside\n" >"$work/tree/src/platform/PlantedJob.h"
+    if jobs; then got=pass; else got=fail; fi
+    [ "$got" = "$want" ] || { cat "$work/out.txt"; echo "jobs: $got with $head $destructor $outside"; exit 1; }
+    [ "$want" = pass ] || grep -qF "src/platform/PlantedJob.h:1:" "$work/out.txt" ||
+        { cat "$work/out.txt"; echo "jobs: no place named"; exit 1; }
+done
 
 # The header's function lives in PlantedFour.cpp, which uses PlantedFive; PlantedFive calls the function
-# through the header alone.
-copy
-core="$work/tree/src/kiwi/core"
-echo 'int PlantedValue();' >"$core/PlantedThree.h"
-printf '#include "kiwi/core/PlantedThree.h"\n#include "kiwi/core/PlantedFive.h"\nint PlantedValue() {\n    return PlantedFive();\n}\n' >"$core/PlantedFour.cpp"
-echo 'int PlantedFive();' >"$core/PlantedFive.h"
-printf '#include "kiwi/core/PlantedFive.h"\n#include "kiwi/core/PlantedThree.h"\nint PlantedFive() {\n    return PlantedValue() ? 0 : 1;\n}\n' >"$core/PlantedFive.cpp"
-fails_with "a cycle through PlantedThree.h" \
-    "include cycle between class files: src/kiwi/core/PlantedFive <-> src/kiwi/core/PlantedFour"
+# through the header alone, included directly or through another header.
+for via in PlantedThree PlantedSix; do
+    copy
+    core="$work/tree/src/kiwi/core"
+    echo 'int PlantedValue();' >"$core/PlantedThree.h"
+    echo '#include "kiwi/core/PlantedThree.h"' >"$core/PlantedSix.h"
+    printf '#include "kiwi/core/PlantedThree.h"\n#include "kiwi/core/PlantedFive.h"\nint PlantedValue() {\n    return PlantedFive();\n}\n' >"$core/PlantedFour.cpp"
+    echo 'int PlantedFive();' >"$core/PlantedFive.h"
+    printf '#include "kiwi/core/PlantedFive.h"\n#include "kiwi/core/%s.h"\nint PlantedFive() {\n    return PlantedValue() ? 0 : 1;\n}\n' "$via" >"$core/PlantedFive.cpp"
+    fails_with "a cycle through $via.h" \
+        "include cycle between class files: src/kiwi/core/PlantedFive <-> src/kiwi/core/PlantedFour"
+done
 rm -rf "$work/tree"
 echo "layering: ok"

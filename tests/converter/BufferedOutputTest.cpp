@@ -58,6 +58,13 @@ TEST(BufferedOutput, ScatteredWritesReadBackAsAPlainFileWould) {
                 b = uint8_t(random());
             plain.WriteAt(at, bytes.data(), int64_t(bytes.size()));
             buffered.WriteAt(at, bytes.data(), int64_t(bytes.size()));
+            // A claim filled only in part (a short read): what was not filled goes back, nothing else.
+            const int64_t claimAt = int64_t(random() % 40000), filled = int64_t(random() % bytes.size());
+            if (uint8_t* claimed = buffered.Claim(claimAt, int64_t(bytes.size()))) {
+                std::copy_n(bytes.begin(), filled, claimed);
+                buffered.Unclaim(claimAt + filled);
+                plain.WriteAt(claimAt, bytes.data(), filled);
+            }
             if (i % 13 == 0) {
                 // Small read-backs fill the read-ahead window, through which later writes join.
                 uint8_t want[40] = {}, got[40] = {};
@@ -112,6 +119,22 @@ TEST(BufferedOutput, SmallWritesReachTheFileInFewWrites) {
     buffered.Flush();
     EXPECT_LT(below.writes, 50);
     EXPECT_EQ(below.Bytes(), plain.Bytes());
+}
+
+TEST(BufferedOutput, WriteBackIsHandedOverInOrderAndNeverTheNewestBytes) {
+    BufferedOutputStream out(std::make_unique<TLN_MemoryStream>(), 64 << 10);
+    std::vector<std::pair<int64_t, int64_t>> handed;
+    out.SetWriteBehind([&](int64_t from, int64_t to) { handed.push_back({from, to}); });
+    const std::vector<uint8_t> frame(10000, 5);
+    for (int i = 0; i < 4000; ++i)
+        out.WriteAt(int64_t(i) * 10000, frame.data(), 10000);
+    out.Flush();
+    ASSERT_FALSE(handed.empty());
+    for (size_t i = 0; i < handed.size(); ++i) {
+        EXPECT_EQ(handed[i].first, i == 0 ? 0 : handed[i - 1].second);
+        EXPECT_GT(handed[i].second, handed[i].first);
+    }
+    EXPECT_LT(handed.back().second, out.Size());
 }
 
 TEST(BufferedOutput, SizeChangeAppliesToEveryByteWritten) {

@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "converter/levels/FrameReadAhead.h"
-#include "converter/output/BufferedOutputStream.h"
 #include "kiwi/io/Stream.h"
 
 class TLN_KiwiMap;
@@ -53,12 +51,9 @@ public:
     virtual bool CopiesFramesUnchanged() const { return false; }
 };
 
-// Copies frames byte for byte (the copy path: no imports, no name conversion). With read-ahead, since a
-// level's frames lie in address order and follow one another in the output too, it reads a long run of
-// the source straight into the output's buffer and serves the next frames from it while source and output
-// keep step (else through a forward window); only for sources whose bytes never change (not the scratch
-// streams writers chain through), and only at the output's data cursor: bytes past the frame written may
-// be read ahead into the output, to be overwritten by the frames that follow or cut off with the size.
+// Copies frames byte for byte (the copy path: no imports, no name conversion). With read-ahead it also
+// tells the run that its frames come out unchanged, so that a copy-only level is planned and read in long
+// runs straight into the output (FrameCopyPlan) instead of frame by frame through this writer.
 class CopyParcelWriter : public ParcelWriter {
 public:
     enum class Reading { Direct, ReadAhead };
@@ -69,28 +64,9 @@ public:
     bool CopiesFramesUnchanged() const override { return reading_ == Reading::ReadAhead; }
 
 private:
-    // The frame's bytes, or null as ReadSourceFrame gives nothing.
-    const uint8_t* read(const SourceFrame& frame);
-    // Puts the frame at `at` of out: already there when the last run read it, else read with those that
-    // follow it. False when the source does not hold it or out cannot lend its buffer.
-    bool place(const SourceFrame& frame, BufferedOutputStream& out, int64_t at);
     uint32_t copy(const SourceFrame& frame, TLN_Stream& out, int64_t at);
 
-    // The last run read into an output: source bytes [source, source + length) at [output, ...).
-    struct Run {
-        const TLN_Stream* stream = nullptr;
-        const TLN_Stream* into = nullptr;
-        int64_t source = 0;
-        int64_t output = 0;
-        int64_t length = 0;
-        // How far from its start the run served frames.
-        int64_t used = 0;
-    };
-    Run run_;
-
     Reading reading_;
-    FrameReadAhead window_;
-    std::vector<uint8_t> direct_;
 };
 
 // The largest frame a parcel record can describe: its size is stored as a 16-bit count of 32-byte sectors.

@@ -168,12 +168,12 @@ uint8_t* BufferedOutputStream::Claim(int64_t position, int64_t count) {
     const int64_t end = position + count;
     auto next = extents_.upper_bound(position);
     if (next != extents_.end() && next->first < end) return nullptr;
+    if (next != extents_.begin() && endOf(*std::prev(next)) > position) return nullptr;
     written_ = std::max(written_, end);
+    claimed_ = {position, end};
     if (next != extents_.begin()) {
         auto& [start, bytes] = *std::prev(next);
-        const int64_t extentEnd = start + int64_t(bytes.size());
-        if (extentEnd > position) return nullptr;
-        if (extentEnd == position) {
+        if (start + int64_t(bytes.size()) == position) {
             bytes.resize(bytes.size() + size_t(count));
             buffered_ += count;
             return bytes.data() + (position - start);
@@ -188,17 +188,20 @@ uint8_t* BufferedOutputStream::Claim(int64_t position, int64_t count) {
 }
 
 void BufferedOutputStream::Unclaim(int64_t position) {
-    if (extents_.empty()) return;
-    auto last = std::prev(extents_.end());
-    const int64_t end = endOf(*last);
-    if (position >= end) return;
-    if (position <= last->first) {
-        buffered_ -= int64_t(last->second.size());
-        extents_.erase(last);
-        return;
-    }
-    buffered_ -= end - position;
-    last->second.resize(size_t(position - last->first));
+    // Only the last claim's own bytes go back, from the extent that holds them (not the last one buffered,
+    // which may be another's), and only while they still end it.
+    const auto [claimStart, claimEnd] = claimed_;
+    claimed_ = {};
+    position = std::max(position, claimStart);
+    auto holder = extents_.upper_bound(position);
+    if (position >= claimEnd || holder == extents_.begin()) return;
+    --holder;
+    if (endOf(*holder) != claimEnd) return;
+    buffered_ -= claimEnd - position;
+    if (position <= holder->first)
+        extents_.erase(holder);
+    else
+        holder->second.resize(size_t(position - holder->first));
 }
 
 void BufferedOutputStream::SetSize(int64_t size) {
@@ -208,6 +211,8 @@ void BufferedOutputStream::SetSize(int64_t size) {
 }
 
 void BufferedOutputStream::Flush() {
+    // A claim's bytes written to the file can no longer be given back.
+    claimed_ = {};
     while (!extents_.empty()) {
         auto it = extents_.begin();
         fileChanged(it->first, int64_t(it->second.size()));

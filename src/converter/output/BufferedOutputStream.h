@@ -58,8 +58,8 @@ public:
     // not below the budget or the span would overlap buffered bytes other than an extent ending at
     // position. Its bytes are undefined until filled.
     uint8_t* Claim(int64_t position, int64_t count);
-    // Gives back the claimed bytes from position on that are still buffered at the end of their extent
-    // (a claim filled only in part).
+    // Gives back the last claim's bytes from position on while they are still buffered at the end of their
+    // extent (a claim filled only in part).
     void Unclaim(int64_t position);
     // Called with a range of the file whose bytes were flushed a while ago (the write-back then starts
     // while the run goes on, instead of all at the final sync). Ranges come in order, each once.
@@ -88,6 +88,8 @@ private:
     // The end of everything written through this stream so far.
     int64_t written_ = 0;
     WriteBehind writeBehind_;
+    // The span of the last claim, [first, second).
+    std::pair<int64_t, int64_t> claimed_;
     // The furthest flushed byte, and where the write-back was last started up to.
     int64_t flushedEnd_ = 0;
     int64_t handedOver_ = 0;
