@@ -162,8 +162,8 @@ void FrameCopyPlan::Execute(TLN_Stream& out, const AdjacentRepairLevel& level, A
                 const auto guide = frameAt(guides_, f->guide);
                 if (guide != guides_.end()) encodeReference(reference, offsetOf(*guide), guide->sectors);
             }
-            if (f->linked || size >= uint32_t(kGuidanceReference + 6))
-                out.WriteAt(at + kGuidanceReference, reference, 6);
+            // A frame too short for the reference keeps its bytes: the next frame's lie after them.
+            if (size >= uint32_t(kGuidanceReference + 6)) out.WriteAt(at + kGuidanceReference, reference, 6);
             if (!AdjacencyLedger::RepairWith(out, at, size, level, mode, lookup, sources_[f->stream].keyBase))
                 notFixed.push_back(at);
         }
