@@ -46,11 +46,9 @@ grep -q "File too large" last.err || fail "the size limit was not reported: $(ca
 touch plain-file
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI plain-file)" = 4 ] || fail "a file as output folder was not refused"
 
-# A damaged source: a block table offset of 0 is refused naming the table (the 30-byte header and two
-# 52-byte level records put the first block set record at 8326, its offset at +2); a file cut inside its
-# management data converts no parcel and fails.
-"$KIWIPROBE" gen-alldata small > /dev/null
-cp -r small damaged && cp -r small cut
+# A block table offset of 0 (header 30 and two 52-byte level records: the first block set record at 8326,
+# the offset at +2) is refused naming it; a file cut inside its management data converts no parcel: fails.
+"$KIWIPROBE" gen-alldata small > /dev/null && cp -r small damaged && cp -r small cut
 printf '\0\0\0\0' | dd of=damaged/ALLDATA.KWI bs=1 seek=8328 conv=notrunc status=none
 truncate -s 8400 cut/ALLDATA.KWI
 [ "$(status "$KIWIPROBE" convert damaged/ALLDATA.KWI out-damaged)" = 4 ] &&

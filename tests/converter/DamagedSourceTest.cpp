@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <sys/stat.h>
 
 #include "converter/job/ConversionJob.h"
@@ -85,65 +84,59 @@ TEST(DamagedSource, FrameManySubParcelsNameIsReportedOnceByItsSubParcel) {
 
 // Tables the run would write into at the wrong place are refused before anything is written, a run that
 // converts no parcel fails, and a bad route guidance frame or a main frame too short for its reference
-// costs only its warning. Bytes per the layouts: block set record +2 the block table's offset in words,
-// header +0 its size in words, parcel records {KIWI address, sectors}.
+// costs its warning. Per the layouts: block set record +2 the block table's offset, header +0 its size (both
+// in words), a parcel record's sectors +4 after its frame's KIWI address.
 TEST(DamagedSource, DamagedTablesAreRefusedAndBadFramesNamed) {
-    using Image = fixture::AllDataImage;
-    const auto put = [](Image& i, int64_t at, std::vector<uint8_t> bytes) {
-        std::copy(bytes.begin(), bytes.end(), i.allData.begin() + at);
-    };
-    // Where the management data holds the KIWI address of a frame (its parcel record).
-    const auto recordOf = [](const Image& i, int64_t frame) {
+    using enum ConversionStatus;
+    const fixture::AllDataImage source = fixture::buildAllData(fixture::smallAllDataPlan());
+    const std::vector<uint8_t>& bytes = source.allData;
+    const int64_t set = source.blockSetTables[0];
+    const auto recordOf = [&](int64_t frame) {
         const uint8_t a[4] = {0, uint8_t(frame >> 19), uint8_t(frame >> 11), uint8_t(frame % 2048 / 32)};
-        return std::search(i.allData.begin() + i.partBase, i.allData.end(), a, a + 4) - i.allData.begin();
+        return std::search(bytes.begin() + source.partBase, bytes.end(), a, a + 4) - bytes.begin();
     };
-    const auto parcel = [](const Image& i) { return i.parcels.front(); };
     const struct {
         const char* name;
-        std::function<void(Image&)> damage;
+        int64_t at;
+        std::vector<uint8_t> put; // none: the file ends at `at`
         ConversionStatus status;
         std::string said;
     } cases[] = {
         {"table-at-0",
-         [&](Image& i) {
-             put(i, i.blockSetTables[0] + 2, {0, 0, 0, 0});
-         },
-         ConversionStatus::Refused,
+         set + 2,
+         {0, 0, 0, 0},
+         Refused,
          "level 0 block set 0: its block table (72 bytes at 8192) lies over the main"},
         {"tables-overlap",
-         [&](Image& i) {
-             put(i, i.blockSetTables[0] + 15, {uint8_t(i.allData[i.blockSetTables[0] + 5] + 6)});
-         },
-         ConversionStatus::Refused,
+         set + 15,
+         {uint8_t(bytes[size_t(set) + 5] + 6)},
+         Refused,
          "block set 1: its block table (72 bytes at 8368) overlaps level 0 block set 0"},
         {"header-size",
-         [&](Image& i) {
-             put(i, i.partBase, {0x57, 0x0F});
-         },
-         ConversionStatus::Refused, "header declares 44574 bytes, more than the 352 bytes"},
-        {"cut-short", [](Image& i) { i.allData.resize(size_t(i.partBase) + 208); }, ConversionStatus::Failed,
-         "No parcel of the source could be converted"},
+         source.partBase,
+         {0x57, 0x0F},
+         Refused,
+         "header declares 44574 bytes, more than the 352"},
+        {"cut-short", source.partBase + 208, {}, Failed, "No parcel of the source could be converted"},
         {"guidance-0xFFFF",
-         [&](Image& i) {
-             put(i, recordOf(i, parcel(i).routeGuidanceFrame) + 4, {0xFF, 0xFF});
-         },
-         ConversionStatus::Done, "WARNING: Parcel 0/0/0/0 route guidance frame unreadable"},
+         recordOf(source.parcels[0].routeGuidanceFrame) + 4,
+         {0xFF, 0xFF},
+         Done,
+         "WARNING: Parcel 0/0/0/0 route guidance frame unreadable"},
         {"short-linked-frame",
-         [&](Image& i) {
-             put(i, recordOf(i, parcel(i).frame) + 4, {0, 1});
-         },
-         ConversionStatus::Done,
+         recordOf(source.parcels[0].frame) + 4,
+         {0, 1},
+         Done,
          "WARNING: Parcel 0/0/0/0 main frame too short for its route guidance reference"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Image image = fixture::buildAllData(fixture::smallAllDataPlan());
-        c.damage(image);
+        fixture::AllDataImage image = source;
+        std::copy(c.put.begin(), c.put.end(), image.allData.begin() + c.at);
+        if (c.put.empty()) image.allData.resize(size_t(c.at));
         const Outcome o = convertImage(c.name, image);
         EXPECT_EQ(o.result.status, c.status) << o.result.message;
-        EXPECT_EQ(countContaining(c.status == ConversionStatus::Done ? o.log : std::vector{o.result.message},
-                                  c.said),
-                  1);
-        EXPECT_EQ(o.outputSize < 0, c.status != ConversionStatus::Done);
+        EXPECT_EQ(countContaining(c.status == Done ? o.log : std::vector{o.result.message}, c.said), 1);
+        EXPECT_EQ(o.outputSize < 0, c.status != Done);
     }
 }
