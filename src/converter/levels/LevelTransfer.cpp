@@ -183,7 +183,8 @@ private:
                           uint32_t& size, int64_t sub = -1);
     void linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t guideSize);
     void ensureRoom(uint32_t size) const;
-    // The frame unreadable (reported once per frame, many records may name it).
+    // The frame unreadable, reported once per key: many records may name one frame. A guidance frame is
+    // reported under ~key, apart from a main frame at the same place.
     void unreadable(int64_t key, int64_t sub, const char* what);
     void repairAdjacency();
 
@@ -279,7 +280,7 @@ int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record
     int64_t value = -1;
     if (table && table->Find(key, value, size)) return value;
     if (plannedSize(record) == 0) {
-        unreadable(key, sub, " route guidance frame unreadable");
+        unreadable(~key, sub, " route guidance frame unreadable");
         return -1;
     }
     ensureRoom(record.Size);
@@ -287,7 +288,7 @@ int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record
     size = planned_ ? plannedSize(record)
                     : c_.writer.WriteGuidanceFrame({record.Stream, record.Address, record.Size}, c_.out, at);
     if (size == 0) {
-        unreadable(key, sub, " route guidance frame unreadable");
+        unreadable(~key, sub, " route guidance frame unreadable");
         if (table) table->Add(key, -1, 0);
         return -1;
     }
