@@ -47,10 +47,11 @@ touch plain-file
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI plain-file)" = 4 ] || fail "a file as output folder was not refused"
 
 # A block table offset of 0 (header 30 and two 52-byte level records: the first block set record at 8326,
-# the offset at +2) is refused naming it; a file cut inside its management data converts no parcel: fails.
-"$KIWIPROBE" gen-alldata small > /dev/null && cp -r small damaged && cp -r small cut
+# the offset at +2) is refused naming it; a file cut after its 352 bytes of management data, without its
+# data files, converts no parcel: it fails.
+"$KIWIPROBE" gen-alldata small > /dev/null && cp -r small damaged && mkdir cut && cp small/ALLDATA.KWI cut
 printf '\0\0\0\0' | dd of=damaged/ALLDATA.KWI bs=1 seek=8328 conv=notrunc status=none
-truncate -s 8400 cut/ALLDATA.KWI
+truncate -s 8544 cut/ALLDATA.KWI
 [ "$(status "$KIWIPROBE" convert damaged/ALLDATA.KWI out-damaged)" = 4 ] &&
     grep -q "level 0 block set 0: its block table" last.err || fail "a table at the header was not refused"
 [ "$(status "$KIWIPROBE" convert cut/ALLDATA.KWI out-cut)" = 3 ] && grep -q "No parcel" last.err ||

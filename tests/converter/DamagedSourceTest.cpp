@@ -98,7 +98,7 @@ TEST(DamagedSource, DamagedTablesAreRefusedAndBadFramesNamed) {
     const struct {
         const char* name;
         int64_t at;
-        std::vector<uint8_t> put; // none: the file ends at `at`
+        std::vector<uint8_t> put; // none: the file ends at `at`, without its data files
         ConversionStatus status;
         std::string said;
     } cases[] = {
@@ -117,7 +117,8 @@ TEST(DamagedSource, DamagedTablesAreRefusedAndBadFramesNamed) {
          {0x57, 0x0F},
          Refused,
          "header declares 44574 bytes, more than the 352"},
-        {"cut-short", source.partBase + 208, {}, Failed, "No parcel of the source could be converted"},
+        {"cut-short", source.partBase + 208, {}, Refused, "block table (72 bytes at 8356) lies past the end"},
+        {"no-parcel", source.partBase + 352, {}, Failed, "No parcel of the source could be converted"},
         {"guidance-0xFFFF",
          recordOf(source.parcels[0].routeGuidanceFrame) + 4,
          {0xFF, 0xFF},
@@ -133,7 +134,7 @@ TEST(DamagedSource, DamagedTablesAreRefusedAndBadFramesNamed) {
         SCOPED_TRACE(c.name);
         fixture::AllDataImage image = source;
         std::copy(c.put.begin(), c.put.end(), image.allData.begin() + c.at);
-        if (c.put.empty()) image.allData.resize(size_t(c.at));
+        if (c.put.empty()) image.allData.resize(size_t(c.at)), image.files.clear();
         const Outcome o = convertImage(c.name, image);
         EXPECT_EQ(o.result.status, c.status) << o.result.message;
         EXPECT_EQ(countContaining(c.status == Done ? o.log : std::vector{o.result.message}, c.said), 1);

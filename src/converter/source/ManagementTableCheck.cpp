@@ -77,9 +77,12 @@ private:
         const TLN_Level_Management_Record& record = *map_.Level(level);
         const uint32_t sets = record.AcceptedBlockSetCount;
         if (sets == 0 || record.BlockSetTablePosition < 0) return {};
+        // The records the level declares (the reader takes those the file holds): a table the file's end
+        // cuts short is not inside the source. Records closer than 10 bytes are read as one.
+        const int64_t stride = map_.BlockSetRecordSize();
+        const int64_t declared = stride >= kBlockSetRecordBytes ? record.BlockSetCount() : sets;
         const Table table{record.BlockSetTablePosition,
-                          record.BlockSetTablePosition + int64_t(sets - 1) * map_.BlockSetRecordSize() +
-                              kBlockSetRecordBytes,
+                          record.BlockSetTablePosition + (declared - 1) * stride + kBlockSetRecordBytes,
                           levelName(level) + ": its block set table"};
         if (std::string why = placed(table); !why.empty()) return why;
         tables_.push_back(table);
@@ -91,9 +94,13 @@ private:
     std::string checkBlockSet(uint8_t level, uint32_t s) {
         TLN_BlockSet_Management_Record set;
         if (!map_.ReadBlockSet(level, s, set) || set.BlockCount == 0) return {};
-        // Records are read at the table's stride and written as 6 bytes each: the table is the larger.
-        const int64_t read = int64_t(set.BlockCount - 1) * map_.BlockRecordSize() +
-                             (map_.FileNameDesignation() ? kNamedBlockRecordBytes : kBlockRecordWritten);
+        // Records are read at the table's stride and written as 6 bytes each: the table is the larger, and
+        // at least the records the level declares as far as the table's size holds them.
+        const int64_t bytes = map_.FileNameDesignation() ? kNamedBlockRecordBytes : kBlockRecordWritten;
+        const auto extent = [&](int64_t blocks) { return (blocks - 1) * map_.BlockRecordSize() + bytes; };
+        const int64_t declared =
+            std::min<int64_t>(extent(map_.Level(level)->BlockCount()), set.BlockTableSize);
+        const int64_t read = std::max(extent(set.BlockCount), declared);
         const int64_t written = int64_t(set.BlockCount) * kBlockRecordWritten;
         const Table table{set.BlockTablePosition, set.BlockTablePosition + std::max(read, written),
                           setName(level, s) + ": its block table"};
