@@ -117,7 +117,7 @@ TEST(DamagedSource, DamagedTablesAreRefusedAndBadFramesNamed) {
          {0x57, 0x0F},
          Refused,
          "header declares 44574 bytes, more than the 352"},
-        {"cut-short", source.partBase + 208, {}, Refused, "block table (72 bytes at 8356) lies past the end"},
+        {"cut-short", source.partBase + 208, {}, Refused, "the file ends 208 bytes into the 352 bytes"},
         {"no-parcel", source.partBase + 352, {}, Failed, "No parcel of the source could be converted"},
         {"guidance-0xFFFF",
          recordOf(source.parcels[0].routeGuidanceFrame) + 4,

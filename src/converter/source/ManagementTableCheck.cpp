@@ -13,6 +13,7 @@ namespace {
 // Bytes of the main map management header before the first level record, and the bytes of a level record,
 // a block set record and a block record that are read or written.
 constexpr int64_t kHeaderBytes = 30;
+constexpr int64_t kSectorBytes = 32;
 constexpr int64_t kLevelRecordRead = 40;
 constexpr int64_t kBlockSetRecordBytes = 10;
 constexpr int64_t kBlockRecordWritten = 6;
@@ -47,8 +48,12 @@ public:
         if (int64_t(map_.HeaderSize()) > size)
             return "the main map management header declares " + std::to_string(map_.HeaderSize()) +
                    " bytes, more than the " + std::to_string(size) + " bytes of the management data";
-        // What the run copies is what the source holds of the management data.
-        end_ = base + std::min<int64_t>(size, map_.PartStream()->Size() - base);
+        // A file may end inside the data's last sector (the copy reads zeros there), not before it.
+        const int64_t held = map_.PartStream()->Size() - base;
+        if (size - kSectorBytes >= held)
+            return "the file ends " + std::to_string(held) + " bytes into the " + std::to_string(size) +
+                   " bytes of the main map management data";
+        end_ = base + std::min(size, held);
         const int64_t records = map_.LevelCount();
         const int64_t recordSize = map_.LevelRecordSize();
         const Table head{base,
