@@ -45,6 +45,7 @@ public:
     std::string refusal() {
         const int64_t size = map_.GetManagementHeader(0).Size;
         const int64_t base = map_.PartBase();
+        if (size == 0) return "management header 0 gives the main map management data no size";
         if (int64_t(map_.HeaderSize()) > size)
             return "the main map management header declares " + std::to_string(map_.HeaderSize()) +
                    " bytes, more than the " + std::to_string(size) + " bytes of the management data";
