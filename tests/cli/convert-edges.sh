@@ -2,7 +2,7 @@
 # kiwiprobe convert at its edges: SIGINT and SIGTERM stop the run as a stop request does (exit 2, no
 # temporary file, the earlier output kept); a file size limit fails the run as a write error instead of
 # killing the probe; an output "folder" that is a file is refused; an extra level is refused on a map
-# that already has one.
+# that already has one; a damaged table is refused, a run without a parcel fails.
 set -euo pipefail
 : "${KIWIPROBE:?}" "${STROVANE_SAMPLE_DISC:?}" "${KIWI_WORK_DIR:?}"
 work="$KIWI_WORK_DIR"
@@ -45,6 +45,17 @@ grep -q "File too large" last.err || fail "the size limit was not reported: $(ca
 # An output folder that is a file is refused as a missing one is.
 touch plain-file
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI plain-file)" = 4 ] || fail "a file as output folder was not refused"
+
+# A block table offset of 0 (header 30 and two 52-byte level records: the first block set record at 8326,
+# the offset at +2) is refused naming it; a file cut after its 352 bytes of management data, without its
+# data files, converts no parcel: it fails.
+"$KIWIPROBE" gen-alldata small > /dev/null && cp -r small damaged && mkdir cut && cp small/ALLDATA.KWI cut
+printf '\0\0\0\0' | dd of=damaged/ALLDATA.KWI bs=1 seek=8328 conv=notrunc status=none
+truncate -s 8544 cut/ALLDATA.KWI
+[ "$(status "$KIWIPROBE" convert damaged/ALLDATA.KWI out-damaged)" = 4 ] &&
+    grep -q "level 0 block set 0: its block table" last.err || fail "a table at the header was not refused"
+[ "$(status "$KIWIPROBE" convert cut/ALLDATA.KWI out-cut)" = 3 ] && grep -q "No parcel" last.err ||
+    fail "a run that converted no parcel did not fail: $(cat last.err)"
 
 # The extra level: refused below a last level not of level code 0 and without building data; on the sample
 # disc with one house number, then again on its output: refused.

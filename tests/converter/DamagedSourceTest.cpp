@@ -81,3 +81,63 @@ TEST(DamagedSource, FrameManySubParcelsNameIsReportedOnceByItsSubParcel) {
     EXPECT_EQ(countContaining(o.log, " unreadable"), 1);
     EXPECT_EQ(countContaining(o.log, "WARNING: Parcel 0/0/0/0 sub-parcel 0 unreadable"), 1);
 }
+
+// Tables the run would write into at the wrong place are refused before anything is written, a run that
+// converts no parcel fails, and a bad route guidance frame or a main frame too short for its reference
+// costs its warning. Per the layouts: block set record +2 the block table's offset, header +0 its size (both
+// in words), a parcel record's sectors +4 after its frame's KIWI address.
+TEST(DamagedSource, DamagedTablesAreRefusedAndBadFramesNamed) {
+    using enum ConversionStatus;
+    const fixture::AllDataImage source = fixture::buildAllData(fixture::smallAllDataPlan());
+    const std::vector<uint8_t>& bytes = source.allData;
+    const int64_t set = source.blockSetTables[0];
+    const auto recordOf = [&](int64_t frame) {
+        const uint8_t a[4] = {0, uint8_t(frame >> 19), uint8_t(frame >> 11), uint8_t(frame % 2048 / 32)};
+        return std::search(bytes.begin() + source.partBase, bytes.end(), a, a + 4) - bytes.begin();
+    };
+    const struct {
+        const char* name;
+        int64_t at;
+        std::vector<uint8_t> put; // none: the file ends at `at`, without its data files
+        ConversionStatus status;
+        std::string said;
+    } cases[] = {
+        {"table-at-0",
+         set + 2,
+         {0, 0, 0, 0},
+         Refused,
+         "level 0 block set 0: its block table (72 bytes at 8192) lies over the main"},
+        {"tables-overlap",
+         set + 15,
+         {uint8_t(bytes[size_t(set) + 5] + 6)},
+         Refused,
+         "block set 1: its block table (72 bytes at 8368) overlaps level 0 block set 0"},
+        {"header-size",
+         source.partBase,
+         {0x57, 0x0F},
+         Refused,
+         "header declares 44574 bytes, more than the 352"},
+        {"cut-short", source.partBase + 208, {}, Refused, "the file ends 208 bytes into the 352 bytes"},
+        {"no-parcel", source.partBase + 352, {}, Failed, "No parcel of the source could be converted"},
+        {"guidance-0xFFFF",
+         recordOf(source.parcels[0].routeGuidanceFrame) + 4,
+         {0xFF, 0xFF},
+         Done,
+         "WARNING: Parcel 0/0/0/0 route guidance frame unreadable"},
+        {"short-linked-frame",
+         recordOf(source.parcels[0].frame) + 4,
+         {0, 1},
+         Done,
+         "WARNING: Parcel 0/0/0/0 main frame too short for its route guidance reference"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fixture::AllDataImage image = source;
+        std::copy(c.put.begin(), c.put.end(), image.allData.begin() + c.at);
+        if (c.put.empty()) image.allData.resize(size_t(c.at)), image.files.clear();
+        const Outcome o = convertImage(c.name, image);
+        EXPECT_EQ(o.result.status, c.status) << o.result.message;
+        EXPECT_EQ(countContaining(c.status == Done ? o.log : std::vector{o.result.message}, c.said), 1);
+        EXPECT_EQ(o.outputSize < 0, c.status != Done);
+    }
+}

@@ -24,6 +24,7 @@
 #include "converter/rewrite/ImportParcelWriter.h"
 #include "converter/rewrite/OneWayArrows.h"
 #include "converter/rewrite/ParcelFilters.h"
+#include "converter/source/ManagementTableCheck.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BigEndianIO.h"
 #include "kiwi/io/TempFileStream.h"
@@ -153,10 +154,18 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
     c.progress.AddLog("");
     WriteCoverageEdge(c.out, c.options.target, map.CoverageWest(), map.CoverageEast(), c.progress);
 
+    const int64_t framesStart = c.dataCursor;
     for (uint8_t level = 0; level < map.LevelCount(); ++level) {
         c.progress.SetTaskBarProgress(level, map.LevelCount());
         TransferLevel(c, level);
     }
+    // A map without a single parcel is no map: the source's records name no frame it holds (or the
+    // filters kept none), and the warnings say which.
+    if (c.dataCursor == framesStart)
+        throw EConvertError(
+            "No parcel of the source could be converted" +
+            (c.warnings > 0 ? " (see the " + std::to_string(c.warnings) + " warnings)" : std::string()) +
+            ": the new map would hold none");
     c.dataCursor = AlignUp32(c.dataCursor);
     if (c.options.addExtraLevel) {
         rewrite::WriteExtraLevelFrames(c, extra, extraInformation);
@@ -250,6 +259,8 @@ std::string openSource(const std::string& sourcePath, const ConversionOptions& o
         return "\"" + sourcePath + "\" holds no main map";
     if (const std::string unsupported = UnsupportedOption(options, map, buildingData); !unsupported.empty())
         return "Refused: " + unsupported;
+    if (const std::string damaged = ManagementTableRefusal(map); !damaged.empty())
+        return "Refused: the source's main map management data is damaged: " + damaged;
 
     source.guard.ProtectFile(sourcePath);
     source.guard.ProtectFile(map.GetAllDataStream()->FileName());

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_set>
 #include <vector>
 
 #include "converter/levels/AdjacentParcelRepair.h"
@@ -179,9 +180,12 @@ private:
     int64_t mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
                       uint32_t& size, int64_t sub = -1);
     int64_t guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
-                          uint32_t& size);
+                          uint32_t& size, int64_t sub = -1);
     void linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t guideSize);
     void ensureRoom(uint32_t size) const;
+    // The frame unreadable, reported once per key: many records may name one frame. A guidance frame is
+    // reported under ~key, apart from a main frame at the same place.
+    void unreadable(int64_t key, int64_t sub, const char* what);
     void repairAdjacency();
 
     // The key base of a frame's stream: the last stream's, or the context's (looked up by file name).
@@ -205,6 +209,8 @@ private:
     bool planned_;
     FrameCopyPlan plan_;
     std::vector<int64_t> notFixed_;
+    // Main frames written too short to hold a route guidance reference: none is written into them.
+    std::unordered_set<int64_t> shortFrames_;
     std::weak_ptr<TLN_Stream> lastStream_;
     int64_t lastKeyBase_ = 0;
     // Where the level has reached, for the "ERROR!: Parcel" line.
@@ -217,11 +223,23 @@ void LevelWriter::ensureRoom(uint32_t size) const {
     c_.checkOutputBudget(c_.dataCursor + int64_t(size));
 }
 
+void LevelWriter::unreadable(int64_t key, int64_t sub, const char* what) {
+    if (c_.unreadableFrames.insert(key).second)
+        c_.warn("Parcel " + reached() + (sub >= 0 ? " sub-parcel " + std::to_string(sub) : "") + what);
+}
+
 int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
                                uint32_t& size, int64_t sub) {
     const int64_t key = keyBase(record.Stream) + record.Address;
     int64_t value = -1;
     if (table && table->Find(key, value, size)) return value;
+    // A frame the source does not hold whole is read by no writer. It is not remembered as dropped: another
+    // record may name it with a size the source holds. Nor is room asked for its declared size, which
+    // damage can make 2 MiB.
+    if (plannedSize(record) == 0) {
+        unreadable(key, sub, " unreadable");
+        return -1;
+    }
     ensureRoom(record.Size);
     const int64_t at = c_.dataCursor;
     const SourceFrame source{record.Stream, record.Address, record.Size};
@@ -238,13 +256,11 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
         size = CopyParcelWriter().WriteMainFrame(source, c_.out, at);
     }
     if (size == 0) {
-        // Many records may name one unreadable frame: it is reported once.
-        if (c_.unreadableFrames.insert(key).second)
-            c_.warn("Parcel " + reached() + (sub >= 0 ? " sub-parcel " + std::to_string(sub) : "") +
-                    " unreadable");
+        unreadable(key, sub, " unreadable");
         if (table) table->Add(key, -1, 0);
         return -1;
     }
+    if (size < uint32_t(kGuidanceReferenceOffset + 6)) shortFrames_.insert(at);
     if (table) table->Add(key, at, size);
     if (planned_) {
         plan_.AddMain(record.Stream, keyBase(record.Stream), record.Address, size);
@@ -259,15 +275,20 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
 }
 
 int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record,
-                                   TLN_IntegtationChecker* table, uint32_t& size) {
+                                   TLN_IntegtationChecker* table, uint32_t& size, int64_t sub) {
     const int64_t key = keyBase(record.Stream) + record.Address;
     int64_t value = -1;
     if (table && table->Find(key, value, size)) return value;
+    if (plannedSize(record) == 0) {
+        unreadable(~key, sub, " route guidance frame unreadable");
+        return -1;
+    }
     ensureRoom(record.Size);
     const int64_t at = c_.dataCursor;
     size = planned_ ? plannedSize(record)
                     : c_.writer.WriteGuidanceFrame({record.Stream, record.Address, record.Size}, c_.out, at);
     if (size == 0) {
+        unreadable(~key, sub, " route guidance frame unreadable");
         if (table) table->Add(key, -1, 0);
         return -1;
     }
@@ -280,6 +301,12 @@ int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record
 
 void LevelWriter::linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t guideSize) {
     if (mainOffset < 0) return;
+    if (!shortFrames_.empty() && shortFrames_.count(mainOffset)) {
+        // Its bytes 28..33 belong to the frame after it.
+        c_.warn("Parcel " + reached() +
+                " main frame too short for its route guidance reference: copied as it is");
+        return;
+    }
     if (planned_) return plan_.Link(mainOffset, guideOffset, guideSize);
     c_.out.Seek(mainOffset + kGuidanceReferenceOffset);
     if (guideOffset >= 0)
@@ -411,6 +438,8 @@ void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t a
     }
     const SubList& sub = t.plan.guideSubs.empty() ? SubList{} : t.plan.guideSubs[i];
     if (!record.IsDivided() || t.subOffsets[i].empty() || sub.position < 0) {
+        // Divided where its main record is not (or the other way round), or its sub-list unreadable.
+        c_.warn("Parcel " + reached() + " route guidance record unreadable");
         t.image.empty(at);
         return;
     }
@@ -427,7 +456,7 @@ void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t a
         if (k < t.subOffsets[i].size() && t.subOffsets[i][k] >= 0 &&
             c_.map.ReadParcel(t.block.Stream, level_, k, subRecord, false, sub.position) &&
             !subRecord.IsDivided())
-            guide = guidanceFrame(subRecord, &t.table, size);
+            guide = guidanceFrame(subRecord, &t.table, size, k);
         if (guide < 0)
             t.image.empty(subAt);
         else
@@ -459,6 +488,7 @@ void LevelWriter::repairAdjacency() {
         c_.checkStop();
     }
     adjacency_.Clear();
+    shortFrames_.clear();
 }
 
 void LevelWriter::run() {

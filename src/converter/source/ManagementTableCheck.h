@@ -1,0 +1,15 @@
+// The check a conversion run makes of the source's main map management data before it writes anything.
+// The run copies the management data to its new place and then writes into the copy where the source's
+// own offsets point: each level's block set records and each block set's block records. On a damaged
+// source those offsets can point at the header, past the data, or into another table, and the writes would
+// break the new map while the run reported success. So every table the run writes into must lie inside the
+// management data the source holds, after its header and level records, apart from every other table.
+#pragma once
+
+#include <string>
+
+class TLN_KiwiMap;
+
+// The reason the source's management tables cannot be copied, naming the level, block set and table, or
+// "" when they can.
+std::string ManagementTableRefusal(TLN_KiwiMap& map);
