@@ -4,6 +4,7 @@
 // items the views add, double-clicks and popup items leading to nodes, and beeps where a target is missing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "kiwi/core/MapCodePage.h"
@@ -19,6 +20,8 @@
 #include "support/model/ViewHostLog.h"
 
 namespace {
+
+constexpr uint8_t kSrpo[] = {'S', 'R', 'P', 'O'};
 
 struct IndexViews : ::testing::Test {
     FieldGridModel model;
@@ -47,7 +50,10 @@ struct IndexViews : ::testing::Test {
     }
     void openTown() {
         const std::string folder = fixture::scratchDir("index-views-town");
-        const fixture::TownIndexFiles files = fixture::buildTownIndex();
+        fixture::TownIndexFiles files = fixture::buildTownIndex();
+        // The search record's expansion field offset stored as all ones (none).
+        const auto record = std::search(files.dataFile.begin(), files.dataFile.end(), kSrpo, kSrpo + 4);
+        std::fill_n(record + 8, 4, uint8_t(0xFF));
         fixture::writeFile(folder + "/INDEXDAT.KWI", files.index);
         fixture::writeFile(folder + "/SRCH0001.KWI", files.dataFile);
         open(folder + "/INDEXDAT.KWI");
@@ -92,6 +98,7 @@ TEST_F(IndexViews, HeaderVolumeAndASearchRecordWithItsTablesAndNextLevels) {
     EXPECT_EQ(record.kind, 310);
     log = show(record);
     EXPECT_EQ(row(QStringLiteral("Data Declaration")), QStringLiteral("SRPO|"));
+    EXPECT_TRUE(row(QStringLiteral("Offset to Expansion Field")).endsWith(QStringLiteral("|(-1)")));
     EXPECT_EQ(row(QStringLiteral("Character Information Data List for Representation Items")),
               QString::fromUtf8("Места|"));
     EXPECT_TRUE(has(log, "@dataset category open \"Места\" rows=5 cols=3")) << log.size();
@@ -226,6 +233,7 @@ TEST_F(IndexViews, ExpansionRecordsAndCharacterInformation) {
     EXPECT_EQ(item.caption, QStringLiteral("Item 0"));
     show(item);
     EXPECT_EQ(row(QStringLiteral("Data Declaration")), QStringLiteral("SRPO|"));
+    EXPECT_TRUE(row(QStringLiteral("Offset to Expansion Field")).endsWith(QStringLiteral("|(-1)")));
 }
 
 } // namespace

@@ -153,7 +153,7 @@ void ShowDetailedPOIRecord(KindContext& context, RecordNode& node) {
         return;
     grid.AddTextRow(s("Data Declaration"), Text(record.DataDeclaration));
     Hex32(grid, s("Expansion Field Size"), record.ExpansionFieldSize);
-    Address(grid, s("Offset to Expansion Field"), int64_t(record.ExpansionFieldOffset) * 2);
+    Address(grid, s("Offset to Expansion Field"), WordOffsetToPosition(record.ExpansionFieldOffset, 0));
     Hex32(grid, s("Size of POI Information Definition Frame"), record.DefinitionSize);
     FileAddress(grid, s("POI Information Definition Frame Address"), record.Definition);
     Hex32(grid, s("POI Information Data Frame Size"), record.DataSize);
