@@ -125,6 +125,19 @@ TEST(TmcAndLocalKinds, HostileRegionCountAndInvalidReader) {
     EXPECT_EQ(int64_t(root->children.size()), reader->RegionCount() + 1);
     EXPECT_LT(reader->RegionCount(), 100);
 
+    // Region 0's group and location info records stored 0 bytes apart are no tables.
+    TLN_TmcRegion region;
+    ASSERT_TRUE(openTmc({})->ReadRegionDataInfo(0, region));
+    std::vector<uint8_t> bytes = fixture::buildRdstmcPart({}, kPrefix);
+    for (const int64_t size : {region.Position + 11, region.Position + 19})
+        bytes[size_t(size)] = 0;
+    auto zero = harness::Root(127, QStringLiteral("RDS-TMC Data"),
+                              std::make_shared<TLN_RdstmcManager>(memory(bytes), int64_t(kPrefix)));
+    const RecordNode& damaged = *h.Expand(*zero)[1];
+    EXPECT_EQ(damaged.caption, QStringLiteral("Region 0  (Error)"));
+    EXPECT_FALSE(damaged.error.isEmpty());
+    EXPECT_FALSE(damaged.Expandable());
+
     plan = {};
     plan.usageCode = 1; // not an RDS-TMC part
     auto invalid = harness::Root(127, QStringLiteral("RDS-TMC Data"), openTmc(plan));

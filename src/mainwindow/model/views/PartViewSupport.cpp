@@ -31,6 +31,10 @@ void ManagementHeader(KindContext& context, const RecordNode& node, int headerIn
     AddManagementHeaderRows(context, header, document);
 }
 
+void ErrorRow(FieldGrid& grid, const RecordNode& node) {
+    if (!node.error.isEmpty()) grid.AddTextRow(QStringLiteral("Ошибка"), {}, node.error);
+}
+
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark) {
     grid.AddInt64HexRow(name, remark, position);
 }

@@ -221,6 +221,7 @@ void ShowRegionLevel(KindContext& context, RecordNode& node) {
     Hex32(grid, s("Link Cost Record Size"), level.LinkCostRecordSize);
     Hex32(grid, s("Regulation Record Size"), level.RegulationRecordSize);
     Hex32(grid, s("Between-links Cost Record Size"), level.BetweenLinksRecordSize);
+    partview::ErrorRow(grid, node);
 }
 
 void ShowRegionRecord(KindContext& context, RecordNode& node) {
