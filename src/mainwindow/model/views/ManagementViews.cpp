@@ -12,7 +12,6 @@
 #include "mainwindow/model/kinds/ManagementPart.h"
 #include "mainwindow/model/views/MainMapViews.h"
 #include "mainwindow/model/views/ManagementRows.h"
-#include "mainwindow/model/views/PartViewSupport.h"
 
 using namespace management;
 
@@ -107,7 +106,7 @@ void AddManagementHeaderRows(KindContext& context, RecordNode& node, HelpDocumen
     if (ManagementAddressBeyondEnd(*map, header))
         grid.AddSubHeader(QStringLiteral("Management Address exceeds the file size !!!"));
     // Why the node is an "(Error)" one, in the wide remark column.
-    partview::ErrorRow(grid, node);
+    if (!node.error.isEmpty()) grid.AddTextRow(QStringLiteral("Ошибка"), {}, node.error);
 }
 
 void ShowManagementHeader(KindContext& context, RecordNode& node) {
