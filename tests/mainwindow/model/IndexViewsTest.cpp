@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 
 #include "kiwi/core/MapCodePage.h"
@@ -233,7 +234,23 @@ TEST_F(IndexViews, ExpansionRecordsAndCharacterInformation) {
     EXPECT_EQ(item.caption, QStringLiteral("Item 0"));
     show(item);
     EXPECT_EQ(row(QStringLiteral("Data Declaration")), QStringLiteral("SRPO|"));
-    EXPECT_TRUE(row(QStringLiteral("Offset to Expansion Field")).endsWith(QStringLiteral("|(-1)")));
+
+    // The entry's element frame read from a place that holds something else (word 0x31 of the data file):
+    // no control bytes in the cells, and its header says that what is there is no declaration.
+    const std::string folder = fixture::scratchDir("index-views-elsewhere");
+    fixture::TownIndexFiles files = fixture::buildTownIndex();
+    const uint8_t elm1[] = {'E', 'L', 'M', '1'};
+    const auto offset = std::search(files.dataFile.begin(), files.dataFile.end(), elm1, elm1 + 4) + 13 + 12;
+    std::copy_n(std::array<uint8_t, 4>{0, 0, 0, 0x31}.begin(), 4, offset);
+    fixture::writeFile(folder + "/INDEXDAT.KWI", files.index);
+    fixture::writeFile(folder + "/SRCH0001.KWI", files.dataFile);
+    open(folder + "/INDEXDAT.KWI");
+    show(*root->children[2]);
+    show(*root->children[2]->children[0]);
+    const QString elsewhere = DumpGrid(model);
+    EXPECT_FALSE(
+        std::any_of(elsewhere.begin(), elsewhere.end(), [](QChar c) { return c < u' ' && c != u'\n'; }));
+    EXPECT_TRUE(elsewhere.contains(QStringLiteral("Management Frame >|SRCH0001.KWI  (объявление «")));
 }
 
 } // namespace

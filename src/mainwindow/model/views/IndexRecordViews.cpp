@@ -14,7 +14,6 @@
 using namespace indexview;
 using partview::Address;
 using partview::Hex32;
-using partview::Text;
 
 namespace {
 
@@ -186,6 +185,7 @@ void ShowExpansionFieldRecord(KindContext& context, RecordNode& node) {
     if (ShowWhenMissing(grid, *reader, record.Data.FileName) || !record.Data.Exists() ||
         !reader->ReadCharacterInfoFrame(record.Data, frame))
         return;
+    MarkDeclaration(grid, frame.DataDeclaration);
     grid.AddTextRow(s("Data Declaration"), Text(frame.DataDeclaration));
     grid.AddDWordRow(s("Number of character information management records"), {}, frame.EntryCount);
     std::vector<std::unique_ptr<RecordNode>> entries;
@@ -222,6 +222,7 @@ void ShowCharacterInfoRecord(KindContext& context, RecordNode& node) {
     if (ShowWhenMissing(grid, *reader, entry.Data.FileName) || !entry.Data.Exists() ||
         !reader->ReadCharacterInfoFrame(entry.Data, elements))
         return;
+    MarkDeclaration(grid, elements.DataDeclaration);
     grid.AddTextRow(s("Data Declaration"), Text(elements.DataDeclaration));
     grid.AddDWordRow(s("Number of character information management records"), {}, elements.EntryCount);
     std::vector<std::unique_ptr<RecordNode>> items;
@@ -236,6 +237,7 @@ void ShowCharacterInfoRecord(KindContext& context, RecordNode& node) {
         if (ShowWhenMissing(grid, *reader, at.FileName) || !frameRef ||
             !reader->ReadSearchFrameHeader(frameRef->at, frameRef->fileAddresses, header))
             continue;
+        MarkDeclaration(grid, header.DataDeclaration);
         grid.AddDWordRow(s("Number of Detailed Information Records"), {}, header.RecordCount);
         Hex32(grid, s("Size of Detailed Information Records"), header.RecordSize);
         Address(grid, s("Offset to the Top of Detailed Information Records"), header.RecordsPosition);

@@ -14,7 +14,6 @@
 using namespace indexview;
 using partview::Address;
 using partview::Hex32;
-using partview::Text;
 
 namespace {
 

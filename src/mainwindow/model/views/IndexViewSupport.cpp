@@ -1,6 +1,8 @@
 // The shared parts of the index data views.
 #include "mainwindow/model/views/IndexViewSupport.h"
 
+#include <algorithm>
+
 #include "kiwi/index/IndexManager.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/NodeKinds.h"
@@ -10,13 +12,36 @@
 
 namespace indexview {
 
-using partview::Text;
-
 namespace {
 QString s(const char* text) {
     return QString::fromUtf8(text);
 }
 } // namespace
+
+QString Text(const std::string& value) {
+    QString text = partview::Text(value);
+    // Bytes that are no UTF-8 are shown one character each, as a single-byte page shows them.
+    if (text.contains(QChar::ReplacementCharacter))
+        text = QString::fromLatin1(value.data(), qsizetype(value.size()));
+    for (QChar& c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = u'.';
+    return text;
+}
+
+bool IsDeclaration(const std::string& declaration) {
+    return declaration.size() == 4 &&
+           std::all_of(declaration.begin(), declaration.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+void MarkDeclaration(FieldGrid& grid, const std::string& declaration) {
+    if (IsDeclaration(declaration)) return;
+    FieldGridModel& model = grid.Model();
+    const int header = model.rowCount() - 2;
+    if (header < 0 || model.Row(header).tag != RowTag::SectionHeader) return;
+    QString& value = model.Row(header).value;
+    value += (value.isEmpty() ? QString() : s("  ")) +
+             s("(объявление «%1» не распознано: здесь другие данные)").arg(Text(declaration));
+}
 
 bool IsNextLevelKind(int kind) {
     switch (kind) {
