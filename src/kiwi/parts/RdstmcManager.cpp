@@ -19,8 +19,8 @@ constexpr int64_t kLocationDataBytes = 50;
 // when there are none).
 std::string overlapError(const char* records, int64_t count, int64_t stride, int64_t recordBytes) {
     if (count == 0 || stride >= recordBytes) return {};
-    return std::string(records) + " records of " + std::to_string(stride) + " bytes are shorter than the " +
-           std::to_string(recordBytes) + " bytes each holds";
+    return std::string(records) + " records of " + std::to_string(stride) + " bytes, each needs " +
+           std::to_string(recordBytes);
 }
 
 // A word offset from a frame or record that may itself be none: from none it gives none.
@@ -134,7 +134,7 @@ bool TLN_RdstmcManager::ReadRegionDataInfo(int64_t region, TLN_TmcRegion& record
         overlapError("location info", std::max<int64_t>(record.NumberOfLocationInfos, record.NumberOfGroups),
                      record.LocationInfoRecordSize, kLocationInfoBytes);
     record.TableError = groupError.empty() || locationError.empty() ? groupError + locationError
-                                                                    : groupError + "; " + locationError;
+                                                                    : groupError + "\n" + locationError;
     if (groupError.empty())
         record.ReadableGroups = bounded::recordsThatFit(
             record.NumberOfGroups, record.GroupDataPosition, record.GroupRecordSize, kGroupBytes,

@@ -63,7 +63,7 @@ struct TLN_TmcRegion {
     int64_t LocationDataSize = 0;
     int64_t NamePosition = -1;
     // Why the region's group or location info table is no table ("" when both are): records closer
-    // together than the fields each holds. Such a table reads no records.
+    // together than the fields each holds, one reason a line. Such a table reads no records.
     std::string TableError;
 };
 

@@ -68,8 +68,8 @@ void TLN_RegionManager::readHeader() {
         // Records closer together than the fields each holds overlap: no layout, whatever their count.
         std::string tableError;
         if (level.RegionCount > 0 && int64_t(level.RegionRecordSize) * 2 < recordBytes)
-            tableError = "region management records of " + std::to_string(level.RegionRecordSize * 2) +
-                         " bytes are shorter than the " + std::to_string(recordBytes) + " bytes each holds";
+            tableError = "region records of " + std::to_string(level.RegionRecordSize * 2) +
+                         " bytes, each needs " + std::to_string(recordBytes);
         levels_.push_back(level);
         tableErrors_.push_back(std::move(tableError));
     }

@@ -43,9 +43,9 @@ void TLN_VoiceManager::readHeader() {
         languageCount_ = ReadWordBE(stream, base_ + 4);
         // The header's own size (its language blocks included) past the end: the file is cut.
         if (base_ + int64_t(headerWordSize_) * 2 > size) {
-            fail(KiwiError(
-                "the voice distribution header of " + std::to_string(int64_t(headerWordSize_) * 2) +
-                " bytes runs past the end of the data (" + std::to_string(size - base_) + " bytes)"));
+            fail(KiwiError("the voice distribution header needs " +
+                           std::to_string(int64_t(headerWordSize_) * 2) + " bytes, " +
+                           std::to_string(size - base_) + " are there"));
             return;
         }
         if (languageCount_ > kMaxLanguages) {

@@ -101,8 +101,7 @@ TEST_F(PictureViews, TheStandardSetFromItsList) {
             EXPECT_NE(std::find(effects.begin(), effects.end(), picture), effects.end()) << expected[i].what;
         // A GIF that does not decode says so, with the decoder's reason.
         const QString error = row(QStringLiteral("Ошибка"));
-        EXPECT_EQ(error.startsWith(QStringLiteral("Изображение не декодировано|")) &&
-                      error.section('|', 1) != "",
+        EXPECT_EQ(error.startsWith(QStringLiteral("GIF не декодирован|")) && error.section('|', 1) != "",
                   expected[i].what == "truncated GIF")
             << expected[i].what;
     }

@@ -38,9 +38,10 @@ void MarkDeclaration(FieldGrid& grid, const std::string& declaration) {
     FieldGridModel& model = grid.Model();
     const int header = model.rowCount() - 2;
     if (header < 0 || model.Row(header).tag != RowTag::SectionHeader) return;
-    QString& value = model.Row(header).value;
-    value += (value.isEmpty() ? QString() : s("  ")) +
-             s("(объявление «%1» не распознано: здесь другие данные)").arg(Text(declaration));
+    // In the wide remark column, after the header's offset.
+    QString& remark = model.Row(header).remark;
+    remark +=
+        (remark.isEmpty() ? QString() : s("  ")) + s("объявление «%1» не распознано").arg(Text(declaration));
 }
 
 bool IsNextLevelKind(int kind) {

@@ -32,7 +32,8 @@ void ManagementHeader(KindContext& context, const RecordNode& node, int headerIn
 }
 
 void ErrorRow(FieldGrid& grid, const RecordNode& node) {
-    if (!node.error.isEmpty()) grid.AddTextRow(QStringLiteral("Ошибка"), {}, node.error);
+    for (const QString& line : node.error.split(u'\n', Qt::SkipEmptyParts))
+        grid.AddTextRow(QStringLiteral("Ошибка"), {}, line);
 }
 
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark) {

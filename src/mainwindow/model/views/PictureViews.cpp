@@ -195,7 +195,7 @@ void ShowImageDataRecord(KindContext& context, RecordNode& node) {
     if (!picture.isNull())
         context.host.ShowPicture(picture);
     else if (!why.empty())
-        grid.AddTextRow(s("Ошибка"), s("Изображение не декодировано"), QString::fromStdString(why));
+        grid.AddTextRow(s("Ошибка"), s("GIF не декодирован"), QString::fromStdString(why));
 }
 
 void ShowPictureAssignedManagements(KindContext& context, RecordNode& node) {
