@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 
 #include "kiwi/core/MapCodePage.h"
@@ -235,13 +234,13 @@ TEST_F(IndexViews, ExpansionRecordsAndCharacterInformation) {
     show(item);
     EXPECT_EQ(row(QStringLiteral("Data Declaration")), QStringLiteral("SRPO|"));
 
-    // The entry's element frame read from a place that holds something else (word 0x31 of the data file):
-    // no control bytes in the cells, and its header says that what is there is no declaration.
+    // The element frame read from word 0x31 of the data file: no control bytes shown, the header marked.
     const std::string folder = fixture::scratchDir("index-views-elsewhere");
     fixture::TownIndexFiles files = fixture::buildTownIndex();
     const uint8_t elm1[] = {'E', 'L', 'M', '1'};
     const auto offset = std::search(files.dataFile.begin(), files.dataFile.end(), elm1, elm1 + 4) + 13 + 12;
-    std::copy_n(std::array<uint8_t, 4>{0, 0, 0, 0x31}.begin(), 4, offset);
+    std::fill_n(offset, 3, uint8_t(0));
+    offset[3] = 0x31;
     fixture::writeFile(folder + "/INDEXDAT.KWI", files.index);
     fixture::writeFile(folder + "/SRCH0001.KWI", files.dataFile);
     open(folder + "/INDEXDAT.KWI");

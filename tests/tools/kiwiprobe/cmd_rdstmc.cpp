@@ -1,6 +1,5 @@
 // kiwiprobe rdstmc, dicvce and gen-rdstmc: the RDS-TMC part and the voice command dictionary as their
 // readers see them, and their fixture files.
-#include <algorithm>
 #include <cstdio>
 
 #include "ProbeCommand.h"
@@ -45,7 +44,6 @@ int rdstmcCommand(const probe::Args& args) {
                 (long long)t.RegionRecordSize, (long long)t.GroupFramePosition, (long long)t.GroupFrameSize,
                 (long long)t.LocationInfoFramePosition, (long long)t.LocationInfoFrameSize,
                 (long long)t.LocationFramePosition, (long long)t.LocationFrameSize);
-    if (!r.RegionTableError().empty()) std::printf("tmc error=\"%s\"\n", r.RegionTableError().c_str());
     for (int64_t i = 0; i < r.RegionCount(); ++i) {
         TLN_TmcRegion region;
         r.ReadRegionDataInfo(i, region);
@@ -59,12 +57,6 @@ int rdstmcCommand(const probe::Args& args) {
                     (long long)region.LocationInfoRecordSize, (long long)region.LocationDataPosition,
                     (long long)region.LocationDataSize,
                     quoted(r.ReadText(region.NamePosition, language)).c_str());
-        for (size_t at = 0; at < region.TableError.size();) {
-            const size_t end = std::min(region.TableError.find('\n', at), region.TableError.size());
-            std::printf("region %lld error=\"%s\"\n", (long long)i,
-                        region.TableError.substr(at, end - at).c_str());
-            at = end + 1;
-        }
         for (int g = 0; g < region.ReadableGroups; ++g) {
             TLN_TmcGroup group;
             if (!r.ReadGroupInfo(i, g, group)) continue;
