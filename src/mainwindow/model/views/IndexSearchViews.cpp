@@ -14,6 +14,7 @@
 using namespace indexview;
 using partview::Address;
 using partview::Hex32;
+using partview::Text;
 
 namespace {
 

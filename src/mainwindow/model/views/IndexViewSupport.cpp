@@ -12,21 +12,13 @@
 
 namespace indexview {
 
+using partview::Text;
+
 namespace {
 QString s(const char* text) {
     return QString::fromUtf8(text);
 }
 } // namespace
-
-QString Text(const std::string& value) {
-    QString text = partview::Text(value);
-    // Bytes that are no UTF-8 are shown one character each, as a single-byte page shows them.
-    if (text.contains(QChar::ReplacementCharacter))
-        text = QString::fromLatin1(value.data(), qsizetype(value.size()));
-    for (QChar& c : text)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = u'.';
-    return text;
-}
 
 bool IsDeclaration(const std::string& declaration) {
     return declaration.size() == 4 &&

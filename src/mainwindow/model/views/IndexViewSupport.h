@@ -43,9 +43,6 @@ inline constexpr int kNextLevelME = 370;
 inline constexpr int kNextLevelNC = 380;
 bool IsNextLevelKind(int kind);
 
-// A stored code, name or text of the index data for a cell: a record read from a place that holds
-// something else gives bytes that are no text, and control bytes show as "." as the hex viewer shows them.
-QString Text(const std::string& value);
 // Whether a stored declaration is one: four printable characters ("CHR1", "ELMF", "----").
 bool IsDeclaration(const std::string& declaration);
 // Marks the section header added last (followed by its blank row) when the frame read at its address
