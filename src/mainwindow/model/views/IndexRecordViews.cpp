@@ -95,6 +95,7 @@ void ShowDataManagementFrameHeader(KindContext& context, RecordNode& node) {
     const auto reader = ReaderOf(context, node);
     if (!reader || !reader->IsValid()) {
         context.grid.AddSectionHeader(s("Data Management Frame Header"));
+        partview::ErrorRow(context.grid, node);
         return;
     }
     frameHeaderRows(context.grid, reader->Header(), reader->Base());
