@@ -59,7 +59,8 @@ void TLN_IndexManager::readHeader() {
         const int64_t size = stream.Size();
         const std::vector<uint8_t> bytes = bounded::readBytes(stream, base_, kHeaderLength);
         if (int64_t(bytes.size()) < kHeaderLength) {
-            valid_ = false;
+            fail(KiwiError("the data management frame header needs " + std::to_string(kHeaderLength) +
+                           " bytes, " + std::to_string(bytes.size()) + " are there"));
             return;
         }
         const BeCursor c = index_span::cursor(bytes);

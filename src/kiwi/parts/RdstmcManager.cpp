@@ -15,6 +15,14 @@ constexpr int64_t kGroupBytes = 10;
 constexpr int64_t kLocationInfoBytes = 10;
 constexpr int64_t kLocationDataBytes = 50;
 
+// Why records stride bytes apart cannot each hold the recordBytes the reader reads ("" when they can, or
+// when there are none).
+std::string overlapError(const char* records, int64_t count, int64_t stride, int64_t recordBytes) {
+    if (count == 0 || stride >= recordBytes) return {};
+    return std::string(records) + " records of " + std::to_string(stride) + " bytes, each needs " +
+           std::to_string(recordBytes);
+}
+
 // A word offset from a frame or record that may itself be none: from none it gives none.
 int64_t offsetFrom(uint32_t words, int64_t base) {
     return base < 0 ? -1 : WordOffsetToPosition(words, base);
@@ -64,7 +72,9 @@ void TLN_RdstmcManager::ReadHeaders() {
         tmcHeader_.LocationFrameSize = int64_t(h.u32(34)) * 2;
 
         const int64_t streamSize = stream_->Size();
-        if (t >= 0 && tmc.complete())
+        regionTableError_ =
+            overlapError("region", tmcHeader_.NumberOfRegions, tmcHeader_.RegionRecordSize, kRegionBytes);
+        if (t >= 0 && tmc.complete() && regionTableError_.empty())
             regionCount_ = bounded::recordsThatFit(tmcHeader_.NumberOfRegions, t + tmcHeader_.HeaderSize,
                                                    tmcHeader_.RegionRecordSize, kRegionBytes,
                                                    bounded::frameEnd(streamSize, t, header_.TmcFrameSize));
@@ -117,9 +127,18 @@ bool TLN_RdstmcManager::ReadRegionDataInfo(int64_t region, TLN_TmcRegion& record
     record.LocationDataPosition = offsetFrom(c.u32(20), tmcHeader_.LocationFramePosition);
     record.LocationDataSize = int64_t(c.u32(24)) * 2;
     record.NamePosition = offsetFrom(c.u32(28), header_.TextFramePosition);
-    record.ReadableGroups = bounded::recordsThatFit(
-        record.NumberOfGroups, record.GroupDataPosition, record.GroupRecordSize, kGroupBytes,
-        bounded::frameEnd(stream_->Size(), tmcHeader_.GroupFramePosition, tmcHeader_.GroupFrameSize));
+    const std::string groupError =
+        overlapError("group", record.NumberOfGroups, record.GroupRecordSize, kGroupBytes);
+    // The groups' locations are counted in the groups: any group may reach into the location info table.
+    const std::string locationError =
+        overlapError("location info", std::max<int64_t>(record.NumberOfLocationInfos, record.NumberOfGroups),
+                     record.LocationInfoRecordSize, kLocationInfoBytes);
+    record.TableError = groupError.empty() || locationError.empty() ? groupError + locationError
+                                                                    : groupError + "\n" + locationError;
+    if (groupError.empty())
+        record.ReadableGroups = bounded::recordsThatFit(
+            record.NumberOfGroups, record.GroupDataPosition, record.GroupRecordSize, kGroupBytes,
+            bounded::frameEnd(stream_->Size(), tmcHeader_.GroupFramePosition, tmcHeader_.GroupFrameSize));
     return bytes.complete();
 }
 
@@ -135,11 +154,12 @@ bool TLN_RdstmcManager::ReadGroupInfo(int64_t region, int group, TLN_TmcGroup& r
     record.LastLocationNumber = c.u16(2);
     record.NumberOfLocations = c.u16(4);
     record.LocationInfoPosition = offsetFrom(c.u32(6), owner.LocationInfoPosition);
-    record.ReadableLocations =
-        bounded::recordsThatFit(record.NumberOfLocations, record.LocationInfoPosition,
-                                owner.LocationInfoRecordSize, kLocationInfoBytes,
-                                bounded::frameEnd(stream_->Size(), tmcHeader_.LocationInfoFramePosition,
-                                                  tmcHeader_.LocationInfoFrameSize));
+    if (owner.LocationInfoRecordSize >= kLocationInfoBytes)
+        record.ReadableLocations =
+            bounded::recordsThatFit(record.NumberOfLocations, record.LocationInfoPosition,
+                                    owner.LocationInfoRecordSize, kLocationInfoBytes,
+                                    bounded::frameEnd(stream_->Size(), tmcHeader_.LocationInfoFramePosition,
+                                                      tmcHeader_.LocationInfoFrameSize));
     return bytes.complete();
 }
 

@@ -23,6 +23,9 @@ public:
 
     // The regions whose records lie inside the TMC data frame (at most the stored count).
     int64_t RegionCount() const { return regionCount_; }
+    // Why the region table is no table ("" when it is one): its records are closer together than the
+    // fields each holds. There are then no regions.
+    const std::string& RegionTableError() const { return regionTableError_; }
     // Messages of partition 0, 1 or 2 that lie inside the events data frame.
     int64_t MessageCount(int partition) const;
 
@@ -46,5 +49,6 @@ private:
     TLN_TmcFrameHeader tmcHeader_;
     TLN_TmcEventsHeader eventsHeader_;
     int64_t regionCount_ = 0;
+    std::string regionTableError_;
     int64_t messageCount_[3] = {};
 };

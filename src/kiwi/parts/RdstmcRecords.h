@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <string>
 
 #include "kiwi/core/KiwiPrimitives.h"
 
@@ -61,6 +62,9 @@ struct TLN_TmcRegion {
     int64_t LocationDataPosition = -1;
     int64_t LocationDataSize = 0;
     int64_t NamePosition = -1;
+    // Why the region's group or location info table is no table ("" when both are): records closer
+    // together than the fields each holds, one reason a line. Such a table reads no records.
+    std::string TableError;
 };
 
 // TMC region group information (10 bytes).

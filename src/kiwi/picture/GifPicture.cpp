@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <gif_lib.h>
@@ -88,54 +89,89 @@ bool paintFrame(GifFileType* gif, QImage& image, int transparentIndex) {
 } // namespace
 
 namespace {
-QImage decodeFromSource(StreamSource& source) {
+std::string gifError(int code) {
+    const char* text = GifErrorString(code);
+    return text ? text : "GIF error " + std::to_string(code);
+}
+
+std::string sizeError(const char* what, int64_t width, int64_t height) {
+    return std::string(what) + " of " + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels is empty or larger than an image may be";
+}
+
+// The first image of the GIF; a null image with why set on any error.
+QImage decodeFromSource(StreamSource& source, std::string& why) {
+    const int64_t start = source.position;
     int error = 0;
     GifHandle gif(DGifOpen(&source, readFromStream, &error));
-    if (!gif) return {};
+    if (!gif) {
+        why = gifError(error);
+        return {};
+    }
+    const auto failed = [&](std::string reason) {
+        why = std::move(reason);
+        return QImage();
+    };
+    // giflib reports data that run out (a cut GIF) as a failed read; the stream itself never fails quietly.
+    const auto giflibFailed = [&] {
+        if (gif->Error == D_GIF_ERR_READ_FAILED && !source.failure)
+            return failed("the GIF data end before the picture does (cut or damaged after " +
+                          std::to_string(source.position - start) + " bytes)");
+        return failed(gifError(gif->Error));
+    };
 
     int transparentIndex = NO_TRANSPARENT_COLOR;
     for (;;) {
         GifRecordType record = UNDEFINED_RECORD_TYPE;
-        if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR) return {};
-        if (record == TERMINATE_RECORD_TYPE) return {};
+        if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR) return giflibFailed();
+        if (record == TERMINATE_RECORD_TYPE) return failed("the GIF ends before its first image");
         if (record == EXTENSION_RECORD_TYPE) {
             int code = 0;
             GifByteType* block = nullptr;
-            if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR) return {};
+            if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR) return giflibFailed();
             if (code == GRAPHICS_EXT_FUNC_CODE && block) {
                 GraphicsControlBlock control{};
                 if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
                     transparentIndex = control.TransparentColor;
             }
             while (block) {
-                if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) return {};
+                if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) return giflibFailed();
             }
             continue;
         }
-        if (record != IMAGE_DESC_RECORD_TYPE) return {};
-        if (DGifGetImageDesc(gif.get()) == GIF_ERROR) return {};
+        if (record != IMAGE_DESC_RECORD_TYPE) return failed("the GIF holds a record of unknown type");
+        if (DGifGetImageDesc(gif.get()) == GIF_ERROR) return giflibFailed();
         const GifImageDesc& frame = gif->Image;
-        if (!withinCap(frame.Width, frame.Height)) return {};
+        if (!withinCap(frame.Width, frame.Height))
+            return failed(sizeError("a frame", frame.Width, frame.Height));
         int64_t width = gif->SWidth;
         int64_t height = gif->SHeight;
         if (width <= 0 || height <= 0) {
             width = int64_t(frame.Left) + frame.Width;
             height = int64_t(frame.Top) + frame.Height;
         }
-        if (!withinCap(width, height)) return {};
+        if (!withinCap(width, height)) return failed(sizeError("the picture", width, height));
         QImage image(int(width), int(height), QImage::Format_ARGB32);
-        if (image.isNull()) return {};
+        if (image.isNull()) return failed(sizeError("no memory for the picture", width, height));
         image.fill(0u);
-        if (!paintFrame(gif.get(), image, transparentIndex)) return {};
+        const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
+        if (!map || !map->Colors || map->ColorCount <= 0) return failed("the GIF has no colour map");
+        if (!paintFrame(gif.get(), image, transparentIndex)) return giflibFailed();
         return image;
     }
 }
 } // namespace
 
-QImage DecodeGifPicture(TLN_Stream& stream, int64_t start, int64_t end) {
-    if (start < 0 || end <= start) return {};
-    StreamSource source{&stream, start, std::min(end, stream.Size()), nullptr};
-    QImage image = decodeFromSource(source);
-    if (source.failure) std::rethrow_exception(source.failure);
+QImage DecodeGifPicture(TLN_Stream& stream, int64_t start, int64_t end, std::string* why) {
+    std::string reason;
+    QImage image;
+    if (start < 0 || end <= start) {
+        reason = "the picture has no data";
+    } else {
+        StreamSource source{&stream, start, std::min(end, stream.Size()), nullptr};
+        image = decodeFromSource(source, reason);
+        if (source.failure) std::rethrow_exception(source.failure);
+    }
+    if (why) *why = image.isNull() ? reason : std::string();
     return image;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include <QImage>
 
@@ -12,5 +13,6 @@
 // The result has the logical screen's size (the first frame's extent when the screen is empty), is
 // Format_ARGB32, and is transparent where the graphics control block's transparent index is painted,
 // where a pixel's index lies beyond the colour map and outside the frame. Any error (not a GIF, truncated
-// data, no colour map, a screen or frame above kMaxImagePixels) gives a null image.
-QImage DecodeGifPicture(TLN_Stream& stream, int64_t start, int64_t end);
+// data, no colour map, a screen or frame above kMaxImagePixels) gives a null image, and why (giflib's
+// reason, or which check failed) in *why when given.
+QImage DecodeGifPicture(TLN_Stream& stream, int64_t start, int64_t end, std::string* why = nullptr);

@@ -170,8 +170,11 @@ QImage TLN_GraphicManager::DecodeImage(int i, int classification) const {
                             record.Width, record.Height, table.Colors, transparent);
 }
 
-QImage TLN_GraphicManager::LoadGIFImage(int i) const {
+QImage TLN_GraphicManager::LoadGIFImage(int i, std::string* why) const {
     TLN_ImageDataRecord record;
-    if (!ReadImageRecord(i, record)) return {};
-    return DecodeGifPicture(*stream_, record.DataPosition, imageEnd_);
+    if (!ReadImageRecord(i, record)) {
+        if (why) *why = "image record " + std::to_string(i) + " cannot be read";
+        return {};
+    }
+    return DecodeGifPicture(*stream_, record.DataPosition, imageEnd_, why);
 }

@@ -94,8 +94,8 @@ public:
     // tree passes 0. A null image when the image is no CLUT image, an ID or index is out of range, or
     // the pixels cannot be decoded (see DecodeClutPixels).
     QImage DecodeImage(int i, int classification) const;
-    // Image i's data decoded as a GIF; a null image on any error.
-    QImage LoadGIFImage(int i) const;
+    // Image i's data decoded as a GIF; a null image on any error, with the reason in *why when given.
+    QImage LoadGIFImage(int i, std::string* why = nullptr) const;
 
 private:
     void readHeader();

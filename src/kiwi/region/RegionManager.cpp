@@ -6,6 +6,7 @@
 #include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/core/FileNames.h"
 #include "kiwi/core/KiwiConversions.h"
+#include "kiwi/core/KiwiErrors.h"
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/io/BoundedRead.h"
 
@@ -33,10 +34,22 @@ void TLN_RegionManager::readHeader() {
     valid_ = false;
     std::vector<uint8_t> bytes;
     readBytes(*stream_, base_, kRegionHeaderFixedSize, bytes);
-    if (!DecodeRegionHeader(BeCursor(bytes.data(), bytes.size()), base_, header_)) return;
-    if (header_.LevelCount < 1 || header_.LevelCount > kMaxRegionLevels) return;
+    if (!DecodeRegionHeader(BeCursor(bytes.data(), bytes.size()), base_, header_)) {
+        // A read error has kept its own reason; a short file gets this one.
+        if (error_.Get().empty())
+            fail(KiwiError("the region data header needs " + std::to_string(kRegionHeaderFixedSize) +
+                           " bytes, " + std::to_string(bytes.size()) + " are there"));
+        return;
+    }
+    if (header_.LevelCount < 1 || header_.LevelCount > kMaxRegionLevels) {
+        fail(KiwiError("the region data counts " + std::to_string(header_.LevelCount) + " levels (1 to " +
+                       std::to_string(kMaxRegionLevels) + " are valid)"));
+        return;
+    }
 
     // The region tables of the levels follow one another from the table address.
+    const int64_t recordBytes =
+        header_.TypeCode == kRegionTypeWithFileName ? kRegionRecordNamedReadSize : kRegionRecordReadSize;
     int64_t table = header_.RegionTablePosition;
     for (int i = 0; i < header_.LevelCount; ++i) {
         const int64_t position = base_ + kRegionHeaderFixedSize + int64_t(i) * header_.LevelRecordSize * 2;
@@ -44,13 +57,36 @@ void TLN_RegionManager::readHeader() {
         TLN_Region_Level_Record level;
         if (!DecodeRegionLevelRecord(BeCursor(bytes.data(), bytes.size()), position, level)) {
             levels_.clear();
+            tableErrors_.clear();
+            if (error_.Get().empty())
+                fail(KiwiError("level management record " + std::to_string(i) +
+                               " of the region data is cut short"));
             return;
         }
         level.TablePosition = table;
         if (table >= 0) table += int64_t(level.RegionCount) * level.RegionRecordSize * 2;
+        // Records closer together than the fields each holds overlap: no layout, whatever their count.
+        std::string tableError;
+        if (level.RegionCount > 0 && int64_t(level.RegionRecordSize) * 2 < recordBytes)
+            tableError = "region records of " + std::to_string(level.RegionRecordSize * 2) +
+                         " bytes, each needs " + std::to_string(recordBytes);
         levels_.push_back(level);
+        tableErrors_.push_back(std::move(tableError));
     }
     valid_ = true;
+}
+
+std::string TLN_RegionManager::RegionTableError(int level) const {
+    return level >= 0 && level < LevelCount() ? tableErrors_[size_t(level)] : std::string();
+}
+
+int64_t TLN_RegionManager::UsableRegionCount(int level) const {
+    if (level < 0 || level >= LevelCount() || !tableErrors_[size_t(level)].empty()) return 0;
+    const TLN_Region_Level_Record& record = levels_[size_t(level)];
+    const bool named = header_.TypeCode == kRegionTypeWithFileName;
+    return bounded::recordsThatFit(
+        record.RegionCount, record.TablePosition, int64_t(record.RegionRecordSize) * 2,
+        named ? kRegionRecordNamedReadSize : kRegionRecordReadSize, stream_->Size());
 }
 
 int TLN_RegionManager::GetRegionItem(int i) const {
@@ -102,7 +138,9 @@ std::shared_ptr<TLN_Stream> TLN_RegionManager::FrameStream(const std::string& fr
 bool TLN_RegionManager::ReadRegionRecord(int level, int region, TLN_Region_Manag_Record& out) const {
     if (level < 0 || level >= LevelCount()) return false;
     const TLN_Region_Level_Record& record = levels_[size_t(level)];
-    if (region < 0 || region >= record.RegionCount || record.TablePosition < 0) return false;
+    if (region < 0 || region >= record.RegionCount || record.TablePosition < 0 ||
+        !tableErrors_[size_t(level)].empty())
+        return false;
     const bool named = header_.TypeCode == kRegionTypeWithFileName;
     const int64_t position = record.TablePosition + int64_t(region) * record.RegionRecordSize * 2;
     std::vector<uint8_t> bytes;

@@ -38,6 +38,12 @@ public:
     // their route planning regions by level code, while the level arguments below are record indices.
     int LevelIndexOfCode(int code) const;
     bool GetLevelRecord(int i, TLN_Region_Level_Record& out) const override;
+    // Why the region management table of level record i is no table ("" when it is one): its records are
+    // closer together than the fields each holds. Such a level reads no region records.
+    std::string RegionTableError(int level) const;
+    // The regions of level record i whose management records lie wholly in the reader's stream (none for a
+    // level whose table is no table).
+    int64_t UsableRegionCount(int level) const;
 
     // Region management record `region` of level `level`. A type-100 frame name is looked up beside the
     // reader's file; when it is found the record's FrameFile names it and FramePosition counts in that file.
@@ -79,6 +85,8 @@ private:
 
     TLN_Region_Header header_;
     std::vector<TLN_Region_Level_Record> levels_;
+    // RegionTableError of each level.
+    std::vector<std::string> tableErrors_;
     TLN_RegionCache cache_{kDefaultRegionCacheBytes};
     // The frame files named by type-100 records, by path.
     mutable DataFileStreams frameStreams_;

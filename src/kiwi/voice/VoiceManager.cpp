@@ -35,11 +35,19 @@ void TLN_VoiceManager::readHeader() {
         TLN_Stream& stream = *stream_;
         const int64_t size = stream.Size();
         if (base_ + 6 > size) {
-            valid_ = false;
+            fail(KiwiError("the voice distribution header needs 6 bytes, " +
+                           std::to_string(std::max<int64_t>(size - base_, 0)) + " are there"));
             return;
         }
         headerWordSize_ = ReadDWordBE(stream, base_);
         languageCount_ = ReadWordBE(stream, base_ + 4);
+        // The header's own size (its language blocks included) past the end: the file is cut.
+        if (base_ + int64_t(headerWordSize_) * 2 > size) {
+            fail(KiwiError("the voice distribution header needs " +
+                           std::to_string(int64_t(headerWordSize_) * 2) + " bytes, " +
+                           std::to_string(size - base_) + " are there"));
+            return;
+        }
         if (languageCount_ > kMaxLanguages) {
             valid_ = false;
             return;

@@ -29,11 +29,14 @@ void RecordTree::Clear() {
 void RecordTree::Select(KindContext& context, RecordNode& node) {
     // Whatever rows the previous record's provider gave are gone before anything else changes.
     context.grid.Clear();
-    // A record without a position (an all-ones address read as -1) shows its stream from the start.
-    const int64_t offset = std::max<int64_t>(0, node.recordOffset);
+    // A record without a position (an all-ones address read as -1) shows its stream from the start, and so
+    // does one whose stored position lies past the end of its stream (the view says so).
+    const auto offsetIn = [&node](TLN_Stream& stream) {
+        return node.recordOffset < 0 || node.recordOffset >= stream.Size() ? 0 : node.recordOffset;
+    };
     bool fileMissing = false;
     if (node.stream) {
-        context.host.ShowInHexViewer(node.stream, offset);
+        context.host.ShowInHexViewer(node.stream, offsetIn(*node.stream));
     } else if (!node.fileName.empty()) {
         // The file is tested first: opening a missing one raises before the node could say so.
         std::shared_ptr<TLN_Stream> stream;
@@ -47,9 +50,10 @@ void RecordTree::Select(KindContext& context, RecordNode& node) {
         } else {
             fileMissing = true;
         }
-        if (stream)
+        if (stream) {
+            const int64_t offset = offsetIn(*stream);
             context.host.ShowOwnedStreamInHexViewer(std::move(stream), offset);
-        else
+        } else
             context.host.ShowInHexViewer(nullptr, 0);
     } else {
         context.host.ShowInHexViewer(nullptr, 0);

@@ -215,11 +215,23 @@ OpenOutcome SourceOpener::OpenIsoImage(const QString& path) {
     return outcome_;
 }
 
+namespace {
+// Why a file opened on its own is no data of its kind ("" when its reader reads it): a cut or damaged file
+// is a root that says so, not one that holds nothing.
+QString unreadable(const TLN_Manager& reader) {
+    if (reader.IsValid()) return {};
+    const std::string why = reader.ErrorString();
+    return why.empty() ? QStringLiteral("Данные файла не распознаны") : QString::fromStdString(why);
+}
+} // namespace
+
 RecordNode* SourceOpener::addRoot(const QString& caption, int kind, bool hasChildren,
                                   std::shared_ptr<TLN_Stream> stream, HeldReader held,
-                                  const std::string& path) {
-    auto node = RecordNode::MakeChild(nullptr, kind, caption);
-    node->hasChildren = hasChildren;
+                                  const std::string& path, const QString& error) {
+    auto node = RecordNode::MakeChild(nullptr, kind,
+                                      error.isEmpty() ? caption : caption + QStringLiteral("  (Error)"));
+    node->hasChildren = hasChildren && error.isEmpty();
+    node->error = error;
     node->stream = std::move(stream);
     node->held = std::move(held);
     // A node without a stream names its file for the hex viewer.
@@ -279,7 +291,8 @@ RecordNode* SourceOpener::OpenDicVceFile(const std::string& path) {
 RecordNode* SourceOpener::OpenRegionFile(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_RegionManager>(path);
-        return addRoot(nameBeforeDot(path), 1400, true, reader->SharedStream(), reader, path);
+        return addRoot(nameBeforeDot(path), 1400, true, reader->SharedStream(), reader, path,
+                       unreadable(*reader));
     });
 }
 
@@ -294,7 +307,8 @@ RecordNode* SourceOpener::OpenIndexFile(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_IndexManager>(path);
         data_.index = reader;
-        return addRoot(QStringLiteral("INDEXDAT"), 1020, true, reader->SharedStream(), {}, path);
+        return addRoot(QStringLiteral("INDEXDAT"), 1020, true, reader->SharedStream(), {}, path,
+                       unreadable(*reader));
     });
 }
 
@@ -302,7 +316,8 @@ RecordNode* SourceOpener::OpenVoiceFile(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_VoiceManager>(path);
         data_.voice = reader;
-        return addRoot(QStringLiteral("VOICEDAT"), 1060, reader->IsValid(), reader->SharedStream(), {}, path);
+        return addRoot(QStringLiteral("VOICEDAT"), 1060, true, reader->SharedStream(), {}, path,
+                       unreadable(*reader));
     });
 }
 

@@ -103,8 +103,11 @@ public:
     void ResetOutcome() { outcome_ = OpenOutcome(); }
 
 private:
+    // A root; one with an error (its file cannot be read as its kind) is captioned "  (Error)" and holds
+    // nothing.
     RecordNode* addRoot(const QString& caption, int kind, bool hasChildren,
-                        std::shared_ptr<TLN_Stream> stream, HeldReader held, const std::string& path);
+                        std::shared_ptr<TLN_Stream> stream, HeldReader held, const std::string& path,
+                        const QString& error = {});
     void captionForPath(const std::string& path);
     // Runs an opener's reader construction; an exception becomes an error message and nullptr.
     template <typename F> RecordNode* guardedOpen(const std::string& path, F&& open);

@@ -4,8 +4,8 @@
 
 #include <QString>
 
-// The replacement character shown for a byte that is not text.
-inline constexpr QChar kNotTextMark{0xFFFD};
+// What is shown for a byte that is not text: a dot, as the hex viewer shows it.
+inline constexpr QChar kNotTextMark{u'.'};
 
 // text with every control character (C0, DEL and C1) replaced by kNotTextMark.
 QString VisibleText(const QString& text);

@@ -11,15 +11,21 @@
 #include <utility>
 
 #include "TreeTestSupport.h"
+#include "kiwi/index/IndexManager.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/parts/RdstmcManager.h"
 #include "kiwi/picture/PCT2MNGManager.h"
+#include "kiwi/region/RegionManager.h"
+#include "kiwi/voice/VoiceManager.h"
 #include "mainwindow/model/kinds/AllDataNodes.h"
 #include "mainwindow/model/kinds/ManagementPart.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IndexFixture.h"
 #include "support/fixtures/PictureFixture.h"
 #include "support/fixtures/RdstmcFixture.h"
+#include "support/fixtures/RegionFixture.h"
+#include "support/fixtures/VoiceFixtures.h"
 
 namespace {
 
@@ -145,6 +151,32 @@ TEST_F(AllDataNodesTest, HeadersBecomeNodesWithTheirKindsCaptionsAndErrors) {
     EXPECT_FALSE(find(nodes, 40)->Expandable());
     EXPECT_TRUE(ManagementAddressBeyondEnd(*map_, map_->GetManagementHeader(40)));
     EXPECT_FALSE(ManagementAddressBeyondEnd(*map_, map_->GetManagementHeader(18)));
+}
+
+TEST_F(AllDataNodesTest, CutFilesOfTheirOwnAreErrorsWithTheReadersReasons) {
+    fixture::AllDataPlan plan = fixture::smallAllDataPlan("AFEU:2.05");
+    plan.headers[2] = {-1, 1, "INDEXDAT.KWI"};
+    plan.headers[6] = {-1, 1, "VOICEDAT.KWI"};
+    folder_ = fixture::scratchDir("alldata-nodes-cut");
+    const auto cut = [&](const char* name, std::vector<uint8_t> bytes, size_t size) {
+        bytes.resize(size);
+        fixture::writeFile(folder_ + "/" + name, bytes);
+        return folder_ + "/" + name;
+    };
+    bench_.data.routePlanning = std::make_shared<TLN_RegionManager>(
+        cut("REGION.KWI", fixture::buildRegionData(fixture::sampleRegionPlan()).bytes, 6));
+    bench_.data.index =
+        std::make_shared<TLN_IndexManager>(cut("INDEXDAT.KWI", fixture::buildIndexFixture().index, 8));
+    bench_.data.voice =
+        std::make_shared<TLN_VoiceManager>(cut("VOICEDAT.KWI", fixture::buildVoiceDat().bytes, 10));
+    const Nodes nodes = walkPlan(plan);
+    for (const int index : {1, 2, 6}) {
+        const RecordNode* node = find(nodes, index);
+        ASSERT_NE(node, nullptr) << index;
+        EXPECT_TRUE(node->caption.endsWith(QStringLiteral("  (Error)"))) << index;
+        // The reader's reason: the header needs more bytes than the cut file holds.
+        EXPECT_TRUE(node->error.endsWith(QStringLiteral(" are there"))) << node->error.toStdString();
+    }
 }
 
 TEST_F(AllDataNodesTest, AbsentHeadersWithTheAllOnesAddressAreListedWithoutReaders) {

@@ -49,7 +49,7 @@ const Row kRows[] = {
     {345, "ShowNextLevel", false}, {350, "ShowNextLevel", false}, {360, "ShowNextLevel", false},
     {370, "ShowNextLevel", false}, {380, "ShowNextLevel", false},
     {127, "ShowRdsTmcManagement", true}, {2100, "ShowTmcRegion", true}, {2110, "ShowTmcGroup", true},
-    {2120, "ShowTmcLocation", false}, {2130, "ShowNotImplemented", false},
+    {2111, "NextTmcGroupPage", true}, {2120, "ShowTmcLocation", false}, {2121, "NextTmcLocationPage", true}, {2130, "ShowNotImplemented", false},
     {2140, "ShowNotImplemented", true}, {2150, "ShowNotImplemented", true}, {2160, "ShowNotImplemented", true},
     {2170, "ShowNotImplemented", false},
     {2180, "ShowTmcMessage", false}, {2190, "ShowTmcMessage", false}, {2200, "ShowTmcMessage", false},

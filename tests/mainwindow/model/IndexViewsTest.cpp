@@ -4,11 +4,13 @@
 // items the views add, double-clicks and popup items leading to nodes, and beeps where a target is missing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/index/IndexManager.h"
 #include "mainwindow/model/RecordTree.h"
+#include "mainwindow/model/VisibleText.h"
 #include "mainwindow/model/index/IndexNavigation.h"
 #include "mainwindow/model/index/IndexTable.h"
 #include "support/fixtures/FixtureWriter.h"
@@ -19,6 +21,8 @@
 #include "support/model/ViewHostLog.h"
 
 namespace {
+
+constexpr uint8_t kSrpo[] = {'S', 'R', 'P', 'O'};
 
 struct IndexViews : ::testing::Test {
     FieldGridModel model;
@@ -47,7 +51,10 @@ struct IndexViews : ::testing::Test {
     }
     void openTown() {
         const std::string folder = fixture::scratchDir("index-views-town");
-        const fixture::TownIndexFiles files = fixture::buildTownIndex();
+        fixture::TownIndexFiles files = fixture::buildTownIndex();
+        // The search record's expansion field offset stored as all ones (none).
+        std::fill_n(std::search(files.dataFile.begin(), files.dataFile.end(), kSrpo, kSrpo + 4) + 8, 4,
+                    uint8_t(0xFF));
         fixture::writeFile(folder + "/INDEXDAT.KWI", files.index);
         fixture::writeFile(folder + "/SRCH0001.KWI", files.dataFile);
         open(folder + "/INDEXDAT.KWI");
@@ -92,6 +99,7 @@ TEST_F(IndexViews, HeaderVolumeAndASearchRecordWithItsTablesAndNextLevels) {
     EXPECT_EQ(record.kind, 310);
     log = show(record);
     EXPECT_EQ(row(QStringLiteral("Data Declaration")), QStringLiteral("SRPO|"));
+    EXPECT_TRUE(row(QStringLiteral("Offset to Expansion Field")).endsWith(QStringLiteral("|(-1)")));
     EXPECT_EQ(row(QStringLiteral("Character Information Data List for Representation Items")),
               QString::fromUtf8("Места|"));
     EXPECT_TRUE(has(log, "@dataset category open \"Места\" rows=5 cols=3")) << log.size();
@@ -226,6 +234,22 @@ TEST_F(IndexViews, ExpansionRecordsAndCharacterInformation) {
     EXPECT_EQ(item.caption, QStringLiteral("Item 0"));
     show(item);
     EXPECT_EQ(row(QStringLiteral("Data Declaration")), QStringLiteral("SRPO|"));
+
+    // The element frame read from word 0x31 of the data file: no control bytes shown, the header marked.
+    const std::string folder = fixture::scratchDir("index-views-elsewhere");
+    fixture::TownIndexFiles files = fixture::buildTownIndex();
+    const uint8_t elm1[] = {'E', 'L', 'M', '1'};
+    const auto offset = std::search(files.dataFile.begin(), files.dataFile.end(), elm1, elm1 + 4) + 13 + 12;
+    std::fill_n(offset, 3, uint8_t(0));
+    offset[3] = 0x31;
+    fixture::writeFile(folder + "/INDEXDAT.KWI", files.index);
+    fixture::writeFile(folder + "/SRCH0001.KWI", files.dataFile);
+    open(folder + "/INDEXDAT.KWI");
+    show(*root->children[2]);
+    show(*root->children[2]->children[0]);
+    const QString shown = VisibleText(DumpGrid(model));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Management Frame >|SRCH0001.KWI|объявление «.Б")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("|Data Declaration|.Б")));
 }
 
 } // namespace

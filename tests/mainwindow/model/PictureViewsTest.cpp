@@ -99,6 +99,11 @@ TEST_F(PictureViews, TheStandardSetFromItsList) {
             EXPECT_EQ(shownPictures, 0) << expected[i].what;
         else
             EXPECT_NE(std::find(effects.begin(), effects.end(), picture), effects.end()) << expected[i].what;
+        // A GIF that does not decode says so, with the decoder's reason.
+        const QString error = row(QStringLiteral("Ошибка"));
+        EXPECT_EQ(error.startsWith(QStringLiteral("GIF не декодирован|")) && error.section('|', 1) != "",
+                  expected[i].what == "truncated GIF")
+            << expected[i].what;
     }
     show(*records[3]);
     EXPECT_EQ(row(QStringLiteral("Image Data Type")), QStringLiteral("0 x 02|(2) GIF"));

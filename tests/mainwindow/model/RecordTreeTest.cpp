@@ -227,7 +227,7 @@ TEST(RecordTreeSelect, TheShowDispatchPlacesTheHexViewerAndShowsTheKindsFallback
     RecordTree tree;
     treetest::Workbench bench;
     auto node = RecordNode::MakeChild(nullptr, 18, QStringLiteral("Additional A"));
-    node->stream = std::make_shared<TLN_MemoryStream>(std::vector<uint8_t>(64));
+    node->stream = std::make_shared<TLN_MemoryStream>(std::vector<uint8_t>(0x2000));
     node->recordOffset = 0;
     RecordNode* additional = tree.AddRoot(std::move(node));
     tree.Select(bench.context, *additional);
@@ -241,6 +241,11 @@ TEST(RecordTreeSelect, TheShowDispatchPlacesTheHexViewerAndShowsTheKindsFallback
     additional->recordOffset = 0x1234;
     tree.Select(bench.context, *additional);
     EXPECT_EQ(bench.cell(0, 2), "Offset = 0 x 00 00 12 34");
+    // A position past the end of the file is marked, and the hex viewer stays inside the file.
+    additional->recordOffset = 0xE4B10;
+    tree.Select(bench.context, *additional);
+    EXPECT_EQ(bench.cell(0, 2), "Offset = 0 x 00 0E 4B 10  (exceeds the file size !!!)");
+    EXPECT_EQ(bench.host.log.back(), "@hex 0");
 
     // A node of a missing file: the file is not opened, the hex viewer is cleared, the view still runs.
     auto missing = RecordNode::MakeChild(nullptr, 99, QStringLiteral("PICT9.KWI"));

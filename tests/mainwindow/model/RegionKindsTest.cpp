@@ -143,6 +143,15 @@ TEST(RegionKinds, RegionCountIsBoundedByTheRegionTable) {
     h.Expand(hostile);
     EXPECT_EQ(int64_t(hostile.children.size()), fit);
     EXPECT_LT(fit, 10);
+
+    // Level 1's records stored 0 bytes apart are no table, whatever their count.
+    fixture::RegionImage overlapping = fixture::buildRegionData(plan);
+    overlapping.bytes[50 + plan.levelRecordSize * 2 + 5] = 0;
+    auto overlappingRoot = regionRoot(openRegions(overlapping));
+    const RecordNode& levelOne = *h.Expand(*overlappingRoot)[1];
+    EXPECT_EQ(levelOne.caption, QStringLiteral("Level 1  (Error)"));
+    EXPECT_FALSE(levelOne.error.isEmpty());
+    EXPECT_FALSE(levelOne.Expandable());
 }
 
 TEST(RegionKinds, FrameInAFileOfItsOwnGivesItsNodesThatFile) {

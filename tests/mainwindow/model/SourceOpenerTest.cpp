@@ -3,6 +3,8 @@
 // invalid map or a reader that raises leave behind.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -201,6 +203,7 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
         std::string name;
         QString caption;
         int kind;
+        uintmax_t cut = 0; // the file cut to this many bytes: an "(Error)" root
     };
     const Case cases[] = {
         {fixture::writeVoiceMe, "VOICE001.ME", "VOICE001", 1100},
@@ -211,17 +214,21 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
         {fixture::writeRegion, "region.kwi", "region", 1400},
         {fixture::writeCoverage, "COVERAGE.BIN", "COVERAGE", 1500},
         {fixture::writeLoading, "Loading.kwi", "LOADING", 1},
+        {fixture::writeVoiceDat, "VOICEDAT.KWI", "VOICEDAT  (Error)", 1060, 10},
+        {fixture::writeRegion, "REGION.KWI", "REGION  (Error)", 1400, 6},
     };
     int n = 0;
     for (const Case& c : cases) {
         const std::string where = folder("single" + std::to_string(n++));
         QDir().mkpath(QString::fromStdString(where));
         const std::string path = c.write(where, c.name);
+        if (c.cut) std::filesystem::resize_file(path, c.cut);
         const OpenOutcome outcome = opener.OpenFile(QString::fromStdString(path));
         EXPECT_TRUE(outcome.found) << c.name;
         ASSERT_EQ(tree.Roots().size(), 1u) << c.name;
         EXPECT_EQ(tree.Roots()[0]->caption, c.caption) << c.name;
         EXPECT_EQ(tree.Roots()[0]->kind, c.kind) << c.name;
+        EXPECT_EQ(tree.Roots()[0]->error.isEmpty(), c.cut == 0) << c.name;
         EXPECT_EQ(outcome.caption, "Strovane - [" + QString::fromStdString(path) + "]") << c.name;
     }
 }

@@ -125,6 +125,29 @@ TEST(TmcAndLocalKinds, HostileRegionCountAndInvalidReader) {
     EXPECT_EQ(int64_t(root->children.size()), reader->RegionCount() + 1);
     EXPECT_LT(reader->RegionCount(), 100);
 
+    // Region 0's group and location info records stored 0 bytes apart are no tables.
+    TLN_TmcRegion region;
+    ASSERT_TRUE(reader->ReadRegionDataInfo(0, region));
+    std::vector<uint8_t> bytes = fixture::buildRdstmcPart({}, kPrefix);
+    bytes[size_t(region.Position) + 11] = bytes[size_t(region.Position) + 19] = 0;
+    auto zero = harness::Root(127, QStringLiteral("RDS-TMC Data"),
+                              std::make_shared<TLN_RdstmcManager>(memory(bytes), int64_t(kPrefix)));
+    EXPECT_EQ(h.Expand(*zero)[1]->caption, QStringLiteral("Region 0  (Error)"));
+    EXPECT_FALSE(zero->children[1]->Expandable());
+
+    // 1285 groups in a group frame that holds them come in pages of 500.
+    bytes = fixture::buildRdstmcPart({}, kPrefix);
+    std::fill_n(bytes.begin() + region.Position + 8, 2, uint8_t(0x05));
+    std::fill_n(bytes.begin() + reader->Header().TmcFramePosition + 18, 4, uint8_t(0x7F));
+    bytes.resize(bytes.size() + 13000);
+    auto paged = harness::Root(127, QStringLiteral("RDS-TMC Data"),
+                               std::make_shared<TLN_RdstmcManager>(memory(bytes), int64_t(kPrefix)));
+    RecordNode& groups = *h.Expand(*paged)[1];
+    h.Expand(groups);
+    ASSERT_EQ(groups.children.size(), 500u);
+    h.NextPage(*groups.children[499]);
+    EXPECT_EQ(groups.children.size(), 1000u);
+
     plan = {};
     plan.usageCode = 1; // not an RDS-TMC part
     auto invalid = harness::Root(127, QStringLiteral("RDS-TMC Data"), openTmc(plan));

@@ -207,7 +207,10 @@ int regionCommand(const probe::Args& args) {
             l.ExtendedFrameCount, l.RegionCount, l.RegionRecordSize, l.NodeRecordSize, l.LinkRecordSize,
             l.LinkCostRecordSize, l.RegulationRecordSize, l.BetweenLinksRecordSize,
             p.at(l.TablePosition).c_str());
-        for (int r = 0; r < l.RegionCount; ++r)
+        if (const std::string error = manager->RegionTableError(level); !error.empty())
+            std::printf("level %d error=\"%s\"\n", level, error.c_str());
+        // Only the records that lie in the file: a hostile count prints no lines of its own.
+        for (int r = 0; r < manager->UsableRegionCount(level); ++r)
             printRegion(*manager, level, r, nodes, p);
     }
     return 0;

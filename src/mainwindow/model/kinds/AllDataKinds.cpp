@@ -80,6 +80,18 @@ struct PartNode {
         failed = true;
         reason = QString::fromStdString(reader->ErrorString());
     }
+    // A reader the window opened for the volume: expandable when valid, else the node's error (a damaged
+    // file of its own is no part that holds nothing).
+    template <typename Reader> void holdOpened(const std::shared_ptr<Reader>& reader) {
+        if (!reader) return;
+        if (reader->IsValid()) {
+            holdPart(*node, reader);
+            node->hasChildren = true;
+            return;
+        }
+        failed = true;
+        reason = QString::fromStdString(reader->ErrorString());
+    }
 };
 
 // Why a header naming a file of its own has no data: the file is not in the map's folder (nullopt when it
@@ -105,16 +117,10 @@ void describePart(KindContext& context, const TLN_KiwiMap& map, const TLN_Manage
         node.hasChildren = true;
         break;
     case 1:
-        if (data.routePlanning && data.routePlanning->IsValid()) {
-            holdPart(node, data.routePlanning);
-            node.hasChildren = true;
-        }
+        part.holdOpened(data.routePlanning);
         break;
     case 2:
-        if (data.index) {
-            holdPart(node, data.index);
-            node.hasChildren = true;
-        }
+        part.holdOpened(data.index);
         break;
     case 3:
         part.hold(partReader<TLN_ParamManager>(map, header, Source::FileOrStream));
@@ -125,10 +131,7 @@ void describePart(KindContext& context, const TLN_KiwiMap& map, const TLN_Manage
             part.hold(partReader<TLN_GraphicManager>(map, header, Source::Stream));
         break;
     case 6:
-        if (data.voice) {
-            holdPart(node, data.voice);
-            node.hasChildren = true;
-        }
+        part.holdOpened(data.voice);
         break;
     case 13:
         if (retag && data.localisation &&
@@ -142,6 +145,9 @@ void describePart(KindContext& context, const TLN_KiwiMap& map, const TLN_Manage
     case 27: {
         const auto reader = partReader<TLN_RdstmcManager>(map, header, Source::FileOrStream);
         part.hold(reader);
+        // A region table that is no table: the part still holds its events.
+        if (reader && reader->IsValid() && !reader->RegionTableError().empty())
+            node.error = QString::fromStdString(reader->RegionTableError());
         if (index == 27 || (retag && reader && reader->IsValid())) {
             node.kind = 127;
             node.caption = QStringLiteral("RDS-TMC Data");

@@ -113,10 +113,12 @@ void ShowInvalidData(KindContext& context, RecordNode&) {
 
 void ShowNotImplemented(KindContext& context, RecordNode& node) {
     // "Offset = " with blanks, unlike the header form "Offset=".
-    const QString remark =
-        node.recordOffset > 0
-            ? QStringLiteral("Offset = ") + QString::fromStdString(FormatHex32Spaced(node.recordOffset))
-            : QString();
+    QString remark = node.recordOffset > 0 ? QStringLiteral("Offset = ") +
+                                                 QString::fromStdString(FormatHex32Spaced(node.recordOffset))
+                                           : QString();
+    // A stored position past the end of the record's file (the hex viewer is not sent there).
+    if (node.recordOffset > 0 && node.stream && node.recordOffset >= node.stream->Size())
+        remark += QStringLiteral("  (exceeds the file size !!!)");
     context.grid.AddTextRow(QStringLiteral("Sorry. Not Implimented"), node.caption, remark);
 }
 

@@ -2,7 +2,6 @@
 // on level 1, route nodes and their links.
 #include <algorithm>
 
-#include "kiwi/io/BoundedRead.h"
 #include "kiwi/region/RegionManager.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
@@ -30,14 +29,6 @@ std::shared_ptr<TLN_RegionManager> regionReader(const KindContext& context, cons
     return family::ReaderOf(node, context.data.routePlanning);
 }
 
-// The regions of a level whose management records lie in the reader's stream.
-int64_t regionCount(TLN_RegionManager& reader, const TLN_Region_Level_Record& level) {
-    const bool named = reader.Header().TypeCode == kRegionTypeWithFileName;
-    return bounded::recordsThatFit(
-        level.RegionCount, level.TablePosition, int64_t(level.RegionRecordSize) * 2,
-        named ? kRegionRecordNamedReadSize : kRegionRecordReadSize, reader.Stream().Size());
-}
-
 // "Region " i of a level, at its management record.
 PageEntryMaker regionMaker(const RecordNode& levelNode, std::shared_ptr<TLN_RegionManager> reader,
                            const TLN_Region_Level_Record& level) {
@@ -56,9 +47,16 @@ void addRegionLevelNodes(KindContext& context, RecordNode& node,
     for (int l = 0; l < reader->LevelCount(); ++l) {
         TLN_Region_Level_Record level;
         if (!reader->GetLevelRecord(l, level)) break;
-        auto child = family::Child(node, kLevel, family::Numbered("Level ", l), l, level.Position, true);
+        // A table whose records overlap is no table: the level says why and has no regions.
+        const std::string tableError = reader->RegionTableError(l);
+        auto child =
+            family::Child(node, kLevel, family::Numbered("Level ", l), l, level.Position, tableError.empty());
         child->level = l;
         child->held = reader;
+        if (!tableError.empty()) {
+            child->error = QString::fromStdString(tableError);
+            child->caption += QStringLiteral("  (Error)");
+        }
         out.push_back(std::move(child));
     }
 }
@@ -67,7 +65,7 @@ void addRegionNodes(KindContext& context, RecordNode& node, std::vector<std::uni
     const auto reader = regionReader(context, node);
     TLN_Region_Level_Record level;
     if (!reader || !reader->GetLevelRecord(node.level, level)) return;
-    const int64_t total = regionCount(*reader, level);
+    const int64_t total = reader->UsableRegionCount(node.level);
     const PageEntryMaker make = regionMaker(node, reader, level);
     if (node.level == kPagedLevel) {
         AddPage(0, total, kMoreRegions, make, out);
@@ -84,8 +82,8 @@ void nextRegionPage(KindContext& context, RecordNode& node, std::vector<std::uni
     TLN_Region_Level_Record level;
     if (!reader || !reader->GetLevelRecord(node.level, level)) return;
     const RecordNode& levelNode = node.parent ? *node.parent : node;
-    AddPage(node.pageNext, regionCount(*reader, level), kMoreRegions, regionMaker(levelNode, reader, level),
-            out);
+    AddPage(node.pageNext, reader->UsableRegionCount(node.level), kMoreRegions,
+            regionMaker(levelNode, reader, level), out);
 }
 
 void addRouteNodeNodes(KindContext& context, RecordNode& node,

@@ -10,6 +10,7 @@
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
+#include "mainwindow/model/kinds/Paging.h"
 #include "mainwindow/model/views/TmcAndLocalViews.h"
 
 namespace {
@@ -18,6 +19,9 @@ constexpr int kRdsTmcPart = 127;
 constexpr int kTmcRegion = 2100;
 constexpr int kTmcGroup = 2110;
 constexpr int kTmcLocation = 2120;
+// More-nodes of the paged group and location lists.
+constexpr int kMoreTmcGroups = 2111;
+constexpr int kMoreTmcLocations = 2121;
 constexpr int kEvents = 2130;
 // Partition p is kind 2140 + 10 p; the messages of partitions 0 to 2 are kind 2180 + 10 p.
 constexpr int kPartition = 2140;
@@ -73,32 +77,65 @@ void addRdsTmcNodes(KindContext& context, RecordNode& node, std::vector<std::uni
     for (int64_t i = 0; i < reader->RegionCount(); ++i) {
         TLN_TmcRegion region;
         reader->ReadRegionDataInfo(i, region);
-        out.push_back(family::Child(node, kTmcRegion, regionCaption(context, i, region), i,
-                                    at(region.Position), region.ReadableGroups > 0));
+        auto child = family::Child(node, kTmcRegion, regionCaption(context, i, region), i,
+                                   at(region.Position), region.ReadableGroups > 0);
+        if (!region.TableError.empty()) {
+            child->error = QString::fromStdString(region.TableError);
+            child->caption += QStringLiteral("  (Error)");
+        }
+        out.push_back(std::move(child));
     }
 }
 
-void addTmcGroupNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
-    const auto reader = tmcReader(node);
+// The groups of the region node regionNode, in pages: "Group " g at its record.
+void addTmcGroupPage(const RecordNode& regionNode, int64_t first,
+                     std::vector<std::unique_ptr<RecordNode>>& out) {
+    const auto reader = tmcReader(regionNode);
     TLN_TmcRegion region;
-    if (!reader || !reader->ReadRegionDataInfo(node.index, region)) return;
-    for (int64_t g = 0; g < region.ReadableGroups; ++g)
-        out.push_back(family::Child(node, kTmcGroup, family::Numbered("Group ", g), g,
-                                    region.GroupDataPosition + g * region.GroupRecordSize, true));
+    if (!reader || !reader->ReadRegionDataInfo(regionNode.index, region)) return;
+    AddPage(
+        first, region.ReadableGroups, kMoreTmcGroups,
+        [&regionNode, region](int64_t g) {
+            return family::Child(regionNode, kTmcGroup, family::Numbered("Group ", g), g,
+                                 region.GroupDataPosition + g * region.GroupRecordSize, true);
+        },
+        out);
+}
+
+void addTmcGroupNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
+    addTmcGroupPage(node, 0, out);
+}
+
+void nextTmcGroupPage(KindContext&, RecordNode& more, std::vector<std::unique_ptr<RecordNode>>& out) {
+    addTmcGroupPage(family::ParentOf(more), more.pageNext, out);
+}
+
+// The locations of the group node groupNode (below its region node), in pages.
+void addTmcLocationPage(const RecordNode& groupNode, int64_t first,
+                        std::vector<std::unique_ptr<RecordNode>>& out) {
+    const auto reader = tmcReader(groupNode);
+    const int64_t regionIndex = family::ParentOf(groupNode).index;
+    TLN_TmcRegion region;
+    TLN_TmcGroup group;
+    if (!reader || groupNode.index < 0 || groupNode.index > 0xFFFF ||
+        !reader->ReadRegionDataInfo(regionIndex, region) ||
+        !reader->ReadGroupInfo(regionIndex, int(groupNode.index), group))
+        return;
+    AddPage(
+        first, group.ReadableLocations, kMoreTmcLocations,
+        [&groupNode, &region, &group](int64_t l) {
+            return family::Child(groupNode, kTmcLocation, family::Numbered("Location ", l), l,
+                                 group.LocationInfoPosition + l * region.LocationInfoRecordSize);
+        },
+        out);
 }
 
 void addTmcLocationNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
-    const auto reader = tmcReader(node);
-    const int64_t regionIndex = family::ParentOf(node).index;
-    TLN_TmcRegion region;
-    TLN_TmcGroup group;
-    if (!reader || node.index < 0 || node.index > 0xFFFF ||
-        !reader->ReadRegionDataInfo(regionIndex, region) ||
-        !reader->ReadGroupInfo(regionIndex, int(node.index), group))
-        return;
-    for (int64_t l = 0; l < group.ReadableLocations; ++l)
-        out.push_back(family::Child(node, kTmcLocation, family::Numbered("Location ", l), l,
-                                    group.LocationInfoPosition + l * region.LocationInfoRecordSize));
+    addTmcLocationPage(node, 0, out);
+}
+
+void nextTmcLocationPage(KindContext&, RecordNode& more, std::vector<std::unique_ptr<RecordNode>>& out) {
+    addTmcLocationPage(family::ParentOf(more), more.pageNext, out);
 }
 
 void addTmcMessageNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
@@ -171,6 +208,8 @@ void RegisterTmcAndLocalKinds(NodeKinds& table) {
     family::RegisterRow(table, kTmcRegion, "ShowTmcRegion", addTmcGroupNodes);
     family::RegisterRow(table, kTmcGroup, "ShowTmcGroup", addTmcLocationNodes);
     family::RegisterRow(table, kTmcLocation, "ShowTmcLocation");
+    family::RegisterRow(table, kMoreTmcGroups, "NextTmcGroupPage", nextTmcGroupPage);
+    family::RegisterRow(table, kMoreTmcLocations, "NextTmcLocationPage", nextTmcLocationPage);
     family::RegisterRow(table, kEvents, "ShowNotImplemented");
     for (int p = 0; p < kPartitions; ++p)
         family::RegisterRow(table, kPartition + 10 * p, "ShowNotImplemented",

@@ -95,6 +95,7 @@ void ShowDataManagementFrameHeader(KindContext& context, RecordNode& node) {
     const auto reader = ReaderOf(context, node);
     if (!reader || !reader->IsValid()) {
         context.grid.AddSectionHeader(s("Data Management Frame Header"));
+        partview::ErrorRow(context.grid, node);
         return;
     }
     frameHeaderRows(context.grid, reader->Header(), reader->Base());
@@ -153,7 +154,7 @@ void ShowDetailedPOIRecord(KindContext& context, RecordNode& node) {
         return;
     grid.AddTextRow(s("Data Declaration"), Text(record.DataDeclaration));
     Hex32(grid, s("Expansion Field Size"), record.ExpansionFieldSize);
-    Address(grid, s("Offset to Expansion Field"), int64_t(record.ExpansionFieldOffset) * 2);
+    Address(grid, s("Offset to Expansion Field"), WordOffsetToPosition(record.ExpansionFieldOffset, 0));
     Hex32(grid, s("Size of POI Information Definition Frame"), record.DefinitionSize);
     FileAddress(grid, s("POI Information Definition Frame Address"), record.Definition);
     Hex32(grid, s("POI Information Data Frame Size"), record.DataSize);
@@ -186,6 +187,7 @@ void ShowExpansionFieldRecord(KindContext& context, RecordNode& node) {
     if (ShowWhenMissing(grid, *reader, record.Data.FileName) || !record.Data.Exists() ||
         !reader->ReadCharacterInfoFrame(record.Data, frame))
         return;
+    MarkDeclaration(grid, frame.DataDeclaration);
     grid.AddTextRow(s("Data Declaration"), Text(frame.DataDeclaration));
     grid.AddDWordRow(s("Number of character information management records"), {}, frame.EntryCount);
     std::vector<std::unique_ptr<RecordNode>> entries;
@@ -222,6 +224,7 @@ void ShowCharacterInfoRecord(KindContext& context, RecordNode& node) {
     if (ShowWhenMissing(grid, *reader, entry.Data.FileName) || !entry.Data.Exists() ||
         !reader->ReadCharacterInfoFrame(entry.Data, elements))
         return;
+    MarkDeclaration(grid, elements.DataDeclaration);
     grid.AddTextRow(s("Data Declaration"), Text(elements.DataDeclaration));
     grid.AddDWordRow(s("Number of character information management records"), {}, elements.EntryCount);
     std::vector<std::unique_ptr<RecordNode>> items;
@@ -236,6 +239,7 @@ void ShowCharacterInfoRecord(KindContext& context, RecordNode& node) {
         if (ShowWhenMissing(grid, *reader, at.FileName) || !frameRef ||
             !reader->ReadSearchFrameHeader(frameRef->at, frameRef->fileAddresses, header))
             continue;
+        MarkDeclaration(grid, header.DataDeclaration);
         grid.AddDWordRow(s("Number of Detailed Information Records"), {}, header.RecordCount);
         Hex32(grid, s("Size of Detailed Information Records"), header.RecordSize);
         Address(grid, s("Offset to the Top of Detailed Information Records"), header.RecordsPosition);

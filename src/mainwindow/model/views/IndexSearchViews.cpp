@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "kiwi/core/KiwiConversions.h"
 #include "kiwi/index/IndexManager.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/index/IndexTable.h"
@@ -55,7 +56,7 @@ bool fileReadable(const TLN_IndexManager& reader, const TLN_Additional_Address& 
 void detailedRecordRows(FieldGrid& grid, const TLN_Detailed_Info_Rec& r) {
     grid.AddTextRow(s("Data Declaration"), Text(r.DataDeclaration));
     Hex32(grid, s("Expansion Field Size"), r.ExpansionFieldSize);
-    Address(grid, s("Offset to Expansion Field"), int64_t(r.ExpansionFieldOffset) * 2);
+    Address(grid, s("Offset to Expansion Field"), WordOffsetToPosition(r.ExpansionFieldOffset, 0));
     Hex32(grid, s("Category Definition Frame Size"), r.CategoryDefinitionSize);
     FileAddress(grid, s("Address to the Category Definition Frame"), r.CategoryDefinition);
     Hex32(grid, s("Category Data Frame Size"), r.CategoryDataSize);
@@ -65,7 +66,7 @@ void detailedRecordRows(FieldGrid& grid, const TLN_Detailed_Info_Rec& r) {
     Hex32(grid, s("Category Option Record Size"), r.CategoryOptionRecordSize);
     Hex32(grid, s("First-level Category Size"), r.FirstLevelCategorySize);
     grid.AddDWordRow(s("Number of the Option Items of First-level Category"), {}, r.FirstLevelOptionCount);
-    Address(grid, s("Offset to First-level Category"), int64_t(r.FirstLevelCategoryOffset) * 2);
+    Address(grid, s("Offset to First-level Category"), WordOffsetToPosition(r.FirstLevelCategoryOffset, 0));
     grid.AddTextRow(s("Keyboard Designation for the First-level Category"),
                     Text(r.FirstLevelKeyboardDesignation));
     Hex32(grid, s("Matching Data Definition Frame Size"), r.MatchingDefinitionSize);

@@ -1,6 +1,8 @@
 // The shared parts of the index data views.
 #include "mainwindow/model/views/IndexViewSupport.h"
 
+#include <algorithm>
+
 #include "kiwi/index/IndexManager.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/NodeKinds.h"
@@ -17,6 +19,22 @@ QString s(const char* text) {
     return QString::fromUtf8(text);
 }
 } // namespace
+
+bool IsDeclaration(const std::string& declaration) {
+    return declaration.size() == 4 &&
+           std::all_of(declaration.begin(), declaration.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+void MarkDeclaration(FieldGrid& grid, const std::string& declaration) {
+    if (IsDeclaration(declaration)) return;
+    FieldGridModel& model = grid.Model();
+    const int header = model.rowCount() - 2;
+    if (header < 0 || model.Row(header).tag != RowTag::SectionHeader) return;
+    // In the wide remark column, after the header's offset.
+    QString& remark = model.Row(header).remark;
+    remark +=
+        (remark.isEmpty() ? QString() : s("  ")) + s("объявление «%1» не распознано").arg(Text(declaration));
+}
 
 bool IsNextLevelKind(int kind) {
     switch (kind) {

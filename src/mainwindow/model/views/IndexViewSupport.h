@@ -43,6 +43,12 @@ inline constexpr int kNextLevelME = 370;
 inline constexpr int kNextLevelNC = 380;
 bool IsNextLevelKind(int kind);
 
+// Whether a stored declaration is one: four printable characters ("CHR1", "ELMF", "----").
+bool IsDeclaration(const std::string& declaration);
+// Marks the section header added last (followed by its blank row) when the frame read at its address
+// starts with no declaration: it holds something else.
+void MarkDeclaration(FieldGrid& grid, const std::string& declaration);
+
 // An address row of a record's file-address item: the position, the file named in the remark, and the
 // row's jump opening that file (for an address in the index data itself, the shown stream).
 void FileAddress(FieldGrid& grid, const QString& name, const TLN_Additional_Address& at);

@@ -31,6 +31,11 @@ void ManagementHeader(KindContext& context, const RecordNode& node, int headerIn
     AddManagementHeaderRows(context, header, document);
 }
 
+void ErrorRow(FieldGrid& grid, const RecordNode& node) {
+    for (const QString& line : node.error.split(u'\n', Qt::SkipEmptyParts))
+        grid.AddTextRow(QStringLiteral("Ошибка"), {}, line);
+}
+
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark) {
     grid.AddInt64HexRow(name, remark, position);
 }

@@ -28,6 +28,10 @@ void Help(FieldGrid& grid, HelpDocument document);
 // has none.
 void ManagementHeader(KindContext& context, const RecordNode& node, int headerIndex, HelpDocument document);
 
+// Why the node is an "(Error)" one, as "Ошибка" rows, one for each line of the reason (nothing for a node
+// without an error).
+void ErrorRow(FieldGrid& grid, const RecordNode& node);
+
 // An address row: the stream position as spaced hex (-1, none, shows "0 x FF FF FF FF").
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark = {});
 // An address row and the size row after it (32-bit hex with the decimal value).

@@ -74,12 +74,13 @@ void managementHeaderWhenPart(KindContext& context, const RecordNode& node, int 
 
 } // namespace
 
-QImage ImageDataPicture(const TLN_GraphicManager& reader, int i, const TLN_ImageDataRecord& record) {
+QImage ImageDataPicture(const TLN_GraphicManager& reader, int i, const TLN_ImageDataRecord& record,
+                        std::string* why) {
     switch (record.DataType) {
     case idtCLUT:
         return reader.DecodeImage(i, 0);
     case idtGIF:
-        return reader.LoadGIFImage(i);
+        return reader.LoadGIFImage(i, why);
     case idtBMP:
         return bmpPicture(reader, record);
     default:
@@ -189,8 +190,12 @@ void ShowImageDataRecord(KindContext& context, RecordNode& node) {
     grid.AddWordRow(s("Y-coordinate Offset from the Lower-left Corner"), {}, record.YOffset);
     grid.AddYesNoRow(s("Route Data Existence Flag"), {}, record.RouteDataExists);
     Address(grid, s("Offset to the Route Data"), record.RouteDataPosition);
-    const QImage picture = ImageDataPicture(*reader, int(node.index), record);
-    if (!picture.isNull()) context.host.ShowPicture(picture);
+    std::string why;
+    const QImage picture = ImageDataPicture(*reader, int(node.index), record, &why);
+    if (!picture.isNull())
+        context.host.ShowPicture(picture);
+    else if (!why.empty())
+        grid.AddTextRow(s("Ошибка"), s("GIF не декодирован"), QString::fromStdString(why));
 }
 
 void ShowPictureAssignedManagements(KindContext& context, RecordNode& node) {

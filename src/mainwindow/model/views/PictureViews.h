@@ -3,6 +3,8 @@
 // data records with their CLUT, GIF or BMP picture shown over the grid, and extended picture headers.
 #pragma once
 
+#include <string>
+
 #include <QImage>
 
 class NodeKinds;
@@ -22,8 +24,9 @@ void ShowExtendedPictureHeader(KindContext& context, RecordNode& node);      // 
 
 // The picture of image i: a CLUT image decoded with classification 0, a GIF, or a BMP (at most the
 // record's bytes are read, and a BMP too large to hold is not decoded); a null image for other types or
-// data that do not decode.
-QImage ImageDataPicture(const TLN_GraphicManager& reader, int i, const TLN_ImageDataRecord& record);
+// data that do not decode, and for a GIF why in *why when given.
+QImage ImageDataPicture(const TLN_GraphicManager& reader, int i, const TLN_ImageDataRecord& record,
+                        std::string* why = nullptr);
 
 // Attaches the views above to their kinds.
 void RegisterPictureViews(NodeKinds& table);

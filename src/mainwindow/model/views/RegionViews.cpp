@@ -190,7 +190,11 @@ void ShowRegionHeader(KindContext& context, RecordNode& node) {
     grid.AddSectionHeaderAt(s("Region Data Management Distribution Header"), {},
                             header ? header->Position : node.recordOffset);
     if (node.kind != kRegionPart) partview::Help(grid, HelpDocument::RegionData);
-    if (!header) return;
+    if (!header) {
+        // The part's management header said why already.
+        if (node.kind != kRegionPart) partview::ErrorRow(grid, node);
+        return;
+    }
     Hex32(grid, s("Header Size"), header->HeaderSize);
     grid.AddWordHexRow(s("Region Management Record Type Code"), {}, header->TypeCode);
     Count(grid, s("Total Number of Region Management Records"), header->TotalRegionRecords);
@@ -221,6 +225,7 @@ void ShowRegionLevel(KindContext& context, RecordNode& node) {
     Hex32(grid, s("Link Cost Record Size"), level.LinkCostRecordSize);
     Hex32(grid, s("Regulation Record Size"), level.RegulationRecordSize);
     Hex32(grid, s("Between-links Cost Record Size"), level.BetweenLinksRecordSize);
+    partview::ErrorRow(grid, node);
 }
 
 void ShowRegionRecord(KindContext& context, RecordNode& node) {

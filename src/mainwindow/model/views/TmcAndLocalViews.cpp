@@ -120,6 +120,7 @@ void ShowTmcRegion(KindContext& context, RecordNode& node) {
     Frame(grid, s("Address of Location Data"), s("Size of Location Data"), region.LocationDataPosition,
           region.LocationDataSize);
     textAddress(grid, "Address of Region Name Character String", *reader, region.NamePosition);
+    partview::ErrorRow(grid, node);
 }
 
 void ShowTmcGroup(KindContext& context, RecordNode& node) {
@@ -284,7 +285,9 @@ void RegisterTmcAndLocalViews(NodeKinds& table) {
     table.SetView(127, ShowRdsTmcManagement);
     table.SetView(2100, ShowTmcRegion);
     table.SetView(2110, ShowTmcGroup);
+    table.SetView(2111, ShowTmcGroup);
     table.SetView(2120, ShowTmcLocation);
+    table.SetView(2121, ShowTmcLocation);
     for (int partition = 0; partition < 3; ++partition)
         table.SetView(kMessage + 10 * partition, ShowTmcMessage);
     table.SetView(120, ShowManagementHeader32_5);

@@ -107,7 +107,10 @@ void ShowVoiceDistributionHeader(KindContext& context, RecordNode& node) {
     grid.AddSectionHeader(s("Voice Distribution Header"));
     if (node.kind != kVoicePart) partview::Help(grid, HelpDocument::VoiceData);
     const auto reader = voiceOf(context, node);
-    if (!reader || !reader->IsValid()) return;
+    if (!reader || !reader->IsValid()) {
+        if (node.kind != kVoicePart) partview::ErrorRow(grid, node);
+        return;
+    }
     Hex32(grid, s("Voice Distribution Header Size"), reader->HeaderWordSize());
     Count(grid, s("Number of General-purpose Voice Languages"), reader->LanguageCount());
 }
