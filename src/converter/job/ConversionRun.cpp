@@ -80,7 +80,7 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
                 c.checkStop();
                 TLN_Block_Management_Record block;
                 if (!map.ReadBlock(level, s, b, block)) continue;
-                const int64_t bytes = ReservedInformationBytes(map, level, block);
+                const int64_t bytes = ReservedInformationBytes(c, level, block);
                 // Information an earlier block named is not transferred again.
                 if (bytes > 0 && !c.FirstUseOfInformation(block)) continue;
                 reserved += bytes;
