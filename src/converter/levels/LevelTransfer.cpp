@@ -288,11 +288,14 @@ uint32_t LevelWriter::plannedSize(const TLN_ParcelList::Record& record) {
 }
 
 bool LevelWriter::kept(BlockTransfer& t, uint32_t i, const TLN_ParcelList::Record& record) const {
+    // What ParcelKept tests, with the record built whole only when the area test reads its frame.
+    if (!c_.filters->ParcelInTrimArea(level_, t.set, t.blockIndex, i)) return false;
+    if (!c_.filters->SelectsAreas(level_)) return true;
     TLN_MM_Parcel_Managenent_Record full;
     full.Address = record.Address;
     full.Size = record.Size;
     full.Stream = *record.Stream;
-    return c_.filters->ParcelKept(level_, t.set, t.blockIndex, i, full);
+    return c_.filters->ParcelInSelectedAreas(level_, full);
 }
 
 void LevelWriter::copyPlanned() {
