@@ -70,7 +70,7 @@ TEST(CopyRun, FramesInStepComeFromOneReadAndOthersStillLandWhole) {
         auto file = std::make_unique<TLN_MemoryStream>();
         TLN_MemoryStream& below = *file;
         BufferedOutputStream out(std::move(file), 256 << 10);
-        CopyParcelWriter writer(CopyParcelWriter::Reading::ReadAhead);
+        CopyParcelWriter writer(CopyParcelWriter::Copying::PlannedLevels);
         int64_t cursor = 100 * 1024;
         std::vector<std::pair<int64_t, Frame>> placed;
         for (const Frame& f : c.frames) {

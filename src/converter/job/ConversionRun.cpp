@@ -293,7 +293,7 @@ RoomWarnings warnAboutRoom(const FreeSpaceQuery& freeSpace, const ConversionOpti
 // The parcel writers of a run and the one the frames go through.
 struct ParcelWriters {
     std::unique_ptr<ParcelWriter> names;
-    CopyParcelWriter copy{CopyParcelWriter::Reading::ReadAhead};
+    CopyParcelWriter copy{CopyParcelWriter::Copying::PlannedLevels};
     std::shared_ptr<rewrite::ImportedOutlines> outlines;
     std::unique_ptr<rewrite::ImportParcelWriter> imports;
     std::unique_ptr<ChainedParcelWriter> chain;

@@ -30,7 +30,7 @@ void ClearGuidanceReference(std::vector<uint8_t>& frame) {
 
 const uint8_t* CopyParcelWriter::read(const SourceFrame& frame) {
     // copy has checked the frame.
-    if (reading_ == Reading::ReadAhead) return window_.Read(frame.stream, frame.offset, frame.size);
+    if (copying_ == Copying::PlannedLevels) return window_.Read(frame.stream, frame.offset, frame.size);
     direct_ = ReadSourceFrame(frame);
     return direct_.empty() ? nullptr : direct_.data();
 }
@@ -64,7 +64,7 @@ bool CopyParcelWriter::place(const SourceFrame& frame, BufferedOutputStream& out
 
 uint32_t CopyParcelWriter::copy(const SourceFrame& frame, TLN_Stream& out, int64_t at) {
     if (!frame.stream || frame.offset < 0 || frame.size == 0 || frame.size % 32 != 0) return 0;
-    auto* buffered = reading_ == Reading::ReadAhead ? dynamic_cast<BufferedOutputStream*>(&out) : nullptr;
+    auto* buffered = copying_ == Copying::PlannedLevels ? dynamic_cast<BufferedOutputStream*>(&out) : nullptr;
     if (buffered && place(frame, *buffered, at)) return frame.size;
     const uint8_t* bytes = read(frame);
     if (!bytes) return 0;

@@ -53,20 +53,20 @@ public:
     virtual bool CopiesFramesUnchanged() const { return false; }
 };
 
-// Copies frames byte for byte (the copy path: no imports, no name conversion). With read-ahead, since a
-// level's frames lie in address order and follow one another in the output too, it reads a long run of
-// the source straight into the output's buffer and serves the next frames from it while source and output
-// keep step (else through a forward window); only for sources whose bytes never change (not the scratch
-// streams writers chain through), and only at the output's data cursor: bytes past the frame written may
-// be read ahead into the output, to be overwritten by the frames that follow or cut off with the size.
+// Copies frames byte for byte (the copy path: no imports, no name conversion). PlannedLevels tells the run
+// to plan each level's frames and copy them in one pass (only for sources whose bytes never change, not
+// the scratch streams writers chain through); a frame still handed to the writer then comes from a long run
+// of the source read straight into the output's buffer, served while source and output keep step (else
+// through a forward window), and only at the output's data cursor: bytes past the frame written may be
+// read into the output, to be overwritten by the frames that follow or cut off with the size.
 class CopyParcelWriter : public ParcelWriter {
 public:
-    enum class Reading { Direct, ReadAhead };
-    explicit CopyParcelWriter(Reading reading = Reading::Direct) : reading_(reading) {}
+    enum class Copying { FrameByFrame, PlannedLevels };
+    explicit CopyParcelWriter(Copying copying = Copying::FrameByFrame) : copying_(copying) {}
 
     uint32_t WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
     uint32_t WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
-    bool CopiesFramesUnchanged() const override { return reading_ == Reading::ReadAhead; }
+    bool CopiesFramesUnchanged() const override { return copying_ == Copying::PlannedLevels; }
 
 private:
     // The frame's bytes, or null as ReadSourceFrame gives nothing.
@@ -88,7 +88,7 @@ private:
     };
     Run run_;
 
-    Reading reading_;
+    Copying copying_;
     FrameReadAhead window_;
     std::vector<uint8_t> direct_;
 };
