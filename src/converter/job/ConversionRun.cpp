@@ -235,13 +235,14 @@ struct OpenedSource {
 
 // Checks the options, opens the source map and guards its files; the reason the run cannot start, or "".
 std::string openSource(const std::string& sourcePath, const ConversionOptions& options,
-                       const std::vector<uint8_t>* buildingData, OpenedSource& source) {
+                       const std::vector<uint8_t>* buildingData, const SourceOpener& opener,
+                       OpenedSource& source) {
     if (const auto problem = options.Validate()) return *problem;
     if (const std::string unsupported = UnsupportedOption(options, buildingData != nullptr);
         !unsupported.empty())
         return "Refused: " + unsupported;
     try {
-        source.map = std::make_unique<TLN_KiwiMap>(sourcePath);
+        source.map = std::make_unique<TLN_KiwiMap>(sourcePath, opener);
     } catch (const std::exception& e) {
         return e.what();
     }
@@ -379,7 +380,8 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         return result;
     };
     OpenedSource source;
-    if (const std::string why = openSource(sourcePath_, options_, buildingData_.get(), source); !why.empty())
+    if (const std::string why = openSource(sourcePath_, options_, buildingData_.get(), sourceOpener_, source);
+        !why.empty())
         return refuse(why);
     TLN_KiwiMap& map = *source.map;
     const std::string outputFolder = FolderOf(options_.outputPath);
