@@ -27,7 +27,7 @@ const std::vector<uint8_t> kNoBuildings = {0xFF, 0xFF, 0xFF, 0x7F, 0,    0,    0
                                            0,    0,    0,    0x80, 0xFF, 0xFF, 0xFF, 0x7F};
 
 Outcome convertImage(const std::string& name, const fixture::AllDataImage& image, bool arrows = false,
-                     SourceOpener opener = {}) {
+                     SourceFileOpener opener = {}) {
     const std::string root = fixture::scratchDir("damaged-" + name);
     const std::string allData = fixture::writeAllData(image, root + "/src");
     fixture::writeFile(root + "/out/.keep", {});

@@ -235,7 +235,7 @@ struct OpenedSource {
 
 // Checks the options, opens the source map and guards its files; the reason the run cannot start, or "".
 std::string openSource(const std::string& sourcePath, const ConversionOptions& options,
-                       const std::vector<uint8_t>* buildingData, const SourceOpener& opener,
+                       const std::vector<uint8_t>* buildingData, const SourceFileOpener& opener,
                        OpenedSource& source) {
     if (const auto problem = options.Validate()) return *problem;
     if (const std::string unsupported = UnsupportedOption(options, buildingData != nullptr);

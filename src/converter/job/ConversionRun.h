@@ -34,7 +34,7 @@ struct ConversionResult {
 };
 
 // Free bytes an ordinary user may still write in a folder, or -1 when the system cannot say.
-using SourceOpener = std::function<std::shared_ptr<TLN_Stream>(const std::string& path)>;
+using SourceFileOpener = std::function<std::shared_ptr<TLN_Stream>(const std::string& path)>;
 using FreeSpaceQuery = std::function<int64_t(const std::string& folder)>;
 int64_t FreeBytesIn(const std::string& folder);
 // The warning logged before the run starts when a folder has less room than the run is expected to write
@@ -52,7 +52,7 @@ public:
     // Opens the temporary output (tests inject streams that fail after some bytes).
     void SetOutputOpener(OutputOpener opener) { opener_ = std::move(opener); }
     // Opens the source map's files (tests count the reads that reach them).
-    void SetSourceOpener(SourceOpener opener) { sourceOpener_ = std::move(opener); }
+    void SetSourceOpener(SourceFileOpener opener) { sourceOpener_ = std::move(opener); }
     // Replaces the free-space query of the pre-flight check (tests).
     void SetFreeSpaceQuery(FreeSpaceQuery query) { freeSpace_ = std::move(query); }
     // Replaces the copy writer of parcel frames.
@@ -71,7 +71,7 @@ private:
     std::string sourcePath_;
     ConversionOptions options_;
     OutputOpener opener_;
-    SourceOpener sourceOpener_;
+    SourceFileOpener sourceOpener_;
     FreeSpaceQuery freeSpace_;
     std::unique_ptr<ParcelWriter> writer_;
     std::shared_ptr<LatRusDictionary> dictionary_;
