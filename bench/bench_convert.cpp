@@ -1,9 +1,10 @@
 // The conversion run on generated maps (copy path, every parcel with adjacent parcel information to
-// repair) against plain copies of the same bytes in the same run:
-// throughput of a large map beside `cp`, and each of five conversions paired with its own `cp` + fsync (the
-// median throughput ratio and the range of the pairs), time per parcel at 10^4, 10^5 and 10^6 parcels in one
-// level, the run's peak memory at each size, and the split of the large output beside `cp`. Prints the
-// ratios.
+// repair), run as the program runs it (through its job, on a worker thread), against plain copies of the
+// same bytes in the same run: each of seven conversions of a large map paired with its own `cp` + fsync
+// (every pair printed with each side's processor time, then the median throughput ratio and the range),
+// time per parcel at 10^4, 10^5 and 10^6 parcels in one level (each run paired with a run of the 10^4 map),
+// the run's peak memory at each size, and the split of the large output beside `cp` + fsync. Every ratio
+// printed is of runs made side by side.
 //
 // B4: the run with 100 000 imported buildings and 50 000 house numbers beside the copy-only run of the
 // same map.
@@ -22,6 +23,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -32,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchConversionJob.h"
 #include "BenchProcess.h"
 #include "converter/import/BuildingData.h"
 #include "converter/job/CompletionRun.h"
@@ -45,6 +48,7 @@ extern char** environ;
 namespace {
 
 using bench::ChildRun;
+using bench::copyRun;
 using bench::copySeconds;
 using bench::inChild;
 using bench::now;
@@ -53,7 +57,7 @@ int64_t largeMapMiB = 0;
 bool quick = false;
 constexpr int64_t kQuickMapMiB = 256;
 // Conversions each paired with a cp + fsync of the same bytes.
-constexpr int kPairs = 5;
+constexpr int kPairs = 7;
 // Frame bodies: 10 KiB frames for the throughput maps (about 200 000 parcels in 2 GiB), small ones for the
 // scaling maps so that 10^6 parcels stay a few hundred MiB.
 constexpr int kLargeFrameBody = 10 * 1024;
@@ -91,11 +95,7 @@ ChildRun convertInChild(const std::string& source, const std::string& outputFold
     return inChild("bench_convert", [&] {
         ConversionOptions options;
         options.outputPath = outputFolder + "/ALLDATA.KWI";
-        ConversionProgress progress;
-        std::atomic<bool> stop{false};
-        const ConversionResult result = ConversionRun(source, options).Execute(progress, stop);
-        if (result.status != ConversionStatus::Done) std::fprintf(stderr, "%s\n", result.message.c_str());
-        return result.status == ConversionStatus::Done;
+        return bench::convertThroughJob(source, options);
     });
 }
 
@@ -106,8 +106,7 @@ int64_t fileSize(const std::string& path) {
 
 struct Throughput {
     double mib = 0, parcels = 0;
-    double run = 0, copy = 0, copySynced = 0, runRss = 0, runCpu = 0;
-    double split = 0, splitCopy = 0, splitRss = 0;
+    ChildRun split, splitCopy;
     // Throughput beside cp + fsync, pair by pair.
     bench::PairedRatios paired;
 };
@@ -115,12 +114,14 @@ std::map<int64_t, Throughput> throughput;
 
 struct Scaling {
     double parcels = 0, perParcelUs = 0, rss = 0;
+    // Time per parcel over that of the 10^4-parcel map run beside it, pair by pair.
+    std::vector<double> perParcelRatios;
 };
 std::map<int, Scaling> scaling;
 
 struct Imports {
     double parcels = 0, buildings = 0, numbers = 0;
-    double copyRun = 0, importRun = 0, copyRss = 0, importRss = 0;
+    double copyRun = 0, importRun = 0, copyRss = 0, importRss = 0, copyCpu = 0, importCpu = 0;
     double copyMiB = 0, importMiB = 0;
 };
 Imports imports;
@@ -139,43 +140,34 @@ void BM_CopyOnlyRun(benchmark::State& state) {
     t.parcels = 256.0 * side * side;
     copySeconds(source, copies + "/WARM.BIN", false); // the source in the page cache for both
     std::remove((copies + "/WARM.BIN").c_str());
-    ::sync();
-    t.copy = copySeconds(source, copies + "/COPY.BIN", false);
-    std::remove((copies + "/COPY.BIN").c_str());
     // Each conversion beside its own cp + fsync of the same bytes; the output and the copy go before the
     // clock starts (replacing them would make the next step free their pages).
-    t.run = t.copySynced = 1e300;
-    bool failed = false;
+    std::printf("copy-only run, %.0f MiB, through its job, paired with cp + fsync:\n", t.mib);
     for (auto _ : state) {
         t.paired = bench::runPairs(
-            kPairs,
+            "convert", "cp + fsync", kPairs,
             [&] {
                 std::remove((output + "/ALLDATA.KWI").c_str());
                 ::sync();
-                const ChildRun run = convertInChild(source, output);
-                failed = failed || !run.ok;
-                if (run.seconds < t.run) t.runCpu = run.cpuSeconds;
-                t.run = std::min(t.run, run.seconds);
-                t.runRss = std::max(t.runRss, run.maxRssMiB);
-                return run.ok ? run.seconds : -1.0;
+                return convertInChild(source, output);
             },
             [&] {
-                const double seconds = copySeconds(source, copies + "/COPY.BIN", true);
+                const ChildRun copy = copyRun(source, copies + "/COPY.BIN", true);
                 std::remove((copies + "/COPY.BIN").c_str());
-                t.copySynced = std::min(t.copySynced, seconds);
-                return seconds;
+                return copy;
             });
-        if (failed) return state.SkipWithError("conversion failed");
-        state.SetIterationTime(t.run);
+        if (t.paired.ratios.size() != size_t(kPairs)) return state.SkipWithError("conversion failed");
+        state.SetIterationTime(bench::medianOf(t.paired.stepSeconds));
     }
     std::remove(source.c_str());
 
+    // The split beside a cp + fsync of the same output, one after the other.
     const std::string newMap = output + "/ALLDATA.KWI";
     ::sync();
-    t.splitCopy = copySeconds(newMap, copies + "/COPY.BIN", true);
+    t.splitCopy = copyRun(newMap, copies + "/COPY.BIN", true);
     std::remove((copies + "/COPY.BIN").c_str());
     ::sync();
-    const ChildRun split = inChild("bench_convert", [&] {
+    t.split = inChild("bench_convert", [&] {
         CompletionOptions options;
         options.outputPath = newMap;
         options.sourcePath = source;
@@ -186,38 +178,47 @@ void BM_CopyOnlyRun(benchmark::State& state) {
         std::atomic<bool> stop{false};
         return CompletionRun(options).Execute(progress, stop).status == ConversionStatus::Done;
     });
-    if (split.ok) {
-        t.split = split.seconds;
-        t.splitRss = split.maxRssMiB;
-    }
     fixture::scratchDir("bench-convert-out-" + std::to_string(mib));
     throughput[mib] = t;
-    state.counters["MiB/s"] = t.mib / t.run;
-    state.counters["vs_cp"] = t.copy / t.run;
+    state.counters["MiB/s"] = t.mib / bench::medianOf(t.paired.stepSeconds);
     state.counters["vs_cp_fsync"] = t.paired.Median();
-    state.counters["peak_MiB"] = t.runRss;
+    state.counters["peak_MiB"] = t.paired.stepPeakMiB;
 }
 BENCHMARK(BM_CopyOnlyRun)->Arg(kQuickMapMiB)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 // B2 and B7: time per parcel and peak memory with 10^4, 10^5 and 10^6 parcels in one level.
+// The 10^4-parcel map every scaling run is paired with, made once.
+const std::string& smallestScalingMap() {
+    static const std::string path = generate("bench-convert-scale-reference", 6, kScalingFrameBody);
+    return path;
+}
+
 void BM_ParcelScaling(benchmark::State& state) {
     const int side = int(state.range(0));
     const std::string source =
         generate("bench-convert-scale-" + std::to_string(side), side, kScalingFrameBody);
-    if (source.empty()) return state.SkipWithError("map not generated");
+    const std::string& smallest = smallestScalingMap();
+    if (source.empty() || smallest.empty()) return state.SkipWithError("map not generated");
     const std::string output = fixture::scratchDir("bench-convert-scale-out-" + std::to_string(side));
+    const double parcels = 256.0 * side * side, smallestParcels = 256.0 * 36;
     double seconds = 0, rss = 0;
+    Scaling& s = scaling[side];
     for (auto _ : state) {
-        ::sync();
-        const ChildRun run = convertInChild(source, output);
-        if (!run.ok) return state.SkipWithError("conversion failed");
-        state.SetIterationTime(run.seconds);
-        seconds += run.seconds;
-        rss = std::max(rss, run.maxRssMiB);
+        // This map's run beside a run of the smallest map, alternating which goes first.
+        const bench::PairedRatios pair = bench::runPairs(
+            "this map", "the 10^4 map", 1, [&] { return convertInChild(source, output); },
+            [&] { return convertInChild(smallest, output); });
+        if (pair.ratios.empty()) return state.SkipWithError("conversion failed");
+        state.SetIterationTime(pair.stepSeconds[0]);
+        seconds += pair.stepSeconds[0];
+        rss = std::max(rss, pair.stepPeakMiB);
+        s.perParcelRatios.push_back((pair.stepSeconds[0] / parcels) /
+                                    (pair.baselineSeconds[0] / smallestParcels));
     }
-    const double parcels = 256.0 * side * side;
-    scaling[side] = {parcels, 1e6 * seconds / double(state.iterations()) / parcels, rss};
-    state.counters["us/parcel"] = scaling[side].perParcelUs;
+    s.parcels = parcels;
+    s.perParcelUs = 1e6 * seconds / double(state.iterations()) / parcels;
+    s.rss = rss;
+    state.counters["us/parcel"] = s.perParcelUs;
     state.counters["peak_MiB"] = rss;
     fixture::scratchDir("bench-convert-scale-" + std::to_string(side));
     fixture::scratchDir("bench-convert-scale-out-" + std::to_string(side));
@@ -291,13 +292,8 @@ ChildRun convertImportsInChild(const std::string& source, const std::string& out
             options.numberingClass = 9;
             options.numberingTypeCode = 450;
         }
-        ConversionRun run(source, options);
-        if (data) run.SetBuildingData(std::make_shared<const std::vector<uint8_t>>(*data));
-        ConversionProgress progress;
-        std::atomic<bool> stop{false};
-        const ConversionResult result = run.Execute(progress, stop);
-        if (result.status != ConversionStatus::Done) std::fprintf(stderr, "%s\n", result.message.c_str());
-        return result.status == ConversionStatus::Done;
+        return bench::convertThroughJob(source, options,
+                                        data ? std::make_shared<const std::vector<uint8_t>>(*data) : nullptr);
     });
 }
 
@@ -317,8 +313,17 @@ void BM_ImportedOutlines(benchmark::State& state) {
         const double importMiB = double(fileSize(output + "/ALLDATA.KWI")) / 1048576;
         if (!copy.ok || !rewritten.ok) return state.SkipWithError("conversion failed");
         state.SetIterationTime(rewritten.seconds);
-        imports = {256.0 * side * side, 100000,  50000,    copy.seconds, rewritten.seconds, copy.maxRssMiB,
-                   rewritten.maxRssMiB, copyMiB, importMiB};
+        imports = {256.0 * side * side,
+                   100000,
+                   50000,
+                   copy.seconds,
+                   rewritten.seconds,
+                   copy.maxRssMiB,
+                   rewritten.maxRssMiB,
+                   copy.cpuSeconds,
+                   rewritten.cpuSeconds,
+                   copyMiB,
+                   importMiB};
     }
     state.counters["x_copy_only"] = imports.importRun / imports.copyRun;
     fixture::scratchDir("bench-convert-imports");
@@ -343,33 +348,32 @@ void takeOwnFlags(int& argc, char** argv) {
 
 void printSummary() {
     for (const auto& [mib, t] : throughput) {
-        std::printf("copy-only run, %.0f MiB, %.0f parcels: best run %.2f s (%.0f MiB/s, processor %.2f s), "
-                    "cp %.2f s,"
-                    " best cp + fsync %.2f s; throughput vs cp = %.2f; peak RSS %.1f MiB\n",
-                    t.mib, t.parcels, t.run, t.mib / t.run, t.runCpu, t.copy, t.copySynced, t.copy / t.run,
-                    t.runRss);
-        std::printf("  throughput vs cp + fsync, %zu pairs: median %.2f, range %.2f-%.2f\n",
-                    t.paired.ratios.size(), t.paired.Median(), t.paired.Low(), t.paired.High());
-        if (t.split > 0)
+        std::printf("copy-only run, %.0f MiB, %.0f parcels (through its job):\n", t.mib, t.parcels);
+        t.paired.Print("convert", "cp + fsync");
+        if (t.split.ok && t.splitCopy.ok)
             std::printf(
-                "split of the %.0f MiB output: %.2f s, cp + fsync %.2f s; split / cp = %.2f; peak RSS "
-                "%.1f MiB\n",
-                t.mib, t.split, t.splitCopy, t.split / t.splitCopy, t.splitRss);
+                "split of the %.0f MiB output: %.2f s (processor %.2f s, peak %.1f MiB) beside cp + fsync "
+                "%.2f s (processor %.2f s), made one after the other; split / cp = %.2f\n",
+                t.mib, t.split.seconds, t.split.cpuSeconds, t.split.maxRssMiB, t.splitCopy.seconds,
+                t.splitCopy.cpuSeconds, t.split.seconds / t.splitCopy.seconds);
     }
-    double first = 0;
     for (const auto& [side, s] : scaling) {
-        if (first == 0) first = s.perParcelUs;
+        const auto [low, high] = std::minmax_element(s.perParcelRatios.begin(), s.perParcelRatios.end());
         std::printf(
-            "%.0f parcels in one level: %.2f us/parcel (%.2fx the smallest map's), peak RSS %.1f MiB\n",
-            s.parcels, s.perParcelUs, s.perParcelUs / first, s.rss);
+            "%.0f parcels in one level: %.2f us/parcel, peak RSS %.1f MiB; per parcel over the 10^4 map "
+            "run beside it, %zu pairs: median %.2fx (range %.2f-%.2f)\n",
+            s.parcels, s.perParcelUs, s.rss, s.perParcelRatios.size(), bench::medianOf(s.perParcelRatios),
+            low == s.perParcelRatios.end() ? 0 : *low, high == s.perParcelRatios.end() ? 0 : *high);
     }
     if (imports.parcels > 0)
         std::printf(
-            "%.0f parcels with %.0f buildings and %.0f house numbers: %.2f s, copy-only %.2f s (%.2fx);"
-            " peak RSS %.1f MiB (copy-only %.1f MiB); output %.1f MiB (copy-only %.1f MiB)\n",
-            imports.parcels, imports.buildings, imports.numbers, imports.importRun, imports.copyRun,
-            imports.importRun / imports.copyRun, imports.importRss, imports.copyRss, imports.importMiB,
-            imports.copyMiB);
+            "%.0f parcels with %.0f buildings and %.0f house numbers: %.2f s (processor %.2f s), copy-only "
+            "run "
+            "just before it %.2f s (processor %.2f s), %.2fx; peak RSS %.1f MiB (copy-only %.1f MiB); output "
+            "%.1f MiB (copy-only %.1f MiB)\n",
+            imports.parcels, imports.buildings, imports.numbers, imports.importRun, imports.importCpu,
+            imports.copyRun, imports.copyCpu, imports.importRun / imports.copyRun, imports.importRss,
+            imports.copyRss, imports.importMiB, imports.copyMiB);
 }
 
 } // namespace

@@ -2,8 +2,9 @@
 // frames in 4 x 4 groups, about 1.5 GB at KIWI_BENCH_DISC_MIB=1459; 48 MiB by default) and what the
 // program does with it: the map walk (reads per parcel), opening the record tree and paging the largest
 // block lists, the map view's start (level 0, zoom 1, as a newly opened map shows) and a pan, and the
-// converter's copy-only run, each of five runs paired with its own cp + fsync of the same bytes. Each runs in
-// a child process of its own so that its peak memory is its own. Printed, never a test.
+// converter's copy-only run through its job on a worker thread, as the program runs it, each of seven runs
+// paired with its own cp + fsync of the same bytes (every pair printed, with each side's processor time).
+// Each runs in a child process of its own so that its peak memory is its own. Printed, never a test.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -23,10 +24,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BenchConversionJob.h"
 #include "BenchParcelWalk.h"
 #include "BenchProcess.h"
 #include "BenchQuietHost.h"
-#include "converter/job/ConversionRun.h"
 #include "kiwi/map/KiwiMap.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/MapCodePageChoice.h"
@@ -46,12 +47,12 @@ extern char** environ;
 namespace {
 
 using bench::ChildRun;
-using bench::copySeconds;
+using bench::copyRun;
 using bench::inChild;
 using bench::now;
 
 // Conversions each paired with a cp + fsync of the same bytes.
-constexpr int kPairs = 5;
+constexpr int kPairs = 7;
 
 int64_t fileSize(const std::string& path) {
     struct stat st {};
@@ -211,11 +212,7 @@ bool startViewAndPan(const std::string& path) {
 bool convertCopyOnly(const std::string& source, const std::string& output) {
     ConversionOptions options;
     options.outputPath = output;
-    ConversionProgress progress;
-    std::atomic<bool> stop{false};
-    const ConversionResult result = ConversionRun(source, options).Execute(progress, stop);
-    if (result.status != ConversionStatus::Done) std::fprintf(stderr, "%s\n", result.message.c_str());
-    return result.status == ConversionStatus::Done;
+    return bench::convertThroughJob(source, options);
 }
 
 } // namespace
@@ -249,33 +246,22 @@ int main() {
     const std::string output = folder + "/out";
     ::mkdir(output.c_str(), 0755);
     // Each run beside its own cp + fsync of the source.
-    ChildRun best;
-    best.seconds = 1e30;
-    bool failed = false;
+    std::printf("  converter, copy-only run through its job, paired with cp + fsync:\n");
     const bench::PairedRatios paired = bench::runPairs(
-        kPairs,
+        "convert", "cp + fsync", kPairs,
         [&] {
             ::unlink((output + "/ALLDATA.KWI").c_str());
             ::sync();
-            const ChildRun run = inChild("bench_disc_scale",
-                                         [&] { return convertCopyOnly(allData, output + "/ALLDATA.KWI"); });
-            failed = failed || !run.ok;
-            if (run.seconds < best.seconds) best = run;
-            return run.ok ? run.seconds : -1.0;
+            return inChild("bench_disc_scale",
+                           [&] { return convertCopyOnly(allData, output + "/ALLDATA.KWI"); });
         },
         [&] {
-            const double seconds = copySeconds(allData, folder + "/copy.kwi", true);
+            const ChildRun copy = copyRun(allData, folder + "/copy.kwi", true);
             ::unlink((folder + "/copy.kwi").c_str());
-            return seconds;
+            return copy;
         });
-    best.ok = !failed;
-    report("converter, copy-only run (best)", best);
-    std::printf("    best run's processor time %.2f s\n", best.cpuSeconds);
-    const int64_t converted = fileSize(output + "/ALLDATA.KWI");
-    std::printf(
-        "  converter throughput vs cp + fsync, %zu pairs: median %.2f, range %.2f-%.2f; output %.1f MiB of "
-        "%.1f MiB read (best %.0f MiB/s)\n",
-        paired.ratios.size(), paired.Median(), paired.Low(), paired.High(), mib(converted), mib(bytes),
-        mib(bytes) / std::max(best.seconds, 1e-9));
+    paired.Print("convert", "cp + fsync");
+    std::printf("  output %.1f MiB of %.1f MiB read\n", mib(fileSize(output + "/ALLDATA.KWI")), mib(bytes));
+    if (paired.ratios.size() != size_t(kPairs)) return 1;
     return 0;
 }

@@ -10,6 +10,7 @@
 #include "support/converter/ConversionTestSupport.h"
 #include "support/fixtures/DamagedConversionMaps.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/CountingStream.h"
 
 namespace {
 
@@ -25,7 +26,8 @@ struct Outcome {
 const std::vector<uint8_t> kNoBuildings = {0xFF, 0xFF, 0xFF, 0x7F, 0,    0,    0,    0x80,
                                            0,    0,    0,    0x80, 0xFF, 0xFF, 0xFF, 0x7F};
 
-Outcome convertImage(const std::string& name, const fixture::AllDataImage& image, bool arrows = false) {
+Outcome convertImage(const std::string& name, const fixture::AllDataImage& image, bool arrows = false,
+                     SourceFileOpener opener = {}) {
     const std::string root = fixture::scratchDir("damaged-" + name);
     const std::string allData = fixture::writeAllData(image, root + "/src");
     fixture::writeFile(root + "/out/.keep", {});
@@ -37,6 +39,7 @@ Outcome convertImage(const std::string& name, const fixture::AllDataImage& image
     options.addOneWayArrows = arrows;
     auto run = std::make_unique<ConversionRun>(allData, options);
     if (arrows) run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(kNoBuildings));
+    if (opener) run->SetSourceOpener(std::move(opener));
     ConversionJob job(std::move(run));
     job.Start();
     o.result = job.Result();
@@ -140,4 +143,13 @@ TEST(DamagedSource, DamagedTablesAreRefusedAndBadFramesNamed) {
         EXPECT_EQ(countContaining(c.status == Done ? o.log : std::vector{o.result.message}, c.said), 1);
         EXPECT_EQ(o.outputSize < 0, c.status != Done);
     }
+}
+
+TEST(DamagedSource, InformationManyBlockRecordsNameIsReadOnce) {
+    // 3000 block records name one information whose divided records name sub-lists past the file's end.
+    ReadCounter counter;
+    const Outcome o = convertImage("repeated-information", fixture::buildRepeatedInformationMap(3000), false,
+                                   counter.Opener());
+    EXPECT_EQ(o.result.status, ConversionStatus::Done) << o.result.message;
+    EXPECT_LT(counter.Reads(), 3000u);
 }

@@ -6,9 +6,11 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <unordered_set>
 #include <vector>
 
@@ -115,6 +117,20 @@ struct ConversionContext {
                                      " kb, several times the source: its records name the same data over "
                                      "and over");
     }
+    // The size of a source stream, asked of the system once while frames and information of one file
+    // follow one another (they mostly do).
+    int64_t sourceBytes(const std::shared_ptr<TLN_Stream>& stream) {
+        if (stream.owner_before(sizedStream_) || sizedStream_.owner_before(stream) ||
+            sizedStream_.expired()) {
+            sizedBytes_ = stream->Size();
+            sizedStream_ = stream;
+        }
+        return sizedBytes_;
+    }
+    // What the reservation found of each block information (by file, position, declared size and level):
+    // the bytes its rebuilt information takes, -1 when it cannot be read. The transfer reads this instead
+    // of sizing the lists again, and information many block records name is sized once.
+    std::map<std::tuple<std::string, int64_t, uint32_t, uint8_t>, int64_t> informationBytes;
     // Old management data position to its place in the output.
     int64_t moved(int64_t oldPosition) const { return oldPosition - partBase + 8192; }
     // The key base of frames in stream: 0 for the main file, a distinct multiple of 2^36 for others.
@@ -122,4 +138,8 @@ struct ConversionContext {
         const auto [it, added] = fileKeys.emplace(stream.FileName(), int64_t(fileKeys.size()) << 36);
         return it->second;
     }
+
+private:
+    std::weak_ptr<TLN_Stream> sizedStream_;
+    int64_t sizedBytes_ = 0;
 };

@@ -12,6 +12,7 @@
 #include "converter/job/ConversionContext.h"
 #include "converter/levels/ChainedParcelWriter.h"
 #include "converter/levels/ExtraLevel.h"
+#include "converter/levels/ExtraLevelImports.h"
 #include "converter/levels/FrameBytes.h"
 #include "converter/levels/LevelTransfer.h"
 #include "converter/names/NameConversion.h"
@@ -20,7 +21,6 @@
 #include "converter/output/NewCmpList.h"
 #include "converter/output/OutputEncoding.h"
 #include "converter/output/VolumeHeader.h"
-#include "converter/rewrite/ExtraLevelImports.h"
 #include "converter/rewrite/ImportParcelWriter.h"
 #include "converter/rewrite/OneWayArrows.h"
 #include "converter/rewrite/ParcelFilters.h"
@@ -81,7 +81,7 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
                 c.checkStop();
                 TLN_Block_Management_Record block;
                 if (!map.ReadBlock(level, s, b, block)) continue;
-                const int64_t bytes = ReservedInformationBytes(map, level, block);
+                const int64_t bytes = ReservedInformationBytes(c, level, block);
                 // Information an earlier block named is not transferred again.
                 if (bytes > 0 && !c.FirstUseOfInformation(block)) continue;
                 reserved += bytes;
@@ -244,13 +244,14 @@ struct OpenedSource {
 
 // Checks the options, opens the source map and guards its files; the reason the run cannot start, or "".
 std::string openSource(const std::string& sourcePath, const ConversionOptions& options,
-                       const std::vector<uint8_t>* buildingData, OpenedSource& source) {
+                       const std::vector<uint8_t>* buildingData, const SourceFileOpener& opener,
+                       OpenedSource& source) {
     if (const auto problem = options.Validate()) return *problem;
     if (const std::string unsupported = UnsupportedOption(options, buildingData != nullptr);
         !unsupported.empty())
         return "Refused: " + unsupported;
     try {
-        source.map = std::make_unique<TLN_KiwiMap>(sourcePath);
+        source.map = std::make_unique<TLN_KiwiMap>(sourcePath, opener);
     } catch (const std::exception& e) {
         return e.what();
     }
@@ -304,7 +305,7 @@ RoomWarnings warnAboutRoom(const FreeSpaceQuery& freeSpace, const ConversionOpti
 // The parcel writers of a run and the one the frames go through.
 struct ParcelWriters {
     std::unique_ptr<ParcelWriter> names;
-    CopyParcelWriter copy{CopyParcelWriter::Reading::ReadAhead};
+    CopyParcelWriter copy{CopyParcelWriter::Copying::PlannedLevels};
     std::shared_ptr<rewrite::ImportedOutlines> outlines;
     std::unique_ptr<rewrite::ImportParcelWriter> imports;
     std::unique_ptr<ChainedParcelWriter> chain;
@@ -390,7 +391,8 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         return result;
     };
     OpenedSource source;
-    if (const std::string why = openSource(sourcePath_, options_, buildingData_.get(), source); !why.empty())
+    if (const std::string why = openSource(sourcePath_, options_, buildingData_.get(), sourceOpener_, source);
+        !why.empty())
         return refuse(why);
     TLN_KiwiMap& map = *source.map;
     const std::string outputFolder = FolderOf(options_.outputPath);

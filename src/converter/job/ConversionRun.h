@@ -36,6 +36,7 @@ struct ConversionResult {
 };
 
 // Free bytes an ordinary user may still write in a folder, or -1 when the system cannot say.
+using SourceFileOpener = std::function<std::shared_ptr<TLN_Stream>(const std::string& path)>;
 using FreeSpaceQuery = std::function<int64_t(const std::string& folder)>;
 int64_t FreeBytesIn(const std::string& folder);
 // The warning logged before the run starts when a folder has less room than the run is expected to write
@@ -52,6 +53,8 @@ public:
 
     // Opens the temporary output (tests inject streams that fail after some bytes).
     void SetOutputOpener(OutputOpener opener) { opener_ = std::move(opener); }
+    // Opens the source map's files (tests count the reads that reach them).
+    void SetSourceOpener(SourceFileOpener opener) { sourceOpener_ = std::move(opener); }
     // Replaces the free-space query of the pre-flight check (tests).
     void SetFreeSpaceQuery(FreeSpaceQuery query) { freeSpace_ = std::move(query); }
     // Replaces the copy writer of parcel frames.
@@ -70,6 +73,7 @@ private:
     std::string sourcePath_;
     ConversionOptions options_;
     OutputOpener opener_;
+    SourceFileOpener sourceOpener_;
     FreeSpaceQuery freeSpace_;
     std::unique_ptr<ParcelWriter> writer_;
     std::shared_ptr<LatRusDictionary> dictionary_;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <unordered_set>
 #include <vector>
 
@@ -12,7 +13,7 @@
 #include "converter/output/OutputEncoding.h"
 #include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiErrors.h"
-#include "kiwi/io/MemoryStream.h"
+#include "kiwi/map/ParcelList.h"
 #include "kiwi/map/ParcelListType.h"
 
 namespace {
@@ -34,97 +35,82 @@ struct SubList {
     uint8_t firstByte = 0;
 };
 
-// The source information of a block and of its divided parcels, as the rebuilt information lays it out.
-struct InformationPlan {
-    TLN_Parcel_Management_Info info;
-    std::vector<SubList> mainSubs;  // per main record (position -1 when not divided)
-    std::vector<SubList> guideSubs; // per route guidance record
-    // The main records as read (read[i] false when record i could not be), each read once per block.
-    std::vector<TLN_MM_Parcel_Managenent_Record> mains;
-    std::vector<uint8_t> read;
-    int64_t bytes = 0;
-};
-
-// The size of a source stream, asked of the system once: blocks and frames of one file follow one another.
-int64_t heldBytes(const std::shared_ptr<TLN_Stream>& stream) {
-    thread_local std::weak_ptr<TLN_Stream> last;
-    thread_local int64_t size = 0;
-    if (last.lock() != stream) {
-        size = stream->Size();
-        last = stream;
-    }
-    return size;
-}
-
-SubList subListOf(TLN_KiwiMap& map, uint8_t level, const std::shared_ptr<TLN_Stream>& stream,
-                  const TLN_MM_Parcel_Managenent_Record& record) {
+// The sub-list a divided record names, opened into sub; position -1 when it cannot be read.
+SubList subListOf(TLN_KiwiMap& map, uint8_t level, const TLN_ParcelList::Record& record, int64_t streamSize,
+                  TLN_ParcelList& sub) {
     if (!record.IsDivided() || record.Address < 0) return {};
-    TLN_Parcel_Management_Info sub;
-    if (!map.ReadParcelManagement(stream, level, sub, record.Address)) return {};
-    return {record.Address, sub.StoredRecordCount, sub.FirstByte};
+    if (!sub.Open(map, *record.Stream, level, record.Address, streamSize)) return {};
+    return {record.Address, sub.Info().StoredRecordCount, sub.Info().FirstByte};
 }
 
-bool planInformation(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management_Record& block,
-                     InformationPlan& plan) {
-    if (!block.Stream || block.Address <= 0) return false;
-    if (!map.ReadParcelManagement(block.Stream, level, plan.info, block.Address)) return false;
-    if (!ParcelListLayoutOf(plan.info.ListType).Known()) return false;
-    const uint32_t n = plan.info.StoredRecordCount;
-    plan.bytes = 4 + int64_t(kRecord) * n;
-    plan.mainSubs.assign(n, {});
-    plan.mains.resize(plan.info.RecordCount);
-    plan.read.assign(plan.info.RecordCount, 0);
-    for (uint32_t i = 0; i < plan.info.RecordCount; ++i) {
-        TLN_MM_Parcel_Managenent_Record& record = plan.mains[i];
-        plan.read[i] = map.ReadParcel(block.Stream, level, i, record, false, block.Address);
-        if (plan.read[i]) plan.mainSubs[i] = subListOf(map, level, block.Stream, record);
-        if (plan.mainSubs[i].position >= 0) plan.bytes += 4 + int64_t(kRecord) * plan.mainSubs[i].records;
-    }
-    if (plan.info.RouteGuidanceListPosition >= 0) {
-        plan.bytes += int64_t(kRecord) * n;
-        plan.guideSubs.assign(n, {});
-        for (uint32_t i = 0; i < plan.info.RecordCount; ++i) {
-            TLN_MM_Parcel_Managenent_Record record;
-            if (plan.mainSubs[i].position >= 0 &&
-                map.ReadParcel(block.Stream, level, i, record, true, block.Address))
-                plan.guideSubs[i] = subListOf(map, level, block.Stream, record);
-            if (plan.guideSubs[i].position >= 0)
-                plan.bytes += 4 + int64_t(kRecord) * plan.guideSubs[i].records;
-        }
+// The bytes the rebuilt information of a block takes: list, sub-lists and route guidance list, or its old
+// size as far as the source holds it when that is larger, rounded up to 32; -1 when the information
+// cannot be read. Only the divided records' sub-lists are opened: the others add nothing.
+int64_t sizeInformation(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management_Record& block,
+                        int64_t streamSize) {
+    TLN_ParcelList list;
+    if (!block.Stream || block.Address <= 0 ||
+        !list.Open(map, block.Stream, level, block.Address, streamSize))
+        return -1;
+    const TLN_Parcel_Management_Info& info = list.Info();
+    if (!ParcelListLayoutOf(info.ListType).Known()) return -1;
+    const bool guided = info.RouteGuidanceListPosition >= 0;
+    int64_t bytes = 4 + int64_t(kRecord) * info.StoredRecordCount * (guided ? 2 : 1);
+    TLN_ParcelList sub;
+    for (uint32_t i = 0; i < info.RecordCount; ++i) {
+        TLN_ParcelList::Record record;
+        if (!list.Read(i, false, record) || !record.IsDivided()) continue;
+        const SubList main = subListOf(map, level, record, streamSize, sub);
+        if (main.position < 0) continue;
+        bytes += 4 + int64_t(kRecord) * main.records;
+        if (!guided || !list.Read(i, true, record)) continue;
+        const SubList guide = subListOf(map, level, record, streamSize, sub);
+        if (guide.position >= 0) bytes += 4 + int64_t(kRecord) * guide.records;
     }
     // The old size as far as the source holds it: a damaged record may declare far more.
-    const int64_t held = std::min<int64_t>(block.Size, heldBytes(block.Stream) - block.Address);
-    plan.bytes = AlignUp32(std::max<int64_t>(plan.bytes, held));
-    return true;
+    const int64_t held = std::min<int64_t>(block.Size, streamSize - block.Address);
+    return AlignUp32(std::max<int64_t>(bytes, held));
+}
+
+// The block's information bytes, sized once for the run however many block records name it.
+int64_t informationBytes(ConversionContext& c, uint8_t level, const TLN_Block_Management_Record& block) {
+    if (!block.Stream) return -1;
+    auto key = std::make_tuple(block.Stream->FileName(), block.Address, block.Size, level);
+    const auto known = c.informationBytes.find(key);
+    if (known != c.informationBytes.end()) return known->second;
+    const int64_t bytes = sizeInformation(c.map, level, block, c.sourceBytes(block.Stream));
+    c.informationBytes.emplace(std::move(key), bytes);
+    return bytes;
 }
 
 // The rebuilt information of one block, laid out in memory and written once.
 class InformationImage {
 public:
     explicit InformationImage(int64_t bytes) : bytes_(size_t(bytes), 0) {}
-    void put(int64_t at, const void* data, size_t count) {
-        std::copy_n(static_cast<const uint8_t*>(data), count, bytes_.begin() + at);
+    uint8_t* at(int64_t offset, size_t count) {
+        // The reservation sized the image from the same records: nothing is laid out past it.
+        if (offset < 0 || size_t(offset) + count > bytes_.size())
+            throw EConvertError("Parcel management information laid out past its reserved size");
+        return bytes_.data() + offset;
     }
-    void empty(int64_t at) { put(at, kEmpty, 6); }
-    void reference(int64_t at, int64_t offset, uint32_t size) {
-        TLN_MemoryStream s;
-        WriteAddressAndStoredSize(s, offset, uint16_t(size / 32));
-        put(at, s.Bytes().data(), 6);
+    void put(int64_t offset, const void* data, size_t count) { std::memcpy(at(offset, count), data, count); }
+    void empty(int64_t offset) { put(offset, kEmpty, 6); }
+    void reference(int64_t offset, int64_t frame, uint32_t size) {
+        EncodeAddressAndStoredSize(at(offset, 6), frame, uint16_t(size / 32));
     }
-    void wordOffset(int64_t at, uint32_t distance) {
-        TLN_MemoryStream s;
-        WriteWordOffsetAndSize(s, distance, 0);
-        put(at, s.Bytes().data(), 6);
+    void wordOffset(int64_t offset, uint32_t distance) {
+        EncodeWordOffsetAndSize(at(offset, 6), distance, 0);
     }
-    void word(int64_t at, uint16_t value) {
-        bytes_[size_t(at)] = uint8_t(value >> 8);
-        bytes_[size_t(at + 1)] = uint8_t(value);
+    void word(int64_t offset, uint16_t value) {
+        uint8_t* to = at(offset, 2);
+        to[0] = uint8_t(value >> 8);
+        to[1] = uint8_t(value);
     }
     // The 4-byte information header of the source (its first byte as read with the information), with list
     // type 0: every record is written as 6 bytes.
-    void header(int64_t at, uint8_t firstByte) {
+    void header(int64_t offset, uint8_t firstByte) {
         const uint8_t head[4] = {firstByte, 0, 0xFF, 0xFF};
-        put(at, head, 4);
+        put(offset, head, 4);
     }
     const std::vector<uint8_t>& bytes() const { return bytes_; }
 
@@ -135,14 +121,17 @@ private:
 // One block under transfer: its rebuilt information and where each parcel's main frames went.
 struct BlockTransfer {
     BlockTransfer(uint32_t setIndex, uint32_t blockNumber, const TLN_Block_Management_Record& blockRecord,
-                  const InformationPlan& blockPlan)
-        : set(setIndex), blockIndex(blockNumber), block(blockRecord), plan(blockPlan),
-          n(blockPlan.info.StoredRecordCount), image(blockPlan.bytes), mainOffsets(n, -1), subOffsets(n),
-          next(4 + int64_t(kRecord) * n), table(static_cast<int32_t>(n)) {}
+                  TLN_ParcelList& blockList, int64_t bytes, int64_t streamSize)
+        : set(setIndex), blockIndex(blockNumber), block(blockRecord), list(blockList),
+          sourceBytes(streamSize), n(blockList.Info().StoredRecordCount), image(bytes), mainOffsets(n, -1),
+          subOffsets(n), next(4 + int64_t(kRecord) * n), table(static_cast<int32_t>(n)) {}
 
     uint32_t set, blockIndex;
     const TLN_Block_Management_Record& block;
-    const InformationPlan& plan;
+    // The block's list, read once; sub holds the sub-list walked now.
+    TLN_ParcelList& list;
+    TLN_ParcelList sub;
+    int64_t sourceBytes;
     uint32_t n;
     InformationImage image;
     std::vector<int64_t> mainOffsets;
@@ -168,19 +157,21 @@ public:
 private:
     ParcelPlace place() const { return {&c_.map, &c_.progress, level_, set_, block_, parcel_}; }
     void transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
-                       const InformationPlan& plan);
+                       TLN_ParcelList& list, int64_t bytes);
     // The main frames of parcel record i, or of its sub-parcels when it is divided.
     void transferMainRecord(BlockTransfer& t, uint32_t i);
-    void transferDividedMain(BlockTransfer& t, uint32_t i, int64_t at);
+    void transferDividedMain(BlockTransfer& t, uint32_t i, const TLN_ParcelList::Record& record, int64_t at);
     // The route guidance list after the main list and its sub-lists, and its frames.
     void transferGuidanceList(BlockTransfer& t);
     void transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t at);
     // Writes a main frame (or reuses it); returns its new offset or -1.
     // sub: the sub-parcel's number when the record is one of a divided parcel's, else -1.
-    int64_t mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
-                      uint32_t& size, int64_t sub = -1);
-    int64_t guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
-                          uint32_t& size, int64_t sub = -1);
+    int64_t mainFrame(const TLN_ParcelList::Record& record, TLN_IntegtationChecker* table, uint32_t& size,
+                      int64_t sub = -1);
+    int64_t guidanceFrame(const TLN_ParcelList::Record& record, TLN_IntegtationChecker* table, uint32_t& size,
+                          int64_t sub = -1);
+    // Whether the filters keep record i of the block's list.
+    bool kept(BlockTransfer& t, uint32_t i, const TLN_ParcelList::Record& record) const;
     void linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t guideSize);
     void ensureRoom(uint32_t size) const;
     // The frame unreadable, reported once per key: many records may name one frame. A guidance frame is
@@ -197,7 +188,7 @@ private:
         return lastKeyBase_;
     }
     // The bytes the frame copy gets from the source: its size when the source holds all of it, else 0.
-    uint32_t plannedSize(const TLN_MM_Parcel_Managenent_Record& record);
+    uint32_t plannedSize(const TLN_ParcelList::Record& record);
     // The planned frames copied, and their adjacent parcel information repaired.
     void copyPlanned();
 
@@ -228,9 +219,10 @@ void LevelWriter::unreadable(int64_t key, int64_t sub, const char* what) {
         c_.warn("Parcel " + reached() + (sub >= 0 ? " sub-parcel " + std::to_string(sub) : "") + what);
 }
 
-int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TLN_IntegtationChecker* table,
+int64_t LevelWriter::mainFrame(const TLN_ParcelList::Record& record, TLN_IntegtationChecker* table,
                                uint32_t& size, int64_t sub) {
-    const int64_t key = keyBase(record.Stream) + record.Address;
+    const std::shared_ptr<TLN_Stream>& stream = *record.Stream;
+    const int64_t key = keyBase(stream) + record.Address;
     int64_t value = -1;
     if (table && table->Find(key, value, size)) return value;
     // A frame the source does not hold whole is read by no writer. It is not remembered as dropped: another
@@ -242,18 +234,17 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
     }
     ensureRoom(record.Size);
     const int64_t at = c_.dataCursor;
-    const SourceFrame source{record.Stream, record.Address, record.Size};
     if (planned_) {
         size = plannedSize(record);
     } else {
         c_.writer.EnterParcel(place());
-        size = c_.writer.WriteMainFrame(source, c_.out, at);
+        size = c_.writer.WriteMainFrame({stream, record.Address, record.Size}, c_.out, at);
     }
     if (size > kMaxStoredFrameBytes) {
         // Its record could not say its size: the parcel keeps what it had, and what it gained is named.
         c_.warn("Parcel " + reached() + " grew past " + std::to_string(kMaxStoredFrameBytes / 1024) +
                 " kb: copied unchanged");
-        size = CopyParcelWriter().WriteMainFrame(source, c_.out, at);
+        size = CopyParcelWriter().WriteMainFrame({stream, record.Address, record.Size}, c_.out, at);
     }
     if (size == 0) {
         unreadable(key, sub, " unreadable");
@@ -263,20 +254,21 @@ int64_t LevelWriter::mainFrame(const TLN_MM_Parcel_Managenent_Record& record, TL
     if (size < uint32_t(kGuidanceReferenceOffset + 6)) shortFrames_.insert(at);
     if (table) table->Add(key, at, size);
     if (planned_) {
-        plan_.AddMain(record.Stream, keyBase(record.Stream), record.Address, size);
+        plan_.AddMain(stream, keyBase(stream), record.Address, size);
         c_.dataCursor += size;
         return at;
     }
     // While the frame is still in the output's buffer: its repair mostly costs no write of its own.
     adjacency_.Written(c_.out, key, at, size, {record_.MainMapBasicCount, record_.MainMapExtendedCount},
-                       keyBase(record.Stream));
+                       keyBase(stream));
     c_.dataCursor += size;
     return at;
 }
 
-int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record,
-                                   TLN_IntegtationChecker* table, uint32_t& size, int64_t sub) {
-    const int64_t key = keyBase(record.Stream) + record.Address;
+int64_t LevelWriter::guidanceFrame(const TLN_ParcelList::Record& record, TLN_IntegtationChecker* table,
+                                   uint32_t& size, int64_t sub) {
+    const std::shared_ptr<TLN_Stream>& stream = *record.Stream;
+    const int64_t key = keyBase(stream) + record.Address;
     int64_t value = -1;
     if (table && table->Find(key, value, size)) return value;
     if (plannedSize(record) == 0) {
@@ -286,14 +278,14 @@ int64_t LevelWriter::guidanceFrame(const TLN_MM_Parcel_Managenent_Record& record
     ensureRoom(record.Size);
     const int64_t at = c_.dataCursor;
     size = planned_ ? plannedSize(record)
-                    : c_.writer.WriteGuidanceFrame({record.Stream, record.Address, record.Size}, c_.out, at);
+                    : c_.writer.WriteGuidanceFrame({stream, record.Address, record.Size}, c_.out, at);
     if (size == 0) {
         unreadable(~key, sub, " route guidance frame unreadable");
         if (table) table->Add(key, -1, 0);
         return -1;
     }
     if (table) table->Add(key, at, size);
-    if (planned_) plan_.AddGuidance(record.Stream, keyBase(record.Stream), record.Address, size);
+    if (planned_) plan_.AddGuidance(stream, keyBase(stream), record.Address, size);
     c_.dataCursor += size;
     c_.routeGuidanceTotal += size;
     return at;
@@ -315,11 +307,22 @@ void LevelWriter::linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t
         WriteEmptyReference(c_.out);
 }
 
-uint32_t LevelWriter::plannedSize(const TLN_MM_Parcel_Managenent_Record& record) {
+uint32_t LevelWriter::plannedSize(const TLN_ParcelList::Record& record) {
     // What the copy writer copies: a whole number of sectors that the source holds.
     const uint32_t size = record.Size;
-    if (!record.Stream || record.Address < 0 || size == 0 || size % 32 != 0) return 0;
-    return record.Address + int64_t(size) <= heldBytes(record.Stream) ? size : 0;
+    if (!record.Stream || !*record.Stream || record.Address < 0 || size == 0 || size % 32 != 0) return 0;
+    return record.Address + int64_t(size) <= c_.sourceBytes(*record.Stream) ? size : 0;
+}
+
+bool LevelWriter::kept(BlockTransfer& t, uint32_t i, const TLN_ParcelList::Record& record) const {
+    // What ParcelKept tests, with the record built whole only when the area test reads its frame.
+    if (!c_.filters->ParcelInTrimArea(level_, t.set, t.blockIndex, i)) return false;
+    if (!c_.filters->SelectsAreas(level_)) return true;
+    TLN_MM_Parcel_Managenent_Record full;
+    full.Address = record.Address;
+    full.Size = record.Size;
+    full.Stream = *record.Stream;
+    return c_.filters->ParcelInSelectedAreas(level_, full);
 }
 
 void LevelWriter::copyPlanned() {
@@ -330,12 +333,12 @@ void LevelWriter::copyPlanned() {
 }
 
 void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
-                                const InformationPlan& plan) {
-    BlockTransfer t(set, blockIndex, block, plan);
-    t.image.header(0, plan.info.FirstByte);
+                                TLN_ParcelList& list, int64_t bytes) {
+    BlockTransfer t(set, blockIndex, block, list, bytes, c_.sourceBytes(block.Stream));
+    t.image.header(0, list.Info().FirstByte);
     for (uint32_t i = 0; i < t.n; ++i)
         transferMainRecord(t, i);
-    if (plan.info.RouteGuidanceListPosition >= 0) transferGuidanceList(t);
+    if (list.Info().RouteGuidanceListPosition >= 0) transferGuidanceList(t);
     c_.out.WriteAt(c_.cursor, t.image.bytes().data(), int64_t(t.image.bytes().size()));
 }
 
@@ -348,18 +351,18 @@ void LevelWriter::transferMainRecord(BlockTransfer& t, uint32_t i) {
         c_.progress.SetProgress2(i, t.n);
     }
     const int64_t at = 4 + int64_t(kRecord) * i;
-    if (i >= t.plan.info.RecordCount || !t.plan.read[i]) {
+    TLN_ParcelList::Record record;
+    if (!t.list.Read(i, false, record)) {
         t.image.empty(at);
         return;
     }
-    const TLN_MM_Parcel_Managenent_Record& record = t.plan.mains[i];
-    if (c_.filters && !c_.filters->ParcelKept(level_, t.set, t.blockIndex, i, record)) {
+    if (c_.filters && !kept(t, i, record)) {
         t.image.empty(at);
         return;
     }
     if (c_.filters && !c_.filters->ParcelPassesDensoWestFix(level_, t.set, t.blockIndex, i)) {
         // A later record of the same frame finds the drop in the table.
-        if (!record.IsDivided()) t.table.Add(keyBase(record.Stream) + record.Address, -1, 0);
+        if (!record.IsDivided()) t.table.Add(keyBase(*record.Stream) + record.Address, -1, 0);
         t.image.empty(at);
         return;
     }
@@ -372,11 +375,12 @@ void LevelWriter::transferMainRecord(BlockTransfer& t, uint32_t i) {
             t.image.reference(at, t.mainOffsets[i], size);
         return;
     }
-    transferDividedMain(t, i, at);
+    transferDividedMain(t, i, record, at);
 }
 
-void LevelWriter::transferDividedMain(BlockTransfer& t, uint32_t i, int64_t at) {
-    const SubList& sub = t.plan.mainSubs[i];
+void LevelWriter::transferDividedMain(BlockTransfer& t, uint32_t i, const TLN_ParcelList::Record& record,
+                                      int64_t at) {
+    const SubList sub = subListOf(c_.map, level_, record, t.sourceBytes, t.sub);
     if (sub.position < 0) {
         t.image.empty(at);
         return;
@@ -389,9 +393,8 @@ void LevelWriter::transferDividedMain(BlockTransfer& t, uint32_t i, int64_t at) 
     for (uint32_t k = 0; k < sub.records; ++k) {
         c_.checkStop();
         const int64_t subAt = t.next + 4 + int64_t(kRecord) * k;
-        TLN_MM_Parcel_Managenent_Record subRecord;
-        if (!c_.map.ReadParcel(t.block.Stream, level_, k, subRecord, false, sub.position) ||
-            subRecord.IsDivided()) {
+        TLN_ParcelList::Record subRecord;
+        if (!t.sub.Read(k, false, subRecord) || subRecord.IsDivided()) {
             t.image.empty(subAt);
             continue;
         }
@@ -419,10 +422,10 @@ void LevelWriter::transferGuidanceList(BlockTransfer& t) {
 }
 
 void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t at) {
-    TLN_MM_Parcel_Managenent_Record record;
+    TLN_ParcelList::Record record;
     const bool mainWritten = t.mainOffsets[i] >= 0 || !t.subOffsets[i].empty();
     // A parcel that gets no guidance frame gets the empty reference, never zero bytes.
-    if (!mainWritten || !c_.map.ReadParcel(t.block.Stream, level_, i, record, true, t.block.Address)) {
+    if (!mainWritten || !t.list.Read(i, true, record)) {
         t.image.empty(at);
         return;
     }
@@ -436,8 +439,10 @@ void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t a
         linkGuidance(t.mainOffsets[i], guide, size);
         return;
     }
-    const SubList& sub = t.plan.guideSubs.empty() ? SubList{} : t.plan.guideSubs[i];
-    if (!record.IsDivided() || t.subOffsets[i].empty() || sub.position < 0) {
+    const SubList sub = record.IsDivided() && !t.subOffsets[i].empty()
+                            ? subListOf(c_.map, level_, record, t.sourceBytes, t.sub)
+                            : SubList{};
+    if (sub.position < 0) {
         // Divided where its main record is not (or the other way round), or its sub-list unreadable.
         c_.warn("Parcel " + reached() + " route guidance record unreadable");
         t.image.empty(at);
@@ -450,11 +455,10 @@ void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t a
     for (uint32_t k = 0; k < sub.records; ++k) {
         c_.checkStop();
         const int64_t subAt = t.next + 4 + int64_t(kRecord) * k;
-        TLN_MM_Parcel_Managenent_Record subRecord;
+        TLN_ParcelList::Record subRecord;
         int64_t guide = -1;
         uint32_t size = 0;
-        if (k < t.subOffsets[i].size() && t.subOffsets[i][k] >= 0 &&
-            c_.map.ReadParcel(t.block.Stream, level_, k, subRecord, false, sub.position) &&
+        if (k < t.subOffsets[i].size() && t.subOffsets[i][k] >= 0 && t.sub.Read(k, false, subRecord) &&
             !subRecord.IsDivided())
             guide = guidanceFrame(subRecord, &t.table, size, k);
         if (guide < 0)
@@ -539,11 +543,11 @@ void LevelWriter::run() {
             const int64_t blockRecord =
                 c_.moved(set.BlockTablePosition) + c_.tableGrowth + int64_t(kRecord) * b;
             TLN_Block_Management_Record block;
-            InformationPlan plan;
             // Whether a block's information was used before is decided before the trim, in the order
-            // the space for the information was reserved.
-            const bool readable =
-                c_.map.ReadBlock(level_, s, b, block) && planInformation(c_.map, level_, block, plan);
+            // the space for the information was reserved; its size is the reservation's.
+            const bool readBlock = c_.map.ReadBlock(level_, s, b, block);
+            const int64_t bytes = readBlock ? informationBytes(c_, level_, block) : -1;
+            const bool readable = bytes >= 0;
             const bool first = readable && c_.FirstUseOfInformation(block);
             if (readable && !first)
                 c_.warn("Block " + std::to_string(level_) + "/" + std::to_string(s) + "/" +
@@ -554,7 +558,7 @@ void LevelWriter::run() {
                 WriteEmptyReference(c_.out);
                 continue;
             }
-            if (plan.bytes / 32 > 0xFFFF) {
+            if (bytes / 32 > 0xFFFF) {
                 c_.warn("Block " + std::to_string(level_) + "/" + std::to_string(s) + "/" +
                         std::to_string(b) + " parcel management information too large");
                 c_.out.Seek(blockRecord);
@@ -562,10 +566,17 @@ void LevelWriter::run() {
                 continue;
             }
             c_.out.Seek(blockRecord);
-            WriteAddressAndStoredSize(c_.out, c_.cursor, uint16_t(plan.bytes / 32));
+            // The block's list is read once more (a level's lists need not fit the map's cache), and its
+            // records are walked once.
+            TLN_ParcelList list;
+            if (!list.Open(c_.map, block.Stream, level_, block.Address, c_.sourceBytes(block.Stream)))
+                throw EReadError("The parcel management information of block " + std::to_string(level_) +
+                                 "/" + std::to_string(s) + "/" + std::to_string(b) +
+                                 " can no longer be read");
+            WriteAddressAndStoredSize(c_.out, c_.cursor, uint16_t(bytes / 32));
             c_.logDetail(level_, s, b, "Parcel Management Record Addr = " + hex(c_.cursor, 8));
-            transferBlock(s, b, block, plan);
-            c_.cursor += plan.bytes;
+            transferBlock(s, b, block, list, bytes);
+            c_.cursor += bytes;
             ++entry.blocks;
             anyKept = true;
         }
@@ -580,10 +591,11 @@ void LevelWriter::run() {
 
 } // namespace
 
-int64_t ReservedInformationBytes(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management_Record& block) {
-    InformationPlan plan;
+int64_t ReservedInformationBytes(ConversionContext& context, uint8_t level,
+                                 const TLN_Block_Management_Record& block) {
+    const int64_t bytes = informationBytes(context, level, block);
     // Information too large for a block record's size field is not kept (the transfer says so).
-    return planInformation(map, level, block, plan) && plan.bytes / 32 <= 0xFFFF ? plan.bytes : 0;
+    return bytes > 0 && bytes / 32 <= 0xFFFF ? bytes : 0;
 }
 
 void TransferLevel(ConversionContext& context, uint8_t level) {

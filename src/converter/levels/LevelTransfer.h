@@ -10,8 +10,10 @@
 
 // Bytes reserved in the output for the parcel management information of a block: its old size or what
 // the rebuilt information needs (list, sub-lists, route guidance list), whichever is larger, rounded up
-// to 32. 0 when the block's information cannot be read (the block is not kept).
-int64_t ReservedInformationBytes(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management_Record& block);
+// to 32. 0 when the block's information cannot be read (the block is not kept). Each information is sized
+// once for the run: the transfer and later block records naming it read the size kept in the context.
+int64_t ReservedInformationBytes(ConversionContext& context, uint8_t level,
+                                 const TLN_Block_Management_Record& block);
 
 // Transfers level `level`; raises ConversionStopped on a stop request, after logging where it stopped.
 void TransferLevel(ConversionContext& context, uint8_t level);

@@ -51,22 +51,22 @@ public:
     virtual bool CopiesFramesUnchanged() const { return false; }
 };
 
-// Copies frames byte for byte (the copy path: no imports, no name conversion). With read-ahead it also
-// tells the run that its frames come out unchanged, so that a copy-only level is planned and read in long
-// runs straight into the output (FrameCopyPlan) instead of frame by frame through this writer.
+// Copies frames byte for byte (the copy path: no imports, no name conversion). PlannedLevels also tells
+// the run that its frames come out unchanged, so that a copy-only level is planned and read in long runs
+// straight into the output (FrameCopyPlan) instead of frame by frame through this writer.
 class CopyParcelWriter : public ParcelWriter {
 public:
-    enum class Reading { Direct, ReadAhead };
-    explicit CopyParcelWriter(Reading reading = Reading::Direct) : reading_(reading) {}
+    enum class Copying { FrameByFrame, PlannedLevels };
+    explicit CopyParcelWriter(Copying copying = Copying::FrameByFrame) : copying_(copying) {}
 
     uint32_t WriteMainFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
     uint32_t WriteGuidanceFrame(const SourceFrame& frame, TLN_Stream& out, int64_t at) override;
-    bool CopiesFramesUnchanged() const override { return reading_ == Reading::ReadAhead; }
+    bool CopiesFramesUnchanged() const override { return copying_ == Copying::PlannedLevels; }
 
 private:
     uint32_t copy(const SourceFrame& frame, TLN_Stream& out, int64_t at);
 
-    Reading reading_;
+    Copying copying_;
 };
 
 // The largest frame a parcel record can describe: its size is stored as a 16-bit count of 32-byte sectors.

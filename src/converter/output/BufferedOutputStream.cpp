@@ -1,4 +1,4 @@
-// Write-back buffer of a produced file: merged extents, flushed in position order.
+// Write-back buffer of a produced file: merged extents, flushed in position order by a writing thread.
 #include "converter/output/BufferedOutputStream.h"
 
 #include <algorithm>
@@ -30,7 +30,19 @@ int64_t endOf(const std::pair<const int64_t, ExtentBytes>& extent) {
 BufferedOutputStream::BufferedOutputStream(std::unique_ptr<TLN_Stream> inner, int64_t budget)
     : inner_(std::move(inner)), budget_(std::max<int64_t>(budget, 1)) {}
 
+BufferedOutputStream::~BufferedOutputStream() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        queue_.clear();
+        queuedBytes_ = 0;
+    }
+    changed_.notify_all();
+    if (writer_.joinable()) writer_.join();
+}
+
 int64_t BufferedOutputStream::Size() {
+    settle();
     const int64_t size = inner_->Size();
     return extents_.empty() ? size : std::max(size, endOf(*extents_.rbegin()));
 }
@@ -46,8 +58,12 @@ void BufferedOutputStream::fileChanged(int64_t position, int64_t count) {
 }
 
 int64_t BufferedOutputStream::readFile(int64_t position, uint8_t* out, int64_t count) {
-    if (count > kWindowedRead) return inner_->ReadAt(position, out, count);
+    if (count > kWindowedRead) {
+        settle();
+        return inner_->ReadAt(position, out, count);
+    }
     if (!windowHolds(position, count)) {
+        settle();
         window_.resize(size_t(kWindowBytes));
         windowStart_ = position;
         window_.resize(size_t(inner_->ReadAt(position, window_.data(), kWindowBytes)));
@@ -106,7 +122,7 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
     // patches and read-backs that follow a frame cost no system call.
     if (buffered_ + count > budget_ || extents_.size() >= kMaxExtents) {
         const auto holder = extents_.upper_bound(position);
-        if (holder == extents_.begin() || end > endOf(*std::prev(holder))) Flush();
+        if (holder == extents_.begin() || end > endOf(*std::prev(holder))) handOver();
     }
     // The first extent this write overlaps or touches.
     auto first = extents_.upper_bound(position);
@@ -133,11 +149,7 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
         // An extent past everything written so far is where the file grows (the frames): it gets the warm
         // storage and room for a whole budget, so appending never reallocates. A patch behind that end
         // (the adjacency repair's entries) gets only its own bytes.
-        if (last == extents_.end() && grows) {
-            bytes = std::move(spare_);
-            spare_ = {};
-            bytes.reserve(size_t(budget_));
-        }
+        if (last == extents_.end() && grows) bytes = growingStorage();
         bytes.assign(in, in + count);
         extents_.emplace_hint(first, position, std::move(bytes));
         buffered_ += count;
@@ -164,7 +176,7 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
 
 uint8_t* BufferedOutputStream::Claim(int64_t position, int64_t count) {
     if (position < 0 || count <= 0 || count >= budget_) return nullptr;
-    if (buffered_ + count > budget_ || extents_.size() >= kMaxExtents) Flush();
+    if (buffered_ + count > budget_ || extents_.size() >= kMaxExtents) handOver();
     const int64_t end = position + count;
     auto next = extents_.upper_bound(position);
     if (next != extents_.end() && next->first < end) return nullptr;
@@ -179,9 +191,7 @@ uint8_t* BufferedOutputStream::Claim(int64_t position, int64_t count) {
             return bytes.data() + (position - start);
         }
     }
-    ExtentBytes bytes = std::move(spare_);
-    spare_ = {};
-    bytes.reserve(size_t(budget_));
+    ExtentBytes bytes = growingStorage();
     bytes.resize(size_t(count));
     buffered_ += count;
     return extents_.emplace_hint(next, position, std::move(bytes))->second.data();
@@ -211,29 +221,97 @@ void BufferedOutputStream::SetSize(int64_t size) {
 }
 
 void BufferedOutputStream::Flush() {
-    // A claim's bytes written to the file can no longer be given back.
+    handOver();
+    settle();
+}
+
+void BufferedOutputStream::handOver() {
+    // A claim's bytes handed to the file can no longer be given back.
     claimed_ = {};
+    if (extents_.empty()) return;
+    std::unique_lock lock(mutex_);
+    if (failure_) std::rethrow_exception(failure_);
+    if (!writer_.joinable()) writer_ = std::thread([this] { writeHandedOver(); });
     while (!extents_.empty()) {
+        // A few budgets may wait: more would only hold memory while the copy waits for the file anyway.
+        changed_.wait(lock, [&] { return queuedBytes_ < 2 * budget_ || failure_; });
+        if (failure_) std::rethrow_exception(failure_);
         auto it = extents_.begin();
-        fileChanged(it->first, int64_t(it->second.size()));
-        inner_->WriteAt(it->first, it->second.data(), int64_t(it->second.size()));
-        flushedEnd_ = std::max(flushedEnd_, endOf(*it));
-        buffered_ -= int64_t(it->second.size());
-        if (it->second.capacity() > spare_.capacity()) {
-            spare_ = std::move(it->second);
-            spare_.clear();
-        }
+        const int64_t size = int64_t(it->second.size());
+        fileChanged(it->first, size);
+        buffered_ -= size;
+        queuedBytes_ += size;
+        queue_.push_back({it->first, std::move(it->second)});
         extents_.erase(it);
-    }
-    // The bytes well behind the furthest flushed one are mostly final (a few re-points may still come).
-    if (writeBehind_ && flushedEnd_ - kWriteBehindLag >= handedOver_ + kWriteBehindStep) {
-        const int64_t to = flushedEnd_ - kWriteBehindLag;
-        writeBehind_(handedOver_, to);
-        handedOver_ = to;
+        changed_.notify_all();
     }
 }
 
+void BufferedOutputStream::settle() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return (queue_.empty() && !writing_) || failure_; });
+    if (failure_) std::rethrow_exception(failure_);
+}
+
+void BufferedOutputStream::writeHandedOver() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+        if (stopping_) return;
+        Pending next = std::move(queue_.front());
+        queue_.pop_front();
+        writing_ = true;
+        lock.unlock();
+        std::exception_ptr failed;
+        try {
+            inner_->WriteAt(next.position, next.bytes.data(), int64_t(next.bytes.size()));
+            flushedEnd_ = std::max(flushedEnd_, next.position + int64_t(next.bytes.size()));
+            // The bytes well behind the furthest written one are mostly final (a few re-points may come).
+            if (writeBehind_ && flushedEnd_ - kWriteBehindLag >= handedOver_ + kWriteBehindStep) {
+                const int64_t to = flushedEnd_ - kWriteBehindLag;
+                writeBehind_(handedOver_, to);
+                handedOver_ = to;
+            }
+        } catch (...) {
+            failed = std::current_exception();
+        }
+        lock.lock();
+        writing_ = false;
+        // A drop meanwhile counted the queue out already.
+        queuedBytes_ = std::max<int64_t>(0, queuedBytes_ - int64_t(next.bytes.size()));
+        if (failed && !failure_) {
+            // Nothing after a failed write reaches the file: the run fails with this write's reason.
+            failure_ = failed;
+            queue_.clear();
+            queuedBytes_ = 0;
+        }
+        if (next.bytes.capacity() >= size_t(budget_) && writtenStorage_.size() < 4) {
+            next.bytes.clear();
+            writtenStorage_.push_back(std::move(next.bytes));
+        }
+        changed_.notify_all();
+    }
+}
+
+ExtentBytes BufferedOutputStream::growingStorage() {
+    ExtentBytes bytes;
+    {
+        std::lock_guard lock(mutex_);
+        if (!writtenStorage_.empty()) {
+            bytes = std::move(writtenStorage_.back());
+            writtenStorage_.pop_back();
+        }
+    }
+    bytes.reserve(size_t(budget_));
+    return bytes;
+}
+
 void BufferedOutputStream::Drop() {
+    claimed_ = {};
     extents_.clear();
     buffered_ = 0;
+    std::unique_lock lock(mutex_);
+    queue_.clear();
+    queuedBytes_ = 0;
+    changed_.wait(lock, [&] { return !writing_; });
 }

@@ -4,14 +4,21 @@
 // written in position order when a write would overfill the buffer (so the bytes just written stay
 // buffered), when it is flushed, or before a size change. Read-backs of buffered bytes are served from the
 // buffer, other small ones from a read-ahead window of the file, and re-points close behind one another
-// are joined through the window's bytes between them.
+// are joined through the window's bytes between them. The flushed extents are written by a thread of
+// the stream's own, in order, while the run reads and patches the next ones (the copy costs the run the
+// reading, not the writing too); whatever reads or changes the file itself first waits for that thread.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -38,8 +45,8 @@ public:
     static constexpr int64_t kDefaultBudget = 256 << 10;
 
     BufferedOutputStream(std::unique_ptr<TLN_Stream> inner, int64_t budget = kDefaultBudget);
-    // Buffered bytes not yet flushed are dropped: a produced file that was not committed is removed.
-    ~BufferedOutputStream() override = default;
+    // Buffered bytes not yet written are dropped: a produced file that was not committed is removed.
+    ~BufferedOutputStream() override;
 
     // The size the file will have once flushed.
     int64_t Size() override;
@@ -61,18 +68,38 @@ public:
     // Gives back the last claim's bytes from position on while they are still buffered at the end of their
     // extent (a claim filled only in part).
     void Unclaim(int64_t position);
-    // Called with a range of the file whose bytes were flushed a while ago (the write-back then starts
-    // while the run goes on, instead of all at the final sync). Ranges come in order, each once.
+    // Called with a range of the file whose bytes were written a while ago (the write-back then starts
+    // while the run goes on, instead of all at the final sync). Ranges come in order, each once, from the
+    // stream's writing thread; set before the first write.
     using WriteBehind = std::function<void(int64_t from, int64_t to)>;
     void SetWriteBehind(WriteBehind hook) { writeBehind_ = std::move(hook); }
-    // Writes every buffered byte to the file. Raises EWriteError as the file's own writes do.
+    // Writes every buffered byte to the file and waits until it is written. Raises EWriteError as the
+    // file's own writes do.
     void Flush();
-    // Forgets the buffered bytes without writing them.
+    // Forgets the buffered bytes without writing them (and those not yet written).
     void Drop();
     int64_t BufferedBytes() const { return buffered_; }
-    TLN_Stream& Inner() { return *inner_; }
+    // The file, every byte handed to it written.
+    TLN_Stream& Inner() {
+        settle();
+        return *inner_;
+    }
 
 private:
+    // An extent handed to the writing thread.
+    struct Pending {
+        int64_t position = 0;
+        ExtentBytes bytes;
+    };
+    // Hands every buffered extent, in position order, to the writing thread (waiting while it has a few
+    // budgets' worth to write); raises what an earlier write raised.
+    void handOver();
+    // Waits until the writing thread has written everything handed over; raises what a write raised.
+    void settle();
+    void writeHandedOver();
+    // Storage for an extent where the file grows: written storage of a budget's size when there is some.
+    ExtentBytes growingStorage();
+
     // Reads the file's own bytes (without the buffered ones), small reads through the window.
     int64_t readFile(int64_t position, uint8_t* out, int64_t count);
     // Whether the window holds the file's bytes [position, position + count).
@@ -90,12 +117,21 @@ private:
     WriteBehind writeBehind_;
     // The span of the last claim, [first, second).
     std::pair<int64_t, int64_t> claimed_;
-    // The furthest flushed byte, and where the write-back was last started up to.
+    // The writing thread's state, under mutex_: extents to write in order, whether one is being written,
+    // the bytes queued, the first failure, and written storage for reuse (appending then never
+    // reallocates and the same memory stays warm). The thread starts with the first hand-over.
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Pending> queue_;
+    bool writing_ = false;
+    bool stopping_ = false;
+    int64_t queuedBytes_ = 0;
+    std::exception_ptr failure_;
+    std::vector<ExtentBytes> writtenStorage_;
+    std::thread writer_;
+    // The writing thread's own: the furthest written byte, and where the write-back was last started up to.
     int64_t flushedEnd_ = 0;
     int64_t handedOver_ = 0;
-    // The storage of the largest flushed extent, reused for the next one so that appending never
-    // reallocates and the same memory stays warm.
-    ExtentBytes spare_;
     // The read-ahead window: the file's bytes from windowStart_ (fewer at the file's end).
     int64_t windowStart_ = 0;
     std::vector<uint8_t> window_;

@@ -10,10 +10,14 @@
 
 namespace {
 
+void encodeBE(uint8_t* to, uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        to[i] = uint8_t(value >> (8 * (bytes - 1 - i)));
+}
+
 void putBE(TLN_Stream& out, uint64_t value, int bytes) {
     uint8_t buffer[8];
-    for (int i = 0; i < bytes; ++i)
-        buffer[i] = uint8_t(value >> (8 * (bytes - 1 - i)));
+    encodeBE(buffer, value, bytes);
     out.Write(buffer, bytes);
 }
 
@@ -43,8 +47,14 @@ void WriteAddressAndSize(TLN_Stream& out, uint32_t byteSize, int64_t offset) {
 }
 
 void WriteAddressAndStoredSize(TLN_Stream& out, int64_t offset, uint16_t storedSize) {
-    putBE(out, addressOf(offset), 4);
-    putBE(out, storedSize, 2);
+    uint8_t bytes[6];
+    EncodeAddressAndStoredSize(bytes, offset, storedSize);
+    out.Write(bytes, 6);
+}
+
+void EncodeAddressAndStoredSize(uint8_t* to, int64_t offset, uint16_t storedSize) {
+    encodeBE(to, addressOf(offset), 4);
+    encodeBE(to + 4, storedSize, 2);
 }
 
 void WriteEmptyReference(TLN_Stream& out) {
@@ -53,8 +63,14 @@ void WriteEmptyReference(TLN_Stream& out) {
 }
 
 void WriteWordOffsetAndSize(TLN_Stream& out, uint32_t byteOffset, uint32_t byteSize) {
-    putBE(out, byteOffset / 2, 4);
-    putBE(out, (byteSize / 2) & 0xFFFFu, 2);
+    uint8_t bytes[6];
+    EncodeWordOffsetAndSize(bytes, byteOffset, byteSize);
+    out.Write(bytes, 6);
+}
+
+void EncodeWordOffsetAndSize(uint8_t* to, uint32_t byteOffset, uint32_t byteSize) {
+    encodeBE(to, byteOffset / 2, 4);
+    encodeBE(to + 4, (byteSize / 2) & 0xFFFFu, 2);
 }
 
 void WriteWordOffsetSize16(TLN_Stream& out, uint32_t byteOffset, uint32_t byteSize) {

@@ -22,10 +22,13 @@ void WriteAddressAndSize(TLN_Stream& out, uint32_t byteSize, int64_t offset);
 // 6 bytes: the KIWI address, then a size field exactly as stored (32-byte sectors in block and parcel
 // records): re-pointing a reference must never change its unit.
 void WriteAddressAndStoredSize(TLN_Stream& out, int64_t offset, uint16_t storedSize);
+// The same 6 bytes straight into to: no stream, for references laid out in memory by the thousand.
+void EncodeAddressAndStoredSize(uint8_t* to, int64_t offset, uint16_t storedSize);
 // 6 bytes: FF FF FF FF 00 00, the reference to nothing.
 void WriteEmptyReference(TLN_Stream& out);
 // 6 bytes: offset / 2 as u32, size / 2 as u16.
 void WriteWordOffsetAndSize(TLN_Stream& out, uint32_t byteOffset, uint32_t byteSize);
+void EncodeWordOffsetAndSize(uint8_t* to, uint32_t byteOffset, uint32_t byteSize);
 // 4 bytes: offset shr 1 and size shr 1, each as u16.
 void WriteWordOffsetSize16(TLN_Stream& out, uint32_t byteOffset, uint32_t byteSize);
 // 8 bytes: offset shr 1 and size shr 1, each as u32.

@@ -119,9 +119,13 @@ bool ParcelFilters::framePasses(uint8_t level, const std::shared_ptr<TLN_Stream>
     return false;
 }
 
+bool ParcelFilters::SelectsAreas(uint8_t level) const {
+    return options_.trim && options_.trimMode == kBorders && level > options_.trimLevel;
+}
+
 bool ParcelFilters::ParcelInSelectedAreas(uint8_t level,
                                           const TLN_MM_Parcel_Managenent_Record& record) const {
-    if (!options_.trim || options_.trimMode != kBorders || level <= options_.trimLevel) return true;
+    if (!SelectsAreas(level)) return true;
     if (record.Size != 0) return framePasses(level, record.Stream, record.Address, record.Size);
     // A divided parcel passes when any of its sub-parcels does.
     TLN_Parcel_Management_Info sub;

@@ -30,6 +30,8 @@ public:
     // False for a parcel west of longitude 0 on level 1 or above when the Denso filter is on.
     bool ParcelPassesDensoWestFix(uint8_t level, uint32_t set, uint32_t block, uint32_t parcel) const;
     bool ParcelInSelectedAreas(uint8_t level, const TLN_MM_Parcel_Managenent_Record& record) const;
+    // Whether ParcelInSelectedAreas looks at the parcel on the level at all (else it keeps every one).
+    bool SelectsAreas(uint8_t level) const;
     // Everything but the Denso filter, as one test: the parcels whose one-way roads give arrows.
     bool ParcelKept(uint8_t level, uint32_t set, uint32_t block, uint32_t parcel,
                     const TLN_MM_Parcel_Managenent_Record& record) const;

@@ -146,6 +146,8 @@ public:
     MapSpanCache& SpanCache() { return cache_; }
 
 private:
+    // Reads an information's span once and decodes its records from it.
+    friend class TLN_ParcelList;
     using Span = MapSpanCache::Span;
 
     void load();
@@ -159,9 +161,10 @@ private:
     // Of declared blocks, those whose records the block set's table holds within the part stream.
     uint32_t acceptedBlocks(const TLN_BlockSet_Management_Record& set, uint32_t declared) const;
     // The information's header and whole parcel list, decoded into info.
+    // streamSize: the stream's size when the caller knows it (not negative), else asked of the stream.
     Span parcelManagementSpan(const std::shared_ptr<TLN_Stream>& stream,
                               const TLN_Level_Management_Record& level, int64_t position,
-                              TLN_Parcel_Management_Info& info);
+                              TLN_Parcel_Management_Info& info, int64_t streamSize = -1);
     bool readParcel(const std::shared_ptr<TLN_Stream>& stream, uint8_t level, uint32_t index,
                     TLN_MM_Parcel_Managenent_Record& out, bool routeGuidance, int64_t position,
                     const std::string* fallbackFileName);

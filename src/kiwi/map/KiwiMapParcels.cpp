@@ -55,14 +55,15 @@ int64_t informationBytes(const TLN_Parcel_Management_Info& info) {
 
 TLN_KiwiMap::Span TLN_KiwiMap::parcelManagementSpan(const std::shared_ptr<TLN_Stream>& stream,
                                                     const TLN_Level_Management_Record& level,
-                                                    int64_t position, TLN_Parcel_Management_Info& info) {
+                                                    int64_t position, TLN_Parcel_Management_Info& info,
+                                                    int64_t streamSize) {
     const uint32_t tag = uint32_t(&level - levels_.data());
     const auto kind = MapSpanCache::Kind::ParcelManagement;
     Span span = cache_.Find(stream.get(), position, kind, tag);
     if (!span) {
         span = readSpan(*stream, position, kFirstInformationRead);
         if (!decodeInformation(BeCursor(span->data(), span->size()), level, position, info)) return nullptr;
-        boundRecords(info, stream->Size());
+        boundRecords(info, streamSize >= 0 ? streamSize : stream->Size());
         const int64_t needed = informationBytes(info);
         if (needed > int64_t(span->size()) && span->size() == size_t(kFirstInformationRead))
             span = readSpan(*stream, position, needed);

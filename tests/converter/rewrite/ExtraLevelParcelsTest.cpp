@@ -1,7 +1,7 @@
 // The added level's parcel frames and the writers of its management information.
 #include <gtest/gtest.h>
 
-#include "converter/rewrite/ExtraLevelParcels.h"
+#include "converter/levels/ExtraLevelParcels.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/io/MemoryStream.h"
 

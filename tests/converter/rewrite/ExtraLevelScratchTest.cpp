@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "converter/job/ConversionJob.h"
-#include "converter/rewrite/ExtraLevelImports.h"
+#include "converter/levels/ExtraLevelImports.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/MemoryStream.h"
 #include "support/converter/ConversionTestSupport.h"

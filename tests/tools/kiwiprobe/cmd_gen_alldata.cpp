@@ -4,6 +4,7 @@
 
 #include "ProbeCommand.h"
 #include "support/fixtures/AllDataFixture.h"
+#include "support/fixtures/DiscShapes.h"
 
 namespace {
 
@@ -11,9 +12,12 @@ int makeFixtureCommand(const probe::Args& args) {
     const auto& rest = args.words();
     if (!probe::oneArgument(rest, "gen-alldata: give a folder")) return 2;
     const std::string folder = rest[0];
-    fixture::AllDataPlan plan = args.has("--large")
-                                    ? fixture::largeAllDataPlan(int(args.number("--large", 0, 1, INT_MAX)))
-                                    : fixture::smallAllDataPlan();
+    // The converter benchmarks' real-disc shape at about MIB of "ALLDATA.KWI", to time a conversion
+    // against a copy by hand.
+    fixture::AllDataPlan plan =
+        args.has("--disc-shape") ? fixture::discScalePlan(double(args.number("--disc-shape", 0, 1, 65536)))
+        : args.has("--large")    ? fixture::largeAllDataPlan(int(args.number("--large", 0, 1, INT_MAX)))
+                                 : fixture::smallAllDataPlan();
     if (args.has("--frames")) {
         if (args.has("--large"))
             plan.frames = fixture::AllDataPlan::Frames::Full;
@@ -57,10 +61,10 @@ int makeFixtureCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register reg(
-    "gen-alldata",
-    "DIR [--system TEXT] [--large N] [--frames [--wide]] [--spare-headers] [--volumes BYTES] [--manifest] "
-    "[--hostile crowded|overlapping]",
-    "Writes the test builder's ALLDATA.KWI and its data files into DIR.", makeFixtureCommand);
+probe::Register reg("gen-alldata",
+                    "DIR [--system TEXT] [--large N | --disc-shape MIB] [--frames [--wide]] "
+                    "[--spare-headers] [--volumes BYTES] [--manifest] "
+                    "[--hostile crowded|overlapping]",
+                    "Writes the test builder's ALLDATA.KWI and its data files into DIR.", makeFixtureCommand);
 
 } // namespace

@@ -1,5 +1,5 @@
 // Frames and management information of the added level.
-#include "converter/rewrite/ExtraLevelParcels.h"
+#include "converter/levels/ExtraLevelParcels.h"
 
 #include "converter/levels/FrameBytes.h"
 #include "converter/output/OutputEncoding.h"

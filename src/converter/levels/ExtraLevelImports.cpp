@@ -1,12 +1,12 @@
 // Building the added level's parcels.
-#include "converter/rewrite/ExtraLevelImports.h"
+#include "converter/levels/ExtraLevelImports.h"
 
 #include <algorithm>
 
+#include "converter/levels/ExtraLevelParcels.h"
 #include "converter/levels/FrameBytes.h"
 #include "converter/output/OutputEncoding.h"
 #include "converter/rewrite/BlockGeometry.h"
-#include "converter/rewrite/ExtraLevelParcels.h"
 #include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/io/MemoryStream.h"

@@ -1,0 +1,54 @@
+// TLN_ParcelList: one parcel management information read once, its records decoded from the bytes it
+// holds. It finds what TLN_KiwiMap::ReadParcel finds, without a cache look-up, a header decode or a copy of
+// a stream per record: the walk of a block's records costs the records.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "kiwi/map/MainMapRecords.h"
+#include "kiwi/map/MapSpanCache.h"
+
+class TLN_KiwiMap;
+
+class TLN_ParcelList {
+public:
+    // A record as its list holds it. Stream points at a stream the list keeps while it lives.
+    struct Record {
+        // The frame's position, or for a divided parcel (Size 0) the position of its sub-parcels'
+        // information.
+        int64_t Address = -1;
+        uint32_t Size = 0;
+        const std::shared_ptr<TLN_Stream>* Stream = nullptr;
+        bool IsDivided() const { return Size == 0; }
+    };
+
+    // Reads the information at position of stream, as TLN_KiwiMap::ReadParcelManagement does; streamSize,
+    // when known (not negative), spares asking the stream for it.
+    bool Open(TLN_KiwiMap& map, const std::shared_ptr<TLN_Stream>& stream, uint8_t level, int64_t position,
+              int64_t streamSize = -1);
+    const TLN_Parcel_Management_Info& Info() const { return info_; }
+    // Record index of the main or the route guidance list, found where ReadParcel finds it; a divided
+    // record is found whenever its address is another information's, which its own Open then reads.
+    bool Read(uint32_t index, bool routeGuidance, Record& out);
+
+private:
+    const std::shared_ptr<TLN_Stream>* frameStream(const uint8_t* record);
+
+    TLN_KiwiMap* map_ = nullptr;
+    uint8_t level_ = 0;
+    int64_t position_ = -1;
+    std::shared_ptr<TLN_Stream> stream_;
+    TLN_Parcel_Management_Info info_;
+    MapSpanCache::Span list_;
+    // The route guidance list, read when first asked for.
+    MapSpanCache::Span guide_;
+    bool guideRead_ = false;
+    // The frames' stream when the information names their file; null when they lie in the list's stream.
+    std::shared_ptr<TLN_Stream> named_;
+    // Files named by records (list types that name one per record), opened once each.
+    std::vector<std::pair<std::string, std::shared_ptr<TLN_Stream>>> files_;
+};
