@@ -59,6 +59,7 @@ bool TLN_ParcelList::Read(uint32_t index, bool routeGuidance, Record& out) {
         bytes = guide_.get();
         at = int64_t(index) * layout.RecordSize;
     }
+    if (!bytes) return false;
     const BeCursor cursor(bytes->data(), bytes->size());
     if (!cursor.fits(at, layout.RecordSize)) return false;
     const uint32_t word = cursor.u32(at);
