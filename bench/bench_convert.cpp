@@ -42,6 +42,7 @@
 #include "kiwi/map/KiwiMap.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/CommandNumber.h"
 
 extern char** environ;
 
@@ -379,8 +380,7 @@ void printSummary() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (const char* mib = std::getenv("KIWI_BENCH_CONVERT_MIB"))
-        largeMapMiB = std::max<int64_t>(0, std::atoll(mib));
+    largeMapMiB = BenchSizeVariable("KIWI_BENCH_CONVERT_MIB", largeMapMiB, 0, 65536);
     takeOwnFlags(argc, argv);
     if (!quick && largeMapMiB > 0 && largeMapMiB != kQuickMapMiB)
         benchmark::RegisterBenchmark("BM_CopyOnlyRun", BM_CopyOnlyRun)

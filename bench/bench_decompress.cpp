@@ -18,6 +18,7 @@
 #include "kiwi/io/HandleStream.h"
 #include "support/fixtures/CmpFixture.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/CommandNumber.h"
 
 namespace {
 constexpr int64_t blockSize = 65536;
@@ -152,8 +153,7 @@ BENCHMARK(BM_Zlib13Stream)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTim
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    const char* sizeText = std::getenv("KIWI_BENCH_DECOMP_MIB");
-    const int64_t sizeMiB = sizeText && *sizeText ? std::clamp<int64_t>(std::atoll(sizeText), 1, 4095) : 256;
+    const int64_t sizeMiB = BenchSizeVariable("KIWI_BENCH_DECOMP_MIB", 256, 1, 4095);
     std::printf("building listed files of %lld MiB...\n", (long long)sizeMiB);
     int status = 1;
     if (buildFiles(sizeMiB)) {

@@ -16,6 +16,7 @@
 #include "converter/wizard/ConverterWizard.h"
 #include "converter/wizard/ConverterWizardDictionary.h"
 #include "platform/TaskBar.h"
+#include "support/walkers/CommandNumber.h"
 
 namespace {
 
@@ -40,8 +41,7 @@ public:
 };
 
 int lineCount() {
-    const char* value = std::getenv("STROVANE_BENCH_DICT_STALL_LINES");
-    return value ? std::max(1, std::atoi(value)) : 1000000;
+    return int(BenchSizeVariable("STROVANE_BENCH_DICT_STALL_LINES", 1000000, 1, INT_MAX));
 }
 
 void writeDictionary(const std::string& path, int lines) {

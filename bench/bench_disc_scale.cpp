@@ -40,6 +40,7 @@
 #include "mapview/core/QPainterCanvas.h"
 #include "support/fixtures/DiscShapes.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/CommandNumber.h"
 #include "support/walkers/CountingStream.h"
 
 extern char** environ;
@@ -219,8 +220,7 @@ bool convertCopyOnly(const std::string& source, const std::string& output) {
 
 int main() {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const char* sized = std::getenv("KIWI_BENCH_DISC_MIB");
-    const double targetMiB = sized ? std::max(1.0, std::atof(sized)) : 48.0;
+    const double targetMiB = double(BenchSizeVariable("KIWI_BENCH_DISC_MIB", 48, 1, 65536));
     const fixture::AllDataPlan plan = fixture::discScalePlan(targetMiB);
     const std::string folder = fixture::scratchDir("bench-disc-scale");
     const std::string source = folder + "/disc";

@@ -13,6 +13,7 @@
 #include "kiwi/map/KiwiMap.h"
 #include "support/fixtures/AllDataFixture.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/CommandNumber.h"
 #include "support/walkers/FrameDump.h"
 
 namespace {
@@ -108,8 +109,7 @@ BENCHMARK(BM_ParseFrames)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    const char* sideText = std::getenv("KIWI_BENCH_FRAMES_SIDE");
-    const int side = sideText && *sideText ? std::max(1, std::atoi(sideText)) : 4;
+    const int side = int(BenchSizeVariable("KIWI_BENCH_FRAMES_SIDE", 4, 1, 64));
     std::printf("building a map of %d x %d parcels with every frame kind...\n", side * 16, side * 16);
     int status = 1;
     if (buildMap(side)) {

@@ -29,6 +29,7 @@
 #include "support/fixtures/CmpFixture.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/SearchFixture.h"
+#include "support/walkers/CommandNumber.h"
 
 namespace {
 
@@ -265,9 +266,7 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    const char* sizeText = std::getenv("KIWI_BENCH_HEX_SEARCH_MIB");
-    const int64_t searchMiB =
-        sizeText && *sizeText ? std::clamp<int64_t>(std::atoll(sizeText), 101, 4096) : 512;
+    const int64_t searchMiB = BenchSizeVariable("KIWI_BENCH_HEX_SEARCH_MIB", 512, 101, 4096);
     std::printf("building the files (search file %lld MiB)...\n", (long long)searchMiB);
     int status = 1;
     if (buildFiles(searchMiB)) {

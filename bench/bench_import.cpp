@@ -12,6 +12,7 @@
 
 #include "converter/import/MpImporter.h"
 #include "support/converter/MpGenerator.h"
+#include "support/walkers/CommandNumber.h"
 
 namespace {
 
@@ -44,8 +45,8 @@ double readOnly(const std::string& path, size_t& checksum) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const char* sizeText = argc > 1 ? argv[1] : std::getenv("KIWI_BENCH_IMPORT_MIB");
-    const long mib = sizeText ? std::max(1L, std::atol(sizeText)) : 256;
+    if (argc > 1) setenv("KIWI_BENCH_IMPORT_MIB", argv[1], 1);
+    const long mib = long(BenchSizeVariable("KIWI_BENCH_IMPORT_MIB", 256, 1, 65536));
     const char* tmp = std::getenv("TMPDIR");
     const std::string path =
         std::string(tmp && *tmp ? tmp : "/tmp") + "/bench_import_" + std::to_string(getpid()) + ".mp";

@@ -18,6 +18,7 @@
 #include "kiwi/io/HandleStream.h"
 #include "kiwi/iso/DataTree.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/walkers/CommandNumber.h"
 
 namespace {
 constexpr int64_t ReadSize = 1 << 20;
@@ -103,8 +104,7 @@ BENCHMARK(BM_FileStreamSequential)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    const char* sizeText = std::getenv("KIWI_BENCH_ISO_MIB");
-    const int64_t sizeMiB = sizeText && *sizeText ? std::max<int64_t>(1, std::atoll(sizeText)) : 1024;
+    const int64_t sizeMiB = BenchSizeVariable("KIWI_BENCH_ISO_MIB", 1024, 1, 65536);
     std::printf("building an image with a %lld MiB file...\n", (long long)sizeMiB);
     const bool built = buildImage(sizeMiB);
     int status = 1;

@@ -22,6 +22,7 @@
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/IsoFixture.h"
 #include "support/fixtures/UnpackCorpus.h"
+#include "support/walkers/CommandNumber.h"
 #include "unpack/engine/UnpackJob.h"
 
 namespace {
@@ -192,8 +193,7 @@ double cancelLatency(const std::shared_ptr<const UnpackList>& list, const std::s
 } // namespace
 
 int main() {
-    const char* sizeText = std::getenv("KIWI_BENCH_UNPACK_MIB");
-    const int64_t totalMiB = std::max<int64_t>(16, sizeText ? std::atoll(sizeText) : 256);
+    const int64_t totalMiB = BenchSizeVariable("KIWI_BENCH_UNPACK_MIB", 256, 16, 65536);
     const char* tmp = std::getenv("TMPDIR");
     std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/kiwi-bench-unpack-XXXXXX";
     if (!::mkdtemp(templ.data())) return 1;

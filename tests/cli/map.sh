@@ -86,11 +86,22 @@ gen-region made --embed x|--embed x: not a number
 convert ALLDATA.KWI out --buildings x.lmp|"buildings": true in --options switches buildings on
 convert ALLDATA.KWI out --finish bogus|unknown finishing task "bogus"
 frames ALLDATA.KWI --codepage 12345|--codepage 12345: not a code page
-voice ALLDATA.KWI --wav out.wav|give --table N
+voice ALLDATA.KWI --wav out.wav|--wav needs --table
+address --offset 1 --ka 2|--ka cannot go with --offset
+frames ALLDATA.KWI --all --limit 1|--limit cannot go with --all
+map ALLDATA.KWI --limit 2|--limit needs --walk
+index ALLDATA.KWI --records --open X|--open cannot go with --records
+gen-alldata made --disc-shape 2 --frames|--frames cannot go with --disc-shape
+gen-alldata made --large 2 --wide|--wide cannot go with --large
+gen-alldata made --hostile crowded --system X|--system cannot go with --hostile
+convert ALLDATA.KWI out --finish split --finish region|--finish is given twice
+gen-index made --base 4294967296|--base 4294967296: not from 0 to 16777216
+loading ALLDATA.KWI --id -5|--id -5: not at least 0
+frames ALLDATA.KWI --limit 9223372036854775808|--limit 9223372036854775808: out of range
 TABLE
 (cd "$work/plain" && find . -type f -exec sha256sum {} + | sort) | diff -u "$work/before.txt" -
 cmp <("$KIWIPROBE" cat "$work/plain/ALLDATA.KWI" --offset 010 --count 9) <(tail -c +11 "$work/plain/ALLDATA.KWI" | head -c 9)
-"$KIWIPROBE" --help | grep -q '^  map ALLDATA.KWI \[--walk\]'
+"$KIWIPROBE" --help | grep -q '^  map ALLDATA.KWI \[--walk \[--limit N\]\]'
 "$KIWIPROBE" help map | grep -q '^usage: kiwiprobe map ALLDATA.KWI'
 "$KIWIPROBE" map --help | grep -q '^usage: kiwiprobe map ALLDATA.KWI'
 "$KIWIPROBE" --version | grep -qx 'kiwiprobe [0-9.]*'

@@ -71,6 +71,9 @@ Args parseArguments(const std::string& usage, const std::vector<std::string>& wo
 
 // True when arguments holds exactly one item; otherwise prints usage ("command: give ...") on stderr.
 bool oneArgument(const std::vector<std::string>& arguments, const char* usage);
+// The generators build a file whole in memory before writing it, so the offset they put a part at is
+// bounded (16 MiB) rather than left to allocate gigabytes.
+constexpr long long kMostGeneratedBase = 16LL << 20;
 // Exit code of every command whose --image cannot be mounted.
 constexpr int kImageNotMounted = 1;
 // Mounts the image named by --image (when given) so that names are looked up inside it; false, with a

@@ -181,14 +181,16 @@ int convertCommand(const probe::Args& args) {
     return 3;
 }
 
-probe::Register
-    reg("convert",
-        "SRC OUTDIR [--image IMAGE] [--options FILE.json] [--buildings FILE.lmp] "
-        "[--finish split,filecon,region,voice] [--regions all|I,J,...] [--stop-after-lines N]",
-        "Runs the map converter on SRC (the map inside IMAGE with --image) and prints its log; OUTDIR, made "
-        "when its parent exists, receives the new ALLDATA.KWI; --buildings needs a setting that reads it "
-        "(\"buildings\": true ...). Exit 0 done, 1 IMAGE cannot be mounted, 2 stopped or a wrong command "
-        "line, 3 failed, 4 refused.",
-        convertCommand);
+probe::Register reg(
+    "convert",
+    "SRC OUTDIR [--image IMAGE] [--options FILE.json] [--buildings FILE.lmp] "
+    "[--finish split,filecon,region,voice] [--regions all|I,J,...] [--stop-after-lines N]",
+    "Runs the map converter on SRC (the map inside IMAGE with --image) and prints its log; OUTDIR, made "
+    "when its parent exists, receives the new ALLDATA.KWI; --buildings needs a setting that reads it "
+    "(\"buildings\": true ...). Without \"target\" in --options the map is built for others (2), while the "
+    "wizard starts on AISIN-AW (0): give {\"target\": 0} for the wizard's default. Exit 0 done, 1 IMAGE "
+    "cannot be mounted, 2 stopped or a wrong command "
+    "line, 3 failed, 4 refused.",
+    convertCommand);
 
 } // namespace

@@ -61,10 +61,10 @@ int makeFixtureCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register reg("gen-alldata",
-                    "DIR [--system TEXT] [--large N | --disc-shape MIB] [--frames [--wide]] "
-                    "[--spare-headers] [--volumes BYTES] [--manifest] "
-                    "[--hostile crowded|overlapping]",
-                    "Writes the test builder's ALLDATA.KWI and its data files into DIR.", makeFixtureCommand);
+probe::Register
+    reg("gen-alldata",
+        "DIR [--hostile crowded|overlapping | [--system TEXT] [--large N [--frames] | --disc-shape MIB | "
+        "--frames [--wide]] [--spare-headers]] [--volumes BYTES] [--manifest]",
+        "Writes the test builder's ALLDATA.KWI and its data files into DIR.", makeFixtureCommand);
 
 } // namespace

@@ -239,7 +239,7 @@ int indexCommand(const probe::Args& args) {
 int generateCommand(const probe::Args& args) {
     const auto& folders = args.words();
     if (!probe::oneArgument(folders, "gen-index: give one DIR")) return 2;
-    const auto fixture = fixture::buildIndexFixture(args.number("--base", 0, 0));
+    const auto fixture = fixture::buildIndexFixture(args.number("--base", 0, 0, probe::kMostGeneratedBase));
     if (args.has("--listed")) {
         // The data file gzip-compressed in 64 KiB blocks and named by a "05.CMP" list beside it.
         std::printf(
@@ -253,7 +253,7 @@ int generateCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register reg("index", "INDEXDAT.KWI [--records] [--base N] [--image IMAGE] [--open NAME]",
+probe::Register reg("index", "INDEXDAT.KWI [--records | --open NAME] [--base N] [--image IMAGE]",
                     "The index part: its header, tables and categories; --open opens one data file.",
                     indexCommand);
 probe::Register regGenerate("gen-index", "DIR [--base N] [--data-name FILE | --listed]",

@@ -13,7 +13,7 @@ namespace {
 int loadingCommand(const probe::Args& args) {
     const auto& files = args.words();
     if (!probe::oneArgument(files, "loading: give LOADING.KWI")) return 2;
-    const long long position = args.number("--id", -1);
+    const long long position = args.number("--id", -1, 0);
     if (!probe::mountImageOption(args, "loading")) return probe::kImageNotMounted;
     const TLN_Loading loading(files[0]);
     std::printf("loading %s valid %d systems %d\n", fileNamePart(files[0]).c_str(), loading.IsValid(),

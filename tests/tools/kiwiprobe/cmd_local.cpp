@@ -161,7 +161,8 @@ int generateCommand(const probe::Args& args) {
 probe::Register local("local", "FILE [--offset N]", "The localisation frame at N: languages and areas.",
                       localCommand);
 probe::Register m21("manager21", "FILE [--offset N]", "The Manager21 header at N.", manager21Command);
-probe::Register filecon("filecon", "FILE [--delete P] [--insert P:NUMBER:PHYSICAL:LOGICAL:SIZE] [--save OUT]",
+probe::Register filecon("filecon",
+                        "FILE [--delete P]... [--insert P:NUMBER:PHYSICAL:LOGICAL:SIZE]... [--save OUT]",
                         "The records of FILECON.MNG after the edits, applied in the order given.",
                         fileconCommand);
 probe::Register gen("gen-local", "DIR", "Writes the localisation, Manager21 and FILECON test files into DIR.",

@@ -66,7 +66,7 @@ int locateCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register mapReg("map", "ALLDATA.KWI [--walk] [--limit N] [--reads] [--image IMAGE]",
+probe::Register mapReg("map", "ALLDATA.KWI [--walk [--limit N]] [--reads] [--image IMAGE]",
                        "The main map's summary; --walk adds every parcel, --reads the stream reads.",
                        mapCommand);
 probe::Register locateReg("locate", "ALLDATA.KWI --level L --xy X,Y [--image IMAGE]",

@@ -219,7 +219,7 @@ int regionCommand(const probe::Args& args) {
 int generateCommand(const probe::Args& args) {
     const auto& rest = args.words();
     if (!probe::oneArgument(rest, "gen-region: give a folder")) return 2;
-    const long long base = args.number("--embed", 0, 0);
+    const long long base = args.number("--embed", 0, 0, probe::kMostGeneratedBase);
     const fixture::RegionImage image = fixture::buildRegionData(fixture::sampleRegionPlan());
     const std::string path = fixture::writeRegionData(image, rest[0]);
     std::printf("wrote %s bytes %zu\n", path.c_str(), image.bytes.size());
