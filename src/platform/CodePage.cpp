@@ -5,9 +5,13 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -280,6 +284,81 @@ int resolveCodePage(int codePage) {
     return codePage == CodePageSystemAnsi ? systemAnsiCodePage() : codePage;
 }
 
+// A stateless single-byte page as two tables, read off its iconv converter once per process: the
+// converter then costs nothing per text, where map names are converted by the million. Pages whose
+// decoder composes letters with marks (1255, 1258), multi-byte and stateful pages stay with iconv.
+class SingleByteTable {
+public:
+    static const SingleByteTable* For(int codePage) {
+        if (!isSingleByte(codePage)) return nullptr;
+        // The last page asked for on this thread answers without a lock.
+        thread_local int lastPage = -1;
+        thread_local const SingleByteTable* last = nullptr;
+        if (codePage == lastPage) return last;
+        static std::mutex mutex;
+        static std::map<int, std::unique_ptr<SingleByteTable>> tables;
+        std::lock_guard lock(mutex);
+        auto found = tables.find(codePage);
+        if (found == tables.end()) found = tables.emplace(codePage, build(codePage)).first;
+        lastPage = codePage;
+        last = found->second.get();
+        return last;
+    }
+
+    QString Decode(QByteArrayView bytes) const {
+        QString text(bytes.size(), Qt::Uninitialized);
+        QChar* out = text.data();
+        for (const char c : bytes)
+            *out++ = QChar(decode_[static_cast<unsigned char>(c)]);
+        return text;
+    }
+
+    // A character the page lacks is "?"; a surrogate pair is one character.
+    QByteArray Encode(const QString& text) const {
+        QByteArray bytes(text.size(), Qt::Uninitialized);
+        char* out = bytes.data();
+        const char16_t* in = reinterpret_cast<const char16_t*>(text.utf16());
+        const char16_t* end = in + text.size();
+        while (in < end) {
+            const char16_t unit = *in++;
+            if (QChar::isHighSurrogate(unit) && in < end && QChar::isLowSurrogate(*in)) ++in;
+            const int16_t byte = encode_[unit];
+            *out++ = byte < 0 ? '?' : char(byte);
+        }
+        bytes.truncate(qsizetype(out - bytes.data()));
+        return bytes;
+    }
+
+private:
+    static bool isSingleByte(int codePage) {
+        return codePage == 874 || (codePage >= 1250 && codePage <= 1257 && codePage != 1255) ||
+               codePage == 20127 || (codePage >= 28591 && codePage <= 28605);
+    }
+
+    // Null when iconv lacks the page or two bytes decode to one character (the encoder's choice between
+    // them is iconv's to make).
+    static std::unique_ptr<SingleByteTable> build(int codePage) {
+        const iconv_t converter = iconvName(codePage) ? threadConverters().get(codePage, true) : kNoConverter;
+        if (converter == kNoConverter) return nullptr;
+        auto table = std::make_unique<SingleByteTable>();
+        table->encode_.assign(0x10000, -1);
+        for (int byte = 0; byte < 256; ++byte) {
+            const char c = char(byte);
+            const QString one = decodeWithIconv(converter, QByteArrayView(&c, 1), false);
+            if (one.size() != 1) return nullptr;
+            const char16_t unit = one.at(0).unicode();
+            table->decode_[size_t(byte)] = unit;
+            if (unit == QChar::ReplacementCharacter) continue;
+            if (QChar::isSurrogate(unit) || table->encode_[unit] >= 0) return nullptr;
+            table->encode_[unit] = int16_t(byte);
+        }
+        return table;
+    }
+
+    std::array<char16_t, 256> decode_{};
+    std::vector<int16_t> encode_;
+};
+
 } // namespace
 
 bool isSupportedCodePage(int codePage) {
@@ -357,6 +436,7 @@ QString decodeFromCodePage(QByteArrayView bytes, int codePage, bool* supported) 
     if (codePage == 28591) return QString::fromLatin1(bytes);
     if (iconvName(codePage)) {
         if (isAsciiCompatible(codePage) && isPureAscii(bytes)) return QString::fromLatin1(bytes);
+        if (const SingleByteTable* table = SingleByteTable::For(codePage)) return table->Decode(bytes);
         const iconv_t converter = threadConverters().get(codePage, true);
         if (converter != kNoConverter) return decodeWithIconv(converter, bytes, holdsBaseLetters(codePage));
     }
@@ -373,6 +453,7 @@ QByteArray encodeToCodePage(const QString& text, int codePage, bool* supported) 
     if (codePage == 28591) return text.toLatin1();
     if (iconvName(codePage)) {
         if (isAsciiCompatible(codePage) && isPureAscii(text)) return text.toLatin1();
+        if (const SingleByteTable* table = SingleByteTable::For(codePage)) return table->Encode(text);
         const iconv_t converter = threadConverters().get(codePage, false);
         if (converter != kNoConverter) return encodeWithIconv(converter, text);
     }

@@ -58,6 +58,14 @@ const Sample kSamples[] = {
     {1250, "CP1250", "Łódź Příbram Győr"},
     {874, "CP874", "กรุงเทพมหานคร"},
     {20127, "ASCII", "Plain ASCII ~\\"},
+    // The single-byte pages convert through tables read off iconv once: a sample of each script.
+    {1253, "CP1253", "Αθήνα Πειραιάς"},
+    {1254, "CP1254", "İstanbul Şişli Ğ"},
+    {1256, "CP1256", "القاهرة"},
+    {1257, "CP1257", "Rīga Šiauliai"},
+    {28592, "ISO-8859-2", "Łódź Győr"},
+    {28597, "ISO-8859-7", "Αθήνα"},
+    {28605, "ISO-8859-15", "Œuvre €"},
 };
 
 } // namespace

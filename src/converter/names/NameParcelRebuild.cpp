@@ -2,14 +2,13 @@
 #include "converter/names/NameParcelRebuild.h"
 
 #include <algorithm>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "converter/levels/FrameBytes.h"
 #include "converter/output/OutputEncoding.h"
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/RoadFrame.h"
+#include "platform/CodePage.h"
 
 namespace {
 
@@ -93,9 +92,11 @@ private:
     int64_t delta_ = 0;
     std::vector<uint8_t> names_;
     std::vector<uint8_t> out_;
-    // Old record offset in the names frame → new offset; the first place of a record listed twice wins.
-    std::unordered_map<int64_t, int64_t> moved_;
-    std::unordered_set<int64_t> patched_;
+    // Old record offset in the names frame → new offset, sorted by old offset before the references are
+    // patched; the first place of a record listed twice wins. Flat, as a parcel holds few names.
+    std::vector<std::pair<int64_t, int64_t>> moved_;
+    // Name reference words already patched, by their parcel offset.
+    std::vector<bool> patched_;
     int rewritten_ = 0;
     std::string warning_;
 };
@@ -132,6 +133,9 @@ NameRebuildResult Rebuild::run() {
         return result;
     }
     delta_ = int64_t(names_.size()) - names.size;
+    std::stable_sort(moved_.begin(), moved_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    patched_.assign(parcel_.size(), false);
     out_.reserve(size_t(total + delta_));
     out_.insert(out_.end(), parcel_.begin(), parcel_.begin() + namesStart_);
     out_.insert(out_.end(), names_.begin(), names_.end());
@@ -157,6 +161,8 @@ bool Rebuild::rebuildNames(const TLN_FrameSpan& names) {
         return false;
     const int64_t header = frame.HeaderSize;
     if (header < 2 + 4 * int64_t(frame.Classes.size()) || header > names.Size()) return false;
+    // Room for the frame as it is and some growth, so that appending records seldom reallocates.
+    names_.reserve(size_t(names.Size()) * 2);
     names_.assign(parcel_.begin() + namesStart_, parcel_.begin() + namesStart_ + header);
     for (size_t c = 0; c < frame.Classes.size(); ++c) {
         const TLN_Name_Management_Information& entry = frame.Classes[c];
@@ -181,13 +187,15 @@ bool Rebuild::rebuildNames(const TLN_FrameSpan& names) {
 
 void Rebuild::appendRecord(const TLN_FrameSpan& names, int64_t recordPosition, int64_t size) {
     const int64_t oldOffset = recordPosition - names.Position();
-    moved_.emplace(oldOffset, int64_t(names_.size()));
+    moved_.emplace_back(oldOffset, int64_t(names_.size()));
     const auto copyRecord = [&] {
         const int64_t from = recordPosition - position_;
         names_.insert(names_.end(), parcel_.begin() + from, parcel_.begin() + from + size);
     };
     TLN_Name_Data_Record record;
-    const TLN_TextPages pages{policy_.Options().textCodePage, 1251};
+    // The text is only encoded to code page 1251 afterwards, which gives the same bytes as the reader's
+    // own round trip through that page: decoding once is enough.
+    const TLN_TextPages pages{policy_.Options().textCodePage, CodePageSystemAnsi};
     if (!ReadNameRecord(names, kShowAllScales, true, record, recordPosition, 0, pages) || !record.Readable ||
         record.StringSize < 2 || record.StringPosition < 0 || !singleString(names, record)) {
         copyRecord();
@@ -201,11 +209,17 @@ void Rebuild::appendRecord(const TLN_FrameSpan& names, int64_t recordPosition, i
         copyRecord();
         return;
     }
-    std::string bytes(text->constData(), size_t(text->size()));
-    MakeEvenLength(bytes);
+    // The text made even as MakeEvenLength does, without a copy: an odd text ending in 00 loses it,
+    // any other odd text gets one.
+    const QByteArrayView whole(*text);
+    const bool dropZero = whole.size() >= 3 && whole.size() % 2 == 1 && whole.back() == '\0';
+    const QByteArrayView bytes = dropZero ? whole.first(whole.size() - 1) : whole;
+    const size_t padding = size_t(bytes.size() % 2);
+    const size_t stored = size_t(bytes.size()) + padding;
     // A first text word of 3 to 15 would read as a language table.
-    const uint16_t firstWord = bytes.size() >= 2 ? uint16_t(uint8_t(bytes[0]) << 8 | uint8_t(bytes[1])) : 0;
-    const int64_t newSize = fixed + 4 + int64_t(bytes.size()) + tail;
+    const uint16_t firstWord =
+        stored >= 2 ? uint16_t(uint8_t(bytes[0]) << 8 | (bytes.size() > 1 ? uint8_t(bytes[1]) : 0)) : 0;
+    const int64_t newSize = fixed + 4 + int64_t(stored) + tail;
     if ((firstWord >= 3 && firstWord <= 15) || newSize > kMaxNameRecordBytes) {
         copyRecord();
         return;
@@ -215,18 +229,22 @@ void Rebuild::appendRecord(const TLN_FrameSpan& names, int64_t recordPosition, i
     names_.insert(names_.end(), parcel_.begin() + from, parcel_.begin() + from + fixed);
     names_.resize(names_.size() + 4);
     PutWord(names_, start, uint16_t((GetWord(parcel_, from) & 0xF000) | (newSize / 2)));
-    PutWord(names_, start + fixed, uint16_t((bytes.size() + 2) / 2));
-    PutWord(names_, start + fixed + 2, uint16_t(bytes.size() / 2));
+    PutWord(names_, start + fixed, uint16_t((stored + 2) / 2));
+    PutWord(names_, start + fixed + 2, uint16_t(stored / 2));
     names_.insert(names_.end(), bytes.begin(), bytes.end());
+    names_.resize(names_.size() + padding, 0);
     const int64_t tailFrom = stringEnd - position_;
     names_.insert(names_.end(), parcel_.begin() + tailFrom, parcel_.begin() + tailFrom + tail);
     ++rewritten_;
 }
 
 void Rebuild::patchReference(int64_t at) {
-    if (at < 0 || at + 2 > int64_t(parcel_.size()) || !patched_.insert(at).second) return;
-    const auto it = moved_.find(2 * int64_t(GetWord(parcel_, at)));
-    if (it == moved_.end()) return;
+    if (at < 0 || at + 2 > int64_t(parcel_.size()) || patched_[size_t(at)]) return;
+    patched_[size_t(at)] = true;
+    const int64_t old = 2 * int64_t(GetWord(parcel_, at));
+    const auto it = std::lower_bound(moved_.begin(), moved_.end(), old,
+                                     [](const auto& entry, int64_t key) { return entry.first < key; });
+    if (it == moved_.end() || it->first != old) return;
     PutWord(out_, newPlace(at), uint16_t(it->second / 2));
 }
 

@@ -30,7 +30,16 @@ bool NameTextPolicy::Applies(int level, uint8_t parcelAreaCode) const {
 }
 
 std::string NameTextPolicy::AnsiOf(const KiwiText& stored) {
-    return TrimTrailingZeros(toStd(encodeToCodePage(stored.text, kAnsiCodePage)));
+    return toStd(ansiBytes(stored));
+}
+
+QByteArray NameTextPolicy::ansiBytes(const KiwiText& stored) {
+    QByteArray bytes = encodeToCodePage(stored.text, kAnsiCodePage);
+    qsizetype length = bytes.size();
+    while (length > 0 && bytes[length - 1] == '\0')
+        --length;
+    bytes.truncate(length);
+    return bytes;
 }
 
 std::optional<QByteArray> NameTextPolicy::Encode(const std::string& ansi) const {
@@ -47,11 +56,16 @@ std::optional<QByteArray> NameTextPolicy::NameRecordText(const KiwiText& stored,
                                                          uint8_t parcelAreaCode) {
     const bool freeway = typeCode == kFreewayTypeCode;
     if (freeway && options_.excludeFreeways) return std::nullopt;
-    std::string text = AnsiOf(stored);
     if (options_.utfToAnsi) {
-        if (QByteArray(text.data(), qsizetype(text.size())) == stored.raw) return std::nullopt;
-        if (freeway) text = LatinizeCapitals(text);
-    } else if (options_.translate && dictionary_) {
+        // Re-encoding stores the code page 1251 bytes themselves, without a copy per name.
+        QByteArray ansi = ansiBytes(stored);
+        if (ansi == stored.raw) return std::nullopt;
+        if (freeway) ansi = QByteArray::fromStdString(LatinizeCapitals(ansi.toStdString()));
+        if (ansi.isEmpty()) return std::nullopt;
+        return ansi;
+    }
+    std::string text = AnsiOf(stored);
+    if (options_.translate && dictionary_) {
         const bool ask = AreaCode() == parcelAreaCode;
         text = options_.byWords ? dictionary_->TranslateNameByWords(text, ask)
                                 : dictionary_->TranslateName(text, ask);

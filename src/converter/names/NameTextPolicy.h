@@ -53,6 +53,9 @@ public:
     static std::string AnsiOf(const KiwiText& stored);
 
 private:
+    // The stored text as code page 1251 bytes without trailing 00 bytes.
+    static QByteArray ansiBytes(const KiwiText& stored);
+
     NameOptions options_;
     LatRusDictionary* dictionary_;
 };
