@@ -9,6 +9,11 @@
 // B4: the run with 100 000 imported buildings and 50 000 house numbers beside the copy-only run of the
 // same map.
 //
+// B8: the many-small-blocks shape (1 KiB parcels with every frame kind, as `kiwiprobe gen-alldata --large N
+// --frames` writes it; N from KIWI_BENCH_MANY_SIDE, 20 by default, about 83 MiB; 83 is 1.48 GB): the
+// copy-only run and the run that re-encodes names (UTF-8 to code page 1251), each in nine pairs with
+// cp + fsync.
+//
 // Every map is generated and every run made in a child process, so that the generator's memory never
 // counts and each run's peak resident size (ru_maxrss) is its own.
 // The large map's size in MiB comes from KIWI_BENCH_CONVERT_MIB or --map_mib=N (2048 gives about 200 000
@@ -127,6 +132,11 @@ struct Imports {
 };
 Imports imports;
 
+int64_t manyBlocksSide = 20;
+constexpr int kManyPairs = 9;
+// Copy-only and re-encoding runs of the many-block map, beside cp + fsync.
+std::map<bool, Throughput> manyBlocks;
+
 // B1 and the split: the copy-only run of a map of about range(0) MiB beside cp, then the split of the
 // run's output beside cp of it (once: the split consumes the output).
 void BM_CopyOnlyRun(benchmark::State& state) {
@@ -186,6 +196,62 @@ void BM_CopyOnlyRun(benchmark::State& state) {
     state.counters["peak_MiB"] = t.paired.stepPeakMiB;
 }
 BENCHMARK(BM_CopyOnlyRun)->Arg(kQuickMapMiB)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+// B8: the many-block map, generated once in a child as the probe's generator writes it.
+const std::string& manyBlocksMap() {
+    static const std::string path = [] {
+        const std::string folder = fixture::scratchDir("bench-convert-many");
+        const ChildRun made = inChild("bench_convert", [&] {
+            fixture::AllDataPlan plan = fixture::largeAllDataPlan(int(manyBlocksSide));
+            plan.frames = fixture::AllDataPlan::Frames::Full;
+            fixture::writeAllData(fixture::buildAllData(plan), folder);
+            return true;
+        });
+        return made.ok ? folder + "/ALLDATA.KWI" : std::string();
+    }();
+    return path;
+}
+
+void BM_ManyBlocks(benchmark::State& state) {
+    const bool reencode = state.range(0) != 0;
+    const std::string& source = manyBlocksMap();
+    if (source.empty()) return state.SkipWithError("map not generated");
+    const std::string output =
+        fixture::scratchDir(reencode ? "bench-convert-many-utf" : "bench-convert-many-out");
+    const std::string copies = fixture::scratchDir("bench-convert-many-cp");
+    Throughput t;
+    t.mib = double(fileSize(source)) / 1048576.0;
+    t.parcels = 256.0 * double(manyBlocksSide * manyBlocksSide);
+    copySeconds(source, copies + "/WARM.BIN", false);
+    std::remove((copies + "/WARM.BIN").c_str());
+    const char* step = reencode ? "re-encode names" : "convert";
+    std::printf("many-block map, %.0f MiB, %s through its job, paired with cp + fsync:\n", t.mib, step);
+    for (auto _ : state) {
+        t.paired = bench::runPairs(
+            step, "cp + fsync", kManyPairs,
+            [&] {
+                std::remove((output + "/ALLDATA.KWI").c_str());
+                ::sync();
+                return inChild("bench_convert", [&] {
+                    ConversionOptions options;
+                    options.outputPath = output + "/ALLDATA.KWI";
+                    options.utfToAnsi = reencode;
+                    return bench::convertThroughJob(source, options);
+                });
+            },
+            [&] {
+                const ChildRun copy = copyRun(source, copies + "/COPY.BIN", true);
+                std::remove((copies + "/COPY.BIN").c_str());
+                return copy;
+            });
+        if (t.paired.ratios.size() != size_t(kManyPairs)) return state.SkipWithError("conversion failed");
+        state.SetIterationTime(bench::medianOf(t.paired.stepSeconds));
+    }
+    manyBlocks[reencode] = t;
+    state.counters["vs_cp_fsync"] = t.paired.Median();
+    state.counters["peak_MiB"] = t.paired.stepPeakMiB;
+}
+BENCHMARK(BM_ManyBlocks)->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 // B2 and B7: time per parcel and peak memory with 10^4, 10^5 and 10^6 parcels in one level.
 // The 10^4-parcel map every scaling run is paired with, made once.
@@ -337,9 +403,15 @@ void takeOwnFlags(int& argc, char** argv) {
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg.rfind("--map_mib=", 0) == 0)
-            largeMapMiB = std::max<int64_t>(1, std::atoll(arg.c_str() + 10));
-        else if (arg == "--quick")
+        if (arg.rfind("--map_mib=", 0) == 0) {
+            std::string why;
+            const auto mib = ParseCommandNumber(arg.substr(10), 1, 65536, &why);
+            if (!mib) {
+                std::fprintf(stderr, "%s: %s\n", arg.c_str(), why.c_str());
+                std::exit(2);
+            }
+            largeMapMiB = *mib;
+        } else if (arg == "--quick")
             quick = true;
         else
             argv[kept++] = argv[i];
@@ -357,6 +429,11 @@ void printSummary() {
                 "%.2f s (processor %.2f s), made one after the other; split / cp = %.2f\n",
                 t.mib, t.split.seconds, t.split.cpuSeconds, t.split.maxRssMiB, t.splitCopy.seconds,
                 t.splitCopy.cpuSeconds, t.split.seconds / t.splitCopy.seconds);
+    }
+    for (const auto& [reencode, t] : manyBlocks) {
+        std::printf("many-block map, %.0f MiB, %.0f parcels, %s (through its job):\n", t.mib, t.parcels,
+                    reencode ? "names re-encoded" : "copy-only");
+        t.paired.Print(reencode ? "re-encode names" : "convert", "cp + fsync");
     }
     for (const auto& [side, s] : scaling) {
         const auto [low, high] = std::minmax_element(s.perParcelRatios.begin(), s.perParcelRatios.end());
@@ -381,6 +458,7 @@ void printSummary() {
 
 int main(int argc, char** argv) {
     largeMapMiB = BenchSizeVariable("KIWI_BENCH_CONVERT_MIB", largeMapMiB, 0, 65536);
+    manyBlocksSide = BenchSizeVariable("KIWI_BENCH_MANY_SIDE", manyBlocksSide, 1, 83);
     takeOwnFlags(argc, argv);
     if (!quick && largeMapMiB > 0 && largeMapMiB != kQuickMapMiB)
         benchmark::RegisterBenchmark("BM_CopyOnlyRun", BM_CopyOnlyRun)
