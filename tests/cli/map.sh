@@ -94,6 +94,7 @@ index ALLDATA.KWI --records --open X|--open cannot go with --records
 gen-alldata made --disc-shape 2 --frames|--frames cannot go with --disc-shape
 gen-alldata made --large 2 --wide|--wide cannot go with --large
 gen-alldata made --hostile crowded --system X|--system cannot go with --hostile
+gen-alldata made --large 84|--large 84: the main map management data would be
 convert ALLDATA.KWI out --finish split --finish region|--finish is given twice
 gen-index made --base 4294967296|--base 4294967296: not from 0 to 16777216
 loading ALLDATA.KWI --id -5|--id -5: not at least 0

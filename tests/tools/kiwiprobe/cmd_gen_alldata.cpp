@@ -43,7 +43,14 @@ int makeFixtureCommand(const probe::Args& args) {
             fixture::buildHostileAllData(shape == "crowded" ? fixture::HostileMapShape::CrowdedBlockSets
                                                             : fixture::HostileMapShape::OverlappingLevels);
     } else {
-        image = fixture::buildAllData(plan);
+        try {
+            image = fixture::buildAllData(plan);
+        } catch (const std::length_error& error) {
+            // A size the layout cannot store: the plan asked for is no map.
+            throw probe::UsageError(
+                std::string(args.has("--large") ? "--large " + args.value("--large") + ": " : std::string()) +
+                error.what());
+        }
     }
     const std::string path =
         args.has("--volumes")
