@@ -284,12 +284,12 @@ void Rebuild::patchBackgroundNames(const FrameRef& background) {
     const TLN_FrameSpan span = whole_.Sub(position_ + background.offset, background.size);
     TLN_Background_Data_Frame frame;
     if (!ReadBackgroundDisplayClass(span, level_, frame, 0)) return;
+    TLN_Minimum_Graphics_Data_Record record;
     for (const TLN_Element_Management_Information& element : frame.Elements) {
         if (!element.Present()) continue;
         for (const TLN_Background_Type_Unit& unit : element.TypeUnits) {
             const bool withPoints = unit.ShapeClassification != 0;
             for (const int64_t position : MinimumGraphicsPositions(span, unit)) {
-                TLN_Minimum_Graphics_Data_Record record;
                 if (!ReadMinimumGraphicsShape(span, withPoints, record, position) || !record.NameFlag ||
                     record.Truncated)
                     continue;

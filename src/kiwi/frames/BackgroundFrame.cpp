@@ -90,7 +90,15 @@ void decodeShape(const TLN_FrameSpan& frame, bool withPoints, TLN_Minimum_Graphi
 
 bool readRecord(const TLN_FrameSpan& frame, bool withPoints, TLN_Minimum_Graphics_Data_Record& out, bool test,
                 uint32_t mask, int64_t position) {
+    // A record read again into the same object keeps the room of its lists: walks over thousands of
+    // shapes then allocate nothing per shape.
+    std::vector<uint16_t> offsets = std::move(out.Offsets);
+    std::vector<uint32_t> runs = std::move(out.PenUpRuns);
+    offsets.clear();
+    runs.clear();
     out = {};
+    out.Offsets = std::move(offsets);
+    out.PenUpRuns = std::move(runs);
     if (!frame.Contains(position, kMinimumGraphicsFixedSize)) return false;
     const BeCursor c = frame.At(position);
     out.Position = position;
