@@ -1,11 +1,15 @@
 // Produced maps pass the independent structural check, and the check finds the faults it is there for.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "kiwi/map/KiwiMap.h"
 #include "support/converter/ConversionTestSupport.h"
 #include "support/converter/OutputValidator.h"
 
 namespace {
+
+constexpr int kCrowdedX = 121, kCrowdedY = 60;
 
 std::string joined(const std::vector<std::string>& problems) {
     std::string text;
@@ -16,25 +20,60 @@ std::string joined(const std::vector<std::string>& problems) {
 
 } // namespace
 
+// Level 0 with so many block records (all but four blocks absent) that the management data leaves no
+// room under 131 040 bytes for a single block table of the extra level.
+fixture::AllDataPlan crowded() {
+    fixture::AllDataPlan plan = convtest::detailedLast(fixture::smallAllDataPlan());
+    fixture::LevelPlan& low = plan.levels.front();
+    low.blocks = {kCrowdedX, kCrowdedY};
+    low.sets.resize(2);
+    low.sets[0].blocks.resize(size_t(kCrowdedX * kCrowdedY));
+    for (size_t b = 4; b < low.sets[0].blocks.size(); ++b)
+        low.sets[0].blocks[b].absent = true;
+    low.sets[1].absent = true;
+    return plan;
+}
+
 TEST(OutputValidator, ConvertedMapsAreStructurallySound) {
     struct Case {
         const char* name;
         fixture::AllDataPlan plan;
         bool extra;
+        // The extra level asked for is made (else the map is as without it, and the run says why).
+        bool extraMade;
     };
-    const Case cases[] = {{"v-small", fixture::smallAllDataPlan(), false},
-                          {"v-extra", convtest::detailedLast(fixture::smallAllDataPlan()), true},
-                          {"v-frames8", fixture::framesAllDataPlan(true), false},
-                          {"v-large", fixture::largeAllDataPlan(2), false}};
+    const Case cases[] = {{"v-small", fixture::smallAllDataPlan(), false, false},
+                          {"v-extra", convtest::detailedLast(fixture::smallAllDataPlan()), true, true},
+                          {"v-extra-crowded", crowded(), true, false},
+                          {"v-frames8", fixture::framesAllDataPlan(true), false, false},
+                          {"v-large", fixture::largeAllDataPlan(2), false, false}};
     for (const Case& c : cases) {
         const auto f = convtest::makeSource(c.name, c.plan);
         ConversionOptions options;
         options.addExtraLevel = c.extra;
-        ASSERT_EQ(convtest::convert(f.allData, f.output, options).status, ConversionStatus::Done) << c.name;
-        const auto v = convtest::validateOutput(convtest::readFile(f.output + "/ALLDATA.KWI"));
+        const ConversionResult result = convtest::convert(f.allData, f.output, options);
+        ASSERT_EQ(result.status, ConversionStatus::Done) << c.name;
+        const auto out = convtest::readFile(f.output + "/ALLDATA.KWI");
+        const auto v = convtest::validateOutput(out);
         EXPECT_TRUE(v.problems.empty()) << c.name << "\n" << joined(v.problems);
         EXPECT_GT(v.frames, 10) << c.name;
         EXPECT_GT(v.blocks, 2) << c.name;
+        EXPECT_EQ(TLN_KiwiMap(f.output + "/ALLDATA.KWI").LevelCount(),
+                  TLN_KiwiMap(f.allData).LevelCount() + (c.extraMade ? 1u : 0u))
+            << c.name << ", management data of " << TLN_KiwiMap(f.allData).GetManagementHeader(0).Size;
+        if (!c.extra || c.extraMade) {
+            EXPECT_TRUE(result.notes.empty()) << c.name;
+            continue;
+        }
+        ASSERT_EQ(result.notes.size(), 1u) << c.name;
+        EXPECT_NE(result.notes[0].english.find("no room"), std::string::npos) << result.notes[0].english;
+        EXPECT_NE(result.notes[0].russian.find("не создан"), std::string::npos) << result.notes[0].russian;
+        // Byte for byte the map made without the option.
+        options.addExtraLevel = false;
+        const std::string plain = f.output + "-plain";
+        std::filesystem::create_directories(plain);
+        ASSERT_EQ(convtest::convert(f.allData, plain, options).status, ConversionStatus::Done);
+        EXPECT_TRUE(out == convtest::readFile(plain + "/ALLDATA.KWI")) << c.name;
     }
 }
 

@@ -27,7 +27,8 @@ struct Folders {
 Folders makeSource(const std::string& name, const fixture::AllDataPlan& plan);
 
 // Runs a conversion to output/ALLDATA.KWI with the options (outputPath filled in); with the extra level, the
-// building data it needs: one house number far south of every generated map, which adds nothing.
+// building data it needs: a city area over the map's coverage with one one-way arrow at its middle, which
+// gives the extra level one parcel.
 ConversionResult convert(const std::string& allData, const std::string& outputFolder,
                          ConversionOptions options = {}, OutputOpener opener = {},
                          const std::string& stopAtLinePrefix = {});
