@@ -19,6 +19,27 @@ std::vector<uint8_t> frameOf(const TLN_RegionManager& regions, const TLN_Region_
 
 } // namespace
 
+TEST(RegionInsert, ADamagedFileFailsThatTaskOnlyNamingWhatWasShort) {
+    const auto f = convtest::makeSource("region-cut", fixture::smallAllDataPlan());
+    std::vector<uint8_t> bytes = fixture::buildRegionData(fixture::sampleRegionPlan()).bytes;
+    bytes.resize(100);
+    fixture::writeFile(f.source + "/REGION.KWI", bytes);
+    ConversionOptions options;
+    options.insertRegionData = true;
+    const ConversionResult result = convtest::convert(f.allData, f.output, options);
+    // The main map is written and kept; the task's failure is told with the file and what was short.
+    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
+    ASSERT_TRUE(AnyTaskFailed(result.notes));
+    EXPECT_EQ(result.notes[0].english.rfind(
+                  "REGION.KWI cannot be inserted: the region management table of level", 0),
+              0u)
+        << result.notes[0].english;
+    EXPECT_NE(result.notes[0].english.find("the file holds 100"), std::string::npos)
+        << result.notes[0].english;
+    const auto out = convtest::readFile(f.output + "/ALLDATA.KWI");
+    EXPECT_EQ(std::string(out.begin() + 2048 + 24, out.begin() + 2048 + 34), "REGION.KWI");
+}
+
 TEST(RegionInsert, RegionDataReadsBackAsTheFileDid) {
     const auto f = convtest::makeSource("region", fixture::smallAllDataPlan());
     const std::string regionPath =
@@ -46,7 +67,7 @@ TEST(RegionInsert, RegionDataReadsBackAsTheFileDid) {
     ASSERT_TRUE(inserted.IsValid());
     ASSERT_EQ(inserted.LevelCount(), original.LevelCount());
     int frames = 0;
-    for (int level = 1; level < original.LevelCount(); ++level) {
+    for (int level = 0; level < original.LevelCount(); ++level) {
         TLN_Region_Level_Record a, b;
         ASSERT_TRUE(original.GetLevelRecord(level, a));
         ASSERT_TRUE(inserted.GetLevelRecord(level, b));
