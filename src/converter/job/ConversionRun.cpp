@@ -63,13 +63,8 @@ void dropExtraLevel(ConversionContext& c, const rewrite::ExtraLevelImports& extr
                     rewrite::ImportParcelWriter* imports) {
     c.levelGrowth = c.tableGrowth = 0;
     if (imports) imports->DropExtraLevel();
-    const std::string size = std::to_string(managementSize);
-    const std::string limit = std::to_string(rewrite::kExtraManagementLimit);
     if (extra.managementFull)
-        c.passOver({"the extra level was not created: the main map management data (" + size +
-                        " bytes) has no room for its block tables within " + limit + " bytes",
-                    "Дополнительный уровень (25 м) не создан: в данных управления основной картой (" + size +
-                        " байт) нет места для его таблиц блоков, предел " + limit + " байт"});
+        c.passOver(ExtraLevelNoRoomNote(managementSize));
     else
         c.passOver(
             {"the extra level was not created: no imported building data falls in it",

@@ -69,6 +69,9 @@ void ConverterWizard::startCreation() {
                                                                      : QStringLiteral("West Europe"));
     }
     runSettings_ = BuildOptions();
+    // Known before the run: the extra level will find no room, and the map is made without it.
+    if (runSettings_.addExtraLevel && !source_.extraLevelNoRoom.isEmpty())
+        services_.messenger->Information(this, source_.extraLevelNoRoom);
     WizardRunInputs inputs;
     if (model_.BuildingData().loaded) inputs.buildings = model_.BuildingData().records;
     if (runSettings_.translate) inputs.dictionary = dictionary_->Shared();

@@ -35,11 +35,9 @@ std::map<std::string, std::vector<uint8_t>> snapshot(const std::string& folder) 
     return files;
 }
 
-namespace {
-
-// Building data of a city area over the map's coverage (1/8 arc-second, 16 imported units each) and one
-// one-way arrow at its middle.
-std::vector<uint8_t> arrowIn(const std::string& allData) {
+// A city area over the map's coverage (1/8 arc-second, 16 imported units each) and one one-way arrow at its
+// middle, as the run holds an arrow it collected.
+std::vector<uint8_t> extraLevelData(const std::string& allData) {
     using building_data::Point;
     TLN_Rect c;
     try {
@@ -64,7 +62,18 @@ std::vector<uint8_t> arrowIn(const std::string& allData) {
     return data;
 }
 
-} // namespace
+fixture::AllDataPlan crowdedManagementPlan() {
+    constexpr int across = 121, down = 60;
+    fixture::AllDataPlan plan = detailedLast(fixture::smallAllDataPlan());
+    fixture::LevelPlan& low = plan.levels.front();
+    low.blocks = {across, down};
+    low.sets.resize(2);
+    low.sets[0].blocks.resize(size_t(across * down));
+    for (size_t b = 4; b < low.sets[0].blocks.size(); ++b)
+        low.sets[0].blocks[b].absent = true;
+    low.sets[1].absent = true;
+    return plan;
+}
 
 Folders makeSource(const std::string& name, const fixture::AllDataPlan& plan) {
     const std::string root = fixture::scratchDir("convert-" + name);
@@ -82,7 +91,7 @@ ConversionResult convert(const std::string& allData, const std::string& outputFo
     auto run = std::make_unique<ConversionRun>(allData, options);
     if (opener) run->SetOutputOpener(opener);
     if (options.addExtraLevel)
-        run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(arrowIn(allData)));
+        run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(extraLevelData(allData)));
     ConversionJob job(std::move(run));
     if (!stopAtLinePrefix.empty())
         job.Progress().SetLineCallback([&](const std::string& line) {
