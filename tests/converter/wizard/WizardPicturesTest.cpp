@@ -89,6 +89,11 @@ TEST_F(WizardPicturesTest, LoadingEditorFinishAndCompletion) {
     wizard.NextBtnClick();
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Completion);
     keep(wizard, "wizard-completion.png");
+    control<QCheckBox>(wizard, "regionCheckBox")->click();
+    control<QPushButton>(wizard, "processingButton")->click();
+    ASSERT_TRUE(waitUntil([&] { return wizard.Model().NextOn(); }, 60000));
+    EXPECT_TRUE(control<QLabel>(wizard, "reportLabel")->isVisible());
+    keep(wizard, "wizard-completion-report.png");
     wizard.reject();
 }
 
