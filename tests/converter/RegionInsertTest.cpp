@@ -19,27 +19,6 @@ std::vector<uint8_t> frameOf(const TLN_RegionManager& regions, const TLN_Region_
 
 } // namespace
 
-TEST(RegionInsert, ADamagedFileFailsThatTaskOnlyNamingWhatWasShort) {
-    const auto f = convtest::makeSource("region-cut", fixture::smallAllDataPlan());
-    std::vector<uint8_t> bytes = fixture::buildRegionData(fixture::sampleRegionPlan()).bytes;
-    bytes.resize(100);
-    fixture::writeFile(f.source + "/REGION.KWI", bytes);
-    ConversionOptions options;
-    options.insertRegionData = true;
-    const ConversionResult result = convtest::convert(f.allData, f.output, options);
-    // The main map is written and kept; the task's failure is told with the file and what was short.
-    ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
-    ASSERT_TRUE(AnyTaskFailed(result.notes));
-    EXPECT_EQ(result.notes[0].english.rfind(
-                  "REGION.KWI cannot be inserted: the region management table of level", 0),
-              0u)
-        << result.notes[0].english;
-    EXPECT_NE(result.notes[0].english.find("the file holds 100"), std::string::npos)
-        << result.notes[0].english;
-    const auto out = convtest::readFile(f.output + "/ALLDATA.KWI");
-    EXPECT_EQ(std::string(out.begin() + 2048 + 24, out.begin() + 2048 + 34), "REGION.KWI");
-}
-
 TEST(RegionInsert, RegionDataReadsBackAsTheFileDid) {
     const auto f = convtest::makeSource("region", fixture::smallAllDataPlan());
     const std::string regionPath =

@@ -39,12 +39,7 @@ std::map<std::string, std::vector<uint8_t>> snapshot(const std::string& folder) 
 // middle, as the run holds an arrow it collected.
 std::vector<uint8_t> extraLevelData(const std::string& allData) {
     using building_data::Point;
-    TLN_Rect c;
-    try {
-        c = TLN_KiwiMap(allData).Coverage();
-    } catch (const std::exception&) {
-        return {};
-    }
+    const TLN_Rect c = TLN_KiwiMap(allData).Coverage();
     std::vector<uint8_t> data;
     const Point corners[5] = {{16 * c.Left, 16 * c.Top},
                               {16 * c.Right, 16 * c.Top},
