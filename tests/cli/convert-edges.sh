@@ -58,18 +58,22 @@ truncate -s 8544 cut/ALLDATA.KWI
     fail "a run that converted no parcel did not fail: $(cat last.err)"
 
 # The extra level: refused below a last level not of level code 0 and without building data; on the sample
-# disc with one house number, then again on its output: refused.
+# disc with one house number in the town (inside a city area over everything), then again on its output:
+# refused.
 echo '{"addExtraLevel": true}' > extra.json
+echo '{"addExtraLevel": true, "address": true}' > numbers.json
 "$STROVANE_SAMPLE_DISC" disc > /dev/null
-printf '\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\1\0\x33\1\0\0\0\0\0\0\0\0\x31\0\0\0' > one.lmp
+le32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
+w=$(le32 -82944000) n=$(le32 41472000) e=$(le32 82944000) s=$(le32 -41472000)
+printf "$w$n$e$s\\x05\\0\\x01\\0$w$n$e$n$e$s$w$s$w$n\\x01\\0\\x33\\x01$(le32 17290240)$(le32 25903360)1\\0\\0\\0" > one.lmp
 mkdir extra again
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI extra --options extra.json --buildings one.lmp)" = 4 ] &&
     grep -q "level code 1, not 0" last.err || fail "an extra level below a level of code 1 was not refused"
 [ "$(status "$KIWIPROBE" convert disc/ALLDATA.KWI extra --options extra.json)" = 4 ] &&
     grep -q "needs building data" last.err || fail "an extra level without building data was not refused"
-[ "$(status "$KIWIPROBE" convert disc/ALLDATA.KWI extra --options extra.json --buildings one.lmp)" = 0 ] ||
+[ "$(status "$KIWIPROBE" convert disc/ALLDATA.KWI extra --options numbers.json --buildings one.lmp)" = 0 ] ||
     fail "the extra level failed"
-[ "$(status "$KIWIPROBE" convert extra/ALLDATA.KWI again --options extra.json --buildings one.lmp)" = 4 ] ||
+[ "$(status "$KIWIPROBE" convert extra/ALLDATA.KWI again --options numbers.json --buildings one.lmp)" = 4 ] ||
     fail "a second extra level was not refused"
 grep -q "already has an extra level" last.err || fail "the refusal gave no reason: $(cat last.err)"
 echo "convert-edges: ok"

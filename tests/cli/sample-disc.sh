@@ -80,6 +80,18 @@ grep -q '^header valid=1 ' index.txt || fail "index"
 grep -q '^voice VOICEDAT.KWI valid 1 .* languages 2$' voice.txt || fail "voice"
 ! grep -q 'truncated 1' voice.txt || fail "voice tables"
 
+# The completion's new REGION.KWI reads every region of every level with its frame, as the disc's does.
+probe convert disc/ALLDATA.KWI fin --finish region > /dev/null || fail "convert --finish region"
+probe region fin/REGION.KWI --nodes > region-new.txt || fail "the new REGION.KWI"
+diff -u region.txt region-new.txt || fail "the new REGION.KWI reads otherwise"
+# A damaged REGION.KWI to insert fails that task (exit 3) naming the file and what was short; the map stays.
+mkdir cut && cp disc/* cut/ && truncate -s 100 cut/REGION.KWI
+echo '{"insertRegionData": true}' > insert.json
+inserted=0
+probe convert cut/ALLDATA.KWI cut-out --options insert.json > /dev/null 2> insert.err || inserted=$?
+[ "$inserted" = 3 ] && grep -q '^convert: REGION.KWI cannot be inserted: .*the file holds 100;' insert.err &&
+    [ -s cut-out/ALLDATA.KWI ] || fail "a damaged REGION.KWI to insert: exit $inserted, $(cat insert.err)"
+
 if [ "${UPDATE_GOLDEN:-0}" = 1 ]; then
     cp summary.txt "$KIWI_SOURCE_DIR/tests/cli/golden/sample-disc.txt"
 fi

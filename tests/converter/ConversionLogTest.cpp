@@ -75,7 +75,7 @@ TEST(ConversionLog, AddedLevelReportsItsArrowsBeforeTheNewHeader) {
     const std::string log = logOf(f.output);
     const size_t started = log.find("Creating New Map started...\r\n");
     const size_t level = log.find("\r\nCreating New Extra Level ...\r\n");
-    const size_t arrows = log.find("\r\nOne-Way Arrows added: 0\r\n");
+    const size_t arrows = log.find("\r\nOne-Way Arrows added: 1\r\n");
     const size_t header = log.find("\r\nNew Parcel Data Management Header (Size): 0x");
     EXPECT_EQ(started, 0u) << log;
     EXPECT_LT(level, arrows) << log;

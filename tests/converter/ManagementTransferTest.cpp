@@ -136,6 +136,13 @@ TEST(ManagementTransfer, VoiceFileIsInsertedWhenAsked) {
     const auto plain = convtest::readFile(s.folders.output + "/ALLDATA.KWI");
     EXPECT_EQ(std::string(plain.begin() + 2048 + 18 * 6 + 6, plain.begin() + 2048 + 18 * 6 + 18),
               std::string("VOICEDAT.KWI"));
+    // The file gone before the run: the map is made without it, and the user hears so.
+    std::remove((s.folders.source + "/voicedat.kwi").c_str());
+    const ConversionResult gone = convtest::convert(s.folders.allData, s.folders.output, options);
+    ASSERT_EQ(gone.status, ConversionStatus::Done);
+    ASSERT_EQ(gone.notes.size(), 1u);
+    EXPECT_EQ(gone.notes[0].russian,
+              "Голосовые данные не вставлены в карту: файла VOICEDAT.KWI нет рядом с исходной картой");
 }
 
 namespace {

@@ -1,6 +1,9 @@
 // Produced maps pass the independent structural check, and the check finds the faults it is there for.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "converter/levels/ExtraLevel.h"
 #include "kiwi/map/KiwiMap.h"
 #include "support/converter/ConversionTestSupport.h"
 #include "support/converter/OutputValidator.h"
@@ -21,20 +24,44 @@ TEST(OutputValidator, ConvertedMapsAreStructurallySound) {
         const char* name;
         fixture::AllDataPlan plan;
         bool extra;
+        // The extra level asked for is made (else the map is as without it, and the run says why).
+        bool extraMade;
     };
-    const Case cases[] = {{"v-small", fixture::smallAllDataPlan(), false},
-                          {"v-extra", convtest::detailedLast(fixture::smallAllDataPlan()), true},
-                          {"v-frames8", fixture::framesAllDataPlan(true), false},
-                          {"v-large", fixture::largeAllDataPlan(2), false}};
+    const Case cases[] = {{"v-small", fixture::smallAllDataPlan(), false, false},
+                          {"v-extra", convtest::detailedLast(fixture::smallAllDataPlan()), true, true},
+                          {"v-extra-crowded", convtest::crowdedManagementPlan(), true, false},
+                          {"v-frames8", fixture::framesAllDataPlan(true), false, false},
+                          {"v-large", fixture::largeAllDataPlan(2), false, false}};
     for (const Case& c : cases) {
         const auto f = convtest::makeSource(c.name, c.plan);
         ConversionOptions options;
         options.addExtraLevel = c.extra;
-        ASSERT_EQ(convtest::convert(f.allData, f.output, options).status, ConversionStatus::Done) << c.name;
-        const auto v = convtest::validateOutput(convtest::readFile(f.output + "/ALLDATA.KWI"));
+        const ConversionResult result = convtest::convert(f.allData, f.output, options);
+        ASSERT_EQ(result.status, ConversionStatus::Done) << c.name;
+        const auto out = convtest::readFile(f.output + "/ALLDATA.KWI");
+        const auto v = convtest::validateOutput(out);
         EXPECT_TRUE(v.problems.empty()) << c.name << "\n" << joined(v.problems);
         EXPECT_GT(v.frames, 10) << c.name;
         EXPECT_GT(v.blocks, 2) << c.name;
+        EXPECT_EQ(TLN_KiwiMap(f.output + "/ALLDATA.KWI").LevelCount(),
+                  TLN_KiwiMap(f.allData).LevelCount() + (c.extraMade ? 1u : 0u))
+            << c.name << ", management data of " << TLN_KiwiMap(f.allData).GetManagementHeader(0).Size;
+        // Known before the run, for the wizard to say.
+        TLN_KiwiMap source(f.allData);
+        EXPECT_EQ(ExtraLevelRoomShortage(source).russian.empty(), !c.extra || c.extraMade) << c.name;
+        if (!c.extra || c.extraMade) {
+            EXPECT_TRUE(result.notes.empty()) << c.name;
+            continue;
+        }
+        ASSERT_EQ(result.notes.size(), 1u) << c.name;
+        EXPECT_NE(result.notes[0].english.find("no room"), std::string::npos) << result.notes[0].english;
+        EXPECT_NE(result.notes[0].russian.find("не создан"), std::string::npos) << result.notes[0].russian;
+        // Byte for byte the map made without the option.
+        options.addExtraLevel = false;
+        const std::string plain = f.output + "-plain";
+        std::filesystem::create_directories(plain);
+        ASSERT_EQ(convtest::convert(f.allData, plain, options).status, ConversionStatus::Done);
+        EXPECT_TRUE(out == convtest::readFile(plain + "/ALLDATA.KWI")) << c.name;
     }
 }
 

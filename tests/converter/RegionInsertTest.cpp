@@ -46,7 +46,7 @@ TEST(RegionInsert, RegionDataReadsBackAsTheFileDid) {
     ASSERT_TRUE(inserted.IsValid());
     ASSERT_EQ(inserted.LevelCount(), original.LevelCount());
     int frames = 0;
-    for (int level = 1; level < original.LevelCount(); ++level) {
+    for (int level = 0; level < original.LevelCount(); ++level) {
         TLN_Region_Level_Record a, b;
         ASSERT_TRUE(original.GetLevelRecord(level, a));
         ASSERT_TRUE(inserted.GetLevelRecord(level, b));

@@ -89,7 +89,8 @@ int CompletionRun::split(ConversionProgress& progress, const std::atomic<bool>& 
 void CompletionRun::writeFileCon(ConversionProgress& progress, int volumes) {
     const std::string source = FindBesideSource(options_.sourcePath, "FILECON.MNG");
     if (source.empty())
-        return passOver(progress, "FILECON.MNG not written: there is none beside the source map");
+        return passOver(progress, {"FILECON.MNG not written: there is none beside the source map",
+                                   "FILECON.MNG не создан: рядом с исходной картой его нет"});
     TLN_FileConManager table(source);
     if (!table.IsValid()) throw EConvertError("FILECON.MNG of the source map is not valid");
     // The table lists the files this run wrote, at the place of the first old "ALLDATA.KWI" record: the
@@ -123,14 +124,22 @@ void CompletionRun::writeFileCon(ConversionProgress& progress, int volumes) {
 void CompletionRun::writeRegion(ConversionProgress& progress, const std::atomic<bool>& stop) {
     const std::string source = FindBesideSource(options_.sourcePath, "REGION.KWI");
     if (source.empty())
-        return passOver(progress, "REGION.KWI not written: there is none beside the source map");
+        return passOver(progress, {"REGION.KWI not written: there is none beside the source map",
+                                   "REGION.KWI не создан: рядом с исходной картой его нет"});
     const TLN_RegionManager regions(source);
     if (!regions.IsValid()) throw EConvertError("REGION.KWI of the source map is not valid region data");
     {
         ProducedFile file(FolderOf(options_.outputPath) + "/REGION.KWI", opener_);
+        // A region whose frame the source does not hold whole is kept without it, and the user hears so.
         const int64_t size = BuildRegionFile(
             regions, options_.regions, file.Stream(),
-            [&](int percent) { progress.SetProgress1(percent, 100); }, stop);
+            [&](int percent) { progress.SetProgress1(percent, 100); }, stop,
+            [&](const ERegionDataShort& why) {
+                passOver(progress,
+                         {std::string("REGION.KWI: ") + why.what() + "; the region is kept without it",
+                          "В новом REGION.KWI регион оставлен без данных планирования маршрута: " +
+                              why.Russian()});
+            });
         file.Stream().SetSize(AlignUp32(size));
         file.Commit();
     }
@@ -156,10 +165,12 @@ void CompletionRun::writeVoice(ConversionProgress& progress, const std::atomic<b
     // new map as it is.
     if (options_.voiceSize <= 0) {
         const bool beside = !FindBesideSource(options_.sourcePath, "VOICEDAT.KWI").empty();
-        return passOver(progress,
-                        std::string("STDVCE.KWI not written: ALLDATA.KWI of the source map holds no "
-                                    "voice data") +
-                            (beside ? "; it lies in VOICEDAT.KWI beside the map" : ""));
+        return passOver(
+            progress,
+            {std::string("STDVCE.KWI not written: ALLDATA.KWI of the source map holds no voice data") +
+                 (beside ? "; it lies in VOICEDAT.KWI beside the map" : ""),
+             std::string("STDVCE.KWI не создан: в ALLDATA.KWI исходной карты нет голосовых данных") +
+                 (beside ? ": они лежат рядом с картой, в VOICEDAT.KWI" : "")});
     }
     const auto source = OpenKiwiFile(options_.sourcePath);
     ProducedFile file(FolderOf(options_.outputPath) + "/STDVCE.KWI", opener_);
@@ -177,9 +188,9 @@ void CompletionRun::writeVoice(ConversionProgress& progress, const std::atomic<b
     progress.AddLog("STDVCE.KWI written");
 }
 
-void CompletionRun::passOver(ConversionProgress& progress, const std::string& why) {
-    progress.AddLog("WARNING: " + why);
-    notes_.push_back(why);
+void CompletionRun::passOver(ConversionProgress& progress, const PassedOverNote& note) {
+    progress.AddLog("WARNING: " + note.english);
+    notes_.push_back(note);
 }
 
 void CompletionRun::writeReadMe() {

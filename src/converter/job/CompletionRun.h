@@ -51,11 +51,11 @@ private:
     void writeVoice(ConversionProgress& progress, const std::atomic<bool>& stop);
     void writeRegion(ConversionProgress& progress, const std::atomic<bool>& stop);
     void writeReadMe();
-    // A task asked for and passed over: logged, and kept for the result's notes.
-    void passOver(ConversionProgress& progress, const std::string& why);
+    // A task asked for and passed over (or done in part): logged, and kept for the result's notes.
+    void passOver(ConversionProgress& progress, const PassedOverNote& note);
 
     CompletionOptions options_;
-    std::vector<std::string> notes_;
+    PassedOverNotes notes_;
     OutputOpener opener_;
     SourceGuard guard_;
 };

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "converter/job/ConversionProgress.h"
+#include "converter/job/PassedOverNote.h"
 #include "converter/levels/ParcelWriter.h"
 #include "converter/source/ConversionOptions.h"
 #include "kiwi/map/KiwiMap.h"
@@ -78,6 +79,16 @@ struct ConversionContext {
     void warn(const std::string& line) {
         ++warnings;
         progress.AddLog("WARNING: " + line);
+    }
+    // What the user asked for and the run leaves undone (or tried and failed), logged and kept for the
+    // report.
+    PassedOverNotes passedOver;
+    void passOver(const PassedOverNote& note) {
+        if (note.failed)
+            progress.AddLog("ERROR: " + note.english);
+        else
+            warn(note.english);
+        passedOver.push_back(note);
     }
     // The detail line of a block (only with the log box on): "Level:L BlockSet:S Block:B text", the text
     // first prefixed with " Divided:" + the parcel's number + " -> " for a divided parcel (divided >= 0).

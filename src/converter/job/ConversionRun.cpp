@@ -57,9 +57,24 @@ int64_t extraSetsEnd(TLN_KiwiMap& map) {
     return 30 + (n + 1) * map.LevelRecordSize() + (sets + added) * map.BlockSetRecordSize();
 }
 
+// The extra level got no parcel: the management data and the parcel rewriting go on as without it, and the
+// user hears why.
+void dropExtraLevel(ConversionContext& c, const rewrite::ExtraLevelImports& extra, int64_t managementSize,
+                    rewrite::ImportParcelWriter* imports) {
+    c.levelGrowth = c.tableGrowth = 0;
+    if (imports) imports->DropExtraLevel();
+    if (extra.managementFull)
+        c.passOver(ExtraLevelNoRoomNote(managementSize));
+    else
+        c.passOver(
+            {"the extra level was not created: no imported building data falls in it",
+             "Дополнительный уровень (25 м) не создан: ни одно загруженное здание не попадает в него"});
+}
+
 // The main map stage: header, management data, parcel management information and frames of every level.
-// outlines: the imported records, or null.
-void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
+// outlines: the imported records, or null; imports: the writer that brings them into the parcels, or null.
+void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines,
+                  rewrite::ImportParcelWriter* imports) {
     TLN_KiwiMap& map = c.map;
     TLN_Stream& source = *map.GetAllDataStream();
     const TLN_Management_Header part = map.GetManagementHeader(0);
@@ -111,9 +126,19 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
     std::vector<uint8_t> management(static_cast<size_t>(managementSize), 0);
     map.PartStream()->ReadAt(part.Address, management.data(), managementSize);
     rewrite::ExtraLevelImports extra;
-    if (c.options.addExtraLevel) {
-        management = BuildExtraLevelManagement(c, management);
-        if (outlines) extra = rewrite::BuildExtraLevelParcels(c, management, extraSetsEnd(map), *outlines);
+    bool extraLevel = c.options.addExtraLevel;
+    if (extraLevel) {
+        std::vector<uint8_t> grown = BuildExtraLevelManagement(c, management);
+        if (outlines) extra = rewrite::BuildExtraLevelParcels(c, grown, extraSetsEnd(map), *outlines);
+        // A level without a single parcel would only be blank: the map is made as without it.
+        extraLevel = extra.parcels > 0;
+        if (extraLevel) {
+            management = std::move(grown);
+        } else {
+            dropExtraLevel(c, extra, managementSize, imports);
+        }
+    }
+    if (extraLevel) {
         const int64_t size = int64_t(management.size());
         WriteWordBE(c.out, uint16_t(AlignUp32(size) >> 5), 2048 + 4);
         PutWord(management, 0, uint16_t(size >> 1));
@@ -167,7 +192,7 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines) {
             (c.warnings > 0 ? " (see the " + std::to_string(c.warnings) + " warnings)" : std::string()) +
             ": the new map would hold none");
     c.dataCursor = AlignUp32(c.dataCursor);
-    if (c.options.addExtraLevel) {
+    if (extraLevel) {
         rewrite::WriteExtraLevelFrames(c, extra, extraInformation);
         c.levelTable.push_back({kExtraLevelCodeByte, extra.blocksWithParcels});
     }
@@ -349,17 +374,23 @@ void prepareContext(ConversionContext& context, const rewrite::ParcelFilters& fi
                            kOutputBudgetSlack;
 }
 
-// The closing lines of the log.
-void logSummary(ConversionProgress& progress, const ConversionOptions& options, bool numberingBusy,
-                double seconds, int64_t routeGuidanceTotal, int64_t size) {
-    if (numberingBusy)
-        progress.AddLog("WARNING: Numbering Display Class " + std::to_string(options.numberingClass) +
-                        " is already BUSY in old map !!!");
-    progress.AddLog("");
-    progress.AddLog(std::string("Target platform: ") + TargetName(options.target));
-    progress.AddLog("Elapsed time: " + ElapsedText(int64_t(seconds)) + " sec.");
-    progress.AddLog("Route Guidance Size = " + std::to_string(routeGuidanceTotal / 1024) + " kb");
-    progress.AddLog("Output File Size = " + std::to_string(size / 1024) + " kb");
+// The closing lines of the log, with what the user asked for and the run left undone.
+void logSummary(ConversionContext& c, bool numberingBusy, int64_t seconds, int64_t size) {
+    if (numberingBusy) {
+        const std::string k = std::to_string(c.options.numberingClass);
+        c.progress.AddLog("WARNING: Numbering Display Class " + k + " is already BUSY in old map !!!");
+        c.passedOver.push_back({"house numbers were left out of the parcels whose Numbering Display Class " +
+                                    k + " is already busy in the old map",
+                                "Номера домов не добавлены в участки, где класс отображения " + k +
+                                    " уже занят в исходной карте: выберите другой класс для номеров"});
+    }
+    c.progress.AddLog("");
+    c.progress.AddLog(std::string("Target platform: ") + TargetName(c.options.target));
+    c.progress.AddLog("Elapsed time: " + ElapsedText(seconds) + " sec.");
+    c.progress.AddLog("Route Guidance Size = " + std::to_string(c.routeGuidanceTotal / 1024) + " kb");
+    c.progress.AddLog("Output File Size = " + std::to_string(size / 1024) + " kb");
+    for (const PassedOverNote& note : c.passedOver)
+        c.progress.AddLog(std::string(note.failed ? "Failed: " : "Not done: ") + note.english);
 }
 
 // Commits the new map and the new CMP list beside it, or removes a list the source no longer has; returns
@@ -425,17 +456,19 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         map, options_, writers.outlines ? writers.outlines->Bounds() : building_data::Box{});
     prepareContext(context, filters, map, buildingData_.get());
     try {
-        writeMainMap(context, writers.outlines.get());
+        writeMainMap(context, writers.outlines.get(), writers.imports.get());
         context.out.SetSize(context.dataCursor);
         progress.SetTaskBarIndeterminate();
         const int64_t size = TransferManagementData(context, map.GetAllDataStream()->Size());
         std::unique_ptr<ProducedFile> newList;
         if (source.cmpList) newList = PrepareNewCmpList(*source.cmpList, outputFolder, progress, opener_);
         WriteVolumeHeader(context.out, options_, progress);
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        logSummary(progress, options_, writers.imports && writers.imports->NumberingClassBusy(), seconds,
-                   context.routeGuidanceTotal, size);
+        result.elapsedSeconds =
+            std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started)
+                .count();
+        logSummary(context, writers.imports && writers.imports->NumberingClassBusy(), result.elapsedSeconds,
+                   size);
+        result.notes = context.passedOver;
         result.newCmpList = commitOutputs(*output, newList.get(), source, outputFolder, progress);
         result.status = ConversionStatus::Done;
         result.outputSize = size;

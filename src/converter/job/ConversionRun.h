@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "converter/job/ConversionProgress.h"
+#include "converter/job/PassedOverNote.h"
 #include "converter/levels/ParcelWriter.h"
 #include "converter/names/LatRusDictionary.h"
 #include "converter/output/ProducedFile.h"
@@ -24,10 +25,12 @@ struct ConversionResult {
     ConversionStatus status = ConversionStatus::Failed;
     // Why the run did not finish (empty when it did).
     std::string message;
-    // What a finished run left undone that the user asked for, each with why (the finishing tasks).
-    std::vector<std::string> notes;
+    // What a finished run left undone that the user asked for, each with why.
+    PassedOverNotes notes;
     int warnings = 0;
     int64_t outputSize = 0;
+    // The run's time as its log says it, whole seconds.
+    int64_t elapsedSeconds = 0;
     // The source's voice data inside "ALLDATA.KWI" (management 7), for the finishing "STDVCE.KWI".
     int64_t voiceOffset = -1;
     int64_t voiceSize = 0;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "converter/levels/ExtraLevelImports.h"
 #include "converter/levels/FrameBytes.h"
 #include "converter/output/OutputEncoding.h"
 #include "kiwi/io/MemoryStream.h"
@@ -77,6 +78,43 @@ std::string ExtraLevelRefusal(TLN_KiwiMap& map) {
     if (last.LevelCode != 0)
         return "the last level has level code " + std::to_string(last.LevelCode) + ", not 0";
     return {};
+}
+
+namespace {
+
+// The note of an extra level without room for its tables: "was not" after the run, "will not" before it.
+PassedOverNote noRoom(int64_t managementBytes, bool before) {
+    const std::string size = std::to_string(managementBytes);
+    const std::string limit = std::to_string(rewrite::kExtraManagementLimit);
+    return {std::string("the extra level ") + (before ? "will not be" : "was not") +
+                " created: the main map management data (" + size +
+                " bytes) has no room for its block tables "
+                "within " +
+                limit + " bytes",
+            std::string("Дополнительный уровень (25 м) ") + (before ? "не будет создан" : "не создан") +
+                ": в данных управления основной карты (" + size +
+                " байт) нет места для его таблиц блоков, "
+                "предел " +
+                limit + " байт"};
+}
+
+} // namespace
+
+PassedOverNote ExtraLevelNoRoomNote(int64_t managementBytes) {
+    return noRoom(managementBytes, false);
+}
+
+PassedOverNote ExtraLevelRoomShortage(TLN_KiwiMap& map) {
+    if (!ExtraLevelRefusal(map).empty()) return {};
+    const Shape s = shapeOf(map);
+    const auto& last = *map.Level(uint8_t(map.LevelCount() - 1));
+    const int64_t size = int64_t(map.GetManagementHeader(0).Size);
+    // The grown level and block set tables, then the first block set's table: 4 x 4 blocks of 6 bytes for
+    // each block of the last level.
+    const int64_t first = int64_t(16) * last.Blocks.X * last.Blocks.Y * 6;
+    if (size + s.levelRecord + s.newBlockSets * s.blockSetRecord + first <= rewrite::kExtraManagementLimit)
+        return {};
+    return noRoom(size, true);
 }
 
 std::vector<uint8_t> BuildExtraLevelManagement(ConversionContext& c, const std::vector<uint8_t>& old) {

@@ -9,9 +9,17 @@
 #include <vector>
 
 #include "converter/job/ConversionContext.h"
+#include "converter/job/PassedOverNote.h"
 
 // Why the source's management data cannot take the extra level, or "" when it can.
 std::string ExtraLevelRefusal(TLN_KiwiMap& map);
+
+// The note of an extra level left out because management data of managementBytes had no room for its
+// block tables.
+PassedOverNote ExtraLevelNoRoomNote(int64_t managementBytes);
+// The same, said before the run, when the source's management data cannot take even the first block set's
+// table of the extra level; an empty note when it can (or cannot take the level at all).
+PassedOverNote ExtraLevelRoomShortage(TLN_KiwiMap& map);
 
 // The source's management data (its whole size, read from header 0) with the extra level added; sets the
 // context's level and table growth.

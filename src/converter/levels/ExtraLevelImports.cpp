@@ -45,6 +45,7 @@ ExtraLevelImports BuildExtraLevelParcels(ConversionContext& c, std::vector<uint8
         if (int64_t(blocks) * record + int64_t(management.size()) > kExtraManagementLimit) {
             c.warn(std::to_string(n) + "\\" + std::to_string(s) +
                    " Too many data!!! Creating extra level stopped!");
+            extra.managementFull = true;
             break;
         }
         outlines.CopyCityAreas();

@@ -28,6 +28,8 @@ struct ExtraLevelImports {
     uint32_t parcelsPerBlock = 0;
     uint16_t blocksWithParcels = 0;
     uint32_t parcels = 0;
+    // The management data had no room for a further block set's table.
+    bool managementFull = false;
     // Arrow names written into the parcels.
     uint32_t arrows = 0;
     // Where the new level's block records lie in the management data (their addresses are relative).

@@ -8,6 +8,7 @@
 #include "converter/output/OutputEncoding.h"
 #include "converter/output/ProducedFile.h"
 #include "converter/output/RegionDataWriter.h"
+#include "converter/output/RegionFileBuilder.h"
 #include "converter/source/SourceFiles.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/parts/ManagementParts.h"
@@ -51,7 +52,9 @@ void copyBlock(ConversionContext& c, TLN_Stream& source, int64_t from, int64_t c
 int64_t insertVoiceFile(ConversionContext& c, const TLN_Management_Header& header, int64_t append) {
     const auto voice = OpenBesideSource(c.map.Path(), header.Name);
     if (!voice) {
-        c.warn(header.Name + " not found beside the source map: voice data not inserted");
+        c.passOver(
+            {header.Name + " not found beside the source map: voice data not inserted",
+             "Голосовые данные не вставлены в карту: файла " + header.Name + " нет рядом с исходной картой"});
         return append;
     }
     c.progress.SetProgressLabel("Transferring Voice Data Management");
@@ -113,16 +116,28 @@ int64_t appendDummyManagement21(ConversionContext& c, TLN_Stream& source, int64_
 int64_t insertRegionFile(ConversionContext& c, const TLN_Management_Header& header, int64_t append) {
     const std::string path = FindBesideSource(c.map.Path(), header.Name);
     if (path.empty()) {
-        c.warn(header.Name + " not found beside the source map: region data not inserted");
+        c.passOver({header.Name + " not found beside the source map: region data not inserted",
+                    "Данные о регионах не вставлены в карту: файла " + header.Name +
+                        " нет рядом с исходной картой"});
         return append;
     }
     const TLN_RegionManager regions(path);
-    if (!regions.IsValid()) {
-        c.warn(header.Name + " is not valid region data: region data not inserted");
+    // A damaged file fails this task only: the map written so far is kept, its record still names the file.
+    const auto fail = [&](const std::string& english, const std::string& russian) {
+        c.passOver(
+            {header.Name + " cannot be inserted: " + english + "; region data not inserted",
+             "Данные о регионах не вставлены в карту: файл " + header.Name + " повреждён (" + russian + ")",
+             true});
         return append;
-    }
+    };
+    if (!regions.IsValid()) return fail("it is not valid region data", "это не данные о регионах");
     c.progress.SetProgressLabel("Transferring Region Data Management");
-    const int64_t n = AlignUp32(WriteRegionData(c, regions, append));
+    int64_t n = 0;
+    try {
+        n = AlignUp32(WriteRegionData(c, regions, append));
+    } catch (const ERegionDataShort& e) {
+        return fail(e.what(), e.Russian());
+    }
     TLN_Stream& source = *c.map.GetAllDataStream();
     c.out.Seek(kHeaderTable + kHeaderRecord * kRegionHeader);
     WriteAddressAndStoredSize(c.out, append, storedSectors(source, kRegionHeader));

@@ -8,5 +8,6 @@
 #include "converter/job/ConversionContext.h"
 #include "kiwi/region/RegionManager.h"
 
-// Writes the region data of regions at `at` of the output; returns the bytes written.
+// Writes the region data of regions at `at` of the output; returns the bytes written. Raises EReadError
+// naming what the source region data does not hold whole.
 int64_t WriteRegionData(ConversionContext& context, const TLN_RegionManager& regions, int64_t at);

@@ -1,4 +1,4 @@
-// A new "REGION.KWI" from chosen regions.
+// Region data written anew, and a new "REGION.KWI" from chosen regions.
 #include "converter/output/RegionFileBuilder.h"
 
 #include <algorithm>
@@ -15,16 +15,46 @@ constexpr int kFillerBytes = 24;
 const uint8_t kFiller[kFillerBytes] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00,
                                        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00};
+// The frame address of a region management record.
+constexpr int64_t kFrameReference = 18;
 
-void copyBytes(TLN_Stream& from, int64_t position, int64_t count, TLN_Stream& to, int64_t target) {
-    if (count <= 0) return;
-    std::vector<uint8_t> buffer(static_cast<size_t>(count));
-    from.ReadExactAt(position, buffer.data(), count);
-    to.WriteAt(target, buffer.data(), count);
+std::string hexOf(int64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
+    return text;
+}
+
+// What needs bytes of the region data, in the log's words and the wizard's.
+struct RegionPart {
+    std::string english;
+    std::string russian;
+};
+
+// count bytes at position of from, or ERegionDataShort saying what needed them and what the file holds.
+std::vector<uint8_t> readWhole(TLN_Stream& from, int64_t position, int64_t count, const RegionPart& what) {
+    std::vector<uint8_t> bytes(size_t(std::max<int64_t>(count, 0)));
+    const int64_t size = from.Size();
+    if (position < 0 || position > size || count > size - position ||
+        from.ReadAt(position, bytes.data(), count) != count)
+        throw ERegionDataShort(what.english + " needs " + std::to_string(count) + " bytes at " +
+                                   hexOf(position) + ", the file holds " + std::to_string(size),
+                               what.russian + ": нужно " + std::to_string(count) + " байт с адреса " +
+                                   hexOf(position) + ", а в файле " + std::to_string(size));
+    return bytes;
 }
 
 void addOnce(std::vector<int>& list, int value) {
     if (std::find(list.begin(), list.end(), value) == list.end()) list.push_back(value);
+}
+
+std::vector<TLN_Region_Level_Record> levelsOf(const TLN_RegionManager& regions) {
+    std::vector<TLN_Region_Level_Record> levels(size_t(regions.LevelCount()));
+    for (int level = 0; level < regions.LevelCount(); ++level)
+        if (!regions.GetLevelRecord(level, levels[size_t(level)]))
+            throw ERegionDataShort("the level management record of level " + std::to_string(level) +
+                                       " cannot be read",
+                                   "запись уровня " + std::to_string(level) + " не читается");
+    return levels;
 }
 
 // Level-1 regions that the chosen regions' lower regions also belong to: each level-2 region's second
@@ -57,77 +87,134 @@ void widenSelection(const TLN_RegionManager& regions, std::vector<int>& level1) 
     }
 }
 
-} // namespace
-
-int64_t BuildRegionFile(const TLN_RegionManager& regions, const std::vector<int>& chosen, TLN_Stream& out,
-                        const std::function<void(int)>& progress, const std::atomic<bool>& stop) {
-    if (progress) progress(0);
-    TLN_Stream& source = regions.Stream();
-    const TLN_Region_Header& header = regions.Header();
-    const int64_t headerBytes =
-        std::max<int64_t>(2 * int64_t(header.HeaderSize),
-                          kRegionHeaderFixedSize + int64_t(header.LevelCount) * 2 * header.LevelRecordSize);
-    copyBytes(source, header.Position, headerBytes, out, 0);
-    int64_t table = AlignUp32(headerBytes);
-    out.Seek(8);
-    WriteKiwiAddress(out, table);
-    int64_t tableBytes = 32 * int64_t(header.RegionTableSize);
-    std::vector<TLN_Region_Level_Record> levels(size_t(regions.LevelCount()));
-    int64_t sum = 0;
-    for (int level = 0; level < regions.LevelCount(); ++level) {
-        if (!regions.GetLevelRecord(level, levels[size_t(level)]))
-            throw EReadError("Region level " + std::to_string(level) + " cannot be read");
-        sum += int64_t(levels[size_t(level)].RegionCount) * 2 * levels[size_t(level)].RegionRecordSize;
-    }
-    int64_t frames = AlignUp32(table + std::max(tableBytes, sum));
-
+// Every level-0 region; the chosen level-1 regions (widened); below each kept region its lower regions.
+RegionSelection selectRegions(const TLN_RegionManager& regions,
+                              const std::vector<TLN_Region_Level_Record>& levels,
+                              const std::vector<int>& chosen) {
+    RegionSelection kept(levels.size());
+    for (size_t level = 0; level < levels.size(); ++level)
+        kept[level].assign(levels[level].RegionCount, level == 0);
+    if (levels.size() < 2) return kept;
     std::vector<int> selection;
     for (const int r : chosen)
         addOnce(selection, r);
     widenSelection(regions, selection);
-    for (int level = 0; level < regions.LevelCount(); ++level) {
-        const TLN_Region_Level_Record& record = levels[size_t(level)];
-        const int64_t size = 2 * int64_t(record.RegionRecordSize);
-        const int count = record.RegionCount;
-        if (level == 0) {
-            copyBytes(source, record.TablePosition, size * count, out, table);
-            table += size * count;
-            continue;
-        }
-        std::vector<uint8_t> filler(size_t(size), 0);
-        std::copy_n(kFiller, std::min<int64_t>(size, kFillerBytes), filler.begin());
+    for (size_t level = 1; level < levels.size(); ++level) {
         std::vector<int> next;
-        for (int r = 0; r < count; ++r) {
-            const bool kept = std::find(selection.begin(), selection.end(), r) != selection.end();
-            if (!kept) {
-                out.WriteAt(table + r * size, filler.data(), size);
-                continue;
-            }
-            copyBytes(source, record.TablePosition + r * size, size, out, table + r * size);
+        for (const int r : selection) {
+            if (r < 0 || r >= levels[level].RegionCount) continue;
+            kept[level][size_t(r)] = true;
             TLN_Region_Manag_Record region;
-            if (regions.ReadRegionRecord(level, r, region) && region.LowerRegionFirst < 0xFFFF)
+            if (regions.ReadRegionRecord(int(level), r, region) && region.LowerRegionFirst < 0xFFFF)
                 for (int k = 0; k < region.LowerRegionCount; ++k)
                     addOnce(next, region.LowerRegionFirst + k);
         }
-        int done = 0;
-        for (const int r : selection) {
-            if (stop.load()) throw ConversionStopped();
-            if (progress) progress(int(100 * ++done / std::max<size_t>(1, selection.size())));
-            if (r < 0 || r >= count) continue;
-            TLN_Region_Manag_Record region;
-            if (!regions.ReadRegionRecord(level, r, region) || !region.FileName.empty()) continue;
-            out.Seek(table + r * size + 18);
-            if (region.FramePosition >= 0 && region.FrameSize > 0) {
-                WriteKiwiAddress(out, frames);
-                copyBytes(*regions.FrameStream(region.FrameFile), region.FramePosition, region.FrameSize, out,
-                          frames);
-                frames += AlignUp32(int64_t(region.FrameSize));
-            } else {
-                WriteEmptyReference(out);
-            }
-        }
-        table += size * count;
         selection = next;
     }
+    return kept;
+}
+
+} // namespace
+
+RegionSelection AllRegions(const TLN_RegionManager& regions) {
+    RegionSelection kept;
+    for (const TLN_Region_Level_Record& level : levelsOf(regions))
+        kept.emplace_back(level.RegionCount, true);
+    return kept;
+}
+
+int64_t CopyRegionHeader(const TLN_RegionManager& regions, TLN_Stream& out, int64_t at) {
+    const TLN_Region_Header& header = regions.Header();
+    // The header with its level records, however short its stored size says it is.
+    const int64_t bytes =
+        std::max<int64_t>(2 * int64_t(header.HeaderSize),
+                          kRegionHeaderFixedSize + int64_t(header.LevelCount) * 2 * header.LevelRecordSize);
+    const std::vector<uint8_t> copy =
+        readWhole(regions.Stream(), header.Position, bytes,
+                  {"the region data header with its level records", "заголовок данных о регионах"});
+    out.WriteAt(at, copy.data(), bytes);
+    return bytes;
+}
+
+int64_t RegionTablesBytes(const TLN_RegionManager& regions) {
+    int64_t sum = 0;
+    for (const TLN_Region_Level_Record& level : levelsOf(regions))
+        sum += int64_t(level.RegionCount) * 2 * level.RegionRecordSize;
+    return sum;
+}
+
+int64_t WriteRegionTables(const TLN_RegionManager& regions, const RegionSelection& kept, TLN_Stream& out,
+                          int64_t base, int64_t table, int64_t frames, const RegionWriteHooks& hooks) {
+    const std::vector<TLN_Region_Level_Record> levels = levelsOf(regions);
+    int64_t total = 0, done = 0;
+    for (const auto& level : kept)
+        total += std::count(level.begin(), level.end(), true);
+    for (size_t level = 0; level < levels.size(); ++level) {
+        const TLN_Region_Level_Record& record = levels[level];
+        const int64_t size = 2 * int64_t(record.RegionRecordSize);
+        const int count = record.RegionCount;
+        const std::string number = std::to_string(level);
+        const std::vector<uint8_t> source = readWhole(
+            regions.Stream(), record.TablePosition, size * count,
+            {"the region management table of level " + number, "таблица регионов уровня " + number});
+        std::vector<uint8_t> filler(size_t(size), 0);
+        std::copy_n(kFiller, std::min<int64_t>(size, kFillerBytes), filler.begin());
+        for (int r = 0; r < count; ++r) {
+            const bool keep = level < kept.size() && size_t(r) < kept[level].size() && kept[level][size_t(r)];
+            const int64_t at = table + r * size;
+            out.WriteAt(at, keep ? source.data() + r * size : filler.data(), size);
+            if (!keep) continue;
+            if (hooks.checkStop) hooks.checkStop();
+            if (hooks.progress) hooks.progress(done++, total);
+            TLN_Region_Manag_Record region;
+            // Frames in files of their own stay where they are.
+            if (!regions.ReadRegionRecord(int(level), r, region) || !region.FileName.empty()) continue;
+            out.Seek(at + kFrameReference);
+            if (region.FramePosition < 0 || region.FrameSize == 0) {
+                WriteEmptyReference(out);
+                continue;
+            }
+            const RegionPart what{
+                "the route planning frame of level " + number + " region " + std::to_string(r),
+                "кадр планирования маршрута региона " + std::to_string(r) + " уровня " + number};
+            std::vector<uint8_t> frame;
+            try {
+                frame = readWhole(*regions.FrameStream(region.FrameFile), region.FramePosition,
+                                  region.FrameSize, what);
+            } catch (const ERegionDataShort& e) {
+                if (!hooks.unreadable) throw;
+                hooks.unreadable(e);
+                WriteEmptyReference(out);
+                continue;
+            }
+            WriteKiwiAddress(out, frames - base);
+            out.WriteAt(frames, frame.data(), int64_t(frame.size()));
+            frames += AlignUp32(int64_t(frame.size()));
+        }
+        table += size * count;
+    }
     return frames;
+}
+
+int64_t BuildRegionFile(const TLN_RegionManager& regions, const std::vector<int>& chosen, TLN_Stream& out,
+                        const std::function<void(int)>& progress, const std::atomic<bool>& stop,
+                        const std::function<void(const ERegionDataShort&)>& unreadable) {
+    if (progress) progress(0);
+    const int64_t headerBytes = CopyRegionHeader(regions, out, 0);
+    const int64_t table = AlignUp32(headerBytes);
+    out.Seek(8);
+    WriteKiwiAddress(out, table);
+    const int64_t tableBytes = 32 * int64_t(regions.Header().RegionTableSize);
+    const int64_t frames = AlignUp32(table + std::max(tableBytes, RegionTablesBytes(regions)));
+    RegionWriteHooks hooks;
+    hooks.checkStop = [&stop] {
+        if (stop.load()) throw ConversionStopped();
+    };
+    if (progress)
+        hooks.progress = [&progress](int64_t done, int64_t total) { progress(int(100 * done / total)); };
+    hooks.unreadable = [&unreadable](const ERegionDataShort& why) {
+        if (unreadable) unreadable(why);
+    };
+    return WriteRegionTables(regions, selectRegions(regions, levelsOf(regions), chosen), out, 0, table,
+                             frames, hooks);
 }

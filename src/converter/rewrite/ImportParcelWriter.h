@@ -92,6 +92,8 @@ public:
     // The rebuilt frame (before the route guidance reference is emptied); empty when it is copied as it is.
     std::vector<uint8_t> Rebuild(const std::vector<uint8_t>& frame);
 
+    // The run made no extra level after all: parcels are rebuilt as for a map without one.
+    void DropExtraLevel() { settings_.extraLevel = false; }
     // Whether the numbering class was found busy in some parcel.
     bool NumberingClassBusy() const { return busyWarned_; }
     // Parcels rebuilt so far.

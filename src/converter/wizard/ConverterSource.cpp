@@ -4,6 +4,7 @@
 #include <exception>
 #include <memory>
 
+#include "converter/levels/ExtraLevel.h"
 #include "converter/output/NewCmpList.h"
 #include "converter/source/SourceFiles.h"
 #include "kiwi/map/KiwiMap.h"
@@ -62,6 +63,7 @@ ConverterSource ReadConverterSource(const std::string& allDataPath) {
     source.voiceSize = voiceDataSize(allDataPath, voice, source.error);
     source.fileConPresent = !FindBesideSource(allDataPath, "FILECON.MNG").empty();
     source.levelCount = int(map->LevelCount());
+    source.extraLevelNoRoom = QString::fromStdString(ExtraLevelRoomShortage(*map).russian);
     const TLN_Level_Management_Record top = map->GetLevel(uint8_t(map->LevelCount() - 1));
     source.topLevelCode = top.LevelCode;
     source.backgroundCodes = top.BackgroundClassCodes;

@@ -37,6 +37,9 @@ struct ConverterSource {
     int64_t voiceSize = 0;
     bool fileConPresent = false;
     int levelCount = 0;
+    // Why the main map management data has no room for the extra level's block tables, in Russian ("" when
+    // it has, or when the map cannot take the level at all).
+    QString extraLevelNoRoom;
     // The top level (last level record): its level code and display-class code lists.
     int topLevelCode = 0;
     std::vector<uint16_t> backgroundCodes;

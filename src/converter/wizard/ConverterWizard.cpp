@@ -141,6 +141,11 @@ void ConverterWizard::showRunState() {
     saveRegionBtn->setEnabled(run_.SaveRegionOn());
 }
 
+void ConverterWizard::showReport() {
+    reportLabel->setText(run_.ReportText());
+    reportLabel->setVisible(!run_.ReportText().isEmpty());
+}
+
 void ConverterWizard::showImportMemo() {
     addMemo->setPlainText(run_.ImportMemo().join(QLatin1Char('\n')));
     addMemo->moveCursor(QTextCursor::End);
@@ -156,6 +161,8 @@ void ConverterWizard::showPage(WizardPage page) {
     const WizardPageRules& rules = PageRulesOf(page);
     captionLabel->setText(QString::fromUtf8(rules.caption));
     hintLabel->setText(QString::fromUtf8(rules.hint));
+    run_.SetReport({});
+    showReport();
     run_.SetProgressShown(rules.progress == ProgressRule::ShownAtZero);
     if (rules.progress != ProgressRule::Hidden) run_.SetPercent(0);
     if (page == WizardPage::File) updateOutputCheck();

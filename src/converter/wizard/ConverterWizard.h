@@ -124,11 +124,14 @@ private:
     void showButtons();
     // The run state's texts, bars and tool buttons; the run's memo appends only lines not shown yet.
     void showRunState();
+    void showReport();
     void showImportMemo();
     bool fileStepAccepted();
     void startCreation();
     void creationEnded();
     void completionEnded();
+    // What a run or the completion left undone, told the one way: a box per task and the page's report.
+    void tellPassedOver(const PassedOverNotes& notes, const QStringList& closing = {});
     void applyProgress(ConversionJob& task);
     void importNews();
     void importEnded();
@@ -189,6 +192,7 @@ private:
     // Header and buttons.
     QLabel* captionLabel = nullptr;
     QLabel* hintLabel = nullptr;
+    QLabel* reportLabel = nullptr;
     QStackedWidget* pageControl = nullptr;
     QProgressBar* progressBar1 = nullptr;
     QPushButton* backBtn = nullptr;

@@ -89,8 +89,14 @@ void ConverterWizard::buildPages() {
     captionLabel->setFont(bold);
     hintLabel = named<QLabel>("hintLabel");
     hintLabel->setWordWrap(true);
+    // What the last run or completion left undone; empty and hidden otherwise.
+    reportLabel = named<QLabel>("reportLabel");
+    reportLabel->setWordWrap(true);
+    reportLabel->setStyleSheet(QStringLiteral("color: #B00000"));
+    reportLabel->hide();
     layout->addWidget(captionLabel);
     layout->addWidget(hintLabel);
+    layout->addWidget(reportLabel);
     pageControl = named<QStackedWidget>("pageControl");
     for (QWidget* page :
          {buildInfo(), buildCaution(), buildFirstStep(), buildTranslate(), buildLoading(), buildSettings(),

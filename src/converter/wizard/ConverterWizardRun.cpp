@@ -69,6 +69,9 @@ void ConverterWizard::startCreation() {
                                                                      : QStringLiteral("West Europe"));
     }
     runSettings_ = BuildOptions();
+    // Known before the run: the extra level will find no room, and the map is made without it.
+    if (runSettings_.addExtraLevel && !source_.extraLevelNoRoom.isEmpty())
+        services_.messenger->Information(this, source_.extraLevelNoRoom);
     WizardRunInputs inputs;
     if (model_.BuildingData().loaded) inputs.buildings = model_.BuildingData().records;
     if (runSettings_.translate) inputs.dictionary = dictionary_->Shared();
@@ -153,8 +156,14 @@ void ConverterWizard::creationEnded() {
         // The counter the version stamp showed is used; the next map gets the next one.
         model_.RunDone();
         outputPath_ = model_.Choices().outputPath;
+        // The label ends on the time the log gives, not on the clock's last tick.
+        run_.SetElapsed(result.elapsedSeconds * 1000);
         run_.RunDone(targetRadioGroup->checkedButton()->text(), result.outputSize);
         showPage(WizardPage::Finish);
+        if (!result.notes.empty())
+            hintLabel->setText(
+                QStringLiteral("Новая карта создана, но не всё, что было выбрано, выполнено."));
+        tellPassedOver(result.notes);
         return;
     }
     if (!result.message.empty()) services_.messenger->Error(this, ShownMessage(result.message));
@@ -192,9 +201,13 @@ void ConverterWizard::completionEnded() {
     run_.CompletionEnded();
     showRunState();
     if (result.status == ConversionStatus::Done) {
-        // A task the completion passed over is told with why, once all is done.
-        for (const std::string& note : result.notes)
-            services_.messenger->Information(this, ShownMessage(note));
+        // A task the completion passed over is told with why, once all is done; and where the new map
+        // belongs, since it reads the source disc's other files beside it.
+        tellPassedOver(
+            result.notes,
+            {QStringLiteral("Новый ALLDATA.KWI читает остальные файлы исходного диска рядом с собой: "
+                            "положите его к ним или скопируйте их (INDEXDAT.KWI, LOADING.KWI и "
+                            "другие) в папку новой карты.")});
         if (model_.Choices().split) {
             const QString first = QFileInfo(OutputPath()).dir().filePath(QStringLiteral("ALLDATA1.KWI"));
             if (QFileInfo::exists(first)) {
@@ -211,6 +224,20 @@ void ConverterWizard::completionEnded() {
     }
     model_.CompletionEnded();
     showButtons();
+}
+
+void ConverterWizard::tellPassedOver(const PassedOverNotes& notes, const QStringList& closing) {
+    QStringList undone;
+    for (const PassedOverNote& note : notes) {
+        const QString text = QString::fromStdString(note.russian);
+        undone.append(text);
+        if (note.failed)
+            services_.messenger->Error(this, text);
+        else
+            services_.messenger->Information(this, text);
+    }
+    run_.SetReport(undone, closing);
+    showReport();
 }
 
 void ConverterWizard::CompletionCheckBoxClick(QCheckBox* clicked) {
@@ -295,9 +322,16 @@ void ConverterWizard::SaveRegionBtnClick() {
             throw std::runtime_error("REGION.KWI of the source map is not valid region data");
         ProducedFile file(chosen.toStdString());
         const std::atomic<bool> never{false};
-        const int64_t size = BuildRegionFile(regions, chosenRegions, file.Stream(), {}, never);
+        PassedOverNotes unreadable;
+        const int64_t size = BuildRegionFile(
+            regions, chosenRegions, file.Stream(), {}, never, [&](const ERegionDataShort& why) {
+                unreadable.push_back({why.what(), "Регион оставлен без данных планирования "
+                                                  "маршрута: " +
+                                                      why.Russian()});
+            });
         file.Stream().SetSize(AlignUp32(size));
         file.Commit();
+        tellPassedOver(unreadable);
     } catch (const std::exception& e) {
         services_.messenger->Error(this, ShownMessage(e.what()));
         run_.SetRegionSaveOn(true);

@@ -31,6 +31,15 @@ void WizardRunState::SetElapsed(int64_t milliseconds) {
                    .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
+void WizardRunState::SetReport(const QStringList& undone, const QStringList& closing) {
+    QStringList lines;
+    if (!undone.isEmpty()) lines.append(QStringLiteral("Не выполнено из того, что было выбрано:"));
+    for (const QString& line : undone)
+        lines.append(QStringLiteral("• ") + line);
+    lines.append(closing);
+    report_ = lines.join(QLatin1Char('\n'));
+}
+
 void WizardRunState::CompletionFailed(const std::string& message) {
     runLog_.append(QStringLiteral("ERROR: ") + QString::fromStdString(message));
 }

@@ -19,6 +19,10 @@ public:
     void TakeProgress(const ConversionProgress::Snapshot& snapshot);
     // "h:mm:ss" of the run's time so far.
     void SetElapsed(int64_t milliseconds);
+    // The report under the page's hint: what the last run or completion left undone that the user asked
+    // for (Russian, one line each), then closing lines said in any case; "" with neither.
+    void SetReport(const QStringList& undone, const QStringList& closing = {});
+    const QString& ReportText() const { return report_; }
     // The completion's failure is logged under the run's lines.
     void CompletionFailed(const std::string& message);
     const QStringList& RunLog() const { return runLog_; }
@@ -92,6 +96,7 @@ private:
     int runs_ = 0;
     int64_t dropped_ = 0;
     QString label_;
+    QString report_;
     QString elapsed_ = QStringLiteral("0:00:00");
     int percent1_ = 0;
     int percent2_ = 0;

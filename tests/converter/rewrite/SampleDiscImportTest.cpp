@@ -326,6 +326,8 @@ TEST(SampleDiscImport, BuildingsCoverTheirSourceInsideEveryParcelAndNumbersLand)
                    line.find(" is already BUSY in Parcel ") != std::string::npos;
         });
     EXPECT_EQ(busyWarnings, busy.empty() ? 0 : 1) << "a busy class is told once a run";
+    // and the numbers it left out are in the run's report.
+    EXPECT_EQ(converted.result.notes.size(), busy.empty() ? 0u : 1u);
 
     TLN_KiwiMap after(converted.output);
     ASSERT_EQ(after.LevelCount(), source.LevelCount());

@@ -10,6 +10,7 @@
 #include "converter/wizard/ConverterWizardDictionary.h"
 #include "converter/wizard/MpWizardImporter.h"
 #include "sample-disc/TownPolishMap.h"
+#include "support/converter/ConversionTestSupport.h"
 #include "tools/sample-disc/SampleDiscFolder.h"
 
 namespace {
@@ -88,7 +89,41 @@ TEST_F(WizardPicturesTest, LoadingEditorFinishAndCompletion) {
     wizard.NextBtnClick();
     ASSERT_EQ(wizard.CurrentPage(), WizardPage::Completion);
     keep(wizard, "wizard-completion.png");
+    control<QCheckBox>(wizard, "regionCheckBox")->click();
+    control<QPushButton>(wizard, "processingButton")->click();
+    ASSERT_TRUE(waitUntil([&] { return wizard.Model().NextOn(); }, 60000));
+    EXPECT_TRUE(control<QLabel>(wizard, "reportLabel")->isVisible());
+    keep(wizard, "wizard-completion-report.png");
     wizard.reject();
+}
+
+TEST_F(WizardPicturesTest, TheFinishPageSaysWhatTheRunLeftOut) {
+    // A map whose management data has no room for the extra level the user asked for.
+    const auto f = convtest::makeSource("wizard-crowded", convtest::crowdedManagementPlan());
+    auto wizard = make(plainSource());
+    wizard->SetCreationFactory([&](const std::string&, ConversionOptions options, const WizardRunInputs&) {
+        options.addExtraLevel = true;
+        auto run = std::make_shared<ConversionRun>(f.allData, options);
+        run->SetBuildingData(
+            std::make_shared<const std::vector<uint8_t>>(convtest::extraLevelData(f.allData)));
+        return ConversionWork(
+            [run](ConversionProgress& p, const std::atomic<bool>& s) { return run->Execute(p, s); });
+    });
+    wizard->resize(900, 640);
+    wizard->show();
+    wizard->SetOutputFile(path("out/ALLDATA.KWI"));
+    nextTo(*wizard, WizardPage::Creation);
+    ASSERT_TRUE(waitUntil([&] { return wizard->CurrentPage() == WizardPage::Finish; }, 60000));
+    const QString note =
+        QStringLiteral("Дополнительный уровень (25 м) не создан: в данных управления основной "
+                       "карты (130880 байт) нет места для его таблиц блоков, предел 131040 байт");
+    EXPECT_EQ(messenger.information, QStringList{note});
+    EXPECT_TRUE(control<QLabel>(*wizard, "reportLabel")->text().endsWith(note));
+    // The label's time is the log's.
+    EXPECT_TRUE(control<QPlainTextEdit>(*wizard, "finishMemo")
+                    ->toPlainText()
+                    .contains(QStringLiteral("Elapsed time: ") + wizard->RunState().ElapsedText()));
+    keep(*wizard, "wizard-finish-left-out.png");
 }
 
 } // namespace

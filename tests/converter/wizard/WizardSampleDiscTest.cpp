@@ -78,6 +78,8 @@ TEST_F(WizardSampleDiscTest, WritesTheSameMapAsTheHeadlessJob) {
                                          "нет голосовых данных: они лежат рядом с картой, в "
                                          "VOICEDAT.KWI")});
     EXPECT_TRUE(std::filesystem::exists(spath("out/REGION.KWI")));
+    // Where the new map belongs is said on the page.
+    EXPECT_TRUE(control<QLabel>(wizard, "reportLabel")->text().contains(QStringLiteral("INDEXDAT.KWI")));
     wizard.NextBtnClick();
     EXPECT_EQ(wizard.result(), 1);
     EXPECT_EQ(wizard.OutputPath(), path("out/ALLDATA.KWI"));

@@ -8,9 +8,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "converter/import/BuildingData.h"
 #include "converter/job/ConversionJob.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/HandleStream.h"
+#include "kiwi/map/KiwiMap.h"
 #include "support/fixtures/FixtureWriter.h"
 
 namespace convtest {
@@ -33,6 +35,41 @@ std::map<std::string, std::vector<uint8_t>> snapshot(const std::string& folder) 
     return files;
 }
 
+// A city area over the map's coverage (1/8 arc-second, 16 imported units each) and one one-way arrow at its
+// middle, as the run holds an arrow it collected.
+std::vector<uint8_t> extraLevelData(const std::string& allData) {
+    using building_data::Point;
+    const TLN_Rect c = TLN_KiwiMap(allData).Coverage();
+    std::vector<uint8_t> data;
+    const Point corners[5] = {{16 * c.Left, 16 * c.Top},
+                              {16 * c.Right, 16 * c.Top},
+                              {16 * c.Right, 16 * c.Bottom},
+                              {16 * c.Left, 16 * c.Bottom},
+                              {16 * c.Left, 16 * c.Top}};
+    const Point middle[1] = {{8 * (c.Left + c.Right), 8 * (c.Top + c.Bottom)}};
+    const uint8_t bearing[2] = {90, 0};
+    building_data::Box box;
+    for (const Point& p : corners)
+        box.Widen(p);
+    building_data::WriteBox(data, box);
+    building_data::AppendRecord(data, building_data::kCityArea, corners);
+    building_data::AppendRecord(data, building_data::kOneWayArrow, middle, bearing);
+    return data;
+}
+
+fixture::AllDataPlan crowdedManagementPlan() {
+    constexpr int across = 121, down = 60;
+    fixture::AllDataPlan plan = detailedLast(fixture::smallAllDataPlan());
+    fixture::LevelPlan& low = plan.levels.front();
+    low.blocks = {across, down};
+    low.sets.resize(2);
+    low.sets[0].blocks.resize(size_t(across * down));
+    for (size_t b = 4; b < low.sets[0].blocks.size(); ++b)
+        low.sets[0].blocks[b].absent = true;
+    low.sets[1].absent = true;
+    return plan;
+}
+
 Folders makeSource(const std::string& name, const fixture::AllDataPlan& plan) {
     const std::string root = fixture::scratchDir("convert-" + name);
     Folders f{root + "/src", root + "/out", {}};
@@ -48,9 +85,8 @@ ConversionResult convert(const std::string& allData, const std::string& outputFo
     options.outputPath = outputFolder + "/ALLDATA.KWI";
     auto run = std::make_unique<ConversionRun>(allData, options);
     if (opener) run->SetOutputOpener(opener);
-    const std::vector<uint8_t> far = {0, 0, 0,    0, 0, 0, 0, 0, 0, 0, 0, 0, 0,   0, 0, 0,
-                                      1, 0, 0x33, 1, 0, 0, 0, 0, 0, 0, 0, 0, '1', 0, 0, 0};
-    if (options.addExtraLevel) run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(far));
+    if (options.addExtraLevel)
+        run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(extraLevelData(allData)));
     ConversionJob job(std::move(run));
     if (!stopAtLinePrefix.empty())
         job.Progress().SetLineCallback([&](const std::string& line) {

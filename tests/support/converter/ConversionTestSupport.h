@@ -27,10 +27,16 @@ struct Folders {
 Folders makeSource(const std::string& name, const fixture::AllDataPlan& plan);
 
 // Runs a conversion to output/ALLDATA.KWI with the options (outputPath filled in); with the extra level, the
-// building data it needs: one house number far south of every generated map, which adds nothing.
+// building data it needs: a city area over the map's coverage with one one-way arrow at its middle, which
+// gives the extra level one parcel.
 ConversionResult convert(const std::string& allData, const std::string& outputFolder,
                          ConversionOptions options = {}, OutputOpener opener = {},
                          const std::string& stopAtLinePrefix = {});
+// The building data convert() gives a run with the extra level.
+std::vector<uint8_t> extraLevelData(const std::string& allData);
+// A map whose level 0 has so many block records (all but four blocks absent) that its management data leaves
+// no room under 131 040 bytes for a single block table of the extra level; its last level is of code 0.
+fixture::AllDataPlan crowdedManagementPlan();
 // The plan with its last level of level code 0, the most detailed one, which an extra level divides.
 fixture::AllDataPlan detailedLast(fixture::AllDataPlan plan);
 

@@ -152,6 +152,9 @@ int convertCommand(const probe::Args& args) {
     job->Start();
     ConversionResult result = job->Result();
     probe::stopJobOnSignal(nullptr);
+    // A task that failed (a damaged REGION.KWI to insert) leaves the map written, but the run did not do all
+    // it was asked.
+    const PassedOverNotes creationNotes = result.notes;
     if (result.status == ConversionStatus::Done && finishing) {
         finish.outputPath = options.outputPath;
         finish.sourcePath = rest[0];
@@ -168,7 +171,9 @@ int convertCommand(const probe::Args& args) {
     }
     switch (result.status) {
     case ConversionStatus::Done:
-        return 0;
+        for (const PassedOverNote& note : creationNotes)
+            if (note.failed) std::cerr << "convert: " << note.english << "\n";
+        return AnyTaskFailed(creationNotes) ? 3 : 0;
     case ConversionStatus::Stopped:
         return 2;
     case ConversionStatus::Failed:

@@ -67,10 +67,11 @@ TEST(SampleDiscParts, LoadingAndCoverage) {
 TEST(SampleDiscParts, RoutePlanningNetworkHoldsTogether) {
     TLN_RegionManager regions(sampleDiscFile("REGION.KWI"));
     ASSERT_TRUE(regions.IsValid());
-    // Level 0: south and north of the river, joined by the bridges; level 1: the main crossings.
-    const std::vector<std::pair<int, int>> present = {{0, 0}, {0, 1}, {1, 0}};
+    // Level 0 (level code 1): the main crossings of the whole town; level 1 (code 0), below it: south and
+    // north of the river, joined by the bridges.
+    const std::vector<std::pair<int, int>> present = {{0, 0}, {1, 0}, {1, 1}};
     for (const auto& [level, number] : present) {
-        EXPECT_EQ(regions.GetRegionItem(level), level);
+        EXPECT_EQ(regions.GetRegionItem(level), 1 - level);
         const auto region = regions.GetRegion(level, number);
         ASSERT_TRUE(region && region->IsValid()) << level << "/" << number;
         ASSERT_GE(region->GetNodeCount(), 4);
