@@ -11,6 +11,7 @@
 #include "SampleDisc.h"
 #include "SampleInstall.h"
 #include "TownPolishMap.h"
+#include "platform/StopSignals.h"
 
 namespace {
 
@@ -40,24 +41,6 @@ void onStopSignal(int) {
     discOutputStop().store(true);
 }
 
-// Ctrl+C, a kill and a closed terminal stop the writers at their next step; a hangup ignored by whoever
-// started the tool (nohup) stays ignored.
-void catchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigset_t stops;
-    sigemptyset(&stops);
-    for (const int stop : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction previous {};
-        if (stop == SIGHUP && sigaction(stop, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
-            continue;
-        sigaction(stop, &action, nullptr);
-        sigaddset(&stops, stop);
-    }
-    sigprocmask(SIG_UNBLOCK, &stops, nullptr);
-}
-
 // The number of the first argument that is not UTF-8, or 0. Its name would reach the file system with
 // its bad bytes replaced: another folder than the one given.
 int firstArgumentNotUtf8(int argc, char** argv) {
@@ -72,7 +55,10 @@ int firstArgumentNotUtf8(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    catchStopSignals();
+    // Ctrl+C, a kill and a closed terminal stop the writers at their next step.
+    CatchStopSignals(onStopSignal);
+    // A write past a file size limit fails with its reason instead of ending the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     if (const int bad = firstArgumentNotUtf8(argc, argv))
         return refuse(

@@ -4,13 +4,14 @@
 #include <unistd.h>
 
 #include "platform/BackgroundJob.h"
+#include "platform/StopSignals.h"
 
 namespace probe {
 namespace {
 
 std::atomic<bool> signalled{false};
 std::atomic<BackgroundJob*> watched{nullptr};
-
+// The command watches for stops itself (stopJobOnSignal was called).
 std::atomic<bool> handled{false};
 
 void onStopSignal(int) {
@@ -24,23 +25,7 @@ void onStopSignal(int) {
 } // namespace
 
 void catchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    sigset_t stops;
-    sigemptyset(&stops);
-    for (const int stop : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction previous {};
-        // A hangup ignored by whoever started the probe (nohup) stays ignored. (A shell starts background
-        // commands with SIGINT ignored; that one is still a stop, as before.)
-        if (stop == SIGHUP && sigaction(stop, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
-            continue;
-        sigaction(stop, &action, nullptr);
-        sigaddset(&stops, stop);
-    }
-    // One that arrived while blocked is taken now: the command then stops before it writes anything.
-    sigprocmask(SIG_UNBLOCK, &stops, nullptr);
+    CatchStopSignals(onStopSignal);
 }
 
 void stopJobOnSignal(BackgroundJob* job) {

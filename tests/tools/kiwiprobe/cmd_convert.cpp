@@ -11,7 +11,7 @@
 #include "converter/import/LmpFile.h"
 #include "converter/job/CompletionRun.h"
 #include "converter/job/ConversionJob.h"
-#include "converter/output/ProducedFile.h"
+#include "converter/job/ReplacedFiles.h"
 #include "converter/source/SourceFiles.h"
 #include "kiwi/region/RegionManager.h"
 #include "platform/FileIdentity.h"
@@ -66,22 +66,6 @@ void makeOutputFolder(const std::string& folder) {
     std::error_code error;
     if (!std::filesystem::exists(path, error) && std::filesystem::is_directory(parent, error))
         std::filesystem::create_directory(path, error);
-}
-
-// The files of folder a run with these finishing tasks would replace or remove, as they are named there.
-std::vector<std::string> filesTheRunReplaces(const std::string& folder, const CompletionOptions& finish,
-                                             bool finishing) {
-    std::vector<std::string> names{"ALLDATA.KWI", "Log.txt", "05.CMP"};
-    for (int n = 1; finish.split && n <= 15; ++n)
-        names.push_back("ALLDATA" + std::to_string(n) + ".KWI");
-    if (finish.fileCon) names.push_back("FILECON.MNG");
-    if (finish.region) names.push_back("REGION.KWI");
-    if (finish.voice) names.push_back("STDVCE.KWI");
-    if (finishing) names.push_back("ReadMe.txt");
-    std::vector<std::string> found;
-    for (const std::string& name : names)
-        if (const std::string path = FindInFolder(folder, name); !path.empty()) found.push_back(path);
-    return found;
 }
 
 int convertCommand(const probe::Args& args) {
@@ -162,7 +146,7 @@ int convertCommand(const probe::Args& args) {
     // Files already in OUTDIR are another disc's, or an earlier run's, until the user says otherwise.
     // (The source's own folder is refused as such by the run.)
     const auto source = FileIdentityOf(rest[0]);
-    if (const auto existing = filesTheRunReplaces(rest[1], finish, finishing);
+    if (const auto existing = FilesARunReplaces(rest[1], finish);
         !existing.empty() && !args.has("--replace") &&
         std::none_of(existing.begin(), existing.end(),
                      [&](auto& p) { return source && FileIdentityOf(p) == source; })) {
