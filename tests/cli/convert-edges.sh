@@ -19,9 +19,9 @@ first=$(sha256sum < out/ALLDATA.KWI)
 # The probe echoes every log line; with the detail lines on and nobody reading, the run blocks on its
 # output once the pipe is full, so the signal arrives while it is surely under way.
 echo '{"logDetails": true}' > details.json
-for signal in INT TERM; do
+for signal in INT TERM HUP; do
     rm -f lines && mkfifo lines
-    "$KIWIPROBE" convert src/ALLDATA.KWI out --options details.json > lines 2> /dev/null &
+    "$KIWIPROBE" convert src/ALLDATA.KWI out --options details.json --replace > lines 2> /dev/null &
     pid=$!
     exec 3< lines
     for _ in $(seq 1 500); do [ -e out/ALLDATA.KWI.part ] && break; sleep 0.01; done
@@ -31,7 +31,7 @@ for signal in INT TERM; do
     exec 3<&-
     set +e; wait "$pid"; rc=$?; set -e
     [ "$rc" = 2 ] || fail "SIG$signal gave exit $rc, not 2"
-    [ ! -e out/ALLDATA.KWI.part ] || fail "SIG$signal left the temporary file"
+    [ ! -e out/ALLDATA.KWI.part ] && [ ! -e out/Log.txt.part ] || fail "SIG$signal left a temporary file"
     [ "$(sha256sum < out/ALLDATA.KWI)" = "$first" ] || fail "SIG$signal changed the earlier output"
 done
 

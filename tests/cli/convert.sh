@@ -21,12 +21,12 @@ grep -q "^Output File Size = " out/Log.txt || fail "the log has no summary"
 first=$(sha256sum < out/ALLDATA.KWI)
 
 # Run again: the same bytes.
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out)" = 0 ] || fail "the second run did not finish"
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --replace)" = 0 ] || fail "the second run did not finish"
 [ "$(sha256sum < out/ALLDATA.KWI)" = "$first" ] || fail "two runs gave different bytes"
 
 # A stop once the first level starts: exit 2, the earlier output untouched.
 echo '{"adjacentMode": "remove"}' > remove.json
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options remove.json --stop-after-lines 6)" = 2 ] ||
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options remove.json --stop-after-lines 6 --replace)" = 2 ] ||
     fail "a stopped run did not exit 2"
 [ "$(sha256sum < out/ALLDATA.KWI)" = "$first" ] || fail "a stopped run changed the earlier output"
 [ ! -e out/ALLDATA.KWI.part ] || fail "a stopped run left its temporary file"
@@ -38,7 +38,7 @@ ln -s src srclink
 echo '{"bogus": true}' > bogus.json
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options bogus.json)" = 4 ] || fail "unknown settings were not refused"
 echo '{"translate": true, "dictionaryPath": "missing.lndict"}' > nodict.json
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options nodict.json)" = 4 ] || fail "a missing dictionary was not refused"
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options nodict.json --replace)" = 4 ] || fail "a missing dictionary was not refused"
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options none.json)" = 4 ] && grep -q "none.json" last.err ||
     fail "a missing options file was not named: $(cat last.err)"
 
@@ -53,10 +53,10 @@ grep -q "^Dictionary for Area (Area Code = 0) in use\." names/Log.txt || fail "t
 # Building data: needed by the import options, refused when it does not parse, and data that adds nothing
 # leaves the map byte for byte.
 echo '{"buildings": true, "buildingsClass": 1, "buildingsTypeCode": 323}' > buildings.json
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json)" = 4 ] ||
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json --replace)" = 4 ] ||
     fail "buildings without building data were not refused"
 printf 'junk' > junk.lmp
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json --buildings junk.lmp)" = 4 ] || fail "a junk .lmp was not refused"
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json --buildings junk.lmp --replace)" = 4 ] || fail "a junk .lmp was not refused"
 printf '; the town\n[IMG ID]\nID=1\n[END-IMG ID]\n' > town.mp
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json --buildings town.mp)" = 4 ] && grep -q 'Сохранить как...' last.err ||
     fail "a Polish-format map as building data was not refused with how to compile it: $(cat last.err)"
@@ -69,15 +69,24 @@ mkdir imp
 # A missing output folder is made when its parent exists, refused (before anything is written) otherwise.
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI missing/folder)" = 4 ] || fail "a missing folder was not refused"
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI made)" = 0 ] && [ -f made/ALLDATA.KWI ] || fail "OUTDIR was not made"
+# One that cannot be made is refused with the reason (an immutable parent, where the file system has them).
+if mkdir locked && chattr +i locked 2> /dev/null; then
+    rc=$(status "$KIWIPROBE" convert src/ALLDATA.KWI locked/new) && chattr -i locked
+    [ "$rc" = 4 ] && grep -q "cannot make locked/new: Operation not permitted" last.err || fail "$(cat last.err)"
+fi
 
 # The source inside an image, named as the other commands name it: the same map.
 xorriso -as mkisofs -quiet -o src.iso src 2>/dev/null
 [ "$(status "$KIWIPROBE" convert ALLDATA.KWI fromimage --image src.iso)" = 0 ] || fail "the image source: $(cat last.err)"
 [ "$(sha256sum < fromimage/ALLDATA.KWI)" = "$first" ] || fail "the map from the image differs"
 # An image that cannot be mounted: named, and the same exit code in every command.
+# A FIFO as the image is refused with its reason, never waited on.
+mkfifo fifo.iso
 for command in "convert ALLDATA.KWI out" "cat ALLDATA.KWI" "cmp-ls 05.CMP" "unpack 05.CMP out" "map ALLDATA.KWI"; do
     [ "$(status "$KIWIPROBE" $command --image none.iso)" = 1 ] && grep -q "cannot mount none.iso: not found" last.err ||
         fail "$command: a missing image gave $(cat last.err)"
+    [ "$(status timeout 20 "$KIWIPROBE" $command --image fifo.iso)" = 1 ] && grep -q "fifo.iso is a FIFO" last.err ||
+        fail "$command: a FIFO as image gave $(cat last.err)"
 done
 
 # Finishing: a single volume (the map is far below 2 GiB), ReadMe.txt; no FILECON.MNG beside the source.
@@ -86,6 +95,12 @@ mkdir fin
 [ ! -e fin/ALLDATA.KWI ] && [ -f fin/ALLDATA1.KWI ] && [ -f fin/ReadMe.txt ] || fail "the split left the wrong files"
 [ "$(sha256sum < fin/ALLDATA1.KWI)" = "$first" ] || fail "the volume differs from the unsplit map"
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI fin --finish bogus)" = 2 ] || fail "an unknown finishing task was not refused"
+
+# Output that cannot be printed fails the run with the reason, as a file that cannot be written does.
+for command in "map src/ALLDATA.KWI" "convert src/ALLDATA.KWI full --replace"; do
+    rc=0 && "$KIWIPROBE" $command > /dev/full 2> last.err || rc=$?
+    [ "$rc" = 1 ] && grep -q "cannot write the standard output" last.err || fail "$command > /dev/full gave $rc"
+done
 
 (cd src && sha256sum -c --quiet ../source.sums) || fail "the source folder changed"
 [ "$(ls src | wc -l)" = "$(wc -l < source.sums)" ] || fail "files appeared in the source folder"
