@@ -52,10 +52,10 @@ private:
     void writeRegion(ConversionProgress& progress, const std::atomic<bool>& stop);
     void writeReadMe();
     // A task asked for and passed over: logged, and kept for the result's notes.
-    void passOver(ConversionProgress& progress, const std::string& why);
+    void passOver(ConversionProgress& progress, const Failure& why);
 
     CompletionOptions options_;
-    std::vector<std::string> notes_;
+    std::vector<Failure> notes_;
     OutputOpener opener_;
     SourceGuard guard_;
 };

@@ -17,6 +17,7 @@
 #include "converter/job/ConversionProgress.h"
 #include "converter/levels/ParcelWriter.h"
 #include "converter/source/ConversionOptions.h"
+#include "kiwi/core/KiwiErrors.h"
 #include "kiwi/map/KiwiMap.h"
 
 namespace rewrite {
@@ -113,9 +114,7 @@ struct ConversionContext {
     int64_t outputBudget = 0;
     void checkOutputBudget(int64_t end) const {
         if (outputBudget > 0 && end > outputBudget)
-            throw std::runtime_error("The new map would grow past " + std::to_string(outputBudget / 1024) +
-                                     " kb, several times the source: its records name the same data over "
-                                     "and over");
+            throw EConvertError(Failure(FailureCode::OutputBudget, {{"kb", outputBudget / 1024}}));
     }
     // The size of a source stream, asked of the system once while frames and information of one file
     // follow one another (they mostly do).

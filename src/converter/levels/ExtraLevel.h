@@ -11,7 +11,7 @@
 #include "converter/job/ConversionContext.h"
 
 // Why the source's management data cannot take the extra level, or "" when it can.
-std::string ExtraLevelRefusal(TLN_KiwiMap& map);
+Failure ExtraLevelRefusal(TLN_KiwiMap& map);
 
 // The source's management data (its whole size, read from header 0) with the extra level added; sets the
 // context's level and table growth.

@@ -31,7 +31,7 @@ int64_t WriteRegionData(ConversionContext& c, const TLN_RegionManager& regions, 
     std::vector<TLN_Region_Level_Record> levels(size_t(regions.LevelCount()));
     for (int level = 0; level < regions.LevelCount(); ++level) {
         if (!regions.GetLevelRecord(level, levels[size_t(level)]))
-            throw EReadError("Region level " + std::to_string(level) + " cannot be read");
+            throw EReadError(Failure(FailureCode::RegionLevelUnreadable, {{"level", level}}));
         records += levels[size_t(level)].RegionCount;
         tableBytes += int64_t(levels[size_t(level)].RegionCount) * 2 * levels[size_t(level)].RegionRecordSize;
     }

@@ -76,7 +76,7 @@ int64_t BuildRegionFile(const TLN_RegionManager& regions, const std::vector<int>
     int64_t sum = 0;
     for (int level = 0; level < regions.LevelCount(); ++level) {
         if (!regions.GetLevelRecord(level, levels[size_t(level)]))
-            throw EReadError("Region level " + std::to_string(level) + " cannot be read");
+            throw EReadError(Failure(FailureCode::RegionLevelUnreadable, {{"level", level}}));
         sum += int64_t(levels[size_t(level)].RegionCount) * 2 * levels[size_t(level)].RegionRecordSize;
     }
     int64_t frames = AlignUp32(table + std::max(tableBytes, sum));

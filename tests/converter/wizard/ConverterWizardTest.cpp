@@ -7,6 +7,7 @@
 #include <QStackedWidget>
 
 #include "WizardTestSupport.h"
+#include "kiwi/core/KiwiErrors.h"
 #include "platform/RegistrySettings.h"
 
 namespace {
@@ -278,8 +279,9 @@ TEST_F(ConverterWizardTest, FilePageRefusesUnsafeOutputsAndDeletesNothing) {
 TEST_F(ConverterWizardTest, ARefusedRunGoesBackToTheFilePageAndAFailedOneStays) {
     auto wizard = make(plainSource());
     wizard->SetCreationFactory([](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
-        return finishedWork(ConversionStatus::Refused,
-                            "cannot write /out/ALLDATA.KWI: open: Permission denied");
+        return finishedWork(
+            ConversionStatus::Refused,
+            Failure(FailureCode::OutputOpenFailed, Failure::System(EACCES), {{"file", "/out/ALLDATA.KWI"}}));
     });
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
@@ -289,7 +291,9 @@ TEST_F(ConverterWizardTest, ARefusedRunGoesBackToTheFilePageAndAFailedOneStays) 
     EXPECT_EQ(messenger.errors.last(),
               QStringLiteral("Не удалось записать /out/ALLDATA.KWI (открытие): доступ запрещён"));
     wizard->SetCreationFactory([](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
-        return finishedWork(ConversionStatus::Failed, "disk full");
+        return finishedWork(ConversionStatus::Failed,
+                            Failure(FailureCode::StreamWriteFailed, Failure::System(ENOSPC),
+                                    {{"file", "/out/ALLDATA.KWI.part"}}));
     });
     wizard->NextBtnClick();
     ASSERT_TRUE(waitUntil([&] { return !wizard->CreationRunning() && messenger.errors.size() == 2; }, 5000));
@@ -413,7 +417,7 @@ TEST_F(ConverterWizardTest, AThrowingCompletionShowsItsErrorAndReenablesNext) {
     auto wizard = make(source);
     wizard->SetCompletionFactory([](const CompletionOptions&) -> ConversionWork {
         return [](ConversionProgress&, const std::atomic<bool>&) -> ConversionResult {
-            throw std::runtime_error("REGION.KWI of the source map is not valid region data");
+            throw EConvertError(Failure(FailureCode::RegionInvalid));
         };
     });
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));

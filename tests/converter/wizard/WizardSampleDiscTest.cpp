@@ -138,9 +138,9 @@ TEST_F(WizardSampleDiscTest, WithTheTownImportedTheMapEqualsTheHeadlessOneAndThe
     // The headless run gets the same options and the compiled buildings the wizard can save.
     paths.answer = path("town.lmp");
     wizard.SaveLmpBtnClick();
-    std::string why;
+    Failure why;
     const std::optional<std::vector<uint8_t>> buildings = building_data::ReadLmp(spath("town.lmp"), why);
-    ASSERT_TRUE(buildings) << why;
+    ASSERT_TRUE(buildings) << why.English();
     ConversionOptions options = wizard.RunSettings();
     EXPECT_TRUE(options.buildings);
     EXPECT_TRUE(options.address);
