@@ -300,6 +300,9 @@ TEST_F(ConverterWizardTest, ARefusedRunGoesBackToTheFilePageAndAFailedOneStays) 
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Creation);
     EXPECT_FALSE(wizard->Model().NextOn());
     EXPECT_FALSE(wizard->Model().BackOn());
+    EXPECT_TRUE(messenger.information.isEmpty());
+    control<QPushButton>(*wizard, "cancelBtn")->click();
+    EXPECT_EQ(messenger.information, QStringList{QStringLiteral("Процесс создания не был завершен !")});
 }
 
 TEST_F(ConverterWizardTest, ClosingDuringARunStopsAndJoinsItWithinTwoSeconds) {
