@@ -207,6 +207,12 @@ void ConverterWizard::NextBtnClick() {
         run_.LeaveNamesPage(model_.Choices().utfToAnsi || model_.Choices().translate);
         showRunState();
     }
+    if (page == WizardPage::Settings) {
+        if (const QString refusal = model_.SettingsStepRefusal(); !refusal.isEmpty()) {
+            services_.messenger->Error(this, refusal);
+            return;
+        }
+    }
     if (page == WizardPage::File && !fileStepAccepted()) return;
     if (model_.NextIsDone()) {
         if (model_.Choices().openNewMap) {

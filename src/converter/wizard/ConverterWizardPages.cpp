@@ -107,6 +107,8 @@ void ConverterWizard::buildPages() {
     buttons->addWidget(barSlot, 1);
     backBtn = named<FlatButton>("backBtn", QStringLiteral("Назад"));
     nextBtn = named<FlatButton>("nextBtn", NextCaption());
+    // Enter goes on to the next page, whatever button of a page comes first.
+    nextBtn->setDefault(true);
     cancelBtn = named<FlatButton>("cancelBtn", QStringLiteral("Отмена"));
     for (QPushButton* button : {backBtn, nextBtn, cancelBtn}) {
         button->setMinimumWidth(110);
@@ -226,6 +228,9 @@ QWidget* ConverterWizard::buildFirstStep() {
     presentationImage = named<QPushButton>("presentationImage");
     presentationImage->setFlat(true);
     presentationImage->setAccessibleName(QStringLiteral("Region Network"));
+    // Nothing shows it: neither Tab nor Enter reaches it, only a click.
+    presentationImage->setAutoDefault(false);
+    presentationImage->setFocusPolicy(Qt::NoFocus);
     grid->addWidget(presentationImage, 4, 1);
     return page;
 }

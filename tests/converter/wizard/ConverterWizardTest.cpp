@@ -1,7 +1,9 @@
 // The converter wizard's window through its pages: the start page, each page's buttons from the page
 // table, the results 1/6/2, Restore Default per target, type codes checked when the field is left, the
 // file page's refusals, the runs' ends and their failures, closing during a run, and its settings.
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QSlider>
 #include <QStackedWidget>
@@ -660,6 +662,14 @@ TEST_F(ConverterWizardTest, RegionNetworkPageOpensOnlyWithItsCode) {
     texts.answer = QStringLiteral("qvorpelin");
     wizard->PresentationImageClick();
     EXPECT_EQ(texts.asked, QStringList(3, QStringLiteral("Password|Введите пароль:")));
+    // Enter on the first step is Next's, and the picture takes no Tab.
+    EXPECT_EQ(control<QPushButton>(*wizard, "presentationImage")->focusPolicy(), Qt::NoFocus);
+    auto fresh = make(source);
+    fresh->show();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(fresh.get(), &enter);
+    EXPECT_EQ(fresh->CurrentPage(), WizardPage::Translate);
+    EXPECT_EQ(texts.asked.size(), 3);
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Region);
     EXPECT_TRUE(wizard->Model().CancelOn());
     wizard->InspectRegionBtnClick();
