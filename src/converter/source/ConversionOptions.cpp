@@ -13,8 +13,6 @@
 namespace {
 
 constexpr size_t kSystemIdField = 52;
-constexpr size_t kDateStampField = 64 - 13;
-constexpr size_t kVersionStampField = 32;
 constexpr int kTemplateCount = 16;
 
 // The JSON form: one key per field, each read by a reader that refuses a value of the wrong kind or range.

@@ -16,6 +16,10 @@ inline constexpr int kHouseNumberCodePages[5] = {65001, 28591, 28592, 28595, 125
 
 enum class ConversionTarget { AisinAw = 0, Denso = 1, Others = 2 };
 
+// Bytes the data volume header gives the date and version stamps.
+inline constexpr size_t kDateStampField = 64 - 13;
+inline constexpr size_t kVersionStampField = 32;
+
 struct ConversionOptions {
     std::string outputPath;
     ConversionTarget target = ConversionTarget::Others;

@@ -187,6 +187,8 @@ QWidget* ConverterWizard::buildFirstStep() {
     dateStampCheckBox = named<QCheckBox>("dateStampCheckBox");
     dateStampEdit = named<QLineEdit>("dateStampEdit");
     dateStampEdit->setEnabled(false);
+    // No longer than the header's field: the edit takes no more than the run can write.
+    dateStampEdit->setMaxLength(int(kDateStampField));
     dateLayout->addWidget(dateStampCheckBox);
     dateLayout->addWidget(dateStampEdit);
     grid->addWidget(date, 2, 0);
@@ -196,6 +198,7 @@ QWidget* ConverterWizard::buildFirstStep() {
     versionStampCheckBox = named<QCheckBox>("versionStampCheckBox");
     versionStampEdit = named<QLineEdit>("versionStampEdit");
     versionStampEdit->setEnabled(false);
+    versionStampEdit->setMaxLength(int(kVersionStampField));
     versionStampEdit->setReadOnly(true);
     versionStampEdit->setContextMenuPolicy(Qt::ActionsContextMenu);
     auto* reset = new QAction(QStringLiteral("Сбросить версию"), versionStampEdit);

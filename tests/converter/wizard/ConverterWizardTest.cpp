@@ -639,6 +639,10 @@ TEST_F(ConverterWizardTest, ReadsAndWritesItsSettings) {
     wizard->ResetVersion();
     EXPECT_EQ(RegReadInteger(QStringLiteral("Version")), 0);
     EXPECT_TRUE(control<QLineEdit>(*wizard, "versionStampEdit")->text().endsWith(QStringLiteral(".00.00")));
+    // A stamp typed longer than its header field is held to the field.
+    auto* date = control<QLineEdit>(*wizard, "dateStampEdit");
+    date->setText(QString(80, u'9'));
+    EXPECT_EQ(date->text().size(), 51);
     control<QButtonGroup>(*wizard, "targetRadioGroup")->button(2)->click();
     std::ofstream(spath("out/ALLDATA.KWI")) << "x";
     wizard->reject();
