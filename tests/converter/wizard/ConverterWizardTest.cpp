@@ -504,6 +504,23 @@ public:
     QStringList memo{QStringLiteral("Файл скомпилирован. ")};
 };
 
+TEST_F(ConverterWizardTest, AHouseNumberClassTheMapLacksIsAskedForOnItsOwnPage) {
+    ConverterSource source = plainSource();
+    source.nameCodes = {0, 1};
+    auto wizard = make(source);
+    wizard->SetImporter(std::make_unique<InstantImporter>());
+    nextTo(*wizard, WizardPage::Loading);
+    paths.answers = {path("town.mp")};
+    wizard->LoadMpBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return wizard->Model().Enabled(WizardControl::AddressSwitch); }, 5000));
+    wizard->NextBtnClick();
+    control<QCheckBox>(*wizard, "addressCheckBox")->click();
+    wizard->NextBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::Settings);
+    ASSERT_FALSE(messenger.errors.isEmpty());
+    EXPECT_EQ(messenger.errors.last(), QStringLiteral("Выберите класс отображения для номеров зданий"));
+}
+
 TEST_F(ConverterWizardTest, AnImportEnablesTheBuildingSwitches) {
     auto bare = make(plainSource());
     bare->LoadMpBtnClick();
