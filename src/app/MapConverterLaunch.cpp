@@ -4,6 +4,7 @@
 #include "converter/wizard/ConverterWizard.h"
 #include "converter/wizard/ConverterWizardDictionary.h"
 #include "converter/wizard/MpWizardImporter.h"
+#include "converter/wizard/WizardFailureTexts.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/parts/LocalManager.h"
 #include "mainwindow/model/CharsetPresenter.h"
@@ -38,8 +39,7 @@ MapConverterHook MakeMapConverterHook(MainWindow& window, const Services& servic
     hook.create = [&window, &services](QWidget* parent) -> QDialog* {
         ConverterSource source = ConverterSourceOf(window);
         // A map the converter cannot read says why before the wizard opens on it.
-        if (!source.error.empty() && services.messenger)
-            services.messenger->Error(parent, QString::fromStdString(source.error));
+        if (source.error && services.messenger) services.messenger->Error(parent, RussianText(source.error));
         auto* wizard =
             new ConverterWizard(std::move(source), services, window.TaskBarButton(), false, parent);
         wizard->SetImporter(std::make_unique<MpWizardImporter>());

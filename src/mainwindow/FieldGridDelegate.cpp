@@ -1,7 +1,10 @@
 // Painting of the field grid's tagged rows.
 #include "mainwindow/FieldGridDelegate.h"
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 
@@ -46,9 +49,18 @@ void FieldGridDelegate::paintHeader(QPainter* painter, const QStyleOptionViewIte
     painter->fillRect(option.rect, fill);
     QFont bold = option.font;
     bold.setBold(true);
+    // A title whose row also holds a value has only its own cell: a longer one is drawn a little
+    // smaller rather than cut, and at the smallest size it ends in "…".
+    const int room = option.rect.width() - 4;
+    for (int step = 0; step < 4 && QFontMetrics(bold).horizontalAdvance(text) > room; ++step) {
+        if (bold.pointSizeF() > 0)
+            bold.setPointSizeF(bold.pointSizeF() * 0.92);
+        else
+            bold.setPixelSize(std::max(1, bold.pixelSize() * 92 / 100));
+    }
     painter->setFont(bold);
     painter->setPen(textColour);
-    drawTextAt(painter, option.rect, 2, 2, text);
+    drawTextAt(painter, option.rect, 2, 2, QFontMetrics(bold).elidedText(text, Qt::ElideRight, room));
 }
 
 void FieldGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

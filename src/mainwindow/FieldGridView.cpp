@@ -134,6 +134,21 @@ void FieldGridView::keyPressEvent(QKeyEvent* event) {
         QTableView::keyPressEvent(event);
 }
 
+QModelIndex FieldGridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex next = QTableView::moveCursor(action, modifiers);
+    if ((action != MoveNext && action != MovePrevious) || !next.isValid() || next.column() == 2) return next;
+    const QModelIndex link = next.siblingAtColumn(2);
+    if (!IsHelpLink(link)) return next;
+    if (action == MoveNext || currentIndex().row() != next.row()) return link;
+    // Back from the link: the last cell of the row above, where a spanned title starts.
+    const int row = next.row() - 1;
+    if (row < 0) return currentIndex();
+    int column = 0;
+    while (column + columnSpan(row, column) < model()->columnCount())
+        column += columnSpan(row, column);
+    return model()->index(row, column);
+}
+
 void FieldGridView::OpenHelp(const QModelIndex& index) {
     if (!urlOpener_ || !IsHelpLink(index)) return;
     const QUrl url = HelpLinkUrl();

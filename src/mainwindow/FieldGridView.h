@@ -54,6 +54,8 @@ signals:
 protected:
     // Enter on the Help link (Tab reaches it through the cells) opens it as a click does.
     void keyPressEvent(QKeyEvent* event) override;
+    // Tab and Shift+Tab stop only on the link of a Help link row: its empty cells do nothing on Enter.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
     void ShowContextMenu(const QPoint& position);

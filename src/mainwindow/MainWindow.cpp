@@ -22,6 +22,7 @@
 #include "mainwindow/model/OpenTabPresenter.h"
 #include "mapview/KiwiMapViewer.h"
 #include "widgets/Guarded.h"
+#include "widgets/PageTabWidget.h"
 #include "widgets/flat/FlatHint.h"
 
 MainWindow::MainWindow(const Services& services, MapViewApi* mapView, QWidget* parent)
@@ -66,7 +67,7 @@ void MainWindow::buildWidgets() {
     resize(kDefaultWidth, kDefaultHeight);
     // Made before the pages, so that its style, set once for the application, is the one they are built in.
     flatHint1_ = new FlatHint(this);
-    tabs_ = new QTabWidget(this);
+    tabs_ = new PageTabWidget(this);
     setCentralWidget(tabs_);
     openPage_ = new OpenPage(tabs_);
     isoPage_ = new IsoPage(tabs_);

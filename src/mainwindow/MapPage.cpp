@@ -1,6 +1,9 @@
 // Building the Map tab's widgets.
 #include "mainwindow/MapPage.h"
 
+#include <algorithm>
+
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -34,9 +37,16 @@ MapPage::MapPage(QWidget* view, QWidget* parent) : QWidget(parent) {
     stringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     stringGrid2->setSelectionMode(QAbstractItemView::NoSelection);
     stringGrid2->setFocusPolicy(Qt::NoFocus);
-    // Columns of 50 pixels: their texts are cut at the edge rather than shortened to a few letters and dots.
+    // Figure columns of at least 50 pixels, as wide as their longest heading ("Longitude") needs; a longer
+    // text is cut at the edge rather than shortened to a few letters and dots.
     stringGrid2->setTextElideMode(Qt::ElideNone);
     stringGrid2->setColumnWidth(0, 110);
+    const QFontMetrics metrics = stringGrid2->fontMetrics();
+    int figures = 50;
+    for (const char* heading : {"Longitude", "Latitude", "Number"})
+        figures = std::max(figures, metrics.horizontalAdvance(QString::fromLatin1(heading)) + 8);
+    for (int column = 1; column <= 3; ++column)
+        stringGrid2->setColumnWidth(column, figures);
     for (int row = 0; row < stringGrid2->rowCount(); ++row)
         for (int column = 0; column < stringGrid2->columnCount(); ++column)
             stringGrid2->setItem(row, column, new QTableWidgetItem());
@@ -47,7 +57,7 @@ MapPage::MapPage(QWidget* view, QWidget* parent) : QWidget(parent) {
     stringGrid2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     stringGrid2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const int frame = 2 * stringGrid2->frameWidth();
-    stringGrid2->setFixedSize(110 + 3 * 50 + frame, 14 * rowHeight + frame);
+    stringGrid2->setFixedSize(110 + 3 * figures + frame, 14 * rowHeight + frame);
     divisionImage = new QLabel(this);
     divisionImage->setFixedSize(64, 64);
     divisionImage->setAlignment(Qt::AlignCenter);

@@ -64,8 +64,6 @@ MapTabController::MapTabController(Parts parts, QObject* parent) : QObject(paren
     menus.doubleDensityItem->setChecked(view.ScaleDensity() == 8);
     menus.dispScaleFilterItem->setChecked(view.UseDisplayScale());
     syncLayerItems();
-    for (int column = 1; column <= 3; ++column)
-        page.stringGrid2->setColumnWidth(column, 50);
     auto command = [this](auto&& work) { return [this, work] { parts_.run(work); }; };
     MapTabPresenter* presenter = &parts_.presenter;
     connect(presenter, &MapTabPresenter::PanelsChanged, this, &MapTabController::showPanels);

@@ -148,6 +148,8 @@ private:
     void start();
     void fitSizeColumns();
     void fitReasonColumn();
+    // A row with a reason is as tall as its reason needs in the column's width.
+    void fitReasonRow(int row);
     void showRow(size_t row, bool added);
     void finishRun();
 
@@ -161,6 +163,6 @@ private:
     QElapsedTimer pageShownClock_;
     // While the folder tree removes rows it moves its selection to a neighbour by itself.
     bool removingFolderRows_ = false;
-    // The widest reason of the run so far, with the cell's margins.
-    int reasonWidth_ = 0;
+    // The reasons column is never narrower than this, however narrow the window.
+    static constexpr int kLeastReasonWidth = 140;
 };

@@ -64,13 +64,23 @@ void UnpackWizard::fitSizeColumns() {
 }
 
 void UnpackWizard::fitReasonColumn() {
-    // The last column fills the grid and is never narrower than the longest reason of the run: the grid
-    // scrolls sideways rather than cut a reason short.
+    // The last column fills the rest of the grid and no more, so that it stays in sight: a longer reason
+    // takes more lines of its row rather than run past the grid's right edge.
     int others = 0;
     for (int column = 0; column < ReasonColumn; ++column)
         others += stringGrid1->columnWidth(column);
-    stringGrid1->setColumnWidth(ReasonColumn,
-                                std::max(reasonWidth_, stringGrid1->viewport()->width() - others));
+    const int width = std::max(kLeastReasonWidth, stringGrid1->viewport()->width() - others);
+    if (width == stringGrid1->columnWidth(ReasonColumn)) return;
+    stringGrid1->setColumnWidth(ReasonColumn, width);
+    const std::vector<UnpackGridRow>& rows = model_.Rows();
+    for (size_t r = 0; r < rows.size() && int(r) < stringGrid1->rowCount(); ++r)
+        if (!rows[r].reason.empty()) fitReasonRow(int(r));
+}
+
+void UnpackWizard::fitReasonRow(int row) {
+    const QAbstractItemView* view = stringGrid1;
+    stringGrid1->setRowHeight(
+        row, std::max(stringGrid1->verticalHeader()->defaultSectionSize(), view->sizeHintForRow(row)));
 }
 
 bool UnpackWizard::eventFilter(QObject* watched, QEvent* event) {
@@ -102,10 +112,7 @@ void UnpackWizard::showRow(size_t index, bool added) {
         }
     }
     stringGrid1->item(r, BarColumn)->setData(ProgressBarDelegate::ValueRole, row.bar);
-    if (!row.reason.empty() && cellWidth(stringGrid1, texts[ReasonColumn]) > reasonWidth_) {
-        reasonWidth_ = cellWidth(stringGrid1, texts[ReasonColumn]);
-        fitReasonColumn();
-    }
+    if (!row.reason.empty()) fitReasonRow(r);
 }
 
 void UnpackWizard::Timer1Timer() {

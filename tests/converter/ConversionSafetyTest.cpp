@@ -44,10 +44,10 @@ TEST(ConversionSafety, SourceGuardKnowsHardLinks) {
     ASSERT_EQ(::link((dir + "/a/ALLDATA.KWI").c_str(), (dir + "/b/OTHER.KWI").c_str()), 0);
     SourceGuard guard;
     guard.ProtectFile(dir + "/a/ALLDATA.KWI");
-    EXPECT_FALSE(guard.RefusalFor(dir + "/b/OTHER.KWI").empty());
-    EXPECT_TRUE(guard.RefusalFor(dir + "/b/NEW.KWI").empty());
-    EXPECT_FALSE(guard.RefusalFor(dir + "/a/NEW.KWI").empty());
-    EXPECT_FALSE(guard.RefusalFor(dir + "/missing/NEW.KWI").empty());
+    EXPECT_TRUE(guard.RefusalFor(dir + "/b/OTHER.KWI"));
+    EXPECT_FALSE(guard.RefusalFor(dir + "/b/NEW.KWI"));
+    EXPECT_TRUE(guard.RefusalFor(dir + "/a/NEW.KWI"));
+    EXPECT_TRUE(guard.RefusalFor(dir + "/missing/NEW.KWI"));
 }
 
 TEST(ConversionSafety, UnsupportedOptionsAreRefusedBeforeAnythingIsWritten) {
@@ -59,8 +59,8 @@ TEST(ConversionSafety, UnsupportedOptionsAreRefusedBeforeAnythingIsWritten) {
     EXPECT_TRUE(convtest::snapshot(f.output).empty());
     options.utfToAnsi = true;
     options.translate = true;
-    EXPECT_FALSE(UnsupportedOption(options, false).empty());
-    EXPECT_TRUE(UnsupportedOption(options, true).empty());
+    EXPECT_TRUE(UnsupportedOption(options, false));
+    EXPECT_FALSE(UnsupportedOption(options, true));
 }
 
 TEST(ConversionSafety, AClassTheImportLevelLacksIsRefusedWithItsCount) {
@@ -70,10 +70,10 @@ TEST(ConversionSafety, AClassTheImportLevelLacksIsRefusedWithItsCount) {
     const std::vector<uint8_t> data(16);
     ConversionOptions o;
     o.buildings = true, o.buildingsClass = 2;
-    EXPECT_EQ(UnsupportedOption(o, map, &data),
+    EXPECT_EQ(UnsupportedOption(o, map, &data).English(),
               "Buildings Display Class 2 is beyond the background classes of level 1 (it has 2)");
     o.buildings = false, o.address = true, o.numberingClass = 1;
-    EXPECT_EQ(UnsupportedOption(o, map, &data),
+    EXPECT_EQ(UnsupportedOption(o, map, &data).English(),
               "Numbering Display Class 1 is beyond the name classes of level 1 (it has 1)");
 }
 

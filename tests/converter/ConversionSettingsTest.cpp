@@ -7,22 +7,22 @@
 
 TEST(ConversionOptions, DefaultsNeedOnlyAnOutput) {
     ConversionOptions options;
-    EXPECT_TRUE(options.Validate().has_value());
+    EXPECT_TRUE(bool(options.Validate()));
     options.outputPath = "/tmp/out/ALLDATA.KWI";
-    EXPECT_FALSE(options.Validate().has_value());
+    EXPECT_FALSE(bool(options.Validate()));
 }
 
 TEST(ConversionOptions, RefusesWhatARunCannotUse) {
     ConversionOptions options;
     options.outputPath = "x";
     options.codePage = 932;
-    EXPECT_TRUE(options.Validate().has_value());
+    EXPECT_TRUE(bool(options.Validate()));
     options.codePage = 1251;
     options.systemIdChecked = true;
     options.systemIdText = std::string(53, 'A');
-    EXPECT_TRUE(options.Validate().has_value());
+    EXPECT_TRUE(bool(options.Validate()));
     options.systemIdText = std::string(52, 'A');
-    EXPECT_FALSE(options.Validate().has_value());
+    EXPECT_FALSE(bool(options.Validate()));
 }
 
 TEST(ConversionOptions, LoadsJsonAndRefusesUnknownKeys) {

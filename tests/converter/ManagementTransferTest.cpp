@@ -141,8 +141,8 @@ TEST(ManagementTransfer, VoiceFileIsInsertedWhenAsked) {
     const ConversionResult gone = convtest::convert(s.folders.allData, s.folders.output, options);
     ASSERT_EQ(gone.status, ConversionStatus::Done);
     ASSERT_EQ(gone.notes.size(), 1u);
-    EXPECT_EQ(gone.notes[0].russian,
-              "Голосовые данные не вставлены в карту: файла VOICEDAT.KWI нет рядом с исходной картой");
+    EXPECT_EQ(gone.notes[0].why.Code(), FailureCode::VoiceFileMissing);
+    EXPECT_EQ(gone.notes[0].why.Value("file"), "VOICEDAT.KWI");
 }
 
 namespace {

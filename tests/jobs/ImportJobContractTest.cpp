@@ -34,7 +34,7 @@ public:
     void CheckEnd(BackgroundJob& job, JobStatus end) {
         const mp_import::ImportOutcome outcome = static_cast<mp_import::MpImportJob&>(job).Result();
         EXPECT_EQ(outcome.stopped, end == JobStatus::Stopped);
-        EXPECT_TRUE(outcome.error.empty()) << outcome.error;
+        EXPECT_FALSE(outcome.error) << outcome.error;
         ASSERT_LE(outcome.files.size(), paths_.size());
         if (end == JobStatus::Done) {
             EXPECT_EQ(outcome.files.size(), paths_.size());

@@ -168,6 +168,14 @@ TEST_F(FieldGridViewTest, HelpClickOpensTheDocumentOfAHelpRowOnly) {
         QApplication::sendEvent(&view, &press);
     }
     EXPECT_EQ(opener.opened.size(), 2u);
+    // From the title, Tab stops on the link and not on the link row's empty cells; Shift+Tab goes back.
+    view.setCurrentIndex(model.index(0, 0));
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(&view, &tab);
+    EXPECT_EQ(view.currentIndex(), model.index(1, 2));
+    QKeyEvent back(QEvent::KeyPress, Qt::Key_Backtab, Qt::ShiftModifier);
+    QApplication::sendEvent(&view, &back);
+    EXPECT_EQ(view.currentIndex().row(), 0);
 }
 
 TEST_F(FieldGridViewTest, AddressRowsJumpFromTheMenuAndOnDoubleClick) {

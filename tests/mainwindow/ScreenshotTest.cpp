@@ -219,6 +219,7 @@ TEST_F(ScreenshotTest, DataPartsShowTheirRecords) {
 
     ASSERT_TRUE(window.Opening().Open(OpenTabController::Source::Folder, path("parts")));
     const QModelIndex allData = child({}, "ALL DATA");
+    shoot(child(allData, "Map Data"), "data-main-map-management.png");
     shoot(child(child(child(allData, "Region Data"), "Level 0"), "Region 0"), "data-region.png");
     const QModelIndex images = child(child(child(allData, "Picture Data"), "PICT0001.KWI"), "Image Data");
     shoot(child(images, "Image Data 256"), "data-picture.png");

@@ -14,41 +14,41 @@ constexpr int32_t kLatitudeLimit = 90 * 460800;
 constexpr int32_t kLongitudeLimit = 180 * 460800;
 
 // Why the record at offset is unsound, or "" when it is sound and fits; size receives its size.
-std::string checkRecord(std::span<const uint8_t> bytes, size_t offset, bool padded, size_t& size) {
-    if (bytes.size() - offset < kRecordHeaderSize) return "a record header past the end";
+Failure checkRecord(std::span<const uint8_t> bytes, size_t offset, bool padded, size_t& size) {
+    if (bytes.size() - offset < kRecordHeaderSize) return FailureCode::LmpHeaderPastEnd;
     const uint8_t* p = bytes.data() + offset;
     const auto count = uint16_t(p[0] | p[1] << 8);
     const uint8_t kind = p[2];
     const uint8_t length = p[3];
-    if (count == 0) return "a record without points";
+    if (count == 0) return FailureCode::LmpNoPoints;
     if (kind == kBuilding || kind == kCityArea) {
-        if (count < 3 || length != 0) return "an outline with fewer than 3 points or a label";
+        if (count < 3 || length != 0) return FailureCode::LmpShortOutline;
     } else if (kind == kHouseNumber || kind == kHouseNumberNear) {
-        if (count != 1 || length == 0 || length > 6) return "a house number with a bad point count or label";
+        if (count != 1 || length == 0 || length > 6) return FailureCode::LmpBadHouseNumber;
     } else {
-        return "a record of unknown kind " + std::to_string(kind);
+        return Failure(FailureCode::LmpUnknownKind, {{"kind", kind}});
     }
     size = kRecordHeaderSize + size_t(count) * kPointSize + (padded ? PaddedLabelSize(length) : length);
-    if (bytes.size() - offset < size) return "a record past the end";
+    if (bytes.size() - offset < size) return FailureCode::LmpRecordPastEnd;
     // The points read the same whichever way the label is stored.
     const RecordView record{offset, count, kind, length, p};
     for (size_t i = 0; i < count; ++i) {
         const Point point = record.PointAt(i);
         if (point.x < -kLongitudeLimit || point.x > kLongitudeLimit || point.y < -kLatitudeLimit ||
             point.y > kLatitudeLimit)
-            return "a point off the globe";
+            return FailureCode::LmpPointOffGlobe;
     }
     return {};
 }
 
 // The number of records when the walk ends exactly at the end, else nothing (reason set).
-std::optional<size_t> walk(std::span<const uint8_t> bytes, bool padded, std::string& reason) {
+std::optional<size_t> walk(std::span<const uint8_t> bytes, bool padded, Failure& reason) {
     size_t offset = kBoxSize;
     size_t records = 0;
     while (offset < bytes.size()) {
         size_t size = 0;
         reason = checkRecord(bytes, offset, padded, size);
-        if (!reason.empty()) return {};
+        if (reason) return {};
         offset += size;
         ++records;
     }
@@ -79,11 +79,11 @@ struct FileCloser {
 LmpCheck CheckLmp(std::span<const uint8_t> bytes) {
     LmpCheck check;
     if (bytes.size() < kBoxSize) {
-        check.reason = "shorter than its 16-byte box";
+        check.reason = FailureCode::LmpShortBox;
         return check;
     }
-    std::string paddedReason;
-    std::string unpaddedReason;
+    Failure paddedReason;
+    Failure unpaddedReason;
     if (const std::optional<size_t> records = walk(bytes, true, paddedReason)) {
         check.layout = LmpLayout::Padded;
         check.records = *records;
@@ -96,10 +96,10 @@ LmpCheck CheckLmp(std::span<const uint8_t> bytes) {
     return check;
 }
 
-std::optional<std::vector<uint8_t>> ReadLmp(const std::string& path, std::string& error) {
+std::optional<std::vector<uint8_t>> ReadLmp(const std::string& path, Failure& error) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        error = "ERROR: cannot read " + path + ": " + std::strerror(errno);
+        error = Failure(FailureCode::ImportReadFailed, Failure::System(errno), {{"file", path}});
         return {};
     }
     std::vector<uint8_t> bytes;
@@ -108,18 +108,18 @@ std::optional<std::vector<uint8_t>> ReadLmp(const std::string& path, std::string
         const size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
         if (got == 0) break;
         if (bytes.size() + got > size_t(INT32_MAX)) {
-            error = "ERROR: " + path + " is too large for compiled building data";
+            error = Failure(FailureCode::LmpTooLarge, {{"file", path}});
             return {};
         }
         bytes.insert(bytes.end(), chunk, chunk + got);
     }
     if (std::ferror(file.get())) {
-        error = "ERROR: cannot read " + path + ": " + std::strerror(errno);
+        error = Failure(FailureCode::ImportReadFailed, Failure::System(errno), {{"file", path}});
         return {};
     }
     const LmpCheck check = CheckLmp(bytes);
     if (!check.layout) {
-        error = "ERROR: " + path + " is not a compiled map file: " + check.reason;
+        error = Failure(FailureCode::LmpNotCompiled, check.reason, {{"file", path}});
         return {};
     }
     if (*check.layout == LmpLayout::Unpadded) return repad(bytes);
@@ -138,7 +138,7 @@ LmpLoadResult LoadLmp(std::vector<uint8_t>& data, const std::string& path, LmpLo
             data.swap(*file);
         } else {
             if (data.size() + file->size() - kBoxSize > size_t(INT32_MAX)) {
-                result.error = "ERROR: the building data would outgrow 2 GiB";
+                result.error = FailureCode::LmpOutgrows;
                 return result;
             }
             Box box = ReadBox(data);
@@ -147,7 +147,7 @@ LmpLoadResult LoadLmp(std::vector<uint8_t>& data, const std::string& path, LmpLo
             WriteBox(data, box);
         }
     } catch (const std::bad_alloc&) {
-        result.error = "ERROR: not enough memory for " + path;
+        result.error = Failure(FailureCode::LmpNoMemory, {{"file", path}});
         return result;
     }
     result.box = ReadBox(data);

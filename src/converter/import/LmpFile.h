@@ -10,6 +10,7 @@
 
 #include "converter/import/BuildingData.h"
 #include "converter/output/ProducedFile.h"
+#include "kiwi/core/Failure.h"
 
 namespace building_data {
 
@@ -19,7 +20,7 @@ enum class LmpLayout { Padded, Unpadded };
 
 struct LmpCheck {
     std::optional<LmpLayout> layout; // nothing: the file is not compiled building data
-    std::string reason;              // why not
+    Failure reason;                  // why not
     size_t records = 0;
 };
 
@@ -29,13 +30,13 @@ LmpCheck CheckLmp(std::span<const uint8_t> bytes);
 
 // The file's bytes in the padded layout; nothing (and error set) when the file cannot be read or fails
 // the check.
-std::optional<std::vector<uint8_t>> ReadLmp(const std::string& path, std::string& error);
+std::optional<std::vector<uint8_t>> ReadLmp(const std::string& path, Failure& error);
 
 enum class LmpLoadMode { Replace, Append };
 
 struct LmpLoadResult {
     bool ok = false;
-    std::string error;
+    Failure error;
     size_t fileSize = 0;
     size_t recordsAdded = 0;
     Box box; // the buffer's box afterwards

@@ -79,9 +79,7 @@ JobStatus MpImportJob::Run(const std::atomic<bool>& stop) {
     else
         runCompiled();
     outcome_.data = std::move(request_.data);
-    return outcome_.stopped         ? JobStatus::Stopped
-           : outcome_.error.empty() ? JobStatus::Done
-                                    : JobStatus::Failed;
+    return outcome_.stopped ? JobStatus::Stopped : !outcome_.error ? JobStatus::Done : JobStatus::Failed;
 }
 
 void MpImportJob::runPolish(const std::atomic<bool>& stop) {

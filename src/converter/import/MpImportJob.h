@@ -40,7 +40,7 @@ struct ImportOutcome {
     bool boxChanged = false;
     bool anyRecords = false; // some file of this import gave records: Save and the check boxes come on
     bool stopped = false;
-    std::string error; // shown in a message box when not empty
+    Failure error; // shown in a message box when there is one
     std::vector<ImportCounters> files;
 };
 

@@ -30,7 +30,7 @@ constexpr int64_t kStopCheckLines = 4096;
 struct SizeLimitReached {};
 // A read error of the file.
 struct ReadFailure {
-    std::string message;
+    Failure why;
 };
 struct StopRequested {};
 
@@ -143,6 +143,11 @@ std::string elapsedText(std::chrono::steady_clock::duration elapsed) {
     std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
                   static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
     return text;
+}
+
+// The import's own message for a file that does not fit, already in the user's words.
+Failure outOfMemory(const std::string& name) {
+    return Failure(FailureCode::Told, {{"words", OutOfMemoryMessage(BaseName(name))}});
 }
 
 } // namespace
@@ -430,11 +435,11 @@ MpImporter::FileResult MpImporter::Run(const std::string& name, bool fresh,
         // Used size is the buffer's size; the box goes over its first 16 bytes.
         building_data::WriteBox(data_, box_);
     } catch (const SizeLimitReached&) {
-        return EndFile({Outcome::Failed, {}, OutOfMemoryMessage(BaseName(name))});
+        return EndFile({Outcome::Failed, {}, outOfMemory(name)});
     } catch (const std::bad_alloc&) {
-        return EndFile({Outcome::Failed, {}, OutOfMemoryMessage(BaseName(name))});
+        return EndFile({Outcome::Failed, {}, outOfMemory(name)});
     } catch (const ReadFailure& failure) {
-        return EndFile({Outcome::Failed, {}, failure.message});
+        return EndFile({Outcome::Failed, {}, failure.why});
     } catch (const StopRequested&) {
         return EndFile({Outcome::Stopped, {}, {}});
     }
@@ -466,9 +471,8 @@ MpImporter::FileResult MpImporter::ImportText(std::string_view text, const std::
 MpImporter::FileResult MpImporter::ImportFile(const std::string& path, bool fresh) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        const std::string reason = std::strerror(errno);
-        FileResult result =
-            Run(path, fresh, [&] { throw ReadFailure{"ERROR: cannot read " + path + ": " + reason}; });
+        const Failure why(FailureCode::ImportReadFailed, Failure::System(errno), {{"file", path}});
+        FileResult result = Run(path, fresh, [&] { throw ReadFailure{why}; });
         return result;
     }
     std::fseek(file.get(), 0, SEEK_END);
@@ -494,7 +498,8 @@ MpImporter::FileResult MpImporter::ImportFile(const std::string& path, bool fres
             }
             const size_t got = std::fread(buffer.data() + kept, 1, buffer.size() - kept, file.get());
             if (got == 0 && std::ferror(file.get()))
-                throw ReadFailure{"ERROR: cannot read " + path + ": " + std::strerror(errno)};
+                throw ReadFailure{
+                    Failure(FailureCode::ImportReadFailed, Failure::System(errno), {{"file", path}})};
             const bool atEnd = got == 0;
             done += int64_t(got);
             size_t size = kept + got;

@@ -14,6 +14,7 @@
 
 #include "converter/import/BuildingData.h"
 #include "converter/import/HouseNumberThinning.h"
+#include "kiwi/core/Failure.h"
 
 namespace mp_import {
 
@@ -57,7 +58,7 @@ public:
     struct FileResult {
         Outcome outcome = Outcome::Done;
         ImportCounters counters;
-        std::string message; // why a file failed
+        Failure message; // why a file failed
     };
 
     MpImporter(std::vector<uint8_t>& data, ImportSettings settings);

@@ -56,7 +56,7 @@ int CompletionRun::split(ConversionProgress& progress, const std::atomic<bool>& 
     int64_t done = 0;
     for (int n = 1; n <= volumes; ++n) {
         const std::string path = folder + "/" + VolumeName(n);
-        if (const std::string why = guard_.RefusalFor(path); !why.empty()) throw EFCreateError(why);
+        if (const Failure why = guard_.RefusalFor(path)) throw EFCreateError(why);
         parts.push_back(std::make_unique<ProducedFile>(path, opener_));
         const int64_t end = std::min(size, done + options_.volumeBytes);
         TLN_Stream& out = parts.back()->Stream();
@@ -70,7 +70,8 @@ int CompletionRun::split(ConversionProgress& progress, const std::atomic<bool>& 
         }
         // Written out now, so that a full disk shows before any volume replaces anything.
         parts.back()->Flush();
-        if (out.Size() != end - done) throw EWriteError("ERROR: cannot write " + path + ": short volume");
+        if (out.Size() != end - done)
+            throw EWriteError(Failure(FailureCode::OutputShortVolume, {{"file", path}}));
         done = end;
     }
     // Every volume is complete: only now do they replace the unsplit file and any earlier volumes.
@@ -81,7 +82,8 @@ int CompletionRun::split(ConversionProgress& progress, const std::atomic<bool>& 
             ::unlink(stale.c_str());
     input.reset();
     if (::unlink(options_.outputPath.c_str()) != 0)
-        throw EWriteError("ERROR: cannot remove " + options_.outputPath + ": " + std::strerror(errno));
+        throw EWriteError(Failure(FailureCode::OutputRemoveFailed, Failure::System(errno),
+                                  {{"file", options_.outputPath}}));
     progress.AddLog("ALLDATA.KWI split into " + std::to_string(volumes) + " volume(s)");
     return volumes;
 }
@@ -89,10 +91,9 @@ int CompletionRun::split(ConversionProgress& progress, const std::atomic<bool>& 
 void CompletionRun::writeFileCon(ConversionProgress& progress, int volumes) {
     const std::string source = FindBesideSource(options_.sourcePath, "FILECON.MNG");
     if (source.empty())
-        return passOver(progress, {"FILECON.MNG not written: there is none beside the source map",
-                                   "FILECON.MNG не создан: рядом с исходной картой его нет"});
+        return passOver(progress, Failure(FailureCode::NoneBesideSource, {{"file", "FILECON.MNG"}}));
     TLN_FileConManager table(source);
-    if (!table.IsValid()) throw EConvertError("FILECON.MNG of the source map is not valid");
+    if (!table.IsValid()) throw EConvertError(Failure(FailureCode::FileConInvalid));
     // The table lists the files this run wrote, at the place of the first old "ALLDATA.KWI" record: the
     // volumes, or without a split the one new map (the source's records would name files of other sizes,
     // or volumes that are not there).
@@ -112,7 +113,7 @@ void CompletionRun::writeFileCon(ConversionProgress& progress, int volumes) {
     for (size_t k = 0; k < files.size(); ++k) {
         const int64_t size = fileSize(folder + "/" + files[k]);
         if (size < 0 || size > 0xFFFFFFFFll)
-            throw EConvertError(files[k] + " cannot be listed in FILECON.MNG");
+            throw EConvertError(Failure(FailureCode::FileConCannotList, {{"file", files[k]}}));
         table.Insert(first + int(k), {uint8_t(16 * k), "ALLDATA.KWI", files[k], uint32_t(size)});
     }
     const QByteArray bytes = table.Serialize();
@@ -124,10 +125,9 @@ void CompletionRun::writeFileCon(ConversionProgress& progress, int volumes) {
 void CompletionRun::writeRegion(ConversionProgress& progress, const std::atomic<bool>& stop) {
     const std::string source = FindBesideSource(options_.sourcePath, "REGION.KWI");
     if (source.empty())
-        return passOver(progress, {"REGION.KWI not written: there is none beside the source map",
-                                   "REGION.KWI не создан: рядом с исходной картой его нет"});
+        return passOver(progress, Failure(FailureCode::NoneBesideSource, {{"file", "REGION.KWI"}}));
     const TLN_RegionManager regions(source);
-    if (!regions.IsValid()) throw EConvertError("REGION.KWI of the source map is not valid region data");
+    if (!regions.IsValid()) throw EConvertError(Failure(FailureCode::RegionInvalid));
     {
         ProducedFile file(FolderOf(options_.outputPath) + "/REGION.KWI", opener_);
         // A region whose frame the source does not hold whole is kept without it, and the user hears so.
@@ -135,10 +135,7 @@ void CompletionRun::writeRegion(ConversionProgress& progress, const std::atomic<
             regions, options_.regions, file.Stream(),
             [&](int percent) { progress.SetProgress1(percent, 100); }, stop,
             [&](const ERegionDataShort& why) {
-                passOver(progress,
-                         {std::string("REGION.KWI: ") + why.what() + "; the region is kept without it",
-                          "В новом REGION.KWI регион оставлен без данных планирования маршрута: " +
-                              why.Russian()});
+                passOver(progress, Failure(FailureCode::RegionKeptWithoutFrame, why.Reason()));
             });
         file.Stream().SetSize(AlignUp32(size));
         file.Commit();
@@ -165,12 +162,7 @@ void CompletionRun::writeVoice(ConversionProgress& progress, const std::atomic<b
     // new map as it is.
     if (options_.voiceSize <= 0) {
         const bool beside = !FindBesideSource(options_.sourcePath, "VOICEDAT.KWI").empty();
-        return passOver(
-            progress,
-            {std::string("STDVCE.KWI not written: ALLDATA.KWI of the source map holds no voice data") +
-                 (beside ? "; it lies in VOICEDAT.KWI beside the map" : ""),
-             std::string("STDVCE.KWI не создан: в ALLDATA.KWI исходной карты нет голосовых данных") +
-                 (beside ? ": они лежат рядом с картой, в VOICEDAT.KWI" : "")});
+        return passOver(progress, beside ? FailureCode::VoiceInVoiceDat : FailureCode::NoVoiceInAllData);
     }
     const auto source = OpenKiwiFile(options_.sourcePath);
     ProducedFile file(FolderOf(options_.outputPath) + "/STDVCE.KWI", opener_);
@@ -189,7 +181,7 @@ void CompletionRun::writeVoice(ConversionProgress& progress, const std::atomic<b
 }
 
 void CompletionRun::passOver(ConversionProgress& progress, const PassedOverNote& note) {
-    progress.AddLog("WARNING: " + note.english);
+    progress.AddLog("WARNING: " + note.why.English());
     notes_.push_back(note);
 }
 
@@ -205,19 +197,17 @@ void CompletionRun::writeReadMe() {
 ConversionResult CompletionRun::Execute(ConversionProgress& progress, const std::atomic<bool>& stop) {
     ConversionResult result;
     guard_.ProtectFile(options_.sourcePath);
-    auto refuse = [&](const std::string& why) {
-        progress.AddLog("ERROR: " + why);
-        result.status = ConversionStatus::Refused;
-        result.message = why;
+    auto refuse = [&](const Failure& why) {
+        result.SetFailure(ConversionStatus::Refused, why);
+        progress.AddLog("ERROR: " + result.message);
         return result;
     };
-    if (const std::string why = guard_.RefusalFor(options_.outputPath); !why.empty()) return refuse(why);
+    if (const Failure why = guard_.RefusalFor(options_.outputPath)) return refuse(why);
     if (options_.split) {
         const int64_t size = fileSize(options_.outputPath);
-        if (size < 0) return refuse("\"" + options_.outputPath + "\" does not exist");
+        if (size < 0) return refuse(Failure(FailureCode::OutputMissing, {{"file", options_.outputPath}}));
         if (size > kMaxVolumes * options_.volumeBytes)
-            return refuse("The new map of " + std::to_string(size) + " bytes needs more than " +
-                          std::to_string(kMaxVolumes) + " volumes; volume files are numbered 1 to 9 only");
+            return refuse(Failure(FailureCode::TooManyVolumes, {{"size", size}, {"volumes", kMaxVolumes}}));
     }
     try {
         const int volumes = options_.split ? split(progress, stop) : 0;
@@ -232,12 +222,10 @@ ConversionResult CompletionRun::Execute(ConversionProgress& progress, const std:
         result.status = ConversionStatus::Done;
         result.notes = notes_;
     } catch (const ConversionStopped&) {
-        result.status = ConversionStatus::Stopped;
-        result.message = "Stopped";
+        result.SetFailure(ConversionStatus::Stopped, FailureCode::Stopped);
     } catch (const std::exception& e) {
-        progress.AddLog(std::string("ERROR: ") + e.what());
-        result.status = ConversionStatus::Failed;
-        result.message = e.what();
+        result.SetFailure(ConversionStatus::Failed, FailureOf(e, options_.outputPath));
+        progress.AddLog("ERROR: " + result.message);
     }
     return result;
 }

@@ -18,6 +18,7 @@
 #include "converter/job/PassedOverNote.h"
 #include "converter/levels/ParcelWriter.h"
 #include "converter/source/ConversionOptions.h"
+#include "kiwi/core/KiwiErrors.h"
 #include "kiwi/map/KiwiMap.h"
 
 namespace rewrite {
@@ -85,9 +86,9 @@ struct ConversionContext {
     PassedOverNotes passedOver;
     void passOver(const PassedOverNote& note) {
         if (note.failed)
-            progress.AddLog("ERROR: " + note.english);
+            progress.AddLog("ERROR: " + note.why.English());
         else
-            warn(note.english);
+            warn(note.why.English());
         passedOver.push_back(note);
     }
     // The detail line of a block (only with the log box on): "Level:L BlockSet:S Block:B text", the text
@@ -124,9 +125,7 @@ struct ConversionContext {
     int64_t outputBudget = 0;
     void checkOutputBudget(int64_t end) const {
         if (outputBudget > 0 && end > outputBudget)
-            throw std::runtime_error("The new map would grow past " + std::to_string(outputBudget / 1024) +
-                                     " kb, several times the source: its records name the same data over "
-                                     "and over");
+            throw EConvertError(Failure(FailureCode::OutputBudget, {{"kb", outputBudget / 1024}}));
     }
     // The size of a source stream, asked of the system once while frames and information of one file
     // follow one another (they mostly do).

@@ -3,6 +3,8 @@
 
 #include <exception>
 
+#include "kiwi/core/KiwiErrors.h"
+
 ConversionJob::ConversionJob(std::unique_ptr<ConversionRun> run)
     : ConversionJob([shared = std::shared_ptr<ConversionRun>(std::move(run))](ConversionProgress& progress,
                                                                               const std::atomic<bool>& stop) {
@@ -25,13 +27,11 @@ JobStatus ConversionJob::Run(const std::atomic<bool>& stop) {
     try {
         result_ = work_(progress_, stop);
     } catch (const std::exception& e) {
-        progress_.AddLog(std::string("ERROR: ") + e.what());
-        result_.status = ConversionStatus::Failed;
-        result_.message = e.what();
+        result_.SetFailure(ConversionStatus::Failed, FailureOf(e));
+        progress_.AddLog("ERROR: " + result_.message);
     } catch (...) {
-        progress_.AddLog("ERROR: unknown failure");
-        result_.status = ConversionStatus::Failed;
-        result_.message = "unknown failure";
+        result_.SetFailure(ConversionStatus::Failed, FailureCode::UnknownFailure);
+        progress_.AddLog("ERROR: " + result_.message);
     }
     switch (result_.status) {
     case ConversionStatus::Done:

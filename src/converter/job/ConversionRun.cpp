@@ -66,9 +66,7 @@ void dropExtraLevel(ConversionContext& c, const rewrite::ExtraLevelImports& extr
     if (extra.managementFull)
         c.passOver(ExtraLevelNoRoomNote(managementSize));
     else
-        c.passOver(
-            {"the extra level was not created: no imported building data falls in it",
-             "Дополнительный уровень (25 м) не создан: ни одно загруженное здание не попадает в него"});
+        c.passOver(FailureCode::ExtraLevelNoImports);
 }
 
 // The main map stage: header, management data, parcel management information and frames of every level.
@@ -187,10 +185,9 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines,
     // A map without a single parcel is no map: the source's records name no frame it holds (or the
     // filters kept none), and the warnings say which.
     if (c.dataCursor == framesStart)
-        throw EConvertError(
-            "No parcel of the source could be converted" +
-            (c.warnings > 0 ? " (see the " + std::to_string(c.warnings) + " warnings)" : std::string()) +
-            ": the new map would hold none");
+        throw EConvertError(c.warnings > 0 ? Failure(FailureCode::NoParcelConvertedWarned,
+                                                     {{"warnings", int64_t(c.warnings)}})
+                                           : Failure(FailureCode::NoParcelConverted));
     c.dataCursor = AlignUp32(c.dataCursor);
     if (extraLevel) {
         rewrite::WriteExtraLevelFrames(c, extra, extraInformation);
@@ -208,37 +205,34 @@ std::string ElapsedText(int64_t seconds) {
     return text;
 }
 
-std::string UnsupportedOption(const ConversionOptions& o, bool haveBuildings) {
+Failure UnsupportedOption(const ConversionOptions& o, bool haveBuildings) {
     if ((o.buildings || o.address || o.addOneWayArrows) && !haveBuildings)
-        return "buildings, house numbers and one-way arrows need building data";
-    if (o.trim && o.trimMode == 0 && !haveBuildings)
-        return "trimming to the imported data needs building data";
+        return FailureCode::ImportsNeedBuildingData;
+    if (o.trim && o.trimMode == 0 && !haveBuildings) return FailureCode::TrimNeedsBuildingData;
     return {};
 }
 
-std::string UnsupportedOption(const ConversionOptions& o, TLN_KiwiMap& map,
-                              const std::vector<uint8_t>* buildingData) {
-    if (std::string why = UnsupportedOption(o, buildingData != nullptr); !why.empty()) return why;
+Failure UnsupportedOption(const ConversionOptions& o, TLN_KiwiMap& map,
+                          const std::vector<uint8_t>* buildingData) {
+    if (Failure why = UnsupportedOption(o, buildingData != nullptr)) return why;
     if (o.addExtraLevel) {
-        if (const std::string why = ExtraLevelRefusal(map); !why.empty())
-            return "the extra level cannot be added: " + why;
+        if (const Failure why = ExtraLevelRefusal(map)) return Failure(FailureCode::ExtraLevelRefused, why);
         // Its parcels come only from the imported records: without any, the level would stay empty and
         // block a real one later.
         if (!buildingData || buildingData->size() <= building_data::kBoxSize)
-            return "the extra level needs building data";
+            return FailureCode::ExtraLevelNeedsBuildingData;
     }
     // The classes go into the parcels of level code 0 only, and only into a class the level has.
     for (uint8_t level = 0; level < map.LevelCount(); ++level) {
         const TLN_Level_Management_Record& record = *map.Level(level);
         if (record.LevelCode != 0) continue;
-        const auto beyond = [&](const char* name, int value, int count, const char* kind) {
-            return std::string(name) + " Display Class " + std::to_string(value) + " is beyond the " + kind +
-                   " classes of level " + std::to_string(level) + " (it has " + std::to_string(count) + ")";
+        const auto beyond = [&](FailureCode code, int value, int count) {
+            return Failure(code, {{"class", value}, {"level", level}, {"count", count}});
         };
         if (o.buildings && o.buildingsClass >= record.BackgroundClassCount)
-            return beyond("Buildings", o.buildingsClass, record.BackgroundClassCount, "background");
+            return beyond(FailureCode::BuildingsClassBeyond, o.buildingsClass, record.BackgroundClassCount);
         if (o.address && o.numberingClass >= record.NameClassCount)
-            return beyond("Numbering", o.numberingClass, record.NameClassCount, "name");
+            return beyond(FailureCode::NumberingClassBeyond, o.numberingClass, record.NameClassCount);
     }
     const building_data::Box box =
         buildingData ? building_data::ReadBox(*buildingData) : building_data::Box{};
@@ -267,33 +261,32 @@ struct OpenedSource {
     std::optional<SourceCmpList> cmpList;
 };
 
-// Checks the options, opens the source map and guards its files; the reason the run cannot start, or "".
-std::string openSource(const std::string& sourcePath, const ConversionOptions& options,
-                       const std::vector<uint8_t>* buildingData, const SourceFileOpener& opener,
-                       OpenedSource& source) {
-    if (const auto problem = options.Validate()) return *problem;
-    if (const std::string unsupported = UnsupportedOption(options, buildingData != nullptr);
-        !unsupported.empty())
-        return "Refused: " + unsupported;
+// Checks the options, opens the source map and guards its files; the reason the run cannot start, or none.
+Failure openSource(const std::string& sourcePath, const ConversionOptions& options,
+                   const std::vector<uint8_t>* buildingData, const SourceFileOpener& opener,
+                   OpenedSource& source) {
+    if (Failure problem = options.Validate()) return problem;
+    if (const Failure unsupported = UnsupportedOption(options, buildingData != nullptr))
+        return Failure(FailureCode::Refused, unsupported);
     try {
         source.map = std::make_unique<TLN_KiwiMap>(sourcePath, opener);
     } catch (const std::exception& e) {
-        return e.what();
+        return FailureOf(e, sourcePath);
     }
     TLN_KiwiMap& map = *source.map;
     if (!map.IsValid() || !map.LevelsLoaded() || map.LevelCount() == 0)
-        return "\"" + sourcePath + "\" holds no main map";
-    if (const std::string unsupported = UnsupportedOption(options, map, buildingData); !unsupported.empty())
-        return "Refused: " + unsupported;
-    if (const std::string damaged = ManagementTableRefusal(map); !damaged.empty())
-        return "Refused: the source's main map management data is damaged: " + damaged;
+        return Failure(FailureCode::NoMainMap, {{"file", sourcePath}});
+    if (const Failure unsupported = UnsupportedOption(options, map, buildingData))
+        return Failure(FailureCode::Refused, unsupported);
+    if (const Failure damaged = ManagementTableRefusal(map))
+        return Failure(FailureCode::Refused, Failure(FailureCode::SourceDamaged, damaged));
 
     source.guard.ProtectFile(sourcePath);
     source.guard.ProtectFile(map.GetAllDataStream()->FileName());
     source.guard.ProtectFile(map.PartStream()->FileName());
     source.cmpList = FindSourceCmpList(sourcePath);
     if (source.cmpList) source.guard.ProtectFile(source.cmpList->path);
-    if (const std::string why = source.guard.RefusalFor(options.outputPath); !why.empty()) return why;
+    if (Failure why = source.guard.RefusalFor(options.outputPath)) return why;
     return source.guard.RefusalFor(FolderOf(options.outputPath) + "/Log.txt");
 }
 
@@ -379,10 +372,7 @@ void logSummary(ConversionContext& c, bool numberingBusy, int64_t seconds, int64
     if (numberingBusy) {
         const std::string k = std::to_string(c.options.numberingClass);
         c.progress.AddLog("WARNING: Numbering Display Class " + k + " is already BUSY in old map !!!");
-        c.passedOver.push_back({"house numbers were left out of the parcels whose Numbering Display Class " +
-                                    k + " is already busy in the old map",
-                                "Номера домов не добавлены в участки, где класс отображения " + k +
-                                    " уже занят в исходной карте: выберите другой класс для номеров"});
+        c.passedOver.push_back(Failure(FailureCode::HouseNumbersLeftOut, {{"class", k}}));
     }
     c.progress.AddLog("");
     c.progress.AddLog(std::string("Target platform: ") + TargetName(c.options.target));
@@ -390,7 +380,7 @@ void logSummary(ConversionContext& c, bool numberingBusy, int64_t seconds, int64
     c.progress.AddLog("Route Guidance Size = " + std::to_string(c.routeGuidanceTotal / 1024) + " kb");
     c.progress.AddLog("Output File Size = " + std::to_string(size / 1024) + " kb");
     for (const PassedOverNote& note : c.passedOver)
-        c.progress.AddLog(std::string(note.failed ? "Failed: " : "Not done: ") + note.english);
+        c.progress.AddLog(std::string(note.failed ? "Failed: " : "Not done: ") + note.why.English());
 }
 
 // Commits the new map and the new CMP list beside it, or removes a list the source no longer has; returns
@@ -415,30 +405,28 @@ ConversionRun::ConversionRun(std::string sourcePath, ConversionOptions options)
 
 ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std::atomic<bool>& stop) {
     ConversionResult result;
-    auto refuse = [&](const std::string& why) {
-        progress.AddLog("ERROR: " + why);
-        result.status = ConversionStatus::Refused;
-        result.message = why;
+    auto refuse = [&](const Failure& why) {
+        result.SetFailure(ConversionStatus::Refused, why);
+        progress.AddLog("ERROR: " + result.message);
         return result;
     };
     OpenedSource source;
-    if (const std::string why = openSource(sourcePath_, options_, buildingData_.get(), sourceOpener_, source);
-        !why.empty())
+    if (const Failure why = openSource(sourcePath_, options_, buildingData_.get(), sourceOpener_, source))
         return refuse(why);
     TLN_KiwiMap& map = *source.map;
     const std::string outputFolder = FolderOf(options_.outputPath);
 
     progress.AddLog("Creating New Map started...");
     NameConversion names(options_, dictionary_);
-    if (const auto problem = names.Prepare(progress)) return refuse(*problem);
+    if (const Failure problem = names.Prepare(progress)) return refuse(problem);
     const auto started = std::chrono::steady_clock::now();
     const RoomWarnings room = warnAboutRoom(freeSpace_, options_, map, buildingData_.get(), progress);
     std::unique_ptr<ProducedFile> output;
     try {
         output = std::make_unique<ProducedFile>(options_.outputPath, opener_);
     } catch (const std::exception& e) {
-        progress.AddLog(std::string("ERROR: ") + e.what());
-        result.message = e.what();
+        result.SetFailure(ConversionStatus::Failed, FailureOf(e, options_.outputPath));
+        progress.AddLog("ERROR: " + result.message);
         return result;
     }
     // From here every line also goes to "Log.txt"; memory keeps only the window's tail.
@@ -473,12 +461,11 @@ ConversionResult ConversionRun::Execute(ConversionProgress& progress, const std:
         result.status = ConversionStatus::Done;
         result.outputSize = size;
     } catch (const ConversionStopped&) {
-        result.status = ConversionStatus::Stopped;
-        result.message = "Stopped";
+        result.SetFailure(ConversionStatus::Stopped, FailureCode::Stopped);
     } catch (const std::exception& e) {
-        progress.AddLog(std::string("ERROR: ") + e.what());
-        result.status = ConversionStatus::Failed;
-        result.message = e.what();
+        // A failure of no known class comes from below the run: mostly a read of the source's data.
+        result.SetFailure(ConversionStatus::Failed, FailureOf(e, sourcePath_));
+        progress.AddLog("ERROR: " + result.message);
     }
     output.reset();
     names.Finish(outputFolder, progress);

@@ -16,6 +16,7 @@
 #include "converter/names/LatRusDictionary.h"
 #include "converter/output/ProducedFile.h"
 #include "converter/source/ConversionOptions.h"
+#include "kiwi/core/Failure.h"
 
 class TLN_KiwiMap;
 
@@ -23,7 +24,8 @@ enum class ConversionStatus { Done, Stopped, Failed, Refused };
 
 struct ConversionResult {
     ConversionStatus status = ConversionStatus::Failed;
-    // Why the run did not finish (empty when it did).
+    // Why the run did not finish (none when it did), and its English text as the log keeps it.
+    Failure failure;
     std::string message;
     // What a finished run left undone that the user asked for, each with why.
     PassedOverNotes notes;
@@ -36,6 +38,12 @@ struct ConversionResult {
     int64_t voiceSize = 0;
     // The CMP list written beside the new map, or "".
     std::string newCmpList;
+
+    void SetFailure(ConversionStatus ended, const Failure& why) {
+        status = ended;
+        failure = why;
+        message = why.English();
+    }
 };
 
 // Free bytes an ordinary user may still write in a folder, or -1 when the system cannot say.
@@ -86,12 +94,12 @@ private:
 // A duration as the log shows it, "H:MM:SS".
 std::string ElapsedText(int64_t seconds);
 
-// The reason the options ask for something this run cannot do yet, or "" (haveBuildings: building data
+// The reason the options ask for something this run cannot do yet, or none (haveBuildings: building data
 // was given).
-std::string UnsupportedOption(const ConversionOptions& options, bool haveBuildings = false);
+Failure UnsupportedOption(const ConversionOptions& options, bool haveBuildings = false);
 // The check every run makes before it writes anything, and the wizard's refusals with it: the above, and
 // what the source map cannot take from the options: the extra level on a map whose last level is not of
 // level code 0 or without building data to fill it, a buildings or numbering class beyond the classes of
 // a level that receives them, a trim rectangle that covers nothing of the map. buildingData may be null.
-std::string UnsupportedOption(const ConversionOptions& options, TLN_KiwiMap& map,
-                              const std::vector<uint8_t>* buildingData);
+Failure UnsupportedOption(const ConversionOptions& options, TLN_KiwiMap& map,
+                          const std::vector<uint8_t>* buildingData);

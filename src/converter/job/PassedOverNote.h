@@ -1,15 +1,18 @@
 // What a finished run or its finishing tasks left undone that the user asked for, with why: said in the log
-// and the headless summary in English, and in the wizard's report in Russian.
+// and the headless summary in English, and in the wizard's report in Russian, from the same failure.
 #pragma once
 
-#include <string>
 #include <vector>
 
+#include "kiwi/core/Failure.h"
+
 struct PassedOverNote {
-    // The log's words (after "WARNING: " or "ERROR: ").
-    std::string english;
-    // The wizard's words, UTF-8.
-    std::string russian;
+    // No note: nothing was left undone.
+    PassedOverNote() = default;
+    PassedOverNote(Failure reason, bool taskFailed = false) : why(std::move(reason)), failed(taskFailed) {}
+    PassedOverNote(FailureCode code) : why(code) {}
+
+    Failure why;
     // The task was tried and failed (the run's exit says so), rather than passed over.
     bool failed = false;
 };

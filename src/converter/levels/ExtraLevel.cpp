@@ -44,39 +44,35 @@ Shape shapeOf(TLN_KiwiMap& map) {
 
 } // namespace
 
-std::string ExtraLevelRefusal(TLN_KiwiMap& map) {
+Failure ExtraLevelRefusal(TLN_KiwiMap& map) {
     const Shape s = shapeOf(map);
-    if (map.LevelCount() == 0 || map.LevelCount() != s.levels)
-        return "the levels of the source are not all readable";
-    if (s.levelRecord < kMinimumLevelRecord) return "level records are shorter than 40 bytes";
+    if (map.LevelCount() == 0 || map.LevelCount() != s.levels) return FailureCode::LevelsNotAllReadable;
+    if (s.levelRecord < kMinimumLevelRecord) return FailureCode::LevelRecordsShort;
     for (uint8_t level = 0; level < map.LevelCount(); ++level)
-        if (map.Level(level)->LevelCode == kExtraLevelCode) return "the map already has an extra level";
-    if (s.blockSetRecord < kMinimumBlockSetRecord) return "block set records are shorter than 10 bytes";
-    if (s.newBlockSets < 1 || s.newBlockSets > 256) return "the last level has more than 256 block sets";
+        if (map.Level(level)->LevelCode == kExtraLevelCode) return FailureCode::ExtraLevelPresent;
+    if (s.blockSetRecord < kMinimumBlockSetRecord) return FailureCode::BlockSetRecordsShort;
+    if (s.newBlockSets < 1 || s.newBlockSets > 256) return FailureCode::TooManyLastLevelBlockSets;
     const auto& last = *map.Level(uint8_t(map.LevelCount() - 1));
-    if (last.Blocks.X * 4 > 256 || last.Blocks.Y * 4 > 256)
-        return "the last level has more than 64 blocks a side in a block set";
-    if (s.blockSets + s.newBlockSets > 0xFFFF) return "too many block sets";
+    if (last.Blocks.X * 4 > 256 || last.Blocks.Y * 4 > 256) return FailureCode::TooManyLastLevelBlocks;
+    if (s.blockSets + s.newBlockSets > 0xFFFF) return FailureCode::TooManyBlockSets;
     // Everything after the level table moves: the block set records by one level record, the block tables
     // by that and the new block set records. That holds only for the usual layout.
     const int64_t sets = kHeader + s.levels * s.levelRecord;
     const int64_t tables = sets + s.blockSets * s.blockSetRecord;
-    if (int64_t(map.GetManagementHeader(0).Size) < tables)
-        return "the management data is shorter than its tables";
+    if (int64_t(map.GetManagementHeader(0).Size) < tables) return FailureCode::ManagementShorterThanTables;
     for (uint8_t level = 0; level < map.LevelCount(); ++level) {
         const auto& record = *map.Level(level);
         const int64_t at = record.BlockSetTablePosition - map.PartBase();
         if (record.BlockSetTablePosition >= 0 && (at < sets || at >= tables))
-            return "a block set table lies outside the block set records";
+            return FailureCode::BlockSetTableOutside;
         for (uint32_t i = 0; i < uint32_t(std::max(0, record.BlockSetCount())); ++i) {
             TLN_BlockSet_Management_Record set;
             if (map.ReadBlockSet(level, i, set) && set.BlockTablePosition - map.PartBase() < tables)
-                return "a block table lies among the block set records";
+                return FailureCode::BlockTableAmongSets;
         }
     }
     // The added level divides the most detailed one, which a disc keeps last with level code 0.
-    if (last.LevelCode != 0)
-        return "the last level has level code " + std::to_string(last.LevelCode) + ", not 0";
+    if (last.LevelCode != 0) return Failure(FailureCode::LastLevelCode, {{"levelCode", last.LevelCode}});
     return {};
 }
 
@@ -84,18 +80,8 @@ namespace {
 
 // The note of an extra level without room for its tables: "was not" after the run, "will not" before it.
 PassedOverNote noRoom(int64_t managementBytes, bool before) {
-    const std::string size = std::to_string(managementBytes);
-    const std::string limit = std::to_string(rewrite::kExtraManagementLimit);
-    return {std::string("the extra level ") + (before ? "will not be" : "was not") +
-                " created: the main map management data (" + size +
-                " bytes) has no room for its block tables "
-                "within " +
-                limit + " bytes",
-            std::string("Дополнительный уровень (25 м) ") + (before ? "не будет создан" : "не создан") +
-                ": в данных управления основной карты (" + size +
-                " байт) нет места для его таблиц блоков, "
-                "предел " +
-                limit + " байт"};
+    return Failure(before ? FailureCode::ExtraLevelWillNotNoRoom : FailureCode::ExtraLevelNotCreatedNoRoom,
+                   {{"size", managementBytes}, {"limit", int64_t(rewrite::kExtraManagementLimit)}});
 }
 
 } // namespace
@@ -105,7 +91,7 @@ PassedOverNote ExtraLevelNoRoomNote(int64_t managementBytes) {
 }
 
 PassedOverNote ExtraLevelRoomShortage(TLN_KiwiMap& map) {
-    if (!ExtraLevelRefusal(map).empty()) return {};
+    if (ExtraLevelRefusal(map)) return {};
     const Shape s = shapeOf(map);
     const auto& last = *map.Level(uint8_t(map.LevelCount() - 1));
     const int64_t size = int64_t(map.GetManagementHeader(0).Size);

@@ -12,7 +12,7 @@
 #include "converter/job/PassedOverNote.h"
 
 // Why the source's management data cannot take the extra level, or "" when it can.
-std::string ExtraLevelRefusal(TLN_KiwiMap& map);
+Failure ExtraLevelRefusal(TLN_KiwiMap& map);
 
 // The note of an extra level left out because management data of managementBytes had no room for its
 // block tables.

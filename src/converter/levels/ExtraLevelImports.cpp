@@ -9,6 +9,7 @@
 #include "converter/rewrite/BlockGeometry.h"
 #include "converter/rewrite/ParcelFilters.h"
 #include "kiwi/core/KiwiConversions.h"
+#include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/MemoryStream.h"
 #include "kiwi/io/TempFileStream.h"
 
@@ -127,7 +128,7 @@ void WriteExtraLevelFrames(ConversionContext& c, ExtraLevelImports& extra, int64
     if (extra.parcels == 0 || !extra.frames) return;
     c.dataCursor = AlignUp32(c.dataCursor);
     if (c.dataCursor + extra.frameBytes > kMaxKiwiOffset + 1)
-        throw std::runtime_error("Output exceeds 32 GiB: a KIWI address cannot reach past it");
+        throw EConvertError(Failure(FailureCode::OutputPast32GiB));
     AssignExtraParcelAddresses(c.out, extra.reservedBlocks, extra.parcelsPerBlock, c.dataCursor,
                                informationStart);
     CopyInChunks(*extra.frames, 0, extra.frameBytes, c.out, c.dataCursor, kFrameCopyChunk,

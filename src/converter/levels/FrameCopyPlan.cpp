@@ -44,7 +44,7 @@ uint16_t FrameCopyPlan::sourceIndex(const std::shared_ptr<TLN_Stream>& stream, i
     while (index < sources_.size() && sources_[index].stream != stream)
         ++index;
     if (index == sources_.size()) {
-        if (index > 0x7FFF) throw EConvertError("A level names more data files than the converter can hold");
+        if (index > 0x7FFF) throw EConvertError(Failure(FailureCode::TooManyDataFiles));
         sources_.push_back({stream, keyBase});
     }
     lastSource_ = uint16_t(index);
@@ -113,7 +113,8 @@ void FrameCopyPlan::copyRun(TLN_Stream& out, const Frame& first, int64_t bytes, 
     }
     if (sources_[first.stream].stream->ReadAt(int64_t(first.source) * 32, into, bytes) != bytes) {
         if (claimed) buffered->Unclaim(at);
-        throw EReadError("File read error!");
+        throw EReadError(
+            Failure(FailureCode::FileReadError, {{"file", sources_[first.stream].stream->FileName()}}));
     }
     if (!claimed) out.WriteAt(at, into, bytes);
 }

@@ -90,7 +90,7 @@ public:
     uint8_t* at(int64_t offset, size_t count) {
         // The reservation sized the image from the same records: nothing is laid out past it.
         if (offset < 0 || size_t(offset) + count > bytes_.size())
-            throw EConvertError("Parcel management information laid out past its reserved size");
+            throw EConvertError(Failure(FailureCode::ParcelInformationPastReserve));
         return bytes_.data() + offset;
     }
     void put(int64_t offset, const void* data, size_t count) { std::memcpy(at(offset, count), data, count); }
@@ -210,7 +210,7 @@ private:
 
 void LevelWriter::ensureRoom(uint32_t size) const {
     if (c_.dataCursor + int64_t(size) > kMaxKiwiOffset + 1)
-        throw EConvertError("Output exceeds 32 GiB: a KIWI address cannot reach past it");
+        throw EConvertError(Failure(FailureCode::OutputPast32GiB));
     c_.checkOutputBudget(c_.dataCursor + int64_t(size));
 }
 
@@ -570,9 +570,8 @@ void LevelWriter::run() {
             // records are walked once.
             TLN_ParcelList list;
             if (!list.Open(c_.map, block.Stream, level_, block.Address, c_.sourceBytes(block.Stream)))
-                throw EReadError("The parcel management information of block " + std::to_string(level_) +
-                                 "/" + std::to_string(s) + "/" + std::to_string(b) +
-                                 " can no longer be read");
+                throw EReadError(Failure(FailureCode::ParcelInformationUnreadable,
+                                         {{"level", level_}, {"blockSet", s}, {"block", b}}));
             WriteAddressAndStoredSize(c_.out, c_.cursor, uint16_t(bytes / 32));
             c_.logDetail(level_, s, b, "Parcel Management Record Addr = " + hex(c_.cursor, 8));
             transferBlock(s, b, block, list, bytes);

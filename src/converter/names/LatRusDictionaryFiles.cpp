@@ -41,9 +41,9 @@ std::vector<std::string_view> splitLines(std::string_view text) {
 
 std::string readWholeFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) throw EFOpenError("Cannot open file \"" + path + "\"");
+    if (!file) throw EFOpenError(Failure(FailureCode::FileOpenRefused, {{"file", path}}));
     std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) throw EFOpenError("Cannot read file \"" + path + "\"");
+    if (file.bad()) throw EFOpenError(Failure(FailureCode::FileReadFailed, {{"file", path}}));
     return bytes;
 }
 

@@ -2,6 +2,7 @@
 #include "converter/names/NameConversion.h"
 
 #include "converter/names/NameParcelWriter.h"
+#include "kiwi/core/KiwiErrors.h"
 
 namespace {
 
@@ -22,27 +23,27 @@ NameConversion::~NameConversion() {
     if (dictionary_ && misses_) dictionary_->SetUnknownNameHandler({});
 }
 
-std::optional<std::string> NameConversion::Prepare(ConversionProgress& progress) {
+Failure NameConversion::Prepare(ConversionProgress& progress) {
     if (options_.utfToAnsi) progress.AddLog("Convert UTF-8 to ISO/ANSI mode in use.");
-    if (!options_.translate) return std::nullopt;
+    if (!options_.translate) return {};
     if (!dictionary_ && !options_.dictionaryPath.empty()) {
         auto loaded = std::make_shared<LatRusDictionary>();
         try {
             if (endsWithNoCase(options_.dictionaryPath, ".lndict")) {
                 const std::string problem = loaded->LoadFromFile(options_.dictionaryPath);
-                if (!problem.empty()) return problem;
+                if (!problem.empty()) return Failure::Words(problem, options_.dictionaryPath);
             } else {
                 loaded->LoadFromTextFile(options_.dictionaryPath);
             }
         } catch (const std::exception& e) {
-            return std::string(e.what());
+            return FailureOf(e, options_.dictionaryPath);
         }
         if (options_.dictionaryAreaCode >= 0) loaded->areaCode = uint32_t(options_.dictionaryAreaCode);
         loaded->foldYo = options_.foldYo;
         loaded->foldUkrainian = options_.foldUkrainian;
         dictionary_ = std::move(loaded);
     }
-    if (!dictionary_) return std::nullopt;
+    if (!dictionary_) return {};
     progress.AddLog("Dictionary for Area (Area Code = " + std::to_string(dictionary_->areaCode & 0xFF) +
                     ") in use.");
     if (options_.logDictErrors) {
@@ -50,7 +51,7 @@ std::optional<std::string> NameConversion::Prepare(ConversionProgress& progress)
         DictionaryMissList* misses = misses_.get();
         dictionary_->SetUnknownNameHandler([misses](std::string_view name) { return misses->Add(name); });
     }
-    return std::nullopt;
+    return {};
 }
 
 std::unique_ptr<ParcelWriter> NameConversion::MakeWriter(TLN_KiwiMap& map, ConversionProgress& progress) {

@@ -25,7 +25,7 @@ public:
 
     // Loads the dictionary the settings name when none was given and logs what is in use; the problem
     // (a dictionary that cannot be read) or nothing.
-    std::optional<std::string> Prepare(ConversionProgress& progress);
+    Failure Prepare(ConversionProgress& progress);
     // The names writer, or null when neither translation nor the UTF-8 conversion is on.
     std::unique_ptr<ParcelWriter> MakeWriter(TLN_KiwiMap& map, ConversionProgress& progress);
     // Saves "LogDictErrors.txt" in folder when misses are collected (also after a stop or a failure).

@@ -106,7 +106,7 @@ int64_t BufferedOutputStream::ReadAt(int64_t position, void* buffer, int64_t cou
 
 void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t count) {
     if (count <= 0) return;
-    if (position < 0) throw EWriteError("Stream write error: negative position");
+    if (position < 0) throw EWriteError(Failure(FailureCode::StreamNegativePosition));
     const auto* in = static_cast<const uint8_t*>(buffer);
     if (count >= budget_) {
         written_ = std::max(written_, position + count);

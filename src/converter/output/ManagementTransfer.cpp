@@ -52,9 +52,7 @@ void copyBlock(ConversionContext& c, TLN_Stream& source, int64_t from, int64_t c
 int64_t insertVoiceFile(ConversionContext& c, const TLN_Management_Header& header, int64_t append) {
     const auto voice = OpenBesideSource(c.map.Path(), header.Name);
     if (!voice) {
-        c.passOver(
-            {header.Name + " not found beside the source map: voice data not inserted",
-             "Голосовые данные не вставлены в карту: файла " + header.Name + " нет рядом с исходной картой"});
+        c.passOver(Failure(FailureCode::VoiceFileMissing, {{"file", header.Name}}));
         return append;
     }
     c.progress.SetProgressLabel("Transferring Voice Data Management");
@@ -116,27 +114,22 @@ int64_t appendDummyManagement21(ConversionContext& c, TLN_Stream& source, int64_
 int64_t insertRegionFile(ConversionContext& c, const TLN_Management_Header& header, int64_t append) {
     const std::string path = FindBesideSource(c.map.Path(), header.Name);
     if (path.empty()) {
-        c.passOver({header.Name + " not found beside the source map: region data not inserted",
-                    "Данные о регионах не вставлены в карту: файла " + header.Name +
-                        " нет рядом с исходной картой"});
+        c.passOver(Failure(FailureCode::RegionFileMissing, {{"file", header.Name}}));
         return append;
     }
     const TLN_RegionManager regions(path);
     // A damaged file fails this task only: the map written so far is kept, its record still names the file.
-    const auto fail = [&](const std::string& english, const std::string& russian) {
-        c.passOver(
-            {header.Name + " cannot be inserted: " + english + "; region data not inserted",
-             "Данные о регионах не вставлены в карту: файл " + header.Name + " повреждён (" + russian + ")",
-             true});
+    const auto fail = [&](const Failure& why) {
+        c.passOver({Failure(FailureCode::RegionInsertFailed, why, {{"file", header.Name}}), true});
         return append;
     };
-    if (!regions.IsValid()) return fail("it is not valid region data", "это не данные о регионах");
+    if (!regions.IsValid()) return fail(Failure(FailureCode::RegionNotValidData));
     c.progress.SetProgressLabel("Transferring Region Data Management");
     int64_t n = 0;
     try {
         n = AlignUp32(WriteRegionData(c, regions, append));
     } catch (const ERegionDataShort& e) {
-        return fail(e.what(), e.Russian());
+        return fail(e.Reason());
     }
     TLN_Stream& source = *c.map.GetAllDataStream();
     c.out.Seek(kHeaderTable + kHeaderRecord * kRegionHeader);

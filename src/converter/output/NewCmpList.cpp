@@ -19,7 +19,7 @@ std::optional<SourceCmpList> FindSourceCmpList(const std::string& sourcePath) {
 void RemoveStaleCmpList(const std::string& outputFolder, const SourceGuard& guard,
                         ConversionProgress& progress) {
     const std::string stale = FindInFolder(outputFolder, "05.CMP");
-    if (stale.empty() || !guard.RefusalFor(stale).empty()) return;
+    if (stale.empty() || guard.RefusalFor(stale)) return;
     if (::unlink(stale.c_str()) == 0)
         progress.AddLog("An earlier 05.CMP removed from the output folder: the new map is not compressed.");
 }
@@ -39,7 +39,7 @@ std::unique_ptr<ProducedFile> PrepareNewCmpList(const SourceCmpList& list, const
     std::vector<uint8_t> bytes(static_cast<size_t>(stream->Size()));
     stream->ReadExactAt(0, bytes.data(), int64_t(bytes.size()));
     if (list.entryPosition + 6 > int64_t(bytes.size()))
-        throw EReadError("The CMP list " + name + " is cut short");
+        throw EReadError(Failure(FailureCode::CmpListCutShort, {{"file", name}}));
     // Table position 0 and compression type 0: the file is not compressed.
     std::fill_n(bytes.begin() + list.entryPosition, 6, uint8_t(0));
     // A list found above the source's folder belongs above the new map's folder too: the user moves it.

@@ -23,7 +23,7 @@ void putBE(TLN_Stream& out, uint64_t value, int bytes) {
 
 uint32_t addressOf(int64_t offset) {
     if (offset > kMaxKiwiOffset)
-        throw EConvertError("Output exceeds 32 GiB: offset " + std::to_string(offset));
+        throw EConvertError(Failure(FailureCode::OutputOffsetPast32GiB, {{"offset", offset}}));
     return OffsetToKiwiAddress(offset);
 }
 

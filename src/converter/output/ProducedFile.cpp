@@ -43,17 +43,17 @@ void SourceGuard::ProtectFolder(const std::string& path) {
     if (const auto id = FileIdentityOf(path)) folders_.push_back(*id);
 }
 
-std::string SourceGuard::RefusalFor(const std::string& path) const {
+Failure SourceGuard::RefusalFor(const std::string& path) const {
     const auto file = FileIdentityOf(path);
     for (const FileIdentity& f : files_)
-        if (file && *file == f) return "\"" + path + "\" is a file of the source map";
+        if (file && *file == f) return Failure(FailureCode::OutputIsSourceFile, {{"file", path}});
     const auto folder = FileIdentityOf(FolderOf(path));
-    if (!folder) return "The folder of \"" + path + "\" does not exist";
+    if (!folder) return Failure(FailureCode::OutputFolderMissing, {{"file", path}});
     struct stat info {};
     if (::stat(FolderOf(path).c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return "The folder of \"" + path + "\" is not a folder";
+        return Failure(FailureCode::OutputFolderNotFolder, {{"file", path}});
     for (const FileIdentity& f : folders_)
-        if (*folder == f) return "\"" + path + "\" lies in a folder of the source map";
+        if (*folder == f) return Failure(FailureCode::OutputInSourceFolder, {{"file", path}});
     return {};
 }
 
@@ -64,7 +64,7 @@ std::unique_ptr<TLN_Stream> OpenHandleOutput(const std::string& path) {
 ProducedFile::ProducedFile(std::string finalPath, const OutputOpener& opener)
     : finalPath_(std::move(finalPath)), temporaryPath_(finalPath_ + ".part") {
     std::unique_ptr<TLN_Stream> file = opener ? opener(temporaryPath_) : OpenHandleOutput(temporaryPath_);
-    if (!file) throw EFCreateError("Cannot create file \"" + temporaryPath_ + "\"");
+    if (!file) throw EFCreateError(Failure(FailureCode::FileCreateRefused, {{"file", temporaryPath_}}));
     stream_ = std::make_unique<BufferedOutputStream>(std::move(file));
     // A large file's write-back starts while it is written, so the final sync has little left to wait for.
     if (auto* handle = dynamic_cast<TLN_HandleStream*>(&stream_->Inner())) {
@@ -89,33 +89,35 @@ void ProducedFile::Discard() {
 
 namespace {
 
-[[noreturn]] void failWith(const std::string& what, const std::string& path, int error) {
-    throw EWriteError("ERROR: cannot write " + path + ": " + (what.empty() ? "" : what + ": ") +
-                      std::strerror(error));
+[[noreturn]] void failWith(FailureCode what, const std::string& path, int error) {
+    throw EWriteError(Failure(what, Failure::System(error), {{"file", path}}));
 }
 
 void syncPath(const std::string& path, bool folder) {
     const int fd = ::open(path.c_str(), (folder ? O_RDONLY | O_DIRECTORY : O_RDWR) | O_CLOEXEC);
-    if (fd < 0) failWith("open", path, errno);
+    if (fd < 0) failWith(FailureCode::OutputOpenFailed, path, errno);
     const int result = ::fsync(fd);
     const int error = errno;
     ::close(fd);
     // Some file systems cannot sync a folder; the rename stands all the same.
-    if (result != 0 && !(folder && (error == EINVAL || error == EROFS))) failWith("sync", path, error);
+    if (result != 0 && !(folder && (error == EINVAL || error == EROFS)))
+        failWith(FailureCode::OutputSyncFailed, path, error);
 }
 
 } // namespace
 
 void ProducedFile::Commit() {
-    if (done_) throw EWriteError("ERROR: cannot write " + finalPath_ + ": already closed");
+    if (done_) throw EWriteError(Failure(FailureCode::OutputClosed, {{"file", finalPath_}}));
     try {
         stream_->Flush();
         if (auto* handle = dynamic_cast<TLN_HandleStream*>(&stream_->Inner())) {
-            if (::fsync(handle->Handle()) != 0) failWith("sync", temporaryPath_, errno);
+            if (::fsync(handle->Handle()) != 0)
+                failWith(FailureCode::OutputSyncFailed, temporaryPath_, errno);
         }
         stream_.reset();
         syncPath(temporaryPath_, false);
-        if (::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0) failWith("rename", finalPath_, errno);
+        if (::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0)
+            failWith(FailureCode::OutputRenameFailed, finalPath_, errno);
         done_ = true;
         syncPath(FolderOf(finalPath_), true);
     } catch (...) {
@@ -125,7 +127,7 @@ void ProducedFile::Commit() {
 }
 
 void ProducedFile::Flush() {
-    if (done_) throw EWriteError("ERROR: cannot write " + finalPath_ + ": already closed");
+    if (done_) throw EWriteError(Failure(FailureCode::OutputClosed, {{"file", finalPath_}}));
     stream_->Flush();
 }
 

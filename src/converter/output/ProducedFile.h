@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "converter/output/BufferedOutputStream.h"
+#include "kiwi/core/Failure.h"
 #include "kiwi/io/Stream.h"
 #include "platform/FileIdentity.h"
 
@@ -24,8 +25,8 @@ class SourceGuard {
 public:
     void ProtectFile(const std::string& path);
     void ProtectFolder(const std::string& path);
-    // The reason a file may not be produced at path, or "" when it may.
-    std::string RefusalFor(const std::string& path) const;
+    // The reason a file may not be produced at path, or none when it may.
+    Failure RefusalFor(const std::string& path) const;
 
 private:
     std::vector<FileIdentity> files_;

@@ -24,22 +24,15 @@ std::string hexOf(int64_t value) {
     return text;
 }
 
-// What needs bytes of the region data, in the log's words and the wizard's.
-struct RegionPart {
-    std::string english;
-    std::string russian;
-};
-
 // count bytes at position of from, or ERegionDataShort saying what needed them and what the file holds.
-std::vector<uint8_t> readWhole(TLN_Stream& from, int64_t position, int64_t count, const RegionPart& what) {
+std::vector<uint8_t> readWhole(TLN_Stream& from, int64_t position, int64_t count, const Failure& what) {
     std::vector<uint8_t> bytes(size_t(std::max<int64_t>(count, 0)));
     const int64_t size = from.Size();
     if (position < 0 || position > size || count > size - position ||
         from.ReadAt(position, bytes.data(), count) != count)
-        throw ERegionDataShort(what.english + " needs " + std::to_string(count) + " bytes at " +
-                                   hexOf(position) + ", the file holds " + std::to_string(size),
-                               what.russian + ": нужно " + std::to_string(count) + " байт с адреса " +
-                                   hexOf(position) + ", а в файле " + std::to_string(size));
+        throw ERegionDataShort(
+            Failure(FailureCode::RegionPartShort,
+                    {{"part", what}, {"count", count}, {"position", hexOf(position)}, {"size", size}}));
     return bytes;
 }
 
@@ -51,9 +44,7 @@ std::vector<TLN_Region_Level_Record> levelsOf(const TLN_RegionManager& regions) 
     std::vector<TLN_Region_Level_Record> levels(size_t(regions.LevelCount()));
     for (int level = 0; level < regions.LevelCount(); ++level)
         if (!regions.GetLevelRecord(level, levels[size_t(level)]))
-            throw ERegionDataShort("the level management record of level " + std::to_string(level) +
-                                       " cannot be read",
-                                   "запись уровня " + std::to_string(level) + " не читается");
+            throw ERegionDataShort(Failure(FailureCode::RegionLevelRecordUnreadable, {{"level", level}}));
     return levels;
 }
 
@@ -130,8 +121,7 @@ int64_t CopyRegionHeader(const TLN_RegionManager& regions, TLN_Stream& out, int6
         std::max<int64_t>(2 * int64_t(header.HeaderSize),
                           kRegionHeaderFixedSize + int64_t(header.LevelCount) * 2 * header.LevelRecordSize);
     const std::vector<uint8_t> copy =
-        readWhole(regions.Stream(), header.Position, bytes,
-                  {"the region data header with its level records", "заголовок данных о регионах"});
+        readWhole(regions.Stream(), header.Position, bytes, Failure(FailureCode::RegionHeaderPart));
     out.WriteAt(at, copy.data(), bytes);
     return bytes;
 }
@@ -154,9 +144,9 @@ int64_t WriteRegionTables(const TLN_RegionManager& regions, const RegionSelectio
         const int64_t size = 2 * int64_t(record.RegionRecordSize);
         const int count = record.RegionCount;
         const std::string number = std::to_string(level);
-        const std::vector<uint8_t> source = readWhole(
-            regions.Stream(), record.TablePosition, size * count,
-            {"the region management table of level " + number, "таблица регионов уровня " + number});
+        const std::vector<uint8_t> source =
+            readWhole(regions.Stream(), record.TablePosition, size * count,
+                      Failure(FailureCode::RegionTablePart, {{"level", number}}));
         std::vector<uint8_t> filler(size_t(size), 0);
         std::copy_n(kFiller, std::min<int64_t>(size, kFillerBytes), filler.begin());
         for (int r = 0; r < count; ++r) {
@@ -174,9 +164,7 @@ int64_t WriteRegionTables(const TLN_RegionManager& regions, const RegionSelectio
                 WriteEmptyReference(out);
                 continue;
             }
-            const RegionPart what{
-                "the route planning frame of level " + number + " region " + std::to_string(r),
-                "кадр планирования маршрута региона " + std::to_string(r) + " уровня " + number};
+            const Failure what(FailureCode::RegionFramePart, {{"level", number}, {"region", r}});
             std::vector<uint8_t> frame;
             try {
                 frame = readWhole(*regions.FrameStream(region.FrameFile), region.FramePosition,

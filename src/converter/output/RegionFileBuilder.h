@@ -14,16 +14,10 @@
 #include "kiwi/io/Stream.h"
 #include "kiwi/region/RegionManager.h"
 
-// A part of the source region data that the file does not hold whole: what it is and what was short, in
-// the log's words (what()) and in the wizard's (Russian(), UTF-8).
+// A part of the source region data that the file does not hold whole: what it is and what was short.
 class ERegionDataShort : public EReadError {
 public:
-    ERegionDataShort(const std::string& english, std::string russian)
-        : EReadError(english), russian_(std::move(russian)) {}
-    const std::string& Russian() const { return russian_; }
-
-private:
-    std::string russian_;
+    using EReadError::EReadError;
 };
 
 // Which regions of each level are kept: kept[level][region].

@@ -39,17 +39,19 @@ ParcelFilters::ParcelFilters(TLN_KiwiMap& map, const ConversionOptions& options,
     trim_ = TrimAreaOf(edges_);
 }
 
-std::string ParcelFilters::TrimRefusal(bool extraLevel) const {
+Failure ParcelFilters::TrimRefusal(bool extraLevel) const {
     const int levels = int(map_.LevelCount()) + (extraLevel ? 1 : 0);
     if (levels == 0 || !trimsByRectangle(uint8_t(levels - 1))) return {};
     const TLN_Rect& c = map_.Coverage();
     if (MeetsTrim({c.Left, c.Top, c.Right, c.Bottom}, trim_)) return {};
-    auto edges = [](int32_t west, int32_t north, int32_t east, int32_t south) {
-        return "west " + std::to_string(west) + ", north " + std::to_string(north) + ", east " +
-               std::to_string(east) + ", south " + std::to_string(south);
-    };
-    return "the trim rectangle (" + edges(edges_.west, edges_.north, edges_.east, edges_.south) +
-           ") covers nothing of the map (" + edges(c.Left, c.Top, c.Right, c.Bottom) + ")";
+    return Failure(FailureCode::TrimCoversNothing, {{"west", edges_.west},
+                                                    {"north", edges_.north},
+                                                    {"east", edges_.east},
+                                                    {"south", edges_.south},
+                                                    {"mapWest", c.Left},
+                                                    {"mapNorth", c.Top},
+                                                    {"mapEast", c.Right},
+                                                    {"mapSouth", c.Bottom}});
 }
 
 LevelGeometry ParcelFilters::geometry(uint8_t level) const {

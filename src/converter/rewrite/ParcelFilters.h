@@ -38,7 +38,7 @@ public:
 
     // Why the rectangle trim would keep nothing of a level it trims, or "": it meets nothing of the map's
     // coverage (extraLevel: the added level, above every old one, is trimmed too).
-    std::string TrimRefusal(bool extraLevel) const;
+    Failure TrimRefusal(bool extraLevel) const;
 
 private:
     // Whether the rectangle trim applies on the level.

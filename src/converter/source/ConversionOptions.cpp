@@ -13,8 +13,6 @@
 namespace {
 
 constexpr size_t kSystemIdField = 52;
-constexpr size_t kDateStampField = 64 - 13;
-constexpr size_t kVersionStampField = 32;
 constexpr int kTemplateCount = 16;
 
 // The JSON form: one key per field, each read by a reader that refuses a value of the wrong kind or range.
@@ -142,23 +140,21 @@ const JsonSetting kSettings[] = {
 
 } // namespace
 
-std::optional<std::string> ConversionOptions::Validate() const {
-    if (outputPath.empty()) return "No output file is named";
-    if (int(target) < 0 || int(target) > 2) return "Unknown target platform";
-    if (systemIdChecked && systemIdText.size() > kSystemIdField)
-        return "The system identification text is longer than 52 bytes";
-    if (systemIdIndex < -1 || systemIdIndex >= kTemplateCount) return "Unknown data volume header template";
-    if (dateStamp && dateStampText.size() > kDateStampField) return "The date stamp is longer than its field";
-    if (versionStamp && versionStampText.size() > kVersionStampField)
-        return "The version stamp is longer than its field";
+Failure ConversionOptions::Validate() const {
+    if (outputPath.empty()) return FailureCode::NoOutputFile;
+    if (int(target) < 0 || int(target) > 2) return FailureCode::UnknownTarget;
+    if (systemIdChecked && systemIdText.size() > kSystemIdField) return FailureCode::SystemIdTooLong;
+    if (systemIdIndex < -1 || systemIdIndex >= kTemplateCount) return FailureCode::UnknownHeaderTemplate;
+    if (dateStamp && dateStampText.size() > kDateStampField) return FailureCode::DateStampTooLong;
+    if (versionStamp && versionStampText.size() > kVersionStampField) return FailureCode::VersionStampTooLong;
     bool pageKnown = false;
     for (int page : kHouseNumberCodePages)
         pageKnown = pageKnown || page == codePage;
-    if (!pageKnown) return "Code page " + std::to_string(codePage) + " cannot be written";
-    if (translationLevel < 1 || translationLevel > 5) return "The translation level must lie between 1 and 5";
+    if (!pageKnown) return Failure(FailureCode::CodePageUnwritable, {{"codePage", codePage}});
+    if (translationLevel < 1 || translationLevel > 5) return FailureCode::TranslationLevelRange;
     if (buildings && address && buildingsClass == numberingClass && buildingsTypeCode == numberingTypeCode)
-        return "Buildings and house numbers cannot share a display class and type code";
-    return std::nullopt;
+        return FailureCode::SharedClassAndType;
+    return {};
 }
 
 std::optional<std::string> ConversionOptions::LoadJson(const std::string& jsonText) {

@@ -8,12 +8,17 @@
 #include <vector>
 
 #include "converter/levels/AdjacentParcelRepair.h"
+#include "kiwi/core/Failure.h"
 
 // The code pages house numbers may be written in, in the order the settings page offers them: UTF-8,
 // ISO 8859-1, ISO 8859-2, ISO 8859-5 and ANSI-1251.
 inline constexpr int kHouseNumberCodePages[5] = {65001, 28591, 28592, 28595, 1251};
 
 enum class ConversionTarget { AisinAw = 0, Denso = 1, Others = 2 };
+
+// Bytes the data volume header gives the date and version stamps.
+inline constexpr size_t kDateStampField = 64 - 13;
+inline constexpr size_t kVersionStampField = 32;
 
 struct ConversionOptions {
     std::string outputPath;
@@ -78,7 +83,7 @@ struct ConversionOptions {
     int codePage = 1251;
 
     // The first problem found, in the user's words, or nothing when the run may start.
-    std::optional<std::string> Validate() const;
+    Failure Validate() const;
     // Reads the settings from a JSON object (keys as the field names); unknown keys are refused, missing
     // keys keep their defaults. Returns the problem, or nothing.
     std::optional<std::string> LoadJson(const std::string& jsonText);

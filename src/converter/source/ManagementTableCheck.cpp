@@ -23,63 +23,58 @@ constexpr int64_t kNamedBlockRecordBytes = 18;
 struct Table {
     int64_t start = 0;
     int64_t end = 0;
-    std::string name;
+    Failure name;
 };
 
-std::string where(const Table& t) {
-    return " (" + std::to_string(t.end - t.start) + " bytes at " + std::to_string(t.start) + ")";
+// A table's name, size and place, as a refusal names it.
+Failure placedFailure(FailureCode code, const Table& t, std::vector<FailureValue> more = {}) {
+    more.insert(more.begin(), {{"table", t.name}, {"size", t.end - t.start}, {"offset", t.start}});
+    return Failure(code, std::move(more));
 }
 
-std::string levelName(uint32_t level) {
-    return "level " + std::to_string(level);
-}
-
-std::string setName(uint32_t level, uint32_t set) {
-    return levelName(level) + " block set " + std::to_string(set);
+Failure setName(uint32_t level, uint32_t set) {
+    return Failure(FailureCode::BlockSetOfLevel, {{"level", level}, {"blockSet", set}});
 }
 
 class TableCheck {
 public:
     explicit TableCheck(TLN_KiwiMap& map) : map_(map) {}
 
-    std::string refusal() {
+    Failure refusal() {
         const int64_t size = map_.GetManagementHeader(0).Size;
         const int64_t base = map_.PartBase();
-        if (size == 0) return "management header 0 gives the main map management data no size";
+        if (size == 0) return FailureCode::ManagementNoSize;
         if (int64_t(map_.HeaderSize()) > size)
-            return "the main map management header declares " + std::to_string(map_.HeaderSize()) +
-                   " bytes, more than the " + std::to_string(size) + " bytes of the management data";
+            return Failure(FailureCode::ManagementHeaderTooLarge,
+                           {{"header", int64_t(map_.HeaderSize())}, {"size", size}});
         // A file may end inside the data's last sector (the copy reads zeros there), not before it.
         const int64_t held = map_.PartStream()->Size() - base;
         if (size - kSectorBytes >= held)
-            return "the file ends " + std::to_string(held) + " bytes into the " + std::to_string(size) +
-                   " bytes of the main map management data";
+            return Failure(FailureCode::ManagementFileEnds, {{"held", held}, {"size", size}});
         end_ = base + std::min(size, held);
         const int64_t records = map_.LevelCount();
         const int64_t recordSize = map_.LevelRecordSize();
         const Table head{base,
                          base + kHeaderBytes + (records - 1) * recordSize +
                              std::max<int64_t>(recordSize, kLevelRecordRead),
-                         "the main map management header and level records"};
-        if (head.end > end_)
-            return "the level records end past the " + std::to_string(end_ - base) +
-                   " bytes of the main map management data the source holds";
+                         FailureCode::HeaderAndLevelRecords};
+        if (head.end > end_) return Failure(FailureCode::LevelRecordsPastData, {{"held", end_ - base}});
         tables_.push_back(head);
         for (uint32_t level = 0; level < map_.LevelCount(); ++level)
-            if (std::string why = checkLevel(uint8_t(level)); !why.empty()) return why;
+            if (Failure why = checkLevel(uint8_t(level))) return why;
         return overlap();
     }
 
 private:
     // The table inside the management data after the header and level records, or why it is not.
-    std::string placed(const Table& t) {
-        if (t.end > end_)
-            return t.name + where(t) + " lies past the end of the main map management data the source holds";
-        if (t.start < tables_.front().end) return t.name + where(t) + " lies over " + tables_.front().name;
+    Failure placed(const Table& t) {
+        if (t.end > end_) return placedFailure(FailureCode::TablePastData, t);
+        if (t.start < tables_.front().end)
+            return placedFailure(FailureCode::TableOverHeader, t, {{"other", tables_.front().name}});
         return {};
     }
 
-    std::string checkLevel(uint8_t level) {
+    Failure checkLevel(uint8_t level) {
         const TLN_Level_Management_Record& record = *map_.Level(level);
         const uint32_t sets = record.AcceptedBlockSetCount;
         if (sets == 0 || record.BlockSetTablePosition < 0) return {};
@@ -89,15 +84,15 @@ private:
         const int64_t declared = stride >= kBlockSetRecordBytes ? record.BlockSetCount() : sets;
         const Table table{record.BlockSetTablePosition,
                           record.BlockSetTablePosition + (declared - 1) * stride + kBlockSetRecordBytes,
-                          levelName(level) + ": its block set table"};
-        if (std::string why = placed(table); !why.empty()) return why;
+                          Failure(FailureCode::BlockSetTableOfLevel, {{"level", level}})};
+        if (Failure why = placed(table)) return why;
         tables_.push_back(table);
         for (uint32_t s = 0; s < sets; ++s)
-            if (std::string why = checkBlockSet(level, s); !why.empty()) return why;
+            if (Failure why = checkBlockSet(level, s)) return why;
         return {};
     }
 
-    std::string checkBlockSet(uint8_t level, uint32_t s) {
+    Failure checkBlockSet(uint8_t level, uint32_t s) {
         TLN_BlockSet_Management_Record set;
         if (!map_.ReadBlockSet(level, s, set) || set.BlockCount == 0) return {};
         // Records are read at the table's stride and written as 6 bytes each: the table is the larger, and
@@ -109,8 +104,8 @@ private:
         const int64_t read = std::max(extent(set.BlockCount), declared);
         const int64_t written = int64_t(set.BlockCount) * kBlockRecordWritten;
         const Table table{set.BlockTablePosition, set.BlockTablePosition + std::max(read, written),
-                          setName(level, s) + ": its block table"};
-        if (std::string why = placed(table); !why.empty()) return why;
+                          Failure(FailureCode::BlockTableOfSet, {{"level", level}, {"blockSet", s}})};
+        if (Failure why = placed(table)) return why;
         const auto [named, first] = namers_.emplace(table.start, Namer{level, s, 0, false});
         if (first) {
             tables_.push_back(table);
@@ -123,20 +118,23 @@ private:
             earlier.blocks = map_.ReadBlock(level, s, earlier.checked, block);
         }
         if (earlier.blocks)
-            return table.name + " is that of " + setName(earlier.level, earlier.set) +
-                   ", and its blocks cannot be in both";
+            return Failure(FailureCode::TableShared,
+                           {{"table", table.name}, {"other", setName(earlier.level, earlier.set)}});
         for (Table& t : tables_)
             if (t.start == table.start) t.end = std::max(t.end, table.end);
         return {};
     }
 
-    std::string overlap() {
+    Failure overlap() {
         std::sort(tables_.begin(), tables_.end(),
                   [](const Table& a, const Table& b) { return a.start < b.start; });
         const Table* reach = &tables_.front();
         for (const Table& t : tables_) {
             if (&t != reach && t.start < reach->end)
-                return t.name + where(t) + " overlaps " + reach->name + where(*reach);
+                return placedFailure(FailureCode::TablesOverlap, t,
+                                     {{"other", reach->name},
+                                      {"otherSize", reach->end - reach->start},
+                                      {"otherOffset", reach->start}});
             if (t.end > reach->end) reach = &t;
         }
         return {};
@@ -158,7 +156,7 @@ private:
 
 } // namespace
 
-std::string ManagementTableRefusal(TLN_KiwiMap& map) {
+Failure ManagementTableRefusal(TLN_KiwiMap& map) {
     if (map.LevelCount() == 0 || !map.PartStream()) return {};
     return TableCheck(map).refusal();
 }

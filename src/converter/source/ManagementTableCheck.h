@@ -6,10 +6,10 @@
 // management data the source holds, after its header and level records, apart from every other table.
 #pragma once
 
-#include <string>
+#include "kiwi/core/Failure.h"
 
 class TLN_KiwiMap;
 
 // The reason the source's management tables cannot be copied, naming the level, block set and table, or
-// "" when they can.
-std::string ManagementTableRefusal(TLN_KiwiMap& map);
+// none when they can.
+Failure ManagementTableRefusal(TLN_KiwiMap& map);

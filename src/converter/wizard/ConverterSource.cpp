@@ -7,6 +7,8 @@
 #include "converter/levels/ExtraLevel.h"
 #include "converter/output/NewCmpList.h"
 #include "converter/source/SourceFiles.h"
+#include "converter/wizard/WizardFailureTexts.h"
+#include "kiwi/core/KiwiErrors.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/parts/ManagementParts.h"
 #include "kiwi/region/RegionManager.h"
@@ -19,8 +21,7 @@ bool named(const std::string& name, const char* file) {
 
 // The voice data as the main window opens it: a header with a size, naming VOICEDAT.KWI or STDVCE.KWI found
 // beside the map (that file's size), or naming no file (the data inside ALLDATA.KWI).
-int64_t voiceDataSize(const std::string& allDataPath, const TLN_Management_Header& header,
-                      std::string& error) {
+int64_t voiceDataSize(const std::string& allDataPath, const TLN_Management_Header& header, Failure& error) {
     if (header.Size == 0) return 0;
     if (header.Name.empty()) return header.Size;
     if (!named(header.Name, "VOICEDAT.KWI") && !named(header.Name, "STDVCE.KWI")) return 0;
@@ -28,7 +29,7 @@ int64_t voiceDataSize(const std::string& allDataPath, const TLN_Management_Heade
         const std::shared_ptr<TLN_Stream> file = OpenBesideSource(allDataPath, header.Name);
         return file ? file->Size() : 0;
     } catch (const std::exception& raised) {
-        error = raised.what();
+        error = FailureOf(raised, header.Name);
         return 0;
     }
 }
@@ -42,7 +43,7 @@ ConverterSource ReadConverterSource(const std::string& allDataPath) {
     try {
         map = std::make_unique<TLN_KiwiMap>(allDataPath);
     } catch (const std::exception& error) {
-        source.error = error.what();
+        source.error = FailureOf(error, allDataPath);
         return source;
     }
     if (!map->IsValid() || !map->LevelsLoaded() || map->LevelCount() == 0) return source;
@@ -63,7 +64,7 @@ ConverterSource ReadConverterSource(const std::string& allDataPath) {
     source.voiceSize = voiceDataSize(allDataPath, voice, source.error);
     source.fileConPresent = !FindBesideSource(allDataPath, "FILECON.MNG").empty();
     source.levelCount = int(map->LevelCount());
-    source.extraLevelNoRoom = QString::fromStdString(ExtraLevelRoomShortage(*map).russian);
+    source.extraLevelNoRoom = RussianText(ExtraLevelRoomShortage(*map).why);
     const TLN_Level_Management_Record top = map->GetLevel(uint8_t(map->LevelCount() - 1));
     source.topLevelCode = top.LevelCode;
     source.backgroundCodes = top.BackgroundClassCodes;
@@ -87,7 +88,7 @@ ConverterSource ReadConverterSource(const std::string& allDataPath) {
                     ++source.regionCount;
             }
         } catch (const std::exception& error) {
-            source.error = error.what();
+            source.error = FailureOf(error, region);
             source.hasRegionData = false;
         }
     }

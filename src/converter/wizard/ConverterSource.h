@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "kiwi/core/Failure.h"
+
 struct ConverterArea {
     int code = 0;
     // The three-letter code ("RUS").
@@ -18,8 +20,8 @@ struct ConverterArea {
 
 struct ConverterSource {
     bool mapOpen = false;
-    // Why the map or its region data could not be read ("" when they could).
-    std::string error;
+    // Why the map or its region data could not be read (none when they could).
+    Failure error;
     std::string allDataPath;
     // Read through a CMP list (its "ALLDATA.KWI" is compressed).
     bool compressed = false;

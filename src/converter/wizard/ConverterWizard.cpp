@@ -214,6 +214,12 @@ void ConverterWizard::NextBtnClick() {
         run_.LeaveNamesPage(model_.Choices().utfToAnsi || model_.Choices().translate);
         showRunState();
     }
+    if (page == WizardPage::Settings) {
+        if (const QString refusal = model_.SettingsStepRefusal(); !refusal.isEmpty()) {
+            services_.messenger->Error(this, refusal);
+            return;
+        }
+    }
     if (page == WizardPage::File && !fileStepAccepted()) return;
     if (model_.NextIsDone()) {
         if (model_.Choices().openNewMap) {
@@ -246,7 +252,12 @@ void ConverterWizard::done(int result) {
     if (closing_) return;
     closing_ = true;
     elapsedClock->stop();
-    const bool creationUnfinished = creation_ && creation_->Started() && !creation_->Finished();
+    // A run that failed after it began writing (a full disk) did not finish either; one refused before
+    // it wrote anything is parked and said nothing of.
+    const bool creationUnfinished =
+        creation_ && creation_->Started() &&
+        (!creation_->Finished() || (creation_->Result().status != ConversionStatus::Done &&
+                                    creation_->Result().status != ConversionStatus::Refused));
     const bool completionUnfinished = completion_ && completion_->Started() && !completion_->Finished();
     // Both runs are stopped and joined before the dictionary, the building data or the window go.
     if (creation_) creation_->RequestStop();

@@ -4,7 +4,8 @@
 #include <exception>
 
 #include "converter/dictionary-editor/DictionaryEditor.h"
-#include "converter/wizard/WizardMessages.h"
+#include "converter/wizard/WizardFailureTexts.h"
+#include "kiwi/core/KiwiErrors.h"
 
 EditorWizardDictionary::EditorWizardDictionary(Messenger& messenger)
     : messenger_(messenger), dictionary_(std::make_shared<LatRusDictionary>()) {}
@@ -24,7 +25,7 @@ QString EditorWizardDictionary::Load(const QString& path, bool wordByWord, const
         }
         found = dictionary_->LoadFromTextFile(path.toStdString());
     } catch (const std::exception& e) {
-        return ShownMessage(e.what());
+        return RussianText(FailureOf(e, path.toStdString()));
     }
     // A file of no pairs is no dictionary: nothing of it was taken.
     if (found.pairs == 0) return QStringLiteral("В файле нет строк вида ключ=значение; словарь не изменён.");
@@ -45,7 +46,7 @@ QString EditorWizardDictionary::Save(const QString& path) {
         dictionary_->SaveToTextFile(path.toStdString());
         dictionary_->SetDirty(false);
     } catch (const std::exception& e) {
-        return ShownMessage(e.what());
+        return RussianText(FailureOf(e, path.toStdString()));
     }
     return {};
 }

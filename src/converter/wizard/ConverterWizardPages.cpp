@@ -113,6 +113,8 @@ void ConverterWizard::buildPages() {
     buttons->addWidget(barSlot, 1);
     backBtn = named<FlatButton>("backBtn", QStringLiteral("Назад"));
     nextBtn = named<FlatButton>("nextBtn", NextCaption());
+    // Enter goes on to the next page, whatever button of a page comes first.
+    nextBtn->setDefault(true);
     cancelBtn = named<FlatButton>("cancelBtn", QStringLiteral("Отмена"));
     for (QPushButton* button : {backBtn, nextBtn, cancelBtn}) {
         button->setMinimumWidth(110);
@@ -191,6 +193,8 @@ QWidget* ConverterWizard::buildFirstStep() {
     dateStampCheckBox = named<QCheckBox>("dateStampCheckBox");
     dateStampEdit = named<QLineEdit>("dateStampEdit");
     dateStampEdit->setEnabled(false);
+    // No longer than the header's field: the edit takes no more than the run can write.
+    dateStampEdit->setMaxLength(int(kDateStampField));
     dateLayout->addWidget(dateStampCheckBox);
     dateLayout->addWidget(dateStampEdit);
     grid->addWidget(date, 2, 0);
@@ -200,6 +204,7 @@ QWidget* ConverterWizard::buildFirstStep() {
     versionStampCheckBox = named<QCheckBox>("versionStampCheckBox");
     versionStampEdit = named<QLineEdit>("versionStampEdit");
     versionStampEdit->setEnabled(false);
+    versionStampEdit->setMaxLength(int(kVersionStampField));
     versionStampEdit->setReadOnly(true);
     versionStampEdit->setContextMenuPolicy(Qt::ActionsContextMenu);
     auto* reset = new QAction(QStringLiteral("Сбросить версию"), versionStampEdit);
@@ -232,6 +237,9 @@ QWidget* ConverterWizard::buildFirstStep() {
     presentationImage = named<QPushButton>("presentationImage");
     presentationImage->setFlat(true);
     presentationImage->setAccessibleName(QStringLiteral("Region Network"));
+    // Nothing shows it: neither Tab nor Enter reaches it, only a click.
+    presentationImage->setAutoDefault(false);
+    presentationImage->setFocusPolicy(Qt::NoFocus);
     grid->addWidget(presentationImage, 4, 1);
     return page;
 }

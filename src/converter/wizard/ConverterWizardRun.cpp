@@ -21,7 +21,8 @@
 #include "converter/output/RegionFileBuilder.h"
 #include "converter/source/SourceFiles.h"
 #include "converter/wizard/ConverterWizard.h"
-#include "converter/wizard/WizardMessages.h"
+#include "converter/wizard/WizardFailureTexts.h"
+#include "kiwi/core/KiwiErrors.h"
 #include "platform/TaskBar.h"
 #include "widgets/Guarded.h"
 
@@ -166,7 +167,7 @@ void ConverterWizard::creationEnded() {
         tellPassedOver(result.notes);
         return;
     }
-    if (!result.message.empty()) services_.messenger->Error(this, ShownMessage(result.message));
+    if (result.failure) services_.messenger->Error(this, RussianText(result.failure));
     if (returnValue_ == -1) showPage(WizardPage::File);
     // A stopped or failed run leaves the wizard where it is, with Back and Next off.
 }
@@ -216,11 +217,11 @@ void ConverterWizard::completionEnded() {
                 showChoices();
             }
         }
-    } else if (!result.message.empty()) {
+    } else if (result.failure) {
         // A failed task is shown and logged; the user may still finish the wizard.
         run_.CompletionFailed(result.message);
         showRunState();
-        services_.messenger->Error(this, ShownMessage(result.message));
+        services_.messenger->Error(this, RussianText(result.failure));
     }
     model_.CompletionEnded();
     showButtons();
@@ -229,7 +230,7 @@ void ConverterWizard::completionEnded() {
 void ConverterWizard::tellPassedOver(const PassedOverNotes& notes, const QStringList& closing) {
     QStringList undone;
     for (const PassedOverNote& note : notes) {
-        const QString text = QString::fromStdString(note.russian);
+        const QString text = RussianText(note.why);
         undone.append(text);
         if (note.failed)
             services_.messenger->Error(this, text);
@@ -307,8 +308,8 @@ void ConverterWizard::SaveRegionBtnClick() {
     SourceGuard guard;
     guard.ProtectFile(source_.allDataPath);
     if (!sourceRegion.empty()) guard.ProtectFile(sourceRegion);
-    if (const std::string why = guard.RefusalFor(chosen.toStdString()); !why.empty()) {
-        services_.messenger->Error(this, ShownMessage(why));
+    if (const Failure why = guard.RefusalFor(chosen.toStdString())) {
+        services_.messenger->Error(this, RussianText(why));
         run_.SetRegionSaveOn(true);
         showRunState();
         return;
@@ -318,22 +319,19 @@ void ConverterWizard::SaveRegionBtnClick() {
         if (model_.Choices().regions[i]) chosenRegions.push_back(int(i));
     try {
         const TLN_RegionManager regions(sourceRegion);
-        if (!regions.IsValid())
-            throw std::runtime_error("REGION.KWI of the source map is not valid region data");
+        if (!regions.IsValid()) throw EConvertError(Failure(FailureCode::RegionInvalid));
         ProducedFile file(chosen.toStdString());
         const std::atomic<bool> never{false};
         PassedOverNotes unreadable;
         const int64_t size = BuildRegionFile(
             regions, chosenRegions, file.Stream(), {}, never, [&](const ERegionDataShort& why) {
-                unreadable.push_back({why.what(), "Регион оставлен без данных планирования "
-                                                  "маршрута: " +
-                                                      why.Russian()});
+                unreadable.push_back(Failure(FailureCode::RegionKeptWithoutFrame, why.Reason()));
             });
         file.Stream().SetSize(AlignUp32(size));
         file.Commit();
         tellPassedOver(unreadable);
     } catch (const std::exception& e) {
-        services_.messenger->Error(this, ShownMessage(e.what()));
+        services_.messenger->Error(this, RussianText(FailureOf(e, chosen.toStdString())));
         run_.SetRegionSaveOn(true);
         showRunState();
     }

@@ -4,7 +4,8 @@
 #include <exception>
 
 #include "converter/import/LmpFile.h"
-#include "converter/wizard/WizardMessages.h"
+#include "converter/wizard/WizardFailureTexts.h"
+#include "kiwi/core/KiwiErrors.h"
 
 QString MemoLine(const std::string& text) {
     QString line = QString::fromStdString(text);
@@ -104,8 +105,8 @@ std::optional<QStringList> MpWizardImporter::TakeMemo() {
             data_ = std::make_shared<const std::vector<uint8_t>>(std::move(outcome.data));
             loaded_ = outcome.loaded;
             box_ = outcome.box;
-            if (!outcome.error.empty()) {
-                error_ = ShownMessage(outcome.error);
+            if (outcome.error) {
+                error_ = RussianText(outcome.error);
                 if (memoBeforeAppend_) memo_ = *memoBeforeAppend_;
                 memoChanged_ = true;
             }
@@ -138,7 +139,7 @@ QString MpWizardImporter::SaveCompiled(const QString& path) {
     try {
         building_data::SaveLmp(path.toStdString(), *data_);
     } catch (const std::exception& e) {
-        return ShownMessage(e.what());
+        return RussianText(FailureOf(e, path.toStdString()));
     }
     return {};
 }

@@ -295,6 +295,9 @@ public:
     // Why Next on the file page may not start the run with these options, or nothing: no dictionary
     // loaded for a translation, no display class for buildings or house numbers.
     QString FileStepRefusal(bool dictionaryLoaded) const;
+    // Why Next leaves the settings page only once a box is chosen: a display class the switched-on
+    // buildings or house numbers lack (told where the box is), or "".
+    QString SettingsStepRefusal() const;
     // The caution page's text for a compressed map, or nothing.
     QString CautionText() const;
     // The options a run starts with now; the translation settings only with a dictionary loaded.

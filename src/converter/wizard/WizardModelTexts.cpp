@@ -58,6 +58,10 @@ QStringList WizardModel::ClassItems(bool buildings) const {
 
 QString WizardModel::FileStepRefusal(bool dictionaryLoaded) const {
     if (c_.translate && !dictionaryLoaded) return QStringLiteral("Словарь не загружен !!!");
+    return SettingsStepRefusal();
+}
+
+QString WizardModel::SettingsStepRefusal() const {
     // A class that is not in the top level's list cannot take buildings or house numbers.
     if (c_.buildings && c_.buildingsClass < 0) return QStringLiteral("Выберите класс отображения для зданий");
     if (c_.address && c_.numberingClass < 0)

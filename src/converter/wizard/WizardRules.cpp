@@ -62,7 +62,7 @@ OutputVerdict CheckOutput(const QString& outputPath, const std::string& sourcePa
     SourceGuard guard;
     guard.ProtectFile(sourcePath);
     if (const auto list = FindSourceCmpList(sourcePath)) guard.ProtectFile(list->path);
-    if (!guard.RefusalFor(output).empty()) return OutputVerdict::SameAsSource;
+    if (guard.RefusalFor(output)) return OutputVerdict::SameAsSource;
     return OutputVerdict::Accepted;
 }
 

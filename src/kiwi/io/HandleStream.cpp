@@ -14,6 +14,10 @@
 
 TLN_HandleStream::TLN_HandleStream(int fd, std::string fileName) : fd_(fd), fileName_(std::move(fileName)) {}
 
+Failure TLN_HandleStream::writeFailure(int error) const {
+    return Failure(FailureCode::StreamWriteFailed, Failure::System(error), {{"file", fileName_}});
+}
+
 TLN_HandleStream::~TLN_HandleStream() {
     if (fd_ >= 0) ::close(fd_);
 }
@@ -21,12 +25,15 @@ TLN_HandleStream::~TLN_HandleStream() {
 std::unique_ptr<TLN_HandleStream> TLN_HandleStream::OpenForReading(const std::string& path) {
     // Not blocking at the open: a FIFO would wait there for a writer that never comes.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
+    if (fd < 0)
+        throw EFOpenError(Failure(FailureCode::FileOpenFailed, Failure::System(errno), {{"file", path}}));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISBLK(st.st_mode))) {
         ::close(fd);
-        throw EFOpenError("Cannot open file \"" + path + "\". " +
-                          SourceRefusal(path).value_or(std::strerror(errno)));
+        const std::optional<std::string> refusal = SourceRefusal(path);
+        throw EFOpenError(Failure(FailureCode::FileOpenFailed,
+                                  refusal ? Failure::Words(*refusal) : Failure::System(errno),
+                                  {{"file", path}}));
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return std::make_unique<TLN_HandleStream>(fd, path);
@@ -34,13 +41,14 @@ std::unique_ptr<TLN_HandleStream> TLN_HandleStream::OpenForReading(const std::st
 
 std::unique_ptr<TLN_HandleStream> TLN_HandleStream::Create(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throw EFCreateError("Cannot create file \"" + path + "\". " + std::strerror(errno));
+    if (fd < 0)
+        throw EFCreateError(Failure(FailureCode::FileCreateFailed, Failure::System(errno), {{"file", path}}));
     return std::make_unique<TLN_HandleStream>(fd, path);
 }
 
 int64_t TLN_HandleStream::Size() {
     struct stat st {};
-    if (::fstat(fd_, &st) != 0) throw EReadError("File read error!");
+    if (::fstat(fd_, &st) != 0) throw EReadError(Failure(FailureCode::FileReadError, {{"file", fileName_}}));
     return int64_t(st.st_size);
 }
 
@@ -55,7 +63,7 @@ int64_t TLN_HandleStream::ReadAt(int64_t position, void* buffer, int64_t count) 
         const ssize_t n = ::pread(fd_, out + done, size_t(count - done), off_t(position + done));
         if (n < 0) {
             if (errno == EINTR) continue;
-            throw EReadError("File read error!");
+            throw EReadError(Failure(FailureCode::FileReadError, {{"file", fileName_}}));
         }
         if (n == 0) break;
         done += n;
@@ -65,18 +73,17 @@ int64_t TLN_HandleStream::ReadAt(int64_t position, void* buffer, int64_t count) 
 
 void TLN_HandleStream::WriteAt(int64_t position, const void* buffer, int64_t count) {
     if (count <= 0) return;
-    if (position < 0) throw EWriteError("Stream write error: negative position");
+    if (position < 0) throw EWriteError(Failure(FailureCode::StreamNegativePosition, {{"file", fileName_}}));
     const auto* in = static_cast<const uint8_t*>(buffer);
     int64_t done = 0;
     while (done < count) {
         const ssize_t n = ::pwrite(fd_, in + done, size_t(count - done), off_t(position + done));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw EWriteError(std::string("Stream write error: ") + std::strerror(errno));
+        if (n <= 0) throw EWriteError(writeFailure(errno));
         done += n;
     }
 }
 
 void TLN_HandleStream::SetSize(int64_t size) {
-    if (size < 0 || ::ftruncate(fd_, off_t(size)) != 0)
-        throw EWriteError(std::string("Stream write error: ") + std::strerror(errno));
+    if (size < 0 || ::ftruncate(fd_, off_t(size)) != 0) throw EWriteError(writeFailure(errno));
 }

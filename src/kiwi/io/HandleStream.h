@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "kiwi/core/Failure.h"
 #include "kiwi/io/Stream.h"
 
 class TLN_HandleStream : public TLN_Stream {
@@ -26,6 +27,7 @@ public:
     int Handle() const { return fd_; }
 
 private:
+    Failure writeFailure(int error) const;
     int fd_;
     std::string fileName_;
 };

@@ -30,14 +30,15 @@ int64_t TLN_MemoryStream::ReadAt(int64_t position, void* buffer, int64_t count) 
 void TLN_MemoryStream::WriteAt(int64_t position, const void* buffer, int64_t count) {
     if (count <= 0) return;
     if (position < 0 || position > kMaxMemoryStreamSize - count)
-        throw EWriteError("Stream write error: position out of range");
+        throw EWriteError(Failure(FailureCode::StreamPositionOutOfRange));
     std::unique_lock lock(mutex_);
     if (size_t(position + count) > bytes_.size()) bytes_.resize(size_t(position + count));
     std::memcpy(bytes_.data() + position, buffer, size_t(count));
 }
 
 void TLN_MemoryStream::SetSize(int64_t size) {
-    if (size < 0 || size > kMaxMemoryStreamSize) throw EWriteError("Stream write error: size out of range");
+    if (size < 0 || size > kMaxMemoryStreamSize)
+        throw EWriteError(Failure(FailureCode::StreamSizeOutOfRange));
     std::unique_lock lock(mutex_);
     bytes_.resize(size_t(size));
 }

@@ -4,11 +4,11 @@
 #include "kiwi/core/KiwiErrors.h"
 
 void TLN_Stream::WriteAt(int64_t, const void*, int64_t) {
-    throw EWriteError("Stream write error: the stream is read-only");
+    throw EWriteError(Failure(FailureCode::StreamReadOnly, {{"file", FileName()}}));
 }
 
 void TLN_Stream::SetSize(int64_t) {
-    throw EWriteError("Stream write error: the stream size cannot be changed");
+    throw EWriteError(Failure(FailureCode::StreamSizeFixed, {{"file", FileName()}}));
 }
 
 int64_t TLN_Stream::Seek(int64_t offset, SeekOrigin origin) {
@@ -33,5 +33,6 @@ void TLN_Stream::Write(const void* buffer, int64_t count) {
 }
 
 void TLN_Stream::ReadExactAt(int64_t position, void* buffer, int64_t count) {
-    if (ReadAt(position, buffer, count) != count) throw EReadError("File read error!");
+    if (ReadAt(position, buffer, count) != count)
+        throw EReadError(Failure(FailureCode::FileReadError, {{"file", FileName()}}));
 }

@@ -152,7 +152,9 @@ QImage decodeFromSource(StreamSource& source, std::string& why) {
         }
         if (!withinCap(width, height)) return failed(sizeError("the picture", width, height));
         QImage image(int(width), int(height), QImage::Format_ARGB32);
-        if (image.isNull()) return failed(sizeError("no memory for the picture", width, height));
+        if (image.isNull())
+            return failed("no memory for the picture of " + std::to_string(width) + " x " +
+                          std::to_string(height) + " pixels");
         image.fill(0u);
         const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
         if (!map || !map->Colors || map->ColorCount <= 0) return failed("the GIF has no colour map");

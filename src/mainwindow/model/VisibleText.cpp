@@ -2,8 +2,10 @@
 #include "mainwindow/model/VisibleText.h"
 
 namespace {
+// Control characters, and the mark a decoder leaves for a byte it could not read (a byte of 0x80 or
+// above that is no character in the code page).
 bool isControl(char16_t c) {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == QChar::ReplacementCharacter;
 }
 } // namespace
 

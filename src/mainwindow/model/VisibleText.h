@@ -7,5 +7,6 @@
 // What is shown for a byte that is not text: a dot, as the hex viewer shows it.
 inline constexpr QChar kNotTextMark{u'.'};
 
-// text with every control character (C0, DEL and C1) replaced by kNotTextMark.
+// text with every control character (C0, DEL and C1) and every byte its decoder could not read (U+FFFD)
+// replaced by kNotTextMark.
 QString VisibleText(const QString& text);

@@ -120,7 +120,7 @@ TEST(MpImportJob, ARefusedCompiledFileLeavesTheBufferAndAGoodOneIsAppendedWithTh
     MpImportJob refused(std::move(request));
     refused.Start();
     ImportOutcome outcome = refused.Result();
-    EXPECT_FALSE(outcome.error.empty());
+    EXPECT_TRUE(outcome.error);
     EXPECT_EQ(outcome.data, data);
 
     std::vector<uint8_t> far;
@@ -136,7 +136,7 @@ TEST(MpImportJob, ARefusedCompiledFileLeavesTheBufferAndAGoodOneIsAppendedWithTh
     MpImportJob appending(std::move(append));
     appending.Start();
     outcome = appending.Result();
-    EXPECT_TRUE(outcome.error.empty());
+    EXPECT_FALSE(outcome.error);
     EXPECT_TRUE(outcome.loaded) << "appending records makes the data loaded";
     EXPECT_TRUE(outcome.anyRecords);
     building_data::Box both = building_data::ReadBox(data);

@@ -332,7 +332,7 @@ TEST(MpImporter, AFileOverTheSizeLimitIsTakenBackWhole) {
         std::string(kPolygon) + "[POLYGON]\nType=0x13\nData0=(1,1),(1,2),(2,2\n[END]\n" + kPolygon + kPolygon;
     const MpImporter::FileResult result = importer.ImportText(three, "dir/b.mp", false);
     EXPECT_EQ(result.outcome, MpImporter::Outcome::Failed);
-    EXPECT_EQ(result.message, "Недостаточно памяти, чтобы добавить этот файл !\nb.mp");
+    EXPECT_EQ(result.message.English(), "Недостаточно памяти, чтобы добавить этот файл !\nb.mp");
     EXPECT_EQ(data, before);
     EXPECT_EQ(memo, memoBefore);
 }

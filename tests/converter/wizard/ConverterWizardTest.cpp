@@ -1,12 +1,15 @@
 // The converter wizard's window through its pages: the start page, each page's buttons from the page
 // table, the results 1/6/2, Restore Default per target, type codes checked when the field is left, the
 // file page's refusals, the runs' ends and their failures, closing during a run, and its settings.
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QSlider>
 #include <QStackedWidget>
 
 #include "WizardTestSupport.h"
+#include "kiwi/core/KiwiErrors.h"
 #include "platform/RegistrySettings.h"
 
 namespace {
@@ -278,8 +281,9 @@ TEST_F(ConverterWizardTest, FilePageRefusesUnsafeOutputsAndDeletesNothing) {
 TEST_F(ConverterWizardTest, ARefusedRunGoesBackToTheFilePageAndAFailedOneStays) {
     auto wizard = make(plainSource());
     wizard->SetCreationFactory([](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
-        return finishedWork(ConversionStatus::Refused,
-                            "cannot write /out/ALLDATA.KWI: open: Permission denied");
+        return finishedWork(
+            ConversionStatus::Refused,
+            Failure(FailureCode::OutputOpenFailed, Failure::System(EACCES), {{"file", "/out/ALLDATA.KWI"}}));
     });
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
     nextTo(*wizard, WizardPage::Creation);
@@ -289,13 +293,18 @@ TEST_F(ConverterWizardTest, ARefusedRunGoesBackToTheFilePageAndAFailedOneStays) 
     EXPECT_EQ(messenger.errors.last(),
               QStringLiteral("Не удалось записать /out/ALLDATA.KWI (открытие): доступ запрещён"));
     wizard->SetCreationFactory([](const std::string&, const ConversionOptions&, const WizardRunInputs&) {
-        return finishedWork(ConversionStatus::Failed, "disk full");
+        return finishedWork(ConversionStatus::Failed,
+                            Failure(FailureCode::StreamWriteFailed, Failure::System(ENOSPC),
+                                    {{"file", "/out/ALLDATA.KWI.part"}}));
     });
     wizard->NextBtnClick();
     ASSERT_TRUE(waitUntil([&] { return !wizard->CreationRunning() && messenger.errors.size() == 2; }, 5000));
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Creation);
     EXPECT_FALSE(wizard->Model().NextOn());
     EXPECT_FALSE(wizard->Model().BackOn());
+    EXPECT_TRUE(messenger.information.isEmpty());
+    control<QPushButton>(*wizard, "cancelBtn")->click();
+    EXPECT_EQ(messenger.information, QStringList{QStringLiteral("Процесс создания не был завершен !")});
 }
 
 TEST_F(ConverterWizardTest, ClosingDuringARunStopsAndJoinsItWithinTwoSeconds) {
@@ -413,7 +422,7 @@ TEST_F(ConverterWizardTest, AThrowingCompletionShowsItsErrorAndReenablesNext) {
     auto wizard = make(source);
     wizard->SetCompletionFactory([](const CompletionOptions&) -> ConversionWork {
         return [](ConversionProgress&, const std::atomic<bool>&) -> ConversionResult {
-            throw std::runtime_error("REGION.KWI of the source map is not valid region data");
+            throw EConvertError(Failure(FailureCode::RegionInvalid));
         };
     });
     wizard->SetOutputFile(path("out/ALLDATA.KWI"));
@@ -494,6 +503,23 @@ public:
     size_t dataSize = 16;
     QStringList memo{QStringLiteral("Файл скомпилирован. ")};
 };
+
+TEST_F(ConverterWizardTest, AHouseNumberClassTheMapLacksIsAskedForOnItsOwnPage) {
+    ConverterSource source = plainSource();
+    source.nameCodes = {0, 1};
+    auto wizard = make(source);
+    wizard->SetImporter(std::make_unique<InstantImporter>());
+    nextTo(*wizard, WizardPage::Loading);
+    paths.answers = {path("town.mp")};
+    wizard->LoadMpBtnClick();
+    ASSERT_TRUE(waitUntil([&] { return wizard->Model().Enabled(WizardControl::AddressSwitch); }, 5000));
+    wizard->NextBtnClick();
+    control<QCheckBox>(*wizard, "addressCheckBox")->click();
+    wizard->NextBtnClick();
+    EXPECT_EQ(wizard->CurrentPage(), WizardPage::Settings);
+    ASSERT_FALSE(messenger.errors.isEmpty());
+    EXPECT_EQ(messenger.errors.last(), QStringLiteral("Выберите класс отображения для номеров зданий"));
+}
 
 TEST_F(ConverterWizardTest, AnImportEnablesTheBuildingSwitches) {
     auto bare = make(plainSource());
@@ -630,6 +656,10 @@ TEST_F(ConverterWizardTest, ReadsAndWritesItsSettings) {
     wizard->ResetVersion();
     EXPECT_EQ(RegReadInteger(QStringLiteral("Version")), 0);
     EXPECT_TRUE(control<QLineEdit>(*wizard, "versionStampEdit")->text().endsWith(QStringLiteral(".00.00")));
+    // A stamp typed longer than its header field is held to the field.
+    auto* date = control<QLineEdit>(*wizard, "dateStampEdit");
+    date->setText(QString(80, u'9'));
+    EXPECT_EQ(date->text().size(), 51);
     control<QButtonGroup>(*wizard, "targetRadioGroup")->button(2)->click();
     std::ofstream(spath("out/ALLDATA.KWI")) << "x";
     wizard->reject();
@@ -653,6 +683,14 @@ TEST_F(ConverterWizardTest, RegionNetworkPageOpensOnlyWithItsCode) {
     texts.answer = QStringLiteral("qvorpelin");
     wizard->PresentationImageClick();
     EXPECT_EQ(texts.asked, QStringList(3, QStringLiteral("Password|Введите пароль:")));
+    // Enter on the first step is Next's, and the picture takes no Tab.
+    EXPECT_EQ(control<QPushButton>(*wizard, "presentationImage")->focusPolicy(), Qt::NoFocus);
+    auto fresh = make(source);
+    fresh->show();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(fresh.get(), &enter);
+    EXPECT_EQ(fresh->CurrentPage(), WizardPage::Translate);
+    EXPECT_EQ(texts.asked.size(), 3);
     EXPECT_EQ(wizard->CurrentPage(), WizardPage::Region);
     EXPECT_TRUE(wizard->Model().CancelOn());
     wizard->InspectRegionBtnClick();

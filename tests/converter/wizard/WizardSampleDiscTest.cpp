@@ -27,9 +27,9 @@ TEST_F(WizardSampleDiscTest, WritesTheSameMapAsTheHeadlessJob) {
     // The disc's REGION.KWI lists its level-1 regions on the Region Network page.
     EXPECT_TRUE(source.hasRegionData);
     EXPECT_GT(source.regionCount, 0);
-    EXPECT_EQ(source.error, "");
+    EXPECT_FALSE(source.error) << source.error;
     // A map that cannot be opened says why.
-    EXPECT_FALSE(ReadConverterSource(sampleDiscFile("NONE.KWI")).error.empty());
+    EXPECT_TRUE(ReadConverterSource(sampleDiscFile("NONE.KWI")).error);
     ConverterWizard wizard(source, services, taskBar);
     // Its voice header names the VOICEDAT.KWI beside it: DENSO may insert it, the completion copy it.
     control<QButtonGroup>(wizard, "targetRadioGroup")->button(1)->click();
@@ -140,9 +140,9 @@ TEST_F(WizardSampleDiscTest, WithTheTownImportedTheMapEqualsTheHeadlessOneAndThe
     // The headless run gets the same options and the compiled buildings the wizard can save.
     paths.answer = path("town.lmp");
     wizard.SaveLmpBtnClick();
-    std::string why;
+    Failure why;
     const std::optional<std::vector<uint8_t>> buildings = building_data::ReadLmp(spath("town.lmp"), why);
-    ASSERT_TRUE(buildings) << why;
+    ASSERT_TRUE(buildings) << why.English();
     ConversionOptions options = wizard.RunSettings();
     EXPECT_TRUE(options.buildings);
     EXPECT_TRUE(options.address);

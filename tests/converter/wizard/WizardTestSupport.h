@@ -32,12 +32,11 @@ namespace wizardtest {
 using RecordingBackend = testsupport::RecordingTaskbarBackend;
 
 // A run that ends at once with the given status.
-inline ConversionWork finishedWork(ConversionStatus status, std::string message = {}) {
-    return [status, message](ConversionProgress& progress, const std::atomic<bool>&) {
+inline ConversionWork finishedWork(ConversionStatus status, const Failure& why = {}) {
+    return [status, why](ConversionProgress& progress, const std::atomic<bool>&) {
         progress.AddLog("Creating New Map started...");
         ConversionResult result;
-        result.status = status;
-        result.message = message;
+        result.SetFailure(status, why);
         return result;
     };
 }

@@ -85,9 +85,9 @@ TEST_F(WizardWiringTest, TheImporterCompilesAPolishMapAndSavesItAsCompiledData) 
     EXPECT_GT(data.north, data.south);
 
     EXPECT_TRUE(importer.SaveCompiled(path("town.lmp")).isEmpty());
-    std::string error;
+    Failure error;
     const std::optional<std::vector<uint8_t>> saved = building_data::ReadLmp(spath("town.lmp"), error);
-    ASSERT_TRUE(saved) << error;
+    ASSERT_TRUE(saved) << error.English();
     EXPECT_EQ(*saved, *data.records);
 
     // The buffer a run holds stays as it was while the next import replaces the importer's.
@@ -153,9 +153,9 @@ TEST_F(WizardWiringTest, EveryHouseNumberCodePageOfferedIsOneARunAccepts) {
     for (int i = 0; i < control<QComboBox>(*wizard, "codePageComboBox")->count(); ++i) {
         control<QComboBox>(*wizard, "codePageComboBox")->setCurrentIndex(i);
         const ConversionOptions options = wizard->BuildOptions();
-        EXPECT_FALSE(options.Validate().has_value())
+        EXPECT_FALSE(bool(options.Validate()))
             << control<QComboBox>(*wizard, "codePageComboBox")->itemText(i).toStdString() << ": "
-            << *options.Validate();
+            << options.Validate().English();
     }
 }
 

@@ -113,6 +113,12 @@ TEST(TmcAndLocalKinds, RegionsGroupsAndLocations) {
                               std::make_shared<TLN_RdstmcManager>(memory(bytes), int64_t(kPrefix)));
     h.Expand(*zero);
     EXPECT_EQ(Captions(*zero), (std::vector<QString>{"Events Data", "Region 0 (SPB)", "Region 1"}));
+    // An area the localisation does not name shows no empty brackets.
+    bytes[size_t(region.Position) + 2] = 99;
+    auto unnamed = harness::Root(127, QStringLiteral("RDS-TMC Data"),
+                                 std::make_shared<TLN_RdstmcManager>(memory(bytes), int64_t(kPrefix)));
+    h.Expand(*unnamed);
+    EXPECT_EQ(Captions(*unnamed), (std::vector<QString>{"Events Data", "Region 0 (SPB)", "Region 1"}));
 }
 
 TEST(TmcAndLocalKinds, HostileRegionCountAndInvalidReader) {

@@ -129,7 +129,7 @@ int convertCommand(const probe::Args& args) {
     options.outputPath = rest[1] + "/ALLDATA.KWI";
     auto run = std::make_unique<ConversionRun>(rest[0], options);
     if (args.has("--buildings")) {
-        std::string problem;
+        Failure problem;
         const std::string path = args.value("--buildings");
         auto data = building_data::ReadLmp(path, problem);
         if (!data && isPolishMap(path)) {
@@ -140,7 +140,7 @@ int convertCommand(const probe::Args& args) {
             return 4;
         }
         if (!data) {
-            std::cerr << "convert: " << problem << "\n";
+            std::cerr << "convert: " << problem.English() << "\n";
             return 4;
         }
         run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(std::move(*data)));
@@ -193,7 +193,7 @@ int convertCommand(const probe::Args& args) {
     switch (result.status) {
     case ConversionStatus::Done:
         for (const PassedOverNote& note : creationNotes)
-            if (note.failed) std::cerr << "convert: " << note.english << "\n";
+            if (note.failed) std::cerr << "convert: " << note.why.English() << "\n";
         return AnyTaskFailed(creationNotes) ? 3 : 0;
     case ConversionStatus::Stopped:
         return 2;

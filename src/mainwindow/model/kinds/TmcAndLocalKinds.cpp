@@ -48,10 +48,11 @@ std::shared_ptr<TLN_RdstmcManager> tmcReader(const RecordNode& node) {
 
 QString regionCaption(const KindContext& context, int64_t i, const TLN_TmcRegion& region) {
     QString caption = family::Numbered("Region ", i);
-    if (context.data.localisation && region.AreaCode > 0)
-        caption += QStringLiteral(" (") +
-                   QString::fromStdString(context.data.localisation->GetAreaName(region.AreaCode)) +
-                   QStringLiteral(")");
+    // An area the localisation does not name adds nothing rather than an empty "()".
+    const std::string name = context.data.localisation && region.AreaCode > 0
+                                 ? context.data.localisation->GetAreaName(region.AreaCode)
+                                 : std::string();
+    if (!name.empty()) caption += QStringLiteral(" (") + QString::fromStdString(name) + QStringLiteral(")");
     return caption;
 }
 
