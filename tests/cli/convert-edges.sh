@@ -24,8 +24,8 @@ for signal in INT TERM; do
     "$KIWIPROBE" convert src/ALLDATA.KWI out --options details.json > lines 2> /dev/null &
     pid=$!
     exec 3< lines
-    for _ in $(seq 1 500); do [ -e out/ALLDATA.KWI.part ] && break; sleep 0.01; done
-    [ -e out/ALLDATA.KWI.part ] || fail "the run never started its output"
+    # The output has no name while it is written; the first parcel line says the run is writing it.
+    grep -m 1 -q "Parcel" <&3 || fail "the run never started its output"
     kill -s "$signal" "$pid"
     cat <&3 > /dev/null
     exec 3<&-
@@ -34,6 +34,18 @@ for signal in INT TERM; do
     [ ! -e out/ALLDATA.KWI.part ] || fail "SIG$signal left the temporary file"
     [ "$(sha256sum < out/ALLDATA.KWI)" = "$first" ] || fail "SIG$signal changed the earlier output"
 done
+# A kill, which no handler sees, leaves nothing either: the files being written have no names yet.
+ls -A out > files.before
+rm -f lines && mkfifo lines
+"$KIWIPROBE" convert src/ALLDATA.KWI out --options details.json > lines 2> /dev/null &
+pid=$!
+exec 3< lines
+grep -m 1 -q "Parcel" <&3 || fail "the run never started its output"
+kill -s KILL "$pid"
+cat <&3 > /dev/null
+exec 3<&-
+wait "$pid" || true
+ls -A out | diff files.before - || fail "a killed run left files behind"
 
 # A file size limit below the map's size: a write error named as such, no temporary file.
 mkdir limited
