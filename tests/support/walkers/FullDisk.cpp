@@ -34,3 +34,7 @@ void FullDisk::Fill() {
     }
     if (fd >= 0) ::close(fd);
 }
+
+bool FullDisk::ReadOnly() {
+    return mounted_ && ::mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}

@@ -18,6 +18,8 @@ public:
     // From now on nothing more fits: the rest of the small disk is taken by a file "filler", or no file this
     // process writes can take a byte.
     void Fill();
+    // The small disk becomes read-only; false where none is mounted.
+    bool ReadOnly();
     bool Mounted() const { return mounted_; }
 
 private:
