@@ -7,6 +7,7 @@
 #include <QStackedWidget>
 
 #include "WizardTestSupport.h"
+#include "converter/wizard/ConverterWizardDictionary.h"
 #include "platform/RegistrySettings.h"
 
 namespace {
@@ -487,8 +488,11 @@ public:
         data.records = std::make_shared<const std::vector<uint8_t>>(dataSize, uint8_t(0));
         return data;
     }
-    QString SaveCompiled(const QString&) override { return {}; }
-    QStringList started;
+    QString SaveCompiled(const QString& path) override {
+        saved << path;
+        return {};
+    }
+    QStringList started, saved;
     int cityAreaLevel = -1;
     bool appended = false;
     size_t dataSize = 16;
@@ -599,6 +603,27 @@ TEST_F(ConverterWizardTest, ACompiledFileOverLoadedDataAsksToAppendReplaceOrCanc
     ASSERT_FALSE(paths.calls.empty());
     EXPECT_EQ(paths.calls.back().kind, "save");
     EXPECT_EQ(paths.calls.back().start, path("more.lmp"));
+}
+
+TEST_F(ConverterWizardTest, NeitherSaveGoesOverAFileTheSourceMapIsReadFrom) {
+    auto wizard = make(plainSource());
+    auto importer = std::make_unique<InstantImporter>();
+    InstantImporter* raw = importer.get();
+    wizard->SetImporter(std::move(importer));
+    wizard->SetDictionary(std::make_unique<EditorWizardDictionary>(messenger));
+    std::filesystem::create_symlink(spath("src/ALLDATA.KWI"), spath("out/link.kwi"));
+    for (const QString& target : {path("src/ALLDATA.KWI"), path("out/link.kwi")}) {
+        messenger.errors.clear();
+        paths.answer = target;
+        wizard->SaveLmpBtnClick();
+        wizard->SaveDictionaryBtnClick();
+        EXPECT_EQ(messenger.errors.size(), 2) << target.toStdString();
+        EXPECT_FALSE(wizard->DictionaryBusy());
+    }
+    EXPECT_TRUE(raw->saved.isEmpty());
+    std::stringstream source;
+    source << std::ifstream(spath("src/ALLDATA.KWI")).rdbuf();
+    EXPECT_EQ(source.str(), "source map");
 }
 
 TEST_F(ConverterWizardTest, TheMemoryGaugeShowsTheImportedDataOnceTheImportEnds) {
