@@ -55,7 +55,9 @@ ConversionResult complete(const Finished& s, bool split, bool fileCon, int64_t v
 TEST(Completion, SplitVolumesAddUpToTheFileAndFileConNamesThem) {
     const Finished s = setup("split", 2500);
     const std::string out = FolderOf(s.output);
-    fixture::writeFile(out + "/ALLDATA5.KWI", {9}); // left from an earlier split
+    for (int n = 1; n <= 4; ++n) // left from an earlier split of five volumes
+        fixture::writeFile(out + "/" + VolumeName(n), std::vector<uint8_t>(1000, uint8_t(n)));
+    fixture::writeFile(out + "/ALLDATA5.KWI", {9});
     const auto result = complete(s, true, true, 1000);
     ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
     const auto files = convtest::snapshot(out);
@@ -87,6 +89,40 @@ TEST(Completion, SplitVolumesAddUpToTheFileAndFileConNamesThem) {
     EXPECT_TRUE(text.startsWith(QString::fromUtf8("Не создавайте новые файлы REGION.KWI")));
     EXPECT_EQ(text.count(QStringLiteral("\r\n")), 5);
     EXPECT_TRUE(text.contains(QString::fromUtf8("с учетом  нового")));
+}
+
+TEST(Completion, OnlyTheVolumesOfAnEarlierSplitAreRemoved) {
+    // Files of volume names beside a split into three volumes: sizes (-1 a link to a file elsewhere).
+    struct Row {
+        std::vector<int> sizes; // ALLDATA1.KWI on; 0 for none
+        bool done;
+    };
+    for (const Row& row :
+         {Row{{1000, 1000, 1000, 1000, 9}, true}, Row{{0, 0, 0, 2}, false}, Row{{0, 0, 0, -1}, false},
+          Row{{1000, 999, 1000, 5}, false}, Row{{0, 0, 0, 0, 0, 7}, true}}) {
+        const Finished s = setup("stale", 2500);
+        const std::string out = FolderOf(s.output);
+        fixture::writeFile(out + "-elsewhere", {'k'});
+        for (size_t n = 0; n < row.sizes.size(); ++n) {
+            const std::string path = out + "/" + VolumeName(int(n) + 1);
+            if (row.sizes[n] > 0) fixture::writeFile(path, std::vector<uint8_t>(size_t(row.sizes[n]), 1));
+            if (row.sizes[n] < 0) {
+                ASSERT_EQ(::symlink((out + "-elsewhere").c_str(), path.c_str()), 0);
+            }
+        }
+        const auto before = convtest::snapshot(out);
+        EXPECT_EQ(complete(s, true, false, 1000).status == ConversionStatus::Done, row.done)
+            << row.sizes.size();
+        const auto after = convtest::snapshot(out);
+        // Done: the three new volumes and, of the earlier files, only what no split would read; else all
+        // kept.
+        EXPECT_EQ(after.count("ALLDATA.KWI"), row.done ? 0u : 1u);
+        for (size_t n = 3; n < row.sizes.size(); ++n)
+            EXPECT_EQ(after.count(VolumeName(int(n) + 1)), row.sizes[n] != 0 && !(row.done && row.sizes[0]))
+                << VolumeName(int(n) + 1);
+        EXPECT_TRUE(row.done || after == before);
+        EXPECT_EQ(convtest::readFile(out + "-elsewhere"), std::vector<uint8_t>{'k'});
+    }
 }
 
 TEST(Completion, AFileOfExactlyOneVolumeGivesOneVolume) {
