@@ -224,6 +224,24 @@ TEST_F(UnpackWizardModelTest, APartialFileNameHeldByAnotherFileIsListedAndReplac
     EXPECT_TRUE(partFiles(dir + "/out").empty());
 }
 
+TEST_F(UnpackWizardModelTest, TheWarningTellsWhichExistingTargetsTheRunWillRefuse) {
+    load({{"A.KWI", 2, fixture::mapLikeContent(700, 4), false, {}},
+          {"B.KWI", 0, fixture::mapLikeContent(500, 2), false, {}}});
+    fixture::writeFile(dir + "/out/B.KWI", {1});
+    model.SetAllTicked(true);
+    const std::string replaced = "\nЭти файлы будут удалены и заменены !!!";
+    const std::string refused =
+        "\nЭто исходные файлы: они не будут заменены, распаковка в них будет отклонена !!!";
+    // Into the list's own folder the targets are the sources themselves; elsewhere a file is only replaced.
+    for (const auto& [folder, warning] :
+         {std::pair{dir + "/disc", "Некоторые файлы уже существуют в папке!\nA.KWI . . . B.KWI" + refused},
+          std::pair{dir + "/out", "Некоторые файлы уже существуют в папке!\nB.KWI" + replaced}}) {
+        model.SetFolder(folder);
+        model.EnterPage(UnpackWizardModel::CheckFilesPage);
+        EXPECT_EQ(model.WarningText(), warning);
+    }
+}
+
 TEST_F(UnpackWizardModelTest, SizesAreGroupedWhateverTheirLength) {
     const std::pair<int64_t, const char*> cases[] = {{0, "0"},
                                                      {999, "999"},

@@ -1,6 +1,8 @@
 // Unpack origins: strict lookup of listed files on disk and inside an image, and the streams over them.
 #include "unpack/engine/UnpackSource.h"
 
+#include <algorithm>
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -172,6 +174,22 @@ std::optional<SourceFile> UnpackOrigin::Locate(const std::string& relativePath) 
     if (const auto link = FileIdentityOf(path, false); link && !(*link == file.identities.front()))
         file.identities.push_back(*link);
     return file;
+}
+
+std::vector<FileIdentity> UnpackOrigin::FilesRead(const std::vector<std::string>& relativePaths) const {
+    std::vector<FileIdentity> files = protected_;
+    for (const std::string& path : relativePaths)
+        if (const auto file = Locate(path))
+            files.insert(files.end(), file->identities.begin(), file->identities.end());
+    return files;
+}
+
+bool NamesOneOf(const std::string& target, const std::vector<FileIdentity>& files) {
+    for (bool follow : {true, false}) {
+        const auto identity = FileIdentityOf(target, follow);
+        if (identity && std::find(files.begin(), files.end(), *identity) != files.end()) return true;
+    }
+    return false;
 }
 
 std::shared_ptr<TLN_Stream> UnpackOrigin::Open(const SourceFile& file) const {

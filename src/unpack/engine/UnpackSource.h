@@ -74,6 +74,8 @@ public:
     std::shared_ptr<TLN_Stream> Open(const SourceFile& file) const;
     // Files no target may replace: the list itself and the image file.
     const std::vector<FileIdentity>& ProtectedFiles() const { return protected_; }
+    // The protected files and those the list names at relativePaths: what a run of them reads.
+    std::vector<FileIdentity> FilesRead(const std::vector<std::string>& relativePaths) const;
 
 private:
     std::string listPath_;
@@ -82,3 +84,6 @@ private:
     const TFileEntry* listEntry_ = nullptr;
     std::vector<FileIdentity> protected_;
 };
+
+// True when target already names one of files (itself or through a link).
+bool NamesOneOf(const std::string& target, const std::vector<FileIdentity>& files);
