@@ -13,8 +13,6 @@
 
 #include "platform/FileIdentity.h"
 
-std::atomic<bool> GuardedFileWriter::stopped_{false};
-
 namespace {
 
 std::string folderOf(const std::string& path) {
@@ -127,10 +125,6 @@ bool GuardedFileWriter::Write(const void* data, size_t size) {
     if (!IsOpen()) return false;
     const char* bytes = static_cast<const char*>(data);
     for (size_t done = 0; done < size;) {
-        if (StopRequested()) {
-            Fail(0, "stopped before " + target_ + " was written whole; nothing was replaced");
-            return false;
-        }
         const ssize_t n = ::write(descriptor_, bytes + done, size - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
@@ -144,10 +138,6 @@ bool GuardedFileWriter::Write(const void* data, size_t size) {
 
 bool GuardedFileWriter::Commit() {
     if (!IsOpen()) return false;
-    if (StopRequested()) {
-        Fail(0, "stopped before " + target_ + " was written whole; nothing was replaced");
-        return false;
-    }
     if (::fsync(descriptor_) != 0) {
         Fail(errno, "cannot write " + target_);
         return false;

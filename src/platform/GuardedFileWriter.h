@@ -3,7 +3,6 @@
 // beside the target, written, synced and renamed over the target only when everything was written.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -29,10 +28,10 @@ public:
     GuardedFileWriter& operator=(const GuardedFileWriter&) = delete;
 
     bool IsOpen() const { return descriptor_ >= 0; }
-    // Appends size bytes; false (and nothing more is written) on the first failure or after a stop.
+    // Appends size bytes; false (and nothing more is written) on the first failure.
     bool Write(const void* data, size_t size);
     // Syncs the data, renames the temporary file over the target and syncs the folder. False, the target
-    // untouched and the temporary file gone, when any step failed or a stop was requested.
+    // untouched and the temporary file gone, when any step failed.
     bool Commit();
     // Drops what was written; the target stays as it was.
     void Cancel();
@@ -49,11 +48,6 @@ public:
     static bool WriteWhole(const std::string& target, const void* data, size_t size, const Rules& rules,
                            std::string* error = nullptr);
 
-    // Asks every writer of the process to fail its next Write() or Commit() (a stop signal arrived).
-    // Only stores to a lock-free atomic: safe in a signal handler.
-    static void StopAll() { stopped_.store(true); }
-    static bool StopRequested() { return stopped_.load(); }
-
 private:
     void Fail(int code, const std::string& reason);
     bool OpenTemporary(const std::string& folder);
@@ -67,7 +61,6 @@ private:
     unsigned existingMode_ = 0;
     std::string error_;
     int errorCode_ = 0;
-    static std::atomic<bool> stopped_;
 };
 
 // Why path cannot be read as a source: missing, a folder, a FIFO, a socket or a character device (which

@@ -10,10 +10,8 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <ctime>
-#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -21,6 +19,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/GuardedFileWriter.h"
 #include "platform/SettingsNotices.h"
 
 namespace {
@@ -86,6 +85,8 @@ struct LoadedFile {
     QHash<QString, size_t> index;
     // The file has content, but not of a settings file: nothing in it can be used.
     bool unreadable = false;
+    // Bigger than a settings file of ours can be: not read, and never written.
+    bool oversized = false;
     bool hasUnreadLines = false;
 
     const Entry* find(const QString& name) const {
@@ -108,9 +109,11 @@ LoadedFile loadEntries(const QString& filePath) {
     LoadedFile loaded;
     if (filePath.isEmpty()) return loaded;
     QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > SettingsStore::MaximumFileSize) return loaded;
+    if (!file.open(QIODevice::ReadOnly)) return loaded;
     const QByteArray content = file.read(SettingsStore::MaximumFileSize + 1);
-    if (content.size() > SettingsStore::MaximumFileSize) return loaded;
+    loaded.oversized =
+        file.size() > SettingsStore::MaximumFileSize || content.size() > SettingsStore::MaximumFileSize;
+    if (loaded.oversized) return loaded;
     QList<QByteArray> lines = content.split('\n');
     if (lines.isEmpty() || lines.front().trimmed() != fileHeader) {
         loaded.unreadable = !content.trimmed().isEmpty();
@@ -178,6 +181,8 @@ struct CachedFile {
     // Values whose writes failed, kept for the rest of the process; they go into the next write that
     // succeeds.
     LoadedFile unsaved;
+    // Values too big for the file, by case-folded name: kept for the rest of the process, never written.
+    QHash<QString, SettingsValue> sessionOnly;
 };
 std::mutex cacheMutex;
 std::map<QString, CachedFile> cache;
@@ -198,6 +203,9 @@ std::optional<SettingsValue> unsavedValue(const QString& filePath, const QString
     const auto found = cache.find(filePath);
     if (found == cache.end()) return std::nullopt;
     if (const Entry* entry = found->second.unsaved.find(name)) return entry->value;
+    if (const auto kept = found->second.sessionOnly.constFind(name.toCaseFolded());
+        kept != found->second.sessionOnly.constEnd())
+        return *kept;
     return std::nullopt;
 }
 
@@ -211,9 +219,16 @@ void keepUnsaved(const QString& filePath, const QString& name, const SettingsVal
     cache[filePath].unsaved.set(name, value);
 }
 
-void forgetUnsaved(const QString& filePath) {
+void keepForSession(const QString& filePath, const QString& name, const SettingsValue& value) {
+    std::lock_guard lock(cacheMutex);
+    cache[filePath].sessionOnly.insert(name.toCaseFolded(), value);
+}
+
+// After a write of name succeeded: what the file holds is current again.
+void forgetUnsaved(const QString& filePath, const QString& name) {
     std::lock_guard lock(cacheMutex);
     cache[filePath].unsaved = LoadedFile();
+    cache[filePath].sessionOnly.remove(name.toCaseFolded());
 }
 
 QString shown(const QString& filePath) {
@@ -255,6 +270,28 @@ void reportWriteFailure(const QString& filePath, int error) {
         QStringLiteral("Настройки не сохраняются: не удаётся записать файл %1 (%2).\nИзменённые "
                        "настройки действуют только до закрытия программы.")
             .arg(shown(filePath), writeReason(error)));
+}
+
+// A file over the limit is told once, at the first look at it: the program then starts without its
+// settings and keeps what it changes only until it closes.
+void reportOversized(const QString& filePath) {
+    settingsnotice::Report(
+        QStringLiteral("oversized:") + filePath,
+        QStringLiteral(
+            "Файл настроек %1 больше %2 МиБ (%3): это не файл настроек программы. Он не прочитан и "
+            "не изменяется; изменённые настройки действуют только до закрытия программы.")
+            .arg(shown(filePath))
+            .arg(SettingsStore::MaximumFileSize / (1024 * 1024))
+            .arg(writeReason(EFBIG)));
+}
+
+// Why the lock file could not be made: what a file written in its folder meets (no space, no rights...).
+int lockFailureReason(const QString& filePath) {
+    const QString probe = QFileInfo(filePath).absolutePath() + QStringLiteral("/.settings-space-check");
+    GuardedFileWriter file(QFile::encodeName(probe).toStdString(), {{}, false});
+    const char byte = 0;
+    file.Write(&byte, 1);
+    return file.ErrorCode() ? file.ErrorCode() : EIO;
 }
 
 // A free name beside the file: "<file>.damaged-<date>-<time>", with a number when taken.
@@ -313,6 +350,7 @@ void reportUnreadLines(const QString& filePath, const LoadedFile& loaded) {
 // The file as it stands, with an unreadable one set aside first and unread lines told.
 std::shared_ptr<const LoadedFile> readableEntries(const QString& filePath) {
     std::shared_ptr<const LoadedFile> loaded = currentEntries(filePath);
+    if (loaded->oversized) reportOversized(filePath);
     if (loaded->unreadable) {
         std::lock_guard threadLock(writeMutex);
         QLockFile processLock(filePath + ".lock");
@@ -324,36 +362,19 @@ std::shared_ptr<const LoadedFile> readableEntries(const QString& filePath) {
     return loaded;
 }
 
-// Writes content to a new file beside filePath and renames it over filePath; 0, or the error.
+// Writes content through the guarded writer (a new file beside the file, renamed over it; a link is
+// written through, so the file it names gets the change); 0, or the error.
 int replaceFile(const QString& filePath, const QByteArray& content) {
     const QByteArray path = QFile::encodeName(filePath);
     struct stat existing {};
-    const bool exists = ::stat(path.constData(), &existing) == 0;
-    if (exists) {
+    if (::stat(path.constData(), &existing) == 0) {
         if (S_ISDIR(existing.st_mode)) return EISDIR;
         // A file made read-only (or immutable) is not replaced behind its owner's back.
         if (::access(path.constData(), W_OK) != 0) return errno;
     }
-    static std::atomic<unsigned> serial{0};
-    const QByteArray temporary =
-        path + ".new-" + QByteArray::number(::getpid()) + '-' + QByteArray::number(serial.fetch_add(1));
-    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0) return errno;
-    int error = 0;
-    if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0) error = errno;
-    for (qsizetype done = 0; !error && done < content.size();) {
-        const ssize_t n = ::write(fd, content.constData() + done, size_t(content.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0)
-            error = n < 0 ? errno : ENOSPC;
-        else
-            done += n;
-    }
-    if (!error && ::fdatasync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && !error) error = errno;
-    if (!error && ::rename(temporary.constData(), path.constData()) != 0) error = errno;
-    if (error) ::unlink(temporary.constData());
-    return error;
+    GuardedFileWriter file(path.toStdString(), {});
+    if (file.Write(content.constData(), size_t(content.size())) && file.Commit()) return 0;
+    return file.ErrorCode() ? file.ErrorCode() : EIO;
 }
 
 } // namespace
@@ -404,6 +425,10 @@ void SettingsStore::ReportIfNotWritable() const {
     // A missing file is made at the first write, which tells its own failure.
     if (::stat(QFile::encodeName(filePath_).constData(), &st) != 0) return;
     int error = 0;
+    if (st.st_size > MaximumFileSize) {
+        reportOversized(filePath_);
+        return;
+    }
     if (S_ISDIR(st.st_mode))
         error = EISDIR;
     else if (::access(QFile::encodeName(filePath_).constData(), W_OK) != 0 ||
@@ -437,11 +462,13 @@ bool SettingsStore::write(const QString& name, const SettingsValue& value) {
     std::lock_guard threadLock(writeMutex);
     QLockFile processLock(filePath_ + ".lock");
     if (!processLock.tryLock(5000))
-        return failed(processLock.error() == QLockFile::LockFailedError ? EBUSY : EACCES);
+        return failed(processLock.error() == QLockFile::LockFailedError ? EBUSY
+                                                                        : lockFailureReason(filePath_));
 
     // A file too big to be ours is left as it is: writing would replace it with the one value.
     if (QFileInfo(filePath_).size() > MaximumFileSize) {
-        reportWriteFailure(filePath_, EFBIG);
+        keepUnsaved(filePath_, name, value);
+        reportOversized(filePath_);
         return false;
     }
     std::shared_ptr<const LoadedFile> current = currentEntries(filePath_);
@@ -475,9 +502,13 @@ bool SettingsStore::write(const QString& name, const SettingsValue& value) {
     QByteArray content = fileHeader + '\n';
     for (const Entry& entry : changed.entries)
         content += formatLine(entry);
-    if (content.size() > MaximumFileSize) return false;
+    if (content.size() > MaximumFileSize) {
+        keepForSession(filePath_, name, value);
+        reportWriteFailure(filePath_, EFBIG);
+        return false;
+    }
 
     if (const int error = replaceFile(filePath_, content)) return failed(error);
-    forgetUnsaved(filePath_);
+    forgetUnsaved(filePath_, name);
     return true;
 }

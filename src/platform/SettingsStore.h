@@ -39,14 +39,17 @@ public:
     bool exists() const;
     // The value stored under name, or nullopt when the file or the value is missing.
     std::optional<SettingsValue> read(const QString& name) const;
-    // Stores value under name, creating the folder and the file when missing. False when nothing was
-    // saved (no folder, lock not obtained within a few seconds, disk full, file too big already or would
-    // grow too big, a file that cannot be read and cannot be set aside). The first failure to write the
-    // file is told, naming it and the reason; the value is then kept in memory for this process.
+    // Stores value under name, creating the folder and the file when missing; a symbolic link in the
+    // file's place is written through. False when nothing was saved (no folder, lock not obtained within a
+    // few seconds, disk full, file too big already or would grow too big, a file that cannot be read and
+    // cannot be set aside). The first failure to write the file is told, naming it and the reason (a file
+    // over the limit is told already when it is first read); the value is then kept in memory for this
+    // process.
     bool write(const QString& name, const SettingsValue& value);
 
     // Tells (as a failed write would) when the existing file cannot be replaced: a folder in its place,
-    // a file that is read-only for this user or immutable, a folder that cannot be written.
+    // a file that is read-only for this user or immutable, a folder that cannot be written, a file over
+    // the size limit.
     void ReportIfNotWritable() const;
     // Tells that the value under name is of another type than the program reads, which then uses its
     // default.

@@ -21,7 +21,7 @@ first=$(sha256sum < out/ALLDATA.KWI)
 echo '{"logDetails": true}' > details.json
 for signal in INT TERM; do
     rm -f lines && mkfifo lines
-    "$KIWIPROBE" convert src/ALLDATA.KWI out --options details.json > lines 2> /dev/null &
+    "$KIWIPROBE" convert src/ALLDATA.KWI out --options details.json --replace > lines 2> /dev/null &
     pid=$!
     exec 3< lines
     # The output has no name while it is written; the first parcel line says the run is writing it.

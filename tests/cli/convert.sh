@@ -21,12 +21,12 @@ grep -q "^Output File Size = " out/Log.txt || fail "the log has no summary"
 first=$(sha256sum < out/ALLDATA.KWI)
 
 # Run again: the same bytes.
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out)" = 0 ] || fail "the second run did not finish"
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --replace)" = 0 ] || fail "the second run did not finish"
 [ "$(sha256sum < out/ALLDATA.KWI)" = "$first" ] || fail "two runs gave different bytes"
 
 # A stop once the first level starts: exit 2, the earlier output untouched.
 echo '{"adjacentMode": "remove"}' > remove.json
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options remove.json --stop-after-lines 6)" = 2 ] ||
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options remove.json --stop-after-lines 6 --replace)" = 2 ] ||
     fail "a stopped run did not exit 2"
 [ "$(sha256sum < out/ALLDATA.KWI)" = "$first" ] || fail "a stopped run changed the earlier output"
 [ ! -e out/ALLDATA.KWI.part ] || fail "a stopped run left its temporary file"
@@ -38,7 +38,7 @@ ln -s src srclink
 echo '{"bogus": true}' > bogus.json
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options bogus.json)" = 4 ] || fail "unknown settings were not refused"
 echo '{"translate": true, "dictionaryPath": "missing.lndict"}' > nodict.json
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options nodict.json)" = 4 ] || fail "a missing dictionary was not refused"
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options nodict.json --replace)" = 4 ] || fail "a missing dictionary was not refused"
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options none.json)" = 4 ] && grep -q "none.json" last.err ||
     fail "a missing options file was not named: $(cat last.err)"
 
@@ -53,10 +53,10 @@ grep -q "^Dictionary for Area (Area Code = 0) in use\." names/Log.txt || fail "t
 # Building data: needed by the import options, refused when it does not parse, and data that adds nothing
 # leaves the map byte for byte.
 echo '{"buildings": true, "buildingsClass": 1, "buildingsTypeCode": 323}' > buildings.json
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json)" = 4 ] ||
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json --replace)" = 4 ] ||
     fail "buildings without building data were not refused"
 printf 'junk' > junk.lmp
-[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json --buildings junk.lmp)" = 4 ] || fail "a junk .lmp was not refused"
+[ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json --buildings junk.lmp --replace)" = 4 ] || fail "a junk .lmp was not refused"
 printf '; the town\n[IMG ID]\nID=1\n[END-IMG ID]\n' > town.mp
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI out --options buildings.json --buildings town.mp)" = 4 ] && grep -q 'Сохранить как...' last.err ||
     fail "a Polish-format map as building data was not refused with how to compile it: $(cat last.err)"

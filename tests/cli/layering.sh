@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# scripts/check-layering (and the house's other source checks, check-catches and check-jobs) on a copy of
+# scripts/check-layering (and the house's other source checks, check-catches, check-jobs and check-writes) on a copy of
 # the tree: it passes as the tree is, and fails on each planted fault
 # (an include the target's links do not allow, a widget header in a headless library, a data-library
 # folder reaching a later one, two class files including each other, a cycle through a header whose
@@ -104,6 +104,27 @@ for via in PlantedThree PlantedSix; do
     printf '#include "kiwi/core/PlantedFive.h"\n#include "kiwi/core/%s.h"\nint PlantedFive() {\n    return PlantedValue() ? 0 : 1;\n}\n' "$via" >"$core/PlantedFive.cpp"
     fails_with "a cycle through $via.h" \
         "include cycle between class files: src/kiwi/core/PlantedFive <-> src/kiwi/core/PlantedFour"
+done
+# scripts/check-writes: the tree passes; each planted write past the guarded writer fails with its place (an
+# output stream, fopen for writing, a Qt file opened for writing, a second open() that creates in the file
+# whose other site is allowed); reading with fopen passes.
+writes() { bash "$work/tree/scripts/check-writes" "$work/tree" >"$work/out.txt" 2>&1; }
+copy
+writes || { cat "$work/out.txt"; echo "writes: the tree itself fails"; exit 1; }
+planted_writes=(
+    "fail|src/kiwi/core/FileNames.cpp|#include <fstream>\nvoid planted() {\n    std::ofstream out(\"x\");\n}"
+    "fail|tools/sample-disc/DiscOutput.cpp|void planted() {\n    std::fclose(std::fopen(\"x\", \"wb\"));\n}"
+    "fail|tools/sample-disc/DiscOutput.cpp|void planted(QFile& f) {\n    f.open(QIODevice::WriteOnly);\n}"
+    "fail|src/platform/GuardedFileWriter.cpp|void planted() {\n    ::close(::open(\"x\", O_CREAT, 0666));\n}"
+    "pass|src/kiwi/core/FileNames.cpp|void planted() {\n    std::fclose(std::fopen(\"x\", \"rb\"));\n}"
+)
+for entry in "${planted_writes[@]}"; do
+    IFS='|' read -r want file code <<<"$entry"
+    copy
+    printf "$code\n" >>"$work/tree/$file"
+    if writes; then got=pass; else got=fail; fi
+    [ "$got" = "$want" ] || { cat "$work/out.txt"; echo "writes: $got with $code"; exit 1; }
+    [ "$want" = pass ] || grep -qF "$file:" "$work/out.txt" || { cat "$work/out.txt"; echo "writes: no place named"; exit 1; }
 done
 rm -rf "$work/tree"
 echo "layering: ok"

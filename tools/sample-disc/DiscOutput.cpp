@@ -2,37 +2,63 @@
 #include "DiscOutput.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include "platform/FileIdentity.h"
+#include "platform/GuardedFileWriter.h"
 
 namespace {
 // xorriso takes well under a second for the few hundred kilobytes of the disc; this is only a bound.
 constexpr int kXorrisoTimeoutMs = 120000;
 } // namespace
 
+std::atomic<bool>& discOutputStop() {
+    static std::atomic<bool> stop{false};
+    return stop;
+}
+
+bool writeWholeFile(const QString& path, const char* data, size_t size, QString& error) {
+    std::string problem = "stopped";
+    if (!discOutputStop() &&
+        GuardedFileWriter::WriteWhole(QFile::encodeName(path).toStdString(), data, size, {}, &problem))
+        return true;
+    error = QString::fromLocal8Bit(problem);
+    return false;
+}
+
 bool writeDiscFolder(const QString& folder, const DiscFiles& files, QString& error) {
+    if (discOutputStop()) {
+        error = "stopped";
+        return false;
+    }
     if (!QDir().mkpath(folder)) {
         error = "cannot create " + folder;
         return false;
     }
-    for (const auto& [name, bytes] : files) {
-        QSaveFile file(QDir(folder).filePath(QString::fromStdString(name)));
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) !=
-                qint64(bytes.size()) ||
-            !file.commit()) {
-            error = "cannot write " + file.fileName() + ": " + file.errorString();
+    for (const auto& [name, bytes] : files)
+        if (!writeWholeFile(QDir(folder).filePath(QString::fromStdString(name)),
+                            reinterpret_cast<const char*>(bytes.data()), bytes.size(), error))
             return false;
-        }
-    }
     return true;
 }
 
 bool buildIsoImage(const QString& folder, const DiscFiles& files, const QString& imagePath, QString& error) {
     const QFileInfo target(imagePath);
+    if (const auto image = FileIdentityOf(QFile::encodeName(target.absoluteFilePath()).toStdString()))
+        for (const auto& [name, bytes] : files)
+            if (FileIdentityOf(
+                    QFile::encodeName(QDir(folder).filePath(QString::fromStdString(name))).toStdString()) ==
+                image) {
+                error = imagePath + " is the disc's own " + QString::fromStdString(name) +
+                        ": choose another IMAGE";
+                return false;
+            }
     if (!QDir().mkpath(target.absolutePath())) {
         error = "cannot create " + target.absolutePath();
         return false;
@@ -56,11 +82,16 @@ bool buildIsoImage(const QString& folder, const DiscFiles& files, const QString&
         error = "cannot run xorriso (bash scripts/install-deps installs it): " + xorriso.errorString();
         return false;
     }
-    if (!xorriso.waitForFinished(kXorrisoTimeoutMs)) {
-        xorriso.kill();
-        xorriso.waitForFinished();
-        error = "xorriso did not finish";
-        return false;
+    QElapsedTimer clock;
+    clock.start();
+    // Looked at often enough that a stop ends xorriso at once; the temporary folder then goes with it.
+    while (!xorriso.waitForFinished(100)) {
+        if (discOutputStop() || clock.elapsed() > kXorrisoTimeoutMs) {
+            xorriso.kill();
+            xorriso.waitForFinished();
+            error = discOutputStop() ? "stopped" : "xorriso did not finish";
+            return false;
+        }
     }
     if (xorriso.exitStatus() != QProcess::NormalExit || xorriso.exitCode() != 0 ||
         !QFileInfo(temporary).isFile()) {
@@ -69,7 +100,7 @@ bool buildIsoImage(const QString& folder, const DiscFiles& files, const QString&
     }
     if (std::rename(QFile::encodeName(temporary).constData(),
                     QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
-        error = "cannot rename the image to " + target.absoluteFilePath();
+        error = "cannot rename the image to " + target.absoluteFilePath() + ": " + std::strerror(errno);
         return false;
     }
     return true;

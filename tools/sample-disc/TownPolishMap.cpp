@@ -3,11 +3,12 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cstdio>
 #include <map>
 #include <vector>
+
+#include "DiscOutput.h"
 
 #include "support/fixtures/TownGeometry.h"
 
@@ -87,11 +88,5 @@ bool writeTownPolishMap(const QString& path, QString& error) {
         error = "cannot create " + QFileInfo(path).absolutePath();
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.commit()) {
-        error = "cannot write " + path + ": " + file.errorString();
-        return false;
-    }
-    return true;
+    return writeWholeFile(path, text.data(), text.size(), error);
 }

@@ -2,13 +2,16 @@
 // xorriso, or installs the image for the program's first run (scripts/run does this before starting it).
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QStringDecoder>
 #include <QTemporaryDir>
+#include <csignal>
 #include <cstdio>
 
 #include "DiscOutput.h"
 #include "SampleDisc.h"
 #include "SampleInstall.h"
 #include "TownPolishMap.h"
+#include "platform/StopSignals.h"
 
 namespace {
 
@@ -28,15 +31,38 @@ int refuse(const QString& problem) {
     return 2;
 }
 
+// Exit 2 when a stop signal ended the run (nothing half-made is left), 1 on any other failure.
 int fail(const QString& error) {
     std::fprintf(stderr, "strovane-sample-disc: %s\n", qPrintable(error));
-    return 1;
+    return discOutputStop() ? 2 : 1;
+}
+
+void onStopSignal(int) {
+    discOutputStop().store(true);
+}
+
+// The number of the first argument that is not UTF-8, or 0. Its name would reach the file system with
+// its bad bytes replaced: another folder than the one given.
+int firstArgumentNotUtf8(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString decoded = decoder(QByteArrayView(argv[i]));
+        if (decoder.hasError()) return i;
+    }
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // Ctrl+C, a kill and a closed terminal stop the writers at their next step.
+    CatchStopSignals(onStopSignal);
+    // A write past a file size limit fails with its reason instead of ending the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
+    if (const int bad = firstArgumentNotUtf8(argc, argv))
+        return refuse(
+            QStringLiteral("argument %1 is not valid UTF-8; give FOLDER and IMAGE as UTF-8 names").arg(bad));
     QCommandLineParser parser;
     // "-iso" is "--iso", not the letters i, s, o.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "kiwi/core/KiwiErrors.h"
+#include "platform/GuardedFileWriter.h"
 
 TLN_HandleStream::TLN_HandleStream(int fd, std::string fileName) : fd_(fd), fileName_(std::move(fileName)) {}
 
@@ -18,13 +19,16 @@ TLN_HandleStream::~TLN_HandleStream() {
 }
 
 std::unique_ptr<TLN_HandleStream> TLN_HandleStream::OpenForReading(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking at the open: a FIFO would wait there for a writer that never comes.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(errno));
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISBLK(st.st_mode))) {
         ::close(fd);
-        throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(EISDIR));
+        throw EFOpenError("Cannot open file \"" + path + "\". " +
+                          SourceRefusal(path).value_or(std::strerror(errno)));
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return std::make_unique<TLN_HandleStream>(fd, path);
 }
 

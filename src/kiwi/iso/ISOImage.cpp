@@ -2,7 +2,6 @@
 #include "kiwi/iso/ISOImage.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <unordered_set>
 
@@ -10,6 +9,7 @@
 #include "kiwi/iso/ISOException.h"
 #include "kiwi/iso/ImageFileHandler.h"
 #include "kiwi/iso/VolumeDescriptors.h"
+#include "platform/GuardedFileWriter.h"
 
 namespace {
 constexpr int SectorSize = 2048;
@@ -297,27 +297,34 @@ int64_t TISOImage::ReadFileData(const TFileEntry& entry, int64_t position, void*
 }
 
 bool TISOImage::ExtractFile(const TFileEntry* entry, const std::string& targetFileName) {
+    error_.clear();
     if (!entry || !handler_) return false;
     const uint32_t length = entry->DataLength();
-    if (!handler_->SectorsInImage(entry->ExtentLocation(), SectorCount(length))) return false;
-    QSaveFile target(QString::fromStdString(targetFileName));
-    if (!target.open(QIODevice::WriteOnly)) return false;
+    if (!handler_->SectorsInImage(entry->ExtentLocation(), SectorCount(length))) {
+        error_ = "the data of " + entry->Name() + " lies beyond the end of the image";
+        return false;
+    }
+    // Never over the image itself, whatever name leads to it.
+    GuardedFileWriter target(targetFileName, {{fileName_}, true});
     constexpr int64_t ChunkSize = 1 << 20;
     std::vector<uint8_t> chunk(size_t(std::min<int64_t>(ChunkSize, std::max<uint32_t>(length, 1))));
-    for (int64_t position = 0; position < int64_t(length);) {
+    for (int64_t position = 0; position < int64_t(length) && target.IsOpen();) {
         const int64_t wanted = std::min<int64_t>(int64_t(chunk.size()), int64_t(length) - position);
         int64_t got = 0;
         try {
             got = ReadFileData(*entry, position, chunk.data(), wanted);
         } catch (const KiwiError& error) {
             error_ = error.what();
-            got = -1;
-        }
-        if (got != wanted || target.write(reinterpret_cast<const char*>(chunk.data()), got) != got) {
-            target.cancelWriting();
             return false;
         }
+        if (got != wanted) {
+            error_ = "the image ends inside " + entry->Name();
+            return false;
+        }
+        target.Write(chunk.data(), size_t(got));
         position += got;
     }
-    return target.commit();
+    if (target.Commit()) return true;
+    error_ = target.Error();
+    return false;
 }

@@ -26,9 +26,11 @@ public:
     bool OpenImage();
     void ParseDirectory(bool usePrimary = true);
     void CloseImage();
-    // Copies a file's data to target; false (and no partial target left) on any failure.
+    // Copies a file's data to target through the guarded writer (never over the image itself); false (and
+    // no partial target left) on any failure.
     bool ExtractFile(const TFileEntry* entry, const std::string& targetFileName);
-    // Why the last extraction failed to read the image ("" when it did not).
+    // Why the last extraction failed: the image could not be read or the target not written ("" when it
+    // did not fail).
     const std::string& ErrorString() const { return error_; }
 
     const std::string& FileName() const { return fileName_; }

@@ -1,13 +1,13 @@
 // "FILECON.MNG": reading, list edits and the committed rewrite.
 #include "kiwi/parts/FileConManager.h"
 
-#include <QSaveFile>
 #include <stdexcept>
 
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BigEndianIO.h"
 #include "kiwi/io/BoundedRead.h"
 #include "kiwi/io/MemoryStream.h"
+#include "platform/GuardedFileWriter.h"
 
 TLN_FileConManager::TLN_FileConManager(const std::string& path) : TLN_Manager(path) {
     if (valid_) ReadTable();
@@ -97,14 +97,9 @@ QByteArray TLN_FileConManager::Serialize() const {
 
 void TLN_FileConManager::SaveToFile(const std::string& path) const {
     const QByteArray bytes = Serialize();
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFCreateError("Cannot create file \"" + path + "\". " + file.errorString().toStdString());
-    if (file.write(bytes) != bytes.size()) {
-        const std::string reason = file.errorString().toStdString();
-        file.cancelWriting();
-        throw EWriteError("Cannot write file \"" + path + "\". " + reason);
-    }
-    if (!file.commit())
-        throw EFCreateError("Cannot create file \"" + path + "\". " + file.errorString().toStdString());
+    GuardedFileWriter file(path, {});
+    if (!file.IsOpen()) throw EFCreateError("Cannot create file \"" + path + "\". " + file.Error());
+    if (!file.Write(bytes.constData(), size_t(bytes.size())))
+        throw EWriteError("Cannot write file \"" + path + "\". " + file.Error());
+    if (!file.Commit()) throw EFCreateError("Cannot create file \"" + path + "\". " + file.Error());
 }

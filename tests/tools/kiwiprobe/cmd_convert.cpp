@@ -1,4 +1,5 @@
 // kiwiprobe convert: runs the map converter's job headless on a source map and prints its log.
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -10,8 +11,10 @@
 #include "converter/import/LmpFile.h"
 #include "converter/job/CompletionRun.h"
 #include "converter/job/ConversionJob.h"
+#include "converter/job/ReplacedFiles.h"
 #include "converter/source/SourceFiles.h"
 #include "kiwi/region/RegionManager.h"
+#include "platform/FileIdentity.h"
 
 namespace {
 
@@ -140,6 +143,19 @@ int convertCommand(const probe::Args& args) {
         }
         run->SetBuildingData(std::make_shared<const std::vector<uint8_t>>(std::move(*data)));
     }
+    // Files already in OUTDIR are another disc's, or an earlier run's, until the user says otherwise.
+    // (The source's own folder is refused as such by the run.)
+    const auto source = FileIdentityOf(rest[0]);
+    if (const auto existing = FilesARunReplaces(rest[1], finish);
+        !existing.empty() && !args.has("--replace") &&
+        std::none_of(existing.begin(), existing.end(),
+                     [&](auto& p) { return source && FileIdentityOf(p) == source; })) {
+        std::cerr << "convert: " << rest[1] << " holds files this run would replace or remove:";
+        for (const std::string& path : existing)
+            std::cerr << " " << std::filesystem::path(path).filename().string();
+        std::cerr << "; --replace lets it\n";
+        return 2;
+    }
     makeOutputFolder(rest[1]);
     auto job = std::make_unique<ConversionJob>(std::move(run));
     ConversionJob* raw = job.get();
@@ -181,14 +197,15 @@ int convertCommand(const probe::Args& args) {
     return 3;
 }
 
-probe::Register
-    reg("convert",
-        "SRC OUTDIR [--image IMAGE] [--options FILE.json] [--buildings FILE.lmp] "
-        "[--finish split,filecon,region,voice] [--regions all|I,J,...] [--stop-after-lines N]",
-        "Runs the map converter on SRC (the map inside IMAGE with --image) and prints its log; OUTDIR, made "
-        "when its parent exists, receives the new ALLDATA.KWI; --buildings needs a setting that reads it "
-        "(\"buildings\": true ...). Exit 0 done, 1 IMAGE cannot be mounted, 2 stopped or a wrong command "
-        "line, 3 failed, 4 refused.",
-        convertCommand);
+probe::Register reg(
+    "convert",
+    "SRC OUTDIR [--image IMAGE] [--options FILE.json] [--buildings FILE.lmp] "
+    "[--finish split,filecon,region,voice] [--regions all|I,J,...] [--stop-after-lines N] [--replace]",
+    "Runs the map converter on SRC (the map inside IMAGE with --image) and prints its log; OUTDIR, made "
+    "when its parent exists, receives the new ALLDATA.KWI; files of OUTDIR the run would replace or remove "
+    "are listed and the run refused unless --replace is given; --buildings needs a setting that reads it "
+    "(\"buildings\": true ...). Exit 0 done, 1 IMAGE cannot be mounted, 2 stopped, a wrong command "
+    "line or files to replace without --replace, 3 failed, 4 refused.",
+    convertCommand);
 
 } // namespace

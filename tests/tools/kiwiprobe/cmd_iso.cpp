@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ProbeCommand.h"
+#include "ProbeOutput.h"
 #include "kiwi/core/FileNames.h"
 #include "kiwi/iso/ISOImage.h"
 
@@ -64,9 +65,10 @@ int isoExtractCommand(const probe::Args& args) {
         std::fprintf(stderr, "iso-extract: give IMAGE PATH OUT\n");
         return 2;
     }
+    if (!probe::readableSource("iso-extract", words[0])) return 1;
     TISOImage image(words[0]);
     if (!image.OpenImage()) {
-        std::fprintf(stderr, "iso-extract: unsupported sector layout\n");
+        std::fprintf(stderr, "iso-extract: %s: unsupported sector layout\n", words[0].c_str());
         return 1;
     }
     const TFileEntry* entry = findFile(image.Tree()->Root(), words[1]);
@@ -75,7 +77,7 @@ int isoExtractCommand(const probe::Args& args) {
         return 1;
     }
     if (!image.ExtractFile(entry, words[2])) {
-        std::fprintf(stderr, "iso-extract: extraction failed\n");
+        std::fprintf(stderr, "iso-extract: %s\n", image.ErrorString().c_str());
         return 1;
     }
     std::printf("%s%s\t%u\n", entry->GetDirectoryPath().c_str(), entry->Name().c_str(), entry->DataLength());

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "ProbeCommand.h"
+#include "ProbeOutput.h"
 #include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/parts/FileConManager.h"
 #include "kiwi/parts/LocalManager.h"
@@ -127,8 +128,10 @@ int fileconCommand(const probe::Args& args) {
         inserted ? reader.Insert(position, *inserted) : reader.Delete(position);
     printFileCon(reader);
     const std::string out = args.value("--save");
-    if (!out.empty()) reader.SaveToFile(out);
-    return 0;
+    if (out.empty()) return 0;
+    // Never over the list being edited: the edits would replace the only copy of what they started from.
+    const QByteArray bytes = reader.Serialize();
+    return probe::writeOutput("filecon", out, bytes.constData(), size_t(bytes.size()), args) ? 0 : 1;
 }
 
 // Writes LOCAL.KWI (frame at 0), LOCALOFS.KWI (at 33), M21_44.KWI, M21_46.KWI and FILECON files with

@@ -1,16 +1,20 @@
 // kiwiprobe picture / gen-picture / png: what the picture readers see in a "PCT2MNG.KWI" list and its
 // files (optionally writing each decoded picture as PNG), the standard picture fixture, and the pixels
 // of a PNG file.
+#include <QBuffer>
 #include <QImage>
 #include <QString>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
 #include "ProbeCommand.h"
+#include "ProbeOutput.h"
 #include "kiwi/core/FileNames.h"
 #include "kiwi/picture/EXPCTManager.h"
 #include "kiwi/picture/GraphicManager.h"
 #include "kiwi/picture/PCT2MNGManager.h"
+#include "platform/GuardedFileWriter.h"
 #include "support/fixtures/PictureFixture.h"
 
 namespace {
@@ -31,7 +35,31 @@ std::string stem(const std::string& name) {
     return file.substr(0, file.find('.'));
 }
 
-void printPictures(const std::string& path, const std::string& pngFolder) {
+// Where --png writes each decoded picture, and what the run could not write there.
+struct PngOutput {
+    std::string folder;
+    std::vector<std::string> sources;
+    bool replace = false;
+    std::vector<std::string> refused; // names that exist in folder already
+    bool failed = false;
+};
+
+void writePng(const QImage& image, const std::string& name, PngOutput& out) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    const std::string path = joinPath(out.folder, name);
+    GuardedFileWriter file(path, {out.sources, out.replace});
+    if (file.Write(png.constData(), size_t(png.size())) && file.Commit()) return;
+    if (file.ErrorCode() == EEXIST)
+        out.refused.push_back(name);
+    else
+        std::fprintf(stderr, "picture: %s\n", file.Error().c_str());
+    out.failed = true;
+}
+
+void printPictures(const std::string& path, PngOutput& png) {
     TLN_GraphicManager reader(path);
     const TLN_ImageManagementHeader& h = reader.Header();
     std::printf(
@@ -80,10 +108,10 @@ void printPictures(const std::string& path, const std::string& pngFolder) {
                 ? ("0x" + QString::number(r.RouteDataPosition, 16).toUpper().toStdString()).c_str()
                 : "no",
             r.PaletteSetID, r.Width, r.Height, r.XOffset, r.YOffset, result.c_str());
-        if (!pngFolder.empty() && !image.isNull()) {
+        if (!png.folder.empty() && !image.isNull()) {
             char name[32];
             std::snprintf(name, sizeof name, "%s_%04X.png", stem(path).c_str(), id);
-            image.save(QString::fromStdString(joinPath(pngFolder, name)), "PNG");
+            writePng(image, name, png);
         }
     }
 }
@@ -105,7 +133,7 @@ int pictureCommand(const probe::Args& args) {
     const auto& files = args.words();
     if (!probe::oneArgument(files, "picture: give PCT2MNG.KWI")) return 2;
     if (!probe::mountImageOption(args, "picture")) return probe::kImageNotMounted;
-    const std::string pngFolder = args.value("--png");
+    PngOutput png{args.value("--png"), probe::sourcesOf(args), args.has("--replace"), {}, false};
     TLN_PCT2MNGManager list(files[0]);
     std::printf("list %s valid %d stored %d entries %d\n", fileNamePart(files[0]).c_str(), list.IsValid(),
                 list.StoredCount(), list.Count());
@@ -114,16 +142,24 @@ int pictureCommand(const probe::Args& args) {
         const TLN_PictureManagement& item = list.Items()[size_t(i)];
         const std::string path = list.ManagementFilePath(i);
         paths.push_back(path);
+        png.sources.push_back(path);
         std::printf("management %d kind %u name %s %s\n", i, item.Kind >> 16, item.Name.c_str(),
                     path.empty() ? "missing" : ("file " + fileNamePart(path)).c_str());
     }
     for (int i = 0; i < list.Count(); ++i) {
         if (paths[size_t(i)].empty()) continue;
         const uint32_t kind = list.Items()[size_t(i)].Kind;
-        if (kind == kPictureDataKind) printPictures(paths[size_t(i)], pngFolder);
+        if (kind == kPictureDataKind) printPictures(paths[size_t(i)], png);
         if (kind == kExpansionPictureKind) printExpansion(paths[size_t(i)]);
     }
-    return 0;
+    if (!png.refused.empty()) {
+        std::fprintf(stderr, "picture: %s holds files this run would replace:", png.folder.c_str());
+        for (const std::string& name : png.refused)
+            std::fprintf(stderr, " %s", name.c_str());
+        std::fprintf(stderr, "; --replace replaces them\n");
+        return 2;
+    }
+    return png.failed ? 1 : 0;
 }
 
 int generatePictureCommand(const probe::Args& args) {
@@ -150,8 +186,11 @@ int pngCommand(const probe::Args& args) {
     return 0;
 }
 
-probe::Register pictureReg("picture", "PCT2MNG.KWI [--png DIR] [--image IMAGE]",
-                           "Every picture the list names; --png writes each into DIR.", pictureCommand);
+probe::Register pictureReg("picture", "PCT2MNG.KWI [--png DIR [--replace]] [--image IMAGE]",
+                           "Every picture the list names; --png writes each into DIR, replacing a file there "
+                           "only with --replace. Exit 1 when a picture cannot be written, 2 when DIR holds "
+                           "one of its names already (listed) or a wrong command line.",
+                           pictureCommand);
 probe::Register generateReg("gen-picture", "DIR", "Writes the picture test files into DIR.",
                             generatePictureCommand);
 probe::Register pngReg("png", "FILE", "The size and pixels of a PNG file.", pngCommand);

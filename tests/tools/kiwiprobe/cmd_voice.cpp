@@ -1,19 +1,14 @@
 // kiwiprobe voice / voice-me: what the voice readers see, and WAVE files of their phrases and voices.
 #include <cstdio>
-#include <fstream>
 
 #include "ProbeCommand.h"
+#include "ProbeOutput.h"
 #include "ProbeText.h"
 #include "kiwi/core/FileNames.h"
 #include "kiwi/voice/VoiceManager.h"
 #include "kiwi/voice/VoiceMe1Manager.h"
 
 namespace {
-bool writeWave(const std::string& path, const std::vector<uint8_t>& image) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
-    return bool(out);
-}
 
 // Walks languages, records and each record's tables in order; table N is the N-th visited.
 int voiceCommand(const probe::Args& args) {
@@ -65,11 +60,11 @@ int voiceCommand(const probe::Args& args) {
                                     table.Phrases[p].WordSize);
                 }
                 if (index == wanted) {
-                    if (!wav.empty() && !writeWave(wav, voice.BuildPhrasesWave(position))) {
-                        std::fprintf(stderr, "voice: cannot write %s\n", wav.c_str());
-                        return 1;
-                    }
-                    return 0;
+                    const std::vector<uint8_t> image =
+                        wav.empty() ? std::vector<uint8_t>() : voice.BuildPhrasesWave(position);
+                    return wav.empty() || probe::writeOutput("voice", wav, image.data(), image.size(), args)
+                               ? 0
+                               : 1;
                 }
                 position = voice.GetNextTableOffset(position);
             }
@@ -100,7 +95,7 @@ int voiceMeCommand(const probe::Args& args) {
             std::fprintf(stderr, "voice-me: no voice %d/%d\n", wantedEntry, wantedVoice);
             return 1;
         }
-        return writeWave(wav, image) ? 0 : 1;
+        return probe::writeOutput("voice-me", wav, image.data(), image.size(), args) ? 0 : 1;
     }
     std::printf("voice-me %s valid %d header-words %u entries %d truncated %d\n",
                 fileNamePart(files[0]).c_str(), voice.IsValid(), voice.HeaderWordSize(), voice.EntryCount(),

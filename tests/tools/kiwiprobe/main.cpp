@@ -1,11 +1,14 @@
 // kiwiprobe: prints what the readers see, one record per line, for shell tests and golden files.
 #include <QCoreApplication>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
 
 #include "ProbeCommand.h"
+#include "ProbeStop.h"
 
 namespace probe {
 
@@ -38,11 +41,22 @@ int unknownCommand(const std::string& name) {
     return 2;
 }
 
+// A result that could not be printed is no result: a full disk or a closed pipe is told and fails the run.
+bool wroteStandardOutput() {
+    std::cout.flush();
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout) && std::cout.good()) return true;
+    std::fprintf(stderr, "kiwiprobe: cannot write the standard output%s%s\n", errno ? ": " : "",
+                 errno ? std::strerror(errno) : "");
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     // A write past the file size limit then fails as "File too large" instead of killing the probe.
     std::signal(SIGXFSZ, SIG_IGN);
+    probe::catchStopSignals();
     QCoreApplication app(argc, argv);
     const std::vector<std::string> words(argv + 1, argv + argc);
     if (words.empty()) {
@@ -71,8 +85,9 @@ int main(int argc, char** argv) {
         const probe::Args args = probe::parseArguments(command.usage, {words.begin() + 1, words.end()});
         if (args.has("--help") || args.has("-h")) return describe(name);
         const int code = command.handler(args);
-        std::cout.flush();
-        return code;
+        if (!wroteStandardOutput()) return 1;
+        // A command cut short by a stop signal says so, whatever failed on the way.
+        return code != 0 && probe::stopSignalled() ? 2 : code;
     } catch (const probe::UsageError& e) {
         std::cout.flush();
         std::fprintf(stderr, "kiwiprobe %s: %s\nusage: kiwiprobe %s %s\n", name.c_str(), e.what(),
