@@ -19,7 +19,7 @@ first=$(sha256sum < out/ALLDATA.KWI)
 # The probe echoes every log line; with the detail lines on and nobody reading, the run blocks on its
 # output once the pipe is full, so the signal arrives while it is surely under way.
 echo '{"logDetails": true}' > details.json
-for signal in INT TERM; do
+for signal in INT TERM HUP; do
     rm -f lines && mkfifo lines
     "$KIWIPROBE" convert src/ALLDATA.KWI out --options details.json --replace > lines 2> /dev/null &
     pid=$!
@@ -37,7 +37,7 @@ done
 # A kill, which no handler sees, leaves nothing either: the files being written have no names yet.
 ls -A out > files.before
 rm -f lines && mkfifo lines
-"$KIWIPROBE" convert src/ALLDATA.KWI out --options details.json > lines 2> /dev/null &
+"$KIWIPROBE" convert src/ALLDATA.KWI out --options details.json --replace > lines 2> /dev/null &
 pid=$!
 exec 3< lines
 grep -m 1 -q "Parcel" <&3 || fail "the run never started its output"
