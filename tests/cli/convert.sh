@@ -75,9 +75,13 @@ xorriso -as mkisofs -quiet -o src.iso src 2>/dev/null
 [ "$(status "$KIWIPROBE" convert ALLDATA.KWI fromimage --image src.iso)" = 0 ] || fail "the image source: $(cat last.err)"
 [ "$(sha256sum < fromimage/ALLDATA.KWI)" = "$first" ] || fail "the map from the image differs"
 # An image that cannot be mounted: named, and the same exit code in every command.
+# A FIFO as the image is refused with its reason, never waited on.
+mkfifo fifo.iso
 for command in "convert ALLDATA.KWI out" "cat ALLDATA.KWI" "cmp-ls 05.CMP" "unpack 05.CMP out" "map ALLDATA.KWI"; do
     [ "$(status "$KIWIPROBE" $command --image none.iso)" = 1 ] && grep -q "cannot mount none.iso: not found" last.err ||
         fail "$command: a missing image gave $(cat last.err)"
+    [ "$(status timeout 20 "$KIWIPROBE" $command --image fifo.iso)" = 1 ] && grep -q "fifo.iso is a FIFO" last.err ||
+        fail "$command: a FIFO as image gave $(cat last.err)"
 done
 
 # Finishing: a single volume (the map is far below 2 GiB), ReadMe.txt; no FILECON.MNG beside the source.
@@ -86,6 +90,12 @@ mkdir fin
 [ ! -e fin/ALLDATA.KWI ] && [ -f fin/ALLDATA1.KWI ] && [ -f fin/ReadMe.txt ] || fail "the split left the wrong files"
 [ "$(sha256sum < fin/ALLDATA1.KWI)" = "$first" ] || fail "the volume differs from the unsplit map"
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI fin --finish bogus)" = 2 ] || fail "an unknown finishing task was not refused"
+
+# Output that cannot be printed fails the run with the reason, as a file that cannot be written does.
+for command in "map src/ALLDATA.KWI" "convert src/ALLDATA.KWI full --replace"; do
+    rc=0 && "$KIWIPROBE" $command > /dev/full 2> last.err || rc=$?
+    [ "$rc" = 1 ] && grep -q "cannot write the standard output" last.err || fail "$command > /dev/full gave $rc"
+done
 
 (cd src && sha256sum -c --quiet ../source.sums) || fail "the source folder changed"
 [ "$(ls src | wc -l)" = "$(wc -l < source.sums)" ] || fail "files appeared in the source folder"

@@ -70,7 +70,7 @@ status=0
 "$KIWIPROBE" unpack disc/05.CMP only-out --only NOSUCH 2> err.txt || status=$?
 [ "$status" = 2 ] && grep -q "only NOSUCH: disc/05.CMP lists no entry" err.txt && [ ! -e only-out ] || fail "--only NOSUCH"
 
-# SIGINT and SIGTERM stop a run as they stop convert: exit 2, no temporary file left. One 64 KiB gzip block
+# SIGINT, SIGTERM and SIGHUP stop a run as they stop convert: exit 2, no temporary file left. One 64 KiB gzip block
 # of zeros named 2000 times by one entry (125 MiB to write) keeps the run going while the signal comes.
 mkdir big
 { head -c 2048 /dev/zero; head -c 65536 /dev/zero | gzip -n -c; } > big/ZERO.KWI
@@ -80,7 +80,7 @@ zsize=$(( $(stat -c %s big/ZERO.KWI) - 2048 ))
     printf 'TEST'; u32 2000; u32 $((2000 * 65536))
     printf '\0\0\0\1%.0s' $(seq 2000); printf "$(printf '\\x%02x\\x%02x' $((zsize >> 8)) $((zsize & 255)))%.0s" $(seq 2000)
 } > big/05.CMP
-for signal in INT TERM; do
+for signal in INT TERM HUP; do
     rm -rf big-out
     "$KIWIPROBE" unpack big/05.CMP big-out > /dev/null &
     pid=$!

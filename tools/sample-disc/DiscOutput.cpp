@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "platform/FileIdentity.h"
 #include "platform/GuardedFileWriter.h"
@@ -41,24 +43,46 @@ bool writeDiscFolder(const QString& folder, const DiscFiles& files, QString& err
         error = "cannot create " + folder;
         return false;
     }
-    for (const auto& [name, bytes] : files)
-        if (!writeWholeFile(QDir(folder).filePath(QString::fromStdString(name)),
-                            reinterpret_cast<const char*>(bytes.data()), bytes.size(), error))
+    // Every file is checked and opened before any is written: one that cannot be leaves the folder as it was.
+    std::vector<std::unique_ptr<GuardedFileWriter>> opened;
+    for (const auto& [name, bytes] : files) {
+        opened.push_back(std::make_unique<GuardedFileWriter>(
+            QFile::encodeName(QDir(folder).filePath(QString::fromStdString(name))).toStdString(),
+            GuardedFileWriter::Rules{}));
+        if (!opened.back()->IsOpen()) {
+            error = QString::fromLocal8Bit(opened.back()->Error());
             return false;
+        }
+    }
+    size_t i = 0;
+    for (const auto& [name, bytes] : files) {
+        GuardedFileWriter& file = *opened[i++];
+        if (discOutputStop() || !file.Write(bytes.data(), bytes.size()) || !file.Commit()) {
+            error = discOutputStop() ? QStringLiteral("stopped") : QString::fromLocal8Bit(file.Error());
+            return false;
+        }
+    }
     return true;
+}
+
+QString imageOverDiscFile(const QString& folder, const DiscFiles& files, const QString& imagePath) {
+    const QString image = QFileInfo(imagePath).absoluteFilePath();
+    const auto identity = FileIdentityOf(QFile::encodeName(image).toStdString());
+    for (const auto& [name, bytes] : files) {
+        const QString file =
+            QFileInfo(QDir(folder).filePath(QString::fromStdString(name))).absoluteFilePath();
+        if (QDir::cleanPath(file) == QDir::cleanPath(image) ||
+            (identity && FileIdentityOf(QFile::encodeName(file).toStdString()) == identity))
+            return imagePath + " is the disc's own " + QString::fromStdString(name) +
+                   ": choose another IMAGE";
+    }
+    return {};
 }
 
 bool buildIsoImage(const QString& folder, const DiscFiles& files, const QString& imagePath, QString& error) {
     const QFileInfo target(imagePath);
-    if (const auto image = FileIdentityOf(QFile::encodeName(target.absoluteFilePath()).toStdString()))
-        for (const auto& [name, bytes] : files)
-            if (FileIdentityOf(
-                    QFile::encodeName(QDir(folder).filePath(QString::fromStdString(name))).toStdString()) ==
-                image) {
-                error = imagePath + " is the disc's own " + QString::fromStdString(name) +
-                        ": choose another IMAGE";
-                return false;
-            }
+    error = imageOverDiscFile(folder, files, imagePath);
+    if (!error.isEmpty()) return false;
     if (!QDir().mkpath(target.absolutePath())) {
         error = "cannot create " + target.absolutePath();
         return false;

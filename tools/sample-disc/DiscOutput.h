@@ -18,6 +18,10 @@ bool writeWholeFile(const QString& path, const char* data, size_t size, QString&
 // False with a message in error when a file cannot be written.
 bool writeDiscFolder(const QString& folder, const DiscFiles& files, QString& error);
 
+// Why imagePath cannot take the image of the disc written into folder: it is one of the disc's files there
+// (by name or as another name of it); empty when it can.
+QString imageOverDiscFile(const QString& folder, const DiscFiles& files, const QString& imagePath);
+
 // Runs xorriso (an external process with an argument list, no shell) on the files of folder that files
 // names, writing the image under a temporary name beside imagePath and renaming it into place only when
 // xorriso succeeded. An imagePath that is one of the disc's files in folder is refused. Nothing else in

@@ -113,6 +113,7 @@ int main(int argc, char** argv) {
         folder = scratch.path();
     }
     const DiscFiles disc = buildSampleDisc();
+    if (!image.isEmpty() && !(error = imageOverDiscFile(folder, disc, image)).isEmpty()) return fail(error);
     if (!writeDiscFolder(folder, disc, error)) return fail(error);
     if (!image.isEmpty() &&
         (!buildIsoImage(folder, disc, image, error) || !writeTownPolishMap(townPolishMapPath(image), error)))

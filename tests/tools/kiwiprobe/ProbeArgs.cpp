@@ -174,7 +174,7 @@ bool mountImageOption(const Args& args, const std::string& command) {
     std::string why;
     if (image.empty() || OpenISOImage(image, &why)) return true;
     std::error_code error;
-    if (!std::filesystem::is_regular_file(image, error)) why = "not found";
+    if (!std::filesystem::exists(image, error)) why = "not found";
     std::fprintf(stderr, "%s: cannot mount %s: %s\n", command.c_str(), image.c_str(),
                  why.empty() ? "sectors of other than 2048 bytes" : why.c_str());
     return false;

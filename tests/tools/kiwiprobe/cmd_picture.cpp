@@ -45,16 +45,18 @@ struct PngOutput {
 };
 
 void writePng(const QImage& image, const std::string& name, PngOutput& out) {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    const std::string path = joinPath(out.folder, name);
-    GuardedFileWriter file(path, {out.sources, out.replace});
-    if (file.Write(png.constData(), size_t(png.size())) && file.Commit()) return;
+    GuardedFileWriter file(joinPath(out.folder, name), {out.sources, out.replace});
+    // After the first failure the rest is only looked at, so that every file in the way is listed.
+    if (file.IsOpen() && !out.failed) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        if (file.Write(png.constData(), size_t(png.size())) && file.Commit()) return;
+    }
     if (file.ErrorCode() == EEXIST)
         out.refused.push_back(name);
-    else
+    else if (!out.failed)
         std::fprintf(stderr, "picture: %s\n", file.Error().c_str());
     out.failed = true;
 }
