@@ -1,159 +1,165 @@
-// Every file the converter produces, against what may stand in its way: a ".part" file of the user's, a
-// ".part" that is a link to a file elsewhere, the source's own folder, a full disk. Nothing of the user's is
-// replaced or written through, and a failure leaves no partial file.
+// Every file the converter and the windows' save commands write, against what may stand in its way: a
+// ".part" of the user's, a ".part" linked to a file elsewhere, the file the writer reads, a full or read-only
+// disk. Nothing of the user's is replaced or written through, a failure leaves nothing, and the windows say
+// the system's reason in Russian.
 #include <gtest/gtest.h>
 #include <unistd.h>
-
-#include <filesystem>
 
 #include "converter/import/LmpFile.h"
 #include "converter/job/CompletionRun.h"
 #include "converter/names/LatRusDictionary.h"
+#include "hexview/model/HexBlockFileCopy.h"
+#include "kiwi/disc/FileManager.h"
+#include "kiwi/io/HandleStream.h"
+#include "kiwi/iso/ISOImage.h"
+#include "mainwindow/model/IsoExtraction.h"
 #include "support/converter/ConversionTestSupport.h"
 #include "support/fixtures/FileConFixture.h"
 #include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IsoFixture.h"
 #include "support/fixtures/RegionFixture.h"
 #include "support/walkers/FullDisk.h"
 
 namespace {
 
-enum class Case { UserPart, LinkedPart, SourceFolder, FullDisk };
+enum Case { UserPart, LinkedPart, OntoSource, Full, ReadOnly };
+// Writes its file into folder out from the map in folder src (onto: over the file it reads); "" when done,
+// else why not.
+using Writer = std::string (*)(const std::string& src, const std::string& out, bool onto);
 
-struct Writer {
-    const char* target;
-    // Whether it writes into the folder of the new map (and so refuses the source's own folder).
-    bool intoMapFolder;
-    // Runs the writer with its output in folder; true when it produced the target.
-    bool (*run)(const std::string& source, const std::string& folder);
-};
-
-bool converts(const std::string& source, const std::string& folder) {
-    return convtest::convert(source, folder).status == ConversionStatus::Done;
+std::string ended(bool done, const std::string& why) {
+    return done ? "" : why + " ";
 }
 
-// The finishing tasks with the one set asks for.
-bool completes(const std::string& source, const std::string& folder, void (*set)(CompletionOptions&)) {
-    CompletionOptions options;
-    set(options);
-    options.sourcePath = source;
-    options.outputPath = folder + "/ALLDATA.KWI";
-    options.voiceOffset = 0;
+std::string completes(const std::string& src, const std::string& out, bool onto,
+                      void (*set)(CompletionOptions&)) {
+    CompletionOptions o;
+    set(o);
+    o.sourcePath = src + "/ALLDATA.KWI", o.outputPath = (onto ? src : out) + "/ALLDATA.KWI",
+    o.voiceOffset = 0;
     ConversionProgress progress;
-    std::atomic<bool> never{false};
-    return CompletionRun(options).Execute(progress, never).status == ConversionStatus::Done;
+    const ConversionResult r = CompletionRun(o).Execute(progress, std::atomic<bool>{false});
+    return ended(r.status == ConversionStatus::Done, r.message);
 }
 
-const Writer kWriters[] = {
-    {"ALLDATA.KWI", true, converts},
-    {"Log.txt", true, converts},
-    {"ALLDATA1.KWI", true,
-     [](const std::string& s, const std::string& f) {
-         return completes(s, f, [](CompletionOptions& o) { o.split = true; });
+std::string converts(const std::string& src, const std::string& out, bool onto) {
+    const ConversionResult r = convtest::convert(src + "/ALLDATA.KWI", onto ? src : out);
+    return ended(r.status == ConversionStatus::Done, r.message);
+}
+
+std::string image;
+
+struct Row {
+    const char* target;
+    // A save of the windows (its reasons in Russian); one that refuses its source's folder or file.
+    bool windows, guardsSource;
+    Writer write;
+};
+const Row kWriters[] = {
+    {"ALLDATA.KWI", false, true, converts},
+    {"Log.txt", false, true, converts},
+    {"ALLDATA1.KWI", false, true,
+     [](auto& s, auto& o, bool n) { return completes(s, o, n, [](auto& c) { c.split = true; }); }},
+    {"FILECON.MNG", false, true,
+     [](auto& s, auto& o, bool n) { return completes(s, o, n, [](auto& c) { c.fileCon = true; }); }},
+    {"REGION.KWI", false, true,
+     [](auto& s, auto& o, bool n) {
+         return completes(s, o, n, [](auto& c) { c.region = true, c.regions = {0}; });
      }},
-    {"FILECON.MNG", true,
-     [](const std::string& s, const std::string& f) {
-         return completes(s, f, [](CompletionOptions& o) { o.fileCon = true; });
+    {"STDVCE.KWI", false, true,
+     [](auto& s, auto& o, bool n) {
+         return completes(s, o, n, [](auto& c) { c.voice = true, c.voiceSize = 3; });
      }},
-    {"REGION.KWI", true,
-     [](const std::string& s, const std::string& f) {
-         return completes(s, f, [](CompletionOptions& o) {
-             o.region = true;
-             o.regions = {0};
-         });
+    {"ReadMe.txt", false, true, [](auto& s, auto& o, bool n) { return completes(s, o, n, [](auto&) {}); }},
+    // The wizard refuses the source map's files before either save (its own test).
+    {"town.lmp", false, false,
+     [](auto&, auto& o, bool) {
+         return building_data::SaveLmp(o + "/town.lmp", std::vector<uint8_t>(16)), std::string();
      }},
-    {"STDVCE.KWI", true,
-     [](const std::string& s, const std::string& f) {
-         return completes(s, f, [](CompletionOptions& o) {
-             o.voice = true;
-             o.voiceSize = 3;
-         });
-     }},
-    {"ReadMe.txt", true,
-     [](const std::string& s, const std::string& f) { return completes(s, f, [](CompletionOptions&) {}); }},
-    {"town.lmp", false,
-     [](const std::string&, const std::string& f) {
-         std::vector<uint8_t> empty(16);
-         building_data::SaveLmp(f + "/town.lmp", empty);
-         return true;
-     }},
-    {"words.txt", false,
-     [](const std::string&, const std::string& f) {
+    {"words.txt", false, false,
+     [](auto&, auto& o, bool) {
          LatRusDictionary words;
-         words.SetPair("MOSKVA", "МОСКВА");
-         words.SaveToTextFile(f + "/words.txt");
-         return true;
+         words.SetPair("MOSKVA", "M");
+         return words.SaveToTextFile(o + "/words.txt"), std::string();
+     }},
+    {"README.TXT", true, true,
+     [](auto&, auto& o, bool onto) {
+         TISOImage iso(image);
+         iso.OpenImage();
+         const auto r = IsoExtraction::Extract(iso, *FindISOFile(iso, "README.TXT"),
+                                               QString::fromStdString(onto ? image : o + "/README.TXT"),
+                                               &IsoExtraction::SavedFile, {}, {});
+         return ended(r.state == IsoExtraction::State::Done, r.error.toStdString());
+     }},
+    {"block.bin", true, true,
+     [](auto& s, auto& o, bool onto) {
+         const std::shared_ptr<TLN_Stream> read = TLN_HandleStream::OpenForReading(s + "/ALLDATA.KWI");
+         const QString target = QString::fromStdString(onto ? s + "/ALLDATA.KWI" : o + "/block.bin");
+         HexBlockFileCopy job(read, 0, 100, MakeSaveFileSink(target, FilesBehind(*read)));
+         job.Start();
+         const QString why = job.Result();
+         return ended(job.Status() == JobStatus::Done, why.toStdString());
      }},
 };
-
-bool runs(const Writer& writer, const std::string& source, const std::string& folder) {
-    try {
-        return writer.run(source, folder);
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
-std::string text(const std::string& path) {
-    const auto bytes = convtest::readFile(path);
-    return {bytes.begin(), bytes.end()};
-}
 
 } // namespace
 
 TEST(WriterGuard, NoWriterReplacesOrWritesThroughWhatItDidNotCreate) {
+    KIWI_NEED_XORRISO();
+    image = fixture::scratchDir("guard-iso") + "/disc.iso";
+    fixture::writeFile(FolderOf(image) + "/in/README.TXT", {'r'});
+    fixture::makeIsoWithXorriso(FolderOf(image) + "/in", image);
     for (const bool nameless : {true, false}) {
         ProducedFile::AllowNamelessFiles(nameless);
-        for (const Writer& writer : kWriters) {
-            for (const Case c : {Case::UserPart, Case::LinkedPart, Case::SourceFolder, Case::FullDisk}) {
-                if (c == Case::SourceFolder && !writer.intoMapFolder) continue;
-                SCOPED_TRACE(std::string(writer.target) + " case " + std::to_string(int(c)) +
-                             (nameless ? " nameless" : " named"));
-                const auto f = convtest::makeSource(std::string("guard-") + writer.target +
-                                                        std::to_string(int(c)) + (nameless ? "n" : "p"),
-                                                    fixture::smallAllDataPlan());
+        for (const Row& w : kWriters)
+            for (const Case c : {UserPart, LinkedPart, OntoSource, Full, ReadOnly}) {
+                SCOPED_TRACE(std::string(w.target) + " case " + std::to_string(c) +
+                             (nameless ? "" : " named"));
+                if (c == OntoSource && !w.guardsSource) continue;
+                const auto f = convtest::makeSource("guard", fixture::smallAllDataPlan());
                 fixture::writeRegionData(fixture::buildRegionData(fixture::sampleRegionPlan()), f.source);
                 fixture::FileConPlan plan;
                 plan.entries = {{0, "ALLDATA.KWI", "ALLDATA.KWI", 3}};
                 fixture::writeFile(f.source + "/FILECON.MNG", fixture::buildFileCon(plan));
                 std::optional<FullDisk> disk;
-                if (c == Case::FullDisk) disk.emplace(f.output);
+                if (c >= Full) disk.emplace(f.output);
+                const bool mounted = disk && disk->Mounted();
+                if (c == ReadOnly && !mounted) continue;
+                const std::string part = f.output + "/" + w.target + ".part", outside = f.output + "-outside";
                 fixture::writeFile(f.output + "/ALLDATA.KWI", std::vector<uint8_t>(100, 7));
-                const std::string part = f.output + "/" + writer.target + ".part";
-                const std::string outside = f.output + "-outside.txt";
-                fixture::writeFile(outside, {'k', 'e', 'e', 'p'});
-                if (c == Case::UserPart) fixture::writeFile(part, {'m', 'i', 'n', 'e'});
-                if (c == Case::LinkedPart) {
-                    ASSERT_EQ(::symlink(outside.c_str(), part.c_str()), 0);
+                fixture::writeFile(outside, {'k'});
+                if (c == UserPart) fixture::writeFile(part, {'m'});
+                EXPECT_TRUE(c != LinkedPart || ::symlink(outside.c_str(), part.c_str()) == 0);
+                if (c == Full) disk->Fill();
+                EXPECT_TRUE(c != ReadOnly || disk->ReadOnly());
+                const auto sourceBefore = convtest::snapshot(f.source), before = convtest::snapshot(f.output);
+                const auto imageBefore = convtest::readFile(image);
+                std::string why;
+                try {
+                    why = w.write(f.source, f.output, c == OntoSource);
+                } catch (const std::exception& e) {
+                    why = std::string(e.what()) + " ";
                 }
-                const auto sourceBefore = convtest::snapshot(f.source);
-                if (c == Case::FullDisk) disk->Fill();
-                const auto before = convtest::snapshot(f.output);
-
-                const bool done = runs(writer, f.allData, c == Case::SourceFolder ? f.source : f.output);
                 const auto after = convtest::snapshot(f.output);
                 disk.reset();
-
                 EXPECT_EQ(convtest::snapshot(f.source), sourceBefore);
-                EXPECT_EQ(text(outside), "keep");
-                const auto unchanged = [&](const std::string& name) {
-                    return before.count(name) == after.count(name) &&
-                           (!before.count(name) || before.at(name) == after.at(name));
+                EXPECT_EQ(convtest::readFile(image), imageBefore);
+                EXPECT_EQ(convtest::readFile(outside), std::vector<uint8_t>{'k'});
+                const auto file = [&](const auto& files) {
+                    const auto i = files.find(w.target);
+                    return i == files.end() ? std::vector<uint8_t>{'?'} : i->second;
                 };
-                const bool foreignPart = c == Case::UserPart || c == Case::LinkedPart;
-                if (foreignPart) {
-                    EXPECT_EQ(text(part), c == Case::UserPart ? "mine" : "keep");
-                    EXPECT_EQ(std::filesystem::is_symlink(part), c == Case::LinkedPart);
-                    // Beside it a nameless file is written; a named one is not, and the target stays as it
-                    // was.
-                    EXPECT_TRUE(nameless ? done && after.count(writer.target) : unchanged(writer.target));
-                }
-                EXPECT_TRUE(!done || c == Case::UserPart || c == Case::LinkedPart);
-                if (c == Case::FullDisk) {
-                    for (const auto& [name, bytes] : after)
-                        EXPECT_TRUE(unchanged(name)) << name << " is new or changed";
-                }
+                // Beside a file of the user's a nameless file is written; a named one leaves the target as it
+                // was.
+                EXPECT_TRUE(c > LinkedPart || (file(after) == file(before)) == (!nameless && !w.windows))
+                    << why;
+                EXPECT_TRUE(c > LinkedPart ||
+                            convtest::readFile(part) == std::vector<uint8_t>{uint8_t(c ? 'k' : 'm')});
+                EXPECT_TRUE(c < OntoSource || (!why.empty() && after == before)) << why;
+                const char* reason =
+                    c == Full ? (mounted ? "на диске нет места" : "файл слишком велик") : "только для чтения";
+                EXPECT_TRUE(!w.windows || c < Full || why.find(reason) != std::string::npos) << why;
             }
-        }
     }
     ProducedFile::AllowNamelessFiles(true);
 }

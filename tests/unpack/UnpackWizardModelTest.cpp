@@ -225,20 +225,19 @@ TEST_F(UnpackWizardModelTest, APartialFileNameHeldByAnotherFileIsListedAndReplac
 }
 
 TEST_F(UnpackWizardModelTest, TheWarningTellsWhichExistingTargetsTheRunWillRefuse) {
-    load({{"A.KWI", 2, fixture::mapLikeContent(700, 4), false, {}},
-          {"B.KWI", 0, fixture::mapLikeContent(500, 2), false, {}}});
+    load({{"A.KWI", 2, fixture::mapLikeContent(700, 4), false, {}}, {"B.KWI", 0, {1}, false, {}}});
     fixture::writeFile(dir + "/out/B.KWI", {1});
     model.SetAllTicked(true);
-    const std::string replaced = "\nЭти файлы будут удалены и заменены !!!";
-    const std::string refused =
-        "\nЭто исходные файлы: они не будут заменены, распаковка в них будет отклонена !!!";
-    // Into the list's own folder the targets are the sources themselves; elsewhere a file is only replaced.
-    for (const auto& [folder, warning] :
-         {std::pair{dir + "/disc", "Некоторые файлы уже существуют в папке!\nA.KWI . . . B.KWI" + refused},
-          std::pair{dir + "/out", "Некоторые файлы уже существуют в папке!\nB.KWI" + replaced}}) {
-        model.SetFolder(folder);
+    // Into the list's own folder the targets are the sources themselves; elsewhere a file is replaced.
+    for (const std::string folder : {"/disc", "/out"}) {
+        model.SetFolder(dir + folder);
         model.EnterPage(UnpackWizardModel::CheckFilesPage);
-        EXPECT_EQ(model.WarningText(), warning);
+        EXPECT_EQ(
+            model.WarningText(),
+            folder == "/out"
+                ? "Некоторые файлы уже существуют в папке!\nB.KWI\nЭти файлы будут удалены и заменены !!!"
+                : "Некоторые файлы уже существуют в папке!\nA.KWI . . . B.KWI\nЭто исходные файлы: они не "
+                  "будут заменены, распаковка в них будет отклонена !!!");
     }
 }
 

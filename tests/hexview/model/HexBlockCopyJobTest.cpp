@@ -7,15 +7,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <optional>
-#include <unistd.h>
 
 #include "HexTestSupport.h"
 #include "hexview/model/HexBlockFileCopy.h"
 #include "hexview/model/HexBlockMimeData.h"
-#include "kiwi/io/HandleStream.h"
-#include "support/fixtures/FixtureWriter.h"
-#include "support/walkers/FullDisk.h"
 
 namespace {
 
@@ -95,54 +90,6 @@ TEST(HexBlockCopyJob, TheOwnerGoingStopsAndJoinsTheThread) {
     job->Start();
     job.reset();
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
-}
-
-TEST(HexBlockCopyJob, TheTargetIsGuardedAndFailuresSayTheSystemsReasonInRussian) {
-    QTemporaryDir dir;
-    const auto path = [&](const char* name) { return dir.filePath(name).toStdString(); };
-    fixture::writeFile(path("disc.iso"), hextest::counting(3000));
-    ASSERT_EQ(::symlink(path("disc.iso").c_str(), path("disc-link").c_str()), 0);
-    fixture::writeFile(path("outside.txt"), {'k', 'e', 'e', 'p'});
-    const std::shared_ptr<TLN_Stream> image = TLN_HandleStream::OpenForReading(path("disc.iso"));
-    enum Setup { UserPart, LinkedPart, Image, ImageLink, Full, ReadOnlyDisk };
-    struct Row {
-        Setup setup;
-        const char* target;
-        const char* error; // "" for done
-    };
-    for (const Row& row :
-         {Row{UserPart, "out/block", ""}, Row{LinkedPart, "out/block", ""},
-          Row{Image, "disc.iso", "открыт в программе"}, Row{ImageLink, "disc-link", "открыт в программе"},
-          Row{Full, "out/block", "на диске нет места"},
-          Row{ReadOnlyDisk, "out/block", "только для чтения"}}) {
-        SCOPED_TRACE(row.setup);
-        QDir(dir.filePath("out")).removeRecursively();
-        QDir().mkpath(dir.filePath("out"));
-        std::optional<FullDisk> disk;
-        if (row.setup == Full || row.setup == ReadOnlyDisk) disk.emplace(path("out"));
-        // Without a small disk a file size limit stands for the full one; a read-only disk needs one.
-        if (row.setup == ReadOnlyDisk && !disk->Mounted()) continue;
-        const QString expected =
-            QString::fromUtf8(row.setup == Full && !disk->Mounted() ? "файл слишком велик" : row.error);
-        if (row.setup == UserPart) fixture::writeFile(path("out/block.part"), {'m', 'i', 'n', 'e'});
-        if (row.setup == LinkedPart) {
-            ASSERT_EQ(::symlink(path("outside.txt").c_str(), path("out/block.part").c_str()), 0);
-        }
-        if (row.setup == Full) disk->Fill();
-        if (row.setup == ReadOnlyDisk) {
-            ASSERT_TRUE(disk->ReadOnly());
-        }
-        HexBlockFileCopy job(image, 0, 3000, MakeSaveFileSink(dir.filePath(row.target), FilesBehind(*image)));
-        const QString error = runToEnd(job);
-        EXPECT_TRUE(error.contains(expected)) << error.toStdString();
-        EXPECT_EQ(job.Status(), *row.error ? JobStatus::Failed : JobStatus::Done);
-        for (const QString& name :
-             QDir(dir.filePath("out")).entryList(QDir::Files | QDir::Hidden | QDir::System))
-            EXPECT_TRUE(name == "filler" || name == "block.part" || (!*row.error && name == "block"))
-                << name.toStdString();
-        EXPECT_EQ(fileBytes(dir.filePath("disc.iso")).size(), 3000);
-        EXPECT_EQ(fileBytes(dir.filePath("outside.txt")), "keep");
-    }
 }
 
 TEST(HexBlockMimeData, BytesAreReadOnRequestWhileTheStreamLives) {

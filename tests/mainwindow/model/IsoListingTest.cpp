@@ -16,7 +16,6 @@
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/IsoFixture.h"
 #include "support/fixtures/QtPrinting.h"
-#include "support/walkers/FullDisk.h"
 
 namespace {
 
@@ -287,55 +286,6 @@ TEST_F(IsoListingTest, AFailedOrStoppedExtractionLeavesNoPartialFileAndKeepsTheO
     EXPECT_EQ(missing.state, IsoExtraction::State::Failed);
     EXPECT_FALSE(missing.error.isEmpty());
     EXPECT_FALSE(QFile::exists(qpath("none")));
-}
-
-TEST_F(IsoListingTest, TheTargetIsGuardedAndFailuresSayTheSystemsReasonInRussian) {
-    const IsoListItem& readme = rootFile("README.TXT");
-    const QByteArray imageBefore = readAll(qpath("disc.iso"));
-    ASSERT_EQ(::symlink(path("disc.iso").c_str(), path("image-link").c_str()), 0);
-    fixture::writeFile(path("outside.txt"), {'k', 'e', 'e', 'p'});
-    enum Setup { UserPart, LinkedPart, Image, ImageLink, FullDisk, ReadOnlyDisk };
-    struct Row {
-        Setup setup;
-        const char* target;
-        const char* error; // "" for done
-    };
-    for (const Row& row :
-         {Row{UserPart, "out/README.TXT", ""}, Row{LinkedPart, "out/README.TXT", ""},
-          Row{Image, "disc.iso", "это открытый образ"}, Row{ImageLink, "image-link", "это открытый образ"},
-          Row{FullDisk, "out/README.TXT", "на диске нет места"},
-          Row{ReadOnlyDisk, "out/README.TXT", "только для чтения"}}) {
-        SCOPED_TRACE(row.setup);
-        QDir(qpath("out")).removeRecursively();
-        QDir().mkpath(qpath("out"));
-        std::optional<::FullDisk> disk;
-        if (row.setup == FullDisk || row.setup == ReadOnlyDisk) disk.emplace(path("out"));
-        // Without a small disk a file size limit stands for the full one; a read-only disk needs one.
-        if (row.setup == ReadOnlyDisk && !disk->Mounted()) continue;
-        const QString expected =
-            QString::fromUtf8(row.setup == FullDisk && !disk->Mounted() ? "файл слишком велик" : row.error);
-        if (row.setup == UserPart) fixture::writeFile(path("out/README.TXT.part"), {'m', 'i', 'n', 'e'});
-        if (row.setup == LinkedPart) {
-            ASSERT_EQ(::symlink(path("outside.txt").c_str(), path("out/README.TXT.part").c_str()), 0);
-        }
-        if (row.setup == FullDisk) disk->Fill();
-        if (row.setup == ReadOnlyDisk) {
-            ASSERT_TRUE(disk->ReadOnly());
-        }
-        const IsoExtraction::Outcome outcome = IsoExtraction::Extract(*image, *readme.file, qpath(row.target),
-                                                                      &IsoExtraction::SavedFile, {}, {});
-        EXPECT_TRUE(outcome.error.contains(expected)) << outcome.error.toStdString();
-        EXPECT_EQ(outcome.state, *row.error ? IsoExtraction::State::Failed : IsoExtraction::State::Done);
-        if (row.setup == UserPart) {
-            EXPECT_EQ(readAll(qpath("out/README.TXT.part")), "mine");
-        }
-        for (const QString& name : QDir(qpath("out")).entryList(QDir::Files | QDir::Hidden | QDir::System))
-            EXPECT_TRUE(name == "filler" || name == "README.TXT.part" ||
-                        (!*row.error && name == "README.TXT"))
-                << name.toStdString();
-        EXPECT_EQ(readAll(qpath("disc.iso")), imageBefore);
-        EXPECT_EQ(readAll(qpath("outside.txt")), "keep");
-    }
 }
 
 } // namespace
