@@ -23,14 +23,13 @@ public:
         : path_(path), sources_(std::move(sources)) {}
     bool Open(QString& error) override {
         const std::string target = path_.toStdString();
-        for (bool follow : {true, false}) {
-            const auto identity = FileIdentityOf(target, follow);
-            for (const std::string& source : sources_)
-                if (identity && identity == FileIdentityOf(source)) {
-                    error = failure(QStringLiteral("Не удалось создать файл %1\n%2"),
-                                    QStringLiteral("это файл, который сейчас открыт в программе"));
-                    return false;
-                }
+        std::vector<FileIdentity> read;
+        for (const std::string& source : sources_)
+            if (const auto identity = FileIdentityOf(source)) read.push_back(*identity);
+        if (NamesOneOf(target, read)) {
+            error = failure(QStringLiteral("Не удалось создать файл %1\n%2"),
+                            QStringLiteral("это файл, который сейчас открыт в программе"));
+            return false;
         }
         file_.emplace(target, GuardedFileWriter::Rules{sources_, true});
         if (file_->IsOpen()) return true;

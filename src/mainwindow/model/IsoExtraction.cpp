@@ -84,10 +84,9 @@ IsoExtraction::Outcome IsoExtraction::Extract(const TISOImage& image, const TFil
         return status;
     };
     // The image itself is never the target, by whatever name or link it is reached.
-    for (bool follow : {true, false})
-        if (const auto identity = FileIdentityOf(target.toStdString(), follow);
-            identity && identity == FileIdentityOf(image.FileName()))
-            return fail(QStringLiteral("это открытый образ, из которого извлекается файл"));
+    if (const auto identity = FileIdentityOf(image.FileName());
+        identity && NamesOneOf(target.toStdString(), {*identity}))
+        return fail(QStringLiteral("это открытый образ, из которого извлекается файл"));
     std::unique_ptr<Output> out = output(target);
     QString error;
     if (!out || !out->Open(error)) return fail(error);

@@ -1,8 +1,6 @@
 // Unpack origins: strict lookup of listed files on disk and inside an image, and the streams over them.
 #include "unpack/engine/UnpackSource.h"
 
-#include <algorithm>
-
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -182,14 +180,6 @@ std::vector<FileIdentity> UnpackOrigin::FilesRead(const std::vector<std::string>
         if (const auto file = Locate(path))
             files.insert(files.end(), file->identities.begin(), file->identities.end());
     return files;
-}
-
-bool NamesOneOf(const std::string& target, const std::vector<FileIdentity>& files) {
-    for (bool follow : {true, false}) {
-        const auto identity = FileIdentityOf(target, follow);
-        if (identity && std::find(files.begin(), files.end(), *identity) != files.end()) return true;
-    }
-    return false;
 }
 
 std::shared_ptr<TLN_Stream> UnpackOrigin::Open(const SourceFile& file) const {

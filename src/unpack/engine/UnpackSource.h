@@ -84,6 +84,3 @@ private:
     const TFileEntry* listEntry_ = nullptr;
     std::vector<FileIdentity> protected_;
 };
-
-// True when target already names one of files (itself or through a link).
-bool NamesOneOf(const std::string& target, const std::vector<FileIdentity>& files);
