@@ -126,7 +126,8 @@ void ProducedFile::createInFolder() {
     folderFd_ = ::open(FolderOf(finalPath_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd_ < 0) refuse(std::strerror(errno));
     int fd = -1;
-    if (namelessAllowed) {
+    // A nameless file gets its name through /proc at the end; without it, the named way from the start.
+    if (namelessAllowed && ::access("/proc/self/fd", X_OK) == 0) {
         fd = ::openat(folderFd_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
         // EISDIR and EOPNOTSUPP: a file system without nameless files; any other error is the folder's.
         if (fd < 0 && errno != EISDIR && errno != EOPNOTSUPP) refuse(std::strerror(errno));
