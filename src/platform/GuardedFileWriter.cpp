@@ -73,12 +73,11 @@ GuardedFileWriter::GuardedFileWriter(const std::string& target, Rules rules) : t
             Fail(EEXIST, target + " exists already and is not replaced");
             return;
         }
-        keepMode_ = true;
-        existingMode_ = unsigned(existing.st_mode & 07777);
     }
     replaceExisting_ = rules.replaceExisting;
     if (!OpenTemporary(folderOf(target_))) return;
-    if (keepMode_ && ::fchmod(descriptor_, mode_t(existingMode_)) != 0)
+    // A replaced file keeps its permissions.
+    if (S_ISREG(existing.st_mode) && ::fchmod(descriptor_, existing.st_mode & 07777) != 0)
         Fail(errno, "cannot write " + target_);
 }
 
@@ -206,12 +205,4 @@ std::optional<std::string> SourceRefusal(const std::string& path) {
                        : S_ISCHR(st.st_mode)  ? "a character device"
                                               : "not a file";
     return path + " is " + kind + ", not a file that can be read whole";
-}
-
-std::vector<std::string> ExistingFilesIn(const std::string& folder, const std::vector<std::string>& names) {
-    std::vector<std::string> existing;
-    struct stat st {};
-    for (const std::string& name : names)
-        if (::lstat((folder + "/" + name).c_str(), &st) == 0) existing.push_back(name);
-    return existing;
 }

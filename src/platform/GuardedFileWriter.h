@@ -57,8 +57,6 @@ private:
     std::string temporary_; // empty while the temporary file has no name (O_TMPFILE)
     int descriptor_ = -1;
     bool replaceExisting_ = true;
-    bool keepMode_ = false;
-    unsigned existingMode_ = 0;
     std::string error_;
     int errorCode_ = 0;
 };
@@ -66,7 +64,3 @@ private:
 // Why path cannot be read as a source: missing, a folder, a FIFO, a socket or a character device (which
 // would block or never end); nullopt for a regular file or a block device.
 std::optional<std::string> SourceRefusal(const std::string& path);
-
-// The files of folder among names that exist already (any kind), in the order given: what writing names
-// into folder would replace.
-std::vector<std::string> ExistingFilesIn(const std::string& folder, const std::vector<std::string>& names);

@@ -288,7 +288,7 @@ void reportOversized(const QString& filePath) {
 // Why the lock file could not be made: what a file written in its folder meets (no space, no rights...).
 int lockFailureReason(const QString& filePath) {
     const QString probe = QFileInfo(filePath).absolutePath() + QStringLiteral("/.settings-space-check");
-    GuardedFileWriter file(QFile::encodeName(probe).toStdString(), {{}, false});
+    GuardedFileWriter file(QFile::encodeName(probe).toStdString(), {});
     const char byte = 0;
     file.Write(&byte, 1);
     return file.ErrorCode() ? file.ErrorCode() : EIO;

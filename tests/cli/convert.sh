@@ -69,6 +69,11 @@ mkdir imp
 # A missing output folder is made when its parent exists, refused (before anything is written) otherwise.
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI missing/folder)" = 4 ] || fail "a missing folder was not refused"
 [ "$(status "$KIWIPROBE" convert src/ALLDATA.KWI made)" = 0 ] && [ -f made/ALLDATA.KWI ] || fail "OUTDIR was not made"
+# One that cannot be made is refused with the reason (an immutable parent, where the file system has them).
+if mkdir locked && chattr +i locked 2> /dev/null; then
+    rc=$(status "$KIWIPROBE" convert src/ALLDATA.KWI locked/new) && chattr -i locked
+    [ "$rc" = 4 ] && grep -q "cannot make locked/new: Operation not permitted" last.err || fail "$(cat last.err)"
+fi
 
 # The source inside an image, named as the other commands name it: the same map.
 xorriso -as mkisofs -quiet -o src.iso src 2>/dev/null

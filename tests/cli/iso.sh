@@ -58,4 +58,6 @@ test "$("$KIWIPROBE" iso-ls rootlen.iso)" = "$(printf '\tA.TXT\t2')"
 # A missing path fails without leaving a target.
 if "$KIWIPROBE" iso-extract plain.iso DATA/NOPE.BIN nope.bin 2>/dev/null; then exit 1; fi
 test ! -e nope.bin
+! "$KIWIPROBE" iso-extract nothere.iso A.TXT a.txt 2> err.txt &&
+    grep -qx "iso-extract: cannot read nothere.iso: No such file or directory" err.txt
 echo "iso: ok"

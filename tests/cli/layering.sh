@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# scripts/check-layering (and the house's other source checks, check-catches, check-jobs and check-writes) on a copy of
-# the tree: it passes as the tree is, and fails on each planted fault
+# scripts/check-layering (and the house's other source checks, check-catches, check-jobs and check-writes) on
+# a copy of the tree: it passes as the tree is, and fails on each planted fault
 # (an include the target's links do not allow, a widget header in a headless library, a data-library
 # folder reaching a later one, two class files including each other, a cycle through a header whose
 # function is defined in a source of another name, also when that header comes in through another).

@@ -30,6 +30,10 @@ else
     "$STROVANE_SAMPLE_DISC" disc
 fi
 
+# A folder name that is not UTF-8 is refused, not written under another name.
+rc=0 && "$STROVANE_SAMPLE_DISC" $'bad\xff' 2> /dev/null || rc=$?
+[ "$rc" = 2 ] && [ -z "$(ls | grep '^bad')" ] || fail "a name that is not UTF-8 gave exit $rc: $(ls)"
+
 commands=(
     "map ALLDATA.KWI --walk"
     "frames ALLDATA.KWI --all"

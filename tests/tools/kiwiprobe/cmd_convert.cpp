@@ -58,14 +58,16 @@ bool isPolishMap(const std::string& path) {
     return extension == ".mp" || first == ';' || first == '[';
 }
 
-// OUTDIR is made when it is missing and its parent folder exists.
-void makeOutputFolder(const std::string& folder) {
+// OUTDIR is made when it is missing and its parent folder exists; why it could not be, or "".
+std::string makeOutputFolder(const std::string& folder) {
     std::filesystem::path path(folder);
     if (!path.has_filename()) path = path.parent_path();
     const std::filesystem::path parent = path.has_parent_path() ? path.parent_path() : ".";
     std::error_code error;
-    if (!std::filesystem::exists(path, error) && std::filesystem::is_directory(parent, error))
-        std::filesystem::create_directory(path, error);
+    if (!std::filesystem::exists(path, error) && std::filesystem::is_directory(parent, error) &&
+        !std::filesystem::create_directory(path, error) && error)
+        return "cannot make " + folder + ": " + error.message();
+    return {};
 }
 
 int convertCommand(const probe::Args& args) {
@@ -156,7 +158,10 @@ int convertCommand(const probe::Args& args) {
         std::cerr << "; --replace lets it\n";
         return 2;
     }
-    makeOutputFolder(rest[1]);
+    if (const std::string problem = makeOutputFolder(rest[1]); !problem.empty()) {
+        std::cerr << "convert: " << problem << "\n";
+        return 4;
+    }
     auto job = std::make_unique<ConversionJob>(std::move(run));
     ConversionJob* raw = job.get();
     long long lines = 0;
