@@ -32,7 +32,11 @@ constexpr int kPanelPadding = 6;
 } // namespace
 
 HexViewerWindow::HexViewerWindow(const Services& services, HexDialogs& dialogs, QWidget* parent)
-    : QWidget(parent), services_(services), dialogs_(dialogs), sinkFactory_(&MakeSaveFileSink) {
+    : QWidget(parent), services_(services), dialogs_(dialogs), sinkFactory_([this](const QString& path) {
+          // Never over the file the block is read from.
+          const auto stream = grid_->Stream();
+          return MakeSaveFileSink(path, stream ? FilesBehind(*stream) : std::vector<std::string>{});
+      }) {
     grid_ = new HexGrid(this);
     grid_->SetRussianTexts(true);
     actions_ = std::make_unique<HexViewerActions>(this);

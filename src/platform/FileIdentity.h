@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct FileIdentity {
     uint64_t device = 0;
@@ -15,3 +16,5 @@ struct FileIdentity {
 // The identity of the file or folder path names (symbolic links followed, or not with followLinks false);
 // nothing when it does not exist.
 std::optional<FileIdentity> FileIdentityOf(const std::string& path, bool followLinks = true);
+// True when path names one of files: the file itself, or a link to it or among them.
+bool NamesOneOf(const std::string& path, const std::vector<FileIdentity>& files);

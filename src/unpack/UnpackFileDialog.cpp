@@ -121,11 +121,7 @@ bool UnpackFileDialog::targetIsSource(const QString& target) const {
                 add(part.fileName);
         if (stream_->List()) add(stream_->List()->ListFileName());
     }
-    for (bool follow : {true, false}) {
-        const auto identity = FileIdentityOf(target.toStdString(), follow);
-        if (identity && std::find(read.begin(), read.end(), *identity) != read.end()) return true;
-    }
-    return false;
+    return NamesOneOf(target.toStdString(), read);
 }
 
 void UnpackFileDialog::StartButtonClick() {

@@ -56,7 +56,9 @@ ConversionResult complete(const Finished& s, bool split, bool fileCon, int64_t v
 TEST(Completion, SplitVolumesAddUpToTheFileAndFileConNamesThem) {
     const Finished s = setup("split", 2500);
     const std::string out = FolderOf(s.output);
-    fixture::writeFile(out + "/ALLDATA5.KWI", {9}); // left from an earlier split
+    for (int n = 1; n <= 4; ++n) // left from an earlier split of five volumes
+        fixture::writeFile(out + "/" + VolumeName(n), std::vector<uint8_t>(1000, uint8_t(n)));
+    fixture::writeFile(out + "/ALLDATA5.KWI", {9});
     const auto result = complete(s, true, true, 1000);
     ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
     const auto files = convtest::snapshot(out);
@@ -88,6 +90,26 @@ TEST(Completion, SplitVolumesAddUpToTheFileAndFileConNamesThem) {
     EXPECT_TRUE(text.startsWith(QString::fromUtf8("Не создавайте новые файлы REGION.KWI")));
     EXPECT_EQ(text.count(QStringLiteral("\r\n")), 5);
     EXPECT_TRUE(text.contains(QString::fromUtf8("с учетом  нового")));
+}
+
+TEST(Completion, OnlyTheVolumesOfAnEarlierSplitAreRemoved) {
+    // Files of volume names beside a split into three (their sizes, 0 none): an earlier split's are removed;
+    // a file next to the new volumes that is none would be read as one, so nothing is split.
+    for (const std::vector<int>& sizes : {std::vector<int>{1000, 1000, 1000, 1000, 9},
+                                          {0, 0, 0, 0, 0, 7},
+                                          {0, 0, 0, 2},
+                                          {1000, 999, 1000, 5}}) {
+        const Finished s = setup("stale", 2500);
+        for (size_t n = 0; n < sizes.size(); ++n)
+            if (sizes[n])
+                fixture::writeFile(FolderOf(s.output) + "/" + VolumeName(int(n) + 1),
+                                   std::vector<uint8_t>(size_t(sizes[n])));
+        const auto before = convtest::snapshot(FolderOf(s.output));
+        const bool done = complete(s, true, false, 1000).status == ConversionStatus::Done;
+        const auto after = convtest::snapshot(FolderOf(s.output));
+        EXPECT_TRUE(sizes.size() == 4 ? !done && after == before : done && after.size() == sizes.size() - 1)
+            << sizes.size();
+    }
 }
 
 TEST(Completion, AFileOfExactlyOneVolumeGivesOneVolume) {

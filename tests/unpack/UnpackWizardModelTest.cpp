@@ -224,6 +224,17 @@ TEST_F(UnpackWizardModelTest, APartialFileNameHeldByAnotherFileIsListedAndReplac
     EXPECT_TRUE(partFiles(dir + "/out").empty());
 }
 
+TEST_F(UnpackWizardModelTest, TheWarningTellsWhichExistingTargetsTheRunWillRefuse) {
+    // Into the list's own folder the targets are the sources themselves.
+    load({{"A.KWI", 2, fixture::mapLikeContent(700, 4), false, {}}, {"B.KWI", 0, {1}, false, {}}});
+    model.SetAllTicked(true);
+    model.SetFolder(dir + "/disc");
+    model.EnterPage(UnpackWizardModel::CheckFilesPage);
+    EXPECT_EQ(model.WarningText(),
+              "Некоторые файлы уже существуют в папке!\nA.KWI . . . B.KWI\nЭто исходные файлы: "
+              "они не будут заменены, распаковка в них будет отклонена !!!");
+}
+
 TEST_F(UnpackWizardModelTest, SizesAreGroupedWhateverTheirLength) {
     const std::pair<int64_t, const char*> cases[] = {{0, "0"},
                                                      {999, "999"},

@@ -40,6 +40,24 @@ const char* const kReadMeLines[] = {
     "Файл FILECON.MNG создается с учетом новых размеров ALLDATA.KWI.",
 };
 
+// The volumes of an earlier split in folder: plain files "ALLDATA1.KWI" on without a gap, each of
+// volumeBytes but the last, which holds 1 to volumeBytes. Files of those names that do not make such a
+// set are not volumes, whatever their names: empty then. (A file past a gap is never read as a volume.)
+std::vector<std::string> earlierVolumes(const std::string& folder, int64_t volumeBytes) {
+    std::vector<std::string> set;
+    int64_t last = 0;
+    struct stat st {};
+    for (int n = 1; n <= 15; ++n) {
+        const std::string path = FindInFolder(folder, VolumeName(n));
+        if (path.empty() || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) break;
+        if (!set.empty() && last != volumeBytes) return {};
+        set.push_back(path);
+        last = int64_t(st.st_size);
+    }
+    if (last <= 0 || last > volumeBytes) return {};
+    return set;
+}
+
 } // namespace
 
 std::string VolumeName(int number) {
@@ -75,11 +93,17 @@ int CompletionRun::split(ConversionProgress& progress, const std::atomic<bool>& 
         done = end;
     }
     // Every volume is complete: only now do they replace the unsplit file and any earlier volumes.
+    const std::vector<std::string> stale = earlierVolumes(folder, options_.volumeBytes);
+    // A file named as the next volume would be read as one; only a volume of an earlier split goes.
+    if (stale.size() <= size_t(volumes))
+        if (const std::string next = FindInFolder(folder, VolumeName(volumes + 1)); !next.empty())
+            throw EWriteError("ERROR: " + next +
+                              " is not a volume of a split, yet it would be read as the next "
+                              "volume of this one; it is left as it is and nothing was split");
     for (auto& part : parts)
         part->Commit();
-    for (int n = volumes + 1; n <= 15; ++n)
-        if (const std::string stale = FindInFolder(folder, VolumeName(n)); !stale.empty())
-            ::unlink(stale.c_str());
+    for (size_t n = size_t(volumes); n < stale.size(); ++n)
+        ::unlink(stale[n].c_str());
     input.reset();
     if (::unlink(options_.outputPath.c_str()) != 0)
         throw EWriteError(Failure(FailureCode::OutputRemoveFailed, Failure::System(errno),

@@ -1,7 +1,7 @@
 // Source-side file lookup: the real folder, or the mounted image's directory tree.
 #include "converter/source/SourceFiles.h"
 
-#include "converter/output/ProducedFile.h"
+#include "converter/output/NewCmpList.h"
 #include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/iso/DataTree.h"
@@ -22,4 +22,18 @@ std::shared_ptr<TLN_Stream> OpenBesideSource(const std::string& mapPath, const s
     const std::string found = FindBesideSource(mapPath, name);
     if (found.empty()) return nullptr;
     return OpenKiwiFile(found);
+}
+
+SourceGuard SourceFilesGuard(const std::string& mapPath) {
+    SourceGuard guard;
+    if (IsISOImageOpen()) {
+        guard.ProtectFileOnly(GetISOImageFileName());
+        return guard;
+    }
+    guard.ProtectFileOnly(mapPath);
+    if (const auto list = FindSourceCmpList(mapPath)) guard.ProtectFileOnly(list->path);
+    for (const char* name : {"REGION.KWI", "VOICEDAT.KWI", "STDVCE.KWI", "FILECON.MNG"})
+        if (const std::string found = FindBesideSource(mapPath, name); !found.empty())
+            guard.ProtectFileOnly(found);
+    return guard;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "converter/output/ProducedFile.h"
 #include "kiwi/io/Stream.h"
 
 // The name by which the readers open the file called name (ASCII case ignored) beside the map at mapPath,
@@ -16,3 +17,7 @@ std::string FindBesideSource(const std::string& mapPath, const std::string& name
 // list names it), or nullptr when there is none. Streams on a mounted image read it without a shared
 // position, so this may run on any thread. Raises EFOpenError when the file is found but cannot be opened.
 std::shared_ptr<TLN_Stream> OpenBesideSource(const std::string& mapPath, const std::string& name);
+
+// The files the map at mapPath is read from, each guarded alone (a file of the user's may be saved beside
+// them): the mounted image, or the map's file, its CMP list and the files beside it the converter reads.
+SourceGuard SourceFilesGuard(const std::string& mapPath);

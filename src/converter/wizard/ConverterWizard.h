@@ -151,6 +151,8 @@ private:
     // Saves the dictionary as text in the background: to the file last saved, or where the user says when
     // ask is set or it was never saved. False when nothing is saved.
     bool saveDictionary(bool ask);
+    // True (and the user told) when path names a file the source map is read from: no save goes there.
+    bool refusedAsSourceFile(const QString& path);
 
     ConverterSource source_;
     WizardModel model_;

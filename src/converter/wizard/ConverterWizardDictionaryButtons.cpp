@@ -116,7 +116,7 @@ bool ConverterWizard::saveDictionary(bool ask) {
         ask || savedDictionary_.isEmpty()
             ? services_.paths->SaveFile(this, QString(), kDictionaryTextFilter, lastOpenedDictionary_)
             : savedDictionary_;
-    if (path.isEmpty()) return false;
+    if (path.isEmpty() || refusedAsSourceFile(path)) return false;
     savedDictionary_ = path;
     WizardDictionary* dictionary = dictionary_.get();
     startDictionaryWork(

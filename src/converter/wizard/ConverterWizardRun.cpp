@@ -23,6 +23,7 @@
 #include "converter/wizard/ConverterWizard.h"
 #include "converter/wizard/WizardFailureTexts.h"
 #include "kiwi/core/KiwiErrors.h"
+#include "platform/FileIdentity.h"
 #include "platform/TaskBar.h"
 #include "widgets/Guarded.h"
 
@@ -419,7 +420,15 @@ void ConverterWizard::SaveLmpBtnClick() {
     }
     const QString path = services_.paths->SaveFile(
         this, QString(), QStringLiteral("Compiled Map files (*.lmp *.LMP)"), proposed);
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || refusedAsSourceFile(path)) return;
     const QString error = importer_->SaveCompiled(path);
     if (!error.isEmpty()) services_.messenger->Error(this, error);
+}
+
+bool ConverterWizard::refusedAsSourceFile(const QString& path) {
+    const Failure why = SourceFilesGuard(source_.allDataPath).RefusalFor(path.toStdString());
+    // Only the source's own files are refused here; a missing folder fails the save with its reason.
+    if (!why || FileIdentityOf(path.toStdString()) == std::nullopt) return false;
+    services_.messenger->Error(this, RussianText(why));
+    return true;
 }

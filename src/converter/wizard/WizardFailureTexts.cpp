@@ -35,6 +35,8 @@ const Form kForms[] = {
     {C::OutputOpenFailed, "не удалось записать {file} (открытие): {cause}"},
     {C::OutputSyncFailed, "не удалось записать {file} (запись на диск): {cause}"},
     {C::OutputRenameFailed, "не удалось записать {file} (переименование): {cause}"},
+    {C::OutputLinkFailed, "не удалось записать {file} (ссылка на готовый файл): {cause}"},
+    {C::PartFileNotOurs, "в папке уже есть файл с таким именем, и записала его не эта программа"},
     {C::OutputClosed, "не удалось записать {file}: файл уже закрыт"},
     {C::OutputShortVolume, "не удалось записать {file}: том записан не полностью"},
     {C::OutputRemoveFailed, "не удалось удалить {file}: {cause}"},

@@ -3,50 +3,82 @@
 #include "hexview/model/HexBlockFileCopy.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <exception>
+#include <optional>
 #include <vector>
+
+#include "kiwi/cmp/CompressionManager.h"
+#include "kiwi/cmp/DecompFileStream.h"
+#include "kiwi/disc/FileManager.h"
+#include "kiwi/disc/FileStream.h"
+#include "platform/FileIdentity.h"
+#include "platform/GuardedFileWriter.h"
+#include "platform/SystemErrorText.h"
 
 namespace {
 
 class SaveFileSink final : public BlockSink {
 public:
-    explicit SaveFileSink(const QString& path) : file_(path) {}
+    SaveFileSink(const QString& path, std::vector<std::string> sources)
+        : path_(path), sources_(std::move(sources)) {}
     bool Open(QString& error) override {
-        if (file_.open(QIODevice::WriteOnly)) return true;
-        error = QStringLiteral("Не удалось создать файл %1\n%2")
-                    .arg(QDir::toNativeSeparators(file_.fileName()), file_.errorString());
+        const std::string target = path_.toStdString();
+        std::vector<FileIdentity> read;
+        for (const std::string& source : sources_)
+            if (const auto identity = FileIdentityOf(source)) read.push_back(*identity);
+        if (NamesOneOf(target, read)) {
+            error = failure(QStringLiteral("Не удалось создать файл %1\n%2"),
+                            QStringLiteral("это файл, который сейчас открыт в программе"));
+            return false;
+        }
+        file_.emplace(target, GuardedFileWriter::Rules{sources_, true});
+        if (file_->IsOpen()) return true;
+        error = failure(QStringLiteral("Не удалось создать файл %1\n%2"), reason());
         return false;
     }
     bool Write(const char* data, int64_t size, QString& error) override {
-        if (file_.write(data, size) == size) return true;
-        error = writeError();
+        if (file_->Write(data, size_t(size))) return true;
+        error = failure(QStringLiteral("Ошибка записи в файл %1\n%2"), reason());
         return false;
     }
     bool Commit(QString& error) override {
-        if (file_.commit()) return true;
-        error = writeError();
+        if (file_->Commit()) return true;
+        error = failure(QStringLiteral("Ошибка записи в файл %1\n%2"), reason());
         return false;
     }
-    void Discard() override {
-        // A cancelled save file removes its temporary file on commit and leaves the target alone.
-        if (!file_.isOpen()) return;
-        file_.cancelWriting();
-        file_.commit();
-    }
+    // The temporary file goes; the target stays as it was.
+    void Discard() override { file_.reset(); }
 
 private:
-    QString writeError() const {
-        return QStringLiteral("Ошибка записи в файл %1\n%2")
-            .arg(QDir::toNativeSeparators(file_.fileName()), file_.errorString());
+    QString reason() const {
+        return QString::fromStdString(file_->ErrorCode() ? SystemErrorText(file_->ErrorCode())
+                                                         : file_->Error());
     }
-    QSaveFile file_;
+    QString failure(const QString& pattern, const QString& why) const {
+        return pattern.arg(QDir::toNativeSeparators(path_), why);
+    }
+
+    QString path_;
+    std::vector<std::string> sources_;
+    std::optional<GuardedFileWriter> file_;
 };
 
 } // namespace
 
-std::unique_ptr<BlockSink> MakeSaveFileSink(const QString& path) {
-    return std::make_unique<SaveFileSink>(path);
+std::unique_ptr<BlockSink> MakeSaveFileSink(const QString& path, std::vector<std::string> sources) {
+    return std::make_unique<SaveFileSink>(path, std::move(sources));
+}
+
+std::vector<std::string> FilesBehind(const TLN_Stream& stream) {
+    if (IsISOImageOpen()) return {GetISOImageFileName()};
+    std::vector<std::string> files{stream.FileName()};
+    if (const auto* unpacked = dynamic_cast<const TLN_DecompFileStream*>(&stream)) {
+        if (const auto* volumes = dynamic_cast<const TLN_FileStream*>(&unpacked->DataStream()))
+            for (const auto& part : volumes->Parts())
+                files.push_back(part.fileName);
+        if (unpacked->List()) files.push_back(unpacked->List()->ListFileName());
+    }
+    return files;
 }
 
 HexBlockFileCopy::HexBlockFileCopy(std::shared_ptr<TLN_Stream> stream, int64_t start, int64_t count,

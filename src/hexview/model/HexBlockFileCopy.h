@@ -1,9 +1,12 @@
 // Copying a marked block of the hex viewer's stream into a new file on a worker thread: chunk by chunk
-// into a temporary file that replaces the target only when every byte was written.
+// into a temporary file that replaces the target only when every byte was written, never over the file
+// the stream is read from.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <QString>
 
@@ -23,8 +26,12 @@ public:
     virtual void Discard() = 0;
 };
 
-// A temporary file beside path, renamed onto path by Commit.
-std::unique_ptr<BlockSink> MakeSaveFileSink(const QString& path);
+// A temporary file beside path, renamed onto path by Commit; path may be none of sources (the files the
+// copy reads, by identity). Failures give the system's reason in Russian.
+std::unique_ptr<BlockSink> MakeSaveFileSink(const QString& path, std::vector<std::string> sources = {});
+// The files on disk a stream of the viewer reads: the mounted image, or the plain file (each volume of a
+// set) and the compression list it is unpacked by.
+std::vector<std::string> FilesBehind(const TLN_Stream& stream);
 
 // The object lives on the user-interface thread; the copy runs on the job's thread and tells its percentage
 // and its end through the job's notifier.

@@ -31,6 +31,8 @@
     X(OutputOpenFailed, "ERROR: cannot write {file}: open: {cause}")                                         \
     X(OutputSyncFailed, "ERROR: cannot write {file}: sync: {cause}")                                         \
     X(OutputRenameFailed, "ERROR: cannot write {file}: rename: {cause}")                                     \
+    X(OutputLinkFailed, "ERROR: cannot write {file}: link: {cause}")                                         \
+    X(PartFileNotOurs, "A file of that name is in the folder, and this program did not write it")            \
     X(OutputClosed, "ERROR: cannot write {file}: already closed")                                            \
     X(OutputShortVolume, "ERROR: cannot write {file}: short volume")                                         \
     X(OutputRemoveFailed, "ERROR: cannot remove {file}: {cause}")                                            \

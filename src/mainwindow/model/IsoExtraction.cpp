@@ -2,40 +2,39 @@
 #include "mainwindow/model/IsoExtraction.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
-#include <QSaveFile>
-
 #include "kiwi/iso/ISOImage.h"
+#include "platform/FileIdentity.h"
+#include "platform/GuardedFileWriter.h"
+#include "platform/SystemErrorText.h"
 
 namespace {
 
 class SavedFileOutput : public IsoExtraction::Output {
 public:
-    explicit SavedFileOutput(const QString& target) : file_(target) {}
+    explicit SavedFileOutput(const QString& target) : target_(target) {}
     bool Open(QString& error) override {
-        if (file_.open(QIODevice::WriteOnly)) return true;
-        error = file_.errorString();
-        return false;
+        file_.emplace(target_.toStdString(), GuardedFileWriter::Rules{});
+        return file_->IsOpen() || failed(error);
     }
     bool Write(const char* data, int64_t size, QString& error) override {
-        if (file_.write(data, size) == size) return true;
-        error = file_.errorString();
-        return false;
+        return file_->Write(data, size_t(size)) || failed(error);
     }
-    bool Commit(QString& error) override {
-        // QSaveFile syncs the temporary file before renaming it over the target.
-        if (file_.commit()) return true;
-        error = file_.errorString();
-        return false;
-    }
-    // An output dropped before its commit removes its temporary file.
-    ~SavedFileOutput() override {
-        if (file_.isOpen()) file_.cancelWriting();
-    }
+    bool Commit(QString& error) override { return file_->Commit() || failed(error); }
 
 private:
-    QSaveFile file_;
+    // The system's reason in Russian; the writer's own refusals as it words them.
+    bool failed(QString& error) const {
+        error =
+            QString::fromStdString(file_->ErrorCode() ? SystemErrorText(file_->ErrorCode()) : file_->Error());
+        return false;
+    }
+
+    QString target_;
+    // An output dropped before its commit removes its temporary file.
+    std::optional<GuardedFileWriter> file_;
 };
 
 constexpr int64_t kChunk = 1 << 20;
@@ -84,6 +83,10 @@ IsoExtraction::Outcome IsoExtraction::Extract(const TISOImage& image, const TFil
         status.error = why;
         return status;
     };
+    // The image itself is never the target, by whatever name or link it is reached.
+    if (const auto identity = FileIdentityOf(image.FileName());
+        identity && NamesOneOf(target.toStdString(), {*identity}))
+        return fail(QStringLiteral("это открытый образ, из которого извлекается файл"));
     std::unique_ptr<Output> out = output(target);
     QString error;
     if (!out || !out->Open(error)) return fail(error);

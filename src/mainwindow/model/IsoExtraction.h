@@ -1,7 +1,7 @@
 // Extracting one file of the mounted image to disk as a background job: the bytes go to a temporary file
 // beside the target, synced and renamed over it only when every byte was written, so a failure or a stop
-// leaves no partial file and keeps an older target; the window hears progress and the end from the job's
-// notifier.
+// leaves no partial file and keeps an older target; the image itself is never the target. Failures carry
+// the system's reason in Russian. The window hears progress and the end from the job's notifier.
 #pragma once
 
 #include <atomic>

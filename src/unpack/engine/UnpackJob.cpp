@@ -19,14 +19,6 @@ bool supportedType(uint16_t type) {
            type == CompressionType::Gzip || CompressionType::isSegmented(type);
 }
 
-// True when the target path already names one of these files (itself or through a link).
-bool namesOneOf(const std::string& target, const std::vector<FileIdentity>& files) {
-    for (bool follow : {true, false}) {
-        const auto identity = FileIdentityOf(target, follow);
-        if (identity && std::find(files.begin(), files.end(), *identity) != files.end()) return true;
-    }
-    return false;
-}
 } // namespace
 
 UnpackJobEntry::UnpackJobEntry(TLN_Compression_Record record, std::string target)
@@ -102,7 +94,7 @@ void UnpackJob::plan(const std::vector<size_t>& chosen) {
     for (const auto& entry : entries_) {
         UnpackJobEntry& e = *entry;
         if (e.State() != UnpackState::Queued) continue;
-        if (namesOneOf(e.target_, readFiles)) {
+        if (NamesOneOf(e.target_, readFiles)) {
             e.finish(UnpackState::Failed, unpacktext::targetIsSource);
             continue;
         }

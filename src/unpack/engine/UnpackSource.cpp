@@ -174,6 +174,14 @@ std::optional<SourceFile> UnpackOrigin::Locate(const std::string& relativePath) 
     return file;
 }
 
+std::vector<FileIdentity> UnpackOrigin::FilesRead(const std::vector<std::string>& relativePaths) const {
+    std::vector<FileIdentity> files = protected_;
+    for (const std::string& path : relativePaths)
+        if (const auto file = Locate(path))
+            files.insert(files.end(), file->identities.begin(), file->identities.end());
+    return files;
+}
+
 std::shared_ptr<TLN_Stream> UnpackOrigin::Open(const SourceFile& file) const {
     if (image_) {
         if (!file.imageEntry) throw EFOpenError("Cannot open file " + file.path);

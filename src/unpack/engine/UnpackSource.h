@@ -74,6 +74,8 @@ public:
     std::shared_ptr<TLN_Stream> Open(const SourceFile& file) const;
     // Files no target may replace: the list itself and the image file.
     const std::vector<FileIdentity>& ProtectedFiles() const { return protected_; }
+    // The protected files and those the list names at relativePaths: what a run of them reads.
+    std::vector<FileIdentity> FilesRead(const std::vector<std::string>& relativePaths) const;
 
 private:
     std::string listPath_;

@@ -171,8 +171,13 @@ std::string UnpackWizardModel::CaptionText() const {
 
 void UnpackWizardModel::CheckTargets() {
     existingTargets_.clear();
+    sourceTargets_.clear();
     checkedCount_ = 0;
     if (!list_) return;
+    std::vector<std::string> relativePaths;
+    for (size_t index : TickedEntries())
+        if (const auto& path = list_->Entries()[index].relativePath) relativePaths.push_back(*path);
+    const std::vector<FileIdentity> read = list_->Origin().FilesRead(relativePaths);
     for (size_t index : TickedEntries()) {
         const TLN_Compression_Record& entry = list_->Entries()[index];
         ++checkedCount_;
@@ -180,7 +185,8 @@ void UnpackWizardModel::CheckTargets() {
         const std::string target =
             joinPath(folder_, *entry.relativePath + (addExtension_ ? std::string(".unpack") : std::string()));
         std::error_code error;
-        if (std::filesystem::exists(target, error)) existingTargets_.push_back(target);
+        if (std::filesystem::exists(target, error))
+            (NamesOneOf(target, read) ? sourceTargets_ : existingTargets_).push_back(target);
         // A file under the partial file's name that this program did not leave is replaced too.
         if (TempFileOutput::IsOtherFile(TempFileOutput::PartName(target)))
             existingTargets_.push_back(TempFileOutput::PartName(target));
@@ -188,16 +194,30 @@ void UnpackWizardModel::CheckTargets() {
 }
 
 bool UnpackWizardModel::TargetsAsShown() {
-    const std::vector<std::string> shown = existingTargets_;
+    const std::vector<std::string> shown = existingTargets_, sources = sourceTargets_;
     CheckTargets();
-    return existingTargets_ == shown;
+    return existingTargets_ == shown && sourceTargets_ == sources;
 }
 
+namespace {
+// "FIRST" or "FIRST . . . LAST".
+std::string firstAndLast(const std::vector<std::string>& files) {
+    std::string text = fileNameOf(files.front());
+    if (files.size() > 1) text += " . . . " + fileNameOf(files.back());
+    return text;
+}
+} // namespace
+
 std::string UnpackWizardModel::WarningText() const {
-    if (existingTargets_.empty()) return {};
-    std::string text = "Некоторые файлы уже существуют в папке!\n" + fileNameOf(existingTargets_.front());
-    if (existingTargets_.size() > 1) text += " . . . " + fileNameOf(existingTargets_.back());
-    return text + "\nЭти файлы будут удалены и заменены !!!";
+    if (existingTargets_.empty() && sourceTargets_.empty()) return {};
+    std::string text = "Некоторые файлы уже существуют в папке!";
+    if (!existingTargets_.empty())
+        text += "\n" + firstAndLast(existingTargets_) + "\nЭти файлы будут удалены и заменены !!!";
+    // Files the run reads are never replaced: it refuses to unpack over them.
+    if (!sourceTargets_.empty())
+        text += "\n" + firstAndLast(sourceTargets_) +
+                "\nЭто исходные файлы: они не будут заменены, распаковка в них будет отклонена !!!";
+    return text;
 }
 
 std::string UnpackWizardModel::NextStepText() const {

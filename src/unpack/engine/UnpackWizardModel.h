@@ -105,7 +105,8 @@ public:
     std::string CaptionText() const;
 
     // ----- existing targets -----
-    // Which ticked entries' targets exist already (with ".unpack" when it is added).
+    // Which ticked entries' targets exist already (with ".unpack" when it is added) and would be replaced;
+    // those the run reads (its sources, the list, the image) are kept apart: the run refuses them.
     void CheckTargets();
     // Checks again just before the run; false when the list differs from the one shown, which then holds
     // the new list to be shown instead of starting.
@@ -152,6 +153,8 @@ private:
     bool addExtension_ = false;
     Page page_ = FirstStepPage;
     std::vector<std::string> existingTargets_;
+    // Of those, the files the run reads (its sources, the list, the image): it refuses them.
+    std::vector<std::string> sourceTargets_;
     int checkedCount_ = 0;
 
     std::unique_ptr<UnpackJob> job_;

@@ -9,6 +9,7 @@
 #include <QStackedWidget>
 
 #include "WizardTestSupport.h"
+#include "converter/wizard/ConverterWizardDictionary.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "platform/RegistrySettings.h"
 
@@ -625,6 +626,20 @@ TEST_F(ConverterWizardTest, ACompiledFileOverLoadedDataAsksToAppendReplaceOrCanc
     ASSERT_FALSE(paths.calls.empty());
     EXPECT_EQ(paths.calls.back().kind, "save");
     EXPECT_EQ(paths.calls.back().start, path("more.lmp"));
+}
+
+TEST_F(ConverterWizardTest, NeitherSaveGoesOverAFileTheSourceMapIsReadFrom) {
+    auto wizard = make(plainSource());
+    wizard->SetImporter(std::make_unique<InstantImporter>());
+    wizard->SetDictionary(std::make_unique<EditorWizardDictionary>(messenger));
+    std::filesystem::create_symlink(spath("src/ALLDATA.KWI"), spath("out/link.kwi"));
+    for (const QString& target : {path("src/ALLDATA.KWI"), path("out/link.kwi")}) {
+        paths.answer = target;
+        wizard->SaveLmpBtnClick();
+        wizard->SaveDictionaryBtnClick();
+    }
+    EXPECT_EQ(messenger.errors.size(), 4);
+    EXPECT_FALSE(wizard->DictionaryBusy());
 }
 
 TEST_F(ConverterWizardTest, TheMemoryGaugeShowsTheImportedDataOnceTheImportEnds) {
