@@ -33,6 +33,7 @@ void expectEveryFileUnpacked(const UnpackJob& job, const fixture::Corpus& corpus
         EXPECT_EQ(entry->Counters().bytesWritten.load(), int64_t(file.content.size())) << file.name;
         EXPECT_EQ(entry->Percent(), 100) << file.name;
         EXPECT_EQ(fixture::readFile(out + "/" + file.name + extension), file.content) << file.name;
+        EXPECT_FALSE(TempFileOutput::IsOwnPart(out + "/" + file.name + extension)) << file.name;
     }
     EXPECT_TRUE(partFiles(out).empty());
 }
