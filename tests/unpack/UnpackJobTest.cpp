@@ -185,7 +185,7 @@ TEST(UnpackJob, LargestBlockCountStartsFirst) {
               (std::vector<std::string>{"F7.KWI", "F5.KWI", "F3.KWI", "F2.KWI", "F1.KWI", "PLAIN.KWI"}));
 }
 
-// An output that takes its time per block, so that a job is still running when it is cancelled.
+// An output that takes its time per block, so that a job is still running when it is destroyed.
 class SlowOutput : public TempFileOutput {
 public:
     using TempFileOutput::TempFileOutput;
@@ -213,10 +213,12 @@ TEST(UnpackJob, CancelStopsEveryWorkerSoonLeavingOldTargetsAndNoTemporaryFile) {
     UnpackJobOptions options;
     options.outputFolder = out;
     options.workers = 4;
-    options.output = [](const std::string& folder, const std::string& name) -> std::unique_ptr<UnpackOutput> {
-        return std::make_unique<SlowOutput>(folder, name, false);
-    };
+    // Four blocks go through; every later write waits for the stop, so no file can finish before it.
+    const UnpackJob* running = nullptr;
+    options.output = gatedOutputs(
+        std::make_shared<WriteGate>([&running] { return running && running->StopRequested(); }, 4));
     UnpackJob job(openList(corpus.listPath), everyEntry(*openList(corpus.listPath)), options);
+    running = &job;
     job.Start();
     while (job.BlocksDone() < 4)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

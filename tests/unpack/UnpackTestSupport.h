@@ -1,16 +1,22 @@
 // What the unpack engine tests share: opening a corpus list, running a job to its end, finding entries
-// by name and looking for temporary files left behind.
+// by name, looking for temporary files left behind, and outputs held at a gate so that a run is certainly
+// still going when a test stops it.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <numeric>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/UnpackCorpus.h"
 #include "unpack/engine/UnpackJob.h"
+#include "unpack/engine/UnpackOutput.h"
 
 namespace unpacktest {
 
@@ -53,6 +59,46 @@ inline std::vector<std::string> partFiles(const std::string& folder) {
 inline bool exists(const std::string& path) {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+// Lets the first freeWrites writes through, then holds every write until stopping() says the run is being
+// stopped (the held writes then go on, and each worker stops before its next block): however loaded the
+// machine, the run cannot end before the test stops it.
+class WriteGate {
+public:
+    explicit WriteGate(std::function<bool()> stopping, int freeWrites = 0)
+        : stopping_(std::move(stopping)), free_(freeWrites) {}
+    void Pass() {
+        if (free_.fetch_sub(1) > 0) return;
+        // The stop request is a flag of the job's: it is polled.
+        while (!stopping_())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+
+private:
+    std::function<bool()> stopping_;
+    std::atomic<int> free_;
+};
+
+class GatedOutput : public TempFileOutput {
+public:
+    GatedOutput(const std::string& folder, const std::string& name, std::shared_ptr<WriteGate> gate)
+        : TempFileOutput(folder, name, false), gate_(std::move(gate)) {}
+
+protected:
+    ssize_t WriteSome(int fd, const uint8_t* data, size_t size) override {
+        gate_->Pass();
+        return TempFileOutput::WriteSome(fd, data, size);
+    }
+
+private:
+    std::shared_ptr<WriteGate> gate_;
+};
+
+inline OutputFactory gatedOutputs(std::shared_ptr<WriteGate> gate) {
+    return [gate](const std::string& folder, const std::string& name) -> std::unique_ptr<UnpackOutput> {
+        return std::make_unique<GatedOutput>(folder, name, gate);
+    };
 }
 
 } // namespace unpacktest
