@@ -71,8 +71,8 @@ status=0
 [ "$status" = 2 ] && grep -q "only NOSUCH: disc/05.CMP lists no entry" err.txt && [ ! -e only-out ] || fail "--only NOSUCH"
 
 # SIGINT and SIGTERM stop a run as they stop convert: exit 2, no temporary file left. One 64 KiB gzip block
-# of zeros named 2000 times by one entry (125 MiB to write); the gate (a file never made) holds its first
-# write until the signal comes.
+# of zeros named 2000 times by one entry (125 MiB to write); the gate (a file never made) holds the run
+# after its first block until the signal comes.
 mkdir big
 { head -c 2048 /dev/zero; head -c 65536 /dev/zero | gzip -n -c; } > big/ZERO.KWI
 zsize=$(( $(stat -c %s big/ZERO.KWI) - 2048 ))

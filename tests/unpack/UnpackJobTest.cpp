@@ -213,10 +213,10 @@ TEST(UnpackJob, CancelStopsEveryWorkerSoonLeavingOldTargetsAndNoTemporaryFile) {
     UnpackJobOptions options;
     options.outputFolder = out;
     options.workers = 4;
-    // Four blocks go through; every later write waits for the stop, so no file can finish before it.
+    // Each file's first block goes through, every later write waits for the stop: four files are running and
+    // none can finish before it.
     const UnpackJob* running = nullptr;
-    options.output = gatedOutputs(
-        std::make_shared<WriteGate>([&running] { return running && running->StopRequested(); }, 4));
+    options.output = gatedOutputs([&running] { return running && running->StopRequested(); }, 1);
     UnpackJob job(openList(corpus.listPath), everyEntry(*openList(corpus.listPath)), options);
     running = &job;
     job.Start();

@@ -3,7 +3,6 @@
 // still going when a test stops it.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -61,43 +60,35 @@ inline bool exists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
-// Lets the first freeWrites writes through, then holds every write until stopping() says the run is being
-// stopped (the held writes then go on, and each worker stops before its next block): however loaded the
-// machine, the run cannot end before the test stops it.
-class WriteGate {
-public:
-    explicit WriteGate(std::function<bool()> stopping, int freeWrites = 0)
-        : stopping_(std::move(stopping)), free_(freeWrites) {}
-    void Pass() {
-        if (free_.fetch_sub(1) > 0) return;
-        // The stop request is a flag of the job's: it is polled.
-        while (!stopping_())
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-
-private:
-    std::function<bool()> stopping_;
-    std::atomic<int> free_;
-};
-
+// Holds writes until stopping() says the run is being stopped (a held write then goes on, and its worker
+// stops before the next block): however loaded the machine, the run cannot end before the test stops it.
+// The stop request is a flag of the job's: it is polled.
 class GatedOutput : public TempFileOutput {
 public:
-    GatedOutput(const std::string& folder, const std::string& name, std::shared_ptr<WriteGate> gate)
-        : TempFileOutput(folder, name, false), gate_(std::move(gate)) {}
+    // Lets each file's first freeWrites writes through.
+    GatedOutput(const std::string& folder, const std::string& name, std::function<bool()> stopping,
+                int freeWrites)
+        : TempFileOutput(folder, name, false), stopping_(std::move(stopping)), free_(freeWrites) {}
 
 protected:
     ssize_t WriteSome(int fd, const uint8_t* data, size_t size) override {
-        gate_->Pass();
+        if (free_ > 0)
+            --free_;
+        else
+            while (!stopping_())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
         return TempFileOutput::WriteSome(fd, data, size);
     }
 
 private:
-    std::shared_ptr<WriteGate> gate_;
+    std::function<bool()> stopping_;
+    int free_;
 };
 
-inline OutputFactory gatedOutputs(std::shared_ptr<WriteGate> gate) {
-    return [gate](const std::string& folder, const std::string& name) -> std::unique_ptr<UnpackOutput> {
-        return std::make_unique<GatedOutput>(folder, name, gate);
+inline OutputFactory gatedOutputs(std::function<bool()> stopping, int freeWrites = 0) {
+    return [stopping, freeWrites](const std::string& folder,
+                                  const std::string& name) -> std::unique_ptr<UnpackOutput> {
+        return std::make_unique<GatedOutput>(folder, name, stopping, freeWrites);
     };
 }
 

@@ -34,27 +34,6 @@ const char* stateName(UnpackState state) {
     return "?";
 }
 
-// With KIWIPROBE_UNPACK_GATE naming a file, each target holds its first write until that file exists or a
-// stop signal came: a test's signal then certainly finds the run going, however loaded the machine.
-class GatedOutput final : public UnpackOutput {
-public:
-    GatedOutput(std::unique_ptr<UnpackOutput> inner, std::string gate)
-        : inner_(std::move(inner)), gate_(std::move(gate)) {}
-    void Write(const uint8_t* data, size_t size) override {
-        while (!passed_ && !probe::stopSignalled() && !std::filesystem::exists(gate_))
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        passed_ = true;
-        inner_->Write(data, size);
-    }
-    void Commit() override { inner_->Commit(); }
-    void Discard() noexcept override { inner_->Discard(); }
-
-private:
-    std::unique_ptr<UnpackOutput> inner_;
-    std::string gate_;
-    bool passed_ = false;
-};
-
 int unpackCommand(const probe::Args& args) {
     const auto& names = args.words();
     if (names.size() != 2) throw probe::UsageError("give LIST and OUTDIR");
@@ -81,12 +60,13 @@ int unpackCommand(const probe::Args& args) {
     std::filesystem::create_directories(names[1], error);
     options.outputFolder = names[1];
     options.addExtension = args.has("--extension");
-    if (const char* gate = std::getenv("KIWIPROBE_UNPACK_GATE")) {
-        options.output = [open = tempFileOutputs(options.syncFiles),
-                          gate = std::string(gate)](const std::string& folder, const std::string& name) {
-            return std::make_unique<GatedOutput>(open(folder, name), gate);
+    // With KIWIPROBE_UNPACK_GATE naming a file, each block written waits until that file exists or a stop
+    // signal came: a test's signal then certainly finds the run going, however loaded the machine.
+    if (const char* gate = std::getenv("KIWIPROBE_UNPACK_GATE"))
+        options.onProgress = [gate = std::string(gate)] {
+            while (!probe::stopSignalled() && !std::filesystem::exists(gate))
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
         };
-    }
     UnpackJob job(list, chosen, options);
     probe::stopJobOnSignal(&job);
     job.Start();

@@ -364,8 +364,8 @@ TEST_F(UnpackWizardTest, AListInsideTheMountedImageRunsOnOneWorkerWithTheLock) {
 TEST_F(UnpackWizardTest, ClosingDuringARunStopsAndJoinsEveryWorkerAndKeepsOldTargets) {
     fixture::writeFile(spath("out/GZIP.KWI"), {'o', 'l', 'd'});
     // Every write waits until the close stops the run, so no file can finish before it (but ONE.KWI's one).
-    wizard->SetOutputFactory(unpacktest::gatedOutputs(std::make_shared<unpacktest::WriteGate>(
-        [this] { return wizard->Job() && wizard->Job()->StopRequested(); })));
+    wizard->SetOutputFactory(
+        unpacktest::gatedOutputs([this] { return wizard->Job() && wizard->Job()->StopRequested(); }));
     toCheckPage();
     wizard->ssd16Btn->setChecked(true);
     wizard->show();
