@@ -72,7 +72,7 @@ handlers=(
     "src/kiwi/core/FileNames.cpp|catch (const std::runtime_error&) {\n        return 0;\n    }"
     "src/kiwi/core/FileNames.cpp|catch (const KiwiError& e) {\n        (void)e;\n        return 0;\n    }"
     "src/kiwi/core/FileNames.cpp|catch (const std::exception& error) {\n        return outcome.error;\n    }"
-    "src/kiwi/core/FileNames.cpp|PLANTED_SWALLOW(return 0)|#define PLANTED_SWALLOW(then) \\\\\n    catch (...) { \\\\\n        then; \\\\\n    }"
+    "src/kiwi/core/FileNames.cpp|PLANTED_CATCH_ALL {\n        return 0;\n    }|#define PLANTED_CATCH_ALL catch (...)"
     "src/kiwi/io/PageCache.cpp|catch (...) {\n        return 0;\n    }|PLANTED_IN_READ"
 )
 for entry in "${handlers[@]}"; do
