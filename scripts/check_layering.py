@@ -10,12 +10,18 @@ and the folders before it in KIWI_LAYERS. Finally, no two class files include ea
 through others (a header and its .cpp count as one). A file that includes a header and names one of its
 functions, variables or classes whose code lives in a source of another name (that includes the header)
 depends on that source too, so a cycle through such a header shows, also when the header comes in through
-another header.
+another header. A project header included with <...> counts as one included with quotes; template and
+inline definition files (.tpp, .inl, .hpp, ...) count as headers.
 """
 import glob
 import os
 import re
 import sys
+
+from cxx_scan import SUFFIXES
+
+HEADERS = tuple(s for s in SUFFIXES if s not in (".cpp", ".cc", ".cxx"))
+SOURCES = (".cpp", ".cc", ".cxx")
 
 SCANNED = ("src", "tools", "tests", "bench")
 # The program, its tools and the libraries the tests share keep to their links (test files and benchmarks
@@ -80,12 +86,13 @@ def project_files(root):
     for top in SCANNED:
         for folder, dirs, names in os.walk(os.path.join(root, top)):
             dirs[:] = [d for d in dirs if d not in ("golden", "build")]
-            files += [os.path.relpath(os.path.join(folder, n), root) for n in names if n.endswith((".h", ".cpp"))]
+            files += [os.path.relpath(os.path.join(folder, n), root) for n in names if n.endswith(SUFFIXES)]
     return sorted(files)
 
 
-def resolve(root, including, name):
-    for base in [os.path.dirname(including)] + list(INCLUDE_ROOTS):
+def resolve(root, including, name, angled=False):
+    """The project file an include names, or None; <...> is not looked up beside the including file."""
+    for base in ([] if angled else [os.path.dirname(including)]) + list(INCLUDE_ROOTS):
         candidate = os.path.normpath(os.path.join(base, name))
         if os.path.isfile(os.path.join(root, candidate)):
             return candidate
@@ -97,7 +104,7 @@ def owners(targets, files):
     for name, target in targets.items():
         for source in target["sources"]:
             by_file.setdefault(source, name)
-            if source.endswith(".cpp"):
+            if source.endswith(SOURCES):
                 folders = by_folder if target["library"] else programs_by_folder
                 folders.setdefault(os.path.dirname(source), set()).add(name)
     owner = {}
@@ -215,11 +222,11 @@ def implementation_uses(root, files, includes):
         if path.startswith(ACYCLIC):
             with open(os.path.join(root, path), encoding="utf-8", errors="replace") as f:
                 texts[path] = f.read()
-    declared = {p: declarations(t) for p, t in texts.items() if p.endswith(".h")}
+    declared = {p: declarations(t) for p, t in texts.items() if p.endswith(HEADERS)}
     # What each header's declarations have for code in sources of other names.
     defined_elsewhere = {}
     for path, text in texts.items():
-        if not path.endswith(".cpp"):
+        if not path.endswith(SOURCES):
             continue
         defined = definitions(text)
         for header in includes.get(path, ()):
@@ -235,7 +242,7 @@ def implementation_uses(root, files, includes):
     # The sources that hold part of a class's code (the .cpp of its header's name among them) are one class.
     members_of = {}
     for path, text in texts.items():
-        if path.endswith(".cpp"):
+        if path.endswith(SOURCES):
             for d in definitions(text):
                 if not isinstance(d, str):
                     members_of.setdefault(d[0], set()).add(os.path.splitext(path)[0])
@@ -323,8 +330,9 @@ def main():
         allowed = reach(targets, mine) if mine else set()
         stem = os.path.splitext(path)[0]
         graph.setdefault(stem, set())
-        for included in QUOTED.findall(text):
-            target_file = resolve(root, path, included)
+        angled = ANGLED.findall(text)
+        for included, is_angled in [(q, False) for q in QUOTED.findall(text)] + [(a, True) for a in angled]:
+            target_file = resolve(root, path, included, is_angled)
             if target_file is None:
                 continue
             other = os.path.splitext(target_file)[0]
@@ -341,7 +349,7 @@ def main():
                 problems.append(f"{path} ({parts[2]}) includes {included} ({inc_parts[2]} comes after "
                                 f"{parts[2]} in KIWI_LAYERS)")
         if mine and "Qt6::Widgets" not in allowed:
-            for included in ANGLED.findall(text):
+            for included in angled:
                 if included.startswith("QtWidgets/") or included in widgets:
                     problems.append(f"{path} ({mine}) includes Qt Widgets (<{included}>), "
                                     f"which {mine} does not link")

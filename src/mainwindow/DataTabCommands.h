@@ -20,7 +20,7 @@ class HexViewApi;
 class IndexGridsController;
 class QTabWidget;
 class QTableView;
-class RecordNode;
+struct RecordNode;
 class RecordTree;
 class RecordTreeModel;
 class WindowMenus;

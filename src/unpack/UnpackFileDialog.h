@@ -54,6 +54,8 @@ public:
     void Edit1Change();
 
     bool IsRunning() const { return running_; }
+    // The run, or null before the first start.
+    const UnpackFileJob* Job() const { return job_.get(); }
     // How the target is written (tests slow it down or make it fail); a temporary file renamed by default.
     void SetOutputFactory(OutputFactory factory) { outputFactory_ = std::move(factory); }
 

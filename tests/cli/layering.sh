@@ -3,7 +3,8 @@
 # a copy of the tree: it passes as the tree is, and fails on each planted fault
 # (an include the target's links do not allow, a widget header in a headless library, a data-library
 # folder reaching a later one, two class files including each other, a cycle through a header whose
-# function is defined in a source of another name, also when that header comes in through another).
+# function is defined in a source of another name, also when that header comes in through another, a
+# project header included with <...>, a cycle through a template or inline definition file).
 set -euo pipefail
 targets="$KIWI_BUILD_DIR"
 work="$KIWI_WORK_DIR"
@@ -30,6 +31,8 @@ check || { cat "$work/out.txt"; echo "layering: the tree itself fails"; exit 1; 
 # Each case: the file to plant or extend, the line it gets, and what the report must say.
 cases=(
     "src/kiwi/core/FileNames.cpp|#include \"mainwindow/MainWindow.h\"|(kiwi) includes mainwindow/MainWindow.h (strovane_mainwindow), which kiwi does not link"
+    "src/kiwi/core/FileNames.cpp|#include <mainwindow/MainWindow.h>|(kiwi) includes mainwindow/MainWindow.h (strovane_mainwindow), which kiwi does not link"
+    "src/kiwi/io/FrameSpan.cpp|#include <kiwi/voice/VoiceManager.h>|(io) includes kiwi/voice/VoiceManager.h (voice comes after io"
     "src/mainwindow/model/RecordTree.cpp|#include \"hexview/HexViewerWindow.h\"|which strovane_model does not link"
     "src/platform/MulDiv.cpp|#include <QWidget>|src/platform/MulDiv.cpp (platform) includes Qt Widgets (<QWidget>)"
     "src/kiwi/io/FrameSpan.cpp|#include \"kiwi/voice/VoiceManager.h\"|(io) includes kiwi/voice/VoiceManager.h (voice comes after io"
@@ -46,9 +49,18 @@ for entry in "${cases[@]}"; do
     fi
     fails_with "$file given $line" "$expected"
 done
+for suffix in tpp inl hpp; do
+    copy
+    echo "#include \"kiwi/core/PlantedTwo.$suffix\"" >"$work/tree/src/kiwi/core/PlantedOne.h"
+    echo '#include "kiwi/core/PlantedOne.h"' >"$work/tree/src/kiwi/core/PlantedTwo.$suffix"
+    fails_with "a cycle through PlantedTwo.$suffix" \
+        "include cycle between class files: src/kiwi/core/PlantedOne <-> src/kiwi/core/PlantedTwo"
+done
 # scripts/check-catches: the tree passes; each planted handler that loses the reason fails, with its place:
 # a general exception dropped, a new exception thrown in its place, a "..." after a narrow handler only,
-# and a new site in a file whose other site is allowed.
+# a new site in a file whose other site is allowed, a std::runtime_error dropped, an exception only cast
+# to void, one whose name only a member shares, a handler made by a macro, and a second handler in an
+# allowed function.
 catches() { bash "$work/tree/scripts/check-catches" "$work/tree" >"$work/out.txt" 2>&1; }
 copy
 catches || { cat "$work/out.txt"; echo "catches: the tree itself fails"; exit 1; }
@@ -57,38 +69,57 @@ handlers=(
     "src/kiwi/core/FileNames.cpp|catch (...) {\n        throw EReadError(\"failed\");\n    }"
     "src/kiwi/core/FileNames.cpp|catch (const EReadError& e) {\n        return e.what()[0];\n    } catch (...) {\n        return 0;\n    }"
     "src/kiwi/io/PageCache.cpp|catch (...) {\n        return 0;\n    }"
+    "src/kiwi/core/FileNames.cpp|catch (const std::runtime_error&) {\n        return 0;\n    }"
+    "src/kiwi/core/FileNames.cpp|catch (const KiwiError& e) {\n        (void)e;\n        return 0;\n    }"
+    "src/kiwi/core/FileNames.cpp|catch (const std::exception& error) {\n        return outcome.error;\n    }"
+    "src/kiwi/core/FileNames.cpp|PLANTED_CATCH_ALL {\n        return 0;\n    }|#define PLANTED_CATCH_ALL catch (...)"
+    "src/kiwi/io/PageCache.cpp|catch (...) {\n        return 0;\n    }|PLANTED_IN_READ"
 )
 for entry in "${handlers[@]}"; do
-    IFS='|' read -r file handler <<<"$entry"
+    IFS='|' read -r file handler before <<<"$entry"
     copy
-    printf "int planted() {\n    try {\n        return 1;\n    } $handler\n}\n" >>"$work/tree/$file"
+    if [ "$before" = PLANTED_IN_READ ]; then
+        # The second handler goes into the function whose one handler is allowed.
+        sed -i "s/^    return done;\$/    try {\n        done += 0;\n    } $handler\n    return done;/" "$work/tree/$file"
+        grep -q "done += 0" "$work/tree/$file" || { echo "catches: not planted in $file"; exit 1; }
+    else
+        printf "$before\nint planted() {\n    try {\n        return 1;\n    } $handler\n}\n" >>"$work/tree/$file"
+    fi
     if catches; then echo "catches: passed with $handler"; exit 1; fi
     grep -qF "$file:" "$work/out.txt" || { cat "$work/out.txt"; echo "catches: no place named"; exit 1; }
 done
 
 # scripts/check-jobs: the tree passes; each planted job that could free members its thread still uses fails
 # with its place (no destructor, a defaulted one, StopAndWait() not first, one out of the class without it,
-# a job that is not final, a job with a second base), and one that stops first out of the class passes.
+# a job that is not final, a job with a second base, one with an attribute before its name, one derived
+# through an alias of the base or through a template mixin), and those that stop first pass: out of the
+# class, written by a macro, and a class template's defined out of the class.
 jobs() { bash "$work/tree/scripts/check-jobs" "$work/tree" >"$work/out.txt" 2>&1; }
 copy
 jobs || { cat "$work/out.txt"; echo "jobs: the tree itself fails"; exit 1; }
 run='    JobStatus Run(const std::atomic<bool>&) override { return JobStatus::Done; }'
+job='class PlantedJob final : public BackgroundJob'
 planted=(
-    "fail|final : public BackgroundJob||"
-    "fail|final : public BackgroundJob|    ~PlantedJob() override = default;|"
-    "fail|final : public BackgroundJob|    ~PlantedJob() override {\n        Reset();\n        StopAndWait();\n    }|"
-    "fail|final : public BackgroundJob|    ~PlantedJob() override;|PlantedJob::~PlantedJob() {\n    Reset();\n}"
-    "fail|: public BackgroundJob|    ~PlantedJob() override { StopAndWait(); }|"
-    "fail|final : public QObject, public BackgroundJob||"
-    "pass|final : public BackgroundJob|    ~PlantedJob() override;|PlantedJob::~PlantedJob() {\n    StopAndWait();\n}"
+    "fail|$job||"
+    "fail|$job|    ~PlantedJob() override = default;|"
+    "fail|$job|    ~PlantedJob() override {\n        Reset();\n        StopAndWait();\n    }|"
+    "fail|$job|    ~PlantedJob() override;|PlantedJob::~PlantedJob() {\n    Reset();\n}"
+    "fail|class PlantedJob : public BackgroundJob|    ~PlantedJob() override { StopAndWait(); }|"
+    "fail|class PlantedJob final : public QObject, public BackgroundJob||"
+    "fail|class [[nodiscard]] PlantedJob final : public BackgroundJob||"
+    "fail|using PlantedBase = BackgroundJob;\nclass PlantedJob final : public PlantedBase||"
+    "fail|template <class Base>\nclass PlantedMixin : public Base {};\nclass PlantedJob final : public PlantedMixin<BackgroundJob>||"
+    "pass|$job|    ~PlantedJob() override;|PlantedJob::~PlantedJob() {\n    StopAndWait();\n}"
+    "pass|#define PLANTED_STOPS(Name) ~Name() override { StopAndWait(); }\n$job|    PLANTED_STOPS(PlantedJob)|"
+    "pass|template <class T>\n$job|    ~PlantedJob() override;|template <class T>\nPlantedJob<T>::~PlantedJob() {\n    StopAndWait();\n}"
 )
 for entry in "${planted[@]}"; do
     IFS='|' read -r want head destructor outside <<<"$entry"
     copy
-    printf "class PlantedJob $head {\npublic:\n$destructor\n$run\n};\n$outside\n" >"$work/tree/src/platform/PlantedJob.h"
+    printf "$head {\npublic:\n$destructor\n$run\n};\n$outside\n" >"$work/tree/src/platform/PlantedJob.h"
     if jobs; then got=pass; else got=fail; fi
     [ "$got" = "$want" ] || { cat "$work/out.txt"; echo "jobs: $got with $head $destructor $outside"; exit 1; }
-    [ "$want" = pass ] || grep -qF "src/platform/PlantedJob.h:1:" "$work/out.txt" ||
+    [ "$want" = pass ] || grep -qF "src/platform/PlantedJob.h:" "$work/out.txt" ||
         { cat "$work/out.txt"; echo "jobs: no place named"; exit 1; }
 done
 

@@ -70,8 +70,9 @@ status=0
 "$KIWIPROBE" unpack disc/05.CMP only-out --only NOSUCH 2> err.txt || status=$?
 [ "$status" = 2 ] && grep -q "only NOSUCH: disc/05.CMP lists no entry" err.txt && [ ! -e only-out ] || fail "--only NOSUCH"
 
-# SIGINT, SIGTERM and SIGHUP stop a run as they stop convert: exit 2, no temporary file left. One 64 KiB gzip block
-# of zeros named 2000 times by one entry (125 MiB to write) keeps the run going while the signal comes.
+# SIGINT, SIGTERM and SIGHUP stop a run as they stop convert: exit 2, no temporary file left. One 64 KiB gzip
+# block of zeros named 2000 times by one entry (125 MiB to write); the gate (a file never made) holds the run
+# after its first block until the signal comes.
 mkdir big
 { head -c 2048 /dev/zero; head -c 65536 /dev/zero | gzip -n -c; } > big/ZERO.KWI
 zsize=$(( $(stat -c %s big/ZERO.KWI) - 2048 ))
@@ -82,9 +83,9 @@ zsize=$(( $(stat -c %s big/ZERO.KWI) - 2048 ))
 } > big/05.CMP
 for signal in INT TERM HUP; do
     rm -rf big-out
-    "$KIWIPROBE" unpack big/05.CMP big-out > /dev/null &
+    KIWIPROBE_UNPACK_GATE="$work/no-gate" "$KIWIPROBE" unpack big/05.CMP big-out > /dev/null &
     pid=$!
-    for _ in $(seq 1 500); do [ -n "$(ls -A big-out 2> /dev/null)" ] && break; sleep 0.01; done
+    for _ in $(seq 1 6000); do [ -n "$(ls -A big-out 2> /dev/null)" ] && break; sleep 0.01; done
     kill -s "$signal" "$pid"
     status=0
     wait "$pid" || status=$?

@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <mutex>
+#include <numeric>
 #include <random>
 
 #include "converter/output/BufferedOutputStream.h"
@@ -32,7 +37,55 @@ public:
     int writes = 0;
 };
 
+// Holds its first write until something reads it (after that read) or a while has passed: a read that
+// does not wait for the writing thread then finds the file without those bytes.
+class HeldStream : public TLN_MemoryStream {
+public:
+    void WriteAt(int64_t position, const void* buffer, int64_t count) override {
+        std::unique_lock lock(mutex_);
+        gate_.wait_for(lock, std::chrono::milliseconds(200), [&] { return released_; });
+        released_ = true;
+        TLN_MemoryStream::WriteAt(position, buffer, count);
+    }
+    int64_t ReadAt(int64_t position, void* buffer, int64_t count) override {
+        const int64_t n = TLN_MemoryStream::ReadAt(position, buffer, count);
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        gate_.notify_all();
+        return n;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable gate_;
+    bool released_ = false;
+};
+
 } // namespace
+
+TEST(BufferedOutput, ReadBacksWaitForTheWritingThread) {
+    const std::function<std::vector<uint8_t>(BufferedOutputStream&)> reads[] = {
+        [](BufferedOutputStream& out) { // through the read-ahead window
+            std::vector<uint8_t> bytes(100);
+            out.ReadAt(0, bytes.data(), 100);
+            return bytes;
+        },
+        [](BufferedOutputStream& out) { // too large for the window
+            std::vector<uint8_t> bytes(300 << 10);
+            out.ReadAt(0, bytes.data(), int64_t(bytes.size()));
+            return std::vector<uint8_t>(bytes.begin(), bytes.begin() + 100);
+        },
+        [](BufferedOutputStream& out) { return contents(out.Inner()); },
+    };
+    std::vector<uint8_t> written(200);
+    std::iota(written.begin(), written.end(), uint8_t(1));
+    for (const auto& read : reads) {
+        BufferedOutputStream out(std::make_unique<HeldStream>(), 256);
+        out.WriteAt(0, written.data(), 100);
+        out.WriteAt(100, written.data(), 200); // hands the first 100 bytes to the writing thread
+        EXPECT_EQ(read(out), std::vector<uint8_t>(written.begin(), written.begin() + 100));
+    }
+}
 
 TEST(BufferedOutput, ScatteredWritesReadBackAsAPlainFileWould) {
     struct Case {

@@ -33,6 +33,7 @@ void expectEveryFileUnpacked(const UnpackJob& job, const fixture::Corpus& corpus
         EXPECT_EQ(entry->Counters().bytesWritten.load(), int64_t(file.content.size())) << file.name;
         EXPECT_EQ(entry->Percent(), 100) << file.name;
         EXPECT_EQ(fixture::readFile(out + "/" + file.name + extension), file.content) << file.name;
+        EXPECT_FALSE(TempFileOutput::IsOwnPart(out + "/" + file.name + extension)) << file.name;
     }
     EXPECT_TRUE(partFiles(out).empty());
 }
@@ -184,7 +185,7 @@ TEST(UnpackJob, LargestBlockCountStartsFirst) {
               (std::vector<std::string>{"F7.KWI", "F5.KWI", "F3.KWI", "F2.KWI", "F1.KWI", "PLAIN.KWI"}));
 }
 
-// An output that takes its time per block, so that a job is still running when it is cancelled.
+// An output that takes its time per block, so that a job is still running when it is destroyed.
 class SlowOutput : public TempFileOutput {
 public:
     using TempFileOutput::TempFileOutput;
@@ -212,10 +213,12 @@ TEST(UnpackJob, CancelStopsEveryWorkerSoonLeavingOldTargetsAndNoTemporaryFile) {
     UnpackJobOptions options;
     options.outputFolder = out;
     options.workers = 4;
-    options.output = [](const std::string& folder, const std::string& name) -> std::unique_ptr<UnpackOutput> {
-        return std::make_unique<SlowOutput>(folder, name, false);
-    };
+    // Each file's first block goes through, every later write waits for the stop: four files are running and
+    // none can finish before it.
+    const UnpackJob* running = nullptr;
+    options.output = gatedOutputs([&running] { return running && running->StopRequested(); }, 1);
     UnpackJob job(openList(corpus.listPath), everyEntry(*openList(corpus.listPath)), options);
+    running = &job;
     job.Start();
     while (job.BlocksDone() < 4)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

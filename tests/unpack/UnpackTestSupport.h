@@ -1,16 +1,21 @@
 // What the unpack engine tests share: opening a corpus list, running a job to its end, finding entries
-// by name and looking for temporary files left behind.
+// by name, looking for temporary files left behind, and outputs held at a gate so that a run is certainly
+// still going when a test stops it.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <numeric>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/UnpackCorpus.h"
 #include "unpack/engine/UnpackJob.h"
+#include "unpack/engine/UnpackOutput.h"
 
 namespace unpacktest {
 
@@ -53,6 +58,38 @@ inline std::vector<std::string> partFiles(const std::string& folder) {
 inline bool exists(const std::string& path) {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+// Holds writes until stopping() says the run is being stopped (a held write then goes on, and its worker
+// stops before the next block): however loaded the machine, the run cannot end before the test stops it.
+// The stop request is a flag of the job's: it is polled.
+class GatedOutput : public TempFileOutput {
+public:
+    // Lets each file's first freeWrites writes through.
+    GatedOutput(const std::string& folder, const std::string& name, std::function<bool()> stopping,
+                int freeWrites)
+        : TempFileOutput(folder, name, false), stopping_(std::move(stopping)), free_(freeWrites) {}
+
+protected:
+    ssize_t WriteSome(int fd, const uint8_t* data, size_t size) override {
+        if (free_ > 0)
+            --free_;
+        else
+            while (!stopping_())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return TempFileOutput::WriteSome(fd, data, size);
+    }
+
+private:
+    std::function<bool()> stopping_;
+    int free_;
+};
+
+inline OutputFactory gatedOutputs(std::function<bool()> stopping, int freeWrites = 0) {
+    return [stopping, freeWrites](const std::string& folder,
+                                  const std::string& name) -> std::unique_ptr<UnpackOutput> {
+        return std::make_unique<GatedOutput>(folder, name, stopping, freeWrites);
+    };
 }
 
 } // namespace unpacktest

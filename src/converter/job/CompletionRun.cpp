@@ -97,9 +97,7 @@ int CompletionRun::split(ConversionProgress& progress, const std::atomic<bool>& 
     // A file named as the next volume would be read as one; only a volume of an earlier split goes.
     if (stale.size() <= size_t(volumes))
         if (const std::string next = FindInFolder(folder, VolumeName(volumes + 1)); !next.empty())
-            throw EWriteError("ERROR: " + next +
-                              " is not a volume of a split, yet it would be read as the next "
-                              "volume of this one; it is left as it is and nothing was split");
+            throw EWriteError(Failure(FailureCode::NotAVolumeInTheWay, {{"file", next}}));
     for (auto& part : parts)
         part->Commit();
     for (size_t n = size_t(volumes); n < stale.size(); ++n)

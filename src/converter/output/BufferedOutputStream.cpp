@@ -15,9 +15,6 @@ constexpr size_t kMaxExtents = 8192;
 // The read-ahead window, and the largest read served from it.
 constexpr int64_t kWindowBytes = 1 << 20;
 constexpr int64_t kWindowedRead = kWindowBytes / 8;
-// Write-back is handed over in steps of this many flushed bytes, that far behind the furthest one.
-constexpr int64_t kWriteBehindStep = 8 << 20;
-constexpr int64_t kWriteBehindLag = 8 << 20;
 // A write this close behind the previous extent joins it through the file's bytes between them.
 constexpr int64_t kJoinGap = 4096;
 
@@ -28,22 +25,10 @@ int64_t endOf(const std::pair<const int64_t, ExtentBytes>& extent) {
 } // namespace
 
 BufferedOutputStream::BufferedOutputStream(std::unique_ptr<TLN_Stream> inner, int64_t budget)
-    : inner_(std::move(inner)), budget_(std::max<int64_t>(budget, 1)) {}
-
-BufferedOutputStream::~BufferedOutputStream() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-        queue_.clear();
-        queuedBytes_ = 0;
-    }
-    changed_.notify_all();
-    if (writer_.joinable()) writer_.join();
-}
+    : budget_(std::max<int64_t>(budget, 1)), writer_(std::move(inner), budget_) {}
 
 int64_t BufferedOutputStream::Size() {
-    settle();
-    const int64_t size = inner_->Size();
+    const int64_t size = writer_.Settled().Size();
     return extents_.empty() ? size : std::max(size, endOf(*extents_.rbegin()));
 }
 
@@ -58,15 +43,12 @@ void BufferedOutputStream::fileChanged(int64_t position, int64_t count) {
 }
 
 int64_t BufferedOutputStream::readFile(int64_t position, uint8_t* out, int64_t count) {
-    if (count > kWindowedRead) {
-        settle();
-        return inner_->ReadAt(position, out, count);
-    }
+    if (count > kWindowedRead) return writer_.Settled().ReadAt(position, out, count);
     if (!windowHolds(position, count)) {
-        settle();
+        TLN_Stream& file = writer_.Settled();
         window_.resize(size_t(kWindowBytes));
         windowStart_ = position;
-        window_.resize(size_t(inner_->ReadAt(position, window_.data(), kWindowBytes)));
+        window_.resize(size_t(file.ReadAt(position, window_.data(), kWindowBytes)));
     }
     const int64_t n = std::clamp<int64_t>(windowStart_ + int64_t(window_.size()) - position, 0, count);
     if (n > 0) std::memcpy(out, window_.data() + (position - windowStart_), size_t(n));
@@ -112,7 +94,7 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
         written_ = std::max(written_, position + count);
         Flush();
         fileChanged(position, count);
-        inner_->WriteAt(position, buffer, count);
+        writer_.Settled().WriteAt(position, buffer, count);
         return;
     }
     const int64_t end = position + count;
@@ -149,7 +131,7 @@ void BufferedOutputStream::WriteAt(int64_t position, const void* buffer, int64_t
         // An extent past everything written so far is where the file grows (the frames): it gets the warm
         // storage and room for a whole budget, so appending never reallocates. A patch behind that end
         // (the adjacency repair's entries) gets only its own bytes.
-        if (last == extents_.end() && grows) bytes = growingStorage();
+        if (last == extents_.end() && grows) bytes = writer_.Storage();
         bytes.assign(in, in + count);
         extents_.emplace_hint(first, position, std::move(bytes));
         buffered_ += count;
@@ -191,7 +173,7 @@ uint8_t* BufferedOutputStream::Claim(int64_t position, int64_t count) {
             return bytes.data() + (position - start);
         }
     }
-    ExtentBytes bytes = growingStorage();
+    ExtentBytes bytes = writer_.Storage();
     bytes.resize(size_t(count));
     buffered_ += count;
     return extents_.emplace_hint(next, position, std::move(bytes))->second.data();
@@ -217,101 +199,30 @@ void BufferedOutputStream::Unclaim(int64_t position) {
 void BufferedOutputStream::SetSize(int64_t size) {
     Flush();
     window_.clear();
-    inner_->SetSize(size);
+    writer_.Settled().SetSize(size);
 }
 
 void BufferedOutputStream::Flush() {
     handOver();
-    settle();
+    writer_.Settled();
 }
 
 void BufferedOutputStream::handOver() {
     // A claim's bytes handed to the file can no longer be given back.
     claimed_ = {};
-    if (extents_.empty()) return;
-    std::unique_lock lock(mutex_);
-    if (failure_) std::rethrow_exception(failure_);
-    if (!writer_.joinable()) writer_ = std::thread([this] { writeHandedOver(); });
     while (!extents_.empty()) {
-        // A few budgets may wait: more would only hold memory while the copy waits for the file anyway.
-        changed_.wait(lock, [&] { return queuedBytes_ < 2 * budget_ || failure_; });
-        if (failure_) std::rethrow_exception(failure_);
         auto it = extents_.begin();
         const int64_t size = int64_t(it->second.size());
         fileChanged(it->first, size);
+        writer_.Write(it->first, std::move(it->second));
         buffered_ -= size;
-        queuedBytes_ += size;
-        queue_.push_back({it->first, std::move(it->second)});
         extents_.erase(it);
-        changed_.notify_all();
     }
-}
-
-void BufferedOutputStream::settle() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return (queue_.empty() && !writing_) || failure_; });
-    if (failure_) std::rethrow_exception(failure_);
-}
-
-void BufferedOutputStream::writeHandedOver() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        changed_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-        if (stopping_) return;
-        Pending next = std::move(queue_.front());
-        queue_.pop_front();
-        writing_ = true;
-        lock.unlock();
-        std::exception_ptr failed;
-        try {
-            inner_->WriteAt(next.position, next.bytes.data(), int64_t(next.bytes.size()));
-            flushedEnd_ = std::max(flushedEnd_, next.position + int64_t(next.bytes.size()));
-            // The bytes well behind the furthest written one are mostly final (a few re-points may come).
-            if (writeBehind_ && flushedEnd_ - kWriteBehindLag >= handedOver_ + kWriteBehindStep) {
-                const int64_t to = flushedEnd_ - kWriteBehindLag;
-                writeBehind_(handedOver_, to);
-                handedOver_ = to;
-            }
-        } catch (...) {
-            failed = std::current_exception();
-        }
-        lock.lock();
-        writing_ = false;
-        // A drop meanwhile counted the queue out already.
-        queuedBytes_ = std::max<int64_t>(0, queuedBytes_ - int64_t(next.bytes.size()));
-        if (failed && !failure_) {
-            // Nothing after a failed write reaches the file: the run fails with this write's reason.
-            failure_ = failed;
-            queue_.clear();
-            queuedBytes_ = 0;
-        }
-        if (next.bytes.capacity() >= size_t(budget_) && writtenStorage_.size() < 4) {
-            next.bytes.clear();
-            writtenStorage_.push_back(std::move(next.bytes));
-        }
-        changed_.notify_all();
-    }
-}
-
-ExtentBytes BufferedOutputStream::growingStorage() {
-    ExtentBytes bytes;
-    {
-        std::lock_guard lock(mutex_);
-        if (!writtenStorage_.empty()) {
-            bytes = std::move(writtenStorage_.back());
-            writtenStorage_.pop_back();
-        }
-    }
-    bytes.reserve(size_t(budget_));
-    return bytes;
 }
 
 void BufferedOutputStream::Drop() {
     claimed_ = {};
     extents_.clear();
     buffered_ = 0;
-    std::unique_lock lock(mutex_);
-    queue_.clear();
-    queuedBytes_ = 0;
-    changed_.wait(lock, [&] { return !writing_; });
+    writer_.Drop();
 }

@@ -4,49 +4,36 @@
 // written in position order when a write would overfill the buffer (so the bytes just written stay
 // buffered), when it is flushed, or before a size change. Read-backs of buffered bytes are served from the
 // buffer, other small ones from a read-ahead window of the file, and re-points close behind one another
-// are joined through the window's bytes between them. The flushed extents are written by a thread of
-// the stream's own, in order, while the run reads and patches the next ones (the copy costs the run the
-// reading, not the writing too); whatever reads or changes the file itself first waits for that thread.
+// are joined through the window's bytes between them. The flushed extents are written by a writing
+// thread that owns the file, in order, while the run reads and patches the next ones (the copy costs the
+// run the reading, not the writing too); the file is reached only through it, once it has written all.
 #pragma once
 
-#include <condition_variable>
+#include <atomic>
 #include <cstdint>
-#include <deque>
-#include <exception>
-#include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
-#include <new>
-#include <thread>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "converter/output/BufferedOutputStreamWriter.h"
 #include "kiwi/io/Stream.h"
-
-// Byte storage that grows without zero-filling: every buffered byte is written (or claimed and filled)
-// before it is read or flushed.
-template <class T> struct UninitializedAllocator : std::allocator<T> {
-    template <class U> struct rebind { using other = UninitializedAllocator<U>; };
-    UninitializedAllocator() = default;
-    template <class U> UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
-    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
-    template <class U, class... A> void construct(U* p, A&&... args) {
-        ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
-    }
-};
-using ExtentBytes = std::vector<uint8_t, UninitializedAllocator<uint8_t>>;
 
 class BufferedOutputStream : public TLN_Stream {
 public:
-    // The default budget: large enough that many frames go out in one system call, small enough that
+    // The production budget: large enough that many frames go out in one system call, small enough that
     // the buffer stays in the processor's cache while the kernel copies it (a buffer of several MiB
     // makes each write a trip to main memory and the run several times slower than a plain copy).
     static constexpr int64_t kDefaultBudget = 256 << 10;
+    // The budget of streams made without one: kDefaultBudget unless set otherwise (tests set a few KiB,
+    // so that the hand-over, the writing thread, read-backs and Unclaim run on small maps too).
+    static int64_t DefaultBudget() { return defaultBudget_.load(); }
+    static void SetDefaultBudget(int64_t budget) { defaultBudget_.store(budget); }
 
-    BufferedOutputStream(std::unique_ptr<TLN_Stream> inner, int64_t budget = kDefaultBudget);
+    BufferedOutputStream(std::unique_ptr<TLN_Stream> inner, int64_t budget = DefaultBudget());
     // Buffered bytes not yet written are dropped: a produced file that was not committed is removed.
-    ~BufferedOutputStream() override;
+    ~BufferedOutputStream() override = default;
 
     // The size the file will have once flushed.
     int64_t Size() override;
@@ -58,7 +45,7 @@ public:
     void WriteAt(int64_t position, const void* buffer, int64_t count) override;
     // Flushes first, so the size change applies to every byte written.
     void SetSize(int64_t size) override;
-    std::string FileName() const override { return inner_->FileName(); }
+    std::string FileName() const override { return writer_.FileName(); }
 
     // A buffered span of count bytes at position for the caller to fill (source bytes read straight into
     // the buffer, without a copy between), valid until the next call on the stream; null when count is
@@ -71,8 +58,9 @@ public:
     // Called with a range of the file whose bytes were written a while ago (the write-back then starts
     // while the run goes on, instead of all at the final sync). Ranges come in order, each once, from the
     // stream's writing thread; set before the first write.
-    using WriteBehind = std::function<void(int64_t from, int64_t to)>;
-    void SetWriteBehind(WriteBehind hook) { writeBehind_ = std::move(hook); }
+    void SetWriteBehind(BufferedOutputStreamWriter::WriteBehind hook) {
+        writer_.SetWriteBehind(std::move(hook));
+    }
     // Writes every buffered byte to the file and waits until it is written. Raises EWriteError as the
     // file's own writes do.
     void Flush();
@@ -80,26 +68,12 @@ public:
     void Drop();
     int64_t BufferedBytes() const { return buffered_; }
     // The file, every byte handed to it written.
-    TLN_Stream& Inner() {
-        settle();
-        return *inner_;
-    }
+    TLN_Stream& Inner() { return writer_.Settled(); }
 
 private:
-    // An extent handed to the writing thread.
-    struct Pending {
-        int64_t position = 0;
-        ExtentBytes bytes;
-    };
     // Hands every buffered extent, in position order, to the writing thread (waiting while it has a few
     // budgets' worth to write); raises what an earlier write raised.
     void handOver();
-    // Waits until the writing thread has written everything handed over; raises what a write raised.
-    void settle();
-    void writeHandedOver();
-    // Storage for an extent where the file grows: written storage of a budget's size when there is some.
-    ExtentBytes growingStorage();
-
     // Reads the file's own bytes (without the buffered ones), small reads through the window.
     int64_t readFile(int64_t position, uint8_t* out, int64_t count);
     // Whether the window holds the file's bytes [position, position + count).
@@ -107,31 +81,17 @@ private:
     // Forgets the window where the file changed under it.
     void fileChanged(int64_t position, int64_t count);
 
-    std::unique_ptr<TLN_Stream> inner_;
+    static inline std::atomic<int64_t> defaultBudget_{kDefaultBudget};
+
     int64_t budget_;
+    BufferedOutputStreamWriter writer_;
     // Non-overlapping, non-adjacent extents by start position.
     std::map<int64_t, ExtentBytes> extents_;
     int64_t buffered_ = 0;
     // The end of everything written through this stream so far.
     int64_t written_ = 0;
-    WriteBehind writeBehind_;
     // The span of the last claim, [first, second).
     std::pair<int64_t, int64_t> claimed_;
-    // The writing thread's state, under mutex_: extents to write in order, whether one is being written,
-    // the bytes queued, the first failure, and written storage for reuse (appending then never
-    // reallocates and the same memory stays warm). The thread starts with the first hand-over.
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<Pending> queue_;
-    bool writing_ = false;
-    bool stopping_ = false;
-    int64_t queuedBytes_ = 0;
-    std::exception_ptr failure_;
-    std::vector<ExtentBytes> writtenStorage_;
-    std::thread writer_;
-    // The writing thread's own: the furthest written byte, and where the write-back was last started up to.
-    int64_t flushedEnd_ = 0;
-    int64_t handedOver_ = 0;
     // The read-ahead window: the file's bytes from windowStart_ (fewer at the file's end).
     int64_t windowStart_ = 0;
     std::vector<uint8_t> window_;

@@ -137,6 +137,8 @@ const Form kForms[] = {
     {C::LmpRecordPastEnd, "запись за концом файла"},
     {C::LmpPointOffGlobe, "точка за пределами земного шара"},
     // The finishing tasks.
+    {C::NotAVolumeInTheWay, "файл {file} не том разбиения, но читался бы как следующий том новой карты: он "
+                            "оставлен как есть, карта не разбита"},
     {C::TooManyVolumes,
      "новой карте размером {size} байт нужно больше {volumes} томов, а тома нумеруются только от 1 до 9"},
     {C::FileConInvalid, "FILECON.MNG исходной карты повреждён"},

@@ -130,6 +130,9 @@
     X(LmpRecordPastEnd, "a record past the end")                                                             \
     X(LmpPointOffGlobe, "a point off the globe")                                                             \
     /* The finishing tasks. */                                                                               \
+    X(NotAVolumeInTheWay,                                                                                    \
+      "ERROR: {file} is not a volume of a split, yet it would be read as the next volume "                   \
+      "of this one; it is left as it is and nothing was split")                                              \
     X(TooManyVolumes, "The new map of {size} bytes needs more than {volumes} volumes; volume files are "     \
                       "numbered 1 to 9 only")                                                                \
     X(FileConInvalid, "FILECON.MNG of the source map is not valid")                                          \

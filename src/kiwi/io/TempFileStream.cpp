@@ -13,15 +13,11 @@
 
 #include "kiwi/core/KiwiErrors.h"
 
-namespace {
-
-// Opens a new, empty scratch file (mode 0600) that no name leads to, so the system frees it however the
-// process ends, and returns its descriptor and the name it is reported by.
-std::pair<int, std::string> createUniqueFile(const char* prefix) {
+std::pair<int, std::string> OpenScratchFile(const char* prefix, bool nameless) {
     static const std::string suffix = ".tmp";
     const std::string folder = TemporaryFolder();
     const std::string pattern = folder + "/" + prefix + "XXXXXX" + suffix;
-    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    int fd = nameless ? ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600) : -1;
     struct stat st {};
     // Reported by its inode number, which tells scratch files apart in messages.
     if (fd >= 0 && ::fstat(fd, &st) == 0)
@@ -34,13 +30,12 @@ std::pair<int, std::string> createUniqueFile(const char* prefix) {
     fd = ::mkostemps(name.data(), int(suffix.size()), O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        throw EFCreateError("Cannot create file \"" + pattern + "\". " + std::strerror(error));
+        throw EFCreateError(
+            Failure(FailureCode::FileCreateFailed, Failure::System(error), {{"file", pattern}}));
     }
     ::unlink(name.data());
     return {fd, std::string(name.data())};
 }
-
-} // namespace
 
 // QDir::tempPath() is empty when $TMPDIR names a missing folder; the named folder is then used anyway, so
 // that the failure reports it instead of writing elsewhere.
@@ -51,7 +46,7 @@ std::string TemporaryFolder() {
     return QDir::cleanPath(folder).toStdString();
 }
 
-TLN_TempFileStream::TLN_TempFileStream() : TLN_TempFileStream(createUniqueFile("ZRV")) {}
+TLN_TempFileStream::TLN_TempFileStream() : TLN_TempFileStream(OpenScratchFile("ZRV")) {}
 
 TLN_TempFileStream::TLN_TempFileStream(std::pair<int, std::string> created)
     : TLN_HandleStream(created.first, std::move(created.second)) {}
@@ -59,7 +54,7 @@ TLN_TempFileStream::TLN_TempFileStream(std::pair<int, std::string> created)
 // The base class closes the descriptor, which frees the nameless file's data.
 TLN_TempFileStream::~TLN_TempFileStream() = default;
 
-TLN_TemporaryFileStream::TLN_TemporaryFileStream() : TLN_TemporaryFileStream(createUniqueFile("DA")) {}
+TLN_TemporaryFileStream::TLN_TemporaryFileStream() : TLN_TemporaryFileStream(OpenScratchFile("DA")) {}
 
 TLN_TemporaryFileStream::TLN_TemporaryFileStream(std::pair<int, std::string> created)
     : TLN_HandleStream(created.first, std::move(created.second)) {}

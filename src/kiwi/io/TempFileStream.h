@@ -11,6 +11,12 @@
 // failure names it).
 std::string TemporaryFolder();
 
+// Opens a new, empty scratch file (mode 0600) in TemporaryFolder() that no name leads to, so the system
+// frees it however the process ends, and returns its descriptor (the caller's to close) and the name it
+// is reported by. nameless false takes the way of a file system without nameless files: a unique name,
+// unlinked the moment the file is open. Raises EFCreateError.
+std::pair<int, std::string> OpenScratchFile(const char* prefix, bool nameless = true);
+
 // A read/write stream over a new, empty file in the temporary folder ($TMPDIR, else /tmp) that no name
 // leads to: the system frees it when the stream closes it or the process ends, even by a kill. FileName()
 // reports "<folder>/ZRV<number>.tmp", a name unique among the process's scratch files (the name it briefly

@@ -24,6 +24,12 @@ struct Kind {
 const Kind kinds[] = {
     {"ZRV", [] { return std::make_unique<TLN_TempFileStream>(); }},
     {"DA", [] { return std::make_unique<TLN_TemporaryFileStream>(); }},
+    // The same where the file system has no nameless files.
+    {"ZRV",
+     [] {
+         auto [fd, name] = OpenScratchFile("ZRV", false);
+         return std::make_unique<TLN_HandleStream>(fd, std::move(name));
+     }},
 };
 
 std::shared_ptr<TLN_Stream> makeTemporary(const std::vector<uint8_t>& content) {

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <optional>
 
 #include "kiwi/iso/ISOException.h"
 #include "kiwi/iso/ISOImage.h"
@@ -184,17 +185,24 @@ TEST(ISOHostileImage, OverlappingDirectoriesCannotMultiplyTheWork) {
     EXPECT_TRUE(opened->logHas("more directory sectors than the image holds: walk stopped"));
 }
 
-// Not an empty tree, as if the disc held nothing: sector 18 has no "." record to take a length from.
-TEST(ISOHostileImage, RootBeyondTheImageWithoutItsOwnRecordIsRefused) {
-    IsoWriter iso(20);
-    iso.primary(16, 18, 0xFFFFFFFFu);
-    iso.terminator(17);
-    const std::string path = fixture::scratchDir("iso-hostile") + "/root.iso";
-    fixture::writeFile(path, iso.bytes());
-    TISOImage image(path);
-    EXPECT_THAT([&] { image.OpenImage(); },
-                ThrowsMessage<EISOLibImageException>(
-                    HasSubstr("root directory at sector 18 with 4294967295 bytes lies beyond the image")));
+// Not an empty tree, as if the disc held nothing: the "." record at sector 18 gives no length to read
+// the root with.
+TEST(ISOHostileImage, RootBeyondTheImageWithoutAnOwnLengthInsideItIsRefused) {
+    const std::optional<uint32_t> ownLengths[] = {std::nullopt, 0xFFFFFFFFu, 20 * 2048, 0};
+    for (const std::optional<uint32_t>& ownLength : ownLengths) {
+        IsoWriter iso(20);
+        iso.primary(16, 18, 0xFFFFFFFFu);
+        iso.terminator(17);
+        if (ownLength) iso.record(18 * 2048, std::string(1, '\0'), 18, *ownLength, Dir);
+        const std::string path = fixture::scratchDir("iso-hostile") + "/root.iso";
+        fixture::writeFile(path, iso.bytes());
+        TISOImage image(path);
+        EXPECT_THAT([&] { image.OpenImage(); },
+                    ThrowsMessage<EISOLibImageException>(
+                        StrEq("root directory at sector 18 with 4294967295 bytes lies beyond the image, and "
+                              "its own \".\" record gives no length inside it")))
+            << ownLength.value_or(1);
+    }
 }
 
 TEST(ISOHostileImage, MultiExtentFilesAreNotListed) {

@@ -10,6 +10,7 @@
 
 #include "converter/import/BuildingData.h"
 #include "converter/job/ConversionJob.h"
+#include "converter/output/BufferedOutputStream.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/HandleStream.h"
 #include "kiwi/map/KiwiMap.h"
@@ -83,6 +84,12 @@ ConversionResult convert(const std::string& allData, const std::string& outputFo
                          ConversionOptions options, OutputOpener opener,
                          const std::string& stopAtLinePrefix) {
     options.outputPath = outputFolder + "/ALLDATA.KWI";
+    // A buffer of a few KiB: the hand-over to the writing thread, read-backs and partly filled claims
+    // then happen on the small generated maps as they do on a disc's.
+    struct SmallBuffer {
+        SmallBuffer() { BufferedOutputStream::SetDefaultBudget(4096); }
+        ~SmallBuffer() { BufferedOutputStream::SetDefaultBudget(BufferedOutputStream::kDefaultBudget); }
+    } smallBuffer;
     auto run = std::make_unique<ConversionRun>(allData, options);
     if (opener) run->SetOutputOpener(opener);
     if (options.addExtraLevel)

@@ -1,8 +1,11 @@
 // kiwiprobe unpack: runs the unpack tools' job on a "05.CMP"/"06.CMP" list and prints one line per chosen
 // entry in list order: name, state, bytes written, reason. Exit code 0 when every entry was unpacked.
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "ProbeCommand.h"
 #include "ProbeStop.h"
@@ -57,6 +60,13 @@ int unpackCommand(const probe::Args& args) {
     std::filesystem::create_directories(names[1], error);
     options.outputFolder = names[1];
     options.addExtension = args.has("--extension");
+    // With KIWIPROBE_UNPACK_GATE naming a file, each block written waits until that file exists or a stop
+    // signal came: a test's signal then certainly finds the run going, however loaded the machine.
+    if (const char* gate = std::getenv("KIWIPROBE_UNPACK_GATE"))
+        options.onProgress = [gate = std::string(gate)] {
+            while (!probe::stopSignalled() && !std::filesystem::exists(gate))
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        };
     UnpackJob job(list, chosen, options);
     probe::stopJobOnSignal(&job);
     job.Start();

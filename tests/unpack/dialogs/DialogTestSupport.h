@@ -1,5 +1,5 @@
 // What the unpack dialog tests share: the window tests' recording services and settings folders, a
-// recording taskbar backend, and outputs that write slowly so that a run can be watched or cancelled.
+// recording taskbar backend, and outputs that write slowly so that a run can be watched.
 #pragma once
 
 #include <chrono>
@@ -12,6 +12,7 @@
 #include "mainwindow/WindowTestSupport.h"
 #include "platform/TaskBar.h"
 #include "support/window/RecordingTaskbarBackend.h"
+#include "unpack/UnpackTestSupport.h"
 #include "unpack/engine/UnpackOutput.h"
 
 namespace unpackdialogtest {

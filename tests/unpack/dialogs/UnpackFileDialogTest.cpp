@@ -17,6 +17,7 @@
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/UnpackCorpus.h"
 #include "unpack/UnpackFileDialog.h"
+#include "unpack/engine/UnpackFileJob.h"
 #include "widgets/flat/FlatButton.h"
 #include "widgets/flat/FlatCheckBox.h"
 #include "widgets/flat/FlatEdit.h"
@@ -114,7 +115,9 @@ TEST_F(UnpackFileDialogTest, CancelDuringARunLeavesNoPartialFileKeepsTheOldOneAn
     fixture::writeFile(spath("MAP.KWI.unpack"), {'o', 'l', 'd'});
     messenger.answer = true;
     auto dialog = dialogFor(path("MAP.KWI.unpack"));
-    dialog->SetOutputFactory(unpackdialogtest::slowOutputs(300));
+    // The first block goes through, the next waits for the cancel: the run cannot end before it.
+    dialog->SetOutputFactory(
+        unpacktest::gatedOutputs([&] { return dialog->Job() && dialog->Job()->StopRequested(); }, 1));
     dialog->StartButtonClick();
     ASSERT_TRUE(waitUntil([&] { return dialog->progressBar1->value() == 33; }, 5000));
     const auto before = std::chrono::steady_clock::now();

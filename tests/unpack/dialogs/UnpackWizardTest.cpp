@@ -368,7 +368,9 @@ TEST_F(UnpackWizardTest, AListInsideTheMountedImageRunsOnOneWorkerWithTheLock) {
 
 TEST_F(UnpackWizardTest, ClosingDuringARunStopsAndJoinsEveryWorkerAndKeepsOldTargets) {
     fixture::writeFile(spath("out/GZIP.KWI"), {'o', 'l', 'd'});
-    wizard->SetOutputFactory(unpackdialogtest::slowOutputs(50));
+    // Every write waits until the close stops the run, so no file can finish before it (but ONE.KWI's one).
+    wizard->SetOutputFactory(
+        unpacktest::gatedOutputs([this] { return wizard->Job() && wizard->Job()->StopRequested(); }));
     toCheckPage();
     wizard->ssd16Btn->setChecked(true);
     wizard->show();
