@@ -257,7 +257,7 @@ std::string openSource(const std::string& sourcePath, const ConversionOptions& o
     }
     TLN_KiwiMap& map = *source.map;
     if (!map.IsValid() || !map.LevelsLoaded() || map.LevelCount() == 0)
-        return "\"" + sourcePath + "\" holds no main map";
+        return "\"" + sourcePath + "\" holds no main map: " + NoMainMapReason(map);
     if (const std::string unsupported = UnsupportedOption(options, map, buildingData); !unsupported.empty())
         return "Refused: " + unsupported;
     if (const std::string damaged = ManagementTableRefusal(map); !damaged.empty())
