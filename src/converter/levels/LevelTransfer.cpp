@@ -43,11 +43,14 @@ struct SubList {
     uint8_t firstByte = 0;
 };
 
-// The sub-list a divided record names, opened into sub; position -1 when it cannot be read.
+// The sub-list a divided record names, opened into sub; position -1 when it cannot be read whole (a list
+// the file cuts short costs its parcel: what it declares could only be guessed).
 SubList subListOf(TLN_KiwiMap& map, uint8_t level, const TLN_ParcelList::Record& record, int64_t streamSize,
                   TLN_ParcelList& sub) {
     if (!record.IsDivided() || record.Address < 0) return {};
-    if (!sub.Open(map, record.Stream, level, record.Address, streamSize)) return {};
+    if (!sub.Open(map, record.Stream, level, record.Address, streamSize) ||
+        sub.Info().RecordCount < sub.Info().StoredRecordCount)
+        return {};
     return {record.Address, sub.Info().StoredRecordCount, sub.Info().FirstByte};
 }
 
@@ -264,7 +267,7 @@ void LevelWriter::unreadable(int64_t key, int64_t sub, const char* what) {
 void LevelWriter::unreadableRecord(const TLN_ParcelList::Record& record, int64_t sub) {
     if (record.Address < 0) return; // the empty reference: no parcel
     c_.warn("Parcel " + reached() + (sub >= 0 ? " sub-parcel " + std::to_string(sub) : "") +
-            (record.IsDivided() ? " names no sub-parcel list that can be read"
+            (record.IsDivided() ? " names no sub-parcel list that lies whole in its file"
                                 : " names a frame in a data file that cannot be opened") +
             ": left out");
 }
@@ -468,9 +471,6 @@ void LevelWriter::transferDividedMain(BlockTransfer& t, uint32_t i, const TLN_Pa
         t.image.empty(at);
         return;
     }
-    if (t.sub.Info().RecordCount < sub.records)
-        c_.warn("Parcel " + reached() + " sub-parcel list runs past the end of its file: sub-parcels from " +
-                std::to_string(t.sub.Info().RecordCount) + " on left out");
     t.image.wordOffset(at, uint32_t(t.next));
     t.image.header(t.next, sub.firstByte);
     c_.logDetail(level_, t.set, t.blockIndex, "Divided Parcel Management Record Offset = " + hex(t.next, 8),
@@ -481,7 +481,7 @@ void LevelWriter::transferDividedMain(BlockTransfer& t, uint32_t i, const TLN_Pa
         const int64_t subAt = t.next + 4 + int64_t(kRecord) * k;
         TLN_ParcelList::Record subRecord;
         if (!t.sub.Read(k, false, subRecord) || subRecord.IsDivided()) {
-            if (k < t.sub.Info().RecordCount) unreadableRecord(subRecord, k);
+            unreadableRecord(subRecord, k);
             t.image.empty(subAt);
             continue;
         }
