@@ -399,8 +399,7 @@ void LevelWriter::sizeSharedFrames(BlockTransfer& t, bool guidance) {
                 sizes_.Add(keyBase(subRecord.Stream) + subRecord.Address, subRecord.Size, i, int32_t(k));
     }
     sizes_.Finish([&](uint32_t parcel, int32_t sub, uint32_t size, uint32_t largest) {
-        c_.warn("Parcel " + std::to_string(level_) + "/" + std::to_string(t.set) + "/" +
-                std::to_string(t.blockIndex) + "/" + std::to_string(parcel) +
+        c_.warn("Parcel " + ParcelPlace{nullptr, nullptr, level_, t.set, t.blockIndex, parcel}.Path() +
                 (sub >= 0 ? " sub-parcel " + std::to_string(sub) : "") + (guidance ? " route guidance" : "") +
                 " frame is named by another record with " + std::to_string(largest) + " bytes, not " +
                 std::to_string(size) + ": the " + std::to_string(largest) + " bytes copied");
@@ -586,8 +585,8 @@ void LevelWriter::repairAdjacency() {
                                          [](const WrittenFrame& w, int64_t at) { return w.at < at; });
         if (it == written_.end() || it->at != frame)
             return c_.warn("Parcel at 0x" + hex(frame, 10) + " adjacent info out of frame");
-        c_.warn("Parcel " + std::to_string(level_) + "/" + std::to_string(it->set) + "/" +
-                std::to_string(it->block) + "/" + std::to_string(it->parcel) + " adjacent info out of frame");
+        c_.warn("Parcel " + ParcelPlace{nullptr, nullptr, level_, it->set, it->block, it->parcel}.Path() +
+                " adjacent info out of frame");
     };
     if (planned_) {
         std::sort(notFixed_.begin(), notFixed_.end());
