@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "converter/levels/AdjacentParcelRepair.h"
+#include "converter/levels/BlockInformation.h"
 #include "converter/levels/FrameCopyPlan.h"
 #include "converter/levels/IntegrationChecker.h"
 #include "converter/levels/SharedFrameSizes.h"
@@ -22,8 +23,8 @@
 namespace {
 
 namespace layout = main_map_layout;
-constexpr uint32_t kRecord = uint32_t(layout::kBlockRecordBytes);
-const uint8_t kEmpty[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
+constexpr uint32_t kRecord = kInformationRecordBytes;
+const uint8_t (&kEmpty)[6] = kEmptyReference;
 // The deduplication table's value for a frame the filters dropped (-1: a frame that could not be written).
 constexpr int64_t kFilteredOut = -2;
 // The data volume's header and its management header records (64 of 18 bytes at 2048).
@@ -34,117 +35,6 @@ std::string hex(int64_t value, int digits) {
     std::snprintf(buffer, sizeof buffer, "%0*llX", digits, static_cast<unsigned long long>(value));
     return buffer;
 }
-
-// A sub-list of a divided parcel: where its information lies in the source and how many records it has.
-struct SubList {
-    int64_t position = -1;
-    uint32_t records = 0;
-    // The first byte of its information header.
-    uint8_t firstByte = 0;
-};
-
-// The sub-list a divided record names, opened into sub; position -1 when it cannot be read whole (a list
-// the file cuts short costs its parcel: what it declares could only be guessed).
-SubList subListOf(TLN_KiwiMap& map, uint8_t level, const TLN_ParcelList::Record& record, int64_t streamSize,
-                  TLN_ParcelList& sub) {
-    if (!record.IsDivided() || record.Address < 0) return {};
-    if (!sub.Open(map, record.Stream, level, record.Address, streamSize) ||
-        sub.Info().RecordCount < sub.Info().StoredRecordCount)
-        return {};
-    return {record.Address, sub.Info().StoredRecordCount, sub.Info().FirstByte};
-}
-
-// The byte range of an information's list in its stream, as a table no frame may lie in.
-void addListTable(ConversionContext& c, const TLN_ParcelList& list, int64_t keyBase) {
-    const TLN_Parcel_Management_Info& info = list.Info();
-    const int64_t bytes = int64_t(info.StoredRecordCount) * ParcelListLayoutOf(info.ListType).RecordSize;
-    c.sourceTables.Add(keyBase + info.Position, keyBase + info.ListPosition + bytes,
-                       SourceTables::Kind::ParcelList);
-    if (info.RouteGuidanceListPosition >= 0)
-        c.sourceTables.Add(keyBase + info.RouteGuidanceListPosition,
-                           keyBase + info.RouteGuidanceListPosition + bytes, SourceTables::Kind::ParcelList);
-}
-
-// The bytes the rebuilt information of a block takes: list, sub-lists and route guidance list, or its old
-// size as far as the source holds it when that is larger, rounded up to 32; -1 when the information
-// cannot be read. Only the divided records' sub-lists are opened: the others add nothing.
-int64_t sizeInformation(ConversionContext& c, uint8_t level, const TLN_Block_Management_Record& block,
-                        int64_t streamSize) {
-    TLN_KiwiMap& map = c.map;
-    TLN_ParcelList list;
-    if (!block.Stream || block.Address <= 0 ||
-        !list.Open(map, block.Stream, level, block.Address, streamSize))
-        return -1;
-    const TLN_Parcel_Management_Info& info = list.Info();
-    if (!ParcelListLayoutOf(info.ListType).Known()) return -1;
-    const int64_t keyBase = c.keyBaseOf(*block.Stream);
-    addListTable(c, list, keyBase);
-    const bool guided = info.RouteGuidanceListPosition >= 0;
-    int64_t bytes = 4 + int64_t(kRecord) * info.StoredRecordCount * (guided ? 2 : 1);
-    TLN_ParcelList sub;
-    for (uint32_t i = 0; i < info.RecordCount; ++i) {
-        TLN_ParcelList::Record record;
-        if (!list.Read(i, false, record) || !record.IsDivided()) continue;
-        const SubList main = subListOf(map, level, record, streamSize, sub);
-        if (main.position < 0) continue;
-        addListTable(c, sub, keyBase);
-        bytes += 4 + int64_t(kRecord) * main.records;
-        if (!guided || !list.Read(i, true, record)) continue;
-        const SubList guide = subListOf(map, level, record, streamSize, sub);
-        if (guide.position < 0) continue;
-        addListTable(c, sub, keyBase);
-        bytes += 4 + int64_t(kRecord) * guide.records;
-    }
-    // The old size as far as the source holds it: a damaged record may declare far more.
-    const int64_t held = std::min<int64_t>(block.Size, streamSize - block.Address);
-    return AlignUp32(std::max<int64_t>(bytes, held));
-}
-
-// The block's information bytes, sized once for the run however many block records name it.
-int64_t informationBytes(ConversionContext& c, uint8_t level, const TLN_Block_Management_Record& block) {
-    if (!block.Stream) return -1;
-    auto key = std::make_tuple(block.Stream->FileName(), block.Address, block.Size, level);
-    const auto known = c.informationBytes.find(key);
-    if (known != c.informationBytes.end()) return known->second;
-    const int64_t bytes = sizeInformation(c, level, block, c.sourceBytes(block.Stream));
-    c.informationBytes.emplace(std::move(key), bytes);
-    return bytes;
-}
-
-// The rebuilt information of one block, laid out in memory and written once.
-class InformationImage {
-public:
-    explicit InformationImage(int64_t bytes) : bytes_(size_t(bytes), 0) {}
-    uint8_t* at(int64_t offset, size_t count) {
-        // The reservation sized the image from the same records: nothing is laid out past it.
-        if (offset < 0 || size_t(offset) + count > bytes_.size())
-            throw EConvertError("Parcel management information laid out past its reserved size");
-        return bytes_.data() + offset;
-    }
-    void put(int64_t offset, const void* data, size_t count) { std::memcpy(at(offset, count), data, count); }
-    void empty(int64_t offset) { put(offset, kEmpty, 6); }
-    void reference(int64_t offset, int64_t frame, uint32_t size) {
-        EncodeAddressAndStoredSize(at(offset, 6), frame, uint16_t(size / 32));
-    }
-    void wordOffset(int64_t offset, uint32_t distance) {
-        EncodeWordOffsetAndSize(at(offset, 6), distance, 0);
-    }
-    void word(int64_t offset, uint16_t value) {
-        uint8_t* to = at(offset, 2);
-        to[0] = uint8_t(value >> 8);
-        to[1] = uint8_t(value);
-    }
-    // The 4-byte information header of the source (its first byte as read with the information), with list
-    // type 0: every record is written as 6 bytes.
-    void header(int64_t offset, uint8_t firstByte) {
-        const uint8_t head[4] = {firstByte, 0, 0xFF, 0xFF};
-        put(offset, head, 4);
-    }
-    const std::vector<uint8_t>& bytes() const { return bytes_; }
-
-private:
-    std::vector<uint8_t> bytes_;
-};
 
 // One block under transfer: its rebuilt information and where each parcel's main frames went.
 struct BlockTransfer {
@@ -393,7 +283,7 @@ void LevelWriter::sizeSharedFrames(BlockTransfer& t, bool guidance) {
             sizes_.Add(keyBase(record.Stream) + record.Address, record.Size, i, -1);
             continue;
         }
-        if (subListOf(c_.map, level_, record, t.sourceBytes, t.sub).position < 0) continue;
+        if (SubListOf(c_.map, level_, record, t.sourceBytes, t.sub).position < 0) continue;
         for (uint32_t k = 0; k < t.sub.Info().RecordCount; ++k)
             if (t.sub.Read(k, false, subRecord) && !subRecord.IsDivided())
                 sizes_.Add(keyBase(subRecord.Stream) + subRecord.Address, subRecord.Size, i, int32_t(k));
@@ -464,7 +354,7 @@ void LevelWriter::transferMainRecord(BlockTransfer& t, uint32_t i) {
 
 void LevelWriter::transferDividedMain(BlockTransfer& t, uint32_t i, const TLN_ParcelList::Record& record,
                                       int64_t at) {
-    const SubList sub = subListOf(c_.map, level_, record, t.sourceBytes, t.sub);
+    const SubList sub = SubListOf(c_.map, level_, record, t.sourceBytes, t.sub);
     if (sub.position < 0) {
         unreadableRecord(record, -1);
         t.image.empty(at);
@@ -513,6 +403,9 @@ void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t a
     const bool mainWritten = t.mainOffsets[i] >= 0 || !t.subOffsets[i].empty();
     // A parcel that gets no guidance frame gets the empty reference, never zero bytes.
     if (!mainWritten || !t.list.Read(i, true, record)) {
+        // A record that names something the list could not give is named (the empty reference is none).
+        if (mainWritten && record.Address >= 0)
+            c_.warn("Parcel " + reached() + " route guidance record unreadable");
         t.image.empty(at);
         return;
     }
@@ -527,7 +420,7 @@ void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t a
         return;
     }
     const SubList sub = record.IsDivided() && !t.subOffsets[i].empty()
-                            ? subListOf(c_.map, level_, record, t.sourceBytes, t.sub)
+                            ? SubListOf(c_.map, level_, record, t.sourceBytes, t.sub)
                             : SubList{};
     if (sub.position < 0) {
         // Divided where its main record is not (or the other way round), or its sub-list unreadable.
@@ -662,7 +555,7 @@ void LevelWriter::run() {
             // Whether a block's information was used before is decided before the trim, in the order
             // the space for the information was reserved; its size is the reservation's.
             const bool readBlock = c_.map.ReadBlock(level_, s, b, block);
-            const int64_t bytes = readBlock ? informationBytes(c_, level_, block) : -1;
+            const int64_t bytes = readBlock ? InformationBytes(c_, level_, block) : -1;
             const bool readable = bytes >= 0;
             const bool first = readable && c_.FirstUseOfInformation(block);
             if (readable && !first)
@@ -707,13 +600,6 @@ void LevelWriter::run() {
 }
 
 } // namespace
-
-int64_t ReservedInformationBytes(ConversionContext& context, uint8_t level,
-                                 const TLN_Block_Management_Record& block) {
-    const int64_t bytes = informationBytes(context, level, block);
-    // Information too large for a block record's size field is not kept (the transfer says so).
-    return bytes > 0 && bytes / 32 <= 0xFFFF ? bytes : 0;
-}
 
 void TransferLevel(ConversionContext& context, uint8_t level) {
     LevelWriter writer(context, level);
