@@ -280,13 +280,14 @@ void LevelWriter::sizeSharedFrames(BlockTransfer& t, bool guidance) {
     for (uint32_t i = 0; i < t.n; ++i) {
         if (!t.list.Read(i, guidance, record)) continue;
         if (!record.IsDivided()) {
-            sizes_.Add(keyBase(record.Stream) + record.Address, record.Size, i, -1);
+            sizes_.Add(keyBase(record.Stream) + record.Address, record.Size, plannedSize(record) > 0, i, -1);
             continue;
         }
         if (SubListOf(c_.map, level_, record, t.sourceBytes, t.sub).position < 0) continue;
         for (uint32_t k = 0; k < t.sub.Info().RecordCount; ++k)
             if (t.sub.Read(k, false, subRecord) && !subRecord.IsDivided())
-                sizes_.Add(keyBase(subRecord.Stream) + subRecord.Address, subRecord.Size, i, int32_t(k));
+                sizes_.Add(keyBase(subRecord.Stream) + subRecord.Address, subRecord.Size,
+                           plannedSize(subRecord) > 0, i, int32_t(k));
     }
     sizes_.Finish([&](uint32_t parcel, int32_t sub, uint32_t size, uint32_t largest) {
         c_.warn("Parcel " + ParcelPlace{nullptr, nullptr, level_, t.set, t.blockIndex, parcel}.Path() +

@@ -9,12 +9,13 @@ void SharedFrameSizes::Finish(const std::function<void(uint32_t, int32_t, uint32
     });
     for (size_t first = 0; first < records_.size();) {
         size_t last = first;
-        uint32_t largest = 0, smallest = UINT32_MAX;
+        uint32_t largest = 0;
+        bool differ = false;
         for (; last < records_.size() && records_[last].key == records_[first].key; ++last) {
-            largest = std::max(largest, records_[last].size);
-            smallest = std::min(smallest, records_[last].size);
+            largest = std::max(largest, records_[last].held);
+            differ = differ || records_[last].size != records_[first].size;
         }
-        if (smallest != largest) {
+        if (differ && largest > 0) {
             larger_.emplace_back(records_[first].key, largest);
             for (size_t i = first; i < last; ++i)
                 if (records_[i].size != largest)

@@ -1,6 +1,6 @@
 // Records of one parcel list that name one frame with different sizes: the frame is copied once for all of
-// them, at the largest size any of them gives, so that no record's frame is cut; each record whose size is
-// not that one is reported.
+// them, at the largest size any of them gives that the source holds, so that no record's frame is cut
+// unsaid; each record whose size is not that one is reported.
 #pragma once
 
 #include <cstdint>
@@ -14,20 +14,24 @@ public:
         records_.clear();
         larger_.clear();
     }
-    // A record of the list: its frame's key and size, and its parcel (sub: sub-parcel index, or -1).
-    void Add(int64_t key, uint32_t size, uint32_t parcel, int32_t sub) {
-        records_.push_back({key, size, parcel, sub});
+    // A record of the list: its frame's key and size, whether the source holds that size whole, and its
+    // parcel (sub: sub-parcel index, or -1).
+    void Add(int64_t key, uint32_t size, bool held, uint32_t parcel, int32_t sub) {
+        records_.push_back({key, size, held ? size : 0, parcel, sub});
     }
-    // Finds the frames named with different sizes and reports each record whose size is smaller than the
-    // largest: report(parcel, sub, its size, the largest).
+    // Finds the frames named with different sizes and reports each record whose size is not the largest
+    // held: report(parcel, sub, its size, the largest).
     void Finish(const std::function<void(uint32_t, int32_t, uint32_t, uint32_t)>& report);
-    // The size the frame of key is copied at: the largest its records give (size when they agree).
+    // The size the frame of key is copied at: the largest held size its records give (size when they
+    // agree, or when none is held).
     uint32_t Largest(int64_t key, uint32_t size) const;
 
 private:
     struct Named {
         int64_t key;
         uint32_t size;
+        // The size when the source holds it whole, else 0.
+        uint32_t held;
         uint32_t parcel;
         int32_t sub;
     };
