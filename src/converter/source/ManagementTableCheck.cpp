@@ -149,7 +149,9 @@ private:
         const uint32_t sets = map_.Level(level)->AcceptedBlockSetCount;
         for (uint32_t s = 0; s < sets; ++s) {
             TLN_BlockSet_Management_Record set;
-            if (!map_.ReadBlockSet(level, s, set)) continue;
+            // A table many block sets name is walked once (it names no block, or it was refused).
+            if (!map_.ReadBlockSet(level, s, set) || !tablesWalked_.insert(set.BlockTablePosition).second)
+                continue;
             for (uint32_t b = 0; b < set.BlockCount; ++b) {
                 TLN_Block_Management_Record block;
                 if (!map_.ReadBlock(level, s, b, block) || !block.Stream) continue;
@@ -192,6 +194,7 @@ private:
     std::map<int64_t, Namer> namers_;
     // Lists already checked (by stream and position): many block records may name one.
     std::set<std::pair<const TLN_Stream*, int64_t>> listsSeen_;
+    std::set<int64_t> tablesWalked_;
 };
 
 } // namespace
