@@ -84,11 +84,11 @@ private:
     std::string checkLevel(uint8_t level) {
         const TLN_Level_Management_Record& record = *map_.Level(level);
         const uint32_t sets = record.AcceptedBlockSetCount;
-        if (sets == 0 || record.BlockSetTablePosition < 0) return {};
-        // The records the level declares (the reader takes those the file holds): a table the file's end
-        // cuts short is not inside the source. Records closer than 10 bytes are read as one.
+        if (record.BlockSetTablePosition < 0) return {};
+        // The records the level declares (the reader takes those the file holds, none of a table past its
+        // end): a table the file's end cuts short is not inside the source.
         const int64_t stride = map_.BlockSetRecordSize();
-        const int64_t declared = stride >= layout::kBlockSetRecordBytes ? record.BlockSetCount() : sets;
+        const int64_t declared = record.BlockSetCount();
         const Table table{record.BlockSetTablePosition,
                           record.BlockSetTablePosition + (declared - 1) * stride +
                               layout::kBlockSetRecordBytes,
@@ -101,8 +101,9 @@ private:
     }
 
     std::string checkBlockSet(uint8_t level, uint32_t s) {
+        // The division's blocks, however many of their records the file holds (none of a table past its end).
         TLN_BlockSet_Management_Record set;
-        if (!map_.ReadBlockSet(level, s, set) || set.BlockCount == 0) return {};
+        if (!map_.ReadBlockSet(level, s, set)) return {};
         // Records are read at the table's stride and written as 6 bytes each: the table is the larger, and
         // holds every block the level's division names (whatever its size field says).
         const int64_t bytes = layout::BlockRecordBytes(map_.FileNameDesignation());
