@@ -70,7 +70,28 @@ const Form kForms[] = {
     {C::TrimCoversNothing, "прямоугольник обрезки (запад {west}, север {north}, восток {east}, юг {south}) "
                            "не захватывает ничего из "
                            "карты (запад {mapWest}, север {mapNorth}, восток {mapEast}, юг {mapSouth})"},
-    {C::NoMainMap, "\"{file}\" не содержит основной карты"},
+    {C::NoMainMap, "\"{file}\" не содержит основной карты: {cause}"},
+    {C::ManagementHeaderCut, "файл кончается внутри заголовка управления основной карты"},
+    {C::RecordsTooSmall, "заголовок управления основной карты отводит записям {records} {size} байт, меньше "
+                         "{needed} байт, которые занимают их поля"},
+    {C::NamedRecordsTooSmall,
+     "заголовок управления основной карты отводит записям {records} {size} байт, меньше {needed} байт, "
+     "которые занимают их поля с именами файлов (задан File Name Designation)"},
+    {C::LevelRecordsKind, "уровней"},
+    {C::BlockSetRecordsKind, "наборов блоков"},
+    {C::BlockRecordsKind, "блоков"},
+    {C::LevelRecordRunsIntoTable,
+     "запись уровня {level} (по адресу {at}) заходит на таблицу наборов блоков по адресу {table}"},
+    {C::LevelRecordsCut, "заголовок управления основной карты объявляет {declared} записей уровней, а файл "
+                         "целиком содержит {held}"},
+    {C::ListPastFile, "{blockSet}, блок {block}: {list} ({count} записей по {recordSize} байт с адреса {at}) "
+                      "выходит за конец {file} ({held} байт)"},
+    {C::ParcelListKind, "список участков"},
+    {C::GuidanceListKind, "список участков данных ведения по маршруту"},
+    {C::SectorSizeNot32, "размер логического сектора тома данных {size}, а не 32"},
+    {C::NoManagementHeader0, "заголовок управления 0 не указывает данных управления основной карты"},
+    {C::ManagementFileUnopenable, "файл данных управления основной карты ({file}) не открывается"},
+    {C::LevelRecordsDeclared, "заголовок управления основной карты объявляет {count} записей уровней"},
     // Why the extra level cannot be added.
     {C::LevelsNotAllReadable, "не все уровни исходной карты читаются"},
     {C::LevelRecordsShort, "записи уровней короче 40 байт"},

@@ -65,7 +65,28 @@
     X(TrimCoversNothing, "the trim rectangle (west {west}, north {north}, east {east}, south {south}) "      \
                          "covers nothing of the map "                                                        \
                          "(west {mapWest}, north {mapNorth}, east {mapEast}, south {mapSouth})")             \
-    X(NoMainMap, "\"{file}\" holds no main map")                                                             \
+    X(NoMainMap, "\"{file}\" holds no main map: {cause}")                                                    \
+    /* Why the main map management data cannot be read whole. */                                             \
+    X(ManagementHeaderCut, "the file ends inside the main map management header")                            \
+    X(RecordsTooSmall, "the main map management header gives the {records} records {size} bytes, fewer "     \
+                       "than the {needed} bytes their fields take")                                          \
+    X(NamedRecordsTooSmall,                                                                                  \
+      "the main map management header gives the {records} records {size} bytes, fewer than the {needed} "    \
+      "bytes their fields take with their file names (File Name Designation set)")                           \
+    X(LevelRecordsKind, "level")                                                                             \
+    X(BlockSetRecordsKind, "block set")                                                                      \
+    X(BlockRecordsKind, "block")                                                                             \
+    X(LevelRecordRunsIntoTable, "level {level}'s record (at {at}) runs into the block set table at {table}") \
+    X(LevelRecordsCut, "the main map management header declares {declared} level records, of which the "     \
+                       "file holds {held} whole")                                                            \
+    X(ListPastFile, "{blockSet} block {block}: its {list} ({count} records of {recordSize} bytes at {at}) "  \
+                    "runs past the end of {file} ({held} bytes)")                                            \
+    X(ParcelListKind, "parcel management list")                                                              \
+    X(GuidanceListKind, "route guidance parcel management list")                                             \
+    X(SectorSizeNot32, "its data volume's logical sector size is {size}, not 32")                            \
+    X(NoManagementHeader0, "management header 0 names no main map management data")                          \
+    X(ManagementFileUnopenable, "the file of its main map management data ({file}) cannot be opened")        \
+    X(LevelRecordsDeclared, "its main map management header declares {count} level records")                 \
     /* Why the extra level cannot be added. */                                                               \
     X(LevelsNotAllReadable, "the levels of the source are not all readable")                                 \
     X(LevelRecordsShort, "level records are shorter than 40 bytes")                                          \
