@@ -6,6 +6,7 @@
 
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 #include "platform/MulDiv.h"
 
 TLN_Region::TLN_Region(const TLN_RegionSource& manager, int level, int region)
@@ -16,7 +17,11 @@ TLN_Region::TLN_Region(const TLN_RegionSource& manager, int level, int region)
     if (record_.FrameSize == 0 || KiwiAddressToOffset(record_.FrameAddress) <= 0 ||
         record_.FramePosition <= 0)
         return;
-    if (!manager.ReadRPDistributionHeader(level, header_, record_.FramePosition, record_.FrameFile)) return;
+    std::string why;
+    if (!manager.ReadRPDistributionHeader(level, header_, record_.FramePosition, record_.FrameFile, &why)) {
+        if (!why.empty()) error_.Keep(KiwiError(why));
+        return;
+    }
     load(manager);
 }
 
@@ -36,24 +41,40 @@ TLN_Region::Span TLN_Region::clip(int64_t position, int64_t size, const Span& wi
     return {start, std::min(size, end - start)};
 }
 
+namespace {
+// The bytes of the frames from the node data frame on: their sizes added up (at most nine × 128 KiB).
+int64_t framesBytes(const TLN_RP_Distribution_Header& header) {
+    int64_t total = 0;
+    for (const auto& frame : header.Frames)
+        total += frame.ByteSize();
+    return total;
+}
+
+const char* const kFramesWhat = "the route planning data frames";
+} // namespace
+
+std::string RPFramesShortfall(const TLN_RP_Distribution_Header& header, TLN_Stream& stream) {
+    const int64_t start = header.Frames[RP_NodeFrame].Position;
+    const int64_t total = framesBytes(header);
+    const int64_t size = stream.Size();
+    if (start >= 0 && total <= size - start) return {};
+    return ShortReadText(whole::Shortfall(stream, kFramesWhat, start, total, start < 0 ? 0 : size - start));
+}
+
 void TLN_Region::load(const TLN_RegionSource& manager) {
     const TLN_RP_Frame_Reference& nodeFrame = header_.Frames[RP_NodeFrame];
     if (nodeFrame.Position < 0) return;
-    // The frames lie one after another from the node data frame: copy as many bytes as their sizes add up to
-    // (at most nine × 128 KiB), or what the stream still holds.
-    int64_t total = 0;
-    for (const auto& frame : header_.Frames)
-        total += frame.ByteSize();
+    // The frames lie one after another from the node data frame: all of them, or the region is no region.
     auto stream = manager.FrameStream(header_.FrameFile);
     if (!stream) return;
     bytesPosition_ = nodeFrame.Position;
     try {
-        bytes_ = bounded::readBytes(*stream, bytesPosition_, total);
+        bytes_ = whole::ReadBytes(*stream, bytesPosition_, framesBytes(header_), kFramesWhat);
     } catch (const std::exception& error) {
         error_.Keep(error);
         bytes_.clear();
+        return;
     }
-    bytes_.shrink_to_fit();
 
     const Span all{0, int64_t(bytes_.size())};
     for (int i = 0; i < kRPFrameCount; ++i)

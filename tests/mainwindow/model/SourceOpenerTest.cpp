@@ -20,6 +20,7 @@
 #include "mainwindow/model/SourceOpener.h"
 #include "support/fixtures/QtPrinting.h"
 #include "support/fixtures/SourceFolderFixture.h"
+#include "support/model/TreeDump.h"
 
 namespace {
 
@@ -203,7 +204,9 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
         std::string name;
         QString caption;
         int kind;
-        uintmax_t cut = 0; // the file cut to this many bytes: an "(Error)" root
+        uintmax_t cut = 0; // the file cut to this many bytes: an "(Error)" root or node
+        // With a cut: the reason an "(Error)" node below a sound root shows in its "Ошибка" row.
+        const char* reason = nullptr;
     };
     const Case cases[] = {
         {fixture::writeVoiceMe, "VOICE001.ME", "VOICE001", 1100},
@@ -216,6 +219,12 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
         {fixture::writeLoading, "Loading.kwi", "LOADING", 1},
         {fixture::writeVoiceDat, "VOICEDAT.KWI", "VOICEDAT  (Error)", 1060, 10},
         {fixture::writeRegion, "REGION.KWI", "REGION  (Error)", 1400, 6},
+        {fixture::writeRegion, "REGION.KWI", "REGION", 1400, 100,
+         "REGION.KWI, byte 96: Total Number of Region Management Records 2, the file holds 4 of their 72"},
+        {fixture::writeRegion, "REGION.KWI", "REGION", 1400, 322,
+         "REGION.KWI, byte 576: the route planning distribution header, the file holds 0 of its 68 bytes"},
+        {fixture::writeRegion, "REGION1.KWI", "REGION1", 1400, 400,
+         "REGION1.KWI, byte 324: the route planning data"},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -228,7 +237,13 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
         ASSERT_EQ(tree.Roots().size(), 1u) << c.name;
         EXPECT_EQ(tree.Roots()[0]->caption, c.caption) << c.name;
         EXPECT_EQ(tree.Roots()[0]->kind, c.kind) << c.name;
-        EXPECT_EQ(tree.Roots()[0]->error.isEmpty(), c.cut == 0) << c.name;
+        EXPECT_EQ(tree.Roots()[0]->error.isEmpty(), c.cut == 0 || c.reason) << c.name;
+        if (c.reason) {
+            CrawlOptions options;
+            const std::string shown = DumpSource(tree, data, options, true);
+            EXPECT_NE(shown.find("  (Error)\""), std::string::npos) << shown;
+            EXPECT_NE(shown.find(std::string("|Ошибка||") + c.reason), std::string::npos) << shown;
+        }
         EXPECT_EQ(outcome.caption, "Strovane - [" + QString::fromStdString(path) + "]") << c.name;
     }
 }

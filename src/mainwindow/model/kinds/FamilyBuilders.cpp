@@ -34,6 +34,15 @@ std::unique_ptr<RecordNode> Child(const RecordNode& parent, int kind, const QStr
     return child;
 }
 
+void MarkError(RecordNode& node, const std::string& reason) {
+    if (reason.empty()) return;
+    const QString text = QString::fromStdString(reason);
+    if (node.error.split(u'\n').contains(text)) return;
+    node.error = node.error.isEmpty() ? text : node.error + u'\n' + text;
+    const QString mark = QStringLiteral("  (Error)");
+    if (!node.caption.endsWith(mark)) node.caption += mark;
+}
+
 void AttachBuilt(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {
     for (auto& child : children)
         RecordNode::Adopt(node, std::move(child));

@@ -235,6 +235,7 @@ void ShowRegionRecord(KindContext& context, RecordNode& node) {
     if (!reader || node.index < 0 || node.index > 0xFFFF ||
         !reader->ReadRegionRecord(node.level, int(node.index), record)) {
         grid.AddSectionHeaderAt(s("Region Management Record"), {}, node.recordOffset);
+        partview::ErrorRow(grid, node);
         return;
     }
     grid.AddSectionHeaderAt(s("Region Management Record"), {}, record.Position);
@@ -249,6 +250,7 @@ void ShowRegionRecord(KindContext& context, RecordNode& node) {
     Frame(grid, s("Address of Route Planning Data Frame"), s("Size of Route Planning Data Frame"),
           record.FramePosition, record.FrameSize);
     grid.AddTextRow(s("File Name of Route Planning Data Frame"), Text(record.FileName));
+    partview::ErrorRow(grid, node);
 
     TLN_RP_Distribution_Header header;
     if (record.FrameAddress == 0 || record.FramePosition < 0 ||
