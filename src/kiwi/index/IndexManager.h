@@ -47,6 +47,10 @@ public:
     uint32_t ExpansionCount() const { return uint32_t(expansionPositions_.size()); }
     // True when fewer expansion records than stored fitted in the expansion field.
     bool ExpansionTruncated() const { return expansionTruncated_; }
+    // Why tables the header names cannot be read whole, one line per table ("" when all can): volume or
+    // POI management records or the expansion field past the end of the file. The records that can be
+    // read are still read.
+    const std::string& TableDamage() const { return tableDamage_; }
 
     bool ReadVolumeRecord(uint32_t i, TLN_Volume_Management_Record& out);
     bool ReadPOIManagementRecord(uint32_t i, TLN_POI_Management_Record& out);
@@ -113,6 +117,11 @@ private:
 
     void readHeader();
     void locateExpansionRecords();
+    // Adds a line to TableDamage.
+    void addDamage(const std::string& reason);
+    // The usable count of a management record table, its shortfall (if any) added to TableDamage.
+    uint32_t countManagementRecords(const char* countName, uint32_t stored, uint32_t wordOffset,
+                                    uint32_t recordWords);
     FileContext contextFor(const std::string& fileName);
     // Reads length bytes at position in the named file ("" for the index file); false when the reader is
     // invalid, the position is none or the bytes do not all lie in the file.
@@ -137,6 +146,7 @@ private:
     uint32_t poiCount_ = 0;
     std::vector<int64_t> expansionPositions_;
     bool expansionTruncated_ = false;
+    std::string tableDamage_;
     std::vector<std::pair<uint32_t, QString>> zoneNames_;
 
     DataFileStreams dataFiles_;

@@ -17,6 +17,7 @@
 #include "kiwi/voice/VoiceManager.h"
 #include "kiwi/voice/VoiceMe1Manager.h"
 #include "mainwindow/model/SourceFiles.h"
+#include "mainwindow/model/kinds/FamilyBuilders.h"
 
 namespace {
 std::string lowerAscii(std::string text) {
@@ -307,8 +308,10 @@ RecordNode* SourceOpener::OpenIndexFile(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_IndexManager>(path);
         data_.index = reader;
-        return addRoot(QStringLiteral("INDEXDAT"), 1020, true, reader->SharedStream(), {}, path,
-                       unreadable(*reader));
+        RecordNode* root = addRoot(QStringLiteral("INDEXDAT"), 1020, true, reader->SharedStream(), {}, path,
+                                   unreadable(*reader));
+        family::MarkError(*root, reader->TableDamage());
+        return root;
     });
 }
 

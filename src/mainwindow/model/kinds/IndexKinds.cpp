@@ -52,6 +52,8 @@ void addIndexDataNodes(KindContext& context, RecordNode& node,
                        std::vector<std::unique_ptr<RecordNode>>& out) {
     const auto reader = family::ReaderOf(node, context.data.index);
     if (!reader || !reader->IsValid()) return;
+    // Tables past the end: the node says why, and lists what can be read.
+    family::MarkError(node, reader->TableDamage());
     const TLN_Data_Management_Frame_Header& header = reader->Header();
     auto add = [&](int kind, const QString& caption, uint32_t i, int64_t offset) {
         auto child = family::Child(node, kind, caption, i, offset);

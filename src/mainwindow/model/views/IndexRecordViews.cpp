@@ -89,6 +89,7 @@ void ShowIndexDataHeader(KindContext& context, RecordNode& node) {
     const auto reader = ReaderOf(context, node);
     if (!reader || !reader->IsValid()) return;
     frameHeaderRows(context.grid, reader->Header(), reader->Base());
+    partview::ReasonRows(context.grid, node, reader->TableDamage());
 }
 
 void ShowDataManagementFrameHeader(KindContext& context, RecordNode& node) {
@@ -99,6 +100,8 @@ void ShowDataManagementFrameHeader(KindContext& context, RecordNode& node) {
         return;
     }
     frameHeaderRows(context.grid, reader->Header(), reader->Base());
+    partview::ErrorRow(context.grid, node);
+    partview::ReasonRows(context.grid, node, reader->TableDamage());
 }
 
 void ShowVolumeManagementRecord(KindContext& context, RecordNode& node) {

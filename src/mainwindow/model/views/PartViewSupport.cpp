@@ -36,6 +36,12 @@ void ErrorRow(FieldGrid& grid, const RecordNode& node) {
         grid.AddTextRow(QStringLiteral("Ошибка"), {}, line);
 }
 
+void ReasonRows(FieldGrid& grid, const RecordNode& node, const std::string& reason) {
+    const QStringList shown = node.error.split(u'\n', Qt::SkipEmptyParts);
+    for (const QString& line : QString::fromStdString(reason).split(u'\n', Qt::SkipEmptyParts))
+        if (!shown.contains(line)) grid.AddTextRow(QStringLiteral("Ошибка"), {}, line);
+}
+
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark) {
     grid.AddInt64HexRow(name, remark, position);
 }
