@@ -328,6 +328,7 @@ RecordNode* SourceOpener::OpenVoiceMe1File(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_VoiceMe1Manager>(path);
         data_.voice001 = reader;
-        return addRoot(QStringLiteral("VOICE001"), 1100, true, reader->SharedStream(), {}, path);
+        return addRoot(QStringLiteral("VOICE001"), 1100, true, reader->SharedStream(), {}, path,
+                       unreadable(*reader));
     });
 }

@@ -247,6 +247,13 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
          "bytes"},
         {writeNoise, "INDEXDAT.KWI", "INDEXDAT  (Error)", 1020, 300,
          "INDEXDAT.KWI, byte 1975782204: Number of Volume Management Records 1210385667"},
+        {fixture::writeVoiceDat, "VOICEDAT.KWI", "VOICEDAT", 1060, 300,
+         "VOICEDAT.KWI, byte 142: the voice data of phrase 0, the file holds 158 of its 300 bytes"},
+        {fixture::writeVoiceDat, "VOICEDAT.KWI", "VOICEDAT", 1060, 88,
+         "VOICEDAT.KWI, byte 88: the voice offset table of voice 0 of Number of Voices 2, the file holds 0 "
+         "of"},
+        {fixture::writeVoiceMe, "VOICE001.ME", "VOICE001  (Error)", 1100, 52,
+         "VOICE001.ME, byte 0: the voice distribution header, the file holds 52 of its 130 bytes"},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -266,6 +273,8 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
             const std::string shown = DumpSource(tree, data, options, true);
             EXPECT_NE(shown.find("  (Error)\""), std::string::npos) << shown;
             EXPECT_NE(shown.find(std::string("|Ошибка||") + c.reason), std::string::npos) << shown;
+            // Never a sound the file does not hold: no WAVE image of a header alone.
+            EXPECT_EQ(shown.find("@play 46\n"), std::string::npos) << shown;
         }
         EXPECT_EQ(outcome.caption, "Strovane - [" + QString::fromStdString(path) + "]") << c.name;
     }

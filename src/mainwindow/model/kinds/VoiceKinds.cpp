@@ -63,6 +63,7 @@ void addVoiceLanguageNodes(KindContext& context, RecordNode& node,
                                 languageName(context, i) + QStringLiteral(")");
         auto child = family::Child(node, kLanguage, caption, i, language.Position, !language.Records.empty());
         child->held = reader;
+        family::MarkError(*child, language.Reason);
         out.push_back(std::move(child));
     }
 }
@@ -79,6 +80,7 @@ void addVoiceMeLanguageNodes(KindContext& context, RecordNode& node,
         // Replaying a voice names its entry through the level field.
         child->level = i;
         child->held = reader;
+        family::MarkError(*child, reader->VoiceCountError(i));
         out.push_back(std::move(child));
     }
 }
@@ -92,8 +94,10 @@ void addVoiceItemNodes(KindContext& context, RecordNode& node,
         return;
     for (size_t k = 0; k < language.Records.size(); ++k) {
         const TLN_Voice_Offset_Management_Record& record = language.Records[k];
-        out.push_back(family::Child(node, kItem, family::Numbered("Item ", int64_t(k)), int64_t(k),
-                                    record.Position, record.NumberOfVoices > 0 && record.TablePosition >= 0));
+        auto child = family::Child(node, kItem, family::Numbered("Item ", int64_t(k)), int64_t(k),
+                                   record.Position, record.NumberOfVoices > 0 && record.TablePosition >= 0);
+        family::MarkError(*child, reader->ItemError(record));
+        out.push_back(std::move(child));
     }
 }
 
@@ -113,7 +117,10 @@ void addOffsetTableNodes(KindContext& context, RecordNode& node,
         // A table whose header lies past the stream ends the list.
         const int64_t next = reader->GetNextTableOffset(position);
         if (next < 0) break;
-        out.push_back(family::Child(node, kOffsetTable, family::Numbered("Record ", r), r, position));
+        auto child = family::Child(node, kOffsetTable, family::Numbered("Record ", r), r, position);
+        // A table whose phrases the file does not hold has no sound to play.
+        family::MarkError(*child, reader->OffsetTableError(position));
+        out.push_back(std::move(child));
         position = next;
     }
 }
@@ -127,9 +134,12 @@ void addVoiceMeRecordNodes(KindContext& context, RecordNode& node,
         return;
     const int count = reader->GetVoiceCount(int(node.index));
     // The voice records follow the count word of the entry's first table.
-    for (int r = 0; r < count; ++r)
-        out.push_back(family::Child(node, kVoiceMeRecord, family::Numbered("Record ", r), r,
-                                    entry.Tables[0].Position + 2 + r * kVoiceMeRecordBytes));
+    for (int r = 0; r < count; ++r) {
+        auto child = family::Child(node, kVoiceMeRecord, family::Numbered("Record ", r), r,
+                                   entry.Tables[0].Position + 2 + r * kVoiceMeRecordBytes);
+        family::MarkError(*child, reader->VoiceDataError(int(node.index), r));
+        out.push_back(std::move(child));
+    }
 }
 
 bool languageRecordOf(const TLN_DicVceManager& reader, int64_t i, TLN_DicVceLangRec& out) {
