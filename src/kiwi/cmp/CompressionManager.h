@@ -34,6 +34,9 @@ public:
     // Why reading the list failed ("" when it did not fail, or no error was raised).
     const std::string& ErrorString() const { return error_; }
     CmpListKind Kind() const { return kind_; }
+    // Why the list cannot be read whole ("" when it can): the list is cut inside its header or an entry, so
+    // a file it does not name among the entries before the cut may still be one it lists.
+    std::string Damage() const { return list_ ? list_->damage : std::string(); }
     // The count the list declares (entries that do not fit in the file are not found).
     uint32_t EntryCount() const { return list_ ? list_->entryCount : 0; }
     const std::string& ListFileName() const { return listFileName_; }

@@ -270,7 +270,9 @@ RecordNode* SourceOpener::OpenCompressedFile(const std::string& path) {
         if (data_.compression) return nullptr;
         auto list = std::make_shared<TLN_CompressionManager>(path);
         data_.compression = list;
-        return addRoot(QStringLiteral("COMPRESSION"), 4, true, list->ListStream(), {}, path);
+        RecordNode* root = addRoot(QStringLiteral("COMPRESSION"), 4, true, list->ListStream(), {}, path);
+        family::MarkError(*root, list->Damage());
+        return root;
     });
 }
 

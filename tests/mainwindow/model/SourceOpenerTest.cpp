@@ -254,6 +254,8 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
          "of"},
         {fixture::writeVoiceMe, "VOICE001.ME", "VOICE001  (Error)", 1100, 52,
          "VOICE001.ME, byte 0: the voice distribution header, the file holds 52 of its 130 bytes"},
+        {fixture::writeCmp05, "05.CMP", "COMPRESSION  (Error)", 4, 6,
+         "05.CMP, byte 4: entry 0 of Number of Compressed Files 1, the file holds 2 of its 8 bytes"},
     };
     int n = 0;
     for (const Case& c : cases) {

@@ -80,7 +80,7 @@ std::unique_ptr<RecordNode> managementNode(const RecordNode& listNode, const TLN
         }
     } catch (const std::exception& error) {
         // The file is there but cannot be read.
-        child->error = QString::fromUtf8(error.what());
+        family::MarkError(*child, error.what());
         child->kind = kKindInvalid;
         child->held = HeldReader();
         expandable = false;

@@ -15,6 +15,7 @@
 #include "kiwi/parts/Coverage.h"
 #include "kiwi/parts/Loading.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/views/PartViewSupport.h"
 #include "mainwindow/model/views/ViewSupport.h"
 
 namespace {
@@ -128,10 +129,12 @@ void ShowUnitInfo(KindContext& context, RecordNode& node) {
 
 void ShowCompressionFrame(KindContext& context, RecordNode& node) {
     const TLN_CompressionManager* list = compressionOf(context, node);
-    if (!list || !list->IsValid()) return;
+    if (!list || (!list->IsValid() && node.error.isEmpty())) return;
     context.grid.AddSectionHeader(QStringLiteral("Compression Management Frame"),
                                   qs(fileNamePart(list->ListFileName())));
-    context.grid.AddDWordRow(QStringLiteral("Number of Compressed Files"), {}, list->EntryCount());
+    if (list->IsValid())
+        context.grid.AddDWordRow(QStringLiteral("Number of Compressed Files"), {}, list->EntryCount());
+    partview::ErrorRow(context.grid, node);
 }
 
 RowTextProvider PackedBlockRowText(std::shared_ptr<TLN_CompressionManager> list,
