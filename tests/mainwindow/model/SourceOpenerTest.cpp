@@ -21,6 +21,7 @@
 #include "mainwindow/model/SourceOpener.h"
 #include "support/fixtures/FixtureWriter.h"
 #include "support/fixtures/IndexFixture.h"
+#include "support/fixtures/PictureFixture.h"
 #include "support/fixtures/QtPrinting.h"
 #include "support/fixtures/SourceFolderFixture.h"
 #include "support/model/TreeDump.h"
@@ -215,6 +216,13 @@ std::string writeNoise(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }
 
+// The standard picture list whose first picture file is cut inside its image records.
+std::string writeCutPictures(const std::string& folder, const std::string& name) {
+    fixture::writeStandardPictureSet(folder);
+    std::filesystem::resize_file(folder + "/PICT0001.KWI", 300);
+    return folder + "/" + name;
+}
+
 TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
     struct Case {
         std::string (*write)(const std::string&, const std::string&);
@@ -256,6 +264,8 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
          "VOICE001.ME, byte 0: the voice distribution header, the file holds 52 of its 130 bytes"},
         {fixture::writeCmp05, "05.CMP", "COMPRESSION  (Error)", 4, 6,
          "05.CMP, byte 4: entry 0 of Number of Compressed Files 1, the file holds 2 of its 8 bytes"},
+        {writeCutPictures, "PCT2MNG.KWI", "PCT2MNG", 1300, 0,
+         "PICT0001.KWI, byte 352: image data record 0, the file holds 0 of its 22 bytes"},
     };
     int n = 0;
     for (const Case& c : cases) {

@@ -40,6 +40,7 @@ template <typename Reader> void holdNewReader(RecordNode& child, const std::stri
     child.recordOffset = reader->Base();
     child.fileName = path;
     expandable = reader->IsValid();
+    if (!expandable) family::MarkError(child, reader->ErrorString());
     child.held = std::move(reader);
 }
 
@@ -103,8 +104,10 @@ PageEntryMaker imageMaker(const RecordNode& listNode, const TLN_GraphicManager& 
         reader.ReadImageRecord(int(i), record);
         const int64_t offset =
             record.Position > 0 ? record.Position : reader.ImageDataFramePosition() + 2 + 6 * i;
-        return family::Child(listNode, kImage,
-                             family::Numbered("Image Data ", reader.Header().TopImageDataID + i), i, offset);
+        auto node = family::Child(
+            listNode, kImage, family::Numbered("Image Data ", reader.Header().TopImageDataID + i), i, offset);
+        family::MarkError(*node, reader.ImageError(int(i)));
+        return node;
     };
 }
 
@@ -122,6 +125,7 @@ void addPictureNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr
                                      family::Numbered("Palette Set ", header.TopPaletteSetID + int64_t(i)), i,
                                      at(reader->PaletteSetPosition(i))));
     family::AttachBuilt(*paletteSets, std::move(sets));
+    family::MarkError(*paletteSets, reader->PaletteSetsError());
 
     auto colorTables = family::Child(node, kColorTables, QStringLiteral("Color Tables"), 0,
                                      at(reader->ColorTableFramePosition()));
@@ -131,11 +135,14 @@ void addPictureNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr
                                        family::Numbered("Color Table ", header.TopColorTableID + int64_t(i)),
                                        i, at(reader->ColorTablePosition(i))));
     family::AttachBuilt(*colorTables, std::move(tables));
+    family::MarkError(*colorTables, reader->ColorTablesError());
 
     out.push_back(std::move(paletteSets));
     out.push_back(std::move(colorTables));
-    out.push_back(family::Child(node, kImageData, QStringLiteral("Image Data"), 0,
-                                at(reader->ImageDataFramePosition()), reader->ImageCount() > 0));
+    auto images = family::Child(node, kImageData, QStringLiteral("Image Data"), 0,
+                                at(reader->ImageDataFramePosition()), reader->ImageCount() > 0);
+    family::MarkError(*images, reader->ImagesError());
+    out.push_back(std::move(images));
 }
 
 void addImageDataNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {

@@ -25,6 +25,7 @@ namespace {
 
 constexpr int kGraphicPart = 105;
 constexpr int kExtendedPicturePart = 126;
+constexpr int kPaletteSets = 1200;
 constexpr int kPictureListPart = 130;
 // The management header records of the ALLDATA parts these views start with.
 constexpr int kGraphicHeaderIndex = 5;
@@ -94,7 +95,10 @@ void ShowImageManagementHeader(KindContext& context, RecordNode& node) {
     grid.AddSectionHeader(s("Image Management Distribution Header"));
     if (node.kind != kGraphicPart) partview::Help(grid, HelpDocument::ImageManagement);
     const auto reader = graphicOf(node);
-    if (!reader || !reader->IsValid()) return;
+    if (!reader || !reader->IsValid()) {
+        if (node.kind != kGraphicPart) partview::ErrorRow(grid, node);
+        return;
+    }
     const TLN_ImageManagementHeader& header = reader->Header();
     Hex32(grid, s("Image Management Distribution Header Size"), header.HeaderSize);
     Hex32(grid, s("Pallete Set Record Size"), header.PaletteSetRecordSize);
@@ -116,13 +120,19 @@ void ShowImageManagementHeader(KindContext& context, RecordNode& node) {
 
 void ShowPaletteSets(KindContext& context, RecordNode& node) {
     context.grid.AddSectionHeaderAt(node.caption, {}, node.recordOffset);
-    context.grid.AddDWordRow(s("Number of Items"), {}, uint32_t(node.children.size()));
+    const auto reader = graphicOf(node);
+    const int stored = !reader                     ? 0
+                       : node.kind == kPaletteSets ? reader->StoredPaletteSetCount()
+                                                   : reader->StoredColorTableCount();
+    context.grid.AddDWordRow(s("Number of Items"), {}, uint32_t(stored));
+    partview::ErrorRow(context.grid, node);
 }
 
 void ShowImageDataCount(KindContext& context, RecordNode& node) {
     context.grid.AddSectionHeaderAt(node.caption, {}, node.recordOffset);
     const auto reader = graphicOf(node);
-    context.grid.AddDWordRow(s("Number of Items"), {}, uint32_t(reader ? reader->ImageCount() : 0));
+    context.grid.AddDWordRow(s("Number of Items"), {}, uint32_t(reader ? reader->StoredImageCount() : 0));
+    partview::ErrorRow(context.grid, node);
 }
 
 void ShowPaletteSet(KindContext& context, RecordNode& node) {
@@ -178,6 +188,7 @@ void ShowImageDataRecord(KindContext& context, RecordNode& node) {
                       reader->ReadImageRecord(int(node.index), record);
     grid.AddSectionHeaderAt(s("Image Data Record"), {}, read ? record.Position : node.recordOffset);
     partview::Help(grid, HelpDocument::PictureData);
+    partview::ErrorRow(grid, node);
     if (!read) return;
     grid.AddHexDecRow(s("Image ID"), {}, uint32_t(reader->Header().TopImageDataID + node.index));
     Hex32(grid, s("Size of the Image Data Record"), record.SizeWords);
