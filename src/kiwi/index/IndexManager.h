@@ -76,6 +76,12 @@ public:
     // "FNME", so the detailed records' addresses are "FNME" items.
     bool ReadSearchFrameHeader(const TLN_Additional_Address& at, bool fileAddresses,
                                TLN_Search_Frame_Header& out);
+    // Why the management frame header at an address cannot be read whole ("" when it can, or when the
+    // address is none or names a missing file, which the views say otherwise).
+    std::string FrameHeaderError(const TLN_Additional_Address& at);
+    // Why fewer detailed records of recordLength bytes than the frame counts lie in its file ("" when all
+    // do).
+    std::string FrameRecordsError(const TLN_Search_Frame_Header& frame, int64_t recordLength);
     bool ReadDetailedSearchRecord(const TLN_Search_Frame_Header& frame, uint32_t i,
                                   TLN_Detailed_Info_Rec& out);
     bool ReadDetailedPOIRecord(const TLN_Search_Frame_Header& frame, uint32_t i,

@@ -211,6 +211,7 @@ struct TLN_Character_Info_Frame {
     uint32_t EntryCount = 0; // as stored
     std::vector<TLN_Character_Info_Entry> Entries;
     bool Truncated = false; // fewer entries than stored fitted in the file
+    std::string Reason;     // why, when the file holds fewer
 };
 
 // The 13-byte record header of index tables: three u32 and one byte.

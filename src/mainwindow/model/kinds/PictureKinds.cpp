@@ -73,6 +73,7 @@ std::unique_ptr<RecordNode> managementNode(const RecordNode& listNode, const TLN
         case kExpansionPictureKind:
             child->kind = kExtendedPictureFile;
             holdNewReader<TLN_EXPCTManager>(*child, path, expandable);
+            family::MarkError(*child, child->held.As<TLN_EXPCTManager>()->DataError());
             expandable = false;
             break;
         default:

@@ -224,7 +224,10 @@ void ShowExtendedPictureHeader(KindContext& context, RecordNode& node) {
                              HelpDocument::DataVolume);
     grid.AddSectionHeader(s("Extended Picture Data Frame Distribution Header"));
     const TLN_EXPCTManager* reader = node.held.As<TLN_EXPCTManager>();
-    if (!reader || !reader->IsValid()) return;
+    if (!reader || !reader->IsValid()) {
+        if (node.kind != kExtendedPicturePart) partview::ErrorRow(grid, node);
+        return;
+    }
     const TLN_EXPCT_Header& header = reader->Header();
     const TLN_PointRecord& point = header.UserClassification;
     grid.AddLatLonRow(s("Latitude and Longitude of User Classification"), true, TLN_Point{point.X, point.Y});
@@ -235,6 +238,8 @@ void ShowExtendedPictureHeader(KindContext& context, RecordNode& node) {
     grid.AddWordHexRow(s("Equipment_Classification_Code"), {}, header.EquipmentClassificationCode);
     Frame(grid, s("Address of Picture Service Data Frame"), s("Size of Picture Service Data Frame"),
           header.PictureDataPosition, header.PictureDataSize);
+    if (node.kind != kExtendedPicturePart) partview::ErrorRow(grid, node);
+    partview::ReasonRows(grid, node, reader->DataError());
 }
 
 void RegisterPictureViews(NodeKinds& table) {
