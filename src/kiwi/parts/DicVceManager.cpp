@@ -7,6 +7,7 @@
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 constexpr int64_t kTypeEntryBytes = 12;
@@ -24,6 +25,9 @@ TLN_DicVceManager::TLN_DicVceManager(std::shared_ptr<TLN_Stream> stream, int64_t
 void TLN_DicVceManager::ReadHeaders() {
     try {
         const auto head = bounded::readRecord<kHeaderBytes>(*stream_, base_);
+        if (!head.complete())
+            throw EShortRead(whole::Shortfall(*stream_, "the voice command dictionary distribution header",
+                                              base_, kHeaderBytes, head.delivered));
         const BeCursor c = head.cursor();
         header_.UserClassification = bounded::pointRecord(c, 0);
         header_.DataFrameSize = int64_t(c.u32(12)) * 2;
@@ -50,10 +54,23 @@ void TLN_DicVceManager::ReadHeaders() {
         phonemeHeader_.LanguageExtensionPosition = WordOffsetToPosition(h.u32(16), p);
         phonemeHeader_.LanguageExtensionSize = int64_t(h.u32(20)) * 2;
         valid_ = phonemeHeader_.NumberOfLanguages <= kMaxLanguages;
+        if (p >= 0 && !phoneme.complete())
+            noteDamage(ShortReadText(
+                whole::Shortfall(*stream_, "the phoneme data frame header", p, 24, phoneme.delivered)));
+        // The language records past the end of the file are not read; the view says how many are missing.
+        const int64_t stride = phonemeHeader_.LanguageRecordSize;
+        if (p >= 0)
+            noteDamage(whole::CountRecords(*stream_, "Number of Language Management Records",
+                                           phonemeHeader_.NumberOfLanguages, p + 24, stride > 44 ? 46 : 44,
+                                           stream_->Size(), stride)
+                           .reason);
 
         const auto text = bounded::readRecord<8>(*stream_, header_.TextFramePosition);
         textHeader_.Size = int64_t(text.cursor().u32(0)) * 2;
         textHeader_.NumberOfPages = text.cursor().u32(4);
+        if (header_.TextFramePosition >= 0 && !text.complete())
+            noteDamage(ShortReadText(whole::Shortfall(*stream_, "the text data frame header",
+                                                      header_.TextFramePosition, 8, text.delivered)));
     } catch (const KiwiError& error) {
         fail(error);
     }

@@ -7,6 +7,7 @@
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 constexpr uint16_t kUsageCodes[] = {44880, 65297};
@@ -41,6 +42,9 @@ TLN_RdstmcManager::TLN_RdstmcManager(std::shared_ptr<TLN_Stream> stream, int64_t
 void TLN_RdstmcManager::ReadHeaders() {
     try {
         const auto head = bounded::readRecord<42>(*stream_, base_);
+        if (!head.complete())
+            throw EShortRead(
+                whole::Shortfall(*stream_, "the RDS-TMC distribution header", base_, 42, head.delivered));
         const BeCursor c = head.cursor();
         header_.Maker = bounded::pointRecord(c, 0);
         header_.UsageCode = c.u16(12);
@@ -74,13 +78,23 @@ void TLN_RdstmcManager::ReadHeaders() {
         const int64_t streamSize = stream_->Size();
         regionTableError_ =
             overlapError("region", tmcHeader_.NumberOfRegions, tmcHeader_.RegionRecordSize, kRegionBytes);
-        if (t >= 0 && tmc.complete() && regionTableError_.empty())
-            regionCount_ = bounded::recordsThatFit(tmcHeader_.NumberOfRegions, t + tmcHeader_.HeaderSize,
-                                                   tmcHeader_.RegionRecordSize, kRegionBytes,
-                                                   bounded::frameEnd(streamSize, t, header_.TmcFrameSize));
+        if (t >= 0 && !tmc.complete())
+            noteDamage(
+                ShortReadText(whole::Shortfall(*stream_, "the TMC data frame header", t, 38, tmc.delivered)));
+        if (t >= 0 && tmc.complete() && regionTableError_.empty()) {
+            const whole::Counted regions = whole::CountRecords(
+                *stream_, "Number of Regions", tmcHeader_.NumberOfRegions, t + tmcHeader_.HeaderSize,
+                kRegionBytes, bounded::frameEnd(streamSize, t, header_.TmcFrameSize),
+                tmcHeader_.RegionRecordSize);
+            regionCount_ = regions.readable;
+            noteDamage(regions.reason);
+        }
 
         const int64_t e = header_.EventsFramePosition;
         const auto events = bounded::readRecord<kEventsHeaderBytes>(*stream_, e);
+        if (e >= 0 && !events.complete())
+            noteDamage(ShortReadText(whole::Shortfall(*stream_, "the events data frame header", e,
+                                                      kEventsHeaderBytes, events.delivered)));
         if (e < 0 || !events.complete()) return;
         const BeCursor v = events.cursor();
         eventsHeader_.Raw = QByteArray(reinterpret_cast<const char*>(events.data), kEventsHeaderBytes);
@@ -135,10 +149,17 @@ bool TLN_RdstmcManager::ReadRegionDataInfo(int64_t region, TLN_TmcRegion& record
                      record.LocationInfoRecordSize, kLocationInfoBytes);
     record.TableError = groupError.empty() || locationError.empty() ? groupError + locationError
                                                                     : groupError + "\n" + locationError;
-    if (groupError.empty())
-        record.ReadableGroups = bounded::recordsThatFit(
-            record.NumberOfGroups, record.GroupDataPosition, record.GroupRecordSize, kGroupBytes,
-            bounded::frameEnd(stream_->Size(), tmcHeader_.GroupFramePosition, tmcHeader_.GroupFrameSize));
+    if (groupError.empty()) {
+        const whole::Counted groups = whole::CountRecords(
+            *stream_, "Number of Groups", record.NumberOfGroups, record.GroupDataPosition, kGroupBytes,
+            bounded::frameEnd(stream_->Size(), tmcHeader_.GroupFramePosition, tmcHeader_.GroupFrameSize),
+            record.GroupRecordSize);
+        record.ReadableGroups = groups.readable;
+        if (!groups.Whole()) record.TableError += (record.TableError.empty() ? "" : "\n") + groups.reason;
+    }
+    if (!bytes.complete())
+        record.TableError = ShortReadText(whole::Shortfall(
+            *stream_, "region record " + std::to_string(region + 1), p, kRegionBytes, bytes.delivered));
     return bytes.complete();
 }
 
@@ -154,12 +175,19 @@ bool TLN_RdstmcManager::ReadGroupInfo(int64_t region, int group, TLN_TmcGroup& r
     record.LastLocationNumber = c.u16(2);
     record.NumberOfLocations = c.u16(4);
     record.LocationInfoPosition = offsetFrom(c.u32(6), owner.LocationInfoPosition);
-    if (owner.LocationInfoRecordSize >= kLocationInfoBytes)
-        record.ReadableLocations =
-            bounded::recordsThatFit(record.NumberOfLocations, record.LocationInfoPosition,
-                                    owner.LocationInfoRecordSize, kLocationInfoBytes,
-                                    bounded::frameEnd(stream_->Size(), tmcHeader_.LocationInfoFramePosition,
-                                                      tmcHeader_.LocationInfoFrameSize));
+    if (owner.LocationInfoRecordSize >= kLocationInfoBytes) {
+        const whole::Counted locations =
+            whole::CountRecords(*stream_, "Number of Locations", record.NumberOfLocations,
+                                record.LocationInfoPosition, kLocationInfoBytes,
+                                bounded::frameEnd(stream_->Size(), tmcHeader_.LocationInfoFramePosition,
+                                                  tmcHeader_.LocationInfoFrameSize),
+                                owner.LocationInfoRecordSize);
+        record.ReadableLocations = locations.readable;
+        record.TableError = locations.reason;
+    }
+    if (!bytes.complete())
+        record.TableError = ShortReadText(whole::Shortfall(
+            *stream_, "group record " + std::to_string(group + 1), p, kGroupBytes, bytes.delivered));
     return bytes.complete();
 }
 

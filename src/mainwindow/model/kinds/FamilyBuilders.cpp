@@ -34,6 +34,12 @@ std::unique_ptr<RecordNode> Child(const RecordNode& parent, int kind, const QStr
     return child;
 }
 
+void MarkError(RecordNode& node, const std::string& reason) {
+    if (reason.empty() || !node.error.isEmpty()) return;
+    node.error = QString::fromStdString(reason);
+    node.caption += QStringLiteral("  (Error)");
+}
+
 void AttachBuilt(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {
     for (auto& child : children)
         RecordNode::Adopt(node, std::move(child));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QString>
@@ -35,6 +36,10 @@ QString Numbered(const char* text, int64_t n);
 // A child of parent with its record offset set, and expandable when expandable is true.
 std::unique_ptr<RecordNode> Child(const RecordNode& parent, int kind, const QString& caption, int64_t index,
                                   int64_t recordOffset, bool expandable = false);
+
+// Marks node "  (Error)" with reason (the first reason stays; nothing for an empty one): a record read in
+// part, or a count the file holds fewer records for.
+void MarkError(RecordNode& node, const std::string& reason);
 
 // Gives node the children built together with it: they are attached at once and the node counts as built.
 void AttachBuilt(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children);

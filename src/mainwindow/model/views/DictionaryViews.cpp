@@ -65,6 +65,8 @@ void ShowVoiceDictionaryHeader(KindContext& context, RecordNode& node) {
         partview::ManagementHeader(context, node, kDictionaryHeaderIndex, HelpDocument::DataVolume);
     grid.AddSectionHeader(s("Voice Command Dictionary Distribution Header"));
     const auto reader = readerOf(node);
+    // The part's own node shows its reason with its management header.
+    if (node.kind != kDictionaryPart) partview::ErrorRow(grid, node);
     if (!reader || !reader->IsValid()) return;
     const TLN_DicVceHeader& header = reader->Header();
     userClassificationRows(grid, header.UserClassification);

@@ -129,12 +129,15 @@ void ShowTmcGroup(KindContext& context, RecordNode& node) {
     const auto reader = tmcOf(node);
     TLN_TmcGroup group;
     if (!reader || !node.parent || node.index < 0 || node.index > 0xFFFF ||
-        !reader->ReadGroupInfo(node.parent->index, int(node.index), group))
+        !reader->ReadGroupInfo(node.parent->index, int(node.index), group)) {
+        partview::ErrorRow(grid, node);
         return;
+    }
     grid.AddWordRow(s("First Location Number"), {}, group.FirstLocationNumber);
     grid.AddWordRow(s("Last Location Number"), {}, group.LastLocationNumber);
     grid.AddWordRow(s("Number of Locations"), {}, group.NumberOfLocations);
     Address(grid, s("Address of Location Info Data"), group.LocationInfoPosition);
+    partview::ErrorRow(grid, node);
 }
 
 void ShowTmcLocation(KindContext& context, RecordNode& node) {
