@@ -108,6 +108,11 @@ void TLN_RdstmcManager::ReadHeaders() {
         const int64_t eventsEnd = bounded::frameEnd(streamSize, e, header_.EventsFrameSize);
         for (int p = 0; p < 3; ++p) {
             const int64_t start = eventsHeader_.PartitionPosition[p];
+            // A partition with a size that starts outside its frame holds nothing that can be read.
+            if (eventsHeader_.PartitionSize[p] > 0 && (start < 0 || start >= eventsEnd))
+                noteDamage("events partition " + std::to_string(p) + " at byte " + std::to_string(start) +
+                           " lies outside the events data frame, which ends at byte " +
+                           std::to_string(eventsEnd));
             const int64_t tableEnd = bounded::frameEnd(eventsEnd, start, eventsHeader_.PartitionSize[p]);
             messageCount_[p] =
                 bounded::recordsThatFit(UINT64_MAX, start, kMessageBytes[p], kMessageBytes[p], tableEnd);
@@ -278,14 +283,21 @@ TLN_PartText TLN_RdstmcManager::ReadText(int64_t position, int language) const {
     if (position < 0 || language < 0 || language > 0xFFFF) return {};
     // The language's entry gives the string's own position; there a skipped byte, the two length
     // bytes a and b, another skipped byte, then 2 × (a + b) bytes of text.
-    const auto entry = bounded::readRecord<2>(*stream_, position + 2 + 2 * int64_t(language));
-    if (!entry.complete()) return {};
+    // Each step that the file cuts short gives the text read so far and why it ends there.
+    auto cut = [&](const char* what, int64_t at, int64_t wanted, int64_t held, TLN_PartText text = {}) {
+        text.Error = ShortReadText(whole::Shortfall(*stream_, what, at, wanted, held));
+        return text;
+    };
+    const int64_t entryAt = position + 2 + 2 * int64_t(language);
+    const auto entry = bounded::readRecord<2>(*stream_, entryAt);
+    if (!entry.complete()) return cut("the character string's language entry", entryAt, 2, entry.delivered);
     const int64_t q = position + 2 * int64_t(entry.cursor().u16(0));
     const auto lengths = bounded::readRecord<4>(*stream_, q);
-    if (!lengths.complete()) return {};
+    if (!lengths.complete()) return cut("the character string's lengths", q, 4, lengths.delivered);
     const int64_t length = 2 * (int64_t(lengths.data[1]) + lengths.data[2]);
     QByteArray raw(length, '\0');
     const int64_t delivered = length > 0 ? bounded::readInto(*stream_, q + 4, raw.data(), length) : 0;
     raw.truncate(delivered);
+    if (delivered < length) return cut("the character string", q + 4, length, delivered, DecodePartText(raw));
     return DecodePartText(raw);
 }

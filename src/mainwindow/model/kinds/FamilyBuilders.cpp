@@ -1,8 +1,11 @@
 // What the kind families of the data parts share: row registration and the steps of making children.
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
+
+#include "kiwi/io/WholeRead.h"
 
 namespace family {
 
@@ -38,6 +41,13 @@ void MarkError(RecordNode& node, const std::string& reason) {
     if (reason.empty() || !node.error.isEmpty()) return;
     node.error = QString::fromStdString(reason);
     node.caption += QStringLiteral("  (Error)");
+}
+
+std::string ShortRecord(TLN_Stream& stream, const std::string& what, int64_t position, int64_t bytes) {
+    if (position < 0 || bytes <= 0) return {};
+    const int64_t held = std::clamp<int64_t>(stream.Size() - position, 0, bytes);
+    if (held == bytes) return {};
+    return ShortReadText(whole::Shortfall(stream, what, position, bytes, held));
 }
 
 void AttachBuilt(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {

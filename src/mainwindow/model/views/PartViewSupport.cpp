@@ -36,6 +36,13 @@ void ErrorRow(FieldGrid& grid, const RecordNode& node) {
         grid.AddTextRow(QStringLiteral("Ошибка"), {}, line);
 }
 
+ViewFn WithErrorRow(void (*view)(KindContext&, RecordNode&)) {
+    return [view](KindContext& context, RecordNode& node) {
+        view(context, node);
+        ErrorRow(context.grid, node);
+    };
+}
+
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark) {
     grid.AddInt64HexRow(name, remark, position);
 }

@@ -45,7 +45,9 @@ std::shared_ptr<TLN_LocalManager> localOf(const KindContext& context, const Reco
 
 // An address row whose remark is the text stored there.
 void textAddress(FieldGrid& grid, const char* name, const TLN_RdstmcManager& reader, int64_t position) {
-    Address(grid, s(name), position, position >= 0 ? reader.ReadText(position).Text : QString());
+    const TLN_PartText text = position >= 0 ? reader.ReadText(position) : TLN_PartText();
+    Address(grid, s(name), position, text.Text);
+    if (!text.Error.empty()) grid.AddTextRow(s("Ошибка"), {}, QString::fromStdString(text.Error));
 }
 
 // The map's management header rows of one record (Address, Size, File Name) and the sub-header of an
