@@ -101,6 +101,7 @@ void TLN_IndexManager::readHeader() {
 
 void TLN_IndexManager::addDamage(const std::string& reason) {
     if (reason.empty()) return;
+    noteDamage(reason);
     if (!tableDamage_.empty()) tableDamage_ += '\n';
     tableDamage_ += reason;
 }

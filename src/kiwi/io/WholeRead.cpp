@@ -32,6 +32,17 @@ ShortReadFacts Shortfall(const TLN_Stream& stream, const std::string& what, int6
     return facts;
 }
 
+std::string Reason(const TLN_Stream& stream, const std::string& what, int64_t position, int64_t wanted,
+                   int64_t held, bool records) {
+    return ShortReadText(Shortfall(stream, what, position, wanted, held, records));
+}
+
+std::string FewerText(const std::string& countName, int64_t stored, int64_t readable) {
+    if (readable >= stored) return {};
+    return countName + " " + std::to_string(stored) + ": " + std::to_string(readable) +
+           " of them lie whole in their frame";
+}
+
 void ReadExactly(TLN_Stream& stream, int64_t position, void* target, int64_t count, const std::string& what) {
     if (count <= 0) return;
     const int64_t delivered = position < 0 ? 0 : bounded::readInto(stream, position, target, count);

@@ -45,6 +45,14 @@ namespace whole {
 ShortReadFacts Shortfall(const TLN_Stream& stream, const std::string& what, int64_t position, int64_t wanted,
                          int64_t held, bool records = false);
 
+// ShortReadText of Shortfall: the reason in words, for a reader that reads on.
+std::string Reason(const TLN_Stream& stream, const std::string& what, int64_t position, int64_t wanted,
+                   int64_t held, bool records = false);
+
+// The reason when a walk over records that follow one another found fewer than stored, e.g.
+// "Number of Polylines 5: 3 of them lie whole in their frame"; "" when none is missing.
+std::string FewerText(const std::string& countName, int64_t stored, int64_t readable);
+
 // Reads exactly count bytes at position into target; throws EShortRead (naming what) when the stream
 // delivers fewer, or when position is negative.
 void ReadExactly(TLN_Stream& stream, int64_t position, void* target, int64_t count, const std::string& what);

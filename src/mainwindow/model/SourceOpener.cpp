@@ -226,6 +226,30 @@ QString unreadable(const TLN_Manager& reader) {
 }
 } // namespace
 
+namespace {
+std::string damageOf(const TLN_Loading& reader) {
+    return reader.Damage();
+}
+std::string damageOf(const TLN_Coverage& reader) {
+    return reader.Damage();
+}
+// A part reader: why it is not valid, or why some of its records cannot be read.
+std::string damageOf(const TLN_Manager& reader) {
+    if (reader.IsValid()) return reader.Damage();
+    const std::string why = reader.ErrorString();
+    return why.empty() ? std::string("Данные файла не распознаны") : why;
+}
+} // namespace
+
+template <typename Reader> RecordNode* SourceOpener::damagedRoot(RecordNode* root, const Reader& reader) {
+    const std::string why = damageOf(reader);
+    if (!root || why.empty()) return root;
+    // A file read in part is still opened: the root says why it is damaged, its records read so far show.
+    root->error = QString::fromStdString(why);
+    root->caption += QStringLiteral("  (Error)");
+    return root;
+}
+
 RecordNode* SourceOpener::addRoot(const QString& caption, int kind, bool hasChildren,
                                   std::shared_ptr<TLN_Stream> stream, HeldReader held,
                                   const std::string& path, const QString& error) {
@@ -261,7 +285,9 @@ template <typename F> RecordNode* SourceOpener::guardedOpen(const std::string& p
 RecordNode* SourceOpener::OpenLoadingFile(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_Loading>(path);
-        return addRoot(QStringLiteral("LOADING"), 1, reader->IsValid(), reader->SharedStream(), reader, path);
+        return damagedRoot(
+            addRoot(QStringLiteral("LOADING"), 1, reader->IsValid(), reader->SharedStream(), reader, path),
+            *reader);
     });
 }
 
@@ -279,15 +305,17 @@ RecordNode* SourceOpener::OpenCompressedFile(const std::string& path) {
 RecordNode* SourceOpener::OpenCoverageFile(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_Coverage>(path);
-        return addRoot(QStringLiteral("COVERAGE"), 1500, reader->IsValid(), nullptr, reader, path);
+        return damagedRoot(
+            addRoot(QStringLiteral("COVERAGE"), 1500, reader->IsValid(), nullptr, reader, path), *reader);
     });
 }
 
 RecordNode* SourceOpener::OpenDicVceFile(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_DicVceManager>(path);
-        return addRoot(QStringLiteral("DICVCE"), 1250, reader->IsValid(), reader->SharedStream(), reader,
-                       path);
+        return damagedRoot(
+            addRoot(QStringLiteral("DICVCE"), 1250, reader->IsValid(), reader->SharedStream(), reader, path),
+            *reader);
     });
 }
 
@@ -302,7 +330,8 @@ RecordNode* SourceOpener::OpenRegionFile(const std::string& path) {
 RecordNode* SourceOpener::OpenPct2MngFile(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_PCT2MNGManager>(path);
-        return addRoot(nameBeforeDot(path), 1300, true, reader->SharedStream(), reader, path);
+        return damagedRoot(addRoot(nameBeforeDot(path), 1300, true, reader->SharedStream(), reader, path),
+                           *reader);
     });
 }
 

@@ -41,6 +41,10 @@ std::unique_ptr<RecordNode> Child(const RecordNode& parent, int kind, const QStr
 // line, the caption is marked once. Nothing for an empty reason.
 void MarkError(RecordNode& node, const std::string& reason);
 
+// Why the record of bytes at position cannot be read whole from stream ("" when it can, or for a negative
+// position, which names no record): the wording every reader uses for a short read.
+std::string ShortRecord(TLN_Stream& stream, const std::string& what, int64_t position, int64_t bytes);
+
 // Gives node the children built together with it: they are attached at once and the node counts as built.
 void AttachBuilt(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children);
 

@@ -11,6 +11,7 @@
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/RoadFrame.h"
 #include "kiwi/frames/StringFrame.h"
+#include "kiwi/io/WholeRead.h"
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/MainMapAccess.h"
 #include "mainwindow/model/views/BackgroundViews.h"
@@ -60,6 +61,8 @@ void addMultiLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_
         !ReadRoadDisplayClass(frames.Road, int(node.index), roadClass))
         return;
     const std::vector<int64_t> positions = MultiLinkPositions(frames.Road, roadClass);
+    family::MarkError(node, whole::FewerText("Number of Polylines", roadClass.StoredPolylineCount,
+                                             int64_t(positions.size())));
     for (size_t i = 0; i < positions.size(); ++i)
         out.push_back(Child(node, 25, Numbered("MultiLink ", i), int64_t(i), positions[i], true));
 }
@@ -75,6 +78,8 @@ void addNodeConnectionNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
         if (!ReadMultiLinkNode(frames.Road, multiLink, int(k), level, record, additional)) continue;
         out.push_back(Child(node, 26, Numbered("Node ", k), int64_t(k), record.Position));
     }
+    family::MarkError(node,
+                      whole::FewerText("Number of Nodes", int64_t(multiLink.NodeCount), int64_t(out.size())));
 }
 
 // Background.
@@ -115,8 +120,10 @@ void addMinimumGraphicsNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
     if (!readElement(map, frames, AncestorIndex(node, 27), element) || node.index < 0 ||
         size_t(node.index) >= element.TypeUnits.size())
         return;
-    const std::vector<int64_t> positions =
-        MinimumGraphicsPositions(frames.Background, element.TypeUnits[size_t(node.index)]);
+    const TLN_Background_Type_Unit& unit = element.TypeUnits[size_t(node.index)];
+    const std::vector<int64_t> positions = MinimumGraphicsPositions(frames.Background, unit);
+    family::MarkError(node, whole::FewerText("Number of Minimum Graphics Data Records",
+                                             unit.StoredRecordCount, int64_t(positions.size())));
     for (size_t i = 0; i < positions.size(); ++i)
         out.push_back(Child(node, 29, Numbered("Object ", i), int64_t(i), positions[i]));
 }
@@ -141,8 +148,10 @@ void addNameRecordNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
     if (!ReadNameDataFrame(frames.Name, level, names, map.SystemNumber()) || node.index < 0 ||
         size_t(node.index) >= names.Classes.size())
         return;
-    const std::vector<int64_t> positions =
-        NameRecordPositions(frames.Name, names.Classes[size_t(node.index)]);
+    const TLN_Name_Management_Information& entry = names.Classes[size_t(node.index)];
+    const std::vector<int64_t> positions = NameRecordPositions(frames.Name, entry);
+    family::MarkError(node, whole::FewerText("Number of Name Data Records", entry.StoredRecordCount,
+                                             int64_t(positions.size())));
     for (size_t i = 0; i < positions.size(); ++i)
         out.push_back(Child(node, 31, Numbered("Record ", i), int64_t(i), positions[i]));
 }

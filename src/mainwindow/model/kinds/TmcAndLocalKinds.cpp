@@ -79,10 +79,7 @@ void addRdsTmcNodes(KindContext& context, RecordNode& node, std::vector<std::uni
         reader->ReadRegionDataInfo(i, region);
         auto child = family::Child(node, kTmcRegion, regionCaption(context, i, region), i,
                                    at(region.Position), region.ReadableGroups > 0);
-        if (!region.TableError.empty()) {
-            child->error = QString::fromStdString(region.TableError);
-            child->caption += QStringLiteral("  (Error)");
-        }
+        family::MarkError(*child, region.TableError);
         out.push_back(std::move(child));
     }
 }
@@ -95,9 +92,13 @@ void addTmcGroupPage(const RecordNode& regionNode, int64_t first,
     if (!reader || !reader->ReadRegionDataInfo(regionNode.index, region)) return;
     AddPage(
         first, region.ReadableGroups, kMoreTmcGroups,
-        [&regionNode, region](int64_t g) {
-            return family::Child(regionNode, kTmcGroup, family::Numbered("Group ", g), g,
-                                 region.GroupDataPosition + g * region.GroupRecordSize, true);
+        [&regionNode, &reader, region](int64_t g) {
+            auto child = family::Child(regionNode, kTmcGroup, family::Numbered("Group ", g), g,
+                                       region.GroupDataPosition + g * region.GroupRecordSize, true);
+            TLN_TmcGroup group;
+            reader->ReadGroupInfo(regionNode.index, int(g), group);
+            family::MarkError(*child, group.TableError);
+            return child;
         },
         out);
 }

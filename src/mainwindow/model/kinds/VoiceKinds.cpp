@@ -189,6 +189,7 @@ void addGroupNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<R
     const int64_t headerPosition = dictionary.Types[size_t(node.index)].DataPosition;
     TLN_DictionaryHeader header;
     if (headerPosition < 0 || !reader->ReadDictionaryHeader(headerPosition, header)) return;
+    family::MarkError(node, header.Error);
     const int64_t groups = std::min(header.ReadableGroups, kMaxListedGroups);
     for (int64_t g = 0; g < groups; ++g) {
         TLN_DictionaryGroupOffset group;

@@ -62,12 +62,16 @@ bool readEntry(TLN_CompressionManager& list, const RecordNode& node, TLN_Compres
 
 void ShowLoadingFrame(KindContext& context, RecordNode& node) {
     const TLN_Loading* loading = node.held.As<TLN_Loading>();
-    if (!loading || !loading->IsValid()) return;
+    if (!loading || !loading->IsValid()) {
+        partview::ErrorRow(context.grid, node);
+        return;
+    }
     FieldGrid& grid = context.grid;
     grid.AddSectionHeader(QStringLiteral("Loading Module Management Frame"),
                           qs(folderPart(loading->GetFileName())));
     loadingHelp(grid);
     grid.AddDWordRow(QStringLiteral("Number of Accommodated Systems"), {}, uint32_t(loading->SystemCount()));
+    partview::ErrorRow(grid, node);
 }
 
 void ShowSystemInfo(KindContext& context, RecordNode& node) {
@@ -109,7 +113,9 @@ void ShowModuleInfo(KindContext& context, RecordNode& node) {
     grid.AddDateRow(QStringLiteral("Date when the function of the module OFF"), {}, 0);
     grid.AddInt64HexRow(QStringLiteral("Address of the Module Code"), {}, unit.ModuleAddress);
     grid.AddHexDecRow(QStringLiteral("Size of the Module Code"), {}, unit.ModuleSize);
-    grid.AddDWordRow(QStringLiteral("Number of Units in module"), {}, uint32_t(unit.Files.size()));
+    const int64_t files = unit.StoredFileCount >= 0 ? unit.StoredFileCount : int64_t(unit.Files.size());
+    grid.AddDWordRow(QStringLiteral("Number of Units in module"), {}, uint32_t(files));
+    partview::ErrorRow(grid, node);
 }
 
 void ShowUnitInfo(KindContext& context, RecordNode& node) {
@@ -194,8 +200,10 @@ void ShowCompressionInfo(KindContext& context, RecordNode& node) {
 void ShowCoverageInfo(KindContext& context, RecordNode& node) {
     context.grid.AddSectionHeader(QStringLiteral("Coverage Information"), QStringLiteral("COVERAGE.BIN"));
     const TLN_Coverage* coverage = node.held.As<TLN_Coverage>();
-    if (!coverage) return;
-    context.grid.AddDWordRow(QStringLiteral("Number of Picture Items"), {}, uint32_t(coverage->Count()));
+    if (coverage && coverage->IsValid())
+        context.grid.AddDWordRow(QStringLiteral("Number of Picture Items"), {},
+                                 uint32_t(coverage->StoredCount()));
+    partview::ErrorRow(context.grid, node);
 }
 
 void ShowCoverageItem(KindContext& context, RecordNode& node) {

@@ -1,6 +1,7 @@
 // The views of a level, a block set, a block and a divided parcel's management information, and the row
 // providers that list a block set's blocks and a block's parcels without making thousands of rows.
 #include "mainwindow/model/views/MainMapViews.h"
+#include "mainwindow/model/views/PartViewSupport.h"
 
 #include <algorithm>
 #include <climits>
@@ -232,9 +233,10 @@ void ShowParcelManagement(KindContext& context, RecordNode& node) {
 }
 
 void RegisterMainMapManagementViews(NodeKinds& table) {
-    table.SetView(9, ShowLevelRecord);
-    table.SetView(10, ShowBlockSetRecord);
-    table.SetView(11, ShowBlockRecord);
-    table.SetView(12, ShowParcelManagement);
-    table.SetView(14, ShowMainMapHeader);
+    // A record or frame the file cuts short is an "(Error)" node: its view ends with why.
+    table.SetView(9, partview::WithErrorRow(ShowLevelRecord));
+    table.SetView(10, partview::WithErrorRow(ShowBlockSetRecord));
+    table.SetView(11, partview::WithErrorRow(ShowBlockRecord));
+    table.SetView(12, partview::WithErrorRow(ShowParcelManagement));
+    table.SetView(14, partview::WithErrorRow(ShowMainMapHeader));
 }

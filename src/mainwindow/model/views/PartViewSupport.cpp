@@ -42,6 +42,13 @@ void ReasonRows(FieldGrid& grid, const RecordNode& node, const std::string& reas
         if (!shown.contains(line)) grid.AddTextRow(QStringLiteral("Ошибка"), {}, line);
 }
 
+ViewFn WithErrorRow(void (*view)(KindContext&, RecordNode&)) {
+    return [view](KindContext& context, RecordNode& node) {
+        view(context, node);
+        ErrorRow(context.grid, node);
+    };
+}
+
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark) {
     grid.AddInt64HexRow(name, remark, position);
 }

@@ -215,7 +215,8 @@ void ShowPictureAssignedManagements(KindContext& context, RecordNode& node) {
         partview::ManagementHeader(context, node, kPictureListHeaderIndex, HelpDocument::DataVolume);
     grid.AddSectionHeader(s("Picture Assigned Managements List "));
     const TLN_PCT2MNGManager* list = node.held.As<TLN_PCT2MNGManager>();
-    grid.AddDWordRow(s("Number of Included Managements"), {}, uint32_t(list ? list->Count() : 0));
+    grid.AddDWordRow(s("Number of Included Managements"), {}, uint32_t(list ? list->StoredCount() : 0));
+    if (node.kind != kPictureListPart) partview::ErrorRow(grid, node);
 }
 
 void ShowExtendedPictureHeader(KindContext& context, RecordNode& node) {
