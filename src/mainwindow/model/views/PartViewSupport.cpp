@@ -3,6 +3,7 @@
 
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/ManagementViews.h"
 
 namespace partview {
@@ -32,15 +33,7 @@ void ManagementHeader(KindContext& context, const RecordNode& node, int headerIn
 }
 
 void ErrorRow(FieldGrid& grid, const RecordNode& node) {
-    for (const QString& line : node.error.split(u'\n', Qt::SkipEmptyParts))
-        grid.AddTextRow(QStringLiteral("Ошибка"), {}, line);
-}
-
-ViewFn WithErrorRow(void (*view)(KindContext&, RecordNode&)) {
-    return [view](KindContext& context, RecordNode& node) {
-        view(context, node);
-        ErrorRow(context.grid, node);
-    };
+    AddErrorRows(grid, node);
 }
 
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark) {

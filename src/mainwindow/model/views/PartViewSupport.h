@@ -8,7 +8,6 @@
 
 #include <QString>
 
-#include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/views/ViewSupport.h"
 
 class FieldGrid;
@@ -32,9 +31,6 @@ void ManagementHeader(KindContext& context, const RecordNode& node, int headerIn
 // Why the node is an "(Error)" one, as "Ошибка" rows, one for each line of the reason (nothing for a node
 // without an error).
 void ErrorRow(FieldGrid& grid, const RecordNode& node);
-
-// view, then why the node is an "(Error)" one (ErrorRow): for views with no place of their own for it.
-ViewFn WithErrorRow(void (*view)(KindContext&, RecordNode&));
 
 // An address row: the stream position as spaced hex (-1, none, shows "0 x FF FF FF FF").
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark = {});
