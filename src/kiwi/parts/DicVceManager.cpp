@@ -112,12 +112,22 @@ bool TLN_DicVceManager::ReadDictionaryInfoRecord(int64_t position, TLN_Dictionar
     record.DataTypeCode = c.u32(20);
     record.NumberOfTypes = c.u32(24);
     if (!head.complete()) return false;
-    if (record.NumberOfTypes > kMaxTypes) return true; // more types than the format allows: none listed
+    // More types than the format allows: none listed, and the record says why.
+    if (record.NumberOfTypes > kMaxTypes) {
+        record.Error = "Number of Dictionary Items " + std::to_string(record.NumberOfTypes) + " (at most " +
+                       std::to_string(kMaxTypes) + ")";
+        return true;
+    }
 
     const int64_t n = record.NumberOfTypes;
     const int64_t bytes = 4 * n + kTypeEntryBytes * n;
     std::vector<uint8_t> list(static_cast<size_t>(bytes));
-    if (bytes > 0 && bounded::readInto(*stream_, position + 28, list.data(), bytes) != bytes) return false;
+    const int64_t delivered = bytes > 0 ? bounded::readInto(*stream_, position + 28, list.data(), bytes) : 0;
+    if (delivered != bytes) {
+        record.Error = whole::Reason(*stream_, "Number of Dictionary Items " + std::to_string(n),
+                                     position + 28, bytes, delivered, true);
+        return false;
+    }
     const BeCursor l(list.data(), list.size());
     for (int64_t i = 0; i < n; ++i) {
         TLN_DictionaryType type;

@@ -167,8 +167,10 @@ void addDictionaryNodes(KindContext&, RecordNode& node, std::vector<std::unique_
         if (languageRecordOf(*reader, node.index, language))
             family::MarkError(node, family::ShortRecord(reader->Stream(), "the dictionary data header",
                                                         language.DictionaryFramePosition, 28));
+        family::MarkError(node, dictionary.Error);
         return;
     }
+    family::MarkError(node, dictionary.Error);
     for (size_t t = 0; t < dictionary.Types.size(); ++t) {
         const TLN_DictionaryType& type = dictionary.Types[t];
         out.push_back(family::Child(node, kDictionary, QString::fromStdString(type.Name), int64_t(t),
