@@ -41,9 +41,9 @@ std::string TLN_AllDataManager::ManagementHeaderError(int index) const {
     if (!stream_ || index < 0 || index >= kManagementHeaderCount) return {};
     const int64_t offset = kManagementHeaderRecordSize * index;
     if (headerTableBytes_ >= offset + kManagementHeaderRecordSize) return {};
-    return ShortReadText(whole::Shortfall(*stream_, "management header record " + std::to_string(index + 1),
-                                          kManagementHeaderTablePosition + offset,
-                                          kManagementHeaderRecordSize, headerTableBytes_ - offset));
+    return whole::Reason(*stream_, "management header record " + std::to_string(index + 1),
+                         kManagementHeaderTablePosition + offset, kManagementHeaderRecordSize,
+                         headerTableBytes_ - offset);
 }
 
 bool TLN_AllDataManager::ReadDataVolume(TLN_Data_Volume& volume) {
@@ -60,10 +60,9 @@ bool TLN_AllDataManager::ReadDataVolume(TLN_Data_Volume& volume) {
     // Decoded from the bytes the file holds only: what lies past its end reads as nothing, and says so.
     volume = DecodeDataVolume(BeCursor(bytes.data(), size_t(delivered)));
     const int64_t needed = dataVolumeBytes(volume);
-    volumeError_ =
-        delivered >= needed
-            ? std::string()
-            : ShortReadText(whole::Shortfall(*stream_, "the data volume record", 0, needed, delivered));
+    volumeError_ = delivered >= needed
+                       ? std::string()
+                       : whole::Reason(*stream_, "the data volume record", 0, needed, delivered);
     headerTableBytes_ = std::max<int64_t>(0, delivered - kManagementHeaderTablePosition);
     logicalSectorSize_ = volume.LogicalSectorSize;
     return logicalSectorSize_ == 32;

@@ -55,8 +55,7 @@ void TLN_DicVceManager::ReadHeaders() {
         phonemeHeader_.LanguageExtensionSize = int64_t(h.u32(20)) * 2;
         valid_ = phonemeHeader_.NumberOfLanguages <= kMaxLanguages;
         if (p >= 0 && !phoneme.complete())
-            noteDamage(ShortReadText(
-                whole::Shortfall(*stream_, "the phoneme data frame header", p, 24, phoneme.delivered)));
+            noteDamage(whole::Reason(*stream_, "the phoneme data frame header", p, 24, phoneme.delivered));
         // The language records past the end of the file are not read; the view says how many are missing.
         const int64_t stride = phonemeHeader_.LanguageRecordSize;
         if (p >= 0)
@@ -69,8 +68,8 @@ void TLN_DicVceManager::ReadHeaders() {
         textHeader_.Size = int64_t(text.cursor().u32(0)) * 2;
         textHeader_.NumberOfPages = text.cursor().u32(4);
         if (header_.TextFramePosition >= 0 && !text.complete())
-            noteDamage(ShortReadText(whole::Shortfall(*stream_, "the text data frame header",
-                                                      header_.TextFramePosition, 8, text.delivered)));
+            noteDamage(whole::Reason(*stream_, "the text data frame header", header_.TextFramePosition, 8,
+                                     text.delivered));
     } catch (const KiwiError& error) {
         fail(error);
     }
@@ -113,12 +112,22 @@ bool TLN_DicVceManager::ReadDictionaryInfoRecord(int64_t position, TLN_Dictionar
     record.DataTypeCode = c.u32(20);
     record.NumberOfTypes = c.u32(24);
     if (!head.complete()) return false;
-    if (record.NumberOfTypes > kMaxTypes) return true; // more types than the format allows: none listed
+    // More types than the format allows: none listed, and the record says why.
+    if (record.NumberOfTypes > kMaxTypes) {
+        record.Error = "Number of Dictionary Items " + std::to_string(record.NumberOfTypes) + " (at most " +
+                       std::to_string(kMaxTypes) + ")";
+        return true;
+    }
 
     const int64_t n = record.NumberOfTypes;
     const int64_t bytes = 4 * n + kTypeEntryBytes * n;
     std::vector<uint8_t> list(static_cast<size_t>(bytes));
-    if (bytes > 0 && bounded::readInto(*stream_, position + 28, list.data(), bytes) != bytes) return false;
+    const int64_t delivered = bytes > 0 ? bounded::readInto(*stream_, position + 28, list.data(), bytes) : 0;
+    if (delivered != bytes) {
+        record.Error = whole::Reason(*stream_, "Number of Dictionary Items " + std::to_string(n),
+                                     position + 28, bytes, delivered, true);
+        return false;
+    }
     const BeCursor l(list.data(), list.size());
     for (int64_t i = 0; i < n; ++i) {
         TLN_DictionaryType type;
@@ -216,16 +225,16 @@ TLN_PartText TLN_DicVceManager::ReadStringEntry(const TLN_DictionaryGroupData& g
     const auto count = bounded::readRecord<2>(*stream_, entry);
     TLN_PartText cut;
     if (entry >= 0 && !count.complete())
-        cut.Error = ShortReadText(
-            whole::Shortfall(*stream_, "string entry " + std::to_string(item), entry, 2, count.delivered));
+        cut.Error =
+            whole::Reason(*stream_, "string entry " + std::to_string(item), entry, 2, count.delivered);
     if (entry < 0 || !count.complete()) return cut;
     const int units = std::min<int>(count.cursor().u16(0), kMaxEntryUnits);
     uint8_t buffer[2 * kMaxEntryUnits];
     // Only the bytes the stream delivers take part; the text is clamped to them, and says so.
     const int64_t delivered = bounded::readInto(*stream_, entry, buffer, 2 * int64_t(units));
     if (delivered < 2 * int64_t(units))
-        cut.Error = ShortReadText(whole::Shortfall(*stream_, "string entry " + std::to_string(item), entry,
-                                                   2 * int64_t(units), delivered));
+        cut.Error = whole::Reason(*stream_, "string entry " + std::to_string(item), entry, 2 * int64_t(units),
+                                  delivered);
     for (int j = 1; j <= units - 2; ++j) {
         if (2 * j + 1 >= delivered) break;
         if (buffer[2 * j] != 0x45 || buffer[2 * j + 1] != 0x4E) continue;

@@ -74,6 +74,8 @@ struct TLN_DictionaryRecordHeader {
     uint32_t DataTypeCode = 0;
     uint32_t NumberOfTypes = 0; // as stored
     std::vector<TLN_DictionaryType> Types;
+    // Why the types are not listed ("" when they are).
+    std::string Error;
 };
 
 // Dictionary info data header: the group table's size and type.

@@ -52,8 +52,7 @@ void TLN_Loading::read() {
     TLN_Stream& stream = *stream_;
     const int64_t size = stream.Size();
     if (size < kMinimumFileSize) {
-        damage_ = ShortReadText(
-            whole::Shortfall(stream, "the loading module management frame", 0, kMinimumFileSize, size));
+        damage_ = whole::Reason(stream, "the loading module management frame", 0, kMinimumFileSize, size);
         return;
     }
     const int count = ReadWordBE(stream, 0);
@@ -80,11 +79,10 @@ void TLN_Loading::read() {
         // The system's unit and module records must lie inside the file; the systems before stay shown.
         const int64_t recordBytes = units * (kUnitRecordBytes + kModuleRecordBytes);
         if (position + recordBytes > size) {
-            damage_ =
-                ShortReadText(whole::Shortfall(stream,
-                                               "Number of Accommodated Modules " + std::to_string(units) +
-                                                   " of system " + std::to_string(i + 1),
-                                               position, recordBytes, size - position, /*records=*/true));
+            damage_ = whole::Reason(stream,
+                                    "Number of Accommodated Modules " + std::to_string(units) +
+                                        " of system " + std::to_string(i + 1),
+                                    position, recordBytes, size - position, /*records=*/true);
             break;
         }
 
@@ -119,9 +117,9 @@ void TLN_Loading::readFileList(TLN_Unit_Record_AISIN& unit, int64_t size) {
     const int64_t moduleEnd = unit.ModuleAddress + int64_t(unit.ModuleSize) * kSectorBytes;
     // The list is read only when the module lies within the file.
     if (moduleEnd > size) {
-        unit.FileListError = ShortReadText(
-            whole::Shortfall(stream, "the module code of " + unit.ModuleName, unit.ModuleAddress,
-                             moduleEnd - unit.ModuleAddress, size - unit.ModuleAddress));
+        unit.FileListError =
+            whole::Reason(stream, "the module code of " + unit.ModuleName, unit.ModuleAddress,
+                          moduleEnd - unit.ModuleAddress, size - unit.ModuleAddress);
         return;
     }
 
@@ -154,9 +152,9 @@ void TLN_Loading::readFileList(TLN_Unit_Record_AISIN& unit, int64_t size) {
     unit.StoredFileCount = count + (unit.HasFirstEntry ? 1 : 0);
     const int64_t fits = (limit - (listPosition + 4)) / kFileEntryBytes;
     if (count > fits) {
-        unit.FileListError = ShortReadText(whole::Shortfall(
-            stream, "Number of Units in module " + std::to_string(count), listPosition + 4,
-            count * kFileEntryBytes, std::max<int64_t>(fits, 0) * kFileEntryBytes, /*records=*/true));
+        unit.FileListError = whole::Reason(stream, "Number of Units in module " + std::to_string(count),
+                                           listPosition + 4, count * kFileEntryBytes,
+                                           std::max<int64_t>(fits, 0) * kFileEntryBytes, /*records=*/true);
         count = std::max<int64_t>(fits, 0);
         unit.FileListTruncated = true;
     }

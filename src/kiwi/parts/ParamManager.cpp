@@ -59,9 +59,8 @@ void TLN_ParamManager::ReadHeader() {
             pointer.LineStylePaletteTableExists = r.u8(8) & 0x80;
             pointer.MapElementParametersExist = r.u8(8) & 0x40;
             if (!record.complete())
-                pointer.Error =
-                    ShortReadText(whole::Shortfall(*stream_, "management record " + std::to_string(i),
-                                                   pointer.RecordPosition, 9, record.delivered));
+                pointer.Error = whole::Reason(*stream_, "management record " + std::to_string(i),
+                                              pointer.RecordPosition, 9, record.delivered);
             pointers_.push_back(pointer);
         }
     } catch (const KiwiError& error) {

@@ -79,8 +79,7 @@ void TLN_RdstmcManager::ReadHeaders() {
         regionTableError_ =
             overlapError("region", tmcHeader_.NumberOfRegions, tmcHeader_.RegionRecordSize, kRegionBytes);
         if (t >= 0 && !tmc.complete())
-            noteDamage(
-                ShortReadText(whole::Shortfall(*stream_, "the TMC data frame header", t, 38, tmc.delivered)));
+            noteDamage(whole::Reason(*stream_, "the TMC data frame header", t, 38, tmc.delivered));
         if (t >= 0 && tmc.complete() && regionTableError_.empty()) {
             const whole::Counted regions = whole::CountRecords(
                 *stream_, "Number of Regions", tmcHeader_.NumberOfRegions, t + tmcHeader_.HeaderSize,
@@ -93,8 +92,8 @@ void TLN_RdstmcManager::ReadHeaders() {
         const int64_t e = header_.EventsFramePosition;
         const auto events = bounded::readRecord<kEventsHeaderBytes>(*stream_, e);
         if (e >= 0 && !events.complete())
-            noteDamage(ShortReadText(whole::Shortfall(*stream_, "the events data frame header", e,
-                                                      kEventsHeaderBytes, events.delivered)));
+            noteDamage(whole::Reason(*stream_, "the events data frame header", e, kEventsHeaderBytes,
+                                     events.delivered));
         if (e < 0 || !events.complete()) return;
         const BeCursor v = events.cursor();
         eventsHeader_.Raw = QByteArray(reinterpret_cast<const char*>(events.data), kEventsHeaderBytes);
@@ -163,8 +162,8 @@ bool TLN_RdstmcManager::ReadRegionDataInfo(int64_t region, TLN_TmcRegion& record
         if (!groups.Whole()) record.TableError += (record.TableError.empty() ? "" : "\n") + groups.reason;
     }
     if (!bytes.complete())
-        record.TableError = ShortReadText(whole::Shortfall(
-            *stream_, "region record " + std::to_string(region + 1), p, kRegionBytes, bytes.delivered));
+        record.TableError = whole::Reason(*stream_, "region record " + std::to_string(region + 1), p,
+                                          kRegionBytes, bytes.delivered);
     return bytes.complete();
 }
 
@@ -191,8 +190,8 @@ bool TLN_RdstmcManager::ReadGroupInfo(int64_t region, int group, TLN_TmcGroup& r
         record.TableError = locations.reason;
     }
     if (!bytes.complete())
-        record.TableError = ShortReadText(whole::Shortfall(
-            *stream_, "group record " + std::to_string(group + 1), p, kGroupBytes, bytes.delivered));
+        record.TableError = whole::Reason(*stream_, "group record " + std::to_string(group + 1), p,
+                                          kGroupBytes, bytes.delivered);
     return bytes.complete();
 }
 
@@ -285,7 +284,7 @@ TLN_PartText TLN_RdstmcManager::ReadText(int64_t position, int language) const {
     // bytes a and b, another skipped byte, then 2 × (a + b) bytes of text.
     // Each step that the file cuts short gives the text read so far and why it ends there.
     auto cut = [&](const char* what, int64_t at, int64_t wanted, int64_t held, TLN_PartText text = {}) {
-        text.Error = ShortReadText(whole::Shortfall(*stream_, what, at, wanted, held));
+        text.Error = whole::Reason(*stream_, what, at, wanted, held);
         return text;
     };
     const int64_t entryAt = position + 2 + 2 * int64_t(language);

@@ -50,7 +50,7 @@ std::string ShortRecord(TLN_Stream& stream, const std::string& what, int64_t pos
     if (position < 0 || bytes <= 0) return {};
     const int64_t held = std::clamp<int64_t>(stream.Size() - position, 0, bytes);
     if (held == bytes) return {};
-    return ShortReadText(whole::Shortfall(stream, what, position, bytes, held));
+    return whole::Reason(stream, what, position, bytes, held);
 }
 
 void AttachBuilt(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {

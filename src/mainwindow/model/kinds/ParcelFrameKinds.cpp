@@ -40,6 +40,13 @@ template <typename Build> BuilderFn overFrames(Build build) {
     };
 }
 
+// A list that holds records by its stored count but whose offset leads outside its frame.
+void markOutside(RecordNode& node, const char* countName, int64_t stored) {
+    if (stored > 0)
+        family::MarkError(node, std::string(countName) + " " + std::to_string(stored) +
+                                    ": the list's offset leads outside its frame");
+}
+
 // Roads.
 
 void addRoadDisplayClassNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
@@ -48,9 +55,10 @@ void addRoadDisplayClassNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
     if (!ReadRoadDataFrame(frames.Road, road)) return;
     for (size_t i = 0; i < road.Classes.size(); ++i) {
         const TLN_Road_Display_Class& roadClass = road.Classes[i];
-        out.push_back(Child(node, 23, Numbered("Display Class ", i), int64_t(i),
-                            roadClass.Position >= 0 ? roadClass.Position : road.Position,
-                            roadClass.PolylineCount > 0));
+        auto child =
+            Child(node, 23, Numbered("Display Class ", i), int64_t(i),
+                  roadClass.Position >= 0 ? roadClass.Position : road.Position, roadClass.PolylineCount > 0);
+        out.push_back(std::move(child));
     }
 }
 
@@ -136,9 +144,10 @@ void addNameClassNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
     if (!ReadNameDataFrame(frames.Name, level, names, map.SystemNumber())) return;
     for (size_t i = 0; i < names.Classes.size(); ++i) {
         const TLN_Name_Management_Information& entry = names.Classes[i];
-        out.push_back(Child(node, 30, Numbered("Display Class ", i), int64_t(i),
-                            entry.ListPosition >= 0 ? entry.ListPosition : names.Position,
-                            entry.RecordCount > 0));
+        auto child =
+            Child(node, 30, Numbered("Display Class ", i), int64_t(i),
+                  entry.ListPosition >= 0 ? entry.ListPosition : names.Position, entry.RecordCount > 0);
+        out.push_back(std::move(child));
     }
 }
 
@@ -310,13 +319,17 @@ void addInfraLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_
         auto group = Child(node, 2330, caption, int64_t(c), mesh.Position);
         // The links come with their group, as far as their records lie in the frame.
         group->built = true;
-        for (uint32_t n = 0; n < count; ++n) {
+        uint32_t read = 0;
+        for (; read < count; ++read) {
             TLN_Infra_Link_Data data;
-            if (!ReadInfraLinkData(frame, header, area, mesh, before, groupFirst + n, data)) break;
-            if (n == 0) group->recordOffset = data.Record.Position;
-            RecordNode::Adopt(*group, Child(*group, 2340, Numbered("Infra-Link ", n), int64_t(groupFirst + n),
-                                            data.Record.Position, data.RoadLinkCount > 0));
+            if (!ReadInfraLinkData(frame, header, area, mesh, before, groupFirst + read, data)) break;
+            if (read == 0) group->recordOffset = data.Record.Position;
+            auto link = Child(*group, 2340, Numbered("Infra-Link ", read), int64_t(groupFirst + read),
+                              data.Record.Position, data.RoadLinkCount > 0);
+            if (data.RoadLinkPosition < 0) markOutside(*link, "Number of Road Links", data.RoadLinkCount);
+            RecordNode::Adopt(*group, std::move(link));
         }
+        family::MarkError(*group, whole::FewerText("Number of Infra-Links", count, read));
         out.push_back(std::move(group));
     }
 }
@@ -342,6 +355,8 @@ void addRoadLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_L
             break;
         out.push_back(Child(node, 2350, Numbered("Road ", k), k, link.Position));
     }
+    family::MarkError(node,
+                      whole::FewerText("Number of Road Links", data.RoadLinkCount, int64_t(out.size())));
 }
 
 } // namespace

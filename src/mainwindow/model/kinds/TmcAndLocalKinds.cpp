@@ -15,6 +15,9 @@
 
 namespace {
 
+// Bytes of a location data record.
+constexpr int64_t kLocationDataBytes = 50;
+
 constexpr int kRdsTmcPart = 127;
 constexpr int kTmcRegion = 2100;
 constexpr int kTmcGroup = 2110;
@@ -124,9 +127,15 @@ void addTmcLocationPage(const RecordNode& groupNode, int64_t first,
         return;
     AddPage(
         first, group.ReadableLocations, kMoreTmcLocations,
-        [&groupNode, &region, &group](int64_t l) {
-            return family::Child(groupNode, kTmcLocation, family::Numbered("Location ", l), l,
-                                 group.LocationInfoPosition + l * region.LocationInfoRecordSize);
+        [&groupNode, &reader, regionIndex, &region, &group](int64_t l) {
+            auto child = family::Child(groupNode, kTmcLocation, family::Numbered("Location ", l), l,
+                                       group.LocationInfoPosition + l * region.LocationInfoRecordSize);
+            // The location's data record, which its view shows, may lie where the file has ended.
+            TLN_TmcLocationInfo info;
+            if (reader->ReadLocationInfo(regionIndex, int(groupNode.index), int(l), info))
+                family::MarkError(*child, family::ShortRecord(reader->Stream(), "the location data record",
+                                                              info.LocationDataPosition, kLocationDataBytes));
+            return child;
         },
         out);
 }

@@ -171,7 +171,16 @@ void addDictionaryLanguageNodes(KindContext&, RecordNode& node,
 void addDictionaryNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
     const auto reader = family::ReaderOf<TLN_DicVceManager>(node);
     TLN_DictionaryRecordHeader dictionary;
-    if (!reader || !dictionaryOf(*reader, node.index, dictionary)) return;
+    if (!reader) return;
+    if (!dictionaryOf(*reader, node.index, dictionary)) {
+        TLN_DicVceLangRec language;
+        if (languageRecordOf(*reader, node.index, language))
+            family::MarkError(node, family::ShortRecord(reader->Stream(), "the dictionary data header",
+                                                        language.DictionaryFramePosition, 28));
+        family::MarkError(node, dictionary.Error);
+        return;
+    }
+    family::MarkError(node, dictionary.Error);
     for (size_t t = 0; t < dictionary.Types.size(); ++t) {
         const TLN_DictionaryType& type = dictionary.Types[t];
         out.push_back(family::Child(node, kDictionary, QString::fromStdString(type.Name), int64_t(t),
@@ -194,8 +203,11 @@ void addGroupNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<R
     for (int64_t g = 0; g < groups; ++g) {
         TLN_DictionaryGroupOffset group;
         if (!reader->GetGroupOffset(headerPosition, g, group)) break;
-        out.push_back(family::Child(node, kGroup, QString::fromStdString(FormatHex0x(group.Identifier)), g,
-                                    group.Position >= 0 ? group.Position : node.recordOffset));
+        auto child = family::Child(node, kGroup, QString::fromStdString(FormatHex0x(group.Identifier)), g,
+                                   group.Position >= 0 ? group.Position : node.recordOffset);
+        family::MarkError(*child,
+                          family::ShortRecord(reader->Stream(), "the group data", group.Position, 48));
+        out.push_back(std::move(child));
     }
 }
 

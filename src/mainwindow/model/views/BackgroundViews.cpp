@@ -1,7 +1,6 @@
 // The record views of a parcel's background data frame, read through the background frame readers within
 // the parcel's frame (entry widths by the data volume's system number).
 #include "mainwindow/model/views/BackgroundViews.h"
-#include "mainwindow/model/views/PartViewSupport.h"
 
 #include <array>
 #include <string_view>
@@ -9,6 +8,7 @@
 #include "kiwi/display/BackgroundStyles.h"
 #include "kiwi/display/NameTables.h"
 #include "kiwi/frames/BackgroundFrame.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/ParcelViewSupport.h"
 
 namespace {
@@ -136,8 +136,8 @@ void ShowMinimumGraphics(KindContext& context, RecordNode& node) {
 }
 
 void RegisterBackgroundViews(NodeKinds& table) {
-    table.SetView(16, partview::WithErrorRow(ShowBackgroundFrame));
+    table.SetView(16, WithErrorRows(ShowBackgroundFrame));
     table.SetView(27, ShowElementManagement);
-    table.SetView(28, partview::WithErrorRow(ShowBackgroundTypeUnit));
+    table.SetView(28, WithErrorRows(ShowBackgroundTypeUnit));
     table.SetView(29, ShowMinimumGraphics);
 }

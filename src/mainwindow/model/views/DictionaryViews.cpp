@@ -5,6 +5,7 @@
 
 #include "kiwi/parts/DicVceManager.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/PartViewSupport.h"
 
 using partview::Address;
@@ -186,7 +187,7 @@ void ShowDictionaryGroupData(KindContext& context, RecordNode& node) {
 void RegisterDictionaryViews(NodeKinds& table) {
     for (int kind : {kDictionaryPart, 1250})
         table.SetView(kind, ShowVoiceDictionaryHeader);
-    table.SetView(1251, ShowDictionaryLanguageRecord);
+    table.SetView(1251, WithErrorRows(ShowDictionaryLanguageRecord));
     table.SetView(1255, ShowDictionaryInfoRecord);
-    table.SetView(1260, ShowDictionaryGroupData);
+    table.SetView(1260, WithErrorRows(ShowDictionaryGroupData));
 }

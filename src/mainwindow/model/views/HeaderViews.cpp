@@ -1,6 +1,8 @@
 // The record views of LOADING.KWI, the CMP list and COVERAGE.BIN: what each record of those small files
 // holds, row by row, with the picture of a coverage item shown through the host.
 #include "mainwindow/model/views/HeaderViews.h"
+#include "mainwindow/model/views/ErrorRows.h"
+#include "mainwindow/model/views/PartViewSupport.h"
 
 #include <algorithm>
 #include <array>
@@ -15,7 +17,6 @@
 #include "kiwi/parts/Coverage.h"
 #include "kiwi/parts/Loading.h"
 #include "mainwindow/model/NodeKinds.h"
-#include "mainwindow/model/views/PartViewSupport.h"
 #include "mainwindow/model/views/ViewSupport.h"
 
 namespace {
@@ -229,7 +230,7 @@ void RegisterHeaderViews(NodeKinds& table) {
     table.SetView(1, ShowLoadingFrame);
     table.SetView(2, ShowSystemInfo);
     table.SetView(3, ShowModuleInfo);
-    table.SetView(2000, ShowUnitInfo);
+    table.SetView(2000, WithErrorRows(ShowUnitInfo));
     table.SetView(4, ShowCompressionFrame);
     table.SetView(5, ShowCompressionInfo);
     table.SetView(1500, ShowCoverageInfo);

@@ -1,7 +1,6 @@
 // The views of a level, a block set, a block and a divided parcel's management information, and the row
 // providers that list a block set's blocks and a block's parcels without making thousands of rows.
 #include "mainwindow/model/views/MainMapViews.h"
-#include "mainwindow/model/views/PartViewSupport.h"
 
 #include <algorithm>
 #include <climits>
@@ -9,6 +8,7 @@
 #include "kiwi/display/KiwiFormat.h"
 #include "kiwi/map/KiwiMap.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/ManagementRows.h"
 #include "mainwindow/model/views/ViewSupport.h"
 
@@ -234,9 +234,9 @@ void ShowParcelManagement(KindContext& context, RecordNode& node) {
 
 void RegisterMainMapManagementViews(NodeKinds& table) {
     // A record or frame the file cuts short is an "(Error)" node: its view ends with why.
-    table.SetView(9, partview::WithErrorRow(ShowLevelRecord));
-    table.SetView(10, partview::WithErrorRow(ShowBlockSetRecord));
-    table.SetView(11, partview::WithErrorRow(ShowBlockRecord));
-    table.SetView(12, partview::WithErrorRow(ShowParcelManagement));
-    table.SetView(14, partview::WithErrorRow(ShowMainMapHeader));
+    table.SetView(9, WithErrorRows(ShowLevelRecord));
+    table.SetView(10, WithErrorRows(ShowBlockSetRecord));
+    table.SetView(11, WithErrorRows(ShowBlockRecord));
+    table.SetView(12, WithErrorRows(ShowParcelManagement));
+    table.SetView(14, WithErrorRows(ShowMainMapHeader));
 }

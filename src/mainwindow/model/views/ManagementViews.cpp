@@ -10,9 +10,9 @@
 #include "kiwi/map/KiwiMap.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/kinds/ManagementPart.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/MainMapViews.h"
 #include "mainwindow/model/views/ManagementRows.h"
-#include "mainwindow/model/views/PartViewSupport.h"
 
 using namespace management;
 
@@ -87,7 +87,7 @@ void ShowDataVolume(KindContext& context, RecordNode& node) {
     backgroundDefaultRow(grid, "Background data Default (with Map Data)", 15, volume.BackgroundDataDefaults);
     backgroundDefaultRow(grid, "Background data Default (No Map Data)", 14, volume.BackgroundDataDefaults);
     levelManagementRows(grid, volume);
-    partview::ErrorRow(grid, node);
+    AddErrorRows(grid, node);
 }
 
 void AddManagementHeaderRows(KindContext& context, RecordNode& node, HelpDocument document) {
@@ -103,7 +103,7 @@ void AddManagementHeaderRows(KindContext& context, RecordNode& node, HelpDocumen
     if (!map || index < 0 || index >= kManagementHeaderCount) return;
     // A record the file cuts short has no values to show, only why.
     if (!map->AllDataManager().ManagementHeaderError(int(index)).empty()) {
-        partview::ErrorRow(grid, node);
+        AddErrorRows(grid, node);
         return;
     }
     const TLN_Management_Header header = map->GetManagementHeader(int(index));

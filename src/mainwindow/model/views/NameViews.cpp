@@ -1,11 +1,11 @@
 // The record views of a parcel's name data frame, read through the name frame readers within the
 // parcel's frame; strings are decoded in the map text code page and the map's name language.
 #include "mainwindow/model/views/NameViews.h"
-#include "mainwindow/model/views/PartViewSupport.h"
 
 #include "kiwi/display/NameTables.h"
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/NameFrame.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/ParcelViewSupport.h"
 
 namespace {
@@ -88,7 +88,7 @@ void ShowNameRecord(KindContext& context, RecordNode& node) {
 }
 
 void RegisterNameViews(NodeKinds& table) {
-    table.SetView(17, partview::WithErrorRow(ShowNameFrame));
-    table.SetView(30, partview::WithErrorRow(ShowNameManagement));
+    table.SetView(17, WithErrorRows(ShowNameFrame));
+    table.SetView(30, WithErrorRows(ShowNameManagement));
     table.SetView(31, ShowNameRecord);
 }

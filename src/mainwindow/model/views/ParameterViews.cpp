@@ -7,6 +7,7 @@
 #include "kiwi/io/WholeRead.h"
 #include "kiwi/parts/ParamManager.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/PartViewSupport.h"
 
 using partview::Address;
@@ -319,14 +320,13 @@ void ShowLandmarkPatternTable3(KindContext& context, RecordNode& node) {
 void RegisterParameterViews(NodeKinds& table) {
     // Every view but the part's own (whose management header rows carry it) ends with why its node is an
     // "(Error)" one.
-    const auto withError = partview::WithErrorRow;
     table.SetView(kParametersPart, ShowAllDataParametersHeader);
-    table.SetView(1320, withError(ShowParametersHeader));
-    table.SetView(190, withError(ShowParameterManagement));
-    table.SetView(191, withError(ShowColorPaletteTable));
+    table.SetView(1320, WithErrorRows(ShowParametersHeader));
+    table.SetView(190, WithErrorRows(ShowParameterManagement));
+    table.SetView(191, WithErrorRows(ShowColorPaletteTable));
     table.SetView(192, ShowColor);
     for (int kind : {194, 196, 198})
-        table.SetView(kind, withError(ShowLandmarkDataFrame));
+        table.SetView(kind, WithErrorRows(ShowLandmarkDataFrame));
     table.SetView(195, ShowLandmarkPatternTable);
     table.SetView(197, ShowLandmarkPatternTable2);
     table.SetView(199, ShowLandmarkPatternTable3);

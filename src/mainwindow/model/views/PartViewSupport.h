@@ -8,7 +8,6 @@
 
 #include <QString>
 
-#include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/views/ViewSupport.h"
 
 class FieldGrid;
@@ -35,9 +34,6 @@ void ErrorRow(FieldGrid& grid, const RecordNode& node);
 // "Ошибка" rows for the lines of a reader's reason that the node's own error does not hold (those rows
 // are shown by ErrorRow or the management header).
 void ReasonRows(FieldGrid& grid, const RecordNode& node, const std::string& reason);
-
-// view, then why the node is an "(Error)" one (ErrorRow): for views with no place of their own for it.
-ViewFn WithErrorRow(void (*view)(KindContext&, RecordNode&));
 
 // An address row: the stream position as spaced hex (-1, none, shows "0 x FF FF FF FF").
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark = {});

@@ -1,7 +1,6 @@
 // The record views of a parcel's road data frame, each a list of the record's fields in stored order,
 // read through the road frame readers within the parcel's frame.
 #include "mainwindow/model/views/RoadViews.h"
-#include "mainwindow/model/views/PartViewSupport.h"
 
 #include <array>
 #include <string_view>
@@ -10,6 +9,7 @@
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/RoadFrame.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/ParcelViewSupport.h"
 
 namespace {
@@ -212,8 +212,8 @@ void ShowLinkNodeConnection(KindContext& context, RecordNode& node) {
 }
 
 void RegisterRoadViews(NodeKinds& table) {
-    table.SetView(15, partview::WithErrorRow(ShowRoadFrame));
-    table.SetView(23, partview::WithErrorRow(ShowRoadDisplayClass));
-    table.SetView(25, partview::WithErrorRow(ShowMultiLink));
+    table.SetView(15, WithErrorRows(ShowRoadFrame));
+    table.SetView(23, WithErrorRows(ShowRoadDisplayClass));
+    table.SetView(25, WithErrorRows(ShowMultiLink));
     table.SetView(26, ShowLinkNodeConnection);
 }

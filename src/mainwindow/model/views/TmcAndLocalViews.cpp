@@ -11,6 +11,7 @@
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/kinds/ManagementPart.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/PartViewSupport.h"
 
 using partview::Address;
@@ -291,8 +292,8 @@ void RegisterTmcAndLocalViews(NodeKinds& table) {
     table.SetView(2100, ShowTmcRegion);
     table.SetView(2110, ShowTmcGroup);
     table.SetView(2111, ShowTmcGroup);
-    table.SetView(2120, ShowTmcLocation);
-    table.SetView(2121, ShowTmcLocation);
+    table.SetView(2120, WithErrorRows(ShowTmcLocation));
+    table.SetView(2121, WithErrorRows(ShowTmcLocation));
     for (int partition = 0; partition < 3; ++partition)
         table.SetView(kMessage + 10 * partition, ShowTmcMessage);
     table.SetView(120, ShowManagementHeader32_5);
