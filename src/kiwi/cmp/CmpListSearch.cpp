@@ -12,6 +12,11 @@ namespace {
 // A list that is cut cannot say that it does not name a file: reading the file unchanged could show a
 // compressed file's bytes as its data.
 void refuseUnknown(const TLN_CompressionManager& list, const std::string& fileName) {
+    // Listed as compressed, with a block table that is none: neither decompressed nor as it is.
+    if (!list.RefusedEntry().empty())
+        throw EReadError(fileNamePart(fileName) + " is listed compressed in " +
+                         fileNamePart(list.ListFileName()) + ", but its block table cannot be read (" +
+                         list.RefusedEntry() + ")");
     const std::string damage = list.Damage();
     if (!damage.empty())
         throw EReadError(fileNamePart(fileName) + ": whether it is compressed cannot be told, the list " +

@@ -53,6 +53,10 @@ public:
     // next entry's position, or -1 (and a cleared record) when the entry does not lie inside the list.
     int64_t ReadEntry(int64_t position, TLN_Compression_Record& record);
 
+    // Why the last FindEntry found the file listed as compressed but its block table is no table ("" when
+    // it did not): such a file can be read neither decompressed nor as it is.
+    const std::string& RefusedEntry() const { return refusedEntry_; }
+
     // Every entry that lies inside the list, in list order, filled as ReadEntry fills it.
     std::vector<TLN_Compression_Record> Entries();
 
@@ -80,6 +84,7 @@ private:
         error_ = error.what();
     }
     void load();
+    // Reads the block-table header into record; false (with record.tableError) when the table is no table.
     bool fillFromTable(TLN_Compression_Record& record);
     void fillEntry(const CmpListEntry& entry, TLN_Compression_Record& record, bool describedByDataFile);
     std::string lookupKey(const std::string& fileName) const;
@@ -89,6 +94,7 @@ private:
     CmpListKind kind_ = CmpListKind::None;
     bool valid_ = false;
     std::string error_;
+    std::string refusedEntry_;
     std::shared_ptr<TLN_Stream> listStream_;
     std::shared_ptr<const ParsedCmpList> list_;
     // The loaded block table: sector addresses (64-bit, a segment base plus an offset may pass 2^32) and

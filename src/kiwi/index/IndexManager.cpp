@@ -193,7 +193,8 @@ bool TLN_IndexManager::readManagementRecord(uint32_t i, uint32_t count, uint32_t
     out.FrameAddressField = c.u32(44);
     out.RepresentationOffset = c.u32(48);
     const FileContext index{stream_, std::string(), base_};
-    out.FrameAddress = readAddress(index, out.FrameAddressField, out.UsesFileAddresses());
+    out.FrameAddress =
+        readAddress(index, out.FrameAddressField, out.UsesFileAddresses(), &out.FrameAddressError);
     out.Representation =
         index_span::readRepresentation(stream, WordOffsetToPosition(out.RepresentationOffset, base_));
     return true;
@@ -246,7 +247,7 @@ bool TLN_IndexManager::ReadExpansionRecord(uint32_t i, TLN_Index_Expansion_Rec& 
 }
 
 TLN_Additional_Address TLN_IndexManager::readAddress(const FileContext& file, uint32_t field,
-                                                     bool fileAddress) {
+                                                     bool fileAddress, std::string* error) {
     TLN_Additional_Address address;
     const int64_t position = WordOffsetToPosition(field, file.base);
     if (!fileAddress) {
@@ -256,10 +257,18 @@ TLN_Additional_Address TLN_IndexManager::readAddress(const FileContext& file, ui
     }
     // File-address item: u32 word offset inside the named file, u16 name length in words, the name.
     const std::vector<uint8_t> head = bounded::readBytes(*file.stream, position, 6);
-    if (head.size() < 6) return address;
+    if (head.size() < 6) {
+        if (error)
+            *error = ShortReadText(
+                whole::Shortfall(*file.stream, "the file-address item", position, 6, int64_t(head.size())));
+        return address;
+    }
     const BeCursor c = index_span::cursor(head);
     const int64_t nameBytes = int64_t(c.u16(4)) * 2;
     const std::vector<uint8_t> name = bounded::readBytes(*file.stream, position + 6, nameBytes);
+    if (int64_t(name.size()) < nameBytes && error)
+        *error = ShortReadText(whole::Shortfall(*file.stream, "the file-address item's file name",
+                                                position + 6, nameBytes, int64_t(name.size())));
     if (nameBytes == 0 || int64_t(name.size()) < nameBytes) return address;
     address.ItemPosition = position;
     address.FileName = index_span::cursor(name).fixedString(0, nameBytes);

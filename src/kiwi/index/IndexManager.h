@@ -140,7 +140,9 @@ private:
                               TLN_Volume_Management_Record& out);
     std::string readRecordID(uint32_t i, uint32_t count, uint32_t recordSize, uint32_t offset);
     // Resolves a stored u32 address field: the "FNME" item at that word offset, or the word offset itself.
-    static TLN_Additional_Address readAddress(const FileContext& file, uint32_t field, bool fileAddress);
+    // error, when given, receives why a "FNME" item could not be read whole.
+    static TLN_Additional_Address readAddress(const FileContext& file, uint32_t field, bool fileAddress,
+                                              std::string* error = nullptr);
     // The data an entry or expansion record points at: in the named file for "FNME", else in file.
     static TLN_Additional_Address namedOrLocal(const FileContext& file, const std::string& type,
                                                const std::string& name, uint32_t wordOffset);

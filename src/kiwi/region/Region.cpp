@@ -113,6 +113,14 @@ int TLN_Region::NodeRecordCount() const {
     return int(std::min<int64_t>(nodeHeader_.NodeCount, fitting));
 }
 
+std::string TLN_Region::NodeCountError() const {
+    const int readable = NodeRecordCount();
+    if (!valid_ || readable >= nodeHeader_.NodeCount) return {};
+    return "Total Number of Node Records " + std::to_string(nodeHeader_.NodeCount) +
+           ", the node data frame of " + std::to_string(frames_[RP_NodeFrame].size) + " bytes holds " +
+           std::to_string(readable) + " of them";
+}
+
 int TLN_Region::GetNodeCount() const {
     if (!valid_ || nodeHeader_.Ranks.empty()) return 0;
     return std::min<int>(nodeHeader_.Ranks[0].NodeCount, NodeRecordCount());
@@ -155,6 +163,12 @@ int TLN_Region::GetNodeLinks(int node, std::array<TLN_RP_Node_Link, kRPMaxLinks>
     return record.LinkCount;
 }
 
+namespace {
+std::string outside(const std::string& record, const char* frame) {
+    return record + " lies outside the " + frame;
+}
+} // namespace
+
 bool TLN_Region::ReadNode(int node, TLN_RP_Node_Record& out) const {
     int64_t offset = 0;
     if (!nodeOffset(node, offset)) return false;
@@ -180,11 +194,14 @@ bool TLN_Region::ReadNode(int node, TLN_RP_Node_Record& out) const {
         TLN_RP_Link_Record link;
         if (!DecodeRPLinkRecord(linkFrame.sub(at, step), positionOf(links, at), out.Boundary, link)) {
             inTable = false;
+            out.Reason = outside("link record " + std::to_string(i), "link data frame");
             break;
         }
         const int64_t costAt = int64_t(link.LinkCostNumber) * costBytes;
         link.CostRead = DecodeRPLinkCostRecord(costFrame.sub(costAt, kRPLinkCostRecordSize),
                                                positionOf(costs, costAt), withTime(), link.Cost);
+        if (!link.CostRead && costsRead)
+            out.Reason = outside("the link cost record of link " + std::to_string(i), "link cost data frame");
         costsRead = costsRead && link.CostRead;
         out.Links.push_back(link);
     }
@@ -194,17 +211,19 @@ bool TLN_Region::ReadNode(int node, TLN_RP_Node_Record& out) const {
     const int64_t regulationStep = int64_t(levelRecord_.RegulationRecordSize) * 2;
     for (int i = 0; inTable && i < out.RegulationCount; ++i, at += regulationStep) {
         TLN_RP_Regulation_Record regulation;
-        if (!DecodeRPRegulationRecord(linkFrame.sub(at, 2), positionOf(links, at), regulation))
+        if (!DecodeRPRegulationRecord(linkFrame.sub(at, 2), positionOf(links, at), regulation)) {
             inTable = false;
-        else
+            out.Reason = outside("regulation record " + std::to_string(i), "link data frame");
+        } else
             out.Regulations.push_back(regulation);
     }
     const int64_t betweenStep = int64_t(levelRecord_.BetweenLinksRecordSize) * 2;
     for (int i = 0; inTable && i < out.BetweenLinksCount; ++i, at += betweenStep) {
         TLN_RP_Between_Links_Record between;
-        if (!DecodeRPBetweenLinksRecord(linkFrame.sub(at, 4), positionOf(links, at), between))
+        if (!DecodeRPBetweenLinksRecord(linkFrame.sub(at, 4), positionOf(links, at), between)) {
             inTable = false;
-        else
+            out.Reason = outside("between-links cost record " + std::to_string(i), "link data frame");
+        } else
             out.BetweenLinks.push_back(between);
     }
     out.Complete = inTable && costsRead;

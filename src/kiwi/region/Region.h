@@ -56,6 +56,8 @@ public:
     int GetNodeCount() const;
     // Node records the node data frame holds: the stored total, cut to the frame's bytes.
     int NodeRecordCount() const;
+    // Why the node data frame holds fewer node records than its header counts ("" when it holds them all).
+    std::string NodeCountError() const;
     // Node k's position from the node coordinate table; false when the entry or its grid cell is missing.
     bool GetNodePosition(int node, TLN_Point& out) const;
     // Node k's link count with its links filled in; 0 when the node or its link table lies outside the

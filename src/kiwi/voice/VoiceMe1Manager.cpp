@@ -35,7 +35,8 @@ void TLN_VoiceMe1Manager::readHeader() {
         TLN_Stream& stream = *stream_;
         const int64_t size = stream.Size();
         if (base_ + 2 > size) {
-            valid_ = false;
+            fail(EShortRead(
+                whole::Shortfall(stream, "Voice Distribution Header Size", base_, 2, size - base_)));
             return;
         }
         headerWordSize_ = ReadWordBE(stream, base_);

@@ -200,6 +200,8 @@ TEST(CompressionManager, HostileTablesLeaveTheFileUnlisted) {
     for (const char* name : {"HUGE.KWI", "SEG.KWI", "OVER.KWI", "PAST.KWI"}) {
         EXPECT_FALSE(manager.FindEntry(dir + "/" + name, record)) << name;
         EXPECT_EQ(record.compressionType, 0) << name;
+        EXPECT_NE(manager.RefusedEntry().find(std::string("the block table of ") + name), std::string::npos)
+            << manager.RefusedEntry();
     }
     // Enumeration still shows what the entry says, marked as unusable; the table stays empty.
     ASSERT_GT(manager.ReadEntry(4, record), 0);

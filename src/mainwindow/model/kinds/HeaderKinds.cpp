@@ -93,6 +93,8 @@ void addCompressedFileNodes(KindContext& context, RecordNode& node, Children& ou
     for (size_t i = 0; i < entries.size(); ++i) {
         auto child = RecordNode::MakeChild(&node, 5, text(entries[i].name), int64_t(i));
         child->recordOffset = entries[i].entryPosition;
+        // A block table that is none: the file can be read neither decompressed nor as it is.
+        family::MarkError(*child, entries[i].tableError);
         out.push_back(std::move(child));
     }
 }

@@ -104,8 +104,13 @@ void addRouteNodeNodes(KindContext& context, RecordNode& node,
     const int64_t first = region->NodeHeader().Position + int64_t(region->NodeHeader().HeaderSize) * 2;
     const int64_t step = int64_t(level.NodeRecordSize) * 2;
     const int count = region->NodeRecordCount();
+    family::MarkError(node, region->NodeCountError());
     for (int k = 0; k < count; ++k) {
         auto child = family::Child(node, kRouteNode, family::Numbered("Node ", k), k, first + k * step, true);
+        // A node whose links or their records lie outside their frames says so.
+        TLN_RP_Node_Record routeNode;
+        if (region->ReadNode(k, routeNode) && !routeNode.Complete)
+            family::MarkError(*child, routeNode.Reason);
         if (frameStream) {
             child->stream = frameStream;
             child->fileName = record.FrameFile;

@@ -71,7 +71,12 @@ void addVoiceLanguageNodes(KindContext& context, RecordNode& node,
 void addVoiceMeLanguageNodes(KindContext& context, RecordNode& node,
                              std::vector<std::unique_ptr<RecordNode>>& out) {
     const auto reader = voiceMeReader(context, node);
-    if (!reader || !reader->IsValid()) return;
+    if (!reader) return;
+    if (!reader->IsValid()) {
+        // The part of ALLDATA.KWI is listed whatever its file holds: it says why it has no languages.
+        family::MarkError(node, reader->ErrorString());
+        return;
+    }
     for (int i = 0; i < reader->EntryCount(); ++i) {
         TLN_VoiceMe1_Entry entry;
         if (!reader->ReadEntry(i, entry)) break;

@@ -232,7 +232,7 @@ void RegisterHeaderViews(NodeKinds& table) {
     table.SetView(3, ShowModuleInfo);
     table.SetView(2000, WithErrorRows(ShowUnitInfo));
     table.SetView(4, ShowCompressionFrame);
-    table.SetView(5, ShowCompressionInfo);
+    table.SetView(5, WithErrorRows(ShowCompressionInfo));
     table.SetView(1500, ShowCoverageInfo);
     table.SetView(1510, ShowCoverageItem);
 }

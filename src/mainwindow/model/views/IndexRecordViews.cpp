@@ -111,6 +111,7 @@ void ShowVolumeManagementRecord(KindContext& context, RecordNode& node) {
     const bool read = reader && node.index >= 0 && reader->ReadVolumeRecord(uint32_t(node.index), record);
     grid.AddSectionHeader(s("Volume Management Record"), read ? kindName(record.KindDeclaration) : QString());
     help(grid);
+    partview::ErrorRow(grid, node);
     if (!read) return;
     managementRecordRows(grid, record, true, reader->Base());
     TLN_Search_Frame_Header frame;
@@ -129,6 +130,7 @@ void ShowPOIManagementRecord(KindContext& context, RecordNode& node) {
     grid.AddSectionHeader(s("POI Information Management Record"),
                           read ? kindName(record.KindDeclaration) : QString());
     help(grid);
+    partview::ErrorRow(grid, node);
     if (!read) return;
     managementRecordRows(grid, record, false, reader->Base());
     grid.AddSectionHeaderAt(s("POI Information Frame "), kindName(record.KindDeclaration),
@@ -175,6 +177,7 @@ void ShowExpansionFieldRecord(KindContext& context, RecordNode& node) {
     FieldGrid& grid = context.grid;
     grid.AddSectionHeader(s("Individual Expansion Field Management Record"));
     help(grid);
+    partview::ErrorRow(grid, node);
     const auto reader = ReaderOf(context, node);
     TLN_Index_Expansion_Rec record;
     if (!reader || node.index < 0 || !reader->ReadExpansionRecord(uint32_t(node.index), record)) return;

@@ -78,8 +78,14 @@ bool FrameHeaderShown(FieldGrid& grid, RecordNode& node, TLN_IndexManager& reade
                       const TLN_Additional_Address& at, bool fileAddresses, TLN_Search_Frame_Header& out) {
     // The file is asked for first: a frame in a missing file is never read.
     if (ShowWhenMissing(grid, reader, at.FileName) || !at.Exists()) return false;
-    if (reader.ReadSearchFrameHeader(at, fileAddresses, out)) return true;
-    const std::string why = reader.FrameHeaderError(at);
+    std::string why;
+    try {
+        if (reader.ReadSearchFrameHeader(at, fileAddresses, out)) return true;
+        why = reader.FrameHeaderError(at);
+    } catch (const KiwiError& error) {
+        // The file is there but cannot be read (a CMP list that cannot locate its blocks).
+        why = error.what();
+    }
     family::MarkError(node, why);
     partview::ReasonRows(grid, RecordNode(), why);
     return false;
@@ -95,10 +101,16 @@ void FrameRecordsReason(FieldGrid& grid, RecordNode& node, TLN_IndexManager& rea
 bool CharacterFrameShown(FieldGrid& grid, RecordNode& node, TLN_IndexManager& reader,
                          const TLN_Additional_Address& at, TLN_Character_Info_Frame& out) {
     if (ShowWhenMissing(grid, reader, at.FileName) || !at.Exists()) return false;
-    const bool read = reader.ReadCharacterInfoFrame(at, out);
-    // The header's remark says first when the declaration is none.
-    if (read) MarkDeclaration(grid, out.DataDeclaration);
-    const std::string why = read ? out.Reason : reader.FrameHeaderError(at);
+    bool read = false;
+    std::string why;
+    try {
+        read = reader.ReadCharacterInfoFrame(at, out);
+        // The header's remark says first when the declaration is none.
+        if (read) MarkDeclaration(grid, out.DataDeclaration);
+        why = read ? out.Reason : reader.FrameHeaderError(at);
+    } catch (const KiwiError& error) {
+        why = error.what();
+    }
     family::MarkError(node, why);
     partview::ReasonRows(grid, RecordNode(), why);
     return read;

@@ -10,6 +10,7 @@
 #include "kiwi/region/RegionManager.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/PartViewSupport.h"
 
 using partview::Address;
@@ -322,6 +323,6 @@ void RegisterRegionViews(NodeKinds& table) {
     table.SetView(1420, ShowRegionRecord);
     // A more-node stands for its region: it shows that region's record while its page is turned.
     table.SetView(1421, ShowRegionRecord);
-    table.SetView(1430, ShowRouteNodeRecord);
+    table.SetView(1430, WithErrorRows(ShowRouteNodeRecord));
     table.SetView(1440, ShowRouteLinkRecord);
 }
