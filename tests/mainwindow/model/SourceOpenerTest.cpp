@@ -223,6 +223,20 @@ std::string writeCutPictures(const std::string& folder, const std::string& name)
     return folder + "/" + name;
 }
 
+// The index whose data file is cut before its search frames.
+std::string writeCutSearchFrames(const std::string& folder, const std::string&) {
+    const std::string path = fixture::writeIndexFixture(folder, fixture::buildIndexFixture());
+    std::filesystem::resize_file(folder + "/SRCH0001.KWI", 40);
+    return path;
+}
+
+// The standard picture list whose extended picture file is cut inside its header.
+std::string writeCutExtension(const std::string& folder, const std::string& name) {
+    fixture::writeStandardPictureSet(folder);
+    std::filesystem::resize_file(folder + "/EXPCT001.KWI", 15);
+    return folder + "/" + name;
+}
+
 TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
     struct Case {
         std::string (*write)(const std::string&, const std::string&);
@@ -266,6 +280,13 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
          "05.CMP, byte 4: entry 0 of Number of Compressed Files 1, the file holds 2 of its 8 bytes"},
         {writeCutPictures, "PCT2MNG.KWI", "PCT2MNG", 1300, 0,
          "PICT0001.KWI, byte 352: image data record 0, the file holds 0 of its 22 bytes"},
+        {writeCutSearchFrames, "INDEXDAT.KWI", "INDEXDAT", 1020, 0, "SRCH0001.KWI, byte "},
+        {writeCutExtension, "PCT2MNG.KWI", "PCT2MNG", 1300, 0,
+         "EXPCT001.KWI, byte 0: the extended picture data frame distribution header, the file holds 15 of "
+         "its 24 "
+         "bytes"},
+        {fixture::writeVoiceMe, "VOICE001.ME", "VOICE001  (Error)", 1100, 1,
+         "VOICE001.ME, byte 0: Voice Distribution Header Size, the file holds 1 of its 2 bytes"},
     };
     int n = 0;
     for (const Case& c : cases) {
