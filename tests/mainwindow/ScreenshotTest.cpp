@@ -254,9 +254,11 @@ TEST_F(ScreenshotTest, AbsentHeadersStoredAsAllOnesAreListed) {
             allData = model->index(row, 0);
     ASSERT_TRUE(allData.isValid());
     EXPECT_EQ(model->rowCount(allData), 64);
-    // A valid disc: no part is in error.
+    // A valid disc: no part is in error, but for the index part, which the fixture fills with bytes that
+    // are no index data.
     for (int row = 0; row < model->rowCount(allData); ++row)
-        EXPECT_FALSE(model->index(row, 0, allData).data().toString().endsWith(QStringLiteral("(Error)")))
+        EXPECT_EQ(row == 2,
+                  model->index(row, 0, allData).data().toString().endsWith(QStringLiteral("(Error)")))
             << row;
     const QModelIndex absent = model->index(7, 0, allData);
     EXPECT_EQ(absent.data().toString(), QStringLiteral("Management 8"));

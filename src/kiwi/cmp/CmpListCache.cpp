@@ -7,6 +7,7 @@
 #include "kiwi/core/BeCursor.h"
 #include "kiwi/core/FileNames.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 constexpr uint32_t maxEntries0506 = 10000; // a list with this many entries or more is invalid
@@ -49,9 +50,23 @@ std::string cutAtNul(const char* data, size_t count) {
     return std::string(data, nul ? size_t(static_cast<const char*>(nul) - data) : count);
 }
 
-void parse0506(ListWindow& window, ParsedCmpList& list) {
+// The list is cut: what lies at position needed bytes, and the list holds fewer.
+void cut(TLN_Stream& stream, ParsedCmpList& list, const std::string& what, int64_t position, int64_t needed) {
+    list.truncated = true;
+    list.damage = ShortReadText(whole::Shortfall(stream, what, position, needed, list.listSize - position));
+}
+
+std::string entryName(uint32_t i, uint32_t count) {
+    return "entry " + std::to_string(i) + " of Number of Compressed Files " + std::to_string(count);
+}
+
+void parse0506(TLN_Stream& stream, ListWindow& window, ParsedCmpList& list) {
     uint8_t header[8];
-    if (!window.get(0, 4, header)) return; // shorter than its count field: not a list
+    if (!window.get(0, 4, header)) {
+        // Shorter than its count field: not a list, and no telling which files it names.
+        cut(stream, list, "Number of Compressed Files", 0, 4);
+        return;
+    }
     const BeCursor fields(header, sizeof header);
     list.entryCount = fields.u32(0);
     list.valid = list.entryCount < maxEntries0506;
@@ -60,7 +75,7 @@ void parse0506(ListWindow& window, ParsedCmpList& list) {
     std::string name;
     for (uint32_t i = 0; i < list.entryCount; ++i) {
         if (!window.get(position, 8, header)) {
-            list.truncated = true;
+            cut(stream, list, entryName(i, list.entryCount), position, 8);
             return;
         }
         CmpListEntry entry;
@@ -70,7 +85,7 @@ void parse0506(ListWindow& window, ParsedCmpList& list) {
         entry.nameLength = fields.u16(6);
         name.resize(entry.nameLength);
         if (!window.get(position + 8, entry.nameLength, name.data())) {
-            list.truncated = true;
+            cut(stream, list, entryName(i, list.entryCount), position, 8 + int64_t(entry.nameLength));
             return;
         }
         entry.name = cutAtNul(name.data(), name.size());
@@ -81,9 +96,13 @@ void parse0506(ListWindow& window, ParsedCmpList& list) {
     }
 }
 
-void parse13(ListWindow& window, ParsedCmpList& list) {
+void parse13(TLN_Stream& stream, ListWindow& window, ParsedCmpList& list) {
     uint8_t header[10];
-    if (!window.get(0, 10, header) || std::memcmp(header, magic13, 8) != 0) return;
+    if (!window.get(0, 10, header)) {
+        cut(stream, list, "the list's magic and entry count", 0, 10);
+        return;
+    }
+    if (std::memcmp(header, magic13, 8) != 0) return;
     list.entryCount = BeCursor(header, sizeof header).u16(8);
     list.valid = list.entryCount < maxEntries13;
     if (!list.valid) return;
@@ -92,7 +111,7 @@ void parse13(ListWindow& window, ParsedCmpList& list) {
     for (uint32_t i = 0; i < list.entryCount; ++i) {
         uint8_t fields[2];
         if (!window.get(position, 2, fields)) {
-            list.truncated = true;
+            cut(stream, list, entryName(i, list.entryCount), position, 2);
             return;
         }
         CmpListEntry entry;
@@ -102,7 +121,7 @@ void parse13(ListWindow& window, ParsedCmpList& list) {
         entry.compressionType = 13258;
         name.resize(entry.nameLength);
         if (!window.get(position + 2, entry.nameLength, name.data())) {
-            list.truncated = true;
+            cut(stream, list, entryName(i, list.entryCount), position, 2 + int64_t(entry.nameLength));
             return;
         }
         entry.name = cutAtNul(name.data(), name.size());
@@ -132,9 +151,9 @@ std::shared_ptr<const ParsedCmpList> parseCmpList(TLN_Stream& stream, CmpListKin
     list->listSize = stream.Size();
     ListWindow window(stream, list->listSize);
     if (kind == CmpListKind::List05 || kind == CmpListKind::List06)
-        parse0506(window, *list);
+        parse0506(stream, window, *list);
     else if (kind == CmpListKind::List13)
-        parse13(window, *list);
+        parse13(stream, window, *list);
     return list;
 }
 

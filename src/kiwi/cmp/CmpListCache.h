@@ -34,6 +34,8 @@ struct ParsedCmpList {
     // The entries that lie inside the list file, in list order; fewer than entryCount when it is cut short.
     std::vector<CmpListEntry> entries;
     bool truncated = false;
+    // Why the list cannot be read whole ("" when it can): its header or an entry lies past its end.
+    std::string damage;
     // Kinds 1 and 2: upper-cased name -> index of the first entry with that name.
     std::unordered_map<std::string, size_t> byName;
 };

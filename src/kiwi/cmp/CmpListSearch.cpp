@@ -6,8 +6,23 @@
 
 #include "kiwi/cmp/CmpFileAccess.h"
 #include "kiwi/core/FileNames.h"
+#include "kiwi/core/KiwiErrors.h"
 
 namespace {
+// A list that is cut cannot say that it does not name a file: reading the file unchanged could show a
+// compressed file's bytes as its data.
+void refuseUnknown(const TLN_CompressionManager& list, const std::string& fileName) {
+    // Listed as compressed, with a block table that is none: neither decompressed nor as it is.
+    if (!list.RefusedEntry().empty())
+        throw EReadError(fileNamePart(fileName) + " is listed compressed in " +
+                         fileNamePart(list.ListFileName()) + ", but its block table cannot be read (" +
+                         list.RefusedEntry() + ")");
+    const std::string damage = list.Damage();
+    if (!damage.empty())
+        throw EReadError(fileNamePart(fileName) + ": whether it is compressed cannot be told, the list " +
+                         fileNamePart(list.ListFileName()) + " is cut (" + damage + ")");
+}
+
 constexpr int foldersSearched = 3; // the file's folder, its parent, its grandparent
 
 std::vector<std::string> listNames(CmpListSearchMode mode, bool imageMode) {
@@ -29,6 +44,7 @@ std::optional<CmpListMatch> findCmpListFor(const std::string& fileName, CmpListS
             if (!cmpImageFileExists(name)) continue;
             CmpListMatch match{std::make_unique<TLN_CompressionManager>(name), {}};
             if (match.list->FindEntry(fileName, match.entry)) return match;
+            refuseUnknown(*match.list, fileName);
             return std::nullopt; // only the first list at the root is consulted
         }
         return std::nullopt;
@@ -42,6 +58,7 @@ std::optional<CmpListMatch> findCmpListFor(const std::string& fileName, CmpListS
             if (!listPath) continue;
             CmpListMatch match{std::make_unique<TLN_CompressionManager>(*listPath), {}};
             if (match.list->FindEntry(path, match.entry)) return match;
+            refuseUnknown(*match.list, path);
             break; // the other lists of this folder are not tried
         }
         if (folder == "/") break;

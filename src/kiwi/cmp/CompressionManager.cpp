@@ -13,6 +13,7 @@
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BoundedRead.h"
 #include "kiwi/io/HandleStream.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 // A block table never needs more blocks than a 4 GiB file has.
@@ -123,6 +124,7 @@ std::string TLN_CompressionManager::lookupKey(const std::string& fileName) const
 
 bool TLN_CompressionManager::FindEntry(const std::string& fileName, TLN_Compression_Record& record) {
     record = TLN_Compression_Record{};
+    refusedEntry_.clear();
     if (!valid_ || !list_) return false;
     const std::string key = lookupKey(fileName);
     if (key.empty()) return false;
@@ -141,8 +143,9 @@ bool TLN_CompressionManager::FindEntry(const std::string& fileName, TLN_Compress
     const auto it = list_->byName.find(key);
     if (it == list_->byName.end()) return false;
     fillEntry(list_->entries[it->second], record, false);
+    if (!record.tableValid) refusedEntry_ = record.tableError;
     if (record.compressionType == CompressionType::None || !record.tableValid) {
-        // Not compressed, or a table that cannot be trusted: the file is read unchanged.
+        // Not compressed, or a table that cannot be trusted (RefusedEntry says why).
         const int64_t position = record.entryPosition;
         const std::string name = record.name;
         const auto path = record.relativePath;
@@ -179,7 +182,19 @@ bool TLN_CompressionManager::fillFromTable(TLN_Compression_Record& record) {
     const int64_t table = record.tablePosition;
     uint8_t header[16] = {};
     const int64_t got = underLock(lock_, [&] { return bounded::readInto(*listStream_, table, header, 16); });
-    if (got < 12) return false;
+    const std::string what = "the block table of " + record.name;
+    // The table's bytes past the end of the list: what is there of them.
+    const auto cut = [&](int64_t needed) {
+        record.tableError = ShortReadText(whole::Shortfall(*listStream_, what, table, needed,
+                                                           std::clamp<int64_t>(listSize - table, 0, needed)));
+        return false;
+    };
+    const auto tooMany = [&] {
+        record.tableError = what + " counts " + std::to_string(record.blockCount) + " blocks, more than " +
+                            std::to_string(maxBlocks);
+        return false;
+    };
+    if (got < 12) return cut(12);
     record.tag = std::string(reinterpret_cast<const char*>(header), 4);
     record.tag = record.tag.substr(0, record.tag.find('\0'));
     const BeCursor fields(header, sizeof header);
@@ -188,12 +203,15 @@ bool TLN_CompressionManager::fillFromTable(TLN_Compression_Record& record) {
     const int64_t left = listSize - table;
     const int64_t count = record.blockCount;
     if (record.compressionType == CompressionType::BytePair ||
-        record.compressionType == CompressionType::Gzip)
-        return count <= maxBlocks && 12 + 6 * count <= left;
+        record.compressionType == CompressionType::Gzip) {
+        if (count > maxBlocks) return tooMany();
+        return 12 + 6 * count <= left || cut(12 + 6 * count);
+    }
     if (CompressionType::isSegmented(record.compressionType)) {
-        if (got < 16) return false;
+        if (got < 16) return cut(16);
         const int64_t segments = fields.u32(12);
-        return count <= maxBlocks && 16 + 8 * segments + 2 * count <= left;
+        if (count > maxBlocks) return tooMany();
+        return 16 + 8 * segments + 2 * count <= left || cut(16 + 8 * segments + 2 * count);
     }
     return true;
 }

@@ -34,6 +34,9 @@ public:
     // Why reading the list failed ("" when it did not fail, or no error was raised).
     const std::string& ErrorString() const { return error_; }
     CmpListKind Kind() const { return kind_; }
+    // Why the list cannot be read whole ("" when it can): the list is cut inside its header or an entry, so
+    // a file it does not name among the entries before the cut may still be one it lists.
+    std::string Damage() const { return list_ ? list_->damage : std::string(); }
     // The count the list declares (entries that do not fit in the file are not found).
     uint32_t EntryCount() const { return list_ ? list_->entryCount : 0; }
     const std::string& ListFileName() const { return listFileName_; }
@@ -49,6 +52,10 @@ public:
     // Reads the kind 1/2 entry at position (the first is at 4) with its block-table header; returns the
     // next entry's position, or -1 (and a cleared record) when the entry does not lie inside the list.
     int64_t ReadEntry(int64_t position, TLN_Compression_Record& record);
+
+    // Why the last FindEntry found the file listed as compressed but its block table is no table ("" when
+    // it did not): such a file can be read neither decompressed nor as it is.
+    const std::string& RefusedEntry() const { return refusedEntry_; }
 
     // Every entry that lies inside the list, in list order, filled as ReadEntry fills it.
     std::vector<TLN_Compression_Record> Entries();
@@ -77,6 +84,7 @@ private:
         error_ = error.what();
     }
     void load();
+    // Reads the block-table header into record; false (with record.tableError) when the table is no table.
     bool fillFromTable(TLN_Compression_Record& record);
     void fillEntry(const CmpListEntry& entry, TLN_Compression_Record& record, bool describedByDataFile);
     std::string lookupKey(const std::string& fileName) const;
@@ -86,6 +94,7 @@ private:
     CmpListKind kind_ = CmpListKind::None;
     bool valid_ = false;
     std::string error_;
+    std::string refusedEntry_;
     std::shared_ptr<TLN_Stream> listStream_;
     std::shared_ptr<const ParsedCmpList> list_;
     // The loaded block table: sector addresses (64-bit, a segment base plus an offset may pass 2^32) and

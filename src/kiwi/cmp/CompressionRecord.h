@@ -40,6 +40,9 @@ struct TLN_Compression_Record {
     // False when the entry's block table does not fit in the list or declares absurd counts; such an
     // entry is shown but never used to decompress.
     bool tableValid = false;
+    // Why the block table is not one ("" when it is): it lies past the end of the list, or counts more
+    // blocks than any file has.
+    std::string tableError;
 };
 
 // Where a compressed block lies in the data file: offset -1 and size 0 for a block the table lacks.

@@ -11,6 +11,11 @@ public:
         std::lock_guard lock(mutex_);
         text_ = error.what();
     }
+    // Keeps text unless a reason is kept already: the first damage met is the one told.
+    void KeepFirst(const std::string& text) const {
+        std::lock_guard lock(mutex_);
+        if (text_.empty()) text_ = text;
+    }
     std::string Get() const {
         std::lock_guard lock(mutex_);
         return text_;

@@ -8,6 +8,7 @@
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/index/IndexSpan.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 
@@ -58,6 +59,26 @@ bool TLN_IndexManager::ReadSearchFrameHeader(const TLN_Additional_Address& at, b
     const std::vector<uint8_t> declaration = bounded::readBytes(*file.stream, out.RecordsPosition, 4);
     out.RecordsDeclaration = index_span::code4(index_span::cursor(declaration), 0);
     return true;
+}
+
+std::string TLN_IndexManager::FrameHeaderError(const TLN_Additional_Address& at) {
+    if (!valid_ || !at.Exists() || (!at.FileName.empty() && !DataFileExists(at.FileName))) return {};
+    const FileContext file = contextFor(at.FileName);
+    const int64_t size = file.stream->Size();
+    if (kFrameHeaderLength <= size - at.DataPosition) return {};
+    return ShortReadText(whole::Shortfall(*file.stream, "the management frame header", at.DataPosition,
+                                          kFrameHeaderLength, size - at.DataPosition));
+}
+
+std::string TLN_IndexManager::FrameRecordsError(const TLN_Search_Frame_Header& frame, int64_t recordLength) {
+    const int64_t stride = int64_t(frame.RecordSize) * 2;
+    // Records closer together than their fields: only the first is read, as no layout allows more.
+    if (!valid_ || stride < recordLength || frame.RecordCount == 0) return {};
+    const FileContext file = contextFor(frame.Frame.FileName);
+    return whole::CountRecords(*file.stream, "Number of Detailed Search Information Records",
+                               frame.RecordCount, frame.RecordsPosition, recordLength, frame.StreamSize,
+                               stride)
+        .reason;
 }
 
 bool TLN_IndexManager::ReadDetailedSearchRecord(const TLN_Search_Frame_Header& frame, uint32_t i,
@@ -189,13 +210,22 @@ bool TLN_IndexManager::ReadCharacterInfoFrame(const TLN_Additional_Address& at,
         uint32_t(std::min<int64_t>({int64_t(out.EntryCount), fitting, kCharacterEntryLimit}));
     out.Truncated = count < out.EntryCount;
     out.Entries.reserve(count);
+    // What the file does not hold of entry i.
+    const auto cut = [&](uint32_t i, int64_t needed) {
+        out.Truncated = true;
+        out.Reason = ShortReadText(whole::Shortfall(
+            stream,
+            "entry " + std::to_string(i) + " of Number of character information management records " +
+                std::to_string(out.EntryCount),
+            entry, needed, size - entry));
+    };
     for (uint32_t i = 0; i < count; ++i) {
         // Entries follow each other without padding: ID, value, type, name length L, name, word offset.
         const std::vector<uint8_t> bytes = bounded::readBytes(stream, entry, 13 + 255 + 4);
         const BeCursor e = index_span::cursor(bytes);
         const int64_t nameLength = e.u8(12);
         if (!e.fits(0, 13 + nameLength + 4)) {
-            out.Truncated = true;
+            cut(i, 13 + nameLength + 4);
             break;
         }
         TLN_Character_Info_Entry item;
@@ -208,6 +238,14 @@ bool TLN_IndexManager::ReadCharacterInfoFrame(const TLN_Additional_Address& at,
         item.Data = namedOrLocal(file, item.Type, item.Name, item.DataOffset);
         out.Entries.push_back(std::move(item));
         entry += 13 + nameLength + 4;
+    }
+    if (out.Reason.empty() && out.Entries.size() < out.EntryCount) {
+        if (out.Entries.size() == size_t(kCharacterEntryLimit))
+            out.Reason = "Number of character information management records " +
+                         std::to_string(out.EntryCount) + ": only the first " +
+                         std::to_string(kCharacterEntryLimit) + " are read";
+        else
+            cut(uint32_t(out.Entries.size()), kShortestCharacterEntry);
     }
     return true;
 }

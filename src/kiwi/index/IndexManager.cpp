@@ -8,6 +8,7 @@
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/disc/FileStream.h"
 #include "kiwi/index/IndexSpan.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 
@@ -56,7 +57,6 @@ std::unique_ptr<TLN_IndexManager> TLN_IndexManager::CreateFromStream(std::shared
 void TLN_IndexManager::readHeader() {
     try {
         TLN_Stream& stream = *stream_;
-        const int64_t size = stream.Size();
         const std::vector<uint8_t> bytes = bounded::readBytes(stream, base_, kHeaderLength);
         if (int64_t(bytes.size()) < kHeaderLength) {
             fail(KiwiError("the data management frame header needs " + std::to_string(kHeaderLength) +
@@ -85,18 +85,44 @@ void TLN_IndexManager::readHeader() {
         if (h.TitleOffset > 0)
             h.Title = index_span::readRepresentation(stream, base_ + 92 + int64_t(h.TitleOffset) * 2);
 
-        volumeCount_ =
-            UsableRecordCount(h.VolumeRecordCount, WordOffsetToPosition(h.VolumeRecordOffset, base_),
-                              int64_t(h.VolumeRecordSize) * 2, kManagementRecordLength, size);
-        poiCount_ = UsableRecordCount(h.POIRecordCount, WordOffsetToPosition(h.POIRecordOffset, base_),
-                                      int64_t(h.POIRecordSize) * 2, kManagementRecordLength, size);
+        volumeCount_ = countManagementRecords("Number of Volume Management Records", h.VolumeRecordCount,
+                                              h.VolumeRecordOffset, h.VolumeRecordSize);
+        poiCount_ = countManagementRecords("Number of POI Information Management Records", h.POIRecordCount,
+                                           h.POIRecordOffset, h.POIRecordSize);
         locateExpansionRecords();
     } catch (const KiwiError& error) {
         // A stream that cannot deliver its header (a broken compressed block) leaves the reader invalid.
         fail(error);
         volumeCount_ = poiCount_ = 0;
         expansionPositions_.clear();
+        tableDamage_.clear();
     }
+}
+
+void TLN_IndexManager::addDamage(const std::string& reason) {
+    if (reason.empty()) return;
+    noteDamage(reason);
+    if (!tableDamage_.empty()) tableDamage_ += '\n';
+    tableDamage_ += reason;
+}
+
+uint32_t TLN_IndexManager::countManagementRecords(const char* countName, uint32_t stored, uint32_t wordOffset,
+                                                  uint32_t recordWords) {
+    const int64_t start = WordOffsetToPosition(wordOffset, base_);
+    const int64_t stride = int64_t(recordWords) * 2;
+    const int64_t size = stream_->Size();
+    const uint32_t usable = UsableRecordCount(stored, start, stride, kManagementRecordLength, size);
+    // Records closer together than their fields overlap: only the first is read, as a layout allows no
+    // better; the file's end is what makes the others damage.
+    if (stride >= kManagementRecordLength)
+        addDamage(
+            whole::CountRecords(*stream_, countName, stored, start, kManagementRecordLength, size, stride)
+                .reason);
+    else if (usable < std::min<uint32_t>(stored, 1))
+        addDamage(ShortReadText(
+            whole::Shortfall(*stream_, std::string(countName) + " " + std::to_string(stored), start,
+                             kManagementRecordLength, start < 0 ? 0 : size - start, true)));
+    return usable;
 }
 
 void TLN_IndexManager::locateExpansionRecords() {
@@ -104,7 +130,12 @@ void TLN_IndexManager::locateExpansionRecords() {
     TLN_Stream& stream = *stream_;
     const int64_t start = WordOffsetToPosition(h.ExpansionFieldOffset, base_);
     const int64_t size = stream.Size();
-    if (h.ExpansionFieldSize == 0 || start < 0 || start > size - 16) return;
+    if (h.ExpansionFieldSize == 0) return;
+    if (start < 0 || start > size - 16) {
+        addDamage(ShortReadText(whole::Shortfall(stream, "the expansion field's header", start, 16,
+                                                 start < 0 ? 0 : size - start)));
+        return;
+    }
     const std::vector<uint8_t> head = bounded::readBytes(stream, start, 16);
     const BeCursor c = index_span::cursor(head);
     h.HasExpansionField = true;
@@ -118,11 +149,21 @@ void TLN_IndexManager::locateExpansionRecords() {
     const int64_t room = std::max<int64_t>(0, end - position);
     const uint32_t count = std::min(h.ExpansionRecordCount, kExpansionRecordLimit);
     expansionTruncated_ = count < h.ExpansionRecordCount;
+    if (expansionTruncated_)
+        addDamage("expansion records " + std::to_string(h.ExpansionRecordCount) + ": only the first " +
+                  std::to_string(count) + " are read");
     expansionPositions_.reserve(size_t(std::min<int64_t>(count, room / kShortestExpansionRecord)));
     for (uint32_t i = 0; i < count; ++i) {
         const std::vector<uint8_t> lengthByte = bounded::readBytes(stream, position + 24, 1);
-        if (lengthByte.empty() || position + 25 + int64_t(lengthByte[0]) + 4 > end) {
+        const int64_t length = lengthByte.empty() ? 25 : 25 + int64_t(lengthByte[0]) + 4;
+        if (lengthByte.empty() || position + length > end) {
             expansionTruncated_ = true;
+            // Past the file's end is damage; past the field's own size, a field too small for its count.
+            const std::string what =
+                "expansion record " + std::to_string(i) + " of " + std::to_string(h.ExpansionRecordCount);
+            addDamage(position + length > size
+                          ? ShortReadText(whole::Shortfall(stream, what, position, length, size - position))
+                          : what + " runs past the end of the expansion field");
             break;
         }
         expansionPositions_.push_back(position);
@@ -152,7 +193,8 @@ bool TLN_IndexManager::readManagementRecord(uint32_t i, uint32_t count, uint32_t
     out.FrameAddressField = c.u32(44);
     out.RepresentationOffset = c.u32(48);
     const FileContext index{stream_, std::string(), base_};
-    out.FrameAddress = readAddress(index, out.FrameAddressField, out.UsesFileAddresses());
+    out.FrameAddress =
+        readAddress(index, out.FrameAddressField, out.UsesFileAddresses(), &out.FrameAddressError);
     out.Representation =
         index_span::readRepresentation(stream, WordOffsetToPosition(out.RepresentationOffset, base_));
     return true;
@@ -205,7 +247,7 @@ bool TLN_IndexManager::ReadExpansionRecord(uint32_t i, TLN_Index_Expansion_Rec& 
 }
 
 TLN_Additional_Address TLN_IndexManager::readAddress(const FileContext& file, uint32_t field,
-                                                     bool fileAddress) {
+                                                     bool fileAddress, std::string* error) {
     TLN_Additional_Address address;
     const int64_t position = WordOffsetToPosition(field, file.base);
     if (!fileAddress) {
@@ -215,10 +257,18 @@ TLN_Additional_Address TLN_IndexManager::readAddress(const FileContext& file, ui
     }
     // File-address item: u32 word offset inside the named file, u16 name length in words, the name.
     const std::vector<uint8_t> head = bounded::readBytes(*file.stream, position, 6);
-    if (head.size() < 6) return address;
+    if (head.size() < 6) {
+        if (error)
+            *error = ShortReadText(
+                whole::Shortfall(*file.stream, "the file-address item", position, 6, int64_t(head.size())));
+        return address;
+    }
     const BeCursor c = index_span::cursor(head);
     const int64_t nameBytes = int64_t(c.u16(4)) * 2;
     const std::vector<uint8_t> name = bounded::readBytes(*file.stream, position + 6, nameBytes);
+    if (int64_t(name.size()) < nameBytes && error)
+        *error = ShortReadText(whole::Shortfall(*file.stream, "the file-address item's file name",
+                                                position + 6, nameBytes, int64_t(name.size())));
     if (nameBytes == 0 || int64_t(name.size()) < nameBytes) return address;
     address.ItemPosition = position;
     address.FileName = index_span::cursor(name).fixedString(0, nameBytes);

@@ -47,6 +47,10 @@ public:
     uint32_t ExpansionCount() const { return uint32_t(expansionPositions_.size()); }
     // True when fewer expansion records than stored fitted in the expansion field.
     bool ExpansionTruncated() const { return expansionTruncated_; }
+    // Why tables the header names cannot be read whole, one line per table ("" when all can): volume or
+    // POI management records or the expansion field past the end of the file. The records that can be
+    // read are still read.
+    const std::string& TableDamage() const { return tableDamage_; }
 
     bool ReadVolumeRecord(uint32_t i, TLN_Volume_Management_Record& out);
     bool ReadPOIManagementRecord(uint32_t i, TLN_POI_Management_Record& out);
@@ -72,6 +76,12 @@ public:
     // "FNME", so the detailed records' addresses are "FNME" items.
     bool ReadSearchFrameHeader(const TLN_Additional_Address& at, bool fileAddresses,
                                TLN_Search_Frame_Header& out);
+    // Why the management frame header at an address cannot be read whole ("" when it can, or when the
+    // address is none or names a missing file, which the views say otherwise).
+    std::string FrameHeaderError(const TLN_Additional_Address& at);
+    // Why fewer detailed records of recordLength bytes than the frame counts lie in its file ("" when all
+    // do).
+    std::string FrameRecordsError(const TLN_Search_Frame_Header& frame, int64_t recordLength);
     bool ReadDetailedSearchRecord(const TLN_Search_Frame_Header& frame, uint32_t i,
                                   TLN_Detailed_Info_Rec& out);
     bool ReadDetailedPOIRecord(const TLN_Search_Frame_Header& frame, uint32_t i,
@@ -113,6 +123,11 @@ private:
 
     void readHeader();
     void locateExpansionRecords();
+    // Adds a line to TableDamage.
+    void addDamage(const std::string& reason);
+    // The usable count of a management record table, its shortfall (if any) added to TableDamage.
+    uint32_t countManagementRecords(const char* countName, uint32_t stored, uint32_t wordOffset,
+                                    uint32_t recordWords);
     FileContext contextFor(const std::string& fileName);
     // Reads length bytes at position in the named file ("" for the index file); false when the reader is
     // invalid, the position is none or the bytes do not all lie in the file.
@@ -125,7 +140,9 @@ private:
                               TLN_Volume_Management_Record& out);
     std::string readRecordID(uint32_t i, uint32_t count, uint32_t recordSize, uint32_t offset);
     // Resolves a stored u32 address field: the "FNME" item at that word offset, or the word offset itself.
-    static TLN_Additional_Address readAddress(const FileContext& file, uint32_t field, bool fileAddress);
+    // error, when given, receives why a "FNME" item could not be read whole.
+    static TLN_Additional_Address readAddress(const FileContext& file, uint32_t field, bool fileAddress,
+                                              std::string* error = nullptr);
     // The data an entry or expansion record points at: in the named file for "FNME", else in file.
     static TLN_Additional_Address namedOrLocal(const FileContext& file, const std::string& type,
                                                const std::string& name, uint32_t wordOffset);
@@ -137,6 +154,7 @@ private:
     uint32_t poiCount_ = 0;
     std::vector<int64_t> expansionPositions_;
     bool expansionTruncated_ = false;
+    std::string tableDamage_;
     std::vector<std::pair<uint32_t, QString>> zoneNames_;
 
     DataFileStreams dataFiles_;

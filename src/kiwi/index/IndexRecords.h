@@ -26,7 +26,8 @@ struct TLN_Additional_Address {
 struct TLN_Representation_Item {
     int64_t Position = -1;
     uint16_t LengthWords = 0;
-    KiwiText Text; // decoded with the map text code page, cut at the first NUL character
+    KiwiText Text;     // decoded with the map text code page, cut at the first NUL character
+    std::string Error; // why the item could not be read whole from its file ("" when it could)
 };
 
 // Data management frame header (96 bytes at the reader's base).
@@ -73,6 +74,7 @@ struct TLN_Volume_Management_Record {
     uint32_t FrameSize = 0;         // Management Frame Size of the search (or POI information) frame, words
     uint32_t FrameAddressField = 0; // the stored u32 at +44
     TLN_Additional_Address FrameAddress; // the frame
+    std::string FrameAddressError;       // why its "FNME" item could not be read whole ("" when it could)
     uint32_t RepresentationOffset = 0;   // the stored u32 at +48: word offset of the representation item
     TLN_Representation_Item Representation;
 
@@ -211,6 +213,7 @@ struct TLN_Character_Info_Frame {
     uint32_t EntryCount = 0; // as stored
     std::vector<TLN_Character_Info_Entry> Entries;
     bool Truncated = false; // fewer entries than stored fitted in the file
+    std::string Reason;     // why, when the file holds fewer
 };
 
 // The 13-byte record header of index tables: three u32 and one byte.

@@ -1,6 +1,7 @@
 // TLN_AllDataManager: data volume, system number and variant, management headers.
 #include "kiwi/parts/AllDataManager.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 
 #include <exception>
 #include <vector>
@@ -17,6 +18,8 @@ TLN_AllDataManager::TLN_AllDataManager(std::shared_ptr<TLN_Stream> stream)
 void TLN_AllDataManager::load() {
     logicalSectorSize_ = 32;
     valid_ = stream_ != nullptr && ReadDataVolume(volume_);
+    // A sector size cut off is no wrong sector size: the reason is where the file ends.
+    if (!valid_ && !volumeError_.empty()) error_.Keep(EReadError(volumeError_));
     systemNumber_ = ParseSystemNumber(volume_.Maker.Name);
     systemSubNumber_ = ParseSystemSubNumber(volume_.Maker.Name);
     systemVariant_ = SystemVariantOf(GetSystemCode());
@@ -24,17 +27,43 @@ void TLN_AllDataManager::load() {
         headers_[size_t(i)] = ReadManagementHeaderRecord(i, kManagementHeaderTablePosition);
 }
 
+namespace {
+// Bytes of the data volume record up to the end of its level lists (fixed fields end at byte 494).
+int64_t dataVolumeBytes(const TLN_Data_Volume& volume) {
+    int64_t end = 494;
+    for (const TLN_Data_Level_Information& type : volume.LevelInformation)
+        end += 2 + 4 * int64_t(type.LevelCount);
+    return end;
+}
+} // namespace
+
+std::string TLN_AllDataManager::ManagementHeaderError(int index) const {
+    if (!stream_ || index < 0 || index >= kManagementHeaderCount) return {};
+    const int64_t offset = kManagementHeaderRecordSize * index;
+    if (headerTableBytes_ >= offset + kManagementHeaderRecordSize) return {};
+    return whole::Reason(*stream_, "management header record " + std::to_string(index + 1),
+                         kManagementHeaderTablePosition + offset, kManagementHeaderRecordSize,
+                         headerTableBytes_ - offset);
+}
+
 bool TLN_AllDataManager::ReadDataVolume(TLN_Data_Volume& volume) {
     if (!stream_) return false;
     // One read covers the record, its level lists and the header table; a short file reads as zeros.
     std::vector<uint8_t> bytes(kDataVolumeSpan, 0);
+    int64_t delivered = 0;
     try {
-        bounded::readInto(*stream_, 0, bytes.data(), kDataVolumeSpan);
+        delivered = bounded::readInto(*stream_, 0, bytes.data(), kDataVolumeSpan);
     } catch (const std::exception& error) {
         error_.Keep(error);
         return false;
     }
-    volume = DecodeDataVolume(BeCursor(bytes.data(), bytes.size()));
+    // Decoded from the bytes the file holds only: what lies past its end reads as nothing, and says so.
+    volume = DecodeDataVolume(BeCursor(bytes.data(), size_t(delivered)));
+    const int64_t needed = dataVolumeBytes(volume);
+    volumeError_ = delivered >= needed
+                       ? std::string()
+                       : whole::Reason(*stream_, "the data volume record", 0, needed, delivered);
+    headerTableBytes_ = std::max<int64_t>(0, delivered - kManagementHeaderTablePosition);
     logicalSectorSize_ = volume.LogicalSectorSize;
     return logicalSectorSize_ == 32;
 }

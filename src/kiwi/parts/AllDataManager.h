@@ -31,6 +31,12 @@ public:
     uint16_t SystemNumber() const { return systemNumber_; }
     uint16_t SystemSubNumber() const { return systemSubNumber_; }
     const TLN_Data_Volume& DataVolume() const { return volume_; }
+    // Why the data volume record cannot be read whole ("" when it can): its fields past the end of the file
+    // are not data.
+    const std::string& DataVolumeError() const { return volumeError_; }
+    // Why management header index cannot be read whole ("" when it can, or for other indices): its record
+    // then reads as an absent part, which it is not known to be.
+    std::string ManagementHeaderError(int index) const;
     // 0..4, from the system code (see SystemVariantOf).
     uint8_t SystemVariant() const { return systemVariant_; }
 
@@ -52,4 +58,7 @@ private:
     TLN_Data_Volume volume_;
     uint8_t systemVariant_ = 4;
     std::array<TLN_Management_Header, kManagementHeaderCount> headers_;
+    std::string volumeError_;
+    // Bytes of the management header table the file holds (from its start at byte 2048).
+    int64_t headerTableBytes_ = 0;
 };

@@ -10,6 +10,7 @@
 #include "kiwi/core/FileNames.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 constexpr int kMaxItems = 255;
@@ -24,25 +25,35 @@ TLN_Coverage::TLN_Coverage(const std::string& fileName) : fileName_(fileName), f
     // The file is small (at most 255 records of at most 258 bytes): read it whole.
     std::vector<uint8_t> bytes(size_t(std::min<int64_t>(size, 2 + kMaxItems * 258)));
     bytes.resize(size_t(bounded::readInto(*stream, 0, bytes.data(), int64_t(bytes.size()))));
-    if (bytes.size() < 2) return;
+    if (bytes.size() < 2) {
+        damage_ = whole::Reason(*stream, "Number of Picture Items", 0, 2, int64_t(bytes.size()));
+        return;
+    }
     const BeCursor file(bytes.data(), bytes.size());
     const int count = file.u16(0);
-    if (count > kMaxItems) return;
+    storedCount_ = count;
+    if (count > kMaxItems) {
+        damage_ = "Number of Picture Items " + std::to_string(count) + " (at most 255)";
+        return;
+    }
     size_t position = 2;
     for (int i = 0; i < count; ++i) {
-        if (position + 3 > bytes.size()) {
+        // An item whose code, length or name runs past the end of the file is not read: the items before
+        // it are, and the list says where it ends.
+        const size_t length = position + 3 <= bytes.size() ? bytes[position + 2] : 0;
+        if (position + 3 + length > bytes.size()) {
             truncated_ = true;
+            damage_ = whole::Reason(*stream,
+                                    "Number of Picture Items " + std::to_string(count) + ", item " +
+                                        std::to_string(i + 1),
+                                    int64_t(position), int64_t(3 + length),
+                                    int64_t(bytes.size() - std::min(bytes.size(), position)));
             break;
         }
         TLN_CoverageBMP item;
         item.Code = file.u16(int64_t(position));
-        const size_t length = bytes[position + 2];
         position += 3;
-        // A name running past the end of the file reads as empty.
-        if (position + length <= bytes.size())
-            item.Name.assign(reinterpret_cast<const char*>(bytes.data() + position), length);
-        else
-            truncated_ = true;
+        item.Name.assign(reinterpret_cast<const char*>(bytes.data() + position), length);
         position += length;
         items_.push_back(std::move(item));
     }

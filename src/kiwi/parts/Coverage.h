@@ -24,8 +24,12 @@ public:
     // The folder of COVERAGE.BIN, where the pictures are looked for.
     std::string Folder() const { return folder_; }
     int Count() const { return int(items_.size()); }
+    // The count as the file stores it.
+    int StoredCount() const { return storedCount_; }
     // The stored count when it exceeded what the file holds (records were cut to what is there).
     bool IsTruncated() const { return truncated_; }
+    // Why the list is not read whole, or not at all ("" when it is).
+    std::string Damage() const { return damage_; }
     // A copy of record i; an empty record for an index out of range.
     TLN_CoverageBMP GetItem(int i) const;
 
@@ -42,5 +46,7 @@ private:
     std::string folder_;
     bool valid_ = false;
     bool truncated_ = false;
+    int storedCount_ = 0;
+    std::string damage_;
     std::vector<TLN_CoverageBMP> items_;
 };

@@ -7,6 +7,7 @@
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 constexpr int64_t kTypeEntryBytes = 12;
@@ -24,6 +25,9 @@ TLN_DicVceManager::TLN_DicVceManager(std::shared_ptr<TLN_Stream> stream, int64_t
 void TLN_DicVceManager::ReadHeaders() {
     try {
         const auto head = bounded::readRecord<kHeaderBytes>(*stream_, base_);
+        if (!head.complete())
+            throw EShortRead(whole::Shortfall(*stream_, "the voice command dictionary distribution header",
+                                              base_, kHeaderBytes, head.delivered));
         const BeCursor c = head.cursor();
         header_.UserClassification = bounded::pointRecord(c, 0);
         header_.DataFrameSize = int64_t(c.u32(12)) * 2;
@@ -50,10 +54,22 @@ void TLN_DicVceManager::ReadHeaders() {
         phonemeHeader_.LanguageExtensionPosition = WordOffsetToPosition(h.u32(16), p);
         phonemeHeader_.LanguageExtensionSize = int64_t(h.u32(20)) * 2;
         valid_ = phonemeHeader_.NumberOfLanguages <= kMaxLanguages;
+        if (p >= 0 && !phoneme.complete())
+            noteDamage(whole::Reason(*stream_, "the phoneme data frame header", p, 24, phoneme.delivered));
+        // The language records past the end of the file are not read; the view says how many are missing.
+        const int64_t stride = phonemeHeader_.LanguageRecordSize;
+        if (p >= 0)
+            noteDamage(whole::CountRecords(*stream_, "Number of Language Management Records",
+                                           phonemeHeader_.NumberOfLanguages, p + 24, stride > 44 ? 46 : 44,
+                                           stream_->Size(), stride)
+                           .reason);
 
         const auto text = bounded::readRecord<8>(*stream_, header_.TextFramePosition);
         textHeader_.Size = int64_t(text.cursor().u32(0)) * 2;
         textHeader_.NumberOfPages = text.cursor().u32(4);
+        if (header_.TextFramePosition >= 0 && !text.complete())
+            noteDamage(whole::Reason(*stream_, "the text data frame header", header_.TextFramePosition, 8,
+                                     text.delivered));
     } catch (const KiwiError& error) {
         fail(error);
     }
@@ -96,12 +112,22 @@ bool TLN_DicVceManager::ReadDictionaryInfoRecord(int64_t position, TLN_Dictionar
     record.DataTypeCode = c.u32(20);
     record.NumberOfTypes = c.u32(24);
     if (!head.complete()) return false;
-    if (record.NumberOfTypes > kMaxTypes) return true; // more types than the format allows: none listed
+    // More types than the format allows: none listed, and the record says why.
+    if (record.NumberOfTypes > kMaxTypes) {
+        record.Error = "Number of Dictionary Items " + std::to_string(record.NumberOfTypes) + " (at most " +
+                       std::to_string(kMaxTypes) + ")";
+        return true;
+    }
 
     const int64_t n = record.NumberOfTypes;
     const int64_t bytes = 4 * n + kTypeEntryBytes * n;
     std::vector<uint8_t> list(static_cast<size_t>(bytes));
-    if (bytes > 0 && bounded::readInto(*stream_, position + 28, list.data(), bytes) != bytes) return false;
+    const int64_t delivered = bytes > 0 ? bounded::readInto(*stream_, position + 28, list.data(), bytes) : 0;
+    if (delivered != bytes) {
+        record.Error = whole::Reason(*stream_, "Number of Dictionary Items " + std::to_string(n),
+                                     position + 28, bytes, delivered, true);
+        return false;
+    }
     const BeCursor l(list.data(), list.size());
     for (int64_t i = 0; i < n; ++i) {
         TLN_DictionaryType type;
@@ -132,6 +158,11 @@ bool TLN_DicVceManager::ReadDictionaryHeader(int64_t position, TLN_DictionaryHea
     const int64_t offsets =
         bounded::recordsThatFit(record.NumberOfGroups, position + 12 + 4 * c64, 4, 4, streamSize);
     record.ReadableGroups = std::min(identifiers, offsets);
+    // The identifiers and the offsets: 8 bytes a group, as far as the file holds them.
+    if (record.ReadableGroups < c64)
+        record.Error =
+            whole::Reason(*stream_, "Number of Groups " + std::to_string(c64), position + 12, 8 * c64,
+                          std::clamp<int64_t>(streamSize - position - 12, 0, 8 * c64), true);
     const auto size = bounded::readRecord<4>(*stream_, position + 12 + 8 * c64);
     if (size.complete()) record.InfoDataSize = int64_t(size.cursor().u32(0)) * 2;
     return true;
@@ -180,26 +211,41 @@ int64_t TLN_DicVceManager::StringEntryCount(const TLN_DictionaryGroupData& group
     return bounded::recordsThatFit(group.NumberOfItems, group.StringEntryListPosition, 4, 4, stream_->Size());
 }
 
+std::string TLN_DicVceManager::StringEntryShortfall(const TLN_DictionaryGroupData& group) const {
+    return whole::CountRecords(*stream_, "Number of Items", group.NumberOfItems,
+                               group.StringEntryListPosition, 4, stream_->Size())
+        .reason;
+}
+
 TLN_PartText TLN_DicVceManager::ReadStringEntry(const TLN_DictionaryGroupData& group, int64_t item) const {
     const int64_t page = GetStringEntryOffset(group.TextPageID);
     if (page < 0 || item < 0 || item >= StringEntryCount(group)) return {};
     const auto offset = bounded::readRecord<4>(*stream_, group.StringEntryListPosition + 4 * item);
     const int64_t entry = WordOffsetToPosition(offset.cursor().u32(0), page);
     const auto count = bounded::readRecord<2>(*stream_, entry);
-    if (entry < 0 || !count.complete()) return {};
+    TLN_PartText cut;
+    if (entry >= 0 && !count.complete())
+        cut.Error =
+            whole::Reason(*stream_, "string entry " + std::to_string(item), entry, 2, count.delivered);
+    if (entry < 0 || !count.complete()) return cut;
     const int units = std::min<int>(count.cursor().u16(0), kMaxEntryUnits);
     uint8_t buffer[2 * kMaxEntryUnits];
-    // Only the bytes the stream delivers take part; the text is clamped to them.
+    // Only the bytes the stream delivers take part; the text is clamped to them, and says so.
     const int64_t delivered = bounded::readInto(*stream_, entry, buffer, 2 * int64_t(units));
+    if (delivered < 2 * int64_t(units))
+        cut.Error = whole::Reason(*stream_, "string entry " + std::to_string(item), entry, 2 * int64_t(units),
+                                  delivered);
     for (int j = 1; j <= units - 2; ++j) {
         if (2 * j + 1 >= delivered) break;
         if (buffer[2 * j] != 0x45 || buffer[2 * j + 1] != 0x4E) continue;
         const int64_t start = 2 * int64_t(j) + 4;
         const int64_t length = 2 * int64_t(2 * j + 2 < delivered ? buffer[2 * j + 2] : 0);
         const int64_t end = std::min(start + length, delivered);
-        if (end <= start) return DecodePartText({});
-        return DecodePartText(
-            QByteArray(reinterpret_cast<const char*>(buffer + start), qsizetype(end - start)));
+        TLN_PartText text = DecodePartText(
+            end <= start ? QByteArray()
+                         : QByteArray(reinterpret_cast<const char*>(buffer + start), qsizetype(end - start)));
+        text.Error = cut.Error;
+        return text;
     }
-    return {};
+    return cut;
 }

@@ -34,6 +34,8 @@ public:
     int64_t GetStringEntryOffset(uint32_t page) const;
     // The string entries of a group whose offsets lie in the stream (at most its item count).
     int64_t StringEntryCount(const TLN_DictionaryGroupData& group) const;
+    // Why fewer string entries lie in the stream than the group's item count ("" when all do).
+    std::string StringEntryShortfall(const TLN_DictionaryGroupData& group) const;
     // The English text of string entry item of the group; empty without an "EN" mark.
     TLN_PartText ReadStringEntry(const TLN_DictionaryGroupData& group, int64_t item) const;
 

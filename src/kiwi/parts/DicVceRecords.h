@@ -74,6 +74,8 @@ struct TLN_DictionaryRecordHeader {
     uint32_t DataTypeCode = 0;
     uint32_t NumberOfTypes = 0; // as stored
     std::vector<TLN_DictionaryType> Types;
+    // Why the types are not listed ("" when they are).
+    std::string Error;
 };
 
 // Dictionary info data header: the group table's size and type.
@@ -84,6 +86,8 @@ struct TLN_DictionaryHeader {
     int64_t ReadableGroups = 0;  // groups whose identifier and offset lie in the stream
     uint32_t DataTypeCode = 0;
     int64_t InfoDataSize = 0; // 0 when the group table does not lie in the stream
+    // Why fewer groups are readable than stored ("" when all are).
+    std::string Error;
 };
 
 struct TLN_DictionaryGroupOffset {

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 
@@ -131,15 +132,25 @@ TLN_LandmarkImageList TLN_ParamManager::LoadLandmarkImages(const TLN_DrawingPara
     std::vector<uint8_t> buffer(static_cast<size_t>(readBytes));
     int64_t totalPixels = 0;
     for (const TLN_LandmarkPattern& pattern : table.Patterns) {
-        if (totalPixels + pixels > kMaxPixelsPerList || pattern.Position < 0 ||
-            pattern.Position + readBytes > streamSize) {
+        const std::string what = "landmark pattern " + std::to_string(list.Images.size());
+        if (totalPixels + pixels > kMaxPixelsPerList) {
             list.Truncated = true;
+            list.Error = what + ": more pixels than a pattern list may hold";
             break;
         }
-        if (readBytes > 0 &&
-            bounded::readInto(*stream_, pattern.Position, buffer.data(), readBytes) != readBytes) {
+        if (pattern.Position < 0 || pattern.Position + readBytes > streamSize) {
             list.Truncated = true;
+            list.Error = whole::Reason(*stream_, what, pattern.Position, readBytes,
+                                       std::clamp<int64_t>(streamSize - pattern.Position, 0, readBytes));
             break;
+        }
+        if (readBytes > 0) {
+            const int64_t delivered = bounded::readInto(*stream_, pattern.Position, buffer.data(), readBytes);
+            if (delivered != readBytes) {
+                list.Truncated = true;
+                list.Error = whole::Reason(*stream_, what, pattern.Position, readBytes, delivered);
+                break;
+            }
         }
         QImage image = decodePattern(buffer.data(), width, height, rowBytes, table.BitsPerPixel, colorTable,
                                      list.TransparentColor);
@@ -151,6 +162,11 @@ TLN_LandmarkImageList TLN_ParamManager::LoadLandmarkImages(const TLN_DrawingPara
         list.Identifiers.append(pattern.Identifier);
         totalPixels += pixels;
     }
-    if (table.Patterns.size() < table.NumberOfPatterns) list.Truncated = true;
+    if (table.Patterns.size() < table.NumberOfPatterns) {
+        list.Truncated = true;
+        if (list.Error.empty())
+            list.Error = "Number of Landmark Patterns " + std::to_string(table.NumberOfPatterns) +
+                         ", the file holds " + std::to_string(table.Patterns.size()) + " of their entries";
+    }
     return list;
 }

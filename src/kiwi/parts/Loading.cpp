@@ -6,6 +6,7 @@
 #include "kiwi/cmp/OpenKiwiFile.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/io/BigEndianIO.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 constexpr int64_t kMinimumFileSize = 2048;
@@ -50,9 +51,15 @@ TLN_Loading::TLN_Loading(std::shared_ptr<TLN_Stream> stream) : stream_(std::move
 void TLN_Loading::read() {
     TLN_Stream& stream = *stream_;
     const int64_t size = stream.Size();
-    if (size < kMinimumFileSize) return;
+    if (size < kMinimumFileSize) {
+        damage_ = whole::Reason(stream, "the loading module management frame", 0, kMinimumFileSize, size);
+        return;
+    }
     const int count = ReadWordBE(stream, 0);
-    if (count < 1 || count > kMaxSystems) return;
+    if (count < 1 || count > kMaxSystems) {
+        damage_ = "Number of Accommodated Systems " + std::to_string(count) + " (valid 1 to 19)";
+        return;
+    }
     systemCount_ = count;
 
     int64_t position = 4 + count * kSystemRecordBytes;
@@ -64,9 +71,20 @@ void TLN_Loading::read() {
         system.MakerName = DataMakerName(TLN_Point{system.Point.X, system.Point.Y});
         system.UnitCount = ReadWordBE(stream, system.Position + 12);
         const int units = system.UnitCount;
-        if (units < 1 || units > kMaxUnits) return;
-        // The system's unit and module records must lie inside the file.
-        if (position + units * (kUnitRecordBytes + kModuleRecordBytes) > size) return;
+        if (units < 1 || units > kMaxUnits) {
+            damage_ = "Number of Accommodated Modules " + std::to_string(units) + " of system " +
+                      std::to_string(i + 1) + " (valid 1 to 49)";
+            return;
+        }
+        // The system's unit and module records must lie inside the file; the systems before stay shown.
+        const int64_t recordBytes = units * (kUnitRecordBytes + kModuleRecordBytes);
+        if (position + recordBytes > size) {
+            damage_ = whole::Reason(stream,
+                                    "Number of Accommodated Modules " + std::to_string(units) +
+                                        " of system " + std::to_string(i + 1),
+                                    position, recordBytes, size - position, /*records=*/true);
+            break;
+        }
 
         for (int k = 0; k < units; ++k) {
             TLN_Unit_Record_AISIN unit;
@@ -97,7 +115,13 @@ void TLN_Loading::readFileList(TLN_Unit_Record_AISIN& unit, int64_t size) {
     TLN_Stream& stream = *stream_;
     if (unit.ModuleAddress < 0) return;
     const int64_t moduleEnd = unit.ModuleAddress + int64_t(unit.ModuleSize) * kSectorBytes;
-    if (moduleEnd > size) return; // the list is read only when the module lies within the file
+    // The list is read only when the module lies within the file.
+    if (moduleEnd > size) {
+        unit.FileListError =
+            whole::Reason(stream, "the module code of " + unit.ModuleName, unit.ModuleAddress,
+                          moduleEnd - unit.ModuleAddress, size - unit.ModuleAddress);
+        return;
+    }
 
     auto readEntry = [&](int64_t at) {
         TLN_Module_Info info;
@@ -119,12 +143,18 @@ void TLN_Loading::readFileList(TLN_Unit_Record_AISIN& unit, int64_t size) {
         limit = moduleEnd;
         if (listPosition < unit.ModuleAddress || listPosition + 4 > moduleEnd) {
             unit.FileListTruncated = true;
+            unit.FileListError = "the file list of " + unit.ModuleName + " at byte " +
+                                 std::to_string(listPosition) + " lies outside its module";
             return;
         }
     }
     int64_t count = ReadWordBE(stream, listPosition);
+    unit.StoredFileCount = count + (unit.HasFirstEntry ? 1 : 0);
     const int64_t fits = (limit - (listPosition + 4)) / kFileEntryBytes;
     if (count > fits) {
+        unit.FileListError = whole::Reason(stream, "Number of Units in module " + std::to_string(count),
+                                           listPosition + 4, count * kFileEntryBytes,
+                                           std::max<int64_t>(fits, 0) * kFileEntryBytes, /*records=*/true);
         count = std::max<int64_t>(fits, 0);
         unit.FileListTruncated = true;
     }

@@ -34,6 +34,10 @@ struct TLN_Unit_Record_AISIN {
     uint16_t ModuleSize = 0;         // in 2048-byte sectors
     bool HasFirstEntry = false;
     bool FileListTruncated = false; // the stored count did not fit the bytes that hold the list
+    // The list's file count as stored (with the first entry); -1 when the list is not read.
+    int64_t StoredFileCount = -1;
+    // Why the file list is not read whole, or not at all ("" when it is).
+    std::string FileListError;
     std::vector<TLN_Module_Info> Files;
 };
 
@@ -76,6 +80,9 @@ public:
     // The systems read; fewer than SystemCount when reading stopped at a bad system.
     const std::vector<TLN_System_Identification_Info>& Systems() const { return systems_; }
 
+    // Why the file is not read whole, or not at all ("" when it is): the view shows it.
+    const std::string& Damage() const { return damage_; }
+
     // The unit identification at position; false when the record does not lie inside the file.
     bool ReadIdentification(int64_t position, TLN_Unit_Identification& out) const;
 
@@ -86,6 +93,7 @@ private:
     std::shared_ptr<TLN_Stream> stream_;
     std::string fileName_;
     bool valid_ = false;
+    std::string damage_;
     int systemCount_ = 0;
     std::vector<TLN_System_Identification_Info> systems_;
 };

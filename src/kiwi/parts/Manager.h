@@ -26,6 +26,9 @@ public:
     void SetValid(bool valid) { valid_ = valid; }
     // Why reading the file failed ("" when it did not fail, or no error was raised).
     std::string ErrorString() const { return error_.Get(); }
+    // Why some records of a valid part cannot be read while those before them can ("" when every record
+    // can): a count the file holds fewer records for, a table past the end of the file.
+    std::string Damage() const { return damage_.Get(); }
     // The name the reader's stream was opened with ("" for a stream without a file).
     std::string GetFileName() const;
     // True when the reader opened its stream itself.
@@ -42,10 +45,16 @@ protected:
         error_.Keep(error);
     }
 
+    // The part reads on, but not whole: the first reason is kept.
+    void noteDamage(const std::string& reason) const {
+        if (!reason.empty()) damage_.KeepFirst(reason);
+    }
+
     std::shared_ptr<TLN_Stream> stream_;
     bool valid_ = false;
     bool ownsStream_ = false;
     int64_t base_ = 0;
     // Kept by const reads too: a record that failed to read leaves its reason here.
     ErrorText error_;
+    ErrorText damage_;
 };

@@ -6,6 +6,7 @@
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 
@@ -31,12 +32,20 @@ TLN_ParamManager::TLN_ParamManager(std::shared_ptr<TLN_Stream> stream, int64_t o
 void TLN_ParamManager::ReadHeader() {
     try {
         const auto header = bounded::readRecord<4 + kPointerBytes * kMaxRecords>(*stream_, base_);
+        if (header.delivered < 4)
+            throw EShortRead(
+                whole::Shortfall(*stream_, "the parameter data header", base_, 4, header.delivered));
         const BeCursor c = header.cursor();
         headerSize_ = int64_t(c.u16(0)) * 2;
         numberOfRecords_ = c.u16(2);
         valid_ = numberOfRecords_ >= 1 && numberOfRecords_ <= kMaxRecords;
         if (!valid_) return;
-        for (int i = 0; i < numberOfRecords_; ++i) {
+        // The pointers the file holds whole are read; the count stays as stored.
+        const whole::Counted pointers =
+            whole::CountRecords(*stream_, "Number of Records", numberOfRecords_, base_ + 4, kPointerBytes,
+                                base_ + header.delivered);
+        noteDamage(pointers.reason);
+        for (int i = 0; i < pointers.readable; ++i) {
             const int64_t p = 4 + int64_t(kPointerBytes) * i;
             TLN_ParamManagementPointer pointer;
             pointer.Point = bounded::pointRecord(c, p);
@@ -49,6 +58,9 @@ void TLN_ParamManager::ReadHeader() {
             pointer.DataFrameSize = int64_t(r.u32(4)) * 2;
             pointer.LineStylePaletteTableExists = r.u8(8) & 0x80;
             pointer.MapElementParametersExist = r.u8(8) & 0x40;
+            if (!record.complete())
+                pointer.Error = whole::Reason(*stream_, "management record " + std::to_string(i),
+                                              pointer.RecordPosition, 9, record.delivered);
             pointers_.push_back(pointer);
         }
     } catch (const KiwiError& error) {
@@ -101,17 +113,27 @@ bool TLN_ParamManager::ReadLandmarkDataFrame(int64_t position, TLN_LandmarkDataF
 
     const int64_t streamSize = stream_->Size();
     int64_t p = position + 6;
+    const std::string tables = "Number of Pattern Tables " + std::to_string(record.NumberOfPatternTables);
     for (int i = 0; i < record.NumberOfPatternTables; ++i) {
         const auto size = bounded::readRecord<2>(*stream_, p);
         const int64_t advance = int64_t(size.cursor().u16(0)) * 2;
-        if (!size.complete()) return true;
+        if (!size.complete()) {
+            record.Error =
+                whole::Reason(*stream_, tables + ", table " + std::to_string(i), p, 2, size.delivered);
+            return true;
+        }
         record.TablePositions.push_back(p);
         // A record of size 0 never advances: the tables after it cannot be found.
         if (advance == 0) return true;
         p += advance;
-        if (p >= streamSize) return true;
+        if (p >= streamSize && i + 1 < record.NumberOfPatternTables) {
+            record.Error = whole::Reason(*stream_, tables + ", table " + std::to_string(i + 1), p, 2, 0);
+            return true;
+        }
     }
     const auto trailer = bounded::readRecord<8>(*stream_, p);
+    if (!trailer.complete())
+        record.Error = whole::Reason(*stream_, "the name and reading info", p, 8, trailer.delivered);
     const BeCursor t = trailer.cursor();
     record.NameAndReadingInfoSize = int64_t(t.u16(0)) * 2;
     record.NameAndReadingListSize = int64_t(t.u16(2)) * 2;

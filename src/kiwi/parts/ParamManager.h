@@ -20,6 +20,8 @@ struct TLN_LandmarkImageList {
     QRgb TransparentColor = 0; // the day palette's entry 0, or 0 without a palette
     bool HasPalette = false;
     bool Truncated = false; // patterns left out: bytes past the stream or the pixel limit reached
+    // Why patterns are left out ("" when none is): the view shows it.
+    std::string Error;
 };
 
 class TLN_ParamManager : public TLN_Manager {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "kiwi/core/KiwiPrimitives.h"
@@ -19,6 +20,8 @@ struct TLN_ParamManagementPointer {
     int64_t DataFrameSize = 0;
     bool LineStylePaletteTableExists = false; // flags bit 7
     bool MapElementParametersExist = false;   // flags bit 6
+    // Why the management record the pointer names cannot be read whole ("" when it can).
+    std::string Error;
 };
 
 // Drawing parameter distribution header (at a data frame position).
@@ -53,6 +56,8 @@ struct TLN_LandmarkDataFrame {
     // False when the table records could not all be walked (more than 100 tables, a record of size 0,
     // or records past the end of the stream); the trailer below is then not read.
     bool Complete = false;
+    // Why the tables or the trailer cannot be read whole ("" when they can).
+    std::string Error;
     int64_t NameAndReadingInfoSize = 0;
     int64_t NameAndReadingListSize = 0;
     int64_t NameAndReadingListPosition = -1;

@@ -4,10 +4,13 @@
 
 #include <QByteArray>
 #include <QString>
+#include <string>
 
 struct TLN_PartText {
     QByteArray Raw; // the bytes as stored, cut at the first terminator
     QString Text;   // decoded for display
+    // Why the text cannot be read whole ("" when it can): what the file holds of it is in Raw and Text.
+    std::string Error;
 };
 
 // Cuts raw at its first terminator (a zero 16-bit unit in code page 1200, a zero byte otherwise) and

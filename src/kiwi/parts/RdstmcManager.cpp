@@ -7,6 +7,7 @@
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 constexpr uint16_t kUsageCodes[] = {44880, 65297};
@@ -41,6 +42,9 @@ TLN_RdstmcManager::TLN_RdstmcManager(std::shared_ptr<TLN_Stream> stream, int64_t
 void TLN_RdstmcManager::ReadHeaders() {
     try {
         const auto head = bounded::readRecord<42>(*stream_, base_);
+        if (!head.complete())
+            throw EShortRead(
+                whole::Shortfall(*stream_, "the RDS-TMC distribution header", base_, 42, head.delivered));
         const BeCursor c = head.cursor();
         header_.Maker = bounded::pointRecord(c, 0);
         header_.UsageCode = c.u16(12);
@@ -74,13 +78,22 @@ void TLN_RdstmcManager::ReadHeaders() {
         const int64_t streamSize = stream_->Size();
         regionTableError_ =
             overlapError("region", tmcHeader_.NumberOfRegions, tmcHeader_.RegionRecordSize, kRegionBytes);
-        if (t >= 0 && tmc.complete() && regionTableError_.empty())
-            regionCount_ = bounded::recordsThatFit(tmcHeader_.NumberOfRegions, t + tmcHeader_.HeaderSize,
-                                                   tmcHeader_.RegionRecordSize, kRegionBytes,
-                                                   bounded::frameEnd(streamSize, t, header_.TmcFrameSize));
+        if (t >= 0 && !tmc.complete())
+            noteDamage(whole::Reason(*stream_, "the TMC data frame header", t, 38, tmc.delivered));
+        if (t >= 0 && tmc.complete() && regionTableError_.empty()) {
+            const whole::Counted regions = whole::CountRecords(
+                *stream_, "Number of Regions", tmcHeader_.NumberOfRegions, t + tmcHeader_.HeaderSize,
+                kRegionBytes, bounded::frameEnd(streamSize, t, header_.TmcFrameSize),
+                tmcHeader_.RegionRecordSize);
+            regionCount_ = regions.readable;
+            noteDamage(regions.reason);
+        }
 
         const int64_t e = header_.EventsFramePosition;
         const auto events = bounded::readRecord<kEventsHeaderBytes>(*stream_, e);
+        if (e >= 0 && !events.complete())
+            noteDamage(whole::Reason(*stream_, "the events data frame header", e, kEventsHeaderBytes,
+                                     events.delivered));
         if (e < 0 || !events.complete()) return;
         const BeCursor v = events.cursor();
         eventsHeader_.Raw = QByteArray(reinterpret_cast<const char*>(events.data), kEventsHeaderBytes);
@@ -94,6 +107,11 @@ void TLN_RdstmcManager::ReadHeaders() {
         const int64_t eventsEnd = bounded::frameEnd(streamSize, e, header_.EventsFrameSize);
         for (int p = 0; p < 3; ++p) {
             const int64_t start = eventsHeader_.PartitionPosition[p];
+            // A partition with a size that starts outside its frame holds nothing that can be read.
+            if (eventsHeader_.PartitionSize[p] > 0 && (start < 0 || start >= eventsEnd))
+                noteDamage("events partition " + std::to_string(p) + " at byte " + std::to_string(start) +
+                           " lies outside the events data frame, which ends at byte " +
+                           std::to_string(eventsEnd));
             const int64_t tableEnd = bounded::frameEnd(eventsEnd, start, eventsHeader_.PartitionSize[p]);
             messageCount_[p] =
                 bounded::recordsThatFit(UINT64_MAX, start, kMessageBytes[p], kMessageBytes[p], tableEnd);
@@ -135,10 +153,17 @@ bool TLN_RdstmcManager::ReadRegionDataInfo(int64_t region, TLN_TmcRegion& record
                      record.LocationInfoRecordSize, kLocationInfoBytes);
     record.TableError = groupError.empty() || locationError.empty() ? groupError + locationError
                                                                     : groupError + "\n" + locationError;
-    if (groupError.empty())
-        record.ReadableGroups = bounded::recordsThatFit(
-            record.NumberOfGroups, record.GroupDataPosition, record.GroupRecordSize, kGroupBytes,
-            bounded::frameEnd(stream_->Size(), tmcHeader_.GroupFramePosition, tmcHeader_.GroupFrameSize));
+    if (groupError.empty()) {
+        const whole::Counted groups = whole::CountRecords(
+            *stream_, "Number of Groups", record.NumberOfGroups, record.GroupDataPosition, kGroupBytes,
+            bounded::frameEnd(stream_->Size(), tmcHeader_.GroupFramePosition, tmcHeader_.GroupFrameSize),
+            record.GroupRecordSize);
+        record.ReadableGroups = groups.readable;
+        if (!groups.Whole()) record.TableError += (record.TableError.empty() ? "" : "\n") + groups.reason;
+    }
+    if (!bytes.complete())
+        record.TableError = whole::Reason(*stream_, "region record " + std::to_string(region + 1), p,
+                                          kRegionBytes, bytes.delivered);
     return bytes.complete();
 }
 
@@ -154,12 +179,19 @@ bool TLN_RdstmcManager::ReadGroupInfo(int64_t region, int group, TLN_TmcGroup& r
     record.LastLocationNumber = c.u16(2);
     record.NumberOfLocations = c.u16(4);
     record.LocationInfoPosition = offsetFrom(c.u32(6), owner.LocationInfoPosition);
-    if (owner.LocationInfoRecordSize >= kLocationInfoBytes)
-        record.ReadableLocations =
-            bounded::recordsThatFit(record.NumberOfLocations, record.LocationInfoPosition,
-                                    owner.LocationInfoRecordSize, kLocationInfoBytes,
-                                    bounded::frameEnd(stream_->Size(), tmcHeader_.LocationInfoFramePosition,
-                                                      tmcHeader_.LocationInfoFrameSize));
+    if (owner.LocationInfoRecordSize >= kLocationInfoBytes) {
+        const whole::Counted locations =
+            whole::CountRecords(*stream_, "Number of Locations", record.NumberOfLocations,
+                                record.LocationInfoPosition, kLocationInfoBytes,
+                                bounded::frameEnd(stream_->Size(), tmcHeader_.LocationInfoFramePosition,
+                                                  tmcHeader_.LocationInfoFrameSize),
+                                owner.LocationInfoRecordSize);
+        record.ReadableLocations = locations.readable;
+        record.TableError = locations.reason;
+    }
+    if (!bytes.complete())
+        record.TableError = whole::Reason(*stream_, "group record " + std::to_string(group + 1), p,
+                                          kGroupBytes, bytes.delivered);
     return bytes.complete();
 }
 
@@ -250,14 +282,21 @@ TLN_PartText TLN_RdstmcManager::ReadText(int64_t position, int language) const {
     if (position < 0 || language < 0 || language > 0xFFFF) return {};
     // The language's entry gives the string's own position; there a skipped byte, the two length
     // bytes a and b, another skipped byte, then 2 × (a + b) bytes of text.
-    const auto entry = bounded::readRecord<2>(*stream_, position + 2 + 2 * int64_t(language));
-    if (!entry.complete()) return {};
+    // Each step that the file cuts short gives the text read so far and why it ends there.
+    auto cut = [&](const char* what, int64_t at, int64_t wanted, int64_t held, TLN_PartText text = {}) {
+        text.Error = whole::Reason(*stream_, what, at, wanted, held);
+        return text;
+    };
+    const int64_t entryAt = position + 2 + 2 * int64_t(language);
+    const auto entry = bounded::readRecord<2>(*stream_, entryAt);
+    if (!entry.complete()) return cut("the character string's language entry", entryAt, 2, entry.delivered);
     const int64_t q = position + 2 * int64_t(entry.cursor().u16(0));
     const auto lengths = bounded::readRecord<4>(*stream_, q);
-    if (!lengths.complete()) return {};
+    if (!lengths.complete()) return cut("the character string's lengths", q, 4, lengths.delivered);
     const int64_t length = 2 * (int64_t(lengths.data[1]) + lengths.data[2]);
     QByteArray raw(length, '\0');
     const int64_t delivered = length > 0 ? bounded::readInto(*stream_, q + 4, raw.data(), length) : 0;
     raw.truncate(delivered);
+    if (delivered < length) return cut("the character string", q + 4, length, delivered, DecodePartText(raw));
     return DecodePartText(raw);
 }

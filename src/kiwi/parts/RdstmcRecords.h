@@ -74,6 +74,8 @@ struct TLN_TmcGroup {
     uint16_t LastLocationNumber = 0;
     uint16_t NumberOfLocations = 0; // as stored
     int64_t ReadableLocations = 0;  // the locations whose records lie inside the location info frame
+    // Why fewer locations are readable than the group counts ("" when all are).
+    std::string TableError;
     int64_t LocationInfoPosition = -1;
 };
 

@@ -1,10 +1,13 @@
 // Expansion picture header reader.
 #include "kiwi/picture/EXPCTManager.h"
 
+#include <algorithm>
+
 #include "kiwi/core/BeCursor.h"
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 constexpr int kHeaderBytes = 24;
@@ -23,10 +26,8 @@ void TLN_EXPCTManager::readHeader() {
     if (!valid_) return;
     try {
         uint8_t bytes[kHeaderBytes];
-        if (bounded::readInto(*stream_, base_, bytes, kHeaderBytes) != kHeaderBytes) {
-            valid_ = false;
-            return;
-        }
+        whole::ReadExactly(*stream_, base_, bytes, kHeaderBytes,
+                           "the extended picture data frame distribution header");
         const BeCursor c(bytes, sizeof bytes);
         header_.UserClassification = bounded::pointRecord(c, 0);
         header_.UsageClassificationCode = c.u16(12);
@@ -38,4 +39,13 @@ void TLN_EXPCTManager::readHeader() {
     } catch (const KiwiError& error) {
         fail(error);
     }
+}
+
+std::string TLN_EXPCTManager::DataError() const {
+    const int64_t position = header_.PictureDataPosition;
+    const int64_t bytes = int64_t(header_.PictureDataSize) * 2;
+    const int64_t size = stream_->Size();
+    if (!valid_ || bytes == 0 || position < 0 || bytes <= size - position) return {};
+    return ShortReadText(whole::Shortfall(*stream_, "the picture service data frame", position, bytes,
+                                          std::max<int64_t>(0, size - position)));
 }

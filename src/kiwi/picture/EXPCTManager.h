@@ -26,6 +26,8 @@ public:
     TLN_EXPCTManager(std::shared_ptr<TLN_Stream> stream, int64_t base);
 
     const TLN_EXPCT_Header& Header() const { return header_; }
+    // Why the picture service data the header locates does not lie wholly in the file ("" when it does).
+    std::string DataError() const;
 
 private:
     void readHeader();

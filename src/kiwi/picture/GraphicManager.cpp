@@ -8,6 +8,7 @@
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 #include "kiwi/picture/ClutImage.h"
 #include "kiwi/picture/GifPicture.h"
 
@@ -42,10 +43,7 @@ void TLN_GraphicManager::readHeader() {
     try {
         streamSize_ = stream_->Size();
         uint8_t bytes[kHeaderBytes];
-        if (bounded::readInto(*stream_, base_, bytes, kHeaderBytes) != kHeaderBytes) {
-            valid_ = false;
-            return;
-        }
+        whole::ReadExactly(*stream_, base_, bytes, kHeaderBytes, "the image management distribution header");
         const BeCursor c(bytes, sizeof bytes);
         header_.HeaderSize = c.u16(0);
         header_.PaletteSetRecordSize = c.u16(2);
@@ -71,20 +69,55 @@ void TLN_GraphicManager::readHeader() {
         imageEnd_ = bounded::frameEnd(streamSize_, imageFrame_, 2 * int64_t(header_.ImageDataFrameSize));
 
         // Each frame begins with its record count; a count is believed only as far as the frame's bytes
-        // hold the records. A palette set record shorter than its 4 classification bytes holds none.
+        // hold the records, and what they do not hold is said. A palette set record shorter than its 4
+        // classification bytes holds none.
         const int64_t setStride = 2 * int64_t(header_.PaletteSetRecordSize);
         if (setStride >= 4)
-            paletteSetCount_ =
-                int(bounded::recordsThatFit(readWord(*stream_, paletteSetFrame_, paletteSetEnd_),
-                                            paletteSetFrame_ + 2, setStride, 4, paletteSetEnd_));
-        colorTableCount_ = int(bounded::recordsThatFit(readWord(*stream_, colorTableFrame_, colorTableEnd_),
-                                                       colorTableFrame_ + 2, 4, 2, colorTableEnd_));
-        imageCount_ = int(bounded::recordsThatFit(readWord(*stream_, imageFrame_, imageEnd_), imageFrame_ + 2,
-                                                  6, 6, imageEnd_));
+            storedPaletteSetCount_ = countFrame("the palette set data frame", header_.PaletteSetFrameOffset,
+                                                header_.PaletteSetFrameSize, paletteSetFrame_, paletteSetEnd_,
+                                                setStride, 4, paletteSetCount_, paletteSetsError_);
+        storedColorTableCount_ = countFrame("the colour table data frame", header_.ColorTableFrameOffset,
+                                            header_.ColorTableFrameSize, colorTableFrame_, colorTableEnd_, 4,
+                                            2, colorTableCount_, colorTablesError_);
+        storedImageCount_ =
+            countFrame("the image data frame", header_.ImageDataFrameOffset, header_.ImageDataFrameSize,
+                       imageFrame_, imageEnd_, 6, 6, imageCount_, imagesError_);
     } catch (const KiwiError& error) {
         fail(error);
         paletteSetCount_ = colorTableCount_ = imageCount_ = 0;
+        storedPaletteSetCount_ = storedColorTableCount_ = storedImageCount_ = 0;
     }
+}
+
+int TLN_GraphicManager::countFrame(const char* frameName, uint32_t wordOffset, uint32_t frameWords,
+                                   int64_t position, int64_t end, int64_t stride, int64_t recordBytes,
+                                   int& count, std::string& error) const {
+    count = 0;
+    if (frameWords == 0 || wordOffset == 0xFFFFFFFFu) return 0; // no frame
+    const int64_t stored = WordOffsetToPosition(wordOffset, base_);
+    if (position < 0 || end - position < 2) {
+        error = ShortReadText(whole::Shortfall(*stream_, std::string(frameName) + "'s count", stored, 2,
+                                               std::max<int64_t>(0, streamSize_ - stored)));
+        return 0;
+    }
+    const uint16_t declared = readWord(*stream_, position, end);
+    const whole::Counted counted =
+        whole::CountRecords(*stream_, "Number of Items", declared, position + 2, recordBytes, end, stride);
+    count = int(counted.readable);
+    error = counted.reason;
+    return declared;
+}
+
+std::string TLN_GraphicManager::ImageError(int i) const {
+    if (!valid_ || i < 0 || i >= imageCount_) return {};
+    uint8_t entry[6];
+    if (bounded::readInto(*stream_, imageFrame_ + 2 + 6 * int64_t(i), entry, 6) != 6) return {};
+    const BeCursor e(entry, sizeof entry);
+    const int64_t position = imageFrame_ + 2 * int64_t(e.u32(0));
+    const int64_t bytes = std::max<int64_t>(2 * int64_t(e.u16(4)), kRecordBytes);
+    if (bytes <= streamSize_ - position) return {};
+    return ShortReadText(whole::Shortfall(*stream_, "image data record " + std::to_string(i), position, bytes,
+                                          streamSize_ - position));
 }
 
 int64_t TLN_GraphicManager::PaletteSetPosition(int i) const {

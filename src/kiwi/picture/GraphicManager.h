@@ -75,6 +75,17 @@ public:
     int PaletteSetCount() const { return paletteSetCount_; }
     int ColorTableCount() const { return colorTableCount_; }
     int ImageCount() const { return imageCount_; }
+    // The counts as stored (0 when the frame or its count cannot be read).
+    int StoredPaletteSetCount() const { return storedPaletteSetCount_; }
+    int StoredColorTableCount() const { return storedColorTableCount_; }
+    int StoredImageCount() const { return storedImageCount_; }
+    // Why a frame's records cannot all be read ("" when they can): the frame or some of its records lie
+    // past the end of the file (or of the frame). The records before them are still read.
+    const std::string& PaletteSetsError() const { return paletteSetsError_; }
+    const std::string& ColorTablesError() const { return colorTablesError_; }
+    const std::string& ImagesError() const { return imagesError_; }
+    // Why image i's record or the bytes its size gives do not lie wholly in the file ("" when they do).
+    std::string ImageError(int i) const;
 
     // Byte positions of the three frames (-1 for an all-ones offset or a frame outside the stream).
     int64_t PaletteSetFramePosition() const { return paletteSetFrame_; }
@@ -109,4 +120,12 @@ private:
     int paletteSetCount_ = 0;
     int colorTableCount_ = 0;
     int imageCount_ = 0;
+    int storedPaletteSetCount_ = 0;
+    int storedColorTableCount_ = 0;
+    int storedImageCount_ = 0;
+    std::string paletteSetsError_, colorTablesError_, imagesError_;
+    // The readable records of the frame at position (declared by its first word) and why the others are
+    // not, into count and error; its stored count is returned.
+    int countFrame(const char* frameName, uint32_t wordOffset, uint32_t frameWords, int64_t position,
+                   int64_t end, int64_t stride, int64_t recordBytes, int& count, std::string& error) const;
 };

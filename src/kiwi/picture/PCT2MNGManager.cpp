@@ -8,6 +8,7 @@
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 // The signature, read as a little-endian u32 (bytes 00 03 00 0C).
@@ -35,20 +36,25 @@ void TLN_PCT2MNGManager::readList() {
         uint8_t bytes[kFirstEntry + kMaxEntries * kEntryBytes] = {};
         const int64_t delivered =
             std::max<int64_t>(bounded::readInto(*stream_, base_, bytes, sizeof bytes), 0);
+        if (delivered < 6)
+            throw EShortRead(
+                whole::Shortfall(*stream_, "the picture management list header", base_, 6, delivered));
         const BeCursor c(bytes, size_t(delivered));
         const uint32_t signature =
             uint32_t(c.u8(0)) | uint32_t(c.u8(1)) << 8 | uint32_t(c.u8(2)) << 16 | uint32_t(c.u8(3)) << 24;
         storedCount_ = c.u16(4);
-        if (c.bad() || signature != kSignature || storedCount_ < 1 || storedCount_ > kMaxEntries) {
+        if (signature != kSignature || storedCount_ < 1 || storedCount_ > kMaxEntries) {
             valid_ = false;
             return;
         }
-        for (int i = 0; i < storedCount_; ++i) {
+        // The entries whose kind and name the file holds are listed; the count stays as stored.
+        const whole::Counted entries = whole::CountRecords(
+            *stream_, "Number of Included Managements", uint64_t(storedCount_), base_ + kFirstEntry,
+            kNameOffset + kNameBytes, base_ + delivered, kEntryBytes);
+        truncated_ = !entries.Whole();
+        noteDamage(entries.reason);
+        for (int i = 0; i < entries.readable; ++i) {
             const int64_t entry = kFirstEntry + int64_t(i) * kEntryBytes;
-            if (!c.fits(entry, kNameOffset + kNameBytes)) {
-                truncated_ = true;
-                break;
-            }
             items_.push_back({c.u32(entry) & 0x000F0000u, c.fixedString(entry + kNameOffset, kNameBytes)});
         }
     } catch (const KiwiError& error) {

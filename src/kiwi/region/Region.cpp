@@ -6,6 +6,7 @@
 
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 #include "platform/MulDiv.h"
 
 TLN_Region::TLN_Region(const TLN_RegionSource& manager, int level, int region)
@@ -16,7 +17,11 @@ TLN_Region::TLN_Region(const TLN_RegionSource& manager, int level, int region)
     if (record_.FrameSize == 0 || KiwiAddressToOffset(record_.FrameAddress) <= 0 ||
         record_.FramePosition <= 0)
         return;
-    if (!manager.ReadRPDistributionHeader(level, header_, record_.FramePosition, record_.FrameFile)) return;
+    std::string why;
+    if (!manager.ReadRPDistributionHeader(level, header_, record_.FramePosition, record_.FrameFile, &why)) {
+        if (!why.empty()) error_.Keep(KiwiError(why));
+        return;
+    }
     load(manager);
 }
 
@@ -36,24 +41,40 @@ TLN_Region::Span TLN_Region::clip(int64_t position, int64_t size, const Span& wi
     return {start, std::min(size, end - start)};
 }
 
+namespace {
+// The bytes of the frames from the node data frame on: their sizes added up (at most nine × 128 KiB).
+int64_t framesBytes(const TLN_RP_Distribution_Header& header) {
+    int64_t total = 0;
+    for (const auto& frame : header.Frames)
+        total += frame.ByteSize();
+    return total;
+}
+
+const char* const kFramesWhat = "the route planning data frames";
+} // namespace
+
+std::string RPFramesShortfall(const TLN_RP_Distribution_Header& header, TLN_Stream& stream) {
+    const int64_t start = header.Frames[RP_NodeFrame].Position;
+    const int64_t total = framesBytes(header);
+    const int64_t size = stream.Size();
+    if (start >= 0 && total <= size - start) return {};
+    return ShortReadText(whole::Shortfall(stream, kFramesWhat, start, total, start < 0 ? 0 : size - start));
+}
+
 void TLN_Region::load(const TLN_RegionSource& manager) {
     const TLN_RP_Frame_Reference& nodeFrame = header_.Frames[RP_NodeFrame];
     if (nodeFrame.Position < 0) return;
-    // The frames lie one after another from the node data frame: copy as many bytes as their sizes add up to
-    // (at most nine × 128 KiB), or what the stream still holds.
-    int64_t total = 0;
-    for (const auto& frame : header_.Frames)
-        total += frame.ByteSize();
+    // The frames lie one after another from the node data frame: all of them, or the region is no region.
     auto stream = manager.FrameStream(header_.FrameFile);
     if (!stream) return;
     bytesPosition_ = nodeFrame.Position;
     try {
-        bytes_ = bounded::readBytes(*stream, bytesPosition_, total);
+        bytes_ = whole::ReadBytes(*stream, bytesPosition_, framesBytes(header_), kFramesWhat);
     } catch (const std::exception& error) {
         error_.Keep(error);
         bytes_.clear();
+        return;
     }
-    bytes_.shrink_to_fit();
 
     const Span all{0, int64_t(bytes_.size())};
     for (int i = 0; i < kRPFrameCount; ++i)
@@ -90,6 +111,14 @@ int TLN_Region::NodeRecordCount() const {
     // The last record needs only the six bytes that are read.
     const int64_t fitting = (available - kRPNodeRecordSize) / recordBytes + 1;
     return int(std::min<int64_t>(nodeHeader_.NodeCount, fitting));
+}
+
+std::string TLN_Region::NodeCountError() const {
+    const int readable = NodeRecordCount();
+    if (!valid_ || readable >= nodeHeader_.NodeCount) return {};
+    return "Total Number of Node Records " + std::to_string(nodeHeader_.NodeCount) +
+           ", the node data frame of " + std::to_string(frames_[RP_NodeFrame].size) + " bytes holds " +
+           std::to_string(readable) + " of them";
 }
 
 int TLN_Region::GetNodeCount() const {
@@ -134,6 +163,12 @@ int TLN_Region::GetNodeLinks(int node, std::array<TLN_RP_Node_Link, kRPMaxLinks>
     return record.LinkCount;
 }
 
+namespace {
+std::string outside(const std::string& record, const char* frame) {
+    return record + " lies outside the " + frame;
+}
+} // namespace
+
 bool TLN_Region::ReadNode(int node, TLN_RP_Node_Record& out) const {
     int64_t offset = 0;
     if (!nodeOffset(node, offset)) return false;
@@ -159,11 +194,14 @@ bool TLN_Region::ReadNode(int node, TLN_RP_Node_Record& out) const {
         TLN_RP_Link_Record link;
         if (!DecodeRPLinkRecord(linkFrame.sub(at, step), positionOf(links, at), out.Boundary, link)) {
             inTable = false;
+            out.Reason = outside("link record " + std::to_string(i), "link data frame");
             break;
         }
         const int64_t costAt = int64_t(link.LinkCostNumber) * costBytes;
         link.CostRead = DecodeRPLinkCostRecord(costFrame.sub(costAt, kRPLinkCostRecordSize),
                                                positionOf(costs, costAt), withTime(), link.Cost);
+        if (!link.CostRead && costsRead)
+            out.Reason = outside("the link cost record of link " + std::to_string(i), "link cost data frame");
         costsRead = costsRead && link.CostRead;
         out.Links.push_back(link);
     }
@@ -173,17 +211,19 @@ bool TLN_Region::ReadNode(int node, TLN_RP_Node_Record& out) const {
     const int64_t regulationStep = int64_t(levelRecord_.RegulationRecordSize) * 2;
     for (int i = 0; inTable && i < out.RegulationCount; ++i, at += regulationStep) {
         TLN_RP_Regulation_Record regulation;
-        if (!DecodeRPRegulationRecord(linkFrame.sub(at, 2), positionOf(links, at), regulation))
+        if (!DecodeRPRegulationRecord(linkFrame.sub(at, 2), positionOf(links, at), regulation)) {
             inTable = false;
-        else
+            out.Reason = outside("regulation record " + std::to_string(i), "link data frame");
+        } else
             out.Regulations.push_back(regulation);
     }
     const int64_t betweenStep = int64_t(levelRecord_.BetweenLinksRecordSize) * 2;
     for (int i = 0; inTable && i < out.BetweenLinksCount; ++i, at += betweenStep) {
         TLN_RP_Between_Links_Record between;
-        if (!DecodeRPBetweenLinksRecord(linkFrame.sub(at, 4), positionOf(links, at), between))
+        if (!DecodeRPBetweenLinksRecord(linkFrame.sub(at, 4), positionOf(links, at), between)) {
             inTable = false;
-        else
+            out.Reason = outside("between-links cost record " + std::to_string(i), "link data frame");
+        } else
             out.BetweenLinks.push_back(between);
     }
     out.Complete = inTable && costsRead;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "kiwi/core/BeCursor.h"
@@ -21,6 +22,10 @@ struct TLN_RP_Node_Link {
     bool operator==(const TLN_RP_Node_Link&) const = default;
 };
 
+// Why the frames a route planning distribution header locates cannot be read from stream ("" when they
+// lie wholly in it): they lie one after another from the node data frame, as long as their sizes add up to.
+std::string RPFramesShortfall(const TLN_RP_Distribution_Header& header, TLN_Stream& stream);
+
 class TLN_Region {
 public:
     // Region `region` of level `level` (indices into the manager's level and region tables).
@@ -31,7 +36,8 @@ public:
     TLN_Region(const TLN_Region&) = delete;
     TLN_Region& operator=(const TLN_Region&) = delete;
 
-    // Valid when the frame exists (size not 0, address > 0) and its headers read.
+    // Valid when the frame exists (size not 0, address > 0) and its headers and frames read whole;
+    // ErrorString says why not when something was short.
     bool IsValid() const { return valid_; }
     std::string ErrorString() const { return error_.Get(); }
     int Level() const { return level_; }
@@ -50,6 +56,8 @@ public:
     int GetNodeCount() const;
     // Node records the node data frame holds: the stored total, cut to the frame's bytes.
     int NodeRecordCount() const;
+    // Why the node data frame holds fewer node records than its header counts ("" when it holds them all).
+    std::string NodeCountError() const;
     // Node k's position from the node coordinate table; false when the entry or its grid cell is missing.
     bool GetNodePosition(int node, TLN_Point& out) const;
     // Node k's link count with its links filled in; 0 when the node or its link table lies outside the

@@ -9,6 +9,7 @@
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 
 TLN_RegionManager::TLN_RegionManager(const std::string& fileName) : TLN_Manager(fileName) {
     readHeader();
@@ -58,6 +59,7 @@ void TLN_RegionManager::readHeader() {
         if (!DecodeRegionLevelRecord(BeCursor(bytes.data(), bytes.size()), position, level)) {
             levels_.clear();
             tableErrors_.clear();
+            usableRegions_.clear();
             if (error_.Get().empty())
                 fail(KiwiError("level management record " + std::to_string(i) +
                                " of the region data is cut short"));
@@ -67,11 +69,20 @@ void TLN_RegionManager::readHeader() {
         if (table >= 0) table += int64_t(level.RegionCount) * level.RegionRecordSize * 2;
         // Records closer together than the fields each holds overlap: no layout, whatever their count.
         std::string tableError;
-        if (level.RegionCount > 0 && int64_t(level.RegionRecordSize) * 2 < recordBytes)
+        int64_t usable = 0;
+        if (level.RegionCount > 0 && int64_t(level.RegionRecordSize) * 2 < recordBytes) {
             tableError = "region records of " + std::to_string(level.RegionRecordSize * 2) +
                          " bytes, each needs " + std::to_string(recordBytes);
+        } else {
+            const whole::Counted counted = whole::CountRecords(
+                *stream_, "Total Number of Region Management Records", level.RegionCount, level.TablePosition,
+                recordBytes, stream_->Size(), int64_t(level.RegionRecordSize) * 2);
+            tableError = counted.reason;
+            usable = counted.readable;
+        }
         levels_.push_back(level);
         tableErrors_.push_back(std::move(tableError));
+        usableRegions_.push_back(usable);
     }
     valid_ = true;
 }
@@ -81,12 +92,21 @@ std::string TLN_RegionManager::RegionTableError(int level) const {
 }
 
 int64_t TLN_RegionManager::UsableRegionCount(int level) const {
-    if (level < 0 || level >= LevelCount() || !tableErrors_[size_t(level)].empty()) return 0;
-    const TLN_Region_Level_Record& record = levels_[size_t(level)];
-    const bool named = header_.TypeCode == kRegionTypeWithFileName;
-    return bounded::recordsThatFit(
-        record.RegionCount, record.TablePosition, int64_t(record.RegionRecordSize) * 2,
-        named ? kRegionRecordNamedReadSize : kRegionRecordReadSize, stream_->Size());
+    return level >= 0 && level < LevelCount() ? usableRegions_[size_t(level)] : 0;
+}
+
+std::string TLN_RegionManager::RegionFrameError(int level, int region) const {
+    TLN_Region_Manag_Record record;
+    if (!ReadRegionRecord(level, region, record)) return {};
+    // A region without a frame has no route planning data, which is no damage.
+    if (record.FrameSize == 0 || KiwiAddressToOffset(record.FrameAddress) <= 0 || record.FramePosition <= 0)
+        return {};
+    const auto stream = FrameStream(record.FrameFile);
+    if (!stream) return "the file " + record.FileName + " of the route planning data frame cannot be opened";
+    TLN_RP_Distribution_Header header;
+    std::string why;
+    if (!ReadRPDistributionHeader(level, header, record.FramePosition, record.FrameFile, &why)) return why;
+    return RPFramesShortfall(header, *stream);
 }
 
 int TLN_RegionManager::GetRegionItem(int i) const {
@@ -138,9 +158,7 @@ std::shared_ptr<TLN_Stream> TLN_RegionManager::FrameStream(const std::string& fr
 bool TLN_RegionManager::ReadRegionRecord(int level, int region, TLN_Region_Manag_Record& out) const {
     if (level < 0 || level >= LevelCount()) return false;
     const TLN_Region_Level_Record& record = levels_[size_t(level)];
-    if (region < 0 || region >= record.RegionCount || record.TablePosition < 0 ||
-        !tableErrors_[size_t(level)].empty())
-        return false;
+    if (region < 0 || region >= usableRegions_[size_t(level)]) return false;
     const bool named = header_.TypeCode == kRegionTypeWithFileName;
     const int64_t position = record.TablePosition + int64_t(region) * record.RegionRecordSize * 2;
     std::vector<uint8_t> bytes;
@@ -158,13 +176,21 @@ bool TLN_RegionManager::ReadRegionRecord(int level, int region, TLN_Region_Manag
 }
 
 bool TLN_RegionManager::ReadRPDistributionHeader(int level, TLN_RP_Distribution_Header& out,
-                                                 int64_t framePosition, const std::string& frameFile) const {
+                                                 int64_t framePosition, const std::string& frameFile,
+                                                 std::string* why) const {
     if (level < 0 || level >= LevelCount()) return false;
     const auto stream = FrameStream(frameFile);
     if (!stream) return false;
     const int extended = levels_[size_t(level)].ExtendedFrameCount;
     std::vector<uint8_t> bytes;
-    readBytes(*stream, framePosition, kRPHeaderFixedSize + 6 * extended, bytes);
+    try {
+        bytes = whole::ReadBytes(*stream, framePosition, kRPHeaderFixedSize + 6 * extended,
+                                 "the route planning distribution header");
+    } catch (const std::exception& error) {
+        error_.Keep(error);
+        if (why) *why = error.what();
+        return false;
+    }
     if (!DecodeRPDistributionHeader(BeCursor(bytes.data(), bytes.size()), framePosition, extended, out))
         return false;
     out.FrameFile = frameFile;
@@ -229,13 +255,16 @@ bool TLN_RegionManager::ReadNodeRecord(int node, int level, TLN_RP_Node_Record& 
     return region->ReadNode(node, out);
 }
 
-std::shared_ptr<const TLN_Region> TLN_RegionManager::GetRegion(int level, int region) {
+std::shared_ptr<const TLN_Region> TLN_RegionManager::GetRegion(int level, int region, std::string* why) {
     if (!valid_ || level < 0 || level >= LevelCount()) return nullptr;
     if (region < 0 || region >= levels_[size_t(level)].RegionCount) return nullptr;
     if (auto cached = cache_.Find(level, region)) return cached;
     // Read outside the cache's lock: two threads may read the same region, and the first one kept wins.
     auto fresh = std::make_shared<const TLN_Region>(*this, level, region);
-    if (!fresh->IsValid()) return nullptr;
+    if (!fresh->IsValid()) {
+        if (why) *why = fresh->ErrorString();
+        return nullptr;
+    }
     const int64_t bytes = fresh->MemoryBytes();
     return cache_.Insert(level, region, std::move(fresh), bytes);
 }

@@ -38,12 +38,17 @@ public:
     // their route planning regions by level code, while the level arguments below are record indices.
     int LevelIndexOfCode(int code) const;
     bool GetLevelRecord(int i, TLN_Region_Level_Record& out) const override;
-    // Why the region management table of level record i is no table ("" when it is one): its records are
-    // closer together than the fields each holds. Such a level reads no region records.
+    // Why the region management table of level record i cannot be read whole ("" when it can): its records
+    // are closer together than the fields each holds (no table: no region records are read), or some lie
+    // past the end of the file (the ones before it are still read).
     std::string RegionTableError(int level) const;
     // The regions of level record i whose management records lie wholly in the reader's stream (none for a
     // level whose table is no table).
     int64_t UsableRegionCount(int level) const;
+    // Why the route planning data of region `region` of level `level` cannot be read ("" when it can, or
+    // when the region has no frame): its distribution header or the frames it locates lie past the end of
+    // their file, or that file cannot be opened. Reads the header only, not the frames.
+    std::string RegionFrameError(int level, int region) const;
 
     // Region management record `region` of level `level`. A type-100 frame name is looked up beside the
     // reader's file; when it is found the record's FrameFile names it and FramePosition counts in that file.
@@ -51,7 +56,8 @@ public:
     // The route planning distribution header (with the node coordinate header when that frame exists) at
     // framePosition in the stream of frameFile ("" = the reader's own stream).
     bool ReadRPDistributionHeader(int level, TLN_RP_Distribution_Header& out, int64_t framePosition,
-                                  const std::string& frameFile = {}) const override;
+                                  const std::string& frameFile = {},
+                                  std::string* why = nullptr) const override;
     // The node distribution header with its ranks at position.
     bool ReadNodeHeader(TLN_RP_Node_Header& out, int64_t position, const std::string& frameFile = {}) const;
     // Node `node` of the frames of the header last given to SetRPHeader, read with the record sizes of
@@ -64,9 +70,9 @@ public:
     TLN_RP_Distribution_Header GetRPHeader() const;
 
     // Region `region` of level record `level` (an index, see LevelIndexOfCode), read on first use and kept
-    // in the cache; nullptr when it does not exist or its frame is missing. The region stays usable after
-    // it leaves the cache.
-    std::shared_ptr<const TLN_Region> GetRegion(int level, int region);
+    // in the cache; nullptr when it does not exist or its frame is missing or cannot be read whole (why,
+    // when given, then says so). The region stays usable after it leaves the cache.
+    std::shared_ptr<const TLN_Region> GetRegion(int level, int region, std::string* why = nullptr);
     void ClearRegions();
     void SetRegionCacheLimit(int64_t bytes) { cache_.SetLimit(bytes); }
     const TLN_RegionCache& RegionCache() const { return cache_; }
@@ -85,8 +91,9 @@ private:
 
     TLN_Region_Header header_;
     std::vector<TLN_Region_Level_Record> levels_;
-    // RegionTableError of each level.
+    // RegionTableError and UsableRegionCount of each level.
     std::vector<std::string> tableErrors_;
+    std::vector<int64_t> usableRegions_;
     TLN_RegionCache cache_{kDefaultRegionCacheBytes};
     // The frame files named by type-100 records, by path.
     mutable DataFileStreams frameStreams_;

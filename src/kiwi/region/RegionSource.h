@@ -16,7 +16,8 @@ public:
     virtual ~TLN_RegionSource() = default;
     virtual bool GetLevelRecord(int i, TLN_Region_Level_Record& out) const = 0;
     virtual bool ReadRegionRecord(int level, int region, TLN_Region_Manag_Record& out) const = 0;
+    // False when the header cannot be read whole; why (when given) then says what was short.
     virtual bool ReadRPDistributionHeader(int level, TLN_RP_Distribution_Header& out, int64_t framePosition,
-                                          const std::string& frameFile) const = 0;
+                                          const std::string& frameFile, std::string* why = nullptr) const = 0;
     virtual std::shared_ptr<TLN_Stream> FrameStream(const std::string& frameFile) const = 0;
 };

@@ -170,6 +170,7 @@ struct TLN_RP_Node_Record {
     std::vector<TLN_RP_Regulation_Record> Regulations;
     std::vector<TLN_RP_Between_Links_Record> BetweenLinks;
     bool Complete = false;
+    std::string Reason; // why not, when not Complete
 };
 
 // bits 11-0 × 4^(bits 14-12): the scale of link lengths and traveling times.

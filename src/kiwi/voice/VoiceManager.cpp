@@ -7,6 +7,7 @@
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BigEndianIO.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 #include "kiwi/voice/VoiceAdpcm.h"
 #include "kiwi/voice/WaveImage.h"
 #include "platform/VoicePlayer.h"
@@ -71,9 +72,12 @@ bool TLN_VoiceManager::ReadLanguage(int i, TLN_Voice_Language& out) const {
     out.Position = languagePositions_[size_t(i)];
     out.RecordCount = ReadWordBE(stream, out.Position);
     // A file that shrank since it was opened leaves no room at all: no records, not a negative count.
-    const int64_t fits = std::max<int64_t>(0, (size - out.Position - 2) / kManagementRecordBytes);
-    const int64_t count = std::min<int64_t>(out.RecordCount, fits);
-    out.Truncated = count < out.RecordCount;
+    const whole::Counted counted =
+        whole::CountRecords(stream, "Number of General-purpose Voice Offset Management Records",
+                            out.RecordCount, out.Position + 2, kManagementRecordBytes, size);
+    const int64_t count = counted.readable;
+    out.Truncated = !counted.Whole();
+    out.Reason = counted.reason;
     out.Records.reserve(size_t(count));
     for (int64_t k = 0; k < count; ++k) {
         TLN_Voice_Offset_Management_Record record;
@@ -119,6 +123,45 @@ bool TLN_VoiceManager::ReadOffsetTable(TLN_Voice_Offset_Table& out, int64_t posi
 int64_t TLN_VoiceManager::GetNextTableOffset(int64_t position) const {
     if (!valid_ || position < 0 || position + 6 > stream_->Size()) return -1;
     return position + 6 + kPhraseEntryBytes * ReadWordBE(*stream_, position + 4);
+}
+
+std::string TLN_VoiceManager::ItemError(const TLN_Voice_Offset_Management_Record& item) const {
+    if (!valid_ || item.TablePosition < 0) return {};
+    const int64_t size = stream_->Size();
+    int64_t position = item.TablePosition;
+    for (int r = 0; r < item.NumberOfVoices; ++r) {
+        const int64_t next = GetNextTableOffset(position);
+        if (next < 0)
+            return ShortReadText(whole::Shortfall(*stream_,
+                                                  "the voice offset table of voice " + std::to_string(r) +
+                                                      " of Number of Voices " +
+                                                      std::to_string(item.NumberOfVoices),
+                                                  position, 6, size - position));
+        position = next;
+    }
+    return {};
+}
+
+std::string TLN_VoiceManager::OffsetTableError(int64_t position) const {
+    if (!valid_) return {};
+    const int64_t size = stream_->Size();
+    TLN_Voice_Offset_Table table;
+    if (!ReadOffsetTable(table, position))
+        return ShortReadText(
+            whole::Shortfall(*stream_, "the voice offset table", position, 6, size - position));
+    std::string why = whole::CountRecords(*stream_, "Number of Composition Phrases", table.PhraseCount,
+                                          position + 6, kPhraseEntryBytes, size)
+                          .reason;
+    for (size_t k = 0; k < table.Phrases.size(); ++k) {
+        const TLN_Voice_Phrase& phrase = table.Phrases[k];
+        const int64_t bytes = int64_t(phrase.WordSize) * 2;
+        if (bytes == 0 || (phrase.Position >= 0 && bytes <= size - phrase.Position)) continue;
+        if (!why.empty()) why += '\n';
+        why += ShortReadText(whole::Shortfall(*stream_, "the voice data of phrase " + std::to_string(k),
+                                              phrase.Position, bytes,
+                                              phrase.Position < 0 ? 0 : size - phrase.Position));
+    }
+    return why;
 }
 
 bool TLN_VoiceManager::appendDecoded(int64_t position, int64_t size, std::vector<int16_t>& out) const {
@@ -174,12 +217,13 @@ std::vector<int16_t> TLN_VoiceManager::DecodeVoiceData(int64_t position, int64_t
 
 std::vector<uint8_t> TLN_VoiceManager::BuildPhrasesWave(int64_t position) const {
     TLN_Voice_Offset_Table table;
-    if (!ReadOffsetTable(table, position)) return {};
+    // A sound the file does not hold whole is no sound: never a header with nothing after it.
+    if (!ReadOffsetTable(table, position) || !OffsetTableError(position).empty()) return {};
     return BuildWaveImage(DecodePhrases(position), 1, kVoiceDataSampleRate);
 }
 
 std::vector<uint8_t> TLN_VoiceManager::BuildVoiceDataWave(int64_t position, int64_t size) const {
-    if (!valid_ || position < 0 || position >= stream_->Size()) return {};
+    if (!valid_ || position < 0 || size <= 0 || size > stream_->Size() - position) return {};
     return BuildWaveImage(DecodeVoiceData(position, size), 1, kVoiceDataSampleRate);
 }
 

@@ -30,6 +30,7 @@ struct TLN_Voice_Language {
     int64_t Position = 0;
     uint16_t RecordCount = 0;
     bool Truncated = false; // RecordCount exceeded what the stream holds; Records has what is there
+    std::string Reason;     // why, when Truncated
     std::vector<TLN_Voice_Offset_Management_Record> Records;
 };
 
@@ -68,6 +69,12 @@ public:
     bool ReadOffsetTable(TLN_Voice_Offset_Table& out, int64_t position) const;
     // T + 6 + 6n: the table that follows the one at position; -1 when that table cannot be read.
     int64_t GetNextTableOffset(int64_t position) const;
+    // Why the Number of Voices voice offset tables of an item cannot all be read ("" when they can): a
+    // table lies past the end of the file (the ones before it can be read).
+    std::string ItemError(const TLN_Voice_Offset_Management_Record& item) const;
+    // Why the voice offset table at position, or a phrase it names, cannot be read whole ("" when they
+    // can); one line per shortfall. Such a table has no sound.
+    std::string OffsetTableError(int64_t position) const;
 
     // The PCM samples of every phrase of the table, one after another (history cleared per phrase).
     // truncated, when given, tells whether a phrase was cut by the stream end or the PCM cap.
@@ -76,7 +83,7 @@ public:
     std::vector<int16_t> DecodeVoiceData(int64_t position, int64_t size, bool* truncated = nullptr) const;
 
     // The WAVE image (mono, 18900 Hz) of the phrases or of one block; empty when the reader is invalid
-    // or the table cannot be read.
+    // or the table, a phrase or the block does not lie wholly in the file.
     std::vector<uint8_t> BuildPhrasesWave(int64_t position) const;
     std::vector<uint8_t> BuildVoiceDataWave(int64_t position, int64_t size) const;
 

@@ -7,6 +7,7 @@
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BigEndianIO.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 #include "kiwi/voice/VoiceAdpcm.h"
 #include "kiwi/voice/WaveImage.h"
 #include "platform/VoicePlayer.h"
@@ -34,11 +35,18 @@ void TLN_VoiceMe1Manager::readHeader() {
         TLN_Stream& stream = *stream_;
         const int64_t size = stream.Size();
         if (base_ + 2 > size) {
-            valid_ = false;
+            fail(EShortRead(
+                whole::Shortfall(stream, "Voice Distribution Header Size", base_, 2, size - base_)));
             return;
         }
         headerWordSize_ = ReadWordBE(stream, base_);
         const int64_t headerBytes = int64_t(headerWordSize_) * 2;
+        // The entry table is the header: a header the file does not hold whole is no header.
+        if (headerBytes > size - base_) {
+            fail(EShortRead(
+                whole::Shortfall(stream, "the voice distribution header", base_, headerBytes, size - base_)));
+            return;
+        }
         const int64_t count = headerBytes >= 2 ? (headerBytes - 2) / kEntryBytes : 0;
         if (count > kMaxEntries) {
             valid_ = false;
@@ -72,14 +80,47 @@ bool TLN_VoiceMe1Manager::ReadEntry(int entry, TLN_VoiceMe1_Entry& out) const {
     return true;
 }
 
-int TLN_VoiceMe1Manager::GetVoiceCount(int entry) const {
+TLN_VoiceMe1Manager::VoiceCounts TLN_VoiceMe1Manager::voiceCounts(int entry) const {
+    VoiceCounts counts;
     TLN_VoiceMe1_Entry e;
-    if (!ReadEntry(entry, e)) return 0;
-    const int64_t table = e.Tables[0].Position;
+    if (!ReadEntry(entry, e)) return counts;
+    counts.table = e.Tables[0].Position;
     const int64_t size = stream_->Size();
-    if (table < 0 || table + 2 > size) return 0;
-    const int64_t fits = (size - table - 2) / kVoiceRecordBytes;
-    return int(std::min<int64_t>(ReadWordBE(*stream_, table), fits));
+    if (counts.table < 0) return counts;
+    if (counts.table + 2 > size) {
+        counts.reason = ShortReadText(
+            whole::Shortfall(*stream_, "the voice count", counts.table, 2, size - counts.table));
+        return counts;
+    }
+    counts.stored = ReadWordBE(*stream_, counts.table);
+    const whole::Counted counted =
+        whole::CountRecords(*stream_, "Number of General-purpose Voice Records", uint64_t(counts.stored),
+                            counts.table + 2, kVoiceRecordBytes, size);
+    counts.readable = int(counted.readable);
+    counts.reason = counted.reason;
+    return counts;
+}
+
+int TLN_VoiceMe1Manager::GetVoiceCount(int entry) const {
+    return voiceCounts(entry).readable;
+}
+
+int TLN_VoiceMe1Manager::StoredVoiceCount(int entry) const {
+    return voiceCounts(entry).stored;
+}
+
+std::string TLN_VoiceMe1Manager::VoiceCountError(int entry) const {
+    return voiceCounts(entry).reason;
+}
+
+std::string TLN_VoiceMe1Manager::VoiceDataError(int entry, int voice) const {
+    TLN_VoiceMe1_Voice_Header header;
+    if (!ReadVoiceHeader(entry, voice, header)) return {};
+    const int64_t bytes = int64_t(header.DataWordSize) * 2;
+    const int64_t size = stream_->Size();
+    if (bytes == 0 || (header.DataPosition >= 0 && bytes <= size - header.DataPosition)) return {};
+    return ShortReadText(whole::Shortfall(*stream_, "the voice data", header.DataPosition, bytes,
+                                          header.DataPosition < 0 ? 0 : size - header.DataPosition));
 }
 
 bool TLN_VoiceMe1Manager::ReadVoiceHeader(int entry, int voice, TLN_VoiceMe1_Voice_Header& out) const {
@@ -136,7 +177,7 @@ std::vector<int16_t> TLN_VoiceMe1Manager::DecodeVoiceSamples(int entry, int voic
 
 std::vector<uint8_t> TLN_VoiceMe1Manager::BuildVoiceWave(int entry, int voice) const {
     TLN_VoiceMe1_Voice_Header header;
-    if (!ReadVoiceHeader(entry, voice, header)) return {};
+    if (!ReadVoiceHeader(entry, voice, header) || !VoiceDataError(entry, voice).empty()) return {};
     return BuildWaveImage(DecodeVoiceSamples(entry, voice), header.Channels, header.SampleRate);
 }
 

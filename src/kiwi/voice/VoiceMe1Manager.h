@@ -53,6 +53,12 @@ public:
 
     // The stored voice count of the entry, cut to the records the stream holds; 0 for a bad entry.
     int GetVoiceCount(int entry) const;
+    // The voice count as stored (0 for a bad entry or a count the file does not hold).
+    int StoredVoiceCount(int entry) const;
+    // Why the entry's voice records cannot all be read ("" when they can).
+    std::string VoiceCountError(int entry) const;
+    // Why the voice's data does not lie wholly in the file ("" when it does). Such a voice has no sound.
+    std::string VoiceDataError(int entry, int voice) const;
     bool ReadVoiceHeader(int entry, int voice, TLN_VoiceMe1_Voice_Header& out) const;
 
     // The PCM samples of the voice (history cleared at its start), cut to the stream and the PCM cap.
@@ -60,12 +66,20 @@ public:
     // Writes the voice's WAVE image (channels and rate from the voice record) to output at its
     // position; false when the voice cannot be read.
     bool DecodeVoice(int entry, int voice, TLN_Stream& output) const;
-    // The same image in memory; empty when the voice cannot be read.
+    // The same image in memory; empty when the voice or its data cannot be read whole.
     std::vector<uint8_t> BuildVoiceWave(int entry, int voice) const;
     bool PlayVoice(int entry, int voice, VoicePlayer& player) const;
 
 private:
     void readHeader();
+    // The stored voice count of the entry with how many of its records the file holds.
+    struct VoiceCounts {
+        int64_t table = -1;
+        int stored = 0;
+        int readable = 0;
+        std::string reason;
+    };
+    VoiceCounts voiceCounts(int entry) const;
 
     uint16_t headerWordSize_ = 0;
     bool entriesTruncated_ = false;

@@ -51,6 +51,11 @@ RecordNode* SourceOpener::OpenAllDataFile(const std::string& path) {
     // A map that is not valid is dropped here, so that it never reaches the map view or the tree; the user
     // is told why, or the source would open as an empty tree without a word.
     if (!map->IsValid()) {
+        const std::string& cut = map->AllDataManager().DataVolumeError();
+        if (!cut.empty()) {
+            outcome_.Error(QString::fromStdString(cut));
+            return nullptr;
+        }
         outcome_.Error(QStringLiteral("Карта не открыта: размер логического сектора %1 (должен быть 32)\r")
                            .arg(map->LogicalSectorSize()) +
                        ToQtPath(path));
@@ -70,6 +75,9 @@ RecordNode* SourceOpener::OpenAllDataFile(const std::string& path) {
     outcome_.mapLoaded = true;
     auto root = RecordNode::MakeChild(nullptr, 7, QStringLiteral("ALL DATA"));
     root->hasChildren = true;
+    // A data volume record the file cuts short: its parts are still listed, the root says why it is damaged.
+    root->error = QString::fromStdString(allData.DataVolumeError());
+    if (!root->error.isEmpty()) root->caption += QStringLiteral("  (Error)");
     root->stream = map->GetAllDataStream();
     RecordNode* added = tree_.AddRoot(std::move(root));
     try {

@@ -84,6 +84,8 @@ bool RecordTree::Expand(KindContext& context, RecordNode& node) {
         return false;
     }
     insert(&node, 0, std::move(children));
+    // A builder that found the node's records cut short marks the node itself: its caption changed.
+    if (observer_ && !node.error.isEmpty()) observer_->Changed(&node);
     return true;
 }
 

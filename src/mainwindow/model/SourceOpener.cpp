@@ -17,6 +17,7 @@
 #include "kiwi/voice/VoiceManager.h"
 #include "kiwi/voice/VoiceMe1Manager.h"
 #include "mainwindow/model/SourceFiles.h"
+#include "mainwindow/model/kinds/FamilyBuilders.h"
 
 namespace {
 std::string lowerAscii(std::string text) {
@@ -225,6 +226,30 @@ QString unreadable(const TLN_Manager& reader) {
 }
 } // namespace
 
+namespace {
+std::string damageOf(const TLN_Loading& reader) {
+    return reader.Damage();
+}
+std::string damageOf(const TLN_Coverage& reader) {
+    return reader.Damage();
+}
+// A part reader: why it is not valid, or why some of its records cannot be read.
+std::string damageOf(const TLN_Manager& reader) {
+    if (reader.IsValid()) return reader.Damage();
+    const std::string why = reader.ErrorString();
+    return why.empty() ? std::string("Данные файла не распознаны") : why;
+}
+} // namespace
+
+template <typename Reader> RecordNode* SourceOpener::damagedRoot(RecordNode* root, const Reader& reader) {
+    const std::string why = damageOf(reader);
+    if (!root || why.empty()) return root;
+    // A file read in part is still opened: the root says why it is damaged, its records read so far show.
+    root->error = QString::fromStdString(why);
+    root->caption += QStringLiteral("  (Error)");
+    return root;
+}
+
 RecordNode* SourceOpener::addRoot(const QString& caption, int kind, bool hasChildren,
                                   std::shared_ptr<TLN_Stream> stream, HeldReader held,
                                   const std::string& path, const QString& error) {
@@ -260,7 +285,9 @@ template <typename F> RecordNode* SourceOpener::guardedOpen(const std::string& p
 RecordNode* SourceOpener::OpenLoadingFile(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_Loading>(path);
-        return addRoot(QStringLiteral("LOADING"), 1, reader->IsValid(), reader->SharedStream(), reader, path);
+        return damagedRoot(
+            addRoot(QStringLiteral("LOADING"), 1, reader->IsValid(), reader->SharedStream(), reader, path),
+            *reader);
     });
 }
 
@@ -269,22 +296,26 @@ RecordNode* SourceOpener::OpenCompressedFile(const std::string& path) {
         if (data_.compression) return nullptr;
         auto list = std::make_shared<TLN_CompressionManager>(path);
         data_.compression = list;
-        return addRoot(QStringLiteral("COMPRESSION"), 4, true, list->ListStream(), {}, path);
+        RecordNode* root = addRoot(QStringLiteral("COMPRESSION"), 4, true, list->ListStream(), {}, path);
+        family::MarkError(*root, list->Damage());
+        return root;
     });
 }
 
 RecordNode* SourceOpener::OpenCoverageFile(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_Coverage>(path);
-        return addRoot(QStringLiteral("COVERAGE"), 1500, reader->IsValid(), nullptr, reader, path);
+        return damagedRoot(
+            addRoot(QStringLiteral("COVERAGE"), 1500, reader->IsValid(), nullptr, reader, path), *reader);
     });
 }
 
 RecordNode* SourceOpener::OpenDicVceFile(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_DicVceManager>(path);
-        return addRoot(QStringLiteral("DICVCE"), 1250, reader->IsValid(), reader->SharedStream(), reader,
-                       path);
+        return damagedRoot(
+            addRoot(QStringLiteral("DICVCE"), 1250, reader->IsValid(), reader->SharedStream(), reader, path),
+            *reader);
     });
 }
 
@@ -299,7 +330,8 @@ RecordNode* SourceOpener::OpenRegionFile(const std::string& path) {
 RecordNode* SourceOpener::OpenPct2MngFile(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_PCT2MNGManager>(path);
-        return addRoot(nameBeforeDot(path), 1300, true, reader->SharedStream(), reader, path);
+        return damagedRoot(addRoot(nameBeforeDot(path), 1300, true, reader->SharedStream(), reader, path),
+                           *reader);
     });
 }
 
@@ -307,8 +339,10 @@ RecordNode* SourceOpener::OpenIndexFile(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_IndexManager>(path);
         data_.index = reader;
-        return addRoot(QStringLiteral("INDEXDAT"), 1020, true, reader->SharedStream(), {}, path,
-                       unreadable(*reader));
+        RecordNode* root = addRoot(QStringLiteral("INDEXDAT"), 1020, true, reader->SharedStream(), {}, path,
+                                   unreadable(*reader));
+        family::MarkError(*root, reader->TableDamage());
+        return root;
     });
 }
 
@@ -325,6 +359,7 @@ RecordNode* SourceOpener::OpenVoiceMe1File(const std::string& path) {
     return guardedOpen(path, [&] {
         auto reader = std::make_shared<TLN_VoiceMe1Manager>(path);
         data_.voice001 = reader;
-        return addRoot(QStringLiteral("VOICE001"), 1100, true, reader->SharedStream(), {}, path);
+        return addRoot(QStringLiteral("VOICE001"), 1100, true, reader->SharedStream(), {}, path,
+                       unreadable(*reader));
     });
 }

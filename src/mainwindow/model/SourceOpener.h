@@ -110,6 +110,9 @@ private:
                         const QString& error = {});
     void captionForPath(const std::string& path);
     // Runs an opener's reader construction; an exception becomes an error message and nullptr.
+    // Marks root "  (Error)" with why reader did not read its file whole, keeping what it read; root as
+    // given.
+    template <typename Reader> RecordNode* damagedRoot(RecordNode* root, const Reader& reader);
     template <typename F> RecordNode* guardedOpen(const std::string& path, F&& open);
     void openSubManagers(const std::string& path);
     void closeAll();

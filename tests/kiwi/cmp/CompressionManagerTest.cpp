@@ -91,6 +91,9 @@ TEST(CompressionManager, CountsAndMagicDecideValidity) {
     EXPECT_TRUE(cut.IsValid());
     EXPECT_TRUE(cut.FindEntry(dir + "/b/A", record));
     EXPECT_EQ(cut.Kind(), CmpListKind::List06);
+    // ... and the list says it is cut.
+    EXPECT_EQ(cut.Damage(),
+              "06.CMP, byte 30: entry 3 of Number of Compressed Files 9999, the file holds 4 of its 8 bytes");
 
     EXPECT_FALSE(
         TLN_CompressionManager(writeList(dir + "/c", "07.CMP", fixture::buildCmpList({}))).IsValid());
@@ -197,6 +200,8 @@ TEST(CompressionManager, HostileTablesLeaveTheFileUnlisted) {
     for (const char* name : {"HUGE.KWI", "SEG.KWI", "OVER.KWI", "PAST.KWI"}) {
         EXPECT_FALSE(manager.FindEntry(dir + "/" + name, record)) << name;
         EXPECT_EQ(record.compressionType, 0) << name;
+        EXPECT_NE(manager.RefusedEntry().find(std::string("the block table of ") + name), std::string::npos)
+            << manager.RefusedEntry();
     }
     // Enumeration still shows what the entry says, marked as unusable; the table stays empty.
     ASSERT_GT(manager.ReadEntry(4, record), 0);

@@ -125,6 +125,20 @@ TEST(DecompFileStream, UnlistedFilesReadUnchanged) {
     EXPECT_EQ(readAll(*TLN_DecompFileStream::Create(root + "/PLAIN.KWI")), bytes);
     EXPECT_FALSE(TLN_DecompFileStream::Create(root + "/PLAIN.KWI")->Listed());
     EXPECT_THROW(TLN_DecompFileStream::Create(root + "/MISSING.KWI"), EFOpenError);
+    // A list cut before its entries cannot say the file is not one of them: no reading it unchanged.
+    std::vector<uint8_t> list = fixture::buildCmpList({typeZero});
+    list.resize(6);
+    fixture::writeFile(root + "/05.CMP", list);
+    try {
+        TLN_DecompFileStream::Create(root + "/PLAIN.KWI");
+        ADD_FAILURE() << "a file beside a cut list was read unchanged";
+    } catch (const EReadError& error) {
+        EXPECT_STREQ(error.what(),
+                     "PLAIN.KWI: whether it is compressed cannot be told, the list 05.CMP is cut "
+                     "(05.CMP, byte 4: entry 0 of Number of Compressed Files 1, the file holds 2 "
+                     "of its 8 bytes)");
+    }
+    fixture::writeFile(root + "/05.CMP", fixture::buildCmpList({typeZero}));
     auto viaOpen = OpenKiwiFile(root + "/PLAIN.KWI");
     EXPECT_EQ(viaOpen->FileName(), root + "/PLAIN.KWI");
 }

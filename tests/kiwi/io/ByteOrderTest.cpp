@@ -7,6 +7,7 @@
 #include "kiwi/io/BigEndianIO.h"
 #include "kiwi/io/HandleStream.h"
 #include "kiwi/io/MemoryStream.h"
+#include "kiwi/io/WholeRead.h"
 #include "kiwi/map/ParcelNumber.h"
 #include "support/fixtures/FixtureWriter.h"
 
@@ -40,6 +41,26 @@ TEST(BigEndianRead, PartialReadsGiveTheDeliveredBytesAsMostSignificant) {
         EXPECT_EQ(ReadDWordBE(*stream, -1), 0u);
         EXPECT_EQ(ReadFixedString(*stream, 1, 8), "\x34\x56");
     }
+}
+
+TEST(BigEndianRead, WholeReadsNameTheFileThePlaceAndWhatWasShort) {
+    TLN_MemoryStream stream(std::vector<uint8_t>(10, 1), "/disc/PARAMDAT.KWI");
+    uint8_t buffer[8] = {};
+    try {
+        whole::ReadExactly(stream, 6, buffer, 8, "the parameter header");
+        FAIL();
+    } catch (const EShortRead& error) {
+        EXPECT_STREQ(error.what(),
+                     "PARAMDAT.KWI, byte 6: the parameter header, the file holds 4 of its 8 bytes");
+        EXPECT_EQ(error.Facts().held, 4);
+    }
+    EXPECT_THROW(whole::ReadBytes(stream, 11, 2, "x"), EShortRead);
+    EXPECT_EQ(whole::ReadBytes(stream, 8, 2, "x").size(), 2u);
+    const whole::Counted counted = whole::CountRecords(stream, "Number of Records", 3, 4, 8, 10);
+    EXPECT_EQ(counted.readable, 0);
+    EXPECT_EQ(counted.reason,
+              "PARAMDAT.KWI, byte 4: Number of Records 3, the file holds 6 of their 24 bytes");
+    EXPECT_TRUE(whole::CountRecords(stream, "n", 2, 2, 4, 10).Whole());
 }
 
 TEST(BigEndianRead, KiwiAddresses) {

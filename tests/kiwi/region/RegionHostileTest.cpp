@@ -176,10 +176,7 @@ TEST(RegionHostile, OffsetsOutsideTheirFramesAreNotAvailable) {
              for (int i = 0; i < 9; ++i)
                  put16(b, m.frameStart + 12 + 6 * i, 0xFFFF);
          },
-         [](const TLN_Region* r) {
-             ASSERT_NE(r, nullptr);
-             EXPECT_LT(r->MemoryBytes(), 8192); // only what the file holds was copied
-         }},
+         [](const TLN_Region* r) { EXPECT_EQ(r, nullptr); }}, // frames the file does not hold: no region
         {"node record size 0", [&](auto& b) { put16(b, 50 + 6, 0); },
          [](const TLN_Region* r) {
              EXPECT_EQ(r->NodeRecordCount(), 0);

@@ -223,8 +223,12 @@ TEST(HeaderViews, ADamagedBlockTableListsNoPackedBlocks) {
     ASSERT_EQ(entries.size(), 1u);
     h.Show(*entries[0]);
     EXPECT_EQ(h.model.VirtualRowCount(), 0);
-    EXPECT_EQ(h.model.CellText(h.model.rowCount() - 2, 0),
+    EXPECT_EQ(h.model.CellText(h.model.rowCount() - 3, 0),
               QStringLiteral("         < A Sequence of Packed Block Records >"));
+    // ... and the entry says why.
+    EXPECT_EQ(entries[0]->caption, QStringLiteral("HUGE.KWI  (Error)"));
+    EXPECT_EQ(h.model.CellText(h.model.rowCount() - 1, 2),
+              QStringLiteral("the block table of HUGE.KWI counts 2147483632 blocks, more than 65536"));
 }
 
 TEST(HeaderViews, CoverageWithAPresentAndAMissingPicture) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include <QDir>
 #include <QFile>
@@ -18,8 +19,12 @@
 #include "kiwi/region/RegionManager.h"
 #include "kiwi/voice/VoiceMe1Manager.h"
 #include "mainwindow/model/SourceOpener.h"
+#include "support/fixtures/FixtureWriter.h"
+#include "support/fixtures/IndexFixture.h"
+#include "support/fixtures/PictureFixture.h"
 #include "support/fixtures/QtPrinting.h"
 #include "support/fixtures/SourceFolderFixture.h"
+#include "support/model/TreeDump.h"
 
 namespace {
 
@@ -197,13 +202,50 @@ TEST_F(SourceOpenerTest, Region1BesideACmpListGivesCompressionThenRegion1) {
     EXPECT_EQ(outcome.caption, "Strovane - [" + QString::fromStdString(region) + "]");
 }
 
+std::string writeIndex(const std::string& folder, const std::string&) {
+    return fixture::writeIndexFixture(folder, fixture::buildIndexFixture());
+}
+
+// Bytes that are no index data (cut to the size the table gives).
+std::string writeNoise(const std::string& folder, const std::string& name) {
+    std::mt19937 random(49);
+    std::vector<uint8_t> bytes(4096);
+    for (uint8_t& byte : bytes)
+        byte = uint8_t(random());
+    fixture::writeFile(folder + "/" + name, bytes);
+    return folder + "/" + name;
+}
+
+// The standard picture list whose first picture file is cut inside its image records.
+std::string writeCutPictures(const std::string& folder, const std::string& name) {
+    fixture::writeStandardPictureSet(folder);
+    std::filesystem::resize_file(folder + "/PICT0001.KWI", 300);
+    return folder + "/" + name;
+}
+
+// The index whose data file is cut before its search frames.
+std::string writeCutSearchFrames(const std::string& folder, const std::string&) {
+    const std::string path = fixture::writeIndexFixture(folder, fixture::buildIndexFixture());
+    std::filesystem::resize_file(folder + "/SRCH0001.KWI", 40);
+    return path;
+}
+
+// The standard picture list whose extended picture file is cut inside its header.
+std::string writeCutExtension(const std::string& folder, const std::string& name) {
+    fixture::writeStandardPictureSet(folder);
+    std::filesystem::resize_file(folder + "/EXPCT001.KWI", 15);
+    return folder + "/" + name;
+}
+
 TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
     struct Case {
         std::string (*write)(const std::string&, const std::string&);
         std::string name;
         QString caption;
         int kind;
-        uintmax_t cut = 0; // the file cut to this many bytes: an "(Error)" root
+        uintmax_t cut = 0; // the file cut to this many bytes: an "(Error)" root or node
+        // With a cut: the reason an "(Error)" node below a sound root shows in its "Ошибка" row.
+        const char* reason = nullptr;
     };
     const Case cases[] = {
         {fixture::writeVoiceMe, "VOICE001.ME", "VOICE001", 1100},
@@ -216,6 +258,35 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
         {fixture::writeLoading, "Loading.kwi", "LOADING", 1},
         {fixture::writeVoiceDat, "VOICEDAT.KWI", "VOICEDAT  (Error)", 1060, 10},
         {fixture::writeRegion, "REGION.KWI", "REGION  (Error)", 1400, 6},
+        {fixture::writeRegion, "REGION.KWI", "REGION", 1400, 100,
+         "REGION.KWI, byte 96: Total Number of Region Management Records 2, the file holds 4 of their 72"},
+        {fixture::writeRegion, "REGION.KWI", "REGION", 1400, 322,
+         "REGION.KWI, byte 576: the route planning distribution header, the file holds 0 of its 68 bytes"},
+        {fixture::writeRegion, "REGION1.KWI", "REGION1", 1400, 400,
+         "REGION1.KWI, byte 324: the route planning data"},
+        {writeIndex, "INDEXDAT.KWI", "INDEXDAT  (Error)", 1020, 101,
+         "INDEXDAT.KWI, byte 256: Number of Volume Management Records 2, the file holds 0 of their 108 "
+         "bytes"},
+        {writeNoise, "INDEXDAT.KWI", "INDEXDAT  (Error)", 1020, 300,
+         "INDEXDAT.KWI, byte 1975782204: Number of Volume Management Records 1210385667"},
+        {fixture::writeVoiceDat, "VOICEDAT.KWI", "VOICEDAT", 1060, 300,
+         "VOICEDAT.KWI, byte 142: the voice data of phrase 0, the file holds 158 of its 300 bytes"},
+        {fixture::writeVoiceDat, "VOICEDAT.KWI", "VOICEDAT", 1060, 88,
+         "VOICEDAT.KWI, byte 88: the voice offset table of voice 0 of Number of Voices 2, the file holds 0 "
+         "of"},
+        {fixture::writeVoiceMe, "VOICE001.ME", "VOICE001  (Error)", 1100, 52,
+         "VOICE001.ME, byte 0: the voice distribution header, the file holds 52 of its 130 bytes"},
+        {fixture::writeCmp05, "05.CMP", "COMPRESSION  (Error)", 4, 6,
+         "05.CMP, byte 4: entry 0 of Number of Compressed Files 1, the file holds 2 of its 8 bytes"},
+        {writeCutPictures, "PCT2MNG.KWI", "PCT2MNG", 1300, 0,
+         "PICT0001.KWI, byte 352: image data record 0, the file holds 0 of its 22 bytes"},
+        {writeCutSearchFrames, "INDEXDAT.KWI", "INDEXDAT", 1020, 0, "SRCH0001.KWI, byte "},
+        {writeCutExtension, "PCT2MNG.KWI", "PCT2MNG", 1300, 0,
+         "EXPCT001.KWI, byte 0: the extended picture data frame distribution header, the file holds 15 of "
+         "its 24 "
+         "bytes"},
+        {fixture::writeVoiceMe, "VOICE001.ME", "VOICE001  (Error)", 1100, 1,
+         "VOICE001.ME, byte 0: Voice Distribution Header Size, the file holds 1 of its 2 bytes"},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -228,7 +299,16 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
         ASSERT_EQ(tree.Roots().size(), 1u) << c.name;
         EXPECT_EQ(tree.Roots()[0]->caption, c.caption) << c.name;
         EXPECT_EQ(tree.Roots()[0]->kind, c.kind) << c.name;
-        EXPECT_EQ(tree.Roots()[0]->error.isEmpty(), c.cut == 0) << c.name;
+        EXPECT_EQ(tree.Roots()[0]->error.isEmpty(), !c.caption.endsWith(QStringLiteral("  (Error)")))
+            << c.name;
+        if (c.reason) {
+            CrawlOptions options;
+            const std::string shown = DumpSource(tree, data, options, true);
+            EXPECT_NE(shown.find("  (Error)\""), std::string::npos) << shown;
+            EXPECT_NE(shown.find(std::string("|Ошибка||") + c.reason), std::string::npos) << shown;
+            // Never a sound the file does not hold: no WAVE image of a header alone.
+            EXPECT_EQ(shown.find("@play 46\n"), std::string::npos) << shown;
+        }
         EXPECT_EQ(outcome.caption, "Strovane - [" + QString::fromStdString(path) + "]") << c.name;
     }
 }

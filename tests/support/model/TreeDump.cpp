@@ -42,7 +42,9 @@ private:
             }
         }
         if (!error.empty()) error = "select: " + error;
-        if (depth < options_.maxDepth) {
+        const bool open =
+            depth < options_.maxDepth && (options_.leaveClosed == 0 || node.kind != options_.leaveClosed);
+        if (open) {
             try {
                 tree_.Expand(context_, node);
             } catch (const std::exception& e) {
@@ -51,7 +53,7 @@ private:
             }
         }
         if (options_.visit) options_.visit(node, depth, error);
-        if (depth >= options_.maxDepth) return;
+        if (!open) return;
         for (size_t i = 0; i < node.children.size() && more(); ++i)
             visit(*node.children[i], depth + 1);
     }

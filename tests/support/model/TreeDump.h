@@ -19,6 +19,8 @@ struct CrawlOptions {
     int maxDepth = 12;
     // The crawl stops after this many nodes.
     int maxNodes = 20000;
+    // Nodes of this kind are listed but not expanded (0: none).
+    int leaveClosed = 0;
     // Runs the show dispatch on every node (views read their records).
     bool select = true;
     // Called for each node after it was selected and expanded (before its children are visited), with

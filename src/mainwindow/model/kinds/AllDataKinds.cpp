@@ -73,10 +73,18 @@ struct PartNode {
     bool failed = false;
     QString reason;
 
+    // A part read in part: the node says why, and still opens on what was read.
+    template <typename Reader> void noteDamage(const Reader& reader) {
+        if constexpr (std::is_base_of_v<TLN_Manager, Reader>)
+            if (node->error.isEmpty()) node->error = QString::fromStdString(reader.Damage());
+    }
     template <typename Reader> void hold(const std::shared_ptr<Reader>& reader) {
         if (!reader) return;
         holdPart(*node, reader);
-        if (reader->IsValid()) return;
+        if (reader->IsValid()) {
+            noteDamage(*reader);
+            return;
+        }
         failed = true;
         reason = QString::fromStdString(reader->ErrorString());
     }
@@ -87,6 +95,7 @@ struct PartNode {
         if (reader->IsValid()) {
             holdPart(*node, reader);
             node->hasChildren = true;
+            noteDamage(*reader);
             return;
         }
         failed = true;
@@ -218,6 +227,17 @@ void AddAllDataNodes(KindContext& context, RecordNode& node, std::vector<std::un
     if (!map || !map->IsValid()) return;
     for (int index = 0; index < kManagementHeaderCount; ++index) {
         const TLN_Management_Header header = map->GetManagementHeader(index);
+        // A record the file cuts short is no absent part: its node says where the table ends.
+        const std::string cut = map->AllDataManager().ManagementHeaderError(index);
+        if (!cut.empty()) {
+            auto damaged = RecordNode::MakeChild(&node, 100 + index, partCaption(index), index);
+            damaged->held = HeldReader();
+            damaged->recordOffset = kManagementHeaderTablePosition + kManagementHeaderRecordSize * index;
+            damaged->error = QString::fromStdString(cut);
+            damaged->caption += QStringLiteral("  (Error)");
+            out.push_back(std::move(damaged));
+            continue;
+        }
         // Only an absent record of address 0 is left out: one that marks its part absent with the all-ones
         // address is listed with its header, and one naming a file of its own is there whatever its
         // address and size.

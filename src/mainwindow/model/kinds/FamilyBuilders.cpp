@@ -1,8 +1,11 @@
 // What the kind families of the data parts share: row registration and the steps of making children.
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
+
+#include "kiwi/io/WholeRead.h"
 
 namespace family {
 
@@ -32,6 +35,22 @@ std::unique_ptr<RecordNode> Child(const RecordNode& parent, int kind, const QStr
     child->recordOffset = recordOffset;
     child->hasChildren = expandable;
     return child;
+}
+
+void MarkError(RecordNode& node, const std::string& reason) {
+    if (reason.empty()) return;
+    const QString text = QString::fromStdString(reason);
+    if (node.error.split(u'\n').contains(text)) return;
+    node.error = node.error.isEmpty() ? text : node.error + u'\n' + text;
+    const QString mark = QStringLiteral("  (Error)");
+    if (!node.caption.endsWith(mark)) node.caption += mark;
+}
+
+std::string ShortRecord(TLN_Stream& stream, const std::string& what, int64_t position, int64_t bytes) {
+    if (position < 0 || bytes <= 0) return {};
+    const int64_t held = std::clamp<int64_t>(stream.Size() - position, 0, bytes);
+    if (held == bytes) return {};
+    return whole::Reason(stream, what, position, bytes, held);
 }
 
 void AttachBuilt(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QString>
@@ -35,6 +36,14 @@ QString Numbered(const char* text, int64_t n);
 // A child of parent with its record offset set, and expandable when expandable is true.
 std::unique_ptr<RecordNode> Child(const RecordNode& parent, int kind, const QString& caption, int64_t index,
                                   int64_t recordOffset, bool expandable = false);
+
+// Makes node an "  (Error)" one with the reason (its "Ошибка" rows); a second reason is added as a further
+// line, the caption is marked once. Nothing for an empty reason.
+void MarkError(RecordNode& node, const std::string& reason);
+
+// Why the record of bytes at position cannot be read whole from stream ("" when it can, or for a negative
+// position, which names no record): the wording every reader uses for a short read.
+std::string ShortRecord(TLN_Stream& stream, const std::string& what, int64_t position, int64_t bytes);
 
 // Gives node the children built together with it: they are attached at once and the node counts as built.
 void AttachBuilt(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children);

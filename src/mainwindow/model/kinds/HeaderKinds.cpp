@@ -10,12 +10,16 @@
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/SourceFiles.h"
 #include "mainwindow/model/kinds/FallbackViews.h"
+#include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
 #include "mainwindow/model/views/HeaderViews.h"
 
 namespace {
 
 using Children = std::vector<std::unique_ptr<RecordNode>>;
+
+// Bytes of the identification record a unit of a module's file list names.
+constexpr int64_t kUnitIdentificationBytes = 124;
 
 QString text(const std::string& value) {
     return QString::fromLatin1(value.data(), qsizetype(value.size())).trimmed();
@@ -55,6 +59,10 @@ void addModuleNodes(KindContext&, RecordNode& node, Children& out) {
         auto child = RecordNode::MakeChild(&node, 3, caption, int64_t(i));
         child->recordOffset = unit.ModulePosition;
         child->hasChildren = !unit.Files.empty();
+        if (!unit.FileListError.empty()) {
+            child->error = QString::fromStdString(unit.FileListError);
+            child->caption += QStringLiteral("  (Error)");
+        }
         out.push_back(std::move(child));
     }
 }
@@ -69,6 +77,9 @@ void addUnitNodes(KindContext&, RecordNode& node, Children& out) {
     for (size_t i = 0; i < files.size(); ++i) {
         auto child = RecordNode::MakeChild(&node, 2000, text(files[i].Name), int64_t(i));
         child->recordOffset = files[i].Position;
+        // The unit's identification record, which its view shows, may lie where the file has ended.
+        family::MarkError(*child, family::ShortRecord(loading->Stream(), "the unit identification",
+                                                      files[i].Position, kUnitIdentificationBytes));
         out.push_back(std::move(child));
     }
 }
@@ -82,6 +93,8 @@ void addCompressedFileNodes(KindContext& context, RecordNode& node, Children& ou
     for (size_t i = 0; i < entries.size(); ++i) {
         auto child = RecordNode::MakeChild(&node, 5, text(entries[i].name), int64_t(i));
         child->recordOffset = entries[i].entryPosition;
+        // A block table that is none: the file can be read neither decompressed nor as it is.
+        family::MarkError(*child, entries[i].tableError);
         out.push_back(std::move(child));
     }
 }

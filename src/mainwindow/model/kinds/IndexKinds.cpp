@@ -48,30 +48,56 @@ void readZoneNames(TLN_IndexManager& reader) {
     }
 }
 
+// Why a management record's frame cannot be reached: its file-address item or representation string is
+// cut, or the file it names is not there ("" when nothing is wrong).
+std::string recordError(TLN_IndexManager& reader, const TLN_Volume_Management_Record& record) {
+    std::string why = record.FrameAddressError;
+    const std::string& representation = record.Representation.Error;
+    if (!representation.empty()) why += (why.empty() ? "" : "\n") + representation;
+    const std::string& file = record.FrameAddress.FileName;
+    if (!file.empty() && record.FrameAddress.Exists() && !reader.DataFileExists(file))
+        why += (why.empty() ? "" : "\n") + std::string("File ") + file + " does not exist!";
+    return why;
+}
+
 void addIndexDataNodes(KindContext& context, RecordNode& node,
                        std::vector<std::unique_ptr<RecordNode>>& out) {
     const auto reader = family::ReaderOf(node, context.data.index);
     if (!reader || !reader->IsValid()) return;
+    // Tables past the end: the node says why, and lists what can be read.
+    family::MarkError(node, reader->TableDamage());
     const TLN_Data_Management_Frame_Header& header = reader->Header();
-    auto add = [&](int kind, const QString& caption, uint32_t i, int64_t offset) {
+    auto add = [&](int kind, const QString& caption, uint32_t i, int64_t offset, const std::string& error) {
         auto child = family::Child(node, kind, caption, i, offset);
         child->held = reader;
         child->indexDepth = 0;
+        family::MarkError(*child, error);
         out.push_back(std::move(child));
     };
-    for (uint32_t i = 0; i < reader->VolumeCount(); ++i)
+    TLN_Volume_Management_Record record;
+    for (uint32_t i = 0; i < reader->VolumeCount(); ++i) {
+        reader->ReadVolumeRecord(i, record);
         add(kVolume, QString::fromStdString(reader->GetVolumeRecordID(i)), i,
-            managementRecordPosition(*reader, header.VolumeRecordOffset, header.VolumeRecordSize, i));
-    for (uint32_t i = 0; i < reader->POICount(); ++i)
+            managementRecordPosition(*reader, header.VolumeRecordOffset, header.VolumeRecordSize, i),
+            recordError(*reader, record));
+    }
+    for (uint32_t i = 0; i < reader->POICount(); ++i) {
+        reader->ReadPOIManagementRecord(i, record);
         add(kPOI,
             QString::fromStdString(reader->GetPOIManagementRecordID(i)) + QStringLiteral(" (POI ") +
                 QString::number(i + 1) + QStringLiteral(")"),
-            i, managementRecordPosition(*reader, header.POIRecordOffset, header.POIRecordSize, i));
+            i, managementRecordPosition(*reader, header.POIRecordOffset, header.POIRecordSize, i),
+            recordError(*reader, record));
+    }
     for (uint32_t i = 0; i < reader->ExpansionCount(); ++i) {
-        TLN_Index_Expansion_Rec record;
-        reader->ReadExpansionRecord(i, record);
+        TLN_Index_Expansion_Rec expansion;
+        reader->ReadExpansionRecord(i, expansion);
+        const std::string& file = expansion.Data.FileName;
         add(kExpansion, family::Numbered("Expansion ", int64_t(i) + 1), i,
-            record.Position >= 0 ? record.Position : node.recordOffset);
+            expansion.Position >= 0 ? expansion.Position : node.recordOffset,
+            !file.empty() && expansion.Data.Exists() && !reader->DataFileExists(file)
+                ? "File " + file + " does not exist!"
+                : std::string());
     }
     readZoneNames(*reader);
 }

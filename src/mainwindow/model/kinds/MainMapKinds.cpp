@@ -3,6 +3,7 @@
 // tables lie in the file.
 #include <QString>
 
+#include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/KindFamilies.h"
 #include "mainwindow/model/kinds/MainMapAccess.h"
 
@@ -61,6 +62,9 @@ void addBlockNodes(KindContext& context, RecordNode& node, Children& out) {
         child->blockSetIndex = node.index;
         child->recordOffset = record.Position;
         child->hasChildren = true;
+        if (record.Stream)
+            family::MarkError(*child, family::ShortRecord(*record.Stream, "the parcel management information",
+                                                          record.Address, record.Size));
         out.push_back(std::move(child));
     }
 }
@@ -76,7 +80,12 @@ void addParcelNodes(KindContext& context, RecordNode& node, Children& out) {
     TLN_Block_Management_Record block;
     if (!map->ReadBlock(level, uint32_t(node.blockSetIndex), uint32_t(node.index), block)) return;
     TLN_Parcel_Management_Info info;
-    if (!map->ReadParcelManagement(block.Stream, level, info, block.Address)) return;
+    if (!map->ReadParcelManagement(block.Stream, level, info, block.Address)) {
+        if (block.Stream)
+            family::MarkError(node, family::ShortRecord(*block.Stream, "the parcel management information",
+                                                        block.Address, block.Size));
+        return;
+    }
     const auto count = int(std::min<uint32_t>(info.RecordCount, INT32_MAX));
     context.host.Progress(0, count);
     for (uint32_t i = 0; i < info.RecordCount; ++i) {
@@ -107,6 +116,20 @@ void addAdjacentParcelNodes(KindContext& context, RecordNode& node, Children& ou
     }
 }
 
+// A frame of the parcel that the file (or the parcel's own frame) cuts short is an "(Error)" node; the
+// records it holds whole still open below it.
+void markShortFrame(const RecordNode& parcel, RecordNode& frame, int64_t position, int64_t size) {
+    if (!parcel.stream) return;
+    std::string why =
+        family::ShortRecord(*parcel.stream, "the " + frame.caption.toStdString() + " frame", position, size);
+    const int64_t parcelEnd = parcel.parcelFrameAddress + parcel.parcelFrameSize;
+    if (why.empty() && position >= 0 && position + size > parcelEnd)
+        why = "the " + frame.caption.toStdString() + " frame at byte " + std::to_string(position) + " (" +
+              std::to_string(size) + " bytes) runs past its parcel's data frame, which ends at byte " +
+              std::to_string(parcelEnd);
+    family::MarkError(frame, why);
+}
+
 // AddParcelFrameNodes (kind 14): the parcel's basic and extended data frames that have a size, and its
 // route guidance frame.
 void addParcelFrameNodes(KindContext& context, RecordNode& node, Children& out) {
@@ -124,6 +147,7 @@ void addParcelFrameNodes(KindContext& context, RecordNode& node, Children& out) 
                   : RecordNode::MakeChild(&node, kKindUnknownFrame, QStringLiteral("Unknown"), int64_t(i));
         child->recordOffset = basic[i].Position;
         child->hasChildren = i < 3;
+        markShortFrame(node, *child, basic[i].Position, basic[i].Size);
         out.push_back(std::move(child));
     }
     const auto& extended = frames->Header.Extended;
@@ -134,6 +158,7 @@ void addParcelFrameNodes(KindContext& context, RecordNode& node, Children& out) 
                          : RecordNode::MakeChild(&node, 13, QStringLiteral("Extended %1").arg(e), int64_t(e));
         child->recordOffset = extended[e].Position;
         child->hasChildren = e == 0;
+        markShortFrame(node, *child, extended[e].Position, extended[e].Size);
         out.push_back(std::move(child));
     }
     const TLN_Level_Management_Record* level = LevelOf(*map, node);
@@ -159,6 +184,11 @@ std::unique_ptr<RecordNode> MakeParcelNode(const TLN_KiwiMap& map, const RecordN
     if (!parcel.FileName.empty()) child->fileName = parcel.FileName;
     // A map of format 8 or later lists no frames below its parcels, so they do not offer to expand.
     child->hasChildren = map.SystemNumber() < kNoFrameNodesSystemNumber;
+    // A frame the file cuts short is no parcel without frames: the node says why, and its frames that can
+    // be read still open.
+    if (parcel.Stream)
+        family::MarkError(*child, family::ShortRecord(*parcel.Stream, "the main map data frame",
+                                                      parcel.Address, parcel.Size));
     return child;
 }
 

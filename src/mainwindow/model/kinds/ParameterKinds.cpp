@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/WholeRead.h"
 #include "kiwi/parts/ParamManager.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/kinds/FamilyBuilders.h"
@@ -69,9 +70,24 @@ void addParameterRecordNodes(KindContext&, RecordNode& node, std::vector<std::un
     const auto reader = family::ReaderOf<TLN_ParamManager>(node);
     if (!reader || !reader->IsValid()) return;
     // The 20-byte management information pointers follow the 4-byte header.
-    for (int i = 0; i < reader->PointerCount(); ++i)
-        out.push_back(family::Child(node, kRecord, family::Numbered("Record ", i), i,
-                                    reader->Base() + 4 + 20 * int64_t(i), true));
+    for (int i = 0; i < reader->PointerCount(); ++i) {
+        auto child = family::Child(node, kRecord, family::Numbered("Record ", i), i,
+                                   reader->Base() + 4 + 20 * int64_t(i), true);
+        family::MarkError(*child, reader->GetManagementPointer(i).Error);
+        out.push_back(std::move(child));
+    }
+}
+
+// Why the frame header a management record names cannot be read ("" when it can, or it names none).
+std::string frameHeaderShort(const TLN_ParamManager& reader, const TLN_ParamManagementPointer& pointer) {
+    const uint16_t code = pointer.DataClassificationCode;
+    if (isDrawingParameters(code))
+        return family::ShortRecord(reader.Stream(), "the drawing parameter distribution header",
+                                   pointer.DataFramePosition, 28);
+    if (isSymbols(code) || isRouteNumbers(code))
+        return family::ShortRecord(reader.Stream(), "the landmark frame reference", pointer.DataFramePosition,
+                                   12);
+    return {};
 }
 
 void addParameterFrameNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
@@ -79,6 +95,7 @@ void addParameterFrameNodes(KindContext&, RecordNode& node, std::vector<std::uni
     if (!reader) return;
     const TLN_ParamManagementPointer* pointer = pointerOf(*reader, node.index);
     if (!pointer) return;
+    family::MarkError(node, frameHeaderShort(*reader, *pointer));
     TLN_DrawingParamHeader header;
     if (drawingHeaderOf(*reader, node.index, header)) {
         const int64_t streamSize = reader->Stream().Size();
@@ -86,9 +103,11 @@ void addParameterFrameNodes(KindContext&, RecordNode& node, std::vector<std::uni
             out.push_back(family::Child(node, kColorPalettes, QStringLiteral("Color Palettes"), 0,
                                         header.ColorPaletteTablePosition, header.NumberOfPalettes > 0));
         if (pointer->LineStylePaletteTableExists && header.LineStylePaletteTablePosition >= 0) {
-            const int64_t palettes = bounded::recordsThatFit(
-                header.NumberOfLineStylePalettes, header.LineStylePaletteTablePosition,
-                header.LineStylePaletteSize, header.LineStylePaletteSize, streamSize);
+            const whole::Counted counted = whole::CountRecords(
+                reader->Stream(), "Number of Line Style Palettes", header.NumberOfLineStylePalettes,
+                header.LineStylePaletteTablePosition, header.LineStylePaletteSize, streamSize);
+            family::MarkError(node, counted.reason);
+            const int64_t palettes = counted.readable;
             for (int64_t i = 0; i < palettes; ++i)
                 out.push_back(
                     family::Child(node, kLineStyleOrMapElement, family::Numbered("Line Style Palette ", i), i,
@@ -111,9 +130,11 @@ void addColorPaletteNodes(KindContext&, RecordNode& node, std::vector<std::uniqu
     if (!reader || !drawingHeaderOf(*reader, family::ParentOf(node).index, header)) return;
     // Palettes of ColorsPerPalette four-byte colours follow one another from the table.
     const int64_t bytes = kColorBytes * header.ColorsPerPalette;
-    const int64_t palettes = bounded::recordsThatFit(
-        header.NumberOfPalettes, header.ColorPaletteTablePosition, bytes, bytes, reader->Stream().Size());
-    for (int64_t i = 0; i < palettes; ++i)
+    const whole::Counted palettes =
+        whole::CountRecords(reader->Stream(), "Number of Color Palettes", header.NumberOfPalettes,
+                            header.ColorPaletteTablePosition, bytes, reader->Stream().Size());
+    family::MarkError(node, palettes.reason);
+    for (int64_t i = 0; i < palettes.readable; ++i)
         out.push_back(family::Child(node, kColorPalette, family::Numbered("Color Palette ", i), i,
                                     header.ColorPaletteTablePosition + i * bytes));
 }
@@ -124,9 +145,17 @@ void addPatternTableNodes(KindContext&, RecordNode& node, std::vector<std::uniqu
     int kind = 0;
     const int64_t position = landmarkFrameOf(*reader, family::ParentOf(node).index, kind);
     TLN_LandmarkDataFrame frame;
-    if (position < 0 || kind != node.kind || !reader->ReadLandmarkDataFrame(position, frame)) return;
+    if (position < 0 || kind != node.kind || !reader->ReadLandmarkDataFrame(position, frame)) {
+        family::MarkError(node,
+                          family::ShortRecord(reader->Stream(), "the landmark data frame", position, 6));
+        return;
+    }
     // The tables that could be located, at most the stored count.
     const size_t tables = std::min<size_t>(frame.NumberOfPatternTables, frame.TablePositions.size());
+    family::MarkError(node, frame.Error);
+    if (tables < frame.NumberOfPatternTables)
+        family::MarkError(node, "Number of Pattern Tables " + std::to_string(frame.NumberOfPatternTables) +
+                                    ", only " + std::to_string(tables) + " of them can be located");
     for (size_t i = 0; i < tables; ++i)
         out.push_back(family::Child(node, node.kind + 1, family::Numbered("Pattern Table ", int64_t(i)),
                                     int64_t(i), frame.TablePositions[i]));

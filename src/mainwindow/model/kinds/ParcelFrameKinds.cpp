@@ -11,6 +11,7 @@
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/RoadFrame.h"
 #include "kiwi/frames/StringFrame.h"
+#include "kiwi/io/WholeRead.h"
 #include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/kinds/MainMapAccess.h"
 #include "mainwindow/model/views/BackgroundViews.h"
@@ -39,6 +40,13 @@ template <typename Build> BuilderFn overFrames(Build build) {
     };
 }
 
+// A list that holds records by its stored count but whose offset leads outside its frame.
+void markOutside(RecordNode& node, const char* countName, int64_t stored) {
+    if (stored > 0)
+        family::MarkError(node, std::string(countName) + " " + std::to_string(stored) +
+                                    ": the list's offset leads outside its frame");
+}
+
 // Roads.
 
 void addRoadDisplayClassNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
@@ -47,9 +55,10 @@ void addRoadDisplayClassNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
     if (!ReadRoadDataFrame(frames.Road, road)) return;
     for (size_t i = 0; i < road.Classes.size(); ++i) {
         const TLN_Road_Display_Class& roadClass = road.Classes[i];
-        out.push_back(Child(node, 23, Numbered("Display Class ", i), int64_t(i),
-                            roadClass.Position >= 0 ? roadClass.Position : road.Position,
-                            roadClass.PolylineCount > 0));
+        auto child =
+            Child(node, 23, Numbered("Display Class ", i), int64_t(i),
+                  roadClass.Position >= 0 ? roadClass.Position : road.Position, roadClass.PolylineCount > 0);
+        out.push_back(std::move(child));
     }
 }
 
@@ -60,6 +69,8 @@ void addMultiLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_
         !ReadRoadDisplayClass(frames.Road, int(node.index), roadClass))
         return;
     const std::vector<int64_t> positions = MultiLinkPositions(frames.Road, roadClass);
+    family::MarkError(node, whole::FewerText("Number of Polylines", roadClass.StoredPolylineCount,
+                                             int64_t(positions.size())));
     for (size_t i = 0; i < positions.size(); ++i)
         out.push_back(Child(node, 25, Numbered("MultiLink ", i), int64_t(i), positions[i], true));
 }
@@ -75,6 +86,8 @@ void addNodeConnectionNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
         if (!ReadMultiLinkNode(frames.Road, multiLink, int(k), level, record, additional)) continue;
         out.push_back(Child(node, 26, Numbered("Node ", k), int64_t(k), record.Position));
     }
+    family::MarkError(node,
+                      whole::FewerText("Number of Nodes", int64_t(multiLink.NodeCount), int64_t(out.size())));
 }
 
 // Background.
@@ -115,8 +128,10 @@ void addMinimumGraphicsNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
     if (!readElement(map, frames, AncestorIndex(node, 27), element) || node.index < 0 ||
         size_t(node.index) >= element.TypeUnits.size())
         return;
-    const std::vector<int64_t> positions =
-        MinimumGraphicsPositions(frames.Background, element.TypeUnits[size_t(node.index)]);
+    const TLN_Background_Type_Unit& unit = element.TypeUnits[size_t(node.index)];
+    const std::vector<int64_t> positions = MinimumGraphicsPositions(frames.Background, unit);
+    family::MarkError(node, whole::FewerText("Number of Minimum Graphics Data Records",
+                                             unit.StoredRecordCount, int64_t(positions.size())));
     for (size_t i = 0; i < positions.size(); ++i)
         out.push_back(Child(node, 29, Numbered("Object ", i), int64_t(i), positions[i]));
 }
@@ -129,9 +144,10 @@ void addNameClassNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
     if (!ReadNameDataFrame(frames.Name, level, names, map.SystemNumber())) return;
     for (size_t i = 0; i < names.Classes.size(); ++i) {
         const TLN_Name_Management_Information& entry = names.Classes[i];
-        out.push_back(Child(node, 30, Numbered("Display Class ", i), int64_t(i),
-                            entry.ListPosition >= 0 ? entry.ListPosition : names.Position,
-                            entry.RecordCount > 0));
+        auto child =
+            Child(node, 30, Numbered("Display Class ", i), int64_t(i),
+                  entry.ListPosition >= 0 ? entry.ListPosition : names.Position, entry.RecordCount > 0);
+        out.push_back(std::move(child));
     }
 }
 
@@ -141,8 +157,10 @@ void addNameRecordNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
     if (!ReadNameDataFrame(frames.Name, level, names, map.SystemNumber()) || node.index < 0 ||
         size_t(node.index) >= names.Classes.size())
         return;
-    const std::vector<int64_t> positions =
-        NameRecordPositions(frames.Name, names.Classes[size_t(node.index)]);
+    const TLN_Name_Management_Information& entry = names.Classes[size_t(node.index)];
+    const std::vector<int64_t> positions = NameRecordPositions(frames.Name, entry);
+    family::MarkError(node, whole::FewerText("Number of Name Data Records", entry.StoredRecordCount,
+                                             int64_t(positions.size())));
     for (size_t i = 0; i < positions.size(); ++i)
         out.push_back(Child(node, 31, Numbered("Record ", i), int64_t(i), positions[i]));
 }
@@ -301,13 +319,17 @@ void addInfraLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_
         auto group = Child(node, 2330, caption, int64_t(c), mesh.Position);
         // The links come with their group, as far as their records lie in the frame.
         group->built = true;
-        for (uint32_t n = 0; n < count; ++n) {
+        uint32_t read = 0;
+        for (; read < count; ++read) {
             TLN_Infra_Link_Data data;
-            if (!ReadInfraLinkData(frame, header, area, mesh, before, groupFirst + n, data)) break;
-            if (n == 0) group->recordOffset = data.Record.Position;
-            RecordNode::Adopt(*group, Child(*group, 2340, Numbered("Infra-Link ", n), int64_t(groupFirst + n),
-                                            data.Record.Position, data.RoadLinkCount > 0));
+            if (!ReadInfraLinkData(frame, header, area, mesh, before, groupFirst + read, data)) break;
+            if (read == 0) group->recordOffset = data.Record.Position;
+            auto link = Child(*group, 2340, Numbered("Infra-Link ", read), int64_t(groupFirst + read),
+                              data.Record.Position, data.RoadLinkCount > 0);
+            if (data.RoadLinkPosition < 0) markOutside(*link, "Number of Road Links", data.RoadLinkCount);
+            RecordNode::Adopt(*group, std::move(link));
         }
+        family::MarkError(*group, whole::FewerText("Number of Infra-Links", count, read));
         out.push_back(std::move(group));
     }
 }
@@ -333,6 +355,8 @@ void addRoadLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_L
             break;
         out.push_back(Child(node, 2350, Numbered("Road ", k), k, link.Position));
     }
+    family::MarkError(node,
+                      whole::FewerText("Number of Road Links", data.RoadLinkCount, int64_t(out.size())));
 }
 
 } // namespace

@@ -40,6 +40,7 @@ template <typename Reader> void holdNewReader(RecordNode& child, const std::stri
     child.recordOffset = reader->Base();
     child.fileName = path;
     expandable = reader->IsValid();
+    if (!expandable) family::MarkError(child, reader->ErrorString());
     child.held = std::move(reader);
 }
 
@@ -72,6 +73,7 @@ std::unique_ptr<RecordNode> managementNode(const RecordNode& listNode, const TLN
         case kExpansionPictureKind:
             child->kind = kExtendedPictureFile;
             holdNewReader<TLN_EXPCTManager>(*child, path, expandable);
+            family::MarkError(*child, child->held.As<TLN_EXPCTManager>()->DataError());
             expandable = false;
             break;
         default:
@@ -80,7 +82,7 @@ std::unique_ptr<RecordNode> managementNode(const RecordNode& listNode, const TLN
         }
     } catch (const std::exception& error) {
         // The file is there but cannot be read.
-        child->error = QString::fromUtf8(error.what());
+        family::MarkError(*child, error.what());
         child->kind = kKindInvalid;
         child->held = HeldReader();
         expandable = false;
@@ -103,8 +105,10 @@ PageEntryMaker imageMaker(const RecordNode& listNode, const TLN_GraphicManager& 
         reader.ReadImageRecord(int(i), record);
         const int64_t offset =
             record.Position > 0 ? record.Position : reader.ImageDataFramePosition() + 2 + 6 * i;
-        return family::Child(listNode, kImage,
-                             family::Numbered("Image Data ", reader.Header().TopImageDataID + i), i, offset);
+        auto node = family::Child(
+            listNode, kImage, family::Numbered("Image Data ", reader.Header().TopImageDataID + i), i, offset);
+        family::MarkError(*node, reader.ImageError(int(i)));
+        return node;
     };
 }
 
@@ -122,6 +126,7 @@ void addPictureNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr
                                      family::Numbered("Palette Set ", header.TopPaletteSetID + int64_t(i)), i,
                                      at(reader->PaletteSetPosition(i))));
     family::AttachBuilt(*paletteSets, std::move(sets));
+    family::MarkError(*paletteSets, reader->PaletteSetsError());
 
     auto colorTables = family::Child(node, kColorTables, QStringLiteral("Color Tables"), 0,
                                      at(reader->ColorTableFramePosition()));
@@ -131,11 +136,14 @@ void addPictureNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr
                                        family::Numbered("Color Table ", header.TopColorTableID + int64_t(i)),
                                        i, at(reader->ColorTablePosition(i))));
     family::AttachBuilt(*colorTables, std::move(tables));
+    family::MarkError(*colorTables, reader->ColorTablesError());
 
     out.push_back(std::move(paletteSets));
     out.push_back(std::move(colorTables));
-    out.push_back(family::Child(node, kImageData, QStringLiteral("Image Data"), 0,
-                                at(reader->ImageDataFramePosition()), reader->ImageCount() > 0));
+    auto images = family::Child(node, kImageData, QStringLiteral("Image Data"), 0,
+                                at(reader->ImageDataFramePosition()), reader->ImageCount() > 0);
+    family::MarkError(*images, reader->ImagesError());
+    out.push_back(std::move(images));
 }
 
 void addImageDataNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {

@@ -36,6 +36,8 @@ PageEntryMaker regionMaker(const RecordNode& levelNode, std::shared_ptr<TLN_Regi
         auto node = family::Child(levelNode, kRegion, family::Numbered("Region ", i), i,
                                   level.TablePosition + i * level.RegionRecordSize * 2, true);
         node->held = reader;
+        // A frame that cannot be read is said on the region itself, before anyone expands it.
+        family::MarkError(*node, reader->RegionFrameError(levelNode.level, int(i)));
         return node;
     };
 }
@@ -47,16 +49,12 @@ void addRegionLevelNodes(KindContext& context, RecordNode& node,
     for (int l = 0; l < reader->LevelCount(); ++l) {
         TLN_Region_Level_Record level;
         if (!reader->GetLevelRecord(l, level)) break;
-        // A table whose records overlap is no table: the level says why and has no regions.
-        const std::string tableError = reader->RegionTableError(l);
-        auto child =
-            family::Child(node, kLevel, family::Numbered("Level ", l), l, level.Position, tableError.empty());
+        // A table that cannot be read whole: the level says why and keeps the regions that can be read.
+        auto child = family::Child(node, kLevel, family::Numbered("Level ", l), l, level.Position,
+                                   reader->UsableRegionCount(l) > 0);
         child->level = l;
         child->held = reader;
-        if (!tableError.empty()) {
-            child->error = QString::fromStdString(tableError);
-            child->caption += QStringLiteral("  (Error)");
-        }
+        family::MarkError(*child, reader->RegionTableError(l));
         out.push_back(std::move(child));
     }
 }
@@ -96,14 +94,23 @@ void addRouteNodeNodes(KindContext& context, RecordNode& node,
         return;
     // A region without a route planning data frame has no nodes.
     if (record.FrameAddress == 0 || record.FramePosition < 0) return;
-    const auto region = reader->GetRegion(node.level, int(node.index));
-    if (!region || !region->IsValid()) return;
+    std::string why;
+    const auto region = reader->GetRegion(node.level, int(node.index), &why);
+    if (!region || !region->IsValid()) {
+        family::MarkError(node, why);
+        return;
+    }
     const auto frameStream = record.FrameFile.empty() ? nullptr : reader->FrameStream(record.FrameFile);
     const int64_t first = region->NodeHeader().Position + int64_t(region->NodeHeader().HeaderSize) * 2;
     const int64_t step = int64_t(level.NodeRecordSize) * 2;
     const int count = region->NodeRecordCount();
+    family::MarkError(node, region->NodeCountError());
     for (int k = 0; k < count; ++k) {
         auto child = family::Child(node, kRouteNode, family::Numbered("Node ", k), k, first + k * step, true);
+        // A node whose links or their records lie outside their frames says so.
+        TLN_RP_Node_Record routeNode;
+        if (region->ReadNode(k, routeNode) && !routeNode.Complete)
+            family::MarkError(*child, routeNode.Reason);
         if (frameStream) {
             child->stream = frameStream;
             child->fileName = record.FrameFile;

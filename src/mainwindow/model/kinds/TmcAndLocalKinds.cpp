@@ -15,6 +15,9 @@
 
 namespace {
 
+// Bytes of a location data record.
+constexpr int64_t kLocationDataBytes = 50;
+
 constexpr int kRdsTmcPart = 127;
 constexpr int kTmcRegion = 2100;
 constexpr int kTmcGroup = 2110;
@@ -80,10 +83,7 @@ void addRdsTmcNodes(KindContext& context, RecordNode& node, std::vector<std::uni
         reader->ReadRegionDataInfo(i, region);
         auto child = family::Child(node, kTmcRegion, regionCaption(context, i, region), i,
                                    at(region.Position), region.ReadableGroups > 0);
-        if (!region.TableError.empty()) {
-            child->error = QString::fromStdString(region.TableError);
-            child->caption += QStringLiteral("  (Error)");
-        }
+        family::MarkError(*child, region.TableError);
         out.push_back(std::move(child));
     }
 }
@@ -96,9 +96,13 @@ void addTmcGroupPage(const RecordNode& regionNode, int64_t first,
     if (!reader || !reader->ReadRegionDataInfo(regionNode.index, region)) return;
     AddPage(
         first, region.ReadableGroups, kMoreTmcGroups,
-        [&regionNode, region](int64_t g) {
-            return family::Child(regionNode, kTmcGroup, family::Numbered("Group ", g), g,
-                                 region.GroupDataPosition + g * region.GroupRecordSize, true);
+        [&regionNode, &reader, region](int64_t g) {
+            auto child = family::Child(regionNode, kTmcGroup, family::Numbered("Group ", g), g,
+                                       region.GroupDataPosition + g * region.GroupRecordSize, true);
+            TLN_TmcGroup group;
+            reader->ReadGroupInfo(regionNode.index, int(g), group);
+            family::MarkError(*child, group.TableError);
+            return child;
         },
         out);
 }
@@ -124,9 +128,15 @@ void addTmcLocationPage(const RecordNode& groupNode, int64_t first,
         return;
     AddPage(
         first, group.ReadableLocations, kMoreTmcLocations,
-        [&groupNode, &region, &group](int64_t l) {
-            return family::Child(groupNode, kTmcLocation, family::Numbered("Location ", l), l,
-                                 group.LocationInfoPosition + l * region.LocationInfoRecordSize);
+        [&groupNode, &reader, regionIndex, &region, &group](int64_t l) {
+            auto child = family::Child(groupNode, kTmcLocation, family::Numbered("Location ", l), l,
+                                       group.LocationInfoPosition + l * region.LocationInfoRecordSize);
+            // The location's data record, which its view shows, may lie where the file has ended.
+            TLN_TmcLocationInfo info;
+            if (reader->ReadLocationInfo(regionIndex, int(groupNode.index), int(l), info))
+                family::MarkError(*child, family::ShortRecord(reader->Stream(), "the location data record",
+                                                              info.LocationDataPosition, kLocationDataBytes));
+            return child;
         },
         out);
 }

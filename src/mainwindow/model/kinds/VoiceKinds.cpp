@@ -63,6 +63,7 @@ void addVoiceLanguageNodes(KindContext& context, RecordNode& node,
                                 languageName(context, i) + QStringLiteral(")");
         auto child = family::Child(node, kLanguage, caption, i, language.Position, !language.Records.empty());
         child->held = reader;
+        family::MarkError(*child, language.Reason);
         out.push_back(std::move(child));
     }
 }
@@ -70,7 +71,12 @@ void addVoiceLanguageNodes(KindContext& context, RecordNode& node,
 void addVoiceMeLanguageNodes(KindContext& context, RecordNode& node,
                              std::vector<std::unique_ptr<RecordNode>>& out) {
     const auto reader = voiceMeReader(context, node);
-    if (!reader || !reader->IsValid()) return;
+    if (!reader) return;
+    if (!reader->IsValid()) {
+        // The part of ALLDATA.KWI is listed whatever its file holds: it says why it has no languages.
+        family::MarkError(node, reader->ErrorString());
+        return;
+    }
     for (int i = 0; i < reader->EntryCount(); ++i) {
         TLN_VoiceMe1_Entry entry;
         if (!reader->ReadEntry(i, entry)) break;
@@ -79,6 +85,7 @@ void addVoiceMeLanguageNodes(KindContext& context, RecordNode& node,
         // Replaying a voice names its entry through the level field.
         child->level = i;
         child->held = reader;
+        family::MarkError(*child, reader->VoiceCountError(i));
         out.push_back(std::move(child));
     }
 }
@@ -92,8 +99,10 @@ void addVoiceItemNodes(KindContext& context, RecordNode& node,
         return;
     for (size_t k = 0; k < language.Records.size(); ++k) {
         const TLN_Voice_Offset_Management_Record& record = language.Records[k];
-        out.push_back(family::Child(node, kItem, family::Numbered("Item ", int64_t(k)), int64_t(k),
-                                    record.Position, record.NumberOfVoices > 0 && record.TablePosition >= 0));
+        auto child = family::Child(node, kItem, family::Numbered("Item ", int64_t(k)), int64_t(k),
+                                   record.Position, record.NumberOfVoices > 0 && record.TablePosition >= 0);
+        family::MarkError(*child, reader->ItemError(record));
+        out.push_back(std::move(child));
     }
 }
 
@@ -113,7 +122,10 @@ void addOffsetTableNodes(KindContext& context, RecordNode& node,
         // A table whose header lies past the stream ends the list.
         const int64_t next = reader->GetNextTableOffset(position);
         if (next < 0) break;
-        out.push_back(family::Child(node, kOffsetTable, family::Numbered("Record ", r), r, position));
+        auto child = family::Child(node, kOffsetTable, family::Numbered("Record ", r), r, position);
+        // A table whose phrases the file does not hold has no sound to play.
+        family::MarkError(*child, reader->OffsetTableError(position));
+        out.push_back(std::move(child));
         position = next;
     }
 }
@@ -127,9 +139,12 @@ void addVoiceMeRecordNodes(KindContext& context, RecordNode& node,
         return;
     const int count = reader->GetVoiceCount(int(node.index));
     // The voice records follow the count word of the entry's first table.
-    for (int r = 0; r < count; ++r)
-        out.push_back(family::Child(node, kVoiceMeRecord, family::Numbered("Record ", r), r,
-                                    entry.Tables[0].Position + 2 + r * kVoiceMeRecordBytes));
+    for (int r = 0; r < count; ++r) {
+        auto child = family::Child(node, kVoiceMeRecord, family::Numbered("Record ", r), r,
+                                   entry.Tables[0].Position + 2 + r * kVoiceMeRecordBytes);
+        family::MarkError(*child, reader->VoiceDataError(int(node.index), r));
+        out.push_back(std::move(child));
+    }
 }
 
 bool languageRecordOf(const TLN_DicVceManager& reader, int64_t i, TLN_DicVceLangRec& out) {
@@ -161,7 +176,16 @@ void addDictionaryLanguageNodes(KindContext&, RecordNode& node,
 void addDictionaryNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<RecordNode>>& out) {
     const auto reader = family::ReaderOf<TLN_DicVceManager>(node);
     TLN_DictionaryRecordHeader dictionary;
-    if (!reader || !dictionaryOf(*reader, node.index, dictionary)) return;
+    if (!reader) return;
+    if (!dictionaryOf(*reader, node.index, dictionary)) {
+        TLN_DicVceLangRec language;
+        if (languageRecordOf(*reader, node.index, language))
+            family::MarkError(node, family::ShortRecord(reader->Stream(), "the dictionary data header",
+                                                        language.DictionaryFramePosition, 28));
+        family::MarkError(node, dictionary.Error);
+        return;
+    }
+    family::MarkError(node, dictionary.Error);
     for (size_t t = 0; t < dictionary.Types.size(); ++t) {
         const TLN_DictionaryType& type = dictionary.Types[t];
         out.push_back(family::Child(node, kDictionary, QString::fromStdString(type.Name), int64_t(t),
@@ -179,12 +203,16 @@ void addGroupNodes(KindContext&, RecordNode& node, std::vector<std::unique_ptr<R
     const int64_t headerPosition = dictionary.Types[size_t(node.index)].DataPosition;
     TLN_DictionaryHeader header;
     if (headerPosition < 0 || !reader->ReadDictionaryHeader(headerPosition, header)) return;
+    family::MarkError(node, header.Error);
     const int64_t groups = std::min(header.ReadableGroups, kMaxListedGroups);
     for (int64_t g = 0; g < groups; ++g) {
         TLN_DictionaryGroupOffset group;
         if (!reader->GetGroupOffset(headerPosition, g, group)) break;
-        out.push_back(family::Child(node, kGroup, QString::fromStdString(FormatHex0x(group.Identifier)), g,
-                                    group.Position >= 0 ? group.Position : node.recordOffset));
+        auto child = family::Child(node, kGroup, QString::fromStdString(FormatHex0x(group.Identifier)), g,
+                                   group.Position >= 0 ? group.Position : node.recordOffset);
+        family::MarkError(*child,
+                          family::ShortRecord(reader->Stream(), "the group data", group.Position, 48));
+        out.push_back(std::move(child));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "kiwi/display/BackgroundStyles.h"
 #include "kiwi/display/NameTables.h"
 #include "kiwi/frames/BackgroundFrame.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/ParcelViewSupport.h"
 
 namespace {
@@ -135,8 +136,8 @@ void ShowMinimumGraphics(KindContext& context, RecordNode& node) {
 }
 
 void RegisterBackgroundViews(NodeKinds& table) {
-    table.SetView(16, ShowBackgroundFrame);
+    table.SetView(16, WithErrorRows(ShowBackgroundFrame));
     table.SetView(27, ShowElementManagement);
-    table.SetView(28, ShowBackgroundTypeUnit);
+    table.SetView(28, WithErrorRows(ShowBackgroundTypeUnit));
     table.SetView(29, ShowMinimumGraphics);
 }

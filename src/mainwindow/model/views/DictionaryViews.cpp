@@ -5,6 +5,7 @@
 
 #include "kiwi/parts/DicVceManager.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/PartViewSupport.h"
 
 using partview::Address;
@@ -65,6 +66,8 @@ void ShowVoiceDictionaryHeader(KindContext& context, RecordNode& node) {
         partview::ManagementHeader(context, node, kDictionaryHeaderIndex, HelpDocument::DataVolume);
     grid.AddSectionHeader(s("Voice Command Dictionary Distribution Header"));
     const auto reader = readerOf(node);
+    // The part's own node shows its reason with its management header.
+    if (node.kind != kDictionaryPart) partview::ErrorRow(grid, node);
     if (!reader || !reader->IsValid()) return;
     const TLN_DicVceHeader& header = reader->Header();
     userClassificationRows(grid, header.UserClassification);
@@ -144,6 +147,7 @@ void ShowDictionaryInfoRecord(KindContext& context, RecordNode& node) {
     grid.AddHexDecRow(s("Data Type Code"), {}, header.DataTypeCode);
     Hex32(grid, s("Size of Info Data"), header.InfoDataSize);
     if (header.NumberOfGroups > uint32_t(kDictionaryListLimit)) tooManyItems(grid);
+    if (!header.Error.empty()) grid.AddTextRow(s("Ошибка"), {}, QString::fromStdString(header.Error));
 }
 
 void ShowDictionaryGroupData(KindContext& context, RecordNode& node) {
@@ -170,15 +174,20 @@ void ShowDictionaryGroupData(KindContext& context, RecordNode& node) {
     grid.AddSectionHeader(s("String Items List"));
     const int64_t entries = reader->StringEntryCount(group);
     const int64_t shown = std::min<int64_t>(entries, kDictionaryListLimit);
-    for (int64_t k = 0; k < shown; ++k)
-        grid.AddTextRow(s("String Entry ") + QString::number(k), reader->ReadStringEntry(group, k).Text);
+    for (int64_t k = 0; k < shown; ++k) {
+        const TLN_PartText entry = reader->ReadStringEntry(group, k);
+        grid.AddTextRow(s("String Entry ") + QString::number(k), entry.Text);
+        if (!entry.Error.empty()) grid.AddTextRow(s("Ошибка"), {}, QString::fromStdString(entry.Error));
+    }
     if (shown >= kDictionaryListLimit) tooManyItems(grid);
+    const std::string missing = reader->StringEntryShortfall(group);
+    if (!missing.empty()) grid.AddTextRow(s("Ошибка"), {}, QString::fromStdString(missing));
 }
 
 void RegisterDictionaryViews(NodeKinds& table) {
     for (int kind : {kDictionaryPart, 1250})
         table.SetView(kind, ShowVoiceDictionaryHeader);
-    table.SetView(1251, ShowDictionaryLanguageRecord);
+    table.SetView(1251, WithErrorRows(ShowDictionaryLanguageRecord));
     table.SetView(1255, ShowDictionaryInfoRecord);
-    table.SetView(1260, ShowDictionaryGroupData);
+    table.SetView(1260, WithErrorRows(ShowDictionaryGroupData));
 }

@@ -1,6 +1,8 @@
 // The record views of LOADING.KWI, the CMP list and COVERAGE.BIN: what each record of those small files
 // holds, row by row, with the picture of a coverage item shown through the host.
 #include "mainwindow/model/views/HeaderViews.h"
+#include "mainwindow/model/views/ErrorRows.h"
+#include "mainwindow/model/views/PartViewSupport.h"
 
 #include <algorithm>
 #include <array>
@@ -61,12 +63,16 @@ bool readEntry(TLN_CompressionManager& list, const RecordNode& node, TLN_Compres
 
 void ShowLoadingFrame(KindContext& context, RecordNode& node) {
     const TLN_Loading* loading = node.held.As<TLN_Loading>();
-    if (!loading || !loading->IsValid()) return;
+    if (!loading || !loading->IsValid()) {
+        partview::ErrorRow(context.grid, node);
+        return;
+    }
     FieldGrid& grid = context.grid;
     grid.AddSectionHeader(QStringLiteral("Loading Module Management Frame"),
                           qs(folderPart(loading->GetFileName())));
     loadingHelp(grid);
     grid.AddDWordRow(QStringLiteral("Number of Accommodated Systems"), {}, uint32_t(loading->SystemCount()));
+    partview::ErrorRow(grid, node);
 }
 
 void ShowSystemInfo(KindContext& context, RecordNode& node) {
@@ -108,7 +114,9 @@ void ShowModuleInfo(KindContext& context, RecordNode& node) {
     grid.AddDateRow(QStringLiteral("Date when the function of the module OFF"), {}, 0);
     grid.AddInt64HexRow(QStringLiteral("Address of the Module Code"), {}, unit.ModuleAddress);
     grid.AddHexDecRow(QStringLiteral("Size of the Module Code"), {}, unit.ModuleSize);
-    grid.AddDWordRow(QStringLiteral("Number of Units in module"), {}, uint32_t(unit.Files.size()));
+    const int64_t files = unit.StoredFileCount >= 0 ? unit.StoredFileCount : int64_t(unit.Files.size());
+    grid.AddDWordRow(QStringLiteral("Number of Units in module"), {}, uint32_t(files));
+    partview::ErrorRow(grid, node);
 }
 
 void ShowUnitInfo(KindContext& context, RecordNode& node) {
@@ -128,10 +136,12 @@ void ShowUnitInfo(KindContext& context, RecordNode& node) {
 
 void ShowCompressionFrame(KindContext& context, RecordNode& node) {
     const TLN_CompressionManager* list = compressionOf(context, node);
-    if (!list || !list->IsValid()) return;
+    if (!list || (!list->IsValid() && node.error.isEmpty())) return;
     context.grid.AddSectionHeader(QStringLiteral("Compression Management Frame"),
                                   qs(fileNamePart(list->ListFileName())));
-    context.grid.AddDWordRow(QStringLiteral("Number of Compressed Files"), {}, list->EntryCount());
+    if (list->IsValid())
+        context.grid.AddDWordRow(QStringLiteral("Number of Compressed Files"), {}, list->EntryCount());
+    partview::ErrorRow(context.grid, node);
 }
 
 RowTextProvider PackedBlockRowText(std::shared_ptr<TLN_CompressionManager> list,
@@ -191,8 +201,10 @@ void ShowCompressionInfo(KindContext& context, RecordNode& node) {
 void ShowCoverageInfo(KindContext& context, RecordNode& node) {
     context.grid.AddSectionHeader(QStringLiteral("Coverage Information"), QStringLiteral("COVERAGE.BIN"));
     const TLN_Coverage* coverage = node.held.As<TLN_Coverage>();
-    if (!coverage) return;
-    context.grid.AddDWordRow(QStringLiteral("Number of Picture Items"), {}, uint32_t(coverage->Count()));
+    if (coverage && coverage->IsValid())
+        context.grid.AddDWordRow(QStringLiteral("Number of Picture Items"), {},
+                                 uint32_t(coverage->StoredCount()));
+    partview::ErrorRow(context.grid, node);
 }
 
 void ShowCoverageItem(KindContext& context, RecordNode& node) {
@@ -218,9 +230,9 @@ void RegisterHeaderViews(NodeKinds& table) {
     table.SetView(1, ShowLoadingFrame);
     table.SetView(2, ShowSystemInfo);
     table.SetView(3, ShowModuleInfo);
-    table.SetView(2000, ShowUnitInfo);
+    table.SetView(2000, WithErrorRows(ShowUnitInfo));
     table.SetView(4, ShowCompressionFrame);
-    table.SetView(5, ShowCompressionInfo);
+    table.SetView(5, WithErrorRows(ShowCompressionInfo));
     table.SetView(1500, ShowCoverageInfo);
     table.SetView(1510, ShowCoverageItem);
 }

@@ -89,6 +89,7 @@ void ShowIndexDataHeader(KindContext& context, RecordNode& node) {
     const auto reader = ReaderOf(context, node);
     if (!reader || !reader->IsValid()) return;
     frameHeaderRows(context.grid, reader->Header(), reader->Base());
+    partview::ReasonRows(context.grid, node, reader->TableDamage());
 }
 
 void ShowDataManagementFrameHeader(KindContext& context, RecordNode& node) {
@@ -99,6 +100,8 @@ void ShowDataManagementFrameHeader(KindContext& context, RecordNode& node) {
         return;
     }
     frameHeaderRows(context.grid, reader->Header(), reader->Base());
+    partview::ErrorRow(context.grid, node);
+    partview::ReasonRows(context.grid, node, reader->TableDamage());
 }
 
 void ShowVolumeManagementRecord(KindContext& context, RecordNode& node) {
@@ -108,11 +111,12 @@ void ShowVolumeManagementRecord(KindContext& context, RecordNode& node) {
     const bool read = reader && node.index >= 0 && reader->ReadVolumeRecord(uint32_t(node.index), record);
     grid.AddSectionHeader(s("Volume Management Record"), read ? kindName(record.KindDeclaration) : QString());
     help(grid);
+    partview::ErrorRow(grid, node);
     if (!read) return;
     managementRecordRows(grid, record, true, reader->Base());
     TLN_Search_Frame_Header frame;
-    if (!SearchFrameHeader(grid, *reader, s("Management frame header of search frame"), record.FrameAddress,
-                           record.UsesFileAddresses(), frame))
+    if (!SearchFrameHeader(grid, node, *reader, s("Management frame header of search frame"),
+                           record.FrameAddress, record.UsesFileAddresses(), frame))
         return;
     AddOnce(context, node, FrameItems(node, *reader, frame, kSearchItem, TLN_Detailed_Info_Rec::Length));
 }
@@ -126,18 +130,19 @@ void ShowPOIManagementRecord(KindContext& context, RecordNode& node) {
     grid.AddSectionHeader(s("POI Information Management Record"),
                           read ? kindName(record.KindDeclaration) : QString());
     help(grid);
+    partview::ErrorRow(grid, node);
     if (!read) return;
     managementRecordRows(grid, record, false, reader->Base());
     grid.AddSectionHeaderAt(s("POI Information Frame "), kindName(record.KindDeclaration),
                             record.FrameAddress.DataPosition);
     TLN_Search_Frame_Header frame;
-    if (ShowWhenMissing(grid, *reader, record.FrameAddress.FileName) || !record.FrameAddress.Exists() ||
-        !reader->ReadSearchFrameHeader(record.FrameAddress, record.UsesFileAddresses(), frame))
+    if (!FrameHeaderShown(grid, node, *reader, record.FrameAddress, record.UsesFileAddresses(), frame))
         return;
     grid.AddTextRow(s("Data Declaration"), Text(frame.DataDeclaration));
     grid.AddDWordRow(s("Number of Detailed  POI Information Records"), {}, frame.RecordCount);
     Hex32(grid, s("Size of Detailed  POI Information Records"), frame.RecordSize);
     Address(grid, s("Offset to the Top of Detailed  POI Information Records"), frame.RecordsPosition);
+    FrameRecordsReason(grid, node, *reader, frame, TLN_Detailed_POIInfo_Rec::Length);
     AddOnce(context, node, FrameItems(node, *reader, frame, kDetailedPOI, TLN_Detailed_POIInfo_Rec::Length));
 }
 
@@ -172,6 +177,7 @@ void ShowExpansionFieldRecord(KindContext& context, RecordNode& node) {
     FieldGrid& grid = context.grid;
     grid.AddSectionHeader(s("Individual Expansion Field Management Record"));
     help(grid);
+    partview::ErrorRow(grid, node);
     const auto reader = ReaderOf(context, node);
     TLN_Index_Expansion_Rec record;
     if (!reader || node.index < 0 || !reader->ReadExpansionRecord(uint32_t(node.index), record)) return;
@@ -184,10 +190,7 @@ void ShowExpansionFieldRecord(KindContext& context, RecordNode& node) {
     grid.AddSectionHeaderAt(s("Character Information Management Frame"), Text(record.Data.FileName),
                             record.Data.DataPosition);
     TLN_Character_Info_Frame frame;
-    if (ShowWhenMissing(grid, *reader, record.Data.FileName) || !record.Data.Exists() ||
-        !reader->ReadCharacterInfoFrame(record.Data, frame))
-        return;
-    MarkDeclaration(grid, frame.DataDeclaration);
+    if (!CharacterFrameShown(grid, node, *reader, record.Data, frame)) return;
     grid.AddTextRow(s("Data Declaration"), Text(frame.DataDeclaration));
     grid.AddDWordRow(s("Number of character information management records"), {}, frame.EntryCount);
     std::vector<std::unique_ptr<RecordNode>> entries;
@@ -221,10 +224,7 @@ void ShowCharacterInfoRecord(KindContext& context, RecordNode& node) {
     grid.AddSectionHeader(s("Element-specific Character Information Management Frame"),
                           Text(entry.Data.FileName));
     TLN_Character_Info_Frame elements;
-    if (ShowWhenMissing(grid, *reader, entry.Data.FileName) || !entry.Data.Exists() ||
-        !reader->ReadCharacterInfoFrame(entry.Data, elements))
-        return;
-    MarkDeclaration(grid, elements.DataDeclaration);
+    if (!CharacterFrameShown(grid, node, *reader, entry.Data, elements)) return;
     grid.AddTextRow(s("Data Declaration"), Text(elements.DataDeclaration));
     grid.AddDWordRow(s("Number of character information management records"), {}, elements.EntryCount);
     std::vector<std::unique_ptr<RecordNode>> items;
@@ -237,12 +237,13 @@ void ShowCharacterInfoRecord(KindContext& context, RecordNode& node) {
         grid.AddSectionHeaderAt(s("Character Information Frame "), kindName(elements.Entries[i].ID),
                                 at.DataPosition);
         if (ShowWhenMissing(grid, *reader, at.FileName) || !frameRef ||
-            !reader->ReadSearchFrameHeader(frameRef->at, frameRef->fileAddresses, header))
+            !FrameHeaderShown(grid, node, *reader, frameRef->at, frameRef->fileAddresses, header))
             continue;
         MarkDeclaration(grid, header.DataDeclaration);
         grid.AddDWordRow(s("Number of Detailed Information Records"), {}, header.RecordCount);
         Hex32(grid, s("Size of Detailed Information Records"), header.RecordSize);
         Address(grid, s("Offset to the Top of Detailed Information Records"), header.RecordsPosition);
+        FrameRecordsReason(grid, node, *reader, header, TLN_Detailed_Info_Rec::Length);
         auto frameItems =
             FrameItems(node, *reader, header, kSearchItem, TLN_Detailed_Info_Rec::Length, uint32_t(i));
         // The items of every element are numbered on from those before them.

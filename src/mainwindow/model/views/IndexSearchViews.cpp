@@ -216,7 +216,7 @@ void ShowSearchFrame(KindContext& context, RecordNode& node) {
     at.DataPosition = node.recordOffset;
     at.FileName = node.fileName;
     TLN_Search_Frame_Header header;
-    if (!SearchFrameHeader(context.grid, *reader, s("Search Frame ") + QString::number(node.index), at,
+    if (!SearchFrameHeader(context.grid, node, *reader, s("Search Frame ") + QString::number(node.index), at,
                            node.extra != 0, header))
         return;
     AddOnce(context, node, FrameItems(node, *reader, header, kSearchItem, TLN_Detailed_Info_Rec::Length));

@@ -8,6 +8,7 @@
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/index/IndexTable.h"
+#include "mainwindow/model/kinds/FamilyBuilders.h"
 #include "mainwindow/model/views/PartViewSupport.h"
 
 namespace indexview {
@@ -73,17 +74,58 @@ bool ShowWhenMissing(FieldGrid& grid, const TLN_IndexManager& reader, const std:
     return true;
 }
 
-bool SearchFrameHeader(FieldGrid& grid, TLN_IndexManager& reader, const QString& title,
+bool FrameHeaderShown(FieldGrid& grid, RecordNode& node, TLN_IndexManager& reader,
+                      const TLN_Additional_Address& at, bool fileAddresses, TLN_Search_Frame_Header& out) {
+    // The file is asked for first: a frame in a missing file is never read.
+    if (ShowWhenMissing(grid, reader, at.FileName) || !at.Exists()) return false;
+    std::string why;
+    try {
+        if (reader.ReadSearchFrameHeader(at, fileAddresses, out)) return true;
+        why = reader.FrameHeaderError(at);
+    } catch (const KiwiError& error) {
+        // The file is there but cannot be read (a CMP list that cannot locate its blocks).
+        why = error.what();
+    }
+    family::MarkError(node, why);
+    partview::ReasonRows(grid, RecordNode(), why);
+    return false;
+}
+
+void FrameRecordsReason(FieldGrid& grid, RecordNode& node, TLN_IndexManager& reader,
+                        const TLN_Search_Frame_Header& frame, int64_t recordLength) {
+    const std::string why = reader.FrameRecordsError(frame, recordLength);
+    family::MarkError(node, why);
+    partview::ReasonRows(grid, RecordNode(), why);
+}
+
+bool CharacterFrameShown(FieldGrid& grid, RecordNode& node, TLN_IndexManager& reader,
+                         const TLN_Additional_Address& at, TLN_Character_Info_Frame& out) {
+    if (ShowWhenMissing(grid, reader, at.FileName) || !at.Exists()) return false;
+    bool read = false;
+    std::string why;
+    try {
+        read = reader.ReadCharacterInfoFrame(at, out);
+        // The header's remark says first when the declaration is none.
+        if (read) MarkDeclaration(grid, out.DataDeclaration);
+        why = read ? out.Reason : reader.FrameHeaderError(at);
+    } catch (const KiwiError& error) {
+        why = error.what();
+    }
+    family::MarkError(node, why);
+    partview::ReasonRows(grid, RecordNode(), why);
+    return read;
+}
+
+bool SearchFrameHeader(FieldGrid& grid, RecordNode& node, TLN_IndexManager& reader, const QString& title,
                        const TLN_Additional_Address& at, bool fileAddresses, TLN_Search_Frame_Header& out) {
     grid.AddSectionHeaderAt(title, Text(at.FileName), at.DataPosition);
-    // The file is asked for first: a frame in a missing file is never read.
-    if (ShowWhenMissing(grid, reader, at.FileName)) return false;
-    if (!at.Exists() || !reader.ReadSearchFrameHeader(at, fileAddresses, out)) return false;
+    if (!FrameHeaderShown(grid, node, reader, at, fileAddresses, out)) return false;
     grid.AddTextRow(s("Data Declaration"), Text(out.DataDeclaration));
     grid.AddDWordRow(s("Number of Detailed Search Information Records"), {}, out.RecordCount);
     partview::Hex32(grid, s("Size of Detailed Search Information Records"), out.RecordSize);
     partview::Address(grid, s("Offset to the Top of Detailed Search Information Records"),
                       out.RecordsPosition);
+    FrameRecordsReason(grid, node, reader, out, TLN_Detailed_Info_Rec::Length);
     grid.AddEmptyRow();
     return true;
 }

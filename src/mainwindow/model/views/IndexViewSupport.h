@@ -63,7 +63,20 @@ bool ShowWhenMissing(FieldGrid& grid, const TLN_IndexManager& reader, const std:
 
 // The rows of a search frame's management header (title, at the frame's address, naming its file), read
 // into out; false when its file is missing (said so) or the header does not read.
-bool SearchFrameHeader(FieldGrid& grid, TLN_IndexManager& reader, const QString& title,
+// The search frame header at an address read for a view; false (and, when the file does not hold it, node
+// marked "(Error)" with the reason and an "Ошибка" row) when it cannot be read.
+bool FrameHeaderShown(FieldGrid& grid, RecordNode& node, TLN_IndexManager& reader,
+                      const TLN_Additional_Address& at, bool fileAddresses, TLN_Search_Frame_Header& out);
+// Marks node "(Error)" with an "Ошибка" row when the file holds fewer of the frame's detailed records than
+// it counts.
+void FrameRecordsReason(FieldGrid& grid, RecordNode& node, TLN_IndexManager& reader,
+                        const TLN_Search_Frame_Header& frame, int64_t recordLength);
+// The character information management frame at an address read for a view (its header marked when its
+// declaration is none); false when its file is missing (said so) or it cannot be read; node marked "(Error)"
+// with an "Ошибка" row when the file does not hold it or all its entries.
+bool CharacterFrameShown(FieldGrid& grid, RecordNode& node, TLN_IndexManager& reader,
+                         const TLN_Additional_Address& at, TLN_Character_Info_Frame& out);
+bool SearchFrameHeader(FieldGrid& grid, RecordNode& node, TLN_IndexManager& reader, const QString& title,
                        const TLN_Additional_Address& at, bool fileAddresses, TLN_Search_Frame_Header& out);
 // "Item " + n nodes (of kind, with extra) for the records of a frame, at their positions in its file.
 std::vector<std::unique_ptr<RecordNode>> FrameItems(const RecordNode& parent, TLN_IndexManager& reader,

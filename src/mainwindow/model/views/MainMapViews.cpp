@@ -8,6 +8,7 @@
 #include "kiwi/display/KiwiFormat.h"
 #include "kiwi/map/KiwiMap.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/ManagementRows.h"
 #include "mainwindow/model/views/ViewSupport.h"
 
@@ -232,9 +233,10 @@ void ShowParcelManagement(KindContext& context, RecordNode& node) {
 }
 
 void RegisterMainMapManagementViews(NodeKinds& table) {
-    table.SetView(9, ShowLevelRecord);
-    table.SetView(10, ShowBlockSetRecord);
-    table.SetView(11, ShowBlockRecord);
-    table.SetView(12, ShowParcelManagement);
-    table.SetView(14, ShowMainMapHeader);
+    // A record or frame the file cuts short is an "(Error)" node: its view ends with why.
+    table.SetView(9, WithErrorRows(ShowLevelRecord));
+    table.SetView(10, WithErrorRows(ShowBlockSetRecord));
+    table.SetView(11, WithErrorRows(ShowBlockRecord));
+    table.SetView(12, WithErrorRows(ShowParcelManagement));
+    table.SetView(14, WithErrorRows(ShowMainMapHeader));
 }

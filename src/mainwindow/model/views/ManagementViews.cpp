@@ -10,6 +10,7 @@
 #include "kiwi/map/KiwiMap.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/kinds/ManagementPart.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/MainMapViews.h"
 #include "mainwindow/model/views/ManagementRows.h"
 
@@ -86,6 +87,7 @@ void ShowDataVolume(KindContext& context, RecordNode& node) {
     backgroundDefaultRow(grid, "Background data Default (with Map Data)", 15, volume.BackgroundDataDefaults);
     backgroundDefaultRow(grid, "Background data Default (No Map Data)", 14, volume.BackgroundDataDefaults);
     levelManagementRows(grid, volume);
+    AddErrorRows(grid, node);
 }
 
 void AddManagementHeaderRows(KindContext& context, RecordNode& node, HelpDocument document) {
@@ -99,6 +101,11 @@ void AddManagementHeaderRows(KindContext& context, RecordNode& node, HelpDocumen
     grid.SetHelpLink(helpDocumentPath(document));
     const std::shared_ptr<TLN_KiwiMap> map = ViewMapOf(context, node);
     if (!map || index < 0 || index >= kManagementHeaderCount) return;
+    // A record the file cuts short has no values to show, only why.
+    if (!map->AllDataManager().ManagementHeaderError(int(index)).empty()) {
+        AddErrorRows(grid, node);
+        return;
+    }
     const TLN_Management_Header header = map->GetManagementHeader(int(index));
     grid.AddInt64HexRow(QStringLiteral("Address of the Management Header"), {}, header.Address);
     grid.AddHexDecRow(QStringLiteral("Size of the Management Header"), {}, header.Size);

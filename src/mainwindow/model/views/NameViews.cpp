@@ -5,6 +5,7 @@
 #include "kiwi/display/NameTables.h"
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/NameFrame.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/ParcelViewSupport.h"
 
 namespace {
@@ -87,7 +88,7 @@ void ShowNameRecord(KindContext& context, RecordNode& node) {
 }
 
 void RegisterNameViews(NodeKinds& table) {
-    table.SetView(17, ShowNameFrame);
-    table.SetView(30, ShowNameManagement);
+    table.SetView(17, WithErrorRows(ShowNameFrame));
+    table.SetView(30, WithErrorRows(ShowNameManagement));
     table.SetView(31, ShowNameRecord);
 }

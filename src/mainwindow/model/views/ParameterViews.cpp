@@ -4,8 +4,10 @@
 
 #include <QColor>
 
+#include "kiwi/io/WholeRead.h"
 #include "kiwi/parts/ParamManager.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/PartViewSupport.h"
 
 using partview::Address;
@@ -146,7 +148,15 @@ void patternTableRows(KindContext& context, const RecordNode& node, const TLN_Pa
         grid.AddWordHexRow(s("Use Code"),
                            routeNumbers ? s("(0-Reserved, 1-Landmark, 2-Logo)") : useCodeRemark(code), code);
     }
-    if (table.Patterns.empty()) return;
+    if (table.Patterns.empty()) {
+        if (table.NumberOfPatterns > 0)
+            grid.AddTextRow(
+                s("Ошибка"), {},
+                QString::fromStdString(whole::Reason(
+                    reader.Stream(), "Number of Landmark Patterns " + std::to_string(table.NumberOfPatterns),
+                    table.Position, table.Size, 0, true)));
+        return;
+    }
     TLN_DrawingParamHeader palettes;
     drawingHeaderOf(reader, node, palettes);
     const TLN_LandmarkImageList images =
@@ -161,6 +171,7 @@ void patternTableRows(KindContext& context, const RecordNode& node, const TLN_Pa
         if (table.FormatFlag < 2 && i < images.Images.size())
             grid.AddImageRow(s("Pattern"), grid.AddImage(images.Images[i]));
     }
+    if (!images.Error.empty()) grid.AddTextRow(s("Ошибка"), {}, QString::fromStdString(images.Error));
 }
 
 // The position of the landmark frame that node's pattern tables belong to (its parent).
@@ -307,13 +318,15 @@ void ShowLandmarkPatternTable3(KindContext& context, RecordNode& node) {
 }
 
 void RegisterParameterViews(NodeKinds& table) {
+    // Every view but the part's own (whose management header rows carry it) ends with why its node is an
+    // "(Error)" one.
     table.SetView(kParametersPart, ShowAllDataParametersHeader);
-    table.SetView(1320, ShowParametersHeader);
-    table.SetView(190, ShowParameterManagement);
-    table.SetView(191, ShowColorPaletteTable);
+    table.SetView(1320, WithErrorRows(ShowParametersHeader));
+    table.SetView(190, WithErrorRows(ShowParameterManagement));
+    table.SetView(191, WithErrorRows(ShowColorPaletteTable));
     table.SetView(192, ShowColor);
     for (int kind : {194, 196, 198})
-        table.SetView(kind, ShowLandmarkDataFrame);
+        table.SetView(kind, WithErrorRows(ShowLandmarkDataFrame));
     table.SetView(195, ShowLandmarkPatternTable);
     table.SetView(197, ShowLandmarkPatternTable2);
     table.SetView(199, ShowLandmarkPatternTable3);

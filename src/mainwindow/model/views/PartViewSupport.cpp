@@ -3,6 +3,7 @@
 
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/NodeKinds.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/ManagementViews.h"
 
 namespace partview {
@@ -32,8 +33,13 @@ void ManagementHeader(KindContext& context, const RecordNode& node, int headerIn
 }
 
 void ErrorRow(FieldGrid& grid, const RecordNode& node) {
-    for (const QString& line : node.error.split(u'\n', Qt::SkipEmptyParts))
-        grid.AddTextRow(QStringLiteral("Ошибка"), {}, line);
+    AddErrorRows(grid, node);
+}
+
+void ReasonRows(FieldGrid& grid, const RecordNode& node, const std::string& reason) {
+    const QStringList shown = node.error.split(u'\n', Qt::SkipEmptyParts);
+    for (const QString& line : QString::fromStdString(reason).split(u'\n', Qt::SkipEmptyParts))
+        if (!shown.contains(line)) grid.AddTextRow(QStringLiteral("Ошибка"), {}, line);
 }
 
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark) {

@@ -31,6 +31,9 @@ void ManagementHeader(KindContext& context, const RecordNode& node, int headerIn
 // Why the node is an "(Error)" one, as "Ошибка" rows, one for each line of the reason (nothing for a node
 // without an error).
 void ErrorRow(FieldGrid& grid, const RecordNode& node);
+// "Ошибка" rows for the lines of a reader's reason that the node's own error does not hold (those rows
+// are shown by ErrorRow or the management header).
+void ReasonRows(FieldGrid& grid, const RecordNode& node, const std::string& reason);
 
 // An address row: the stream position as spaced hex (-1, none, shows "0 x FF FF FF FF").
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark = {});

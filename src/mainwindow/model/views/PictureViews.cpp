@@ -25,6 +25,7 @@ namespace {
 
 constexpr int kGraphicPart = 105;
 constexpr int kExtendedPicturePart = 126;
+constexpr int kPaletteSets = 1200;
 constexpr int kPictureListPart = 130;
 // The management header records of the ALLDATA parts these views start with.
 constexpr int kGraphicHeaderIndex = 5;
@@ -94,7 +95,10 @@ void ShowImageManagementHeader(KindContext& context, RecordNode& node) {
     grid.AddSectionHeader(s("Image Management Distribution Header"));
     if (node.kind != kGraphicPart) partview::Help(grid, HelpDocument::ImageManagement);
     const auto reader = graphicOf(node);
-    if (!reader || !reader->IsValid()) return;
+    if (!reader || !reader->IsValid()) {
+        if (node.kind != kGraphicPart) partview::ErrorRow(grid, node);
+        return;
+    }
     const TLN_ImageManagementHeader& header = reader->Header();
     Hex32(grid, s("Image Management Distribution Header Size"), header.HeaderSize);
     Hex32(grid, s("Pallete Set Record Size"), header.PaletteSetRecordSize);
@@ -116,13 +120,19 @@ void ShowImageManagementHeader(KindContext& context, RecordNode& node) {
 
 void ShowPaletteSets(KindContext& context, RecordNode& node) {
     context.grid.AddSectionHeaderAt(node.caption, {}, node.recordOffset);
-    context.grid.AddDWordRow(s("Number of Items"), {}, uint32_t(node.children.size()));
+    const auto reader = graphicOf(node);
+    const int stored = !reader                     ? 0
+                       : node.kind == kPaletteSets ? reader->StoredPaletteSetCount()
+                                                   : reader->StoredColorTableCount();
+    context.grid.AddDWordRow(s("Number of Items"), {}, uint32_t(stored));
+    partview::ErrorRow(context.grid, node);
 }
 
 void ShowImageDataCount(KindContext& context, RecordNode& node) {
     context.grid.AddSectionHeaderAt(node.caption, {}, node.recordOffset);
     const auto reader = graphicOf(node);
-    context.grid.AddDWordRow(s("Number of Items"), {}, uint32_t(reader ? reader->ImageCount() : 0));
+    context.grid.AddDWordRow(s("Number of Items"), {}, uint32_t(reader ? reader->StoredImageCount() : 0));
+    partview::ErrorRow(context.grid, node);
 }
 
 void ShowPaletteSet(KindContext& context, RecordNode& node) {
@@ -178,6 +188,7 @@ void ShowImageDataRecord(KindContext& context, RecordNode& node) {
                       reader->ReadImageRecord(int(node.index), record);
     grid.AddSectionHeaderAt(s("Image Data Record"), {}, read ? record.Position : node.recordOffset);
     partview::Help(grid, HelpDocument::PictureData);
+    partview::ErrorRow(grid, node);
     if (!read) return;
     grid.AddHexDecRow(s("Image ID"), {}, uint32_t(reader->Header().TopImageDataID + node.index));
     Hex32(grid, s("Size of the Image Data Record"), record.SizeWords);
@@ -204,7 +215,8 @@ void ShowPictureAssignedManagements(KindContext& context, RecordNode& node) {
         partview::ManagementHeader(context, node, kPictureListHeaderIndex, HelpDocument::DataVolume);
     grid.AddSectionHeader(s("Picture Assigned Managements List "));
     const TLN_PCT2MNGManager* list = node.held.As<TLN_PCT2MNGManager>();
-    grid.AddDWordRow(s("Number of Included Managements"), {}, uint32_t(list ? list->Count() : 0));
+    grid.AddDWordRow(s("Number of Included Managements"), {}, uint32_t(list ? list->StoredCount() : 0));
+    if (node.kind != kPictureListPart) partview::ErrorRow(grid, node);
 }
 
 void ShowExtendedPictureHeader(KindContext& context, RecordNode& node) {
@@ -213,7 +225,10 @@ void ShowExtendedPictureHeader(KindContext& context, RecordNode& node) {
                              HelpDocument::DataVolume);
     grid.AddSectionHeader(s("Extended Picture Data Frame Distribution Header"));
     const TLN_EXPCTManager* reader = node.held.As<TLN_EXPCTManager>();
-    if (!reader || !reader->IsValid()) return;
+    if (!reader || !reader->IsValid()) {
+        if (node.kind != kExtendedPicturePart) partview::ErrorRow(grid, node);
+        return;
+    }
     const TLN_EXPCT_Header& header = reader->Header();
     const TLN_PointRecord& point = header.UserClassification;
     grid.AddLatLonRow(s("Latitude and Longitude of User Classification"), true, TLN_Point{point.X, point.Y});
@@ -224,6 +239,8 @@ void ShowExtendedPictureHeader(KindContext& context, RecordNode& node) {
     grid.AddWordHexRow(s("Equipment_Classification_Code"), {}, header.EquipmentClassificationCode);
     Frame(grid, s("Address of Picture Service Data Frame"), s("Size of Picture Service Data Frame"),
           header.PictureDataPosition, header.PictureDataSize);
+    if (node.kind != kExtendedPicturePart) partview::ErrorRow(grid, node);
+    partview::ReasonRows(grid, node, reader->DataError());
 }
 
 void RegisterPictureViews(NodeKinds& table) {

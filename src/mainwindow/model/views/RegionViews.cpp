@@ -10,6 +10,7 @@
 #include "kiwi/region/RegionManager.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/PartViewSupport.h"
 
 using partview::Address;
@@ -235,6 +236,7 @@ void ShowRegionRecord(KindContext& context, RecordNode& node) {
     if (!reader || node.index < 0 || node.index > 0xFFFF ||
         !reader->ReadRegionRecord(node.level, int(node.index), record)) {
         grid.AddSectionHeaderAt(s("Region Management Record"), {}, node.recordOffset);
+        partview::ErrorRow(grid, node);
         return;
     }
     grid.AddSectionHeaderAt(s("Region Management Record"), {}, record.Position);
@@ -249,6 +251,7 @@ void ShowRegionRecord(KindContext& context, RecordNode& node) {
     Frame(grid, s("Address of Route Planning Data Frame"), s("Size of Route Planning Data Frame"),
           record.FramePosition, record.FrameSize);
     grid.AddTextRow(s("File Name of Route Planning Data Frame"), Text(record.FileName));
+    partview::ErrorRow(grid, node);
 
     TLN_RP_Distribution_Header header;
     if (record.FrameAddress == 0 || record.FramePosition < 0 ||
@@ -320,6 +323,6 @@ void RegisterRegionViews(NodeKinds& table) {
     table.SetView(1420, ShowRegionRecord);
     // A more-node stands for its region: it shows that region's record while its page is turned.
     table.SetView(1421, ShowRegionRecord);
-    table.SetView(1430, ShowRouteNodeRecord);
+    table.SetView(1430, WithErrorRows(ShowRouteNodeRecord));
     table.SetView(1440, ShowRouteLinkRecord);
 }

@@ -9,6 +9,7 @@
 #include "kiwi/frames/BackgroundFrame.h"
 #include "kiwi/frames/NameFrame.h"
 #include "kiwi/frames/RoadFrame.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/ParcelViewSupport.h"
 
 namespace {
@@ -211,8 +212,8 @@ void ShowLinkNodeConnection(KindContext& context, RecordNode& node) {
 }
 
 void RegisterRoadViews(NodeKinds& table) {
-    table.SetView(15, ShowRoadFrame);
-    table.SetView(23, ShowRoadDisplayClass);
-    table.SetView(25, ShowMultiLink);
+    table.SetView(15, WithErrorRows(ShowRoadFrame));
+    table.SetView(23, WithErrorRows(ShowRoadDisplayClass));
+    table.SetView(25, WithErrorRows(ShowMultiLink));
     table.SetView(26, ShowLinkNodeConnection);
 }

@@ -11,6 +11,7 @@
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/OpenData.h"
 #include "mainwindow/model/kinds/ManagementPart.h"
+#include "mainwindow/model/views/ErrorRows.h"
 #include "mainwindow/model/views/PartViewSupport.h"
 
 using partview::Address;
@@ -45,7 +46,9 @@ std::shared_ptr<TLN_LocalManager> localOf(const KindContext& context, const Reco
 
 // An address row whose remark is the text stored there.
 void textAddress(FieldGrid& grid, const char* name, const TLN_RdstmcManager& reader, int64_t position) {
-    Address(grid, s(name), position, position >= 0 ? reader.ReadText(position).Text : QString());
+    const TLN_PartText text = position >= 0 ? reader.ReadText(position) : TLN_PartText();
+    Address(grid, s(name), position, text.Text);
+    if (!text.Error.empty()) grid.AddTextRow(s("Ошибка"), {}, QString::fromStdString(text.Error));
 }
 
 // The map's management header rows of one record (Address, Size, File Name) and the sub-header of an
@@ -129,12 +132,15 @@ void ShowTmcGroup(KindContext& context, RecordNode& node) {
     const auto reader = tmcOf(node);
     TLN_TmcGroup group;
     if (!reader || !node.parent || node.index < 0 || node.index > 0xFFFF ||
-        !reader->ReadGroupInfo(node.parent->index, int(node.index), group))
+        !reader->ReadGroupInfo(node.parent->index, int(node.index), group)) {
+        partview::ErrorRow(grid, node);
         return;
+    }
     grid.AddWordRow(s("First Location Number"), {}, group.FirstLocationNumber);
     grid.AddWordRow(s("Last Location Number"), {}, group.LastLocationNumber);
     grid.AddWordRow(s("Number of Locations"), {}, group.NumberOfLocations);
     Address(grid, s("Address of Location Info Data"), group.LocationInfoPosition);
+    partview::ErrorRow(grid, node);
 }
 
 void ShowTmcLocation(KindContext& context, RecordNode& node) {
@@ -286,8 +292,8 @@ void RegisterTmcAndLocalViews(NodeKinds& table) {
     table.SetView(2100, ShowTmcRegion);
     table.SetView(2110, ShowTmcGroup);
     table.SetView(2111, ShowTmcGroup);
-    table.SetView(2120, ShowTmcLocation);
-    table.SetView(2121, ShowTmcLocation);
+    table.SetView(2120, WithErrorRows(ShowTmcLocation));
+    table.SetView(2121, WithErrorRows(ShowTmcLocation));
     for (int partition = 0; partition < 3; ++partition)
         table.SetView(kMessage + 10 * partition, ShowTmcMessage);
     table.SetView(120, ShowManagementHeader32_5);

@@ -99,7 +99,11 @@ void ShowVoiceDistributionHeader(KindContext& context, RecordNode& node) {
         grid.AddTextRow(s("Voice Distribution Header"), {});
         grid.AddEmptyRow();
         const auto reader = voiceMeOf(context, node);
-        if (!reader || !reader->IsValid()) return;
+        if (!reader || !reader->IsValid()) {
+            if (node.kind != kVoiceMePart) partview::ErrorRow(grid, node);
+            if (reader) partview::ReasonRows(grid, node, reader->ErrorString());
+            return;
+        }
         Hex32(grid, s("Voice Distribution Header Size"), reader->HeaderWordSize());
         Count(grid, s("Number of General-purpose Voice Languages"), reader->EntryCount());
         return;
@@ -123,6 +127,7 @@ void ShowVoiceOffsetManagementTable(KindContext& context, RecordNode& node) {
     TLN_Voice_Language language;
     if (!reader || !languageOf(*reader, node.index, language)) return;
     grid.AddWordRow(s("Number of General-purpose Voice Offset Management Records"), {}, language.RecordCount);
+    partview::ErrorRow(grid, node);
 }
 
 void ShowVoiceOffsetManagementRecord(KindContext& context, RecordNode& node) {
@@ -146,6 +151,7 @@ void ShowVoiceOffsetManagementRecord(KindContext& context, RecordNode& node) {
     grid.AddWordRow(s("Number of Voices"), {}, record.NumberOfVoices);
     Frame(grid, s("Offset to the General-purpose Voice Offset Table"),
           s("General-purpose Voice Offset Table Size"), record.TablePosition, record.TableWordSize);
+    partview::ErrorRow(grid, node);
 }
 
 void ShowVoiceOffsetTable(KindContext& context, RecordNode& node) {
@@ -155,6 +161,7 @@ void ShowVoiceOffsetTable(KindContext& context, RecordNode& node) {
     const bool read = reader && reader->ReadOffsetTable(table, node.recordOffset);
     grid.AddSectionHeaderAt(s("General-purpose Voice Offset Table"), {}, node.recordOffset);
     partview::Help(grid, HelpDocument::VoiceData);
+    partview::ErrorRow(grid, node);
     if (!read) return;
     grid.AddTextRow(s("Voice Data ID"), QString::fromLatin1(table.VoiceDataIdText.data(),
                                                             qsizetype(table.VoiceDataIdText.size())));
@@ -182,7 +189,8 @@ void ShowVoiceInfo(KindContext& context, RecordNode& node) {
           s("General-purpose Voice Offset Table Size"), entry.Tables[0].Position, entry.Tables[0].WordSize);
     Frame(grid, s("Offset to the General-purpose Real-Voice Data Table"),
           s("General-purpose Real-Voice Data Table"), entry.Tables[3].Position, entry.Tables[3].WordSize);
-    Count(grid, s("Number of General-purpose Voice Records"), reader->GetVoiceCount(int(node.index)));
+    Count(grid, s("Number of General-purpose Voice Records"), reader->StoredVoiceCount(int(node.index)));
+    partview::ErrorRow(grid, node);
 }
 
 void ShowVoiceOffsetRecord(KindContext& context, RecordNode& node) {
@@ -200,6 +208,7 @@ void ShowVoiceOffsetRecord(KindContext& context, RecordNode& node) {
     grid.AddByteRow(s("Reproduction method"), {}, header.ReproductionMethod);
     grid.AddByteRow(s("Number of Channels"), {}, header.Channels);
     grid.AddWordRow(s("Bitrate"), {}, header.SampleRate);
+    partview::ErrorRow(grid, node);
     play(context, node, reader->BuildVoiceWave(entry, voice));
 }
 
