@@ -21,7 +21,7 @@ namespace damage_sweep {
 
 // The rows of route planning, the compression list, voice and the index join once their readers mark
 // what they cannot read.
-constexpr bool kSweepRegionVoiceIndex = false;
+constexpr bool kSweepRegionVoiceIndex = true;
 
 // The kind of the "Map Data" node: rows of other files leave it closed (the map is swept in its own row).
 constexpr int kMapDataKind = 100;
