@@ -56,6 +56,14 @@ truncate -s 8544 cut/ALLDATA.KWI
     grep -q "level 0 block set 0: its block table" last.err || fail "a table at the header was not refused"
 [ "$(status "$KIWIPROBE" convert cut/ALLDATA.KWI out-cut)" = 3 ] && grep -q "No parcel" last.err ||
     fail "a run that converted no parcel did not fail: $(cat last.err)"
+# Level records of 38 bytes (the size in words at 8212), and level 0's parcel counts (at 8222 + 28) at
+# 256 x 256, running its first block's list past the file: each refused naming what is wrong.
+cp -r small sizes && printf '\0\023' | dd of=sizes/ALLDATA.KWI bs=1 seek=8212 conv=notrunc status=none
+cp -r small counts && printf '\377\377' | dd of=counts/ALLDATA.KWI bs=1 seek=8250 conv=notrunc status=none
+[ "$(status "$KIWIPROBE" convert sizes/ALLDATA.KWI out-sizes)" = 4 ] && grep -q "level records 38 bytes" last.err ||
+    fail "level records too small for their fields were not refused: $(cat last.err)"
+[ "$(status "$KIWIPROBE" convert counts/ALLDATA.KWI out-counts)" = 4 ] &&
+    grep -q "block 0: its parcel management list (65536 records" last.err || fail "a list past the file: $(cat last.err)"
 
 # The extra level: refused below a last level not of level code 0 and without building data; on the sample
 # disc with one house number in the town (inside a city area over everything), then again on its output:

@@ -199,7 +199,8 @@ TEST(ConversionSafety, LittleFreeSpaceIsWarnedOfAndTheRunGoesOn) {
             return line.rfind("WARNING: the output folder has ", 0) == 0;
         });
         EXPECT_EQ(warning != lines.end(), c.warned) << c.freeBytes;
-        EXPECT_EQ(result.warnings > 0, c.warned) << c.freeBytes;
+        // Beside the two parcels the small map damages on purpose.
+        EXPECT_EQ(result.warnings > 2, c.warned) << c.freeBytes;
         if (c.warned && warning != lines.end()) {
             // Before any stage of the run.
             EXPECT_LT(warning - lines.begin(), 3);

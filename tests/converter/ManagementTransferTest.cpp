@@ -252,7 +252,8 @@ TEST(ManagementTransfer, AbsentRecordsStoredBothWaysStayAbsentAndANamedFileIsPre
     options.target = ConversionTarget::AisinAw;
     const ConversionResult result = convtest::convert(f.allData, f.output, options);
     ASSERT_EQ(result.status, ConversionStatus::Done) << result.message;
-    EXPECT_EQ(result.warnings, 0);
+    // The small map's two parcels damaged on purpose: a missing data file, a sub-list naming itself.
+    EXPECT_EQ(result.warnings, 2);
     const auto in = convtest::readFile(f.allData);
     const auto out = convtest::readFile(f.output + "/ALLDATA.KWI");
     for (int i : {3, 5, 13, 20, 29, 31, 47, 48, 63}) {

@@ -17,6 +17,7 @@
 #include "converter/job/ConversionProgress.h"
 #include "converter/job/PassedOverNote.h"
 #include "converter/levels/ParcelWriter.h"
+#include "converter/levels/SourceTables.h"
 #include "converter/source/ConversionOptions.h"
 #include "kiwi/map/KiwiMap.h"
 
@@ -142,6 +143,8 @@ struct ConversionContext {
     // the bytes its rebuilt information takes, -1 when it cannot be read. The transfer reads this instead
     // of sizing the lists again, and information many block records name is sized once.
     std::map<std::tuple<std::string, int64_t, uint32_t, uint8_t>, int64_t> informationBytes;
+    // Where in the source no frame can lie (frame keys): filled as the information is sized.
+    SourceTables sourceTables;
     // Old management data position to its place in the output.
     int64_t moved(int64_t oldPosition) const { return oldPosition - partBase + 8192; }
     // The key base of frames in stream: 0 for the main file, a distinct multiple of 2^36 for others.

@@ -28,6 +28,7 @@
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/io/BigEndianIO.h"
 #include "kiwi/io/TempFileStream.h"
+#include "kiwi/map/MainMapLayout.h"
 
 namespace {
 
@@ -54,7 +55,8 @@ void copyRange(TLN_Stream& from, int64_t position, int64_t count, TLN_Stream& to
 int64_t extraSetsEnd(TLN_KiwiMap& map) {
     const int64_t n = map.LevelRecordCount(), sets = map.BlockSetRecordCount();
     const int64_t added = map.Level(uint8_t(map.LevelCount() - 1))->BlockSetCount();
-    return 30 + (n + 1) * map.LevelRecordSize() + (sets + added) * map.BlockSetRecordSize();
+    return main_map_layout::kHeaderBytes + (n + 1) * map.LevelRecordSize() +
+           (sets + added) * map.BlockSetRecordSize();
 }
 
 // The extra level got no parcel: the management data and the parcel rewriting go on as without it, and the
@@ -157,8 +159,10 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines,
         c.dataCursor += int64_t(extra.information.size());
     }
     c.out.WriteAt(kHeaderBytes, management.data(), int64_t(management.size()));
-    WriteWordBE(c.out, 0, kHeaderBytes + 4);
-    WriteWordBE(c.out, 3, kHeaderBytes + 24);
+    // No file names, and 6-byte block records: the transfer writes every block record so.
+    WriteWordBE(c.out, 0, kHeaderBytes + main_map_layout::kFileNameDesignationField);
+    WriteWordBE(c.out, uint16_t(main_map_layout::kBlockRecordBytes / 2),
+                kHeaderBytes + main_map_layout::kBlockRecordSizeField);
     uint8_t headerWords[2] = {0, 0};
     c.out.ReadAt(kHeaderBytes, headerWords, 2);
     c.progress.AddLog("New Parcel Data Management Header (Size): 0x" +
@@ -282,7 +286,7 @@ std::string openSource(const std::string& sourcePath, const ConversionOptions& o
     }
     TLN_KiwiMap& map = *source.map;
     if (!map.IsValid() || !map.LevelsLoaded() || map.LevelCount() == 0)
-        return "\"" + sourcePath + "\" holds no main map";
+        return "\"" + sourcePath + "\" holds no main map: " + NoMainMapReason(map);
     if (const std::string unsupported = UnsupportedOption(options, map, buildingData); !unsupported.empty())
         return "Refused: " + unsupported;
     if (const std::string damaged = ManagementTableRefusal(map); !damaged.empty())

@@ -8,115 +8,33 @@
 #include <vector>
 
 #include "converter/levels/AdjacentParcelRepair.h"
+#include "converter/levels/BlockInformation.h"
 #include "converter/levels/FrameCopyPlan.h"
 #include "converter/levels/IntegrationChecker.h"
+#include "converter/levels/SharedFrameSizes.h"
 #include "converter/output/OutputEncoding.h"
 #include "converter/rewrite/ParcelFilters.h"
+#include "kiwi/core/FileNames.h"
 #include "kiwi/core/KiwiErrors.h"
+#include "kiwi/map/MainMapLayout.h"
 #include "kiwi/map/ParcelList.h"
 #include "kiwi/map/ParcelListType.h"
 
 namespace {
 
-constexpr uint32_t kRecord = 6;
-const uint8_t kEmpty[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
+namespace layout = main_map_layout;
+constexpr uint32_t kRecord = kInformationRecordBytes;
+const uint8_t (&kEmpty)[6] = kEmptyReference;
+// The deduplication table's value for a frame the filters dropped (-1: a frame that could not be written).
+constexpr int64_t kFilteredOut = -2;
+// The data volume's header and its management header records (64 of 18 bytes at 2048).
+constexpr int64_t kVolumeHeaderBytes = 2048 + 64 * 18;
 
 std::string hex(int64_t value, int digits) {
     char buffer[24];
     std::snprintf(buffer, sizeof buffer, "%0*llX", digits, static_cast<unsigned long long>(value));
     return buffer;
 }
-
-// A sub-list of a divided parcel: where its information lies in the source and how many records it has.
-struct SubList {
-    int64_t position = -1;
-    uint32_t records = 0;
-    // The first byte of its information header.
-    uint8_t firstByte = 0;
-};
-
-// The sub-list a divided record names, opened into sub; position -1 when it cannot be read.
-SubList subListOf(TLN_KiwiMap& map, uint8_t level, const TLN_ParcelList::Record& record, int64_t streamSize,
-                  TLN_ParcelList& sub) {
-    if (!record.IsDivided() || record.Address < 0) return {};
-    if (!sub.Open(map, *record.Stream, level, record.Address, streamSize)) return {};
-    return {record.Address, sub.Info().StoredRecordCount, sub.Info().FirstByte};
-}
-
-// The bytes the rebuilt information of a block takes: list, sub-lists and route guidance list, or its old
-// size as far as the source holds it when that is larger, rounded up to 32; -1 when the information
-// cannot be read. Only the divided records' sub-lists are opened: the others add nothing.
-int64_t sizeInformation(TLN_KiwiMap& map, uint8_t level, const TLN_Block_Management_Record& block,
-                        int64_t streamSize) {
-    TLN_ParcelList list;
-    if (!block.Stream || block.Address <= 0 ||
-        !list.Open(map, block.Stream, level, block.Address, streamSize))
-        return -1;
-    const TLN_Parcel_Management_Info& info = list.Info();
-    if (!ParcelListLayoutOf(info.ListType).Known()) return -1;
-    const bool guided = info.RouteGuidanceListPosition >= 0;
-    int64_t bytes = 4 + int64_t(kRecord) * info.StoredRecordCount * (guided ? 2 : 1);
-    TLN_ParcelList sub;
-    for (uint32_t i = 0; i < info.RecordCount; ++i) {
-        TLN_ParcelList::Record record;
-        if (!list.Read(i, false, record) || !record.IsDivided()) continue;
-        const SubList main = subListOf(map, level, record, streamSize, sub);
-        if (main.position < 0) continue;
-        bytes += 4 + int64_t(kRecord) * main.records;
-        if (!guided || !list.Read(i, true, record)) continue;
-        const SubList guide = subListOf(map, level, record, streamSize, sub);
-        if (guide.position >= 0) bytes += 4 + int64_t(kRecord) * guide.records;
-    }
-    // The old size as far as the source holds it: a damaged record may declare far more.
-    const int64_t held = std::min<int64_t>(block.Size, streamSize - block.Address);
-    return AlignUp32(std::max<int64_t>(bytes, held));
-}
-
-// The block's information bytes, sized once for the run however many block records name it.
-int64_t informationBytes(ConversionContext& c, uint8_t level, const TLN_Block_Management_Record& block) {
-    if (!block.Stream) return -1;
-    auto key = std::make_tuple(block.Stream->FileName(), block.Address, block.Size, level);
-    const auto known = c.informationBytes.find(key);
-    if (known != c.informationBytes.end()) return known->second;
-    const int64_t bytes = sizeInformation(c.map, level, block, c.sourceBytes(block.Stream));
-    c.informationBytes.emplace(std::move(key), bytes);
-    return bytes;
-}
-
-// The rebuilt information of one block, laid out in memory and written once.
-class InformationImage {
-public:
-    explicit InformationImage(int64_t bytes) : bytes_(size_t(bytes), 0) {}
-    uint8_t* at(int64_t offset, size_t count) {
-        // The reservation sized the image from the same records: nothing is laid out past it.
-        if (offset < 0 || size_t(offset) + count > bytes_.size())
-            throw EConvertError("Parcel management information laid out past its reserved size");
-        return bytes_.data() + offset;
-    }
-    void put(int64_t offset, const void* data, size_t count) { std::memcpy(at(offset, count), data, count); }
-    void empty(int64_t offset) { put(offset, kEmpty, 6); }
-    void reference(int64_t offset, int64_t frame, uint32_t size) {
-        EncodeAddressAndStoredSize(at(offset, 6), frame, uint16_t(size / 32));
-    }
-    void wordOffset(int64_t offset, uint32_t distance) {
-        EncodeWordOffsetAndSize(at(offset, 6), distance, 0);
-    }
-    void word(int64_t offset, uint16_t value) {
-        uint8_t* to = at(offset, 2);
-        to[0] = uint8_t(value >> 8);
-        to[1] = uint8_t(value);
-    }
-    // The 4-byte information header of the source (its first byte as read with the information), with list
-    // type 0: every record is written as 6 bytes.
-    void header(int64_t offset, uint8_t firstByte) {
-        const uint8_t head[4] = {firstByte, 0, 0xFF, 0xFF};
-        put(offset, head, 4);
-    }
-    const std::vector<uint8_t>& bytes() const { return bytes_; }
-
-private:
-    std::vector<uint8_t> bytes_;
-};
 
 // One block under transfer: its rebuilt information and where each parcel's main frames went.
 struct BlockTransfer {
@@ -170,14 +88,23 @@ private:
                       int64_t sub = -1);
     int64_t guidanceFrame(const TLN_ParcelList::Record& record, TLN_IntegtationChecker* table, uint32_t& size,
                           int64_t sub = -1);
-    // Whether the filters keep record i of the block's list.
-    bool kept(BlockTransfer& t, uint32_t i, const TLN_ParcelList::Record& record) const;
+    // The frames records of the block's main list (guidance: its route guidance list) and their sub-lists
+    // name with different sizes: each is copied at the largest, and the others are reported.
+    void sizeSharedFrames(BlockTransfer& t, bool guidance);
+    // Why the record's frame is no frame to copy (it lies in a table of the source), or null.
+    const char* misplaced(const TLN_ParcelList::Record& record, int64_t key) const {
+        return c_.sourceTables.Meets(key, key + std::max<int64_t>(record.Size, 1));
+    }
+    // A record of the list that names something but could not be read: reported, the parcel left out.
+    void unreadableRecord(const TLN_ParcelList::Record& record, int64_t sub);
     void linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t guideSize);
     void ensureRoom(uint32_t size) const;
     // The frame unreadable, reported once per key: many records may name one frame. A guidance frame is
     // reported under ~key, apart from a main frame at the same place.
     void unreadable(int64_t key, int64_t sub, const char* what);
     void repairAdjacency();
+    // A block whose parcel management information cannot be read: its parcels are named as left out.
+    void unreadableBlock(uint32_t set, uint32_t block, const TLN_Block_Management_Record& record);
 
     // The key base of a frame's stream: the last stream's, or the context's (looked up by file name).
     int64_t keyBase(const std::shared_ptr<TLN_Stream>& stream) {
@@ -206,6 +133,13 @@ private:
     int64_t lastKeyBase_ = 0;
     // Where the level has reached, for the "ERROR!: Parcel" line.
     uint32_t set_ = 0, block_ = 0, parcel_ = 0;
+    SharedFrameSizes sizes_;
+    // The parcel of each main frame written at the level, by its new offset (in the order written).
+    struct WrittenFrame {
+        int64_t at;
+        uint32_t set, block, parcel;
+    };
+    std::vector<WrittenFrame> written_;
 };
 
 void LevelWriter::ensureRoom(uint32_t size) const {
@@ -215,21 +149,40 @@ void LevelWriter::ensureRoom(uint32_t size) const {
 }
 
 void LevelWriter::unreadable(int64_t key, int64_t sub, const char* what) {
-    if (c_.unreadableFrames.insert(key).second)
+    // Every parcel is named; sub-parcels naming one frame are named once.
+    if (sub < 0 || c_.unreadableFrames.insert(key).second)
         c_.warn("Parcel " + reached() + (sub >= 0 ? " sub-parcel " + std::to_string(sub) : "") + what);
 }
 
-int64_t LevelWriter::mainFrame(const TLN_ParcelList::Record& record, TLN_IntegtationChecker* table,
+void LevelWriter::unreadableRecord(const TLN_ParcelList::Record& record, int64_t sub) {
+    if (record.Address < 0) return; // the empty reference: no parcel
+    c_.warn("Parcel " + reached() + (sub >= 0 ? " sub-parcel " + std::to_string(sub) : "") +
+            (record.IsDivided() ? " names no sub-parcel list that lies whole in its file"
+                                : " names a frame in a data file that cannot be opened") +
+            ": left out");
+}
+
+int64_t LevelWriter::mainFrame(const TLN_ParcelList::Record& given, TLN_IntegtationChecker* table,
                                uint32_t& size, int64_t sub) {
-    const std::shared_ptr<TLN_Stream>& stream = *record.Stream;
-    const int64_t key = keyBase(stream) + record.Address;
+    const std::shared_ptr<TLN_Stream>& stream = given.Stream;
+    const int64_t key = keyBase(stream) + given.Address;
     int64_t value = -1;
-    if (table && table->Find(key, value, size)) return value;
+    if (table && table->Find(key, value, size)) {
+        // Each parcel that loses its frame is named, not only the first of those sharing it.
+        if (value == -1 && sub < 0) c_.warn("Parcel " + reached() + " shares a frame left out: left out");
+        return value;
+    }
+    TLN_ParcelList::Record record = given;
+    record.Size = sizes_.Largest(key, record.Size);
     // A frame the source does not hold whole is read by no writer. It is not remembered as dropped: another
     // record may name it with a size the source holds. Nor is room asked for its declared size, which
     // damage can make 2 MiB.
     if (plannedSize(record) == 0) {
         unreadable(key, sub, " unreadable");
+        return -1;
+    }
+    if (const char* where = misplaced(record, key)) {
+        unreadable(key, sub, (std::string(" main frame lies in ") + where + ": left out").c_str());
         return -1;
     }
     ensureRoom(record.Size);
@@ -253,6 +206,7 @@ int64_t LevelWriter::mainFrame(const TLN_ParcelList::Record& record, TLN_Integta
     }
     if (size < uint32_t(kGuidanceReferenceOffset + 6)) shortFrames_.insert(at);
     if (table) table->Add(key, at, size);
+    written_.push_back({at, set_, block_, parcel_});
     if (planned_) {
         plan_.AddMain(stream, keyBase(stream), record.Address, size);
         c_.dataCursor += size;
@@ -265,14 +219,20 @@ int64_t LevelWriter::mainFrame(const TLN_ParcelList::Record& record, TLN_Integta
     return at;
 }
 
-int64_t LevelWriter::guidanceFrame(const TLN_ParcelList::Record& record, TLN_IntegtationChecker* table,
+int64_t LevelWriter::guidanceFrame(const TLN_ParcelList::Record& given, TLN_IntegtationChecker* table,
                                    uint32_t& size, int64_t sub) {
-    const std::shared_ptr<TLN_Stream>& stream = *record.Stream;
-    const int64_t key = keyBase(stream) + record.Address;
+    const std::shared_ptr<TLN_Stream>& stream = given.Stream;
+    const int64_t key = keyBase(stream) + given.Address;
     int64_t value = -1;
     if (table && table->Find(key, value, size)) return value;
+    TLN_ParcelList::Record record = given;
+    record.Size = sizes_.Largest(key, record.Size);
     if (plannedSize(record) == 0) {
         unreadable(~key, sub, " route guidance frame unreadable");
+        return -1;
+    }
+    if (const char* where = misplaced(record, key)) {
+        unreadable(~key, sub, (std::string(" route guidance frame lies in ") + where + ": left out").c_str());
         return -1;
     }
     ensureRoom(record.Size);
@@ -310,19 +270,31 @@ void LevelWriter::linkGuidance(int64_t mainOffset, int64_t guideOffset, uint32_t
 uint32_t LevelWriter::plannedSize(const TLN_ParcelList::Record& record) {
     // What the copy writer copies: a whole number of sectors that the source holds.
     const uint32_t size = record.Size;
-    if (!record.Stream || !*record.Stream || record.Address < 0 || size == 0 || size % 32 != 0) return 0;
-    return record.Address + int64_t(size) <= c_.sourceBytes(*record.Stream) ? size : 0;
+    if (!record.Stream || record.Address < 0 || size == 0 || size % 32 != 0) return 0;
+    return record.Address + int64_t(size) <= c_.sourceBytes(record.Stream) ? size : 0;
 }
 
-bool LevelWriter::kept(BlockTransfer& t, uint32_t i, const TLN_ParcelList::Record& record) const {
-    // What ParcelKept tests, with the record built whole only when the area test reads its frame.
-    if (!c_.filters->ParcelInTrimArea(level_, t.set, t.blockIndex, i)) return false;
-    if (!c_.filters->SelectsAreas(level_)) return true;
-    TLN_MM_Parcel_Managenent_Record full;
-    full.Address = record.Address;
-    full.Size = record.Size;
-    full.Stream = *record.Stream;
-    return c_.filters->ParcelInSelectedAreas(level_, full);
+void LevelWriter::sizeSharedFrames(BlockTransfer& t, bool guidance) {
+    sizes_.Begin();
+    TLN_ParcelList::Record record, subRecord;
+    for (uint32_t i = 0; i < t.n; ++i) {
+        if (!t.list.Read(i, guidance, record)) continue;
+        if (!record.IsDivided()) {
+            sizes_.Add(keyBase(record.Stream) + record.Address, record.Size, plannedSize(record) > 0, i, -1);
+            continue;
+        }
+        if (SubListOf(c_.map, level_, record, t.sourceBytes, t.sub).position < 0) continue;
+        for (uint32_t k = 0; k < t.sub.Info().RecordCount; ++k)
+            if (t.sub.Read(k, false, subRecord) && !subRecord.IsDivided())
+                sizes_.Add(keyBase(subRecord.Stream) + subRecord.Address, subRecord.Size,
+                           plannedSize(subRecord) > 0, i, int32_t(k));
+    }
+    sizes_.Finish([&](uint32_t parcel, int32_t sub, uint32_t size, uint32_t largest) {
+        c_.warn("Parcel " + ParcelPlace{nullptr, nullptr, level_, t.set, t.blockIndex, parcel}.Path() +
+                (sub >= 0 ? " sub-parcel " + std::to_string(sub) : "") + (guidance ? " route guidance" : "") +
+                " frame is named by another record with " + std::to_string(largest) + " bytes, not " +
+                std::to_string(size) + ": the " + std::to_string(largest) + " bytes copied");
+    });
 }
 
 void LevelWriter::copyPlanned() {
@@ -336,6 +308,7 @@ void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Blo
                                 TLN_ParcelList& list, int64_t bytes) {
     BlockTransfer t(set, blockIndex, block, list, bytes, c_.sourceBytes(block.Stream));
     t.image.header(0, list.Info().FirstByte);
+    sizeSharedFrames(t, false);
     for (uint32_t i = 0; i < t.n; ++i)
         transferMainRecord(t, i);
     if (list.Info().RouteGuidanceListPosition >= 0) transferGuidanceList(t);
@@ -353,16 +326,18 @@ void LevelWriter::transferMainRecord(BlockTransfer& t, uint32_t i) {
     const int64_t at = 4 + int64_t(kRecord) * i;
     TLN_ParcelList::Record record;
     if (!t.list.Read(i, false, record)) {
+        unreadableRecord(record, -1);
         t.image.empty(at);
         return;
     }
-    if (c_.filters && !kept(t, i, record)) {
+    if (c_.filters &&
+        !c_.filters->ParcelKept(level_, t.set, t.blockIndex, i, record.Stream, record.Address, record.Size)) {
         t.image.empty(at);
         return;
     }
     if (c_.filters && !c_.filters->ParcelPassesDensoWestFix(level_, t.set, t.blockIndex, i)) {
         // A later record of the same frame finds the drop in the table.
-        if (!record.IsDivided()) t.table.Add(keyBase(*record.Stream) + record.Address, -1, 0);
+        if (!record.IsDivided()) t.table.Add(keyBase(record.Stream) + record.Address, kFilteredOut, 0);
         t.image.empty(at);
         return;
     }
@@ -380,8 +355,9 @@ void LevelWriter::transferMainRecord(BlockTransfer& t, uint32_t i) {
 
 void LevelWriter::transferDividedMain(BlockTransfer& t, uint32_t i, const TLN_ParcelList::Record& record,
                                       int64_t at) {
-    const SubList sub = subListOf(c_.map, level_, record, t.sourceBytes, t.sub);
+    const SubList sub = SubListOf(c_.map, level_, record, t.sourceBytes, t.sub);
     if (sub.position < 0) {
+        unreadableRecord(record, -1);
         t.image.empty(at);
         return;
     }
@@ -395,6 +371,7 @@ void LevelWriter::transferDividedMain(BlockTransfer& t, uint32_t i, const TLN_Pa
         const int64_t subAt = t.next + 4 + int64_t(kRecord) * k;
         TLN_ParcelList::Record subRecord;
         if (!t.sub.Read(k, false, subRecord) || subRecord.IsDivided()) {
+            unreadableRecord(subRecord, k);
             t.image.empty(subAt);
             continue;
         }
@@ -411,6 +388,7 @@ void LevelWriter::transferDividedMain(BlockTransfer& t, uint32_t i, const TLN_Pa
 
 void LevelWriter::transferGuidanceList(BlockTransfer& t) {
     t.table.Clear();
+    sizeSharedFrames(t, true);
     const int64_t list = t.next;
     t.image.word(2, uint16_t(list / 2));
     t.next += int64_t(kRecord) * t.n;
@@ -426,6 +404,9 @@ void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t a
     const bool mainWritten = t.mainOffsets[i] >= 0 || !t.subOffsets[i].empty();
     // A parcel that gets no guidance frame gets the empty reference, never zero bytes.
     if (!mainWritten || !t.list.Read(i, true, record)) {
+        // A record that names something the list could not give is named (the empty reference is none).
+        if (mainWritten && record.Address >= 0)
+            c_.warn("Parcel " + reached() + " route guidance record unreadable");
         t.image.empty(at);
         return;
     }
@@ -440,7 +421,7 @@ void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t a
         return;
     }
     const SubList sub = record.IsDivided() && !t.subOffsets[i].empty()
-                            ? subListOf(c_.map, level_, record, t.sourceBytes, t.sub)
+                            ? SubListOf(c_.map, level_, record, t.sourceBytes, t.sub)
                             : SubList{};
     if (sub.position < 0) {
         // Divided where its main record is not (or the other way round), or its sub-list unreadable.
@@ -470,6 +451,18 @@ void LevelWriter::transferGuidanceRecord(BlockTransfer& t, uint32_t i, int64_t a
     t.next += 4 + int64_t(kRecord) * sub.records;
 }
 
+void LevelWriter::unreadableBlock(uint32_t set, uint32_t block, const TLN_Block_Management_Record& record) {
+    std::string why = "its parcel management information cannot be read";
+    TLN_ParcelList list;
+    if (!record.Stream)
+        why = "its data file " + record.FileName + " cannot be opened";
+    else if (list.Open(c_.map, record.Stream, level_, record.Address, c_.sourceBytes(record.Stream)))
+        why = "its parcel management list is of type " + std::to_string(list.Info().ListType) +
+              ", which names no frames";
+    c_.warn("Block " + std::to_string(level_) + "/" + std::to_string(set) + "/" + std::to_string(block) +
+            ": " + why + ": its parcels are left out");
+}
+
 void LevelWriter::repairAdjacency() {
     c_.progress.SetTaskBarIndeterminate();
     // The ledger keeps its frames in order as they come: the label stays, nothing is left to sort.
@@ -481,7 +474,13 @@ void LevelWriter::repairAdjacency() {
                        " Parcel Count= " + std::to_string(entries));
     c_.checkStop();
     const auto notFixed = [&](int64_t frame) {
-        c_.warn("Parcel at 0x" + hex(frame, 10) + " adjacent info out of frame");
+        // Named as the source's parcel: the frame's new offset tells the user nothing.
+        const auto it = std::lower_bound(written_.begin(), written_.end(), frame,
+                                         [](const WrittenFrame& w, int64_t at) { return w.at < at; });
+        if (it == written_.end() || it->at != frame)
+            return c_.warn("Parcel at 0x" + hex(frame, 10) + " adjacent info out of frame");
+        c_.warn("Parcel " + ParcelPlace{nullptr, nullptr, level_, it->set, it->block, it->parcel}.Path() +
+                " adjacent info out of frame");
     };
     if (planned_) {
         std::sort(notFixed_.begin(), notFixed_.end());
@@ -493,6 +492,7 @@ void LevelWriter::repairAdjacency() {
     }
     adjacency_.Clear();
     shortFrames_.clear();
+    written_.clear();
 }
 
 void LevelWriter::run() {
@@ -503,6 +503,15 @@ void LevelWriter::run() {
     LevelTableEntry& entry = c_.levelTable.emplace_back(LevelTableEntry{uint8_t(record_.LevelCode), 0});
     c_.writer.BeginLevel(level_);
     if (planned_) plan_.Begin(c_.dataCursor);
+    if (level_ == 0) {
+        // The source's own tables, beside the parcel lists the sizing found.
+        const TLN_Management_Header part = c_.map.GetManagementHeader(0);
+        c_.sourceTables.Add(0, kVolumeHeaderBytes, SourceTables::Kind::VolumeHeader);
+        const int64_t base = c_.keyBaseOf(*c_.map.PartStream());
+        c_.sourceTables.Add(base + part.Address, base + part.Address + part.Size,
+                            SourceTables::Kind::ManagementData);
+    }
+    c_.sourceTables.Finish();
     // The block sets whose records the table holds, not the counts a damaged record declares.
     const uint32_t sets = record_.AcceptedBlockSetCount;
     for (uint32_t s = 0; s < sets; ++s) {
@@ -513,10 +522,11 @@ void LevelWriter::run() {
         TLN_BlockSet_Management_Record set;
         if (!c_.map.ReadBlockSet(level_, s, set)) continue;
         const int64_t setRecord = c_.moved(set.Position) + c_.levelGrowth;
-        if (c_.map.BlockRecordSize() != kRecord) {
-            // Every block record is written as 6 bytes: the table's size in words follows.
-            c_.out.Seek(setRecord + 6);
-            const uint32_t words = uint32_t(record_.BlockCount()) * kRecord / 2;
+        const uint32_t words = uint32_t(record_.BlockCount()) * kRecord / 2;
+        if (c_.map.BlockRecordSize() != kRecord || set.BlockTableSize < 2 * words) {
+            // Every block record is written as 6 bytes, one for each block the level's division names:
+            // the table's size in words follows.
+            c_.out.Seek(setRecord + layout::kBlockSetTableSizeField);
             const uint8_t bytes[4] = {uint8_t(words >> 24), uint8_t(words >> 16), uint8_t(words >> 8),
                                       uint8_t(words)};
             c_.out.Write(bytes, 4);
@@ -546,13 +556,14 @@ void LevelWriter::run() {
             // Whether a block's information was used before is decided before the trim, in the order
             // the space for the information was reserved; its size is the reservation's.
             const bool readBlock = c_.map.ReadBlock(level_, s, b, block);
-            const int64_t bytes = readBlock ? informationBytes(c_, level_, block) : -1;
+            const int64_t bytes = readBlock ? InformationBytes(c_, level_, block) : -1;
             const bool readable = bytes >= 0;
             const bool first = readable && c_.FirstUseOfInformation(block);
             if (readable && !first)
                 c_.warn("Block " + std::to_string(level_) + "/" + std::to_string(s) + "/" +
                         std::to_string(b) +
                         " names the parcel management information of an earlier block: left empty");
+            if (readBlock && !readable) unreadableBlock(s, b, block);
             if (!first || (c_.filters && !c_.filters->BlockInTrimArea(level_, s, b))) {
                 c_.out.Seek(blockRecord);
                 WriteEmptyReference(c_.out);
@@ -581,7 +592,7 @@ void LevelWriter::run() {
             anyKept = true;
         }
         if (!anyKept) {
-            c_.out.Seek(setRecord + 2);
+            c_.out.Seek(setRecord + layout::kBlockSetBlockTableField);
             WriteEmptyReference(c_.out);
         }
     }
@@ -590,13 +601,6 @@ void LevelWriter::run() {
 }
 
 } // namespace
-
-int64_t ReservedInformationBytes(ConversionContext& context, uint8_t level,
-                                 const TLN_Block_Management_Record& block) {
-    const int64_t bytes = informationBytes(context, level, block);
-    // Information too large for a block record's size field is not kept (the transfer says so).
-    return bytes > 0 && bytes / 32 <= 0xFFFF ? bytes : 0;
-}
 
 void TransferLevel(ConversionContext& context, uint8_t level) {
     LevelWriter writer(context, level);

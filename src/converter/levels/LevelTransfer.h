@@ -7,13 +7,7 @@
 #include <cstdint>
 
 #include "converter/job/ConversionContext.h"
-
-// Bytes reserved in the output for the parcel management information of a block: its old size or what
-// the rebuilt information needs (list, sub-lists, route guidance list), whichever is larger, rounded up
-// to 32. 0 when the block's information cannot be read (the block is not kept). Each information is sized
-// once for the run: the transfer and later block records naming it read the size kept in the context.
-int64_t ReservedInformationBytes(ConversionContext& context, uint8_t level,
-                                 const TLN_Block_Management_Record& block);
+#include "converter/levels/BlockInformation.h"
 
 // Transfers level `level`; raises ConversionStopped on a stop request, after logging where it stopped.
 void TransferLevel(ConversionContext& context, uint8_t level);

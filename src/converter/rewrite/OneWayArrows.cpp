@@ -138,7 +138,9 @@ void CollectOneWayArrows(ConversionContext& c, ImportedOutlines& outlines) {
                 TLN_MM_Parcel_Managenent_Record parcel;
                 if (!map.ReadParcel(block.Stream, level, i, parcel, false, block.Address)) continue;
                 // A parcel the transfer drops gives no arrows (its sub-parcels go with it).
-                if (c.filters && !c.filters->ParcelKept(level, s, b, i, parcel)) continue;
+                if (c.filters &&
+                    !c.filters->ParcelKept(level, s, b, i, parcel.Stream, parcel.Address, parcel.Size))
+                    continue;
                 if (parcel.Size != 0) {
                     int64_t value = 0;
                     uint32_t size = 0;

@@ -125,14 +125,19 @@ bool ParcelFilters::SelectsAreas(uint8_t level) const {
 
 bool ParcelFilters::ParcelInSelectedAreas(uint8_t level,
                                           const TLN_MM_Parcel_Managenent_Record& record) const {
+    return selectedAreas(level, record.Stream, record.Address, record.Size);
+}
+
+bool ParcelFilters::selectedAreas(uint8_t level, const std::shared_ptr<TLN_Stream>& stream, int64_t address,
+                                  uint32_t size) const {
     if (!SelectsAreas(level)) return true;
-    if (record.Size != 0) return framePasses(level, record.Stream, record.Address, record.Size);
+    if (size != 0) return framePasses(level, stream, address, size);
     // A divided parcel passes when any of its sub-parcels does.
     TLN_Parcel_Management_Info sub;
-    if (!map_.ReadParcelManagement(record.Stream, level, sub, record.Address)) return false;
+    if (!map_.ReadParcelManagement(stream, level, sub, address)) return false;
     for (uint32_t k = 0; k < sub.StoredRecordCount; ++k) {
         TLN_MM_Parcel_Managenent_Record part;
-        if (map_.ReadParcel(record.Stream, level, k, part, false, record.Address) && part.Size != 0 &&
+        if (map_.ReadParcel(stream, level, k, part, false, address) && part.Size != 0 &&
             framePasses(level, part.Stream, part.Address, part.Size))
             return true;
     }
@@ -140,8 +145,9 @@ bool ParcelFilters::ParcelInSelectedAreas(uint8_t level,
 }
 
 bool ParcelFilters::ParcelKept(uint8_t level, uint32_t set, uint32_t block, uint32_t parcel,
-                               const TLN_MM_Parcel_Managenent_Record& record) const {
-    return ParcelInTrimArea(level, set, block, parcel) && ParcelInSelectedAreas(level, record);
+                               const std::shared_ptr<TLN_Stream>& stream, int64_t address,
+                               uint32_t size) const {
+    return ParcelInTrimArea(level, set, block, parcel) && selectedAreas(level, stream, address, size);
 }
 
 } // namespace rewrite

@@ -32,9 +32,11 @@ public:
     bool ParcelInSelectedAreas(uint8_t level, const TLN_MM_Parcel_Managenent_Record& record) const;
     // Whether ParcelInSelectedAreas looks at the parcel on the level at all (else it keeps every one).
     bool SelectsAreas(uint8_t level) const;
-    // Everything but the Denso filter, as one test: the parcels whose one-way roads give arrows.
+    // Everything but the Denso filter, as one test: the parcels the transfer keeps and whose one-way roads
+    // give arrows. The record as its frame (or, with size 0, its sub-parcels' information): the area test
+    // reads it only when areas are selected on the level.
     bool ParcelKept(uint8_t level, uint32_t set, uint32_t block, uint32_t parcel,
-                    const TLN_MM_Parcel_Managenent_Record& record) const;
+                    const std::shared_ptr<TLN_Stream>& stream, int64_t address, uint32_t size) const;
 
     // Why the rectangle trim would keep nothing of a level it trims, or "": it meets nothing of the map's
     // coverage (extraLevel: the added level, above every old one, is trimmed too).
@@ -43,6 +45,8 @@ public:
 private:
     // Whether the rectangle trim applies on the level.
     bool trimsByRectangle(uint8_t level) const;
+    bool selectedAreas(uint8_t level, const std::shared_ptr<TLN_Stream>& stream, int64_t address,
+                       uint32_t size) const;
     bool areaPasses(const std::shared_ptr<TLN_Stream>& stream, int64_t frame) const;
     // The parcel's own area code, or with "add adjacent" any neighbour's.
     bool framePasses(uint8_t level, const std::shared_ptr<TLN_Stream>& stream, int64_t frame,

@@ -4,20 +4,18 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <vector>
 
+#include "kiwi/core/FileNames.h"
 #include "kiwi/map/KiwiMap.h"
+#include "kiwi/map/MainMapLayout.h"
+#include "kiwi/map/ParcelListType.h"
 
 namespace {
 
-// Bytes of the main map management header before the first level record, and the bytes of a level record,
-// a block set record and a block record that are read or written.
-constexpr int64_t kHeaderBytes = 30;
+namespace layout = main_map_layout;
 constexpr int64_t kSectorBytes = 32;
-constexpr int64_t kLevelRecordRead = 40;
-constexpr int64_t kBlockSetRecordBytes = 10;
-constexpr int64_t kBlockRecordWritten = 6;
-constexpr int64_t kNamedBlockRecordBytes = 18;
 
 // A table of the management data: its byte range in the part stream and how the refusal names it.
 struct Table {
@@ -43,6 +41,7 @@ public:
     explicit TableCheck(TLN_KiwiMap& map) : map_(map) {}
 
     std::string refusal() {
+        if (!map_.LayoutDamage().empty()) return map_.LayoutDamage();
         const int64_t size = map_.GetManagementHeader(0).Size;
         const int64_t base = map_.PartBase();
         if (size == 0) return "management header 0 gives the main map management data no size";
@@ -58,8 +57,8 @@ public:
         const int64_t records = map_.LevelCount();
         const int64_t recordSize = map_.LevelRecordSize();
         const Table head{base,
-                         base + kHeaderBytes + (records - 1) * recordSize +
-                             std::max<int64_t>(recordSize, kLevelRecordRead),
+                         base + layout::kHeaderBytes + (records - 1) * recordSize +
+                             std::max<int64_t>(recordSize, layout::kLevelRecordBytes),
                          "the main map management header and level records"};
         if (head.end > end_)
             return "the level records end past the " + std::to_string(end_ - base) +
@@ -67,7 +66,10 @@ public:
         tables_.push_back(head);
         for (uint32_t level = 0; level < map_.LevelCount(); ++level)
             if (std::string why = checkLevel(uint8_t(level)); !why.empty()) return why;
-        return overlap();
+        if (std::string why = overlap(); !why.empty()) return why;
+        for (uint32_t level = 0; level < map_.LevelCount(); ++level)
+            if (std::string why = checkLists(uint8_t(level)); !why.empty()) return why;
+        return {};
     }
 
 private:
@@ -82,13 +84,14 @@ private:
     std::string checkLevel(uint8_t level) {
         const TLN_Level_Management_Record& record = *map_.Level(level);
         const uint32_t sets = record.AcceptedBlockSetCount;
-        if (sets == 0 || record.BlockSetTablePosition < 0) return {};
-        // The records the level declares (the reader takes those the file holds): a table the file's end
-        // cuts short is not inside the source. Records closer than 10 bytes are read as one.
+        if (record.BlockSetTablePosition < 0) return {};
+        // The records the level declares (the reader takes those the file holds, none of a table past its
+        // end): a table the file's end cuts short is not inside the source.
         const int64_t stride = map_.BlockSetRecordSize();
-        const int64_t declared = stride >= kBlockSetRecordBytes ? record.BlockSetCount() : sets;
+        const int64_t declared = record.BlockSetCount();
         const Table table{record.BlockSetTablePosition,
-                          record.BlockSetTablePosition + (declared - 1) * stride + kBlockSetRecordBytes,
+                          record.BlockSetTablePosition + (declared - 1) * stride +
+                              layout::kBlockSetRecordBytes,
                           levelName(level) + ": its block set table"};
         if (std::string why = placed(table); !why.empty()) return why;
         tables_.push_back(table);
@@ -98,16 +101,15 @@ private:
     }
 
     std::string checkBlockSet(uint8_t level, uint32_t s) {
+        // The division's blocks, however many of their records the file holds (none of a table past its end).
         TLN_BlockSet_Management_Record set;
-        if (!map_.ReadBlockSet(level, s, set) || set.BlockCount == 0) return {};
+        if (!map_.ReadBlockSet(level, s, set)) return {};
         // Records are read at the table's stride and written as 6 bytes each: the table is the larger, and
-        // at least the records the level declares as far as the table's size holds them.
-        const int64_t bytes = map_.FileNameDesignation() ? kNamedBlockRecordBytes : kBlockRecordWritten;
-        const auto extent = [&](int64_t blocks) { return (blocks - 1) * map_.BlockRecordSize() + bytes; };
-        const int64_t declared =
-            std::min<int64_t>(extent(map_.Level(level)->BlockCount()), set.BlockTableSize);
-        const int64_t read = std::max(extent(set.BlockCount), declared);
-        const int64_t written = int64_t(set.BlockCount) * kBlockRecordWritten;
+        // holds every block the level's division names (whatever its size field says).
+        const int64_t bytes = layout::BlockRecordBytes(map_.FileNameDesignation());
+        const int64_t blocks = map_.Level(level)->BlockCount();
+        const int64_t read = (blocks - 1) * map_.BlockRecordSize() + bytes;
+        const int64_t written = blocks * layout::kBlockRecordBytes;
         const Table table{set.BlockTablePosition, set.BlockTablePosition + std::max(read, written),
                           setName(level, s) + ": its block table"};
         if (std::string why = placed(table); !why.empty()) return why;
@@ -142,6 +144,43 @@ private:
         return {};
     }
 
+    // Every parcel management list a block names (and its route guidance list) must lie whole in its file:
+    // the transfer rebuilds each list from the records the division counts.
+    std::string checkLists(uint8_t level) {
+        const uint32_t sets = map_.Level(level)->AcceptedBlockSetCount;
+        for (uint32_t s = 0; s < sets; ++s) {
+            TLN_BlockSet_Management_Record set;
+            // A table many block sets name is walked once (it names no block, or it was refused).
+            if (!map_.ReadBlockSet(level, s, set) || !tablesWalked_.insert(set.BlockTablePosition).second)
+                continue;
+            for (uint32_t b = 0; b < set.BlockCount; ++b) {
+                TLN_Block_Management_Record block;
+                if (!map_.ReadBlock(level, s, b, block) || !block.Stream) continue;
+                if (!listsSeen_.emplace(block.Stream.get(), block.Address).second) continue;
+                TLN_Parcel_Management_Info info;
+                if (!map_.ReadParcelManagement(block.Stream, level, info, block.Address)) continue;
+                const ParcelListLayout& list = ParcelListLayoutOf(info.ListType);
+                if (!list.Known()) continue;
+                const int64_t bytes = int64_t(info.StoredRecordCount) * list.RecordSize;
+                const int64_t held = block.Stream->Size();
+                const auto past = [&](const char* which, int64_t at) {
+                    return setName(level, s) + " block " + std::to_string(b) + ": its " + which + " (" +
+                           std::to_string(info.StoredRecordCount) + " records of " +
+                           std::to_string(list.RecordSize) + " bytes at " + std::to_string(at) +
+                           ") runs past the end of " + fileNamePart(block.Stream->FileName()) + " (" +
+                           std::to_string(held) + " bytes)";
+                };
+                if (info.RecordCount < info.StoredRecordCount)
+                    return past("parcel management list", info.ListPosition);
+                const int64_t guide = info.RouteGuidanceListPosition;
+                if (guide >= 0 && guide + list.Extension(info.FileNameFlag) + bytes > held)
+                    return past("route guidance parcel management list",
+                                guide + list.Extension(info.FileNameFlag));
+            }
+        }
+        return {};
+    }
+
     // The first block set naming a table, and how many of its blocks were looked at.
     struct Namer {
         uint8_t level;
@@ -154,9 +193,26 @@ private:
     int64_t end_ = 0;
     std::vector<Table> tables_;
     std::map<int64_t, Namer> namers_;
+    // Lists already checked (by stream and position): many block records may name one.
+    std::set<std::pair<const TLN_Stream*, int64_t>> listsSeen_;
+    std::set<int64_t> tablesWalked_;
 };
 
 } // namespace
+
+std::string NoMainMapReason(TLN_KiwiMap& map) {
+    if (!map.IsValid())
+        return "its data volume's logical sector size is " + std::to_string(map.LogicalSectorSize()) +
+               ", not 32";
+    const TLN_Management_Header part = map.GetManagementHeader(0);
+    if (!part.Present()) return "management header 0 names no main map management data";
+    if (!map.PartStream())
+        return "the file of its main map management data (" + part.Name + ") cannot be opened";
+    if (!map.LayoutDamage().empty()) return map.LayoutDamage();
+    if (!map.ErrorString().empty()) return map.ErrorString();
+    return "its main map management header declares " + std::to_string(map.LevelRecordCount()) +
+           " level records";
+}
 
 std::string ManagementTableRefusal(TLN_KiwiMap& map) {
     if (map.LevelCount() == 0 || !map.PartStream()) return {};

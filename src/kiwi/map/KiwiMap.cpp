@@ -11,17 +11,14 @@
 #include "kiwi/core/KiwiErrors.h"
 #include "kiwi/core/MapCodePage.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/map/MainMapLayout.h"
 
 namespace {
-// Bytes of the main map header before the first level record (the Header Size field does not move it).
-constexpr int64_t kMainMapHeaderSize = 30;
+namespace layout = main_map_layout;
 // Levels are addressed by a byte.
 constexpr uint32_t kMaxLevels = 256;
 // Larger level tables are read record by record.
 constexpr int64_t kMaxLevelSpan = 4 << 20;
-// Bytes every level record is read from, and the bytes of a block set record that are read.
-constexpr int64_t kLevelRecordMinimum = 40;
-constexpr int64_t kBlockSetRecordRead = 10;
 // Bounds of the span cache and of the data file names whose paths are remembered.
 constexpr size_t kSpanCacheBytes = 32u << 20;
 constexpr size_t kMaxDataFileNames = 4096;
@@ -90,20 +87,31 @@ TLN_KiwiMap::Span TLN_KiwiMap::readSpan(TLN_Stream& stream, int64_t position, in
 }
 
 void TLN_KiwiMap::readMainMapHeader() {
-    const Span header = readSpan(*partStream_, partBase_, kMainMapHeaderSize);
-    if (header->size() < size_t(kMainMapHeaderSize)) return;
+    const Span header = readSpan(*partStream_, partBase_, layout::kHeaderBytes);
+    if (header->size() < size_t(layout::kHeaderBytes)) {
+        layoutDamage_ = "the file ends inside the main map management header";
+        return;
+    }
     const BeCursor cursor(header->data(), header->size());
-    headerSize_ = 2u * cursor.u16(0);
-    fileNameDesignation_ = (cursor.u16(4) & 1) != 0;
-    coverageNorth_ = SignMag24ToInt(cursor.u24(8));
-    coverageSouth_ = SignMag24ToInt(cursor.u24(11));
-    coverageWest_ = SignMag24ToInt(cursor.u24(14));
-    coverageEast_ = SignMag24ToInt(cursor.u24(17));
-    levelRecordSize_ = 2u * cursor.u16(20);
-    blockSetRecordSize_ = 2u * cursor.u16(22);
-    blockRecordSize_ = 2u * cursor.u16(24);
-    levelRecordCount_ = cursor.u16(26);
-    blockSetRecordCount_ = cursor.u16(28);
+    headerSize_ = 2u * cursor.u16(layout::kHeaderSizeField);
+    fileNameDesignation_ = (cursor.u16(layout::kFileNameDesignationField) & 1) != 0;
+    coverageNorth_ = SignMag24ToInt(cursor.u24(layout::kCoverageFields));
+    coverageSouth_ = SignMag24ToInt(cursor.u24(layout::kCoverageFields + 3));
+    coverageWest_ = SignMag24ToInt(cursor.u24(layout::kCoverageFields + 6));
+    coverageEast_ = SignMag24ToInt(cursor.u24(layout::kCoverageFields + 9));
+    levelRecordSize_ = 2u * cursor.u16(layout::kLevelRecordSizeField);
+    blockSetRecordSize_ = 2u * cursor.u16(layout::kBlockSetRecordSizeField);
+    blockRecordSize_ = 2u * cursor.u16(layout::kBlockRecordSizeField);
+    levelRecordCount_ = cursor.u16(layout::kLevelRecordCountField);
+    blockSetRecordCount_ = cursor.u16(layout::kBlockSetRecordCountField);
+    // Records closer together than their fields overlap one another: what is read of them is no table.
+    for (const std::string& why :
+         {layout::RecordSizeRefusal("level", levelRecordSize_, layout::kLevelRecordBytes),
+          layout::RecordSizeRefusal("block set", blockSetRecordSize_, layout::kBlockSetRecordBytes),
+          layout::RecordSizeRefusal(
+              "block", blockRecordSize_, layout::BlockRecordBytes(fileNameDesignation_),
+              fileNameDesignation_ ? " with their file names (File Name Designation set)" : "")})
+        if (layoutDamage_.empty()) layoutDamage_ = why;
 
     coverage_.Left = coverageWest_;
     coverage_.Top = coverageNorth_;
@@ -114,13 +122,14 @@ void TLN_KiwiMap::readMainMapHeader() {
     const int64_t coverageHeight = int64_t(coverage_.Top) - coverage_.Bottom;
 
     // Each record is decoded from at least the 40 bytes every level record has.
-    const int64_t recordSpan = std::max<int64_t>(levelRecordSize_, kLevelRecordMinimum);
-    const int64_t first = partBase_ + kMainMapHeaderSize;
+    const int64_t recordSpan = std::max<int64_t>(levelRecordSize_, layout::kLevelRecordBytes);
+    const int64_t first = partBase_ + layout::kHeaderBytes;
     const int64_t streamSize = partStream_->Size();
     partSize_ = streamSize;
     uint32_t count = std::min<uint32_t>(levelRecordCount_, kMaxLevels);
     // Records that the stream cannot hold are not levels.
-    while (count > 0 && first + int64_t(count - 1) * levelRecordSize_ + kLevelRecordMinimum > streamSize)
+    while (count > 0 &&
+           first + int64_t(count - 1) * levelRecordSize_ + layout::kLevelRecordBytes > streamSize)
         --count;
     const int64_t total = count == 0 ? 0 : int64_t(count - 1) * levelRecordSize_ + recordSpan;
     const Span all = total <= kMaxLevelSpan ? readSpan(*partStream_, first, total) : nullptr;
@@ -128,7 +137,7 @@ void TLN_KiwiMap::readMainMapHeader() {
     // Records closer together than the bytes each is read from overlap one another: only the first is a
     // level. A record that reaches into a block set table (its own or an earlier level's) overlaps the
     // structure after the level table, and it and the records after it are not levels.
-    if (levelRecordSize_ < kLevelRecordMinimum) count = std::min<uint32_t>(count, 1);
+    if (levelRecordSize_ < layout::kLevelRecordBytes) count = std::min<uint32_t>(count, 1);
     int64_t nextStructure = std::numeric_limits<int64_t>::max();
     for (uint32_t level = 0; level < count; ++level) {
         const int64_t offset = int64_t(level) * levelRecordSize_;
@@ -145,17 +154,28 @@ void TLN_KiwiMap::readMainMapHeader() {
                               coverageHeight, computeParcelSize);
         const int64_t table = decoded.BlockSetTablePosition;
         const int64_t boundary = table >= first ? std::min(nextStructure, table) : nextStructure;
-        if (first + offset + recordSpan > boundary) break;
+        if (first + offset + recordSpan > boundary) {
+            if (layoutDamage_.empty())
+                layoutDamage_ = "level " + std::to_string(level) + "'s record (at " +
+                                std::to_string(first + offset) + ") runs into the block set table at " +
+                                std::to_string(boundary);
+            break;
+        }
         nextStructure = boundary;
         // Block sets only as far as their records fit in the file (and apart from one another).
         if (table >= 0) {
-            const int64_t fit = bounded::recordsThatFit(uint64_t(decoded.BlockSetCount()), table,
-                                                        blockSetRecordSize_, kBlockSetRecordRead, streamSize);
-            decoded.AcceptedBlockSetCount =
-                uint32_t(blockSetRecordSize_ < kBlockSetRecordRead ? std::min<int64_t>(fit, 1) : fit);
+            const int64_t fit =
+                bounded::recordsThatFit(uint64_t(decoded.BlockSetCount()), table, blockSetRecordSize_,
+                                        layout::kBlockSetRecordBytes, streamSize);
+            decoded.AcceptedBlockSetCount = uint32_t(
+                blockSetRecordSize_ < layout::kBlockSetRecordBytes ? std::min<int64_t>(fit, 1) : fit);
         }
         levels_.push_back(std::move(decoded));
     }
+    if (levels_.size() < levelRecordCount_ && layoutDamage_.empty())
+        layoutDamage_ = "the main map management header declares " + std::to_string(levelRecordCount_) +
+                        " level records, of which the file holds " + std::to_string(levels_.size()) +
+                        " whole";
     levelsLoaded_ = true;
 }
 

@@ -39,6 +39,10 @@ public:
     bool LevelsLoaded() const { return levelsLoaded_; }
     // Why the levels or a data file could not be read ("" when nothing failed).
     std::string ErrorString() const { return error_.Get(); }
+    // Why the main map header's records or level table cannot be read whole (record sizes too small for
+    // their fields, level records the file or a block set table cuts off), or "". The map still reads
+    // what it can; a caller that must have every record refuses the map with this.
+    const std::string& LayoutDamage() const { return layoutDamage_; }
     const std::string& Path() const { return path_; }
     const TLN_AllDataManager& AllDataManager() const { return *allData_; }
     std::shared_ptr<TLN_Stream> GetAllDataStream() const { return allData_->SharedStream(); }
@@ -179,6 +183,7 @@ private:
     bool ownsPartStream_ = false;
     bool valid_ = false;
     ErrorText error_;
+    std::string layoutDamage_;
     bool levelsLoaded_ = false;
     uint16_t logicalSectorSize_ = 0;
     std::vector<TLN_Management_Header> headers_;

@@ -4,12 +4,11 @@
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/io/BoundedRead.h"
 #include "kiwi/map/KiwiMap.h"
+#include "kiwi/map/MainMapLayout.h"
 
 namespace {
-// Bytes of a block set record that are read, and of a block record without and with its file name.
-constexpr int64_t kBlockSetRecordBytes = 10;
-constexpr int64_t kBlockRecordBytes = 6;
-constexpr int64_t kNamedBlockRecordBytes = 18;
+namespace layout = main_map_layout;
+constexpr int64_t kBlockSetRecordBytes = layout::kBlockSetRecordBytes;
 // Tables larger than this are read record by record instead of being cached whole.
 constexpr int64_t kMaxTableSpan = 1 << 20;
 
@@ -17,8 +16,9 @@ void decodeBlockSet(const BeCursor& span, int64_t offset, int64_t partBase,
                     TLN_BlockSet_Management_Record& out) {
     out.LevelCode = uint8_t(span.u8(offset) >> 2);
     out.BlockSetNumber = span.u8(offset + 1);
-    out.BlockTablePosition = WordOffsetToPosition(span.u32(offset + 2), partBase);
-    out.BlockTableSize = 2u * span.u32(offset + 6);
+    out.BlockTablePosition =
+        WordOffsetToPosition(span.u32(offset + layout::kBlockSetBlockTableField), partBase);
+    out.BlockTableSize = 2u * span.u32(offset + layout::kBlockSetTableSizeField);
 }
 } // namespace
 
@@ -69,11 +69,11 @@ bool TLN_KiwiMap::ReadBlockSet(uint8_t level, uint32_t index, TLN_BlockSet_Manag
 
 uint32_t TLN_KiwiMap::acceptedBlocks(const TLN_BlockSet_Management_Record& set, uint32_t declared) const {
     if (!partStream_ || set.BlockTablePosition <= 0) return 0;
-    // The level's blocks as far as their records lie inside the table's size and the file.
-    const int64_t recordBytes = fileNameDesignation_ ? kNamedBlockRecordBytes : kBlockRecordBytes;
-    const int64_t end = std::min(partSize_, set.BlockTablePosition + int64_t(set.BlockTableSize));
+    // The level's block division names the blocks, not the table's size field: its records as far as
+    // they lie inside the file.
+    const int64_t recordBytes = layout::BlockRecordBytes(fileNameDesignation_);
     return uint32_t(
-        bounded::recordsThatFit(declared, set.BlockTablePosition, blockRecordSize_, recordBytes, end));
+        bounded::recordsThatFit(declared, set.BlockTablePosition, blockRecordSize_, recordBytes, partSize_));
 }
 
 bool TLN_KiwiMap::ReadBlock(uint8_t level, uint32_t blockSet, uint32_t block,
@@ -82,12 +82,11 @@ bool TLN_KiwiMap::ReadBlock(uint8_t level, uint32_t blockSet, uint32_t block,
     TLN_BlockSet_Management_Record set;
     if (!ReadBlockSet(level, blockSet, set)) return false;
     const uint32_t count = set.BlockCount;
-    const int64_t recordBytes = fileNameDesignation_ ? kNamedBlockRecordBytes : kBlockRecordBytes;
+    const int64_t recordBytes = layout::BlockRecordBytes(fileNameDesignation_);
     const int64_t offset = int64_t(block) * blockRecordSize_;
-    // The record must be one of the level's blocks and lie inside the block set's table and the file.
-    if (block >= count || offset + recordBytes > int64_t(set.BlockTableSize)) return false;
-    const int64_t tableBytes =
-        std::min<int64_t>(int64_t(count - 1) * blockRecordSize_ + recordBytes, set.BlockTableSize);
+    // The record must be one of the level's blocks whose record lies inside the file.
+    if (block >= count) return false;
+    const int64_t tableBytes = int64_t(count - 1) * blockRecordSize_ + recordBytes;
     Span table;
     int64_t at = offset;
     if (tableBytes <= kMaxTableSpan) {
@@ -101,7 +100,8 @@ bool TLN_KiwiMap::ReadBlock(uint8_t level, uint32_t blockSet, uint32_t block,
     if (!cursor.fits(at, recordBytes)) return false;
     out.Address = KiwiAddressToOffset(cursor.u32(at));
     out.Size = uint32_t(cursor.u16(at + 4)) * logicalSectorSize_;
-    if (fileNameDesignation_) out.FileName = cursor.fixedString(at + 6, 12);
+    if (fileNameDesignation_)
+        out.FileName = cursor.fixedString(at + layout::kBlockFileNameField, layout::kBlockFileNameBytes);
     out.Position = set.BlockTablePosition + offset;
     out.Stream = out.FileName.empty() ? partStream_ : GetDataFileStream(out.FileName);
     return out.Address >= 0;

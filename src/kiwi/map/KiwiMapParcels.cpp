@@ -119,8 +119,10 @@ bool TLN_KiwiMap::readParcel(const std::shared_ptr<TLN_Stream>& stream, uint8_t 
     if (routeGuidance) {
         if (info.RouteGuidanceListPosition < 0) return false;
         listStart = info.RouteGuidanceListPosition + extension;
-        list = cachedSpan(stream, listStart, int64_t(info.RecordCount) * layout.RecordSize,
-                          MapSpanCache::Kind::RouteGuidanceList, level);
+        const int64_t bytes = int64_t(info.RecordCount) * layout.RecordSize;
+        list = cachedSpan(stream, listStart, bytes, MapSpanCache::Kind::RouteGuidanceList, level);
+        // A list the stream cuts short is not read (as TLN_ParcelList does not).
+        if (int64_t(list->size()) < bytes) return false;
         at = int64_t(index) * layout.RecordSize;
     }
     const BeCursor cursor(list->data(), list->size());

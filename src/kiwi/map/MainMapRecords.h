@@ -17,8 +17,8 @@ struct TLN_BlockSet_Management_Record {
     int64_t BlockTablePosition = -1;
     // Size of the block management table in bytes.
     uint32_t BlockTableSize = 0;
-    // Block records the map accepts: the level's block count cut to the records that fit in the table's
-    // size and in the file.
+    // Block records the map accepts: the level's block count (its division names the blocks, not the
+    // table's size field) cut to the records that lie in the file.
     uint32_t BlockCount = 0;
     int64_t Position = -1;
 };

@@ -51,10 +51,12 @@ bool TLN_ParcelList::Read(uint32_t index, bool routeGuidance, Record& out) {
         if (info_.RouteGuidanceListPosition < 0) return false;
         if (!guideRead_) {
             guideRead_ = true;
+            const int64_t listBytes = int64_t(info_.RecordCount) * layout.RecordSize;
             guide_ = map_->cachedSpan(stream_,
                                       info_.RouteGuidanceListPosition + layout.Extension(info_.FileNameFlag),
-                                      int64_t(info_.RecordCount) * layout.RecordSize,
-                                      MapSpanCache::Kind::RouteGuidanceList, level_);
+                                      listBytes, MapSpanCache::Kind::RouteGuidanceList, level_);
+            // Records of a list cut short would be read from what follows it, or not at all.
+            if (int64_t(guide_->size()) < listBytes) guide_ = nullptr;
         }
         bytes = guide_.get();
         at = int64_t(index) * layout.RecordSize;
@@ -68,10 +70,10 @@ bool TLN_ParcelList::Read(uint32_t index, bool routeGuidance, Record& out) {
         // An offset from this information to the sub-parcels' own, in the list's stream; 0 would make the
         // parcel its own sub-parcel list.
         out.Address = WordOffsetToPosition(word, position_);
-        out.Stream = &stream_;
+        out.Stream = stream_;
         return out.Address >= 0 && out.Address != position_;
     }
     out.Address = KiwiAddressToOffset(word);
-    out.Stream = frameStream(bytes->data() + at);
-    return out.Address >= 0 && *out.Stream != nullptr;
+    out.Stream = *frameStream(bytes->data() + at);
+    return out.Address >= 0 && out.Stream != nullptr;
 }

@@ -16,13 +16,14 @@ class TLN_KiwiMap;
 
 class TLN_ParcelList {
 public:
-    // A record as its list holds it. Stream points at a stream the list keeps while it lives.
+    // A record as its list holds it, with the stream of its frame (its own share: a record outlives a
+    // list that opens another information or names more files).
     struct Record {
         // The frame's position, or for a divided parcel (Size 0) the position of its sub-parcels'
         // information.
         int64_t Address = -1;
         uint32_t Size = 0;
-        const std::shared_ptr<TLN_Stream>* Stream = nullptr;
+        std::shared_ptr<TLN_Stream> Stream;
         bool IsDivided() const { return Size == 0; }
     };
 
@@ -32,7 +33,8 @@ public:
               int64_t streamSize = -1);
     const TLN_Parcel_Management_Info& Info() const { return info_; }
     // Record index of the main or the route guidance list, found where ReadParcel finds it; a divided
-    // record is found whenever its address is another information's, which its own Open then reads.
+    // record is found whenever its address is another information's, which its own Open then reads. A
+    // route guidance list that does not lie whole in the stream gives no record.
     bool Read(uint32_t index, bool routeGuidance, Record& out);
 
 private:
@@ -44,7 +46,7 @@ private:
     std::shared_ptr<TLN_Stream> stream_;
     TLN_Parcel_Management_Info info_;
     MapSpanCache::Span list_;
-    // The route guidance list, read when first asked for.
+    // The route guidance list, read when first asked for; null when the stream does not hold it whole.
     MapSpanCache::Span guide_;
     bool guideRead_ = false;
     // The frames' stream when the information names their file; null when they lie in the list's stream.

@@ -5,6 +5,7 @@
 #include "MapTestSupport.h"
 #include "kiwi/core/FileNames.h"
 #include "kiwi/core/KiwiConversions.h"
+#include "kiwi/map/ParcelList.h"
 #include "kiwi/map/ParcelListType.h"
 
 using maptest::numberOf;
@@ -80,6 +81,20 @@ TEST(ParcelList, IndicesPastTheirCountsAreNotFound) {
     EXPECT_FALSE(map->ReadParcel(block.Stream, 0, 0, parcel, false, -1));
     EXPECT_FALSE(map->ReadParcel(block.Stream, 0, 0, parcel, false, block.Stream->Size()));
     EXPECT_FALSE(map->ReadParcel(nullptr, 0, 0, parcel, false, block.Address));
+    // A route guidance list (offset at +2 of the information, in words) moved to the file's last 4 bytes: the
+    // file cuts it short, so neither reader gives a record of it.
+    fixture::AllDataImage cut = fixture::buildAllData(plan);
+    ASSERT_TRUE(map->ReadBlock(0, 0, 0, block));
+    const int64_t words = (int64_t(cut.allData.size()) - 4 - block.Address) / 2;
+    cut.allData[size_t(block.Address + 2)] = uint8_t(words >> 8);
+    cut.allData[size_t(block.Address + 3)] = uint8_t(words);
+    const auto cutMap = openMap(cut);
+    ASSERT_TRUE(cutMap->ReadBlock(0, 0, 0, block));
+    TLN_ParcelList list;
+    TLN_ParcelList::Record record;
+    ASSERT_TRUE(list.Open(*cutMap, block.Stream, 0, block.Address));
+    EXPECT_FALSE(list.Read(0, true, record));
+    EXPECT_FALSE(cutMap->ReadParcel(block.Stream, 0, 0, parcel, true, block.Address));
 }
 
 TEST(ParcelList, ListTypes) {
