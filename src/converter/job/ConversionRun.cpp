@@ -108,7 +108,7 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines,
             }
         }
     }
-    c.informationSeen.clear();
+    c.informationSeen.Clear();
     c.blockTablesWalked.clear();
     c.checkOutputBudget(kHeaderBytes + AlignUp32(managementSize) + reserved);
     c.cursor = kHeaderBytes + AlignUp32(managementSize);

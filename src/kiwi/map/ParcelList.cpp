@@ -17,15 +17,14 @@ bool TLN_ParcelList::Open(TLN_KiwiMap& map, const std::shared_ptr<TLN_Stream>& s
     level_ = level;
     position_ = position;
     stream_ = stream;
-    const ParcelListLayout& layout = ParcelListLayoutOf(info_.ListType);
-    if (layout.Source == ParcelListLayout::FrameSource::InformationFile && info_.FileNameFlag == 1)
+    layout_ = &ParcelListLayoutOf(info_.ListType);
+    if (layout_->Source == ParcelListLayout::FrameSource::InformationFile && info_.FileNameFlag == 1)
         named_ = map.GetDataFileStream(info_.FileName);
     return true;
 }
 
 const std::shared_ptr<TLN_Stream>* TLN_ParcelList::frameStream(const uint8_t* record) {
-    const ParcelListLayout& layout = ParcelListLayoutOf(info_.ListType);
-    switch (layout.Source) {
+    switch (layout_->Source) {
     case ParcelListLayout::FrameSource::RecordFile: {
         const std::string name = BeCursor(record + 6, 12).fixedString(0, 12);
         for (const auto& [known, opened] : files_)
@@ -43,7 +42,7 @@ const std::shared_ptr<TLN_Stream>* TLN_ParcelList::frameStream(const uint8_t* re
 bool TLN_ParcelList::Read(uint32_t index, bool routeGuidance, Record& out) {
     out = {};
     if (!list_) return false;
-    const ParcelListLayout& layout = ParcelListLayoutOf(info_.ListType);
+    const ParcelListLayout& layout = *layout_;
     if (!layout.Known() || index >= info_.RecordCount) return false;
     const std::vector<uint8_t>* bytes = list_.get();
     int64_t at = (info_.ListPosition - position_) + int64_t(index) * layout.RecordSize;

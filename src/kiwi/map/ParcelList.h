@@ -11,6 +11,7 @@
 
 #include "kiwi/map/MainMapRecords.h"
 #include "kiwi/map/MapSpanCache.h"
+#include "kiwi/map/ParcelListType.h"
 
 class TLN_KiwiMap;
 
@@ -45,6 +46,8 @@ private:
     int64_t position_ = -1;
     std::shared_ptr<TLN_Stream> stream_;
     TLN_Parcel_Management_Info info_;
+    // The layout of the list's type, looked up once.
+    const ParcelListLayout* layout_ = nullptr;
     MapSpanCache::Span list_;
     // The route guidance list, read when first asked for; null when the stream does not hold it whole.
     MapSpanCache::Span guide_;
