@@ -35,7 +35,7 @@ int64_t sizeInformation(ConversionContext& c, uint8_t level, const TLN_Block_Man
     const bool guided = info.RouteGuidanceListPosition >= 0;
     int64_t bytes = 4 + int64_t(kInformationRecordBytes) * info.StoredRecordCount * (guided ? 2 : 1);
     TLN_ParcelList sub;
-    for (uint32_t i = 0; i < info.RecordCount; ++i) {
+    for (uint32_t i = list.NextDivided(0); i < info.RecordCount; i = list.NextDivided(i + 1)) {
         TLN_ParcelList::Record record;
         if (!list.Read(i, false, record) || !record.IsDivided()) continue;
         const SubList main = SubListOf(map, level, record, streamSize, sub);

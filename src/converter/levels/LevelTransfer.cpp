@@ -278,6 +278,8 @@ uint32_t LevelWriter::plannedSize(const TLN_ParcelList::Record& record) {
 
 void LevelWriter::sizeSharedFrames(BlockTransfer& t, bool guidance) {
     sizes_.Begin();
+    // Frames at rising places of one file: none is named twice, and there is nothing to size.
+    if (t.list.FramesRise(guidance)) return;
     TLN_ParcelList::Record record, subRecord;
     for (uint32_t i = 0; i < t.n; ++i) {
         if (!t.list.Read(i, guidance, record)) continue;

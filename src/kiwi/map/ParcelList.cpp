@@ -47,17 +47,7 @@ bool TLN_ParcelList::Read(uint32_t index, bool routeGuidance, Record& out) {
     const std::vector<uint8_t>* bytes = list_.get();
     int64_t at = (info_.ListPosition - position_) + int64_t(index) * layout.RecordSize;
     if (routeGuidance) {
-        if (info_.RouteGuidanceListPosition < 0) return false;
-        if (!guideRead_) {
-            guideRead_ = true;
-            const int64_t listBytes = int64_t(info_.RecordCount) * layout.RecordSize;
-            guide_ = map_->cachedSpan(stream_,
-                                      info_.RouteGuidanceListPosition + layout.Extension(info_.FileNameFlag),
-                                      listBytes, MapSpanCache::Kind::RouteGuidanceList, level_);
-            // Records of a list cut short would be read from what follows it, or not at all.
-            if (int64_t(guide_->size()) < listBytes) guide_ = nullptr;
-        }
-        bytes = guide_.get();
+        bytes = guide();
         at = int64_t(index) * layout.RecordSize;
     }
     if (!bytes) return false;
@@ -75,4 +65,51 @@ bool TLN_ParcelList::Read(uint32_t index, bool routeGuidance, Record& out) {
     out.Address = KiwiAddressToOffset(word);
     out.Stream = *frameStream(bytes->data() + at);
     return out.Address >= 0 && out.Stream != nullptr;
+}
+
+const std::vector<uint8_t>* TLN_ParcelList::guide() {
+    if (info_.RouteGuidanceListPosition < 0) return nullptr;
+    if (!guideRead_) {
+        guideRead_ = true;
+        const int64_t listBytes = int64_t(info_.RecordCount) * layout_->RecordSize;
+        guide_ = map_->cachedSpan(stream_,
+                                  info_.RouteGuidanceListPosition + layout_->Extension(info_.FileNameFlag),
+                                  listBytes, MapSpanCache::Kind::RouteGuidanceList, level_);
+        // Records of a list cut short would be read from what follows it, or not at all.
+        if (int64_t(guide_->size()) < listBytes) guide_ = nullptr;
+    }
+    return guide_.get();
+}
+
+uint32_t TLN_ParcelList::NextDivided(uint32_t index) const {
+    if (!list_ || !layout_->Known()) return info_.RecordCount;
+    const BeCursor cursor(list_->data(), list_->size());
+    const int64_t first = info_.ListPosition - position_;
+    for (; index < info_.RecordCount; ++index) {
+        const int64_t at = first + int64_t(index) * layout_->RecordSize;
+        if (!cursor.fits(at, layout_->RecordSize) || cursor.u16(at + 4) == 0) return index;
+    }
+    return index;
+}
+
+bool TLN_ParcelList::FramesRise(bool routeGuidance) {
+    // Lists whose records name a file each may name frames of many streams.
+    if (!list_ || (layout_->Source != ParcelListLayout::FrameSource::ListStream &&
+                   layout_->Source != ParcelListLayout::FrameSource::InformationFile))
+        return false;
+    const std::vector<uint8_t>* bytes = routeGuidance ? guide() : list_.get();
+    if (!bytes) return true; // no record is read from it
+    const BeCursor cursor(bytes->data(), bytes->size());
+    const int64_t first = routeGuidance ? 0 : info_.ListPosition - position_;
+    int64_t last = -1;
+    for (uint32_t index = 0; index < info_.RecordCount; ++index) {
+        const int64_t at = first + int64_t(index) * layout_->RecordSize;
+        if (!cursor.fits(at, layout_->RecordSize)) break; // nor is any record from here on
+        if (cursor.u16(at + 4) == 0) return false;
+        const int64_t address = KiwiAddressToOffset(cursor.u32(at));
+        if (address < 0) continue; // read as no record
+        if (address <= last) return false;
+        last = address;
+    }
+    return true;
 }

@@ -37,9 +37,17 @@ public:
     // record is found whenever its address is another information's, which its own Open then reads. A
     // route guidance list that does not lie whole in the stream gives no record.
     bool Read(uint32_t index, bool routeGuidance, Record& out);
+    // The first record from index on that may be divided (its size is 0), or the record count: the records
+    // before it are not, so a walk for divided records reads no other.
+    uint32_t NextDivided(uint32_t index) const;
+    // True when the records of the main or the route guidance list name frames of one stream at rising
+    // positions, none divided: then no two name one frame. False when that is not known.
+    bool FramesRise(bool routeGuidance);
 
 private:
     const std::shared_ptr<TLN_Stream>* frameStream(const uint8_t* record);
+    // The route guidance list's bytes, read when first asked for; null when the stream does not hold them.
+    const std::vector<uint8_t>* guide();
 
     TLN_KiwiMap* map_ = nullptr;
     uint8_t level_ = 0;
