@@ -561,7 +561,7 @@ void LevelWriter::run() {
             TLN_Block_Management_Record block;
             // Whether a block's information was used before is decided before the trim, in the order
             // the space for the information was reserved; its size is the reservation's.
-            const bool readBlock = c_.map.ReadBlock(level_, s, b, block);
+            const bool readBlock = c_.map.ReadBlock(level_, set, b, block);
             const int64_t bytes = readBlock ? InformationBytes(c_, level_, block) : -1;
             const bool readable = bytes >= 0;
             const bool first = readable && c_.FirstUseOfInformation(block);

@@ -156,7 +156,7 @@ private:
                 continue;
             for (uint32_t b = 0; b < set.BlockCount; ++b) {
                 TLN_Block_Management_Record block;
-                if (!map_.ReadBlock(level, s, b, block) || !block.Stream) continue;
+                if (!map_.ReadBlock(level, set, b, block) || !block.Stream) continue;
                 if (!listsSeen_.Insert(int64_t(reinterpret_cast<intptr_t>(block.Stream.get())), block.Address,
                                        0))
                     continue;

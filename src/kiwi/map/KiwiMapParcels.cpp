@@ -3,6 +3,7 @@
 
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/PageCache.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/map/ParcelListType.h"
 
@@ -12,12 +13,13 @@ constexpr int64_t kFirstInformationRead = 4096;
 
 // The first read of an information of level: its header and a list of the level's largest division in
 // records of up to 8 bytes (every list type but the one naming a file per record), so that a block of a few
-// parcels reads and holds a few hundred bytes, not a page.
+// parcels reads and holds a few hundred bytes, not 4 KiB. Not less than a read the source's pages leave
+// alone: a list is read once into the map's cache, and paging it would read 64 KiB for it.
 int64_t firstInformationRead(const TLN_Level_Management_Record& level) {
     int64_t records = 0;
     for (const TLN_Division& division : level.Divisions)
         records = std::max<int64_t>(records, int64_t(division.X) * division.Y);
-    return std::min<int64_t>(kFirstInformationRead, 4 + 14 + 8 * records);
+    return std::clamp<int64_t>(4 + 14 + 8 * records, PageCache::smallReadLimit + 1, kFirstInformationRead);
 }
 
 // Decodes the information's header from a span starting at the information; false when it does not fit.
