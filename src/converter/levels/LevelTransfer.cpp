@@ -135,6 +135,8 @@ private:
     // Where the level has reached, for the "ERROR!: Parcel" line.
     uint32_t set_ = 0, block_ = 0, parcel_ = 0;
     SharedFrameSizes sizes_;
+    // The size each frame of a list is named with, by its position.
+    FlatKeyMap sameSize_;
     // The parcel of each main frame written at the level, by its new offset (in the order written).
     struct WrittenFrame {
         int64_t at;
@@ -278,8 +280,20 @@ uint32_t LevelWriter::plannedSize(const TLN_ParcelList::Record& record) {
 
 void LevelWriter::sizeSharedFrames(BlockTransfer& t, bool guidance) {
     sizes_.Begin();
-    // Frames at rising places of one file: none is named twice, and there is nothing to size.
-    if (t.list.FramesRise(guidance)) return;
+    // Frames of one file each named with one size (the rule): there is nothing to size. Frames at rising
+    // places are named once each; others are looked up.
+    int64_t last = -1;
+    if (t.list.ForEachFrame(guidance, [&](int64_t address, uint32_t) {
+            const bool rises = address > last;
+            last = address;
+            return rises;
+        }))
+        return;
+    sameSize_.Clear();
+    if (t.list.ForEachFrame(guidance, [&](int64_t address, uint32_t size) {
+            return sameSize_.Insert(address, 0, size) || *sameSize_.Find(address) == int64_t(size);
+        }))
+        return;
     TLN_ParcelList::Record record, subRecord;
     for (uint32_t i = 0; i < t.n; ++i) {
         if (!t.list.Read(i, guidance, record)) continue;
@@ -293,7 +307,7 @@ void LevelWriter::sizeSharedFrames(BlockTransfer& t, bool guidance) {
                 sizes_.Add(keyBase(subRecord.Stream) + subRecord.Address, subRecord.Size,
                            plannedSize(subRecord) > 0, i, int32_t(k));
     }
-    if (!sizes_.MayRepeat()) return;
+    if (!sizes_.Differ()) return;
     sizes_.Finish([&](uint32_t parcel, int32_t sub, uint32_t size, uint32_t largest) {
         c_.warn("Parcel " + ParcelPlace{nullptr, nullptr, level_, t.set, t.blockIndex, parcel}.Path() +
                 (sub >= 0 ? " sub-parcel " + std::to_string(sub) : "") + (guidance ? " route guidance" : "") +

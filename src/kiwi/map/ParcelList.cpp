@@ -91,25 +91,3 @@ uint32_t TLN_ParcelList::NextDivided(uint32_t index) const {
     }
     return index;
 }
-
-bool TLN_ParcelList::FramesRise(bool routeGuidance) {
-    // Lists whose records name a file each may name frames of many streams.
-    if (!list_ || (layout_->Source != ParcelListLayout::FrameSource::ListStream &&
-                   layout_->Source != ParcelListLayout::FrameSource::InformationFile))
-        return false;
-    const std::vector<uint8_t>* bytes = routeGuidance ? guide() : list_.get();
-    if (!bytes) return true; // no record is read from it
-    const BeCursor cursor(bytes->data(), bytes->size());
-    const int64_t first = routeGuidance ? 0 : info_.ListPosition - position_;
-    int64_t last = -1;
-    for (uint32_t index = 0; index < info_.RecordCount; ++index) {
-        const int64_t at = first + int64_t(index) * layout_->RecordSize;
-        if (!cursor.fits(at, layout_->RecordSize)) break; // nor is any record from here on
-        if (cursor.u16(at + 4) == 0) return false;
-        const int64_t address = KiwiAddressToOffset(cursor.u32(at));
-        if (address < 0) continue; // read as no record
-        if (address <= last) return false;
-        last = address;
-    }
-    return true;
-}

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "kiwi/core/BeCursor.h"
+#include "kiwi/core/KiwiConversions.h"
 #include "kiwi/map/MainMapRecords.h"
 #include "kiwi/map/MapSpanCache.h"
 #include "kiwi/map/ParcelListType.h"
@@ -40,9 +42,28 @@ public:
     // The first record from index on that may be divided (its size is 0), or the record count: the records
     // before it are not, so a walk for divided records reads no other.
     uint32_t NextDivided(uint32_t index) const;
-    // True when the records of the main or the route guidance list name frames of one stream at rising
-    // positions, none divided: then no two name one frame. False when that is not known.
-    bool FramesRise(bool routeGuidance);
+    // Calls frame(address, size) with each frame the records of the main or the route guidance list name
+    // (as Read finds them) when they all lie in one stream and none is divided, from the list's bytes
+    // without a Record each; false when that is not so, or as soon as frame returns false.
+    template <class Frame> bool ForEachFrame(bool routeGuidance, Frame&& frame) {
+        // Lists whose records name a file each may name frames of many streams.
+        if (!list_ || (layout_->Source != ParcelListLayout::FrameSource::ListStream &&
+                       layout_->Source != ParcelListLayout::FrameSource::InformationFile))
+            return false;
+        const std::vector<uint8_t>* bytes = routeGuidance ? guide() : list_.get();
+        if (!bytes) return true; // no record is read from it
+        const BeCursor cursor(bytes->data(), bytes->size());
+        const int64_t first = routeGuidance ? 0 : info_.ListPosition - position_;
+        for (uint32_t index = 0; index < info_.RecordCount; ++index) {
+            const int64_t at = first + int64_t(index) * layout_->RecordSize;
+            if (!cursor.fits(at, layout_->RecordSize)) break; // nor is any record from here on
+            const uint32_t size = 32u * cursor.u16(at + 4);
+            if (size == 0) return false;
+            const int64_t address = KiwiAddressToOffset(cursor.u32(at));
+            if (address >= 0 && !frame(address, size)) return false;
+        }
+        return true;
+    }
 
 private:
     const std::shared_ptr<TLN_Stream>* frameStream(const uint8_t* record);
