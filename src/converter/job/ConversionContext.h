@@ -16,6 +16,7 @@
 
 #include "converter/job/ConversionProgress.h"
 #include "converter/job/PassedOverNote.h"
+#include "converter/levels/FlatKeyMap.h"
 #include "converter/levels/ParcelWriter.h"
 #include "converter/levels/SourceTables.h"
 #include "converter/source/ConversionOptions.h"
@@ -105,9 +106,9 @@ struct ConversionContext {
     std::unordered_set<int64_t> unreadableFrames;
     // Block information already placed: a damaged map may name one block's information from many block
     // records; it is transferred once, so the run costs what the source holds.
-    std::set<std::pair<std::string, int64_t>> informationSeen;
+    FlatKeyMap informationSeen;
     bool FirstUseOfInformation(const TLN_Block_Management_Record& block) {
-        return informationSeen.emplace(block.Stream ? block.Stream->FileName() : "", block.Address).second;
+        return informationSeen.Insert(block.Stream ? keyBaseOf(block.Stream) : -1, block.Address, 0);
     }
     // Blocks already walked of each block table, by its position: a damaged level may name one table
     // from many block set records; its blocks are walked once, so the run costs what the tables hold, not
@@ -131,28 +132,45 @@ struct ConversionContext {
     // The size of a source stream, asked of the system once while frames and information of one file
     // follow one another (they mostly do).
     int64_t sourceBytes(const std::shared_ptr<TLN_Stream>& stream) {
-        if (stream.owner_before(sizedStream_) || sizedStream_.owner_before(stream) ||
-            sizedStream_.expired()) {
+        if (stream.get() != sizedRaw_ || sizedStream_.expired()) {
             sizedBytes_ = stream->Size();
             sizedStream_ = stream;
+            sizedRaw_ = stream.get();
         }
         return sizedBytes_;
     }
     // What the reservation found of each block information (by file, position, declared size and level):
     // the bytes its rebuilt information takes, -1 when it cannot be read. The transfer reads this instead
     // of sizing the lists again, and information many block records name is sized once.
-    std::map<std::tuple<std::string, int64_t, uint32_t, uint8_t>, int64_t> informationBytes;
+    // Keyed by (key base + position, declared size << 8 | level).
+    FlatKeyMap informationBytes;
     // Where in the source no frame can lie (frame keys): filled as the information is sized.
     SourceTables sourceTables;
     // Old management data position to its place in the output.
     int64_t moved(int64_t oldPosition) const { return oldPosition - partBase + 8192; }
     // The key base of frames in stream: 0 for the main file, a distinct multiple of 2^36 for others.
     int64_t keyBaseOf(const TLN_Stream& stream) {
-        const auto [it, added] = fileKeys.emplace(stream.FileName(), int64_t(fileKeys.size()) << 36);
-        return it->second;
+        const std::string name = stream.FileName();
+        const auto known = fileKeys.find(name);
+        if (known != fileKeys.end()) return known->second;
+        return fileKeys.emplace(name, int64_t(fileKeys.size()) << 36).first->second;
+    }
+    // The same, asked of the system once while frames and lists of one file follow one another.
+    int64_t keyBaseOf(const std::shared_ptr<TLN_Stream>& stream) {
+        // The same address names the same stream while the one remembered lives.
+        if (stream.get() != keyedRaw_ || keyedStream_.expired()) {
+            keyedBase_ = keyBaseOf(*stream);
+            keyedStream_ = stream;
+            keyedRaw_ = stream.get();
+        }
+        return keyedBase_;
     }
 
 private:
+    std::weak_ptr<TLN_Stream> keyedStream_;
+    const TLN_Stream* keyedRaw_ = nullptr;
+    int64_t keyedBase_ = 0;
     std::weak_ptr<TLN_Stream> sizedStream_;
+    const TLN_Stream* sizedRaw_ = nullptr;
     int64_t sizedBytes_ = 0;
 };

@@ -56,12 +56,13 @@ void ConversionProgress::SetProgress1(int64_t position, int64_t maximum) {
 }
 
 void ConversionProgress::SetProgress2(int64_t position, int64_t maximum) {
+    // Set for each block's parcels, often one percent a parcel: without the lock unless someone listens.
+    const int percent = ProgressPercent(position, maximum);
+    if (percent2_.exchange(percent) == percent || !listened_.load() || !armed_.load()) return;
     std::function<void()> changed;
     {
         std::lock_guard lock(mutex_);
-        const int percent = ProgressPercent(position, maximum);
-        if (percent != state_.percent2) changed = takeChange();
-        state_.percent2 = percent;
+        changed = takeChange();
     }
     if (changed) changed();
 }
@@ -94,12 +95,14 @@ void ConversionProgress::SetTaskBarIndeterminate() {
 
 ConversionProgress::Snapshot ConversionProgress::TakeSnapshot() {
     std::lock_guard lock(mutex_);
+    // Armed before the parcel bar is read: a change this snapshot misses is heard of.
+    armed_ = true;
     Snapshot snapshot = state_;
+    snapshot.percent2 = percent2_.load();
     const uint64_t first = total_ - lines_.size();
     const uint64_t from = std::max(taken_, first);
     snapshot.newLines.assign(lines_.begin() + std::ptrdiff_t(from - first), lines_.end());
     taken_ = total_;
-    armed_ = true;
     return snapshot;
 }
 
@@ -129,6 +132,7 @@ void ConversionProgress::SetLineCallback(std::function<void(const std::string&)>
 void ConversionProgress::SetChangeCallback(std::function<void()> callback) {
     std::lock_guard lock(mutex_);
     changeCallback_ = std::move(callback);
+    listened_ = bool(changeCallback_);
     armed_ = true;
 }
 

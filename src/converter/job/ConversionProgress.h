@@ -4,6 +4,7 @@
 // without end, so the whole log goes through to its file as it is written.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -68,6 +69,10 @@ private:
     std::function<void(const std::string&)> labelCallback_;
     std::function<void(int)> percentCallback_;
     std::function<void()> changeCallback_;
-    bool armed_ = true;
+    // Changed under the mutex; read without it by SetProgress2.
+    std::atomic<bool> armed_ = true;
+    std::atomic<bool> listened_ = false;
+    // The parcel bar's percent (state_.percent2 is not used).
+    std::atomic<int> percent2_ = 0;
     std::function<void(const std::string&)> sink_;
 };

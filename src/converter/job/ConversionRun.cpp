@@ -95,7 +95,7 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines,
             for (uint32_t b = c.BlocksWalkedBefore(set); b < set.BlockCount; ++b) {
                 c.checkStop();
                 TLN_Block_Management_Record block;
-                if (!map.ReadBlock(level, s, b, block)) continue;
+                if (!map.ReadBlock(level, set, b, block)) continue;
                 const int64_t bytes = ReservedInformationBytes(c, level, block);
                 // Information an earlier block named is not transferred again.
                 if (bytes > 0 && !c.FirstUseOfInformation(block)) continue;
@@ -106,7 +106,7 @@ void writeMainMap(ConversionContext& c, rewrite::ImportedOutlines* outlines,
             }
         }
     }
-    c.informationSeen.clear();
+    c.informationSeen.Clear();
     c.blockTablesWalked.clear();
     c.checkOutputBudget(kHeaderBytes + AlignUp32(managementSize) + reserved);
     c.cursor = kHeaderBytes + AlignUp32(managementSize);

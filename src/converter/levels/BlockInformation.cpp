@@ -30,12 +30,12 @@ int64_t sizeInformation(ConversionContext& c, uint8_t level, const TLN_Block_Man
         return -1;
     const TLN_Parcel_Management_Info& info = list.Info();
     if (!ParcelListLayoutOf(info.ListType).Known()) return -1;
-    const int64_t keyBase = c.keyBaseOf(*block.Stream);
+    const int64_t keyBase = c.keyBaseOf(block.Stream);
     addListTable(c, list, keyBase);
     const bool guided = info.RouteGuidanceListPosition >= 0;
     int64_t bytes = 4 + int64_t(kInformationRecordBytes) * info.StoredRecordCount * (guided ? 2 : 1);
     TLN_ParcelList sub;
-    for (uint32_t i = 0; i < info.RecordCount; ++i) {
+    for (uint32_t i = list.NextDivided(0); i < info.RecordCount; i = list.NextDivided(i + 1)) {
         TLN_ParcelList::Record record;
         if (!list.Read(i, false, record) || !record.IsDivided()) continue;
         const SubList main = SubListOf(map, level, record, streamSize, sub);
@@ -67,11 +67,11 @@ SubList SubListOf(TLN_KiwiMap& map, uint8_t level, const TLN_ParcelList::Record&
 // The block's information bytes, sized once for the run however many block records name it.
 int64_t InformationBytes(ConversionContext& c, uint8_t level, const TLN_Block_Management_Record& block) {
     if (!block.Stream) return -1;
-    auto key = std::make_tuple(block.Stream->FileName(), block.Address, block.Size, level);
-    const auto known = c.informationBytes.find(key);
-    if (known != c.informationBytes.end()) return known->second;
+    const int64_t place = c.keyBaseOf(block.Stream) + block.Address;
+    const int64_t declared = int64_t(block.Size) << 8 | level;
+    if (const int64_t* known = c.informationBytes.Find(place, declared)) return *known;
     const int64_t bytes = sizeInformation(c, level, block, c.sourceBytes(block.Stream));
-    c.informationBytes.emplace(std::move(key), bytes);
+    c.informationBytes.Insert(place, declared, bytes);
     return bytes;
 }
 

@@ -41,7 +41,8 @@ int64_t InformationBytes(ConversionContext& context, uint8_t level, const TLN_Bl
 // The rebuilt information of one block, laid out in memory and written once.
 class InformationImage {
 public:
-    explicit InformationImage(int64_t bytes) : bytes_(size_t(bytes), 0) {}
+    // Starts an image of bytes zeros, keeping the room of the last.
+    void Reset(int64_t bytes) { bytes_.assign(size_t(bytes), 0); }
     uint8_t* at(int64_t offset, size_t count) {
         // The reservation sized the image from the same records: nothing is laid out past it.
         if (offset < 0 || size_t(offset) + count > bytes_.size())

@@ -2,6 +2,7 @@
 #include "converter/levels/FrameCopyPlan.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "converter/output/BufferedOutputStream.h"
 #include "kiwi/core/KiwiConversions.h"
@@ -20,6 +21,33 @@ void encodeReference(uint8_t* bytes, int64_t offset, uint16_t sectors) {
                                 uint8_t(address),       uint8_t(sectors >> 8),  uint8_t(sectors)};
     std::copy(encoded, encoded + 6, bytes);
 }
+
+// The output seen through the bytes of one run while they are still in memory: a frame's repairs read and
+// write them there, not through the output's own look-ups; anything outside the run goes to the output.
+class RunWindow : public TLN_Stream {
+public:
+    RunWindow(TLN_Stream& out, int64_t start, uint8_t* bytes, int64_t count)
+        : out_(out), start_(start), bytes_(bytes), count_(count) {}
+    int64_t Size() override { return out_.Size(); }
+    int64_t ReadAt(int64_t position, void* buffer, int64_t count) override {
+        if (!inside(position, count)) return out_.ReadAt(position, buffer, count);
+        std::memcpy(buffer, bytes_ + (position - start_), size_t(count));
+        return count;
+    }
+    void WriteAt(int64_t position, const void* buffer, int64_t count) override {
+        if (!inside(position, count)) return out_.WriteAt(position, buffer, count);
+        std::memcpy(bytes_ + (position - start_), buffer, size_t(count));
+    }
+
+private:
+    bool inside(int64_t position, int64_t count) const {
+        return position >= start_ && count >= 0 && position + count <= start_ + count_;
+    }
+    TLN_Stream& out_;
+    int64_t start_;
+    uint8_t* bytes_;
+    int64_t count_;
+};
 
 template <class Frames> auto frameAt(Frames& frames, uint32_t at) {
     const auto it = std::lower_bound(frames.begin(), frames.end(), at,
@@ -102,9 +130,9 @@ int64_t FrameCopyPlan::find(int64_t key) const {
     return it != byKey_.end() && keyOf(mains_[*it]) == key ? offsetOf(mains_[*it]) : -1;
 }
 
-void FrameCopyPlan::copyRun(TLN_Stream& out, const Frame& first, int64_t bytes, std::vector<uint8_t>& local) {
+uint8_t* FrameCopyPlan::copyRun(BufferedOutputStream* buffered, const Frame& first, int64_t bytes,
+                                std::vector<uint8_t>& local) {
     const int64_t at = offsetOf(first);
-    auto* buffered = dynamic_cast<BufferedOutputStream*>(&out);
     uint8_t* into = buffered ? buffered->Claim(at, bytes) : nullptr;
     const bool claimed = into != nullptr;
     if (!claimed) {
@@ -116,7 +144,7 @@ void FrameCopyPlan::copyRun(TLN_Stream& out, const Frame& first, int64_t bytes, 
         throw EReadError(
             Failure(FailureCode::FileReadError, {{"file", sources_[first.stream].stream->FileName()}}));
     }
-    if (!claimed) out.WriteAt(at, into, bytes);
+    return claimed ? into : nullptr;
 }
 
 void FrameCopyPlan::Execute(TLN_Stream& out, const AdjacentRepairLevel& level, AdjacentMode mode,
@@ -139,6 +167,7 @@ void FrameCopyPlan::Execute(TLN_Stream& out, const AdjacentRepairLevel& level, A
     };
     const Frame* pending = nextFrame();
     std::vector<const MainFrame*> run;
+    auto* buffered = dynamic_cast<BufferedOutputStream*>(&out);
     while (pending) {
         checkStop();
         // Frames that follow one another in the source go in one read.
@@ -154,7 +183,10 @@ void FrameCopyPlan::Execute(TLN_Stream& out, const AdjacentRepairLevel& level, A
             before = pending;
             pending = nextFrame();
         }
-        copyRun(out, first, bytes, local);
+        uint8_t* claimed = copyRun(buffered, first, bytes, local);
+        // The run's frames are repaired in memory; a run the output could not take in its buffer is
+        // written once repaired.
+        RunWindow window(out, offsetOf(first), claimed ? claimed : local.data(), bytes);
         for (const MainFrame* f : run) {
             const int64_t at = offsetOf(*f);
             const uint32_t size = uint32_t(f->sectors) * 32;
@@ -164,9 +196,12 @@ void FrameCopyPlan::Execute(TLN_Stream& out, const AdjacentRepairLevel& level, A
                 if (guide != guides_.end()) encodeReference(reference, offsetOf(*guide), guide->sectors);
             }
             // Only inside the frame: a frame too short to hold a reference is copied as it is.
-            if (size >= uint32_t(kGuidanceReference + 6)) out.WriteAt(at + kGuidanceReference, reference, 6);
-            if (!AdjacencyLedger::RepairWith(out, at, size, level, mode, lookup, sources_[f->stream].keyBase))
+            if (size >= uint32_t(kGuidanceReference + 6))
+                window.WriteAt(at + kGuidanceReference, reference, 6);
+            if (!AdjacencyLedger::RepairWith(window, at, size, level, mode, lookup,
+                                             sources_[f->stream].keyBase))
                 notFixed.push_back(at);
         }
+        if (!claimed) out.WriteAt(offsetOf(first), local.data(), bytes);
     }
 }

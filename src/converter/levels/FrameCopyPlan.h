@@ -15,6 +15,8 @@
 #include "converter/levels/AdjacencyLedger.h"
 #include "kiwi/io/Stream.h"
 
+class BufferedOutputStream;
+
 class FrameCopyPlan {
 public:
     // Forgets the last level and starts one whose frames begin at `start` of the output.
@@ -66,8 +68,11 @@ private:
     int64_t offsetOf(const Frame& f) const { return start_ + int64_t(f.at) * 32; }
     // The output offset of the first main frame planned for key, or -1.
     int64_t find(int64_t key) const;
-    // Reads frames [first, last) of one stream, which follow one another in it, into out at their place.
-    void copyRun(TLN_Stream& out, const Frame& first, int64_t bytes, std::vector<uint8_t>& local);
+    // Reads the frames from first on of one stream, which follow one another in it, bytes in all: into the
+    // output's buffer at their place (returned), or into local (null returned) when the buffer cannot take
+    // them, for the caller to write.
+    uint8_t* copyRun(BufferedOutputStream* buffered, const Frame& first, int64_t bytes,
+                     std::vector<uint8_t>& local);
 
     int64_t start_ = 0;
     int64_t next_ = 0;

@@ -4,24 +4,24 @@
 TLN_IntegtationChecker::TLN_IntegtationChecker(int32_t capacity) {
     if (capacity > 0) {
         entries_.reserve(size_t(capacity));
-        index_.reserve(size_t(capacity));
+        index_.Reserve(size_t(capacity));
     }
 }
 
 void TLN_IntegtationChecker::Clear() {
     entries_.clear();
-    index_.clear();
+    index_.Clear();
 }
 
 bool TLN_IntegtationChecker::Find(int64_t key, int64_t& value, uint32_t& size) const {
-    const auto it = index_.find(key);
-    if (it == index_.end()) return false;
-    value = entries_[it->second].value;
-    size = entries_[it->second].size;
+    const int64_t* at = index_.Find(key);
+    if (!at) return false;
+    value = entries_[size_t(*at)].value;
+    size = entries_[size_t(*at)].size;
     return true;
 }
 
 void TLN_IntegtationChecker::Add(int64_t key, int64_t value, uint32_t size) {
-    index_.emplace(key, entries_.size());
+    index_.Insert(key, 0, int64_t(entries_.size()));
     entries_.push_back({key, value, size});
 }

@@ -1,12 +1,13 @@
 // The deduplication table of one parcel list: which old frames were already written to the new map and
-// where, so that records sharing a frame share its copy. It grows as needed; look-ups go through a hash
-// map and the first entry of a key wins.
+// where, so that records sharing a frame share its copy. It grows as needed; look-ups go through a flat
+// hash map and the first entry of a key wins. Cleared, it keeps its room: one table serves every list.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
+
+#include "converter/levels/FlatKeyMap.h"
 
 class TLN_IntegtationChecker {
 public:
@@ -27,5 +28,5 @@ private:
     };
     std::vector<Entry> entries_;
     // Key to the index of its first entry.
-    std::unordered_map<int64_t, size_t> index_;
+    FlatKeyMap index_;
 };

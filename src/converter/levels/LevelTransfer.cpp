@@ -36,26 +36,35 @@ std::string hex(int64_t value, int digits) {
     return buffer;
 }
 
-// One block under transfer: its rebuilt information and where each parcel's main frames went.
+// One block under transfer: its rebuilt information and where each parcel's main frames went. One serves
+// every block of a level: its buffers keep their room from block to block.
 struct BlockTransfer {
-    BlockTransfer(uint32_t setIndex, uint32_t blockNumber, const TLN_Block_Management_Record& blockRecord,
-                  TLN_ParcelList& blockList, int64_t bytes, int64_t streamSize)
-        : set(setIndex), blockIndex(blockNumber), block(blockRecord), list(blockList),
-          sourceBytes(streamSize), n(blockList.Info().StoredRecordCount), image(bytes), mainOffsets(n, -1),
-          subOffsets(n), next(4 + int64_t(kRecord) * n), table(static_cast<int32_t>(n)) {}
+    void Begin(uint32_t setIndex, uint32_t blockNumber, int64_t bytes, int64_t streamSize) {
+        set = setIndex, blockIndex = blockNumber;
+        sourceBytes = streamSize;
+        n = list.Info().StoredRecordCount;
+        image.Reset(bytes);
+        mainOffsets.assign(n, -1);
+        if (subOffsets.size() < n) subOffsets.resize(n);
+        for (uint32_t i = 0; i < n; ++i)
+            subOffsets[i].clear();
+        next = 4 + int64_t(kRecord) * n;
+        table.Clear();
+        percent = -1;
+    }
 
-    uint32_t set, blockIndex;
-    const TLN_Block_Management_Record& block;
+    uint32_t set = 0, blockIndex = 0;
     // The block's list, read once; sub holds the sub-list walked now.
-    TLN_ParcelList& list;
+    TLN_ParcelList list;
     TLN_ParcelList sub;
-    int64_t sourceBytes;
-    uint32_t n;
+    int64_t sourceBytes = 0;
+    uint32_t n = 0;
     InformationImage image;
     std::vector<int64_t> mainOffsets;
+    // Of the first n parcels: a divided parcel's sub-parcels' frames (empty for the others).
     std::vector<std::vector<int64_t>> subOffsets;
     // Where the next sub-list (or the route guidance list) goes in the image.
-    int64_t next;
+    int64_t next = 0;
     // The block's frames written so far: a frame several records name is written once.
     TLN_IntegtationChecker table;
     // The percent of the block's records last reported.
@@ -75,7 +84,7 @@ public:
 private:
     ParcelPlace place() const { return {&c_.map, &c_.progress, level_, set_, block_, parcel_}; }
     void transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
-                       TLN_ParcelList& list, int64_t bytes);
+                       int64_t bytes);
     // The main frames of parcel record i, or of its sub-parcels when it is divided.
     void transferMainRecord(BlockTransfer& t, uint32_t i);
     void transferDividedMain(BlockTransfer& t, uint32_t i, const TLN_ParcelList::Record& record, int64_t at);
@@ -107,13 +116,7 @@ private:
     void unreadableBlock(uint32_t set, uint32_t block, const TLN_Block_Management_Record& record);
 
     // The key base of a frame's stream: the last stream's, or the context's (looked up by file name).
-    int64_t keyBase(const std::shared_ptr<TLN_Stream>& stream) {
-        if (stream.owner_before(lastStream_) || lastStream_.owner_before(stream) || lastStream_.expired()) {
-            lastKeyBase_ = c_.keyBaseOf(*stream);
-            lastStream_ = stream;
-        }
-        return lastKeyBase_;
-    }
+    int64_t keyBase(const std::shared_ptr<TLN_Stream>& stream) { return c_.keyBaseOf(stream); }
     // The bytes the frame copy gets from the source: its size when the source holds all of it, else 0.
     uint32_t plannedSize(const TLN_ParcelList::Record& record);
     // The planned frames copied, and their adjacent parcel information repaired.
@@ -129,17 +132,18 @@ private:
     std::vector<int64_t> notFixed_;
     // Main frames written too short to hold a route guidance reference: none is written into them.
     std::unordered_set<int64_t> shortFrames_;
-    std::weak_ptr<TLN_Stream> lastStream_;
-    int64_t lastKeyBase_ = 0;
     // Where the level has reached, for the "ERROR!: Parcel" line.
     uint32_t set_ = 0, block_ = 0, parcel_ = 0;
     SharedFrameSizes sizes_;
+    // The size each frame of a list is named with, by its position.
+    FlatKeyMap sameSize_;
     // The parcel of each main frame written at the level, by its new offset (in the order written).
     struct WrittenFrame {
         int64_t at;
         uint32_t set, block, parcel;
     };
     std::vector<WrittenFrame> written_;
+    BlockTransfer transfer_;
 };
 
 void LevelWriter::ensureRoom(uint32_t size) const {
@@ -276,6 +280,20 @@ uint32_t LevelWriter::plannedSize(const TLN_ParcelList::Record& record) {
 
 void LevelWriter::sizeSharedFrames(BlockTransfer& t, bool guidance) {
     sizes_.Begin();
+    // Frames of one file each named with one size (the rule): there is nothing to size. Frames at rising
+    // places are named once each; others are looked up.
+    int64_t last = -1;
+    if (t.list.ForEachFrame(guidance, [&](int64_t address, uint32_t) {
+            const bool rises = address > last;
+            last = address;
+            return rises;
+        }))
+        return;
+    sameSize_.Clear();
+    if (t.list.ForEachFrame(guidance, [&](int64_t address, uint32_t size) {
+            return sameSize_.Insert(address, 0, size) || *sameSize_.Find(address) == int64_t(size);
+        }))
+        return;
     TLN_ParcelList::Record record, subRecord;
     for (uint32_t i = 0; i < t.n; ++i) {
         if (!t.list.Read(i, guidance, record)) continue;
@@ -289,6 +307,7 @@ void LevelWriter::sizeSharedFrames(BlockTransfer& t, bool guidance) {
                 sizes_.Add(keyBase(subRecord.Stream) + subRecord.Address, subRecord.Size,
                            plannedSize(subRecord) > 0, i, int32_t(k));
     }
+    if (!sizes_.Differ()) return;
     sizes_.Finish([&](uint32_t parcel, int32_t sub, uint32_t size, uint32_t largest) {
         c_.warn("Parcel " + ParcelPlace{nullptr, nullptr, level_, t.set, t.blockIndex, parcel}.Path() +
                 (sub >= 0 ? " sub-parcel " + std::to_string(sub) : "") + (guidance ? " route guidance" : "") +
@@ -305,13 +324,14 @@ void LevelWriter::copyPlanned() {
 }
 
 void LevelWriter::transferBlock(uint32_t set, uint32_t blockIndex, const TLN_Block_Management_Record& block,
-                                TLN_ParcelList& list, int64_t bytes) {
-    BlockTransfer t(set, blockIndex, block, list, bytes, c_.sourceBytes(block.Stream));
-    t.image.header(0, list.Info().FirstByte);
+                                int64_t bytes) {
+    BlockTransfer& t = transfer_;
+    t.Begin(set, blockIndex, bytes, c_.sourceBytes(block.Stream));
+    t.image.header(0, t.list.Info().FirstByte);
     sizeSharedFrames(t, false);
     for (uint32_t i = 0; i < t.n; ++i)
         transferMainRecord(t, i);
-    if (list.Info().RouteGuidanceListPosition >= 0) transferGuidanceList(t);
+    if (t.list.Info().RouteGuidanceListPosition >= 0) transferGuidanceList(t);
     c_.out.WriteAt(c_.cursor, t.image.bytes().data(), int64_t(t.image.bytes().size()));
 }
 
@@ -555,7 +575,7 @@ void LevelWriter::run() {
             TLN_Block_Management_Record block;
             // Whether a block's information was used before is decided before the trim, in the order
             // the space for the information was reserved; its size is the reservation's.
-            const bool readBlock = c_.map.ReadBlock(level_, s, b, block);
+            const bool readBlock = c_.map.ReadBlock(level_, set, b, block);
             const int64_t bytes = readBlock ? InformationBytes(c_, level_, block) : -1;
             const bool readable = bytes >= 0;
             const bool first = readable && c_.FirstUseOfInformation(block);
@@ -579,13 +599,13 @@ void LevelWriter::run() {
             c_.out.Seek(blockRecord);
             // The block's list is read once more (a level's lists need not fit the map's cache), and its
             // records are walked once.
-            TLN_ParcelList list;
-            if (!list.Open(c_.map, block.Stream, level_, block.Address, c_.sourceBytes(block.Stream)))
+            if (!transfer_.list.Open(c_.map, block.Stream, level_, block.Address,
+                                     c_.sourceBytes(block.Stream)))
                 throw EReadError(Failure(FailureCode::ParcelInformationUnreadable,
                                          {{"level", level_}, {"blockSet", s}, {"block", b}}));
             WriteAddressAndStoredSize(c_.out, c_.cursor, uint16_t(bytes / 32));
             c_.logDetail(level_, s, b, "Parcel Management Record Addr = " + hex(c_.cursor, 8));
-            transferBlock(s, b, block, list, bytes);
+            transferBlock(s, b, block, bytes);
             c_.cursor += bytes;
             ++entry.blocks;
             anyKept = true;

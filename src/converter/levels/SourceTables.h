@@ -3,6 +3,7 @@
 // those bytes as a parcel would give the new map a frame made of tables.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -25,4 +26,6 @@ private:
         Kind kind;
     };
     std::vector<Table> tables_;
+    // Where the last look-up ended.
+    mutable size_t hint_ = 0;
 };

@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "converter/levels/FlatKeyMap.h"
 #include "kiwi/core/FileNames.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/map/MainMapLayout.h"
@@ -153,14 +154,18 @@ private:
                 continue;
             for (uint32_t b = 0; b < set.BlockCount; ++b) {
                 TLN_Block_Management_Record block;
-                if (!map_.ReadBlock(level, s, b, block) || !block.Stream) continue;
-                if (!listsSeen_.emplace(block.Stream.get(), block.Address).second) continue;
+                if (!map_.ReadBlock(level, set, b, block) || !block.Stream) continue;
+                if (!listsSeen_.Insert(int64_t(reinterpret_cast<intptr_t>(block.Stream.get())), block.Address,
+                                       0))
+                    continue;
+                // Asked of the system once for the lists of one file that follow one another.
+                if (block.Stream != sized_) sized_ = block.Stream, held_ = sized_->Size();
+                const int64_t held = held_;
                 TLN_Parcel_Management_Info info;
-                if (!map_.ReadParcelManagement(block.Stream, level, info, block.Address)) continue;
+                if (!map_.ReadParcelManagement(block.Stream, level, info, block.Address, held)) continue;
                 const ParcelListLayout& list = ParcelListLayoutOf(info.ListType);
                 if (!list.Known()) continue;
                 const int64_t bytes = int64_t(info.StoredRecordCount) * list.RecordSize;
-                const int64_t held = block.Stream->Size();
                 const auto past = [&](FailureCode which, int64_t at) {
                     return Failure(FailureCode::ListPastFile,
                                    {{"blockSet", setName(level, s)},
@@ -195,7 +200,9 @@ private:
     std::vector<Table> tables_;
     std::map<int64_t, Namer> namers_;
     // Lists already checked (by stream and position): many block records may name one.
-    std::set<std::pair<const TLN_Stream*, int64_t>> listsSeen_;
+    FlatKeyMap listsSeen_;
+    std::shared_ptr<TLN_Stream> sized_;
+    int64_t held_ = 0;
     std::set<int64_t> tablesWalked_;
 };
 

@@ -96,9 +96,13 @@ public:
     bool ReadBlockSetAt(uint32_t index, TLN_BlockSet_Management_Record& out, int64_t tablePosition);
     // Block record of a block set; found when the block lies in the block set's table and has an address.
     bool ReadBlock(uint8_t level, uint32_t blockSet, uint32_t block, TLN_Block_Management_Record& out);
+    // The same of a block set already read (ReadBlockSet): a walk of its blocks reads it once.
+    bool ReadBlock(uint8_t level, const TLN_BlockSet_Management_Record& set, uint32_t block,
+                   TLN_Block_Management_Record& out);
     // The parcel management information at position in stream; found when it can be read and position > 0.
+    // streamSize, when known (not negative), spares asking the stream for it.
     bool ReadParcelManagement(const std::shared_ptr<TLN_Stream>& stream, uint8_t level,
-                              TLN_Parcel_Management_Info& out, int64_t position);
+                              TLN_Parcel_Management_Info& out, int64_t position, int64_t streamSize = -1);
     // Parcel record index of the list of the information at position. Found when the index is below the
     // list's record count, the list type is known, the record has an address and its frame's stream opens.
     bool ReadParcel(const std::shared_ptr<TLN_Stream>& stream, uint8_t level, uint32_t index,

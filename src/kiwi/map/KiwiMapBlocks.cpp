@@ -81,6 +81,12 @@ bool TLN_KiwiMap::ReadBlock(uint8_t level, uint32_t blockSet, uint32_t block,
     out = {};
     TLN_BlockSet_Management_Record set;
     if (!ReadBlockSet(level, blockSet, set)) return false;
+    return ReadBlock(level, set, block, out);
+}
+
+bool TLN_KiwiMap::ReadBlock(uint8_t level, const TLN_BlockSet_Management_Record& set, uint32_t block,
+                            TLN_Block_Management_Record& out) {
+    out = {};
     const uint32_t count = set.BlockCount;
     const int64_t recordBytes = layout::BlockRecordBytes(fileNameDesignation_);
     const int64_t offset = int64_t(block) * blockRecordSize_;

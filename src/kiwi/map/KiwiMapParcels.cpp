@@ -3,12 +3,24 @@
 
 #include "kiwi/core/KiwiConversions.h"
 #include "kiwi/io/BoundedRead.h"
+#include "kiwi/io/PageCache.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/map/ParcelListType.h"
 
 namespace {
-// The first read of an information takes this much; most lists fit, larger ones take one more read.
+// The first read of an information takes at most this much; larger lists take one more read.
 constexpr int64_t kFirstInformationRead = 4096;
+
+// The first read of an information of level: its header and a list of the level's largest division in
+// records of up to 8 bytes (every list type but the one naming a file per record), so that a block of a few
+// parcels reads and holds a few hundred bytes, not 4 KiB. Not less than a read the source's pages leave
+// alone: a list is read once into the map's cache, and paging it would read 64 KiB for it.
+int64_t firstInformationRead(const TLN_Level_Management_Record& level) {
+    int64_t records = 0;
+    for (const TLN_Division& division : level.Divisions)
+        records = std::max<int64_t>(records, int64_t(division.X) * division.Y);
+    return std::clamp<int64_t>(4 + 14 + 8 * records, PageCache::smallReadLimit + 1, kFirstInformationRead);
+}
 
 // Decodes the information's header from a span starting at the information; false when it does not fit.
 bool decodeInformation(const BeCursor& span, const TLN_Level_Management_Record& level, int64_t position,
@@ -61,11 +73,12 @@ TLN_KiwiMap::Span TLN_KiwiMap::parcelManagementSpan(const std::shared_ptr<TLN_St
     const auto kind = MapSpanCache::Kind::ParcelManagement;
     Span span = cache_.Find(stream.get(), position, kind, tag);
     if (!span) {
-        span = readSpan(*stream, position, kFirstInformationRead);
+        const int64_t firstRead = firstInformationRead(level);
+        span = readSpan(*stream, position, firstRead);
         if (!decodeInformation(BeCursor(span->data(), span->size()), level, position, info)) return nullptr;
         boundRecords(info, streamSize >= 0 ? streamSize : stream->Size());
         const int64_t needed = informationBytes(info);
-        if (needed > int64_t(span->size()) && span->size() == size_t(kFirstInformationRead))
+        if (needed > int64_t(span->size()) && span->size() == size_t(firstRead))
             span = readSpan(*stream, position, needed);
         cache_.Insert(stream, position, kind, span, tag);
         return span;
@@ -78,12 +91,13 @@ TLN_KiwiMap::Span TLN_KiwiMap::parcelManagementSpan(const std::shared_ptr<TLN_St
 }
 
 bool TLN_KiwiMap::ReadParcelManagement(const std::shared_ptr<TLN_Stream>& stream, uint8_t level,
-                                       TLN_Parcel_Management_Info& out, int64_t position) {
+                                       TLN_Parcel_Management_Info& out, int64_t position,
+                                       int64_t streamSize) {
     out = {};
     const TLN_Level_Management_Record* record = Level(level);
     if (!record || !stream || position <= 0) return false;
     TLN_Parcel_Management_Info info;
-    if (!parcelManagementSpan(stream, *record, position, info)) return false;
+    if (!parcelManagementSpan(stream, *record, position, info, streamSize)) return false;
     out = std::move(info);
     return true;
 }

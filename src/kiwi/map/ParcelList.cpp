@@ -17,15 +17,14 @@ bool TLN_ParcelList::Open(TLN_KiwiMap& map, const std::shared_ptr<TLN_Stream>& s
     level_ = level;
     position_ = position;
     stream_ = stream;
-    const ParcelListLayout& layout = ParcelListLayoutOf(info_.ListType);
-    if (layout.Source == ParcelListLayout::FrameSource::InformationFile && info_.FileNameFlag == 1)
+    layout_ = &ParcelListLayoutOf(info_.ListType);
+    if (layout_->Source == ParcelListLayout::FrameSource::InformationFile && info_.FileNameFlag == 1)
         named_ = map.GetDataFileStream(info_.FileName);
     return true;
 }
 
 const std::shared_ptr<TLN_Stream>* TLN_ParcelList::frameStream(const uint8_t* record) {
-    const ParcelListLayout& layout = ParcelListLayoutOf(info_.ListType);
-    switch (layout.Source) {
+    switch (layout_->Source) {
     case ParcelListLayout::FrameSource::RecordFile: {
         const std::string name = BeCursor(record + 6, 12).fixedString(0, 12);
         for (const auto& [known, opened] : files_)
@@ -43,22 +42,12 @@ const std::shared_ptr<TLN_Stream>* TLN_ParcelList::frameStream(const uint8_t* re
 bool TLN_ParcelList::Read(uint32_t index, bool routeGuidance, Record& out) {
     out = {};
     if (!list_) return false;
-    const ParcelListLayout& layout = ParcelListLayoutOf(info_.ListType);
+    const ParcelListLayout& layout = *layout_;
     if (!layout.Known() || index >= info_.RecordCount) return false;
     const std::vector<uint8_t>* bytes = list_.get();
     int64_t at = (info_.ListPosition - position_) + int64_t(index) * layout.RecordSize;
     if (routeGuidance) {
-        if (info_.RouteGuidanceListPosition < 0) return false;
-        if (!guideRead_) {
-            guideRead_ = true;
-            const int64_t listBytes = int64_t(info_.RecordCount) * layout.RecordSize;
-            guide_ = map_->cachedSpan(stream_,
-                                      info_.RouteGuidanceListPosition + layout.Extension(info_.FileNameFlag),
-                                      listBytes, MapSpanCache::Kind::RouteGuidanceList, level_);
-            // Records of a list cut short would be read from what follows it, or not at all.
-            if (int64_t(guide_->size()) < listBytes) guide_ = nullptr;
-        }
-        bytes = guide_.get();
+        bytes = guide();
         at = int64_t(index) * layout.RecordSize;
     }
     if (!bytes) return false;
@@ -76,4 +65,29 @@ bool TLN_ParcelList::Read(uint32_t index, bool routeGuidance, Record& out) {
     out.Address = KiwiAddressToOffset(word);
     out.Stream = *frameStream(bytes->data() + at);
     return out.Address >= 0 && out.Stream != nullptr;
+}
+
+const std::vector<uint8_t>* TLN_ParcelList::guide() {
+    if (info_.RouteGuidanceListPosition < 0) return nullptr;
+    if (!guideRead_) {
+        guideRead_ = true;
+        const int64_t listBytes = int64_t(info_.RecordCount) * layout_->RecordSize;
+        guide_ = map_->cachedSpan(stream_,
+                                  info_.RouteGuidanceListPosition + layout_->Extension(info_.FileNameFlag),
+                                  listBytes, MapSpanCache::Kind::RouteGuidanceList, level_);
+        // Records of a list cut short would be read from what follows it, or not at all.
+        if (int64_t(guide_->size()) < listBytes) guide_ = nullptr;
+    }
+    return guide_.get();
+}
+
+uint32_t TLN_ParcelList::NextDivided(uint32_t index) const {
+    if (!list_ || !layout_->Known()) return info_.RecordCount;
+    const BeCursor cursor(list_->data(), list_->size());
+    const int64_t first = info_.ListPosition - position_;
+    for (; index < info_.RecordCount; ++index) {
+        const int64_t at = first + int64_t(index) * layout_->RecordSize;
+        if (!cursor.fits(at, layout_->RecordSize) || cursor.u16(at + 4) == 0) return index;
+    }
+    return index;
 }

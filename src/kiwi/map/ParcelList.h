@@ -9,8 +9,11 @@
 #include <utility>
 #include <vector>
 
+#include "kiwi/core/BeCursor.h"
+#include "kiwi/core/KiwiConversions.h"
 #include "kiwi/map/MainMapRecords.h"
 #include "kiwi/map/MapSpanCache.h"
+#include "kiwi/map/ParcelListType.h"
 
 class TLN_KiwiMap;
 
@@ -36,15 +39,44 @@ public:
     // record is found whenever its address is another information's, which its own Open then reads. A
     // route guidance list that does not lie whole in the stream gives no record.
     bool Read(uint32_t index, bool routeGuidance, Record& out);
+    // The first record from index on that may be divided (its size is 0), or the record count: the records
+    // before it are not, so a walk for divided records reads no other.
+    uint32_t NextDivided(uint32_t index) const;
+    // Calls frame(address, size) with each frame the records of the main or the route guidance list name
+    // (as Read finds them) when they all lie in one stream and none is divided, from the list's bytes
+    // without a Record each; false when that is not so, or as soon as frame returns false.
+    template <class Frame> bool ForEachFrame(bool routeGuidance, Frame&& frame) {
+        // Lists whose records name a file each may name frames of many streams.
+        if (!list_ || (layout_->Source != ParcelListLayout::FrameSource::ListStream &&
+                       layout_->Source != ParcelListLayout::FrameSource::InformationFile))
+            return false;
+        const std::vector<uint8_t>* bytes = routeGuidance ? guide() : list_.get();
+        if (!bytes) return true; // no record is read from it
+        const BeCursor cursor(bytes->data(), bytes->size());
+        const int64_t first = routeGuidance ? 0 : info_.ListPosition - position_;
+        for (uint32_t index = 0; index < info_.RecordCount; ++index) {
+            const int64_t at = first + int64_t(index) * layout_->RecordSize;
+            if (!cursor.fits(at, layout_->RecordSize)) break; // nor is any record from here on
+            const uint32_t size = 32u * cursor.u16(at + 4);
+            if (size == 0) return false;
+            const int64_t address = KiwiAddressToOffset(cursor.u32(at));
+            if (address >= 0 && !frame(address, size)) return false;
+        }
+        return true;
+    }
 
 private:
     const std::shared_ptr<TLN_Stream>* frameStream(const uint8_t* record);
+    // The route guidance list's bytes, read when first asked for; null when the stream does not hold them.
+    const std::vector<uint8_t>* guide();
 
     TLN_KiwiMap* map_ = nullptr;
     uint8_t level_ = 0;
     int64_t position_ = -1;
     std::shared_ptr<TLN_Stream> stream_;
     TLN_Parcel_Management_Info info_;
+    // The layout of the list's type, looked up once.
+    const ParcelListLayout* layout_ = nullptr;
     MapSpanCache::Span list_;
     // The route guidance list, read when first asked for; null when the stream does not hold it whole.
     MapSpanCache::Span guide_;
