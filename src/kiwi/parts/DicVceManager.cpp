@@ -214,7 +214,7 @@ int64_t TLN_DicVceManager::StringEntryCount(const TLN_DictionaryGroupData& group
 std::string TLN_DicVceManager::StringEntryShortfall(const TLN_DictionaryGroupData& group) const {
     return whole::CountRecords(*stream_, "Number of Items", group.NumberOfItems,
                                group.StringEntryListPosition, 4, stream_->Size())
-        .reason;
+        .reason.English();
 }
 
 TLN_PartText TLN_DicVceManager::ReadStringEntry(const TLN_DictionaryGroupData& group, int64_t item) const {

@@ -52,12 +52,13 @@ void TLN_Loading::read() {
     TLN_Stream& stream = *stream_;
     const int64_t size = stream.Size();
     if (size < kMinimumFileSize) {
-        damage_ = whole::Reason(stream, "the loading module management frame", 0, kMinimumFileSize, size);
+        damage_ = whole::Short(stream, "the loading module management frame", 0, kMinimumFileSize, size);
         return;
     }
     const int count = ReadWordBE(stream, 0);
     if (count < 1 || count > kMaxSystems) {
-        damage_ = "Number of Accommodated Systems " + std::to_string(count) + " (valid 1 to 19)";
+        damage_ =
+            Failure::Words("Number of Accommodated Systems " + std::to_string(count) + " (valid 1 to 19)");
         return;
     }
     systemCount_ = count;
@@ -72,17 +73,17 @@ void TLN_Loading::read() {
         system.UnitCount = ReadWordBE(stream, system.Position + 12);
         const int units = system.UnitCount;
         if (units < 1 || units > kMaxUnits) {
-            damage_ = "Number of Accommodated Modules " + std::to_string(units) + " of system " +
-                      std::to_string(i + 1) + " (valid 1 to 49)";
+            damage_ = Failure::Words("Number of Accommodated Modules " + std::to_string(units) +
+                                     " of system " + std::to_string(i + 1) + " (valid 1 to 49)");
             return;
         }
         // The system's unit and module records must lie inside the file; the systems before stay shown.
         const int64_t recordBytes = units * (kUnitRecordBytes + kModuleRecordBytes);
         if (position + recordBytes > size) {
-            damage_ = whole::Reason(stream,
-                                    "Number of Accommodated Modules " + std::to_string(units) +
-                                        " of system " + std::to_string(i + 1),
-                                    position, recordBytes, size - position, /*records=*/true);
+            damage_ = whole::Short(stream,
+                                   "Number of Accommodated Modules " + std::to_string(units) + " of system " +
+                                       std::to_string(i + 1),
+                                   position, recordBytes, size - position, /*records=*/true);
             break;
         }
 

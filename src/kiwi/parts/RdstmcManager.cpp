@@ -159,7 +159,8 @@ bool TLN_RdstmcManager::ReadRegionDataInfo(int64_t region, TLN_TmcRegion& record
             bounded::frameEnd(stream_->Size(), tmcHeader_.GroupFramePosition, tmcHeader_.GroupFrameSize),
             record.GroupRecordSize);
         record.ReadableGroups = groups.readable;
-        if (!groups.Whole()) record.TableError += (record.TableError.empty() ? "" : "\n") + groups.reason;
+        if (!groups.Whole())
+            record.TableError += (record.TableError.empty() ? "" : "\n") + groups.reason.English();
     }
     if (!bytes.complete())
         record.TableError = whole::Reason(*stream_, "region record " + std::to_string(region + 1), p,
@@ -187,7 +188,7 @@ bool TLN_RdstmcManager::ReadGroupInfo(int64_t region, int group, TLN_TmcGroup& r
                                                   tmcHeader_.LocationInfoFrameSize),
                                 owner.LocationInfoRecordSize);
         record.ReadableLocations = locations.readable;
-        record.TableError = locations.reason;
+        record.TableError = locations.reason.English();
     }
     if (!bytes.complete())
         record.TableError = whole::Reason(*stream_, "group record " + std::to_string(group + 1), p,

@@ -38,8 +38,8 @@ void TLN_RegionManager::readHeader() {
     if (!DecodeRegionHeader(BeCursor(bytes.data(), bytes.size()), base_, header_)) {
         // A read error has kept its own reason; a short file gets this one.
         if (error_.Get().empty())
-            fail(KiwiError("the region data header needs " + std::to_string(kRegionHeaderFixedSize) +
-                           " bytes, " + std::to_string(bytes.size()) + " are there"));
+            fail(KiwiError(HeaderShortFailure("the region data header", int64_t(kRegionHeaderFixedSize),
+                                              int64_t(bytes.size()))));
         return;
     }
     if (header_.LevelCount < 1 || header_.LevelCount > kMaxRegionLevels) {
@@ -77,7 +77,7 @@ void TLN_RegionManager::readHeader() {
             const whole::Counted counted = whole::CountRecords(
                 *stream_, "Total Number of Region Management Records", level.RegionCount, level.TablePosition,
                 recordBytes, stream_->Size(), int64_t(level.RegionRecordSize) * 2);
-            tableError = counted.reason;
+            tableError = counted.reason.English();
             usable = counted.readable;
         }
         levels_.push_back(level);
@@ -255,14 +255,14 @@ bool TLN_RegionManager::ReadNodeRecord(int node, int level, TLN_RP_Node_Record& 
     return region->ReadNode(node, out);
 }
 
-std::shared_ptr<const TLN_Region> TLN_RegionManager::GetRegion(int level, int region, std::string* why) {
+std::shared_ptr<const TLN_Region> TLN_RegionManager::GetRegion(int level, int region, Failure* why) {
     if (!valid_ || level < 0 || level >= LevelCount()) return nullptr;
     if (region < 0 || region >= levels_[size_t(level)].RegionCount) return nullptr;
     if (auto cached = cache_.Find(level, region)) return cached;
     // Read outside the cache's lock: two threads may read the same region, and the first one kept wins.
     auto fresh = std::make_shared<const TLN_Region>(*this, level, region);
     if (!fresh->IsValid()) {
-        if (why) *why = fresh->ErrorString();
+        if (why) *why = fresh->ErrorReason();
         return nullptr;
     }
     const int64_t bytes = fresh->MemoryBytes();

@@ -72,7 +72,7 @@ public:
     // Region `region` of level record `level` (an index, see LevelIndexOfCode), read on first use and kept
     // in the cache; nullptr when it does not exist or its frame is missing or cannot be read whole (why,
     // when given, then says so). The region stays usable after it leaves the cache.
-    std::shared_ptr<const TLN_Region> GetRegion(int level, int region, std::string* why = nullptr);
+    std::shared_ptr<const TLN_Region> GetRegion(int level, int region, Failure* why = nullptr);
     void ClearRegions();
     void SetRegionCacheLimit(int64_t bytes) { cache_.SetLimit(bytes); }
     const TLN_RegionCache& RegionCache() const { return cache_; }
