@@ -118,9 +118,8 @@ void TLN_Loading::readFileList(TLN_Unit_Record_AISIN& unit, int64_t size) {
     const int64_t moduleEnd = unit.ModuleAddress + int64_t(unit.ModuleSize) * kSectorBytes;
     // The list is read only when the module lies within the file.
     if (moduleEnd > size) {
-        unit.FileListError =
-            whole::Reason(stream, "the module code of " + unit.ModuleName, unit.ModuleAddress,
-                          moduleEnd - unit.ModuleAddress, size - unit.ModuleAddress);
+        unit.FileListError = whole::Short(stream, "the module code of " + unit.ModuleName, unit.ModuleAddress,
+                                          moduleEnd - unit.ModuleAddress, size - unit.ModuleAddress);
         return;
     }
 
@@ -144,8 +143,8 @@ void TLN_Loading::readFileList(TLN_Unit_Record_AISIN& unit, int64_t size) {
         limit = moduleEnd;
         if (listPosition < unit.ModuleAddress || listPosition + 4 > moduleEnd) {
             unit.FileListTruncated = true;
-            unit.FileListError = "the file list of " + unit.ModuleName + " at byte " +
-                                 std::to_string(listPosition) + " lies outside its module";
+            unit.FileListError = Failure::Words("the file list of " + unit.ModuleName + " at byte " +
+                                                std::to_string(listPosition) + " lies outside its module");
             return;
         }
     }
@@ -153,9 +152,9 @@ void TLN_Loading::readFileList(TLN_Unit_Record_AISIN& unit, int64_t size) {
     unit.StoredFileCount = count + (unit.HasFirstEntry ? 1 : 0);
     const int64_t fits = (limit - (listPosition + 4)) / kFileEntryBytes;
     if (count > fits) {
-        unit.FileListError = whole::Reason(stream, "Number of Units in module " + std::to_string(count),
-                                           listPosition + 4, count * kFileEntryBytes,
-                                           std::max<int64_t>(fits, 0) * kFileEntryBytes, /*records=*/true);
+        unit.FileListError = whole::Short(stream, "Number of Units in module " + std::to_string(count),
+                                          listPosition + 4, count * kFileEntryBytes,
+                                          std::max<int64_t>(fits, 0) * kFileEntryBytes, /*records=*/true);
         count = std::max<int64_t>(fits, 0);
         unit.FileListTruncated = true;
     }

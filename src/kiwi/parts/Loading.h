@@ -37,8 +37,8 @@ struct TLN_Unit_Record_AISIN {
     bool FileListTruncated = false; // the stored count did not fit the bytes that hold the list
     // The list's file count as stored (with the first entry); -1 when the list is not read.
     int64_t StoredFileCount = -1;
-    // Why the file list is not read whole, or not at all ("" when it is).
-    std::string FileListError;
+    // Why the file list is not read whole, or not at all (no failure when it is).
+    Failure FileListError;
     std::vector<TLN_Module_Info> Files;
 };
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "kiwi/core/RussianFailureTexts.h"
 #include "kiwi/parts/DicVceManager.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/views/ErrorRows.h"
@@ -147,7 +148,7 @@ void ShowDictionaryInfoRecord(KindContext& context, RecordNode& node) {
     grid.AddHexDecRow(s("Data Type Code"), {}, header.DataTypeCode);
     Hex32(grid, s("Size of Info Data"), header.InfoDataSize);
     if (header.NumberOfGroups > uint32_t(kDictionaryListLimit)) tooManyItems(grid);
-    if (!header.Error.empty()) grid.AddTextRow(s("Ошибка"), {}, QString::fromStdString(header.Error));
+    if (header.Error) grid.AddTextRow(s("Ошибка"), {}, RussianReason(header.Error));
 }
 
 void ShowDictionaryGroupData(KindContext& context, RecordNode& node) {
