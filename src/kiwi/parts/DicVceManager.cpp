@@ -225,16 +225,15 @@ TLN_PartText TLN_DicVceManager::ReadStringEntry(const TLN_DictionaryGroupData& g
     const auto count = bounded::readRecord<2>(*stream_, entry);
     TLN_PartText cut;
     if (entry >= 0 && !count.complete())
-        cut.Error =
-            whole::Reason(*stream_, "string entry " + std::to_string(item), entry, 2, count.delivered);
+        cut.Error = whole::Short(*stream_, "string entry " + std::to_string(item), entry, 2, count.delivered);
     if (entry < 0 || !count.complete()) return cut;
     const int units = std::min<int>(count.cursor().u16(0), kMaxEntryUnits);
     uint8_t buffer[2 * kMaxEntryUnits];
     // Only the bytes the stream delivers take part; the text is clamped to them, and says so.
     const int64_t delivered = bounded::readInto(*stream_, entry, buffer, 2 * int64_t(units));
     if (delivered < 2 * int64_t(units))
-        cut.Error = whole::Reason(*stream_, "string entry " + std::to_string(item), entry, 2 * int64_t(units),
-                                  delivered);
+        cut.Error = whole::Short(*stream_, "string entry " + std::to_string(item), entry, 2 * int64_t(units),
+                                 delivered);
     for (int j = 1; j <= units - 2; ++j) {
         if (2 * j + 1 >= delivered) break;
         if (buffer[2 * j] != 0x45 || buffer[2 * j + 1] != 0x4E) continue;

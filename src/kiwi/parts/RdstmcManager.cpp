@@ -285,7 +285,7 @@ TLN_PartText TLN_RdstmcManager::ReadText(int64_t position, int language) const {
     // bytes a and b, another skipped byte, then 2 × (a + b) bytes of text.
     // Each step that the file cuts short gives the text read so far and why it ends there.
     auto cut = [&](const char* what, int64_t at, int64_t wanted, int64_t held, TLN_PartText text = {}) {
-        text.Error = whole::Reason(*stream_, what, at, wanted, held);
+        text.Error = whole::Short(*stream_, what, at, wanted, held);
         return text;
     };
     const int64_t entryAt = position + 2 + 2 * int64_t(language);

@@ -68,16 +68,16 @@ void TLN_RegionManager::readHeader() {
         level.TablePosition = table;
         if (table >= 0) table += int64_t(level.RegionCount) * level.RegionRecordSize * 2;
         // Records closer together than the fields each holds overlap: no layout, whatever their count.
-        std::string tableError;
+        Failure tableError;
         int64_t usable = 0;
         if (level.RegionCount > 0 && int64_t(level.RegionRecordSize) * 2 < recordBytes) {
-            tableError = "region records of " + std::to_string(level.RegionRecordSize * 2) +
-                         " bytes, each needs " + std::to_string(recordBytes);
+            tableError = Failure::Words("region records of " + std::to_string(level.RegionRecordSize * 2) +
+                                        " bytes, each needs " + std::to_string(recordBytes));
         } else {
             const whole::Counted counted = whole::CountRecords(
                 *stream_, "Total Number of Region Management Records", level.RegionCount, level.TablePosition,
                 recordBytes, stream_->Size(), int64_t(level.RegionRecordSize) * 2);
-            tableError = counted.reason.English();
+            tableError = counted.reason;
             usable = counted.readable;
         }
         levels_.push_back(level);
@@ -88,7 +88,11 @@ void TLN_RegionManager::readHeader() {
 }
 
 std::string TLN_RegionManager::RegionTableError(int level) const {
-    return level >= 0 && level < LevelCount() ? tableErrors_[size_t(level)] : std::string();
+    return RegionTableReason(level).English();
+}
+
+Failure TLN_RegionManager::RegionTableReason(int level) const {
+    return level >= 0 && level < LevelCount() ? tableErrors_[size_t(level)] : Failure();
 }
 
 int64_t TLN_RegionManager::UsableRegionCount(int level) const {

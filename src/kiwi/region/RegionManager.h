@@ -42,6 +42,8 @@ public:
     // are closer together than the fields each holds (no table: no region records are read), or some lie
     // past the end of the file (the ones before it are still read).
     std::string RegionTableError(int level) const;
+    // The same as data.
+    Failure RegionTableReason(int level) const;
     // The regions of level record i whose management records lie wholly in the reader's stream (none for a
     // level whose table is no table).
     int64_t UsableRegionCount(int level) const;
@@ -92,7 +94,7 @@ private:
     TLN_Region_Header header_;
     std::vector<TLN_Region_Level_Record> levels_;
     // RegionTableError and UsableRegionCount of each level.
-    std::vector<std::string> tableErrors_;
+    std::vector<Failure> tableErrors_;
     std::vector<int64_t> usableRegions_;
     TLN_RegionCache cache_{kDefaultRegionCacheBytes};
     // The frame files named by type-100 records, by path.

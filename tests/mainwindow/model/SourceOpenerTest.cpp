@@ -259,7 +259,7 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
         {fixture::writeVoiceDat, "VOICEDAT.KWI", "VOICEDAT  (Error)", 1060, 10},
         {fixture::writeRegion, "REGION.KWI", "REGION  (Error)", 1400, 6},
         {fixture::writeRegion, "REGION.KWI", "REGION", 1400, 100,
-         "REGION.KWI, byte 96: Total Number of Region Management Records 2, the file holds 4 of their 72"},
+         "REGION.KWI, байт 96: Total Number of Region Management Records 2 — в файле 4 из 72 байт"},
         {fixture::writeRegion, "REGION.KWI", "REGION", 1400, 322,
          "REGION.KWI, byte 576: the route planning distribution header, the file holds 0 of its 68 bytes"},
         {fixture::writeRegion, "REGION1.KWI", "REGION1", 1400, 400,

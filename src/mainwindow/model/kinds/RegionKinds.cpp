@@ -54,7 +54,7 @@ void addRegionLevelNodes(KindContext& context, RecordNode& node,
                                    reader->UsableRegionCount(l) > 0);
         child->level = l;
         child->held = reader;
-        family::MarkError(*child, reader->RegionTableError(l));
+        family::MarkError(*child, reader->RegionTableReason(l));
         out.push_back(std::move(child));
     }
 }

@@ -178,7 +178,7 @@ void ShowDictionaryGroupData(KindContext& context, RecordNode& node) {
     for (int64_t k = 0; k < shown; ++k) {
         const TLN_PartText entry = reader->ReadStringEntry(group, k);
         grid.AddTextRow(s("String Entry ") + QString::number(k), entry.Text);
-        if (!entry.Error.empty()) grid.AddTextRow(s("Ошибка"), {}, QString::fromStdString(entry.Error));
+        if (entry.Error) grid.AddTextRow(s("Ошибка"), {}, RussianReason(entry.Error));
     }
     if (shown >= kDictionaryListLimit) tooManyItems(grid);
     const std::string missing = reader->StringEntryShortfall(group);
