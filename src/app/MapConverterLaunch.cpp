@@ -4,7 +4,7 @@
 #include "converter/wizard/ConverterWizard.h"
 #include "converter/wizard/ConverterWizardDictionary.h"
 #include "converter/wizard/MpWizardImporter.h"
-#include "converter/wizard/WizardFailureTexts.h"
+#include "kiwi/core/RussianFailureTexts.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/parts/LocalManager.h"
 #include "mainwindow/model/CharsetPresenter.h"

@@ -4,8 +4,8 @@
 #include <exception>
 
 #include "converter/dictionary-editor/DictionaryEditor.h"
-#include "converter/wizard/WizardFailureTexts.h"
 #include "kiwi/core/KiwiErrors.h"
+#include "kiwi/core/RussianFailureTexts.h"
 
 EditorWizardDictionary::EditorWizardDictionary(Messenger& messenger)
     : messenger_(messenger), dictionary_(std::make_shared<LatRusDictionary>()) {}

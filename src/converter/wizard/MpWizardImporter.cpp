@@ -4,8 +4,8 @@
 #include <exception>
 
 #include "converter/import/LmpFile.h"
-#include "converter/wizard/WizardFailureTexts.h"
 #include "kiwi/core/KiwiErrors.h"
+#include "kiwi/core/RussianFailureTexts.h"
 
 QString MemoLine(const std::string& text) {
     QString line = QString::fromStdString(text);

@@ -1,27 +1,36 @@
-// The reason of the last failure an object met, kept by const reads that may fail on several threads at once.
+// The reason of the last failure an object met, as data, kept by const reads that may fail on several threads
+// at once.
 #pragma once
 
 #include <exception>
 #include <mutex>
 #include <string>
 
+#include "kiwi/core/KiwiErrors.h"
+
 class ErrorText {
 public:
     void Keep(const std::exception& error) const {
         std::lock_guard lock(mutex_);
-        text_ = error.what();
+        reason_ = FailureOf(error);
     }
-    // Keeps text unless a reason is kept already: the first damage met is the one told.
+    // Keeps the reason unless one is kept already: the first damage met is the one told.
+    void KeepFirst(const Failure& reason) const {
+        std::lock_guard lock(mutex_);
+        if (!reason_) reason_ = reason;
+    }
     void KeepFirst(const std::string& text) const {
-        std::lock_guard lock(mutex_);
-        if (text_.empty()) text_ = text;
+        if (!text.empty()) KeepFirst(Failure::Words(text));
     }
-    std::string Get() const {
+    // The reason in English ("" when none is kept).
+    std::string Get() const { return Reason().English(); }
+    // The reason as data, for a front end that tells it in its own language.
+    Failure Reason() const {
         std::lock_guard lock(mutex_);
-        return text_;
+        return reason_;
     }
 
 private:
     mutable std::mutex mutex_;
-    mutable std::string text_;
+    mutable Failure reason_;
 };

@@ -36,6 +36,18 @@
     X(OutputClosed, "ERROR: cannot write {file}: already closed")                                            \
     X(OutputShortVolume, "ERROR: cannot write {file}: short volume")                                         \
     X(OutputRemoveFailed, "ERROR: cannot remove {file}: {cause}")                                            \
+    /* What a reader could not read whole ({what}: a field or table name as stored, or a count and */        \
+    /* its value; record fields are named in English). */                                                    \
+    X(ShortRead, "{file}, byte {position}: {what}, the file holds {held} of its {wanted} bytes")             \
+    X(ShortReadRecords, "{file}, byte {position}: {what}, the file holds {held} of their {wanted} bytes")    \
+    X(ShortReadInStream, "byte {position}: {what}, the file holds {held} of its {wanted} bytes")             \
+    X(ShortReadRecordsInStream, "byte {position}: {what}, the file holds {held} of their {wanted} bytes")    \
+    X(FewerInFrame, "{count} {stored}: {readable} of them lie whole in their frame")                         \
+    X(FramePastParcel, "{what} at byte {position} ({size} bytes) runs past its parcel's data frame, which "  \
+                       "ends at byte {end}")                                                                 \
+    X(ListOutsideFrame, "{count} {stored}: the list's offset leads outside its frame")                       \
+    X(FewerLocated, "{count} {stored}, only {located} of them can be located")                               \
+    X(HeaderShort, "{what} needs {wanted} bytes, {held} are there")                                          \
     /* Where the converter may write. */                                                                     \
     X(OutputIsSourceFile, "\"{file}\" is a file of the source map")                                          \
     X(OutputInSourceFolder, "\"{file}\" lies in a folder of the source map")                                 \

@@ -78,7 +78,7 @@ std::string TLN_IndexManager::FrameRecordsError(const TLN_Search_Frame_Header& f
     return whole::CountRecords(*file.stream, "Number of Detailed Search Information Records",
                                frame.RecordCount, frame.RecordsPosition, recordLength, frame.StreamSize,
                                stride)
-        .reason;
+        .reason.English();
 }
 
 bool TLN_IndexManager::ReadDetailedSearchRecord(const TLN_Search_Frame_Header& frame, uint32_t i,

@@ -59,8 +59,8 @@ void TLN_IndexManager::readHeader() {
         TLN_Stream& stream = *stream_;
         const std::vector<uint8_t> bytes = bounded::readBytes(stream, base_, kHeaderLength);
         if (int64_t(bytes.size()) < kHeaderLength) {
-            fail(KiwiError("the data management frame header needs " + std::to_string(kHeaderLength) +
-                           " bytes, " + std::to_string(bytes.size()) + " are there"));
+            fail(KiwiError(HeaderShortFailure("the data management frame header", kHeaderLength,
+                                              int64_t(bytes.size()))));
             return;
         }
         const BeCursor c = index_span::cursor(bytes);
@@ -99,11 +99,17 @@ void TLN_IndexManager::readHeader() {
     }
 }
 
-void TLN_IndexManager::addDamage(const std::string& reason) {
-    if (reason.empty()) return;
+void TLN_IndexManager::addDamage(const Failure& reason) {
+    if (!reason) return;
     noteDamage(reason);
-    if (!tableDamage_.empty()) tableDamage_ += '\n';
-    tableDamage_ += reason;
+    tableDamage_.push_back(reason);
+}
+
+std::string TLN_IndexManager::TableDamage() const {
+    std::string text;
+    for (const Failure& reason : tableDamage_)
+        text += (text.empty() ? "" : "\n") + reason.English();
+    return text;
 }
 
 uint32_t TLN_IndexManager::countManagementRecords(const char* countName, uint32_t stored, uint32_t wordOffset,
@@ -119,7 +125,7 @@ uint32_t TLN_IndexManager::countManagementRecords(const char* countName, uint32_
             whole::CountRecords(*stream_, countName, stored, start, kManagementRecordLength, size, stride)
                 .reason);
     else if (usable < std::min<uint32_t>(stored, 1))
-        addDamage(ShortReadText(
+        addDamage(ShortReadFailure(
             whole::Shortfall(*stream_, std::string(countName) + " " + std::to_string(stored), start,
                              kManagementRecordLength, start < 0 ? 0 : size - start, true)));
     return usable;
@@ -132,8 +138,8 @@ void TLN_IndexManager::locateExpansionRecords() {
     const int64_t size = stream.Size();
     if (h.ExpansionFieldSize == 0) return;
     if (start < 0 || start > size - 16) {
-        addDamage(ShortReadText(whole::Shortfall(stream, "the expansion field's header", start, 16,
-                                                 start < 0 ? 0 : size - start)));
+        addDamage(ShortReadFailure(whole::Shortfall(stream, "the expansion field's header", start, 16,
+                                                    start < 0 ? 0 : size - start)));
         return;
     }
     const std::vector<uint8_t> head = bounded::readBytes(stream, start, 16);
@@ -150,8 +156,8 @@ void TLN_IndexManager::locateExpansionRecords() {
     const uint32_t count = std::min(h.ExpansionRecordCount, kExpansionRecordLimit);
     expansionTruncated_ = count < h.ExpansionRecordCount;
     if (expansionTruncated_)
-        addDamage("expansion records " + std::to_string(h.ExpansionRecordCount) + ": only the first " +
-                  std::to_string(count) + " are read");
+        addDamage(Failure::Words("expansion records " + std::to_string(h.ExpansionRecordCount) +
+                                 ": only the first " + std::to_string(count) + " are read"));
     expansionPositions_.reserve(size_t(std::min<int64_t>(count, room / kShortestExpansionRecord)));
     for (uint32_t i = 0; i < count; ++i) {
         const std::vector<uint8_t> lengthByte = bounded::readBytes(stream, position + 24, 1);
@@ -161,9 +167,10 @@ void TLN_IndexManager::locateExpansionRecords() {
             // Past the file's end is damage; past the field's own size, a field too small for its count.
             const std::string what =
                 "expansion record " + std::to_string(i) + " of " + std::to_string(h.ExpansionRecordCount);
-            addDamage(position + length > size
-                          ? ShortReadText(whole::Shortfall(stream, what, position, length, size - position))
-                          : what + " runs past the end of the expansion field");
+            addDamage(
+                position + length > size
+                    ? ShortReadFailure(whole::Shortfall(stream, what, position, length, size - position))
+                    : Failure::Words(what + " runs past the end of the expansion field"));
             break;
         }
         expansionPositions_.push_back(position);

@@ -50,7 +50,9 @@ public:
     // Why tables the header names cannot be read whole, one line per table ("" when all can): volume or
     // POI management records or the expansion field past the end of the file. The records that can be
     // read are still read.
-    const std::string& TableDamage() const { return tableDamage_; }
+    std::string TableDamage() const;
+    // The same reasons as data, one per table.
+    const std::vector<Failure>& TableDamageReasons() const { return tableDamage_; }
 
     bool ReadVolumeRecord(uint32_t i, TLN_Volume_Management_Record& out);
     bool ReadPOIManagementRecord(uint32_t i, TLN_POI_Management_Record& out);
@@ -124,7 +126,7 @@ private:
     void readHeader();
     void locateExpansionRecords();
     // Adds a line to TableDamage.
-    void addDamage(const std::string& reason);
+    void addDamage(const Failure& reason);
     // The usable count of a management record table, its shortfall (if any) added to TableDamage.
     uint32_t countManagementRecords(const char* countName, uint32_t stored, uint32_t wordOffset,
                                     uint32_t recordWords);
@@ -154,7 +156,7 @@ private:
     uint32_t poiCount_ = 0;
     std::vector<int64_t> expansionPositions_;
     bool expansionTruncated_ = false;
-    std::string tableDamage_;
+    std::vector<Failure> tableDamage_;
     std::vector<std::pair<uint32_t, QString>> zoneNames_;
 
     DataFileStreams dataFiles_;

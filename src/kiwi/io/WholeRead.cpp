@@ -7,16 +7,28 @@
 #include "kiwi/core/FileNames.h"
 #include "kiwi/io/BoundedRead.h"
 
-std::string ShortReadText(const ShortReadFacts& facts) {
-    std::string text;
-    if (!facts.file.empty()) text = facts.file + ", ";
-    text += "byte " + std::to_string(facts.position) + ": " + facts.what + ", the file holds " +
-            std::to_string(facts.held) + (facts.records ? " of their " : " of its ") +
-            std::to_string(facts.wanted) + " bytes";
-    return text;
+Failure ShortReadFailure(const ShortReadFacts& facts) {
+    using C = FailureCode;
+    const bool inFile = !facts.file.empty();
+    const C code = facts.records ? (inFile ? C::ShortReadRecords : C::ShortReadRecordsInStream)
+                                 : (inFile ? C::ShortRead : C::ShortReadInStream);
+    return Failure(code, {{"file", facts.file},
+                          {"position", facts.position},
+                          {"what", facts.what},
+                          {"held", facts.held},
+                          {"wanted", facts.wanted}});
 }
 
-EShortRead::EShortRead(ShortReadFacts facts) : EReadError(ShortReadText(facts)), facts_(std::move(facts)) {}
+std::string ShortReadText(const ShortReadFacts& facts) {
+    return ShortReadFailure(facts).English();
+}
+
+Failure HeaderShortFailure(const std::string& what, int64_t wanted, int64_t held) {
+    return Failure(FailureCode::HeaderShort, {{"what", what}, {"wanted", wanted}, {"held", held}});
+}
+
+EShortRead::EShortRead(ShortReadFacts facts)
+    : EReadError(ShortReadFailure(facts)), facts_(std::move(facts)) {}
 
 namespace whole {
 
@@ -32,15 +44,20 @@ ShortReadFacts Shortfall(const TLN_Stream& stream, const std::string& what, int6
     return facts;
 }
 
-std::string Reason(const TLN_Stream& stream, const std::string& what, int64_t position, int64_t wanted,
-                   int64_t held, bool records) {
-    return ShortReadText(Shortfall(stream, what, position, wanted, held, records));
+Failure Short(const TLN_Stream& stream, const std::string& what, int64_t position, int64_t wanted,
+              int64_t held, bool records) {
+    return ShortReadFailure(Shortfall(stream, what, position, wanted, held, records));
 }
 
-std::string FewerText(const std::string& countName, int64_t stored, int64_t readable) {
+std::string Reason(const TLN_Stream& stream, const std::string& what, int64_t position, int64_t wanted,
+                   int64_t held, bool records) {
+    return Short(stream, what, position, wanted, held, records).English();
+}
+
+Failure Fewer(const std::string& countName, int64_t stored, int64_t readable) {
     if (readable >= stored) return {};
-    return countName + " " + std::to_string(stored) + ": " + std::to_string(readable) +
-           " of them lie whole in their frame";
+    return Failure(FailureCode::FewerInFrame,
+                   {{"count", countName}, {"stored", stored}, {"readable", readable}});
 }
 
 void ReadExactly(TLN_Stream& stream, int64_t position, void* target, int64_t count, const std::string& what) {
@@ -71,7 +88,7 @@ Counted CountRecords(const TLN_Stream& stream, const std::string& countName, uin
     const long double need = (long double)(counted.stored - 1) * step + recordBytes;
     const int64_t wanted = need > (long double)INT64_MAX ? INT64_MAX : int64_t(need);
     const int64_t held = start < 0 ? 0 : std::clamp<int64_t>(end - start, 0, wanted);
-    counted.reason = ShortReadText(
+    counted.reason = ShortReadFailure(
         Shortfall(stream, countName + " " + std::to_string(stored), start, wanted, held, /*records=*/true));
     return counted;
 }

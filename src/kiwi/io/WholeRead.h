@@ -25,9 +25,15 @@ struct ShortReadFacts {
     bool records = false;
 };
 
-// The reason in words, e.g. "PARAMDAT.KWI, byte 4: Number of Records 3, the file holds 0 of their 24 bytes".
-// The one place that words a short read.
+// The short read as a failure, whose English is e.g. "PARAMDAT.KWI, byte 4: Number of Records 3, the file
+// holds 0 of their 24 bytes". The one place that words a short read.
+Failure ShortReadFailure(const ShortReadFacts& facts);
+// Its English text.
 std::string ShortReadText(const ShortReadFacts& facts);
+
+// A header that needs wanted bytes where held are there, e.g. "the region data header needs 50 bytes, 6 are
+// there".
+Failure HeaderShortFailure(const std::string& what, int64_t wanted, int64_t held);
 
 // A read the file cannot satisfy whole.
 class EShortRead : public EReadError {
@@ -45,13 +51,16 @@ namespace whole {
 ShortReadFacts Shortfall(const TLN_Stream& stream, const std::string& what, int64_t position, int64_t wanted,
                          int64_t held, bool records = false);
 
-// ShortReadText of Shortfall: the reason in words, for a reader that reads on.
+// ShortReadFailure of Shortfall, for a reader that reads on.
+Failure Short(const TLN_Stream& stream, const std::string& what, int64_t position, int64_t wanted,
+              int64_t held, bool records = false);
+// Its English text.
 std::string Reason(const TLN_Stream& stream, const std::string& what, int64_t position, int64_t wanted,
                    int64_t held, bool records = false);
 
 // The reason when a walk over records that follow one another found fewer than stored, e.g.
-// "Number of Polylines 5: 3 of them lie whole in their frame"; "" when none is missing.
-std::string FewerText(const std::string& countName, int64_t stored, int64_t readable);
+// "Number of Polylines 5: 3 of them lie whole in their frame"; no failure when none is missing.
+Failure Fewer(const std::string& countName, int64_t stored, int64_t readable);
 
 // Reads exactly count bytes at position into target; throws EShortRead (naming what) when the stream
 // delivers fewer, or when position is negative.
@@ -64,10 +73,10 @@ std::vector<uint8_t> ReadBytes(TLN_Stream& stream, int64_t position, int64_t cou
 struct Counted {
     int64_t stored = 0;
     int64_t readable = 0;
-    // Why fewer are readable ("" when all are): the count, where its records start, the bytes they need and
-    // the bytes there are.
-    std::string reason;
-    bool Whole() const { return reason.empty(); }
+    // Why fewer are readable (no failure when all are): the count, where its records start, the bytes they
+    // need and the bytes there are.
+    Failure reason;
+    bool Whole() const { return !reason; }
 };
 
 // Records of recordBytes each, stride bytes apart from start (stride 0 means recordBytes), stored records

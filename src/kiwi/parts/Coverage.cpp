@@ -26,14 +26,14 @@ TLN_Coverage::TLN_Coverage(const std::string& fileName) : fileName_(fileName), f
     std::vector<uint8_t> bytes(size_t(std::min<int64_t>(size, 2 + kMaxItems * 258)));
     bytes.resize(size_t(bounded::readInto(*stream, 0, bytes.data(), int64_t(bytes.size()))));
     if (bytes.size() < 2) {
-        damage_ = whole::Reason(*stream, "Number of Picture Items", 0, 2, int64_t(bytes.size()));
+        damage_ = whole::Short(*stream, "Number of Picture Items", 0, 2, int64_t(bytes.size()));
         return;
     }
     const BeCursor file(bytes.data(), bytes.size());
     const int count = file.u16(0);
     storedCount_ = count;
     if (count > kMaxItems) {
-        damage_ = "Number of Picture Items " + std::to_string(count) + " (at most 255)";
+        damage_ = Failure::Words("Number of Picture Items " + std::to_string(count) + " (at most 255)");
         return;
     }
     size_t position = 2;
@@ -43,11 +43,11 @@ TLN_Coverage::TLN_Coverage(const std::string& fileName) : fileName_(fileName), f
         const size_t length = position + 3 <= bytes.size() ? bytes[position + 2] : 0;
         if (position + 3 + length > bytes.size()) {
             truncated_ = true;
-            damage_ = whole::Reason(*stream,
-                                    "Number of Picture Items " + std::to_string(count) + ", item " +
-                                        std::to_string(i + 1),
-                                    int64_t(position), int64_t(3 + length),
-                                    int64_t(bytes.size() - std::min(bytes.size(), position)));
+            damage_ = whole::Short(*stream,
+                                   "Number of Picture Items " + std::to_string(count) + ", item " +
+                                       std::to_string(i + 1),
+                                   int64_t(position), int64_t(3 + length),
+                                   int64_t(bytes.size() - std::min(bytes.size(), position)));
             break;
         }
         TLN_CoverageBMP item;

@@ -29,7 +29,8 @@ public:
     // The stored count when it exceeded what the file holds (records were cut to what is there).
     bool IsTruncated() const { return truncated_; }
     // Why the list is not read whole, or not at all ("" when it is).
-    std::string Damage() const { return damage_; }
+    std::string Damage() const { return damage_.English(); }
+    const Failure& DamageReason() const { return damage_; }
     // A copy of record i; an empty record for an index out of range.
     TLN_CoverageBMP GetItem(int i) const;
 
@@ -47,6 +48,6 @@ private:
     bool valid_ = false;
     bool truncated_ = false;
     int storedCount_ = 0;
-    std::string damage_;
+    Failure damage_;
     std::vector<TLN_CoverageBMP> items_;
 };

@@ -114,8 +114,8 @@ bool TLN_DicVceManager::ReadDictionaryInfoRecord(int64_t position, TLN_Dictionar
     if (!head.complete()) return false;
     // More types than the format allows: none listed, and the record says why.
     if (record.NumberOfTypes > kMaxTypes) {
-        record.Error = "Number of Dictionary Items " + std::to_string(record.NumberOfTypes) + " (at most " +
-                       std::to_string(kMaxTypes) + ")";
+        record.Error = Failure::Words("Number of Dictionary Items " + std::to_string(record.NumberOfTypes) +
+                                      " (at most " + std::to_string(kMaxTypes) + ")");
         return true;
     }
 
@@ -124,8 +124,8 @@ bool TLN_DicVceManager::ReadDictionaryInfoRecord(int64_t position, TLN_Dictionar
     std::vector<uint8_t> list(static_cast<size_t>(bytes));
     const int64_t delivered = bytes > 0 ? bounded::readInto(*stream_, position + 28, list.data(), bytes) : 0;
     if (delivered != bytes) {
-        record.Error = whole::Reason(*stream_, "Number of Dictionary Items " + std::to_string(n),
-                                     position + 28, bytes, delivered, true);
+        record.Error = whole::Short(*stream_, "Number of Dictionary Items " + std::to_string(n),
+                                    position + 28, bytes, delivered, true);
         return false;
     }
     const BeCursor l(list.data(), list.size());
@@ -161,8 +161,8 @@ bool TLN_DicVceManager::ReadDictionaryHeader(int64_t position, TLN_DictionaryHea
     // The identifiers and the offsets: 8 bytes a group, as far as the file holds them.
     if (record.ReadableGroups < c64)
         record.Error =
-            whole::Reason(*stream_, "Number of Groups " + std::to_string(c64), position + 12, 8 * c64,
-                          std::clamp<int64_t>(streamSize - position - 12, 0, 8 * c64), true);
+            whole::Short(*stream_, "Number of Groups " + std::to_string(c64), position + 12, 8 * c64,
+                         std::clamp<int64_t>(streamSize - position - 12, 0, 8 * c64), true);
     const auto size = bounded::readRecord<4>(*stream_, position + 12 + 8 * c64);
     if (size.complete()) record.InfoDataSize = int64_t(size.cursor().u32(0)) * 2;
     return true;
@@ -214,7 +214,7 @@ int64_t TLN_DicVceManager::StringEntryCount(const TLN_DictionaryGroupData& group
 std::string TLN_DicVceManager::StringEntryShortfall(const TLN_DictionaryGroupData& group) const {
     return whole::CountRecords(*stream_, "Number of Items", group.NumberOfItems,
                                group.StringEntryListPosition, 4, stream_->Size())
-        .reason;
+        .reason.English();
 }
 
 TLN_PartText TLN_DicVceManager::ReadStringEntry(const TLN_DictionaryGroupData& group, int64_t item) const {
@@ -225,16 +225,15 @@ TLN_PartText TLN_DicVceManager::ReadStringEntry(const TLN_DictionaryGroupData& g
     const auto count = bounded::readRecord<2>(*stream_, entry);
     TLN_PartText cut;
     if (entry >= 0 && !count.complete())
-        cut.Error =
-            whole::Reason(*stream_, "string entry " + std::to_string(item), entry, 2, count.delivered);
+        cut.Error = whole::Short(*stream_, "string entry " + std::to_string(item), entry, 2, count.delivered);
     if (entry < 0 || !count.complete()) return cut;
     const int units = std::min<int>(count.cursor().u16(0), kMaxEntryUnits);
     uint8_t buffer[2 * kMaxEntryUnits];
     // Only the bytes the stream delivers take part; the text is clamped to them, and says so.
     const int64_t delivered = bounded::readInto(*stream_, entry, buffer, 2 * int64_t(units));
     if (delivered < 2 * int64_t(units))
-        cut.Error = whole::Reason(*stream_, "string entry " + std::to_string(item), entry, 2 * int64_t(units),
-                                  delivered);
+        cut.Error = whole::Short(*stream_, "string entry " + std::to_string(item), entry, 2 * int64_t(units),
+                                 delivered);
     for (int j = 1; j <= units - 2; ++j) {
         if (2 * j + 1 >= delivered) break;
         if (buffer[2 * j] != 0x45 || buffer[2 * j + 1] != 0x4E) continue;

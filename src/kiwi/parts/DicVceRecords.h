@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "kiwi/core/Failure.h"
 #include "kiwi/core/KiwiPrimitives.h"
 
 // Voice command dictionary distribution header (52 bytes at the part's base).
@@ -74,8 +75,8 @@ struct TLN_DictionaryRecordHeader {
     uint32_t DataTypeCode = 0;
     uint32_t NumberOfTypes = 0; // as stored
     std::vector<TLN_DictionaryType> Types;
-    // Why the types are not listed ("" when they are).
-    std::string Error;
+    // Why the types are not listed (no failure when they are).
+    Failure Error;
 };
 
 // Dictionary info data header: the group table's size and type.
@@ -86,8 +87,8 @@ struct TLN_DictionaryHeader {
     int64_t ReadableGroups = 0;  // groups whose identifier and offset lie in the stream
     uint32_t DataTypeCode = 0;
     int64_t InfoDataSize = 0; // 0 when the group table does not lie in the stream
-    // Why fewer groups are readable than stored ("" when all are).
-    std::string Error;
+    // Why fewer groups are readable than stored (no failure when all are).
+    Failure Error;
 };
 
 struct TLN_DictionaryGroupOffset {

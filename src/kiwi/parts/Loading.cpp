@@ -52,12 +52,13 @@ void TLN_Loading::read() {
     TLN_Stream& stream = *stream_;
     const int64_t size = stream.Size();
     if (size < kMinimumFileSize) {
-        damage_ = whole::Reason(stream, "the loading module management frame", 0, kMinimumFileSize, size);
+        damage_ = whole::Short(stream, "the loading module management frame", 0, kMinimumFileSize, size);
         return;
     }
     const int count = ReadWordBE(stream, 0);
     if (count < 1 || count > kMaxSystems) {
-        damage_ = "Number of Accommodated Systems " + std::to_string(count) + " (valid 1 to 19)";
+        damage_ =
+            Failure::Words("Number of Accommodated Systems " + std::to_string(count) + " (valid 1 to 19)");
         return;
     }
     systemCount_ = count;
@@ -72,17 +73,17 @@ void TLN_Loading::read() {
         system.UnitCount = ReadWordBE(stream, system.Position + 12);
         const int units = system.UnitCount;
         if (units < 1 || units > kMaxUnits) {
-            damage_ = "Number of Accommodated Modules " + std::to_string(units) + " of system " +
-                      std::to_string(i + 1) + " (valid 1 to 49)";
+            damage_ = Failure::Words("Number of Accommodated Modules " + std::to_string(units) +
+                                     " of system " + std::to_string(i + 1) + " (valid 1 to 49)");
             return;
         }
         // The system's unit and module records must lie inside the file; the systems before stay shown.
         const int64_t recordBytes = units * (kUnitRecordBytes + kModuleRecordBytes);
         if (position + recordBytes > size) {
-            damage_ = whole::Reason(stream,
-                                    "Number of Accommodated Modules " + std::to_string(units) +
-                                        " of system " + std::to_string(i + 1),
-                                    position, recordBytes, size - position, /*records=*/true);
+            damage_ = whole::Short(stream,
+                                   "Number of Accommodated Modules " + std::to_string(units) + " of system " +
+                                       std::to_string(i + 1),
+                                   position, recordBytes, size - position, /*records=*/true);
             break;
         }
 
@@ -117,9 +118,8 @@ void TLN_Loading::readFileList(TLN_Unit_Record_AISIN& unit, int64_t size) {
     const int64_t moduleEnd = unit.ModuleAddress + int64_t(unit.ModuleSize) * kSectorBytes;
     // The list is read only when the module lies within the file.
     if (moduleEnd > size) {
-        unit.FileListError =
-            whole::Reason(stream, "the module code of " + unit.ModuleName, unit.ModuleAddress,
-                          moduleEnd - unit.ModuleAddress, size - unit.ModuleAddress);
+        unit.FileListError = whole::Short(stream, "the module code of " + unit.ModuleName, unit.ModuleAddress,
+                                          moduleEnd - unit.ModuleAddress, size - unit.ModuleAddress);
         return;
     }
 
@@ -143,8 +143,8 @@ void TLN_Loading::readFileList(TLN_Unit_Record_AISIN& unit, int64_t size) {
         limit = moduleEnd;
         if (listPosition < unit.ModuleAddress || listPosition + 4 > moduleEnd) {
             unit.FileListTruncated = true;
-            unit.FileListError = "the file list of " + unit.ModuleName + " at byte " +
-                                 std::to_string(listPosition) + " lies outside its module";
+            unit.FileListError = Failure::Words("the file list of " + unit.ModuleName + " at byte " +
+                                                std::to_string(listPosition) + " lies outside its module");
             return;
         }
     }
@@ -152,9 +152,9 @@ void TLN_Loading::readFileList(TLN_Unit_Record_AISIN& unit, int64_t size) {
     unit.StoredFileCount = count + (unit.HasFirstEntry ? 1 : 0);
     const int64_t fits = (limit - (listPosition + 4)) / kFileEntryBytes;
     if (count > fits) {
-        unit.FileListError = whole::Reason(stream, "Number of Units in module " + std::to_string(count),
-                                           listPosition + 4, count * kFileEntryBytes,
-                                           std::max<int64_t>(fits, 0) * kFileEntryBytes, /*records=*/true);
+        unit.FileListError = whole::Short(stream, "Number of Units in module " + std::to_string(count),
+                                          listPosition + 4, count * kFileEntryBytes,
+                                          std::max<int64_t>(fits, 0) * kFileEntryBytes, /*records=*/true);
         count = std::max<int64_t>(fits, 0);
         unit.FileListTruncated = true;
     }

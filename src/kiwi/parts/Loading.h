@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "kiwi/core/Failure.h"
 #include "kiwi/core/KiwiPrimitives.h"
 #include "kiwi/io/Stream.h"
 
@@ -36,8 +37,8 @@ struct TLN_Unit_Record_AISIN {
     bool FileListTruncated = false; // the stored count did not fit the bytes that hold the list
     // The list's file count as stored (with the first entry); -1 when the list is not read.
     int64_t StoredFileCount = -1;
-    // Why the file list is not read whole, or not at all ("" when it is).
-    std::string FileListError;
+    // Why the file list is not read whole, or not at all (no failure when it is).
+    Failure FileListError;
     std::vector<TLN_Module_Info> Files;
 };
 
@@ -81,7 +82,8 @@ public:
     const std::vector<TLN_System_Identification_Info>& Systems() const { return systems_; }
 
     // Why the file is not read whole, or not at all ("" when it is): the view shows it.
-    const std::string& Damage() const { return damage_; }
+    std::string Damage() const { return damage_.English(); }
+    const Failure& DamageReason() const { return damage_; }
 
     // The unit identification at position; false when the record does not lie inside the file.
     bool ReadIdentification(int64_t position, TLN_Unit_Identification& out) const;
@@ -93,7 +95,7 @@ private:
     std::shared_ptr<TLN_Stream> stream_;
     std::string fileName_;
     bool valid_ = false;
-    std::string damage_;
+    Failure damage_;
     int systemCount_ = 0;
     std::vector<TLN_System_Identification_Info> systems_;
 };

@@ -29,6 +29,9 @@ public:
     // Why some records of a valid part cannot be read while those before them can ("" when every record
     // can): a count the file holds fewer records for, a table past the end of the file.
     std::string Damage() const { return damage_.Get(); }
+    // The same two reasons as data, for a front end that tells them in its own language.
+    Failure ErrorReason() const { return error_.Reason(); }
+    Failure DamageReason() const { return damage_.Reason(); }
     // The name the reader's stream was opened with ("" for a stream without a file).
     std::string GetFileName() const;
     // True when the reader opened its stream itself.
@@ -48,6 +51,9 @@ protected:
     // The part reads on, but not whole: the first reason is kept.
     void noteDamage(const std::string& reason) const {
         if (!reason.empty()) damage_.KeepFirst(reason);
+    }
+    void noteDamage(const Failure& reason) const {
+        if (reason) damage_.KeepFirst(reason);
     }
 
     std::shared_ptr<TLN_Stream> stream_;

@@ -59,8 +59,8 @@ void TLN_ParamManager::ReadHeader() {
             pointer.LineStylePaletteTableExists = r.u8(8) & 0x80;
             pointer.MapElementParametersExist = r.u8(8) & 0x40;
             if (!record.complete())
-                pointer.Error = whole::Reason(*stream_, "management record " + std::to_string(i),
-                                              pointer.RecordPosition, 9, record.delivered);
+                pointer.Error = whole::Short(*stream_, "management record " + std::to_string(i),
+                                             pointer.RecordPosition, 9, record.delivered);
             pointers_.push_back(pointer);
         }
     } catch (const KiwiError& error) {
@@ -119,7 +119,7 @@ bool TLN_ParamManager::ReadLandmarkDataFrame(int64_t position, TLN_LandmarkDataF
         const int64_t advance = int64_t(size.cursor().u16(0)) * 2;
         if (!size.complete()) {
             record.Error =
-                whole::Reason(*stream_, tables + ", table " + std::to_string(i), p, 2, size.delivered);
+                whole::Short(*stream_, tables + ", table " + std::to_string(i), p, 2, size.delivered);
             return true;
         }
         record.TablePositions.push_back(p);
@@ -127,13 +127,13 @@ bool TLN_ParamManager::ReadLandmarkDataFrame(int64_t position, TLN_LandmarkDataF
         if (advance == 0) return true;
         p += advance;
         if (p >= streamSize && i + 1 < record.NumberOfPatternTables) {
-            record.Error = whole::Reason(*stream_, tables + ", table " + std::to_string(i + 1), p, 2, 0);
+            record.Error = whole::Short(*stream_, tables + ", table " + std::to_string(i + 1), p, 2, 0);
             return true;
         }
     }
     const auto trailer = bounded::readRecord<8>(*stream_, p);
     if (!trailer.complete())
-        record.Error = whole::Reason(*stream_, "the name and reading info", p, 8, trailer.delivered);
+        record.Error = whole::Short(*stream_, "the name and reading info", p, 8, trailer.delivered);
     const BeCursor t = trailer.cursor();
     record.NameAndReadingInfoSize = int64_t(t.u16(0)) * 2;
     record.NameAndReadingListSize = int64_t(t.u16(2)) * 2;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "kiwi/core/Failure.h"
 #include "kiwi/core/KiwiPrimitives.h"
 
 // Parameters management information pointer (20 bytes) joined with the management information record
@@ -20,8 +21,8 @@ struct TLN_ParamManagementPointer {
     int64_t DataFrameSize = 0;
     bool LineStylePaletteTableExists = false; // flags bit 7
     bool MapElementParametersExist = false;   // flags bit 6
-    // Why the management record the pointer names cannot be read whole ("" when it can).
-    std::string Error;
+    // Why the management record the pointer names cannot be read whole (no failure when it can).
+    Failure Error;
 };
 
 // Drawing parameter distribution header (at a data frame position).
@@ -56,8 +57,8 @@ struct TLN_LandmarkDataFrame {
     // False when the table records could not all be walked (more than 100 tables, a record of size 0,
     // or records past the end of the stream); the trailer below is then not read.
     bool Complete = false;
-    // Why the tables or the trailer cannot be read whole ("" when they can).
-    std::string Error;
+    // Why the tables or the trailer cannot be read whole (no failure when they can).
+    Failure Error;
     int64_t NameAndReadingInfoSize = 0;
     int64_t NameAndReadingListSize = 0;
     int64_t NameAndReadingListPosition = -1;

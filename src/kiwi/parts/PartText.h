@@ -6,11 +6,14 @@
 #include <QString>
 #include <string>
 
+#include "kiwi/core/Failure.h"
+
 struct TLN_PartText {
     QByteArray Raw; // the bytes as stored, cut at the first terminator
     QString Text;   // decoded for display
-    // Why the text cannot be read whole ("" when it can): what the file holds of it is in Raw and Text.
-    std::string Error;
+    // Why the text cannot be read whole (no failure when it can): what the file holds of it is in Raw and
+    // Text.
+    Failure Error;
 };
 
 // Cuts raw at its first terminator (a zero 16-bit unit in code page 1200, a zero byte otherwise) and

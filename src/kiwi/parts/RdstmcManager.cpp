@@ -159,7 +159,8 @@ bool TLN_RdstmcManager::ReadRegionDataInfo(int64_t region, TLN_TmcRegion& record
             bounded::frameEnd(stream_->Size(), tmcHeader_.GroupFramePosition, tmcHeader_.GroupFrameSize),
             record.GroupRecordSize);
         record.ReadableGroups = groups.readable;
-        if (!groups.Whole()) record.TableError += (record.TableError.empty() ? "" : "\n") + groups.reason;
+        if (!groups.Whole())
+            record.TableError += (record.TableError.empty() ? "" : "\n") + groups.reason.English();
     }
     if (!bytes.complete())
         record.TableError = whole::Reason(*stream_, "region record " + std::to_string(region + 1), p,
@@ -187,7 +188,7 @@ bool TLN_RdstmcManager::ReadGroupInfo(int64_t region, int group, TLN_TmcGroup& r
                                                   tmcHeader_.LocationInfoFrameSize),
                                 owner.LocationInfoRecordSize);
         record.ReadableLocations = locations.readable;
-        record.TableError = locations.reason;
+        record.TableError = locations.reason.English();
     }
     if (!bytes.complete())
         record.TableError = whole::Reason(*stream_, "group record " + std::to_string(group + 1), p,
@@ -284,7 +285,7 @@ TLN_PartText TLN_RdstmcManager::ReadText(int64_t position, int language) const {
     // bytes a and b, another skipped byte, then 2 × (a + b) bytes of text.
     // Each step that the file cuts short gives the text read so far and why it ends there.
     auto cut = [&](const char* what, int64_t at, int64_t wanted, int64_t held, TLN_PartText text = {}) {
-        text.Error = whole::Reason(*stream_, what, at, wanted, held);
+        text.Error = whole::Short(*stream_, what, at, wanted, held);
         return text;
     };
     const int64_t entryAt = position + 2 + 2 * int64_t(language);

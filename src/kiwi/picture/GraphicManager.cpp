@@ -104,7 +104,7 @@ int TLN_GraphicManager::countFrame(const char* frameName, uint32_t wordOffset, u
     const whole::Counted counted =
         whole::CountRecords(*stream_, "Number of Items", declared, position + 2, recordBytes, end, stride);
     count = int(counted.readable);
-    error = counted.reason;
+    error = counted.reason.English();
     return declared;
 }
 

@@ -40,6 +40,7 @@ public:
     // ErrorString says why not when something was short.
     bool IsValid() const { return valid_; }
     std::string ErrorString() const { return error_.Get(); }
+    Failure ErrorReason() const { return error_.Reason(); }
     int Level() const { return level_; }
     int RegionNumber() const { return region_; }
     const TLN_Region_Level_Record& LevelRecord() const { return levelRecord_; }

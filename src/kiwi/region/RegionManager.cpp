@@ -38,8 +38,8 @@ void TLN_RegionManager::readHeader() {
     if (!DecodeRegionHeader(BeCursor(bytes.data(), bytes.size()), base_, header_)) {
         // A read error has kept its own reason; a short file gets this one.
         if (error_.Get().empty())
-            fail(KiwiError("the region data header needs " + std::to_string(kRegionHeaderFixedSize) +
-                           " bytes, " + std::to_string(bytes.size()) + " are there"));
+            fail(KiwiError(HeaderShortFailure("the region data header", int64_t(kRegionHeaderFixedSize),
+                                              int64_t(bytes.size()))));
         return;
     }
     if (header_.LevelCount < 1 || header_.LevelCount > kMaxRegionLevels) {
@@ -68,11 +68,11 @@ void TLN_RegionManager::readHeader() {
         level.TablePosition = table;
         if (table >= 0) table += int64_t(level.RegionCount) * level.RegionRecordSize * 2;
         // Records closer together than the fields each holds overlap: no layout, whatever their count.
-        std::string tableError;
+        Failure tableError;
         int64_t usable = 0;
         if (level.RegionCount > 0 && int64_t(level.RegionRecordSize) * 2 < recordBytes) {
-            tableError = "region records of " + std::to_string(level.RegionRecordSize * 2) +
-                         " bytes, each needs " + std::to_string(recordBytes);
+            tableError = Failure::Words("region records of " + std::to_string(level.RegionRecordSize * 2) +
+                                        " bytes, each needs " + std::to_string(recordBytes));
         } else {
             const whole::Counted counted = whole::CountRecords(
                 *stream_, "Total Number of Region Management Records", level.RegionCount, level.TablePosition,
@@ -88,7 +88,11 @@ void TLN_RegionManager::readHeader() {
 }
 
 std::string TLN_RegionManager::RegionTableError(int level) const {
-    return level >= 0 && level < LevelCount() ? tableErrors_[size_t(level)] : std::string();
+    return RegionTableReason(level).English();
+}
+
+Failure TLN_RegionManager::RegionTableReason(int level) const {
+    return level >= 0 && level < LevelCount() ? tableErrors_[size_t(level)] : Failure();
 }
 
 int64_t TLN_RegionManager::UsableRegionCount(int level) const {
@@ -255,14 +259,14 @@ bool TLN_RegionManager::ReadNodeRecord(int node, int level, TLN_RP_Node_Record& 
     return region->ReadNode(node, out);
 }
 
-std::shared_ptr<const TLN_Region> TLN_RegionManager::GetRegion(int level, int region, std::string* why) {
+std::shared_ptr<const TLN_Region> TLN_RegionManager::GetRegion(int level, int region, Failure* why) {
     if (!valid_ || level < 0 || level >= LevelCount()) return nullptr;
     if (region < 0 || region >= levels_[size_t(level)].RegionCount) return nullptr;
     if (auto cached = cache_.Find(level, region)) return cached;
     // Read outside the cache's lock: two threads may read the same region, and the first one kept wins.
     auto fresh = std::make_shared<const TLN_Region>(*this, level, region);
     if (!fresh->IsValid()) {
-        if (why) *why = fresh->ErrorString();
+        if (why) *why = fresh->ErrorReason();
         return nullptr;
     }
     const int64_t bytes = fresh->MemoryBytes();

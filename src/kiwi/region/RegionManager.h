@@ -42,6 +42,8 @@ public:
     // are closer together than the fields each holds (no table: no region records are read), or some lie
     // past the end of the file (the ones before it are still read).
     std::string RegionTableError(int level) const;
+    // The same as data.
+    Failure RegionTableReason(int level) const;
     // The regions of level record i whose management records lie wholly in the reader's stream (none for a
     // level whose table is no table).
     int64_t UsableRegionCount(int level) const;
@@ -72,7 +74,7 @@ public:
     // Region `region` of level record `level` (an index, see LevelIndexOfCode), read on first use and kept
     // in the cache; nullptr when it does not exist or its frame is missing or cannot be read whole (why,
     // when given, then says so). The region stays usable after it leaves the cache.
-    std::shared_ptr<const TLN_Region> GetRegion(int level, int region, std::string* why = nullptr);
+    std::shared_ptr<const TLN_Region> GetRegion(int level, int region, Failure* why = nullptr);
     void ClearRegions();
     void SetRegionCacheLimit(int64_t bytes) { cache_.SetLimit(bytes); }
     const TLN_RegionCache& RegionCache() const { return cache_; }
@@ -92,7 +94,7 @@ private:
     TLN_Region_Header header_;
     std::vector<TLN_Region_Level_Record> levels_;
     // RegionTableError and UsableRegionCount of each level.
-    std::vector<std::string> tableErrors_;
+    std::vector<Failure> tableErrors_;
     std::vector<int64_t> usableRegions_;
     TLN_RegionCache cache_{kDefaultRegionCacheBytes};
     // The frame files named by type-100 records, by path.

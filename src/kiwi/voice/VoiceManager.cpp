@@ -36,17 +36,16 @@ void TLN_VoiceManager::readHeader() {
         TLN_Stream& stream = *stream_;
         const int64_t size = stream.Size();
         if (base_ + 6 > size) {
-            fail(KiwiError("the voice distribution header needs 6 bytes, " +
-                           std::to_string(std::max<int64_t>(size - base_, 0)) + " are there"));
+            fail(KiwiError(
+                HeaderShortFailure("the voice distribution header", 6, std::max<int64_t>(size - base_, 0))));
             return;
         }
         headerWordSize_ = ReadDWordBE(stream, base_);
         languageCount_ = ReadWordBE(stream, base_ + 4);
         // The header's own size (its language blocks included) past the end: the file is cut.
         if (base_ + int64_t(headerWordSize_) * 2 > size) {
-            fail(KiwiError("the voice distribution header needs " +
-                           std::to_string(int64_t(headerWordSize_) * 2) + " bytes, " +
-                           std::to_string(size - base_) + " are there"));
+            fail(KiwiError(HeaderShortFailure("the voice distribution header", int64_t(headerWordSize_) * 2,
+                                              size - base_)));
             return;
         }
         if (languageCount_ > kMaxLanguages) {
@@ -77,7 +76,7 @@ bool TLN_VoiceManager::ReadLanguage(int i, TLN_Voice_Language& out) const {
                             out.RecordCount, out.Position + 2, kManagementRecordBytes, size);
     const int64_t count = counted.readable;
     out.Truncated = !counted.Whole();
-    out.Reason = counted.reason;
+    out.Reason = counted.reason.English();
     out.Records.reserve(size_t(count));
     for (int64_t k = 0; k < count; ++k) {
         TLN_Voice_Offset_Management_Record record;
@@ -151,7 +150,7 @@ std::string TLN_VoiceManager::OffsetTableError(int64_t position) const {
             whole::Shortfall(*stream_, "the voice offset table", position, 6, size - position));
     std::string why = whole::CountRecords(*stream_, "Number of Composition Phrases", table.PhraseCount,
                                           position + 6, kPhraseEntryBytes, size)
-                          .reason;
+                          .reason.English();
     for (size_t k = 0; k < table.Phrases.size(); ++k) {
         const TLN_Voice_Phrase& phrase = table.Phrases[k];
         const int64_t bytes = int64_t(phrase.WordSize) * 2;

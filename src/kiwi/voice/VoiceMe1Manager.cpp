@@ -97,7 +97,7 @@ TLN_VoiceMe1Manager::VoiceCounts TLN_VoiceMe1Manager::voiceCounts(int entry) con
         whole::CountRecords(*stream_, "Number of General-purpose Voice Records", uint64_t(counts.stored),
                             counts.table + 2, kVoiceRecordBytes, size);
     counts.readable = int(counted.readable);
-    counts.reason = counted.reason;
+    counts.reason = counted.reason.English();
     return counts;
 }
 

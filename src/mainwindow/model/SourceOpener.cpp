@@ -5,6 +5,7 @@
 
 #include "kiwi/cmp/CompressionManager.h"
 #include "kiwi/core/FileNames.h"
+#include "kiwi/core/RussianFailureTexts.h"
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/index/IndexManager.h"
 #include "kiwi/iso/ISOImage.h"
@@ -221,31 +222,29 @@ namespace {
 // is a root that says so, not one that holds nothing.
 QString unreadable(const TLN_Manager& reader) {
     if (reader.IsValid()) return {};
-    const std::string why = reader.ErrorString();
-    return why.empty() ? QStringLiteral("Данные файла не распознаны") : QString::fromStdString(why);
+    const QString why = RussianReason(reader.ErrorReason());
+    return why.isEmpty() ? QStringLiteral("Данные файла не распознаны") : why;
 }
 } // namespace
 
 namespace {
-std::string damageOf(const TLN_Loading& reader) {
-    return reader.Damage();
+QString damageOf(const TLN_Loading& reader) {
+    return RussianReason(reader.DamageReason());
 }
-std::string damageOf(const TLN_Coverage& reader) {
-    return reader.Damage();
+QString damageOf(const TLN_Coverage& reader) {
+    return RussianReason(reader.DamageReason());
 }
 // A part reader: why it is not valid, or why some of its records cannot be read.
-std::string damageOf(const TLN_Manager& reader) {
-    if (reader.IsValid()) return reader.Damage();
-    const std::string why = reader.ErrorString();
-    return why.empty() ? std::string("Данные файла не распознаны") : why;
+QString damageOf(const TLN_Manager& reader) {
+    return reader.IsValid() ? RussianReason(reader.DamageReason()) : unreadable(reader);
 }
 } // namespace
 
 template <typename Reader> RecordNode* SourceOpener::damagedRoot(RecordNode* root, const Reader& reader) {
-    const std::string why = damageOf(reader);
-    if (!root || why.empty()) return root;
+    const QString why = damageOf(reader);
+    if (!root || why.isEmpty()) return root;
     // A file read in part is still opened: the root says why it is damaged, its records read so far show.
-    root->error = QString::fromStdString(why);
+    root->error = why;
     root->caption += QStringLiteral("  (Error)");
     return root;
 }
@@ -341,7 +340,8 @@ RecordNode* SourceOpener::OpenIndexFile(const std::string& path) {
         data_.index = reader;
         RecordNode* root = addRoot(QStringLiteral("INDEXDAT"), 1020, true, reader->SharedStream(), {}, path,
                                    unreadable(*reader));
-        family::MarkError(*root, reader->TableDamage());
+        for (const Failure& reason : reader->TableDamageReasons())
+            family::MarkError(*root, reason);
         return root;
     });
 }

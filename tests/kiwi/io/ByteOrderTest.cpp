@@ -58,7 +58,7 @@ TEST(BigEndianRead, WholeReadsNameTheFileThePlaceAndWhatWasShort) {
     EXPECT_EQ(whole::ReadBytes(stream, 8, 2, "x").size(), 2u);
     const whole::Counted counted = whole::CountRecords(stream, "Number of Records", 3, 4, 8, 10);
     EXPECT_EQ(counted.readable, 0);
-    EXPECT_EQ(counted.reason,
+    EXPECT_EQ(counted.reason.English(),
               "PARAMDAT.KWI, byte 4: Number of Records 3, the file holds 6 of their 24 bytes");
     EXPECT_TRUE(whole::CountRecords(stream, "n", 2, 2, 4, 10).Whole());
 }

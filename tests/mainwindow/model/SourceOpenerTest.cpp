@@ -259,34 +259,33 @@ TEST_F(SourceOpenerTest, SingleFilesGiveTheirRootsByName) {
         {fixture::writeVoiceDat, "VOICEDAT.KWI", "VOICEDAT  (Error)", 1060, 10},
         {fixture::writeRegion, "REGION.KWI", "REGION  (Error)", 1400, 6},
         {fixture::writeRegion, "REGION.KWI", "REGION", 1400, 100,
-         "REGION.KWI, byte 96: Total Number of Region Management Records 2, the file holds 4 of their 72"},
+         "REGION.KWI, байт 96: Total Number of Region Management Records 2 — в файле 4 из 72 байт"},
         {fixture::writeRegion, "REGION.KWI", "REGION", 1400, 322,
          "REGION.KWI, byte 576: the route planning distribution header, the file holds 0 of its 68 bytes"},
         {fixture::writeRegion, "REGION1.KWI", "REGION1", 1400, 400,
          "REGION1.KWI, byte 324: the route planning data"},
         {writeIndex, "INDEXDAT.KWI", "INDEXDAT  (Error)", 1020, 101,
-         "INDEXDAT.KWI, byte 256: Number of Volume Management Records 2, the file holds 0 of their 108 "
-         "bytes"},
+         "INDEXDAT.KWI, байт 256: Number of Volume Management Records 2 — в файле 0 из 108 байт этих "
+         "записей"},
         {writeNoise, "INDEXDAT.KWI", "INDEXDAT  (Error)", 1020, 300,
-         "INDEXDAT.KWI, byte 1975782204: Number of Volume Management Records 1210385667"},
+         "INDEXDAT.KWI, байт 1975782204: Number of Volume Management Records 1210385667"},
         {fixture::writeVoiceDat, "VOICEDAT.KWI", "VOICEDAT", 1060, 300,
          "VOICEDAT.KWI, byte 142: the voice data of phrase 0, the file holds 158 of its 300 bytes"},
         {fixture::writeVoiceDat, "VOICEDAT.KWI", "VOICEDAT", 1060, 88,
          "VOICEDAT.KWI, byte 88: the voice offset table of voice 0 of Number of Voices 2, the file holds 0 "
          "of"},
         {fixture::writeVoiceMe, "VOICE001.ME", "VOICE001  (Error)", 1100, 52,
-         "VOICE001.ME, byte 0: the voice distribution header, the file holds 52 of its 130 bytes"},
+         "VOICE001.ME, байт 0: the voice distribution header — в файле 52 из 130 байт"},
         {fixture::writeCmp05, "05.CMP", "COMPRESSION  (Error)", 4, 6,
          "05.CMP, byte 4: entry 0 of Number of Compressed Files 1, the file holds 2 of its 8 bytes"},
         {writeCutPictures, "PCT2MNG.KWI", "PCT2MNG", 1300, 0,
          "PICT0001.KWI, byte 352: image data record 0, the file holds 0 of its 22 bytes"},
         {writeCutSearchFrames, "INDEXDAT.KWI", "INDEXDAT", 1020, 0, "SRCH0001.KWI, byte "},
         {writeCutExtension, "PCT2MNG.KWI", "PCT2MNG", 1300, 0,
-         "EXPCT001.KWI, byte 0: the extended picture data frame distribution header, the file holds 15 of "
-         "its 24 "
-         "bytes"},
+         "EXPCT001.KWI, байт 0: the extended picture data frame distribution header — в файле 15 из 24 "
+         "байт"},
         {fixture::writeVoiceMe, "VOICE001.ME", "VOICE001  (Error)", 1100, 1,
-         "VOICE001.ME, byte 0: Voice Distribution Header Size, the file holds 1 of its 2 bytes"},
+         "VOICE001.ME, байт 0: Voice Distribution Header Size — в файле 1 из 2 байт"},
     };
     int n = 0;
     for (const Case& c : cases) {

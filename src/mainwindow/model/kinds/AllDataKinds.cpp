@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "kiwi/core/FileNames.h"
+#include "kiwi/core/RussianFailureTexts.h"
 #include "kiwi/disc/FileManager.h"
 #include "kiwi/index/IndexManager.h"
 #include "kiwi/map/KiwiMap.h"
@@ -76,7 +77,7 @@ struct PartNode {
     // A part read in part: the node says why, and still opens on what was read.
     template <typename Reader> void noteDamage(const Reader& reader) {
         if constexpr (std::is_base_of_v<TLN_Manager, Reader>)
-            if (node->error.isEmpty()) node->error = QString::fromStdString(reader.Damage());
+            if (node->error.isEmpty()) node->error = RussianReason(reader.DamageReason());
     }
     template <typename Reader> void hold(const std::shared_ptr<Reader>& reader) {
         if (!reader) return;
@@ -86,7 +87,7 @@ struct PartNode {
             return;
         }
         failed = true;
-        reason = QString::fromStdString(reader->ErrorString());
+        reason = RussianReason(reader->ErrorReason());
     }
     // A reader the window opened for the volume: expandable when valid, else the node's error (a damaged
     // file of its own is no part that holds nothing).
@@ -99,7 +100,7 @@ struct PartNode {
             return;
         }
         failed = true;
-        reason = QString::fromStdString(reader->ErrorString());
+        reason = RussianReason(reader->ErrorReason());
     }
 };
 
@@ -253,7 +254,7 @@ void AddAllDataNodes(KindContext& context, RecordNode& node, std::vector<std::un
             part.node->held = HeldReader();
             part.node->hasChildren = false;
             part.failed = true;
-            part.reason = QString::fromUtf8(error.what());
+            part.reason = RussianReason(FailureOf(error));
         }
         // A missing file of its own is the reason, also where a stand-in read from ALLDATA.KWI fails.
         const std::optional<QString> missing = missingFile(*map, header);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "kiwi/core/RussianFailureTexts.h"
 #include "kiwi/io/WholeRead.h"
 
 namespace family {
@@ -37,20 +38,30 @@ std::unique_ptr<RecordNode> Child(const RecordNode& parent, int kind, const QStr
     return child;
 }
 
-void MarkError(RecordNode& node, const std::string& reason) {
-    if (reason.empty()) return;
-    const QString text = QString::fromStdString(reason);
+namespace {
+
+void markError(RecordNode& node, const QString& text) {
     if (node.error.split(u'\n').contains(text)) return;
     node.error = node.error.isEmpty() ? text : node.error + u'\n' + text;
     const QString mark = QStringLiteral("  (Error)");
     if (!node.caption.endsWith(mark)) node.caption += mark;
 }
 
-std::string ShortRecord(TLN_Stream& stream, const std::string& what, int64_t position, int64_t bytes) {
+} // namespace
+
+void MarkError(RecordNode& node, const std::string& reason) {
+    if (!reason.empty()) markError(node, QString::fromStdString(reason));
+}
+
+void MarkError(RecordNode& node, const Failure& reason) {
+    if (reason) markError(node, RussianReason(reason));
+}
+
+Failure ShortRecord(TLN_Stream& stream, const std::string& what, int64_t position, int64_t bytes) {
     if (position < 0 || bytes <= 0) return {};
     const int64_t held = std::clamp<int64_t>(stream.Size() - position, 0, bytes);
     if (held == bytes) return {};
-    return whole::Reason(stream, what, position, bytes, held);
+    return whole::Short(stream, what, position, bytes, held);
 }
 
 void AttachBuilt(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children) {

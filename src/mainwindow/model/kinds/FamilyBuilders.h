@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include "kiwi/core/Failure.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/RecordNode.h"
 
@@ -38,12 +39,14 @@ std::unique_ptr<RecordNode> Child(const RecordNode& parent, int kind, const QStr
                                   int64_t recordOffset, bool expandable = false);
 
 // Makes node an "  (Error)" one with the reason (its "Ошибка" rows); a second reason is added as a further
-// line, the caption is marked once. Nothing for an empty reason.
+// line, the caption is marked once. Nothing for an empty reason. A reason as data is told in Russian; one
+// still in words keeps them.
 void MarkError(RecordNode& node, const std::string& reason);
+void MarkError(RecordNode& node, const Failure& reason);
 
-// Why the record of bytes at position cannot be read whole from stream ("" when it can, or for a negative
-// position, which names no record): the wording every reader uses for a short read.
-std::string ShortRecord(TLN_Stream& stream, const std::string& what, int64_t position, int64_t bytes);
+// Why the record of bytes at position cannot be read whole from stream (no failure when it can, or for a
+// negative position, which names no record): the failure every reader raises for a short read.
+Failure ShortRecord(TLN_Stream& stream, const std::string& what, int64_t position, int64_t bytes);
 
 // Gives node the children built together with it: they are attached at once and the node counts as built.
 void AttachBuilt(RecordNode& node, std::vector<std::unique_ptr<RecordNode>> children);

@@ -59,10 +59,7 @@ void addModuleNodes(KindContext&, RecordNode& node, Children& out) {
         auto child = RecordNode::MakeChild(&node, 3, caption, int64_t(i));
         child->recordOffset = unit.ModulePosition;
         child->hasChildren = !unit.Files.empty();
-        if (!unit.FileListError.empty()) {
-            child->error = QString::fromStdString(unit.FileListError);
-            child->caption += QStringLiteral("  (Error)");
-        }
+        family::MarkError(*child, unit.FileListError);
         out.push_back(std::move(child));
     }
 }

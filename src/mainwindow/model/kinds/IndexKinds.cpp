@@ -65,7 +65,8 @@ void addIndexDataNodes(KindContext& context, RecordNode& node,
     const auto reader = family::ReaderOf(node, context.data.index);
     if (!reader || !reader->IsValid()) return;
     // Tables past the end: the node says why, and lists what can be read.
-    family::MarkError(node, reader->TableDamage());
+    for (const Failure& reason : reader->TableDamageReasons())
+        family::MarkError(node, reason);
     const TLN_Data_Management_Frame_Header& header = reader->Header();
     auto add = [&](int kind, const QString& caption, uint32_t i, int64_t offset, const std::string& error) {
         auto child = family::Child(node, kind, caption, i, offset);

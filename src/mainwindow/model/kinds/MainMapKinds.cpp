@@ -120,13 +120,12 @@ void addAdjacentParcelNodes(KindContext& context, RecordNode& node, Children& ou
 // records it holds whole still open below it.
 void markShortFrame(const RecordNode& parcel, RecordNode& frame, int64_t position, int64_t size) {
     if (!parcel.stream) return;
-    std::string why =
-        family::ShortRecord(*parcel.stream, "the " + frame.caption.toStdString() + " frame", position, size);
+    const std::string what = "the " + frame.caption.toStdString() + " frame";
+    Failure why = family::ShortRecord(*parcel.stream, what, position, size);
     const int64_t parcelEnd = parcel.parcelFrameAddress + parcel.parcelFrameSize;
-    if (why.empty() && position >= 0 && position + size > parcelEnd)
-        why = "the " + frame.caption.toStdString() + " frame at byte " + std::to_string(position) + " (" +
-              std::to_string(size) + " bytes) runs past its parcel's data frame, which ends at byte " +
-              std::to_string(parcelEnd);
+    if (!why && position >= 0 && position + size > parcelEnd)
+        why = Failure(FailureCode::FramePastParcel,
+                      {{"what", what}, {"position", position}, {"size", size}, {"end", parcelEnd}});
     family::MarkError(frame, why);
 }
 

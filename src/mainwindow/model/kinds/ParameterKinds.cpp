@@ -78,8 +78,8 @@ void addParameterRecordNodes(KindContext&, RecordNode& node, std::vector<std::un
     }
 }
 
-// Why the frame header a management record names cannot be read ("" when it can, or it names none).
-std::string frameHeaderShort(const TLN_ParamManager& reader, const TLN_ParamManagementPointer& pointer) {
+// Why the frame header a management record names cannot be read (no failure when it can, or it names none).
+Failure frameHeaderShort(const TLN_ParamManager& reader, const TLN_ParamManagementPointer& pointer) {
     const uint16_t code = pointer.DataClassificationCode;
     if (isDrawingParameters(code))
         return family::ShortRecord(reader.Stream(), "the drawing parameter distribution header",
@@ -154,8 +154,10 @@ void addPatternTableNodes(KindContext&, RecordNode& node, std::vector<std::uniqu
     const size_t tables = std::min<size_t>(frame.NumberOfPatternTables, frame.TablePositions.size());
     family::MarkError(node, frame.Error);
     if (tables < frame.NumberOfPatternTables)
-        family::MarkError(node, "Number of Pattern Tables " + std::to_string(frame.NumberOfPatternTables) +
-                                    ", only " + std::to_string(tables) + " of them can be located");
+        family::MarkError(
+            node, Failure(FailureCode::FewerLocated, {{"count", "Number of Pattern Tables"},
+                                                      {"stored", int64_t(frame.NumberOfPatternTables)},
+                                                      {"located", int64_t(tables)}}));
     for (size_t i = 0; i < tables; ++i)
         out.push_back(family::Child(node, node.kind + 1, family::Numbered("Pattern Table ", int64_t(i)),
                                     int64_t(i), frame.TablePositions[i]));

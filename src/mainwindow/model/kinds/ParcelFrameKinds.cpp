@@ -43,8 +43,8 @@ template <typename Build> BuilderFn overFrames(Build build) {
 // A list that holds records by its stored count but whose offset leads outside its frame.
 void markOutside(RecordNode& node, const char* countName, int64_t stored) {
     if (stored > 0)
-        family::MarkError(node, std::string(countName) + " " + std::to_string(stored) +
-                                    ": the list's offset leads outside its frame");
+        family::MarkError(node,
+                          Failure(FailureCode::ListOutsideFrame, {{"count", countName}, {"stored", stored}}));
 }
 
 // Roads.
@@ -69,8 +69,8 @@ void addMultiLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_
         !ReadRoadDisplayClass(frames.Road, int(node.index), roadClass))
         return;
     const std::vector<int64_t> positions = MultiLinkPositions(frames.Road, roadClass);
-    family::MarkError(node, whole::FewerText("Number of Polylines", roadClass.StoredPolylineCount,
-                                             int64_t(positions.size())));
+    family::MarkError(
+        node, whole::Fewer("Number of Polylines", roadClass.StoredPolylineCount, int64_t(positions.size())));
     for (size_t i = 0; i < positions.size(); ++i)
         out.push_back(Child(node, 25, Numbered("MultiLink ", i), int64_t(i), positions[i], true));
 }
@@ -87,7 +87,7 @@ void addNodeConnectionNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames,
         out.push_back(Child(node, 26, Numbered("Node ", k), int64_t(k), record.Position));
     }
     family::MarkError(node,
-                      whole::FewerText("Number of Nodes", int64_t(multiLink.NodeCount), int64_t(out.size())));
+                      whole::Fewer("Number of Nodes", int64_t(multiLink.NodeCount), int64_t(out.size())));
 }
 
 // Background.
@@ -130,8 +130,8 @@ void addMinimumGraphicsNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
         return;
     const TLN_Background_Type_Unit& unit = element.TypeUnits[size_t(node.index)];
     const std::vector<int64_t> positions = MinimumGraphicsPositions(frames.Background, unit);
-    family::MarkError(node, whole::FewerText("Number of Minimum Graphics Data Records",
-                                             unit.StoredRecordCount, int64_t(positions.size())));
+    family::MarkError(node, whole::Fewer("Number of Minimum Graphics Data Records", unit.StoredRecordCount,
+                                         int64_t(positions.size())));
     for (size_t i = 0; i < positions.size(); ++i)
         out.push_back(Child(node, 29, Numbered("Object ", i), int64_t(i), positions[i]));
 }
@@ -159,8 +159,8 @@ void addNameRecordNodes(TLN_KiwiMap& map, const TLN_Parcel_Frames& frames,
         return;
     const TLN_Name_Management_Information& entry = names.Classes[size_t(node.index)];
     const std::vector<int64_t> positions = NameRecordPositions(frames.Name, entry);
-    family::MarkError(node, whole::FewerText("Number of Name Data Records", entry.StoredRecordCount,
-                                             int64_t(positions.size())));
+    family::MarkError(node, whole::Fewer("Number of Name Data Records", entry.StoredRecordCount,
+                                         int64_t(positions.size())));
     for (size_t i = 0; i < positions.size(); ++i)
         out.push_back(Child(node, 31, Numbered("Record ", i), int64_t(i), positions[i]));
 }
@@ -329,7 +329,7 @@ void addInfraLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_
             if (data.RoadLinkPosition < 0) markOutside(*link, "Number of Road Links", data.RoadLinkCount);
             RecordNode::Adopt(*group, std::move(link));
         }
-        family::MarkError(*group, whole::FewerText("Number of Infra-Links", count, read));
+        family::MarkError(*group, whole::Fewer("Number of Infra-Links", count, read));
         out.push_back(std::move(group));
     }
 }
@@ -355,8 +355,7 @@ void addRoadLinkNodes(TLN_KiwiMap&, const TLN_Parcel_Frames& frames, const TLN_L
             break;
         out.push_back(Child(node, 2350, Numbered("Road ", k), k, link.Position));
     }
-    family::MarkError(node,
-                      whole::FewerText("Number of Road Links", data.RoadLinkCount, int64_t(out.size())));
+    family::MarkError(node, whole::Fewer("Number of Road Links", data.RoadLinkCount, int64_t(out.size())));
 }
 
 } // namespace

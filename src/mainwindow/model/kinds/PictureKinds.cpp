@@ -40,7 +40,7 @@ template <typename Reader> void holdNewReader(RecordNode& child, const std::stri
     child.recordOffset = reader->Base();
     child.fileName = path;
     expandable = reader->IsValid();
-    if (!expandable) family::MarkError(child, reader->ErrorString());
+    if (!expandable) family::MarkError(child, reader->ErrorReason());
     child.held = std::move(reader);
 }
 

@@ -54,7 +54,7 @@ void addRegionLevelNodes(KindContext& context, RecordNode& node,
                                    reader->UsableRegionCount(l) > 0);
         child->level = l;
         child->held = reader;
-        family::MarkError(*child, reader->RegionTableError(l));
+        family::MarkError(*child, reader->RegionTableReason(l));
         out.push_back(std::move(child));
     }
 }
@@ -94,7 +94,7 @@ void addRouteNodeNodes(KindContext& context, RecordNode& node,
         return;
     // A region without a route planning data frame has no nodes.
     if (record.FrameAddress == 0 || record.FramePosition < 0) return;
-    std::string why;
+    Failure why;
     const auto region = reader->GetRegion(node.level, int(node.index), &why);
     if (!region || !region->IsValid()) {
         family::MarkError(node, why);

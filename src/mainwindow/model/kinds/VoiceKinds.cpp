@@ -74,7 +74,7 @@ void addVoiceMeLanguageNodes(KindContext& context, RecordNode& node,
     if (!reader) return;
     if (!reader->IsValid()) {
         // The part of ALLDATA.KWI is listed whatever its file holds: it says why it has no languages.
-        family::MarkError(node, reader->ErrorString());
+        family::MarkError(node, reader->ErrorReason());
         return;
     }
     for (int i = 0; i < reader->EntryCount(); ++i) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "kiwi/core/RussianFailureTexts.h"
 #include "kiwi/parts/DicVceManager.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/views/ErrorRows.h"
@@ -147,7 +148,7 @@ void ShowDictionaryInfoRecord(KindContext& context, RecordNode& node) {
     grid.AddHexDecRow(s("Data Type Code"), {}, header.DataTypeCode);
     Hex32(grid, s("Size of Info Data"), header.InfoDataSize);
     if (header.NumberOfGroups > uint32_t(kDictionaryListLimit)) tooManyItems(grid);
-    if (!header.Error.empty()) grid.AddTextRow(s("Ошибка"), {}, QString::fromStdString(header.Error));
+    if (header.Error) grid.AddTextRow(s("Ошибка"), {}, RussianReason(header.Error));
 }
 
 void ShowDictionaryGroupData(KindContext& context, RecordNode& node) {
@@ -177,7 +178,7 @@ void ShowDictionaryGroupData(KindContext& context, RecordNode& node) {
     for (int64_t k = 0; k < shown; ++k) {
         const TLN_PartText entry = reader->ReadStringEntry(group, k);
         grid.AddTextRow(s("String Entry ") + QString::number(k), entry.Text);
-        if (!entry.Error.empty()) grid.AddTextRow(s("Ошибка"), {}, QString::fromStdString(entry.Error));
+        if (entry.Error) grid.AddTextRow(s("Ошибка"), {}, RussianReason(entry.Error));
     }
     if (shown >= kDictionaryListLimit) tooManyItems(grid);
     const std::string missing = reader->StringEntryShortfall(group);

@@ -89,7 +89,8 @@ void ShowIndexDataHeader(KindContext& context, RecordNode& node) {
     const auto reader = ReaderOf(context, node);
     if (!reader || !reader->IsValid()) return;
     frameHeaderRows(context.grid, reader->Header(), reader->Base());
-    partview::ReasonRows(context.grid, node, reader->TableDamage());
+    for (const Failure& reason : reader->TableDamageReasons())
+        partview::ReasonRows(context.grid, node, reason);
 }
 
 void ShowDataManagementFrameHeader(KindContext& context, RecordNode& node) {
@@ -101,7 +102,8 @@ void ShowDataManagementFrameHeader(KindContext& context, RecordNode& node) {
     }
     frameHeaderRows(context.grid, reader->Header(), reader->Base());
     partview::ErrorRow(context.grid, node);
-    partview::ReasonRows(context.grid, node, reader->TableDamage());
+    for (const Failure& reason : reader->TableDamageReasons())
+        partview::ReasonRows(context.grid, node, reason);
 }
 
 void ShowVolumeManagementRecord(KindContext& context, RecordNode& node) {

@@ -1,6 +1,7 @@
 // The shared rows of the data parts' record views.
 #include "mainwindow/model/views/PartViewSupport.h"
 
+#include "kiwi/core/RussianFailureTexts.h"
 #include "mainwindow/model/FieldGrid.h"
 #include "mainwindow/model/NodeKinds.h"
 #include "mainwindow/model/views/ErrorRows.h"
@@ -36,10 +37,22 @@ void ErrorRow(FieldGrid& grid, const RecordNode& node) {
     AddErrorRows(grid, node);
 }
 
-void ReasonRows(FieldGrid& grid, const RecordNode& node, const std::string& reason) {
+namespace {
+
+void reasonRows(FieldGrid& grid, const RecordNode& node, const QString& reason) {
     const QStringList shown = node.error.split(u'\n', Qt::SkipEmptyParts);
-    for (const QString& line : QString::fromStdString(reason).split(u'\n', Qt::SkipEmptyParts))
+    for (const QString& line : reason.split(u'\n', Qt::SkipEmptyParts))
         if (!shown.contains(line)) grid.AddTextRow(QStringLiteral("Ошибка"), {}, line);
+}
+
+} // namespace
+
+void ReasonRows(FieldGrid& grid, const RecordNode& node, const std::string& reason) {
+    reasonRows(grid, node, QString::fromStdString(reason));
+}
+
+void ReasonRows(FieldGrid& grid, const RecordNode& node, const Failure& reason) {
+    if (reason) reasonRows(grid, node, RussianReason(reason));
 }
 
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark) {

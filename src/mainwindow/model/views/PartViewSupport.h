@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include "kiwi/core/Failure.h"
 #include "mainwindow/model/views/ViewSupport.h"
 
 class FieldGrid;
@@ -34,6 +35,8 @@ void ErrorRow(FieldGrid& grid, const RecordNode& node);
 // "Ошибка" rows for the lines of a reader's reason that the node's own error does not hold (those rows
 // are shown by ErrorRow or the management header).
 void ReasonRows(FieldGrid& grid, const RecordNode& node, const std::string& reason);
+// The same for a reason as data, told in Russian.
+void ReasonRows(FieldGrid& grid, const RecordNode& node, const Failure& reason);
 
 // An address row: the stream position as spaced hex (-1, none, shows "0 x FF FF FF FF").
 void Address(FieldGrid& grid, const QString& name, int64_t position, const QString& remark = {});

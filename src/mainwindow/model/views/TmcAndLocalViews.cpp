@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "kiwi/core/RussianFailureTexts.h"
 #include "kiwi/map/KiwiMap.h"
 #include "kiwi/parts/LocalManager.h"
 #include "kiwi/parts/Manager21.h"
@@ -48,7 +49,7 @@ std::shared_ptr<TLN_LocalManager> localOf(const KindContext& context, const Reco
 void textAddress(FieldGrid& grid, const char* name, const TLN_RdstmcManager& reader, int64_t position) {
     const TLN_PartText text = position >= 0 ? reader.ReadText(position) : TLN_PartText();
     Address(grid, s(name), position, text.Text);
-    if (!text.Error.empty()) grid.AddTextRow(s("Ошибка"), {}, QString::fromStdString(text.Error));
+    if (text.Error) grid.AddTextRow(s("Ошибка"), {}, RussianReason(text.Error));
 }
 
 // The map's management header rows of one record (Address, Size, File Name) and the sub-header of an

@@ -101,7 +101,7 @@ void ShowVoiceDistributionHeader(KindContext& context, RecordNode& node) {
         const auto reader = voiceMeOf(context, node);
         if (!reader || !reader->IsValid()) {
             if (node.kind != kVoiceMePart) partview::ErrorRow(grid, node);
-            if (reader) partview::ReasonRows(grid, node, reader->ErrorString());
+            if (reader) partview::ReasonRows(grid, node, reader->ErrorReason());
             return;
         }
         Hex32(grid, s("Voice Distribution Header Size"), reader->HeaderWordSize());

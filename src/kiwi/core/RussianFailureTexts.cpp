@@ -1,5 +1,5 @@
-// The Russian forms of the failures the converter wizard shows.
-#include "converter/wizard/WizardFailureTexts.h"
+// The Russian forms of the failures the windows show.
+#include "kiwi/core/RussianFailureTexts.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -40,6 +40,18 @@ const Form kForms[] = {
     {C::OutputClosed, "не удалось записать {file}: файл уже закрыт"},
     {C::OutputShortVolume, "не удалось записать {file}: том записан не полностью"},
     {C::OutputRemoveFailed, "не удалось удалить {file}: {cause}"},
+    // What a reader could not read whole.
+    {C::ShortRead, "{file}, байт {position}: {what} — в файле {held} из {wanted} байт"},
+    {C::ShortReadRecords, "{file}, байт {position}: {what} — в файле {held} из {wanted} байт этих записей"},
+    {C::ShortReadInStream, "байт {position}: {what} — в файле {held} из {wanted} байт"},
+    {C::ShortReadRecordsInStream, "байт {position}: {what} — в файле {held} из {wanted} байт этих записей"},
+    {C::FewerInFrame, "{count} {stored}: целиком в своём кадре лежат только {readable}"},
+    {C::FramePastParcel,
+     "{what} с байта {position} ({size} байт) выходит за кадр данных своего участка, который кончается на "
+     "байте {end}"},
+    {C::ListOutsideFrame, "{count} {stored}: смещение списка ведёт за пределы его кадра"},
+    {C::FewerLocated, "{count} {stored}: найти удаётся только {located}"},
+    {C::HeaderShort, "{what}: нужно {wanted} байт, а есть {held}"},
     // Where the converter may write.
     {C::OutputIsSourceFile, "\"{file}\" — файл исходной карты"},
     {C::OutputInSourceFolder, "\"{file}\" лежит в папке исходной карты"},
@@ -236,6 +248,11 @@ std::string_view RussianForm(FailureCode code) {
     for (const Form& form : kForms)
         if (form.code == code) return form.russian;
     return {};
+}
+
+QString RussianReason(const Failure& failure) {
+    if (failure.Code() == FailureCode::Unknown) return QString::fromStdString(failure.Value("words"));
+    return RussianText(failure);
 }
 
 QString RussianText(const Failure& failure) {

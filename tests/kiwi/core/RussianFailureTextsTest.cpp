@@ -1,11 +1,12 @@
-// Every failure code has Russian words in the wizard, with every value of the failure in them.
+// Every failure code has Russian words, with every value of the failure in them.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <regex>
 
-#include "converter/wizard/WizardFailureTexts.h"
 #include "kiwi/core/KiwiErrors.h"
+#include "kiwi/core/RussianFailureTexts.h"
+#include "kiwi/io/WholeRead.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ std::vector<std::string> namesIn(std::string_view form) {
 
 } // namespace
 
-TEST(WizardFailureTexts, EveryCodeIsToldInRussianWithItsValues) {
+TEST(RussianFailureTexts, EveryCodeIsToldInRussianWithItsValues) {
     for (const FailureCode code : AllFailureCodes()) {
         if (code == FailureCode::None) continue;
         const std::string name(FailureCodeName(code));
@@ -41,7 +42,7 @@ TEST(WizardFailureTexts, EveryCodeIsToldInRussianWithItsValues) {
     }
 }
 
-TEST(WizardFailureTexts, NestedReasonsAndTheSystemsWordsAreToldInRussian) {
+TEST(RussianFailureTexts, NestedReasonsAndTheSystemsWordsAreToldInRussian) {
     const Failure damaged(
         FailureCode::Refused,
         Failure(FailureCode::SourceDamaged,
@@ -64,4 +65,14 @@ TEST(WizardFailureTexts, NestedReasonsAndTheSystemsWordsAreToldInRussian) {
     // A failure from below of no known class keeps its words and names its file.
     EXPECT_EQ(RussianText(FailureOf(std::runtime_error("odd thing"), "/src/ALLDATA.KWI")),
               QStringLiteral("Ошибка: odd thing (файл /src/ALLDATA.KWI)"));
+}
+
+TEST(RussianFailureTexts, AReadersShortReadKeepsItsEnglishAndIsToldInRussianInTheTree) {
+    const EShortRead cut({"PARAMDAT.KWI", "Number of Records 3", 4, 60, 0, true});
+    EXPECT_STREQ(cut.what(), "PARAMDAT.KWI, byte 4: Number of Records 3, the file holds 0 of their 60 bytes");
+    EXPECT_EQ(
+        RussianReason(FailureOf(cut)),
+        QStringLiteral("PARAMDAT.KWI, байт 4: Number of Records 3 — в файле 0 из 60 байт этих записей"));
+    // Words from below stay as they are beside the row's own "Ошибка".
+    EXPECT_EQ(RussianReason(FailureOf(std::runtime_error("odd thing"))), QStringLiteral("odd thing"));
 }
