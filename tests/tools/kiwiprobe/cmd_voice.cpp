@@ -19,8 +19,6 @@ int voiceCommand(const probe::Args& args) {
     const bool one = args.has("--table");
     const long long wanted = one ? args.number("--table", 0, 0) : -1;
     const std::string wav = args.value("--wav");
-    if (!one && args.has("--wav"))
-        throw probe::UsageError("--wav " + wav + " writes table N: give --table N");
 
     TLN_VoiceManager reader(files[0]);
     TLN_VoiceManager based(reader.SharedStream(), base);
